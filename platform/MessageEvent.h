@@ -1,0 +1,57 @@
+#pragma once
+// Numbered window messages between the program's parts travel as one event
+// class whose QEvent type is the message id; wParam and lParam ride along.
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <cstdint>
+
+namespace platform {
+
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+
+class MessageEvent : public QEvent {
+public:
+    MessageEvent(unsigned message, WPARAM wParam, LPARAM lParam)
+        : QEvent(static_cast<QEvent::Type>(message)), m_wParam(wParam), m_lParam(lParam) {}
+
+    unsigned message() const { return static_cast<unsigned>(type()); }
+    WPARAM wParam() const { return m_wParam; }
+    LPARAM lParam() const { return m_lParam; }
+
+    // The receiver's answer to a sent message.
+    void setResult(std::intptr_t r) { m_result = r; }
+    std::intptr_t result() const { return m_result; }
+
+private:
+    WPARAM m_wParam;
+    LPARAM m_lParam;
+    std::intptr_t m_result = 0;
+};
+
+// SendMessage: delivered at once; returns what the receiver set as its result.
+inline std::intptr_t sendMessage(QObject* receiver, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    if (!receiver)
+        return 0;
+    MessageEvent ev(message, wParam, lParam);
+    QCoreApplication::sendEvent(receiver, &ev);
+    return ev.result();
+}
+
+// PostMessage: queued for the receiver's thread.
+inline bool postMessage(QObject* receiver, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    if (!receiver)
+        return false;
+    QCoreApplication::postEvent(receiver, new MessageEvent(message, wParam, lParam));
+    return true;
+}
+
+inline const MessageEvent* asMessage(const QEvent* e, unsigned message)
+{
+    return e && static_cast<unsigned>(e->type()) == message ? static_cast<const MessageEvent*>(e) : nullptr;
+}
+
+} // namespace platform
