@@ -1,7 +1,14 @@
 #include "core/model/Core.h"
 
-CCore::CCore() = default;
-CCore::~CCore() = default;
+CCore::CCore()
+{
+    CreateLists();
+}
+
+CCore::~CCore()
+{
+    DestroyLists();
+}
 
 CCore& CCore::operator=(const CCore& other)
 {

@@ -2,16 +2,38 @@
 // CCore: the one facade object of the core library.
 #include "core/model/Export.h"
 
+#include "core/link/UniqueArray.h"
+
 #include <QString>
 #include <cstdint>
 
 struct tagItemData;
+struct pcapdevinfo;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
 
 class SORVANE_API CCore {
 public:
+    // Discovery records of the controller search (stored byte for byte).
+    struct SerialInfo {
+        std::uint32_t BaudRate;
+        char16_t PortName[32];
+    };
+    struct AdapterInfo {
+        std::uint32_t AdapterIndex;
+        std::uint8_t Mac[6];
+        std::uint8_t Extra[2];
+    };
+    struct WanInfo {
+        std::uint8_t Address;
+        std::uint8_t Reserved[3];
+        std::uint32_t Ip;   // network order
+        std::uint16_t Port;
+        std::uint16_t Reserved2;
+    };
+    static_assert(sizeof(SerialInfo) == 68 && sizeof(AdapterInfo) == 12 && sizeof(WanInfo) == 12);
+
     CCore();
     ~CCore();
     CCore(const CCore&) = delete;
@@ -41,4 +63,17 @@ private:
     int m_lanEnabled = 0;
     int m_wanEnabled = 0;
     // ---- list members (core/link) ----
+    void CreateLists();   // fills the enumerated ports and adapters
+    void DestroyLists();
+    CUniqueArray<QString> m_serialPorts;
+    CUniqueArray<unsigned short> m_ports;
+    CUniqueArray<WanInfo> m_wanRecords;
+    CUniqueArray<unsigned short> m_ignorePorts;
+    CUniqueArray<QString> m_userSerialPorts;
+    CUniqueArray<pcapdevinfo>* m_adapters = nullptr;   // record defined in core/link
+    CUniqueArray<SerialInfo> m_serialRecords;
+    CUniqueArray<AdapterInfo> m_adapterRecords;
+    CUniqueArray<QString> m_ignoreSerialPorts;
+    CUniqueArray<int> m_ignoreAdapters;
+    CUniqueArray<int> m_screenScope;
 };
