@@ -52,6 +52,83 @@ public:
     // ---- tree, nodes, frames (core/model) ----
 
     // ---- device lists, catalogue, adapters, serial ports (core/link) ----
+    using POSITION = struct FirmwarePosition*;
+
+    // Heap copies of the lists, each given back through its Release method.
+    CUniqueArray<QString>* GetSerialPortList() const;
+    CUniqueArray<QString>* GetValidSerialPortList() const;
+    CUniqueArray<QString>* GetUserSerialPortList() const;
+    CUniqueArray<QString>* GetIgnoreSerialPortList() const;
+    CUniqueArray<pcapdevinfo>* GetAdapterList() const;
+    CUniqueArray<pcapdevinfo>* GetValidAdapterList() const;
+    CUniqueArray<int>* GetIgnoreAdapterList() const;
+    CUniqueArray<unsigned short>* GetPortList() const;
+    CUniqueArray<unsigned short>* GetIgnorePortList() const;
+    CUniqueArray<int>* GetScreenScope() const;   // sorted ascending
+    static int ReleaseSerialPortList(CUniqueArray<QString>* list);
+    static int ReleaseValidSerialPortList(CUniqueArray<QString>* list);
+    static int ReleaseUserSerialPortList(CUniqueArray<QString>* list);
+    static int ReleaseIgnoreSerialPortList(CUniqueArray<QString>* list);
+    static int ReleaseAdapterList(CUniqueArray<pcapdevinfo>* list);
+    static int ReleaseValidAdapterList(CUniqueArray<pcapdevinfo>* list);
+    static int ReleaseIgnoreAdapterList(CUniqueArray<int>* list);
+    static int ReleasePortList(CUniqueArray<unsigned short>* list);
+    static int ReleaseIgnorePortList(CUniqueArray<unsigned short>* list);
+    static int ReleaseScreenScope(CUniqueArray<int>* list);
+
+    int AddUserSerialPort(const char16_t* name);
+    int AddIgnoreSerialPort(const char16_t* name);
+    int AddIgnoreAdapter(int index);
+    int AddScreenScope(int address);
+    int AddIgnorePort(unsigned short port);
+    int AddPort(unsigned short port);   // 1 added, 0 already held
+    int RemoveUserSerialPort(const char16_t* name);
+    int RemoveIgnoreSerialPort(const char16_t* name);
+    int RemoveIgnoreAdapter(int index);
+    int RemoveScreenScope(int address);
+    int RemoveIgnorePort(unsigned short port);
+    int DelPort(unsigned short port);
+    void RemoveAllUserSerialPort();
+    void RemoveAllIgnoreSerialPort();
+    void RemoveAllIgnoreAdapter();
+    void RemoveAllIgnorePort();
+    void RemoveAllScreenScope();
+
+    QString GetSerialPortName(int n) const;
+    QByteArray GetAdapterName(int index) const;
+
+    int SetSingleScreen(int value);
+    int EnableSerialPort(int value);
+    int EnableLan(int value);
+    int EnableWan(int value);
+
+    void EnumSerialPortList();
+    void EnumAdapterList();
+    static int ConvertStrToMAC(const char16_t* text, unsigned char* out);
+    static int ConvertMACToStr(const unsigned char* mac, char16_t* out);
+    static int ExtractNpf(const char16_t* path);
+
+    static int GetFirmwareCount();
+    static POSITION GetFirmwareFirstPos();
+    static unsigned GetNextFirmware(POSITION& pos);
+    static const struct FirmwareInfo* GetFirmwareInfo(unsigned id);
+    static unsigned GetUpgradeVersion(unsigned id);
+
+protected:
+    // Fill a list the caller owns (given untyped); 1, or 0 for null.
+    int GetSerialPortList(void* list) const;
+    int GetValidSerialPortList(void* list) const;
+    int GetUserSerialPortList(void* list) const;
+    int GetIgnoreSerialPortList(void* list) const;
+    int GetAdapterList(void* list) const;
+    int GetValidAdapterList(void* list) const;
+    int GetIgnoreAdapterList(void* list) const;
+    int GetPortList(void* list) const;
+    int GetIgnorePortList(void* list) const;
+    int GetValidPortList(void* list) const;
+    int GetScreenScope(void* list) const;   // in the order added
+
+public:
 
 private:
     tagItemData* m_root = nullptr;
@@ -65,12 +142,13 @@ private:
     // ---- list members (core/link) ----
     void CreateLists();   // fills the enumerated ports and adapters
     void DestroyLists();
+    void CopyLists(const CCore& other);   // deep copy, for assignment
     CUniqueArray<QString> m_serialPorts;
     CUniqueArray<unsigned short> m_ports;
     CUniqueArray<WanInfo> m_wanRecords;
     CUniqueArray<unsigned short> m_ignorePorts;
     CUniqueArray<QString> m_userSerialPorts;
-    CUniqueArray<pcapdevinfo>* m_adapters = nullptr;   // record defined in core/link
+    CUniqueArray<pcapdevinfo>* m_adapters = nullptr;   // owned; record defined in core/link
     CUniqueArray<SerialInfo> m_serialRecords;
     CUniqueArray<AdapterInfo> m_adapterRecords;
     CUniqueArray<QString> m_ignoreSerialPorts;
