@@ -23,7 +23,8 @@ static_assert(LEVEL_BLOCK_OFFSET + GLOBALINFO_SIZE <= COMPILED_OFFSET);
 static_assert(LEVEL_BLOCK_OFFSET + SCENE_BLOCK_SIZE == COMPILED_OFFSET);
 static_assert(COMPILED_OFFSET + 4 * 8 <= ITEMDATA_SIZE);
 
-// Level block of a scene (bytes 316-879 of the node image).
+// Level block of a scene (bytes 316-879 of the node image). Frame (and an
+// item's TypeRecord) are owned: copying a block must copy what they point to.
 struct SceneBlock {
     std::uint16_t TypeCode = 0;        // IT_GLOBALSCENE or IT_SCENE
     std::uint16_t PicturePresent = 0;  // set by the scene painter
