@@ -1,22 +1,52 @@
 #include "core/model/Core.h"
+#include "core/model/CoreState.h"
+#include "core/model/ItemData.h"
+#include "core/render/PaintDispatch.h"
 
 CCore::CCore()
 {
+    corestate::setCurrent(this);
+    m_root = CreateHeaderNode();
+    m_commCallBack = nullptr;
+    m_fileCallBack = nullptr;
+    m_curLang = 4;
+    m_singleScreen = 1;
+    m_serialEnabled = 1;
+    m_lanEnabled = 0;
+    m_wanEnabled = 0;
     CreateLists();
+    corestate::acquireCancelEvent();
 }
 
 CCore::~CCore()
 {
+    DestroyNode(m_root);
     DestroyLists();
+    corestate::releaseCancelEvent();
+    corestate::forget(this);
 }
 
 CCore& CCore::operator=(const CCore& other)
 {
-    if (this != &other) {
-        m_commCallBack = other.m_commCallBack;
-        m_fileCallBack = other.m_fileCallBack;
-        m_curLang = other.m_curLang;
-    }
+    if (this == &other)
+        return *this;
+    m_commCallBack = other.m_commCallBack;
+    m_fileCallBack = other.m_fileCallBack;
+    m_curLang = other.m_curLang;
+    m_singleScreen = other.m_singleScreen;
+    m_serialEnabled = other.m_serialEnabled;
+    m_lanEnabled = other.m_lanEnabled;
+    m_wanEnabled = other.m_wanEnabled;
+    m_serialPorts.Copy(other.m_serialPorts);
+    m_ports.Copy(other.m_ports);
+    m_wanRecords.Copy(other.m_wanRecords);
+    m_ignorePorts.Copy(other.m_ignorePorts);
+    m_userSerialPorts.Copy(other.m_userSerialPorts);
+    m_serialRecords.Copy(other.m_serialRecords);
+    m_adapterRecords.Copy(other.m_adapterRecords);
+    m_ignoreSerialPorts.Copy(other.m_ignoreSerialPorts);
+    m_ignoreAdapters.Copy(other.m_ignoreAdapters);
+    m_screenScope.Copy(other.m_screenScope);
     return *this;
 }
 
@@ -32,4 +62,56 @@ CoreCallBack CCore::SetFileCallBack(CoreCallBack cb)
     CoreCallBack prev = m_fileCallBack;
     m_fileCallBack = cb;
     return prev;
+}
+
+int CCore::Paint(tagItemData* node)
+{
+    return PaintItemByKind(node);
+}
+
+tagItemData* CCore::CreateItemHeader()
+{
+    return CreateHeaderNode();
+}
+
+DynFrameElement* CCore::AddFrameElement(unsigned short type, const char16_t* name, DynFrame* frame,
+                                        DynFrameElement* after)
+{
+    return CreateFrameElement(type, name, frame, after);
+}
+
+int CCore::DeleteFrameElement(DynFrame* frame, DynFrameElement* element)
+{
+    return RemoveFrameElement(frame, element);
+}
+
+int CCore::ModifyFrameElmentPos(DynFrameElement* element, DynFrame* frame, DynFrameElement* after)
+{
+    return MoveFrameElement(element, frame, after);
+}
+
+int CCore::GetFrameWidth(const tagItemData* node)
+{
+    DynFrame** slot = FrameSlotOf(const_cast<tagItemData*>(node));
+    return slot && *slot ? (*slot)->Width : 0;
+}
+
+int CCore::HasMotiveBorder(const tagItemData* node) const
+{
+    DynFrame** slot = FrameSlotOf(const_cast<tagItemData*>(node));
+    if (!slot || !*slot || (*slot)->Width == 0)
+        return 0;
+    const DynFrameElement* first = (*slot)->First;
+    if (!first)
+        return 0;
+    return first->Next || first->Motion != 0 ? 1 : 0;
+}
+
+int CCore::SetCommMode(tagItemData* screen, unsigned mode)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return 0;
+    const auto previous = static_cast<int>(screen->Global.CommType);
+    screen->Global.CommType = mode;
+    return previous;
 }

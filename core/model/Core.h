@@ -8,6 +8,8 @@
 #include <cstdint>
 
 struct tagItemData;
+struct DynFrame;
+struct DynFrameElement;
 struct pcapdevinfo;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
@@ -37,6 +39,9 @@ public:
     CCore();
     ~CCore();
     CCore(const CCore&) = delete;
+    // Copies the flags, the language, the callbacks and the contents of the
+    // lists. Each object keeps its own tree: the root is never shared, so
+    // neither destructor can free what the other still holds.
     CCore& operator=(const CCore& other);
 
     int IsSingleScreen() const { return m_singleScreen; }
@@ -50,6 +55,19 @@ public:
     CoreCallBack SetFileCallBack(CoreCallBack cb);
 
     // ---- tree, nodes, frames (core/model) ----
+    // Paints the node's preview picture; 1 when something was drawn.
+    int Paint(tagItemData* node);
+    // A new detached header node (level LEVEL_HEADER, nothing else).
+    tagItemData* CreateItemHeader();
+    DynFrameElement* AddFrameElement(unsigned short type, const char16_t* name, DynFrame* frame,
+                                     DynFrameElement* after);
+    int DeleteFrameElement(DynFrame* frame, DynFrameElement* element);
+    int ModifyFrameElmentPos(DynFrameElement* element, DynFrame* frame, DynFrameElement* after);
+    static int GetFrameWidth(const tagItemData* node);
+    int HasMotiveBorder(const tagItemData* node) const;
+    // Stores a screen's link mode and returns the previous one; 0 for a null
+    // node or one that is not a screen.
+    int SetCommMode(tagItemData* screen, unsigned mode);
 
     // ---- device lists, catalogue, adapters, serial ports (core/link) ----
     using POSITION = struct FirmwarePosition*;
@@ -139,6 +157,7 @@ private:
     int m_serialEnabled = 1;
     int m_lanEnabled = 0;
     int m_wanEnabled = 0;
+    friend struct CoreTestAccess;
     // ---- list members (core/link) ----
     void CreateLists();   // fills the enumerated ports and adapters
     void DestroyLists();

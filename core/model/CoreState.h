@@ -1,0 +1,22 @@
+#pragma once
+// Process-wide state beside the core objects: the most recently constructed
+// core and the event that cancels transfers.
+#include "platform/Event.h"
+
+class CCore;
+
+// The current core object; null when none is alive.
+CCore* CurrentCore();
+// Its language index (4 when no core is alive).
+int CurrentLanguage();
+// The cancel event of the transfers; null when no core is alive.
+platform::AutoResetEvent* CancelEvent();
+
+namespace corestate {
+void setCurrent(CCore* core);
+// Clears the current core when it is this one.
+void forget(CCore* core);
+// Every core holds one reference; the first creates the event, the last closes it.
+void acquireCancelEvent();
+void releaseCancelEvent();
+}

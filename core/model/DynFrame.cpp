@@ -1,0 +1,281 @@
+#include "core/model/DynFrame.h"
+#include "core/model/ByteIO.h"
+#include "core/model/ItemData.h"
+
+#include <cstring>
+
+using namespace bytes;
+
+namespace {
+constexpr std::size_t FR_VERSION = 0, FR_SIZE = 2, FR_WIDTH = 4, FR_CORNER = 6, FR_COUNT = 16, FR_DEFAULT = 18,
+                      FR_FIRST = 20;
+constexpr std::size_t EL_VERSION = 0, EL_SIZE = 2, EL_PREV = 4, EL_NEXT = 8, EL_NAME = 12, EL_MOTION = 268,
+                      EL_SPEED = 270, EL_DURATION = 280, EL_PERIOD = 284, EL_LEFT = 288, EL_TOP = 290,
+                      EL_RIGHT = 292, EL_BOTTOM = 294, EL_TYPE = 304, EL_DATALEN = 306, EL_DATA = 308;
+static_assert(EL_NAME + 2 * 128 == EL_MOTION && EL_DATA + 4 == DYNFRAME_ELEMENT_SIZE && FR_FIRST + 4 == DYNFRAME_SIZE);
+
+void unlink(DynFrame* frame, DynFrameElement* e)
+{
+    if (e->Next)
+        e->Next->Prev = e->Prev;
+    if (e->Prev)
+        e->Prev->Next = e->Next;
+    else
+        frame->First = e->Next;
+    e->Prev = e->Next = nullptr;
+}
+
+void linkBehind(DynFrame* frame, DynFrameElement* e, DynFrameElement* after)
+{
+    if (after) {
+        e->Next = after->Next;
+        if (after->Next)
+            after->Next->Prev = e;
+        after->Next = e;
+        e->Prev = after;
+    } else {
+        e->Prev = nullptr;
+        e->Next = frame->First;
+        if (frame->First)
+            frame->First->Prev = e;
+        frame->First = e;
+    }
+}
+}
+
+FramePatternGeometry FramePatternDefaults(std::uint16_t type, std::uint16_t frameWidth)
+{
+    switch (type) {
+    case 0: return {8, 4};
+    case 1: return {static_cast<std::uint16_t>(2 * frameWidth), 1};
+    case 2: return {36, 4};
+    case 4: case 5: case 7: case 8: return {20, 4};
+    case 6: return {33, 1};
+    case 10: return {42, 4};
+    case 11: return {6, 1};
+    case 12: return {6, 2};
+    case 13: case 14: case 20: return {5, 2};
+    case 15: return {7, 1};
+    case 16: return {25, 0};
+    case 17: return {12, 2};
+    case 18: return {8, 1};
+    case 19: return {11, 1};
+    case 21: return {9, 2};
+    case 22: return {10, 0};
+    case 23: return {16, 0};
+    case 255: return {20, 4};
+    default: return {8, 4};
+    }
+}
+
+DynFrame** FrameSlotOf(tagItemData* node)
+{
+    if (!node)
+        return nullptr;
+    if (node->Level == LEVEL_SCENE)
+        return &node->Scene.Frame;
+    if (node->Level == LEVEL_SECTION)
+        return &node->Section.Frame;
+    return nullptr;
+}
+
+std::uint32_t* FrameSizeSlotOf(tagItemData* node)
+{
+    if (!node)
+        return nullptr;
+    if (node->Level == LEVEL_SCENE)
+        return &node->Scene.FrameSize;
+    if (node->Level == LEVEL_SECTION)
+        return &node->Section.FrameSize;
+    return nullptr;
+}
+
+void CreateFrame(tagItemData* node)
+{
+    DynFrame** slot = FrameSlotOf(node);
+    if (!slot)
+        return;
+    if (*slot)
+        DestroyFrame(node);
+    *slot = new DynFrame;
+    *FrameSizeSlotOf(node) = GetPayloadSize(node);
+}
+
+int DestroyFrame(tagItemData* node)
+{
+    DynFrame** slot = FrameSlotOf(node);
+    if (!slot)
+        return 0;
+    DynFrame* frame = *slot;
+    if (!frame)
+        return 1;
+    while (DynFrameElement* e = frame->First) {
+        frame->First = e->Next;
+        delete e;
+    }
+    delete frame;
+    *slot = nullptr;
+    return 1;
+}
+
+bool FrameHoldsElement(const DynFrame* frame, const DynFrameElement* element)
+{
+    if (!frame || !element)
+        return false;
+    for (const DynFrameElement* e = frame->First; e; e = e->Next)
+        if (e == element)
+            return true;
+    return false;
+}
+
+DynFrameElement* CreateFrameElement(std::uint16_t type, const char16_t* name, DynFrame* frame, DynFrameElement* after)
+{
+    if (!frame || (after && !FrameHoldsElement(frame, after)))
+        return nullptr;
+    auto* e = new DynFrameElement;
+    linkBehind(frame, e, after);
+    e->Version = 3;
+    e->Size = DYNFRAME_ELEMENT_SIZE;
+    if (name)
+        for (int i = 0; i < 127 && name[i]; ++i)
+            e->Name[i] = name[i];
+    e->Duration = 2000;
+    e->Speed = 50;
+    e->Motion = 255;
+    e->Type = static_cast<std::uint8_t>(type);
+    const FramePatternGeometry g = FramePatternDefaults(type, frame->Width);
+    e->Period = g.Period;
+    e->MarginLeft = 0;
+    e->MarginTop = 0;
+    e->MarginRight = g.MarginRight;
+    e->MarginBottom = 0;
+    ++frame->Count;
+    return e;
+}
+
+int RemoveFrameElement(DynFrame* frame, DynFrameElement* element)
+{
+    if (!frame || !element || !FrameHoldsElement(frame, element))
+        return 0;
+    unlink(frame, element);
+    delete element;
+    if (frame->Count > 0)
+        --frame->Count;
+    return 1;
+}
+
+int MoveFrameElement(DynFrameElement* element, DynFrame* frame, DynFrameElement* after)
+{
+    if (!element || !frame || !FrameHoldsElement(frame, element))
+        return 0;
+    if (after && !FrameHoldsElement(frame, after))
+        return 0;
+    if (after == element)
+        return 1;   // already behind itself: nothing to move
+    unlink(frame, element);
+    linkBehind(frame, element, after);
+    return 1;
+}
+
+void SetFrameElementData(DynFrameElement* element, std::vector<std::uint8_t> data)
+{
+    if (!element)
+        return;
+    if (data.size() > 0xFFFFu - DYNFRAME_ELEMENT_SIZE)
+        data.resize(0xFFFFu - DYNFRAME_ELEMENT_SIZE);
+    element->Data = std::move(data);
+    element->Size = static_cast<std::uint16_t>(DYNFRAME_ELEMENT_SIZE + element->Data.size());
+}
+
+int ConvertLegacyBorder(DynFrame* frame, std::uint32_t code)
+{
+    if (!frame)
+        return 0;
+    frame->Width = static_cast<std::uint16_t>(code & 3u);
+    if (frame->Width == 0)
+        return 1;
+    DynFrameElement* e = CreateFrameElement(0, u"line1", frame, nullptr);
+    if (!e)
+        return 0;
+    e->Motion = (code & 0x3Cu) ? 3 : 2;
+    e->Speed = static_cast<std::uint16_t>((code >> 6) & 0x3FFu);
+    e->Period = static_cast<std::uint16_t>(((code >> 24) & 0xFu) + ((code >> 16) & 0xFu));
+    e->MarginRight = static_cast<std::uint16_t>((code >> 24) & 0xFu);
+    return 1;
+}
+
+void WriteDynFrame(const DynFrame& f, std::uint8_t* out)
+{
+    std::memcpy(out, f.Raw.data(), DYNFRAME_SIZE);
+    put16(out, FR_VERSION, f.Version);
+    put16(out, FR_SIZE, f.Size);
+    put16(out, FR_WIDTH, f.Width);
+    put8(out, FR_CORNER, f.CornerStyle);
+    put16(out, FR_COUNT, f.Count);
+    put16(out, FR_DEFAULT, f.DefaultIndex);
+    put32(out, FR_FIRST, 0);
+}
+
+bool ReadDynFrame(const std::uint8_t* in, std::size_t length, DynFrame& f)
+{
+    if (!in || length < DYNFRAME_SIZE)
+        return false;
+    std::memcpy(f.Raw.data(), in, DYNFRAME_SIZE);
+    f.Version = get16(in, FR_VERSION);
+    f.Size = get16(in, FR_SIZE);
+    f.Width = get16(in, FR_WIDTH);
+    f.CornerStyle = get8(in, FR_CORNER);
+    f.Count = get16(in, FR_COUNT);
+    f.DefaultIndex = get16(in, FR_DEFAULT);
+    return true;
+}
+
+std::vector<std::uint8_t> WriteDynFrameElement(const DynFrameElement& e)
+{
+    std::vector<std::uint8_t> out(DYNFRAME_ELEMENT_SIZE + e.Data.size());
+    std::uint8_t* p = out.data();
+    std::memcpy(p, e.Raw.data(), DYNFRAME_ELEMENT_SIZE);
+    put16(p, EL_VERSION, e.Version);
+    put16(p, EL_SIZE, static_cast<std::uint16_t>(DYNFRAME_ELEMENT_SIZE + e.Data.size()));
+    put32(p, EL_PREV, 0);
+    put32(p, EL_NEXT, 0);
+    putWide(p, EL_NAME, e.Name, 128);
+    put8(p, EL_MOTION, e.Motion);
+    put16(p, EL_SPEED, e.Speed);
+    put32(p, EL_DURATION, e.Duration);
+    put16(p, EL_PERIOD, e.Period);
+    put16(p, EL_LEFT, e.MarginLeft);
+    put16(p, EL_TOP, e.MarginTop);
+    put16(p, EL_RIGHT, e.MarginRight);
+    put16(p, EL_BOTTOM, e.MarginBottom);
+    put8(p, EL_TYPE, e.Type);
+    put16(p, EL_DATALEN, static_cast<std::uint16_t>(e.Data.size()));
+    put32(p, EL_DATA, 0);
+    if (!e.Data.empty())
+        std::memcpy(p + DYNFRAME_ELEMENT_SIZE, e.Data.data(), e.Data.size());
+    return out;
+}
+
+std::size_t ReadDynFrameElement(const std::uint8_t* in, std::size_t length, DynFrameElement& e)
+{
+    if (!in || length < DYNFRAME_ELEMENT_SIZE)
+        return 0;
+    const std::size_t dataLength = get16(in, EL_DATALEN);
+    if (length - DYNFRAME_ELEMENT_SIZE < dataLength || dataLength > 0xFFFFu - DYNFRAME_ELEMENT_SIZE)
+        return 0;
+    std::memcpy(e.Raw.data(), in, DYNFRAME_ELEMENT_SIZE);
+    e.Version = get16(in, EL_VERSION);
+    getWide(in, EL_NAME, e.Name, 128);
+    e.Name[127] = u'\0';
+    e.Motion = get8(in, EL_MOTION);
+    e.Speed = get16(in, EL_SPEED);
+    e.Duration = get32(in, EL_DURATION);
+    e.Period = get16(in, EL_PERIOD);
+    e.MarginLeft = get16(in, EL_LEFT);
+    e.MarginTop = get16(in, EL_TOP);
+    e.MarginRight = get16(in, EL_RIGHT);
+    e.MarginBottom = get16(in, EL_BOTTOM);
+    e.Type = get8(in, EL_TYPE);
+    SetFrameElementData(&e, std::vector<std::uint8_t>(in + DYNFRAME_ELEMENT_SIZE, in + DYNFRAME_ELEMENT_SIZE + dataLength));
+    return DYNFRAME_ELEMENT_SIZE + dataLength;
+}

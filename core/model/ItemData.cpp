@@ -1,0 +1,269 @@
+#include "core/model/ItemData.h"
+#include "core/model/Core.h"
+#include "core/render/PaintDispatch.h"
+
+#include <QColor>
+
+namespace {
+
+struct Effects {
+    std::uint8_t inEffect;
+    std::uint16_t inSpeed;
+    std::uint16_t outSpeed;
+    bool contentSized;   // the item keeps the section's size as its content size
+};
+
+Effects effectsOf(std::uint16_t type)
+{
+    switch (type) {
+    case IT_SINGLELINE:
+    case IT_TEXT:
+    case IT_IMAGE:
+    case IT_GRID: return {0, 20, 20, false};
+    case IT_GIF: return {75, 0, 0, true};
+    case IT_TEXTGIF: return {79, 0, 0, true};
+    case IT_CLOCKSIMUL: return {64, 25, 0, true};
+    case IT_CLOCKDIGIT: return {44, 25, 0, false};
+    case IT_COUNT: return {66, 25, 0, false};
+    case IT_COUNT2: return {76, 25, 0, false};
+    default: return {0, 0, 0, true};
+    }
+}
+
+void linkNode(tagItemData* node, tagItemData* after, tagItemData* parent)
+{
+    if (after) {
+        node->NextSibling = after->NextSibling;
+        if (after->NextSibling)
+            after->NextSibling->PrevSibling = node;
+        after->NextSibling = node;
+        node->PrevSibling = after;
+    } else {
+        node->NextSibling = parent->FirstChild;
+        if (parent->FirstChild)
+            parent->FirstChild->PrevSibling = node;
+        parent->FirstChild = node;
+    }
+}
+
+QSize screenSizeOf(tagItemData* node)
+{
+    tagItemData* screen = AncestorAtLevel(node, LEVEL_ROOT);
+    return screen ? QSize(screen->Global.Width, screen->Global.Height) : QSize(0, 0);
+}
+
+// size * ceil(content / size), or size when the content is not set.
+int widened(int size, std::uint32_t content)
+{
+    if (content == 0 || size <= 0)
+        return size;
+    const std::uint64_t cells = (content + static_cast<std::uint64_t>(size) - 1) / static_cast<std::uint64_t>(size);
+    const std::uint64_t w = cells * static_cast<std::uint64_t>(size);
+    return w > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(w);
+}
+
+} // namespace
+
+void SetNodeName(tagItemData* node, const char16_t* name)
+{
+    if (!node)
+        return;
+    std::fill(std::begin(node->Name), std::end(node->Name), u'\0');
+    if (!name)
+        return;
+    for (int i = 0; i < 127 && name[i]; ++i)
+        node->Name[i] = name[i];
+}
+
+tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level)
+{
+    for (tagItemData* n = node; n; n = n->Parent)
+        if (n->Level == level)
+            return n;
+    return nullptr;
+}
+
+tagItemData* CreateHeaderNode()
+{
+    auto* node = new tagItemData;
+    node->Level = LEVEL_HEADER;
+    return node;
+}
+
+tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* name, tagItemData* parent)
+{
+    const ItemLevel level = LevelOfType(type);
+    // Linking at the head needs the parent; sections and items also take
+    // their position and size from it.
+    if (!parent && (!after || level == LEVEL_SECTION || level == LEVEL_PROGRAM))
+        return nullptr;
+
+    auto* node = new tagItemData;
+    node->Parent = parent;
+    linkNode(node, after, parent);
+
+    node->Level = level;
+    node->RecordSize = ITEMDATA_SIZE;
+    node->RecordVersion = 3;
+    SetNodeName(node, name);
+    node->KeptWord44 = 0;
+    node->KeptWord48 = 0xFFFF;
+    node->PlayTime = 2000;
+
+    switch (level) {
+    case LEVEL_ROOT:
+        InitGlobalInfo(node->Global);
+        node->Global.TypeCode = type;
+        node->BlockSize = GLOBALINFO_SIZE;
+        break;
+    case LEVEL_SCENE:
+        node->BlockSize = SCENE_BLOCK_SIZE;
+        node->Scene.TypeCode = type;
+        node->PlayTime = -1;
+        node->Scene.PicturePresent = 0;
+        node->Scene.PictureMode = 3;
+        node->Scene.DisplayOption = 1;
+        CreateFrame(node);
+        break;
+    case LEVEL_SECTION: {
+        node->BlockSize = SECTION_BLOCK_SIZE;
+        node->Section.WndKind = static_cast<std::uint8_t>(type);
+        const auto border = static_cast<std::uint16_t>(CCore::GetFrameWidth(parent));
+        node->Section.RectX = border;
+        node->Section.RectY = border;
+        const QSize screen = screenSizeOf(parent);
+        node->Section.RectW = static_cast<std::uint16_t>(screen.width() / 2);
+        node->Section.RectH = static_cast<std::uint16_t>(screen.height() / 2);
+        CreateFrame(node);
+        break;
+    }
+    default: {
+        node->BlockSize = ITEM_BLOCK_SIZE;
+        node->Item.TypeCode = type;
+        const tagItemData* section = AncestorAtLevel(parent, LEVEL_SECTION);
+        const Effects fx = effectsOf(type);
+        if (section && fx.contentSized) {
+            node->Item.ContentW = section->Section.RectW;
+            node->Item.ContentH = section->Section.RectH;
+        }
+        node->InEffect = fx.inEffect;
+        node->InSpeed = fx.inSpeed;
+        node->Item.OutEffect = 0;
+        node->Item.OutSpeed = fx.outSpeed;
+        node->Item.TypeRecord = ItemRecord::Create(type);
+        if (node->Item.TypeRecord && type != IT_GRID)
+            node->Item.TypeRecordSize = GetPayloadSize(node);
+        break;
+    }
+    }
+
+    ResizeNodeBitmap(node);
+    PaintItemByKind(node);
+    return node;
+}
+
+void DestroyNode(tagItemData*& node)
+{
+    if (!node)
+        return;
+    while (tagItemData* child = node->FirstChild) {
+        node->FirstChild = child->NextSibling;
+        if (node->FirstChild)
+            node->FirstChild->PrevSibling = nullptr;
+        child->Parent = child->PrevSibling = child->NextSibling = nullptr;
+        DestroyNode(child);
+    }
+    node->Preview = QImage();
+    switch (node->Level) {
+    case LEVEL_SCENE:
+        node->Scene.OwnedBlock.clear();
+        DestroyFrame(node);
+        break;
+    case LEVEL_SECTION:
+        DestroyFrame(node);
+        break;
+    case LEVEL_PROGRAM:
+        delete node->Item.TypeRecord;
+        node->Item.TypeRecord = nullptr;
+        break;
+    default:
+        break;
+    }
+    delete node;
+    node = nullptr;
+}
+
+QSize PreviewSizeOf(const tagItemData* node)
+{
+    if (!node)
+        return {0, 0};
+    auto* n = const_cast<tagItemData*>(node);
+    switch (node->Level) {
+    case LEVEL_SCENE:
+        return screenSizeOf(n);
+    case LEVEL_SECTION:
+        return {node->Section.RectW, node->Section.RectH};
+    case LEVEL_PROGRAM: {
+        const tagItemData* section = AncestorAtLevel(n, LEVEL_SECTION);
+        if (!section)
+            return {0, 0};
+        return {widened(section->Section.RectW, node->Item.ContentW),
+                widened(section->Section.RectH, node->Item.ContentH)};
+    }
+    default:
+        return {0, 0};
+    }
+}
+
+void ResizeNodeBitmap(tagItemData* node)
+{
+    if (!node)
+        return;
+    const QSize size = PreviewSizeOf(node);
+    CreateNodeBitmap(node, size.width(), size.height());
+}
+
+bool UpdateNodeBitmap(tagItemData* node)
+{
+    if (!node)
+        return false;
+    const QSize size = PreviewSizeOf(node);
+    if (node->Preview.width() >= size.width() && node->Preview.height() >= size.height())
+        return false;
+    ResizeNodeBitmap(node);
+    return true;
+}
+
+void CreateNodeBitmap(tagItemData* node, int w, int h)
+{
+    if (!node || w <= 0 || h <= 0)
+        return;
+    if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
+        return;
+    QImage image(w, h, QImage::Format_RGB32);
+    if (image.isNull())
+        return;   // too large to allocate: keep the old picture
+    image.fill(Qt::black);
+    node->Preview = std::move(image);
+}
+
+std::uint32_t GetPayloadSize(const tagItemData* node)
+{
+    if (!node)
+        return 0;
+    switch (node->Level) {
+    case LEVEL_SCENE:
+    case LEVEL_SECTION: {
+        const DynFrame* frame = node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
+        std::uint32_t size = DYNFRAME_SIZE;
+        if (frame)
+            for (const DynFrameElement* e = frame->First; e; e = e->Next)
+                size += e->Size;
+        return size;
+    }
+    case LEVEL_PROGRAM:
+        return node->Item.TypeRecord ? TypeRecordPayloadSize(*node->Item.TypeRecord) : 0;
+    default:
+        return 0;
+    }
+}

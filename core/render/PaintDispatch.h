@@ -1,0 +1,6 @@
+#pragma once
+// The one entry point that paints a node's preview picture, chosen by the
+// node's level and item type. Returns 1 when it drew, 0 otherwise.
+struct tagItemData;
+
+int PaintItemByKind(tagItemData* node);

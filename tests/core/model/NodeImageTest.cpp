@@ -1,0 +1,293 @@
+#include "ImageBytes.h"
+#include "TreeFixture.h"
+#include "core/model/ItemData.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+Bytes imageOf(const tagItemData* node)
+{
+    Bytes out(ITEMDATA_SIZE, 0xCC);
+    WriteNodeImage(*node, out.data());
+    return out;
+}
+
+// Header words every created node carries.
+Bytes commonHeader(std::uint32_t level, const std::u16string& name, std::int32_t playTime, std::uint16_t blockSize)
+{
+    Bytes b(ITEMDATA_SIZE, 0);
+    set32(b, 0, level);
+    b[4] = 3;
+    set16(b, 6, 928);
+    set32(b, 48, 0xFFFF);
+    setWide(b, 52, name);
+    set32(b, 308, static_cast<std::uint32_t>(playTime));
+    set16(b, 316, blockSize);
+    return b;
+}
+}
+
+TEST_F(TreeTest, ScreenImageBytes)
+{
+    Bytes want = commonHeader(0, u"screen", 2000, 480);
+    want[324] = 1;                     // address
+    set16(want, 332, 64);
+    set16(want, 334, 32);
+    set16(want, 336, 200);
+    set16(want, 338, 17);
+    set16(want, 340, 4);
+    set16(want, 346, 100);
+    set32(want, 456, 0xFFFFFFFF);      // remote version unknown
+    set32(want, 500, 9600);
+    for (int i = 0; i < 8; ++i)
+        want[504 + i] = 0xFF;
+    setText(want, 512, "movrek_led");
+    set16(want, 530, 8080);
+    want[532] = 192; want[533] = 168; want[534] = 1; want[535] = 3;
+    want[536] = 255; want[537] = 255; want[538] = 255; want[539] = 0;
+    want[540] = 192; want[541] = 168; want[542] = 1; want[543] = 1;
+    want[544] = 192; want[545] = 168; want[546] = 1; want[547] = 1;
+    set32(want, 588, 1);
+    set32(want, 592, 1);
+    set32(want, 596, 1);
+    set32(want, 716, 1);               // COM1
+    set16(want, 792, 8080);
+    EXPECT_EQ(diffOffsets(imageOf(screen), want), std::vector<std::size_t>{});
+
+    // The block alone is the same 480 bytes.
+    Bytes block(GLOBALINFO_SIZE, 0xCC);
+    WriteGlobalInfo(screen->Global, block.data());
+    EXPECT_EQ(diffOffsets(block, Bytes(want.begin() + 316, want.begin() + 796)), std::vector<std::size_t>{});
+}
+
+TEST_F(TreeTest, ScreenTargetNoneIsStoredAsAllOnes)
+{
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    Bytes img = imageOf(screen);
+    EXPECT_EQ(img[704], 0xFF);
+    EXPECT_EQ(img[707], 0xFF);
+    tagItemData back;
+    ASSERT_TRUE(ReadNodeImage(img.data(), img.size(), back));
+    EXPECT_EQ(back.Global.TargetScreen, TARGET_SCREEN_NONE);
+    screen->Global.TargetScreen = scene;   // a live pointer is not stored
+    img = imageOf(screen);
+    EXPECT_EQ(img[704] | img[705] | img[706] | img[707], 0);
+}
+
+TEST_F(TreeTest, SceneImageBytes)
+{
+    scene->Scene.OwnedBlock.assign(8, 0x55);   // never stored
+    scene->Scene.Schedule = 5;
+    scene->Scene.ScheduleDate = 0x01020304;
+    scene->Scene.ScheduleWeekdays = 0x7F;
+    scene->Scene.StartTime = 0x0815;
+    scene->Scene.EndTime = 0x1730;
+    scene->Scene.PicturePath[0] = u'c';
+    scene->Scene.PicturePath[1] = u':';
+    Bytes want = commonHeader(1, u"scene", -1, 564);
+    set16(want, 320, 2);
+    want[326] = 3;
+    want[327] = 1;
+    setWide(want, 336, u"c:");
+    set32(want, 860, 24);
+    want[864] = 5;
+    set32(want, 868, 0x01020304);
+    want[872] = 0x7F;
+    set16(want, 876, 0x0815);
+    set16(want, 878, 0x1730);
+    EXPECT_EQ(diffOffsets(imageOf(scene), want), std::vector<std::size_t>{});
+}
+
+TEST_F(TreeTest, SectionImageBytes)
+{
+    section->Section.RectX = 0x0102;
+    section->Section.RectH = 0x0304;
+    Bytes want = commonHeader(2, u"section", 2000, 24);
+    want[319] = IT_WND_TEXT;
+    set16(want, 320, 0x0102);
+    set16(want, 324, 32);
+    set16(want, 326, 0x0304);
+    set32(want, 332, 24);
+    EXPECT_EQ(diffOffsets(imageOf(section), want), std::vector<std::size_t>{});
+}
+
+TEST_F(TreeTest, ItemImageBytes)
+{
+    tagItemData* clock = CreateNode(nullptr, IT_CLOCKSIMUL, u"clock", section);
+    clock->Item.OutEffect = 9;
+    clock->Compiled[1].Buffer.assign(5, 0xEE);
+    Bytes want = commonHeader(3, u"clock", 2000, 28);
+    want[312] = 64;
+    set16(want, 314, 25);
+    set16(want, 320, IT_CLOCKSIMUL);
+    set32(want, 328, 1200);
+    set32(want, 332, 32);
+    set32(want, 336, 16);
+    want[341] = 9;
+    set32(want, 892, 5);                 // length of slot B; its pointer is not stored
+    EXPECT_EQ(diffOffsets(imageOf(clock), want), std::vector<std::size_t>{});
+
+    tagItemData* line = CreateNode(nullptr, IT_SINGLELINE, u"l", section);
+    Bytes img = imageOf(line);
+    EXPECT_EQ(img[312], 0);
+    EXPECT_EQ(img[314], 20);
+    EXPECT_EQ(img[328], 132);            // 112 + "Singleline"
+    EXPECT_EQ(img[332] | img[336], 0);
+    EXPECT_EQ(img[342], 20);
+}
+
+TEST(NodeImage, EveryByteRoundTrips)
+{
+    std::mt19937 rng(7);
+    for (std::uint32_t level : {0u, 1u, 2u, 3u, 0xFFFFu, 77u}) {
+        SCOPED_TRACE(level);
+        Bytes img(ITEMDATA_SIZE);
+        for (auto& b : img)
+            b = static_cast<std::uint8_t>(rng());
+        set32(img, 0, level);
+        // Pointer slots and buffer lengths are not kept; names end in a terminator.
+        for (std::size_t slot : {12, 16, 20, 24, 32, 36, 40, 880, 884, 888, 892, 896, 900, 904, 908})
+            set32(img, slot, 0);
+        set16(img, 52 + 2 * 127, 0);
+        if (level == 0)
+            set32(img, 704, 0xFFFFFFFF);
+        if (level == 1) {
+            set32(img, 328, 0);
+            set32(img, 332, 0);
+            set16(img, 336 + 2 * 259, 0);
+            set32(img, 856, 0);
+        }
+        if (level == 2)
+            set32(img, 328, 0);
+        if (level == 3)
+            set32(img, 324, 0);
+        tagItemData node;
+        ASSERT_TRUE(ReadNodeImage(img.data(), img.size(), node));
+        EXPECT_EQ(node.Level, level);
+        EXPECT_EQ(diffOffsets(imageOf(&node), img), std::vector<std::size_t>{});
+    }
+}
+
+TEST(NodeImage, ReadingIgnoresPointersAndRefusesShortInput)
+{
+    Bytes img(ITEMDATA_SIZE, 0);
+    set32(img, 0, 3);
+    set32(img, 12, 0xDEADBEEF);
+    set32(img, 324, 0xDEADBEEF);
+    for (int i = 0; i < 128; ++i)
+        set16(img, 52 + 2 * i, u'z');   // no terminator
+    tagItemData node;
+    EXPECT_FALSE(ReadNodeImage(img.data(), ITEMDATA_SIZE - 1, node));
+    EXPECT_FALSE(ReadNodeImage(nullptr, ITEMDATA_SIZE, node));
+    ASSERT_TRUE(ReadNodeImage(img.data(), img.size(), node));
+    EXPECT_EQ(node.Parent, nullptr);
+    EXPECT_EQ(node.Item.TypeRecord, nullptr);
+    EXPECT_EQ(std::u16string(node.Name).size(), 127u);
+    Bytes out = imageOf(&node);
+    EXPECT_EQ(out[12] | out[13] | out[14] | out[15], 0);
+    EXPECT_EQ(out[324] | out[325] | out[326] | out[327], 0);
+}
+
+namespace {
+Bytes recordImage(std::uint16_t type)
+{
+    ItemRecord* r = ItemRecord::Create(type);
+    EXPECT_NE(r, nullptr);
+    Bytes out = WriteTypeRecord(*r);
+    delete r;
+    return out;
+}
+}
+
+TEST(TypeRecords, SingleLineAndTextBytes)
+{
+    Bytes want(112, 0);
+    want[3] = 1;
+    setDefaultFont(want, 8);
+    set32(want, 100, 0xFFFF);
+    Bytes text(20, 0);
+    setWide(text, 0, u"Singleline");
+    want.insert(want.end(), text.begin(), text.end());
+    EXPECT_EQ(diffOffsets(recordImage(IT_SINGLELINE), want), std::vector<std::size_t>{});
+
+    Bytes rich = recordImage(IT_TEXT);
+    ASSERT_EQ(rich.size(), 276u + 354u);
+    EXPECT_EQ(diffOffsets(Bytes(rich.begin(), rich.begin() + 276), Bytes(276, 0)), std::vector<std::size_t>{});
+    EXPECT_EQ(rich[276], '{');
+    EXPECT_EQ(rich[277], 0);
+    EXPECT_EQ(rich[276 + 2 * 176], '}');
+
+    Bytes anim = recordImage(IT_TEXTGIF);
+    Bytes wantAnim(20, 0);
+    set32(wantAnim, 8, 100);
+    EXPECT_EQ(diffOffsets(Bytes(anim.begin(), anim.begin() + 20), wantAnim), std::vector<std::size_t>{});
+    EXPECT_EQ(anim.size(), 20u + 354u);
+}
+
+TEST(TypeRecords, PictureClockAndCounterBytes)
+{
+    Bytes gif(16916, 0);
+    set32(gif, 0, 1);
+    EXPECT_EQ(diffOffsets(recordImage(IT_GIF), gif), std::vector<std::size_t>{});
+    EXPECT_EQ(diffOffsets(recordImage(IT_IMAGE), Bytes(16916, 0)), std::vector<std::size_t>{});
+    EXPECT_EQ(diffOffsets(recordImage(IT_GRID), Bytes(20, 0)), std::vector<std::size_t>{});
+
+    Bytes analog(1200, 0);
+    const std::pair<std::size_t, std::uint32_t> words[] = {
+        {20, 0xFFFFFF}, {24, 0xFFFF}, {28, 0x8080}, {40, 0xFFFF}, {44, 0xFFFFFF}, {52, 0xFFFF}, {56, 0xFF},
+        {60, 0xFF},     {64, 0xFF},   {136, 1},     {144, 4},    {1040, 3},      {1044, 92},   {1048, 86},
+        {1052, 72},     {1056, 1},    {1060, 4},    {1064, 6}};
+    for (const auto& [off, v] : words)
+        set32(analog, off, v);
+    for (std::size_t off : {152, 244, 336})
+        setDefaultFont(analog, off);
+    EXPECT_EQ(diffOffsets(recordImage(IT_CLOCKSIMUL), analog), std::vector<std::size_t>{});
+
+    Bytes digital(1200, 0);
+    set32(digital, 24, 127);
+    setDefaultFont(digital, 28);
+    set32(digital, 120, 0xFFFF);
+    EXPECT_EQ(diffOffsets(recordImage(IT_CLOCKDIGIT), digital), std::vector<std::size_t>{});
+
+    Bytes counter(192, 0);
+    set32(counter, 8, 255);
+    setDefaultFont(counter, 12);
+    set32(counter, 104, 0xFFFF);
+    EXPECT_EQ(diffOffsets(recordImage(IT_COUNT), counter), std::vector<std::size_t>{});
+    set32(counter, 0, 1);
+    EXPECT_EQ(diffOffsets(recordImage(IT_COUNT2), counter), std::vector<std::size_t>{});
+    EXPECT_EQ(ItemRecord::Create(3), nullptr);
+    EXPECT_EQ(TypeRecordSizeOf(0x105), 0u);
+}
+
+TEST(TypeRecords, ReadBackWithOwnedParts)
+{
+    Bytes line(112, 0xA5);
+    set32(line, 108, 0x12345678);        // a stale pointer in the file
+    Bytes text(6, 0);
+    setWide(text, 0, u"xyz");
+    line.insert(line.end(), text.begin(), text.end());
+    ItemRecord* r = ReadTypeRecord(IT_SINGLELINE, line.data(), line.size());
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->Text, QStringLiteral("xyz"));
+    EXPECT_EQ(r->u32(108), 0u);
+    EXPECT_EQ(TypeRecordPayloadSize(*r), 118u);
+    Bytes again = WriteTypeRecord(*r);
+    set32(line, 108, 0);
+    EXPECT_EQ(diffOffsets(again, line), std::vector<std::size_t>{});
+    delete r;
+
+    Bytes grid(25, 0);
+    const char stream[] = "GRID\x01";
+    std::copy(stream, stream + 5, grid.begin() + 20);
+    r = ReadTypeRecord(IT_GRID, grid.data(), grid.size());
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->MemFile, QByteArray("GRID\x01", 5));
+    EXPECT_EQ(WriteTypeRecord(*r), grid);
+    delete r;
+
+    EXPECT_EQ(ReadTypeRecord(IT_SINGLELINE, line.data(), 111), nullptr);   // too short
+    EXPECT_EQ(ReadTypeRecord(IT_SINGLELINE, line.data(), 113), nullptr);   // half a character
+    EXPECT_EQ(ReadTypeRecord(3, line.data(), line.size()), nullptr);       // no such record
+}
