@@ -37,16 +37,7 @@ CCore& CCore::operator=(const CCore& other)
     m_serialEnabled = other.m_serialEnabled;
     m_lanEnabled = other.m_lanEnabled;
     m_wanEnabled = other.m_wanEnabled;
-    m_serialPorts.Copy(other.m_serialPorts);
-    m_ports.Copy(other.m_ports);
-    m_wanRecords.Copy(other.m_wanRecords);
-    m_ignorePorts.Copy(other.m_ignorePorts);
-    m_userSerialPorts.Copy(other.m_userSerialPorts);
-    m_serialRecords.Copy(other.m_serialRecords);
-    m_adapterRecords.Copy(other.m_adapterRecords);
-    m_ignoreSerialPorts.Copy(other.m_ignoreSerialPorts);
-    m_ignoreAdapters.Copy(other.m_ignoreAdapters);
-    m_screenScope.Copy(other.m_screenScope);
+    CopyLists(other);
     return *this;
 }
 
