@@ -226,20 +226,23 @@ void CRealGrid::DeleteAlong(bool cols, int start, int count, bool notify)
         return i >= start && i < end;
     };
 
+    // Which formulas sit in the band is decided before any of them moves.
+    std::vector<CellFormula*> doomed;
     for (CellFormula* f : formulas_.Snapshot()) {
-        if (inBand(f))
+        if (inBand(f)) {
+            doomed.push_back(f);
             continue;
+        }
         const int col = f->column, row = f->row;
         DeleteVisitor v(cols, start, count);
         if (ApplyVisitor(v, *f, formulas_) && IsValidCell(col, row))
             GetCell(col, row).formula = nullptr;   // the cell keeps its last result as text
     }
-    for (CellFormula* f : formulas_.Snapshot())
-        if (inBand(f)) {
-            if (IsValidCell(f->column, f->row))
-                GetCell(f->column, f->row).formula = nullptr;
-            formulas_.RemoveFormula(f);
-        }
+    for (CellFormula* f : doomed) {
+        if (IsValidCell(f->column, f->row))
+            GetCell(f->column, f->row).formula = nullptr;
+        formulas_.RemoveFormula(f);
+    }
 
     // Merged blocks, all indices written as they will be after the deletion.
     struct Block { int i, j, endA, endO; };
