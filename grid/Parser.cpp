@@ -3,6 +3,7 @@
 #include "grid/Functions.h"
 #include "grid/NumberText.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace grid {
@@ -111,27 +112,38 @@ public:
     {
         if (!Advance())
             return nullptr;
-        return Formula();
+        int depth = 0;
+        return Formula(depth);
     }
 
 private:
     bool Advance() { return lex_.Next(tok_); }
 
-    NodePtr Formula()
+    // Every routine reports the depth of the tree it built; trees deeper than
+    // kMaxNodeDepth are refused so that walking them cannot exhaust the stack.
+    static bool Deeper(int& depth, int child)
     {
-        if (++depth_ > kMaxNodeDepth)
+        depth = std::max(depth, child + 1);
+        return depth <= kMaxNodeDepth;
+    }
+
+    NodePtr Formula(int& depth)
+    {
+        if (++nesting_ > kMaxNodeDepth)
             return nullptr;
         NodePtr node;
+        depth = 0;
         if (tok_.Is(u'+') || tok_.Is(u'-')) {
             char16_t sign = tok_.ch;
             if (!Advance())
                 return nullptr;
-            NodePtr t = Term();
-            if (!t)
+            int d = 0;
+            NodePtr t = Term(d);
+            if (!t || !Deeper(depth, d))
                 return nullptr;
             node = std::make_unique<NegExp>(sign, std::move(t));
         } else {
-            node = Term();
+            node = Term(depth);
             if (!node)
                 return nullptr;
         }
@@ -139,34 +151,37 @@ private:
             char16_t op = tok_.ch;
             if (!Advance())
                 return nullptr;
-            NodePtr r = Term();
-            if (!r)
+            int d = 0;
+            NodePtr r = Term(d);
+            if (!r || !Deeper(depth, std::max(depth, d)))
                 return nullptr;
             node = std::make_unique<AddExp>(std::move(node), std::move(r), op);
         }
-        --depth_;
+        --nesting_;
         return node;
     }
 
-    NodePtr Term()
+    NodePtr Term(int& depth)
     {
-        NodePtr node = Factor();
+        NodePtr node = Factor(depth);
         if (!node)
             return nullptr;
         while (tok_.Is(u'*') || tok_.Is(u'/')) {
             char16_t op = tok_.ch;
             if (!Advance())
                 return nullptr;
-            NodePtr r = Factor();
-            if (!r)
+            int d = 0;
+            NodePtr r = Factor(d);
+            if (!r || !Deeper(depth, std::max(depth, d)))
                 return nullptr;
             node = std::make_unique<MulExp>(std::move(node), std::move(r), op);
         }
         return node;
     }
 
-    NodePtr Factor()
+    NodePtr Factor(int& depth)
     {
+        depth = 1;
         NodePtr node;
         switch (tok_.kind) {
         case Token::Number:
@@ -179,13 +194,14 @@ private:
             node = std::make_unique<RangeExp>(tok_.r1, tok_.c1, tok_.r2, tok_.c2);
             break;
         case Token::Function:
-            return Call(tok_.fn);
+            return Call(tok_.fn, depth);
         case Token::Punct:
             if (tok_.ch == u'(') {
                 if (!Advance())
                     return nullptr;
-                NodePtr inner = Formula();
-                if (!inner || !tok_.Is(u')'))
+                int d = 0;
+                NodePtr inner = Formula(d);
+                if (!inner || !tok_.Is(u')') || !Deeper(depth, d))
                     return nullptr;
                 node = std::make_unique<ParExp>(std::move(inner));
                 break;
@@ -199,8 +215,9 @@ private:
         return node;
     }
 
-    NodePtr Call(int fn)
+    NodePtr Call(int fn, int& depth)
     {
+        depth = 1;
         if (!Advance() || !tok_.Is(u'('))
             return nullptr;
         if (!Advance())
@@ -215,16 +232,18 @@ private:
                     // A criterion is never first and always last.
                     if (args.empty())
                         return nullptr;
-                    NodePtr crit = Criterion();
-                    if (!crit || !tok_.Is(u')'))
+                    int d = 0;
+                    NodePtr crit = Criterion(d);
+                    if (!crit || !tok_.Is(u')') || !Deeper(depth, d))
                         return nullptr;
                     args.push_back(std::move(crit));
                     if (!Advance())
                         return nullptr;
                     break;
                 }
-                NodePtr arg = Formula();
-                if (!arg)
+                int d = 0;
+                NodePtr arg = Formula(d);
+                if (!arg || !Deeper(depth, d))
                     return nullptr;
                 args.push_back(std::move(arg));
                 if (tok_.Is(u',')) {
@@ -243,15 +262,19 @@ private:
     }
 
     // "CMP(formula)" with CMP one of the six comparisons.
-    NodePtr Criterion()
+    NodePtr Criterion(int& depth)
     {
         if (!Advance() || tok_.kind != Token::Function || tok_.fn > FnGE)
             return nullptr;
         const int cmp = tok_.fn;
         if (!Advance() || !tok_.Is(u'(') || !Advance())
             return nullptr;
-        NodePtr operand = Formula();
+        int d = 0;
+        NodePtr operand = Formula(d);
         if (!operand || operand->Code() == RangeCode || !tok_.Is(u')'))
+            return nullptr;
+        depth = d + 2;   // the criterion and its comparison call
+        if (depth > kMaxNodeDepth)
             return nullptr;
         if (!Advance() || !tok_.Is(u'"') || !Advance())
             return nullptr;
@@ -264,7 +287,7 @@ private:
 
     Lexer lex_;
     Token tok_;
-    int depth_ = 0;
+    int nesting_ = 0;
 };
 
 }   // namespace

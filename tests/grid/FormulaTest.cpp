@@ -156,6 +156,20 @@ TEST(FormulaParser, DeepNestingIsRefusedNotACrash)
     std::u16string fine(50, u'(');
     fine += u"1" + std::u16string(50, u')');
     EXPECT_TRUE(Parses(fine.c_str()));
+    // A long chain of operators builds a deep tree too.
+    std::u16string chain = u"1";
+    for (int i = 0; i < 5000; ++i)
+        chain += u"+1";
+    EXPECT_FALSE(Parses(chain.c_str()));
+    std::u16string shortChain = u"1";
+    for (int i = 0; i < 150; ++i)
+        shortChain += u"*1";
+    EXPECT_TRUE(Parses(shortChain.c_str()));
+    // Many arguments are wide, not deep.
+    std::u16string wide = u"SUM(1";
+    for (int i = 0; i < 1000; ++i)
+        wide += u",A1";
+    EXPECT_TRUE(Parses((wide + u")").c_str()));
 }
 
 TEST(FormulaEvaluation, CellsRangesAndDivision)
