@@ -21,7 +21,5 @@ double CellValue(std::u16string_view text);
 std::size_t ReadIntegerPrefix(std::u16string_view text, long long& value);
 
 std::u16string Ascii16(std::string_view ascii);
-std::u16string Utf8To16(std::string_view utf8);
-std::string Utf16To8(std::u16string_view text);
 
 }   // namespace grid

@@ -206,7 +206,6 @@ public:
 
 private:
     friend class GridLoader;
-    friend class GridEditor;
 
     void Notify(GridMessage m, bool posted = true);
     void ReleaseCell(Cell& cell);

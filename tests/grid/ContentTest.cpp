@@ -50,6 +50,7 @@ TEST(Clipboard, CopyGivesTabsAndLines)
     g->GetCell(2, 3).attr.formatter = FindFormator("Percent");
     g->SetCellText(2, 3, u"0.5", false);
     EXPECT_EQ(g->RangeAsText(3, 2, 4, 3), u"0.5\r\n");   // no formatting
+    EXPECT_EQ(g->GetFormattedText(2, 3), u"50%");          // as it is shown
 
     g->MergeRange({1, 4, 3, 6});
     g->SetCellText(1, 4, u"M", false);

@@ -467,3 +467,32 @@ TEST(Borders, CoveredCellsPassTheirLinesToTheAnchor)
     ExpectReferencesBalanced(g);
     ExpectReferencesBalanced(h);
 }
+
+TEST(GridModel, RowHeightsColumnWidthsAndGridLines)
+{
+    auto g = DefaultGrid();
+    g->InsertRows(6, 4);
+    g->SetTopRow(3);
+    EXPECT_FALSE(g->SetRowHeight(40, 2));   // scrolled away above the first shown row
+    EXPECT_EQ(g->RowHeight(2), 24);
+    EXPECT_TRUE(g->SetRowHeight(40, 0));    // header rows always
+    EXPECT_TRUE(g->SetRowHeight(-5, 3));
+    EXPECT_EQ(g->RowHeight(3), 0);
+    EXPECT_FALSE(g->SetRowHeight(0, 3));    // unchanged
+    EXPECT_FALSE(g->SetRowHeight(10, 99));
+    EXPECT_TRUE(g->SetColumnWidth(2, 75));
+    EXPECT_EQ(g->ColumnWidth(2), 75);
+    g->SetLeftCol(3);
+    EXPECT_FALSE(g->SetColumnWidth(2, 10));
+
+    Recorder rec;
+    g->SetObserver(&rec);
+    g->ShowGridLines(false);   // already hidden
+    EXPECT_EQ(rec.log.size(), 0u);
+    g->ShowGridLines(true);
+    EXPECT_EQ(rec.Count(GridMessage::CellChanged), 1);
+    EXPECT_EQ(g->FindPen(0)->style, PS_SOLID);
+    g->ShowGridLines(false);
+    EXPECT_EQ(g->FindPen(0)->style, PS_NULL);
+    EXPECT_EQ(g->FindPen(0)->colour, 0u);
+}

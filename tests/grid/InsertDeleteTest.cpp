@@ -252,3 +252,38 @@ TEST(DeleteColumns, ReferencesAndReferenceCounts)
     g->DeleteColumns(2, 2, false);
     EXPECT_EQ(FormulaAt(*g, 2, 1), nullptr);
 }
+
+TEST(InsertDeleteColumns, BlocksFollowColumns)
+{
+    auto g = DefaultGrid();
+    g->MergeRange({2, 2, 5, 4});   // columns 2-4, rows 2-3
+    g->GetCell(2, 2).text = u"anchor";
+    g->InsertColumns(3, 1);        // inside: the block widens
+    EXPECT_EQ(g->GetCell(2, 2).mergeCol, 6);
+    EXPECT_EQ(g->GetCell(2, 2).mergeRow, 4);
+    for (int r = 2; r < 4; ++r)
+        for (int c = 2; c < 6; ++c)
+            if (r != 2 || c != 2) {
+                EXPECT_EQ(g->GetCell(c, r).mergeCol, 2) << r << "," << c;
+                EXPECT_EQ(g->GetCell(c, r).mergeRow, 2) << r << "," << c;
+            }
+    EXPECT_FALSE(g->IsCovered(6, 2));
+    g->DeleteColumns(2, 2, false);   // the anchor goes: rebuilt from what is left
+    EXPECT_TRUE(g->IsMergeAnchor(2, 2));
+    EXPECT_EQ(g->GetCell(2, 2).text, u"anchor");
+    EXPECT_EQ(g->GetCell(2, 2).mergeCol, 4);
+    EXPECT_EQ(g->GetCell(2, 2).mergeRow, 4);
+    for (auto [c, r] : {std::pair{3, 2}, {2, 3}, {3, 3}}) {
+        EXPECT_EQ(g->GetCell(c, r).mergeCol, 2);
+        EXPECT_EQ(g->GetCell(c, r).mergeRow, 2);
+    }
+    EXPECT_FALSE(g->IsCovered(4, 2));
+    g->DeleteColumns(1, 1, false);   // left of the block: it moves
+    EXPECT_TRUE(g->IsMergeAnchor(1, 2));
+    EXPECT_EQ(g->GetCell(1, 2).mergeCol, 3);
+    EXPECT_EQ(g->GetCell(2, 3).mergeCol, 1);
+    g->DeleteColumns(2, 1, false);   // the block's last column: it narrows
+    EXPECT_EQ(g->GetCell(1, 2).mergeCol, 2);
+    EXPECT_EQ(g->GetCell(1, 3).mergeCol, 1);
+    EXPECT_EQ(g->GetCell(1, 3).mergeRow, 2);
+}
