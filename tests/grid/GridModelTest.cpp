@@ -158,6 +158,23 @@ TEST(GridModel, CellTextAndValidatorOnCommit)
     EXPECT_EQ(g->GetCellText(99, 99), u"");
 }
 
+TEST(GridModel, TypedTextIsValidatedUnlessACycleWasReported)
+{
+    auto g = DefaultGrid();
+    g->GetCell(2, 1).validator = FindValidator("Int0_100");   // B1
+    Type(*g, 1, 2, u"abc");
+    EXPECT_EQ(g->GetCell(2, 1).message, u"不是一个整数。");
+    Type(*g, 1, 2, u"42");
+    EXPECT_EQ(g->GetCell(2, 1).message, u"");
+    Type(*g, 1, 1, u"=B1*10");   // A1
+    Type(*g, 1, 2, u"=A1");      // closes a cycle: its message wins over the validator's
+    EXPECT_EQ(g->GetCell(2, 1).message, u"单元格公式存在依赖环。");
+    Type(*g, 1, 1, u"500");
+    Type(*g, 1, 2, u"=A1/2");    // formula results are validated too
+    EXPECT_EQ(Text(*g, 1, 2), "250");
+    EXPECT_EQ(g->GetCell(2, 1).message, u"必须是[0, 100]上的整数。");
+}
+
 TEST(GridModel, CopyCellMovesEditorAndKeepsReferencesBalanced)
 {
     auto g = DefaultGrid();
