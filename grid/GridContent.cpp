@@ -1,0 +1,139 @@
+// Grid files, clipboard text and bulk content changes.
+#include "grid/Archive.h"
+#include "grid/RealGrid.h"
+#include "grid/TextCodec.h"
+
+namespace grid {
+
+void CRealGrid::SaveTo(std::vector<std::uint8_t>& file)
+{
+    storeTypeNames = storeEditors = storeValidation = true;
+    ArchiveWriter ar;
+    Serialize(ar);
+    // The file holds exactly the new stream: no tail of an older one stays.
+    file = std::move(ar.Data());
+}
+
+GridLoadResult CRealGrid::LoadFrom(std::span<const std::uint8_t> file)
+{
+    if (file.size() > 4) {
+        ArchiveReader ar(file);
+        GridLoadResult r = Serialize(ar);
+        if (!r)
+            return r;
+    } else {
+        ApplyDefaultBorders();
+    }
+    Notify(GridMessage::DimChanged);
+    Notify(GridMessage::SelChanged);
+    return {};
+}
+
+bool CRealGrid::CanTake(const Cell& cell) const
+{
+    return !cell.formula && cell.attr.type == EditType();
+}
+
+std::u16string CRealGrid::RangeAsText(int firstRow, int firstCol, int endRow, int endCol) const
+{
+    std::u16string out;
+    if (firstRow > endRow || firstCol > endCol || firstRow < 0 || firstCol < 0 || endRow > RowCount()
+        || endCol > ColumnCount())
+        return out;
+    for (int r = firstRow; r < endRow; ++r) {
+        std::u16string line;
+        for (int c = firstCol; c < endCol; ++c) {
+            const Cell& cell = GetCell(c, r);
+            if (!cell.IsCovered(c, r))
+                line += CellTextAt(r, c);
+            line += u'\t';
+        }
+        while (!line.empty() && line.back() == u'\t')
+            line.pop_back();
+        out += line;
+        out += u"\r\n";
+    }
+    return out;
+}
+
+void CRealGrid::CopyRangeAsText(int firstRow, int firstCol, int endRow, int endCol, GridClipboard& clipboard) const
+{
+    if (firstRow > endRow || firstCol > endCol || firstRow < 0 || firstCol < 0 || endRow > RowCount()
+        || endCol > ColumnCount())
+        return;
+    std::u16string text = RangeAsText(firstRow, firstCol, endRow, endCol);
+    if (!clipboard.Open())
+        return;
+    clipboard.SetText(text);
+    clipboard.Close();
+}
+
+void CRealGrid::PasteText(int row, int col, GridClipboard& clipboard)
+{
+    if (!IsValidCell(col, row))
+        return;
+    if (currentRow_ >= 0 && currentCol_ >= 0)
+        EndEdit(currentCol_, currentRow_);
+    if (!clipboard.HasUnicodeText() && !clipboard.HasAnsiText())
+        return;
+    if (!clipboard.Open())
+        return;
+    std::u16string text = clipboard.HasUnicodeText() ? clipboard.UnicodeText()
+                                                      : AnsiToUtf16(clipboard.AnsiText(), AnsiCodePage());
+    clipboard.Close();
+    PasteFromText(row, col, text);
+}
+
+void CRealGrid::PasteFromText(int row, int col, std::u16string_view text)
+{
+    if (!IsValidCell(col, row))
+        return;
+    int r = row, c = col;
+    std::size_t pos = 0;
+    while (pos < text.size() && r < RowCount()) {
+        std::size_t end = pos;
+        while (end < text.size() && text[end] != u'\t' && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        if (c < ColumnCount()) {
+            Cell& cell = GetCell(c, r);
+            if (!cell.IsCovered(c, r) && CanTake(cell)) {
+                cell.text = std::u16string(text.substr(pos, end - pos));   // plain text, never a formula
+                MarkDependentsDirty(c, r);
+            }
+        }
+        if (end >= text.size())
+            break;
+        if (text[end] == u'\t') {
+            ++c;
+            pos = end + 1;
+        } else {
+            // A line ends with CR LF, a lone CR or a lone LF.
+            pos = end + 1;
+            if (text[end] == u'\r' && pos < text.size() && text[pos] == u'\n')
+                ++pos;
+            ++r;
+            c = col;
+        }
+    }
+    Recalculate();
+    Notify(GridMessage::CellChanged);
+}
+
+void CRealGrid::ClearRange(int firstRow, int firstCol, int endRow, int endCol)
+{
+    if (firstRow > endRow || firstCol > endCol || firstRow < 0 || firstCol < 0 || endRow > RowCount()
+        || endCol > ColumnCount())
+        return;
+    for (int r = firstRow; r < endRow; ++r)
+        for (int c = firstCol; c < endCol; ++c) {
+            Cell& cell = GetCell(c, r);
+            if (!cell.IsCovered(c, r) && CanTake(cell)) {
+                cell.text.clear();
+                MarkDependentsDirty(c, r);
+            }
+        }
+    Recalculate();
+    Notify(GridMessage::CellChanged);
+}
+
+}   // namespace grid

@@ -1,0 +1,73 @@
+#include "grid/NumberText.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+#include <stdexcept>
+
+namespace grid {
+
+namespace {
+
+locale_t CLocale()
+{
+    static locale_t loc = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return loc;
+}
+
+// Each UTF-16 unit becomes one char so that offsets stay equal; anything
+// outside ASCII becomes a byte no number can contain.
+std::string Narrow(std::u16string_view text)
+{
+    std::string s;
+    s.reserve(text.size());
+    for (char16_t c : text)
+        s.push_back(c != 0 && c < 0x80 ? char(c) : '\x01');
+    return s;
+}
+
+}   // namespace
+
+std::string FormatNumber(double value, int precision)
+{
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision);
+    return std::string(buf, r.ptr);
+}
+
+std::u16string FormatNumber16(double value, int precision)
+{
+    return Ascii16(FormatNumber(value, precision));
+}
+
+std::size_t ReadRealPrefix(std::u16string_view text, double& value)
+{
+    std::string s = Narrow(text);
+    char* end = nullptr;
+    value = strtod_l(s.c_str(), &end, CLocale());
+    return std::size_t(end - s.c_str());
+}
+
+double CellValue(std::u16string_view text)
+{
+    double v = 0;
+    if (ReadRealPrefix(text, v) == 0)
+        return 0;
+    return v;
+}
+
+std::size_t ReadIntegerPrefix(std::u16string_view text, long long& value)
+{
+    std::string s = Narrow(text);
+    char* end = nullptr;
+    value = strtoll_l(s.c_str(), &end, 10, CLocale());
+    return std::size_t(end - s.c_str());
+}
+
+std::u16string Ascii16(std::string_view ascii)
+{
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+}   // namespace grid

@@ -1,0 +1,25 @@
+// Number text as the formula engine reads and writes it, independent of the
+// user's locale ("%.12g" and wcstod behave as in the C locale).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace grid {
+
+std::string FormatNumber(double value, int precision);        // printf "%.<precision>g"
+std::u16string FormatNumber16(double value, int precision);
+
+// Reads a real number at the start of the text with wcstod rules (leading
+// white space, sign, decimal or hexadecimal form, inf, nan). Returns the number
+// of UTF-16 units consumed, 0 when the text does not start with a number.
+std::size_t ReadRealPrefix(std::u16string_view text, double& value);
+// The value of a cell text: 0 when it does not start with a number.
+double CellValue(std::u16string_view text);
+// Reads a base-10 integer prefix with wcstol rules; returns the units consumed.
+std::size_t ReadIntegerPrefix(std::u16string_view text, long long& value);
+
+std::u16string Ascii16(std::string_view ascii);
+
+}   // namespace grid

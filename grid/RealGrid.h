@@ -1,0 +1,250 @@
+// The grid model: rows, columns and cells, the shared font and pen records,
+// merged blocks, formulas, selection state and the operations of the table
+// editor. It has no window: a widget and a renderer sit on top of it and are
+// told about changes through GridObserver.
+#pragma once
+
+#include "grid/Formula.h"
+#include "grid/GridTypes.h"
+#include "grid/Registry.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace grid {
+
+class ArchiveReader;
+class ArchiveWriter;
+
+// The four notifications the grid gives its parent; they carry no data.
+enum class GridMessage { SelChanged, CellChanged, DimChanged, ClientRectChanged };
+
+class GridObserver {
+public:
+    virtual ~GridObserver() = default;
+    // posted: deliver later (queued); otherwise at once.
+    virtual void GridNotify(GridMessage message, bool posted) = 0;
+};
+
+struct EditorRequest {
+    int row = 0;
+    int column = 0;
+    std::uint32_t style = 0;
+    int controlId = 0;
+    std::uint32_t fontId = 0;
+    std::u16string text;
+};
+
+// Makes in-place editors; the widget layer supplies it.
+class EditorFactory {
+public:
+    virtual ~EditorFactory() = default;
+    virtual std::unique_ptr<CellEditor> CreateEditor(const EditorRequest& request) = 0;
+};
+
+// The system clipboard as the grid sees it.
+class GridClipboard {
+public:
+    virtual ~GridClipboard() = default;
+    virtual bool Open() = 0;
+    virtual void Close() = 0;
+    virtual bool HasUnicodeText() const = 0;
+    virtual std::u16string UnicodeText() const = 0;
+    virtual bool HasAnsiText() const = 0;
+    virtual std::string AnsiText() const = 0;   // bytes of the ANSI code page
+    // Empties the clipboard and puts the text on it.
+    virtual void SetText(const std::u16string& text) = 0;
+};
+
+enum class GridLoadError { None, NotAGridStream, BadTag, Truncated, Damaged, NameTooLong };
+
+struct GridLoadResult {
+    GridLoadError error = GridLoadError::None;
+    std::string message;
+    explicit operator bool() const { return error == GridLoadError::None; }
+};
+
+class CRealGrid : public CellTextSource {
+public:
+    CRealGrid();
+    ~CRealGrid() override;
+    CRealGrid(const CRealGrid&) = delete;
+    CRealGrid& operator=(const CRealGrid&) = delete;
+
+    void SetObserver(GridObserver* observer) { observer_ = observer; }
+    void SetEditorFactory(EditorFactory* factory) { editorFactory_ = factory; }
+
+    // --- table set-up
+    void ClearAll();
+    void AddDefaultFont();
+    void AddDefaultPens();
+    void ResetToDefault();
+    void ApplyDefaultBorders();
+
+    // --- dimensions
+    int RowCount() const override { return int(rows_.size()); }
+    int ColumnCount() const override { return int(columns_.size()); }
+    int FixedRows() const { return fixedRows_; }
+    int FixedCols() const { return fixedCols_; }
+    int TopRow() const { return topRow_; }
+    int LeftCol() const { return leftCol_; }
+    void SetTopRow(int row) { topRow_ = row; }
+    void SetLeftCol(int col) { leftCol_ = col; }
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    int DefaultColumnWidth() const { return defaultColumnWidth_; }
+    int RowHeight(int row) const;
+    int ColumnWidth(int col) const;
+    bool SetRowHeight(int height, int row);
+    bool SetColumnWidth(int col, int width);
+    const Column& GetColumn(int col) const;
+
+    // --- cells. Indices out of range throw std::out_of_range.
+    Cell& GetCell(int col, int row);
+    const Cell& GetCell(int col, int row) const;
+    bool IsValidCell(int col, int row) const;
+    void InitCell(int col, int row);
+    void CopyCell(Cell& target, Cell& source);
+    bool IsCovered(int col, int row) const;
+    bool IsMergeAnchor(int col, int row) const;
+    // The top-left cell of the block holding (col, row).
+    void AnchorOf(int col, int row, int& anchorCol, int& anchorRow) const;
+
+    // --- fonts and pens
+    std::uint32_t AddFont(const LogFont& font);
+    std::uint32_t AddPen(std::uint32_t style, std::uint32_t width, std::uint32_t colour);
+    void ReleaseFont(std::uint32_t id);
+    void ReleasePen(std::uint32_t id);
+    const FontRecord* FindFont(std::uint32_t id) const;
+    const PenRecord* FindPen(std::uint32_t id) const;
+    const std::map<std::uint32_t, FontRecord>& Fonts() const { return fonts_; }
+    const std::map<std::uint32_t, PenRecord>& Pens() const { return pens_; }
+    std::uint32_t NextFontId() const { return nextFontId_; }
+    std::uint32_t NextPenId() const { return nextPenId_; }
+
+    // --- content
+    const std::u16string& CellTextAt(int row, int col) const override;
+    std::u16string GetCellText(int col, int row) const;
+    std::u16string GetDisplayText(int col, int row) const;
+    std::u16string GetFormattedText(int col, int row) const;
+    void SetCellText(int col, int row, const std::u16string& text, bool notify);
+    int SetCellInput(int row, int col, const std::u16string& text);
+    bool SetCellContent(int row, int col, const std::u16string& text);
+
+    // --- formulas
+    FormulaList& Formulas() { return formulas_; }
+    const FormulaList& Formulas() const { return formulas_; }
+    void MarkDependentsDirty(int col, int row) { formulas_.MarkDependentsDirty(col, row); }
+    void Recalculate();
+
+    // --- in-place editors
+    CellEditor* CreateCellEditor(int row, int col);
+    void LoadEditorText(int col, int row);
+    void CommitEditorText(int col, int row);
+    void EndEdit(int col, int row);
+    void SetCurrentCell(int row, int col) { currentRow_ = row; currentCol_ = col; }
+    int CurrentRow() const { return currentRow_; }
+    int CurrentCol() const { return currentCol_; }
+
+    // --- merging (right and bottom exclusive)
+    bool MergeRange(const GridRange& range);
+    void SplitBlock(int top, int left, int bottom, int right);
+    bool SplitRange(const GridRange& range);
+    bool IsRangeUnmerged(const GridRange& range) const;
+    bool ToggleMerge(const GridRange& range);
+
+    // --- selection
+    void SetSelection(int row1, int col1, int row2, int col2, bool extend);
+    void ClearSelection() { selection_ = GridSelection{}; }
+    const GridSelection& Selection() const { return selection_; }
+    GridRange GetSelectionRect() const;
+    void SetDownCell(int row, int col) { downRow_ = row; downCol_ = col; }
+    bool GetFocusCell(int& row, int& col) const;
+    std::uint32_t GetCurrentCellColor() const;
+    bool GetCellFont(int col, int row, LogFont& font) const;
+    LogFont GetCurrentCellFont() const;
+    std::uint32_t GetCurrentCellAlignment() const;
+
+    void SetSelectionFontName(std::u16string_view face);
+    void SetSelectionFontHeight(std::int32_t height);
+    void SetSelectionFontWeight(std::int32_t weight);
+    void SetSelectionFontItalic(bool italic);
+    void SetSelectionFontUnderline(bool underline);
+    void SetSelectionColor(std::uint32_t colour);
+    void SetSelectionAlignment(std::uint32_t alignment);
+
+    // --- lines and borders (inclusive range)
+    bool GridLinesShown() const;
+    void ShowGridLines(bool show);
+    void SetRangeBorders(int top, int left, int bottom, int right, const BorderSpec& spec, bool notify);
+
+    // --- insertion and deletion
+    void InsertRows(int start, int count);
+    void InsertColumns(int start, int count);
+    void DeleteRows(int start, int count, bool notify);
+    void DeleteColumns(int start, int count, bool notify);
+
+    // --- stream
+    void Serialize(ArchiveWriter& ar) const;
+    // Loads a whole stream or nothing: on any error the grid stays as it was.
+    GridLoadResult Serialize(ArchiveReader& ar);
+    bool storeTypeNames = false;
+    bool storeEditors = false;
+    bool storeValidation = false;
+
+    // --- files, clipboard, bulk content
+    void SaveTo(std::vector<std::uint8_t>& file);
+    GridLoadResult LoadFrom(std::span<const std::uint8_t> file);
+    std::u16string RangeAsText(int firstRow, int firstCol, int endRow, int endCol) const;
+    void CopyRangeAsText(int firstRow, int firstCol, int endRow, int endCol, GridClipboard& clipboard) const;
+    void PasteText(int row, int col, GridClipboard& clipboard);
+    void PasteFromText(int row, int col, std::u16string_view text);
+    void ClearRange(int firstRow, int firstCol, int endRow, int endCol);
+
+private:
+    friend class GridLoader;
+
+    void Notify(GridMessage m, bool posted = true);
+    void ReleaseCell(Cell& cell);
+    void SetCellPen(Cell& cell, int side, std::uint32_t id);
+    void SetCellFont(Cell& cell, std::uint32_t id);
+    void RenumberEditors();
+    void ClearSelectionAndEdit();
+    bool SelectionEditable() const;
+    template <typename F> void ForSelectedCells(F change);
+    void ChangeSelectionFont(void (*edit)(LogFont&, const void*), const void* arg);
+    bool ValidRange(const GridRange& r) const;
+    void SwapModel(CRealGrid& other);
+    bool CanTake(const Cell& cell) const;
+
+    // One insertion or deletion along rows (cols false) or columns (cols true).
+    void InsertAlong(bool cols, int start, int count);
+    void DeleteAlong(bool cols, int start, int count, bool notify);
+
+    std::map<std::uint32_t, FontRecord> fonts_;
+    std::uint32_t nextFontId_ = 0;
+    std::map<std::uint32_t, PenRecord> pens_;
+    std::uint32_t nextPenId_ = 0;
+    std::vector<std::unique_ptr<Row>> rows_;
+    std::vector<Column> columns_;
+    int fixedRows_ = 0;
+    int fixedCols_ = 0;
+    int topRow_ = 0;
+    int leftCol_ = 0;
+    int currentRow_ = -1;
+    int currentCol_ = -1;
+    int defaultColumnWidth_ = 60;
+    int defaultRowHeight_ = 24;
+    FormulaList formulas_;
+    GridSelection selection_;
+    int downRow_ = -1;
+    int downCol_ = -1;
+
+    GridObserver* observer_ = nullptr;
+    EditorFactory* editorFactory_ = nullptr;
+};
+
+}   // namespace grid
