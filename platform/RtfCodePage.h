@@ -1,0 +1,22 @@
+#pragma once
+// Code pages of RTF font charsets, and byte <-> text conversion through iconv.
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// The Windows code page of an RTF \fcharset value; charsets 0 and 1 (ANSI,
+// default) take the document's \ansicpg.
+int codePageForCharset(int charset, int ansiCodePage);
+
+// The \fcharset that stands for a code page (0 for 1252 and unknown pages).
+int charsetForCodePage(int codePage);
+
+// Decodes bytes in a code page; bytes the page cannot map become U+FFFD.
+QString decodeCodePage(const QByteArray& bytes, int codePage);
+
+// Encodes text in a code page; false (and an empty result) when some
+// character has no form there.
+bool encodeCodePage(const QString& text, int codePage, QByteArray* out);
+
+} // namespace platform
