@@ -1,5 +1,7 @@
 #include "platform/RtfCodePage.h"
 
+#include <QStringDecoder>
+#include <atomic>
 #include <iconv.h>
 #include <cerrno>
 #include <vector>
@@ -151,6 +153,30 @@ bool encodeCodePage(const QString& text, int codePage, QByteArray* out)
         return false;
     out->append(buf.data(), static_cast<qsizetype>(buf.size() - oLeft));
     return true;
+}
+
+namespace {
+std::atomic<int> g_ansiCodePage{1252};
+}
+
+int ansiCodePage()
+{
+    return g_ansiCodePage.load();
+}
+
+void setAnsiCodePage(int codePage)
+{
+    g_ansiCodePage.store(codePage > 0 ? codePage : 1252);
+}
+
+QString decodePlainText(const QByteArray& bytes)
+{
+    QByteArray b = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = utf8.decode(b);
+    if (!utf8.hasError())
+        return s;
+    return decodeCodePage(bytes, ansiCodePage());
 }
 
 } // namespace platform

@@ -19,4 +19,13 @@ QString decodeCodePage(const QByteArray& bytes, int codePage);
 // character has no form there.
 bool encodeCodePage(const QString& text, int codePage, QByteArray* out);
 
+// The code page that stands for Windows' ANSI code page: the current
+// language's (936, 950 or 1252). The shell sets it at start-up.
+int ansiCodePage();
+void setAnsiCodePage(int codePage);
+
+// Text of a plain file: UTF-8 when the bytes are valid UTF-8 (a byte-order
+// mark is dropped), else the ANSI code page.
+QString decodePlainText(const QByteArray& bytes);
+
 } // namespace platform
