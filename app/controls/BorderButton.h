@@ -1,0 +1,51 @@
+#pragma once
+// A split button showing the current border pattern. A click on the face
+// applies that pattern again; a click on the 9-pixel arrow strip opens the
+// preset popup.
+#include "app/controls/BorderSpec.h"
+
+#include <QAbstractButton>
+
+namespace controls {
+
+class CBorderButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit CBorderButton(QWidget* parent = nullptr);
+
+    const BorderSpec& GetBorder() const { return m_spec; }
+    void SetBorder(const BorderSpec& s) { m_spec = s; update(); }
+    void SetCaption(const QString& c) { m_caption = c; }
+    QString caption() const { return m_caption; }
+    bool isPopupActive() const { return m_popupActive; }
+    int hoverPart() const { return m_hoverPart; }
+
+    QSize sizeHint() const override { return {32, 22}; }
+
+signals:
+    void selChange(const controls::BorderSpec& spec);
+    void closeUp(const controls::BorderSpec& spec);
+    void selEndOk(const controls::BorderSpec& spec);
+    void selEndCancel(const controls::BorderSpec& spec);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void leaveEvent(QEvent*) override;
+    bool event(QEvent*) override;
+
+private:
+    int partAt(QPoint p) const;
+    void onClicked();
+    void notify(unsigned message, const BorderSpec* spec);
+
+    QString m_caption = QString::fromUtf8("设置边框...");
+    bool m_popupActive = false;
+    int m_hoverPart = 0;
+    QPoint m_clickPos{-1, -1};
+    BorderSpec m_spec = defaultBorderSpec();
+};
+
+} // namespace controls

@@ -1,0 +1,31 @@
+#pragma once
+// Code pages of RTF font charsets, and byte <-> text conversion through iconv.
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// The Windows code page of an RTF \fcharset value; charsets 0 and 1 (ANSI,
+// default) take the document's \ansicpg.
+int codePageForCharset(int charset, int ansiCodePage);
+
+// The \fcharset that stands for a code page (0 for 1252 and unknown pages).
+int charsetForCodePage(int codePage);
+
+// Decodes bytes in a code page; bytes the page cannot map become U+FFFD.
+QString decodeCodePage(const QByteArray& bytes, int codePage);
+
+// Encodes text in a code page; false (and an empty result) when some
+// character has no form there.
+bool encodeCodePage(const QString& text, int codePage, QByteArray* out);
+
+// The code page that stands for Windows' ANSI code page: the current
+// language's (936, 950 or 1252). The shell sets it at start-up.
+int ansiCodePage();
+void setAnsiCodePage(int codePage);
+
+// Text of a plain file: UTF-8 when the bytes are valid UTF-8 (a byte-order
+// mark is dropped), else the ANSI code page.
+QString decodePlainText(const QByteArray& bytes);
+
+} // namespace platform

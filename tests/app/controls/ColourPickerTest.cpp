@@ -1,0 +1,330 @@
+#include "TestHelpers.h"
+#include "app/controls/ColorButton.h"
+#include "app/controls/ColourPicker.h"
+#include "app/controls/ColourPopup.h"
+#include "platform/LangPack.h"
+
+#include <QScreen>
+#include <gtest/gtest.h>
+
+using namespace controls;
+using namespace testing_controls;
+using platform::makeColorRef;
+
+namespace {
+
+constexpr platform::COLORREF kBlue = 0xFF0000; // RGB 0, 0, 255
+
+struct ButtonFixture {
+    Recorder parent;
+    CColorButton* button;
+    ButtonFixture()
+    {
+        parent.resize(200, 100);
+        button = new CColorButton(&parent);
+        setControlId(button, 6301);
+        button->setGeometry(10, 10, 60, 22);
+        parent.show();
+    }
+    CColourPopup* open()
+    {
+        click(button, {5, 5});
+        return button->findChild<CColourPopup*>();
+    }
+};
+
+} // namespace
+
+TEST(ColourTable, FortyNamedColoursInOrder)
+{
+    const auto& t = colourTable();
+    EXPECT_EQ(t[0].colour, makeColorRef(0, 0, 0));
+    EXPECT_STREQ(t[0].name, "Black");
+    EXPECT_EQ(t[9].colour, makeColorRef(255, 104, 32));
+    EXPECT_STREQ(t[9].name, "Orange");
+    EXPECT_EQ(t[13].colour, 0xFF0000u);
+    EXPECT_EQ(t[26].colour, 0x00FFFFu);
+    EXPECT_STREQ(t[35].name, "Pale green ");
+    EXPECT_EQ(t[35].colour, makeColorRef(152, 251, 152));
+    EXPECT_STREQ(t[39].name, "White");
+    EXPECT_EQ(t[39].colour, 0xFFFFFFu);
+    for (const auto& e : t)
+        EXPECT_NE(e.colour, kAutomaticColour);
+}
+
+TEST(ColourPopupLayout, GeometryAndChosenIndex)
+{
+    ColourPopupLayout none(false, false, 0, 0, 0);
+    EXPECT_EQ(none.cellSize(), 18);
+    EXPECT_EQ(none.rows(), 5);
+    EXPECT_EQ(none.windowSize(), QSize(2 * 2 + 8 * 18, 5 * 18 + 2 * 2));
+    EXPECT_EQ(none.cellRect(9), QRect(1 * 18 + 2, 1 * 18 + 2, 18, 18));
+    EXPECT_EQ(none.hitTest({2 + 18 + 1, 2 + 18 + 1}), 9);
+    EXPECT_EQ(none.chosenIndex(makeColorRef(1, 2, 3)), kCellNone);
+    EXPECT_EQ(none.chosenIndex(kAutomaticColour), kCellNone);
+
+    ColourPopupLayout both(true, true, 14, 60, 90);
+    EXPECT_EQ(both.chosenIndex(kAutomaticColour), kCellDefault);
+    EXPECT_EQ(both.chosenIndex(makeColorRef(1, 2, 3)), kCellCustom);
+    EXPECT_EQ(both.chosenIndex(makeColorRef(255, 255, 0)), 26);
+    // text boxes above and below the cells, hit where they are drawn
+    EXPECT_LT(both.defaultBox().bottom(), both.cellRect(0).top());
+    EXPECT_GT(both.customBox().top(), both.cellRect(39).bottom());
+    EXPECT_EQ(both.hitTest(both.defaultBox().center()), kCellDefault);
+    EXPECT_EQ(both.hitTest(both.customBox().center()), kCellCustom);
+    EXPECT_EQ(both.hitTest(both.cellRect(0).center()), 0);
+    EXPECT_EQ(both.windowSize().height(),
+              5 * 18 + 2 * 2 + both.defaultBox().height() + 4 + both.customBox().height() + 4);
+}
+
+TEST(ColourPopupLayout, KeyboardWalk)
+{
+    ColourPopupLayout both(true, true, 14, 60, 90);
+    EXPECT_EQ(both.move(39, Qt::Key_Right), kCellCustom);
+    EXPECT_EQ(both.move(kCellCustom, Qt::Key_Right), kCellDefault);
+    EXPECT_EQ(both.move(kCellDefault, Qt::Key_Down), 0);
+    EXPECT_EQ(both.move(0, Qt::Key_Left), kCellDefault);
+    EXPECT_EQ(both.move(8, Qt::Key_Left), 7);  // to the end of the row above
+    EXPECT_EQ(both.move(7, Qt::Key_Right), 8); // to the start of the next
+    EXPECT_EQ(both.move(3, Qt::Key_Up), kCellDefault);
+    EXPECT_EQ(both.move(35, Qt::Key_Down), kCellCustom);
+    EXPECT_EQ(both.move(12, Qt::Key_Down), 20);
+    EXPECT_EQ(both.move(kCellDefault, Qt::Key_Left), kCellCustom);
+    EXPECT_EQ(both.move(kCellCustom, Qt::Key_Up), 39);
+
+    ColourPopupLayout none(false, false, 0, 0, 0);
+    EXPECT_EQ(none.move(39, Qt::Key_Right), 0);
+    EXPECT_EQ(none.move(0, Qt::Key_Left), 39);
+    EXPECT_EQ(none.move(2, Qt::Key_Up), 39);
+    EXPECT_EQ(none.move(38, Qt::Key_Down), 0);
+
+    ColourPopupLayout customOnly(false, true, 14, 0, 90);
+    EXPECT_EQ(customOnly.move(39, Qt::Key_Right), kCellCustom);
+    EXPECT_EQ(customOnly.move(kCellCustom, Qt::Key_Right), 0);
+    EXPECT_EQ(customOnly.move(0, Qt::Key_Left), kCellCustom);
+}
+
+TEST(ColorButton, EscapeRestoresAndSendsCloseUpThenCancel)
+{
+    ButtonFixture f;
+    f.button->SetColour(kBlue);
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(f.button->isPopupActive());
+    EXPECT_EQ(popup->chosenIndex(), 13);
+    EXPECT_EQ(popup->hoverIndex(), kCellNone);
+    sendKey(popup, Qt::Key_Escape);
+    flushDeletes();
+    EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
+    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
+    for (const auto& m : f.parent.msgs) {
+        EXPECT_EQ(m.w, kBlue);
+        EXPECT_EQ(m.l, 6301);
+    }
+    EXPECT_EQ(f.button->GetColour(), kBlue);
+    EXPECT_FALSE(f.button->isPopupActive());
+}
+
+TEST(ColorButton, ChoosingByMouseSendsHoverCloseUpEndAndChange)
+{
+    ButtonFixture f;
+    f.button->SetColour(kBlue);
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    QPoint red = popup->layout().cellRect(16).center();
+    mouse(popup, QEvent::MouseMove, red);
+    mouse(popup, QEvent::MouseButtonRelease, red);
+    flushDeletes();
+    const platform::COLORREF kRed = 0x0000FF;
+    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP,
+                                               WM_COLOUR_SELENDOK, WM_COLOUR_SELCHANGE}));
+    EXPECT_EQ(f.parent.msgs[1].w, kRed);
+    EXPECT_EQ(f.parent.msgs[3].w, kRed);
+    EXPECT_EQ(f.parent.msgs[4].w, kRed);
+    EXPECT_EQ(f.button->GetColour(), kRed);
+}
+
+TEST(ColorButton, TrackingFollowsHover)
+{
+    ButtonFixture f;
+    f.button->SetTrackSelection(true);
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    mouse(popup, QEvent::MouseMove, popup->layout().cellRect(39).center());
+    EXPECT_EQ(f.button->GetColour(), 0xFFFFFFu);
+    sendKey(popup, Qt::Key_Escape);
+    flushDeletes();
+    EXPECT_EQ(f.button->GetColour(), kAutomaticColour); // cancel restores
+}
+
+TEST(ColorButton, KeyboardChoiceOfTheAutomaticBox)
+{
+    ButtonFixture f; // the button starts automatic
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->chosenIndex(), kCellDefault);
+    sendKey(popup, Qt::Key_Right); // nothing hovered yet: the walk starts at the first box
+    EXPECT_EQ(popup->hoverIndex(), kCellDefault);
+    sendKey(popup, Qt::Key_Down);
+    EXPECT_EQ(popup->hoverIndex(), 0);
+    sendKey(popup, Qt::Key_Left);
+    EXPECT_EQ(popup->hoverIndex(), kCellDefault);
+    sendKey(popup, Qt::Key_Return);
+    flushDeletes();
+    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_SELCHANGE,
+                                               WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDOK}));
+    EXPECT_EQ(f.parent.msgs[2].w, 0u); // black
+    EXPECT_EQ(f.parent.msgs[5].w, kAutomaticColour);
+}
+
+TEST(ColorButton, HoveringTheCustomBoxPreviewsTheInitialColour)
+{
+    ButtonFixture f;
+    f.button->SetColour(kBlue);
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    mouse(popup, QEvent::MouseMove, popup->layout().cellRect(0).center());
+    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
+    EXPECT_EQ(f.parent.msgs.last().w, kBlue);
+    EXPECT_EQ(popup->currentColour(), 0u); // still the black hovered before
+    sendKey(popup, Qt::Key_Escape);
+    flushDeletes();
+}
+
+TEST(ColorButton, ColourDialogEndsThePopupExactlyOnce)
+{
+    ButtonFixture f;
+    f.button->SetColour(kBlue);
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    // While the dialog runs, a click outside, a close request and leaving
+    // the application all come in; only the dialog's answer counts.
+    CColourPopup::setDialogRunner([popup](const QColor& initial, QWidget*) -> std::optional<QColor> {
+        EXPECT_EQ(initial, QColor(0, 0, 255));
+        mouse(popup, QEvent::MouseButtonRelease, {-50, -50});
+        popup->close();
+        emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+        return QColor(10, 20, 30);
+    });
+    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
+    mouse(popup, QEvent::MouseButtonRelease, popup->layout().customBox().center());
+    flushDeletes();
+    CColourPopup::setDialogRunner(nullptr);
+    QList<unsigned> ids = f.parent.ids();
+    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 1);
+    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 0);
+    EXPECT_EQ(ids.count(WM_COLOUR_CLOSEUP), 1);
+    EXPECT_EQ(f.button->GetColour(), makeColorRef(10, 20, 30));
+    EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
+}
+
+TEST(ColorButton, CancelledColourDialogIsOneCancel)
+{
+    ButtonFixture f;
+    f.button->SetColour(kBlue);
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    CColourPopup::setDialogRunner([](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; });
+    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
+    sendKey(popup, Qt::Key_Space);
+    flushDeletes();
+    CColourPopup::setDialogRunner(nullptr);
+    QList<unsigned> ids = f.parent.ids();
+    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 1);
+    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 0);
+    EXPECT_EQ(f.button->GetColour(), kBlue);
+}
+
+TEST(ColourPopup, ReleaseOutsideOrLeavingTheApplicationCancels)
+{
+    ButtonFixture f;
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    mouse(popup, QEvent::MouseButtonRelease, {-5, -5});
+    flushDeletes();
+    EXPECT_EQ(f.parent.ids().count(WM_COLOUR_SELENDCANCEL), 1);
+
+    f.parent.msgs.clear();
+    popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    flushDeletes();
+    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
+}
+
+TEST(ColourPopup, OpensAboveAButtonAtTheBottomOfTheScreen)
+{
+    QRect screen = QGuiApplication::primaryScreen()->geometry();
+    Recorder parent;
+    parent.setGeometry(screen.left() + 10, screen.bottom() - 40, 100, 30);
+    auto* button = new CColorButton(&parent);
+    button->setGeometry(0, 0, 60, 22);
+    parent.show();
+    click(button, {5, 5});
+    auto* popup = button->findChild<CColourPopup*>();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_LE(popup->geometry().bottom(), button->mapToGlobal(QPoint(0, 0)).y());
+    sendKey(popup, Qt::Key_Escape);
+    flushDeletes();
+}
+
+TEST(ColourPicker, FaceAppliesArrowOpens)
+{
+    Recorder parent;
+    auto* picker = new CColourPicker(&parent);
+    setControlId(picker, 6400);
+    picker->SetMode(1);
+    picker->SetColour(0x0000FF);
+    parent.show();
+    EXPECT_EQ(picker->size(), QSize(33, 21));
+
+    click(picker, {10, 10});
+    EXPECT_EQ(picker->findChild<CColourPopup*>(), nullptr);
+    ASSERT_EQ(parent.msgs.size(), 1);
+    EXPECT_EQ(parent.msgs[0].id, WM_COMMAND);
+    EXPECT_EQ(commandId(parent.msgs[0].w), 6400);
+    EXPECT_EQ(commandCode(parent.msgs[0].w), 1);
+
+    parent.msgs.clear();
+    click(picker, {27, 10});
+    auto* popup = picker->findChild<CColourPopup*>();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(parent.ids(), QList<unsigned>{WM_COLOUR_DROPDOWN});
+    EXPECT_EQ(parent.msgs[0].w, 0x0000FFu);
+    QPoint white = popup->layout().cellRect(39).center();
+    mouse(popup, QEvent::MouseMove, white);
+    mouse(popup, QEvent::MouseButtonRelease, white);
+    flushDeletes();
+    QList<int> codes;
+    for (const auto& m : parent.msgs)
+        if (m.id == WM_COMMAND)
+            codes << commandCode(m.w);
+    EXPECT_EQ(codes, (QList<int>{8, 9, 1}));
+    EXPECT_EQ(picker->GetColour(), 0xFFFFFFu);
+
+    parent.msgs.clear();
+    click(picker, {27, 10});
+    popup = picker->findChild<CColourPopup*>();
+    ASSERT_NE(popup, nullptr);
+    sendKey(popup, Qt::Key_Escape);
+    flushDeletes();
+    codes.clear();
+    for (const auto& m : parent.msgs)
+        if (m.id == WM_COMMAND)
+            codes << commandCode(m.w);
+    EXPECT_EQ(codes, (QList<int>{8, 10}));
+    EXPECT_EQ(picker->GetColour(), 0xFFFFFFu);
+}
+
+TEST(ColourPicker, TooltipFromLanguagePackOnlyWhenPresent)
+{
+    platform::clearLangPack();
+    CColourPicker picker;
+    picker.SetTooltipText("keep");
+    picker.SetTooltipFromResource();
+    EXPECT_EQ(picker.toolTip(), "keep");
+    platform::setLangString(33800, "Text colour");
+    picker.SetTooltipFromResource();
+    EXPECT_EQ(picker.toolTip(), "Text colour");
+    platform::clearLangPack();
+}

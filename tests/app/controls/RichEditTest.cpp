@@ -1,0 +1,143 @@
+#include "app/controls/RichEdit.h"
+#include "platform/RtfReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFragment>
+#include <gtest/gtest.h>
+
+using namespace controls;
+
+namespace {
+
+struct Prompts {
+    QList<unsigned> ids;
+    PromptHandler old;
+    Prompts()
+    {
+        old = setPromptHandler([this](unsigned id, const QString&) { ids.append(id); });
+    }
+    ~Prompts() { setPromptHandler(old); }
+};
+
+QList<QTextFragment> fragments(const QTextDocument* doc)
+{
+    QList<QTextFragment> out;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            out.append(it.fragment());
+    return out;
+}
+
+} // namespace
+
+TEST(RichEdit, RtfOrPlainByTheFirstFiveCharacters)
+{
+    CRichEditCtrlEx edit;
+    ASSERT_TRUE(RichEditSetRtf("{\\RTF1 {\\b bold} text}", &edit));
+    EXPECT_EQ(edit.toPlainText(), "bold text");
+    EXPECT_EQ(fragments(edit.document())[0].charFormat().fontWeight(), QFont::Bold);
+    ASSERT_TRUE(RichEditSetRtf("{\\rt", &edit));
+    EXPECT_EQ(edit.toPlainText(), "{\\rt");
+    ASSERT_TRUE(RichEditSetRtf(QString::fromUtf8("纯文本 plain"), &edit));
+    EXPECT_EQ(edit.toPlainText(), QString::fromUtf8("纯文本 plain"));
+}
+
+TEST(RichEdit, StyledParagraphRoundTrip)
+{
+    CRichEditCtrlEx edit;
+    QTextCursor c(edit.document());
+    QTextBlockFormat centre;
+    centre.setAlignment(Qt::AlignHCenter);
+    c.setBlockFormat(centre);
+    QTextCharFormat a;
+    a.setFontFamilies(QStringList{"DejaVu Sans"});
+    a.setFontPointSize(16);
+    a.setForeground(QColor(255, 0, 0));
+    a.setFontWeight(QFont::Bold);
+    c.insertText(QString::fromUtf8("红 red "), a);
+    QTextCharFormat b;
+    b.setFontFamilies(QStringList{"DejaVu Serif"});
+    b.setFontPointSize(9);
+    b.setForeground(QColor(0, 0, 255));
+    b.setFontItalic(true);
+    b.setFontUnderline(true);
+    c.insertText("blue", b);
+
+    QString rtf;
+    RichEditGetRtf(rtf, &edit);
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1"));
+    EXPECT_EQ(rtf, RichEditGetRtf(&edit));
+
+    CRichEditCtrlEx back;
+    ASSERT_TRUE(RichEditSetRtf(rtf, &back));
+    EXPECT_EQ(back.toPlainText(), edit.toPlainText());
+    EXPECT_EQ(back.document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    auto f = fragments(back.document());
+    ASSERT_EQ(f.size(), 2);
+    QTextCharFormat fa = f[0].charFormat(), fb = f[1].charFormat();
+    EXPECT_EQ(fa.fontFamilies().toStringList().value(0), "DejaVu Sans");
+    EXPECT_DOUBLE_EQ(fa.fontPointSize(), 16);
+    EXPECT_EQ(fa.foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(fa.fontWeight(), QFont::Bold);
+    EXPECT_FALSE(fa.fontItalic());
+    EXPECT_EQ(fb.fontFamilies().toStringList().value(0), "DejaVu Serif");
+    EXPECT_DOUBLE_EQ(fb.fontPointSize(), 9);
+    EXPECT_EQ(fb.foreground().color(), QColor(0, 0, 255));
+    EXPECT_TRUE(fb.fontItalic());
+    EXPECT_TRUE(fb.fontUnderline());
+    EXPECT_EQ(fb.fontWeight(), QFont::Normal);
+    EXPECT_EQ(RichEditGetRtf(&back), rtf);
+}
+
+TEST(RichEdit, LoadFilePromptsForBadPaths)
+{
+    Prompts prompts;
+    QTemporaryDir dir;
+    CRichEditCtrlEx edit;
+    edit.setPlainText("keep");
+    EXPECT_FALSE(RichEditLoadFile(dir.path(), &edit));
+    EXPECT_FALSE(RichEditLoadFile(dir.filePath("missing.rtf"), &edit));
+    EXPECT_EQ(prompts.ids, (QList<unsigned>{kPromptInvalidFileName, kPromptInvalidFileName}));
+    EXPECT_EQ(edit.toPlainText(), "keep");
+}
+
+TEST(RichEdit, LoadFileSniffsRtfAndDecodesText)
+{
+    Prompts prompts;
+    QTemporaryDir dir;
+    QFile rtf(dir.filePath("a.rtf"));
+    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+    rtf.write("{\\rtf1{\\fonttbl{\\f0\\fcharset134 X;}}\\f0 \\'cb\\'ce\\par}");
+    rtf.close();
+    QFile txt(dir.filePath("b.txt"));
+    ASSERT_TRUE(txt.open(QIODevice::WriteOnly));
+    txt.write("\xEF\xBB\xBFplain \xE4\xB8\xAD");
+    txt.close();
+    CRichEditCtrlEx edit;
+    ASSERT_TRUE(RichEditSetRtfA(rtf.fileName(), &edit));
+    EXPECT_EQ(edit.toPlainText(), QString::fromUtf8("宋"));
+    ASSERT_TRUE(RichEditLoadFile(txt.fileName(), &edit));
+    EXPECT_EQ(edit.toPlainText(), QString::fromUtf8("plain 中"));
+    EXPECT_TRUE(prompts.ids.isEmpty());
+}
+
+TEST(RichEdit, ColourAndLineSpacingOfTheSelection)
+{
+    CRichEditCtrlEx edit;
+    edit.setPlainText("one\ntwo");
+    edit.selectAll();
+    RichEditClearAutoColor(&edit);
+    RichEditSetLineSpacing(360, &edit);
+    auto f = fragments(edit.document());
+    for (const auto& fr : f)
+        EXPECT_EQ(fr.charFormat().foreground().color(), QColor(255, 0, 0));
+    for (QTextBlock b = edit.document()->begin(); b.isValid(); b = b.next()) {
+        EXPECT_EQ(b.blockFormat().lineHeightType(), QTextBlockFormat::FixedHeight);
+        EXPECT_DOUBLE_EQ(b.blockFormat().lineHeight(), 24.0); // 18 pt
+    }
+    EXPECT_TRUE(RichEditGetRtf(&edit).contains("\\pard\\sl-360\\slmult0"));
+}

@@ -1,0 +1,190 @@
+#include "platform/RtfCodePage.h"
+#include "platform/RtfReader.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+QList<QTextFragment> fragments(const QTextBlock& b)
+{
+    QList<QTextFragment> out;
+    for (auto it = b.begin(); !it.atEnd(); ++it)
+        out.append(it.fragment());
+    return out;
+}
+
+const char* kCoreDefault =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fprq12\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+    "{\\colortbl ;\\red255\\green255\\blue0;}\\viewkind4\\uc1\\pard\\sl-240\\slmult0\\cf1"
+    "\\lang2052\\f0\\fs20 123456\\par}";
+
+} // namespace
+
+TEST(RtfReader, ReadsTheCoreDefaultText)
+{
+    QTextDocument doc;
+    QString err;
+    ASSERT_TRUE(readRtf(QByteArray(kCoreDefault), &doc, &err)) << err.toStdString();
+    EXPECT_EQ(doc.toPlainText(), "123456");
+    ASSERT_EQ(doc.blockCount(), 1);
+    auto frags = fragments(doc.begin());
+    ASSERT_EQ(frags.size(), 1);
+    QTextCharFormat f = frags[0].charFormat();
+    EXPECT_EQ(f.fontFamilies().toStringList(), QStringList{QString::fromUtf8("宋体")});
+    EXPECT_EQ(f.intProperty(RtfFontCharset), 134);
+    EXPECT_EQ(f.foreground().color().rgb(), qRgb(255, 255, 0));
+    EXPECT_DOUBLE_EQ(f.fontPointSize(), 10.0);
+    QTextBlockFormat b = doc.begin().blockFormat();
+    EXPECT_EQ(b.lineHeightType(), QTextBlockFormat::FixedHeight);
+    EXPECT_DOUBLE_EQ(b.lineHeight(), 16.0); // 240 twips = 12 pt = 16 px
+    EXPECT_EQ(b.intProperty(RtfLineSpacing), -240);
+}
+
+TEST(RtfReader, SameTextAsUnicodeString)
+{
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QString::fromLatin1(kCoreDefault), &doc));
+    EXPECT_EQ(fragments(doc.begin())[0].charFormat().fontFamilies().toStringList().value(0),
+              QString::fromUtf8("宋体"));
+}
+
+TEST(RtfReader, StylesParagraphsAndAlignment)
+{
+    QTextDocument doc;
+    const char* rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
+        "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+        "\\pard\\qc\\f0\\fs24 plain \\b bold\\b0  \\i it\\i0  \\ul under\\ulnone\\par\r\n"
+        "\\pard\\qr\\cf2\\f1\\fs36 right {\\cf1 red} back\\par\r\n"
+        "\\pard\\qj\\li720\\fi-360 just\\line next\\tab x\\par}";
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    ASSERT_EQ(doc.blockCount(), 3);
+    QTextBlock b0 = doc.begin(), b1 = b0.next(), b2 = b1.next();
+    EXPECT_EQ(b0.text(), "plain bold it under");
+    EXPECT_EQ(b0.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    auto f0 = fragments(b0);
+    ASSERT_EQ(f0.size(), 6);
+    EXPECT_EQ(f0[1].text(), "bold");
+    EXPECT_EQ(f0[1].charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(f0[2].charFormat().fontWeight(), QFont::Normal);
+    EXPECT_TRUE(f0[3].charFormat().fontItalic());
+    EXPECT_TRUE(f0[5].charFormat().fontUnderline());
+    EXPECT_EQ(f0[0].charFormat().fontFamilies().toStringList().value(0), "Arial");
+
+    EXPECT_EQ(b1.text(), "right red back");
+    EXPECT_EQ(b1.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    auto f1 = fragments(b1);
+    ASSERT_EQ(f1.size(), 3);
+    EXPECT_EQ(f1[0].charFormat().foreground().color().rgb(), qRgb(0, 0, 255));
+    EXPECT_EQ(f1[1].charFormat().foreground().color().rgb(), qRgb(255, 0, 0));
+    EXPECT_EQ(f1[2].charFormat().foreground().color().rgb(), qRgb(0, 0, 255)); // group restored
+    EXPECT_DOUBLE_EQ(f1[0].charFormat().fontPointSize(), 18.0);
+    EXPECT_EQ(f1[0].charFormat().fontFamilies().toStringList().value(0), "Times New Roman");
+
+    EXPECT_EQ(b2.text(), QString("just") + QChar(QChar::LineSeparator) + "next\tx");
+    EXPECT_EQ(b2.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
+    EXPECT_DOUBLE_EQ(b2.blockFormat().leftMargin(), 48.0);
+    EXPECT_DOUBLE_EQ(b2.blockFormat().textIndent(), -24.0);
+}
+
+TEST(RtfReader, UnicodeEscapesSkipTheirFallback)
+{
+    QTextDocument doc;
+    // \uc1: one fallback byte; \uc2: two (a double-byte fallback)
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1 a\\u23435?b{\\uc2\\u20307\\'cc\\'e5}c\\u-10179?\\u-8692?\\par}"), &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("a宋b体c") + QString::fromUtf16(u"\U0001F60C"));
+}
+
+TEST(RtfReader, BytesFollowTheFontCharset)
+{
+    QTextDocument doc;
+    const char* rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}"
+                      "{\\f1\\fnil\\fcharset136 MingLiU;}{\\f2\\fnil\\fcharset204 Cyr;}}"
+                      "\\f0 caf\\'e9 \\f1\\'a4\\'a4 \\f2\\'c4\\'e0\\par}";
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("café 中 Да"));
+}
+
+TEST(RtfReader, RawHighBytesDecodeLikeHexEscapes)
+{
+    QTextDocument doc;
+    QByteArray rtf("{\\rtf1{\\fonttbl{\\f0\\fcharset134 X;}}\\f0 ");
+    rtf += "\xcb\xce";
+    rtf += "\\par}";
+    ASSERT_TRUE(readRtf(rtf, &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("宋"));
+}
+
+TEST(RtfReader, SkipsIgnorableAndKnownDestinations)
+{
+    QTextDocument doc;
+    const char* rtf = "{\\rtf1{\\fonttbl{\\f0 A{\\*\\panose 02020603050405020304};}}"
+                      "{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}}{\\*\\generator Gen;}"
+                      "{\\*\\unknownthing junk}\\f0{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}}"
+                      " text{\\pict\\pngblip 89504e47}\\bin3 {}|end\\par}";
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    EXPECT_EQ(doc.toPlainText(), "link textend");
+    EXPECT_EQ(fragments(doc.begin())[0].charFormat().fontFamilies().toStringList().value(0), "A");
+}
+
+TEST(RtfReader, EscapedSymbolsAndEmptyParagraphs)
+{
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1 \\{a\\}\\\\\\~b\\par\\par c\\par}"), &doc));
+    ASSERT_EQ(doc.blockCount(), 3);
+    EXPECT_EQ(doc.begin().text(), QString("{a}\\") + QChar(0xA0) + "b");
+    EXPECT_EQ(doc.begin().next().text(), "");
+    EXPECT_EQ(doc.lastBlock().text(), "c");
+}
+
+TEST(RtfReader, RefusesTextThatIsNotRtf)
+{
+    QTextDocument doc;
+    doc.setPlainText("keep");
+    QString err;
+    EXPECT_FALSE(readRtf(QByteArray("{\\rt"), &doc, &err));
+    EXPECT_FALSE(err.isEmpty());
+    EXPECT_EQ(doc.toPlainText(), "keep");
+    EXPECT_TRUE(looksLikeRtf(QString("{\\RTF1 x}")));
+    EXPECT_FALSE(looksLikeRtf(QByteArray("{\\rt")));
+}
+
+TEST(RtfReader, TruncatedTextKeepsWhatWasRead)
+{
+    QTextDocument doc;
+    QString err;
+    EXPECT_FALSE(readRtf(QByteArray("{\\rtf1 first\\par second"), &doc, &err));
+    EXPECT_FALSE(err.isEmpty());
+    EXPECT_EQ(doc.toPlainText(), "first\nsecond");
+    // nothing after the closing brace counts
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1 done}trailing"), &doc));
+    EXPECT_EQ(doc.toPlainText(), "done");
+}
+
+TEST(RtfReader, DeepNestingIsRefused)
+{
+    QTextDocument doc;
+    QByteArray rtf = "{\\rtf1 " + QByteArray(10000, '{') + "x" + QByteArray(10000, '}') + "}";
+    QString err;
+    EXPECT_FALSE(readRtf(rtf, &doc, &err));
+    EXPECT_FALSE(err.isEmpty());
+}
+
+TEST(RtfCodePage, CharsetsAndConversions)
+{
+    EXPECT_EQ(codePageForCharset(134, 1252), 936);
+    EXPECT_EQ(codePageForCharset(136, 1252), 950);
+    EXPECT_EQ(codePageForCharset(0, 1251), 1251);
+    EXPECT_EQ(charsetForCodePage(936), 134);
+    QByteArray b;
+    ASSERT_TRUE(encodeCodePage(QString::fromUtf8("宋体"), 936, &b));
+    EXPECT_EQ(b, QByteArray("\xcb\xce\xcc\xe5"));
+    EXPECT_FALSE(encodeCodePage(QString::fromUtf8("宋"), 1252, &b));
+    // a cut-off double-byte character becomes a replacement, nothing is dropped silently
+    EXPECT_EQ(decodeCodePage(QByteArray("a\xcb"), 936), QString("a") + QChar(QChar::ReplacementCharacter));
+}
