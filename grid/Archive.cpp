@@ -1,6 +1,6 @@
 #include "grid/Archive.h"
 
-#include "grid/TextCodec.h"
+#include "platform/CodePage.h"
 
 namespace grid {
 
@@ -103,7 +103,7 @@ std::u16string ArchiveReader::String()
         return s;
     }
     const std::uint8_t* p = Bytes(n);
-    return AnsiToUtf16(std::string_view(reinterpret_cast<const char*>(p), n), AnsiCodePage());
+    return platform::decodeBytes(std::string_view(reinterpret_cast<const char*>(p), n), platform::ansiCodePage());
 }
 
 std::string ArchiveReader::Name(const char* tooLongText)

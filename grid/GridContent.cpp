@@ -1,7 +1,7 @@
 // Grid files, clipboard text and bulk content changes.
 #include "grid/Archive.h"
 #include "grid/RealGrid.h"
-#include "grid/TextCodec.h"
+#include "platform/CodePage.h"
 
 namespace grid {
 
@@ -79,7 +79,7 @@ void CRealGrid::PasteText(int row, int col, GridClipboard& clipboard)
     if (!clipboard.Open())
         return;
     std::u16string text = clipboard.HasUnicodeText() ? clipboard.UnicodeText()
-                                                      : AnsiToUtf16(clipboard.AnsiText(), AnsiCodePage());
+                                                      : platform::decodeBytes(clipboard.AnsiText(), platform::ansiCodePage());
     clipboard.Close();
     PasteFromText(row, col, text);
 }

@@ -1,5 +1,7 @@
 #pragma once
 // Code pages of RTF font charsets, and byte <-> text conversion through iconv.
+#include "platform/CodePage.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,11 +20,6 @@ QString decodeCodePage(const QByteArray& bytes, int codePage);
 // Encodes text in a code page; false (and an empty result) when some
 // character has no form there.
 bool encodeCodePage(const QString& text, int codePage, QByteArray* out);
-
-// The code page that stands for Windows' ANSI code page: the current
-// language's (936, 950 or 1252). The shell sets it at start-up.
-int ansiCodePage();
-void setAnsiCodePage(int codePage);
 
 // Text of a plain file: UTF-8 when the bytes are valid UTF-8 (a byte-order
 // mark is dropped), else the ANSI code page.

@@ -1,6 +1,6 @@
 #include "GridTestUtil.h"
 
-#include "grid/TextCodec.h"
+#include "platform/CodePage.h"
 
 using namespace grid;
 using namespace gridtest;
@@ -131,11 +131,11 @@ TEST(Clipboard, PasteTakesUnicodeFirstElseAnsi)
     g->PasteText(1, 1, clip);
     EXPECT_EQ(g->GetCellText(1, 1), u"ü");
     clip.hasUnicode = false;
-    SetAnsiCodePage(936);
+    platform::setAnsiCodePage(936);
     clip.ansi = "\xD6\xD0\xCE\xC4";   // "中文" in GBK
     g->PasteText(1, 1, clip);
     EXPECT_EQ(g->GetCellText(1, 1), u"中文");
-    SetAnsiCodePage(1252);
+    platform::setAnsiCodePage(1252);
     clip.ansi = "caf\xE9";
     g->PasteText(1, 1, clip);
     EXPECT_EQ(g->GetCellText(1, 1), u"café");
@@ -166,15 +166,4 @@ TEST(Clipboard, ClearRangeSkipsHeadersAndFormulas)
     const auto notes = rec.log.size();
     g->ClearRange(0, 0, 7, 3);   // invalid: nothing
     EXPECT_EQ(rec.log.size(), notes);
-}
-
-TEST(TextCodec, CodePagesOfTheLanguages)
-{
-    EXPECT_EQ(CodePageForLanguage(4), 936u);
-    EXPECT_EQ(CodePageForLanguage(0x7C04), 950u);
-    EXPECT_EQ(CodePageForLanguage(9), 1252u);
-    EXPECT_EQ(Utf16ToAnsi(u"中文", 936), "\xD6\xD0\xCE\xC4");
-    EXPECT_EQ(Utf16ToAnsi(u"a中", 1252), "a?");
-    EXPECT_EQ(AnsiToUtf16("\xA4\xA4", 950), u"中");
-    EXPECT_EQ(AnsiToUtf16("a\x81", 936), u"a\uFFFD");
 }

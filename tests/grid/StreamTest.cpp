@@ -2,7 +2,7 @@
 
 #include "grid/Archive.h"
 #include "grid/Parser.h"
-#include "grid/TextCodec.h"
+#include "platform/CodePage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -135,7 +135,7 @@ TEST(GridArchive, StringsAndNames)
         EXPECT_EQ(s.size() * 2 + 6 <= wr->Data().size() + 4, true);
     }
     // Without the prefix: single bytes of the ANSI code page.
-    SetAnsiCodePage(1252);
+    platform::setAnsiCodePage(1252);
     Bytes ansi{0x03, 'c', 'a', 0xE9};
     ArchiveReader r(ansi);
     EXPECT_EQ(r.String(), u"caé");
