@@ -2,6 +2,7 @@
 #include "grid/Archive.h"
 #include "grid/RealGrid.h"
 
+#include <array>
 #include <set>
 
 namespace grid {
@@ -69,7 +70,8 @@ void CRealGrid::Serialize(ArchiveWriter& ar) const
     for (const auto& [id, rec] : fonts_) {
         ar.U32(id);
         ar.U32(rec.refCount);
-        auto bytes = rec.font.ToBytes();
+        std::array<std::uint8_t, LOGFONT_SIZE> bytes{};
+        WriteLogFont(rec.font, bytes.data());
         ar.Bytes(bytes.data(), bytes.size());
     }
     ar.U32(std::uint32_t(pens_.size()));
@@ -147,7 +149,7 @@ public:
             std::uint32_t id = ar.U32();
             FontRecord rec;
             rec.refCount = ar.U32();
-            rec.font = LogFont::FromBytes(ar.Bytes(LogFont::kSize));
+            rec.font = ReadLogFont(ar.Bytes(LOGFONT_SIZE));
             if (!g.fonts_.emplace(id, rec).second)
                 Damaged("A font id appears twice in the grid stream.");
             maxId = std::max(maxId, id);

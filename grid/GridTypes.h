@@ -1,6 +1,8 @@
 // Plain records of the grid model: cells, rows, columns, font and pen records.
 #pragma once
 
+#include "platform/LogFont.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -31,38 +33,11 @@ constexpr std::uint32_t kChildVisibleStyle = 0x50000000;   // WS_CHILD | WS_VISI
 constexpr std::uint32_t kButtonFaceColour = 0xF0F0F0;
 constexpr std::uint32_t kDefaultAlignment = DT_CENTER | DT_VCENTER | DT_SINGLELINE;   // 37
 
-// LOGFONTW as stored: 92 bytes, face name as 32 UTF-16 units. No padding, so
-// member-wise equality is the same as bytewise equality.
-struct LogFont {
-    std::int32_t height = 0;
-    std::int32_t width = 0;
-    std::int32_t escapement = 0;
-    std::int32_t orientation = 0;
-    std::int32_t weight = 0;
-    std::uint8_t italic = 0;
-    std::uint8_t underline = 0;
-    std::uint8_t strikeOut = 0;
-    std::uint8_t charSet = 0;
-    std::uint8_t outPrecision = 0;
-    std::uint8_t clipPrecision = 0;
-    std::uint8_t quality = 0;
-    std::uint8_t pitchAndFamily = 0;
-    std::array<char16_t, 32> faceName{};
-
-    static constexpr std::size_t kSize = 92;
-    std::array<std::uint8_t, kSize> ToBytes() const;
-    static LogFont FromBytes(const std::uint8_t* bytes);
-    std::u16string FaceName() const;
-    void SetFaceName(std::u16string_view face);   // cut to 31 units and a terminator
-    bool operator==(const LogFont&) const = default;
-};
-static_assert(sizeof(LogFont) == LogFont::kSize);
-
-LogFont DefaultLogFont();   // -13, 400, GB2312, "宋体"
+LOGFONT DefaultLogFont();   // -13, 400, GB2312, "宋体"
 
 struct FontRecord {
     std::uint32_t refCount = 0;
-    LogFont font;
+    LOGFONT font;
 };
 
 struct PenRecord {

@@ -317,7 +317,7 @@ void CRealGrid::AnchorOf(int col, int row, int& anchorCol, int& anchorRow) const
 
 // ---------------------------------------------------------------- fonts and pens
 
-std::uint32_t CRealGrid::AddFont(const LogFont& font)
+std::uint32_t CRealGrid::AddFont(const LOGFONT& font)
 {
     for (auto& [id, rec] : fonts_)
         if (rec.font == font) {
@@ -739,7 +739,7 @@ std::uint32_t CRealGrid::GetCurrentCellColor() const
     return GetCell(c, r).attr.textColour;
 }
 
-bool CRealGrid::GetCellFont(int col, int row, LogFont& font) const
+bool CRealGrid::GetCellFont(int col, int row, LOGFONT& font) const
 {
     if (!IsValidCell(col, row))
         return false;
@@ -750,9 +750,9 @@ bool CRealGrid::GetCellFont(int col, int row, LogFont& font) const
     return true;
 }
 
-LogFont CRealGrid::GetCurrentCellFont() const
+LOGFONT CRealGrid::GetCurrentCellFont() const
 {
-    LogFont font;
+    LOGFONT font;
     int r, c;
     if (GetFocusCell(r, c) && r >= fixedRows_ && c >= fixedCols_ && GetCellFont(c, r, font))
         return font;
@@ -792,10 +792,10 @@ void CRealGrid::ForSelectedCells(F change)
         Notify(GridMessage::CellChanged);
 }
 
-void CRealGrid::ChangeSelectionFont(void (*edit)(LogFont&, const void*), const void* arg)
+void CRealGrid::ChangeSelectionFont(void (*edit)(LOGFONT&, const void*), const void* arg)
 {
     ForSelectedCells([&](Cell& cell) {
-        LogFont font = DefaultLogFont();
+        LOGFONT font = DefaultLogFont();
         if (const FontRecord* f = FindFont(cell.font))
             font = f->font;
         edit(font, arg);
@@ -811,29 +811,29 @@ void CRealGrid::ChangeSelectionFont(void (*edit)(LogFont&, const void*), const v
 
 void CRealGrid::SetSelectionFontName(std::u16string_view face)
 {
-    ChangeSelectionFont([](LogFont& f, const void* a) { f.SetFaceName(*static_cast<const std::u16string_view*>(a)); }, &face);
+    ChangeSelectionFont([](LOGFONT& f, const void* a) { SetLogFontFaceName(f, *static_cast<const std::u16string_view*>(a)); }, &face);
 }
 
 void CRealGrid::SetSelectionFontHeight(std::int32_t height)
 {
-    ChangeSelectionFont([](LogFont& f, const void* a) { f.height = *static_cast<const std::int32_t*>(a); }, &height);
+    ChangeSelectionFont([](LOGFONT& f, const void* a) { f.lfHeight = *static_cast<const std::int32_t*>(a); }, &height);
 }
 
 void CRealGrid::SetSelectionFontWeight(std::int32_t weight)
 {
-    ChangeSelectionFont([](LogFont& f, const void* a) { f.weight = *static_cast<const std::int32_t*>(a); }, &weight);
+    ChangeSelectionFont([](LOGFONT& f, const void* a) { f.lfWeight = *static_cast<const std::int32_t*>(a); }, &weight);
 }
 
 void CRealGrid::SetSelectionFontItalic(bool italic)
 {
     std::uint8_t v = italic ? 1 : 0;
-    ChangeSelectionFont([](LogFont& f, const void* a) { f.italic = *static_cast<const std::uint8_t*>(a); }, &v);
+    ChangeSelectionFont([](LOGFONT& f, const void* a) { f.lfItalic = *static_cast<const std::uint8_t*>(a); }, &v);
 }
 
 void CRealGrid::SetSelectionFontUnderline(bool underline)
 {
     std::uint8_t v = underline ? 1 : 0;
-    ChangeSelectionFont([](LogFont& f, const void* a) { f.underline = *static_cast<const std::uint8_t*>(a); }, &v);
+    ChangeSelectionFont([](LOGFONT& f, const void* a) { f.lfUnderline = *static_cast<const std::uint8_t*>(a); }, &v);
 }
 
 void CRealGrid::SetSelectionColor(std::uint32_t colour)

@@ -114,7 +114,7 @@ public:
     void AnchorOf(int col, int row, int& anchorCol, int& anchorRow) const;
 
     // --- fonts and pens
-    std::uint32_t AddFont(const LogFont& font);
+    std::uint32_t AddFont(const LOGFONT& font);
     std::uint32_t AddPen(std::uint32_t style, std::uint32_t width, std::uint32_t colour);
     void ReleaseFont(std::uint32_t id);
     void ReleasePen(std::uint32_t id);
@@ -164,8 +164,8 @@ public:
     void SetDownCell(int row, int col) { downRow_ = row; downCol_ = col; }
     bool GetFocusCell(int& row, int& col) const;
     std::uint32_t GetCurrentCellColor() const;
-    bool GetCellFont(int col, int row, LogFont& font) const;
-    LogFont GetCurrentCellFont() const;
+    bool GetCellFont(int col, int row, LOGFONT& font) const;
+    LOGFONT GetCurrentCellFont() const;
     std::uint32_t GetCurrentCellAlignment() const;
 
     void SetSelectionFontName(std::u16string_view face);
@@ -215,7 +215,7 @@ private:
     void ClearSelectionAndEdit();
     bool SelectionEditable() const;
     template <typename F> void ForSelectedCells(F change);
-    void ChangeSelectionFont(void (*edit)(LogFont&, const void*), const void* arg);
+    void ChangeSelectionFont(void (*edit)(LOGFONT&, const void*), const void* arg);
     bool ValidRange(const GridRange& r) const;
     void SwapModel(CRealGrid& other);
     bool CanTake(const Cell& cell) const;

@@ -1,5 +1,5 @@
 #include "core/model/DynFrame.h"
-#include "core/model/ByteIO.h"
+#include "platform/ByteIO.h"
 #include "core/model/ItemData.h"
 
 #include <cstring>

@@ -1,5 +1,5 @@
 #include "core/model/ItemRecord.h"
-#include "core/model/ByteIO.h"
+#include "platform/ByteIO.h"
 #include "core/model/ItemTypes.h"
 
 #include <cstring>

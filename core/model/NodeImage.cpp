@@ -1,5 +1,5 @@
 // Stored images of nodes and their level blocks.
-#include "core/model/ByteIO.h"
+#include "platform/ByteIO.h"
 #include "core/model/ItemData.h"
 
 #include <cstring>

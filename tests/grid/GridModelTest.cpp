@@ -68,7 +68,7 @@ TEST(GridModel, DefaultTable)
     EXPECT_EQ(g->FindPen(0)->refCount, 1u);   // the data cells gave theirs back
     EXPECT_EQ(g->FindFont(0)->refCount, 37u);
     EXPECT_EQ(g->FindFont(0)->font, DefaultLogFont());
-    EXPECT_EQ(g->FindFont(0)->font.FaceName(), u"宋体");
+    EXPECT_EQ(LogFontFaceName(g->FindFont(0)->font), u"宋体");
     ExpectReferencesBalanced(*g);
 }
 
@@ -92,13 +92,13 @@ TEST(GridModel, ResetGivesDataCellsTheGridLinePen)
 TEST(GridModel, FontsAndPensShareRecords)
 {
     CRealGrid g;
-    LogFont f = DefaultLogFont();
-    f.weight = 700;
+    LOGFONT f = DefaultLogFont();
+    f.lfWeight = 700;
     EXPECT_EQ(g.AddFont(f), 0u);
     EXPECT_EQ(g.AddFont(f), 0u);
     EXPECT_EQ(g.FindFont(0)->refCount, 2u);
-    LogFont other = f;
-    other.faceName[20] = u'x';   // differs only after the terminator: bytewise different
+    LOGFONT other = f;
+    other.lfFaceName[20] = u'x';   // differs only after the terminator: bytewise different
     EXPECT_EQ(g.AddFont(other), 1u);
     g.ReleaseFont(0);
     g.ReleaseFont(0);
@@ -386,18 +386,18 @@ TEST(Selection, FontAndColourSetters)
     EXPECT_EQ(g->FindFont(bold)->refCount, 4u);
     EXPECT_EQ(g->FindFont(0)->refCount, 33u);   // the old references are given back
     g->SetSelectionFontName(u"DejaVu Sans Mono With A Name Longer Than Thirty-Two");
-    LogFont f;
+    LOGFONT f;
     ASSERT_TRUE(g->GetCellFont(2, 2, f));
-    EXPECT_EQ(f.FaceName(), u"DejaVu Sans Mono With A Name Lo");   // 31 and the terminator
-    EXPECT_EQ(f.weight, 700);
+    EXPECT_EQ(LogFontFaceName(f), u"DejaVu Sans Mono With A Name Lo");   // 31 and the terminator
+    EXPECT_EQ(f.lfWeight, 700);
     EXPECT_EQ(g->FindFont(bold), nullptr);
     g->SetSelectionFontHeight(-20);
     g->SetSelectionFontItalic(true);
     g->SetSelectionFontUnderline(true);
     ASSERT_TRUE(g->GetCellFont(1, 2, f));
-    EXPECT_EQ(f.height, -20);
-    EXPECT_EQ(f.italic, 1);
-    EXPECT_EQ(f.underline, 1);
+    EXPECT_EQ(f.lfHeight, -20);
+    EXPECT_EQ(f.lfItalic, 1);
+    EXPECT_EQ(f.lfUnderline, 1);
     g->SetSelectionColor(0x00FF00);
     EXPECT_EQ(g->GetCell(2, 1).attr.textColour, 0x00FF00u);
     const auto before = rec.log.size();
