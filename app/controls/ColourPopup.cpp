@@ -1,4 +1,5 @@
 #include "app/controls/ColourPopup.h"
+#include "app/controls/Draw3d.h"
 #include "app/controls/ControlMessages.h"
 
 #include <QApplication>
@@ -121,12 +122,7 @@ void CColourPopup::drawCell(QPainter& p, int i)
     if (hovered || chosen) {
         QColor tl = hovered ? pal.light().color() : pal.dark().color();
         QColor br = hovered ? pal.dark().color() : pal.light().color();
-        p.setPen(tl);
-        p.drawLine(r.topLeft(), r.topRight());
-        p.drawLine(r.topLeft(), r.bottomLeft());
-        p.setPen(br);
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomRight());
+        draw3dRect(p, r, tl, br);
     }
     if (i >= 0) {
         QRect sw = r.adjusted(m + 1, m + 1, -m - 1, -m - 1);
@@ -152,12 +148,7 @@ void CColourPopup::paintEvent(QPaintEvent*)
         drawCell(p, kCellCustom);
     // raised edge, then the green outline open under the 33-pixel picker
     QRect r = rect();
-    p.setPen(palette().light().color());
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(palette().shadow().color());
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    draw3dRect(p, r, palette().light().color(), palette().shadow().color());
     p.setPen(QColor(117, 141, 94));
     p.drawLine(r.topLeft(), r.bottomLeft());
     p.drawLine(r.topRight(), r.bottomRight());

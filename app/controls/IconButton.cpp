@@ -1,4 +1,5 @@
 #include "app/controls/IconButton.h"
+#include "app/controls/Draw3d.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
@@ -252,12 +253,7 @@ void CIconButton::DrawBorder(QPainter& p, const QRect& r)
     QColor tl = palette().light().color(), br = palette().dark().color();
     if (isPressedLook())
         std::swap(tl, br);
-    p.setPen(tl);
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(br);
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    draw3dRect(p, r, tl, br);
 }
 
 QRect CIconButton::imageRect(const QSize& s) const

@@ -1,4 +1,5 @@
 #include "app/controls/ShadeSplitButton.h"
+#include "app/controls/Draw3d.h"
 #include "app/controls/ControlMessages.h"
 
 #include <QFontDatabase>
@@ -156,20 +157,10 @@ void CShadeSplitButton::paintEvent(QPaintEvent*)
         r.adjust(0, 0, -1, -1);
         QColor tl = sunken ? pal.dark().color() : pal.light().color();
         QColor br = sunken ? pal.light().color() : pal.dark().color();
-        p.setPen(tl);
-        p.drawLine(r.topLeft(), r.topRight());
-        p.drawLine(r.topLeft(), r.bottomLeft());
-        p.setPen(br);
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomRight());
+        draw3dRect(p, r, tl, br);
         if (!m_flat) {
             r.adjust(1, 1, -1, -1);
-            p.setPen(sunken ? pal.shadow().color() : pal.midlight().color());
-            p.drawLine(r.topLeft(), r.topRight());
-            p.drawLine(r.topLeft(), r.bottomLeft());
-            p.setPen(sunken ? pal.midlight().color() : pal.shadow().color());
-            p.drawLine(r.bottomLeft(), r.bottomRight());
-            p.drawLine(r.topRight(), r.bottomRight());
+            draw3dRect(p, r, sunken ? pal.shadow().color() : pal.midlight().color(), sunken ? pal.midlight().color() : pal.shadow().color());
         }
     };
 
