@@ -11,6 +11,18 @@ namespace platform {
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 
+// A control's command notification (wParam: control id in the low word, code
+// in the high word; lParam: the sending object). Windows numbers it 0x0111,
+// which lies inside Qt's own event range, so it travels at 0xE111.
+constexpr unsigned WM_COMMAND = 0xE111;
+
+constexpr WPARAM makeCommandWParam(int id, int code)
+{
+    return (static_cast<WPARAM>(id) & 0xFFFFu) | ((static_cast<WPARAM>(code) & 0xFFFFu) << 16);
+}
+constexpr int commandId(WPARAM w) { return static_cast<int>(w & 0xFFFFu); }
+constexpr int commandCode(WPARAM w) { return static_cast<int>((w >> 16) & 0xFFFFu); }
+
 class MessageEvent : public QEvent {
 public:
     MessageEvent(unsigned message, WPARAM wParam, LPARAM lParam)

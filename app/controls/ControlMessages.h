@@ -24,17 +24,11 @@ constexpr unsigned WM_BORDER_SELENDCANCEL = 0xBD5;
 // Shaded split button: its drop-down part was clicked (wParam control id).
 constexpr unsigned WM_SHADEBTN_DROPDOWN = 0x0464;
 
-// A control's command notification (wParam: control id in the low word, code
-// in the high word; lParam: the sending widget). Windows numbers it 0x0111,
-// which lies inside Qt's own event range, so it travels at 0xE111.
-constexpr unsigned WM_COMMAND = 0xE111;
-
-constexpr platform::WPARAM makeCommandWParam(int id, int code)
-{
-    return (static_cast<platform::WPARAM>(id) & 0xFFFFu) | ((static_cast<platform::WPARAM>(code) & 0xFFFFu) << 16);
-}
-constexpr int commandId(platform::WPARAM w) { return static_cast<int>(w & 0xFFFFu); }
-constexpr int commandCode(platform::WPARAM w) { return static_cast<int>((w >> 16) & 0xFFFFu); }
+// Command notifications are program-wide (platform/MessageEvent.h).
+using platform::WM_COMMAND;
+using platform::makeCommandWParam;
+using platform::commandId;
+using platform::commandCode;
 
 // The control id (a dialog template's control number) of a widget; 0 when unset.
 inline void setControlId(QWidget* w, int id) { w->setProperty("ctrlId", id); }
