@@ -200,6 +200,31 @@ TEST(LegacyBorder, PackedCodesConvert)
     EXPECT_EQ(moving.First->MarginRight, 3);
     delete moving.First;
 
+    // Each of bits 2 to 5 alone makes the line run; the speed bits do not.
+    for (unsigned bit = 2; bit <= 6; ++bit) {
+        SCOPED_TRACE(bit);
+        DynFrame f;
+        ASSERT_EQ(ConvertLegacyBorder(&f, (1u << bit) | 2u), 1);
+        EXPECT_EQ(f.Width, 2);
+        ASSERT_NE(f.First, nullptr);
+        EXPECT_EQ(f.First->Motion, bit <= 5 ? 3 : 2);
+        EXPECT_EQ(f.First->Speed, bit == 6 ? 1 : 0);
+        delete f.First;
+    }
+
+    // A frame that already has patterns gets the line at its head.
+    DynFrame held;
+    DynFrameElement* old = CreateFrameElement(5, u"old", &held, nullptr);
+    ASSERT_EQ(ConvertLegacyBorder(&held, 0x00010001u), 1);
+    ASSERT_NE(held.First, nullptr);
+    EXPECT_EQ(std::u16string(held.First->Name), u"line1");
+    EXPECT_EQ(held.First->Next, old);
+    EXPECT_EQ(held.First->Period, 1);
+    EXPECT_EQ(held.First->MarginRight, 0);
+    EXPECT_EQ(held.Count, 2);
+    delete old;
+    delete held.First;
+
     DynFrame none;
     EXPECT_EQ(ConvertLegacyBorder(&none, 0xFFFFFFFCu), 1);
     EXPECT_EQ(none.Width, 0);
@@ -210,9 +235,11 @@ TEST(LegacyBorder, PackedCodesConvert)
 TEST_F(FrameTest, ElementImageBytes)
 {
     frame()->Width = 2;
-    frame()->DefaultIndex = 1;
+    frame()->DefaultIndex = 7;
     DynFrameElement* e = core.AddFrameElement(1, u"line1", frame(), nullptr);
+    e->MarginLeft = 0x0A0B;
     e->MarginTop = 0x0102;
+    e->MarginBottom = 0x0C0D;
     Bytes want(312, 0);
     set16(want, 0, 3);
     set16(want, 2, 312);
@@ -221,7 +248,9 @@ TEST_F(FrameTest, ElementImageBytes)
     set16(want, 270, 50);
     set32(want, 280, 2000);
     set16(want, 284, 4);
+    set16(want, 288, 0x0A0B);
     set16(want, 290, 0x0102);
+    set16(want, 294, 0x0C0D);
     set16(want, 292, 1);
     want[304] = 1;
     EXPECT_EQ(diffOffsets(WriteDynFrameElement(*e), want), std::vector<std::size_t>{});
@@ -232,7 +261,7 @@ TEST_F(FrameTest, ElementImageBytes)
     set16(frameWant, 4, 2);
     frameWant[6] = 1;
     set16(frameWant, 16, 1);
-    set16(frameWant, 18, 1);
+    set16(frameWant, 18, 7);
     Bytes img(24);
     WriteDynFrame(*frame(), img.data());
     EXPECT_EQ(img, frameWant);

@@ -3,6 +3,7 @@
 #include "core/model/ItemData.h"
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <random>
 
 namespace {
@@ -61,6 +62,117 @@ TEST_F(TreeTest, ScreenImageBytes)
     EXPECT_EQ(diffOffsets(block, Bytes(want.begin() + 316, want.begin() + 796)), std::vector<std::size_t>{});
 }
 
+TEST(ScreenBlock, EveryFieldAtItsOffset)
+{
+    // Distinct values in every field, texts filling their whole width, so a
+    // field moved or widened by one byte shows up here.
+    tagGlobalInfo g;
+    g.BlockSize = 0x01E0;
+    g.TypeCode = 0x0A0B;
+    g.ID = 0x21;
+    g.Width = 0x0102;
+    g.Height = 0x0304;
+    g.ReFreq = 0x0506;
+    g.Type = 0x0708;
+    g.ScanMode = 0x090A;
+    g.RowDecode = 0x22;
+    g.OptionBits = 0x23;
+    g.OptionBits2 = 0x24;
+    g.Lum = 0x0B0C;
+    g.SettingsWord = 0x31323334;
+    g.HourSU = 0x41;
+    g.MinSU = 0x42;
+    g.HourSD = 0x43;
+    g.MinSD = 0x44;
+    g.WeekSD = 0x45;
+    g.AutoS = 0x46;
+    g.RemoteVersion = 0x51525354;
+    g.HardwareId = 0x0E010800;
+    g.VersionWord = 0x61626364;
+    g.BaudRate = 115200;
+    for (int i = 0; i < 8; ++i)
+        g.DstMAC[i] = static_cast<std::uint8_t>(0xA0 + i);
+    std::memset(g.DeviceName, 'd', sizeof g.DeviceName);
+    g.DhcpFlag = 0x25;
+    g.DevicePort = 0x0D0E;
+    g.IpAddr = Ipv4(10, 1, 2, 3);
+    g.SubnetMask = Ipv4(255, 255, 0, 0);
+    g.Gateway = Ipv4(10, 1, 0, 1);
+    g.Address4 = Ipv4(10, 1, 0, 2);
+    g.NetWord = 0x71727374;
+    std::memset(g.WifiSsid, 's', sizeof g.WifiSsid);
+    g.WifiMode = 2;
+    g.WifiSecurity = 3;
+    g.WifiEncryption = 4;
+    g.WifiWord = 0x81828384;
+    g.WifiWord2 = 0x9192;
+    std::memset(g.WifiKey, 'k', sizeof g.WifiKey);
+    g.TargetScreen = TARGET_SCREEN_NONE;
+    g.SwapRedGreen = 0x26;
+    g.CommType = 2;
+    g.SerialPort = 0x0C0D0E0F;
+    g.AdapterIndex = 0x1A1B1C1D;
+    g.HostKind = 0x27;
+    std::memset(g.Host, 'h', sizeof g.Host);
+    g.HostPort = 0xF0F1;
+
+    Bytes want(GLOBALINFO_SIZE, 0);
+    set16(want, 0, 0x01E0);
+    set16(want, 4, 0x0A0B);
+    want[8] = 0x21;
+    set16(want, 16, 0x0102);
+    set16(want, 18, 0x0304);
+    set16(want, 20, 0x0506);
+    set16(want, 22, 0x0708);
+    set16(want, 24, 0x090A);
+    want[26] = 0x22;
+    want[27] = 0x23;
+    want[28] = 0x24;
+    set16(want, 30, 0x0B0C);
+    set32(want, 32, 0x31323334);
+    for (int i = 0; i < 6; ++i)
+        want[100 + i] = static_cast<std::uint8_t>(0x41 + i);
+    set32(want, 140, 0x51525354);
+    set32(want, 144, 0x0E010800);
+    set32(want, 148, 0x61626364);
+    set32(want, 184, 115200);
+    for (int i = 0; i < 8; ++i)
+        want[188 + i] = static_cast<std::uint8_t>(0xA0 + i);
+    setText(want, 196, std::string(16, 'd'));
+    want[212] = 0x25;
+    set16(want, 214, 0x0D0E);
+    const std::uint8_t addresses[] = {10, 1, 2, 3, 255, 255, 0, 0, 10, 1, 0, 1, 10, 1, 0, 2};
+    std::copy(std::begin(addresses), std::end(addresses), want.begin() + 216);
+    set32(want, 232, 0x71727374);
+    setText(want, 236, std::string(33, 's'));
+    set32(want, 272, 2);
+    set32(want, 276, 3);
+    set32(want, 280, 4);
+    set32(want, 284, 0x81828384);
+    set16(want, 288, 0x9192);
+    setText(want, 290, std::string(65, 'k'));
+    set32(want, 388, 0xFFFFFFFF);
+    want[392] = 0x26;
+    set32(want, 396, 2);
+    set32(want, 400, 0x0C0D0E0F);
+    set32(want, 404, 0x1A1B1C1D);
+    want[408] = 0x27;
+    setText(want, 409, std::string(67, 'h'));
+    set16(want, 476, 0xF0F1);
+
+    Bytes out(GLOBALINFO_SIZE, 0xCC);
+    WriteGlobalInfo(g, out.data());
+    EXPECT_EQ(diffOffsets(out, want), std::vector<std::size_t>{});
+
+    tagGlobalInfo back;
+    ReadGlobalInfo(want.data(), back);
+    Bytes again(GLOBALINFO_SIZE, 0xCC);
+    WriteGlobalInfo(back, again.data());
+    EXPECT_EQ(diffOffsets(again, want), std::vector<std::size_t>{});
+    EXPECT_EQ(back.HardwareId, 0x0E010800u);
+    EXPECT_EQ(back.HostPort, 0xF0F1);
+}
+
 TEST_F(TreeTest, ScreenTargetNoneIsStoredAsAllOnes)
 {
     screen->Global.TargetScreen = TARGET_SCREEN_NONE;
@@ -96,6 +208,21 @@ TEST_F(TreeTest, SceneImageBytes)
     want[872] = 0x7F;
     set16(want, 876, 0x0815);
     set16(want, 878, 0x1730);
+    EXPECT_EQ(diffOffsets(imageOf(scene), want), std::vector<std::size_t>{});
+
+    // Fields created as 0 or 1 still land at their own offsets.
+    scene->KeptWord44 = 0x11223344;
+    scene->KeptWord48 = 0x55667788;
+    scene->Scene.PicturePresent = 0x0A0B;
+    scene->Scene.PictureMode = 2;
+    scene->Scene.DisplayOption = 0xC1;
+    scene->Scene.PicturePath[258] = u'z';
+    set32(want, 44, 0x11223344);
+    set32(want, 48, 0x55667788);
+    set16(want, 324, 0x0A0B);
+    want[326] = 2;
+    want[327] = 0xC1;
+    set16(want, 336 + 2 * 258, u'z');
     EXPECT_EQ(diffOffsets(imageOf(scene), want), std::vector<std::size_t>{});
 }
 
@@ -259,6 +386,46 @@ TEST(TypeRecords, PictureClockAndCounterBytes)
     EXPECT_EQ(diffOffsets(recordImage(IT_COUNT2), counter), std::vector<std::size_t>{});
     EXPECT_EQ(ItemRecord::Create(3), nullptr);
     EXPECT_EQ(TypeRecordSizeOf(0x105), 0u);
+}
+
+TEST(TypeRecords, FontFieldsAtTheirOffsets)
+{
+    LOGFONT f;
+    f.lfHeight = -12;
+    f.lfWidth = 0x01020304;
+    f.lfEscapement = 0x05060708;
+    f.lfOrientation = 0x090A0B0C;
+    f.lfWeight = 700;
+    f.lfItalic = 0x11;
+    f.lfUnderline = 0x12;
+    f.lfStrikeOut = 0x13;
+    f.lfCharSet = 0x14;
+    f.lfOutPrecision = 0x15;
+    f.lfClipPrecision = 0x16;
+    f.lfQuality = 0x17;
+    f.lfPitchAndFamily = 0x18;
+    for (int i = 0; i < 32; ++i)
+        f.lfFaceName[i] = static_cast<char16_t>(0x4E00 + i);
+
+    // The counter record holds its font at 12.
+    ItemRecord* r = ItemRecord::Create(IT_COUNT);
+    ASSERT_NE(r, nullptr);
+    Bytes want(r->data(), r->data() + r->size());
+    r->setFont(12, f);
+    std::fill(want.begin() + 12, want.begin() + 12 + 92, 0);
+    set32(want, 12, 0xFFFFFFF4);
+    set32(want, 16, 0x01020304);
+    set32(want, 20, 0x05060708);
+    set32(want, 24, 0x090A0B0C);
+    set32(want, 28, 700);
+    for (int i = 0; i < 8; ++i)
+        want[32 + i] = static_cast<std::uint8_t>(0x11 + i);
+    for (int i = 0; i < 32; ++i)
+        set16(want, 40 + 2 * i, static_cast<std::uint16_t>(0x4E00 + i));
+    EXPECT_EQ(want[104], 0xFF);   // the colour behind the font stays
+    EXPECT_EQ(diffOffsets(Bytes(r->data(), r->data() + r->size()), want), std::vector<std::size_t>{});
+    EXPECT_EQ(r->font(12), f);
+    delete r;
 }
 
 TEST(TypeRecords, ReadBackWithOwnedParts)
