@@ -26,6 +26,12 @@ void twoPorts(std::vector<SSerInfo>& ports)
     ports.push_back(record("ttyS1", "", ""));
 }
 
+void samePortTwice(std::vector<SSerInfo>& ports)
+{
+    ports.push_back(record("ttyUSB0", "", ""));
+    ports.push_back(record("", "Adapter (ttyUSB0)", ""));
+}
+
 void failing(std::vector<SSerInfo>& ports)
 {
     ports.push_back(record("ttyS9", "", ""));
@@ -96,6 +102,17 @@ TEST(SerialEnumeration, NamesOfTidiedRecordsInOrder)
     CUniqueArray<QString>* list = core.GetSerialPortList();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->items(), (std::vector<QString>{QStringLiteral("ttyUSB3"), QStringLiteral("ttyS1")}));
+    CCore::ReleaseSerialPortList(list);
+}
+
+TEST(SerialEnumeration, EveryRecordGivesOneName)
+{
+    SerialEnumeratorGuard guard(samePortTwice);
+    CCore core;
+    core.AddUserSerialPort(u"ttyUSB0");
+    CUniqueArray<QString>* list = core.GetSerialPortList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->items(), (std::vector<QString>{QStringLiteral("ttyUSB0"), QStringLiteral("ttyUSB0")}));
     CCore::ReleaseSerialPortList(list);
 }
 
