@@ -241,6 +241,26 @@ TEST(ShadeSplitButton, DropPartSendsItsMessageAndNoClick)
     EXPECT_EQ(parent.msgs.size(), 1);
 }
 
+TEST(ShadeSplitButton, EnteringHighlightsThePartUnderTheMouse)
+{
+    QWidget top;
+    auto* b = new CShadeSplitButton(&top);
+    b->setGeometry(0, 0, 80, 24);
+    top.show();
+    mouse(b, QEvent::MouseMove, {10, 10});
+    mouse(b, QEvent::MouseMove, {12, 10}); // still inside the main part
+    EXPECT_TRUE(b->hoveredMain());
+    EXPECT_FALSE(b->hoveredDrop());
+    mouse(b, QEvent::MouseMove, {70, 10});
+    EXPECT_FALSE(b->hoveredMain());
+    EXPECT_TRUE(b->hoveredDrop());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(b, &leave);
+    EXPECT_FALSE(b->hoveredDrop());
+    mouse(b, QEvent::MouseMove, {72, 10}); // entering straight into the drop part
+    EXPECT_TRUE(b->hoveredDrop());
+}
+
 TEST(ShadeSplitButton, DoubleClickGivesTwoPresses)
 {
     QWidget top;

@@ -316,6 +316,22 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
     EXPECT_EQ(picker->GetColour(), 0xFFFFFFu);
 }
 
+TEST(ColourPicker, FaceShowsTheLetterWhateverTheText)
+{
+    CColourPicker a, other, blank;
+    for (CColourPicker* p : {&a, &other, &blank}) {
+        p->SetMode(1);
+        p->SetColour(0x0000FF);
+    }
+    other.setText("Colour");
+    blank.setText("");
+    QImage withA = a.grab().toImage();
+    EXPECT_EQ(other.grab().toImage(), withA);
+    EXPECT_NE(blank.grab().toImage(), withA); // no text: no face at all
+    other.setEnabled(false); // disabled, the window text itself is shown
+    EXPECT_NE(other.grab().toImage(), withA);
+}
+
 TEST(ColourPicker, TooltipFromLanguagePackOnlyWhenPresent)
 {
     platform::clearLangPack();
