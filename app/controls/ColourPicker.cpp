@@ -146,8 +146,10 @@ void CColourPicker::paintEvent(QPaintEvent*)
     f.setBold(true);
     p.setFont(f);
     p.setPen(QColor(87, 105, 155));
+    // The window text only decides whether the face is drawn; enabled, it is
+    // always the letter over the colour bar.
     p.drawText(QRect(face.left() + 2, face.top(), face.width() - 2, face.height() - 5),
-               Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, text());
+               Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, QStringLiteral("A"));
     p.fillRect(QRect(QPoint(face.left() + 1, face.top() + 13), QPoint(face.left() + 17, face.top() + 16)),
                platform::toQColor(m_textColour));
 }

@@ -99,11 +99,12 @@ void CColourPopup::drawCell(QPainter& p, int i)
     const int m = m_layout.margin();
 
     if (i == kCellCustom) {
-        p.fillRect(r.adjusted(0, 2 * m, 0, 0), pal.button());
         p.setPen(pal.dark().color());
         p.drawLine(r.left() + 2 * m, r.top(), r.right() - 2 * m, r.top());
         p.setPen(pal.light().color());
         p.drawLine(r.left() + 2 * m, r.top() + 1, r.right() - 2 * m, r.top() + 1);
+        r.setTop(r.top() + 2 * m); // the box itself lies below its separator
+        p.fillRect(r, pal.button());
     } else {
         p.fillRect(r, pal.button());
     }

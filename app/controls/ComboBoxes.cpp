@@ -19,6 +19,12 @@ CCheckComboBox::CCheckComboBox(QWidget* parent)
     view()->viewport()->installEventFilter(this);
     view()->installEventFilter(this);
     setCurrentIndex(-1);
+    // Items are toggled, never selected: Return in the open list, arrow keys
+    // or the wheel on the closed box must not make one the current item.
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            setCurrentIndex(-1);
+    });
     connect(m_model, &QStandardItemModel::itemChanged, this, [this] {
         m_faceValid = false;
         update();
@@ -116,8 +122,10 @@ bool CCheckComboBox::eventFilter(QObject* watched, QEvent* e)
         if (e->type() == QEvent::MouseButtonPress) {
             auto* me = static_cast<QMouseEvent*>(e);
             QModelIndex idx = view()->indexAt(me->position().toPoint());
-            if (idx.isValid())
+            if (idx.isValid()) {
+                view()->setCurrentIndex(idx); // Space then acts on the clicked item
                 toggle(idx.row());
+            }
             return true;
         }
         if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseButtonDblClick)

@@ -284,6 +284,22 @@ QRect CIconButton::imageRect(const QSize& s) const
     return ir;
 }
 
+QRect CIconButton::textRect(const QSize& s) const
+{
+    QRect r = rect();
+    if (s.isValid() && !s.isEmpty()) {
+        if (m_align == ImageLeft)
+            r.setLeft(r.left() + 3 + s.width() + 3);
+        else if (m_align == ImageTop)
+            r.setTop(r.top() + s.height());
+        else
+            r = QRect(3, r.top(), rect().width() - 3 - s.width() - 3 - 3, r.height());
+    }
+    if (isPressedLook() && !m_checkBox)
+        r.translate(1, 1);
+    return r;
+}
+
 void CIconButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -317,7 +333,6 @@ void CIconButton::paintEvent(QPaintEvent*)
         DrawBorder(p, edge);
     }
 
-    QRect textRect = rect();
     const QIcon& img = (!m_out.isNull() && ((m_checkBox && !pressed) || (!m_checkBox && !pressed && !isHot())))
                            ? m_out
                            : m_in;
@@ -326,18 +341,9 @@ void CIconButton::paintEvent(QPaintEvent*)
         QRect ir = imageRect(s);
         QIcon::Mode mode = isEnabled() ? QIcon::Normal : (m_showDisabledBitmap ? QIcon::Disabled : QIcon::Normal);
         img.paint(&p, ir, Qt::AlignCenter, mode);
-        if (!text().isEmpty()) {
-            if (m_align == ImageLeft)
-                textRect.setLeft(ir.left() + s.width() + 3);
-            else if (m_align == ImageTop)
-                textRect.setTop(textRect.top() + s.height());
-            else
-                textRect = QRect(3, textRect.top(), rect().width() - 3 - s.width() - 3 - 3, textRect.height());
-        }
     }
     if (!text().isEmpty()) {
-        if (pressed && !m_checkBox)
-            textRect.translate(1, 1);
+        const QRect textRect = this->textRect(img.isNull() ? QSize() : imageSizeOf(img));
         const int flags = Qt::AlignCenter | Qt::TextWordWrap;
         if (!isEnabled()) {
             p.setPen(palette().light().color());

@@ -54,6 +54,8 @@ public:
 
     // Where the image goes for a given size (tests and subclasses).
     QRect imageRect(const QSize& imageSize) const;
+    // Where the text goes beside an image of that size (none: an empty size).
+    QRect textRect(const QSize& imageSize) const;
 
     // Runs the drop-down menu at a screen point; tests replace it.
     using MenuRunner = std::function<QAction*(QMenu*, const QPoint&)>;

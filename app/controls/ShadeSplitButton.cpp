@@ -113,7 +113,13 @@ void CShadeSplitButton::mouseMoveEvent(QMouseEvent* e)
 {
     QPoint p = e->position().toPoint();
     if (!m_hover) {
+        // Entering: the part under the mouse is the hovered one at once, as
+        // the hover notice right after entry makes it.
         m_hover = true;
+        if (!m_pressed) {
+            m_hoverMain = mainPart().contains(p);
+            m_hoverDrop = !m_hoverMain && dropPart().contains(p);
+        }
         update();
     } else if (!m_pressed) {
         bool inMain = mainPart().contains(p), inDrop = dropPart().contains(p);

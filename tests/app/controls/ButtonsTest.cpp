@@ -149,6 +149,26 @@ TEST(IconButton, ImagePlacement)
     EXPECT_EQ(b.imageRect({16, 16}), QRect(100 - 16 - 3, 12, 16, 16));
 }
 
+TEST(IconButton, PressedTextMovesByOnePixel)
+{
+    CIconButton b;
+    b.resize(100, 40);
+    b.AssignIcons(squareIcon(Qt::red));
+    b.setText("Go");
+    for (int align : {CIconButton::ImageLeft, CIconButton::ImageTop, CIconButton::ImageRight}) {
+        b.SetAlign(align);
+        b.setDown(false);
+        const QRect idleImage = b.imageRect({16, 16}), idleText = b.textRect({16, 16});
+        b.setDown(true);
+        EXPECT_EQ(b.imageRect({16, 16}), idleImage.translated(1, 1)) << align;
+        EXPECT_EQ(b.textRect({16, 16}), idleText.translated(1, 1)) << align;
+    }
+    b.setDown(false);
+    b.SetAlign(CIconButton::ImageLeft);
+    EXPECT_EQ(b.textRect({16, 16}).left(), 3 + 16 + 3); // beside the image
+    EXPECT_EQ(b.textRect({}), b.rect());
+}
+
 TEST(IconButton, GreyIdleCopyKeepsBlack)
 {
     QImage img(2, 1, QImage::Format_ARGB32);
@@ -239,6 +259,26 @@ TEST(ShadeSplitButton, DropPartSendsItsMessageAndNoClick)
     click(b, {20, 10});
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(parent.msgs.size(), 1);
+}
+
+TEST(ShadeSplitButton, EnteringHighlightsThePartUnderTheMouse)
+{
+    QWidget top;
+    auto* b = new CShadeSplitButton(&top);
+    b->setGeometry(0, 0, 80, 24);
+    top.show();
+    mouse(b, QEvent::MouseMove, {10, 10});
+    mouse(b, QEvent::MouseMove, {12, 10}); // still inside the main part
+    EXPECT_TRUE(b->hoveredMain());
+    EXPECT_FALSE(b->hoveredDrop());
+    mouse(b, QEvent::MouseMove, {70, 10});
+    EXPECT_FALSE(b->hoveredMain());
+    EXPECT_TRUE(b->hoveredDrop());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(b, &leave);
+    EXPECT_FALSE(b->hoveredDrop());
+    mouse(b, QEvent::MouseMove, {72, 10}); // entering straight into the drop part
+    EXPECT_TRUE(b->hoveredDrop());
 }
 
 TEST(ShadeSplitButton, DoubleClickGivesTwoPresses)

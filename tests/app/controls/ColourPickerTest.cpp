@@ -252,6 +252,24 @@ TEST(ColourPopup, ReleaseOutsideOrLeavingTheApplicationCancels)
     EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
 }
 
+TEST(ColourPopup, CustomBoxKeepsItsSeparator)
+{
+    ButtonFixture f;
+    f.button->SetColour(makeColorRef(1, 2, 3)); // not in the table: the custom box is chosen
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(popup->chosenIndex(), kCellCustom);
+    QImage img = popup->grab().toImage();
+    const QRect box = popup->layout().customBox();
+    const int x = box.center().x();
+    ASSERT_NE(popup->palette().dark().color(), popup->palette().midlight().color());
+    ASSERT_NE(popup->palette().light().color(), popup->palette().midlight().color());
+    EXPECT_EQ(img.pixel(x, box.top()), popup->palette().dark().color().rgb());
+    EXPECT_EQ(img.pixel(x, box.top() + 1), popup->palette().light().color().rgb());
+    sendKey(popup, Qt::Key_Escape);
+    flushDeletes();
+}
+
 TEST(ColourPopup, OpensAboveAButtonAtTheBottomOfTheScreen)
 {
     QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -314,6 +332,22 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
             codes << commandCode(m.w);
     EXPECT_EQ(codes, (QList<int>{8, 10}));
     EXPECT_EQ(picker->GetColour(), 0xFFFFFFu);
+}
+
+TEST(ColourPicker, FaceShowsTheLetterWhateverTheText)
+{
+    CColourPicker a, other, blank;
+    for (CColourPicker* p : {&a, &other, &blank}) {
+        p->SetMode(1);
+        p->SetColour(0x0000FF);
+    }
+    other.setText("Colour");
+    blank.setText("");
+    QImage withA = a.grab().toImage();
+    EXPECT_EQ(other.grab().toImage(), withA);
+    EXPECT_NE(blank.grab().toImage(), withA); // no text: no face at all
+    other.setEnabled(false); // disabled, the window text itself is shown
+    EXPECT_NE(other.grab().toImage(), withA);
 }
 
 TEST(ColourPicker, TooltipFromLanguagePackOnlyWhenPresent)

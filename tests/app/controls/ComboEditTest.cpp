@@ -62,6 +62,34 @@ TEST(CheckComboBox, ClicksAndSpaceToggleWithoutClosing)
     c->hidePopup();
 }
 
+TEST(CheckComboBox, ItemsAreNeverSelected)
+{
+    QWidget top;
+    auto* c = new CCheckComboBox(&top);
+    c->setGeometry(0, 0, 150, 24);
+    for (const char* s : {"Mon", "Tue", "Wed"})
+        c->addItemChecked(s);
+    top.show();
+    c->showPopup();
+    QAbstractItemView* view = c->view();
+    // a click moves the list's caret, so Space acts on the clicked item
+    QRect r = view->visualRect(c->model()->index(2, 0));
+    click(view->viewport(), r.center());
+    EXPECT_TRUE(c->GetCheck(2));
+    sendKey(view, Qt::Key_Space, " ");
+    EXPECT_FALSE(c->GetCheck(2));
+    // Return closes the list without taking the highlighted item as a choice
+    view->setCurrentIndex(c->model()->index(1, 0));
+    sendKey(view, Qt::Key_Return);
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_EQ(c->currentIndex(), -1);
+    // nor do the arrow keys on the closed box
+    c->setFocus();
+    sendKey(c, Qt::Key_Down);
+    EXPECT_EQ(c->currentIndex(), -1);
+    EXPECT_EQ(c->faceText(), "");
+}
+
 TEST(FontAndSizeCombos, FillAndSelect)
 {
     CSizeComboBox sizes;
