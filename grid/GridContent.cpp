@@ -95,9 +95,10 @@ void CRealGrid::PasteFromText(int row, int col, std::u16string_view text)
         while (end < text.size() && text[end] != u'\t' && text[end] != u'\r' && text[end] != u'\n')
             ++end;
         if (c < ColumnCount()) {
-            Cell& cell = GetCell(c, r);
+            const Cell& cell = GetCell(c, r);
             if (!cell.IsCovered(c, r) && CanTake(cell)) {
-                cell.text = std::u16string(text.substr(pos, end - pos));   // plain text, never a formula
+                // Plain text, never a formula; the cell's validator judges it.
+                SetCellText(c, r, std::u16string(text.substr(pos, end - pos)), false);
                 MarkDependentsDirty(c, r);
             }
         }
@@ -126,9 +127,9 @@ void CRealGrid::ClearRange(int firstRow, int firstCol, int endRow, int endCol)
         return;
     for (int r = firstRow; r < endRow; ++r)
         for (int c = firstCol; c < endCol; ++c) {
-            Cell& cell = GetCell(c, r);
+            const Cell& cell = GetCell(c, r);
             if (!cell.IsCovered(c, r) && CanTake(cell)) {
-                cell.text.clear();
+                SetCellText(c, r, std::u16string(), false);
                 MarkDependentsDirty(c, r);
             }
         }

@@ -167,3 +167,27 @@ TEST(Clipboard, ClearRangeSkipsHeadersAndFormulas)
     g->ClearRange(0, 0, 7, 3);   // invalid: nothing
     EXPECT_EQ(rec.log.size(), notes);
 }
+
+TEST(Clipboard, PastedAndClearedTextsAreValidated)
+{
+    auto g = DefaultGrid();
+    Recorder rec;
+    g->SetObserver(&rec);
+    g->GetCell(1, 1).validator = FindValidator("Int0_100");
+    g->GetCell(2, 1).validator = FindValidator("Int0_100");
+    FakeClipboard clip;
+    clip.hasUnicode = true;
+    clip.unicode = u"abc\t101";
+    g->PasteText(1, 1, clip);
+    EXPECT_EQ(g->GetCell(1, 1).message, u"不是一个整数。");
+    EXPECT_EQ(g->GetCell(2, 1).message, u"必须是[0, 100]上的整数。");
+    clip.unicode = u"50";
+    g->PasteText(1, 1, clip);   // a good value takes the old message away
+    EXPECT_EQ(g->GetCell(1, 1).message, u"");
+    EXPECT_EQ(g->GetCell(2, 1).message, u"必须是[0, 100]上的整数。");
+    g->GetCell(3, 1).message = u"stale";
+    g->ClearRange(1, 2, 2, 4);   // an empty text passes
+    EXPECT_EQ(g->GetCell(2, 1).message, u"");
+    EXPECT_EQ(g->GetCell(3, 1).message, u"");
+    EXPECT_EQ(rec.Count(GridMessage::CellChanged), 3);   // one per operation, none per cell
+}

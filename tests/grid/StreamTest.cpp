@@ -195,6 +195,19 @@ TEST(GridStream, WithoutStoreFlagsTheOptionalPartsAreLeftOut)
     ASSERT_TRUE(Load(h, d));
     EXPECT_EQ(h.GetCell(0, 0).attr.type, ReadonlyType());
     EXPECT_EQ(h.GetCell(0, 0).validator, PassAlwaysValidator());
+
+    // In a larger table: data cells are "Edit", header cells "Readonly", and
+    // every column "Edit", the header column included.
+    auto big = DefaultGrid();
+    ArchiveWriter wb;
+    big->Serialize(wb);
+    CRealGrid k;
+    ASSERT_TRUE(Load(k, wb.Data()));
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 6; ++c)
+            EXPECT_EQ(k.GetCell(c, r).attr.type, r == 0 || c == 0 ? ReadonlyType() : EditType()) << r << "," << c;
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(k.GetColumn(c).attr.type, EditType()) << c;
 }
 
 TEST(GridStream, FormulaNodesFieldOrder)
