@@ -1,4 +1,5 @@
 #include "app/controls/BorderPopup.h"
+#include "app/controls/PopupPlace.h"
 #include "app/controls/ControlMessages.h"
 
 #include <QApplication>
@@ -31,15 +32,7 @@ CBorderPopup::CBorderPopup(int buttonWidth, const BorderSpec& initial, QWidget* 
         h += 3 * m_margin;
 
     QRect r(QPoint(x, y), QSize(w, h));
-    if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
-        QRect sr = screen->geometry();
-        if (r.right() > sr.right())
-            r.moveRight(sr.right());
-        if (r.left() < sr.left())
-            r.moveLeft(sr.left());
-        if (r.bottom() > sr.bottom())
-            r.moveTop(r.top() - h - (owner ? owner->height() : 0));
-    }
+    r = fitPopupOnScreen(r, owner);
     setGeometry(r);
     m_appState = connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive)

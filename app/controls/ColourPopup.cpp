@@ -1,4 +1,5 @@
 #include "app/controls/ColourPopup.h"
+#include "app/controls/PopupPlace.h"
 #include "app/controls/Draw3d.h"
 #include "app/controls/ControlMessages.h"
 
@@ -62,15 +63,7 @@ CColourPopup::CColourPopup(platform::COLORREF initial, QWidget* owner, const QSt
 
     QSize size = m_layout.windowSize();
     QRect r(QPoint(x, y), size);
-    if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
-        QRect sr = screen->geometry();
-        if (r.right() > sr.right())
-            r.moveRight(sr.right());
-        if (r.left() < sr.left())
-            r.moveLeft(sr.left());
-        if (r.bottom() > sr.bottom())
-            r.moveTop(r.top() - size.height() - (owner ? owner->height() : 0));
-    }
+    r = fitPopupOnScreen(r, owner);
     setGeometry(r);
     m_chosen = m_layout.chosenIndex(initial);
 
