@@ -215,12 +215,12 @@ QSize PreviewSizeOf(const tagItemData* node)
     }
 }
 
-void ResizeNodeBitmap(tagItemData* node)
+bool ResizeNodeBitmap(tagItemData* node)
 {
     if (!node)
-        return;
+        return false;
     const QSize size = PreviewSizeOf(node);
-    CreateNodeBitmap(node, size.width(), size.height());
+    return CreateNodeBitmap(node, size.width(), size.height());
 }
 
 bool UpdateNodeBitmap(tagItemData* node)
@@ -230,21 +230,21 @@ bool UpdateNodeBitmap(tagItemData* node)
     const QSize size = PreviewSizeOf(node);
     if (node->Preview.width() >= size.width() && node->Preview.height() >= size.height())
         return false;
-    ResizeNodeBitmap(node);
-    return true;
+    return ResizeNodeBitmap(node);
 }
 
-void CreateNodeBitmap(tagItemData* node, int w, int h)
+bool CreateNodeBitmap(tagItemData* node, int w, int h)
 {
     if (!node || w <= 0 || h <= 0)
-        return;
+        return false;
     if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
-        return;
+        return false;
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull())
-        return;   // too large to allocate: keep the old picture
+        return false;   // too large to allocate: keep the old picture
     image.fill(Qt::black);
     node->Preview = std::move(image);
+    return true;
 }
 
 std::uint32_t GetPayloadSize(const tagItemData* node)
@@ -258,7 +258,7 @@ std::uint32_t GetPayloadSize(const tagItemData* node)
         std::uint32_t size = DYNFRAME_SIZE;
         if (frame)
             for (const DynFrameElement* e = frame->First; e; e = e->Next)
-                size += e->Size;
+                size += e->Size();
         return size;
     }
     case LEVEL_PROGRAM:
