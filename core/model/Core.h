@@ -8,6 +8,8 @@
 #include <cstdint>
 
 struct tagItemData;
+struct tagGlobalInfo;
+struct _tagHardwareInfo;
 struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
@@ -147,6 +149,27 @@ protected:
     int GetScreenScope(void* list) const;   // in the order added
 
 public:
+    // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
+    // The link part of a screen, used to save, swap and restore a link.
+    struct CommInfo {
+        std::uint32_t Address;        // controller address (low byte)
+        std::uint32_t SwapRedGreen;   // low byte
+        std::uint32_t Mode;           // CommMode
+        std::uint32_t Port;           // serial port number, or adapter index
+        std::uint32_t BaudOrMac;      // serial: baud rate; raw Ethernet: MAC bytes 0-3
+        std::uint32_t MacHigh;        // raw Ethernet: MAC bytes 4-7
+    };
+    static_assert(sizeof(CommInfo) == 24);
+    static int GlobalInfoToHardwareInfo(const tagGlobalInfo* global, _tagHardwareInfo* hardware);
+    static int HardwareInfoToGlobalInfo(const _tagHardwareInfo* hardware, tagGlobalInfo* global);
+    int GetCommInfo(tagItemData* screen, CommInfo* info);
+    int SetCommInfo(tagItemData* screen, const CommInfo* info);
+    // The screen whose link a screen sends through: itself, another screen
+    // still under the root, or null for every controller.
+    tagItemData* GetSecondaryScreen(tagItemData* screen);
+    int GetSecondaryCommInfo(tagItemData* screen, CommInfo* info);
+    // Returns the previous flag; 0 for a node that is not a screen.
+    int SetSwapRedGreen(tagItemData* screen, int value);
 
 private:
     tagItemData* m_root = nullptr;
