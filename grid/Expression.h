@@ -225,7 +225,13 @@ NodePtr CreateNode(std::uint32_t code);
 NodePtr LoadNode(ArchiveReader& ar, int depth);
 void StoreNode(ArchiveWriter& ar, const ExpNode& node);
 
-constexpr int kMaxNodeDepth = 200;
+// Reads past one stored node and its children without building them (and
+// without recursion), checking only the structure; throws on damage.
+void SkipNode(ArchiveReader& ar);
+
+// A flat chain such as A1+A2+...+An is a tree n levels deep, so the limit
+// leaves room for chains far longer than anyone types.
+constexpr int kMaxNodeDepth = 4096;
 
 template <typename F, typename G>
 bool RangeExp::ForEachCell(const CellTextSource& cells, F f, G g) const

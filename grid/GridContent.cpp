@@ -43,7 +43,7 @@ std::u16string CRealGrid::RangeAsText(int firstRow, int firstCol, int endRow, in
     for (int r = firstRow; r < endRow; ++r) {
         std::u16string line;
         for (int c = firstCol; c < endCol; ++c) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r))
                 line += CellTextAt(r, c);
             line += u'\t';
@@ -95,7 +95,7 @@ void CRealGrid::PasteFromText(int row, int col, std::u16string_view text)
         while (end < text.size() && text[end] != u'\t' && text[end] != u'\r' && text[end] != u'\n')
             ++end;
         if (c < ColumnCount()) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r) && CanTake(cell)) {
                 // Plain text, never a formula; the cell's validator judges it.
                 SetCellText(c, r, std::u16string(text.substr(pos, end - pos)), false);
@@ -127,7 +127,7 @@ void CRealGrid::ClearRange(int firstRow, int firstCol, int endRow, int endCol)
         return;
     for (int r = firstRow; r < endRow; ++r)
         for (int c = firstCol; c < endCol; ++c) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r) && CanTake(cell)) {
                 SetCellText(c, r, std::u16string(), false);
                 MarkDependentsDirty(c, r);

@@ -20,6 +20,18 @@ namespace grid {
 class ArchiveReader;
 class ArchiveWriter;
 
+// Commands of the grid's context menu, with their command ids.
+enum class GridCommand {
+    Cut = 0xE123,
+    Copy = 0xE122,
+    Clear = 0xE120,
+    Paste = 0xE125,
+    InsertRows = 64033,
+    InsertColumns = 64034,
+    DeleteRows = 64035,
+    DeleteColumns = 64036,
+};
+
 // The four notifications the grid gives its parent; they carry no data.
 enum class GridMessage { SelChanged, CellChanged, DimChanged, ClientRectChanged };
 
@@ -102,12 +114,16 @@ public:
     bool SetColumnWidth(int col, int width);
     const Column& GetColumn(int col) const;
 
-    // --- cells. Indices out of range throw std::out_of_range.
-    Cell& GetCell(int col, int row);
+    // --- cells. Indices out of range throw std::out_of_range. Cells are
+    // handed out read-only: their font, pen and formula links are counted.
     const Cell& GetCell(int col, int row) const;
     bool IsValidCell(int col, int row) const;
     void InitCell(int col, int row);
-    void CopyCell(Cell& target, Cell& source);
+    // Copies a cell's look, text and merge bounds (not its formula).
+    void CopyCell(int targetCol, int targetRow, int sourceCol, int sourceRow);
+    void SetCellAttributes(int col, int row, const CellAttributes& attr);
+    void SetCellValidator(int col, int row, const Validator* validator);
+    void SetCellSharedEdges(int col, int row, bool shared);
     bool IsCovered(int col, int row) const;
     bool IsMergeAnchor(int col, int row) const;
     // The top-left cell of the block holding (col, row).
@@ -135,7 +151,6 @@ public:
     bool SetCellContent(int row, int col, const std::u16string& text);
 
     // --- formulas
-    FormulaList& Formulas() { return formulas_; }
     const FormulaList& Formulas() const { return formulas_; }
     void MarkDependentsDirty(int col, int row) { formulas_.MarkDependentsDirty(col, row); }
     void Recalculate();
@@ -187,6 +202,19 @@ public:
     void DeleteRows(int start, int count, bool notify);
     void DeleteColumns(int start, int count, bool notify);
 
+    // --- context-menu commands. Which block of the menu a cell offers and
+    // which items are enabled is decided here, so the window only shows it.
+    struct MenuState {
+        bool rowItems = false;      // insert and delete rows (a row-header cell)
+        bool columnItems = false;   // insert and delete columns (a column-header cell)
+        bool insertEnabled = false;
+        bool deleteEnabled = false;
+        bool cutCopyEnabled = false;
+    };
+    MenuState ContextMenuState(int col, int row) const;
+    // Runs a menu command on the selection; false when it did nothing.
+    bool RunCommand(GridCommand command, GridClipboard* clipboard);
+
     // --- stream
     void Serialize(ArchiveWriter& ar) const;
     // Loads a whole stream or nothing: on any error the grid stays as it was.
@@ -206,6 +234,11 @@ public:
 
 private:
     friend class GridLoader;
+
+    Cell& CellAt(int col, int row);
+    const Cell& CellAt(int col, int row) const { return GetCell(col, row); }
+    void CopyCell(Cell& target, Cell& source);
+    bool CanDeleteSelected(bool rows) const;
 
     void Notify(GridMessage m, bool posted = true);
     void ReleaseCell(Cell& cell);

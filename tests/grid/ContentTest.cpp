@@ -47,7 +47,9 @@ TEST(Clipboard, CopyGivesTabsAndLines)
     EXPECT_EQ(g->RangeAsText(1, 1, 2, 6), u"a\t\t中文\tx\r\n");   // trailing tabs go
     Type(*g, 2, 1, u"=2*3");
     EXPECT_EQ(g->RangeAsText(2, 1, 3, 2), u"6\r\n");   // formula cells give their result
-    g->GetCell(2, 3).attr.formatter = FindFormator("Percent");
+    CellAttributes a = g->GetCell(2, 3).attr;
+    a.formatter = FindFormator("Percent");
+    g->SetCellAttributes(2, 3, a);
     g->SetCellText(2, 3, u"0.5", false);
     EXPECT_EQ(g->RangeAsText(3, 2, 4, 3), u"0.5\r\n");   // no formatting
     EXPECT_EQ(g->GetFormattedText(2, 3), u"50%");          // as it is shown
@@ -173,8 +175,8 @@ TEST(Clipboard, PastedAndClearedTextsAreValidated)
     auto g = DefaultGrid();
     Recorder rec;
     g->SetObserver(&rec);
-    g->GetCell(1, 1).validator = FindValidator("Int0_100");
-    g->GetCell(2, 1).validator = FindValidator("Int0_100");
+    g->SetCellValidator(1, 1, FindValidator("Int0_100"));
+    g->SetCellValidator(2, 1, FindValidator("Int0_100"));
     FakeClipboard clip;
     clip.hasUnicode = true;
     clip.unicode = u"abc\t101";
@@ -185,7 +187,9 @@ TEST(Clipboard, PastedAndClearedTextsAreValidated)
     g->PasteText(1, 1, clip);   // a good value takes the old message away
     EXPECT_EQ(g->GetCell(1, 1).message, u"");
     EXPECT_EQ(g->GetCell(2, 1).message, u"必须是[0, 100]上的整数。");
-    g->GetCell(3, 1).message = u"stale";
+    g->SetCellValidator(3, 1, FindValidator("Int0_100"));
+    g->SetCellText(3, 1, u"stale", false);
+    ASSERT_FALSE(g->GetCell(3, 1).message.empty());
     g->ClearRange(1, 2, 2, 4);   // an empty text passes
     EXPECT_EQ(g->GetCell(2, 1).message, u"");
     EXPECT_EQ(g->GetCell(3, 1).message, u"");
