@@ -162,7 +162,7 @@ std::u16string CellExp::ToString() const { return CellName(row, column); }
 
 bool CellExp::Evaluate(double& value, const CellTextSource& cells) const
 {
-    value = CellValue(cells.CellTextAt(row, column));
+    value = CellValue(cells.CellTextAt(column, row));
     return true;
 }
 

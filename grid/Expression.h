@@ -17,7 +17,7 @@ class ArchiveWriter;
 class CellTextSource {
 public:
     virtual ~CellTextSource() = default;
-    virtual const std::u16string& CellTextAt(int row, int col) const = 0;
+    virtual const std::u16string& CellTextAt(int col, int row) const = 0;
     virtual int RowCount() const = 0;
     virtual int ColumnCount() const = 0;
 };
@@ -245,7 +245,7 @@ bool RangeExp::ForEachCell(const CellTextSource& cells, F f, G g) const
     long long inside = 0;
     for (int r = row1; r <= lastRow; ++r)
         for (int c = col1; c <= lastCol; ++c) {
-            if (!f(cells.CellTextAt(r, c)))
+            if (!f(cells.CellTextAt(c, r)))
                 return false;
             ++inside;
         }

@@ -42,19 +42,19 @@ bool CRealGrid::RunCommand(GridCommand command, GridClipboard* clipboard)
     case GridCommand::Cut:
         if (!s.IsSet() || !clipboard)
             return false;
-        CopyRangeAsText(s.top, s.left, s.bottom + 1, s.right + 1, *clipboard);
+        CopyRangeAsText(s.left, s.top, s.right + 1, s.bottom + 1, *clipboard);
         if (command == GridCommand::Cut)
-            ClearRange(s.top, s.left, s.bottom + 1, s.right + 1);
+            ClearRange(s.left, s.top, s.right + 1, s.bottom + 1);
         return true;
     case GridCommand::Paste:
         if (currentRow_ < 0 || currentCol_ < 0 || !clipboard)
             return false;
-        PasteText(currentRow_, currentCol_, *clipboard);
+        PasteText(currentCol_, currentRow_, *clipboard);
         return true;
     case GridCommand::Clear:
         if (!s.IsSet())
             return false;
-        ClearRange(s.top, s.left, s.bottom + 1, s.right + 1);
+        ClearRange(s.left, s.top, s.right + 1, s.bottom + 1);
         return true;
     case GridCommand::InsertRows:
     case GridCommand::InsertColumns: {
@@ -71,9 +71,9 @@ bool CRealGrid::RunCommand(GridCommand command, GridClipboard* clipboard)
         BorderSpec pattern;
         InitBorderSpec(pattern);
         if (rows)
-            SetRangeBorders(at, fixedCols_, at + count - 1, ColumnCount() - 1, pattern, false);
+            SetRangeBorders(fixedCols_, at, ColumnCount() - 1, at + count - 1, pattern, false);
         else
-            SetRangeBorders(fixedRows_, at, RowCount() - 1, at + count - 1, pattern, false);
+            SetRangeBorders(at, fixedRows_, at + count - 1, RowCount() - 1, pattern, false);
         Notify(GridMessage::DimChanged);
         return true;
     }

@@ -340,7 +340,7 @@ GridLoadResult CRealGrid::Serialize(ArchiveReader& ar)
     ClearAll();
     SwapModel(*staged);
     for (auto [r, c] : openEditors)
-        CreateCellEditor(r, c);
+        CreateCellEditor(c, r);
     return result;
 }
 

@@ -159,7 +159,7 @@ const Column& CRealGrid::GetColumn(int col) const
     return columns_.at(std::size_t(col));
 }
 
-bool CRealGrid::SetRowHeight(int height, int row)
+bool CRealGrid::SetRowHeight(int row, int height)
 {
     if (row < 0 || row >= RowCount())
         return false;
@@ -409,7 +409,7 @@ const PenRecord* CRealGrid::FindPen(std::uint32_t id) const
 
 // ---------------------------------------------------------------- content
 
-const std::u16string& CRealGrid::CellTextAt(int row, int col) const
+const std::u16string& CRealGrid::CellTextAt(int col, int row) const
 {
     if (!IsValidCell(col, row))
         return kEmpty;
@@ -419,7 +419,7 @@ const std::u16string& CRealGrid::CellTextAt(int row, int col) const
 
 std::u16string CRealGrid::GetCellText(int col, int row) const
 {
-    return CellTextAt(row, col);
+    return CellTextAt(col, row);
 }
 
 std::u16string CRealGrid::GetDisplayText(int col, int row) const
@@ -448,7 +448,7 @@ void CRealGrid::SetCellText(int col, int row, const std::u16string& text, bool n
         Notify(GridMessage::CellChanged);
 }
 
-int CRealGrid::SetCellInput(int row, int col, const std::u16string& text)
+int CRealGrid::SetCellInput(int col, int row, const std::u16string& text)
 {
     if (!IsValidCell(col, row))
         return 0;
@@ -481,13 +481,13 @@ int CRealGrid::SetCellInput(int row, int col, const std::u16string& text)
     return 0;
 }
 
-bool CRealGrid::SetCellContent(int row, int col, const std::u16string& text)
+bool CRealGrid::SetCellContent(int col, int row, const std::u16string& text)
 {
     if (!IsValidCell(col, row))
         return false;
     Cell& c = CellAt(col, row);
     c.message.clear();
-    bool formula = SetCellInput(row, col, text) != 0;
+    bool formula = SetCellInput(col, row, text) != 0;
     MarkDependentsDirty(col, row);
     Recalculate();
     if (c.message.empty())
@@ -507,7 +507,7 @@ void CRealGrid::Recalculate()
 
 // ---------------------------------------------------------------- editors
 
-CellEditor* CRealGrid::CreateCellEditor(int row, int col)
+CellEditor* CRealGrid::CreateCellEditor(int col, int row)
 {
     if (!IsValidCell(col, row))
         return nullptr;
@@ -548,7 +548,7 @@ void CRealGrid::CommitEditorText(int col, int row)
     std::u16string typed = c.editor->Text();
     if (typed == GetDisplayText(col, row))
         return;
-    SetCellContent(row, col, typed);
+    SetCellContent(col, row, typed);
 }
 
 void CRealGrid::EndEdit(int col, int row)
@@ -602,7 +602,7 @@ bool CRealGrid::MergeRange(const GridRange& range)
             }
         for (auto [ar, ac] : anchors) {
             const Cell& a = CellAt(ac, ar);
-            SplitBlock(ar, ac, a.mergeRow, a.mergeCol);
+            SplitBlock(ac, ar, a.mergeCol, a.mergeRow);
         }
     }
     for (int r = range.top; r < range.bottom; ++r)
@@ -619,7 +619,7 @@ bool CRealGrid::MergeRange(const GridRange& range)
     return true;
 }
 
-void CRealGrid::SplitBlock(int top, int left, int bottom, int right)
+void CRealGrid::SplitBlock(int left, int top, int right, int bottom)
 {
     top = std::max(top, 0);
     left = std::max(left, 0);
@@ -649,7 +649,7 @@ bool CRealGrid::SplitRange(const GridRange& range)
         }
     for (auto [ar, ac] : anchors) {
         const Cell& a = CellAt(ac, ar);
-        SplitBlock(ar, ac, a.mergeRow, a.mergeCol);
+        SplitBlock(ac, ar, a.mergeCol, a.mergeRow);
     }
     Notify(GridMessage::CellChanged);
     return true;
@@ -675,7 +675,7 @@ bool CRealGrid::ToggleMerge(const GridRange& range)
 
 // ---------------------------------------------------------------- selection
 
-void CRealGrid::SetSelection(int row1, int col1, int row2, int col2, bool extend)
+void CRealGrid::SetSelection(int col1, int row1, int col2, int row2, bool extend)
 {
     GridSelection s{std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2)};
     if (extend && s.top >= 0 && s.left >= 0 && s.bottom < RowCount() && s.right < ColumnCount()) {
@@ -713,7 +713,7 @@ GridRange CRealGrid::GetSelectionRect() const
     return r;
 }
 
-bool CRealGrid::GetFocusCell(int& row, int& col) const
+bool CRealGrid::GetFocusCell(int& col, int& row) const
 {
     row = col = -1;
     if (!IsValidCell(downCol_, downRow_))
@@ -760,7 +760,7 @@ bool CRealGrid::GetFocusCell(int& row, int& col) const
 std::uint32_t CRealGrid::GetCurrentCellColor() const
 {
     int r, c;
-    if (!GetFocusCell(r, c) || r < fixedRows_ || c < fixedCols_)
+    if (!GetFocusCell(c, r) || r < fixedRows_ || c < fixedCols_)
         return 0xFFFFFF;
     return CellAt(c, r).attr.textColour;
 }
@@ -780,7 +780,7 @@ LOGFONT CRealGrid::GetCurrentCellFont() const
 {
     LOGFONT font;
     int r, c;
-    if (GetFocusCell(r, c) && r >= fixedRows_ && c >= fixedCols_ && GetCellFont(c, r, font))
+    if (GetFocusCell(c, r) && r >= fixedRows_ && c >= fixedCols_ && GetCellFont(c, r, font))
         return font;
     if (const FontRecord* f = FindFont(0))
         return f->font;
@@ -790,7 +790,7 @@ LOGFONT CRealGrid::GetCurrentCellFont() const
 std::uint32_t CRealGrid::GetCurrentCellAlignment() const
 {
     int r, c;
-    if (!GetFocusCell(r, c) || r < fixedRows_ || c < fixedCols_)
+    if (!GetFocusCell(c, r) || r < fixedRows_ || c < fixedCols_)
         return kDefaultAlignment;
     return CellAt(c, r).attr.alignment;
 }
@@ -907,7 +907,7 @@ void CRealGrid::ShowGridLines(bool show)
     Notify(GridMessage::CellChanged);
 }
 
-void CRealGrid::SetRangeBorders(int top, int left, int bottom, int right, const BorderSpec& spec, bool notify)
+void CRealGrid::SetRangeBorders(int left, int top, int right, int bottom, const BorderSpec& spec, bool notify)
 {
     if (top < fixedRows_ || bottom < fixedRows_ || left < fixedCols_ || right < fixedCols_)
         return;

@@ -20,14 +20,14 @@ TEST(GridCommands, MenuBlocksAndGreying)
     m = g->ContextMenuState(0, 0);                          // corner
     EXPECT_FALSE(m.rowItems || m.columnItems);
 
-    g->SetSelection(2, 1, 4, 5, false);                     // three of five data rows
+    g->SetSelection(1, 2, 5, 4, false);                     // three of five data rows
     m = g->ContextMenuState(0, 2);
     EXPECT_TRUE(m.insertEnabled);
     EXPECT_TRUE(m.deleteEnabled);
     EXPECT_TRUE(m.cutCopyEnabled);
     m = g->ContextMenuState(2, 0);
     EXPECT_FALSE(m.deleteEnabled);                          // all five data columns
-    g->SetSelection(0, 1, 5, 1, false);                     // header row counts as the first data row
+    g->SetSelection(1, 0, 1, 5, false);                     // header row counts as the first data row
     EXPECT_FALSE(g->ContextMenuState(0, 2).deleteEnabled);
     EXPECT_FALSE(g->RunCommand(GridCommand::DeleteRows, nullptr));
     EXPECT_EQ(g->RowCount(), 6);
@@ -39,7 +39,7 @@ TEST(GridCommands, InsertGivesYellowBordersAndTellsTheParent)
     Recorder rec;
     g->SetObserver(&rec);
     g->ShowGridLines(true);
-    g->SetSelection(2, 1, 3, 1, false);
+    g->SetSelection(1, 2, 1, 3, false);
     ASSERT_TRUE(g->RunCommand(GridCommand::InsertRows, nullptr));
     EXPECT_EQ(g->RowCount(), 8);
     for (int r = 2; r <= 3; ++r)
@@ -55,16 +55,16 @@ TEST(GridCommands, InsertGivesYellowBordersAndTellsTheParent)
     EXPECT_EQ(g->GetCell(0, 2).pens[PenBottom], 1u);
     EXPECT_EQ(rec.Count(GridMessage::DimChanged), 1);
 
-    g->SetSelection(1, 4, 1, 4, false);
+    g->SetSelection(4, 1, 4, 1, false);
     ASSERT_TRUE(g->RunCommand(GridCommand::InsertColumns, nullptr));
     EXPECT_EQ(g->ColumnCount(), 7);
     EXPECT_EQ(g->FindPen(g->GetCell(4, 7).pens[PenBottom])->colour, 0x00FFFFu);
     EXPECT_EQ(rec.Count(GridMessage::DimChanged), 2);
 
-    g->SetSelection(2, 2, 3, 2, false);
+    g->SetSelection(2, 2, 2, 3, false);
     ASSERT_TRUE(g->RunCommand(GridCommand::DeleteRows, nullptr));
     EXPECT_EQ(g->RowCount(), 6);
-    g->SetSelection(1, 4, 1, 4, false);
+    g->SetSelection(4, 1, 4, 1, false);
     ASSERT_TRUE(g->RunCommand(GridCommand::DeleteColumns, nullptr));
     EXPECT_EQ(g->ColumnCount(), 6);
     EXPECT_EQ(rec.Count(GridMessage::DimChanged), 4);
@@ -77,7 +77,7 @@ TEST(GridCommands, ClipboardCommands)
     EXPECT_FALSE(g->RunCommand(GridCommand::Copy, &clip));
     Type(*g, 1, 1, u"a");
     Type(*g, 1, 2, u"b");
-    g->SetSelection(1, 1, 1, 2, false);
+    g->SetSelection(1, 1, 2, 1, false);
     ASSERT_TRUE(g->RunCommand(GridCommand::Cut, &clip));
     EXPECT_EQ(clip.unicode, u"a\tb\r\n");
     EXPECT_EQ(Text(*g, 1, 1), "");

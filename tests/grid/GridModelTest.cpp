@@ -202,22 +202,22 @@ TEST(GridModel, EditorsFollowTypeAndAlignment)
     auto g = DefaultGrid();
     FakeFactory factory;
     g->SetEditorFactory(&factory);
-    EXPECT_EQ(g->CreateCellEditor(0, 1), nullptr);   // header: "Readonly"
+    EXPECT_EQ(g->CreateCellEditor(1, 0), nullptr);   // header: "Readonly"
     CellAttributes right = g->GetCell(3, 2).attr;
     right.alignment = DT_RIGHT;
     g->SetCellAttributes(3, 2, right);
     Type(*g, 2, 3, u"=2*3");
-    ASSERT_NE(g->CreateCellEditor(2, 3), nullptr);
+    ASSERT_NE(g->CreateCellEditor(3, 2), nullptr);
     ASSERT_EQ(factory.requests.size(), 1u);
     const EditorRequest& req = factory.requests[0];
     EXPECT_EQ(req.style, 0x50000000u | ES_RIGHT | 0x1044u);
     EXPECT_EQ(req.controlId, 3 + 2 * 6);
     EXPECT_EQ(req.text, u"=2*3");
-    EXPECT_EQ(g->CreateCellEditor(2, 3), factory.last);   // one editor per cell
+    EXPECT_EQ(g->CreateCellEditor(3, 2), factory.last);   // one editor per cell
 
     Recorder rec;
     g->SetObserver(&rec);
-    g->SetCurrentCell(2, 3);
+    g->SetCurrentCell(3, 2);
     factory.last->text = u"=2*3";   // unchanged: nothing happens
     g->CommitEditorText(3, 2);
     EXPECT_EQ(rec.log.size(), 0u);
@@ -280,14 +280,14 @@ TEST(Formulas, TextsAndFailures)
     EXPECT_EQ(Text(*g, 1, 1), "  =1+");
     EXPECT_EQ(g->GetCell(1, 1).message, u"");
     // Stored untrimmed, parsed upper-cased.
-    EXPECT_TRUE(g->SetCellContent(2, 1, u" =sum(b2:b3)+pi()"));
+    EXPECT_TRUE(g->SetCellContent(1, 2, u" =sum(b2:b3)+pi()"));
     EXPECT_EQ(Shown(*g, 2, 1), "=SUM(B2:B3)+PI()");
     Type(*g, 3, 1, u"=1/0");
     EXPECT_EQ(Text(*g, 3, 1), "#NUM!");
     Type(*g, 4, 1, u"=A3+2");
     EXPECT_EQ(Text(*g, 4, 1), "2");
     // The result only changes at a recalculation.
-    g->SetCellInput(5, 1, u"=7");
+    g->SetCellInput(1, 5, u"=7");
     EXPECT_EQ(Text(*g, 5, 1), "");
     g->Recalculate();
     EXPECT_EQ(Text(*g, 5, 1), "7");
@@ -329,31 +329,31 @@ TEST(Selection, ExtendsOverBlocksAndFindsTheFocusCell)
     g->MergeRange({2, 2, 4, 4});
     g->SetSelection(1, 1, 2, 2, true);
     EXPECT_EQ(g->Selection(), (GridSelection{1, 1, 3, 3}));
-    g->SetSelection(3, 5, 3, 3, true);
+    g->SetSelection(5, 3, 3, 3, true);
     EXPECT_EQ(g->Selection(), (GridSelection{2, 2, 3, 5}));
     EXPECT_EQ(g->GetSelectionRect(), (GridRange{2, 2, 6, 4}));
 
     int r, c;
-    EXPECT_FALSE(g->GetFocusCell(r, c));
+    EXPECT_FALSE(g->GetFocusCell(c, r));
     g->SetDownCell(3, 3);   // covered: its anchor
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 2);
     EXPECT_EQ(c, 2);
     g->SetDownCell(0, 0);   // corner
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 1);
     EXPECT_EQ(c, 1);
-    g->SetDownCell(0, 2);   // column header: walks past the two-wide block
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    g->SetDownCell(2, 0);   // column header: walks past the two-wide block
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 1);
     EXPECT_EQ(c, 2);
     g->MergeRange({2, 1, 3, 2});   // a block one column wide is accepted
-    g->SetDownCell(0, 3);
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    g->SetDownCell(3, 0);
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 1);
     EXPECT_EQ(c, 3);
-    g->SetDownCell(2, 0);   // row header: the first cell one row high
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    g->SetDownCell(0, 2);   // row header: the first cell one row high
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 2);
     EXPECT_EQ(c, 1);
 }
@@ -380,7 +380,7 @@ TEST(Selection, FontAndColourSetters)
     g->SetObserver(&rec);
     g->SetSelectionColor(0xFF);   // no selection: nothing
     EXPECT_EQ(rec.log.size(), 0u);
-    g->SetSelection(0, 1, 1, 2, false);   // reaches into the header row: nothing
+    g->SetSelection(1, 0, 2, 1, false);   // reaches into the header row: nothing
     g->SetSelectionFontWeight(700);
     EXPECT_EQ(rec.log.size(), 0u);
 
@@ -452,7 +452,7 @@ TEST(Borders, ItemsLandOnTheRightCells)
     // Ranges touching the header do nothing.
     const auto pensBefore = g.Pens().size();
     spec.items[2] = {PS_SOLID, 4, 0xFF00, 1};
-    g.SetRangeBorders(0, 1, 2, 2, spec, true);
+    g.SetRangeBorders(1, 0, 2, 2, spec, true);
     EXPECT_EQ(g.Pens().size(), pensBefore);
     EXPECT_EQ(g.GetCell(1, 1).pens[PenRight], 0u);
 }
@@ -481,10 +481,10 @@ TEST(Borders, CoveredCellsPassTheirLinesToTheAnchor)
     for (auto& item : spec.items)
         item.apply = 0;
     spec.items[2] = {PS_SOLID, 2, 0xFF, 1};
-    h.SetRangeBorders(2, 3, 2, 3, spec, false);
+    h.SetRangeBorders(3, 2, 3, 2, spec, false);
     EXPECT_EQ(h.GetCell(2, 2).pens[PenRight], 0u);
     EXPECT_EQ(h.GetCell(3, 2).pens[PenRight], 0u);
-    h.SetRangeBorders(2, 3, 2, 4, spec, false);
+    h.SetRangeBorders(3, 2, 4, 2, spec, false);
     EXPECT_EQ(h.FindPen(h.GetCell(2, 2).pens[PenRight])->width, 2u);
     EXPECT_EQ(h.GetCell(4, 2).pens[PenRight], 0u);
     ExpectReferencesBalanced(g);
@@ -496,13 +496,13 @@ TEST(GridModel, RowHeightsColumnWidthsAndGridLines)
     auto g = DefaultGrid();
     g->InsertRows(6, 4);
     g->SetTopRow(3);
-    EXPECT_FALSE(g->SetRowHeight(40, 2));   // scrolled away above the first shown row
+    EXPECT_FALSE(g->SetRowHeight(2, 40));   // scrolled away above the first shown row
     EXPECT_EQ(g->RowHeight(2), 24);
-    EXPECT_TRUE(g->SetRowHeight(40, 0));    // header rows always
-    EXPECT_TRUE(g->SetRowHeight(-5, 3));
+    EXPECT_TRUE(g->SetRowHeight(0, 40));    // header rows always
+    EXPECT_TRUE(g->SetRowHeight(3, -5));
     EXPECT_EQ(g->RowHeight(3), 0);
-    EXPECT_FALSE(g->SetRowHeight(0, 3));    // unchanged
-    EXPECT_FALSE(g->SetRowHeight(10, 99));
+    EXPECT_FALSE(g->SetRowHeight(3, 0));    // unchanged
+    EXPECT_FALSE(g->SetRowHeight(99, 10));
     EXPECT_TRUE(g->SetColumnWidth(2, 75));
     EXPECT_EQ(g->ColumnWidth(2), 75);
     g->SetLeftCol(3);

@@ -131,7 +131,7 @@ TEST(InsertColumns, EditorsAreRenumbered)
     auto g = DefaultGrid();
     FakeFactory factory;
     g->SetEditorFactory(&factory);
-    g->CreateCellEditor(2, 3);
+    g->CreateCellEditor(3, 2);
     FakeEditor* e = factory.last;
     EXPECT_EQ(e->controlId, 3 + 2 * 6);
     g->InsertColumns(1, 1);

@@ -186,7 +186,7 @@ TEST(LongFormulas, AFlatChainOfManyTermsIsAFormula)
     std::u16string f = u"=A1";
     for (int k = 0; k < 1500; ++k)
         f += u"+1";
-    EXPECT_TRUE(g->SetCellContent(1, 2, f));
+    EXPECT_TRUE(g->SetCellContent(2, 1, f));
     EXPECT_EQ(Text(*g, 1, 2), "1502");
     EXPECT_EQ(g->GetDisplayText(2, 1), f);
     Bytes s;

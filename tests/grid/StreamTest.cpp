@@ -79,14 +79,14 @@ std::unique_ptr<CRealGrid> RichGrid()
     Type(*g, 3, 3, u"=-(ROUND(B1/4)+PI())");
     g->SetCellValidator(4, 1, FindValidator("Int0_100"));
     Type(*g, 1, 4, u"abc");
-    g->SetSelection(1, 1, 2, 5, false);
+    g->SetSelection(1, 1, 5, 2, false);
     g->SetSelectionFontWeight(700);
     g->SetSelectionFontName(u"DejaVu Sans");
     BorderSpec spec;
     InitBorderSpec(spec);
     spec.items[2] = {PS_SOLID, 3, 0x0000FF, 1};
     spec.items[7] = {PS_SOLID, 2, 0x00FF00, 1};
-    g->SetRangeBorders(2, 2, 3, 4, spec, false);
+    g->SetRangeBorders(2, 2, 4, 3, spec, false);
     g->SetCellSharedEdges(5, 5, false);
     CellAttributes a = g->GetCell(5, 5).attr;
     a.attributes = 0xDEADBEEF;
@@ -94,8 +94,8 @@ std::unique_ptr<CRealGrid> RichGrid()
     g->SetCellAttributes(5, 5, a);
     g->SetCellText(5, 5, std::u16string(300, u'x') + u"中文", false);
     g->SetColumnWidth(3, 0);
-    g->SetRowHeight(40, 2);
-    g->SetCellInput(2, 3, u"=B1+1");   // stays dirty
+    g->SetRowHeight(2, 40);
+    g->SetCellInput(3, 2, u"=B1+1");   // stays dirty
     return g;
 }
 

@@ -44,7 +44,7 @@ void TypeAll(CRealGrid& g, int rows)
 {
     for (int r = 1; r <= rows; ++r)
         for (int c = 1; c <= kColumns; ++c)
-            g.SetCellContent(r, c, Input(r, c));
+            g.SetCellContent(c, r, Input(r, c));
 }
 
 std::vector<std::uint8_t> TableStream(int rows)
