@@ -53,6 +53,8 @@ public:
     std::string Name(const char* tooLongText);
     std::size_t Remaining() const { return data_.size() - pos_; }
     std::size_t Position() const { return pos_; }
+    // Back to a position read before (never past the end).
+    void Seek(std::size_t pos) { pos_ = pos < data_.size() ? pos : data_.size(); }
 
 private:
     void Need(std::size_t n) const;

@@ -13,10 +13,11 @@ namespace {
     throw GridStreamError(GridStreamError::BadData, what);
 }
 
+// Row and column 0 have no name in formula text, so no reference may hold them.
 std::int32_t ReadIndex(ArchiveReader& ar)
 {
     std::uint32_t v = ar.U32();
-    if (v > 0x7FFFFFFFu)
+    if (v == 0 || v > 0x7FFFFFFFu)
         Damaged("A cell reference in the grid stream is out of range.");
     return std::int32_t(v);
 }
@@ -78,7 +79,17 @@ void NegExp::Load(ArchiveReader& ar, int depth)
 
 std::u16string BinaryExp::ToString() const
 {
-    return left->ToString() + op + right->ToString();
+    // Long chains are left-deep: walk down the left side instead of recursing,
+    // so the text is built in one pass.
+    std::vector<const BinaryExp*> chain{this};
+    while (auto* b = dynamic_cast<const BinaryExp*>(chain.back()->left.get()))
+        chain.push_back(b);
+    std::u16string s = chain.back()->left->ToString();
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        s += (*it)->op;
+        s += (*it)->right->ToString();
+    }
+    return s;
 }
 
 void BinaryExp::Accept(Visitor& visitor)
@@ -151,7 +162,7 @@ std::u16string CellExp::ToString() const { return CellName(row, column); }
 
 bool CellExp::Evaluate(double& value, const CellTextSource& cells) const
 {
-    value = CellValue(cells.CellTextAt(row, column));
+    value = CellValue(cells.CellTextAt(column, row));
     return true;
 }
 
@@ -314,6 +325,41 @@ NodePtr LoadNode(ArchiveReader& ar, int depth)
         Damaged("A formula node in the grid stream has an unknown type.");
     n->Load(ar, depth);
     return n;
+}
+
+void SkipNode(ArchiveReader& ar)
+{
+    std::uint64_t pending = 1;
+    while (pending) {
+        --pending;
+        std::uint32_t code = ar.U32();
+        if (code == PreCode) {
+            if (ar.U32() != FunCode)
+                Damaged("A criterion in the grid stream is not a comparison.");
+            code = FunCode;
+        }
+        switch (code) {
+        case NegCode: ar.U16(); pending += 1; break;
+        case AddCode:
+        case MulCode: ar.U16(); pending += 2; break;
+        case ConCode: ar.String(); break;
+        case CellCode: ar.Bytes(8); break;
+        case RangeCode: ar.Bytes(16); break;
+        case FunCode: {
+            ar.U32();
+            const std::uint32_t n = ar.U32();
+            if (n > ar.Remaining() / 4)
+                Damaged("An argument count in the grid stream runs past its end.");
+            pending += n;
+            break;
+        }
+        case ParCode: pending += 1; break;
+        default: Damaged("A formula node in the grid stream has an unknown type.");
+        }
+        // Every pending node takes at least its 4-byte code.
+        if (pending > ar.Remaining() / 4)
+            Damaged("A formula in the grid stream runs past its end.");
+    }
 }
 
 void StoreNode(ArchiveWriter& ar, const ExpNode& node)

@@ -17,7 +17,7 @@ class ArchiveWriter;
 class CellTextSource {
 public:
     virtual ~CellTextSource() = default;
-    virtual const std::u16string& CellTextAt(int row, int col) const = 0;
+    virtual const std::u16string& CellTextAt(int col, int row) const = 0;
     virtual int RowCount() const = 0;
     virtual int ColumnCount() const = 0;
 };
@@ -225,7 +225,13 @@ NodePtr CreateNode(std::uint32_t code);
 NodePtr LoadNode(ArchiveReader& ar, int depth);
 void StoreNode(ArchiveWriter& ar, const ExpNode& node);
 
-constexpr int kMaxNodeDepth = 200;
+// Reads past one stored node and its children without building them (and
+// without recursion), checking only the structure; throws on damage.
+void SkipNode(ArchiveReader& ar);
+
+// A flat chain such as A1+A2+...+An is a tree n levels deep, so the limit
+// leaves room for chains far longer than anyone types.
+constexpr int kMaxNodeDepth = 4096;
 
 template <typename F, typename G>
 bool RangeExp::ForEachCell(const CellTextSource& cells, F f, G g) const
@@ -239,7 +245,7 @@ bool RangeExp::ForEachCell(const CellTextSource& cells, F f, G g) const
     long long inside = 0;
     for (int r = row1; r <= lastRow; ++r)
         for (int c = col1; c <= lastCol; ++c) {
-            if (!f(cells.CellTextAt(r, c)))
+            if (!f(cells.CellTextAt(c, r)))
                 return false;
             ++inside;
         }

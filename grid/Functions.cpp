@@ -173,7 +173,12 @@ bool Unary(const NodeList& args, double& out, const CellTextSource& cells)
 }
 
 // Half away from minus infinity: 2.5 -> 3, -2.5 -> -2, -2.7 -> -3.
-double RoundHalfUp(double a) { return std::floor(a + 0.5); }
+// Adding 0.5 first would round 0.49999999999999994 up through the addition.
+double RoundHalfUp(double a)
+{
+    const double down = std::floor(a);
+    return a - down >= 0.5 ? down + 1 : down;
+}
 double Sine(double a) { return std::sin(a); }
 double Cosine(double a) { return std::cos(a); }
 

@@ -34,7 +34,7 @@ bool CRealGrid::CanTake(const Cell& cell) const
     return !cell.formula && cell.attr.type == EditType();
 }
 
-std::u16string CRealGrid::RangeAsText(int firstRow, int firstCol, int endRow, int endCol) const
+std::u16string CRealGrid::RangeAsText(int firstCol, int firstRow, int endCol, int endRow) const
 {
     std::u16string out;
     if (firstRow > endRow || firstCol > endCol || firstRow < 0 || firstCol < 0 || endRow > RowCount()
@@ -43,9 +43,9 @@ std::u16string CRealGrid::RangeAsText(int firstRow, int firstCol, int endRow, in
     for (int r = firstRow; r < endRow; ++r) {
         std::u16string line;
         for (int c = firstCol; c < endCol; ++c) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r))
-                line += CellTextAt(r, c);
+                line += CellTextAt(c, r);
             line += u'\t';
         }
         while (!line.empty() && line.back() == u'\t')
@@ -56,19 +56,19 @@ std::u16string CRealGrid::RangeAsText(int firstRow, int firstCol, int endRow, in
     return out;
 }
 
-void CRealGrid::CopyRangeAsText(int firstRow, int firstCol, int endRow, int endCol, GridClipboard& clipboard) const
+void CRealGrid::CopyRangeAsText(int firstCol, int firstRow, int endCol, int endRow, GridClipboard& clipboard) const
 {
     if (firstRow > endRow || firstCol > endCol || firstRow < 0 || firstCol < 0 || endRow > RowCount()
         || endCol > ColumnCount())
         return;
-    std::u16string text = RangeAsText(firstRow, firstCol, endRow, endCol);
+    std::u16string text = RangeAsText(firstCol, firstRow, endCol, endRow);
     if (!clipboard.Open())
         return;
     clipboard.SetText(text);
     clipboard.Close();
 }
 
-void CRealGrid::PasteText(int row, int col, GridClipboard& clipboard)
+void CRealGrid::PasteText(int col, int row, GridClipboard& clipboard)
 {
     if (!IsValidCell(col, row))
         return;
@@ -81,10 +81,10 @@ void CRealGrid::PasteText(int row, int col, GridClipboard& clipboard)
     std::u16string text = clipboard.HasUnicodeText() ? clipboard.UnicodeText()
                                                       : platform::decodeBytes(clipboard.AnsiText(), platform::ansiCodePage());
     clipboard.Close();
-    PasteFromText(row, col, text);
+    PasteFromText(col, row, text);
 }
 
-void CRealGrid::PasteFromText(int row, int col, std::u16string_view text)
+void CRealGrid::PasteFromText(int col, int row, std::u16string_view text)
 {
     if (!IsValidCell(col, row))
         return;
@@ -95,7 +95,7 @@ void CRealGrid::PasteFromText(int row, int col, std::u16string_view text)
         while (end < text.size() && text[end] != u'\t' && text[end] != u'\r' && text[end] != u'\n')
             ++end;
         if (c < ColumnCount()) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r) && CanTake(cell)) {
                 // Plain text, never a formula; the cell's validator judges it.
                 SetCellText(c, r, std::u16string(text.substr(pos, end - pos)), false);
@@ -120,14 +120,14 @@ void CRealGrid::PasteFromText(int row, int col, std::u16string_view text)
     Notify(GridMessage::CellChanged);
 }
 
-void CRealGrid::ClearRange(int firstRow, int firstCol, int endRow, int endCol)
+void CRealGrid::ClearRange(int firstCol, int firstRow, int endCol, int endRow)
 {
     if (firstRow > endRow || firstCol > endCol || firstRow < 0 || firstCol < 0 || endRow > RowCount()
         || endCol > ColumnCount())
         return;
     for (int r = firstRow; r < endRow; ++r)
         for (int c = firstCol; c < endCol; ++c) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r) && CanTake(cell)) {
                 SetCellText(c, r, std::u16string(), false);
                 MarkDependentsDirty(c, r);

@@ -15,19 +15,6 @@ int Shifted(int index, long long by)
     return int(std::clamp<long long>(index + by, 0, INT_MAX));
 }
 
-void MarkWithDependents(CellFormula& f)
-{
-    std::vector<CellFormula*> stack{&f};
-    while (!stack.empty()) {
-        CellFormula* d = stack.back();
-        stack.pop_back();
-        if (d->dirty && d != &f)
-            continue;
-        d->dirty = 1;
-        stack.insert(stack.end(), d->dependents.begin(), d->dependents.end());
-    }
-}
-
 }   // namespace
 
 void InsertVisitor::VisitCell(CellExp& cell)
@@ -63,6 +50,9 @@ void DeleteVisitor::VisitCell(CellExp& cell)
     } else if (i >= first + count) {
         i -= count;
         changed = 1;
+        // Row and column 0 have no name in formula text ("A1" is row 1, column 1).
+        if (i < 1)
+            refDeleted = 1;
     }
 }
 
@@ -88,6 +78,11 @@ void DeleteVisitor::VisitRange(RangeExp& range)
         refDeleted = 1;
         changed = 1;
     }
+    // What moved onto row or column 0 can no longer be named; the rest stays.
+    if (b < 1)
+        refDeleted = 1;
+    else if (a < 1)
+        a = 1;
 }
 
 int ApplyVisitor(Visitor& visitor, CellFormula& formula, FormulaList& list)
@@ -98,13 +93,14 @@ int ApplyVisitor(Visitor& visitor, CellFormula& formula, FormulaList& list)
     formula.row = position.row;
     formula.column = position.column;
     visitor.changed = 0;   // moving the formula itself does not change its value
+    visitor.refDeleted = 0;   // nor may its own cell's new place drop it
     formula.root->Accept(visitor);
     if (visitor.refDeleted) {
         list.RemoveFormula(&formula);
         return 1;
     }
     if (visitor.changed)
-        MarkWithDependents(formula);
+        list.MarkWithDependents(formula);
     return 0;
 }
 
@@ -129,7 +125,7 @@ void CRealGrid::InsertAlong(bool cols, int start, int count)
     const int n = cols ? ColumnCount() : RowCount();
     const int m = cols ? RowCount() : ColumnCount();
     start = std::min(start, n);
-    auto at = [&](int i, int j) -> Cell& { return cols ? GetCell(i, j) : GetCell(j, i); };
+    auto at = [&](int i, int j) -> Cell& { return cols ? CellAt(i, j) : CellAt(j, i); };
     auto axis = [&](Cell& c) -> std::int32_t& { return cols ? c.mergeCol : c.mergeRow; };
     auto across = [&](Cell& c) -> std::int32_t& { return cols ? c.mergeRow : c.mergeCol; };
     auto covered = [&](Cell& c, int i, int j) { return axis(c) <= i && across(c) <= j; };
@@ -173,7 +169,7 @@ void CRealGrid::InsertAlong(bool cols, int start, int count)
             for (int c = start; c < start + count; ++c) {
                 InitCell(c, r);
                 if (r < fixedRows_) {
-                    Cell& cell = GetCell(c, r);
+                    Cell& cell = CellAt(c, r);
                     cell.attr.type = ReadonlyType();
                     cell.attr.textColour = 0;
                     cell.attr.background = kButtonFaceColour;
@@ -202,6 +198,7 @@ void CRealGrid::InsertAlong(bool cols, int start, int count)
             across(c) = noted[j].second;
         }
     }
+    formulas_.Rebuild();
     Recalculate();
     RenumberEditors();
 }
@@ -217,7 +214,7 @@ void CRealGrid::DeleteAlong(bool cols, int start, int count, bool notify)
         return;
     const int end = start + count;
     ClearSelectionAndEdit();
-    auto at = [&](int i, int j) -> Cell& { return cols ? GetCell(i, j) : GetCell(j, i); };
+    auto at = [&](int i, int j) -> Cell& { return cols ? CellAt(i, j) : CellAt(j, i); };
     auto axis = [&](Cell& c) -> std::int32_t& { return cols ? c.mergeCol : c.mergeRow; };
     auto across = [&](Cell& c) -> std::int32_t& { return cols ? c.mergeRow : c.mergeCol; };
     auto covered = [&](Cell& c, int i, int j) { return axis(c) <= i && across(c) <= j; };
@@ -236,11 +233,11 @@ void CRealGrid::DeleteAlong(bool cols, int start, int count, bool notify)
         const int col = f->column, row = f->row;
         DeleteVisitor v(cols, start, count);
         if (ApplyVisitor(v, *f, formulas_) && IsValidCell(col, row))
-            GetCell(col, row).formula = nullptr;   // the cell keeps its last result as text
+            CellAt(col, row).formula = nullptr;   // the cell keeps its last result as text
     }
     for (CellFormula* f : doomed) {
         if (IsValidCell(f->column, f->row))
-            GetCell(f->column, f->row).formula = nullptr;
+            CellAt(f->column, f->row).formula = nullptr;
         formulas_.RemoveFormula(f);
     }
 
@@ -305,6 +302,7 @@ void CRealGrid::DeleteAlong(bool cols, int start, int count, bool notify)
         fixed -= std::min(count, fixed - start);
     if (!IsValidCell(currentCol_, currentRow_))
         currentRow_ = currentCol_ = -1;
+    formulas_.Rebuild();
     Recalculate();
     RenumberEditors();
     if (notify)

@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::uint32_t kMagic = 0x44495247;   // "GRID"
 constexpr std::uint32_t kVersion = 1;
+// The next id is the largest stored one plus one, so the largest value cannot be stored.
+constexpr std::uint32_t kNoFreeId = 0xFFFFFFFF;
 constexpr std::size_t kMinColumnRecord = 4 + 1 + 20 + 4 + 4 + 4;
 constexpr std::size_t kMinCellRecord = (4 + 1 + 20 + 4) + 4 + 1 + 4 + 24 + 8 + 1 + 1 + 1 + 4;
 
@@ -150,6 +152,8 @@ public:
             FontRecord rec;
             rec.refCount = ar.U32();
             rec.font = ReadLogFont(ar.Bytes(LOGFONT_SIZE));
+            if (id == kNoFreeId)
+                Damaged("A font id of the grid stream leaves no id for new fonts.");
             if (!g.fonts_.emplace(id, rec).second)
                 Damaged("A font id appears twice in the grid stream.");
             maxId = std::max(maxId, id);
@@ -167,6 +171,8 @@ public:
             rec.style = ar.U32();
             rec.width = ar.U32();
             rec.colour = ar.U32();
+            if (id == kNoFreeId)
+                Damaged("A pen id of the grid stream leaves no id for new pens.");
             if (!g.pens_.emplace(id, rec).second)
                 Damaged("A pen id appears twice in the grid stream.");
             maxId = std::max(maxId, id);
@@ -253,11 +259,23 @@ private:
             const std::uint32_t fr = ar.U32();
             if (fc != std::uint32_t(c) || fr != std::uint32_t(r))
                 Damaged("A formula of the grid stream is not at its cell.");
-            NodePtr root = LoadNode(ar, 0);
+            // A formula that cannot be read (too deep, a reference without a
+            // name, a broken argument rule) is dropped alone when its
+            // structure still shows where it ends: the cell keeps its text.
+            const std::size_t start = ar.Position();
+            NodePtr root;
+            try {
+                root = LoadNode(ar, 0);
+            } catch (const GridStreamError& e) {
+                if (e.kind() != GridStreamError::BadData)
+                    throw;
+                ar.Seek(start);
+                SkipNode(ar);
+            }
             const std::uint32_t dirty = ar.U32();
             // A formula that reads its own cell or closes a cycle is not kept;
             // the cell keeps its stored text.
-            if (!root->RefersTo(r, c)) {
+            if (root && !root->RefersTo(r, c)) {
                 auto rec = std::make_unique<CellFormula>(c, r, std::move(root));
                 rec->dirty = dirty ? 1 : 0;
                 cell.formula = g.formulas_.AddFormula(std::move(rec));
@@ -322,7 +340,7 @@ GridLoadResult CRealGrid::Serialize(ArchiveReader& ar)
     ClearAll();
     SwapModel(*staged);
     for (auto [r, c] : openEditors)
-        CreateCellEditor(r, c);
+        CreateCellEditor(c, r);
     return result;
 }
 

@@ -41,9 +41,25 @@ std::u16string FormatNumber16(double value, int precision)
     return Ascii16(FormatNumber(value, precision));
 }
 
+// Only digit forms count: strtod also takes words such as "inf" and "nan",
+// which would turn cell texts like "Information" into infinities.
+static bool StartsWithDigitForm(const std::string& s)
+{
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r')))
+        ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    if (i < s.size() && s[i] == '.')
+        ++i;
+    return i < s.size() && s[i] >= '0' && s[i] <= '9';
+}
+
 std::size_t ReadRealPrefix(std::u16string_view text, double& value)
 {
     std::string s = Narrow(text);
+    if (!StartsWithDigitForm(s))
+        return 0;
     char* end = nullptr;
     value = strtod_l(s.c_str(), &end, CLocale());
     return std::size_t(end - s.c_str());

@@ -12,8 +12,9 @@ std::string FormatNumber(double value, int precision);        // printf "%.<prec
 std::u16string FormatNumber16(double value, int precision);
 
 // Reads a real number at the start of the text with wcstod rules (leading
-// white space, sign, decimal or hexadecimal form, inf, nan). Returns the number
-// of UTF-16 units consumed, 0 when the text does not start with a number.
+// white space, sign, decimal or hexadecimal form); the words inf and nan are
+// not numbers. Returns the number of UTF-16 units consumed, 0 when the text
+// does not start with a number.
 std::size_t ReadRealPrefix(std::u16string_view text, double& value);
 // The value of a cell text: 0 when it does not start with a number.
 double CellValue(std::u16string_view text);

@@ -134,7 +134,7 @@ void CRealGrid::ApplyDefaultBorders()
     ResetToDefault();
     for (int r = fixedRows_; r < RowCount(); ++r)
         for (int c = fixedCols_; c < ColumnCount(); ++c) {
-            Cell& cell = GetCell(c, r);
+            Cell& cell = CellAt(c, r);
             for (int side = 0; side < 4; ++side) {
                 ++pens_[2].refCount;
                 SetCellPen(cell, side, 2);
@@ -159,7 +159,7 @@ const Column& CRealGrid::GetColumn(int col) const
     return columns_.at(std::size_t(col));
 }
 
-bool CRealGrid::SetRowHeight(int height, int row)
+bool CRealGrid::SetRowHeight(int row, int height)
 {
     if (row < 0 || row >= RowCount())
         return false;
@@ -193,7 +193,7 @@ bool CRealGrid::IsValidCell(int col, int row) const
            && std::size_t(col) < rows_[row]->cells.size();
 }
 
-Cell& CRealGrid::GetCell(int col, int row)
+Cell& CRealGrid::CellAt(int col, int row)
 {
     if (!IsValidCell(col, row))
         throw std::out_of_range("grid cell index out of range");
@@ -209,7 +209,7 @@ const Cell& CRealGrid::GetCell(int col, int row) const
 
 void CRealGrid::InitCell(int col, int row)
 {
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     const Column& column = columns_[col];
     c.font = 0;
     if (auto it = fonts_.find(0); it != fonts_.end())
@@ -266,6 +266,26 @@ void CRealGrid::CopyCell(Cell& target, Cell& source)
     target.editor = std::move(source.editor);
 }
 
+void CRealGrid::CopyCell(int targetCol, int targetRow, int sourceCol, int sourceRow)
+{
+    CopyCell(CellAt(targetCol, targetRow), CellAt(sourceCol, sourceRow));
+}
+
+void CRealGrid::SetCellAttributes(int col, int row, const CellAttributes& attr)
+{
+    CellAt(col, row).attr = attr;
+}
+
+void CRealGrid::SetCellValidator(int col, int row, const Validator* validator)
+{
+    CellAt(col, row).validator = validator;
+}
+
+void CRealGrid::SetCellSharedEdges(int col, int row, bool shared)
+{
+    CellAt(col, row).sharedEdges = shared ? 1 : 0;
+}
+
 void CRealGrid::ReleaseCell(Cell& cell)
 {
     ReleaseFont(cell.font);
@@ -294,18 +314,18 @@ void CRealGrid::SetCellFont(Cell& cell, std::uint32_t id)
 
 bool CRealGrid::IsCovered(int col, int row) const
 {
-    return GetCell(col, row).IsCovered(col, row);
+    return CellAt(col, row).IsCovered(col, row);
 }
 
 bool CRealGrid::IsMergeAnchor(int col, int row) const
 {
-    const Cell& c = GetCell(col, row);
+    const Cell& c = CellAt(col, row);
     return c.mergeCol > col && c.mergeRow > row && (c.mergeCol - col) * (long long)(c.mergeRow - row) >= 2;
 }
 
 void CRealGrid::AnchorOf(int col, int row, int& anchorCol, int& anchorRow) const
 {
-    const Cell& c = GetCell(col, row);
+    const Cell& c = CellAt(col, row);
     if (c.IsCovered(col, row)) {
         anchorCol = c.mergeCol;
         anchorRow = c.mergeRow;
@@ -324,8 +344,11 @@ std::uint32_t CRealGrid::AddFont(const LOGFONT& font)
             ++rec.refCount;
             return id;
         }
-    std::uint32_t id = nextFontId_++;
-    fonts_[id] = FontRecord{1, font};
+    std::uint32_t id = nextFontId_;
+    while (fonts_.count(id))   // the counter may have wrapped onto a record in use
+        ++id;
+    nextFontId_ = id + 1;
+    fonts_.emplace(id, FontRecord{1, font});
     return id;
 }
 
@@ -342,8 +365,11 @@ std::uint32_t CRealGrid::AddPen(std::uint32_t style, std::uint32_t width, std::u
             ++it->second.refCount;
         return 0;
     }
-    std::uint32_t id = nextPenId_++;
-    pens_[id] = PenRecord{1, style, width, colour};
+    std::uint32_t id = nextPenId_;
+    while (pens_.count(id))
+        ++id;
+    nextPenId_ = id + 1;
+    pens_.emplace(id, PenRecord{1, style, width, colour});
     return id;
 }
 
@@ -383,7 +409,7 @@ const PenRecord* CRealGrid::FindPen(std::uint32_t id) const
 
 // ---------------------------------------------------------------- content
 
-const std::u16string& CRealGrid::CellTextAt(int row, int col) const
+const std::u16string& CRealGrid::CellTextAt(int col, int row) const
 {
     if (!IsValidCell(col, row))
         return kEmpty;
@@ -393,12 +419,12 @@ const std::u16string& CRealGrid::CellTextAt(int row, int col) const
 
 std::u16string CRealGrid::GetCellText(int col, int row) const
 {
-    return CellTextAt(row, col);
+    return CellTextAt(col, row);
 }
 
 std::u16string CRealGrid::GetDisplayText(int col, int row) const
 {
-    const Cell& c = GetCell(col, row);
+    const Cell& c = CellAt(col, row);
     if (c.formula)
         return u"=" + c.formula->root->ToString();
     return c.text;
@@ -406,7 +432,7 @@ std::u16string CRealGrid::GetDisplayText(int col, int row) const
 
 std::u16string CRealGrid::GetFormattedText(int col, int row) const
 {
-    const Cell& c = GetCell(col, row);
+    const Cell& c = CellAt(col, row);
     return FormatForDisplay(c.attr.formatter, c.text);
 }
 
@@ -414,7 +440,7 @@ void CRealGrid::SetCellText(int col, int row, const std::u16string& text, bool n
 {
     if (!IsValidCell(col, row))
         return;
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     c.text = text;
     c.message.clear();
     RunValidator(c.validator, c.text, c.message);
@@ -422,11 +448,11 @@ void CRealGrid::SetCellText(int col, int row, const std::u16string& text, bool n
         Notify(GridMessage::CellChanged);
 }
 
-int CRealGrid::SetCellInput(int row, int col, const std::u16string& text)
+int CRealGrid::SetCellInput(int col, int row, const std::u16string& text)
 {
     if (!IsValidCell(col, row))
         return 0;
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     if (c.formula) {
         formulas_.RemoveFormula(c.formula);
         c.formula = nullptr;
@@ -455,13 +481,13 @@ int CRealGrid::SetCellInput(int row, int col, const std::u16string& text)
     return 0;
 }
 
-bool CRealGrid::SetCellContent(int row, int col, const std::u16string& text)
+bool CRealGrid::SetCellContent(int col, int row, const std::u16string& text)
 {
     if (!IsValidCell(col, row))
         return false;
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     c.message.clear();
-    bool formula = SetCellInput(row, col, text) != 0;
+    bool formula = SetCellInput(col, row, text) != 0;
     MarkDependentsDirty(col, row);
     Recalculate();
     if (c.message.empty())
@@ -471,7 +497,7 @@ bool CRealGrid::SetCellContent(int row, int col, const std::u16string& text)
 
 void CRealGrid::Recalculate()
 {
-    for (CellFormula* f : formulas_.Snapshot()) {
+    for (CellFormula* f : formulas_.TakeDirty()) {
         if (!f->dirty)
             continue;
         std::u16string result = EvaluateFormula(*f, *this);
@@ -481,11 +507,11 @@ void CRealGrid::Recalculate()
 
 // ---------------------------------------------------------------- editors
 
-CellEditor* CRealGrid::CreateCellEditor(int row, int col)
+CellEditor* CRealGrid::CreateCellEditor(int col, int row)
 {
     if (!IsValidCell(col, row))
         return nullptr;
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     if (c.editor)
         return c.editor.get();
     if (!c.attr.type || !c.attr.type->createsEditor || !editorFactory_)
@@ -507,7 +533,7 @@ void CRealGrid::LoadEditorText(int col, int row)
 {
     if (!IsValidCell(col, row))
         return;
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     if (c.editor)
         c.editor->SetText(GetDisplayText(col, row));
 }
@@ -516,20 +542,20 @@ void CRealGrid::CommitEditorText(int col, int row)
 {
     if (!IsValidCell(col, row))
         return;
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     if (!c.editor)
         return;
     std::u16string typed = c.editor->Text();
     if (typed == GetDisplayText(col, row))
         return;
-    SetCellContent(row, col, typed);
+    SetCellContent(col, row, typed);
 }
 
 void CRealGrid::EndEdit(int col, int row)
 {
     if (!IsValidCell(col, row))
         return;
-    Cell& c = GetCell(col, row);
+    Cell& c = CellAt(col, row);
     if (!c.editor)
         return;
     CommitEditorText(col, row);
@@ -575,25 +601,25 @@ bool CRealGrid::MergeRange(const GridRange& range)
                     anchors.insert({ar, ac});
             }
         for (auto [ar, ac] : anchors) {
-            const Cell& a = GetCell(ac, ar);
-            SplitBlock(ar, ac, a.mergeRow, a.mergeCol);
+            const Cell& a = CellAt(ac, ar);
+            SplitBlock(ac, ar, a.mergeCol, a.mergeRow);
         }
     }
     for (int r = range.top; r < range.bottom; ++r)
         for (int c = range.left; c < range.right; ++c) {
-            Cell& cell = GetCell(c, r);
+            Cell& cell = CellAt(c, r);
             cell.mergeCol = range.left;
             cell.mergeRow = range.top;
             cell.editor.reset();
         }
-    Cell& anchor = GetCell(range.left, range.top);
+    Cell& anchor = CellAt(range.left, range.top);
     anchor.mergeCol = range.right;
     anchor.mergeRow = range.bottom;
     Notify(GridMessage::CellChanged);
     return true;
 }
 
-void CRealGrid::SplitBlock(int top, int left, int bottom, int right)
+void CRealGrid::SplitBlock(int left, int top, int right, int bottom)
 {
     top = std::max(top, 0);
     left = std::max(left, 0);
@@ -601,7 +627,7 @@ void CRealGrid::SplitBlock(int top, int left, int bottom, int right)
     right = std::min(right, ColumnCount());
     for (int r = top; r < bottom; ++r)
         for (int c = left; c < right; ++c) {
-            Cell& cell = GetCell(c, r);
+            Cell& cell = CellAt(c, r);
             cell.mergeCol = c + 1;
             cell.mergeRow = r + 1;
             cell.editor.reset();
@@ -622,8 +648,8 @@ bool CRealGrid::SplitRange(const GridRange& range)
                 anchors.push_back({ar, ac});
         }
     for (auto [ar, ac] : anchors) {
-        const Cell& a = GetCell(ac, ar);
-        SplitBlock(ar, ac, a.mergeRow, a.mergeCol);
+        const Cell& a = CellAt(ac, ar);
+        SplitBlock(ac, ar, a.mergeCol, a.mergeRow);
     }
     Notify(GridMessage::CellChanged);
     return true;
@@ -633,7 +659,7 @@ bool CRealGrid::IsRangeUnmerged(const GridRange& range) const
 {
     for (int r = std::max(range.top, 0); r < std::min(range.bottom, RowCount()); ++r)
         for (int c = std::max(range.left, 0); c < std::min(range.right, ColumnCount()); ++c) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (cell.mergeCol != c + 1 || cell.mergeRow != r + 1)
                 return false;
         }
@@ -649,7 +675,7 @@ bool CRealGrid::ToggleMerge(const GridRange& range)
 
 // ---------------------------------------------------------------- selection
 
-void CRealGrid::SetSelection(int row1, int col1, int row2, int col2, bool extend)
+void CRealGrid::SetSelection(int col1, int row1, int col2, int row2, bool extend)
 {
     GridSelection s{std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2)};
     if (extend && s.top >= 0 && s.left >= 0 && s.bottom < RowCount() && s.right < ColumnCount()) {
@@ -661,7 +687,7 @@ void CRealGrid::SetSelection(int row1, int col1, int row2, int col2, bool extend
                 AnchorOf(s.left, r, ac, ar);
                 if (ac < s.left) { s.left = ac; changed = true; }
                 AnchorOf(s.right, r, ac, ar);
-                int end = GetCell(ac, ar).mergeCol - 1;
+                int end = CellAt(ac, ar).mergeCol - 1;
                 if (end > s.right && end < ColumnCount()) { s.right = end; changed = true; }
             }
             for (int c = s.left; c <= s.right; ++c) {
@@ -669,7 +695,7 @@ void CRealGrid::SetSelection(int row1, int col1, int row2, int col2, bool extend
                 AnchorOf(c, s.top, ac, ar);
                 if (ar < s.top) { s.top = ar; changed = true; }
                 AnchorOf(c, s.bottom, ac, ar);
-                int end = GetCell(ac, ar).mergeRow - 1;
+                int end = CellAt(ac, ar).mergeRow - 1;
                 if (end > s.bottom && end < RowCount()) { s.bottom = end; changed = true; }
             }
         }
@@ -687,7 +713,7 @@ GridRange CRealGrid::GetSelectionRect() const
     return r;
 }
 
-bool CRealGrid::GetFocusCell(int& row, int& col) const
+bool CRealGrid::GetFocusCell(int& col, int& row) const
 {
     row = col = -1;
     if (!IsValidCell(downCol_, downRow_))
@@ -708,10 +734,10 @@ bool CRealGrid::GetFocusCell(int& row, int& col) const
         int r = headerRow ? topRow_ : downRow_;
         int c = headerRow ? downCol_ : leftCol_;
         while (IsValidCell(c, r)) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             int ac, ar;
             AnchorOf(c, r, ac, ar);
-            const Cell& anchor = GetCell(ac, ar);
+            const Cell& anchor = CellAt(ac, ar);
             if (!cell.IsCovered(c, r)) {
                 if (headerRow ? cell.mergeCol == c + 1 : cell.mergeRow == r + 1) {
                     row = r;
@@ -734,16 +760,16 @@ bool CRealGrid::GetFocusCell(int& row, int& col) const
 std::uint32_t CRealGrid::GetCurrentCellColor() const
 {
     int r, c;
-    if (!GetFocusCell(r, c) || r < fixedRows_ || c < fixedCols_)
+    if (!GetFocusCell(c, r) || r < fixedRows_ || c < fixedCols_)
         return 0xFFFFFF;
-    return GetCell(c, r).attr.textColour;
+    return CellAt(c, r).attr.textColour;
 }
 
 bool CRealGrid::GetCellFont(int col, int row, LOGFONT& font) const
 {
     if (!IsValidCell(col, row))
         return false;
-    const FontRecord* f = FindFont(GetCell(col, row).font);
+    const FontRecord* f = FindFont(CellAt(col, row).font);
     if (!f)
         return false;
     font = f->font;
@@ -754,7 +780,7 @@ LOGFONT CRealGrid::GetCurrentCellFont() const
 {
     LOGFONT font;
     int r, c;
-    if (GetFocusCell(r, c) && r >= fixedRows_ && c >= fixedCols_ && GetCellFont(c, r, font))
+    if (GetFocusCell(c, r) && r >= fixedRows_ && c >= fixedCols_ && GetCellFont(c, r, font))
         return font;
     if (const FontRecord* f = FindFont(0))
         return f->font;
@@ -764,9 +790,9 @@ LOGFONT CRealGrid::GetCurrentCellFont() const
 std::uint32_t CRealGrid::GetCurrentCellAlignment() const
 {
     int r, c;
-    if (!GetFocusCell(r, c) || r < fixedRows_ || c < fixedCols_)
+    if (!GetFocusCell(c, r) || r < fixedRows_ || c < fixedCols_)
         return kDefaultAlignment;
-    return GetCell(c, r).attr.alignment;
+    return CellAt(c, r).attr.alignment;
 }
 
 bool CRealGrid::SelectionEditable() const
@@ -784,7 +810,7 @@ void CRealGrid::ForSelectedCells(F change)
     bool any = false;
     for (int r = selection_.top; r <= selection_.bottom; ++r)
         for (int c = selection_.left; c <= selection_.right; ++c) {
-            Cell& cell = GetCell(c, r);
+            Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r) && change(cell))
                 any = true;
         }
@@ -881,7 +907,7 @@ void CRealGrid::ShowGridLines(bool show)
     Notify(GridMessage::CellChanged);
 }
 
-void CRealGrid::SetRangeBorders(int top, int left, int bottom, int right, const BorderSpec& spec, bool notify)
+void CRealGrid::SetRangeBorders(int left, int top, int right, int bottom, const BorderSpec& spec, bool notify)
 {
     if (top < fixedRows_ || bottom < fixedRows_ || left < fixedCols_ || right < fixedCols_)
         return;
@@ -891,7 +917,7 @@ void CRealGrid::SetRangeBorders(int top, int left, int bottom, int right, const 
         return AddPen(std::uint32_t(item.style), std::uint32_t(item.width), item.colour);
     };
     auto setSide = [&](int col, int row, int side, const BorderItem& item) {
-        SetCellPen(GetCell(col, row), side, penFor(item));
+        SetCellPen(CellAt(col, row), side, penFor(item));
     };
     const BorderItem* items = spec.items;
     if (items[0].apply) {
@@ -899,7 +925,7 @@ void CRealGrid::SetRangeBorders(int top, int left, int bottom, int right, const 
             for (int c = left - 1; c <= right - 1; ++c) {
                 if (c < 0)
                     continue;
-                const Cell& cell = GetCell(c, r);
+                const Cell& cell = CellAt(c, r);
                 if (!cell.IsCovered(c, r))
                     setSide(c, r, PenRight, items[0]);
                 else if (cell.mergeCol >= fixedCols_)
@@ -909,7 +935,7 @@ void CRealGrid::SetRangeBorders(int top, int left, int bottom, int right, const 
     if (items[1].apply && top - 1 >= 0) {
         const int r = top - 1;
         for (int c = left; c <= right; ++c) {
-            const Cell& cell = GetCell(c, r);
+            const Cell& cell = CellAt(c, r);
             if (!cell.IsCovered(c, r))
                 setSide(c, r, PenBottom, items[1]);
             else if (cell.mergeRow >= fixedRows_)
@@ -922,12 +948,12 @@ void CRealGrid::SetRangeBorders(int top, int left, int bottom, int right, const 
             continue;
         for (int r = top; r <= bottom; ++r)
             for (int c = left; c <= right; ++c) {
-                const Cell& cell = GetCell(c, r);
+                const Cell& cell = CellAt(c, r);
                 if (!cell.IsCovered(c, r)) {
                     setSide(c, r, side, item);
                     continue;
                 }
-                const Cell& anchor = GetCell(cell.mergeCol, cell.mergeRow);
+                const Cell& anchor = CellAt(cell.mergeCol, cell.mergeRow);
                 const bool endsAtEdge = side == PenRight ? anchor.mergeCol - 1 == right : anchor.mergeRow - 1 == bottom;
                 if (endsAtEdge)
                     setSide(cell.mergeCol, cell.mergeRow, side, item);
@@ -938,7 +964,7 @@ void CRealGrid::SetRangeBorders(int top, int left, int bottom, int right, const 
             continue;
         for (int r = top; r <= bottom; ++r)
             for (int c = left; c <= right; ++c) {
-                Cell& cell = GetCell(c, r);
+                Cell& cell = CellAt(c, r);
                 if (cell.IsCovered(c, r) || cell.mergeCol - 1 > right || cell.mergeRow - 1 > bottom)
                     continue;
                 std::uint32_t id = penFor(items[k]);

@@ -20,6 +20,18 @@ namespace grid {
 class ArchiveReader;
 class ArchiveWriter;
 
+// Commands of the grid's context menu, with their command ids.
+enum class GridCommand {
+    Cut = 0xE123,
+    Copy = 0xE122,
+    Clear = 0xE120,
+    Paste = 0xE125,
+    InsertRows = 64033,
+    InsertColumns = 64034,
+    DeleteRows = 64035,
+    DeleteColumns = 64036,
+};
+
 // The four notifications the grid gives its parent; they carry no data.
 enum class GridMessage { SelChanged, CellChanged, DimChanged, ClientRectChanged };
 
@@ -98,16 +110,20 @@ public:
     int DefaultColumnWidth() const { return defaultColumnWidth_; }
     int RowHeight(int row) const;
     int ColumnWidth(int col) const;
-    bool SetRowHeight(int height, int row);
+    bool SetRowHeight(int row, int height);
     bool SetColumnWidth(int col, int width);
     const Column& GetColumn(int col) const;
 
-    // --- cells. Indices out of range throw std::out_of_range.
-    Cell& GetCell(int col, int row);
+    // --- cells. Indices out of range throw std::out_of_range. Cells are
+    // handed out read-only: their font, pen and formula links are counted.
     const Cell& GetCell(int col, int row) const;
     bool IsValidCell(int col, int row) const;
     void InitCell(int col, int row);
-    void CopyCell(Cell& target, Cell& source);
+    // Copies a cell's look, text and merge bounds (not its formula).
+    void CopyCell(int targetCol, int targetRow, int sourceCol, int sourceRow);
+    void SetCellAttributes(int col, int row, const CellAttributes& attr);
+    void SetCellValidator(int col, int row, const Validator* validator);
+    void SetCellSharedEdges(int col, int row, bool shared);
     bool IsCovered(int col, int row) const;
     bool IsMergeAnchor(int col, int row) const;
     // The top-left cell of the block holding (col, row).
@@ -126,43 +142,42 @@ public:
     std::uint32_t NextPenId() const { return nextPenId_; }
 
     // --- content
-    const std::u16string& CellTextAt(int row, int col) const override;
+    const std::u16string& CellTextAt(int col, int row) const override;
     std::u16string GetCellText(int col, int row) const;
     std::u16string GetDisplayText(int col, int row) const;
     std::u16string GetFormattedText(int col, int row) const;
     void SetCellText(int col, int row, const std::u16string& text, bool notify);
-    int SetCellInput(int row, int col, const std::u16string& text);
-    bool SetCellContent(int row, int col, const std::u16string& text);
+    int SetCellInput(int col, int row, const std::u16string& text);
+    bool SetCellContent(int col, int row, const std::u16string& text);
 
     // --- formulas
-    FormulaList& Formulas() { return formulas_; }
     const FormulaList& Formulas() const { return formulas_; }
     void MarkDependentsDirty(int col, int row) { formulas_.MarkDependentsDirty(col, row); }
     void Recalculate();
 
     // --- in-place editors
-    CellEditor* CreateCellEditor(int row, int col);
+    CellEditor* CreateCellEditor(int col, int row);
     void LoadEditorText(int col, int row);
     void CommitEditorText(int col, int row);
     void EndEdit(int col, int row);
-    void SetCurrentCell(int row, int col) { currentRow_ = row; currentCol_ = col; }
+    void SetCurrentCell(int col, int row) { currentRow_ = row; currentCol_ = col; }
     int CurrentRow() const { return currentRow_; }
     int CurrentCol() const { return currentCol_; }
 
     // --- merging (right and bottom exclusive)
     bool MergeRange(const GridRange& range);
-    void SplitBlock(int top, int left, int bottom, int right);
+    void SplitBlock(int left, int top, int right, int bottom);
     bool SplitRange(const GridRange& range);
     bool IsRangeUnmerged(const GridRange& range) const;
     bool ToggleMerge(const GridRange& range);
 
     // --- selection
-    void SetSelection(int row1, int col1, int row2, int col2, bool extend);
+    void SetSelection(int col1, int row1, int col2, int row2, bool extend);
     void ClearSelection() { selection_ = GridSelection{}; }
     const GridSelection& Selection() const { return selection_; }
     GridRange GetSelectionRect() const;
-    void SetDownCell(int row, int col) { downRow_ = row; downCol_ = col; }
-    bool GetFocusCell(int& row, int& col) const;
+    void SetDownCell(int col, int row) { downRow_ = row; downCol_ = col; }
+    bool GetFocusCell(int& col, int& row) const;
     std::uint32_t GetCurrentCellColor() const;
     bool GetCellFont(int col, int row, LOGFONT& font) const;
     LOGFONT GetCurrentCellFont() const;
@@ -179,13 +194,26 @@ public:
     // --- lines and borders (inclusive range)
     bool GridLinesShown() const;
     void ShowGridLines(bool show);
-    void SetRangeBorders(int top, int left, int bottom, int right, const BorderSpec& spec, bool notify);
+    void SetRangeBorders(int left, int top, int right, int bottom, const BorderSpec& spec, bool notify);
 
     // --- insertion and deletion
     void InsertRows(int start, int count);
     void InsertColumns(int start, int count);
     void DeleteRows(int start, int count, bool notify);
     void DeleteColumns(int start, int count, bool notify);
+
+    // --- context-menu commands. Which block of the menu a cell offers and
+    // which items are enabled is decided here, so the window only shows it.
+    struct MenuState {
+        bool rowItems = false;      // insert and delete rows (a row-header cell)
+        bool columnItems = false;   // insert and delete columns (a column-header cell)
+        bool insertEnabled = false;
+        bool deleteEnabled = false;
+        bool cutCopyEnabled = false;
+    };
+    MenuState ContextMenuState(int col, int row) const;
+    // Runs a menu command on the selection; false when it did nothing.
+    bool RunCommand(GridCommand command, GridClipboard* clipboard);
 
     // --- stream
     void Serialize(ArchiveWriter& ar) const;
@@ -198,14 +226,19 @@ public:
     // --- files, clipboard, bulk content
     void SaveTo(std::vector<std::uint8_t>& file);
     GridLoadResult LoadFrom(std::span<const std::uint8_t> file);
-    std::u16string RangeAsText(int firstRow, int firstCol, int endRow, int endCol) const;
-    void CopyRangeAsText(int firstRow, int firstCol, int endRow, int endCol, GridClipboard& clipboard) const;
-    void PasteText(int row, int col, GridClipboard& clipboard);
-    void PasteFromText(int row, int col, std::u16string_view text);
-    void ClearRange(int firstRow, int firstCol, int endRow, int endCol);
+    std::u16string RangeAsText(int firstCol, int firstRow, int endCol, int endRow) const;
+    void CopyRangeAsText(int firstCol, int firstRow, int endCol, int endRow, GridClipboard& clipboard) const;
+    void PasteText(int col, int row, GridClipboard& clipboard);
+    void PasteFromText(int col, int row, std::u16string_view text);
+    void ClearRange(int firstCol, int firstRow, int endCol, int endRow);
 
 private:
     friend class GridLoader;
+
+    Cell& CellAt(int col, int row);
+    const Cell& CellAt(int col, int row) const { return GetCell(col, row); }
+    void CopyCell(Cell& target, Cell& source);
+    bool CanDeleteSelected(bool rows) const;
 
     void Notify(GridMessage m, bool posted = true);
     void ReleaseCell(Cell& cell);

@@ -41,26 +41,28 @@ TEST(Clipboard, CopyGivesTabsAndLines)
     auto g = DefaultGrid();
     g->SetCellText(1, 1, u"a", false);
     g->SetCellText(3, 1, u"中文", false);
-    EXPECT_EQ(g->RangeAsText(1, 1, 3, 4), u"a\t\t中文\r\n\r\n");
+    EXPECT_EQ(g->RangeAsText(1, 1, 4, 3), u"a\t\t中文\r\n\r\n");
     g->SetCellText(4, 1, u"x", false);
     g->SetCellText(5, 1, u"", false);
-    EXPECT_EQ(g->RangeAsText(1, 1, 2, 6), u"a\t\t中文\tx\r\n");   // trailing tabs go
+    EXPECT_EQ(g->RangeAsText(1, 1, 6, 2), u"a\t\t中文\tx\r\n");   // trailing tabs go
     Type(*g, 2, 1, u"=2*3");
-    EXPECT_EQ(g->RangeAsText(2, 1, 3, 2), u"6\r\n");   // formula cells give their result
-    g->GetCell(2, 3).attr.formatter = FindFormator("Percent");
+    EXPECT_EQ(g->RangeAsText(1, 2, 2, 3), u"6\r\n");   // formula cells give their result
+    CellAttributes a = g->GetCell(2, 3).attr;
+    a.formatter = FindFormator("Percent");
+    g->SetCellAttributes(2, 3, a);
     g->SetCellText(2, 3, u"0.5", false);
-    EXPECT_EQ(g->RangeAsText(3, 2, 4, 3), u"0.5\r\n");   // no formatting
+    EXPECT_EQ(g->RangeAsText(2, 3, 3, 4), u"0.5\r\n");   // no formatting
     EXPECT_EQ(g->GetFormattedText(2, 3), u"50%");          // as it is shown
 
     g->MergeRange({1, 4, 3, 6});
     g->SetCellText(1, 4, u"M", false);
     g->SetCellText(2, 5, u"hidden", false);
-    EXPECT_EQ(g->RangeAsText(4, 1, 6, 4), u"M\r\n\r\n");
+    EXPECT_EQ(g->RangeAsText(1, 4, 4, 6), u"M\r\n\r\n");
     g->SetCellText(3, 5, u"z", false);
-    EXPECT_EQ(g->RangeAsText(4, 1, 6, 4), u"M\r\n\t\tz\r\n");
+    EXPECT_EQ(g->RangeAsText(1, 4, 4, 6), u"M\r\n\t\tz\r\n");
 
-    EXPECT_EQ(g->RangeAsText(1, 1, 7, 2), u"");   // past the end
-    EXPECT_EQ(g->RangeAsText(2, 1, 1, 2), u"");   // reversed
+    EXPECT_EQ(g->RangeAsText(1, 1, 2, 7), u"");   // past the end
+    EXPECT_EQ(g->RangeAsText(1, 2, 2, 1), u"");   // reversed
     FakeClipboard clip;
     g->CopyRangeAsText(1, 1, 2, 2, clip);
     EXPECT_EQ(clip.unicode, u"a\r\n");
@@ -78,14 +80,14 @@ TEST(Clipboard, PasteWalksFieldsAndLines)
     FakeClipboard clip;
     clip.hasUnicode = true;
     clip.unicode = u"1\t2\t3\r\n4\t5\t6\r\n";
-    g->PasteText(1, 5, clip);   // the last column: only the first field of each line
+    g->PasteText(5, 1, clip);   // the last column: only the first field of each line
     EXPECT_EQ(Text(*g, 1, 5), "1");
     EXPECT_EQ(Text(*g, 2, 5), "4");
     EXPECT_EQ(Text(*g, 3, 5), "");
     EXPECT_EQ(rec.Count(GridMessage::CellChanged), 1);
 
     clip.unicode = u"a\tb\nc\rd\r\n中文";   // every line ending, every character kept
-    g->PasteText(2, 1, clip);
+    g->PasteText(1, 2, clip);
     EXPECT_EQ(g->GetCellText(1, 2), u"a");
     EXPECT_EQ(g->GetCellText(2, 2), u"b");
     EXPECT_EQ(g->GetCellText(1, 3), u"c");
@@ -93,7 +95,7 @@ TEST(Clipboard, PasteWalksFieldsAndLines)
     EXPECT_EQ(g->GetCellText(1, 5), u"中文");
 
     clip.unicode = u"x\r\ny\r\nz\r\nw";   // the row past the grid ends the walk
-    g->PasteText(4, 2, clip);
+    g->PasteText(2, 4, clip);
     EXPECT_EQ(Text(*g, 4, 2), "x");
     EXPECT_EQ(Text(*g, 5, 2), "y");
 }
@@ -107,7 +109,7 @@ TEST(Clipboard, PasteKeepsFormulasHeadersAndBlocks)
     FakeClipboard clip;
     clip.hasUnicode = true;
     clip.unicode = u"hdr\n7\t8\t=1+2\t9\t10";
-    g->PasteText(0, 1, clip);
+    g->PasteText(1, 0, clip);
     EXPECT_EQ(Text(*g, 0, 1), "");        // header cells are "Readonly"
     EXPECT_EQ(Text(*g, 1, 1), "7");
     EXPECT_EQ(Shown(*g, 1, 2), "=A1*10"); // formula cell unchanged...
@@ -145,7 +147,7 @@ TEST(Clipboard, PasteTakesUnicodeFirstElseAnsi)
     clip.hasAnsi = true;
     clip.canOpen = false;
     g->PasteText(1, 1, clip);
-    g->PasteText(9, 1, clip);
+    g->PasteText(1, 9, clip);
     EXPECT_EQ(rec.log.size(), notes);
     EXPECT_EQ(g->GetCellText(1, 1), u"café");
 }
@@ -158,13 +160,13 @@ TEST(Clipboard, ClearRangeSkipsHeadersAndFormulas)
     Type(*g, 1, 1, u"4");
     Type(*g, 1, 2, u"=A1+1");
     g->SetCellText(1, 0, u"head", false);
-    g->ClearRange(0, 0, 2, 3);
+    g->ClearRange(0, 0, 3, 2);
     EXPECT_EQ(Text(*g, 1, 1), "");
     EXPECT_EQ(Text(*g, 1, 2), "1");   // kept, and recomputed
     EXPECT_EQ(Text(*g, 0, 1), "head");
     EXPECT_EQ(rec.log.back().first, GridMessage::CellChanged);
     const auto notes = rec.log.size();
-    g->ClearRange(0, 0, 7, 3);   // invalid: nothing
+    g->ClearRange(0, 0, 3, 7);   // invalid: nothing
     EXPECT_EQ(rec.log.size(), notes);
 }
 
@@ -173,8 +175,8 @@ TEST(Clipboard, PastedAndClearedTextsAreValidated)
     auto g = DefaultGrid();
     Recorder rec;
     g->SetObserver(&rec);
-    g->GetCell(1, 1).validator = FindValidator("Int0_100");
-    g->GetCell(2, 1).validator = FindValidator("Int0_100");
+    g->SetCellValidator(1, 1, FindValidator("Int0_100"));
+    g->SetCellValidator(2, 1, FindValidator("Int0_100"));
     FakeClipboard clip;
     clip.hasUnicode = true;
     clip.unicode = u"abc\t101";
@@ -185,8 +187,10 @@ TEST(Clipboard, PastedAndClearedTextsAreValidated)
     g->PasteText(1, 1, clip);   // a good value takes the old message away
     EXPECT_EQ(g->GetCell(1, 1).message, u"");
     EXPECT_EQ(g->GetCell(2, 1).message, u"必须是[0, 100]上的整数。");
-    g->GetCell(3, 1).message = u"stale";
-    g->ClearRange(1, 2, 2, 4);   // an empty text passes
+    g->SetCellValidator(3, 1, FindValidator("Int0_100"));
+    g->SetCellText(3, 1, u"stale", false);
+    ASSERT_FALSE(g->GetCell(3, 1).message.empty());
+    g->ClearRange(2, 1, 4, 2);   // an empty text passes
     EXPECT_EQ(g->GetCell(2, 1).message, u"");
     EXPECT_EQ(g->GetCell(3, 1).message, u"");
     EXPECT_EQ(rec.Count(GridMessage::CellChanged), 3);   // one per operation, none per cell

@@ -148,7 +148,7 @@ TEST(GridModel, CellTextAndValidatorOnCommit)
     auto g = DefaultGrid();
     Recorder rec;
     g->SetObserver(&rec);
-    g->GetCell(2, 2).validator = FindValidator("Int0_100");
+    g->SetCellValidator(2, 2, FindValidator("Int0_100"));
     g->SetCellText(2, 2, u"abc", true);
     EXPECT_EQ(g->GetCell(2, 2).message, u"不是一个整数。");
     EXPECT_EQ(rec.Count(GridMessage::CellChanged), 1);
@@ -161,7 +161,7 @@ TEST(GridModel, CellTextAndValidatorOnCommit)
 TEST(GridModel, TypedTextIsValidatedUnlessACycleWasReported)
 {
     auto g = DefaultGrid();
-    g->GetCell(2, 1).validator = FindValidator("Int0_100");   // B1
+    g->SetCellValidator(2, 1, FindValidator("Int0_100"));   // B1
     Type(*g, 1, 2, u"abc");
     EXPECT_EQ(g->GetCell(2, 1).message, u"不是一个整数。");
     Type(*g, 1, 2, u"42");
@@ -181,11 +181,14 @@ TEST(GridModel, CopyCellMovesEditorAndKeepsReferencesBalanced)
     FakeFactory factory;
     g->SetEditorFactory(&factory);
     Type(*g, 1, 1, u"=1+1");
-    Cell& src = g->GetCell(1, 1);
-    src.pen5 = g->AddPen(PS_SOLID, 3, 0x123456);
+    BorderSpec fifth{};
+    fifth.items[6] = {PS_SOLID, 3, 0x123456, 1};
+    g->SetRangeBorders(1, 1, 1, 1, fifth, false);
+    const Cell& src = g->GetCell(1, 1);
+    ASSERT_NE(src.pen5, 0u);
     ASSERT_NE(g->CreateCellEditor(1, 1), nullptr);
-    Cell& dst = g->GetCell(2, 2);
-    g->CopyCell(dst, src);
+    const Cell& dst = g->GetCell(2, 2);
+    g->CopyCell(2, 2, 1, 1);
     EXPECT_EQ(dst.text, u"2");
     EXPECT_EQ(dst.formula, nullptr);
     EXPECT_EQ(dst.pen5, 0u);
@@ -199,20 +202,22 @@ TEST(GridModel, EditorsFollowTypeAndAlignment)
     auto g = DefaultGrid();
     FakeFactory factory;
     g->SetEditorFactory(&factory);
-    EXPECT_EQ(g->CreateCellEditor(0, 1), nullptr);   // header: "Readonly"
-    g->GetCell(3, 2).attr.alignment = DT_RIGHT;
+    EXPECT_EQ(g->CreateCellEditor(1, 0), nullptr);   // header: "Readonly"
+    CellAttributes right = g->GetCell(3, 2).attr;
+    right.alignment = DT_RIGHT;
+    g->SetCellAttributes(3, 2, right);
     Type(*g, 2, 3, u"=2*3");
-    ASSERT_NE(g->CreateCellEditor(2, 3), nullptr);
+    ASSERT_NE(g->CreateCellEditor(3, 2), nullptr);
     ASSERT_EQ(factory.requests.size(), 1u);
     const EditorRequest& req = factory.requests[0];
     EXPECT_EQ(req.style, 0x50000000u | ES_RIGHT | 0x1044u);
     EXPECT_EQ(req.controlId, 3 + 2 * 6);
     EXPECT_EQ(req.text, u"=2*3");
-    EXPECT_EQ(g->CreateCellEditor(2, 3), factory.last);   // one editor per cell
+    EXPECT_EQ(g->CreateCellEditor(3, 2), factory.last);   // one editor per cell
 
     Recorder rec;
     g->SetObserver(&rec);
-    g->SetCurrentCell(2, 3);
+    g->SetCurrentCell(3, 2);
     factory.last->text = u"=2*3";   // unchanged: nothing happens
     g->CommitEditorText(3, 2);
     EXPECT_EQ(rec.log.size(), 0u);
@@ -275,18 +280,17 @@ TEST(Formulas, TextsAndFailures)
     EXPECT_EQ(Text(*g, 1, 1), "  =1+");
     EXPECT_EQ(g->GetCell(1, 1).message, u"");
     // Stored untrimmed, parsed upper-cased.
-    EXPECT_TRUE(g->SetCellContent(2, 1, u" =sum(b2:b3)+pi()"));
+    EXPECT_TRUE(g->SetCellContent(1, 2, u" =sum(b2:b3)+pi()"));
     EXPECT_EQ(Shown(*g, 2, 1), "=SUM(B2:B3)+PI()");
     Type(*g, 3, 1, u"=1/0");
     EXPECT_EQ(Text(*g, 3, 1), "#NUM!");
     Type(*g, 4, 1, u"=A3+2");
     EXPECT_EQ(Text(*g, 4, 1), "2");
     // The result only changes at a recalculation.
-    g->SetCellInput(5, 1, u"=7");
+    g->SetCellInput(1, 5, u"=7");
     EXPECT_EQ(Text(*g, 5, 1), "");
     g->Recalculate();
     EXPECT_EQ(Text(*g, 5, 1), "7");
-    EXPECT_EQ(g->Formulas().RemoveFormula(nullptr), 0);
 }
 
 TEST(Merging, ToggleSplitAndCoveredCells)
@@ -325,31 +329,31 @@ TEST(Selection, ExtendsOverBlocksAndFindsTheFocusCell)
     g->MergeRange({2, 2, 4, 4});
     g->SetSelection(1, 1, 2, 2, true);
     EXPECT_EQ(g->Selection(), (GridSelection{1, 1, 3, 3}));
-    g->SetSelection(3, 5, 3, 3, true);
+    g->SetSelection(5, 3, 3, 3, true);
     EXPECT_EQ(g->Selection(), (GridSelection{2, 2, 3, 5}));
     EXPECT_EQ(g->GetSelectionRect(), (GridRange{2, 2, 6, 4}));
 
     int r, c;
-    EXPECT_FALSE(g->GetFocusCell(r, c));
+    EXPECT_FALSE(g->GetFocusCell(c, r));
     g->SetDownCell(3, 3);   // covered: its anchor
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 2);
     EXPECT_EQ(c, 2);
     g->SetDownCell(0, 0);   // corner
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 1);
     EXPECT_EQ(c, 1);
-    g->SetDownCell(0, 2);   // column header: walks past the two-wide block
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    g->SetDownCell(2, 0);   // column header: walks past the two-wide block
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 1);
     EXPECT_EQ(c, 2);
     g->MergeRange({2, 1, 3, 2});   // a block one column wide is accepted
-    g->SetDownCell(0, 3);
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    g->SetDownCell(3, 0);
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 1);
     EXPECT_EQ(c, 3);
-    g->SetDownCell(2, 0);   // row header: the first cell one row high
-    ASSERT_TRUE(g->GetFocusCell(r, c));
+    g->SetDownCell(0, 2);   // row header: the first cell one row high
+    ASSERT_TRUE(g->GetFocusCell(c, r));
     EXPECT_EQ(r, 2);
     EXPECT_EQ(c, 1);
 }
@@ -361,8 +365,10 @@ TEST(Selection, CurrentCellDefaults)
     EXPECT_EQ(g->GetCurrentCellColor(), 0xFFFFFFu);
     EXPECT_EQ(g->GetCurrentCellFont(), DefaultLogFont());
     g->SetDownCell(2, 2);
-    g->GetCell(2, 2).attr.textColour = 0xFF;
-    g->GetCell(2, 2).attr.alignment = DT_RIGHT;
+    CellAttributes look = g->GetCell(2, 2).attr;
+    look.textColour = 0xFF;
+    look.alignment = DT_RIGHT;
+    g->SetCellAttributes(2, 2, look);
     EXPECT_EQ(g->GetCurrentCellColor(), 0xFFu);
     EXPECT_EQ(g->GetCurrentCellAlignment(), DT_RIGHT);
 }
@@ -374,7 +380,7 @@ TEST(Selection, FontAndColourSetters)
     g->SetObserver(&rec);
     g->SetSelectionColor(0xFF);   // no selection: nothing
     EXPECT_EQ(rec.log.size(), 0u);
-    g->SetSelection(0, 1, 1, 2, false);   // reaches into the header row: nothing
+    g->SetSelection(1, 0, 2, 1, false);   // reaches into the header row: nothing
     g->SetSelectionFontWeight(700);
     EXPECT_EQ(rec.log.size(), 0u);
 
@@ -446,7 +452,7 @@ TEST(Borders, ItemsLandOnTheRightCells)
     // Ranges touching the header do nothing.
     const auto pensBefore = g.Pens().size();
     spec.items[2] = {PS_SOLID, 4, 0xFF00, 1};
-    g.SetRangeBorders(0, 1, 2, 2, spec, true);
+    g.SetRangeBorders(1, 0, 2, 2, spec, true);
     EXPECT_EQ(g.Pens().size(), pensBefore);
     EXPECT_EQ(g.GetCell(1, 1).pens[PenRight], 0u);
 }
@@ -475,10 +481,10 @@ TEST(Borders, CoveredCellsPassTheirLinesToTheAnchor)
     for (auto& item : spec.items)
         item.apply = 0;
     spec.items[2] = {PS_SOLID, 2, 0xFF, 1};
-    h.SetRangeBorders(2, 3, 2, 3, spec, false);
+    h.SetRangeBorders(3, 2, 3, 2, spec, false);
     EXPECT_EQ(h.GetCell(2, 2).pens[PenRight], 0u);
     EXPECT_EQ(h.GetCell(3, 2).pens[PenRight], 0u);
-    h.SetRangeBorders(2, 3, 2, 4, spec, false);
+    h.SetRangeBorders(3, 2, 4, 2, spec, false);
     EXPECT_EQ(h.FindPen(h.GetCell(2, 2).pens[PenRight])->width, 2u);
     EXPECT_EQ(h.GetCell(4, 2).pens[PenRight], 0u);
     ExpectReferencesBalanced(g);
@@ -490,13 +496,13 @@ TEST(GridModel, RowHeightsColumnWidthsAndGridLines)
     auto g = DefaultGrid();
     g->InsertRows(6, 4);
     g->SetTopRow(3);
-    EXPECT_FALSE(g->SetRowHeight(40, 2));   // scrolled away above the first shown row
+    EXPECT_FALSE(g->SetRowHeight(2, 40));   // scrolled away above the first shown row
     EXPECT_EQ(g->RowHeight(2), 24);
-    EXPECT_TRUE(g->SetRowHeight(40, 0));    // header rows always
-    EXPECT_TRUE(g->SetRowHeight(-5, 3));
+    EXPECT_TRUE(g->SetRowHeight(0, 40));    // header rows always
+    EXPECT_TRUE(g->SetRowHeight(3, -5));
     EXPECT_EQ(g->RowHeight(3), 0);
-    EXPECT_FALSE(g->SetRowHeight(0, 3));    // unchanged
-    EXPECT_FALSE(g->SetRowHeight(10, 99));
+    EXPECT_FALSE(g->SetRowHeight(3, 0));    // unchanged
+    EXPECT_FALSE(g->SetRowHeight(99, 10));
     EXPECT_TRUE(g->SetColumnWidth(2, 75));
     EXPECT_EQ(g->ColumnWidth(2), 75);
     g->SetLeftCol(3);

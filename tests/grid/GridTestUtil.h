@@ -85,7 +85,7 @@ inline std::string Narrow(const std::u16string& s)
 // Types a text into a cell as the editor would: formulas, recalculation.
 inline void Type(grid::CRealGrid& g, int row, int col, const std::u16string& text)
 {
-    g.SetCellContent(row, col, text);
+    g.SetCellContent(col, row, text);
 }
 
 inline std::string Text(const grid::CRealGrid& g, int row, int col)

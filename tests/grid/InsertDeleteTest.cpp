@@ -13,7 +13,7 @@ std::unique_ptr<CRealGrid> TallGrid(int rows)
     return g;
 }
 
-CellFormula* FormulaAt(CRealGrid& g, int row, int col)
+const CellFormula* FormulaAt(const CRealGrid& g, int row, int col)
 {
     return g.GetCell(col, row).formula;
 }
@@ -38,12 +38,12 @@ TEST(InsertRows, UnchangedFormulaIsNotDirtied)
 {
     auto g = TallGrid(10);
     Type(*g, 1, 2, u"=A5");
-    CellFormula* f = FormulaAt(*g, 1, 2);
+    const CellFormula* f = FormulaAt(*g, 1, 2);
     // Watch the dirty flag without the recalculation at the end clearing it:
     // a dependent that fails to evaluate would be rewritten to "#NUM!".
     Type(*g, 5, 1, u"3");
     EXPECT_EQ(Text(*g, 1, 2), "3");
-    g->GetCell(2, 1).text = u"stale";
+    g->SetCellText(2, 1, u"stale", false);
     g->InsertRows(6, 2);
     EXPECT_EQ(f->dirty, 0);
     EXPECT_EQ(Text(*g, 1, 2), "stale");   // not recomputed: nothing it reads moved
@@ -71,7 +71,7 @@ TEST(InsertRows, FormulaCellItselfMoves)
     Type(*g, 1, 1, u"4");
     Type(*g, 5, 2, u"=A1*2");   // B5
     g->InsertRows(2, 3);
-    CellFormula* f = FormulaAt(*g, 8, 2);
+    const CellFormula* f = FormulaAt(*g, 8, 2);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->row, 8);
     EXPECT_EQ(FormulaAt(*g, 5, 2), nullptr);
@@ -131,7 +131,7 @@ TEST(InsertColumns, EditorsAreRenumbered)
     auto g = DefaultGrid();
     FakeFactory factory;
     g->SetEditorFactory(&factory);
-    g->CreateCellEditor(2, 3);
+    g->CreateCellEditor(3, 2);
     FakeEditor* e = factory.last;
     EXPECT_EQ(e->controlId, 3 + 2 * 6);
     g->InsertColumns(1, 1);
@@ -186,10 +186,11 @@ TEST(DeleteRows, BlocksAreCutMovedOrRebuilt)
 {
     auto g = TallGrid(8);
     g->MergeRange({2, 2, 4, 5});   // 3 rows x 2 columns at row 2
-    Cell& anchor = g->GetCell(2, 2);
-    anchor.text = u"kept";
-    anchor.attr.textColour = 0x123456;
-    anchor.attr.alignment = DT_RIGHT;
+    g->SetCellText(2, 2, u"kept", false);
+    CellAttributes look = g->GetCell(2, 2).attr;
+    look.textColour = 0x123456;
+    look.alignment = DT_RIGHT;
+    g->SetCellAttributes(2, 2, look);
     g->DeleteRows(2, 2, false);
     const Cell& moved = g->GetCell(2, 2);
     EXPECT_EQ(moved.text, u"kept");
@@ -257,7 +258,7 @@ TEST(InsertDeleteColumns, BlocksFollowColumns)
 {
     auto g = DefaultGrid();
     g->MergeRange({2, 2, 5, 4});   // columns 2-4, rows 2-3
-    g->GetCell(2, 2).text = u"anchor";
+    g->SetCellText(2, 2, u"anchor", false);
     g->InsertColumns(3, 1);        // inside: the block widens
     EXPECT_EQ(g->GetCell(2, 2).mergeCol, 6);
     EXPECT_EQ(g->GetCell(2, 2).mergeRow, 4);
