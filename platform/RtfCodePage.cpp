@@ -10,7 +10,7 @@ int codePageForCharset(int charset, int ansiCodePage)
 {
     switch (charset) {
     case 0:
-    case 1: return ansiCodePage > 0 ? ansiCodePage : 1252;
+    case 1: return ansiCodePage > 0 ? ansiCodePage : platform::ansiCodePage();
     case 2: return 1252; // symbol fonts: bytes are glyph indexes
     case 77: return 10000;
     case 128: return 932;
@@ -29,7 +29,7 @@ int codePageForCharset(int charset, int ansiCodePage)
     case 238: return 1250;
     case 254: return 437;
     case 255: return 437;
-    default: return ansiCodePage > 0 ? ansiCodePage : 1252;
+    default: return ansiCodePage > 0 ? ansiCodePage : platform::ansiCodePage();
     }
 }
 

@@ -8,7 +8,8 @@
 namespace platform {
 
 // The Windows code page of an RTF \fcharset value; charsets 0 and 1 (ANSI,
-// default) take the document's \ansicpg.
+// default) take the document's \ansicpg, or the program's code page when the
+// document names none (ansiCodePage 0).
 int codePageForCharset(int charset, int ansiCodePage);
 
 // The \fcharset that stands for a code page (0 for 1252 and unknown pages).

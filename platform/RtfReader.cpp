@@ -20,6 +20,14 @@ constexpr char16_t kByteEscape = 0xDC00;
 
 bool isEscapedByte(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
 
+// Indents, spacing and line heights are kept within 22 inches, the widest a
+// page may be, so that no value can give a layout of absurd or negative size.
+constexpr int kMaxTwips = 31680;
+// Font sizes in half points up to 1638 points.
+constexpr int kMaxHalfPoints = 3276;
+
+int twipsIn(int value, int low = -kMaxTwips) { return qBound(low, value, kMaxTwips); }
+
 enum class Dest { Text, FontTable, ColourTable, Skip };
 
 struct GroupState {
@@ -71,7 +79,7 @@ private:
     // state
     QList<GroupState> m_stack;
     GroupState m_st;
-    int m_ansiCodePage = 1252;
+    int m_ansiCodePage = 0; // 0: the program's code page
     int m_defaultFont = 0;
     QHash<int, FontEntry> m_fonts;
     int m_fontEntry = -1;
@@ -146,7 +154,7 @@ private:
         if (m_st.sl != 0) {
             b.setProperty(RtfLineSpacing, m_st.sl);
             b.setProperty(RtfLineMultiple, m_st.slmult);
-            if (m_st.slmult)
+            if (m_st.slmult && m_st.sl > 0)
                 b.setLineHeight(m_st.sl * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
             else if (m_st.sl < 0)
                 b.setLineHeight(-m_st.sl / kTwipsPerPixel, QTextBlockFormat::FixedHeight);
@@ -301,13 +309,13 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
         else if (w == u"blue")
             m_blue = p;
     } else if (w == u"ansi") {
-        m_ansiCodePage = 1252;
+        m_ansiCodePage = 0;
     } else if (w == u"mac") {
         m_ansiCodePage = 10000;
     } else if (w == u"pc") {
         m_ansiCodePage = 437;
     } else if (w == u"ansicpg") {
-        m_ansiCodePage = p;
+        m_ansiCodePage = qMax(0, p);
     } else if (w == u"deff") {
         m_defaultFont = p;
         m_st.font = p;
@@ -321,7 +329,7 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
     } else if (w == u"f") {
         m_st.font = p;
     } else if (w == u"fs") {
-        m_st.sizeHalfPoints = p > 0 ? p : 24;
+        m_st.sizeHalfPoints = p > 0 ? qMin(p, kMaxHalfPoints) : 24;
     } else if (w == u"b") {
         m_st.bold = on;
     } else if (w == u"i") {
@@ -348,19 +356,19 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
     } else if (w == u"qj") {
         m_st.align = Qt::AlignJustify;
     } else if (w == u"sl") {
-        m_st.sl = p;
+        m_st.sl = twipsIn(p);
     } else if (w == u"slmult") {
-        m_st.slmult = p;
+        m_st.slmult = p != 0 ? 1 : 0;
     } else if (w == u"li") {
-        m_st.li = p;
+        m_st.li = twipsIn(p);
     } else if (w == u"ri") {
-        m_st.ri = p;
+        m_st.ri = twipsIn(p);
     } else if (w == u"fi") {
-        m_st.fi = p;
+        m_st.fi = twipsIn(p);
     } else if (w == u"sb") {
-        m_st.sb = p;
+        m_st.sb = twipsIn(p, 0);
     } else if (w == u"sa") {
-        m_st.sa = p;
+        m_st.sa = twipsIn(p, 0);
     } else if (m_st.dest == Dest::Text) {
         if (w == u"par" || w == u"sect")
             endParagraph();
@@ -385,11 +393,37 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
     }
 }
 
+// While a load runs, the document keeps no undo history (a load is not a
+// series of steps to take back; it clears the history as replacing the plain
+// text does) and gathers every insertion into one edit, so that its layout
+// and its views are brought up to date once rather than once per run.
+class LoadScope {
+public:
+    LoadScope(QTextDocument* doc, QTextCursor& cursor) : m_doc(doc), m_cursor(cursor), m_undo(doc->isUndoRedoEnabled())
+    {
+        m_doc->setUndoRedoEnabled(false);
+        m_doc->clear();
+        m_cursor = QTextCursor(m_doc);
+        m_cursor.beginEditBlock();
+    }
+    ~LoadScope()
+    {
+        m_cursor.endEditBlock();
+        m_doc->setUndoRedoEnabled(m_undo);
+    }
+    LoadScope(const LoadScope&) = delete;
+    LoadScope& operator=(const LoadScope&) = delete;
+
+private:
+    QTextDocument* m_doc;
+    QTextCursor& m_cursor;
+    bool m_undo;
+};
+
 bool Parser::run(QString* error)
 {
     constexpr int kMaxDepth = 4096;
-    m_doc->clear();
-    m_cursor = QTextCursor(m_doc);
+    LoadScope scope(m_doc, m_cursor);
     bool closed = false;
     int depth = 0;
 

@@ -42,12 +42,13 @@ void appendEscapedChar(QByteArray& out, char16_t c)
     case u'\t': out += "\\tab "; return;
     case 0x2028: out += "\\line "; return;
     case 0x00A0: out += "\\~"; return;
-    case 0xFFFC: return; // embedded objects are not carried
     default: break;
     }
     if (c >= 0x20 && c < 0x7F) {
         out += static_cast<char>(c);
-    } else if (c >= 0x80) {
+    } else {
+        // Control characters and everything beyond ASCII (the object mark
+        // U+FFFC too) travel as escapes, so a round trip keeps them.
         out += "\\u";
         out += QByteArray::number(static_cast<int>(static_cast<int16_t>(c)));
         out += '?';

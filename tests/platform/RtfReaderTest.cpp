@@ -1,7 +1,10 @@
+#include "platform/CodePage.h"
 #include "platform/RtfCodePage.h"
 #include "platform/RtfReader.h"
 
+#include <QElapsedTimer>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <gtest/gtest.h>
@@ -187,4 +190,93 @@ TEST(RtfCodePage, CharsetsAndConversions)
     EXPECT_FALSE(encodeCodePage(QString::fromUtf8("宋"), 1252, &b));
     // a cut-off double-byte character becomes a replacement, nothing is dropped silently
     EXPECT_EQ(decodeCodePage(QByteArray("a\xcb"), 936), QString("a") + QChar(QChar::ReplacementCharacter));
+}
+
+namespace {
+
+struct CodePageGuard {
+    int saved = ansiCodePage();
+    explicit CodePageGuard(int cp) { setAnsiCodePage(cp); }
+    ~CodePageGuard() { setAnsiCodePage(saved); }
+};
+
+} // namespace
+
+TEST(RtfReader, ManyFormattingRunsLoadQuickly)
+{
+    QByteArray rtf = "{\\rtf1{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
+    constexpr int kRuns = 8000;
+    for (int i = 0; i < kRuns; ++i)
+        rtf += (i % 2) ? "\\cf1\\b x" : "\\cf2\\b0 y";
+    rtf += "}";
+    QTextDocument doc;
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(readRtf(rtf, &doc));
+    EXPECT_LT(clock.elapsed(), 1500) << "loading time grows faster than the number of runs";
+    EXPECT_EQ(doc.characterCount(), kRuns + 1);
+    int fragmentCount = 0;
+    for (auto it = doc.begin().begin(); !it.atEnd(); ++it)
+        ++fragmentCount;
+    EXPECT_EQ(fragmentCount, kRuns);
+}
+
+TEST(RtfReader, ALoadCannotBeUndoneIntoPieces)
+{
+    QTextDocument doc;
+    QTextCursor(&doc).insertText("before");
+    ASSERT_TRUE(doc.isUndoAvailable());
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1 one {\\b two} three\\par four}"), &doc));
+    const QString loaded = doc.toPlainText();
+    EXPECT_EQ(loaded, "one two three\nfour");
+    for (int i = 0; i < 20 && doc.isUndoAvailable(); ++i)
+        doc.undo();
+    EXPECT_EQ(doc.toPlainText(), loaded);
+    EXPECT_TRUE(doc.isUndoRedoEnabled());
+    // editing after the load is undoable again
+    QTextCursor c(&doc);
+    c.insertText("x");
+    EXPECT_TRUE(doc.isUndoAvailable());
+}
+
+TEST(RtfReader, DefaultCharsetsFollowTheProgramCodePage)
+{
+    CodePageGuard chinese(936);
+    for (const char* rtf : {"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset1 X;}}\\f0 \\'cb\\'ce\\par}",
+                            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 X;}}\\f0 \\'cb\\'ce\\par}",
+                            "{\\rtf1 \\'cb\\'ce\\par}"}) {
+        QTextDocument doc;
+        ASSERT_TRUE(readRtf(QByteArray(rtf), &doc)) << rtf;
+        EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("宋")) << rtf;
+    }
+    // a document that names its code page keeps it
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset1 X;}}\\f0 \\'cb\\'ce\\par}"),
+                        &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("ËÎ"));
+}
+
+TEST(RtfReader, ExtremeNumbersGiveASaneLayout)
+{
+    for (const char* rtf : {"{\\rtf1\\sl-2147483647\\slmult0 a\\par b\\par}",
+                            "{\\rtf1\\sl-2147483647\\slmult1 a\\par b\\par}",
+                            "{\\rtf1\\sl2147483647\\slmult1 a\\par b\\par}",
+                            "{\\rtf1\\sb-2147483647\\sa-2147483647 a\\par b\\par}",
+                            "{\\rtf1\\sb2147483647\\sa2147483647 a\\par b\\par}",
+                            "{\\rtf1\\fs2147483647 a\\par b\\par}",
+                            "{\\rtf1\\li2147483647\\ri2147483647\\fi-2147483647 a\\par b\\par}",
+                            "{\\rtf1\\li-2147483647\\fi2147483647 a\\par b\\par}"}) {
+        QTextDocument doc;
+        doc.setTextWidth(400);
+        ASSERT_TRUE(readRtf(QByteArray(rtf), &doc)) << rtf;
+        EXPECT_EQ(doc.toPlainText(), "a\nb") << rtf;
+        const QSizeF size = doc.size();
+        EXPECT_GT(size.height(), 0) << rtf;
+        EXPECT_LT(size.height(), 20000) << rtf;
+        EXPECT_LT(size.width(), 20000) << rtf;
+        const QTextBlockFormat b = doc.begin().blockFormat();
+        EXPECT_GE(b.lineHeight(), 0) << rtf;
+        EXPECT_GE(b.topMargin(), 0) << rtf;
+        EXPECT_GE(b.bottomMargin(), 0) << rtf;
+    }
 }

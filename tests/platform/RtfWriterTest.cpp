@@ -77,3 +77,20 @@ TEST(RtfWriter, StyledParagraphsSurviveARoundTrip)
     // written again it is the same text
     EXPECT_EQ(writeRtf(back), writeRtf(doc));
 }
+
+TEST(RtfWriter, ControlCharactersAndObjectMarksSurviveARoundTrip)
+{
+    QString text;
+    for (char16_t c = 0x01; c < 0x20; ++c)
+        if (c != u'\n' && c != u'\r' && c != u'\t')
+            text += QChar(c);
+    text += QChar(0x7F);
+    text += QChar(0xFFFC);
+    text += u"end";
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QString("{\\rtf1 ") + text + "\\par}", &doc));
+    ASSERT_EQ(doc.begin().text(), text); // the reader keeps them
+    QTextDocument back;
+    ASSERT_TRUE(readRtf(writeRtf(doc), &back));
+    EXPECT_EQ(back.begin().text(), text);
+}
