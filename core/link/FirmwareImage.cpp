@@ -1,0 +1,95 @@
+#include "core/link/FirmwareImage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+std::uint8_t FirmwareDigitValue(std::uint8_t c)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<std::uint8_t>(c - '0');
+    if (c >= 'A' && c <= 'F')
+        return static_cast<std::uint8_t>(c - 'A' + 10);
+    if (c >= 'a' && c <= 'f')
+        return static_cast<std::uint8_t>(c - 'a' + 10);
+    return 0;
+}
+
+std::size_t DecodeFirmwareText(const std::uint8_t* text, std::size_t length, std::uint8_t* out)
+{
+    if (!text || !out)
+        return 0;
+    const std::size_t count = length / 2;
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = static_cast<std::uint8_t>((FirmwareDigitValue(text[2 * i]) << 4) | FirmwareDigitValue(text[2 * i + 1]));
+    return count;
+}
+
+std::vector<std::uint8_t> DecodeFirmwareText(const std::uint8_t* text, std::size_t length)
+{
+    std::vector<std::uint8_t> image(text ? length / 2 : 0);
+    if (!image.empty())
+        DecodeFirmwareText(text, length, image.data());
+    return image;
+}
+
+RecordWalk NextFirmwareRecord(const std::uint8_t* image, std::size_t length, std::size_t offset,
+                              FirmwareRecord& record)
+{
+    if (offset >= length)
+        return RecordWalk::End;
+    if (!image || length - offset < 2)
+        return RecordWalk::Damaged;
+    const std::size_t body = (std::size_t(image[offset]) << 8) | image[offset + 1];
+    if (body > length - offset - 2)
+        return RecordWalk::Damaged;
+    record.offset = offset;
+    record.size = body + 2;
+    return RecordWalk::Record;
+}
+
+bool SplitFirmwareRecords(const std::uint8_t* image, std::size_t length, std::vector<FirmwareRecord>& records)
+{
+    records.clear();
+    std::size_t offset = 0;
+    for (;;) {
+        FirmwareRecord record;
+        switch (NextFirmwareRecord(image, length, offset, record)) {
+        case RecordWalk::End:
+            return true;
+        case RecordWalk::Damaged:
+            records.clear();
+            return false;
+        case RecordWalk::Record:
+            records.push_back(record);
+            offset += record.size;
+            break;
+        }
+    }
+}
+
+std::array<std::uint8_t, 4> UpgradeRequestData(std::uint32_t baudRate)
+{
+    return {static_cast<std::uint8_t>(baudRate), static_cast<std::uint8_t>(baudRate >> 8),
+            static_cast<std::uint8_t>(baudRate >> 16), static_cast<std::uint8_t>(baudRate >> 24)};
+}
+
+FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& image)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return FirmwareLoad::NoImage;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FirmwareLoad::Unreadable;
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return FirmwareLoad::Unreadable;
+    image = DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.constData()),
+                               static_cast<std::size_t>(text.size()));
+    return image.empty() ? FirmwareLoad::NoImage : FirmwareLoad::Loaded;
+}
+
+QString FirmwareOverridePath(const QString& programFolder)
+{
+    return QDir(programFolder).filePath(QStringLiteral("update.dat"));
+}

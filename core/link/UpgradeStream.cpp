@@ -1,0 +1,114 @@
+#include "core/link/UpgradeStream.h"
+
+#include "core/link/FirmwareImage.h"
+#include "core/model/CoreState.h"
+
+#include <climits>
+#include <vector>
+
+namespace {
+
+enum : unsigned {
+    kEvProgress = 2,
+    kEvDone = 3,
+    kEvRetry = 4,
+    kEvResendFailed = 5,
+    kEvRefused = 6,
+    kEvNoReply = 7,
+    kEvCancelled = 9,
+};
+
+void report(CoreCallBack callback, unsigned event, std::uintptr_t value)
+{
+    if (callback)
+        callback(kCmdUpgradeStream, event, value);
+}
+
+bool cancelled()
+{
+    platform::AutoResetEvent* event = CancelEvent();
+    return event && event->tryWait();
+}
+
+unsigned percent(std::size_t done, std::size_t length)
+{
+    return length ? static_cast<unsigned>(static_cast<std::uint64_t>(done) * 100 / length) : 100;
+}
+
+} // namespace
+
+StreamRules SerialStreamRules() { return {3, 0, false, false, false, true, false}; }
+StreamRules TcpStreamRules() { return {3, 0, false, false, false, true, false}; }
+StreamRules EthernetStreamRules() { return {1, 2, true, true, true, false, true}; }
+
+int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const std::uint8_t* image,
+                     std::size_t length, CoreCallBack callback)
+{
+    std::vector<FirmwareRecord> records;
+    if (length > static_cast<std::size_t>(INT_MAX) || !SplitFirmwareRecords(image, length, records)) {
+        report(callback, kEvRefused, 0);
+        return -4;
+    }
+    const int opened = channel.open(callback);
+    if (opened < 0)
+        return opened;
+    report(callback, kEvProgress, 0);
+
+    auto fail = [&](int result, int event) {
+        channel.close();
+        if (event >= 0)
+            report(callback, static_cast<unsigned>(event), 0);
+        return result;
+    };
+
+    std::size_t accepted = 0;
+    std::size_t index = 0;
+    int resends = 0;
+    bool resend = false;
+    while (index < records.size()) {
+        if (cancelled())
+            return fail(-6, kEvCancelled);
+        const FirmwareRecord& record = records[index];
+        if (!channel.send(image + record.offset, record.size, resend))
+            return rules.sendFailRefused ? fail(-4, kEvRefused) : fail(-3, kEvNoReply);
+
+        const StreamAnswer answer = channel.answer();
+        switch (answer.kind) {
+        case StreamAnswerKind::Error:
+            return fail(-4, kEvRefused);
+        case StreamAnswerKind::NoReply:
+            return fail(-3, kEvNoReply);
+        case StreamAnswerKind::Silence:
+            if (resends >= rules.silenceResends)
+                return fail(-3, kEvNoReply);
+            ++resends;
+            resend = true;
+            if (rules.retryEvent)
+                report(callback, kEvRetry, static_cast<std::uintptr_t>(resends));
+            continue;
+        case StreamAnswerKind::Byte:
+            break;
+        }
+
+        if (answer.byte == kStreamAccept || (rules.acceptAck && answer.byte == 'A')) {
+            accepted += record.size;
+            ++index;
+            resends = 0;
+            resend = false;
+        } else if (answer.byte == kStreamResend) {
+            if (resends >= rules.answerResends)
+                return fail(-2, kEvResendFailed);
+            ++resends;
+            resend = true;
+        } else {
+            return fail(-4, rules.otherByteEvent ? int(kEvRefused) : -1);
+        }
+        report(callback, kEvProgress, percent(accepted, length));
+        if (resend && rules.retryEvent)
+            report(callback, kEvRetry, static_cast<std::uintptr_t>(resends));
+    }
+    channel.close();
+    if (rules.doneEvent)
+        report(callback, kEvDone, 8);
+    return static_cast<int>(length);
+}

@@ -1,0 +1,134 @@
+#include "core/link/FirmwareImage.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <string>
+
+namespace {
+
+std::vector<std::uint8_t> decode(const std::string& text)
+{
+    return DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+} // namespace
+
+TEST(FirmwareText, DecodesPairsHighNibbleFirstAndIgnoresAnOddLastCharacter)
+{
+    EXPECT_EQ(decode("0A0b1G9"), (Bytes{0x0A, 0x0B, 0x10}));
+    EXPECT_EQ(decode("ffFFaAbC"), (Bytes{0xFF, 0xFF, 0xAA, 0xBC}));
+    EXPECT_EQ(decode("9"), Bytes{});
+    EXPECT_EQ(decode(""), Bytes{});
+}
+
+TEST(FirmwareText, EveryNonHexCharacterCountsAsZero)
+{
+    for (int c = 0; c < 256; ++c) {
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        const std::string text{static_cast<char>(c), static_cast<char>(c)};
+        const Bytes got = decode(text);
+        ASSERT_EQ(got.size(), 1u);
+        if (!hex) {
+            EXPECT_EQ(got[0], 0) << c;
+        }
+    }
+    EXPECT_EQ(decode("\r\n7F g\x80\xff"), (Bytes{0x00, 0x7F, 0x00, 0x00}));
+}
+
+TEST(FirmwareText, TagAndHeaderDecodeLikeAnyOtherText)
+{
+    // A 4-character tag and a 32-digit header are not interpreted: the tag's
+    // letters outside A-F give zero nibbles.
+    const Bytes got = decode("VPCB" "00112233445566778899AABBCCDDEEFF");
+    ASSERT_EQ(got.size(), 18u);
+    EXPECT_EQ(got[0], 0x00);   // "VP"
+    EXPECT_EQ(got[1], 0xCB);   // "CB"
+    EXPECT_EQ(got[2], 0x00);
+    EXPECT_EQ(got[3], 0x11);
+    EXPECT_EQ(got[17], 0xFF);
+}
+
+TEST(FirmwareText, PlainDecoderWritesOnlyHalfTheLength)
+{
+    const std::string text = "12345";
+    std::uint8_t out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out), 2u);
+    EXPECT_EQ(out[0], 0x12);
+    EXPECT_EQ(out[1], 0x34);
+    EXPECT_EQ(out[2], 0xEE);
+    EXPECT_EQ(DecodeFirmwareText(nullptr, 10, out), 0u);
+}
+
+TEST(FirmwareRecords, SplitsBigEndianLengthPrefixedRecords)
+{
+    const Bytes image{0x00, 0x03, 1, 2, 3, 0x00, 0x00, 0x00, 0x01, 0x02};
+    std::vector<FirmwareRecord> records;
+    ASSERT_TRUE(SplitFirmwareRecords(image.data(), image.size(), records));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].offset, 0u);
+    EXPECT_EQ(records[0].size, 5u);
+    EXPECT_EQ(records[1].offset, 5u);
+    EXPECT_EQ(records[1].size, 2u);   // an empty record is still sent as its prefix
+    EXPECT_EQ(records[2].offset, 7u);
+    EXPECT_EQ(records[2].size, 3u);
+    // 0x0102 = 258 bytes would run past the end.
+    const Bytes tail{0x00, 0x01, 0xAA, 0x01, 0x02};
+    EXPECT_FALSE(SplitFirmwareRecords(tail.data(), tail.size(), records));
+    EXPECT_TRUE(records.empty());
+}
+
+TEST(FirmwareRecords, RefusesARecordRunningPastTheEndOrAHalfPrefix)
+{
+    FirmwareRecord record;
+    const Bytes exact{0x01, 0x00};   // 256 bytes announced, none present
+    EXPECT_EQ(NextFirmwareRecord(exact.data(), exact.size(), 0, record), RecordWalk::Damaged);
+    const Bytes half{0x00, 0x00, 0x00};
+    EXPECT_EQ(NextFirmwareRecord(half.data(), half.size(), 0, record), RecordWalk::Record);
+    EXPECT_EQ(NextFirmwareRecord(half.data(), half.size(), 2, record), RecordWalk::Damaged);
+    EXPECT_EQ(NextFirmwareRecord(half.data(), half.size(), 3, record), RecordWalk::End);
+    const Bytes full{0xFF, 0xFF};
+    Bytes big(0xFFFF + 2, 0);
+    big[0] = 0xFF;
+    big[1] = 0xFF;
+    EXPECT_EQ(NextFirmwareRecord(big.data(), big.size(), 0, record), RecordWalk::Record);
+    EXPECT_EQ(record.size, 0x10001u);
+    EXPECT_EQ(NextFirmwareRecord(full.data(), full.size(), 0, record), RecordWalk::Damaged);
+    std::vector<FirmwareRecord> none;
+    EXPECT_TRUE(SplitFirmwareRecords(nullptr, 0, none));
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(FirmwareRecords, UpgradeRequestCarriesTheBaudRateLittleEndian)
+{
+    EXPECT_EQ(UpgradeRequestData(9600), (std::array<std::uint8_t, 4>{0x80, 0x25, 0x00, 0x00}));
+    EXPECT_EQ(UpgradeRequestData(115200), (std::array<std::uint8_t, 4>{0x00, 0xC2, 0x01, 0x00}));
+}
+
+TEST(FirmwareFile, LoadsDecodesAndReportsMissingOrUnreadableFiles)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = FirmwareOverridePath(dir.path());
+    EXPECT_TRUE(path.endsWith(QStringLiteral("/update.dat")));
+    Bytes image{9, 9};
+    EXPECT_EQ(LoadFirmwareFile(path, image), FirmwareLoad::NoImage);
+    EXPECT_EQ(image, (Bytes{9, 9}));
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("0003a1B2c3F");
+    file.close();
+    ASSERT_EQ(LoadFirmwareFile(path, image), FirmwareLoad::Loaded);
+    EXPECT_EQ(image, (Bytes{0x00, 0x03, 0xA1, 0xB2, 0xC3}));
+
+    // A folder where the file should be cannot be read.
+    const QString folder = FirmwareOverridePath(dir.filePath(QStringLiteral("sub")));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_EQ(LoadFirmwareFile(folder, image), FirmwareLoad::Unreadable);
+    EXPECT_EQ(image, (Bytes{0x00, 0x03, 0xA1, 0xB2, 0xC3}));
+}
