@@ -1,7 +1,9 @@
 #include "app/controls/RichEdit.h"
 #include "platform/RtfReader.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -140,4 +142,38 @@ TEST(RichEdit, ColourAndLineSpacingOfTheSelection)
         EXPECT_DOUBLE_EQ(b.blockFormat().lineHeight(), 24.0); // 18 pt
     }
     EXPECT_TRUE(RichEditGetRtf(&edit).contains("\\pard\\sl-360\\slmult0"));
+}
+
+TEST(RichEdit, ManyColourRunsLoadQuicklyIntoAShownEdit)
+{
+    CRichEditCtrlEx edit;
+    edit.resize(400, 300);
+    edit.show();
+    QString rtf = "{\\rtf1{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}";
+    constexpr int kRuns = 4000;
+    for (int i = 0; i < kRuns; ++i)
+        rtf += (i % 2) ? "\\cf1 ab " : "\\cf2 cd ";
+    rtf += "}";
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(RichEditSetRtf(rtf, &edit));
+    QCoreApplication::processEvents();
+    EXPECT_LT(clock.elapsed(), 1500) << "loading time grows faster than the number of runs";
+    EXPECT_EQ(fragments(edit.document()).size(), kRuns);
+}
+
+TEST(RichEdit, ALoadIsNotUndoneIntoPieces)
+{
+    CRichEditCtrlEx edit;
+    edit.show();
+    edit.setPlainText("before");
+    QTextCursor c = edit.textCursor();
+    c.insertText(" typed");
+    ASSERT_TRUE(edit.document()->isUndoAvailable());
+    ASSERT_TRUE(RichEditSetRtf("{\\rtf1 one {\\b two}\\par three}", &edit));
+    const QString loaded = edit.toPlainText();
+    EXPECT_EQ(loaded, "one two\nthree");
+    for (int i = 0; i < 20 && edit.document()->isUndoAvailable(); ++i)
+        edit.undo();
+    EXPECT_EQ(edit.toPlainText(), loaded);
 }
