@@ -247,10 +247,12 @@ void CColourPopup::endSelection()
     if (m_hover == kCellCustom) {
         m_dialogOpen = true;
         // A visible popup stays the application's active popup and takes every
-        // key and click, the dialog's too: step out of popup mode first.
+        // key and click, the dialog's too: step out of popup mode first. The
+        // dialog then belongs to the owner's window, which stays on screen.
         hide();
         const QColor initial = platform::toQColor(m_initial == kAutomaticColour ? 0 : m_initial);
-        std::optional<QColor> c = runner() ? runner()(initial, this) : runColourDialog(initial, this);
+        QWidget* parent = m_owner ? m_owner : this;
+        std::optional<QColor> c = runner() ? runner()(initial, parent) : runColourDialog(initial, parent);
         m_dialogOpen = false;
         if (c)
             m_current = platform::fromQColor(*c);
