@@ -80,6 +80,20 @@ TEST(SplitterModel, ClampsAndKeepsUnsetUntilPainted)
     EXPECT_EQ(m.position, 600 - 4 - 20);
 }
 
+TEST(SplitterModel, PositionWaitsForTheFirstExtent)
+{
+    SplitterModel m;
+    m.barWidth = 4;
+    EXPECT_TRUE(m.setPosition(150));
+    EXPECT_EQ(m.position, -1); // nothing to clamp against yet
+    m.resize(0);
+    EXPECT_EQ(m.position, -1);
+    m.resize(604);
+    EXPECT_EQ(m.position, 150);
+    EXPECT_EQ(m.kept, 2500);
+    EXPECT_EQ(m.pending, SplitterModel::kNoPending);
+}
+
 TEST(StaticSplitter, ShowingCentresAndPanesFollowTheBar)
 {
     CStaticSplitterWnd s(nullptr, true);
