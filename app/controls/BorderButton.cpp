@@ -50,14 +50,14 @@ void CBorderButton::leaveEvent(QEvent* e)
     QAbstractButton::leaveEvent(e);
 }
 
-void CBorderButton::notify(unsigned message, const BorderSpec* spec)
+void CBorderButton::notify(unsigned message, const BorderSpec* pattern)
 {
-    platform::sendMessage(parentWidget(), message, reinterpret_cast<platform::WPARAM>(spec), controlId(this));
+    platform::sendMessage(parentWidget(), message, reinterpret_cast<platform::WPARAM>(pattern), controlId(this));
     switch (message) {
-    case WM_BORDER_SELCHANGE: emit selChange(*spec); break;
-    case WM_BORDER_CLOSEUP: emit closeUp(*spec); break;
-    case WM_BORDER_SELENDOK: emit selEndOk(*spec); break;
-    case WM_BORDER_SELENDCANCEL: emit selEndCancel(*spec); break;
+    case WM_BORDER_SELCHANGE: emit selChange(*pattern); break;
+    case WM_BORDER_CLOSEUP: emit closeUp(*pattern); break;
+    case WM_BORDER_SELENDOK: emit selEndOk(*pattern); break;
+    case WM_BORDER_SELENDCANCEL: emit selEndCancel(*pattern); break;
     default: break;
     }
 }
@@ -68,43 +68,43 @@ void CBorderButton::onClicked()
     m_clickPos = {-1, -1};
     m_hoverPart = partAt(pos);
     if (m_hoverPart == 1) {
-        BorderSpec same = m_spec;
+        BorderSpec same = m_pattern;
         platform::sendMessage(this, WM_BORDER_SELENDOK, reinterpret_cast<platform::WPARAM>(&same), 0);
         return;
     }
     m_popupActive = true;
     m_hoverPart = 0;
     QPoint at = mapToGlobal(rect().bottomLeft() + QPoint(0, 1));
-    new CBorderPopup(width(), m_spec, this, m_caption, at.x(), at.y());
+    new CBorderPopup(width(), m_pattern, this, m_caption, at.x(), at.y());
     update();
 }
 
 bool CBorderButton::event(QEvent* e)
 {
     if (auto* m = platform::asMessage(e, WM_BORDER_SELENDOK)) {
-        const auto* spec = reinterpret_cast<const BorderSpec*>(m->wParam());
-        if (!spec)
+        const auto* pattern = reinterpret_cast<const BorderSpec*>(m->wParam());
+        if (!pattern)
             return true;
         m_popupActive = false;
-        BorderSpec before = m_spec;
-        m_spec = *spec;
-        notify(WM_BORDER_CLOSEUP, spec);
-        notify(WM_BORDER_SELENDOK, spec);
-        if (!(before == m_spec)) {
+        BorderSpec before = m_pattern;
+        m_pattern = *pattern;
+        notify(WM_BORDER_CLOSEUP, pattern);
+        notify(WM_BORDER_SELENDOK, pattern);
+        if (!(before == m_pattern)) {
             update();
-            notify(WM_BORDER_SELCHANGE, spec);
+            notify(WM_BORDER_SELCHANGE, pattern);
         }
         return true;
     }
     if (auto* m = platform::asMessage(e, WM_BORDER_SELENDCANCEL)) {
-        const auto* spec = reinterpret_cast<const BorderSpec*>(m->wParam());
+        const auto* pattern = reinterpret_cast<const BorderSpec*>(m->wParam());
         m_popupActive = false;
         repaint();
-        if (!spec)
+        if (!pattern)
             return true;
         // to the same receiver as the end notifications
-        notify(WM_BORDER_CLOSEUP, spec);
-        notify(WM_BORDER_SELENDCANCEL, spec);
+        notify(WM_BORDER_CLOSEUP, pattern);
+        notify(WM_BORDER_SELENDCANCEL, pattern);
         return true;
     }
     return QAbstractButton::event(e);
@@ -138,7 +138,7 @@ void CBorderButton::paintEvent(QPaintEvent*)
     p.setPen(Qt::NoPen);
     p.setBrush(isEnabled() ? QColor(Qt::black) : palette().color(QPalette::Disabled, QPalette::Text));
     p.drawPolygon(QPolygon{QPoint(ax, ay), QPoint(ax + 5, ay), QPoint(ax + 2, ay + 3)});
-    drawBorderPreview(p, face.adjusted(edge, edge, -edge, -edge), m_spec);
+    drawBorderPreview(p, face.adjusted(edge, edge, -edge, -edge), m_pattern);
 }
 
 } // namespace controls

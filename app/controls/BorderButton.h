@@ -13,8 +13,8 @@ class CBorderButton : public QAbstractButton {
 public:
     explicit CBorderButton(QWidget* parent = nullptr);
 
-    const BorderSpec& GetBorder() const { return m_spec; }
-    void SetBorder(const BorderSpec& s) { m_spec = s; update(); }
+    const BorderSpec& GetBorder() const { return m_pattern; }
+    void SetBorder(const BorderSpec& s) { m_pattern = s; update(); }
     void SetCaption(const QString& c) { m_caption = c; }
     QString caption() const { return m_caption; }
     bool isPopupActive() const { return m_popupActive; }
@@ -23,10 +23,10 @@ public:
     QSize sizeHint() const override { return {32, 22}; }
 
 signals:
-    void selChange(const controls::BorderSpec& spec);
-    void closeUp(const controls::BorderSpec& spec);
-    void selEndOk(const controls::BorderSpec& spec);
-    void selEndCancel(const controls::BorderSpec& spec);
+    void selChange(const controls::BorderSpec& pattern);
+    void closeUp(const controls::BorderSpec& pattern);
+    void selEndOk(const controls::BorderSpec& pattern);
+    void selEndCancel(const controls::BorderSpec& pattern);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -39,13 +39,13 @@ protected:
 private:
     int partAt(QPoint p) const;
     void onClicked();
-    void notify(unsigned message, const BorderSpec* spec);
+    void notify(unsigned message, const BorderSpec* pattern);
 
     QString m_caption = QString::fromUtf8("设置边框...");
     bool m_popupActive = false;
     int m_hoverPart = 0;
     QPoint m_clickPos{-1, -1};
-    BorderSpec m_spec = defaultBorderSpec();
+    BorderSpec m_pattern = defaultBorderSpec();
 };
 
 } // namespace controls

@@ -76,7 +76,7 @@ QString borderPresetCaption(int index)
     return QString::fromUtf8(captions[index]);
 }
 
-void drawBorderPreview(QPainter& p, const QRect& r, const BorderSpec& spec)
+void drawBorderPreview(QPainter& p, const QRect& r, const BorderSpec& pattern)
 {
     int a = qMin(r.width(), r.height()) / 2;
     a -= (a % 2) ? 1 : 2;
@@ -91,12 +91,14 @@ void drawBorderPreview(QPainter& p, const QRect& r, const BorderSpec& spec)
             pen.setDashPattern({1, 1});
             return pen;
         }
+        // Square ends: a flat end leaves out the last pixel of the line, and
+        // with it the corner where two sides meet.
         QPen pen(Qt::black, qMax(1, s.width));
-        pen.setCapStyle(Qt::FlatCap);
+        pen.setCapStyle(Qt::SquareCap);
         return pen;
     };
     auto line = [&](int side, QPoint from, QPoint to) {
-        p.setPen(penFor(spec.sides[side]));
+        p.setPen(penFor(pattern.sides[side]));
         p.drawLine(from, to);
     };
     line(BorderLeft, {left, bottom}, {left, top});

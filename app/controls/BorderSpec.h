@@ -40,6 +40,6 @@ BorderSpec borderPreset(int index);
 QString borderPresetCaption(int index);
 
 // Draws the preview of a pattern inside a rectangle (button face, popup cell).
-void drawBorderPreview(QPainter& p, const QRect& r, const BorderSpec& spec);
+void drawBorderPreview(QPainter& p, const QRect& r, const BorderSpec& pattern);
 
 } // namespace controls

@@ -4,6 +4,7 @@
 #include "platform/LangPack.h"
 
 #include <QCursor>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -147,11 +148,16 @@ void CColourPicker::paintEvent(QPaintEvent*)
     p.setFont(f);
     p.setPen(QColor(87, 105, 155));
     // The window text only decides whether the face is drawn; enabled, it is
-    // always the letter over the colour bar.
-    p.drawText(QRect(face.left() + 2, face.top(), face.width() - 2, face.height() - 5),
-               Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, QStringLiteral("A"));
-    p.fillRect(QRect(QPoint(face.left() + 1, face.top() + 13), QPoint(face.left() + 17, face.top() + 16)),
-               platform::toQColor(m_textColour));
+    // always the letter standing on the colour bar. It is placed by its own
+    // outline, not by the font's line box: the box of an 18-pixel font is
+    // taller than the room above the bar, and its descent would lift the
+    // letter off the bar.
+    const QRect bar(QPoint(face.left() + 1, face.top() + 13), QPoint(face.left() + 17, face.top() + 16));
+    const QString letter = QStringLiteral("A");
+    const QRect glyph = QFontMetrics(f).tightBoundingRect(letter);
+    const int centreX = face.left() + 2 + (face.width() - 2) / 2;
+    p.drawText(QPoint(centreX - glyph.left() - glyph.width() / 2, bar.top() - glyph.bottom() - 1), letter);
+    p.fillRect(bar, platform::toQColor(m_textColour));
 }
 
 } // namespace controls

@@ -17,14 +17,18 @@ namespace controls {
 
 namespace {
 
+std::optional<QColor> runColourDialog(const QColor& initial, QWidget* parent)
+{
+    QColor c = QColorDialog::getColor(initial, parent);
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}
+
+// A replacement set by tests; empty means the real dialog.
 CColourPopup::DialogRunner& runner()
 {
-    static CColourPopup::DialogRunner r = [](const QColor& initial, QWidget* parent) -> std::optional<QColor> {
-        QColor c = QColorDialog::getColor(initial, parent);
-        if (!c.isValid())
-            return std::nullopt;
-        return c;
-    };
+    static CColourPopup::DialogRunner r;
     return r;
 }
 
@@ -242,7 +246,13 @@ void CColourPopup::endSelection()
     bool ok = true;
     if (m_hover == kCellCustom) {
         m_dialogOpen = true;
-        std::optional<QColor> c = runner()(platform::toQColor(m_initial == kAutomaticColour ? 0 : m_initial), this);
+        // A visible popup stays the application's active popup and takes every
+        // key and click, the dialog's too: step out of popup mode first. The
+        // dialog then belongs to the owner's window, which stays on screen.
+        hide();
+        const QColor initial = platform::toQColor(m_initial == kAutomaticColour ? 0 : m_initial);
+        QWidget* parent = m_owner ? m_owner : this;
+        std::optional<QColor> c = runner() ? runner()(initial, parent) : runColourDialog(initial, parent);
         m_dialogOpen = false;
         if (c)
             m_current = platform::fromQColor(*c);

@@ -23,7 +23,7 @@ public:
                  const QString& customText, int x, int y);
     ~CColourPopup() override;
 
-    static void setDialogRunner(DialogRunner runner); // tests replace the modal dialog
+    static void setDialogRunner(DialogRunner runner); // tests replace the modal dialog; empty: the real one
 
     const ColourPopupLayout& layout() const { return m_layout; }
     int hoverIndex() const { return m_hover; }

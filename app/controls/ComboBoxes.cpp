@@ -12,8 +12,38 @@
 
 namespace controls {
 
+namespace {
+
+// An item's check state is its item data (Qt::UserRole, what setItemData and
+// itemData use): non-zero data checks it, and reading gives 1 or 0.
+class CheckItemModel : public QStandardItemModel {
+public:
+    using QStandardItemModel::QStandardItemModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::UserRole) {
+            if (!index.isValid())
+                return {};
+            const bool checked = QStandardItemModel::data(index, Qt::CheckStateRole).toInt() != Qt::Unchecked;
+            return checked ? 1 : 0;
+        }
+        return QStandardItemModel::data(index, role);
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (role == Qt::UserRole)
+            return QStandardItemModel::setData(index, value.toLongLong() != 0 ? Qt::Checked : Qt::Unchecked,
+                                               Qt::CheckStateRole);
+        return QStandardItemModel::setData(index, value, role);
+    }
+};
+
+} // namespace
+
 CCheckComboBox::CCheckComboBox(QWidget* parent)
-    : QComboBox(parent), m_model(new QStandardItemModel(this)), m_separator(defaultListSeparator())
+    : QComboBox(parent), m_model(new CheckItemModel(this)), m_separator(defaultListSeparator())
 {
     setModel(m_model);
     view()->viewport()->installEventFilter(this);
@@ -24,6 +54,19 @@ CCheckComboBox::CCheckComboBox(QWidget* parent)
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
             setCurrentIndex(-1);
+    });
+    // Items added the ordinary way (addItem, insertItem) become check items
+    // too; data given with them is their check.
+    connect(m_model, &QStandardItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        for (int row = first; row <= last; ++row) {
+            QStandardItem* item = m_model->item(row);
+            if (!item || item->data(Qt::CheckStateRole).isValid())
+                continue;
+            const bool checked = item->data(Qt::UserRole).toLongLong() != 0;
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+            item->setData(checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+        }
+        m_faceValid = false;
     });
     connect(m_model, &QStandardItemModel::itemChanged, this, [this] {
         m_faceValid = false;

@@ -17,7 +17,8 @@ public:
     // Stores the state as the item's data; false for an invalid index.
     bool SetCheck(int index, bool checked);
     bool GetCheck(int index) const;
-    // The item data as the original keeps it: non-zero means checked.
+    // The check as item data: non-zero means checked (setItemData with the
+    // default role does the same).
     bool setItemCheckData(int index, qintptr data) { return SetCheck(index, data != 0); }
 
     // The list separator (default from the locale); "; " when empty.

@@ -52,8 +52,9 @@ private:
     QByteArray m_pixels;
 };
 
-// The run-time library's random numbers of the shaded faces, 0..32767 as the
-// original library gives them, so that rand() / 2047 stays within 0..16.
+// The pseudo-random noise of the shaded faces: the classic C library
+// generator, values 0..32767, so that next() / 2047 stays within 0..16 and a
+// seed always gives the same face.
 class ShadeNoise {
 public:
     explicit ShadeNoise(std::uint32_t seed = 1) : m_state(seed) {}

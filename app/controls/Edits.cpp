@@ -72,8 +72,10 @@ QRect CPostFixEdit::suffixRect() const
 {
     if (m_unitWidth <= 0)
         return {};
-    int fw = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
-    QRect inner = rect().adjusted(fw, fw, -fw, -fw);
+    // Inside the frame and the one-pixel bevel or shadow that styles draw
+    // just within it, so that the unit never paints over either.
+    const int inset = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) + 1;
+    QRect inner = rect().adjusted(inset, inset, -inset, -inset);
     return m_side == 0 ? QRect(inner.right() - m_unitWidth + 1, inner.top(), m_unitWidth, inner.height())
                        : QRect(inner.left(), inner.top(), m_unitWidth, inner.height());
 }

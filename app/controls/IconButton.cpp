@@ -39,7 +39,7 @@ CIconButton::MenuRunner CIconButton::setMenuRunner(MenuRunner r)
     return old;
 }
 
-CIconButton::CIconButton(QWidget* parent) : QAbstractButton(parent)
+CIconButton::CIconButton(QWidget* parent) : QPushButton(parent)
 {
     const QPalette& pal = palette();
     platform::COLORREF face = platform::fromQColor(pal.color(QPalette::Button));
@@ -168,7 +168,7 @@ void CIconButton::enterEvent(QEnterEvent* e)
         m_mouseOver = true;
         update();
     }
-    QAbstractButton::enterEvent(e);
+    QPushButton::enterEvent(e);
 }
 
 void CIconButton::mouseMoveEvent(QMouseEvent* e)
@@ -182,7 +182,12 @@ void CIconButton::mouseMoveEvent(QMouseEvent* e)
             clearMouseOver();
         }
     }
-    QAbstractButton::mouseMoveEvent(e);
+    QPushButton::mouseMoveEvent(e);
+}
+
+bool CIconButton::hitButton(const QPoint& pos) const
+{
+    return rect().contains(pos); // the whole face, whatever the style's bevel
 }
 
 void CIconButton::clearMouseOver()
@@ -196,13 +201,13 @@ void CIconButton::clearMouseOver()
 void CIconButton::leaveEvent(QEvent* e)
 {
     clearMouseOver();
-    QAbstractButton::leaveEvent(e);
+    QPushButton::leaveEvent(e);
 }
 
 void CIconButton::focusOutEvent(QFocusEvent* e)
 {
     clearMouseOver();
-    QAbstractButton::focusOutEvent(e);
+    QPushButton::focusOutEvent(e);
 }
 
 void CIconButton::changeEvent(QEvent* e)
@@ -214,7 +219,7 @@ void CIconButton::changeEvent(QEvent* e)
     }
     if (e->type() == QEvent::ActivationChange && !isActiveWindow())
         clearMouseOver();
-    QAbstractButton::changeEvent(e);
+    QPushButton::changeEvent(e);
 }
 
 void CIconButton::onClicked()
@@ -305,7 +310,7 @@ void CIconButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     QRect r = rect();
     const bool pressed = isPressedLook();
-    if (!m_flat && (hasFocus() || m_default)) {
+    if (!m_flat && (hasFocus() || isDefault())) {
         p.setPen(Qt::black);
         p.drawRect(r.adjusted(0, 0, -1, -1));
         r.adjust(1, 1, -1, -1);

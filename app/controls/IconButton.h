@@ -1,10 +1,11 @@
 #pragma once
 // The program's general owner-drawn push button: icon with optional text, flat
 // look with hover highlighting, optional check-box behaviour, a drop-down menu
-// or a web address on click, colours per state and a tooltip.
+// or a web address on click, colours per state and a tooltip. It is a push
+// button to Qt, so that a dialog's Enter reaches it as its default button.
 #include "platform/Colour.h"
 
-#include <QAbstractButton>
+#include <QPushButton>
 #include <QIcon>
 #include <QPointer>
 #include <functional>
@@ -14,7 +15,7 @@ class QAction;
 
 namespace controls {
 
-class CIconButton : public QAbstractButton {
+class CIconButton : public QPushButton {
     Q_OBJECT
 public:
     enum Align { ImageLeft = 0, ImageTop = 1, ImageRight = 2 };
@@ -39,7 +40,7 @@ public:
     void SetCheckBox(bool on) { m_checkBox = on; }
     void SetCheck(int state);
     int GetCheck() const { return m_check; }
-    void SetDefault(bool on) { m_default = on; update(); }
+    void SetDefault(bool on) { setDefault(on); update(); }
     void SetColour(int index, platform::COLORREF colour);
     platform::COLORREF GetColour(int index) const;
     void LightenColor();
@@ -76,6 +77,7 @@ protected:
     void focusOutEvent(QFocusEvent*) override;
     void changeEvent(QEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
+    bool hitButton(const QPoint& pos) const override;
 
     bool isHot() const { return m_mouseOver; }
     bool isPressedLook() const;
@@ -87,7 +89,6 @@ private:
     bool m_showDisabledBitmap = true;
     bool m_flat = true;
     bool m_mouseOver = false;
-    bool m_default = false;
     bool m_checkBox = false;
     int m_align = ImageLeft;
     bool m_drawBorder = true;

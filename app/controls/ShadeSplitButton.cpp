@@ -86,6 +86,9 @@ void CShadeSplitButton::mousePressEvent(QMouseEvent* e)
     m_pressDrop = !m_pressMain && dropPart().contains(p);
     update();
     QAbstractButton::mousePressEvent(e);
+    // The drop part is no button to Qt, which would pass its presses on to
+    // the parent; both parts belong to this button.
+    e->accept();
 }
 
 void CShadeSplitButton::mouseReleaseEvent(QMouseEvent* e)
@@ -97,6 +100,7 @@ void CShadeSplitButton::mouseReleaseEvent(QMouseEvent* e)
     m_hoverDrop = !m_hoverMain && dropPart().contains(p);
     update();
     QAbstractButton::mouseReleaseEvent(e);
+    e->accept();
     if (dropClick) {
         int id = controlId(this);
         platform::sendMessage(parentWidget(), WM_SHADEBTN_DROPDOWN, static_cast<platform::WPARAM>(id), 0);

@@ -8,6 +8,13 @@ namespace controls {
 
 bool SplitterModel::setPosition(int pos)
 {
+    if (extent <= 0) {
+        // Nothing to measure against yet: clamping now would lose the position.
+        const bool changed = pos != pending;
+        pending = pos;
+        return changed;
+    }
+    pending = kNoPending;
     const int E = available();
     if (pos == -1)
         pos = E / 2;
@@ -41,6 +48,10 @@ bool SplitterModel::setPosition(int pos)
 void SplitterModel::resize(int newExtent)
 {
     extent = newExtent;
+    if (pending != kNoPending && extent > 0) {
+        setPosition(pending);
+        return;
+    }
     // Nothing is kept before a position has been set: the first paint centres.
     if (position < 0)
         return;
@@ -166,18 +177,33 @@ void CStaticSplitterWnd::layoutPanes()
     update();
 }
 
+void CStaticSplitterWnd::centreIfUnset()
+{
+    // A bar nobody placed is centred once the splitter shows with its size.
+    if (m_singlePane < 0 && m_model.position < 0 && m_model.pending == SplitterModel::kNoPending && isVisible()
+        && m_model.extent > 0)
+        m_model.setPosition(-1);
+}
+
 void CStaticSplitterWnd::resizeEvent(QResizeEvent*)
 {
-    m_model.resize(m_vertical ? width() : height());
+    // Only a new extent along the split axis moves the bar; recomputing it
+    // from the kept proportion at an unchanged extent could round it away.
+    const int extent = m_vertical ? width() : height();
+    if (extent != m_model.extent || m_model.pending != SplitterModel::kNoPending)
+        m_model.resize(extent);
+    centreIfUnset();
     layoutPanes();
+}
+
+void CStaticSplitterWnd::showEvent(QShowEvent* e)
+{
+    resizeEvent(nullptr);
+    QWidget::showEvent(e);
 }
 
 void CStaticSplitterWnd::paintEvent(QPaintEvent*)
 {
-    if (m_singlePane < 0 && m_model.position < 0) {
-        m_model.setPosition(-1); // the first paint centres the bar
-        layoutPanes();
-    }
     QPainter p(this);
     auto emptyPane = [&](int i) {
         QRect r = paneRect(i);

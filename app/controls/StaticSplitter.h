@@ -23,10 +23,15 @@ public:
     int fixedPane = -1;
     int fixedSize = 0;
 
+    int pending = kNoPending; // a position asked for before the extent was known
+    static constexpr int kNoPending = -3;
+
     int available() const { return extent - barWidth - edgeExtra; }
     // Sets the position with snapping and clamping; returns whether it changed.
+    // Before the first size is known the position waits for it.
     bool setPosition(int pos);
-    // A new extent; keeps the proportion or second pane as the mode says.
+    // A new extent; keeps the proportion or second pane as the mode says, or
+    // places a position that waited for it.
     void resize(int newExtent);
     // Where a double click on the bar puts it.
     int doubleClickPosition() const;
@@ -58,6 +63,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
+    void showEvent(QShowEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
@@ -69,6 +75,7 @@ protected:
 private:
     int along(const QPoint& p) const { return m_vertical ? p.x() : p.y(); }
     void layoutPanes();
+    void centreIfUnset();
     void moveTracker(int position);
 
     QPointer<QWidget> m_panes[2];

@@ -84,7 +84,7 @@ TEST(BorderButton, FaceClickReappliesWithoutChange)
     click(f.button, {5, 10});
     EXPECT_EQ(f.button->findChild<CBorderPopup*>(), nullptr);
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDOK}));
-    EXPECT_EQ(f.parent->msgs[1].spec, defaultBorderSpec());
+    EXPECT_EQ(f.parent->msgs[1].pattern, defaultBorderSpec());
     EXPECT_EQ(f.parent->msgs[1].l, 6520);
 }
 
@@ -100,7 +100,7 @@ TEST(BorderButton, PopupOpensUnhighlightedAndReturnsInitialWithoutHover)
     mouse(popup, QEvent::MouseButtonRelease, popup->cellRect(5).center());
     flushDeletes();
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDOK}));
-    EXPECT_EQ(f.parent->msgs[1].spec, defaultBorderSpec());
+    EXPECT_EQ(f.parent->msgs[1].pattern, defaultBorderSpec());
 }
 
 TEST(BorderButton, ChoosingAPresetSendsChangeOnlyWhenDifferent)
@@ -121,7 +121,7 @@ TEST(BorderButton, ChoosingAPresetSendsChangeOnlyWhenDifferent)
     mouse(popup, QEvent::MouseButtonRelease, popup->cellRect(8).center());
     flushDeletes();
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDOK, WM_BORDER_SELCHANGE}));
-    EXPECT_EQ(f.parent->msgs[2].spec, borderPreset(8));
+    EXPECT_EQ(f.parent->msgs[2].pattern, borderPreset(8));
     EXPECT_EQ(f.button->GetBorder(), borderPreset(8));
 }
 
@@ -136,7 +136,7 @@ TEST(BorderButton, CancelGoesToTheSameReceiverAsTheEnd)
     flushDeletes();
     EXPECT_TRUE(f.top.msgs.isEmpty());
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDCANCEL}));
-    EXPECT_EQ(f.parent->msgs[1].spec, borderPreset(3));
+    EXPECT_EQ(f.parent->msgs[1].pattern, borderPreset(3));
     EXPECT_EQ(f.button->GetBorder(), borderPreset(3));
     EXPECT_FALSE(f.button->isPopupActive());
 
@@ -186,4 +186,34 @@ TEST(BorderPreview, DottedForNoneSolidOtherwiseSparesUndrawn)
     EXPECT_GE(solid, 16);
     EXPECT_GT(dotsTop, 4);
     EXPECT_LT(dotsTop, 12);
+}
+
+TEST(BorderPreview, SolidAndThickOutlinesCloseAtEveryCorner)
+{
+    for (int preset : {8, 10, 11}) {
+        QImage img(24, 24, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            drawBorderPreview(p, QRect(0, 0, 24, 24), borderPreset(preset));
+        }
+        // 24 x 24: a = 12 - 2 = 10 around the centre
+        const QPoint c = QRect(0, 0, 24, 24).center();
+        const int left = c.x() - 10, right = c.x() + 10, top = c.y() - 10, bottom = c.y() + 10;
+        const QRgb black = qRgb(0, 0, 0);
+        for (int x = left; x <= right; ++x) {
+            EXPECT_EQ(img.pixel(x, top), black) << preset << " top " << x;
+            EXPECT_EQ(img.pixel(x, bottom), black) << preset << " bottom " << x;
+        }
+        for (int y = top; y <= bottom; ++y) {
+            EXPECT_EQ(img.pixel(left, y), black) << preset << " left " << y;
+            EXPECT_EQ(img.pixel(right, y), black) << preset << " right " << y;
+        }
+        // nothing strays beyond one pixel outside the box
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                if (x < left - 1 || x > right + 1 || y < top - 1 || y > bottom + 1) {
+                    EXPECT_EQ(img.pixel(x, y), qRgb(255, 255, 255)) << preset << " at " << x << "," << y;
+                }
+    }
 }

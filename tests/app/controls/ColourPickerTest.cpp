@@ -2,9 +2,16 @@
 #include "app/controls/ColorButton.h"
 #include "app/controls/ColourPicker.h"
 #include "app/controls/ColourPopup.h"
+#include "app/controls/PopupPlace.h"
 #include "platform/LangPack.h"
 
+#include <QColorDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace controls;
@@ -218,6 +225,84 @@ TEST(ColorButton, ColourDialogEndsThePopupExactlyOnce)
     EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
 }
 
+namespace {
+
+// Drives the colour dialog once it is the active modal window, the way a user
+// would: through its window (so input takes the path the window system gives
+// it), a click into the HTML field, a typed colour and Enter. Gives up after
+// two seconds and rejects the dialog, so a dialog that ignores its input fails
+// the test instead of hanging it.
+struct DialogDriver {
+    bool found = false;
+    bool gaveUp = false;
+    QString typed;
+    QElapsedTimer clock;
+
+    void start(const QString& text)
+    {
+        typed = text;
+        clock.start();
+        QTimer::singleShot(0, [this] { step(); });
+    }
+
+    void step()
+    {
+        auto* dlg = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        if (!dlg) {
+            if (clock.elapsed() < 2000)
+                QTimer::singleShot(10, [this] { step(); });
+            return;
+        }
+        if (!found) {
+            found = true;
+            QLineEdit* html = nullptr;
+            for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
+                if (e->isVisible() && e->text().startsWith(u'#'))
+                    html = e;
+            QWindow* w = dlg->windowHandle();
+            if (!html || !w) {
+                ADD_FAILURE() << "no HTML field or no window in the colour dialog";
+                dlg->reject();
+                return;
+            }
+            QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, html->mapTo(dlg, html->rect().center()));
+            QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+            for (QChar c : typed)
+                QTest::keyClick(w, c.toLatin1());
+            QTest::keyClick(w, Qt::Key_Return);
+        }
+        // Still open: the input went elsewhere. Wait a little, then give up.
+        if (clock.elapsed() < 2000) {
+            QTimer::singleShot(20, [this] { step(); });
+        } else {
+            gaveUp = true;
+            dlg->reject();
+        }
+    }
+};
+
+} // namespace
+
+TEST(ColorButton, MoreColoursTakesInputInTheRealDialog)
+{
+    ButtonFixture f;
+    f.button->SetColour(kBlue);
+    CColourPopup* popup = f.open();
+    ASSERT_NE(popup, nullptr);
+    DialogDriver driver;
+    driver.start(QStringLiteral("#0a141e"));
+    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
+    mouse(popup, QEvent::MouseButtonRelease, popup->layout().customBox().center());
+    flushDeletes();
+    EXPECT_TRUE(driver.found);
+    EXPECT_FALSE(driver.gaveUp) << "the dialog did not take the typed colour and Enter";
+    QList<unsigned> ids = f.parent.ids();
+    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 1);
+    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 0);
+    EXPECT_EQ(f.button->GetColour(), makeColorRef(10, 20, 30));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
 TEST(ColorButton, CancelledColourDialogIsOneCancel)
 {
     ButtonFixture f;
@@ -361,4 +446,47 @@ TEST(ColourPicker, TooltipFromLanguagePackOnlyWhenPresent)
     picker.SetTooltipFromResource();
     EXPECT_EQ(picker.toolTip(), "Text colour");
     platform::clearLangPack();
+}
+
+TEST(ColourPicker, LetterStandsWholeOnTheColourBar)
+{
+    QWidget host;
+    auto* picker = new CColourPicker(&host);
+    picker->SetMode(1);
+    picker->SetColour(makeColorRef(255, 0, 0));
+    host.show();
+    const QImage img = picker->grab().toImage();
+    // The letter is the bluish grey of the face; the bar is pure red.
+    auto isLetter = [](QRgb c) { return qBlue(c) > qRed(c) + 30 && qBlue(c) > qGreen(c) + 20; };
+    int letterTop = 100, letterBottom = -1, barTop = 100;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 2; x < 22; ++x) {
+            const QRgb c = img.pixel(x, y);
+            if (isLetter(c)) {
+                letterTop = qMin(letterTop, y);
+                letterBottom = qMax(letterBottom, y);
+            }
+            if (c == qRgb(255, 0, 0))
+                barTop = qMin(barTop, y);
+        }
+    ASSERT_GE(letterBottom, 0) << "no letter drawn";
+    ASSERT_LT(barTop, 100) << "no colour bar drawn";
+    QFont f(QStringLiteral("Times New Roman"));
+    f.setPixelSize(18);
+    f.setBold(true);
+    const int glyphHeight = QFontMetrics(f).tightBoundingRect(QStringLiteral("A")).height();
+    EXPECT_GE(letterBottom - letterTop + 1, glyphHeight - 1) << "the letter is clipped";
+    EXPECT_LT(letterBottom, barTop);
+    EXPECT_LE(barTop - letterBottom - 1, 1) << "the letter floats above the bar";
+}
+
+TEST(PopupPlace, KeepsToTheAvailableArea)
+{
+    // A desktop panel takes the top 30 and the left 64 pixels of the screen.
+    const QRect area(64, 30, 1920 - 64, 1080 - 30 - 40);
+    EXPECT_EQ(fitPopupInArea(QRect(1850, 200, 150, 100), area, 22), QRect(1920 - 150, 200, 150, 100));
+    EXPECT_EQ(fitPopupInArea(QRect(10, 200, 150, 100), area, 22), QRect(64, 200, 150, 100));
+    // past the bottom of the area (above the lower panel): opens above the owner
+    EXPECT_EQ(fitPopupInArea(QRect(300, 980, 150, 100), area, 22), QRect(300, 980 - 100 - 22, 150, 100));
+    EXPECT_EQ(fitPopupInArea(QRect(300, 900, 150, 100), area, 22), QRect(300, 900, 150, 100));
 }

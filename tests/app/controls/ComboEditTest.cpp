@@ -236,3 +236,60 @@ TEST(MaskEdit, BackspaceAndDeleteRestorePlaceholders)
     EXPECT_EQ(e.cursorPosition(), 7);
     EXPECT_EQ(e.text().size(), 17);
 }
+
+TEST(CheckComboBox, ItemDataIsTheCheck)
+{
+    CCheckComboBox c;
+    c.setListSeparator(",");
+    c.addItem("plain");          // added the ordinary way
+    c.addItemChecked("b", true);
+    c.addItemChecked("c", false);
+    EXPECT_NE(c.itemData(1).toInt(), 0);
+    EXPECT_EQ(c.itemData(2).toInt(), 0);
+    EXPECT_TRUE(c.itemData(2).isValid());
+    c.setItemData(0, 1);
+    EXPECT_TRUE(c.GetCheck(0));
+    EXPECT_NE(c.itemData(0).toInt(), 0);
+    c.setItemData(1, 0);
+    EXPECT_FALSE(c.GetCheck(1));
+    EXPECT_EQ(c.itemData(1).toInt(), 0);
+    EXPECT_EQ(c.faceText(), "plain");
+    EXPECT_TRUE(c.setItemCheckData(2, 7));
+    EXPECT_NE(c.itemData(2).toInt(), 0);
+    EXPECT_EQ(c.faceText(), "plain, c");
+    c.addItem("d", 5); // data given with the item checks it
+    EXPECT_TRUE(c.GetCheck(3));
+    EXPECT_EQ(c.faceText(), "plain, c, d");
+}
+
+TEST(PostFixEdit, UnitLeavesTheFrameAlone)
+{
+    // Whatever the style draws as the frame of a plain edit must look the
+    // same with a unit standing inside it.
+    for (int side : {0, 1}) {
+        QLineEdit plain;
+        CRangeEdit withUnit;
+        for (QLineEdit* e : {&plain, static_cast<QLineEdit*>(&withUnit)}) {
+            e->resize(120, 24);
+            QPalette pal = e->palette();
+            pal.setColor(QPalette::Base, QColor(250, 250, 250));
+            e->setPalette(pal);
+        }
+        withUnit.SetSuffix("seconds", side);
+        const QImage a = plain.grab().toImage();
+        const QImage b = withUnit.grab().toImage();
+        ASSERT_EQ(a.size(), b.size());
+        const QRect unit = withUnit.suffixRect();
+        ASSERT_FALSE(unit.isEmpty());
+        const QRgb base = qRgb(250, 250, 250);
+        int framePixels = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = unit.left() - 2; x <= unit.right() + 2; ++x) {
+                if (x < 0 || x >= a.width() || a.pixel(x, y) == base)
+                    continue;
+                ++framePixels;
+                EXPECT_EQ(b.pixel(x, y), a.pixel(x, y)) << "side " << side << " at " << x << "," << y;
+            }
+        EXPECT_GT(framePixels, 0);
+    }
+}

@@ -1,5 +1,7 @@
 // Builds every control and saves a picture of it, so a reviewer can look at
-// each one; the pictures go under $TAVRELO_TEST_OUTPUT/controls.
+// each one; the pictures go under $TAVRELO_TEST_OUTPUT/controls. Buttons are
+// also shown hovered, pressed, disabled and checked, and states that must
+// look different are checked to differ.
 #include "TestHelpers.h"
 #include "app/controls/BorderButton.h"
 #include "app/controls/BorderPopup.h"
@@ -19,6 +21,9 @@
 #include "platform/LangPack.h"
 
 #include <QDir>
+#include <QEnterEvent>
+#include <QHoverEvent>
+#include <functional>
 #include <QLabel>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -50,6 +55,67 @@ void save(QWidget* w, const char* name)
     EXPECT_TRUE(varied) << name << " drew nothing";
     QString path = QDir(outputDir()).filePath(QString::fromLatin1(name) + ".png");
     EXPECT_TRUE(img.save(path)) << path.toStdString();
+}
+
+QImage shot(QWidget* w, const QString& name)
+{
+    QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QString path = QDir(outputDir()).filePath(name + ".png");
+    EXPECT_TRUE(img.save(path)) << path.toStdString();
+    return img;
+}
+
+void hoverAt(QWidget* w, QPoint p)
+{
+    QEnterEvent enter(QPointF(p), QPointF(w->mapTo(w->window(), p)), QPointF(w->mapToGlobal(p)));
+    QApplication::sendEvent(w, &enter);
+    QHoverEvent hover(QEvent::HoverEnter, QPointF(p), QPointF(w->mapToGlobal(p)), QPointF(-1, -1));
+    QApplication::sendEvent(w, &hover);
+    mouse(w, QEvent::MouseMove, p);
+}
+
+void leave(QWidget* w)
+{
+    QHoverEvent hover(QEvent::HoverLeave, QPointF(-1, -1), QPointF(-1, -1), QPointF(-1, -1));
+    QApplication::sendEvent(w, &hover);
+    QEvent e(QEvent::Leave);
+    QApplication::sendEvent(w, &e);
+}
+
+// Pictures of a button in its states; asserts that the states the user must
+// tell apart look different. `check` switches a checked state on and off.
+void states(QWidget* w, const char* name, QPoint at, bool hasHover, const std::function<void(bool)>& check = {})
+{
+    const QString n = QString::fromLatin1(name);
+    const QImage normal = shot(w, n + "_normal");
+    QImage hover;
+    if (hasHover) {
+        hoverAt(w, at);
+        hover = shot(w, n + "_hover");
+        leave(w);
+        EXPECT_NE(hover, normal) << name << ": hovered looks like normal";
+        EXPECT_EQ(w->grab().toImage().convertToFormat(QImage::Format_RGB32), normal)
+            << name << ": leaving does not restore the normal look";
+    }
+    mouse(w, QEvent::MouseButtonPress, at);
+    const QImage pressed = shot(w, n + "_pressed");
+    mouse(w, QEvent::MouseButtonRelease, {-50, -50}); // released outside: no click
+    leave(w);
+    EXPECT_NE(pressed, normal) << name << ": pressed looks like normal";
+    if (hasHover) {
+        EXPECT_NE(pressed, hover) << name << ": pressed looks like hovered";
+    }
+    w->setEnabled(false);
+    const QImage disabled = shot(w, n + "_disabled");
+    w->setEnabled(true);
+    EXPECT_NE(disabled, normal) << name << ": disabled looks like normal";
+    if (check) {
+        check(true);
+        const QImage checked = shot(w, n + "_checked");
+        check(false);
+        EXPECT_NE(checked, normal) << name << ": checked looks like normal";
+        EXPECT_NE(checked, disabled) << name << ": checked looks like disabled";
+    }
 }
 
 QIcon ownIcon(QColor colour)
@@ -211,5 +277,71 @@ TEST(Gallery, EveryControl)
         bar->adjustSize();
         save(bar, "toolbar");
         platform::clearLangPack();
+    }
+}
+
+TEST(Gallery, ButtonStates)
+{
+    QWidget host;
+    host.resize(400, 300);
+    host.show();
+    {
+        auto* b = new CColorButton(&host);
+        b->SetColour(0x0000FF);
+        b->setGeometry(0, 0, 60, 22);
+        states(b, "colour_button", {20, 10}, false);
+    }
+    {
+        auto* picker = new CColourPicker(&host);
+        picker->move(0, 30);
+        picker->SetMode(1);
+        picker->SetColour(0x00FFFF);
+        states(picker, "colour_picker", {10, 10}, true);
+    }
+    {
+        auto* b = new CBorderButton(&host);
+        b->setGeometry(0, 60, 40, 24);
+        b->SetBorder(borderPreset(11));
+        states(b, "border_button", {10, 10}, true);
+    }
+    {
+        auto* b = new CIconButton(&host);
+        b->AssignIcons(ownIcon(Qt::green), QIcon(), true);
+        b->setText("Play");
+        b->setGeometry(0, 90, 90, 30);
+        b->SetCheckBox(true);
+        states(b, "icon_button_flat", {40, 15}, true, [b](bool on) { b->SetCheck(on ? 1 : 0); });
+    }
+    {
+        auto* b = new CIconButton(&host);
+        b->AssignIcons(ownIcon(Qt::green), QIcon(), true);
+        b->setText("Play");
+        b->setGeometry(100, 90, 90, 30);
+        b->SetFlat(false);
+        states(b, "icon_button_raised", {40, 15}, false);
+    }
+    {
+        auto* b = new CShadeButton(&host);
+        b->setText("Shaded");
+        b->setGeometry(0, 130, 100, 30);
+        states(b, "shade_button", {50, 15}, true);
+    }
+    {
+        auto* b = new CShadeSplitButton(&host);
+        b->setText("Folder");
+        b->SetIcon(ownIcon(Qt::yellow));
+        b->SetIconAlign(CShadeSplitButton::IconLeft);
+        b->setGeometry(0, 170, 110, 28);
+        states(b, "shade_split_button", {30, 14}, true);
+        states(b, "shade_split_button_drop", {102, 14}, true);
+    }
+    {
+        auto* l = new CStaticLink("https://example.invalid/", &host);
+        l->setGeometry(0, 210, 180, 20);
+        const QImage normal = shot(l, "static_link_normal");
+        hoverAt(l, {10, 10});
+        const QImage hover = shot(l, "static_link_hover");
+        leave(l);
+        EXPECT_NE(hover, normal);
     }
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace controls;
@@ -134,4 +135,19 @@ TEST(PropertyPanel, ZeroSizePaintsNothing)
     img.fill(Qt::blue);
     panel.render(&img);
     EXPECT_EQ(img.pixel(0, 0), qRgb(0, 0, 255));
+    // The title bar of a degenerate client area draws nothing around it
+    // (a widget's own rendering would clip it away, so draw it directly).
+    for (QRect client : {QRect(10, 10, 0, 30), QRect(10, 10, 30, 0), QRect(10, 10, 0, 0)}) {
+        QImage canvas(60, 60, QImage::Format_RGB32);
+        canvas.fill(Qt::blue);
+        {
+            QPainter p(&canvas);
+            CPropertyPanel::drawTitleBar(p, client, "title", QFont(), 0, 0xDFDFDF);
+        }
+        int changed = 0;
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x)
+                changed += canvas.pixel(x, y) != qRgb(0, 0, 255);
+        EXPECT_EQ(changed, 0) << client.width() << "x" << client.height();
+    }
 }

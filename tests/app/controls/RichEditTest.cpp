@@ -1,6 +1,7 @@
 #include "app/controls/RichEdit.h"
 #include "platform/RtfReader.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,6 +9,8 @@
 #include <QTextCursor>
 #include <QTextFragment>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <ctime>
 
 using namespace controls;
 
@@ -140,4 +143,59 @@ TEST(RichEdit, ColourAndLineSpacingOfTheSelection)
         EXPECT_DOUBLE_EQ(b.blockFormat().lineHeight(), 24.0); // 18 pt
     }
     EXPECT_TRUE(RichEditGetRtf(&edit).contains("\\pard\\sl-360\\slmult0"));
+}
+
+namespace {
+
+QString colourRuns(int runs)
+{
+    QString rtf = "{\\rtf1{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}";
+    for (int i = 0; i < runs; ++i)
+        rtf += (i % 2) ? "\\cf1 ab " : "\\cf2 cd ";
+    rtf += "}";
+    return rtf;
+}
+
+// Processor time of loading into the shown edit until it has caught up, in
+// milliseconds, the best of three.
+double bestLoadCpuMs(const QString& rtf, QTextEdit* edit)
+{
+    double best = 1e300;
+    for (int i = 0; i < 3; ++i) {
+        const std::clock_t start = std::clock();
+        EXPECT_TRUE(RichEditSetRtf(rtf, edit));
+        QCoreApplication::processEvents();
+        best = std::min(best, double(std::clock() - start) * 1000.0 / CLOCKS_PER_SEC);
+    }
+    return best;
+}
+
+} // namespace
+
+TEST(RichEdit, ColourRunsLoadIntoAShownEditInLinearTime)
+{
+    CRichEditCtrlEx edit;
+    edit.resize(400, 300);
+    edit.show();
+    // Four times the runs may cost about four times as much, not sixteen.
+    const double tSmall = bestLoadCpuMs(colourRuns(1000), &edit);
+    const double tLarge = bestLoadCpuMs(colourRuns(4000), &edit);
+    EXPECT_LT(tLarge, 8 * tSmall + 50) << tSmall << " ms for 1000 runs, " << tLarge << " ms for 4000";
+    EXPECT_EQ(fragments(edit.document()).size(), 4000);
+}
+
+TEST(RichEdit, ALoadIsNotUndoneIntoPieces)
+{
+    CRichEditCtrlEx edit;
+    edit.show();
+    edit.setPlainText("before");
+    QTextCursor c = edit.textCursor();
+    c.insertText(" typed");
+    ASSERT_TRUE(edit.document()->isUndoAvailable());
+    ASSERT_TRUE(RichEditSetRtf("{\\rtf1 one {\\b two}\\par three}", &edit));
+    const QString loaded = edit.toPlainText();
+    EXPECT_EQ(loaded, "one two\nthree");
+    for (int i = 0; i < 20 && edit.document()->isUndoAvailable(); ++i)
+        edit.undo();
+    EXPECT_EQ(edit.toPlainText(), loaded);
 }

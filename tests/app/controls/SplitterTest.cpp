@@ -1,6 +1,7 @@
 #include "TestHelpers.h"
 #include "app/controls/StaticSplitter.h"
 
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace controls;
@@ -79,15 +80,29 @@ TEST(SplitterModel, ClampsAndKeepsUnsetUntilPainted)
     EXPECT_EQ(m.position, 600 - 4 - 20);
 }
 
-TEST(StaticSplitter, FirstPaintCentresAndPanesFollowTheBar)
+TEST(SplitterModel, PositionWaitsForTheFirstExtent)
+{
+    SplitterModel m;
+    m.barWidth = 4;
+    EXPECT_TRUE(m.setPosition(150));
+    EXPECT_EQ(m.position, -1); // nothing to clamp against yet
+    m.resize(0);
+    EXPECT_EQ(m.position, -1);
+    m.resize(604);
+    EXPECT_EQ(m.position, 150);
+    EXPECT_EQ(m.kept, 2500);
+    EXPECT_EQ(m.pending, SplitterModel::kNoPending);
+}
+
+TEST(StaticSplitter, ShowingCentresAndPanesFollowTheBar)
 {
     CStaticSplitterWnd s(nullptr, true);
     auto* a = new QWidget;
     auto* b = new QWidget;
     s.SetPanes(a, b);
     s.resize(404, 100);
-    s.show();
     EXPECT_EQ(s.GetSplitterPos(), -1);
+    s.show(); // showing centres the bar
     s.grab();
     EXPECT_EQ(s.GetSplitterPos(), 200);
     EXPECT_EQ(a->geometry(), QRect(0, 0, 200, 100));
@@ -142,4 +157,55 @@ TEST(StaticSplitter, SinglePaneTakesEverything)
     EXPECT_EQ(b->geometry(), QRect(0, 0, 300, 100));
     EXPECT_FALSE(a->isVisible());
     EXPECT_TRUE(s.barRect().isNull());
+}
+
+TEST(StaticSplitter, PositionSetBeforeTheFirstResizeIsKept)
+{
+    // The natural order: panes, fixed pane, position, then size and show
+    // (directly, or through the layout of the window that holds it).
+    for (bool viaLayout : {false, true}) {
+        QWidget top;
+        auto* s = new CStaticSplitterWnd(&top, true);
+        auto* a = new QWidget;
+        auto* b = new QWidget;
+        s->SetPanes(a, b);
+        s->SetFixedPane(a, 100);
+        s->SetSplitterPos(150);
+        if (viaLayout) {
+            auto* layout = new QVBoxLayout(&top);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->addWidget(s);
+            top.resize(604, 100);
+        } else {
+            s->setGeometry(0, 0, 604, 100);
+        }
+        top.show();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(s->width(), 604);
+        EXPECT_EQ(s->GetSplitterPos(), 150) << viaLayout;
+        EXPECT_EQ(a->geometry(), QRect(0, 0, 150, 100)) << viaLayout;
+        EXPECT_EQ(b->geometry(), QRect(154, 0, 450, 100)) << viaLayout;
+        // the proportion recorded is that of 150 in 600
+        if (viaLayout)
+            top.resize(1204, 100);
+        else
+            s->resize(1204, 100);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(s->GetSplitterPos(), 300) << viaLayout;
+    }
+}
+
+TEST(StaticSplitter, PanesAreLaidOutWithoutAPaint)
+{
+    CStaticSplitterWnd s(nullptr, true);
+    auto* a = new QWidget;
+    auto* b = new QWidget;
+    s.SetPanes(a, b);
+    s.resize(404, 100);
+    EXPECT_EQ(s.GetSplitterPos(), -1); // nothing is placed before the splitter is shown
+    s.setAttribute(Qt::WA_UpdatesDisabled); // no paint event can come
+    s.show();
+    EXPECT_EQ(s.GetSplitterPos(), 200);
+    EXPECT_EQ(a->geometry(), QRect(0, 0, 200, 100));
+    EXPECT_EQ(b->geometry(), QRect(204, 0, 200, 100));
 }

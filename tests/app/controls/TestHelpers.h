@@ -52,7 +52,7 @@ public:
         unsigned id;
         platform::WPARAM w;
         platform::LPARAM l;
-        controls::BorderSpec spec; // copied while the pointer is valid
+        controls::BorderSpec pattern; // copied while the pointer is valid
     };
     QList<Msg> msgs;
 
@@ -74,7 +74,7 @@ protected:
             auto* m = static_cast<platform::MessageEvent*>(e);
             Msg rec{t, m->wParam(), m->lParam(), {}};
             if (border && m->wParam())
-                rec.spec = *reinterpret_cast<const controls::BorderSpec*>(m->wParam());
+                rec.pattern = *reinterpret_cast<const controls::BorderSpec*>(m->wParam());
             msgs.append(rec);
             return true;
         }
