@@ -62,7 +62,25 @@ int widened(int size, std::uint32_t content)
     return w > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(w);
 }
 
+PaintObserver g_paintObserver = nullptr;
+
 } // namespace
+
+int PaintNode(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    if (g_paintObserver)
+        g_paintObserver(node);
+    return PaintItemByKind(node);
+}
+
+PaintObserver SetPaintObserver(PaintObserver observer)
+{
+    PaintObserver previous = g_paintObserver;
+    g_paintObserver = observer;
+    return previous;
+}
 
 void SetNodeName(tagItemData* node, const char16_t* name)
 {
@@ -158,7 +176,7 @@ tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* 
     }
 
     ResizeNodeBitmap(node);
-    PaintItemByKind(node);
+    PaintNode(node);
     return node;
 }
 

@@ -122,6 +122,12 @@ tagItemData* CreateHeaderNode();
 // not unlinked from its parent.
 void DestroyNode(tagItemData*& node);
 
+// Paints a node's preview through the paint dispatcher; 1 when it drew.
+int PaintNode(tagItemData* node);
+// Tests watch which nodes the model repaints (null: nobody watches).
+using PaintObserver = void (*)(const tagItemData* node);
+PaintObserver SetPaintObserver(PaintObserver observer);
+
 // Copies a name into a node's name field, cut to 127 characters.
 void SetNodeName(tagItemData* node, const char16_t* name);
 
