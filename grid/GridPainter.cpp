@@ -295,7 +295,9 @@ void GridPainter::PaintSelection(int fullWidth, int fullHeight)
     const QRect sel = span(s.left, s.top, s.right, s.bottom);
     const QRect outer = sel.adjusted(-1, -1, 1, 1);
     const QRect inner = sel.adjusted(2, 2, -2, -2);
-    p_.setCompositionMode(QPainter::RasterOp_NotDestination);
+    // White in difference mode inverts the colour and keeps the pixel opaque
+    // on devices with an alpha channel too.
+    p_.setCompositionMode(QPainter::CompositionMode_Difference);
     for (const QRect& r : QRegion(outer).subtracted(QRegion(inner)))
         p_.fillRect(r, Qt::white);
     p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
