@@ -170,6 +170,16 @@ void GridPainter::PaintCellFrame(PixelRect& rect, const Cell& cell, bool fill, b
     }
 }
 
+const QFont* GridPainter::FontFor(std::uint32_t id)
+{
+    if (auto it = fonts_.find(id); it != fonts_.end())
+        return &it->second;
+    const FontRecord* f = g_.FindFont(id);
+    if (!f)
+        return nullptr;
+    return &fonts_.emplace(id, FontFromLogFont(f->font)).first->second;
+}
+
 void GridPainter::PaintCell(PixelRect rect, int col, int row, bool screenPens)
 {
     const Cell& cell = g_.GetCell(col, row);
@@ -179,8 +189,8 @@ void GridPainter::PaintCell(PixelRect rect, int col, int row, bool screenPens)
         return;
     const QString s = QString::fromStdU16String(text);
     p_.save();
-    if (const FontRecord* f = g_.FindFont(cell.font))
-        p_.setFont(FontFromLogFont(f->font));
+    if (const QFont* f = FontFor(cell.font))
+        p_.setFont(*f);
     p_.setPen(QColor::fromRgb(Rgb(cell.attr.textColour)));
     const int flags = TextFlags(cell.attr.alignment);
     QRect box = ToQRect(rect);

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QRgb>
+#include <map>
 
 class QPainter;
 
@@ -51,9 +52,12 @@ private:
     void HorizontalLine(const Pen& pen, int x1, int x2, int y);
     void PaintHeaderEdges(const GridRange& range, int dx, int dy);
 
+    const QFont* FontFor(std::uint32_t id);
+
     const CRealGrid& g_;
     GridGeometry geo_;
     QPainter& p_;
+    std::map<std::uint32_t, QFont> fonts_;   // made once per paint
 };
 
 // Renders every data cell of a grid at offset (1 - header width, 1 - header
