@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <gtest/gtest.h>
 
 using namespace gridwin;
@@ -267,4 +269,20 @@ TEST(GridWindowPicture, ScreenshotForReview)
     const QString file = dir + "/grid-window.png";
     ASSERT_TRUE(shot.save(file));
     EXPECT_EQ(QImage(file).size(), shot.size());
+}
+
+TEST(GridWindowTips, AMessageShowsAsATooltipAndGoesOnAKey)
+{
+    auto w = Window();
+    w->grid().SetCellValidator(2, 2, grid::FindValidator("Int0_100"));
+    w->grid().SetCellText(2, 2, u"abc", false);
+    QHelpEvent over(QEvent::ToolTip, {150, 60}, w->mapToGlobal(QPoint(150, 60)));
+    QApplication::sendEvent(w.get(), &over);
+    EXPECT_EQ(QToolTip::text(), QString::fromStdU16String(w->grid().GetCell(2, 2).message));
+    EXPECT_TRUE(QToolTip::isVisible());
+    QTest::keyClick(w.get(), Qt::Key_A);   // the tip fades out shortly after
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    QHelpEvent plain(QEvent::ToolTip, {210, 60}, w->mapToGlobal(QPoint(210, 60)));
+    QApplication::sendEvent(w.get(), &plain);
+    EXPECT_FALSE(QToolTip::isVisible());
 }
