@@ -177,6 +177,8 @@ public:
     const GridSelection& Selection() const { return selection_; }
     GridRange GetSelectionRect() const;
     void SetDownCell(int col, int row) { downRow_ = row; downCol_ = col; }
+    int DownCol() const { return downCol_; }
+    int DownRow() const { return downRow_; }
     bool GetFocusCell(int& col, int& row) const;
     std::uint32_t GetCurrentCellColor() const;
     bool GetCellFont(int col, int row, LOGFONT& font) const;

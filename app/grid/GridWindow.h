@@ -1,0 +1,89 @@
+#pragma once
+// The table editor: a window over a grid model with scroll bars, mouse
+// selection and resizing, in-place editors, keys, cell tips and the context
+// menu. What it shows and how it reacts is decided by the model and by
+// GridInteraction; this class only wires Qt events to them.
+#include "app/grid/GridInteraction.h"
+#include "grid/RealGrid.h"
+
+#include <QWidget>
+
+class QMenu;
+class QScrollBar;
+
+namespace gridwin {
+
+class GridWindow : public QWidget, private grid::GridObserver, private grid::EditorFactory {
+    Q_OBJECT
+public:
+    explicit GridWindow(QWidget* parent = nullptr);
+    ~GridWindow() override;
+
+    grid::CRealGrid& grid() { return grid_; }
+    const grid::CRealGrid& grid() const { return grid_; }
+
+    // After the model's rows, columns or sizes changed from outside.
+    void layoutChanged();
+    bool setRowHeight(int row, int height);
+    bool setColumnWidth(int col, int width);
+    // Moves the current cell to a data cell, scrolling it into view.
+    void moveCurrentCell(int col, int row);
+    // Opens the cell's editor when it is an editable cell.
+    bool beginEdit(int col, int row);
+    void endEdit();
+
+    // The context menu for a point in window coordinates; the caller shows it.
+    QMenu* buildContextMenu(QPoint pos);
+    // Client area without the scroll bars.
+    int fullWidth() const { return width(); }
+    int fullHeight() const { return height(); }
+    QScrollBar* horizontalBar() const { return hBar_; }
+    QScrollBar* verticalBar() const { return vBar_; }
+
+signals:
+    void selChanged();
+    void cellChanged();
+    void dimChanged();
+    void clientRectChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void GridNotify(grid::GridMessage message, bool posted) override;
+    std::unique_ptr<grid::CellEditor> CreateEditor(const grid::EditorRequest& request) override;
+
+    void updateScrollBars();
+    void scrollTo(int leftCol, int topRow);
+    void placeEditors();
+    QRect viewRect() const;   // the client area left by the scroll bars
+    bool handleKey(QKeyEvent* event, bool inEditor);
+    void beginMouseSelection(QPoint pos);
+    void trackMouseSelection(QPoint pos);
+    void ctrlMove(Move move);
+    void emitSelChangedIf(const grid::GridSelection& before);
+
+    grid::CRealGrid grid_;
+    QScrollBar* hBar_ = nullptr;
+    QScrollBar* vBar_ = nullptr;
+    ResizeTracker resize_;
+    bool resizing_ = false;
+    int resizeLine_ = -1;
+    struct {
+        bool active = false;
+        int anchorCol = -1, anchorRow = -1, endCol = -1, endRow = -1;
+    } drag_;
+    bool scrolling_ = false;
+};
+
+} // namespace gridwin

@@ -1,0 +1,53 @@
+#include "core/render/TableItem.h"
+
+#include "grid/GridPainter.h"
+
+#include <QPainter>
+
+namespace render {
+
+namespace {
+
+void Render(grid::CRealGrid& g, TableItemPicture& out)
+{
+    const grid::PixelRect extent = grid::GridGeometry(g).DataExtent();
+    out.contentWidth = extent.Width();
+    out.contentHeight = extent.Height();
+    if (out.contentWidth <= 0 || out.contentHeight <= 0)
+        return;
+    out.image = QImage(out.contentWidth, out.contentHeight, QImage::Format_RGB32);
+    if (out.image.isNull())
+        return;
+    out.image.fill(Qt::black);
+    QPainter p(&out.image);
+    grid::RenderData(g, p);
+}
+
+} // namespace
+
+TableItemPicture RenderTableItem(std::span<const std::uint8_t> stream) noexcept
+{
+    TableItemPicture out;
+    try {
+        grid::CRealGrid g;
+        if (stream.size() <= 4 || !g.LoadFrom(stream)) {
+            g.ApplyDefaultBorders();
+            out.defaultTable = true;
+        }
+        Render(g, out);
+    } catch (...) {
+        // Nothing may leave the library: fall back to the default table.
+        out = TableItemPicture{};
+        try {
+            grid::CRealGrid g;
+            g.ApplyDefaultBorders();
+            out.defaultTable = true;
+            Render(g, out);
+        } catch (...) {
+            out = TableItemPicture{};
+        }
+    }
+    return out;
+}
+
+} // namespace render

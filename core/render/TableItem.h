@@ -1,0 +1,20 @@
+#pragma once
+// A table item's picture: the data cells of its GRID stream, without headers
+// or selection, as they go to the screen. A missing, short or damaged stream
+// shows the default table.
+#include <QImage>
+#include <cstdint>
+#include <span>
+
+namespace render {
+
+struct TableItemPicture {
+    QImage image;   // RGB32, content size, black where no cell draws
+    int contentWidth = 0;
+    int contentHeight = 0;
+    bool defaultTable = false;   // the stream could not be used
+};
+
+TableItemPicture RenderTableItem(std::span<const std::uint8_t> stream) noexcept;
+
+} // namespace render
