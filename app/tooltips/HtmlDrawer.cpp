@@ -379,33 +379,42 @@ void CHtmlDrawer::addLinkArea(int x, int top, int w, int h)
     m_links.push_back({x, top, x + w - 1, top + h - 1, m_style.linkKind, m_linkCounter, m_style.link});
 }
 
-int CHtmlDrawer::splitRun(const QString& run, int room, QString& piece, QString& rest)
+int CHtmlDrawer::splitRun(const QString& all, int from, int limit, int room, int& pieceEnd, int& restStart)
 {
-    // Widths grow with the prefix, so the longest fitting prefix is found by bisection.
+    // Widths grow with the prefix, so the longest fitting prefix is found by
+    // bisection; limit bounds the search (the prefix of that length is too wide).
+    auto width = [&](int len) { return m_canvas->textWidth(all.mid(from, len)); };
+    const int n = limit;
     std::vector<int> breaks;
-    for (int k = 0; k < run.size(); ++k)
-        if (isBreakChar(run[k]))
+    for (int k = 0; k < n; ++k)
+        if (isBreakChar(all[from + k]))
             breaks.push_back(k + 1);
     int lo = 0, hi = static_cast<int>(breaks.size()) - 1, best = -1;
     while (lo <= hi) {
         int mid = (lo + hi) / 2;
-        if (m_canvas->textWidth(run.left(breaks[mid])) <= room) {
+        if (width(breaks[mid]) <= room) {
             best = mid;
             lo = mid + 1;
         } else {
             hi = mid - 1;
         }
     }
+    const int total = all.size() - from;
     if (best >= 0) {
-        piece = trimTrailingSpaces(run.left(breaks[best]));
-        rest = trimLeadingSpaces(run.mid(breaks[best]));
+        int e = breaks[best];
+        restStart = from + e;
+        while (e > 0 && all[from + e - 1] == u' ')
+            --e;
+        pieceEnd = from + e;
+        while (restStart < all.size() && all[restStart] == u' ')
+            ++restStart;
     } else if (m_x == m_lineStart) {
         int len = 1;
-        if (run.size() > 1) {
-            int a = 1, b = run.size();
+        if (total > 1) {
+            int a = 1, b = std::min(n, total);
             while (a <= b) {
                 int mid = (a + b) / 2;
-                if (m_canvas->textWidth(run.left(mid)) <= room) {
+                if (width(mid) <= room) {
                     len = mid;
                     a = mid + 1;
                 } else {
@@ -413,52 +422,65 @@ int CHtmlDrawer::splitRun(const QString& run, int room, QString& piece, QString&
                 }
             }
         } else {
-            len = run.size();
+            len = total;
         }
-        piece = run.left(len);
-        rest = run.mid(len);
+        pieceEnd = restStart = from + len;
     } else {
-        piece.clear();
-        rest = run;
+        pieceEnd = restStart = from;
     }
-    return m_canvas->textWidth(piece);
+    return m_canvas->textWidth(all.mid(from, pieceEnd - from));
 }
 
-void CHtmlDrawer::handleRun(QString run, bool wrap)
+void CHtmlDrawer::handleRun(QString all, bool wrap)
 {
     switch (m_style.transform) {
-    case 1: run = run.toUpper(); break;
-    case 2: run = run.toLower(); break;
+    case 1: all = all.toUpper(); break;
+    case 2: all = all.toLower(); break;
     case 3:
-        run = run.toLower();
-        for (int k = 0; k < run.size(); ++k)
-            if ((k == 0 || run[k - 1] == u' ') && run[k] >= u'a' && run[k] <= u'z')
-                run[k] = run[k].toUpper();
+        all = all.toLower();
+        for (int k = 0; k < all.size(); ++k)
+            if ((k == 0 || all[k - 1] == u' ') && all[k] >= u'a' && all[k] <= u'z')
+                all[k] = all[k].toUpper();
         break;
     default: break;
     }
     const int right = m_area.left() + m_area.width();
-    while (!run.isEmpty()) {
-        const int w = m_canvas->textWidth(run);
+    const bool mayWrap = wrap && m_maxWidth > 0 && m_area.width() > 0;
+    int from = 0;
+    while (from < all.size()) {
         int top = 0;
         if (m_measure)
             placeText(m_metrics.height);
         else
             top = textTop();
         const int room = right - m_x;
-        QString piece, rest;
-        int pw = w;
-        if (wrap && m_maxWidth > 0 && w > room && m_area.width() > 0) {
-            pw = splitRun(run, room, piece, rest);
-        } else {
-            piece = run;
+        const int total = all.size() - from;
+        // Whether the rest fits: probe growing prefixes so that a long run costs
+        // about the length of one line per line, not the whole run.
+        int limit = total, w = -1;
+        bool over = false;
+        if (mayWrap) {
+            for (int probe = 16; probe < total; probe *= 2) {
+                if (m_canvas->textWidth(all.mid(from, probe)) > room) {
+                    over = true;
+                    limit = probe;
+                    break;
+                }
+            }
         }
-        if (piece.isEmpty() && rest == run && m_x == m_lineStart) {
+        if (!over) {
+            w = m_canvas->textWidth(from == 0 ? all : all.mid(from));
+            over = mayWrap && w > room;
+        }
+        int pieceEnd = all.size(), restStart = all.size(), pw = w;
+        if (over)
+            pw = splitRun(all, from, limit, room, pieceEnd, restStart);
+        if (pieceEnd == from && restStart == from && m_x == m_lineStart) {
             // Nothing fits and the line is empty: place the run whole.
-            piece = run;
-            rest.clear();
-            pw = w;
+            pieceEnd = restStart = all.size();
+            pw = w >= 0 ? w : m_canvas->textWidth(all.mid(from));
         }
+        QString piece = (from == 0 && pieceEnd == all.size()) ? all : all.mid(from, pieceEnd - from);
         if (m_measure) {
             m_line.align = m_style.align;
             m_line.spaces += countSpaces(piece);
@@ -477,12 +499,12 @@ void CHtmlDrawer::handleRun(QString run, bool wrap)
             }
             drawPiece(piece, top);
         }
-        if (!rest.isEmpty()) {
+        if (restStart < all.size()) {
             if (m_measure)
                 m_line.justify = 1;
             endLine(1);
         }
-        run = rest;
+        from = restStart;
     }
 }
 

@@ -191,7 +191,7 @@ private:
     void applyTagEffect(int code, const QString& name, const QString& attrs);
     void handleRun(QString run, bool wrap);
     void drawPiece(const QString& piece, int top);
-    int splitRun(const QString& run, int room, QString& piece, QString& rest);
+    int splitRun(const QString& all, int from, int limit, int room, int& pieceEnd, int& restStart);
     void objectTag(int code, const QString& name, const QString& attrs);
     void horizontalRule(const QString& attrs);
     void imageTag(int code, const QString& attrs);

@@ -70,9 +70,11 @@ std::vector<CHtmlDrawer::RowSpec> CHtmlDrawer::scanRows(const QString& content)
         int depth = 0;
         bool open = false;
         int cellStart = -1;
-        for (const Tag& tg : tags) {
-            if (tg.start < from || tg.start >= to)
-                continue;
+        // The tags are in text order: start at the row's first one.
+        auto first = std::lower_bound(tags.begin(), tags.end(), from,
+                                      [](const Tag& tg, int at) { return tg.start < at; });
+        for (auto it = first; it != tags.end() && it->start < to; ++it) {
+            const Tag& tg = *it;
             if (tg.name == u"table") {
                 ++depth;
             } else if (tg.name == u"/table") {
@@ -216,35 +218,44 @@ QSize tableSize(const TableLayout& t, const HtmlStyle& s)
 // Spans of s = 1 upwards share out what a spanning cell needs beyond its columns.
 void distribute(std::vector<int>& sizes, std::vector<int>* fixedFlags, const TableLayout& t, bool columns)
 {
+    // The cells in order of span, then row by row as they stand.
+    struct Ref {
+        int span;
+        size_t a, c;
+    };
+    std::vector<Ref> refs;
+    for (size_t a = 0; a < t.cells.size(); ++a)
+        for (size_t c = 0; c < t.cells[a].size(); ++c) {
+            const int span = columns ? t.cells[a][c].colSpan : t.cells[a][c].rowSpan;
+            if (span >= 1)
+                refs.push_back({span, a, c});
+        }
+    std::stable_sort(refs.begin(), refs.end(), [](const Ref& x, const Ref& y) { return x.span < y.span; });
     const int n = static_cast<int>(sizes.size());
-    for (int s = 1; s <= n; ++s) {
-        for (size_t a = 0; a < t.cells.size(); ++a) {
-            for (size_t c = 0; c < t.cells[a].size(); ++c) {
-                const TableCell& cell = t.cells[a][c];
-                const int span = columns ? cell.colSpan : cell.rowSpan;
-                if (span != s)
-                    continue;
-                const int first = static_cast<int>(columns ? c : a);
-                const int need = columns ? cell.totalWidth : cell.totalHeight;
-                if (s == 1) {
-                    sizes[first] = std::max(sizes[first], need);
-                    if (fixedFlags && cell.fixed)
-                        (*fixedFlags)[first] = 1;
-                    continue;
-                }
-                long long sum = 0;
-                for (int k = first; k < first + s; ++k) {
-                    sum += sizes[k];
-                    if (fixedFlags && cell.fixed)
-                        (*fixedFlags)[k] = 1;
-                }
-                if (sum < need) {
-                    const int extra = static_cast<int>(need - sum);
-                    for (int k = first; k < first + s; ++k)
-                        sizes[k] += extra / s;
-                    sizes[first + s - 1] += extra % s;
-                }
-            }
+    for (const Ref& r : refs) {
+        const TableCell& cell = t.cells[r.a][r.c];
+        const int s = r.span;
+        const int first = static_cast<int>(columns ? r.c : r.a);
+        if (first + s > n)
+            continue;
+        const int need = columns ? cell.totalWidth : cell.totalHeight;
+        if (s == 1) {
+            sizes[first] = std::max(sizes[first], need);
+            if (fixedFlags && cell.fixed)
+                (*fixedFlags)[first] = 1;
+            continue;
+        }
+        long long sum = 0;
+        for (int k = first; k < first + s; ++k) {
+            sum += sizes[k];
+            if (fixedFlags && cell.fixed)
+                (*fixedFlags)[k] = 1;
+        }
+        if (sum < need) {
+            const int extra = static_cast<int>(need - sum);
+            for (int k = first; k < first + s; ++k)
+                sizes[k] += extra / s;
+            sizes[first + s - 1] += extra % s;
         }
     }
 }
@@ -373,6 +384,9 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
         const int innerLeft = box.left() + inset, innerTop = box.top() + inset;
         const int sp = tableStyle.padding;
         const size_t cols = t.columns.size();
+        std::vector<int> colLeft(cols + 1, innerLeft + sp);
+        for (size_t k = 0; k < cols; ++k)
+            colLeft[k + 1] = colLeft[k] + t.columns[k] + sp + 1;
         int rowTop = innerTop + sp;
         for (size_t a = 0; a < rows.size() && a < t.rows.size(); ++a) {
             pushStyle(QStringLiteral("tr"));
@@ -388,12 +402,9 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
                     break;
                 const TableCell& rec = t.cells[a][c];
                 const int cs = std::max(1, rec.colSpan), rs = std::max(1, rec.rowSpan);
-                int cellLeft = innerLeft + sp;
-                for (size_t k = 0; k < c; ++k)
-                    cellLeft += t.columns[k] + sp + 1;
-                int w = (cs - 1) * (sp + 1), h = (rs - 1) * (sp + 1);
-                for (size_t k = c; k < c + cs && k < cols; ++k)
-                    w += t.columns[k];
+                const int cellLeft = colLeft[c];
+                const size_t lastCol = std::min(cols, c + static_cast<size_t>(cs));
+                int w = colLeft[lastCol] - colLeft[c] - (sp + 1), h = (rs - 1) * (sp + 1);
                 for (size_t k = a; k < a + rs && k < t.rows.size(); ++k)
                     h += t.rows[k];
                 TableCell copy = rec;
