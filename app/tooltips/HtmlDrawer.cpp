@@ -215,7 +215,8 @@ void CHtmlDrawer::selectFont()
 {
     if (!m_canvas)
         return;
-    m_canvas->selectFont(HtmlFont{m_style.face, m_style.size, m_style.weight, m_style.italic != 0,
+    // Face names are cut to the 31 characters a font record holds.
+    m_canvas->selectFont(HtmlFont{m_style.face.left(31), m_style.size, m_style.weight, m_style.italic != 0,
                                   m_style.underline != 0, m_style.strikeout != 0});
     m_metrics = m_canvas->metrics();
 }
@@ -988,6 +989,15 @@ int CHtmlDrawer::Replace(QString& text, const QString& oldText, const QString& n
     if (n > 0)
         text.replace(oldText, newText);
     return n;
+}
+
+QSize layoutHtml(HtmlCanvas& canvas, const QString& text, int maxWidth)
+{
+    CHtmlDrawer d;
+    d.setMaxWidth(maxWidth);
+    const QSize s = d.Measure(canvas, text);
+    d.Draw(canvas, QRect(QPoint(0, 0), s));
+    return s;
 }
 
 } // namespace tooltips

@@ -261,4 +261,8 @@ private:
     COLORREF m_shadowColour = 0x7F7F7F;
 };
 
+// Prepares a text and runs both passes on the canvas, with no window involved:
+// measures it, then draws it at the origin. Returns the measured size.
+QSize layoutHtml(HtmlCanvas& canvas, const QString& text, int maxWidth = 0);
+
 } // namespace tooltips

@@ -34,6 +34,11 @@ CHtmlToolTip::CHtmlToolTip()
     const COLORREF info = paletteColour(QPalette::ToolTipBase);
     m_colours[0] = m_colours[1] = m_colours[2] = info;
     m_borderColour = paletteColour(QPalette::ToolTipText);
+    // Leaving the application hides the tip.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s != Qt::ApplicationActive && m_state != kHidden)
+            hideNow();
+    });
 }
 
 CHtmlToolTip::~CHtmlToolTip() = default;
