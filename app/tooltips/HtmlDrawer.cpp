@@ -193,8 +193,8 @@ QSize CHtmlDrawer::layoutContent(const QString& text, QRect rect)
         if (!block.isEmpty()) {
             QSize s = layoutBlock(block, QRect(rect.left(), top, rect.width(), rect.height()));
             cx = std::max(cx, s.width());
-            cy += s.height();
-            top += s.height();
+            cy = clampPosition(static_cast<long long>(cy) + s.height());
+            top = clampPosition(static_cast<long long>(top) + s.height());
         }
         if (table < 0)
             break;
@@ -204,8 +204,8 @@ QSize CHtmlDrawer::layoutContent(const QString& text, QRect rect)
         const QString content = text.mid(tagEnd + 1, (end < 0 ? text.size() : end) - tagEnd - 1);
         QSize s = layoutTable(attrs, content, QRect(rect.left(), top, rect.width(), rect.height()));
         cx = std::max(cx, s.width());
-        cy += s.height();
-        top += s.height();
+        cy = clampPosition(static_cast<long long>(cy) + s.height());
+        top = clampPosition(static_cast<long long>(top) + s.height());
         pos = end < 0 ? text.size() : text.indexOf(u'>', end) + 1;
     }
     return {cx, cy};
@@ -216,7 +216,7 @@ void CHtmlDrawer::selectFont()
     if (!m_canvas)
         return;
     // Face names are cut to the 31 characters a font record holds.
-    m_canvas->selectFont(HtmlFont{m_style.face.left(31), m_style.size, m_style.weight, m_style.italic != 0,
+    m_canvas->selectFont(HtmlFont{m_style.face.left(31), std::clamp(m_style.size, 1, 4096), m_style.weight, m_style.italic != 0,
                                   m_style.underline != 0, m_style.strikeout != 0});
     m_metrics = m_canvas->metrics();
 }
@@ -293,7 +293,7 @@ QSize CHtmlDrawer::layoutBlock(const QString& block, const QRect& rect)
         for (size_t k = firstLine; k < m_lineCounter && k < m_lines.size(); ++k) {
             LineRecord& l = m_lines[k];
             if (l.percent) {
-                l.width += l.percent * m_cx / 100;
+                l.width = clampPosition(l.width + static_cast<long long>(l.percent) * m_cx / 100);
                 m_cx = std::max(m_cx, l.width);
             }
         }
@@ -315,12 +315,12 @@ void CHtmlDrawer::startLine()
         m_linesExhausted = m_lineCounter >= m_lines.size();
         m_line = m_linesExhausted ? LineRecord{} : m_lines[m_lineCounter];
         if (m_line.percent)
-            m_line.width += m_line.percent * width / 100;
+            m_line.width = clampPosition(m_line.width + static_cast<long long>(m_line.percent) * width / 100);
         m_spacesRemaining = m_line.spaces;
         if (m_line.align == 1)
-            m_x = left + (width - m_line.width) / 2;
+            m_x = clampPosition(left + (static_cast<long long>(width) - m_line.width) / 2);
         else if (m_line.align == 2)
-            m_x = left + width - m_line.width;
+            m_x = clampPosition(static_cast<long long>(left) + width - m_line.width);
         else
             m_x = left;
     }
@@ -341,7 +341,7 @@ void CHtmlDrawer::endLine(int count)
         m_lines[m_lineCounter] = m_line;
     }
     ++m_lineCounter;
-    m_y += count * m_line.height;
+    m_y = clampPosition(m_y + static_cast<long long>(count) * m_line.height);
     startLine();
 }
 
@@ -485,7 +485,7 @@ void CHtmlDrawer::handleRun(QString all, bool wrap)
         if (m_measure) {
             m_line.align = m_style.align;
             m_line.spaces += countSpaces(piece);
-            m_x += pw;
+            m_x = clampPosition(static_cast<long long>(m_x) + pw);
         } else {
             const int remaining = m_line.width - (m_x - m_extraSoFar - m_lineStart);
             if (pw >= remaining && piece.endsWith(u' ')) {
@@ -547,7 +547,7 @@ void CHtmlDrawer::drawPiece(const QString& piece, int top)
             m_canvas->drawLine(m_x, top, m_x + width, top, m_style.color, 0, m_style.weight >= 700 ? 2 : 1);
     }
     m_spacesRemaining -= spaces;
-    m_x += width;
+    m_x = clampPosition(static_cast<long long>(m_x) + width);
     m_extraSoFar += total;
 }
 
@@ -667,7 +667,8 @@ void CHtmlDrawer::objectTag(int code, const QString&, const QString& attrs)
     case 6: horizontalRule(attrs); break;
     case 7:
     case 8: {
-        const int n = attrs.isEmpty() ? 1 : length(attrs.mid(1), 1, false);
+        // Counts beyond a screenful of lines or stops are treated as that many.
+        const int n = std::clamp(attrs.isEmpty() ? 1 : length(attrs.mid(1), 1, false), 0, 1000);
         if (code == 7) {
             if (m_measure)
                 m_line.justify = 0;
@@ -679,7 +680,7 @@ void CHtmlDrawer::objectTag(int code, const QString&, const QString& attrs)
                 m_x = m_area.left() + (rel / m_tabWidth + (rel > 0 ? 1 : 0)) * m_tabWidth;
                 count = std::max(0, count - 1);
             }
-            m_x += count * m_tabWidth;
+            m_x = clampPosition(m_x + static_cast<long long>(count) * m_tabWidth);
         }
         break;
     }
@@ -726,14 +727,14 @@ void CHtmlDrawer::horizontalRule(const QString& attrs)
             m_line.percent += pct;
         m_line.height = std::max(m_line.height, thickness + 8);
         m_line.align = m_style.align;
-        m_x += percent ? 1 : fixed;
+        m_x = clampPosition(static_cast<long long>(m_x) + (percent ? 1 : fixed));
     } else {
-        const int w = percent ? pct * m_area.width() / 100 : fixed;
+        const int w = percent ? clampPosition(static_cast<long long>(pct) * m_area.width() / 100) : fixed;
         if (!m_linesExhausted) {
             const int y = m_y + m_line.height / 2;
             m_canvas->drawLine(m_x, y, m_x + w, y, colour, 0, thickness);
         }
-        m_x += w;
+        m_x = clampPosition(static_cast<long long>(m_x) + w);
     }
 }
 
@@ -901,7 +902,7 @@ void CHtmlDrawer::imageTag(int code, const QString& attrs)
             code == 17 ? HtmlImageKind::Bitmap : code == 18 ? HtmlImageKind::Icon : HtmlImageKind::Frame;
         m_canvas->drawImage(kind, QRect(m_x, top, w, h), image, frameIndex, frameSize, ip);
     }
-    m_x += bw;
+    m_x = clampPosition(static_cast<long long>(m_x) + bw);
 }
 
 // ---- links, hover, animation ----

@@ -24,6 +24,15 @@ namespace tooltips {
 
 constexpr unsigned WM_TOOLTIP_REDRAW = 0x0465;
 
+// Lengths from markup are held to a million pixels and pen positions to a
+// range whose sums stay within an int, whatever the markup asks for.
+constexpr int kMaxLength = 1 << 20;
+constexpr int kMaxPosition = 1 << 28;
+inline int clampPosition(long long v)
+{
+    return static_cast<int>(v < -kMaxPosition ? -kMaxPosition : v > kMaxPosition ? kMaxPosition : v);
+}
+
 struct HtmlStyle {
     QString name;
     int size = 16;

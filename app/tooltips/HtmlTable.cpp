@@ -10,6 +10,8 @@ namespace tooltips {
 namespace {
 
 enum AttrMode { kTableMode = 0, kRowMode = 1, kCellMode = 2 };
+constexpr int kMaxColumns = 1000;
+constexpr size_t kMaxCells = 1000000;
 
 QString tagName(const QString& t, int i)
 {
@@ -274,10 +276,14 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
                 int rs = 1, cs = 1;
                 HtmlStyle scratch;
                 applyTableAttributes(c.attrs, scratch, kCellMode, &rs, &cs);
-                sum += std::max(1, cs);
+                sum += std::clamp(cs, 1, kMaxColumns);
             }
-            cols = std::max<size_t>(cols, static_cast<size_t>(std::min<long long>(sum, 10000)));
+            cols = std::max<size_t>(cols, static_cast<size_t>(std::min<long long>(sum, kMaxColumns)));
         }
+        // Markup cannot ask for more cells than a table can sensibly hold; cells
+        // past the columns kept are ignored like any cell past the layout.
+        if (!rows.empty() && cols * rows.size() > kMaxCells)
+            cols = std::max<size_t>(1, kMaxCells / rows.size());
         TableLayout t;
         t.columns.assign(cols, 0);
         t.fixedColumns.assign(cols, 0);
@@ -384,10 +390,10 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
         const int innerLeft = box.left() + inset, innerTop = box.top() + inset;
         const int sp = tableStyle.padding;
         const size_t cols = t.columns.size();
-        std::vector<int> colLeft(cols + 1, innerLeft + sp);
+        std::vector<long long> colLeft(cols + 1, static_cast<long long>(innerLeft) + sp);
         for (size_t k = 0; k < cols; ++k)
             colLeft[k + 1] = colLeft[k] + t.columns[k] + sp + 1;
-        int rowTop = innerTop + sp;
+        long long rowTop = static_cast<long long>(innerTop) + sp;
         for (size_t a = 0; a < rows.size() && a < t.rows.size(); ++a) {
             pushStyle(QStringLiteral("tr"));
             applyRule(QStringLiteral("tr"), m_style);
@@ -402,13 +408,16 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
                     break;
                 const TableCell& rec = t.cells[a][c];
                 const int cs = std::max(1, rec.colSpan), rs = std::max(1, rec.rowSpan);
-                const int cellLeft = colLeft[c];
                 const size_t lastCol = std::min(cols, c + static_cast<size_t>(cs));
-                int w = colLeft[lastCol] - colLeft[c] - (sp + 1), h = (rs - 1) * (sp + 1);
+                const long long w = colLeft[lastCol] - colLeft[c] - (sp + 1);
+                long long h = static_cast<long long>(rs - 1) * (sp + 1);
                 for (size_t k = a; k < a + rs && k < t.rows.size(); ++k)
                     h += t.rows[k];
                 TableCell copy = rec;
-                layoutCell(cell, QRect(cellLeft, rowTop, w, h), &copy);
+                layoutCell(cell,
+                           QRect(clampPosition(colLeft[c]), clampPosition(rowTop), clampPosition(std::max(0LL, w)),
+                                 clampPosition(std::max(0LL, h))),
+                           &copy);
                 c += cs;
             }
             popStyle(QStringLiteral("tr"));
