@@ -2,6 +2,7 @@
 #include "app/tooltips/HtmlToolTip.h"
 
 #include "app/controls/UrlOpener.h"
+#include "platform/LangPack.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolBar>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -298,4 +300,69 @@ TEST(ToolTip, GalleryOfRenderedTips)
         EXPECT_EQ(qAlpha(img.pixel(0, img.height() - 1)), 0) << s.name; // outside the balloon
         EXPECT_TRUE(img.save(dir + "/" + s.name + ".png")) << s.name;
     }
+}
+
+TEST(ToolTip, TrackingToolsFollowThePointerAndOthersHideOnAMove)
+{
+    Fixture f;
+    f.tip.SetBehaviour(kTipTrack);
+    f.moveTo({150, 150});
+    f.tip.onTimer(CHtmlToolTip::kShow);
+    ASSERT_EQ(f.tip.state(), CHtmlToolTip::kShown);
+    const QPoint before = f.tip.pos();
+    f.tip.onTimer(CHtmlToolTip::kHide); // the auto-pop runs out
+    EXPECT_EQ(f.tip.state(), CHtmlToolTip::kHidden);
+    f.moveTo({151, 150});
+    f.tip.onTimer(CHtmlToolTip::kShow);
+    f.moveTo({161, 155});
+    EXPECT_EQ(f.tip.pos(), before + QPoint(11, 5));
+    EXPECT_TRUE(f.tip.timerActive(CHtmlToolTip::kHide));
+    EXPECT_EQ(f.tip.state(), CHtmlToolTip::kShown);
+
+    Fixture g;
+    g.moveTo({150, 150});
+    g.tip.onTimer(CHtmlToolTip::kShow);
+    g.moveTo({152, 150}); // same tool, no behaviour bits: the tip goes
+    EXPECT_EQ(g.tip.state(), CHtmlToolTip::kHidden);
+
+    Fixture r;
+    r.tip.SetBehaviour(kTipRearmInTool);
+    r.moveTo({150, 150});
+    r.tip.onTimer(CHtmlToolTip::kShow);
+    r.moveTo({152, 150});
+    EXPECT_EQ(r.tip.state(), CHtmlToolTip::kShown);
+    EXPECT_TRUE(r.tip.timerActive(CHtmlToolTip::kHide));
+}
+
+TEST(ToolTip, ToolBarButtonsTakeTheirTipFromTheCommandString)
+{
+    platform::setLangString(5301, "Open\nOpens a <b>screen</b>");
+    QToolBar bar;
+    QAction* a = bar.addAction("Open");
+    a->setData(5301u);
+    bar.resize(200, 40);
+    bar.show();
+    Fixture f;
+    f.tip.AddToolBar(&bar);
+    f.moveTo(bar.mapToGlobal(bar.actionGeometry(a).center()));
+    f.tip.onTimer(CHtmlToolTip::kShow);
+    EXPECT_EQ(f.tip.displayedTool().id, 5301u);
+    EXPECT_EQ(f.tip.displayedTool().text, "Opens a <b>screen</b>");
+    EXPECT_EQ(f.tip.state(), CHtmlToolTip::kShown);
+    platform::setLangString(5301, QString());
+}
+
+TEST(ToolTip, DebugInformationDescribesTheWidgetUnderThePointer)
+{
+    Fixture f;
+    f.owner.setWindowTitle("<title> that is much longer than twenty-five characters");
+    f.tip.SetDebugInfo(true);
+    f.tip.setWidgetLocator([&](QPoint) { return &f.owner; });
+    f.moveTo({150, 150});
+    f.tip.onTimer(CHtmlToolTip::kShow);
+    const QString text = f.tip.displayedTool().text;
+    EXPECT_TRUE(text.contains("<td width=70 bgcolor=buttonface>Class name</td><td width=130 bgcolor=window>QWidget</td>"));
+    EXPECT_TRUE(text.contains(">?title> that is much  ...<")); // 21 characters, then " ..."
+    EXPECT_TRUE(text.contains("N/A"));
+    EXPECT_EQ(f.tip.state(), CHtmlToolTip::kShown);
 }
