@@ -35,6 +35,8 @@ QImage readBack(QPainter& p, const QRect& r)
     auto* img = static_cast<QImage*>(d);
     QRect dev = p.transform().mapRect(r);
     QImage out(r.size(), QImage::Format_ARGB32);
+    if (out.isNull())
+        return {};
     out.fill(0xFFFFFFFFu);
     QImage src = img->format() == QImage::Format_ARGB32 || img->format() == QImage::Format_RGB32
                      ? *img
@@ -55,6 +57,19 @@ void writeBack(QPainter& p, int x, int y, const QImage& img)
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(x, y, img);
     p.restore();
+}
+
+// The part of a logical rectangle that lands on the painter's device.
+QRect visiblePart(QPainter& p, const QRect& r)
+{
+    QPaintDevice* d = p.device();
+    if (!d)
+        return r;
+    bool invertible = false;
+    const QTransform inv = p.transform().inverted(&invertible);
+    if (!invertible)
+        return r;
+    return r.intersected(inv.mapRect(QRect(0, 0, d->width(), d->height())));
 }
 
 inline int ch(QRgb c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
@@ -118,6 +133,8 @@ QImage CDrawHelper::CreateImageVariant(const QImage& bitmap, int width, int heig
         return {};
     QImage src = bitmap.format() == QImage::Format_ARGB32 ? bitmap : bitmap.convertToFormat(QImage::Format_ARGB32);
     QImage out(width, height, QImage::Format_ARGB32);
+    if (out.isNull())
+        return {};
     out.fill(0);
     const QRgb key = colorRefToRgb(transparent) & 0xFFFFFFu;
     const QRgb fillPx = colorRefToRgb(fill) & 0xFFFFFFu;
@@ -256,9 +273,12 @@ void CDrawHelper::FillEffect(QPainter& p, const QRect& r, int effect, COLORREF c
 void CDrawHelper::paintTexture(QPainter& p, const QRect& r, int effect, COLORREF c1, COLORREF c2, COLORREF c3,
                                int granularity, int tint)
 {
+    // The pattern follows the whole rectangle; only the part on the device is built.
     const int w = r.width(), h = r.height();
-    if (!m_texture.CreateBitmap(w, h, 8))
+    const QRect vis = visiblePart(p, r);
+    if (vis.isEmpty() || !m_texture.CreateBitmap(vis.width(), vis.height(), 8))
         return;
+    const int ox = vis.left() - r.left(), oy = vis.top() - r.top();
     QList<QRgb>& pal = m_texture.palette();
     auto mix = [](COLORREF a, COLORREF b, int wa, int wb) {
         auto m = [&](int sh) { return static_cast<int>((wa * ((a >> sh) & 0xFF) + wb * ((b >> sh) & 0xFF)) / 128); };
@@ -273,57 +293,65 @@ void CDrawHelper::paintTexture(QPainter& p, const QRect& r, int effect, COLORREF
     const int g = std::clamp(granularity, 0, 127);
     const int m = g == 0 ? 1 : 2 * g;
     auto noise = [&] { return m_noise.next() / (32767 / m) - g; };
-    auto put = [&](int x, int y, int idx) { m_texture.row(y)[x] = static_cast<std::uint8_t>(std::clamp(idx + noise(), 0, 255)); };
+    auto put = [&](int x, int y, int idx) {
+        const int tx = x - ox, ty = y - oy;
+        const int value = std::clamp(idx + noise(), 0, 255);
+        if (tx >= 0 && ty >= 0 && tx < vis.width() && ty < vis.height())
+            m_texture.row(ty)[tx] = static_cast<std::uint8_t>(value);
+    };
     const int span = 255 - 2 * g;
     auto bump = [&](int i, int n) {
         // A parabola over the range: the middle bright, both ends dark.
-        long long t = 2LL * i - (n - 1);
-        long long d = std::max(1, n - 1);
+        const double t = 2.0 * i - (n - 1);
+        const double d = std::max(1, n - 1);
         return g + static_cast<int>(span - span * t * t / (d * d));
     };
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            int idx = 0;
+    const long long W = w, H = h;
+    for (int y = oy; y < oy + vis.height(); ++y) {
+        for (int x = ox; x < ox + vis.width(); ++x) {
+            const long long X = x, Y = y;
+            long long idx = 0;
             switch (effect) {
             case 7: idx = 0; break;
-            case 8: idx = g + (span / 2) * y / h + (span / 2) * (w - 1 - x) / w; break;
-            case 9: idx = g + span * y / h; break;
-            case 10: idx = (255 - g) - span * x / w; break;
+            case 8: idx = g + (span / 2) * Y / H + (span / 2) * (W - 1 - X) / W; break;
+            case 9: idx = g + span * Y / H; break;
+            case 10: idx = (255 - g) - span * X / W; break;
             case 11: idx = bump(y, h); break;
             case 12: idx = bump(x, w); break;
             case 13: {
-                int yy = -127 + 254 * y / std::max(1, h - 1), xx = 127 - 254 * x / std::max(1, w - 1);
+                const long long yy = -127 + 254 * Y / std::max(1LL, H - 1), xx = 127 - 254 * X / std::max(1LL, W - 1);
                 idx = 128 + ((yy * yy * yy / 0x4000) + (xx * xx * xx / 0x4000)) * (128 - g) / 128;
-                idx = std::clamp(idx, g, 255 - g);
+                idx = std::clamp<long long>(idx, g, 255 - g);
                 break;
             }
             case 14: {
-                int yy = -127 + 254 * y / std::max(1, h - 1);
+                const long long yy = -127 + 254 * Y / std::max(1LL, H - 1);
                 idx = 128 + (yy * yy * yy / 0x4000) * (64 - g) * 2 / 128;
-                int bevel = std::max(1, std::min(w / 6, 16));
-                int edge = std::min(x, w - 1 - x);
+                const int bevel = std::max(1, std::min(w / 6, 16));
+                const int edge = std::min(x, w - 1 - x);
                 if (edge < bevel) {
-                    int t = bevel - edge;
-                    int shade = 96 * t * t / (bevel * bevel);
+                    const int t = bevel - edge;
+                    const int shade = 96 * t * t / (bevel * bevel);
                     idx += x < w / 2 ? shade : -shade;
                 }
                 break;
             }
             case 15: idx = 128; break;
             }
-            put(x, y, idx);
+            put(x, y, static_cast<int>(std::clamp<long long>(idx, -1024, 1024)));
         }
     }
     if (effect == 15) {
         for (int k = 0; k < 200; ++k) {
-            int mx = m_noise.next() % w, my = m_noise.next() % h;
-            int len = 1 + m_noise.next() % std::max(1, w / 3);
-            int idx = 64 + m_noise.next() % 128;
-            for (int x = mx; x < std::min(w, mx + len); ++x)
+            const int mx = m_noise.next() % w, my = m_noise.next() % h;
+            const int len = 1 + m_noise.next() % std::max(1, w / 3);
+            const int idx = 64 + m_noise.next() % 128;
+            const int end = std::min({w, mx + len, ox + vis.width()});
+            for (int x = std::max(mx, ox); x < end; ++x)
                 put(x, my, idx);
         }
     }
-    m_texture.DrawAt(p, r.left(), r.top());
+    m_texture.DrawAt(p, vis.left(), vis.top());
 }
 
 void CDrawHelper::TileBlt(QPainter& p, const QRect& r, const QImage& tile, int sx, int sy, int tileWidth,
@@ -331,9 +359,15 @@ void CDrawHelper::TileBlt(QPainter& p, const QRect& r, const QImage& tile, int s
 {
     if (tile.isNull() || tileWidth <= 0 || tileHeight <= 0 || r.isEmpty())
         return;
-    for (int y = r.top(); y <= r.bottom(); y += tileHeight) {
+    // Only the tiles that reach the device, in the rectangle's own phase.
+    const QRect vis = visiblePart(p, r);
+    if (vis.isEmpty())
+        return;
+    const int y0 = r.top() + (vis.top() - r.top()) / tileHeight * tileHeight;
+    const int x0 = r.left() + (vis.left() - r.left()) / tileWidth * tileWidth;
+    for (int y = y0; y <= vis.bottom(); y += tileHeight) {
         int hh = std::min(tileHeight, r.bottom() + 1 - y);
-        for (int x = r.left(); x <= r.right(); x += tileWidth) {
+        for (int x = x0; x <= vis.right(); x += tileWidth) {
             int ww = std::min(tileWidth, r.right() + 1 - x);
             p.drawImage(QPoint(x, y), tile, QRect(sx, sy, ww, hh));
         }
@@ -349,6 +383,8 @@ void CDrawHelper::DrawShadow(QPainter& p, int x, int y, int width, int height, c
     if (d.isNull())
         return;
     QImage s = shape.convertToFormat(QImage::Format_ARGB32);
+    if (s.isNull())
+        return;
     std::vector<double> factor(static_cast<size_t>(width) * height, 1.0);
     if (!blurred) {
         for (int j = 0; j < std::min(height, s.height()); ++j) {
@@ -423,6 +459,8 @@ void CDrawHelper::DrawBitmap(QPainter& p, int x, int y, int width, int height, c
     QImage src = bitmap.size() == QSize(width, height)
                      ? bitmap
                      : bitmap.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (src.isNull())
+        return; // too large to hold
     QImage mask = CreateImageVariant(src, width, height, kImageFill | kImageInvert, ip.useMask, ip.maskColour, 0xFFFFFF);
     QImage image = CreateImageVariant(src, width, height, ip.flags, ip.useMask, ip.maskColour, ip.fillColour);
     const bool alpha = m_hasAlpha;

@@ -25,7 +25,8 @@ void QPainterCanvas::selectFont(const HtmlFont& f)
     if (it == m_fonts.constEnd()) {
         Entry e;
         e.font = QFont(f.face);
-        const int size = std::max(1, f.size);
+        // Sizes past any screen are drawn at the largest sensible size.
+        const int size = std::clamp(f.size, 1, 4096);
         e.font.setPixelSize(size);
         // The size is the cell height: shrink the em until the cell fits.
         int h = QFontMetrics(e.font).height();

@@ -193,8 +193,8 @@ QSize CHtmlDrawer::layoutContent(const QString& text, QRect rect)
         if (!block.isEmpty()) {
             QSize s = layoutBlock(block, QRect(rect.left(), top, rect.width(), rect.height()));
             cx = std::max(cx, s.width());
-            cy += s.height();
-            top += s.height();
+            cy = clampPosition(static_cast<long long>(cy) + s.height());
+            top = clampPosition(static_cast<long long>(top) + s.height());
         }
         if (table < 0)
             break;
@@ -204,8 +204,8 @@ QSize CHtmlDrawer::layoutContent(const QString& text, QRect rect)
         const QString content = text.mid(tagEnd + 1, (end < 0 ? text.size() : end) - tagEnd - 1);
         QSize s = layoutTable(attrs, content, QRect(rect.left(), top, rect.width(), rect.height()));
         cx = std::max(cx, s.width());
-        cy += s.height();
-        top += s.height();
+        cy = clampPosition(static_cast<long long>(cy) + s.height());
+        top = clampPosition(static_cast<long long>(top) + s.height());
         pos = end < 0 ? text.size() : text.indexOf(u'>', end) + 1;
     }
     return {cx, cy};
@@ -215,7 +215,8 @@ void CHtmlDrawer::selectFont()
 {
     if (!m_canvas)
         return;
-    m_canvas->selectFont(HtmlFont{m_style.face, m_style.size, m_style.weight, m_style.italic != 0,
+    // Face names are cut to the 31 characters a font record holds.
+    m_canvas->selectFont(HtmlFont{m_style.face.left(31), std::clamp(m_style.size, 1, 4096), m_style.weight, m_style.italic != 0,
                                   m_style.underline != 0, m_style.strikeout != 0});
     m_metrics = m_canvas->metrics();
 }
@@ -292,7 +293,7 @@ QSize CHtmlDrawer::layoutBlock(const QString& block, const QRect& rect)
         for (size_t k = firstLine; k < m_lineCounter && k < m_lines.size(); ++k) {
             LineRecord& l = m_lines[k];
             if (l.percent) {
-                l.width += l.percent * m_cx / 100;
+                l.width = clampPosition(l.width + static_cast<long long>(l.percent) * m_cx / 100);
                 m_cx = std::max(m_cx, l.width);
             }
         }
@@ -314,12 +315,12 @@ void CHtmlDrawer::startLine()
         m_linesExhausted = m_lineCounter >= m_lines.size();
         m_line = m_linesExhausted ? LineRecord{} : m_lines[m_lineCounter];
         if (m_line.percent)
-            m_line.width += m_line.percent * width / 100;
+            m_line.width = clampPosition(m_line.width + static_cast<long long>(m_line.percent) * width / 100);
         m_spacesRemaining = m_line.spaces;
         if (m_line.align == 1)
-            m_x = left + (width - m_line.width) / 2;
+            m_x = clampPosition(left + (static_cast<long long>(width) - m_line.width) / 2);
         else if (m_line.align == 2)
-            m_x = left + width - m_line.width;
+            m_x = clampPosition(static_cast<long long>(left) + width - m_line.width);
         else
             m_x = left;
     }
@@ -340,7 +341,7 @@ void CHtmlDrawer::endLine(int count)
         m_lines[m_lineCounter] = m_line;
     }
     ++m_lineCounter;
-    m_y += count * m_line.height;
+    m_y = clampPosition(m_y + static_cast<long long>(count) * m_line.height);
     startLine();
 }
 
@@ -379,33 +380,42 @@ void CHtmlDrawer::addLinkArea(int x, int top, int w, int h)
     m_links.push_back({x, top, x + w - 1, top + h - 1, m_style.linkKind, m_linkCounter, m_style.link});
 }
 
-int CHtmlDrawer::splitRun(const QString& run, int room, QString& piece, QString& rest)
+int CHtmlDrawer::splitRun(const QString& all, int from, int limit, int room, int& pieceEnd, int& restStart)
 {
-    // Widths grow with the prefix, so the longest fitting prefix is found by bisection.
+    // Widths grow with the prefix, so the longest fitting prefix is found by
+    // bisection; limit bounds the search (the prefix of that length is too wide).
+    auto width = [&](int len) { return m_canvas->textWidth(all.mid(from, len)); };
+    const int n = limit;
     std::vector<int> breaks;
-    for (int k = 0; k < run.size(); ++k)
-        if (isBreakChar(run[k]))
+    for (int k = 0; k < n; ++k)
+        if (isBreakChar(all[from + k]))
             breaks.push_back(k + 1);
     int lo = 0, hi = static_cast<int>(breaks.size()) - 1, best = -1;
     while (lo <= hi) {
         int mid = (lo + hi) / 2;
-        if (m_canvas->textWidth(run.left(breaks[mid])) <= room) {
+        if (width(breaks[mid]) <= room) {
             best = mid;
             lo = mid + 1;
         } else {
             hi = mid - 1;
         }
     }
+    const int total = all.size() - from;
     if (best >= 0) {
-        piece = trimTrailingSpaces(run.left(breaks[best]));
-        rest = trimLeadingSpaces(run.mid(breaks[best]));
+        int e = breaks[best];
+        restStart = from + e;
+        while (e > 0 && all[from + e - 1] == u' ')
+            --e;
+        pieceEnd = from + e;
+        while (restStart < all.size() && all[restStart] == u' ')
+            ++restStart;
     } else if (m_x == m_lineStart) {
         int len = 1;
-        if (run.size() > 1) {
-            int a = 1, b = run.size();
+        if (total > 1) {
+            int a = 1, b = std::min(n, total);
             while (a <= b) {
                 int mid = (a + b) / 2;
-                if (m_canvas->textWidth(run.left(mid)) <= room) {
+                if (width(mid) <= room) {
                     len = mid;
                     a = mid + 1;
                 } else {
@@ -413,56 +423,69 @@ int CHtmlDrawer::splitRun(const QString& run, int room, QString& piece, QString&
                 }
             }
         } else {
-            len = run.size();
+            len = total;
         }
-        piece = run.left(len);
-        rest = run.mid(len);
+        pieceEnd = restStart = from + len;
     } else {
-        piece.clear();
-        rest = run;
+        pieceEnd = restStart = from;
     }
-    return m_canvas->textWidth(piece);
+    return m_canvas->textWidth(all.mid(from, pieceEnd - from));
 }
 
-void CHtmlDrawer::handleRun(QString run, bool wrap)
+void CHtmlDrawer::handleRun(QString all, bool wrap)
 {
     switch (m_style.transform) {
-    case 1: run = run.toUpper(); break;
-    case 2: run = run.toLower(); break;
+    case 1: all = all.toUpper(); break;
+    case 2: all = all.toLower(); break;
     case 3:
-        run = run.toLower();
-        for (int k = 0; k < run.size(); ++k)
-            if ((k == 0 || run[k - 1] == u' ') && run[k] >= u'a' && run[k] <= u'z')
-                run[k] = run[k].toUpper();
+        all = all.toLower();
+        for (int k = 0; k < all.size(); ++k)
+            if ((k == 0 || all[k - 1] == u' ') && all[k] >= u'a' && all[k] <= u'z')
+                all[k] = all[k].toUpper();
         break;
     default: break;
     }
     const int right = m_area.left() + m_area.width();
-    while (!run.isEmpty()) {
-        const int w = m_canvas->textWidth(run);
+    const bool mayWrap = wrap && m_maxWidth > 0 && m_area.width() > 0;
+    int from = 0;
+    while (from < all.size()) {
         int top = 0;
         if (m_measure)
             placeText(m_metrics.height);
         else
             top = textTop();
         const int room = right - m_x;
-        QString piece, rest;
-        int pw = w;
-        if (wrap && m_maxWidth > 0 && w > room && m_area.width() > 0) {
-            pw = splitRun(run, room, piece, rest);
-        } else {
-            piece = run;
+        const int total = all.size() - from;
+        // Whether the rest fits: probe growing prefixes so that a long run costs
+        // about the length of one line per line, not the whole run.
+        int limit = total, w = -1;
+        bool over = false;
+        if (mayWrap) {
+            for (int probe = 16; probe < total; probe *= 2) {
+                if (m_canvas->textWidth(all.mid(from, probe)) > room) {
+                    over = true;
+                    limit = probe;
+                    break;
+                }
+            }
         }
-        if (piece.isEmpty() && rest == run && m_x == m_lineStart) {
+        if (!over) {
+            w = m_canvas->textWidth(from == 0 ? all : all.mid(from));
+            over = mayWrap && w > room;
+        }
+        int pieceEnd = all.size(), restStart = all.size(), pw = w;
+        if (over)
+            pw = splitRun(all, from, limit, room, pieceEnd, restStart);
+        if (pieceEnd == from && restStart == from && m_x == m_lineStart) {
             // Nothing fits and the line is empty: place the run whole.
-            piece = run;
-            rest.clear();
-            pw = w;
+            pieceEnd = restStart = all.size();
+            pw = w >= 0 ? w : m_canvas->textWidth(all.mid(from));
         }
+        QString piece = (from == 0 && pieceEnd == all.size()) ? all : all.mid(from, pieceEnd - from);
         if (m_measure) {
             m_line.align = m_style.align;
             m_line.spaces += countSpaces(piece);
-            m_x += pw;
+            m_x = clampPosition(static_cast<long long>(m_x) + pw);
         } else {
             const int remaining = m_line.width - (m_x - m_extraSoFar - m_lineStart);
             if (pw >= remaining && piece.endsWith(u' ')) {
@@ -477,12 +500,12 @@ void CHtmlDrawer::handleRun(QString run, bool wrap)
             }
             drawPiece(piece, top);
         }
-        if (!rest.isEmpty()) {
+        if (restStart < all.size()) {
             if (m_measure)
                 m_line.justify = 1;
             endLine(1);
         }
-        run = rest;
+        from = restStart;
     }
 }
 
@@ -524,7 +547,7 @@ void CHtmlDrawer::drawPiece(const QString& piece, int top)
             m_canvas->drawLine(m_x, top, m_x + width, top, m_style.color, 0, m_style.weight >= 700 ? 2 : 1);
     }
     m_spacesRemaining -= spaces;
-    m_x += width;
+    m_x = clampPosition(static_cast<long long>(m_x) + width);
     m_extraSoFar += total;
 }
 
@@ -644,7 +667,8 @@ void CHtmlDrawer::objectTag(int code, const QString&, const QString& attrs)
     case 6: horizontalRule(attrs); break;
     case 7:
     case 8: {
-        const int n = attrs.isEmpty() ? 1 : length(attrs.mid(1), 1, false);
+        // Counts beyond a screenful of lines or stops are treated as that many.
+        const int n = std::clamp(attrs.isEmpty() ? 1 : length(attrs.mid(1), 1, false), 0, 1000);
         if (code == 7) {
             if (m_measure)
                 m_line.justify = 0;
@@ -656,7 +680,7 @@ void CHtmlDrawer::objectTag(int code, const QString&, const QString& attrs)
                 m_x = m_area.left() + (rel / m_tabWidth + (rel > 0 ? 1 : 0)) * m_tabWidth;
                 count = std::max(0, count - 1);
             }
-            m_x += count * m_tabWidth;
+            m_x = clampPosition(m_x + static_cast<long long>(count) * m_tabWidth);
         }
         break;
     }
@@ -703,14 +727,14 @@ void CHtmlDrawer::horizontalRule(const QString& attrs)
             m_line.percent += pct;
         m_line.height = std::max(m_line.height, thickness + 8);
         m_line.align = m_style.align;
-        m_x += percent ? 1 : fixed;
+        m_x = clampPosition(static_cast<long long>(m_x) + (percent ? 1 : fixed));
     } else {
-        const int w = percent ? pct * m_area.width() / 100 : fixed;
+        const int w = percent ? clampPosition(static_cast<long long>(pct) * m_area.width() / 100) : fixed;
         if (!m_linesExhausted) {
             const int y = m_y + m_line.height / 2;
             m_canvas->drawLine(m_x, y, m_x + w, y, colour, 0, thickness);
         }
-        m_x += w;
+        m_x = clampPosition(static_cast<long long>(m_x) + w);
     }
 }
 
@@ -878,7 +902,7 @@ void CHtmlDrawer::imageTag(int code, const QString& attrs)
             code == 17 ? HtmlImageKind::Bitmap : code == 18 ? HtmlImageKind::Icon : HtmlImageKind::Frame;
         m_canvas->drawImage(kind, QRect(m_x, top, w, h), image, frameIndex, frameSize, ip);
     }
-    m_x += bw;
+    m_x = clampPosition(static_cast<long long>(m_x) + bw);
 }
 
 // ---- links, hover, animation ----
@@ -966,6 +990,15 @@ int CHtmlDrawer::Replace(QString& text, const QString& oldText, const QString& n
     if (n > 0)
         text.replace(oldText, newText);
     return n;
+}
+
+QSize layoutHtml(HtmlCanvas& canvas, const QString& text, int maxWidth)
+{
+    CHtmlDrawer d;
+    d.setMaxWidth(maxWidth);
+    const QSize s = d.Measure(canvas, text);
+    d.Draw(canvas, QRect(QPoint(0, 0), s));
+    return s;
 }
 
 } // namespace tooltips

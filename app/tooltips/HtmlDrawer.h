@@ -24,6 +24,15 @@ namespace tooltips {
 
 constexpr unsigned WM_TOOLTIP_REDRAW = 0x0465;
 
+// Lengths from markup are held to a million pixels and pen positions to a
+// range whose sums stay within an int, whatever the markup asks for.
+constexpr int kMaxLength = 1 << 20;
+constexpr int kMaxPosition = 1 << 28;
+inline int clampPosition(long long v)
+{
+    return static_cast<int>(v < -kMaxPosition ? -kMaxPosition : v > kMaxPosition ? kMaxPosition : v);
+}
+
 struct HtmlStyle {
     QString name;
     int size = 16;
@@ -191,7 +200,7 @@ private:
     void applyTagEffect(int code, const QString& name, const QString& attrs);
     void handleRun(QString run, bool wrap);
     void drawPiece(const QString& piece, int top);
-    int splitRun(const QString& run, int room, QString& piece, QString& rest);
+    int splitRun(const QString& all, int from, int limit, int room, int& pieceEnd, int& restStart);
     void objectTag(int code, const QString& name, const QString& attrs);
     void horizontalRule(const QString& attrs);
     void imageTag(int code, const QString& attrs);
@@ -260,5 +269,9 @@ private:
     bool m_gradientShadow = true;
     COLORREF m_shadowColour = 0x7F7F7F;
 };
+
+// Prepares a text and runs both passes on the canvas, with no window involved:
+// measures it, then draws it at the origin. Returns the measured size.
+QSize layoutHtml(HtmlCanvas& canvas, const QString& text, int maxWidth = 0);
 
 } // namespace tooltips

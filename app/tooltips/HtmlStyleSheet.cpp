@@ -60,7 +60,7 @@ unsigned long long cNumber(const QString& t, bool hexOrDecimalOnly = false)
     return n;
 }
 
-int clampInt(long long v) { return static_cast<int>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30)); }
+int clampInt(long long v) { return static_cast<int>(std::clamp<long long>(v, -kMaxLength, kMaxLength)); }
 
 } // namespace
 
@@ -253,7 +253,7 @@ int CHtmlDrawer::length(const QString& source, int current, bool fontSize)
     if (t.isEmpty())
         return current;
     if (t.endsWith(u'%'))
-        return MulDiv(current, clampInt(leadingNumber(t.left(t.size() - 1))), 100);
+        return clampInt(MulDiv(current, clampInt(leadingNumber(t.left(t.size() - 1))), 100));
     if (t.startsWith(u'+') || t.startsWith(u'-'))
         t.remove(0, 1);
     const long long n = leadingNumber(t);

@@ -10,6 +10,8 @@ namespace tooltips {
 namespace {
 
 enum AttrMode { kTableMode = 0, kRowMode = 1, kCellMode = 2 };
+constexpr int kMaxColumns = 1000;
+constexpr size_t kMaxCells = 1000000;
 
 QString tagName(const QString& t, int i)
 {
@@ -70,9 +72,11 @@ std::vector<CHtmlDrawer::RowSpec> CHtmlDrawer::scanRows(const QString& content)
         int depth = 0;
         bool open = false;
         int cellStart = -1;
-        for (const Tag& tg : tags) {
-            if (tg.start < from || tg.start >= to)
-                continue;
+        // The tags are in text order: start at the row's first one.
+        auto first = std::lower_bound(tags.begin(), tags.end(), from,
+                                      [](const Tag& tg, int at) { return tg.start < at; });
+        for (auto it = first; it != tags.end() && it->start < to; ++it) {
+            const Tag& tg = *it;
             if (tg.name == u"table") {
                 ++depth;
             } else if (tg.name == u"/table") {
@@ -216,35 +220,44 @@ QSize tableSize(const TableLayout& t, const HtmlStyle& s)
 // Spans of s = 1 upwards share out what a spanning cell needs beyond its columns.
 void distribute(std::vector<int>& sizes, std::vector<int>* fixedFlags, const TableLayout& t, bool columns)
 {
+    // The cells in order of span, then row by row as they stand.
+    struct Ref {
+        int span;
+        size_t a, c;
+    };
+    std::vector<Ref> refs;
+    for (size_t a = 0; a < t.cells.size(); ++a)
+        for (size_t c = 0; c < t.cells[a].size(); ++c) {
+            const int span = columns ? t.cells[a][c].colSpan : t.cells[a][c].rowSpan;
+            if (span >= 1)
+                refs.push_back({span, a, c});
+        }
+    std::stable_sort(refs.begin(), refs.end(), [](const Ref& x, const Ref& y) { return x.span < y.span; });
     const int n = static_cast<int>(sizes.size());
-    for (int s = 1; s <= n; ++s) {
-        for (size_t a = 0; a < t.cells.size(); ++a) {
-            for (size_t c = 0; c < t.cells[a].size(); ++c) {
-                const TableCell& cell = t.cells[a][c];
-                const int span = columns ? cell.colSpan : cell.rowSpan;
-                if (span != s)
-                    continue;
-                const int first = static_cast<int>(columns ? c : a);
-                const int need = columns ? cell.totalWidth : cell.totalHeight;
-                if (s == 1) {
-                    sizes[first] = std::max(sizes[first], need);
-                    if (fixedFlags && cell.fixed)
-                        (*fixedFlags)[first] = 1;
-                    continue;
-                }
-                long long sum = 0;
-                for (int k = first; k < first + s; ++k) {
-                    sum += sizes[k];
-                    if (fixedFlags && cell.fixed)
-                        (*fixedFlags)[k] = 1;
-                }
-                if (sum < need) {
-                    const int extra = static_cast<int>(need - sum);
-                    for (int k = first; k < first + s; ++k)
-                        sizes[k] += extra / s;
-                    sizes[first + s - 1] += extra % s;
-                }
-            }
+    for (const Ref& r : refs) {
+        const TableCell& cell = t.cells[r.a][r.c];
+        const int s = r.span;
+        const int first = static_cast<int>(columns ? r.c : r.a);
+        if (first + s > n)
+            continue;
+        const int need = columns ? cell.totalWidth : cell.totalHeight;
+        if (s == 1) {
+            sizes[first] = std::max(sizes[first], need);
+            if (fixedFlags && cell.fixed)
+                (*fixedFlags)[first] = 1;
+            continue;
+        }
+        long long sum = 0;
+        for (int k = first; k < first + s; ++k) {
+            sum += sizes[k];
+            if (fixedFlags && cell.fixed)
+                (*fixedFlags)[k] = 1;
+        }
+        if (sum < need) {
+            const int extra = static_cast<int>(need - sum);
+            for (int k = first; k < first + s; ++k)
+                sizes[k] += extra / s;
+            sizes[first + s - 1] += extra % s;
         }
     }
 }
@@ -263,10 +276,14 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
                 int rs = 1, cs = 1;
                 HtmlStyle scratch;
                 applyTableAttributes(c.attrs, scratch, kCellMode, &rs, &cs);
-                sum += std::max(1, cs);
+                sum += std::clamp(cs, 1, kMaxColumns);
             }
-            cols = std::max<size_t>(cols, static_cast<size_t>(std::min<long long>(sum, 10000)));
+            cols = std::max<size_t>(cols, static_cast<size_t>(std::min<long long>(sum, kMaxColumns)));
         }
+        // Markup cannot ask for more cells than a table can sensibly hold; cells
+        // past the columns kept are ignored like any cell past the layout.
+        if (!rows.empty() && cols * rows.size() > kMaxCells)
+            cols = std::max<size_t>(1, kMaxCells / rows.size());
         TableLayout t;
         t.columns.assign(cols, 0);
         t.fixedColumns.assign(cols, 0);
@@ -373,7 +390,10 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
         const int innerLeft = box.left() + inset, innerTop = box.top() + inset;
         const int sp = tableStyle.padding;
         const size_t cols = t.columns.size();
-        int rowTop = innerTop + sp;
+        std::vector<long long> colLeft(cols + 1, static_cast<long long>(innerLeft) + sp);
+        for (size_t k = 0; k < cols; ++k)
+            colLeft[k + 1] = colLeft[k] + t.columns[k] + sp + 1;
+        long long rowTop = static_cast<long long>(innerTop) + sp;
         for (size_t a = 0; a < rows.size() && a < t.rows.size(); ++a) {
             pushStyle(QStringLiteral("tr"));
             applyRule(QStringLiteral("tr"), m_style);
@@ -388,16 +408,16 @@ QSize CHtmlDrawer::layoutTable(const QString& attrs, const QString& content, con
                     break;
                 const TableCell& rec = t.cells[a][c];
                 const int cs = std::max(1, rec.colSpan), rs = std::max(1, rec.rowSpan);
-                int cellLeft = innerLeft + sp;
-                for (size_t k = 0; k < c; ++k)
-                    cellLeft += t.columns[k] + sp + 1;
-                int w = (cs - 1) * (sp + 1), h = (rs - 1) * (sp + 1);
-                for (size_t k = c; k < c + cs && k < cols; ++k)
-                    w += t.columns[k];
+                const size_t lastCol = std::min(cols, c + static_cast<size_t>(cs));
+                const long long w = colLeft[lastCol] - colLeft[c] - (sp + 1);
+                long long h = static_cast<long long>(rs - 1) * (sp + 1);
                 for (size_t k = a; k < a + rs && k < t.rows.size(); ++k)
                     h += t.rows[k];
                 TableCell copy = rec;
-                layoutCell(cell, QRect(cellLeft, rowTop, w, h), &copy);
+                layoutCell(cell,
+                           QRect(clampPosition(colLeft[c]), clampPosition(rowTop), clampPosition(std::max(0LL, w)),
+                                 clampPosition(std::max(0LL, h))),
+                           &copy);
                 c += cs;
             }
             popStyle(QStringLiteral("tr"));

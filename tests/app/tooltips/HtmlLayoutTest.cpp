@@ -6,6 +6,7 @@
 #include "platform/LangPack.h"
 
 #include <QObject>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace tooltips;
@@ -326,4 +327,37 @@ TEST(HtmlLayout, DrawingWithoutMatchingRecordsReadsNothingPastThem)
     e.d.setMaxWidth(10);
     e.draw(10);
     EXPECT_LE(e.c.texts.size(), 1u);
+}
+
+TEST(HtmlLayout, RealFontsOnAnImageStayInsideTheMeasuredSize)
+{
+    QImage img(400, 200, QImage::Format_ARGB32);
+    img.fill(0xFFFFFFFFu);
+    QSize s;
+    {
+        QPainter p(&img);
+        QPainterCanvas canvas(p);
+        canvas.selectFont(HtmlFont{"Verdana", 20});
+        const HtmlMetrics m = canvas.metrics();
+        EXPECT_LE(m.height, 20);
+        EXPECT_GE(m.height, 16);
+        EXPECT_EQ(m.ascent + m.descent, m.height);
+        EXPECT_EQ(canvas.textWidth("abc abc"), 2 * canvas.textWidth("abc") + canvas.textWidth(" "));
+        s = layoutHtml(canvas, "<b>Hello</b> <font color=red>world</font><br><u>second line</u>");
+    }
+    ASSERT_GT(s.width(), 50);
+    ASSERT_GT(s.height(), 20);
+    int inside = 0, outside = 0, red = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb px = img.pixel(x, y);
+            if (px == 0xFFFFFFFFu)
+                continue;
+            (x < s.width() && y < s.height() ? inside : outside)++;
+            if (qRed(px) > 150 && qGreen(px) < 100)
+                ++red;
+        }
+    EXPECT_GT(inside, 100);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(red, 10);
 }
