@@ -1,11 +1,17 @@
 # make run  : install what is missing, build, start Tavrelo
-# make test : install what is missing, build, run every test (also under AddressSanitizer)
+# make test : install what is missing, build, run every test (also under AddressSanitizer),
+#             then each fuzz target for a few seconds
+# make fuzz : build the fuzz targets (clang, libFuzzer) and run each for FUZZ_TIME seconds
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME  ?= 60
+FUZZ_SMOKE_TIME ?= 5
+FUZZ_TARGETS ?=
 JOBS       ?= $(shell nproc)
 GEN        := -G Ninja
 
-.PHONY: run test build deps test-plain test-asan clean
+.PHONY: run test build deps test-plain test-asan clean fuzz fuzz-build fuzz-smoke fuzz-seeds
 
 deps:
 	@bash scripts/setup.sh
@@ -32,7 +38,23 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+$(FUZZ_BUILD)/build.ninja: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_FUZZ=ON
+
+fuzz-build: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
+	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_TIME) keep $(FUZZ_TARGETS)
+
+fuzz-smoke: fuzz-build
+	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_TIME) fresh $(FUZZ_TARGETS)
+
+# Rewrites the seed corpora in fuzz/corpus from the libraries' builders.
+fuzz-seeds: fuzz-build
+	$(FUZZ_BUILD)/fuzz/fuzz_seeds fuzz/corpus
+
+test: test-plain test-asan fuzz-smoke
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

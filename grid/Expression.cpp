@@ -13,6 +13,10 @@ namespace {
     throw GridStreamError(GridStreamError::BadData, what);
 }
 
+// Set while a criterion's comparison loads: a criterion inside a criterion
+// is refused, as the parser refuses it.
+thread_local bool t_loadingCriterion = false;
+
 // Row and column 0 have no name in formula text, so no reference may hold them.
 std::int32_t ReadIndex(ArchiveReader& ar)
 {
@@ -293,8 +297,14 @@ void PreExp::Load(ArchiveReader& ar, int depth)
         Damaged("A formula in the grid stream is nested too deeply.");
     if (ar.U32() != FunCode)
         Damaged("A criterion in the grid stream is not a comparison.");
+    if (t_loadingCriterion)
+        Damaged("A criterion in the grid stream holds another criterion.");
     call = std::make_unique<FunExp>();
     call->criterion = true;
+    struct Inside {
+        Inside() { t_loadingCriterion = true; }
+        ~Inside() { t_loadingCriterion = false; }
+    } inside;
     call->Load(ar, depth + 1);
 }
 

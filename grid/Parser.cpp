@@ -264,13 +264,17 @@ private:
     // "CMP(formula)" with CMP one of the six comparisons.
     NodePtr Criterion(int& depth)
     {
-        if (!Advance() || tok_.kind != Token::Function || tok_.fn > FnGE)
+        // COUNTIF evaluates its criterion once per cell: criteria inside
+        // criteria would multiply that without bound.
+        if (inCriterion_ || !Advance() || tok_.kind != Token::Function || tok_.fn > FnGE)
             return nullptr;
         const int cmp = tok_.fn;
         if (!Advance() || !tok_.Is(u'(') || !Advance())
             return nullptr;
         int d = 0;
+        inCriterion_ = true;
         NodePtr operand = Formula(d);
+        inCriterion_ = false;
         if (!operand || operand->Code() == RangeCode || !tok_.Is(u')'))
             return nullptr;
         depth = d + 2;   // the criterion and its comparison call
@@ -288,6 +292,7 @@ private:
     Lexer lex_;
     Token tok_;
     int nesting_ = 0;
+    bool inCriterion_ = false;
 };
 
 }   // namespace

@@ -121,8 +121,13 @@ private:
     {
         QTextCharFormat f;
         auto it = m_fonts.constFind(m_st.font);
-        if (it != m_fonts.constEnd() && !it->name.isEmpty()) {
-            f.setFontFamilies(QStringList{it->name});
+        // A name whose entry has no ';' is not trimmed yet; control characters
+        // are no part of a name.
+        QString name = it != m_fonts.constEnd() ? it->name : QString();
+        name.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+        name = name.trimmed();
+        if (!name.isEmpty()) {
+            f.setFontFamilies(QStringList{name});
             f.setProperty(RtfFontCharset, it->charset);
         }
         f.setFontPointSize(m_st.sizeHalfPoints / 2.0);
@@ -175,6 +180,13 @@ private:
     void flushText()
     {
         flushBytes();
+        // Control characters (from \uN, \'hh or raw) show nothing and cannot be
+        // written back, only the tab is text; the document's own object and
+        // frame marks are not text either.
+        m_pendingText.removeIf([](QChar c) {
+            const char16_t u = c.unicode();
+            return (u < 0x20 && u != u'\t') || u == 0x7F || u == 0xFFFC || u == 0xFDD0 || u == 0xFDD1;
+        });
         if (m_pendingText.isEmpty())
             return;
         startParagraphIfPending();

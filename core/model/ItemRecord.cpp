@@ -201,7 +201,9 @@ ItemRecord* ReadTypeRecord(std::uint16_t type, const std::uint8_t* in, std::size
     if (s.owned == ItemRecord::Owned::Text) {
         std::u16string text(rest / 2, u'\0');
         bytes::getWide(in, s.size, text.data(), text.size());
-        r->Text = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+        // Taken unit by unit: a decoder would drop a leading FEFF or replace a
+        // lone surrogate, and the record would no longer store at its size.
+        r->Text = QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
     } else if (s.owned == ItemRecord::Owned::MemFile) {
         r->MemFile = QByteArray(reinterpret_cast<const char*>(in + s.size), static_cast<qsizetype>(rest));
     }

@@ -146,6 +146,10 @@ TEST(FormulaParser, Criteria)
     EXPECT_FALSE(Parses(u"EQ(A1:A2,1)"));
     EXPECT_FALSE(Parses(u"SUM()"));
     EXPECT_TRUE(Parses(u"NOT((A1:A2))"));   // a parenthesised range passes the rule
+    // A criterion is evaluated once per cell, so criteria do not nest.
+    EXPECT_TRUE(Parses(u"COUNTIF(A1:A9,\"GE(SUM(A1:A9))\")+COUNTIF(A1:A2,\"LT(2)\")"));
+    EXPECT_FALSE(Parses(u"COUNTIF(A1:A9,\"GE(COUNTIF(A1:A9,\"GE(1)\"))\")"));
+    EXPECT_FALSE(Parses(u"COUNTIF(A1:A9,\"GE(1+SUM(COUNTIF(A1:A9,\"GE(1)\")))\")"));
 }
 
 TEST(FormulaParser, DeepNestingIsRefusedNotACrash)

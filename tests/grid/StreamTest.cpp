@@ -413,6 +413,33 @@ TEST(GridStream, BadFormulaNodesAreRefused)
     EXPECT_EQ(Shown(h, 1, 1), "=SUM(7)");
 }
 
+// Found by fuzzing: COUNTIF evaluates its criterion once per cell, so a stream
+// with criteria nested inside criteria made loading and recalculating a table
+// hang. Such a criterion is refused, as the parser refuses it.
+TEST(GridStream, CriterionInsideACriterionIsRefused)
+{
+    // COUNTIF(A1:B2,"GE(...)") up to the comparison's operand.
+    auto countIf = [](B& b) -> B& {
+        return b.u32(6).u32(10).u32(2).u32(5).u32(1).u32(1).u32(2).u32(2).u32(8).u32(6).u32(5).u32(1);
+    };
+    B single;
+    countIf(single).u32(3).str(u"5");
+    ArchiveReader ok(single.b);
+    EXPECT_EQ(Narrow(LoadNode(ok, 0)->ToString()), "COUNTIF(A1:B2,\"GE(5)\")");
+    B nested;
+    countIf(countIf(nested)).u32(3).str(u"5");
+    ArchiveReader bad(nested.b);
+    try {
+        LoadNode(bad, 0);
+        ADD_FAILURE() << "a nested criterion loaded";
+    } catch (const GridStreamError& e) {
+        EXPECT_EQ(e.kind(), GridStreamError::BadData);
+    }
+    // The refusal leaves no state behind: a plain criterion loads afterwards.
+    ArchiveReader again(single.b);
+    EXPECT_NE(LoadNode(again, 0), nullptr);
+}
+
 TEST(GridStream, UnknownNamesFallBack)
 {
     auto g = TinyGrid();

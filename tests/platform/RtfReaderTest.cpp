@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 #include "platform/RtfCodePage.h"
 #include "platform/RtfReader.h"
+#include "platform/RtfWriter.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -177,6 +178,36 @@ TEST(RtfReader, DeepNestingIsRefused)
     QString err;
     EXPECT_FALSE(readRtf(rtf, &doc, &err));
     EXPECT_FALSE(err.isEmpty());
+}
+
+// Found by fuzzing: \u with no number read as a NUL character, and \u-4 as
+// the document's object mark; the writer then dropped them, so a document
+// changed on its way through a file.
+TEST(RtfReader, ControlCharactersAreNotText)
+{
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1 a\\u0?b\\'01c\\u7?\\'7f\x01\td\\u?x\\u-4?\\u-560?y\\par}"), &doc));
+    EXPECT_EQ(doc.toPlainText(), "abc\tdxy");
+    QTextDocument back;
+    ASSERT_TRUE(readRtf(writeRtf(doc), &back));
+    EXPECT_EQ(back.toPlainText(), doc.toPlainText());
+}
+
+// Found by fuzzing: a font entry closed without ';' kept trailing blanks in
+// its name, and control characters stayed in names; a write and read then
+// changed the name.
+TEST(RtfReader, FontNamesAreTrimmedAndWithoutControlCharacters)
+{
+    for (const char* rtf : {"{\\rtf1{\\fonttbl{\\f0 Arial}   }\\f0 x\\par}",
+                            "{\\rtf1{\\fonttbl{\\f0\x03 Ar\\'01ial;}}\\f0 x\\par}"}) {
+        QTextDocument doc;
+        ASSERT_TRUE(readRtf(QByteArray(rtf), &doc)) << rtf;
+        EXPECT_EQ(fragments(doc.begin())[0].charFormat().fontFamilies().toStringList(), QStringList{"Arial"});
+        const QByteArray written = writeRtf(doc);
+        QTextDocument back;
+        ASSERT_TRUE(readRtf(written, &back));
+        EXPECT_EQ(writeRtf(back), written);
+    }
 }
 
 TEST(RtfCodePage, CharsetsAndConversions)

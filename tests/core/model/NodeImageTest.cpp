@@ -516,3 +516,26 @@ TEST(TypeRecords, FieldsOutsideTheRecordFailWithoutThrowing)
     EXPECT_TRUE(r->setU32(188, 0xA1B2C3D4));
     EXPECT_EQ(r->u32(188), 0xA1B2C3D4u);
 }
+
+// Found by fuzzing: the owned text went through a UTF-16 decoder, which
+// dropped a leading FEFF and replaced lone surrogates, so the record read
+// back shorter or different from what was stored.
+TEST(TypeRecords, OwnedTextIsKeptUnitByUnit)
+{
+    Bytes line(112, 0);
+    Bytes text(8, 0);
+    set16(text, 0, 0xFEFF);
+    set16(text, 2, 0xD800);   // lone high surrogate
+    set16(text, 4, u'a');
+    set16(text, 6, 0xDC00);   // lone low surrogate
+    line.insert(line.end(), text.begin(), text.end());
+    ItemRecord* r = ReadTypeRecord(IT_SINGLELINE, line.data(), line.size());
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->Text.size(), 4);
+    EXPECT_EQ(r->Text[0].unicode(), 0xFEFF);
+    EXPECT_EQ(r->Text[1].unicode(), 0xD800);
+    EXPECT_EQ(r->Text[3].unicode(), 0xDC00);
+    EXPECT_EQ(TypeRecordPayloadSize(*r), line.size());
+    EXPECT_EQ(WriteTypeRecord(*r), line);
+    delete r;
+}

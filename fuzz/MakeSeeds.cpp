@@ -1,0 +1,307 @@
+// Writes the seed corpora of the fuzz targets: valid inputs built with the
+// libraries' own builders (grids of every kind of content, formulas of every
+// node kind, RTF of every construct the reader knows, node images of every
+// level and item type, frames with elements, type records of every type).
+// Usage: fuzz_seeds <corpus folder>
+#include "core/model/DynFrame.h"
+#include "core/model/ItemData.h"
+#include "grid/Archive.h"
+#include "grid/Parser.h"
+#include "grid/RealGrid.h"
+#include "platform/RtfReader.h"
+#include "platform/RtfWriter.h"
+
+#include <QGuiApplication>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+fs::path g_root;
+
+void Put(const char* target, const std::string& name, const Bytes& bytes)
+{
+    const fs::path dir = g_root / target;
+    fs::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                      std::streamsize(bytes.size()));
+}
+
+void Put(const char* target, const std::string& name, const QByteArray& bytes)
+{
+    Put(target, name, Bytes(bytes.begin(), bytes.end()));
+}
+
+// ---- grids
+
+Bytes Saved(grid::CRealGrid& g)
+{
+    Bytes out;
+    g.SaveTo(out);
+    return out;
+}
+
+Bytes Plain(const grid::CRealGrid& g)
+{
+    grid::ArchiveWriter w;
+    g.Serialize(w);
+    return w.Data();
+}
+
+std::unique_ptr<grid::CRealGrid> RichGrid()
+{
+    using namespace grid;
+    auto g = std::make_unique<CRealGrid>();
+    g->ApplyDefaultBorders();
+    g->InsertRows(3, 2);
+    g->MergeRange({2, 4, 4, 6});
+    g->SetCellContent(1, 1, u"3");
+    g->SetCellContent(1, 2, u"=A1*2");
+    g->SetCellContent(2, 2, u"=COUNTIF(A1:C1,\"GE(B1)\")+-1");
+    g->SetCellContent(3, 3, u"=-(ROUND(B1/4)+PI())");
+    g->SetCellContent(3, 4, u"=IF(AND(A1,NOT(B2)),SUM(A1:B2,3),MAX(1,2))");
+    g->GetCell(4, 1).validator = FindValidator("Int0_100");
+    g->GetCell(4, 2).validator = FindValidator("Dbl0_1");
+    g->SetCellContent(1, 4, u"abc");
+    g->SetSelection(1, 1, 2, 5, false);
+    g->SetSelectionFontWeight(700);
+    g->SetSelectionFontName(u"DejaVu Sans");
+    BorderSpec spec;
+    InitBorderSpec(spec);
+    spec.items[2] = {PS_SOLID, 3, 0x0000FF, 1};
+    spec.items[7] = {PS_SOLID, 2, 0x00FF00, 1};
+    g->SetRangeBorders(2, 2, 3, 4, spec, false);
+    g->GetCell(5, 5).attr.formatter = FindFormator("RMB");
+    g->GetCell(5, 4).attr.formatter = FindFormator("Percent");
+    g->GetCell(5, 5).text = std::u16string(300, u'x') + u"中文";
+    g->SetColumnWidth(3, 0);
+    g->SetRowHeight(40, 2);
+    g->SetCellInput(2, 3, u"=B1+1");   // stays dirty
+    return g;
+}
+
+void Grids()
+{
+    using namespace grid;
+    auto tiny = std::make_unique<CRealGrid>();
+    tiny->ResetToDefault();
+    tiny->DeleteColumns(1, 5, false);
+    tiny->DeleteRows(1, 5, false);
+    tiny->SetCellText(0, 0, u"hi", false);
+    Put("grid_stream", "tiny", Saved(*tiny));
+    Put("grid_stream", "tiny-plain", Plain(*tiny));
+
+    CRealGrid def;
+    def.ApplyDefaultBorders();
+    Put("grid_stream", "default", Saved(def));
+    Put("grid_stream", "default-plain", Plain(def));
+
+    auto rich = RichGrid();
+    Put("grid_stream", "rich", Saved(*rich));
+    Put("grid_stream", "rich-plain", Plain(*rich));
+    Put("type_record", "grid-rich", [&] {
+        Bytes b{0};
+        b[0] = 4;   // IT_GRID in the target's type table
+        Bytes rec(GRID_RECORD_SIZE, 0);
+        b.insert(b.end(), rec.begin(), rec.end());
+        Bytes s = Saved(*rich);
+        b.insert(b.end(), s.begin(), s.end());
+        return b;
+    }());
+}
+
+// ---- formulas
+
+const char16_t* const kFormulas[] = {
+    u"1",
+    u"-A1*2+3",
+    u"(1+2)*A1",
+    u"2*(-3)",
+    u"12/3/2-1",
+    u"A1:B2",
+    u"SUM(A1:A3,B1,2.5)",
+    u"AVERAGE(A1:C3)",
+    u"PRODUCT(1,2,3)",
+    u"MIN(A1,B1)+MAX(A1:B9)",
+    u"ROUND(SIN(PI()/2)+COS(0))",
+    u"LOG(100)",
+    u"IF(EQ(A1,1),NE(B1,2),LT(1,2))",
+    u"AND(GT(A1,0),LE(A1,9),GE(B2,1))",
+    u"OR(NOT(A1),0)",
+    u"COUNTIF(A1:A9,\"GE(5)\")",
+    u"COUNTIF(A1:A9,\"NE(A1+1)\")",
+    u"NOT((A1:A2))",
+    u"AB12+ZZ1",
+};
+
+void Formulas()
+{
+    int k = 0;
+    for (const char16_t* f : kFormulas) {
+        const std::u16string text(f);
+        Put("formula", "f" + std::to_string(k), Bytes(text.begin(), text.end()));
+        grid::NodePtr n = grid::ParseFormula(text);
+        if (!n) {
+            std::fprintf(stderr, "seed formula %d does not parse\n", k);
+            std::exit(1);
+        }
+        grid::ArchiveWriter w;
+        grid::StoreNode(w, *n);
+        Put("formula_nodes", "f" + std::to_string(k), w.Data());
+        ++k;
+    }
+}
+
+// ---- RTF
+
+const char* const kRtf[] = {
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fprq12\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+    "{\\colortbl ;\\red255\\green255\\blue0;}\\viewkind4\\uc1\\pard\\sl-240\\slmult0\\cf1"
+    "\\lang2052\\f0\\fs20 123456\\par}",
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
+    "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+    "\\pard\\qc\\f0\\fs24 plain \\b bold\\b0  \\i it\\i0  \\ul under\\ulnone \\strike s\\strike0\\par\r\n"
+    "\\pard\\qr\\cf2\\f1\\fs36 right {\\cf1 red} back\\par\r\n"
+    "\\pard\\qj\\li720\\ri360\\fi-360\\sl360\\slmult1 just\\line next\\tab x\\par}",
+    "{\\rtf1 a\\u23435?b{\\uc2\\u20307\\'cc\\'e5}c\\u-10179?\\u-8692?\\par}",
+    "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset136 x;}{\\f1\\fcharset0 y;}}\\f0 \\'a4\\'a4\\f1 \\'e9\xe9\\par}",
+    "{\\rtf1{\\*\\generator g;}{\\info{\\title t}}{\\stylesheet{\\s0 Normal;}}{\\*\\unknown skip}x\\par}",
+    "{\\rtf1 \\{a\\}\\\\\\~b\\par\\par c\\par}",
+};
+
+void Rtf()
+{
+    int k = 0;
+    for (const char* r : kRtf)
+        Put("rtf", "r" + std::to_string(k++), QByteArray(r));
+
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{QString::fromUtf8("宋体")});
+    f.setFontPointSize(14);
+    f.setFontItalic(true);
+    f.setFontUnderline(true);
+    f.setFontStrikeOut(true);
+    f.setForeground(QColor(0, 128, 0));
+    QTextBlockFormat right;
+    right.setAlignment(Qt::AlignRight);
+    right.setLeftMargin(24);
+    right.setTextIndent(-12);
+    c.setBlockFormat(right);
+    c.insertText(QString::fromUtf8("中文 a{b}\\ x\ty"), f);
+    QTextCharFormat bold;
+    bold.setFontFamilies(QStringList{"Arial"});
+    bold.setFontWeight(QFont::Bold);
+    bold.setFontPointSize(9);
+    c.insertBlock(QTextBlockFormat(), bold);
+    c.insertText("bold line");
+    Put("rtf", "written", platform::writeRtf(doc));
+}
+
+// ---- node images, frames and type records
+
+Bytes Image(const tagItemData* node)
+{
+    Bytes out(ITEMDATA_SIZE);
+    WriteNodeImage(*node, out.data());
+    return out;
+}
+
+const std::uint16_t kItemTypes[] = {IT_SINGLELINE, IT_TEXT,       IT_IMAGE,      IT_GIF,   IT_GRID,
+                                    IT_TEXTGIF,    IT_CLOCKSIMUL, IT_CLOCKDIGIT, IT_COUNT, IT_COUNT2};
+
+void Nodes()
+{
+    tagItemData* header = CreateHeaderNode();
+    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
+    tagItemData* global = CreateNode(nullptr, IT_GLOBALSCENE, u"global", screen);
+    tagItemData* scene = CreateNode(global, IT_SCENE, u"scene", screen);
+    Put("node_image", "header", Image(header));
+    Put("node_image", "screen", Image(screen));
+    Put("node_image", "global-scene", Image(global));
+    Put("node_image", "scene", Image(scene));
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    Put("node_image", "screen-broadcast", Image(screen));
+
+    tagItemData* section = nullptr;
+    for (std::uint16_t kind = IT_WND_PROGLIST; kind <= IT_WND_COUNT; ++kind) {
+        section = CreateNode(section, kind, u"section", scene);
+        Put("node_image", "section-" + std::to_string(kind), Image(section));
+    }
+    tagItemData* item = nullptr;
+    for (std::uint16_t type : kItemTypes) {
+        item = CreateNode(item, type, u"item", section);
+        Put("node_image", "item-" + std::to_string(type), Image(item));
+    }
+
+    // Frames: the header and its elements as they follow each other.
+    DynFrame* frame = section->Section.Frame;
+    DynFrameElement* last = nullptr;
+    for (std::uint16_t type : {0, 1, 2, 5})
+        last = CreateFrameElement(type, u"pattern", frame, last);
+    last = CreateFrameElement(255, u"picture", frame, last);
+    const std::u16string path = u"/pictures/border.png";
+    SetFrameElementData(last, Bytes(reinterpret_cast<const std::uint8_t*>(path.data()),
+                                    reinterpret_cast<const std::uint8_t*>(path.data() + path.size())));
+    Bytes stream(DYNFRAME_SIZE);
+    WriteDynFrame(*frame, stream.data());
+    Put("frame", "empty", stream);
+    for (DynFrameElement* e = frame->First; e; e = e->Next) {
+        const Bytes el = WriteDynFrameElement(*e);
+        stream.insert(stream.end(), el.begin(), el.end());
+    }
+    Put("frame", "elements", stream);
+    if (!scene->Scene.Frame)
+        CreateFrame(scene);
+    DynFrame& legacy = *scene->Scene.Frame;
+    ConvertLegacyBorder(&legacy, 0x01020304);
+    Bytes legacyStream(DYNFRAME_SIZE);
+    WriteDynFrame(legacy, legacyStream.data());
+    for (DynFrameElement* e = legacy.First; e; e = e->Next) {
+        const Bytes el = WriteDynFrameElement(*e);
+        legacyStream.insert(legacyStream.end(), el.begin(), el.end());
+    }
+    Put("frame", "legacy", legacyStream);
+
+    // Type records, each behind the index of its type in the target's table.
+    std::uint8_t index = 0;
+    for (std::uint16_t type : kItemTypes) {
+        ItemRecord* r = ItemRecord::Create(type);
+        Bytes b{index++};
+        const Bytes rec = WriteTypeRecord(*r);
+        b.insert(b.end(), rec.begin(), rec.end());
+        Put("type_record", "type-" + std::to_string(type), b);
+        delete r;
+    }
+    DestroyNode(header);
+}
+
+}   // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    g_root = argv[1];
+    Grids();
+    Formulas();
+    Rtf();
+    Nodes();
+    return 0;
+}

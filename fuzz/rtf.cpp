@@ -1,0 +1,40 @@
+// The RTF reader. Text that is not RTF is refused and leaves the document as
+// it was; RTF that reads completely writes out as RTF that reads back to the
+// same document (written again byte-identical). The Unicode entry point reads
+// the same bytes as UTF-8.
+#define FUZZ_WITH_QT_APP
+#include "fuzz/FuzzCheck.h"
+#include "platform/RtfReader.h"
+#include "platform/RtfWriter.h"
+
+#include <QTextDocument>
+
+using namespace platform;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size > 16384)
+        return 0;
+    const QByteArray rtf(reinterpret_cast<const char*>(data), qsizetype(size));
+
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("keep"));
+    const QByteArray before = writeRtf(doc);
+    QString error;
+    const bool ok = readRtf(rtf, &doc, &error);
+    if (!ok) {
+        FUZZ_CHECK(!error.isEmpty(), "a refusal says why");
+        if (!looksLikeRtf(rtf))
+            FUZZ_CHECK(writeRtf(doc) == before, "text that is not RTF leaves the document as it was");
+    } else {
+        const QByteArray written = writeRtf(doc);
+        QTextDocument back;
+        FUZZ_CHECK(readRtf(written, &back), "written RTF reads back");
+        FUZZ_CHECK(back.toPlainText() == doc.toPlainText(), "written RTF reads back to the same text");
+        FUZZ_CHECK(writeRtf(back) == written, "written RTF writes again byte-identical");
+    }
+
+    QTextDocument wide;
+    (void)readRtf(QString::fromUtf8(rtf), &wide);
+    return 0;
+}
