@@ -132,6 +132,10 @@ public:
     static const struct FirmwareInfo* GetFirmwareInfo(unsigned id);
     static unsigned GetUpgradeVersion(unsigned id);
 
+    // ---- controller links and commands (core/link) ----
+    // Stops a running transfer at its next check; returns 0.
+    static int TerminateComm();
+
 protected:
     // Fill a list the caller owns (given untyped); 1, or 0 for null.
     int GetSerialPortList(void* list) const;
