@@ -160,7 +160,7 @@ public:
     explicit PtyPeer(SimController& controller);
     ~PtyPeer() override;
     const std::string& slavePath() const { return m_slavePath; }
-    // The line speed (termios code) the port had when the last block ended.
+    // The line speed (termios code) the port had when bytes last came in.
     unsigned speed() const;
 
 private:

@@ -14,6 +14,11 @@
 
 #include <chrono>
 #include <termios.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace linktest;
 
@@ -367,4 +372,53 @@ TEST_F(Links, AFailedWriteEndsAtOnceAndNeverAsSuccess)
         EXPECT_EQ(RunTransfer(s, link, 1, data.data(), 8, flags, kRequestTimeout), expected) << flags;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     }
+}
+
+TEST(SimulatedController, AnswersAProbeDatagramWithItsAddress)
+{
+    sim::SimController controller;
+    controller.setAddress(42);
+    sim::UdpPeer peer(controller);
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(peer.port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const std::uint8_t probe[4] = {};
+    ASSERT_EQ(::sendto(fd, probe, 4, 0, reinterpret_cast<sockaddr*>(&to), sizeof to), 4);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    std::uint8_t answer[8];
+    EXPECT_EQ(::recv(fd, answer, sizeof answer, 0), 1);
+    EXPECT_EQ(answer[0], 42);
+    ::close(fd);
+    EXPECT_EQ(peer.received(), std::vector<Bytes>({Bytes(4, 0)}));
+}
+
+TEST_F(Links, RawEthernetFailuresEndWithTheirResultAndEvent)
+{
+    const bool ran = sim::RunInNetworkNamespace([&] {
+        sim::SimController controller;
+        sim::EthernetPeer peer(controller, "tvsim");
+        ASSERT_TRUE(peer.ok());
+        auto bind = [&](CommSession& s) { SetCommSessionEthernet(s, QByteArray("tvcore"), peer.mac()); };
+        for (const FaultCase& c : faultCases()) {
+            if (c.faults.lateMs)
+                continue;   // late is late on every link; the stream links cover it
+            controller.setFaults(c.faults);
+            Recorder::clear();
+            const int expected = std::string(c.name) == "silent ack" ? COMM_E_NO_REPLY : c.result;
+            EXPECT_EQ(sendBlock(bind, c.cmd, pattern(4), c.flags), expected) << c.name;
+            ASSERT_FALSE(Recorder::pairs().empty());
+            EXPECT_NE(Recorder::pairs().back().first, unsigned(CBE_DONE)) << c.name;
+        }
+        // A multi-packet block waits for an acknowledgement after every packet
+        // but the last: silence there is no reply.
+        sim::Faults silent;
+        silent.silent = true;
+        controller.setFaults(silent);
+        EXPECT_EQ(sendBlock(bind, 2, pattern(1200), 0), COMM_E_NO_REPLY);
+    });
+    if (!ran)
+        GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
 }
