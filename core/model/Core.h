@@ -158,6 +158,8 @@ private:
     int m_lanEnabled = 0;
     int m_wanEnabled = 0;
     friend struct CoreTestAccess;
+    // ---- controller search (core/link/Search.cpp) ----
+    friend class ControllerSearch;
     // ---- list members (core/link) ----
     void CreateLists();   // fills the enumerated ports and adapters
     void DestroyLists();
