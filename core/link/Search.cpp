@@ -1,7 +1,9 @@
 #include "core/link/Search.h"
 
 #include "core/link/Adapters.h"
+#include "core/link/LinkBase.h"
 #include "core/model/CoreState.h"
+#include "platform/Clock.h"
 #include "core/model/ItemData.h"
 
 #include <arpa/inet.h>
@@ -86,20 +88,18 @@ int DiscoverOverUdp(std::uint16_t port, int timeoutMs, const DiscoveryAnswer& an
 
     // Large enough for any datagram, so a long answer is never cut into an error.
     std::vector<std::uint8_t> buffer(65536);
-    using Clock = std::chrono::steady_clock;
     for (;;) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        const platform::Deadline deadline = platform::Deadline::after(timeoutMs);
         bool received = false;
         while (!received) {
-            platform::AutoResetEvent* cancel = CancelEvent();
-            if (cancel && cancel->tryWait())
+            if (CancelRequested())
                 return -6;
-            const auto remaining = deadline - Clock::now();
-            if (remaining <= Clock::duration::zero())
+            const int left = deadline.remainingMs();
+            if (left <= 0)
                 return 0;
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
+            // Short slices, so a cancel is seen while waiting.
             pollfd pfd{sock.fd, POLLIN, 0};
-            const int ready = ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left, 50)));
+            const int ready = ::poll(&pfd, 1, std::min(left, 50));
             if (ready < 0 && errno != EINTR)
                 return 0;
             if (ready > 0)

@@ -13,6 +13,21 @@
 
 namespace sim {
 
+Reply SearchController::answer(const Block& block)
+{
+    if (pty && speed && pty->speed() != speed)
+        return {};   // at another speed the controller hears only noise
+    if (block.header.command == 21) {
+        int address = block.header.address;
+        if (address == 255 && !addresses.empty())
+            address = *addresses.begin();
+        else if (!addresses.count(address))
+            return {};
+        setAddress(static_cast<std::uint8_t>(address));
+    }
+    return SimController::answer(block);
+}
+
 UdpControllers::UdpControllers() = default;
 
 UdpControllers::~UdpControllers() { stop(); }
@@ -44,6 +59,13 @@ bool UdpControllers::start(const std::vector<Controller>& controllers)
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         if (::bind(fd, reinterpret_cast<sockaddr*>(&own), sizeof own) != 0)
             return false;
+        const int tcp = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (tcp < 0)
+            return false;
+        m_tcpListeners.push_back(tcp);
+        ::setsockopt(tcp, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(tcp, reinterpret_cast<sockaddr*>(&own), sizeof own) != 0 || ::listen(tcp, 4) != 0)
+            return false;
     }
     m_thread = std::thread([this] { serve(); });
     return true;
@@ -57,17 +79,60 @@ void UdpControllers::stop()
     for (int fd : m_answerSockets)
         ::close(fd);
     m_answerSockets.clear();
+    for (int fd : m_tcpListeners)
+        ::close(fd);
+    m_tcpListeners.clear();
     if (m_listen >= 0)
         ::close(m_listen);
     m_listen = -1;
+}
+
+// One probe over TCP: a framed block of command 21 answered with a reply
+// frame carrying the controller's address.
+void UdpControllers::answerTcp(int listener, std::uint8_t address)
+{
+    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
+        return;
+    Bytes got;
+    std::uint8_t tmp[256];
+    while (got.size() < kFrameHeaderSize + 4) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 1000) <= 0)
+            break;
+        const ssize_t n = ::read(fd, tmp, sizeof tmp);
+        if (n <= 0)
+            break;
+        got.insert(got.end(), tmp, tmp + n);
+    }
+    FrameHeader request;
+    if (got.size() >= kFrameHeaderSize && ReadFrameHeader(got.data(), request) && request.command == 21) {
+        ++m_tcpProbes;
+        FrameHeader h;
+        h.address = address;
+        h.sequence = request.sequence;
+        h.command = 21;
+        h.length = 4;
+        Bytes out(kFrameHeaderSize + 4, 0);
+        WriteFrameHeader(h, out.data());
+        (void)!::write(fd, out.data(), out.size());
+    }
+    ::close(fd);
 }
 
 void UdpControllers::serve()
 {
     std::uint8_t buffer[64];
     while (!m_stop) {
-        pollfd pfd{m_listen, POLLIN, 0};
-        if (::poll(&pfd, 1, 20) <= 0)
+        std::vector<pollfd> fds{{m_listen, POLLIN, 0}};
+        for (int fd : m_tcpListeners)
+            fds.push_back({fd, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), 20) <= 0)
+            continue;
+        for (std::size_t i = 1; i < fds.size(); ++i)
+            if (fds[i].revents & POLLIN)
+                answerTcp(fds[i].fd, m_controllers[i - 1].address);
+        if (!(fds[0].revents & POLLIN))
             continue;
         sockaddr_in from{};
         socklen_t length = sizeof from;
@@ -82,30 +147,6 @@ void UdpControllers::serve()
                      sizeof from);
         }
     }
-}
-
-bool RunInNewNetworkNamespace(const std::function<void()>& body)
-{
-    bool made = false;
-    std::thread worker([&] {
-        // A network namespace belongs to the thread that made it.
-        if (::unshare(CLONE_NEWNET) != 0)
-            return;
-        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return;
-        ifreq ifr{};
-        std::strncpy(ifr.ifr_name, "lo", IFNAMSIZ - 1);
-        const bool up = ::ioctl(fd, SIOCGIFFLAGS, &ifr) == 0
-            && (ifr.ifr_flags |= IFF_UP, ::ioctl(fd, SIOCSIFFLAGS, &ifr) == 0);
-        ::close(fd);
-        if (!up)
-            return;
-        made = true;
-        body();
-    });
-    worker.join();
-    return made;
 }
 
 } // namespace sim

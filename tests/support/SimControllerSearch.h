@@ -1,8 +1,13 @@
 #pragma once
-// Simulated controllers for the search: several controllers answering the
-// UDP discovery probe of one port, each from its own loopback address, and
-// a helper that runs a test body inside a fresh network namespace.
+// Simulated controllers for the search: a controller that answers probes
+// for several addresses (several controllers on one link), only at the line
+// speed it is set to; and several controllers answering the UDP discovery
+// probe of one port, each from its own loopback address, which also take
+// probes over TCP on that address and port.
+#include "support/SimController.h"
+
 #include <atomic>
+#include <set>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -11,6 +16,19 @@
 #include <vector>
 
 namespace sim {
+
+class SearchController : public SimController {
+public:
+    // Addresses that answer a probe; a probe to every controller (255) is
+    // answered by the lowest.
+    std::set<int> addresses{1};
+    // A pseudo-terminal answers only at this speed (a speed_t code; 0 any).
+    const PtyPeer* pty = nullptr;
+    unsigned speed = 0;
+
+protected:
+    Reply answer(const Block& block) override;
+};
 
 class UdpControllers {
 public:
@@ -31,12 +49,17 @@ public:
     std::uint16_t port() const { return m_port; }
     // Probes (4 zero bytes) received so far.
     int probes() const { return m_probes.load(); }
+    // Probes that came over TCP.
+    int tcpProbes() const { return m_tcpProbes.load(); }
 
 private:
     void serve();
+    void answerTcp(int listener, std::uint8_t address);
 
     int m_listen = -1;
     std::vector<int> m_answerSockets;
+    std::vector<int> m_tcpListeners;
+    std::atomic<int> m_tcpProbes{0};
     std::vector<Controller> m_controllers;
     std::uint16_t m_port = 0;
     std::atomic<int> m_probes{0};
@@ -44,9 +67,5 @@ private:
     std::thread m_thread;
 };
 
-// Runs `body` on a thread of its own inside a new network namespace whose
-// loopback is up and which has no other route. False when the namespace
-// cannot be made (not root); the body then does not run.
-bool RunInNewNetworkNamespace(const std::function<void()>& body);
 
 } // namespace sim
