@@ -2,6 +2,7 @@
 
 #include "core/link/CommCodes.h"
 #include "core/link/LinkBase.h"
+#include "core/link/Upgrade.h"
 #include "core/model/CoreState.h"
 #include "platform/Clock.h"
 
@@ -79,6 +80,7 @@ void SetCommSessionSerial(CommSession& s, const QString& portName, std::uint32_t
     s.portName = portName;
     s.baudRate = baudRate;
     s.send = SerialSendFrames;
+    s.stream = SerialSendUpgradeStream;
 }
 
 void SetCommSessionEthernet(CommSession& s, const QByteArray& adapterName, const std::uint8_t* mac)
@@ -92,6 +94,7 @@ void SetCommSessionEthernet(CommSession& s, const QByteArray& adapterName, const
         std::memset(s.dstMac, 0xFF, 6);
     s.captureLength = 1024;
     s.send = EthernetSendFrames;
+    s.stream = EthernetSendUpgradeStream;
 }
 
 void SetCommSessionNetwork(CommSession& s, const QByteArray& host, std::uint16_t port, std::uint32_t hostIsName)
@@ -102,6 +105,7 @@ void SetCommSessionNetwork(CommSession& s, const QByteArray& host, std::uint16_t
     s.port = port;
     s.hostIsName = hostIsName;
     s.send = TcpSendFrames;
+    s.stream = TcpSendUpgradeStream;
 }
 
 int CCore::TerminateComm()

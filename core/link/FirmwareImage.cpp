@@ -1,8 +1,15 @@
 #include "core/link/FirmwareImage.h"
 
+#include "core/link/FirmwareCatalogue.h"
+#include "core/model/ItemData.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QtGlobal>
 
 std::uint8_t FirmwareDigitValue(std::uint8_t c)
 {
@@ -92,4 +99,70 @@ FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& im
 QString FirmwareOverridePath(const QString& programFolder)
 {
     return QDir(programFolder).filePath(QStringLiteral("update.dat"));
+}
+
+namespace {
+QMutex g_pathsMutex;
+QString g_folder;
+QString g_chosen;
+
+QString programFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+}
+} // namespace
+
+QString FirmwareFolder()
+{
+    QMutexLocker lock(&g_pathsMutex);
+    return g_folder.isEmpty() ? programFolder() : g_folder;
+}
+
+void SetFirmwareFolder(const QString& folder)
+{
+    QMutexLocker lock(&g_pathsMutex);
+    g_folder = folder;
+}
+
+void SetChosenFirmwareFile(const QString& path)
+{
+    QMutexLocker lock(&g_pathsMutex);
+    g_chosen = path;
+}
+
+QString ChosenFirmwareFile()
+{
+    QMutexLocker lock(&g_pathsMutex);
+    return g_chosen;
+}
+
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen)
+{
+    std::vector<std::uint8_t> image;
+    const QString override = FirmwareOverridePath(FirmwareFolder());
+    if (QFileInfo::exists(override)) {
+        if (LoadFirmwareFile(override, image) == FirmwareLoad::Unreadable)
+            qWarning("firmware image %s cannot be read", qUtf8Printable(override));
+        return image;
+    }
+    const QString chosen = ChosenFirmwareFile();
+    if (!chosen.isEmpty()) {
+        if (LoadFirmwareFile(chosen, image) != FirmwareLoad::Loaded)
+            qWarning("firmware image %s cannot be read", qUtf8Printable(chosen));
+        return image;
+    }
+    if (!screen)
+        return image;
+    const unsigned id = FirmwareResourceId(screen->Global.HardwareId, screen->Global.RemoteVersion);
+    if (id == 0)
+        return image;
+    // The library's own images would live here; none are shipped.
+    QFile resource(QStringLiteral(":/firmware/%1").arg(id));
+    if (!resource.open(QIODevice::ReadOnly))
+        return image;
+    const QByteArray text = resource.readAll();
+    return DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.constData()),
+                              static_cast<std::size_t>(text.size()));
 }

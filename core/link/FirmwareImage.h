@@ -47,3 +47,21 @@ FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& im
 
 // The override image beside the program: folder + "update.dat".
 QString FirmwareOverridePath(const QString& programFolder);
+
+struct tagItemData;
+
+// The folder "update.dat" is looked for in: the program's own folder, or
+// the folder a test set (empty restores the program's).
+QString FirmwareFolder();
+void SetFirmwareFolder(const QString& folder);
+
+// The image chosen by the operator, used when there is no "update.dat";
+// empty: the image the library carries for the board (none are shipped).
+void SetChosenFirmwareFile(const QString& path);
+QString ChosenFirmwareFile();
+
+// The image for a screen: "update.dat" beside the program when it exists,
+// else the chosen file, else the library's image for the screen's board.
+// Empty when there is none; a file that exists but cannot be read gives
+// no image and a diagnostic, never a dialog.
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen);

@@ -4,6 +4,8 @@
 #include "core/link/CommSession.h"
 #include "core/link/Frame.h"
 
+#include <memory>
+
 namespace platform { class Deadline; }
 
 class Link {
@@ -50,3 +52,7 @@ int RunTransfer(CommSession& session, Link& link, std::uint8_t command, const st
 
 // True (and the event consumed) when the cancel event was set.
 bool CancelRequested();
+
+// Stream links of the session, not yet open, for the firmware record stream.
+std::unique_ptr<StreamLink> MakeSerialLink(CommSession& session);
+std::unique_ptr<StreamLink> MakeTcpLink(CommSession& session, int connectAttempts);

@@ -108,6 +108,11 @@ QString SerialDevicePath(const QString& portName)
     return QStringLiteral("/dev/") + portName;
 }
 
+std::unique_ptr<StreamLink> MakeSerialLink(CommSession& session)
+{
+    return std::make_unique<SerialLink>(session);
+}
+
 int SerialSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
                      std::uint32_t flags, std::uint32_t timeoutMs)
 {

@@ -40,7 +40,7 @@ public:
             close();
             return hostFailed(command);
         }
-        for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+        for (int attempt = 0; attempt < m_attempts; ++attempt) {
             if (attempt > 0) {
                 if (CancelRequested()) {
                     close();
@@ -173,9 +173,19 @@ private:
 
     int m_fd = -1;
     QString m_hostText;
+
+public:
+    int m_attempts = kConnectAttempts;
 };
 
 }  // namespace
+
+std::unique_ptr<StreamLink> MakeTcpLink(CommSession& session, int connectAttempts)
+{
+    auto link = std::make_unique<TcpLink>(session);
+    link->m_attempts = connectAttempts;
+    return link;
+}
 
 int TcpSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
                   std::uint32_t flags, std::uint32_t timeoutMs)

@@ -160,6 +160,23 @@ public:
     unsigned PCToRemoteTime(const SYSTEMTIME& time) const;
     SYSTEMTIME RemoteToPCTime(unsigned time) const;
 
+    // ---- controller search and firmware upgrade (core/link) ----
+    // Searches every enabled kind of link; the number of controllers found.
+    // Found controllers are written into the screens from `start` on
+    // (`replace`), or into new screens inserted after the screen at `start`.
+    unsigned RetrieveConnection(int replace, int start, int noNodes);
+    // Finds the controller of one screen again and updates its link: 1 or the
+    // probe's byte count when found, 0 when not, -6 when cancelled.
+    int RetrieveConnection(tagItemData* screen);
+    // Upgrade request (command 20) then the record stream; 0 when there is no
+    // screen, the request is not taken or there is no image.
+    int SendUpgrade(tagItemData* screen);
+    // The whole image as one block (command 24); 0 when there is none.
+    int SendUpgrade2(tagItemData* screen);
+    // The image to use when there is no "update.dat" beside the program
+    // (the library ships none of its own); null or empty forgets it.
+    static int SetFirmwareImageFile(const char16_t* path);
+
 protected:
     // Fill a list the caller owns (given untyped); 1, or 0 for null.
     int GetSerialPortList(void* list) const;
@@ -257,6 +274,8 @@ private:
     // A request sent through the screen's link screen (or to every controller).
     int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
                            std::uint32_t flags);
+    // ---- controller search (core/link/Search.cpp) ----
+    friend class ControllerSearch;
     // ---- list members (core/link) ----
     void CreateLists();   // fills the enumerated ports and adapters
     void DestroyLists();

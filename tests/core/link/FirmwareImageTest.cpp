@@ -1,4 +1,5 @@
 #include "core/link/FirmwareImage.h"
+#include "core/model/ItemData.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -131,4 +133,42 @@ TEST(FirmwareFile, LoadsDecodesAndReportsMissingOrUnreadableFiles)
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_EQ(LoadFirmwareFile(folder, image), FirmwareLoad::Unreadable);
     EXPECT_EQ(image, (Bytes{0x00, 0x03, 0xA1, 0xB2, 0xC3}));
+}
+
+TEST(FirmwareFile, ScreenImageComesFromUpdateDatThenTheChosenFileElseNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SetFirmwareFolder(dir.path());
+    tagItemData screen;
+    screen.Level = LEVEL_ROOT;
+    screen.Global.HardwareId = 0x0E010200;   // a board with a resource id but no shipped image
+    screen.Global.RemoteVersion = 0x01030206;
+    EXPECT_TRUE(LoadFirmwareImageFor(&screen).empty());
+
+    const QString chosen = dir.filePath(QStringLiteral("chosen.txt"));
+    QFile c(chosen);
+    ASSERT_TRUE(c.open(QIODevice::WriteOnly));
+    c.write("000155");
+    c.close();
+    SetChosenFirmwareFile(chosen);
+    EXPECT_EQ(LoadFirmwareImageFor(&screen), (Bytes{0x00, 0x01, 0x55}));
+
+    QFile over(FirmwareOverridePath(dir.path()));
+    ASSERT_TRUE(over.open(QIODevice::WriteOnly));
+    over.write("0001AA");
+    over.close();
+    EXPECT_EQ(LoadFirmwareImageFor(&screen), (Bytes{0x00, 0x01, 0xAA}));
+
+    // An unreadable update.dat gives no image; the chosen file is not used instead.
+    ASSERT_TRUE(over.setPermissions(QFileDevice::Permissions()));
+    if (::geteuid() == 0) {
+        // root reads anything: make it unreadable by putting a folder there.
+        ASSERT_TRUE(over.remove());
+        ASSERT_TRUE(QDir().mkpath(FirmwareOverridePath(dir.path())));
+    }
+    EXPECT_TRUE(LoadFirmwareImageFor(&screen).empty());
+
+    SetChosenFirmwareFile(QString());
+    SetFirmwareFolder(QString());
 }

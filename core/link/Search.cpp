@@ -1,0 +1,616 @@
+#include "core/link/Search.h"
+
+#include "core/link/Adapters.h"
+#include "core/link/LinkBase.h"
+#include "core/model/CoreState.h"
+#include "platform/Clock.h"
+#include "core/model/ItemData.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+enum : unsigned {
+    kCmdProbe = 21,
+    kCmdCandidate = 225,
+    kCmdProgress = 255,
+    kEvProgress = 2,
+    kEvDone = 3,
+    kEvPhase = 10,
+};
+
+constexpr std::uint32_t kSlowBaud = 9600;
+constexpr std::uint32_t kFastBaud = 115200;
+constexpr int kScopeProbePause = 350;
+const std::uint8_t kBroadcastMac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+unsigned percentOf(std::size_t done, std::size_t total)
+{
+    return total ? static_cast<unsigned>(done * 100 / total) : 100;
+}
+
+bool isBroadcast(const std::uint8_t* mac) { return std::memcmp(mac, kBroadcastMac, 6) == 0; }
+
+// A socket closed when it goes out of scope.
+struct Socket {
+    int fd = -1;
+    ~Socket()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+std::uint32_t SerialPortNumber(const QString& portName)
+{
+    const QByteArray text = portName.toUtf8();
+    int number = 0;
+    if (std::sscanf(text.constData(), "%*[^0-9]%d", &number) != 1)
+        return 0;
+    return static_cast<std::uint32_t>(number);
+}
+
+QByteArray DottedAddress(std::uint32_t ip)
+{
+    return QByteArray::number(ip & 0xFF) + '.' + QByteArray::number((ip >> 8) & 0xFF) + '.'
+        + QByteArray::number((ip >> 16) & 0xFF) + '.' + QByteArray::number((ip >> 24) & 0xFF);
+}
+
+int DiscoverOverUdp(std::uint16_t port, int timeoutMs, const DiscoveryAnswer& answer)
+{
+    Socket sock;
+    sock.fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (sock.fd < 0)
+        return -5;
+    const int on = 1;
+    ::setsockopt(sock.fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+
+    const std::uint8_t probe[4] = {0, 0, 0, 0};
+    for (const in_addr_t to : {htonl(INADDR_LOOPBACK), htonl(INADDR_BROADCAST)}) {
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(port);
+        addr.sin_addr.s_addr = to;
+        // Without a route the broadcast fails (ENETUNREACH); the other send still counts.
+        ::sendto(sock.fd, probe, sizeof probe, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    }
+
+    // Large enough for any datagram, so a long answer is never cut into an error.
+    std::vector<std::uint8_t> buffer(65536);
+    for (;;) {
+        const platform::Deadline deadline = platform::Deadline::after(timeoutMs);
+        bool received = false;
+        while (!received) {
+            if (CancelRequested())
+                return -6;
+            const int left = deadline.remainingMs();
+            if (left <= 0)
+                return 0;
+            // Short slices, so a cancel is seen while waiting.
+            pollfd pfd{sock.fd, POLLIN, 0};
+            const int ready = ::poll(&pfd, 1, std::min(left, 50));
+            if (ready < 0 && errno != EINTR)
+                return 0;
+            if (ready > 0)
+                received = true;
+        }
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t n = ::recvfrom(sock.fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                                     &fromLength);
+        if (n < 0) {
+            // A refused earlier send shows up here on a connected path; nothing more will come.
+            return 0;
+        }
+        if (n == 0)
+            continue;   // an empty datagram carries no address
+        if (!answer(buffer[0], from.sin_addr.s_addr))
+            return 0;
+    }
+}
+
+ControllerSearch::ControllerSearch(CCore& core, SearchLinks& links)
+    : m_core(core), m_links(links), m_callback(core.GetCommCallBack())
+{
+}
+
+void ControllerSearch::report(unsigned cmd, unsigned event, std::uintptr_t value) const
+{
+    if (m_callback)
+        m_callback(cmd, event, value);
+}
+
+ProbeLink ControllerSearch::serialLink(const CCore::SerialInfo& info) const
+{
+    ProbeLink link;
+    link.mode = COMM_SERIAL;
+    link.portName = SerialInfoPortName(info);
+    link.baudRate = info.BaudRate;
+    return link;
+}
+
+ProbeLink ControllerSearch::adapterLink(const CCore::AdapterInfo& info) const
+{
+    ProbeLink link;
+    link.mode = COMM_ETHERNET;
+    link.adapterIndex = info.AdapterIndex;
+    link.deviceName = m_core.GetAdapterName(static_cast<int>(info.AdapterIndex));
+    std::memcpy(link.mac, info.Mac, 6);
+    return link;
+}
+
+tagItemData* ControllerSearch::placeScreen()
+{
+    tagItemData* screen = nullptr;
+    if (m_replace && m_nextReuse) {
+        screen = m_nextReuse;
+        m_nextReuse = m_nextReuse->NextSibling;
+    } else {
+        screen = CreateNode(m_insertAfter, IT_SCREEN, nullptr, m_core.m_root);
+    }
+    if (screen)
+        m_insertAfter = screen;
+    return screen;
+}
+
+void ControllerSearch::writeScreen(tagItemData* screen, const ProbeLink& link, std::uint8_t address)
+{
+    tagGlobalInfo& g = screen->Global;
+    g.ID = address;
+    g.CommType = link.mode;
+    switch (link.mode) {
+    case COMM_SERIAL:
+        g.BaudRate = link.baudRate;
+        g.SerialPort = SerialPortNumber(link.portName);
+        break;
+    case COMM_ETHERNET:
+        g.AdapterIndex = link.adapterIndex;
+        std::memcpy(g.DstMAC, link.mac, 6);
+        break;
+    default:
+        g.HostKind = 0;
+        std::memset(g.Host, 0, sizeof g.Host);
+        std::memcpy(g.Host, link.host.constData(), std::min<std::size_t>(link.host.size(), sizeof g.Host - 1));
+        g.HostPort = link.port;
+        break;
+    }
+}
+
+void ControllerSearch::makeScreen(const ProbeLink& link, std::uint8_t address, bool reportFound)
+{
+    ++m_count;
+    if (m_noNodes)
+        return;
+    tagItemData* screen = placeScreen();
+    if (!screen)
+        return;
+    writeScreen(screen, link, address);
+    if (reportFound)
+        report(kCmdProbe, kEvDone, address);
+}
+
+int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool scopeMode)
+{
+    CUniqueArray<QString> valid;
+    m_core.GetValidSerialPortList(&valid);
+    auto& remembered = m_core.m_serialRecords;
+    for (int i = remembered.GetSize() - 1; i >= 0; --i)
+        if (valid.Find(SerialInfoPortName(remembered[i])) < 0)
+            remembered.RemoveAt(i);
+
+    struct Candidate {
+        CCore::SerialInfo info;
+        bool remembered;
+    };
+    std::vector<Candidate> probes;
+    for (int i = remembered.GetSize() - 1; i >= 0; --i)
+        probes.push_back({remembered[i], true});
+    for (const QString& port : valid)
+        for (const std::uint32_t baud : {kFastBaud, kSlowBaud}) {
+            const CCore::SerialInfo info = MakeSerialInfo(port, baud);
+            if (remembered.Find(info) < 0)
+                probes.push_back({info, false});
+        }
+
+    report(kCmdCandidate, kEvPhase, 0);
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        const ProbeLink link = serialLink(probes[i].info);
+        const ProbeReply reply = m_links.probe(link, address, replyFrame);
+        const std::u16string name = link.portName.toStdU16String();
+        SearchCandidate candidate;
+        candidate.Form = 0;
+        candidate.PortName = name.c_str();
+        candidate.BaudRate = link.baudRate;
+        ReportSearchCandidate(m_callback, &candidate, reply.result);
+        report(kCmdProgress, kEvProgress, percentOf(i + 1, probes.size()));
+        if (scopeMode)
+            m_links.sleep(kScopeProbePause);
+        if (reply.result == -6)
+            return -6;
+        if (reply.result <= 0) {
+            if (probes[i].remembered)
+                remembered.RemoveAt(remembered.Find(probes[i].info));
+            continue;
+        }
+        remembered.Add(probes[i].info);
+        if (m_single) {
+            m_haveFound = true;
+            m_found = {COMM_SERIAL, link, reply.address};
+            return 1;
+        }
+        if (scopeMode)
+            makeScreen(link, reply.address, true);
+    }
+    return 0;
+}
+
+int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool scopeMode)
+{
+    CUniqueArray<pcapdevinfo> valid;
+    m_core.GetValidAdapterList(&valid);
+    auto validIndex = [&](std::uint32_t index) {
+        for (const pcapdevinfo& info : valid)
+            if (info.index == index)
+                return true;
+        return false;
+    };
+    auto& remembered = m_core.m_adapterRecords;
+    for (int i = remembered.GetSize() - 1; i >= 0; --i)
+        if (!validIndex(remembered[i].AdapterIndex))
+            remembered.RemoveAt(i);
+
+    struct Candidate {
+        CCore::AdapterInfo info;
+        bool remembered;
+    };
+    std::vector<Candidate> probes;
+    for (int i = remembered.GetSize() - 1; i >= 0; --i)
+        probes.push_back({remembered[i], true});
+    for (const pcapdevinfo& adapter : valid)
+        probes.push_back({MakeAdapterInfo(adapter.index, kBroadcastMac, 0xFFFF), false});
+
+    report(kCmdCandidate, kEvPhase, 1);
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        ProbeLink link = adapterLink(probes[i].info);
+        const ProbeReply reply = m_links.probe(link, address, replyFrame);
+        SearchCandidate candidate;
+        candidate.Form = 1;
+        candidate.DeviceName = link.deviceName.constData();
+        ReportSearchCandidate(m_callback, &candidate, reply.result);
+        report(kCmdProgress, kEvProgress, percentOf(i + 1, probes.size()));
+        if (scopeMode)
+            m_links.sleep(kScopeProbePause);
+        if (reply.result == -6)
+            return -6;
+        if (reply.result <= 0) {
+            if (probes[i].remembered)
+                remembered.RemoveAt(remembered.Find(probes[i].info));
+            continue;
+        }
+        if (isBroadcast(link.mac)) {
+            // The controller is remembered by the MAC it answered from.
+            std::memcpy(link.mac, reply.mac, 6);
+            remembered.Add(MakeAdapterInfo(link.adapterIndex, reply.mac, 0));
+        } else {
+            remembered.Add(probes[i].info);
+        }
+        if (m_single) {
+            m_haveFound = true;
+            m_found = {COMM_ETHERNET, link, reply.address};
+            return 1;
+        }
+        if (scopeMode)
+            makeScreen(link, reply.address, true);
+    }
+    return 0;
+}
+
+int ControllerSearch::networkPass(int scopeAddress)
+{
+    CUniqueArray<unsigned short> ports;
+    m_core.GetValidPortList(&ports);
+    auto& remembered = m_core.m_wanRecords;
+    remembered.RemoveAll();
+
+    report(kCmdCandidate, kEvPhase, 2);
+    for (int i = 0; i < ports.GetSize(); ++i) {
+        const std::uint16_t port = ports[i];
+        int answers = 0;
+        const int result = m_links.discover(port, [&](std::uint8_t address, std::uint32_t ip) {
+            ++answers;
+            remembered.Add(MakeWanInfo(address, ip, port));
+            ProbeLink link;
+            link.mode = COMM_NETWORK;
+            link.host = DottedAddress(ip);
+            link.port = port;
+            if (m_single) {
+                m_haveFound = true;
+                m_found = {COMM_NETWORK, link, address};
+                return false;
+            }
+            // A scope pass takes the controllers of its own address, so
+            // one answer does not become a screen per scope address.
+            if (scopeAddress >= 0 && address == scopeAddress)
+                makeScreen(link, address, true);
+            return true;
+        });
+        if (result == -6) {
+            ReportSearchCandidate(m_callback, nullptr, -6);
+            return -6;
+        }
+        if (result != -5) {
+            SearchCandidate candidate;
+            candidate.Form = 2;
+            candidate.Port = port;
+            ReportSearchCandidate(m_callback, &candidate, answers ? 0 : -3);
+        }
+        report(kCmdProgress, kEvProgress, percentOf(static_cast<std::size_t>(i) + 1, ports.GetSize()));
+        if (m_haveFound)
+            return 1;
+    }
+    return 0;
+}
+
+int ControllerSearch::rememberedPhase()
+{
+    CUniqueArray<int> scope;
+    m_core.GetScreenScope(&scope);
+    const auto serial = m_core.m_serialRecords;
+    const auto adapters = m_core.m_adapterRecords;
+    const auto network = m_core.m_wanRecords;
+    const std::size_t total = std::size_t(serial.GetSize() + adapters.GetSize()) * scope.GetSize() + network.GetSize();
+    std::size_t done = 0;
+
+    auto probeAndPlace = [&](const ProbeLink& link, std::uint8_t address, bool reportFound) {
+        const ProbeReply reply = m_links.probe(link, address, false);
+        report(kCmdProgress, kEvProgress, percentOf(++done, total));
+        if (reply.result == -6)
+            return -6;
+        if (reply.result > 0)
+            makeScreen(link, address, reportFound);
+        return 0;
+    };
+
+    report(kCmdProbe, kEvPhase, 0);
+    for (const CCore::SerialInfo& info : serial)
+        for (const int address : scope)
+            if (probeAndPlace(serialLink(info), static_cast<std::uint8_t>(address), true) < 0)
+                return -6;
+    report(kCmdProbe, kEvPhase, 1);
+    for (const CCore::AdapterInfo& info : adapters)
+        for (const int address : scope)
+            if (probeAndPlace(adapterLink(info), static_cast<std::uint8_t>(address), true) < 0)
+                return -6;
+    report(kCmdProbe, kEvPhase, 2);
+    for (const CCore::WanInfo& info : network) {
+        ProbeLink link;
+        link.mode = COMM_NETWORK;
+        link.host = DottedAddress(info.Ip);
+        link.port = info.Port;
+        if (probeAndPlace(link, info.Address, false) < 0)
+            return -6;
+    }
+    return 0;
+}
+
+unsigned ControllerSearch::run(int replace, int start, int noNodes)
+{
+    m_single = m_core.IsSingleScreen() != 0;
+    m_replace = replace != 0;
+    m_noNodes = false;
+    m_count = 0;
+    m_haveFound = false;
+
+    // Insertion point: the screen at the start index (clamped to the last);
+    // replacing begins with that screen itself.
+    std::vector<tagItemData*> screens;
+    for (tagItemData* s = m_core.m_root ? m_core.m_root->FirstChild : nullptr; s; s = s->NextSibling)
+        screens.push_back(s);
+    m_insertAfter = nullptr;
+    m_nextReuse = nullptr;
+    if (!screens.empty()) {
+        const std::size_t at = start < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(start), screens.size() - 1);
+        m_insertAfter = screens[at];
+        if (m_replace) {
+            m_nextReuse = screens[at];
+            m_insertAfter = screens[at]->PrevSibling;
+        }
+    }
+
+    const bool serialOn = m_core.IsSerialPortEnabled() != 0;
+    const bool lanOn = m_core.IsLanEnabled() != 0;
+    const bool wanOn = m_core.IsWanEnabled() != 0;
+
+    if (m_single || !serialOn) {
+        m_noNodes = noNodes != 0;
+        const bool replyFrame = m_single;
+        int r = 0;
+        if (serialOn)
+            r = serialPass(255, replyFrame, false);
+        if (r == 0 && lanOn)
+            r = adapterPass(255, replyFrame, false);
+        if (r == 0 && wanOn)
+            r = networkPass(-1);
+        if (r == -6)
+            return m_count;
+        if (m_single) {
+            if (m_haveFound)
+                makeScreen(m_found.link, m_found.address, true);
+            return m_count;
+        }
+        if (m_noNodes) {
+            // Counted, not made.
+            return static_cast<unsigned>(m_core.m_serialRecords.GetSize() + m_core.m_adapterRecords.GetSize()
+                                         + m_core.m_wanRecords.GetSize());
+        }
+        rememberedPhase();
+        return m_count;
+    }
+
+    CUniqueArray<int> scope;
+    m_core.GetScreenScope(&scope);
+    for (const int value : scope) {
+        const auto address = static_cast<std::uint8_t>(value);
+        int r = serialPass(address, true, true);
+        if (r == 0 && lanOn)
+            r = adapterPass(address, true, true);
+        if (r == 0 && wanOn)
+            r = networkPass(address);
+        if (r == -6)
+            break;
+    }
+    return m_count;
+}
+
+int ControllerSearch::runForScreen(tagItemData* screen)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return 0;
+    tagGlobalInfo& g = screen->Global;
+    ProbeLink own;
+    own.mode = g.CommType;
+    switch (g.CommType) {
+    case COMM_SERIAL:
+        own.portName = m_core.GetSerialPortName(static_cast<int>(g.SerialPort));
+        own.baudRate = g.BaudRate;
+        break;
+    case COMM_ETHERNET:
+        own.adapterIndex = g.AdapterIndex;
+        own.deviceName = m_core.GetAdapterName(static_cast<int>(g.AdapterIndex));
+        std::memcpy(own.mac, g.DstMAC, 6);
+        break;
+    default:
+        own.host = QByteArray(g.Host, static_cast<int>(strnlen(g.Host, sizeof g.Host)));
+        own.hostIsName = g.HostKind != 0;
+        own.port = g.HostPort;
+        break;
+    }
+
+    report(kCmdProgress, kEvProgress, 0);
+    const ProbeReply reply = m_links.probe(own, g.ID, true);
+    if (reply.result > 0) {
+        report(kCmdProgress, kEvProgress, 100);
+        report(kCmdProbe, kEvDone, g.ID);
+        if (own.mode == COMM_ETHERNET && isBroadcast(g.DstMAC))
+            std::memcpy(g.DstMAC, reply.mac, 6);
+        return reply.result;
+    }
+    if (reply.result == -6)
+        return -6;
+    switch (g.CommType) {
+    case COMM_SERIAL:
+        return serialScreenSearch(screen);
+    case COMM_ETHERNET:
+        return adapterScreenSearch(screen);
+    default:
+        return networkScreenSearch(screen);
+    }
+}
+
+int ControllerSearch::serialScreenSearch(tagItemData* screen)
+{
+    tagGlobalInfo& g = screen->Global;
+    CUniqueArray<CCore::SerialInfo> listed;
+    listed.Add(MakeSerialInfo(m_core.GetSerialPortName(static_cast<int>(g.SerialPort)), g.BaudRate));
+    CUniqueArray<QString> ports;
+    m_core.GetSerialPortList(&ports);
+    for (int i = ports.GetSize() - 1; i >= 0; --i) {
+        listed.Add(MakeSerialInfo(ports[i], kSlowBaud));
+        listed.Add(MakeSerialInfo(ports[i], kFastBaud));
+    }
+
+    report(kCmdProbe, kEvPhase, 0);
+    const int count = listed.GetSize();
+    for (int i = count - 1; i >= 0; --i) {
+        const ProbeLink link = serialLink(listed[i]);
+        const ProbeReply reply = m_links.probe(link, g.ID, true);
+        const std::u16string name = link.portName.toStdU16String();
+        SearchCandidate candidate;
+        candidate.Form = 0;
+        candidate.PortName = name.c_str();
+        candidate.BaudRate = link.baudRate;
+        ReportSearchCandidate(m_callback, &candidate, reply.result);
+        report(kCmdProgress, kEvProgress, percentOf(static_cast<std::size_t>(count - i), count));
+        if (reply.result == -6)
+            return -6;
+        if (reply.result > 0) {
+            g.ID = reply.address;
+            g.BaudRate = link.baudRate;
+            g.SerialPort = SerialPortNumber(link.portName);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int ControllerSearch::adapterScreenSearch(tagItemData* screen)
+{
+    tagGlobalInfo& g = screen->Global;
+    CUniqueArray<CCore::AdapterInfo> listed;
+    listed.Add(MakeAdapterInfo(g.AdapterIndex, kBroadcastMac, 0xFFFF));
+    CUniqueArray<pcapdevinfo> adapters;
+    m_core.GetAdapterList(&adapters);
+    for (int i = adapters.GetSize() - 1; i >= 0; --i)
+        listed.Add(MakeAdapterInfo(static_cast<std::uint32_t>(i), kBroadcastMac, 0xFFFF));
+
+    report(kCmdProbe, kEvPhase, 1);
+    const int count = listed.GetSize();
+    for (int i = count - 1; i >= 0; --i) {
+        const ProbeLink link = adapterLink(listed[i]);
+        const ProbeReply reply = m_links.probe(link, g.ID, true);
+        SearchCandidate candidate;
+        candidate.Form = 1;
+        candidate.DeviceName = link.deviceName.constData();
+        ReportSearchCandidate(m_callback, &candidate, reply.result);
+        report(kCmdProgress, kEvProgress, percentOf(static_cast<std::size_t>(count - i), count));
+        if (reply.result == -6)
+            return -6;
+        if (reply.result > 0) {
+            g.ID = reply.address;
+            g.AdapterIndex = link.adapterIndex;
+            std::memcpy(g.DstMAC, reply.mac, 6);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int ControllerSearch::networkScreenSearch(tagItemData* screen)
+{
+    tagGlobalInfo& g = screen->Global;
+    bool answered = false;
+    std::uint8_t address = 0;
+    std::uint32_t ip = 0;
+    const int result = m_links.discover(g.HostPort, [&](std::uint8_t a, std::uint32_t from) {
+        answered = true;
+        address = a;
+        ip = from;
+        return false;
+    });
+    if (result == -6)
+        return -6;
+    SearchCandidate candidate;
+    candidate.Form = 2;
+    candidate.Port = g.HostPort;
+    ReportSearchCandidate(m_callback, &candidate, answered ? 0 : -3);
+    report(kCmdProgress, kEvProgress, 100);
+    if (!answered)
+        return 0;
+    g.ID = address;
+    g.HostKind = 0;
+    const QByteArray host = DottedAddress(ip);
+    std::memset(g.Host, 0, sizeof g.Host);
+    std::memcpy(g.Host, host.constData(), std::min<std::size_t>(host.size(), sizeof g.Host - 1));
+    return 1;
+}

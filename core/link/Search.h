@@ -1,0 +1,105 @@
+#pragma once
+// The controller search: finds controllers over serial ports, adapters
+// (raw Ethernet) and the network (UDP), remembers the links that answered
+// in the core object and makes or updates screens for them.
+#include "core/link/SearchRecords.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+struct tagItemData;
+
+// The link one probe goes over.
+struct ProbeLink {
+    std::uint32_t mode = 0;          // CommMode
+    QString portName;                // serial
+    std::uint32_t baudRate = 0;
+    std::uint32_t adapterIndex = 0;  // raw Ethernet: position in the adapter list
+    QByteArray deviceName;
+    std::uint8_t mac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    QByteArray host;                 // network: dotted address or a name
+    bool hostIsName = false;
+    std::uint16_t port = 0;
+};
+
+struct ProbeReply {
+    int result = -3;                 // transfer result; positive = answered
+    std::uint8_t address = 0;        // address byte of the reply header
+    std::uint8_t mac[6] = {};        // raw Ethernet: the reply's source
+};
+
+// Answer of one UDP discovery datagram: the controller's address byte and
+// the sender's IPv4 address in network order. Return false to stop.
+using DiscoveryAnswer = std::function<bool(std::uint8_t address, std::uint32_t ip)>;
+
+// What the search needs of the links.
+class SearchLinks {
+public:
+    virtual ~SearchLinks() = default;
+    // Command 21 with 4 zero bytes to `address`; a reply frame when
+    // `replyFrame`, else any one byte.
+    virtual ProbeReply probe(const ProbeLink& link, std::uint8_t address, bool replyFrame) = 0;
+    // UDP discovery on one port. 0 when done, -5 when no socket could be
+    // made (the port is skipped), -6 when cancelled.
+    virtual int discover(std::uint16_t port, const DiscoveryAnswer& answer) = 0;
+    virtual void sleep(int milliseconds) = 0;
+};
+
+// The port number a serial port name carries ("%*[^0-9]%d"); 0 when none.
+std::uint32_t SerialPortNumber(const QString& portName);
+
+// Dotted text of an address in network order.
+QByteArray DottedAddress(std::uint32_t ip);
+
+// UDP discovery on 127.0.0.1 and the broadcast address: sends the 4-byte
+// zero probe to both (a send that fails is skipped), then reads datagrams
+// until `answer` returns false or none comes within timeoutMs. The
+// cancel event ends it with -6.
+int DiscoverOverUdp(std::uint16_t port, int timeoutMs, const DiscoveryAnswer& answer);
+
+class ControllerSearch {
+public:
+    ControllerSearch(CCore& core, SearchLinks& links);
+    ControllerSearch(const ControllerSearch&) = delete;
+    ControllerSearch& operator=(const ControllerSearch&) = delete;
+
+    // Number of controllers found; see CCore::RetrieveConnection.
+    unsigned run(int replace, int start, int noNodes);
+    // 1 or the probe's byte count when found, 0 when not, -6 when cancelled.
+    int runForScreen(tagItemData* screen);
+
+private:
+    struct Found {
+        std::uint32_t mode = 0;
+        ProbeLink link;
+        std::uint8_t address = 0;
+    };
+
+    void report(unsigned cmd, unsigned event, std::uintptr_t value) const;
+    int serialPass(std::uint8_t address, bool replyFrame, bool scopeMode);
+    int adapterPass(std::uint8_t address, bool replyFrame, bool scopeMode);
+    int networkPass(int scopeAddress);
+    int rememberedPhase();
+    tagItemData* placeScreen();
+    void writeScreen(tagItemData* screen, const ProbeLink& link, std::uint8_t address);
+    void makeScreen(const ProbeLink& link, std::uint8_t address, bool reportFound);
+    ProbeLink serialLink(const CCore::SerialInfo& info) const;
+    ProbeLink adapterLink(const CCore::AdapterInfo& info) const;
+    int serialScreenSearch(tagItemData* screen);
+    int adapterScreenSearch(tagItemData* screen);
+    int networkScreenSearch(tagItemData* screen);
+
+    CCore& m_core;
+    SearchLinks& m_links;
+    CoreCallBack m_callback = nullptr;
+    bool m_single = true;
+    bool m_stop = false;
+    bool m_noNodes = false;
+    bool m_replace = false;
+    bool m_haveFound = false;
+    Found m_found;
+    unsigned m_count = 0;
+    tagItemData* m_insertAfter = nullptr;
+    tagItemData* m_nextReuse = nullptr;
+};

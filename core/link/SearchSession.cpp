@@ -1,0 +1,81 @@
+// The search over real links: probes are transport sessions of 750 ms with
+// no callback; discovery is UDP.
+#include "core/link/CommCodes.h"
+#include "core/link/CommSession.h"
+#include "core/link/LinkBase.h"
+#include "core/link/Search.h"
+#include "core/model/ItemData.h"
+#include "platform/Clock.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t kProbeTimeout = 750;
+constexpr int kDiscoveryTimeout = 5000;
+constexpr std::uint8_t kProbeCommand = 21;
+
+class SessionSearchLinks final : public SearchLinks {
+public:
+    ProbeReply probe(const ProbeLink& link, std::uint8_t address, bool replyFrame) override
+    {
+        ProbeReply reply;
+        // A session clears the cancel event when it is made: look first, so a
+        // cancel that came between two probes still ends the search.
+        if (CancelRequested()) {
+            reply.result = COMM_E_CANCELLED;
+            return reply;
+        }
+        CommSession session;
+        CreateCommSession(session, address, kProbeTimeout, nullptr);
+        switch (link.mode) {
+        case COMM_SERIAL:
+            SetCommSessionSerial(session, link.portName, link.baudRate);
+            break;
+        case COMM_ETHERNET:
+            SetCommSessionEthernet(session, link.deviceName, link.mac);
+            break;
+        default:
+            SetCommSessionNetwork(session, link.host, link.port, link.hostIsName ? 1 : 0);
+            break;
+        }
+        session.request.assign(4, 0);
+        reply.result = session.sendRequest(kProbeCommand, replyFrame ? REPLY_FRAME : REPLY_ONE_BYTE);
+        if (reply.result <= 0)
+            return reply;
+        if (link.mode == COMM_ETHERNET) {
+            // The last frame received: its source, and the reply header's address.
+            if (session.receiveLength >= 12)
+                std::memcpy(reply.mac, session.receive.data() + 6, 6);
+            if (session.receiveLength > kEthReplyAddress)
+                reply.address = session.receive[kEthReplyAddress];
+        } else {
+            // Bytes 4..35 of the reply header are kept: the address is header byte 6.
+            reply.address = session.receive[2];
+        }
+        return reply;
+    }
+
+    int discover(std::uint16_t port, const DiscoveryAnswer& answer) override
+    {
+        return DiscoverOverUdp(port, kDiscoveryTimeout, answer);
+    }
+
+    void sleep(int milliseconds) override { platform::sleepFor(milliseconds); }
+};
+
+} // namespace
+
+unsigned CCore::RetrieveConnection(int replace, int start, int noNodes)
+{
+    SessionSearchLinks links;
+    ControllerSearch search(*this, links);
+    return search.run(replace, start, noNodes);
+}
+
+int CCore::RetrieveConnection(tagItemData* screen)
+{
+    SessionSearchLinks links;
+    ControllerSearch search(*this, links);
+    return search.runForScreen(screen);
+}

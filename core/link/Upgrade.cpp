@@ -1,0 +1,242 @@
+#include "core/link/Upgrade.h"
+
+#include "core/link/Adapters.h"
+#include "core/link/CommCodes.h"
+#include "core/link/CommSession.h"
+#include "core/link/FirmwareImage.h"
+#include "core/link/LinkBase.h"
+#include "core/link/UpgradeStream.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "platform/Clock.h"
+
+#include <pcap/pcap.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr int kStreamReadTimeout = 4000;   // serial: per answer byte
+constexpr int kUpgradePause = 1000;        // between the request and the stream
+constexpr std::uint8_t kUpgradeCommand = 20;
+constexpr std::uint8_t kFirmwareCommand = 24;
+const std::uint8_t kBroadcastMac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// Serial and TCP: the session's link, one answer byte per record.
+class ByteStreamChannel : public UpgradeChannel {
+public:
+    ByteStreamChannel(CommSession& session, std::unique_ptr<StreamLink> link, int answerTimeout)
+        : m_session(session), m_link(std::move(link)), m_answerTimeout(answerTimeout)
+    {
+    }
+
+    bool send(const std::uint8_t* record, std::size_t size, bool) override { return m_link->write(record, size); }
+
+    StreamAnswer answer() override
+    {
+        std::uint8_t byte = 0;
+        const int got = m_link->read(&byte, 1, platform::Deadline::after(m_answerTimeout));
+        if (got > 0)
+            return {StreamAnswerKind::Byte, byte};
+        return {got == 0 ? StreamAnswerKind::Silence : StreamAnswerKind::NoReply, 0};
+    }
+
+    void close() override { m_link->close(); }
+
+protected:
+    CommSession& m_session;
+    std::unique_ptr<StreamLink> m_link;
+    int m_answerTimeout;
+};
+
+class SerialChannel final : public ByteStreamChannel {
+public:
+    explicit SerialChannel(CommSession& session)
+        : ByteStreamChannel(session, MakeSerialLink(session), kStreamReadTimeout)
+    {
+    }
+
+    int open(CoreCallBack callback) override
+    {
+        // The link reports a port that does not open itself (event 1, port name).
+        const int r = m_link->open(CBC_UPGRADE_STREAM);
+        if (r < 0)
+            return r;
+        if (callback)
+            callback(CBC_UPGRADE_STREAM, CBE_START, 0);
+        return 0;
+    }
+};
+
+class TcpChannel final : public ByteStreamChannel {
+public:
+    explicit TcpChannel(CommSession& session)
+        : ByteStreamChannel(session, MakeTcpLink(session, 1), kConnectTimeout)
+    {
+    }
+
+    int open(CoreCallBack callback) override
+    {
+        const QString host = QString::fromLocal8Bit(m_session.host);
+        if (callback)
+            callback(CBC_UPGRADE_STREAM, CBE_START, 0);
+        // The stream names the host for every kind of open failure.
+        const CoreCallBack own = m_session.callback;
+        m_session.callback = nullptr;
+        const int r = m_link->open(CBC_UPGRADE_STREAM);
+        m_session.callback = own;
+        if (r < 0) {
+            if (callback)
+                callback(CBC_UPGRADE_STREAM, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(host.utf16()));
+            return COMM_E_OPEN;
+        }
+        if (callback)
+            callback(CBC_UPGRADE_STREAM, CBE_START, 0);
+        return 0;
+    }
+};
+
+// Raw Ethernet: each record in packets of at most 512 bytes behind a link
+// header of kind 3; the answer is a kind-3 frame from the controller.
+class EthernetChannel final : public UpgradeChannel {
+public:
+    explicit EthernetChannel(CommSession& session) : m_session(session), m_next(UpgradeRequestPackets()) {}
+    ~EthernetChannel() override { close(); }
+
+    int open(CoreCallBack callback) override
+    {
+        if (!OpenCapture(m_capture, m_session.adapterName.constData(), m_session.captureLength,
+                         static_cast<int>(m_session.timeout))) {
+            const QString name = QString::fromLocal8Bit(m_session.adapterName);
+            if (callback)
+                callback(CBC_UPGRADE_STREAM, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.utf16()));
+            return COMM_E_OPEN;
+        }
+        if (callback)
+            callback(CBC_UPGRADE_STREAM, CBE_START, 0);
+        std::uint8_t mac8[8];
+        QueryAdapterMac(m_session.adapterName.constData(), mac8);
+        std::memcpy(m_ownMac, mac8, 6);
+        return 0;
+    }
+
+    bool send(const std::uint8_t* record, std::size_t size, bool resend) override
+    {
+        // A record sent again keeps the indexes its packets had.
+        if (!resend)
+            m_base = m_next;
+        std::uint32_t index = m_base;
+        std::uint8_t packet[kLinkHeaderSize + kChunkSize];
+        for (std::size_t at = 0; at < size; at += kChunkSize, ++index) {
+            const std::size_t part = std::min(kChunkSize, size - at);
+            WriteLinkHeader(packet, m_session.dstMac, m_ownMac, kKindStream, static_cast<std::uint16_t>(part), index);
+            std::memcpy(packet + kLinkHeaderSize, record + at, part);
+            if (!m_capture.handle
+                || pcap_sendpacket(m_capture.handle, packet, static_cast<int>(kLinkHeaderSize + part)) != 0)
+                return false;
+        }
+        m_next = index;
+        return true;
+    }
+
+    StreamAnswer answer() override
+    {
+        const platform::Deadline deadline = platform::Deadline::after(static_cast<int>(m_session.timeout));
+        bool sawFrame = false;
+        for (;;) {
+            const std::uint8_t* frame = nullptr;
+            int length = 0;
+            const int got = NextCapturedFrame(m_capture, &frame, &length, deadline);
+            if (got < 0)
+                return {StreamAnswerKind::Error, 0};
+            if (got == 0)
+                return {sawFrame ? StreamAnswerKind::NoReply : StreamAnswerKind::Silence, 0};
+            sawFrame = true;
+            if (length <= static_cast<int>(kEthPayload) || !fromController(frame) || frame[kEthKind] != kKindStream)
+                continue;
+            return {StreamAnswerKind::Byte, frame[kEthPayload]};
+        }
+    }
+
+    void close() override { CloseCapture(m_capture); }
+
+private:
+    bool fromController(const std::uint8_t* frame) const
+    {
+        return std::memcmp(m_session.dstMac, kBroadcastMac, 6) == 0 || std::memcmp(frame + 6, m_session.dstMac, 6) == 0;
+    }
+
+    CommSession& m_session;
+    CapturePair m_capture;
+    std::uint8_t m_ownMac[6] = {};
+    std::uint32_t m_base = 0;
+    std::uint32_t m_next = 0;
+};
+
+} // namespace
+
+std::uint32_t UpgradeRequestPackets()
+{
+    return static_cast<std::uint32_t>(PlanChunks(LinkKind::Ethernet, 4).size());
+}
+
+std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen)
+{
+    session.request.clear();
+    session.request = LoadFirmwareImageFor(screen);
+    return static_cast<std::uint32_t>(session.request.size());
+}
+
+int SerialSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length)
+{
+    SerialChannel channel(session);
+    return RunUpgradeStream(channel, SerialStreamRules(), data, length, session.callback);
+}
+
+int TcpSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length)
+{
+    TcpChannel channel(session);
+    return RunUpgradeStream(channel, TcpStreamRules(), data, length, session.callback);
+}
+
+int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length)
+{
+    EthernetChannel channel(session);
+    return RunUpgradeStream(channel, EthernetStreamRules(), data, length, session.callback);
+}
+
+int CCore::SendUpgrade(tagItemData* screen)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return 0;
+    CommSession session;
+    CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
+    SetCommInterface(screen, &session);
+    session.replyReceived = 0;
+    const auto request = UpgradeRequestData(session.baudRate);
+    session.request.assign(request.begin(), request.end());
+    if (session.sendRequest(kUpgradeCommand, REPLY_ACK_LAST) < 0)
+        return 0;
+    platform::sleepFor(kUpgradePause);
+    const std::uint32_t length = LoadFirmwareImage(session, screen);
+    if (length == 0 || !session.stream)
+        return 0;
+    // The stream reads its own copy: the request buffer is the session's.
+    const std::vector<std::uint8_t> image = session.request;
+    return session.stream(session, image.data(), length);
+}
+
+int CCore::SendUpgrade2(tagItemData* screen)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return 0;
+    CommSession session;
+    CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
+    SetCommInterface(screen, &session);
+    session.replyReceived = 0;
+    if (LoadFirmwareImage(session, screen) == 0)
+        return 0;
+    return session.sendRequest(kFirmwareCommand, REPLY_ACK_EACH | REPLY_ACK_LAST);
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Firmware upgrade over a transport session: the image loaded into the
+// session's request buffer and the record stream over each link.
+#include <cstdint>
+
+struct CommSession;
+struct tagItemData;
+
+// Fills the session's request buffer with the screen's firmware image;
+// the byte count, 0 when there is none.
+std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen);
+
+// The record stream over the session's link: the image length, or -2 to -6.
+int SerialSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
+int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
+int TcpSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
+
+// Packets the upgrade request leaves behind on raw Ethernet: the stream's
+// packet index continues from there.
+std::uint32_t UpgradeRequestPackets();
