@@ -4,6 +4,7 @@
 
 #include "core/link/UniqueArray.h"
 
+#include <QRect>
 #include <QString>
 #include <cstdint>
 
@@ -11,6 +12,7 @@ struct tagItemData;
 struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
+class QPainter;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -131,6 +133,22 @@ public:
     static unsigned GetNextFirmware(POSITION& pos);
     static const struct FirmwareInfo* GetFirmwareInfo(unsigned id);
     static unsigned GetUpgradeVersion(unsigned id);
+
+    // ---- work modes, pictures, painting and programs (core/render) ----
+    // The four numbers of a work-mode code; unknown codes give the default row.
+    static void ParseLEDWorkMode(int mode, unsigned short& colourCount, unsigned short& columnGroup,
+                                 unsigned short& rowFold, unsigned short& foldOrder);
+    // Scan limits of a work-mode code for the settings dialogs.
+    static void ParseLEDWorkMode(int mode, unsigned short& maxScan, unsigned short& defaultScan,
+                                 int& firstOption);
+    // The library-wide colour threshold; the setter returns the previous value.
+    static unsigned long SetColorThreshold(unsigned long threshold);
+    static unsigned long GetColorThreshold();
+    // Draws frame "frame" of a picture file into the rectangle in display
+    // mode 0 stretched, 1 centred, 2 tiled; a file that does not load draws nothing.
+    static void ReadImageToDCEx(QPainter* dc, const QRect& rect, const char16_t* path, int mode,
+                                int frame);
+    // ---- end of core/render block ----
 
 protected:
     // Fill a list the caller owns (given untyped); 1, or 0 for null.
