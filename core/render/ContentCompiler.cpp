@@ -1,5 +1,6 @@
 #include "core/render/ContentCompiler.h"
 #include "core/model/ItemData.h"
+#include "core/model/Tree.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
 #include "core/render/PixelConvert.h"
@@ -37,10 +38,10 @@ std::size_t len(const tagItemData* n, Slot s) { return n->Compiled[s].Buffer.siz
 
 void freeSlots(tagItemData* node)
 {
-    for (auto& s : node->Compiled)
-        std::vector<std::uint8_t>().swap(s.Buffer);
-    for (tagItemData* c = node->FirstChild; c; c = c->NextSibling)
-        freeSlots(c);
+    ForEachNode(node, [](tagItemData* n) {
+        for (auto& s : n->Compiled)
+            std::vector<std::uint8_t>().swap(s.Buffer);
+    });
 }
 
 template <class F>
@@ -69,6 +70,9 @@ QString recordPath(const ItemRecord& r)
     }
     return s;
 }
+
+// Sections of a scene that hold at least one item.
+int CountValidItems(const tagItemData* scene) { return CountValidChildren(scene); }
 
 bool hasBorder(const tagItemData* node)
 {
@@ -348,7 +352,7 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
 int CContentCompiler::Compile(tagItemData* node)
 {
     Ctx c;
-    c.screen = render::ScreenOf(node);
+    c.screen = GetScreenOf(node);
     if (!c.screen)
         return 0;
     const tagGlobalInfo& g = c.screen->Global;
@@ -362,7 +366,7 @@ int CContentCompiler::Compile(tagItemData* node)
     c.scan = g.ScanMode;
     c.swap = g.SwapRedGreen != 0;
     c.screenH = g.Height;
-    if (render::IsGlobalScene(c.screen->FirstChild))
+    if (IsGlobalSceneNode(c.screen->FirstChild))
         c.global = c.screen->FirstChild;
     freeSlots(c.screen);
 
@@ -498,19 +502,19 @@ int CContentCompiler::Compile(tagItemData* node)
     });
 
     // Pass 6: scene records.
-    const std::uint8_t globalCount = c.global ? static_cast<std::uint8_t>(render::ChildrenWithItems(c.global)) : 0;
+    const std::uint8_t globalCount = c.global ? static_cast<std::uint8_t>(CountValidItems(c.global)) : 0;
     std::vector<tagItemData*> scenes;
     forEachChild(c.screen, [&](tagItemData* s) { scenes.push_back(s); });
     std::vector<std::uint32_t> recordAt(scenes.size() + 1, 0);
     for (std::size_t i = 0; i < scenes.size(); ++i)
-        recordAt[i + 1] = recordAt[i] + 56 + 64 * std::max(1, render::ChildrenWithItems(scenes[i]));
+        recordAt[i + 1] = recordAt[i] + 56 + 64 * std::max(1, CountValidItems(scenes[i]));
     // The last record links back to the first normal scene.
     const std::size_t firstNormal = c.global && scenes.size() > 1 ? 1 : 0;
     std::uint64_t dataAt = 0, sceneMaskAt = 0;
     std::uint32_t globalPagesAt = 0;
     for (std::size_t i = 0; i < scenes.size(); ++i) {
         tagItemData* scene = scenes[i];
-        const int own = render::ChildrenWithItems(scene);
+        const int own = CountValidItems(scene);
         auto& r = slot(scene, C);
         r.assign(56 + 64 * std::size_t(std::max(1, own)), 0);
         std::uint8_t* p = r.data();
@@ -518,7 +522,7 @@ int CContentCompiler::Compile(tagItemData* node)
         put16(p, 4, c.screen->Global.Width);
         put16(p, 6, c.screen->Global.Height);
         put32(p, 8, i + 1 < scenes.size() ? recordAt[i + 1] : recordAt[firstNormal]);
-        const bool isGlobal = render::IsGlobalScene(scene);
+        const bool isGlobal = IsGlobalSceneNode(scene);
         if (isGlobal && scene == c.global)
             globalPagesAt = static_cast<std::uint32_t>(dataAt);
         if (isGlobal || scene->Scene.TypeCode == IT_SCENE) {
@@ -555,7 +559,7 @@ int CContentCompiler::Compile(tagItemData* node)
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {
-    if (tagItemData* screen = render::ScreenOf(node))
+    if (tagItemData* screen = GetScreenOf(node))
         freeSlots(screen);
 }
 
@@ -564,7 +568,7 @@ namespace {
 // Visits the slots of one block in block order.
 void walkBlock(tagItemData* node, int block, const std::function<void(const std::vector<std::uint8_t>&)>& f)
 {
-    tagItemData* screen = render::ScreenOf(node);
+    tagItemData* screen = GetScreenOf(node);
     if (!screen)
         return;
     switch (block) {

@@ -1,112 +1,26 @@
 #include "core/render/NodeArea.h"
-#include "core/model/ItemData.h"
-
-#include <algorithm>
+#include "core/model/Geometry.h"
 
 namespace render {
 
-tagItemData* ScreenOf(tagItemData* node) { return AncestorAtLevel(node, LEVEL_ROOT); }
-
-QSize ScreenSize(tagItemData* node)
-{
-    const tagItemData* screen = ScreenOf(node);
-    return screen ? QSize(screen->Global.Width, screen->Global.Height) : QSize(0, 0);
-}
-
-bool IsGlobalScene(const tagItemData* node)
-{
-    return node && node->Level == LEVEL_SCENE && node->Scene.TypeCode == IT_GLOBALSCENE;
-}
-
-int OwnFrameWidth(const tagItemData* node)
-{
-    if (!node)
-        return 0;
-    const DynFrame* frame = node->Level == LEVEL_SCENE ? node->Scene.Frame
-        : node->Level == LEVEL_SECTION                 ? node->Section.Frame
-                                                       : nullptr;
-    return frame ? frame->Width : 0;
-}
-
-int EffectiveFrameWidth(tagItemData* node)
-{
-    tagItemData* scene = AncestorAtLevel(node, LEVEL_SCENE);
-    if (!scene)
-        return 0;
-    if (!IsGlobalScene(scene))
-        return OwnFrameWidth(scene);
-    int widest = 0;
-    for (const tagItemData* s = scene->NextSibling; s; s = s->NextSibling)
-        widest = std::max(widest, OwnFrameWidth(s));
-    return widest;
-}
-
 namespace {
-QRect inset(const QRect& r, int b)
+QRect toQRect(const RECT& r)
 {
-    if (b <= 0)
-        return r;
-    QRect out = r.adjusted(b, b, -b, -b);
-    return out.isValid() ? out : QRect(r.left() + b, r.top() + b, 0, 0);
+    if (r.right <= r.left || r.bottom <= r.top)
+        return QRect(r.left, r.top, 0, 0);
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 }
 
-QRect NodeRect(tagItemData* node)
+QSize ScreenSize(const tagItemData* node)
 {
-    if (!node)
-        return {};
-    switch (node->Level) {
-    case LEVEL_ROOT:
-    case LEVEL_SCENE:
-        return QRect(QPoint(0, 0), ScreenSize(node));
-    case LEVEL_SECTION:
-        return QRect(node->Section.RectX, node->Section.RectY, node->Section.RectW, node->Section.RectH);
-    case LEVEL_PROGRAM: {
-        tagItemData* section = AncestorAtLevel(node, LEVEL_SECTION);
-        return section ? inset(NodeRect(section), OwnFrameWidth(section)) : QRect();
-    }
-    default:
-        return {};
-    }
+    int w = 0, h = 0;
+    GetScreenSize(node, w, h);
+    return {w, h};
 }
 
-namespace {
-int clientInset(tagItemData* node)
-{
-    switch (node->Level) {
-    case LEVEL_SCENE:
-        return EffectiveFrameWidth(node);
-    case LEVEL_SECTION:
-        return OwnFrameWidth(node);
-    default:
-        return 0;   // an item's rectangle is already inside its section's border
-    }
-}
-}
-
-QRect NodeClientRect(tagItemData* node)
-{
-    if (!node)
-        return {};
-    return inset(NodeRect(node), clientInset(node));
-}
-
-QRect LocalClientRect(tagItemData* node)
-{
-    if (!node)
-        return {};
-    const QRect r = NodeRect(node);
-    return inset(QRect(QPoint(0, 0), r.size()), clientInset(node));
-}
-
-int ChildrenWithItems(const tagItemData* node)
-{
-    int n = 0;
-    if (node)
-        for (const tagItemData* c = node->FirstChild; c; c = c->NextSibling)
-            if (c->FirstChild)
-                ++n;
-    return n;
-}
+QRect NodeRect(const tagItemData* node) { return toQRect(GetNodeRect(node)); }
+QRect NodeClientRect(const tagItemData* node) { return toQRect(GetNodeClientRect(node)); }
+QRect LocalClientRect(const tagItemData* node) { return toQRect(GetLocalClientRect(node)); }
 
 } // namespace render
