@@ -349,7 +349,24 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
     return r;
 }
 
+namespace {
+int compileScreen(tagItemData* node);
+}
+
 int CContentCompiler::Compile(tagItemData* node)
+{
+    try {
+        return compileScreen(node);
+    } catch (...) {
+        // Out of memory on a large screen: nothing half-built is left behind.
+        FreeBuffers(node);
+        return 0;
+    }
+}
+
+namespace {
+
+int compileScreen(tagItemData* node)
 {
     Ctx c;
     c.screen = GetScreenOf(node);
@@ -556,6 +573,8 @@ int CContentCompiler::Compile(tagItemData* node)
     }
     return 1;
 }
+
+} // namespace
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {

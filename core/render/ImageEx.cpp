@@ -81,6 +81,10 @@ void CCore::ReadImageToDCEx(QPainter* dc, const QRect& rect, const char16_t* pat
 {
     if (!dc || !path)
         return;
-    const ImageEx image(QString::fromUtf16(path));
-    image.DrawInMode(*dc, rect, mode, frame < 0 ? 0u : static_cast<std::uint32_t>(frame));
+    try {
+        const ImageEx image(QString::fromUtf16(path));
+        image.DrawInMode(*dc, rect, mode, frame < 0 ? 0u : static_cast<std::uint32_t>(frame));
+    } catch (...) {
+        // A picture too large to hold draws nothing.
+    }
 }
