@@ -179,10 +179,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
         w.reserve(out, frames);
         for (std::uint32_t n = 0; n < frames; ++n) {
             w.work().fill(Qt::black);
-            {
-                QPainter p(&w.work());
-                image.DrawInMode(p, QRect(0, area.top(), int(aw), int(ah)), mode, n);
-            }
+            image.DrawInMode(w.work(), QRect(0, area.top(), int(aw), int(ah)), mode, n);
             w.append(out);
         }
     }
@@ -202,10 +199,7 @@ bool scenePages(const Ctx& c, tagItemData* scene)
         return w.pageLength() == 0;
     w.work().fill(Qt::black);
     const ImageEx image(widePath(scene->Scene.PicturePath, 260));
-    {
-        QPainter p(&w.work());
-        image.DrawInMode(p, render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
-    }
+    image.DrawInMode(w.work(), render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
     w.append(out);
     return true;
 }
