@@ -4,6 +4,7 @@
 
 #include "core/link/UniqueArray.h"
 
+#include <QRect>
 #include <QString>
 #include <cstdint>
 
@@ -16,6 +17,8 @@ struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
 struct SYSTEMTIME;
+
+class QImage;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -176,6 +179,24 @@ public:
     // The image to use when there is no "update.dat" beside the program
     // (the library ships none of its own); null or empty forgets it.
     static int SetFirmwareImageFile(const char16_t* path);
+
+    // ---- work modes, pictures, painting and programs (core/render) ----
+    // The four numbers of a work-mode code; unknown codes give the default row.
+    static void ParseLEDWorkMode(int mode, unsigned short& colourCount, unsigned short& columnGroup,
+                                 unsigned short& rowFold, unsigned short& foldOrder);
+    // Scan limits of a work-mode code for the settings dialogs.
+    static void ParseLEDWorkMode(int mode, unsigned short& maxScan, unsigned short& defaultScan,
+                                 int& firstOption);
+    // The library-wide colour threshold; the setter returns the previous value.
+    static unsigned long SetColorThreshold(unsigned long threshold);
+    static unsigned long GetColorThreshold();
+    // Draws frame "frame" of a picture file into the rectangle in display
+    // mode 0 stretched, 1 centred, 2 tiled; a file that does not load draws nothing.
+    static void ReadImageToDCEx(QImage* dc, const QRect& rect, const char16_t* path, int mode, int frame);
+    // Reads the frame count and delays of a GIF item's own file into its
+    // record (the path argument is not consulted); other nodes are left alone.
+    static int ReadGifImageFile(const char16_t* path, tagItemData* node);
+    // ---- end of core/render block ----
 
 protected:
     // Fill a list the caller owns (given untyped); 1, or 0 for null.

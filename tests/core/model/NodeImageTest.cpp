@@ -268,7 +268,10 @@ TEST_F(TreeTest, ItemImageBytes)
     EXPECT_EQ(img[312], 0);
     EXPECT_EQ(img[314], 20);
     EXPECT_EQ(img[328], 132);            // 112 + "Singleline"
-    EXPECT_EQ(img[332] | img[336], 0);
+    // Painted at creation: the text's width by the item's height.
+    EXPECT_EQ(img[332] | (img[333] << 8), int(line->Item.ContentW));
+    EXPECT_GT(line->Item.ContentW, 0u);
+    EXPECT_EQ(img[336], 16);
     EXPECT_EQ(img[342], 20);
 }
 

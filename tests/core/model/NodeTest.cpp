@@ -3,6 +3,7 @@
 #include "core/model/ItemData.h"
 
 #include <QString>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -148,8 +149,18 @@ TEST_F(TreeTest, EveryItemTypeGetsItsDefaults)
         EXPECT_EQ(item->InSpeed, c.inSpeed);
         EXPECT_EQ(item->Item.OutEffect, 0);
         EXPECT_EQ(item->Item.OutSpeed, c.outSpeed);
-        EXPECT_EQ(item->Item.ContentW, c.keepsContentSize ? 32u : 0u);
-        EXPECT_EQ(item->Item.ContentH, c.keepsContentSize ? 16u : 0u);
+        if (c.type == IT_SINGLELINE || c.type == IT_TEXT) {
+            // Painted at creation: the painter measures the text.
+            EXPECT_GT(item->Item.ContentW, 0u);
+            EXPECT_GT(item->Item.ContentH, 0u);
+        } else if (c.type == IT_IMAGE) {
+            // Painted at creation: a picture fills its item.
+            EXPECT_EQ(item->Item.ContentW, 32u);
+            EXPECT_EQ(item->Item.ContentH, 16u);
+        } else {
+            EXPECT_EQ(item->Item.ContentW, c.keepsContentSize ? 32u : 0u);
+            EXPECT_EQ(item->Item.ContentH, c.keepsContentSize ? 16u : 0u);
+        }
         if (c.recordSize == 0) {
             EXPECT_EQ(item->Item.TypeRecord, nullptr);
         } else {
@@ -158,7 +169,11 @@ TEST_F(TreeTest, EveryItemTypeGetsItsDefaults)
         }
         EXPECT_EQ(GetPayloadSize(item), c.payload);
         EXPECT_EQ(item->Item.TypeRecordSize, c.storedSize);
-        EXPECT_EQ(item->Preview.size(), QSize(32, 16));
+        // Whole section widths and heights, enough for the content.
+        EXPECT_EQ(item->Preview.width() % 32, 0);
+        EXPECT_EQ(item->Preview.height() % 16, 0);
+        EXPECT_GE(std::uint32_t(item->Preview.width()), std::max(32u, item->Item.ContentW));
+        EXPECT_GE(std::uint32_t(item->Preview.height()), std::max(16u, item->Item.ContentH));
         EXPECT_EQ(section->FirstChild, item);
     }
 }
