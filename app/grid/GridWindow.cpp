@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
@@ -21,26 +22,49 @@ namespace gridwin {
 
 namespace {
 
-// The in-place editor of a cell.
-class CellEditorWidget : public QPlainTextEdit, public grid::CellEditor {
+// The in-place editor of a cell. The model owns a handle; the widget itself
+// goes later, since the model may drop an editor from inside one of the
+// editor's own key events.
+class CellEditorHandle : public grid::CellEditor {
 public:
-    explicit CellEditorWidget(QWidget* parent) : QPlainTextEdit(parent)
+    explicit CellEditorHandle(QWidget* parent) : edit_(new QPlainTextEdit(parent))
     {
-        setFrameShape(QFrame::NoFrame);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        document()->setDocumentMargin(1);
+        edit_->setFrameShape(QFrame::NoFrame);
+        edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit_->document()->setDocumentMargin(1);
     }
-    std::u16string Text() const override { return toPlainText().toStdU16String(); }
-    void SetText(const std::u16string& text) override { setPlainText(QString::fromStdU16String(text)); }
+    ~CellEditorHandle() override
+    {
+        if (edit_) {
+            edit_->hide();
+            edit_->deleteLater();
+        }
+    }
+    QPlainTextEdit* widget() const { return edit_; }
+    std::u16string Text() const override { return edit_ ? edit_->toPlainText().toStdU16String() : std::u16string(); }
+    void SetText(const std::u16string& text) override
+    {
+        if (edit_)
+            edit_->setPlainText(QString::fromStdU16String(text));
+    }
     void SetAlignmentStyle(std::uint32_t esBits) override
     {
-        QTextOption o = document()->defaultTextOption();
+        if (!edit_)
+            return;
+        QTextOption o = edit_->document()->defaultTextOption();
         o.setAlignment(esBits == grid::ES_RIGHT ? Qt::AlignRight : esBits == grid::ES_LEFT ? Qt::AlignLeft : Qt::AlignHCenter);
-        document()->setDefaultTextOption(o);
-        viewport()->update();
+        edit_->document()->setDefaultTextOption(o);
+        edit_->viewport()->update();
     }
-    void SetControlId(int id) override { setProperty("controlId", id); }
+    void SetControlId(int id) override
+    {
+        if (edit_)
+            edit_->setProperty("controlId", id);
+    }
+
+private:
+    QPointer<QPlainTextEdit> edit_;
 };
 
 class SystemClipboard : public grid::GridClipboard {
@@ -117,17 +141,18 @@ void GridWindow::GridNotify(grid::GridMessage message, bool posted)
 
 std::unique_ptr<grid::CellEditor> GridWindow::CreateEditor(const grid::EditorRequest& request)
 {
-    auto editor = std::make_unique<CellEditorWidget>(this);
+    auto editor = std::make_unique<CellEditorHandle>(this);
+    QPlainTextEdit* w = editor->widget();
     if (const grid::FontRecord* f = grid_.FindFont(request.fontId))
-        editor->setFont(grid::FontFromLogFont(f->font));
+        w->setFont(grid::FontFromLogFont(f->font));
     editor->SetText(request.text);
     editor->SetAlignmentStyle(request.style & 3);
     editor->SetControlId(request.controlId);
     const grid::PixelRect r = grid::GridGeometry(grid_).CellInnerRect(request.column, request.row);
-    editor->setGeometry(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
-    editor->installEventFilter(this);
-    editor->show();
-    editor->setFocus();
+    w->setGeometry(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
+    w->installEventFilter(this);
+    w->show();
+    w->setFocus();
     return editor;
 }
 
@@ -196,7 +221,8 @@ void GridWindow::placeEditors()
     const grid::GridGeometry geo(grid_);
     for (int r = 0; r < grid_.RowCount(); ++r)
         for (int c = 0; c < grid_.ColumnCount(); ++c)
-            if (auto* w = dynamic_cast<QWidget*>(grid_.GetCell(c, r).editor.get())) {
+            if (auto* h = dynamic_cast<CellEditorHandle*>(grid_.GetCell(c, r).editor.get()); h && h->widget()) {
+                QWidget* w = h->widget();
                 const grid::PixelRect rect = geo.CellInnerRect(c, r);
                 w->setGeometry(rect.left, rect.top, std::max(rect.Width(), 1), std::max(rect.Height(), 1));
             }

@@ -34,9 +34,13 @@ void Drag(QWidget* w, QPoint from, QPoint to)
     QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
 }
 
+// The shown editor; closed ones are hidden until their deferred deletion.
 QPlainTextEdit* OpenEditor(GridWindow& w)
 {
-    return w.findChild<QPlainTextEdit*>();
+    for (QPlainTextEdit* e : w.findChildren<QPlainTextEdit*>())
+        if (e->isVisible())
+            return e;
+    return nullptr;
 }
 
 } // namespace
@@ -186,8 +190,11 @@ TEST(GridWindowEditing, EditInPlaceAndCommitThroughTheValidator)
     QTest::keyClicks(ed, "=2+3");
     QTest::keyClick(ed, Qt::Key_Left);                  // the caret moves; the cell stays
     EXPECT_EQ(w->grid().CurrentCol(), 1);
-    QTest::keyClick(ed, Qt::Key_Tab);
+    QTest::keyClick(ed, Qt::Key_Tab);   // closes the editor from inside its own key event
+    EXPECT_EQ(w->grid().GetCell(1, 1).editor, nullptr);
     EXPECT_EQ(OpenEditor(*w), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w->findChildren<QPlainTextEdit*>().isEmpty());
     EXPECT_EQ(w->grid().GetCellText(1, 1), u"5");
     EXPECT_EQ(w->grid().GetDisplayText(1, 1), u"=2+3");
     EXPECT_EQ(w->grid().CurrentCol(), 2);
