@@ -498,23 +498,29 @@ void GridWindow::moveCurrentCell(int col, int row)
     grid_.AnchorOf(col, row, ac, ar);
     grid_.SetCurrentCell(ac, ar);
     grid_.SetSelection(col, row, col, row, true);
-    // Into view: left of the first shown column or past the last fully shown one.
+    scrollIntoView(ac, ar, true, true);
+    update();
+    emitSelChangedIf(before);
+}
+
+// Scrolls when the cell lies before the first shown column (row) or after
+// the last fully shown one.
+void GridWindow::scrollIntoView(int col, int row, bool horizontal, bool vertical)
+{
     const grid::GridGeometry geo(grid_);
     const QRect view = viewRect();
     int left = grid_.LeftCol(), top = grid_.TopRow();
     const int lastCol = geo.LastVisibleColumn(view.width()) - 1;
     const int lastRow = geo.LastVisibleRow(view.height()) - 1;
-    if (ac < left)
-        left = ac;
-    else if (ac > lastCol && lastCol >= left)
-        left += ac - lastCol;
-    if (ar < top)
-        top = ar;
-    else if (ar > lastRow && lastRow >= top)
-        top += ar - lastRow;
+    if (horizontal && col < left)
+        left = col;
+    else if (horizontal && col > lastCol && lastCol >= left)
+        left += col - lastCol;
+    if (vertical && row < top)
+        top = row;
+    else if (vertical && row > lastRow && lastRow >= top)
+        top += row - lastRow;
     scrollTo(left, top);
-    update();
-    emitSelChangedIf(before);
 }
 
 void GridWindow::ctrlMove(Move move)
@@ -546,10 +552,7 @@ void GridWindow::ctrlMove(Move move)
     if (found < 0)
         return;
     const bool columns = move == Move::Left || move == Move::Right;
-    if (columns)
-        scrollTo(std::min(found, std::max(grid_.LeftCol(), found - (grid::GridGeometry(grid_).LastVisibleColumn(viewRect().width()) - 1 - grid_.LeftCol()))), grid_.TopRow());
-    else
-        scrollTo(grid_.LeftCol(), std::min(found, std::max(grid_.TopRow(), found - (grid::GridGeometry(grid_).LastVisibleRow(viewRect().height()) - 1 - grid_.TopRow()))));
+    scrollIntoView(columns ? found : pc, columns ? pr : found, columns, !columns);
     // The previous cell's editor closes after the new one opened.
     grid_.EndEdit(pc, pr);
     placeEditors();

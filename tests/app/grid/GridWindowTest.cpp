@@ -293,3 +293,19 @@ TEST(GridWindowTips, AMessageShowsAsATooltipAndGoesOnAKey)
     QApplication::sendEvent(w.get(), &plain);
     EXPECT_FALSE(QToolTip::isVisible());
 }
+
+TEST(GridWindowKeys, MovesScrollTheCurrentCellIntoView)
+{
+    auto w = Window(200, 110);   // header plus about three data rows
+    ASSERT_TRUE(w->verticalBar()->isVisible());
+    QTest::mouseClick(w.get(), Qt::LeftButton, Qt::NoModifier, {90, 35});
+    for (int k = 0; k < 4; ++k)
+        QTest::keyClick(w.get(), Qt::Key_Down);
+    EXPECT_EQ(w->grid().CurrentRow(), 5);
+    EXPECT_GT(w->grid().TopRow(), 1);
+    const grid::PixelRect r = grid::GridGeometry(w->grid()).CellRect(1, 5, false);
+    EXPECT_LE(r.bottom, 110 - w->horizontalBar()->height() * w->horizontalBar()->isVisible());
+    for (int k = 0; k < 4; ++k)
+        QTest::keyClick(w.get(), Qt::Key_Up);
+    EXPECT_EQ(w->grid().TopRow(), 1);
+}
