@@ -81,6 +81,19 @@ public:
     }
 };
 
+// The cursors over the column header (6099), the row header (6100) and the
+// body and corner (6098) come from the language pack when it has them.
+QCursor RegionCursor(grid::GridRegion region)
+{
+    const unsigned id = region == grid::RegionColumnHeader ? 6099 : region == grid::RegionRowHeader ? 6100 : 6098;
+    const QIcon icon = platform::langIcon(id);
+    if (!icon.isNull())
+        return QCursor(icon.pixmap(32, 32));
+    return region == grid::RegionColumnHeader ? Qt::SplitVCursor
+           : region == grid::RegionRowHeader  ? Qt::SplitHCursor
+                                              : Qt::CrossCursor;
+}
+
 QString MenuText(unsigned id, const char* fallback)
 {
     const QString s = platform::langString(id);
@@ -424,12 +437,8 @@ void GridWindow::mouseMoveEvent(QMouseEvent* event)
     } else {
         int c, r;
         grid::GridGeometry(grid_).HitTest(pos.x(), pos.y(), c, r);
-        const bool inTable = c < grid_.ColumnCount() && r < grid_.RowCount();
-        const grid::GridRegion region = grid::GridGeometry(grid_).Region(c, r);
-        setCursor(!inTable ? Qt::ArrowCursor
-                  : region == grid::RegionColumnHeader ? Qt::SplitVCursor
-                  : region == grid::RegionRowHeader   ? Qt::SplitHCursor
-                                                      : Qt::CrossCursor);
+        if (c < grid_.ColumnCount() && r < grid_.RowCount())
+            setCursor(RegionCursor(grid::GridGeometry(grid_).Region(c, r)));
     }
 }
 
