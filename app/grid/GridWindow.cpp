@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
@@ -21,26 +22,49 @@ namespace gridwin {
 
 namespace {
 
-// The in-place editor of a cell.
-class CellEditorWidget : public QPlainTextEdit, public grid::CellEditor {
+// The in-place editor of a cell. The model owns a handle; the widget itself
+// goes later, since the model may drop an editor from inside one of the
+// editor's own key events.
+class CellEditorHandle : public grid::CellEditor {
 public:
-    explicit CellEditorWidget(QWidget* parent) : QPlainTextEdit(parent)
+    explicit CellEditorHandle(QWidget* parent) : edit_(new QPlainTextEdit(parent))
     {
-        setFrameShape(QFrame::NoFrame);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        document()->setDocumentMargin(1);
+        edit_->setFrameShape(QFrame::NoFrame);
+        edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit_->document()->setDocumentMargin(1);
     }
-    std::u16string Text() const override { return toPlainText().toStdU16String(); }
-    void SetText(const std::u16string& text) override { setPlainText(QString::fromStdU16String(text)); }
+    ~CellEditorHandle() override
+    {
+        if (edit_) {
+            edit_->hide();
+            edit_->deleteLater();
+        }
+    }
+    QPlainTextEdit* widget() const { return edit_; }
+    std::u16string Text() const override { return edit_ ? edit_->toPlainText().toStdU16String() : std::u16string(); }
+    void SetText(const std::u16string& text) override
+    {
+        if (edit_)
+            edit_->setPlainText(QString::fromStdU16String(text));
+    }
     void SetAlignmentStyle(std::uint32_t esBits) override
     {
-        QTextOption o = document()->defaultTextOption();
+        if (!edit_)
+            return;
+        QTextOption o = edit_->document()->defaultTextOption();
         o.setAlignment(esBits == grid::ES_RIGHT ? Qt::AlignRight : esBits == grid::ES_LEFT ? Qt::AlignLeft : Qt::AlignHCenter);
-        document()->setDefaultTextOption(o);
-        viewport()->update();
+        edit_->document()->setDefaultTextOption(o);
+        edit_->viewport()->update();
     }
-    void SetControlId(int id) override { setProperty("controlId", id); }
+    void SetControlId(int id) override
+    {
+        if (edit_)
+            edit_->setProperty("controlId", id);
+    }
+
+private:
+    QPointer<QPlainTextEdit> edit_;
 };
 
 class SystemClipboard : public grid::GridClipboard {
@@ -56,6 +80,19 @@ public:
         QGuiApplication::clipboard()->setText(QString::fromStdU16String(text));
     }
 };
+
+// The cursors over the column header (6099), the row header (6100) and the
+// body and corner (6098) come from the language pack when it has them.
+QCursor RegionCursor(grid::GridRegion region)
+{
+    const unsigned id = region == grid::RegionColumnHeader ? 6099 : region == grid::RegionRowHeader ? 6100 : 6098;
+    const QIcon icon = platform::langIcon(id);
+    if (!icon.isNull())
+        return QCursor(icon.pixmap(32, 32));
+    return region == grid::RegionColumnHeader ? Qt::SplitVCursor
+           : region == grid::RegionRowHeader  ? Qt::SplitHCursor
+                                              : Qt::CrossCursor;
+}
 
 QString MenuText(unsigned id, const char* fallback)
 {
@@ -117,17 +154,18 @@ void GridWindow::GridNotify(grid::GridMessage message, bool posted)
 
 std::unique_ptr<grid::CellEditor> GridWindow::CreateEditor(const grid::EditorRequest& request)
 {
-    auto editor = std::make_unique<CellEditorWidget>(this);
+    auto editor = std::make_unique<CellEditorHandle>(this);
+    QPlainTextEdit* w = editor->widget();
     if (const grid::FontRecord* f = grid_.FindFont(request.fontId))
-        editor->setFont(grid::FontFromLogFont(f->font));
+        w->setFont(grid::FontFromLogFont(f->font));
     editor->SetText(request.text);
     editor->SetAlignmentStyle(request.style & 3);
     editor->SetControlId(request.controlId);
     const grid::PixelRect r = grid::GridGeometry(grid_).CellInnerRect(request.column, request.row);
-    editor->setGeometry(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
-    editor->installEventFilter(this);
-    editor->show();
-    editor->setFocus();
+    w->setGeometry(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
+    w->installEventFilter(this);
+    w->show();
+    w->setFocus();
     return editor;
 }
 
@@ -196,7 +234,8 @@ void GridWindow::placeEditors()
     const grid::GridGeometry geo(grid_);
     for (int r = 0; r < grid_.RowCount(); ++r)
         for (int c = 0; c < grid_.ColumnCount(); ++c)
-            if (auto* w = dynamic_cast<QWidget*>(grid_.GetCell(c, r).editor.get())) {
+            if (auto* h = dynamic_cast<CellEditorHandle*>(grid_.GetCell(c, r).editor.get()); h && h->widget()) {
+                QWidget* w = h->widget();
                 const grid::PixelRect rect = geo.CellInnerRect(c, r);
                 w->setGeometry(rect.left, rect.top, std::max(rect.Width(), 1), std::max(rect.Height(), 1));
             }
@@ -398,12 +437,8 @@ void GridWindow::mouseMoveEvent(QMouseEvent* event)
     } else {
         int c, r;
         grid::GridGeometry(grid_).HitTest(pos.x(), pos.y(), c, r);
-        const bool inTable = c < grid_.ColumnCount() && r < grid_.RowCount();
-        const grid::GridRegion region = grid::GridGeometry(grid_).Region(c, r);
-        setCursor(!inTable ? Qt::ArrowCursor
-                  : region == grid::RegionColumnHeader ? Qt::SplitVCursor
-                  : region == grid::RegionRowHeader   ? Qt::SplitHCursor
-                                                      : Qt::CrossCursor);
+        if (c < grid_.ColumnCount() && r < grid_.RowCount())
+            setCursor(RegionCursor(grid::GridGeometry(grid_).Region(c, r)));
     }
 }
 
@@ -472,23 +507,29 @@ void GridWindow::moveCurrentCell(int col, int row)
     grid_.AnchorOf(col, row, ac, ar);
     grid_.SetCurrentCell(ac, ar);
     grid_.SetSelection(col, row, col, row, true);
-    // Into view: left of the first shown column or past the last fully shown one.
+    scrollIntoView(ac, ar, true, true);
+    update();
+    emitSelChangedIf(before);
+}
+
+// Scrolls when the cell lies before the first shown column (row) or after
+// the last fully shown one.
+void GridWindow::scrollIntoView(int col, int row, bool horizontal, bool vertical)
+{
     const grid::GridGeometry geo(grid_);
     const QRect view = viewRect();
     int left = grid_.LeftCol(), top = grid_.TopRow();
     const int lastCol = geo.LastVisibleColumn(view.width()) - 1;
     const int lastRow = geo.LastVisibleRow(view.height()) - 1;
-    if (ac < left)
-        left = ac;
-    else if (ac > lastCol && lastCol >= left)
-        left += ac - lastCol;
-    if (ar < top)
-        top = ar;
-    else if (ar > lastRow && lastRow >= top)
-        top += ar - lastRow;
+    if (horizontal && col < left)
+        left = col;
+    else if (horizontal && col > lastCol && lastCol >= left)
+        left += col - lastCol;
+    if (vertical && row < top)
+        top = row;
+    else if (vertical && row > lastRow && lastRow >= top)
+        top += row - lastRow;
     scrollTo(left, top);
-    update();
-    emitSelChangedIf(before);
 }
 
 void GridWindow::ctrlMove(Move move)
@@ -520,10 +561,7 @@ void GridWindow::ctrlMove(Move move)
     if (found < 0)
         return;
     const bool columns = move == Move::Left || move == Move::Right;
-    if (columns)
-        scrollTo(std::min(found, std::max(grid_.LeftCol(), found - (grid::GridGeometry(grid_).LastVisibleColumn(viewRect().width()) - 1 - grid_.LeftCol()))), grid_.TopRow());
-    else
-        scrollTo(grid_.LeftCol(), std::min(found, std::max(grid_.TopRow(), found - (grid::GridGeometry(grid_).LastVisibleRow(viewRect().height()) - 1 - grid_.TopRow()))));
+    scrollIntoView(columns ? found : pc, columns ? pr : found, columns, !columns);
     // The previous cell's editor closes after the new one opened.
     grid_.EndEdit(pc, pr);
     placeEditors();

@@ -65,6 +65,7 @@ private:
 
     void updateScrollBars();
     void scrollTo(int leftCol, int topRow);
+    void scrollIntoView(int col, int row, bool horizontal, bool vertical);
     void placeEditors();
     QRect viewRect() const;   // the client area left by the scroll bars
     bool handleKey(QKeyEvent* event, bool inEditor);

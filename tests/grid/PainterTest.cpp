@@ -5,6 +5,7 @@
 #include "grid/GridPainter.h"
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <cstdlib>
 
@@ -185,4 +186,58 @@ TEST(GridPainter, TextIsDrawnInTheCellsColour)
     const QImage img = PaintWhole(*g);
     EXPECT_GT(CountColour(img, QRect(60, 24, 59, 23), 0xFFFFFFFF), 5);   // white text
     EXPECT_EQ(CountColour(img, QRect(120, 24, 59, 23), 0xFFFFFFFF), 0);
+}
+
+namespace {
+
+// Counts the texts drawn through it.
+class CountingEngine : public QPaintEngine {
+public:
+    CountingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawRects(const QRect*, int) override {}
+    void drawRects(const QRectF*, int) override {}
+    void drawPath(const QPainterPath&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF&, const QTextItem& item) override { texts.push_back(item.text()); }
+    Type type() const override { return QPaintEngine::User; }
+    QStringList texts;
+};
+
+class CountingDevice : public QPaintDevice {
+public:
+    QPaintEngine* paintEngine() const override { return &engine; }
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return 400;
+        case PdmHeight: return 200;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        default: return 1;
+        }
+    }
+    mutable CountingEngine engine;
+};
+
+}   // namespace
+
+TEST(GridPainter, AnOffRangeAnchorIsPaintedOncePerRange)
+{
+    auto g = DefaultGrid();
+    g->SetCellText(1, 1, u"A", false);
+    g->SetCellText(4, 4, u"B", false);
+    g->MergeRange({1, 1, 4, 4});   // 3 x 3 block at (1, 1)
+    CountingDevice device;
+    {
+        QPainter p(&device);
+        // Eight covered cells of the block lie in the range; its anchor does not.
+        GridPainter(*g, p).PaintRange({2, 2, 5, 5}, 0, 0, PaintOptions{});
+    }
+    EXPECT_EQ(device.engine.texts, (QStringList{"A", "B"}));
 }

@@ -34,9 +34,13 @@ void Drag(QWidget* w, QPoint from, QPoint to)
     QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
 }
 
+// The shown editor; closed ones are hidden until their deferred deletion.
 QPlainTextEdit* OpenEditor(GridWindow& w)
 {
-    return w.findChild<QPlainTextEdit*>();
+    for (QPlainTextEdit* e : w.findChildren<QPlainTextEdit*>())
+        if (e->isVisible())
+            return e;
+    return nullptr;
 }
 
 } // namespace
@@ -186,8 +190,11 @@ TEST(GridWindowEditing, EditInPlaceAndCommitThroughTheValidator)
     QTest::keyClicks(ed, "=2+3");
     QTest::keyClick(ed, Qt::Key_Left);                  // the caret moves; the cell stays
     EXPECT_EQ(w->grid().CurrentCol(), 1);
-    QTest::keyClick(ed, Qt::Key_Tab);
+    QTest::keyClick(ed, Qt::Key_Tab);   // closes the editor from inside its own key event
+    EXPECT_EQ(w->grid().GetCell(1, 1).editor, nullptr);
     EXPECT_EQ(OpenEditor(*w), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w->findChildren<QPlainTextEdit*>().isEmpty());
     EXPECT_EQ(w->grid().GetCellText(1, 1), u"5");
     EXPECT_EQ(w->grid().GetDisplayText(1, 1), u"=2+3");
     EXPECT_EQ(w->grid().CurrentCol(), 2);
@@ -285,4 +292,20 @@ TEST(GridWindowTips, AMessageShowsAsATooltipAndGoesOnAKey)
     QHelpEvent plain(QEvent::ToolTip, {210, 60}, w->mapToGlobal(QPoint(210, 60)));
     QApplication::sendEvent(w.get(), &plain);
     EXPECT_FALSE(QToolTip::isVisible());
+}
+
+TEST(GridWindowKeys, MovesScrollTheCurrentCellIntoView)
+{
+    auto w = Window(200, 110);   // header plus about three data rows
+    ASSERT_TRUE(w->verticalBar()->isVisible());
+    QTest::mouseClick(w.get(), Qt::LeftButton, Qt::NoModifier, {90, 35});
+    for (int k = 0; k < 4; ++k)
+        QTest::keyClick(w.get(), Qt::Key_Down);
+    EXPECT_EQ(w->grid().CurrentRow(), 5);
+    EXPECT_GT(w->grid().TopRow(), 1);
+    const grid::PixelRect r = grid::GridGeometry(w->grid()).CellRect(1, 5, false);
+    EXPECT_LE(r.bottom, 110 - w->horizontalBar()->height() * w->horizontalBar()->isVisible());
+    for (int k = 0; k < 4; ++k)
+        QTest::keyClick(w.get(), Qt::Key_Up);
+    EXPECT_EQ(w->grid().TopRow(), 1);
 }
