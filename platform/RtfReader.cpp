@@ -180,12 +180,13 @@ private:
     void flushText()
     {
         flushBytes();
-        // Control characters (from \uN, \'hh or raw) show nothing and cannot be
-        // written back, only the tab is text; the document's own object and
-        // frame marks are not text either.
+        // Line and paragraph breaks come only from \par and \line, and the
+        // document's own frame marks are not text: inserted as text they would
+        // change the document's structure. Other control characters are kept
+        // (the writer writes them back).
         m_pendingText.removeIf([](QChar c) {
             const char16_t u = c.unicode();
-            return (u < 0x20 && u != u'\t') || u == 0x7F || u == 0xFFFC || u == 0xFDD0 || u == 0xFDD1;
+            return u == 0 || u == u'\n' || u == u'\r' || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1;
         });
         if (m_pendingText.isEmpty())
             return;

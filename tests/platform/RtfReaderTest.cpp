@@ -183,11 +183,14 @@ TEST(RtfReader, DeepNestingIsRefused)
 // Found by fuzzing: \u with no number read as a NUL character, and \u-4 as
 // the document's object mark; the writer then dropped them, so a document
 // changed on its way through a file.
-TEST(RtfReader, ControlCharactersAreNotText)
+// Control characters and object marks are kept and survive a round trip;
+// NUL, line breaks and the document's frame marks never enter as text.
+TEST(RtfReader, ControlCharactersKeptFrameMarksRefused)
 {
     QTextDocument doc;
-    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1 a\\u0?b\\'01c\\u7?\\'7f\x01\td\\u?x\\u-4?\\u-560?y\\par}"), &doc));
-    EXPECT_EQ(doc.toPlainText(), "abc\tdxy");
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1 a\\u0?b\\'01c\\u7?\\'7f\td\\u10?x\\u-4?\\u-560?y\\par}"), &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf16(u"ab\x01" u"c\x07\x7f\td" u"x\xFFFC" u"y"));
+    EXPECT_EQ(doc.blockCount(), 1);   // \u10 made no paragraph
     QTextDocument back;
     ASSERT_TRUE(readRtf(writeRtf(doc), &back));
     EXPECT_EQ(back.toPlainText(), doc.toPlainText());
