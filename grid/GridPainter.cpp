@@ -1,4 +1,5 @@
 #include "grid/GridPainter.h"
+#include "platform/FontMap.h"
 
 #include "platform/Colour.h"
 
@@ -47,21 +48,6 @@ int TextFlags(std::uint32_t alignment)
 }
 
 }   // namespace
-
-QFont FontFromLogFont(const LOGFONT& lf)
-{
-    QFont f(QString::fromStdU16String(LogFontFaceName(lf)));
-    // A negative height is the character height; a positive one the cell
-    // height, of which the character takes about four fifths.
-    int px = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight * 4 / 5;
-    f.setPixelSize(std::clamp(px == 0 ? 13 : px, 1, 2000));
-    if (lf.lfWeight > 0)
-        f.setWeight(QFont::Weight(std::clamp(int(lf.lfWeight), 1, 1000)));
-    f.setItalic(lf.lfItalic != 0);
-    f.setUnderline(lf.lfUnderline != 0);
-    f.setStrikeOut(lf.lfStrikeOut != 0);
-    return f;
-}
 
 bool GridPainter::LookUpPen(std::uint32_t id, bool screenPens, Pen& pen) const
 {
@@ -177,7 +163,7 @@ const QFont* GridPainter::FontFor(std::uint32_t id)
     const FontRecord* f = g_.FindFont(id);
     if (!f)
         return nullptr;
-    return &fonts_.emplace(id, FontFromLogFont(f->font)).first->second;
+    return &fonts_.emplace(id, platform::FontFromLogFont(f->font)).first->second;
 }
 
 void GridPainter::PaintCell(PixelRect rect, int col, int row, bool screenPens)

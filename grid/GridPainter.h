@@ -21,9 +21,6 @@ struct PaintOptions {
     bool headerEdges = false;
 };
 
-// The font a grid font record stands for.
-QFont FontFromLogFont(const LOGFONT& font);
-
 class GridPainter {
 public:
     GridPainter(const CRealGrid& grid, QPainter& painter) : g_(grid), geo_(grid), p_(painter) {}

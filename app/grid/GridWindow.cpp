@@ -2,6 +2,7 @@
 
 #include "grid/GridPainter.h"
 #include "platform/Colour.h"
+#include "platform/FontMap.h"
 #include "platform/LangPack.h"
 
 #include <QApplication>
@@ -157,7 +158,7 @@ std::unique_ptr<grid::CellEditor> GridWindow::CreateEditor(const grid::EditorReq
     auto editor = std::make_unique<CellEditorHandle>(this);
     QPlainTextEdit* w = editor->widget();
     if (const grid::FontRecord* f = grid_.FindFont(request.fontId))
-        w->setFont(grid::FontFromLogFont(f->font));
+        w->setFont(platform::FontFromLogFont(f->font));
     editor->SetText(request.text);
     editor->SetAlignmentStyle(request.style & 3);
     editor->SetControlId(request.controlId);

@@ -1,4 +1,4 @@
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 
 #include <algorithm>
 #include <QStringList>
@@ -40,6 +40,8 @@ const QString& family(int kind)
 
 } // namespace
 
+namespace platform {
+
 QString SubstituteFace(const QString& face)
 {
     std::size_t n = 0;
@@ -79,3 +81,5 @@ QFont FontFromLogFont(const LOGFONT& lf)
     f.setHintingPreference(QFont::PreferFullHinting);
     return f;
 }
+
+} // namespace platform
