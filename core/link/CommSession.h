@@ -92,7 +92,7 @@ int FileWriteFrames(CommSession& session, std::uint8_t command, const std::uint8
 // The device a serial port name opens: names without a slash live in /dev.
 QString SerialDevicePath(const QString& portName);
 
-// The time-outs of the specification (ms).
+// The protocol's time-outs and pauses (ms).
 constexpr std::uint32_t kRequestTimeout = 5000;
 constexpr int kConnectTimeout = 5000;
 constexpr int kConnectAttempts = 4;
