@@ -159,6 +159,9 @@ public:
     int SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length);
     unsigned PCToRemoteTime(const SYSTEMTIME& time) const;
     SYSTEMTIME RemoteToPCTime(unsigned time) const;
+    // The number a screen stores for a serial port name (the inverse of
+    // GetSerialPortName for the ports listed); -1 for a name it cannot hold.
+    int GetSerialPortNumber(const QString& name) const;
 
 protected:
     // Fill a list the caller owns (given untyped); 1, or 0 for null.
