@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <memory>
+#include <thread>
 #include <termios.h>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -234,6 +236,7 @@ TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
     }
     // Stray bytes, a lone first magic byte and an over-long frame in front of
     // the reply lose nothing.
+    auto roomier = std::make_unique<platform::ScopedClockScale>(20);
     sim::Faults stray;
     stray.strayBefore = {0x00, 0xAA, 0x41, 0xAA, 0xAA, 0x66};
     stray.oversizedFirst = true;
@@ -248,6 +251,7 @@ TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
     late.lateMs = 20;
     controller.setFaults(late);
     EXPECT_EQ(sendBlock(tcpTo(tcp.port()), 19, Bytes(4, 0), REPLY_FRAME), 4);
+    roomier.reset();
     late.lateMs = 200;   // past the scaled 100 ms
     controller.setFaults(late);
     EXPECT_EQ(sendBlock(serialTo(pty.slavePath()), 19, Bytes(4, 0), REPLY_FRAME), COMM_E_NO_REPLY);
@@ -333,6 +337,11 @@ TEST_F(Links, CancelBetweenChunksStopsTheTransfer)
     s.request = pattern(1200);
     EXPECT_EQ(s.sendRequest(1, REPLY_ACK_LAST), COMM_E_CANCELLED);
     EXPECT_EQ(Recorder::pairs(), (Pairs{{0, 0}, {2, 0}, {2, 42}, {CBE_CANCELLED, 0}}));
+
+    // The controller saw the first chunk only.
+    for (int i = 0; i < 300 && pty.received()[0].size() < 36 + 512; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(pty.received()[0].size(), 36u + 512u);
 
     // A cancel left over from before is cleared by the next session.
     CCore::TerminateComm();
