@@ -257,6 +257,10 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
         return false;
     if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
         return false;
+    // A size no screen has (a damaged file, say) makes no picture rather
+    // than gigabytes of one.
+    if (static_cast<std::int64_t>(w) * h > MAX_PREVIEW_PIXELS)
+        return false;
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull())
         return false;   // too large to allocate: keep the old picture

@@ -138,7 +138,9 @@ tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
 
 // Preview picture of a node.
 QSize PreviewSizeOf(const tagItemData* node);
-// Each returns whether a new picture was made.
+// Each returns whether a new picture was made. No picture is made larger
+// than MAX_PREVIEW_PIXELS.
+constexpr std::int64_t MAX_PREVIEW_PIXELS = std::int64_t(1) << 24;
 bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
 bool CreateNodeBitmap(tagItemData* node, int w, int h);
