@@ -162,6 +162,9 @@ public:
     int SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length);
     unsigned PCToRemoteTime(const SYSTEMTIME& time) const;
     SYSTEMTIME RemoteToPCTime(unsigned time) const;
+    // The number a screen stores for a serial port name (the inverse of
+    // GetSerialPortName for the ports listed); -1 for a name it cannot hold.
+    int GetSerialPortNumber(const QString& name) const;
 
     // ---- controller search and firmware upgrade (core/link) ----
     // Searches every enabled kind of link; the number of controllers found.
