@@ -12,6 +12,8 @@ std::atomic<const Clock*> g_clock{&g_steady};
 
 TimePoint Clock::now() const { return std::chrono::steady_clock::now(); }
 
+std::chrono::system_clock::time_point Clock::wallNow() const { return std::chrono::system_clock::now(); }
+
 void Clock::sleep(Millis specified) const
 {
     const Millis real = realDuration(specified);

@@ -13,6 +13,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual TimePoint now() const;
+    // The wall-clock time (controller time is set from it).
+    virtual std::chrono::system_clock::time_point wallNow() const;
     // Sleeps for a specified wait (as the clock measures it).
     virtual void sleep(Millis specified) const;
     // The real duration of a specified wait.

@@ -157,7 +157,8 @@ int OpenCapture(CapturePair& pair, const char* captureName, int snapshotLength, 
     if (!p)
         return 0;
     pcap_set_snaplen(p, snapshotLength);
-    pcap_set_timeout(p, timeout);
+    const auto bufferTimeout = platform::clock().realDuration(platform::Millis(timeout < 0 ? 0 : timeout));
+    pcap_set_timeout(p, static_cast<int>(bufferTimeout.count()));
     pcap_set_immediate_mode(p, 1);
     // Our own transmissions must never be read back as a controller's reply,
     // so a capture that cannot be limited to incoming frames is refused.

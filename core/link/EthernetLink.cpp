@@ -87,6 +87,12 @@ public:
                     continue;
                 if (broadcast && m_session.address != 255 && m_frame[kEthReplyAddress] != m_session.address)
                     continue;
+                // Checked as on the other links: a frame without the magic is
+                // no reply, one without data a refusal.
+                if (bytes::get32(m_frame, kEthPayload) != kFrameMagic)
+                    continue;
+                if (static_cast<std::int32_t>(bytes::get32(m_frame, kEthReplyLength)) <= 0)
+                    return COMM_E_REFUSED;
                 // The data stops where the captured frame stops, whatever the
                 // length field claims.
                 std::uint32_t length = bytes::get32(m_frame, kEthReplyLength);

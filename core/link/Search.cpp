@@ -44,7 +44,7 @@ struct Socket {
 
 } // namespace
 
-std::uint32_t SerialPortNumber(const QString& portName)
+std::uint32_t SerialPortDigits(const QString& portName)
 {
     const QByteArray text = portName.toUtf8();
     int number = 0;
@@ -123,6 +123,14 @@ void ControllerSearch::report(unsigned cmd, unsigned event, std::uintptr_t value
         m_callback(cmd, event, value);
 }
 
+// The number that names the port again through GetSerialPortName; a name
+// the core cannot number keeps the digits it carries.
+std::uint32_t ControllerSearch::serialPortNumber(const QString& portName) const
+{
+    const int number = m_core.GetSerialPortNumber(portName);
+    return number >= 0 ? static_cast<std::uint32_t>(number) : SerialPortDigits(portName);
+}
+
 ProbeLink ControllerSearch::serialLink(const CCore::SerialInfo& info) const
 {
     ProbeLink link;
@@ -164,7 +172,7 @@ void ControllerSearch::writeScreen(tagItemData* screen, const ProbeLink& link, s
     switch (link.mode) {
     case COMM_SERIAL:
         g.BaudRate = link.baudRate;
-        g.SerialPort = SerialPortNumber(link.portName);
+        g.SerialPort = serialPortNumber(link.portName);
         break;
     case COMM_ETHERNET:
         g.AdapterIndex = link.adapterIndex;
@@ -539,7 +547,7 @@ int ControllerSearch::serialScreenSearch(tagItemData* screen)
         if (reply.result > 0) {
             g.ID = reply.address;
             g.BaudRate = link.baudRate;
-            g.SerialPort = SerialPortNumber(link.portName);
+            g.SerialPort = serialPortNumber(link.portName);
             return 1;
         }
     }

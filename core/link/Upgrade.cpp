@@ -207,6 +207,12 @@ int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, st
     return RunUpgradeStream(channel, EthernetStreamRules(), data, length, session.callback);
 }
 
+int CCore::SetFirmwareImageFile(const char16_t* path)
+{
+    SetChosenFirmwareFile(path ? QString::fromUtf16(path) : QString());
+    return 1;
+}
+
 int CCore::SendUpgrade(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)

@@ -15,6 +15,7 @@ struct _tableOverlap;
 struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
+struct SYSTEMTIME;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -139,6 +140,28 @@ public:
     // ---- controller links and commands (core/link) ----
     // Stops a running transfer at its next check; returns 0.
     static int TerminateComm();
+    // Requests to a screen's controller: 0 for a node that is not a screen,
+    // else the bytes sent or a negative transfer result. Reads store the
+    // answer in the screen only when it came.
+    int SendReset(tagItemData* screen);
+    int SendClearProg(tagItemData* screen);
+    int SendSwitch(tagItemData* screen, unsigned value);
+    int SendAdjustTime(tagItemData* screen);   // the local time now, plus one second
+    int SendAdjustTime(tagItemData* screen, unsigned time);
+    int SendHardwareInfo(tagItemData* screen, int address);   // address 0: the screen's
+    int SendIpInfo(tagItemData* screen, int address);
+    int SendWifiInfo(tagItemData* screen, int address);
+    int RetrieveRemoteVer(tagItemData* screen);
+    int RetrieveHardwareInfo(tagItemData* screen);
+    int RetrieveIpInfo(tagItemData* screen);
+    int RetrieveWifiInfo(tagItemData* screen);
+    // Sends a copy of `length` bytes with any command code.
+    int SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length);
+    unsigned PCToRemoteTime(const SYSTEMTIME& time) const;
+    SYSTEMTIME RemoteToPCTime(unsigned time) const;
+    // The number a screen stores for a serial port name (the inverse of
+    // GetSerialPortName for the ports listed); -1 for a name it cannot hold.
+    int GetSerialPortNumber(const QString& name) const;
 
     // ---- controller search and firmware upgrade (core/link) ----
     // Searches every enabled kind of link; the number of controllers found.
@@ -170,6 +193,8 @@ protected:
     int GetIgnorePortList(void* list) const;
     int GetValidPortList(void* list) const;
     int GetScreenScope(void* list) const;   // in the order added
+    // Binds a transport session to the screen's link (core/link).
+    void SetCommInterface(tagItemData* screen, struct CommSession* session);
 
 public:
     // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
@@ -248,8 +273,12 @@ private:
     friend struct CoreTestAccess;
     // ---- controller search (core/link/Search.cpp) ----
     friend class ControllerSearch;
-    // Binds a session to the screen's link (serial, raw Ethernet or network).
-    void SetCommInterface(tagItemData* screen, struct CommSession* session);
+    // ---- requests (core/link) ----
+    int Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
+                std::uint32_t length, std::uint32_t flags, struct CommSession& session);
+    // A request sent through the screen's link screen (or to every controller).
+    int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                           std::uint32_t flags);
     // ---- list members (core/link) ----
     void CreateLists();   // fills the enumerated ports and adapters
     void DestroyLists();

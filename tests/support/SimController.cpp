@@ -207,7 +207,7 @@ Bytes SimController::frameBytes(const Block& request, const Reply& reply) const
     h.address = address();
     h.sequence = request.header.sequence;
     h.command = request.header.command;
-    h.length = static_cast<std::uint32_t>(data.size());
+    h.length = f.claimLength ? f.claimLength : static_cast<std::uint32_t>(data.size());
     Bytes out(kFrameHeaderSize);
     WriteFrameHeader(h, out.data());
     if (f.garble)
@@ -451,6 +451,9 @@ void PtyPeer::serve()
             continue;
         const Bytes got(tmp, tmp + r);
         record(got, true);
+        termios t{};
+        if (::tcgetattr(m_slave, &t) == 0 && cfgetospeed(&t) != B0)
+            m_speed = static_cast<unsigned>(cfgetospeed(&t));
         // A block left unfinished (the sender gave up) ends when a new one begins.
         if (startsBlock(got.data(), got.size()))
             buffer.clear();
@@ -474,9 +477,6 @@ void PtyPeer::serve()
             Block block{h, Bytes(buffer.begin() + kFrameHeaderSize, buffer.begin() + kFrameHeaderSize + h.length)};
             buffer.erase(buffer.begin(), buffer.begin() + kFrameHeaderSize + h.length);
             statusSent = false;
-            termios t{};
-            if (::tcgetattr(m_slave, &t) == 0)
-                m_speed = static_cast<unsigned>(cfgetospeed(&t));
             const Reply reply = m_controller.receive(block);
             writeAll(m_master, streamReply(block, reply));
         }

@@ -13,7 +13,14 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <memory>
+#include <thread>
 #include <termios.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace linktest;
 
@@ -196,8 +203,6 @@ std::vector<FaultCase> faultCases()
     device.statusAfterFirst = 0xE1;
     sim::Faults garble;
     garble.garble = true;
-    sim::Faults late;
-    late.lateMs = 400;   // past the scaled 250 ms
     return {
         {"silent frame", silent, 19, REPLY_FRAME, COMM_E_NO_REPLY, CBE_NO_REPLY},
         {"silent ack", silent, 1, REPLY_ACK_LAST, COMM_E_REFUSED, CBE_REFUSED},
@@ -205,7 +210,6 @@ std::vector<FaultCase> faultCases()
         {"refused status", refuse, 1, REPLY_STATUS_FIRST, COMM_E_REFUSED, CBE_REFUSED},
         {"device error", device, 1, REPLY_STATUS_FIRST, COMM_E_DEVICE, CBE_DEVICE_ERROR},
         {"garbled frame", garble, 19, REPLY_FRAME, COMM_E_NO_REPLY, CBE_NO_REPLY},
-        {"late frame", late, 19, REPLY_FRAME, COMM_E_NO_REPLY, CBE_NO_REPLY},
     };
 }
 
@@ -213,6 +217,7 @@ std::vector<FaultCase> faultCases()
 
 TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
 {
+    platform::ScopedClockScale faster(50);
     sim::SimController controller;
     sim::PtyPeer pty(controller);
     sim::TcpPeer tcp(controller);
@@ -231,6 +236,7 @@ TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
     }
     // Stray bytes, a lone first magic byte and an over-long frame in front of
     // the reply lose nothing.
+    auto roomier = std::make_unique<platform::ScopedClockScale>(20);
     sim::Faults stray;
     stray.strayBefore = {0x00, 0xAA, 0x41, 0xAA, 0xAA, 0x66};
     stray.oversizedFirst = true;
@@ -240,11 +246,17 @@ TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
     EXPECT_EQ(s.replyLength, 12u);
     EXPECT_EQ(sendBlock(serialTo(pty.slavePath()), 19, Bytes(4, 0), REPLY_FRAME, 1, &s), 4);
     EXPECT_EQ(s.replyLength, 12u);
-    // A late reply inside the time-out is taken.
+    // A late reply inside the time-out is taken; past it, it is no reply.
     sim::Faults late;
-    late.lateMs = 50;
+    late.lateMs = 20;
     controller.setFaults(late);
     EXPECT_EQ(sendBlock(tcpTo(tcp.port()), 19, Bytes(4, 0), REPLY_FRAME), 4);
+    roomier.reset();
+    late.lateMs = 200;   // past the scaled 100 ms
+    controller.setFaults(late);
+    EXPECT_EQ(sendBlock(serialTo(pty.slavePath()), 19, Bytes(4, 0), REPLY_FRAME), COMM_E_NO_REPLY);
+    EXPECT_EQ(sendBlock(tcpTo(tcp.port()), 19, Bytes(4, 0), REPLY_FRAME), COMM_E_NO_REPLY);
+    EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_NO_REPLY), std::uintptr_t(0)));
 }
 
 TEST_F(Links, TcpConnectionClosedOrUnreachable)
@@ -326,6 +338,11 @@ TEST_F(Links, CancelBetweenChunksStopsTheTransfer)
     EXPECT_EQ(s.sendRequest(1, REPLY_ACK_LAST), COMM_E_CANCELLED);
     EXPECT_EQ(Recorder::pairs(), (Pairs{{0, 0}, {2, 0}, {2, 42}, {CBE_CANCELLED, 0}}));
 
+    // The controller saw the first chunk only.
+    for (int i = 0; i < 300 && pty.received()[0].size() < 36 + 512; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(pty.received()[0].size(), 36u + 512u);
+
     // A cancel left over from before is cleared by the next session.
     CCore::TerminateComm();
     Recorder::clear();
@@ -367,4 +384,61 @@ TEST_F(Links, AFailedWriteEndsAtOnceAndNeverAsSuccess)
         EXPECT_EQ(RunTransfer(s, link, 1, data.data(), 8, flags, kRequestTimeout), expected) << flags;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     }
+}
+
+TEST(SimulatedController, AnswersAProbeDatagramWithItsAddress)
+{
+    sim::SimController controller;
+    controller.setAddress(42);
+    sim::UdpPeer peer(controller);
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(peer.port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const std::uint8_t probe[4] = {};
+    ASSERT_EQ(::sendto(fd, probe, 4, 0, reinterpret_cast<sockaddr*>(&to), sizeof to), 4);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    std::uint8_t answer[8];
+    EXPECT_EQ(::recv(fd, answer, sizeof answer, 0), 1);
+    EXPECT_EQ(answer[0], 42);
+    ::close(fd);
+    EXPECT_EQ(peer.received(), std::vector<Bytes>({Bytes(4, 0)}));
+}
+
+TEST_F(Links, RawEthernetFailuresEndWithTheirResultAndEvent)
+{
+    platform::ScopedClockScale faster(50);
+    const bool ran = sim::RunInNetworkNamespace([&] {
+        sim::SimController controller;
+        sim::EthernetPeer peer(controller, "tvsim");
+        ASSERT_TRUE(peer.ok());
+        auto bind = [&](CommSession& s) { SetCommSessionEthernet(s, QByteArray("tvcore"), peer.mac()); };
+        for (const FaultCase& c : faultCases()) {
+            controller.setFaults(c.faults);
+            Recorder::clear();
+            const int expected = std::string(c.name) == "silent ack" ? COMM_E_NO_REPLY : c.result;
+            EXPECT_EQ(sendBlock(bind, c.cmd, pattern(4), c.flags), expected) << c.name;
+            ASSERT_FALSE(Recorder::pairs().empty());
+            EXPECT_NE(Recorder::pairs().back().first, unsigned(CBE_DONE)) << c.name;
+        }
+        // A reply frame claiming more data than it carries gives what it carries.
+        sim::Faults claim;
+        claim.claimLength = 2000;
+        controller.setFaults(claim);
+        CommSession s;
+        auto broadcast = [&](CommSession& x) { SetCommSessionEthernet(x, QByteArray("tvcore"), nullptr); };
+        ASSERT_EQ(sendBlock(broadcast, 19, Bytes(4, 0), REPLY_FRAME, 1, &s), 4);
+        EXPECT_EQ(s.replyLength, 12u);
+        EXPECT_EQ(Bytes(s.work.get(), s.work.get() + 12), Bytes({1, 1, 0, 0, 3, 2, 0, 0, 7, 0, 0, 0}));
+        // A multi-packet block waits for an acknowledgement after every packet
+        // but the last: silence there is no reply.
+        sim::Faults silent;
+        silent.silent = true;
+        controller.setFaults(silent);
+        EXPECT_EQ(sendBlock(bind, 2, pattern(1200), 0), COMM_E_NO_REPLY);
+    });
+    if (!ran)
+        GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
 }

@@ -28,7 +28,6 @@ int vethAdapter(CUniqueArray<pcapdevinfo>& list)
     return 1;
 }
 
-std::uint32_t ptyNumber(const std::string& path) { return static_cast<std::uint32_t>(std::stoul(path.substr(path.rfind('/') + 1))); }
 
 class SearchLinks : public ::testing::Test {
 protected:
@@ -58,6 +57,14 @@ protected:
     {
         const QString name = QString::fromStdString(path);
         core->AddUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
+    }
+    // The number a screen keeps for a port, which names the port again.
+    std::uint32_t number(const std::string& path)
+    {
+        const int n = core->GetSerialPortNumber(QString::fromStdString(path));
+        EXPECT_GE(n, 0);
+        EXPECT_EQ(core->GetSerialPortName(n), QString::fromStdString(path));
+        return static_cast<std::uint32_t>(n);
     }
     static int found(unsigned address)
     {
@@ -103,11 +110,11 @@ TEST_F(SearchLinks, SerialScopeSearchFindsControllersAtEitherSpeedAndSeveralOnOn
     ASSERT_EQ(made.size(), 3u);
     EXPECT_EQ(made[0]->Global.ID, 3);
     EXPECT_EQ(made[0]->Global.BaudRate, 9600u);
-    EXPECT_EQ(made[0]->Global.SerialPort, ptyNumber(slowPeer.slavePath()));
+    EXPECT_EQ(made[0]->Global.SerialPort, number(slowPeer.slavePath()));
     for (int i = 1; i < 3; ++i) {
         EXPECT_EQ(made[i]->Global.ID, 3 + i);
         EXPECT_EQ(made[i]->Global.BaudRate, 115200u);
-        EXPECT_EQ(made[i]->Global.SerialPort, ptyNumber(fastPeer.slavePath()));
+        EXPECT_EQ(made[i]->Global.SerialPort, number(fastPeer.slavePath()));
         EXPECT_EQ(made[i]->Global.CommType, COMM_SERIAL);
     }
     EXPECT_EQ(found(3) + found(4) + found(5), 3);

@@ -453,11 +453,11 @@ TEST(UdpDiscovery, ABroadcastWithoutARouteDoesNotStopTheLoopbackProbe)
 
 TEST(SearchHelpers, PortNumbersAndDottedAddresses)
 {
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("COM12")), 12u);
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("/dev/pts/5")), 5u);
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("ttyUSB0")), 0u);
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("7")), 0u);   // nothing before the digits
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("console")), 0u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("COM12")), 12u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("/dev/pts/5")), 5u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("ttyUSB0")), 0u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("7")), 0u);   // nothing before the digits
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("console")), 0u);
     EXPECT_EQ(DottedAddress(Ipv4(10, 0, 255, 1)), QByteArray("10.0.255.1"));
 }
 
