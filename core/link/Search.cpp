@@ -1,6 +1,7 @@
 #include "core/link/Search.h"
 
 #include "core/link/Adapters.h"
+#include "core/link/CommCodes.h"
 #include "core/link/LinkBase.h"
 #include "core/model/CoreState.h"
 #include "platform/Clock.h"
@@ -18,15 +19,6 @@
 #include <vector>
 
 namespace {
-
-enum : unsigned {
-    kCmdProbe = 21,
-    kCmdCandidate = 225,
-    kCmdProgress = 255,
-    kEvProgress = 2,
-    kEvDone = 3,
-    kEvPhase = 10,
-};
 
 constexpr std::uint32_t kSlowBaud = 9600;
 constexpr std::uint32_t kFastBaud = 115200;
@@ -52,7 +44,7 @@ struct Socket {
 
 } // namespace
 
-std::uint32_t SerialPortNumber(const QString& portName)
+std::uint32_t SerialPortDigits(const QString& portName)
 {
     const QByteArray text = portName.toUtf8();
     int number = 0;
@@ -131,6 +123,14 @@ void ControllerSearch::report(unsigned cmd, unsigned event, std::uintptr_t value
         m_callback(cmd, event, value);
 }
 
+// The number that names the port again through GetSerialPortName; a name
+// the core cannot number keeps the digits it carries.
+std::uint32_t ControllerSearch::serialPortNumber(const QString& portName) const
+{
+    const int number = m_core.GetSerialPortNumber(portName);
+    return number >= 0 ? static_cast<std::uint32_t>(number) : SerialPortDigits(portName);
+}
+
 ProbeLink ControllerSearch::serialLink(const CCore::SerialInfo& info) const
 {
     ProbeLink link;
@@ -172,7 +172,7 @@ void ControllerSearch::writeScreen(tagItemData* screen, const ProbeLink& link, s
     switch (link.mode) {
     case COMM_SERIAL:
         g.BaudRate = link.baudRate;
-        g.SerialPort = SerialPortNumber(link.portName);
+        g.SerialPort = serialPortNumber(link.portName);
         break;
     case COMM_ETHERNET:
         g.AdapterIndex = link.adapterIndex;
@@ -197,7 +197,7 @@ void ControllerSearch::makeScreen(const ProbeLink& link, std::uint8_t address, b
         return;
     writeScreen(screen, link, address);
     if (reportFound)
-        report(kCmdProbe, kEvDone, address);
+        report(CBC_PROBE, CBE_DONE, address);
 }
 
 int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool scopeMode)
@@ -223,7 +223,7 @@ int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool sco
                 probes.push_back({info, false});
         }
 
-    report(kCmdCandidate, kEvPhase, 0);
+    report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 0);
     for (std::size_t i = 0; i < probes.size(); ++i) {
         const ProbeLink link = serialLink(probes[i].info);
         const ProbeReply reply = m_links.probe(link, address, replyFrame);
@@ -233,7 +233,7 @@ int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool sco
         candidate.PortName = name.c_str();
         candidate.BaudRate = link.baudRate;
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(kCmdProgress, kEvProgress, percentOf(i + 1, probes.size()));
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(i + 1, probes.size()));
         if (scopeMode)
             m_links.sleep(kScopeProbePause);
         if (reply.result == -6)
@@ -280,7 +280,7 @@ int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool sc
     for (const pcapdevinfo& adapter : valid)
         probes.push_back({MakeAdapterInfo(adapter.index, kBroadcastMac, 0xFFFF), false});
 
-    report(kCmdCandidate, kEvPhase, 1);
+    report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 1);
     for (std::size_t i = 0; i < probes.size(); ++i) {
         ProbeLink link = adapterLink(probes[i].info);
         const ProbeReply reply = m_links.probe(link, address, replyFrame);
@@ -288,7 +288,7 @@ int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool sc
         candidate.Form = 1;
         candidate.DeviceName = link.deviceName.constData();
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(kCmdProgress, kEvProgress, percentOf(i + 1, probes.size()));
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(i + 1, probes.size()));
         if (scopeMode)
             m_links.sleep(kScopeProbePause);
         if (reply.result == -6)
@@ -323,7 +323,7 @@ int ControllerSearch::networkPass(int scopeAddress)
     auto& remembered = m_core.m_wanRecords;
     remembered.RemoveAll();
 
-    report(kCmdCandidate, kEvPhase, 2);
+    report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 2);
     for (int i = 0; i < ports.GetSize(); ++i) {
         const std::uint16_t port = ports[i];
         int answers = 0;
@@ -355,7 +355,7 @@ int ControllerSearch::networkPass(int scopeAddress)
             candidate.Port = port;
             ReportSearchCandidate(m_callback, &candidate, answers ? 0 : -3);
         }
-        report(kCmdProgress, kEvProgress, percentOf(static_cast<std::size_t>(i) + 1, ports.GetSize()));
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(static_cast<std::size_t>(i) + 1, ports.GetSize()));
         if (m_haveFound)
             return 1;
     }
@@ -374,7 +374,7 @@ int ControllerSearch::rememberedPhase()
 
     auto probeAndPlace = [&](const ProbeLink& link, std::uint8_t address, bool reportFound) {
         const ProbeReply reply = m_links.probe(link, address, false);
-        report(kCmdProgress, kEvProgress, percentOf(++done, total));
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(++done, total));
         if (reply.result == -6)
             return -6;
         if (reply.result > 0)
@@ -382,17 +382,17 @@ int ControllerSearch::rememberedPhase()
         return 0;
     };
 
-    report(kCmdProbe, kEvPhase, 0);
+    report(CBC_PROBE, CBE_SEARCH_PHASE, 0);
     for (const CCore::SerialInfo& info : serial)
         for (const int address : scope)
             if (probeAndPlace(serialLink(info), static_cast<std::uint8_t>(address), true) < 0)
                 return -6;
-    report(kCmdProbe, kEvPhase, 1);
+    report(CBC_PROBE, CBE_SEARCH_PHASE, 1);
     for (const CCore::AdapterInfo& info : adapters)
         for (const int address : scope)
             if (probeAndPlace(adapterLink(info), static_cast<std::uint8_t>(address), true) < 0)
                 return -6;
-    report(kCmdProbe, kEvPhase, 2);
+    report(CBC_PROBE, CBE_SEARCH_PHASE, 2);
     for (const CCore::WanInfo& info : network) {
         ProbeLink link;
         link.mode = COMM_NETWORK;
@@ -497,11 +497,11 @@ int ControllerSearch::runForScreen(tagItemData* screen)
         break;
     }
 
-    report(kCmdProgress, kEvProgress, 0);
+    report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, 0);
     const ProbeReply reply = m_links.probe(own, g.ID, true);
     if (reply.result > 0) {
-        report(kCmdProgress, kEvProgress, 100);
-        report(kCmdProbe, kEvDone, g.ID);
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, 100);
+        report(CBC_PROBE, CBE_DONE, g.ID);
         if (own.mode == COMM_ETHERNET && isBroadcast(g.DstMAC))
             std::memcpy(g.DstMAC, reply.mac, 6);
         return reply.result;
@@ -530,7 +530,7 @@ int ControllerSearch::serialScreenSearch(tagItemData* screen)
         listed.Add(MakeSerialInfo(ports[i], kFastBaud));
     }
 
-    report(kCmdProbe, kEvPhase, 0);
+    report(CBC_PROBE, CBE_SEARCH_PHASE, 0);
     const int count = listed.GetSize();
     for (int i = count - 1; i >= 0; --i) {
         const ProbeLink link = serialLink(listed[i]);
@@ -541,13 +541,13 @@ int ControllerSearch::serialScreenSearch(tagItemData* screen)
         candidate.PortName = name.c_str();
         candidate.BaudRate = link.baudRate;
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(kCmdProgress, kEvProgress, percentOf(static_cast<std::size_t>(count - i), count));
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(static_cast<std::size_t>(count - i), count));
         if (reply.result == -6)
             return -6;
         if (reply.result > 0) {
             g.ID = reply.address;
             g.BaudRate = link.baudRate;
-            g.SerialPort = SerialPortNumber(link.portName);
+            g.SerialPort = serialPortNumber(link.portName);
             return 1;
         }
     }
@@ -564,7 +564,7 @@ int ControllerSearch::adapterScreenSearch(tagItemData* screen)
     for (int i = adapters.GetSize() - 1; i >= 0; --i)
         listed.Add(MakeAdapterInfo(static_cast<std::uint32_t>(i), kBroadcastMac, 0xFFFF));
 
-    report(kCmdProbe, kEvPhase, 1);
+    report(CBC_PROBE, CBE_SEARCH_PHASE, 1);
     const int count = listed.GetSize();
     for (int i = count - 1; i >= 0; --i) {
         const ProbeLink link = adapterLink(listed[i]);
@@ -573,7 +573,7 @@ int ControllerSearch::adapterScreenSearch(tagItemData* screen)
         candidate.Form = 1;
         candidate.DeviceName = link.deviceName.constData();
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(kCmdProgress, kEvProgress, percentOf(static_cast<std::size_t>(count - i), count));
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(static_cast<std::size_t>(count - i), count));
         if (reply.result == -6)
             return -6;
         if (reply.result > 0) {
@@ -604,7 +604,7 @@ int ControllerSearch::networkScreenSearch(tagItemData* screen)
     candidate.Form = 2;
     candidate.Port = g.HostPort;
     ReportSearchCandidate(m_callback, &candidate, answered ? 0 : -3);
-    report(kCmdProgress, kEvProgress, 100);
+    report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, 100);
     if (!answered)
         return 0;
     g.ID = address;

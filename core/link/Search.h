@@ -46,8 +46,8 @@ public:
     virtual void sleep(int milliseconds) = 0;
 };
 
-// The port number a serial port name carries ("%*[^0-9]%d"); 0 when none.
-std::uint32_t SerialPortNumber(const QString& portName);
+// The digits a serial port name carries ("%*[^0-9]%d"); 0 when none.
+std::uint32_t SerialPortDigits(const QString& portName);
 
 // Dotted text of an address in network order.
 QByteArray DottedAddress(std::uint32_t ip);
@@ -85,6 +85,7 @@ private:
     void writeScreen(tagItemData* screen, const ProbeLink& link, std::uint8_t address);
     void makeScreen(const ProbeLink& link, std::uint8_t address, bool reportFound);
     ProbeLink serialLink(const CCore::SerialInfo& info) const;
+    std::uint32_t serialPortNumber(const QString& portName) const;
     ProbeLink adapterLink(const CCore::AdapterInfo& info) const;
     int serialScreenSearch(tagItemData* screen);
     int adapterScreenSearch(tagItemData* screen);

@@ -1,13 +1,11 @@
 #include "core/link/SearchRecords.h"
 
+#include "core/link/CommCodes.h"
 #include "platform/ByteIO.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace {
-constexpr unsigned kCmdSearchCandidate = 225;
-}
 
 CCore::SerialInfo MakeSerialInfo(const QString& portName, std::uint32_t baudRate)
 {
@@ -108,20 +106,20 @@ int ReportSearchCandidate(CoreCallBack callback, const SearchCandidate* candidat
 {
     unsigned event;
     if (result >= 0)
-        event = 3;
-    else if (result == -2)
-        event = 5;
-    else if (result == -3)
-        event = 7;
-    else if (result == -4)
-        event = 6;
-    else if (result == -5)
-        event = 1;
-    else if (result == -6)
-        event = 9;
+        event = CBE_DONE;
+    else if (result == COMM_E_RESEND)
+        event = CBE_RESEND_FAILED;
+    else if (result == COMM_E_NO_REPLY)
+        event = CBE_NO_REPLY;
+    else if (result == COMM_E_REFUSED)
+        event = CBE_REFUSED;
+    else if (result == COMM_E_OPEN)
+        event = CBE_OPEN_FAILED;
+    else if (result == COMM_E_CANCELLED)
+        event = CBE_CANCELLED;
     else
         return result;
     if (callback)
-        callback(kCmdSearchCandidate, event, result == -6 ? 0 : reinterpret_cast<std::uintptr_t>(candidate));
+        callback(CBC_SEARCH_CANDIDATE, event, result == COMM_E_CANCELLED ? 0 : reinterpret_cast<std::uintptr_t>(candidate));
     return result;
 }

@@ -207,6 +207,12 @@ int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, st
     return RunUpgradeStream(channel, EthernetStreamRules(), data, length, session.callback);
 }
 
+int CCore::SetFirmwareImageFile(const char16_t* path)
+{
+    SetChosenFirmwareFile(path ? QString::fromUtf16(path) : QString());
+    return 1;
+}
+
 int CCore::SendUpgrade(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
@@ -223,9 +229,7 @@ int CCore::SendUpgrade(tagItemData* screen)
     const std::uint32_t length = LoadFirmwareImage(session, screen);
     if (length == 0 || !session.stream)
         return 0;
-    // The stream reads its own copy: the request buffer is the session's.
-    const std::vector<std::uint8_t> image = session.request;
-    return session.stream(session, image.data(), length);
+    return session.stream(session, session.request.data(), length);
 }
 
 int CCore::SendUpgrade2(tagItemData* screen)

@@ -1,33 +1,18 @@
 #include "core/link/UpgradeStream.h"
 
+#include "core/link/CommCodes.h"
 #include "core/link/FirmwareImage.h"
-#include "core/model/CoreState.h"
+#include "core/link/LinkBase.h"
 
 #include <climits>
 #include <vector>
 
 namespace {
 
-enum : unsigned {
-    kEvProgress = 2,
-    kEvDone = 3,
-    kEvRetry = 4,
-    kEvResendFailed = 5,
-    kEvRefused = 6,
-    kEvNoReply = 7,
-    kEvCancelled = 9,
-};
-
 void report(CoreCallBack callback, unsigned event, std::uintptr_t value)
 {
     if (callback)
-        callback(kCmdUpgradeStream, event, value);
-}
-
-bool cancelled()
-{
-    platform::AutoResetEvent* event = CancelEvent();
-    return event && event->tryWait();
+        callback(CBC_UPGRADE_STREAM, event, value);
 }
 
 unsigned percent(std::size_t done, std::size_t length)
@@ -46,13 +31,13 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
 {
     std::vector<FirmwareRecord> records;
     if (length > static_cast<std::size_t>(INT_MAX) || !SplitFirmwareRecords(image, length, records)) {
-        report(callback, kEvRefused, 0);
+        report(callback, CBE_REFUSED, 0);
         return -4;
     }
     const int opened = channel.open(callback);
     if (opened < 0)
         return opened;
-    report(callback, kEvProgress, 0);
+    report(callback, CBE_PROGRESS, 0);
 
     auto fail = [&](int result, int event) {
         channel.close();
@@ -66,25 +51,25 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
     int resends = 0;
     bool resend = false;
     while (index < records.size()) {
-        if (cancelled())
-            return fail(-6, kEvCancelled);
+        if (CancelRequested())
+            return fail(-6, CBE_CANCELLED);
         const FirmwareRecord& record = records[index];
         if (!channel.send(image + record.offset, record.size, resend))
-            return rules.sendFailRefused ? fail(-4, kEvRefused) : fail(-3, kEvNoReply);
+            return rules.sendFailRefused ? fail(-4, CBE_REFUSED) : fail(-3, CBE_NO_REPLY);
 
         const StreamAnswer answer = channel.answer();
         switch (answer.kind) {
         case StreamAnswerKind::Error:
-            return fail(-4, kEvRefused);
+            return fail(-4, CBE_REFUSED);
         case StreamAnswerKind::NoReply:
-            return fail(-3, kEvNoReply);
+            return fail(-3, CBE_NO_REPLY);
         case StreamAnswerKind::Silence:
             if (resends >= rules.silenceResends)
-                return fail(-3, kEvNoReply);
+                return fail(-3, CBE_NO_REPLY);
             ++resends;
             resend = true;
             if (rules.retryEvent)
-                report(callback, kEvRetry, static_cast<std::uintptr_t>(resends));
+                report(callback, CBE_RETRY, static_cast<std::uintptr_t>(resends));
             continue;
         case StreamAnswerKind::Byte:
             break;
@@ -97,18 +82,18 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
             resend = false;
         } else if (answer.byte == kStreamResend) {
             if (resends >= rules.answerResends)
-                return fail(-2, kEvResendFailed);
+                return fail(-2, CBE_RESEND_FAILED);
             ++resends;
             resend = true;
         } else {
-            return fail(-4, rules.otherByteEvent ? int(kEvRefused) : -1);
+            return fail(-4, rules.otherByteEvent ? int(CBE_REFUSED) : -1);
         }
-        report(callback, kEvProgress, percent(accepted, length));
+        report(callback, CBE_PROGRESS, percent(accepted, length));
         if (resend && rules.retryEvent)
-            report(callback, kEvRetry, static_cast<std::uintptr_t>(resends));
+            report(callback, CBE_RETRY, static_cast<std::uintptr_t>(resends));
     }
     channel.close();
     if (rules.doneEvent)
-        report(callback, kEvDone, 8);
+        report(callback, CBE_DONE, 8);
     return static_cast<int>(length);
 }

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr unsigned kCmdUpgradeStream = 224;
 constexpr std::uint8_t kStreamAccept = 0x11;
 constexpr std::uint8_t kStreamResend = 0x22;
 

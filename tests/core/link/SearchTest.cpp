@@ -453,10 +453,29 @@ TEST(UdpDiscovery, ABroadcastWithoutARouteDoesNotStopTheLoopbackProbe)
 
 TEST(SearchHelpers, PortNumbersAndDottedAddresses)
 {
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("COM12")), 12u);
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("/dev/pts/5")), 5u);
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("ttyUSB0")), 0u);
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("7")), 0u);   // nothing before the digits
-    EXPECT_EQ(SerialPortNumber(QStringLiteral("console")), 0u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("COM12")), 12u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("/dev/pts/5")), 5u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("ttyUSB0")), 0u);
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("7")), 0u);   // nothing before the digits
+    EXPECT_EQ(SerialPortDigits(QStringLiteral("console")), 0u);
     EXPECT_EQ(DottedAddress(Ipv4(10, 0, 255, 1)), QByteArray("10.0.255.1"));
+}
+
+TEST_F(Search, ScopeModeMakesANetworkScreenOnlyForTheScopeAddressItSearches)
+{
+    core->SetSingleScreen(0);
+    core->EnableWan(1);
+    core->AddScreenScope(2);
+    sim::UdpControllers udp;
+    ASSERT_TRUE(udp.start({{"127.0.0.2", 1}, {"127.0.0.3", 2}, {"127.0.0.4", 9}}));
+    core->AddPort(udp.port());
+
+    EXPECT_EQ(run(), 2u);
+    EXPECT_EQ(udp.probes(), 2);   // one discovery per scope address
+    const auto made = screens();
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_STREQ(made[0]->Global.Host, "127.0.0.2");
+    EXPECT_EQ(made[0]->Global.ID, 1);
+    EXPECT_STREQ(made[1]->Global.Host, "127.0.0.3");
+    EXPECT_EQ(made[1]->Global.ID, 2);
 }

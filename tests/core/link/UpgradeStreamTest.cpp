@@ -1,3 +1,4 @@
+#include "core/link/CommCodes.h"
 #include "core/link/UpgradeStream.h"
 #include "core/model/CoreState.h"
 
@@ -34,7 +35,7 @@ public:
     {
         ++opens;
         if (cb && openResult == 0)
-            cb(kCmdUpgradeStream, 0, 0);
+            cb(CBC_UPGRADE_STREAM, CBE_START, 0);
         return openResult;
     }
     bool send(const std::uint8_t* data, std::size_t size, bool resend) override
