@@ -519,7 +519,8 @@ int compileScreen(tagItemData* node)
     std::vector<std::uint32_t> recordAt(scenes.size() + 1, 0);
     for (std::size_t i = 0; i < scenes.size(); ++i)
         recordAt[i + 1] = recordAt[i] + 56 + 64 * std::max(1, CountValidItems(scenes[i]));
-    // The last record links back to the first normal scene.
+    // The last record links back to the first normal scene (a lone global
+    // scene links to itself rather than past the end of the block).
     const std::size_t firstNormal = c.global && scenes.size() > 1 ? 1 : 0;
     std::uint64_t dataAt = 0, sceneMaskAt = 0;
     std::uint32_t globalPagesAt = 0;
