@@ -198,10 +198,16 @@ void CCore::SetCommInterface(tagItemData* screen, CommSession* session)
 int CCore::Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
                    std::uint32_t length, std::uint32_t flags, CommSession& session)
 {
-    CreateCommSession(session, address, kRequestTimeout, m_commCallBack);
-    SetCommInterface(screen, &session);
-    session.request.assign(data, data + length);
-    return session.sendRequest(command, flags);
+    // Nothing thrown leaves the library: memory that cannot be had ends the
+    // request as a link that could not be opened.
+    try {
+        CreateCommSession(session, address, kRequestTimeout, m_commCallBack);
+        SetCommInterface(screen, &session);
+        session.request.assign(data, data + length);
+        return session.sendRequest(command, flags);
+    } catch (...) {
+        return COMM_E_OPEN;
+    }
 }
 
 int CCore::RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data,

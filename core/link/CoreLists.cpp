@@ -336,6 +336,11 @@ QString CCore::GetSerialPortName(int n) const
     return com;
 }
 
+int CCore::GetSerialPortNumber(const QString& name) const
+{
+    return SerialPortNumber(name, m_serialPorts.items(), m_userSerialPorts.items());
+}
+
 QByteArray CCore::GetAdapterName(int index) const
 {
     if (!m_adapters || m_adapters->IsEmpty())

@@ -7,6 +7,8 @@
 
 #include <QSerialPort>
 
+#include <poll.h>
+
 namespace {
 
 class SerialLink final : public StreamLink {
@@ -82,9 +84,15 @@ private:
     {
         m_port.clear(QSerialPort::Input);
         m_port.readAll();
-        const int wait = platform::clock().realDuration(platform::Millis(kSerialDrain)).count();
-        while (m_port.waitForReadyRead(wait))
+        // Bytes still on their way are read and dropped until the line has
+        // been quiet for the drain time.
+        const int wait = static_cast<int>(platform::clock().realDuration(platform::Millis(kSerialDrain)).count());
+        pollfd p{static_cast<int>(m_port.handle()), POLLIN, 0};
+        while (p.fd >= 0 && ::poll(&p, 1, wait) > 0 && (p.revents & POLLIN)) {
+            if (!m_port.waitForReadyRead(0) && m_port.bytesAvailable() == 0)
+                break;
             m_port.readAll();
+        }
         m_port.clearError();
     }
 

@@ -161,6 +161,9 @@ public:
     int SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length);
     unsigned PCToRemoteTime(const SYSTEMTIME& time) const;
     SYSTEMTIME RemoteToPCTime(unsigned time) const;
+    // The number a screen stores for a serial port name (the inverse of
+    // GetSerialPortName for the ports listed); -1 for a name it cannot hold.
+    int GetSerialPortNumber(const QString& name) const;
 
     // ---- work modes, pictures, painting and programs (core/render) ----
     // The four numbers of a work-mode code; unknown codes give the default row.

@@ -207,7 +207,7 @@ Bytes SimController::frameBytes(const Block& request, const Reply& reply) const
     h.address = address();
     h.sequence = request.header.sequence;
     h.command = request.header.command;
-    h.length = static_cast<std::uint32_t>(data.size());
+    h.length = f.claimLength ? f.claimLength : static_cast<std::uint32_t>(data.size());
     Bytes out(kFrameHeaderSize);
     WriteFrameHeader(h, out.data());
     if (f.garble)

@@ -43,6 +43,7 @@ struct Faults {
     Bytes strayBefore;             // sent before every reply
     int lateMs = 0;                // real milliseconds before every reply
     bool oversizedFirst = false;   // a reply frame too long for any buffer goes first
+    std::uint32_t claimLength = 0; // reply frames state this length, whatever they carry
 };
 
 class SimController {

@@ -44,16 +44,8 @@ void bindPty(CCore& core, tagItemData* screen, const std::string& path)
 {
     const QString name = QString::fromStdString(path);
     core.AddUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
-    CUniqueArray<QString>* user = core.GetUserSerialPortList();
-    CUniqueArray<QString>* all = core.GetSerialPortList();
-    std::vector<QString> u(user->begin(), user->end()), e;
-    for (const QString& p : *all)
-        if (std::find(u.begin(), u.end(), p) == u.end())
-            e.push_back(p);
-    CCore::ReleaseUserSerialPortList(user);
-    CCore::ReleaseSerialPortList(all);
     screen->Global.CommType = COMM_SERIAL;
-    screen->Global.SerialPort = static_cast<std::uint32_t>(SerialPortNumber(name, e, u));
+    screen->Global.SerialPort = static_cast<std::uint32_t>(core.GetSerialPortNumber(name));
     screen->Global.BaudRate = 57600;
     ASSERT_EQ(core.GetSerialPortName(static_cast<int>(screen->Global.SerialPort)), name);
 }
@@ -479,4 +471,6 @@ TEST(SerialPortNames, NumbersNameTheSameDeviceAgain)
     EXPECT_EQ(core.GetSerialPortName(2), QStringLiteral("ttyS1"));
     EXPECT_EQ(core.GetSerialPortName(1003), QStringLiteral("ttyUSB3"));
     EXPECT_EQ(core.GetSerialPortName(10001), QStringLiteral("ttyS1"));
+    EXPECT_EQ(core.GetSerialPortNumber(QStringLiteral("ttyUSB3")), 1003);
+    EXPECT_EQ(core.GetSerialPortNumber(QStringLiteral("/dev/pts/9")), -1);
 }

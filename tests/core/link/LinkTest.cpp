@@ -202,7 +202,7 @@ std::vector<FaultCase> faultCases()
     sim::Faults garble;
     garble.garble = true;
     sim::Faults late;
-    late.lateMs = 400;   // past the scaled 250 ms
+    late.lateMs = 200;   // past the scaled 100 ms
     return {
         {"silent frame", silent, 19, REPLY_FRAME, COMM_E_NO_REPLY, CBE_NO_REPLY},
         {"silent ack", silent, 1, REPLY_ACK_LAST, COMM_E_REFUSED, CBE_REFUSED},
@@ -218,6 +218,7 @@ std::vector<FaultCase> faultCases()
 
 TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
 {
+    platform::ScopedClockScale faster(50);
     sim::SimController controller;
     sim::PtyPeer pty(controller);
     sim::TcpPeer tcp(controller);
@@ -247,7 +248,7 @@ TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
     EXPECT_EQ(s.replyLength, 12u);
     // A late reply inside the time-out is taken.
     sim::Faults late;
-    late.lateMs = 50;
+    late.lateMs = 20;
     controller.setFaults(late);
     EXPECT_EQ(sendBlock(tcpTo(tcp.port()), 19, Bytes(4, 0), REPLY_FRAME), 4);
 }
@@ -397,6 +398,7 @@ TEST(SimulatedController, AnswersAProbeDatagramWithItsAddress)
 
 TEST_F(Links, RawEthernetFailuresEndWithTheirResultAndEvent)
 {
+    platform::ScopedClockScale faster(50);
     const bool ran = sim::RunInNetworkNamespace([&] {
         sim::SimController controller;
         sim::EthernetPeer peer(controller, "tvsim");
@@ -412,6 +414,15 @@ TEST_F(Links, RawEthernetFailuresEndWithTheirResultAndEvent)
             ASSERT_FALSE(Recorder::pairs().empty());
             EXPECT_NE(Recorder::pairs().back().first, unsigned(CBE_DONE)) << c.name;
         }
+        // A reply frame claiming more data than it carries gives what it carries.
+        sim::Faults claim;
+        claim.claimLength = 2000;
+        controller.setFaults(claim);
+        CommSession s;
+        auto broadcast = [&](CommSession& x) { SetCommSessionEthernet(x, QByteArray("tvcore"), nullptr); };
+        ASSERT_EQ(sendBlock(broadcast, 19, Bytes(4, 0), REPLY_FRAME, 1, &s), 4);
+        EXPECT_EQ(s.replyLength, 12u);
+        EXPECT_EQ(Bytes(s.work.get(), s.work.get() + 12), Bytes({1, 1, 0, 0, 3, 2, 0, 0, 7, 0, 0, 0}));
         // A multi-packet block waits for an acknowledgement after every packet
         // but the last: silence there is no reply.
         sim::Faults silent;
