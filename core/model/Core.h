@@ -16,9 +16,8 @@ struct _tableOverlap;
 struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
-struct SYSTEMTIME;
-
 class QImage;
+struct SYSTEMTIME;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -199,6 +198,17 @@ public:
     // Reads the frame count and delays of a GIF item's own file into its
     // record (the path argument is not consulted); other nodes are left alone.
     static int ReadGifImageFile(const char16_t* path, tagItemData* node);
+    // Compiles the screen's programs and sends the four blocks to its
+    // controller: the last block's transfer result; 1 when no scene holds an
+    // item (nothing is sent); 0 for a node that is not a screen or a refused compile.
+    int SendPrograms(tagItemData* screen);
+    // Writes the node's screen's programs and its hardware block to a
+    // USB-stick file: 0 when both were written, else 1.
+    int SaveAsUSBFile(tagItemData* node, const char16_t* path);
+    // Writes the blocks the flags name (0x01 programs, 0x02 hardware, 0x04
+    // clock "value", 0x08 reset, 0x10 clear, 0x20 firmware) in that order:
+    // the OR of the writer's results, 0 when all were written.
+    int SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags, unsigned value);
     // ---- end of core/render block ----
 
 protected:
