@@ -1,6 +1,7 @@
 #include "core/model/Core.h"
 
 #include "core/link/Adapters.h"
+#include "core/link/SerialPorts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -257,8 +258,7 @@ CUniqueArray<int>* CCore::GetScreenScope() const
         GetScreenScope(&l);
         // Addresses compare as unsigned numbers; for 0-255 this is the
         // byte-wise order, and larger values no longer sort by their low byte.
-        std::stable_sort(l.items().begin(), l.items().end(),
-                         [](int a, int b) { return static_cast<unsigned>(a) < static_cast<unsigned>(b); });
+        l.StableSort([](int a, int b) { return static_cast<unsigned>(a) < static_cast<unsigned>(b); });
     });
 }
 
@@ -322,6 +322,10 @@ void CCore::RemoveAllScreenScope() { m_screenScope.RemoveAll(); }
 
 QString CCore::GetSerialPortName(int n) const
 {
+    // The device the number names (see SerialPortNumber), when present.
+    const QString named = SerialPortNameOf(n, m_serialPorts.items(), m_userSerialPorts.items());
+    if (!named.isEmpty() && (m_serialPorts.Find(named) >= 0 || m_userSerialPorts.Find(named) >= 0))
+        return named;
     const QString com = QString::asprintf("COM%d", n);
     if (m_serialPorts.Find(com) >= 0 || m_userSerialPorts.Find(com) >= 0)
         return com;

@@ -8,9 +8,14 @@
 #include <cstdint>
 
 struct tagItemData;
+struct tagGlobalInfo;
+struct _tagHardwareInfo;
+struct RECT;
+struct _tableOverlap;
 struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
+struct SYSTEMTIME;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -132,6 +137,29 @@ public:
     static const struct FirmwareInfo* GetFirmwareInfo(unsigned id);
     static unsigned GetUpgradeVersion(unsigned id);
 
+    // ---- controller links and commands (core/link) ----
+    // Stops a running transfer at its next check; returns 0.
+    static int TerminateComm();
+    // Requests to a screen's controller: 0 for a node that is not a screen,
+    // else the bytes sent or a negative transfer result. Reads store the
+    // answer in the screen only when it came.
+    int SendReset(tagItemData* screen);
+    int SendClearProg(tagItemData* screen);
+    int SendSwitch(tagItemData* screen, unsigned value);
+    int SendAdjustTime(tagItemData* screen);   // the local time now, plus one second
+    int SendAdjustTime(tagItemData* screen, unsigned time);
+    int SendHardwareInfo(tagItemData* screen, int address);   // address 0: the screen's
+    int SendIpInfo(tagItemData* screen, int address);
+    int SendWifiInfo(tagItemData* screen, int address);
+    int RetrieveRemoteVer(tagItemData* screen);
+    int RetrieveHardwareInfo(tagItemData* screen);
+    int RetrieveIpInfo(tagItemData* screen);
+    int RetrieveWifiInfo(tagItemData* screen);
+    // Sends a copy of `length` bytes with any command code.
+    int SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length);
+    unsigned PCToRemoteTime(const SYSTEMTIME& time) const;
+    SYSTEMTIME RemoteToPCTime(unsigned time) const;
+
 protected:
     // Fill a list the caller owns (given untyped); 1, or 0 for null.
     int GetSerialPortList(void* list) const;
@@ -145,10 +173,75 @@ protected:
     int GetIgnorePortList(void* list) const;
     int GetValidPortList(void* list) const;
     int GetScreenScope(void* list) const;   // in the order added
+    // Binds a transport session to the screen's link (core/link).
+    void SetCommInterface(tagItemData* screen, struct CommSession* session);
 
 public:
+    // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
+    // The link part of a screen, used to save, swap and restore a link.
+    struct CommInfo {
+        std::uint32_t Address;        // controller address (low byte)
+        std::uint32_t SwapRedGreen;   // low byte
+        std::uint32_t Mode;           // CommMode
+        std::uint32_t Port;           // serial port number, or adapter index
+        std::uint32_t BaudOrMac;      // serial: baud rate; raw Ethernet: MAC bytes 0-3
+        std::uint32_t MacHigh;        // raw Ethernet: MAC bytes 4-7
+    };
+    static_assert(sizeof(CommInfo) == 24);
+    static int GlobalInfoToHardwareInfo(const tagGlobalInfo* global, _tagHardwareInfo* hardware);
+    static int HardwareInfoToGlobalInfo(const _tagHardwareInfo* hardware, tagGlobalInfo* global);
+    int GetCommInfo(tagItemData* screen, CommInfo* info);
+    int SetCommInfo(tagItemData* screen, const CommInfo* info);
+    // The screen whose link a screen sends through: itself, another screen
+    // still under the root, or null for every controller.
+    tagItemData* GetSecondaryScreen(tagItemData* screen);
+    int GetSecondaryCommInfo(tagItemData* screen, CommInfo* info);
+    // Returns the previous flag; 0 for a node that is not a screen.
+    int SetSwapRedGreen(tagItemData* screen, int value);
+
+    // ---- tree operations (core/model/Tree.cpp) ----
+    // A screen without parent goes under the core's root.
+    tagItemData* AddItem(unsigned short type, const char16_t* name, tagItemData* parent, tagItemData* after);
+    // Unlinks and frees the node with its subtree and clears the pointer; 0 for null.
+    int DeleteItem(tagItemData*& node);
+    void ClearPrograms(tagItemData* node);
+    tagItemData* CopyItem(tagItemData* source, tagItemData* parent, tagItemData* after);
+    tagItemData* CopyBranch(tagItemData* source, tagItemData* parent, tagItemData* after);
+    int ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* after);
+    int ChangeItemName(tagItemData* node, const char16_t* name);
+    tagItemData* GetScreen(unsigned n);
+    static unsigned short GetChildNum(tagItemData* node);
+    unsigned short GetValidChildNum(tagItemData* node);
+    static tagItemData* GetCurRoot(tagItemData* node);
+    static tagItemData* GetCurScene(tagItemData* node);
+    static tagItemData* GetCurSection(tagItemData* node);
+    static tagItemData* GetCurProgram(tagItemData* node);
+    static tagItemData* GetGlobalScene(tagItemData* node);
+    static int IsRoot(tagItemData* node);       // -1 for null
+    static int IsSection(tagItemData* node);
+    static int IsProgram(tagItemData* node);
+    static int IsGlobalScene(tagItemData* node);
+
+    // ---- geometry and overlap (core/model/Geometry.cpp) ----
+    int GetRect(tagItemData* node, RECT* rect);
+    int GetClientRect(tagItemData* node, RECT* rect);
+    int ChangeItemRect(tagItemData* node, int x, int y, int w, int h);
+    int SetItemFrame(tagItemData* node, int width);
+    void checkOverlap(tagItemData* screen, _tableOverlap*& table);
+
+    // ---- program-list store and files (core/model/ProgramList.cpp) ----
+    unsigned GetStoreSize(tagItemData* node);
+    // Fills `size` bytes (never more) with the image of the node's subtree; returns 0.
+    unsigned Store(tagItemData* node, unsigned char* buffer, unsigned size);
+    // 0 saved; 1 the file could not be written (the old file stays as it was).
+    int SavePL(tagItemData* screen, const char16_t* path);
+    // 0 loaded; 1 not opened, 2 not a program list, 3 newer version, 4 truncated.
+    // A refused file leaves the screen as it was.
+    int LoadPL(tagItemData* screen, const char16_t* path);
 
 private:
+    // Screens that sent through a removed screen fall back to their own link.
+    void ForgetTargets(const tagItemData* removed);
     tagItemData* m_root = nullptr;
     CoreCallBack m_commCallBack = nullptr;
     CoreCallBack m_fileCallBack = nullptr;
@@ -158,6 +251,12 @@ private:
     int m_lanEnabled = 0;
     int m_wanEnabled = 0;
     friend struct CoreTestAccess;
+    // ---- requests (core/link) ----
+    int Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
+                std::uint32_t length, std::uint32_t flags, struct CommSession& session);
+    // A request sent through the screen's link screen (or to every controller).
+    int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                           std::uint32_t flags);
     // ---- list members (core/link) ----
     void CreateLists();   // fills the enumerated ports and adapters
     void DestroyLists();

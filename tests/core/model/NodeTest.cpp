@@ -256,6 +256,26 @@ TEST_F(TreeTest, PreviewGrowsWithTheContent)
     EXPECT_EQ(PreviewSizeOf(gif).width(), 0);
 }
 
+TEST_F(TreeTest, NoPictureMadeIsNoResize)
+{
+    section->Section.RectW = 0;
+    tagItemData* item = CreateNode(nullptr, IT_CLOCKSIMUL, u"i", section);
+    EXPECT_TRUE(item->Preview.isNull());
+    EXPECT_FALSE(UpdateNodeBitmap(item));
+    EXPECT_FALSE(UpdateNodeBitmap(section));
+    section->Section.RectW = 8;
+    EXPECT_TRUE(UpdateNodeBitmap(item));
+    EXPECT_EQ(item->Preview.size(), QSize(8, 16));
+}
+
+// Records that own memory through pointers are never copied by accident.
+static_assert(!std::is_copy_constructible_v<DynFrame> && !std::is_copy_assignable_v<DynFrame>);
+static_assert(!std::is_copy_constructible_v<DynFrameElement> && !std::is_copy_assignable_v<DynFrameElement>);
+static_assert(!std::is_copy_constructible_v<SceneBlock> && !std::is_copy_assignable_v<SceneBlock>);
+static_assert(!std::is_copy_constructible_v<SectionBlock> && !std::is_copy_assignable_v<SectionBlock>);
+static_assert(!std::is_copy_constructible_v<ItemBlock> && !std::is_copy_assignable_v<ItemBlock>);
+static_assert(!std::is_copy_constructible_v<tagItemData> && !std::is_copy_assignable_v<tagItemData>);
+
 TEST_F(TreeTest, DestroyingFreesTheSubtreeAndClearsThePointer)
 {
     CCore core;
