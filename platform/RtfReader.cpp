@@ -20,6 +20,11 @@ constexpr char16_t kByteEscape = 0xDC00;
 
 bool isEscapedByte(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
 
+// Control characters (from \uN, \'hh or raw) and the document's own object
+// and frame marks show nothing and cannot be written back: they are kept out
+// of text (but for the tab) and font names.
+bool isNotText(char16_t c) { return c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1; }
+
 enum class Dest { Text, FontTable, ColourTable, Skip };
 
 struct GroupState {
@@ -113,10 +118,9 @@ private:
     {
         QTextCharFormat f;
         auto it = m_fonts.constFind(m_st.font);
-        // A name whose entry has no ';' is not trimmed yet; control characters
-        // are no part of a name.
+        // A name whose entry has no ';' is not trimmed yet.
         QString name = it != m_fonts.constEnd() ? it->name : QString();
-        name.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+        name.removeIf([](QChar c) { return isNotText(c.unicode()); });
         name = name.trimmed();
         if (!name.isEmpty()) {
             f.setFontFamilies(QStringList{name});
@@ -172,13 +176,7 @@ private:
     void flushText()
     {
         flushBytes();
-        // Control characters (from \uN, \'hh or raw) show nothing and cannot be
-        // written back, only the tab is text; the document's own object and
-        // frame marks are not text either.
-        m_pendingText.removeIf([](QChar c) {
-            const char16_t u = c.unicode();
-            return (u < 0x20 && u != u'\t') || u == 0x7F || u == 0xFFFC || u == 0xFDD0 || u == 0xFDD1;
-        });
+        m_pendingText.removeIf([](QChar c) { return c != u'\t' && isNotText(c.unicode()); });
         if (m_pendingText.isEmpty())
             return;
         startParagraphIfPending();
