@@ -251,11 +251,17 @@ bool UpdateNodeBitmap(tagItemData* node)
     return ResizeNodeBitmap(node);
 }
 
+constexpr long long kMaxPreviewPixels = 1LL << 26;
+
 bool CreateNodeBitmap(tagItemData* node, int w, int h)
 {
     if (!node || w <= 0 || h <= 0)
         return false;
     if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
+        return false;
+    // A damaged file can claim any size: a picture beyond 2^26 pixels (256 MB)
+    // is not made, as one that cannot be allocated; the old picture stays.
+    if (static_cast<long long>(w) * h > kMaxPreviewPixels)
         return false;
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull())
