@@ -251,7 +251,7 @@ bool UpdateNodeBitmap(tagItemData* node)
     return ResizeNodeBitmap(node);
 }
 
-constexpr long long kMaxPreviewPixels = 1LL << 26;
+constexpr long long kMaxPreviewPixels = 1LL << 22;
 
 bool CreateNodeBitmap(tagItemData* node, int w, int h)
 {
@@ -259,8 +259,9 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
         return false;
     if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
         return false;
-    // A damaged file can claim any size: a picture beyond 2^26 pixels (256 MB)
-    // is not made, as one that cannot be allocated; the old picture stays.
+    // A damaged file can claim any size for each of its nodes: a picture beyond
+    // 2^22 pixels (16 MB, a 2048 x 2048 screen) is not made, as one that cannot
+    // be allocated; the old picture stays.
     if (static_cast<long long>(w) * h > kMaxPreviewPixels)
         return false;
     QImage image(w, h, QImage::Format_RGB32);
