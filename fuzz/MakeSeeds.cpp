@@ -3,8 +3,12 @@
 // node kind, RTF of every construct the reader knows, node images of every
 // level and item type, frames with elements, type records of every type).
 // Usage: fuzz_seeds <corpus folder>
+#include "core/link/Frame.h"
+#include "core/model/Core.h"
 #include "core/model/DynFrame.h"
 #include "core/model/ItemData.h"
+#include "core/model/ProgramList.h"
+#include "platform/ByteIO.h"
 #include "grid/Archive.h"
 #include "grid/Parser.h"
 #include "grid/RealGrid.h"
@@ -287,6 +291,137 @@ void Nodes()
     DestroyNode(header);
 }
 
+// ---- program lists
+
+void put16(Bytes& b, std::size_t off, std::uint16_t v) { bytes::put16(b.data(), off, v); }
+void put32(Bytes& b, std::size_t off, std::uint32_t v) { bytes::put32(b.data(), off, v); }
+
+// Header and settings of an older image; the node area follows.
+Bytes OldHeader(std::uint8_t version, std::uint32_t settingsSize)
+{
+    Bytes b(440, 0);
+    put16(b, 0, PL_MAGIC);
+    b[2] = version;
+    b[3] = 56;
+    put16(b, 8, 928);
+    put32(b, 12, 440);
+    put32(b, 16, settingsSize);
+    put32(b, 20, 56);
+    return b;
+}
+
+Bytes OldNode(std::uint32_t level, std::uint16_t type, const std::u16string& name)
+{
+    Bytes b(928, 0);
+    put32(b, 0, level);
+    b[4] = 3;
+    put16(b, 6, 928);
+    for (std::size_t i = 0; i < name.size(); ++i)
+        put16(b, 52 + 2 * i, name[i]);
+    put32(b, 308, 2000);
+    put16(b, 316, level == 1 ? 564 : level == 2 ? 24 : 28);
+    if (level == 1 || level == 3)
+        put16(b, 320, type);
+    if (level == 2)
+        b[319] = std::uint8_t(type);
+    return b;
+}
+
+void ProgramLists()
+{
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+    screen->Global.Width = 96;
+    screen->Global.Height = 48;
+    Put("program_list", "empty", BuildStoreImage(screen, StoreSizeOf(screen)));
+    tagItemData* global = core.AddItem(IT_GLOBALSCENE, u"global", screen, nullptr);
+    tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, global);
+    scene->Scene.Schedule = 7;
+    core.SetItemFrame(scene, 2);
+    DynFrameElement* bar = core.AddFrameElement(0, u"bar", scene->Scene.Frame, nullptr);
+    DynFrameElement* custom = core.AddFrameElement(255, u"custom", scene->Scene.Frame, bar);
+    SetFrameElementData(custom, {'/', 0, 'x', 0, '.', 0, 'p', 0});
+    tagItemData* clocks = core.AddItem(IT_WND_CLOCKDIGIT, u"clocks", global, nullptr);
+    core.AddItem(IT_CLOCKDIGIT, u"digital", clocks, nullptr);
+    core.AddItem(IT_CLOCKSIMUL, u"analog", clocks, clocks->FirstChild);
+    tagItemData* texts = core.AddItem(IT_WND_TEXT, u"texts", scene, nullptr);
+    core.SetItemFrame(texts, 1);
+    core.AddFrameElement(6, u"pattern", texts->Section.Frame, nullptr);
+    tagItemData* after = nullptr;
+    for (std::uint16_t type : {IT_SINGLELINE, IT_TEXT, IT_IMAGE, IT_GIF, IT_GRID, IT_TEXTGIF})
+        after = core.AddItem(type, u"item", texts, after);
+    tagItemData* counters = core.AddItem(IT_WND_COUNT, u"counters", scene, texts);
+    core.AddItem(IT_COUNT2, u"down", counters, core.AddItem(IT_COUNT, u"up", counters, nullptr));
+    Put("program_list", "rich", BuildStoreImage(screen, StoreSizeOf(screen)));
+
+    // Version 3: packed borders and no window kinds.
+    Bytes v3 = OldHeader(3, 384);
+    Bytes oldScene = OldNode(1, IT_SCENE, u"old scene");
+    put32(oldScene, 860, 0x0A050041);
+    v3.insert(v3.end(), oldScene.begin(), oldScene.end());
+    Bytes oldSection = OldNode(2, IT_WND_CLOCKDIGIT, u"old section");
+    oldSection[318] = 2;
+    v3.insert(v3.end(), oldSection.begin(), oldSection.end());
+    Bytes oldItem = OldNode(3, IT_SINGLELINE, u"old text");
+    put32(oldItem, 328, 112 + 4);
+    v3.insert(v3.end(), oldItem.begin(), oldItem.end());
+    Bytes record(112, 0);
+    record.insert(record.end(), {'h', 0, 'i', 0});
+    v3.insert(v3.end(), record.begin(), record.end());
+    put32(v3, 4, std::uint32_t(v3.size() - 440));
+    Put("program_list", "v3", v3);
+    // Version 2: the settings are INI text.
+    const std::string ini = "[config]\r\nid = 9\r\nWIDTH=256\r\nHeight=80\r\nType=9\r\nDstMAC=001A2B3C4D5E\r\n";
+    Bytes v2 = OldHeader(2, std::uint32_t(ini.size()));
+    v2.resize(56);
+    v2.insert(v2.end(), ini.begin(), ini.end());
+    put32(v2, 12, std::uint32_t(v2.size()));
+    Put("program_list", "v2", v2);
+    Put("program_list", "v1", OldHeader(1, 0));
+    Bytes v0 = OldHeader(0, 0);
+    v0.insert(v0.end(), oldScene.begin(), oldScene.end());
+    put32(v0, 4, 928);
+    Put("program_list", "v0", v0);
+}
+
+// ---- controller replies: work-buffer choice, read size, then the stream
+
+void Replies()
+{
+    auto frame = [](std::uint32_t length, std::uint8_t headerLength) {
+        FrameHeader h;
+        h.address = 1;
+        h.command = 0x2A;
+        h.length = length;
+        h.sequence = 7;
+        Bytes b(kFrameHeaderSize);
+        WriteFrameHeader(h, b.data());
+        b[5] = headerLength;
+        for (std::uint32_t i = 0; i < length; ++i)
+            b.push_back(std::uint8_t(i * 13));
+        return b;
+    };
+    auto put = [](const std::string& name, std::uint8_t capacity, std::uint8_t perRead, const Bytes& stream) {
+        Bytes b{capacity, perRead};
+        b.insert(b.end(), stream.begin(), stream.end());
+        Put("reply_frame", name, b);
+    };
+    put("plain", 4, 0x7F, frame(16, 36));
+    put("byte-by-byte", 3, 0, frame(40, 36));
+    Bytes stray{0xAA, 0x11, 0xAA, 0xAA};
+    Bytes f = frame(8, 36);
+    stray.insert(stray.end(), f.begin(), f.end());
+    put("stray-bytes", 2, 5, stray);
+    put("short-header", 4, 0x7F, frame(4, 20));
+    put("too-long-then-next", 1, 0x7F, [&] {
+        Bytes b = frame(30, 36);
+        Bytes n = frame(3, 36);
+        b.insert(b.end(), n.begin(), n.end());
+        return b;
+    }());
+    put("closed", 4, 0x83, Bytes(f.begin(), f.begin() + 20));
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
@@ -303,5 +438,7 @@ int main(int argc, char** argv)
     Formulas();
     Rtf();
     Nodes();
+    ProgramLists();
+    Replies();
     return 0;
 }

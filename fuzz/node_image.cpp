@@ -1,7 +1,7 @@
 // Node images (header, screen block, scene, section and item blocks). Short
-// input is refused and leaves the node as it was; an accepted image stores
-// again byte-identical except where the image holds pointers, buffer lengths
-// or a name's terminator, which are stored as 0.
+// input and images of another level are refused and leave the node as it
+// was; an accepted image stores again byte-identical except where the image
+// holds pointers, buffer lengths or a name's terminator, which are stored as 0.
 #include "core/model/ItemData.h"
 #include "fuzz/FuzzCheck.h"
 #include "platform/ByteIO.h"
@@ -51,16 +51,25 @@ Bytes Expected(const std::uint8_t* in)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // An exact-size copy, so a read past the image is caught.
+    const Bytes input(data, data + size);
+    const std::uint32_t level = size >= 4 ? bytes::get32(data, 0) : 1;
+
+    // A node of another level refuses the image and stays as it was.
+    tagItemData other;
+    other.Level = level == 1 ? 2 : 1;
+    SetNodeName(&other, u"keep");
+    const Bytes otherBefore = ImageOf(other);
+    FUZZ_CHECK(!ReadNodeImage(input.data(), input.size(), other), "an image of another level is refused");
+    FUZZ_CHECK(ImageOf(other) == otherBefore, "a refused image leaves the node as it was");
+
     tagItemData node;
-    node.Level = 1;
+    node.Level = level;
     SetNodeName(&node, u"keep");
     node.Scene.PicturePath[0] = u'p';
     const Bytes before = ImageOf(node);
-
-    // An exact-size copy, so a read past the image is caught.
-    const Bytes input(data, data + size);
     if (!ReadNodeImage(input.data(), input.size(), node)) {
-        FUZZ_CHECK(size < ITEMDATA_SIZE, "a whole image is read");
+        FUZZ_CHECK(size < ITEMDATA_SIZE, "a whole image of the node's level is read");
         FUZZ_CHECK(ImageOf(node) == before, "a refused image leaves the node as it was");
         return 0;
     }

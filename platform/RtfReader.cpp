@@ -28,6 +28,10 @@ constexpr int kMaxHalfPoints = 3276;
 
 int twipsIn(int value, int low = -kMaxTwips) { return qBound(low, value, kMaxTwips); }
 
+// Control characters (from \uN, \'hh or raw) and the document's own object
+// and frame marks are no part of a font name.
+bool isNotText(char16_t c) { return c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1; }
+
 enum class Dest { Text, FontTable, ColourTable, Skip };
 
 struct GroupState {
@@ -121,10 +125,9 @@ private:
     {
         QTextCharFormat f;
         auto it = m_fonts.constFind(m_st.font);
-        // A name whose entry has no ';' is not trimmed yet; control characters
-        // are no part of a name.
+        // A name whose entry has no ';' is not trimmed yet.
         QString name = it != m_fonts.constEnd() ? it->name : QString();
-        name.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+        name.removeIf([](QChar c) { return isNotText(c.unicode()); });
         name = name.trimmed();
         if (!name.isEmpty()) {
             f.setFontFamilies(QStringList{name});

@@ -139,8 +139,9 @@ tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
 // Preview picture of a node.
 QSize PreviewSizeOf(const tagItemData* node);
 // Each returns whether a new picture was made. No picture is made larger
-// than MAX_PREVIEW_PIXELS.
-constexpr std::int64_t MAX_PREVIEW_PIXELS = std::int64_t(1) << 24;
+// than MAX_PREVIEW_PIXELS (16 MB, a 2048 x 2048 screen): a damaged file can
+// claim any size for each of its many nodes.
+constexpr std::int64_t MAX_PREVIEW_PIXELS = std::int64_t(1) << 22;
 bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
 bool CreateNodeBitmap(tagItemData* node, int w, int h);

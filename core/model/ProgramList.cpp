@@ -178,8 +178,8 @@ private:
 // Work-mode codes of version-2 files moved up when modes were added.
 std::uint16_t remapLegacyType(int type)
 {
-    if (type >= 14)
-        return static_cast<std::uint16_t>(type + 6);
+    if (type >= 14)   // no mode is that high: the word saturates rather than overflow
+        return static_cast<std::uint16_t>(std::min(type, 0xFFFF - 6) + 6);
     if (type >= 9)
         return static_cast<std::uint16_t>(type + 4);
     if (type >= 5)

@@ -197,12 +197,13 @@ TEST(RtfReader, ControlCharactersKeptFrameMarksRefused)
 }
 
 // Found by fuzzing: a font entry closed without ';' kept trailing blanks in
-// its name, and control characters stayed in names; a write and read then
-// changed the name.
+// its name, and control characters and object marks stayed in names; a write
+// and read then changed the name.
 TEST(RtfReader, FontNamesAreTrimmedAndWithoutControlCharacters)
 {
     for (const char* rtf : {"{\\rtf1{\\fonttbl{\\f0 Arial}   }\\f0 x\\par}",
-                            "{\\rtf1{\\fonttbl{\\f0\x03 Ar\\'01ial;}}\\f0 x\\par}"}) {
+                            "{\\rtf1{\\fonttbl{\\f0\x03 Ar\\'01ial;}}\\f0 x\\par}",
+                            "{\\rtf1{\\fonttbl{\\f0\\fcharset134 Ari\\u-4?al;}}\\f0 x\\par}"}) {
         QTextDocument doc;
         ASSERT_TRUE(readRtf(QByteArray(rtf), &doc)) << rtf;
         EXPECT_EQ(fragments(doc.begin())[0].charFormat().fontFamilies().toStringList(), QStringList{"Arial"});

@@ -271,6 +271,20 @@ TEST_F(TreeTest, PreviewGrowsWithTheContent)
     EXPECT_EQ(PreviewSizeOf(gif).width(), 0);
 }
 
+// Found by fuzzing: a program list with a huge screen or content size made
+// the loader allocate a preview of gigabytes for each of its nodes.
+TEST_F(TreeTest, PreviewsOfHugeSizesAreNotMade)
+{
+    tagItemData* gif = CreateNode(nullptr, IT_GIF, u"g", section);
+    EXPECT_FALSE(CreateNodeBitmap(gif, 65535, 12000));
+    EXPECT_EQ(gif->Preview.size(), QSize(32, 16));
+    gif->Item.ContentW = 0xFFFFFFFFu;
+    EXPECT_FALSE(ResizeNodeBitmap(gif));
+    EXPECT_EQ(gif->Preview.size(), QSize(32, 16));
+    EXPECT_FALSE(CreateNodeBitmap(gif, 2049, 2048));
+    EXPECT_TRUE(CreateNodeBitmap(gif, 2048, 2048));
+}
+
 TEST_F(TreeTest, NoPictureMadeIsNoResize)
 {
     section->Section.RectW = 0;

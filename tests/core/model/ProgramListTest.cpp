@@ -483,6 +483,20 @@ TEST_F(ProgramList, VersionTwoSettingsAreIniText)
     }
 }
 
+// Found by fuzzing: a huge work mode in version-2 settings overflowed while
+// being moved up.
+TEST_F(ProgramList, VersionTwoHugeWorkModeSaturates)
+{
+    const std::string text = "[Config]\nType=2147483647\n";
+    Bytes f = header(2, 0, static_cast<std::uint32_t>(text.size()));
+    f.resize(56);
+    f.insert(f.end(), text.begin(), text.end());
+    set32(f, 12, static_cast<std::uint32_t>(f.size()));
+    writeFile(qpath("huge.pl"), f);
+    ASSERT_EQ(core.LoadPL(screen, path("huge.pl").c_str()), 0);
+    EXPECT_EQ(screen->Global.Type, 0xFFFF);
+}
+
 TEST_F(ProgramList, VersionsOneAndThreeSettings)
 {
     writeFile(qpath("v1.pl"), header(1, 0, 0));
