@@ -257,8 +257,7 @@ CUniqueArray<int>* CCore::GetScreenScope() const
         GetScreenScope(&l);
         // Addresses compare as unsigned numbers; for 0-255 this is the
         // byte-wise order, and larger values no longer sort by their low byte.
-        std::stable_sort(l.items().begin(), l.items().end(),
-                         [](int a, int b) { return static_cast<unsigned>(a) < static_cast<unsigned>(b); });
+        l.StableSort([](int a, int b) { return static_cast<unsigned>(a) < static_cast<unsigned>(b); });
     });
 }
 

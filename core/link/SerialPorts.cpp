@@ -76,9 +76,9 @@ void CCore::EnumSerialPortList()
     try {
         std::vector<SSerInfo> ports;
         EnumSerialPorts(ports);
-        // One name per record found, as the enumeration met them.
+        // One name per port, in the order the enumeration met them.
         for (const SSerInfo& info : ports)
-            m_serialPorts.items().push_back(info.portName);
+            m_serialPorts.Add(info.portName);
     } catch (const std::exception& e) {
         m_serialPorts.RemoveAll();
         qWarning("Serial port enumeration failed: %s", e.what());

@@ -1,7 +1,6 @@
 #include "core/model/Core.h"
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
-#include "core/render/PaintDispatch.h"
 
 CCore::CCore()
 {
@@ -57,7 +56,7 @@ CoreCallBack CCore::SetFileCallBack(CoreCallBack cb)
 
 int CCore::Paint(tagItemData* node)
 {
-    return PaintItemByKind(node);
+    return PaintNode(node);
 }
 
 tagItemData* CCore::CreateItemHeader()

@@ -4,13 +4,19 @@
 
 #include "core/link/UniqueArray.h"
 
+#include <QRect>
 #include <QString>
 #include <cstdint>
 
 struct tagItemData;
+struct tagGlobalInfo;
+struct _tagHardwareInfo;
+struct RECT;
+struct _tableOverlap;
 struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
+class QPainter;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -132,6 +138,22 @@ public:
     static const struct FirmwareInfo* GetFirmwareInfo(unsigned id);
     static unsigned GetUpgradeVersion(unsigned id);
 
+    // ---- work modes, pictures, painting and programs (core/render) ----
+    // The four numbers of a work-mode code; unknown codes give the default row.
+    static void ParseLEDWorkMode(int mode, unsigned short& colourCount, unsigned short& columnGroup,
+                                 unsigned short& rowFold, unsigned short& foldOrder);
+    // Scan limits of a work-mode code for the settings dialogs.
+    static void ParseLEDWorkMode(int mode, unsigned short& maxScan, unsigned short& defaultScan,
+                                 int& firstOption);
+    // The library-wide colour threshold; the setter returns the previous value.
+    static unsigned long SetColorThreshold(unsigned long threshold);
+    static unsigned long GetColorThreshold();
+    // Draws frame "frame" of a picture file into the rectangle in display
+    // mode 0 stretched, 1 centred, 2 tiled; a file that does not load draws nothing.
+    static void ReadImageToDCEx(QPainter* dc, const QRect& rect, const char16_t* path, int mode,
+                                int frame);
+    // ---- end of core/render block ----
+
 protected:
     // Fill a list the caller owns (given untyped); 1, or 0 for null.
     int GetSerialPortList(void* list) const;
@@ -147,8 +169,61 @@ protected:
     int GetScreenScope(void* list) const;   // in the order added
 
 public:
+    // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
+    // The link part of a screen, used to save, swap and restore a link.
+    struct CommInfo {
+        std::uint32_t Address;        // controller address (low byte)
+        std::uint32_t SwapRedGreen;   // low byte
+        std::uint32_t Mode;           // CommMode
+        std::uint32_t Port;           // serial port number, or adapter index
+        std::uint32_t BaudOrMac;      // serial: baud rate; raw Ethernet: MAC bytes 0-3
+        std::uint32_t MacHigh;        // raw Ethernet: MAC bytes 4-7
+    };
+    static_assert(sizeof(CommInfo) == 24);
+    static int GlobalInfoToHardwareInfo(const tagGlobalInfo* global, _tagHardwareInfo* hardware);
+    static int HardwareInfoToGlobalInfo(const _tagHardwareInfo* hardware, tagGlobalInfo* global);
+    int GetCommInfo(tagItemData* screen, CommInfo* info);
+    int SetCommInfo(tagItemData* screen, const CommInfo* info);
+    // The screen whose link a screen sends through: itself, another screen
+    // still under the root, or null for every controller.
+    tagItemData* GetSecondaryScreen(tagItemData* screen);
+    int GetSecondaryCommInfo(tagItemData* screen, CommInfo* info);
+    // Returns the previous flag; 0 for a node that is not a screen.
+    int SetSwapRedGreen(tagItemData* screen, int value);
+
+    // ---- tree operations (core/model/Tree.cpp) ----
+    // A screen without parent goes under the core's root.
+    tagItemData* AddItem(unsigned short type, const char16_t* name, tagItemData* parent, tagItemData* after);
+    // Unlinks and frees the node with its subtree and clears the pointer; 0 for null.
+    int DeleteItem(tagItemData*& node);
+    void ClearPrograms(tagItemData* node);
+    tagItemData* CopyItem(tagItemData* source, tagItemData* parent, tagItemData* after);
+    tagItemData* CopyBranch(tagItemData* source, tagItemData* parent, tagItemData* after);
+    int ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* after);
+    int ChangeItemName(tagItemData* node, const char16_t* name);
+    tagItemData* GetScreen(unsigned n);
+    static unsigned short GetChildNum(tagItemData* node);
+    unsigned short GetValidChildNum(tagItemData* node);
+    static tagItemData* GetCurRoot(tagItemData* node);
+    static tagItemData* GetCurScene(tagItemData* node);
+    static tagItemData* GetCurSection(tagItemData* node);
+    static tagItemData* GetCurProgram(tagItemData* node);
+    static tagItemData* GetGlobalScene(tagItemData* node);
+    static int IsRoot(tagItemData* node);       // -1 for null
+    static int IsSection(tagItemData* node);
+    static int IsProgram(tagItemData* node);
+    static int IsGlobalScene(tagItemData* node);
+
+    // ---- geometry and overlap (core/model/Geometry.cpp) ----
+    int GetRect(tagItemData* node, RECT* rect);
+    int GetClientRect(tagItemData* node, RECT* rect);
+    int ChangeItemRect(tagItemData* node, int x, int y, int w, int h);
+    int SetItemFrame(tagItemData* node, int width);
+    void checkOverlap(tagItemData* screen, _tableOverlap*& table);
 
 private:
+    // Screens that sent through a removed screen fall back to their own link.
+    void ForgetTargets(const tagItemData* removed);
     tagItemData* m_root = nullptr;
     CoreCallBack m_commCallBack = nullptr;
     CoreCallBack m_fileCallBack = nullptr;

@@ -1,12 +1,16 @@
 #include "core/model/CoreState.h"
 #include "core/model/Core.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace {
 std::atomic<CCore*> g_current{nullptr};
+std::mutex g_liveMutex;
+std::vector<CCore*> g_live;   // in the order constructed
 std::mutex g_eventMutex;
 std::unique_ptr<platform::AutoResetEvent> g_cancelEvent;
 std::atomic<platform::AutoResetEvent*> g_cancelEventPtr{nullptr};
@@ -25,12 +29,21 @@ platform::AutoResetEvent* CancelEvent() { return g_cancelEventPtr.load(); }
 
 namespace corestate {
 
-void setCurrent(CCore* core) { g_current.store(core); }
+void setCurrent(CCore* core)
+{
+    std::lock_guard<std::mutex> lock(g_liveMutex);
+    g_live.push_back(core);
+    g_current.store(core);
+}
 
 void forget(CCore* core)
 {
-    CCore* expected = core;
-    g_current.compare_exchange_strong(expected, nullptr);
+    std::lock_guard<std::mutex> lock(g_liveMutex);
+    g_live.erase(std::remove(g_live.begin(), g_live.end(), core), g_live.end());
+    // While another core lives, the painters keep reading a live one: the
+    // most recently constructed of those left.
+    if (g_current.load() == core)
+        g_current.store(g_live.empty() ? nullptr : g_live.back());
 }
 
 void acquireCancelEvent()

@@ -13,8 +13,10 @@ int CurrentLanguage();
 platform::AutoResetEvent* CancelEvent();
 
 namespace corestate {
+// Registers a new core and makes it the current one.
 void setCurrent(CCore* core);
-// Clears the current core when it is this one.
+// Unregisters a core; when it was the current one, the most recently
+// constructed core still alive takes its place.
 void forget(CCore* core);
 // Every core holds one reference; the first creates the event, the last closes it.
 void acquireCancelEvent();

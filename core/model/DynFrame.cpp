@@ -135,7 +135,6 @@ DynFrameElement* CreateFrameElement(std::uint16_t type, const char16_t* name, Dy
     auto* e = new DynFrameElement;
     linkBehind(frame, e, after);
     e->Version = 3;
-    e->Size = DYNFRAME_ELEMENT_SIZE;
     if (name)
         for (int i = 0; i < 127 && name[i]; ++i)
             e->Name[i] = name[i];
@@ -177,14 +176,12 @@ int MoveFrameElement(DynFrameElement* element, DynFrame* frame, DynFrameElement*
     return 1;
 }
 
-void SetFrameElementData(DynFrameElement* element, std::vector<std::uint8_t> data)
+bool SetFrameElementData(DynFrameElement* element, std::vector<std::uint8_t> data)
 {
-    if (!element)
-        return;
-    if (data.size() > 0xFFFFu - DYNFRAME_ELEMENT_SIZE)
-        data.resize(0xFFFFu - DYNFRAME_ELEMENT_SIZE);
-    element->Data = std::move(data);
-    element->Size = static_cast<std::uint16_t>(DYNFRAME_ELEMENT_SIZE + element->Data.size());
+    if (!element || data.size() > DYNFRAME_ELEMENT_MAX_DATA)
+        return false;
+    element->m_data = std::move(data);
+    return true;
 }
 
 int ConvertLegacyBorder(DynFrame* frame, std::uint32_t code)
@@ -232,11 +229,12 @@ bool ReadDynFrame(const std::uint8_t* in, std::size_t length, DynFrame& f)
 
 std::vector<std::uint8_t> WriteDynFrameElement(const DynFrameElement& e)
 {
-    std::vector<std::uint8_t> out(DYNFRAME_ELEMENT_SIZE + e.Data.size());
+    const std::vector<std::uint8_t>& data = e.Data();
+    std::vector<std::uint8_t> out(DYNFRAME_ELEMENT_SIZE + data.size());
     std::uint8_t* p = out.data();
     std::memcpy(p, e.Raw.data(), DYNFRAME_ELEMENT_SIZE);
     put16(p, EL_VERSION, e.Version);
-    put16(p, EL_SIZE, static_cast<std::uint16_t>(DYNFRAME_ELEMENT_SIZE + e.Data.size()));
+    put16(p, EL_SIZE, e.Size());
     put32(p, EL_PREV, 0);
     put32(p, EL_NEXT, 0);
     putWide(p, EL_NAME, e.Name, 128);
@@ -249,10 +247,10 @@ std::vector<std::uint8_t> WriteDynFrameElement(const DynFrameElement& e)
     put16(p, EL_RIGHT, e.MarginRight);
     put16(p, EL_BOTTOM, e.MarginBottom);
     put8(p, EL_TYPE, e.Type);
-    put16(p, EL_DATALEN, static_cast<std::uint16_t>(e.Data.size()));
+    put16(p, EL_DATALEN, static_cast<std::uint16_t>(data.size()));
     put32(p, EL_DATA, 0);
-    if (!e.Data.empty())
-        std::memcpy(p + DYNFRAME_ELEMENT_SIZE, e.Data.data(), e.Data.size());
+    if (!data.empty())
+        std::memcpy(p + DYNFRAME_ELEMENT_SIZE, data.data(), data.size());
     return out;
 }
 
@@ -261,7 +259,7 @@ std::size_t ReadDynFrameElement(const std::uint8_t* in, std::size_t length, DynF
     if (!in || length < DYNFRAME_ELEMENT_SIZE)
         return 0;
     const std::size_t dataLength = get16(in, EL_DATALEN);
-    if (length - DYNFRAME_ELEMENT_SIZE < dataLength || dataLength > 0xFFFFu - DYNFRAME_ELEMENT_SIZE)
+    if (length - DYNFRAME_ELEMENT_SIZE < dataLength || dataLength > DYNFRAME_ELEMENT_MAX_DATA)
         return 0;
     std::memcpy(e.Raw.data(), in, DYNFRAME_ELEMENT_SIZE);
     e.Version = get16(in, EL_VERSION);

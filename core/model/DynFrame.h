@@ -11,9 +11,13 @@ struct tagItemData;
 constexpr std::size_t DYNFRAME_SIZE = 24;
 constexpr std::size_t DYNFRAME_ELEMENT_SIZE = 312;
 
+// Elements and frames own what they point to: they are never copied.
 struct DynFrameElement {
+    DynFrameElement() = default;
+    DynFrameElement(const DynFrameElement&) = delete;
+    DynFrameElement& operator=(const DynFrameElement&) = delete;
+
     std::uint16_t Version = 3;
-    std::uint16_t Size = DYNFRAME_ELEMENT_SIZE;   // 312 + the owned data's length
     DynFrameElement* Prev = nullptr;
     DynFrameElement* Next = nullptr;
     char16_t Name[128] = {};
@@ -26,12 +30,28 @@ struct DynFrameElement {
     std::uint16_t MarginRight = 0;    // gap to the next cell
     std::uint16_t MarginBottom = 0;
     std::uint8_t Type = 0;            // pattern type; 255 custom picture
-    std::vector<std::uint8_t> Data;   // owned data (custom picture: its path, UTF-16 without terminator)
     // The stored image as last read: bytes no field models are written back from here.
     std::array<std::uint8_t, DYNFRAME_ELEMENT_SIZE> Raw{};
+
+    // Owned data (custom picture: its path, UTF-16 without terminator),
+    // changed only through SetFrameElementData.
+    const std::vector<std::uint8_t>& Data() const { return m_data; }
+    // The size word: 312 + the owned data's length, always derived from the data.
+    std::uint16_t Size() const { return static_cast<std::uint16_t>(DYNFRAME_ELEMENT_SIZE + m_data.size()); }
+
+private:
+    friend bool SetFrameElementData(DynFrameElement*, std::vector<std::uint8_t>);
+    std::vector<std::uint8_t> m_data;
 };
 
+// Longest owned data the 16-bit size word can announce.
+constexpr std::size_t DYNFRAME_ELEMENT_MAX_DATA = 0xFFFFu - DYNFRAME_ELEMENT_SIZE;
+
 struct DynFrame {
+    DynFrame() = default;
+    DynFrame(const DynFrame&) = delete;
+    DynFrame& operator=(const DynFrame&) = delete;
+
     std::uint16_t Version = 3;
     std::uint16_t Size = DYNFRAME_SIZE;
     std::uint16_t Width = 0;          // band width in LEDs; 0 = no border
@@ -66,8 +86,9 @@ DynFrameElement* CreateFrameElement(std::uint16_t type, const char16_t* name, Dy
                                     DynFrameElement* after);
 int RemoveFrameElement(DynFrame* frame, DynFrameElement* element);
 int MoveFrameElement(DynFrameElement* element, DynFrame* frame, DynFrameElement* after);
-// Replaces an element's owned data and keeps its size word in step.
-void SetFrameElementData(DynFrameElement* element, std::vector<std::uint8_t> data);
+// Replaces an element's owned data; false (nothing changed) for a null
+// element or data longer than the size word can announce.
+bool SetFrameElementData(DynFrameElement* element, std::vector<std::uint8_t> data);
 
 // Builds a frame from the packed 32-bit border code of old program lists.
 int ConvertLegacyBorder(DynFrame* frame, std::uint32_t code);

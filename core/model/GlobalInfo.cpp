@@ -11,6 +11,15 @@ void setText(char (&field)[N], const char* text)
     std::memset(field, 0, N);
     std::strncpy(field, text, N - 1);
 }
+
+// A stored text may fill its whole field: the last byte is always the
+// terminator, so readers of the field never run past it.
+template <std::size_t N>
+void getText(const std::uint8_t* in, std::size_t off, char (&field)[N])
+{
+    bytes::getChars(in, off, field, N - 1);
+    field[N - 1] = '\0';
+}
 }
 
 void InitGlobalInfo(tagGlobalInfo& g)
@@ -124,7 +133,7 @@ void ReadGlobalInfo(const std::uint8_t* in, tagGlobalInfo& g)
     g.VersionWord = get32(in, 148);
     g.BaudRate = get32(in, 184);
     std::memcpy(g.DstMAC, in + 188, 8);
-    getChars(in, 196, g.DeviceName, sizeof g.DeviceName);
+    getText(in, 196, g.DeviceName);
     g.DhcpFlag = get8(in, 212);
     g.DevicePort = get16(in, 214);
     g.IpAddr = get32(in, 216);
@@ -132,19 +141,19 @@ void ReadGlobalInfo(const std::uint8_t* in, tagGlobalInfo& g)
     g.Gateway = get32(in, 224);
     g.Address4 = get32(in, 228);
     g.NetWord = get32(in, 232);
-    getChars(in, 236, g.WifiSsid, sizeof g.WifiSsid);
+    getText(in, 236, g.WifiSsid);
     g.WifiMode = static_cast<std::int32_t>(get32(in, 272));
     g.WifiSecurity = static_cast<std::int32_t>(get32(in, 276));
     g.WifiEncryption = static_cast<std::int32_t>(get32(in, 280));
     g.WifiWord = get32(in, 284);
     g.WifiWord2 = get16(in, 288);
-    getChars(in, 290, g.WifiKey, sizeof g.WifiKey);
+    getText(in, 290, g.WifiKey);
     g.TargetScreen = get32(in, 388) == 0xFFFFFFFFu ? TARGET_SCREEN_NONE : nullptr;
     g.SwapRedGreen = get8(in, 392);
     g.CommType = get32(in, 396);
     g.SerialPort = get32(in, 400);
     g.AdapterIndex = get32(in, 404);
     g.HostKind = get8(in, 408);
-    getChars(in, 409, g.Host, sizeof g.Host);
+    getText(in, 409, g.Host);
     g.HostPort = get16(in, 476);
 }

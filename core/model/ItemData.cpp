@@ -62,7 +62,25 @@ int widened(int size, std::uint32_t content)
     return w > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(w);
 }
 
+PaintObserver g_paintObserver = nullptr;
+
 } // namespace
+
+int PaintNode(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    if (g_paintObserver)
+        g_paintObserver(node);
+    return PaintItemByKind(node);
+}
+
+PaintObserver SetPaintObserver(PaintObserver observer)
+{
+    PaintObserver previous = g_paintObserver;
+    g_paintObserver = observer;
+    return previous;
+}
 
 void SetNodeName(tagItemData* node, const char16_t* name)
 {
@@ -158,7 +176,7 @@ tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* 
     }
 
     ResizeNodeBitmap(node);
-    PaintItemByKind(node);
+    PaintNode(node);
     return node;
 }
 
@@ -215,12 +233,12 @@ QSize PreviewSizeOf(const tagItemData* node)
     }
 }
 
-void ResizeNodeBitmap(tagItemData* node)
+bool ResizeNodeBitmap(tagItemData* node)
 {
     if (!node)
-        return;
+        return false;
     const QSize size = PreviewSizeOf(node);
-    CreateNodeBitmap(node, size.width(), size.height());
+    return CreateNodeBitmap(node, size.width(), size.height());
 }
 
 bool UpdateNodeBitmap(tagItemData* node)
@@ -230,21 +248,21 @@ bool UpdateNodeBitmap(tagItemData* node)
     const QSize size = PreviewSizeOf(node);
     if (node->Preview.width() >= size.width() && node->Preview.height() >= size.height())
         return false;
-    ResizeNodeBitmap(node);
-    return true;
+    return ResizeNodeBitmap(node);
 }
 
-void CreateNodeBitmap(tagItemData* node, int w, int h)
+bool CreateNodeBitmap(tagItemData* node, int w, int h)
 {
     if (!node || w <= 0 || h <= 0)
-        return;
+        return false;
     if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
-        return;
+        return false;
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull())
-        return;   // too large to allocate: keep the old picture
+        return false;   // too large to allocate: keep the old picture
     image.fill(Qt::black);
     node->Preview = std::move(image);
+    return true;
 }
 
 std::uint32_t GetPayloadSize(const tagItemData* node)
@@ -258,7 +276,7 @@ std::uint32_t GetPayloadSize(const tagItemData* node)
         std::uint32_t size = DYNFRAME_SIZE;
         if (frame)
             for (const DynFrameElement* e = frame->First; e; e = e->Next)
-                size += e->Size;
+                size += e->Size();
         return size;
     }
     case LEVEL_PROGRAM:

@@ -24,8 +24,13 @@ static_assert(LEVEL_BLOCK_OFFSET + SCENE_BLOCK_SIZE == COMPILED_OFFSET);
 static_assert(COMPILED_OFFSET + 4 * 8 <= ITEMDATA_SIZE);
 
 // Level block of a scene (bytes 316-879 of the node image). Frame (and an
-// item's TypeRecord) are owned: copying a block must copy what they point to.
+// item's TypeRecord) are owned, so blocks are never copied as objects: a
+// copy goes through the stored block image and keeps its own frame.
 struct SceneBlock {
+    SceneBlock() = default;
+    SceneBlock(const SceneBlock&) = delete;
+    SceneBlock& operator=(const SceneBlock&) = delete;
+
     std::uint16_t TypeCode = 0;        // IT_GLOBALSCENE or IT_SCENE
     std::uint16_t PicturePresent = 0;  // set by the scene painter
     std::uint8_t PictureMode = 0;      // 0 stretched, 1 centred, 2 tiled
@@ -44,6 +49,10 @@ struct SceneBlock {
 
 // Level block of a section (bytes 316-339).
 struct SectionBlock {
+    SectionBlock() = default;
+    SectionBlock(const SectionBlock&) = delete;
+    SectionBlock& operator=(const SectionBlock&) = delete;
+
     std::uint8_t WndKind = 0;          // window kind 4-9
     std::uint16_t RectX = 0;
     std::uint16_t RectY = 0;
@@ -56,6 +65,10 @@ struct SectionBlock {
 
 // Level block of an item (bytes 316-343).
 struct ItemBlock {
+    ItemBlock() = default;
+    ItemBlock(const ItemBlock&) = delete;
+    ItemBlock& operator=(const ItemBlock&) = delete;
+
     std::uint16_t TypeCode = 0;
     ItemRecord* TypeRecord = nullptr;
     std::uint32_t TypeRecordSize = 0;
@@ -109,6 +122,12 @@ tagItemData* CreateHeaderNode();
 // not unlinked from its parent.
 void DestroyNode(tagItemData*& node);
 
+// Paints a node's preview through the paint dispatcher; 1 when it drew.
+int PaintNode(tagItemData* node);
+// Tests watch which nodes the model repaints (null: nobody watches).
+using PaintObserver = void (*)(const tagItemData* node);
+PaintObserver SetPaintObserver(PaintObserver observer);
+
 // Copies a name into a node's name field, cut to 127 characters.
 void SetNodeName(tagItemData* node, const char16_t* name);
 
@@ -117,16 +136,18 @@ tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
 
 // Preview picture of a node.
 QSize PreviewSizeOf(const tagItemData* node);
-void ResizeNodeBitmap(tagItemData* node);
+// Each returns whether a new picture was made.
+bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
-void CreateNodeBitmap(tagItemData* node, int w, int h);
+bool CreateNodeBitmap(tagItemData* node, int w, int h);
 
 // Stored size of what follows the node image (frame with elements, or type record with its data).
 std::uint32_t GetPayloadSize(const tagItemData* node);
 
 // Stored images. Pointer slots are written 0 and ignored on read; the reader
-// fills the header and the block of the level it finds and leaves links,
-// preview, frames, type records and compiled buffers untouched.
+// fills the header and the level block and leaves links, preview, frames,
+// type records and compiled buffers untouched. An image whose level differs
+// from the node's is refused (false, node unchanged).
 void WriteNodeImage(const tagItemData& node, std::uint8_t* out);
 bool ReadNodeImage(const std::uint8_t* in, std::size_t length, tagItemData& node);
 void WriteSceneBlock(const tagItemData& node, std::uint8_t* out);

@@ -108,37 +108,44 @@ ItemRecord* ItemRecord::Create(std::uint16_t type)
     return r;
 }
 
-std::uint8_t ItemRecord::u8(std::size_t off) const { return m_bytes.at(off); }
-std::uint16_t ItemRecord::u16(std::size_t off) const
-{
-    (void)m_bytes.at(off + 1);
-    return bytes::get16(m_bytes.data(), off);
-}
-std::uint32_t ItemRecord::u32(std::size_t off) const
-{
-    (void)m_bytes.at(off + 3);
-    return bytes::get32(m_bytes.data(), off);
-}
+std::uint8_t ItemRecord::u8(std::size_t off) const { return holds(off, 1) ? m_bytes[off] : 0; }
+std::uint16_t ItemRecord::u16(std::size_t off) const { return holds(off, 2) ? bytes::get16(m_bytes.data(), off) : 0; }
+std::uint32_t ItemRecord::u32(std::size_t off) const { return holds(off, 4) ? bytes::get32(m_bytes.data(), off) : 0; }
 LOGFONT ItemRecord::font(std::size_t off) const
 {
-    (void)m_bytes.at(off + LOGFONT_SIZE - 1);
-    return ReadLogFont(m_bytes.data() + off);
+    return holds(off, LOGFONT_SIZE) ? ReadLogFont(m_bytes.data() + off) : LOGFONT{};
 }
-void ItemRecord::setU8(std::size_t off, std::uint8_t v) { m_bytes.at(off) = v; }
-void ItemRecord::setU16(std::size_t off, std::uint16_t v)
+
+bool ItemRecord::setU8(std::size_t off, std::uint8_t v)
 {
-    (void)m_bytes.at(off + 1);
+    if (!holds(off, 1))
+        return false;
+    m_bytes[off] = v;
+    return true;
+}
+
+bool ItemRecord::setU16(std::size_t off, std::uint16_t v)
+{
+    if (!holds(off, 2))
+        return false;
     bytes::put16(m_bytes.data(), off, v);
+    return true;
 }
-void ItemRecord::setU32(std::size_t off, std::uint32_t v)
+
+bool ItemRecord::setU32(std::size_t off, std::uint32_t v)
 {
-    (void)m_bytes.at(off + 3);
+    if (!holds(off, 4))
+        return false;
     bytes::put32(m_bytes.data(), off, v);
+    return true;
 }
-void ItemRecord::setFont(std::size_t off, const LOGFONT& f)
+
+bool ItemRecord::setFont(std::size_t off, const LOGFONT& f)
 {
-    (void)m_bytes.at(off + LOGFONT_SIZE - 1);
+    if (!holds(off, LOGFONT_SIZE))
+        return false;
     WriteLogFont(f, m_bytes.data() + off);
+    return true;
 }
 
 std::uint32_t TypeRecordPayloadSize(const ItemRecord& r)

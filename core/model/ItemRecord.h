@@ -34,14 +34,17 @@ public:
     std::size_t size() const { return m_bytes.size(); }
     const std::uint8_t* data() const { return m_bytes.data(); }
 
+    // Fields by offset. A field that does not lie wholly inside the record
+    // reads as 0 (the font: all zero) and is not written (false).
+    bool holds(std::size_t off, std::size_t width) const { return off <= size() && width <= size() - off; }
     std::uint8_t u8(std::size_t off) const;
     std::uint16_t u16(std::size_t off) const;
     std::uint32_t u32(std::size_t off) const;
     LOGFONT font(std::size_t off) const;
-    void setU8(std::size_t off, std::uint8_t v);
-    void setU16(std::size_t off, std::uint16_t v);
-    void setU32(std::size_t off, std::uint32_t v);
-    void setFont(std::size_t off, const LOGFONT& f);
+    bool setU8(std::size_t off, std::uint8_t v);
+    bool setU16(std::size_t off, std::uint16_t v);
+    bool setU32(std::size_t off, std::uint32_t v);
+    bool setFont(std::size_t off, const LOGFONT& f);
 
     // Owned wide text (single line, rich text, animated text).
     QString Text;

@@ -154,10 +154,11 @@ void WriteNodeImage(const tagItemData& node, std::uint8_t* out)
 
 bool ReadNodeImage(const std::uint8_t* in, std::size_t length, tagItemData& node)
 {
-    if (!in || length < ITEMDATA_SIZE)
+    // The level decides what the node owns and frees: an image of another
+    // level would leave the node's frame or type record behind.
+    if (!in || length < ITEMDATA_SIZE || get32(in, OFF_LEVEL) != node.Level)
         return false;
     std::memcpy(node.Raw.data(), in, ITEMDATA_SIZE);
-    node.Level = get32(in, OFF_LEVEL);
     node.RecordVersion = get8(in, OFF_VERSION);
     node.RecordSize = get16(in, OFF_SIZE);
     node.KeptWord44 = get32(in, OFF_WORD44);

@@ -1,7 +1,31 @@
 #include "core/render/PaintDispatch.h"
+#include "core/model/ItemData.h"
+#include "core/render/Painters.h"
 
-// No painter is registered yet: nothing is drawn.
-int PaintItemByKind(tagItemData* /*node*/)
+// Kinds whose painters are not built yet (animated text, clocks, counters)
+// and tables, which the grid draws, give 0 here.
+int PaintItemByKind(tagItemData* node)
 {
-    return 0;
+    if (!node)
+        return 0;
+    switch (node->Level) {
+    case LEVEL_SCENE:
+        return PaintSceneNode(node);
+    case LEVEL_SECTION:
+        return PaintSectionNode(node);
+    case LEVEL_PROGRAM:
+        switch (node->Item.TypeCode) {
+        case IT_SINGLELINE:
+            return PaintSingleLineItem(node);
+        case IT_TEXT:
+            return PaintRichTextItem(node);
+        case IT_IMAGE:
+        case IT_GIF:
+            return PaintPictureItem(node);
+        default:
+            return 0;
+        }
+    default:
+        return 0;
+    }
 }

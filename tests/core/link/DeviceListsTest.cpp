@@ -183,7 +183,10 @@ TEST_F(DeviceLists, HeapCopiesAreIndependent)
     CUniqueArray<int>* scope = core.GetScreenScope();
     scope->Add(50);
     CUniqueArray<pcapdevinfo>* adapters = core.GetAdapterList();
-    adapters->ElementAt(0).name[0] = 'X';
+    pcapdevinfo changed = (*adapters)[0];
+    changed.name[0] = 'X';
+    adapters->RemoveAll();
+    adapters->Add(changed);
 
     EXPECT_EQ(take(core.GetSerialPortList(), CCore::ReleaseSerialPortList), (std::vector<QString>{q("ttyS0")}));
     EXPECT_EQ(take(core.GetPortList(), CCore::ReleasePortList), (std::vector<unsigned short>{8080}));

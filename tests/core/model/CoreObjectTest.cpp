@@ -69,9 +69,19 @@ TEST(CoreObject, SecondObjectBecomesCurrentAndLastClosesTheCancelEvent)
         // The event outlives the second object, signal included.
         EXPECT_EQ(CancelEvent(), ev);
         EXPECT_TRUE(ev->tryWait());
-        // The destroyed object is no longer reachable as the current one.
-        EXPECT_EQ(CurrentCore(), nullptr);
-        EXPECT_EQ(CurrentLanguage(), 4);
+        // The destroyed object is no longer reachable; the live one takes its place.
+        EXPECT_EQ(CurrentCore(), &first);
+        first.SetCurLang(0x7C04);
+        EXPECT_EQ(CurrentLanguage(), 0x7C04);
+    }
+    EXPECT_EQ(CurrentCore(), nullptr);
+    EXPECT_EQ(CurrentLanguage(), 4);
+    {
+        // Destroying an older core keeps the newer one current.
+        auto* a = new CCore;
+        CCore b;
+        delete a;
+        EXPECT_EQ(CurrentCore(), &b);
     }
     EXPECT_EQ(CancelEvent(), nullptr);
     CCore again;

@@ -82,7 +82,7 @@ TEST_F(FrameTest, PeriodsAndMarginsByPatternType)
         EXPECT_EQ(e->Speed, 50);
         EXPECT_EQ(e->Duration, 2000u);
         EXPECT_EQ(e->Version, 3);
-        EXPECT_EQ(e->Size, 312);
+        EXPECT_EQ(e->Size(), 312);
     }
     EXPECT_EQ(frame()->Count, std::size(cases));
     EXPECT_EQ(frame()->First->Type, 300 & 0xFF);
@@ -268,7 +268,7 @@ TEST_F(FrameTest, ElementImageBytes)
 
     // Owned data follows the element; the size words count it.
     SetFrameElementData(e, {'a', 0, 'b', 0, 'c', 0});
-    EXPECT_EQ(e->Size, 318);
+    EXPECT_EQ(e->Size(), 318);
     Bytes withData = WriteDynFrameElement(*e);
     set16(want, 2, 318);
     set16(want, 306, 6);
@@ -294,7 +294,7 @@ TEST(FrameImages, ReservedBytesRoundTripAndDamageIsRefused)
     EXPECT_EQ(ReadDynFrameElement(img.data(), img.size() - 1, e), 0u);   // data cut short
     EXPECT_EQ(ReadDynFrameElement(img.data(), 311, e), 0u);
     ASSERT_EQ(ReadDynFrameElement(img.data(), img.size(), e), 316u);
-    EXPECT_EQ(e.Data, (std::vector<std::uint8_t>{9, 8, 7, 6}));
+    EXPECT_EQ(e.Data(), (std::vector<std::uint8_t>{9, 8, 7, 6}));
     EXPECT_EQ(e.Prev, nullptr);
     EXPECT_EQ(diffOffsets(WriteDynFrameElement(e), img), std::vector<std::size_t>{});
 
@@ -309,4 +309,25 @@ TEST(FrameImages, ReservedBytesRoundTripAndDamageIsRefused)
     Bytes back(24);
     WriteDynFrame(f, back.data());
     EXPECT_EQ(back, fr);
+}
+
+TEST_F(FrameTest, SizeWordFollowsTheDataAndTooMuchIsRefused)
+{
+    DynFrameElement* e = core.AddFrameElement(255, u"pic", frame(), nullptr);
+    ASSERT_TRUE(SetFrameElementData(e, std::vector<std::uint8_t>(DYNFRAME_ELEMENT_MAX_DATA, 'x')));
+    EXPECT_EQ(e->Size(), 0xFFFF);
+    EXPECT_EQ(GetPayloadSize(section), 24u + 0xFFFFu);
+    // One byte more cannot be announced by the 16-bit size word: nothing changes.
+    EXPECT_FALSE(SetFrameElementData(e, std::vector<std::uint8_t>(DYNFRAME_ELEMENT_MAX_DATA + 1, 'y')));
+    EXPECT_EQ(e->Size(), 0xFFFF);
+    EXPECT_EQ(e->Data().size(), DYNFRAME_ELEMENT_MAX_DATA);
+    EXPECT_EQ(e->Data()[0], 'x');
+    EXPECT_FALSE(SetFrameElementData(nullptr, {}));
+
+    // What the writer emits is what the payload size counts.
+    ASSERT_TRUE(SetFrameElementData(e, {1, 0, 2, 0}));
+    const Bytes img = WriteDynFrameElement(*e);
+    EXPECT_EQ(img.size(), e->Size());
+    EXPECT_EQ(img[2] | (img[3] << 8), 316);
+    EXPECT_EQ(GetPayloadSize(section), 24u + img.size());
 }

@@ -16,6 +16,11 @@ inline void set32(Bytes& b, std::size_t off, std::uint32_t v)
     for (int i = 0; i < 4; ++i)
         b.at(off + i) = (v >> (8 * i)) & 0xFF;
 }
+inline std::uint16_t get16(const Bytes& b, std::size_t off) { return static_cast<std::uint16_t>(b.at(off) | (b.at(off + 1) << 8)); }
+inline std::uint32_t get32(const Bytes& b, std::size_t off)
+{
+    return std::uint32_t(get16(b, off)) | (std::uint32_t(get16(b, off + 2)) << 16);
+}
 inline void setWide(Bytes& b, std::size_t off, const std::u16string& s)
 {
     for (std::size_t i = 0; i < s.size(); ++i)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <memory>
 #include <random>
 
 namespace {
@@ -164,11 +165,18 @@ TEST(ScreenBlock, EveryFieldAtItsOffset)
     WriteGlobalInfo(g, out.data());
     EXPECT_EQ(diffOffsets(out, want), std::vector<std::size_t>{});
 
+    // Texts that fill their whole field read back with their last byte
+    // taken by the terminator, so no reader of the field runs past it.
     tagGlobalInfo back;
     ReadGlobalInfo(want.data(), back);
+    EXPECT_EQ(std::strlen(back.DeviceName), 15u);
+    EXPECT_EQ(std::strlen(back.WifiSsid), 32u);
+    EXPECT_EQ(std::strlen(back.WifiKey), 64u);
+    EXPECT_EQ(std::strlen(back.Host), 66u);
     Bytes again(GLOBALINFO_SIZE, 0xCC);
     WriteGlobalInfo(back, again.data());
-    EXPECT_EQ(diffOffsets(again, want), std::vector<std::size_t>{});
+    EXPECT_EQ(diffOffsets(again, want), (std::vector<std::size_t>{211, 268, 354, 475}));
+    EXPECT_EQ(again[211] | again[268] | again[354] | again[475], 0);
     EXPECT_EQ(back.HardwareId, 0x0E010800u);
     EXPECT_EQ(back.HostPort, 0xF0F1);
 }
@@ -260,7 +268,10 @@ TEST_F(TreeTest, ItemImageBytes)
     EXPECT_EQ(img[312], 0);
     EXPECT_EQ(img[314], 20);
     EXPECT_EQ(img[328], 132);            // 112 + "Singleline"
-    EXPECT_EQ(img[332] | img[336], 0);
+    // Painted at creation: the text's width by the item's height.
+    EXPECT_EQ(img[332] | (img[333] << 8), int(line->Item.ContentW));
+    EXPECT_GT(line->Item.ContentW, 0u);
+    EXPECT_EQ(img[336], 16);
     EXPECT_EQ(img[342], 20);
 }
 
@@ -277,8 +288,11 @@ TEST(NodeImage, EveryByteRoundTrips)
         for (std::size_t slot : {12, 16, 20, 24, 32, 36, 40, 880, 884, 888, 892, 896, 900, 904, 908})
             set32(img, slot, 0);
         set16(img, 52 + 2 * 127, 0);
-        if (level == 0)
+        if (level == 0) {
             set32(img, 704, 0xFFFFFFFF);
+            for (std::size_t end : {527, 584, 670, 791})   // last bytes of the 8-bit texts
+                img[end] = 0;
+        }
         if (level == 1) {
             set32(img, 328, 0);
             set32(img, 332, 0);
@@ -290,8 +304,8 @@ TEST(NodeImage, EveryByteRoundTrips)
         if (level == 3)
             set32(img, 324, 0);
         tagItemData node;
+        node.Level = level;
         ASSERT_TRUE(ReadNodeImage(img.data(), img.size(), node));
-        EXPECT_EQ(node.Level, level);
         EXPECT_EQ(diffOffsets(imageOf(&node), img), std::vector<std::size_t>{});
     }
 }
@@ -305,6 +319,7 @@ TEST(NodeImage, ReadingIgnoresPointersAndRefusesShortInput)
     for (int i = 0; i < 128; ++i)
         set16(img, 52 + 2 * i, u'z');   // no terminator
     tagItemData node;
+    node.Level = LEVEL_PROGRAM;
     EXPECT_FALSE(ReadNodeImage(img.data(), ITEMDATA_SIZE - 1, node));
     EXPECT_FALSE(ReadNodeImage(nullptr, ITEMDATA_SIZE, node));
     ASSERT_TRUE(ReadNodeImage(img.data(), img.size(), node));
@@ -314,6 +329,31 @@ TEST(NodeImage, ReadingIgnoresPointersAndRefusesShortInput)
     Bytes out = imageOf(&node);
     EXPECT_EQ(out[12] | out[13] | out[14] | out[15], 0);
     EXPECT_EQ(out[324] | out[325] | out[326] | out[327], 0);
+}
+
+TEST_F(TreeTest, AnImageOfAnotherLevelIsRefused)
+{
+    // The level decides what a node owns: a section image read into a scene
+    // would leave the scene's frame unfreed, an item image the type record.
+    DynFrame* frame = scene->Scene.Frame;
+    const Bytes sectionImage = imageOf(section);
+    EXPECT_FALSE(ReadNodeImage(sectionImage.data(), sectionImage.size(), *scene));
+    EXPECT_EQ(scene->Level, LEVEL_SCENE);
+    EXPECT_EQ(scene->Scene.Frame, frame);
+    EXPECT_EQ(std::u16string(scene->Name), u"scene");
+
+    tagItemData* item = CreateNode(nullptr, IT_COUNT, u"count", section);
+    const Bytes itemImage = imageOf(item);
+    EXPECT_FALSE(ReadNodeImage(itemImage.data(), itemImage.size(), *scene));
+    EXPECT_FALSE(ReadNodeImage(imageOf(scene).data(), ITEMDATA_SIZE, *item));
+    EXPECT_EQ(item->Level, LEVEL_PROGRAM);
+
+    // The same level reads.
+    tagItemData* other = CreateNode(scene, IT_SCENE, u"other", screen);
+    const Bytes otherImage = imageOf(other);
+    EXPECT_TRUE(ReadNodeImage(otherImage.data(), otherImage.size(), *scene));
+    EXPECT_EQ(std::u16string(scene->Name), u"other");
+    EXPECT_EQ(scene->Scene.Frame, frame);
 }
 
 namespace {
@@ -457,4 +497,25 @@ TEST(TypeRecords, ReadBackWithOwnedParts)
     EXPECT_EQ(ReadTypeRecord(IT_SINGLELINE, line.data(), 111), nullptr);   // too short
     EXPECT_EQ(ReadTypeRecord(IT_SINGLELINE, line.data(), 113), nullptr);   // half a character
     EXPECT_EQ(ReadTypeRecord(3, line.data(), line.size()), nullptr);       // no such record
+}
+
+TEST(TypeRecords, FieldsOutsideTheRecordFailWithoutThrowing)
+{
+    std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT));
+    ASSERT_NE(r, nullptr);
+    const Bytes before = WriteTypeRecord(*r);
+    EXPECT_EQ(r->u32(104), 0xFFFFu);
+    EXPECT_EQ(r->u32(189), 0u);    // runs one byte past the end
+    EXPECT_EQ(r->u16(191), 0u);
+    EXPECT_EQ(r->u8(192), 0u);
+    EXPECT_EQ(r->u32(~std::size_t(0)), 0u);
+    EXPECT_EQ(r->font(101), LOGFONT{});
+    EXPECT_FALSE(r->setU32(189, 1));
+    EXPECT_FALSE(r->setU16(191, 1));
+    EXPECT_FALSE(r->setU8(192, 1));
+    EXPECT_FALSE(r->setFont(101, DefaultLogFont()));
+    EXPECT_FALSE(r->setU32(~std::size_t(0) - 1, 1));
+    EXPECT_EQ(WriteTypeRecord(*r), before);
+    EXPECT_TRUE(r->setU32(188, 0xA1B2C3D4));
+    EXPECT_EQ(r->u32(188), 0xA1B2C3D4u);
 }

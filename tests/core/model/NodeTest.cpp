@@ -3,6 +3,7 @@
 #include "core/model/ItemData.h"
 
 #include <QString>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -148,8 +149,18 @@ TEST_F(TreeTest, EveryItemTypeGetsItsDefaults)
         EXPECT_EQ(item->InSpeed, c.inSpeed);
         EXPECT_EQ(item->Item.OutEffect, 0);
         EXPECT_EQ(item->Item.OutSpeed, c.outSpeed);
-        EXPECT_EQ(item->Item.ContentW, c.keepsContentSize ? 32u : 0u);
-        EXPECT_EQ(item->Item.ContentH, c.keepsContentSize ? 16u : 0u);
+        if (c.type == IT_SINGLELINE || c.type == IT_TEXT) {
+            // Painted at creation: the painter measures the text.
+            EXPECT_GT(item->Item.ContentW, 0u);
+            EXPECT_GT(item->Item.ContentH, 0u);
+        } else if (c.type == IT_IMAGE) {
+            // Painted at creation: a picture fills its item.
+            EXPECT_EQ(item->Item.ContentW, 32u);
+            EXPECT_EQ(item->Item.ContentH, 16u);
+        } else {
+            EXPECT_EQ(item->Item.ContentW, c.keepsContentSize ? 32u : 0u);
+            EXPECT_EQ(item->Item.ContentH, c.keepsContentSize ? 16u : 0u);
+        }
         if (c.recordSize == 0) {
             EXPECT_EQ(item->Item.TypeRecord, nullptr);
         } else {
@@ -158,7 +169,11 @@ TEST_F(TreeTest, EveryItemTypeGetsItsDefaults)
         }
         EXPECT_EQ(GetPayloadSize(item), c.payload);
         EXPECT_EQ(item->Item.TypeRecordSize, c.storedSize);
-        EXPECT_EQ(item->Preview.size(), QSize(32, 16));
+        // Whole section widths and heights, enough for the content.
+        EXPECT_EQ(item->Preview.width() % 32, 0);
+        EXPECT_EQ(item->Preview.height() % 16, 0);
+        EXPECT_GE(std::uint32_t(item->Preview.width()), std::max(32u, item->Item.ContentW));
+        EXPECT_GE(std::uint32_t(item->Preview.height()), std::max(16u, item->Item.ContentH));
         EXPECT_EQ(section->FirstChild, item);
     }
 }
@@ -255,6 +270,26 @@ TEST_F(TreeTest, PreviewGrowsWithTheContent)
     section->Section.RectW = 0;
     EXPECT_EQ(PreviewSizeOf(gif).width(), 0);
 }
+
+TEST_F(TreeTest, NoPictureMadeIsNoResize)
+{
+    section->Section.RectW = 0;
+    tagItemData* item = CreateNode(nullptr, IT_CLOCKSIMUL, u"i", section);
+    EXPECT_TRUE(item->Preview.isNull());
+    EXPECT_FALSE(UpdateNodeBitmap(item));
+    EXPECT_FALSE(UpdateNodeBitmap(section));
+    section->Section.RectW = 8;
+    EXPECT_TRUE(UpdateNodeBitmap(item));
+    EXPECT_EQ(item->Preview.size(), QSize(8, 16));
+}
+
+// Records that own memory through pointers are never copied by accident.
+static_assert(!std::is_copy_constructible_v<DynFrame> && !std::is_copy_assignable_v<DynFrame>);
+static_assert(!std::is_copy_constructible_v<DynFrameElement> && !std::is_copy_assignable_v<DynFrameElement>);
+static_assert(!std::is_copy_constructible_v<SceneBlock> && !std::is_copy_assignable_v<SceneBlock>);
+static_assert(!std::is_copy_constructible_v<SectionBlock> && !std::is_copy_assignable_v<SectionBlock>);
+static_assert(!std::is_copy_constructible_v<ItemBlock> && !std::is_copy_assignable_v<ItemBlock>);
+static_assert(!std::is_copy_constructible_v<tagItemData> && !std::is_copy_assignable_v<tagItemData>);
 
 TEST_F(TreeTest, DestroyingFreesTheSubtreeAndClearsThePointer)
 {

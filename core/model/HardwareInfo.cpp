@@ -1,0 +1,257 @@
+#include "core/model/HardwareInfo.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "platform/ByteIO.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace bytes;
+
+namespace {
+constexpr std::size_t HW_VERSION = 0, HW_SIZE = 2, HW_ID = 4, HW_WIDTH = 12, HW_HEIGHT = 14, HW_REFREQ = 16,
+                      HW_TYPE = 18, HW_SCANMODE = 20, HW_ROWDECODE = 22, HW_OPTION = 23, HW_OPTION2 = 24,
+                      HW_LUM = 26, HW_WORD = 28, HW_SCHEDULE = 160, HW_REMOTEVERSION = 200, HW_HARDWAREID = 204,
+                      HW_VERSIONWORD = 208, HW_BAUD = 244, HW_MAC = 248;
+static_assert(HW_MAC + 8 <= HARDWAREINFO_SIZE);
+
+bool isScreen(const tagItemData* node) { return node && node->Level == LEVEL_ROOT; }
+
+std::uint32_t macWord(const std::uint8_t* mac)
+{
+    return std::uint32_t(mac[0]) | (std::uint32_t(mac[1]) << 8) | (std::uint32_t(mac[2]) << 16)
+        | (std::uint32_t(mac[3]) << 24);
+}
+
+void putMacWord(std::uint8_t* mac, std::uint32_t word)
+{
+    for (int i = 0; i < 4; ++i)
+        mac[i] = static_cast<std::uint8_t>(word >> (8 * i));
+}
+}
+
+void InitHardwareInfo(_tagHardwareInfo* info)
+{
+    if (!info)
+        return;
+    *info = _tagHardwareInfo{};
+    info->Version = 1;
+    info->Size = HARDWAREINFO_SIZE;
+    info->ID = 1;
+    info->Width = 128;
+    info->Height = 64;
+    info->ReFreq = 200;
+    info->Type = 17;
+    info->ScanMode = 4;
+    info->Lum = 100;
+    info->RemoteVersion = 0xFFFFFFFFu;
+}
+
+void WriteHardwareInfo(const _tagHardwareInfo& h, std::uint8_t* out)
+{
+    std::memcpy(out, h.Raw.data(), HARDWAREINFO_SIZE);
+    put16(out, HW_VERSION, h.Version);
+    put16(out, HW_SIZE, h.Size);
+    put8(out, HW_ID, h.ID);
+    put16(out, HW_WIDTH, h.Width);
+    put16(out, HW_HEIGHT, h.Height);
+    put16(out, HW_REFREQ, h.ReFreq);
+    put16(out, HW_TYPE, h.Type);
+    put16(out, HW_SCANMODE, h.ScanMode);
+    put8(out, HW_ROWDECODE, h.RowDecode);
+    put8(out, HW_OPTION, h.OptionBits);
+    put8(out, HW_OPTION2, h.OptionBits2);
+    put16(out, HW_LUM, h.Lum);
+    put32(out, HW_WORD, h.SettingsWord);
+    const std::uint8_t schedule[6] = {h.HourSU, h.MinSU, h.HourSD, h.MinSD, h.WeekSD, h.AutoS};
+    std::memcpy(out + HW_SCHEDULE, schedule, 6);
+    put32(out, HW_REMOTEVERSION, h.RemoteVersion);
+    put32(out, HW_HARDWAREID, h.HardwareId);
+    put32(out, HW_VERSIONWORD, h.VersionWord);
+    put32(out, HW_BAUD, h.BaudRate);
+    std::memcpy(out + HW_MAC, h.DstMAC, 8);
+}
+
+bool ReadHardwareInfo(const std::uint8_t* in, std::size_t length, _tagHardwareInfo& h)
+{
+    if (!in)
+        return false;
+    std::array<std::uint8_t, HARDWAREINFO_SIZE> img;
+    WriteHardwareInfo(h, img.data());
+    std::memcpy(img.data(), in, std::min(length, HARDWAREINFO_SIZE));
+    const std::uint8_t* p = img.data();
+    h.Raw = img;
+    h.Version = get16(p, HW_VERSION);
+    h.Size = get16(p, HW_SIZE);
+    h.ID = get8(p, HW_ID);
+    h.Width = get16(p, HW_WIDTH);
+    h.Height = get16(p, HW_HEIGHT);
+    h.ReFreq = get16(p, HW_REFREQ);
+    h.Type = get16(p, HW_TYPE);
+    h.ScanMode = get16(p, HW_SCANMODE);
+    h.RowDecode = get8(p, HW_ROWDECODE);
+    h.OptionBits = get8(p, HW_OPTION);
+    h.OptionBits2 = get8(p, HW_OPTION2);
+    h.Lum = get16(p, HW_LUM);
+    h.SettingsWord = get32(p, HW_WORD);
+    h.HourSU = p[HW_SCHEDULE];
+    h.MinSU = p[HW_SCHEDULE + 1];
+    h.HourSD = p[HW_SCHEDULE + 2];
+    h.MinSD = p[HW_SCHEDULE + 3];
+    h.WeekSD = p[HW_SCHEDULE + 4];
+    h.AutoS = p[HW_SCHEDULE + 5];
+    h.RemoteVersion = get32(p, HW_REMOTEVERSION);
+    h.HardwareId = get32(p, HW_HARDWAREID);
+    h.VersionWord = get32(p, HW_VERSIONWORD);
+    h.BaudRate = get32(p, HW_BAUD);
+    std::memcpy(h.DstMAC, p + HW_MAC, 8);
+    return true;
+}
+
+int CCore::GlobalInfoToHardwareInfo(const tagGlobalInfo* g, _tagHardwareInfo* h)
+{
+    if (!g || !h)
+        return 0;
+    h->ID = g->ID;
+    h->Width = g->Width;
+    h->Height = g->Height;
+    h->ReFreq = g->ReFreq;
+    h->Type = g->Type;
+    h->ScanMode = g->ScanMode;
+    h->RowDecode = g->RowDecode;
+    h->OptionBits = g->OptionBits;
+    h->OptionBits2 = g->OptionBits2;
+    h->Lum = g->Lum;
+    h->SettingsWord = g->SettingsWord;
+    h->HourSU = g->HourSU;
+    h->MinSU = g->MinSU;
+    h->HourSD = g->HourSD;
+    h->MinSD = g->MinSD;
+    h->WeekSD = g->WeekSD;
+    h->AutoS = g->AutoS;
+    h->RemoteVersion = g->RemoteVersion;
+    h->HardwareId = g->HardwareId;
+    h->VersionWord = g->VersionWord;
+    h->BaudRate = g->BaudRate;
+    std::memcpy(h->DstMAC, g->DstMAC, 8);
+    return 1;
+}
+
+int CCore::HardwareInfoToGlobalInfo(const _tagHardwareInfo* h, tagGlobalInfo* g)
+{
+    if (!g || !h)
+        return 0;
+    g->ID = h->ID;
+    g->Width = h->Width;
+    g->Height = h->Height;
+    g->ReFreq = h->ReFreq;
+    g->Type = h->Type;
+    g->ScanMode = h->ScanMode;
+    g->RowDecode = h->RowDecode;
+    g->OptionBits = h->OptionBits;
+    g->OptionBits2 = h->OptionBits2;
+    g->Lum = h->Lum;
+    g->SettingsWord = h->SettingsWord;
+    g->HourSU = h->HourSU;
+    g->MinSU = h->MinSU;
+    g->HourSD = h->HourSD;
+    g->MinSD = h->MinSD;
+    g->WeekSD = h->WeekSD;
+    g->AutoS = h->AutoS;
+    g->RemoteVersion = h->RemoteVersion;
+    g->HardwareId = h->HardwareId;
+    g->VersionWord = h->VersionWord;
+    g->BaudRate = h->BaudRate;
+    std::memcpy(g->DstMAC, h->DstMAC, 8);
+    // Without automatic switching the weekly switch-off has no meaning.
+    if (g->AutoS == 0)
+        g->WeekSD = 0;
+    return 1;
+}
+
+int CCore::GetCommInfo(tagItemData* screen, CommInfo* info)
+{
+    if (!isScreen(screen) || !info)
+        return 0;
+    const tagGlobalInfo& g = screen->Global;
+    *info = CommInfo{};
+    info->Address = g.ID;
+    info->SwapRedGreen = g.SwapRedGreen;
+    info->Mode = g.CommType;
+    switch (g.CommType) {
+    case COMM_SERIAL:
+        info->Port = g.SerialPort;
+        info->BaudOrMac = g.BaudRate;
+        break;
+    case COMM_ETHERNET:
+        info->Port = g.AdapterIndex;
+        info->BaudOrMac = macWord(g.DstMAC);
+        info->MacHigh = macWord(g.DstMAC + 4);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+int CCore::SetCommInfo(tagItemData* screen, const CommInfo* info)
+{
+    if (!isScreen(screen) || !info)
+        return 0;
+    tagGlobalInfo& g = screen->Global;
+    g.ID = static_cast<std::uint8_t>(info->Address);
+    g.SwapRedGreen = static_cast<std::uint8_t>(info->SwapRedGreen);
+    g.CommType = info->Mode;
+    switch (info->Mode) {
+    case COMM_SERIAL:
+        g.SerialPort = info->Port;
+        g.BaudRate = info->BaudOrMac;
+        break;
+    case COMM_ETHERNET:
+        g.AdapterIndex = info->Port;
+        putMacWord(g.DstMAC, info->BaudOrMac);
+        putMacWord(g.DstMAC + 4, info->MacHigh);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+tagItemData* CCore::GetSecondaryScreen(tagItemData* screen)
+{
+    if (!screen)
+        return nullptr;
+    tagItemData* target = screen->Global.TargetScreen;
+    if (!target)
+        return screen;
+    if (target == TARGET_SCREEN_NONE)
+        return nullptr;
+    for (tagItemData* s = m_root ? m_root->FirstChild : nullptr; s; s = s->NextSibling)
+        if (s == target)
+            return target;
+    return screen;
+}
+
+int CCore::GetSecondaryCommInfo(tagItemData* screen, CommInfo* info)
+{
+    if (!isScreen(screen) || !info)
+        return 0;
+    if (tagItemData* link = GetSecondaryScreen(screen))
+        return GetCommInfo(link, info);
+    // No screen to send through: every controller on the screen's own link.
+    GetCommInfo(screen, info);
+    info->Address = 255;
+    if (info->Mode == COMM_ETHERNET)
+        info->BaudOrMac = info->MacHigh = 0xFFFFFFFFu;
+    return 1;
+}
+
+int CCore::SetSwapRedGreen(tagItemData* screen, int value)
+{
+    if (!isScreen(screen))
+        return 0;
+    const int previous = screen->Global.SwapRedGreen;
+    screen->Global.SwapRedGreen = static_cast<std::uint8_t>(value);
+    return previous;
+}

@@ -1,0 +1,650 @@
+#include "core/render/ContentCompiler.h"
+#include "core/model/ItemData.h"
+#include "core/model/Tree.h"
+#include "core/render/ImageEx.h"
+#include "core/render/NodeArea.h"
+#include "core/render/PixelConvert.h"
+#include "core/render/WorkMode.h"
+#include "platform/ByteIO.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <limits>
+
+using bytes::put16;
+using bytes::put32;
+using bytes::put8;
+
+namespace {
+
+enum Slot { A = 0, B = 1, C = 2, D = 3 };
+
+// Largest slot and block we build: offsets in the records are 32-bit.
+constexpr std::uint64_t kMaxBytes = 0x7FFFFFFFu;
+
+constexpr std::size_t SL_SINGLE_ROW = 3;
+constexpr std::size_t RT_SINGLE_ROW = 8;
+constexpr std::size_t PIC_MODE = 4;
+constexpr std::size_t PIC_PATH = 8;
+constexpr std::size_t PIC_FRAMES = 528;
+constexpr std::size_t PIC_DELAYS = 532;
+constexpr std::size_t PIC_MAX_DELAYS = 4096;
+
+std::vector<std::uint8_t>& slot(tagItemData* n, Slot s) { return n->Compiled[s].Buffer; }
+std::size_t len(const tagItemData* n, Slot s) { return n->Compiled[s].Buffer.size(); }
+
+void freeSlots(tagItemData* node)
+{
+    ForEachNode(node, [](tagItemData* n) {
+        for (auto& s : n->Compiled)
+            std::vector<std::uint8_t>().swap(s.Buffer);
+    });
+}
+
+template <class F>
+void forEachChild(tagItemData* n, F f)
+{
+    for (tagItemData* c = n ? n->FirstChild : nullptr; c; c = c->NextSibling)
+        f(c);
+}
+
+QString widePath(const char16_t* p, std::size_t n)
+{
+    std::size_t l = 0;
+    while (l < n && p[l])
+        ++l;
+    return QString::fromUtf16(p, static_cast<qsizetype>(l));
+}
+
+QString recordPath(const ItemRecord& r)
+{
+    QString s;
+    for (std::size_t i = 0; i < 260; ++i) {
+        const char16_t c = r.u16(PIC_PATH + 2 * i);
+        if (!c)
+            break;
+        s.append(QChar(c));
+    }
+    return s;
+}
+
+// Sections of a scene that hold at least one item.
+int CountValidItems(const tagItemData* scene) { return CountValidChildren(scene); }
+
+bool hasBorder(const tagItemData* node)
+{
+    const DynFrame* f = node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
+    return f && f->Width != 0 && f->First != nullptr;
+}
+
+// The border record of a scene or section is built by the border renderer;
+// until it exists the record is empty.
+std::vector<std::uint8_t> borderRecord(tagItemData*) { return {}; }
+
+unsigned ceilDiv(std::uint64_t a, std::uint64_t b) { return static_cast<unsigned>((a + b - 1) / b); }
+
+struct Ctx {
+    tagItemData* screen = nullptr;
+    int screenH = 0;
+    std::uint16_t mode = 0, scan = 0;
+    bool swap = false;
+    tagItemData* global = nullptr;   // the first scene when it is the global scene
+};
+
+LedModeParams params(const Ctx& c, unsigned width, bool positive)
+{
+    return MakeLedModeParams(c.mode, c.scan, c.swap, width, positive);
+}
+
+// Pages of one node: each call renders one work bitmap and appends its page.
+class PageWriter {
+public:
+    PageWriter(const Ctx& c, unsigned areaWidth) : m_p(params(c, areaWidth, false)), m_len(PageLength(m_p))
+    {
+        m_work = QImage(m_p.Width, c.screenH, QImage::Format_RGB32);
+    }
+    bool ok() const { return m_len > 0 && !m_work.isNull(); }
+    std::size_t pageLength() const { return m_len; }
+    QImage& work() { return m_work; }
+    void reserve(std::vector<std::uint8_t>& out, std::uint64_t pages) { out.reserve(static_cast<std::size_t>(pages * m_len)); }
+    void append(std::vector<std::uint8_t>& out)
+    {
+        const std::size_t at = out.size();
+        out.resize(at + m_len);
+        ConvertImage(m_work, m_p, out.data() + at);
+    }
+
+private:
+    LedModeParams m_p;
+    std::size_t m_len;
+    QImage m_work;
+};
+
+void copyWindow(QImage& work, const QImage& src, const QRect& from, int top)
+{
+    work.fill(Qt::black);
+    QPainter p(&work);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(QPoint(0, top), src, from);
+}
+
+bool isPaged(std::uint16_t t) { return t == IT_SINGLELINE || t == IT_TEXT || t == IT_GRID; }
+
+// Pass 1 for an item. False when its pages could not be held.
+bool itemPages(const Ctx& c, tagItemData* item)
+{
+    auto& out = slot(item, A);
+    const QRect area = render::NodeClientRect(item);
+    if (area.width() <= 0 || area.height() <= 0 || c.screenH <= 0)
+        return true;
+    const std::uint16_t type = item->Item.TypeCode;
+    const ItemRecord* rec = item->Item.TypeRecord;
+    if (!isPaged(type) && type != IT_IMAGE && type != IT_GIF)
+        return true;   // kinds whose pages come with their renderers
+    PageWriter w(c, static_cast<unsigned>(area.width()));
+    if (!w.ok())
+        return w.pageLength() == 0;
+    const unsigned aw = static_cast<unsigned>(area.width()), ah = static_cast<unsigned>(area.height());
+
+    if (isPaged(type)) {
+        const unsigned across = item->Item.ContentW ? ceilDiv(item->Item.ContentW, aw) : 1;
+        bool singleRow = false;
+        if (rec && type == IT_SINGLELINE)
+            singleRow = rec->u8(SL_SINGLE_ROW) != 0;
+        else if (rec && type == IT_TEXT)
+            singleRow = rec->u8(RT_SINGLE_ROW) != 0;
+        const unsigned down = singleRow || item->Item.ContentH == 0 ? 1 : ceilDiv(item->Item.ContentH, ah);
+        const std::uint64_t pages = std::uint64_t(across) * down;
+        if (pages * w.pageLength() > kMaxBytes)
+            return false;
+        w.reserve(out, pages);
+        for (const auto& [px, py] : PageOrder(across, down, item->InEffect)) {
+            copyWindow(w.work(), item->Preview, QRect(int(px * aw), int(py * ah), int(aw), int(ah)), area.top());
+            w.append(out);
+        }
+    } else if (type == IT_IMAGE) {
+        copyWindow(w.work(), item->Preview, QRect(0, 0, int(aw), int(ah)), area.top());
+        w.append(out);
+    } else {   // GIF
+        std::uint32_t frames = rec ? rec->u32(PIC_FRAMES) : 0;
+        if (frames == 0)
+            frames = 1;
+        if (std::uint64_t(frames) * w.pageLength() > kMaxBytes)
+            return false;
+        const ImageEx image(rec ? recordPath(*rec) : QString());
+        const int mode = rec ? rec->u8(PIC_MODE) : 0;
+        w.reserve(out, frames);
+        for (std::uint32_t n = 0; n < frames; ++n) {
+            w.work().fill(Qt::black);
+            {
+                QPainter p(&w.work());
+                image.DrawInMode(p, QRect(0, area.top(), int(aw), int(ah)), mode, n);
+            }
+            w.append(out);
+        }
+    }
+    return true;
+}
+
+bool scenePages(const Ctx& c, tagItemData* scene)
+{
+    auto& out = slot(scene, A);
+    if (scene->Scene.PicturePresent == 0)
+        return true;
+    const QSize screen = render::ScreenSize(scene);
+    if (screen.width() <= 0 || c.screenH <= 0)
+        return true;
+    PageWriter w(c, static_cast<unsigned>(screen.width()));
+    if (!w.ok())
+        return w.pageLength() == 0;
+    w.work().fill(Qt::black);
+    const ImageEx image(widePath(scene->Scene.PicturePath, 260));
+    {
+        QPainter p(&w.work());
+        image.DrawInMode(p, render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
+    }
+    w.append(out);
+    return true;
+}
+
+// Pass 3: a white node area with the areas lying on top of it in black.
+std::vector<std::uint8_t> maskOf(const Ctx& c, const QRect& area, const std::vector<QRect>& covers, int origin)
+{
+    if (area.width() <= 0 || c.screenH <= 0)
+        return {};
+    const LedModeParams p = params(c, static_cast<unsigned>(area.width()), true);
+    QImage work(p.Width, c.screenH, QImage::Format_RGB32);
+    if (work.isNull())
+        return {};
+    work.fill(Qt::black);
+    {
+        QPainter painter(&work);
+        const QRect white = area.translated(-origin, 0);
+        painter.fillRect(white, Qt::white);
+        for (const QRect& r : covers)
+            painter.fillRect(r.translated(-origin, 0).intersected(white), Qt::black);
+    }
+    std::vector<std::uint8_t> page(PageLength(p));
+    ConvertImage(work, p, page.data());
+    return MaskRuns(page.data(), p);
+}
+
+std::vector<QRect> globalCovers(const Ctx& c, const tagItemData* scene)
+{
+    std::vector<QRect> out;
+    if (c.global && scene != c.global)
+        forEachChild(c.global, [&](tagItemData* s) {
+            if (s->FirstChild)
+                out.push_back(render::NodeRect(s));
+        });
+    return out;
+}
+
+std::uint8_t sectionReservedByte(const tagItemData* section)
+{
+    std::uint8_t block[SECTION_BLOCK_SIZE];
+    WriteSectionBlock(*section, block);
+    return block[20];
+}
+
+} // namespace
+
+std::vector<std::pair<unsigned, unsigned>> PageOrder(unsigned across, unsigned down, unsigned inEffect)
+{
+    std::vector<std::pair<unsigned, unsigned>> out;
+    out.reserve(std::size_t(across) * down);
+    switch (inEffect) {
+    case 2:
+        for (unsigned y = 0; y < down; ++y)
+            for (unsigned x = across; x-- > 0;)
+                out.emplace_back(x, y);
+        break;
+    case 3:
+        for (unsigned x = 0; x < across; ++x)
+            for (unsigned y = 0; y < down; ++y)
+                out.emplace_back(x, y);
+        break;
+    case 4:
+        for (unsigned x = 0; x < across; ++x)
+            for (unsigned y = down; y-- > 0;)
+                out.emplace_back(x, y);
+        break;
+    default:
+        for (unsigned y = 0; y < down; ++y)
+            for (unsigned x = 0; x < across; ++x)
+                out.emplace_back(x, y);
+        break;
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> BuildScheduleRecord(const tagItemData* scene)
+{
+    std::vector<std::uint8_t> r(36, 0);
+    std::uint8_t block[SCENE_BLOCK_SIZE];
+    WriteSceneBlock(*scene, block);
+    std::memcpy(r.data(), "stmr", 4);
+    put16(r.data(), 4, 3);
+    put16(r.data(), 6, 36);
+    std::memcpy(r.data() + 8, block + (864 - LEVEL_BLOCK_OFFSET), 4);    // flags byte and the three after it
+    put32(r.data(), 12, scene->Scene.ScheduleDate);
+    std::memcpy(r.data() + 16, block + (872 - LEVEL_BLOCK_OFFSET), 4);   // weekday byte and the three after it
+    put16(r.data(), 20, scene->Scene.StartTime);
+    put16(r.data(), 22, scene->Scene.EndTime);
+    return r;
+}
+
+std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned areaW, unsigned areaH,
+                                           std::uint32_t pageLength)
+{
+    std::vector<std::uint8_t> r(52, 0);
+    std::uint8_t* p = r.data();
+    const std::uint32_t cw = item->Item.ContentW ? item->Item.ContentW : 1;
+    const std::uint32_t ch = item->Item.ContentH ? item->Item.ContentH : 1;
+    // The two page counts are 16-bit fields computed in 16 bits, as controllers expect.
+    const std::uint16_t across = static_cast<std::uint16_t>(((areaW + cw - 1) & 0xFFFFu) / areaW);
+    const std::uint16_t down = static_cast<std::uint16_t>(((areaH + ch - 1) & 0xFFFFu) / areaH);
+    const unsigned fx = item->InEffect;
+    put32(p, 0, fx == 1 || fx == 2 ? across : fx == 3 || fx == 4 ? down : 1u);
+    put32(p, 4, pageLength);
+    put32(p, 8, fx == 1 || fx == 2 ? areaW : fx == 3 || fx == 4 ? areaH : 0u);
+    put16(p, 12, across);
+    put16(p, 14, down);
+    std::memcpy(p + 16, "cler", 4);
+    put8(p, 20, item->Item.OutEffect);
+    put16(p, 24, item->Item.OutSpeed);
+    std::memcpy(p + 40, "posn", 4);
+    put16(p, 48, static_cast<std::uint16_t>(item->Item.ContentW));
+    put16(p, 50, static_cast<std::uint16_t>(item->Item.ContentH));
+    return r;
+}
+
+std::vector<std::uint8_t> BuildPictureHeader(const tagItemData* item, std::uint32_t pageLength)
+{
+    std::vector<std::uint8_t> r(52, 0);
+    put32(r.data(), 0, 1);
+    put32(r.data(), 4, pageLength);
+    std::memcpy(r.data() + 16, "cler", 4);
+    put8(r.data(), 20, item->Item.OutEffect);
+    put16(r.data(), 24, item->Item.OutSpeed);
+    return r;
+}
+
+std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::uint32_t pagesLength,
+                                                std::uint32_t pageLength)
+{
+    const std::uint32_t n = pageLength ? pagesLength / pageLength : 0;
+    std::vector<std::uint8_t> r(16 + 4 * std::size_t(n), 0);
+    put32(r.data(), 0, n);
+    put32(r.data(), 4, pageLength);
+    put32(r.data(), 8, 1);
+    put32(r.data(), 12, 1);
+    const ItemRecord* rec = item->Item.TypeRecord;
+    // The record holds 4096 delays; frames past them get 0.
+    for (std::uint32_t i = 0; rec && i < n && i < PIC_MAX_DELAYS; ++i)
+        put32(r.data(), 16 + 4 * std::size_t(i), rec->u32(PIC_DELAYS + 4 * std::size_t(i)));
+    return r;
+}
+
+int CContentCompiler::Compile(tagItemData* node)
+{
+    Ctx c;
+    c.screen = GetScreenOf(node);
+    if (!c.screen)
+        return 0;
+    const tagGlobalInfo& g = c.screen->Global;
+    const LedWorkMode wm = LookupWorkMode(g.Type);
+    const std::uint32_t product = std::uint32_t(g.ScanMode) * wm.RowFold;
+    if (product == 0 || product > 16) {
+        freeSlots(c.screen);
+        return 0;
+    }
+    c.mode = g.Type;
+    c.scan = g.ScanMode;
+    c.swap = g.SwapRedGreen != 0;
+    c.screenH = g.Height;
+    if (IsGlobalSceneNode(c.screen->FirstChild))
+        c.global = c.screen->FirstChild;
+    freeSlots(c.screen);
+
+    bool ok = true;
+    // Pass 1: content pages.
+    forEachChild(c.screen, [&](tagItemData* scene) {
+        ok = ok && scenePages(c, scene);
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) { ok = ok && itemPages(c, item); });
+        });
+    });
+    if (!ok) {
+        freeSlots(c.screen);
+        return 0;
+    }
+
+    // Pass 2: device records.
+    forEachChild(c.screen, [&](tagItemData* scene) {
+        auto& d = slot(scene, D);
+        if (scene->Scene.Schedule != 0)
+            d = BuildScheduleRecord(scene);
+        const auto border = borderRecord(scene);
+        d.insert(d.end(), border.begin(), border.end());
+        forEachChild(scene, [&](tagItemData* section) {
+            slot(section, C) = borderRecord(section);
+            forEachChild(section, [&](tagItemData* item) {
+                const QRect area = render::NodeClientRect(item);
+                if (area.width() <= 0 || area.height() <= 0)
+                    return;
+                const std::uint32_t pageLen = static_cast<std::uint32_t>(
+                    PageLength(params(c, static_cast<unsigned>(area.width()), false)));
+                const std::uint16_t type = item->Item.TypeCode;
+                auto& b = slot(item, B);
+                if (isPaged(type))
+                    b = BuildPagedHeader(item, unsigned(area.width()), unsigned(area.height()), pageLen);
+                else if (type == IT_IMAGE)
+                    b = BuildPictureHeader(item, pageLen);
+                else if (type == IT_GIF)
+                    b = BuildFrameDelayHeader(item, static_cast<std::uint32_t>(len(item, A)), pageLen);
+                else if (type == IT_TEXTGIF || type == IT_CLOCKSIMUL || type == IT_CLOCKDIGIT || type == IT_COUNT
+                         || type == IT_COUNT2)
+                    return;   // their records come with their renderers
+                else
+                    b.assign(4, 0);
+            });
+        });
+    });
+
+    // Pass 3: masks.
+    forEachChild(c.screen, [&](tagItemData* scene) {
+        std::vector<QRect> covers = globalCovers(c, scene);
+        forEachChild(scene, [&](tagItemData* s) {
+            if (s->FirstChild)
+                covers.push_back(render::NodeRect(s));
+        });
+        slot(scene, B) = maskOf(c, render::NodeRect(scene), covers, 0);
+        forEachChild(scene, [&](tagItemData* section) {
+            if (!section->FirstChild)
+                return;
+            std::vector<QRect> over = globalCovers(c, scene);
+            for (tagItemData* t = section->NextSibling; t; t = t->NextSibling)
+                if (t->FirstChild)
+                    over.push_back(render::NodeRect(t));
+            // Mask column 0 is the client area's left edge, where the descriptor places the section.
+            const QRect client = render::NodeClientRect(section);
+            slot(section, A) = maskOf(c, client, over, client.left());
+        });
+    });
+
+    // Totals that every offset builds on; all must fit the 32-bit fields.
+    std::uint64_t sceneData = 0, sectionData = 0, itemData = 0, sceneMasks = 0, sectionMasks = 0;
+    forEachChild(c.screen, [&](tagItemData* scene) {
+        sceneData += len(scene, A) + len(scene, D);
+        sceneMasks += len(scene, B);
+        forEachChild(scene, [&](tagItemData* section) {
+            sectionData += len(section, C);
+            sectionMasks += len(section, A);
+            forEachChild(section, [&](tagItemData* item) { itemData += len(item, A) + len(item, B); });
+        });
+    });
+    if (sceneData + sectionData + itemData > kMaxBytes || sceneMasks + sectionMasks > kMaxBytes) {
+        freeSlots(c.screen);
+        return 0;
+    }
+
+    // Pass 4: item descriptors.
+    std::uint64_t at = sceneData + sectionData;
+    forEachChild(c.screen, [&](tagItemData* scene) {
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) {
+                auto& d = slot(item, C);
+                d.assign(24, 0);
+                put32(d.data(), 0, static_cast<std::uint32_t>(item->PlayTime));
+                put8(d.data(), 4, item->InEffect == 79 ? 75 : item->InEffect);
+                put16(d.data(), 6, item->InSpeed);
+                put32(d.data(), 8, static_cast<std::uint32_t>(at));
+                put32(d.data(), 12, static_cast<std::uint32_t>(len(item, A)));
+                put32(d.data(), 16, static_cast<std::uint32_t>(at + len(item, A)));
+                put32(d.data(), 20, static_cast<std::uint32_t>(len(item, B)));
+                at += len(item, A) + len(item, B);
+            });
+        });
+    });
+
+    // Pass 5: section descriptors.
+    std::uint64_t borderAt = sceneData, maskAt = sceneMasks, mapAt = 0;
+    forEachChild(c.screen, [&](tagItemData* scene) {
+        forEachChild(scene, [&](tagItemData* section) {
+            unsigned items = 0;
+            forEachChild(section, [&](tagItemData*) { ++items; });
+            if (section->FirstChild) {
+                auto& d = slot(section, B);
+                d.assign(64, 0);
+                const QRect client = render::NodeClientRect(section);
+                put8(d.data(), 0, sectionReservedByte(section));
+                put16(d.data(), 4, static_cast<std::uint16_t>(client.left()));
+                put16(d.data(), 6, static_cast<std::uint16_t>(client.top()));
+                put16(d.data(), 8, static_cast<std::uint16_t>(client.width()));
+                put16(d.data(), 10, static_cast<std::uint16_t>(client.height()));
+                put32(d.data(), 12, static_cast<std::uint32_t>(borderAt));
+                put32(d.data(), 16, static_cast<std::uint32_t>(len(section, C)));
+                put32(d.data(), 20, static_cast<std::uint32_t>(maskAt));
+                put32(d.data(), 24, static_cast<std::uint32_t>(len(section, A)));
+                put32(d.data(), 28, static_cast<std::uint32_t>(mapAt));
+                put8(d.data(), 32, static_cast<std::uint8_t>(items));
+                put8(d.data(), 34, hasBorder(section) ? 16 : 0);
+                put16(d.data(), 38, 64);
+            }
+            borderAt += len(section, C);
+            maskAt += len(section, A);
+            mapAt += 24u * items;
+        });
+    });
+
+    // Pass 6: scene records.
+    const std::uint8_t globalCount = c.global ? static_cast<std::uint8_t>(CountValidItems(c.global)) : 0;
+    std::vector<tagItemData*> scenes;
+    forEachChild(c.screen, [&](tagItemData* s) { scenes.push_back(s); });
+    std::vector<std::uint32_t> recordAt(scenes.size() + 1, 0);
+    for (std::size_t i = 0; i < scenes.size(); ++i)
+        recordAt[i + 1] = recordAt[i] + 56 + 64 * std::max(1, CountValidItems(scenes[i]));
+    // The last record links back to the first normal scene.
+    const std::size_t firstNormal = c.global && scenes.size() > 1 ? 1 : 0;
+    std::uint64_t dataAt = 0, sceneMaskAt = 0;
+    std::uint32_t globalPagesAt = 0;
+    for (std::size_t i = 0; i < scenes.size(); ++i) {
+        tagItemData* scene = scenes[i];
+        const int own = CountValidItems(scene);
+        auto& r = slot(scene, C);
+        r.assign(56 + 64 * std::size_t(std::max(1, own)), 0);
+        std::uint8_t* p = r.data();
+        put32(p, 0, static_cast<std::uint32_t>(scene->PlayTime));
+        put16(p, 4, c.screen->Global.Width);
+        put16(p, 6, c.screen->Global.Height);
+        put32(p, 8, i + 1 < scenes.size() ? recordAt[i + 1] : recordAt[firstNormal]);
+        const bool isGlobal = IsGlobalSceneNode(scene);
+        if (isGlobal && scene == c.global)
+            globalPagesAt = static_cast<std::uint32_t>(dataAt);
+        if (isGlobal || scene->Scene.TypeCode == IT_SCENE) {
+            std::uint32_t bgAt = static_cast<std::uint32_t>(dataAt);
+            std::uint32_t bgLen = static_cast<std::uint32_t>(len(scene, A));
+            if (!isGlobal && bgLen == 0 && c.global && c.global->Scene.PicturePresent != 0) {
+                bgAt = globalPagesAt;
+                bgLen = static_cast<std::uint32_t>(len(c.global, A));
+            }
+            put32(p, 12, bgAt);
+            put32(p, 16, bgLen);
+            put32(p, 36, static_cast<std::uint32_t>(dataAt + len(scene, A)));
+            put32(p, 40, static_cast<std::uint32_t>(len(scene, D)));
+        }
+        put32(p, 20, static_cast<std::uint32_t>(sceneMaskAt));
+        put32(p, 24, static_cast<std::uint32_t>(len(scene, B)));
+        put8(p, 28, isGlobal ? 1 : 0);
+        put8(p, 29, static_cast<std::uint8_t>(scene->Scene.DisplayOption | (hasBorder(scene) ? 16 : 0)
+                                              | (scene->Scene.Schedule ? 32 : 0)));
+        put8(p, 30, static_cast<std::uint8_t>(isGlobal ? own : own + globalCount));
+        put8(p, 31, globalCount);
+        put16(p, 52, 42500);
+        put16(p, 54, 64);
+        std::size_t e = 0;
+        forEachChild(scene, [&](tagItemData* section) {
+            if (section->FirstChild && len(section, B) == 64)
+                std::memcpy(p + 56 + 64 * e++, section->Compiled[B].Buffer.data(), 64);
+        });
+        dataAt += len(scene, A) + len(scene, D);
+        sceneMaskAt += len(scene, B);
+    }
+    return 1;
+}
+
+void CContentCompiler::FreeBuffers(tagItemData* node)
+{
+    if (tagItemData* screen = GetScreenOf(node))
+        freeSlots(screen);
+}
+
+namespace {
+
+// Visits the slots of one block in block order.
+void walkBlock(tagItemData* node, int block, const std::function<void(const std::vector<std::uint8_t>&)>& f)
+{
+    tagItemData* screen = GetScreenOf(node);
+    if (!screen)
+        return;
+    switch (block) {
+    case 4:
+        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[C].Buffer); });
+        break;
+    case 3:
+        forEachChild(screen, [&](tagItemData* s) {
+            forEachChild(s, [&](tagItemData* sec) { forEachChild(sec, [&](tagItemData* it) { f(it->Compiled[C].Buffer); }); });
+        });
+        break;
+    case 2:
+        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[B].Buffer); });
+        forEachChild(screen, [&](tagItemData* s) { forEachChild(s, [&](tagItemData* sec) { f(sec->Compiled[A].Buffer); }); });
+        break;
+    case 1:
+        forEachChild(screen, [&](tagItemData* s) {
+            f(s->Compiled[A].Buffer);
+            f(s->Compiled[D].Buffer);
+        });
+        forEachChild(screen, [&](tagItemData* s) { forEachChild(s, [&](tagItemData* sec) { f(sec->Compiled[C].Buffer); }); });
+        forEachChild(screen, [&](tagItemData* s) {
+            forEachChild(s, [&](tagItemData* sec) {
+                forEachChild(sec, [&](tagItemData* it) {
+                    f(it->Compiled[A].Buffer);
+                    f(it->Compiled[B].Buffer);
+                });
+            });
+        });
+        break;
+    default:
+        break;
+    }
+}
+
+std::size_t blockSize(tagItemData* node, int block)
+{
+    std::size_t n = 0;
+    walkBlock(node, block, [&](const std::vector<std::uint8_t>& b) { n += b.size(); });
+    return n;
+}
+
+std::size_t copyBlock(tagItemData* node, int block, std::uint8_t* buffer, std::size_t length)
+{
+    std::size_t n = 0;
+    if (!buffer)
+        return 0;
+    walkBlock(node, block, [&](const std::vector<std::uint8_t>& b) {
+        const std::size_t take = std::min(b.size(), length - n);
+        if (take) {
+            std::memcpy(buffer + n, b.data(), take);
+            n += take;
+        }
+    });
+    return n;
+}
+
+} // namespace
+
+std::size_t CContentCompiler::GetPageMapSize(tagItemData* node) { return blockSize(node, 4); }
+std::size_t CContentCompiler::GetProgramMapSize(tagItemData* node) { return blockSize(node, 3); }
+std::size_t CContentCompiler::GetProgramMaskSize(tagItemData* node) { return blockSize(node, 2); }
+std::size_t CContentCompiler::GetProgramDataSize(tagItemData* node) { return blockSize(node, 1); }
+std::size_t CContentCompiler::CopyPageMap(tagItemData* node, std::uint8_t* buffer, std::size_t length)
+{
+    return copyBlock(node, 4, buffer, length);
+}
+std::size_t CContentCompiler::CopyProgramMap(tagItemData* node, std::uint8_t* buffer, std::size_t length)
+{
+    return copyBlock(node, 3, buffer, length);
+}
+std::size_t CContentCompiler::CopyProgramMask(tagItemData* node, std::uint8_t* buffer, std::size_t length)
+{
+    return copyBlock(node, 2, buffer, length);
+}
+std::size_t CContentCompiler::CopyProgramData(tagItemData* node, std::uint8_t* buffer, std::size_t length)
+{
+    return copyBlock(node, 1, buffer, length);
+}

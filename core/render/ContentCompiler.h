@@ -1,0 +1,41 @@
+#pragma once
+// Turns one screen's content tree into the controller's program data: pixel
+// pages, masks, descriptors and records in the nodes' compiled slots, read
+// out afterwards as four blocks (page map, program map, program mask,
+// program data). Compilations must not run at the same time.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct tagItemData;
+
+class CContentCompiler {
+public:
+    // Works on the node's screen. 1 when compiled; 0 when refused (scan
+    // product 0 or above 16, or a size that cannot be held), with every slot
+    // of the screen freed.
+    static int Compile(tagItemData* node);
+    // Frees every slot of every node of the node's screen.
+    static void FreeBuffers(tagItemData* node);
+
+    static std::size_t GetPageMapSize(tagItemData* node);
+    static std::size_t GetProgramMapSize(tagItemData* node);
+    static std::size_t GetProgramMaskSize(tagItemData* node);
+    static std::size_t GetProgramDataSize(tagItemData* node);
+    // Copy a block, cut at length; return the bytes written.
+    static std::size_t CopyPageMap(tagItemData* node, std::uint8_t* buffer, std::size_t length);
+    static std::size_t CopyProgramMap(tagItemData* node, std::uint8_t* buffer, std::size_t length);
+    static std::size_t CopyProgramMask(tagItemData* node, std::uint8_t* buffer, std::size_t length);
+    static std::size_t CopyProgramData(tagItemData* node, std::uint8_t* buffer, std::size_t length);
+};
+
+// Record builders, exposed for the tests.
+std::vector<std::uint8_t> BuildScheduleRecord(const tagItemData* scene);
+std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned areaW, unsigned areaH,
+                                           std::uint32_t pageLength);
+std::vector<std::uint8_t> BuildPictureHeader(const tagItemData* item, std::uint32_t pageLength);
+std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::uint32_t pagesLength,
+                                                std::uint32_t pageLength);
+
+// Page order of a paged item: (across, down) index pairs for its entry effect.
+std::vector<std::pair<unsigned, unsigned>> PageOrder(unsigned across, unsigned down, unsigned inEffect);

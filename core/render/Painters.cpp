@@ -1,0 +1,202 @@
+#include "core/render/Painters.h"
+#include "core/model/ItemData.h"
+#include "core/render/FontMap.h"
+#include "core/render/ImageEx.h"
+#include "core/render/NodeArea.h"
+#include "platform/Colour.h"
+#include "platform/RtfReader.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTextDocument>
+#include <QTextOption>
+
+#include <cmath>
+
+namespace {
+
+constexpr std::size_t SL_SINGLE_ROW = 3;
+constexpr std::size_t SL_FONT = 8;
+constexpr std::size_t SL_COLOUR = 100;
+constexpr std::size_t RT_WRAP = 9;
+constexpr std::size_t PIC_MODE = 4;
+constexpr std::size_t PIC_PATH = 8;
+
+QString recordPath(const ItemRecord& r, std::size_t off)
+{
+    QString s;
+    for (std::size_t i = 0; i < 260; ++i) {
+        const char16_t c = r.u16(off + 2 * i);
+        if (!c)
+            break;
+        s.append(QChar(c));
+    }
+    return s;
+}
+
+QString widePath(const char16_t* p, std::size_t n)
+{
+    std::size_t len = 0;
+    while (len < n && p[len])
+        ++len;
+    return QString::fromUtf16(p, static_cast<qsizetype>(len));
+}
+
+void clearBlack(tagItemData* node)
+{
+    if (!node->Preview.isNull())
+        node->Preview.fill(Qt::black);
+}
+
+// Step 7 of every item painter: a content taller than the item is cut to
+// its last lit row.
+void trimContentHeight(tagItemData* node)
+{
+    const QRect r = render::NodeRect(node);
+    if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || node->Preview.isNull())
+        return;
+    const int used = UsedHeight(node->Preview);
+    if (used > 0)
+        node->Item.ContentH = static_cast<std::uint32_t>(used);
+}
+
+} // namespace
+
+int UsedHeight(const QImage& image)
+{
+    for (int y = image.height() - 1; y >= 0; --y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (row[x] & 0x00FFFFFFu)
+                return y + 1;
+    }
+    return 0;
+}
+
+QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect)
+{
+    const QFontMetrics fm(FontFromLogFont(record.font(SL_FONT)));
+    return {fm.horizontalAdvance(record.Text), rect.height()};
+}
+
+void DrawSingleLineText(const ItemRecord& record, QPainter& dc, const QRect& rect)
+{
+    dc.save();
+    dc.setFont(FontFromLogFont(record.font(SL_FONT)));
+    dc.setPen(platform::toQColor(record.u32(SL_COLOUR)));
+    dc.setBackgroundMode(Qt::TransparentMode);
+    dc.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, record.Text);
+    dc.restore();
+}
+
+bool SetRichEditText(const QString& text, QTextDocument& doc)
+{
+    EnsureFontSubstitutions();
+    if (text.size() > 5 && platform::looksLikeRtf(text)) {
+        if (platform::readRtf(text, &doc))
+            return true;
+    }
+    doc.setPlainText(text);
+    return true;
+}
+
+int PaintSceneNode(tagItemData* node)
+{
+    UpdateNodeBitmap(node);
+    clearBlack(node);
+    // Borders are drawn by the border painter once it exists.
+    const ImageEx image(widePath(node->Scene.PicturePath, 260));
+    node->Scene.PicturePresent = image.FrameCount() >= 1 ? 1 : 0;
+    const QRect client = render::LocalClientRect(node);
+    if (node->Scene.PicturePresent && !client.isEmpty() && !node->Preview.isNull()) {
+        QImage temp(client.size(), QImage::Format_RGB32);
+        temp.fill(Qt::black);
+        {
+            QPainter p(&temp);
+            image.DrawInMode(p, QRect(QPoint(0, 0), client.size()), node->Scene.PictureMode, 0);
+        }
+        QPainter p(&node->Preview);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(client.topLeft(), temp);
+    }
+    return 1;
+}
+
+int PaintSectionNode(tagItemData* node)
+{
+    UpdateNodeBitmap(node);
+    clearBlack(node);
+    return 1;
+}
+
+int PaintSingleLineItem(tagItemData* node)
+{
+    const ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QRect client = render::LocalClientRect(node);
+    const QSize size = MeasureSingleLineText(*rec, client);
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
+    UpdateNodeBitmap(node);
+    clearBlack(node);
+    if (!node->Preview.isNull()) {
+        QPainter p(&node->Preview);
+        DrawSingleLineText(*rec, p, QRect(0, 0, size.width(), size.height()));
+    }
+    trimContentHeight(node);
+    return 1;
+}
+
+int PaintRichTextItem(tagItemData* node)
+{
+    const ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QRect client = render::LocalClientRect(node);
+    const bool wrap = rec->u8(RT_WRAP) != 0;
+    QTextDocument doc;
+    doc.setDocumentMargin(0);
+    doc.setDefaultFont(FontFromLogFont(LOGFONT{-12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 16, {}}));
+    SetRichEditText(rec->Text, doc);
+    QTextOption option = doc.defaultTextOption();
+    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    doc.setDefaultTextOption(option);
+    doc.setTextWidth(wrap ? client.width() : -1);
+    const QSizeF natural = doc.documentLayout()->documentSize();
+    int w = static_cast<int>(std::ceil(natural.width()));
+    const int h = static_cast<int>(std::ceil(natural.height()));
+    if (wrap)
+        w = client.width();
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, w));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, h));
+    UpdateNodeBitmap(node);
+    clearBlack(node);
+    if (!node->Preview.isNull()) {
+        QPainter p(&node->Preview);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        doc.drawContents(&p, QRectF(0, 0, w, h));
+    }
+    trimContentHeight(node);
+    return 1;
+}
+
+int PaintPictureItem(tagItemData* node)
+{
+    const ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QRect client = render::LocalClientRect(node);
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, client.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, client.height()));
+    UpdateNodeBitmap(node);
+    clearBlack(node);
+    const ImageEx image(recordPath(*rec, PIC_PATH));
+    if (image.FrameCount() > 0 && !node->Preview.isNull()) {
+        QPainter p(&node->Preview);
+        image.DrawInMode(p, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_MODE), 0);
+    }
+    trimContentHeight(node);
+    return 1;
+}

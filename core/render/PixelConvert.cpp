@@ -1,0 +1,223 @@
+#include "core/render/PixelConvert.h"
+#include "core/render/WorkMode.h"
+#include "platform/ByteIO.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+constexpr int kLines = 32;
+
+struct LineTables {
+    std::array<std::uint32_t, kLines> colour[3]{};
+    std::array<std::uint32_t, kLines> all{};
+};
+
+// The masks of each data line, rebuilt for every conversion.
+LineTables buildTables(const LedModeParams& p)
+{
+    LineTables t;
+    for (int c = 0; c < 3; ++c)
+        for (int L = 0; L < kLines; ++L)
+            t.colour[c][L] = LineBit(p, c, L);
+    for (int L = 0; L < kLines; ++L)
+        t.all[L] = t.colour[0][L] | t.colour[1][L] | t.colour[2][L];
+    return t;
+}
+
+std::uint32_t rawLineBit(std::uint16_t colours, int channel, int L)
+{
+    switch (colours) {
+    case 1:
+        return channel == 0 && L < 32 ? (1u << L) : 0u;
+    case 2:
+        if (channel > 1 || L >= 16)
+            return 0;
+        return 1u << ((L < 8 ? 0 : 16) + (channel == 1 ? 8 : 0) + (L & 7));
+    case 3:
+        return L < 8 ? (1u << (4 * L + channel)) : 0u;
+    default:
+        return 0;
+    }
+}
+
+struct Rgb {
+    std::uint32_t r, g, b;
+};
+
+inline Rgb pixelAt(const std::uint8_t* row, int x, int depth, bool bitFields)
+{
+    switch (depth) {
+    case 32: {
+        const std::uint8_t* q = row + 4 * x;
+        return {q[2], q[1], q[0]};
+    }
+    case 24: {
+        const std::uint8_t* q = row + 3 * x;
+        return {q[2], q[1], q[0]};
+    }
+    case 16: {
+        const std::uint32_t v = std::uint32_t(row[2 * x]) | (std::uint32_t(row[2 * x + 1]) << 8);
+        if (bitFields)
+            return {(((v >> 11) & 31) * 255) >> 5, (((v >> 5) & 63) * 255) >> 6, ((v & 31) * 255) >> 5};
+        return {(((v >> 10) & 31) * 255) >> 5, (((v >> 5) & 31) * 255) >> 5, ((v & 31) * 255) >> 5};
+    }
+    default:
+        return {0, 0, 0};
+    }
+}
+
+} // namespace
+
+std::uint32_t LineBit(const LedModeParams& p, int channel, int line)
+{
+    int c = channel;
+    if (p.SwapRedGreen && p.ColourCount >= 2 && c < 2)
+        c = 1 - c;
+    return rawLineBit(p.ColourCount, c, line);
+}
+
+LedModeParams MakeLedModeParams(std::uint16_t workMode, std::uint16_t scanCount, bool swapRedGreen,
+                                unsigned areaWidth, bool positiveData)
+{
+    const LedWorkMode m = LookupWorkMode(workMode);
+    LedModeParams p;
+    p.ScanCount = scanCount;
+    p.ColourCount = m.ColourCount;
+    p.Width = static_cast<std::uint16_t>((areaWidth + 15u) & ~15u);
+    p.ColumnGroup = m.ColumnGroup ? m.ColumnGroup : p.Width;
+    p.RowFold = m.RowFold;
+    p.FoldOrder = m.FoldOrder;
+    p.SwapRedGreen = swapRedGreen ? 1 : 0;
+    p.PositiveData = positiveData ? 1 : 0;
+    p.BytesPerWord = 4;
+    p.WorkMode = workMode;
+    p.Threshold = ColourThreshold();
+    return p;
+}
+
+std::size_t PageLength(const LedModeParams& p)
+{
+    return std::size_t(4) * p.RowFold * p.ScanCount * p.Width;
+}
+
+void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
+{
+    const std::size_t words = PageLength(p) / 4;
+    std::memset(out, p.PositiveData ? 0x00 : 0xFF, words * 4);
+    if (!dib.Bits || words == 0 || p.ScanCount == 0 || p.RowFold == 0 || p.ColumnGroup == 0 || p.Width % p.ColumnGroup)
+        return;
+    const LineTables t = buildTables(p);
+    const ChannelThresholds th = ThresholdsFor(p.ColourCount, p.Threshold);
+    const int W = p.Width, G = p.ColumnGroup, RF = p.RowFold, scan = p.ScanCount, R = scan * RF;
+    const int width = std::min(dib.Width, W);
+    const std::size_t scanStride = std::size_t(W) * RF;
+    const bool zigzag = p.WorkMode == 35;
+
+    std::vector<std::uint32_t> page(words);
+    std::memcpy(page.data(), out, words * 4);
+    std::vector<std::size_t> colBase(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        colBase[x] = static_cast<std::size_t>(x % G) + std::size_t(G) * RF * (x / G);
+    std::vector<std::size_t> zig(static_cast<std::size_t>(G));
+
+    for (int y = 0; y < dib.Height; ++y) {
+        const int L = y / R;
+        if (L >= kLines)
+            break;
+        if (t.all[L] == 0)
+            continue;
+        const int s = y % scan;
+        const int m = (y % R) / scan;
+        const int f = p.FoldOrder == 1 ? m : p.FoldOrder == 2 ? RF - 1 - m : 0;
+        const std::size_t rowBase = std::size_t(G) * f + std::size_t(s) * scanStride;
+        if (zigzag) {
+            const int half = G / 2;
+            const int base = 2 * G * ((RF - m - 1) >> 1);
+            for (int u = 0; u < G; ++u) {
+                int v = u < half ? u + base + ((m & 1) == 0 ? half : 0) : u + base + ((m & 1) ? half : G);
+                if (v >= RF * G)
+                    v = 0;
+                zig[u] = static_cast<std::size_t>(v) + std::size_t(s) * scanStride;
+            }
+        }
+        const std::uint8_t* row = dib.Bits + dib.Stride * static_cast<std::size_t>(dib.BottomUp ? dib.Height - 1 - y : y);
+        const std::uint32_t keep = ~t.all[L];
+        const std::uint32_t rb = t.colour[0][L], gb = t.colour[1][L], bb = t.colour[2][L];
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = pixelAt(row, x, dib.Depth, dib.BitFields);
+            const bool rl = c.r >= th.Red, gl = c.g >= th.Green, bl = c.b >= th.Blue;
+            std::uint32_t bits;
+            if (p.PositiveData)
+                bits = (rl ? rb : 0u) | (gl ? gb : 0u) | (bl ? bb : 0u);
+            else
+                bits = (rl ? 0u : rb) | (gl ? 0u : gb) | (bl ? 0u : bb);
+            const std::size_t idx = zigzag ? zig[x % G] + std::size_t(G) * (x / G) * RF : colBase[x] + rowBase;
+            std::uint32_t& w = page[idx];
+            w = bits | (w & keep);
+        }
+    }
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, page.data(), words * 4);
+    } else {
+        for (std::size_t i = 0; i < words; ++i)
+            bytes::put32(out, 4 * i, page[i]);
+    }
+}
+
+void ConvertImage(const QImage& image, const LedModeParams& p, std::uint8_t* out)
+{
+    QImage img = image;
+    if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_ARGB32)
+        img = img.convertToFormat(QImage::Format_RGB32);
+    DibView dib;
+    dib.Bits = img.isNull() ? nullptr : img.constBits();
+    dib.Width = img.width();
+    dib.Height = img.height();
+    dib.Depth = 32;
+    dib.Stride = static_cast<std::size_t>(img.bytesPerLine());
+    dib.BottomUp = false;
+    ConvertDib(dib, p, out);
+}
+
+std::vector<std::uint8_t> MaskRuns(const std::uint8_t* page, const LedModeParams& p)
+{
+    std::vector<std::uint8_t> out;
+    const int W = p.Width, G = p.ColumnGroup, RF = p.RowFold, scan = p.ScanCount;
+    if (W == 0 || G == 0 || W % G || RF * scan > 16 || RF * scan == 0)
+        return out;
+    auto column = [&](int x, std::array<std::uint32_t, 16>& words) {
+        words.fill(0);
+        for (int s = 0; s < scan; ++s)
+            for (int f = 0; f < RF; ++f) {
+                const std::size_t h = static_cast<std::size_t>(x % G) + std::size_t(G) * (f + std::size_t(x / G) * RF);
+                words[static_cast<std::size_t>(f + s * RF)] = bytes::get32(page, 4 * (h + std::size_t(s) * W * RF));
+            }
+    };
+    std::array<std::uint32_t, 16> cur{}, next{};
+    column(0, cur);
+    int first = 0;
+    auto flush = [&](int last) {
+        const std::size_t at = out.size();
+        out.resize(at + 72, 0);
+        std::uint8_t* r = out.data() + at;
+        bytes::put16(r, 0, static_cast<std::uint16_t>(first));
+        bytes::put16(r, 2, static_cast<std::uint16_t>(last));
+        bytes::put16(r, 4, static_cast<std::uint16_t>(last - first + 1));
+        bytes::put16(r, 6, 72);
+        for (int i = 0; i < 16; ++i)
+            bytes::put32(r, 8 + 4 * static_cast<std::size_t>(i), cur[static_cast<std::size_t>(i)]);
+    };
+    for (int x = 1; x < W; ++x) {
+        column(x, next);
+        if (next != cur) {
+            flush(x - 1);
+            first = x;
+            cur = next;
+        }
+    }
+    flush(W - 1);
+    return out;
+}

@@ -1,0 +1,104 @@
+// Compiling whole screens: a full 1024 x 256 two-colour screen of text and
+// pictures, and a small 64 x 32 one. Reports the time per page.
+#include "core/model/ItemData.h"
+#include "core/render/ContentCompiler.h"
+#include "core/render/PaintDispatch.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
+{
+    tagItemData* last = parent->FirstChild;
+    while (last && last->NextSibling)
+        last = last->NextSibling;
+    return CreateNode(last, type, name, parent);
+}
+
+struct Screen {
+    tagItemData* header = nullptr;
+    tagItemData* screen = nullptr;
+    QTemporaryDir dir;
+
+    Screen(int w, int h, int mode, int scan)
+    {
+        header = CreateHeaderNode();
+        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
+        screen->Global.Width = std::uint16_t(w);
+        screen->Global.Height = std::uint16_t(h);
+        screen->Global.Type = std::uint16_t(mode);
+        screen->Global.ScanMode = std::uint16_t(scan);
+        QImage pic(w / 2, h / 2, QImage::Format_RGB32);
+        for (int y = 0; y < pic.height(); ++y)
+            for (int x = 0; x < pic.width(); ++x)
+                pic.setPixel(x, y, qRgb((x * 5) & 255, (y * 3) & 255, (x ^ y) & 255));
+        const QString path = dir.filePath("p.png");
+        pic.save(path);
+        tagItemData* scene = addChild(screen, IT_SCENE, u"scene");
+        // Four quarter sections: two texts, two pictures.
+        for (int i = 0; i < 4; ++i) {
+            tagItemData* s = addChild(scene, IT_WND_TEXT, u"s");
+            s->Section.RectX = std::uint16_t((i % 2) * w / 2);
+            s->Section.RectY = std::uint16_t((i / 2) * h / 2);
+            s->Section.RectW = std::uint16_t(w / 2);
+            s->Section.RectH = std::uint16_t(h / 2);
+            if (i < 2) {
+                tagItemData* t = addChild(s, IT_SINGLELINE, u"t");
+                t->Item.TypeRecord->Text = QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789");
+                LOGFONT lf = t->Item.TypeRecord->font(8);
+                lf.lfHeight = -(h / 4);
+                t->Item.TypeRecord->setFont(8, lf);
+                t->InEffect = 1;
+                PaintItemByKind(t);
+            } else {
+                tagItemData* p = addChild(s, IT_IMAGE, u"p");
+                for (qsizetype k = 0; k < path.size(); ++k)
+                    p->Item.TypeRecord->setU16(8 + 2 * std::size_t(k), path.at(k).unicode());
+                PaintItemByKind(p);
+            }
+        }
+    }
+    ~Screen() { DestroyNode(header); }
+
+    std::int64_t pages() const
+    {
+        std::int64_t n = 0;
+        for (tagItemData* sc = screen->FirstChild; sc; sc = sc->NextSibling)
+            for (tagItemData* s = sc->FirstChild; s; s = s->NextSibling)
+                for (tagItemData* it = s->FirstChild; it; it = it->NextSibling) {
+                    const auto& h = it->Compiled[1].Buffer;
+                    const std::uint32_t pageLen = h.size() >= 8 ? (h[4] | (h[5] << 8) | (h[6] << 16) | (std::uint32_t(h[7]) << 24)) : 0;
+                    if (pageLen)
+                        n += std::int64_t(it->Compiled[0].Buffer.size() / pageLen);
+                }
+        return n;
+    }
+};
+
+void compileScreen(benchmark::State& state, int w, int h, int mode, int scan)
+{
+    Screen s(w, h, mode, scan);
+    std::int64_t pages = 0;
+    for (auto _ : state) {
+        if (!CContentCompiler::Compile(s.screen))
+            state.SkipWithError("refused");
+        pages = s.pages();
+        benchmark::DoNotOptimize(CContentCompiler::GetProgramDataSize(s.screen));
+        CContentCompiler::FreeBuffers(s.screen);
+    }
+    state.counters["pages"] = double(pages);
+    state.counters["per_page"] =
+        benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_CompileFull1024x256TwoColour(benchmark::State& state) { compileScreen(state, 1024, 256, 0, 16); }
+void BM_Compile64x32(benchmark::State& state) { compileScreen(state, 64, 32, 17, 4); }
+
+BENCHMARK(BM_CompileFull1024x256TwoColour)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compile64x32)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,214 @@
+// Painters: what each kind draws into its node's preview and the content
+// sizes it records.
+#include "RenderTestUtil.h"
+#include "core/model/Core.h"
+#include "core/render/FontMap.h"
+#include "core/render/ImageEx.h"
+#include "core/render/PaintDispatch.h"
+#include "core/render/Painters.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+namespace {
+
+tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
+{
+    tagItemData* last = parent->FirstChild;
+    while (last && last->NextSibling)
+        last = last->NextSibling;
+    return CreateNode(last, type, name, parent);
+}
+
+QRect litBounds(const QImage& img)
+{
+    QRect r;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) & 0xFFFFFF)
+                r = r.united(QRect(x, y, 1, 1));
+    return r;
+}
+
+class PaintTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        header = CreateHeaderNode();
+        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
+        screen->Global.Width = 64;
+        screen->Global.Height = 32;
+        scene = addChild(screen, IT_SCENE, u"scene");
+        section = addChild(scene, IT_WND_TEXT, u"section");
+        section->Section.RectX = 0;
+        section->Section.RectY = 0;
+        section->Section.RectW = 32;
+        section->Section.RectH = 16;
+    }
+    void TearDown() override { DestroyNode(header); }
+    tagItemData* header = nullptr;
+    tagItemData* screen = nullptr;
+    tagItemData* scene = nullptr;
+    tagItemData* section = nullptr;
+};
+
+TEST_F(PaintTest, DispatchResultsByLevelAndKind)
+{
+    EXPECT_EQ(PaintItemByKind(nullptr), 0);
+    EXPECT_EQ(PaintItemByKind(screen), 0);
+    EXPECT_EQ(PaintItemByKind(header), 0);
+    EXPECT_EQ(PaintItemByKind(scene), 1);
+    EXPECT_EQ(PaintItemByKind(section), 1);
+    tagItemData* odd = addChild(section, 0x105, u"odd");
+    EXPECT_EQ(PaintItemByKind(odd), 0);
+    tagItemData* line = addChild(section, IT_SINGLELINE, u"line");
+    EXPECT_EQ(PaintItemByKind(line), 1);
+    // Without a record nothing is drawn and the picture stays as it was.
+    line->Preview.fill(qRgb(1, 2, 3));
+    delete line->Item.TypeRecord;
+    line->Item.TypeRecord = nullptr;
+    EXPECT_EQ(PaintItemByKind(line), 0);
+    EXPECT_EQ(line->Preview.pixel(0, 0), qRgb(1, 2, 3));
+    CCore core;
+    EXPECT_EQ(core.Paint(section), 1);
+}
+
+TEST_F(PaintTest, SingleLineWiderThanItsSectionGrowsInSectionWidths)
+{
+    tagItemData* line = addChild(section, IT_SINGLELINE, u"line");
+    ItemRecord* rec = line->Item.TypeRecord;
+    rec->Text = QStringLiteral("A fairly long line of text 中文");
+    LOGFONT lf = rec->font(8);
+    lf.lfHeight = -14;
+    rec->setFont(8, lf);
+    rec->setU32(100, 0x0000FF);   // red
+    ASSERT_EQ(PaintItemByKind(line), 1);
+    const QFontMetrics fm(FontFromLogFont(lf));
+    const int width = fm.horizontalAdvance(rec->Text);
+    EXPECT_GT(width, 32);
+    EXPECT_EQ(line->Item.ContentW, std::uint32_t(width));
+    EXPECT_EQ(line->Item.ContentH, 16u);
+    EXPECT_EQ(line->Preview.width() % 32, 0);
+    EXPECT_GE(line->Preview.width(), width);
+    const QRect lit = litBounds(line->Preview);
+    ASSERT_FALSE(lit.isEmpty());
+    EXPECT_GT(lit.right(), 32);            // not clipped at the section
+    EXPECT_LE(lit.right(), width);
+    EXPECT_LT(lit.bottom(), 16);
+    // Drawn in its own colour, without shades.
+    for (int y = 0; y < line->Preview.height(); ++y)
+        for (int x = 0; x < line->Preview.width(); ++x) {
+            const QRgb c = line->Preview.pixel(x, y) & 0xFFFFFF;
+            EXPECT_TRUE(c == 0 || c == 0xFF0000) << x << "," << y;
+        }
+    const QImage first = line->Preview.copy();
+    ASSERT_EQ(PaintItemByKind(line), 1);
+    EXPECT_EQ(line->Preview, first);   // the same on every run
+}
+
+TEST_F(PaintTest, RichTextWrapsAtTheItemWidthAndKeepsEveryCharacter)
+{
+    tagItemData* text = addChild(section, IT_TEXT, u"text");
+    ItemRecord* rec = text->Item.TypeRecord;
+    rec->Text = QStringLiteral(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red0\\green255\\blue0;}\\cf1\\f0\\fs20 "
+        "one two three four five six seven eight nine ten\\par}");
+    rec->setU8(9, 1);
+    ASSERT_EQ(PaintItemByKind(text), 1);
+    EXPECT_EQ(text->Item.ContentW, 32u);
+    EXPECT_GT(text->Item.ContentH, 16u);
+    const QRect lit = litBounds(text->Preview);
+    ASSERT_FALSE(lit.isEmpty());
+    EXPECT_LT(lit.right(), 32);
+    EXPECT_LE(std::uint32_t(lit.bottom() + 1), text->Item.ContentH);
+    EXPECT_EQ(std::uint32_t(lit.bottom() + 1), text->Item.ContentH);   // trimmed to the last lit row
+
+    // Plain text keeps characters outside every 8-bit code page.
+    QTextDocument doc;
+    SetRichEditText(QStringLiteral("中文 ✓ ök"), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("中文 ✓ ök"));
+    SetRichEditText(QStringLiteral("{\\rtf"), doc);   // five characters: plain
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("{\\rtf"));
+    SetRichEditText(QStringLiteral("{\\RTF1 hi}"), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("hi"));
+}
+
+TEST_F(PaintTest, PicturesScenesAndFrames)
+{
+    QTemporaryDir dir;
+    QImage pic(20, 10, QImage::Format_RGB32);
+    pic.fill(qRgb(255, 0, 0));
+    ASSERT_TRUE(pic.save(dir.filePath("p.png")));
+    tagItemData* item = addChild(section, IT_IMAGE, u"pic");
+    const QString path = dir.filePath("p.png");
+    for (qsizetype i = 0; i < path.size(); ++i)
+        item->Item.TypeRecord->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
+    item->Item.TypeRecord->setU8(4, 1);   // centred
+    ASSERT_EQ(PaintItemByKind(item), 1);
+    EXPECT_EQ(item->Item.ContentW, 32u);
+    EXPECT_EQ(item->Item.ContentH, 16u);
+    EXPECT_EQ(litBounds(item->Preview), QRect(6, 3, 20, 10));
+    item->Item.TypeRecord->setU8(4, 2);   // tiled from the corner
+    PaintItemByKind(item);
+    EXPECT_EQ(litBounds(item->Preview), QRect(0, 0, 32, 16));
+    item->Item.TypeRecord->setU16(8, u'x');   // a file that does not load: black, still drawn
+    EXPECT_EQ(PaintItemByKind(item), 1);
+    EXPECT_TRUE(litBounds(item->Preview).isEmpty());
+
+    // A scene's picture sits inside its border and sets the picture-present word.
+    scene->Scene.Frame->Width = 2;
+    for (qsizetype i = 0; i < path.size(); ++i)
+        scene->Scene.PicturePath[i] = path.at(i).unicode();
+    scene->Scene.PictureMode = 0;
+    ASSERT_EQ(PaintItemByKind(scene), 1);
+    EXPECT_EQ(scene->Scene.PicturePresent, 1);
+    EXPECT_EQ(litBounds(scene->Preview), QRect(2, 2, 60, 28));
+    scene->Scene.PicturePath[0] = u'#';
+    PaintItemByKind(scene);
+    EXPECT_EQ(scene->Scene.PicturePresent, 0);
+    EXPECT_TRUE(litBounds(scene->Preview).isEmpty());
+}
+
+TEST(ImageExTest, GifFramesDelaysAndOutOfRangeFrames)
+{
+    QTemporaryDir dir;
+    const std::array<QRgb, 4> pal{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (int f = 0; f < 3; ++f)
+        frames.push_back(std::vector<std::uint8_t>(4 * 2, std::uint8_t(f + 1)));
+    QFile file(dir.filePath("a.gif"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reftest::makeGif(4, 2, frames, {10, 20, 30}, pal));
+    file.close();
+    const ImageEx img(dir.filePath("a.gif"));
+    ASSERT_EQ(img.FrameCount(), 3u);
+    EXPECT_EQ(img.FrameDelays(), (std::vector<std::uint32_t>{100, 200, 300}));
+    EXPECT_EQ(img.Frame(1).pixel(0, 0), pal[2]);
+    // An index equal to the count is out of range: frame 0.
+    EXPECT_EQ(img.Frame(3).pixel(0, 0), pal[1]);
+    QImage out(4, 2, QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter p(&out);
+    EXPECT_EQ(img.DrawInMode(p, QRect(0, 0, 4, 2), 0, 2), 3u);
+    EXPECT_EQ(img.DrawInMode(p, QRect(0, 0, 4, 2), 0, 3), 0u);
+    p.end();
+    EXPECT_EQ(out.pixel(0, 0), pal[1]);
+    const ImageEx missing(dir.filePath("none.gif"));
+    EXPECT_EQ(missing.FrameCount(), 0u);
+    EXPECT_TRUE(missing.FrameDelays().empty());
+
+    QImage target(8, 8, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    QPainter tp(&target);
+    const QString path = dir.filePath("a.gif");
+    CCore::ReadImageToDCEx(&tp, QRect(2, 2, 4, 2), reinterpret_cast<const char16_t*>(path.utf16()), 1, 1);
+    tp.end();
+    EXPECT_EQ(target.pixel(2, 2), pal[2]);
+    EXPECT_EQ(target.pixel(1, 2), qRgb(0, 0, 0));
+}
+
+} // namespace
