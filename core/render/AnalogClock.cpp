@@ -151,3 +151,136 @@ int DialNumeralHour(int k)
 }
 
 }
+
+#include "core/render/ClockPaint.h"
+#include "core/render/DeviceRecords.h"
+#include "core/render/FontMap.h"
+#include "core/render/ImageEx.h"
+
+#include <QFontMetrics>
+
+namespace render {
+
+namespace {
+
+QFont numeralFont(int style)
+{
+    LOGFONT lf;
+    lf.lfHeight = 12;
+    lf.lfWeight = 400;
+    lf.lfCharSet = 1;
+    SetLogFontFaceName(lf, style == 3 ? u"Times New Roman" : u"Batang");
+    return FontFromLogFont(lf);
+}
+
+QString numeralText(int style, int hour)
+{
+    static const char16_t* const roman[12] = {u"Ⅰ", u"Ⅱ", u"Ⅲ", u"Ⅳ", u"Ⅴ", u"Ⅵ",
+                                              u"Ⅶ", u"Ⅷ", u"Ⅸ", u"Ⅹ", u"Ⅺ", u"Ⅻ"};
+    if (style == 3)
+        return QString::number(hour);
+    return QString::fromUtf16(roman[(hour + 11) % 12]);
+}
+
+}
+
+void DrawDialMark(QPainter& p, int style, int x, int y, int s, int k)
+{
+    if (s < 2) {
+        p.drawPoint(x, y);
+        return;
+    }
+    const int l = roundHalfUp(x - s / 2.0), t = roundHalfUp(y - s / 2.0);
+    const int r = roundHalfUp(x + s / 2.0), b = roundHalfUp(y + s / 2.0);
+    switch (style) {
+    case 0: p.drawEllipse(QRect(l, t, r - l - 1, b - t - 1)); break;
+    case 1: {
+        const int mx = (l + r) / 2, my = (t + b) / 2;
+        p.save();
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(QPolygon({QPoint(mx, t), QPoint(r, my), QPoint(mx, b), QPoint(l, my)}));
+        p.restore();
+        break;
+    }
+    case 2: p.drawRect(QRect(l, t, r - l - 1, b - t - 1)); break;
+    default: {
+        // Numbered from the mark's own position, so every face numbers alike.
+        const QFont f = numeralFont(style);
+        const QString text = numeralText(style, DialNumeralHour(k));
+        const QFontMetrics fm(f);
+        p.save();
+        p.setFont(f);
+        p.setPen(platform::toQColor(0x0000FF));
+        p.drawText(QRect(l, t, fm.horizontalAdvance(text), fm.height()), Qt::AlignHCenter | Qt::TextSingleLine, text);
+        p.restore();
+        break;
+    }
+    }
+}
+
+void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, int H, bool device, const ClockNow& now,
+                    int lang)
+{
+    if (W <= 0 || H <= 0)
+        return;
+    const int hourSize = static_cast<int>(r.u32(clocksimul::HourMarkSize));
+    const int minuteSize = static_cast<int>(r.u32(clocksimul::MinuteMarkSize));
+    const int m = std::max(hourSize, minuteSize);
+    const double rx = W / 2.0 - m / 2.0, ry = H / 2.0 - m / 2.0;
+    const double cx = x + W / 2, cy = y + H / 2;
+
+    const QString picture = RecordText(r, clocksimul::Picture, clocksimul::PictureChars);
+    if (!picture.isEmpty()) {
+        const ImageEx image(picture);
+        QPainter p(&target);
+        image.DrawInMode(p, QRect(x, y, W, H), static_cast<int>(r.u32(clocksimul::PictureMode)), 0);
+    }
+
+    const std::unique_ptr<ItemRecord> band = MakeDateBandRecord(r);
+    const QRect bandRect(QPoint(x, y + H * 17 / 32), QPoint(x + W - 1, y + H * 30 / 32 - 1));
+    DrawDigitalClock(target, bandRect, *band, FontFromLogFont(band->font(clockdigit::Font)), now, lang, device);
+
+    QPainter p(&target);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QString title = RecordText(r, clocksimul::Title, clocksimul::TitleChars);
+    if (!title.isEmpty()) {
+        const int top = W < H ? y + W / 6 + (H - W) / 2 : y + H / 6;
+        const int bottom = W < H ? y + W / 3 + (H - W) / 2 : y + H / 3;
+        p.setFont(FontFromLogFont(r.font(clocksimul::TitleFont)));
+        p.setPen(platform::toQColor(r.u32(clocksimul::TitleColour)));
+        p.drawText(QRect(QPoint(x, top), QPoint(x + W - 1, bottom - 1)),
+                   Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, title);
+    }
+    auto marks = [&](bool hours, int size, int style, std::uint32_t colour) {
+        if (size == 0)
+            return;
+        const QColor c = platform::toQColor(colour);
+        p.setPen(QPen(c, 0));
+        p.setBrush(c);
+        for (int k = 0; k < 60; ++k) {
+            if ((k % 5 == 0) != hours)
+                continue;
+            const QPointF at = DialMarkCentre(k, cx, cy, rx, ry);
+            DrawDialMark(p, style, static_cast<int>(at.x()), static_cast<int>(at.y()), size, k);
+        }
+    };
+    marks(true, hourSize, static_cast<int>(r.u32(clocksimul::HourMarkStyle)), r.u32(clocksimul::HourMarkColour));
+    marks(false, minuteSize, static_cast<int>(r.u32(clocksimul::MinuteMarkStyle)), r.u32(clocksimul::MinuteMarkColour));
+
+    if (r.u8(clocksimul::FaceFlags) & 4) {
+        const QFont f = FontFromLogFont(r.font(clocksimul::NumeralFont));
+        const QFontMetrics fm(f);
+        p.setFont(f);
+        p.setPen(platform::toQColor(r.u32(clocksimul::NumeralColour)));
+        for (int k = 0; k < 60; k += 5) {
+            const QPointF d = DialDirection(k);
+            const int nx = static_cast<int>(cx + d.x() * static_cast<double>(0.82f) * rx);
+            const int ny = static_cast<int>(cy + d.y() * static_cast<double>(0.82f) * ry);
+            const QString text = QString::number(k == 0 ? 12 : k / 5);
+            const int w = fm.horizontalAdvance(text);
+            p.drawText(QPoint(nx - w / 2, ny - w / 2 + fm.ascent()), text);
+        }
+    }
+}
+
+}

@@ -86,3 +86,17 @@ QPointF DialMarkCentre(int k, double cx, double cy, double rx, double ry);
 int DialNumeralHour(int k);
 
 }
+
+namespace render {
+
+// One dial mark centred at (x, y): below size 2 a single pixel; else by
+// style a circle (0), diamond (1), square (2), or the hour numeral of mark
+// position `k` in Arabic (3) or Roman (4 and above) figures.
+void DrawDialMark(QPainter& painter, int style, int x, int y, int size, int k);
+
+// The face: background picture, date band, title, marks and numerals, drawn
+// into (x, y, width, height). The date band follows the layout of `lang`.
+void DrawAnalogFace(QImage& target, const ItemRecord& record, int x, int y, int width, int height, bool device,
+                    const ClockNow& now, int lang);
+
+}

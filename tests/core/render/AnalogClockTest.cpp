@@ -130,3 +130,50 @@ TEST(AnalogClock, MarksRunCounterClockwiseFromThree)
     EXPECT_EQ(DialNumeralHour(20), 11);
     EXPECT_EQ(DialNumeralHour(55), 4);
 }
+
+TEST(AnalogClock, FaceMarksNumeralsAndDateBand)
+{
+    auto r = face();
+    r->setU32(clocksimul::HourMarkSize, 4);
+    r->setU32(clocksimul::HourMarkStyle, 2);   // squares
+    QImage img(64, 64, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    DrawAnalogFace(img, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
+    // The twelve o'clock mark stands on the mark ellipse above the centre: rx = ry = 30.
+    const QRgb markColour = QColor::fromRgb(255, 255, 0).rgb();
+    EXPECT_EQ(img.pixel(32, 2), markColour);
+    EXPECT_EQ(img.pixel(62, 32), markColour);    // three o'clock
+    EXPECT_EQ(img.pixel(32, 32), QColor(Qt::black).rgb());
+    // Date band with weekday and date only when the face asks for them.
+    QImage plain = img;
+    r->setU8(clocksimul::FaceFlags, 3);
+    QImage dated(64, 64, QImage::Format_RGB32);
+    dated.fill(Qt::black);
+    DrawAnalogFace(dated, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
+    EXPECT_NE(dated, plain);
+    // Numerals numbered from their own marks: two faces draw alike.
+    r->setU32(clocksimul::HourMarkStyle, 3);
+    QImage a(64, 64, QImage::Format_RGB32), b(64, 64, QImage::Format_RGB32);
+    a.fill(Qt::black);
+    b.fill(Qt::black);
+    DrawAnalogFace(a, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
+    DrawAnalogFace(b, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
+    EXPECT_EQ(a, b);
+}
+
+TEST(AnalogClock, MarkOfSizeOneIsADot)
+{
+    QImage img(8, 8, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    QPainter p(&img);
+    p.setPen(QPen(Qt::white, 0));
+    p.setBrush(Qt::white);
+    DrawDialMark(p, 0, 3, 4, 1, 0);
+    p.end();
+    int lit = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            lit += (img.pixel(x, y) & 0xFFFFFF) != 0;
+    EXPECT_EQ(lit, 1);
+    EXPECT_EQ(img.pixel(3, 4), QColor(Qt::white).rgb());
+}
