@@ -221,6 +221,16 @@ public:
     int SetItemFrame(tagItemData* node, int width);
     void checkOverlap(tagItemData* screen, _tableOverlap*& table);
 
+    // ---- program-list store and files (core/model/ProgramList.cpp) ----
+    unsigned GetStoreSize(tagItemData* node);
+    // Fills `size` bytes (never more) with the image of the node's subtree; returns 0.
+    unsigned Store(tagItemData* node, unsigned char* buffer, unsigned size);
+    // 0 saved; 1 the file could not be written (the old file stays as it was).
+    int SavePL(tagItemData* screen, const char16_t* path);
+    // 0 loaded; 1 not opened, 2 not a program list, 3 newer version, 4 truncated.
+    // A refused file leaves the screen as it was.
+    int LoadPL(tagItemData* screen, const char16_t* path);
+
 private:
     // Screens that sent through a removed screen fall back to their own link.
     void ForgetTargets(const tagItemData* removed);

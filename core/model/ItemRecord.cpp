@@ -2,6 +2,7 @@
 #include "platform/ByteIO.h"
 #include "core/model/ItemTypes.h"
 
+#include <algorithm>
 #include <cstring>
 
 const char16_t DEFAULT_RTF_TEXT[] =
@@ -146,6 +147,17 @@ bool ItemRecord::setFont(std::size_t off, const LOGFONT& f)
         return false;
     WriteLogFont(f, m_bytes.data() + off);
     return true;
+}
+
+std::size_t ItemRecord::assignBytes(const std::uint8_t* in, std::size_t n)
+{
+    if (!in)
+        return 0;
+    n = std::min(n, m_bytes.size());
+    std::memcpy(m_bytes.data(), in, n);
+    if (m_slot != NO_SLOT)
+        bytes::put32(m_bytes.data(), m_slot, 0);
+    return n;
 }
 
 std::uint32_t TypeRecordPayloadSize(const ItemRecord& r)

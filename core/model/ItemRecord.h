@@ -46,6 +46,10 @@ public:
     bool setU32(std::size_t off, std::uint32_t v);
     bool setFont(std::size_t off, const LOGFONT& f);
 
+    // Lays the first min(n, size()) bytes of a stored record over this one;
+    // the slot of the owned part stays 0. Returns the bytes taken.
+    std::size_t assignBytes(const std::uint8_t* in, std::size_t n);
+
     // Owned wide text (single line, rich text, animated text).
     QString Text;
     // Owned memory file (table: the grid stream).

@@ -1,0 +1,611 @@
+// Program-list images: building them, checking them and loading them into a screen.
+#include "core/model/ProgramList.h"
+#include "core/model/Core.h"
+#include "core/model/HardwareInfo.h"
+#include "core/model/Tree.h"
+#include "platform/ByteIO.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+using namespace bytes;
+
+namespace {
+
+// Header fields.
+constexpr std::size_t H_MAGIC = 0, H_VERSION = 2, H_HEADERSIZE = 3, H_NODESIZE = 4, H_RECORDSIZE = 8,
+                      H_NODEOFFSET = 12, H_SETTINGSSIZE = 16, H_SETTINGSOFFSET = 20;
+// Node image fields read by the loader.
+constexpr std::size_t N_LEVEL = 0, N_WORD44 = 44, N_WORD48 = 48, N_NAME = 52, N_PLAYTIME = 308, N_INEFFECT = 312,
+                      N_INSPEED = 314, N_BLOCK = 316;
+// Payload reference slots and size words inside node images.
+constexpr std::size_t SCENE_FRAME = 856, SCENE_FRAMESIZE = 860, SECTION_BORDER = 318, SECTION_FRAME = 328,
+                      SECTION_FRAMESIZE = 332, ITEM_TYPE = 320, ITEM_RECORD = 324, ITEM_RECORDSIZE = 328,
+                      ITEM_CONTENTW = 332, ITEM_CONTENTH = 336, ITEM_OUTEFFECT = 341, ITEM_OUTSPEED = 342;
+constexpr std::size_t FRAME_COUNT = 16, FRAME_FIRST = 20, ELEMENT_SIZE = 2, ELEMENT_TYPE = 304,
+                      ELEMENT_DATALEN = 306, ELEMENT_DATA = 308, ELEMENT_NAME = 12;
+
+// ---- storing ----
+
+void appendFrame(const DynFrame* frame, std::vector<std::uint8_t>& out)
+{
+    const std::size_t at = out.size();
+    out.resize(at + DYNFRAME_SIZE, 0);
+    if (!frame) {
+        DynFrame empty;
+        WriteDynFrame(empty, out.data() + at);
+    } else {
+        WriteDynFrame(*frame, out.data() + at);
+    }
+    // The elements follow in order; count and first-element link are not stored.
+    put16(out.data() + at, FRAME_COUNT, 0);
+    put32(out.data() + at, FRAME_FIRST, 0);
+    for (const DynFrameElement* e = frame ? frame->First : nullptr; e; e = e->Next) {
+        std::vector<std::uint8_t> img = WriteDynFrameElement(*e);
+        put32(img.data(), ELEMENT_DATA, static_cast<std::uint32_t>(DYNFRAME_ELEMENT_SIZE));
+        out.insert(out.end(), img.begin(), img.end());
+    }
+}
+
+void appendNode(tagItemData* node, std::vector<std::uint8_t>& out)
+{
+    const std::uint32_t payload = GetPayloadSize(node);
+    switch (node->Level) {
+    case LEVEL_SCENE: node->Scene.FrameSize = payload; break;
+    case LEVEL_SECTION: node->Section.FrameSize = payload; break;
+    case LEVEL_PROGRAM: node->Item.TypeRecordSize = payload; break;
+    default: return;
+    }
+    const std::size_t at = out.size();
+    out.resize(at + ITEMDATA_SIZE, 0);
+    std::uint8_t* img = out.data() + at;
+    WriteNodeImage(*node, img);
+    // Compiled buffers are not part of the content.
+    std::memset(img + COMPILED_OFFSET, 0, 4 * 8);
+    const std::uint32_t ref = payload ? static_cast<std::uint32_t>(ITEMDATA_SIZE) : 0;
+    switch (node->Level) {
+    case LEVEL_SCENE:
+        put32(img, SCENE_FRAME, ref);
+        appendFrame(node->Scene.Frame, out);
+        break;
+    case LEVEL_SECTION:
+        put32(img, SECTION_FRAME, ref);
+        appendFrame(node->Section.Frame, out);
+        break;
+    default:
+        put32(img, ITEM_RECORD, ref);
+        if (node->Item.TypeRecord) {
+            const std::vector<std::uint8_t> record = WriteTypeRecord(*node->Item.TypeRecord);
+            out.insert(out.end(), record.begin(), record.end());
+        }
+        break;
+    }
+}
+
+// ---- loading ----
+
+struct Header {
+    std::uint8_t version;
+    std::uint32_t nodeSize;
+    std::uint16_t recordSize;
+    std::uint32_t nodeOffset;
+    std::uint32_t settingsSize;
+    std::uint32_t settingsOffset;
+};
+
+Header headerOf(const std::uint8_t* d)
+{
+    return {get8(d, H_VERSION), get32(d, H_NODESIZE), get16(d, H_RECORDSIZE), get32(d, H_NODEOFFSET),
+            get32(d, H_SETTINGSSIZE), get32(d, H_SETTINGSOFFSET)};
+}
+
+// Private-profile reading of the settings text of version-2 files: section
+// and key names without regard to case, the first match wins.
+class ConfigText {
+public:
+    explicit ConfigText(std::string_view text)
+    {
+        bool inConfig = false;
+        std::size_t pos = 0;
+        while (pos <= text.size()) {
+            std::size_t end = text.find('\n', pos);
+            if (end == std::string_view::npos)
+                end = text.size();
+            const std::string line = trim(text.substr(pos, end - pos));
+            pos = end + 1;
+            if (line.empty() || line[0] == ';')
+                continue;
+            if (line.front() == '[') {
+                const std::size_t close = line.find(']');
+                inConfig = close != std::string::npos && lower(trim(line.substr(1, close - 1))) == "config";
+                continue;
+            }
+            const std::size_t eq = line.find('=');
+            if (!inConfig || eq == std::string::npos)
+                continue;
+            m_entries.emplace_back(lower(trim(line.substr(0, eq))), trim(line.substr(eq + 1)));
+        }
+    }
+
+    const std::string* find(std::string_view key) const
+    {
+        const std::string k = lower(std::string(key));
+        for (const auto& [name, value] : m_entries)
+            if (name == k)
+                return &value;
+        return nullptr;
+    }
+
+    // Leading decimal digits (with a sign) of the value; the default when the key is missing.
+    int integer(std::string_view key, int fallback) const
+    {
+        const std::string* v = find(key);
+        if (!v)
+            return fallback;
+        std::size_t i = 0;
+        bool negative = false;
+        if (i < v->size() && ((*v)[i] == '-' || (*v)[i] == '+'))
+            negative = (*v)[i++] == '-';
+        long long n = 0;
+        for (; i < v->size() && std::isdigit(static_cast<unsigned char>((*v)[i])); ++i)
+            n = std::min<long long>(n * 10 + ((*v)[i] - '0'), 0x7FFFFFFF);
+        return static_cast<int>(negative ? -n : n);
+    }
+
+private:
+    static std::string trim(std::string_view s)
+    {
+        const auto first = s.find_first_not_of(" \t\r");
+        if (first == std::string_view::npos)
+            return {};
+        const auto last = s.find_last_not_of(" \t\r");
+        return std::string(s.substr(first, last - first + 1));
+    }
+    static std::string lower(std::string s)
+    {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    }
+    std::vector<std::pair<std::string, std::string>> m_entries;
+};
+
+// Work-mode codes of version-2 files moved up when modes were added.
+std::uint16_t remapLegacyType(int type)
+{
+    if (type >= 14)
+        return static_cast<std::uint16_t>(type + 6);
+    if (type >= 9)
+        return static_cast<std::uint16_t>(type + 4);
+    if (type >= 5)
+        return static_cast<std::uint16_t>(type + 2);
+    return static_cast<std::uint16_t>(std::max(type, 0));
+}
+
+void readConfigSettings(std::string_view text, _tagHardwareInfo& h)
+{
+    const ConfigText ini(text);
+    h.ID = static_cast<std::uint8_t>(ini.integer("ID", 1));
+    h.Width = static_cast<std::uint16_t>(ini.integer("Width", 128));
+    h.Height = static_cast<std::uint16_t>(ini.integer("Height", 64));
+    h.ReFreq = static_cast<std::uint16_t>(ini.integer("ReFreq", 200));
+    h.Type = remapLegacyType(ini.integer("Type", 0));
+    h.ScanMode = static_cast<std::uint16_t>(ini.integer("ScanMode", 4));
+    h.RowDecode = static_cast<std::uint8_t>(ini.integer("RowDecode", 0));
+    h.Lum = static_cast<std::uint16_t>(ini.integer("Lum", 100));
+    h.HourSU = static_cast<std::uint8_t>(ini.integer("HourSU", 8));
+    h.MinSU = static_cast<std::uint8_t>(ini.integer("MinSU", 0));
+    h.HourSD = static_cast<std::uint8_t>(ini.integer("HourSD", 18));
+    h.MinSD = static_cast<std::uint8_t>(ini.integer("MinSD", 0));
+    h.WeekSD = static_cast<std::uint8_t>(ini.integer("WeekSD", 0));
+    h.AutoS = static_cast<std::uint8_t>(ini.integer("AutoS", 0));
+    h.BaudRate = static_cast<std::uint32_t>(ini.integer("BaudRate", 9600));
+    const std::string* mac = ini.find("DstMAC");
+    const std::string macText = mac ? *mac : std::string("ffffffffffff");
+    const std::u16string wide(macText.begin(), macText.end());
+    CCore::ConvertStrToMAC(wide.c_str(), h.DstMAC);
+    h.RemoteVersion = 0xFFFFFFFFu;
+}
+
+void readSettings(tagItemData* screen, const std::uint8_t* data, const Header& hd)
+{
+    _tagHardwareInfo h;
+    InitHardwareInfo(&h);
+    if (hd.version == 2) {
+        const char* text = reinterpret_cast<const char*>(data + hd.settingsOffset);
+        std::string_view view(text, hd.settingsSize);
+        view = view.substr(0, std::min(view.find('\0'), view.size()));
+        readConfigSettings(view, h);
+    } else if (hd.version >= 3) {
+        ReadHardwareInfo(data + hd.settingsOffset, std::min<std::size_t>(hd.settingsSize, HARDWAREINFO_SIZE), h);
+        if (h.BaudRate != 9600 && h.BaudRate != 115200)
+            h.BaudRate = 9600;
+    }
+    CCore::HardwareInfoToGlobalInfo(&h, &screen->Global);
+}
+
+// Reads the elements of a stored frame into the node's new frame. Stops at an
+// element smaller than its fixed part or one running past the frame's size.
+void readFrame(DynFrame* frame, const std::uint8_t* payload, std::size_t frameSize)
+{
+    if (!frame || frameSize < DYNFRAME_SIZE)
+        return;
+    ReadDynFrame(payload, DYNFRAME_SIZE, *frame);
+    frame->Count = 0;
+    frame->First = nullptr;
+    DynFrameElement* last = nullptr;
+    std::size_t at = DYNFRAME_SIZE;
+    while (at < frameSize) {
+        const std::uint8_t* e = payload + at;
+        if (frameSize - at < DYNFRAME_ELEMENT_SIZE)
+            break;
+        const std::size_t size = get16(e, ELEMENT_SIZE);
+        if (size < DYNFRAME_ELEMENT_SIZE || size > frameSize - at)
+            break;
+        char16_t name[128];
+        getWide(e, ELEMENT_NAME, name, 128);
+        name[127] = u'\0';
+        DynFrameElement* element = CreateFrameElement(get8(e, ELEMENT_TYPE), name, frame, last);
+        if (!element)
+            break;
+        const std::size_t dataLength = std::min<std::size_t>(get16(e, ELEMENT_DATALEN), size - DYNFRAME_ELEMENT_SIZE);
+        std::vector<std::uint8_t> img(e, e + DYNFRAME_ELEMENT_SIZE + dataLength);
+        put16(img.data(), ELEMENT_DATALEN, static_cast<std::uint16_t>(dataLength));
+        ReadDynFrameElement(img.data(), img.size(), *element);
+        last = element;
+        at += size;
+    }
+}
+
+// Overlays the stored level block from `from` (inside the node image) on the
+// node's own, up to the smaller block size, keeping the node's frame.
+template <typename Write, typename Read>
+void overlayBlock(tagItemData* node, const std::uint8_t* image, std::size_t from, std::size_t blockSize, Write write,
+                  Read read)
+{
+    std::vector<std::uint8_t> block(blockSize);
+    write(*node, block.data());
+    const std::size_t stored = std::min<std::size_t>(get16(image, N_BLOCK), blockSize);
+    const std::size_t skip = from - N_BLOCK;
+    if (stored > skip)
+        std::memcpy(block.data() + skip, image + from, stored - skip);
+    read(block.data(), *node);
+}
+
+void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* payload, std::uint32_t size)
+{
+    ItemBlock& b = node->Item;
+    b.TypeRecordSize = size;
+    b.ContentW = get32(image, ITEM_CONTENTW);
+    b.ContentH = get32(image, ITEM_CONTENTH);
+    ItemRecord* r = b.TypeRecord;
+    const auto exitEffect = [&] {
+        b.OutEffect = get8(image, ITEM_OUTEFFECT);
+        b.OutSpeed = get16(image, ITEM_OUTSPEED);
+    };
+    // The fixed record, then the text that follows it; below `least` bytes
+    // the record keeps its defaults and the text is emptied.
+    const auto text = [&](std::size_t fixed, std::size_t least) {
+        if (!r)
+            return;
+        if (size < least) {
+            r->Text.clear();
+            return;
+        }
+        r->assignBytes(payload, fixed);
+        const std::size_t units = (size - fixed) / 2;
+        std::u16string t(units, u'\0');
+        getWide(payload, fixed, t.data(), units);
+        r->Text = QString::fromStdU16String(t);
+    };
+    switch (b.TypeCode) {
+    case IT_SINGLELINE:
+        exitEffect();
+        text(SINGLELINE_RECORD_SIZE, SINGLELINE_RECORD_SIZE + 1);
+        break;
+    case IT_TEXT:
+        exitEffect();
+        text(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
+        if (r)
+            r->setU8(9, 1);
+        break;
+    case IT_IMAGE:
+        exitEffect();
+        if (r)
+            r->assignBytes(payload, size);
+        break;
+    case IT_GRID:
+        exitEffect();
+        if (r && size > GRID_RECORD_SIZE) {
+            r->assignBytes(payload, GRID_RECORD_SIZE);
+            r->MemFile = QByteArray(reinterpret_cast<const char*>(payload + GRID_RECORD_SIZE),
+                                    static_cast<qsizetype>(size - GRID_RECORD_SIZE));
+        }
+        break;
+    case IT_TEXTGIF:
+        text(TEXTGIF_RECORD_SIZE, TEXTGIF_RECORD_SIZE);
+        break;
+    case IT_COUNT2:
+        // Counters of the second kind load as counters with their record's first word kept.
+        b.TypeCode = IT_COUNT;
+        if (r)
+            r->assignBytes(payload, size);
+        break;
+    default:
+        if (r)
+            r->assignBytes(payload, size);
+        break;
+    }
+}
+
+bool hasNothingToShow(const tagItemData* node)
+{
+    const ItemRecord* r = node->Item.TypeRecord;
+    if (!r)
+        return false;
+    if (r->owned() == ItemRecord::Owned::Text)
+        return r->Text.isEmpty();
+    if (r->owned() == ItemRecord::Owned::MemFile)
+        return r->MemFile.isEmpty();
+    return false;
+}
+
+// Loads one node image behind the current node; returns the bytes it used,
+// 0 to stop.
+std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, const Header& hd, tagItemData*& current)
+{
+    const std::size_t recordSize = hd.recordSize;
+    if (recordSize == 0 || available < recordSize)
+        return 0;
+    // A shorter record reads as zeros past its end.
+    std::vector<std::uint8_t> img(ITEMDATA_SIZE, 0);
+    std::memcpy(img.data(), image, std::min(recordSize, ITEMDATA_SIZE));
+    const std::uint8_t* in = img.data();
+    const std::uint32_t level = get32(in, N_LEVEL);
+    const bool framesStored = hd.version >= 4;
+
+    tagItemData* parent = nullptr;
+    tagItemData* after = nullptr;
+    std::uint16_t code = 0;
+    std::uint32_t payload = 0;
+    switch (level) {
+    case LEVEL_SCENE:
+        parent = GetScreenOf(current);
+        after = GetSceneOf(current);
+        code = get16(in, N_BLOCK + 4);
+        payload = framesStored ? get32(in, SCENE_FRAMESIZE) : 0;
+        break;
+    case LEVEL_SECTION:
+        parent = GetSceneOf(current);
+        after = GetSectionOf(current);
+        code = IT_WND_PROGLIST;
+        payload = framesStored ? get32(in, SECTION_FRAMESIZE) : 0;
+        break;
+    case LEVEL_PROGRAM:
+        parent = GetSectionOf(current);
+        after = GetItemOf(current);
+        code = get16(in, ITEM_TYPE);
+        payload = get32(in, ITEM_RECORDSIZE);
+        break;
+    default:
+        return 0;
+    }
+    // A type word of another level would make a node of that level here.
+    if (!parent || LevelOfType(code) != level || payload > available - recordSize)
+        return 0;
+    const std::uint8_t* data = image + recordSize;
+
+    char16_t name[128];
+    getWide(in, N_NAME, name, 128);
+    name[127] = u'\0';
+    tagItemData* node = CreateNode(after, code, name, parent);
+    if (!node)
+        return 0;
+    current = node;
+    node->KeptWord44 = get32(in, N_WORD44);
+    node->KeptWord48 = get32(in, N_WORD48);
+    node->PlayTime = static_cast<std::int32_t>(get32(in, N_PLAYTIME));
+    node->InEffect = get8(in, N_INEFFECT);
+    node->InSpeed = get16(in, N_INSPEED);
+
+    bool paint = true;
+    switch (level) {
+    case LEVEL_SCENE:
+        if (framesStored) {
+            overlayBlock(node, in, N_BLOCK + 6, SCENE_BLOCK_SIZE, WriteSceneBlock, ReadSceneBlock);
+            readFrame(node->Scene.Frame, data, payload);
+        } else {
+            ConvertLegacyBorder(node->Scene.Frame, get32(in, SCENE_FRAMESIZE));
+        }
+        break;
+    case LEVEL_SECTION:
+        if (framesStored) {
+            overlayBlock(node, in, N_BLOCK + 2, SECTION_BLOCK_SIZE, WriteSectionBlock, ReadSectionBlock);
+            readFrame(node->Section.Frame, data, payload);
+        } else if (const std::uint8_t border = get8(in, SECTION_BORDER)) {
+            node->Section.Frame->Width = border;
+            if (DynFrameElement* e = CreateFrameElement(0, u"line1", node->Section.Frame, nullptr)) {
+                e->Motion = 0;
+                e->Period = 32;
+                e->MarginRight = 0;
+            }
+        }
+        break;
+    default:
+        readItem(node, in, data, payload);
+        paint = !hasNothingToShow(node);
+        break;
+    }
+    ResizeNodeBitmap(node);
+    if (paint)
+        PaintNode(node);
+    return recordSize + payload;
+}
+
+} // namespace
+
+std::uint32_t StoreSizeOf(const tagItemData* node)
+{
+    std::uint64_t size = PL_NODES_OFFSET;
+    if (node)
+        ForEachNode(const_cast<tagItemData*>(node), [&size](tagItemData* n) {
+            if (n->Level >= LEVEL_SCENE && n->Level <= LEVEL_PROGRAM)
+                size += ITEMDATA_SIZE + GetPayloadSize(n);
+        });
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, 0xFFFFFFFFu));
+}
+
+std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size)
+{
+    std::vector<std::uint8_t> out;
+    out.reserve(size > PL_NODES_OFFSET ? StoreSizeOf(node) : PL_NODES_OFFSET);
+    out.resize(PL_NODES_OFFSET, 0);
+    std::uint8_t* h = out.data();
+    put16(h, H_MAGIC, PL_MAGIC);
+    put8(h, H_VERSION, PL_VERSION);
+    put8(h, H_HEADERSIZE, PL_HEADER_SIZE);
+    put32(h, H_NODESIZE, static_cast<std::uint32_t>(size >= PL_NODES_OFFSET ? size - PL_NODES_OFFSET : 0));
+    put16(h, H_RECORDSIZE, ITEMDATA_SIZE);
+    put32(h, H_NODEOFFSET, PL_NODES_OFFSET);
+    put32(h, H_SETTINGSSIZE, HARDWAREINFO_SIZE);
+    put32(h, H_SETTINGSOFFSET, PL_SETTINGS_OFFSET);
+    _tagHardwareInfo settings;
+    InitHardwareInfo(&settings);
+    if (const tagItemData* screen = GetScreenOf(node))
+        CCore::GlobalInfoToHardwareInfo(&screen->Global, &settings);
+    WriteHardwareInfo(settings, h + PL_SETTINGS_OFFSET);
+    if (size > PL_NODES_OFFSET && node)
+        for (tagItemData* c = node->FirstChild; c; c = c->NextSibling)
+            ForEachNode(c, [&out](tagItemData* n) { appendNode(n, out); });
+    return out;
+}
+
+ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy)
+{
+    if (!data || length < 2 || get16(data, H_MAGIC) != PL_MAGIC)
+        return PL_BAD_MAGIC;
+    if (length < 3)
+        return PL_TRUNCATED;
+    const std::uint8_t version = get8(data, H_VERSION);
+    if (version > PL_VERSION) {
+        if (newerBy)
+            *newerBy = version - PL_VERSION;
+        return PL_NEWER_VERSION;
+    }
+    if (length < PL_HEADER_SIZE)
+        return PL_TRUNCATED;
+    // Everything the header announces must be there before the screen is touched.
+    const Header hd = headerOf(data);
+    if (std::uint64_t(hd.nodeOffset) + hd.nodeSize > length)
+        return PL_TRUNCATED;
+    if (version >= 2 && std::uint64_t(hd.settingsOffset) + hd.settingsSize > length)
+        return PL_TRUNCATED;
+    return PL_OK;
+}
+
+void LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length)
+{
+    if (!screen || CheckProgramList(data, length) != PL_OK)
+        return;
+    const Header hd = headerOf(data);
+    readSettings(screen, data, hd);
+    if (hd.nodeSize == 0)
+        return;
+    const std::uint8_t* area = data + hd.nodeOffset;
+    std::size_t left = hd.nodeSize;
+    tagItemData* current = screen;
+    while (left > 0) {
+        const std::size_t used = loadNodeImage(area, left, hd, current);
+        if (used == 0 || used > left)
+            break;
+        area += used;
+        left -= used;
+    }
+}
+
+// ---- CCore exports ----
+
+unsigned CCore::GetStoreSize(tagItemData* node)
+{
+    return StoreSizeOf(node);
+}
+
+unsigned CCore::Store(tagItemData* node, unsigned char* buffer, unsigned size)
+{
+    if (!buffer)
+        return 0;
+    std::memset(buffer, 0, size);
+    // Never more than the buffer holds.
+    const std::vector<std::uint8_t> image = BuildStoreImage(node, size);
+    std::memcpy(buffer, image.data(), std::min<std::size_t>(image.size(), size));
+    return 0;
+}
+
+int CCore::SavePL(tagItemData* screen, const char16_t* path)
+{
+    const auto report = [this](unsigned event, std::uintptr_t value) {
+        if (m_fileCallBack)
+            m_fileCallBack(CBC_SAVE_PL, event, value);
+    };
+    if (!screen || screen->Level != LEVEL_ROOT || !path) {
+        report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
+        return PL_OPEN_FAILED;
+    }
+    const std::uint32_t size = StoreSizeOf(screen);
+    const std::vector<std::uint8_t> image = BuildStoreImage(screen, size);
+    // Written beside the old file and renamed over it: a failed save leaves
+    // the old file as it was.
+    QSaveFile file(QString::fromUtf16(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path));
+        return PL_OPEN_FAILED;
+    }
+    const qint64 written = file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+    if (written != static_cast<qint64>(image.size()) || !file.commit()) {
+        file.cancelWriting();
+        report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path));
+        return PL_OPEN_FAILED;
+    }
+    report(PLE_SAVED, 0);
+    return PL_OK;
+}
+
+int CCore::LoadPL(tagItemData* screen, const char16_t* path)
+{
+    const auto report = [this](unsigned event, std::uintptr_t value) {
+        if (m_fileCallBack)
+            m_fileCallBack(CBC_LOAD_PL, event, value);
+    };
+    QFile file(path ? QString::fromUtf16(path) : QString());
+    if (!screen || screen->Level != LEVEL_ROOT || !path || !file.open(QIODevice::ReadOnly)) {
+        report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
+        return PL_OPEN_FAILED;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const auto length = static_cast<std::size_t>(bytes.size());
+    unsigned newerBy = 0;
+    switch (CheckProgramList(data, length, &newerBy)) {
+    case PL_BAD_MAGIC:
+        report(PLE_BAD_MAGIC, 0);
+        return PL_BAD_MAGIC;
+    case PL_NEWER_VERSION:
+        report(PLE_NEWER_VERSION, newerBy);
+        return PL_NEWER_VERSION;
+    case PL_TRUNCATED:
+        report(PLE_TRUNCATED, 0);
+        return PL_TRUNCATED;
+    default:
+        break;
+    }
+    ClearPrograms(screen);
+    LoadProgramList(screen, data, length);
+    report(PLE_LOADED, 0);
+    return PL_OK;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The program-list image of a screen: a 56-byte header, the controller
+// settings record, then the node images of the screen's subtree with their
+// frames and type records. The same image is the store buffer and the
+// content of "*.pl" files; older layouts (versions 0 to 3) are still read.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct tagItemData;
+
+constexpr std::uint16_t PL_MAGIC = 0x4C50;   // "PL"
+constexpr std::uint8_t PL_VERSION = 4;
+constexpr std::size_t PL_HEADER_SIZE = 56;
+constexpr std::size_t PL_SETTINGS_OFFSET = 56;
+constexpr std::size_t PL_NODES_OFFSET = 440;
+
+// File-callback commands and events of saving and loading.
+constexpr unsigned CBC_SAVE_PL = 226;
+constexpr unsigned CBC_LOAD_PL = 227;
+enum ProgramListEvent : unsigned {
+    PLE_OPEN_FAILED = 1,     // value: the path (NUL-terminated UTF-16)
+    PLE_BAD_MAGIC = 2,
+    PLE_NEWER_VERSION = 3,   // value: version - 4
+    PLE_TRUNCATED = 4,
+    PLE_LOADED = 8,
+    PLE_SAVED = 11,
+};
+
+// Results of loading.
+enum ProgramListResult : int {
+    PL_OK = 0,
+    PL_OPEN_FAILED = 1,
+    PL_BAD_MAGIC = 2,
+    PL_NEWER_VERSION = 3,
+    PL_TRUNCATED = 4,
+};
+
+// 440 + for every scene, section and item in the node's subtree: 928 + its payload.
+std::uint32_t StoreSizeOf(const tagItemData* node);
+// The image of the node's subtree with a header claiming `size` bytes. Brings
+// the live FrameSize and TypeRecordSize words up to date.
+std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size);
+
+// Checks an image before anything is changed; PL_OK when it can be loaded.
+ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy = nullptr);
+// Replaces the screen's settings and content with those of a checked image.
+void LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length);

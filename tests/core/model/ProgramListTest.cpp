@@ -1,0 +1,592 @@
+#include "CoreTestAccess.h"
+#include "ImageBytes.h"
+#include "core/model/Core.h"
+#include "core/model/HardwareInfo.h"
+#include "core/model/ProgramList.h"
+#include "core/model/Tree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+struct Report {
+    unsigned cmd;
+    unsigned event;
+    std::uintptr_t value;
+    std::u16string text;   // the path, for open failures
+};
+std::vector<Report> g_reports;
+void recordReport(unsigned cmd, unsigned event, std::uintptr_t value)
+{
+    Report r{cmd, event, value, {}};
+    if (event == PLE_OPEN_FAILED && value)
+        r.text = reinterpret_cast<const char16_t*>(value);
+    g_reports.push_back(r);
+}
+
+Bytes storeOf(CCore& core, tagItemData* node)
+{
+    Bytes out(core.GetStoreSize(node), 0xCC);
+    EXPECT_EQ(core.Store(node, out.data(), static_cast<unsigned>(out.size())), 0u);
+    return out;
+}
+
+Bytes readFile(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray b = f.readAll();
+    return Bytes(b.begin(), b.end());
+}
+
+void writeFile(const QString& path, const Bytes& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+}
+
+class ProgramList : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_reports.clear();
+        core.SetFileCallBack(recordReport);
+        screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+    }
+    std::u16string path(const char* name) const { return dir.filePath(QString::fromLatin1(name)).toStdU16String(); }
+    QString qpath(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    // Scenes (global and normal, with schedules), bordered sections and every item kind.
+    void buildRichScreen()
+    {
+        screen->Global.Width = 96;
+        screen->Global.Height = 48;
+        screen->Global.ID = 7;
+        screen->Global.Type = 21;
+        screen->Global.BaudRate = 115200;
+        screen->Global.HourSU = 6;
+        screen->Global.AutoS = 1;
+        screen->Global.WeekSD = 0x41;
+        tagItemData* global = core.AddItem(IT_GLOBALSCENE, u"global", screen, nullptr);
+        tagItemData* scene = core.AddItem(IT_SCENE, u"morning", screen, global);
+        scene->PlayTime = 30000;
+        scene->Scene.Schedule = 7;
+        scene->Scene.ScheduleDate = 812345678;
+        scene->Scene.ScheduleWeekdays = 0x3E;
+        scene->Scene.StartTime = 0x0700;
+        scene->Scene.EndTime = 0x0B1E;
+        scene->Scene.PictureMode = 2;
+        std::u16string pic = u"/pictures/back.png";
+        std::copy(pic.begin(), pic.end(), scene->Scene.PicturePath);
+        core.SetItemFrame(scene, 2);
+        DynFrameElement* bar = core.AddFrameElement(0, u"bar", scene->Scene.Frame, nullptr);
+        bar->Motion = 3;
+        bar->Speed = 77;
+        DynFrameElement* custom = core.AddFrameElement(255, u"custom", scene->Scene.Frame, bar);
+        SetFrameElementData(custom, {'/', 0, 'x', 0, '.', 0, 'p', 0});
+        tagItemData* clockWnd = core.AddItem(IT_WND_CLOCKDIGIT, u"clocks", global, nullptr);
+        core.ChangeItemRect(clockWnd, 60, 0, 30, 16);
+        core.AddItem(IT_CLOCKDIGIT, u"digital", clockWnd, nullptr);
+        tagItemData* analog = core.AddItem(IT_CLOCKSIMUL, u"analog", clockWnd, clockWnd->FirstChild);
+        analog->Item.TypeRecord->setU32(20, 0x123456);
+
+        tagItemData* texts = core.AddItem(IT_WND_TEXT, u"texts", scene, nullptr);
+        core.ChangeItemRect(texts, 4, 4, 40, 20);
+        core.SetItemFrame(texts, 1);
+        core.AddFrameElement(6, u"pattern", texts->Section.Frame, nullptr);
+        tagItemData* line = core.AddItem(IT_SINGLELINE, u"line", texts, nullptr);
+        line->Item.TypeRecord->Text = QString::fromUtf16(u"Hello 世界");
+        line->Item.OutEffect = 5;
+        line->Item.OutSpeed = 33;
+        line->InEffect = 12;
+        tagItemData* rich = core.AddItem(IT_TEXT, u"rich", texts, line);
+        rich->Item.TypeRecord->setU8(9, 1);
+        tagItemData* pic1 = core.AddItem(IT_IMAGE, u"picture", texts, rich);
+        pic1->Item.TypeRecord->setU8(4, 1);
+        tagItemData* gif = core.AddItem(IT_GIF, u"gif", texts, pic1);
+        gif->Item.TypeRecord->setU32(528, 3);
+        tagItemData* grid = core.AddItem(IT_GRID, u"table", texts, gif);
+        grid->Item.TypeRecord->MemFile = QByteArray("GRID\x01\x00pen", 9);
+        core.AddItem(IT_TEXTGIF, u"cool", texts, grid);
+
+        tagItemData* counters = core.AddItem(IT_WND_COUNT, u"counters", scene, texts);
+        core.ChangeItemRect(counters, 50, 24, 40, 20);
+        core.AddItem(IT_COUNT, u"up", counters, nullptr);
+        core.AddItem(3, u"unknown", counters, counters->FirstChild);
+        tagItemData* scene2 = core.AddItem(IT_SCENE, u"evening", screen, scene);
+        core.AddItem(IT_WND_PROGLIST, u"empty", scene2, nullptr);
+    }
+
+    QTemporaryDir dir;
+    CCore core;
+    tagItemData* screen = nullptr;
+};
+
+// The header and settings of a version-1..4 image, node area empty.
+Bytes header(std::uint8_t version, std::uint32_t nodeSize = 0, std::uint32_t settingsSize = 384)
+{
+    Bytes b(440, 0);
+    set16(b, 0, 0x4C50);
+    b[2] = version;
+    b[3] = 56;
+    set32(b, 4, nodeSize);
+    set16(b, 8, 928);
+    set32(b, 12, 440);
+    set32(b, 16, settingsSize);
+    set32(b, 20, 56);
+    return b;
+}
+
+// A bare node image of the given level with a name and type word.
+Bytes nodeImage(std::uint32_t level, std::uint16_t type, const std::u16string& name)
+{
+    Bytes b(928, 0);
+    set32(b, 0, level);
+    b[4] = 3;
+    set16(b, 6, 928);
+    set32(b, 48, 0xFFFF);
+    setWide(b, 52, name);
+    set32(b, 308, 2000);
+    set16(b, 316, level == 1 ? 564 : level == 2 ? 24 : 28);
+    if (level == 1 || level == 3)
+        set16(b, 320, type);
+    if (level == 2)
+        b[319] = static_cast<std::uint8_t>(type);
+    return b;
+}
+
+void append(Bytes& to, const Bytes& what) { to.insert(to.end(), what.begin(), what.end()); }
+
+} // namespace
+
+TEST_F(ProgramList, AScreenWithoutScenesIsHeaderAndSettings)
+{
+    EXPECT_EQ(core.GetStoreSize(screen), 440u);
+    EXPECT_EQ(core.GetStoreSize(nullptr), 440u);
+    Bytes want = header(4);
+    // Settings: the record's defaults overlaid with the screen's.
+    set16(want, 56, 1);
+    set16(want, 58, 384);
+    want[60] = 1;
+    set16(want, 68, 64);
+    set16(want, 70, 32);
+    set16(want, 72, 200);
+    set16(want, 74, 17);
+    set16(want, 76, 4);
+    set16(want, 82, 100);
+    set32(want, 256, 0xFFFFFFFF);
+    set32(want, 300, 9600);
+    for (int i = 0; i < 8; ++i)
+        want[304 + i] = 0xFF;
+    EXPECT_EQ(diffOffsets(storeOf(core, screen), want), std::vector<std::size_t>{});
+}
+
+TEST_F(ProgramList, StoreNeverWritesPastItsBuffer)
+{
+    buildRichScreen();
+    const unsigned full = core.GetStoreSize(screen);
+    Bytes whole = storeOf(core, screen);
+    Bytes small(1000 + 16, 0xEE);
+    EXPECT_EQ(core.Store(screen, small.data(), 1000), 0u);
+    for (std::size_t i = 1000; i < small.size(); ++i)
+        ASSERT_EQ(small[i], 0xEE) << i;
+    EXPECT_EQ(get32(small, 4), 1000u - 440u);   // the header claims the buffer it was given
+    EXPECT_EQ(Bytes(small.begin() + 8, small.begin() + 1000), Bytes(whole.begin() + 8, whole.begin() + 1000));
+    Bytes tiny(100, 0xEE);
+    core.Store(screen, tiny.data(), 20);
+    EXPECT_EQ(get16(tiny, 0), 0x4C50);
+    EXPECT_EQ(tiny[20], 0xEE);
+    EXPECT_EQ(core.Store(screen, nullptr, full), 0u);
+}
+
+TEST_F(ProgramList, StoredImagesOfNodesAndPayloads)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"s", screen, nullptr);
+    core.SetItemFrame(scene, 1);
+    DynFrameElement* e = core.AddFrameElement(255, u"pic", scene->Scene.Frame, nullptr);
+    SetFrameElementData(e, {'a', 0});
+    tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    tagItemData* line = core.AddItem(IT_SINGLELINE, u"l", section, nullptr);
+    line->Item.TypeRecord->Text = QStringLiteral("ab");
+    section->Compiled[1].Buffer.assign(10, 1);
+    const Bytes img = storeOf(core, screen);
+    ASSERT_EQ(img.size(), 440u + (928 + 24 + 314) + (928 + 24) + (928 + 116));
+    EXPECT_EQ(get32(img, 4), img.size() - 440);
+    // Scene: payload reference 928, frame size 24 + 314, then the frame and its element.
+    const std::size_t s = 440;
+    EXPECT_EQ(get32(img, s + 856), 928u);
+    EXPECT_EQ(get32(img, s + 860), 338u);
+    EXPECT_EQ(scene->Scene.FrameSize, 338u);
+    EXPECT_EQ(get16(img, s + 928 + 4), 1);          // width
+    EXPECT_EQ(get16(img, s + 928 + 16), 0);         // element count not stored
+    EXPECT_EQ(get32(img, s + 928 + 20), 0u);
+    const std::size_t el = s + 928 + 24;
+    EXPECT_EQ(get16(img, el + 2), 314);
+    EXPECT_EQ(get32(img, el + 4) | get32(img, el + 8), 0u);
+    EXPECT_EQ(get16(img, el + 306), 2);
+    EXPECT_EQ(get32(img, el + 308), 312u);          // owned data right behind the element
+    EXPECT_EQ(img[el + 312], 'a');
+    // Section: frame reference and size; compiled buffers are not stored.
+    const std::size_t w = el + 314;
+    EXPECT_EQ(get32(img, w), 2u);
+    EXPECT_EQ(get32(img, w + 328), 928u);
+    EXPECT_EQ(get32(img, w + 332), 24u);
+    EXPECT_EQ(get32(img, w + 888), 0u);
+    // Item: record reference and size, then 112 bytes and the text.
+    const std::size_t i = w + 928 + 24;
+    EXPECT_EQ(get32(img, i), 3u);
+    EXPECT_EQ(get32(img, i + 324), 928u);
+    EXPECT_EQ(get32(img, i + 328), 116u);
+    EXPECT_EQ(get32(img, i + 928 + 108), 0u);   // text slot
+    EXPECT_EQ(img[i + 928 + 112], 'a');
+    EXPECT_EQ(img[i + 928 + 114], 'b');
+    EXPECT_EQ(get32(img, i + 12) | get32(img, i + 16) | get32(img, i + 20) | get32(img, i + 24), 0u);
+}
+
+TEST_F(ProgramList, SaveLoadAndStoreAgainAreByteIdentical)
+{
+    buildRichScreen();
+    const Bytes first = storeOf(core, screen);
+    ASSERT_EQ(core.SavePL(screen, path("rich.pl").c_str()), 0);
+    EXPECT_EQ(readFile(qpath("rich.pl")), first);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("rich.pl")});
+
+    ASSERT_EQ(core.LoadPL(screen, path("rich.pl").c_str()), 0);
+    EXPECT_EQ(diffOffsets(storeOf(core, screen), first), std::vector<std::size_t>{});
+
+    // Into a second core's screen.
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    ASSERT_EQ(other.LoadPL(target, path("rich.pl").c_str()), 0);
+    EXPECT_EQ(diffOffsets(storeOf(other, target), first), std::vector<std::size_t>{});
+    EXPECT_EQ(target->Global.Width, 96);
+    EXPECT_EQ(target->Global.ID, 7);
+    EXPECT_EQ(target->Global.WeekSD, 0x41);
+    ASSERT_EQ(CountChildren(target), 3);
+    tagItemData* global = target->FirstChild;
+    EXPECT_EQ(CCore::IsGlobalScene(global), 1);
+    tagItemData* scene = global->NextSibling;
+    EXPECT_EQ(std::u16string(scene->Name), u"morning");
+    EXPECT_EQ(scene->Scene.Schedule, 7);
+    EXPECT_EQ(scene->Scene.EndTime, 0x0B1E);
+    EXPECT_EQ(CCore::GetFrameWidth(scene), 2);
+    EXPECT_EQ(scene->Scene.Frame->Count, 2);
+    EXPECT_EQ(std::u16string(scene->Scene.Frame->First->Name), u"bar");
+    EXPECT_EQ(scene->Scene.Frame->First->Speed, 77);
+    EXPECT_EQ(scene->Scene.Frame->First->Next->Data().size(), 8u);
+    tagItemData* texts = scene->FirstChild;
+    EXPECT_EQ(texts->Section.WndKind, IT_WND_TEXT);
+    EXPECT_EQ(texts->Section.RectX, 4);
+    EXPECT_EQ(texts->Section.RectY, 4);
+    EXPECT_EQ(texts->Section.RectW, 40);
+    EXPECT_EQ(texts->Section.RectH, 20);
+    tagItemData* line = texts->FirstChild;
+    EXPECT_EQ(line->Item.TypeRecord->Text, QString::fromUtf16(u"Hello 世界"));
+    EXPECT_EQ(line->Item.OutSpeed, 33);
+    EXPECT_EQ(line->InEffect, 12);
+    EXPECT_EQ(line->NextSibling->Item.TypeRecord->u8(9), 1);   // rich text marked loaded
+    EXPECT_EQ(CountChildren(texts), 6);
+}
+
+TEST_F(ProgramList, SecondKindCountersComeBackAsCounters)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"s", screen, nullptr);
+    tagItemData* section = core.AddItem(IT_WND_COUNT, u"w", scene, nullptr);
+    core.AddItem(IT_COUNT2, u"down", section, nullptr);
+    ASSERT_EQ(core.SavePL(screen, path("c.pl").c_str()), 0);
+    ASSERT_EQ(core.LoadPL(screen, path("c.pl").c_str()), 0);
+    tagItemData* item = GetItemOf(screen);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->Item.TypeCode, IT_COUNT);
+    EXPECT_EQ(item->Item.TypeRecord->u32(0), 1u);
+    EXPECT_EQ(item->InEffect, 76);
+}
+
+TEST_F(ProgramList, ReportsOfSavingAndLoading)
+{
+    buildRichScreen();
+    ASSERT_EQ(core.SavePL(screen, path("a.pl").c_str()), 0);
+    ASSERT_EQ(core.LoadPL(screen, path("a.pl").c_str()), 0);
+    ASSERT_EQ(g_reports.size(), 2u);
+    EXPECT_EQ(g_reports[0].cmd, CBC_SAVE_PL);
+    EXPECT_EQ(g_reports[0].event, 11u);
+    EXPECT_EQ(g_reports[0].value, 0u);
+    EXPECT_EQ(g_reports[1].cmd, CBC_LOAD_PL);
+    EXPECT_EQ(g_reports[1].event, 8u);
+    EXPECT_EQ(g_reports[1].value, 0u);
+
+    g_reports.clear();
+    const std::u16string missing = path("missing.pl");
+    EXPECT_EQ(core.LoadPL(screen, missing.c_str()), 1);
+    const std::u16string badDir = path("no/such/dir/x.pl");
+    EXPECT_EQ(core.SavePL(screen, badDir.c_str()), 1);
+    ASSERT_EQ(g_reports.size(), 2u);
+    EXPECT_EQ(g_reports[0].cmd, CBC_LOAD_PL);
+    EXPECT_EQ(g_reports[0].event, 1u);
+    EXPECT_EQ(g_reports[0].text, missing);
+    EXPECT_EQ(g_reports[1].cmd, CBC_SAVE_PL);
+    EXPECT_EQ(g_reports[1].event, 1u);
+    EXPECT_EQ(g_reports[1].text, badDir);
+    EXPECT_EQ(g_reports[1].value, reinterpret_cast<std::uintptr_t>(badDir.c_str()));
+}
+
+TEST_F(ProgramList, RefusedFilesLeaveTheScreenAsItWas)
+{
+    buildRichScreen();
+    ASSERT_EQ(core.SavePL(screen, path("good.pl").c_str()), 0);
+    const Bytes good = readFile(qpath("good.pl"));
+    const Bytes before = storeOf(core, screen);
+
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int result;
+        unsigned event;
+        std::uintptr_t value;
+    };
+    Bytes magic = good;
+    magic[1] = 'X';
+    Bytes newer = good;
+    newer[2] = 7;
+    Bytes cut(good.begin(), good.end() - 1);
+    Bytes settingsOut = header(3, 0, 2000);
+    const std::vector<Case> cases = {
+        {"magic.pl", magic, 2, 2, 0},
+        {"newer.pl", newer, 3, 3, 3},
+        {"cut.pl", cut, 4, 4, 0},
+        {"short.pl", Bytes(good.begin(), good.begin() + 30), 4, 4, 0},
+        {"settings.pl", settingsOut, 4, 4, 0},
+        {"empty.pl", Bytes{}, 2, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(qpath(c.name), c.bytes);
+        g_reports.clear();
+        EXPECT_EQ(core.LoadPL(screen, path(c.name).c_str()), c.result);
+        ASSERT_EQ(g_reports.size(), 1u);
+        EXPECT_EQ(g_reports[0].cmd, CBC_LOAD_PL);
+        EXPECT_EQ(g_reports[0].event, c.event);
+        EXPECT_EQ(g_reports[0].value, c.value);
+        EXPECT_EQ(storeOf(core, screen), before);
+    }
+    // Every shorter prefix of a good file is refused without touching the screen.
+    for (std::size_t n = 0; n < good.size(); n += 97) {
+        EXPECT_NE(CheckProgramList(good.data(), n), PL_OK) << n;
+    }
+}
+
+TEST_F(ProgramList, DamagedNodeAreasEndTheLoadWithWhatWasRead)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"first", screen, nullptr);
+    core.SetItemFrame(scene, 1);
+    core.AddFrameElement(0, u"one", scene->Scene.Frame, nullptr);
+    core.AddFrameElement(0, u"two", scene->Scene.Frame, scene->Scene.Frame->First);
+    tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    core.AddItem(IT_SINGLELINE, u"l", section, nullptr);
+    const Bytes good = storeOf(core, screen);
+    const std::size_t element2 = 440 + 928 + 24 + 312;
+
+    // An element claiming less than its fixed size ends the frame there.
+    Bytes small = good;
+    set16(small, element2 + 2, 100);
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    LoadProgramList(target, small.data(), small.size());
+    ASSERT_NE(target->FirstChild, nullptr);
+    EXPECT_EQ(target->FirstChild->Scene.Frame->Count, 1);
+    EXPECT_EQ(CountChildren(target->FirstChild), 1);   // the next node still loads
+
+    // An element running past its owner's frame size ends the frame too.
+    Bytes past = good;
+    set16(past, element2 + 2, 400);
+    other.ClearPrograms(target);
+    LoadProgramList(target, past.data(), past.size());
+    EXPECT_EQ(target->FirstChild->Scene.Frame->Count, 1);
+
+    // A payload running past the node area stops the load; what came before stays.
+    Bytes runaway = good;
+    const std::size_t item = 440 + 928 + 24 + 624 + 928 + 24;
+    set32(runaway, item + 328, 0x100000);
+    other.ClearPrograms(target);
+    LoadProgramList(target, runaway.data(), runaway.size());
+    EXPECT_EQ(CountChildren(target->FirstChild), 1);
+    EXPECT_EQ(GetItemOf(target), nullptr);
+
+    // An item before any section, and a node of no known level, stop it as well.
+    Bytes orphan = header(4);
+    append(orphan, nodeImage(3, IT_COUNT, u"lost"));
+    orphan.resize(orphan.size() + 192, 0);
+    set32(orphan, 440 + 328, 192);
+    set32(orphan, 4, static_cast<std::uint32_t>(orphan.size() - 440));
+    other.ClearPrograms(target);
+    LoadProgramList(target, orphan.data(), orphan.size());
+    EXPECT_EQ(target->FirstChild, nullptr);
+    Bytes odd = header(4);
+    append(odd, nodeImage(7, 0, u"odd"));
+    set32(odd, 4, 928);
+    LoadProgramList(target, odd.data(), odd.size());
+    EXPECT_EQ(target->FirstChild, nullptr);
+    // A scene image whose type word names an item makes no node.
+    Bytes wrongType = header(4);
+    append(wrongType, nodeImage(1, IT_COUNT, u"bad"));
+    set32(wrongType, 4, 928);
+    LoadProgramList(target, wrongType.data(), wrongType.size());
+    EXPECT_EQ(target->FirstChild, nullptr);
+}
+
+TEST_F(ProgramList, VersionTwoSettingsAreIniText)
+{
+    const std::string ini = "[Other]\r\nWidth=1\r\n[config]\r\nid = 9\r\nWIDTH=256\r\nHeight=80\r\nType=9\r\n"
+                            "Lum=7x\r\nAutoS=1\r\nWeekSD=3\r\nDstMAC=001A2B3C4D5E\r\nWidth=12\r\n";
+    Bytes file = header(2, 0, static_cast<std::uint32_t>(ini.size()));
+    file.resize(56);
+    file.insert(file.end(), ini.begin(), ini.end());
+    set32(file, 12, static_cast<std::uint32_t>(file.size()));
+    writeFile(qpath("v2.pl"), file);
+    ASSERT_EQ(core.LoadPL(screen, path("v2.pl").c_str()), 0);
+    const tagGlobalInfo& g = screen->Global;
+    EXPECT_EQ(g.ID, 9);
+    EXPECT_EQ(g.Width, 256);     // the first of two keys wins, in any case
+    EXPECT_EQ(g.Height, 80);
+    EXPECT_EQ(g.Type, 13);       // work modes 9 to 13 moved up by 4
+    EXPECT_EQ(g.Lum, 7);
+    EXPECT_EQ(g.ReFreq, 200);
+    EXPECT_EQ(g.HourSU, 8);
+    EXPECT_EQ(g.HourSD, 18);
+    EXPECT_EQ(g.WeekSD, 3);
+    EXPECT_EQ(g.BaudRate, 9600u);   // missing key
+    EXPECT_EQ(g.RemoteVersion, 0xFFFFFFFFu);
+    EXPECT_EQ(g.DstMAC[0], 0x00);
+    EXPECT_EQ(g.DstMAC[3], 0x3C);
+    EXPECT_EQ(g.DstMAC[5], 0x5E);
+    EXPECT_EQ(g.DstMAC[6], 0x00);
+
+    for (const auto& [type, want] : std::vector<std::pair<int, int>>{{0, 0}, {4, 4}, {5, 7}, {8, 10}, {13, 17}, {14, 20}, {17, 23}}) {
+        const std::string text = "[Config]\nType=" + std::to_string(type) + "\n";
+        Bytes f = header(2, 0, static_cast<std::uint32_t>(text.size()));
+        f.resize(56);
+        f.insert(f.end(), text.begin(), text.end());
+        set32(f, 12, static_cast<std::uint32_t>(f.size()));
+        writeFile(qpath("t.pl"), f);
+        ASSERT_EQ(core.LoadPL(screen, path("t.pl").c_str()), 0);
+        EXPECT_EQ(screen->Global.Type, want) << type;
+        EXPECT_EQ(screen->Global.DstMAC[5], 0xFF);   // missing key: broadcast
+        EXPECT_EQ(screen->Global.AutoS, 0);
+    }
+}
+
+TEST_F(ProgramList, VersionsOneAndThreeSettings)
+{
+    writeFile(qpath("v1.pl"), header(1, 0, 0));
+    screen->Global.BaudRate = 115200;
+    ASSERT_EQ(core.LoadPL(screen, path("v1.pl").c_str()), 0);
+    EXPECT_EQ(screen->Global.Width, 128);
+    EXPECT_EQ(screen->Global.Height, 64);
+    EXPECT_EQ(screen->Global.BaudRate, 0u);
+    EXPECT_EQ(screen->Global.DstMAC[0], 0);
+
+    Bytes v3 = header(3);
+    set16(v3, 56 + 12, 200);
+    set32(v3, 56 + 244, 57600);
+    writeFile(qpath("v3.pl"), v3);
+    ASSERT_EQ(core.LoadPL(screen, path("v3.pl").c_str()), 0);
+    EXPECT_EQ(screen->Global.Width, 200);
+    EXPECT_EQ(screen->Global.BaudRate, 9600u);
+    set32(v3, 56 + 244, 115200);
+    set32(v3, 16, 250);   // a shorter settings section: the rest keeps the defaults
+    writeFile(qpath("v3.pl"), v3);
+    ASSERT_EQ(core.LoadPL(screen, path("v3.pl").c_str()), 0);
+    EXPECT_EQ(screen->Global.BaudRate, 115200u);
+    set32(v3, 16, 240);
+    writeFile(qpath("v3.pl"), v3);
+    ASSERT_EQ(core.LoadPL(screen, path("v3.pl").c_str()), 0);
+    EXPECT_EQ(screen->Global.BaudRate, 9600u);   // 0 from the defaults
+}
+
+TEST_F(ProgramList, OlderFilesKeepBordersAsPackedCodes)
+{
+    Bytes file = header(3);
+    Bytes scene = nodeImage(1, IT_SCENE, u"old scene");
+    set32(scene, 860, 0x0A050041);   // the border code in the frame-size word
+    append(file, scene);
+    Bytes section = nodeImage(2, IT_WND_CLOCKDIGIT, u"old section");
+    section[318] = 2;                  // border byte
+    set16(section, 320, 5);
+    append(file, section);
+    Bytes item = nodeImage(3, IT_SINGLELINE, u"old text");
+    set32(item, 328, 112 + 4);
+    set32(item, 341 - 1, 0);
+    item[341] = 4;
+    append(file, item);
+    Bytes record(112, 0);
+    set32(record, 100, 0xFF);
+    record.push_back('h');
+    record.push_back(0);
+    record.push_back('i');
+    record.push_back(0);
+    append(file, record);
+    set32(file, 4, static_cast<std::uint32_t>(file.size() - 440));
+    writeFile(qpath("old.pl"), file);
+    ASSERT_EQ(core.LoadPL(screen, path("old.pl").c_str()), 0);
+
+    tagItemData* s = screen->FirstChild;
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(std::u16string(s->Name), u"old scene");
+    EXPECT_EQ(CCore::GetFrameWidth(s), 1);
+    ASSERT_NE(s->Scene.Frame->First, nullptr);
+    EXPECT_EQ(std::u16string(s->Scene.Frame->First->Name), u"line1");
+    EXPECT_EQ(s->Scene.Frame->First->Motion, 2);
+    EXPECT_EQ(s->Scene.Frame->First->Period, 15);
+    tagItemData* w = s->FirstChild;
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Section.WndKind, IT_WND_PROGLIST);   // old files keep no window kind
+    EXPECT_EQ(CCore::GetFrameWidth(w), 2);
+    const DynFrameElement* e = w->Section.Frame->First;
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Motion, 0);
+    EXPECT_EQ(e->Period, 32);
+    EXPECT_EQ(e->MarginRight, 0);
+    tagItemData* i = w->FirstChild;
+    ASSERT_NE(i, nullptr);
+    EXPECT_EQ(i->Item.TypeRecord->Text, QStringLiteral("hi"));
+    EXPECT_EQ(i->Item.TypeRecord->u32(100), 0xFFu);
+    EXPECT_EQ(i->Item.OutEffect, 4);
+    EXPECT_EQ(i->Item.TypeRecordSize, 116u);
+}
+
+TEST_F(ProgramList, ShortTextRecordsKeepTheirDefaultsWithoutText)
+{
+    Bytes file = header(4);
+    append(file, nodeImage(1, IT_SCENE, u"s"));
+    set32(file, 440 + 860, 24);
+    file.resize(file.size() + 24, 0);
+    append(file, nodeImage(2, IT_WND_TEXT, u"w"));
+    set32(file, file.size() - 928 + 332, 24);
+    file.resize(file.size() + 24, 0);
+    Bytes line = nodeImage(3, IT_SINGLELINE, u"l");
+    set32(line, 328, 112);
+    append(file, line);
+    file.resize(file.size() + 112, 0xAB);
+    Bytes cool = nodeImage(3, IT_TEXTGIF, u"c");
+    set32(cool, 328, 20);
+    append(file, cool);
+    Bytes coolRecord(20, 0);
+    set32(coolRecord, 8, 55);
+    append(file, coolRecord);
+    set32(file, 4, static_cast<std::uint32_t>(file.size() - 440));
+    writeFile(qpath("short.pl"), file);
+    ASSERT_EQ(core.LoadPL(screen, path("short.pl").c_str()), 0);
+    tagItemData* l = GetItemOf(screen);
+    ASSERT_NE(l, nullptr);
+    EXPECT_TRUE(l->Item.TypeRecord->Text.isEmpty());
+    EXPECT_EQ(l->Item.TypeRecord->u32(100), 0xFFFFu);   // default colour kept
+    tagItemData* c = l->NextSibling;
+    ASSERT_NE(c, nullptr);
+    EXPECT_TRUE(c->Item.TypeRecord->Text.isEmpty());
+    EXPECT_EQ(c->Item.TypeRecord->u32(8), 55u);
+}
