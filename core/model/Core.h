@@ -16,7 +16,7 @@ struct _tableOverlap;
 struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
-class QPainter;
+class QImage;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -150,8 +150,10 @@ public:
     static unsigned long GetColorThreshold();
     // Draws frame "frame" of a picture file into the rectangle in display
     // mode 0 stretched, 1 centred, 2 tiled; a file that does not load draws nothing.
-    static void ReadImageToDCEx(QPainter* dc, const QRect& rect, const char16_t* path, int mode,
-                                int frame);
+    static void ReadImageToDCEx(QImage* dc, const QRect& rect, const char16_t* path, int mode, int frame);
+    // Reads the frame count and delays of a GIF item's own file into its
+    // record (the path argument is not consulted); other nodes are left alone.
+    static int ReadGifImageFile(const char16_t* path, tagItemData* node);
     // ---- end of core/render block ----
 
 protected:

@@ -179,10 +179,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
         w.reserve(out, frames);
         for (std::uint32_t n = 0; n < frames; ++n) {
             w.work().fill(Qt::black);
-            {
-                QPainter p(&w.work());
-                image.DrawInMode(p, QRect(0, area.top(), int(aw), int(ah)), mode, n);
-            }
+            image.DrawInMode(w.work(), QRect(0, area.top(), int(aw), int(ah)), mode, n);
             w.append(out);
         }
     }
@@ -202,10 +199,7 @@ bool scenePages(const Ctx& c, tagItemData* scene)
         return w.pageLength() == 0;
     w.work().fill(Qt::black);
     const ImageEx image(widePath(scene->Scene.PicturePath, 260));
-    {
-        QPainter p(&w.work());
-        image.DrawInMode(p, render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
-    }
+    image.DrawInMode(w.work(), render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
     w.append(out);
     return true;
 }
@@ -349,7 +343,24 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
     return r;
 }
 
+namespace {
+int compileScreen(tagItemData* node);
+}
+
 int CContentCompiler::Compile(tagItemData* node)
+{
+    try {
+        return compileScreen(node);
+    } catch (...) {
+        // Out of memory on a large screen: nothing half-built is left behind.
+        FreeBuffers(node);
+        return 0;
+    }
+}
+
+namespace {
+
+int compileScreen(tagItemData* node)
 {
     Ctx c;
     c.screen = GetScreenOf(node);
@@ -556,6 +567,8 @@ int CContentCompiler::Compile(tagItemData* node)
     }
     return 1;
 }
+
+} // namespace
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {

@@ -1,5 +1,7 @@
 #include "core/render/ImageEx.h"
 #include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "core/model/Utilities.h"
 
 #include <QImageReader>
 #include <QPainter>
@@ -33,54 +35,62 @@ const QImage& ImageEx::Frame(std::uint32_t n) const
 
 QSize ImageEx::NaturalSize() const { return m_frames.empty() ? QSize() : m_frames.front().size(); }
 
-int ImageEx::DrawFrame(QPainter& dc, int x, int y, int width, int height, std::uint32_t frame) const
+int ImageEx::DrawFrame(QImage& dc, int x, int y, int width, int height, std::uint32_t frame) const
 {
     const QImage& img = Frame(frame);
-    if (img.isNull())
+    if (img.isNull() || dc.isNull())
         return 1;
-    const int w = width == -1 ? img.width() : width;
-    const int h = height == -1 ? img.height() : height;
-    dc.save();
-    dc.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    dc.drawImage(QRect(x, y, w, h), img);
-    dc.restore();
+    QPainter p(&dc);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(QRect(x, y, width == -1 ? img.width() : width, height == -1 ? img.height() : height), img);
     return 1;
 }
 
-std::uint32_t ImageEx::DrawInMode(QPainter& dc, const QRect& rect, int mode, std::uint32_t frame) const
+std::uint32_t ImageEx::DrawInMode(QImage& dc, const QRect& rect, int mode, std::uint32_t frame) const
 {
-    if (m_frames.empty() || mode < 0 || mode > 2)
+    if (m_frames.empty() || mode < 0 || mode > 2 || rect.width() <= 0 || rect.height() <= 0 || dc.isNull())
         return 0;
-    const QImage& img = Frame(frame);
-    switch (mode) {
-    case 0:
-        DrawFrame(dc, rect.left(), rect.top(), rect.width(), rect.height(), frame);
-        break;
-    case 1:
-        DrawFrame(dc, rect.left() + (rect.width() - img.width()) / 2, rect.top() + (rect.height() - img.height()) / 2,
-                  -1, -1, frame);
-        break;
-    case 2: {
-        if (img.width() <= 0 || img.height() <= 0)
-            break;
-        dc.save();
-        dc.setClipRect(rect, Qt::IntersectClip);
-        for (int y = rect.top(); y <= rect.bottom(); y += img.height())
-            for (int x = rect.left(); x <= rect.right(); x += img.width())
-                dc.drawImage(x, y, img);
-        dc.restore();
-        break;
-    }
-    default:
-        break;
-    }
+    const std::uint32_t n = frame < FrameCount() ? frame : 0;
+    // Drawn at the origin of an area of the rectangle's size, so centring and
+    // tiling are measured in the rectangle wherever it lies.
+    QImage area(rect.size(), QImage::Format_ARGB32_Premultiplied);
+    if (area.isNull())
+        return 0;
+    area.fill(Qt::transparent);
+    DrawImageFrame(m_frames, 0, area, 0, rect.width(), rect.height(), mode, static_cast<int>(n));
+    QPainter p(&dc);
+    p.drawImage(rect.topLeft(), area);
     return frame < FrameCount() ? frame + 1 : 0;
 }
 
-void CCore::ReadImageToDCEx(QPainter* dc, const QRect& rect, const char16_t* path, int mode, int frame)
+void CCore::ReadImageToDCEx(QImage* dc, const QRect& rect, const char16_t* path, int mode, int frame)
 {
     if (!dc || !path)
         return;
-    const ImageEx image(QString::fromUtf16(path));
-    image.DrawInMode(*dc, rect, mode, frame < 0 ? 0u : static_cast<std::uint32_t>(frame));
+    try {
+        const ImageEx image(QString::fromUtf16(path));
+        image.DrawInMode(*dc, rect, mode, frame < 0 ? 0u : static_cast<std::uint32_t>(frame));
+    } catch (...) {
+        // A picture too large to hold draws nothing.
+    }
+}
+
+int CCore::ReadGifImageFile(const char16_t* /*path*/, tagItemData* node)
+{
+    // The node's own record names the file.
+    if (!node || node->Level != LEVEL_PROGRAM || node->Item.TypeCode != IT_GIF || !node->Item.TypeRecord)
+        return 0;
+    try {
+        ItemRecord* rec = node->Item.TypeRecord;
+        QString path;
+        for (std::size_t i = 0; i < 260; ++i) {
+            const char16_t c = rec->u16(8 + 2 * i);
+            if (!c)
+                break;
+            path.append(QChar(c));
+        }
+        return ReadGifFrameDelays(rec, path);
+    } catch (...) {
+        return 0;
+    }
 }

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-class QPainter;
-
 class ImageEx {
 public:
     explicit ImageEx(const QString& path);
@@ -25,13 +23,13 @@ public:
 
     // Draws a frame scaled into (x, y, width, height); -1 takes the natural
     // width or height. A frame index at or past the count draws frame 0.
-    int DrawFrame(QPainter& dc, int x, int y, int width, int height, std::uint32_t frame) const;
+    int DrawFrame(QImage& dc, int x, int y, int width, int height, std::uint32_t frame) const;
 
     // Draws a frame into the rectangle by display mode: 0 stretched, 1 natural
-    // size centred, 2 natural size tiled from the top-left corner. Returns
-    // the next frame index (0 after the last), 0 when there is no frame or the
-    // mode is unknown.
-    std::uint32_t DrawInMode(QPainter& dc, const QRect& rect, int mode, std::uint32_t frame) const;
+    // size centred, 2 natural size tiled from the top-left corner, clipped to
+    // the rectangle. A frame index at or past the count draws frame 0.
+    // Returns the next frame index (0 when there is no frame or the mode is unknown).
+    std::uint32_t DrawInMode(QImage& dc, const QRect& rect, int mode, std::uint32_t frame) const;
 
 private:
     std::vector<QImage> m_frames;

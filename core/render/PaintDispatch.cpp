@@ -4,10 +4,9 @@
 
 // Kinds whose painters are not built yet (animated text, clocks, counters)
 // and tables, which the grid draws, give 0 here.
-int PaintItemByKind(tagItemData* node)
+namespace {
+int dispatch(tagItemData* node)
 {
-    if (!node)
-        return 0;
     switch (node->Level) {
     case LEVEL_SCENE:
         return PaintSceneNode(node);
@@ -27,5 +26,17 @@ int PaintItemByKind(tagItemData* node)
         }
     default:
         return 0;
+    }
+}
+} // namespace
+
+int PaintItemByKind(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    try {
+        return dispatch(node);
+    } catch (...) {
+        return 0;   // out of memory: the picture stays as it was
     }
 }

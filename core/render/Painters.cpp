@@ -1,5 +1,6 @@
 #include "core/render/Painters.h"
 #include "core/model/ItemData.h"
+#include "core/model/Utilities.h"
 #include "core/render/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
@@ -56,23 +57,12 @@ void trimContentHeight(tagItemData* node)
     const QRect r = render::NodeRect(node);
     if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || node->Preview.isNull())
         return;
-    const int used = UsedHeight(node->Preview);
+    const int used = GetBitmapUsedHeight(node->Preview);
     if (used > 0)
         node->Item.ContentH = static_cast<std::uint32_t>(used);
 }
 
 } // namespace
-
-int UsedHeight(const QImage& image)
-{
-    for (int y = image.height() - 1; y >= 0; --y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (row[x] & 0x00FFFFFFu)
-                return y + 1;
-    }
-    return 0;
-}
 
 QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect)
 {
@@ -109,17 +99,8 @@ int PaintSceneNode(tagItemData* node)
     const ImageEx image(widePath(node->Scene.PicturePath, 260));
     node->Scene.PicturePresent = image.FrameCount() >= 1 ? 1 : 0;
     const QRect client = render::LocalClientRect(node);
-    if (node->Scene.PicturePresent && !client.isEmpty() && !node->Preview.isNull()) {
-        QImage temp(client.size(), QImage::Format_RGB32);
-        temp.fill(Qt::black);
-        {
-            QPainter p(&temp);
-            image.DrawInMode(p, QRect(QPoint(0, 0), client.size()), node->Scene.PictureMode, 0);
-        }
-        QPainter p(&node->Preview);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(client.topLeft(), temp);
-    }
+    if (node->Scene.PicturePresent && !client.isEmpty())
+        image.DrawInMode(node->Preview, client, node->Scene.PictureMode, 0);
     return 1;
 }
 
@@ -193,10 +174,7 @@ int PaintPictureItem(tagItemData* node)
     UpdateNodeBitmap(node);
     clearBlack(node);
     const ImageEx image(recordPath(*rec, PIC_PATH));
-    if (image.FrameCount() > 0 && !node->Preview.isNull()) {
-        QPainter p(&node->Preview);
-        image.DrawInMode(p, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_MODE), 0);
-    }
+    image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_MODE), 0);
     trimContentHeight(node);
     return 1;
 }

@@ -27,6 +27,3 @@ void DrawSingleLineText(const ItemRecord& record, QPainter& dc, const QRect& rec
 // characters and starts with "{\rtf" (case ignored), else as plain text.
 // Every character is kept.
 bool SetRichEditText(const QString& text, QTextDocument& doc);
-
-// Rows from the top down to the lowest row holding a non-black pixel.
-int UsedHeight(const QImage& image);

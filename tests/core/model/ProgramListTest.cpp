@@ -106,6 +106,9 @@ protected:
         line->InEffect = 12;
         tagItemData* rich = core.AddItem(IT_TEXT, u"rich", texts, line);
         rich->Item.TypeRecord->setU8(9, 1);
+        // Edited records are painted again, as the panels do.
+        core.Paint(line);
+        core.Paint(rich);
         tagItemData* pic1 = core.AddItem(IT_IMAGE, u"picture", texts, rich);
         pic1->Item.TypeRecord->setU8(4, 1);
         tagItemData* gif = core.AddItem(IT_GIF, u"gif", texts, pic1);

@@ -192,10 +192,9 @@ TEST(ImageExTest, GifFramesDelaysAndOutOfRangeFrames)
     EXPECT_EQ(img.Frame(3).pixel(0, 0), pal[1]);
     QImage out(4, 2, QImage::Format_RGB32);
     out.fill(Qt::black);
-    QPainter p(&out);
-    EXPECT_EQ(img.DrawInMode(p, QRect(0, 0, 4, 2), 0, 2), 3u);
-    EXPECT_EQ(img.DrawInMode(p, QRect(0, 0, 4, 2), 0, 3), 0u);
-    p.end();
+    EXPECT_EQ(img.DrawInMode(out, QRect(0, 0, 4, 2), 0, 2), 3u);
+    EXPECT_EQ(out.pixel(0, 0), pal[3]);
+    EXPECT_EQ(img.DrawInMode(out, QRect(0, 0, 4, 2), 0, 3), 0u);
     EXPECT_EQ(out.pixel(0, 0), pal[1]);
     const ImageEx missing(dir.filePath("none.gif"));
     EXPECT_EQ(missing.FrameCount(), 0u);
@@ -203,12 +202,32 @@ TEST(ImageExTest, GifFramesDelaysAndOutOfRangeFrames)
 
     QImage target(8, 8, QImage::Format_RGB32);
     target.fill(Qt::black);
-    QPainter tp(&target);
     const QString path = dir.filePath("a.gif");
-    CCore::ReadImageToDCEx(&tp, QRect(2, 2, 4, 2), reinterpret_cast<const char16_t*>(path.utf16()), 1, 1);
-    tp.end();
-    EXPECT_EQ(target.pixel(2, 2), pal[2]);
-    EXPECT_EQ(target.pixel(1, 2), qRgb(0, 0, 0));
+    const auto* wpath = reinterpret_cast<const char16_t*>(path.utf16());
+    // Centred in a rectangle away from the origin: (3, 4) to (7, 6).
+    CCore::ReadImageToDCEx(&target, QRect(2, 3, 6, 4), wpath, 1, 1);
+    EXPECT_EQ(target.pixel(3, 4), pal[2]);
+    EXPECT_EQ(target.pixel(6, 5), pal[2]);
+    EXPECT_EQ(target.pixel(2, 4), qRgb(0, 0, 0));
+    EXPECT_EQ(target.pixel(3, 3), qRgb(0, 0, 0));
+
+    // The GIF item reads its own file; other nodes are left alone.
+    tagItemData* header = CreateHeaderNode();
+    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", header);
+    tagItemData* scene = CreateNode(nullptr, IT_SCENE, u"sc", screen);
+    tagItemData* section = CreateNode(nullptr, IT_WND_TEXT, u"se", scene);
+    tagItemData* gif = CreateNode(nullptr, IT_GIF, u"g", section);
+    tagItemData* still = CreateNode(nullptr, IT_IMAGE, u"i", section);
+    for (tagItemData* n : {gif, still})
+        for (qsizetype i = 0; i < path.size(); ++i)
+            n->Item.TypeRecord->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
+    CCore::ReadGifImageFile(u"ignored", gif);
+    CCore::ReadGifImageFile(wpath, still);
+    CCore::ReadGifImageFile(wpath, nullptr);
+    EXPECT_EQ(gif->Item.TypeRecord->u32(528), 3u);
+    EXPECT_EQ(gif->Item.TypeRecord->u32(536), 200u);
+    EXPECT_EQ(still->Item.TypeRecord->u32(528), 0u);
+    DestroyNode(header);
 }
 
 } // namespace
