@@ -1,6 +1,7 @@
 #include "core/render/ClockText.h"
 
 #include "core/model/ItemRecord.h"
+#include "core/model/Utilities.h"
 
 #include <QDateTime>
 
@@ -156,7 +157,7 @@ QString FormatClockTime(const ItemRecord& r, ClockLayout layout, const ClockNow&
         if (ampm)
             t += pm ? QStringLiteral(u"下午") : QStringLiteral(u"上午");
         if (h)
-            t += num("%02d", hour, CounterUnitText(1, lang));
+            t += num("%02d", hour, GetLangText(1, lang));
         if (m)
             t += num("%02d", now.Minute, QStringLiteral(u"分"));
         if (s)
@@ -435,20 +436,6 @@ std::int64_t CounterCellSpan(const ItemRecord& r, std::int64_t span)
     return r.u32(counter::CountMode) == 1 ? counter::MaxSpanSeconds : span;
 }
 
-QString CounterUnitText(int index, int lang)
-{
-    static const char16_t* const simplified[] = {u"天", u"时", u"分", u"秒"};
-    static const char16_t* const traditional[] = {u"天", u"時", u"分", u"秒"};
-    static const char* const english[] = {"days", "hours", "minutes", "seconds"};
-    if (index < 0 || index > 3)
-        return {};
-    if (lang == 4)
-        return QString::fromUtf16(simplified[index]);
-    if (lang == 0x7C04)
-        return QString::fromUtf16(traditional[index]);
-    return QString::fromLatin1(english[index]);
-}
-
 QString FormatCounterTitle(const ItemRecord& r) { return RecordText(r, counter::Title, counter::TitleChars); }
 
 QString FormatCounterDays(const ItemRecord& r, std::int64_t span, int lang)
@@ -457,7 +444,7 @@ QString FormatCounterDays(const ItemRecord& r, std::int64_t span, int lang)
     if (!(units & counter::Days))
         return {};
     const auto counts = CounterDigitCounts(CounterCellSpan(r, span), units);
-    return counterNumber(counts[0], span / 86400, CounterUnitText(0, lang));
+    return counterNumber(counts[0], span / 86400, GetLangText(0, lang));
 }
 
 QString FormatCounterTime(const ItemRecord& r, std::int64_t span, int lang)
@@ -467,15 +454,15 @@ QString FormatCounterTime(const ItemRecord& r, std::int64_t span, int lang)
     std::int64_t rest = units & counter::Days ? span % 86400 : span;
     QString t;
     if (units & counter::Hours) {
-        t += counterNumber(counts[1], rest / 3600, CounterUnitText(1, lang));
+        t += counterNumber(counts[1], rest / 3600, GetLangText(1, lang));
         rest %= 3600;
     }
     if (units & counter::Minutes) {
-        t += counterNumber(counts[2], rest / 60, CounterUnitText(2, lang));
+        t += counterNumber(counts[2], rest / 60, GetLangText(2, lang));
         rest %= 60;
     }
     if (units & counter::Seconds)
-        t += counterNumber(counts[3], rest, CounterUnitText(3, lang));
+        t += counterNumber(counts[3], rest, GetLangText(3, lang));
     return t;
 }
 
@@ -506,11 +493,11 @@ std::vector<QRect> CounterCells(const ItemRecord& r, std::int64_t span, int lang
         const int top = textTop(parts.Parts[2], t.height());
         if (counts[1] > 0) {
             hours = row(counts[1], x, top);
-            x += counts[1] * digit.width() + extent(CounterUnitText(1, lang)).width();
+            x += counts[1] * digit.width() + extent(GetLangText(1, lang)).width();
         }
         if (counts[2] > 0) {
             minutes = row(counts[2], x, top);
-            x += counts[2] * digit.width() + extent(CounterUnitText(2, lang)).width();
+            x += counts[2] * digit.width() + extent(GetLangText(2, lang)).width();
         }
         if (counts[3] > 0)
             seconds = row(counts[3], x, top);

@@ -26,7 +26,7 @@ struct ClockNow {
     int Second = 0;
 };
 
-// The PC's local time now (through the core's replaceable clock).
+// The PC's local time now.
 ClockNow LocalClockNow();
 
 enum class ClockLayout { None, Chinese, English };
@@ -112,8 +112,5 @@ std::vector<QRect> CounterCells(const ItemRecord& record, std::int64_t span, int
                                 const TextExtent& extent);
 // Role mask of the counter's device record.
 std::uint32_t CounterCellMask(std::uint32_t units, const std::array<int, 4>& counts);
-
-// Unit texts of counters: 0 days, 1 hours, 2 minutes, 3 seconds.
-QString CounterUnitText(int index, int lang);
 
 }
