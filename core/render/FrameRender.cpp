@@ -1,5 +1,6 @@
 #include "core/render/FrameRender.h"
 
+#include "core/model/Core.h"
 #include "core/model/DynFrame.h"
 #include "platform/ByteIO.h"
 #include "platform/Colour.h"
@@ -460,4 +461,45 @@ std::vector<std::uint8_t> BuildFrameRecord(const DynFrame& frame, const QRect& r
     return out;
 }
 
+}
+
+int CCore::PaintDynFrame(QImage* dc, const QRect* rect, DynFrame* frame, void* state, DynFrameElement* element,
+                         const std::uint32_t* colours)
+{
+    if (!dc || !rect || !frame)
+        return 1;
+    try {
+        const DynFrameElement* e = element ? element : render::DefaultFrameElement(*frame);
+        std::vector<std::uint32_t> given;
+        if (colours && e && e->Period != 0)
+            given.assign(colours, colours + std::size_t(e->Period) * frame->Width);
+        return render::PaintDynFrame(*dc, *rect, *frame, static_cast<render::FrameAnimState*>(state), e,
+                                     given.empty() ? nullptr : &given);
+    } catch (...) {
+        return 1;   // out of memory: the picture stays as it was
+    }
+}
+
+int CCore::GetFrameElementColors(std::uint32_t*& colours, unsigned short width, DynFrameElement* element)
+{
+    if (width == 0 || !element || element->Period == 0)
+        return 0;
+    ReleaseFrameElementColors(colours);
+    try {
+        const std::vector<std::uint32_t> c = render::CollectFrameElementColors(width, element);
+        if (c.empty())
+            return 0;
+        colours = new std::uint32_t[c.size()];
+        std::copy(c.begin(), c.end(), colours);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int CCore::ReleaseFrameElementColors(std::uint32_t*& colours)
+{
+    delete[] colours;
+    colours = nullptr;
+    return 1;
 }

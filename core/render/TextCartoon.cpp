@@ -1,5 +1,7 @@
 #include "core/render/TextCartoon.h"
 
+#include "core/render/FontMap.h"
+#include "core/render/RichDrawText.h"
 #include "platform/Colour.h"
 
 #include <QFontMetrics>
@@ -281,6 +283,42 @@ void TextCartoon::SetChars(const std::vector<LaidOutChar>& chars, int layoutRigh
     }
     m_frames = 24;
     Speed = 30;
+}
+
+bool TextCartoon::SetText(const QString& text)
+{
+    CRichDrawText host;
+    host.SetText(text);
+    const int length = host.GetTextLength();
+    if (length < 1) {
+        SetChars({}, 0, 0);
+        return false;
+    }
+    QRect layout(0, 0, m_width, m_height);
+    host.FitLayout(layout);
+    std::vector<LaidOutChar> chars;
+    chars.reserve(static_cast<std::size_t>(length));
+    for (int i = 0; i < length; ++i) {
+        LOGFONT lf;
+        if (!host.GetCharLogFont(i, lf))
+            break;
+        const char16_t c = host.GetCharAt(i);
+        if (c == 13 || c == 10)
+            continue;
+        LaidOutChar lc;
+        lc.Char = QChar(c);
+        lc.Font = FontFromLogFont(lf);
+        const QRect cell = host.GetCharCellRect(i);
+        lc.Cell = {cell.left(), cell.top(), cell.left() + cell.width(), cell.top() + cell.height()};
+        QTextCharFormat format;
+        if (host.GetCharFormatAt(i, format) && format.foreground().style() != Qt::NoBrush)
+            lc.Colour = platform::fromQColor(format.foreground().color());
+        lc.Position = cell.topLeft();
+        lc.Index = i;
+        chars.push_back(std::move(lc));
+    }
+    SetChars(chars, layout.left() + layout.width(), layout.top() + layout.height());
+    return true;
 }
 
 void TextCartoon::SetEffect(int id)

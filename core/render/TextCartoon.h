@@ -89,6 +89,9 @@ public:
     // `layoutRight` and `layoutBottom` are the fitted text's extent. A second
     // text replaces the first.
     void SetChars(const std::vector<LaidOutChar>& chars, int layoutRight, int layoutBottom);
+    // Lays out an RTF or plain text over the target size and captures its
+    // characters. False (nothing captured) for an empty text.
+    bool SetText(const QString& text);
     void SetEffect(int id);
     int Effect() const { return m_effect; }
     int FrameCount() const { return m_frames; }

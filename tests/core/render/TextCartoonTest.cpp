@@ -262,3 +262,60 @@ TEST(TextEffects, GalleryOfEveryEffect)
         }
     }
 }
+
+namespace {
+const QString kRtf = QStringLiteral(
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil DejaVu Sans;}}{\\colortbl ;\\red255\\green0\\blue0;"
+    "\\red0\\green255\\blue0;}\\pard\\cf1\\f0\\fs24 AB\\cf2 O\\par Hi\\par}");
+
+QImage cartoonFrame(const QString& text, int effect, int k)
+{
+    TextCartoon t(96, 48);
+    t.SetText(text);
+    t.SetEffect(effect);
+    QImage img(96, 48, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    t.DrawFrame(img, k);
+    return img;
+}
+}
+
+TEST(TextEffects, RichTextIsCapturedWithItsColoursAndLines)
+{
+    TextCartoon t(96, 48);
+    ASSERT_TRUE(t.SetText(kRtf));
+    const auto& chars = t.Chars();
+    ASSERT_EQ(chars.size(), 5u);   // the paragraph ends are skipped
+    EXPECT_EQ(chars[0].Colour, 0x0000FFu);
+    EXPECT_EQ(chars[2].Colour, 0x00FF00u);
+    EXPECT_EQ(chars[0].Index, 0);
+    EXPECT_EQ(chars[3].Index, 4);
+    for (const auto& c : chars) {
+        EXPECT_FALSE(c.Points.empty());
+        EXPECT_GT(c.Cell.Right, c.Cell.Left);
+        EXPECT_GT(c.Cell.Bottom, c.Cell.Top);
+    }
+    EXPECT_LT(chars[0].Cell.Left, chars[1].Cell.Left);
+    EXPECT_GE(chars[3].Cell.Top, chars[0].Cell.Bottom);   // second line below the first
+    // "O" holds two figures.
+    EXPECT_EQ(std::count(chars[2].Types.begin(), chars[2].Types.end(), std::uint8_t(PT_MOVETO)), 2);
+
+    const QImage last = cartoonFrame(kRtf, 0, 99);
+    EXPECT_GT(litCount(last), 30);
+    for (int effect : {0, 13, 44, 70})
+        for (int k : {1, 5, 12})
+            EXPECT_EQ(cartoonFrame(kRtf, effect, k), cartoonFrame(kRtf, effect, k)) << effect << ' ' << k;
+}
+
+TEST(TextEffects, TextOfLineBreaksCapturesNothing)
+{
+    TextCartoon t(96, 48);
+    t.SetText(QStringLiteral("\r\n\r\n"));
+    EXPECT_TRUE(t.Chars().empty());
+    t.SetEffect(13);
+    QImage img(96, 48, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    t.DrawFrame(img, 24);
+    EXPECT_EQ(litCount(img), 0);
+    EXPECT_FALSE(t.SetText(QString()));
+}
