@@ -1,6 +1,8 @@
 #include "core/link/Adapters.h"
 
 #include "core/model/Core.h"
+#include "platform/ByteIO.h"
+#include "platform/Clock.h"
 
 #include <QNetworkInterface>
 #include <QString>
@@ -8,24 +10,9 @@
 #include <pcap/pcap.h>
 #include <poll.h>
 
-#include <chrono>
 #include <cstring>
 
 namespace {
-
-void putU32(char* at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-std::uint32_t getU32(const char* at)
-{
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<std::uint32_t>(static_cast<unsigned char>(at[i])) << (8 * i);
-    return v;
-}
 
 // "aa:bb:cc:dd:ee:ff" as Qt reports it; false unless exactly six bytes.
 bool parseHardwareAddress(const QString& text, std::uint8_t out[6])
@@ -90,9 +77,9 @@ AdapterEnumerator g_enumerator = nullptr;
 QByteArray WritePcapDevInfo(const pcapdevinfo& info)
 {
     QByteArray out(kPcapDevInfoSize, '\0');
-    char* p = out.data();
-    putU32(p + 0, info.index);
-    putU32(p + 4, info.reserved0);
+    auto* p = reinterpret_cast<std::uint8_t*>(out.data());
+    bytes::put32(p, 0, info.index);
+    bytes::put32(p, 4, info.reserved0);
     std::memcpy(p + 8, info.name, 260);
     std::memcpy(p + 268, info.description, 260);
     std::memcpy(p + 528, info.address, 8);
@@ -100,13 +87,13 @@ QByteArray WritePcapDevInfo(const pcapdevinfo& info)
     return out;
 }
 
-bool ReadPcapDevInfo(const QByteArray& bytes, pcapdevinfo& info)
+bool ReadPcapDevInfo(const QByteArray& image, pcapdevinfo& info)
 {
-    if (bytes.size() != kPcapDevInfoSize)
+    if (image.size() != kPcapDevInfoSize)
         return false;
-    const char* p = bytes.constData();
-    info.index = getU32(p + 0);
-    info.reserved0 = getU32(p + 4);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(image.constData());
+    info.index = bytes::get32(p, 0);
+    info.reserved0 = bytes::get32(p, 4);
     std::memcpy(info.name, p + 8, 260);
     std::memcpy(info.description, p + 268, 260);
     std::memcpy(info.address, p + 528, 8);
@@ -204,10 +191,13 @@ void CloseCapture(CapturePair& pair)
 
 int NextCapturedFrame(CapturePair& pair, const std::uint8_t** data, int* length, int timeoutMs)
 {
+    return NextCapturedFrame(pair, data, length, platform::Deadline::after(timeoutMs));
+}
+
+int NextCapturedFrame(CapturePair& pair, const std::uint8_t** data, int* length, const platform::Deadline& deadline)
+{
     if (!pair.handle || !data || !length)
         return -1;
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     const int fd = pcap_get_selectable_fd(pair.handle);
     for (;;) {
         pcap_pkthdr* header = nullptr;
@@ -220,12 +210,12 @@ int NextCapturedFrame(CapturePair& pair, const std::uint8_t** data, int* length,
         }
         if (r < 0)
             return -1;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int left = deadline.remainingMs();
         if (left <= 0)
             return 0;
         if (fd >= 0) {
             pollfd pfd{fd, POLLIN, 0};
-            ::poll(&pfd, 1, static_cast<int>(left));
+            ::poll(&pfd, 1, left);
         } else {
             pollfd none{-1, 0, 0};
             ::poll(&none, 0, 1);

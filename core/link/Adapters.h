@@ -8,6 +8,7 @@
 #include <type_traits>
 
 struct pcap;
+namespace platform { class Deadline; }
 
 // One adapter as the search and the raw-Ethernet link see it. The in-memory
 // layout is the 600-byte record itself; WritePcapDevInfo gives its bytes.
@@ -63,6 +64,7 @@ void CloseCapture(CapturePair& pair);
 // Waits up to timeoutMs for one frame. 1: *data and *length describe it
 // (valid until the next read); 0: time-out; -1: the capture failed.
 int NextCapturedFrame(CapturePair& pair, const std::uint8_t** data, int* length, int timeoutMs);
+int NextCapturedFrame(CapturePair& pair, const std::uint8_t** data, int* length, const platform::Deadline& deadline);
 
 // 12 lower-case hexadecimal digits and a terminator (13 characters).
 void FormatMacText(const std::uint8_t mac6[6], char16_t* text);

@@ -1,6 +1,7 @@
 #include "core/model/Core.h"
 
 #include "core/link/Adapters.h"
+#include "core/link/SerialPorts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -321,6 +322,10 @@ void CCore::RemoveAllScreenScope() { m_screenScope.RemoveAll(); }
 
 QString CCore::GetSerialPortName(int n) const
 {
+    // The device the number names (see SerialPortNumber), when present.
+    const QString named = SerialPortNameOf(n, m_serialPorts.items(), m_userSerialPorts.items());
+    if (!named.isEmpty() && (m_serialPorts.Find(named) >= 0 || m_userSerialPorts.Find(named) >= 0))
+        return named;
     const QString com = QString::asprintf("COM%d", n);
     if (m_serialPorts.Find(com) >= 0 || m_userSerialPorts.Find(com) >= 0)
         return com;
@@ -329,6 +334,11 @@ QString CCore::GetSerialPortName(int n) const
     if (!m_userSerialPorts.IsEmpty())
         return m_userSerialPorts[0];
     return com;
+}
+
+int CCore::GetSerialPortNumber(const QString& name) const
+{
+    return SerialPortNumber(name, m_serialPorts.items(), m_userSerialPorts.items());
 }
 
 QByteArray CCore::GetAdapterName(int index) const

@@ -5,6 +5,7 @@
 #include <QSerialPortInfo>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -66,6 +67,67 @@ void EnumSerialPorts(std::vector<SSerInfo>& ports)
 void SetSerialEnumerator(SerialEnumerator fn)
 {
     g_enumerator = fn;
+}
+
+namespace {
+
+struct FixedForm {
+    const char* prefix;
+    int base;
+};
+constexpr FixedForm kForms[] = {{"ttyUSB", 1000}, {"ttyACM", 2000}, {"ttyAMA", 3000}, {"ttyS", 1}, {"COM", 0}};
+constexpr int kUserBase = 10000;
+constexpr int kOtherBase = 20000;
+
+// The k of "<prefix><k>" (k a plain decimal number), or -1.
+int suffixNumber(const QString& name, const char* prefix)
+{
+    const QLatin1String p(prefix);
+    if (!name.startsWith(p) || name.size() == p.size() || name.size() - p.size() > 4)
+        return -1;
+    int k = 0;
+    for (qsizetype i = p.size(); i < name.size(); ++i) {
+        if (!name[i].isDigit())
+            return -1;
+        k = k * 10 + name[i].digitValue();
+    }
+    return k;
+}
+
+int indexIn(const std::vector<QString>& list, const QString& name)
+{
+    const auto it = std::find(list.begin(), list.end(), name);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+}  // namespace
+
+int SerialPortNumber(const QString& name, const std::vector<QString>& enumerated, const std::vector<QString>& user)
+{
+    if (name.isEmpty())
+        return -1;
+    for (const FixedForm& f : kForms) {
+        const int k = suffixNumber(name, f.prefix);
+        if (k >= 0 && (f.base == 0 || k < 1000 - 1))
+            return f.base + k;
+    }
+    const int u = indexIn(user, name);
+    if (u >= 0)
+        return kUserBase + u;
+    const int e = indexIn(enumerated, name);
+    return e >= 0 ? kOtherBase + e : -1;
+}
+
+QString SerialPortNameOf(int n, const std::vector<QString>& enumerated, const std::vector<QString>& user)
+{
+    if (n >= kOtherBase)
+        return n - kOtherBase < static_cast<int>(enumerated.size()) ? enumerated[std::size_t(n - kOtherBase)] : QString();
+    if (n >= kUserBase)
+        return n - kUserBase < static_cast<int>(user.size()) ? user[std::size_t(n - kUserBase)] : QString();
+    for (const FixedForm& f : kForms)
+        if (f.base > 0 && n >= f.base && n < f.base + 999)
+            return QLatin1String(f.prefix) + QString::number(n - f.base);
+    return {};
 }
 
 void CCore::EnumSerialPortList()

@@ -17,6 +17,7 @@ struct DynFrame;
 struct DynFrameElement;
 struct pcapdevinfo;
 class QImage;
+struct SYSTEMTIME;
 
 // Progress callback: value carries numbers or pointers, so it is pointer-wide.
 using CoreCallBack = void (*)(unsigned cmd, unsigned event, std::uintptr_t value);
@@ -138,6 +139,32 @@ public:
     static const struct FirmwareInfo* GetFirmwareInfo(unsigned id);
     static unsigned GetUpgradeVersion(unsigned id);
 
+    // ---- controller links and commands (core/link) ----
+    // Stops a running transfer at its next check; returns 0.
+    static int TerminateComm();
+    // Requests to a screen's controller: 0 for a node that is not a screen,
+    // else the bytes sent or a negative transfer result. Reads store the
+    // answer in the screen only when it came.
+    int SendReset(tagItemData* screen);
+    int SendClearProg(tagItemData* screen);
+    int SendSwitch(tagItemData* screen, unsigned value);
+    int SendAdjustTime(tagItemData* screen);   // the local time now, plus one second
+    int SendAdjustTime(tagItemData* screen, unsigned time);
+    int SendHardwareInfo(tagItemData* screen, int address);   // address 0: the screen's
+    int SendIpInfo(tagItemData* screen, int address);
+    int SendWifiInfo(tagItemData* screen, int address);
+    int RetrieveRemoteVer(tagItemData* screen);
+    int RetrieveHardwareInfo(tagItemData* screen);
+    int RetrieveIpInfo(tagItemData* screen);
+    int RetrieveWifiInfo(tagItemData* screen);
+    // Sends a copy of `length` bytes with any command code.
+    int SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length);
+    unsigned PCToRemoteTime(const SYSTEMTIME& time) const;
+    SYSTEMTIME RemoteToPCTime(unsigned time) const;
+    // The number a screen stores for a serial port name (the inverse of
+    // GetSerialPortName for the ports listed); -1 for a name it cannot hold.
+    int GetSerialPortNumber(const QString& name) const;
+
     // ---- work modes, pictures, painting and programs (core/render) ----
     // The four numbers of a work-mode code; unknown codes give the default row.
     static void ParseLEDWorkMode(int mode, unsigned short& colourCount, unsigned short& columnGroup,
@@ -165,6 +192,17 @@ public:
     // first; the core releases it again through ReleaseFrameElementColors.
     static int GetFrameElementColors(std::uint32_t*& colours, unsigned short width, DynFrameElement* element);
     static int ReleaseFrameElementColors(std::uint32_t*& colours);
+    // Compiles the screen's programs and sends the four blocks to its
+    // controller: the last block's transfer result; 1 when no scene holds an
+    // item (nothing is sent); 0 for a node that is not a screen or a refused compile.
+    int SendPrograms(tagItemData* screen);
+    // Writes the node's screen's programs and its hardware block to a
+    // USB-stick file: 0 when both were written, else 1.
+    int SaveAsUSBFile(tagItemData* node, const char16_t* path);
+    // Writes the blocks the flags name (0x01 programs, 0x02 hardware, 0x04
+    // clock "value", 0x08 reset, 0x10 clear, 0x20 firmware) in that order:
+    // the OR of the writer's results, 0 when all were written.
+    int SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags, unsigned value);
     // ---- end of core/render block ----
 
 protected:
@@ -180,6 +218,8 @@ protected:
     int GetIgnorePortList(void* list) const;
     int GetValidPortList(void* list) const;
     int GetScreenScope(void* list) const;   // in the order added
+    // Binds a transport session to the screen's link (core/link).
+    void SetCommInterface(tagItemData* screen, struct CommSession* session);
 
 public:
     // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
@@ -256,6 +296,12 @@ private:
     int m_lanEnabled = 0;
     int m_wanEnabled = 0;
     friend struct CoreTestAccess;
+    // ---- requests (core/link) ----
+    int Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
+                std::uint32_t length, std::uint32_t flags, struct CommSession& session);
+    // A request sent through the screen's link screen (or to every controller).
+    int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                           std::uint32_t flags);
     // ---- list members (core/link) ----
     void CreateLists();   // fills the enumerated ports and adapters
     void DestroyLists();

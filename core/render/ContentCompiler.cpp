@@ -35,11 +35,6 @@ constexpr std::uint64_t kMaxBytes = 0x7FFFFFFFu;
 
 constexpr std::size_t SL_SINGLE_ROW = 3;
 constexpr std::size_t RT_SINGLE_ROW = 8;
-constexpr std::size_t PIC_MODE = 4;
-constexpr std::size_t PIC_PATH = 8;
-constexpr std::size_t PIC_FRAMES = 528;
-constexpr std::size_t PIC_DELAYS = 532;
-constexpr std::size_t PIC_MAX_DELAYS = 4096;
 constexpr std::size_t TG_EFFECT = 0;
 constexpr std::size_t TG_REPEAT = 2;
 constexpr std::size_t TG_FRAMES = 4;
@@ -64,26 +59,6 @@ void forEachChild(tagItemData* n, F f)
 {
     for (tagItemData* c = n ? n->FirstChild : nullptr; c; c = c->NextSibling)
         f(c);
-}
-
-QString widePath(const char16_t* p, std::size_t n)
-{
-    std::size_t l = 0;
-    while (l < n && p[l])
-        ++l;
-    return QString::fromUtf16(p, static_cast<qsizetype>(l));
-}
-
-QString recordPath(const ItemRecord& r)
-{
-    QString s;
-    for (std::size_t i = 0; i < 260; ++i) {
-        const char16_t c = r.u16(PIC_PATH + 2 * i);
-        if (!c)
-            break;
-        s.append(QChar(c));
-    }
-    return s;
 }
 
 // Sections of a scene that hold at least one item.
@@ -283,13 +258,13 @@ bool itemPages(const Ctx& c, tagItemData* item)
     } else if (type == IT_CLOCKDIGIT || type == IT_COUNT || type == IT_COUNT2) {
         return clockPages(item, w, area, out);
     } else {   // GIF
-        std::uint32_t frames = rec ? rec->u32(PIC_FRAMES) : 0;
+        std::uint32_t frames = rec ? rec->u32(PIC_RECORD_FRAMES) : 0;
         if (frames == 0)
             frames = 1;
         if (std::uint64_t(frames) * w.pageLength() > kMaxBytes)
             return false;
-        const ImageEx image(rec ? recordPath(*rec) : QString());
-        const int mode = rec ? rec->u8(PIC_MODE) : 0;
+        const ImageEx image(rec ? PictureRecordPath(*rec) : QString());
+        const int mode = rec ? rec->u8(PIC_RECORD_MODE) : 0;
         w.reserve(out, frames);
         for (std::uint32_t n = 0; n < frames; ++n) {
             w.work().fill(Qt::black);
@@ -312,7 +287,7 @@ bool scenePages(const Ctx& c, tagItemData* scene)
     if (!w.ok())
         return w.pageLength() == 0;
     w.work().fill(Qt::black);
-    const ImageEx image(widePath(scene->Scene.PicturePath, 260));
+    const ImageEx image(WidePathField(scene->Scene.PicturePath, 260));
     image.DrawInMode(w.work(), render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
     w.append(out);
     return true;
@@ -532,8 +507,8 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
     put32(r.data(), 12, 1);
     const ItemRecord* rec = item->Item.TypeRecord;
     // The record holds 4096 delays; frames past them get 0.
-    for (std::uint32_t i = 0; rec && i < n && i < PIC_MAX_DELAYS; ++i)
-        put32(r.data(), 16 + 4 * std::size_t(i), rec->u32(PIC_DELAYS + 4 * std::size_t(i)));
+    for (std::uint32_t i = 0; rec && i < n && i < PIC_RECORD_MAX_DELAYS; ++i)
+        put32(r.data(), 16 + 4 * std::size_t(i), rec->u32(PIC_RECORD_DELAYS + 4 * std::size_t(i)));
     return r;
 }
 
@@ -717,7 +692,8 @@ int compileScreen(tagItemData* node)
     std::vector<std::uint32_t> recordAt(scenes.size() + 1, 0);
     for (std::size_t i = 0; i < scenes.size(); ++i)
         recordAt[i + 1] = recordAt[i] + 56 + 64 * std::max(1, CountValidItems(scenes[i]));
-    // The last record links back to the first normal scene.
+    // The last record links back to the first normal scene (a lone global
+    // scene links to itself rather than past the end of the block).
     const std::size_t firstNormal = c.global && scenes.size() > 1 ? 1 : 0;
     std::uint64_t dataAt = 0, sceneMaskAt = 0;
     std::uint32_t globalPagesAt = 0;

@@ -6,6 +6,26 @@
 #include <QImageReader>
 #include <QPainter>
 
+QString WidePathField(const char16_t* field, std::size_t n)
+{
+    std::size_t len = 0;
+    while (len < n && field[len])
+        ++len;
+    return QString::fromUtf16(field, static_cast<qsizetype>(len));
+}
+
+QString PictureRecordPath(const ItemRecord& record)
+{
+    QString path;
+    for (std::size_t i = 0; i < 260; ++i) {
+        const char16_t c = record.u16(PIC_RECORD_PATH + 2 * i);
+        if (!c)
+            break;
+        path.append(QChar(c));
+    }
+    return path;
+}
+
 ImageEx::ImageEx(const QString& path)
 {
     if (path.isEmpty())
@@ -82,13 +102,7 @@ int CCore::ReadGifImageFile(const char16_t* /*path*/, tagItemData* node)
         return 0;
     try {
         ItemRecord* rec = node->Item.TypeRecord;
-        QString path;
-        for (std::size_t i = 0; i < 260; ++i) {
-            const char16_t c = rec->u16(8 + 2 * i);
-            if (!c)
-                break;
-            path.append(QChar(c));
-        }
+        const QString path = PictureRecordPath(*rec);
         return ReadGifFrameDelays(rec, path);
     } catch (...) {
         return 0;

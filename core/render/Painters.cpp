@@ -22,34 +22,11 @@
 
 namespace {
 
-constexpr std::size_t SL_SINGLE_ROW = 3;
 constexpr std::size_t SL_FONT = 8;
 constexpr std::size_t SL_COLOUR = 100;
 constexpr std::size_t RT_WRAP = 9;
-constexpr std::size_t PIC_MODE = 4;
-constexpr std::size_t PIC_PATH = 8;
 constexpr std::size_t TG_EFFECT = 0;
 constexpr std::size_t TG_FRAMES = 4;
-
-QString recordPath(const ItemRecord& r, std::size_t off)
-{
-    QString s;
-    for (std::size_t i = 0; i < 260; ++i) {
-        const char16_t c = r.u16(off + 2 * i);
-        if (!c)
-            break;
-        s.append(QChar(c));
-    }
-    return s;
-}
-
-QString widePath(const char16_t* p, std::size_t n)
-{
-    std::size_t len = 0;
-    while (len < n && p[len])
-        ++len;
-    return QString::fromUtf16(p, static_cast<qsizetype>(len));
-}
 
 void clearBlack(tagItemData* node)
 {
@@ -121,7 +98,7 @@ int PaintSceneNode(tagItemData* node)
     UpdateNodeBitmap(node);
     clearBlack(node);
     paintBorder(node, node->Scene.Frame);
-    const ImageEx image(widePath(node->Scene.PicturePath, 260));
+    const ImageEx image(WidePathField(node->Scene.PicturePath, 260));
     node->Scene.PicturePresent = image.FrameCount() >= 1 ? 1 : 0;
     const QRect client = render::LocalClientRect(node);
     if (node->Scene.PicturePresent && !client.isEmpty())
@@ -199,8 +176,8 @@ int PaintPictureItem(tagItemData* node)
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, client.height()));
     UpdateNodeBitmap(node);
     clearBlack(node);
-    const ImageEx image(recordPath(*rec, PIC_PATH));
-    image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_MODE), 0);
+    const ImageEx image(PictureRecordPath(*rec));
+    image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_RECORD_MODE), 0);
     trimContentHeight(node);
     return 1;
 }

@@ -394,3 +394,19 @@ TEST(Galleries, EveryBorderMotion)
                 RemoveFrameElement(&frame, e);
             }
 }
+
+TEST_F(AnimatedItems, AnimatedTextWithoutAStoredCountCompilesEveryFrameOfItsEffect)
+{
+    tagItemData* anim = addChild(section, IT_TEXTGIF, u"anim");
+    anim->Item.TypeRecord->Text = kRtf;
+    anim->Item.TypeRecord->setU16(0, 13);
+    anim->Item.TypeRecord->setU32(4, 0);   // as stored by a file that was never previewed
+    ASSERT_EQ(CContentCompiler::Compile(screen), 1);
+    render::TextCartoon ref(64, 32);
+    ref.SetText(kRtf);
+    ref.SetEffect(13);
+    const std::size_t P = 4 * 4 * 4 * 64;
+    EXPECT_EQ(anim->Compiled[0].Buffer.size(), std::size_t(ref.FrameCount()) * P);
+    EXPECT_EQ(get32(anim->Compiled[1].Buffer, 0), std::uint32_t(ref.FrameCount()));
+    CContentCompiler::FreeBuffers(screen);
+}

@@ -1,0 +1,292 @@
+#include "core/link/CommSession.h"
+
+#include "core/link/CommCodes.h"
+#include "core/link/LinkBase.h"
+#include "core/model/CoreState.h"
+#include "platform/Clock.h"
+
+#include <cstdio>
+#include <cstring>
+
+// ---- session ----
+
+CommSession::~CommSession() { DestroyCommSession(*this); }
+
+int CommSession::sendRequest(std::uint8_t command, std::uint32_t flags)
+{
+    if (!send)
+        return COMM_E_OPEN;
+    return send(*this, command, request.data(), static_cast<std::uint32_t>(request.size()), flags, timeout);
+}
+
+void CreateCommSession(CommSession& s, std::uint8_t address, std::uint32_t timeoutMs, CoreCallBack callback)
+{
+    DestroyCommSession(s);
+    s.mode = COMM_SERIAL;
+    s.address = address;
+    s.capacity = kWorkBufferSize;
+    s.timeout = timeoutMs;
+    s.work = std::make_unique<std::uint8_t[]>(kWorkBufferSize);
+    s.replyLength = 0;
+    s.replyReceived = 0;
+    s.portName = QStringLiteral("COM1");
+    s.baudRate = 115200;
+    s.send = SerialSendFrames;
+    s.stream = nullptr;
+    s.callback = callback;
+    if (platform::AutoResetEvent* cancel = CancelEvent())
+        cancel->reset();
+}
+
+void CreateFileSession(CommSession& s, const QString& path, CoreCallBack callback)
+{
+    DestroyCommSession(s);
+    s.address = 255;
+    s.capacity = 0;
+    s.timeout = 0;
+    s.filePath = path;
+    s.fileMode = QStringLiteral("wb+");
+    s.send = FileWriteFrames;
+    s.stream = nullptr;
+    s.callback = callback;
+    if (platform::AutoResetEvent* cancel = CancelEvent())
+        cancel->reset();
+}
+
+void DestroyCommSession(CommSession& s)
+{
+    s.request.clear();
+    s.request.shrink_to_fit();
+    s.work.reset();
+    s.capacity = 0;
+}
+
+namespace {
+void resetForLink(CommSession& s)
+{
+    s.request.clear();
+    if (s.work)
+        std::memset(s.work.get(), 0, s.capacity);
+    s.replyLength = 0;
+    s.replyReceived = 0;
+}
+}  // namespace
+
+void SetCommSessionSerial(CommSession& s, const QString& portName, std::uint32_t baudRate)
+{
+    resetForLink(s);
+    s.mode = COMM_SERIAL;
+    s.portName = portName;
+    s.baudRate = baudRate;
+    s.send = SerialSendFrames;
+}
+
+void SetCommSessionEthernet(CommSession& s, const QByteArray& adapterName, const std::uint8_t* mac)
+{
+    resetForLink(s);
+    s.mode = COMM_ETHERNET;
+    s.adapterName = adapterName;
+    if (mac)
+        std::memcpy(s.dstMac, mac, 6);
+    else
+        std::memset(s.dstMac, 0xFF, 6);
+    s.captureLength = 1024;
+    s.send = EthernetSendFrames;
+}
+
+void SetCommSessionNetwork(CommSession& s, const QByteArray& host, std::uint16_t port, std::uint32_t hostIsName)
+{
+    resetForLink(s);
+    s.mode = COMM_NETWORK;
+    s.host = host;
+    s.port = port;
+    s.hostIsName = hostIsName;
+    s.send = TcpSendFrames;
+}
+
+int CCore::TerminateComm()
+{
+    if (platform::AutoResetEvent* cancel = CancelEvent())
+        cancel->set();
+    return 0;
+}
+
+// ---- the transfer loop ----
+
+bool CancelRequested()
+{
+    platform::AutoResetEvent* cancel = CancelEvent();
+    return cancel && cancel->tryWait();
+}
+
+int Link::writeFailed(std::uint32_t flags, const Chunk& c) const
+{
+    // The controller never saw the chunk, so it stays silent: give what the
+    // reply check gives on silence, except that a silence which would count
+    // as accepted counts as not sent.
+    if ((flags & REPLY_STATUS_FIRST) && c.first)
+        return COMM_E_REFUSED;
+    if (flags & REPLY_ONE_BYTE)
+        return COMM_E_NO_REPLY;
+    if ((flags & REPLY_ACK_LAST) && c.last)
+        return COMM_E_REFUSED;
+    if ((flags & REPLY_FRAME) && c.last)
+        return COMM_E_NO_REPLY;
+    return COMM_E_REFUSED;
+}
+
+int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uint8_t* data, std::uint32_t n,
+                std::uint32_t flags, std::uint32_t timeoutMs)
+{
+    const int opened = link.open(command);
+    if (opened != 0)
+        return opened;
+    if (link.reportsStart())
+        s.report(command, CBE_START, 0);
+    link.afterOpen();
+    const std::uint32_t sequence = NextSequenceNumber();
+    s.report(command, CBE_PROGRESS, 0);
+
+    const LinkKind kind = link.kind();
+    std::uint32_t sent = 0;
+    for (const Chunk& c : PlanChunks(kind, n)) {
+        if (CancelRequested()) {
+            link.close();
+            s.report(command, CBE_CANCELLED, 0);
+            return COMM_E_CANCELLED;
+        }
+        std::uint8_t* area = s.frame.data();
+        const std::size_t payload = (c.withHeader ? kFrameHeaderSize : 0) + c.size;
+        std::size_t at = link.writePrefix(area, payload);
+        if (c.withHeader) {
+            WriteFrameHeader(ChunkHeader(kind, s.address, sequence, command, n, c), area + at);
+            at += kFrameHeaderSize;
+        }
+        if (c.size)
+            std::memcpy(area + at, data + c.offset, c.size);
+        at += c.size;
+
+        int rc;
+        if (!link.write(area, at))
+            rc = link.writeFailed(flags, c);
+        else
+            rc = link.checkReply(command, flags, c, platform::Deadline::after(static_cast<int>(timeoutMs)));
+        if (rc != COMM_OK) {
+            link.close();
+            if (rc == COMM_E_DEVICE)
+                s.report(command, CBE_DEVICE_ERROR, 0);
+            else if (rc == COMM_E_REFUSED)
+                s.report(command, CBE_REFUSED, 0);
+            else {
+                rc = COMM_E_NO_REPLY;
+                s.report(command, CBE_NO_REPLY, 0);
+            }
+            return rc;
+        }
+        link.accepted();
+        sent += c.size;
+        const bool doneEvent = (flags & REPLY_ONE_BYTE) || (!c.last && (flags & REPLY_ACK_EACH))
+            || (c.last && (flags & (REPLY_ACK_LAST | REPLY_FRAME)));
+        if (doneEvent) {
+            const std::uint32_t value = c.last ? (flags & ~std::uint32_t(REPLY_ACK_EACH))
+                                               : (flags & ~std::uint32_t(REPLY_ACK_LAST | REPLY_FRAME));
+            s.report(command, CBE_DONE, value);
+        }
+        // An empty block is all sent at once.
+        const std::uint32_t percent = n == 0 ? 100 : static_cast<std::uint32_t>(std::uint64_t(sent) * 100 / n);
+        s.report(command, CBE_PROGRESS, percent);
+    }
+    link.close();
+    return static_cast<int>(n);
+}
+
+int StreamLink::checkReply(std::uint8_t, std::uint32_t flags, const Chunk& c, const platform::Deadline& deadline)
+{
+    std::uint8_t b = 0;
+    if ((flags & REPLY_STATUS_FIRST) && c.first)
+        return read(&b, 1, deadline) == 1 ? ClassifyStatusByte(b) : COMM_OK;
+    if (flags & REPLY_ONE_BYTE)
+        return read(&b, 1, deadline) == 1 ? COMM_OK : COMM_E_NO_REPLY;
+    if (kind() == LinkKind::Tcp && (flags & REPLY_ACK_EACH) && !c.last) {
+        for (;;) {
+            const int r = read(&b, 1, deadline);
+            if (r == 0)
+                return COMM_E_NO_REPLY;
+            if (r < 0)
+                return COMM_E_REFUSED;
+            if (b == kAckByte)
+                return COMM_OK;
+            if (b == 0xE3)
+                return COMM_E_NO_REPLY;
+        }
+    }
+    if ((flags & REPLY_ACK_LAST) && c.last) {
+        bool other = false;
+        for (;;) {
+            const int r = read(&b, 1, deadline);
+            if (r == 1 && b == kAckByte)
+                return COMM_OK;
+            if (r == 1) {
+                other = true;
+                continue;
+            }
+            // Silence is a refusal; a stream of other bytes ran out of time.
+            return other && r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
+        }
+    }
+    if ((flags & REPLY_FRAME) && c.last) {
+        ReplyFrame reply;
+        const int rc = ReadReplyFrame(*this, deadline, m_session.work.get(), m_session.capacity, reply);
+        if (rc == COMM_OK) {
+            m_session.replyLength = reply.length;
+            m_session.replyReceived = 1;
+            std::memcpy(m_session.receive.data(), reply.header, sizeof reply.header);
+            m_session.receiveLength = sizeof reply.header;
+        }
+        return rc;
+    }
+    return COMM_OK;
+}
+
+// ---- the USB-stick file ----
+
+int FileWriteFrames(CommSession& s, std::uint8_t command, const std::uint8_t* data, std::uint32_t n, std::uint32_t,
+                    std::uint32_t)
+{
+    const QByteArray path = s.filePath.toLocal8Bit();
+    const QByteArray mode = s.fileMode.toLatin1();
+    std::FILE* f = std::fopen(path.constData(), mode.constData());
+    if (!f) {
+        s.report(command, UFE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(s.filePath.utf16()));
+        return 1;
+    }
+    const std::uint32_t sequence = NextSequenceNumber();
+    for (const Chunk& c : PlanChunks(LinkKind::File, n)) {
+        if (CancelRequested()) {
+            std::fclose(f);
+            s.report(command, UFE_CANCELLED, 0);
+            return COMM_E_CANCELLED;
+        }
+        std::uint8_t* area = s.frame.data();
+        std::size_t at = 0;
+        if (c.withHeader) {
+            WriteFrameHeader(ChunkHeader(LinkKind::File, s.address, sequence, command, n, c), area);
+            at = kFrameHeaderSize;
+        }
+        if (c.size)
+            std::memcpy(area + at, data + c.offset, c.size);
+        at += c.size;
+        if (std::fwrite(area, 1, at, f) != at) {
+            std::fclose(f);
+            s.report(command, UFE_WRITE_FAILED, 0);
+            return UFE_WRITE_FAILED;
+        }
+    }
+    // A write that only fails when buffered data reaches the disk shows here.
+    if (std::fclose(f) != 0) {
+        s.report(command, UFE_CLOSE_FAILED, 0);
+        return UFE_CLOSE_FAILED;
+    }
+    s.report(command, UFE_WRITTEN, 0);
+    return 0;
+}

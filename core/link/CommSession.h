@@ -1,0 +1,100 @@
+#pragma once
+// The transport session of one controller request: it owns the link for one
+// transfer at a time (serial port, capture adapter, TCP connection or
+// USB-stick file), sends a block in frames, checks the replies and reports
+// progress. Nothing stays open between blocks. Sessions live on the stack of
+// the thread that makes the request and are not copyable.
+#include "core/link/Frame.h"
+#include "core/model/Core.h"
+#include "core/model/ItemTypes.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct CommSession;
+
+// Sends one framed block: (session, command, data, length, reply flags,
+// time-out ms) -> bytes sent or a negative transfer result.
+using SendRoutine = int (*)(CommSession& session, std::uint8_t command, const std::uint8_t* data,
+                            std::uint32_t length, std::uint32_t flags, std::uint32_t timeoutMs);
+// Sends a firmware record stream: (session, data, length) -> result.
+using StreamRoutine = int (*)(CommSession& session, const std::uint8_t* data, std::uint32_t length);
+
+struct CommSession {
+    CommSession() = default;
+    ~CommSession();
+    CommSession(const CommSession&) = delete;
+    CommSession& operator=(const CommSession&) = delete;
+
+    std::uint32_t mode = COMM_SERIAL;
+    std::uint8_t address = 255;
+    std::vector<std::uint8_t> request;      // the block a command builder fills
+    std::uint32_t capacity = 0;             // of the work buffer
+    std::uint32_t timeout = 0;              // ms: reply and serial read time-out
+    std::unique_ptr<std::uint8_t[]> work;   // data of a received reply frame
+    std::uint32_t replyLength = 0;
+    std::uint32_t replyReceived = 0;
+    std::array<std::uint8_t, kFrameAreaSize> frame{};   // what goes out, per chunk
+    // Serial and TCP: bytes 4..35 of the last reply header; raw Ethernet:
+    // the last received frame (at most 572 bytes).
+    std::array<std::uint8_t, kReceiveAreaSize> receive{};
+    std::uint32_t receiveLength = 0;
+    QString portName = QStringLiteral("COM1");
+    std::uint32_t baudRate = 115200;
+    QByteArray adapterName;
+    std::uint8_t dstMac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    int captureLength = 1024;
+    std::uint32_t hostIsName = 0;
+    QByteArray host;
+    std::uint16_t port = 0;
+    QString filePath;
+    QString fileMode = QStringLiteral("wb+");
+    SendRoutine send = nullptr;
+    StreamRoutine stream = nullptr;
+    CoreCallBack callback = nullptr;
+
+    void report(unsigned cmd, unsigned event, std::uintptr_t value = 0) const
+    {
+        if (callback)
+            callback(cmd, event, value);
+    }
+    // Sends the request buffer with the session's time-out.
+    int sendRequest(std::uint8_t command, std::uint32_t flags);
+};
+
+// A request session: the address put in every frame, the reply time-out and
+// the receiver of its reports. Clears the cancel event.
+void CreateCommSession(CommSession& session, std::uint8_t address, std::uint32_t timeoutMs, CoreCallBack callback);
+// A USB-stick file session writing to `path`.
+void CreateFileSession(CommSession& session, const QString& path, CoreCallBack callback);
+// Frees the request and work buffers.
+void DestroyCommSession(CommSession& session);
+
+void SetCommSessionSerial(CommSession& session, const QString& portName, std::uint32_t baudRate);
+// A null MAC means every controller (FF FF FF FF FF FF).
+void SetCommSessionEthernet(CommSession& session, const QByteArray& adapterName, const std::uint8_t* mac);
+void SetCommSessionNetwork(CommSession& session, const QByteArray& host, std::uint16_t port, std::uint32_t hostIsName);
+
+int SerialSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                     std::uint32_t flags, std::uint32_t timeoutMs);
+int EthernetSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                       std::uint32_t flags, std::uint32_t timeoutMs);
+int TcpSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                  std::uint32_t flags, std::uint32_t timeoutMs);
+int FileWriteFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                    std::uint32_t flags, std::uint32_t timeoutMs);
+
+// The device a serial port name opens: names without a slash live in /dev.
+QString SerialDevicePath(const QString& portName);
+
+// The time-outs of the specification (ms).
+constexpr std::uint32_t kRequestTimeout = 5000;
+constexpr int kConnectTimeout = 5000;
+constexpr int kConnectAttempts = 4;
+constexpr int kSerialSettle = 20;
+constexpr int kSerialDrain = 1;

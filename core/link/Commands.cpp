@@ -1,0 +1,389 @@
+#include "core/link/Commands.h"
+
+#include "core/link/CommCodes.h"
+#include "core/link/CommSession.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "core/model/Utilities.h"
+#include "platform/ByteIO.h"
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+bool isScreen(const tagItemData* node) { return node && node->Level == LEVEL_ROOT; }
+
+// Copies a text into a field of `size` bytes, cut so a terminator always fits.
+void putText(std::uint8_t* out, const char* text, std::size_t size)
+{
+    const std::size_t n = strnlen(text, size - 1);
+    std::memcpy(out, text, n);
+    std::memset(out + n, 0, size - n);
+}
+
+void getText(char* field, const std::uint8_t* in, std::size_t size)
+{
+    const std::size_t n = strnlen(reinterpret_cast<const char*>(in), size - 1);
+    std::memcpy(field, in, n);
+    std::memset(field + n, 0, size - n);
+}
+
+// The answer laid over a zeroed block of its full size.
+template <std::size_t N>
+std::array<std::uint8_t, N> padded(const std::uint8_t* answer, std::size_t length)
+{
+    std::array<std::uint8_t, N> block{};
+    if (answer)
+        std::memcpy(block.data(), answer, std::min(length, N));
+    return block;
+}
+
+}  // namespace
+
+const char* GetCommandName(unsigned code)
+{
+    switch (code) {
+    case TOS_PROGDATA: return "TOS_PROGDATA";
+    case TOS_PROGMASK: return "TOS_PROGMASK";
+    case TOS_PROGMAP: return "TOS_PROGMAP";
+    case TOS_PAGEMAP: return "TOS_PAGEMAP";
+    case TOS_HWCONFIG: return "TOS_HWCONFIG";
+    case TOS_HWREADCFG: return "TOS_HWREADCFG";
+    case TOS_READVER: return "TOS_READVER";
+    default: return "TOS_UNKNOWN";
+    }
+}
+
+void BuildHardwareBlock(const tagGlobalInfo& g, std::uint8_t* out)
+{
+    std::memset(out, 0, kHardwareBlockSize);
+    bytes::put16(out, 0, 0x55AA);
+    out[2] = g.ID;
+    bytes::put16(out, 8, g.Width);
+    bytes::put16(out, 10, g.Height);
+    bytes::put16(out, 12, g.ReFreq);
+    bytes::put16(out, 14, g.Type);
+    bytes::put16(out, 16, g.ScanMode);
+    out[18] = g.RowDecode;
+    out[19] = g.OptionBits;
+    out[20] = g.OptionBits2;
+    bytes::put16(out, 22, g.Lum);
+    const std::uint8_t schedule[6] = {g.HourSU, g.MinSU, g.HourSD, g.MinSD, g.WeekSD, g.AutoS};
+    std::memcpy(out + 28, schedule, 6);
+}
+
+void BuildIpBlock(const tagGlobalInfo& g, std::uint8_t* out)
+{
+    std::memset(out, 0, kIpBlockSize);
+    std::memcpy(out, "ipcf", 4);
+    bytes::put16(out, 4, 3);
+    bytes::put16(out, 6, kIpBlockSize);
+    putText(out + 8, g.DeviceName, 16);
+    out[24] = g.DhcpFlag;
+    if (g.DhcpFlag == 0) {
+        bytes::put32(out, 28, g.IpAddr);
+        bytes::put32(out, 32, g.Gateway);
+        bytes::put32(out, 36, g.SubnetMask);
+        bytes::put32(out, 40, g.Address4);
+        bytes::put32(out, 44, g.NetWord);
+    }
+    bytes::put16(out, 48, g.DevicePort);
+    bytes::put16(out, 50, g.DevicePort);
+}
+
+void BuildWifiBlock(const tagGlobalInfo& g, std::uint8_t* out)
+{
+    std::memset(out, 0, kWifiBlockSize);
+    std::memcpy(out, "ipcf", 4);
+    bytes::put16(out, 4, 3);
+    bytes::put16(out, 6, kWifiBlockSize);
+    putText(out + 8, g.WifiSsid, 33);
+    bytes::put32(out, 44, static_cast<std::uint32_t>(g.WifiMode));
+    bytes::put32(out, 48, static_cast<std::uint32_t>(g.WifiSecurity));
+    bytes::put32(out, 52, static_cast<std::uint32_t>(g.WifiEncryption));
+    putText(out + 62, g.WifiKey, 65);
+}
+
+void ApplyHardwareAnswer(const std::uint8_t* answer, std::size_t length, tagGlobalInfo& g)
+{
+    const auto b = padded<kHardwareBlockSize>(answer, length);
+    g.ID = b[2];
+    g.Width = bytes::get16(b.data(), 8);
+    g.Height = bytes::get16(b.data(), 10);
+    g.ReFreq = bytes::get16(b.data(), 12);
+    g.Type = bytes::get16(b.data(), 14);
+    g.ScanMode = bytes::get16(b.data(), 16);
+    g.RowDecode = b[18];
+    g.OptionBits = b[19];
+    g.OptionBits2 = b[20];
+    g.Lum = bytes::get16(b.data(), 22);
+    g.SettingsWord = bytes::get32(b.data(), 24);
+    g.HourSU = b[28];
+    g.MinSU = b[29];
+    g.HourSD = b[30];
+    g.MinSD = b[31];
+    g.WeekSD = b[32];
+    g.AutoS = b[33];
+    if (g.AutoS == 0)
+        g.WeekSD = 0;
+}
+
+void ApplyIpAnswer(const std::uint8_t* answer, std::size_t length, tagGlobalInfo& g)
+{
+    const auto b = padded<kIpBlockSize>(answer, length);
+    getText(g.DeviceName, b.data() + 8, 16);
+    g.DhcpFlag = b[24];
+    g.IpAddr = bytes::get32(b.data(), 28);
+    g.Gateway = bytes::get32(b.data(), 32);
+    g.SubnetMask = bytes::get32(b.data(), 36);
+    g.Address4 = bytes::get32(b.data(), 40);
+    g.NetWord = bytes::get32(b.data(), 44);
+    g.DevicePort = bytes::get16(b.data(), 48);
+}
+
+void ApplyWifiAnswer(const std::uint8_t* answer, std::size_t length, tagGlobalInfo& g)
+{
+    const auto b = padded<kWifiBlockSize>(answer, length);
+    getText(g.WifiSsid, b.data() + 8, 33);
+    g.WifiMode = static_cast<std::int32_t>(bytes::get32(b.data(), 44));
+    g.WifiSecurity = static_cast<std::int32_t>(bytes::get32(b.data(), 48));
+    g.WifiEncryption = static_cast<std::int32_t>(bytes::get32(b.data(), 52));
+    getText(g.WifiKey, b.data() + 62, 65);
+}
+
+void ApplyVersionAnswer(const std::uint8_t* answer, std::size_t length, tagGlobalInfo& g)
+{
+    const auto b = padded<kVersionBlockSize>(answer, length);
+    g.HardwareId = bytes::get32(b.data(), 0);
+    g.RemoteVersion = bytes::get32(b.data(), 4);
+    g.VersionWord = bytes::get32(b.data(), 8);
+}
+
+std::uint32_t ControllerTimeNow()
+{
+    const std::time_t now = std::chrono::system_clock::to_time_t(platform::clock().wallNow()) + 1;
+    std::tm local{};
+    localtime_r(&now, &local);
+    return SecondsSince2000(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                            local.tm_sec);
+}
+
+// ---- CCore requests ----
+
+void CCore::SetCommInterface(tagItemData* screen, CommSession* session)
+{
+    if (!session || !isScreen(screen))
+        return;
+    const tagGlobalInfo& g = screen->Global;
+    switch (g.CommType) {
+    case COMM_SERIAL:
+        SetCommSessionSerial(*session, GetSerialPortName(static_cast<int>(g.SerialPort)), g.BaudRate);
+        break;
+    case COMM_ETHERNET:
+        SetCommSessionEthernet(*session, GetAdapterName(static_cast<int>(g.AdapterIndex)), g.DstMAC);
+        break;
+    case COMM_NETWORK:
+        SetCommSessionNetwork(*session, QByteArray(g.Host, static_cast<int>(strnlen(g.Host, sizeof g.Host))),
+                              g.HostPort, g.HostKind);
+        break;
+    default:
+        break;
+    }
+}
+
+int CCore::Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
+                   std::uint32_t length, std::uint32_t flags, CommSession& session)
+{
+    // Nothing thrown leaves the library: memory that cannot be had ends the
+    // request as a link that could not be opened.
+    try {
+        CreateCommSession(session, address, kRequestTimeout, m_commCallBack);
+        SetCommInterface(screen, &session);
+        session.request.assign(data, data + length);
+        return session.sendRequest(command, flags);
+    } catch (...) {
+        return COMM_E_OPEN;
+    }
+}
+
+int CCore::RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data,
+                              std::uint32_t length, std::uint32_t flags)
+{
+    tagItemData* other = GetSecondaryScreen(screen);
+    if (other == screen) {
+        CommSession session;
+        return Request(screen, screen->Global.ID, command, data, length, flags, session);
+    }
+    // Every link field is kept aside and put back, including those the link
+    // record does not carry (the other mode's settings, the host), so a send
+    // through another screen never changes this screen's own settings.
+    tagGlobalInfo& g = screen->Global;
+    const tagGlobalInfo saved = g;
+    CommInfo link{};
+    GetSecondaryCommInfo(screen, &link);
+    SetCommInfo(screen, &link);
+    if (other && other->Global.CommType == COMM_NETWORK) {
+        std::memcpy(g.Host, other->Global.Host, sizeof g.Host);
+        g.HostKind = other->Global.HostKind;
+        g.HostPort = other->Global.HostPort;
+    }
+    int rc;
+    {
+        CommSession session;
+        rc = Request(screen, g.ID, command, data, length, flags, session);
+    }
+    g.ID = saved.ID;
+    g.SwapRedGreen = saved.SwapRedGreen;
+    g.CommType = saved.CommType;
+    g.SerialPort = saved.SerialPort;
+    g.BaudRate = saved.BaudRate;
+    g.AdapterIndex = saved.AdapterIndex;
+    std::memcpy(g.DstMAC, saved.DstMAC, sizeof g.DstMAC);
+    std::memcpy(g.Host, saved.Host, sizeof g.Host);
+    g.HostKind = saved.HostKind;
+    g.HostPort = saved.HostPort;
+    return rc;
+}
+
+namespace {
+const std::uint8_t kZeros[4] = {0, 0, 0, 0};
+std::array<std::uint8_t, 4> word(std::uint32_t v)
+{
+    std::array<std::uint8_t, 4> w{};
+    bytes::put32(w.data(), 0, v);
+    return w;
+}
+std::uint8_t sessionAddress(const tagItemData* screen, int address)
+{
+    return address != 0 ? static_cast<std::uint8_t>(address) : screen->Global.ID;
+}
+}  // namespace
+
+int CCore::SendReset(tagItemData* screen)
+{
+    return isScreen(screen) ? RequestThroughLink(screen, TOS_RESET, kZeros, 4, REPLY_FRAME) : 0;
+}
+
+int CCore::SendClearProg(tagItemData* screen)
+{
+    return isScreen(screen) ? RequestThroughLink(screen, TOS_CLEARPROG, kZeros, 4, 0) : 0;
+}
+
+int CCore::SendSwitch(tagItemData* screen, unsigned value)
+{
+    return isScreen(screen) ? RequestThroughLink(screen, TOS_SWITCH, word(value).data(), 4, 0) : 0;
+}
+
+int CCore::SendAdjustTime(tagItemData* screen)
+{
+    return isScreen(screen) ? SendAdjustTime(screen, ControllerTimeNow()) : 0;
+}
+
+int CCore::SendAdjustTime(tagItemData* screen, unsigned time)
+{
+    return isScreen(screen) ? RequestThroughLink(screen, TOS_SETTIME, word(time).data(), 4, 0) : 0;
+}
+
+int CCore::SendHardwareInfo(tagItemData* screen, int address)
+{
+    if (!isScreen(screen))
+        return 0;
+    std::uint8_t block[kHardwareBlockSize];
+    BuildHardwareBlock(screen->Global, block);
+    CommSession session;
+    return Request(screen, sessionAddress(screen, address), TOS_HWCONFIG, block, sizeof block, 0, session);
+}
+
+int CCore::SendIpInfo(tagItemData* screen, int address)
+{
+    if (!isScreen(screen))
+        return 0;
+    std::uint8_t block[kIpBlockSize];
+    BuildIpBlock(screen->Global, block);
+    CommSession session;
+    return Request(screen, sessionAddress(screen, address), TOS_IPCONFIG, block, sizeof block, 0, session);
+}
+
+int CCore::SendWifiInfo(tagItemData* screen, int address)
+{
+    if (!isScreen(screen))
+        return 0;
+    std::uint8_t block[kWifiBlockSize];
+    BuildWifiBlock(screen->Global, block);
+    CommSession session;
+    return Request(screen, sessionAddress(screen, address), TOS_WIFICONFIG, block, sizeof block, 0, session);
+}
+
+namespace {
+// A read writes the screen only when an answer with data came.
+bool answered(int rc, const CommSession& s) { return rc >= 0 && s.replyReceived && s.replyLength != 0; }
+}  // namespace
+
+int CCore::RetrieveRemoteVer(tagItemData* screen)
+{
+    if (!isScreen(screen))
+        return 0;
+    CommSession session;
+    const int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
+    if (answered(rc, session))
+        ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
+    return rc;
+}
+
+int CCore::RetrieveHardwareInfo(tagItemData* screen)
+{
+    if (!isScreen(screen))
+        return 0;
+    const int version = RetrieveRemoteVer(screen);
+    if (version < 0)
+        return version;
+    CommSession session;
+    const int rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
+    if (answered(rc, session))
+        ApplyHardwareAnswer(session.work.get(), session.replyLength, screen->Global);
+    return rc;
+}
+
+int CCore::RetrieveIpInfo(tagItemData* screen)
+{
+    if (!isScreen(screen))
+        return 0;
+    CommSession session;
+    const int rc = Request(screen, screen->Global.ID, TOS_IPREADCFG, kZeros, 4, REPLY_FRAME, session);
+    if (answered(rc, session))
+        ApplyIpAnswer(session.work.get(), session.replyLength, screen->Global);
+    return rc;
+}
+
+int CCore::RetrieveWifiInfo(tagItemData* screen)
+{
+    if (!isScreen(screen))
+        return 0;
+    CommSession session;
+    const int rc = Request(screen, screen->Global.ID, TOS_WIFIREADCFG, kZeros, 4, REPLY_FRAME, session);
+    if (answered(rc, session))
+        ApplyWifiAnswer(session.work.get(), session.replyLength, screen->Global);
+    return rc;
+}
+
+int CCore::SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length)
+{
+    if (!isScreen(screen) || (!data && length))
+        return 0;
+    CommSession session;
+    return Request(screen, screen->Global.ID, code, data, length, REPLY_ACK_LAST, session);
+}
+
+unsigned CCore::PCToRemoteTime(const SYSTEMTIME& t) const
+{
+    return SecondsSince2000(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+SYSTEMTIME CCore::RemoteToPCTime(unsigned time) const
+{
+    return RemoteTimeToDate(time);
+}

@@ -1,0 +1,166 @@
+// The raw-Ethernet link: frames of EtherType 0x0888 through a capture
+// adapter, each behind the 22-byte link header; replies are whole frames
+// from the controller's MAC (or from anyone when sending to every controller).
+#include "core/link/Adapters.h"
+#include "core/link/CommCodes.h"
+#include "core/link/LinkBase.h"
+#include "platform/ByteIO.h"
+#include "platform/Clock.h"
+
+#include <pcap/pcap.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+class EthernetLink final : public Link {
+public:
+    using Link::Link;
+    ~EthernetLink() override { close(); }
+
+    LinkKind kind() const override { return LinkKind::Ethernet; }
+
+    int open(std::uint8_t command) override
+    {
+        if (!OpenCapture(m_capture, m_session.adapterName.constData(), m_session.captureLength,
+                         static_cast<int>(m_session.timeout))) {
+            m_session.report(command, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(u"Adapter"));
+            return COMM_E_OPEN;
+        }
+        std::uint8_t mac8[8];
+        QueryAdapterMac(m_session.adapterName.constData(), mac8);
+        std::memcpy(m_ownMac, mac8, 6);
+        m_index = 0;
+        return COMM_OK;
+    }
+
+    void close() override { CloseCapture(m_capture); }
+
+    std::size_t writePrefix(std::uint8_t* area, std::size_t payloadLength) override
+    {
+        WriteLinkHeader(area, m_session.dstMac, m_ownMac, kKindRequest, static_cast<std::uint16_t>(payloadLength),
+                        m_index);
+        return kLinkHeaderSize;
+    }
+
+    bool write(const std::uint8_t* data, std::size_t length) override
+    {
+        return m_capture.handle && pcap_sendpacket(m_capture.handle, data, static_cast<int>(length)) == 0;
+    }
+
+    int writeFailed(std::uint32_t, const Chunk&) const override { return COMM_E_REFUSED; }
+
+    void accepted() override { ++m_index; }
+
+    int checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& c,
+                   const platform::Deadline& deadline) override
+    {
+        if ((flags & REPLY_STATUS_FIRST) && c.first) {
+            for (;;) {
+                if (next(deadline) <= 0)
+                    return COMM_OK;
+                if (fromController() && kindOf() == kKindRequest && m_length > kEthPayload)
+                    return ClassifyStatusByte(m_frame[kEthPayload]);
+            }
+        }
+        if ((flags & REPLY_ONE_BYTE) || !c.last)
+            return waitForAck(deadline);
+        if ((flags & REPLY_ACK_LAST) && c.last) {
+            for (;;) {
+                const int r = next(deadline);
+                if (r <= 0)
+                    return r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
+                if (fromController() && (kindOf() == kKindRequest || kindOf() == kKindStream)
+                    && m_length > kEthPayload && (m_frame[kEthPayload] == 0x11 || m_frame[kEthPayload] == kAckByte))
+                    return COMM_OK;
+            }
+        }
+        if ((flags & REPLY_FRAME) && c.last) {
+            const bool broadcast = isBroadcast(m_session.dstMac);
+            for (;;) {
+                const int r = next(deadline);
+                if (r <= 0)
+                    return r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
+                if (!fromController() || kindOf() != kKindRequest || m_length < kEthReplyData
+                    || m_frame[kEthReplyCommand] != command)
+                    continue;
+                if (broadcast && m_session.address != 255 && m_frame[kEthReplyAddress] != m_session.address)
+                    continue;
+                // Checked as on the other links: a frame without the magic is
+                // no reply, one without data a refusal.
+                if (bytes::get32(m_frame, kEthPayload) != kFrameMagic)
+                    continue;
+                if (static_cast<std::int32_t>(bytes::get32(m_frame, kEthReplyLength)) <= 0)
+                    return COMM_E_REFUSED;
+                // The data stops where the captured frame stops, whatever the
+                // length field claims.
+                std::uint32_t length = bytes::get32(m_frame, kEthReplyLength);
+                length = std::min<std::uint32_t>({length, m_session.capacity,
+                                                  static_cast<std::uint32_t>(m_length - kEthReplyData)});
+                if (length && m_session.work)
+                    std::memcpy(m_session.work.get(), m_frame + kEthReplyData, length);
+                m_session.replyLength = length;
+                m_session.replyReceived = 1;
+                return COMM_OK;
+            }
+        }
+        return COMM_OK;
+    }
+
+private:
+    static bool isBroadcast(const std::uint8_t* mac)
+    {
+        return std::all_of(mac, mac + 6, [](std::uint8_t b) { return b == 0xFF; });
+    }
+
+    int waitForAck(const platform::Deadline& deadline)
+    {
+        for (;;) {
+            const int r = next(deadline);
+            if (r <= 0)
+                return r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
+            if (fromController() && kindOf() == kKindAck)
+                return COMM_OK;
+        }
+    }
+
+    // The next frame of the protocol, kept in the session's receive area.
+    int next(const platform::Deadline& deadline)
+    {
+        const std::uint8_t* data = nullptr;
+        int length = 0;
+        const int r = NextCapturedFrame(m_capture, &data, &length, deadline);
+        if (r != 1)
+            return r;
+        m_length = std::min<std::size_t>(static_cast<std::size_t>(length < 0 ? 0 : length), kReceiveAreaSize);
+        std::memcpy(m_session.receive.data(), data, m_length);
+        m_session.receiveLength = static_cast<std::uint32_t>(m_length);
+        m_frame = m_session.receive.data();
+        return 1;
+    }
+
+    bool fromController() const
+    {
+        if (m_length <= kEthKind)
+            return false;
+        return isBroadcast(m_session.dstMac) || std::memcmp(m_frame + 6, m_session.dstMac, 6) == 0;
+    }
+
+    std::uint8_t kindOf() const { return m_frame[kEthKind]; }
+
+    CapturePair m_capture;
+    std::uint8_t m_ownMac[6] = {};
+    std::uint32_t m_index = 0;
+    const std::uint8_t* m_frame = nullptr;
+    std::size_t m_length = 0;
+};
+
+}  // namespace
+
+int EthernetSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                       std::uint32_t flags, std::uint32_t timeoutMs)
+{
+    EthernetLink link(session);
+    return RunTransfer(session, link, command, data, length, flags, timeoutMs);
+}

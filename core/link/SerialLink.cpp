@@ -1,0 +1,116 @@
+// The serial link: the port opened exclusively at the session's speed, 8N1,
+// no flow control, DTR and RTS held off; stale input drained before every
+// write so a late byte of an earlier chunk is not taken as this one's reply.
+#include "core/link/CommCodes.h"
+#include "core/link/LinkBase.h"
+#include "platform/Clock.h"
+
+#include <QSerialPort>
+
+#include <poll.h>
+
+namespace {
+
+class SerialLink final : public StreamLink {
+public:
+    using StreamLink::StreamLink;
+    ~SerialLink() override { close(); }
+
+    LinkKind kind() const override { return LinkKind::Serial; }
+
+    int open(std::uint8_t command) override
+    {
+        m_port.setPortName(SerialDevicePath(m_session.portName));
+        const bool ok = m_port.open(QIODevice::ReadWrite)
+            && m_port.setBaudRate(static_cast<qint32>(m_session.baudRate))
+            && m_port.setDataBits(QSerialPort::Data8) && m_port.setParity(QSerialPort::NoParity)
+            && m_port.setStopBits(QSerialPort::OneStop) && m_port.setFlowControl(QSerialPort::NoFlowControl);
+        if (!ok) {
+            m_port.close();
+            m_session.report(command, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(m_session.portName.utf16()));
+            return COMM_E_OPEN;
+        }
+        // Modem lines are held off where the device has them (a
+        // pseudo-terminal has none, which is no failure).
+        m_port.setDataTerminalReady(false);
+        m_port.setRequestToSend(false);
+        m_port.clearError();
+        return COMM_OK;
+    }
+
+    void afterOpen() override { platform::sleepFor(kSerialSettle); }
+
+    void close() override
+    {
+        if (m_port.isOpen())
+            m_port.close();
+    }
+
+    bool write(const std::uint8_t* data, std::size_t length) override
+    {
+        drain();
+        if (m_port.write(reinterpret_cast<const char*>(data), static_cast<qint64>(length)) != qint64(length))
+            return false;
+        const platform::Deadline deadline = platform::Deadline::after(static_cast<int>(m_session.timeout));
+        while (m_port.bytesToWrite() > 0) {
+            const int left = deadline.remainingMs();
+            if (left <= 0 || !m_port.waitForBytesWritten(left))
+                return false;
+        }
+        return true;
+    }
+
+    int read(std::uint8_t* buffer, int n, const platform::Deadline& deadline) override
+    {
+        while (m_port.bytesAvailable() <= 0) {
+            const int left = deadline.remainingMs();
+            if (left <= 0)
+                return 0;
+            if (!m_port.waitForReadyRead(left)) {
+                const QSerialPort::SerialPortError e = m_port.error();
+                if (e == QSerialPort::TimeoutError || e == QSerialPort::NoError) {
+                    m_port.clearError();
+                    continue;
+                }
+                return -1;
+            }
+        }
+        const qint64 got = m_port.read(reinterpret_cast<char*>(buffer), n);
+        return got < 0 ? -1 : static_cast<int>(got);
+    }
+
+private:
+    void drain()
+    {
+        m_port.clear(QSerialPort::Input);
+        m_port.readAll();
+        // Bytes still on their way are read and dropped until the line has
+        // been quiet for the drain time.
+        const int wait = static_cast<int>(platform::clock().realDuration(platform::Millis(kSerialDrain)).count());
+        pollfd p{static_cast<int>(m_port.handle()), POLLIN, 0};
+        while (p.fd >= 0 && ::poll(&p, 1, wait) > 0 && (p.revents & POLLIN)) {
+            if (!m_port.waitForReadyRead(0) && m_port.bytesAvailable() == 0)
+                break;
+            m_port.readAll();
+        }
+        m_port.clearError();
+    }
+
+    QSerialPort m_port;
+};
+
+}  // namespace
+
+QString SerialDevicePath(const QString& portName)
+{
+    if (portName.contains(u'/'))
+        return portName;
+    return QStringLiteral("/dev/") + portName;
+}
+
+int SerialSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                     std::uint32_t flags, std::uint32_t timeoutMs)
+{
+    SerialLink link(session);
+    return RunTransfer(session, link, command, data, length, flags, timeoutMs);
+}

@@ -1,0 +1,187 @@
+// The network link: a TCP connection to the controller's host and port,
+// connected with a time-out and up to four attempts; one write per frame.
+#include "core/link/CommCodes.h"
+#include "core/link/LinkBase.h"
+#include "platform/Clock.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+class TcpLink final : public StreamLink {
+public:
+    using StreamLink::StreamLink;
+    ~TcpLink() override { close(); }
+
+    LinkKind kind() const override { return LinkKind::Tcp; }
+    bool reportsStart() const override { return false; }
+
+    int open(std::uint8_t command) override
+    {
+        m_hostText = QString::fromLocal8Bit(m_session.host);
+        if (!newSocket()) {
+            m_session.report(command, CBE_SOCKET_FAILED, 0);
+            return COMM_E_OPEN;
+        }
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(m_session.port);
+        if (!resolve(to.sin_addr)) {
+            close();
+            return hostFailed(command);
+        }
+        for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+            if (attempt > 0) {
+                if (CancelRequested()) {
+                    close();
+                    m_session.report(command, CBE_CANCELLED, 0);
+                    return COMM_E_CANCELLED;
+                }
+                // A socket whose connect failed cannot be connected again.
+                if (!newSocket()) {
+                    m_session.report(command, CBE_SOCKET_FAILED, 0);
+                    return COMM_E_OPEN;
+                }
+            }
+            if (connectWithTimeout(to))
+                return COMM_OK;
+        }
+        close();
+        return hostFailed(command);
+    }
+
+    void close() override
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+
+    bool write(const std::uint8_t* data, std::size_t length) override
+    {
+        const platform::Deadline deadline = platform::Deadline::after(kConnectTimeout);
+        std::size_t done = 0;
+        while (done < length) {
+            const ssize_t r = ::send(m_fd, data + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (r > 0) {
+                done += static_cast<std::size_t>(r);
+                continue;
+            }
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                pollfd p{m_fd, POLLOUT, 0};
+                const int left = deadline.remainingMs();
+                if (left > 0 && ::poll(&p, 1, left) > 0)
+                    continue;
+            }
+            return false;
+        }
+        return true;
+    }
+
+    int read(std::uint8_t* buffer, int n, const platform::Deadline& deadline) override
+    {
+        for (;;) {
+            const ssize_t r = ::recv(m_fd, buffer, static_cast<std::size_t>(n), MSG_DONTWAIT);
+            if (r > 0)
+                return static_cast<int>(r);
+            if (r == 0)
+                return -1;   // closed by the controller
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                return -1;
+            const int left = deadline.remainingMs();
+            if (left <= 0)
+                return 0;
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, left) < 0 && errno != EINTR)
+                return -1;
+        }
+    }
+
+private:
+    bool newSocket()
+    {
+        close();
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        return m_fd >= 0;
+    }
+
+    bool resolve(in_addr& out) const
+    {
+        const QByteArray& host = m_session.host;
+        if (m_session.hostIsName) {
+            if (host.isEmpty())
+                return false;
+            addrinfo hints{};
+            hints.ai_family = AF_INET;
+            hints.ai_socktype = SOCK_STREAM;
+            addrinfo* found = nullptr;
+            if (::getaddrinfo(host.constData(), nullptr, &hints, &found) != 0 || !found)
+                return false;
+            out = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+            ::freeaddrinfo(found);
+            return true;
+        }
+        return ::inet_pton(AF_INET, host.constData(), &out) == 1 && out.s_addr != 0;
+    }
+
+    bool connectWithTimeout(const sockaddr_in& to)
+    {
+        const int flags = ::fcntl(m_fd, F_GETFL, 0);
+        ::fcntl(m_fd, F_SETFL, flags | O_NONBLOCK);
+        const platform::Deadline deadline = platform::Deadline::after(kConnectTimeout);
+        if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+            if (errno != EINPROGRESS)
+                return false;
+            pollfd p{m_fd, POLLOUT, 0};
+            int r;
+            do {
+                r = ::poll(&p, 1, deadline.remainingMs());
+            } while (r < 0 && errno == EINTR);
+            if (r <= 0)
+                return false;
+            int error = 0;
+            socklen_t len = sizeof error;
+            if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0)
+                return false;
+        }
+        ::fcntl(m_fd, F_SETFL, flags);
+        const int one = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        return true;
+    }
+
+    int hostFailed(std::uint8_t command)
+    {
+        m_session.report(command, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(m_hostText.utf16()));
+        return COMM_E_OPEN;
+    }
+
+    int m_fd = -1;
+    QString m_hostText;
+};
+
+}  // namespace
+
+int TcpSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                  std::uint32_t flags, std::uint32_t timeoutMs)
+{
+    if (length > kChunkSize)
+        flags |= REPLY_ACK_EACH;
+    TcpLink link(session);
+    return RunTransfer(session, link, command, data, length, flags, timeoutMs);
+}

@@ -1,0 +1,476 @@
+// Controller commands against the simulated controller over TCP, a
+// pseudo-terminal and raw Ethernet: what is sent, and what reads store.
+#include "LinkTestUtil.h"
+
+#include "core/link/Adapters.h"
+#include "core/link/CommCodes.h"
+#include "core/link/Commands.h"
+#include "core/link/SerialPorts.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "core/model/Utilities.h"
+#include "platform/ByteIO.h"
+
+#include <ctime>
+#include <termios.h>
+
+using namespace linktest;
+
+namespace {
+
+Bytes globalImage(const tagItemData* screen)
+{
+    Bytes out(GLOBALINFO_SIZE);
+    WriteGlobalInfo(screen->Global, out.data());
+    return out;
+}
+
+void setText(char* field, std::size_t size, const char* text)
+{
+    std::memset(field, 0, size);
+    std::strncpy(field, text, size - 1);
+}
+
+void bindTcp(tagItemData* screen, std::uint16_t port)
+{
+    tagGlobalInfo& g = screen->Global;
+    g.CommType = COMM_NETWORK;
+    setText(g.Host, sizeof g.Host, "127.0.0.1");
+    g.HostKind = 0;
+    g.HostPort = port;
+}
+
+void bindPty(CCore& core, tagItemData* screen, const std::string& path)
+{
+    const QString name = QString::fromStdString(path);
+    core.AddUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
+    screen->Global.CommType = COMM_SERIAL;
+    screen->Global.SerialPort = static_cast<std::uint32_t>(core.GetSerialPortNumber(name));
+    screen->Global.BaudRate = 57600;
+    ASSERT_EQ(core.GetSerialPortName(static_cast<int>(screen->Global.SerialPort)), name);
+}
+
+// Every command of a screen's controller, sent and read back over the
+// screen's current link.
+void exerciseCommands(CCore& core, tagItemData* screen, sim::SimController& controller)
+{
+    tagGlobalInfo& g = screen->Global;
+    std::vector<sim::Block> keep;
+    std::size_t count = controller.blocks().size();
+    auto next = [&] {
+        ++count;
+        EXPECT_TRUE(controller.waitForBlocks(count));
+        keep = controller.blocks();
+        return keep.size() >= count ? keep[count - 1] : sim::Block{};
+    };
+
+    // Hardware settings out, changed locally, read back.
+    g.Width = 96;
+    g.Height = 48;
+    g.ReFreq = 180;
+    g.Type = 33;
+    g.ScanMode = 16;
+    g.RowDecode = 2;
+    g.OptionBits = 0x0B;
+    g.OptionBits2 = 0x03;
+    g.Lum = 77;
+    g.HourSU = 6;
+    g.MinSU = 30;
+    g.HourSD = 22;
+    g.MinSD = 15;
+    g.WeekSD = 0x3E;
+    g.AutoS = 1;
+    ASSERT_EQ(core.SendHardwareInfo(screen, 0), 52);
+    const sim::Block hw = next();
+    EXPECT_EQ(hw.header.command, TOS_HWCONFIG);
+    EXPECT_EQ(hw.header.address, g.ID);
+    const Bytes expectHw = {0xAA, 0x55, g.ID, 0, 0, 0, 0, 0, 96, 0, 48, 0, 180, 0, 33, 0, 16, 0, 2, 0x0B, 0x03, 0, 77, 0,
+                            0, 0, 0, 0, 6, 30, 22, 15, 0x3E, 1};
+    EXPECT_EQ(slice(hw.data, 0, expectHw.size()), expectHw);
+    EXPECT_EQ(slice(hw.data, 34, 18), Bytes(18, 0));
+    ASSERT_EQ(core.SendHardwareInfo(screen, 7), 52);
+    EXPECT_EQ(next().header.address, 7);
+
+    const Bytes sent = globalImage(screen);
+    g.Width = 1;
+    g.Lum = 2;
+    g.WeekSD = 0;
+    controller.setVersion(0x5150, 0x0304, 9);
+    ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
+    EXPECT_EQ(next().header.command, TOS_READVER);
+    EXPECT_EQ(next().header.command, TOS_HWREADCFG);
+    EXPECT_EQ(g.Width, 96);
+    EXPECT_EQ(g.Lum, 77);
+    EXPECT_EQ(g.WeekSD, 0x3E);
+    EXPECT_EQ(g.HardwareId, 0x5150u);
+    EXPECT_EQ(g.RemoteVersion, 0x0304u);
+    EXPECT_EQ(g.VersionWord, 9u);
+    g.HardwareId = 0;
+    g.RemoteVersion = 0xFFFFFFFF;
+    g.VersionWord = 0;
+    EXPECT_EQ(globalImage(screen), sent);
+
+    // Network settings.
+    setText(g.DeviceName, sizeof g.DeviceName, "hall-left");
+    g.DhcpFlag = 0;
+    g.IpAddr = Ipv4(10, 1, 2, 3);
+    g.Gateway = Ipv4(10, 1, 2, 254);
+    g.SubnetMask = Ipv4(255, 255, 0, 0);
+    g.Address4 = Ipv4(8, 8, 8, 8);
+    g.NetWord = 0x01020304;
+    g.DevicePort = 6001;
+    ASSERT_EQ(core.SendIpInfo(screen, 0), 60);
+    const sim::Block ip = next();
+    EXPECT_EQ(ip.header.command, TOS_IPCONFIG);
+    EXPECT_EQ(slice(ip.data, 0, 8), Bytes({'i', 'p', 'c', 'f', 3, 0, 60, 0}));
+    EXPECT_EQ(slice(ip.data, 8, 16), Bytes({'h', 'a', 'l', 'l', '-', 'l', 'e', 'f', 't', 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(slice(ip.data, 28, 4), Bytes({10, 1, 2, 3}));
+    EXPECT_EQ(slice(ip.data, 32, 4), Bytes({10, 1, 2, 254}));
+    EXPECT_EQ(slice(ip.data, 36, 4), Bytes({255, 255, 0, 0}));
+    EXPECT_EQ(slice(ip.data, 48, 4), Bytes({0x71, 0x17, 0x71, 0x17}));
+    const Bytes ipSent = globalImage(screen);
+    setText(g.DeviceName, sizeof g.DeviceName, "x");
+    g.IpAddr = 0;
+    g.DevicePort = 1;
+    ASSERT_EQ(core.RetrieveIpInfo(screen), 4);
+    next();
+    EXPECT_EQ(globalImage(screen), ipSent);
+
+    // Wi-Fi settings.
+    setText(g.WifiSsid, sizeof g.WifiSsid, "stage-net");
+    setText(g.WifiKey, sizeof g.WifiKey, "correct horse");
+    g.WifiMode = 2;
+    g.WifiSecurity = 3;
+    g.WifiEncryption = 4;
+    ASSERT_EQ(core.SendWifiInfo(screen, 0), 128);
+    const sim::Block wifi = next();
+    EXPECT_EQ(wifi.header.command, TOS_WIFICONFIG);
+    EXPECT_EQ(slice(wifi.data, 0, 8), Bytes({'i', 'p', 'c', 'f', 3, 0, 128, 0}));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(wifi.data.data() + 8)), "stage-net");
+    EXPECT_EQ(slice(wifi.data, 44, 12), Bytes({2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0}));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(wifi.data.data() + 62)), "correct horse");
+    const Bytes wifiSent = globalImage(screen);
+    setText(g.WifiSsid, sizeof g.WifiSsid, "");
+    g.WifiMode = 1;
+    ASSERT_EQ(core.RetrieveWifiInfo(screen), 4);
+    next();
+    EXPECT_EQ(globalImage(screen), wifiSent);
+
+    // Time, display switch, reset, clear, any data.
+    ASSERT_EQ(core.SendAdjustTime(screen, 0x12345678u), 4);
+    EXPECT_EQ(next().header.command, TOS_SETTIME);
+    EXPECT_EQ(controller.time(), 0x12345678u);
+    ASSERT_EQ(core.SendSwitch(screen, 1), 4);
+    EXPECT_EQ(next().header.command, TOS_SWITCH);
+    EXPECT_EQ(controller.switchValue(), 1u);
+    const int resets = controller.resets();
+    ASSERT_EQ(core.SendReset(screen), 4);
+    EXPECT_EQ(next().data, Bytes(4, 0));
+    EXPECT_EQ(controller.resets(), resets + 1);
+    const int clears = controller.clears();
+    ASSERT_EQ(core.SendClearProg(screen), 4);
+    EXPECT_EQ(next().header.command, TOS_CLEARPROG);
+    EXPECT_EQ(controller.clears(), clears + 1);
+    const Bytes data = pattern(700);
+    ASSERT_EQ(core.SendData(screen, 0x55, data.data(), 700), 700);
+    const sim::Block any = next();
+    EXPECT_EQ(any.header.command, 0x55);
+    EXPECT_EQ(any.data, data);
+    const std::uint32_t before = ControllerTimeNow();
+    ASSERT_EQ(core.SendAdjustTime(screen), 4);
+    next();
+    EXPECT_GE(controller.time(), before);
+    EXPECT_LE(controller.time(), before + 3);
+}
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Recorder::clear();
+        core.SetCommCallBack(&Recorder::callback);
+        screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+        ASSERT_NE(screen, nullptr);
+    }
+    platform::ScopedClockScale fast{20};
+    CCore core;
+    tagItemData* screen = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Commands, EveryCommandOverTcp)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    exerciseCommands(core, screen, controller);
+}
+
+TEST_F(Commands, EveryCommandOverAPseudoTerminal)
+{
+    sim::SimController controller;
+    sim::PtyPeer peer(controller);
+    bindPty(core, screen, peer.slavePath());
+    exerciseCommands(core, screen, controller);
+    EXPECT_EQ(peer.speed(), static_cast<unsigned>(B57600));
+}
+
+TEST_F(Commands, EveryCommandOverRawEthernet)
+{
+    const bool ran = sim::RunInNetworkNamespace([&] {
+        sim::SimController controller;
+        sim::EthernetPeer peer(controller, "tvsim");
+        ASSERT_TRUE(peer.ok());
+        // The adapter list is read where the interfaces are.
+        core.EnumAdapterList();
+        CUniqueArray<pcapdevinfo>* list = core.GetAdapterList();
+        int index = -1;
+        for (int i = 0; i < list->GetSize(); ++i)
+            if (std::strcmp((*list)[i].name, "tvcore") == 0)
+                index = i;
+        CCore::ReleaseAdapterList(list);
+        ASSERT_GE(index, 0);
+        screen->Global.CommType = COMM_ETHERNET;
+        screen->Global.AdapterIndex = static_cast<std::uint32_t>(index);
+        std::memcpy(screen->Global.DstMAC, peer.mac(), 6);
+        exerciseCommands(core, screen, controller);
+
+        // To every controller: broadcast MAC and address, own link kept.
+        const Bytes own = globalImage(screen);
+        screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+        peer.clearReceived();
+        ASSERT_EQ(core.SendSwitch(screen, 0), 4);
+        ASSERT_TRUE(controller.waitForBlocks(controller.blocks().size()));
+        const std::vector<Bytes> packets = peer.received();
+        ASSERT_EQ(packets.size(), 1u);
+        EXPECT_EQ(slice(packets[0], 0, 6), Bytes(6, 0xFF));
+        EXPECT_EQ(packets[0][22 + 6], 255);
+        screen->Global.TargetScreen = nullptr;
+        EXPECT_EQ(globalImage(screen), own);
+    });
+    if (!ran)
+        GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
+}
+
+TEST_F(Commands, SendsThroughTheLinkScreenAndKeepsItsOwnLink)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    // This screen's own link is serial, with settings of every mode filled in.
+    screen->Global.CommType = COMM_SERIAL;
+    screen->Global.SerialPort = 3;
+    screen->Global.BaudRate = 19200;
+    screen->Global.AdapterIndex = 2;
+    screen->Global.ID = 4;
+    setText(screen->Global.Host, sizeof screen->Global.Host, "192.0.2.1");
+    screen->Global.HostPort = 9;
+    tagItemData* other = core.AddItem(IT_SCREEN, u"other", nullptr, nullptr);
+    bindTcp(other, peer.port());
+    other->Global.ID = 9;
+    screen->Global.TargetScreen = other;
+    const Bytes own = globalImage(screen);
+
+    ASSERT_EQ(core.SendAdjustTime(screen, 5), 4);
+    ASSERT_EQ(core.SendSwitch(screen, 1), 4);
+    ASSERT_EQ(core.SendReset(screen), 4);
+    ASSERT_EQ(core.SendClearProg(screen), 4);
+    ASSERT_TRUE(controller.waitForBlocks(4));
+    for (const sim::Block& b : controller.blocks())
+        EXPECT_EQ(b.header.address, 9);
+    EXPECT_EQ(globalImage(screen), own);
+
+    // Link screen "none": every controller, on this screen's link.
+    controller.clearRecords();
+    bindTcp(screen, peer.port());
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    const Bytes own2 = globalImage(screen);
+    ASSERT_EQ(core.SendSwitch(screen, 0), 4);
+    ASSERT_TRUE(controller.waitForBlocks(1));
+    EXPECT_EQ(controller.blocks()[0].header.address, 255);
+    EXPECT_EQ(globalImage(screen), own2);
+
+    // After a failure too.
+    sim::Faults silent;
+    silent.silent = true;
+    controller.setFaults(silent);
+    EXPECT_EQ(core.SendReset(screen), COMM_E_NO_REPLY);
+    EXPECT_EQ(globalImage(screen), own2);
+}
+
+TEST_F(Commands, FailedReadsLeaveTheScreenAlone)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    const Bytes before = globalImage(screen);
+    sim::Faults silent;
+    silent.silent = true;
+    controller.setFaults(silent);
+    EXPECT_EQ(core.RetrieveHardwareInfo(screen), COMM_E_NO_REPLY);
+    ASSERT_TRUE(controller.waitForBlocks(1));
+    EXPECT_EQ(controller.blocks().size(), 1u);   // no hardware read after a failed version read
+    EXPECT_EQ(controller.blocks()[0].header.command, TOS_READVER);
+    EXPECT_EQ(core.RetrieveIpInfo(screen), COMM_E_NO_REPLY);
+    EXPECT_EQ(core.RetrieveWifiInfo(screen), COMM_E_NO_REPLY);
+    sim::Faults refuse;
+    refuse.refuseFrames = true;
+    controller.setFaults(refuse);
+    EXPECT_EQ(core.RetrieveRemoteVer(screen), COMM_E_REFUSED);
+    EXPECT_EQ(globalImage(screen), before);
+    EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_REFUSED), std::uintptr_t(0)));
+
+    // Every request refuses a node that is not a screen.
+    tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    const std::uint8_t b[4] = {};
+    for (tagItemData* node : {scene, static_cast<tagItemData*>(nullptr)}) {
+        EXPECT_EQ(core.SendReset(node), 0);
+        EXPECT_EQ(core.SendClearProg(node), 0);
+        EXPECT_EQ(core.SendSwitch(node, 1), 0);
+        EXPECT_EQ(core.SendAdjustTime(node), 0);
+        EXPECT_EQ(core.SendAdjustTime(node, 1), 0);
+        EXPECT_EQ(core.SendHardwareInfo(node, 0), 0);
+        EXPECT_EQ(core.SendIpInfo(node, 0), 0);
+        EXPECT_EQ(core.SendWifiInfo(node, 0), 0);
+        EXPECT_EQ(core.RetrieveRemoteVer(node), 0);
+        EXPECT_EQ(core.RetrieveHardwareInfo(node), 0);
+        EXPECT_EQ(core.RetrieveIpInfo(node), 0);
+        EXPECT_EQ(core.RetrieveWifiInfo(node), 0);
+        EXPECT_EQ(core.SendData(node, 1, b, 4), 0);
+    }
+}
+
+TEST_F(Commands, ShortAndUntidyAnswers)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    Bytes hw = controller.hardware();
+    hw[28] = 7;
+    hw[29] = 8;
+    hw[30] = 21;
+    hw[31] = 22;
+    hw[32] = 0x7F;
+    hw[33] = 1;
+    hw.resize(30);
+    controller.setAnswer(TOS_HWREADCFG, hw);
+    ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
+    EXPECT_EQ(screen->Global.HourSU, 7);
+    EXPECT_EQ(screen->Global.MinSU, 8);
+    EXPECT_EQ(screen->Global.HourSD, 0);
+    EXPECT_EQ(screen->Global.MinSD, 0);
+    EXPECT_EQ(screen->Global.WeekSD, 0);
+    EXPECT_EQ(screen->Global.AutoS, 0);
+
+    // Texts that fill their fields are cut and terminated.
+    Bytes ip = controller.ipSettings();
+    std::memset(ip.data() + 8, 'n', 16);
+    ip[24] = 'z';   // the flag follows the name
+    controller.setAnswer(TOS_IPREADCFG, ip);
+    ASSERT_EQ(core.RetrieveIpInfo(screen), 4);
+    EXPECT_EQ(std::string(screen->Global.DeviceName), std::string(15, 'n'));
+    Bytes wifi(128, 'w');
+    controller.setAnswer(TOS_WIFIREADCFG, wifi);
+    ASSERT_EQ(core.RetrieveWifiInfo(screen), 4);
+    EXPECT_EQ(std::string(screen->Global.WifiSsid), std::string(32, 'w'));
+    EXPECT_EQ(std::string(screen->Global.WifiKey), std::string(64, 'w'));
+}
+
+TEST(CommandBlocks, AddressesFromTheServerAreLeftOutAndPortsKept)
+{
+    tagGlobalInfo g;
+    InitGlobalInfo(g);
+    g.DhcpFlag = 1;
+    g.DevicePort = 0x1F90;
+    Bytes block(60, 0xCC);
+    BuildIpBlock(g, block.data());
+    EXPECT_EQ(block[24], 1);
+    EXPECT_EQ(slice(block, 25, 23), Bytes(23, 0));
+    EXPECT_EQ(slice(block, 48, 12), Bytes({0x90, 0x1F, 0x90, 0x1F, 0, 0, 0, 0, 0, 0, 0, 0}));
+    g.DhcpFlag = 0;
+    BuildIpBlock(g, block.data());
+    EXPECT_EQ(slice(block, 28, 4), Bytes({192, 168, 1, 3}));
+    EXPECT_EQ(slice(block, 36, 4), Bytes({255, 255, 255, 0}));
+}
+
+TEST(CommandBlocks, NamesOfCommands)
+{
+    const std::pair<unsigned, const char*> names[] = {{1, "TOS_PROGDATA"}, {2, "TOS_PROGMASK"}, {3, "TOS_PROGMAP"},
+                                                       {4, "TOS_PAGEMAP"},  {16, "TOS_HWCONFIG"}, {17, "TOS_HWREADCFG"},
+                                                       {19, "TOS_READVER"}, {0, "TOS_UNKNOWN"},   {240, "TOS_UNKNOWN"}};
+    for (const auto& [code, name] : names)
+        EXPECT_STREQ(GetCommandName(code), name);
+}
+
+namespace {
+class FixedWallClock : public platform::Clock {
+public:
+    explicit FixedWallClock(std::time_t t) : m_t(t) {}
+    std::chrono::system_clock::time_point wallNow() const override { return std::chrono::system_clock::from_time_t(m_t); }
+
+private:
+    std::time_t m_t;
+};
+}  // namespace
+
+TEST(CommandBlocks, TimeOneSecondBeforeMidnightIsSentAsMidnight)
+{
+    std::tm local{};
+    local.tm_year = 2024 - 1900;
+    local.tm_mon = 1;
+    local.tm_mday = 28;
+    local.tm_hour = 23;
+    local.tm_min = 59;
+    local.tm_sec = 59;
+    local.tm_isdst = -1;
+    FixedWallClock wall(std::mktime(&local));
+    platform::setClock(&wall);
+    const std::uint32_t word = ControllerTimeNow();
+    platform::setClock(nullptr);
+    EXPECT_EQ(word, SecondsSince2000(2024, 2, 29, 0, 0, 0));
+
+    CCore core;
+    SYSTEMTIME t;
+    t.wYear = 2031;
+    t.wMonth = 12;
+    t.wDay = 31;
+    t.wHour = 13;
+    t.wMinute = 14;
+    t.wSecond = 15;
+    t.wMilliseconds = 999;
+    const unsigned remote = core.PCToRemoteTime(t);
+    EXPECT_EQ(remote, SecondsSince2000(2031, 12, 31, 13, 14, 15));
+    const SYSTEMTIME back = core.RemoteToPCTime(remote);
+    EXPECT_EQ(back.wYear, 2031);
+    EXPECT_EQ(back.wDay, 31);
+    EXPECT_EQ(back.wSecond, 15);
+}
+
+TEST(SerialPortNames, NumbersNameTheSameDeviceAgain)
+{
+    const std::vector<QString> enumerated = {QStringLiteral("ttyUSB1"), QStringLiteral("ttyS0"),
+                                             QStringLiteral("ttyACM0"), QStringLiteral("rfcomm0")};
+    const std::vector<QString> user = {QStringLiteral("/dev/pts/7"), QStringLiteral("COM3")};
+    const std::pair<const char*, int> rules[] = {{"ttyS0", 1}, {"ttyS3", 4},       {"ttyUSB1", 1001},
+                                                 {"ttyACM0", 2000}, {"ttyAMA2", 3002}, {"COM3", 3},
+                                                 {"/dev/pts/7", 10000}, {"rfcomm0", 20003}};
+    for (const auto& [name, n] : rules) {
+        EXPECT_EQ(SerialPortNumber(QString::fromLatin1(name), enumerated, user), n) << name;
+        if (std::strncmp(name, "COM", 3) != 0) {
+            EXPECT_EQ(SerialPortNameOf(n, enumerated, user), QString::fromLatin1(name)) << n;
+        }
+    }
+    EXPECT_EQ(SerialPortNumber(QString(), enumerated, user), -1);
+    EXPECT_EQ(SerialPortNumber(QStringLiteral("unknown"), enumerated, user), -1);
+
+    // Through the core: the number finds its device among those present,
+    // whatever their order.
+    CCore core;
+    core.AddUserSerialPort(u"ttyUSB3");
+    core.AddUserSerialPort(u"ttyS1");
+    EXPECT_EQ(core.GetSerialPortName(2), QStringLiteral("ttyS1"));
+    EXPECT_EQ(core.GetSerialPortName(1003), QStringLiteral("ttyUSB3"));
+    EXPECT_EQ(core.GetSerialPortName(10001), QStringLiteral("ttyS1"));
+    EXPECT_EQ(core.GetSerialPortNumber(QStringLiteral("ttyUSB3")), 1003);
+    EXPECT_EQ(core.GetSerialPortNumber(QStringLiteral("/dev/pts/9")), -1);
+}

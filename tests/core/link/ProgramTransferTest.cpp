@@ -1,0 +1,367 @@
+// Sending a screen's programs to the simulated controller over TCP and a
+// pseudo-terminal, and writing them to the USB-stick file.
+#include "LinkTestUtil.h"
+#include "core/render/RenderTestUtil.h"
+
+#include "core/link/Commands.h"
+#include "core/link/ProgramTransfer.h"
+#include "core/link/SerialPorts.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "core/model/Tree.h"
+#include "core/render/ContentCompiler.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+using namespace linktest;
+
+namespace {
+
+// Records every specified wait and sleeps a hundredth of it.
+class RecordingClock : public platform::ScaledClock {
+public:
+    RecordingClock() : ScaledClock(100) {}
+    void sleep(platform::Millis specified) const override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_waits.push_back(int(specified.count()));
+        }
+        ScaledClock::sleep(specified);
+    }
+    int count(int ms) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return int(std::count(m_waits.begin(), m_waits.end(), ms));
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::vector<int> m_waits;
+};
+
+void setText(char* field, std::size_t size, const char* text)
+{
+    std::memset(field, 0, size);
+    std::strncpy(field, text, size - 1);
+}
+
+void bindTcp(tagItemData* screen, std::uint16_t port)
+{
+    tagGlobalInfo& g = screen->Global;
+    g.CommType = COMM_NETWORK;
+    setText(g.Host, sizeof g.Host, "127.0.0.1");
+    g.HostKind = 0;
+    g.HostPort = port;
+}
+
+void setRecordPath(ItemRecord* r, const QString& path)
+{
+    for (qsizetype i = 0; i < path.size(); ++i)
+        r->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
+}
+
+class ProgramTransfer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::setClock(&clock);
+        Recorder::clear();
+        core.SetCommCallBack(&Recorder::callback);
+        ASSERT_TRUE(dir.isValid());
+        screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+        tagGlobalInfo& g = screen->Global;
+        g.Width = 64;
+        g.Height = 32;
+        g.Type = 17;
+        g.ScanMode = 4;
+        g.ID = 1;
+
+        QImage pic(32, 16, QImage::Format_RGB32);
+        pic.fill(qRgb(255, 0, 0));
+        pic.setPixel(3, 3, qRgb(0, 0, 0));
+        ASSERT_TRUE(pic.save(dir.filePath("p.png")));
+        const std::array<QRgb, 4> pal{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(255, 255, 0)};
+        QFile gif(dir.filePath("a.gif"));
+        ASSERT_TRUE(gif.open(QIODevice::WriteOnly));
+        gif.write(reftest::makeGif(16, 8, {std::vector<std::uint8_t>(128, 1), std::vector<std::uint8_t>(128, 3)},
+                                   {5, 7}, pal));
+        gif.close();
+
+        tagItemData* global = core.AddItem(IT_GLOBALSCENE, u"global", screen, nullptr);
+        tagItemData* bar = core.AddItem(IT_WND_TEXT, u"bar", global, nullptr);
+        core.ChangeItemRect(bar, 0, 24, 64, 8);
+        tagItemData* line = core.AddItem(IT_SINGLELINE, u"line", bar, nullptr);
+        line->Item.TypeRecord->Text = QStringLiteral("News of the day, all day long");
+        line->InEffect = 1;
+        core.Paint(line);
+
+        tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, global);
+        scene->Scene.Schedule = 4;
+        scene->Scene.StartTime = 0x0800;
+        scene->Scene.EndTime = 0x1200;
+        tagItemData* left = core.AddItem(IT_WND_PROGLIST, u"left", scene, nullptr);
+        core.ChangeItemRect(left, 0, 0, 32, 16);
+        tagItemData* picture = core.AddItem(IT_IMAGE, u"picture", left, nullptr);
+        setRecordPath(picture->Item.TypeRecord, dir.filePath("p.png"));
+        core.Paint(picture);
+        tagItemData* anim = core.AddItem(IT_GIF, u"anim", left, picture);
+        setRecordPath(anim->Item.TypeRecord, dir.filePath("a.gif"));
+        CCore::ReadGifImageFile(nullptr, anim);
+        tagItemData* right = core.AddItem(IT_WND_TEXT, u"right", scene, left);
+        core.ChangeItemRect(right, 32, 0, 32, 24);
+        tagItemData* rich = core.AddItem(IT_TEXT, u"rich", right, nullptr);
+        rich->Item.TypeRecord->setU8(9, 1);
+        core.Paint(rich);
+        core.AddItem(IT_WND_PROGLIST, u"empty", scene, right);
+        tagItemData* other = core.AddItem(IT_SCENE, u"other", screen, scene);
+        tagItemData* lone = core.AddItem(IT_WND_TEXT, u"lone", other, nullptr);
+        core.AddItem(IT_IMAGE, u"black", lone, nullptr);
+    }
+    void TearDown() override { platform::setClock(nullptr); }
+
+    // The four blocks as the compiler gives them.
+    std::vector<Bytes> expectedBlocks()
+    {
+        EXPECT_EQ(CContentCompiler::Compile(screen), 1);
+        std::vector<Bytes> out;
+        using Size = std::size_t (*)(tagItemData*);
+        using Copy = std::size_t (*)(tagItemData*, std::uint8_t*, std::size_t);
+        const std::pair<Size, Copy> fns[] = {
+            {CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap},
+            {CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap},
+            {CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask},
+            {CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData},
+        };
+        for (const auto& [size, copy] : fns) {
+            Bytes b(size(screen));
+            copy(screen, b.data(), b.size());
+            out.push_back(b);
+        }
+        CContentCompiler::FreeBuffers(screen);
+        return out;
+    }
+
+    bool allSlotsFree()
+    {
+        bool free = true;
+        ForEachNode(screen, [&](tagItemData* n) {
+            for (const auto& s : n->Compiled)
+                free = free && s.Buffer.empty();
+        });
+        return free;
+    }
+
+    void expectProgramBlocks(sim::SimController& controller, int rc)
+    {
+        const std::vector<Bytes> want = expectedBlocks();
+        ASSERT_TRUE(controller.waitForBlocks(4));
+        const std::vector<sim::Block> got = controller.blocks();
+        ASSERT_EQ(got.size(), 4u);
+        const std::uint8_t commands[] = {TOS_PAGEMAP, TOS_PROGMAP, TOS_PROGMASK, TOS_PROGDATA};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(got[i].header.command, commands[i]);
+            EXPECT_EQ(got[i].header.address, 1);
+            EXPECT_EQ(got[i].data, want[std::size_t(i)]) << "block " << i;
+        }
+        // The last result is the program data's, acknowledged by the controller.
+        EXPECT_EQ(rc, int(want[3].size()));
+        EXPECT_EQ(clock.count(200), 3);
+        EXPECT_TRUE(allSlotsFree());
+        // The final acknowledgement is reported once, for the program data,
+        // after every other block's progress.
+        std::vector<unsigned> ackedLast;
+        std::size_t lastAck = 0, lastOther = 0;
+        const std::vector<Event> events = Recorder::events();
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            if (events[i].event == 3 && (events[i].value & REPLY_ACK_LAST)) {
+                ackedLast.push_back(events[i].cmd);
+                lastAck = i;
+            }
+            if (events[i].cmd != TOS_PROGDATA)
+                lastOther = i;
+        }
+        EXPECT_EQ(ackedLast, std::vector<unsigned>{TOS_PROGDATA});
+        EXPECT_GT(lastAck, lastOther);
+    }
+
+    RecordingClock clock;
+    QTemporaryDir dir;
+    CCore core;
+    tagItemData* screen = nullptr;
+};
+
+TEST_F(ProgramTransfer, FourBlocksOverTcpWithPausesAndTheFinalAcknowledgement)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    const int rc = core.SendPrograms(screen);
+    expectProgramBlocks(controller, rc);
+}
+
+TEST_F(ProgramTransfer, FourBlocksOverAPseudoTerminal)
+{
+    sim::SimController controller;
+    sim::PtyPeer peer(controller);
+    const QString name = QString::fromStdString(peer.slavePath());
+    core.AddUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
+    CUniqueArray<QString>* user = core.GetUserSerialPortList();
+    CUniqueArray<QString>* all = core.GetSerialPortList();
+    std::vector<QString> u(user->begin(), user->end()), e;
+    for (const QString& p : *all)
+        if (std::find(u.begin(), u.end(), p) == u.end())
+            e.push_back(p);
+    CCore::ReleaseUserSerialPortList(user);
+    CCore::ReleaseSerialPortList(all);
+    screen->Global.CommType = COMM_SERIAL;
+    screen->Global.SerialPort = static_cast<std::uint32_t>(SerialPortNumber(name, e, u));
+    screen->Global.BaudRate = 115200;
+    ASSERT_EQ(core.GetSerialPortName(int(screen->Global.SerialPort)), name);
+    const int rc = core.SendPrograms(screen);
+    expectProgramBlocks(controller, rc);
+}
+
+TEST_F(ProgramTransfer, ThroughAnotherScreensLinkAndBack)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    tagItemData* relay = core.AddItem(IT_SCREEN, u"relay", nullptr, screen);
+    bindTcp(relay, peer.port());
+    relay->Global.ID = 1;
+    bindTcp(screen, 1);   // a port nobody listens on
+    screen->Global.ID = 9;
+    screen->Global.TargetScreen = relay;
+    const int rc = core.SendPrograms(screen);
+    screen->Global.ID = 1;   // the blocks went out with the relay's address
+    expectProgramBlocks(controller, rc);
+    EXPECT_EQ(screen->Global.HostPort, 1);
+    EXPECT_EQ(screen->Global.CommType, std::uint32_t(COMM_NETWORK));
+}
+
+// Cancels the transfer as soon as the program mask begins.
+void cancelOnMask(unsigned cmd, unsigned event, std::uintptr_t value)
+{
+    Recorder::callback(cmd, event, value);
+    if (cmd == TOS_PROGMASK && event == 2)
+        CCore::TerminateComm();
+}
+
+TEST_F(ProgramTransfer, CancelEndsTheSequenceAndFreesTheBuffers)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    core.SetCommCallBack(&cancelOnMask);
+    EXPECT_EQ(core.SendPrograms(screen), -6);
+    EXPECT_TRUE(allSlotsFree());
+    for (const sim::Block& b : controller.blocks())
+        EXPECT_NE(b.header.command, TOS_PROGDATA);
+    EXPECT_LE(controller.blocks().size(), 3u);
+}
+
+TEST_F(ProgramTransfer, RefusedCompileSendsNothing)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    screen->Global.ScanMode = 5;   // 5 x 4 rows per data line: refused
+    EXPECT_EQ(core.SendPrograms(screen), 0);
+    EXPECT_TRUE(allSlotsFree());
+    EXPECT_TRUE(controller.blocks().empty());
+    EXPECT_TRUE(peer.received().empty());
+    const QString path = dir.filePath("program.dat");
+    EXPECT_EQ(core.SaveAsUSBFile(screen, reinterpret_cast<const char16_t*>(path.utf16())), 1);
+    EXPECT_EQ(core.SaveAsUSBFile(screen, reinterpret_cast<const char16_t*>(path.utf16()), 0x01, 0), 10);
+    EXPECT_TRUE(allSlotsFree());
+}
+
+TEST_F(ProgramTransfer, NothingToSendAndNotAScreen)
+{
+    tagItemData* bare = core.AddItem(IT_SCREEN, u"bare", nullptr, screen);
+    core.AddItem(IT_SCENE, u"s", bare, nullptr);
+    Recorder::clear();
+    EXPECT_EQ(core.SendPrograms(bare), 1);
+    EXPECT_TRUE(Recorder::events().empty());
+    EXPECT_EQ(core.SendPrograms(nullptr), 0);
+    EXPECT_EQ(core.SendPrograms(screen->FirstChild), 0);
+}
+
+// The frames of a USB-stick file: (command, data) in order.
+std::vector<std::pair<std::uint8_t, Bytes>> framesOf(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray all = f.readAll();
+    const Bytes b(all.begin(), all.end());
+    std::vector<std::pair<std::uint8_t, Bytes>> out;
+    std::size_t at = 0;
+    while (at + 36 <= b.size()) {
+        FrameHeader h;
+        EXPECT_TRUE(ReadFrameHeader(b.data() + at, h));
+        EXPECT_EQ(h.address, 255);
+        EXPECT_LE(at + 36 + h.length, b.size());
+        if (at + 36 + h.length > b.size())
+            break;
+        out.emplace_back(h.command, slice(b, at + 36, h.length));
+        at += 36 + h.length;
+    }
+    EXPECT_EQ(at, b.size());
+    return out;
+}
+
+TEST_F(ProgramTransfer, UsbFileCarriesTheSameBlocksAndTheScreensHardware)
+{
+    const std::vector<Bytes> want = expectedBlocks();
+    const QString path = dir.filePath("program.dat");
+    const auto* wpath = reinterpret_cast<const char16_t*>(path.utf16());
+    Bytes hardware(kHardwareBlockSize);
+    BuildHardwareBlock(screen->Global, hardware.data());
+
+    // Given an item, the hardware block is still its screen's.
+    tagItemData* item = screen->FirstChild->NextSibling->FirstChild->FirstChild;
+    ASSERT_EQ(item->Level, std::uint32_t(LEVEL_PROGRAM));
+    ASSERT_EQ(core.SaveAsUSBFile(item, wpath), 0);
+    auto frames = framesOf(path);
+    ASSERT_EQ(frames.size(), 5u);
+    const std::uint8_t commands[] = {TOS_PAGEMAP, TOS_PROGMAP, TOS_PROGMASK, TOS_PROGDATA};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(frames[std::size_t(i)].first, commands[i]);
+        EXPECT_EQ(frames[std::size_t(i)].second, want[std::size_t(i)]);
+    }
+    EXPECT_EQ(frames[4].first, TOS_HWCONFIG);
+    EXPECT_EQ(frames[4].second, hardware);
+    EXPECT_TRUE(allSlotsFree());
+    EXPECT_EQ(clock.count(200), 0);   // no pauses into a file
+
+    // Every flag, in the fixed order; the file is written afresh.
+    ASSERT_EQ(core.SaveAsUSBFile(screen, wpath, 0x1F, 0x12345678), 0);
+    frames = framesOf(path);
+    ASSERT_EQ(frames.size(), 8u);
+    EXPECT_EQ(frames[3].second, want[3]);
+    EXPECT_EQ(frames[4].first, TOS_HWCONFIG);
+    EXPECT_EQ(frames[5].first, TOS_SETTIME);
+    EXPECT_EQ(frames[5].second, (Bytes{0x78, 0x56, 0x34, 0x12}));
+    EXPECT_EQ(frames[6].first, TOS_RESET);
+    EXPECT_EQ(frames[6].second, Bytes(4, 0));
+    EXPECT_EQ(frames[7].first, TOS_CLEARPROG);
+
+    // The clock alone: a fresh file of one frame.
+    ASSERT_EQ(core.SaveAsUSBFile(screen, wpath, 0x04, 7), 0);
+    frames = framesOf(path);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].first, TOS_SETTIME);
+
+    // A screen without scenes, or no node: nothing written.
+    tagItemData* bare = core.AddItem(IT_SCREEN, u"bare", nullptr, screen);
+    EXPECT_EQ(core.SaveAsUSBFile(bare, wpath), 1);
+    EXPECT_EQ(core.SaveAsUSBFile(nullptr, wpath), 1);
+    // A file that cannot be made.
+    const QString bad = dir.filePath("no/such/folder/program.dat");
+    EXPECT_EQ(core.SaveAsUSBFile(screen, reinterpret_cast<const char16_t*>(bad.utf16())), 1);
+    EXPECT_TRUE(allSlotsFree());
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+#pragma once
+// A simulated LED controller for link tests. `SimController` is the
+// controller itself (what it keeps, how it answers, which faults it plays);
+// the peers below carry it over real transports: TCP and UDP on 127.0.0.1,
+// the master side of a pseudo-terminal, and an AF_PACKET socket on a
+// network interface. Every peer records what it received so tests compare
+// bytes. Each peer serves on its own thread until destroyed.
+#include "core/link/Frame.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace sim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// One block as the controller put it together from its chunks.
+struct Block {
+    FrameHeader header;   // of the first chunk
+    Bytes data;
+};
+
+// What the controller sends back after a block (or after a chunk).
+struct Reply {
+    enum Kind { None, Ack, Frame } kind = None;
+    Bytes data;   // of a reply frame
+};
+
+// How the controller misbehaves; applies to every block until changed.
+struct Faults {
+    bool silent = false;           // no reply and no acknowledgement at all
+    int statusAfterFirst = -1;     // a status byte sent after a block's first chunk
+    bool refuseFrames = false;     // reply frames carry no data (a refusal)
+    bool closeOnBlock = false;     // TCP: close the connection when a block begins
+    bool garble = false;           // replies are damaged beyond recognition
+    Bytes strayBefore;             // sent before every reply
+    int lateMs = 0;                // real milliseconds before every reply
+    bool oversizedFirst = false;   // a reply frame too long for any buffer goes first
+    std::uint32_t claimLength = 0; // reply frames state this length, whatever they carry
+};
+
+class SimController {
+public:
+    SimController();
+    virtual ~SimController() = default;
+
+    std::uint8_t address() const { return m_address; }
+    void setAddress(std::uint8_t a) { m_address = a; }
+
+    void setFaults(const Faults& f);
+    Faults faults() const;
+    // Replaces the answer to one command (e.g. a short or untidy block).
+    void setAnswer(std::uint8_t command, const Bytes& data);
+
+    // What the controller keeps: the last settings it was sent.
+    Bytes hardware() const;
+    Bytes ipSettings() const;
+    Bytes wifiSettings() const;
+    std::uint32_t time() const;
+    std::uint32_t switchValue() const;
+    int resets() const;
+    int clears() const;
+    void setVersion(std::uint32_t hardwareId, std::uint32_t firmware, std::uint32_t word);
+
+    // Every block received, in order.
+    std::vector<Block> blocks() const;
+    // Waits (real time) until at least n blocks arrived.
+    bool waitForBlocks(std::size_t n, int timeoutMs = 3000) const;
+    void clearRecords();
+
+    // Called by the peers.
+    Reply receive(const Block& block);
+    // Frame bytes of a reply (header and data), faults applied.
+    Bytes frameBytes(const Block& request, const Reply& reply) const;
+
+protected:
+    // The answer of a controller to one block; subclasses add commands.
+    virtual Reply answer(const Block& block);
+
+    mutable std::mutex m_mutex;
+
+private:
+    mutable std::condition_variable m_arrived;
+    std::uint8_t m_address = 1;
+    Faults m_faults;
+    std::map<std::uint8_t, Bytes> m_answers;
+    Bytes m_hardware, m_ip, m_wifi, m_version;
+    std::uint32_t m_time = 0, m_switch = 0;
+    int m_resets = 0, m_clears = 0;
+    std::vector<Block> m_blocks;
+};
+
+// A peer serving on its own thread.
+class Peer {
+public:
+    explicit Peer(SimController& controller) : m_controller(controller) {}
+    virtual ~Peer();
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    // Everything received, as it came: TCP frames and Ethernet packets one
+    // entry each; the serial byte stream as one entry.
+    std::vector<Bytes> received() const;
+    void clearReceived();
+
+protected:
+    void start();
+    void stop();
+    virtual void serve() = 0;
+    void record(const Bytes& bytes, bool append);
+    // Sleeps and stray bytes of the faults, then the reply bytes.
+    Bytes streamReply(const Block& block, const Reply& reply) const;
+
+    SimController& m_controller;
+    std::atomic<bool> m_stop{false};
+    int m_wakeFd[2] = {-1, -1};   // written to end serve()
+
+private:
+    std::thread m_thread;
+    mutable std::mutex m_recordMutex;
+    std::vector<Bytes> m_received;
+};
+
+class TcpPeer : public Peer {
+public:
+    explicit TcpPeer(SimController& controller);
+    ~TcpPeer() override;
+    std::uint16_t port() const { return m_port; }
+
+private:
+    void serve() override;
+    void session(int fd);
+    int m_listen = -1;
+    std::uint16_t m_port = 0;
+};
+
+// Answers a four-byte probe datagram with its address byte.
+class UdpPeer : public Peer {
+public:
+    explicit UdpPeer(SimController& controller, const char* bindAddress = "127.0.0.1");
+    ~UdpPeer() override;
+    std::uint16_t port() const { return m_port; }
+
+private:
+    void serve() override;
+    int m_fd = -1;
+    std::uint16_t m_port = 0;
+};
+
+// The controller on the master side of a pseudo-terminal; the core opens
+// slavePath() as a user serial port.
+class PtyPeer : public Peer {
+public:
+    explicit PtyPeer(SimController& controller);
+    ~PtyPeer() override;
+    const std::string& slavePath() const { return m_slavePath; }
+    // The line speed (termios code) the port had when bytes last came in.
+    unsigned speed() const;
+
+private:
+    void serve() override;
+    int m_master = -1;
+    int m_slave = -1;   // kept open so the master survives the core closing its side
+    std::string m_slavePath;
+    std::atomic<unsigned> m_speed{0};
+};
+
+// The controller on a network interface, speaking raw Ethernet frames.
+class EthernetPeer : public Peer {
+public:
+    EthernetPeer(SimController& controller, const char* interfaceName);
+    ~EthernetPeer() override;
+    bool ok() const { return m_fd >= 0; }
+    const std::uint8_t* mac() const { return m_mac; }
+
+private:
+    void serve() override;
+    void sendFrame(const std::uint8_t* to, std::uint8_t kind, const Bytes& payload, std::uint32_t index);
+    int m_fd = -1;
+    int m_ifindex = 0;
+    std::uint8_t m_mac[6] = {};
+};
+
+// Runs `body` on a thread inside a new network namespace holding a veth pair
+// "tvcore" / "tvsim", both up. False when namespaces cannot be made (not
+// root); the body then does not run.
+bool RunInNetworkNamespace(const std::function<void()>& body);
+
+} // namespace sim
