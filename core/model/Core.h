@@ -198,6 +198,17 @@ public:
     // Reads the frame count and delays of a GIF item's own file into its
     // record (the path argument is not consulted); other nodes are left alone.
     static int ReadGifImageFile(const char16_t* path, tagItemData* node);
+    // Paints one element of a border into the band of the rectangle. A null
+    // element paints the frame's default one; null colours or state are made
+    // for the call (the state is the caller's animation state between frames).
+    static int PaintDynFrame(QImage* dc, const QRect* rect, DynFrame* frame, void* state, DynFrameElement* element,
+                             const std::uint32_t* colours);
+    // The element's pattern colours for a band of `width` (period × width
+    // entries, column by column): 0 and nothing made for a width of 0, a null
+    // element or a period of 0. Any array the pointer holds is released
+    // first; the core releases it again through ReleaseFrameElementColors.
+    static int GetFrameElementColors(std::uint32_t*& colours, unsigned short width, DynFrameElement* element);
+    static int ReleaseFrameElementColors(std::uint32_t*& colours);
     // Compiles the screen's programs and sends the four blocks to its
     // controller: the last block's transfer result; 1 when no scene holds an
     // item (nothing is sent); 0 for a node that is not a screen or a refused compile.

@@ -105,12 +105,16 @@ int DayOfWeek(int year, int month, int day)
 
 QString GetLangText(int index)
 {
+    return GetLangText(index, CurrentLanguage());
+}
+
+QString GetLangText(int index, int lang)
+{
     if (index < 0 || index > 3)
         return {};
     static const char16_t* const chinese[] = {u"天", u"时", u"分", u"秒"};
     static const char16_t* const traditional[] = {u"天", u"時", u"分", u"秒"};
     static const char16_t* const english[] = {u"days", u"hours", u"minutes", u"seconds"};
-    const int lang = CurrentLanguage();
     const char16_t* const* texts = lang == 4 ? chinese : lang == 0x7C04 ? traditional : english;
     return QString::fromUtf16(texts[index]);
 }

@@ -1,9 +1,17 @@
 #include "core/render/ContentCompiler.h"
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
+#include "core/model/CoreState.h"
+#include "core/model/Utilities.h"
+#include "core/render/AnalogClock.h"
+#include "core/render/ClockPaint.h"
+#include "core/render/DeviceRecords.h"
+#include "core/render/FontMap.h"
+#include "core/render/FrameRender.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
 #include "core/render/PixelConvert.h"
+#include "core/render/TextCartoon.h"
 #include "core/render/WorkMode.h"
 #include "platform/ByteIO.h"
 
@@ -27,6 +35,13 @@ constexpr std::uint64_t kMaxBytes = 0x7FFFFFFFu;
 
 constexpr std::size_t SL_SINGLE_ROW = 3;
 constexpr std::size_t RT_SINGLE_ROW = 8;
+constexpr std::size_t TG_EFFECT = 0;
+constexpr std::size_t TG_REPEAT = 2;
+constexpr std::size_t TG_FRAMES = 4;
+constexpr std::size_t TG_DELAY = 8;
+// Offsets of the analog clock record that count from its own start: three
+// tables of 60 hand lists and the trailer's.
+constexpr std::size_t ANALOG_OFFSETS = 181;
 
 std::vector<std::uint8_t>& slot(tagItemData* n, Slot s) { return n->Compiled[s].Buffer; }
 std::size_t len(const tagItemData* n, Slot s) { return n->Compiled[s].Buffer.size(); }
@@ -55,9 +70,26 @@ bool hasBorder(const tagItemData* node)
     return f && f->Width != 0 && f->First != nullptr;
 }
 
-// The border record of a scene or section is built by the border renderer;
-// until it exists the record is empty.
-std::vector<std::uint8_t> borderRecord(tagItemData*) { return {}; }
+// How the screen's LEDs show a border's colours.
+render::LedQuantiser ledQuantiser(const tagItemData* screen)
+{
+    const ChannelThresholds t = ThresholdsFor(LookupWorkMode(screen->Global.Type).ColourCount, ColourThreshold());
+    render::LedQuantiser q;
+    q.Red = static_cast<int>(t.Red);
+    q.Green = static_cast<int>(t.Green);
+    q.Blue = static_cast<int>(t.Blue);
+    q.SwapRedGreen = screen->Global.SwapRedGreen != 0;
+    return q;
+}
+
+// The "fram" record of a scene's or section's border over its rectangle.
+std::vector<std::uint8_t> borderRecord(tagItemData* node, const render::LedQuantiser& leds)
+{
+    const DynFrame* f = node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
+    if (!f)
+        return {};
+    return render::BuildFrameRecord(*f, render::NodeRect(node), leds);
+}
 
 unsigned ceilDiv(std::uint64_t a, std::uint64_t b) { return static_cast<unsigned>((a + b - 1) / b); }
 
@@ -108,6 +140,77 @@ void copyWindow(QImage& work, const QImage& src, const QRect& from, int top)
 
 bool isPaged(std::uint16_t t) { return t == IT_SINGLELINE || t == IT_TEXT || t == IT_GRID; }
 
+// Animated text: every frame of the effect, the whole run repeated as the
+// record says.
+bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector<std::uint8_t>& out)
+{
+    const ItemRecord* rec = item->Item.TypeRecord;
+    if (!rec)
+        return true;
+    const int cw = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 0x7FFF)));
+    const int ch = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 0x7FFF)));
+    render::TextCartoon cartoon(cw, ch);
+    cartoon.SetText(rec->Text);
+    cartoon.SetEffect(rec->u16(TG_EFFECT));
+    // An item never painted has no count yet: the effect's own count stands in.
+    std::uint32_t frames = rec->u32(TG_FRAMES);
+    if (frames == 0)
+        frames = static_cast<std::uint32_t>(cartoon.FrameCount());
+    const std::uint64_t runs = std::uint64_t(rec->u16(TG_REPEAT)) + 1;
+    if (std::uint64_t(frames) * runs * w.pageLength() > kMaxBytes)
+        return false;
+    w.reserve(out, frames * runs);
+    QImage content(cw, ch, QImage::Format_RGB32);
+    const QRect target(0, area.top(), area.width(), area.height());
+    for (std::uint32_t k = 1; k <= frames; ++k) {
+        content.fill(Qt::black);
+        cartoon.DrawFrame(content, static_cast<int>(k));
+        w.work().fill(Qt::black);
+        QPainter p(&w.work());
+        p.drawImage(target, content);
+        p.end();
+        w.append(out);
+    }
+    // The repeats are the same frames again.
+    const std::size_t once = out.size();
+    for (std::uint64_t r = 1; r < runs; ++r)
+        out.insert(out.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(once));
+    return true;
+}
+
+// Digital clocks and counters in device mode: only the characters that never
+// change, the controller draws the digits. Wide texts page across the area.
+bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector<std::uint8_t>& out)
+{
+    const ItemRecord* rec = item->Item.TypeRecord;
+    const std::uint16_t type = item->Item.TypeCode;
+    const bool clock = type == IT_CLOCKDIGIT;
+    const unsigned fx = item->InEffect;
+    const bool across = clock ? fx == 45 : fx == 67 || fx == 77;
+    const bool centred = clock ? fx == 46 : fx == 68 || fx == 78;
+    const int aw = area.width();
+    const int cw = static_cast<int>(std::clamp<std::uint32_t>(item->Item.ContentW, 1, 0x7FFF));
+    const int ch = static_cast<int>(std::clamp<std::uint32_t>(item->Item.ContentH, 1, 0x7FFF));
+    const unsigned pages = across ? ceilDiv(std::uint32_t(cw), std::uint32_t(aw)) : 1;
+    if (std::uint64_t(pages) * w.pageLength() > kMaxBytes)
+        return false;
+    const QFont font = rec ? FontFromLogFont(rec->font(clock ? render::clockdigit::Font : render::counter::Font)) : QFont();
+    const render::ClockNow now = render::LocalClockNow();
+    const int lang = CurrentLanguage();
+    const int left = centred ? (aw - cw) / 2 : 0;
+    w.reserve(out, pages);
+    for (unsigned page = 0; page < pages; ++page) {
+        w.work().fill(Qt::black);
+        const QRect rect(left - int(page) * aw, area.top(), cw, ch);
+        if (rec && clock)
+            render::DrawDigitalClock(w.work(), rect, *rec, font, now, lang, true);
+        else if (rec)
+            render::DrawCounter(w.work(), rect, *rec, font, now, lang, true);
+        w.append(out);
+    }
+    return true;
+}
+
 // Pass 1 for an item. False when its pages could not be held.
 bool itemPages(const Ctx& c, tagItemData* item)
 {
@@ -117,8 +220,9 @@ bool itemPages(const Ctx& c, tagItemData* item)
         return true;
     const std::uint16_t type = item->Item.TypeCode;
     const ItemRecord* rec = item->Item.TypeRecord;
-    if (!isPaged(type) && type != IT_IMAGE && type != IT_GIF)
-        return true;   // kinds whose pages come with their renderers
+    if (!isPaged(type) && type != IT_IMAGE && type != IT_GIF && type != IT_TEXTGIF && type != IT_CLOCKSIMUL
+        && type != IT_CLOCKDIGIT && type != IT_COUNT && type != IT_COUNT2)
+        return true;
     PageWriter w(c, static_cast<unsigned>(area.width()));
     if (!w.ok())
         return w.pageLength() == 0;
@@ -143,6 +247,16 @@ bool itemPages(const Ctx& c, tagItemData* item)
     } else if (type == IT_IMAGE) {
         copyWindow(w.work(), item->Preview, QRect(0, 0, int(aw), int(ah)), area.top());
         w.append(out);
+    } else if (type == IT_TEXTGIF) {
+        return textGifPages(item, w, area, out);
+    } else if (type == IT_CLOCKSIMUL) {
+        w.work().fill(Qt::black);
+        if (rec)
+            render::DrawAnalogFace(w.work(), *rec, 0, area.top(), int(aw), int(ah), true, render::LocalClockNow(),
+                                   CurrentLanguage());
+        w.append(out);
+    } else if (type == IT_CLOCKDIGIT || type == IT_COUNT || type == IT_COUNT2) {
+        return clockPages(item, w, area, out);
     } else {   // GIF
         std::uint32_t frames = rec ? rec->u32(PIC_RECORD_FRAMES) : 0;
         if (frames == 0)
@@ -291,6 +405,86 @@ std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned are
     return r;
 }
 
+std::vector<std::uint8_t> BuildTextGifHeader(const tagItemData* item, std::uint32_t pagesLength,
+                                             std::uint32_t pageLength)
+{
+    const std::uint32_t n = pageLength ? pagesLength / pageLength : 0;
+    std::vector<std::uint8_t> r(16 + 4 * std::size_t(n), 0);
+    put32(r.data(), 0, n);
+    put32(r.data(), 4, pageLength);
+    put32(r.data(), 8, 1);
+    put32(r.data(), 12, 1);
+    const ItemRecord* rec = item->Item.TypeRecord;
+    const std::uint32_t delay = rec ? rec->u32(TG_DELAY) : 0;
+    for (std::uint32_t i = 0; i < n; ++i)
+        put32(r.data(), 16 + 4 * std::size_t(i), delay);
+    return r;
+}
+
+// The records a controller keeps clocks and counters running with; empty
+// for a digital clock in a language without a layout.
+std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const QRect& client, bool swap)
+{
+    const ItemRecord* rec = item->Item.TypeRecord;
+    if (!rec)
+        return {};
+    const render::ClockNow now = render::LocalClockNow();
+    const int lang = CurrentLanguage();
+    const auto glyphsOf = [](const LOGFONT& lf) {
+        return [lf](const QString& c) {
+            std::vector<std::uint8_t> bits;
+            RenderTextBitmap(c, lf, &bits);
+            return bits;
+        };
+    };
+    const std::uint16_t contentW = static_cast<std::uint16_t>(std::min<std::uint32_t>(item->Item.ContentW, 0xFFFF));
+    switch (item->Item.TypeCode) {
+    case IT_CLOCKDIGIT: {
+        const LOGFONT lf = rec->font(render::clockdigit::Font);
+        const auto cells = render::CollectClockCells(client, *rec, FontFromLogFont(lf), now, lang);
+        return render::BuildDigitalClockRecord(*rec, render::ClockLayoutFor(lang), cells, 0, contentW, swap,
+                                               glyphsOf(lf));
+    }
+    case IT_COUNT:
+    case IT_COUNT2: {
+        const LOGFONT lf = rec->font(render::counter::Font);
+        const auto cells = render::CollectCounterCells(client, *rec, FontFromLogFont(lf), now, lang);
+        const std::int64_t span =
+            render::CounterSpanSeconds(rec->u32(render::counter::Target), rec->u32(render::counter::CountMode), now);
+        const std::uint32_t units = rec->u32(render::counter::Units);
+        const std::uint32_t mask =
+            render::CounterCellMask(units, render::CounterDigitCounts(render::CounterCellSpan(*rec, span), units));
+        return render::BuildCounterRecord(*rec, cells, mask, contentW, swap, glyphsOf(lf));
+    }
+    case IT_CLOCKSIMUL: {
+        std::vector<std::uint8_t> date;
+        const render::ClockLayout layout = render::ClockLayoutFor(lang);
+        if (layout != render::ClockLayout::None) {
+            const auto band = render::MakeDateBandRecord(*rec);
+            const LOGFONT lf = band->font(render::clockdigit::Font);
+            const int h = client.height();
+            const QRect bandRect(client.left(), client.top() + h * 17 / 32, client.width(), h * 30 / 32 - h * 17 / 32);
+            const auto cells = render::CollectClockCells(bandRect, *band, FontFromLogFont(lf), now, lang);
+            date = render::BuildDigitalClockRecord(*band, layout, cells, bandRect.top() - client.top(), 0, false,
+                                                   glyphsOf(lf));
+        }
+        return render::BuildAnalogClockRecord(*rec, client.width(), client.height(), swap, date);
+    }
+    default:
+        return {};
+    }
+}
+
+// The analog record's own offsets count from its start; in the program data
+// they count from the block's start.
+void RelocateAnalogRecord(std::vector<std::uint8_t>& record, std::uint32_t at)
+{
+    if (record.size() < 4 * ANALOG_OFFSETS)
+        return;
+    for (std::size_t i = 0; i < ANALOG_OFFSETS; ++i)
+        put32(record.data(), 4 * i, bytes::get32(record.data(), 4 * i) + at);
+}
+
 std::vector<std::uint8_t> BuildPictureHeader(const tagItemData* item, std::uint32_t pageLength)
 {
     std::vector<std::uint8_t> r(52, 0);
@@ -370,14 +564,15 @@ int compileScreen(tagItemData* node)
     }
 
     // Pass 2: device records.
+    const render::LedQuantiser leds = ledQuantiser(c.screen);
     forEachChild(c.screen, [&](tagItemData* scene) {
         auto& d = slot(scene, D);
         if (scene->Scene.Schedule != 0)
             d = BuildScheduleRecord(scene);
-        const auto border = borderRecord(scene);
+        const auto border = borderRecord(scene, leds);
         d.insert(d.end(), border.begin(), border.end());
         forEachChild(scene, [&](tagItemData* section) {
-            slot(section, C) = borderRecord(section);
+            slot(section, C) = borderRecord(section, leds);
             forEachChild(section, [&](tagItemData* item) {
                 const QRect area = render::NodeClientRect(item);
                 if (area.width() <= 0 || area.height() <= 0)
@@ -392,9 +587,10 @@ int compileScreen(tagItemData* node)
                     b = BuildPictureHeader(item, pageLen);
                 else if (type == IT_GIF)
                     b = BuildFrameDelayHeader(item, static_cast<std::uint32_t>(len(item, A)), pageLen);
-                else if (type == IT_TEXTGIF || type == IT_CLOCKSIMUL || type == IT_CLOCKDIGIT || type == IT_COUNT
-                         || type == IT_COUNT2)
-                    return;   // their records come with their renderers
+                else if (type == IT_TEXTGIF)
+                    b = BuildTextGifHeader(item, static_cast<std::uint32_t>(len(item, A)), pageLen);
+                else if (type == IT_CLOCKSIMUL || type == IT_CLOCKDIGIT || type == IT_COUNT || type == IT_COUNT2)
+                    b = BuildClockDeviceRecord(item, area, c.swap);
                 else
                     b.assign(4, 0);
             });
@@ -452,6 +648,8 @@ int compileScreen(tagItemData* node)
                 put32(d.data(), 12, static_cast<std::uint32_t>(len(item, A)));
                 put32(d.data(), 16, static_cast<std::uint32_t>(at + len(item, A)));
                 put32(d.data(), 20, static_cast<std::uint32_t>(len(item, B)));
+                if (item->Item.TypeCode == IT_CLOCKSIMUL)
+                    RelocateAnalogRecord(slot(item, B), static_cast<std::uint32_t>(at + len(item, A)));
                 at += len(item, A) + len(item, B);
             });
         });

@@ -3,6 +3,8 @@
 // pages, masks, descriptors and records in the nodes' compiled slots, read
 // out afterwards as four blocks (page map, program map, program mask,
 // program data). Compilations must not run at the same time.
+#include <QRect>
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -36,6 +38,15 @@ std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned are
 std::vector<std::uint8_t> BuildPictureHeader(const tagItemData* item, std::uint32_t pageLength);
 std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::uint32_t pagesLength,
                                                 std::uint32_t pageLength);
+// Animated text: the record's one delay for every frame.
+std::vector<std::uint8_t> BuildTextGifHeader(const tagItemData* item, std::uint32_t pagesLength,
+                                             std::uint32_t pageLength);
+// Device record of a clock or counter item over its client rectangle
+// (screen coordinates), in the core's current language.
+std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const QRect& client, bool swapRedGreen);
+// Adds the record's position in the program data to the analog record's
+// own offsets.
+void RelocateAnalogRecord(std::vector<std::uint8_t>& record, std::uint32_t at);
 
 // Page order of a paged item: (across, down) index pairs for its entry effect.
 std::vector<std::pair<unsigned, unsigned>> PageOrder(unsigned across, unsigned down, unsigned inEffect);

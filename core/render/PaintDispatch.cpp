@@ -2,8 +2,7 @@
 #include "core/model/ItemData.h"
 #include "core/render/Painters.h"
 
-// Kinds whose painters are not built yet (animated text, clocks, counters)
-// and tables, which the grid draws, give 0 here.
+// Tables are drawn by the grid, not here: they give 0.
 namespace {
 int dispatch(tagItemData* node)
 {
@@ -21,6 +20,15 @@ int dispatch(tagItemData* node)
         case IT_IMAGE:
         case IT_GIF:
             return PaintPictureItem(node);
+        case IT_TEXTGIF:
+            return PaintTextGifItem(node);
+        case IT_CLOCKSIMUL:
+            return PaintAnalogClockItem(node);
+        case IT_CLOCKDIGIT:
+            return PaintDigitalClockItem(node);
+        case IT_COUNT:
+        case IT_COUNT2:
+            return PaintCounterItem(node);
         default:
             return 0;
         }

@@ -1,6 +1,11 @@
 #include "core/render/Painters.h"
 #include "core/model/ItemData.h"
+#include "core/model/CoreState.h"
 #include "core/model/Utilities.h"
+#include "core/render/AnalogClock.h"
+#include "core/render/ClockPaint.h"
+#include "core/render/FrameRender.h"
+#include "core/render/TextCartoon.h"
 #include "core/render/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
@@ -20,6 +25,8 @@ namespace {
 constexpr std::size_t SL_FONT = 8;
 constexpr std::size_t SL_COLOUR = 100;
 constexpr std::size_t RT_WRAP = 9;
+constexpr std::size_t TG_EFFECT = 0;
+constexpr std::size_t TG_FRAMES = 4;
 
 void clearBlack(tagItemData* node)
 {
@@ -37,6 +44,24 @@ void trimContentHeight(tagItemData* node)
     const int used = GetBitmapUsedHeight(node->Preview);
     if (used > 0)
         node->Item.ContentH = static_cast<std::uint32_t>(used);
+}
+
+// A scene's or section's border over its own picture, first frame.
+void paintBorder(tagItemData* node, const DynFrame* frame)
+{
+    if (!frame || frame->Width == 0 || node->Preview.isNull())
+        return;
+    const QRect whole(QPoint(0, 0), render::NodeRect(node).size());
+    render::PaintDynFrame(node->Preview, whole, *frame, nullptr, nullptr, nullptr);
+}
+
+// Steps 3 to 5 of every item painter: content size, picture grown, cleared.
+void prepareContent(tagItemData* node, QSize size)
+{
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
+    UpdateNodeBitmap(node);
+    clearBlack(node);
 }
 
 } // namespace
@@ -72,7 +97,7 @@ int PaintSceneNode(tagItemData* node)
 {
     UpdateNodeBitmap(node);
     clearBlack(node);
-    // Borders are drawn by the border painter once it exists.
+    paintBorder(node, node->Scene.Frame);
     const ImageEx image(WidePathField(node->Scene.PicturePath, 260));
     node->Scene.PicturePresent = image.FrameCount() >= 1 ? 1 : 0;
     const QRect client = render::LocalClientRect(node);
@@ -85,6 +110,7 @@ int PaintSectionNode(tagItemData* node)
 {
     UpdateNodeBitmap(node);
     clearBlack(node);
+    paintBorder(node, node->Section.Frame);
     return 1;
 }
 
@@ -152,6 +178,75 @@ int PaintPictureItem(tagItemData* node)
     clearBlack(node);
     const ImageEx image(PictureRecordPath(*rec));
     image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_RECORD_MODE), 0);
+    trimContentHeight(node);
+    return 1;
+}
+
+int PaintTextGifItem(tagItemData* node)
+{
+    ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QRect client = render::LocalClientRect(node);
+    prepareContent(node, client.size());
+    render::TextCartoon cartoon(client.width(), client.height());
+    cartoon.SetText(rec->Text);
+    cartoon.SetEffect(rec->u16(TG_EFFECT));
+    rec->setU32(TG_FRAMES, static_cast<std::uint32_t>(cartoon.FrameCount()));
+    // The preview shows where the effect ends.
+    if (!node->Preview.isNull())
+        cartoon.DrawFrame(node->Preview, cartoon.FrameCount());
+    trimContentHeight(node);
+    return 1;
+}
+
+int PaintAnalogClockItem(tagItemData* node)
+{
+    const ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QRect client = render::LocalClientRect(node);
+    prepareContent(node, client.size());
+    if (!node->Preview.isNull() && !client.isEmpty()) {
+        const render::ClockNow now = render::LocalClockNow();
+        const int w = client.width(), h = client.height();
+        render::DrawAnalogFace(node->Preview, *rec, 0, 0, w, h, false, now, CurrentLanguage());
+        QPainter p(&node->Preview);
+        render::DrawClockHands(p, *rec, 0, 0, w, h, now);
+    }
+    trimContentHeight(node);
+    return 1;
+}
+
+int PaintDigitalClockItem(tagItemData* node)
+{
+    const ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QRect client = render::LocalClientRect(node);
+    const render::ClockNow now = render::LocalClockNow();
+    const int lang = CurrentLanguage();
+    const QFont font = FontFromLogFont(rec->font(render::clockdigit::Font));
+    const QSize size = render::MeasureDigitalClock(client, *rec, font, now, lang);
+    prepareContent(node, size);
+    if (!node->Preview.isNull())
+        render::DrawDigitalClock(node->Preview, QRect(QPoint(0, 0), size), *rec, font, now, lang, false);
+    trimContentHeight(node);
+    return 1;
+}
+
+int PaintCounterItem(tagItemData* node)
+{
+    const ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QRect client = render::LocalClientRect(node);
+    const render::ClockNow now = render::LocalClockNow();
+    const int lang = CurrentLanguage();
+    const QFont font = FontFromLogFont(rec->font(render::counter::Font));
+    prepareContent(node, render::MeasureCounter(client, *rec, font, now, lang));
+    if (!node->Preview.isNull())
+        render::DrawCounter(node->Preview, QRect(QPoint(0, 0), client.size()), *rec, font, now, lang, false);
     trimContentHeight(node);
     return 1;
 }

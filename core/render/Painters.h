@@ -17,6 +17,10 @@ int PaintSectionNode(tagItemData* node);
 int PaintSingleLineItem(tagItemData* node);
 int PaintRichTextItem(tagItemData* node);
 int PaintPictureItem(tagItemData* node);
+int PaintTextGifItem(tagItemData* node);
+int PaintAnalogClockItem(tagItemData* node);
+int PaintDigitalClockItem(tagItemData* node);
+int PaintCounterItem(tagItemData* node);
 
 // Width of the record's text on one line in its font, by the rectangle's height.
 QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect);

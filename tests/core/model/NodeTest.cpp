@@ -153,6 +153,10 @@ TEST_F(TreeTest, EveryItemTypeGetsItsDefaults)
             // Painted at creation: the painter measures the text.
             EXPECT_GT(item->Item.ContentW, 0u);
             EXPECT_GT(item->Item.ContentH, 0u);
+        } else if (c.type == IT_CLOCKDIGIT || c.type == IT_COUNT || c.type == IT_COUNT2) {
+            // Painted at creation: the clock's or counter's texts are measured.
+            EXPECT_GT(item->Item.ContentW, 0u);
+            EXPECT_EQ(item->Item.ContentH, 16u);
         } else if (c.type == IT_IMAGE) {
             // Painted at creation: a picture fills its item.
             EXPECT_EQ(item->Item.ContentW, 32u);

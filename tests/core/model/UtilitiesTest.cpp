@@ -88,6 +88,11 @@ TEST(UnitTexts, FollowTheCurrentLanguage)
     EXPECT_EQ(GetLangText(0), QString::fromUtf16(u"天"));
     EXPECT_TRUE(GetLangText(4).isEmpty());
     EXPECT_TRUE(GetLangText(-1).isEmpty());
+    // The language-taking form ignores the core's language.
+    EXPECT_EQ(GetLangText(2, 9), QStringLiteral("minutes"));
+    EXPECT_EQ(GetLangText(3, 4), QString::fromUtf16(u"秒"));
+    EXPECT_EQ(GetLangText(1, 0x7C04), QString::fromUtf16(u"時"));
+    EXPECT_TRUE(GetLangText(4, 9).isEmpty());
 }
 
 TEST(CodePageText, PairsAndSortingFollowTheProgramCodePage)

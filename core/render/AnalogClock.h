@@ -1,0 +1,102 @@
+#pragma once
+// Analog clock: dial marks, numerals and the three hands, drawn without
+// antialiasing so that every pixel is one LED. Times and language come in as
+// arguments; the face's date band is a digital clock.
+#include "core/render/ClockText.h"
+
+#include <QPointF>
+#include <QPolygonF>
+
+#include <cstdint>
+#include <vector>
+
+class QImage;
+class QPainter;
+
+namespace render {
+
+// Field offsets of the analog clock's type record.
+namespace clocksimul {
+constexpr std::size_t SecondColour = 20;
+constexpr std::size_t MinuteColour = 24;
+constexpr std::size_t HourColour = 28;
+constexpr std::size_t HourMarkColour = 40;
+constexpr std::size_t MinuteMarkColour = 44;
+constexpr std::size_t TitleColour = 52;
+constexpr std::size_t DateColour = 56;
+constexpr std::size_t NumeralColour = 64;
+constexpr std::size_t Title = 68;
+constexpr std::size_t TitleChars = 32;
+constexpr std::size_t FaceFlags = 132;
+constexpr std::size_t HourMarkStyle = 136;
+constexpr std::size_t MinuteMarkStyle = 140;
+constexpr std::size_t HourMarkSize = 144;
+constexpr std::size_t MinuteMarkSize = 148;
+constexpr std::size_t TitleFont = 152;
+constexpr std::size_t DateFont = 244;
+constexpr std::size_t NumeralFont = 428;
+constexpr std::size_t Picture = 520;
+constexpr std::size_t PictureChars = 260;
+constexpr std::size_t PictureMode = 1040;
+constexpr std::size_t SecondLength = 1044;
+constexpr std::size_t MinuteLength = 1048;
+constexpr std::size_t HourLength = 1052;
+constexpr std::size_t SecondWidth = 1056;
+constexpr std::size_t MinuteWidth = 1060;
+constexpr std::size_t HourWidth = 1064;
+}
+
+// Unit vector from the centre to dial position i (sixtieths, 0 up, clockwise;
+// y grows downward).
+QPointF DialDirection(int i);
+
+struct HandIndices {
+    int Second;
+    int Minute;
+    int Hour;
+};
+HandIndices ClockHandIndices(const ClockNow& now);
+
+enum class Hand { Second, Minute, Hour };
+
+// Dial radius used by the hands: half the smaller side less the larger mark size.
+double DialRadius(const ItemRecord& record, int width, int height);
+
+// The polygon of a minute or hour hand: tail, side, tip, side.
+QPolygonF MakeHandPolygon(int index, double length, double halfWidth, QPointF centre);
+
+// Draws one hand at position `index` into (x, y, width, height); with `clear`
+// the rectangle is filled black first.
+void DrawHand(Hand hand, int index, QPainter& painter, int x, int y, int width, int height,
+              const ItemRecord& record, bool clear);
+// The three hands for a time: minute, hour, then second on top.
+void DrawClockHands(QPainter& painter, const ItemRecord& record, int x, int y, int width, int height,
+                    const ClockNow& now);
+
+// Lit pixels of an image as (x, y) byte pairs, rows top to bottom; a pixel is
+// lit when its colour is not black. Coordinates above 255 cannot be stored and
+// are refused (empty list, `ok` false).
+std::vector<std::uint8_t> BitmapToPixelList(const QImage& image, bool* ok = nullptr);
+
+// Centre of dial mark k (0..59) on the mark ellipse, counter-clockwise from
+// three o'clock.
+QPointF DialMarkCentre(int k, double cx, double cy, double rx, double ry);
+
+// The hour a numeral mark at mark position k shows (3, 2, 1, 12, 11, ...).
+int DialNumeralHour(int k);
+
+}
+
+namespace render {
+
+// One dial mark centred at (x, y): below size 2 a single pixel; else by
+// style a circle (0), diamond (1), square (2), or the hour numeral of mark
+// position `k` in Arabic (3) or Roman (4 and above) figures.
+void DrawDialMark(QPainter& painter, int style, int x, int y, int size, int k);
+
+// The face: background picture, date band, title, marks and numerals, drawn
+// into (x, y, width, height). The date band follows the layout of `lang`.
+void DrawAnalogFace(QImage& target, const ItemRecord& record, int x, int y, int width, int height, bool device,
+                    const ClockNow& now, int lang);
+
+}

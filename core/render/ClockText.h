@@ -1,0 +1,116 @@
+#pragma once
+// Texts and digit cells of digital clocks and counters. The controller draws
+// the changing digits itself; the cells say where they stand. Everything here
+// takes the time and a text measure as arguments, so it can be checked exactly.
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class ItemRecord;
+
+namespace render {
+
+// Broken-down local time as the clock shows it; DayOfWeek 0 is Sunday.
+struct ClockNow {
+    int Year = 2000;
+    int Month = 1;
+    int Day = 1;
+    int DayOfWeek = 6;
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+};
+
+// The PC's local time now.
+ClockNow LocalClockNow();
+
+enum class ClockLayout { None, Chinese, English };
+// Chinese for languages 4 and 0x7C04, English for 9, none otherwise.
+ClockLayout ClockLayoutFor(int lang);
+
+// Field offsets of the digital clock's type record.
+namespace clockdigit {
+constexpr std::size_t DateFormat = 20;
+constexpr std::size_t ShowFlags = 24;
+constexpr std::size_t Font = 28;
+constexpr std::size_t Colour = 120;
+constexpr std::size_t TimeFormat = 124;
+constexpr std::size_t Hour12 = 128;
+constexpr std::size_t TwoDigitYear = 132;
+constexpr std::size_t MultiLine = 136;
+constexpr std::size_t Title = 680;
+constexpr std::size_t TitleChars = 260;
+}
+
+// Field offsets of the counter's type record.
+namespace counter {
+constexpr std::size_t CountMode = 0;
+constexpr std::size_t Units = 8;
+constexpr std::size_t Font = 12;
+constexpr std::size_t Colour = 104;
+constexpr std::size_t Title = 108;
+constexpr std::size_t TitleChars = 32;
+constexpr std::size_t MultiLine = 172;
+constexpr std::size_t Target = 176;
+constexpr std::uint32_t Days = 0x04, Hours = 0x10, Minutes = 0x20, Seconds = 0x40;
+// Longest span a counting-up counter sizes its cells for: 100,000 hours less one.
+constexpr std::int64_t MaxSpanSeconds = 359996400;
+}
+
+// A wide string field of a record, up to its terminator or the field's end.
+QString RecordText(const ItemRecord& record, std::size_t offset, std::size_t chars);
+
+// The three parts of a digital clock's text.
+QString FormatClockDate(const ItemRecord& record, ClockLayout layout, const ClockNow& now);
+QString FormatClockWeekday(const ItemRecord& record, ClockLayout layout, const ClockNow& now);
+QString FormatClockTime(const ItemRecord& record, ClockLayout layout, const ClockNow& now, int lang);
+
+// Measures a text on one line with the record's font: (width, height).
+using TextExtent = std::function<QSize(const QString&)>;
+
+// Where each part of a clock or counter stands inside an item rectangle.
+struct PartRects {
+    QRect Parts[3];   // date / weekday / time, or title / days / time
+    bool Drawn[3] = {false, false, false};
+    bool Centred = false;
+};
+
+// Lays out three part texts as the clock and the counter do: one line, each part
+// behind the previous one, or one centred line per part that exists.
+PartRects LayoutParts(const QRect& area, const QString (&texts)[3], const bool (&exists)[3], bool multiLine,
+                      const TextExtent& extent);
+
+constexpr int ChineseClockCells = 17;
+constexpr int EnglishClockCells = 19;
+
+// The digit cells of a digital clock, laid out in `area` (17 or 19, an unused
+// cell is an empty rectangle), in the coordinates of `area`'s parent.
+std::vector<QRect> ClockCells(const ItemRecord& record, ClockLayout layout, const ClockNow& now, int lang,
+                              const QRect& area, const TextExtent& extent);
+
+// Counter arithmetic.
+int DigitCount(std::int64_t v);
+QString MakeCounterFormat(int n);
+// Span in whole seconds between now and the target, clipped as the mode says.
+std::int64_t CounterSpanSeconds(std::uint32_t target, std::uint32_t countMode, const ClockNow& now);
+// Digit cells per unit, days / hours / minutes / seconds (0 for a unit not shown).
+std::array<int, 4> CounterDigitCounts(std::int64_t span, std::uint32_t units);
+// The counter's texts for a span (use the digit counts of the maximum span
+// when counting up).
+QString FormatCounterTitle(const ItemRecord& record);
+QString FormatCounterDays(const ItemRecord& record, std::int64_t span, int lang);
+QString FormatCounterTime(const ItemRecord& record, std::int64_t span, int lang);
+// The span whose digit counts size the cells.
+std::int64_t CounterCellSpan(const ItemRecord& record, std::int64_t span);
+// Cells in the order seconds, minutes, hours, days (at most 15).
+std::vector<QRect> CounterCells(const ItemRecord& record, std::int64_t span, int lang, const QRect& area,
+                                const TextExtent& extent);
+// Role mask of the counter's device record.
+std::uint32_t CounterCellMask(std::uint32_t units, const std::array<int, 4>& counts);
+
+}

@@ -1,0 +1,239 @@
+#include "core/render/DeviceRecords.h"
+
+#include "core/model/ItemRecord.h"
+#include "core/model/ItemTypes.h"
+#include "core/render/AnalogClock.h"
+#include "platform/ByteIO.h"
+#include "platform/Colour.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace render {
+
+namespace {
+
+// GB2312 codes of the clock's Chinese characters, whatever the code page.
+GlyphCode codeOf(QChar c)
+{
+    static const struct {
+        char16_t ch;
+        std::uint8_t lead, trail;
+    } cjk[] = {{u'一', 0xD2, 0xBB}, {u'二', 0xB6, 0xFE}, {u'三', 0xC8, 0xFD}, {u'四', 0xCB, 0xC4}, {u'五', 0xCE, 0xE5},
+               {u'六', 0xC1, 0xF9}, {u'日', 0xC8, 0xD5}, {u'上', 0xC9, 0xCF}, {u'下', 0xCF, 0xC2}};
+    for (const auto& e : cjk)
+        if (c.unicode() == e.ch)
+            return {c, {e.lead, e.trail}};
+    return {c, {static_cast<std::uint8_t>(c.unicode() & 0xFF), 0}};
+}
+
+// Ascending by the little-endian value of the two code bytes; equal codes keep their order.
+std::vector<GlyphCode> sortedSet(const QString& chars)
+{
+    std::vector<GlyphCode> set;
+    for (QChar c : chars)
+        set.push_back(codeOf(c));
+    std::stable_sort(set.begin(), set.end(), [](const GlyphCode& a, const GlyphCode& b) {
+        return (a.Code[0] | a.Code[1] << 8) < (b.Code[0] | b.Code[1] << 8);
+    });
+    return set;
+}
+
+// Header, cells and glyph table shared by the clock and counter records.
+std::vector<std::uint8_t> buildCellRecord(std::uint32_t glyphSet, std::uint32_t target, std::uint32_t colour,
+                                          std::uint32_t mask, std::uint16_t contentWidth,
+                                          const std::vector<QRect>& cells, const std::vector<GlyphCode>& glyphs,
+                                          const GlyphBitmap& render)
+{
+    const std::size_t n = cells.size();
+    const std::size_t table = n == 0 ? 36 : 36 + 8 * (n - 1);
+    std::vector<std::vector<std::uint8_t>> bitmaps;
+    std::size_t bitmapBytes = 0;
+    for (const GlyphCode& g : glyphs) {
+        bitmaps.push_back(render ? render(QString(g.Char)) : std::vector<std::uint8_t>{});
+        bitmapBytes += bitmaps.back().size();
+    }
+    // Sized from the bitmaps actually drawn, so a wide glyph never overflows.
+    const std::size_t head = 12 + 8 * glyphs.size();
+    std::vector<std::uint8_t> out(table + head + bitmapBytes, 0);
+    if (out.size() < 36 + head)
+        return {};
+    std::uint8_t* p = out.data();
+    bytes::put32(p, 4, glyphSet);
+    bytes::put32(p, 8, target);
+    bytes::put32(p, 12, colour);
+    bytes::put32(p, 16, mask);
+    bytes::put32(p, 20, static_cast<std::uint32_t>(table));
+    bytes::put16(p, 24, contentWidth);
+    bytes::put16(p, 26, static_cast<std::uint16_t>(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        const QRect& c = cells[i];
+        const std::size_t at = 28 + 8 * i;
+        bytes::put16(p, at, static_cast<std::uint16_t>(c.left()));
+        bytes::put16(p, at + 2, static_cast<std::uint16_t>(c.top()));
+        bytes::put16(p, at + 4, static_cast<std::uint16_t>(c.left() + c.width()));
+        bytes::put16(p, at + 6, static_cast<std::uint16_t>(c.top() + c.height()));
+    }
+    std::uint8_t* t = p + table;
+    t[9] = 8;
+    bytes::put16(t, 10, static_cast<std::uint16_t>(glyphs.size()));
+    std::size_t offset = head;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        t[12 + 8 * i] = glyphs[i].Code[0];
+        t[13 + 8 * i] = glyphs[i].Code[1];
+        bytes::put32(t, 16 + 8 * i, static_cast<std::uint32_t>(offset));
+        std::copy(bitmaps[i].begin(), bitmaps[i].end(), t + offset);
+        offset += bitmaps[i].size();
+    }
+    return out;
+}
+
+}
+
+std::uint32_t ClockRoleMask(const ItemRecord& r, ClockLayout layout)
+{
+    const std::uint32_t f = r.u32(clockdigit::ShowFlags);
+    const bool twoDigit = r.u32(clockdigit::TwoDigitYear) != 0;
+    const bool hour12 = r.u32(clockdigit::Hour12) != 0;
+    const std::uint32_t timeFormat = r.u32(clockdigit::TimeFormat);
+    std::uint32_t m = 0;
+    if (f & 1)
+        m |= twoDigit ? 0xC : 0xF;
+    if (layout == ClockLayout::Chinese) {
+        if (f & 2)
+            m |= 0x30;
+        if (f & 4)
+            m |= 0xC0;
+        if (f & 8)
+            m |= 0x100;
+        if ((f & 0x80) && timeFormat != 0)
+            m |= 0x200;
+        if (f & 0x10)
+            m |= hour12 ? 0x3000 : 0xC00;
+        if (f & 0x20)
+            m |= 0xC000;
+        if (f & 0x40)
+            m |= 0x30000;
+        if ((f & 0x80) && timeFormat == 0)
+            m |= 0x40000;
+    } else if (layout == ClockLayout::English) {
+        if (f & 2)
+            m |= r.u32(clockdigit::DateFormat) == 2 ? 0x1C0 : 0x30;
+        if (f & 4)
+            m |= 0x600;
+        if (f & 8)
+            m |= 0x3800;
+        if (f & 0x10)
+            m |= hour12 ? 0x30000 : 0xC000;
+        if (f & 0x20)
+            m |= 0xC0000;
+        if (f & 0x40)
+            m |= 0x300000;
+        if (f & 0x80)
+            m |= 0x400000;
+    } else {
+        return 0;
+    }
+    return m;
+}
+
+std::vector<GlyphCode> ClockGlyphSet(const ItemRecord& r, ClockLayout layout)
+{
+    if (layout == ClockLayout::Chinese)
+        return sortedSet(r.u32(clockdigit::TimeFormat) == 0 ? QStringLiteral(u"0123456789日一二三四五六AP")
+                                                            : QStringLiteral(u"0123456789日一二三四五六上下"));
+    if (layout == ClockLayout::English)
+        return sortedSet(QStringLiteral("0123456789APMTWFSJONDonuedhriatgbpylcv"));
+    return {};
+}
+
+std::vector<GlyphCode> CounterGlyphSet() { return sortedSet(QStringLiteral("0123456789")); }
+
+std::vector<std::uint8_t> BuildDigitalClockRecord(const ItemRecord& r, ClockLayout layout,
+                                                  const std::vector<QRect>& cells, int verticalOffset,
+                                                  std::uint16_t contentWidth, bool swapColour,
+                                                  const GlyphBitmap& glyph)
+{
+    if (layout == ClockLayout::None)
+        return {};
+    std::vector<QRect> used;
+    for (const QRect& c : cells)
+        if (c.width() != 0)
+            used.push_back(c.translated(0, verticalOffset));
+    std::uint32_t colour = r.u32(clockdigit::Colour);
+    if (swapColour && layout == ClockLayout::Chinese)
+        colour = platform::swapRedGreen(colour);
+    return buildCellRecord(layout == ClockLayout::English ? 1 : 0, 0, colour, ClockRoleMask(r, layout), contentWidth,
+                           used, ClockGlyphSet(r, layout), glyph);
+}
+
+std::vector<std::uint8_t> BuildCounterRecord(const ItemRecord& r, const std::vector<QRect>& cells, std::uint32_t mask,
+                                             std::uint16_t contentWidth, bool swapColour, const GlyphBitmap& glyph)
+{
+    std::uint32_t colour = r.u32(counter::Colour);
+    if (swapColour)
+        colour = platform::swapRedGreen(colour);
+    const std::vector<QRect> stored(cells.begin(), cells.begin() + std::min<std::size_t>(cells.size(), 15));
+    return buildCellRecord(0, r.u32(counter::Target), colour, mask, contentWidth, stored, CounterGlyphSet(), glyph);
+}
+
+std::unique_ptr<ItemRecord> MakeDateBandRecord(const ItemRecord& face)
+{
+    std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
+    for (std::size_t off = 0; off + 4 <= r->size(); off += 4)
+        r->setU32(off, 0);
+    r->setFont(clockdigit::Font, face.font(clocksimul::DateFont));
+    r->setU32(clockdigit::Colour, face.u32(clocksimul::DateColour));
+    r->setU32(clockdigit::MultiLine, 1);
+    r->setU32(clockdigit::DateFormat, 2);
+    const std::uint8_t flags = face.u8(clocksimul::FaceFlags);
+    r->setU32(clockdigit::ShowFlags, ((flags & 2) ? 6u : 0u) + ((flags & 1) ? 8u : 0u));
+    return r;
+}
+
+std::vector<std::uint8_t> BuildAnalogClockRecord(const ItemRecord& r, int width, int height, bool swapColour,
+                                                 const std::vector<std::uint8_t>& dateRecord)
+{
+    const int S = std::clamp(std::min(width, height), 0, MaxAnalogFace);
+    QImage face(std::max(S, 1), std::max(S, 1), QImage::Format_RGB32);
+    std::vector<std::uint8_t> lists;
+    std::uint32_t offsets[180];
+    std::uint32_t at = 724;
+    const Hand order[3] = {Hand::Second, Hand::Minute, Hand::Hour};
+    for (int h = 0; h < 3; ++h)
+        for (int i = 0; i < 60; ++i) {
+            face.fill(Qt::black);
+            if (S > 0) {
+                QPainter p(&face);
+                DrawHand(order[h], i, p, 0, 0, S, S, r, true);
+            }
+            const std::vector<std::uint8_t> list = S > 0 ? BitmapToPixelList(face) : std::vector<std::uint8_t>{};
+            offsets[h * 60 + i] = at;
+            at += static_cast<std::uint32_t>(list.size());
+            lists.insert(lists.end(), list.begin(), list.end());
+        }
+    const std::uint32_t trailer = at;
+    std::vector<std::uint8_t> out(trailer + 52 + dateRecord.size(), 0);
+    if (out.size() < 724 + 52)
+        return {};
+    std::uint8_t* p = out.data();
+    for (int i = 0; i < 180; ++i)
+        bytes::put32(p, 4 * static_cast<std::size_t>(i), offsets[i]);
+    bytes::put32(p, 720, trailer);
+    std::copy(lists.begin(), lists.end(), p + 724);
+    auto colour = [&](std::size_t off) {
+        const std::uint32_t c = r.u32(off);
+        return swapColour ? platform::swapRedGreen(c) : c;
+    };
+    std::uint8_t* t = p + trailer;
+    bytes::put16(t, 2, 52);
+    bytes::put32(t, 4, colour(clocksimul::SecondColour));
+    bytes::put32(t, 12, colour(clocksimul::MinuteColour));
+    bytes::put32(t, 20, colour(clocksimul::HourColour));
+    std::copy(dateRecord.begin(), dateRecord.end(), t + 52);
+    return out;
+}
+
+}

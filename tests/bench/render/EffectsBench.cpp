@@ -1,0 +1,68 @@
+// Animated text and clock records: one effect frame for growing texts (cost
+// per character), the analog clock's 180 hand lists for growing faces, and
+// one border frame for growing rectangles (cost per band pixel).
+#include "core/model/DynFrame.h"
+#include "core/model/ItemRecord.h"
+#include "core/model/ItemTypes.h"
+#include "core/render/DeviceRecords.h"
+#include "core/render/FrameRender.h"
+#include "core/render/TextCartoon.h"
+
+#include <QImage>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+void TextEffectFrame(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    QString text;
+    for (int i = 0; i < n; ++i)
+        text.append(QChar('A' + i % 26));
+    render::TextCartoon cartoon(16 * n, 32);
+    cartoon.SetText(text);
+    cartoon.SetEffect(13);
+    QImage img(16 * n, 32, QImage::Format_RGB32);
+    int k = 1;
+    for (auto _ : state) {
+        img.fill(Qt::black);
+        cartoon.DrawFrame(img, k);
+        k = k % cartoon.FrameCount() + 1;
+        benchmark::DoNotOptimize(img.constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(TextEffectFrame)->Arg(8)->Arg(32)->Arg(128);
+
+void AnalogClockRecord(benchmark::State& state)
+{
+    const int s = static_cast<int>(state.range(0));
+    std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKSIMUL));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(render::BuildAnalogClockRecord(*r, s, s, false, {}));
+    state.SetItemsProcessed(state.iterations() * s * s);
+}
+BENCHMARK(AnalogClockRecord)->Arg(32)->Arg(64)->Arg(128)->Unit(benchmark::kMillisecond);
+
+void BorderFrame(benchmark::State& state)
+{
+    const int w = static_cast<int>(state.range(0));
+    DynFrame frame;
+    frame.Width = 2;
+    DynFrameElement* e = CreateFrameElement(0, u"e", &frame, nullptr);
+    e->Motion = 2;
+    const auto colours = render::CollectFrameElementColors(2, e);
+    QImage img(w, w / 4, QImage::Format_RGB32);
+    render::FrameAnimState s = render::InitialFrameState(*e, w, w / 4, 2);
+    for (auto _ : state) {
+        ++s.Phase;
+        render::PaintDynFrame(img, img.rect(), frame, &s, e, &colours);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * (w + w / 4));
+    RemoveFrameElement(&frame, e);
+}
+BENCHMARK(BorderFrame)->Arg(128)->Arg(512)->Arg(2048);
+
+} // namespace
