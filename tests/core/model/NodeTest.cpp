@@ -305,8 +305,8 @@ TEST_F(TreeTest, NoPictureMadeIsNoResize)
     item->Item.ContentW = 0x40000000;
     EXPECT_FALSE(UpdateNodeBitmap(item));
     EXPECT_EQ(item->Preview.size(), QSize(8, 16));
-    EXPECT_FALSE(CreateNodeBitmap(item, 4096, 4097));
-    EXPECT_TRUE(CreateNodeBitmap(item, 4096, 4096));
+    EXPECT_FALSE(CreateNodeBitmap(item, 2048, 2049));
+    EXPECT_TRUE(CreateNodeBitmap(item, 2048, 2048));
 }
 
 // Records that own memory through pointers are never copied by accident.
