@@ -53,6 +53,8 @@ public:
             return false;
         const platform::Deadline deadline = platform::Deadline::after(static_cast<int>(m_session.timeout));
         while (m_port.bytesToWrite() > 0) {
+            if (m_port.flush())
+                continue;
             const int left = deadline.remainingMs();
             if (left <= 0 || !m_port.waitForBytesWritten(left))
                 return false;
