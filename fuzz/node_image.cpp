@@ -30,9 +30,11 @@ Bytes Expected(const std::uint8_t* in)
         bytes::put32(p, slot, 0);
     bytes::put16(p, 52 + 2 * 127, 0);
     switch (bytes::get32(p, 0)) {
-    case 0:   // the target screen: "none" or this screen
+    case 0:   // the target screen: "none" or this screen; texts end in a terminator
         if (bytes::get32(p, 704) != 0xFFFFFFFFu)
             bytes::put32(p, 704, 0);
+        for (std::size_t last : {196 + 15, 236 + 32, 290 + 64, 409 + 66})
+            p[LEVEL_BLOCK_OFFSET + last] = 0;
         break;
     case 1:
         bytes::put32(p, 328, 0);
