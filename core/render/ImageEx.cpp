@@ -2,6 +2,7 @@
 #include "core/model/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
+#include "core/render/ClockText.h"
 
 #include <QImageReader>
 #include <QPainter>
@@ -16,14 +17,7 @@ QString WidePathField(const char16_t* field, std::size_t n)
 
 QString PictureRecordPath(const ItemRecord& record)
 {
-    QString path;
-    for (std::size_t i = 0; i < 260; ++i) {
-        const char16_t c = record.u16(PIC_RECORD_PATH + 2 * i);
-        if (!c)
-            break;
-        path.append(QChar(c));
-    }
-    return path;
+    return render::RecordText(record, PIC_RECORD_PATH, 260);
 }
 
 ImageEx::ImageEx(const QString& path)
