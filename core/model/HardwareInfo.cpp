@@ -108,31 +108,41 @@ bool ReadHardwareInfo(const std::uint8_t* in, std::size_t length, _tagHardwareIn
     return true;
 }
 
+namespace {
+// The settings both records hold, in the order they are converted; the
+// destination MAC follows as its eight bytes.
+template <typename Copy>
+void forEachSetting(Copy copy)
+{
+    copy(&tagGlobalInfo::ID, &_tagHardwareInfo::ID);
+    copy(&tagGlobalInfo::Width, &_tagHardwareInfo::Width);
+    copy(&tagGlobalInfo::Height, &_tagHardwareInfo::Height);
+    copy(&tagGlobalInfo::ReFreq, &_tagHardwareInfo::ReFreq);
+    copy(&tagGlobalInfo::Type, &_tagHardwareInfo::Type);
+    copy(&tagGlobalInfo::ScanMode, &_tagHardwareInfo::ScanMode);
+    copy(&tagGlobalInfo::RowDecode, &_tagHardwareInfo::RowDecode);
+    copy(&tagGlobalInfo::OptionBits, &_tagHardwareInfo::OptionBits);
+    copy(&tagGlobalInfo::OptionBits2, &_tagHardwareInfo::OptionBits2);
+    copy(&tagGlobalInfo::Lum, &_tagHardwareInfo::Lum);
+    copy(&tagGlobalInfo::SettingsWord, &_tagHardwareInfo::SettingsWord);
+    copy(&tagGlobalInfo::HourSU, &_tagHardwareInfo::HourSU);
+    copy(&tagGlobalInfo::MinSU, &_tagHardwareInfo::MinSU);
+    copy(&tagGlobalInfo::HourSD, &_tagHardwareInfo::HourSD);
+    copy(&tagGlobalInfo::MinSD, &_tagHardwareInfo::MinSD);
+    copy(&tagGlobalInfo::WeekSD, &_tagHardwareInfo::WeekSD);
+    copy(&tagGlobalInfo::AutoS, &_tagHardwareInfo::AutoS);
+    copy(&tagGlobalInfo::RemoteVersion, &_tagHardwareInfo::RemoteVersion);
+    copy(&tagGlobalInfo::HardwareId, &_tagHardwareInfo::HardwareId);
+    copy(&tagGlobalInfo::VersionWord, &_tagHardwareInfo::VersionWord);
+    copy(&tagGlobalInfo::BaudRate, &_tagHardwareInfo::BaudRate);
+}
+}
+
 int CCore::GlobalInfoToHardwareInfo(const tagGlobalInfo* g, _tagHardwareInfo* h)
 {
     if (!g || !h)
         return 0;
-    h->ID = g->ID;
-    h->Width = g->Width;
-    h->Height = g->Height;
-    h->ReFreq = g->ReFreq;
-    h->Type = g->Type;
-    h->ScanMode = g->ScanMode;
-    h->RowDecode = g->RowDecode;
-    h->OptionBits = g->OptionBits;
-    h->OptionBits2 = g->OptionBits2;
-    h->Lum = g->Lum;
-    h->SettingsWord = g->SettingsWord;
-    h->HourSU = g->HourSU;
-    h->MinSU = g->MinSU;
-    h->HourSD = g->HourSD;
-    h->MinSD = g->MinSD;
-    h->WeekSD = g->WeekSD;
-    h->AutoS = g->AutoS;
-    h->RemoteVersion = g->RemoteVersion;
-    h->HardwareId = g->HardwareId;
-    h->VersionWord = g->VersionWord;
-    h->BaudRate = g->BaudRate;
+    forEachSetting([g, h](auto from, auto to) { h->*to = g->*from; });
     std::memcpy(h->DstMAC, g->DstMAC, 8);
     return 1;
 }
@@ -141,27 +151,7 @@ int CCore::HardwareInfoToGlobalInfo(const _tagHardwareInfo* h, tagGlobalInfo* g)
 {
     if (!g || !h)
         return 0;
-    g->ID = h->ID;
-    g->Width = h->Width;
-    g->Height = h->Height;
-    g->ReFreq = h->ReFreq;
-    g->Type = h->Type;
-    g->ScanMode = h->ScanMode;
-    g->RowDecode = h->RowDecode;
-    g->OptionBits = h->OptionBits;
-    g->OptionBits2 = h->OptionBits2;
-    g->Lum = h->Lum;
-    g->SettingsWord = h->SettingsWord;
-    g->HourSU = h->HourSU;
-    g->MinSU = h->MinSU;
-    g->HourSD = h->HourSD;
-    g->MinSD = h->MinSD;
-    g->WeekSD = h->WeekSD;
-    g->AutoS = h->AutoS;
-    g->RemoteVersion = h->RemoteVersion;
-    g->HardwareId = h->HardwareId;
-    g->VersionWord = h->VersionWord;
-    g->BaudRate = h->BaudRate;
+    forEachSetting([g, h](auto to, auto from) { g->*to = h->*from; });
     std::memcpy(g->DstMAC, h->DstMAC, 8);
     // Without automatic switching the weekly switch-off has no meaning.
     if (g->AutoS == 0)

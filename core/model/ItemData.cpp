@@ -30,22 +30,6 @@ Effects effectsOf(std::uint16_t type)
     }
 }
 
-void linkNode(tagItemData* node, tagItemData* after, tagItemData* parent)
-{
-    if (after) {
-        node->NextSibling = after->NextSibling;
-        if (after->NextSibling)
-            after->NextSibling->PrevSibling = node;
-        after->NextSibling = node;
-        node->PrevSibling = after;
-    } else {
-        node->NextSibling = parent->FirstChild;
-        if (parent->FirstChild)
-            parent->FirstChild->PrevSibling = node;
-        parent->FirstChild = node;
-    }
-}
-
 QSize screenSizeOf(tagItemData* node)
 {
     tagItemData* screen = AncestorAtLevel(node, LEVEL_ROOT);
@@ -73,6 +57,22 @@ int PaintNode(tagItemData* node)
     if (g_paintObserver)
         g_paintObserver(node);
     return PaintItemByKind(node);
+}
+
+void LinkNode(tagItemData* node, tagItemData* after, tagItemData* parent)
+{
+    if (after) {
+        node->NextSibling = after->NextSibling;
+        if (after->NextSibling)
+            after->NextSibling->PrevSibling = node;
+        after->NextSibling = node;
+        node->PrevSibling = after;
+    } else {
+        node->NextSibling = parent->FirstChild;
+        if (parent->FirstChild)
+            parent->FirstChild->PrevSibling = node;
+        parent->FirstChild = node;
+    }
 }
 
 PaintObserver SetPaintObserver(PaintObserver observer)
@@ -118,7 +118,7 @@ tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* 
 
     auto* node = new tagItemData;
     node->Parent = parent;
-    linkNode(node, after, parent);
+    LinkNode(node, after, parent);
 
     node->Level = level;
     node->RecordSize = ITEMDATA_SIZE;
@@ -256,6 +256,10 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
     if (!node || w <= 0 || h <= 0)
         return false;
     if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
+        return false;
+    // A size no screen has (a damaged file, say) makes no picture rather
+    // than gigabytes of one.
+    if (static_cast<std::int64_t>(w) * h > MAX_PREVIEW_PIXELS)
         return false;
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull())

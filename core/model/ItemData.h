@@ -116,6 +116,8 @@ struct tagItemData {
 // Builds a non-header node and links it behind "after", or at the head of
 // the parent's children. Null when a required parent is missing.
 tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* name, tagItemData* parent);
+// Links a node behind "after", or at the head of the parent's children.
+void LinkNode(tagItemData* node, tagItemData* after, tagItemData* parent);
 // A detached header node: level LEVEL_HEADER and nothing else.
 tagItemData* CreateHeaderNode();
 // Frees the node with its whole subtree and clears the pointer. The node is
@@ -136,7 +138,9 @@ tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
 
 // Preview picture of a node.
 QSize PreviewSizeOf(const tagItemData* node);
-// Each returns whether a new picture was made.
+// Each returns whether a new picture was made. No picture is made larger
+// than MAX_PREVIEW_PIXELS.
+constexpr std::int64_t MAX_PREVIEW_PIXELS = std::int64_t(1) << 24;
 bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
 bool CreateNodeBitmap(tagItemData* node, int w, int h);

@@ -462,7 +462,9 @@ std::uint32_t StoreSizeOf(const tagItemData* node)
 
 std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size)
 {
-    std::vector<std::uint8_t> out(PL_NODES_OFFSET, 0);
+    std::vector<std::uint8_t> out;
+    out.reserve(size > PL_NODES_OFFSET ? StoreSizeOf(node) : PL_NODES_OFFSET);
+    out.resize(PL_NODES_OFFSET, 0);
     std::uint8_t* h = out.data();
     put16(h, H_MAGIC, PL_MAGIC);
     put8(h, H_VERSION, PL_VERSION);

@@ -254,18 +254,7 @@ bool MoveNode(tagItemData* node, tagItemData* after, tagItemData* parent)
         return false;
     UnlinkNode(node);
     node->Parent = parent;
-    if (after) {
-        node->NextSibling = after->NextSibling;
-        if (after->NextSibling)
-            after->NextSibling->PrevSibling = node;
-        after->NextSibling = node;
-        node->PrevSibling = after;
-    } else {
-        node->NextSibling = parent->FirstChild;
-        if (parent->FirstChild)
-            parent->FirstChild->PrevSibling = node;
-        parent->FirstChild = node;
-    }
+    LinkNode(node, after, parent);
     if (node->Level == LEVEL_SECTION)
         ChangeRectRecursive(node, node->Section.RectX, node->Section.RectY, node->Section.RectW, node->Section.RectH);
     return true;

@@ -104,6 +104,14 @@ TEST_F(Geometry, SectionsAreFittedIntoTheScreen)
     core.SetItemFrame(scene, 3);
     EXPECT_EQ(rectOf(s), (RECT{3, 4, 13, 12}));
     EXPECT_TRUE(IsNodeInsideScreen(s));
+
+    // Fitting what is stored: a rectangle set directly is pulled in once.
+    s->Section.RectX = 58;
+    EXPECT_FALSE(IsNodeInsideScreen(s));
+    EXPECT_TRUE(FitSectionToScreen(s));
+    EXPECT_EQ(rectOf(s), (RECT{51, 4, 61, 12}));
+    EXPECT_FALSE(FitSectionToScreen(s));
+    EXPECT_FALSE(FitSectionToScreen(scene));
 }
 
 TEST_F(Geometry, AGlobalSectionKeepsClearOfTheWidestOtherBorder)

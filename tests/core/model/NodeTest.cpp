@@ -266,6 +266,14 @@ TEST_F(TreeTest, NoPictureMadeIsNoResize)
     section->Section.RectW = 8;
     EXPECT_TRUE(UpdateNodeBitmap(item));
     EXPECT_EQ(item->Preview.size(), QSize(8, 16));
+
+    // A content size no screen has (as a damaged file may bring) makes no
+    // picture of gigabytes; the old one stays.
+    item->Item.ContentW = 0x40000000;
+    EXPECT_FALSE(UpdateNodeBitmap(item));
+    EXPECT_EQ(item->Preview.size(), QSize(8, 16));
+    EXPECT_FALSE(CreateNodeBitmap(item, 4096, 4097));
+    EXPECT_TRUE(CreateNodeBitmap(item, 4096, 4096));
 }
 
 // Records that own memory through pointers are never copied by accident.

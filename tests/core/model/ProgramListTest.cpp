@@ -590,3 +590,32 @@ TEST_F(ProgramList, ShortTextRecordsKeepTheirDefaultsWithoutText)
     EXPECT_TRUE(c->Item.TypeRecord->Text.isEmpty());
     EXPECT_EQ(c->Item.TypeRecord->u32(8), 55u);
 }
+
+TEST_F(ProgramList, EveryDamagedByteLoadsSafely)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"s", screen, nullptr);
+    core.SetItemFrame(scene, 1);
+    DynFrameElement* e = core.AddFrameElement(255, u"p", scene->Scene.Frame, nullptr);
+    SetFrameElementData(e, {'a', 0, 'b', 0});
+    tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    core.AddItem(IT_SINGLELINE, u"l", section, nullptr);
+    core.AddItem(IT_GRID, u"g", section, section->FirstChild)->Item.TypeRecord->MemFile = QByteArray("GRID", 4);
+    const Bytes good = storeOf(core, screen);
+
+    // Whatever a damaged byte says, loading never reads past the image, and
+    // what it loads stores again within its own size.
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    for (std::size_t at = 0; at < good.size(); ++at) {
+        Bytes damaged = good;
+        damaged[at] = static_cast<std::uint8_t>(~good[at]);
+        other.ClearPrograms(target);
+        if (CheckProgramList(damaged.data(), damaged.size()) != PL_OK)
+            continue;
+        LoadProgramList(target, damaged.data(), damaged.size());
+        const unsigned size = other.GetStoreSize(target);
+        Bytes again(size);
+        other.Store(target, again.data(), size);
+        ASSERT_EQ(get16(again, 0), 0x4C50) << at;
+    }
+}

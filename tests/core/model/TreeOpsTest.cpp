@@ -229,7 +229,6 @@ TEST_F(CoreTree, CopiesOwnTheirBordersRecordsAndTexts)
     // The copy keeps everything once the source is gone.
     tagItemData* source = scene;
     core.DeleteItem(source);
-    line->Item.TypeRecord = nullptr;
     EXPECT_EQ(lineCopy->Item.TypeRecord->Text, QStringLiteral("hello"));
     EXPECT_EQ(copy->Scene.Frame->First->Next->Data().size(), 2u);
 

@@ -1,0 +1,96 @@
+// The program reaches the core, the grid and the platform layer through
+// libSorvane.so alone: one copy of each, so the code page the program sets
+// is the one the library's grid and RTF code read.
+#include "core/model/Core.h"
+#include "grid/Archive.h"
+#include "platform/CodePage.h"
+#include "platform/RtfCodePage.h"
+
+#include <QByteArray>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <dlfcn.h>
+#include <string>
+
+namespace {
+std::string libraryOf(const void* address)
+{
+    Dl_info info{};
+    if (!dladdr(address, &info) || !info.dli_fname)
+        return {};
+    return info.dli_fname;
+}
+
+struct CodePageGuard {
+    int saved = platform::ansiCodePage();
+    ~CodePageGuard() { platform::setAnsiCodePage(saved); }
+};
+}
+
+TEST(OneCopy, TheCodePageSetIsTheOneTheGridAndRtfCodeUse)
+{
+    CodePageGuard guard;
+    CCore core;
+    // The program sets the code page from the language, as at start-up.
+    core.SetCurLang(4);
+    platform::setAnsiCodePage(platform::codePageForLanguage(core.GetCurLang()));
+    EXPECT_EQ(platform::ansiCodePage(), 936);
+
+    // An 8-bit archive string of a table item (length byte, then GBK bytes).
+    const std::uint8_t stored[] = {2, 0xD6, 0xD0};
+    grid::ArchiveReader reader(stored);
+    EXPECT_EQ(reader.String(), u"中");
+    // Plain text handed to the rich-text reader.
+    EXPECT_EQ(platform::decodePlainText(QByteArray("\xB9\xFA")), QString::fromUtf16(u"国"));
+
+    platform::setAnsiCodePage(platform::codePageForLanguage(9));
+    grid::ArchiveReader latin(stored);
+    EXPECT_EQ(latin.String(), u"\u00D6\u00D0");
+
+    // All of it lives in the shared library, not in this program.
+    const std::string setter = libraryOf(reinterpret_cast<const void*>(&platform::setAnsiCodePage));
+    const std::string page = libraryOf(reinterpret_cast<const void*>(&platform::ansiCodePage));
+    const std::string constructor = libraryOf(reinterpret_cast<const void*>(&platform::codePageForLanguage));
+    EXPECT_NE(setter.find("libSorvane.so"), std::string::npos) << setter;
+    EXPECT_EQ(page, setter);
+    EXPECT_EQ(constructor, setter);
+}
+
+TEST(OneCopy, TheLibraryExportsOnlyItsInterface)
+{
+    void* self = dlopen(nullptr, RTLD_NOW);
+    ASSERT_NE(self, nullptr);
+    // The core's internals stay inside the library.
+    EXPECT_EQ(dlsym(self, "_Z10CreateNodeP11tagItemDatatPKDsS0_"), nullptr);
+    EXPECT_EQ(dlsym(self, "_Z16SecondsSince2000iiiiii"), nullptr);
+    // Its interface is there.
+    EXPECT_NE(dlsym(self, "_ZN8platform15setAnsiCodePageEi"), nullptr);
+    dlclose(self);
+}
+
+#ifdef TAVRELO_PROGRAM
+TEST(OneCopy, TheProgramHoldsNoCopyOfTheGridOrPlatform)
+{
+    const std::string command = std::string("nm -C --defined-only '") + TAVRELO_PROGRAM + "' 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string all;
+    char line[4096];
+    int symbols = 0;
+    while (fgets(line, sizeof line, pipe)) {
+        ++symbols;
+        const std::string text(line);
+        // "address type name": inline functions of the headers come as weak
+        // (W) symbols and are no copy of the library; code and data are.
+        const std::size_t space = text.find(' ');
+        const char type = space != std::string::npos && space + 1 < text.size() ? text[space + 1] : ' ';
+        const bool code = std::string("TtDdBbRr").find(type) != std::string::npos;
+        if (code && (text.find(" platform::") != std::string::npos || text.find(" grid::") != std::string::npos
+                     || text.find(" CCore::") != std::string::npos))
+            all += text;
+    }
+    pclose(pipe);
+    ASSERT_GT(symbols, 0) << "nm listed nothing for " << TAVRELO_PROGRAM;
+    EXPECT_EQ(all, "");
+}
+#endif
