@@ -2,7 +2,6 @@
 #include "core/model/ItemData.h"
 #include "core/render/Painters.h"
 
-// Tables are drawn by the grid, not here: they give 0.
 namespace {
 int dispatch(tagItemData* node)
 {
@@ -20,6 +19,8 @@ int dispatch(tagItemData* node)
         case IT_IMAGE:
         case IT_GIF:
             return PaintPictureItem(node);
+        case IT_GRID:
+            return PaintTableItem(node);
         case IT_TEXTGIF:
             return PaintTextGifItem(node);
         case IT_CLOCKSIMUL:

@@ -1,4 +1,5 @@
 #include "core/render/Painters.h"
+#include "core/render/TableItem.h"
 #include "core/model/ItemData.h"
 #include "core/model/CoreState.h"
 #include "core/model/Utilities.h"
@@ -179,6 +180,23 @@ int PaintPictureItem(tagItemData* node)
     const ImageEx image(PictureRecordPath(*rec));
     image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_RECORD_MODE), 0);
     trimContentHeight(node);
+    return 1;
+}
+
+int PaintTableItem(tagItemData* node)
+{
+    const ItemRecord* rec = node->Item.TypeRecord;
+    if (!rec)
+        return 0;
+    const QByteArray& stream = rec->MemFile;
+    const render::TableItemPicture table = render::RenderTableItem(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
+    prepareContent(node, QSize(table.contentWidth, table.contentHeight));
+    if (!node->Preview.isNull() && !table.image.isNull()) {
+        QPainter p(&node->Preview);
+        p.drawImage(0, 0, table.image);
+    }
+    // A table keeps its whole height: no trim.
     return 1;
 }
 

@@ -17,6 +17,7 @@ int PaintSectionNode(tagItemData* node);
 int PaintSingleLineItem(tagItemData* node);
 int PaintRichTextItem(tagItemData* node);
 int PaintPictureItem(tagItemData* node);
+int PaintTableItem(tagItemData* node);
 int PaintTextGifItem(tagItemData* node);
 int PaintAnalogClockItem(tagItemData* node);
 int PaintDigitalClockItem(tagItemData* node);
