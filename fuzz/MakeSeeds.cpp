@@ -74,8 +74,8 @@ std::unique_ptr<grid::CRealGrid> RichGrid()
     g->SetCellContent(2, 2, u"=COUNTIF(A1:C1,\"GE(B1)\")+-1");
     g->SetCellContent(3, 3, u"=-(ROUND(B1/4)+PI())");
     g->SetCellContent(3, 4, u"=IF(AND(A1,NOT(B2)),SUM(A1:B2,3),MAX(1,2))");
-    g->GetCell(4, 1).validator = FindValidator("Int0_100");
-    g->GetCell(4, 2).validator = FindValidator("Dbl0_1");
+    g->SetCellValidator(1, 4, FindValidator("Int0_100"));
+    g->SetCellValidator(2, 4, FindValidator("Dbl0_1"));
     g->SetCellContent(1, 4, u"abc");
     g->SetSelection(1, 1, 2, 5, false);
     g->SetSelectionFontWeight(700);
@@ -85,9 +85,14 @@ std::unique_ptr<grid::CRealGrid> RichGrid()
     spec.items[2] = {PS_SOLID, 3, 0x0000FF, 1};
     spec.items[7] = {PS_SOLID, 2, 0x00FF00, 1};
     g->SetRangeBorders(2, 2, 3, 4, spec, false);
-    g->GetCell(5, 5).attr.formatter = FindFormator("RMB");
-    g->GetCell(5, 4).attr.formatter = FindFormator("Percent");
-    g->GetCell(5, 5).text = std::u16string(300, u'x') + u"中文";
+    auto withFormatter = [&](int col, int row, const char* name) {
+        CellAttributes attr = g->GetCell(col, row).attr;
+        attr.formatter = FindFormator(name);
+        g->SetCellAttributes(col, row, attr);
+    };
+    withFormatter(5, 5, "RMB");
+    withFormatter(4, 5, "Percent");
+    g->SetCellText(5, 5, std::u16string(300, u'x') + u"中文", false);
     g->SetColumnWidth(3, 0);
     g->SetRowHeight(40, 2);
     g->SetCellInput(2, 3, u"=B1+1");   // stays dirty

@@ -157,6 +157,10 @@ TEST_F(TreeTest, EveryItemTypeGetsItsDefaults)
             // Painted at creation: the clock's or counter's texts are measured.
             EXPECT_GT(item->Item.ContentW, 0u);
             EXPECT_EQ(item->Item.ContentH, 16u);
+        } else if (c.type == IT_GRID) {
+            // Painted at creation: an empty stream shows the default table, whole.
+            EXPECT_EQ(item->Item.ContentW, 300u);
+            EXPECT_EQ(item->Item.ContentH, 120u);
         } else if (c.type == IT_IMAGE) {
             // Painted at creation: a picture fills its item.
             EXPECT_EQ(item->Item.ContentW, 32u);
