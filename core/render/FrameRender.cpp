@@ -226,7 +226,7 @@ FrameAnimState InitialFrameState(const DynFrameElement& element, int width, int 
 
 std::vector<CornerEntry> BuildCornerTable(int W, bool rounded)
 {
-    if (W <= 0)
+    if (W <= 0 || W > kMaxFrameWidth)
         return {};
     std::vector<CornerEntry> t(static_cast<std::size_t>(W * W));
     if (W == 1) {
@@ -336,7 +336,7 @@ QImage DrawElementPattern(int W, const DynFrameElement& e)
 
 std::vector<std::uint32_t> CollectFrameElementColors(int W, const DynFrameElement* e)
 {
-    if (W <= 0 || !e || e->Period == 0)
+    if (W <= 0 || W > kMaxFrameWidth || !e || e->Period == 0)
         return {};
     const QImage img = DrawElementPattern(W, *e);
     const int P = e->Period;
@@ -361,7 +361,7 @@ int PaintDynFrame(QImage& image, const QRect& rect, const DynFrame& frame, Frame
     const int W = frame.Width;
     if (!element)
         element = DefaultFrameElement(frame);
-    if (!element || element->Period == 0 || W <= 0 || rect.isEmpty())
+    if (!element || element->Period == 0 || W <= 0 || W > kMaxFrameWidth || rect.isEmpty())
         return 1;
     const int P = element->Period;
     std::vector<std::uint32_t> own;
@@ -402,7 +402,7 @@ std::uint32_t LedQuantiser::operator()(std::uint32_t c) const
 std::vector<std::uint8_t> BuildFrameRecord(const DynFrame& frame, const QRect& rect, const LedQuantiser& leds)
 {
     const int W = frame.Width;
-    if (W <= 0 || !frame.First)
+    if (W <= 0 || W > kMaxFrameWidth || !frame.First)
         return {};
     std::size_t size = 36 + 32 * static_cast<std::size_t>(W * W);
     int count = 0;

@@ -27,6 +27,9 @@ struct FrameAnimState {
 // The state a border starts from for an element within a rectangle.
 FrameAnimState InitialFrameState(const DynFrameElement& element, int width, int height, int band);
 
+// Widest border band: wider ones (a damaged file) are not drawn or built.
+constexpr int kMaxFrameWidth = 16;
+
 struct CornerEntry {
     std::int16_t X = 0;
     std::int16_t Y = 0;

@@ -226,3 +226,16 @@ TEST(FrameRender, TravellingCellsAdvanceAlongThePath)
         EXPECT_EQ(lit(img, 18 - q, 9), column < 4) << q;
     }
 }
+
+TEST(FrameRender, BandsWiderThanSixteenAreNeitherDrawnNorBuilt)
+{
+    // A damaged file can bring any width: nothing is drawn and nothing is built.
+    FrameFixture f(65281, 0);
+    QImage img = blank(40, 20);
+    EXPECT_EQ(PaintDynFrame(img, QRect(0, 0, 40, 20), f.frame, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(img, blank(40, 20));
+    EXPECT_TRUE(CollectFrameElementColors(65281, &f.element()).empty());
+    EXPECT_TRUE(BuildCornerTable(17, true).empty());
+    EXPECT_TRUE(BuildFrameRecord(f.frame, QRect(0, 0, 40, 20), {}).empty());
+    EXPECT_EQ(BuildCornerTable(16, true).size(), 256u);
+}
