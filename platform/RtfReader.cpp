@@ -18,7 +18,7 @@ namespace {
 // surrogates, so that they can be decoded later with the right code page.
 constexpr char16_t kByteEscape = 0xDC00;
 
-bool isEscapedByte(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+bool isEscapedByte(char16_t c) { return c >= 0xDC00 && c <= 0xDCFF; }
 
 // Indents, spacing and line heights are kept within 22 inches, the widest a
 // page may be, so that no value can give a layout of absurd or negative size.
@@ -253,7 +253,9 @@ private:
         }
     }
 
-    void addByte(int b) { addChar(static_cast<char16_t>(b < 0x80 ? b : kByteEscape + b)); }
+    // Every \'hh byte goes through the code page, so a double-byte character
+    // whose second byte is below 0x80 stays whole.
+    void addByte(int b) { addChar(static_cast<char16_t>(kByteEscape + (b & 0xFF))); }
 
     void addUnicode(int n)
     {

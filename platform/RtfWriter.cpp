@@ -171,15 +171,14 @@ QByteArray Writer::fontTable() const
         if (isAscii(f.name)) {
             for (QChar c : f.name)
                 appendEscapedChar(s, c.unicode());
-        } else if (f.charset > 1 && encodeCodePage(f.name, codePageForCharset(f.charset, 1252), &bytes)) {
+        } else if (f.charset > 1 && encodeCodePage(f.name, codePageForCharset(f.charset, 1252), &bytes) &&
+                   decodeCodePage(bytes, codePageForCharset(f.charset, 1252)) == f.name) {
+            // Only a name whose bytes read back as the same name goes as bytes,
+            // every one escaped: a trail byte below 0x80 written plainly would
+            // be read apart from its lead byte.
             for (char ch : bytes) {
-                auto b = static_cast<unsigned char>(ch);
-                if (b < 0x80) {
-                    appendEscapedChar(s, b);
-                } else {
-                    s += "\\'";
-                    s += QByteArray::number(b, 16).rightJustified(2, '0');
-                }
+                s += "\\'";
+                s += QByteArray::number(static_cast<unsigned char>(ch), 16).rightJustified(2, '0');
             }
         } else {
             for (QChar c : f.name)

@@ -348,3 +348,16 @@ TEST(RtfReader, ExtremeNumbersGiveASaneLayout)
         EXPECT_GE(b.bottomMargin(), 0) << rtf;
     }
 }
+
+// Found by fuzzing: a font name whose characters encode in the font's code
+// page but do not read back from those bytes changed on every round trip.
+TEST(RtfReader, FontNamesThatDoNotRoundTripTheirCodePageTravelAsEscapes)
+{
+    const QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\f\x92\x96l\\fcharset134 \\'cb\\'ce;}}\\f0 x\\par}";
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(rtf, &doc));
+    const QByteArray written = writeRtf(doc);
+    QTextDocument back;
+    ASSERT_TRUE(readRtf(written, &back));
+    EXPECT_EQ(writeRtf(back), written);
+}
