@@ -2,6 +2,7 @@
 
 #include "core/link/CommCodes.h"
 #include "core/link/CommSession.h"
+#include "core/link/LinkSwap.h"
 #include "core/model/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
@@ -213,40 +214,12 @@ int CCore::Request(tagItemData* screen, std::uint8_t address, std::uint8_t comma
 int CCore::RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data,
                               std::uint32_t length, std::uint32_t flags)
 {
-    tagItemData* other = GetSecondaryScreen(screen);
-    if (other == screen) {
-        CommSession session;
-        return Request(screen, screen->Global.ID, command, data, length, flags, session);
-    }
     // Every link field is kept aside and put back, including those the link
     // record does not carry (the other mode's settings, the host), so a send
     // through another screen never changes this screen's own settings.
-    tagGlobalInfo& g = screen->Global;
-    const tagGlobalInfo saved = g;
-    CommInfo link{};
-    GetSecondaryCommInfo(screen, &link);
-    SetCommInfo(screen, &link);
-    if (other && other->Global.CommType == COMM_NETWORK) {
-        std::memcpy(g.Host, other->Global.Host, sizeof g.Host);
-        g.HostKind = other->Global.HostKind;
-        g.HostPort = other->Global.HostPort;
-    }
-    int rc;
-    {
-        CommSession session;
-        rc = Request(screen, g.ID, command, data, length, flags, session);
-    }
-    g.ID = saved.ID;
-    g.SwapRedGreen = saved.SwapRedGreen;
-    g.CommType = saved.CommType;
-    g.SerialPort = saved.SerialPort;
-    g.BaudRate = saved.BaudRate;
-    g.AdapterIndex = saved.AdapterIndex;
-    std::memcpy(g.DstMAC, saved.DstMAC, sizeof g.DstMAC);
-    std::memcpy(g.Host, saved.Host, sizeof g.Host);
-    g.HostKind = saved.HostKind;
-    g.HostPort = saved.HostPort;
-    return rc;
+    const LinkSwap swap(*this, screen, GetSecondaryScreen(screen));
+    CommSession session;
+    return Request(screen, screen->Global.ID, command, data, length, flags, session);
 }
 
 namespace {
