@@ -1,0 +1,34 @@
+// "update.dat" decoding and the record split of a decoded image. Decoding
+// reads nothing past the text and gives length / 2 bytes, each the value of
+// its two digits; a split either takes records that tile the image exactly,
+// or refuses the image and keeps nothing.
+#include "core/link/FirmwareImage.h"
+#include "fuzz/FuzzCheck.h"
+
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::uint8_t> text(data, data + size);
+    const std::vector<std::uint8_t> image = DecodeFirmwareText(text.data(), text.size());
+    FUZZ_CHECK(image.size() == text.size() / 2, "two characters make one byte, a lone last one is ignored");
+    for (std::size_t i = 0; i < image.size(); ++i)
+        FUZZ_CHECK(image[i] == ((FirmwareDigitValue(text[2 * i]) << 4) | FirmwareDigitValue(text[2 * i + 1])),
+                   "each byte is the value of its two digits");
+
+    // The raw bytes as an image: records tile it exactly, or it is refused whole.
+    std::vector<FirmwareRecord> records{{1, 2}};
+    if (SplitFirmwareRecords(text.data(), text.size(), records)) {
+        std::size_t at = 0;
+        for (const FirmwareRecord& r : records) {
+            FUZZ_CHECK(r.offset == at, "records follow each other");
+            FUZZ_CHECK(r.size >= 2 && r.size <= text.size() - at, "a record lies inside the image");
+            FUZZ_CHECK(r.size == 2u + (std::size_t(text[at]) << 8 | text[at + 1]), "the length prefix is big-endian");
+            at += r.size;
+        }
+        FUZZ_CHECK(at == text.size(), "the records cover the whole image");
+    } else {
+        FUZZ_CHECK(records.empty(), "a refused image keeps no records");
+    }
+    return 0;
+}
