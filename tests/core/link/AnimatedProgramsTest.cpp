@@ -57,12 +57,7 @@ std::vector<linktest::Bytes> compiledBlocks(tagItemData* screen)
 
 TEST(AnimatedPrograms, EveryAnimatedKindReachesTheController)
 {
-    // Waits between blocks pass a hundred times faster.
-    struct FastClock {
-        platform::ScaledClock clock{100};
-        FastClock() { platform::setClock(&clock); }
-        ~FastClock() { platform::setClock(nullptr); }
-    } fast;
+    const linktest::FastClock fast;
     CCore core;
     core.SetCurLang(9);
     tagItemData* screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);

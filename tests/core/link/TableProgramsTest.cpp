@@ -12,11 +12,7 @@
 
 TEST(TablePrograms, ATableItemPaintsAndReachesTheController)
 {
-    struct FastClock {
-        platform::ScaledClock clock{100};
-        FastClock() { platform::setClock(&clock); }
-        ~FastClock() { platform::setClock(nullptr); }
-    } fast;
+    const linktest::FastClock fast;
     CCore core;
     tagItemData* screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
     tagGlobalInfo& g = screen->Global;
