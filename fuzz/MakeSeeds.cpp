@@ -14,6 +14,7 @@
 #include "grid/RealGrid.h"
 #include "platform/RtfReader.h"
 #include "platform/RtfWriter.h"
+#include "app/tooltips/HtmlDrawer.h"
 
 #include <QGuiApplication>
 #include <QTextCursor>
@@ -427,6 +428,35 @@ void Replies()
     put("closed", 4, 0x83, Bytes(f.begin(), f.begin() + 20));
 }
 
+// ---- HTML tooltip markup: an options byte, then the text (or a style
+// sheet, a NUL and the text).
+
+const char* const kMarkup[] = {
+    "<b>Hello</b> <font color=red>world</font><br><u>second line</u>",
+    "a &lt;&amp;&gt; b &nbsp;&copy;\nnext\tcolumn",
+    "<center>mid</center><right>end</right><justify>a b c d e f g h i j</justify>",
+    ("<table border=1 cellspacing=2 cellpadding=3 width=100% bgeffect=metal><tr><td colspan=2>a</td></tr>"
+     "<tr><td rowspan=2 width=30%>b</td><td bgcolor=#00ff00>c</td></tr><tr><td>d</td></tr></table>"),
+    "<a href=\"http://x\">link</a> <a msg=\"7\">message</a><hr width=50% size=2><br=2><t=3>x",
+    "<span class=title>T</span><font face=Arial size=12pt style=+b-i+u bkgnd=blue>f</font>",
+    "<bmp handle=1 width=20 height=10 style=sg><icon handle=1><ilst cx=16 cy=16 index=1 speed=2>",
+    "<h1>head</h1><p>para</p><i><s>struck</s></i><sub>low</sub><sup>high</sup>",
+};
+
+void Html()
+{
+    int k = 0;
+    for (const char* m : kMarkup) {
+        QByteArray b(1, char(k & 7));
+        Put("html_layout", "m" + std::to_string(k++), b + m);
+    }
+    QByteArray sheet(1, char(0x20 | 4));
+    sheet += tooltips::CHtmlDrawer::defaultStyleSheet().toUtf8();
+    sheet += '\0';
+    sheet += "<span class=title>x</span> <h2>y</h2>";
+    Put("html_layout", "sheet", sheet);
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
@@ -445,5 +475,6 @@ int main(int argc, char** argv)
     Nodes();
     ProgramLists();
     Replies();
+    Html();
     return 0;
 }
