@@ -428,6 +428,46 @@ void Replies()
     put("closed", 4, 0x83, Bytes(f.begin(), f.begin() + 20));
 }
 
+// ---- raw-Ethernet frames: wait and filter choice, address, command,
+// capacity choice, then the frame (sent by the target's controller MAC)
+
+void EthernetFrames()
+{
+    const std::uint8_t controller[6] = {0x02, 0x10, 0x20, 0x30, 0x40, 0x50};
+    const std::uint8_t us[6] = {0x02, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
+    auto frame = [&](std::uint8_t kind, const Bytes& payload) {
+        Bytes b(kLinkHeaderSize);
+        WriteLinkHeader(b.data(), us, controller, kind, std::uint16_t(payload.size()), 0);
+        b.insert(b.end(), payload.begin(), payload.end());
+        return b;
+    };
+    auto reply = [&](std::uint8_t address, std::uint32_t stated, std::size_t dataBytes) {
+        FrameHeader h;
+        h.address = address;
+        h.command = 0x2A;
+        h.length = stated;
+        h.sequence = 7;
+        Bytes payload(kFrameHeaderSize);
+        WriteFrameHeader(h, payload.data());
+        for (std::size_t i = 0; i < dataBytes; ++i)
+            payload.push_back(std::uint8_t(i * 13));
+        return frame(kKindRequest, payload);
+    };
+    auto put = [](const std::string& name, std::uint8_t wait, std::uint8_t address, std::uint8_t capacity,
+                  const Bytes& f) {
+        Bytes b{wait, address, 0x2A, capacity};
+        b.insert(b.end(), f.begin(), f.end());
+        Put("ethernet_frame", name, b);
+    };
+    // wait: 0 status, 1 ack, 2 last ack, 3 reply; +4 every controller
+    put("status", 0, 255, 5, frame(kKindRequest, {0xE1}));
+    put("ack", 1, 255, 5, frame(kKindAck, {}));
+    put("last-ack-broadcast", 2 + 4, 255, 5, frame(kKindStream, {kAckByte}));
+    put("reply", 3, 255, 5, reply(1, 16, 16));
+    put("reply-clipped-broadcast", 3 + 4, 5, 3, reply(5, 100, 80));
+    put("reply-refused", 3, 255, 5, reply(1, 0xFFFFFFFF, 4));
+}
+
 // ---- HTML tooltip markup: an options byte, then the text (or a style
 // sheet, a NUL and the text).
 
@@ -475,6 +515,7 @@ int main(int argc, char** argv)
     Nodes();
     ProgramLists();
     Replies();
+    EthernetFrames();
     Html();
     return 0;
 }

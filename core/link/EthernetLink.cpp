@@ -3,8 +3,8 @@
 // from the controller's MAC (or from anyone when sending to every controller).
 #include "core/link/Adapters.h"
 #include "core/link/CommCodes.h"
+#include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
-#include "platform/ByteIO.h"
 #include "platform/Clock.h"
 
 #include <pcap/pcap.h>
@@ -56,75 +56,49 @@ public:
     int checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& c,
                    const platform::Deadline& deadline) override
     {
+        EthernetFilter filter;
+        std::memcpy(filter.controllerMac, m_session.dstMac, 6);
+        filter.address = m_session.address;
+        filter.command = command;
+        filter.capacity = m_session.capacity;
+
         if ((flags & REPLY_STATUS_FIRST) && c.first) {
+            // A controller that sends no status byte has accepted.
             for (;;) {
                 if (next(deadline) <= 0)
                     return COMM_OK;
-                if (fromController() && kindOf() == kKindRequest && m_length > kEthPayload)
-                    return ClassifyStatusByte(m_frame[kEthPayload]);
+                const EthernetVerdict v = CheckEthernetFrame(EthernetWait::Status, m_frame, m_length, filter);
+                if (v.done)
+                    return v.result;
             }
         }
+        EthernetWait wait;
         if ((flags & REPLY_ONE_BYTE) || !c.last)
-            return waitForAck(deadline);
-        if ((flags & REPLY_ACK_LAST) && c.last) {
-            for (;;) {
-                const int r = next(deadline);
-                if (r <= 0)
-                    return r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
-                if (fromController() && (kindOf() == kKindRequest || kindOf() == kKindStream)
-                    && m_length > kEthPayload && (m_frame[kEthPayload] == 0x11 || m_frame[kEthPayload] == kAckByte))
-                    return COMM_OK;
-            }
-        }
-        if ((flags & REPLY_FRAME) && c.last) {
-            const bool broadcast = isBroadcast(m_session.dstMac);
-            for (;;) {
-                const int r = next(deadline);
-                if (r <= 0)
-                    return r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
-                if (!fromController() || kindOf() != kKindRequest || m_length < kEthReplyData
-                    || m_frame[kEthReplyCommand] != command)
-                    continue;
-                if (broadcast && m_session.address != 255 && m_frame[kEthReplyAddress] != m_session.address)
-                    continue;
-                // Checked as on the other links: a frame without the magic is
-                // no reply, one without data a refusal.
-                if (bytes::get32(m_frame, kEthPayload) != kFrameMagic)
-                    continue;
-                if (static_cast<std::int32_t>(bytes::get32(m_frame, kEthReplyLength)) <= 0)
-                    return COMM_E_REFUSED;
-                // The data stops where the captured frame stops, whatever the
-                // length field claims.
-                std::uint32_t length = bytes::get32(m_frame, kEthReplyLength);
-                length = std::min<std::uint32_t>({length, m_session.capacity,
-                                                  static_cast<std::uint32_t>(m_length - kEthReplyData)});
-                if (length && m_session.work)
-                    std::memcpy(m_session.work.get(), m_frame + kEthReplyData, length);
-                m_session.replyLength = length;
-                m_session.replyReceived = 1;
-                return COMM_OK;
-            }
-        }
-        return COMM_OK;
-    }
-
-private:
-    static bool isBroadcast(const std::uint8_t* mac)
-    {
-        return std::all_of(mac, mac + 6, [](std::uint8_t b) { return b == 0xFF; });
-    }
-
-    int waitForAck(const platform::Deadline& deadline)
-    {
+            wait = EthernetWait::Ack;
+        else if (flags & REPLY_ACK_LAST)
+            wait = EthernetWait::AckLast;
+        else if (flags & REPLY_FRAME)
+            wait = EthernetWait::Reply;
+        else
+            return COMM_OK;
         for (;;) {
             const int r = next(deadline);
             if (r <= 0)
                 return r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
-            if (fromController() && kindOf() == kKindAck)
-                return COMM_OK;
+            const EthernetVerdict v = CheckEthernetFrame(wait, m_frame, m_length, filter);
+            if (!v.done)
+                continue;
+            if (v.reply) {
+                if (v.dataLength && m_session.work)
+                    std::memcpy(m_session.work.get(), m_frame + v.dataOffset, v.dataLength);
+                m_session.replyLength = v.dataLength;
+                m_session.replyReceived = 1;
+            }
+            return v.result;
         }
     }
 
+private:
     // The next frame of the protocol, kept in the session's receive area.
     int next(const platform::Deadline& deadline)
     {
@@ -139,15 +113,6 @@ private:
         m_frame = m_session.receive.data();
         return 1;
     }
-
-    bool fromController() const
-    {
-        if (m_length <= kEthKind)
-            return false;
-        return isBroadcast(m_session.dstMac) || std::memcmp(m_frame + 6, m_session.dstMac, 6) == 0;
-    }
-
-    std::uint8_t kindOf() const { return m_frame[kEthKind]; }
 
     CapturePair m_capture;
     std::uint8_t m_ownMac[6] = {};
