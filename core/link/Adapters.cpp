@@ -166,10 +166,18 @@ int OpenCapture(CapturePair& pair, const char* captureName, int snapshotLength, 
         pcap_close(p);
         return 0;
     }
+    // Nor is one that would hand us every frame on the wire: the readers
+    // judge frames by kind and sender only and take the EtherType as given.
     bpf_program program;
-    if (pcap_compile(p, &program, "ether proto 0x0888", 1, 0xFFFFFF) == 0) {
-        pcap_setfilter(p, &program);
-        pcap_freecode(&program);
+    if (pcap_compile(p, &program, "ether proto 0x0888", 1, 0xFFFFFF) != 0) {
+        pcap_close(p);
+        return 0;
+    }
+    const int filtered = pcap_setfilter(p, &program);
+    pcap_freecode(&program);
+    if (filtered != 0) {
+        pcap_close(p);
+        return 0;
     }
     // pcap_next_ex ignores the read time-out while nothing arrives: reads
     // poll with their own deadline instead.
