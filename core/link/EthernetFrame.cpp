@@ -9,15 +9,6 @@
 
 namespace {
 
-// Long enough to carry a kind, and sent by the controller we talk to (any
-// sender when we talk to every controller).
-bool fromController(const std::uint8_t* frame, std::size_t length, const EthernetFilter& filter)
-{
-    if (!frame || length <= kEthKind)
-        return false;
-    return IsBroadcastMac(filter.controllerMac) || std::memcmp(frame + 6, filter.controllerMac, 6) == 0;
-}
-
 EthernetVerdict finished(int result)
 {
     EthernetVerdict v;
@@ -33,10 +24,17 @@ bool IsBroadcastMac(const std::uint8_t mac[6])
     return std::all_of(mac, mac + 6, [](std::uint8_t b) { return b == 0xFF; });
 }
 
+bool IsFromController(const std::uint8_t* frame, std::size_t length, const std::uint8_t controllerMac[6])
+{
+    if (!frame || length <= kEthKind)
+        return false;
+    return IsBroadcastMac(controllerMac) || std::memcmp(frame + 6, controllerMac, 6) == 0;
+}
+
 EthernetVerdict CheckEthernetFrame(EthernetWait wait, const std::uint8_t* frame, std::size_t length,
                                    const EthernetFilter& filter)
 {
-    if (!fromController(frame, length, filter))
+    if (!IsFromController(frame, length, filter.controllerMac))
         return {};
     const std::uint8_t kind = frame[kEthKind];
     switch (wait) {

@@ -31,6 +31,10 @@ struct EthernetVerdict {
 
 bool IsBroadcastMac(const std::uint8_t mac[6]);
 
+// Long enough to carry a kind, and sent by the controller we talk to (any
+// sender when we talk to every controller).
+bool IsFromController(const std::uint8_t* frame, std::size_t length, const std::uint8_t controllerMac[6]);
+
 // Judges `length` bytes of a captured frame; never reads past them.
 EthernetVerdict CheckEthernetFrame(EthernetWait wait, const std::uint8_t* frame, std::size_t length,
                                    const EthernetFilter& filter);

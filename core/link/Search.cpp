@@ -2,6 +2,7 @@
 
 #include "core/link/Adapters.h"
 #include "core/link/CommCodes.h"
+#include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
 #include "core/model/CoreState.h"
 #include "platform/Clock.h"
@@ -29,8 +30,6 @@ unsigned percentOf(std::size_t done, std::size_t total)
 {
     return total ? static_cast<unsigned>(done * 100 / total) : 100;
 }
-
-bool isBroadcast(const std::uint8_t* mac) { return std::memcmp(mac, kBroadcastMac, 6) == 0; }
 
 // A socket closed when it goes out of scope.
 struct Socket {
@@ -298,7 +297,7 @@ int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool sc
                 remembered.RemoveAt(remembered.Find(probes[i].info));
             continue;
         }
-        if (isBroadcast(link.mac)) {
+        if (IsBroadcastMac(link.mac)) {
             // The controller is remembered by the MAC it answered from.
             std::memcpy(link.mac, reply.mac, 6);
             remembered.Add(MakeAdapterInfo(link.adapterIndex, reply.mac, 0));
@@ -502,7 +501,7 @@ int ControllerSearch::runForScreen(tagItemData* screen)
     if (reply.result > 0) {
         report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, 100);
         report(CBC_PROBE, CBE_DONE, g.ID);
-        if (own.mode == COMM_ETHERNET && isBroadcast(g.DstMAC))
+        if (own.mode == COMM_ETHERNET && IsBroadcastMac(g.DstMAC))
             std::memcpy(g.DstMAC, reply.mac, 6);
         return reply.result;
     }

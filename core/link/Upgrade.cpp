@@ -3,6 +3,7 @@
 #include "core/link/Adapters.h"
 #include "core/link/CommCodes.h"
 #include "core/link/CommSession.h"
+#include "core/link/EthernetFrame.h"
 #include "core/link/FirmwareImage.h"
 #include "core/link/LinkBase.h"
 #include "core/link/UpgradeStream.h"
@@ -22,8 +23,6 @@ constexpr int kStreamReadTimeout = 4000;   // serial: per answer byte
 constexpr int kUpgradePause = 1000;        // between the request and the stream
 constexpr std::uint8_t kUpgradeCommand = 20;
 constexpr std::uint8_t kFirmwareCommand = 24;
-const std::uint8_t kBroadcastMac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-
 // Serial and TCP: the session's link, one answer byte per record.
 class ByteStreamChannel : public UpgradeChannel {
 public:
@@ -154,7 +153,7 @@ public:
             if (got == 0)
                 return {sawFrame ? StreamAnswerKind::NoReply : StreamAnswerKind::Silence, 0};
             sawFrame = true;
-            if (length <= static_cast<int>(kEthPayload) || !fromController(frame) || frame[kEthKind] != kKindStream)
+            if (length <= static_cast<int>(kEthPayload) || !IsFromController(frame, static_cast<std::size_t>(length), m_session.dstMac) || frame[kEthKind] != kKindStream)
                 continue;
             return {StreamAnswerKind::Byte, frame[kEthPayload]};
         }
@@ -163,11 +162,6 @@ public:
     void close() override { CloseCapture(m_capture); }
 
 private:
-    bool fromController(const std::uint8_t* frame) const
-    {
-        return std::memcmp(m_session.dstMac, kBroadcastMac, 6) == 0 || std::memcmp(frame + 6, m_session.dstMac, 6) == 0;
-    }
-
     CommSession& m_session;
     CapturePair m_capture;
     std::uint8_t m_ownMac[6] = {};
