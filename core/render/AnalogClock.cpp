@@ -17,6 +17,16 @@ QColor colourAt(const ItemRecord& r, std::size_t off) { return platform::toQColo
 
 int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
+// Sizes, lengths and widths as stored are unsigned and unchecked; anything
+// past this draws off the face anyway, and keeping them below it keeps every
+// derived coordinate inside int.
+constexpr std::uint32_t kMaxGeometry = 32767;
+
+int geometry(const ItemRecord& r, std::size_t off)
+{
+    return static_cast<int>(std::min(r.u32(off), kMaxGeometry));
+}
+
 }
 
 QPointF DialDirection(int i)
@@ -44,7 +54,7 @@ HandIndices ClockHandIndices(const ClockNow& now)
 
 double DialRadius(const ItemRecord& r, int width, int height)
 {
-    const int marks = static_cast<int>(std::max(r.u32(clocksimul::HourMarkSize), r.u32(clocksimul::MinuteMarkSize)));
+    const int marks = std::max(geometry(r, clocksimul::HourMarkSize), geometry(r, clocksimul::MinuteMarkSize));
     return std::min(width / 2, height / 2) - marks;
 }
 
@@ -70,11 +80,11 @@ void DrawHand(Hand hand, int index, QPainter& p, int x, int y, int width, int he
     p.setRenderHint(QPainter::Antialiasing, false);
     if (hand == Hand::Second) {
         const QColor c = colourAt(r, clocksimul::SecondColour);
-        const double length = static_cast<int>(r.u32(clocksimul::SecondLength)) * radius / 100;
+        const double length = geometry(r, clocksimul::SecondLength) * radius / 100;
         const QPointF tip = centre + length * DialDirection(index);
         const QPoint a(roundHalfUp(centre.x()), roundHalfUp(centre.y()));
         const QPoint b(roundHalfUp(tip.x()), roundHalfUp(tip.y()));
-        const int w = std::max<int>(static_cast<int>(r.u32(clocksimul::SecondWidth)), 1);
+        const int w = std::max(geometry(r, clocksimul::SecondWidth), 1);
         // Wide pens end round, as wide line pens of the preview do.
         p.setPen(w == 1 ? QPen(c, 0) : QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawLine(a, b);
@@ -83,9 +93,8 @@ void DrawHand(Hand hand, int index, QPainter& p, int x, int y, int width, int he
     } else {
         const bool minute = hand == Hand::Minute;
         const QColor c = colourAt(r, minute ? clocksimul::MinuteColour : clocksimul::HourColour);
-        const double length =
-            static_cast<int>(r.u32(minute ? clocksimul::MinuteLength : clocksimul::HourLength)) * radius / 100;
-        const double half = static_cast<int>(r.u32(minute ? clocksimul::MinuteWidth : clocksimul::HourWidth)) >> 1;
+        const double length = geometry(r, minute ? clocksimul::MinuteLength : clocksimul::HourLength) * radius / 100;
+        const double half = geometry(r, minute ? clocksimul::MinuteWidth : clocksimul::HourWidth) >> 1;
         const QPolygonF poly = MakeHandPolygon(index, length, half, centre);
         p.setPen(Qt::NoPen);
         p.setBrush(c);
@@ -223,8 +232,8 @@ void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, in
 {
     if (W <= 0 || H <= 0)
         return;
-    const int hourSize = static_cast<int>(r.u32(clocksimul::HourMarkSize));
-    const int minuteSize = static_cast<int>(r.u32(clocksimul::MinuteMarkSize));
+    const int hourSize = geometry(r, clocksimul::HourMarkSize);
+    const int minuteSize = geometry(r, clocksimul::MinuteMarkSize);
     const int m = std::max(hourSize, minuteSize);
     const double rx = W / 2.0 - m / 2.0, ry = H / 2.0 - m / 2.0;
     const double cx = x + W / 2, cy = y + H / 2;

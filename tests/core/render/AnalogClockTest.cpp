@@ -177,3 +177,33 @@ TEST(AnalogClock, MarkOfSizeOneIsADot)
     EXPECT_EQ(lit, 1);
     EXPECT_EQ(img.pixel(3, 4), QColor(Qt::white).rgb());
 }
+
+TEST(AnalogClock, SizesPastAnyFaceStillDraw)
+{
+    // Stored values are unchecked u32: lengths, widths and mark sizes near
+    // the top of the range once overflowed the pixel arithmetic.
+    auto r = face();
+    r->setU32(clocksimul::HourMarkSize, 0);
+    r->setU32(clocksimul::MinuteMarkSize, 0);
+    r->setU32(clocksimul::SecondLength, 0xFFFFFFFFu);
+    r->setU32(clocksimul::SecondWidth, 0);
+    const QImage up = drawn(Hand::Second, 0, *r, 21);
+    // Far longer than the dial: the hand runs to the top edge.
+    EXPECT_EQ(up.pixel(10, 0), QColor(Qt::white).rgb());
+    EXPECT_EQ(up.pixel(10, 20), QColor(Qt::black).rgb());
+
+    for (const std::uint32_t v : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        auto big = face();
+        for (const std::size_t off : {clocksimul::HourMarkSize, clocksimul::MinuteMarkSize, clocksimul::SecondLength,
+                                      clocksimul::MinuteLength, clocksimul::HourLength, clocksimul::SecondWidth,
+                                      clocksimul::MinuteWidth, clocksimul::HourWidth})
+            big->setU32(off, v);
+        QImage img(48, 48, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        DrawAnalogFace(img, *big, 0, 0, 48, 48, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
+        QPainter p(&img);
+        DrawClockHands(p, *big, 0, 0, 48, 48, {2024, 5, 17, 5, 13, 5, 9});
+        p.end();
+        EXPECT_EQ(DialRadius(*big, 48, 48), 24 - 32767);
+    }
+}
