@@ -7,6 +7,7 @@
 #include "core/model/Core.h"
 #include "core/model/DynFrame.h"
 #include "core/model/ItemData.h"
+#include "core/model/ItemRecord.h"
 #include "core/model/ProgramList.h"
 #include "platform/ByteIO.h"
 #include "grid/Archive.h"
@@ -24,6 +25,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -468,6 +470,32 @@ void EthernetFrames()
     put("reply-refused", 3, 255, 5, reply(1, 0xFFFFFFFF, 4));
 }
 
+// ---- items to paint and compile: the type's index in kItemTypes, the
+// section's size, then the stored record with its text or memory file.
+
+void ItemPaints()
+{
+    for (std::size_t k = 0; k < std::size(kItemTypes); ++k) {
+        const std::uint16_t type = kItemTypes[k];
+        std::unique_ptr<ItemRecord> r(ItemRecord::Create(type));
+        if (!r)
+            continue;
+        if (r->owned() == ItemRecord::Owned::Text)
+            r->Text = type == IT_SINGLELINE ? QStringLiteral("LED 12:30")
+                                            : QString::fromLatin1(kRtf[0]);
+        if (type == IT_GRID) {
+            grid::CRealGrid g;
+            g.ApplyDefaultBorders();
+            const Bytes stream = Saved(g);
+            r->MemFile = QByteArray(reinterpret_cast<const char*>(stream.data()), qsizetype(stream.size()));
+        }
+        Bytes b{std::uint8_t(k), 63, 31};
+        const Bytes record = WriteTypeRecord(*r);
+        b.insert(b.end(), record.begin(), record.end());
+        Put("item_paint", "item-" + std::to_string(type), b);
+    }
+}
+
 // ---- HTML tooltip markup: an options byte, then the text (or a style
 // sheet, a NUL and the text).
 
@@ -517,5 +545,6 @@ int main(int argc, char** argv)
     Replies();
     EthernetFrames();
     Html();
+    ItemPaints();
     return 0;
 }

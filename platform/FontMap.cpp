@@ -1,7 +1,10 @@
 #include "platform/FontMap.h"
 
-#include <algorithm>
 #include <QStringList>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <mutex>
 #include <utility>
 
@@ -71,8 +74,8 @@ QFont FontFromLogFont(const LOGFONT& lf)
     QFont f(SubstituteFace(QString::fromStdU16String(LogFontFaceName(lf))));
     // Glyphs not in the chosen family (CJK in a Latin face) come from the CJK font.
     f.setFamilies(QStringList{f.family(), kCjk});
-    const int h = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
-    f.setPixelSize(h > 0 ? h : 12);
+    const std::int64_t h = std::abs(static_cast<std::int64_t>(lf.lfHeight));
+    f.setPixelSize(h > 0 ? static_cast<int>(std::min<std::int64_t>(h, kMaxFontPixels)) : 12);
     f.setWeight(static_cast<QFont::Weight>(lf.lfWeight > 0 ? std::min<int>(lf.lfWeight, 1000) : 400));
     f.setItalic(lf.lfItalic != 0);
     f.setUnderline(lf.lfUnderline != 0);

@@ -13,6 +13,10 @@ void EnsureFontSubstitutions();
 // The installed family that stands in for a face name (the name itself when none is set).
 QString SubstituteFace(const QString& face);
 // A pixel-sized, non-antialiased font for LED drawing.
+// No screen is taller than this; a stored height beyond it (a damaged file)
+// would only cost time and memory, so it is drawn at this size.
+constexpr int kMaxFontPixels = 2048;
+
 QFont FontFromLogFont(const LOGFONT& font);
 
 } // namespace platform

@@ -2,6 +2,7 @@
 #include "core/model/CoreState.h"
 #include "core/model/ItemRecord.h"
 #include "platform/CodePage.h"
+#include "platform/FontMap.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,18 +38,6 @@ std::uint16_t ansiPair(char16_t c, int codePage)
     return static_cast<std::uint16_t>(lo | (hi << 8));
 }
 
-// The font a LOGFONT describes, with its height taken as a pixel size.
-QFont fontOf(const LOGFONT& lf)
-{
-    QFont font(QString::fromStdU16String(LogFontFaceName(lf)));
-    font.setPixelSize(std::max(1, std::abs(lf.lfHeight)));
-    if (lf.lfWeight > 0)
-        font.setWeight(static_cast<QFont::Weight>(std::clamp<int>(lf.lfWeight, 1, 1000)));
-    font.setItalic(lf.lfItalic != 0);
-    font.setUnderline(lf.lfUnderline != 0);
-    font.setStrikeOut(lf.lfStrikeOut != 0);
-    return font;
-}
 
 bool lit(QRgb pixel) { return (pixel & 0x00FFFFFFu) != 0; }
 }
@@ -180,7 +169,7 @@ std::size_t BitmapToColumnBits(const QImage& bitmap, std::vector<std::uint8_t>* 
 
 std::size_t RenderTextBitmap(const QString& text, const LOGFONT& lf, std::vector<std::uint8_t>* out, QImage* bitmap)
 {
-    const QFont font = fontOf(lf);
+    const QFont font = platform::FontFromLogFont(lf);
     const QFontMetrics metrics(font);
     const int w = metrics.horizontalAdvance(text);
     const int h = metrics.height();

@@ -3,11 +3,13 @@
 #include "core/model/ItemTypes.h"
 #include "core/model/Utilities.h"
 #include "platform/CodePage.h"
+#include "platform/FontMap.h"
 
 #include <QDir>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -154,9 +156,9 @@ TEST(GlyphBitmaps, TextIsRenderedAtItsMeasuredExtent)
     std::vector<std::uint8_t> bits;
     const std::size_t n = RenderTextBitmap(QStringLiteral("12:45"), font, &bits, &bitmap);
     ASSERT_FALSE(bitmap.isNull());
-    QFont qf(QStringLiteral("DejaVu Sans"));
-    qf.setPixelSize(13);
-    const QFontMetrics metrics(qf);
+    // The font the painters draw the preview with, so glyphs sent to the
+    // controller match what the operator saw.
+    const QFontMetrics metrics(platform::FontFromLogFont(font));
     EXPECT_EQ(bitmap.width(), metrics.horizontalAdvance(QStringLiteral("12:45")));
     EXPECT_EQ(bitmap.height(), metrics.height());
     EXPECT_EQ(n, static_cast<std::size_t>((bitmap.height() + 7) / 8 * bitmap.width()));

@@ -1,0 +1,93 @@
+// Item records as a damaged program list may hold them, painted for the
+// preview and compiled for the controller. The first byte picks the item
+// type, the next two the section's size; the rest is laid over the record,
+// and what is left over becomes its text or memory file. Whatever the record
+// says, painting and compiling finish, a preview stays within the preview
+// limit, and a compiled screen's blocks copy out at the sizes they report.
+#define FUZZ_WITH_QT_APP
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "core/model/ItemRecord.h"
+#include "core/model/ItemTypes.h"
+#include "core/render/ContentCompiler.h"
+#include "core/render/PaintDispatch.h"
+#include "fuzz/FuzzCheck.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+tagItemData* lastChild(tagItemData* parent)
+{
+    tagItemData* last = parent->FirstChild;
+    while (last && last->NextSibling)
+        last = last->NextSibling;
+    return last;
+}
+
+using CopyBlock = std::size_t (*)(tagItemData*, std::uint8_t*, std::size_t);
+using BlockSize = std::size_t (*)(tagItemData*);
+
+void checkBlock(tagItemData* screen, BlockSize size, CopyBlock copy)
+{
+    const std::size_t n = size(screen);
+    std::vector<std::uint8_t> out(n);
+    FUZZ_CHECK(copy(screen, out.data(), out.size()) == n, "a compiled block copies out at its size");
+}
+
+}   // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const std::uint16_t kTypes[] = {IT_SINGLELINE, IT_TEXT,       IT_IMAGE,      IT_GIF,   IT_GRID,
+                                           IT_TEXTGIF,    IT_CLOCKSIMUL, IT_CLOCKDIGIT, IT_COUNT, IT_COUNT2};
+    if (size < 3 || size > 20000)
+        return 0;
+    static CCore* core = new CCore;
+    const std::uint16_t type = kTypes[data[0] % (sizeof kTypes / sizeof kTypes[0])];
+
+    tagItemData* screen = core->AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+    FUZZ_CHECK(screen, "a screen can be made");
+    screen->Global.Width = 128;
+    screen->Global.Height = 64;
+    tagItemData* scene = CreateNode(nullptr, IT_SCENE, u"scene", screen);
+    tagItemData* section = CreateNode(nullptr, IT_WND_TEXT, u"section", scene);
+    section->Section.RectW = static_cast<std::uint16_t>(1 + data[1] % 128);
+    section->Section.RectH = static_cast<std::uint16_t>(1 + data[2] % 64);
+    tagItemData* item = CreateNode(lastChild(section), type, u"item", section);
+    FUZZ_CHECK(item && item->Item.TypeRecord, "an item has its record");
+
+    ItemRecord& r = *item->Item.TypeRecord;
+    const std::uint8_t* rest = data + 3;
+    std::size_t left = size - 3;
+    const std::size_t taken = r.assignBytes(rest, left);
+    rest += taken;
+    left -= taken;
+    if (r.owned() == ItemRecord::Owned::Text) {
+        std::u16string text(left / 2, u'\0');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<char16_t>(rest[2 * i] | rest[2 * i + 1] << 8);
+        r.Text = QString::fromStdU16String(text);
+    } else if (r.owned() == ItemRecord::Owned::MemFile)
+        r.MemFile = QByteArray(reinterpret_cast<const char*>(rest), static_cast<qsizetype>(left));
+
+    for (tagItemData* n : {scene, section, item}) {
+        ResizeNodeBitmap(n);
+        PaintItemByKind(n);
+        FUZZ_CHECK(static_cast<std::int64_t>(n->Preview.width()) * n->Preview.height() <= MAX_PREVIEW_PIXELS,
+                   "a preview stays within the preview limit");
+    }
+
+    if (CContentCompiler::Compile(screen) == 1) {
+        checkBlock(screen, CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap);
+        checkBlock(screen, CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap);
+        checkBlock(screen, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask);
+        checkBlock(screen, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData);
+    }
+    CContentCompiler::FreeBuffers(screen);
+    core->DeleteItem(screen);
+    return 0;
+}
