@@ -159,6 +159,7 @@ bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vect
     const std::uint64_t runs = std::uint64_t(rec->u16(TG_REPEAT)) + 1;
     if (std::uint64_t(frames) * runs * w.pageLength() > kMaxBytes)
         return false;
+    const std::size_t start = out.size();
     w.reserve(out, frames * runs);
     QImage content(cw, ch, QImage::Format_RGB32);
     const QRect target(0, area.top(), area.width(), area.height());
@@ -171,10 +172,12 @@ bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vect
         p.end();
         w.append(out);
     }
-    // The repeats are the same frames again.
-    const std::size_t once = out.size();
+    // The repeats are the same frames again, copied after them (not inserted
+    // from the vector into itself).
+    const std::size_t once = out.size() - start;
+    out.resize(start + once * static_cast<std::size_t>(runs));
     for (std::uint64_t r = 1; r < runs; ++r)
-        out.insert(out.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(once));
+        std::memcpy(out.data() + start + r * once, out.data() + start, once);
     return true;
 }
 
