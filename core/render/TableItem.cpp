@@ -1,5 +1,6 @@
 #include "core/render/TableItem.h"
 
+#include "core/model/ItemData.h"
 #include "grid/GridPainter.h"
 
 #include <QPainter>
@@ -14,6 +15,9 @@ void Render(grid::CRealGrid& g, TableItemPicture& out)
     out.contentWidth = extent.Width();
     out.contentHeight = extent.Height();
     if (out.contentWidth <= 0 || out.contentHeight <= 0)
+        return;
+    // No bigger than any preview: the item shows what its size allows.
+    if (std::int64_t(out.contentWidth) * out.contentHeight > MAX_PREVIEW_PIXELS)
         return;
     out.image = QImage(out.contentWidth, out.contentHeight, QImage::Format_RGB32);
     if (out.image.isNull())

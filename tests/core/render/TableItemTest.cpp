@@ -137,3 +137,18 @@ TEST(TableItem, MoreHeaderRowsStartTheBodyAfterThem)
     EXPECT_GT(white, 5);   // the first data row's text is in the first cell
     EXPECT_EQ(p.image.pixel(60, 10), kYellow);
 }
+
+TEST(TableItem, ATableLargerThanAnyPreviewKeepsItsSizeButDrawsNoPicture)
+{
+    CRealGrid g;
+    g.ApplyDefaultBorders();
+    for (int k = 1; k <= 5; ++k) {
+        g.SetColumnWidth(k, 1000);
+        g.SetRowHeight(k, 1000);
+    }
+    const TableItemPicture p = RenderTableItem(Stream(g));
+    EXPECT_FALSE(p.defaultTable);
+    EXPECT_EQ(p.contentWidth, 5000);
+    EXPECT_EQ(p.contentHeight, 5000);
+    EXPECT_TRUE(p.image.isNull());
+}
