@@ -1,42 +1,48 @@
 #include "grid/GridGeometry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace grid {
+
+namespace {
+
+// Widths and heights come from stored streams unchecked; their sums stop at
+// a size no screen reaches, so a position derived from them stays an int.
+constexpr std::int64_t kMaxExtent = 0x1FFFFFFF;
+
+template <class Size>
+int SumSizes(int from, int to, Size size)
+{
+    std::int64_t sum = 0;
+    for (int k = from; k < to && sum < kMaxExtent; ++k)
+        sum += size(k);
+    return static_cast<int>(std::min(sum, kMaxExtent));
+}
+
+}   // namespace
 
 int GridGeometry::FixedRows() const { return std::min(g_.FixedRows(), g_.RowCount()); }
 int GridGeometry::FixedCols() const { return std::min(g_.FixedCols(), g_.ColumnCount()); }
 
 int GridGeometry::HeaderHeight() const
 {
-    int h = 0;
-    for (int r = 0; r < FixedRows(); ++r)
-        h += g_.RowHeight(r);
-    return h;
+    return SumSizes(0, FixedRows(), [&](int r) { return g_.RowHeight(r); });
 }
 
 int GridGeometry::HeaderWidth() const
 {
-    int w = 0;
-    for (int c = 0; c < FixedCols(); ++c)
-        w += g_.ColumnWidth(c);
-    return w;
+    return SumSizes(0, FixedCols(), [&](int c) { return g_.ColumnWidth(c); });
 }
 
 int GridGeometry::AllColumnsWidth() const
 {
-    int w = 0;
-    for (int c = 0; c < g_.ColumnCount(); ++c)
-        w += g_.ColumnWidth(c);
-    return w;
+    return SumSizes(0, g_.ColumnCount(), [&](int c) { return g_.ColumnWidth(c); });
 }
 
 int GridGeometry::AllRowsHeight() const
 {
-    int h = 0;
-    for (int r = 0; r < g_.RowCount(); ++r)
-        h += g_.RowHeight(r);
-    return h;
+    return SumSizes(0, g_.RowCount(), [&](int r) { return g_.RowHeight(r); });
 }
 
 void GridGeometry::HitTest(int x, int y, int& col, int& row) const
@@ -263,11 +269,8 @@ ScrollLayout GridGeometry::Scrolling(int width, int height, int vBarWidth, int h
 PixelRect GridGeometry::DataExtent() const
 {
     const int w = HeaderWidth(), h = HeaderHeight();
-    int dw = 0, dh = 0;
-    for (int c = FixedCols(); c < g_.ColumnCount(); ++c)
-        dw += g_.ColumnWidth(c);
-    for (int r = FixedRows(); r < g_.RowCount(); ++r)
-        dh += g_.RowHeight(r);
+    const int dw = SumSizes(FixedCols(), g_.ColumnCount(), [&](int c) { return g_.ColumnWidth(c); });
+    const int dh = SumSizes(FixedRows(), g_.RowCount(), [&](int r) { return g_.RowHeight(r); });
     return {w, h, w + dw, h + dh};
 }
 

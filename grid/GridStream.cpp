@@ -13,7 +13,6 @@ constexpr std::uint32_t kMagic = 0x44495247;   // "GRID"
 constexpr std::uint32_t kVersion = 1;
 // The next id is the largest stored one plus one, so the largest value cannot be stored.
 constexpr std::uint32_t kNoFreeId = 0xFFFFFFFF;
-constexpr std::int64_t kMaxTableExtent = 0x1FFFFFFF;   // pixels, all columns or all rows
 constexpr std::size_t kMinColumnRecord = 4 + 1 + 20 + 4 + 4 + 4;
 constexpr std::size_t kMinCellRecord = (4 + 1 + 20 + 4) + 4 + 1 + 4 + 24 + 8 + 1 + 1 + 1 + 4;
 
@@ -214,15 +213,6 @@ public:
                 Damaged("A row height of the grid stream is negative.");
             g.rows_.push_back(std::move(row));
         }
-        // Positions are ints: a table wider or taller than this is damage,
-        // and refusing it keeps every sum of widths and heights in range.
-        std::int64_t totalWidth = 0, totalHeight = 0;
-        for (const Column& col : g.columns_)
-            totalWidth += col.width;
-        for (const auto& row : g.rows_)
-            totalHeight += row->height;
-        if (totalWidth > kMaxTableExtent || totalHeight > kMaxTableExtent)
-            Damaged("The grid stream's table is too large to lay out.");
         if ((unsigned long long)rows * cols > ar.Remaining() / kMinCellRecord)
             Damaged("The cells of the grid stream run past its end.");
         if (g.fixedRows_ > int(rows) || g.fixedCols_ > int(cols))

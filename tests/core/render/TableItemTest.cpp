@@ -151,4 +151,13 @@ TEST(TableItem, ATableLargerThanAnyPreviewKeepsItsSizeButDrawsNoPicture)
     EXPECT_EQ(p.contentWidth, 5000);
     EXPECT_EQ(p.contentHeight, 5000);
     EXPECT_TRUE(p.image.isNull());
+
+    // Widths whose sum no int holds (a damaged stream): the extent stops at
+    // its largest, with no overflow on the way.
+    g.SetColumnWidth(1, 0x7FFFFFFF);
+    g.SetColumnWidth(2, 0x7FFFFFFF);
+    const TableItemPicture huge = RenderTableItem(Stream(g));
+    EXPECT_EQ(huge.contentWidth, 0x1FFFFFFF);
+    EXPECT_EQ(huge.contentHeight, 5000);
+    EXPECT_TRUE(huge.image.isNull());
 }
