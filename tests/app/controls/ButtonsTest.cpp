@@ -114,8 +114,8 @@ TEST(IconButton, MenuChoiceIsPostedToTheMenuOwner)
     click(b, {10, 10});
     QCoreApplication::processEvents();
     CIconButton::setMenuRunner(old);
-    ASSERT_EQ(owner.ids(), QList<unsigned>{WM_COMMAND});
-    EXPECT_EQ(commandId(owner.msgs[0].w), 32801);
+    ASSERT_EQ(owner.ids(), QList<unsigned>{platform::WM_COMMAND});
+    EXPECT_EQ(platform::commandId(owner.msgs[0].w), 32801);
 }
 
 TEST(IconButton, DisablingMovesTheFocusOn)

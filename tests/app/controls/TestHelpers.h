@@ -70,7 +70,7 @@ protected:
         const auto t = static_cast<unsigned>(e->type());
         const bool colour = t >= controls::WM_COLOUR_SELCHANGE && t <= controls::WM_COLOUR_SELENDCANCEL;
         const bool border = t >= controls::WM_BORDER_SELCHANGE && t <= controls::WM_BORDER_SELENDCANCEL;
-        if (colour || border || t == controls::WM_SHADEBTN_DROPDOWN || t == controls::WM_COMMAND) {
+        if (colour || border || t == controls::WM_SHADEBTN_DROPDOWN || t == platform::WM_COMMAND) {
             auto* m = static_cast<platform::MessageEvent*>(e);
             Msg rec{t, m->wParam(), m->lParam(), {}};
             if (border && m->wParam())
