@@ -52,7 +52,6 @@ void loadScreen(benchmark::State& state)
     core.Store(screen, buffer.data(), static_cast<unsigned>(buffer.size()));
     tagItemData* target = core.AddItem(IT_SCREEN, u"target", nullptr, nullptr);
     for (auto _ : state) {
-        core.ClearPrograms(target);
         LoadProgramList(target, buffer.data(), buffer.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(buffer.size()));
