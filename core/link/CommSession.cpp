@@ -204,7 +204,7 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
     return static_cast<int>(n);
 }
 
-int StreamLink::checkReply(std::uint8_t, std::uint32_t flags, const Chunk& c, const platform::Deadline& deadline)
+int StreamLink::checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& c, const platform::Deadline& deadline)
 {
     std::uint8_t b = 0;
     if ((flags & REPLY_STATUS_FIRST) && c.first)
@@ -240,7 +240,7 @@ int StreamLink::checkReply(std::uint8_t, std::uint32_t flags, const Chunk& c, co
     }
     if ((flags & REPLY_FRAME) && c.last) {
         ReplyFrame reply;
-        const int rc = ReadReplyFrame(*this, deadline, m_session.work.get(), m_session.capacity, reply);
+        const int rc = ReadReplyFrame(*this, deadline, m_session.work.get(), m_session.capacity, reply, command);
         if (rc == COMM_OK) {
             m_session.replyLength = reply.length;
             m_session.replyReceived = 1;

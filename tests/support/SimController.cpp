@@ -285,6 +285,18 @@ Bytes Peer::streamReply(const Block& block, const Reply& reply) const
         WriteFrameHeader(big, header.data());
         out.insert(out.end(), header.begin(), header.end());
     }
+    if (f.otherCommandFirst >= 0) {
+        FrameHeader other;
+        other.address = m_controller.address();
+        other.sequence = block.header.sequence;
+        other.command = static_cast<std::uint8_t>(f.otherCommandFirst);
+        const Bytes data(reply.data.empty() ? 8 : reply.data.size(), 0xEE);
+        other.length = static_cast<std::uint32_t>(data.size());
+        Bytes header(kFrameHeaderSize);
+        WriteFrameHeader(other, header.data());
+        out.insert(out.end(), header.begin(), header.end());
+        out.insert(out.end(), data.begin(), data.end());
+    }
     const Bytes frame = m_controller.frameBytes(block, reply);
     out.insert(out.end(), frame.begin(), frame.end());
     return out;

@@ -44,6 +44,7 @@ struct Faults {
     int lateMs = 0;                // real milliseconds before every reply
     bool oversizedFirst = false;   // a reply frame too long for any buffer goes first
     std::uint32_t claimLength = 0; // reply frames state this length, whatever they carry
+    int otherCommandFirst = -1;    // a reply frame of this command (data 0xEE...) goes first
 };
 
 class SimController {
