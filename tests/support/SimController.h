@@ -164,6 +164,9 @@ public:
     const std::string& slavePath() const { return m_slavePath; }
     // The line speed (termios code) the port had when bytes last came in.
     unsigned speed() const;
+    // Reads no faster than `baud` allows (ten bits a byte) on the clock in
+    // effect, as a real line would deliver; 0 reads as fast as bytes come.
+    void setLineRate(unsigned baud) { m_lineRate = baud; }
 
 private:
     void serve() override;
@@ -171,6 +174,7 @@ private:
     int m_slave = -1;   // kept open so the master survives the core closing its side
     std::string m_slavePath;
     std::atomic<unsigned> m_speed{0};
+    std::atomic<unsigned> m_lineRate{0};
 };
 
 // The controller on a network interface, speaking raw Ethernet frames.
