@@ -163,12 +163,11 @@ bool CMainApp::needsRawEthernet() const
 void CMainApp::waitForSplash()
 {
     // The event loop keeps running while the splash stays up.
-    const qint64 rest = m_env.minimumSplashMs - m_splashClock.elapsed();
-    if (rest <= 0)
-        return;
-    QEventLoop loop;
-    QTimer::singleShot(int(rest), &loop, &QEventLoop::quit);
-    loop.exec();
+    for (qint64 rest; (rest = m_env.minimumSplashMs - m_splashClock.elapsed()) > 0;) {
+        QEventLoop loop;
+        QTimer::singleShot(int(rest), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 }
 
 void CMainApp::restartProgram()

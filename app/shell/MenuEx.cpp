@@ -4,6 +4,12 @@
 #include <QStyleFactory>
 #include <QStyleOptionMenuItem>
 
+namespace {
+
+constexpr int kPlatformCheckWidth = 15;
+
+} // namespace
+
 QSize MenuExMetrics::measure(const tagMENUITEM& item, int textWidth, bool hasSubmenu) const
 {
     if (item.id == 0)
@@ -68,7 +74,11 @@ QSize MenuExStyle::sizeFromContents(ContentsType type, const QStyleOption* optio
         if (const tagMENUITEM* r = recordOf(option)) {
             const auto* mi = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
             const int textWidth = option->fontMetrics.horizontalAdvance(mi->text);
-            return m_menu->Metrics().measure(*r, textWidth, mi->menuItemType == QStyleOptionMenuItem::SubMenu);
+            QSize sz = m_menu->Metrics().measure(*r, textWidth, mi->menuItemType == QStyleOptionMenuItem::SubMenu);
+            // The platform adds a check-mark column to an owner-drawn entry's width.
+            if (r->id != 0)
+                sz.rwidth() += kPlatformCheckWidth;
+            return sz;
         }
     }
     return QProxyStyle::sizeFromContents(type, option, size, widget);
