@@ -191,7 +191,7 @@ bool ProfileFile::setValue(const QString& section, const QString& key, const QSt
     const int at = findKey(h, k);
     if (at >= 0) {
         QString& t = m_lines[at].text;
-        t = t.left(t.indexOf(u'=') + 1) + value;
+        t = trimmed(t.left(t.indexOf(u'='))) + u'=' + value;
         return true;
     }
     // After the section's last non-blank line.
