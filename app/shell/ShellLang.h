@@ -15,11 +15,9 @@ void installQtTranslationsFor(int language);
 
 QString packString(unsigned id);
 QString packDialogText(unsigned templateId, unsigned controlId);
-// Raw data item of the pack (the splash picture 6268).
+// Raw picture bytes given in place of the pack's picture of that id (tests,
+// and a custom picture); empty when none was given.
 QByteArray packData(unsigned id);
-
-// For tests: texts and data without a pack file.
-void setPackDialogText(unsigned templateId, unsigned controlId, const QString& text);
 void setPackData(unsigned id, const QByteArray& data);
 void clearPackOverrides();
 

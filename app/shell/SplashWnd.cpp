@@ -3,6 +3,7 @@
 #include "app/shell/ShellLang.h"
 #include "platform/Des.h"
 #include "platform/FontMap.h"
+#include "platform/LangPack.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,10 +51,12 @@ bool LoadSplashPng(QImage& image)
 {
     image = QImage();
     const QByteArray data = shell::packData(kSplashPicture);
-    if (data.isEmpty())
-        return false;
-    image.loadFromData(data);
-    return true;
+    if (!data.isEmpty()) {
+        image.loadFromData(data);
+        return true;
+    }
+    image = platform::langBitmap(kSplashPicture);
+    return !image.isNull();
 }
 
 QImage LoadSplashPicture(const QString& appFolder, int ci)

@@ -23,11 +23,16 @@ inline bool writeFile(const QString& path, const QByteArray& data)
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
-// A program folder with the stand-in pack under each pack name.
+inline QString builtPack(const char* name)
+{
+    return QStringLiteral(TAVRELO_SHELL_PACK_DIR "/") + QString::fromLatin1(name);
+}
+
+// A program folder holding the three built packs.
 inline QString folderWithPacks(const QTemporaryDir& dir)
 {
     for (const char* name : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"})
-        QFile::copy(QStringLiteral(TAVRELO_SHELL_TEST_PACK), dir.filePath(QString::fromLatin1(name)));
+        QFile::copy(builtPack(name), dir.filePath(QString::fromLatin1(name)));
     return dir.path() + u'/';
 }
 

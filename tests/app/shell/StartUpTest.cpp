@@ -95,7 +95,7 @@ TEST(StartUp, AMissingPackEndsWithItsMessageAndWritesNothing)
     QTemporaryDir dir;
     const QByteArray mine = "[Config]\r\nLanguage=4\r\nMine=1\r\n[File]\r\nSavePath=/a.pl;\r\n";
     ASSERT_TRUE(writeFile(dir.filePath("config.ini"), mine));
-    QFile::copy(QStringLiteral(TAVRELO_SHELL_TEST_PACK), dir.filePath("UI_EN.rcc"));   // not the chosen one
+    QFile::copy(builtPack("UI_EN.rcc"), dir.filePath("UI_EN.rcc"));   // not the chosen one
     MessageRecorder messages;
     CCore core;
     CMainApp app(core, testEnv(dir.path(), "nopack"));
@@ -210,4 +210,23 @@ TEST(StartUp, TheSplashStaysTwoSecondsWhileTheEventLoopRuns)
     EXPECT_EQ(CurrentSplash(), nullptr);
     app.ExitInstance();
     shell::clearPackOverrides();
+}
+
+TEST(StartUp, EachOfTheThreePacksLoadsByTheLanguageRule)
+{
+    for (int setting : {4, 0x7C04, 9, 255}) {
+        QTemporaryDir dir;
+        const QString folder = folderWithPacks(dir);
+        ASSERT_TRUE(writeFile(dir.filePath("config.ini"), "[Config]\r\nLanguage=" + QByteArray::number(setting) + "\r\n"));
+        MessageRecorder messages;
+        CCore core;
+        CMainApp::Environment env = testEnv(folder, "packs");
+        env.userLangId = 0x0404;   // automatic on a Traditional Chinese system: Simplified
+        CMainApp app(core, env);
+        EXPECT_EQ(app.InitInstance(), 1) << setting;
+        EXPECT_EQ(core.GetCurLang(), setting == 255 ? 4 : setting);
+        EXPECT_TRUE(messages.texts.isEmpty()) << setting;
+        app.ExitInstance();
+        EXPECT_TRUE(readFile(dir.filePath("config.ini")).contains("\r\nLanguage=" + QByteArray::number(setting) + "\r\n"));
+    }
 }
