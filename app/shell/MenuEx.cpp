@@ -51,14 +51,10 @@ MenuExStyle::MenuExStyle(const CMenuEx* menu) : QProxyStyle(QStyleFactory::creat
 
 const tagMENUITEM* MenuExStyle::recordOf(const QStyleOption* option) const
 {
-    // The option carries the entry's text, not its action: look the action up by place.
+    // The option carries the entry's text and kind, not its action.
     const auto* mi = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
     if (!mi || !m_menu)
         return nullptr;
-    const QAction* a = m_menu->actionAt(option->rect.center());
-    const tagMENUITEM* r = a ? m_menu->RecordFor(a) : nullptr;
-    if (r)
-        return r;
     for (QAction* act : m_menu->actions())
         if (const tagMENUITEM* rec = m_menu->RecordFor(act))
             if ((mi->menuItemType == QStyleOptionMenuItem::Separator) == (rec->id == 0)
@@ -78,6 +74,8 @@ QSize MenuExStyle::sizeFromContents(ContentsType type, const QStyleOption* optio
             // The platform adds a check-mark column to an owner-drawn entry's width.
             if (r->id != 0)
                 sz.rwidth() += kPlatformCheckWidth;
+            else
+                sz.setWidth(1);   // an empty size would drop the separator
             return sz;
         }
     }

@@ -80,10 +80,6 @@ CQuerySaveDlg::CQuerySaveDlg(QWidget* parent) : QDialog(parent)
 void CQuerySaveDlg::retranslate()
 {
     applyTexts(this, IDD);
-    // Buttons the pack leaves without a text are not offered.
-    for (int id = IDC_FIRST; id <= IDC_LAST; ++id)
-        if (auto* b = findChild<QPushButton*>(QString::number(id)))
-            b->setVisible(!b->text().isEmpty());
 }
 
 int CQuerySaveDlg::ResultForButton(int controlId)

@@ -8,6 +8,9 @@
 #include "app/shell/UiHelpers.h"
 #include "platform/LangPack.h"
 
+#include <memory>
+#include <vector>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,7 +76,6 @@ TEST(QuerySaveDlg, TheQuitButtonEndsWith1105OthersWith1106EscapeWith2)
     for (int id = CQuerySaveDlg::IDC_FIRST; id <= CQuerySaveDlg::IDC_LAST; ++id)
         ASSERT_NE(findById<QPushButton>(&dlg, id), nullptr) << id;
     for (int id : {6529, 6525, 6531}) {
-        findById<QPushButton>(&dlg, id)->show();
         const int r = runModal(dlg, [&] { QTest::mouseClick(findById<QPushButton>(&dlg, id), Qt::LeftButton); });
         EXPECT_EQ(r, id == 6529 ? 1105 : 1106);
     }
@@ -201,10 +203,39 @@ TEST(MenuEx, OwnerDrawnEntriesHaveTheirMetricsAndColours)
     menu.popup(QPoint(10, 10));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
     const QRect ra = menu.actionGeometry(a);
+    EXPECT_EQ(menu.actionGeometry(menu.actions().at(1)).height(), 10);
+    EXPECT_EQ(menu.actionGeometry(c).top(), ra.bottom() + 11);
     EXPECT_EQ(ra.height(), 19);
     const QImage shot = menu.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(ra.left() + 2, ra.center().y())), m.strip);
     EXPECT_EQ(QColor(shot.pixel(ra.right() - 4, ra.center().y())), m.background);
     saveShot(menu, "menuex");
     menu.close();
+}
+
+TEST(ShellScreens, AboutBoxAndSmallDialogsInEachLanguage)
+{
+    for (const char* pack : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"}) {
+        QString error;
+        ASSERT_TRUE(platform::loadLangPack(builtPack(pack), &error)) << error.toStdString();
+        const QString lang = QString::fromLatin1(pack).mid(3, 2).toLower();
+        std::vector<std::unique_ptr<QDialog>> dialogs;
+        dialogs.emplace_back(new CAboutDlg);
+        dialogs.emplace_back(new CQuerySaveDlg);
+        dialogs.emplace_back(new CTestScan);
+        dialogs.emplace_back(new CTestGrid);
+        const char* names[] = {"about", "querysave", "testscan", "testgrid"};
+        for (size_t i = 0; i < dialogs.size(); ++i) {
+            QDialog& d = *dialogs[i];
+            d.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+            // Nothing is cut: every label and button gets at least its size hint.
+            for (QWidget* w : d.findChildren<QWidget*>()) {
+                if (w->isVisible() && (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)))
+                    EXPECT_GE(w->width(), w->minimumSizeHint().width()) << names[i] << " " << controls::controlId(w);
+            }
+            saveShot(d, QStringLiteral("%1_%2").arg(QString::fromLatin1(names[i]), lang));
+        }
+    }
+    platform::clearLangPack();
 }
