@@ -6,6 +6,7 @@
 #include "app/shell/MessageBox.h"
 #include "app/shell/ShellLang.h"
 #include "app/shell/SplashWnd.h"
+#include "app/shell/TerminationSignal.h"
 #include "core/model/Core.h"
 #include "platform/CodePage.h"
 
@@ -110,10 +111,13 @@ int CMainApp::InitInstance()
     }
     m_checker->TrackFirstInstance(m_mainWnd.get());
 
-    waitForSplash();
-    if (m_splashShown)
+    // Nothing to keep on screen without a splash: the window comes at once.
+    if (m_splashShown) {
+        waitForSplash();
         HideSplash();
+    }
     m_mainWnd->show();
+    CloseWindowsOnTermination(m_mainWnd.get());
     return 1;
 }
 

@@ -40,6 +40,7 @@ public:
         m_out += m_process.readAllStandardOutput();
         return done;
     }
+    void terminate() { m_process.terminate(); }
     void crash()
     {
         ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
@@ -114,4 +115,18 @@ TEST(SingleInstance, CopiesWithDifferentNamesDoNotMeet)
     EXPECT_TRUE(CInstanceChecker(uniqueName("alpha")).PreviousInstanceRunning());
     a.Close();
     EXPECT_FALSE(CInstanceChecker(uniqueName("alpha")).PreviousInstanceRunning());
+}
+
+TEST(SingleInstance, ATerminationSignalEndsNormallyAndWritesTheConfiguration)
+{
+    QTemporaryDir dir, runtime;
+    const QString folder = folderWithPacks(dir);
+    ASSERT_TRUE(writeFile(dir.filePath("config.ini"), "[Config]\r\nLanguage=9\r\n"));
+    Probe first(folder, uniqueName("term"), runtime.path(), 60000);
+    ASSERT_TRUE(first.waitFor("STARTED")) << first.out().constData();
+    first.terminate();
+    ASSERT_TRUE(first.finish());
+    EXPECT_TRUE(first.out().contains("EXIT\n"));
+    EXPECT_TRUE(readFile(dir.filePath("config.ini")).contains("[File]\r\nSavePath=\r\n"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("usr.ini")));
 }
