@@ -54,7 +54,14 @@ bool ProfileFile::load(const QString& path)
         return true;
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    QByteArray raw = f.readAll();
+    loadData(f.readAll());
+    return true;
+}
+
+void ProfileFile::loadData(QByteArray raw)
+{
+    m_lines.clear();
+    m_utf16 = m_bom = false;
     QString text;
     if (raw.startsWith("\xFF\xFE")) {
         m_utf16 = m_bom = true;
@@ -87,7 +94,6 @@ bool ProfileFile::load(const QString& path)
         }
         m_lines.append(line);
     }
-    return true;
 }
 
 QByteArray ProfileFile::bytes() const

@@ -18,6 +18,8 @@ public:
     // Reads the file; a missing file reads as empty. False (and empty) when it
     // exists but cannot be read.
     bool load(const QString& path);
+    // The same from the file's bytes (UTF-8, or UTF-16LE after its mark).
+    void loadData(QByteArray raw);
     // Writes through a save file: a failed write leaves the old file whole.
     bool save(const QString& path) const;
 
