@@ -7,9 +7,10 @@
 namespace platform {
 namespace {
 
+// A stray carriage return (a CRLF file cut after its CR) counts as blank too.
 bool isBlank(QChar c)
 {
-    return c == u' ' || c == u'\t';
+    return c == u' ' || c == u'\t' || c == u'\r';
 }
 
 QString trimmed(const QString& s)
