@@ -232,3 +232,52 @@ TEST(LangPacks, QtDialogsFollowTheLanguage)
     EXPECT_TRUE(installQtTranslations(kLangEnglish));
     EXPECT_EQ(cancel(), QStringLiteral("Cancel"));
 }
+
+namespace {
+
+// The mnemonic of a menu text: the character after a single '&'.
+QChar mnemonic(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&')
+            continue;
+        if (text[i + 1] == u'&') {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toUpper();
+    }
+    return {};
+}
+
+void checkMnemonics(const QList<LangMenuItem>& items, const std::string& where)
+{
+    QHash<QChar, QString> used;
+    for (const LangMenuItem& item : items) {
+        if (item.separator)
+            continue;
+        const QChar m = mnemonic(item.text);
+        if (!m.isNull()) {
+            EXPECT_FALSE(used.contains(m)) << where << ": " << item.text.toStdString() << " and "
+                                           << used.value(m).toStdString() << " share &" << QString(m).toStdString();
+            used.insert(m, item.text);
+        }
+        if (item.isPopup())
+            checkMnemonics(item.submenu, where + " / " + item.text.toStdString());
+    }
+}
+
+} // namespace
+
+TEST(LangPacks, MnemonicsAreUniqueInEachMenu)
+{
+    LangPackScope scope;
+    for (const QString& code : packCodes()) {
+        ASSERT_TRUE(loadLangPack(packPath(code)));
+        for (unsigned id : {128u, 6188u, 6127u}) {
+            const auto menu = langMenu(id);
+            ASSERT_TRUE(menu.has_value()) << id;
+            checkMnemonics(menu->items, code.toStdString() + " menu " + std::to_string(id));
+        }
+    }
+}
