@@ -10,7 +10,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -18,6 +17,7 @@ namespace {
 constexpr unsigned kIconApp = 128;
 constexpr int kIdOk = 1;
 constexpr int kIdName = 6369;
+constexpr int kIdText = 65535;
 
 QLabel* labelById(QWidget* w, int id)
 {
@@ -29,13 +29,13 @@ QLabel* labelById(QWidget* w, int id)
 
 } // namespace
 
+// The product's addresses are given at release; none is set in this build.
 QString CAboutDlg::LinkTarget(int controlId)
 {
-    if (controlId == 6372)
-        return QUrl::fromLocalFile(GetAppFolder()).toString();
-    if (controlId == 6374)
-        return QUrl::fromLocalFile(GetAppFolder() + QStringLiteral("userdata")).toString();
-    return {};
+    static const char* const kTargets[] = {"", "", "", ""};
+    if (controlId < IDC_LINK_FIRST || controlId > IDC_LINK_LAST)
+        return {};
+    return QString::fromLatin1(kTargets[controlId - IDC_LINK_FIRST]);
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
@@ -56,6 +56,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     bold.setBold(true);
     name->setFont(bold);
     text->addWidget(name);
+    auto* about = new QLabel(this);
+    controls::setControlId(about, kIdText);
+    about->setWordWrap(true);
+    about->setMinimumWidth(280);
+    text->addWidget(about);
     auto* version = new QLabel(this);
     controls::setControlId(version, IDC_VERSION);
     version->setObjectName(QString::number(IDC_VERSION));
@@ -65,19 +70,13 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     auto* links = new QGridLayout;
     const bool product = IsProductBuild() == 1;
     for (int id = IDC_LINK_FIRST; id <= IDC_LINK_LAST; ++id) {
-        QLabel* l;
-        if (id % 2 == 0) {
-            auto* link = new controls::CStaticLink(this);
-            link->m_link.target = LinkTarget(id);
-            link->setToolTip(link->m_link.target);
-            l = link;
-        } else {
-            l = new QLabel(this);
-        }
-        controls::setControlId(l, id);
-        l->setObjectName(QString::number(id));
-        links->addWidget(l, (id - IDC_LINK_FIRST) / 2, (id - IDC_LINK_FIRST) % 2);
-        l->setVisible(product);
+        auto* link = new controls::CStaticLink(this);
+        link->m_link.target = LinkTarget(id);
+        link->setToolTip(link->m_link.target);
+        controls::setControlId(link, id);
+        link->setObjectName(QString::number(id));
+        links->addWidget(link, (id - IDC_LINK_FIRST) / 2, (id - IDC_LINK_FIRST) % 2);
+        link->setVisible(LinkShown(product, link->m_link.target));
     }
     links->setColumnStretch(1, 1);
     text->addLayout(links);
@@ -104,6 +103,7 @@ void CAboutDlg::retranslate()
         const QString t = shell::packDialogText(IDD, kIdName);
         name->setText(t.isEmpty() ? QStringLiteral("Tavrelo") : t);
     }
+    labelById(this, kIdText)->setText(shell::packDialogText(IDD, kIdText));
     labelById(this, IDC_VERSION)->setText(GetFileVersionText());
     for (int id = IDC_LINK_FIRST; id <= IDC_LINK_LAST; ++id)
         labelById(this, id)->setText(shell::packDialogText(IDD, id));

@@ -1,6 +1,7 @@
 #pragma once
-// The about box (template 100): program name, version (6370) and, in the
-// product build only, the folder links 6371 to 6374.
+// The about box (template 100): program name, description, version (6370)
+// and, in the product build only, the product links 6371 to 6374 (a link
+// without an address is not offered).
 #include <QDialog>
 
 class CAboutDlg : public QDialog {
@@ -10,6 +11,7 @@ public:
     explicit CAboutDlg(QWidget* parent = nullptr);
     // Sets every text from the language pack.
     void retranslate();
-    // The link targets: the program's folder and its "userdata" folder.
+    // The address a product link opens; empty while none is set.
     static QString LinkTarget(int controlId);
+    static bool LinkShown(bool productBuild, const QString& target) { return productBuild && !target.isEmpty(); }
 };

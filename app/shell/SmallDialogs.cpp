@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
-constexpr int kIdMessage = 6524;
+constexpr int kIdMessage = 65535;   // the template's static text
 constexpr unsigned kStringNotInteger = 61712;
 
 void tagControl(QWidget* w, int id)
@@ -193,9 +193,9 @@ void CTestDialogBase::accept()
 
 CTestScan::CTestScan(QWidget* parent) : CTestDialogBase(IDD, parent)
 {
-    m_colour = addRadioGroup(IDC_COLOUR, 3, 6256);
+    m_colour = addRadioGroup(IDC_COLOUR, 4, 6256);
     m_direction = addRadioGroup(IDC_DIRECTION, 4, 6257);
-    m_speed = addNumberEdit(IDC_SPEED, 6258);
+    m_speed = addNumberEdit(IDC_SPEED, 6254);
     finishLayout();
 }
 

@@ -20,7 +20,8 @@ protected:
     void reject() override;
 };
 
-// Values of the scanning test: colour 0 red, 1 green, 2 yellow; direction 0-3; entry speed.
+// Values of the scanning test: colour 0 red, 1 green, 2 yellow, 3 the command's own;
+// direction 0-3; entry speed.
 struct TestScanValues {
     int colour = 0;
     int direction = 0;

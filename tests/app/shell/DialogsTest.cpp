@@ -143,7 +143,9 @@ TEST(AboutDlg, ShowsTheVersionAndHidesProductLinksInOtherBuilds)
     dlg.show();
     for (int id = 6371; id <= 6374; ++id)
         EXPECT_FALSE(findById<QLabel>(&dlg, id)->isVisible()) << id;   // this binary is not "Tavrelo"
-    EXPECT_TRUE(CAboutDlg::LinkTarget(6372).startsWith("file://"));
+    EXPECT_TRUE(CAboutDlg::LinkShown(true, "https://a.example/"));
+    EXPECT_FALSE(CAboutDlg::LinkShown(false, "https://a.example/"));
+    EXPECT_FALSE(CAboutDlg::LinkShown(true, ""));   // no address, no dead link
     EXPECT_EQ(runModal(dlg, [&] { QTest::keyClick(&dlg, Qt::Key_Return); }), QDialog::Accepted);
 }
 
@@ -231,8 +233,9 @@ TEST(ShellScreens, AboutBoxAndSmallDialogsInEachLanguage)
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
             // Nothing is cut: every label and button gets at least its size hint.
             for (QWidget* w : d.findChildren<QWidget*>()) {
-                if (w->isVisible() && (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)))
+                if (w->isVisible() && (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))) {
                     EXPECT_GE(w->width(), w->minimumSizeHint().width()) << names[i] << " " << controls::controlId(w);
+                }
             }
             saveShot(d, QStringLiteral("%1_%2").arg(QString::fromLatin1(names[i]), lang));
         }
