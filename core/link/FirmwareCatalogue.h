@@ -12,7 +12,7 @@ struct FirmwareInfo {
     QString modelName;
     QString secondName;     // always empty
     std::uint32_t version = 0;   // firmware version carried for the board
-    int valueA = 0;
+    int valueA = 0;         // the most sections a screen of the model plays
     int valueB = 0;
     int featureBits = 0;
     // Panel sizes packed as width * 65536 + height; pairs packed the same.
@@ -21,6 +21,9 @@ struct FirmwareInfo {
     CUniqueArray<unsigned> sizes3;
     CUniqueArray<unsigned> sizes4;
     CUniqueArray<unsigned> pairs;
+
+    // The maximum section count; 0 when the catalogue gives none.
+    int MaxSectionCount() const { return valueA; }
 };
 
 constexpr unsigned PackPanelSize(unsigned width, unsigned height)

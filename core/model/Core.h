@@ -71,6 +71,11 @@ public:
     int DeleteFrameElement(DynFrame* frame, DynFrameElement* element);
     int ModifyFrameElmentPos(DynFrameElement* element, DynFrame* frame, DynFrameElement* after);
     static int GetFrameWidth(const tagItemData* node);
+    // A border element's custom picture path (its owned data, freed with the
+    // element); a null or empty path clears it. 1, or 0 for a null element or
+    // a path too long for the element's size word.
+    static int SetFrameElementPicture(DynFrameElement* element, const char16_t* path);
+    static QString GetFrameElementPicture(const DynFrameElement* element);
     int HasMotiveBorder(const tagItemData* node) const;
     // Stores a screen's link mode and returns the previous one; 0 for a null
     // node or one that is not a screen.

@@ -1,0 +1,115 @@
+#include "app/shell/AppHelpers.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <unistd.h>
+
+#ifndef TAVRELO_FILE_VERSION
+#define TAVRELO_FILE_VERSION ""
+#endif
+
+QString GetAppFolder()
+{
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!dir.endsWith(u'/'))
+        dir += u'/';
+    return dir;
+}
+
+QString GetExeBaseName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+int EnsureSubfolder(const QString& base, const QString& name)
+{
+    const QString path = base + name;
+    if (QFileInfo(path).isDir())
+        return 1;
+    return QDir().mkpath(path) && QFileInfo(path).isDir() ? 1 : 0;
+}
+
+int IsProductBuild()
+{
+    return GetExeBaseName() == u"Tavrelo" ? 1 : 0;
+}
+
+QString GetFileVersionText()
+{
+    return QStringLiteral(TAVRELO_FILE_VERSION);
+}
+
+int IsUserAdmin()
+{
+    return geteuid() == 0 ? 1 : 0;
+}
+
+int UserDefaultLangId()
+{
+    const QLocale loc = QLocale::system();
+    switch (loc.language()) {
+    case QLocale::Chinese:
+        if (loc.script() == QLocale::TraditionalChineseScript || loc.territory() == QLocale::Taiwan)
+            return 0x0404;
+        if (loc.territory() == QLocale::HongKong)
+            return 0x0C04;
+        if (loc.territory() == QLocale::Macao)
+            return 0x1404;
+        if (loc.territory() == QLocale::Singapore)
+            return 0x1004;
+        return 0x0804;
+    case QLocale::English: return 0x0409;
+    case QLocale::German: return 0x0407;
+    case QLocale::French: return 0x040C;
+    case QLocale::Spanish: return 0x0C0A;
+    case QLocale::Japanese: return 0x0411;
+    case QLocale::Korean: return 0x0412;
+    case QLocale::Russian: return 0x0419;
+    default: return 0x0400;   // no primary language we know: not Chinese
+    }
+}
+
+int ChooseUiLanguage(int setting, int userLangId)
+{
+    if (setting > 255)
+        return setting == 0x7C04 ? 0x7C04 : 9;
+    if (setting < 255)
+        return setting == 4 || setting == 9 ? setting : 9;
+    return (userLangId & 0x3FF) == 4 ? 4 : 9;
+}
+
+int ChooseUiLanguage(int setting)
+{
+    return ChooseUiLanguage(setting, UserDefaultLangId());
+}
+
+QString LanguagePackFileName(int language)
+{
+    if (language == 4)
+        return QStringLiteral("UI_CN.rcc");
+    if (language == 0x7C04)
+        return QStringLiteral("UI_TW.rcc");
+    return QStringLiteral("UI_EN.rcc");
+}
+
+bool HasRawEthernetCapability()
+{
+    if (geteuid() == 0)
+        return true;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    while (!status.atEnd()) {
+        const QByteArray line = status.readLine();
+        if (line.startsWith("CapEff:")) {
+            bool ok = false;
+            const quint64 caps = line.mid(7).trimmed().toULongLong(&ok, 16);
+            return ok && (caps >> 13 & 1);   // CAP_NET_RAW
+        }
+    }
+    return false;
+}

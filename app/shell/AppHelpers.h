@@ -1,0 +1,30 @@
+#pragma once
+// Small helpers of the shell: the program's folder and name, the version text,
+// the interface-language rule and the pack file it picks.
+#include <QString>
+
+// Folder of the running program, ending with "/".
+QString GetAppFolder();
+// The program file's name without folder and extension.
+QString GetExeBaseName();
+// Creates base + name unless it exists; 1 when it exists afterwards.
+int EnsureSubfolder(const QString& base, const QString& name);
+// 1 when the program file is named exactly "Tavrelo".
+int IsProductBuild();
+// The program's version as "major.minor.build.revision".
+QString GetFileVersionText();
+// 1 when the process runs as root.
+int IsUserAdmin();
+
+// The user's default language as a Windows language identifier (primary
+// language in the low 10 bits): 0x0804, 0x0404, 0x0C04, 0x0409, ...
+int UserDefaultLangId();
+// The language actually used for a stored setting (9, 4 or 0x7C04); 255 is
+// automatic and follows the user's language, never giving Traditional Chinese.
+int ChooseUiLanguage(int setting, int userLangId);
+int ChooseUiLanguage(int setting);
+// "UI_CN.rcc" for 4, "UI_TW.rcc" for 0x7C04, "UI_EN.rcc" otherwise.
+QString LanguagePackFileName(int language);
+
+// Whether this process may open raw Ethernet captures (CAP_NET_RAW).
+bool HasRawEthernetCapability();

@@ -1,0 +1,194 @@
+#include "app/shell/MainApp.h"
+
+#include "app/shell/AboutDlg.h"
+#include "app/shell/AppHelpers.h"
+#include "app/shell/InstanceChecker.h"
+#include "app/shell/MessageBox.h"
+#include "app/shell/ShellLang.h"
+#include "app/shell/SplashWnd.h"
+#include "app/shell/TerminationSignal.h"
+#include "core/model/Core.h"
+#include "platform/CodePage.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr unsigned kStringElevate = 57355;
+constexpr unsigned kStringTitle = 128;
+
+} // namespace
+
+CMainApp::CMainApp(CCore& core) : CMainApp(core, Environment{}) {}
+
+CMainApp::CMainApp(CCore& core, Environment env) : m_core(core), m_env(std::move(env))
+{
+    if (m_env.appFolder.isEmpty())
+        m_env.appFolder = GetAppFolder();
+    if (!m_env.appFolder.endsWith(u'/'))
+        m_env.appFolder += u'/';
+    if (m_env.exePath.isEmpty())
+        m_env.exePath = QCoreApplication::applicationFilePath();
+    if (m_env.userLangId < 0)
+        m_env.userLangId = UserDefaultLangId();
+    if (!m_env.hasRawCapability)
+        m_env.hasRawCapability = HasRawEthernetCapability;
+    if (!m_env.isUserAdmin)
+        m_env.isUserAdmin = IsUserAdmin;
+    if (!m_env.startProcess)
+        m_env.startProcess = [](const QString& p, const QStringList& a) { return QProcess::startDetached(p, a); };
+    m_factory = &CMainApp::CreatePlaceholderFrame;
+}
+
+CMainApp::~CMainApp() = default;
+
+QMainWindow* CMainApp::MainWindow() const
+{
+    return m_mainWnd.get();
+}
+
+int CMainApp::InitInstance()
+{
+    // Another copy runs: bring it forward and end before reading anything, so
+    // this copy cannot overwrite the first one's settings on its way out.
+    m_checker = std::make_unique<CInstanceChecker>(m_env.instanceName);
+    if (m_checker->PreviousInstanceRunning()) {
+        shell::showMessage(nullptr, QStringLiteral("Previous version detected, will now restore it"),
+                           QMessageBox::Information);
+        m_checker->ActivatePreviousInstance();
+        return 0;
+    }
+
+    QDir::setCurrent(m_env.appFolder);
+    LoadConfigIni(m_core, m_settings, ConfigPath());
+    LoadUsrIni(m_settings, UsrPath());
+
+    const int language = ChooseUiLanguage(m_settings.language, m_env.userLangId);
+    m_core.SetCurLang(language);
+    platform::setAnsiCodePage(platform::codePageForLanguage(language));
+    QString error;
+    if (!shell::loadLanguagePack(m_env.appFolder + LanguagePackFileName(language), &error)) {
+        shell::showMessage(nullptr, QStringLiteral("Unable to load resource DLL!"), QMessageBox::Warning);
+        return 0;
+    }
+    m_packLoaded = true;
+    m_writeConfig = true;
+    shell::installQtTranslationsFor(language);
+
+    // Raw Ethernet needs CAP_NET_RAW here: offer an elevated restart when a
+    // raw-Ethernet link is in use and the right is missing.
+    if (needsRawEthernet() && !m_env.hasRawCapability() && !m_env.isUserAdmin()) {
+        if (shell::showMessage(nullptr, shell::packString(kStringElevate), QMessageBox::Warning,
+                               QMessageBox::Ok | QMessageBox::Cancel)
+            == QMessageBox::Ok) {
+            SetRestart(true, true);
+            return 0;
+        }
+    }
+
+    m_splashShown = ShowSplash(m_env.appFolder, m_settings.ci) != 0;
+    m_splashClock.start();
+
+    if (QDir(m_env.appFolder).exists()) {
+        EnsureSubfolder(m_env.appFolder, QStringLiteral("userdata"));
+        EnsureSubfolder(m_env.appFolder, QStringLiteral("CADV"));
+        EnsureSubfolder(m_env.appFolder, QStringLiteral("UserRes"));
+    }
+
+    m_mainWnd.reset(m_factory ? m_factory(*this) : nullptr);
+    if (!m_mainWnd) {
+        if (m_splashShown)
+            HideSplash();
+        return 0;
+    }
+    m_checker->TrackFirstInstance(m_mainWnd.get());
+
+    // Nothing to keep on screen without a splash: the window comes at once.
+    if (m_splashShown) {
+        waitForSplash();
+        HideSplash();
+    }
+    m_mainWnd->show();
+    CloseWindowsOnTermination(m_mainWnd.get());
+    return 1;
+}
+
+int CMainApp::ExitInstance(int result)
+{
+    if (m_writeConfig) {
+        SaveConfigIni(m_core, m_settings, ConfigPath());
+        SaveUsrIni(m_settings, UsrPath());
+    }
+    m_mainWnd.reset();
+    if (m_packLoaded)
+        shell::unloadLanguagePack();
+    m_packLoaded = false;
+    if (m_restart)
+        restartProgram();
+    return result;
+}
+
+void CMainApp::OnAppAbout()
+{
+    CAboutDlg dlg(m_mainWnd.get());
+    dlg.exec();
+}
+
+QMainWindow* CMainApp::CreatePlaceholderFrame(CMainApp&)
+{
+    auto* w = new QMainWindow;
+    QString title = shell::packString(kStringTitle).section(u'\n', 0, 0);
+    w->setWindowTitle(title.isEmpty() ? QStringLiteral("Tavrelo") : title);
+    w->setCentralWidget(new QWidget(w));
+    w->resize(1024, 700);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        w->move(screen->availableGeometry().center() - w->rect().center());
+    return w;
+}
+
+bool CMainApp::needsRawEthernet() const
+{
+    if (m_core.IsLanEnabled())
+        return true;
+    for (int mode : m_settings.screens.commMode)
+        if (mode == 1)
+            return true;
+    return false;
+}
+
+void CMainApp::waitForSplash()
+{
+    // The event loop keeps running while the splash stays up.
+    for (qint64 rest; (rest = m_env.minimumSplashMs - m_splashClock.elapsed()) > 0;) {
+        QEventLoop loop;
+        QTimer::singleShot(int(rest), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+void CMainApp::restartProgram()
+{
+    // The new copy must not find this one still answering.
+    if (m_checker)
+        m_checker->Close();
+    if (!m_elevate) {
+        m_env.startProcess(m_env.exePath, {});
+        return;
+    }
+    // pkexec clears the environment: hand the display on explicitly.
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QStringList args{QStringLiteral("env")};
+    for (const char* name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+        if (env.contains(QString::fromLatin1(name)))
+            args << QString::fromLatin1(name) + u'=' + env.value(QString::fromLatin1(name));
+    args << m_env.exePath;
+    m_env.startProcess(QStringLiteral("pkexec"), args);
+}

@@ -1,0 +1,6 @@
+#pragma once
+// SIGTERM and SIGHUP (log-out, shutdown, a plain kill) close the windows the
+// normal way, so shut-down still writes the configuration.
+class QObject;
+
+void CloseWindowsOnTermination(QObject* owner);

@@ -1,0 +1,107 @@
+#include "app/shell/UiHelpers.h"
+
+#include "app/shell/ShellLang.h"
+#include "platform/ProfileIni.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+int FindComboItemByData(const QComboBox* combo, qint64 data)
+{
+    if (!combo)
+        return -1;
+    for (int i = 0; i < combo->count(); ++i) {
+        const QVariant v = combo->itemData(i);
+        if (v.isValid() && v.toLongLong() == data)
+            return i;
+    }
+    return -1;
+}
+
+QComboBox* FillComboFromResource(unsigned stringId, QComboBox* combo)
+{
+    const QString text = shell::packString(stringId);
+    if (text.isEmpty() || !combo)
+        return nullptr;
+    combo->clear();
+    for (const QString& part : platform::SplitProfileList(text))
+        combo->addItem(part);
+    return combo;
+}
+
+QString GetFileTitlePart(const QString& path)
+{
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    const QString name = path.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+namespace {
+
+// /sys/class/block/<dev> of a device node, climbing from a partition to its disk.
+bool deviceIsRemovable(const QByteArray& device)
+{
+    const QString dev = QFileInfo(QString::fromLocal8Bit(device)).canonicalFilePath();
+    if (!dev.startsWith(u"/dev/"))
+        return false;
+    QString sys = QFileInfo(QStringLiteral("/sys/class/block/") + dev.mid(5)).canonicalFilePath();
+    if (sys.isEmpty())
+        return false;
+    if (QFile::exists(sys + QStringLiteral("/partition")))
+        sys = QFileInfo(sys).path();
+    QFile flag(sys + QStringLiteral("/removable"));
+    if (flag.open(QIODevice::ReadOnly) && flag.readAll().trimmed() == "1")
+        return true;
+    // USB disks often call themselves fixed.
+    return sys.contains(u"/usb");
+}
+
+class MachineVolumes : public RemovableVolumes {
+public:
+    QStringList mountPoints() const override
+    {
+        QStringList out;
+        for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+            if (v.isValid() && v.isReady() && deviceIsRemovable(v.device()))
+                out.append(v.rootPath());
+        return out;
+    }
+};
+
+std::unique_ptr<RemovableVolumes>& source()
+{
+    static std::unique_ptr<RemovableVolumes> s = SystemRemovableVolumes();
+    return s;
+}
+
+} // namespace
+
+std::unique_ptr<RemovableVolumes> SystemRemovableVolumes()
+{
+    return std::make_unique<MachineVolumes>();
+}
+
+std::unique_ptr<RemovableVolumes> SetRemovableVolumes(std::unique_ptr<RemovableVolumes> s)
+{
+    std::unique_ptr<RemovableVolumes> old = std::move(source());
+    source() = s ? std::move(s) : SystemRemovableVolumes();
+    return old;
+}
+
+QString GetRemovableDrives()
+{
+    QStringList roots = source()->mountPoints();
+    for (QString& r : roots)
+        if (!r.endsWith(u'/'))
+            r += u'/';
+    roots.sort();
+    roots.removeDuplicates();
+    QString out;
+    for (const QString& r : roots)
+        out += r + u';';
+    return out;
+}

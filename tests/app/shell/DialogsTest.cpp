@@ -1,0 +1,244 @@
+#include "ShellTestUtil.h"
+
+#include "app/controls/ControlMessages.h"
+#include "app/shell/AboutDlg.h"
+#include "app/shell/AppHelpers.h"
+#include "app/shell/MenuEx.h"
+#include "app/shell/SmallDialogs.h"
+#include "app/shell/UiHelpers.h"
+#include "platform/LangPack.h"
+
+#include <memory>
+#include <vector>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace shelltest;
+
+namespace {
+
+// Local stand-in for the shared find-by-control-id helper.
+template <typename T = QWidget>
+T* findById(QWidget* root, int id)
+{
+    for (T* w : root->findChildren<T*>())
+        if (controls::controlId(w) == id)
+            return w;
+    return nullptr;
+}
+
+// Runs a modal dialog and lets `answer` drive it from the event loop.
+int runModal(QDialog& dlg, std::function<void()> answer)
+{
+    QTimer::singleShot(0, &dlg, [&] {
+        (void)QTest::qWaitForWindowExposed(&dlg);
+        answer();
+    });
+    return dlg.exec();
+}
+
+void saveShot(QWidget& w, const QString& name)
+{
+    const QString dir = QString::fromLocal8Bit(qgetenv("TAVRELO_TEST_OUTPUT")) + "/shell";
+    QDir().mkpath(dir);
+    w.grab().save(dir + u'/' + name + ".png");
+}
+
+// On the indicator, which is the whole target when the pack gives no text.
+void clickRadio(QRadioButton* r)
+{
+    QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(6, r->height() / 2));
+}
+
+tagMENUITEM entry(const char* text, int id, int extra = -1)
+{
+    tagMENUITEM e;
+    e.text = QString::fromUtf8(text);
+    e.id = id;
+    e.extra = extra;
+    return e;
+}
+
+} // namespace
+
+TEST(QuerySaveDlg, TheQuitButtonEndsWith1105OthersWith1106EscapeWith2)
+{
+    for (int id = CQuerySaveDlg::IDC_FIRST; id <= CQuerySaveDlg::IDC_LAST; ++id)
+        EXPECT_EQ(CQuerySaveDlg::ResultForButton(id), id == 6529 ? 1105 : 1106);
+    CQuerySaveDlg dlg;
+    for (int id = CQuerySaveDlg::IDC_FIRST; id <= CQuerySaveDlg::IDC_LAST; ++id)
+        ASSERT_NE(findById<QPushButton>(&dlg, id), nullptr) << id;
+    for (int id : {6529, 6525, 6531}) {
+        const int r = runModal(dlg, [&] { QTest::mouseClick(findById<QPushButton>(&dlg, id), Qt::LeftButton); });
+        EXPECT_EQ(r, id == 6529 ? 1105 : 1106);
+    }
+    EXPECT_EQ(runModal(dlg, [&] { QTest::keyClick(&dlg, Qt::Key_Escape); }), 2);
+}
+
+TEST(TestDialogs, ValuesShowStoreOnOkAndSurviveTheDialog)
+{
+    TestScanSettings() = {};
+    TestGridSettings() = {};
+    {
+        CTestScan dlg;
+        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6264)->isChecked());
+        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6260)->isChecked());
+        EXPECT_EQ(findById<QLineEdit>(&dlg, 6255)->text(), "120");
+        const int r = runModal(dlg, [&] {
+            clickRadio(findById<QRadioButton>(&dlg, 6266));
+            clickRadio(findById<QRadioButton>(&dlg, 6263));
+            QLineEdit* e = findById<QLineEdit>(&dlg, 6255);
+            e->selectAll();
+            QTest::keyClicks(e, "250");
+            QTest::keyClick(e, Qt::Key_Return);
+        });
+        EXPECT_EQ(r, QDialog::Accepted);
+    }
+    EXPECT_EQ(TestScanSettings().colour, 2);
+    EXPECT_EQ(TestScanSettings().direction, 3);
+    EXPECT_EQ(TestScanSettings().speed, 250);
+    {
+        CTestScan dlg;   // the next run shows what was stored; Cancel keeps it
+        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6266)->isChecked());
+        EXPECT_EQ(findById<QLineEdit>(&dlg, 6255)->text(), "250");
+        const int r = runModal(dlg, [&] {
+            clickRadio(findById<QRadioButton>(&dlg, 6264));
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        });
+        EXPECT_EQ(r, QDialog::Rejected);
+        EXPECT_EQ(TestScanSettings().colour, 2);
+    }
+    {
+        CTestGrid dlg;
+        EXPECT_EQ(findById<QLineEdit>(&dlg, 6263)->text(), "300");
+        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6260)->isChecked());
+        MessageRecorder messages;
+        const int r = runModal(dlg, [&] {
+            QLineEdit* e = findById<QLineEdit>(&dlg, 6263);
+            e->clear();
+            dlg.accept();   // an empty number keeps the dialog open
+            EXPECT_EQ(messages.texts.size(), 1);
+            EXPECT_TRUE(dlg.isVisible());
+            clickRadio(findById<QRadioButton>(&dlg, 6261));
+            QTest::keyClicks(e, "1000");
+            QTest::mouseClick(findById<QPushButton>(&dlg, 1), Qt::LeftButton);
+        });
+        EXPECT_EQ(r, QDialog::Accepted);
+    }
+    EXPECT_EQ(TestGridSettings().colour, 1);
+    EXPECT_EQ(TestGridSettings().stay, 1000);
+}
+
+TEST(AboutDlg, ShowsTheVersionAndHidesProductLinksInOtherBuilds)
+{
+    CAboutDlg dlg;
+    EXPECT_EQ(findById<QLabel>(&dlg, 6370)->text(), GetFileVersionText());
+    dlg.show();
+    for (int id = 6371; id <= 6374; ++id)
+        EXPECT_FALSE(findById<QLabel>(&dlg, id)->isVisible()) << id;   // this binary is not "Tavrelo"
+    EXPECT_TRUE(CAboutDlg::LinkShown(true, "https://a.example/"));
+    EXPECT_FALSE(CAboutDlg::LinkShown(false, "https://a.example/"));
+    EXPECT_FALSE(CAboutDlg::LinkShown(true, ""));   // no address, no dead link
+    EXPECT_EQ(runModal(dlg, [&] { QTest::keyClick(&dlg, Qt::Key_Return); }), QDialog::Accepted);
+}
+
+TEST(UiHelpers, CombosFileTitlesAndRemovableDrives)
+{
+    platform::setLangString(47001, "a;b;c");
+    platform::setLangString(47002, "a;b;c;");
+    QComboBox combo;
+    combo.addItem("keep");
+    EXPECT_EQ(FillComboFromResource(47000, &combo), nullptr);
+    EXPECT_EQ(combo.count(), 1);
+    EXPECT_EQ(FillComboFromResource(47001, &combo), &combo);
+    EXPECT_EQ(combo.count(), 2);
+    FillComboFromResource(47002, &combo);
+    ASSERT_EQ(combo.count(), 3);
+    EXPECT_EQ(combo.itemText(2), "c");
+
+    combo.setItemData(0, 5);
+    combo.setItemData(1, 7);
+    combo.setItemData(2, 5);
+    EXPECT_EQ(FindComboItemByData(&combo, 5), 0);
+    EXPECT_EQ(FindComboItemByData(&combo, 7), 1);
+    EXPECT_EQ(FindComboItemByData(&combo, 9), -1);
+
+    EXPECT_EQ(GetFileTitlePart(GetAppFolder() + "userdata/Screen1.pl"), "Screen1");
+    EXPECT_EQ(GetFileTitlePart("C:\\a\\b\\a.b.pl"), "a.b");
+    EXPECT_EQ(GetFileTitlePart("noext"), "noext");
+
+    struct Fake : RemovableVolumes {
+        QStringList points;
+        QStringList mountPoints() const override { return points; }
+    };
+    auto fake = std::make_unique<Fake>();
+    fake->points = {"/media/op/G", "/media/op/E/"};
+    auto old = SetRemovableVolumes(std::move(fake));
+    EXPECT_EQ(GetRemovableDrives(), "/media/op/E/;/media/op/G/;");
+    SetRemovableVolumes(std::make_unique<Fake>());
+    EXPECT_EQ(GetRemovableDrives(), "");
+    SetRemovableVolumes(nullptr);
+    EXPECT_NO_FATAL_FAILURE(GetRemovableDrives());   // the machine's, whatever it holds
+}
+
+TEST(MenuEx, OwnerDrawnEntriesHaveTheirMetricsAndColours)
+{
+    MenuExMetrics m;
+    EXPECT_EQ(m.measure(entry("", 0), 50, false), QSize(0, 10));
+    EXPECT_EQ(m.measure(entry("x", 5), 50, false), QSize(66, 19));
+    EXPECT_EQ(m.measure(entry("x", 5, 0), 50, false), QSize(96, 19));
+    EXPECT_EQ(m.measure(entry("x", -1), 50, true), QSize(81, 19));
+
+    CMenuEx menu;
+    QAction* a = menu.AppendOwnerDrawn(entry("Open folder", 100));
+    menu.AppendOwnerDrawn(entry("", 0));
+    QAction* c = menu.AppendOwnerDrawn(entry("Checked", 101));
+    c->setCheckable(true);
+    c->setChecked(true);
+    menu.popup(QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QRect ra = menu.actionGeometry(a);
+    EXPECT_EQ(menu.actionGeometry(menu.actions().at(1)).height(), 10);
+    EXPECT_EQ(menu.actionGeometry(c).top(), ra.bottom() + 11);
+    EXPECT_EQ(ra.height(), 19);
+    const QImage shot = menu.grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(ra.left() + 2, ra.center().y())), m.strip);
+    EXPECT_EQ(QColor(shot.pixel(ra.right() - 4, ra.center().y())), m.background);
+    saveShot(menu, "menuex");
+    menu.close();
+}
+
+TEST(ShellScreens, AboutBoxAndSmallDialogsInEachLanguage)
+{
+    for (const char* pack : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"}) {
+        QString error;
+        ASSERT_TRUE(platform::loadLangPack(builtPack(pack), &error)) << error.toStdString();
+        const QString lang = QString::fromLatin1(pack).mid(3, 2).toLower();
+        std::vector<std::unique_ptr<QDialog>> dialogs;
+        dialogs.emplace_back(new CAboutDlg);
+        dialogs.emplace_back(new CQuerySaveDlg);
+        dialogs.emplace_back(new CTestScan);
+        dialogs.emplace_back(new CTestGrid);
+        const char* names[] = {"about", "querysave", "testscan", "testgrid"};
+        for (size_t i = 0; i < dialogs.size(); ++i) {
+            QDialog& d = *dialogs[i];
+            d.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+            // Nothing is cut: every label and button gets at least its size hint.
+            for (QWidget* w : d.findChildren<QWidget*>()) {
+                if (w->isVisible() && (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))) {
+                    EXPECT_GE(w->width(), w->minimumSizeHint().width()) << names[i] << " " << controls::controlId(w);
+                }
+            }
+            saveShot(d, QStringLiteral("%1_%2").arg(QString::fromLatin1(names[i]), lang));
+        }
+    }
+    platform::clearLangPack();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Small local helpers of the shell tests (folders, files, answered message
+// boxes); named so they can give way to the shared test support later.
+#include "app/shell/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace shelltest {
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+inline QString builtPack(const char* name)
+{
+    return QStringLiteral(TAVRELO_SHELL_PACK_DIR "/") + QString::fromLatin1(name);
+}
+
+// A program folder holding the three built packs.
+inline QString folderWithPacks(const QTemporaryDir& dir)
+{
+    for (const char* name : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"})
+        QFile::copy(builtPack(name), dir.filePath(QString::fromLatin1(name)));
+    return dir.path() + u'/';
+}
+
+// Answers every message box with `answer` and records the texts, for its lifetime.
+class MessageRecorder {
+public:
+    explicit MessageRecorder(QMessageBox::StandardButton answer = QMessageBox::Ok)
+    {
+        m_old = shell::setMessageHandler([this, answer](const shell::MessageRequest& r) {
+            texts.append(r.text);
+            return answer;
+        });
+    }
+    ~MessageRecorder() { shell::setMessageHandler(std::move(m_old)); }
+    QStringList texts;
+
+private:
+    shell::MessageHandler m_old;
+};
+
+inline QString uniqueName(const char* what)
+{
+    return QStringLiteral("shelltest_%1_%2").arg(QString::fromLatin1(what)).arg(QCoreApplication::applicationPid());
+}
+
+} // namespace shelltest
