@@ -43,7 +43,7 @@ void AnalogClockRecord(benchmark::State& state)
         benchmark::DoNotOptimize(render::BuildAnalogClockRecord(*r, s, s, false, {}));
     state.SetItemsProcessed(state.iterations() * s * s);
 }
-BENCHMARK(AnalogClockRecord)->Arg(32)->Arg(64)->Arg(128)->Unit(benchmark::kMillisecond);
+BENCHMARK(AnalogClockRecord)->Arg(32)->Arg(64)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
 
 void BorderFrame(benchmark::State& state)
 {

@@ -93,6 +93,8 @@ struct Golden {
     std::uint64_t sum[4];
 };
 
+void PrintTo(const Golden& g, std::ostream* os) { *os << "mode " << g.code << " scan " << g.scan << (g.swap ? " swap" : ""); }
+
 // Recorded from the compile before its hot paths were rewritten.
 const Golden kGolden[] = {
 #include "data/CompileGolden.inc"
