@@ -65,4 +65,24 @@ void BorderFrame(benchmark::State& state)
 }
 BENCHMARK(BorderFrame)->Arg(128)->Arg(512)->Arg(2048);
 
+// The widest blinking border on a 4096 x 256 panel, frame after frame, the
+// painter taking the element's colours itself as the preview does.
+void WideBlinkingBorder(benchmark::State& state)
+{
+    DynFrame frame;
+    frame.Width = render::kMaxFrameWidth;
+    DynFrameElement* e = CreateFrameElement(0, u"e", &frame, nullptr);
+    e->Motion = 1;
+    QImage img(4096, 256, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    render::FrameAnimState s = render::InitialFrameState(*e, 4096, 256, frame.Width);
+    for (auto _ : state) {
+        ++s.Phase;
+        render::PaintDynFrame(img, img.rect(), frame, &s, nullptr, nullptr);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+    RemoveFrameElement(&frame, e);
+}
+BENCHMARK(WideBlinkingBorder)->Unit(benchmark::kMillisecond);
+
 } // namespace
