@@ -105,6 +105,31 @@ void DrawHand(Hand hand, int index, QPainter& p, int x, int y, int width, int he
     p.restore();
 }
 
+QRect HandBounds(Hand hand, int index, int x, int y, int width, int height, const ItemRecord& r)
+{
+    const double radius = DialRadius(r, width, height);
+    const QPointF centre(x + width / 2, y + height / 2);
+    QRectF box;
+    double margin = 2;
+    if (hand == Hand::Second) {
+        const double length = geometry(r, clocksimul::SecondLength) * radius / 100;
+        const QPointF tip = centre + length * DialDirection(index);
+        const QPointF a(roundHalfUp(centre.x()), roundHalfUp(centre.y()));
+        const QPointF b(roundHalfUp(tip.x()), roundHalfUp(tip.y()));
+        box = QRectF(a, b).normalized();
+        // A round cap reaches half the pen width past each end.
+        margin += std::max(geometry(r, clocksimul::SecondWidth), 1) / 2.0;
+    } else {
+        const bool minute = hand == Hand::Minute;
+        const double length = geometry(r, minute ? clocksimul::MinuteLength : clocksimul::HourLength) * radius / 100;
+        const double half = geometry(r, minute ? clocksimul::MinuteWidth : clocksimul::HourWidth) >> 1;
+        box = MakeHandPolygon(index, length, half, centre).boundingRect();
+    }
+    const int l = static_cast<int>(std::floor(box.left() - margin)), t = static_cast<int>(std::floor(box.top() - margin));
+    const int rr = static_cast<int>(std::ceil(box.right() + margin)), b = static_cast<int>(std::ceil(box.bottom() + margin));
+    return QRect(QPoint(l, t), QPoint(rr, b));
+}
+
 void DrawClockHands(QPainter& p, const ItemRecord& r, int x, int y, int width, int height, const ClockNow& now)
 {
     const HandIndices i = ClockHandIndices(now);
@@ -134,6 +159,25 @@ std::vector<std::uint8_t> BitmapToPixelList(const QImage& image, bool* ok)
         }
     }
     return out;
+}
+
+bool AppendPixelList(const QImage& image, const QRect& area, std::vector<std::uint8_t>& out)
+{
+    const QRect a = area.intersected(image.rect());
+    if (a.isEmpty())
+        return true;
+    for (int y = a.top(); y <= a.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = a.left(); x <= a.right(); ++x) {
+            if ((line[x] & 0xFFFFFF) == 0)
+                continue;
+            if (x > 255 || y > 255)
+                return false;
+            out.push_back(static_cast<std::uint8_t>(x));
+            out.push_back(static_cast<std::uint8_t>(y));
+        }
+    }
+    return true;
 }
 
 QPointF DialMarkCentre(int k, double cx, double cy, double rx, double ry)

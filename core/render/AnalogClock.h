@@ -69,6 +69,9 @@ QPolygonF MakeHandPolygon(int index, double length, double halfWidth, QPointF ce
 // the rectangle is filled black first.
 void DrawHand(Hand hand, int index, QPainter& painter, int x, int y, int width, int height,
               const ItemRecord& record, bool clear);
+// A rectangle holding every pixel DrawHand may touch for this hand at
+// `index` (pen widths and round caps included); it may reach past the face.
+QRect HandBounds(Hand hand, int index, int x, int y, int width, int height, const ItemRecord& record);
 // The three hands for a time: minute, hour, then second on top.
 void DrawClockHands(QPainter& painter, const ItemRecord& record, int x, int y, int width, int height,
                     const ClockNow& now);
@@ -77,6 +80,9 @@ void DrawClockHands(QPainter& painter, const ItemRecord& record, int x, int y, i
 // lit when its colour is not black. Coordinates above 255 cannot be stored and
 // are refused (empty list, `ok` false).
 std::vector<std::uint8_t> BitmapToPixelList(const QImage& image, bool* ok = nullptr);
+// The same for the pixels of `area` only (an RGB32 image), appended to `out`,
+// as if everything outside the area were black.
+bool AppendPixelList(const QImage& image, const QRect& area, std::vector<std::uint8_t>& out);
 
 // Centre of dial mark k (0..59) on the mark ellipse, counter-clockwise from
 // three o'clock.

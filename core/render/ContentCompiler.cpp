@@ -374,26 +374,18 @@ bool scenePages(const Ctx& c, tagItemData* scene)
     return true;
 }
 
-// Pass 3: a white node area with the areas lying on top of it in black.
+// Pass 3: a white node area with the areas lying on top of it in black,
+// worked out from the rectangles rather than drawn.
 std::vector<std::uint8_t> maskOf(const Ctx& c, const QRect& area, const std::vector<QRect>& covers, int origin)
 {
     if (area.width() <= 0 || c.screenH <= 0)
         return {};
     const LedModeParams p = params(c, static_cast<unsigned>(area.width()), true);
-    QImage work(p.Width, c.screenH, QImage::Format_RGB32);
-    if (work.isNull())
-        return {};
-    work.fill(Qt::black);
-    {
-        QPainter painter(&work);
-        const QRect white = area.translated(-origin, 0);
-        painter.fillRect(white, Qt::white);
-        for (const QRect& r : covers)
-            painter.fillRect(r.translated(-origin, 0).intersected(white), Qt::black);
-    }
-    std::vector<std::uint8_t> page(PageLength(p));
-    ConvertImage(work, p, page.data());
-    return MaskRuns(page.data(), p);
+    std::vector<QRect> shifted;
+    shifted.reserve(covers.size());
+    for (const QRect& r : covers)
+        shifted.push_back(r.translated(-origin, 0));
+    return MaskRunsOfRects(p, c.screenH, area.translated(-origin, 0), shifted);
 }
 
 std::vector<QRect> globalCovers(const Ctx& c, const tagItemData* scene)

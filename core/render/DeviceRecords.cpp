@@ -198,21 +198,31 @@ std::vector<std::uint8_t> BuildAnalogClockRecord(const ItemRecord& r, int width,
 {
     const int S = std::clamp(std::min(width, height), 0, MaxAnalogFace);
     QImage face(std::max(S, 1), std::max(S, 1), QImage::Format_RGB32);
+    face.fill(Qt::black);
     std::vector<std::uint8_t> lists;
     std::uint32_t offsets[180];
     std::uint32_t at = 724;
     const Hand order[3] = {Hand::Second, Hand::Minute, Hand::Hour};
+    // Each hand touches only its bounding box: clear the last hand's box and
+    // scan this one's, instead of the whole face per position.
+    const QRect faceRect = face.rect();
+    QRect drawn;
+    QPainter painter;
+    if (S > 0)
+        painter.begin(&face);
     for (int h = 0; h < 3; ++h)
         for (int i = 0; i < 60; ++i) {
-            face.fill(Qt::black);
-            if (S > 0) {
-                QPainter p(&face);
-                DrawHand(order[h], i, p, 0, 0, S, S, r, true);
-            }
-            const std::vector<std::uint8_t> list = S > 0 ? BitmapToPixelList(face) : std::vector<std::uint8_t>{};
             offsets[h * 60 + i] = at;
-            at += static_cast<std::uint32_t>(list.size());
-            lists.insert(lists.end(), list.begin(), list.end());
+            if (S == 0)
+                continue;
+            if (!drawn.isEmpty())
+                painter.fillRect(drawn, Qt::black);
+            drawn = HandBounds(order[h], i, 0, 0, S, S, r).intersected(faceRect);
+            DrawHand(order[h], i, painter, 0, 0, S, S, r, false);
+            const std::size_t before = lists.size();
+            if (!AppendPixelList(face, drawn, lists))
+                lists.resize(before);
+            at += static_cast<std::uint32_t>(lists.size() - before);
         }
     const std::uint32_t trailer = at;
     std::vector<std::uint8_t> out(trailer + 52 + dateRecord.size(), 0);

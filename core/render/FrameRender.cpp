@@ -11,6 +11,8 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 #include <cmath>
 #include <cstdlib>
 
@@ -84,57 +86,195 @@ std::vector<Slot> counterClockwisePath(const Box& k, int W, const std::vector<Co
     return path;
 }
 
-// Sets pixels inside the band of the rectangle and the image only.
-struct BandPainter {
-    QImage& image;
-    QRect outer;
-    QRect inner;
-    void set(QPoint p, std::uint32_t colour) const
-    {
-        if (!outer.contains(p) || inner.contains(p) || !image.rect().contains(p))
-            return;
-        image.setPixel(p, platform::colorRefToRgb(colour));
-    }
-    void clear() const
-    {
-        for (int y = std::max(outer.top(), 0); y <= std::min(outer.bottom(), image.height() - 1); ++y)
-            for (int x = std::max(outer.left(), 0); x <= std::min(outer.right(), image.width() - 1); ++x)
-                if (!inner.contains(x, y))
-                    image.setPixel(x, y, qRgb(0, 0, 0));
-    }
+// The band's path flattened: W lanes per slot, each the pixel it sets, or
+// x = kSkip for a lane the corner table leaves out or one outside the band.
+constexpr int kSkip = std::numeric_limits<int>::min();
+
+struct BandPath {
+    QRect Rect;
+    int W = 0;
+    bool Rounded = false;
+    bool Counter = false;
+    std::size_t Slots = 0;
+    std::vector<QPoint> Pixels;
 };
 
-void stamp(const BandPainter& bp, const std::vector<Slot>& path, int W, int P, int phase,
-           const std::vector<std::uint32_t>& colours)
+// Inside the band: in the rectangle and not in the inner one (as QRect::contains
+// sees it, which takes a too-narrow inner rectangle as its normalised self).
+bool inBand(const QRect& outer, const QRect& inner, QPoint p) { return outer.contains(p) && !inner.contains(p); }
+
+std::shared_ptr<const BandPath> buildPath(const QRect& rect, int W, bool rounded, bool counter)
 {
-    for (std::size_t j = 0; j < path.size(); ++j) {
+    auto out = std::make_shared<BandPath>();
+    out->Rect = rect;
+    out->W = W;
+    out->Rounded = rounded;
+    out->Counter = counter;
+    const Box k = boxOf(rect);
+    const std::vector<CornerEntry> corner = BuildCornerTable(W, rounded);
+    const std::vector<Slot> path = counter ? counterClockwisePath(k, W, corner) : clockwisePath(k, W, corner);
+    const QRect inner = rect.adjusted(W, W, -W, -W);
+    out->Slots = path.size();
+    out->Pixels.reserve(path.size() * static_cast<std::size_t>(W));
+    for (const Slot& slot : path)
+        for (int c = 0; c < W; ++c) {
+            const QPoint q = slot.Pixels[static_cast<std::size_t>(c)];
+            out->Pixels.push_back(slot.Valid[static_cast<std::size_t>(c)] && inBand(rect, inner, q) ? q
+                                                                                                 : QPoint(kSkip, 0));
+        }
+    return out;
+}
+
+// Paths stay the same from frame to frame of one border: keep the last few
+// per thread (compiles and previews may run on different threads).
+std::shared_ptr<const BandPath> cachedPath(const QRect& rect, int W, bool rounded, bool counter)
+{
+    thread_local std::vector<std::shared_ptr<const BandPath>> cache;
+    for (std::size_t i = 0; i < cache.size(); ++i) {
+        const auto& c = cache[i];
+        if (c->Rect == rect && c->W == W && c->Rounded == rounded && c->Counter == counter) {
+            std::rotate(cache.begin(), cache.begin() + static_cast<std::ptrdiff_t>(i),
+                        cache.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return cache.front();
+        }
+    }
+    auto p = buildPath(rect, W, rounded, counter);
+    constexpr std::size_t kPaths = 4;
+    if (cache.size() >= kPaths)
+        cache.pop_back();
+    cache.insert(cache.begin(), p);
+    return p;
+}
+
+// The element's cell colours, kept per band width and cell shape.
+const std::vector<std::uint32_t>& cachedColours(int W, const DynFrameElement& e)
+{
+    struct Entry {
+        int W;
+        std::uint8_t Type;
+        std::uint16_t Period, L, T, R, B;
+        std::vector<std::uint32_t> Colours;
+    };
+    thread_local std::vector<Entry> cache;
+    auto same = [&](const Entry& c) {
+        return c.W == W && c.Type == e.Type && c.Period == e.Period && c.L == e.MarginLeft && c.T == e.MarginTop
+            && c.R == e.MarginRight && c.B == e.MarginBottom;
+    };
+    for (std::size_t i = 0; i < cache.size(); ++i)
+        if (same(cache[i])) {
+            std::rotate(cache.begin(), cache.begin() + static_cast<std::ptrdiff_t>(i),
+                        cache.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return cache.front().Colours;
+        }
+    constexpr std::size_t kCells = 8;
+    if (cache.size() >= kCells)
+        cache.pop_back();
+    cache.insert(cache.begin(), Entry{W, e.Type, e.Period, e.MarginLeft, e.MarginTop, e.MarginRight, e.MarginBottom,
+                                      CollectFrameElementColors(W, &e)});
+    return cache.front().Colours;
+}
+
+// Sets pixels of the band through scan lines, as setPixel would store them.
+class BandPainter {
+public:
+    BandPainter(QImage& image, const QRect& outer, int W) : m_image(image), m_outer(outer), m_inner(outer.adjusted(W, W, -W, -W))
+    {
+        const QImage::Format f = image.format();
+        m_opaque = f == QImage::Format_RGB32;
+        m_direct = m_opaque || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+    }
+    void set(QPoint p, std::uint32_t colour)
+    {
+        if (p.x() < 0 || p.y() < 0 || p.x() >= m_image.width() || p.y() >= m_image.height())
+            return;   // also every skipped lane
+        const QRgb v = platform::colorRefToRgb(colour);
+        if (!m_direct) {
+            m_image.setPixel(p, v);
+            return;
+        }
+        line(p.y())[p.x()] = m_opaque ? 0xFF000000u | v : v;
+    }
+    // Black over the band only: the outer rectangle less the inner one.
+    void clear()
+    {
+        const int top = std::max(m_outer.top(), 0), bottom = std::min(m_outer.bottom(), m_image.height() - 1);
+        const int left = std::max(m_outer.left(), 0), right = std::min(m_outer.right(), m_image.width() - 1);
+        if (top > bottom || left > right)
+            return;
+        // The inner rectangle's span as QRect::contains normalises it.
+        const QRect& in = m_inner;
+        const bool flipX = in.right() < in.left() - 1, flipY = in.bottom() < in.top() - 1;
+        const int il = flipX ? in.right() + 1 : in.left(), ir = flipX ? in.left() - 1 : in.right();
+        const int it = flipY ? in.bottom() + 1 : in.top(), ib = flipY ? in.top() - 1 : in.bottom();
+        for (int y = top; y <= bottom; ++y) {
+            if (y < it || y > ib || il > ir) {
+                blacken(y, left, right);
+            } else {
+                blacken(y, left, std::min(right, il - 1));
+                blacken(y, std::max(left, ir + 1), right);
+            }
+        }
+    }
+
+private:
+    std::uint32_t* line(int y)
+    {
+        if (!m_bits) {   // detaches once, on the first pixel written
+            m_bits = m_image.bits();
+            m_stride = static_cast<std::size_t>(m_image.bytesPerLine());
+        }
+        return reinterpret_cast<std::uint32_t*>(m_bits + m_stride * static_cast<std::size_t>(y));
+    }
+    void blacken(int y, int from, int to)
+    {
+        if (from > to)
+            return;
+        if (m_direct) {
+            std::uint32_t* l = line(y);
+            std::fill(l + from, l + to + 1, 0xFF000000u);
+        } else {
+            for (int x = from; x <= to; ++x)
+                m_image.setPixel(x, y, qRgb(0, 0, 0));
+        }
+    }
+
+    QImage& m_image;
+    QRect m_outer, m_inner;
+    bool m_direct = false, m_opaque = false;
+    std::uint8_t* m_bits = nullptr;
+    std::size_t m_stride = 0;
+};
+
+void stamp(BandPainter& bp, const BandPath& path, int W, int P, int phase, const std::vector<std::uint32_t>& colours)
+{
+    const QPoint* px = path.Pixels.data();
+    for (std::size_t j = 0; j < path.Slots; ++j) {
         const int i = static_cast<int>(((static_cast<long long>(j) - phase) % P + P) % P);
+        const std::uint32_t* cell = colours.data() + static_cast<std::size_t>(i * W);
         for (int c = 0; c < W; ++c)
-            if (path[j].Valid[static_cast<std::size_t>(c)])
-                bp.set(path[j].Pixels[static_cast<std::size_t>(c)], colours[static_cast<std::size_t>(i * W + c)]);
+            bp.set(px[j * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)], cell[c]);
     }
 }
 
-void travel(const BandPainter& bp, const std::vector<Slot>& path, int W, int P, FrameAnimState& s,
+void travel(BandPainter& bp, const BandPath& path, int W, int P, FrameAnimState& s,
             const std::vector<std::uint32_t>& colours)
 {
     if (s.Phase == 0)
         bp.clear();
     if (s.PathLength < P) {
         // Every cell has arrived: start over with the whole band.
-        s.PathLength = static_cast<int>(path.size());
+        s.PathLength = static_cast<int>(path.Slots);
         s.SegmentOffset = s.Phase;
         bp.clear();
     }
     const int head = s.Phase - s.SegmentOffset;
     const int spacing = P + std::max(s.SegmentLength, 0);
-    for (int q = std::min(head, static_cast<int>(path.size()) - 1); q >= 0; --q) {
+    for (int q = std::min(head, static_cast<int>(path.Slots) - 1); q >= 0; --q) {
         const int r = (head - q) % spacing;
         for (int c = 0; c < W; ++c) {
-            if (!path[static_cast<std::size_t>(q)].Valid[static_cast<std::size_t>(c)])
-                continue;
             const std::uint32_t colour = r < P ? colours[static_cast<std::size_t>((P - 1 - r) * W + c)] : 0;
-            bp.set(path[static_cast<std::size_t>(q)].Pixels[static_cast<std::size_t>(c)], colour);
+            bp.set(path.Pixels[static_cast<std::size_t>(q) * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)],
+                   colour);
         }
     }
     if (head >= s.PathLength) {
@@ -364,30 +504,31 @@ int PaintDynFrame(QImage& image, const QRect& rect, const DynFrame& frame, Frame
     if (!element || element->Period == 0 || W <= 0 || W > kMaxFrameWidth || rect.isEmpty())
         return 1;
     const int P = element->Period;
-    std::vector<std::uint32_t> own;
-    if (!colours || colours->size() < static_cast<std::size_t>(P * W)) {
-        own = CollectFrameElementColors(W, element);
-        colours = &own;
-    }
+    if (!colours || colours->size() < static_cast<std::size_t>(P * W))
+        colours = &cachedColours(W, *element);
+    if (colours->size() < static_cast<std::size_t>(P * W))
+        return 1;
     FrameAnimState temp;
     if (!state) {
         temp = InitialFrameState(*element, rect.width(), rect.height(), W);
         state = &temp;
     }
-    const Box k = boxOf(rect);
-    const std::vector<CornerEntry> corner = BuildCornerTable(W, frame.CornerStyle != 0);
-    const BandPainter bp{image, rect, rect.adjusted(W, W, -W, -W)};
+    const bool rounded = frame.CornerStyle != 0;
+    const bool counter = state->Motion == 3 || state->Motion == 5;
+    // Blinking's dark frames clear the band and need no path.
+    if (state->Motion == 1 && state->Phase % 2 != 0) {
+        BandPainter bp(image, rect, W);
+        bp.clear();
+        return 1;
+    }
+    const std::shared_ptr<const BandPath> path = cachedPath(rect, W, rounded, counter);
+    BandPainter bp(image, rect, W);
     switch (state->Motion) {
-    case 1:
-        if (state->Phase % 2 == 0)
-            stamp(bp, clockwisePath(k, W, corner), W, P, 0, *colours);
-        else
-            bp.clear();
-        break;
-    case 3: stamp(bp, counterClockwisePath(k, W, corner), W, P, state->Phase, *colours); break;
-    case 4: travel(bp, clockwisePath(k, W, corner), W, P, *state, *colours); break;
-    case 5: travel(bp, counterClockwisePath(k, W, corner), W, P, *state, *colours); break;
-    default: stamp(bp, clockwisePath(k, W, corner), W, P, state->Phase, *colours); break;
+    case 1: stamp(bp, *path, W, P, 0, *colours); break;
+    case 3: stamp(bp, *path, W, P, state->Phase, *colours); break;
+    case 4:
+    case 5: travel(bp, *path, W, P, *state, *colours); break;
+    default: stamp(bp, *path, W, P, state->Phase, *colours); break;
     }
     return 1;
 }

@@ -2,6 +2,7 @@
 #include "core/render/WorkMode.h"
 #include "platform/ByteIO.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -244,4 +245,129 @@ std::vector<std::uint8_t> MaskRuns(const std::uint8_t* page, const LedModeParams
     }
     flush(W - 1);
     return out;
+}
+
+std::vector<std::uint8_t> MaskRunsOfRects(const LedModeParams& p, int height, const QRect& white,
+                                          const std::vector<QRect>& covers)
+{
+    const int W = p.Width, G = p.ColumnGroup, RF = p.RowFold, scan = p.ScanCount, R = scan * RF;
+    if (W == 0 || G == 0 || W % G || R > 16 || R == 0 || height <= 0)
+        return {};
+    const QRect image(0, 0, W, height);
+    const QRect lit = white.isEmpty() ? QRect() : white.intersected(image);
+    std::vector<QRect> dark;
+    for (const QRect& c : covers) {
+        const QRect d = c.intersected(lit);
+        if (!d.isEmpty())
+            dark.push_back(d);
+    }
+
+    // Columns between two edges have the same rows lit.
+    std::vector<int> edges{0, W};
+    auto edge = [&](const QRect& r) {
+        edges.push_back(r.left());
+        edges.push_back(r.right() + 1);
+    };
+    if (!lit.isEmpty())
+        edge(lit);
+    for (const QRect& d : dark)
+        edge(d);
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+    const LineTables t = buildTables(p);
+    const ChannelThresholds th = ThresholdsFor(p.ColourCount, p.Threshold);
+    auto bitsOf = [&](std::uint32_t v, int L) {
+        return (v >= th.Red ? t.colour[0][L] : 0u) | (v >= th.Green ? t.colour[1][L] : 0u)
+            | (v >= th.Blue ? t.colour[2][L] : 0u);
+    };
+    const int rows = std::min(height, kLines * R);
+    std::vector<std::uint32_t> onBits(static_cast<std::size_t>(kLines)), offBits(static_cast<std::size_t>(kLines));
+    for (int L = 0; L < kLines; ++L) {
+        onBits[L] = bitsOf(255, L);
+        offBits[L] = bitsOf(0, L);
+    }
+    // Lit rows of each column span, and the span of each column.
+    const std::size_t spans = edges.size() - 1;
+    std::vector<std::vector<char>> litRows(spans, std::vector<char>(static_cast<std::size_t>(rows), 0));
+    std::vector<int> spanOf(static_cast<std::size_t>(W));
+    for (std::size_t k = 0; k < spans; ++k) {
+        const int x0 = edges[k];
+        for (int x = x0; x < edges[k + 1]; ++x)
+            spanOf[x] = static_cast<int>(k);
+        if (lit.isEmpty() || x0 < lit.left() || x0 > lit.right())
+            continue;
+        for (int y = lit.top(); y <= lit.bottom() && y < rows; ++y)
+            litRows[k][y] = 1;
+        for (const QRect& d : dark)
+            if (x0 >= d.left() && x0 <= d.right())
+                for (int y = d.top(); y <= d.bottom() && y < rows; ++y)
+                    litRows[k][y] = 0;
+    }
+
+    // The rows written in the converter's order: a later row sharing a word
+    // keeps only the bits of other lines.
+    struct RowPlace {
+        int L, s, m, f;
+    };
+    std::vector<RowPlace> place;
+    for (int y = 0; y < rows; ++y) {
+        const int L = y / R, s = y % scan, m = (y % R) / scan;
+        place.push_back({L, s, m, p.FoldOrder == 1 ? m : p.FoldOrder == 2 ? RF - 1 - m : 0});
+    }
+
+    std::vector<std::uint8_t> page(PageLength(p), 0);
+    auto store = [&](int x, int f, int s, std::uint32_t v) {
+        const std::size_t h = static_cast<std::size_t>(x % G) + std::size_t(G) * (f + std::size_t(x / G) * RF);
+        bytes::put32(page.data(), 4 * (h + std::size_t(s) * W * RF), v);
+    };
+    if (p.WorkMode != 35) {
+        std::vector<std::array<std::uint32_t, 16>> words(spans);
+        for (std::size_t k = 0; k < spans; ++k) {
+            auto& w = words[k];
+            w.fill(0);
+            for (int y = 0; y < rows; ++y) {
+                const RowPlace& r = place[y];
+                if (t.all[r.L] == 0)
+                    continue;
+                std::uint32_t& v = w[static_cast<std::size_t>(r.f + r.s * RF)];
+                v = (litRows[k][y] ? onBits[r.L] : offBits[r.L]) | (v & ~t.all[r.L]);
+            }
+        }
+        for (int x = 0; x < W; ++x)
+            for (int s = 0; s < scan; ++s)
+                for (int f = 0; f < RF; ++f)
+                    store(x, f, s, words[spanOf[x]][static_cast<std::size_t>(f + s * RF)]);
+    } else {
+        // Zigzag: a column's pixels land in other columns of its group, so
+        // groups are worked whole; a group like the one before it repeats it.
+        const int half = G / 2;
+        std::vector<std::uint32_t> group(static_cast<std::size_t>(G) * RF * scan), last;
+        for (int g = 0; g < W / G; ++g) {
+            const bool same = g > 0 && std::equal(spanOf.begin() + g * G, spanOf.begin() + (g + 1) * G,
+                                                   spanOf.begin() + (g - 1) * G);
+            if (!same) {
+                std::fill(group.begin(), group.end(), 0u);
+                for (int y = 0; y < rows; ++y) {
+                    const RowPlace& r = place[y];
+                    if (t.all[r.L] == 0)
+                        continue;
+                    const int base = 2 * G * ((RF - r.m - 1) >> 1);
+                    for (int u = 0; u < G; ++u) {
+                        int v = u < half ? u + base + ((r.m & 1) == 0 ? half : 0) : u + base + ((r.m & 1) ? half : G);
+                        if (v >= RF * G)
+                            v = 0;
+                        // Word v of this scan row: column v % G of the group, fold v / G.
+                        std::uint32_t& w = group[static_cast<std::size_t>(v + r.s * RF * G)];
+                        const bool on = litRows[spanOf[g * G + u]][y] != 0;
+                        w = (on ? onBits[r.L] : offBits[r.L]) | (w & ~t.all[r.L]);
+                    }
+                }
+            }
+            for (int s = 0; s < scan; ++s)
+                for (int v = 0; v < RF * G; ++v)
+                    store(g * G + v % G, v / G, s, group[static_cast<std::size_t>(v + s * RF * G)]);
+        }
+    }
+    return MaskRuns(page.data(), p);
 }

@@ -2,6 +2,7 @@
 // Conversion of a rendered work bitmap into one page of controller words,
 // and the reduction of a mask page to column runs.
 #include <QImage>
+#include <QRect>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -49,6 +50,12 @@ void ConvertImage(const QImage& image, const LedModeParams& p, std::uint8_t* out
 // The words of one column: for each scan row s and fold f, word f + s x RowFold.
 // Runs of equal columns become 72-byte records.
 std::vector<std::uint8_t> MaskRuns(const std::uint8_t* page, const LedModeParams& p);
+
+// The mask runs of a picture `height` rows high and p.Width wide, black but
+// for `white` with the `covers` (clipped to it) black again, as MaskRuns of
+// that picture's page, worked out from the rectangles' edges.
+std::vector<std::uint8_t> MaskRunsOfRects(const LedModeParams& p, int height, const QRect& white,
+                                          const std::vector<QRect>& covers);
 
 // The data-line bit of a colour channel (0 red, 1 green, 2 blue) of line L.
 std::uint32_t LineBit(const LedModeParams& p, int channel, int line);

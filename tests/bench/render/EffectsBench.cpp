@@ -43,7 +43,7 @@ void AnalogClockRecord(benchmark::State& state)
         benchmark::DoNotOptimize(render::BuildAnalogClockRecord(*r, s, s, false, {}));
     state.SetItemsProcessed(state.iterations() * s * s);
 }
-BENCHMARK(AnalogClockRecord)->Arg(32)->Arg(64)->Arg(128)->Unit(benchmark::kMillisecond);
+BENCHMARK(AnalogClockRecord)->Arg(32)->Arg(64)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
 
 void BorderFrame(benchmark::State& state)
 {
@@ -64,5 +64,25 @@ void BorderFrame(benchmark::State& state)
     RemoveFrameElement(&frame, e);
 }
 BENCHMARK(BorderFrame)->Arg(128)->Arg(512)->Arg(2048);
+
+// The widest blinking border on a 4096 x 256 panel, frame after frame, the
+// painter taking the element's colours itself as the preview does.
+void WideBlinkingBorder(benchmark::State& state)
+{
+    DynFrame frame;
+    frame.Width = render::kMaxFrameWidth;
+    DynFrameElement* e = CreateFrameElement(0, u"e", &frame, nullptr);
+    e->Motion = 1;
+    QImage img(4096, 256, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    render::FrameAnimState s = render::InitialFrameState(*e, 4096, 256, frame.Width);
+    for (auto _ : state) {
+        ++s.Phase;
+        render::PaintDynFrame(img, img.rect(), frame, &s, nullptr, nullptr);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+    RemoveFrameElement(&frame, e);
+}
+BENCHMARK(WideBlinkingBorder)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "core/render/AnalogClock.h"
 #include "platform/ByteIO.h"
 
+#include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -166,6 +168,52 @@ TEST(DeviceRecords, AnalogRecordListsEveryHandPosition)
     // Faces beyond byte coordinates are built at the largest size that fits.
     const auto big = BuildAnalogClockRecord(*r, 400, 400, false, {});
     EXPECT_GT(big.size(), 724u + 52u);
+}
+
+// The hand lists as drawn on a whole cleared face and scanned whole.
+std::vector<std::uint8_t> wholeFaceLists(const ItemRecord& r, int size)
+{
+    const int S = std::min(size, MaxAnalogFace);
+    QImage face(S, S, QImage::Format_RGB32);
+    std::vector<std::uint8_t> out;
+    for (Hand h : {Hand::Second, Hand::Minute, Hand::Hour})
+        for (int i = 0; i < 60; ++i) {
+            face.fill(Qt::black);
+            {
+                QPainter p(&face);
+                DrawHand(h, i, p, 0, 0, S, S, r, true);
+            }
+            const auto list = BitmapToPixelList(face);
+            out.insert(out.end(), list.begin(), list.end());
+        }
+    return out;
+}
+
+TEST(DeviceRecords, AnalogHandListsEqualWholeFaceScans)
+{
+    struct Case {
+        int size, secondW, minuteW, hourW, secondL, minuteL, hourL, mark;
+    };
+    const Case cases[] = {
+        {30, 1, 4, 6, 90, 80, 50, 0},      {64, 3, 7, 10, 120, 90, 40, 2},  {100, 5, 2, 3, 100, 100, 100, 8},
+        {256, 16, 30, 40, 300, 250, 200, 4}, {400, 2, 9, 13, 95, 85, 60, 0}, {17, 8, 1, 0, 0, 1000, 5, 30},
+        {128, 1, 0, 1, 40000, 20, 7, 200},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKSIMUL));
+        r->setU32(clocksimul::SecondWidth, std::uint32_t(c.secondW));
+        r->setU32(clocksimul::MinuteWidth, std::uint32_t(c.minuteW));
+        r->setU32(clocksimul::HourWidth, std::uint32_t(c.hourW));
+        r->setU32(clocksimul::SecondLength, std::uint32_t(c.secondL));
+        r->setU32(clocksimul::MinuteLength, std::uint32_t(c.minuteL));
+        r->setU32(clocksimul::HourLength, std::uint32_t(c.hourL));
+        r->setU32(clocksimul::HourMarkSize, std::uint32_t(c.mark));
+        const auto rec = BuildAnalogClockRecord(*r, c.size, c.size + 3, false, {});
+        ASSERT_GE(rec.size(), 724u + 52u);
+        const std::uint32_t trailer = bytes::get32(rec.data(), 720);
+        const std::vector<std::uint8_t> lists(rec.begin() + 724, rec.begin() + trailer);
+        EXPECT_EQ(lists, wholeFaceLists(*r, c.size)) << "face " << c.size;
+    }
 }
 
 TEST(DeviceRecords, DateBandRecordOfAFace)

@@ -1,6 +1,9 @@
 #include "RenderTestUtil.h"
 #include "core/render/PixelConvert.h"
 
+#include "core/render/WorkMode.h"
+
+#include <QPainter>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -115,6 +118,48 @@ TEST(PixelConvert, MatchesTheReferencePackerOnNoiseInEveryModeShape)
                 << "mode " << c.mode << " positive " << positive;
         }
     }
+}
+
+// Mask runs of rectangles as a picture drawn and converted would give them.
+TEST(PixelConvert, MaskRunsOfRectsEqualTheDrawnAndConvertedPicture)
+{
+    std::mt19937 rng(11);
+    const struct {
+        int mode, scan;
+        bool swap;
+    } cases[] = {{0, 16, false}, {0, 8, true}, {3, 4, false}, {10, 2, true}, {17, 4, false}, {19, 2, false},
+                 {22, 4, false}, {33, 5, false}, {34, 3, true}, {35, 4, false}, {35, 2, true}, {64, 8, false},
+                 {13, 1, false}, {2, 8, true}};
+    const std::uint32_t keep = ColourThreshold();
+    for (const std::uint32_t threshold : {128u, 0u, 255u})
+        for (const auto& c : cases)
+            for (int trial = 0; trial < 12; ++trial) {
+                SetColourThreshold(threshold);
+                const int areaW = 1 + int(rng() % 120), height = 1 + int(rng() % (trial % 3 == 0 ? 600 : 70));
+                const LedModeParams p = MakeLedModeParams(std::uint16_t(c.mode), std::uint16_t(c.scan), c.swap,
+                                                          unsigned(areaW), true);
+                auto rnd = [&](int n) { return int(rng() % unsigned(n)) - 8; };
+                const QRect white = trial == 5 ? QRect(3, 2, 0, 9) : QRect(rnd(20), rnd(20), areaW, height - rnd(12));
+                std::vector<QRect> covers;
+                for (int k = int(rng() % 6); k > 0; --k)
+                    covers.emplace_back(rnd(p.Width + 16), rnd(height + 16), int(rng() % 60), int(rng() % 60));
+                if (trial == 7)
+                    covers.push_back(white);   // all covered
+
+                QImage work(p.Width, height, QImage::Format_RGB32);
+                work.fill(Qt::black);
+                {
+                    QPainter painter(&work);
+                    painter.fillRect(white, Qt::white);
+                    for (const QRect& r : covers)
+                        painter.fillRect(r.intersected(white), Qt::black);
+                }
+                std::vector<std::uint8_t> page(PageLength(p));
+                ConvertImage(work, p, page.data());
+                EXPECT_EQ(MaskRunsOfRects(p, height, white, covers), MaskRuns(page.data(), p))
+                    << "mode " << c.mode << " scan " << c.scan << " threshold " << threshold << " trial " << trial;
+            }
+    SetColourThreshold(keep);
 }
 
 TEST(PixelConvert, MaskRunsSplitAtEveryColumnChange)

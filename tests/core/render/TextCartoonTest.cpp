@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace render;
@@ -319,3 +320,41 @@ TEST(TextEffects, TextOfLineBreaksCapturesNothing)
     EXPECT_EQ(litCount(img), 0);
     EXPECT_FALSE(t.SetText(QString()));
 }
+
+namespace {
+
+const std::uint64_t kEffectSums[] = {
+#include "data/TextEffectGolden.inc"
+};
+
+// Every effect's frame count and frames, as recorded before the frame drawer
+// was reorganised.
+TEST(TextEffects, EveryEffectKeepsItsRecordedFrames)
+{
+    std::vector<std::uint64_t> sums;
+    for (int id = 0; id <= kEffectCount; ++id) {
+        Cartoon c(QStringLiteral("LED Ab9"), id);
+        std::uint64_t h = 0xcbf29ce484222325ull ^ std::uint64_t(c.t.FrameCount());
+        for (int k = 1; k <= c.t.FrameCount(); ++k) {
+            const QImage img = c.frame(k);
+            for (int y = 0; y < img.height(); ++y) {
+                const auto* l = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+                for (int x = 0; x < img.width(); ++x)
+                    h = (h ^ l[x]) * 0x100000001b3ull;
+            }
+        }
+        sums.push_back(h);
+    }
+    ASSERT_EQ(sums.size(), std::size(kEffectSums));
+    int differ = 0;
+    for (std::size_t i = 0; i < sums.size(); ++i)
+        if (sums[i] != kEffectSums[i]) {
+            ++differ;
+            ADD_FAILURE() << "effect " << i;
+        }
+    if (differ)
+        for (std::size_t i = 0; i < sums.size(); ++i)
+            std::printf("0x%llxull,%s", (unsigned long long)sums[i], i % 4 == 3 ? "\n" : " ");
+}
+
+} // namespace
