@@ -3,13 +3,16 @@
 #include "LinkTestUtil.h"
 #include "core/render/RenderTestUtil.h"
 
+#include "core/link/CommCodes.h"
 #include "core/link/Commands.h"
 #include "core/link/ProgramTransfer.h"
 #include "core/link/SerialPorts.h"
 #include "core/model/Core.h"
+#include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
 #include "core/render/ContentCompiler.h"
+#include "platform/Event.h"
 
 #include <QFile>
 #include <QImage>
@@ -260,6 +263,42 @@ TEST_F(ProgramTransfer, CancelEndsTheSequenceAndFreesTheBuffers)
     for (const sim::Block& b : controller.blocks())
         EXPECT_NE(b.header.command, TOS_PROGDATA);
     EXPECT_LE(controller.blocks().size(), 3u);
+}
+
+TEST_F(ProgramTransfer, ACancelDuringTheCompileIsACancelAndIsUsedUp)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    CommSession session;
+    CreateCommSession(session, 1, kRequestTimeout, &Recorder::callback);
+    SetCommSessionNetwork(session, "127.0.0.1", peer.port(), 0);
+    // Set once the session is made, as when the operator cancels while the
+    // screen compiles: the compile stops and the transfer ends as cancelled.
+    CancelEvent()->set();
+    EXPECT_EQ(SendProgramBlocks(session, screen), COMM_E_CANCELLED);
+    EXPECT_EQ(Recorder::pairs(), (std::vector<std::pair<unsigned, std::uintptr_t>>{{CBE_CANCELLED, 0}}));
+    EXPECT_EQ(Recorder::events()[0].cmd, unsigned(TOS_PAGEMAP));
+    EXPECT_TRUE(allSlotsFree());
+    EXPECT_TRUE(peer.received().empty());
+    // The cancel was taken: the next transfer of the session goes through.
+    EXPECT_FALSE(CancelEvent()->isSet());
+    Recorder::clear();
+    const int rc = SendProgramBlocks(session, screen);
+    expectProgramBlocks(controller, rc);
+
+    // The same into the USB-stick file.
+    const QString path = dir.filePath("cancelled.dat");
+    CommSession file;
+    CreateFileSession(file, path, &Recorder::callback);
+    Recorder::clear();
+    CancelEvent()->set();
+    EXPECT_EQ(WriteProgramBlocks(file, screen), COMM_E_CANCELLED);
+    EXPECT_EQ(Recorder::pairs(), (std::vector<std::pair<unsigned, std::uintptr_t>>{{UFE_CANCELLED, 0}}));
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(CancelEvent()->isSet());
+    EXPECT_TRUE(allSlotsFree());
+    EXPECT_EQ(WriteProgramBlocks(file, screen), 0);
+    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST_F(ProgramTransfer, RefusedCompileSendsNothing)
