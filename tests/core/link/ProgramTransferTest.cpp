@@ -1,8 +1,10 @@
 // Sending a screen's programs to the simulated controller over TCP and a
 // pseudo-terminal, and writing them to the USB-stick file.
+#include "CaptureCount.h"
 #include "LinkTestUtil.h"
 #include "core/render/RenderTestUtil.h"
 
+#include "core/link/Adapters.h"
 #include "core/link/CommCodes.h"
 #include "core/link/Commands.h"
 #include "core/link/ProgramTransfer.h"
@@ -299,6 +301,55 @@ TEST_F(ProgramTransfer, ACancelDuringTheCompileIsACancelAndIsUsedUp)
     EXPECT_TRUE(allSlotsFree());
     EXPECT_EQ(WriteProgramBlocks(file, screen), 0);
     EXPECT_TRUE(QFile::exists(path));
+}
+
+// The adapter of the namespace's veth pair as the only one.
+int vethAdapter(CUniqueArray<pcapdevinfo>& list)
+{
+    pcapdevinfo a;
+    std::memset(&a, 0, sizeof a);
+    std::strcpy(a.name, "tvcore");
+    list.Add(a);
+    return 1;
+}
+
+TEST_F(ProgramTransfer, RawEthernetSendsTheFourBlocksThroughOneCapture)
+{
+    const bool ran = sim::RunInNetworkNamespace([&] {
+        sim::SimController controller;
+        sim::EthernetPeer peer(controller, "tvsim");
+        ASSERT_TRUE(peer.ok());
+        SetAdapterEnumerator(vethAdapter);
+        core.EnumAdapterList();
+        SetAdapterEnumerator(nullptr);
+        screen->Global.CommType = COMM_ETHERNET;
+        screen->Global.AdapterIndex = 0;
+        std::memcpy(screen->Global.DstMAC, peer.mac(), 6);
+        std::uint8_t own[8];
+        ASSERT_EQ(QueryAdapterMac("tvcore", own), 1);
+
+        const int before = capturesOpened();
+        const int rc = core.SendPrograms(screen);
+        EXPECT_EQ(capturesOpened() - before, 1);
+        expectProgramBlocks(controller, rc);
+        // On the wire as before: each block in packets of its own, indexes
+        // from 0, the blocks in order with their pauses between.
+        const std::vector<Bytes> want = expectedBlocks();
+        const std::vector<Bytes> got = peer.received();
+        const std::uint8_t commands[] = {TOS_PAGEMAP, TOS_PROGMAP, TOS_PROGMASK, TOS_PROGDATA};
+        std::vector<Bytes> expected;
+        std::size_t at = 0;
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_LT(at, got.size());
+            const auto packets = ethernetPackets(peer.mac(), own, 1, sequenceOf(got[at], 22), commands[i],
+                                                 want[std::size_t(i)]);
+            expected.insert(expected.end(), packets.begin(), packets.end());
+            at += packets.size();
+        }
+        EXPECT_EQ(got, expected);
+    });
+    if (!ran)
+        GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
 }
 
 TEST_F(ProgramTransfer, RefusedCompileSendsNothing)
