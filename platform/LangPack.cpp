@@ -1,10 +1,33 @@
 #include "platform/LangPack.h"
 
+#include "platform/LangPackReader.h"
+
+#include <QCoreApplication>
+#include <QFile>
 #include <QHash>
+#include <QIconEngine>
+#include <QLibraryInfo>
+#include <QPainter>
+#include <QPixmap>
+#include <QResource>
+#include <QSvgRenderer>
+#include <QTranslator>
+#include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace platform {
 namespace {
+
+// A registered bundle: its bytes must outlive the registration.
+struct Bundle {
+    QByteArray bytes;
+    QString root;
+    ~Bundle()
+    {
+        QResource::unregisterResource(reinterpret_cast<const uchar*>(bytes.constData()), root);
+    }
+};
 
 struct Table {
     std::mutex lock;
@@ -12,6 +35,9 @@ struct Table {
     QHash<unsigned, QIcon> icons;
     QHash<unsigned, QImage> bitmaps;
     QHash<unsigned, LangToolBar> toolbars;
+    QHash<unsigned, LangMenu> menus;
+    QHash<quint32, QString> dialogTexts;
+    std::shared_ptr<Bundle> bundle;
 };
 
 Table& table()
@@ -19,6 +45,52 @@ Table& table()
     static Table t;
     return t;
 }
+
+// Draws a pack icon from its SVG at any size; disabled icons are greyed and
+// faded so they read as unavailable on any background.
+class SvgIconEngine final : public QIconEngine {
+public:
+    explicit SvgIconEngine(QByteArray svg) : m_svg(std::move(svg)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        if (size.isEmpty())
+            return {};
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            QSvgRenderer(m_svg).render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+        }
+        if (mode == QIcon::Disabled) {
+            image = image.convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x) {
+                    const int grey = qGray(line[x]);
+                    line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 2 / 5);
+                }
+            }
+        }
+        return QPixmap::fromImage(image);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(48, 48)};
+    }
+
+    QString key() const override { return QStringLiteral("tavrelo-lang-svg"); }
+    QIconEngine* clone() const override { return new SvgIconEngine(m_svg); }
+
+private:
+    QByteArray m_svg;
+};
 
 } // namespace
 
@@ -53,6 +125,25 @@ std::optional<LangToolBar> langToolBar(unsigned id)
     return *it;
 }
 
+std::optional<LangMenu> langMenu(unsigned id)
+{
+    auto& t = table();
+    std::lock_guard g(t.lock);
+    auto it = t.menus.constFind(id);
+    if (it == t.menus.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+QString langDialogText(unsigned templateId, unsigned controlId)
+{
+    if (templateId > 0xFFFF || controlId > 0xFFFF)
+        return {};
+    auto& t = table();
+    std::lock_guard g(t.lock);
+    return t.dialogTexts.value(langDialogKey(templateId, controlId));
+}
+
 void setLangString(unsigned id, const QString& text)
 {
     auto& t = table();
@@ -81,14 +172,132 @@ void setLangToolBar(unsigned id, const LangToolBar& bar)
     t.toolbars.insert(id, bar);
 }
 
-void clearLangPack()
+void setLangMenu(unsigned id, const LangMenu& menu)
 {
     auto& t = table();
     std::lock_guard g(t.lock);
-    t.strings.clear();
-    t.icons.clear();
-    t.bitmaps.clear();
-    t.toolbars.clear();
+    t.menus.insert(id, menu);
+}
+
+void setLangDialogText(unsigned templateId, unsigned controlId, const QString& text)
+{
+    if (templateId > 0xFFFF || controlId > 0xFFFF)
+        return;
+    auto& t = table();
+    std::lock_guard g(t.lock);
+    t.dialogTexts.insert(langDialogKey(templateId, controlId), text);
+}
+
+void clearLangPack()
+{
+    std::shared_ptr<Bundle> old;
+    {
+        auto& t = table();
+        std::lock_guard g(t.lock);
+        t.strings.clear();
+        t.icons.clear();
+        t.bitmaps.clear();
+        t.toolbars.clear();
+        t.menus.clear();
+        t.dialogTexts.clear();
+        old = std::move(t.bundle);
+    }
+}
+
+bool loadLangPackData(const QByteArray& rcc, QString* error)
+{
+    if (!checkResourceBundle(rcc, error))
+        return false;
+
+    static std::atomic<unsigned> serial{0};
+    auto bundle = std::make_shared<Bundle>();
+    bundle->bytes = rcc;
+    bundle->bytes.detach(); // the registration keeps pointing at these bytes
+    bundle->root = QStringLiteral("/tavrelo-lang-%1").arg(++serial);
+    if (!QResource::registerResource(reinterpret_cast<const uchar*>(bundle->bytes.constData()), bundle->root)) {
+        if (error)
+            *error = QStringLiteral("the resource bundle was not accepted");
+        bundle->root.clear(); // nothing to unregister
+        return false;
+    }
+
+    const QString base = QLatin1Char(':') + bundle->root + QLatin1Char('/');
+    auto read = [&](const QString& name) -> std::optional<QByteArray> {
+        if (name.contains(QLatin1String("..")))
+            return std::nullopt;
+        QFile file(base + name);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return file.readAll();
+    };
+    auto content = parseLangPack(read, error);
+    if (!content)
+        return false; // the new bundle unregisters when it goes
+
+    QHash<unsigned, QIcon> icons;
+    for (auto it = content->icons.cbegin(); it != content->icons.cend(); ++it)
+        icons.insert(it.key(), QIcon(new SvgIconEngine(it.value())));
+
+    std::shared_ptr<Bundle> old;
+    {
+        auto& t = table();
+        std::lock_guard g(t.lock);
+        t.strings = std::move(content->strings);
+        t.dialogTexts = std::move(content->dialogTexts);
+        t.menus = std::move(content->menus);
+        t.toolbars = std::move(content->toolbars);
+        t.bitmaps = std::move(content->bitmaps);
+        t.icons = std::move(icons);
+        old = std::exchange(t.bundle, std::move(bundle));
+    }
+    return true; // the earlier bundle unregisters here, outside the lock
+}
+
+bool loadLangPack(const QString& rccPath, QString* error)
+{
+    QFile file(rccPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(rccPath, file.errorString());
+        return false;
+    }
+    // Packs are a few hundred kilobytes; anything far larger is not one.
+    constexpr qint64 kMaxPackSize = 64 << 20;
+    if (file.size() > kMaxPackSize) {
+        if (error)
+            *error = QStringLiteral("%1: too large for a language pack").arg(rccPath);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    QString why;
+    if (!loadLangPackData(bytes, &why)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(rccPath, why);
+        return false;
+    }
+    return true;
+}
+
+bool installQtTranslations(unsigned language)
+{
+    static std::unique_ptr<QTranslator> current;
+    if (current) {
+        QCoreApplication::removeTranslator(current.get());
+        current.reset();
+    }
+    QString name;
+    if (language == kLangSimplifiedChinese)
+        name = QStringLiteral("qtbase_zh_CN");
+    else if (language == kLangTraditionalChinese)
+        name = QStringLiteral("qtbase_zh_TW");
+    else
+        return true; // Qt speaks English by itself
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(translator.get());
+    current = std::move(translator);
+    return true;
 }
 
 } // namespace platform

@@ -331,7 +331,14 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags
         // The image an upgrade would send; nothing when there is none.
         if ((flags & USB_FIRMWARE) && !cancelled && LoadFirmwareImage(session, screen) > 0) {
             mode();
-            next(session.sendRequest(TOS_FIRMWARE, 0));
+            if (wholeFirmwareImage(session.request)) {
+                next(session.sendRequest(TOS_FIRMWARE, 0));
+            } else {
+                // A damaged image is refused rather than carried to a controller.
+                session.request.clear();
+                session.report(TOS_FIRMWARE, UFE_WRITE_FAILED, 0);
+                next(UFE_WRITE_FAILED);
+            }
         }
         // Nothing written: the old file stays.
         if (result == 0 && !first)

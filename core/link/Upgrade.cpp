@@ -220,15 +220,12 @@ int CCore::SetFirmwareImageFile(const char16_t* path)
     return 1;
 }
 
-namespace {
-// An image is sent only when every record lies inside it.
-bool wholeImage(const std::vector<std::uint8_t>& image)
+bool wholeFirmwareImage(const std::vector<std::uint8_t>& image)
 {
     std::vector<FirmwareRecord> records;
     return !image.empty() && image.size() <= static_cast<std::size_t>(INT_MAX)
         && SplitFirmwareRecords(image.data(), image.size(), records);
 }
-}  // namespace
 
 int CCore::SendUpgrade(tagItemData* screen)
 {
@@ -243,7 +240,7 @@ int CCore::SendUpgrade(tagItemData* screen)
     const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen);
     if (image.empty() || !session.stream)
         return 0;
-    if (!wholeImage(image)) {
+    if (!wholeFirmwareImage(image)) {
         session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
         return COMM_E_REFUSED;
     }
@@ -265,7 +262,7 @@ int CCore::SendUpgrade2(tagItemData* screen)
     session.replyReceived = 0;
     if (LoadFirmwareImage(session, screen) == 0)
         return 0;
-    if (!wholeImage(session.request)) {
+    if (!wholeFirmwareImage(session.request)) {
         session.request.clear();
         session.report(kFirmwareCommand, CBE_REFUSED, 0);
         return COMM_E_REFUSED;

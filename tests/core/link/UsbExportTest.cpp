@@ -130,6 +130,19 @@ TEST_F(UsbExport, FirmwareFlagWritesTheUpgradeImageAsCommand24)
     EXPECT_EQ(stickFiles(), QStringList{QStringLiteral("program.dat")});
 }
 
+TEST_F(UsbExport, ADamagedFirmwareImageIsRefusedAndTheOldFileKept)
+{
+    // The second record claims more bytes than the image holds.
+    putFile(dir.filePath("program/update.dat"), "0003AABBCC0009ff");
+    EXPECT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x20, 0), int(UFE_WRITE_FAILED));
+    EXPECT_EQ(fileBytes(target), old);
+    EXPECT_EQ(stickFiles(), QStringList{QStringLiteral("program.dat")});
+    bool reported = false;
+    for (const auto& [cmd, event] : g_events)
+        reported = reported || (cmd == TOS_FIRMWARE && event == UFE_WRITE_FAILED);
+    EXPECT_TRUE(reported);
+}
+
 TEST_F(UsbExport, AFinishedExportReplacesTheFileAndReportsItAfterwards)
 {
     ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);

@@ -758,9 +758,11 @@ TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
     SetPaintObserver(previous);
     const auto nodes = nodesOf(target);
     ASSERT_GT(nodes.size(), 15u);
-    for (const tagItemData* n : nodes)
-        if (n != target)
+    for (const tagItemData* n : nodes) {
+        if (n != target) {
             EXPECT_EQ(g_paints[n], 1) << QString::fromUtf16(n->Name).toStdString();
+        }
+    }
 
     // The one paint shows the loaded state: painting again changes nothing;
     // an item with nothing to show keeps the picture of a new item.
