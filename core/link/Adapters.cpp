@@ -10,6 +10,7 @@
 #include <pcap/pcap.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -160,6 +161,9 @@ int OpenCapture(CapturePair& pair, const char* captureName, int snapshotLength, 
     const auto bufferTimeout = platform::clock().realDuration(platform::Millis(timeout < 0 ? 0 : timeout));
     pcap_set_timeout(p, static_cast<int>(bufferTimeout.count()));
     pcap_set_immediate_mode(p, 1);
+    // The default buffer (megabytes) is far beyond what a controller sends back.
+    const int slot = (std::max(snapshotLength, 64) + 128 + 15) / 16 * 16;
+    pcap_set_buffer_size(p, kCaptureFrames * slot);
     // Our own transmissions must never be read back as a controller's reply,
     // so a capture that cannot be limited to incoming frames is refused.
     if (pcap_activate(p) < 0 || pcap_setdirection(p, PCAP_D_IN) != 0) {

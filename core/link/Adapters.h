@@ -55,8 +55,12 @@ struct CapturePair {
     int timeout = 1000;
 };
 
+// Frames a capture's buffer holds: the answers of every address to a
+// broadcast, with room to spare.
+constexpr int kCaptureFrames = 512;
+
 // Opens a capture that sees only incoming frames of the controller protocol,
-// delivered at once, in non-blocking mode. 1 on success, 0 on failure (the
+// delivered at once, in non-blocking mode, with room for kCaptureFrames. 1 on success, 0 on failure (the
 // handle is then null and the time-out 1000).
 int OpenCapture(CapturePair& pair, const char* captureName, int snapshotLength, int timeout);
 void CloseCapture(CapturePair& pair);

@@ -62,11 +62,13 @@ void DestroyCommSession(CommSession& s)
     s.request.shrink_to_fit();
     s.work.reset();
     s.capacity = 0;
+    DropSessionCapture(s);
 }
 
 namespace {
 void resetForLink(CommSession& s)
 {
+    DropSessionCapture(s);
     s.request.clear();
     if (s.work)
         std::memset(s.work.get(), 0, s.capacity);

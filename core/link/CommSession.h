@@ -2,8 +2,10 @@
 // The transport session of one controller request: it owns the link for one
 // transfer at a time (serial port, capture adapter, TCP connection or
 // USB-stick file), sends a block in frames, checks the replies and reports
-// progress. Nothing stays open between blocks. Sessions live on the stack of
-// the thread that makes the request and are not copyable.
+// progress. Only raw Ethernet keeps something between the blocks of one
+// session: its capture, a local matter the controller never sees. Sessions
+// live on the stack of the thread that makes the request and are not copyable.
+#include "core/link/Adapters.h"
 #include "core/link/Frame.h"
 #include "core/model/Core.h"
 #include "core/model/ItemTypes.h"
@@ -49,6 +51,10 @@ struct CommSession {
     QByteArray adapterName;
     std::uint8_t dstMac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     int captureLength = 1024;
+    // Raw Ethernet: the capture the session's blocks share, opened by the
+    // first block on `captureAdapter` and closed with the session.
+    CapturePair capture;
+    QByteArray captureAdapter;
     std::uint32_t hostIsName = 0;
     QByteArray host;
     std::uint16_t port = 0;
@@ -72,8 +78,15 @@ struct CommSession {
 void CreateCommSession(CommSession& session, std::uint8_t address, std::uint32_t timeoutMs, CoreCallBack callback);
 // A USB-stick file session writing to `path`.
 void CreateFileSession(CommSession& session, const QString& path, CoreCallBack callback);
-// Frees the request and work buffers.
+// Frees the request and work buffers and closes the session's capture.
 void DestroyCommSession(CommSession& session);
+
+// The session's capture on its adapter, opened on first use; frames that
+// came before this call are dropped, so a block sees only what answers it.
+// Null when the adapter cannot be opened.
+CapturePair* SessionCapture(CommSession& session);
+// Closes the session's capture (after it failed), so the next block opens anew.
+void DropSessionCapture(CommSession& session);
 
 void SetCommSessionSerial(CommSession& session, const QString& portName, std::uint32_t baudRate);
 // A null MAC means every controller (FF FF FF FF FF FF).

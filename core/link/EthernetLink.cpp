@@ -17,14 +17,13 @@ namespace {
 class EthernetLink final : public Link {
 public:
     using Link::Link;
-    ~EthernetLink() override { close(); }
 
     LinkKind kind() const override { return LinkKind::Ethernet; }
 
     int open(std::uint8_t command) override
     {
-        if (!OpenCapture(m_capture, m_session.adapterName.constData(), m_session.captureLength,
-                         static_cast<int>(m_session.timeout))) {
+        m_capture = SessionCapture(m_session);
+        if (!m_capture) {
             m_session.report(command, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(u"Adapter"));
             return COMM_E_OPEN;
         }
@@ -35,7 +34,8 @@ public:
         return COMM_OK;
     }
 
-    void close() override { CloseCapture(m_capture); }
+    // The capture stays with the session for its next block.
+    void close() override { m_capture = nullptr; }
 
     std::size_t writePrefix(std::uint8_t* area, std::size_t payloadLength) override
     {
@@ -46,7 +46,11 @@ public:
 
     bool write(const std::uint8_t* data, std::size_t length) override
     {
-        return m_capture.handle && pcap_sendpacket(m_capture.handle, data, static_cast<int>(length)) == 0;
+        if (m_capture && pcap_sendpacket(m_capture->handle, data, static_cast<int>(length)) == 0)
+            return true;
+        // The adapter may have gone: the next block opens it again.
+        failed();
+        return false;
     }
 
     int writeFailed(std::uint32_t, const Chunk&) const override { return COMM_E_REFUSED; }
@@ -104,7 +108,11 @@ private:
     {
         const std::uint8_t* data = nullptr;
         int length = 0;
-        const int r = NextCapturedFrame(m_capture, &data, &length, deadline);
+        if (!m_capture)
+            return -1;
+        const int r = NextCapturedFrame(*m_capture, &data, &length, deadline);
+        if (r < 0)
+            failed();
         if (r != 1)
             return r;
         m_length = std::min<std::size_t>(static_cast<std::size_t>(length < 0 ? 0 : length), kReceiveAreaSize);
@@ -114,7 +122,13 @@ private:
         return 1;
     }
 
-    CapturePair m_capture;
+    void failed()
+    {
+        DropSessionCapture(m_session);
+        m_capture = nullptr;
+    }
+
+    CapturePair* m_capture = nullptr;   // the session's
     std::uint8_t m_ownMac[6] = {};
     std::uint32_t m_index = 0;
     const std::uint8_t* m_frame = nullptr;
@@ -122,6 +136,40 @@ private:
 };
 
 }  // namespace
+
+CapturePair* SessionCapture(CommSession& session)
+{
+    CapturePair& pair = session.capture;
+    const int timeout = static_cast<int>(session.timeout);
+    if (pair.handle && (session.captureAdapter != session.adapterName || pair.timeout != timeout))
+        DropSessionCapture(session);
+    if (!pair.handle) {
+        if (!OpenCapture(pair, session.adapterName.constData(), session.captureLength, timeout))
+            return nullptr;
+        session.captureAdapter = session.adapterName;
+        return &pair;
+    }
+    // A fresh capture would not hold what came before this block (late
+    // answers to the last one): drop it.
+    const platform::Deadline now = platform::Deadline::after(0);
+    const std::uint8_t* data = nullptr;
+    int length = 0;
+    int r = 1;
+    for (int i = 0; i < kCaptureFrames && r == 1; ++i)
+        r = NextCapturedFrame(pair, &data, &length, now);
+    if (r < 0) {
+        DropSessionCapture(session);
+        return OpenCapture(pair, session.adapterName.constData(), session.captureLength, timeout) ? &pair : nullptr;
+    }
+    return &pair;
+}
+
+void DropSessionCapture(CommSession& session)
+{
+    CloseCapture(session.capture);
+    session.capture.timeout = 1000;
+    session.captureAdapter.clear();
+}
 
 int EthernetSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
                        std::uint32_t flags, std::uint32_t timeoutMs)

@@ -1,6 +1,7 @@
 #include "core/link/CommCodes.h"
 #include "core/link/CommSession.h"
 #include "core/link/Commands.h"
+#include "core/link/LinkBase.h"
 #include "core/link/LinkSwap.h"
 #include "core/link/ProgramTransfer.h"
 #include "core/model/Core.h"
@@ -48,6 +49,17 @@ void loadBlock(CommSession& session, tagItemData* screen, const ProgramBlock& b)
     b.copy(screen, session.request.data(), session.request.size());
 }
 
+// A compile stopped by a cancel leaves the event set for the transfer to
+// see: take it here and end as a cancel before a block does, so it neither
+// reads as a refused compile nor stops the next transfer.
+bool compileCancelled(const CommSession& session, unsigned event)
+{
+    if (!CancelRequested())
+        return false;
+    session.report(TOS_PAGEMAP, event, 0);
+    return true;
+}
+
 // Frees the compiled buffers of the screen however the sequence ends.
 struct CompiledScope {
     tagItemData* screen;
@@ -63,7 +75,7 @@ int SendProgramBlocks(CommSession& session, tagItemData* node)
         return 0;
     CompiledScope scope{screen};
     if (!CContentCompiler::Compile(screen))
-        return 0;
+        return compileCancelled(session, CBE_CANCELLED) ? int(COMM_E_CANCELLED) : 0;
     int rc = 0;
     for (std::size_t i = 0; i < std::size(kBlocks); ++i) {
         if (i > 0) {
@@ -85,7 +97,7 @@ int WriteProgramBlocks(CommSession& session, tagItemData* node)
         return kCompileFailedInFile;
     CompiledScope scope{screen};
     if (!CContentCompiler::Compile(screen))
-        return kCompileFailedInFile;
+        return compileCancelled(session, UFE_CANCELLED) ? int(COMM_E_CANCELLED) : kCompileFailedInFile;
     int rc = 0;
     for (std::size_t i = 0; i < std::size(kBlocks) && rc == 0; ++i) {
         session.fileMode = i == 0 ? QStringLiteral("wb+") : QStringLiteral("ab+");

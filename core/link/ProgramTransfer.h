@@ -17,9 +17,10 @@ enum UsbFileFlags : unsigned {
 
 // Compiles the node's screen and sends the blocks with 200 ms between them;
 // only the program data asks for an acknowledgement. Returns the last
-// block's result, 0 when compiling is refused. The compiled buffers are
+// block's result, 0 when compiling is refused, -6 (reported as a cancel of
+// the page map) when a cancel stopped the compile. The compiled buffers are
 // freed however it ends.
 int SendProgramBlocks(CommSession& session, tagItemData* node);
 // The same into the session's file without pauses: 10 when compiling is
-// refused; a block is written only after the previous one was (result 0).
+// refused, -6 when a cancel stopped it; a block is written only after the previous one was (result 0).
 int WriteProgramBlocks(CommSession& session, tagItemData* node);

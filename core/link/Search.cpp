@@ -118,6 +118,41 @@ ControllerSearch::ControllerSearch(CCore& core, SearchLinks& links)
 {
 }
 
+int ControllerSearch::probeLoop(std::size_t count, bool pause, const std::function<Probed(std::size_t)>& probe,
+                                const std::function<int(std::size_t, int)>& take)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const Probed p = probe(i);
+        if (!p.counted)
+            return p.result;
+        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(i + 1, count));
+        if (pause)
+            m_links.sleep(kScopeProbePause);
+        if (p.result == -6)
+            return -6;
+        if (take(i, p.result))
+            return 1;
+    }
+    return 0;
+}
+
+// A controller that answered a serial or adapter pass: the single-screen
+// search ends with it, a scope pass makes its screen at once, a broadcast
+// pass keeps it for later. 1 when the pass ends.
+int ControllerSearch::answered(std::uint32_t mode, const ProbeLink& link, std::uint8_t address, bool scopeMode)
+{
+    if (m_single) {
+        m_haveFound = true;
+        m_found = {mode, link, address};
+        return 1;
+    }
+    if (scopeMode)
+        makeScreen(link, address, true);
+    else
+        m_answered.push_back({mode, link, address});
+    return 0;
+}
+
 void ControllerSearch::report(unsigned cmd, unsigned event, std::uintptr_t value) const
 {
     if (m_callback)
@@ -225,37 +260,29 @@ int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool sco
         }
 
     report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 0);
-    for (std::size_t i = 0; i < probes.size(); ++i) {
-        const ProbeLink link = serialLink(probes[i].info);
-        const ProbeReply reply = m_links.probe(link, address, replyFrame);
+    ProbeLink link;
+    ProbeReply reply;
+    const auto probe = [&](std::size_t i) {
+        link = serialLink(probes[i].info);
+        reply = m_links.probe(link, address, replyFrame);
         const std::u16string name = link.portName.toStdU16String();
         SearchCandidate candidate;
         candidate.Form = 0;
         candidate.PortName = name.c_str();
         candidate.BaudRate = link.baudRate;
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(i + 1, probes.size()));
-        if (scopeMode)
-            m_links.sleep(kScopeProbePause);
-        if (reply.result == -6)
-            return -6;
-        if (reply.result <= 0) {
+        return Probed{reply.result};
+    };
+    const auto take = [&](std::size_t i, int result) {
+        if (result <= 0) {
             if (probes[i].remembered)
                 remembered.RemoveAt(remembered.Find(probes[i].info));
-            continue;
+            return 0;
         }
         remembered.Add(probes[i].info);
-        if (m_single) {
-            m_haveFound = true;
-            m_found = {COMM_SERIAL, link, reply.address};
-            return 1;
-        }
-        if (scopeMode)
-            makeScreen(link, reply.address, true);
-        else
-            m_answered.push_back({COMM_SERIAL, link, reply.address});
-    }
-    return 0;
+        return answered(COMM_SERIAL, link, reply.address, scopeMode);
+    };
+    return probeLoop(probes.size(), scopeMode, probe, take);
 }
 
 int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool scopeMode)
@@ -284,22 +311,22 @@ int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool sc
         probes.push_back({MakeAdapterInfo(adapter.index, kBroadcastMac, 0xFFFF), false});
 
     report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 1);
-    for (std::size_t i = 0; i < probes.size(); ++i) {
-        ProbeLink link = adapterLink(probes[i].info);
-        const ProbeReply reply = m_links.probe(link, address, replyFrame);
+    ProbeLink link;
+    ProbeReply reply;
+    const auto probe = [&](std::size_t i) {
+        link = adapterLink(probes[i].info);
+        reply = m_links.probe(link, address, replyFrame);
         SearchCandidate candidate;
         candidate.Form = 1;
         candidate.DeviceName = link.deviceName.constData();
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(i + 1, probes.size()));
-        if (scopeMode)
-            m_links.sleep(kScopeProbePause);
-        if (reply.result == -6)
-            return -6;
-        if (reply.result <= 0) {
+        return Probed{reply.result};
+    };
+    const auto take = [&](std::size_t i, int result) {
+        if (result <= 0) {
             if (probes[i].remembered)
                 remembered.RemoveAt(remembered.Find(probes[i].info));
-            continue;
+            return 0;
         }
         if (IsBroadcastMac(link.mac)) {
             // The controller is remembered by the MAC it answered from.
@@ -308,17 +335,9 @@ int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool sc
         } else {
             remembered.Add(probes[i].info);
         }
-        if (m_single) {
-            m_haveFound = true;
-            m_found = {COMM_ETHERNET, link, reply.address};
-            return 1;
-        }
-        if (scopeMode)
-            makeScreen(link, reply.address, true);
-        else
-            m_answered.push_back({COMM_ETHERNET, link, reply.address});
-    }
-    return 0;
+        return answered(COMM_ETHERNET, link, reply.address, scopeMode);
+    };
+    return probeLoop(probes.size(), scopeMode, probe, take);
 }
 
 int ControllerSearch::networkPass(int scopeAddress)
@@ -329,8 +348,8 @@ int ControllerSearch::networkPass(int scopeAddress)
     remembered.RemoveAll();
 
     report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 2);
-    for (int i = 0; i < ports.GetSize(); ++i) {
-        const std::uint16_t port = ports[i];
+    const auto probe = [&](std::size_t i) {
+        const std::uint16_t port = ports[static_cast<int>(i)];
         int answers = 0;
         const int result = m_links.discover(port, [&](std::uint8_t address, std::uint32_t ip) {
             ++answers;
@@ -354,19 +373,19 @@ int ControllerSearch::networkPass(int scopeAddress)
         });
         if (result == -6) {
             ReportSearchCandidate(m_callback, nullptr, -6);
-            return -6;
+            return Probed{-6, false};
         }
+        // A port without a socket is no candidate.
         if (result != -5) {
             SearchCandidate candidate;
             candidate.Form = 2;
             candidate.Port = port;
             ReportSearchCandidate(m_callback, &candidate, answers ? 0 : -3);
         }
-        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(static_cast<std::size_t>(i) + 1, ports.GetSize()));
-        if (m_haveFound)
-            return 1;
-    }
-    return 0;
+        return Probed{result};
+    };
+    return probeLoop(static_cast<std::size_t>(ports.GetSize()), false, probe,
+                     [&](std::size_t, int) { return m_haveFound ? 1 : 0; });
 }
 
 int ControllerSearch::rememberedPhase()
@@ -545,27 +564,30 @@ int ControllerSearch::serialScreenSearch(tagItemData* screen)
     }
 
     report(CBC_PROBE, CBE_SEARCH_PHASE, 0);
-    const int count = listed.GetSize();
-    for (int i = count - 1; i >= 0; --i) {
-        const ProbeLink link = serialLink(listed[i]);
-        const ProbeReply reply = m_links.probe(link, g.ID, true);
+    // The list is probed from its end.
+    const std::size_t count = static_cast<std::size_t>(listed.GetSize());
+    ProbeLink link;
+    ProbeReply reply;
+    const auto probe = [&](std::size_t k) {
+        link = serialLink(listed[static_cast<int>(count - 1 - k)]);
+        reply = m_links.probe(link, g.ID, true);
         const std::u16string name = link.portName.toStdU16String();
         SearchCandidate candidate;
         candidate.Form = 0;
         candidate.PortName = name.c_str();
         candidate.BaudRate = link.baudRate;
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(static_cast<std::size_t>(count - i), count));
-        if (reply.result == -6)
-            return -6;
-        if (reply.result > 0) {
-            g.ID = reply.address;
-            g.BaudRate = link.baudRate;
-            g.SerialPort = serialPortNumber(link.portName);
-            return 1;
-        }
-    }
-    return 0;
+        return Probed{reply.result};
+    };
+    const auto take = [&](std::size_t, int result) {
+        if (result <= 0)
+            return 0;
+        g.ID = reply.address;
+        g.BaudRate = link.baudRate;
+        g.SerialPort = serialPortNumber(link.portName);
+        return 1;
+    };
+    return probeLoop(count, false, probe, take);
 }
 
 int ControllerSearch::adapterScreenSearch(tagItemData* screen)
@@ -579,25 +601,28 @@ int ControllerSearch::adapterScreenSearch(tagItemData* screen)
         listed.Add(MakeAdapterInfo(static_cast<std::uint32_t>(i), kBroadcastMac, 0xFFFF));
 
     report(CBC_PROBE, CBE_SEARCH_PHASE, 1);
-    const int count = listed.GetSize();
-    for (int i = count - 1; i >= 0; --i) {
-        const ProbeLink link = adapterLink(listed[i]);
-        const ProbeReply reply = m_links.probe(link, g.ID, true);
+    // The list is probed from its end.
+    const std::size_t count = static_cast<std::size_t>(listed.GetSize());
+    ProbeLink link;
+    ProbeReply reply;
+    const auto probe = [&](std::size_t k) {
+        link = adapterLink(listed[static_cast<int>(count - 1 - k)]);
+        reply = m_links.probe(link, g.ID, true);
         SearchCandidate candidate;
         candidate.Form = 1;
         candidate.DeviceName = link.deviceName.constData();
         ReportSearchCandidate(m_callback, &candidate, reply.result);
-        report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, percentOf(static_cast<std::size_t>(count - i), count));
-        if (reply.result == -6)
-            return -6;
-        if (reply.result > 0) {
-            g.ID = reply.address;
-            g.AdapterIndex = link.adapterIndex;
-            std::memcpy(g.DstMAC, reply.mac, 6);
-            return 1;
-        }
-    }
-    return 0;
+        return Probed{reply.result};
+    };
+    const auto take = [&](std::size_t, int result) {
+        if (result <= 0)
+            return 0;
+        g.ID = reply.address;
+        g.AdapterIndex = link.adapterIndex;
+        std::memcpy(g.DstMAC, reply.mac, 6);
+        return 1;
+    };
+    return probeLoop(count, false, probe, take);
 }
 
 int ControllerSearch::networkScreenSearch(tagItemData* screen)

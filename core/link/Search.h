@@ -77,6 +77,19 @@ private:
         std::uint8_t address = 0;
     };
 
+    // One probe of a pass: its result, and whether it counts in the
+    // progress (a cancelled discovery does not).
+    struct Probed {
+        int result = 0;
+        bool counted = true;
+    };
+    // The loop of every pass: candidate i is probed (the probe reports it as
+    // a candidate), the progress follows, then the scope pause when `pause`;
+    // a cancel ends the pass with -6; else `take` judges the result: 1 ends
+    // the pass (found), 0 goes on to the next candidate.
+    int probeLoop(std::size_t count, bool pause, const std::function<Probed(std::size_t)>& probe,
+                  const std::function<int(std::size_t, int)>& take);
+    int answered(std::uint32_t mode, const ProbeLink& link, std::uint8_t address, bool scopeMode);
     void report(unsigned cmd, unsigned event, std::uintptr_t value) const;
     int serialPass(std::uint8_t address, bool replyFrame, bool scopeMode);
     int adapterPass(std::uint8_t address, bool replyFrame, bool scopeMode);

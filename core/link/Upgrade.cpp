@@ -107,8 +107,9 @@ public:
 
     int open(CoreCallBack callback) override
     {
-        if (!OpenCapture(m_capture, m_session.adapterName.constData(), m_session.captureLength,
-                         static_cast<int>(m_session.timeout))) {
+        // The capture the request before the stream opened, when there was one.
+        m_capture = SessionCapture(m_session);
+        if (!m_capture) {
             const QString name = QString::fromLocal8Bit(m_session.adapterName);
             if (callback)
                 callback(CBC_UPGRADE_STREAM, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.utf16()));
@@ -133,9 +134,11 @@ public:
             const std::size_t part = std::min(kChunkSize, size - at);
             WriteLinkHeader(packet, m_session.dstMac, m_ownMac, kKindStream, static_cast<std::uint16_t>(part), index);
             std::memcpy(packet + kLinkHeaderSize, record + at, part);
-            if (!m_capture.handle
-                || pcap_sendpacket(m_capture.handle, packet, static_cast<int>(kLinkHeaderSize + part)) != 0)
+            if (!m_capture
+                || pcap_sendpacket(m_capture->handle, packet, static_cast<int>(kLinkHeaderSize + part)) != 0) {
+                failed();
                 return false;
+            }
         }
         m_next = index;
         return true;
@@ -148,9 +151,11 @@ public:
         for (;;) {
             const std::uint8_t* frame = nullptr;
             int length = 0;
-            const int got = NextCapturedFrame(m_capture, &frame, &length, deadline);
-            if (got < 0)
+            const int got = m_capture ? NextCapturedFrame(*m_capture, &frame, &length, deadline) : -1;
+            if (got < 0) {
+                failed();
                 return {StreamAnswerKind::Error, 0};
+            }
             if (got == 0)
                 return {sawFrame ? StreamAnswerKind::NoReply : StreamAnswerKind::Silence, 0};
             sawFrame = true;
@@ -160,11 +165,18 @@ public:
         }
     }
 
-    void close() override { CloseCapture(m_capture); }
+    // The capture stays with the session.
+    void close() override { m_capture = nullptr; }
 
 private:
+    void failed()
+    {
+        DropSessionCapture(m_session);
+        m_capture = nullptr;
+    }
+
     CommSession& m_session;
-    CapturePair m_capture;
+    CapturePair* m_capture = nullptr;   // the session's
     std::uint8_t m_ownMac[6] = {};
     std::uint32_t m_base = 0;
     std::uint32_t m_next = 0;

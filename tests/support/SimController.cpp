@@ -614,10 +614,12 @@ void EthernetPeer::serve()
             continue;
         if (f.lateMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(f.lateMs));
-        if (reply.kind == Reply::Ack)
-            sendFrame(sender, kKindRequest, Bytes{static_cast<std::uint8_t>(f.garble ? 'B' : kAckByte)}, index);
-        else
-            sendFrame(sender, kKindRequest, m_controller.frameBytes(block, reply), index);
+        for (int i = 0; i <= f.repeatLast; ++i) {
+            if (reply.kind == Reply::Ack)
+                sendFrame(sender, kKindRequest, Bytes{static_cast<std::uint8_t>(f.garble ? 'B' : kAckByte)}, index);
+            else
+                sendFrame(sender, kKindRequest, m_controller.frameBytes(block, reply), index);
+        }
     }
 }
 

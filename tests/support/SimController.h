@@ -45,6 +45,7 @@ struct Faults {
     bool oversizedFirst = false;   // a reply frame too long for any buffer goes first
     std::uint32_t claimLength = 0; // reply frames state this length, whatever they carry
     int otherCommandFirst = -1;    // a reply frame of this command (data 0xEE...) goes first
+    int repeatLast = 0;            // raw Ethernet: a block's final reply goes out this many more times
 };
 
 class SimController {

@@ -1,6 +1,7 @@
 // Blocks sent over real links to the simulated controller: TCP on
 // 127.0.0.1, a pseudo-terminal, raw Ethernet on a veth pair in a network
 // namespace (root only), and the USB-stick file.
+#include "CaptureCount.h"
 #include "LinkTestUtil.h"
 
 #include "core/link/Adapters.h"
@@ -127,6 +128,56 @@ TEST_F(Links, RawEthernetCarriesEveryBlockSizeByteForByte)
         ASSERT_EQ(sendBlock(broadcast, 19, Bytes(4, 0), REPLY_FRAME, 1, &s), 4);
         ASSERT_EQ(s.replyLength, 12u);
         EXPECT_EQ(Bytes(s.work.get(), s.work.get() + 12), Bytes({1, 1, 0, 0, 3, 2, 0, 0, 7, 0, 0, 0}));
+    });
+    if (!ran)
+        GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
+}
+
+TEST_F(Links, RawEthernetKeepsOneCaptureForTheBlocksOfASession)
+{
+    const bool ran = sim::RunInNetworkNamespace([&] {
+        sim::SimController controller;
+        sim::EthernetPeer peer(controller, "tvsim");
+        ASSERT_TRUE(peer.ok());
+        std::uint8_t own[8];
+        ASSERT_EQ(QueryAdapterMac("tvcore", own), 1);
+        CommSession s;
+        CreateCommSession(s, 1, kRequestTimeout, &Recorder::callback);
+        SetCommSessionEthernet(s, QByteArray("tvcore"), peer.mac());
+        const int before = capturesOpened();
+        for (std::uint32_t n : kSizes) {
+            peer.clearReceived();
+            s.request = pattern(n, n + 3);
+            ASSERT_EQ(s.sendRequest(1, REPLY_ACK_LAST), static_cast<int>(n)) << n;
+            const std::vector<Bytes> got = peer.received();
+            ASSERT_FALSE(got.empty());
+            // Each block as before: its own sequence number, indexes from 0.
+            EXPECT_EQ(got, ethernetPackets(peer.mac(), own, 1, sequenceOf(got[0], 22), 1, s.request)) << n;
+        }
+        EXPECT_EQ(capturesOpened() - before, 1);
+
+        // Answers that came after a block was done (a controller repeating
+        // its acknowledgement) are not taken as the next block's.
+        sim::Faults f;
+        f.repeatLast = 3;
+        controller.setFaults(f);
+        s.request = pattern(100, 1);
+        ASSERT_EQ(s.sendRequest(1, REPLY_ACK_LAST), 100);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        f = {};
+        f.silent = true;
+        controller.setFaults(f);
+        EXPECT_EQ(s.sendRequest(1, REPLY_ACK_LAST), COMM_E_NO_REPLY);
+
+        // Another adapter ends the capture; a new session opens its own.
+        const int kept = capturesOpened();
+        controller.setFaults({});
+        SetCommSessionEthernet(s, QByteArray("tvcore"), peer.mac());
+        s.request = pattern(600, 2);
+        ASSERT_EQ(s.sendRequest(1, REPLY_ACK_LAST), 600);
+        EXPECT_EQ(capturesOpened() - kept, 1);
+        DestroyCommSession(s);
+        EXPECT_EQ(s.capture.handle, nullptr);
     });
     if (!ran)
         GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";

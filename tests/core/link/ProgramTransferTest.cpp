@@ -1,15 +1,20 @@
 // Sending a screen's programs to the simulated controller over TCP and a
 // pseudo-terminal, and writing them to the USB-stick file.
+#include "CaptureCount.h"
 #include "LinkTestUtil.h"
 #include "core/render/RenderTestUtil.h"
 
+#include "core/link/Adapters.h"
+#include "core/link/CommCodes.h"
 #include "core/link/Commands.h"
 #include "core/link/ProgramTransfer.h"
 #include "core/link/SerialPorts.h"
 #include "core/model/Core.h"
+#include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
 #include "core/render/ContentCompiler.h"
+#include "platform/Event.h"
 
 #include <QFile>
 #include <QImage>
@@ -260,6 +265,91 @@ TEST_F(ProgramTransfer, CancelEndsTheSequenceAndFreesTheBuffers)
     for (const sim::Block& b : controller.blocks())
         EXPECT_NE(b.header.command, TOS_PROGDATA);
     EXPECT_LE(controller.blocks().size(), 3u);
+}
+
+TEST_F(ProgramTransfer, ACancelDuringTheCompileIsACancelAndIsUsedUp)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    CommSession session;
+    CreateCommSession(session, 1, kRequestTimeout, &Recorder::callback);
+    SetCommSessionNetwork(session, "127.0.0.1", peer.port(), 0);
+    // Set once the session is made, as when the operator cancels while the
+    // screen compiles: the compile stops and the transfer ends as cancelled.
+    CancelEvent()->set();
+    EXPECT_EQ(SendProgramBlocks(session, screen), COMM_E_CANCELLED);
+    EXPECT_EQ(Recorder::pairs(), (std::vector<std::pair<unsigned, std::uintptr_t>>{{CBE_CANCELLED, 0}}));
+    EXPECT_EQ(Recorder::events()[0].cmd, unsigned(TOS_PAGEMAP));
+    EXPECT_TRUE(allSlotsFree());
+    EXPECT_TRUE(peer.received().empty());
+    // The cancel was taken: the next transfer of the session goes through.
+    EXPECT_FALSE(CancelEvent()->isSet());
+    Recorder::clear();
+    const int rc = SendProgramBlocks(session, screen);
+    expectProgramBlocks(controller, rc);
+
+    // The same into the USB-stick file.
+    const QString path = dir.filePath("cancelled.dat");
+    CommSession file;
+    CreateFileSession(file, path, &Recorder::callback);
+    Recorder::clear();
+    CancelEvent()->set();
+    EXPECT_EQ(WriteProgramBlocks(file, screen), COMM_E_CANCELLED);
+    EXPECT_EQ(Recorder::pairs(), (std::vector<std::pair<unsigned, std::uintptr_t>>{{UFE_CANCELLED, 0}}));
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(CancelEvent()->isSet());
+    EXPECT_TRUE(allSlotsFree());
+    EXPECT_EQ(WriteProgramBlocks(file, screen), 0);
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+// The adapter of the namespace's veth pair as the only one.
+int vethAdapter(CUniqueArray<pcapdevinfo>& list)
+{
+    pcapdevinfo a;
+    std::memset(&a, 0, sizeof a);
+    std::strcpy(a.name, "tvcore");
+    list.Add(a);
+    return 1;
+}
+
+TEST_F(ProgramTransfer, RawEthernetSendsTheFourBlocksThroughOneCapture)
+{
+    const bool ran = sim::RunInNetworkNamespace([&] {
+        sim::SimController controller;
+        sim::EthernetPeer peer(controller, "tvsim");
+        ASSERT_TRUE(peer.ok());
+        SetAdapterEnumerator(vethAdapter);
+        core.EnumAdapterList();
+        SetAdapterEnumerator(nullptr);
+        screen->Global.CommType = COMM_ETHERNET;
+        screen->Global.AdapterIndex = 0;
+        std::memcpy(screen->Global.DstMAC, peer.mac(), 6);
+        std::uint8_t own[8];
+        ASSERT_EQ(QueryAdapterMac("tvcore", own), 1);
+
+        const int before = capturesOpened();
+        const int rc = core.SendPrograms(screen);
+        EXPECT_EQ(capturesOpened() - before, 1);
+        expectProgramBlocks(controller, rc);
+        // On the wire as before: each block in packets of its own, indexes
+        // from 0, the blocks in order with their pauses between.
+        const std::vector<Bytes> want = expectedBlocks();
+        const std::vector<Bytes> got = peer.received();
+        const std::uint8_t commands[] = {TOS_PAGEMAP, TOS_PROGMAP, TOS_PROGMASK, TOS_PROGDATA};
+        std::vector<Bytes> expected;
+        std::size_t at = 0;
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_LT(at, got.size());
+            const auto packets = ethernetPackets(peer.mac(), own, 1, sequenceOf(got[at], 22), commands[i],
+                                                 want[std::size_t(i)]);
+            expected.insert(expected.end(), packets.begin(), packets.end());
+            at += packets.size();
+        }
+        EXPECT_EQ(got, expected);
+    });
+    if (!ran)
+        GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
 }
 
 TEST_F(ProgramTransfer, RefusedCompileSendsNothing)
