@@ -1,6 +1,7 @@
 // Row and column insertion and deletion.
 #include "grid/RealGrid.h"
-#include "grid/Visitors.h"
+#include "grid/Expression.h"
+#include "grid/Formula.h"
 
 #include <algorithm>
 #include <climits>
@@ -15,7 +16,27 @@ int Shifted(int index, long long by)
     return int(std::clamp<long long>(index + by, 0, INT_MAX));
 }
 
-}   // namespace
+// Reference rewriting for an insertion along rows (columns false) or columns.
+class InsertVisitor : public Visitor {
+public:
+    InsertVisitor(bool columns, int first, int count) : Visitor(first, count), columns_(columns) {}
+    void VisitCell(CellExp& cell) override;
+    void VisitRange(RangeExp& range) override;
+
+private:
+    bool columns_;
+};
+
+// Reference rewriting for a deletion; flags references into the deleted band.
+class DeleteVisitor : public Visitor {
+public:
+    DeleteVisitor(bool columns, int first, int count) : Visitor(first, count), columns_(columns) {}
+    void VisitCell(CellExp& cell) override;
+    void VisitRange(RangeExp& range) override;
+
+private:
+    bool columns_;
+};
 
 void InsertVisitor::VisitCell(CellExp& cell)
 {
@@ -85,6 +106,8 @@ void DeleteVisitor::VisitRange(RangeExp& range)
         a = 1;
 }
 
+// Moves a formula's position and references; returns 1 when the formula lost
+// a reference (or its own cell) and was removed from the list.
 int ApplyVisitor(Visitor& visitor, CellFormula& formula, FormulaList& list)
 {
     visitor.refDeleted = 0;
@@ -103,6 +126,8 @@ int ApplyVisitor(Visitor& visitor, CellFormula& formula, FormulaList& list)
         list.MarkWithDependents(formula);
     return 0;
 }
+
+}   // namespace
 
 // ---------------------------------------------------------------- grid side
 

@@ -24,12 +24,6 @@ constexpr unsigned WM_BORDER_SELENDCANCEL = 0xBD5;
 // Shaded split button: its drop-down part was clicked (wParam control id).
 constexpr unsigned WM_SHADEBTN_DROPDOWN = 0x0464;
 
-// Command notifications are program-wide (platform/MessageEvent.h).
-using platform::WM_COMMAND;
-using platform::makeCommandWParam;
-using platform::commandId;
-using platform::commandCode;
-
 // The control id (a dialog template's control number) of a widget; 0 when unset.
 inline void setControlId(QWidget* w, int id) { w->setProperty("ctrlId", id); }
 inline int controlId(const QWidget* w) { return w ? w->property("ctrlId").toInt() : 0; }
@@ -37,7 +31,7 @@ inline int controlId(const QWidget* w) { return w ? w->property("ctrlId").toInt(
 // Sends a command notification from a control to its parent.
 inline void sendCommand(QWidget* from, int code)
 {
-    platform::sendMessage(from->parentWidget(), WM_COMMAND, makeCommandWParam(controlId(from), code),
+    platform::sendMessage(from->parentWidget(), platform::WM_COMMAND, platform::makeCommandWParam(controlId(from), code),
                           reinterpret_cast<platform::LPARAM>(from));
 }
 

@@ -238,7 +238,7 @@ void CIconButton::onClicked()
         update();
         if (a) {
             int id = a->data().toInt();
-            platform::postMessage(m_menuOwner.data(), WM_COMMAND, makeCommandWParam(id, 0), 0);
+            platform::postMessage(m_menuOwner.data(), platform::WM_COMMAND, platform::makeCommandWParam(id, 0), 0);
             emit menuCommand(id);
         }
         return;

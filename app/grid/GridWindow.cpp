@@ -182,6 +182,77 @@ void GridWindow::layoutChanged()
     update();
 }
 
+void GridWindow::applyDefaultBorders()
+{
+    grid_.ApplyDefaultBorders();
+    layoutChanged();
+}
+
+grid::GridLoadResult GridWindow::loadFrom(std::span<const std::uint8_t> file)
+{
+    grid::GridLoadResult result = grid_.LoadFrom(file);
+    if (result)
+        layoutChanged();
+    return result;
+}
+
+void GridWindow::insertRows(int start, int count)
+{
+    grid_.InsertRows(start, count);
+    layoutChanged();
+}
+
+void GridWindow::insertColumns(int start, int count)
+{
+    grid_.InsertColumns(start, count);
+    layoutChanged();
+}
+
+bool GridWindow::mergeRange(const grid::GridRange& range)
+{
+    const bool done = grid_.MergeRange(range);
+    layoutChanged();
+    return done;
+}
+
+bool GridWindow::splitRange(const grid::GridRange& range)
+{
+    const bool done = grid_.SplitRange(range);
+    layoutChanged();
+    return done;
+}
+
+void GridWindow::setCellText(int col, int row, const std::u16string& text, bool notify)
+{
+    grid_.SetCellText(col, row, text, notify);
+    update();
+}
+
+bool GridWindow::setCellContent(int col, int row, const std::u16string& text)
+{
+    const bool done = grid_.SetCellContent(col, row, text);
+    update();
+    return done;
+}
+
+void GridWindow::setCellValidator(int col, int row, const grid::Validator* validator)
+{
+    grid_.SetCellValidator(col, row, validator);
+    update();
+}
+
+void GridWindow::setRangeBorders(int left, int top, int right, int bottom, const grid::BorderSpec& spec, bool notify)
+{
+    grid_.SetRangeBorders(left, top, right, bottom, spec, notify);
+    update();
+}
+
+void GridWindow::showGridLines(bool show)
+{
+    grid_.ShowGridLines(show);
+    update();
+}
+
 void GridWindow::updateScrollBars()
 {
     const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);

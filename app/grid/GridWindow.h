@@ -8,6 +8,10 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <span>
+#include <string>
+
 class QMenu;
 class QScrollBar;
 
@@ -19,8 +23,22 @@ public:
     explicit GridWindow(QWidget* parent = nullptr);
     ~GridWindow() override;
 
-    grid::CRealGrid& grid() { return grid_; }
+    // The model is read through here; it changes only through the window's
+    // own operations below, so that scroll bars, editors and paint follow.
     const grid::CRealGrid& grid() const { return grid_; }
+
+    // Edits of the model; each re-lays the window out after it.
+    void applyDefaultBorders();
+    grid::GridLoadResult loadFrom(std::span<const std::uint8_t> file);
+    void insertRows(int start, int count);
+    void insertColumns(int start, int count);
+    bool mergeRange(const grid::GridRange& range);
+    bool splitRange(const grid::GridRange& range);
+    void setCellText(int col, int row, const std::u16string& text, bool notify);
+    bool setCellContent(int col, int row, const std::u16string& text);
+    void setCellValidator(int col, int row, const grid::Validator* validator);
+    void setRangeBorders(int left, int top, int right, int bottom, const grid::BorderSpec& spec, bool notify);
+    void showGridLines(bool show);
 
     // After the model's rows, columns or sizes changed from outside.
     void layoutChanged();

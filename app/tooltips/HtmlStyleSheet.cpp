@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace tooltips {
 namespace {
@@ -61,6 +62,157 @@ unsigned long long cNumber(const QString& t, bool hexOrDecimalOnly = false)
 }
 
 int clampInt(long long v) { return static_cast<int>(std::clamp<long long>(v, -kMaxLength, kMaxLength)); }
+
+
+// Keyword values of a property. The empty value stands for the first entry.
+struct Keyword {
+    const char16_t* word;
+    int value;
+};
+
+// Sets field from the keyword table; an unknown word leaves it as it is.
+bool pickKeyword(std::span<const Keyword> words, const QString& value, int& field)
+{
+    if (value.isEmpty()) {
+        field = words.front().value;
+        return true;
+    }
+    for (const Keyword& k : words)
+        if (value == QStringView(k.word)) {
+            field = k.value;
+            return true;
+        }
+    return false;
+}
+
+constexpr Keyword kFontStyles[] = {{u"normal", 0}, {u"italic", 1}, {u"oblique", 1}};
+constexpr Keyword kFontWeights[] = {{u"normal", 400}, {u"bold", 700}, {u"bolder", 900}, {u"lighter", 100}};
+constexpr Keyword kTextAligns[] = {{u"left", 0}, {u"center", 1}, {u"right", 2}};
+constexpr Keyword kTextTransforms[] = {{u"none", 0}, {u"uppercase", 1}, {u"lowercase", 2}, {u"capitalize", 3}};
+constexpr Keyword kVerticalAligns[] = {{u"baseline", 3}, {u"middle", 1}, {u"vcenter", 1}, {u"top", 0}, {u"bottom", 2}};
+constexpr Keyword kBorderStyles[] = {{u"none", 0}, {u"solid", 1}, {u"dashed", 2}, {u"dotted", 3}, {u"double", 6}};
+
+// Words of text-decoration; a null flag ("none") clears all three.
+struct Decoration {
+    const char16_t* word;
+    int HtmlStyle::*flag;
+};
+constexpr Decoration kDecorations[] = {
+    {u"none", nullptr},
+    {u"underline", &HtmlStyle::underline},
+    {u"line-through", &HtmlStyle::strikeout},
+    {u"overline", &HtmlStyle::overline},
+};
+
+void clearDecorations(HtmlStyle& s) { s.underline = s.strikeout = s.overline = 0; }
+
+// One declaration being applied: the drawer for lengths and colours.
+struct Declaration {
+    CHtmlDrawer& drawer;
+    bool coloursEnabled;
+    const QString& value;
+};
+
+void applyBorderWidth(const Declaration& d, HtmlStyle& s)
+{
+    if (d.value == u"thin")
+        s.borderWidth = MulDiv(s.borderWidth, 75, 100);
+    else if (d.value == u"thick")
+        s.borderWidth = MulDiv(s.borderWidth, 125, 100);
+    else if (d.value != u"medium")
+        s.borderWidth = d.drawer.length(d.value, s.borderWidth, false);
+    // A zero width hides the border; a width brings back a hidden one.
+    if (s.borderWidth == 0)
+        s.borderStyle = 0;
+    else if (s.borderStyle == 0)
+        s.borderStyle = 1;
+}
+
+struct Property {
+    const char16_t* name;
+    void (*apply)(const Declaration& d, HtmlStyle& s);
+};
+
+constexpr Property kProperties[] = {
+    {u"font-size", [](const Declaration& d, HtmlStyle& s) { s.size = d.drawer.length(d.value, s.size, true); }},
+    {u"font-family",
+     [](const Declaration& d, HtmlStyle& s) {
+         if (!d.value.isEmpty())
+             s.face = d.value;
+     }},
+    {u"font-style", [](const Declaration& d, HtmlStyle& s) { pickKeyword(kFontStyles, d.value, s.italic); }},
+    {u"font-weight",
+     [](const Declaration& d, HtmlStyle& s) {
+         if (!pickKeyword(kFontWeights, d.value, s.weight))
+             s.weight = static_cast<int>(std::min<long long>(leadingNumber(d.value), 1000));
+     }},
+    {u"text-align", [](const Declaration& d, HtmlStyle& s) { pickKeyword(kTextAligns, d.value, s.align); }},
+    {u"text-transform", [](const Declaration& d, HtmlStyle& s) { pickKeyword(kTextTransforms, d.value, s.transform); }},
+    {u"color", [](const Declaration& d, HtmlStyle& s) { s.color = d.drawer.colourValue(d.value, s.color); }},
+    {u"background-color",
+     [](const Declaration& d, HtmlStyle& s) {
+         if (d.value.isEmpty() || d.value == u"transparent" || !d.coloursEnabled) {
+             s.bkmode = 1;
+         } else {
+             s.bkmode = 2;
+             s.bkcolor = d.drawer.colourValue(d.value, s.bkcolor);
+         }
+     }},
+    {u"text-decoration",
+     [](const Declaration& d, HtmlStyle& s) {
+         const QStringList words = d.value.split(QRegularExpression(QStringLiteral("[ ,]")), Qt::SkipEmptyParts);
+         if (words.isEmpty())
+             clearDecorations(s);
+         for (const QString& w : words)
+             for (const Decoration& k : kDecorations)
+                 if (w == QStringView(k.word)) {
+                     if (k.flag)
+                         s.*k.flag = 1;
+                     else
+                         clearDecorations(s);
+                 }
+     }},
+    {u"vertical-align", [](const Declaration& d, HtmlStyle& s) { pickKeyword(kVerticalAligns, d.value, s.valign); }},
+    {u"border-color",
+     [](const Declaration& d, HtmlStyle& s) { s.borderLight = s.borderDark = d.drawer.colourValue(d.value, s.borderLight); }},
+    {u"border-width", applyBorderWidth},
+    {u"size", applyBorderWidth},
+    {u"border-style",
+     [](const Declaration& d, HtmlStyle& s) {
+         pickKeyword(kBorderStyles, d.value, s.borderStyle);
+         // A visible border needs a width to be seen at all.
+         if (s.borderStyle != 0 && s.borderWidth == 0)
+             s.borderWidth = 1;
+     }},
+    {u"margin", [](const Declaration& d, HtmlStyle& s) { s.margin = d.drawer.length(d.value, s.margin, false); }},
+    {u"padding", [](const Declaration& d, HtmlStyle& s) { s.padding = d.drawer.length(d.value, s.padding, false); }},
+};
+
+const Property* findProperty(const QString& name)
+{
+    for (const Property& p : kProperties)
+        if (name == QStringView(p.name))
+            return &p;
+    return nullptr;
+}
+
+// Units of a length: how many pixels n of them make at dpi, with cell the
+// current font's height for em and ex.
+struct Unit {
+    const char16_t* name;
+    long long (*pixels)(long long n, int dpi, int cell);
+};
+
+constexpr Unit kUnits[] = {
+    {u"px", [](long long n, int, int) { return n; }},
+    {u"ex", [](long long n, int, int cell) { return n * cell; }},
+    {u"em", [](long long n, int, int cell) { return n * cell; }},
+    {u"in", [](long long n, int dpi, int) { return n * dpi; }},
+    {u"cm", [](long long n, int dpi, int) { return static_cast<long long>(n * dpi / 2.54); }},
+    {u"mm", [](long long n, int dpi, int) { return static_cast<long long>(n * dpi / 25.4); }},
+    {u"pt", [](long long n, int dpi, int) { return n * dpi / 72; }},
+    {u"pc", [](long long n, int dpi, int) { return n * dpi / 6; }},
+};
 
 } // namespace
 
@@ -144,106 +296,8 @@ void CHtmlDrawer::applyDeclarations(const QString& source, HtmlStyle& s)
             }
         }
 
-        if (name == u"font-size") {
-            s.size = length(value, s.size, true);
-        } else if (name == u"font-family") {
-            if (!value.isEmpty())
-                s.face = value;
-        } else if (name == u"font-style") {
-            if (value.isEmpty() || value == u"normal")
-                s.italic = 0;
-            else if (value == u"italic" || value == u"oblique")
-                s.italic = 1;
-        } else if (name == u"font-weight") {
-            if (value.isEmpty() || value == u"normal")
-                s.weight = 400;
-            else if (value == u"bold")
-                s.weight = 700;
-            else if (value == u"bolder")
-                s.weight = 900;
-            else if (value == u"lighter")
-                s.weight = 100;
-            else
-                s.weight = static_cast<int>(std::min<long long>(leadingNumber(value), 1000));
-        } else if (name == u"text-align") {
-            if (value.isEmpty() || value == u"left")
-                s.align = 0;
-            else if (value == u"center")
-                s.align = 1;
-            else if (value == u"right")
-                s.align = 2;
-        } else if (name == u"text-transform") {
-            if (value.isEmpty() || value == u"none")
-                s.transform = 0;
-            else if (value == u"uppercase")
-                s.transform = 1;
-            else if (value == u"lowercase")
-                s.transform = 2;
-            else if (value == u"capitalize")
-                s.transform = 3;
-        } else if (name == u"color") {
-            s.color = colourValue(value, s.color);
-        } else if (name == u"background-color") {
-            if (value.isEmpty() || value == u"transparent" || !m_coloursEnabled) {
-                s.bkmode = 1;
-            } else {
-                s.bkmode = 2;
-                s.bkcolor = colourValue(value, s.bkcolor);
-            }
-        } else if (name == u"text-decoration") {
-            const QStringList words = value.split(QRegularExpression(QStringLiteral("[ ,]")), Qt::SkipEmptyParts);
-            if (words.isEmpty())
-                s.underline = s.strikeout = s.overline = 0;
-            for (const QString& w : words) {
-                if (w == u"none")
-                    s.underline = s.strikeout = s.overline = 0;
-                else if (w == u"underline")
-                    s.underline = 1;
-                else if (w == u"line-through")
-                    s.strikeout = 1;
-                else if (w == u"overline")
-                    s.overline = 1;
-            }
-        } else if (name == u"vertical-align") {
-            if (value.isEmpty() || value == u"baseline")
-                s.valign = 3;
-            else if (value == u"middle" || value == u"vcenter")
-                s.valign = 1;
-            else if (value == u"top")
-                s.valign = 0;
-            else if (value == u"bottom")
-                s.valign = 2;
-        } else if (name == u"border-color") {
-            s.borderLight = s.borderDark = colourValue(value, s.borderLight);
-        } else if (name == u"border-width" || name == u"size") {
-            if (value == u"thin")
-                s.borderWidth = MulDiv(s.borderWidth, 75, 100);
-            else if (value == u"thick")
-                s.borderWidth = MulDiv(s.borderWidth, 125, 100);
-            else if (value != u"medium")
-                s.borderWidth = length(value, s.borderWidth, false);
-            if (s.borderWidth == 0)
-                s.borderStyle = 0;
-            else if (s.borderStyle == 0)
-                s.borderStyle = 1;
-        } else if (name == u"border-style") {
-            if (value.isEmpty() || value == u"none")
-                s.borderStyle = 0;
-            else if (value == u"solid")
-                s.borderStyle = 1;
-            else if (value == u"dashed")
-                s.borderStyle = 2;
-            else if (value == u"dotted")
-                s.borderStyle = 3;
-            else if (value == u"double")
-                s.borderStyle = 6;
-            if (s.borderStyle != 0 && s.borderWidth == 0)
-                s.borderWidth = 1;
-        } else if (name == u"margin") {
-            s.margin = length(value, s.margin, false);
-        } else if (name == u"padding") {
-            s.padding = length(value, s.padding, false);
-        }
+        if (const Property* p = findProperty(name))
+            p->apply({*this, m_coloursEnabled, value}, s);
     }
 }
 
@@ -260,20 +314,9 @@ int CHtmlDrawer::length(const QString& source, int current, bool fontSize)
     const QString unit = t.right(2);
     const int dpi = m_canvas ? m_canvas->dpiY() : 96;
     const int cell = m_canvas ? m_metrics.height : current;
-    if (unit == u"px")
-        return clampInt(n);
-    if (unit == u"ex" || unit == u"em")
-        return clampInt(n * cell);
-    if (unit == u"in")
-        return clampInt(n * dpi);
-    if (unit == u"cm")
-        return clampInt(static_cast<long long>(n * dpi / 2.54));
-    if (unit == u"mm")
-        return clampInt(static_cast<long long>(n * dpi / 25.4));
-    if (unit == u"pt")
-        return clampInt(n * dpi / 72);
-    if (unit == u"pc")
-        return clampInt(n * dpi / 6);
+    for (const Unit& u : kUnits)
+        if (unit == QStringView(u.name))
+            return clampInt(u.pixels(n, dpi, cell));
     const unsigned long long v = cNumber(t);
     if (fontSize && v >= 1 && v <= 7) {
         static const int kHtmlSizes[] = {8, 10, 12, 14, 18, 24, 36};

@@ -534,7 +534,6 @@ void CHtmlToolTip::prepareAndShow()
     }
     setGeometry(QRect(m_place.window.topLeft(), size));
     setMask(region);
-    m_paintLog.clear();
     show();
     update();
 }
@@ -590,10 +589,12 @@ void CHtmlToolTip::paintEvent(QPaintEvent*)
 {
     const int t = m_paintAt >= 0 ? m_paintAt : m_transparency;
     m_paintAt = -1;
-    m_paintLog.append(t);
-    QPainter p(this);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(0, 0, render(t));
+    {
+        QPainter p(this);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, render(t));
+    }
+    emit painted(t);
 }
 
 bool CHtmlToolTip::event(QEvent* e)

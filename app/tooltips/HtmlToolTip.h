@@ -99,16 +99,17 @@ public:
     const TipPlacement& placement() const { return m_place; }
     const QPainterPath& shape() const { return m_shape; }
     QRect textRect() const { return m_textRect; }
-    CHtmlDrawer& drawer() { return m_drawer; }
+    const CHtmlDrawer& drawer() const { return m_drawer; }
+    // A caller-owned picture that tips reach by "handle"; the tip keeps a copy.
+    void registerHandle(unsigned long long handle, const QImage& image) { m_drawer.registerHandle(handle, image); }
     // The whole window as painted at the transparency t (shadow and body).
     QImage render(int t);
-    // What each paint drew at, in order (for tests of fading).
-    const QList<int>& paintLog() const { return m_paintLog; }
-    void clearPaintLog() { m_paintLog.clear(); }
 
 signals:
     // Before a tip is shown: the tool about to show and the target point.
     void notify(unsigned code, const tooltips::ToolRecord& tool, QPoint target);
+    // After each paint, with the transparency it drew at.
+    void painted(int transparency);
 
 protected:
     bool event(QEvent* e) override;
@@ -167,7 +168,6 @@ private:
     std::function<QPoint()> m_cursor;
     std::function<QWidget*(QPoint)> m_locator;
     QRect m_screenOverride;
-    QList<int> m_paintLog;
 };
 
 } // namespace tooltips

@@ -116,8 +116,8 @@ TEST(IconButton, MenuChoiceIsPostedToTheMenuOwner)
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     QCoreApplication::processEvents();
     CIconButton::setMenuRunner(old);
-    ASSERT_EQ(owner.ids(), QList<unsigned>{WM_COMMAND});
-    EXPECT_EQ(commandId(owner.messages()[0].w), 32801);
+    ASSERT_EQ(owner.ids(), QList<unsigned>{platform::WM_COMMAND});
+    EXPECT_EQ(platform::commandId(owner.messages()[0].w), 32801);
 }
 
 TEST(IconButton, DisablingMovesTheFocusOn)

@@ -384,9 +384,9 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
     QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint{10, 10});
     EXPECT_EQ(picker->findChild<CColourPopup*>(), nullptr);
     ASSERT_EQ(parent.messages().size(), 1);
-    EXPECT_EQ(parent.messages()[0].id, WM_COMMAND);
-    EXPECT_EQ(commandId(parent.messages()[0].w), 6400);
-    EXPECT_EQ(commandCode(parent.messages()[0].w), 1);
+    EXPECT_EQ(parent.messages()[0].id, platform::WM_COMMAND);
+    EXPECT_EQ(platform::commandId(parent.messages()[0].w), 6400);
+    EXPECT_EQ(platform::commandCode(parent.messages()[0].w), 1);
 
     parent.clear();
     QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint{27, 10});
@@ -400,8 +400,8 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
     flushDeletes();
     QList<int> codes;
     for (const auto& m : parent.messages())
-        if (m.id == WM_COMMAND)
-            codes << commandCode(m.w);
+        if (m.id == platform::WM_COMMAND)
+            codes << platform::commandCode(m.w);
     EXPECT_EQ(codes, (QList<int>{8, 9, 1}));
     EXPECT_EQ(picker->GetColour(), 0xFFFFFFu);
 
@@ -413,8 +413,8 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
     flushDeletes();
     codes.clear();
     for (const auto& m : parent.messages())
-        if (m.id == WM_COMMAND)
-            codes << commandCode(m.w);
+        if (m.id == platform::WM_COMMAND)
+            codes << platform::commandCode(m.w);
     EXPECT_EQ(codes, (QList<int>{8, 10}));
     EXPECT_EQ(picker->GetColour(), 0xFFFFFFu);
 }

@@ -57,9 +57,9 @@ TEST(CheckComboBox, ClicksAndSpaceToggleWithoutClosing)
     EXPECT_EQ(c->faceText(), "Wed");
     ASSERT_EQ(parent.messages().size(), 3);
     for (const auto& m : parent.messages()) {
-        EXPECT_EQ(m.id, WM_COMMAND);
-        EXPECT_EQ(commandId(m.w), 6531);
-        EXPECT_EQ(commandCode(m.w), 1);
+        EXPECT_EQ(m.id, platform::WM_COMMAND);
+        EXPECT_EQ(platform::commandId(m.w), 6531);
+        EXPECT_EQ(platform::commandCode(m.w), 1);
     }
     c->hidePopup();
 }

@@ -102,9 +102,9 @@ TEST(StaticLink, CommandModeTellsTheParent)
     link->m_bLink = false;
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint{1, 1});
     EXPECT_TRUE(opener.opened.isEmpty());
-    ASSERT_EQ(parent.ids(), QList<unsigned>{WM_COMMAND});
-    EXPECT_EQ(commandId(parent.messages()[0].w), 6503);
-    EXPECT_EQ(commandCode(parent.messages()[0].w), 0);
+    ASSERT_EQ(parent.ids(), QList<unsigned>{platform::WM_COMMAND});
+    EXPECT_EQ(platform::commandId(parent.messages()[0].w), 6503);
+    EXPECT_EQ(platform::commandCode(parent.messages()[0].w), 0);
 }
 
 TEST(ToolBarCtrlEx, LoadsButtonsImagesAndTips)
@@ -137,8 +137,8 @@ TEST(ToolBarCtrlEx, LoadsButtonsImagesAndTips)
     EXPECT_EQ(bar->widgetForAction(acts[0])->size(), QSize(23, 23));
 
     acts[2]->trigger();
-    ASSERT_EQ(parent.ids(), QList<unsigned>{WM_COMMAND});
-    EXPECT_EQ(commandId(parent.messages()[0].w), 11);
+    ASSERT_EQ(parent.ids(), QList<unsigned>{platform::WM_COMMAND});
+    EXPECT_EQ(platform::commandId(parent.messages()[0].w), 11);
 
     EXPECT_EQ(CToolBarCtrlEx::tipText(QString(100, u'x')).size(), 79);
     EXPECT_EQ(CToolBarCtrlEx::tipText("a\nb\nc"), "b\nc");

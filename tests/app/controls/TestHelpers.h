@@ -18,7 +18,7 @@ public:
         watchRange(controls::WM_BORDER_SELCHANGE, controls::WM_BORDER_SELENDCANCEL,
                    &support::copyPointedWParam<controls::BorderSpec>);
         watch(controls::WM_SHADEBTN_DROPDOWN);
-        watch(controls::WM_COMMAND);
+        watch(platform::WM_COMMAND);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QToolTip>
 #include <QHelpEvent>
 #include <gtest/gtest.h>
+#include <type_traits>
 
 using namespace gridwin;
 using grid::GridSelection;
@@ -20,7 +21,7 @@ namespace {
 std::unique_ptr<GridWindow> Window(int w = 400, int h = 200)
 {
     auto win = std::make_unique<GridWindow>();
-    win->grid().ApplyDefaultBorders();
+    win->applyDefaultBorders();
     win->resize(w, h);
     win->show();
     win->layoutChanged();
@@ -110,7 +111,7 @@ TEST(GridWindowMouse, CornerHeaderAndBodySelection)
 TEST(GridWindowMouse, DraggingIntoABlockTakesTheWholeBlock)
 {
     auto w = Window();
-    w->grid().MergeRange({2, 2, 4, 4});
+    w->mergeRange({2, 2, 4, 4});
     Drag(w.get(), {90, 35}, {150, 60});
     EXPECT_EQ(w->grid().Selection(), (GridSelection{1, 1, 3, 3}));
 }
@@ -151,7 +152,7 @@ TEST(GridWindowKeys, TabEnterAndArrowsMoveTheCurrentCell)
     EXPECT_EQ(w->grid().Selection(), (GridSelection{3, 1, 3, 1}));
     EXPECT_EQ(sel.count(), 4);
     // Past a merged block in one step.
-    w->grid().MergeRange({2, 3, 4, 4});
+    w->mergeRange({2, 3, 4, 4});
     QTest::keyClick(w.get(), Qt::Key_Right);
     EXPECT_EQ(w->grid().CurrentCol(), 2);
     QTest::keyClick(w.get(), Qt::Key_Right);
@@ -201,7 +202,7 @@ TEST(GridWindowEditing, EditInPlaceAndCommitThroughTheValidator)
     QCoreApplication::processEvents();
     EXPECT_GE(changed.count(), 1);
 
-    w->grid().SetCellValidator(2, 1, grid::FindValidator("Int0_100"));
+    w->setCellValidator(2, 1, grid::FindValidator("Int0_100"));
     QTest::mouseDClick(w.get(), Qt::LeftButton, Qt::NoModifier, {150, 35});
     ed = OpenEditor(*w);
     ASSERT_NE(ed, nullptr);
@@ -249,21 +250,21 @@ TEST(GridWindowMenu, InsertAndDeleteWithGreying)
 TEST(GridWindowPicture, ScreenshotForReview)
 {
     auto w = Window(460, 220);
-    grid::CRealGrid& g = w->grid();
-    g.InsertRows(6, 2);
-    g.SetCellContent(1, 1, u"12");
-    g.SetCellContent(2, 1, u"30");
-    g.SetCellContent(3, 1, u"=A1+B1");
-    g.SetCellContent(1, 2, u"=SUM(A1:B1)*2");
-    g.MergeRange({4, 1, 6, 3});
-    g.SetCellText(4, 1, u"merged", false);
+    GridWindow& g = *w;
+    g.insertRows(6, 2);
+    g.setCellContent(1, 1, u"12");
+    g.setCellContent(2, 1, u"30");
+    g.setCellContent(3, 1, u"=A1+B1");
+    g.setCellContent(1, 2, u"=SUM(A1:B1)*2");
+    g.mergeRange({4, 1, 6, 3});
+    g.setCellText(4, 1, u"merged", false);
     grid::BorderSpec spec{};
     spec.items[2] = {grid::PS_SOLID, 3, 0x0000FF, 1};
     spec.items[3] = {grid::PS_SOLID, 1, 0x00FF00, 1};
-    g.SetRangeBorders(1, 3, 3, 4, spec, false);
-    g.ShowGridLines(true);
-    g.SetCellValidator(2, 4, grid::FindValidator("Int0_100"));
-    g.SetCellText(2, 4, u"x", false);
+    g.setRangeBorders(1, 3, 3, 4, spec, false);
+    g.showGridLines(true);
+    g.setCellValidator(2, 4, grid::FindValidator("Int0_100"));
+    g.setCellText(2, 4, u"x", false);
     w->layoutChanged();
     QTest::mousePress(w.get(), Qt::LeftButton, Qt::NoModifier, {90, 35});
     QTest::mouseMove(w.get(), {200, 85});
@@ -281,8 +282,8 @@ TEST(GridWindowPicture, ScreenshotForReview)
 TEST(GridWindowTips, AMessageShowsAsATooltipAndGoesOnAKey)
 {
     auto w = Window();
-    w->grid().SetCellValidator(2, 2, grid::FindValidator("Int0_100"));
-    w->grid().SetCellText(2, 2, u"abc", false);
+    w->setCellValidator(2, 2, grid::FindValidator("Int0_100"));
+    w->setCellText(2, 2, u"abc", false);
     QHelpEvent over(QEvent::ToolTip, {150, 60}, w->mapToGlobal(QPoint(150, 60)));
     QApplication::sendEvent(w.get(), &over);
     EXPECT_EQ(QToolTip::text(), QString::fromStdU16String(w->grid().GetCell(2, 2).message));
@@ -308,4 +309,31 @@ TEST(GridWindowKeys, MovesScrollTheCurrentCellIntoView)
     for (int k = 0; k < 4; ++k)
         QTest::keyClick(w.get(), Qt::Key_Up);
     EXPECT_EQ(w->grid().TopRow(), 1);
+}
+
+// The model is read-only from outside; edits go through the window.
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<GridWindow&>().grid())>>);
+
+TEST(GridWindowEdits, InsertingRowsThroughTheWindowBringsTheScrollBar)
+{
+    auto w = Window(400, 200);
+    ASSERT_FALSE(w->verticalBar()->isVisible());
+    w->insertRows(6, 20);
+    EXPECT_EQ(w->grid().RowCount(), 26);
+    EXPECT_TRUE(w->verticalBar()->isVisible());
+    QSignalSpy cell(w.get(), &GridWindow::cellChanged);
+    EXPECT_TRUE(w->mergeRange({1, 1, 3, 3}));
+    EXPECT_TRUE(w->grid().IsMergeAnchor(1, 1));
+    EXPECT_TRUE(w->splitRange({1, 1, 3, 3}));
+    EXPECT_FALSE(w->grid().IsMergeAnchor(1, 1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cell.count() == 2; }, 1000));
+}
+
+TEST(GridWindowEdits, ADamagedStreamLeavesTheTableAsItWas)
+{
+    auto w = Window();
+    w->setCellText(1, 1, u"kept", false);
+    const std::uint8_t junk[] = {1, 2, 3, 4, 5, 6, 7, 8};   // longer than a missing stream
+    EXPECT_FALSE(w->loadFrom(junk));
+    EXPECT_EQ(w->grid().GetCellText(1, 1), u"kept");
 }

@@ -104,6 +104,90 @@ TEST(HtmlStyle, Declarations)
     EXPECT_EQ(c.bkmode, 1);
 }
 
+// Every keyword of every keyword property, the empty value (the property's
+// default) and an unknown word (no change), each from a style holding 99.
+struct KeywordCase {
+    const char* declaration;
+    int HtmlStyle::*field;
+    int expected;
+};
+
+const KeywordCase kKeywordCases[] = {
+    {"font-style: normal", &HtmlStyle::italic, 0},
+    {"font-style: italic", &HtmlStyle::italic, 1},
+    {"font-style: oblique", &HtmlStyle::italic, 1},
+    {"font-style:", &HtmlStyle::italic, 0},
+    {"font-style: slanted", &HtmlStyle::italic, 99},
+    {"font-weight: normal", &HtmlStyle::weight, 400},
+    {"font-weight: bold", &HtmlStyle::weight, 700},
+    {"font-weight: bolder", &HtmlStyle::weight, 900},
+    {"font-weight: lighter", &HtmlStyle::weight, 100},
+    {"font-weight:", &HtmlStyle::weight, 400},
+    {"font-weight: heavy", &HtmlStyle::weight, 0},
+    {"font-weight: 5000", &HtmlStyle::weight, 1000},
+    {"text-align: left", &HtmlStyle::align, 0},
+    {"text-align: center", &HtmlStyle::align, 1},
+    {"text-align: right", &HtmlStyle::align, 2},
+    {"text-align:", &HtmlStyle::align, 0},
+    {"text-align: justify", &HtmlStyle::align, 99},
+    {"text-transform: none", &HtmlStyle::transform, 0},
+    {"text-transform: uppercase", &HtmlStyle::transform, 1},
+    {"text-transform: lowercase", &HtmlStyle::transform, 2},
+    {"text-transform: capitalize", &HtmlStyle::transform, 3},
+    {"text-transform:", &HtmlStyle::transform, 0},
+    {"text-transform: smallcaps", &HtmlStyle::transform, 99},
+    {"vertical-align: baseline", &HtmlStyle::valign, 3},
+    {"vertical-align: middle", &HtmlStyle::valign, 1},
+    {"vertical-align: vcenter", &HtmlStyle::valign, 1},
+    {"vertical-align: top", &HtmlStyle::valign, 0},
+    {"vertical-align: bottom", &HtmlStyle::valign, 2},
+    {"vertical-align:", &HtmlStyle::valign, 3},
+    {"vertical-align: sub", &HtmlStyle::valign, 99},
+    {"border-style: none", &HtmlStyle::borderStyle, 0},
+    {"border-style: solid", &HtmlStyle::borderStyle, 1},
+    {"border-style: dashed", &HtmlStyle::borderStyle, 2},
+    {"border-style: dotted", &HtmlStyle::borderStyle, 3},
+    {"border-style: double", &HtmlStyle::borderStyle, 6},
+    {"border-style:", &HtmlStyle::borderStyle, 0},
+    {"border-style: groove", &HtmlStyle::borderStyle, 99},
+    {"text-decoration: underline", &HtmlStyle::underline, 1},
+    {"text-decoration: line-through", &HtmlStyle::strikeout, 1},
+    {"text-decoration: overline", &HtmlStyle::overline, 1},
+    {"text-decoration: none", &HtmlStyle::underline, 0},
+    {"text-decoration: none", &HtmlStyle::strikeout, 0},
+    {"text-decoration:", &HtmlStyle::overline, 0},
+    {"text-decoration: blink", &HtmlStyle::underline, 99},
+    {"border-width: 8px", &HtmlStyle::borderWidth, 8},
+    {"size: 8px", &HtmlStyle::borderWidth, 8},
+    {"border-width: medium", &HtmlStyle::borderWidth, 99},
+    {"border-width: thin", &HtmlStyle::borderWidth, 74},
+    {"border-width: thick", &HtmlStyle::borderWidth, 124},
+    {"margin: 5px", &HtmlStyle::margin, 5},
+    {"padding: 6px", &HtmlStyle::padding, 6},
+    {"font-size: 2", &HtmlStyle::size, 10},
+    {"no-such-property: 1", &HtmlStyle::size, 99},
+};
+
+TEST(HtmlStyle, EveryKeywordSetsItsValue)
+{
+    CHtmlDrawer d;
+    for (const KeywordCase& k : kKeywordCases) {
+        HtmlStyle s;
+        s.*k.field = 99;
+        d.applyDeclarations(k.declaration, s);
+        EXPECT_EQ(s.*k.field, k.expected) << k.declaration;
+    }
+}
+
+TEST(HtmlStyle, EveryUnitOfALength)
+{
+    CHtmlDrawer d;   // no canvas: 96 dpi, em and ex counted in the current value
+    for (auto [text, px] : {std::pair{"3px", 3}, {"3em", 30}, {"3ex", 30}, {"3in", 288}, {"3cm", 113},
+                            {"3mm", 11}, {"30pt", 40}, {"3pc", 48}, {"3qq", 3}}) {
+        EXPECT_EQ(d.length(text, 10, false), px) << text;
+    }
+}
+
 TEST(HtmlStyle, StyleSheetReadingAndTheDefault)
 {
     CHtmlDrawer d;
