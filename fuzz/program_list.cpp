@@ -5,6 +5,7 @@
 #include "core/model/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/ProgramList.h"
+#include "core/model/Tree.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <vector>
@@ -18,6 +19,13 @@ Bytes Stored(tagItemData* screen)
     return BuildStoreImage(screen, StoreSizeOf(screen));
 }
 
+std::vector<const tagItemData*> NodesOf(tagItemData* screen)
+{
+    std::vector<const tagItemData*> out;
+    ForEachNode(screen, [&out](tagItemData* n) { out.push_back(n); });
+    return out;
+}
+
 }   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -27,15 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tagItemData* scene = core->AddItem(IT_SCENE, u"keep", screen, nullptr);
     core->AddItem(IT_SINGLELINE, u"keep", core->AddItem(IT_WND_TEXT, u"keep", scene, nullptr), nullptr);
     const Bytes before = Stored(screen);
+    const std::vector<const tagItemData*> nodesBefore = NodesOf(screen);
 
     // An exact-size copy, so a read past the file is caught.
     const Bytes input(data, data + size);
-    if (CheckProgramList(input.data(), input.size()) != PL_OK) {
-        LoadProgramList(screen, input.data(), input.size());
-        FUZZ_CHECK(Stored(screen) == before, "a refused program list leaves the screen as it was");
+    if (LoadProgramList(screen, input.data(), input.size()) != PL_OK) {
+        FUZZ_CHECK(Stored(screen) == before, "a refused program list leaves the screen byte-identical");
+        FUZZ_CHECK(NodesOf(screen) == nodesBefore, "a refused program list keeps the screen's nodes");
     } else {
-        core->ClearPrograms(screen);
-        LoadProgramList(screen, input.data(), input.size());
         const Bytes stored = Stored(screen);
         FUZZ_CHECK(CheckProgramList(stored.data(), stored.size()) == PL_OK, "a stored program list checks");
         tagItemData* again = core->AddItem(IT_SCREEN, u"again", nullptr, nullptr);

@@ -6,6 +6,8 @@
 #include "core/model/CoreState.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -173,8 +175,14 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
         int rc;
         if (!link.write(area, at))
             rc = link.writeFailed(flags, c);
-        else
-            rc = link.checkReply(command, flags, c, platform::Deadline::after(static_cast<int>(timeoutMs)));
+        else {
+            // The time-out counts from when the bytes can have left.
+            const bool waits = ((flags & REPLY_STATUS_FIRST) && c.first) || (flags & REPLY_ONE_BYTE)
+                || ((flags & REPLY_ACK_EACH) && !c.last) || ((flags & (REPLY_ACK_LAST | REPLY_FRAME)) && c.last);
+            const std::uint64_t wait = std::uint64_t(timeoutMs) + (waits ? link.replyAllowance() : 0);
+            rc = link.checkReply(command, flags, c,
+                                 platform::Deadline::after(static_cast<int>(std::min<std::uint64_t>(wait, INT_MAX))));
+        }
         if (rc != COMM_OK) {
             link.close();
             if (rc == COMM_E_DEVICE)
@@ -204,7 +212,7 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
     return static_cast<int>(n);
 }
 
-int StreamLink::checkReply(std::uint8_t, std::uint32_t flags, const Chunk& c, const platform::Deadline& deadline)
+int StreamLink::checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& c, const platform::Deadline& deadline)
 {
     std::uint8_t b = 0;
     if ((flags & REPLY_STATUS_FIRST) && c.first)
@@ -240,7 +248,7 @@ int StreamLink::checkReply(std::uint8_t, std::uint32_t flags, const Chunk& c, co
     }
     if ((flags & REPLY_FRAME) && c.last) {
         ReplyFrame reply;
-        const int rc = ReadReplyFrame(*this, deadline, m_session.work.get(), m_session.capacity, reply);
+        const int rc = ReadReplyFrame(*this, deadline, m_session.work.get(), m_session.capacity, reply, command);
         if (rc == COMM_OK) {
             m_session.replyLength = reply.length;
             m_session.replyReceived = 1;

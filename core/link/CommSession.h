@@ -89,6 +89,9 @@ int TcpSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t
 int FileWriteFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
                     std::uint32_t flags, std::uint32_t timeoutMs);
 
+// Time (ms) `bytes` take on a serial line at `baudRate`, ten bits a byte.
+std::uint32_t SerialLineTimeMs(std::uint64_t bytes, std::uint32_t baudRate);
+
 // The device a serial port name opens: names without a slash live in /dev.
 QString SerialDevicePath(const QString& portName);
 

@@ -202,7 +202,10 @@ int CCore::Request(tagItemData* screen, std::uint8_t address, std::uint8_t comma
     // Nothing thrown leaves the library: memory that cannot be had ends the
     // request as a link that could not be opened.
     try {
-        CreateCommSession(session, address, kRequestTimeout, m_commCallBack);
+        // A session that carried an earlier read of the same request goes on
+        // as it is: making it again would clear a cancel given meanwhile.
+        if (!session.work)
+            CreateCommSession(session, address, kRequestTimeout, m_commCallBack);
         SetCommInterface(screen, &session);
         session.request.assign(data, data + length);
         return session.sendRequest(command, flags);
@@ -311,10 +314,14 @@ int CCore::RetrieveHardwareInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    const int version = RetrieveRemoteVer(screen);
+    // Both reads share one session, so a cancel during the first one stops
+    // the second.
+    CommSession session;
+    const int version = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
+    if (answered(version, session))
+        ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
     if (version < 0)
         return version;
-    CommSession session;
     const int rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
     if (answered(rc, session))
         ApplyHardwareAnswer(session.work.get(), session.replyLength, screen->Global);

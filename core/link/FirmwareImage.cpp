@@ -26,9 +26,20 @@ std::size_t DecodeFirmwareText(const std::uint8_t* text, std::size_t length, std
 {
     if (!text || !out)
         return 0;
-    const std::size_t count = length / 2;
-    for (std::size_t i = 0; i < count; ++i)
-        out[i] = static_cast<std::uint8_t>((FirmwareDigitValue(text[2 * i]) << 4) | FirmwareDigitValue(text[2 * i + 1]));
+    // Line ends and spaces are layout, whichever editor saved the file.
+    std::size_t count = 0;
+    int high = -1;
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::uint8_t c = text[i];
+        if (c == '\r' || c == '\n' || c == ' ' || c == '\t')
+            continue;
+        if (high < 0) {
+            high = FirmwareDigitValue(c);
+            continue;
+        }
+        out[count++] = static_cast<std::uint8_t>((high << 4) | FirmwareDigitValue(c));
+        high = -1;
+    }
     return count;
 }
 
@@ -36,7 +47,7 @@ std::vector<std::uint8_t> DecodeFirmwareText(const std::uint8_t* text, std::size
 {
     std::vector<std::uint8_t> image(text ? length / 2 : 0);
     if (!image.empty())
-        DecodeFirmwareText(text, length, image.data());
+        image.resize(DecodeFirmwareText(text, length, image.data()));
     return image;
 }
 

@@ -11,9 +11,9 @@
 std::uint8_t FirmwareDigitValue(std::uint8_t c);
 
 // Decodes the text two characters per byte, the first giving the high
-// nibble; a last character without a partner is ignored. `out` must hold
-// length / 2 bytes; returns the number of bytes written. Never reads past
-// text + length.
+// nibble; CR, LF, space and tab are skipped, and a last character without a
+// partner is ignored. `out` must hold length / 2 bytes; returns the number
+// of bytes written. Never reads past text + length.
 std::size_t DecodeFirmwareText(const std::uint8_t* text, std::size_t length, std::uint8_t* out);
 std::vector<std::uint8_t> DecodeFirmwareText(const std::uint8_t* text, std::size_t length);
 

@@ -160,7 +160,7 @@ int ClassifyStatusByte(std::uint8_t status)
 }
 
 int ReadReplyFrame(ByteSource& source, const platform::Deadline& deadline, std::uint8_t* work, std::size_t capacity,
-                   ReplyFrame& reply)
+                   ReplyFrame& reply, int command)
 {
     for (;;) {
         // Slide a four-byte window over the input until it holds the magic,
@@ -185,6 +185,14 @@ int ReadReplyFrame(ByteSource& source, const platform::Deadline& deadline, std::
         if (!readExact(source, header + 6, used - 6, deadline) || !skipExact(source, stated - used, deadline))
             return COMM_E_NO_REPLY;
         const auto length = static_cast<std::int32_t>(bytes::get32(header, 16));
+        if (command >= 0 && (used <= 12 || header[12] != command)) {
+            // The answer to another request (a late one, or another
+            // program's): not ours, whatever it carries.
+            if (length > 0 && static_cast<std::size_t>(length) <= capacity
+                && !skipExact(source, static_cast<std::size_t>(length), deadline))
+                return COMM_E_NO_REPLY;
+            continue;
+        }
         if (length <= 0)
             return COMM_E_REFUSED;
         if (static_cast<std::size_t>(length) > capacity)

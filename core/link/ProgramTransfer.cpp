@@ -10,7 +10,18 @@
 #include "platform/ByteIO.h"
 #include "platform/Clock.h"
 
+#include "core/link/Upgrade.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -127,19 +138,139 @@ int CCore::SendPrograms(tagItemData* screen)
     }
 }
 
+namespace {
+
+// Reports of one export go through here: "written" waits until the whole file
+// is on the stick, and failures name the export's own path.
+struct ExportReports {
+    CoreCallBack target = nullptr;
+    const char16_t* path = nullptr;
+    std::vector<unsigned> written;   // commands of the blocks written
+};
+thread_local ExportReports* t_reports = nullptr;
+
+void exportCallback(unsigned cmd, unsigned event, std::uintptr_t value)
+{
+    ExportReports* r = t_reports;
+    if (!r)
+        return;
+    if (event == UFE_WRITTEN) {
+        r->written.push_back(cmd);
+        return;
+    }
+    if (event == UFE_OPEN_FAILED)
+        value = reinterpret_cast<std::uintptr_t>(r->path);
+    if (r->target)
+        r->target(cmd, event, value);
+}
+
+// The new export is written beside the old file and renamed over it only
+// when every block was written, so a failed or cancelled export leaves the
+// old file as it was.
+class StagedExport {
+public:
+    StagedExport(const char16_t* path, CoreCallBack callback)
+        : m_target(QFile::encodeName(QString::fromUtf16(path)))
+    {
+        m_reports.target = callback;
+        m_reports.path = path;
+        QByteArray pattern = m_target + ".part-XXXXXX";
+        const int fd = ::mkstemp(pattern.data());
+        if (fd >= 0) {
+            ::close(fd);
+            m_temp = pattern;
+        }
+        m_previous = t_reports;
+        t_reports = &m_reports;
+    }
+    ~StagedExport()
+    {
+        if (!m_temp.isEmpty())
+            ::unlink(m_temp.constData());
+        t_reports = m_previous;
+    }
+    StagedExport(const StagedExport&) = delete;
+    StagedExport& operator=(const StagedExport&) = delete;
+
+    bool ok() const { return !m_temp.isEmpty(); }
+    QString path() const { return QFile::decodeName(m_temp); }
+
+    // No place for the new file beside the old one.
+    int openFailed(unsigned cmd) const
+    {
+        if (m_reports.target)
+            m_reports.target(cmd, UFE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(m_reports.path));
+        return 1;
+    }
+
+    // Synced to the stick, then renamed over the old file; the held
+    // "written" reports follow. 0, or 13 when it could not be put in place.
+    int commit()
+    {
+        int fd = ::open(m_temp.constData(), O_RDWR | O_CLOEXEC);
+        bool done = fd >= 0;
+        if (done) {
+            struct stat old {};
+            const mode_t mode = ::stat(m_target.constData(), &old) == 0 ? (old.st_mode & 07777) : defaultMode();
+            ::fchmod(fd, mode);
+            done = ::fsync(fd) == 0;
+            done = ::close(fd) == 0 && done;
+        }
+        if (done)
+            done = ::rename(m_temp.constData(), m_target.constData()) == 0;
+        if (!done) {
+            if (m_reports.target)
+                m_reports.target(m_reports.written.empty() ? 0u : m_reports.written.back(), UFE_CLOSE_FAILED, 0);
+            return UFE_CLOSE_FAILED;
+        }
+        m_temp.clear();
+        // The rename itself must reach the stick too.
+        const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(m_target)).absolutePath());
+        fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+        if (m_reports.target)
+            for (unsigned cmd : m_reports.written)
+                m_reports.target(cmd, UFE_WRITTEN, 0);
+        return 0;
+    }
+
+private:
+    static mode_t defaultMode()
+    {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }
+
+    QByteArray m_target;
+    QByteArray m_temp;
+    ExportReports m_reports;
+    ExportReports* m_previous = nullptr;
+};
+
+} // namespace
+
 int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path)
 {
     tagItemData* screen = exportScreen(node);
     if (!screen || !path)
         return 1;
     try {
+        StagedExport staged(path, m_fileCallBack);
+        if (!staged.ok())
+            return staged.openFailed(TOS_PAGEMAP);
         CommSession session;
-        CreateFileSession(session, QString::fromUtf16(path), m_fileCallBack);
+        CreateFileSession(session, staged.path(), exportCallback);
         if (WriteProgramBlocks(session, screen) != 0)
             return 1;
         session.fileMode = QStringLiteral("ab+");
         // The hardware block is the screen's, whichever node of it was given.
-        return writeHardware(session, screen) == 0 ? 0 : 1;
+        if (writeHardware(session, screen) != 0)
+            return 1;
+        return staged.commit() == 0 ? 0 : 1;
     } catch (...) {
         CContentCompiler::FreeBuffers(screen);
         return 1;
@@ -152,34 +283,47 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags
     if (!screen || !path)
         return 1;
     try {
+        StagedExport staged(path, m_fileCallBack);
+        if (!staged.ok())
+            return (flags & 0x3F) ? staged.openFailed(0) : 0;
         CommSession session;
-        CreateFileSession(session, QString::fromUtf16(path), m_fileCallBack);
+        CreateFileSession(session, staged.path(), exportCallback);
         bool first = true;
+        bool cancelled = false;
         int result = 0;
         auto next = [&](int rc) {
             result |= rc;
             first = false;
+            // A cancel ends the export; the parts written so far are thrown away.
+            cancelled = rc == COMM_E_CANCELLED;
         };
         auto mode = [&] { session.fileMode = first ? QStringLiteral("wb+") : QStringLiteral("ab+"); };
         if (flags & USB_PROGRAMS)
             next(WriteProgramBlocks(session, screen));
-        if (flags & USB_HARDWARE) {
+        if ((flags & USB_HARDWARE) && !cancelled) {
             mode();
             next(writeHardware(session, screen));
         }
-        if (flags & USB_CLOCK) {
+        if ((flags & USB_CLOCK) && !cancelled) {
             mode();
             next(writeWord(session, TOS_SETTIME, value));
         }
-        if (flags & USB_RESET) {
+        if ((flags & USB_RESET) && !cancelled) {
             mode();
             next(writeWord(session, TOS_RESET, 0));
         }
-        if (flags & USB_CLEAR) {
+        if ((flags & USB_CLEAR) && !cancelled) {
             mode();
             next(writeWord(session, TOS_CLEARPROG, 0));
         }
-        // USB_FIRMWARE: no firmware image is carried by this library, so nothing is written.
+        // The image an upgrade would send; nothing when there is none.
+        if ((flags & USB_FIRMWARE) && !cancelled && LoadFirmwareImage(session, screen) > 0) {
+            mode();
+            next(session.sendRequest(TOS_FIRMWARE, 0));
+        }
+        // Nothing written: the old file stays.
+        if (result == 0 && !first)
+            result = staged.commit();
         return result;
     } catch (...) {
         CContentCompiler::FreeBuffers(screen);

@@ -79,8 +79,10 @@ int DiscoverOverUdp(std::uint16_t port, int timeoutMs, const DiscoveryAnswer& an
 
     // Large enough for any datagram, so a long answer is never cut into an error.
     std::vector<std::uint8_t> buffer(65536);
+    // One deadline for the probe: a device that keeps answering cannot
+    // keep the search going.
+    const platform::Deadline deadline = platform::Deadline::after(timeoutMs);
     for (;;) {
-        const platform::Deadline deadline = platform::Deadline::after(timeoutMs);
         bool received = false;
         while (!received) {
             if (CancelRequested())
@@ -250,6 +252,8 @@ int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool sco
         }
         if (scopeMode)
             makeScreen(link, reply.address, true);
+        else
+            m_answered.push_back({COMM_SERIAL, link, reply.address});
     }
     return 0;
 }
@@ -311,6 +315,8 @@ int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool sc
         }
         if (scopeMode)
             makeScreen(link, reply.address, true);
+        else
+            m_answered.push_back({COMM_ETHERNET, link, reply.address});
     }
     return 0;
 }
@@ -342,6 +348,8 @@ int ControllerSearch::networkPass(int scopeAddress)
             // one answer does not become a screen per scope address.
             if (scopeAddress >= 0 && address == scopeAddress)
                 makeScreen(link, address, true);
+            else if (scopeAddress < 0)
+                m_answered.push_back({COMM_NETWORK, link, address});
             return true;
         });
         if (result == -6) {
@@ -410,6 +418,7 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
     m_noNodes = false;
     m_count = 0;
     m_haveFound = false;
+    m_answered.clear();
 
     // Insertion point: the screen at the start index (clamped to the last);
     // replacing begins with that screen itself.
@@ -441,8 +450,14 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
             r = adapterPass(255, replyFrame, false);
         if (r == 0 && wanOn)
             r = networkPass(-1);
-        if (r == -6)
+        if (r == -6) {
+            // What answered before the cancel is kept, as the scope search
+            // keeps the screens it made.
+            if (!m_single)
+                for (const Found& f : m_answered)
+                    makeScreen(f.link, f.address, f.mode != COMM_NETWORK);
             return m_count;
+        }
         if (m_single) {
             if (m_haveFound)
                 makeScreen(m_found.link, m_found.address, true);

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <vector>
 
 struct tagItemData;
 
@@ -54,7 +55,7 @@ QByteArray DottedAddress(std::uint32_t ip);
 
 // UDP discovery on 127.0.0.1 and the broadcast address: sends the 4-byte
 // zero probe to both (a send that fails is skipped), then reads datagrams
-// until `answer` returns false or none comes within timeoutMs. The
+// until `answer` returns false or timeoutMs have passed since the probe. The
 // cancel event ends it with -6.
 int DiscoverOverUdp(std::uint16_t port, int timeoutMs, const DiscoveryAnswer& answer);
 
@@ -100,6 +101,9 @@ private:
     bool m_replace = false;
     bool m_haveFound = false;
     Found m_found;
+    // Broadcast mode: what answered in the passes, made into screens when
+    // the search is cancelled before the remembered links are probed again.
+    std::vector<Found> m_answered;
     unsigned m_count = 0;
     tagItemData* m_insertAfter = nullptr;
     tagItemData* m_nextReuse = nullptr;

@@ -8,6 +8,9 @@
 #include <QSerialPort>
 
 #include <poll.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -51,6 +54,7 @@ public:
         drain();
         if (m_port.write(reinterpret_cast<const char*>(data), static_cast<qint64>(length)) != qint64(length))
             return false;
+        m_unanswered += length;
         const platform::Deadline deadline = platform::Deadline::after(static_cast<int>(m_session.timeout));
         while (m_port.bytesToWrite() > 0) {
             if (m_port.flush())
@@ -78,7 +82,24 @@ public:
             }
         }
         const qint64 got = m_port.read(reinterpret_cast<char*>(buffer), n);
+        if (got > 0)
+            m_unanswered = 0;
         return got < 0 ? -1 : static_cast<int>(got);
+    }
+
+    std::uint32_t replyAllowance() override
+    {
+        // Bytes handed to the driver may still wait in its queue, and an
+        // adapter or a pseudo-terminal may report nothing queued while they
+        // wait further on: allow the line time of all that went out since
+        // the last answer, after waiting for the queue to drain.
+        const std::uint32_t line = SerialLineTimeMs(m_unanswered, m_session.baudRate);
+        const platform::Deadline limit = platform::Deadline::after(static_cast<int>(m_session.timeout + line));
+        const int fd = static_cast<int>(m_port.handle());
+        int queued = 0;
+        while (fd >= 0 && !limit.passed() && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0)
+            platform::sleepFor(static_cast<int>(std::max<std::uint32_t>(1, SerialLineTimeMs(queued, m_session.baudRate))));
+        return line;
     }
 
 private:
@@ -99,9 +120,19 @@ private:
     }
 
     QSerialPort m_port;
+    std::uint64_t m_unanswered = 0;   // bytes written since the last byte read
 };
 
 }  // namespace
+
+std::uint32_t SerialLineTimeMs(std::uint64_t bytes, std::uint32_t baudRate)
+{
+    if (baudRate == 0)
+        baudRate = 1;
+    // Ten bits a byte (start, eight data, stop), rounded up.
+    const std::uint64_t ms = (bytes * 10 * 1000 + baudRate - 1) / baudRate;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(ms, 0x7FFFFFFF / 2));
+}
 
 QString SerialDevicePath(const QString& portName)
 {

@@ -14,6 +14,7 @@
 #include <pcap/pcap.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 
@@ -207,6 +208,16 @@ int CCore::SetFirmwareImageFile(const char16_t* path)
     return 1;
 }
 
+namespace {
+// An image is sent only when every record lies inside it.
+bool wholeImage(const std::vector<std::uint8_t>& image)
+{
+    std::vector<FirmwareRecord> records;
+    return !image.empty() && image.size() <= static_cast<std::size_t>(INT_MAX)
+        && SplitFirmwareRecords(image.data(), image.size(), records);
+}
+}  // namespace
+
 int CCore::SendUpgrade(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
@@ -215,15 +226,21 @@ int CCore::SendUpgrade(tagItemData* screen)
     CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
     SetCommInterface(screen, &session);
     session.replyReceived = 0;
+    // The image is checked before the controller is put into its loader,
+    // so a missing or damaged one leaves the controller as it was.
+    const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen);
+    if (image.empty() || !session.stream)
+        return 0;
+    if (!wholeImage(image)) {
+        session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
+        return COMM_E_REFUSED;
+    }
     const auto request = UpgradeRequestData(session.baudRate);
     session.request.assign(request.begin(), request.end());
     if (session.sendRequest(kUpgradeCommand, REPLY_ACK_LAST) < 0)
         return 0;
     platform::sleepFor(kUpgradePause);
-    const std::uint32_t length = LoadFirmwareImage(session, screen);
-    if (length == 0 || !session.stream)
-        return 0;
-    return session.stream(session, session.request.data(), length);
+    return session.stream(session, image.data(), static_cast<std::uint32_t>(image.size()));
 }
 
 int CCore::SendUpgrade2(tagItemData* screen)
@@ -236,5 +253,10 @@ int CCore::SendUpgrade2(tagItemData* screen)
     session.replyReceived = 0;
     if (LoadFirmwareImage(session, screen) == 0)
         return 0;
+    if (!wholeImage(session.request)) {
+        session.request.clear();
+        session.report(kFirmwareCommand, CBE_REFUSED, 0);
+        return COMM_E_REFUSED;
+    }
     return session.sendRequest(kFirmwareCommand, REPLY_ACK_EACH | REPLY_ACK_LAST);
 }

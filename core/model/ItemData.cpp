@@ -110,6 +110,16 @@ tagItemData* CreateHeaderNode()
 
 tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* name, tagItemData* parent)
 {
+    tagItemData* node = CreateNodeUnpainted(after, type, name, parent);
+    if (node) {
+        ResizeNodeBitmap(node);
+        PaintNode(node);
+    }
+    return node;
+}
+
+tagItemData* CreateNodeUnpainted(tagItemData* after, std::uint16_t type, const char16_t* name, tagItemData* parent)
+{
     const ItemLevel level = LevelOfType(type);
     // Linking at the head needs the parent; sections and items also take
     // their position and size from it.
@@ -175,8 +185,6 @@ tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* 
     }
     }
 
-    ResizeNodeBitmap(node);
-    PaintNode(node);
     return node;
 }
 

@@ -116,6 +116,8 @@ struct tagItemData {
 // Builds a non-header node and links it behind "after", or at the head of
 // the parent's children. Null when a required parent is missing.
 tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* name, tagItemData* parent);
+// The same without a picture: for callers that fill the node and paint it once.
+tagItemData* CreateNodeUnpainted(tagItemData* after, std::uint16_t type, const char16_t* name, tagItemData* parent);
 // Links a node behind "after", or at the head of the parent's children.
 void LinkNode(tagItemData* node, tagItemData* after, tagItemData* parent);
 // A detached header node: level LEVEL_HEADER and nothing else.

@@ -5,10 +5,15 @@
 #include "core/model/Tree.h"
 #include "platform/ByteIO.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -212,7 +217,7 @@ void readConfigSettings(std::string_view text, _tagHardwareInfo& h)
     h.RemoteVersion = 0xFFFFFFFFu;
 }
 
-void readSettings(tagItemData* screen, const std::uint8_t* data, const Header& hd)
+_tagHardwareInfo readSettings(const std::uint8_t* data, const Header& hd)
 {
     _tagHardwareInfo h;
     InitHardwareInfo(&h);
@@ -226,15 +231,18 @@ void readSettings(tagItemData* screen, const std::uint8_t* data, const Header& h
         if (h.BaudRate != 9600 && h.BaudRate != 115200)
             h.BaudRate = 9600;
     }
-    CCore::HardwareInfoToGlobalInfo(&h, &screen->Global);
+    return h;
 }
 
-// Reads the elements of a stored frame into the node's new frame. Stops at an
-// element smaller than its fixed part or one running past the frame's size.
-void readFrame(DynFrame* frame, const std::uint8_t* payload, std::size_t frameSize)
+// Reads the elements of a stored frame into the node's new frame. False for
+// a damaged frame: an element smaller than its fixed part, one running past
+// the frame's size, or bytes left over that hold no element.
+bool readFrame(DynFrame* frame, const std::uint8_t* payload, std::size_t frameSize)
 {
+    if (frameSize == 0)
+        return true;   // no frame stored: the node keeps its own
     if (!frame || frameSize < DYNFRAME_SIZE)
-        return;
+        return false;
     ReadDynFrame(payload, DYNFRAME_SIZE, *frame);
     frame->Count = 0;
     frame->First = nullptr;
@@ -243,16 +251,16 @@ void readFrame(DynFrame* frame, const std::uint8_t* payload, std::size_t frameSi
     while (at < frameSize) {
         const std::uint8_t* e = payload + at;
         if (frameSize - at < DYNFRAME_ELEMENT_SIZE)
-            break;
+            return false;
         const std::size_t size = get16(e, ELEMENT_SIZE);
         if (size < DYNFRAME_ELEMENT_SIZE || size > frameSize - at)
-            break;
+            return false;
         char16_t name[128];
         getWide(e, ELEMENT_NAME, name, 128);
         name[127] = u'\0';
         DynFrameElement* element = CreateFrameElement(get8(e, ELEMENT_TYPE), name, frame, last);
         if (!element)
-            break;
+            return false;
         const std::size_t dataLength = std::min<std::size_t>(get16(e, ELEMENT_DATALEN), size - DYNFRAME_ELEMENT_SIZE);
         std::vector<std::uint8_t> img(e, e + DYNFRAME_ELEMENT_SIZE + dataLength);
         put16(img.data(), ELEMENT_DATALEN, static_cast<std::uint16_t>(dataLength));
@@ -260,6 +268,7 @@ void readFrame(DynFrame* frame, const std::uint8_t* payload, std::size_t frameSi
         last = element;
         at += size;
     }
+    return true;
 }
 
 // Overlays the stored level block from `from` (inside the node image) on the
@@ -301,7 +310,8 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         const std::size_t units = (size - fixed) / 2;
         std::u16string t(units, u'\0');
         getWide(payload, fixed, t.data(), units);
-        r->Text = QString::fromStdU16String(t);
+        // Unit by unit: a decoder would take a leading FEFF or FFFE for a byte-order mark.
+        r->Text = QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size()));
     };
     switch (b.TypeCode) {
     case IT_SINGLELINE:
@@ -355,8 +365,27 @@ bool hasNothingToShow(const tagItemData* node)
     return false;
 }
 
+// Whether the item will have nothing to show once its stored record is read:
+// such items keep the picture of their freshly made record.
+bool willShowNothing(const tagItemData* node, std::uint32_t size)
+{
+    const ItemRecord* r = node->Item.TypeRecord;
+    if (!r)
+        return false;
+    const auto textless = [size](std::size_t fixed, std::size_t least) {
+        return size < least || (size - fixed) / 2 == 0;
+    };
+    switch (node->Item.TypeCode) {
+    case IT_SINGLELINE: return textless(SINGLELINE_RECORD_SIZE, SINGLELINE_RECORD_SIZE + 1);
+    case IT_TEXT: return textless(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
+    case IT_TEXTGIF: return textless(TEXTGIF_RECORD_SIZE, TEXTGIF_RECORD_SIZE);
+    case IT_GRID: return size > GRID_RECORD_SIZE ? false : r->MemFile.isEmpty();
+    default: return hasNothingToShow(node);
+    }
+}
+
 // Loads one node image behind the current node; returns the bytes it used,
-// 0 to stop.
+// 0 when the image is refused.
 std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, const Header& hd, tagItemData*& current)
 {
     const std::size_t recordSize = hd.recordSize;
@@ -403,9 +432,15 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
     char16_t name[128];
     getWide(in, N_NAME, name, 128);
     name[127] = u'\0';
-    tagItemData* node = CreateNode(after, code, name, parent);
+    // Painted once, when its stored state is in place.
+    tagItemData* node = CreateNodeUnpainted(after, code, name, parent);
     if (!node)
         return 0;
+    const bool paintNow = level == LEVEL_PROGRAM && willShowNothing(node, payload);
+    if (paintNow) {
+        ResizeNodeBitmap(node);
+        PaintNode(node);
+    }
     current = node;
     node->KeptWord44 = get32(in, N_WORD44);
     node->KeptWord48 = get32(in, N_WORD48);
@@ -413,12 +448,12 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
     node->InEffect = get8(in, N_INEFFECT);
     node->InSpeed = get16(in, N_INSPEED);
 
-    bool paint = true;
     switch (level) {
     case LEVEL_SCENE:
         if (framesStored) {
             overlayBlock(node, in, N_BLOCK + 6, SCENE_BLOCK_SIZE, WriteSceneBlock, ReadSceneBlock);
-            readFrame(node->Scene.Frame, data, payload);
+            if (!readFrame(node->Scene.Frame, data, payload))
+                return 0;
         } else {
             ConvertLegacyBorder(node->Scene.Frame, get32(in, SCENE_FRAMESIZE));
         }
@@ -426,8 +461,12 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
     case LEVEL_SECTION:
         if (framesStored) {
             overlayBlock(node, in, N_BLOCK + 2, SECTION_BLOCK_SIZE, WriteSectionBlock, ReadSectionBlock);
-            readFrame(node->Section.Frame, data, payload);
-        } else if (const std::uint8_t border = get8(in, SECTION_BORDER)) {
+            if (!readFrame(node->Section.Frame, data, payload))
+                return 0;
+        }
+        // No panel is larger: a larger section comes from a damaged file.
+        if (node->Section.RectW > MAX_PANEL_WIDTH || node->Section.RectH > MAX_PANEL_HEIGHT)
+            return 0; else if (const std::uint8_t border = get8(in, SECTION_BORDER)) {
             node->Section.Frame->Width = border;
             if (DynFrameElement* e = CreateFrameElement(0, u"line1", node->Section.Frame, nullptr)) {
                 e->Motion = 0;
@@ -438,11 +477,10 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
         break;
     default:
         readItem(node, in, data, payload);
-        paint = !hasNothingToShow(node);
         break;
     }
     ResizeNodeBitmap(node);
-    if (paint)
+    if (!paintNow)
         PaintNode(node);
     return recordSize + payload;
 }
@@ -501,31 +539,76 @@ ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length,
         return PL_TRUNCATED;
     // Everything the header announces must be there before the screen is touched.
     const Header hd = headerOf(data);
-    if (std::uint64_t(hd.nodeOffset) + hd.nodeSize > length)
+    if (std::uint64_t(hd.nodeOffset) + hd.nodeSize > length
+        || std::uint64_t(hd.nodeOffset) + hd.nodeSize > MAX_PROGRAM_LIST_BYTES)
         return PL_TRUNCATED;
     if (version >= 2 && std::uint64_t(hd.settingsOffset) + hd.settingsSize > length)
         return PL_TRUNCATED;
     return PL_OK;
 }
 
-void LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length)
+ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length,
+                                  std::int64_t previewCap)
 {
-    if (!screen || CheckProgramList(data, length) != PL_OK)
-        return;
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return PL_OPEN_FAILED;
+    const ProgramListResult checked = CheckProgramList(data, length);
+    if (checked != PL_OK)
+        return checked;
     const Header hd = headerOf(data);
-    readSettings(screen, data, hd);
-    if (hd.nodeSize == 0)
-        return;
-    const std::uint8_t* area = data + hd.nodeOffset;
-    std::size_t left = hd.nodeSize;
-    tagItemData* current = screen;
-    while (left > 0) {
-        const std::size_t used = loadNodeImage(area, left, hd, current);
-        if (used == 0 || used > left)
-            break;
-        area += used;
-        left -= used;
+    const _tagHardwareInfo settings = readSettings(data, hd);
+    if (settings.Width > MAX_PANEL_WIDTH || settings.Height > MAX_PANEL_HEIGHT) {
+        qWarning("program list refused: a %ux%u screen is larger than any panel", unsigned(settings.Width),
+                 unsigned(settings.Height));
+        return PL_TRUNCATED;
     }
+
+    // Everything loads into a scratch screen with the new settings; the
+    // screen takes it over only when the whole file was read.
+    tagItemData* scratch = new tagItemData;
+    scratch->Level = LEVEL_ROOT;
+    std::vector<std::uint8_t> block(GLOBALINFO_SIZE);
+    WriteGlobalInfo(screen->Global, block.data());
+    ReadGlobalInfo(block.data(), scratch->Global);
+    scratch->Global.TargetScreen = screen->Global.TargetScreen;
+    CCore::HardwareInfoToGlobalInfo(&settings, &scratch->Global);
+
+    ProgramListResult result = PL_OK;
+    if (hd.nodeSize >= hd.recordSize && hd.recordSize > 0) {
+        const std::uint8_t* area = data + hd.nodeOffset;
+        std::size_t left = hd.nodeSize;
+        tagItemData* current = scratch;
+        std::int64_t previewPixels = 0;
+        while (left > 0) {
+            const std::size_t used = loadNodeImage(area, left, hd, current);
+            if (used == 0 || used > left) {
+                result = PL_TRUNCATED;
+                break;
+            }
+            previewPixels += static_cast<std::int64_t>(current->Preview.width()) * current->Preview.height();
+            if (previewPixels > previewCap) {
+                qWarning("program list refused: its previews would take more than %lld MB",
+                         static_cast<long long>(previewCap * 4 / 1000000));
+                result = PL_TRUNCATED;
+                break;
+            }
+            area += used;
+            left -= used;
+        }
+    }
+    if (result == PL_OK) {
+        while (tagItemData* child = screen->FirstChild) {
+            UnlinkNode(child);
+            DestroyNode(child);
+        }
+        screen->FirstChild = scratch->FirstChild;
+        scratch->FirstChild = nullptr;
+        for (tagItemData* c = screen->FirstChild; c; c = c->NextSibling)
+            c->Parent = screen;
+        CCore::HardwareInfoToGlobalInfo(&settings, &screen->Global);
+    }
+    DestroyNode(scratch);
+    return result;
 }
 
 // ---- CCore exports ----
@@ -575,37 +658,94 @@ int CCore::SavePL(tagItemData* screen, const char16_t* path)
     return PL_OK;
 }
 
+namespace {
+
+// Reads exactly `n` bytes at the file's position; false on an error or an early end.
+bool readExactly(int fd, std::uint8_t* out, std::size_t n)
+{
+    while (n > 0) {
+        const ssize_t got = ::read(fd, out, n);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+struct FileCloser {
+    int fd;
+    ~FileCloser() { ::close(fd); }
+};
+
+} // namespace
+
 int CCore::LoadPL(tagItemData* screen, const char16_t* path)
 {
     const auto report = [this](unsigned event, std::uintptr_t value) {
         if (m_fileCallBack)
             m_fileCallBack(CBC_LOAD_PL, event, value);
     };
-    QFile file(path ? QString::fromUtf16(path) : QString());
-    if (!screen || screen->Level != LEVEL_ROOT || !path || !file.open(QIODevice::ReadOnly)) {
+    const auto openFailed = [&] {
         report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
         return PL_OPEN_FAILED;
+    };
+    if (!screen || screen->Level != LEVEL_ROOT || !path)
+        return openFailed();
+    // Not blocking: a pipe without a writer must not hold the caller.
+    const QByteArray name = QFile::encodeName(QString::fromUtf16(path));
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return openFailed();
+    FileCloser closer{fd};
+    struct stat st {};
+    // Only regular files: a device or a pipe has no end to read to.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return openFailed();
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+
+    // The header first: what it announces decides what is read.
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, PL_HEADER_SIZE)));
+    if (!readExactly(fd, data.data(), data.size())) {
+        report(PLE_TRUNCATED, 0);
+        return PL_TRUNCATED;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    const auto length = static_cast<std::size_t>(bytes.size());
+    std::uint64_t end = data.size();
+    if (data.size() == PL_HEADER_SIZE && get16(data.data(), H_MAGIC) == PL_MAGIC
+        && get8(data.data(), H_VERSION) <= PL_VERSION) {
+        const Header hd = headerOf(data.data());
+        end = std::max<std::uint64_t>(end, std::uint64_t(hd.nodeOffset) + hd.nodeSize);
+        if (hd.version >= 2)
+            end = std::max<std::uint64_t>(end, std::uint64_t(hd.settingsOffset) + hd.settingsSize);
+    }
     unsigned newerBy = 0;
-    switch (CheckProgramList(data, length, &newerBy)) {
+    ProgramListResult rc = PL_OK;
+    if (end > fileSize || end > MAX_PROGRAM_LIST_BYTES) {
+        rc = data.size() < 2 || get16(data.data(), H_MAGIC) != PL_MAGIC ? PL_BAD_MAGIC : PL_TRUNCATED;
+    } else {
+        const std::size_t head = data.size();
+        data.resize(static_cast<std::size_t>(end));
+        if (!readExactly(fd, data.data() + head, data.size() - head))
+            rc = PL_TRUNCATED;
+    }
+    if (rc == PL_OK)
+        rc = CheckProgramList(data.data(), data.size(), &newerBy);
+    if (rc == PL_OK)
+        rc = LoadProgramList(screen, data.data(), data.size());
+    switch (rc) {
+    case PL_OK:
+        report(PLE_LOADED, 0);
+        return PL_OK;
     case PL_BAD_MAGIC:
         report(PLE_BAD_MAGIC, 0);
         return PL_BAD_MAGIC;
     case PL_NEWER_VERSION:
         report(PLE_NEWER_VERSION, newerBy);
         return PL_NEWER_VERSION;
-    case PL_TRUNCATED:
+    default:
         report(PLE_TRUNCATED, 0);
         return PL_TRUNCATED;
-    default:
-        break;
     }
-    ClearPrograms(screen);
-    LoadProgramList(screen, data, length);
-    report(PLE_LOADED, 0);
-    return PL_OK;
 }

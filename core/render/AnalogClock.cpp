@@ -240,7 +240,7 @@ void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, in
 
     const QString picture = RecordText(r, clocksimul::Picture, clocksimul::PictureChars);
     if (!picture.isEmpty()) {
-        const ImageEx image(picture);
+        const ImageEx image(picture, 0);
         image.DrawInMode(target, QRect(x, y, W, H), static_cast<int>(r.u32(clocksimul::PictureMode)), 0);
     }
 

@@ -2,6 +2,7 @@
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
 #include "core/model/CoreState.h"
+#include "platform/Event.h"
 #include "core/model/Utilities.h"
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockPaint.h"
@@ -93,6 +94,14 @@ std::vector<std::uint8_t> borderRecord(tagItemData* node, const render::LedQuant
 
 unsigned ceilDiv(std::uint64_t a, std::uint64_t b) { return static_cast<unsigned>((a + b - 1) / b); }
 
+// A cancelled transfer also stops its compile. The event is left set, so
+// that the transfer still sees it and reports the cancel.
+bool cancelled()
+{
+    const platform::AutoResetEvent* e = CancelEvent();
+    return e && e->isSet();
+}
+
 struct Ctx {
     tagItemData* screen = nullptr;
     int screenH = 0;
@@ -164,6 +173,8 @@ bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vect
     QImage content(cw, ch, QImage::Format_RGB32);
     const QRect target(0, area.top(), area.width(), area.height());
     for (std::uint32_t k = 1; k <= frames; ++k) {
+        if (cancelled())
+            return false;
         content.fill(Qt::black);
         cartoon.DrawFrame(content, static_cast<int>(k));
         w.work().fill(Qt::black);
@@ -203,6 +214,8 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
     const int left = centred ? (aw - cw) / 2 : 0;
     w.reserve(out, pages);
     for (unsigned page = 0; page < pages; ++page) {
+        if (cancelled())
+            return false;
         w.work().fill(Qt::black);
         const QRect rect(left - int(page) * aw, area.top(), cw, ch);
         if (rec && clock)
@@ -212,6 +225,60 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
         w.append(out);
     }
     return true;
+}
+
+// Pages an item's pass 1 will make, counted before anything is rendered.
+std::uint64_t plannedPages(tagItemData* item)
+{
+    const QRect area = render::NodeClientRect(item);
+    if (area.width() <= 0 || area.height() <= 0)
+        return 0;
+    const std::uint16_t type = item->Item.TypeCode;
+    const ItemRecord* rec = item->Item.TypeRecord;
+    const unsigned aw = static_cast<unsigned>(area.width()), ah = static_cast<unsigned>(area.height());
+    if (isPaged(type)) {
+        const std::uint64_t across = item->Item.ContentW ? ceilDiv(item->Item.ContentW, aw) : 1;
+        const std::uint64_t down = item->Item.ContentH ? ceilDiv(item->Item.ContentH, ah) : 1;
+        return across * down;   // an upper bound: single-row items page across only
+    }
+    switch (type) {
+    case IT_IMAGE:
+    case IT_CLOCKSIMUL:
+        return 1;
+    case IT_GIF:
+        return std::max<std::uint32_t>(1, PictureFileFrameCount(rec ? PictureRecordPath(*rec) : QString()));
+    case IT_TEXTGIF:
+        return rec ? std::uint64_t(rec->u32(TG_FRAMES)) * (std::uint64_t(rec->u16(TG_REPEAT)) + 1) : 0;
+    case IT_CLOCKDIGIT:
+    case IT_COUNT:
+    case IT_COUNT2:
+        return std::max<std::uint32_t>(1, ceilDiv(std::max<std::uint32_t>(1, item->Item.ContentW), aw));
+    default:
+        return 0;
+    }
+}
+
+// The bytes pass 1 will make for the whole screen, so that a screen too
+// large to hold is refused before any page is built.
+std::uint64_t plannedPageBytes(const Ctx& c)
+{
+    std::uint64_t total = 0;
+    forEachChild(c.screen, [&](tagItemData* scene) {
+        if (scene->Scene.PicturePresent != 0)
+            total += PageLength(params(c, static_cast<unsigned>(std::max(0, render::ScreenSize(scene).width())), false));
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) {
+                const QRect area = render::NodeClientRect(item);
+                if (area.width() <= 0)
+                    return;
+                const std::uint64_t page = PageLength(params(c, static_cast<unsigned>(area.width()), false));
+                const std::uint64_t pages = plannedPages(item);
+                total = pages > (kMaxBytes + 1) / std::max<std::uint64_t>(page, 1) ? kMaxBytes + 1
+                                                                                     : std::min(kMaxBytes + 1, total + pages * page);
+            });
+        });
+    });
+    return total;
 }
 
 // Pass 1 for an item. False when its pages could not be held.
@@ -244,6 +311,8 @@ bool itemPages(const Ctx& c, tagItemData* item)
             return false;
         w.reserve(out, pages);
         for (const auto& [px, py] : PageOrder(across, down, item->InEffect)) {
+            if (cancelled())
+                return false;
             copyWindow(w.work(), item->Preview, QRect(int(px * aw), int(py * ah), int(aw), int(ah)), area.top());
             w.append(out);
         }
@@ -261,17 +330,26 @@ bool itemPages(const Ctx& c, tagItemData* item)
     } else if (type == IT_CLOCKDIGIT || type == IT_COUNT || type == IT_COUNT2) {
         return clockPages(item, w, area, out);
     } else {   // GIF
-        std::uint32_t frames = rec ? rec->u32(PIC_RECORD_FRAMES) : 0;
-        if (frames == 0)
-            frames = 1;
+        // The file says how many frames there are; a stored count may be stale or damaged.
+        const QString path = rec ? PictureRecordPath(*rec) : QString();
+        const std::uint32_t frames = std::max<std::uint32_t>(1, PictureFileFrameCount(path));
         if (std::uint64_t(frames) * w.pageLength() > kMaxBytes)
             return false;
-        const ImageEx image(rec ? PictureRecordPath(*rec) : QString());
         const int mode = rec ? rec->u8(PIC_RECORD_MODE) : 0;
+        const QRect target(0, area.top(), int(aw), int(ah));
+        PictureFrameStream stream(path);
+        QImage frame, first;
         w.reserve(out, frames);
         for (std::uint32_t n = 0; n < frames; ++n) {
+            if (cancelled())
+                return false;
+            // A frame that cannot be read draws frame 0, as a frame past the end does.
+            if (!stream.next(frame))
+                frame = first;
+            if (n == 0)
+                first = frame;
             w.work().fill(Qt::black);
-            image.DrawInMode(w.work(), QRect(0, area.top(), int(aw), int(ah)), mode, n);
+            ImageEx::DrawPictureInMode(frame, w.work(), target, mode);
             w.append(out);
         }
     }
@@ -290,7 +368,7 @@ bool scenePages(const Ctx& c, tagItemData* scene)
     if (!w.ok())
         return w.pageLength() == 0;
     w.work().fill(Qt::black);
-    const ImageEx image(WidePathField(scene->Scene.PicturePath, 260));
+    const ImageEx image(WidePathField(scene->Scene.PicturePath, 260), 0);
     image.DrawInMode(w.work(), render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
     w.append(out);
     return true;
@@ -553,6 +631,10 @@ int compileScreen(tagItemData* node)
         c.global = c.screen->FirstChild;
     freeSlots(c.screen);
 
+    if (plannedPageBytes(c) > kMaxBytes) {
+        freeSlots(c.screen);
+        return 0;
+    }
     bool ok = true;
     // Pass 1: content pages.
     forEachChild(c.screen, [&](tagItemData* scene) {

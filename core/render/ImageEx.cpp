@@ -4,8 +4,15 @@
 #include "core/model/Utilities.h"
 #include "core/render/ClockText.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <mutex>
 
 QString WidePathField(const char16_t* field, std::size_t n)
 {
@@ -20,12 +27,48 @@ QString PictureRecordPath(const ItemRecord& record)
     return render::RecordText(record, PIC_RECORD_PATH, 260);
 }
 
-ImageEx::ImageEx(const QString& path)
+std::uint32_t PictureFileFrameCount(const QString& path)
+{
+    if (path.isEmpty())
+        return 0;
+    QImageReader reader(path);
+    if (!reader.canRead())
+        return 0;
+    // The count is scanned from the file's blocks; no frame is decoded.
+    return static_cast<std::uint32_t>(std::max(1, reader.imageCount()));
+}
+
+struct PictureFrameStream::Impl {
+    QImageReader reader;
+    bool first = true;
+    explicit Impl(const QString& path) : reader(path) { reader.setAutoTransform(false); }
+};
+
+PictureFrameStream::PictureFrameStream(const QString& path) : m_impl(new Impl(path)) {}
+PictureFrameStream::~PictureFrameStream() { delete m_impl; }
+
+bool PictureFrameStream::next(QImage& frame)
+{
+    if (!m_impl->first && !m_impl->reader.supportsAnimation())
+        return false;
+    m_impl->first = false;
+    if (!m_impl->reader.canRead())
+        return false;
+    frame = m_impl->reader.read();
+    return !frame.isNull();
+}
+
+ImageEx::ImageEx(const QString& path) { load(path, std::numeric_limits<std::uint32_t>::max()); }
+
+ImageEx::ImageEx(const QString& path, std::uint32_t lastFrame) { load(path, lastFrame); }
+
+void ImageEx::load(const QString& path, std::uint32_t lastFrame)
 {
     if (path.isEmpty())
         return;
     QImageReader reader(path);
     reader.setAutoTransform(false);
+    const bool complete = lastFrame == std::numeric_limits<std::uint32_t>::max();
     // Frames are decoded once: the reader gives a frame's delay only as it is read.
     while (reader.canRead()) {
         QImage frame = reader.read();
@@ -34,9 +77,12 @@ ImageEx::ImageEx(const QString& path)
         const int delay = reader.nextImageDelay();
         m_frames.push_back(std::move(frame));
         m_delays.push_back(delay > 0 ? static_cast<std::uint32_t>(delay) : 0u);
-        if (!reader.supportsAnimation())
+        if (!reader.supportsAnimation() || m_frames.size() > lastFrame)
             break;
     }
+    m_count = static_cast<std::uint32_t>(m_frames.size());
+    if (!complete && !m_frames.empty())
+        m_count = std::max(m_count, PictureFileFrameCount(path));
 }
 
 const QImage& ImageEx::Frame(std::uint32_t n) const
@@ -44,7 +90,7 @@ const QImage& ImageEx::Frame(std::uint32_t n) const
     static const QImage none;
     if (m_frames.empty())
         return none;
-    return n < m_frames.size() ? m_frames[n] : m_frames.front();
+    return n < m_count && n < m_frames.size() ? m_frames[n] : m_frames.front();
 }
 
 QSize ImageEx::NaturalSize() const { return m_frames.empty() ? QSize() : m_frames.front().size(); }
@@ -60,21 +106,92 @@ int ImageEx::DrawFrame(QImage& dc, int x, int y, int width, int height, std::uin
     return 1;
 }
 
-std::uint32_t ImageEx::DrawInMode(QImage& dc, const QRect& rect, int mode, std::uint32_t frame) const
+void ImageEx::DrawPictureInMode(const QImage& picture, QImage& dc, const QRect& rect, int mode)
 {
-    if (m_frames.empty() || mode < 0 || mode > 2 || rect.width() <= 0 || rect.height() <= 0 || dc.isNull())
-        return 0;
-    const std::uint32_t n = frame < FrameCount() ? frame : 0;
+    if (picture.isNull() || mode < 0 || mode > 2 || rect.width() <= 0 || rect.height() <= 0 || dc.isNull())
+        return;
     // Drawn at the origin of an area of the rectangle's size, so centring and
     // tiling are measured in the rectangle wherever it lies.
     QImage area(rect.size(), QImage::Format_ARGB32_Premultiplied);
     if (area.isNull())
-        return 0;
+        return;
     area.fill(Qt::transparent);
-    DrawImageFrame(m_frames, 0, area, 0, rect.width(), rect.height(), mode, static_cast<int>(n));
+    const std::vector<QImage> one{picture};
+    DrawImageFrame(one, 0, area, 0, rect.width(), rect.height(), mode, 0);
     QPainter p(&dc);
     p.drawImage(rect.topLeft(), area);
+}
+
+std::uint32_t ImageEx::DrawInMode(QImage& dc, const QRect& rect, int mode, std::uint32_t frame) const
+{
+    if (m_frames.empty() || mode < 0 || mode > 2 || rect.width() <= 0 || rect.height() <= 0 || dc.isNull())
+        return 0;
+    DrawPictureInMode(Frame(frame), dc, rect, mode);
     return frame < FrameCount() ? frame + 1 : 0;
+}
+
+namespace {
+
+// A player asks for frame after frame of the same file: the reader is kept
+// where it stopped, so each frame is decoded once and only one is held. A
+// changed path or file starts again.
+struct PlayerCursor {
+    std::mutex mutex;
+    QString path;
+    QDateTime modified;
+    qint64 size = -1;
+    std::unique_ptr<PictureFrameStream> stream;
+    std::uint32_t count = 0;
+    std::uint32_t read = 0;   // frames taken from the stream
+    QImage last;              // frame read - 1
+};
+
+PlayerCursor& playerCursor()
+{
+    static PlayerCursor cursor;
+    return cursor;
+}
+
+} // namespace
+
+QImage PlayerFrame(const QString& path, std::uint32_t frame)
+{
+    PlayerCursor& c = playerCursor();
+    const std::lock_guard lock(c.mutex);
+    const QFileInfo info(path);
+    if (path != c.path || info.lastModified() != c.modified || info.size() != c.size) {
+        c.path = path;
+        c.modified = info.lastModified();
+        c.size = info.size();
+        c.count = PictureFileFrameCount(path);
+        c.stream.reset();
+        c.read = 0;
+        c.last = QImage();
+    }
+    if (c.count == 0)
+        return {};
+    if (frame >= c.count)
+        frame = 0;
+    if (c.read > 0 && frame + 1 == c.read)
+        return c.last;
+    if (!c.stream || frame + 1 < c.read) {
+        c.stream = std::make_unique<PictureFrameStream>(path);
+        c.read = 0;
+        c.last = QImage();
+    }
+    QImage next;
+    while (c.read <= frame && c.stream->next(next)) {
+        c.last = std::move(next);
+        ++c.read;
+    }
+    if (c.read <= frame) {
+        // Fewer frames than counted: the first stands in, as for any frame past the end.
+        c.stream.reset();
+        c.read = 0;
+        const ImageEx first(path, 0);
+        return first.Frame(0);
+    }
+    return c.last;
 }
 
 void CCore::ReadImageToDCEx(QImage* dc, const QRect& rect, const char16_t* path, int mode, int frame)
@@ -82,8 +199,8 @@ void CCore::ReadImageToDCEx(QImage* dc, const QRect& rect, const char16_t* path,
     if (!dc || !path)
         return;
     try {
-        const ImageEx image(QString::fromUtf16(path));
-        image.DrawInMode(*dc, rect, mode, frame < 0 ? 0u : static_cast<std::uint32_t>(frame));
+        const QImage picture = PlayerFrame(QString::fromUtf16(path), frame < 0 ? 0u : static_cast<std::uint32_t>(frame));
+        ImageEx::DrawPictureInMode(picture, *dc, rect, mode);
     } catch (...) {
         // A picture too large to hold draws nothing.
     }

@@ -99,7 +99,7 @@ int PaintSceneNode(tagItemData* node)
     UpdateNodeBitmap(node);
     clearBlack(node);
     paintBorder(node, node->Scene.Frame);
-    const ImageEx image(WidePathField(node->Scene.PicturePath, 260));
+    const ImageEx image(WidePathField(node->Scene.PicturePath, 260), 0);
     node->Scene.PicturePresent = image.FrameCount() >= 1 ? 1 : 0;
     const QRect client = render::LocalClientRect(node);
     if (node->Scene.PicturePresent && !client.isEmpty())
@@ -177,7 +177,7 @@ int PaintPictureItem(tagItemData* node)
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, client.height()));
     UpdateNodeBitmap(node);
     clearBlack(node);
-    const ImageEx image(PictureRecordPath(*rec));
+    const ImageEx image(PictureRecordPath(*rec), 0);   // the preview shows frame 0 only
     image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_RECORD_MODE), 0);
     trimContentHeight(node);
     return 1;

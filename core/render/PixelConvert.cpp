@@ -69,6 +69,22 @@ inline Rgb pixelAt(const std::uint8_t* row, int x, int depth, bool bitFields)
     }
 }
 
+// No colour in the row's pixels (the fourth byte is not a colour).
+bool rowIsBlack32(const std::uint8_t* row, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        std::uint32_t v;
+        std::memcpy(&v, row + 4 * x, 4);
+        if (v & 0x00FFFFFFu) {
+            if constexpr (std::endian::native == std::endian::little)
+                return false;
+            else if (row[4 * x] | row[4 * x + 1] | row[4 * x + 2])
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::uint32_t LineBit(const LedModeParams& p, int channel, int line)
@@ -122,6 +138,10 @@ void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
     for (int x = 0; x < width; ++x)
         colBase[x] = static_cast<std::size_t>(x % G) + std::size_t(G) * RF * (x / G);
     std::vector<std::size_t> zig(static_cast<std::size_t>(G));
+    // Only when every row has words and line bits of its own: with folds
+    // sharing a word, a later row overwrites an earlier one.
+    const bool blackIsDark =
+        th.Red > 0 && th.Green > 0 && th.Blue > 0 && !zigzag && (RF == 1 || p.FoldOrder == 1 || p.FoldOrder == 2);
 
     for (int y = 0; y < dib.Height; ++y) {
         const int L = y / R;
@@ -144,6 +164,10 @@ void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
             }
         }
         const std::uint8_t* row = dib.Bits + dib.Stride * static_cast<std::size_t>(dib.BottomUp ? dib.Height - 1 - y : y);
+        // A row of dark pixels writes what the fill already holds: content
+        // words are all ones there, mask words all zeros.
+        if (blackIsDark && dib.Depth == 32 && rowIsBlack32(row, width))
+            continue;
         const std::uint32_t keep = ~t.all[L];
         const std::uint32_t rb = t.colour[0][L], gb = t.colour[1][L], bb = t.colour[2][L];
         for (int x = 0; x < width; ++x) {

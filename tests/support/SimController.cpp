@@ -1,5 +1,7 @@
 #include "support/SimController.h"
 
+#include "platform/Clock.h"
+
 #include "platform/ByteIO.h"
 
 #include <arpa/inet.h>
@@ -285,6 +287,18 @@ Bytes Peer::streamReply(const Block& block, const Reply& reply) const
         WriteFrameHeader(big, header.data());
         out.insert(out.end(), header.begin(), header.end());
     }
+    if (f.otherCommandFirst >= 0) {
+        FrameHeader other;
+        other.address = m_controller.address();
+        other.sequence = block.header.sequence;
+        other.command = static_cast<std::uint8_t>(f.otherCommandFirst);
+        const Bytes data(reply.data.empty() ? 8 : reply.data.size(), 0xEE);
+        other.length = static_cast<std::uint32_t>(data.size());
+        Bytes header(kFrameHeaderSize);
+        WriteFrameHeader(other, header.data());
+        out.insert(out.end(), header.begin(), header.end());
+        out.insert(out.end(), data.begin(), data.end());
+    }
     const Bytes frame = m_controller.frameBytes(block, reply);
     out.insert(out.end(), frame.begin(), frame.end());
     return out;
@@ -446,11 +460,27 @@ void PtyPeer::serve()
     Bytes buffer;
     record({}, false);
     bool statusSent = false;
+    // Paced reading: the time the line is free to deliver the next byte.
+    std::chrono::steady_clock::time_point due = std::chrono::steady_clock::now();
     while (!m_stop && waitReadable(m_master, m_wakeFd[0])) {
         std::uint8_t tmp[4096];
-        const ssize_t r = ::read(m_master, tmp, sizeof tmp);
+        const unsigned rate = m_lineRate;
+        if (rate) {
+            const auto now = std::chrono::steady_clock::now();
+            if (due > now)
+                std::this_thread::sleep_until(due);
+            else
+                due = now;
+        }
+        const ssize_t r = ::read(m_master, tmp, rate ? std::min<std::size_t>(64, sizeof tmp) : sizeof tmp);
         if (r <= 0)
             continue;
+        if (rate) {
+            // Paced on the clock in effect, so a scaled clock shortens the
+            // line time as it shortens the core's time-outs.
+            const double share = platform::clock().realDuration(platform::Millis(1000000)).count() / 1e6;
+            due += std::chrono::microseconds(static_cast<long long>(double(r) * 10 * 1e6 / rate * share));
+        }
         const Bytes got(tmp, tmp + r);
         record(got, true);
         termios t{};

@@ -44,6 +44,7 @@ struct Faults {
     int lateMs = 0;                // real milliseconds before every reply
     bool oversizedFirst = false;   // a reply frame too long for any buffer goes first
     std::uint32_t claimLength = 0; // reply frames state this length, whatever they carry
+    int otherCommandFirst = -1;    // a reply frame of this command (data 0xEE...) goes first
 };
 
 class SimController {
@@ -164,6 +165,9 @@ public:
     const std::string& slavePath() const { return m_slavePath; }
     // The line speed (termios code) the port had when bytes last came in.
     unsigned speed() const;
+    // Reads no faster than `baud` allows (ten bits a byte) on the clock in
+    // effect, as a real line would deliver; 0 reads as fast as bytes come.
+    void setLineRate(unsigned baud) { m_lineRate = baud; }
 
 private:
     void serve() override;
@@ -171,6 +175,7 @@ private:
     int m_slave = -1;   // kept open so the master survives the core closing its side
     std::string m_slavePath;
     std::atomic<unsigned> m_speed{0};
+    std::atomic<unsigned> m_lineRate{0};
 };
 
 // The controller on a network interface, speaking raw Ethernet frames.

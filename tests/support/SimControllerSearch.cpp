@@ -1,5 +1,7 @@
 #include "support/SimControllerSearch.h"
 
+#include <chrono>
+
 #include <arpa/inet.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -9,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace sim {
@@ -123,11 +126,25 @@ void UdpControllers::answerTcp(int listener, std::uint8_t address)
 void UdpControllers::serve()
 {
     std::uint8_t buffer[64];
+    sockaddr_in prober{};
+    bool probed = false;
+    std::vector<std::chrono::steady_clock::time_point> nextRepeat(m_controllers.size());
+    auto answer = [&](std::size_t i) {
+        std::vector<std::uint8_t> bytes(1 + static_cast<std::size_t>(m_controllers[i].extraBytes), 0x5A);
+        bytes[0] = m_controllers[i].address;
+        ::sendto(m_answerSockets[i], bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&prober),
+                 sizeof prober);
+        nextRepeat[i] = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_controllers[i].repeatMs);
+    };
     while (!m_stop) {
+        if (probed)
+            for (std::size_t i = 0; i < m_controllers.size(); ++i)
+                if (m_controllers[i].repeatMs > 0 && std::chrono::steady_clock::now() >= nextRepeat[i])
+                    answer(i);
         std::vector<pollfd> fds{{m_listen, POLLIN, 0}};
         for (int fd : m_tcpListeners)
             fds.push_back({fd, POLLIN, 0});
-        if (::poll(fds.data(), fds.size(), 20) <= 0)
+        if (::poll(fds.data(), fds.size(), 5) <= 0)
             continue;
         for (std::size_t i = 1; i < fds.size(); ++i)
             if (fds[i].revents & POLLIN)
@@ -140,12 +157,10 @@ void UdpControllers::serve()
         if (n != 4 || std::memcmp(buffer, "\0\0\0\0", 4) != 0)
             continue;
         ++m_probes;
-        for (std::size_t i = 0; i < m_controllers.size(); ++i) {
-            std::vector<std::uint8_t> answer(1 + static_cast<std::size_t>(m_controllers[i].extraBytes), 0x5A);
-            answer[0] = m_controllers[i].address;
-            ::sendto(m_answerSockets[i], answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
-                     sizeof from);
-        }
+        prober = from;
+        probed = true;
+        for (std::size_t i = 0; i < m_controllers.size(); ++i)
+            answer(i);
     }
 }
 

@@ -36,6 +36,7 @@ public:
         std::string ip;          // e.g. "127.0.0.2"; answers come from here
         std::uint8_t address;    // the one byte of the answer
         int extraBytes = 0;      // further bytes after the address
+        int repeatMs = 0;        // after a probe, answers again every repeatMs (real) until stopped
     };
 
     UdpControllers();

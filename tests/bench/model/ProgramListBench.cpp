@@ -5,6 +5,9 @@
 #include "core/model/ProgramList.h"
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -52,7 +55,6 @@ void loadScreen(benchmark::State& state)
     core.Store(screen, buffer.data(), static_cast<unsigned>(buffer.size()));
     tagItemData* target = core.AddItem(IT_SCREEN, u"target", nullptr, nullptr);
     for (auto _ : state) {
-        core.ClearPrograms(target);
         LoadProgramList(target, buffer.data(), buffer.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(buffer.size()));
@@ -60,3 +62,79 @@ void loadScreen(benchmark::State& state)
 }
 BENCHMARK(loadScreen)->RangeMultiplier(4)->Range(1, 64)->Complexity();
 }
+
+namespace {
+// The largest screen the settings accept: 4096 x 512, 16 scenes of 16
+// sections (a 4 x 4 grid of 1024 x 128), each holding one text.
+tagItemData* buildLargestScreen(CCore& core)
+{
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"largest", nullptr, nullptr);
+    screen->Global.Width = 4096;
+    screen->Global.Height = 512;
+    tagItemData* lastScene = nullptr;
+    for (int s = 0; s < 16; ++s) {
+        lastScene = core.AddItem(IT_SCENE, u"scene", screen, lastScene);
+        tagItemData* lastSection = nullptr;
+        for (int w = 0; w < 16; ++w) {
+            lastSection = core.AddItem(IT_WND_TEXT, u"section", lastScene, lastSection);
+            core.ChangeItemRect(lastSection, (w % 4) * 1024, (w / 4) * 128, 1024, 128);
+            tagItemData* text = core.AddItem(IT_SINGLELINE, u"text", lastSection, nullptr);
+            text->Item.TypeRecord->Text = QStringLiteral("Section text");
+            core.Paint(text);
+        }
+    }
+    return screen;
+}
+
+long peakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+void loadLargestScreen(benchmark::State& state)
+{
+    // Built in a child process, so this process's peak is the loading's alone.
+    std::vector<unsigned char> buffer;
+    int fds[2];
+    if (pipe(fds) != 0) {
+        state.SkipWithError("no pipe");
+        return;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        CCore source;
+        tagItemData* screen = buildLargestScreen(source);
+        std::vector<unsigned char> image(source.GetStoreSize(screen));
+        source.Store(screen, image.data(), static_cast<unsigned>(image.size()));
+        for (std::size_t at = 0; at < image.size();) {
+            const ssize_t n = write(fds[1], image.data() + at, image.size() - at);
+            if (n <= 0)
+                _exit(1);
+            at += std::size_t(n);
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    unsigned char chunk[65536];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;)
+        buffer.insert(buffer.end(), chunk, chunk + n);
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    CCore core;
+    tagItemData* target = core.AddItem(IT_SCREEN, u"target", nullptr, nullptr);
+    const long before = peakRssKb();
+    for (auto _ : state) {
+        core.ClearPrograms(target);   // the old content is not part of what is measured
+        if (LoadProgramList(target, buffer.data(), buffer.size()) != PL_OK)
+            state.SkipWithError("the largest screen was refused");
+    }
+    state.counters["file_KB"] = double(buffer.size()) / 1024.0;
+    state.counters["peak_rss_MB"] = double(peakRssKb()) / 1024.0;
+    state.counters["rss_growth_MB"] = double(peakRssKb() - before) / 1024.0;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(buffer.size()));
+}
+BENCHMARK(loadLargestScreen)->Unit(benchmark::kMillisecond)->Iterations(2);
+} // namespace

@@ -1,5 +1,6 @@
-// Compiling whole screens: a full 1024 x 256 two-colour screen of text and
-// pictures, and a small 64 x 32 one. Reports the time per page.
+// Compiling whole screens of text and pictures: 64 x 32, a full 1024 x 256
+// two-colour screen, 4096 x 512 with one scene and with 16 (analog clocks in
+// all but the first). Reports the time per page and per output byte.
 #include "core/model/ItemData.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/PaintDispatch.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -24,7 +26,7 @@ struct Screen {
     tagItemData* screen = nullptr;
     QTemporaryDir dir;
 
-    Screen(int w, int h, int mode, int scan)
+    Screen(int w, int h, int mode, int scan, int scenes = 1)
     {
         header = CreateHeaderNode();
         screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
@@ -38,15 +40,27 @@ struct Screen {
                 pic.setPixel(x, y, qRgb((x * 5) & 255, (y * 3) & 255, (x ^ y) & 255));
         const QString path = dir.filePath("p.png");
         pic.save(path);
+        for (int n = 0; n < scenes; ++n)
+            addScene(w, h, path, n > 0);
+    }
+
+    // Four quarter sections: two texts, two pictures; later scenes also an
+    // analog clock over the first quarter.
+    void addScene(int w, int h, const QString& path, bool clock)
+    {
         tagItemData* scene = addChild(screen, IT_SCENE, u"scene");
-        // Four quarter sections: two texts, two pictures.
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < (clock ? 5 : 4); ++i) {
             tagItemData* s = addChild(scene, IT_WND_TEXT, u"s");
             s->Section.RectX = std::uint16_t((i % 2) * w / 2);
             s->Section.RectY = std::uint16_t((i / 2) * h / 2);
             s->Section.RectW = std::uint16_t(w / 2);
             s->Section.RectH = std::uint16_t(h / 2);
-            if (i < 2) {
+            if (i == 4) {
+                s->Section.RectW = std::uint16_t(std::min(w / 2, 256));
+                s->Section.RectH = std::uint16_t(std::min(h / 2, 256));
+                tagItemData* c = addChild(s, IT_CLOCKSIMUL, u"c");
+                PaintItemByKind(c);
+            } else if (i < 2) {
                 tagItemData* t = addChild(s, IT_SINGLELINE, u"t");
                 t->Item.TypeRecord->Text = QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789");
                 LOGFONT lf = t->Item.TypeRecord->font(8);
@@ -79,18 +93,24 @@ struct Screen {
     }
 };
 
-void compileScreen(benchmark::State& state, int w, int h, int mode, int scan)
+void compileScreen(benchmark::State& state, int w, int h, int mode, int scan, int scenes = 1)
 {
-    Screen s(w, h, mode, scan);
+    Screen s(w, h, mode, scan, scenes);
     std::int64_t pages = 0;
+    std::size_t bytes = 0;
     for (auto _ : state) {
         if (!CContentCompiler::Compile(s.screen))
             state.SkipWithError("refused");
         pages = s.pages();
-        benchmark::DoNotOptimize(CContentCompiler::GetProgramDataSize(s.screen));
+        bytes = CContentCompiler::GetProgramDataSize(s.screen) + CContentCompiler::GetProgramMaskSize(s.screen)
+            + CContentCompiler::GetProgramMapSize(s.screen) + CContentCompiler::GetPageMapSize(s.screen);
+        benchmark::DoNotOptimize(bytes);
         CContentCompiler::FreeBuffers(s.screen);
     }
     state.counters["pages"] = double(pages);
+    state.counters["out_bytes"] = double(bytes);
+    state.counters["per_byte"] =
+        benchmark::Counter(double(bytes) * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["per_page"] =
         benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
@@ -98,7 +118,13 @@ void compileScreen(benchmark::State& state, int w, int h, int mode, int scan)
 void BM_CompileFull1024x256TwoColour(benchmark::State& state) { compileScreen(state, 1024, 256, 0, 16); }
 void BM_Compile64x32(benchmark::State& state) { compileScreen(state, 64, 32, 17, 4); }
 
+void BM_Compile4096x512(benchmark::State& state) { compileScreen(state, 4096, 512, 0, 16); }
+// The largest screen the settings accept, with 16 scenes.
+void BM_Compile4096x512Scenes16(benchmark::State& state) { compileScreen(state, 4096, 512, 0, 16, 16); }
+
 BENCHMARK(BM_CompileFull1024x256TwoColour)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compile4096x512)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compile4096x512Scenes16)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Compile64x32)->Unit(benchmark::kMicrosecond);
 
 } // namespace

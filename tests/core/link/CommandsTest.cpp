@@ -11,7 +11,9 @@
 #include "core/model/Utilities.h"
 #include "platform/ByteIO.h"
 
+#include <chrono>
 #include <ctime>
+#include <thread>
 #include <termios.h>
 
 using namespace linktest;
@@ -338,6 +340,53 @@ TEST_F(Commands, FailedReadsLeaveTheScreenAlone)
         EXPECT_EQ(core.RetrieveWifiInfo(node), 0);
         EXPECT_EQ(core.SendData(node, 1, b, 4), 0);
     }
+}
+
+TEST_F(Commands, AReplyOfAnotherCommandIsSkippedOnTcpAndSerial)
+{
+    sim::SimController controller;
+    sim::TcpPeer tcp(controller);
+    sim::PtyPeer pty(controller);
+    for (int link = 0; link < 2; ++link) {
+        SCOPED_TRACE(link == 0 ? "tcp" : "serial");
+        if (link == 0)
+            bindTcp(screen, tcp.port());
+        else
+            bindPty(core, screen, pty.slavePath());
+        controller.setFaults({});
+        tagGlobalInfo& g = screen->Global;
+        setText(g.DeviceName, sizeof g.DeviceName, "door");
+        g.IpAddr = Ipv4(10, 0, 0, 9);
+        ASSERT_EQ(core.SendIpInfo(screen, 0), 60);
+        const Bytes sent = globalImage(screen);
+        // A late answer to a Wi-Fi read comes before the answer to this one.
+        sim::Faults other;
+        other.otherCommandFirst = TOS_WIFIREADCFG;
+        controller.setFaults(other);
+        EXPECT_EQ(core.RetrieveIpInfo(screen), 4);
+        EXPECT_EQ(globalImage(screen), sent);
+    }
+}
+
+TEST_F(Commands, ACancelDuringTheVersionReadStopsTheHardwareRead)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    sim::Faults late;
+    late.lateMs = 150;   // real ms, within the scaled reply time-out
+    controller.setFaults(late);
+    std::thread cancel([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        core.TerminateComm();
+    });
+    const int rc = core.RetrieveHardwareInfo(screen);
+    cancel.join();
+    EXPECT_EQ(rc, COMM_E_CANCELLED);
+    ASSERT_TRUE(controller.waitForBlocks(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(controller.blocks().size(), 1u);
+    EXPECT_EQ(controller.blocks()[0].header.command, TOS_READVER);
 }
 
 TEST_F(Commands, ShortAndUntidyAnswers)

@@ -28,18 +28,24 @@ TEST(FirmwareText, DecodesPairsHighNibbleFirstAndIgnoresAnOddLastCharacter)
     EXPECT_EQ(decode(""), Bytes{});
 }
 
-TEST(FirmwareText, EveryNonHexCharacterCountsAsZero)
+TEST(FirmwareText, WhiteSpaceIsSkippedAndEveryOtherNonHexCharacterCountsAsZero)
 {
     for (int c = 0; c < 256; ++c) {
         const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        const bool space = c == '\r' || c == '\n' || c == ' ' || c == '\t';
         const std::string text{static_cast<char>(c), static_cast<char>(c)};
         const Bytes got = decode(text);
-        ASSERT_EQ(got.size(), 1u);
-        if (!hex) {
+        ASSERT_EQ(got.size(), space ? 0u : 1u) << c;
+        if (!hex && !space) {
             EXPECT_EQ(got[0], 0) << c;
         }
     }
-    EXPECT_EQ(decode("\r\n7F g\x80\xff"), (Bytes{0x00, 0x7F, 0x00, 0x00}));
+    EXPECT_EQ(decode("\r\n7F g\x80\xff"), (Bytes{0x7F, 0x00}));
+    // The same digits with any line ends give the same bytes.
+    const Bytes plain = decode("0102A0B0C0D0");
+    EXPECT_EQ(decode("0102\r\nA0B0\r\nC0D0\r\n"), plain);
+    EXPECT_EQ(decode("0102\nA0B0\nC0D0\n"), plain);
+    EXPECT_EQ(decode("0 1 0 2\tA0B0\rC0D0"), plain);
 }
 
 TEST(FirmwareText, TagAndHeaderDecodeLikeAnyOtherText)

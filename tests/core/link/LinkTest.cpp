@@ -79,6 +79,31 @@ TEST_F(Links, PseudoTerminalCarriesEveryBlockSizeByteForByte)
     EXPECT_EQ(peer.speed(), static_cast<unsigned>(B115200));
 }
 
+TEST_F(Links, SerialAt9600CarriesLargeBlocksToAPeerReadingAtLineSpeed)
+{
+    // Ten bits a byte: what the reply time-out is extended by.
+    EXPECT_EQ(SerialLineTimeMs(960, 9600), 1000u);
+    EXPECT_EQ(SerialLineTimeMs(1, 115200), 1u);
+    EXPECT_EQ(SerialLineTimeMs(0, 9600), 0u);
+
+    sim::SimController controller;
+    sim::PtyPeer peer(controller);
+    ASSERT_FALSE(peer.slavePath().empty());
+    peer.setLineRate(9600);   // on the test's clock: 64 KiB take 68 s / 20
+    for (std::uint32_t n : {8u * 1024, 64u * 1024}) {
+        peer.clearReceived();
+        const Bytes data = pattern(n, n);
+        const auto at9600 = [&](CommSession& s) {
+            SetCommSessionSerial(s, QString::fromStdString(peer.slavePath()), 9600);
+        };
+        ASSERT_EQ(sendBlock(at9600, 1, data, REPLY_ACK_LAST), static_cast<int>(n)) << n;
+        const std::vector<Bytes> got = peer.received();
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0], serialStream(1, sequenceOf(got[0]), 1, data)) << n;
+    }
+    EXPECT_EQ(peer.speed(), static_cast<unsigned>(B9600));
+}
+
 TEST_F(Links, RawEthernetCarriesEveryBlockSizeByteForByte)
 {
     const bool ran = sim::RunInNetworkNamespace([&] {

@@ -125,8 +125,16 @@ public:
     }
     int discover(std::uint16_t port, const DiscoveryAnswer& answer) override
     {
-        return DiscoverOverUdp(port, udpTimeout, answer);
+        if (!cancelAfterAnswers)
+            return DiscoverOverUdp(port, udpTimeout, answer);
+        int answers = 0;
+        return DiscoverOverUdp(port, udpTimeout, [&](std::uint8_t address, std::uint32_t ip) {
+            if (++answers == cancelAfterAnswers)
+                CancelEvent()->set();
+            return answer(address, ip);
+        });
     }
+    int cancelAfterAnswers = 0;
     void sleep(int ms) override { sleeps.push_back(ms); }
 };
 
@@ -478,4 +486,41 @@ TEST_F(Search, ScopeModeMakesANetworkScreenOnlyForTheScopeAddressItSearches)
     EXPECT_EQ(made[0]->Global.ID, 1);
     EXPECT_STREQ(made[1]->Global.Host, "127.0.0.3");
     EXPECT_EQ(made[1]->Global.ID, 2);
+}
+
+TEST_F(Search, ACancelledBroadcastSearchKeepsTheControllersThatAnswered)
+{
+    core->SetSingleScreen(0);
+    core->EnableSerialPort(0);
+    core->EnableWan(1);
+    sim::UdpControllers udp;
+    ASSERT_TRUE(udp.start({{"127.0.0.2", 1}, {"127.0.0.3", 2}}));
+    core->AddPort(udp.port());
+    links.cancelAfterAnswers = 2;
+    EXPECT_EQ(run(), 2u);
+    const auto made = screens();
+    ASSERT_EQ(made.size(), 2u);
+    std::set<std::string> hosts;
+    for (tagItemData* s : made)
+        hosts.insert(std::string(s->Global.Host) + "=" + std::to_string(s->Global.ID));
+    EXPECT_EQ(hosts, (std::set<std::string>{"127.0.0.2=1", "127.0.0.3=2"}));
+    EXPECT_TRUE(links.probes.empty());   // nothing probed after the cancel
+}
+
+TEST(UdpDiscovery, ADeviceThatKeepsAnsweringCannotMakeItEndless)
+{
+    corestate::acquireCancelEvent();
+    sim::UdpControllers udp;
+    sim::UdpControllers::Controller chatty{"127.0.0.2", 7};
+    chatty.repeatMs = 10;
+    ASSERT_TRUE(udp.start({chatty}));
+    const auto begin = std::chrono::steady_clock::now();
+    int answers = 0;
+    // Bounded, so that a loop that never ends fails instead of hanging.
+    EXPECT_EQ(DiscoverOverUdp(udp.port(), 200, [&](std::uint8_t, std::uint32_t) { return ++answers < 300; }), 0);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    EXPECT_GE(answers, 3);
+    EXPECT_LT(answers, 300);
+    EXPECT_LT(took, std::chrono::milliseconds(1000));
+    corestate::releaseCancelEvent();
 }

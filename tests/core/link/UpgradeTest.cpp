@@ -1,6 +1,7 @@
 // Firmware upgrades through the core over real transports: a pseudo-terminal,
 // TCP on 127.0.0.1 and raw Ethernet on a veth pair (as root).
 #include "core/link/Adapters.h"
+#include "core/link/CommCodes.h"
 #include "core/link/FirmwareImage.h"
 #include "core/link/SerialPorts.h"
 #include "core/link/Upgrade.h"
@@ -155,7 +156,7 @@ TEST_F(Upgrade, TcpStreamReportsTheStartTwiceAndRefusesUnknownAnswersWithoutAnEv
     EXPECT_EQ(controller.blocks().back().second, img);
 }
 
-TEST_F(Upgrade, NoImageEndsWithZeroAfterTheRequestAndADamagedImageIsRefused)
+TEST_F(Upgrade, NoImageOrADamagedImageSendsNothingAtAll)
 {
     sim::UpgradeController controller;
     ASSERT_TRUE(controller.startTcp());
@@ -163,19 +164,49 @@ TEST_F(Upgrade, NoImageEndsWithZeroAfterTheRequestAndADamagedImageIsRefused)
     std::strcpy(screen->Global.Host, "127.0.0.1");
     screen->Global.HostPort = controller.port();
 
+    // The controller is never put into its loader without an image to load.
     EXPECT_EQ(core->SendUpgrade(screen), 0);
     EXPECT_EQ(core->SendUpgrade2(screen), 0);
-    ASSERT_EQ(controller.blocks().size(), 1u);   // only the request went out
-    EXPECT_EQ(controller.blocks()[0].first, 20);
+    EXPECT_TRUE(controller.blocks().empty());
 
     // The second record claims 9 bytes where 2 remain.
     writeImage("0001AA0009BBCC");
     EXPECT_EQ(core->SendUpgrade(screen), -4);
     EXPECT_TRUE(controller.records().empty());
     EXPECT_EQ(streamEvents(), (Pairs{{6, 0}}));
+    // As one block it is refused too, not sent and reported as sent.
+    Recorder::clear();
+    EXPECT_EQ(core->SendUpgrade2(screen), -4);
+    EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_REFUSED), std::uintptr_t(0)));
+    // A last record cut short is as damaged as one in the middle.
+    writeImage("0001AA0003BBCC");
+    EXPECT_EQ(core->SendUpgrade(screen), -4);
+    EXPECT_EQ(core->SendUpgrade2(screen), -4);
+    EXPECT_TRUE(controller.blocks().empty());
+    EXPECT_TRUE(controller.records().empty());
 
     EXPECT_EQ(core->SendUpgrade(nullptr), 0);
     EXPECT_EQ(core->SendUpgrade2(nullptr), 0);
+}
+
+TEST_F(Upgrade, AnImageSavedWithOtherLineEndsSendsTheSameBytes)
+{
+    sim::UpgradeController controller;
+    ASSERT_TRUE(controller.startTcp());
+    screen->Global.CommType = COMM_NETWORK;
+    std::strcpy(screen->Global.Host, "127.0.0.1");
+    screen->Global.HostPort = controller.port();
+    const Bytes img = image();
+    QByteArray text = hexText(img);
+    for (int at = 32; at < text.size(); at += 34)
+        text.insert(at, "\r\n");
+    text.insert(10, " \t");
+    text.append("\r\n");
+    writeImage(text);
+    EXPECT_EQ(core->SendUpgrade(screen), static_cast<int>(img.size()));
+    ASSERT_EQ(controller.records().size(), 2u);
+    EXPECT_EQ(controller.records()[0], Bytes(img.begin(), img.begin() + 602));
+    EXPECT_EQ(controller.records()[1], Bytes(img.begin() + 602, img.end()));
 }
 
 TEST_F(Upgrade, AControllerThatIsNotThereEndsWithoutSuccess)

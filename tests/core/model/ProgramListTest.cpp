@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <map>
 #include <string>
 
 namespace {
@@ -383,7 +385,15 @@ TEST_F(ProgramList, RefusedFilesLeaveTheScreenAsItWas)
     }
 }
 
-TEST_F(ProgramList, DamagedNodeAreasEndTheLoadWithWhatWasRead)
+// The nodes of a screen in pre-order, to show a refused load kept them.
+std::vector<const tagItemData*> nodesOf(tagItemData* screen)
+{
+    std::vector<const tagItemData*> out;
+    ForEachNode(screen, [&out](tagItemData* n) { out.push_back(n); });
+    return out;
+}
+
+TEST_F(ProgramList, DamagedNodeAreasRefuseTheFileAndKeepTheScreen)
 {
     tagItemData* scene = core.AddItem(IT_SCENE, u"first", screen, nullptr);
     core.SetItemFrame(scene, 1);
@@ -391,55 +401,130 @@ TEST_F(ProgramList, DamagedNodeAreasEndTheLoadWithWhatWasRead)
     core.AddFrameElement(0, u"two", scene->Scene.Frame, scene->Scene.Frame->First);
     tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     core.AddItem(IT_SINGLELINE, u"l", section, nullptr);
+    core.AddItem(IT_SCENE, u"second", screen, scene);
     const Bytes good = storeOf(core, screen);
     const std::size_t element2 = 440 + 928 + 24 + 312;
-
-    // An element claiming less than its fixed size ends the frame there.
-    Bytes small = good;
-    set16(small, element2 + 2, 100);
-    CCore other;
-    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
-    LoadProgramList(target, small.data(), small.size());
-    ASSERT_NE(target->FirstChild, nullptr);
-    EXPECT_EQ(target->FirstChild->Scene.Frame->Count, 1);
-    EXPECT_EQ(CountChildren(target->FirstChild), 1);   // the next node still loads
-
-    // An element running past its owner's frame size ends the frame too.
-    Bytes past = good;
-    set16(past, element2 + 2, 400);
-    other.ClearPrograms(target);
-    LoadProgramList(target, past.data(), past.size());
-    EXPECT_EQ(target->FirstChild->Scene.Frame->Count, 1);
-
-    // A payload running past the node area stops the load; what came before stays.
-    Bytes runaway = good;
     const std::size_t item = 440 + 928 + 24 + 624 + 928 + 24;
-    set32(runaway, item + 328, 0x100000);
-    other.ClearPrograms(target);
-    LoadProgramList(target, runaway.data(), runaway.size());
-    EXPECT_EQ(CountChildren(target->FirstChild), 1);
-    EXPECT_EQ(GetItemOf(target), nullptr);
 
-    // An item before any section, and a node of no known level, stop it as well.
-    Bytes orphan = header(4);
+    Bytes small = good;   // an element claiming less than its fixed size
+    set16(small, element2 + 2, 100);
+    Bytes past = good;   // an element running past its owner's frame
+    set16(past, element2 + 2, 400);
+    Bytes runaway = good;   // a payload running past the node area
+    set32(runaway, item + 328, 0x100000);
+    Bytes level = good;   // a node of no known level in the middle
+    set32(level, item, 9);
+    Bytes tail = good;   // a cut node image at the end of the area
+    tail.resize(tail.size() + 100, 0);
+    set32(tail, 4, static_cast<std::uint32_t>(tail.size() - 440));
+    Bytes orphan = header(4);   // an item before any section
     append(orphan, nodeImage(3, IT_COUNT, u"lost"));
     orphan.resize(orphan.size() + 192, 0);
     set32(orphan, 440 + 328, 192);
     set32(orphan, 4, static_cast<std::uint32_t>(orphan.size() - 440));
-    other.ClearPrograms(target);
-    LoadProgramList(target, orphan.data(), orphan.size());
-    EXPECT_EQ(target->FirstChild, nullptr);
-    Bytes odd = header(4);
-    append(odd, nodeImage(7, 0, u"odd"));
-    set32(odd, 4, 928);
-    LoadProgramList(target, odd.data(), odd.size());
-    EXPECT_EQ(target->FirstChild, nullptr);
-    // A scene image whose type word names an item makes no node.
-    Bytes wrongType = header(4);
+    Bytes wrongType = header(4);   // a scene image whose type word names an item
     append(wrongType, nodeImage(1, IT_COUNT, u"bad"));
     set32(wrongType, 4, 928);
-    LoadProgramList(target, wrongType.data(), wrongType.size());
-    EXPECT_EQ(target->FirstChild, nullptr);
+
+    // The other screen holds content of its own that a refused file must not touch.
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    target->Global.Width = 80;
+    tagItemData* keep = other.AddItem(IT_SCENE, u"keep", target, nullptr);
+    other.AddItem(IT_SINGLELINE, u"k", other.AddItem(IT_WND_TEXT, u"kw", keep, nullptr), nullptr);
+    const Bytes before = storeOf(other, target);
+    const auto nodesBefore = nodesOf(target);
+    int n = 0;
+    for (const Bytes* damaged : {&small, &past, &runaway, &level, &tail, &orphan, &wrongType}) {
+        SCOPED_TRACE(n++);
+        EXPECT_EQ(LoadProgramList(target, damaged->data(), damaged->size()), PL_TRUNCATED);
+        EXPECT_EQ(storeOf(other, target), before);
+        EXPECT_EQ(nodesOf(target), nodesBefore);
+        // Through the file as well: result 4 and its event.
+        writeFile(qpath("damaged.pl"), *damaged);
+        g_reports.clear();
+        other.SetFileCallBack(recordReport);
+        EXPECT_EQ(other.LoadPL(target, path("damaged.pl").c_str()), 4);
+        ASSERT_EQ(g_reports.size(), 1u);
+        EXPECT_EQ(g_reports[0].event, unsigned(PLE_TRUNCATED));
+        EXPECT_EQ(storeOf(other, target), before);
+        EXPECT_EQ(nodesOf(target), nodesBefore);
+    }
+    // The good image still loads whole.
+    EXPECT_EQ(LoadProgramList(target, good.data(), good.size()), PL_OK);
+    EXPECT_EQ(storeOf(other, target), good);
+}
+
+TEST_F(ProgramList, OnlyRegularFilesOfBoundedSizeAreRead)
+{
+    // Devices and pipes have no end: refused at once as files that cannot be opened.
+    const Bytes before = storeOf(core, screen);
+    EXPECT_EQ(core.LoadPL(screen, u"/dev/zero"), 1);
+    EXPECT_EQ(core.LoadPL(screen, dir.path().toStdU16String().c_str()), 1);
+    const QByteArray fifo = QFile::encodeName(qpath("pipe.pl"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_EQ(core.LoadPL(screen, path("pipe.pl").c_str()), 1);
+    EXPECT_EQ(storeOf(core, screen), before);
+
+    // A header announcing more than any program list holds is refused before it is read.
+    Bytes huge = header(4, 0x7FFFFFFF);
+    writeFile(qpath("huge.pl"), huge);
+    ASSERT_TRUE(QFile::resize(qpath("huge.pl"), qint64(0x7FFFFFFF) + 440));
+    EXPECT_EQ(core.LoadPL(screen, path("huge.pl").c_str()), 4);
+    // Bytes after what the header announces are not read.
+    Bytes trailing = storeOf(core, screen);
+    trailing.resize(trailing.size() + 1000, 0xEE);
+    writeFile(qpath("trailing.pl"), trailing);
+    EXPECT_EQ(core.LoadPL(screen, path("trailing.pl").c_str()), 0);
+}
+
+TEST_F(ProgramList, ScreensAndPreviewsLargerThanAnyPanelAreRefused)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"s", screen, nullptr);
+    core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    screen->Global.Width = 4096;
+    screen->Global.Height = 512;
+    const Bytes largest = storeOf(core, screen);
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    ASSERT_EQ(LoadProgramList(target, largest.data(), largest.size()), PL_OK);
+    EXPECT_EQ(target->Global.Width, 4096);
+
+    Bytes wide = largest;
+    set16(wide, 56 + 12, 4097);   // the screen width in the settings
+    EXPECT_EQ(LoadProgramList(target, wide.data(), wide.size()), PL_TRUNCATED);
+    Bytes tall = largest;
+    set16(tall, 56 + 14, 513);
+    EXPECT_EQ(LoadProgramList(target, tall.data(), tall.size()), PL_TRUNCATED);
+    Bytes section = largest;
+    set16(section, 440 + 928 + 24 + 316 + 10, 600);   // the section's height
+    EXPECT_EQ(LoadProgramList(target, section.data(), section.size()), PL_TRUNCATED);
+    EXPECT_EQ(target->Global.Width, 4096);
+
+    // The previews of one screen have a total: a scene of 4096 x 512 and its section pass 2^21 pixels.
+    EXPECT_EQ(LoadProgramList(target, largest.data(), largest.size(), std::int64_t(1) << 21), PL_TRUNCATED);
+    EXPECT_EQ(LoadProgramList(target, largest.data(), largest.size(), std::int64_t(1) << 22), PL_OK);
+}
+
+TEST_F(ProgramList, TextsBeginningWithByteOrderMarksLoadAsStored)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"s", screen, nullptr);
+    tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    tagItemData* a = core.AddItem(IT_SINGLELINE, u"a", section, nullptr);
+    tagItemData* b = core.AddItem(IT_TEXTGIF, u"b", section, a);
+    const QString feff = QString::fromUtf16(u"\uFEFFHello");
+    const QString fffe = QString(QChar(0xFFFE)) + QStringLiteral("Hello");
+    a->Item.TypeRecord->Text = feff;
+    b->Item.TypeRecord->Text = fffe;
+    const Bytes stored = storeOf(core, screen);
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    ASSERT_EQ(LoadProgramList(target, stored.data(), stored.size()), PL_OK);
+    const tagItemData* la = GetItemOf(target);
+    ASSERT_NE(la, nullptr);
+    ASSERT_NE(la->NextSibling, nullptr);
+    EXPECT_EQ(la->Item.TypeRecord->Text, feff);
+    EXPECT_EQ(la->NextSibling->Item.TypeRecord->Text, fffe);
 }
 
 TEST_F(ProgramList, VersionTwoSettingsAreIniText)
@@ -634,5 +719,72 @@ TEST_F(ProgramList, EveryDamagedByteLoadsSafely)
         Bytes again(size);
         other.Store(target, again.data(), size);
         ASSERT_EQ(get16(again, 0), 0x4C50) << at;
+    }
+}
+
+namespace {
+std::map<const tagItemData*, int> g_paints;
+void countPaint(const tagItemData* node) { ++g_paints[node]; }
+
+// Two previews are the same picture when they agree where both have pixels
+// and every pixel only one of them has is black.
+bool samePicture(const QImage& a, const QImage& b)
+{
+    const int w = std::max(a.width(), b.width()), h = std::max(a.height(), b.height());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb pa = a.valid(x, y) ? a.pixel(x, y) : qRgb(0, 0, 0);
+            const QRgb pb = b.valid(x, y) ? b.pixel(x, y) : qRgb(0, 0, 0);
+            if (pa != pb)
+                return false;
+        }
+    return true;
+}
+} // namespace
+
+TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
+{
+    buildRichScreen();
+    tagItemData* texts = GetSectionOf(GetSceneOf(screen)->NextSibling);
+    ASSERT_NE(texts, nullptr);
+    core.AddItem(IT_SINGLELINE, u"blank", texts, nullptr)->Item.TypeRecord->Text.clear();
+    ASSERT_EQ(core.SavePL(screen, path("paint.pl").c_str()), 0);
+
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    g_paints.clear();
+    const PaintObserver previous = SetPaintObserver(countPaint);
+    ASSERT_EQ(other.LoadPL(target, path("paint.pl").c_str()), 0);
+    SetPaintObserver(previous);
+    const auto nodes = nodesOf(target);
+    ASSERT_GT(nodes.size(), 15u);
+    for (const tagItemData* n : nodes)
+        if (n != target)
+            EXPECT_EQ(g_paints[n], 1) << QString::fromUtf16(n->Name).toStdString();
+
+    // The one paint shows the loaded state: painting again changes nothing;
+    // an item with nothing to show keeps the picture of a new item.
+    for (const tagItemData* n : nodes) {
+        if (n == target)
+            continue;
+        auto* node = const_cast<tagItemData*>(n);
+        const QImage loaded = node->Preview.copy();
+        const std::uint32_t contentW = node->Item.ContentW, contentH = node->Item.ContentH;
+        const ItemRecord* r = node->Item.TypeRecord;
+        const bool empty = node->Level == LEVEL_PROGRAM && r
+                           && ((r->owned() == ItemRecord::Owned::Text && r->Text.isEmpty())
+                               || (r->owned() == ItemRecord::Owned::MemFile && r->MemFile.isEmpty()));
+        if (empty) {
+            tagItemData* fresh = other.AddItem(node->Item.TypeCode, u"fresh", node->Parent, nullptr);
+            EXPECT_TRUE(samePicture(loaded, fresh->Preview)) << QString::fromUtf16(n->Name).toStdString();
+            tagItemData* gone = fresh;
+            UnlinkNode(gone);
+            DestroyNode(gone);
+            continue;
+        }
+        other.Paint(node);
+        EXPECT_TRUE(samePicture(loaded, node->Preview)) << QString::fromUtf16(n->Name).toStdString();
+        EXPECT_EQ(node->Item.ContentW, contentW);
+        EXPECT_EQ(node->Item.ContentH, contentH);
     }
 }

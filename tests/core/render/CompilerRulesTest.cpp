@@ -64,12 +64,17 @@ TEST_F(RulesTest, ScanProductRefusalWithoutWrapAround)
     EXPECT_EQ(CContentCompiler::Compile(header), 0);
 }
 
-TEST_F(RulesTest, ImpossiblePageCountsAreRefusedBeforeAllocating)
+TEST_F(RulesTest, ADamagedStoredFrameCountIsNotTrusted)
 {
     tagItemData* gif = addChild(section, IT_GIF, u"g");
     gif->Item.TypeRecord->setU32(528, 0xFFFFFFF0u);   // a damaged frame count
-    EXPECT_EQ(CContentCompiler::Compile(screen), 0);
-    EXPECT_EQ(CContentCompiler::GetProgramDataSize(screen), 0u);
+    // The file decides: with no file there is one black page.
+    ASSERT_EQ(CContentCompiler::Compile(screen), 1);
+    const Bytes& h = gif->Compiled[1].Buffer;
+    ASSERT_GE(h.size(), 16u);
+    EXPECT_EQ(get32(h, 0), 1u);
+    EXPECT_EQ(gif->Compiled[0].Buffer.size(), get32(h, 4));
+    CContentCompiler::FreeBuffers(screen);
 }
 
 TEST_F(RulesTest, EmptyScreenAndSingleSceneLinksToItself)

@@ -1,0 +1,201 @@
+// The USB-stick export: the firmware block, and the old file kept whole
+// when an export fails, is cancelled or finds the stick full.
+#include "LinkTestUtil.h"
+
+#include "core/link/CommCodes.h"
+#include "core/link/Commands.h"
+#include "core/link/FirmwareImage.h"
+#include "core/link/Frame.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace linktest;
+
+namespace {
+
+std::vector<std::pair<unsigned, unsigned>> g_events;   // (cmd, event)
+void recordEvent(unsigned cmd, unsigned event, std::uintptr_t) { g_events.emplace_back(cmd, event); }
+
+Bytes fileBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = f.readAll();
+    return Bytes(b.begin(), b.end());
+}
+
+void putFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// (command, data) of each frame of an export.
+std::vector<std::pair<std::uint8_t, Bytes>> frames(const Bytes& b)
+{
+    std::vector<std::pair<std::uint8_t, Bytes>> out;
+    std::size_t at = 0;
+    while (at + kFrameHeaderSize <= b.size()) {
+        FrameHeader h;
+        EXPECT_TRUE(ReadFrameHeader(b.data() + at, h));
+        if (at + kFrameHeaderSize + h.length > b.size())
+            break;
+        out.emplace_back(h.command, Bytes(b.begin() + std::ptrdiff_t(at + kFrameHeaderSize),
+                                          b.begin() + std::ptrdiff_t(at + kFrameHeaderSize + h.length)));
+        at += kFrameHeaderSize + h.length;
+    }
+    EXPECT_EQ(at, b.size());
+    return out;
+}
+
+class UsbExport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        SetFirmwareFolder(dir.filePath("program"));
+        QDir().mkpath(dir.filePath("program"));
+        CCore::SetFirmwareImageFile(nullptr);
+        g_events.clear();
+        core.SetFileCallBack(recordEvent);
+        screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+        screen->Global.Width = 64;
+        screen->Global.Height = 32;
+        screen->Global.Type = 17;
+        screen->Global.ScanMode = 4;
+        tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+        tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+        core.ChangeItemRect(section, 0, 0, 64, 32);
+        tagItemData* text = core.AddItem(IT_SINGLELINE, u"t", section, nullptr);
+        text->Item.TypeRecord->Text = QStringLiteral("Hello");
+        core.Paint(text);
+        target = dir.filePath("stick/program.dat");
+        QDir().mkpath(dir.filePath("stick"));
+        putFile(target, QByteArray("the old export, which must survive", 34));
+        old = fileBytes(target);
+    }
+    void TearDown() override
+    {
+        SetFirmwareFolder(QString());
+        CCore::SetFirmwareImageFile(nullptr);
+    }
+    const char16_t* wpath() const { return reinterpret_cast<const char16_t*>(target.utf16()); }
+    // Nothing but the export itself is left in the stick's folder.
+    QStringList stickFiles() const { return QDir(dir.filePath("stick")).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir dir;
+    CCore core;
+    tagItemData* screen = nullptr;
+    QString target;
+    Bytes old;
+};
+
+TEST_F(UsbExport, FirmwareFlagWritesTheUpgradeImageAsCommand24)
+{
+    // No image anywhere: nothing is written and the old file stays.
+    EXPECT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x20, 0), 0);
+    EXPECT_EQ(fileBytes(target), old);
+
+    // "update.dat" beside the program: its decoded bytes, after the clock.
+    putFile(dir.filePath("program/update.dat"), "0003AABBCC0001ff");
+    ASSERT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x24, 9), 0);
+    auto f = frames(fileBytes(target));
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].first, TOS_SETTIME);
+    EXPECT_EQ(f[1].first, TOS_FIRMWARE);
+    EXPECT_EQ(f[1].second, (Bytes{0x00, 0x03, 0xAA, 0xBB, 0xCC, 0x00, 0x01, 0xFF}));
+
+    // Without it, the image the operator chose.
+    QFile::remove(dir.filePath("program/update.dat"));
+    putFile(dir.filePath("chosen.txt"), "00021234");
+    const QString chosen = dir.filePath("chosen.txt");
+    CCore::SetFirmwareImageFile(reinterpret_cast<const char16_t*>(chosen.utf16()));
+    ASSERT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x20, 0), 0);
+    f = frames(fileBytes(target));
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].first, TOS_FIRMWARE);
+    EXPECT_EQ(f[0].second, (Bytes{0x00, 0x02, 0x12, 0x34}));
+    EXPECT_EQ(stickFiles(), QStringList{QStringLiteral("program.dat")});
+}
+
+TEST_F(UsbExport, AFinishedExportReplacesTheFileAndReportsItAfterwards)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x03, 0), 0);
+    const auto f = frames(fileBytes(target));
+    ASSERT_EQ(f.size(), 5u);
+    EXPECT_EQ(f[4].first, TOS_HWCONFIG);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);   // the old file's permissions
+    EXPECT_EQ(stickFiles(), QStringList{QStringLiteral("program.dat")});
+    // One "written" per block, in order.
+    const std::vector<std::pair<unsigned, unsigned>> want = {
+        {TOS_PAGEMAP, UFE_WRITTEN}, {TOS_PROGMAP, UFE_WRITTEN}, {TOS_PROGMASK, UFE_WRITTEN},
+        {TOS_PROGDATA, UFE_WRITTEN}, {TOS_HWCONFIG, UFE_WRITTEN}};
+    EXPECT_EQ(g_events, want);
+}
+
+TEST_F(UsbExport, AFailedCompileLeavesTheOldFile)
+{
+    screen->Global.ScanMode = 5;   // refused by the compiler
+    // The compile's 10, the hardware block's 0: still combined, but nothing replaced.
+    EXPECT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x03, 0), 10);
+    EXPECT_EQ(fileBytes(target), old);
+    EXPECT_EQ(core.SaveAsUSBFile(screen, wpath()), 1);
+    EXPECT_EQ(fileBytes(target), old);
+    EXPECT_EQ(stickFiles(), QStringList{QStringLiteral("program.dat")});
+}
+
+TEST_F(UsbExport, AFullStickLeavesTheOldFile)
+{
+    // Writes past 200 bytes fail as on a full stick.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 200;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int fourArgs = core.SaveAsUSBFile(screen, wpath(), 0x1F, 0);
+    const int twoArgs = core.SaveAsUSBFile(screen, wpath());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_NE(fourArgs, 0);
+    EXPECT_EQ(twoArgs, 1);
+    EXPECT_EQ(fileBytes(target), old);
+    EXPECT_EQ(stickFiles(), QStringList{QStringLiteral("program.dat")});
+    for (const auto& e : g_events)
+        EXPECT_NE(e.second, unsigned(UFE_WRITTEN));
+}
+
+TEST_F(UsbExport, ACancelledExportStopsAndLeavesTheOldFile)
+{
+    std::atomic<bool> running{true}, started{false};
+    std::thread canceller([&] {
+        while (running) {
+            CCore::TerminateComm();
+            started = true;
+        }
+    });
+    while (!started)
+        std::this_thread::yield();
+    const int rc = core.SaveAsUSBFile(screen, wpath(), 0x1F, 0);
+    running = false;
+    canceller.join();
+    EXPECT_EQ(rc, COMM_E_CANCELLED);   // nothing after the cancel was written
+    EXPECT_EQ(fileBytes(target), old);
+    EXPECT_EQ(stickFiles(), QStringList{QStringLiteral("program.dat")});
+}
+
+} // namespace
