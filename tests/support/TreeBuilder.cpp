@@ -24,8 +24,10 @@ tagItemData* TreeBuilder::screen(std::optional<ScreenSpec> spec, const char16_t*
     if (s && spec) {
         s->Global.Width = static_cast<std::uint16_t>(spec->width);
         s->Global.Height = static_cast<std::uint16_t>(spec->height);
-        s->Global.Type = spec->type;
-        s->Global.ScanMode = spec->scan;
+        if (spec->type)
+            s->Global.Type = *spec->type;
+        if (spec->scan)
+            s->Global.ScanMode = *spec->scan;
         s->Global.SwapRedGreen = spec->swapRedGreen ? 1 : 0;
     }
     return s;
@@ -84,6 +86,22 @@ bool TreeBuilder::setRecordText(tagItemData* item, const QString& text)
         return false;
     item->Item.TypeRecord->Text = text;
     return true;
+}
+
+LiveNodeProbe::LiveNodeProbe() : m_image(1, 1, QImage::Format_RGB32)
+{
+    m_image.fill(0);
+}
+
+int LiveNodeProbe::mark(tagItemData* root)
+{
+    if (!root)
+        return 0;
+    root->Preview = m_image;
+    int n = 1;
+    for (tagItemData* c = root->FirstChild; c; c = c->NextSibling)
+        n += mark(c);
+    return n;
 }
 
 } // namespace support

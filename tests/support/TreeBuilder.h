@@ -4,6 +4,7 @@
 // Type records are written only through the record setters below.
 #include "core/model/ItemData.h"
 
+#include <QImage>
 #include <QRect>
 #include <QString>
 #include <cstdint>
@@ -14,8 +15,8 @@ namespace support {
 struct ScreenSpec {
     int width = 64;
     int height = 32;
-    std::uint16_t type = 17;   // work mode
-    std::uint16_t scan = 4;
+    std::optional<std::uint16_t> type = 17;   // work mode; none: a new screen's
+    std::optional<std::uint16_t> scan = 4;
     bool swapRedGreen = false;
 };
 
@@ -52,6 +53,21 @@ public:
 
 private:
     tagItemData* m_header;
+};
+
+// Tells whether any of the nodes it marked is still alive: each marked node's
+// preview shares one image with the probe, so the image is the probe's alone
+// again only once every marked node has been freed. Marking replaces the
+// previews; use it on trees that are about to be freed.
+class LiveNodeProbe {
+public:
+    LiveNodeProbe();
+    // Marks the node and its whole subtree; returns how many nodes it marked.
+    int mark(tagItemData* root);
+    bool anyAlive() const { return !m_image.isDetached(); }
+
+private:
+    QImage m_image;
 };
 
 } // namespace support

@@ -12,17 +12,14 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
-{
-    tagItemData* last = parent->FirstChild;
-    while (last && last->NextSibling)
-        last = last->NextSibling;
-    return CreateNode(last, type, name, parent);
-}
+// Behind the parent's last child.
+constexpr auto addChild = &support::TreeBuilder::append;
 
 QRect litBounds(const QImage& img)
 {
@@ -38,19 +35,12 @@ class PaintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        header = CreateHeaderNode();
-        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-        screen->Global.Width = 64;
-        screen->Global.Height = 32;
-        scene = addChild(screen, IT_SCENE, u"scene");
-        section = addChild(scene, IT_WND_TEXT, u"section");
-        section->Section.RectX = 0;
-        section->Section.RectY = 0;
-        section->Section.RectW = 32;
-        section->Section.RectH = 16;
+        screen = tree.screen(support::ScreenSpec{64, 32, std::nullopt, std::nullopt});
+        scene = tree.scene(screen);
+        section = tree.section(scene, QRect(0, 0, 32, 16));
     }
-    void TearDown() override { DestroyNode(header); }
-    tagItemData* header = nullptr;
+    support::TreeBuilder tree;
+    tagItemData* header = tree.header();
     tagItemData* screen = nullptr;
     tagItemData* scene = nullptr;
     tagItemData* section = nullptr;
