@@ -220,18 +220,13 @@ namespace {
 
 TEST(CompilerLinks, OnlyAGlobalSceneLinksToItself)
 {
-    tagItemData* header = CreateHeaderNode();
-    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-    screen->Global.Width = 32;
-    screen->Global.Height = 16;
-    screen->Global.Type = 17;
-    screen->Global.ScanMode = 4;
-    tagItemData* g = CreateNode(nullptr, IT_GLOBALSCENE, u"G", screen);
+    support::TreeBuilder tree;
+    tagItemData* screen = tree.screen(support::ScreenSpec{32, 16});
+    tagItemData* g = tree.scene(screen, u"G", IT_GLOBALSCENE);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     // No normal scene to return to: the record points at itself, not past the block.
     EXPECT_EQ(reftest::get32(g->Compiled[2].Buffer, 8), 0u);
     EXPECT_EQ(g->Compiled[2].Buffer[28], 1);
-    DestroyNode(header);
 }
 
 } // namespace
