@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <QThread>
 #include <cstdint>
 
 namespace platform {
@@ -43,10 +44,16 @@ private:
 };
 
 // SendMessage: delivered at once; returns what the receiver set as its result.
+// A receiver living on another thread is refused (nothing delivered, 0
+// returned): its handler would run on the sender's thread. Post to it instead.
 inline std::intptr_t sendMessage(QObject* receiver, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
     if (!receiver)
         return 0;
+    if (receiver->thread() != QThread::currentThread()) {
+        qWarning("sendMessage: message 0x%x refused, its receiver lives on another thread", message);
+        return 0;
+    }
     MessageEvent ev(message, wParam, lParam);
     QCoreApplication::sendEvent(receiver, &ev);
     return ev.result();

@@ -6,7 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
+#include "app/controls/MessageBox.h"
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -18,7 +18,7 @@ namespace {
 PromptHandler& promptHandler()
 {
     static PromptHandler h = [](unsigned, const QString& text) {
-        QMessageBox::warning(nullptr, QString(), text);
+        MessageBox::warning(nullptr, QString(), text);
     };
     return h;
 }

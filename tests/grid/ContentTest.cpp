@@ -8,13 +8,13 @@ using namespace gridtest;
 TEST(GridFiles, ShortFileGivesTheDefaultTable)
 {
     CRealGrid g;
-    Recorder rec;
+    GridSpy rec;
     g.SetObserver(&rec);
     std::vector<std::uint8_t> file{'G', 'R', 'I', 'D'};
     ASSERT_TRUE(g.LoadFrom(file));
     EXPECT_EQ(g.RowCount(), 6);
     EXPECT_EQ(g.GetCell(3, 3).pens[0], 2u);
-    EXPECT_EQ(rec.log, (std::vector<std::pair<GridMessage, bool>>{{GridMessage::DimChanged, true},
+    EXPECT_EQ(rec.log(), (std::vector<std::pair<GridMessage, bool>>{{GridMessage::DimChanged, true},
                                                                  {GridMessage::SelChanged, true}}));
     ASSERT_TRUE(g.LoadFrom({}));
     EXPECT_EQ(g.ColumnCount(), 6);
@@ -75,7 +75,7 @@ TEST(Clipboard, CopyGivesTabsAndLines)
 TEST(Clipboard, PasteWalksFieldsAndLines)
 {
     auto g = DefaultGrid();
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     FakeClipboard clip;
     clip.hasUnicode = true;
@@ -123,7 +123,7 @@ TEST(Clipboard, PasteKeepsFormulasHeadersAndBlocks)
 TEST(Clipboard, PasteTakesUnicodeFirstElseAnsi)
 {
     auto g = DefaultGrid();
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     FakeClipboard clip;
     clip.hasUnicode = true;
@@ -141,21 +141,21 @@ TEST(Clipboard, PasteTakesUnicodeFirstElseAnsi)
     clip.ansi = "caf\xE9";
     g->PasteText(1, 1, clip);
     EXPECT_EQ(g->GetCellText(1, 1), u"café");
-    const auto notes = rec.log.size();
+    const auto notes = rec.log().size();
     clip.hasAnsi = false;
     g->PasteText(1, 1, clip);   // nothing on the clipboard: nothing changes
     clip.hasAnsi = true;
     clip.canOpen = false;
     g->PasteText(1, 1, clip);
     g->PasteText(1, 9, clip);
-    EXPECT_EQ(rec.log.size(), notes);
+    EXPECT_EQ(rec.log().size(), notes);
     EXPECT_EQ(g->GetCellText(1, 1), u"café");
 }
 
 TEST(Clipboard, ClearRangeSkipsHeadersAndFormulas)
 {
     auto g = DefaultGrid();
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     Type(*g, 1, 1, u"4");
     Type(*g, 1, 2, u"=A1+1");
@@ -164,16 +164,16 @@ TEST(Clipboard, ClearRangeSkipsHeadersAndFormulas)
     EXPECT_EQ(Text(*g, 1, 1), "");
     EXPECT_EQ(Text(*g, 1, 2), "1");   // kept, and recomputed
     EXPECT_EQ(Text(*g, 0, 1), "head");
-    EXPECT_EQ(rec.log.back().first, GridMessage::CellChanged);
-    const auto notes = rec.log.size();
+    EXPECT_EQ(rec.log().back().first, GridMessage::CellChanged);
+    const auto notes = rec.log().size();
     g->ClearRange(0, 0, 3, 7);   // invalid: nothing
-    EXPECT_EQ(rec.log.size(), notes);
+    EXPECT_EQ(rec.log().size(), notes);
 }
 
 TEST(Clipboard, PastedAndClearedTextsAreValidated)
 {
     auto g = DefaultGrid();
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     g->SetCellValidator(1, 1, FindValidator("Int0_100"));
     g->SetCellValidator(2, 1, FindValidator("Int0_100"));

@@ -36,7 +36,7 @@ TEST(GridCommands, MenuBlocksAndGreying)
 TEST(GridCommands, InsertGivesYellowBordersAndTellsTheParent)
 {
     auto g = DefaultGrid();
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     g->ShowGridLines(true);
     g->SetSelection(1, 2, 1, 3, false);

@@ -146,7 +146,7 @@ TEST(GridModel, FormattersAndValidators)
 TEST(GridModel, CellTextAndValidatorOnCommit)
 {
     auto g = DefaultGrid();
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     g->SetCellValidator(2, 2, FindValidator("Int0_100"));
     g->SetCellText(2, 2, u"abc", true);
@@ -215,17 +215,17 @@ TEST(GridModel, EditorsFollowTypeAndAlignment)
     EXPECT_EQ(req.text, u"=2*3");
     EXPECT_EQ(g->CreateCellEditor(3, 2), factory.last);   // one editor per cell
 
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     g->SetCurrentCell(3, 2);
     factory.last->text = u"=2*3";   // unchanged: nothing happens
     g->CommitEditorText(3, 2);
-    EXPECT_EQ(rec.log.size(), 0u);
+    EXPECT_EQ(rec.log().size(), 0u);
     factory.last->text = u"=2*4";
     g->EndEdit(3, 2);
     EXPECT_EQ(Text(*g, 2, 3), "8");
     EXPECT_EQ(g->GetCell(3, 2).editor, nullptr);
-    EXPECT_EQ(rec.log.back().first, GridMessage::CellChanged);
+    EXPECT_EQ(rec.log().back().first, GridMessage::CellChanged);
 }
 
 TEST(Formulas, CycleIsRefusedWithTheGridsMessage)
@@ -299,7 +299,7 @@ TEST(Merging, ToggleSplitAndCoveredCells)
     FakeFactory factory;
     g->SetEditorFactory(&factory);
     g->CreateCellEditor(3, 3);
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     const GridRange block{2, 2, 4, 4};   // columns 2-3, rows 2-3
     EXPECT_TRUE(g->IsRangeUnmerged(block));
@@ -376,13 +376,13 @@ TEST(Selection, CurrentCellDefaults)
 TEST(Selection, FontAndColourSetters)
 {
     auto g = DefaultGrid();
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     g->SetSelectionColor(0xFF);   // no selection: nothing
-    EXPECT_EQ(rec.log.size(), 0u);
+    EXPECT_EQ(rec.log().size(), 0u);
     g->SetSelection(1, 0, 2, 1, false);   // reaches into the header row: nothing
     g->SetSelectionFontWeight(700);
-    EXPECT_EQ(rec.log.size(), 0u);
+    EXPECT_EQ(rec.log().size(), 0u);
 
     g->SetSelection(1, 1, 2, 2, false);
     g->SetSelectionFontWeight(700);
@@ -406,9 +406,9 @@ TEST(Selection, FontAndColourSetters)
     EXPECT_EQ(f.lfUnderline, 1);
     g->SetSelectionColor(0x00FF00);
     EXPECT_EQ(g->GetCell(2, 1).attr.textColour, 0x00FF00u);
-    const auto before = rec.log.size();
+    const auto before = rec.log().size();
     g->SetSelectionColor(0x00FF00);   // no change, no notification
-    EXPECT_EQ(rec.log.size(), before);
+    EXPECT_EQ(rec.log().size(), before);
     ExpectReferencesBalanced(*g);
 }
 
@@ -508,10 +508,10 @@ TEST(GridModel, RowHeightsColumnWidthsAndGridLines)
     g->SetLeftCol(3);
     EXPECT_FALSE(g->SetColumnWidth(2, 10));
 
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     g->ShowGridLines(false);   // already hidden
-    EXPECT_EQ(rec.log.size(), 0u);
+    EXPECT_EQ(rec.log().size(), 0u);
     g->ShowGridLines(true);
     EXPECT_EQ(rec.Count(GridMessage::CellChanged), 1);
     EXPECT_EQ(g->FindPen(0)->style, PS_SOLID);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "grid/RealGrid.h"
+#include "support/MessageSpy.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,18 +10,18 @@
 
 namespace gridtest {
 
-// Records notifications in order.
-class Recorder : public grid::GridObserver {
+// Spies on the grid's notifications, in order (wParam: posted or not).
+class GridSpy : public grid::GridObserver, public support::MessageLog {
 public:
-    void GridNotify(grid::GridMessage m, bool posted) override { log.push_back({m, posted}); }
-    std::vector<std::pair<grid::GridMessage, bool>> log;
-    int Count(grid::GridMessage m) const
+    void GridNotify(grid::GridMessage m, bool posted) override { record(static_cast<unsigned>(m), posted, 0); }
+    std::vector<std::pair<grid::GridMessage, bool>> log() const
     {
-        int n = 0;
-        for (auto& e : log)
-            n += e.first == m;
-        return n;
+        std::vector<std::pair<grid::GridMessage, bool>> out;
+        for (const support::SpiedMessage& m : messages())
+            out.emplace_back(static_cast<grid::GridMessage>(m.id), m.w != 0);
+        return out;
     }
+    int Count(grid::GridMessage m) const { return count(static_cast<unsigned>(m)); }
 };
 
 class FakeEditor : public grid::CellEditor {

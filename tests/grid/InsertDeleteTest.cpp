@@ -224,17 +224,17 @@ TEST(DeleteRows, HeaderCountsAndNotification)
     auto g = TallGrid(8);
     g->InsertRows(0, 2);
     ASSERT_EQ(g->FixedRows(), 3);
-    Recorder rec;
+    GridSpy rec;
     g->SetObserver(&rec);
     g->DeleteRows(1, 3, true);
     EXPECT_EQ(g->FixedRows(), 1);
     EXPECT_EQ(g->RowCount(), 7);
-    ASSERT_EQ(rec.log.size(), 1u);
-    EXPECT_EQ(rec.log[0], std::make_pair(GridMessage::DimChanged, true));
+    ASSERT_EQ(rec.log().size(), 1u);
+    EXPECT_EQ(rec.log()[0], std::make_pair(GridMessage::DimChanged, true));
     g->DeleteRows(7, 1, true);   // past the end: nothing
     g->DeleteRows(-1, 1, true);
     g->DeleteRows(3, 0, true);
-    EXPECT_EQ(rec.log.size(), 1u);
+    EXPECT_EQ(rec.log().size(), 1u);
     g->DeleteRows(5, 100, false);   // cut to the rows that exist
     EXPECT_EQ(g->RowCount(), 5);
 }

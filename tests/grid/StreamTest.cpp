@@ -244,11 +244,11 @@ TEST(GridStream, RoundTripKeepsEverything)
     auto g = RichGrid();
     Bytes first = Save(*g);
     CRealGrid h;
-    Recorder rec;
+    GridSpy rec;
     h.SetObserver(&rec);
     ASSERT_TRUE(h.LoadFrom(first));
     EXPECT_EQ(Save(h), first);
-    EXPECT_EQ(rec.log, (std::vector<std::pair<GridMessage, bool>>{{GridMessage::DimChanged, true},
+    EXPECT_EQ(rec.log(), (std::vector<std::pair<GridMessage, bool>>{{GridMessage::DimChanged, true},
                                                                  {GridMessage::SelChanged, true}}));
     EXPECT_EQ(h.RowCount(), 8);
     EXPECT_EQ(Shown(h, 1, 2), "=A1*2");
@@ -307,7 +307,7 @@ TEST(GridStream, DamageIsRefusedAndLeavesTheGridAsItWas)
     auto target = DefaultGrid();
     Type(*target, 1, 1, u"keep me");
     const Bytes before = Save(*target);
-    Recorder rec;
+    GridSpy rec;
     target->SetObserver(&rec);
 
     auto refused = [&](Bytes bad, GridLoadError expected) {
@@ -333,7 +333,7 @@ TEST(GridStream, DamageIsRefusedAndLeavesTheGridAsItWas)
         EXPECT_FALSE(r) << "prefix of " << n << " bytes loaded";
     }
     EXPECT_EQ(Save(*target), before);
-    EXPECT_EQ(rec.log.size(), 0u);   // no notification for a refused load
+    EXPECT_EQ(rec.log().size(), 0u);   // no notification for a refused load
 }
 
 TEST(GridStream, HostileCountsAndValues)

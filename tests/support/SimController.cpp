@@ -306,7 +306,7 @@ Bytes Peer::streamReply(const Block& block, const Reply& reply) const
 
 // ---- TCP ----
 
-TcpPeer::TcpPeer(SimController& controller) : Peer(controller)
+TcpPeer::TcpPeer(SimController& controller, std::uint16_t port) : Peer(controller)
 {
     m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int one = 1;
@@ -314,6 +314,7 @@ TcpPeer::TcpPeer(SimController& controller) : Peer(controller)
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
     socklen_t len = sizeof a;
     if (::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(m_listen, 4) == 0
         && ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len) == 0)
@@ -392,11 +393,12 @@ void TcpPeer::session(int fd)
 
 // ---- UDP ----
 
-UdpPeer::UdpPeer(SimController& controller, const char* bindAddress) : Peer(controller)
+UdpPeer::UdpPeer(SimController& controller, const char* bindAddress, std::uint16_t port) : Peer(controller)
 {
     m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
+    a.sin_port = htons(port);
     ::inet_pton(AF_INET, bindAddress, &a.sin_addr);
     socklen_t len = sizeof a;
     if (::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0

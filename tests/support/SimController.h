@@ -132,7 +132,8 @@ private:
 
 class TcpPeer : public Peer {
 public:
-    explicit TcpPeer(SimController& controller);
+    // Listens on the loopback; port 0 takes a free one.
+    explicit TcpPeer(SimController& controller, std::uint16_t port = 0);
     ~TcpPeer() override;
     std::uint16_t port() const { return m_port; }
 
@@ -146,7 +147,7 @@ private:
 // Answers a four-byte probe datagram with its address byte.
 class UdpPeer : public Peer {
 public:
-    explicit UdpPeer(SimController& controller, const char* bindAddress = "127.0.0.1");
+    explicit UdpPeer(SimController& controller, const char* bindAddress = "127.0.0.1", std::uint16_t port = 0);
     ~UdpPeer() override;
     std::uint16_t port() const { return m_port; }
 

@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+
+#include <QTest>
 #include "app/controls/BorderButton.h"
 #include "app/controls/BorderPopup.h"
 
@@ -11,13 +13,13 @@ using namespace testing_controls;
 namespace {
 
 struct Fixture {
-    Recorder top;
-    Recorder* parent;
+    ControlSpy top;
+    ControlSpy* parent;
     CBorderButton* button;
     Fixture()
     {
         top.resize(200, 120);
-        parent = new Recorder;
+        parent = new ControlSpy;
         parent->setParent(&top);
         parent->setGeometry(0, 0, 200, 120);
         button = new CBorderButton(parent);
@@ -27,7 +29,7 @@ struct Fixture {
     }
     CBorderPopup* openPopup()
     {
-        click(button, {35, 10}); // the 9-pixel strip at the right
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint{35, 10}); // the 9-pixel strip at the right
         return button->findChild<CBorderPopup*>();
     }
 };
@@ -81,11 +83,11 @@ TEST(BorderSpec, WordsAndBytes)
 TEST(BorderButton, FaceClickReappliesWithoutChange)
 {
     Fixture f;
-    click(f.button, {5, 10});
+    QTest::mouseClick(f.button, Qt::LeftButton, {}, QPoint{5, 10});
     EXPECT_EQ(f.button->findChild<CBorderPopup*>(), nullptr);
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDOK}));
-    EXPECT_EQ(f.parent->msgs[1].pattern, defaultBorderSpec());
-    EXPECT_EQ(f.parent->msgs[1].l, 6520);
+    EXPECT_EQ(patternOf(f.parent->messages()[1]), defaultBorderSpec());
+    EXPECT_EQ(f.parent->messages()[1].l, 6520);
 }
 
 TEST(BorderButton, PopupOpensUnhighlightedAndReturnsInitialWithoutHover)
@@ -93,14 +95,14 @@ TEST(BorderButton, PopupOpensUnhighlightedAndReturnsInitialWithoutHover)
     Fixture f;
     CBorderPopup* popup = f.openPopup();
     ASSERT_NE(popup, nullptr);
-    EXPECT_TRUE(f.parent->msgs.isEmpty()); // no drop-down message
+    EXPECT_TRUE(f.parent->messages().isEmpty()); // no drop-down message
     EXPECT_EQ(popup->hoverIndex(), -1);
-    sendKey(popup, Qt::Key_Escape); // does nothing
+    QTest::keyClick(popup, Qt::Key_Escape); // does nothing
     EXPECT_FALSE(popup->ended());
-    mouse(popup, QEvent::MouseButtonRelease, popup->cellRect(5).center());
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->cellRect(5).center());
     flushDeletes();
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDOK}));
-    EXPECT_EQ(f.parent->msgs[1].pattern, defaultBorderSpec());
+    EXPECT_EQ(patternOf(f.parent->messages()[1]), defaultBorderSpec());
 }
 
 TEST(BorderButton, ChoosingAPresetSendsChangeOnlyWhenDifferent)
@@ -108,20 +110,20 @@ TEST(BorderButton, ChoosingAPresetSendsChangeOnlyWhenDifferent)
     Fixture f;
     CBorderPopup* popup = f.openPopup();
     ASSERT_NE(popup, nullptr);
-    mouse(popup, QEvent::MouseMove, popup->cellRect(0).center());
+    support::mouseMove(popup, popup->cellRect(0).center());
     EXPECT_EQ(popup->hoverIndex(), 0);
-    mouse(popup, QEvent::MouseButtonRelease, popup->cellRect(0).center());
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->cellRect(0).center());
     flushDeletes();
     EXPECT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDOK}));
 
-    f.parent->msgs.clear();
+    f.parent->clear();
     popup = f.openPopup();
     ASSERT_NE(popup, nullptr);
-    mouse(popup, QEvent::MouseMove, popup->cellRect(8).center());
-    mouse(popup, QEvent::MouseButtonRelease, popup->cellRect(8).center());
+    support::mouseMove(popup, popup->cellRect(8).center());
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->cellRect(8).center());
     flushDeletes();
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDOK, WM_BORDER_SELCHANGE}));
-    EXPECT_EQ(f.parent->msgs[2].pattern, borderPreset(8));
+    EXPECT_EQ(patternOf(f.parent->messages()[2]), borderPreset(8));
     EXPECT_EQ(f.button->GetBorder(), borderPreset(8));
 }
 
@@ -131,16 +133,16 @@ TEST(BorderButton, CancelGoesToTheSameReceiverAsTheEnd)
     f.button->SetBorder(borderPreset(3));
     CBorderPopup* popup = f.openPopup();
     ASSERT_NE(popup, nullptr);
-    mouse(popup, QEvent::MouseMove, popup->cellRect(8).center());
-    mouse(popup, QEvent::MouseButtonRelease, {-10, -10});
+    support::mouseMove(popup, popup->cellRect(8).center());
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-10, -10});
     flushDeletes();
-    EXPECT_TRUE(f.top.msgs.isEmpty());
+    EXPECT_TRUE(f.top.messages().isEmpty());
     ASSERT_EQ(f.parent->ids(), (QList<unsigned>{WM_BORDER_CLOSEUP, WM_BORDER_SELENDCANCEL}));
-    EXPECT_EQ(f.parent->msgs[1].pattern, borderPreset(3));
+    EXPECT_EQ(patternOf(f.parent->messages()[1]), borderPreset(3));
     EXPECT_EQ(f.button->GetBorder(), borderPreset(3));
     EXPECT_FALSE(f.button->isPopupActive());
 
-    f.parent->msgs.clear();
+    f.parent->clear();
     popup = f.openPopup();
     ASSERT_NE(popup, nullptr);
     emit qApp->applicationStateChanged(Qt::ApplicationInactive);
@@ -161,9 +163,9 @@ TEST(BorderPopup, HitTestMatchesTheDrawnCells)
     }
     EXPECT_EQ(popup->hitTest({1, 1}), -1);
     EXPECT_EQ(popup->hitTest({popup->cellRect(11).right() + 1, popup->cellRect(11).center().y()}), -1);
-    mouse(popup, QEvent::MouseMove, {1, 1});
+    support::mouseMove(popup, QPoint{1, 1});
     EXPECT_EQ(popup->hoverIndex(), -1);
-    mouse(popup, QEvent::MouseButtonRelease, {-10, -10});
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-10, -10});
     flushDeletes();
 }
 

@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+
+#include <QTest>
 #include "app/controls/DibImage.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/ShadeButton.h"
@@ -24,12 +26,12 @@ QIcon squareIcon(QColor c, int size = 16)
     return QIcon(pm);
 }
 
+// As a user's double click arrives: press, release, double click, release.
 void doubleClick(QWidget* w, QPoint p)
 {
-    mouse(w, QEvent::MouseButtonPress, p);
-    mouse(w, QEvent::MouseButtonRelease, p);
-    mouse(w, QEvent::MouseButtonDblClick, p);
-    mouse(w, QEvent::MouseButtonRelease, p);
+    QTest::mouseClick(w, Qt::LeftButton, {}, p);
+    QTest::mouseDClick(w, Qt::LeftButton, {}, p);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, p);
 }
 
 } // namespace
@@ -81,19 +83,19 @@ TEST(IconButton, CheckBoxTogglesAndIgnoresMenuAndAddress)
     EXPECT_EQ(b->GetCheck(), 1);
     b->SetCheck(5);
     EXPECT_EQ(b->GetCheck(), 0);
-    click(b, {10, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     EXPECT_EQ(b->GetCheck(), 1);
-    click(b, {10, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     EXPECT_EQ(b->GetCheck(), 0);
     EXPECT_EQ(menus, 0);
     EXPECT_EQ(opens, 0);
 
     b->SetCheckBox(false);
-    click(b, {10, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     EXPECT_EQ(menus, 1); // the menu wins over the address
     EXPECT_EQ(opens, 0);
     b->SetMenu(nullptr, nullptr);
-    click(b, {10, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     EXPECT_EQ(opens, 1);
 
     CIconButton::setMenuRunner(oldRunner);
@@ -102,7 +104,7 @@ TEST(IconButton, CheckBoxTogglesAndIgnoresMenuAndAddress)
 
 TEST(IconButton, MenuChoiceIsPostedToTheMenuOwner)
 {
-    Recorder owner;
+    ControlSpy owner;
     auto* b = new CIconButton(&owner);
     b->setGeometry(0, 0, 60, 30);
     QMenu menu;
@@ -111,11 +113,11 @@ TEST(IconButton, MenuChoiceIsPostedToTheMenuOwner)
     b->SetMenu(&menu, &owner);
     auto old = CIconButton::setMenuRunner([a](QMenu*, const QPoint&) { return a; });
     owner.show();
-    click(b, {10, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     QCoreApplication::processEvents();
     CIconButton::setMenuRunner(old);
     ASSERT_EQ(owner.ids(), QList<unsigned>{platform::WM_COMMAND});
-    EXPECT_EQ(platform::commandId(owner.msgs[0].w), 32801);
+    EXPECT_EQ(platform::commandId(owner.messages()[0].w), 32801);
 }
 
 TEST(IconButton, DisablingMovesTheFocusOn)
@@ -253,21 +255,21 @@ TEST(ShadeButton, FaceRunsFromDarkToLight)
 
 TEST(ShadeSplitButton, DropPartSendsItsMessageAndNoClick)
 {
-    Recorder parent;
+    ControlSpy parent;
     auto* b = new CShadeSplitButton(&parent);
     setControlId(b, 6610);
     b->setGeometry(0, 0, 80, 24);
     parent.show();
     int clicks = 0;
     QObject::connect(b, &QAbstractButton::clicked, [&] { ++clicks; });
-    click(b, {75, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{75, 10});
     EXPECT_EQ(clicks, 0);
     ASSERT_EQ(parent.ids(), QList<unsigned>{WM_SHADEBTN_DROPDOWN});
-    EXPECT_EQ(parent.msgs[0].w, 6610u);
-    EXPECT_EQ(parent.msgs[0].l, 0);
-    click(b, {20, 10});
+    EXPECT_EQ(parent.messages()[0].w, 6610u);
+    EXPECT_EQ(parent.messages()[0].l, 0);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{20, 10});
     EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(parent.msgs.size(), 1);
+    EXPECT_EQ(parent.messages().size(), 1);
 }
 
 TEST(ShadeSplitButton, EnteringHighlightsThePartUnderTheMouse)
@@ -276,17 +278,17 @@ TEST(ShadeSplitButton, EnteringHighlightsThePartUnderTheMouse)
     auto* b = new CShadeSplitButton(&top);
     b->setGeometry(0, 0, 80, 24);
     top.show();
-    mouse(b, QEvent::MouseMove, {10, 10});
-    mouse(b, QEvent::MouseMove, {12, 10}); // still inside the main part
+    support::mouseMove(b, QPoint{10, 10});
+    support::mouseMove(b, QPoint{12, 10}); // still inside the main part
     EXPECT_TRUE(b->hoveredMain());
     EXPECT_FALSE(b->hoveredDrop());
-    mouse(b, QEvent::MouseMove, {70, 10});
+    support::mouseMove(b, QPoint{70, 10});
     EXPECT_FALSE(b->hoveredMain());
     EXPECT_TRUE(b->hoveredDrop());
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(b, &leave);
     EXPECT_FALSE(b->hoveredDrop());
-    mouse(b, QEvent::MouseMove, {72, 10}); // entering straight into the drop part
+    support::mouseMove(b, QPoint{72, 10}); // entering straight into the drop part
     EXPECT_TRUE(b->hoveredDrop());
 }
 
@@ -358,11 +360,11 @@ TEST(ShadeSplitButton, DropPartClickStaysWithTheButton)
     parent.show();
     int drops = 0;
     QObject::connect(b, &CShadeSplitButton::dropDown, [&] { ++drops; });
-    click(b, {75, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{75, 10});
     EXPECT_EQ(drops, 1);
     EXPECT_EQ(parent.presses, 0);
     EXPECT_EQ(parent.releases, 0);
-    click(b, {20, 10});
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{20, 10});
     EXPECT_EQ(parent.presses, 0);
     EXPECT_EQ(parent.releases, 0);
 }
@@ -378,7 +380,7 @@ TEST(ShadeButton, WorksAsTheDefaultButtonOfADialog)
     QObject::connect(ok, &QAbstractButton::clicked, &dlg, &QDialog::accept);
     dlg.show();
     edit->setFocus();
-    sendKey(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_FALSE(dlg.isVisible());
 
@@ -390,6 +392,6 @@ TEST(ShadeButton, WorksAsTheDefaultButtonOfADialog)
     QObject::connect(b, &QAbstractButton::clicked, [&] { ++clicks; });
     dlg2.show();
     b->setFocus();
-    sendKey(b, Qt::Key_Return);
+    QTest::keyClick(b, Qt::Key_Return);
     EXPECT_EQ(clicks, 1);
 }

@@ -23,7 +23,7 @@ namespace {
 constexpr platform::COLORREF kBlue = 0xFF0000; // RGB 0, 0, 255
 
 struct ButtonFixture {
-    Recorder parent;
+    ControlSpy parent;
     CColorButton* button;
     ButtonFixture()
     {
@@ -35,7 +35,7 @@ struct ButtonFixture {
     }
     CColourPopup* open()
     {
-        click(button, {5, 5});
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint{5, 5});
         return button->findChild<CColourPopup*>();
     }
 };
@@ -120,11 +120,11 @@ TEST(ColorButton, EscapeRestoresAndSendsCloseUpThenCancel)
     EXPECT_TRUE(f.button->isPopupActive());
     EXPECT_EQ(popup->chosenIndex(), 13);
     EXPECT_EQ(popup->hoverIndex(), kCellNone);
-    sendKey(popup, Qt::Key_Escape);
+    QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
     EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
     EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
-    for (const auto& m : f.parent.msgs) {
+    for (const auto& m : f.parent.messages()) {
         EXPECT_EQ(m.w, kBlue);
         EXPECT_EQ(m.l, 6301);
     }
@@ -139,15 +139,15 @@ TEST(ColorButton, ChoosingByMouseSendsHoverCloseUpEndAndChange)
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
     QPoint red = popup->layout().cellRect(16).center();
-    mouse(popup, QEvent::MouseMove, red);
-    mouse(popup, QEvent::MouseButtonRelease, red);
+    support::mouseMove(popup, red);
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, red);
     flushDeletes();
     const platform::COLORREF kRed = 0x0000FF;
     ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP,
                                                WM_COLOUR_SELENDOK, WM_COLOUR_SELCHANGE}));
-    EXPECT_EQ(f.parent.msgs[1].w, kRed);
-    EXPECT_EQ(f.parent.msgs[3].w, kRed);
-    EXPECT_EQ(f.parent.msgs[4].w, kRed);
+    EXPECT_EQ(f.parent.messages()[1].w, kRed);
+    EXPECT_EQ(f.parent.messages()[3].w, kRed);
+    EXPECT_EQ(f.parent.messages()[4].w, kRed);
     EXPECT_EQ(f.button->GetColour(), kRed);
 }
 
@@ -157,9 +157,9 @@ TEST(ColorButton, TrackingFollowsHover)
     f.button->SetTrackSelection(true);
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
-    mouse(popup, QEvent::MouseMove, popup->layout().cellRect(39).center());
+    support::mouseMove(popup, popup->layout().cellRect(39).center());
     EXPECT_EQ(f.button->GetColour(), 0xFFFFFFu);
-    sendKey(popup, Qt::Key_Escape);
+    QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
     EXPECT_EQ(f.button->GetColour(), kAutomaticColour); // cancel restores
 }
@@ -170,18 +170,18 @@ TEST(ColorButton, KeyboardChoiceOfTheAutomaticBox)
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->chosenIndex(), kCellDefault);
-    sendKey(popup, Qt::Key_Right); // nothing hovered yet: the walk starts at the first box
+    QTest::keyClick(popup, Qt::Key_Right); // nothing hovered yet: the walk starts at the first box
     EXPECT_EQ(popup->hoverIndex(), kCellDefault);
-    sendKey(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Down);
     EXPECT_EQ(popup->hoverIndex(), 0);
-    sendKey(popup, Qt::Key_Left);
+    QTest::keyClick(popup, Qt::Key_Left);
     EXPECT_EQ(popup->hoverIndex(), kCellDefault);
-    sendKey(popup, Qt::Key_Return);
+    QTest::keyClick(popup, Qt::Key_Return);
     flushDeletes();
     ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_SELCHANGE,
                                                WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDOK}));
-    EXPECT_EQ(f.parent.msgs[2].w, 0u); // black
-    EXPECT_EQ(f.parent.msgs[5].w, kAutomaticColour);
+    EXPECT_EQ(f.parent.messages()[2].w, 0u); // black
+    EXPECT_EQ(f.parent.messages()[5].w, kAutomaticColour);
 }
 
 TEST(ColorButton, HoveringTheCustomBoxPreviewsTheInitialColour)
@@ -190,11 +190,11 @@ TEST(ColorButton, HoveringTheCustomBoxPreviewsTheInitialColour)
     f.button->SetColour(kBlue);
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
-    mouse(popup, QEvent::MouseMove, popup->layout().cellRect(0).center());
-    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
-    EXPECT_EQ(f.parent.msgs.last().w, kBlue);
+    support::mouseMove(popup, popup->layout().cellRect(0).center());
+    support::mouseMove(popup, popup->layout().customBox().center());
+    EXPECT_EQ(f.parent.messages().last().w, kBlue);
     EXPECT_EQ(popup->currentColour(), 0u); // still the black hovered before
-    sendKey(popup, Qt::Key_Escape);
+    QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
 }
 
@@ -208,13 +208,13 @@ TEST(ColorButton, ColourDialogEndsThePopupExactlyOnce)
     // the application all come in; only the dialog's answer counts.
     CColourPopup::setDialogRunner([popup](const QColor& initial, QWidget*) -> std::optional<QColor> {
         EXPECT_EQ(initial, QColor(0, 0, 255));
-        mouse(popup, QEvent::MouseButtonRelease, {-50, -50});
+        QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-50, -50});
         popup->close();
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         return QColor(10, 20, 30);
     });
-    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
-    mouse(popup, QEvent::MouseButtonRelease, popup->layout().customBox().center());
+    support::mouseMove(popup, popup->layout().customBox().center());
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->layout().customBox().center());
     flushDeletes();
     CColourPopup::setDialogRunner(nullptr);
     QList<unsigned> ids = f.parent.ids();
@@ -291,8 +291,8 @@ TEST(ColorButton, MoreColoursTakesInputInTheRealDialog)
     ASSERT_NE(popup, nullptr);
     DialogDriver driver;
     driver.start(QStringLiteral("#0a141e"));
-    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
-    mouse(popup, QEvent::MouseButtonRelease, popup->layout().customBox().center());
+    support::mouseMove(popup, popup->layout().customBox().center());
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->layout().customBox().center());
     flushDeletes();
     EXPECT_TRUE(driver.found);
     EXPECT_FALSE(driver.gaveUp) << "the dialog did not take the typed colour and Enter";
@@ -310,8 +310,8 @@ TEST(ColorButton, CancelledColourDialogIsOneCancel)
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
     CColourPopup::setDialogRunner([](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; });
-    mouse(popup, QEvent::MouseMove, popup->layout().customBox().center());
-    sendKey(popup, Qt::Key_Space);
+    support::mouseMove(popup, popup->layout().customBox().center());
+    QTest::keyClick(popup, Qt::Key_Space);
     flushDeletes();
     CColourPopup::setDialogRunner(nullptr);
     QList<unsigned> ids = f.parent.ids();
@@ -325,11 +325,11 @@ TEST(ColourPopup, ReleaseOutsideOrLeavingTheApplicationCancels)
     ButtonFixture f;
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
-    mouse(popup, QEvent::MouseButtonRelease, {-5, -5});
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-5, -5});
     flushDeletes();
     EXPECT_EQ(f.parent.ids().count(WM_COLOUR_SELENDCANCEL), 1);
 
-    f.parent.msgs.clear();
+    f.parent.clear();
     popup = f.open();
     ASSERT_NE(popup, nullptr);
     emit qApp->applicationStateChanged(Qt::ApplicationInactive);
@@ -351,29 +351,29 @@ TEST(ColourPopup, CustomBoxKeepsItsSeparator)
     ASSERT_NE(popup->palette().light().color(), popup->palette().midlight().color());
     EXPECT_EQ(img.pixel(x, box.top()), popup->palette().dark().color().rgb());
     EXPECT_EQ(img.pixel(x, box.top() + 1), popup->palette().light().color().rgb());
-    sendKey(popup, Qt::Key_Escape);
+    QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
 }
 
 TEST(ColourPopup, OpensAboveAButtonAtTheBottomOfTheScreen)
 {
     QRect screen = QGuiApplication::primaryScreen()->geometry();
-    Recorder parent;
+    ControlSpy parent;
     parent.setGeometry(screen.left() + 10, screen.bottom() - 40, 100, 30);
     auto* button = new CColorButton(&parent);
     button->setGeometry(0, 0, 60, 22);
     parent.show();
-    click(button, {5, 5});
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint{5, 5});
     auto* popup = button->findChild<CColourPopup*>();
     ASSERT_NE(popup, nullptr);
     EXPECT_LE(popup->geometry().bottom(), button->mapToGlobal(QPoint(0, 0)).y());
-    sendKey(popup, Qt::Key_Escape);
+    QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
 }
 
 TEST(ColourPicker, FaceAppliesArrowOpens)
 {
-    Recorder parent;
+    ControlSpy parent;
     auto* picker = new CColourPicker(&parent);
     setControlId(picker, 6400);
     picker->SetMode(1);
@@ -381,38 +381,38 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
     parent.show();
     EXPECT_EQ(picker->size(), QSize(33, 21));
 
-    click(picker, {10, 10});
+    QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint{10, 10});
     EXPECT_EQ(picker->findChild<CColourPopup*>(), nullptr);
-    ASSERT_EQ(parent.msgs.size(), 1);
-    EXPECT_EQ(parent.msgs[0].id, platform::WM_COMMAND);
-    EXPECT_EQ(platform::commandId(parent.msgs[0].w), 6400);
-    EXPECT_EQ(platform::commandCode(parent.msgs[0].w), 1);
+    ASSERT_EQ(parent.messages().size(), 1);
+    EXPECT_EQ(parent.messages()[0].id, platform::WM_COMMAND);
+    EXPECT_EQ(platform::commandId(parent.messages()[0].w), 6400);
+    EXPECT_EQ(platform::commandCode(parent.messages()[0].w), 1);
 
-    parent.msgs.clear();
-    click(picker, {27, 10});
+    parent.clear();
+    QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint{27, 10});
     auto* popup = picker->findChild<CColourPopup*>();
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(parent.ids(), QList<unsigned>{WM_COLOUR_DROPDOWN});
-    EXPECT_EQ(parent.msgs[0].w, 0x0000FFu);
+    EXPECT_EQ(parent.messages()[0].w, 0x0000FFu);
     QPoint white = popup->layout().cellRect(39).center();
-    mouse(popup, QEvent::MouseMove, white);
-    mouse(popup, QEvent::MouseButtonRelease, white);
+    support::mouseMove(popup, white);
+    QTest::mouseRelease(popup, Qt::LeftButton, {}, white);
     flushDeletes();
     QList<int> codes;
-    for (const auto& m : parent.msgs)
+    for (const auto& m : parent.messages())
         if (m.id == platform::WM_COMMAND)
             codes << platform::commandCode(m.w);
     EXPECT_EQ(codes, (QList<int>{8, 9, 1}));
     EXPECT_EQ(picker->GetColour(), 0xFFFFFFu);
 
-    parent.msgs.clear();
-    click(picker, {27, 10});
+    parent.clear();
+    QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint{27, 10});
     popup = picker->findChild<CColourPopup*>();
     ASSERT_NE(popup, nullptr);
-    sendKey(popup, Qt::Key_Escape);
+    QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
     codes.clear();
-    for (const auto& m : parent.msgs)
+    for (const auto& m : parent.messages())
         if (m.id == platform::WM_COMMAND)
             codes << platform::commandCode(m.w);
     EXPECT_EQ(codes, (QList<int>{8, 10}));

@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+
+#include <QTest>
 #include "app/controls/ComboBoxes.h"
 #include "app/controls/Edits.h"
 
@@ -31,7 +33,7 @@ TEST(CheckComboBox, FaceJoinsCheckedItems)
 
 TEST(CheckComboBox, ClicksAndSpaceToggleWithoutClosing)
 {
-    Recorder parent;
+    ControlSpy parent;
     auto* c = new CCheckComboBox(&parent);
     setControlId(c, 6531);
     c->setGeometry(0, 0, 150, 24);
@@ -43,18 +45,18 @@ TEST(CheckComboBox, ClicksAndSpaceToggleWithoutClosing)
     QAbstractItemView* view = c->view();
     ASSERT_TRUE(view->isVisible());
     QRect r = view->visualRect(c->model()->index(1, 0));
-    click(view->viewport(), r.center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     EXPECT_TRUE(c->GetCheck(1));
     EXPECT_TRUE(view->isVisible());
-    click(view->viewport(), r.center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     EXPECT_FALSE(c->GetCheck(1));
     view->setCurrentIndex(c->model()->index(2, 0));
-    sendKey(view, Qt::Key_Space, " ");
+    QTest::keyClick(view, Qt::Key_Space);
     EXPECT_TRUE(c->GetCheck(2));
     EXPECT_TRUE(view->isVisible());
     EXPECT_EQ(c->faceText(), "Wed");
-    ASSERT_EQ(parent.msgs.size(), 3);
-    for (const auto& m : parent.msgs) {
+    ASSERT_EQ(parent.messages().size(), 3);
+    for (const auto& m : parent.messages()) {
         EXPECT_EQ(m.id, platform::WM_COMMAND);
         EXPECT_EQ(platform::commandId(m.w), 6531);
         EXPECT_EQ(platform::commandCode(m.w), 1);
@@ -74,18 +76,18 @@ TEST(CheckComboBox, ItemsAreNeverSelected)
     QAbstractItemView* view = c->view();
     // a click moves the list's caret, so Space acts on the clicked item
     QRect r = view->visualRect(c->model()->index(2, 0));
-    click(view->viewport(), r.center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     EXPECT_TRUE(c->GetCheck(2));
-    sendKey(view, Qt::Key_Space, " ");
+    QTest::keyClick(view, Qt::Key_Space);
     EXPECT_FALSE(c->GetCheck(2));
     // Return closes the list without taking the highlighted item as a choice
     view->setCurrentIndex(c->model()->index(1, 0));
-    sendKey(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Return);
     EXPECT_FALSE(view->isVisible());
     EXPECT_EQ(c->currentIndex(), -1);
     // nor do the arrow keys on the closed box
     c->setFocus();
-    sendKey(c, Qt::Key_Down);
+    QTest::keyClick(c, Qt::Key_Down);
     EXPECT_EQ(c->currentIndex(), -1);
     EXPECT_EQ(c->faceText(), "");
 }
@@ -118,7 +120,7 @@ TEST(RangeEdit, ClampsTypedValues)
     ASSERT_TRUE(e.SetRange(1, 100));
     e.show();
     e.setFocus();
-    typeText(&e, "250");
+    QTest::keyClicks(&e, "250");
     EXPECT_EQ(e.text(), "100");
     EXPECT_EQ(e.cursorPosition(), 3);
     EXPECT_EQ(e.Clamp(0), 1);
@@ -128,7 +130,7 @@ TEST(RangeEdit, ClampsTypedValues)
     EXPECT_EQ(e.text(), "1");
     e.SetValue(42);
     EXPECT_EQ(e.GetValue(), 42);
-    typeText(&e, "x"); // digits only
+    QTest::keyClicks(&e, "x"); // digits only
     EXPECT_EQ(e.text(), "42");
 }
 
@@ -141,12 +143,12 @@ TEST(RangeEdit, SmallValuesAreTypableAndClampedWhenEditingEnds)
     e->SetRange(10, 100);
     top.show();
     e->setFocus();
-    typeText(e, "15");
+    QTest::keyClicks(e, "15");
     EXPECT_EQ(e->text(), "15");
     e->clear();
-    typeText(e, "5");
+    QTest::keyClicks(e, "5");
     EXPECT_EQ(e->text(), "5");
-    sendKey(e, Qt::Key_Return);
+    QTest::keyClick(e, Qt::Key_Return);
     EXPECT_EQ(e->text(), "10");
 }
 
@@ -202,16 +204,16 @@ TEST(MaskEdit, TypingOverwritesAndSkipsLiterals)
     e.show();
     e.setFocus();
     e.setCursorPosition(0);
-    typeText(&e, "g");
+    QTest::keyClicks(&e, "g");
     EXPECT_EQ(e.text(), "__-__-__-__-__-__");
     EXPECT_EQ(e.cursorPosition(), 0);
-    typeText(&e, "a");
+    QTest::keyClicks(&e, "a");
     EXPECT_EQ(e.text(), "a_-__-__-__-__-__");
     EXPECT_EQ(e.cursorPosition(), 1);
-    typeText(&e, "0");
+    QTest::keyClicks(&e, "0");
     EXPECT_EQ(e.text(), "a0-__-__-__-__-__");
     EXPECT_EQ(e.cursorPosition(), 3);
-    typeText(&e, "1F");
+    QTest::keyClicks(&e, "1F");
     EXPECT_EQ(e.GetRawText(), "a01F________");
     EXPECT_EQ(e.cursorPosition(), 6);
 }
@@ -224,14 +226,14 @@ TEST(MaskEdit, BackspaceAndDeleteRestorePlaceholders)
     e.show();
     e.setFocus();
     e.setCursorPosition(5);
-    sendKey(&e, Qt::Key_Backspace);
+    QTest::keyClick(&e, Qt::Key_Backspace);
     EXPECT_EQ(e.text(), "00-1_-22-33-44-55");
     EXPECT_EQ(e.cursorPosition(), 4);
-    sendKey(&e, Qt::Key_Backspace);
+    QTest::keyClick(&e, Qt::Key_Backspace);
     EXPECT_EQ(e.text(), "00-__-22-33-44-55");
     EXPECT_EQ(e.cursorPosition(), 2); // stepped back over the hyphen
     e.setCursorPosition(6);
-    sendKey(&e, Qt::Key_Delete);
+    QTest::keyClick(&e, Qt::Key_Delete);
     EXPECT_EQ(e.text(), "00-__-_2-33-44-55");
     EXPECT_EQ(e.cursorPosition(), 7);
     EXPECT_EQ(e.text().size(), 17);

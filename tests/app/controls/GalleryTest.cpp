@@ -3,6 +3,8 @@
 // also shown hovered, pressed, disabled and checked, and states that must
 // look different are checked to differ.
 #include "TestHelpers.h"
+
+#include <QTest>
 #include "app/controls/BorderButton.h"
 #include "app/controls/BorderPopup.h"
 #include "app/controls/ColorButton.h"
@@ -71,7 +73,7 @@ void hoverAt(QWidget* w, QPoint p)
     QApplication::sendEvent(w, &enter);
     QHoverEvent hover(QEvent::HoverEnter, QPointF(p), QPointF(w->mapToGlobal(p)), QPointF(-1, -1));
     QApplication::sendEvent(w, &hover);
-    mouse(w, QEvent::MouseMove, p);
+    support::mouseMove(w, p);
 }
 
 void leave(QWidget* w)
@@ -97,9 +99,9 @@ void states(QWidget* w, const char* name, QPoint at, bool hasHover, const std::f
         EXPECT_EQ(w->grab().toImage().convertToFormat(QImage::Format_RGB32), normal)
             << name << ": leaving does not restore the normal look";
     }
-    mouse(w, QEvent::MouseButtonPress, at);
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
     const QImage pressed = shot(w, n + "_pressed");
-    mouse(w, QEvent::MouseButtonRelease, {-50, -50}); // released outside: no click
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint{-50, -50}); // released outside: no click
     leave(w);
     EXPECT_NE(pressed, normal) << name << ": pressed looks like normal";
     if (hasHover) {
@@ -152,12 +154,12 @@ TEST(Gallery, EveryControl)
         b->SetColour(0x0000FF);
         b->resize(60, 22);
         save(b, "colour_button");
-        click(b, {5, 5});
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{5, 5});
         auto* popup = b->findChild<CColourPopup*>();
         ASSERT_NE(popup, nullptr);
-        mouse(popup, QEvent::MouseMove, popup->layout().cellRect(10).center());
+        support::mouseMove(popup, popup->layout().cellRect(10).center());
         save(popup, "colour_popup");
-        sendKey(popup, Qt::Key_Escape);
+        QTest::keyClick(popup, Qt::Key_Escape);
         flushDeletes();
     }
     {
@@ -171,12 +173,12 @@ TEST(Gallery, EveryControl)
         b->resize(40, 24);
         b->SetBorder(borderPreset(11));
         save(b, "border_button");
-        click(b, {35, 10});
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{35, 10});
         auto* popup = b->findChild<CBorderPopup*>();
         ASSERT_NE(popup, nullptr);
-        mouse(popup, QEvent::MouseMove, popup->cellRect(8).center());
+        support::mouseMove(popup, popup->cellRect(8).center());
         save(popup, "border_popup");
-        mouse(popup, QEvent::MouseButtonRelease, {-5, -5});
+        QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-5, -5});
         flushDeletes();
     }
     {

@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+
+#include <QTest>
 #include "app/controls/StaticLink.h"
 #include "app/controls/ToolBarCtrlEx.h"
 #include "app/controls/UrlOpener.h"
@@ -49,13 +51,13 @@ TEST(StaticLink, ColoursFollowHoverAndVisit)
     EXPECT_EQ(link.colour(), QColor(0, 0, 255));
     enter(&link);
     EXPECT_EQ(link.colour(), QColor(255, 0, 0));
-    click(&link, {2, 2});
+    QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint{2, 2});
     EXPECT_EQ(opener.opened, QStringList{"https://example.invalid/"});
     EXPECT_EQ(link.colour(), QColor(128, 0, 128));
     leave(&link);
     EXPECT_EQ(link.colour(), QColor(0, 0, 255));
 
-    click(&link, {2, 2}); // visited without passing over it: purple until hovered
+    QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint{2, 2}); // visited without passing over it: purple until hovered
     EXPECT_EQ(link.colour(), QColor(128, 0, 128));
     enter(&link);
     EXPECT_EQ(link.colour(), QColor(255, 0, 0));
@@ -68,13 +70,13 @@ TEST(StaticLink, TargetFallsBackToStringThenText)
     Opener opener;
     platform::clearLangPack();
     CStaticLink empty;
-    click(&empty, {1, 1});
+    QTest::mouseClick(&empty, Qt::LeftButton, {}, QPoint{1, 1});
     EXPECT_TRUE(opener.opened.isEmpty());
 
     platform::setLangString(6371, "https://pack.invalid/");
     CStaticLink byId("shown text");
     setControlId(&byId, 6371);
-    click(&byId, {1, 1});
+    QTest::mouseClick(&byId, Qt::LeftButton, {}, QPoint{1, 1});
     EXPECT_EQ(opener.opened, QStringList{"https://pack.invalid/"});
     platform::clearLangPack();
 }
@@ -84,7 +86,7 @@ TEST(StaticLink, FailingTargetStaysBlue)
     Opener opener;
     opener.result = false;
     CStaticLink link("nowhere");
-    click(&link, {1, 1});
+    QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint{1, 1});
     EXPECT_EQ(opener.opened.size(), 1);
     EXPECT_EQ(link.colour(), QColor(0, 0, 255));
     CHyperlink none;
@@ -94,15 +96,15 @@ TEST(StaticLink, FailingTargetStaysBlue)
 TEST(StaticLink, CommandModeTellsTheParent)
 {
     Opener opener;
-    Recorder parent;
+    ControlSpy parent;
     auto* link = new CStaticLink("Close", &parent);
     setControlId(link, 6503);
     link->m_bLink = false;
-    click(link, {1, 1});
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint{1, 1});
     EXPECT_TRUE(opener.opened.isEmpty());
     ASSERT_EQ(parent.ids(), QList<unsigned>{platform::WM_COMMAND});
-    EXPECT_EQ(platform::commandId(parent.msgs[0].w), 6503);
-    EXPECT_EQ(platform::commandCode(parent.msgs[0].w), 0);
+    EXPECT_EQ(platform::commandId(parent.messages()[0].w), 6503);
+    EXPECT_EQ(platform::commandCode(parent.messages()[0].w), 0);
 }
 
 TEST(ToolBarCtrlEx, LoadsButtonsImagesAndTips)
@@ -118,7 +120,7 @@ TEST(ToolBarCtrlEx, LoadsButtonsImagesAndTips)
     platform::setLangString(10, "Zoom in on the screen\nZoom in");
     platform::setLangString(11, "Zoom out");
 
-    Recorder parent;
+    ControlSpy parent;
     auto* bar = new CToolBarCtrlEx(&parent);
     EXPECT_FALSE(bar->LoadToolBar(6196));
     ASSERT_TRUE(bar->LoadToolBar(6195));
@@ -136,7 +138,7 @@ TEST(ToolBarCtrlEx, LoadsButtonsImagesAndTips)
 
     acts[2]->trigger();
     ASSERT_EQ(parent.ids(), QList<unsigned>{platform::WM_COMMAND});
-    EXPECT_EQ(platform::commandId(parent.msgs[0].w), 11);
+    EXPECT_EQ(platform::commandId(parent.messages()[0].w), 11);
 
     EXPECT_EQ(CToolBarCtrlEx::tipText(QString(100, u'x')).size(), 79);
     EXPECT_EQ(CToolBarCtrlEx::tipText("a\nb\nc"), "b\nc");

@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+
+#include <QTest>
 #include "app/controls/PropertyPanel.h"
 #include "platform/LangPack.h"
 
@@ -47,13 +49,13 @@ TEST(ModelessDialog, ReturnAndEscapeNeverEndTheSurroundingDialog)
     QObject::connect(&dlg, &QDialog::rejected, [&] { ++rejected; });
     dlg.show();
 
-    sendKey(line, Qt::Key_Return);
-    sendKey(line, Qt::Key_Escape);
+    QTest::keyClick(line, Qt::Key_Return);
+    QTest::keyClick(line, Qt::Key_Escape);
     multi->setFocus();
-    typeText(multi, "a");
-    sendKey(multi, Qt::Key_Return, "\r");
-    typeText(multi, "b");
-    sendKey(multi, Qt::Key_Escape);
+    QTest::keyClicks(multi, "a");
+    QTest::keyClick(multi, Qt::Key_Return);
+    QTest::keyClicks(multi, "b");
+    QTest::keyClick(multi, Qt::Key_Escape);
 
     EXPECT_EQ(accepted, 0);
     EXPECT_EQ(rejected, 0);

@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+
+#include <QTest>
 #include "app/controls/StaticSplitter.h"
 
 #include <QVBoxLayout>
@@ -126,12 +128,10 @@ TEST(StaticSplitter, DragAndDoubleClickTheBar)
     s.show();
     s.SetSplitterPos(300);
     // drag the bar (tracker mode: the panes move on release)
-    mouse(&s, QEvent::MouseButtonPress, {50, 302});
-    QMouseEvent move(QEvent::MouseMove, QPointF(50, 252), QPointF(50, 252), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(&s, &move);
+    QTest::mousePress(&s, Qt::LeftButton, {}, QPoint{50, 302});
+    support::mouseMove(&s, QPoint{50, 252});
     EXPECT_EQ(top->height(), 300);
-    mouse(&s, QEvent::MouseButtonRelease, {50, 252});
+    QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint{50, 252});
     EXPECT_EQ(s.GetSplitterPos(), 250);
     EXPECT_EQ(top->height(), 250);
     EXPECT_EQ(bottom->height(), 250);
@@ -140,7 +140,7 @@ TEST(StaticSplitter, DragAndDoubleClickTheBar)
     QCoreApplication::processEvents();
     EXPECT_EQ(bottom->height(), 250);
     // double click: the fixed second pane gets its size back
-    mouse(&s, QEvent::MouseButtonDblClick, {50, s.GetSplitterPos() + 1});
+    QTest::mouseDClick(&s, Qt::LeftButton, {}, QPoint{50, s.GetSplitterPos() + 1});
     EXPECT_EQ(s.GetSplitterPos(), 704 - 100 - 4); // snapped to leave it exactly its size
     EXPECT_EQ(bottom->height(), 100);
 }

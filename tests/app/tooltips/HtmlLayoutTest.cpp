@@ -4,6 +4,7 @@
 
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
+#include "support/MessageSpy.h"
 
 #include <QObject>
 #include <QPainter>
@@ -31,23 +32,22 @@ struct Engine {
     FakeCanvas c;
 };
 
-class Recorder : public QObject {
-public:
-    bool event(QEvent* e) override
-    {
-        if (auto* m = platform::asMessage(e, message)) {
-            values.push_back(static_cast<long long>(m->wParam()));
-            if (keepText)
-                texts.push_back(*reinterpret_cast<const QString*>(m->wParam()));
-            return true;
-        }
-        return QObject::event(e);
-    }
-    unsigned message = WM_TOOLTIP_REDRAW;
-    bool keepText = false;
-    std::vector<long long> values;
-    std::vector<QString> texts;
-};
+// The wParams of the spied messages, read as signed values.
+std::vector<long long> wParams(const support::MessageLog& log)
+{
+    std::vector<long long> out;
+    for (const support::SpiedMessage& m : log.messages())
+        out.push_back(static_cast<long long>(m.w));
+    return out;
+}
+
+std::vector<QString> texts(const support::MessageLog& log)
+{
+    std::vector<QString> out;
+    for (const support::SpiedMessage& m : log.messages())
+        out.push_back(support::payloadOf<QString>(m));
+    return out;
+}
 
 } // namespace
 
@@ -203,7 +203,8 @@ TEST(HtmlLayout, PercentRulesTakeTheirShareOfTheParagraph)
 TEST(HtmlLayout, LinkAreasHoverAndFollowing)
 {
     Engine e;
-    Recorder hover;
+    support::MessageSpy hover;
+    hover.watch(WM_TOOLTIP_REDRAW);
     e.d.setHoverCallback(&hover, WM_TOOLTIP_REDRAW, 0);
     e.measure("<a href=http://x>ab</a> <a msg=m>cd</a> <a>zz</a>");
     e.draw(200);
@@ -222,7 +223,7 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
     EXPECT_FALSE(e.d.OnMouseOver({65, 5})); // link without a target: no hand
     EXPECT_FALSE(e.d.OnMouseOver({100, 100}));
     EXPECT_FALSE(e.d.OnMouseOver({101, 100}));
-    EXPECT_EQ(hover.values, (std::vector<long long>{0, 1, 2, -2}));
+    EXPECT_EQ(wParams(hover), (std::vector<long long>{0, 1, 2, -2}));
 
     e.d.OnMouseOver({5, 5});
     e.draw(200);
@@ -234,9 +235,8 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
         opened.push_back(t);
         return true;
     });
-    Recorder msg;
-    msg.message = 0x7777;
-    msg.keepText = true;
+    support::MessageSpy msg;
+    msg.watch(0x7777, &support::copyPointedWParam<QString>);
     e.d.setLinkMessageCallback(&msg, 0x7777, 0);
     e.d.FollowLink(0);
     e.d.FollowLink(1);
@@ -245,7 +245,7 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
     e.d.FollowLink(-1);
     controls::setUrlOpener(old);
     EXPECT_EQ(opened, std::vector<QString>{"http://x"});
-    EXPECT_EQ(msg.texts, std::vector<QString>{"m"});
+    EXPECT_EQ(texts(msg), std::vector<QString>{"m"});
 }
 
 TEST(HtmlLayout, ImageListFramesAndAnimation)

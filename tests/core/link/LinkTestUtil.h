@@ -4,6 +4,7 @@
 #include "core/link/CommSession.h"
 #include "core/link/Frame.h"
 #include "platform/Clock.h"
+#include "support/MessageSpy.h"
 #include "support/SimController.h"
 
 #include <QString>
@@ -34,36 +35,37 @@ struct Event {
     bool operator==(const Event& o) const { return cmd == o.cmd && event == o.event && value == o.value; }
 };
 
-// The callback is a plain function: one recorder for the process.
+// The callback is a plain function: one log for the process, kept by the
+// message log of tests/support (id: command, wParam: event, lParam: value,
+// payload: the wide text of the events that carry one, copied during the call).
 class Recorder {
 public:
     static void callback(unsigned cmd, unsigned event, std::uintptr_t value)
     {
-        std::lock_guard<std::mutex> lock(mutex());
-        Event e{cmd, event, value, {}};
+        std::any text;
         if (event == 1 || event == 13)
-            e.text = QString::fromUtf16(reinterpret_cast<const char16_t*>(value));
-        events().push_back(e);
+            text = QString::fromUtf16(reinterpret_cast<const char16_t*>(value));
+        log().record(cmd, event, static_cast<platform::LPARAM>(value), std::move(text));
     }
-    static std::vector<Event>& events()
+    static support::MessageLog& log()
     {
-        static std::vector<Event> all;
+        static support::MessageLog all;
         return all;
     }
-    static std::mutex& mutex()
+    static std::vector<Event> events()
     {
-        static std::mutex m;
-        return m;
+        std::vector<Event> out;
+        for (const support::SpiedMessage& m : log().messages()) {
+            const QString* text = std::any_cast<QString>(&m.payload);
+            out.push_back(Event{m.id, static_cast<unsigned>(m.w), static_cast<std::uintptr_t>(m.l),
+                                text ? *text : QString()});
+        }
+        return out;
     }
-    static void clear()
-    {
-        std::lock_guard<std::mutex> lock(mutex());
-        events().clear();
-    }
+    static void clear() { log().clear(); }
     // (event, value) pairs, texts left out.
     static std::vector<std::pair<unsigned, std::uintptr_t>> pairs()
     {
-        std::lock_guard<std::mutex> lock(mutex());
         std::vector<std::pair<unsigned, std::uintptr_t>> out;
         for (const Event& e : events())
             out.emplace_back(e.event, e.text.isNull() ? e.value : 0);

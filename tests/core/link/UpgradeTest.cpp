@@ -83,7 +83,6 @@ protected:
     static Pairs streamEvents()
     {
         Pairs out;
-        std::lock_guard<std::mutex> lock(Recorder::mutex());
         for (const auto& e : Recorder::events())
             if (e.cmd == 224)
                 out.emplace_back(e.event, e.text.isNull() ? e.value : 0);

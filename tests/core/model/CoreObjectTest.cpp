@@ -2,6 +2,8 @@
 #include "core/model/Core.h"
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -99,8 +101,11 @@ TEST(CoreObject, DestroysItsWholeTree)
     CreateNode(nullptr, IT_TEXT, u"t", section);
     CreateNode(nullptr, IT_GRID, u"g", section);
     EXPECT_EQ(root->FirstChild, screen);
-    core.reset();   // the sanitizer build reports anything left behind
-    SUCCEED();
+    support::LiveNodeProbe probe;
+    EXPECT_EQ(probe.mark(root), 6);
+    EXPECT_TRUE(probe.anyAlive());
+    core.reset();   // the sanitizer build also reports anything left behind
+    EXPECT_FALSE(probe.anyAlive());
 }
 
 TEST(CoreObject, AssignmentCopiesSettingsAndKeepsEachTree)

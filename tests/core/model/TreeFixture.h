@@ -1,21 +1,21 @@
 #pragma once
 // A small tree for the node tests: header > screen > scene > section.
 #include "core/model/ItemData.h"
+#include "support/TreeBuilder.h"
 #include <gtest/gtest.h>
 
 class TreeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        header = CreateHeaderNode();
-        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-        scene = CreateNode(nullptr, IT_SCENE, u"scene", screen);
-        section = CreateNode(nullptr, IT_WND_TEXT, u"section", scene);
+        screen = tree.screen();
+        scene = tree.scene(screen);
+        section = tree.section(scene);
         ASSERT_TRUE(screen && scene && section);
     }
-    void TearDown() override { DestroyNode(header); }
 
-    tagItemData* header = nullptr;
+    support::TreeBuilder tree;
+    tagItemData* header = tree.header();
     tagItemData* screen = nullptr;
     tagItemData* scene = nullptr;
     tagItemData* section = nullptr;

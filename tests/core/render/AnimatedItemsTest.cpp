@@ -18,6 +18,8 @@
 
 #include <QDir>
 #include <QPainter>
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -29,13 +31,8 @@ const QString kRtf = QStringLiteral(
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil DejaVu Sans;}}{\\colortbl ;\\red255\\green255\\blue0;}"
     "\\pard\\cf1\\f0\\fs16 LED\\par}");
 
-tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
-{
-    tagItemData* last = parent->FirstChild;
-    while (last && last->NextSibling)
-        last = last->NextSibling;
-    return CreateNode(last, type, name, parent);
-}
+// Behind the parent's last child.
+constexpr auto addChild = &support::TreeBuilder::append;
 
 int litIn(const QImage& img, const QRect& r)
 {
@@ -78,20 +75,15 @@ protected:
     void SetUp() override
     {
         core.SetCurLang(9);
-        header = CreateHeaderNode();
-        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-        screen->Global.Width = 128;
-        screen->Global.Height = 32;
-        screen->Global.Type = 17;
-        screen->Global.ScanMode = 4;
-        scene = addChild(screen, IT_SCENE, u"scene");
-        section = addChild(scene, IT_WND_TEXT, u"section");
-        section->Section.RectW = 64;
+        screen = tree.screen(support::ScreenSpec{128, 32});
+        scene = tree.scene(screen);
+        section = tree.section(scene);
+        section->Section.RectW = 64;   // the new section's corner kept
         section->Section.RectH = 32;
     }
-    void TearDown() override { DestroyNode(header); }
     CCore core;
-    tagItemData* header = nullptr;
+    support::TreeBuilder tree;
+    tagItemData* header = tree.header();
     tagItemData* screen = nullptr;
     tagItemData* scene = nullptr;
     tagItemData* section = nullptr;

@@ -8,39 +8,27 @@
 
 #include <QFontMetrics>
 #include <algorithm>
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace reftest;
 
-tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
-{
-    tagItemData* last = parent->FirstChild;
-    while (last && last->NextSibling)
-        last = last->NextSibling;
-    return CreateNode(last, type, name, parent);
-}
+// Behind the parent's last child.
+constexpr auto addChild = &support::TreeBuilder::append;
 
 class RulesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        header = CreateHeaderNode();
-        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-        screen->Global.Width = 64;
-        screen->Global.Height = 32;
-        screen->Global.Type = 17;
-        screen->Global.ScanMode = 4;
-        scene = addChild(screen, IT_SCENE, u"scene");
-        section = addChild(scene, IT_WND_TEXT, u"section");
-        section->Section.RectX = 0;
-        section->Section.RectY = 8;
-        section->Section.RectW = 24;
-        section->Section.RectH = 16;
+        screen = tree.screen(support::ScreenSpec{64, 32});
+        scene = tree.scene(screen);
+        section = tree.section(scene, QRect(0, 8, 24, 16));
     }
-    void TearDown() override { DestroyNode(header); }
-    tagItemData* header = nullptr;
+    support::TreeBuilder tree;
+    tagItemData* header = tree.header();
     tagItemData* screen = nullptr;
     tagItemData* scene = nullptr;
     tagItemData* section = nullptr;
@@ -232,18 +220,13 @@ namespace {
 
 TEST(CompilerLinks, OnlyAGlobalSceneLinksToItself)
 {
-    tagItemData* header = CreateHeaderNode();
-    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-    screen->Global.Width = 32;
-    screen->Global.Height = 16;
-    screen->Global.Type = 17;
-    screen->Global.ScanMode = 4;
-    tagItemData* g = CreateNode(nullptr, IT_GLOBALSCENE, u"G", screen);
+    support::TreeBuilder tree;
+    tagItemData* screen = tree.screen(support::ScreenSpec{32, 16});
+    tagItemData* g = tree.scene(screen, u"G", IT_GLOBALSCENE);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     // No normal scene to return to: the record points at itself, not past the block.
     EXPECT_EQ(reftest::get32(g->Compiled[2].Buffer, 8), 0u);
     EXPECT_EQ(g->Compiled[2].Buffer[28], 1);
-    DestroyNode(header);
 }
 
 } // namespace

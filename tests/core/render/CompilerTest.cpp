@@ -9,19 +9,16 @@
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace reftest;
 
-tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
-{
-    tagItemData* last = parent->FirstChild;
-    while (last && last->NextSibling)
-        last = last->NextSibling;
-    return CreateNode(last, type, name, parent);
-}
+// Behind the parent's last child.
+constexpr auto addChild = &support::TreeBuilder::append;
 
 void setPath(char16_t* dst, const QString& path)
 {
@@ -104,14 +101,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        header = CreateHeaderNode();
-        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
         const Mode m = GetParam();
-        screen->Global.Width = 64;
-        screen->Global.Height = 32;
-        screen->Global.Type = std::uint16_t(m.code);
-        screen->Global.ScanMode = std::uint16_t(m.scan);
-        screen->Global.SwapRedGreen = m.swap ? 1 : 0;
+        screen = tree.screen(support::ScreenSpec{64, 32, std::uint16_t(m.code), std::uint16_t(m.scan), m.swap});
 
         gPic = pattern(64, 32, 1);
         bPic = pattern(30, 14, 2);
@@ -182,10 +173,9 @@ protected:
         for (tagItemData* n : {g, sg1, pg, a, sa1, pa, sa2, ga, sa3, b, sb1, pb})
             PaintItemByKind(n);
     }
-    void TearDown() override { DestroyNode(header); }
-
     QTemporaryDir dir;
-    tagItemData* header = nullptr;
+    support::TreeBuilder tree;
+    tagItemData* header = tree.header();
     tagItemData *screen = nullptr, *g = nullptr, *sg1 = nullptr, *pg = nullptr, *a = nullptr, *sa1 = nullptr,
                 *pa = nullptr, *sa2 = nullptr, *ga = nullptr, *sa3 = nullptr, *b = nullptr, *sb1 = nullptr,
                 *pb = nullptr;

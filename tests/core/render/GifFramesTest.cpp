@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,35 +46,22 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        header = CreateHeaderNode();
-        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-        screen->Global.Type = 17;
-        screen->Global.ScanMode = 4;
-        screen->Global.Width = 64;
-        screen->Global.Height = 32;
-        scene = CreateNode(nullptr, IT_SCENE, u"scene", screen);
+        screen = tree.screen(support::ScreenSpec{64, 32});
+        scene = tree.scene(screen);
     }
-    void TearDown() override { DestroyNode(header); }
 
     tagItemData* gifItem(const QString& path, int x, int y, int w, int h)
     {
-        tagItemData* last = scene->FirstChild;
-        while (last && last->NextSibling)
-            last = last->NextSibling;
-        tagItemData* s = CreateNode(last, IT_WND_TEXT, u"s", scene);
-        s->Section.RectX = std::uint16_t(x);
-        s->Section.RectY = std::uint16_t(y);
-        s->Section.RectW = std::uint16_t(w);
-        s->Section.RectH = std::uint16_t(h);
-        tagItemData* g = CreateNode(nullptr, IT_GIF, u"g", s);
-        for (qsizetype i = 0; i < path.size(); ++i)
-            g->Item.TypeRecord->setU16(PIC_RECORD_PATH + 2 * std::size_t(i), path.at(i).unicode());
+        tagItemData* s = tree.section(scene, QRect(x, y, w, h), u"s");
+        tagItemData* g = tree.item(s, IT_GIF, u"g");
+        EXPECT_TRUE(support::TreeBuilder::setRecordChars(g, PIC_RECORD_PATH, path));
         ReadGifFrameDelays(g->Item.TypeRecord, path);
         return g;
     }
 
     QTemporaryDir dir;
-    tagItemData* header = nullptr;
+    support::TreeBuilder tree;
+    tagItemData* header = tree.header();
     tagItemData* screen = nullptr;
     tagItemData* scene = nullptr;
 };

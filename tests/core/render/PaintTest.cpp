@@ -12,17 +12,14 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
-{
-    tagItemData* last = parent->FirstChild;
-    while (last && last->NextSibling)
-        last = last->NextSibling;
-    return CreateNode(last, type, name, parent);
-}
+// Behind the parent's last child.
+constexpr auto addChild = &support::TreeBuilder::append;
 
 QRect litBounds(const QImage& img)
 {
@@ -38,19 +35,12 @@ class PaintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        header = CreateHeaderNode();
-        screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
-        screen->Global.Width = 64;
-        screen->Global.Height = 32;
-        scene = addChild(screen, IT_SCENE, u"scene");
-        section = addChild(scene, IT_WND_TEXT, u"section");
-        section->Section.RectX = 0;
-        section->Section.RectY = 0;
-        section->Section.RectW = 32;
-        section->Section.RectH = 16;
+        screen = tree.screen(support::ScreenSpec{64, 32, std::nullopt, std::nullopt});
+        scene = tree.scene(screen);
+        section = tree.section(scene, QRect(0, 0, 32, 16));
     }
-    void TearDown() override { DestroyNode(header); }
-    tagItemData* header = nullptr;
+    support::TreeBuilder tree;
+    tagItemData* header = tree.header();
     tagItemData* screen = nullptr;
     tagItemData* scene = nullptr;
     tagItemData* section = nullptr;
@@ -212,22 +202,18 @@ TEST(ImageExTest, GifFramesDelaysAndOutOfRangeFrames)
     EXPECT_EQ(target.pixel(3, 3), qRgb(0, 0, 0));
 
     // The GIF item reads its own file; other nodes are left alone.
-    tagItemData* header = CreateHeaderNode();
-    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", header);
-    tagItemData* scene = CreateNode(nullptr, IT_SCENE, u"sc", screen);
-    tagItemData* section = CreateNode(nullptr, IT_WND_TEXT, u"se", scene);
-    tagItemData* gif = CreateNode(nullptr, IT_GIF, u"g", section);
-    tagItemData* still = CreateNode(nullptr, IT_IMAGE, u"i", section);
+    support::TreeBuilder tree;
+    tagItemData* section = tree.section(tree.scene(tree.screen(std::nullopt, u"s"), u"sc"), std::nullopt, u"se");
+    tagItemData* gif = tree.item(section, IT_GIF, u"g");
+    tagItemData* still = tree.item(section, IT_IMAGE, u"i");
     for (tagItemData* n : {gif, still})
-        for (qsizetype i = 0; i < path.size(); ++i)
-            n->Item.TypeRecord->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
+        ASSERT_TRUE(support::TreeBuilder::setRecordChars(n, 8, path));
     CCore::ReadGifImageFile(u"ignored", gif);
     CCore::ReadGifImageFile(wpath, still);
     CCore::ReadGifImageFile(wpath, nullptr);
     EXPECT_EQ(gif->Item.TypeRecord->u32(528), 3u);
     EXPECT_EQ(gif->Item.TypeRecord->u32(536), 200u);
     EXPECT_EQ(still->Item.TypeRecord->u32(528), 0u);
-    DestroyNode(header);
 }
 
 } // namespace

@@ -237,10 +237,14 @@ TEST(TextEffects, SlideInSurvivesZeroWidthCells)
     chars[1].Cell.Right = chars[1].Cell.Left;   // no width
     t.SetChars(chars, 40, 19);
     t.SetEffect(44);
-    QImage img(50, 20, QImage::Format_RGB32);
+    // A canvas larger than the picture: the effect must keep inside its 50 x 20.
+    QImage img(70, 40, QImage::Format_RGB32);
     img.fill(Qt::black);
     t.DrawFrame(img, 2);
-    SUCCEED();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (x >= 50 || y >= 20)
+                ASSERT_EQ(img.pixel(x, y) & 0xFFFFFF, 0u) << "drawn outside the picture at " << x << "," << y;
 }
 
 TEST(TextEffects, GalleryOfEveryEffect)

@@ -1,0 +1,63 @@
+#include "support/ModalRunner.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <gtest/gtest.h>
+
+namespace support {
+
+namespace {
+void closeModal(QWidget* w)
+{
+    if (auto* d = qobject_cast<QDialog*>(w))
+        d->reject();
+    else
+        w->close();
+}
+} // namespace
+
+ModalRunner::ModalRunner(Answer answer, int timeoutMs) : m_answer(std::move(answer)), m_timeoutMs(timeoutMs)
+{
+    m_timer.setInterval(10);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+    m_clock.start();
+    m_timer.start();
+}
+
+ModalRunner::~ModalRunner()
+{
+    m_timer.stop();
+    if (!m_answered && !m_done)
+        ADD_FAILURE() << "no modal dialog was shown to answer";
+}
+
+void ModalRunner::poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && !m_answered) {
+        m_answered = true;
+        m_class = QString::fromLatin1(modal->metaObject()->className());
+        m_clock.restart();   // the time-out now bounds how long the answer may leave it open
+        QPointer<QWidget> guard(modal);
+        m_answer(modal);
+        return;
+    }
+    if (m_answered && !modal) {
+        m_done = true;
+        m_timer.stop();
+        return;
+    }
+    if (m_clock.elapsed() < m_timeoutMs)
+        return;
+    m_done = true;
+    m_timer.stop();
+    if (!m_answered)
+        ADD_FAILURE() << "no modal dialog appeared within " << m_timeoutMs << " ms";
+    if (modal) {
+        ADD_FAILURE() << "the modal dialog " << modal->metaObject()->className() << " was still open after "
+                      << m_timeoutMs << " ms";
+        closeModal(modal);
+    }
+}
+
+} // namespace support

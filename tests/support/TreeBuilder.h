@@ -1,0 +1,73 @@
+#pragma once
+// Builds node trees for tests: header → screen → scene → section → item.
+// The builder owns its detached header and frees the whole tree with it.
+// Type records are written only through the record setters below.
+#include "core/model/ItemData.h"
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace support {
+
+struct ScreenSpec {
+    int width = 64;
+    int height = 32;
+    std::optional<std::uint16_t> type = 17;   // work mode; none: a new screen's
+    std::optional<std::uint16_t> scan = 4;
+    bool swapRedGreen = false;
+};
+
+class TreeBuilder {
+public:
+    TreeBuilder();
+    ~TreeBuilder();
+    TreeBuilder(const TreeBuilder&) = delete;
+    TreeBuilder& operator=(const TreeBuilder&) = delete;
+
+    tagItemData* header() const { return m_header; }
+
+    // Each node is linked behind its parent's last child. A screen without a
+    // spec keeps the defaults of a new screen; a section without a rectangle
+    // keeps a new section's.
+    tagItemData* screen(std::optional<ScreenSpec> spec = std::nullopt, const char16_t* name = u"screen");
+    tagItemData* scene(tagItemData* screen, const char16_t* name = u"scene", std::uint16_t kind = IT_SCENE);
+    tagItemData* section(tagItemData* scene, std::optional<QRect> rect = std::nullopt,
+                         const char16_t* name = u"section", std::uint16_t kind = IT_WND_TEXT);
+    tagItemData* item(tagItemData* section, std::uint16_t kind, const char16_t* name = u"item");
+
+    // Any node kind behind the parent's last child (null if refused).
+    static tagItemData* append(tagItemData* parent, std::uint16_t kind, const char16_t* name);
+
+    // The type record of an item, written field by field; false when the
+    // item has no record or the field lies outside it.
+    static bool setRecordU8(tagItemData* item, std::size_t offset, std::uint8_t v);
+    static bool setRecordU16(tagItemData* item, std::size_t offset, std::uint16_t v);
+    static bool setRecordU32(tagItemData* item, std::size_t offset, std::uint32_t v);
+    // A wide text stored inside the record (such as a picture path), NUL-ended.
+    static bool setRecordChars(tagItemData* item, std::size_t offset, const QString& text);
+    // The record's owned text (single line, rich text, animated text).
+    static bool setRecordText(tagItemData* item, const QString& text);
+
+private:
+    tagItemData* m_header;
+};
+
+// Tells whether any of the nodes it marked is still alive: each marked node's
+// preview shares one image with the probe, so the image is the probe's alone
+// again only once every marked node has been freed. Marking replaces the
+// previews; use it on trees that are about to be freed.
+class LiveNodeProbe {
+public:
+    LiveNodeProbe();
+    // Marks the node and its whole subtree; returns how many nodes it marked.
+    int mark(tagItemData* root);
+    bool anyAlive() const { return !m_image.isDetached(); }
+
+private:
+    QImage m_image;
+};
+
+} // namespace support
