@@ -241,10 +241,13 @@ TEST(TextEffects, SlideInSurvivesZeroWidthCells)
     QImage img(70, 40, QImage::Format_RGB32);
     img.fill(Qt::black);
     t.DrawFrame(img, 2);
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (x >= 50 || y >= 20)
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            if (x >= 50 || y >= 20) {
                 ASSERT_EQ(img.pixel(x, y) & 0xFFFFFF, 0u) << "drawn outside the picture at " << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(TextEffects, GalleryOfEveryEffect)
