@@ -15,7 +15,7 @@ QString SubstituteFace(const QString& face);
 // A pixel-sized, non-antialiased font for LED drawing.
 // No screen is taller than this; a stored height beyond it (a damaged file)
 // would only cost time and memory, so it is drawn at this size.
-constexpr int kMaxFontPixels = 2048;
+inline constexpr int kMaxFontPixels = 2048;
 
 QFont FontFromLogFont(const LOGFONT& font);
 

@@ -62,9 +62,9 @@ bool loadLangPack(const QString& rccPath, QString* error = nullptr);
 bool loadLangPackData(const QByteArray& rcc, QString* error = nullptr);
 
 // The languages of the packs (the language setting's values).
-constexpr unsigned kLangEnglish = 9;
-constexpr unsigned kLangSimplifiedChinese = 4;
-constexpr unsigned kLangTraditionalChinese = 0x7C04;
+inline constexpr unsigned kLangEnglish = 9;
+inline constexpr unsigned kLangSimplifiedChinese = 4;
+inline constexpr unsigned kLangTraditionalChinese = 0x7C04;
 
 // Makes Qt's own dialogs speak the language: installs qtbase's translation
 // for Simplified or Traditional Chinese from Qt's translations folder, none

@@ -15,7 +15,7 @@ using LPARAM = std::intptr_t;
 // A control's command notification (wParam: control id in the low word, code
 // in the high word; lParam: the sending object). Windows numbers it 0x0111,
 // which lies inside Qt's own event range, so it travels at 0xE111.
-constexpr unsigned WM_COMMAND = 0xE111;
+inline constexpr unsigned WM_COMMAND = 0xE111;
 
 constexpr WPARAM makeCommandWParam(int id, int code)
 {
