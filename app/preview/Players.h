@@ -83,7 +83,7 @@ protected:
 };
 
 // A player of a node that has a sequence of items.
-class CPlayElement : public CPlayBase, protected PlayLoopClient {
+class CPlayElement : public CPlayBase, public PlayLoopClient {
 public:
     CPlayElement(CCore& core, PlayHost& host, const char* name, RandomSource& random);
 
@@ -223,7 +223,7 @@ private:
 
 // The preview controller: up to seven section players (the global scene's
 // first), one scene player and at most one moving border.
-class CPlayControl : public CPlayBase, protected PlayLoopClient {
+class CPlayControl : public CPlayBase, public PlayLoopClient {
 public:
     static constexpr int kPlayers = 7;
     static constexpr int kBorderQuota = 1;
