@@ -36,6 +36,7 @@ struct Pack {
 // A screen whose scene shows a coloured picture item sliding in.
 void colourfulScreen(PlayFixture& f)
 {
+    f.screen->Global.Type = 34;   // three colours
     tagItemData* a = f.scene(-1);
     tagItemData* s = f.section(a, QRect(4, 4, 56, 24));
     tagItemData* item = f.item(s, {.in = 5, .inSpeed = 5, .stay = 100000});
@@ -77,17 +78,22 @@ TEST(PreviewWindow, ClientFollowsTheDisplayAtDotThree)
 TEST(PreviewWindow, WorkModeDecidesWhichChannelsLight)
 {
     // A single-colour screen shows red only, at or above the threshold.
-    const LedThresholds one = thresholdsForWorkMode(0);
+    const LedThresholds one = thresholdsForWorkMode(17);
+    ASSERT_EQ(one.green, 256);
+    ASSERT_EQ(one.blue, 256);
+    ASSERT_GT(one.red, 100);
+    ASSERT_LE(one.red, 200);
     QImage content(2, 1, QImage::Format_RGB32);
     content.setPixel(0, 0, qRgb(200, 255, 255));
     content.setPixel(1, 0, qRgb(100, 255, 255));
     QImage display(7, 4, QImage::Format_RGB32);
     display.fill(Qt::black);
     renderLedDots(content, display, content.rect(), 3, one);
-    if (one.green == 256) {
-        EXPECT_EQ(display.pixel(1, 1), qRgb(255, 0, 0));
-        EXPECT_EQ(display.pixel(4, 1), qRgb(0, 0, 0));
-    }
+    EXPECT_EQ(display.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(display.pixel(2, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(display.pixel(4, 1), qRgb(0, 0, 0));
+    const LedThresholds three = thresholdsForWorkMode(34);
+    EXPECT_EQ(three.red, three.blue);
     EXPECT_EQ(display.pixel(0, 0), qRgb(0, 0, 0));   // gaps stay dark
     EXPECT_EQ(display.pixel(3, 1), qRgb(0, 0, 0));
     // Without thresholds every channel shows as it is.
