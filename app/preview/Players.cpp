@@ -263,7 +263,6 @@ bool CPlayBorder::Attach(tagItemData* node)
         return false;
     m_node = node;
     m_itemIndex = 0;
-    m_itemCount = m_frame->Count;
     int n = 0;
     for (DynFrameElement* e = m_frame->First; e; e = e->Next)
         ++n;
@@ -334,8 +333,11 @@ void CPlayBorder::BeginPhase()
         return;
     }
     std::uint32_t*& colours = m_colours[m_element];
-    if (!colours)
+    if (!colours && m_canvas) {
+        // The core's border caches are shared: its painting runs under the canvas lock.
+        std::lock_guard lock(m_canvas->mutex());
         CCore::GetFrameElementColors(colours, m_frame->Width, m_element);
+    }
     m_rect = nodeRect(m_core, m_node);
     int mode = m_element->Motion;
     if (mode == 255)

@@ -7,6 +7,7 @@
 #include "platform/LangPack.h"
 #include "support/Widgets.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QPainter>
 #include <QTest>
@@ -118,6 +119,17 @@ TEST(PreviewWindow, BarOnHoverPlayPauseAndEscapeCloses)
     QTRY_VERIFY(dialog.Bar().isVisible());
     EXPECT_EQ(dialog.Bar().y(), 0);
     EXPECT_EQ(dialog.Bar().x(), (dialog.width() - dialog.Bar().width()) / 2);
+
+    // From the canvas onto the bar the bar stays; out of the window it goes.
+    QCursor::setPos(dialog.Bar().mapToGlobal(dialog.Bar().rect().center()));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&led, &leave);
+    EXPECT_TRUE(dialog.Bar().isVisible());
+    QCursor::setPos(dialog.mapToGlobal(QPoint(dialog.width() + 40, dialog.height() + 40)));
+    QCoreApplication::sendEvent(&dialog.Bar(), &leave);
+    EXPECT_FALSE(dialog.Bar().isVisible());
+    support::mouseMove(&led, QPoint(60, 60));
+    QTRY_VERIFY(dialog.Bar().isVisible());
 
     // Pause, then play again.
     auto* pause = dialog.Bar().Button(IDC_PREVIEW_PAUSE);
