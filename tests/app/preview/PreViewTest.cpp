@@ -102,6 +102,28 @@ TEST(PreviewWindow, WorkModeDecidesWhichChannelsLight)
     EXPECT_EQ(display.pixel(2, 2), qRgb(200, 255, 255));
 }
 
+TEST(PreviewWindow, LedsShowTheScreensWorkMode)
+{
+    PlayFixture f;
+    tagItemData* a = f.scene(-1);
+    tagItemData* item = f.item(f.section(a, QRect(0, 0, 64, 32)), {.in = 0, .inSpeed = 1, .stay = 100000});
+    QImage page(64, 32, QImage::Format_RGB32);
+    page.fill(qRgb(0, 255, 0));
+    page.setPixel(10, 10, qRgb(255, 255, 255));
+    item->Preview = page;
+    f.screen->Global.Type = 17;   // one colour: red only
+    VirtualClock clock;
+    RandomSource random(3);
+    CPreView dialog(f.core, a, clock, random);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    clock.runUntil(5);
+    std::lock_guard lock(dialog.Canvas().Canvas().mutex());
+    const QImage& display = dialog.Canvas().Canvas().display();
+    EXPECT_EQ(display.pixel(10 * 3 + 1, 10 * 3 + 1), qRgb(255, 0, 0));
+    EXPECT_EQ(display.pixel(20 * 3 + 1, 20 * 3 + 1), qRgb(0, 0, 0));
+}
+
 TEST(PreviewWindow, BarOnHoverPlayPauseAndEscapeCloses)
 {
     PlayFixture f;
