@@ -7,6 +7,7 @@
 #include "platform/LangPack.h"
 #include "support/Widgets.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QPainter>
@@ -163,6 +164,20 @@ TEST(PreviewWindow, BarOnHoverPlayPauseAndEscapeCloses)
     QTest::mouseClick(play, Qt::LeftButton);
     EXPECT_FALSE(led.Control().IsPaused());
     EXPECT_TRUE(led.Control().IsActive());
+
+    // The keyboard reaches the bar too.
+    dialog.Bar().hide();
+    QTest::keyClick(&dialog, Qt::Key_Tab);
+    EXPECT_TRUE(dialog.Bar().isVisible());
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused && dialog.Bar().isAncestorOf(focused));
+    for (int i = 0; i < 4 && QApplication::focusWidget() != pause; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), pause);
+    QTest::keyClick(pause, Qt::Key_Space);
+    EXPECT_FALSE(pause->isEnabled());
+    QTRY_VERIFY(led.Control().IsPaused());
+    QTest::mouseClick(play, Qt::LeftButton);
 
     // Enter does nothing; Escape closes and stops every player.
     QTest::keyClick(&dialog, Qt::Key_Return);
