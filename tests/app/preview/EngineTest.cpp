@@ -188,7 +188,7 @@ struct ControlRun {
     }
     std::vector<std::uint64_t> sceneChanges() const
     {
-        return clock.times(clientOf(const_cast<CPlayControl&>(control)), TM_PLAY_NEXTSCENE);
+        return clock.times(clientOf(control), TM_PLAY_NEXTSCENE);
     }
     VirtualClock clock;
     CPlayControl control;
