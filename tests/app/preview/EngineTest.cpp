@@ -331,6 +331,13 @@ TEST(PlayControl, OnlyOneBorderMovesAndPauseReachesEveryPlayer)
     EXPECT_TRUE(run.control.Player(0).HasMovingBorder());
     EXPECT_FALSE(run.control.Player(1).HasMovingBorder());
     EXPECT_EQ(run.control.BordersInUse(), 1);
+    // The border that does not move is drawn once, at its item's start.
+    const QImage content = f.canvas.contentCopy();
+    int lit = 0;
+    for (int x = 32; x < 64; ++x)
+        lit += content.pixel(x, 0) != 0xFF000000u;
+    EXPECT_GT(lit, 0);
+    EXPECT_EQ(content.pixel(40, 8), 0xFF000000u);   // the item has not entered yet
     run.clock.runUntil(1000);
     EXPECT_GE(run.clock.times(clientOf(run.control.Player(0).Border()), TM_PLAY_TICK).size(), 40u);
 
