@@ -107,7 +107,7 @@ TEST(PreviewWindow, LedsShowTheScreensWorkMode)
 {
     PlayFixture f;
     tagItemData* a = f.scene(-1);
-    tagItemData* item = f.item(f.section(a, QRect(0, 0, 64, 32)), {.in = 0, .inSpeed = 1, .stay = 100000});
+    tagItemData* item = f.item(f.section(a, QRect(0, 0, 64, 32)), {.in = 5, .inSpeed = 1, .stay = 100000});
     QImage page(64, 32, QImage::Format_RGB32);
     page.fill(qRgb(0, 255, 0));
     page.setPixel(10, 10, qRgb(255, 255, 255));
@@ -118,7 +118,7 @@ TEST(PreviewWindow, LedsShowTheScreensWorkMode)
     CPreView dialog(f.core, a, clock, random);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    clock.runUntil(5);
+    clock.runUntil(70);
     std::lock_guard lock(dialog.Canvas().Canvas().mutex());
     const QImage& display = dialog.Canvas().Canvas().display();
     EXPECT_EQ(display.pixel(10 * 3 + 1, 10 * 3 + 1), qRgb(255, 0, 0));
