@@ -355,3 +355,30 @@ TEST(PlayControl, OnlyOneBorderMovesAndPauseReachesEveryPlayer)
     EXPECT_FALSE(run.control.Player(0).IsActive());
     EXPECT_FALSE(run.control.Player(0).Border().IsActive());
 }
+
+TEST(PlayControl, ImpossibleValuesPlayWithoutHarm)
+{
+    PlayFixture f;
+    tagItemData* a = f.scene(static_cast<std::int32_t>(0xFFFF0000u));
+    tagItemData* outside = f.section(a, QRect(60000, 60000, 500, 500));
+    f.item(outside, {.in = 200, .inSpeed = 0, .stay = -7, .out = 255, .outSpeed = 0});
+    tagItemData* empty = f.section(a, QRect(0, 0, 0, 0));
+    f.item(empty, {.in = 5, .stay = 1});
+    tagItemData* huge = f.section(a, QRect(0, 0, 8, 4));
+    tagItemData* big = f.item(huge, {.in = 19, .inSpeed = 0, .stay = 1, .out = 13});
+    big->Item.ContentW = 0xFFFFFFFFu;
+    big->Item.ContentH = 0xFFFFFFFFu;
+    f.core.SetItemFrame(huge, 1);
+    DynFrameElement* e = f.core.AddFrameElement(0, u"still", *FrameSlotOf(huge), nullptr);
+    e->Motion = 255;
+    e->Period = 0;
+    e->Speed = 0;
+    tagItemData* b = f.scene(-1);
+    f.item(f.section(b, QRect(0, 0, 64, 32)), {.stay = 10});
+    ControlRun run(f, a);
+    run.start();
+    run.clock.runUntil(3000);
+    EXPECT_GT(run.clock.trace().size(), 100u);
+    run.control.Stop();
+    EXPECT_FALSE(run.control.IsActive());
+}
