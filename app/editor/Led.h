@@ -42,7 +42,7 @@ public:
 
     int dotWidth() const { return m_geometry.dotW; }
     int dotHeight() const { return m_geometry.dotH; }
-    const DotGeometry& geometry() const { return m_geometry; }
+    const DotGeometry& dots() const { return m_geometry; }
     const Thresholds& thresholds() const { return m_thresholds; }
     QPoint scrollOrigin() const { return m_origin; }
     QSize contentSize() const { return m_content.size(); }
@@ -79,9 +79,9 @@ public:
     // The window is closed: unbinds and hides (the object is kept for reuse).
     virtual void closeWindow();
     bool isWindowOpen() const { return m_open; }
+    void setWindowOpen(bool open) { m_open = open; }
 
 protected:
-    void setWindowOpen(bool open) { m_open = open; }
     CCore& m_core;
     tagItemData* m_item = nullptr;
 
