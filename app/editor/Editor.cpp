@@ -354,10 +354,11 @@ int CEditor::DeleteSelectedItem()
         return 0;
     if (!removeWithCanvas(node))
         return 0;
+    // The core first: the row's deletion selects a neighbour, which must no longer see the node.
     QTreeWidgetItem* item = itemOf(node);
     forget(item);
-    delete item;
     m_core.DeleteItem(node);
+    delete item;
     if (topLevelItemCount() == 0 || !currentItem())
         sendToPane(nullptr);
     return 1;
@@ -379,8 +380,8 @@ void CEditor::DeleteItem(tagItemData* node)
     }
     QTreeWidgetItem* item = itemOf(node);
     forget(item);
-    delete item;
     m_core.DeleteItem(node);
+    delete item;
     if (topLevelItemCount() == 0 || !currentItem())
         sendToPane(nullptr);
 }
