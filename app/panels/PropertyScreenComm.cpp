@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace panels {
@@ -305,7 +306,7 @@ void CPropertyScreenComm::onMac()
         return;
     // Only a whole address is stored; a half-typed one leaves the old.
     const QString raw = m_mac->GetRawText();
-    if (raw.size() != 12)
+    if (raw.size() != 12 || !std::all_of(raw.begin(), raw.end(), [](QChar c) { return isxdigit(c.unicode()) && c.unicode() < 128; }))
         return;
     unsigned char mac[6] = {};
     if (CCore::ConvertStrToMAC(reinterpret_cast<const char16_t*>(raw.utf16()), mac) == 1)
