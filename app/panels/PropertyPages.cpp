@@ -58,7 +58,7 @@ CPropertyScreen::CPropertyScreen(PanelContext ctx, QWidget* parent) : CPropertyP
 void CPropertyScreen::resizeEvent(QResizeEvent* e)
 {
     CPropertyPage::resizeEvent(e);
-    const int infoW = 240;
+    const int infoW = 280;
     m_info->setGeometry(0, 0, infoW, std::max(height() - 2, 0));
     m_comm->setGeometry(infoW + kGap, 0, std::max(width() - 2 - infoW - kGap, 0), std::max(height() - 2, 0));
 }
@@ -85,7 +85,7 @@ void CPropertyScene::resizeEvent(QResizeEvent* e)
     CPropertyPage::resizeEvent(e);
     const int h = std::max(height() - 1, 0);
     int x = 0;
-    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, 210}, {m_border, 170}, {m_show, 250}}) {
+    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, 210}, {m_border, 170}, {m_show, 340}}) {
         panel->setGeometry(x, 0, w, h);
         x += w + kGap;
     }

@@ -79,7 +79,9 @@ bool CPropertyScreenComm::OnInitDialog()
     grid->addWidget(m_baud, 2, 1, 1, 2);
     grid->addWidget(m_mac, 2, 1, 1, 2);
     grid->addWidget(m_port, 2, 1, 1, 2);
-    grid->setColumnStretch(1, 1);
+    // The fields keep a useful width; the rest of a wide pane stays empty.
+    grid->setColumnMinimumWidth(1, 380);
+    grid->setColumnStretch(3, 1);
     grid->setRowStretch(3, 1);
 
     m_mac->SetMacMask();

@@ -28,10 +28,12 @@ bool CPropertyScreenInfo::OnInitDialog()
         grid->addWidget(makeLabel(kCaptions[i]), i, 0);
         m_values[i] = withId(new QLabel(this), kValues[i]);
         m_values[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_values[i]->setWordWrap(true);
         grid->addWidget(m_values[i], i, 1);
     }
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(5, 1);
+    grid->setAlignment(Qt::AlignTop);
     return true;
 }
 

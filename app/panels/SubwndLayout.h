@@ -37,7 +37,7 @@ struct SubwndWidths {
     int section = 150;
     int border = 170;
     int list = 180;
-    int effect = 230;
+    int effect = 290;
     int gap = 2;
 };
 
