@@ -203,7 +203,21 @@ void CPropertyProgList::OnNodeDeleting(tagItemData* node)
         LoadScope loading(*this);
         m_list->clear();
         m_lastSelected = nullptr;
+        return;
     }
+    // One of its items goes (deleted from the tree): its row goes with it.
+    const auto found = m_rows.constFind(node);
+    if (found == m_rows.constEnd())
+        return;
+    const int row = found.value();
+    m_rows.remove(node);
+    {
+        LoadScope loading(*this);
+        delete m_list->takeItem(row);
+        if (m_lastSelected == node)
+            m_lastSelected = nullptr;
+    }
+    renumberFrom(row);
 }
 
 void CPropertyProgList::onRowChanged()

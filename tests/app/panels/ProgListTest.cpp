@@ -224,3 +224,24 @@ TEST_F(ListFixture, TheTreeReachesOnlyTheLoadedWindow)
     EXPECT_EQ(panel->itemAt(1)->Item.TypeCode, IT_GRID);
     EXPECT_EQ(listOrder(), coreOrder());
 }
+
+TEST_F(ListFixture, AnItemDeletedFromTheTreeLeavesTheList)
+{
+    tree.item(window, IT_TEXT, u"a");
+    tagItemData* b = tree.item(window, IT_IMAGE, u"b");
+    tagItemData* c = tree.item(window, IT_GRID, u"c");
+    select(window);
+    pane.OnNodeDeleting(b);
+    core.DeleteItem(b);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(listOrder(), coreOrder());
+    // The rows after it are found at their new places.
+    platform::sendMessage(panel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(c));
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(pane.windowPage()->effect()->node(), c);
+    // The window going empties the list.
+    pane.OnNodeDeleting(window);
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(panel->node(), nullptr);
+    EXPECT_EQ(pane.windowPage()->effect()->node(), nullptr);
+}
