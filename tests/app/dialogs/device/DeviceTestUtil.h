@@ -11,7 +11,10 @@
 #include "platform/LangPack.h"
 #include "support/Widgets.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QRadioButton>
+#include <QTest>
 #include <QString>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -72,6 +75,15 @@ inline void bindPty(CCore& core, tagItemData* screen, const std::string& path)
 inline tagItemData* newScreen(CCore& core)
 {
     return core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+}
+
+// Clicks a button; check boxes and radios on their indicator, which is
+// inside what they take as a hit whatever their width.
+inline void click(QAbstractButton* b)
+{
+    ASSERT_NE(b, nullptr);
+    const bool indicator = qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b);
+    QTest::mouseClick(b, Qt::LeftButton, {}, indicator ? QPoint(6, b->height() / 2) : b->rect().center());
 }
 
 // Loads a built language pack (UI_EN.rcc, UI_CN.rcc, UI_TW.rcc).
