@@ -8,6 +8,7 @@
 #include "core/model/GlobalInfo.h"
 #include "core/model/ItemData.h"
 
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -36,6 +37,10 @@ CSettingWIFI::CSettingWIFI(CCore& core, tagItemData* screen, QWidget* parent, Wi
 
     m_join = withId(new QRadioButton(dlgText(IDD, IDC_MODE_JOIN), this), IDC_MODE_JOIN);
     m_own = withId(new QRadioButton(dlgText(IDD, IDC_MODE_OWN), this), IDC_MODE_OWN);
+    // The two modes sit in boxes of their own, so they need a group to exclude each other.
+    auto* modes = new QButtonGroup(this);
+    modes->addButton(m_join);
+    modes->addButton(m_own);
 
     m_network = withId(new QComboBox(this), IDC_NETWORK);
     m_network->setEditable(true);
