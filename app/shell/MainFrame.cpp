@@ -362,8 +362,6 @@ void CMainFrame::buildPanes()
     m_outer->SetResizeFlags(controls::SplitterModel::KeepSecond);
     m_inner->SetResizeFlags(0);
     setCentralWidget(m_outer);
-    m_inner->SetSplitterPos(kPanelWidth);
-    m_outer->SetSplitterPos(std::max(0, m_outer->height() - kPropertyHeight));
     panelWidget->show();
     m_property->show();
 }
@@ -505,7 +503,10 @@ void CMainFrame::ResetStatusTexts()
 
 void CMainFrame::ShowTip(const QString& text)
 {
-    if (!text.isEmpty() && m_tip)
+    if (text.isEmpty())
+        return;
+    m_lastTip = text;
+    if (m_tip)
         m_tip->SetToolText(text, QCursor::pos());
 }
 
@@ -672,6 +673,17 @@ bool CMainFrame::event(QEvent* e)
         }
     }
     return QMainWindow::event(e);
+}
+
+void CMainFrame::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    // The splitters are placed once their real size is known.
+    if (m_layoutReady == 1) {
+        m_layoutReady = 2;
+        m_inner->SetSplitterPos(kPanelWidth);
+        m_outer->SetSplitterPos(std::max(0, m_outer->height() - kPropertyHeight - m_outer->model().barWidth));
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e)

@@ -76,6 +76,8 @@ public:
     // Status bar and notices.
     void ResetStatusTexts();
     void ShowTip(const QString& text);
+    // The last notice shown (tests, and a reader of the status line).
+    QString LastTip() const { return m_lastTip; }
     void OnEditorNotice(int code, const QString& text);
     void OnCommProgress(const CoreEvent& e);
     void OnFileProgress(const CoreEvent& e);
@@ -135,6 +137,7 @@ public:
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -172,7 +175,8 @@ private:
     controls::CStaticSplitterWnd* m_inner = nullptr;
     std::unique_ptr<ScreenPanelPort> m_panel;
     QWidget* m_property = nullptr;
-    int m_layoutReady = 0;
+    int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size
+    QString m_lastTip;
     shell::CommandTables m_commands;
     QActionGroup* m_langGroup = nullptr;
     CoreRelay* m_relay = nullptr;
