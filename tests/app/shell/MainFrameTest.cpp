@@ -252,7 +252,7 @@ TEST(MainFrame, ACloseAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
     EXPECT_EQ(r, 7);
     EXPECT_FALSE(closedDuring);
     EXPECT_EQ(h.screenCount(), 1);   // the screens stayed while the job ran
-    QTRY_VERIFY_WITH_TIMEOUT(!h.frame->isVisible(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 2000));
     EXPECT_EQ(h.screenCount(), 0);
 }
 
@@ -478,7 +478,8 @@ TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
     }));
     worker->start();
     ASSERT_TRUE(worker->wait(2000));
-    QTRY_COMPARE_WITH_TIMEOUT(h.frame->StatusText(2), S(44015).arg(12), 2000);
+    QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000);
+    EXPECT_EQ(h.frame->StatusText(2), S(44015).arg(12));
     EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
     platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
     EXPECT_EQ(h.frame->StatusText(1), S(59150));

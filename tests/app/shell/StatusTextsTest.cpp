@@ -189,7 +189,7 @@ TEST(CoreRelay, AWorkerThreadsCallbackArrivesQueuedOnTheGuiThreadWithItsTextCopi
     worker->start();
     ASSERT_TRUE(worker->wait(3000));
     EXPECT_TRUE(got.isEmpty());   // nothing delivered on the worker
-    QTRY_COMPARE_WITH_TIMEOUT(got.size(), 3, 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() == 3; }, 2000));
     EXPECT_EQ(got[0].text, QStringLiteral("host.example"));
     EXPECT_EQ(got[1].value, 100u);
     EXPECT_EQ(got[2].text, QStringLiteral("/x/y.pl"));
