@@ -93,11 +93,15 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), QColor(0x40, 0x40, 0x40));
-        const QImage& img = m_screen->Preview;
-        if (img.isNull())
-            return;
-        const int dot = std::max(1, std::min(width() / std::max(1, img.width()), height() / std::max(1, img.height())));
-        p.drawImage(QRect(QPoint(0, 0), img.size() * std::min(dot, 8)), img);
+        const QSize leds(std::max<int>(1, m_screen->Global.Width), std::max<int>(1, m_screen->Global.Height));
+        const int dot = std::clamp(std::min(width() / leds.width(), height() / leds.height()), 1, 8);
+        const QRect area(QPoint(0, 0), leds * dot);
+        p.fillRect(area, Qt::black);
+        // The scene shown first stands for the screen's content.
+        tagItemData* scene = m_screen->FirstChild;
+        const QImage& img = !m_screen->Preview.isNull() ? m_screen->Preview : scene ? scene->Preview : QImage();
+        if (!img.isNull())
+            p.drawImage(area, img);
     }
 
 private:
@@ -296,6 +300,8 @@ void CMainFrame::buildItemKindBar()
         m_kindButtons << b;
         m_kindBar->addWidget(b);
     }
+    // A row of its own, so that no kind is pushed into the overflow.
+    addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_kindBar);
 }
 

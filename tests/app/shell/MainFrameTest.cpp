@@ -484,3 +484,35 @@ TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
     platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
     EXPECT_EQ(h.frame->StatusText(1), S(59150));
 }
+
+TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
+{
+    const char* packs[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
+    const char* names[] = {"en", "cn", "tw"};
+    for (int i = 0; i < 3; ++i) {
+        FrameHarness h(packs[i], {}, false);
+        const QString a = h.writeProgramList(QStringLiteral("Lobby"));
+        const QString b = h.writeProgramList(QStringLiteral("Window"), 96, 16);
+        h.app->Settings().screens.savePath = {a, b};
+        ASSERT_TRUE(h.frame->OnCreate());
+        ASSERT_EQ(h.screenCount(), 2);
+        for (tagItemData* s = h.core.GetScreen(0); s; s = s->NextSibling)
+            if (s->FirstChild)
+                s->FirstChild->Preview.fill(QColor(200, 40, 40));
+        h.frame->resize(1000, 700);
+        h.frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+        h.frame->MdiArea()->tileSubWindows();
+        QTest::qWait(30);
+        // Labelled in the pack's language.
+        auto* send = support::findByControlId<QToolButton>(h.frame->MainToolBar(), 32771);
+        ASSERT_NE(send, nullptr);
+        EXPECT_EQ(send->text(), S(32771).section(u'\n', 1));
+        EXPECT_FALSE(send->text().isEmpty());
+        EXPECT_EQ(h.frame->StatusText(1), S(59150)) << names[i];
+        EXPECT_EQ(h.frame->MdiArea()->subWindowList().size(), 2);
+        const QString dir = QString::fromLocal8Bit(qgetenv("TAVRELO_TEST_OUTPUT")) + QStringLiteral("/shell");
+        QDir().mkpath(dir);
+        EXPECT_TRUE(h.frame->grab().save(dir + QStringLiteral("/mainframe_%1.png").arg(QLatin1String(names[i]))));
+    }
+}
