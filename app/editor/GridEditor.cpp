@@ -95,34 +95,25 @@ void applyGridSize(grid::CRealGrid& g, GridSize size)
 
 // ---------------------------------------------------------------- SizeSpinBox
 
-SizeSpinBox::SizeSpinBox(QWidget* parent) : QSpinBox(parent)
-{
-    setRange(kGridSizeMin, kGridSizeMax);
-    connect(lineEdit(), &QLineEdit::textEdited, this, &SizeSpinBox::onEdited);
-}
+SizeSpinBox::SizeSpinBox(QWidget* parent) : QSpinBox(parent) { setRange(kGridSizeMin, kGridSizeMax); }
 
-QValidator::State SizeSpinBox::validate(QString& text, int&) const
+QValidator::State SizeSpinBox::validate(QString& text, int& pos) const
 {
-    // Any run of digits may be typed; onEdited brings it into range.
+    // Any run of digits may be typed; a value outside the range becomes the
+    // bound it crossed, at once.
     if (text.isEmpty())
         return QValidator::Intermediate;
     for (QChar c : text)
         if (!c.isDigit())
             return QValidator::Invalid;
-    return QValidator::Acceptable;
-}
-
-void SizeSpinBox::onEdited(const QString& text)
-{
     bool ok = false;
     const qlonglong v = text.toLongLong(&ok);
-    if (!ok)
-        return;
-    if (v > maximum() || v < minimum()) {
-        setValue(v > maximum() ? maximum() : minimum());
-        lineEdit()->setText(QString::number(value()));
-        lineEdit()->setCursorPosition(int(lineEdit()->text().size()));
-    }
+    if (!ok || v > maximum())
+        text = QString::number(maximum());
+    else if (v < minimum())
+        text = QString::number(minimum());
+    pos = std::min(pos, int(text.size()));
+    return QValidator::Acceptable;
 }
 
 // ---------------------------------------------------------------- CGridEditor

@@ -60,8 +60,6 @@ public:
 protected:
     QValidator::State validate(QString& text, int& pos) const override;
 
-private:
-    void onEdited(const QString& text);
 };
 
 class CGridEditor : public QDialog {

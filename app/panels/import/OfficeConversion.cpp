@@ -44,7 +44,7 @@ QString OfficeConversion::workFolder() const { return m_dir ? m_dir->path() : QS
 
 qint64 OfficeConversion::processId() const { return m_process ? m_process->processId() : 0; }
 
-void OfficeConversion::start(const QString& source, const QString& format)
+void OfficeConversion::start(const QString& source, const QString& format, const QString& inputFilter)
 {
     cleanUp();
     ++m_run;
@@ -74,9 +74,12 @@ void OfficeConversion::start(const QString& source, const QString& format)
     connect(process, &QProcess::finished, this, &OfficeConversion::onProcessFinished);
     connect(process, &QProcess::errorOccurred, this, &OfficeConversion::onProcessError);
     const QString profile = QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("profile"))).toString();
-    const QStringList args{QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
-                           QStringLiteral("--norestore"), QStringLiteral("--convert-to"), format,
-                           QStringLiteral("--outdir"), m_dir->filePath(QStringLiteral("out")), copy};
+    QStringList args{QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
+                     QStringLiteral("--norestore")};
+    if (!inputFilter.isEmpty())
+        args << QStringLiteral("--infilter=") + inputFilter;
+    args << QStringLiteral("--convert-to") << format << QStringLiteral("--outdir") << m_dir->filePath(QStringLiteral("out"))
+         << copy;
     m_timer.start(m_timeoutMs);
     process->start(officeProgram(), args);
 }
@@ -140,7 +143,8 @@ void OfficeConversion::cleanUp()
             p->kill();
             p->waitForFinished(3000);
         }
-        delete p;
+        // Possibly inside one of its own signals: it goes when that returns.
+        p->deleteLater();
     }
     if (m_dir) {
         m_dir->remove();

@@ -31,8 +31,10 @@ public:
 
     void setTimeout(int ms) { m_timeoutMs = ms; }
     // Starts converting `source` to `format` (an extension such as "rtf" or
-    // "fods"). The result always comes later, through finished().
-    void start(const QString& source, const QString& format);
+    // "fods"), reading it with the named import filter when one is given (so
+    // that a file of another kind is refused, not read as text). The result
+    // always comes later, through finished().
+    void start(const QString& source, const QString& format, const QString& inputFilter = {});
     // Stops a running conversion and removes its folder; no signal follows.
     void cancel();
     bool isRunning() const;

@@ -33,7 +33,8 @@ OfficeSpreadsheetSource::OfficeSpreadsheetSource(QObject* parent) : SpreadsheetS
 void OfficeSpreadsheetSource::open(const QString& path)
 {
     m_clock.start();
-    m_conversion.start(path, QStringLiteral("fods"));
+    // Workbooks only: anything else would be read as text.
+    m_conversion.start(path, QStringLiteral("fods"), QStringLiteral("MS Excel 97"));
 }
 
 } // namespace panels
