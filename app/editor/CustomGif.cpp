@@ -128,6 +128,7 @@ CGifFrameCtrl::CGifFrameCtrl(QWidget* parent) : QWidget(parent)
     row->addSpacing(8);
     m_text = new QLabel(this);
     m_text->setObjectName(QString::number(GIFNAV_TEXT));
+    m_text->setMinimumWidth(160);
     controls::setControlId(m_text, GIFNAV_TEXT);
     row->addWidget(m_text);
     m_goto = new QLineEdit(QStringLiteral("1"), this);
@@ -169,7 +170,14 @@ void CGifFrameCtrl::SetIdle(bool idle)
     m_goto->setEnabled(idle);
 }
 
-void CGifFrameCtrl::SetFrameText(const QString& text) { m_text->setText(text); }
+void CGifFrameCtrl::SetFrameText(const QString& text)
+{
+    m_text->setText(text);
+    // Long counts must not be cut: the label grows at once, not on the next layout pass.
+    const int need = m_text->sizeHint().width();
+    if (need > m_text->minimumWidth())
+        m_text->setMinimumWidth(need);
+}
 
 // ---------------------------------------------------------------- GifCanvas
 

@@ -30,7 +30,7 @@ struct GifItem {
         item = tree.item(sec, IT_TEXTGIF);
         item->Item.ContentW = std::uint32_t(w);
         item->Item.ContentH = std::uint32_t(h);
-        TreeBuilder::setRecordText(item, QStringLiteral("AB"));
+        // The item keeps its default text: yellow digits.
         TreeBuilder::setRecordU32(item, kGifIntervalField, 40);
         TreeBuilder::setRecordU32(item, kGifFramesField, 0);
     }
@@ -160,7 +160,7 @@ TEST(CustomGif, NewEffectAndNewTextRecountTheFrames)
     EXPECT_EQ(dlg.currentFrame(), dlg.frameCount());
 
     gif.item->Item.ContentW = 32;
-    TreeBuilder::setRecordText(gif.item, QStringLiteral("XYZ"));
+    TreeBuilder::setRecordText(gif.item, QStringLiteral("{\\rtf1\\ansi{\\colortbl ;\\red255\\green0\\blue0;}\\cf1\\fs20 XYZ\\par}"));
     platform::sendMessage(&dlg, app::WM_GIFTEXT_CHANGED);
     EXPECT_EQ(dlg.canvas()->content().width(), 32);
     EXPECT_LE(dlg.currentFrame(), dlg.frameCount());
