@@ -5,6 +5,7 @@
 #include "app/controls/IconButton.h"
 #include "core/model/ItemData.h"
 #include "core/model/ItemRecord.h"
+#include "platform/Colour.h"
 #include "platform/LangPack.h"
 
 #include <QHBoxLayout>
@@ -202,6 +203,14 @@ void GifCanvas::setContentSize(QSize size)
     }
 }
 
+void GifCanvas::setWorkMode(int mode)
+{
+    m_thresholds = ThresholdsFor(LookupWorkMode(mode).ColourCount, ColourThreshold());
+    update();
+}
+
+std::uint32_t GifCanvas::ledColour(QRgb pixel) const { return ThresholdPixel(pixel & 0xFFFFFF, m_thresholds); }
+
 void GifCanvas::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -213,8 +222,8 @@ void GifCanvas::paintEvent(QPaintEvent*)
     for (int y = 0; y < h; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(m_content.constScanLine(y));
         for (int x = 0; x < w; ++x)
-            if ((line[x] & 0xFFFFFF) != 0)
-                p.fillRect(x * m_dot, y * m_dot, m_dot - gap, m_dot - gap, QColor::fromRgb(line[x]));
+            if (const std::uint32_t c = ledColour(line[x]))
+                p.fillRect(x * m_dot, y * m_dot, m_dot - gap, m_dot - gap, platform::toQColor(c));
     }
 }
 
@@ -259,6 +268,8 @@ CCustomGif::CCustomGif(tagItemData* item, QWidget* parent) : QDialog(parent), m_
     }
     m_frames.setCount(m_engine->FrameCount());
     m_canvas->setContentSize(m_contentSize);
+    if (const tagItemData* screen = m_item ? AncestorAtLevel(m_item, LEVEL_ROOT) : nullptr)
+        m_canvas->setWorkMode(screen->Global.Type);
     resize(std::max(2 * kPanelSize.width(), 640), 520);
     retranslate();
     drawFrame();
@@ -282,6 +293,7 @@ void CCustomGif::setTextPanel(QWidget* panel)
 {
     m_textPanel = panel;
     panel->setParent(m_left);
+    platform::sendMessage(panel, app::WM_NODE_LOAD, platform::WPARAM(m_item));
     m_left->resize(panel->sizeHint().expandedTo(kPanelSize));
     panel->setGeometry(m_left->rect());
     panel->show();

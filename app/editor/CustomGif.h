@@ -6,6 +6,7 @@
 // is a timer on the GUI thread. When the dialog goes, the item's record
 // keeps the frame count it showed.
 #include "core/render/TextCartoon.h"
+#include "core/render/WorkMode.h"
 
 #include <QDialog>
 #include <QImage>
@@ -111,6 +112,10 @@ public:
     void setDot(int dot);
     int dot() const { return m_dot; }
     void setContentSize(QSize size);
+    // Which colour channels light, from the screen's LED work mode.
+    void setWorkMode(int mode);
+    // The colour an LED shows for a content pixel (0 = dark), 0x00BBGGRR.
+    std::uint32_t ledColour(QRgb pixel) const;
     QImage& content() { return m_content; }
     const QImage& content() const { return m_content; }
 
@@ -120,6 +125,7 @@ protected:
 private:
     int m_dot = kGifZoomMax;
     QImage m_content;
+    ChannelThresholds m_thresholds = ThresholdsFor(3, ColourThreshold());
 };
 
 class CCustomGif : public QDialog {
@@ -129,11 +135,13 @@ public:
     explicit CCustomGif(tagItemData* item, QWidget* parent = nullptr);
     ~CCustomGif() override;
 
-    // The owner's panels: the item's text panel (bottom left) and the effect
-    // panel (under the tab). The dialog takes them over.
+    // The owner's panels: the item's text panel (bottom left), which is
+    // loaded with the item, and the effect panel (under the tab). The dialog
+    // takes them over.
     void setTextPanel(QWidget* panel);
     void setEffectPanel(QWidget* panel);
 
+    tagItemData* item() const { return m_item; }
     // A new effect from the effect panel: stored, the frames counted again.
     void ResetFrames(int effectId);
     // The item's text changed: outlines and frames are made again.

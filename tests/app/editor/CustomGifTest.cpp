@@ -4,6 +4,7 @@
 #include "core/model/ItemData.h"
 #include "core/model/ItemRecord.h"
 #include "core/model/ItemTypes.h"
+#include "support/MessageSpy.h"
 #include "support/TreeBuilder.h"
 #include "support/Widgets.h"
 #include "MediaTestUtil.h"
@@ -172,9 +173,14 @@ TEST(CustomGif, ScreenshotsWithPanelsInPlace)
     for (const auto& lang : mediatest::languages()) {
         mediatest::PackScope pack(lang);
         CCustomGif dlg(gif.item);
-        auto* text = new QLabel(QStringLiteral("GIF text panel"));
-        text->setAlignment(Qt::AlignCenter);
+        // The text panel is loaded with the item as it comes in.
+        auto* text = new support::MessageSpy;
+        text->watch(app::WM_NODE_LOAD);
+        auto* caption = new QLabel(QStringLiteral("GIF text panel"), text);
+        caption->move(120, 100);
         dlg.setTextPanel(text);
+        ASSERT_EQ(text->count(app::WM_NODE_LOAD), 1);
+        EXPECT_EQ(text->messages().first().w, platform::WPARAM(gif.item));
         dlg.setEffectPanel(new QLabel(QStringLiteral("effect panel")));
         dlg.show();
         QTest::qWaitForWindowExposed(&dlg);
@@ -184,4 +190,24 @@ TEST(CustomGif, ScreenshotsWithPanelsInPlace)
         EXPECT_TRUE(dlg.canvas()->geometry().intersects(dlg.rect()));
         mediatest::saveShot(&dlg, QStringLiteral("animation-effect-%1").arg(lang.code));
     }
+}
+
+TEST(CustomGif, TheScreensWorkModeDecidesWhichColoursLight)
+{
+    // A mode of each colour count, found through the table.
+    int modeOf[4] = {-1, -1, -1, -1};
+    for (int mode = 0; mode < 70; ++mode) {
+        const int n = LookupWorkMode(mode).ColourCount;
+        if (n >= 1 && n <= 3 && modeOf[n] < 0)
+            modeOf[n] = mode;
+    }
+    ASSERT_TRUE(modeOf[1] >= 0 && modeOf[2] >= 0 && modeOf[3] >= 0);
+    GifCanvas canvas;
+    canvas.setWorkMode(modeOf[1]); // red only
+    EXPECT_EQ(canvas.ledColour(qRgb(255, 255, 255)), 0x0000FFu);
+    EXPECT_EQ(canvas.ledColour(qRgb(0, 255, 255)), 0u);
+    canvas.setWorkMode(modeOf[2]); // red and green
+    EXPECT_EQ(canvas.ledColour(qRgb(255, 255, 255)), 0x00FFFFu);
+    canvas.setWorkMode(modeOf[3]);
+    EXPECT_EQ(canvas.ledColour(qRgb(0, 200, 255)), 0xFFFF00u);
 }
