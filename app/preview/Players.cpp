@@ -33,8 +33,22 @@ QRect nodeClientRect(CCore& core, tagItemData* node)
 
 DynFrame* frameOf(tagItemData* node)
 {
-    DynFrame** slot = FrameSlotOf(node);
-    return slot ? *slot : nullptr;
+    if (!node)
+        return nullptr;
+    if (node->Level == LEVEL_SCENE)
+        return node->Scene.Frame;
+    if (node->Level == LEVEL_SECTION)
+        return node->Section.Frame;
+    return nullptr;
+}
+
+// The size of an item's picture: its content, at least its client area.
+QSize pictureSizeOf(const tagItemData* item, const QRect& client)
+{
+    if (!item->Preview.isNull())
+        return item->Preview.size();
+    return {std::max<int>(client.width(), static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 4096))),
+            std::max<int>(client.height(), static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 4096)))};
 }
 
 // Copies `src` (whose origin sits at `srcOrigin` in back-buffer coordinates)
@@ -532,7 +546,7 @@ void CPlayProgram::BeginEntryPhase()
     ItemFacts facts = FactsOf(m_item);
     if (m_entryCode == kTextEffectCode) {
         // The engine gives the frame count when the record does not hold it yet.
-        const QSize size = PreviewSizeOf(m_item);
+        const QSize size = pictureSizeOf(m_item, m_client);
         m_cartoon = std::make_unique<render::TextCartoon>(std::max(1, size.width()), std::max(1, size.height()));
         if (m_item->Item.TypeRecord) {
             std::lock_guard lock(m_canvas->mutex());
@@ -633,7 +647,7 @@ void CPlayProgram::DrawEntryStep()
         }
     } else if (code == kTextEffectCode) {
         if (m_cartoon && m_frameCount > 0) {
-            const QSize size = PreviewSizeOf(m_item);
+            const QSize size = pictureSizeOf(m_item, m_client);
             QImage frame(std::max(1, size.width()), std::max(1, size.height()), QImage::Format_RGB32);
             frame.fill(Qt::black);
             m_cartoon->DrawFrame(frame, static_cast<int>(static_cast<unsigned>(t.k) % m_frameCount) + 1);

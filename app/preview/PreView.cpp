@@ -22,7 +22,7 @@ int previewDotFor(int w, int h, const QSize& available)
 {
     int dot = 3;
     while (dot > 1 && available.isValid() && !available.isEmpty()) {
-        const QSize need = ledDisplaySize(w, h, dot);
+        const QSize need = editor::displaySize(QSize(std::max(1, w), std::max(1, h)), editor::dotGeometry(dot, dot));
         if (need.width() <= available.width() && need.height() <= available.height())
             break;
         --dot;
@@ -39,27 +39,26 @@ QString previewTitle(const QString& titleString, const QString& screenName)
 
 // ---- canvas ----
 CPreviewLed::CPreviewLed(CCore& core, PlayHost& host, RandomSource& random, QWidget* parent)
-    : QWidget(parent), m_core(core), m_control(core, host, random)
+    : editor::CLed(parent), m_core(core), m_control(core, host, random)
 {
     controls::setControlId(this, IDC_PREVIEW_CANVAS);
     setObjectName(QString::number(IDC_PREVIEW_CANVAS));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_control.SetCanvas(&m_canvas);
+    m_control.SetCanvas(this);
     // Workers only ask; the repaint runs here, and a late ask after this
     // widget is gone is dropped with it.
-    m_canvas.setRepaintRequest([this] { QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection); });
+    setRepaintRequest([this] { QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection); });
     m_hover.setSingleShot(true);
     m_hover.setInterval(20);
     connect(&m_hover, &QTimer::timeout, this, &CPreviewLed::hovered);
-    m_windowGone = false;
 }
 
 CPreviewLed::~CPreviewLed()
 {
     m_windowGone = true;
     m_control.Stop();
-    m_canvas.setRepaintRequest({});
+    setRepaintRequest({});
 }
 
 bool CPreviewLed::StartFrom(tagItemData* node)
@@ -76,20 +75,44 @@ bool CPreviewLed::StartFrom(tagItemData* node)
 
 void CPreviewLed::SetDot(int dot)
 {
-    m_dot = std::clamp(dot, 1, 3);
-    const QSize c = m_canvas.contentSize();
-    ResizeContent(c.width(), c.height());
+    std::lock_guard lock(mutex());
+    SetDotSize(dot, dot, true);
 }
 
 void CPreviewLed::ResizeContent(int w, int h)
 {
-    m_canvas.resize(w, h, m_dot);
-    update();
+    std::lock_guard lock(mutex());
+    Resize(w, h, true);
+}
+
+void CPreviewLed::ApplyWorkMode(int workMode)
+{
+    std::lock_guard lock(mutex());
+    SetWorkMode(workMode, true);
+}
+
+QSize CPreviewLed::DisplaySize()
+{
+    std::lock_guard lock(mutex());
+    return GetDisplaySize();
+}
+
+QImage CPreviewLed::DisplayCopy()
+{
+    std::lock_guard lock(mutex());
+    return display().copy();
+}
+
+QRect CPreviewLed::renderLeds(const QRect& leds, int ring)
+{
+    // Render only: the repaint is asked for on the window's own thread.
+    UpdateRect(leds, ring, false);
+    return displayRectOf(leds, dots()).translated(-scrollOrigin());
 }
 
 void CPreviewLed::flush()
 {
-    const QRegion dirty = m_canvas.takeDirty();
+    const QRegion dirty = takeDirty();
     if (!dirty.isEmpty())
         update(dirty);
 }
@@ -98,8 +121,8 @@ void CPreviewLed::paintEvent(QPaintEvent* e)
 {
     QPainter p(this);
     p.fillRect(e->rect(), Qt::black);
-    std::lock_guard lock(m_canvas.mutex());
-    p.drawImage(QPoint(0, 0), m_canvas.display());
+    std::lock_guard lock(mutex());
+    Draw(p, e->rect());
 }
 
 void CPreviewLed::mousePressEvent(QMouseEvent* e)
@@ -234,7 +257,7 @@ void CPreView::init()
     m_led->ResizeContent(w, h);
     // The LEDs show what the controller shows: the screen's work mode.
     if (screen)
-        m_led->Canvas().setThresholds(thresholdsForWorkMode(screen->Global.Type));
+        m_led->ApplyWorkMode(screen->Global.Type);
     const QSize client = m_led->DisplaySize();
     resize(client);
     m_bar->Button(IDC_PREVIEW_PAUSE)->setEnabled(true);

@@ -2,6 +2,7 @@
 // The preview window: a modal dialog holding the LED canvas the players draw
 // into and a translucent bar (play, pause, close) shown while the mouse rests
 // on the preview. The controller is stopped before any of them goes.
+#include "app/editor/Led.h"
 #include "app/preview/Players.h"
 #include "app/preview/PreviewCanvas.h"
 
@@ -40,7 +41,9 @@ int previewDotFor(int w, int h, const QSize& available);
 // "<text after the first \n of the title string>-<screen name>".
 QString previewTitle(const QString& titleString, const QString& screenName);
 
-class CPreviewLed : public QWidget {
+// The preview's LED canvas: its content picture is the players' back buffer,
+// touched by them only under the canvas lock; rendering goes through CLed.
+class CPreviewLed : public editor::CLed, public PreviewCanvas {
     Q_OBJECT
 public:
     CPreviewLed(CCore& core, PlayHost& host, RandomSource& random, QWidget* parent = nullptr);
@@ -50,18 +53,23 @@ public:
     // global one); false for a null node or one without a scene.
     bool StartFrom(tagItemData* node);
     CPlayControl& Control() { return m_control; }
-    PreviewCanvas& Canvas() { return m_canvas; }
+    PreviewCanvas& Canvas() { return *this; }
+    // UI thread; each takes the canvas lock.
     void SetDot(int dot);
-    int Dot() const { return m_dot; }
     void ResizeContent(int w, int h);
-    QSize DisplaySize() { return m_canvas.displaySize(); }
+    void ApplyWorkMode(int workMode);
+    QSize DisplaySize();
+    QImage DisplayCopy();
     bool IsWindowGone() const { return m_windowGone; }
+
+    QImage& backBuffer() override { return m_content; }
 
 signals:
     void hovered();
     void left();
 
 protected:
+    QRect renderLeds(const QRect& leds, int ring) override;
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -71,11 +79,9 @@ private:
     void flush();
 
     CCore& m_core;
-    PreviewCanvas m_canvas;
     CPlayControl m_control;
     bool m_windowGone = false;
     bool m_track = true;
-    int m_dot = 3;
     QTimer m_hover;
 };
 

@@ -58,7 +58,7 @@ public:
     CCore core;
     support::TreeBuilder tb;
     tagItemData* screen = nullptr;
-    preview::PreviewCanvas canvas;
+    preview::ImageCanvas canvas;
     preview::RandomSource random{7};
 };
 

@@ -59,7 +59,7 @@ struct BusyScreen {
     support::TreeBuilder tb;
     tagItemData* screen;
     tagItemData* scene;
-    PreviewCanvas canvas;
+    ImageCanvas canvas;
     RandomSource random{11};
 };
 
