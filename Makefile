@@ -42,9 +42,7 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 
 # The preview's players under ThreadSanitizer: only the preview tests, so it stays quick.
 $(TSAN_BUILD)/build.ninja: | deps
-	cmake -S . -B $(TSAN_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_BUILD_APP=ON \
-	  -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_C_FLAGS="-fsanitize=thread" \
-	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
+	cmake -S . -B $(TSAN_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_BUILD_APP=ON -DTAVRELO_TSAN=ON
 
 tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1
 tsan: deps $(TSAN_BUILD)/build.ninja
