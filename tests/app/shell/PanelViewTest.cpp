@@ -9,6 +9,7 @@
 #include "core/model/ItemData.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
+#include "support/Screenshots.h"
 #include "support/Seams.h"
 #include "support/Widgets.h"
 
@@ -230,9 +231,7 @@ TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
     QTest::keyClicks(editor, QStringLiteral("Lobby"));
     QTest::keyClick(editor, Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return row->text(0) == QStringLiteral("Lobby"); }, 2000));   // committed queued
-    const QString shots = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/shell");
-    QDir().mkpath(shots);
-    EXPECT_TRUE(panel->grab().save(shots + QStringLiteral("/panel_renamed.png")));
+    EXPECT_TRUE(support::saveScreenshot(*panel, "shell", "panel_renamed"));
     EXPECT_EQ(nameOf(s), "Lobby");
     EXPECT_FALSE(QFile::exists(userdata(QStringLiteral("Front.pl"))));
     EXPECT_EQ(readAll(userdata(QStringLiteral("Lobby.pl"))), saved);

@@ -11,6 +11,7 @@
 #include "platform/LangPack.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
+#include "support/Screenshots.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 
@@ -103,13 +104,6 @@ void pressKey(CTaskDlg& dlg, Qt::Key key)
 {
     QTest::keyClick(&dlg, key);
     QCoreApplication::processEvents();
-}
-
-void shoot(QWidget& w, const QString& name)
-{
-    const QString dir = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/shell");
-    QDir().mkpath(dir);
-    EXPECT_TRUE(w.grab().save(dir + u'/' + name + QStringLiteral(".png")));
 }
 
 struct Texts {
@@ -492,7 +486,7 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(dlg)->isVisible(); }, 3000));
         EXPECT_FALSE(dlg.windowTitle().isEmpty());
         EXPECT_FALSE(cancelLink(dlg)->text().isEmpty());
-        shoot(dlg, QStringLiteral("task_running_%1").arg(QString::fromLatin1(code)));
+        EXPECT_TRUE(support::saveScreenshot(dlg, "shell", QStringLiteral("task_running_%1").arg(QString::fromLatin1(code))));
         job.release();
         ASSERT_TRUE(waitForFailureState(dlg));
         dlg.reject();
@@ -507,7 +501,7 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         QCoreApplication::processEvents();
         EXPECT_EQ(status(failed)->text(), platform::langString(44008));
         EXPECT_FALSE(closeButton(failed)->text().isEmpty());
-        shoot(failed, QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code)));
+        EXPECT_TRUE(support::saveScreenshot(failed, "shell", QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code))));
         failed.reject();
     }
 }
