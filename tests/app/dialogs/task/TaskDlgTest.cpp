@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <thread>
 #include <cstring>
 #include <mutex>
 #include <tuple>
@@ -236,6 +237,41 @@ TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
     job.release();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
     EXPECT_EQ(dlg.result(), 2);
+}
+
+TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
+{
+    Texts texts;
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ScriptedCall job;
+    job.block = true;
+    job.result = 1;
+    CTaskDlg dlg(core);
+    dlg.SetCoreCall(job.call());
+    dlg.SetTask(TASK_SEND_PROGRAMS, screen);
+    dlg.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return job.waiting.load(); }, 3000));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(status(dlg)->text(), "s44020");
+    // The report's text lives only during the call: it is copied there.
+    std::thread reporter([] {
+        std::u16string host = u"ctl.example";
+        CTaskDlg::CommCallBack(1, CBE_REFUSED, 0);
+        CTaskDlg::CommCallBack(1, CBE_PROGRESS, 70);
+        CTaskDlg::CommCallBack(1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host.c_str()));
+        host.assign(host.size(), u'x');
+    });
+    reporter.join();
+    EXPECT_EQ(status(dlg)->text(), "s44020");   // nothing was touched from that thread
+    EXPECT_EQ(bar(dlg)->value(), 0);
+    texts.scope.setString(44023, QStringLiteral("host %1"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar(dlg)->value(), 70);
+    EXPECT_EQ(status(dlg)->text(), "host ctl.example");
+    job.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+    EXPECT_EQ(dlg.result(), 1);
 }
 
 TEST(TaskDlg, AProgramCloseDuringAJobIsCarriedOutWhenItEnds)
