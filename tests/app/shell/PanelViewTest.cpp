@@ -193,6 +193,26 @@ TEST_F(PanelViewTest, OpeningAsksForChangesAndRefusesAFileAlreadyOpen)
     EXPECT_EQ(host.relayouts, 1);
 }
 
+TEST_F(PanelViewTest, AScreenDeletedElsewhereLeavesItsFileFree)
+{
+    tagItemData* a = addScreen(u"A");
+    ASSERT_TRUE(panel->SaveScreen(a, true));
+    const QString path = userdata(QStringLiteral("A.pl"));
+    const QByteArray saved = readAll(path);
+    panel->Tree().DeleteItem(a);   // as the tree's own delete command does
+    EXPECT_EQ(panel->IsFileOpen(path), 0);
+    // A new screen starts without a file, whatever address it gets.
+    tagItemData* b = addScreen(u"B", false);
+    EXPECT_TRUE(panel->ScreenFile(b).isEmpty());
+    ASSERT_TRUE(panel->SaveScreen(b, true));
+    EXPECT_EQ(readAll(path), saved);   // A's file untouched
+    seams.nextFileName(path);
+    seams.nextAnswer(QMessageBox::No);
+    panel->OpenScreen(b);
+    EXPECT_EQ(panel->ScreenFile(b), path);
+    EXPECT_NE(b->FirstChild, nullptr);
+}
+
 TEST_F(PanelViewTest, AFileTheCoreRefusesChangesNothing)
 {
     tagItemData* s = addScreen(u"Front");
