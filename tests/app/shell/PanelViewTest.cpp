@@ -401,6 +401,19 @@ TEST_F(PanelViewTest, ClosingAllAsksTheQuitQuestionForEachScreen)
     EXPECT_EQ(settings.screens.savePath, (QStringList{QString(), QString()}));   // not saved: IsSaveLED off
 }
 
+TEST_F(PanelViewTest, AFailedExportIsReportedWithTheGeneralFailureText)
+{
+    texts.setString(63000, QStringLiteral("not done"));
+    seams.nextAnswer(QMessageBox::Ok);
+    ShowFailedMessage(panel.get());
+    EXPECT_EQ(controls::MessageBox::lastText(), "not done");
+    // A screen a search made starts with no file: it counts as changed.
+    tagItemData* s = addScreen(u"Found");
+    panel->ForgetScreenFile(s);
+    EXPECT_TRUE(panel->ScreenFile(s).isEmpty());
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
+}
+
 TEST(PanelFilter, PackFiltersBecomeQtFilters)
 {
     EXPECT_EQ(FileFilterFromPack("Program lists (*.pl)|*.pl|All files (*.*)|*.*||"),
