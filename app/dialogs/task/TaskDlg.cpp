@@ -56,6 +56,7 @@ CTaskDlg::CTaskDlg(CCore& core, QWidget* parent) : QDialog(parent), m_core(core)
 
     m_cancelLink = withId(new controls::CStaticLink(this), IDC_CANCEL_TASK);
     m_cancelLink->m_bLink = false;   // a click is a command to this dialog
+    m_cancelLink->setFocusPolicy(Qt::StrongFocus);   // Space cancels too
     m_cancelLink->hide();
 
     m_close = withId(new QPushButton(this), IDC_CLOSE);
@@ -309,7 +310,7 @@ void CTaskDlg::applyReports(const std::vector<dialogs::CommReport>& reports)
     if (bar)
         m_progress->setValue(*bar);
     if (m_linkShown != linkBefore || m_cancelLink->isVisible() != m_linkShown)
-        m_cancelLink->setVisible(m_linkShown);
+        setLinkShown(m_linkShown);
     if (status)
         setStatusText(*status);
 }
@@ -324,6 +325,8 @@ void CTaskDlg::setLinkShown(bool shown)
 {
     m_linkShown = shown;
     m_cancelLink->setVisible(shown);
+    if (shown)
+        m_cancelLink->setFocus();
 }
 
 void CTaskDlg::OnCancelTask()
@@ -354,6 +357,10 @@ void CTaskDlg::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         e->accept();
+        return;
+    }
+    if (e->key() == Qt::Key_Space && m_cancelLink->isVisible() && m_cancelLink->hasFocus()) {
+        OnCancelTask();
         return;
     }
     QDialog::keyPressEvent(e);

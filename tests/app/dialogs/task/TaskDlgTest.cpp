@@ -274,6 +274,28 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
     EXPECT_EQ(dlg.result(), 1);
 }
 
+TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
+{
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ScriptedCall job;
+    job.block = true;
+    job.result = COMM_E_CANCELLED;
+    job.events = {{1, CBE_PROGRESS, 10}};
+    CTaskDlg dlg(core);
+    dlg.SetCoreCall(job.call());
+    dlg.SetTask(TASK_SEND_PROGRAMS, screen);
+    dlg.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(dlg)->isVisible(); }, 3000));
+    cancelLink(dlg)->setFocus();   // where showing it puts the focus, if the window is active
+    QTest::keyClick(cancelLink(dlg), Qt::Key_Space);
+    EXPECT_TRUE(dlg.IsCancelled());
+    EXPECT_FALSE(cancelLink(dlg)->isVisible());
+    job.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+    EXPECT_EQ(dlg.result(), 2);
+}
+
 TEST(TaskDlg, AProgramCloseDuringAJobIsCarriedOutWhenItEnds)
 {
     CCore core;
