@@ -30,6 +30,7 @@ namespace {
 constexpr unsigned kOpenCaption = 46000;
 constexpr unsigned kAskSave = 46001;
 constexpr unsigned kCloseCaption = 46003;
+constexpr unsigned kSaveOnQuitFailed = 46005;
 constexpr unsigned kFilter = 46006;
 constexpr unsigned kAlreadyOpen = 48217;
 constexpr unsigned kNotDone = 63000;
@@ -371,8 +372,16 @@ int CPanelView::CloseAllScreens()
             if (ask.exec() != RESULT_QUIT)
                 return 0;
         }
-        if (m_settings.isSaveLED)
-            SaveScreen(screen, true);
+        // A screen that cannot be written is not dropped without a word.
+        if (m_settings.isSaveLED && !SaveScreen(screen, true)) {
+            const QString where = m_files.value(screen).isEmpty() ? DefaultPath(screen) : m_files.value(screen);
+            const auto answer = controls::MessageBox::warning(
+                this, platform::langString(kCloseCaption),
+                platform::langString(kSaveOnQuitFailed).arg(nameOf(screen), QDir::toNativeSeparators(where)),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes)
+                return 0;
+        }
         rememberLink(screen, m_files.value(screen));
         RemoveScreen(screen);
     }

@@ -414,6 +414,23 @@ TEST_F(PanelViewTest, AFailedExportIsReportedWithTheGeneralFailureText)
     EXPECT_EQ(panel->IsScreenModified(s), 1);
 }
 
+TEST_F(PanelViewTest, ASaveOnQuittingThatFailsAsksBeforeTheScreenIsLost)
+{
+    texts.setString(46005, QStringLiteral("lost %1 at %2?"));
+    settings.isSaveLED = 1;
+    tagItemData* s = addScreen(u"Front");
+    // "userdata" cannot be made: a file is in its place.
+    ASSERT_TRUE(writeAll(app() + QStringLiteral("userdata"), "not a folder"));
+    seams.nextAnswer(QMessageBox::No);
+    EXPECT_EQ(panel->CloseAllScreens(), 0);
+    EXPECT_TRUE(controls::MessageBox::lastText().startsWith("lost Front at "));
+    EXPECT_EQ(core.GetScreen(0), s);
+    seams.nextAnswer(QMessageBox::Yes);
+    EXPECT_EQ(panel->CloseAllScreens(), 1);
+    EXPECT_EQ(core.GetScreen(0), nullptr);
+    EXPECT_EQ(settings.screens.savePath, QStringList{QString()});
+}
+
 TEST(PanelFilter, PackFiltersBecomeQtFilters)
 {
     EXPECT_EQ(FileFilterFromPack("Program lists (*.pl)|*.pl|All files (*.*)|*.*||"),
