@@ -8,6 +8,7 @@
 
 #include "core/model/ItemData.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -109,10 +110,26 @@ bool CChildFrame::event(QEvent* e)
 bool CChildFrame::OnCommand(int id)
 {
     if (id == kCmdFileClose) {
-        close();
+        closeFrame();
         return true;
     }
     return false;
+}
+
+void CChildFrame::closeFrame()
+{
+    m_closing = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* e)
+{
+    // A screen closes through the screen panel, which asks about unsaved work first.
+    if (!m_closing) {
+        e->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(e);
 }
 
 void CChildFrame::focusInEvent(QFocusEvent* e)

@@ -372,7 +372,7 @@ void CEditor::DeleteItem(tagItemData* node)
         if (CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr) {
             if (CChildFrame* frame = CChildFrame::ofCanvas(canvas)) {
                 canvas->DetachItem();
-                frame->close();
+                frame->closeFrame();
             }
         }
     } else {
