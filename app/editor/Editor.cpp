@@ -56,12 +56,13 @@ public:
         auto* edit = qobject_cast<QLineEdit*>(editor);
         if (!edit)
             return;
-        QTreeWidgetItem* item = m_tree->itemFromIndex(index);
+        const QPersistentModelIndex row(index);
         const QString text = edit->text();
-        // The tree decides after the editor has closed, so it may reopen it.
-        QTimer::singleShot(0, m_tree, [tree = m_tree, item, text] {
-            if (tree->indexFromItem(item).isValid())
-                tree->endLabelEdit(item, text);
+        // The tree decides after the editor has closed, so it may reopen it;
+        // the row may be gone by then.
+        QTimer::singleShot(0, m_tree, [tree = m_tree, row, text] {
+            if (row.isValid())
+                tree->endLabelEdit(tree->itemFromIndex(row), text);
         });
     }
 

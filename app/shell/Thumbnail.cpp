@@ -183,7 +183,9 @@ void CThumbnail::showThumbnail(int w, int h, editor::CLed* canvas)
 bool CThumbnail::event(QEvent* e)
 {
     if (auto* m = platform::asMessage(e, app::WM_THUMB_SETSOURCE)) {
-        UpdateFromWindow(reinterpret_cast<QWidget*>(m->wParam()));
+        // The message was posted: only a canvas of the screen shown now, still alive, is asked.
+        if (QWidget* source = knownSource(m->wParam()))
+            UpdateFromWindow(source);
         update();
         const_cast<platform::MessageEvent*>(m)->setResult(1);
         return true;
@@ -191,6 +193,19 @@ bool CThumbnail::event(QEvent* e)
     if (e->type() == QEvent::Resize)
         m_surface->setGeometry(rect());
     return QWidget::event(e);
+}
+
+QWidget* CThumbnail::knownSource(platform::WPARAM w) const
+{
+    if (!m_target || !w)
+        return nullptr;
+    if (w == reinterpret_cast<platform::WPARAM>(m_target.data()))
+        return m_target.data();
+    for (QWidget* child : m_target->findChildren<QWidget*>()) {
+        if (w == reinterpret_cast<platform::WPARAM>(child))
+            return child;
+    }
+    return nullptr;
 }
 
 void CThumbnail::paintEvent(QPaintEvent*)

@@ -2,6 +2,7 @@
 // the canvas of a maximised, clipped screen window.
 #include "app/shell/Thumbnail.h"
 
+#include "app/controls/AppMessages.h"
 #include "app/controls/StaticLink.h"
 
 #include "app/editor/ChildFrame.h"
@@ -133,8 +134,23 @@ TEST(Thumbnail, DraggedFrameScrollsTheMaximisedScreenWindow)
     EXPECT_GT(canvas->scrollOrigin().x(), 0);
     EXPECT_EQ(canvas->scrollOrigin().x(), std::min(expectedLed * 3, canvas->GetDisplaySize().width() - canvas->width()));
 
-    // The section canvas painted itself into the thumbnail's picture at its place.
+    // A section canvas paints itself into the thumbnail's picture at its place.
     EXPECT_EQ(thumb.picture().size(), QSize(512, 96));
+    editor::CSectionLed* sc = canvas->sectionCanvas(sec);
+    ASSERT_NE(sc, nullptr);
+    QImage marker(100, 40, QImage::Format_RGB32);
+    marker.fill(qRgb(0, 0, 250));
+    sc->BlitToContent(marker, {0, 0}, QRect(0, 0, 100, 40), false);
+    canvas->announceThumbnail(sec);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(thumb.picture().pixel(300, 10), qRgb(0, 0, 250));
+    EXPECT_EQ(thumb.picture().pixel(399, 49), qRgb(0, 0, 250));
+    EXPECT_NE(thumb.picture().pixel(299, 10), qRgb(0, 0, 250));
+    // A window that is not the shown screen's canvas is not asked.
+    QWidget stranger;
+    platform::postMessage(&thumb, app::WM_THUMB_SETSOURCE, reinterpret_cast<platform::WPARAM>(&stranger));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(thumb.picture().pixel(300, 10), qRgb(0, 0, 250));
     QDir().mkpath(qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/editor"));
     EXPECT_TRUE(main.grab().save(qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/editor/thumbnail_en.png")));
 
