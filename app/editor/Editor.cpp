@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -648,6 +649,12 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
 
 void CEditor::keyPressEvent(QKeyEvent* e)
 {
+    // The context menu names Del as the key of its delete commands.
+    if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier && state() != EditingState) {
+        DeleteSelectedItem();
+        e->accept();
+        return;
+    }
     QTreeWidget::keyPressEvent(e);
 }
 
