@@ -38,6 +38,12 @@ CChildFrame::CChildFrame(CCore& core, EditorLinks* links, QWidget* parent)
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onStateChanged);
 }
 
+// The base still reports state changes while it is torn down, after this part is gone.
+CChildFrame::~CChildFrame()
+{
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
+}
+
 CScreenLed* CChildFrame::canvas() const
 {
     return m_view->canvas();

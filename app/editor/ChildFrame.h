@@ -19,6 +19,7 @@ class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 public:
     CChildFrame(CCore& core, EditorLinks* links, QWidget* parent = nullptr);
+    ~CChildFrame() override;
 
     CLedView* view() const { return m_view; }
     CScreenLed* canvas() const;
