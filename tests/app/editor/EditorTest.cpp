@@ -5,9 +5,11 @@
 #include "app/editor/Editor.h"
 
 #include "support/Seams.h"
+#include "support/SimController.h"
 #include "support/Widgets.h"
 
 #include <QApplication>
+#include <cstring>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -365,4 +367,43 @@ TEST_F(TreeEditor, DraggingNearTheBottomScrollsAndHoveringExpands)
     EXPECT_NE(w.tree->dropTarget(), nullptr);
     QTest::mouseRelease(w.tree->viewport(), Qt::LeftButton, {}, QPoint(60, bottom + 30));
     EXPECT_FALSE(w.tree->isDragging());
+}
+
+TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    TreeWorld w;
+    tagItemData* screen = w.screen(64, 32, u"Main");
+    tagItemData* relay = w.screen(32, 16, u"Relay");
+    for (tagItemData* s : {screen, relay}) {
+        tagGlobalInfo& g = s->Global;
+        g.CommType = COMM_NETWORK;
+        std::memset(g.Host, 0, sizeof g.Host);
+        std::strcpy(g.Host, "127.0.0.1");
+        g.HostKind = 0;
+        g.HostPort = peer.port();
+        g.ID = controller.address();
+    }
+    w.tree->InsertItemTree(screen);
+    w.tree->InsertItemTree(relay);
+
+    // Reset through the screen's own link.
+    const int resets = controller.resets();
+    w.tree->OnMenuCommand(32967, screen);
+    EXPECT_EQ(controller.resets(), resets + 1);
+
+    // Switch on through the other screen, from its entry of the submenu; the
+    // screen's own setting (send to every controller) comes back afterwards.
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    w.host.show();
+    QMenu* menu = w.rightClick(screen);
+    ASSERT_NE(menu, nullptr);
+    QMenu* on = menu->actions().at(3)->menu();
+    ASSERT_NE(on, nullptr);
+    ASSERT_EQ(on->actions().last()->text(), QStringLiteral("Relay"));
+    on->actions().last()->trigger();
+    menu->close();
+    EXPECT_EQ(controller.switchValue(), 1u);
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
 }
