@@ -371,27 +371,30 @@ TEST_F(TreeEditor, DraggingNearTheBottomScrollsAndHoveringExpands)
 
 TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn)
 {
-    sim::SimController controller;
-    sim::TcpPeer peer(controller);
+    sim::SimController own, other;
+    sim::TcpPeer ownPeer(own), otherPeer(other);
     TreeWorld w;
     tagItemData* screen = w.screen(64, 32, u"Main");
     tagItemData* relay = w.screen(32, 16, u"Relay");
-    for (tagItemData* s : {screen, relay}) {
+    auto bind = [](tagItemData* s, const sim::SimController& c, const sim::TcpPeer& peer) {
         tagGlobalInfo& g = s->Global;
         g.CommType = COMM_NETWORK;
         std::memset(g.Host, 0, sizeof g.Host);
         std::strcpy(g.Host, "127.0.0.1");
         g.HostKind = 0;
         g.HostPort = peer.port();
-        g.ID = controller.address();
-    }
+        g.ID = c.address();
+    };
+    bind(screen, own, ownPeer);
+    bind(relay, other, otherPeer);
     w.tree->InsertItemTree(screen);
     w.tree->InsertItemTree(relay);
 
     // Reset through the screen's own link.
-    const int resets = controller.resets();
     w.tree->OnMenuCommand(32967, screen);
-    EXPECT_EQ(controller.resets(), resets + 1);
+    ASSERT_TRUE(own.waitForBlocks(1));
+    QTRY_COMPARE(own.resets(), 1);
+    EXPECT_EQ(other.resets(), 0);
 
     // Switch on through the other screen, from its entry of the submenu; the
     // screen's own setting (send to every controller) comes back afterwards.
@@ -404,6 +407,9 @@ TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn
     ASSERT_EQ(on->actions().last()->text(), QStringLiteral("Relay"));
     on->actions().last()->trigger();
     menu->close();
-    EXPECT_EQ(controller.switchValue(), 1u);
+    // The controller may take the block a moment after the link is done with it.
+    ASSERT_TRUE(other.waitForBlocks(1));
+    QTRY_COMPARE(other.switchValue(), 1u);
+    EXPECT_EQ(own.switchValue(), 0u);
     EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
 }

@@ -98,6 +98,11 @@ TEST_F(ScreenWindow, TheFrameFitsItsViewAndIgnoresItsBorder)
     const QSize required = frame->view()->GetRequiredSize();
     EXPECT_EQ(required.width(), std::max(64 * 3 + 1 + 10, frame->view()->toolBar()->sizeHint().width()));
     EXPECT_EQ(frame->view()->size(), required);
+    QAction* align = frame->view()->toolBar()->actionForCommand(kCmdAlign);
+    ASSERT_NE(align, nullptr);
+    EXPECT_FALSE(align->isVisible());
+    EXPECT_EQ(frame->view()->toolBar()->actionForCommand(kCmdZoomIn)->toolTip(),
+              controls::CToolBarCtrlEx::tipText(platform::langString(kCmdZoomIn)));
     const QSize before = frame->size();
     // A press on the bottom-right border does not start sizing.
     const QPoint corner(frame->width() - 2, frame->height() - 2);
@@ -215,7 +220,7 @@ TEST_F(ScreenWindow, ScreenshotsAtEachDotSize)
         ASSERT_TRUE(loadPack(kPacks[lang]));
         World world;
         tagItemData* screen = world.screen(128, 48);
-        screen->Global.Type = 0;
+        screen->Global.Type = 34;   // three colours
         tagItemData* scene = world.scene(screen);
         tagItemData* text = world.section(scene, QRect(2, 2, 60, 20), IT_WND_TEXT, u"text");
         tagItemData* line = world.item(text, IT_SINGLELINE, u"line");
