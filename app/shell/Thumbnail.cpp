@@ -70,6 +70,10 @@ void CSurface::paintEvent(QPaintEvent*)
     else
         p.fillRect(rect(), QColor(40, 40, 48));
     p.setOpacity(1.0);
+    // The link is drawn in its own blue: it keeps a light plate to stay legible.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(235, 235, 240));
+    p.drawRoundedRect(QRectF(m_close->geometry().adjusted(-5, -1, 5, 1)), 4, 4);
     if (m_view.isValid()) {
         p.setPen(QPen(Qt::white, 1));
         p.setBrush(Qt::NoBrush);
