@@ -4,6 +4,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/StaticLink.h"
 #include "app/editor/Led.h"
+#include "core/model/ItemData.h"
 #include "platform/LangPack.h"
 
 #include <QMouseEvent>
@@ -120,8 +121,9 @@ CThumbnail::CThumbnail(QWidget* parent)
 
 void CThumbnail::Resize(int width, int height)
 {
-    // Nothing to scale: the picture stays empty and the view frame is ignored.
-    if (width <= 0 || height <= 0) {
+    // Nothing to scale (or more than any screen's picture): the picture stays
+    // empty and the view frame is ignored.
+    if (width <= 0 || height <= 0 || std::int64_t(width) * height > MAX_PREVIEW_PIXELS) {
         m_picture = QImage();
         m_scale = 0.0f;
         m_pictureRect = QRect();

@@ -62,6 +62,8 @@ TEST(Thumbnail, SameSizeKeepsTheLayoutAndZeroSizeKeepsAnEmptyPicture)
     EXPECT_EQ(t.scale(), 0.0f);
     t.Resize(64, 0);
     EXPECT_TRUE(t.picture().isNull());
+    t.Resize(65535, 65535);
+    EXPECT_TRUE(t.picture().isNull());
     t.SetViewRect(QRect(0, 0, 10, 10));
     EXPECT_EQ(t.viewRect(), view);   // still ignored
 }
