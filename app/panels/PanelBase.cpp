@@ -23,6 +23,8 @@ CPanelBase::CPanelBase(unsigned templateId, PanelContext ctx, QWidget* parent)
     : controls::CPropertyPanel(templateId), m_ctx(ctx)
 {
     setParent(parent);
+    // The main frame finds a panel by its template id.
+    setObjectName(QString::number(templateId));
 }
 
 void CPanelBase::OnNodeDeleting(tagItemData* node)

@@ -24,6 +24,7 @@ CPropertyPage::CPropertyPage(unsigned templateId, PanelContext ctx, QWidget* par
     : controls::CModelessDialog(parent), m_ctx(ctx)
 {
     setTemplateId(templateId);
+    setObjectName(QString::number(templateId));
 }
 
 bool CPropertyPage::event(QEvent* e)

@@ -65,6 +65,10 @@ struct PaneFixture : ::testing::Test {
 
 TEST_F(PaneFixture, EachLevelShowsItsPageAndHidesThePrevious)
 {
+    // Pages and panels are found by their template ids.
+    EXPECT_EQ(pane.screenPage()->objectName(), "6153");
+    EXPECT_EQ(pane.findChild<QWidget*>("6160"), static_cast<QWidget*>(pane.screenPage()->info()));
+    EXPECT_EQ(pane.findChild<QWidget*>("6190"), static_cast<QWidget*>(pane.screenPage()->comm()));
     select(screen);
     EXPECT_EQ(pane.currentPage(), pane.screenPage());
     EXPECT_TRUE(pane.screenPage()->isVisible());
