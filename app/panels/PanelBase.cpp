@@ -43,6 +43,15 @@ bool CPanelBase::event(QEvent* e)
     return controls::CPropertyPanel::event(e);
 }
 
+void CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
+{
+    if (!canEdit())
+        return;
+    b.write(*m_node, value);
+    if (b.repaint)
+        repaint();
+}
+
 QString CPanelBase::dialogText(unsigned controlId) const
 {
     return platform::langDialogText(templateId(), controlId);

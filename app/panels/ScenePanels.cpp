@@ -34,6 +34,17 @@ bool isGlobal(tagItemData* node)
 
 CPropertySceneShow::CPropertySceneShow(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
 
+const FieldBinding CPropertySceneShow::kModeBinding{
+    IdMode, [](const tagItemData& n) -> qint64 { return n.Scene.PictureMode; },
+    [](tagItemData& n, qint64 v) { n.Scene.PictureMode = std::uint8_t(std::clamp<qint64>(v, 0, 255)); }, true};
+
+const FieldBinding CPropertySceneShow::kOptionBinding{
+    IdOption, [](const tagItemData& n) -> qint64 { return n.Scene.DisplayOption & 1; },
+    [](tagItemData& n, qint64 v) {
+        n.Scene.DisplayOption = std::uint8_t(v ? (n.Scene.DisplayOption | 1) : (n.Scene.DisplayOption & ~1));
+    },
+    false};
+
 bool CPropertySceneShow::OnInitDialog()
 {
     SetTitleFromResource(48242, false);
@@ -81,8 +92,9 @@ int CPropertySceneShow::OnNodeLoad(tagItemData* node)
     }
     const SceneBlock& s = node->Scene;
     m_path->setText(QString::fromUtf16(s.PicturePath, std::find(s.PicturePath, s.PicturePath + kPathChars, u'\0') - s.PicturePath));
-    m_mode->setCurrentIndex(s.PictureMode < m_mode->count() ? s.PictureMode : -1);
-    m_option->setChecked(s.DisplayOption & 1);
+    const qint64 mode = kModeBinding.read(*node);
+    m_mode->setCurrentIndex(mode < m_mode->count() ? int(mode) : -1);
+    m_option->setChecked(kOptionBinding.read(*node) != 0);
     return 0;
 }
 
@@ -109,18 +121,13 @@ void CPropertySceneShow::onBrowse()
 
 void CPropertySceneShow::onMode(int index)
 {
-    if (!canEdit() || index < 0)
-        return;
-    m_node->Scene.PictureMode = static_cast<std::uint8_t>(index);
-    repaint();
+    if (index >= 0)
+        writeBinding(kModeBinding, index);
 }
 
 void CPropertySceneShow::onOption()
 {
-    if (!canEdit())
-        return;
-    std::uint8_t& o = m_node->Scene.DisplayOption;
-    o = static_cast<std::uint8_t>(m_option->isChecked() ? (o | 1) : (o & ~1));
+    writeBinding(kOptionBinding, m_option->isChecked() ? 1 : 0);
 }
 
 // ---- play mode ----

@@ -28,6 +28,10 @@ public:
     CPropertySceneShow(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
 
+    // Picture mode (repaints) and the scene option bit (does not).
+    static const FieldBinding kModeBinding;
+    static const FieldBinding kOptionBinding;
+
 protected:
     bool OnInitDialog() override;
 
