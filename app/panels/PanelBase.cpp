@@ -62,6 +62,11 @@ QLabel* CPanelBase::makeLabel(int controlId)
     return withId(new QLabel(dialogText(static_cast<unsigned>(controlId)), this), controlId);
 }
 
+bool isGlobalScene(tagItemData* node)
+{
+    return node && CCore::IsGlobalScene(node) == 1;
+}
+
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root)
 {
     for (const tagItemData* n = node; n; n = n->Parent)

@@ -73,6 +73,8 @@ private:
     bool m_loading = true;
 };
 
+// True for the global scene, which has no picture, play mode or schedule.
+bool isGlobalScene(tagItemData* node);
 // True when `node` is `root` or lies below it.
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
 

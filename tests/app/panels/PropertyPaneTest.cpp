@@ -10,7 +10,9 @@
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
 #include "app/panels/PropertySection.h"
-#include "app/panels/ScenePanels.h"
+#include "app/panels/PropertyScenePlayMode.h"
+#include "app/panels/PropertySceneShow.h"
+#include "app/panels/PropertySceneTimer.h"
 #include "core/model/Core.h"
 #include "support/TreeBuilder.h"
 
