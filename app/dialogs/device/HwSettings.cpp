@@ -55,7 +55,8 @@ void StoreHwValues(const HwSettingsValues& v, int maxScan, tagGlobalInfo& g)
     if (v.type >= 0)
         g.Type = static_cast<std::uint16_t>(v.type);
     g.ScanMode = static_cast<std::uint16_t>(std::clamp(v.scan, 1, std::max(1, maxScan)));
-    g.RowDecode = static_cast<std::uint8_t>(std::clamp(v.rowDecode, 0, 255));
+    if (v.rowDecode >= 0)
+        g.RowDecode = static_cast<std::uint8_t>(std::min(v.rowDecode, 255));
     g.ReFreq = static_cast<std::uint16_t>(std::clamp(v.refresh, kRefreshMin, kRefreshMax));
     g.Lum = static_cast<std::uint16_t>(std::clamp(v.lum, kLumMin, kLumMax));
     g.OptionBits = static_cast<std::uint8_t>(v.option[0] | v.option[1] << 1 | v.option[2] << 2 | v.option[3] << 3);

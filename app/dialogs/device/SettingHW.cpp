@@ -231,7 +231,7 @@ HwSettingsValues CSettingHW::values() const
     v.height = m_height->value();
     v.type = m_workMode->currentIndex() >= 0 ? m_workMode->currentData().toInt() : -1;
     v.scan = m_scan->value();
-    v.rowDecode = std::max(0, m_rowDecode->currentIndex());
+    v.rowDecode = m_rowDecode->currentIndex();
     v.refresh = m_refresh->value();
     v.lum = m_lum->value();
     for (int i = 0; i < 4; ++i)

@@ -406,10 +406,12 @@ TEST(HwDialogLoad, AWorkModeOutsideTheTableShowsNoRowAndKeepsItsCode)
     tagItemData* screen = devicetest::newScreen(core);
     screen->Global.Type = 5;
     screen->Global.ScanMode = 2;
+    screen->Global.RowDecode = 9;   // beyond the row-decoding entries
     CSettingHW dlg(core, screen);
     EXPECT_EQ(support::findByControlId<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE)->currentIndex(), -1);
     EXPECT_EQ(dlg.values().type, -1);
     tagGlobalInfo g = screen->Global;
     StoreHwValues(dlg.values(), 2, g);
     EXPECT_EQ(g.Type, 5);
+    EXPECT_EQ(g.RowDecode, 9);
 }
