@@ -111,12 +111,12 @@ TEST_F(HwUpgradeDialog, AnOlderControllerTakesAnImageMadeHere)
 
     sim::UpgradeController target;
     ASSERT_TRUE(target.startTcp());
-    controller.setVersion(kBoard, 0x01000000, 0);
+    target.setVersion(kBoard, 0x01000000, 0);
+    devicetest::bindTcp(screen, target.port());
     int result = 0;
     // The task dialog's part: the upgrade of the kind chosen, over the screen's link.
     RunnerScope upgrade([&](CCore& c, tagItemData* s, int kind, QWidget*) {
         kinds.push_back(kind);
-        s->Global.HostPort = target.port();   // the board takes its image on the upgrade port of this test
         result = kind == kTaskUpgrade ? c.SendUpgrade(s) : c.SendUpgrade2(s);
     });
     RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
