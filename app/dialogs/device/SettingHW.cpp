@@ -156,6 +156,10 @@ void CSettingHW::buildLayout()
     ctl->setColumnStretch(6, 1);
     ctl->addWidget(m_status, 1, 0, 1, 7);
 
+    m_result = withId(new QLabel(this), IDC_RESULT);
+    m_result->setWordWrap(true);
+    makeRed(m_result);
+
     auto* buttons = new QHBoxLayout;
     auto button = [&](int id) {
         auto* b = withId(new QPushButton(dlgText(IDD, id), this), id);
@@ -182,6 +186,7 @@ void CSettingHW::buildLayout()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(controller);
+    layout->addWidget(m_result);
     layout->addLayout(buttons);
 
     connect(m_autoSwitch, &QCheckBox::clicked, this, &CSettingHW::OnBnClickedAutoSwitch);
@@ -302,12 +307,21 @@ void CSettingHW::OnBnClickedRead()
     if (!m_screen)
         return;
     platform::sendMessage(frameTarget(), app::WM_STATUS_IDLE);
+    m_result->clear();
     const Block before = imageOf(m_screen->Global);
-    if (m_core.RetrieveHardwareInfo(m_screen) >= 0) {
-        platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
-                              reinterpret_cast<platform::LPARAM>(before.data()));
-        LoadFromScreen();
+    if (m_core.RetrieveHardwareInfo(m_screen) < 0) {
+        m_result->setText(platform::langString(IDS_READ_FAILED));
+        return;
     }
+    platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
+                          reinterpret_cast<platform::LPARAM>(before.data()));
+    LoadFromScreen();
+    m_result->setText(platform::langString(IDS_READ_DONE));
+}
+
+QString CSettingHW::resultText() const
+{
+    return m_result->text();
 }
 
 void CSettingHW::OnBnClickedSend()
@@ -322,7 +336,9 @@ void CSettingHW::OnBnClickedSend()
     platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
                           reinterpret_cast<platform::LPARAM>(before.data()));
     // The controller still answers at the address it had before the change.
+    m_result->clear();
     const int rc = m_core.SendHardwareInfo(m_screen, old.ID);
+    m_result->setText(platform::langString(rc < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE));
     if (rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
         platform::sendMessage(frameTarget(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
 }

@@ -325,6 +325,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     EXPECT_TRUE(control<controls::CCheckComboBox>(&dlg, CSettingHW::IDC_WEEKDAYS)->GetCheck(1));
     EXPECT_FALSE(control<controls::CCheckComboBox>(&dlg, CSettingHW::IDC_WEEKDAYS)->GetCheck(0));
     EXPECT_EQ(control<QLabel>(&dlg, CSettingHW::IDC_VERSION)->text(), "01000000");
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_DONE));
     frame.clear();
 
     // Change: address, width typed off the unit, work mode 33 by keyboard, one option.
@@ -362,6 +363,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     EXPECT_EQ(sent.data, want);
     EXPECT_EQ(controller.hardware(), want);
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED, app::WM_SCREEN_RECONNECT}));
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_DONE));
 
     // Sent again unchanged: no reconnect.
     frame.clear();
@@ -386,6 +388,7 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE}));
     EXPECT_EQ(image(screen->Global), before);
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), width);
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_FAILED));
 
     // A write is not answered; with no controller on the link at all it fails.
     frame.clear();
@@ -395,6 +398,7 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     click(&dlg, CSettingHW::IDC_SEND);
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED}));
     EXPECT_EQ(screen->Global.ID, 5);   // kept as written, though not sent
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_FAILED));
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, HwDialog, ::testing::Values(Link::Tcp, Link::Pty),
