@@ -1,8 +1,8 @@
 #include "app/dialogs/device/HwSettings.h"
 
 #include "app/dialogs/access/AccessRights.h"
-#include "app/dialogs/device/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
+#include "app/dialogs/task/TaskProgress.h"
 #include "core/model/GlobalInfo.h"
 #include "core/model/ItemTypes.h"
 #include "platform/LangPack.h"
@@ -108,12 +108,12 @@ int UpgradeTaskKind(std::uint32_t hardwareId, std::uint32_t remoteVersion, std::
     static constexpr std::uint32_t kEither[] = {0x0E060500, 0x0E060600, 0x0E060700, 0x0E070700};
     const std::uint32_t family = hardwareId & 0xFFFFFF00u;
     if (std::find(std::begin(kStream), std::end(kStream), family) != std::end(kStream))
-        return kTaskUpgrade;
+        return TASK_UPGRADE;
     if (std::find(std::begin(kEither), std::end(kEither), family) != std::end(kEither)) {
         const bool network = commMode == COMM_ETHERNET || commMode == COMM_NETWORK;
-        return remoteVersion < 0x01030500u && !network ? kTaskUpgrade : kTaskUpgradeImage;
+        return remoteVersion < 0x01030500u && !network ? TASK_UPGRADE : TASK_UPGRADE_IMAGE;
     }
-    return remoteVersion > 0x01030000u ? kTaskUpgradeImage : kTaskUpgrade;
+    return remoteVersion > 0x01030000u ? TASK_UPGRADE_IMAGE : TASK_UPGRADE;
 }
 
 bool UpgradeAllowed(std::uint32_t remoteVersion, std::uint32_t catalogueVersion, std::uint32_t rights)

@@ -55,9 +55,7 @@ struct VersionTexts {
 VersionTexts MakeVersionTexts(std::uint32_t remoteVersion, std::uint32_t hardwareId, std::uint32_t word,
                               std::uint32_t catalogueVersion);
 
-// Task kinds of the communication task dialog that upgrade firmware.
-inline constexpr int kTaskUpgrade = 2;
-inline constexpr int kTaskUpgradeImage = 7;
+// The task kind (TASK_UPGRADE or TASK_UPGRADE_IMAGE) that upgrades a board.
 int UpgradeTaskKind(std::uint32_t hardwareId, std::uint32_t remoteVersion, std::uint32_t commMode);
 
 // Whether an upgrade goes ahead: the controller is older, or any version is allowed.

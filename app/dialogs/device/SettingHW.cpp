@@ -4,7 +4,8 @@
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/access/AccessRights.h"
 #include "app/dialogs/device/DlgUtil.h"
-#include "app/dialogs/device/LedWorkModes.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/model/Core.h"
 #include "core/model/GlobalInfo.h"
@@ -73,7 +74,7 @@ CSettingHW::CSettingHW(CCore& core, tagItemData* screen, QWidget* parent)
         format = QStringLiteral("HH:mm");
     m_timeOn->setDisplayFormat(format);
     m_timeOff->setDisplayFormat(format);
-    for (const LedWorkModeRow& row : LedWorkModeTable)
+    for (const panels::LedWorkMode& row : panels::LedWorkModeTable)
         m_workMode->addItem(platform::langString(row.nameId), row.code);
     m_workMode->setCurrentIndex(0);
     m_rowDecode->addItems(splitPieces(platform::langString(IDS_ROW_DECODE)));
@@ -203,13 +204,13 @@ void CSettingHW::setValues(const HwSettingsValues& v)
     m_address->setValue(v.address);
     m_width->setPosition(v.width / kWidthUnit);
     m_height->setPosition(v.height / kHeightUnit);
-    const int row = v.type >= 0 ? FindLedWorkModeRow(static_cast<std::uint32_t>(v.type)) : -1;
+    const int row = v.type >= 0 ? panels::ledWorkModeRow(v.type) : -1;
     m_workMode->setCurrentIndex(row);
     unsigned short maxScan = kScanMaxBeforeMode, defaultScan = 1;
     int firstOption = 0;
     if (row >= 0) {
-        CCore::ParseLEDWorkMode(static_cast<int>(LedWorkModeTable[static_cast<std::size_t>(row)].code), maxScan,
-                                defaultScan, firstOption);
+        CCore::ParseLEDWorkMode(panels::LedWorkModeTable[static_cast<std::size_t>(row)].code, maxScan, defaultScan,
+                                firstOption);
     }
     m_scan->setRange(1, maxScan);
     m_scan->setValue(v.scan);
@@ -360,8 +361,13 @@ void CSettingHW::OnBnClickedUpgrade()
     if (!UpgradeAllowed(g.RemoteVersion, CCore::GetUpgradeVersion(g.HardwareId), AccessRights::value()))
         return;
     const int kind = UpgradeTaskKind(g.HardwareId, g.RemoteVersion, g.CommType);
-    if (upgradeRunner())
+    if (upgradeRunner()) {
         upgradeRunner()(m_core, m_screen, kind, this);
+    } else {
+        CTaskDlg task(m_core, this);
+        task.SetTask(kind, m_screen);
+        task.exec();
+    }
     ShowVersionInfo();
 }
 

@@ -6,7 +6,8 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/device/HwSettings.h"
-#include "app/dialogs/device/LedWorkModes.h"
+#include "app/dialogs/task/TaskProgress.h"
+#include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/SettingHW.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/link/Commands.h"
@@ -182,14 +183,14 @@ TEST(HwVersion, StatusTextsByComparison)
 
 TEST(HwUpgrade, TaskKindAndPermission)
 {
-    EXPECT_EQ(UpgradeTaskKind(0x0E0101FF, 0x02000000, COMM_NETWORK), kTaskUpgrade);
-    EXPECT_EQ(UpgradeTaskKind(0x0E050712, 0, COMM_SERIAL), kTaskUpgrade);
-    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030400, COMM_SERIAL), kTaskUpgrade);
-    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030500, COMM_SERIAL), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_ETHERNET), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_NETWORK), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030001, COMM_SERIAL), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030000, COMM_NETWORK), kTaskUpgrade);
+    EXPECT_EQ(UpgradeTaskKind(0x0E0101FF, 0x02000000, COMM_NETWORK), TASK_UPGRADE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E050712, 0, COMM_SERIAL), TASK_UPGRADE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030400, COMM_SERIAL), TASK_UPGRADE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030500, COMM_SERIAL), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_ETHERNET), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_NETWORK), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030001, COMM_SERIAL), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030000, COMM_NETWORK), TASK_UPGRADE);
     EXPECT_TRUE(UpgradeAllowed(1, 2, 0));
     EXPECT_FALSE(UpgradeAllowed(2, 2, RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE));
     EXPECT_FALSE(UpgradeAllowed(3, 2, 0));
@@ -332,7 +333,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     type(&dlg, CSettingHW::IDC_ADDRESS, "300");
     type(&dlg, CSettingHW::IDC_WIDTH, "70");
     auto* modes = control<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE);
-    modes->setCurrentIndex(FindLedWorkModeRow(33) - 1);
+    modes->setCurrentIndex(panels::ledWorkModeRow(33) - 1);
     modes->setFocus();
     QTest::keyClick(modes, Qt::Key_Down);
     ASSERT_EQ(modes->currentData().toInt(), 33);
