@@ -115,12 +115,6 @@ CMainFrame* MainFrame()
     return g_frame;
 }
 
-int& AccessRights()
-{
-    static int rights = 0;
-    return rights;
-}
-
 CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_core(app.Core()), m_seams(std::move(seams)), m_panel(std::move(panel))
 {

@@ -179,15 +179,13 @@ void CMainFrame::notAvailable()
     ShowTip(S(kStrNotAvailable));
 }
 
-int CMainFrame::CheckRights()
+int CMainFrame::CheckRights(unsigned id)
 {
-    if (AccessRights() & 1)
-        return 1;
-    if (!m_seams.accessLevel) {
+    if (!m_seams.accessGate) {
         notAvailable();
         return 0;
     }
-    return m_seams.accessLevel(this) == 1 ? 1 : 0;
+    return m_seams.accessGate(int(id), this) ? 1 : 0;
 }
 
 void CMainFrame::OnNewScreen()
@@ -318,7 +316,7 @@ void CMainFrame::OnDisplaySwitch(unsigned value)
 void CMainFrame::OnSettingsDialog(unsigned id)
 {
     tagItemData* screen = selectedScreenOrNotice();
-    if (!screen || !CheckRights())
+    if (!screen || !CheckRights(id))
         return;
     const auto& dialog = id == ID_HARDWARE_SETTINGS ? m_seams.hardwareSettings
                        : id == ID_NETWORK_SETTINGS  ? m_seams.networkSettings
@@ -331,7 +329,7 @@ void CMainFrame::OnSettingsDialog(unsigned id)
 
 void CMainFrame::OnWizard()
 {
-    if (!CheckRights())
+    if (!CheckRights(ID_WIZARD))
         return;
     if (m_seams.wizard)
         m_seams.wizard(this);

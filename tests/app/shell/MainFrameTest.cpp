@@ -516,3 +516,29 @@ TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
         EXPECT_TRUE(h.frame->grab().save(dir + QStringLiteral("/mainframe_%1.png").arg(QLatin1String(names[i]))));
     }
 }
+
+TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
+{
+    bool allow = false;
+    QList<int> asked, opened;
+    FrameSeams s;
+    s.accessGate = [&](int id, QWidget*) {
+        asked << id;
+        return allow;
+    };
+    s.hardwareSettings = [&](QWidget*, tagItemData*) { opened << 32876; return 1; };
+    s.wizard = [&](QWidget*) { opened << 32853; return 1; };
+    FrameHarness h("UI_EN.rcc", s);
+    h.list()->Select(h.core.GetScreen(0));
+    h.frame->OnCommand(32876);
+    h.frame->OnCommand(32853);
+    EXPECT_EQ(asked, (QList<int>{32876, 32853}));
+    EXPECT_TRUE(opened.isEmpty());
+    allow = true;
+    h.frame->OnCommand(32876);
+    h.frame->OnCommand(32853);
+    EXPECT_EQ(opened, (QList<int>{32876, 32853}));
+    // The software settings need no rights.
+    h.frame->OnCommand(32875);
+    EXPECT_EQ(asked.size(), 4);
+}
