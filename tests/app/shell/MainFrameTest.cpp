@@ -542,3 +542,32 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
     h.frame->OnCommand(32875);
     EXPECT_EQ(asked.size(), 4);
 }
+
+TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndTheWaitGoesOn)
+{
+    FrameHarness h;
+    h.frame->show();
+    std::atomic<bool> release{false};
+    QTimer::singleShot(10, h.frame.get(), [&] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+        // An exit ends every running loop: the wait must not return early.
+        QCoreApplication::exit(0);
+        QTimer::singleShot(30, [&] { release = true; });
+    });
+    const int r = h.frame->WaitWithMessagePump([&] {
+        while (!release)
+            QThread::msleep(2);
+        return 5;
+    });
+    EXPECT_TRUE(release);
+    EXPECT_EQ(r, 5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 2000));
+    // The exit stays asked for until an application loop ends: run one, so
+    // that later tests' loops run again.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    QEventLoop probe;
+    QTimer::singleShot(0, &probe, [&probe] { probe.exit(3); });
+    EXPECT_EQ(probe.exec(), 3);
+}
