@@ -6,6 +6,7 @@
 #include "app/controls/MessageBox.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
+#include "app/shell/ScreenList.h"
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/TestPatterns.h"
 #include "app/shell/UiHelpers.h"
@@ -74,15 +75,6 @@ QString S(unsigned id)
 const char16_t* wide(const QString& s)
 {
     return reinterpret_cast<const char16_t*>(s.utf16());
-}
-
-QString qtFilter(const QString& packFilter)
-{
-    const QStringList parts = packFilter.split(u'|', Qt::SkipEmptyParts);
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i];
-    return out.join(QStringLiteral(";;"));
 }
 
 // A visible panel of the property pane, found by its template id.
@@ -205,7 +197,7 @@ void CMainFrame::OnOpenFile()
         return;
     }
     const QString path = controls::FileDialog::getOpenFileName(this, QString(), m_app.AppFolder() + QStringLiteral("userdata"),
-                                                               qtFilter(S(kStrFileFilter)));
+                                                               QtFilterFromPack(S(kStrFileFilter)));
     if (path.isEmpty())
         return;
     if (m_panel->IsFileOpen(path)) {
