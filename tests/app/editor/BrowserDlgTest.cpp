@@ -184,7 +184,11 @@ TEST(BrowserDlg, OpensOnFiveHundredPicturesAtOnce)
     QCoreApplication::processEvents();
     const qint64 shown = clock.elapsed();
     EXPECT_EQ(dlg.list()->count(), 500);
-    EXPECT_LT(shown, 300);
+    // The dialog does not wait for its thumbnails. The time itself is the
+    // benchmark's figure (under 300 ms on an idle machine); a test that shares
+    // the machine with the whole suite only bounds it loosely.
+    EXPECT_GT(dlg.pendingThumbnails(), 0);
+    EXPECT_LT(shown, 3000);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.pendingThumbnails() == 0; }, 30000));
     std::printf("[ figures ] 500 pictures: dialog shown in %lld ms, all thumbnails in %lld ms\n",
                 static_cast<long long>(shown), static_cast<long long>(clock.elapsed()));
