@@ -5,6 +5,7 @@
 #include "app/controls/IconButton.h"
 #include "app/preview/PreView.h"
 #include "platform/LangPack.h"
+#include "support/Screenshots.h"
 #include "support/Widgets.h"
 
 #include <QApplication>
@@ -206,9 +207,8 @@ TEST(PreviewWindow, ScreenshotsInEachLanguageAndARecording)
         QCoreApplication::processEvents();
         dialog.Bar().show();
         dialog.Bar().raise();
-        const QImage shot = dialog.grab().toImage();
-        EXPECT_FALSE(shot.isNull());
-        shot.save(outputDir() + QStringLiteral("/preview_%1.png").arg(QLatin1String(names[i])));
+        EXPECT_TRUE(support::saveScreenshot(dialog, QStringLiteral("preview"),
+                                            QStringLiteral("preview_%1").arg(QLatin1String(names[i]))));
         dialog.close();
     }
 }
