@@ -98,13 +98,15 @@ TEST(EntryEffects, EveryCodeEndsEqualToThePageOrAsItsRuleSays)
                 if (c == kBlack)
                     continue;
                 ++shown;
-                if (code != 19 && code != 20)
+                if (code != 19 && code != 20) {
                     EXPECT_EQ(c, page.pixel(x, y)) << x << "," << y;
-                else
+                } else {
                     EXPECT_TRUE(pageColours.count(c));
+                }
             }
-        if (code != 40)
+        if (code != 40) {
             EXPECT_GT(shown, 0);
+        }
     }
 }
 
@@ -356,9 +358,8 @@ TEST(EntryEffects, AnimatedTextWithoutAFrameCountTakesTheEngines)
     player.Start();
     clock.runUntil(2000);
     const auto ticks = clock.times(clientOf(player), TM_PLAY_TICK);
-    EXPECT_GT(ticks.size(), 1u);
-    if (ticks.size() > 1)
-        EXPECT_EQ(ticks[1] - ticks[0], 10u);
+    ASSERT_GT(ticks.size(), 1u);
+    EXPECT_EQ(ticks[1] - ticks[0], 10u);
     player.Stop();
 }
 

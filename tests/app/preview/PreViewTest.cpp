@@ -105,8 +105,8 @@ TEST(PreviewWindow, BarOnHoverPlayPauseAndEscapeCloses)
     CPreView dialog(f.core, f.screen->FirstChild);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    if (pack.ok)
-        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preview-Lobby"));
+    ASSERT_TRUE(pack.ok);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preview-Lobby"));
     CPreviewLed& led = dialog.Canvas();
     EXPECT_FALSE(dialog.Bar().isVisible());
     QTest::mouseMove(&led, QPoint(50, 50));
