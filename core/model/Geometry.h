@@ -1,4 +1,5 @@
 #pragma once
+#include "core/model/Export.h"
 // Where nodes lie on their screen (in LEDs, (0, 0) top left; right and
 // bottom exclusive), how borders eat into that area, fitting sections into
 // the screen, and the overlap check before programs are sent.
@@ -34,8 +35,8 @@ static_assert(sizeof(_tableOverlap::Row) == 520 && sizeof(_tableOverlap) == 16 +
 constexpr std::int32_t OVERLAP_INTERSECT = 0;
 constexpr std::int32_t OVERLAP_BORDER = 1;
 
-RECT GetNodeRect(const tagItemData* node);
-RECT GetNodeClientRect(const tagItemData* node);
+SORVANE_API RECT GetNodeRect(const tagItemData* node);
+SORVANE_API RECT GetNodeClientRect(const tagItemData* node);
 // The client rectangle inside the node's own preview picture.
 RECT GetLocalClientRect(const tagItemData* node);
 int GetOwnFrameWidth(const tagItemData* node);

@@ -3,6 +3,7 @@
 // In memory an ordinary object with real links; stored as a 928-byte
 // little-endian image through WriteNodeImage / ReadNodeImage.
 #include "core/model/DynFrame.h"
+#include "core/model/Export.h"
 #include "core/model/GlobalInfo.h"
 #include "core/model/ItemRecord.h"
 #include "core/model/ItemTypes.h"
@@ -136,7 +137,7 @@ PaintObserver SetPaintObserver(PaintObserver observer);
 void SetNodeName(tagItemData* node, const char16_t* name);
 
 // Nearest node at this level among the node and its ancestors.
-tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
+SORVANE_API tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
 
 // Preview picture of a node.
 QSize PreviewSizeOf(const tagItemData* node);

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/model/Export.h"
 // The type record of a content item: a fixed-size little-endian image whose
 // fields the painters and panels read by offset, plus the text or memory
 // file it owns. Pointer slots inside the image stay 0; the owned parts live
@@ -22,7 +23,7 @@ constexpr std::size_t TEXTGIF_RECORD_SIZE = 20;
 constexpr std::size_t CLOCK_RECORD_SIZE = 1200;
 constexpr std::size_t COUNT_RECORD_SIZE = 192;
 
-class ItemRecord {
+class SORVANE_API ItemRecord {
 public:
     enum class Owned { None, Text, MemFile };
 

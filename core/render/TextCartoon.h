@@ -1,4 +1,5 @@
 #pragma once
+#include "core/model/Export.h"
 // Animated text: every visible character is captured once as a vector
 // outline with its colour and cell; each frame of an effect transforms fresh
 // copies of those outlines with integer point maths and fills them.
@@ -79,7 +80,7 @@ int EffectFrameCount(int id, std::vector<CharGlyph>& chars, int height);
 // Number of effect ids.
 constexpr int kEffectCount = 71;
 
-class TextCartoon {
+class SORVANE_API TextCartoon {
 public:
     TextCartoon(int width, int height);
     TextCartoon(const TextCartoon&) = delete;

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/model/Export.h"
 // LED work modes: how a screen's wiring code packs pixels into controller
 // words, and the library-wide colour threshold that decides which colour
 // channels of a pixel light.
@@ -12,7 +13,7 @@ struct LedWorkMode {
 };
 
 // The parameters of a work-mode code; unknown codes give the default row.
-LedWorkMode LookupWorkMode(int mode);
+SORVANE_API LedWorkMode LookupWorkMode(int mode);
 
 // Scan limits for the settings dialogs.
 struct LedScanLimits {
@@ -23,14 +24,14 @@ struct LedScanLimits {
 LedScanLimits LookupScanLimits(int mode);
 
 // The process-wide colour threshold (initially 128).
-std::uint32_t ColourThreshold();
+SORVANE_API std::uint32_t ColourThreshold();
 std::uint32_t SetColourThreshold(std::uint32_t threshold);   // returns the previous value
 
 // Per-channel thresholds for a colour count: 256 switches a channel off.
 struct ChannelThresholds {
     std::uint32_t Red, Green, Blue;
 };
-ChannelThresholds ThresholdsFor(std::uint16_t colourCount, std::uint32_t threshold);
+SORVANE_API ChannelThresholds ThresholdsFor(std::uint16_t colourCount, std::uint32_t threshold);
 // An RGB pixel (red in bits 16-23 as in QRgb) thresholded to a 0x00BBGGRR
 // colour whose channels are each 0 or 255.
-std::uint32_t ThresholdPixel(std::uint32_t rgb, const ChannelThresholds& t);
+SORVANE_API std::uint32_t ThresholdPixel(std::uint32_t rgb, const ChannelThresholds& t);
