@@ -62,6 +62,7 @@ CAddGroupDlg::CAddGroupDlg(CCore& core, QWidget* parent, QString iniPath)
     layout->addLayout(lists, 1);
     layout->addLayout(nameRow);
     layout->addLayout(buttons);
+    setMinimumSize(600, 320);
     resize(720, 360);
 
     connect(m_groups, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { OnGroupClicked(item); });
