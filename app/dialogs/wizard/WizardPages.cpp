@@ -1,7 +1,7 @@
 #include "app/dialogs/wizard/WizardPages.h"
 
 #include "app/dialogs/device/DlgUtil.h"
-#include "app/dialogs/device/LedWorkModes.h"
+#include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/dialogs/task/TaskProgress.h"
@@ -32,7 +32,7 @@ namespace dialogs {
 namespace {
 
 // Labels shared with the hardware settings dialog.
-constexpr unsigned kHwIdd = 6019;
+constexpr unsigned hwTemplate = 6019;
 constexpr unsigned IDL_ADDRESS = 6050, IDL_WIDTH = 6051, IDL_HEIGHT = 6052, IDL_WORKMODE = 6053, IDL_SCAN = 6054,
                    IDL_ROWDECODE = 6055, IDL_REFRESH = 6056, IDL_LUM = 6057;
 constexpr unsigned IDS_ROW_DECODE = 48269;
@@ -205,7 +205,7 @@ CWizardHwForm::CWizardHwForm(bool full, int maxWidthUnits, int maxHeightUnits, Q
 {
     auto* form = new QFormLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
-    const auto label = [this](unsigned id) { return new QLabel(dlgText(kHwIdd, id), this); };
+    const auto label = [this](unsigned id) { return new QLabel(dlgText(hwTemplate, id), this); };
     if (full) {
         m_address = new CUnitSpinEdit(IDC_ADDRESS, IDC_ADDRESS_SPIN, 1, this);
         m_address->setRange(1, 254);
@@ -218,7 +218,7 @@ CWizardHwForm::CWizardHwForm(bool full, int maxWidthUnits, int maxHeightUnits, Q
     form->addRow(label(IDL_WIDTH), m_width);
     form->addRow(label(IDL_HEIGHT), m_height);
     m_mode = withId(new QComboBox(this), IDC_WORKMODE);
-    for (const LedWorkModeRow& row : LedWorkModeTable)
+    for (const panels::LedWorkMode& row : panels::LedWorkModeTable)
         m_mode->addItem(platform::langString(row.nameId), int(row.code));
     m_mode->setCurrentIndex(0);
     form->addRow(label(IDL_WORKMODE), m_mode);
@@ -239,7 +239,7 @@ CWizardHwForm::CWizardHwForm(bool full, int maxWidthUnits, int maxHeightUnits, Q
     auto* options = new QGridLayout;
     const int ids[4] = {IDC_OPTION0, IDC_OPTION1, IDC_OPTION2, IDC_OPTION3};
     for (int i = 0; i < 4; ++i) {
-        m_options[i] = withId(new QCheckBox(dlgText(kHwIdd, ids[i]), this), ids[i]);
+        m_options[i] = withId(new QCheckBox(dlgText(hwTemplate, ids[i]), this), ids[i]);
         options->addWidget(m_options[i], i / 2, i % 2);
     }
     form->addRow(options);
@@ -281,7 +281,7 @@ void CWizardHwForm::loadFromScreen(const tagGlobalInfo& g)
         m_address->setPosition(g.ID);
     m_width->setPosition(g.Width / 8);
     m_height->setPosition(g.Height / 4);
-    const int row = FindLedWorkModeRow(g.Type);
+    const int row = panels::ledWorkModeRow(g.Type);
     m_mode->setCurrentIndex(row);
     m_scan->setRange(1, WorkModeClassOf(row < 0 ? 22 : row).maxScan);
     m_scan->setPosition(g.ScanMode);
@@ -354,7 +354,7 @@ void CWizardRetrieveSuccess::OnPreset(int id)
 void CWizardRetrieveSuccess::LoadFromScreen(tagItemData* screen)
 {
     m_form->loadFromScreen(screen->Global);
-    const int row = FindLedWorkModeRow(screen->Global.Type);
+    const int row = panels::ledWorkModeRow(screen->Global.Type);
     const int preset = row == 0 ? 1 : row == 13 ? 0 : 2;
     m_presets[preset]->setChecked(true);
     m_form->setOwnChoiceEnabled(preset == 2);
