@@ -20,5 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(again.value(QStringLiteral("config"), QStringLiteral("FUZZ")) == QStringLiteral("1;2;"),
                    "a written key reads back");
     }
+    // Deleting keys and sections (the group file's changes) leaves no trace of them.
+    const QStringList keys = f.keys(QStringLiteral("Group1"));
+    if (!keys.isEmpty()) {
+        f.removeKey(QStringLiteral("Group1"), keys.first());
+        FUZZ_CHECK(!f.contains(QStringLiteral("Group1"), keys.first()), "a removed key is gone");
+    }
+    // Duplicates of a section go one per call.
+    for (int guard = 0; guard <= int(size) && f.removeSection(QStringLiteral("Group2")); ++guard) {
+    }
+    FUZZ_CHECK(f.keys(QStringLiteral("Group2")).isEmpty(), "a removed section has no keys left");
     return 0;
 }

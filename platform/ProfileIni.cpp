@@ -164,6 +164,46 @@ QString ProfileFile::value(const QString& section, const QString& key, const QSt
     return v;
 }
 
+QStringList ProfileFile::keys(const QString& section) const
+{
+    QStringList out;
+    const int h = findSection(trimmed(section));
+    if (h < 0)
+        return out;
+    for (int i = h + 1; i < m_lines.size() && headerName(m_lines[i].text).isNull(); ++i) {
+        const QString& t = m_lines[i].text;
+        const qsizetype eq = t.indexOf(u'=');
+        if (eq >= 0)
+            out.append(trimmed(t.left(eq)));
+    }
+    return out;
+}
+
+bool ProfileFile::removeKey(const QString& section, const QString& key)
+{
+    bool removed = false;
+    for (;;) {
+        const int h = findSection(trimmed(section));
+        const int k = h < 0 ? -1 : findKey(h, trimmed(key));
+        if (k < 0)
+            return removed;
+        m_lines.removeAt(k);
+        removed = true;
+    }
+}
+
+bool ProfileFile::removeSection(const QString& section)
+{
+    const int h = findSection(trimmed(section));
+    if (h < 0)
+        return false;
+    int end = h + 1;
+    while (end < m_lines.size() && headerName(m_lines[end].text).isNull())
+        ++end;
+    m_lines.remove(h, end - h);
+    return true;
+}
+
 QString ProfileFile::newLineEnding() const
 {
     int crlf = 0, lf = 0;

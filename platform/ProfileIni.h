@@ -29,6 +29,12 @@ public:
     // False (nothing changed) for a section or key name that cannot be stored
     // (empty, "=" or "]" in it, line breaks) or a value with a line break.
     bool setValue(const QString& section, const QString& key, const QString& value);
+    // The section's key names in file order (empty when it is missing).
+    QStringList keys(const QString& section) const;
+    // Deletes the key's line (every duplicate too); false when there was none.
+    bool removeKey(const QString& section, const QString& key);
+    // Deletes the section's header and every line up to the next section.
+    bool removeSection(const QString& section);
 
     // The text as save() writes it (UTF-8, or UTF-16LE when read so).
     QByteArray bytes() const;

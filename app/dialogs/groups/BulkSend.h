@@ -1,0 +1,46 @@
+#pragma once
+// Sending programs to many controllers: each ticked screen its own, or the
+// programs of one source screen to every ticked screen's controller, the
+// source taking that screen's link for the one transfer.
+#include <QList>
+#include <QString>
+#include <functional>
+
+#include "core/model/GlobalInfo.h"
+
+class CCore;
+struct tagItemData;
+
+namespace dialogs {
+
+// The link part and the name of a screen, put back whole when it ends.
+class LinkNameSwap {
+public:
+    explicit LinkNameSwap(tagItemData* screen);
+    ~LinkNameSwap();
+    LinkNameSwap(const LinkNameSwap&) = delete;
+    LinkNameSwap& operator=(const LinkNameSwap&) = delete;
+    // The screen takes the other's link, address and name.
+    void takeLinkOf(const tagItemData* other);
+
+private:
+    tagItemData* m_screen;
+    tagGlobalInfo m_saved;
+    char16_t m_name[128];
+};
+
+struct BulkResult {
+    bool sent = false;           // any transfer was run
+    bool noSource = false;       // mode 1 without a source
+    tagItemData* mismatch = nullptr;   // the screen of another size that stopped the run
+};
+
+// Runs one transfer of the screen's programs over its link (the task dialog).
+using BulkTransfer = std::function<void(tagItemData* screen)>;
+
+// mode 0: every ticked screen sends its own; mode 1: the source's programs
+// go to every ticked screen in list order, stopping at one of another size.
+BulkResult RunBulkSend(const QList<tagItemData*>& screens, const QList<int>& ticked, int mode, int source,
+                       const BulkTransfer& transfer);
+
+} // namespace dialogs

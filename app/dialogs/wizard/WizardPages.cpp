@@ -1,0 +1,606 @@
+#include "app/dialogs/wizard/WizardPages.h"
+
+#include "app/dialogs/device/DlgUtil.h"
+#include "app/panels/LedWorkModes.h"
+#include "app/dialogs/device/UnitSpinEdit.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "app/dialogs/task/TaskProgress.h"
+#include "app/dialogs/wizard/ModelCatalogue.h"
+#include "app/dialogs/wizard/WorkModeClass.h"
+#include "core/link/FirmwareCatalogue.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "core/model/ItemTypes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace dialogs {
+
+namespace {
+
+// Labels shared with the hardware settings dialog.
+constexpr unsigned hwTemplate = 6019;
+constexpr unsigned IDL_ADDRESS = 6050, IDL_WIDTH = 6051, IDL_HEIGHT = 6052, IDL_WORKMODE = 6053, IDL_SCAN = 6054,
+                   IDL_ROWDECODE = 6055, IDL_REFRESH = 6056, IDL_LUM = 6057;
+constexpr unsigned IDS_ROW_DECODE = 48269;
+
+QLabel* title(QWidget* page, unsigned idd)
+{
+    auto* l = new QLabel(dlgText(idd, 0), page);
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.2);
+    l->setFont(f);
+    return l;
+}
+
+QPixmap statusIcon(QWidget* w, unsigned id, QStyle::StandardPixmap fallback)
+{
+    QIcon icon = platform::langIcon(id);
+    if (icon.isNull())
+        icon = w->style()->standardIcon(fallback);
+    return icon.pixmap(32, 32);
+}
+
+} // namespace
+
+// ---- page 1 ----
+
+bool CWizardSelModel::Create(CWizard* wizard)
+{
+    CPage::Create(wizard);
+    m_model = withId(new QComboBox(this), IDC_MODEL);
+    for (const ModelEntry& m : OfferedModels())
+        m_model->addItem(m.name, qulonglong(m.id));
+    m_label = withId(new QLabel(dlgText(IDD, IDC_MODEL_LABEL), this), IDC_MODEL_LABEL);
+    m_label->setBuddy(m_model);
+    m_description = withId(new QTextEdit(this), IDC_DESCRIPTION);
+    m_description->setReadOnly(true);
+    m_keep = withId(new QCheckBox(dlgText(IDD, IDC_KEEP), this), IDC_KEEP);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_label);
+    row->addWidget(m_model, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title(this, IDD));
+    layout->addLayout(row);
+    layout->addWidget(m_description, 1);
+    layout->addWidget(m_keep);
+    connect(m_model, &QComboBox::currentIndexChanged, this, &CWizardSelModel::OnModelChanged);
+    connect(m_keep, &QCheckBox::toggled, this, &CWizardSelModel::OnKeep);
+    return true;
+}
+
+int CWizardSelModel::ShowPage()
+{
+    wizard()->SetButtons(false, true, true);
+    const int at = m_model->findData(qulonglong(screen()->Global.HardwareId));
+    m_model->setCurrentIndex(at >= 0 ? at : 0);
+    OnModelChanged();
+    return CPage::ShowPage();
+}
+
+void CWizardSelModel::OnModelChanged()
+{
+    const auto id = unsigned(m_model->currentData().toULongLong());
+    m_description->setPlainText(m_model->currentIndex() < 0 ? QString() : ModelDescription(CCore::GetFirmwareInfo(id)));
+}
+
+void CWizardSelModel::OnKeep()
+{
+    const bool on = !m_keep->isChecked();
+    m_label->setEnabled(on);
+    m_model->setEnabled(on);
+    m_description->setEnabled(on);
+}
+
+void CWizardSelModel::store()
+{
+    if (!m_keep->isChecked() && m_model->currentIndex() >= 0)
+        screen()->Global.HardwareId = std::uint32_t(m_model->currentData().toULongLong());
+}
+
+int CWizardSelModel::OnNext()
+{
+    store();
+    return 0;
+}
+
+int CWizardSelModel::OnFinish()
+{
+    store();
+    sendFinish(0);
+    return 1;
+}
+
+// ---- page 2 ----
+
+bool CWizardSelComm::Create(CWizard* wizard)
+{
+    CPage::Create(wizard);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title(this, IDD));
+    for (int i = 0; i < 3; ++i) {
+        m_modes[i] = withId(new QRadioButton(dlgText(IDD, IDC_SERIAL + i), this), IDC_SERIAL + i);
+        layout->addWidget(m_modes[i]);
+        connect(m_modes[i], &QRadioButton::clicked, this, &CWizardSelComm::UpdateHint);
+    }
+    m_port = withId(new QLineEdit(QStringLiteral("8080"), this), IDC_PORT);
+    m_port->setValidator(new QIntValidator(0, 65535, m_port));
+    m_port->setMaximumWidth(100);
+    auto* portLabel = withId(new QLabel(dlgText(IDD, IDC_PORT_LABEL), this), IDC_PORT_LABEL);
+    portLabel->setBuddy(m_port);
+    auto* row = new QHBoxLayout;
+    row->addSpacing(20);
+    row->addWidget(portLabel);
+    row->addWidget(m_port);
+    row->addStretch(1);
+    layout->addLayout(row);
+    m_hint = withId(new QLabel(this), IDC_HINT);
+    m_hint->setWordWrap(true);
+    layout->addSpacing(8);
+    layout->addWidget(m_hint);
+    layout->addStretch(1);
+    return true;
+}
+
+int CWizardSelComm::mode() const
+{
+    for (int i = 0; i < 3; ++i) {
+        if (m_modes[i]->isChecked())
+            return i;
+    }
+    return COMM_SERIAL;
+}
+
+int CWizardSelComm::port() const { return m_port->text().toInt(); }
+
+int CWizardSelComm::ShowPage()
+{
+    wizard()->SetButtons(true, true, true);
+    m_modes[std::min<std::uint32_t>(screen()->Global.CommType, 2)]->setChecked(true);
+    UpdateHint();
+    m_port->setText(QString::number(screen()->Global.HostPort));
+    return CPage::ShowPage();
+}
+
+void CWizardSelComm::UpdateHint()
+{
+    const int m = mode();
+    m_port->setEnabled(m == COMM_NETWORK);
+    m_hint->setText(platform::langString(m == COMM_SERIAL ? 48165 : 48166));
+}
+
+int CWizardSelComm::OnNext()
+{
+    screen()->Global.CommType = std::uint32_t(mode());
+    if (mode() == COMM_NETWORK)
+        screen()->Global.HostPort = std::uint16_t(std::clamp(port(), 0, 65535));
+    return 0;
+}
+
+int CWizardSelComm::OnFinish()
+{
+    screen()->Global.CommType = std::uint32_t(mode());
+    sendFinish(0);
+    return 1;
+}
+
+// ---- shared hardware form ----
+
+CWizardHwForm::CWizardHwForm(bool full, int maxWidthUnits, int maxHeightUnits, QWidget* parent)
+    : QWidget(parent), m_full(full)
+{
+    auto* form = new QFormLayout(this);
+    form->setContentsMargins(0, 0, 0, 0);
+    const auto label = [this](unsigned id) { return new QLabel(dlgText(hwTemplate, id), this); };
+    if (full) {
+        m_address = new CUnitSpinEdit(IDC_ADDRESS, IDC_ADDRESS_SPIN, 1, this);
+        m_address->setRange(1, 254);
+        form->addRow(label(IDL_ADDRESS), m_address);
+    }
+    m_width = new CUnitSpinEdit(IDC_WIDTH, IDC_WIDTH_SPIN, 8, this);
+    m_width->setRange(1, maxWidthUnits);
+    m_height = new CUnitSpinEdit(IDC_HEIGHT, IDC_HEIGHT_SPIN, 4, this);
+    m_height->setRange(1, maxHeightUnits);
+    form->addRow(label(IDL_WIDTH), m_width);
+    form->addRow(label(IDL_HEIGHT), m_height);
+    m_mode = withId(new QComboBox(this), IDC_WORKMODE);
+    for (const panels::LedWorkMode& row : panels::LedWorkModeTable)
+        m_mode->addItem(platform::langString(row.nameId), int(row.code));
+    m_mode->setCurrentIndex(0);
+    form->addRow(label(IDL_WORKMODE), m_mode);
+    m_scan = new CUnitSpinEdit(IDC_SCAN, IDC_SCAN_SPIN, 1, this);
+    m_scan->setRange(1, 2);
+    form->addRow(label(IDL_SCAN), m_scan);
+    m_rowDecode = withId(new QComboBox(this), IDC_ROWDECODE);
+    m_rowDecode->addItems(splitPieces(platform::langString(IDS_ROW_DECODE)));
+    form->addRow(label(IDL_ROWDECODE), m_rowDecode);
+    if (full) {
+        m_refresh = new CUnitSpinEdit(IDC_REFRESH, IDC_REFRESH_SPIN, 1, this);
+        m_refresh->setRange(0, 200);
+        m_lum = new CUnitSpinEdit(IDC_LUM, IDC_LUM_SPIN, 1, this);
+        m_lum->setRange(0, 990);
+        form->addRow(label(IDL_REFRESH), m_refresh);
+        form->addRow(label(IDL_LUM), m_lum);
+    }
+    auto* options = new QGridLayout;
+    const int ids[4] = {IDC_OPTION0, IDC_OPTION1, IDC_OPTION2, IDC_OPTION3};
+    for (int i = 0; i < 4; ++i) {
+        m_options[i] = withId(new QCheckBox(dlgText(hwTemplate, ids[i]), this), ids[i]);
+        options->addWidget(m_options[i], i / 2, i % 2);
+    }
+    form->addRow(options);
+    connect(m_mode, &QComboBox::activated, this, &CWizardHwForm::OnWorkModeChanged);
+}
+
+int CWizardHwForm::workModeRow() const { return m_mode->currentIndex(); }
+
+void CWizardHwForm::selectWorkModeRow(int row)
+{
+    if (m_mode->currentIndex() == row)
+        return;
+    m_mode->setCurrentIndex(row);
+    OnWorkModeChanged();
+}
+
+void CWizardHwForm::OnWorkModeChanged()
+{
+    if (m_mode->currentIndex() < 0)
+        return;
+    const WorkModeClass c = WorkModeClassOf(m_mode->currentData().toInt());
+    m_scan->setRange(1, c.maxScan);
+    m_scan->setPosition(c.presetScan);
+    m_options[0]->setChecked(c.firstOption);
+}
+
+void CWizardHwForm::setOwnChoiceEnabled(bool on)
+{
+    m_scan->setEnabled(on);
+    m_mode->setEnabled(on);
+    m_rowDecode->setEnabled(on);
+    for (QCheckBox* c : m_options)
+        c->setEnabled(on);
+}
+
+void CWizardHwForm::loadFromScreen(const tagGlobalInfo& g)
+{
+    if (m_address)
+        m_address->setPosition(g.ID);
+    m_width->setPosition(g.Width / 8);
+    m_height->setPosition(g.Height / 4);
+    const int row = panels::ledWorkModeRow(g.Type);
+    m_mode->setCurrentIndex(row);
+    m_scan->setRange(1, WorkModeClassOf(row < 0 ? 22 : row).maxScan);
+    m_scan->setPosition(g.ScanMode);
+    m_rowDecode->setCurrentIndex(g.RowDecode < m_rowDecode->count() ? g.RowDecode : -1);
+    if (m_refresh)
+        m_refresh->setPosition(g.ReFreq);
+    if (m_lum)
+        m_lum->setPosition(g.Lum);
+    for (int i = 0; i < 4; ++i)
+        m_options[i]->setChecked(g.OptionBits & (1 << i));
+}
+
+void CWizardHwForm::store(tagGlobalInfo& g, int lum) const
+{
+    if (m_address)
+        g.ID = std::uint8_t(m_address->clampedValue());
+    g.Width = std::uint16_t(roundUpTo(m_width->clampedValue(), 8));
+    g.Height = std::uint16_t(roundUpTo(m_height->clampedValue(), 4));
+    if (m_mode->currentIndex() >= 0)
+        g.Type = std::uint16_t(m_mode->currentData().toInt());
+    g.ScanMode = std::uint16_t(m_scan->clampedValue());
+    g.RowDecode = std::uint8_t(std::max(0, m_rowDecode->currentIndex()));
+    if (m_refresh)
+        g.ReFreq = std::uint16_t(m_refresh->clampedValue());
+    g.Lum = std::uint16_t(m_lum ? m_lum->clampedValue() : lum);
+    std::uint8_t bits = 0;
+    for (int i = 0; i < 4; ++i)
+        bits |= m_options[i]->isChecked() ? (1 << i) : 0;
+    g.OptionBits = std::uint8_t((g.OptionBits & 0xF0) | bits);
+}
+
+// ---- search result panel ----
+
+CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagItemData*()> screen, QWidget* parent)
+    : QWidget(parent), m_core(core), m_screen(std::move(screen))
+{
+    withId(this, IDD);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const int ids[3] = {IDC_PRESET_COLOUR, IDC_PRESET_MONO, IDC_OWN};
+    for (int i = 0; i < 3; ++i) {
+        m_presets[i] = withId(new QRadioButton(dlgText(6451, ids[i]), this), ids[i]);
+        layout->addWidget(m_presets[i]);
+        const int id = ids[i];
+        connect(m_presets[i], &QRadioButton::clicked, this, [this, id] { OnPreset(id); });
+    }
+    m_form = new CWizardHwForm(false, 512, 128, this);
+    m_form->setOwnChoiceEnabled(false);
+    layout->addWidget(m_form);
+    auto* read = withId(new QPushButton(dlgText(6451, IDC_READ), this), IDC_READ);
+    auto* write = withId(new QPushButton(dlgText(6451, IDC_WRITE), this), IDC_WRITE);
+    read->setAutoDefault(false);
+    write->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(read);
+    buttons->addWidget(write);
+    layout->addLayout(buttons);
+    connect(read, &QPushButton::clicked, this, &CWizardRetrieveSuccess::OnRead);
+    connect(write, &QPushButton::clicked, this, &CWizardRetrieveSuccess::OnWrite);
+}
+
+void CWizardRetrieveSuccess::OnPreset(int id)
+{
+    m_form->setOwnChoiceEnabled(id == IDC_OWN);
+    if (id != IDC_OWN)
+        m_form->selectWorkModeRow(id == IDC_PRESET_COLOUR ? 13 : 0);
+}
+
+void CWizardRetrieveSuccess::LoadFromScreen(tagItemData* screen)
+{
+    m_form->loadFromScreen(screen->Global);
+    const int row = panels::ledWorkModeRow(screen->Global.Type);
+    const int preset = row == 0 ? 1 : row == 13 ? 0 : 2;
+    m_presets[preset]->setChecked(true);
+    m_form->setOwnChoiceEnabled(preset == 2);
+}
+
+bool CWizardRetrieveSuccess::Apply(tagItemData* screen)
+{
+    m_form->store(screen->Global, 500);
+    return m_core.SendHardwareInfo(screen, 0) > 0;
+}
+
+void CWizardRetrieveSuccess::OnRead()
+{
+    tagItemData* s = m_screen();
+    if (s && m_core.RetrieveHardwareInfo(s) >= 0)
+        LoadFromScreen(s);
+}
+
+bool CWizardRetrieveSuccess::OnWrite()
+{
+    tagItemData* s = m_screen();
+    // The display restarts only with settings it really took.
+    if (!s || !Apply(s))
+        return false;
+    m_core.SendSwitch(s, 0);
+    m_core.SendSwitch(s, 1);
+    return true;
+}
+
+// ---- page 3 ----
+
+namespace {
+CWizardRetrieve::SearchRunner& searchRunner()
+{
+    static CWizardRetrieve::SearchRunner r;
+    return r;
+}
+} // namespace
+
+CWizardRetrieve::SearchRunner CWizardRetrieve::setSearchRunner(SearchRunner runner)
+{
+    std::swap(searchRunner(), runner);
+    return runner;
+}
+
+bool CWizardRetrieve::Create(CWizard* wizard)
+{
+    CPage::Create(wizard);
+    m_icon = withId(new QLabel(this), IDC_ICON);
+    m_status = withId(new QLabel(this), IDC_STATUS);
+    m_status->setWordWrap(true);
+    makeRed(m_status);
+    m_success = new CWizardRetrieveSuccess(wizard->core(), [wizard] { return wizard->screen(); }, this);
+    m_fail = withId(new QWidget(this), FAIL_IDD);
+    auto* retry = withId(new QPushButton(dlgText(FAIL_IDD, IDC_RETRY), m_fail), IDC_RETRY);
+    retry->setAutoDefault(false);
+    auto* failLayout = new QHBoxLayout(m_fail);
+    failLayout->addWidget(retry);
+    failLayout->addStretch(1);
+    connect(retry, &QPushButton::clicked, this, &CWizardRetrieve::OnRetry);
+    auto* head = new QHBoxLayout;
+    head->addWidget(m_icon);
+    head->addWidget(m_status, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title(this, IDD));
+    layout->addLayout(head);
+    layout->addWidget(m_success);
+    layout->addWidget(m_fail);
+    layout->addStretch(1);
+    m_success->hide();
+    m_fail->hide();
+    m_searched = false;
+    return true;
+}
+
+int CWizardRetrieve::ShowPage()
+{
+    wizard()->SetButtons(true, true, true);
+    if (m_searched)
+        return CPage::ShowPage();
+    CPage::ShowPage();
+    m_icon->setPixmap(statusIcon(this, 6215, QStyle::SP_BrowserReload));
+    m_status->setText(platform::langString(48162));
+    m_success->hide();
+    m_fail->hide();
+    int r = 2;
+    if (searchRunner()) {
+        r = searchRunner()(wizard(), core(), screen());
+    } else {
+        CTaskDlg task(core(), wizard());
+        task.SetTask(TASK_WIZARD_FIND, screen());
+        r = task.exec();
+    }
+    if (r == 1) {
+        m_icon->setPixmap(statusIcon(this, 6106, QStyle::SP_DialogApplyButton));
+        m_status->setText(platform::langString(48163));
+        m_success->show();
+        core().RetrieveHardwareInfo(screen());
+        m_success->LoadFromScreen(screen());
+    } else {
+        m_icon->setPixmap(statusIcon(this, 6105, QStyle::SP_MessageBoxWarning));
+        m_status->setText(platform::langString(48164));
+        m_fail->show();
+    }
+    return 1;
+}
+
+void CWizardRetrieve::OnRetry()
+{
+    m_searched = false;
+    ShowPage();
+}
+
+void CWizardRetrieve::applyShown()
+{
+    if (!m_success->isHidden())
+        m_success->Apply(screen());
+}
+
+int CWizardRetrieve::OnBack()
+{
+    m_searched = false;
+    return 0;
+}
+
+int CWizardRetrieve::OnNext()
+{
+    applyShown();
+    m_searched = true;
+    return 0;
+}
+
+int CWizardRetrieve::OnFinish()
+{
+    applyShown();
+    sendFinish(0);
+    return 1;
+}
+
+// ---- page 4 ----
+
+bool CWizardHwConfig::Create(CWizard* wizard)
+{
+    CPage::Create(wizard);
+    m_form = new CWizardHwForm(true, 256, 64, this);
+    auto* note = withId(new QLabel(dlgText(IDD, IDC_NOTE), this), IDC_NOTE);
+    note->setWordWrap(true);
+    makeRed(note);
+    auto* read = withId(new QPushButton(dlgText(IDD, IDC_READ), this), IDC_READ);
+    auto* write = withId(new QPushButton(dlgText(IDD, IDC_WRITE), this), IDC_WRITE);
+    read->setAutoDefault(false);
+    write->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(read);
+    buttons->addWidget(write);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title(this, IDD));
+    layout->addWidget(m_form);
+    layout->addWidget(note);
+    layout->addLayout(buttons);
+    layout->addStretch(1);
+    connect(read, &QPushButton::clicked, this, &CWizardHwConfig::OnRead);
+    connect(write, &QPushButton::clicked, this, &CWizardHwConfig::OnWrite);
+    return true;
+}
+
+int CWizardHwConfig::ShowPage()
+{
+    wizard()->SetButtons(true, true, true);
+    CPage::ShowPage();
+    if (!m_stored)
+        m_form->loadFromScreen(screen()->Global);
+    return 1;
+}
+
+void CWizardHwConfig::store() { m_form->store(screen()->Global, 0); }
+
+void CWizardHwConfig::OnRead()
+{
+    if (core().RetrieveHardwareInfo(screen()) >= 0)
+        m_form->loadFromScreen(screen()->Global);
+}
+
+bool CWizardHwConfig::OnWrite()
+{
+    store();
+    // The display restarts only with settings it really took.
+    if (core().SendHardwareInfo(screen(), 0) <= 0)
+        return false;
+    core().SendSwitch(screen(), 0);
+    core().SendSwitch(screen(), 1);
+    return true;
+}
+
+int CWizardHwConfig::OnBack()
+{
+    m_stored = false;
+    // The search page looks again for the controller.
+    if (auto* search = qobject_cast<CWizardRetrieve*>(wizard()->page(wizard()->GetCurrentPage() - 1)))
+        search->clearSearched();
+    return 0;
+}
+
+int CWizardHwConfig::OnNext()
+{
+    m_stored = true;
+    store();
+    core().SendHardwareInfo(screen(), 0);
+    return 0;
+}
+
+int CWizardHwConfig::OnFinish()
+{
+    store();
+    sendFinish(0);
+    return 1;
+}
+
+// ---- page 5 ----
+
+bool CWizardEditProgram::Create(CWizard* wizard)
+{
+    CPage::Create(wizard);
+    m_starter = withId(new QCheckBox(dlgText(IDD, IDC_STARTER), this), IDC_STARTER);
+    m_send = withId(new QCheckBox(dlgText(IDD, IDC_SEND), this), IDC_SEND);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title(this, IDD));
+    layout->addWidget(m_starter);
+    layout->addWidget(m_send);
+    layout->addStretch(1);
+    return true;
+}
+
+int CWizardEditProgram::ShowPage()
+{
+    wizard()->SetButtons(true, false, true);
+    m_starter->setChecked(false);
+    m_send->setChecked(false);
+    return CPage::ShowPage();
+}
+
+int CWizardEditProgram::OnFinish()
+{
+    sendFinish((m_send->isChecked() ? 1u << 16 : 0u) | (m_starter->isChecked() ? 1u : 0u));
+    return 1;
+}
+
+} // namespace dialogs

@@ -1,0 +1,276 @@
+// Bulk sending: the walk in both modes, the source screen's link and name
+// whole afterwards on every way out, and two simulated controllers reached
+// through the real task dialog.
+#include "WizardTestUtil.h"
+
+#include "app/dialogs/groups/BulkSend.h"
+#include "app/dialogs/groups/GroupInfo.h"
+#include "app/dialogs/groups/ScreenList.h"
+#include "app/dialogs/groups/SettingBulkProgram.h"
+#include "platform/Clock.h"
+#include "app/dialogs/groups/AddGroupDlg.h"
+#include "support/ModalRunner.h"
+#include "support/Seams.h"
+#include "support/SimController.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+using namespace dialogs;
+
+namespace {
+
+struct Seen {
+    tagItemData* screen;
+    std::uint32_t comm;
+    std::uint8_t id;
+    std::uint16_t port;
+    QString name;
+};
+
+void fillLink(tagItemData* s, std::uint8_t id, std::uint16_t port)
+{
+    devicetest::bindTcp(s, port);
+    s->Global.ID = id;
+    s->Global.IpAddr = Ipv4(10, 0, 0, id);
+    s->Global.DhcpFlag = 1;
+    devicetest::setText(s->Global.DeviceName, sizeof s->Global.DeviceName, "dev");
+}
+
+} // namespace
+
+TEST(BulkSend, ModeZeroSendsEveryTickedScreenInOrder)
+{
+    CCore core;
+    QList<tagItemData*> screens;
+    for (const char16_t* n : {u"a", u"b", u"c", u"d"})
+        screens.append(wiztest::addScreen(core, n));
+    QList<tagItemData*> sent;
+    const BulkResult r = RunBulkSend(screens, {0, 2, 3}, 0, 1, [&](tagItemData* s) { sent.append(s); });
+    EXPECT_TRUE(r.sent);
+    EXPECT_EQ(sent, (QList<tagItemData*>{screens[0], screens[2], screens[3]}));
+    EXPECT_FALSE(RunBulkSend(screens, {}, 0, -1, [&](tagItemData*) {}).sent);
+    EXPECT_TRUE(RunBulkSend(screens, {0}, 1, -1, [&](tagItemData*) {}).noSource);
+}
+
+TEST(BulkSend, ModeOneLendsTheSourceEachLinkAndPutsEverythingBack)
+{
+    CCore core;
+    tagItemData* s = wiztest::addScreen(core, u"source");
+    tagItemData* c1 = wiztest::addScreen(core, u"first");
+    tagItemData* c2 = wiztest::addScreen(core, u"serial");
+    tagItemData* odd = wiztest::addScreen(core, u"tall", 64, 48);
+    fillLink(s, 1, 4001);
+    fillLink(c1, 7, 4007);
+    c2->Global.CommType = COMM_SERIAL;
+    c2->Global.ID = 9;
+    c2->Global.BaudRate = 115200;
+    c2->Global.SerialPort = 3;
+    s->Global.TargetScreen = c2;
+    const std::vector<std::uint8_t> before = devicetest::image(s->Global);
+    const QList<tagItemData*> screens{s, c1, c2, odd};
+
+    QList<Seen> seen;
+    const auto record = [&](tagItemData* x) {
+        seen.append({x, x->Global.CommType, x->Global.ID, x->Global.HostPort, ScreenName(x)});
+        EXPECT_EQ(x->Global.TargetScreen, nullptr);   // goes over the borrowed link itself
+    };
+    BulkResult r = RunBulkSend(screens, {0, 1, 2}, 1, 0, [&](tagItemData* x) {
+        if (seen.size() == 0) {
+            // The source ticked itself: its own settings.
+            seen.append({x, x->Global.CommType, x->Global.ID, x->Global.HostPort, ScreenName(x)});
+            return;
+        }
+        record(x);
+    });
+    EXPECT_TRUE(r.sent);
+    EXPECT_EQ(r.mismatch, nullptr);
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0].id, 1);
+    EXPECT_EQ(seen[0].port, 4001);
+    EXPECT_EQ(seen[1].screen, s);
+    EXPECT_EQ(seen[1].id, 7);
+    EXPECT_EQ(seen[1].port, 4007);
+    EXPECT_EQ(seen[1].name, "first");
+    EXPECT_EQ(seen[2].comm, std::uint32_t(COMM_SERIAL));
+    EXPECT_EQ(seen[2].id, 9);
+    EXPECT_EQ(devicetest::image(s->Global), before);
+    EXPECT_EQ(ScreenName(s), "source");
+    EXPECT_EQ(s->Global.TargetScreen, c2);
+
+    // Another size stops the run after the ones before it; S is whole again.
+    seen.clear();
+    r = RunBulkSend(screens + QList<tagItemData*>{c1}, {1, 3, 4}, 1, 0, [&](tagItemData* x) { record(x); });
+    EXPECT_EQ(r.mismatch, odd);
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].name, "first");
+    EXPECT_EQ(devicetest::image(s->Global), before);
+    EXPECT_EQ(ScreenName(s), "source");
+
+    // A transfer that throws still finds S put back.
+    EXPECT_THROW(RunBulkSend(screens, {1}, 1, 0, [](tagItemData*) { throw std::runtime_error("x"); }),
+                 std::runtime_error);
+    EXPECT_EQ(devicetest::image(s->Global), before);
+    EXPECT_EQ(ScreenName(s), "source");
+}
+
+namespace {
+
+struct TwoControllers {
+    platform::ScaledClock clock{100};
+    sim::SimController ctrlA, ctrlB;
+    sim::TcpPeer peerA{ctrlA}, peerB{ctrlB};
+    CCore core;
+    tagItemData* a;
+    tagItemData* b;
+
+    TwoControllers()
+    {
+        platform::setClock(&clock);
+        ctrlB.setAddress(2);
+        a = make(u"alpha", 1, peerA.port(), 1);
+        b = make(u"beta", 2, peerB.port(), 2);
+    }
+    ~TwoControllers() { platform::setClock(nullptr); }
+
+    tagItemData* make(const char16_t* name, std::uint8_t id, std::uint16_t port, int sections)
+    {
+        tagItemData* s = wiztest::addScreen(core, name);
+        s->Global.Type = 17;
+        s->Global.ScanMode = 4;
+        fillLink(s, id, port);
+        tagItemData* scene = core.AddItem(IT_SCENE, u"scene", s, nullptr);
+        tagItemData* after = nullptr;
+        for (int i = 0; i < sections; ++i) {
+            tagItemData* section = core.AddItem(IT_WND_TEXT, u"section", scene, after);
+            core.ChangeItemRect(section, i * 32, 0, 32, 32);
+            core.AddItem(IT_GRID, u"table", section, nullptr);
+            after = section;
+        }
+        return s;
+    }
+};
+
+QList<sim::Bytes> data(const sim::SimController& c)
+{
+    QList<sim::Bytes> out;
+    for (const sim::Block& b : c.blocks())
+        out.append(b.data);
+    return out;
+}
+
+} // namespace
+
+TEST(SettingBulkProgram, BothModesReachTwoSimulatedControllers)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    support::SeamScope seams;
+    QTemporaryDir dir;
+    TwoControllers sim;
+    const std::vector<std::uint8_t> beforeA = devicetest::image(sim.a->Global);
+
+    CSettingBulkProgram dlg(sim.core, nullptr, dir.filePath("groupinfo.ini"));
+    dlg.show();
+    ASSERT_EQ(TickedRows(dlg.targetList()), (QList<int>{0, 1}));
+    QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_SEND), Qt::LeftButton);
+    ASSERT_EQ(sim.ctrlA.blocks().size(), 4u);
+    ASSERT_EQ(sim.ctrlB.blocks().size(), 4u);
+    const QList<sim::Bytes> ownA = data(sim.ctrlA), ownB = data(sim.ctrlB);
+    EXPECT_NE(ownA, ownB);   // the two screens hold different programs
+    sim.ctrlA.clearRecords();
+    sim.ctrlB.clearRecords();
+
+    // Mode 1 without a source says so.
+    devicetest::click(support::findByControlId<QRadioButton>(&dlg, CSettingBulkProgram::IDC_MODE1));
+    EXPECT_TRUE(dlg.sourceList()->isEnabled());
+    seams.nextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_SEND), Qt::LeftButton);
+    EXPECT_EQ(controls::MessageBox::lastText(), platform::langString(63019));
+
+    // Alpha's programs go to both controllers.
+    devicetest::click(support::findByControlId<QRadioButton>(&dlg, CSettingBulkProgram::IDC_FIRST_SOURCE));
+    QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_SEND), Qt::LeftButton);
+    EXPECT_EQ(data(sim.ctrlA), ownA);
+    EXPECT_EQ(data(sim.ctrlB), ownA);
+    ASSERT_FALSE(sim.ctrlB.blocks().empty());
+    EXPECT_EQ(devicetest::image(sim.a->Global), beforeA);
+    EXPECT_EQ(ScreenName(sim.a), "alpha");
+    devicetest::saveShot(dlg, "bulksend_en");
+
+    // Nothing ticked.
+    devicetest::click(support::findByControlId<QCheckBox>(&dlg, CSettingBulkProgram::IDC_ALL));
+    EXPECT_TRUE(TickedRows(dlg.targetList()).isEmpty());
+    seams.nextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_SEND), Qt::LeftButton);
+    EXPECT_EQ(controls::MessageBox::lastText(), platform::langString(63021));
+}
+
+TEST(SettingBulkProgram, ASizeMismatchStopsAndTheSourceStaysWhole)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    support::SeamScope seams;
+    QTemporaryDir dir;
+    TwoControllers sim;
+    sim.b->Global.Height = 64;
+    const std::vector<std::uint8_t> beforeA = devicetest::image(sim.a->Global);
+    CSettingBulkProgram dlg(sim.core, nullptr, dir.filePath("groupinfo.ini"));
+    dlg.show();
+    devicetest::click(support::findByControlId<QRadioButton>(&dlg, CSettingBulkProgram::IDC_MODE1));
+    devicetest::click(support::findByControlId<QRadioButton>(&dlg, CSettingBulkProgram::IDC_FIRST_SOURCE));
+    seams.nextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_SEND), Qt::LeftButton);
+    EXPECT_EQ(controls::MessageBox::lastText(), "alpha" + platform::langString(63020));
+    EXPECT_EQ(sim.ctrlA.blocks().size(), 4u);
+    EXPECT_TRUE(sim.ctrlB.blocks().empty());
+    EXPECT_EQ(devicetest::image(sim.a->Global), beforeA);
+    EXPECT_EQ(ScreenName(sim.a), "alpha");
+}
+
+TEST(SettingBulkProgram, AGroupTicksItsRowsAndTheGroupDialogReloadsTheNames)
+{
+    devicetest::PackScope packs;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("groupinfo.ini");
+    CCore core;
+    QList<tagItemData*> screens;
+    for (const char16_t* n : {u"a", u"b", u"c"})
+        screens.append(wiztest::addScreen(core, n));
+    GroupInfoFile file(path);
+    ASSERT_EQ(file.add("Ends", {0, 2}, {"a", "b", "c"}, {}), GroupInfoFile::Ok);
+    int seenRuns = 0;
+    for (const char* pack : devicetest::kPacks) {
+        ASSERT_TRUE(devicetest::loadPack(pack));
+        CSettingBulkProgram dlg(core, nullptr, path, [&](QWidget*, tagItemData*) { ++seenRuns; });
+        dlg.show();
+        auto* group = support::findByControlId<QComboBox>(&dlg, CSettingBulkProgram::IDC_GROUP);
+        ASSERT_EQ(group->count(), 1);
+        group->setCurrentIndex(0);
+        emit group->activated(0);
+        EXPECT_EQ(TickedRows(dlg.targetList()), (QList<int>{0, 2}));
+        devicetest::saveShot(dlg, "bulksend_" + devicetest::packTag(pack));
+        // The tick-all box overrides the group.
+        auto* all = support::findByControlId<QCheckBox>(&dlg, CSettingBulkProgram::IDC_ALL);
+        devicetest::click(all);
+        devicetest::click(all);
+        EXPECT_EQ(TickedRows(dlg.targetList()), (QList<int>{0, 1, 2}));
+        QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_SEND), Qt::LeftButton);
+    }
+    EXPECT_EQ(seenRuns, 9);
+    // A second group added in the group dialog shows up after it closes.
+    CSettingBulkProgram dlg(core, nullptr, path, [](QWidget*, tagItemData*) {});
+    dlg.show();
+    support::ModalRunner answer([&](QWidget* modal) {
+        auto* groups = qobject_cast<QDialog*>(modal);
+        ASSERT_NE(groups, nullptr);
+        ASSERT_EQ(GroupInfoFile(path).add("Mid", {1}, {"a", "b", "c"}, {"Ends"}), GroupInfoFile::Ok);
+        QTest::mouseClick(support::findByControlId<QPushButton>(groups, CAddGroupDlg::IDC_CLOSE), Qt::LeftButton);
+    });
+    QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_GROUPS), Qt::LeftButton);
+    EXPECT_TRUE(answer.answered());
+    EXPECT_EQ(support::findByControlId<QComboBox>(&dlg, CSettingBulkProgram::IDC_GROUP)->count(), 2);
+}

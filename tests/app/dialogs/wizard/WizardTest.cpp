@@ -1,0 +1,447 @@
+// The set-up wizard: navigation and button states, each page's store, the
+// work-mode classes, and a walk of all five pages against the simulated
+// controller, with the failure panel and a retry.
+#include "WizardTestUtil.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/dialogs/device/UnitSpinEdit.h"
+#include "app/dialogs/wizard/ModelCatalogue.h"
+#include "app/dialogs/wizard/Wizard.h"
+#include "app/dialogs/wizard/WizardPages.h"
+#include "app/dialogs/wizard/WorkModeClass.h"
+#include "platform/Clock.h"
+#include "support/MessageSpy.h"
+#include "support/SimController.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+
+using namespace dialogs;
+
+namespace {
+
+// Stands in for the frame: takes the screen into the tree, builds a starter
+// program and sends settings and programs as the flags ask.
+class Frame : public support::MessageSpy {
+public:
+    explicit Frame(CCore& core) : m_core(core) {}
+    tagItemData* taken = nullptr;
+    std::uint32_t hardwareAtFinish = 0;
+    int programsResult = -100;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        auto* m = platform::asMessage(e, app::WM_WIZARD_FINISH);
+        if (!m)
+            return QWidget::event(e);
+        record(app::WM_WIZARD_FINISH, m->wParam(), m->lParam());
+        taken = reinterpret_cast<tagItemData*>(m->wParam());
+        hardwareAtFinish = taken->Global.HardwareId;
+        m_core.ModifyItemPos(taken, nullptr, m_core.GetScreen(0));
+        if (m->lParam() & 0xFFFF) {
+            tagItemData* scene = m_core.AddItem(IT_SCENE, u"scene", taken, nullptr);
+            tagItemData* section = m_core.AddItem(IT_WND_TEXT, u"section", scene, nullptr);
+            m_core.ChangeItemRect(section, 0, 0, taken->Global.Width, taken->Global.Height);
+            m_core.AddItem(IT_GRID, u"table", section, nullptr);
+        }
+        if ((m->lParam() >> 16) & 0xFFFF) {
+            if (m_core.SendHardwareInfo(taken, 0) > 0)
+                programsResult = m_core.SendPrograms(taken);
+        }
+        return true;
+    }
+
+private:
+    CCore& m_core;
+};
+
+template <typename T>
+T* byId(QWidget* w, int id)
+{
+    return support::findByControlId<T>(w, id);
+}
+
+void press(CWizard& w, int id)
+{
+    auto* b = byId<QPushButton>(&w, id);
+    ASSERT_NE(b, nullptr);
+    ASSERT_TRUE(b->isEnabled()) << id;
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+struct Buttons {
+    bool back, next, finish;
+    bool operator==(const Buttons&) const = default;
+};
+
+Buttons buttons(CWizard& w)
+{
+    return {byId<QPushButton>(&w, CWizard::IDC_BACK)->isEnabled(), byId<QPushButton>(&w, CWizard::IDC_NEXT)->isEnabled(),
+            byId<QPushButton>(&w, CWizard::IDC_FINISH)->isEnabled()};
+}
+
+class BrokenPage : public CPage {
+public:
+    bool Create(CWizard*) override { return false; }
+};
+
+class RunnerScope {
+public:
+    explicit RunnerScope(CWizardRetrieve::SearchRunner r) { m_old = CWizardRetrieve::setSearchRunner(std::move(r)); }
+    ~RunnerScope() { CWizardRetrieve::setSearchRunner(std::move(m_old)); }
+
+private:
+    CWizardRetrieve::SearchRunner m_old;
+};
+
+} // namespace
+
+TEST(WizardWorkModes, ClassesByCodeAndByPosition)
+{
+    EXPECT_EQ(WorkModeClassOf(0).maxScan, 16);
+    EXPECT_EQ(WorkModeClassOf(13).maxScan, 16);   // row 13 read as a position
+    const WorkModeClass byCode17 = WorkModeClassOf(17);
+    EXPECT_EQ(byCode17.maxScan, 4);
+    EXPECT_EQ(byCode17.presetScan, 4);
+    EXPECT_TRUE(byCode17.firstOption);
+    EXPECT_EQ(WorkModeClassOf(22).maxScan, 4);    // no row
+    EXPECT_EQ(WorkModeClassOf(8).presetScan, 4);
+    EXPECT_EQ(WorkModeClassOf(8).maxScan, 8);
+    EXPECT_EQ(WorkModeClassOf(64).maxScan, 2);
+}
+
+TEST(Wizard, APageThatCannotBeMadeEndsTheWizard)
+{
+    CCore core;
+    CWizard w(core);
+    w.AddPage(new CWizardSelModel);
+    w.AddPage(new BrokenPage);
+    EXPECT_EQ(w.exec(), QDialog::Rejected);
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST(Wizard, NavigationButtonsAndCancelLeaveTheTreeAsItWas)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    RunnerScope search([](QWidget*, CCore&, tagItemData*) { return 2; });
+    CCore core;
+    tagItemData* old = wiztest::addScreen(core, u"old");
+    Frame frame(core);
+    frame.watch(app::WM_WIZARD_FINISH);
+    {
+        CWizard w(core, &frame);
+        w.AddStandardPages();
+        ASSERT_TRUE(w.InitDialog());
+        w.show();
+        EXPECT_EQ(w.GetCurrentPage(), 1);
+        EXPECT_EQ(buttons(w), (Buttons{false, true, true}));
+        // Enter in a page's edit neither finishes nor closes.
+        w.GoToPage(2);
+        auto* port = byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT);
+        devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
+        port->setFocus();
+        QTest::keyClick(port, Qt::Key_Return);
+        QTest::keyClick(port, Qt::Key_Escape);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.GetCurrentPage(), 2);
+        EXPECT_EQ(buttons(w), (Buttons{true, true, true}));
+        w.GoToPage(5);
+        EXPECT_EQ(buttons(w), (Buttons{true, false, true}));
+        w.OnNext();   // nothing past the last page
+        EXPECT_EQ(w.GetCurrentPage(), 5);
+        w.GoToPage(1);
+        w.OnBack();
+        EXPECT_EQ(w.GetCurrentPage(), 1);
+        EXPECT_EQ(w.GoToPage(9), 0);
+        QTest::mouseClick(byId<QPushButton>(&w, CWizard::IDC_CANCEL), Qt::LeftButton);
+        EXPECT_EQ(w.result(), QDialog::Rejected);
+    }
+    EXPECT_TRUE(frame.isEmpty());
+    EXPECT_EQ(core.GetScreen(0), old);
+    EXPECT_EQ(core.GetScreen(1), nullptr);
+    EXPECT_EQ(wiztest::nodeCount(core.GetScreen(0)), 1);
+}
+
+TEST(Wizard, ModelAndLinkPagesStoreWhatWasChosen)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    const QList<ModelEntry> models = OfferedModels();
+    ASSERT_GE(models.size(), 2);
+    RunnerScope search([](QWidget*, CCore&, tagItemData*) { return 2; });
+    CCore core;
+    Frame frame(core);
+    frame.watch(app::WM_WIZARD_FINISH);
+    {
+        // An unknown id opens with the first model; keeping the id stores nothing.
+        CWizard w(core, &frame);
+        w.AddStandardPages();
+        ASSERT_TRUE(w.InitDialog());
+        w.screen()->Global.HardwareId = 0;
+        w.page(1)->ShowPage();
+        auto* model = byId<QComboBox>(w.page(1), CWizardSelModel::IDC_MODEL);
+        EXPECT_EQ(model->currentIndex(), 0);
+        EXPECT_FALSE(byId<QTextEdit>(w.page(1), CWizardSelModel::IDC_DESCRIPTION)->toPlainText().isEmpty());
+        devicetest::click(byId<QCheckBox>(w.page(1), CWizardSelModel::IDC_KEEP));
+        EXPECT_FALSE(model->isEnabled());
+        w.OnNext();
+        EXPECT_EQ(w.screen()->Global.HardwareId, 0u);
+        // Network with port 9000 through Next; Finish from the link page stores the kind only.
+        devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
+        auto* port = byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT);
+        EXPECT_TRUE(port->isEnabled());
+        port->setText("9000");
+        w.OnNext();   // on to the search page, which finds nothing here
+        EXPECT_EQ(w.screen()->Global.HostPort, 9000);
+        EXPECT_EQ(w.screen()->Global.CommType, std::uint32_t(COMM_NETWORK));
+    }
+    {
+        CWizard w(core, &frame);
+        w.AddStandardPages();
+        ASSERT_TRUE(w.InitDialog());
+        const std::uint16_t portBefore = w.screen()->Global.HostPort;
+        byId<QComboBox>(w.page(1), CWizardSelModel::IDC_MODEL)->setCurrentIndex(1);
+        w.OnNext();
+        EXPECT_EQ(w.screen()->Global.HardwareId, models[1].id);
+        devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_SERIAL));
+        EXPECT_FALSE(byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT)->isEnabled());
+        EXPECT_EQ(byId<QLabel>(w.page(2), CWizardSelComm::IDC_HINT)->text(), platform::langString(48165));
+        devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
+        byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT)->setText("7000");
+        tagItemData* made = w.screen();
+        w.OnFinish();
+        ASSERT_EQ(frame.count(app::WM_WIZARD_FINISH), 1);
+        EXPECT_EQ(frame.taken, made);
+        EXPECT_EQ(frame.messages()[0].l, 0);
+        EXPECT_EQ(made->Global.CommType, std::uint32_t(COMM_NETWORK));
+        EXPECT_EQ(made->Global.HostPort, portBefore);
+    }
+    EXPECT_EQ(core.GetScreen(0), frame.taken);   // the frame's screen outlives the wizard
+}
+
+TEST(Wizard, SearchResultPanelPresetsAndClasses)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    CCore core;
+    CWizard w(core);
+    w.AddStandardPages();
+    ASSERT_TRUE(w.InitDialog());
+    auto* panel = static_cast<CWizardRetrieve*>(w.page(3))->resultPanel();
+    w.screen()->Global.Type = 17;
+    panel->LoadFromScreen(w.screen());
+    auto* scanSpin = byId<CSpinButtons>(panel, CWizardHwForm::IDC_SCAN_SPIN);
+    auto* mode = byId<QComboBox>(panel, CWizardHwForm::IDC_WORKMODE);
+    EXPECT_TRUE(byId<QRadioButton>(panel, CWizardRetrieveSuccess::IDC_PRESET_COLOUR)->isChecked());
+    EXPECT_FALSE(mode->isEnabled());
+    EXPECT_EQ(scanSpin->maximum(), 16);   // class of position 13
+    devicetest::click(byId<QRadioButton>(panel, CWizardRetrieveSuccess::IDC_OWN));
+    ASSERT_TRUE(mode->isEnabled());
+    mode->setCurrentIndex(13);
+    emit mode->activated(13);
+    EXPECT_EQ(scanSpin->maximum(), 4);    // class of code 17
+    EXPECT_EQ(scanSpin->position(), 4);
+    EXPECT_TRUE(byId<QCheckBox>(panel, CWizardHwForm::IDC_OPTION0)->isChecked());
+    w.screen()->Global.Type = 99;
+    panel->LoadFromScreen(w.screen());
+    EXPECT_EQ(mode->currentIndex(), -1);
+    EXPECT_EQ(scanSpin->maximum(), 4);    // position 22
+    EXPECT_TRUE(byId<QRadioButton>(panel, CWizardRetrieveSuccess::IDC_OWN)->isChecked());
+}
+
+namespace {
+
+struct SimWizard {
+    // Waits pass ten times faster: short enough for a silent controller,
+    // long enough for a busy machine.
+    platform::ScaledClock clock{10};
+    sim::SimController controller;
+    sim::TcpPeer peer{controller};
+    CCore core;
+    Frame frame{core};
+
+    SimWizard()
+    {
+        platform::setClock(&clock);
+        frame.watch(app::WM_WIZARD_FINISH);
+        controller.setAddress(1);
+    }
+    ~SimWizard() { platform::setClock(nullptr); }
+};
+
+} // namespace
+
+TEST(WizardSim, AllFivePagesAgainstTheSimulatedController)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    SimWizard sim;
+    CWizard w(sim.core, &sim.frame);
+    w.AddStandardPages();
+    ASSERT_TRUE(w.InitDialog());
+    w.show();
+    tagItemData* screen = w.screen();
+    devicetest::setText(screen->Global.Host, sizeof screen->Global.Host, "127.0.0.1");
+
+    press(w, CWizard::IDC_NEXT);
+    devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
+    byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT)->setText(QString::number(sim.peer.port()));
+    press(w, CWizard::IDC_NEXT);   // searches through the task dialog
+    ASSERT_EQ(w.GetCurrentPage(), 3);
+    auto* search = static_cast<CWizardRetrieve*>(w.page(3));
+    EXPECT_TRUE(search->failurePanel()->isHidden());
+    ASSERT_FALSE(search->resultPanel()->isHidden());
+    EXPECT_EQ(byId<QLabel>(search, CWizardRetrieve::IDC_STATUS)->text(), platform::langString(48163));
+
+    // Write on the result panel: settings sent, then the display off and on.
+    sim.controller.clearRecords();
+    auto* width = byId<QLineEdit>(search->resultPanel(), CWizardHwForm::IDC_WIDTH);
+    width->selectAll();
+    QTest::keyClicks(width, "90");
+    QTest::mouseClick(byId<QPushButton>(search->resultPanel(), CWizardRetrieveSuccess::IDC_WRITE), Qt::LeftButton);
+    EXPECT_EQ(screen->Global.Width, 96);
+    EXPECT_EQ(screen->Global.Lum, 500);
+    EXPECT_FALSE(sim.controller.hardware().empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sim.controller.switchValue() == 1u; }, 2000));
+
+    press(w, CWizard::IDC_NEXT);
+    ASSERT_EQ(w.GetCurrentPage(), 4);
+    auto* lum = byId<QLineEdit>(w.page(4), CWizardHwForm::IDC_LUM);
+    EXPECT_EQ(lum->text(), "500");
+    auto* address = byId<QLineEdit>(w.page(4), CWizardHwForm::IDC_ADDRESS);
+    address->selectAll();
+    QTest::keyClicks(address, "0");
+    EXPECT_EQ(byId<CSpinButtons>(w.page(4), CWizardHwForm::IDC_ADDRESS_SPIN)->position(), 1);
+    address->selectAll();
+    QTest::keyClicks(address, "1");
+    lum->selectAll();
+    QTest::keyClicks(lum, "300");
+    // Full colour: the work mode sets its own scan range and preset.
+    auto* mode = byId<QComboBox>(w.page(4), CWizardHwForm::IDC_WORKMODE);
+    mode->setCurrentIndex(13);
+    emit mode->activated(13);
+    EXPECT_EQ(byId<QLineEdit>(w.page(4), CWizardHwForm::IDC_SCAN)->text(), "4");
+    sim.controller.clearRecords();
+    press(w, CWizard::IDC_NEXT);
+    ASSERT_EQ(w.GetCurrentPage(), 5);
+    EXPECT_EQ(screen->Global.Lum, 300);
+    EXPECT_EQ(screen->Global.Type, 17);
+    EXPECT_EQ(screen->Global.ScanMode, 4);
+    EXPECT_FALSE(sim.controller.hardware().empty());
+
+    devicetest::click(byId<QCheckBox>(w.page(5), CWizardEditProgram::IDC_STARTER));
+    devicetest::click(byId<QCheckBox>(w.page(5), CWizardEditProgram::IDC_SEND));
+    sim.controller.clearRecords();
+    press(w, CWizard::IDC_FINISH);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    ASSERT_EQ(sim.frame.count(app::WM_WIZARD_FINISH), 1);
+    EXPECT_EQ(sim.frame.messages()[0].l, platform::LPARAM(0x10001));
+    EXPECT_EQ(sim.frame.taken, screen);
+    EXPECT_EQ(sim.core.GetScreen(0), screen);
+    // Settings, then the four program blocks.
+    EXPECT_GT(sim.frame.programsResult, 0);
+    EXPECT_TRUE(sim.controller.waitForBlocks(5));
+}
+
+TEST(WizardSim, TheFailurePanelAndARetry)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    SimWizard sim;
+    int searches = 0;
+    bool reachable = false;
+    RunnerScope runner([&](QWidget*, CCore& core, tagItemData* s) {
+        ++searches;
+        return reachable && core.RetrieveConnection(s) > 0 ? 1 : 2;
+    });
+    CWizard w(sim.core, &sim.frame);
+    w.AddStandardPages();
+    ASSERT_TRUE(w.InitDialog());
+    w.show();
+    tagItemData* screen = w.screen();
+    devicetest::bindTcp(screen, sim.peer.port());
+    w.GoToPage(3);
+    auto* search = static_cast<CWizardRetrieve*>(w.page(3));
+    EXPECT_EQ(searches, 1);
+    ASSERT_FALSE(search->failurePanel()->isHidden());
+    EXPECT_TRUE(search->resultPanel()->isHidden());
+    EXPECT_EQ(byId<QLabel>(search, CWizardRetrieve::IDC_STATUS)->text(), platform::langString(48164));
+
+    reachable = true;
+    QTest::mouseClick(byId<QPushButton>(search, CWizardRetrieve::IDC_RETRY), Qt::LeftButton);
+    EXPECT_EQ(searches, 2);
+    EXPECT_FALSE(search->resultPanel()->isHidden());
+    EXPECT_TRUE(search->failurePanel()->isHidden());
+
+    // Back from the hardware page searches again.
+    press(w, CWizard::IDC_NEXT);
+    ASSERT_EQ(w.GetCurrentPage(), 4);
+    press(w, CWizard::IDC_BACK);
+    EXPECT_EQ(w.GetCurrentPage(), 3);
+    EXPECT_EQ(searches, 3);
+}
+
+TEST(WizardSim, TheDisplayRestartsOnlyAfterATakenHardwareSend)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    SimWizard sim;
+    CWizard w(sim.core, &sim.frame);
+    w.AddStandardPages();
+    ASSERT_TRUE(w.InitDialog());
+    RunnerScope runner([](QWidget*, CCore&, tagItemData*) { return 2; });
+    w.GoToPage(4);
+    auto* page = static_cast<CWizardHwConfig*>(w.page(4));
+    // Nobody listens: the send fails and no switch follows.
+    std::uint16_t closed = 0;
+    {
+        sim::SimController gone;
+        sim::TcpPeer peer(gone);
+        closed = peer.port();
+    }
+    devicetest::bindTcp(w.screen(), closed);
+    EXPECT_FALSE(page->OnWrite());
+    auto* panel = static_cast<CWizardRetrieve*>(w.page(3))->resultPanel();
+    EXPECT_FALSE(panel->OnWrite());
+    EXPECT_EQ(sim.controller.switchValue(), 0u);
+    // Taken: off, then on again.
+    devicetest::bindTcp(w.screen(), sim.peer.port());
+    QTest::mouseClick(byId<QPushButton>(page, CWizardHwConfig::IDC_WRITE), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sim.peer.received().size() == 3u; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sim.controller.switchValue() == 1u; }, 2000));
+    EXPECT_TRUE(panel->OnWrite());
+}
+
+TEST(Wizard, ScreenshotsOfEveryPage)
+{
+    devicetest::PackScope packs;
+    RunnerScope runner([](QWidget*, CCore&, tagItemData*) { return 1; });
+    platform::ScaledClock clock(1000);
+    platform::setClock(&clock);
+    CCore core;
+    for (const char* pack : devicetest::kPacks) {
+        ASSERT_TRUE(devicetest::loadPack(pack));
+        CWizard w(core);
+        w.AddStandardPages();
+        ASSERT_TRUE(w.InitDialog());
+        w.show();
+        for (int p = 1; p <= 5; ++p) {
+            w.GoToPage(p);
+            EXPECT_EQ(w.GetCurrentPage(), p);
+            devicetest::saveShot(w, QStringLiteral("wizard%1_").arg(p) + devicetest::packTag(pack));
+        }
+        auto* search = static_cast<CWizardRetrieve*>(w.page(3));
+        RunnerScope failing([](QWidget*, CCore&, tagItemData*) { return 2; });
+        search->OnRetry();
+        w.GoToPage(3);
+        devicetest::saveShot(w, QStringLiteral("wizard3fail_") + devicetest::packTag(pack));
+    }
+    platform::setClock(nullptr);
+}
