@@ -3,6 +3,8 @@
 // its tree editor, the communication task dialog and the dialogs that its
 // commands open. Each is a port the frame calls; until a window exists the
 // frame tells the operator so instead of opening it.
+#include "app/dialogs/task/TaskProgress.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -37,15 +39,6 @@ public:
     virtual bool IsFileOpen(const QString& path) = 0;
 };
 
-// Jobs of the communication task dialog.
-enum TaskKind : int {
-    TASK_SEND_PROGRAMS = 1,
-    TASK_UPGRADE = 2,
-    TASK_FIND_SCREEN = 3,
-    TASK_WIZARD_FIND = 5,
-    TASK_SEARCH = 6,
-    TASK_UPGRADE_IMAGE = 7,
-};
 
 // The choices of the USB-file dialog the export needs.
 struct UsbExportChoice {
@@ -57,7 +50,7 @@ struct UsbExportChoice {
 
 struct FrameSeams {
     // Runs a task modally over `owner`: 1 success, 2 otherwise. Empty: the
-    // frame's own runner (the job on a worker, the interface kept alive).
+    // communication task dialog.
     std::function<int(QWidget* owner, int task, tagItemData* screen, std::intptr_t arg)> runTask;
     // Modal dialogs by command; each returns the dialog's result (1 OK).
     // Empty: not available yet, the frame shows a notice.

@@ -4,6 +4,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
+#include "app/dialogs/task/TaskDlg.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/ScreenList.h"
@@ -611,27 +612,15 @@ void CMainFrame::actOnDeferredClose()
 
 int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
 {
-    setEnabled(false);
-    int result = 2;
-    switch (task) {
-    case TASK_SEND_PROGRAMS:
-        result = WaitWithMessagePump([this, screen] { return m_core.SendPrograms(screen); }) > 0 ? 1 : 2;
-        break;
-    case TASK_FIND_SCREEN:
-        result = WaitWithMessagePump([this, screen] { return m_core.RetrieveConnection(screen); }) > 0 ? 1 : 2;
-        break;
-    case TASK_SEARCH: {
-        const int start = int(arg >> 16);
-        const int replace = int(arg & 0xFFFF);
-        result = WaitWithMessagePump([this, start, replace] {
-                     return int(m_core.RetrieveConnection(replace, start, 0));
-                 }) > 0 ? 1 : 2;
-        break;
-    }
-    default:
-        break;
-    }
-    setEnabled(true);
+    CTaskDlg dlg(m_core, this);
+    if (!dlg.IsBusy())
+        dlg.SetTask(task, screen ? reinterpret_cast<std::uintptr_t>(screen) : static_cast<std::uintptr_t>(arg));
+    // A close asked for while the dialog runs waits for it (closeEvent).
+    ++m_jobDepth;
+    const int result = dlg.exec();
+    --m_jobDepth;
+    if (m_jobDepth == 0)
+        actOnDeferredClose();
     return result;
 }
 

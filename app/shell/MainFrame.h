@@ -90,7 +90,7 @@ public:
     // when the job has ended.
     int WaitWithMessagePump(const std::function<int()>& job);
     bool JobRunning() const { return m_jobDepth > 0; }
-    // The frame's own task runner (used when no task dialog is plugged in).
+    // Runs a job in the communication task dialog, modally: 1 success, 2 otherwise.
     int RunTask(int task, tagItemData* screen, std::intptr_t arg);
 
     // Commands (MainFrameCommands.cpp).
