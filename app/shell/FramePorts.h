@@ -22,17 +22,22 @@ public:
     // Tree editor.
     virtual tagItemData* GetSelectedScreen() = 0;
     virtual tagItemData* GetSelectedItem() = 0;
+    // Selects the node's row (null: none); false when the tree does not show it.
+    virtual bool SelectNode(tagItemData* node) = 0;
     virtual tagItemData* AddNewItem(int kind) = 0;
     virtual void InsertItemTree(tagItemData* screen) = 0;
     virtual int DeleteSelectedItem() = 0;
-    // The default name of a new node of that kind (empty when none).
-    virtual QString MakeDefaultItemName(int kind) = 0;
+    // The name the tree gives the node by default (empty when none).
+    virtual QString DefaultItemName(tagItemData* node) = 0;
+    // The tree's refusals (codes 1 to 8, with a text for 5).
+    virtual void SetNoticeCallback(std::function<void(int code, const QString& text)> callback) = 0;
 
     // Screens and their files.
     virtual int CloseAllScreens() = 0;        // 0: refused, the screens stay
     virtual int LoadScreenFile(tagItemData* screen, const QString& path) = 0;   // 0 loaded
     virtual void RemoveScreen(tagItemData* screen) = 0;
     virtual void ForgetScreenFile(tagItemData* screen) = 0;
+    virtual QString ScreenFile(tagItemData* screen) = 0;   // empty: none
     virtual int OpenScreen(tagItemData* screen) = 0;
     virtual int SaveScreen(tagItemData* screen) = 0;
     virtual int SaveScreenAs(tagItemData* screen) = 0;

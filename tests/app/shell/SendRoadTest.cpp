@@ -112,14 +112,14 @@ tagItemData* openProgramList(FrameHarness& h, std::uint16_t port)
 {
     support::SeamScope seams;
     const QString path = h.writeProgramList(QStringLiteral("Lobby"));
-    h.list()->tree()->setCurrentItem(nullptr);
+    h.list()->SelectNode(nullptr);
     seams.nextFileName(path);
     QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), 32774), Qt::LeftButton);
     tagItemData* screen = h.core.GetScreen(0);
     if (!screen || QString::fromUtf16(screen->Name) != QStringLiteral("Lobby"))
         return nullptr;
     frametest::bindTcp(screen, port);
-    h.list()->Select(screen);
+    h.list()->SelectNode(screen);
     return screen;
 }
 
