@@ -10,6 +10,7 @@
 #include "app/editor/ChildFrame.h"
 #include "app/editor/Editor.h"
 #include "app/editor/ScreenLed.h"
+#include "app/panels/PanelProperty.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/StatusTexts.h"
 #include "app/shell/UiHelpers.h"
@@ -82,6 +83,35 @@ bool isTextInput(const QWidget* w)
 
 } // namespace
 
+// The property panels reach the screen canvases through the frame.
+class FramePanelHost : public panels::PanelHost {
+public:
+    explicit FramePanelHost(CMainFrame& frame) : m_frame(frame) {}
+    void repaintNode(tagItemData* node) override
+    {
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(node))
+            canvas->RefreshItem(node);
+    }
+    void updateItemRect(tagItemData* section) override
+    {
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(section))
+            canvas->UpdateItemRect(section);
+    }
+    void selectItem(tagItemData* item, bool redraw) override
+    {
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
+            canvas->SelectItem(item, redraw);
+    }
+    void removeItem(tagItemData* item) override
+    {
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
+            canvas->RemoveItem(item);
+    }
+
+private:
+    CMainFrame& m_frame;
+};
+
 CMainFrame* MainFrame()
 {
     return g_frame;
@@ -107,7 +137,9 @@ CMainFrame::~CMainFrame()
     m_relay = nullptr;
     if (m_tip)
         m_tip->DestroyWindow();
-    // The panel's widget belongs to the splitter; the panel goes first.
+    // The tree, the screen windows and the panels hold the links and the
+    // panel host: they go before the members they point at.
+    delete takeCentralWidget();
     m_panel.reset();
 }
 
@@ -319,6 +351,10 @@ void CMainFrame::buildPanes()
     m_property->resize(870, kPropertyHeight);
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
+    m_panelHost = std::make_unique<FramePanelHost>(*this);
+    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()}, m_property);
+    lay->addWidget(pane);
+    m_links.propertyPane = pane;
 
     m_outer->SetPanes(m_inner, m_property);
     m_inner->SetPanes(panelWidget, m_mdi);

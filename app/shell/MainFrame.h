@@ -66,7 +66,7 @@ public:
     QLabel* StatusPane(int pane) const { return pane >= 0 && pane < 3 ? m_panes[pane] : nullptr; }
     QString StatusText(int pane) const;
 
-    // The property pane's place and the thumbnail's corner.
+    // The property pane (in its place until one is given) and the thumbnail's corner.
     void SetPropertyPane(QWidget* pane);
     void SetThumbnail(QWidget* thumbnail);
     void PlaceThumbnail();
@@ -173,6 +173,7 @@ private:
     controls::CStaticSplitterWnd* m_outer = nullptr;
     controls::CStaticSplitterWnd* m_inner = nullptr;
     editor::EditorLinks m_links;
+    std::unique_ptr<class FramePanelHost> m_panelHost;
     std::unique_ptr<ScreenPanelPort> m_panel;
     QWidget* m_property = nullptr;
     int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size
