@@ -124,6 +124,7 @@ CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPa
     setWindowTitle(GetExeBaseName());
     resize(kInitialWidth, kInitialHeight);
     setWindowIcon(platform::langIcon(128));
+    fillDefaultSeams();
     if (!g_frame)
         g_frame = this;
 }

@@ -155,6 +155,8 @@ private:
     bool deleteKeyRelayed(QObject* watched, QEvent* e);
     tagItemData* selectedScreenOrNotice();
     void notAvailable();
+    // The dialogs that exist stand behind the seams a caller left empty.
+    void fillDefaultSeams();
     void sendPrograms(tagItemData* screen);
     int runTask(int task, tagItemData* screen, std::intptr_t arg);
 

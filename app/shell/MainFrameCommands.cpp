@@ -6,7 +6,14 @@
 #include "app/controls/MessageBox.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
+#include "app/dialogs/access/AccessRights.h"
+#include "app/dialogs/device/SettingHW.h"
+#include "app/dialogs/device/SettingRetrieveDlg.h"
+#include "app/dialogs/device/SettingSW.h"
+#include "app/dialogs/device/SettingWIFI.h"
+#include "app/dialogs/device/SettingWan.h"
 #include "app/editor/ChildFrame.h"
+#include "app/preview/PreView.h"
 #include "app/editor/ScreenLed.h"
 #include "app/shell/PanelView.h"
 #include "app/shell/SmallDialogs.h"
@@ -106,6 +113,54 @@ SYSTEMTIME localNow()
 }
 
 } // namespace
+
+void CMainFrame::fillDefaultSeams()
+{
+    FrameSeams& s = m_seams;
+    if (!s.accessGate)
+        s.accessGate = [](int id, QWidget* owner) { return dialogs::PassAccessGate(id, owner); };
+    if (!s.hardwareSettings)
+        s.hardwareSettings = [this](QWidget* owner, tagItemData* screen) {
+            dialogs::CSettingHW dlg(m_core, screen, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.networkSettings)
+        s.networkSettings = [this](QWidget* owner, tagItemData* screen) {
+            dialogs::CSettingWan dlg(m_core, screen, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.wifiSettings)
+        s.wifiSettings = [this](QWidget* owner, tagItemData* screen) {
+            dialogs::CSettingWIFI dlg(m_core, screen, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.softwareSettings)
+        s.softwareSettings = [this](QWidget* owner) {
+            ShellSettings& st = m_app.Settings();
+            const dialogs::SoftwareOptions options{st.closeByTray != 0, st.autoRetrieve != 0, st.isQuitNote != 0,
+                                                   st.isSaveLED != 0};
+            dialogs::CSettingSW dlg(m_core, options, owner);
+            dlg.setMainFrame(this);
+            QObject::connect(&dlg, &dialogs::CSettingSW::applied, this, [&st](const dialogs::SoftwareOptions& o) {
+                st.closeByTray = o.closeByTray;
+                st.autoRetrieve = o.autoRetrieve;
+                st.isQuitNote = o.quitNote;
+                st.isSaveLED = o.saveLed;
+            });
+            return dlg.exec();
+        };
+    if (!s.searchScope)
+        s.searchScope = [this](QWidget* owner) {
+            dialogs::CSettingRetrieveDlg dlg(m_core, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.preview)
+        s.preview = [this](QWidget* owner, tagItemData* scene, int, int) { return preview::runPreview(m_core, scene, owner); };
+}
 
 bool CMainFrame::OnCommand(unsigned id)
 {

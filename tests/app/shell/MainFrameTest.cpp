@@ -16,6 +16,8 @@
 #include "support/Widgets.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -180,7 +182,9 @@ TEST(MainFrame, ClosingRemembersEachScreensFileAndLink)
 
 TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
 {
-    FrameHarness h;
+    FrameSeams rights;
+    rights.accessGate = [](int, QWidget*) { return true; };
+    FrameHarness h("UI_EN.rcc", rights);
     h.frame->show();
     h.list()->SelectNode(nullptr);
     for (unsigned id : {32797u, 33025u, 32775u, 32840u, 32771u, 32777u, 32895u, 32896u, 32813u, 32876u}) {
@@ -525,6 +529,7 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
     };
     s.hardwareSettings = [&](QWidget*, tagItemData*) { opened << 32876; return 1; };
     s.wizard = [&](QWidget*) { opened << 32853; return 1; };
+    s.softwareSettings = [&](QWidget*) { opened << 32875; return 1; };
     FrameHarness h("UI_EN.rcc", s);
     h.list()->SelectNode(h.core.GetScreen(0));
     h.frame->OnCommand(32876);
@@ -538,6 +543,7 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
     // The software settings need no rights.
     h.frame->OnCommand(32875);
     EXPECT_EQ(asked.size(), 4);
+    EXPECT_EQ(opened.value(2), 32875);
 }
 
 TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndTheWaitGoesOn)
@@ -649,4 +655,20 @@ TEST(MainFrame, TheThumbnailKeepsToTheBottomRightCorner)
         EXPECT_EQ(thumb->geometry().bottomRight(), area.bottomRight());
         EXPECT_EQ(thumb->size(), QSize(100, 80));
     }
+}
+
+TEST(MainFrame, TheSoftwareSettingsDialogOpensFromItsCommandAndAppliesItsOptions)
+{
+    FrameHarness h;
+    h.app->Settings().isQuitNote = 0;
+    support::ModalRunner runner([](QWidget* m) {
+        // Tick "ask before quitting", then OK.
+        auto* quitNote = support::findByControlId<QCheckBox>(m, 6313);
+        ASSERT_NE(quitNote, nullptr);
+        quitNote->setChecked(true);
+        QTest::mouseClick(support::findByControlId<QPushButton>(m, 6276), Qt::LeftButton);
+    });
+    h.frame->OnCommand(32875);
+    EXPECT_TRUE(runner.answered());
+    EXPECT_EQ(h.app->Settings().isQuitNote, 1);
 }
