@@ -3,6 +3,8 @@
 // its tree editor, the communication task dialog and the dialogs that its
 // commands open. Each is a port the frame calls; until a window exists the
 // frame tells the operator so instead of opening it.
+#include "app/dialogs/task/TaskProgress.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -20,32 +22,28 @@ public:
     // Tree editor.
     virtual tagItemData* GetSelectedScreen() = 0;
     virtual tagItemData* GetSelectedItem() = 0;
+    // Selects the node's row (null: none); false when the tree does not show it.
+    virtual bool SelectNode(tagItemData* node) = 0;
     virtual tagItemData* AddNewItem(int kind) = 0;
     virtual void InsertItemTree(tagItemData* screen) = 0;
     virtual int DeleteSelectedItem() = 0;
-    // The default name of a new node of that kind (empty when none).
-    virtual QString MakeDefaultItemName(int kind) = 0;
+    // The name the tree gives the node by default (empty when none).
+    virtual QString DefaultItemName(tagItemData* node) = 0;
+    // The tree's refusals (codes 1 to 8, with a text for 5).
+    virtual void SetNoticeCallback(std::function<void(int code, const QString& text)> callback) = 0;
 
     // Screens and their files.
     virtual int CloseAllScreens() = 0;        // 0: refused, the screens stay
     virtual int LoadScreenFile(tagItemData* screen, const QString& path) = 0;   // 0 loaded
     virtual void RemoveScreen(tagItemData* screen) = 0;
     virtual void ForgetScreenFile(tagItemData* screen) = 0;
+    virtual QString ScreenFile(tagItemData* screen) = 0;   // empty: none
     virtual int OpenScreen(tagItemData* screen) = 0;
     virtual int SaveScreen(tagItemData* screen) = 0;
     virtual int SaveScreenAs(tagItemData* screen) = 0;
     virtual bool IsFileOpen(const QString& path) = 0;
 };
 
-// Jobs of the communication task dialog.
-enum TaskKind : int {
-    TASK_SEND_PROGRAMS = 1,
-    TASK_UPGRADE = 2,
-    TASK_FIND_SCREEN = 3,
-    TASK_WIZARD_FIND = 5,
-    TASK_SEARCH = 6,
-    TASK_UPGRADE_IMAGE = 7,
-};
 
 // The choices of the USB-file dialog the export needs.
 struct UsbExportChoice {
@@ -57,7 +55,7 @@ struct UsbExportChoice {
 
 struct FrameSeams {
     // Runs a task modally over `owner`: 1 success, 2 otherwise. Empty: the
-    // frame's own runner (the job on a worker, the interface kept alive).
+    // communication task dialog.
     std::function<int(QWidget* owner, int task, tagItemData* screen, std::intptr_t arg)> runTask;
     // Modal dialogs by command; each returns the dialog's result (1 OK).
     // Empty: not available yet, the frame shows a notice.

@@ -4,9 +4,14 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
+#include "app/dialogs/task/TaskDlg.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
-#include "app/shell/ScreenList.h"
+#include "app/editor/ChildFrame.h"
+#include "app/editor/Editor.h"
+#include "app/editor/ScreenLed.h"
+#include "app/panels/PanelProperty.h"
+#include "app/shell/EditorPanel.h"
 #include "app/shell/StatusTexts.h"
 #include "app/shell/UiHelpers.h"
 #include "app/tooltips/HtmlToolTip.h"
@@ -73,42 +78,39 @@ bool isTextInput(const QWidget* w)
         return true;
     if (const auto* combo = qobject_cast<const QComboBox*>(w))
         return combo->isEditable();
-    // Text controls that are not Qt's own editors say so with input methods.
-    return w->testAttribute(Qt::WA_InputMethodEnabled);
+    return false;
 }
 
-// A screen window until the screen canvas takes its place: the screen's
-// picture, scaled by whole dots.
-class ScreenPreview : public QWidget {
-public:
-    explicit ScreenPreview(tagItemData* screen, QWidget* parent = nullptr) : QWidget(parent), m_screen(screen)
-    {
-        setProperty("screenNode", QVariant::fromValue<void*>(screen));
-        setMinimumSize(160, 80);
-    }
-    tagItemData* screen() const { return m_screen; }
+} // namespace
 
-protected:
-    void paintEvent(QPaintEvent*) override
+// The property panels reach the screen canvases through the frame.
+class FramePanelHost : public panels::PanelHost {
+public:
+    explicit FramePanelHost(CMainFrame& frame) : m_frame(frame) {}
+    void repaintNode(tagItemData* node) override
     {
-        QPainter p(this);
-        p.fillRect(rect(), QColor(0x40, 0x40, 0x40));
-        const QSize leds(std::max<int>(1, m_screen->Global.Width), std::max<int>(1, m_screen->Global.Height));
-        const int dot = std::clamp(std::min(width() / leds.width(), height() / leds.height()), 1, 8);
-        const QRect area(QPoint(0, 0), leds * dot);
-        p.fillRect(area, Qt::black);
-        // The scene shown first stands for the screen's content.
-        tagItemData* scene = m_screen->FirstChild;
-        const QImage& img = !m_screen->Preview.isNull() ? m_screen->Preview : scene ? scene->Preview : QImage();
-        if (!img.isNull())
-            p.drawImage(area, img);
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(node))
+            canvas->RefreshItem(node);
+    }
+    void updateItemRect(tagItemData* section) override
+    {
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(section))
+            canvas->UpdateItemRect(section);
+    }
+    void selectItem(tagItemData* item, bool redraw) override
+    {
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
+            canvas->SelectItem(item, redraw);
+    }
+    void removeItem(tagItemData* item) override
+    {
+        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
+            canvas->RemoveItem(item);
     }
 
 private:
-    tagItemData* m_screen;
+    CMainFrame& m_frame;
 };
-
-} // namespace
 
 CMainFrame* MainFrame()
 {
@@ -122,6 +124,7 @@ CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPa
     setWindowTitle(GetExeBaseName());
     resize(kInitialWidth, kInitialHeight);
     setWindowIcon(platform::langIcon(128));
+    fillDefaultSeams();
     if (!g_frame)
         g_frame = this;
 }
@@ -135,7 +138,9 @@ CMainFrame::~CMainFrame()
     m_relay = nullptr;
     if (m_tip)
         m_tip->DestroyWindow();
-    // The panel's widget belongs to the splitter; the panel goes first.
+    // The tree, the screen windows and the panels hold the links and the
+    // panel host: they go before the members they point at.
+    delete takeCentralWidget();
     m_panel.reset();
 }
 
@@ -328,22 +333,16 @@ void CMainFrame::buildPanes()
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->viewport()->installEventFilter(this);
 
+    m_links.mainFrame = this;
+    m_links.windows = this;
+    m_links.openScreenWindow = [this](tagItemData* screen) { return OpenScreenWindow(screen) == 1; };
+    m_links.notice = [this](const QString& text) { ShowTip(text); };
     if (!m_panel) {
-        CScreenListPanel::Hooks hooks;
-        hooks.screenShown = [this](tagItemData* s) {
-            if (QWidget* w = FindItemWindow(s))
-                w->update();
-            else
-                OpenScreenWindow(s);
-        };
-        hooks.screenClosed = [this](tagItemData* s) {
-            if (QWidget* w = FindItemWindow(s))
-                if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
-                    delete sub;
-        };
-        hooks.notice = [this](int code, const QString& text) { OnEditorNotice(code, text); };
-        m_panel = std::make_unique<CScreenListPanel>(m_app, std::move(hooks), m_inner);
+        auto panel = std::make_unique<CEditorScreenPanel>(m_core, m_app.Settings(), m_app.AppFolder(), m_links, m_inner);
+        m_links.itemTree = panel->Editor();
+        m_panel = std::move(panel);
     }
+    m_panel->SetNoticeCallback([this](int code, const QString& text) { OnEditorNotice(code, text); });
     QWidget* panelWidget = m_panel->widget();
     panelWidget->setParent(m_inner);
     panelWidget->resize(kPanelWidth, 300);
@@ -353,6 +352,10 @@ void CMainFrame::buildPanes()
     m_property->resize(870, kPropertyHeight);
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
+    m_panelHost = std::make_unique<FramePanelHost>(*this);
+    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()}, m_property);
+    lay->addWidget(pane);
+    m_links.propertyPane = pane;
 
     m_outer->SetPanes(m_inner, m_property);
     m_inner->SetPanes(panelWidget, m_mdi);
@@ -372,18 +375,6 @@ void CMainFrame::SetPropertyPane(QWidget* pane)
         return;
     m_property->layout()->addWidget(pane);
     pane->show();
-}
-
-void CMainFrame::SetPanel(std::unique_ptr<ScreenPanelPort> panel)
-{
-    if (!panel)
-        return;
-    QWidget* w = panel->widget();
-    w->setParent(m_inner);
-    m_inner->SetPanes(w, m_mdi);
-    m_inner->SetFixedPane(w, kPanelWidth);
-    w->show();
-    m_panel = std::move(panel);
 }
 
 void CMainFrame::SetThumbnail(QWidget* thumbnail)
@@ -543,35 +534,35 @@ int CMainFrame::OpenScreenWindow(tagItemData* screen)
         return 0;
     if (FindItemWindow(screen))
         return 1;
-    auto* view = new ScreenPreview(screen);
-    QMdiSubWindow* sub = m_mdi->addSubWindow(view);
-    if (!sub)
+    auto* child = new editor::CChildFrame(m_core, &m_links);
+    m_mdi->addSubWindow(child);
+    if (!child->OpenScreen(screen)) {
+        delete child;
         return 0;
-    sub->setWindowTitle(QString::fromUtf16(screen->Name));
-    sub->setWindowIcon(platform::langIcon(kIconScreen));
-    const QSize pic = screen->Preview.isNull() ? QSize(screen->Global.Width, screen->Global.Height) : screen->Preview.size();
-    sub->resize(std::max(200, pic.width() * 3 + 16), std::max(120, pic.height() * 3 + 40));
-    sub->show();
+    }
+    child->setWindowTitle(QString::fromUtf16(screen->Name));
+    child->setWindowIcon(platform::langIcon(kIconScreen));
+    child->show();
+    child->relayout();
     return 1;
 }
 
-QWidget* CMainFrame::FindItemWindow(tagItemData* node) const
+editor::CScreenLed* CMainFrame::FindItemWindow(tagItemData* node)
 {
     if (!node || !m_mdi)
         return nullptr;
     tagItemData* root = CCore::GetCurRoot(node);
-    const QList<QMdiSubWindow*> order = m_mdi->subWindowList(QMdiArea::StackingOrder);
     // The active window first, then the others.
     QList<QMdiSubWindow*> look;
     if (QMdiSubWindow* active = m_mdi->activeSubWindow())
         look << active;
-    for (QMdiSubWindow* w : order)
+    for (QMdiSubWindow* w : m_mdi->subWindowList())
         if (!look.contains(w))
             look << w;
     for (QMdiSubWindow* w : look)
-        if (QWidget* canvas = w->widget())
-            if (canvas->property("screenNode").value<void*>() == root)
-                return canvas;
+        if (auto* child = qobject_cast<editor::CChildFrame*>(w))
+            if (child->canvas() && child->canvas()->boundItem() == root)
+                return child->canvas();
     return nullptr;
 }
 
@@ -611,27 +602,15 @@ void CMainFrame::actOnDeferredClose()
 
 int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
 {
-    setEnabled(false);
-    int result = 2;
-    switch (task) {
-    case TASK_SEND_PROGRAMS:
-        result = WaitWithMessagePump([this, screen] { return m_core.SendPrograms(screen); }) > 0 ? 1 : 2;
-        break;
-    case TASK_FIND_SCREEN:
-        result = WaitWithMessagePump([this, screen] { return m_core.RetrieveConnection(screen); }) > 0 ? 1 : 2;
-        break;
-    case TASK_SEARCH: {
-        const int start = int(arg >> 16);
-        const int replace = int(arg & 0xFFFF);
-        result = WaitWithMessagePump([this, start, replace] {
-                     return int(m_core.RetrieveConnection(replace, start, 0));
-                 }) > 0 ? 1 : 2;
-        break;
-    }
-    default:
-        break;
-    }
-    setEnabled(true);
+    CTaskDlg dlg(m_core, this);
+    if (!dlg.IsBusy())
+        dlg.SetTask(task, screen ? reinterpret_cast<std::uintptr_t>(screen) : static_cast<std::uintptr_t>(arg));
+    // A close asked for while the dialog runs waits for it (closeEvent).
+    ++m_jobDepth;
+    const int result = dlg.exec();
+    --m_jobDepth;
+    if (m_jobDepth == 0)
+        actOnDeferredClose();
     return result;
 }
 

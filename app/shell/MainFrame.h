@@ -4,6 +4,7 @@
 // the status bar with the link and transfer panes below. It listens to the
 // core's progress callbacks through CoreRelay, re-opens the screens of
 // "config.ini" and runs the commands of its menu (MainFrameCommands.cpp).
+#include "app/editor/EditorLinks.h"
 #include "app/shell/CoreRelay.h"
 #include "app/shell/FramePorts.h"
 #include "app/shell/MainFrameCommands.h"
@@ -29,7 +30,7 @@ struct _tableOverlap;
 namespace controls { class CStaticSplitterWnd; }
 namespace tooltips { class CHtmlToolTip; }
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public editor::ItemWindowFinder {
     Q_OBJECT
 public:
     // Sizes the frame starts with and the fixed panes keep.
@@ -38,8 +39,7 @@ public:
     static constexpr int kPanelWidth = 140;
     static constexpr int kPropertyHeight = 192;
 
-    // Without a panel the frame uses its own screen list until the screen
-    // panel is plugged in.
+    // Without a panel the frame makes the screen panel with the tree editor.
     CMainFrame(CMainApp& app, FrameSeams seams = {}, std::unique_ptr<ScreenPanelPort> panel = nullptr,
                QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -66,12 +66,11 @@ public:
     QLabel* StatusPane(int pane) const { return pane >= 0 && pane < 3 ? m_panes[pane] : nullptr; }
     QString StatusText(int pane) const;
 
-    // The property pane's place and the thumbnail's corner.
+    // The property pane (in its place until one is given) and the thumbnail's corner.
     void SetPropertyPane(QWidget* pane);
     void SetThumbnail(QWidget* thumbnail);
     void PlaceThumbnail();
-    // Replaces the frame's own screen list with the screen panel.
-    void SetPanel(std::unique_ptr<ScreenPanelPort> panel);
+    editor::EditorLinks& Links() { return m_links; }
 
     // Status bar and notices.
     void ResetStatusTexts();
@@ -84,13 +83,13 @@ public:
 
     // Screen windows.
     int OpenScreenWindow(tagItemData* screen);
-    QWidget* FindItemWindow(tagItemData* node) const;
+    editor::CScreenLed* FindItemWindow(tagItemData* node) override;
     // Runs `job` on a worker thread while the interface stays alive; returns
     // the job's result. A close or quit asked for meanwhile is acted on
     // when the job has ended.
     int WaitWithMessagePump(const std::function<int()>& job);
     bool JobRunning() const { return m_jobDepth > 0; }
-    // The frame's own task runner (used when no task dialog is plugged in).
+    // Runs a job in the communication task dialog, modally: 1 success, 2 otherwise.
     int RunTask(int task, tagItemData* screen, std::intptr_t arg);
 
     // Commands (MainFrameCommands.cpp).
@@ -156,6 +155,8 @@ private:
     bool deleteKeyRelayed(QObject* watched, QEvent* e);
     tagItemData* selectedScreenOrNotice();
     void notAvailable();
+    // The dialogs that exist stand behind the seams a caller left empty.
+    void fillDefaultSeams();
     void sendPrograms(tagItemData* screen);
     int runTask(int task, tagItemData* screen, std::intptr_t arg);
 
@@ -173,6 +174,8 @@ private:
     QPointer<QWidget> m_thumbnail;
     controls::CStaticSplitterWnd* m_outer = nullptr;
     controls::CStaticSplitterWnd* m_inner = nullptr;
+    editor::EditorLinks m_links;
+    std::unique_ptr<class FramePanelHost> m_panelHost;
     std::unique_ptr<ScreenPanelPort> m_panel;
     QWidget* m_property = nullptr;
     int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size

@@ -6,7 +6,16 @@
 #include "app/controls/MessageBox.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
-#include "app/shell/ScreenList.h"
+#include "app/dialogs/access/AccessRights.h"
+#include "app/dialogs/device/SettingHW.h"
+#include "app/dialogs/device/SettingRetrieveDlg.h"
+#include "app/dialogs/device/SettingSW.h"
+#include "app/dialogs/device/SettingWIFI.h"
+#include "app/dialogs/device/SettingWan.h"
+#include "app/editor/ChildFrame.h"
+#include "app/preview/PreView.h"
+#include "app/editor/ScreenLed.h"
+#include "app/shell/PanelView.h"
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/TestPatterns.h"
 #include "app/shell/UiHelpers.h"
@@ -105,6 +114,54 @@ SYSTEMTIME localNow()
 
 } // namespace
 
+void CMainFrame::fillDefaultSeams()
+{
+    FrameSeams& s = m_seams;
+    if (!s.accessGate)
+        s.accessGate = [](int id, QWidget* owner) { return dialogs::PassAccessGate(id, owner); };
+    if (!s.hardwareSettings)
+        s.hardwareSettings = [this](QWidget* owner, tagItemData* screen) {
+            dialogs::CSettingHW dlg(m_core, screen, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.networkSettings)
+        s.networkSettings = [this](QWidget* owner, tagItemData* screen) {
+            dialogs::CSettingWan dlg(m_core, screen, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.wifiSettings)
+        s.wifiSettings = [this](QWidget* owner, tagItemData* screen) {
+            dialogs::CSettingWIFI dlg(m_core, screen, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.softwareSettings)
+        s.softwareSettings = [this](QWidget* owner) {
+            ShellSettings& st = m_app.Settings();
+            const dialogs::SoftwareOptions options{st.closeByTray != 0, st.autoRetrieve != 0, st.isQuitNote != 0,
+                                                   st.isSaveLED != 0};
+            dialogs::CSettingSW dlg(m_core, options, owner);
+            dlg.setMainFrame(this);
+            QObject::connect(&dlg, &dialogs::CSettingSW::applied, this, [&st](const dialogs::SoftwareOptions& o) {
+                st.closeByTray = o.closeByTray;
+                st.autoRetrieve = o.autoRetrieve;
+                st.isQuitNote = o.quitNote;
+                st.isSaveLED = o.saveLed;
+            });
+            return dlg.exec();
+        };
+    if (!s.searchScope)
+        s.searchScope = [this](QWidget* owner) {
+            dialogs::CSettingRetrieveDlg dlg(m_core, owner);
+            dlg.setMainFrame(this);
+            return dlg.exec();
+        };
+    if (!s.preview)
+        s.preview = [this](QWidget* owner, tagItemData* scene, int, int) { return preview::runPreview(m_core, scene, owner); };
+}
+
 bool CMainFrame::OnCommand(unsigned id)
 {
     switch (id) {
@@ -197,7 +254,7 @@ void CMainFrame::OnOpenFile()
         return;
     }
     const QString path = controls::FileDialog::getOpenFileName(this, QString(), m_app.AppFolder() + QStringLiteral("userdata"),
-                                                               QtFilterFromPack(S(kStrFileFilter)));
+                                                               FileFilterFromPack(S(kStrFileFilter)));
     if (path.isEmpty())
         return;
     if (m_panel->IsFileOpen(path)) {
@@ -511,7 +568,7 @@ void CMainFrame::OnSearchScreens(int replace, int readHardware)
                 controls::MessageBox::warning(this, windowTitle(), QStringLiteral("RetrieveHardwareInfo Error!"));
             QThread::msleep(350);
         }
-        const QString name = m_panel->MakeDefaultItemName(IT_SCREEN);
+        const QString name = m_panel->DefaultItemName(s);
         if (!name.isEmpty())
             m_core.ChangeItemName(s, wide(name.left(127)));
         m_panel->InsertItemTree(s);
@@ -529,16 +586,24 @@ int CMainFrame::OnWizardFinish(tagItemData* screen, platform::LPARAM flags)
         return 0;
     if (flags & 0xFFFF) {
         const int w = screen->Global.Width, h = screen->Global.Height;
-        const auto name = [this](int kind) { return m_panel->MakeDefaultItemName(kind).toStdU16String(); };
-        tagItemData* scene = m_core.AddItem(IT_SCENE, name(IT_SCENE).c_str(), screen, nullptr);
-        tagItemData* first = scene ? m_core.AddItem(IT_WND_TEXT, name(IT_WND_TEXT).c_str(), scene, nullptr) : nullptr;
+        // Each new node is named by the tree as it takes it in.
+        const auto named = [this](tagItemData* n) {
+            if (n) {
+                const QString name = m_panel->DefaultItemName(n);
+                if (!name.isEmpty())
+                    m_core.ChangeItemName(n, wide(name.left(127)));
+            }
+            return n;
+        };
+        tagItemData* scene = named(m_core.AddItem(IT_SCENE, nullptr, screen, nullptr));
+        tagItemData* first = scene ? named(m_core.AddItem(IT_WND_TEXT, nullptr, scene, nullptr)) : nullptr;
         if (first) {
             m_core.ChangeItemRect(first, 0, 0, w - 16, h);
-            if (tagItemData* text = m_core.AddItem(IT_TEXT, name(IT_TEXT).c_str(), first, nullptr))
+            if (tagItemData* text = named(m_core.AddItem(IT_TEXT, nullptr, first, nullptr)))
                 text->InEffect = 3;
-            if (tagItemData* second = m_core.AddItem(IT_WND_TEXT, name(IT_WND_TEXT).c_str(), scene, first)) {
+            if (tagItemData* second = named(m_core.AddItem(IT_WND_TEXT, nullptr, scene, first))) {
                 m_core.ChangeItemRect(second, w - 16, 0, 16, h);
-                if (tagItemData* text = m_core.AddItem(IT_TEXT, name(IT_TEXT).c_str(), second, nullptr))
+                if (tagItemData* text = named(m_core.AddItem(IT_TEXT, nullptr, second, nullptr)))
                     text->InEffect = 1;
             }
         }
@@ -556,7 +621,7 @@ int CMainFrame::OnItemMoved(tagItemData* screen)
     if (!screen)
         return 0;
     m_core.ModifyItemPos(screen, nullptr, m_panel->GetSelectedScreen());
-    const QString name = m_panel->MakeDefaultItemName(IT_SCREEN);
+    const QString name = m_panel->DefaultItemName(screen);
     if (!name.isEmpty())
         m_core.ChangeItemName(screen, wide(name.left(127)));
     m_panel->InsertItemTree(screen);
@@ -568,20 +633,20 @@ int CMainFrame::OnScreenHwChanged(tagItemData* screen, const tagGlobalInfo* old)
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
-    QWidget* canvas = FindItemWindow(screen);
+    editor::CScreenLed* canvas = FindItemWindow(screen);
     if (old) {
         unsigned short a[4], b[4];
         CCore::ParseLEDWorkMode(old->Type, a[0], a[1], a[2], a[3]);
         CCore::ParseLEDWorkMode(screen->Global.Type, b[0], b[1], b[2], b[3]);
         if (a[0] != b[0] && canvas)
-            platform::sendMessage(canvas, app::WM_SETTINGS_CHANGED, 8);
+            canvas->ApplyWorkMode();
         const int w = screen->Global.Width, h = screen->Global.Height;
         screen->Global.Width = old->Width;
         screen->Global.Height = old->Height;
         m_core.ChangeItemRect(screen, 0, 0, w, h);
     }
     if (canvas)
-        canvas->update();
+        canvas->UpdateItemRect(screen);
     if (QWidget* info = visiblePanel(m_property, kScreenInfoPanel))
         platform::sendMessage(info, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(screen));
     if (QWidget* comm = visiblePanel(m_property, kScreenCommPanel))
@@ -618,10 +683,9 @@ int CMainFrame::OnSettingsChanged(platform::WPARAM what)
         if (!order.contains(w))
             order << w;
     for (QMdiSubWindow* w : order)
-        if (QWidget* canvas = w->widget()) {
-            platform::sendMessage(canvas, app::WM_SETTINGS_CHANGED, what);
-            canvas->update();
-        }
+        if (auto* child = qobject_cast<editor::CChildFrame*>(w))
+            if (child->canvas())
+                child->canvas()->ApplyWorkMode();
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "app/shell/PanelView.h"
 
+#include "app/shell/AppHelpers.h"
+
 #include "app/controls/AppMessages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/MessageBox.h"
@@ -337,9 +339,7 @@ void CPanelView::ForgetScreenFile(tagItemData* screen)
 void CPanelView::rememberLink(tagItemData* screen, const QString& path)
 {
     // Files inside the program's folder are kept relative to it.
-    QString stored = path;
-    if (!m_appFolder.isEmpty() && stored.startsWith(m_appFolder))
-        stored = stored.mid(m_appFolder.size());
+    const QString stored = StoredScreenPath(path, m_appFolder);
     const tagGlobalInfo& g = screen->Global;
     OpenScreenLists& l = m_settings.screens;
     l.savePath << stored;

@@ -1,6 +1,7 @@
 #pragma once
 // The border of a scene or a section: a header owning a doubly linked list
 // of pattern elements. Both are stored as fixed-size little-endian images.
+#include "core/model/Export.h"
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -70,7 +71,7 @@ struct FramePatternGeometry {
 FramePatternGeometry FramePatternDefaults(std::uint16_t type, std::uint16_t frameWidth);
 
 // The frame slot of a scene or section (null for every other node).
-DynFrame** FrameSlotOf(tagItemData* node);
+SORVANE_API DynFrame** FrameSlotOf(tagItemData* node);
 std::uint32_t* FrameSizeSlotOf(tagItemData* node);
 
 // Gives a scene or section a new empty frame (an old one is freed first).

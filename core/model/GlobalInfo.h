@@ -1,6 +1,8 @@
 #pragma once
 // The screen block of a screen node: the controller's display settings, its
 // network and Wi-Fi settings and the link the PC reaches it through.
+#include "core/model/Export.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -77,5 +79,5 @@ constexpr std::uint32_t Ipv4(unsigned a, unsigned b, unsigned c, unsigned d)
 }
 
 // TargetScreen is stored as 0xFFFFFFFF for "none" and 0 otherwise.
-void WriteGlobalInfo(const tagGlobalInfo& info, std::uint8_t* out);
-void ReadGlobalInfo(const std::uint8_t* in, tagGlobalInfo& info);
+SORVANE_API void WriteGlobalInfo(const tagGlobalInfo& info, std::uint8_t* out);
+SORVANE_API void ReadGlobalInfo(const std::uint8_t* in, tagGlobalInfo& info);

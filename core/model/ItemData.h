@@ -140,7 +140,7 @@ void SetNodeName(tagItemData* node, const char16_t* name);
 SORVANE_API tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
 
 // Preview picture of a node.
-QSize PreviewSizeOf(const tagItemData* node);
+SORVANE_API QSize PreviewSizeOf(const tagItemData* node);
 // Each returns whether a new picture was made. No picture is made larger
 // than MAX_PREVIEW_PIXELS (16 MB, a 2048 x 2048 screen): a damaged file can
 // claim any size for each of its many nodes.

@@ -5,7 +5,8 @@
 
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
-#include "app/shell/ScreenList.h"
+#include "app/editor/ScreenLed.h"
+#include "app/shell/EditorPanel.h"
 #include "core/model/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
@@ -68,7 +69,8 @@ public:
         frame.reset();
         platform::clearLangPack();
     }
-    CScreenListPanel* list() const { return dynamic_cast<CScreenListPanel*>(frame->Panel()); }
+    ScreenPanelPort* list() const { return frame->Panel(); }
+    editor::CEditor* tree() const { return static_cast<CEditorScreenPanel*>(frame->Panel())->Editor(); }
     int screenCount()
     {
         int n = 0;

@@ -10,11 +10,14 @@
 #include "app/tooltips/HtmlToolTip.h"
 #include "core/link/CommCodes.h"
 #include "core/model/Geometry.h"
+#include "support/ModalRunner.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -57,11 +60,6 @@ FrameSeams countingSeams(int& runs, std::function<void(tagItemData*)> onRun = {}
     return seams;
 }
 
-class RefusingPanel : public CScreenListPanel {
-public:
-    using CScreenListPanel::CScreenListPanel;
-    int CloseAllScreens() override { return 0; }
-};
 
 } // namespace
 
@@ -184,9 +182,11 @@ TEST(MainFrame, ClosingRemembersEachScreensFileAndLink)
 
 TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
 {
-    FrameHarness h;
+    FrameSeams rights;
+    rights.accessGate = [](int, QWidget*) { return true; };
+    FrameHarness h("UI_EN.rcc", rights);
     h.frame->show();
-    h.list()->tree()->setCurrentItem(nullptr);
+    h.list()->SelectNode(nullptr);
     for (unsigned id : {32797u, 33025u, 32775u, 32840u, 32771u, 32777u, 32895u, 32896u, 32813u, 32876u}) {
         h.frame->ShowTip(QStringLiteral("-"));
         EXPECT_TRUE(h.frame->OnCommand(id));
@@ -198,7 +198,7 @@ TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
         EXPECT_EQ(tipText(*h.frame), code == 5 ? QStringLiteral("given") : S(notices[code])) << code;
     }
     // Windows that come later say so instead of opening.
-    h.list()->Select(h.core.GetScreen(0));
+    h.list()->SelectNode(h.core.GetScreen(0));
     h.frame->OnCommand(32853);
     EXPECT_EQ(tipText(*h.frame), S(48290));
     EXPECT_FALSE(h.frame->OnCommand(12345));
@@ -211,7 +211,7 @@ TEST(MainFrame, DeleteInATextFieldEditsTheTextAndElsewhereDeletesTheSelectedScen
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     h.frame->Panel()->InsertItemTree(screen);
-    ASSERT_TRUE(h.list()->Select(scene));
+    ASSERT_TRUE(h.list()->SelectNode(scene));
     auto* edit = new QLineEdit(QStringLiteral("abc"), h.frame->PropertyPane());
     h.frame->PropertyPane()->layout()->addWidget(edit);
     h.frame->show();
@@ -224,13 +224,13 @@ TEST(MainFrame, DeleteInATextFieldEditsTheTextAndElsewhereDeletesTheSelectedScen
     EXPECT_EQ(edit->text(), QStringLiteral("bc"));
     EXPECT_EQ(screen->FirstChild, scene);
 
-    h.list()->tree()->setFocus();
+    h.tree()->setFocus();
     seams.nextAnswer(QMessageBox::No);
-    QTest::keyClick(h.list()->tree(), Qt::Key_Delete);
+    QTest::keyClick(h.tree(), Qt::Key_Delete);
     EXPECT_EQ(controls::MessageBox::lastText(), S(48172).arg(QStringLiteral("scene")));
     EXPECT_EQ(screen->FirstChild, scene);
     seams.nextAnswer(QMessageBox::Yes);
-    QTest::keyClick(h.list()->tree(), Qt::Key_Delete);
+    QTest::keyClick(h.tree(), Qt::Key_Delete);
     EXPECT_EQ(screen->FirstChild, nullptr);
 }
 
@@ -334,7 +334,7 @@ TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
     sim::TcpPeer peer(controller);
     tagItemData* screen = h.core.GetScreen(0);
     frametest::bindTcp(screen, peer.port());
-    h.list()->Select(screen);
+    h.list()->SelectNode(screen);
 
     seams.nextAnswer(QMessageBox::No);
     h.frame->OnCommand(32771);
@@ -427,12 +427,13 @@ TEST(MainFrame, LanguageChangeRestartsOnlyWhenThePackChangesAndARefusedCloseKeep
         EXPECT_FALSE(h.frame->isVisible());
     }
     {
-        FrameHarness h("UI_EN.rcc", {}, false);
-        CScreenListPanel::Hooks hooks;
-        h.frame = std::make_unique<CMainFrame>(*h.app, FrameSeams{}, std::make_unique<RefusingPanel>(*h.app, hooks));
-        h.frame->OnCreate();
+        FrameHarness h;
         h.frame->show();
+        // The operator keeps the screens open when asked.
+        h.app->Settings().isQuitNote = 1;
+        support::ModalRunner keep([](QWidget* m) { static_cast<QDialog*>(m)->reject(); });
         h.frame->OnCommand(32849);
+        EXPECT_TRUE(keep.answered());
         EXPECT_EQ(h.app->Settings().language, 9);
         EXPECT_FALSE(h.app->Restart());
         EXPECT_TRUE(h.frame->isVisible());
@@ -456,7 +457,7 @@ TEST(MainFrame, ItemKindButtonsAddScenesAndSectionsToTheSelection)
     FrameHarness h;
     h.frame->show();
     tagItemData* screen = h.core.GetScreen(0);
-    h.list()->Select(screen);
+    h.list()->SelectNode(screen);
     QTest::mouseClick(support::findByControlId<QWidget>(h.frame->ItemKindBar(), 6122), Qt::LeftButton);
     ASSERT_NE(screen->FirstChild, nullptr);
     EXPECT_EQ(screen->FirstChild->Scene.TypeCode, IT_SCENE);
@@ -528,8 +529,9 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
     };
     s.hardwareSettings = [&](QWidget*, tagItemData*) { opened << 32876; return 1; };
     s.wizard = [&](QWidget*) { opened << 32853; return 1; };
+    s.softwareSettings = [&](QWidget*) { opened << 32875; return 1; };
     FrameHarness h("UI_EN.rcc", s);
-    h.list()->Select(h.core.GetScreen(0));
+    h.list()->SelectNode(h.core.GetScreen(0));
     h.frame->OnCommand(32876);
     h.frame->OnCommand(32853);
     EXPECT_EQ(asked, (QList<int>{32876, 32853}));
@@ -541,6 +543,7 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
     // The software settings need no rights.
     h.frame->OnCommand(32875);
     EXPECT_EQ(asked.size(), 4);
+    EXPECT_EQ(opened.value(2), 32875);
 }
 
 TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndTheWaitGoesOn)
@@ -652,4 +655,20 @@ TEST(MainFrame, TheThumbnailKeepsToTheBottomRightCorner)
         EXPECT_EQ(thumb->geometry().bottomRight(), area.bottomRight());
         EXPECT_EQ(thumb->size(), QSize(100, 80));
     }
+}
+
+TEST(MainFrame, TheSoftwareSettingsDialogOpensFromItsCommandAndAppliesItsOptions)
+{
+    FrameHarness h;
+    h.app->Settings().isQuitNote = 0;
+    support::ModalRunner runner([](QWidget* m) {
+        // Tick "ask before quitting", then OK.
+        auto* quitNote = support::findByControlId<QCheckBox>(m, 6313);
+        ASSERT_NE(quitNote, nullptr);
+        quitNote->setChecked(true);
+        QTest::mouseClick(support::findByControlId<QPushButton>(m, 6276), Qt::LeftButton);
+    });
+    h.frame->OnCommand(32875);
+    EXPECT_TRUE(runner.answered());
+    EXPECT_EQ(h.app->Settings().isQuitNote, 1);
 }

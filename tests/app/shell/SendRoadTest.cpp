@@ -1,9 +1,11 @@
 // The program's central road through the real main window: a program list
-// opened, its programs sent to the simulated controller over TCP, the
-// status bar following the callbacks; a refusing, a silent controller and a
+// opened, its programs sent to the simulated controller over TCP through the
+// communication task dialog; a refusing and a silent controller, and a
 // cancel in the middle.
 #include "FrameTestUtil.h"
 
+#include "app/controls/StaticLink.h"
+#include "app/dialogs/task/TaskDlg.h"
 #include "core/link/Commands.h"
 #include "platform/Clock.h"
 #include "support/Seams.h"
@@ -11,6 +13,8 @@
 #include "support/Widgets.h"
 
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -23,10 +27,10 @@ using frametest::FrameHarness;
 
 namespace {
 
-// Records every specified wait and sleeps a fiftieth of it.
+// Records every specified wait and sleeps a fraction of it.
 class RecordingClock : public platform::ScaledClock {
 public:
-    RecordingClock() : ScaledClock(50) { platform::setClock(this); }
+    explicit RecordingClock(int divisor = 50) : ScaledClock(divisor) { platform::setClock(this); }
     ~RecordingClock() override { platform::setClock(nullptr); }
     void sleep(platform::Millis specified) const override
     {
@@ -52,20 +56,70 @@ QString S(unsigned id)
     return platform::langString(id);
 }
 
+// Watches the task dialog while the frame runs it modally: what its status
+// and bar showed, and an action to take on it.
+class TaskWatch : public QObject {
+public:
+    using Action = std::function<void(CTaskDlg&)>;
+    // Looks at the dialog before every event the application delivers, so
+    // no state between two reports goes unseen.
+    explicit TaskWatch(Action action = {}) : m_action(std::move(action)) { qApp->installEventFilter(this); }
+    ~TaskWatch() override { qApp->removeEventFilter(this); }
+    QStringList texts;
+    QList<int> values;
+    bool seen = false;
+
+    static QLabel* status(CTaskDlg& d) { return support::findByControlId<QLabel>(&d, CTaskDlg::IDC_STATUS); }
+    static QProgressBar* bar(CTaskDlg& d) { return support::findByControlId<QProgressBar>(&d, CTaskDlg::IDC_PROGRESS); }
+    static QPushButton* close(CTaskDlg& d) { return support::findByControlId<QPushButton>(&d, CTaskDlg::IDC_CLOSE); }
+    static controls::CStaticLink* cancel(CTaskDlg& d)
+    {
+        return support::findByControlId<controls::CStaticLink>(&d, CTaskDlg::IDC_CANCEL_TASK);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent*) override
+    {
+        if (!m_polling) {
+            m_polling = true;
+            poll();
+            m_polling = false;
+        }
+        return false;
+    }
+
+private:
+    void poll()
+    {
+        CTaskDlg* d = CTaskDlg::LiveTaskDialog();
+        if (!d || !d->isVisible())
+            return;
+        seen = true;
+        if (texts.isEmpty() || texts.last() != status(*d)->text())
+            texts << status(*d)->text();
+        if (values.isEmpty() || values.last() != bar(*d)->value())
+            values << bar(*d)->value();
+        if (m_action)
+            m_action(*d);
+    }
+    Action m_action;
+    bool m_polling = false;
+};
+
 // Opens the program list as a new screen through the open command and points
 // the screen at the controller.
-tagItemData* openProgramList(FrameHarness& h, std::uint16_t port)
+tagItemData* openProgramList(FrameHarness& h, std::uint16_t port, int width = 64, int height = 32)
 {
     support::SeamScope seams;
-    const QString path = h.writeProgramList(QStringLiteral("Lobby"));
-    h.list()->tree()->setCurrentItem(nullptr);
+    const QString path = h.writeProgramList(QStringLiteral("Lobby"), width, height);
+    h.list()->SelectNode(nullptr);
     seams.nextFileName(path);
     QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), 32774), Qt::LeftButton);
     tagItemData* screen = h.core.GetScreen(0);
     if (!screen || QString::fromUtf16(screen->Name) != QStringLiteral("Lobby"))
         return nullptr;
     frametest::bindTcp(screen, port);
-    h.list()->Select(screen);
+    h.list()->SelectNode(screen);
     return screen;
 }
 
@@ -74,9 +128,20 @@ void clickSend(FrameHarness& h)
     QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), 32771), Qt::LeftButton);
 }
 
+// Clicks Close once the job has ended in a failure.
+TaskWatch::Action closeAfterFailure(QString& finalText)
+{
+    return [&finalText](CTaskDlg& d) {
+        if (!d.IsBusy() && TaskWatch::close(d)->isVisible()) {
+            finalText = TaskWatch::status(d)->text();
+            QTest::mouseClick(TaskWatch::close(d), Qt::LeftButton);
+        }
+    };
+}
+
 } // namespace
 
-TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocks)
+TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogClosesItself)
 {
     RecordingClock clock;
     sim::SimController controller;
@@ -87,43 +152,44 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocks)
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(h.frame->StatusText(2), S(44503));
 
-    clickSend(h);
-    ASSERT_TRUE(controller.waitForBlocks(4));
+    TaskWatch watch;
+    clickSend(h);   // returns once the dialog has closed itself
+    EXPECT_TRUE(watch.seen);
+    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
     const std::vector<sim::Block> got = controller.blocks();
     ASSERT_EQ(got.size(), 4u);
     const std::uint8_t commands[] = {TOS_PAGEMAP, TOS_PROGMAP, TOS_PROGMASK, TOS_PROGDATA};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(got[std::size_t(i)].header.command, commands[i]);
     EXPECT_EQ(clock.count(200), 3);
-    QTest::qWaitFor([&] { return h.frame->StatusText(1) == S(44000); }, 2000);
-    EXPECT_EQ(h.frame->StatusText(1), S(44000));
-    EXPECT_EQ(h.frame->StatusText(2), S(44019));
-    EXPECT_TRUE(h.frame->isEnabled());
+    // The bar rose to 100 and the last text was the program data's.
+    EXPECT_EQ(watch.values.value(watch.values.size() - 1), 100);
+    EXPECT_GE(watch.values.size(), 2);
+    EXPECT_EQ(watch.texts.value(watch.texts.size() - 1), S(44000));
+    // The frame's own callback is back.
+    EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
+    EXPECT_TRUE(h.frame->isVisible());
 }
 
-TEST(SendRoad, ARefusingControllerLeavesNoSuccessText)
+TEST(SendRoad, ARefusingControllerLeavesTheDialogOpenWithTheRefusalAndClose)
 {
     platform::ScopedClockScale faster(50);
     sim::SimController controller;
     sim::Faults refuse;
-    refuse.refuseFrames = true;
-    refuse.statusAfterFirst = 0xE5;
+    refuse.closeOnBlock = true;   // hangs up on the program data
     controller.setFaults(refuse);
     sim::TcpPeer peer(controller);
     FrameHarness h;
     h.frame->show();
     ASSERT_NE(openProgramList(h, peer.port()), nullptr);
+    QString finalText;
+    TaskWatch watch(closeAfterFailure(finalText));
     clickSend(h);
-    QTest::qWait(20);
-    EXPECT_FALSE(controller.blocks().empty());
-    // The earlier blocks were taken; the program data's missing answer
-    // shows nothing in the frame's own status bar (the task dialog says it).
-    EXPECT_EQ(h.frame->StatusText(1), S(59150));
-    EXPECT_EQ(h.frame->StatusText(2), S(59151));
-    EXPECT_TRUE(h.frame->isEnabled());
+    EXPECT_EQ(finalText, S(44009));
+    EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
 }
 
-TEST(SendRoad, ASilentControllerNeverAcknowledges)
+TEST(SendRoad, ASilentControllerLeavesTheNoReplyText)
 {
     platform::ScopedClockScale faster(50);
     sim::SimController controller;
@@ -134,26 +200,37 @@ TEST(SendRoad, ASilentControllerNeverAcknowledges)
     FrameHarness h;
     h.frame->show();
     ASSERT_NE(openProgramList(h, peer.port()), nullptr);
+    QString finalText;
+    TaskWatch watch(closeAfterFailure(finalText));
     clickSend(h);
-    QTest::qWait(20);
+    EXPECT_EQ(finalText, S(44008));
     EXPECT_FALSE(controller.blocks().empty());
-    EXPECT_NE(h.frame->StatusText(2), S(44019));
-    EXPECT_TRUE(h.frame->isEnabled());
 }
 
-TEST(SendRoad, ACancelInTheMiddleStopsTheTransfer)
+TEST(SendRoad, ACancelInTheMiddleClosesTheDialogAndStopsTheTransfer)
 {
-    platform::ScopedClockScale slower(1);
+    RecordingClock clock(4);   // 50 ms pauses between blocks
     sim::SimController controller;
+    sim::Faults late;
+    late.lateMs = 600;   // the program data's acknowledgement is slow to come
+    controller.setFaults(late);
     sim::TcpPeer peer(controller);
     FrameHarness h;
     h.frame->show();
-    ASSERT_NE(openProgramList(h, peer.port()), nullptr);
-    // After the first block, during the first 200 ms pause.
-    QTimer::singleShot(100, [] { CCore::TerminateComm(); });
+    // Program data of many chunks, so that the cancel link is offered.
+    ASSERT_NE(openProgramList(h, peer.port(), 512, 256), nullptr);
+    bool clicked = false;
+    // As soon as the dialog offers it.
+    TaskWatch watch([&clicked](CTaskDlg& d) {
+        if (!clicked && TaskWatch::cancel(d)->isVisible()) {
+            clicked = true;
+            QTest::mouseClick(TaskWatch::cancel(d), Qt::LeftButton);
+        }
+    });
     clickSend(h);
-    QTest::qWait(100);
-    EXPECT_LT(controller.blocks().size(), 4u);
-    EXPECT_NE(h.frame->StatusText(2), S(44019));
-    EXPECT_TRUE(h.frame->isEnabled());
+    EXPECT_TRUE(clicked);
+    // The dialog closed by itself, and not with the program data's success.
+    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+    EXPECT_NE(watch.texts.value(watch.texts.size() - 1), S(44000));
+    EXPECT_TRUE(h.frame->isVisible());
 }

@@ -93,7 +93,7 @@ public:
         screen->Global.Width = 64;
         screen->Global.Height = 32;
         frametest::bindTcp(screen, peer.port());
-        h->list()->Select(screen);
+        h->list()->SelectNode(screen);
     }
 
     // The controller's blocks for the same pictures sent from a tree built apart.
@@ -278,7 +278,7 @@ TEST(TestPatterns, CancellingTheDialogOrHavingNoScreenSendsNothing)
     support::ModalRunner runner([](QWidget* m) { static_cast<QDialog*>(m)->reject(); });
     t.h->frame->OnCommand(32976);
     EXPECT_EQ(t.runs, 0);
-    t.h->list()->tree()->setCurrentItem(nullptr);
+    t.h->list()->SelectNode(nullptr);
     t.h->frame->OnCommand(32979);
     EXPECT_EQ(t.runs, 0);
     EXPECT_EQ(t.h->screenCount(), 1);
