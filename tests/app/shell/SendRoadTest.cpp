@@ -229,8 +229,10 @@ TEST(SendRoad, ACancelInTheMiddleClosesTheDialogAndStopsTheTransfer)
     });
     clickSend(h);
     EXPECT_TRUE(clicked);
-    // The dialog closed by itself, and not with the program data's success.
+    // The dialog closed by itself, and the controller never got the whole
+    // program: the cancel lands while the program data goes out or while its
+    // slow acknowledgement is awaited, and either way the blocks after it stay unsent.
     EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
-    EXPECT_NE(watch.texts.value(watch.texts.size() - 1), S(44000));
+    EXPECT_LT(controller.blocks().size(), 4u);
     EXPECT_TRUE(h.frame->isVisible());
 }
