@@ -1,3 +1,3 @@
 #pragma once
-// CCore is the one class the shared library exports; all else stays hidden.
+// Marks what the shared library exports (CCore and the public records); all else stays hidden.
 #define SORVANE_API __attribute__((visibility("default")))
