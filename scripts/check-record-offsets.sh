@@ -1,6 +1,6 @@
 #!/bin/bash
 # Fails when a type-record offset is written anywhere but the schema header
-# (core/model/TypeRecords.h): a field built from a number, a record's bytes
+# (core/api/TypeRecords.h): a field built from a number, a record's bytes
 # read by address, the raw offset accessors, or an offset constant named
 # after a record kind. The schema's own test may build fields from numbers:
 # it holds the schema to the stored format.
@@ -9,9 +9,9 @@ set -u
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
 cd "$root" || { echo "check-record-offsets: no tree at $root" >&2; exit 2; }
 
-schema="core/model/TypeRecords.h"
+schema="core/api/TypeRecords.h"
 [ -f "$schema" ] || { echo "check-record-offsets: $schema is missing" >&2; exit 2; }
-allowed="^(\./)?(core/model/TypeRecords\.h|tests/core/model/TypeRecordsTest\.cpp):"
+allowed="^(\./)?(core/api/TypeRecords\.h|tests/core/model/TypeRecordsTest\.cpp):"
 
 dirs=()
 for d in core app grid platform tests fuzz; do

@@ -15,7 +15,7 @@ class QPainter;
 
 namespace render {
 
-// The analog clock record (core/model/TypeRecords.h).
+// The analog clock record (core/api/TypeRecords.h).
 namespace clocksimul = records::clocksimul;
 
 // Unit vector from the centre to dial position i (sixtieths, 0 up, clockwise;

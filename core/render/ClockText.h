@@ -35,7 +35,7 @@ enum class ClockLayout { None, Chinese, English };
 // Chinese for languages 4 and 0x7C04, English for 9, none otherwise.
 ClockLayout ClockLayoutFor(int lang);
 
-// The clock and counter records (core/model/TypeRecords.h).
+// The clock and counter records (core/api/TypeRecords.h).
 namespace clockdigit = records::clockdigit;
 namespace counter = records::counter;
 

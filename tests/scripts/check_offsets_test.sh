@@ -10,8 +10,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp/core/model" "$tmp/app/panels" "$tmp/tests/core/model"
-cp "$repo/core/model/TypeRecords.h" "$tmp/core/model/"
+mkdir -p "$tmp/core/api" "$tmp/app/panels" "$tmp/tests/core/model"
+cp "$repo/core/api/TypeRecords.h" "$tmp/core/api/"
 echo 'auto f = records::U32{12};' > "$tmp/tests/core/model/TypeRecordsTest.cpp"
 "$check" "$tmp" >/dev/null || fail "a clean tree is refused"
 
@@ -29,6 +29,6 @@ expect_refused 'constexpr std::size_t SL_COLOUR = 100;'
 # A field of the schema, and a number that is no field, pass.
 echo 'item->Item.TypeRecord->set(records::singleline::Colour, 100); int n{3};' > "$tmp/app/panels/Panel.cpp"
 "$check" "$tmp" >/dev/null || fail "a schema field is refused"
-rm -f "$tmp/core/model/TypeRecords.h"
+rm -f "$tmp/core/api/TypeRecords.h"
 "$check" "$tmp" >/dev/null 2>&1 && fail "a tree without the schema passes"
 echo "record-offset check: all cases as expected"

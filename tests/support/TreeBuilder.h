@@ -42,7 +42,7 @@ public:
     static tagItemData* append(tagItemData* parent, std::uint16_t kind, const char16_t* name);
 
     // The type record of an item, written field by field through the schema
-    // (core/model/TypeRecords.h); false when the item has no record or the
+    // (core/api/TypeRecords.h); false when the item has no record or the
     // field does not take the value.
     template <class Field, class Value>
     static bool setRecord(tagItemData* item, Field field, const Value& v)

@@ -25,8 +25,9 @@ std::vector<Report> g_reports;
 void recordReport(unsigned cmd, unsigned event, std::uintptr_t value)
 {
     Report r{cmd, event, value, {}};
-    if (event == PLE_OPEN_FAILED && value)
-        r.text = reinterpret_cast<const char16_t*>(value);
+    const CallbackPayload payload = DecodeCallback(CallbackSource::File, cmd, event, value);
+    if (payload.kind == CallbackPayload::Kind::Text && value)
+        r.text = payload.text.toStdU16String();
     g_reports.push_back(r);
 }
 
