@@ -1,6 +1,7 @@
 // Program-list images: building them, checking them and loading them into a screen.
 #include "core/model/ProgramList.h"
 #include "core/model/Core.h"
+#include "core/model/Guard.h"
 #include "core/model/HardwareInfo.h"
 #include "core/model/Tree.h"
 #include "platform/ByteIO.h"
@@ -567,7 +568,11 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
 
     // Everything loads into a scratch screen with the new settings; the
     // screen takes it over only when the whole file was read.
-    tagItemData* scratch = new tagItemData;
+    struct Scratch {
+        tagItemData* node = new tagItemData;
+        ~Scratch() { DestroyNode(node); }   // also when the load stops half way
+    } held;
+    tagItemData* scratch = held.node;
     scratch->Level = LEVEL_ROOT;
     std::vector<std::uint8_t> block(GLOBALINFO_SIZE);
     WriteGlobalInfo(screen->Global, block.data());
@@ -609,11 +614,17 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
             c->Parent = screen;
         CCore::HardwareInfoToGlobalInfo(&settings, &screen->Global);
     }
-    DestroyNode(scratch);
     return result;
 }
 
 // ---- CCore exports ----
+
+namespace {
+template <typename Report>
+int savePL(tagItemData* screen, const char16_t* path, const Report& report);
+template <typename Report>
+int loadPL(tagItemData* screen, const char16_t* path, const Report& report);
+} // namespace
 
 unsigned CCore::GetStoreSize(tagItemData* node)
 {
@@ -625,10 +636,18 @@ unsigned CCore::Store(tagItemData* node, unsigned char* buffer, unsigned size)
     if (!buffer)
         return 0;
     std::memset(buffer, 0, size);
-    // Never more than the buffer holds.
-    const std::vector<std::uint8_t> image = BuildStoreImage(node, size);
-    std::memcpy(buffer, image.data(), std::min<std::size_t>(image.size(), size));
-    return 0;
+    return GuardedCall(
+        [&] {
+            // Never more than the buffer holds.
+            const std::vector<std::uint8_t> image = BuildStoreImage(node, size);
+            std::memcpy(buffer, image.data(), std::min<std::size_t>(image.size(), size));
+            return 0u;
+        },
+        [&] {
+            // A half-copied image could pass for the screen's: none at all.
+            std::memset(buffer, 0, size);
+            return 1u;
+        });
 }
 
 int CCore::SavePL(tagItemData* screen, const char16_t* path)
@@ -637,6 +656,18 @@ int CCore::SavePL(tagItemData* screen, const char16_t* path)
         if (m_fileCallBack)
             m_fileCallBack(CBC_SAVE_PL, event, value);
     };
+    // The old file stays as it was when the image cannot be made.
+    return GuardedCall([&] { return savePL(screen, path, report); },
+                       [&] {
+                           report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
+                           return int(PL_OPEN_FAILED);
+                       });
+}
+
+namespace {
+template <typename Report>
+int savePL(tagItemData* screen, const char16_t* path, const Report& report)
+{
     if (!screen || screen->Level != LEVEL_ROOT || !path) {
         report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
         return PL_OPEN_FAILED;
@@ -659,6 +690,7 @@ int CCore::SavePL(tagItemData* screen, const char16_t* path)
     report(PLE_SAVED, 0);
     return PL_OK;
 }
+} // namespace
 
 namespace {
 
@@ -690,6 +722,18 @@ int CCore::LoadPL(tagItemData* screen, const char16_t* path)
         if (m_fileCallBack)
             m_fileCallBack(CBC_LOAD_PL, event, value);
     };
+    // The screen stays as it was when the file cannot be taken in.
+    return GuardedCall([&] { return loadPL(screen, path, report); },
+                       [&] {
+                           report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
+                           return int(PL_OPEN_FAILED);
+                       });
+}
+
+namespace {
+template <typename Report>
+int loadPL(tagItemData* screen, const char16_t* path, const Report& report)
+{
     const auto openFailed = [&] {
         report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
         return PL_OPEN_FAILED;
@@ -751,3 +795,4 @@ int CCore::LoadPL(tagItemData* screen, const char16_t* path)
         return PL_TRUNCATED;
     }
 }
+} // namespace
