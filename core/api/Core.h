@@ -314,6 +314,9 @@ private:
     int m_lanEnabled = 0;
     int m_wanEnabled = 0;
     friend struct CoreTestAccess;
+    // ---- painting (core/render/PaintDispatch.cpp) ----
+    // Gives the model its painters (the model does not know them).
+    static void InstallPainters();
     // ---- requests (core/link) ----
     int Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
                 std::uint32_t length, std::uint32_t flags, struct CommSession& session);

@@ -27,8 +27,13 @@ tagItemData* CreateHeaderNode();
 // not unlinked from its parent.
 void DestroyNode(tagItemData*& node);
 
-// Paints a node's preview through the paint dispatcher; 1 when it drew.
+// Paints a node's preview through the paint hook; 1 when it drew.
 int PaintNode(tagItemData* node);
+// The painters live above the model (core/render) and reach it through this
+// hook, which CCore's constructor installs; without one no node is painted.
+// Returns the previous hook.
+using PaintHook = int (*)(tagItemData* node);
+PaintHook SetPaintHook(PaintHook hook);
 // Tests watch which nodes the model repaints (null: nobody watches).
 using PaintObserver = void (*)(const tagItemData* node);
 PaintObserver SetPaintObserver(PaintObserver observer);

@@ -1,10 +1,15 @@
 #include "support/TreeBuilder.h"
 
 #include "core/model/ItemRecord.h"
+#include "core/render/PaintDispatch.h"
 
 namespace support {
 
-TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode()) {}
+TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode())
+{
+    // Trees built without a core are painted as the core's are.
+    SetPaintHook(&PaintItemByKind);
+}
 
 TreeBuilder::~TreeBuilder() { DestroyNode(m_header); }
 
