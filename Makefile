@@ -4,6 +4,7 @@
 # make fuzz : build the fuzz targets (clang, libFuzzer) and run each for FUZZ_TIME seconds
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME  ?= 60
 FUZZ_SMOKE_TIME ?= 5
@@ -11,7 +12,7 @@ FUZZ_TARGETS ?=
 JOBS       ?= $(shell nproc)
 GEN        := -G Ninja
 
-.PHONY: run test build deps test-plain test-asan clean fuzz fuzz-build fuzz-smoke fuzz-seeds
+.PHONY: run test build deps test-plain test-asan tsan clean fuzz fuzz-build fuzz-smoke fuzz-seeds
 
 deps:
 	@bash scripts/setup.sh
@@ -39,6 +40,17 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE bench
 
+# The preview's players under ThreadSanitizer: only the preview tests, so it stays quick.
+$(TSAN_BUILD)/build.ninja: | deps
+	cmake -S . -B $(TSAN_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_BUILD_APP=ON \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_C_FLAGS="-fsanitize=thread" \
+	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
+
+tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
+tsan: deps $(TSAN_BUILD)/build.ninja
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target preview_tests
+	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ./tests/preview_tests
+
 $(FUZZ_BUILD)/build.ninja: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_FUZZ=ON
 
@@ -55,7 +67,7 @@ fuzz-smoke: fuzz-build
 fuzz-seeds: fuzz-build
 	$(FUZZ_BUILD)/fuzz/fuzz_seeds fuzz/corpus
 
-test: test-plain test-asan fuzz-smoke
+test: test-plain test-asan tsan fuzz-smoke
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

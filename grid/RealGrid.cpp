@@ -862,6 +862,11 @@ void CRealGrid::SetSelectionFontUnderline(bool underline)
     ChangeSelectionFont([](LOGFONT& f, const void* a) { f.lfUnderline = *static_cast<const std::uint8_t*>(a); }, &v);
 }
 
+void CRealGrid::SetSelectionFont(const LOGFONT& font)
+{
+    ChangeSelectionFont([](LOGFONT& f, const void* a) { f = *static_cast<const LOGFONT*>(a); }, &font);
+}
+
 void CRealGrid::SetSelectionColor(std::uint32_t colour)
 {
     ForSelectedCells([&](Cell& cell) {

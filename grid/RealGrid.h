@@ -108,6 +108,12 @@ public:
     void SetLeftCol(int col) { leftCol_ = col; }
     int DefaultRowHeight() const { return defaultRowHeight_; }
     int DefaultColumnWidth() const { return defaultColumnWidth_; }
+    // Sizes that rows and columns inserted from now on take.
+    void SetDefaultSizes(int rowHeight, int columnWidth)
+    {
+        defaultRowHeight_ = rowHeight;
+        defaultColumnWidth_ = columnWidth;
+    }
     int RowHeight(int row) const;
     int ColumnWidth(int col) const;
     bool SetRowHeight(int row, int height);
@@ -190,6 +196,8 @@ public:
     void SetSelectionFontWeight(std::int32_t weight);
     void SetSelectionFontItalic(bool italic);
     void SetSelectionFontUnderline(bool underline);
+    // The whole font at once (an imported cell brings every attribute).
+    void SetSelectionFont(const LOGFONT& font);
     void SetSelectionColor(std::uint32_t colour);
     void SetSelectionAlignment(std::uint32_t alignment);
 

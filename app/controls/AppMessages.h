@@ -27,6 +27,10 @@ inline constexpr unsigned WM_SEARCH_SCREENS = 0x663;
 inline constexpr unsigned WM_SEND_PROGRAMS = 0x664;
 inline constexpr unsigned WM_ITEM_CREATE = 0x665;
 inline constexpr unsigned WM_ITEM_RENAME = 0x666;
+// Animation-effect dialog: navigator command (wParam control id, lParam value),
+// and the GIF-text panel's notice that the item's text changed.
+inline constexpr unsigned WM_GIFNAV_COMMAND = 0x66C;
+inline constexpr unsigned WM_GIFTEXT_CHANGED = 0x66D;
 inline constexpr unsigned WM_SCREEN_RECONNECT = 0x667;
 // wParam 1 success, 2 failure or cancelled.
 inline constexpr unsigned WM_TASK_DONE = 0x7E7;

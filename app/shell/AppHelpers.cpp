@@ -113,3 +113,25 @@ bool HasRawEthernetCapability()
     }
     return false;
 }
+
+QString StoredScreenPath(const QString& path, const QString& appFolder)
+{
+    QString folder = appFolder;
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    // Only a true leading folder: "/opt/app/" inside "/home/x/opt/app/a.pl"
+    // or a sibling "/opt/application/" must not be cut.
+    if (!folder.isEmpty() && path.startsWith(folder) && path.size() > folder.size())
+        return path.mid(folder.size());
+    return path;
+}
+
+QString ResolveScreenPath(const QString& stored, const QString& appFolder)
+{
+    if (stored.isEmpty() || QDir::isAbsolutePath(stored))
+        return stored;
+    QString folder = appFolder;
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    return folder + stored;
+}

@@ -28,3 +28,10 @@ QString LanguagePackFileName(int language);
 
 // Whether this process may open raw Ethernet captures (CAP_NET_RAW).
 bool HasRawEthernetCapability();
+
+// How "config.ini" keeps a screen's file: relative to the program's folder
+// when the file lies inside it (the folder, ending with "/", is a leading
+// part of the path), else as given.
+QString StoredScreenPath(const QString& path, const QString& appFolder);
+// The file a stored path names: relative paths lie in the program's folder.
+QString ResolveScreenPath(const QString& stored, const QString& appFolder);

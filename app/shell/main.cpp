@@ -1,6 +1,7 @@
 // Tavrelo: designs what LED screens show and sends it to their controllers.
 #include "app/shell/MainApp.h"
-#include "core/model/Core.h"
+#include "app/shell/MainFrame.h"
+#include "core/api/Core.h"
 
 #include <QApplication>
 
@@ -11,6 +12,14 @@ int main(int argc, char** argv)
     int result = 0;
     {
         CMainApp theApp(core);
+        theApp.SetMainFrameFactory([](CMainApp& a) -> QMainWindow* {
+            auto* frame = new CMainFrame(a);
+            if (!frame->OnCreate()) {
+                delete frame;
+                return nullptr;
+            }
+            return frame;
+        });
         if (theApp.InitInstance())
             result = app.exec();
         result = theApp.ExitInstance(result);

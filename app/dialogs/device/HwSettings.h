@@ -1,0 +1,66 @@
+#pragma once
+// The hardware settings dialog's values apart from its widgets: reading them
+// from the screen block, storing them back (clamped to each control's range),
+// the reconnect rule, the version texts and the upgrade's task kind.
+#include <QString>
+#include <cstdint>
+
+struct tagGlobalInfo;
+
+namespace dialogs {
+
+// Ranges of the controls (sizes in spin units of 8 and 4 LEDs).
+inline constexpr int kAddressMin = 1, kAddressMax = 254;
+inline constexpr int kWidthUnit = 8, kWidthUnitsMin = 1, kWidthUnitsMax = 512;
+inline constexpr int kHeightUnit = 4, kHeightUnitsMin = 1, kHeightUnitsMax = 128;
+inline constexpr int kRefreshMin = 0, kRefreshMax = 400;
+inline constexpr int kLumMin = 0, kLumMax = 990;
+inline constexpr int kScanMaxBeforeMode = 2;
+
+struct HwSettingsValues {
+    int address = 1;
+    int width = 8;        // in LEDs, as typed
+    int height = 4;
+    int type = -1;        // work-mode code of the selected row; -1 none selected
+    int scan = 1;
+    int rowDecode = 0;
+    int refresh = 0;
+    int lum = 0;
+    bool option[4] = {};  // option byte bits 0-3
+    bool fastSerial = false;  // link option bit 0 (serial links only)
+    bool linkBit1 = false;
+    bool autoSwitch = false;
+    int onHour = 0, onMinute = 0, offHour = 0, offMinute = 0;
+    std::uint8_t weekDays = 0;
+};
+
+// The values as the dialog shows a screen block; type is the block's code
+// (the dialog selects no row when the table lacks it).
+HwSettingsValues HwValuesFromScreen(const tagGlobalInfo& g);
+
+// Writes the values into the block: every number clamped to its control's
+// range (scan to 1..maxScan), sizes rounded up to whole units, no row keeps
+// the old Type, link option bit 0 only for a serial link, other bits kept.
+void StoreHwValues(const HwSettingsValues& v, int maxScan, tagGlobalInfo& g);
+
+// Whether a sent block moved the controller: a new address or serial speed.
+bool HwNeedsReconnect(const tagGlobalInfo& before, const tagGlobalInfo& after);
+
+// The version statics and the red status text.
+struct VersionTexts {
+    QString version, hardwareId, word;
+    QString status;
+    bool statusShown = false;
+};
+VersionTexts MakeVersionTexts(std::uint32_t remoteVersion, std::uint32_t hardwareId, std::uint32_t word,
+                              std::uint32_t catalogueVersion);
+
+// Task kinds of the communication task dialog that upgrade firmware.
+inline constexpr int kTaskUpgrade = 2;
+inline constexpr int kTaskUpgradeImage = 7;
+int UpgradeTaskKind(std::uint32_t hardwareId, std::uint32_t remoteVersion, std::uint32_t commMode);
+
+// Whether an upgrade goes ahead: the controller is older, or any version is allowed.
+bool UpgradeAllowed(std::uint32_t remoteVersion, std::uint32_t catalogueVersion, std::uint32_t rights);
+
+} // namespace dialogs

@@ -1,0 +1,174 @@
+#include "app/dialogs/device/SettingSW.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/Edits.h"
+#include "app/controls/MessageBox.h"
+#include "app/dialogs/device/DlgUtil.h"
+#include "core/api/Core.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace dialogs {
+
+namespace {
+constexpr unsigned IDL_PORTS = 6320, IDL_THRESHOLD = 6321, IDL_OPTIONS = 6322;
+// The settings-changed kinds: the user's serial ports, the colour threshold.
+constexpr platform::WPARAM kSerialPortsChanged = 2;
+constexpr platform::WPARAM kThresholdChanged = 8;
+
+bool allDigits(const QString& t)
+{
+    if (t.isEmpty())
+        return false;
+    for (QChar c : t) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* parent)
+    : QDialog(parent), m_core(core), m_frame(parent), m_applied(options)
+{
+    withId(this, IDD);
+    setWindowTitle(dlgText(IDD, 0));
+    auto check = [this](int id) { return withId(new QCheckBox(dlgText(IDD, id), this), id); };
+    auto button = [this](int id) {
+        auto* b = withId(new QPushButton(dlgText(IDD, id), this), id);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    auto* optionsBox = new QGroupBox(dlgText(IDD, IDL_OPTIONS), this);
+    auto* ov = new QVBoxLayout(optionsBox);
+    m_closeByTray = check(IDC_CLOSE_BY_TRAY);
+    m_autoRetrieve = check(IDC_AUTO_RETRIEVE);
+    m_quitNote = check(IDC_QUIT_NOTE);
+    m_saveLed = check(IDC_SAVE_LED);
+    for (QCheckBox* c : {m_closeByTray, m_autoRetrieve, m_quitNote, m_saveLed})
+        ov->addWidget(c);
+    m_threshold = withId(new QSpinBox(this), IDC_THRESHOLD);
+    m_threshold->setRange(0, 255);
+    auto* thresholdRow = new QFormLayout;
+    thresholdRow->addRow(new QLabel(dlgText(IDD, IDL_THRESHOLD), this), m_threshold);
+    ov->addLayout(thresholdRow);
+    ov->addStretch(1);
+
+    auto* portsBox = new QGroupBox(dlgText(IDD, IDL_PORTS), this);
+    auto* pg = new QGridLayout(portsBox);
+    m_portEdit = withId(new controls::CPostFixEdit(this), IDC_PORT_EDIT);
+    m_portEdit->SetSuffix(QStringLiteral("COM"), 1);
+    m_portEdit->setNumeric(true);
+    m_portEdit->setMaxLength(5);
+    m_ports = withId(new QListWidget(this), IDC_PORT_LIST);
+    auto* add = button(IDC_PORT_ADD);
+    auto* remove = button(IDC_PORT_REMOVE);
+    pg->addWidget(m_portEdit, 0, 0);
+    pg->addWidget(add, 0, 1);
+    pg->addWidget(m_ports, 1, 0);
+    pg->addWidget(remove, 1, 1, Qt::AlignTop);
+
+    auto* bottom = new QHBoxLayout;
+    auto* applyButton = button(IDC_APPLY);
+    auto* defaults = button(IDC_DEFAULTS);
+    auto* ok = button(IDC_OK);
+    auto* cancel = button(IDC_CANCEL);
+    ok->setDefault(true);
+    bottom->addWidget(applyButton);
+    bottom->addWidget(defaults);
+    bottom->addStretch(1);
+    bottom->addWidget(ok);
+    bottom->addWidget(cancel);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(optionsBox, 3);
+    top->addWidget(portsBox, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(bottom);
+
+    connect(add, &QPushButton::clicked, this, &CSettingSW::OnBnClickedAddPort);
+    connect(m_portEdit, &QLineEdit::returnPressed, this, &CSettingSW::OnBnClickedAddPort);
+    connect(remove, &QPushButton::clicked, this, &CSettingSW::OnBnClickedRemovePort);
+    connect(applyButton, &QPushButton::clicked, this, &CSettingSW::Apply);
+    connect(defaults, &QPushButton::clicked, this, &CSettingSW::OnBnClickedDefaults);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        Apply();
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_saveLed->setChecked(options.saveLed);
+    m_quitNote->setChecked(options.quitNote);
+    m_closeByTray->setChecked(options.closeByTray);
+    m_autoRetrieve->setChecked(options.autoRetrieve);
+    if (CUniqueArray<QString>* ports = m_core.GetUserSerialPortList()) {
+        for (const QString& name : *ports)
+            m_ports->addItem(name);
+        CCore::ReleaseUserSerialPortList(ports);
+    }
+    m_threshold->setValue(static_cast<int>(CCore::GetColorThreshold()));
+}
+
+void CSettingSW::OnBnClickedAddPort()
+{
+    const QString typed = m_portEdit->text().trimmed();
+    if (typed.isEmpty())
+        return;
+    if (!allDigits(typed)) {
+        controls::MessageBox::warning(this, windowTitle(), platform::langString(IDS_BAD_PORT_NUMBER));
+        m_portEdit->setFocus();
+        return;
+    }
+    const QString name = QStringLiteral("COM") + typed;
+    m_core.AddUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
+    // The core holds each name once; so does the list.
+    if (m_ports->findItems(name, Qt::MatchExactly).isEmpty())
+        m_ports->addItem(name);
+    m_portEdit->clear();
+    platform::sendMessage(m_linkPage.data(), app::WM_SETTINGS_CHANGED, kSerialPortsChanged);
+}
+
+void CSettingSW::OnBnClickedRemovePort()
+{
+    const QList<QListWidgetItem*> selected = m_ports->selectedItems();
+    if (selected.isEmpty())
+        return;
+    QListWidgetItem* item = selected.first();
+    const QString name = item->text();
+    m_core.RemoveUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
+    delete item;
+    platform::sendMessage(m_linkPage.data(), app::WM_SETTINGS_CHANGED, kSerialPortsChanged);
+}
+
+void CSettingSW::OnBnClickedDefaults()
+{
+    m_closeByTray->setChecked(false);
+    m_quitNote->setChecked(false);
+    m_saveLed->setChecked(true);
+}
+
+void CSettingSW::Apply()
+{
+    m_applied.closeByTray = m_closeByTray->isChecked();
+    m_applied.autoRetrieve = m_autoRetrieve->isChecked();
+    m_applied.quitNote = m_quitNote->isChecked();
+    m_applied.saveLed = m_saveLed->isChecked();
+    emit applied(m_applied);
+    const auto p = static_cast<unsigned long>(m_threshold->value());
+    if (p != CCore::GetColorThreshold()) {
+        CCore::SetColorThreshold(p);
+        platform::sendMessage(m_frame.data(), app::WM_SETTINGS_CHANGED, kThresholdChanged);
+    }
+}
+
+} // namespace dialogs

@@ -1,0 +1,349 @@
+#include "app/dialogs/task/TaskDlg.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/ControlMessages.h"
+#include "app/controls/StaticLink.h"
+#include "platform/LangPack.h"
+#include "platform/MessageEvent.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <chrono>
+
+namespace {
+
+constexpr unsigned kNotDone = 63000;
+
+// The dialog whose window is up. The mutex keeps a callback on the worker
+// from using a dialog that is being torn down on the GUI thread.
+std::mutex s_liveMutex;
+CTaskDlg* s_live = nullptr;
+
+template <typename W>
+W* withId(W* w, int id)
+{
+    controls::setControlId(w, id);
+    w->setObjectName(QString::number(id));
+    return w;
+}
+
+} // namespace
+
+CTaskDlg::CTaskDlg(CCore& core, QWidget* parent) : QDialog(parent), m_core(core), m_call(dialogs::RunTaskCall)
+{
+    setObjectName(QString::number(IDD));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    m_status = withId(new QLabel(this), IDC_STATUS);
+    m_status->setWordWrap(true);
+    m_status->setMinimumWidth(360);
+    m_status->setMinimumHeight(2 * fontMetrics().lineSpacing());
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    m_progress = withId(new QProgressBar(this), IDC_PROGRESS);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+
+    m_check = withId(new QCheckBox(this), IDC_CHECK);
+    m_check->hide();
+
+    m_cancelLink = withId(new controls::CStaticLink(this), IDC_CANCEL_TASK);
+    m_cancelLink->m_bLink = false;   // a click is a command to this dialog
+    m_cancelLink->hide();
+
+    m_close = withId(new QPushButton(this), IDC_CLOSE);
+    // Enter must never end the dialog, so no button takes it.
+    m_close->setAutoDefault(false);
+    m_close->setDefault(false);
+    m_close->hide();
+    connect(m_close, &QPushButton::clicked, this, &CTaskDlg::reject);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_check);
+    row->addStretch(1);
+    row->addWidget(m_cancelLink);
+    row->addWidget(m_close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_status);
+    layout->addWidget(m_progress);
+    layout->addLayout(row);
+    retranslate();
+    // Showing and hiding the Close button and the link must not move the rest.
+    row->setContentsMargins(0, 0, 0, 0);
+    const int rowHeight = std::max(m_close->sizeHint().height(), m_cancelLink->sizeHint().height());
+    auto* strut = new QWidget(this);
+    strut->setFixedSize(0, rowHeight);
+    row->addWidget(strut);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+CTaskDlg::~CTaskDlg()
+{
+    {
+        std::lock_guard<std::mutex> lock(s_liveMutex);
+        if (s_live == this)
+            s_live = nullptr;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_stopMutex);
+        m_stop = true;
+    }
+    m_stopWake.notify_all();
+    waitForWorker();
+    restoreCallBack();
+}
+
+void CTaskDlg::retranslate()
+{
+    setWindowTitle(platform::langDialogText(IDD, 0));
+    if (!IsBusy() && m_status->text().isEmpty())
+        m_status->setText(platform::langDialogText(IDD, IDC_STATUS));
+    m_close->setText(platform::langDialogText(IDD, IDC_CLOSE));
+    m_cancelLink->setText(platform::langDialogText(IDD, IDC_CANCEL_TASK));
+}
+
+CTaskDlg* CTaskDlg::LiveTaskDialog()
+{
+    std::lock_guard<std::mutex> lock(s_liveMutex);
+    return s_live;
+}
+
+int CTaskDlg::SetTask(int kind, std::uintptr_t argument)
+{
+    if (IsBusy())
+        return 0;
+    m_kind = kind;
+    m_argument = argument;
+    return 1;
+}
+
+void CTaskDlg::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!m_up)
+        OnInitDialog();
+}
+
+void CTaskDlg::hideEvent(QHideEvent* e)
+{
+    if (m_up && !e->spontaneous())
+        OnDestroy();
+    QDialog::hideEvent(e);
+}
+
+void CTaskDlg::OnInitDialog()
+{
+    m_up = true;
+    m_cancelLink->hide();
+    m_linkShown = false;
+    {
+        std::lock_guard<std::mutex> lock(s_liveMutex);
+        s_live = this;
+    }
+    if (!m_callBackSwapped) {
+        m_savedCallBack = m_core.GetCommCallBack();
+        m_core.SetCommCallBack(&CTaskDlg::CommCallBack);
+        m_callBackSwapped = true;
+    }
+    StartTask();
+}
+
+void CTaskDlg::OnDestroy()
+{
+    m_up = false;
+    {
+        std::lock_guard<std::mutex> lock(s_liveMutex);
+        if (s_live == this)
+            s_live = nullptr;
+    }
+    // The worker reads the callback during its call; it is put back when the
+    // job has ended.
+    if (!IsBusy())
+        restoreCallBack();
+}
+
+void CTaskDlg::restoreCallBack()
+{
+    if (!m_callBackSwapped)
+        return;
+    m_core.SetCommCallBack(m_savedCallBack);
+    m_callBackSwapped = false;
+}
+
+void CTaskDlg::waitForWorker()
+{
+    if (m_thread) {
+        m_thread->wait();
+        m_thread.reset();
+    }
+}
+
+int CTaskDlg::StartTask()
+{
+    if (IsBusy() || m_kind.load() == TASK_NONE)
+        return 0;
+    m_close->hide();
+    m_check->hide();
+    if (const unsigned id = dialogs::StartTextId(m_kind.load()))
+        setStatusText(platform::langString(id));
+    waitForWorker();
+    // Busy from here, so an Escape before the worker's first step is ignored too.
+    m_busy = 1;
+    m_cancelled = 0;
+    m_closePending = false;
+    m_thread.reset(QThread::create([this] { RunTask(); }));
+    m_thread->start();
+    if (!m_thread->isRunning() && !m_thread->isFinished()) {
+        m_thread.reset();
+        m_busy = 0;
+        return 0;
+    }
+    return 1;
+}
+
+void CTaskDlg::RunTask()
+{
+    const int kind = m_kind.load();
+    const std::optional<int> result = m_call ? m_call(m_core, kind, m_argument.load()) : std::nullopt;
+    if (result)
+        m_result = *result;
+    if (kind == TASK_SEND_PROGRAMS && result && *result == 0)
+        QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNotDone)); },
+                                  Qt::QueuedConnection);
+    if (kind == TASK_UPGRADE_IMAGE) {
+        // The controller restarts with the new image meanwhile.
+        std::unique_lock<std::mutex> lock(m_stopMutex);
+        m_stopWake.wait_for(lock, std::chrono::milliseconds(m_settleMs), [this] { return m_stop; });
+    }
+    int done = 0;
+    if (m_result.load() > 0)
+        done = 1;
+    else if (kind == TASK_WIZARD_FIND || m_cancelled.load())
+        done = 2;
+    m_kind = TASK_NONE;
+    // Not busy before the Close button shows, so its first click counts.
+    m_busy = 0;
+    QMetaObject::invokeMethod(this, [this, done] { JobEnded(done); }, Qt::QueuedConnection);
+    if (done)
+        platform::postMessage(this, app::WM_TASK_DONE, static_cast<platform::WPARAM>(done));
+}
+
+void CTaskDlg::JobEnded(int done)
+{
+    // A failed transfer reports no 100 %: the link would stay up with nothing to cancel.
+    setLinkShown(false);
+    m_close->show();
+    if (!m_up) {
+        // Hidden while the job ran: the callback can go back now.
+        restoreCallBack();
+        return;
+    }
+    if (!done && m_closePending.exchange(false))
+        QDialog::done(2);
+}
+
+void CTaskDlg::CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
+{
+    std::lock_guard<std::mutex> lock(s_liveMutex);
+    CTaskDlg* dlg = s_live;
+    if (!dlg)
+        return;
+    dialogs::CommReport report = dialogs::CopyReport(&dlg->m_core, cmd, event, value);
+    QMetaObject::invokeMethod(
+        dlg, [dlg, report = std::move(report)] { dlg->OnCommProgress(report); }, Qt::QueuedConnection);
+}
+
+void CTaskDlg::OnCommProgress(const dialogs::CommReport& report)
+{
+    const dialogs::ProgressAction a = dialogs::ProgressFor(report, IsCancelled(), m_linkShown);
+    if (a.resetBar)
+        m_progress->setValue(0);
+    if (a.link == dialogs::ProgressAction::Link::Show)
+        setLinkShown(true);
+    if (a.bar)
+        m_progress->setValue(*a.bar);
+    if (a.link == dialogs::ProgressAction::Link::Hide)
+        setLinkShown(false);
+    if (a.status)
+        setStatusText(*a.status);
+}
+
+void CTaskDlg::setStatusText(const QString& text)
+{
+    if (!text.isEmpty())
+        m_status->setText(text);
+}
+
+void CTaskDlg::setLinkShown(bool shown)
+{
+    m_linkShown = shown;
+    m_cancelLink->setVisible(shown);
+}
+
+void CTaskDlg::OnCancelTask()
+{
+    CCore::TerminateComm();
+    m_cancelled = 1;
+    setLinkShown(false);
+}
+
+void CTaskDlg::OnTaskDone(int result)
+{
+    QDialog::done(result);
+}
+
+void CTaskDlg::accept()
+{
+    // The OK command never ends this dialog.
+}
+
+void CTaskDlg::reject()
+{
+    if (IsBusy())
+        return;
+    QDialog::done(2);
+}
+
+void CTaskDlg::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void CTaskDlg::closeEvent(QCloseEvent* e)
+{
+    if (IsBusy()) {
+        // The user's close box does nothing while a job runs; a close asked
+        // for by the program is kept and carried out when the job ends.
+        if (!e->spontaneous())
+            m_closePending = true;
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+bool CTaskDlg::event(QEvent* e)
+{
+    if (const auto* m = platform::asMessage(e, app::WM_TASK_DONE)) {
+        OnTaskDone(static_cast<int>(m->wParam()));
+        return true;
+    }
+    if (const auto* m = platform::asMessage(e, platform::WM_COMMAND)) {
+        if (platform::commandId(m->wParam()) == IDC_CANCEL_TASK)
+            OnCancelTask();
+        return true;
+    }
+    return QDialog::event(e);
+}

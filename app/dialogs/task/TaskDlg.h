@@ -1,0 +1,126 @@
+#pragma once
+// CTaskDlg: the modal dialog that runs one long controller job (sending
+// programs, a firmware upgrade, a search) on a worker thread, with a status
+// text, a progress bar and a cancel link fed by the core's communication
+// callback. Its modal run returns 1 on success and 2 otherwise.
+//
+// Set the task between construction and the run (SetTask). While the job
+// runs the dialog cannot be closed by the user: Enter never ends it, Escape
+// and the close box do nothing, and the cancel link is the one way to stop
+// it. Success and a cancel end the run by themselves; any other failure
+// leaves the dialog open with its last text and the Close button.
+#include "app/dialogs/task/TaskProgress.h"
+#include "core/api/Core.h"
+
+#include <QDialog>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QLabel;
+class QProgressBar;
+class QCheckBox;
+class QPushButton;
+class QThread;
+namespace controls {
+class CStaticLink;
+}
+
+class CTaskDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum {
+        IDD = 6129,
+        IDC_CHECK = 6151,
+        IDC_PROGRESS = 6148,
+        IDC_STATUS = 6152,
+        IDC_CANCEL_TASK = 6163,
+        IDC_CLOSE = 2,
+    };
+    // The call the worker makes for a kind; none when it makes none. Tests
+    // give their own; the default is the core's (dialogs::RunTaskCall).
+    using CoreCall = std::function<std::optional<int>(CCore&, int kind, std::uintptr_t argument)>;
+
+    explicit CTaskDlg(CCore& core, QWidget* parent = nullptr);
+    // Waits for a worker that still runs.
+    ~CTaskDlg() override;
+
+    // Stores the task; 0 (and nothing changed) while a job runs.
+    int SetTask(int kind, std::uintptr_t argument);
+    int SetTask(int kind, tagItemData* screen) { return SetTask(kind, reinterpret_cast<std::uintptr_t>(screen)); }
+    void SetCoreCall(CoreCall call) { m_call = std::move(call); }
+    // How long a firmware-image upgrade keeps the dialog open after the transfer.
+    void SetUpgradeSettleMs(int ms) { m_settleMs = ms; }
+
+    bool IsBusy() const { return m_busy.load() != 0; }
+    bool IsCancelled() const { return m_cancelled.load() != 0; }
+    // What the core call returned (0 before any call).
+    int Result() const { return m_result.load(); }
+    int Kind() const { return m_kind.load(); }
+
+    void retranslate();
+
+    // The task dialog whose window is up, or null.
+    static CTaskDlg* LiveTaskDialog();
+    // The communication callback installed while the dialog is up; forwards
+    // copies of the reports to the live dialog's GUI thread.
+    static void CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value);
+
+    // Starts the worker; 1 when it started, 0 when a job runs or there is no task.
+    int StartTask();
+    // The cancel link: stops the transfer before its next chunk.
+    void OnCancelTask();
+    // WM_TASK_DONE: ends the modal run with `result`.
+    void OnTaskDone(int result);
+    // Applies one report (GUI thread).
+    void OnCommProgress(const dialogs::CommReport& report);
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void OnInitDialog();
+    void OnDestroy();
+    void RunTask();
+    void JobEnded(int done);
+    void setStatusText(const QString& text);
+    void setLinkShown(bool shown);
+    void restoreCallBack();
+    void waitForWorker();
+
+    CCore& m_core;
+    QCheckBox* m_check = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_status = nullptr;
+    controls::CStaticLink* m_cancelLink = nullptr;
+    QPushButton* m_close = nullptr;
+
+    CoreCallBack m_savedCallBack = nullptr;
+    bool m_callBackSwapped = false;
+    bool m_up = false;
+    bool m_linkShown = false;
+    std::atomic<int> m_kind{0};
+    std::atomic<int> m_busy{0};
+    std::atomic<int> m_result{0};
+    std::atomic<int> m_cancelled{0};
+    std::atomic<bool> m_closePending{false};
+    std::atomic<std::uintptr_t> m_argument{0};
+    std::unique_ptr<QThread> m_thread;
+    CoreCall m_call;
+    int m_settleMs = 20000;
+
+    // Lets the destructor cut the wait after a firmware-image upgrade short.
+    std::mutex m_stopMutex;
+    std::condition_variable m_stopWake;
+    bool m_stop = false;
+};

@@ -1,0 +1,274 @@
+#include "app/dialogs/task/TaskProgress.h"
+
+#include "core/api/Records.h"
+#include "core/api/Callbacks.h"
+#include "core/api/Core.h"
+#include "platform/CodePage.h"
+#include "platform/LangPack.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace dialogs {
+namespace {
+
+constexpr unsigned kSending = 44020;
+constexpr unsigned kUpgrading = 44005;
+constexpr unsigned kSearching = 44021;
+constexpr unsigned kFirmwareSending = 44011;
+constexpr unsigned kOpenFailed = 44010;
+constexpr unsigned kRetry = 44006;
+constexpr unsigned kResendFailed = 44007;
+constexpr unsigned kNoReply = 44008;
+constexpr unsigned kRefused = 44009;
+constexpr unsigned kNoControllerAt = 44016;
+constexpr unsigned kSocketFailed = 44022;
+constexpr unsigned kHostFailed = 44023;
+constexpr unsigned kDeviceError = 57357;
+constexpr unsigned kSerialSilent = 48167;
+constexpr unsigned kAdapterSilent = 48168;
+constexpr unsigned kUnknownAdapter = 48169;
+constexpr unsigned kNetworkSilent = 48273;
+constexpr int kMaxWide = 260;
+
+tagItemData* screenOf(std::uintptr_t argument)
+{
+    return reinterpret_cast<tagItemData*>(argument);
+}
+
+// A NUL-ended wide text of at most `limit` characters (the pointer may be null).
+QString copyWide(const char16_t* text, int limit)
+{
+    if (!text)
+        return {};
+    int n = 0;
+    while (n < limit && text[n])
+        ++n;
+    return QString::fromUtf16(text, n);
+}
+
+QString copyNarrow(const char* text, std::size_t limit)
+{
+    if (!text)
+        return {};
+    const std::size_t n = strnlen(text, limit);
+    return QString::fromStdU16String(platform::decodeBytes(std::string_view(text, n), platform::ansiCodePage()));
+}
+
+// The text a command shows when its transfer reached exactly 100 %.
+unsigned completionText(unsigned cmd)
+{
+    switch (cmd) {
+    case 0: return 44018;
+    case 1: return 44000;
+    case 16: return 44001;
+    case 18: return 44002;
+    case 19: return 44003;
+    case 20: return 44013;
+    case 24: return 44024;
+    default: return 0;
+    }
+}
+
+void setStatus(ProgressAction& a, const QString& text)
+{
+    if (!text.isEmpty())
+        a.status = text;
+}
+
+void setStatus(ProgressAction& a, unsigned id)
+{
+    setStatus(a, platform::langString(id));
+}
+
+// Formats a pack text; an empty pack text stays empty (and changes nothing).
+QString format(unsigned id, const QString& a)
+{
+    const QString t = platform::langString(id);
+    return t.isEmpty() ? t : t.arg(a);
+}
+
+QString format(unsigned id, const QString& a, const QString& b)
+{
+    const QString t = platform::langString(id);
+    return t.isEmpty() ? t : t.arg(a, b);
+}
+
+void candidateText(ProgressAction& a, const CommReport& r)
+{
+    switch (r.form) {
+    case 0:
+        setStatus(a, format(kSerialSilent, r.portName, QString::number(r.baudRate)));
+        break;
+    case 1:
+        setStatus(a, format(kAdapterSilent, r.adapterDescription ? *r.adapterDescription
+                                                                  : platform::langString(kUnknownAdapter)));
+        break;
+    case 2:
+        setStatus(a, format(kNetworkSilent, QString::number(r.networkPort)));
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+unsigned StartTextId(int kind)
+{
+    switch (kind) {
+    case TASK_SEND_PROGRAMS: return kSending;
+    case TASK_UPGRADE:
+    case TASK_UPGRADE_IMAGE: return kUpgrading;
+    case TASK_FIND_SCREEN:
+    case TASK_SEARCH: return kSearching;
+    default: return 0;
+    }
+}
+
+std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
+{
+    tagItemData* screen = screenOf(argument);
+    switch (kind) {
+    case TASK_SEND_PROGRAMS:
+        return screen ? std::optional<int>(core.SendPrograms(screen)) : std::nullopt;
+    case TASK_UPGRADE:
+        return screen ? std::optional<int>(core.SendUpgrade(screen)) : std::nullopt;
+    case TASK_FIND_SCREEN:
+    case TASK_WIZARD_FIND:
+        return screen ? std::optional<int>(core.RetrieveConnection(screen)) : std::nullopt;
+    case TASK_SEARCH:
+        return static_cast<int>(core.RetrieveConnection(SearchReplace(argument), SearchStart(argument), 0));
+    case TASK_UPGRADE_IMAGE:
+        return screen ? std::optional<int>(core.SendUpgrade2(screen)) : std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value)
+{
+    CommReport r;
+    r.cmd = cmd;
+    r.event = event;
+    if (cmd == CBC_SEARCH_CANDIDATE) {
+        // The value of every candidate event is the record, never a text.
+        if (event != CBE_NO_REPLY || !value)
+            return r;
+        const auto* c = reinterpret_cast<const SearchCandidate*>(value);
+        r.hasCandidate = true;
+        r.form = c->Form;
+        r.portName = copyWide(c->PortName, kMaxWide);
+        r.baudRate = c->BaudRate;
+        if (c->Form == 1 && core)
+            r.adapterDescription = FindAdapterDescription(*core, c->DeviceName);
+        r.networkPort = c->Port;
+        return r;
+    }
+    if (event == CBE_OPEN_FAILED || event == CBE_HOST_FAILED)
+        r.text = copyWide(reinterpret_cast<const char16_t*>(value), kMaxWide);
+    else
+        r.number = value;
+    return r;
+}
+
+ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
+{
+    ProgressAction a;
+    if (r.cmd == 2 || r.cmd == 3 || r.cmd == 4)
+        a.resetBar = true;
+    if (r.cmd == CBC_SEARCH_CANDIDATE) {
+        if (r.event == CBE_NO_REPLY && r.hasCandidate)
+            candidateText(a, r);
+        return a;
+    }
+    switch (r.event) {
+    case CBE_START:
+        if (r.cmd >= 1 && r.cmd <= 4)
+            setStatus(a, kSending);
+        else if (r.cmd == CBC_UPGRADE_STREAM)
+            setStatus(a, kFirmwareSending);
+        break;
+    case CBE_OPEN_FAILED:
+        setStatus(a, format(kOpenFailed, r.text));
+        break;
+    case CBE_PROGRESS: {
+        const std::uintptr_t percent = r.number;
+        a.bar = percent > 100 ? 100 : static_cast<int>(percent);
+        if (percent >= 100)
+            a.link = ProgressAction::Link::Hide;
+        else if (!cancelled && r.cmd != CBC_UPGRADE_STREAM && !linkShown)
+            a.link = ProgressAction::Link::Show;
+        if (percent == 100)
+            if (const unsigned id = completionText(r.cmd))
+                setStatus(a, id);
+        break;
+    }
+    case CBE_RETRY:
+        setStatus(a, format(kRetry, QString::number(r.number)));
+        break;
+    case CBE_RESEND_FAILED:
+        setStatus(a, kResendFailed);
+        break;
+    case CBE_REFUSED:
+        setStatus(a, kRefused);
+        break;
+    case CBE_NO_REPLY:
+        // The program data, the last block sent, says so too: nothing after
+        // it would replace "Sending..." on a dialog that stays open.
+        if (r.cmd == CBC_PROBE)
+            setStatus(a, format(kNoControllerAt, QString::number(r.number)));
+        else
+            setStatus(a, kNoReply);
+        break;
+    case CBE_DEVICE_ERROR:
+        setStatus(a, kDeviceError);
+        break;
+    case CBE_SOCKET_FAILED:
+        setStatus(a, kSocketFailed);
+        break;
+    case CBE_HOST_FAILED:
+        setStatus(a, format(kHostFailed, r.text));
+        break;
+    default:
+        break;
+    }
+    return a;
+}
+
+std::optional<QString> FindAdapterDescription(const CCore& core, const char* deviceName)
+{
+    if (!deviceName)
+        return std::nullopt;
+    CUniqueArray<pcapdevinfo>* list = core.GetAdapterList();
+    if (!list)
+        return std::nullopt;
+    std::optional<QString> found;
+    for (const pcapdevinfo& d : list->items()) {
+        if (strncmp(d.name, deviceName, sizeof d.name) == 0) {
+            char name[sizeof d.name + 1] = {};
+            char description[sizeof d.description + 1] = {};
+            std::memcpy(name, d.name, sizeof d.name);
+            std::memcpy(description, d.description, sizeof d.description);
+            found = AnsiToWideOrDefault(description, name);
+            break;
+        }
+    }
+    CCore::ReleaseAdapterList(list);
+    return found;
+}
+
+QString GetAdapterDescription(const CCore& core, const char* deviceName)
+{
+    if (std::optional<QString> d = FindAdapterDescription(core, deviceName))
+        return *d;
+    return platform::langString(kUnknownAdapter);
+}
+
+QString AnsiToWideOrDefault(const char* text, const char* fallback)
+{
+    const char* from = text && *text ? text : fallback;
+    return copyNarrow(from, 4096).left(kMaxWide);
+}
+
+} // namespace dialogs

@@ -1,0 +1,85 @@
+#pragma once
+// The task dialog's rules apart from its widgets: the core call each task
+// kind makes, its start text, and how one progress report of the core
+// changes the status text, the bar and the cancel link. Reports are copied
+// on the thread that made the core call (their pointers live only during the
+// callback) and turned into changes on the GUI thread.
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class CCore;
+struct tagItemData;
+
+// The job of a task-dialog run.
+enum TaskKind : int {
+    TASK_NONE = 0,
+    TASK_SEND_PROGRAMS = 1,
+    TASK_UPGRADE = 2,
+    TASK_FIND_SCREEN = 3,
+    TASK_WIZARD_FIND = 5,
+    TASK_SEARCH = 6,
+    TASK_UPGRADE_IMAGE = 7,
+};
+
+namespace dialogs {
+
+// The argument of a search: where new screens begin (high 16 bits) and
+// whether the open screens are replaced (low 16 bits).
+constexpr std::uintptr_t PackSearchArgument(int start, int replace)
+{
+    return (static_cast<std::uintptr_t>(static_cast<unsigned>(start) & 0xFFFFu) << 16) |
+           (static_cast<unsigned>(replace) & 0xFFFFu);
+}
+constexpr int SearchStart(std::uintptr_t argument) { return static_cast<int>((argument >> 16) & 0xFFFFu); }
+constexpr int SearchReplace(std::uintptr_t argument) { return static_cast<int>(argument & 0xFFFFu); }
+
+// String id of the status text a kind starts with; 0 keeps the text there is.
+unsigned StartTextId(int kind);
+
+// The core call of a kind, on the calling thread. None when the kind makes
+// no call (unknown kind, or a null screen for the kinds that take one).
+std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
+
+// A progress report with what its value pointed to copied out.
+struct CommReport {
+    unsigned cmd = 0;
+    unsigned event = 0;
+    std::uintptr_t number = 0;   // percent, retry count, address (value as a number)
+    QString text;                // opening failures and host failures: the wide text
+    // Search candidates that did not answer.
+    bool hasCandidate = false;
+    unsigned form = 0;           // 0 serial, 1 adapter, 2 network
+    QString portName;
+    unsigned baudRate = 0;
+    std::optional<QString> adapterDescription;   // none: the adapter is not listed
+    unsigned networkPort = 0;
+};
+
+// Copies a report while its pointers are valid. `core` gives the adapter
+// list for candidates on raw Ethernet; null leaves their description unknown.
+CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value);
+
+// What a report does to the dialog, applied in this order.
+struct ProgressAction {
+    bool resetBar = false;
+    std::optional<int> bar;        // 0..100
+    std::optional<QString> status; // never empty
+    enum class Link { Keep, Show, Hide } link = Link::Keep;
+};
+
+// The change a report makes, given whether the job was cancelled and the
+// cancel link is showing. Texts come from the language pack (GUI thread).
+ProgressAction ProgressFor(const CommReport& report, bool cancelled, bool linkShown);
+
+// The text shown for a raw-Ethernet adapter by its capture-device name: the
+// adapter's description (its name when it has none), or string 48169 when no
+// adapter has that name.
+QString GetAdapterDescription(const CCore& core, const char* deviceName);
+// The same without the fallback text: none when no adapter has that name.
+std::optional<QString> FindAdapterDescription(const CCore& core, const char* deviceName);
+// An 8-bit text of the system code page as a wide text of at most 260
+// characters; the fallback when the text is empty.
+QString AnsiToWideOrDefault(const char* text, const char* fallback);
+
+} // namespace dialogs

@@ -1,0 +1,172 @@
+#include "app/editor/ChildFrame.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/editor/EditorLinks.h"
+#include "app/editor/LedView.h"
+#include "app/editor/ScreenLed.h"
+#include "app/editor/TreeRules.h"
+
+#include "core/api/Nodes.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+
+namespace editor {
+
+CChildFrame::CChildFrame(CCore& core, EditorLinks* links, QWidget* parent)
+    : QMdiSubWindow(parent)
+    , m_links(links)
+{
+    setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
+    m_view = new CLedView(core, links, this);
+    m_view->setObjectName(QStringLiteral("59648"));   // the first pane, 0xE900
+    setWidget(m_view);
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Screens close through the screen panel; the frame is sized by its view.
+    if (QMenu* menu = systemMenu()) {
+        const QString close = QCoreApplication::translate("QMdiSubWindow", "&Close");
+        const QString size = QCoreApplication::translate("QMdiSubWindow", "&Size");
+        for (QAction* a : menu->actions()) {
+            if (a->text() == close || a->text() == size)
+                menu->removeAction(a);
+        }
+    }
+    connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onStateChanged);
+}
+
+CScreenLed* CChildFrame::canvas() const
+{
+    return m_view->canvas();
+}
+
+CChildFrame* CChildFrame::ofCanvas(QWidget* canvas)
+{
+    for (QWidget* w = canvas; w; w = w->parentWidget()) {
+        if (auto* f = qobject_cast<CChildFrame*>(w))
+            return f;
+    }
+    return nullptr;
+}
+
+bool CChildFrame::OpenScreen(tagItemData* screen)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return false;
+    canvas()->AttachItem(screen);
+    setWindowTitle(nodeName(screen));
+    relayout();
+    return true;
+}
+
+QMargins CChildFrame::frameMargins() const
+{
+    const QRect inner = m_view->geometry();
+    return {inner.left(), inner.top(), width() - inner.right() - 1, height() - inner.bottom() - 1};
+}
+
+void CChildFrame::relayout()
+{
+    if (isMaximized() || isMinimized())
+        return;
+    // The margins are only known once the frame has laid out its view.
+    QSize extra(0, 0);
+    if (m_view->geometry().isValid() && m_view->width() > 0)
+        extra = size() - m_view->size();
+    else
+        extra = QSize(2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this),
+                      style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this)
+                          + style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this));
+    const QSize want = m_view->GetRequiredSize() + extra;
+    if (want != size())
+        resize(want);
+    else
+        m_view->layoutCanvas();
+    canvas()->ScrollTo(0, 0);
+}
+
+bool CChildFrame::event(QEvent* e)
+{
+    if (auto* m = platform::asMessage(e, app::WM_VIEW_RELAYOUT)) {
+        relayout();
+        const_cast<platform::MessageEvent*>(m)->setResult(1);
+        return true;
+    }
+    if (auto* m = platform::asMessage(e, platform::WM_COMMAND)) {
+        const int id = platform::commandId(m->wParam());
+        const bool done = m_view->OnCommand(id) || OnCommand(id);
+        const_cast<platform::MessageEvent*>(m)->setResult(done ? 1 : 0);
+        return true;
+    }
+    const bool r = QMdiSubWindow::event(e);
+    if (e->type() == QEvent::Show || e->type() == QEvent::LayoutRequest)
+        relayout();
+    return r;
+}
+
+bool CChildFrame::OnCommand(int id)
+{
+    if (id == kCmdFileClose) {
+        close();
+        return true;
+    }
+    return false;
+}
+
+void CChildFrame::focusInEvent(QFocusEvent* e)
+{
+    QMdiSubWindow::focusInEvent(e);
+    m_view->setFocus();
+}
+
+void CChildFrame::onStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
+{
+    if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive)) {
+        if (!m_activationFlag) {
+            m_activationFlag = true;
+        } else if (tagItemData* screen = canvas()->boundItem(); screen && m_links) {
+            platform::postMessage(m_links->itemTree, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(screen));
+        }
+    }
+    const Qt::WindowStates sizeBits = Qt::WindowMaximized | Qt::WindowMinimized;
+    if ((oldState & sizeBits) != (newState & sizeBits)) {
+        if (newState & sizeBits)
+            m_view->layoutCanvas();
+        else
+            relayout();
+    }
+}
+
+bool CChildFrame::inSizingBorder(QPoint p) const
+{
+    if (isMaximized() || isMinimized())
+        return false;
+    const int fw = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int th = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const bool inTitle = p.y() >= fw && p.y() < th && p.x() >= fw && p.x() < width() - fw;
+    return !inTitle && !m_view->geometry().contains(p);
+}
+
+// The border does not size the frame: presses there are taken and dropped.
+void CChildFrame::mousePressEvent(QMouseEvent* e)
+{
+    if (inSizingBorder(e->position().toPoint())) {
+        e->accept();
+        return;
+    }
+    QMdiSubWindow::mousePressEvent(e);
+}
+
+void CChildFrame::mouseMoveEvent(QMouseEvent* e)
+{
+    if (inSizingBorder(e->position().toPoint())) {
+        unsetCursor();
+        e->accept();
+        return;
+    }
+    QMdiSubWindow::mouseMoveEvent(e);
+}
+
+} // namespace editor

@@ -1,0 +1,53 @@
+#pragma once
+// CChildFrame: the screen window, one MDI child per open screen. It sizes
+// itself to its view and cannot be sized by hand, but can be maximised; it
+// has no Close in its system menu (screens are closed through the screen panel).
+#include <QMdiSubWindow>
+
+class CCore;
+struct tagItemData;
+
+namespace editor {
+
+class CLedView;
+class CScreenLed;
+struct EditorLinks;
+
+inline constexpr int kCmdFileClose = 57602;
+
+class CChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    CChildFrame(CCore& core, EditorLinks* links, QWidget* parent = nullptr);
+
+    CLedView* view() const { return m_view; }
+    CScreenLed* canvas() const;
+    // Binds the canvas to the screen and takes its name as the title.
+    bool OpenScreen(tagItemData* screen);
+    // The next activation does not echo the screen back to the tree.
+    void clearActivationFlag() { m_activationFlag = false; }
+    bool activationFlag() const { return m_activationFlag; }
+    // Sizes the frame to the view's required size (not when maximised or minimised).
+    void relayout();
+    QMargins frameMargins() const;
+    bool OnCommand(int id);
+
+    // The screen window that holds a canvas, or null.
+    static CChildFrame* ofCanvas(QWidget* canvas);
+
+protected:
+    bool event(QEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+
+private:
+    void onStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+    bool inSizingBorder(QPoint p) const;
+
+    EditorLinks* m_links;
+    CLedView* m_view;
+    bool m_activationFlag = true;
+};
+
+} // namespace editor

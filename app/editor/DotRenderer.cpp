@@ -1,0 +1,149 @@
+#include "app/editor/DotRenderer.h"
+
+#include "core/api/Core.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace editor {
+
+DotGeometry dotGeometry(int dotW, int dotH)
+{
+    DotGeometry g;
+    g.dotW = std::clamp(dotW, 1, 3);
+    g.dotH = std::clamp(dotH, 1, 3);
+    if (g.dotW == 1) {
+        g.gapLeft = g.gapTop = g.gapRight = g.gapBottom = 0;
+    } else {
+        g.gapLeft = 1;
+        g.gapTop = 1;
+        g.gapRight = 0;
+        g.gapBottom = 0;
+    }
+    return g;
+}
+
+QSize displaySize(QSize content, const DotGeometry& g)
+{
+    int w = g.dotW * content.width();
+    int h = g.dotH * content.height();
+    if (g.gapRight == 0)
+        w += g.gapLeft;
+    if (g.gapBottom == 0)
+        h += g.gapTop;
+    return {w, h};
+}
+
+Thresholds thresholdsFor(int colourCount, int threshold)
+{
+    const int t = std::clamp(threshold, 0, 256);
+    Thresholds r;
+    r.red = t;
+    r.green = (colourCount == 2 || colourCount == 3) ? t : 256;
+    r.blue = colourCount == 3 ? t : 256;
+    return r;
+}
+
+Thresholds thresholdsForWorkMode(int workMode)
+{
+    unsigned short colours = 0, group = 0, fold = 0, order = 0;
+    CCore::ParseLEDWorkMode(workMode, colours, group, fold, order);
+    return thresholdsFor(colours, static_cast<int>(CCore::GetColorThreshold()));
+}
+
+namespace {
+
+inline QRgb litValue(QRgb c, const Thresholds& t)
+{
+    const int r = qRed(c) >= t.red ? 0xFF : 0;
+    const int g = qGreen(c) >= t.green ? 0xFF : 0;
+    const int b = qBlue(c) >= t.blue ? 0xFF : 0;
+    if ((r | g | b) == 0)
+        return kUnlitLed;
+    return 0xFF000000u | (QRgb(r) << 16) | (QRgb(g) << 8) | QRgb(b);
+}
+
+// Whether (x, y) lies in the ring of width k inside r (k <= 0: everywhere).
+inline bool inRing(int x, int y, const QRect& r, int k)
+{
+    if (k <= 0)
+        return true;
+    return x - r.left() < k || r.right() - x < k || y - r.top() < k || r.bottom() - y < k;
+}
+
+} // namespace
+
+void renderDots(const QImage& content, QImage& display, QRect rect, int ring, const DotGeometry& g,
+                const Thresholds& t)
+{
+    if (content.isNull() || display.isNull())
+        return;
+    rect = rect.intersected(content.rect());
+    if (rect.isEmpty())
+        return;
+    const int blockW = g.dotW - g.gapLeft - g.gapRight;
+    const int blockH = g.dotH - g.gapTop - g.gapBottom;
+    const int dw = display.width();
+    const int dh = display.height();
+
+    if (g.dotW == 1 && g.dotH == 1) {
+        for (int y = rect.top(); y <= rect.bottom() && y < dh; ++y) {
+            const QRgb* src = reinterpret_cast<const QRgb*>(content.constScanLine(y));
+            QRgb* dst = reinterpret_cast<QRgb*>(display.scanLine(y));
+            if (ring <= 0 || y - rect.top() < ring || rect.bottom() - y < ring) {
+                const int right = std::min(rect.right(), dw - 1);
+                if (right >= rect.left())
+                    std::memcpy(dst + rect.left(), src + rect.left(), sizeof(QRgb) * (right - rect.left() + 1));
+                continue;
+            }
+            for (int x = rect.left(); x <= rect.right() && x < dw; ++x) {
+                if (inRing(x, y, rect, ring))
+                    dst[x] = src[x];
+            }
+        }
+        return;
+    }
+    if (blockW <= 0 || blockH <= 0)
+        return;
+
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(content.constScanLine(y));
+        const int row0 = y * g.dotH + g.gapTop;
+        const bool fullRow = ring <= 0 || y - rect.top() < ring || rect.bottom() - y < ring;
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (!fullRow && x - rect.left() >= ring && rect.right() - x >= ring) {
+                // Inside the ring's hole: jump to its right band.
+                x = rect.right() - ring;
+                continue;
+            }
+            const QRgb v = litValue(src[x], t);
+            const int col0 = x * g.dotW + g.gapLeft;
+            for (int by = 0; by < blockH; ++by) {
+                const int dy = row0 + by;
+                if (dy >= dh)
+                    break;
+                QRgb* dst = reinterpret_cast<QRgb*>(display.scanLine(dy));
+                for (int bx = 0; bx < blockW; ++bx) {
+                    const int dx = col0 + bx;
+                    if (dx < dw)
+                        dst[dx] = v;
+                }
+            }
+        }
+    }
+}
+
+int clampScrollAxis(int target, int displayExtent, int clientExtent, int dot)
+{
+    if (target < 0)
+        target = 0;
+    const int excess = displayExtent - clientExtent;
+    if (excess <= 0)
+        return target;
+    const int d = std::max(dot, 1);
+    if (target >= excess / d * d)
+        return excess;
+    return target;
+}
+
+} // namespace editor

@@ -1,0 +1,835 @@
+#include "app/editor/Editor.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/MessageBox.h"
+#include "app/editor/ChildFrame.h"
+#include "app/editor/EditorLinks.h"
+#include "app/editor/EditorStrings.h"
+#include "app/editor/ScreenLed.h"
+
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "platform/LangPack.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+namespace editor {
+
+namespace {
+
+constexpr int kNodeRole = Qt::UserRole;
+constexpr int kDropRole = Qt::UserRole + 1;
+const QColor kSelectedBack(0x31, 0x6A, 0xC5);
+
+// Paints the selection (and the drop target) white on blue while the tree is
+// enabled, and hands a finished label edit to the tree instead of the model.
+class TreeDelegate : public QStyledItemDelegate {
+public:
+    explicit TreeDelegate(CEditor* tree) : QStyledItemDelegate(tree), m_tree(tree) {}
+
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(kDropRole).toBool())
+            option->state |= QStyle::State_Selected;
+        if ((option->state & QStyle::State_Selected) && m_tree->isEnabled()) {
+            for (auto group : {QPalette::Active, QPalette::Inactive}) {
+                option->palette.setColor(group, QPalette::Highlight, kSelectedBack);
+                option->palette.setColor(group, QPalette::HighlightedText, Qt::white);
+            }
+        }
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        if (!edit)
+            return;
+        QTreeWidgetItem* item = m_tree->itemFromIndex(index);
+        const QString text = edit->text();
+        // The tree decides after the editor has closed, so it may reopen it.
+        QTimer::singleShot(0, m_tree, [tree = m_tree, item, text] {
+            if (tree->indexFromItem(item).isValid())
+                tree->endLabelEdit(item, text);
+        });
+    }
+
+private:
+    CEditor* m_tree;
+};
+
+tagItemData* lastChildOf(tagItemData* n)
+{
+    tagItemData* c = n ? n->FirstChild : nullptr;
+    while (c && c->NextSibling)
+        c = c->NextSibling;
+    return c;
+}
+
+} // namespace
+
+CEditor::CEditor(CCore& core, EditorLinks* links, QWidget* parent)
+    : QTreeWidget(parent)
+    , m_core(core)
+    , m_links(links)
+    , m_limitSource(catalogueSectionLimit())
+{
+    m_map.reserve(1024);
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setDragEnabled(false);
+    setIconSize(QSize(16, 16));
+    setItemDelegate(new TreeDelegate(this));
+    header()->setStretchLastSection(true);
+    m_clock.start();
+    m_hoverTimer.setSingleShot(true);
+    m_hoverTimer.setInterval(800);
+    m_scrollTimer.setInterval(40);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &CEditor::onHoverTimer);
+    connect(&m_scrollTimer, &QTimer::timeout, this, &CEditor::onScrollTimer);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCurrentChanged(current); });
+}
+
+CEditor::~CEditor() = default;
+
+void CEditor::notice(int code, const QString& text)
+{
+    if (m_notice)
+        m_notice(code, text);
+}
+
+tagItemData* CEditor::nodeOf(const QTreeWidgetItem* item) const
+{
+    return item ? reinterpret_cast<tagItemData*>(item->data(0, kNodeRole).value<quintptr>()) : nullptr;
+}
+
+QTreeWidgetItem* CEditor::makeItem(tagItemData* node)
+{
+    auto* item = new QTreeWidgetItem;
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+    item->setText(0, nodeName(node));
+    item->setIcon(0, platform::langIcon(treeIconIds()[treeImageIndex(kindCodeOf(node))]));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+    m_map.insert(node, item);
+    return item;
+}
+
+void CEditor::insertChildItem(QTreeWidgetItem* parent, QTreeWidgetItem* item, tagItemData* afterNode)
+{
+    QTreeWidgetItem* after = afterNode ? itemOf(afterNode) : nullptr;
+    if (!parent) {
+        const int at = after ? indexOfTopLevelItem(after) + 1 : topLevelItemCount();
+        insertTopLevelItem(at, item);
+        return;
+    }
+    const int at = after && after->parent() == parent ? parent->indexOfChild(after) + 1 : 0;
+    parent->insertChild(at, item);
+}
+
+void CEditor::giveDefaultName(tagItemData* node)
+{
+    const QString name = defaultNameFor(node);
+    m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(name.utf16()));
+}
+
+void CEditor::forget(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    for (int i = 0; i < item->childCount(); ++i)
+        forget(item->child(i));
+    m_map.remove(nodeOf(item));
+}
+
+void CEditor::fillSubtree(QTreeWidgetItem* screenItem, tagItemData* screen)
+{
+    while (screenItem->childCount() > 0) {
+        QTreeWidgetItem* c = screenItem->child(0);
+        forget(c);
+        delete c;
+    }
+    for (tagItemData* scene = screen->FirstChild; scene && scene->Level == LEVEL_SCENE; scene = scene->NextSibling) {
+        if (!scene->Name[0])
+            giveDefaultName(scene);
+        QTreeWidgetItem* sceneItem = makeItem(scene);
+        screenItem->addChild(sceneItem);
+        for (tagItemData* s = scene->FirstChild; s && s->Level == LEVEL_SECTION; s = s->NextSibling) {
+            if (!s->Name[0])
+                giveDefaultName(s);
+            sceneItem->addChild(makeItem(s));
+        }
+    }
+}
+
+void CEditor::InsertItemTree(tagItemData* screen)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return;
+    QTreeWidgetItem* item = itemOf(screen);
+    if (!item) {
+        if (!screen->Name[0])
+            giveDefaultName(screen);
+        item = makeItem(screen);
+        tagItemData* selected = GetSelectedScreen();
+        insertChildItem(nullptr, item, selected);
+    }
+    item->setText(0, nodeName(screen));
+    fillSubtree(item, screen);
+
+    if (CScreenLed* canvas = m_links ? m_links->findCanvas(screen) : nullptr) {
+        canvas->DetachItem();
+        canvas->AttachItem(screen);
+    } else if (m_links && m_links->openScreenWindow) {
+        m_links->openScreenWindow(screen);
+    }
+    item->setExpanded(true);
+    std::function<void(QTreeWidgetItem*)> expandAll = [&](QTreeWidgetItem* i) {
+        for (int k = 0; k < i->childCount(); ++k) {
+            i->child(k)->setExpanded(true);
+            expandAll(i->child(k));
+        }
+    };
+    expandAll(item);
+    for (int k = indexOfTopLevelItem(item) + 1; k < topLevelItemCount(); ++k)
+        topLevelItem(k)->setExpanded(true);
+    if (currentItem() != item)
+        setCurrentItem(item);
+    else
+        sendToPane(screen);
+}
+
+tagItemData* CEditor::GetSelectedScreen() const
+{
+    tagItemData* node = selectedNode();
+    return node ? screenOf(node) : nullptr;
+}
+
+tagItemData* CEditor::AddNewItem(int kind)
+{
+    tagItemData* selected = selectedNode();
+    switch (kind) {
+    case IT_SCREEN: {
+        tagItemData* after = GetSelectedScreen();
+        tagItemData* screen = m_core.AddItem(IT_SCREEN, nullptr, nullptr, after);
+        if (!screen)
+            return nullptr;
+        giveDefaultName(screen);
+        QTreeWidgetItem* item = makeItem(screen);
+        insertChildItem(nullptr, item, after);
+        setCurrentItem(item);
+        return screen;
+    }
+    case IT_GLOBALSCENE: {
+        tagItemData* screen = GetSelectedScreen();
+        if (!screen) {
+            notice(kNoticeAddNoScreen);
+            return nullptr;
+        }
+        if (isGlobalScene(screen->FirstChild)) {
+            notice(kNoticeGlobalSceneExists);
+            return nullptr;
+        }
+        tagItemData* scene = m_core.AddItem(IT_GLOBALSCENE, nullptr, screen, nullptr);
+        if (!scene)
+            return nullptr;
+        giveDefaultName(scene);
+        QTreeWidgetItem* item = makeItem(scene);
+        itemOf(screen)->insertChild(0, item);
+        setCurrentItem(item);
+        return scene;
+    }
+    case IT_SCENE: {
+        if (!selected) {
+            notice(kNoticeAddNoScreen);
+            return nullptr;
+        }
+        tagItemData* screen = screenOf(selected);
+        tagItemData* after = selected->Level == LEVEL_ROOT ? lastChildOf(screen) : sceneOf(selected);
+        tagItemData* scene = m_core.AddItem(IT_SCENE, nullptr, screen, after);
+        if (!scene)
+            return nullptr;
+        giveDefaultName(scene);
+        QTreeWidgetItem* item = makeItem(scene);
+        insertChildItem(itemOf(screen), item, after);
+        setCurrentItem(item);
+        return scene;
+    }
+    default:
+        if (kind >= IT_WND_PROGLIST && kind <= IT_WND_COUNT)
+            return addSection(kind, selected);
+        return nullptr;
+    }
+}
+
+tagItemData* CEditor::addSection(int kind, tagItemData* selected)
+{
+    if (!selected) {
+        notice(kNoticeAddNoScreen);
+        return nullptr;
+    }
+    const LimitCheck check = checkSectionLimit(selected, sectionLimitOf(selected, m_limitSource));
+    if (!check.allowed) {
+        notice(kNoticeSectionLimit, editorString(kStrSectionLimit)
+                                        .arg(check.limit)
+                                        .arg(check.total)
+                                        .arg(check.global)
+                                        .arg(check.scene));
+        return nullptr;
+    }
+    tagItemData* parent = nullptr;
+    tagItemData* after = nullptr;
+    if (selected->Level == LEVEL_ROOT) {
+        tagItemData* first = selected->FirstChild;
+        parent = isGlobalScene(first) ? first->NextSibling : first;
+        if (!parent) {
+            parent = AddNewItem(IT_SCENE);
+            if (!parent)
+                return nullptr;
+        }
+        after = lastChildOf(parent);
+    } else if (selected->Level == LEVEL_SCENE) {
+        parent = selected;
+        after = lastChildOf(parent);
+    } else {
+        tagItemData* section = sectionOf(selected);
+        parent = section->Parent;
+        after = section;
+    }
+    tagItemData* section = m_core.AddItem(static_cast<unsigned short>(kind), nullptr, parent, after);
+    if (!section)
+        return nullptr;
+    giveDefaultName(section);
+    unsigned short first = IT_TEXT;
+    if (kind == IT_WND_CLOCKSIMUL)
+        first = IT_CLOCKSIMUL;
+    else if (kind == IT_WND_CLOCKDIGIT)
+        first = IT_CLOCKDIGIT;
+    else if (kind == IT_WND_COUNT)
+        first = IT_COUNT;
+    if (tagItemData* item = m_core.AddItem(first, nullptr, section, nullptr))
+        giveDefaultName(item);
+    QTreeWidgetItem* item = makeItem(section);
+    insertChildItem(itemOf(parent), item, after);
+    itemOf(parent)->setExpanded(true);
+    setCurrentItem(item);
+    return section;
+}
+
+bool CEditor::removeWithCanvas(tagItemData* node)
+{
+    // Without an open window there is nothing that still shows the node.
+    CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr;
+    return !canvas || canvas->RemoveItem(node);
+}
+
+int CEditor::DeleteSelectedItem()
+{
+    tagItemData* node = selectedNode();
+    if (!node) {
+        notice(kNoticeDeleteNoSelection);
+        return 0;
+    }
+    if (node->Level == LEVEL_ROOT) {
+        notice(kNoticeDeleteScreen);
+        return 0;
+    }
+    const auto answer = controls::MessageBox::question(this, editorString(kStrDeleteCaption),
+                                                       editorString(kStrDeleteQuestion).arg(nodeName(node)));
+    if (answer != QMessageBox::Yes)
+        return 0;
+    if (!removeWithCanvas(node))
+        return 0;
+    // The core first: the row's deletion selects a neighbour, which must no longer see the node.
+    QTreeWidgetItem* item = itemOf(node);
+    forget(item);
+    m_core.DeleteItem(node);
+    delete item;
+    if (topLevelItemCount() == 0 || !currentItem())
+        sendToPane(nullptr);
+    return 1;
+}
+
+void CEditor::DeleteItem(tagItemData* node)
+{
+    if (!node)
+        return;
+    if (node->Level == LEVEL_ROOT) {
+        if (CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr) {
+            if (CChildFrame* frame = CChildFrame::ofCanvas(canvas)) {
+                canvas->DetachItem();
+                frame->close();
+            }
+        }
+    } else {
+        removeWithCanvas(node);
+    }
+    QTreeWidgetItem* item = itemOf(node);
+    forget(item);
+    m_core.DeleteItem(node);
+    delete item;
+    if (topLevelItemCount() == 0 || !currentItem())
+        sendToPane(nullptr);
+}
+
+void CEditor::ClearPrograms(tagItemData* screen)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return;
+    if (CScreenLed* canvas = m_links ? m_links->findCanvas(screen) : nullptr)
+        canvas->ClearSections();
+    for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling) {
+        if (QTreeWidgetItem* item = itemOf(scene)) {
+            forget(item);
+            delete item;
+        }
+    }
+    m_core.ClearPrograms(screen);
+}
+
+int CEditor::UpdateItemText(tagItemData* node)
+{
+    QTreeWidgetItem* item = itemOf(node);
+    if (!item)
+        return 0;
+    item->setText(0, nodeName(node));
+    return 1;
+}
+
+void CEditor::sendToPane(tagItemData* node)
+{
+    if (m_links)
+        platform::sendMessage(m_links->propertyPane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node));
+}
+
+void CEditor::onCurrentChanged(QTreeWidgetItem* current)
+{
+    tagItemData* node = nodeOf(current);
+    if (!node)
+        return;
+    CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr;
+    if (canvas && m_echo) {
+        if (CChildFrame* frame = CChildFrame::ofCanvas(canvas)) {
+            QMdiArea* area = frame->mdiArea();
+            if (area && area->activeSubWindow() != frame) {
+                frame->clearActivationFlag();
+                area->setActiveSubWindow(frame);
+            }
+        }
+    }
+    if (!m_echo)
+        m_echo = true;
+    else if (canvas)
+        platform::sendMessage(canvas, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node));
+    sendToPane(node);
+}
+
+int CEditor::OnNodeSelect(tagItemData* node)
+{
+    if (!node)
+        return 1;
+    const bool isItem = node->Level == LEVEL_PROGRAM;
+    tagItemData* shown = isItem ? sectionOf(node) : node;
+    QTreeWidgetItem* item = itemOf(shown);
+    if (item && item != currentItem()) {
+        m_echo = false;
+        setCurrentItem(item);
+    }
+    if (isItem && m_links)
+        platform::postMessage(m_links->itemListPanel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node));
+    return 1;
+}
+
+bool CEditor::event(QEvent* e)
+{
+    if (auto* m = platform::asMessage(e, app::WM_NODE_SELECT)) {
+        const_cast<platform::MessageEvent*>(m)->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+        return true;
+    }
+    return QTreeWidget::event(e);
+}
+
+// ---- renaming ----
+
+void CEditor::endLabelEdit(QTreeWidgetItem* item, const QString& text)
+{
+    tagItemData* node = nodeOf(item);
+    if (!node || text.isEmpty())
+        return;
+    if (siblingNames(node).contains(text, Qt::CaseSensitive)) {
+        notice(kNoticeNameTaken);
+        editItem(item);
+        return;
+    }
+    const QString old = item->text(0);
+    m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(text.utf16()));
+    if (node->Level == LEVEL_ROOT) {
+        const auto refused = platform::sendMessage(parentWidget(), app::WM_ITEM_RENAME,
+                                                   reinterpret_cast<platform::WPARAM>(node));
+        if (refused) {
+            m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(old.utf16()));
+            editItem(item);
+            return;
+        }
+    }
+    item->setText(0, nodeName(node));
+}
+
+// ---- context menu ----
+
+QMenu* CEditor::buildContextMenu(tagItemData* node)
+{
+    const int popup = contextPopupIndex(node);
+    const std::optional<platform::LangMenu> menu = platform::langMenu(kTreeMenuId);
+    if (popup < 0 || !menu || popup >= menu->items.size())
+        return nullptr;
+    auto* m = new QMenu(this);
+    m->setObjectName(QString::number(kTreeMenuId));
+    std::function<void(QMenu*, const QList<platform::LangMenuItem>&, int)> fill =
+        [&](QMenu* into, const QList<platform::LangMenuItem>& items, int depth) {
+            int popupIndex = 0;
+            for (const platform::LangMenuItem& it : items) {
+                if (it.separator) {
+                    into->addSeparator();
+                    continue;
+                }
+                if (it.isPopup()) {
+                    QMenu* sub = into->addMenu(it.text);
+                    fill(sub, it.submenu, depth + 1);
+                    // The screen's five link submenus list the other screens.
+                    if (popup == 0 && depth == 0 && popupIndex < 5) {
+                        const int offset = popupIndex;
+                        for (int k = 0; k < topLevelItemCount(); ++k) {
+                            tagItemData* other = nodeOf(topLevelItem(k));
+                            if (!other || other == node)
+                                continue;
+                            QAction* a = sub->addAction(nodeName(other));
+                            connect(a, &QAction::triggered, this, [this, node, other, offset] {
+                                if (itemOf(node) && itemOf(other))
+                                    OnMenuCommand(0, node, other, offset);
+                            });
+                        }
+                    }
+                    ++popupIndex;
+                    continue;
+                }
+                QAction* a = into->addAction(it.text);
+                a->setShortcut(it.shortcut);
+                a->setObjectName(QString::number(it.command));
+                const unsigned cmd = it.command;
+                connect(a, &QAction::triggered, this, [this, node, cmd] {
+                    if (itemOf(node))
+                        OnMenuCommand(cmd, node);
+                });
+            }
+        };
+    fill(m, menu->items[popup].submenu, 0);
+    return m;
+}
+
+void CEditor::contextMenuAt(QPoint pos)
+{
+    QTreeWidgetItem* item = itemAt(pos);
+    if (!item)
+        return;
+    setCurrentItem(item);
+    QMenu* menu = buildContextMenu(nodeOf(item));
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(viewport()->mapToGlobal(pos));
+}
+
+void CEditor::contextMenuEvent(QContextMenuEvent* e)
+{
+    // Mouse clicks open the menu on release; the keyboard's menu key opens it here.
+    if (e->reason() == QContextMenuEvent::Keyboard && currentItem())
+        contextMenuAt(visualItemRect(currentItem()).center());
+    e->accept();
+}
+
+void CEditor::sendThrough(tagItemData* screen, tagItemData* link, const std::function<void()>& call)
+{
+    // The link is borrowed for the one call; the screen's own setting comes back after.
+    tagItemData* saved = screen->Global.TargetScreen;
+    screen->Global.TargetScreen = link;
+    call();
+    screen->Global.TargetScreen = saved;
+}
+
+void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* other, int offset)
+{
+    if (!node)
+        return;
+    if (QTreeWidgetItem* item = itemOf(node); item && currentItem() != item)
+        setCurrentItem(item);
+    tagItemData* screen = screenOf(node);
+    auto post = [this](unsigned msg, platform::WPARAM w, platform::LPARAM l) {
+        if (m_links)
+            platform::postMessage(m_links->mainFrame, msg, w, l);
+    };
+    const auto screenW = reinterpret_cast<platform::WPARAM>(screen);
+    if (other) {
+        switch (offset) {
+        case 0: post(app::WM_SEND_PROGRAMS, screenW, reinterpret_cast<platform::LPARAM>(other)); break;
+        case 1: sendThrough(screen, other, [&] { m_core.SendAdjustTime(screen); }); break;
+        case 2: sendThrough(screen, other, [&] { m_core.SendReset(screen); }); break;
+        case 3: sendThrough(screen, other, [&] { m_core.SendSwitch(screen, 1); }); break;
+        case 4: sendThrough(screen, other, [&] { m_core.SendSwitch(screen, 0); }); break;
+        default: break;
+        }
+        return;
+    }
+    auto itemKind = [](unsigned cmd) -> int {
+        switch (cmd) {
+        case 32935: return IT_SINGLELINE;
+        case 32936: return IT_TEXT;
+        case 32937: return IT_IMAGE;
+        case 32938: return IT_CLOCKSIMUL;
+        case 32939: return IT_CLOCKDIGIT;
+        case 32942: return IT_GIF;
+        case 32943: return IT_GRID;
+        case 32946: return IT_COUNT;
+        default: return -1;
+        }
+    };
+    switch (command) {
+    case 32882: AddNewItem(IT_GLOBALSCENE); return;
+    case 32883: AddNewItem(IT_SCENE); return;
+    case 32885:
+    case 32891:
+    case 32894:
+    case 32901:
+    case 32944:
+        if (QTreeWidgetItem* item = itemOf(node))
+            editItem(item);
+        return;
+    case 32888:
+    case 32889:
+        if (node->Level == LEVEL_ROOT && m_screenCommand)
+            m_screenCommand(static_cast<int>(command), node);
+        return;
+    case 32892:
+    case 32895:
+    case 32902:
+    case 32945: DeleteSelectedItem(); return;
+    case 32953: post(app::WM_SEND_PROGRAMS, screenW, 0); return;
+    case 32954: post(app::WM_SEND_PROGRAMS, screenW, -1); return;
+    case 32959: sendThrough(screen, nullptr, [&] { m_core.SendAdjustTime(screen); }); return;
+    case 32960: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendAdjustTime(screen); }); return;
+    case 32963: sendThrough(screen, nullptr, [&] { m_core.SendSwitch(screen, 1); }); return;
+    case 32964: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendSwitch(screen, 1); }); return;
+    case 32965: sendThrough(screen, nullptr, [&] { m_core.SendSwitch(screen, 0); }); return;
+    case 32966: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendSwitch(screen, 0); }); return;
+    case 32967: sendThrough(screen, nullptr, [&] { m_core.SendReset(screen); }); return;
+    case 32968: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendReset(screen); }); return;
+    default:
+        if (const int kind = itemKind(command); kind >= 0 && m_links)
+            platform::postMessage(m_links->itemListPanel, app::WM_ITEM_CREATE, reinterpret_cast<platform::WPARAM>(node),
+                                  kind);
+        return;
+    }
+}
+
+void CEditor::keyPressEvent(QKeyEvent* e)
+{
+    QTreeWidget::keyPressEvent(e);
+}
+
+// ---- drag and drop ----
+
+void CEditor::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton) {
+        m_pressTick = m_clock.elapsed();
+        m_pressPos = e->position().toPoint();
+        m_dragCandidate = itemAt(m_pressPos) != nullptr;
+    }
+    if (e->button() == Qt::RightButton) {
+        e->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(e);
+}
+
+void CEditor::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint pos = e->position().toPoint();
+    m_lastPoint = pos;
+    m_hoverTimer.start();
+    if (m_dragging) {
+        if (m_dragImage)
+            m_dragImage->move(pos - QPoint(8, 8));
+        setDropTarget(pos.x() < 20 ? nullptr : itemAt(pos));
+        e->accept();
+        return;
+    }
+    if (m_dragCandidate && (e->buttons() & Qt::LeftButton)
+        && (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        m_dragCandidate = false;
+        beginDrag(itemAt(m_pressPos));
+        if (m_dragging) {
+            e->accept();
+            return;
+        }
+    }
+    if (e->buttons() & Qt::LeftButton) {
+        e->accept();   // no rubber-band or auto-scroll of the view's own
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(e);
+}
+
+void CEditor::mouseReleaseEvent(QMouseEvent* e)
+{
+    m_dragCandidate = false;
+    if (e->button() == Qt::RightButton) {
+        contextMenuAt(e->position().toPoint());
+        e->accept();
+        return;
+    }
+    if (m_dragging && e->button() == Qt::LeftButton) {
+        endDrag(e->position().toPoint());
+        e->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(e);
+}
+
+void CEditor::beginDrag(QTreeWidgetItem* item)
+{
+    // A press and a quick move are a click that slipped, not a drag.
+    if (!item || m_clock.elapsed() - m_pressTick < 60)
+        return;
+    if (!canDrag(nodeOf(item)))
+        return;
+    m_dragging = true;
+    m_dragItem = item;
+    m_dropTarget = nullptr;
+    if (!m_dragImage) {
+        m_dragImage = new QLabel(viewport());
+        m_dragImage->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_dragImage->setStyleSheet(QStringLiteral("background: rgba(255,255,255,180); border: 1px dotted gray;"));
+    }
+    m_dragImage->setText(item->text(0));
+    m_dragImage->adjustSize();
+    m_dragImage->move(m_pressPos - QPoint(8, 8));
+    m_dragImage->show();
+    grabMouse();
+    m_scrollTicks = 0;
+    m_scrollTimer.start();
+}
+
+void CEditor::setDropTarget(QTreeWidgetItem* item)
+{
+    if (item == m_dropTarget)
+        return;
+    if (m_dropTarget && indexFromItem(m_dropTarget).isValid())
+        m_dropTarget->setData(0, kDropRole, false);
+    m_dropTarget = item;
+    if (item)
+        item->setData(0, kDropRole, true);
+}
+
+void CEditor::onHoverTimer()
+{
+    if (!m_dragging)
+        return;
+    if (QTreeWidgetItem* item = itemAt(m_lastPoint)) {
+        setCurrentItem(item);
+        item->setExpanded(true);
+    }
+}
+
+void CEditor::onScrollTimer()
+{
+    if (!m_dragging)
+        return;
+    ++m_scrollTicks;
+    const QRect client = viewport()->rect();
+    const AutoScroll a = autoScrollFor(m_lastPoint.y(), client.top(), client.bottom() + 1);
+    if (a.direction == 0 || a.period <= 0 || m_scrollTicks % a.period != 0)
+        return;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + a.direction * bar->singleStep());
+    if (a.direction < 0)
+        setDropTarget(itemAt(QPoint(client.center().x(), client.top() + 1)));
+    else
+        setDropTarget(itemAt(QPoint(client.center().x(), client.bottom() - 1)));
+}
+
+void CEditor::endDrag(QPoint pos)
+{
+    Q_UNUSED(pos);
+    m_dragging = false;
+    if (m_dragImage)
+        m_dragImage->hide();
+    releaseMouse();
+    m_scrollTimer.stop();
+    m_hoverTimer.stop();
+    QTreeWidgetItem* target = m_dropTarget;
+    setDropTarget(nullptr);
+    QTreeWidgetItem* dragged = m_dragItem;
+    m_dragItem = nullptr;
+    if (!dragged || target == dragged)
+        return;
+    tagItemData* node = nodeOf(dragged);
+    const DropPlan plan = planDrop(node, nodeOf(target), sectionLimitOf(node, m_limitSource));
+    if (plan.result == DropPlan::OtherScreen) {
+        notice(kNoticeDropOtherScreen);
+        return;
+    }
+    if (plan.result == DropPlan::OverLimit) {
+        notice(kNoticeDropOverLimit);
+        return;
+    }
+    if (plan.result != DropPlan::Move)
+        return;
+    target->setExpanded(true);
+
+    // The row moves with its labels, icons, node links and children; only the
+    // expanded state has to be carried over by hand.
+    QHash<QTreeWidgetItem*, bool> expanded;
+    std::function<void(QTreeWidgetItem*)> note = [&](QTreeWidgetItem* i) {
+        expanded.insert(i, i->isExpanded());
+        for (int k = 0; k < i->childCount(); ++k)
+            note(i->child(k));
+    };
+    note(dragged);
+    QTreeWidgetItem* oldParent = dragged->parent();
+    {
+        const QSignalBlocker block(this);
+        oldParent->removeChild(dragged);
+        if (!m_core.ModifyItemPos(node, plan.parent, plan.after)) {
+            // The core kept the node where it was: so does the tree.
+            oldParent->insertChild(0, dragged);
+            fillSubtree(itemOf(screenOf(node)), screenOf(node));
+            return;
+        }
+        insertChildItem(itemOf(plan.parent), dragged, plan.after);
+        for (auto it = expanded.begin(); it != expanded.end(); ++it)
+            it.key()->setExpanded(it.value());
+        if (node->Level == LEVEL_SECTION) {
+            if (CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr)
+                canvas->UpdateItemRect(node);
+        }
+        setCurrentItem(dragged);
+    }
+    onCurrentChanged(dragged);
+}
+
+} // namespace editor

@@ -1,0 +1,79 @@
+#include "app/panels/PanelBase.h"
+
+#include "app/controls/AppMessages.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "platform/LangPack.h"
+#include "platform/ProfileIni.h"
+
+#include <QComboBox>
+#include <QLabel>
+
+namespace panels {
+
+void repaintNode(const PanelContext& ctx, tagItemData* node)
+{
+    if (!node)
+        return;
+    if (ctx.core.Paint(node) != 0 && ctx.host)
+        ctx.host->repaintNode(node);
+}
+
+CPanelBase::CPanelBase(unsigned templateId, PanelContext ctx, QWidget* parent)
+    : controls::CPropertyPanel(templateId), m_ctx(ctx)
+{
+    setParent(parent);
+}
+
+void CPanelBase::OnNodeDeleting(tagItemData* node)
+{
+    if (node && m_node && isSameOrBelow(m_node, node))
+        m_node = nullptr;
+}
+
+bool CPanelBase::event(QEvent* e)
+{
+    if (platform::asMessage(e, app::WM_NODE_LOAD)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        m->setResult(OnNodeLoad(reinterpret_cast<tagItemData*>(m->wParam())));
+        return true;
+    }
+    return controls::CPropertyPanel::event(e);
+}
+
+QString CPanelBase::dialogText(unsigned controlId) const
+{
+    return platform::langDialogText(templateId(), controlId);
+}
+
+QLabel* CPanelBase::makeLabel(int controlId)
+{
+    return withId(new QLabel(dialogText(static_cast<unsigned>(controlId)), this), controlId);
+}
+
+bool isSameOrBelow(const tagItemData* node, const tagItemData* root)
+{
+    for (const tagItemData* n = node; n; n = n->Parent)
+        if (n == root)
+            return true;
+    return false;
+}
+
+void fillComboFromString(QComboBox* combo, unsigned stringId)
+{
+    combo->clear();
+    for (const QString& part : platform::SplitProfileList(platform::langString(stringId)))
+        combo->addItem(part);
+}
+
+int comboIndexOfData(const QComboBox* combo, qint64 data)
+{
+    for (int i = 0; i < combo->count(); ++i) {
+        const QVariant v = combo->itemData(i);
+        if (v.isValid() && v.toLongLong() == data)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace panels

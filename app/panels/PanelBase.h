@@ -1,0 +1,85 @@
+#pragma once
+// Base of the property panels: the node being edited, the loading flag, the
+// WM_NODE_LOAD entry and the deletion notice. Change handlers check
+// canEdit() first, so loading never writes back and an unloaded panel
+// writes nothing.
+#include "app/controls/PropertyPanel.h"
+#include "app/panels/PanelHost.h"
+
+#include <QString>
+
+class QComboBox;
+class QLabel;
+struct tagItemData;
+
+namespace panels {
+
+class CPanelBase : public controls::CPropertyPanel {
+    Q_OBJECT
+public:
+    CPanelBase(unsigned templateId, PanelContext ctx, QWidget* parent);
+
+    // Builds the controls (OnInitDialog) as a child of the parent.
+    bool Create(QWidget* parent) { return CModelessDialog::Create(templateId(), parent); }
+
+    tagItemData* node() const { return m_node; }
+    bool isLoading() const { return m_loading; }
+
+    // WM_NODE_LOAD: the value the message returns.
+    virtual int OnNodeLoad(tagItemData* node) = 0;
+    // The node (with its subtree) is about to be freed: a panel holding it,
+    // or a node under it, lets go of it.
+    virtual void OnNodeDeleting(tagItemData* node);
+
+protected:
+    bool event(QEvent* e) override;
+    bool canEdit() const { return m_node && !m_loading; }
+    void repaint() { repaintNode(m_ctx, m_node); }
+    CCore& core() const { return m_ctx.core; }
+
+    // Raises the loading flag for its lifetime; the flag is down afterwards.
+    class LoadScope {
+    public:
+        explicit LoadScope(CPanelBase& p) : m_p(p) { m_p.m_loading = true; }
+        ~LoadScope() { m_p.m_loading = false; }
+        LoadScope(const LoadScope&) = delete;
+        LoadScope& operator=(const LoadScope&) = delete;
+
+    private:
+        CPanelBase& m_p;
+    };
+
+    // The text of one of this panel's controls in the language pack.
+    QString dialogText(unsigned controlId) const;
+    // A label with its control id and its text from the pack.
+    QLabel* makeLabel(int controlId);
+
+    PanelContext m_ctx;
+    tagItemData* m_node = nullptr;
+
+private:
+    bool m_loading = true;
+};
+
+// True when `node` is `root` or lies below it.
+bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
+
+// Combo helpers: entries from a string of parts separated by ';', and the
+// entry whose item data equals a value (-1 when none does).
+void fillComboFromString(QComboBox* combo, unsigned stringId);
+int comboIndexOfData(const QComboBox* combo, qint64 data);
+// Gives a widget its control id (property and objectName).
+template <typename W>
+W* withId(W* w, int id);
+
+} // namespace panels
+
+#include "app/controls/ControlMessages.h"
+
+template <typename W>
+W* panels::withId(W* w, int id)
+{
+    controls::setControlId(w, id);
+    w->setObjectName(QString::number(id));
+    return w;
+}

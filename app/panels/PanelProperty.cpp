@@ -1,0 +1,75 @@
+#include "app/panels/PanelProperty.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/panels/PropertyPages.h"
+#include "core/api/Nodes.h"
+
+namespace panels {
+
+CPanelProperty::CPanelProperty(PanelContext ctx, QWidget* parent)
+    : QWidget(parent),
+      m_screen(new CPropertyScreen(ctx, this)),
+      m_scene(new CPropertyScene(ctx, this)),
+      m_window(new CPropertySubwnd(ctx, this))
+{
+    m_screen->hide();
+    m_scene->hide();
+    m_window->hide();
+}
+
+CPanelProperty::~CPanelProperty()
+{
+    // Window page first, then scene page, then screen page.
+    delete m_window;
+    delete m_scene;
+    delete m_screen;
+}
+
+bool CPanelProperty::event(QEvent* e)
+{
+    if (platform::asMessage(e, app::WM_NODE_SELECT)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void CPanelProperty::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    for (QWidget* p : {static_cast<QWidget*>(m_screen), static_cast<QWidget*>(m_scene), static_cast<QWidget*>(m_window)})
+        p->setGeometry(rect());
+}
+
+int CPanelProperty::OnNodeSelect(tagItemData* node)
+{
+    CPropertyPage* choice = nullptr;
+    if (node) {
+        switch (node->Level) {
+        case LEVEL_ROOT: choice = m_screen; break;
+        case LEVEL_SCENE: choice = m_scene; break;
+        case LEVEL_SECTION: choice = m_window; break;
+        default: break;
+        }
+    }
+    if (choice != m_current) {
+        if (m_current)
+            m_current->hide();
+        m_current = choice;
+        if (m_current)
+            m_current->show();
+    }
+    if (m_current)
+        platform::sendMessage(m_current, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node), 0);
+    return 1;
+}
+
+void CPanelProperty::OnNodeDeleting(tagItemData* node)
+{
+    for (CPropertyPage* p : {static_cast<CPropertyPage*>(m_screen), static_cast<CPropertyPage*>(m_scene),
+                             static_cast<CPropertyPage*>(m_window)})
+        p->OnNodeDeleting(node);
+}
+
+} // namespace panels

@@ -1,0 +1,217 @@
+#include "app/panels/PropertyPages.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/panels/PropertyEffectText.h"
+#include "app/panels/PropertyProgList.h"
+#include "app/panels/PropertyScreenComm.h"
+#include "app/panels/PropertyScreenInfo.h"
+#include "app/panels/PropertySection.h"
+#include "app/panels/ScenePanels.h"
+#include "core/api/Nodes.h"
+
+namespace panels {
+namespace {
+constexpr int kGap = 2;
+// Templates of the panels that later versions of the pages bring.
+constexpr unsigned kBorderTemplate = 6194;
+constexpr unsigned kCoolTextTemplate = 6579;
+constexpr unsigned kMainTemplates[kMainSlots] = {110, 6087, 108, 107, 113, 109, 115, 6543};
+} // namespace
+
+// ---- common ----
+
+CPropertyPage::CPropertyPage(unsigned templateId, PanelContext ctx, QWidget* parent)
+    : controls::CModelessDialog(parent), m_ctx(ctx)
+{
+    setTemplateId(templateId);
+}
+
+bool CPropertyPage::event(QEvent* e)
+{
+    if (platform::asMessage(e, app::WM_NODE_SELECT)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+        return true;
+    }
+    return controls::CModelessDialog::event(e);
+}
+
+void CPropertyPage::OnNodeDeleting(tagItemData* node)
+{
+    for (CPanelBase* p : m_panels)
+        p->OnNodeDeleting(node);
+}
+
+void CPropertyPage::load(CPanelBase* p, tagItemData* node)
+{
+    platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node), 0);
+}
+
+// ---- screen page ----
+
+CPropertyScreen::CPropertyScreen(PanelContext ctx, QWidget* parent) : CPropertyPage(kTemplate, ctx, parent)
+{
+    m_info = add(new CPropertyScreenInfo(ctx, this));
+    m_comm = add(new CPropertyScreenComm(ctx, this));
+}
+
+void CPropertyScreen::resizeEvent(QResizeEvent* e)
+{
+    CPropertyPage::resizeEvent(e);
+    const int infoW = 280;
+    m_info->setGeometry(0, 0, infoW, std::max(height() - 2, 0));
+    m_comm->setGeometry(infoW + kGap, 0, std::max(width() - 2 - infoW - kGap, 0), std::max(height() - 2, 0));
+}
+
+int CPropertyScreen::OnNodeSelect(tagItemData* node)
+{
+    load(m_info, node);
+    load(m_comm, node);
+    return 0;
+}
+
+// ---- scene page ----
+
+CPropertyScene::CPropertyScene(PanelContext ctx, QWidget* parent) : CPropertyPage(kTemplate, ctx, parent)
+{
+    m_playMode = add(new CPropertyScenePlayMode(ctx, this));
+    m_border = add(new CEmptyPanel(kBorderTemplate, ctx, this));
+    m_show = add(new CPropertySceneShow(ctx, this));
+    m_timer = add(new CPropertySceneTimer(ctx, this));
+}
+
+void CPropertyScene::resizeEvent(QResizeEvent* e)
+{
+    CPropertyPage::resizeEvent(e);
+    const int h = std::max(height() - 1, 0);
+    int x = 0;
+    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, 210}, {m_border, 170}, {m_show, 340}}) {
+        panel->setGeometry(x, 0, w, h);
+        x += w + kGap;
+    }
+    m_timer->setGeometry(x, 0, std::max(width() - 1 - x, 0), h);
+}
+
+int CPropertyScene::OnNodeSelect(tagItemData* node)
+{
+    load(m_show, node);
+    load(m_playMode, node);
+    load(m_border, node);
+    load(m_timer, node);
+    return 0;
+}
+
+// ---- window page ----
+
+CPropertySubwnd::CPropertySubwnd(PanelContext ctx, QWidget* parent) : CPropertyPage(kTemplate, ctx, parent)
+{
+    m_section = add(new CPropertySection(ctx, this));
+    m_border = add(new CEmptyPanel(kBorderTemplate, ctx, this));
+    m_list = add(new CPropertyProgList(ctx, this));
+    m_effect = add(new CPropertyEffectText(ctx, this));
+    m_coolText = add(new CEmptyPanel(kCoolTextTemplate, ctx, this));
+    for (int i = 0; i < kMainSlots; ++i)
+        m_main[static_cast<std::size_t>(i)] = add(new CEmptyPanel(kMainTemplates[i], ctx, this));
+    for (CPanelBase* p : m_panels)
+        if (p != m_border)
+            p->hide();
+    connect(m_list, &CPropertyProgList::nodeDeleting, this, &CPropertySubwnd::OnNodeDeleting);
+}
+
+CPanelBase* CPropertySubwnd::effectPanel(EffectSlot s) const
+{
+    switch (s) {
+    case EffectSlot::Effect: return m_effect;
+    case EffectSlot::CoolText: return m_coolText;
+    default: return nullptr;
+    }
+}
+
+CPanelBase* CPropertySubwnd::mainPanel(MainSlot s) const
+{
+    const int i = static_cast<int>(s);
+    return i >= 0 && i < kMainSlots ? m_main[static_cast<std::size_t>(i)] : nullptr;
+}
+
+bool CPropertySubwnd::event(QEvent* e)
+{
+    if (platform::asMessage(e, app::WM_TEXT_WRAPWIDTH)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        m->setResult(OnTextWrapWidth(m->wParam(), m->lParam()));
+        return true;
+    }
+    return CPropertyPage::event(e);
+}
+
+int CPropertySubwnd::OnTextWrapWidth(platform::WPARAM w, platform::LPARAM l)
+{
+    CPanelBase* rich = mainPanel(MainSlot::RichText);
+    if (m_curMain != rich)
+        return 0;
+    return static_cast<int>(platform::sendMessage(rich, app::WM_TEXT_WRAPWIDTH, w, l));
+}
+
+void CPropertySubwnd::layoutLeftBlock(bool listShown)
+{
+    const SubwndColumns c = layoutSubwnd(size(), listShown, false);
+    m_section->setGeometry(c.section);
+    m_section->show();
+    m_border->setGeometry(c.border);
+    m_border->show();
+    m_list->setGeometry(c.list);
+    m_list->setVisible(listShown);
+    m_listShown = listShown;
+    m_origin = c.origin;
+}
+
+void CPropertySubwnd::layoutRightBlock(bool effectShown)
+{
+    const SubwndColumns c = layoutSubwnd(size(), m_listShown, effectShown);
+    m_effect->setGeometry(c.effect);
+    m_coolText->setGeometry(c.effect);
+    for (CPanelBase* p : m_main)
+        p->setGeometry(c.main);
+}
+
+void CPropertySubwnd::resizeEvent(QResizeEvent* e)
+{
+    CPropertyPage::resizeEvent(e);
+    layoutLeftBlock(m_list->isVisibleTo(this));
+    layoutRightBlock(m_effect->isVisibleTo(this) || m_coolText->isVisibleTo(this));
+}
+
+void CPropertySubwnd::setCurrent(CPanelBase*& current, CPanelBase* choice, tagItemData* node)
+{
+    if (choice != current) {
+        if (current && current->isVisibleTo(this))
+            current->hide();
+        current = choice;
+        if (current)
+            current->show();
+    }
+    if (current)
+        load(current, node);
+}
+
+int CPropertySubwnd::OnNodeSelect(tagItemData* node)
+{
+    const PanelChoice c = choosePanels(node);
+    if (c.loadSection) {
+        load(m_section, node);
+        load(m_border, node);
+    }
+    if (c.listWindow) {
+        if (!m_list->isVisibleTo(this))
+            layoutLeftBlock(true);
+        load(m_list, node);
+        return 1;
+    }
+    if (c.list == 0 && m_list->isVisibleTo(this))
+        layoutLeftBlock(false);
+    layoutRightBlock(c.effect != EffectSlot::None);
+    setCurrent(m_curEffect, effectPanel(c.effect), c.load);
+    setCurrent(m_curMain, mainPanel(c.main), c.load);
+    return 1;
+}
+
+} // namespace panels

@@ -1,0 +1,398 @@
+#include "app/panels/PropertyProgList.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/MessageBox.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "platform/LangPack.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QSet>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace panels {
+namespace {
+constexpr int kButtonIds[4] = {CPropertyProgList::IdAdd, CPropertyProgList::IdDelete, CPropertyProgList::IdUp,
+                               CPropertyProgList::IdDown};
+constexpr unsigned kButtonIcons[4] = {6208, 6209, 6207, 6210};
+constexpr unsigned kButtonTips[4] = {34600, 34603, 34601, 34602};
+constexpr unsigned kRowIcons[8] = {6055, 6054, 6056, 6049, 6052, 6103, 6050, 6053};
+
+CPropertyProgList::MenuRunner& menuRunner()
+{
+    static CPropertyProgList::MenuRunner r;
+    return r;
+}
+
+unsigned kindNameId(std::uint16_t type)
+{
+    switch (type) {
+    case IT_SINGLELINE: return 41010;
+    case IT_IMAGE: return 41004;
+    case IT_GIF: return 41008;
+    case IT_GRID: return 41009;
+    case IT_TEXTGIF: return 41041;
+    case IT_COUNT: return 41007;
+    case IT_COUNT2: return 41011;
+    case IT_CLOCKSIMUL: return 41005;
+    case IT_CLOCKDIGIT: return 41006;
+    default: return 41003;
+    }
+}
+
+QString nodeName(const tagItemData* n)
+{
+    return QString::fromUtf16(n->Name, std::find(n->Name, n->Name + 128, u'\0') - n->Name);
+}
+} // namespace
+
+std::vector<AddMenuEntry> addMenuEntries(int windowKind)
+{
+    if (windowKind == IT_WND_PROGLIST)
+        return {{1, 41010, IT_SINGLELINE}, {2, 41003, IT_TEXT},        {3, 41041, IT_TEXTGIF},
+                {4, 41004, IT_IMAGE},      {5, 41005, IT_CLOCKSIMUL},  {6, 41006, IT_CLOCKDIGIT},
+                {7, 41007, IT_COUNT},      {9, 41008, IT_GIF},         {10, 41009, IT_GRID}};
+    // A content list holds texts, pictures, animations and tables.
+    if (windowKind == IT_WND_CONTENTLIST)
+        return {{1, 41010, IT_SINGLELINE}, {2, 41003, IT_TEXT}, {3, 41041, IT_TEXTGIF},
+                {4, 41004, IT_IMAGE},      {5, 41008, IT_GIF},  {6, 41009, IT_GRID}};
+    return {};
+}
+
+int itemIconIndex(std::uint16_t itemType)
+{
+    switch (itemType) {
+    case IT_IMAGE: return 1;
+    case IT_CLOCKSIMUL: return 2;
+    case IT_CLOCKDIGIT: return 3;
+    case IT_COUNT: return 4;
+    case IT_GIF: return 6;
+    case IT_GRID: return 7;
+    default: return 0;
+    }
+}
+
+QString defaultItemName(const tagItemData* node)
+{
+    const QString kind = platform::langString(kindNameId(node->Item.TypeCode));
+    QSet<QString> taken;
+    if (node->Parent)
+        for (const tagItemData* s = node->Parent->FirstChild; s; s = s->NextSibling)
+            if (s != node)
+                taken.insert(nodeName(s));
+    for (int n = 1;; ++n) {
+        const QString name = kind + QString::number(n);
+        if (!taken.contains(name))
+            return name;
+    }
+}
+
+CPropertyProgList::MenuRunner CPropertyProgList::setMenuRunner(MenuRunner r)
+{
+    return std::exchange(menuRunner(), std::move(r));
+}
+
+CPropertyProgList::CPropertyProgList(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent)
+{
+    m_rows.reserve(128);
+}
+
+bool CPropertyProgList::OnInitDialog()
+{
+    SetTitleFromResource(48251, false);
+    m_list = withId(new QListWidget(this), IdList);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setIconSize(QSize(16, 16));
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
+    for (int i = 0; i < 4; ++i) {
+        m_buttons[i] = withId(new controls::CIconButton(this), kButtonIds[i]);
+        m_buttons[i]->AssignIcons(kButtonIcons[i]);
+        m_buttons[i]->setIconSize(QSize(20, 20));
+        m_buttons[i]->setFixedSize(26, 26);
+        m_buttons[i]->SetTooltipFromResource(kButtonTips[i]);
+        buttons->addWidget(m_buttons[i]);
+    }
+    buttons->addStretch(1);
+    auto* v = new QVBoxLayout(this);
+    v->setContentsMargins(6, 26, 6, 2);
+    v->addLayout(buttons);
+    v->addWidget(m_list, 1);
+    connect(m_buttons[0], &QPushButton::clicked, this, &CPropertyProgList::onAdd);
+    connect(m_buttons[1], &QPushButton::clicked, this, &CPropertyProgList::onDelete);
+    connect(m_buttons[2], &QPushButton::clicked, this, &CPropertyProgList::onUp);
+    connect(m_buttons[3], &QPushButton::clicked, this, &CPropertyProgList::onDown);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &CPropertyProgList::onRowChanged);
+    return true;
+}
+
+bool CPropertyProgList::event(QEvent* e)
+{
+    if (platform::asMessage(e, app::WM_NODE_SELECT)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+        return true;
+    }
+    if (platform::asMessage(e, app::WM_ITEM_CREATE)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        m->setResult(OnItemCreate(reinterpret_cast<tagItemData*>(m->wParam()), static_cast<int>(m->lParam())));
+        return true;
+    }
+    return CPanelBase::event(e);
+}
+
+tagItemData* CPropertyProgList::itemAt(int row) const
+{
+    QListWidgetItem* it = m_list->item(row);
+    return it ? static_cast<tagItemData*>(it->data(Qt::UserRole).value<void*>()) : nullptr;
+}
+
+void CPropertyProgList::insertRow(int row, tagItemData* item)
+{
+    auto* it = new QListWidgetItem(platform::langIcon(kRowIcons[itemIconIndex(item->Item.TypeCode)]), nodeName(item));
+    it->setData(Qt::UserRole, QVariant::fromValue<void*>(item));
+    m_list->insertItem(row, it);
+}
+
+void CPropertyProgList::renumberFrom(int row)
+{
+    for (int i = std::max(row, 0); i < m_list->count(); ++i)
+        m_rows.insert(itemAt(i), i);
+}
+
+void CPropertyProgList::selectRow(int row)
+{
+    m_list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+int CPropertyProgList::OnNodeLoad(tagItemData* node)
+{
+    m_node = node;
+    if (!node)
+        return 0;
+    {
+        LoadScope loading(*this);
+        m_rows.clear();
+        m_list->clear();
+        m_lastSelected = nullptr;
+        int i = 0;
+        for (tagItemData* c = node->FirstChild; c; c = c->NextSibling, ++i) {
+            insertRow(i, c);
+            m_rows.insert(c, i);
+        }
+    }
+    if (m_list->count() > 0)
+        selectRow(0);
+    else
+        platform::postMessage(page(), app::WM_NODE_SELECT, 0, 0);
+    return 1;
+}
+
+void CPropertyProgList::OnNodeDeleting(tagItemData* node)
+{
+    if (!node || !m_node)
+        return;
+    if (isSameOrBelow(m_node, node)) {
+        // The window itself goes: nothing is left to list.
+        m_node = nullptr;
+        m_rows.clear();
+        LoadScope loading(*this);
+        m_list->clear();
+        m_lastSelected = nullptr;
+        return;
+    }
+    // One of its items goes (deleted from the tree): its row goes with it.
+    const auto found = m_rows.constFind(node);
+    if (found == m_rows.constEnd())
+        return;
+    const int row = found.value();
+    m_rows.remove(node);
+    {
+        LoadScope loading(*this);
+        delete m_list->takeItem(row);
+        if (m_lastSelected == node)
+            m_lastSelected = nullptr;
+    }
+    renumberFrom(row);
+}
+
+void CPropertyProgList::onRowChanged()
+{
+    if (isLoading() || !m_node)
+        return;
+    const QList<QListWidgetItem*> sel = m_list->selectedItems();
+    QListWidgetItem* cur = m_list->currentItem();
+    if (!cur || !cur->isSelected() || sel.isEmpty())
+        return;
+    tagItemData* item = itemAt(m_list->row(cur));
+    if (item == m_lastSelected)
+        return;
+    m_lastSelected = item;
+    platform::sendMessage(page(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(item), 0);
+    if (m_tellCanvas) {
+        if (m_ctx.host)
+            m_ctx.host->selectItem(item, true);
+    } else {
+        m_tellCanvas = true;
+    }
+}
+
+int CPropertyProgList::OnNodeSelect(tagItemData* item)
+{
+    if (!isVisible() || !item)
+        return 0;
+    const auto found = m_rows.constFind(item);
+    if (found == m_rows.constEnd())
+        return 0;
+    const int row = found.value();
+    if (row >= m_list->count() || m_list->currentRow() == row)
+        return 0;
+    m_tellCanvas = false;
+    selectRow(row);
+    // A selection that fired nothing leaves the canvas flag set again.
+    m_tellCanvas = true;
+    return 1;
+}
+
+int CPropertyProgList::OnItemCreate(tagItemData* window, int itemType)
+{
+    if (window && window == m_node)
+        AddItemOfType(static_cast<std::uint16_t>(itemType));
+    return 0;
+}
+
+tagItemData* CPropertyProgList::AddItemOfType(std::uint16_t itemType)
+{
+    if (!m_node)
+        return nullptr;
+    m_list->setFocus();
+    const int selected = m_list->currentItem() && m_list->currentItem()->isSelected() ? m_list->currentRow() : -1;
+    tagItemData* after = selected >= 0 ? itemAt(selected) : nullptr;
+    tagItemData* item = core().AddItem(itemType, nullptr, m_node, after);
+    if (!item)
+        return nullptr;
+    const QString name = defaultItemName(item);
+    core().ChangeItemName(item, reinterpret_cast<const char16_t*>(name.utf16()));
+    const int row = selected >= 0 ? selected + 1 : 0;
+    {
+        LoadScope loading(*this);
+        insertRow(row, item);
+    }
+    renumberFrom(row);
+    selectRow(row);
+    return item;
+}
+
+void CPropertyProgList::onAdd()
+{
+    if (!m_node)
+        return;
+    const std::vector<AddMenuEntry> entries = addMenuEntries(m_node->Section.WndKind);
+    if (entries.empty())
+        return;
+    QMenu menu(this);
+    for (const AddMenuEntry& e : entries) {
+        QAction* a = menu.addAction(platform::langString(e.nameId));
+        a->setData(static_cast<int>(e.itemType));
+    }
+    const QPoint at = m_buttons[0]->mapToGlobal(QPoint(0, m_buttons[0]->height()));
+    QAction* chosen = menuRunner() ? menuRunner()(&menu, at) : menu.exec(at);
+    if (chosen)
+        AddItemOfType(static_cast<std::uint16_t>(chosen->data().toInt()));
+}
+
+void CPropertyProgList::onDelete()
+{
+    m_list->setFocus();
+    if (!m_node)
+        return;
+    QListWidgetItem* cur = m_list->currentItem();
+    if (!cur || !cur->isSelected())
+        return;
+    const int row = m_list->row(cur);
+    tagItemData* item = itemAt(row);
+    const QString text = platform::langString(48172).replace(QStringLiteral("%1"), nodeName(item));
+    if (controls::MessageBox::question(this, platform::langString(48171), text, QMessageBox::Ok | QMessageBox::Cancel,
+                                       QMessageBox::Ok) != QMessageBox::Ok)
+        return;
+    m_rows.remove(item);
+    // Panels showing the item let go of it before it is freed.
+    emit nodeDeleting(item);
+    if (m_ctx.host)
+        m_ctx.host->removeItem(item);
+    core().DeleteItem(item);
+    {
+        LoadScope loading(*this);
+        delete m_list->takeItem(row);
+        m_lastSelected = nullptr;
+    }
+    renumberFrom(row);
+    if (m_list->count() == 0)
+        platform::postMessage(page(), app::WM_NODE_SELECT, 0, 0);
+    else
+        selectRow(m_list->count() - 1);
+}
+
+void CPropertyProgList::onUp()
+{
+    m_list->setFocus();
+    if (!m_node)
+        return;
+    std::vector<int> rows;
+    for (QListWidgetItem* it : m_list->selectedItems())
+        rows.push_back(m_list->row(it));
+    std::sort(rows.begin(), rows.end());
+    int last = -1;
+    for (int row : rows) {
+        if (row == 0)
+            break;
+        tagItemData* item = itemAt(row);
+        tagItemData* prev = item->PrevSibling;
+        tagItemData* after = prev ? prev->PrevSibling : nullptr;
+        core().ModifyItemPos(item, m_node, after);
+        LoadScope loading(*this);
+        QListWidgetItem* it = m_list->takeItem(row);
+        m_list->insertItem(row - 1, it);
+        m_rows.insert(item, row - 1);
+        m_rows.insert(itemAt(row), row);
+        last = row - 1;
+    }
+    if (last >= 0) {
+        m_lastSelected = nullptr;
+        selectRow(last);
+    }
+}
+
+void CPropertyProgList::onDown()
+{
+    m_list->setFocus();
+    if (!m_node)
+        return;
+    std::vector<int> rows;
+    for (QListWidgetItem* it : m_list->selectedItems())
+        rows.push_back(m_list->row(it));
+    std::sort(rows.begin(), rows.end());
+    int last = -1;
+    for (int row : rows) {
+        if (row >= m_list->count() - 1)
+            break;
+        tagItemData* item = itemAt(row);
+        core().ModifyItemPos(item, m_node, item->NextSibling);
+        LoadScope loading(*this);
+        QListWidgetItem* it = m_list->takeItem(row);
+        m_list->insertItem(row + 1, it);
+        m_rows.insert(item, row + 1);
+        m_rows.insert(itemAt(row), row);
+        last = row + 1;
+    }
+    if (last >= 0) {
+        m_lastSelected = nullptr;
+        selectRow(last);
+    }
+}
+
+} // namespace panels

@@ -1,0 +1,84 @@
+#pragma once
+// The items of a list window (program list or content list) in play order:
+// add after the selected one, delete, move up and down. Selecting a row
+// shows the item's panels on the page and the item on the canvas.
+#include "app/panels/PanelBase.h"
+
+#include <QHash>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QListWidget;
+class QMenu;
+namespace controls {
+class CIconButton;
+}
+
+namespace panels {
+
+struct AddMenuEntry {
+    int command;
+    unsigned nameId;
+    std::uint16_t itemType;
+};
+
+// The add menu of a window kind (empty for kinds without one).
+std::vector<AddMenuEntry> addMenuEntries(int windowKind);
+// The icon index of a row by item type.
+int itemIconIndex(std::uint16_t itemType);
+// A new node's name: the kind's text and the smallest number from 1 that no
+// sibling already has as its name.
+QString defaultItemName(const tagItemData* node);
+
+class CPropertyProgList : public CPanelBase {
+    Q_OBJECT
+public:
+    static constexpr unsigned kTemplate = 6121;
+    enum : int { IdList = 6495, IdAdd = 6485, IdDelete = 6486, IdUp = 6487, IdDown = 6488 };
+
+    CPropertyProgList(PanelContext ctx, QWidget* parent = nullptr);
+    int OnNodeLoad(tagItemData* node) override;
+    // From the tree: selects the item's row without telling the canvas.
+    int OnNodeSelect(tagItemData* item);
+    // WM_ITEM_CREATE: adds an item of the type to the loaded window.
+    int OnItemCreate(tagItemData* window, int itemType);
+    void OnNodeDeleting(tagItemData* node) override;
+
+    // Adds an item of the type after the selected row; the new node or null.
+    tagItemData* AddItemOfType(std::uint16_t itemType);
+    void onAdd();
+    void onDelete();
+    void onUp();
+    void onDown();
+
+    QListWidget* list() const { return m_list; }
+    tagItemData* itemAt(int row) const;
+
+    // Runs the add menu at a screen point; tests replace it.
+    using MenuRunner = std::function<QAction*(QMenu*, const QPoint&)>;
+    static MenuRunner setMenuRunner(MenuRunner r);
+
+signals:
+    // The item is about to be deleted: whoever shows it lets go of it.
+    void nodeDeleting(tagItemData* node);
+
+protected:
+    bool OnInitDialog() override;
+    bool event(QEvent* e) override;
+
+private:
+    void insertRow(int row, tagItemData* item);
+    void renumberFrom(int row);
+    void selectRow(int row);
+    void onRowChanged();
+    QWidget* page() const { return parentWidget(); }
+
+    QListWidget* m_list = nullptr;
+    controls::CIconButton* m_buttons[4] = {};
+    QHash<tagItemData*, int> m_rows;
+    bool m_tellCanvas = true;
+    tagItemData* m_lastSelected = nullptr;
+};
+
+} // namespace panels

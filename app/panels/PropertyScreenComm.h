@@ -1,0 +1,78 @@
+#pragma once
+// Right panel of the screen page: how the program reaches the screen's
+// controller. Every change is written into the screen node at once; the
+// next transfer uses it. Nothing here repaints.
+#include "app/panels/PanelBase.h"
+
+#include <QList>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+namespace controls {
+class CIconButton;
+class CMaskEdit;
+class CRangeEdit;
+}
+
+namespace panels {
+
+class CPropertyScreenComm : public CPanelBase {
+    Q_OBJECT
+public:
+    static constexpr unsigned kTemplate = 6190;
+    enum : int {
+        IdLinkType = 6192, IdSerial = 6193, IdBaud = 6187, IdAdapter = 6194, IdMac = 6200, IdRefresh = 6207,
+        IdIp = 6270, IdByName = 6271, IdHostName = 6272, IdPort = 6203,
+    };
+
+    CPropertyScreenComm(PanelContext ctx, QWidget* parent = nullptr);
+    int OnNodeLoad(tagItemData* node) override;
+    // WM_SETTINGS_CHANGED: wParam 2 refills the list of link type lParam.
+    int OnSettingsChanged(platform::WPARAM w, platform::LPARAM l);
+    int shownLinkType() const { return m_shown; }
+
+    // The number a serial entry names (-1 when it names none).
+    static int serialNumberOf(const CCore& core, const QString& entry);
+    // Copies text into a narrow field of `size` bytes, always terminated,
+    // never splitting a character; the rest of the field is zeroed.
+    static void copyHost(char* field, std::size_t size, const QString& text);
+
+protected:
+    bool OnInitDialog() override;
+    bool event(QEvent* e) override;
+
+private:
+    void fillLinkList(int type);
+    void showLinkGroup(int type);
+    void loadLinkValues(int type);
+    QList<QWidget*> groupWidgets(int type) const;
+    void applyHostKind(bool byName);
+
+    void onLinkType(int index);
+    void onSerial(int index);
+    void onBaud(int index);
+    void onAdapter(int index);
+    void onMac();
+    void onByName();
+    void onIp();
+    void onHostName();
+    void onPort();
+    void onRefresh();
+
+    int m_shown = 0;
+    QComboBox* m_linkType = nullptr;
+    QComboBox* m_serial = nullptr;
+    QComboBox* m_baud = nullptr;
+    QComboBox* m_adapter = nullptr;
+    controls::CMaskEdit* m_mac = nullptr;
+    controls::CIconButton* m_refresh = nullptr;
+    QLineEdit* m_ip = nullptr;
+    QCheckBox* m_byName = nullptr;
+    QLineEdit* m_hostName = nullptr;
+    controls::CRangeEdit* m_port = nullptr;
+    QWidget* m_hostRow = nullptr;
+    QWidget* m_labels[6] = {};
+};
+
+} // namespace panels

@@ -1,0 +1,41 @@
+#pragma once
+// Turns a word-processor document (".doc") into RTF for the rich-text
+// editors. The panel holds a DocumentConverter and listens for its answer;
+// tests may put a fake in its place.
+#include "app/panels/import/OfficeConversion.h"
+
+#include <QObject>
+#include <QString>
+
+namespace panels {
+
+// The message a failed conversion shows (the packs have no id for it).
+QString documentConversionError();
+
+class DocumentConverter : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Starts converting; converted() or failed() follows later, once.
+    virtual void convert(const QString& path) = 0;
+    virtual void cancel() = 0;
+
+signals:
+    void converted(const QByteArray& rtf);
+    void failed(const QString& message);
+};
+
+// Converts through the office program in headless mode.
+class OfficeDocumentConverter : public DocumentConverter {
+    Q_OBJECT
+public:
+    explicit OfficeDocumentConverter(QObject* parent = nullptr);
+    void convert(const QString& path) override;
+    void cancel() override { m_conversion.cancel(); }
+    OfficeConversion& conversion() { return m_conversion; }
+
+private:
+    OfficeConversion m_conversion;
+};
+
+} // namespace panels

@@ -1,0 +1,729 @@
+#include "app/preview/Effects.h"
+
+#include "app/preview/RandomSource.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace preview {
+namespace {
+
+constexpr QRgb kBlack = 0xFF000000u;
+
+// The area of the back buffer and the page, in area coordinates. Every write
+// is clipped to the area; page pixels outside the item's picture read black.
+struct Surface {
+    explicit Surface(const StepTarget& t)
+        : back(*t.back), page(t.page), L(t.area.x()), T(t.area.y()), W(t.area.width()), H(t.area.height()),
+          px(t.px), py(t.py), k(t.k), n(t.n)
+    {
+        // Never write outside the back buffer either.
+        const QRect inside = t.area.intersected(back.rect());
+        if (inside != t.area)
+            W = H = 0;
+    }
+    QRgb src(int x, int y) const   // absolute picture coordinates
+    {
+        if (!page || x < 0 || y < 0 || x >= page->width() || y >= page->height())
+            return kBlack;
+        return reinterpret_cast<const QRgb*>(page->constScanLine(y))[x];
+    }
+    QRgb pg(int x, int y) const { return src(px + x, py + y); }   // page coordinates
+    QRgb* row(int y) { return reinterpret_cast<QRgb*>(back.scanLine(T + y)) + L; }
+    void put(int x, int y, QRgb c)
+    {
+        if (x >= 0 && y >= 0 && x < W && y < H)
+            row(y)[x] = c;
+    }
+    void show(int x, int y) { put(x, y, pg(x, y)); }
+    // Area column c from picture column sx (absolute), rows from sy0.
+    void colFrom(int c, int sx, int sy0)
+    {
+        if (c < 0 || c >= W)
+            return;
+        for (int y = 0; y < H; ++y)
+            row(y)[c] = src(sx, sy0 + y);
+    }
+    void rowFrom(int r, int sy, int sx0)
+    {
+        if (r < 0 || r >= H)
+            return;
+        QRgb* d = row(r);
+        for (int x = 0; x < W; ++x)
+            d[x] = src(sx0 + x, sy);
+    }
+    void pageCol(int c) { colFrom(c, px + c, py); }
+    void pageRow(int r) { rowFrom(r, py + r, px); }
+    void blackCol(int c)
+    {
+        if (c < 0 || c >= W)
+            return;
+        for (int y = 0; y < H; ++y)
+            row(y)[c] = kBlack;
+    }
+    void blackRow(int r)
+    {
+        if (r < 0 || r >= H)
+            return;
+        std::fill_n(row(r), W, kBlack);
+    }
+    void fill(int x0, int y0, int x1, int y1, QRgb c)   // [x0,x1) x [y0,y1)
+    {
+        x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, W), y1 = std::min(y1, H);
+        for (int y = y0; y < y1; ++y)
+            std::fill(row(y) + x0, row(y) + std::max(x0, x1), c);
+    }
+    void black() { fill(0, 0, W, H, kBlack); }
+    // Page rectangle (sx, sy, w, h) in page coordinates to area (dx, dy).
+    void pageRect(int sx, int sy, int w, int h, int dx, int dy)
+    {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                put(dx + x, dy + y, pg(sx + x, sy + y));
+    }
+    void wholePage() { pageRect(0, 0, W, H, 0, 0); }
+    // One-pixel scroll of rows [y0,y1) and columns [x0,x1) by dx (-1, 0, +1) and dy.
+    void scroll(int dx, int dy, int x0 = 0, int x1 = -1, int y0 = 0, int y1 = -1)
+    {
+        if (x1 < 0)
+            x1 = W;
+        if (y1 < 0)
+            y1 = H;
+        if (x1 - x0 <= 0 || y1 - y0 <= 0)
+            return;
+        if (dx != 0) {
+            const int w = x1 - x0 - 1;
+            for (int y = y0; y < y1 && w > 0; ++y) {
+                QRgb* d = row(y) + x0;
+                if (dx < 0)
+                    std::memmove(d, d + 1, sizeof(QRgb) * w);
+                else
+                    std::memmove(d + 1, d, sizeof(QRgb) * w);
+            }
+        }
+        if (dy > 0) {
+            for (int y = y1 - 1; y > y0; --y)
+                std::memcpy(row(y) + x0, row(y - 1) + x0, sizeof(QRgb) * (x1 - x0));
+        } else if (dy < 0) {
+            for (int y = y0; y < y1 - 1; ++y)
+                std::memcpy(row(y) + x0, row(y + 1) + x0, sizeof(QRgb) * (x1 - x0));
+        }
+    }
+
+    QImage& back;
+    const QImage* page;
+    int L, T, W, H, px, py, k, n;
+};
+
+// ---- entry effects ----
+void e0(const StepTarget& t) { Surface(t).wholePage(); }
+// Moves take whole content columns (1, 2) or rows (3, 4) from the content origin.
+void e1(const StepTarget& t) { Surface s(t); s.scroll(-1, 0); s.colFrom(s.W - 1, t.k, t.py); }
+void e2(const StepTarget& t) { Surface s(t); s.scroll(+1, 0); s.colFrom(0, t.n - t.k - 1, t.py); }
+void e3(const StepTarget& t) { Surface s(t); s.scroll(0, -1); s.rowFrom(s.H - 1, t.k, t.px); }
+void e4(const StepTarget& t) { Surface s(t); s.scroll(0, +1); s.rowFrom(0, t.n - t.k - 1, t.px); }
+void e5(const StepTarget& t) { Surface s(t); s.pageCol(t.k); }
+void e6(const StepTarget& t) { Surface s(t); s.pageCol(s.W - t.k - 1); }
+void e7(const StepTarget& t) { Surface s(t); s.pageRow(t.k); }
+void e8(const StepTarget& t) { Surface s(t); s.pageRow(s.H - t.k - 1); }
+// Paired wipes: strictly symmetric pairs inside the area; with an odd size the
+// centre line is shown with the pair that reaches it.
+void e9(const StepTarget& t)
+{
+    Surface s(t);
+    s.pageCol(t.k);
+    s.pageCol(s.W - t.k - 1);
+    if (s.W % 2 && t.k == t.n - 1)
+        s.pageCol(s.W / 2);
+}
+void e10(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.W / 2;
+    s.pageCol(h - t.k - 1);
+    s.pageCol(s.W - h + t.k);
+    if (s.W % 2 && t.k == 0)
+        s.pageCol(h);
+}
+void e11(const StepTarget& t)
+{
+    Surface s(t);
+    s.pageRow(t.k);
+    s.pageRow(s.H - t.k - 1);
+    if (s.H % 2 && t.k == t.n - 1)
+        s.pageRow(s.H / 2);
+}
+void e12(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.H / 2;
+    s.pageRow(h - t.k - 1);
+    s.pageRow(s.H - h + t.k);
+    if (s.H % 2 && t.k == 0)
+        s.pageRow(h);
+}
+void e13(const StepTarget& t) { Surface s(t); for (int x = t.k; x < s.W; x += 8) s.pageCol(x); }
+void e14(const StepTarget& t) { Surface s(t); for (int x = s.W - t.k - 1; x >= 0; x -= 8) s.pageCol(x); }
+void e15(const StepTarget& t) { Surface s(t); for (int y = t.k; y < s.H; y += 8) s.pageRow(y); }
+void e16(const StepTarget& t) { Surface s(t); for (int y = s.H - t.k - 1; y >= 0; y -= 8) s.pageRow(y); }
+void e17(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.W / 2;
+    s.scroll(-1, 0, s.W - h, s.W);
+    s.colFrom(s.W - 1, t.px + h + t.k + (s.W % 2), t.py);
+    s.scroll(+1, 0, 0, h);
+    s.colFrom(0, t.px + h - t.k - 1, t.py);
+    if (s.W % 2 && t.k == t.n - 1)
+        s.pageCol(h);
+}
+void e18(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.W / 2;
+    s.scroll(-1, 0, 0, h);
+    s.colFrom(h - 1, t.px + t.k, t.py);
+    s.scroll(+1, 0, s.W - h, s.W);
+    s.colFrom(s.W - h, t.px + s.W - t.k - 1, t.py);
+    if (s.W % 2 && t.k == t.n - 1)
+        s.pageCol(h);
+}
+
+// Falling (19) and rising (20) pixels: two pixels of every group of eight
+// columns at a time, phase by phase.
+constexpr int kFallPhase[4][2] = {{4, 7}, {0, 2}, {3, 6}, {1, 5}};
+void fallingPixels(const StepTarget& t, bool down)
+{
+    Surface s(t);
+    EffectState& st = *t.state;
+    const int H = s.H;
+    auto r2a = [&](int r) { return down ? r : H - 1 - r; };   // row counted from the feeding edge
+    if (t.k >= H) {
+        const int r = H - 2 - (t.k - H) / 3;
+        if (r >= 0) {
+            const int* ph = kFallPhase[1 + (t.k - H) % 3];
+            for (int g = 0; g < s.W; g += 8)
+                for (int i = 0; i < 2; ++i)
+                    s.put(g + ph[i], r2a(r), s.pg(g + ph[i], r2a(r + 1)));
+        }
+    }
+    const int moving = std::max(0, H - st.settledRows);
+    if (down)
+        s.scroll(0, +1, 0, s.W, 0, moving);
+    else
+        s.scroll(0, -1, 0, s.W, H - moving, H);
+    if (t.k >= H - 1 && (t.k - H + 1) % 3 == 0)
+        st.settledRows = std::min(H, st.settledRows + 1);
+    if (t.k > 0 && t.k < t.n - 3)
+        s.blackRow(r2a(0));
+    const int src = H - 1 - t.k / 4;
+    if (src >= 0) {
+        const int* ph = kFallPhase[t.k % 4];
+        for (int g = 0; g < s.W; g += 8)
+            for (int i = 0; i < 2; ++i)
+                s.put(g + ph[i], r2a(0), s.pg(g + ph[i], r2a(src)));
+    }
+}
+void e19(const StepTarget& t) { fallingPixels(t, true); }
+void e20(const StepTarget& t) { fallingPixels(t, false); }
+
+void e21(const StepTarget& t)
+{
+    Surface s(t);
+    const int c = t.k / 4;
+    s.fill(c + 1, 0, s.W, s.H, kBlack);
+    for (int y = t.k % 4; y < s.H; y += 4)
+        s.fill(c, y, s.W, y + 1, s.pg(c, y));
+}
+void e22(const StepTarget& t)
+{
+    Surface s(t);
+    const int c = s.W - t.k / 4 - 1;
+    s.fill(0, 0, c, s.H, kBlack);
+    for (int y = t.k % 4; y < s.H; y += 4)
+        s.fill(0, y, c + 1, y + 1, s.pg(c, y));
+}
+
+// Growing corner: a x b grows along the longer side by the aspect ratio; the
+// last step covers the whole area.
+void cornerSize(const Surface& s, int k, int& a, int& b)
+{
+    const int step = k + 1;
+    if (s.H < s.W) {
+        b = step;
+        a = (s.W * 1024 / s.H * step + 512) / 1024;
+    } else {
+        a = step;
+        b = (s.H * 1024 / s.W * step + 512) / 1024;
+    }
+    if (k == std::min(s.W, s.H) - 1)
+        a = s.W, b = s.H;
+    a = std::min(a, s.W), b = std::min(b, s.H);
+}
+void e23(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, s.H - b, a, b, 0, 0); }
+void e24(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(0, s.H - b, a, b, 0, s.H - b); }
+void e25(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, 0, a, b, s.W - a, 0); }
+void e26(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, s.H - b, a, b, s.W - a, s.H - b); }
+void e27(const StepTarget& t)
+{
+    Surface s(t);
+    for (int x = 0; x < s.W; ++x)
+        s.show(x, t.k - x);
+}
+void e28(const StepTarget& t)
+{
+    Surface s(t);
+    for (int x = 0; x < s.W; ++x)
+        s.show(s.W - 1 - x, t.k - x);
+}
+void e29(const StepTarget& t)
+{
+    Surface s(t);
+    const int slope = s.H * 1024 / std::max(1, s.W);
+    const int q = (s.W * 1024 / std::max(1, s.H) * t.k + 512) / 1024;
+    for (int i = 0; i < s.W; ++i) {
+        const int h = (512 + i * slope) / 1024;
+        const int len = i < q ? h + 1 : t.k + 1;
+        for (int j = 0; j < len; ++j) {
+            s.show(i, s.H - h - 1 + j);
+            s.show(s.W - i - 1, h - j);
+        }
+    }
+}
+void e30(const StepTarget& t)
+{
+    Surface s(t);
+    if (t.k == 0) {
+        s.show(0, 0);
+        s.show(s.W - 1, s.H - 1);
+        return;
+    }
+    const int sl = s.H * 1024 / std::max(1, s.W);
+    const int q = std::min(s.W, (s.W * 1024 / std::max(1, s.H) * (t.k + 1) + 512) / 1024);
+    for (int i = 0; i < q; ++i) {
+        const int top = std::max(1, ((q - i) * sl + 512) / 1024);
+        for (int y = 0; y < top; ++y)
+            s.show(i, y);
+        const int bottom = std::max(1, (512 + i * sl) / 1024);
+        for (int y = 0; y < bottom; ++y)
+            s.show(s.W - q + i, s.H - 1 - y);
+    }
+}
+void e31(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = ((s.H * 1024 / std::max(1, s.W)) * t.k + 512) / 1024 + 1;
+    for (int y = 0; y < h; ++y) {
+        s.show(t.k, s.H - 1 - y);
+        s.show(s.W - t.k - 1, y);
+    }
+}
+void e32(const StepTarget& t)
+{
+    Surface s(t);
+    const int left = (s.W - 1) / 2 - t.k;
+    const int right = s.W / 2 + t.k;
+    s.pageCol(left);
+    s.pageCol(right);
+    s.blackCol(left - 1);
+    s.blackCol(right + 1);
+}
+void e33(const StepTarget& t)
+{
+    Surface s(t);
+    int w, h, sx, sy;
+    const int k = t.k;
+    if (s.W < s.H) {
+        h = std::min(s.H, 2 * k);
+        w = std::min(s.W, 2 * k * s.W / s.H);
+        sx = k * s.W / s.H, sy = k;
+    } else {
+        w = std::min(s.W, 2 * k);
+        h = std::min(s.H, 2 * k * s.H / s.W);
+        sx = k, sy = k * s.H / s.W;
+    }
+    if (k == t.n - 1)
+        w = s.W, h = s.H, sx = s.W / 2, sy = s.H / 2;
+    const int x0 = std::max(0, s.W / 2 - sx), y0 = std::max(0, s.H / 2 - sy);
+    s.pageRect(x0, y0, w, h, x0, y0);
+}
+void e34(const StepTarget& t)
+{
+    Surface s(t);
+    const int m = s.H * t.k / std::max(1, s.W);
+    s.pageCol(t.k);
+    s.pageCol(s.W - t.k - 1);
+    for (int x = t.k + 1; x < s.W - t.k - 1; ++x)
+        for (int y = 0; y < m && y < s.H; ++y) {
+            s.show(x, y);
+            s.show(x, s.H - 1 - y);
+        }
+}
+void diamond(Surface& s, int k, bool inside)
+{
+    const int sl = s.H * 1024 / std::max(1, s.W);
+    int ex, ey;
+    if (s.W >= s.H)
+        ex = k, ey = (k * sl + 512) / 1024;
+    else
+        ey = k, ex = (s.W * 1024 / std::max(1, s.H) * k + 512) / 1024;
+    const int cx = s.W / 2, cy = s.H / 2;
+    for (int x = 0; x < s.W; ++x) {
+        const int d = std::abs(x - cx);
+        const int reach = d <= ex ? ey - (d * sl) / 1024 : -1;
+        for (int y = 0; y < s.H; ++y) {
+            const bool in = reach >= 0 && std::abs(y - cy) <= reach;
+            if (in == inside)
+                s.show(x, y);
+        }
+    }
+}
+void e35(const StepTarget& t) { Surface s(t); diamond(s, t.k, true); }
+void e36(const StepTarget& t)
+{
+    Surface s(t);
+    diamond(s, std::max(s.W, s.H) - 1 - t.k, false);
+    if (t.k == t.n - 1)
+        s.wholePage();
+}
+void fan(const StepTarget& t, bool mirrored)
+{
+    static constexpr int tanT[5] = {268, 577, 1000, 1732, 3732};
+    Surface s(t);
+    const int Y = s.H / 2, cx = s.W / 2, odd = s.H % 2;
+    // Column j counted from the centre in the right half (or the left, mirrored).
+    auto rightX = [&](int j) { return mirrored ? cx - 1 - j : cx + j; };
+    auto leftX = [&](int j) { return mirrored ? cx + j : cx - 1 - j; };
+    const int k = t.k;
+    if (k <= 4) {
+        const int cols = std::min(s.W / 2, tanT[k] * Y / 1000);
+        for (int j = 0; j < cols; ++j) {
+            const int rows = std::max(0, Y - tanT[4 - k] * j / 1000) + odd;
+            for (int y = 0; y < rows; ++y) {
+                s.show(rightX(j), y);
+                s.show(leftX(j), s.H - 1 - y);
+            }
+        }
+    } else if (k == 5) {
+        for (int j = 0; j < s.W / 2 + 1; ++j)
+            for (int y = 0; y < Y + odd; ++y) {
+                s.show(rightX(j), y);
+                s.show(leftX(j), s.H - 1 - y);
+            }
+    } else if (k <= 10) {
+        for (int j = 0; j < s.W / 2 + 1; ++j) {
+            const int rows = std::min(Y, tanT[k - 6] * j / 1000) + odd;
+            for (int y = 0; y < rows; ++y) {
+                s.show(rightX(j), Y + y);
+                s.show(leftX(j), s.H - 1 - Y - y);
+            }
+        }
+    } else {
+        s.wholePage();
+    }
+}
+void e37(const StepTarget& t) { fan(t, false); }
+void e38(const StepTarget& t) { fan(t, true); }
+void e39(const StepTarget& t)
+{
+    Surface s(t);
+    if (t.k < s.W) {
+        const int m = t.k / std::max(1, s.H);
+        const int h = (m % 2) ? t.k - s.H * m : s.H * (m + 1) - t.k;
+        for (int y = 0; y < h && y < s.H; ++y)
+            s.show(t.k, s.H - 1 - y);
+    } else {
+        s.pageCol(2 * s.W - t.k - 1);
+    }
+}
+void e40(const StepTarget& t)
+{
+    Surface s(t);
+    if (t.k % 2 == 0)
+        s.wholePage();
+    else
+        s.black();
+}
+void e41(const StepTarget& t)
+{
+    Surface s(t);
+    for (int y = 0; y < s.H; ++y) {
+        QRgb* d = s.row(y);
+        if (s.W == 0)
+            break;
+        if (y % 2) {
+            std::memmove(d + 1, d, sizeof(QRgb) * (s.W - 1));
+            d[0] = s.pg(s.W - t.k - 1, y);
+        } else {
+            std::memmove(d, d + 1, sizeof(QRgb) * (s.W - 1));
+            d[s.W - 1] = s.pg(t.k, y);
+        }
+    }
+}
+void e42(const StepTarget& t)
+{
+    Surface s(t);
+    const int bands = s.H / 4;
+    for (int y = 0; y < s.H; ++y) {
+        const int band = y / 4 < bands ? y / 4 : bands;
+        const int x = band % 2 ? s.W - t.k - 1 : t.k;
+        s.show(x, y);
+    }
+}
+void e43(const StepTarget& t)
+{
+    Surface s(t);
+    const int bands = s.W / 4;
+    for (int x = 0; x < s.W; ++x) {
+        const int band = x / 4 < bands ? x / 4 : bands;
+        const int y = band % 2 ? s.H - t.k - 1 : t.k;
+        s.show(x, y);
+    }
+}
+
+// Codes whose first step starts from a black area.
+bool clearsFirst(int code) { return (code >= 19 && code <= 39) || code == 42 || code == 43; }
+
+template <StepFn F, int Code>
+void withClear(const StepTarget& t)
+{
+    if (t.k == 0 && clearsFirst(Code)) {
+        Surface(t).black();
+        if (t.state)
+            t.state->settledRows = 0;
+    }
+    F(t);
+}
+
+constexpr std::array<StepFn, 44> kEntry = {
+    e0, e1, e2, e3, e4, e5, e6, e7, e8, e9, e10,
+    e11, e12, e13, e14, e15, e16, e17, e18,
+    withClear<e19, 19>, withClear<e20, 20>, withClear<e21, 21>, withClear<e22, 22>,
+    withClear<e23, 23>, withClear<e24, 24>, withClear<e25, 25>, withClear<e26, 26>,
+    withClear<e27, 27>, withClear<e28, 28>, withClear<e29, 29>, withClear<e30, 30>,
+    withClear<e31, 31>, withClear<e32, 32>, withClear<e33, 33>, withClear<e34, 34>,
+    withClear<e35, 35>, withClear<e36, 36>, withClear<e37, 37>, withClear<e38, 38>,
+    withClear<e39, 39>, e40, e41, withClear<e42, 42>, withClear<e43, 43>,
+};
+
+// ---- exit effects ----
+void x0(const StepTarget& t) { Surface(t).black(); }
+void x2(const StepTarget& t) { Surface s(t); s.scroll(-1, 0); s.blackCol(s.W - 1); }
+void x3(const StepTarget& t) { Surface s(t); s.scroll(+1, 0); s.blackCol(0); }
+void x4(const StepTarget& t) { Surface s(t); s.scroll(0, -1); s.blackRow(s.H - 1); }
+void x5(const StepTarget& t) { Surface s(t); s.scroll(0, +1); s.blackRow(0); }
+void x6(const StepTarget& t) { Surface(t).blackCol(t.k); }
+void x7(const StepTarget& t) { Surface s(t); s.blackCol(s.W - t.k - 1); }
+void x8(const StepTarget& t) { Surface(t).blackRow(t.k); }
+void x9(const StepTarget& t) { Surface s(t); s.blackRow(s.H - t.k - 1); }
+void x10(const StepTarget& t)
+{
+    Surface s(t);
+    s.blackCol(t.k);
+    s.blackCol(s.W - t.k - 1);
+    if (s.W % 2 && t.k == t.n - 1)
+        s.blackCol(s.W / 2);
+}
+void x11(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.W / 2;
+    s.blackCol(h - t.k - 1);
+    s.blackCol(s.W - h + t.k);
+    if (s.W % 2 && t.k == 0)
+        s.blackCol(h);
+}
+void x12(const StepTarget& t)
+{
+    Surface s(t);
+    s.blackRow(t.k);
+    s.blackRow(s.H - t.k - 1);
+    if (s.H % 2 && t.k == t.n - 1)
+        s.blackRow(s.H / 2);
+}
+void x13(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.H / 2;
+    s.blackRow(h - t.k - 1);
+    s.blackRow(s.H - h + t.k);
+    if (s.H % 2 && t.k == 0)
+        s.blackRow(h);
+}
+void x14(const StepTarget& t) { Surface s(t); for (int x = t.k; x < s.W; x += 8) s.blackCol(x); }
+void x15(const StepTarget& t) { Surface s(t); for (int x = s.W - t.k - 1; x >= 0; x -= 8) s.blackCol(x); }
+void x16(const StepTarget& t) { Surface s(t); for (int y = t.k; y < s.H; y += 8) s.blackRow(y); }
+void x17(const StepTarget& t) { Surface s(t); for (int y = s.H - t.k - 1; y >= 0; y -= 8) s.blackRow(y); }
+void x18(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.W / 2;
+    s.scroll(-1, 0, s.W - h, s.W);
+    s.blackCol(s.W - 1);
+    s.scroll(+1, 0, 0, h);
+    s.blackCol(0);
+    if (s.W % 2 && t.k == t.n - 1)
+        s.blackCol(h);
+}
+void x19(const StepTarget& t)
+{
+    Surface s(t);
+    const int h = s.W / 2;
+    s.scroll(-1, 0, 0, h);
+    s.blackCol(h - 1);
+    s.scroll(+1, 0, s.W - h, s.W);
+    s.blackCol(s.W - h);
+    if (s.W % 2 && t.k == t.n - 1)
+        s.blackCol(h);
+}
+
+constexpr std::array<StepFn, 20> kExit = {
+    x0, x0, x2, x3, x4, x5, x6, x7, x8, x9, x10, x11, x12, x13, x14, x15, x16, x17, x18, x19,
+};
+
+unsigned nonNegative(std::int32_t v) { return v < 0 ? 0u : static_cast<unsigned>(v); }
+
+} // namespace
+
+bool isLiveCode(int code)
+{
+    switch (code) {
+    case 44: case 46: case 64: case 66: case 68: case 76: case 78: return true;
+    default: return false;
+    }
+}
+
+bool isLiveScrollCode(int code) { return code == 45 || code == 67 || code == 77; }
+
+StepFn entryStepFunction(int code)
+{
+    if (code >= 0 && code < static_cast<int>(kEntry.size()))
+        return kEntry[static_cast<std::size_t>(code)];
+    return drawWholeFromOrigin;
+}
+
+StepFn exitStepFunction(int code)
+{
+    if (code >= 0 && code < static_cast<int>(kExit.size()))
+        return kExit[static_cast<std::size_t>(code)];
+    return x0;
+}
+
+void drawWholeFromOrigin(const StepTarget& t)
+{
+    StepTarget o = t;
+    o.px = o.py = 0;
+    Surface(o).wholePage();
+}
+
+PhasePlan planEntry(int code, const ItemFacts& it)
+{
+    PhasePlan p;
+    p.code = code;
+    p.period = it.inSpeed;
+    p.periodic = true;
+    p.stay = nonNegative(it.stay);
+    p.exitPending = it.outCode != 0;
+    const int W = std::max(0, it.width), H = std::max(0, it.height);
+    const int cw = std::max(0, it.contentWidth), ch = std::max(0, it.contentHeight);
+    const unsigned stay = p.stay;
+    if (code == kBlinkCode || isLiveCode(code)) {
+        p.period = std::max<unsigned>(it.inSpeed, 200);
+        p.stay = 1;
+        p.steps = stay / p.period;
+        if (isLiveCode(code))
+            p.steps = std::max(1u, p.steps);
+        return p;
+    }
+    auto n = [](int v) { return static_cast<unsigned>(std::max(0, v)); };
+    switch (code) {
+    case 0: p.steps = 1; break;
+    case 1: case 2: p.steps = n(std::max(W, cw)); break;
+    case 3: case 4: p.steps = n(std::max(H, ch)); break;
+    case 5: case 6: case 31: case 41: case 42: p.steps = n(W); break;
+    case 7: case 8: case 29: case 30: case 43: p.steps = n(H); break;
+    case 9: case 10: case 17: case 18: p.steps = n(W / 2); break;
+    case 11: case 12: p.steps = n(H / 2); break;
+    case 13: case 14: case 15: case 16: p.steps = 8; break;
+    case 19: case 20: p.steps = n(4 * H); break;
+    case 21: case 22: p.steps = n(4 * W); break;
+    case 23: case 24: case 25: case 26: p.steps = n(std::min(W, H)); break;
+    case 27: case 28: p.steps = n(W + H); break;
+    case 32: p.steps = n((W + 1) / 2); break;
+    case 33: p.steps = n(std::max(W + 1, H + 1) / 2 + 1); break;
+    case 34: p.steps = n(W / 2 + 1); break;
+    case 35: p.steps = n(std::max(W, H) + 1); break;
+    case 36: p.steps = n(std::max(W, H)); break;
+    case 37: case 38: p.steps = 12; break;
+    case 39: p.steps = n(2 * W); break;
+    case 45: case 67: case 77: p.steps = n(std::max(W, cw)); break;
+    case kAnimationCode:
+        p.steps = it.frameCount;
+        p.period = it.firstDelay;
+        p.periodic = false;
+        break;
+    case kTextEffectCode:
+        p.steps = (it.repeat + 1) * it.frameCount;
+        p.period = it.frameInterval;
+        p.periodic = false;
+        break;
+    default: p.steps = 1; break;
+    }
+    if ((W == 0 || H == 0) && code != kAnimationCode && code != kTextEffectCode)
+        p.steps = std::min(p.steps, 1u);
+    return p;
+}
+
+PhasePlan planExit(int code, const ItemFacts& it)
+{
+    PhasePlan p;
+    p.code = code;
+    p.period = it.outSpeed;
+    p.periodic = true;
+    p.stay = 0;
+    const int W = std::max(0, it.width), H = std::max(0, it.height);
+    switch (code) {
+    case 1: p.steps = 1; p.period = 0; break;
+    case 2: case 3: case 6: case 7: p.steps = static_cast<unsigned>(W); break;
+    case 4: case 5: case 8: case 9: p.steps = static_cast<unsigned>(H); break;
+    case 10: case 11: case 18: case 19: p.steps = static_cast<unsigned>(W / 2); break;
+    case 12: case 13: p.steps = static_cast<unsigned>(H / 2); break;
+    case 14: case 15: case 16: case 17: p.steps = 8; break;
+    default: p.steps = 1; break;
+    }
+    return p;
+}
+
+int pageCountFor(int code, int hPages, int vPages)
+{
+    hPages = std::max(1, hPages), vPages = std::max(1, vPages);
+    if (code == 1 || code == 2)
+        return vPages;
+    if (code == 3 || code == 4)
+        return hPages;
+    if (code >= 0 && code <= 43)
+        return hPages * vPages;
+    return 1;
+}
+
+QPoint pageOrigin(int code, int page, int hPages, int width, int height)
+{
+    hPages = std::max(1, hPages);
+    if (code == 1 || code == 2)
+        return {0, page * height};
+    if (code == 3 || code == 4)
+        return {page * width, 0};
+    return {(page % hPages) * width, (page / hPages) * height};
+}
+
+int randomEntryCode(RandomSource& random)
+{
+    const int r = random.below(24);
+    return r == 23 ? 40 : r;
+}
+
+int randomExitCode(RandomSource& random) { return random.below(19); }
+int randomBorderMode(RandomSource& random) { return random.below(5); }
+
+}

@@ -1,0 +1,741 @@
+#include "app/shell/MainFrame.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/ControlMessages.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/StaticSplitter.h"
+#include "app/shell/AppHelpers.h"
+#include "app/shell/MainApp.h"
+#include "app/shell/ScreenList.h"
+#include "app/shell/StatusTexts.h"
+#include "app/shell/UiHelpers.h"
+#include "app/tooltips/HtmlToolTip.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "platform/LangPack.h"
+
+#include <QAbstractSpinBox>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTextEdit>
+#include <QThread>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr unsigned kStrLinkIdle = 59150;
+constexpr unsigned kStrTransferIdle = 59151;
+constexpr unsigned kStrNotAvailable = 48290;
+constexpr unsigned kIconScreen = 6238;
+
+const QList<unsigned> kMainToolBarIcons = {6007, 6008, 6009, 6040, 6032, 6059, 6004, 6012, 6011, 6104, 6096};
+const QList<unsigned> kItemKindIcons = {6062, 6061, 6060, 6055, 6054, 6056, 6049, 6052, 6205};
+
+CMainFrame* g_frame = nullptr;
+
+// The part of a command's string a toolbar button shows: after the first line feed.
+QString buttonText(unsigned id)
+{
+    const QString s = platform::langString(id);
+    const int nl = s.indexOf(u'\n');
+    return nl < 0 ? s : s.mid(nl + 1);
+}
+
+QString promptText(unsigned id)
+{
+    return platform::langString(id).section(u'\n', 0, 0);
+}
+
+bool isTextInput(const QWidget* w)
+{
+    if (!w)
+        return false;
+    if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w)
+        || qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w))
+        return true;
+    if (const auto* combo = qobject_cast<const QComboBox*>(w))
+        return combo->isEditable();
+    // Text controls that are not Qt's own editors say so with input methods.
+    return w->testAttribute(Qt::WA_InputMethodEnabled);
+}
+
+// A screen window until the screen canvas takes its place: the screen's
+// picture, scaled by whole dots.
+class ScreenPreview : public QWidget {
+public:
+    explicit ScreenPreview(tagItemData* screen, QWidget* parent = nullptr) : QWidget(parent), m_screen(screen)
+    {
+        setProperty("screenNode", QVariant::fromValue<void*>(screen));
+        setMinimumSize(160, 80);
+    }
+    tagItemData* screen() const { return m_screen; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(0x40, 0x40, 0x40));
+        const QSize leds(std::max<int>(1, m_screen->Global.Width), std::max<int>(1, m_screen->Global.Height));
+        const int dot = std::clamp(std::min(width() / leds.width(), height() / leds.height()), 1, 8);
+        const QRect area(QPoint(0, 0), leds * dot);
+        p.fillRect(area, Qt::black);
+        // The scene shown first stands for the screen's content.
+        tagItemData* scene = m_screen->FirstChild;
+        const QImage& img = !m_screen->Preview.isNull() ? m_screen->Preview : scene ? scene->Preview : QImage();
+        if (!img.isNull())
+            p.drawImage(area, img);
+    }
+
+private:
+    tagItemData* m_screen;
+};
+
+} // namespace
+
+CMainFrame* MainFrame()
+{
+    return g_frame;
+}
+
+int& AccessRights()
+{
+    static int rights = 0;
+    return rights;
+}
+
+CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_core(app.Core()), m_seams(std::move(seams)), m_panel(std::move(panel))
+{
+    // Scroll bars go to the MDI area; the title is the program's name.
+    setWindowTitle(GetExeBaseName());
+    resize(kInitialWidth, kInitialHeight);
+    setWindowIcon(platform::langIcon(128));
+    if (!g_frame)
+        g_frame = this;
+}
+
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+    if (g_frame == this)
+        g_frame = nullptr;
+    delete m_relay;
+    m_relay = nullptr;
+    if (m_tip)
+        m_tip->DestroyWindow();
+    // The panel's widget belongs to the splitter; the panel goes first.
+    m_panel.reset();
+}
+
+bool CMainFrame::OnCreate()
+{
+    buildMenus();
+    buildToolBars();
+    buildItemKindBar();
+    buildStatusBar();
+    buildPanes();
+    setUpToolTip();
+    setUpLanguageMenu();
+
+    m_relay = new CoreRelay(m_core);
+    connect(m_relay, &CoreRelay::commEvent, this, &CMainFrame::OnCommProgress);
+    connect(m_relay, &CoreRelay::fileEvent, this, &CMainFrame::OnFileProgress);
+    qApp->installEventFilter(this);
+
+    QDir::setCurrent(m_app.AppFolder());
+    reopenScreens();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    return true;
+}
+
+// ---- bars ----
+
+QAction* CMainFrame::commandAction(unsigned id)
+{
+    if (QAction* a = m_commands.find(shell::kFrameMenu, id))
+        return a;
+    auto* a = new QAction(this);
+    a->setProperty("commandId", id);
+    a->setStatusTip(promptText(id));
+    connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    m_commands.add(shell::kFrameMenu, id, a);
+    return a;
+}
+
+void CMainFrame::addMenuItems(QMenu* menu, const QList<platform::LangMenuItem>& items)
+{
+    for (const platform::LangMenuItem& item : items) {
+        if (item.separator) {
+            menu->addSeparator();
+        } else if (item.isPopup()) {
+            addMenuItems(menu->addMenu(item.text), item.submenu);
+        } else if (item.command) {
+            QAction* a = commandAction(item.command);
+            a->setText(item.text);
+            if (!item.shortcut.isEmpty())
+                a->setShortcut(item.shortcut);
+            menu->addAction(a);
+        }
+    }
+}
+
+void CMainFrame::buildMenus()
+{
+    menuBar()->clear();
+    const std::optional<platform::LangMenu> menu = platform::langMenu(shell::kFrameMenu);
+    if (menu) {
+        for (const platform::LangMenuItem& top : menu->items) {
+            if (top.isPopup())
+                addMenuItems(menuBar()->addMenu(top.text), top.submenu);
+        }
+    }
+    // Every command of the frame has an action, in a menu or not.
+    for (unsigned id : {shell::ID_NEW_SCREEN, shell::ID_OPEN_FILE, shell::ID_SAVE_FILE, shell::ID_SAVE_FILE_AS,
+                        shell::ID_EXPORT_USB, shell::ID_EXPORT_USB2, shell::ID_FIND_SCREEN, shell::ID_SEARCH,
+                        shell::ID_READ_HARDWARE, shell::ID_SEND_PROGRAMS, shell::ID_ADJUST_TIME, shell::ID_DISPLAY_ON,
+                        shell::ID_DISPLAY_OFF, shell::ID_HARDWARE_SETTINGS, shell::ID_NETWORK_SETTINGS,
+                        shell::ID_WIFI_SETTINGS, shell::ID_SOFTWARE_SETTINGS, shell::ID_WIZARD, shell::ID_BULK_SEND,
+                        shell::ID_PREVIEW, shell::ID_LANG_AUTO, shell::ID_LANG_CN, shell::ID_LANG_TW, shell::ID_LANG_EN,
+                        shell::ID_TEST_SCAN, shell::ID_TEST_GRID, shell::ID_TEST_BLACK, shell::ID_TEST_RED,
+                        shell::ID_TEST_GREEN, shell::ID_TEST_YELLOW, shell::ID_CHECK_UPDATE, shell::ID_UPDATE,
+                        shell::ID_VIEW_TOOLBAR, shell::ID_APP_ABOUT, shell::ID_APP_EXIT}) {
+        QAction* a = commandAction(id);
+        if (a->text().isEmpty())
+            a->setText(buttonText(id));
+    }
+    QAction* view = commandAction(shell::ID_VIEW_TOOLBAR);
+    view->setCheckable(true);
+    view->setChecked(true);
+}
+
+QToolBar* CMainFrame::buildToolBar(unsigned templateId, const QList<unsigned>& icons)
+{
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("toolbar%1").arg(templateId));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(32, 31));
+    const std::optional<platform::LangToolBar> tb = platform::langToolBar(templateId);
+    int icon = 0;
+    for (unsigned id : tb ? tb->ids : QList<unsigned>{}) {
+        if (id == 0) {
+            bar->addSeparator();
+            continue;
+        }
+        QAction* a = commandAction(id);
+        auto* button = new QToolButton(bar);
+        button->setDefaultAction(a);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIconSize(QSize(32, 31));
+        button->setObjectName(QString::number(id));
+        controls::setControlId(button, int(id));
+        if (icon < icons.size())
+            a->setIcon(platform::langIcon(icons[icon++]));
+        // The button shows the short text; the menu keeps its own.
+        button->setText(buttonText(id));
+        button->setToolTip(promptText(id));
+        bar->addWidget(button);
+        if (id == shell::ID_FIND_SCREEN) {
+            auto* drop = new QMenu(button);
+            QAction* search = drop->addAction(platform::langString(57348));
+            connect(search, &QAction::triggered, this, [this] {
+                OnCommand(shell::ID_SEARCH);
+                if (m_findButton)
+                    m_findButton->setFocus();
+            });
+            button->setMenu(drop);
+            button->setPopupMode(QToolButton::MenuButtonPopup);
+            m_findButton = button;
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
+
+void CMainFrame::buildToolBars()
+{
+    m_mainBar = buildToolBar(shell::kMainToolBar, kMainToolBarIcons);
+    m_secondBar = buildToolBar(shell::kSecondToolBar, {6044});
+}
+
+void CMainFrame::buildItemKindBar()
+{
+    m_kindBar = new QToolBar(this);
+    m_kindBar->setObjectName(QString::number(shell::kItemKindBar));
+    controls::setControlId(m_kindBar, int(shell::kItemKindBar));
+    m_kindBar->setMovable(false);
+    m_kindBar->setWindowTitle(platform::langDialogText(shell::kItemKindBar, 0));
+    for (int i = 0; i < 9; ++i) {
+        const unsigned id = shell::ID_KIND_FIRST + unsigned(i);
+        auto* b = new controls::CIconButton(m_kindBar);
+        b->setObjectName(QString::number(id));
+        controls::setControlId(b, int(id));
+        b->AssignIcons(kItemKindIcons[i]);
+        b->SetFlat(true);
+        b->setText(buttonText(id));
+        b->setToolTip(promptText(id));
+        b->setStatusTip(promptText(id));
+        b->setMinimumHeight(40);
+        connect(b, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+        m_kindButtons << b;
+        m_kindBar->addWidget(b);
+    }
+    // A row of its own, so that no kind is pushed into the overflow.
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, m_kindBar);
+}
+
+void CMainFrame::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    for (int i = 0; i < 3; ++i) {
+        m_panes[i] = new QLabel(bar);
+        m_panes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
+        m_panes[i]->setFrameShape(QFrame::Panel);
+        m_panes[i]->setFrameShadow(QFrame::Sunken);
+    }
+    m_panes[0]->setFixedWidth(120);
+    m_panes[1]->setFixedWidth(125);
+    bar->addWidget(m_panes[0]);
+    bar->addWidget(m_panes[1]);
+    bar->addWidget(m_panes[2], 1);
+    ResetStatusTexts();
+}
+
+void CMainFrame::buildPanes()
+{
+    m_outer = new controls::CStaticSplitterWnd(this, false);
+    m_outer->setObjectName(QStringLiteral("outerSplitter"));
+    m_inner = new controls::CStaticSplitterWnd(m_outer, true);
+    m_inner->setObjectName(QStringLiteral("innerSplitter"));
+
+    m_mdi = new QMdiArea(m_inner);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->viewport()->installEventFilter(this);
+
+    if (!m_panel) {
+        CScreenListPanel::Hooks hooks;
+        hooks.screenShown = [this](tagItemData* s) {
+            if (QWidget* w = FindItemWindow(s))
+                w->update();
+            else
+                OpenScreenWindow(s);
+        };
+        hooks.screenClosed = [this](tagItemData* s) {
+            if (QWidget* w = FindItemWindow(s))
+                if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
+                    delete sub;
+        };
+        hooks.notice = [this](int code, const QString& text) { OnEditorNotice(code, text); };
+        m_panel = std::make_unique<CScreenListPanel>(m_app, std::move(hooks), m_inner);
+    }
+    QWidget* panelWidget = m_panel->widget();
+    panelWidget->setParent(m_inner);
+    panelWidget->resize(kPanelWidth, 300);
+
+    m_property = new QWidget(m_outer);
+    m_property->setObjectName(QStringLiteral("propertyPane"));
+    m_property->resize(870, kPropertyHeight);
+    auto* lay = new QVBoxLayout(m_property);
+    lay->setContentsMargins(0, 0, 0, 0);
+
+    m_outer->SetPanes(m_inner, m_property);
+    m_inner->SetPanes(panelWidget, m_mdi);
+    m_layoutReady = 1;
+    m_outer->SetFixedPane(m_property, kPropertyHeight);
+    m_inner->SetFixedPane(panelWidget, kPanelWidth);
+    m_outer->SetResizeFlags(controls::SplitterModel::KeepSecond);
+    m_inner->SetResizeFlags(0);
+    setCentralWidget(m_outer);
+    panelWidget->show();
+    m_property->show();
+}
+
+void CMainFrame::SetPropertyPane(QWidget* pane)
+{
+    if (!pane || !m_property)
+        return;
+    m_property->layout()->addWidget(pane);
+    pane->show();
+}
+
+void CMainFrame::SetPanel(std::unique_ptr<ScreenPanelPort> panel)
+{
+    if (!panel)
+        return;
+    QWidget* w = panel->widget();
+    w->setParent(m_inner);
+    m_inner->SetPanes(w, m_mdi);
+    m_inner->SetFixedPane(w, kPanelWidth);
+    w->show();
+    m_panel = std::move(panel);
+}
+
+void CMainFrame::SetThumbnail(QWidget* thumbnail)
+{
+    m_thumbnail = thumbnail;
+    if (thumbnail) {
+        thumbnail->setParent(m_mdi->viewport());
+        thumbnail->show();
+        PlaceThumbnail();
+    }
+}
+
+void CMainFrame::PlaceThumbnail()
+{
+    if (!m_thumbnail || !m_mdi)
+        return;
+    const QRect area = m_mdi->viewport()->rect();
+    m_thumbnail->move(area.bottomRight() - QPoint(m_thumbnail->width() - 1, m_thumbnail->height() - 1));
+    m_thumbnail->raise();
+}
+
+void CMainFrame::setUpToolTip()
+{
+    m_tip = std::make_unique<tooltips::CHtmlToolTip>();
+    m_tip->Create(this);
+    m_tip->SetColours(0xFFFF00, 0x00FFFF, 0x00FF00);
+    m_tip->SetBorder(0x00FF00);
+    m_tip->SetEffect(13, 5);
+    m_tip->SetTransparency(30);
+    m_tip->SetDelayTime(0, 3000);
+    m_tip->SetDelayTime(1, 100);
+    m_tip->SetDelayTime(2, 70);
+    m_tip->SetDelayTime(3, 70);
+    m_tip->SetDelayTime(4, 100);
+    m_tip->SetDefaultShadow();
+}
+
+void CMainFrame::setUpLanguageMenu()
+{
+    m_langGroup = new QActionGroup(this);
+    m_langGroup->setExclusive(true);
+    for (unsigned id : {shell::ID_LANG_AUTO, shell::ID_LANG_CN, shell::ID_LANG_TW, shell::ID_LANG_EN}) {
+        QAction* a = commandAction(id);
+        a->setCheckable(true);
+        a->setChecked(false);
+        a->setData(shell::languageOfCommand(id));
+        m_langGroup->addAction(a);
+        if (shell::languageOfCommand(id) == m_app.Settings().language)
+            a->setChecked(true);
+    }
+}
+
+// ---- start-up: the screens of the last session ----
+
+void CMainFrame::reopenScreens()
+{
+    const OpenScreenLists& lists = m_app.Settings().screens;
+    if (lists.savePath.isEmpty()) {
+        if (tagItemData* screen = m_panel->AddNewItem(IT_SCREEN)) {
+            m_panel->InsertItemTree(screen);
+            m_panel->ForgetScreenFile(screen);
+        }
+        return;
+    }
+    tagItemData* last = nullptr;
+    for (int i = 0; i < lists.savePath.size(); ++i) {
+        const QString path = ResolveScreenPath(lists.savePath[i], m_app.AppFolder());
+        const std::u16string name = GetFileTitlePart(path).toStdU16String();
+        tagItemData* screen = m_core.AddItem(IT_SCREEN, name.c_str(), nullptr, last);
+        if (!screen)
+            continue;
+        tagGlobalInfo& g = screen->Global;
+        const auto has = [](const auto& list, int i) { return i < int(list.size()); };
+        if (has(lists.commMode, i))
+            g.CommType = std::uint32_t(lists.commMode[i]);
+        if (has(lists.serialPort, i))
+            g.SerialPort = std::uint32_t(lists.serialPort[i]);
+        if (has(lists.baudRate, i))
+            g.BaudRate = std::uint32_t(lists.baudRate[i]);
+        if (has(lists.adapter, i))
+            g.AdapterIndex = std::uint32_t(lists.adapter[i]);
+        if (has(lists.mac, i))
+            CCore::ConvertStrToMAC(reinterpret_cast<const char16_t*>(lists.mac[i].utf16()), g.DstMAC);
+        if (has(lists.dhcpEnable, i))
+            g.DhcpFlag = lists.dhcpEnable[i];
+        if (has(lists.useDomain, i))
+            g.HostKind = lists.useDomain[i];
+        if (has(lists.addr, i)) {
+            const QByteArray host = lists.addr[i].toLocal8Bit().left(int(sizeof g.Host) - 1);
+            std::fill(std::begin(g.Host), std::end(g.Host), '\0');
+            std::copy(host.begin(), host.end(), g.Host);
+        }
+        if (has(lists.port, i))
+            g.HostPort = lists.port[i];
+        if (m_panel->LoadScreenFile(screen, path) != 0)
+            m_panel->RemoveScreen(screen);
+        else
+            last = screen;
+    }
+}
+
+// ---- status bar and notices ----
+
+QString CMainFrame::StatusText(int pane) const
+{
+    const QLabel* l = StatusPane(pane);
+    return l ? l->text() : QString();
+}
+
+void CMainFrame::ResetStatusTexts()
+{
+    if (m_panes[1])
+        m_panes[1]->setText(platform::langString(kStrLinkIdle));
+    if (m_panes[2])
+        m_panes[2]->setText(platform::langString(kStrTransferIdle));
+}
+
+void CMainFrame::ShowTip(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    m_lastTip = text;
+    if (m_tip)
+        m_tip->SetToolText(text, QCursor::pos());
+}
+
+void CMainFrame::OnEditorNotice(int code, const QString& text)
+{
+    static const unsigned kNotice[] = {0, 48218, 48219, 48220, 48221, 0, 48222, 48223, 48224};
+    QString notice;
+    if (code == 5)
+        notice = text;
+    else if (code >= 1 && code <= 8)
+        notice = platform::langString(kNotice[code]);
+    ShowTip(notice);
+}
+
+void CMainFrame::OnCommProgress(const CoreEvent& e)
+{
+    const shell::StatusText t = shell::commStatusText(e);
+    if (t.pane != shell::kPaneNone && m_panes[t.pane])
+        m_panes[t.pane]->setText(t.text);
+}
+
+void CMainFrame::OnFileProgress(const CoreEvent& e)
+{
+    const shell::StatusText t = shell::fileStatusText(e);
+    if (t.pane != shell::kPaneNone && m_panes[t.pane])
+        m_panes[t.pane]->setText(t.text);
+}
+
+// ---- screen windows ----
+
+int CMainFrame::OpenScreenWindow(tagItemData* screen)
+{
+    if (!screen || CCore::IsRoot(screen) != 1)
+        return 0;
+    if (FindItemWindow(screen))
+        return 1;
+    auto* view = new ScreenPreview(screen);
+    QMdiSubWindow* sub = m_mdi->addSubWindow(view);
+    if (!sub)
+        return 0;
+    sub->setWindowTitle(QString::fromUtf16(screen->Name));
+    sub->setWindowIcon(platform::langIcon(kIconScreen));
+    const QSize pic = screen->Preview.isNull() ? QSize(screen->Global.Width, screen->Global.Height) : screen->Preview.size();
+    sub->resize(std::max(200, pic.width() * 3 + 16), std::max(120, pic.height() * 3 + 40));
+    sub->show();
+    return 1;
+}
+
+QWidget* CMainFrame::FindItemWindow(tagItemData* node) const
+{
+    if (!node || !m_mdi)
+        return nullptr;
+    tagItemData* root = CCore::GetCurRoot(node);
+    const QList<QMdiSubWindow*> order = m_mdi->subWindowList(QMdiArea::StackingOrder);
+    // The active window first, then the others.
+    QList<QMdiSubWindow*> look;
+    if (QMdiSubWindow* active = m_mdi->activeSubWindow())
+        look << active;
+    for (QMdiSubWindow* w : order)
+        if (!look.contains(w))
+            look << w;
+    for (QMdiSubWindow* w : look)
+        if (QWidget* canvas = w->widget())
+            if (canvas->property("screenNode").value<void*>() == root)
+                return canvas;
+    return nullptr;
+}
+
+int CMainFrame::WaitWithMessagePump(const std::function<int()>& job)
+{
+    int result = 0;
+    QEventLoop loop;
+    QThread* worker = QThread::create([&result, &job] { result = job(); });
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    ++m_jobDepth;
+    worker->start();
+    // A quit asked for meanwhile ends this loop early: go on waiting.
+    while (!worker->isFinished())
+        loop.exec();
+    worker->wait();
+    delete worker;
+    --m_jobDepth;
+    if (m_jobDepth == 0)
+        actOnDeferredClose();
+    return result;
+}
+
+void CMainFrame::actOnDeferredClose()
+{
+    const bool quit = m_quitPending;
+    const bool closeIt = m_closePending;
+    m_quitPending = m_closePending = false;
+    if (closeIt || quit)
+        QMetaObject::invokeMethod(this, [this, quit] {
+            if (close() && quit)
+                QCoreApplication::quit();
+        }, Qt::QueuedConnection);
+}
+
+int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
+{
+    setEnabled(false);
+    int result = 2;
+    switch (task) {
+    case TASK_SEND_PROGRAMS:
+        result = WaitWithMessagePump([this, screen] { return m_core.SendPrograms(screen); }) > 0 ? 1 : 2;
+        break;
+    case TASK_FIND_SCREEN:
+        result = WaitWithMessagePump([this, screen] { return m_core.RetrieveConnection(screen); }) > 0 ? 1 : 2;
+        break;
+    case TASK_SEARCH: {
+        const int start = int(arg >> 16);
+        const int replace = int(arg & 0xFFFF);
+        result = WaitWithMessagePump([this, start, replace] {
+                     return int(m_core.RetrieveConnection(replace, start, 0));
+                 }) > 0 ? 1 : 2;
+        break;
+    }
+    default:
+        break;
+    }
+    setEnabled(true);
+    return result;
+}
+
+int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
+{
+    if (m_seams.runTask)
+        return m_seams.runTask(this, task, screen, arg);
+    return RunTask(task, screen, arg);
+}
+
+// ---- events ----
+
+bool CMainFrame::event(QEvent* e)
+{
+    using namespace app;
+    const unsigned type = static_cast<unsigned>(e->type());
+    if (e->type() == QEvent::StatusTip) {
+        if (m_panes[0])
+            m_panes[0]->setText(static_cast<QStatusTipEvent*>(e)->tip());
+        return true;
+    }
+    if (type == platform::WM_COMMAND) {
+        OnCommand(unsigned(platform::commandId(static_cast<platform::MessageEvent*>(e)->wParam())));
+        return true;
+    }
+    if (type >= QEvent::User) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        auto* node = reinterpret_cast<tagItemData*>(m->wParam());
+        switch (type) {
+        case WM_STATUS_IDLE: ResetStatusTexts(); return true;
+        case WM_SCREEN_HWCHANGED:
+            m->setResult(OnScreenHwChanged(node, reinterpret_cast<const tagGlobalInfo*>(m->lParam())));
+            return true;
+        case WM_SCREEN_CHANGED: OnScreenChanged(node); return true;
+        case WM_SEARCH_SCREENS: OnSearchScreens(int(m->wParam()), int(m->lParam())); return true;
+        case WM_SEND_PROGRAMS: m->setResult(OnSendProgramsMsg(node, m->lParam())); return true;
+        case WM_WIZARD_FINISH: m->setResult(OnWizardFinish(node, m->lParam())); return true;
+        case WM_SCREEN_RECONNECT: ResetStatusTexts(); ReconnectScreen(node); return true;
+        case WM_ITEM_MOVED: m->setResult(OnItemMoved(node)); return true;
+        case WM_SETTINGS_CHANGED: m->setResult(OnSettingsChanged(m->wParam())); return true;
+        default: break;
+        }
+    }
+    return QMainWindow::event(e);
+}
+
+void CMainFrame::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    // The splitters are placed once their real size is known.
+    if (m_layoutReady == 1) {
+        m_layoutReady = 2;
+        m_inner->SetSplitterPos(kPanelWidth);
+        m_outer->SetSplitterPos(std::max(0, m_outer->height() - kPropertyHeight - m_outer->model().barWidth));
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e)
+{
+    // Closing now would pull the screens from under the running job: keep
+    // the request and act on it when the job has ended.
+    if (JobRunning()) {
+        m_closePending = true;
+        e->ignore();
+        return;
+    }
+    if (!m_panel || m_panel->CloseAllScreens() == 0) {
+        m_app.m_closeAccepted = 0;
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+bool CMainFrame::deleteKeyRelayed(QObject* watched, QEvent* e)
+{
+    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Delete)
+        return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != this || QApplication::activeModalWidget())
+        return false;
+    // Delete in a text field edits the text; only elsewhere does it delete
+    // the selected scene or section.
+    if (isTextInput(QApplication::focusWidget()) || isTextInput(w))
+        return false;
+    if (m_panel)
+        m_panel->DeleteSelectedItem();
+    return true;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
+{
+    if (m_mdi && watched == m_mdi->viewport() && e->type() == QEvent::Resize) {
+        PlaceThumbnail();
+        return false;
+    }
+    if (e->type() == QEvent::Quit && JobRunning()) {
+        m_quitPending = true;
+        return true;
+    }
+    if (m_tip && watched->isWidgetType())
+        m_tip->RelayEvent(watched, e);
+    return deleteKeyRelayed(watched, e);
+}

@@ -1,0 +1,190 @@
+#pragma once
+// CMainFrame: the program's main window. Screen panel and MDI area side by
+// side above the property pane, the toolbars and the item-kind bar on top,
+// the status bar with the link and transfer panes below. It listens to the
+// core's progress callbacks through CoreRelay, re-opens the screens of
+// "config.ini" and runs the commands of its menu (MainFrameCommands.cpp).
+#include "app/shell/CoreRelay.h"
+#include "app/shell/FramePorts.h"
+#include "app/shell/MainFrameCommands.h"
+#include "platform/LangPack.h"
+#include "platform/MessageEvent.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class CCore;
+class CMainApp;
+namespace controls { class CIconButton; }
+class QActionGroup;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+class QToolButton;
+struct tagGlobalInfo;
+struct _tableOverlap;
+namespace controls { class CStaticSplitterWnd; }
+namespace tooltips { class CHtmlToolTip; }
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // Sizes the frame starts with and the fixed panes keep.
+    static constexpr int kInitialWidth = 876;
+    static constexpr int kInitialHeight = 618;
+    static constexpr int kPanelWidth = 140;
+    static constexpr int kPropertyHeight = 192;
+
+    // Without a panel the frame uses its own screen list until the screen
+    // panel is plugged in.
+    CMainFrame(CMainApp& app, FrameSeams seams = {}, std::unique_ptr<ScreenPanelPort> panel = nullptr,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Builds the bars, panes, tooltip and callbacks and re-opens the screens;
+    // false when a step failed.
+    bool OnCreate();
+
+    CCore& Core() { return m_core; }
+    CMainApp& App() { return m_app; }
+    ScreenPanelPort* Panel() const { return m_panel.get(); }
+    FrameSeams& Seams() { return m_seams; }
+    tooltips::CHtmlToolTip* ToolTip() const { return m_tip.get(); }
+    QMdiArea* MdiArea() const { return m_mdi; }
+    controls::CStaticSplitterWnd* OuterSplitter() const { return m_outer; }
+    controls::CStaticSplitterWnd* InnerSplitter() const { return m_inner; }
+    QWidget* PropertyPane() const { return m_property; }
+    QToolBar* MainToolBar() const { return m_mainBar; }
+    QToolBar* SecondToolBar() const { return m_secondBar; }
+    QToolBar* ItemKindBar() const { return m_kindBar; }
+    const shell::CommandTables& Commands() const { return m_commands; }
+    QAction* CommandAction(unsigned id) const { return m_commands.find(shell::kFrameMenu, id); }
+    QActionGroup* LanguageGroup() const { return m_langGroup; }
+    QLabel* StatusPane(int pane) const { return pane >= 0 && pane < 3 ? m_panes[pane] : nullptr; }
+    QString StatusText(int pane) const;
+
+    // The property pane's place and the thumbnail's corner.
+    void SetPropertyPane(QWidget* pane);
+    void SetThumbnail(QWidget* thumbnail);
+    void PlaceThumbnail();
+    // Replaces the frame's own screen list with the screen panel.
+    void SetPanel(std::unique_ptr<ScreenPanelPort> panel);
+
+    // Status bar and notices.
+    void ResetStatusTexts();
+    void ShowTip(const QString& text);
+    // The last notice shown (tests, and a reader of the status line).
+    QString LastTip() const { return m_lastTip; }
+    void OnEditorNotice(int code, const QString& text);
+    void OnCommProgress(const CoreEvent& e);
+    void OnFileProgress(const CoreEvent& e);
+
+    // Screen windows.
+    int OpenScreenWindow(tagItemData* screen);
+    QWidget* FindItemWindow(tagItemData* node) const;
+    // Runs `job` on a worker thread while the interface stays alive; returns
+    // the job's result. A close or quit asked for meanwhile is acted on
+    // when the job has ended.
+    int WaitWithMessagePump(const std::function<int()>& job);
+    bool JobRunning() const { return m_jobDepth > 0; }
+    // The frame's own task runner (used when no task dialog is plugged in).
+    int RunTask(int task, tagItemData* screen, std::intptr_t arg);
+
+    // Commands (MainFrameCommands.cpp).
+    bool OnCommand(unsigned id);
+    int CheckRights();
+    void OnNewScreen();
+    void OnOpenFile();
+    void OnSaveFile();
+    void OnSaveFileAs();
+    void OnExportUsbFile();
+    void OnFindScreen();
+    void OnSearch();
+    void OnReadHardwareInfo();
+    void OnSendPrograms();
+    void OnAdjustTime();
+    void OnDisplaySwitch(unsigned value);
+    void OnSettingsDialog(unsigned id);
+    void OnWizard();
+    void OnBulkSend();
+    void OnPreview();
+    void OnLanguage(unsigned id);
+    void OnTestPattern(unsigned id);
+    void OnItemKindButton(unsigned id);
+    void OnCheckUpdate();
+    void OnUpdate();
+    void OnViewToolbar();
+
+    int SendScreenPrograms(tagItemData* screen);
+    int CheckScreenOverlap(tagItemData* screen);
+    // The overlap question's text for a filled table.
+    static QString OverlapMessage(const _tableOverlap& table);
+    int ReconnectScreen(tagItemData* screen);
+    void OnSearchScreens(int replace, int readHardware);
+    int OnWizardFinish(tagItemData* screen, platform::LPARAM flags);
+    int OnScreenHwChanged(tagItemData* screen, const tagGlobalInfo* old);
+    int OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScreen);
+    int OnItemMoved(tagItemData* screen);
+    int OnSettingsChanged(platform::WPARAM what);
+    void OnScreenChanged(tagItemData* node);
+
+    // The updater's parameter for a command (32999 adds the check-only flag).
+    QString UpdaterParameter(unsigned id) const;
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildMenus();
+    void addMenuItems(QMenu* menu, const QList<platform::LangMenuItem>& items);
+    QAction* commandAction(unsigned id);
+    void buildToolBars();
+    QToolBar* buildToolBar(unsigned templateId, const QList<unsigned>& icons);
+    void buildItemKindBar();
+    void buildStatusBar();
+    void buildPanes();
+    void setUpToolTip();
+    void setUpLanguageMenu();
+    void reopenScreens();
+    void actOnDeferredClose();
+    bool deleteKeyRelayed(QObject* watched, QEvent* e);
+    tagItemData* selectedScreenOrNotice();
+    void notAvailable();
+    void sendPrograms(tagItemData* screen);
+    int runTask(int task, tagItemData* screen, std::intptr_t arg);
+
+    CMainApp& m_app;
+    CCore& m_core;
+    FrameSeams m_seams;
+    std::unique_ptr<tooltips::CHtmlToolTip> m_tip;
+    QLabel* m_panes[3] = {};
+    QToolBar* m_mainBar = nullptr;
+    QToolBar* m_secondBar = nullptr;
+    QToolBar* m_kindBar = nullptr;
+    QToolButton* m_findButton = nullptr;
+    QList<controls::CIconButton*> m_kindButtons;
+    QMdiArea* m_mdi = nullptr;
+    QPointer<QWidget> m_thumbnail;
+    controls::CStaticSplitterWnd* m_outer = nullptr;
+    controls::CStaticSplitterWnd* m_inner = nullptr;
+    std::unique_ptr<ScreenPanelPort> m_panel;
+    QWidget* m_property = nullptr;
+    int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size
+    QString m_lastTip;
+    shell::CommandTables m_commands;
+    QActionGroup* m_langGroup = nullptr;
+    CoreRelay* m_relay = nullptr;
+    int m_jobDepth = 0;
+    bool m_closePending = false;
+    bool m_quitPending = false;
+};
+
+// The frame of the running program, for helpers that other windows reach
+// (FindItemWindow, ShowTip); null before it is created.
+CMainFrame* MainFrame();

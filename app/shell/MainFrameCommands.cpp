@@ -1,0 +1,689 @@
+// The main frame's commands and the messages other windows send it.
+#include "app/shell/MainFrame.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/ControlMessages.h"
+#include "app/controls/MessageBox.h"
+#include "app/shell/AppHelpers.h"
+#include "app/shell/MainApp.h"
+#include "app/shell/SmallDialogs.h"
+#include "app/shell/TestPatterns.h"
+#include "app/shell/UiHelpers.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/Records.h"
+#include "platform/LangPack.h"
+
+#include <QActionGroup>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+#include <QToolBar>
+
+#include <memory>
+
+namespace shell {
+
+int languageOfCommand(unsigned id)
+{
+    switch (id) {
+    case ID_LANG_AUTO: return 255;
+    case ID_LANG_CN: return 4;
+    case ID_LANG_TW: return 0x7C04;
+    case ID_LANG_EN: return 9;
+    default: return -1;
+    }
+}
+
+} // namespace shell
+
+using namespace shell;
+
+namespace {
+
+constexpr unsigned kStrNoScreen = 48170;
+constexpr unsigned kStrNotAvailable = 48290;
+constexpr unsigned kStrClearPrograms = 57356;
+constexpr unsigned kStrFileOpen = 48217;
+constexpr unsigned kStrFileFilter = 46006;
+constexpr unsigned kStrSearchSummary = 48225;
+constexpr unsigned kStrFolderEmpty = 105;
+constexpr unsigned kStrUsbFailed = 63000;
+constexpr unsigned kStrFound = 44015;
+constexpr unsigned kStrFillText = 57360;
+constexpr unsigned kStrFillCaption = 57359;
+constexpr unsigned kStrOverlapCaption = 32874;
+// Templates of the property pane's screen panels.
+constexpr int kScreenInfoPanel = 6160;
+constexpr int kScreenCommPanel = 6190;
+constexpr int kScreenPage = 6153;
+
+QString S(unsigned id)
+{
+    return platform::langString(id);
+}
+
+const char16_t* wide(const QString& s)
+{
+    return reinterpret_cast<const char16_t*>(s.utf16());
+}
+
+QString qtFilter(const QString& packFilter)
+{
+    const QStringList parts = packFilter.split(u'|', Qt::SkipEmptyParts);
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i];
+    return out.join(QStringLiteral(";;"));
+}
+
+// A visible panel of the property pane, found by its template id.
+QWidget* visiblePanel(QWidget* pane, int templateId)
+{
+    if (!pane)
+        return nullptr;
+    for (QWidget* w : pane->findChildren<QWidget*>())
+        if ((w->objectName() == QString::number(templateId) || controls::controlId(w) == templateId) && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+SYSTEMTIME localNow()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    SYSTEMTIME t;
+    t.wYear = std::uint16_t(now.date().year());
+    t.wMonth = std::uint16_t(now.date().month());
+    t.wDayOfWeek = std::uint16_t(now.date().dayOfWeek() % 7);
+    t.wDay = std::uint16_t(now.date().day());
+    t.wHour = std::uint16_t(now.time().hour());
+    t.wMinute = std::uint16_t(now.time().minute());
+    t.wSecond = std::uint16_t(now.time().second());
+    t.wMilliseconds = std::uint16_t(now.time().msec());
+    return t;
+}
+
+} // namespace
+
+bool CMainFrame::OnCommand(unsigned id)
+{
+    switch (id) {
+    case ID_NEW_SCREEN: OnNewScreen(); break;
+    case ID_OPEN_FILE: OnOpenFile(); break;
+    case ID_SAVE_FILE: OnSaveFile(); break;
+    case ID_SAVE_FILE_AS: OnSaveFileAs(); break;
+    case ID_EXPORT_USB:
+    case ID_EXPORT_USB2: OnExportUsbFile(); break;
+    case ID_FIND_SCREEN: OnFindScreen(); break;
+    case ID_SEARCH: OnSearch(); break;
+    case ID_READ_HARDWARE: OnReadHardwareInfo(); break;
+    case ID_SEND_PROGRAMS: OnSendPrograms(); break;
+    case ID_ADJUST_TIME: OnAdjustTime(); break;
+    case ID_DISPLAY_ON: OnDisplaySwitch(1); break;
+    case ID_DISPLAY_OFF: OnDisplaySwitch(0); break;
+    case ID_HARDWARE_SETTINGS:
+    case ID_NETWORK_SETTINGS:
+    case ID_WIFI_SETTINGS: OnSettingsDialog(id); break;
+    case ID_SOFTWARE_SETTINGS:
+        if (m_seams.softwareSettings)
+            m_seams.softwareSettings(this);
+        else
+            notAvailable();
+        break;
+    case ID_WIZARD: OnWizard(); break;
+    case ID_BULK_SEND: OnBulkSend(); break;
+    case ID_PREVIEW: OnPreview(); break;
+    case ID_LANG_AUTO:
+    case ID_LANG_CN:
+    case ID_LANG_TW:
+    case ID_LANG_EN: OnLanguage(id); break;
+    case ID_TEST_SCAN:
+    case ID_TEST_GRID:
+    case ID_TEST_BLACK:
+    case ID_TEST_RED:
+    case ID_TEST_GREEN:
+    case ID_TEST_YELLOW: OnTestPattern(id); break;
+    case ID_CHECK_UPDATE: OnCheckUpdate(); break;
+    case ID_UPDATE: OnUpdate(); break;
+    case ID_VIEW_TOOLBAR: OnViewToolbar(); break;
+    case ID_APP_ABOUT: m_app.OnAppAbout(); break;
+    case ID_APP_EXIT: close(); break;
+    default:
+        if (id >= ID_KIND_FIRST && id <= ID_KIND_DELETE) {
+            OnItemKindButton(id);
+            break;
+        }
+        return false;
+    }
+    return true;
+}
+
+tagItemData* CMainFrame::selectedScreenOrNotice()
+{
+    tagItemData* screen = m_panel ? m_panel->GetSelectedScreen() : nullptr;
+    if (!screen)
+        ShowTip(S(kStrNoScreen));
+    return screen;
+}
+
+void CMainFrame::notAvailable()
+{
+    ShowTip(S(kStrNotAvailable));
+}
+
+int CMainFrame::CheckRights()
+{
+    if (AccessRights() & 1)
+        return 1;
+    if (!m_seams.accessLevel) {
+        notAvailable();
+        return 0;
+    }
+    return m_seams.accessLevel(this) == 1 ? 1 : 0;
+}
+
+void CMainFrame::OnNewScreen()
+{
+    if (!m_seams.newScreen) {
+        notAvailable();
+        return;
+    }
+    if (m_seams.newScreen(this) == 1023)
+        OnSearch();
+}
+
+void CMainFrame::OnOpenFile()
+{
+    if (tagItemData* screen = m_panel->GetSelectedScreen()) {
+        m_panel->OpenScreen(screen);
+        return;
+    }
+    const QString path = controls::FileDialog::getOpenFileName(this, QString(), m_app.AppFolder() + QStringLiteral("userdata"),
+                                                               qtFilter(S(kStrFileFilter)));
+    if (path.isEmpty())
+        return;
+    if (m_panel->IsFileOpen(path)) {
+        controls::MessageBox::information(this, windowTitle(), S(kStrFileOpen));
+        return;
+    }
+    const QString name = GetFileTitlePart(path);
+    tagItemData* screen = m_core.AddItem(IT_SCREEN, wide(name), nullptr, nullptr);
+    if (screen && m_panel->LoadScreenFile(screen, path) != 0)
+        m_panel->RemoveScreen(screen);
+}
+
+void CMainFrame::OnSaveFile()
+{
+    if (tagItemData* screen = selectedScreenOrNotice())
+        m_panel->SaveScreen(screen);
+}
+
+void CMainFrame::OnSaveFileAs()
+{
+    if (tagItemData* screen = selectedScreenOrNotice())
+        m_panel->SaveScreenAs(screen);
+}
+
+void CMainFrame::OnExportUsbFile()
+{
+    // The file is written for one screen's controller: with none chosen
+    // there is nothing to write.
+    tagItemData* screen = selectedScreenOrNotice();
+    if (!screen)
+        return;
+    if (!m_seams.usbExport) {
+        notAvailable();
+        return;
+    }
+    UsbExportChoice choice;
+    if (m_seams.usbExport(this, screen, choice) != 1)
+        return;
+    unsigned stamp = m_core.PCToRemoteTime(localNow());
+    if (choice.options & 4)
+        stamp += unsigned(choice.timeOffset);
+    if (choice.folder.isEmpty()) {
+        controls::MessageBox::warning(this, windowTitle(), S(kStrFolderEmpty));
+        return;
+    }
+    QString folder = choice.folder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    const QString path = folder + QStringLiteral("program.dat");
+    const std::uint32_t oldModel = screen->Global.HardwareId;
+    if (choice.options & 0x20)
+        screen->Global.HardwareId = choice.model;
+    const int r = m_core.SaveAsUSBFile(screen, wide(path), choice.options, stamp);
+    screen->Global.HardwareId = oldModel;
+    if (r != 0)
+        controls::MessageBox::warning(this, windowTitle(), S(kStrUsbFailed));
+}
+
+void CMainFrame::OnFindScreen()
+{
+    ResetStatusTexts();
+    if (tagItemData* screen = m_panel->GetSelectedScreen())
+        ReconnectScreen(screen);
+    else
+        OnSearch();
+}
+
+void CMainFrame::OnSearch()
+{
+    if (m_seams.searchScope)
+        m_seams.searchScope(this);
+    else
+        notAvailable();
+}
+
+void CMainFrame::OnReadHardwareInfo()
+{
+    ResetStatusTexts();
+    tagItemData* screen = selectedScreenOrNotice();
+    if (!screen)
+        return;
+    auto copy = std::make_unique<tagGlobalInfo>();
+    *copy = screen->Global;
+    if (m_core.RetrieveHardwareInfo(screen) >= 0)
+        platform::sendMessage(this, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
+                              reinterpret_cast<platform::LPARAM>(copy.get()));
+}
+
+void CMainFrame::OnSendPrograms()
+{
+    ResetStatusTexts();
+    if (tagItemData* screen = selectedScreenOrNotice())
+        SendScreenPrograms(screen);
+}
+
+void CMainFrame::OnAdjustTime()
+{
+    if (tagItemData* screen = selectedScreenOrNotice())
+        m_core.SendAdjustTime(screen);
+}
+
+void CMainFrame::OnDisplaySwitch(unsigned value)
+{
+    if (tagItemData* screen = selectedScreenOrNotice())
+        m_core.SendSwitch(screen, value);
+}
+
+void CMainFrame::OnSettingsDialog(unsigned id)
+{
+    tagItemData* screen = selectedScreenOrNotice();
+    if (!screen || !CheckRights())
+        return;
+    const auto& dialog = id == ID_HARDWARE_SETTINGS ? m_seams.hardwareSettings
+                       : id == ID_NETWORK_SETTINGS  ? m_seams.networkSettings
+                                                    : m_seams.wifiSettings;
+    if (dialog)
+        dialog(this, screen);
+    else
+        notAvailable();
+}
+
+void CMainFrame::OnWizard()
+{
+    if (!CheckRights())
+        return;
+    if (m_seams.wizard)
+        m_seams.wizard(this);
+    else
+        notAvailable();
+}
+
+void CMainFrame::OnBulkSend()
+{
+    if (m_seams.bulkSend)
+        m_seams.bulkSend(this);
+    else
+        notAvailable();
+}
+
+void CMainFrame::OnPreview()
+{
+    tagItemData* item = m_panel->GetSelectedItem();
+    tagItemData* scene = item ? CCore::GetCurScene(item) : nullptr;
+    tagItemData* screen = item ? CCore::GetCurRoot(item) : nullptr;
+    QWidget* canvas = screen ? FindItemWindow(screen) : nullptr;
+    if (!scene || !canvas)
+        return;
+    int dot = m_seams.canvasDot ? m_seams.canvasDot(canvas) : 3;
+    const QScreen* display = QGuiApplication::primaryScreen();
+    const int displayHeight = display ? display->geometry().height() : 768;
+    while (dot > 1 && dot * int(screen->Global.Height) > displayHeight)
+        --dot;
+    if (m_seams.preview)
+        m_seams.preview(this, scene, dot, screen->Global.Type);
+    else
+        notAvailable();
+}
+
+void CMainFrame::OnLanguage(unsigned id)
+{
+    const int code = languageOfCommand(id);
+    ShellSettings& settings = m_app.Settings();
+    const int old = settings.language;
+    if (code < 0 || code == old)
+        return;
+    const int user = m_seams.userLanguage >= 0 ? m_seams.userLanguage : UserDefaultLangId();
+    if (ChooseUiLanguage(old, user) == ChooseUiLanguage(code, user)) {
+        settings.language = code;
+        return;
+    }
+    settings.language = code;
+    m_app.SetRestart(true, false);
+    m_app.m_closeAccepted = 1;
+    close();
+    if (!m_app.m_closeAccepted || isVisible()) {
+        settings.language = old;
+        m_app.SetRestart(false, false);
+        for (QAction* a : m_langGroup->actions())
+            a->setChecked(a->data().toInt() == old);
+    }
+}
+
+void CMainFrame::OnItemKindButton(unsigned id)
+{
+    static const int kKinds[] = {IT_GLOBALSCENE, IT_SCENE, IT_WND_PROGLIST, IT_WND_TEXT, IT_WND_CONTENTLIST,
+                                 IT_WND_CLOCKSIMUL, IT_WND_CLOCKDIGIT, IT_WND_COUNT};
+    if (id == ID_KIND_DELETE)
+        m_panel->DeleteSelectedItem();
+    else if (id >= ID_KIND_FIRST && id < ID_KIND_DELETE)
+        m_panel->AddNewItem(kKinds[id - ID_KIND_FIRST]);
+}
+
+QString CMainFrame::UpdaterParameter(unsigned id) const
+{
+    QString p = GetFileVersionText() + u';' + windowTitle();
+    if (id == ID_CHECK_UPDATE)
+        p += QStringLiteral(";-ONLYCHECK");
+    return p;
+}
+
+void CMainFrame::OnCheckUpdate()
+{
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/upgrade");
+    const QStringList args{UpdaterParameter(ID_CHECK_UPDATE)};
+    if (m_seams.startDetached)
+        m_seams.startDetached(program, args);
+    else if (!QFileInfo::exists(program) || !QProcess::startDetached(program, args))
+        notAvailable();
+}
+
+void CMainFrame::OnUpdate()
+{
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/upgrade");
+    const QStringList args{UpdaterParameter(ID_UPDATE)};
+    if (m_seams.startDetached)
+        m_seams.startDetached(program, args);
+    else if (!QFileInfo::exists(program) || !QProcess::startDetached(program, args))
+        notAvailable();
+}
+
+void CMainFrame::OnViewToolbar()
+{
+    const bool show = !m_mainBar->isVisible();
+    for (QToolBar* bar : {m_mainBar, m_secondBar, m_kindBar})
+        bar->setVisible(show);
+    if (QAction* a = CommandAction(ID_VIEW_TOOLBAR))
+        a->setChecked(show);
+}
+
+// ---- the send road ----
+
+int CMainFrame::SendScreenPrograms(tagItemData* screen)
+{
+    if (CCore::IsRoot(screen) != 1)
+        return 0;
+    if (m_core.GetValidChildNum(screen) == 0) {
+        if (controls::MessageBox::question(this, windowTitle(), S(kStrClearPrograms)) == QMessageBox::Yes)
+            m_core.SendClearProg(screen);
+        return 0;
+    }
+    if (!CheckScreenOverlap(screen))
+        return 0;
+    return runTask(TASK_SEND_PROGRAMS, screen, 0);
+}
+
+QString CMainFrame::OverlapMessage(const _tableOverlap& table)
+{
+    QString text = S(32854);
+    const std::uint32_t rows = std::min<std::uint32_t>(table.Count, std::min<std::uint32_t>(table.Capacity, 6));
+    for (std::uint32_t i = 0; i < rows; ++i) {
+        const _tableOverlap::Row& r = table.Rows[i];
+        text += S(32857) + QString::fromUtf16(r.First, int(std::char_traits<char16_t>::length(r.First))) + S(32858)
+              + QString::fromUtf16(r.Second, int(std::char_traits<char16_t>::length(r.Second))) + S(32859);
+        if (r.Kind == 0)
+            text += S(32855) + u'\n';
+        else if (r.Kind == 1)
+            text += S(32856) + u'\n';
+    }
+    if (table.Count > table.Capacity)
+        text += S(32860).arg(table.Count).arg(table.Capacity);
+    text += S(32861);
+    return text;
+}
+
+int CMainFrame::CheckScreenOverlap(tagItemData* screen)
+{
+    if (CCore::IsRoot(screen) != 1)
+        return 0;
+    auto table = std::make_unique<_tableOverlap>();
+    *table = _tableOverlap{};
+    table->Capacity = 6;
+    _tableOverlap* t = table.get();
+    m_core.checkOverlap(screen, t);
+    if (!t || t->Count == 0)
+        return 1;
+    return controls::MessageBox::question(this, S(kStrOverlapCaption), OverlapMessage(*t),
+                                          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
+        != QMessageBox::Cancel;
+}
+
+int CMainFrame::ReconnectScreen(tagItemData* screen)
+{
+    if (CCore::IsRoot(screen) != 1)
+        return 0;
+    if (runTask(TASK_FIND_SCREEN, screen, 0) != 1)
+        return 0;
+    m_panes[1]->setText(S(kStrFound).arg(screen->Global.ID));
+    if (QWidget* page = visiblePanel(m_property, kScreenPage))
+        platform::sendMessage(page, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(screen));
+    return 1;
+}
+
+void CMainFrame::OnSearchScreens(int replace, int readHardware)
+{
+    ResetStatusTexts();
+    int start = 0;
+    if (replace == 1) {
+        if (m_panel->CloseAllScreens() == 0)
+            return;
+    } else {
+        for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
+            ++start;
+    }
+    if (runTask(TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
+        return;
+    int counts[3] = {0, 0, 0};
+    int total = 0;
+    for (tagItemData* s = m_core.GetScreen(unsigned(start)); s; s = s->NextSibling) {
+        if (readHardware) {
+            if (m_core.RetrieveHardwareInfo(s) < 0)
+                controls::MessageBox::warning(this, windowTitle(), QStringLiteral("RetrieveHardwareInfo Error!"));
+            QThread::msleep(350);
+        }
+        const QString name = m_panel->MakeDefaultItemName(IT_SCREEN);
+        if (!name.isEmpty())
+            m_core.ChangeItemName(s, wide(name.left(127)));
+        m_panel->InsertItemTree(s);
+        m_panel->ForgetScreenFile(s);
+        if (s->Global.CommType < 3)
+            ++counts[s->Global.CommType];
+        ++total;
+    }
+    m_panes[2]->setText(S(kStrSearchSummary).arg(total).arg(counts[0]).arg(counts[1]).arg(counts[2]));
+}
+
+int CMainFrame::OnWizardFinish(tagItemData* screen, platform::LPARAM flags)
+{
+    if (!screen)
+        return 0;
+    if (flags & 0xFFFF) {
+        const int w = screen->Global.Width, h = screen->Global.Height;
+        const auto name = [this](int kind) { return m_panel->MakeDefaultItemName(kind).toStdU16String(); };
+        tagItemData* scene = m_core.AddItem(IT_SCENE, name(IT_SCENE).c_str(), screen, nullptr);
+        tagItemData* first = scene ? m_core.AddItem(IT_WND_TEXT, name(IT_WND_TEXT).c_str(), scene, nullptr) : nullptr;
+        if (first) {
+            m_core.ChangeItemRect(first, 0, 0, w - 16, h);
+            if (tagItemData* text = m_core.AddItem(IT_TEXT, name(IT_TEXT).c_str(), first, nullptr))
+                text->InEffect = 3;
+            if (tagItemData* second = m_core.AddItem(IT_WND_TEXT, name(IT_WND_TEXT).c_str(), scene, first)) {
+                m_core.ChangeItemRect(second, w - 16, 0, 16, h);
+                if (tagItemData* text = m_core.AddItem(IT_TEXT, name(IT_TEXT).c_str(), second, nullptr))
+                    text->InEffect = 1;
+            }
+        }
+    }
+    OnItemMoved(screen);
+    if ((flags >> 16) & 0xFFFF) {
+        if (m_core.SendHardwareInfo(screen, 0) != 0)
+            SendScreenPrograms(screen);
+    }
+    return 0;
+}
+
+int CMainFrame::OnItemMoved(tagItemData* screen)
+{
+    if (!screen)
+        return 0;
+    m_core.ModifyItemPos(screen, nullptr, m_panel->GetSelectedScreen());
+    const QString name = m_panel->MakeDefaultItemName(IT_SCREEN);
+    if (!name.isEmpty())
+        m_core.ChangeItemName(screen, wide(name.left(127)));
+    m_panel->InsertItemTree(screen);
+    m_panel->ForgetScreenFile(screen);
+    return 0;
+}
+
+int CMainFrame::OnScreenHwChanged(tagItemData* screen, const tagGlobalInfo* old)
+{
+    if (CCore::IsRoot(screen) != 1)
+        return 0;
+    QWidget* canvas = FindItemWindow(screen);
+    if (old) {
+        unsigned short a[4], b[4];
+        CCore::ParseLEDWorkMode(old->Type, a[0], a[1], a[2], a[3]);
+        CCore::ParseLEDWorkMode(screen->Global.Type, b[0], b[1], b[2], b[3]);
+        if (a[0] != b[0] && canvas)
+            platform::sendMessage(canvas, app::WM_SETTINGS_CHANGED, 8);
+        const int w = screen->Global.Width, h = screen->Global.Height;
+        screen->Global.Width = old->Width;
+        screen->Global.Height = old->Height;
+        m_core.ChangeItemRect(screen, 0, 0, w, h);
+    }
+    if (canvas)
+        canvas->update();
+    if (QWidget* info = visiblePanel(m_property, kScreenInfoPanel))
+        platform::sendMessage(info, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(screen));
+    if (QWidget* comm = visiblePanel(m_property, kScreenCommPanel))
+        platform::sendMessage(comm, app::WM_NODE_LOAD, 0);
+    return 0;
+}
+
+void CMainFrame::OnScreenChanged(tagItemData* node)
+{
+    if (CCore::IsRoot(node) != 1)
+        return;
+    if (QWidget* info = visiblePanel(m_property, kScreenInfoPanel))
+        platform::sendMessage(info, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node));
+}
+
+int CMainFrame::OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScreen)
+{
+    if (CCore::IsRoot(screen) != 1)
+        return 0;
+    screen->Global.TargetScreen = linkScreen == -1 ? TARGET_SCREEN_NONE : reinterpret_cast<tagItemData*>(linkScreen);
+    SendScreenPrograms(screen);
+    screen->Global.TargetScreen = nullptr;
+    return 0;
+}
+
+int CMainFrame::OnSettingsChanged(platform::WPARAM what)
+{
+    if (what != 8)
+        return 0;
+    QList<QMdiSubWindow*> order;
+    if (QMdiSubWindow* active = m_mdi->activeSubWindow())
+        order << active;
+    for (QMdiSubWindow* w : m_mdi->subWindowList())
+        if (!order.contains(w))
+            order << w;
+    for (QMdiSubWindow* w : order)
+        if (QWidget* canvas = w->widget()) {
+            platform::sendMessage(canvas, app::WM_SETTINGS_CHANGED, what);
+            canvas->update();
+        }
+    return 0;
+}
+
+// ---- test patterns ----
+
+void CMainFrame::OnTestPattern(unsigned id)
+{
+    tagItemData* source = m_panel->GetSelectedScreen();
+    if (!source)
+        return;
+    if (id >= ID_TEST_BLACK) {
+        if (controls::MessageBox::question(this, S(kStrFillCaption), S(kStrFillText)) != QMessageBox::Yes)
+            return;
+    }
+    ScratchScreen scratch(m_core, source);
+    if (!scratch.ok())
+        return;
+    const int w = source->Global.Width, h = source->Global.Height;
+    tagItemData* first = scratch.firstPicture();
+    if (id == ID_TEST_SCAN) {
+        CTestScan dlg(this);
+        if (dlg.exec() != QDialog::Accepted)
+            return;
+        const TestScanValues& v = TestScanSettings();
+        static const unsigned kColours[] = {kTestRed, kTestGreen, kTestYellow, kTestRed};
+        drawScanPattern(scratch.surface(first), w, h, testColour(kColours[std::clamp(v.colour, 0, 3)]), v.direction);
+        first->PlayTime = 0;
+        tagItemData* second = scratch.addPicture(first);
+        if (!second)
+            return;
+        scratch.surface(second) = scratch.surface(first).copy();
+        second->InEffect = v.direction == 0 ? 3 : 1;
+        second->InSpeed = std::uint16_t(v.speed);
+        second->PlayTime = 0;
+    } else if (id == ID_TEST_GRID) {
+        CTestGrid dlg(this);
+        if (dlg.exec() != QDialog::Accepted)
+            return;
+        const TestGridValues& v = TestGridSettings();
+        const QList<QImage> pictures = gridPictures(w, h, v.colour);
+        tagItemData* item = first;
+        for (int i = 0; i < pictures.size() && item; ++i) {
+            if (i > 0)
+                item = scratch.addPicture(item);
+            if (!item)
+                return;
+            scratch.surface(item) = pictures[i];
+            item->PlayTime = v.stay;
+        }
+    } else {
+        static const unsigned kFill[] = {kTestBlack, kTestRed, kTestGreen, kTestYellow};
+        QImage& pic = scratch.surface(first);
+        pic.fill(testColour(kFill[id - ID_TEST_BLACK]));
+    }
+    SendScreenPrograms(scratch.screen());
+}

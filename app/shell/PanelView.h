@@ -1,0 +1,142 @@
+#pragma once
+// The screen panel: the docked window that holds the tree of the open
+// screens and remembers each screen's program-list file ("*.pl"). It opens,
+// saves and compares those files, asks before a changed screen is closed or
+// replaced, moves a screen's file when the screen is renamed, and at
+// shut-down saves and closes every screen while filling the open-screen
+// lists of "config.ini".
+//
+// The tree is reached through ScreenTree, so the tree editor plugs in; until
+// one is given the panel shows the screens as top-level rows. What the
+// main frame does for the panel (window titles, canvas layout) comes through
+// ScreenWindowHost.
+#include <QHash>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class CCore;
+struct ShellSettings;
+struct tagItemData;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// Base of the docked panels: a plain window in the button-face colour.
+class CPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit CPanel(QWidget* parent = nullptr);
+};
+
+// What the panel needs of the tree that shows the screens.
+class ScreenTree {
+public:
+    virtual ~ScreenTree() = default;
+    virtual QWidget* widget() = 0;
+    // Shows the screen with its whole subtree (again, after a load).
+    virtual void InsertItemTree(tagItemData* screen) = 0;
+    // The node's label follows its name.
+    virtual void UpdateItemText(tagItemData* node) = 0;
+    // Removes the node from the tree and deletes it from the core.
+    virtual void DeleteItem(tagItemData* node) = 0;
+    // Removes every scene of the screen from the tree and the core.
+    virtual void ClearPrograms(tagItemData* screen) = 0;
+};
+
+// The main frame's side: the child window that shows a screen, if any.
+class ScreenWindowHost {
+public:
+    virtual ~ScreenWindowHost() = default;
+    // Sets the title of the screen's child window and refreshes the frame's.
+    virtual void SetScreenTitle(tagItemData* screen, const QString& title) = 0;
+    // Has the screen's canvas laid out again after its programs were replaced.
+    virtual void RelayoutScreen(tagItemData* screen) = 0;
+};
+
+class CPanelView : public CPanel {
+    Q_OBJECT
+public:
+    enum { IDC_TREE = 10001 };
+    enum { RESULT_QUIT = 1105 };
+
+    // `settings` holds the quit options and receives the open-screen lists;
+    // `appFolder` ends with "/". A null tree gives the panel its own rows.
+    CPanelView(CCore& core, ShellSettings& settings, const QString& appFolder,
+               std::unique_ptr<ScreenTree> tree = nullptr, QWidget* parent = nullptr);
+    ~CPanelView() override;
+
+    void SetWindowHost(ScreenWindowHost* host) { m_host = host; }
+    ScreenTree& Tree() { return *m_tree; }
+
+    // Loads a program-list file chosen by the user into an existing screen.
+    void OpenScreen(tagItemData* screen);
+    // 0 loaded, else the core's failure code (1 to 4); nothing changes then.
+    int LoadScreenFile(tagItemData* screen, const QString& path);
+    // False when the user cancelled the file dialog or the file could not be written.
+    bool SaveScreen(tagItemData* screen, bool useDefaultName);
+    bool SaveScreenAs(tagItemData* screen);
+    bool SaveScreenFile(tagItemData* screen, const QString& path);
+    void NameScreenAfterFile(const QString& path, tagItemData* screen);
+    // 1 when the screen differs from its file (or has none), else 0.
+    int IsScreenModified(tagItemData* screen);
+    int IsFileOpen(const QString& path) const;
+    // 1 closed, 0 the user kept it.
+    int CloseScreen(tagItemData* screen);
+    void RemoveScreen(tagItemData* screen);
+    void ForgetScreenFile(tagItemData* screen);
+    // 1 when every screen was closed, 0 when the user stopped it.
+    int CloseAllScreens();
+    // After the tree gave a screen a new name: 0 accepts it, -1 refuses it
+    // (the tree then shows the old name again).
+    int OnItemRename(tagItemData* screen);
+
+    // The recorded file of a screen; empty when it has none.
+    QString ScreenFile(tagItemData* screen) const { return m_files.value(screen); }
+    // Where program lists live by default: "userdata/" in the program's folder.
+    QString DefaultFolder() const;
+    // The default file of a screen: its name (made safe as a file name) and ".pl".
+    QString DefaultPath(tagItemData* screen) const;
+
+protected:
+    bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    QString askSavePath(tagItemData* screen, bool proposeName);
+    bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
+    void setScreenTitle(tagItemData* screen);
+    void rememberLink(tagItemData* screen, const QString& path);
+
+    CCore& m_core;
+    ShellSettings& m_settings;
+    QString m_appFolder;
+    std::unique_ptr<ScreenTree> m_tree;
+    ScreenWindowHost* m_host = nullptr;
+    QHash<tagItemData*, QString> m_files;
+};
+
+// Shows string 63000 in a message box.
+void ShowFailedMessage(QWidget* parent = nullptr);
+
+// A filter of the pack ("Text (*.x)|*.x|All (*.*)|*.*||") as Qt's file
+// dialogs take it ("Text (*.x);;All (*.*)").
+QString FileFilterFromPack(const QString& packFilter);
+
+// The screen tree until the tree editor comes: one editable row per screen.
+class ScreenRowsTree : public ScreenTree {
+public:
+    explicit ScreenRowsTree(CCore& core);
+    ~ScreenRowsTree() override;
+    QWidget* widget() override;
+    void InsertItemTree(tagItemData* screen) override;
+    void UpdateItemText(tagItemData* node) override;
+    void DeleteItem(tagItemData* node) override;
+    void ClearPrograms(tagItemData* screen) override;
+    QTreeWidgetItem* rowOf(tagItemData* screen) const;
+
+private:
+    void onEdited(QTreeWidgetItem* item);
+    CCore& m_core;
+    QTreeWidget* m_view;
+    bool m_filling = false;
+};

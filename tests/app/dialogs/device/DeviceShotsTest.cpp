@@ -1,0 +1,90 @@
+// Every device dialog laid out in each language, left as pictures for
+// review in test-output/dialogs; each must show its own title and fit its texts.
+#include "DeviceTestUtil.h"
+
+#include "app/dialogs/access/AuthorityDlg.h"
+#include "app/dialogs/device/SettingHW.h"
+#include "app/dialogs/device/SettingRetrieveDlg.h"
+#include "app/dialogs/device/SettingSW.h"
+#include "app/dialogs/device/SettingWIFI.h"
+#include "app/dialogs/device/SettingWan.h"
+#include "app/dialogs/device/WifiScanner.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+
+using namespace dialogs;
+
+namespace {
+
+class Networks : public WifiScanner {
+public:
+    QList<QByteArray> scan() override { return {"Office", "\xE5\x85\xAC\xE5\x8F\xB8-5G"}; }
+};
+
+// No label or button of the dialog cuts its text short.
+void expectNothingClipped(QWidget& dlg)
+{
+    for (QAbstractButton* b : dlg.findChildren<QAbstractButton*>()) {
+        if (b->isVisible() && !b->text().isEmpty()) {
+            EXPECT_GE(b->width(), b->sizeHint().width() - 1) << b->objectName().toStdString();
+        }
+    }
+    for (QLabel* l : dlg.findChildren<QLabel*>()) {
+        if (l->isVisible() && !l->wordWrap() && !l->text().isEmpty()) {
+            EXPECT_GE(l->width(), l->sizeHint().width() - 1) << l->text().toStdString();
+        }
+    }
+}
+
+void shoot(QDialog& dlg, const QString& name, const char* pack)
+{
+    dlg.show();
+    dlg.adjustSize();
+    EXPECT_FALSE(dlg.windowTitle().isEmpty()) << name.toStdString();
+    expectNothingClipped(dlg);
+    devicetest::saveShot(dlg, name + u'_' + devicetest::packTag(pack));
+}
+
+} // namespace
+
+TEST(DeviceShots, EveryDialogInEveryLanguage)
+{
+    devicetest::PackScope packs;
+    devicetest::RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
+    CCore core;
+    tagItemData* screen = devicetest::newScreen(core);
+    screen->Global.RemoteVersion = 0x01000000;
+    screen->Global.HardwareId = 0x0E010100;
+    screen->Global.WifiMode = 2;
+    screen->Global.WifiEncryption = 2;
+    screen->Global.WifiSecurity = 2;
+    for (const char* pack : devicetest::kPacks) {
+        ASSERT_TRUE(devicetest::loadPack(pack));
+        {
+            CAuthorityDlg dlg;
+            shoot(dlg, "access", pack);
+        }
+        {
+            CSettingHW dlg(core, screen);
+            shoot(dlg, "hardware", pack);
+        }
+        {
+            CSettingWan dlg(core, screen);
+            shoot(dlg, "network", pack);
+        }
+        {
+            CSettingWIFI dlg(core, screen, nullptr, new Networks);
+            shoot(dlg, "wifi", pack);
+        }
+        {
+            core.SetSingleScreen(0);
+            CSettingRetrieveDlg dlg(core);
+            shoot(dlg, "search_scope", pack);
+        }
+        {
+            CSettingSW dlg(core, SoftwareOptions{true, false, true, true});
+            shoot(dlg, "software", pack);
+        }
+    }
+}

@@ -1,0 +1,136 @@
+// The firmware upgrade from the hardware settings dialog: the rights bits,
+// the version check, the task kind, and an image made here reaching a
+// simulated controller.
+#include "DeviceTestUtil.h"
+
+#include "app/dialogs/device/HwSettings.h"
+#include "app/dialogs/device/SettingHW.h"
+#include "core/link/FirmwareImage.h"
+#include "support/SimController.h"
+#include "support/SimControllerUpgrade.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dialogs;
+using devicetest::RightsScope;
+
+namespace {
+
+constexpr std::uint32_t kBoard = 0x0E010100;   // a board of the catalogue, upgraded as a stream
+
+struct RunnerScope {
+    explicit RunnerScope(CSettingHW::UpgradeRunner r) : old(CSettingHW::setUpgradeRunner(std::move(r))) {}
+    ~RunnerScope() { CSettingHW::setUpgradeRunner(std::move(old)); }
+    CSettingHW::UpgradeRunner old;
+};
+
+class HwUpgradeDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        devicetest::loadPack("UI_EN.rcc");
+        screen = devicetest::newScreen(core);
+        devicetest::bindTcp(screen, versions.port());
+    }
+    void clickUpgrade(CSettingHW& dlg)
+    {
+        QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingHW::IDC_UPGRADE), Qt::LeftButton);
+    }
+
+    devicetest::PackScope packs;
+    platform::ScopedClockScale fast{100};
+    CCore core;
+    sim::SimController controller;
+    sim::TcpPeer versions{controller};
+    tagItemData* screen = nullptr;
+    std::vector<int> kinds;
+    RunnerScope runner{[this](CCore&, tagItemData*, int kind, QWidget*) { kinds.push_back(kind); }};
+};
+
+} // namespace
+
+TEST_F(HwUpgradeDialog, TheButtonAndANotNewerUpgradeFollowTheRights)
+{
+    const std::uint32_t catalogue = CCore::GetUpgradeVersion(kBoard);
+    ASSERT_NE(catalogue, 0u);
+    controller.setVersion(kBoard, catalogue, 0);
+    {
+        RightsScope rights(RIGHT_DEVICE_SETTINGS);
+        CSettingHW dlg(core, screen);
+        dlg.show();
+        EXPECT_FALSE(support::findByControlId<QPushButton>(&dlg, CSettingHW::IDC_UPGRADE)->isVisible());
+    }
+    {
+        RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
+        CSettingHW dlg(core, screen);
+        dlg.show();
+        clickUpgrade(dlg);   // equal versions: refused silently
+        EXPECT_TRUE(kinds.empty());
+        EXPECT_EQ(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION)->text(),
+                  QStringLiteral("%1").arg(catalogue, 8, 16, QLatin1Char('0')));
+        EXPECT_FALSE(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION_STATUS)->isVisible());
+    }
+    {
+        RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE | RIGHT_ANY_VERSION);
+        CSettingHW dlg(core, screen);
+        dlg.show();
+        clickUpgrade(dlg);
+        EXPECT_EQ(kinds, (std::vector<int>{kTaskUpgrade}));
+    }
+    // No answer to the version read: no upgrade whatever the rights.
+    kinds.clear();
+    sim::Faults silent;
+    silent.silent = true;
+    controller.setFaults(silent);
+    RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE | RIGHT_ANY_VERSION);
+    CSettingHW dlg(core, screen);
+    dlg.show();
+    clickUpgrade(dlg);
+    EXPECT_TRUE(kinds.empty());
+}
+
+TEST_F(HwUpgradeDialog, AnOlderControllerTakesAnImageMadeHere)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    SetFirmwareFolder(folder.path());
+    // Two records: 300 data bytes, then 3.
+    std::vector<std::uint8_t> image{0x01, 0x2C};
+    for (int i = 0; i < 300; ++i)
+        image.push_back(static_cast<std::uint8_t>(i * 7 + 1));
+    for (std::uint8_t b : {0x00, 0x03, 0xC1, 0xC2, 0xC3})
+        image.push_back(b);
+    QFile f(FirmwareOverridePath(folder.path()));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<int>(image.size())).toHex());
+    f.close();
+
+    sim::UpgradeController target;
+    ASSERT_TRUE(target.startTcp());
+    controller.setVersion(kBoard, 0x01000000, 0);
+    int result = 0;
+    // The task dialog's part: the upgrade of the kind chosen, over the screen's link.
+    RunnerScope upgrade([&](CCore& c, tagItemData* s, int kind, QWidget*) {
+        kinds.push_back(kind);
+        s->Global.HostPort = target.port();   // the board takes its image on the upgrade port of this test
+        result = kind == kTaskUpgrade ? c.SendUpgrade(s) : c.SendUpgrade2(s);
+    });
+    RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
+    CSettingHW dlg(core, screen);
+    dlg.show();
+    clickUpgrade(dlg);
+    SetFirmwareFolder(QString());
+    EXPECT_EQ(kinds, (std::vector<int>{kTaskUpgrade}));
+    EXPECT_EQ(result, static_cast<int>(image.size()));
+    const auto records = target.records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], std::vector<std::uint8_t>(image.begin(), image.begin() + 302));
+    EXPECT_EQ(records[1], std::vector<std::uint8_t>(image.begin() + 302, image.end()));
+    // The version texts after the run: the controller's older version and the status.
+    EXPECT_EQ(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION)->text(), "01000000");
+    EXPECT_TRUE(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION_STATUS)->isVisible());
+}

@@ -1,0 +1,513 @@
+// The task dialog driven for real: a scripted core call on the worker (one
+// that reports events, blocks until released and returns a chosen result),
+// and the real core sending to the simulated controller over TCP.
+#include "app/controls/AppMessages.h"
+#include "app/controls/StaticLink.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "core/api/Callbacks.h"
+#include "core/api/Core.h"
+#include "core/model/ItemData.h"
+#include "platform/Clock.h"
+#include "platform/LangPack.h"
+#include "support/LangPackScope.h"
+#include "support/ModalRunner.h"
+#include "support/SimController.h"
+#include "support/Widgets.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+// A core call the test steers: it reports `events` through the callback
+// the core holds, waits until released, and returns `result`.
+struct ScriptedCall {
+    std::vector<std::tuple<unsigned, unsigned, std::uintptr_t>> events;
+    std::optional<int> result = 1;
+    bool block = false;
+    std::atomic<int> calls{0};
+    std::atomic<int> kindSeen{-1};
+    std::atomic<std::uintptr_t> argSeen{0};
+    std::atomic<bool> waiting{false};
+    std::mutex m;
+    std::condition_variable cv;
+    bool released = false;
+
+    CTaskDlg::CoreCall call()
+    {
+        return [this](CCore& core, int kind, std::uintptr_t arg) -> std::optional<int> {
+            ++calls;
+            kindSeen = kind;
+            argSeen = arg;
+            for (const auto& [cmd, event, value] : events)
+                if (CoreCallBack cb = core.GetCommCallBack())
+                    cb(cmd, event, value);
+            if (block) {
+                std::unique_lock<std::mutex> lock(m);
+                waiting = true;
+                cv.wait(lock, [this] { return released; });
+            }
+            return result;
+        };
+    }
+    void release()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m);
+            released = true;
+        }
+        cv.notify_all();
+    }
+};
+
+template <typename T>
+T* child(QWidget* dlg, int id)
+{
+    return support::findByControlId<T>(dlg, id);
+}
+
+QPushButton* closeButton(CTaskDlg& dlg) { return child<QPushButton>(&dlg, CTaskDlg::IDC_CLOSE); }
+QLabel* status(CTaskDlg& dlg) { return child<QLabel>(&dlg, CTaskDlg::IDC_STATUS); }
+controls::CStaticLink* cancelLink(CTaskDlg& dlg) { return child<controls::CStaticLink>(&dlg, CTaskDlg::IDC_CANCEL_TASK); }
+QProgressBar* bar(CTaskDlg& dlg) { return child<QProgressBar>(&dlg, CTaskDlg::IDC_PROGRESS); }
+
+// Opens the dialog (not blocking) and waits until it closed itself: its result,
+// or -1 when it is still open after the time-out.
+int openAndWaitForEnd(CTaskDlg& dlg, int timeoutMs = 4000)
+{
+    dlg.open();
+    if (!QTest::qWaitFor([&] { return !dlg.isVisible(); }, timeoutMs))
+        return -1;
+    return dlg.result();
+}
+
+bool waitForFailureState(CTaskDlg& dlg, int timeoutMs = 4000)
+{
+    return QTest::qWaitFor([&] { return !dlg.IsBusy() && closeButton(dlg)->isVisible(); }, timeoutMs);
+}
+
+void pressKey(CTaskDlg& dlg, Qt::Key key)
+{
+    QTest::keyClick(&dlg, key);
+    QCoreApplication::processEvents();
+}
+
+void shoot(QWidget& w, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/shell");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(w.grab().save(dir + u'/' + name + QStringLiteral(".png")));
+}
+
+struct Texts {
+    support::LangPackScope scope;
+    Texts()
+    {
+        for (unsigned id : {44000u, 44005u, 44008u, 44009u, 44018u, 44020u, 44021u, 63000u})
+            scope.setString(id, QStringLiteral("s%1").arg(id));
+    }
+};
+
+} // namespace
+
+TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
+{
+    Texts texts;
+    CCore core;
+    const CoreCallBack before = [](unsigned, unsigned, std::uintptr_t) {};
+    core.SetCommCallBack(before);
+    ScriptedCall job;
+    job.result = 1234;
+    job.events = {{1, CBE_START, 0}, {1, CBE_PROGRESS, 100}};
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    {
+        CTaskDlg dlg(core);
+        dlg.SetCoreCall(job.call());
+        ASSERT_EQ(dlg.SetTask(TASK_SEND_PROGRAMS, screen), 1);
+        EXPECT_EQ(openAndWaitForEnd(dlg), 1);
+        EXPECT_EQ(job.calls.load(), 1);
+        EXPECT_EQ(job.kindSeen.load(), TASK_SEND_PROGRAMS);
+        EXPECT_EQ(job.argSeen.load(), reinterpret_cast<std::uintptr_t>(screen));
+        EXPECT_EQ(dlg.Result(), 1234);
+        EXPECT_EQ(status(dlg)->text(), "s44000");
+        EXPECT_EQ(bar(dlg)->value(), 100);
+        EXPECT_EQ(core.GetCommCallBack(), before);
+        EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+        // A report after the window is gone reaches nothing.
+        CTaskDlg::CommCallBack(1, CBE_REFUSED, 0);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(dlg)->text(), "s44000");
+        // Nothing is left to run: showing it again starts nothing.
+        EXPECT_EQ(dlg.StartTask(), 0);
+    }
+}
+
+TEST(TaskDlg, TheModalRunReturns1ThroughExec)
+{
+    CCore core;
+    ScriptedCall job;
+    job.result = 5;
+    job.block = true;
+    CTaskDlg dlg(core);
+    dlg.SetCoreCall(job.call());
+    dlg.SetTask(TASK_SEARCH, dialogs::PackSearchArgument(2, 1));
+    support::ModalRunner runner([&](QWidget* modal) {
+        EXPECT_EQ(modal, &dlg);
+        job.release();
+    });
+    EXPECT_EQ(dlg.exec(), 1);
+    EXPECT_EQ(job.argSeen.load(), (2u << 16) | 1u);
+}
+
+TEST(TaskDlg, AFailureStaysOpenWithItsTextAndOnlyCloseEscapeOrTheCloseBoxEndIt)
+{
+    Texts texts;
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    for (int way = 0; way < 3; ++way) {
+        ScriptedCall job;
+        job.result = COMM_E_REFUSED;
+        job.events = {{16, CBE_START, 0}, {16, CBE_REFUSED, 0}};
+        CTaskDlg dlg(core);
+        dlg.SetCoreCall(job.call());
+        dlg.SetTask(TASK_UPGRADE, screen);
+        dlg.open();
+        ASSERT_TRUE(waitForFailureState(dlg));
+        QTest::qWait(50);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(status(dlg)->text(), "s44009");
+        EXPECT_FALSE(cancelLink(dlg)->isVisible());
+        // Enter does nothing, with the Close button focused too.
+        closeButton(dlg)->setFocus();
+        pressKey(dlg, Qt::Key_Return);
+        pressKey(dlg, Qt::Key_Enter);
+        EXPECT_TRUE(dlg.isVisible());
+        if (way == 0)
+            QTest::mouseClick(closeButton(dlg), Qt::LeftButton);
+        else if (way == 1)
+            pressKey(dlg, Qt::Key_Escape);
+        else
+            dlg.windowHandle()->close();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 2000)) << way;
+        EXPECT_EQ(dlg.result(), 2) << way;
+    }
+}
+
+TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
+{
+    Texts texts;
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ScriptedCall job;
+    job.block = true;
+    job.result = COMM_E_CANCELLED;
+    job.events = {{1, CBE_START, 0}, {1, CBE_PROGRESS, 30}};
+    CTaskDlg dlg(core);
+    dlg.SetCoreCall(job.call());
+    dlg.SetTask(TASK_SEND_PROGRAMS, screen);
+    dlg.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(dlg)->isVisible(); }, 3000));
+    EXPECT_TRUE(dlg.IsBusy());
+    EXPECT_EQ(status(dlg)->text(), "s44020");
+    EXPECT_EQ(bar(dlg)->value(), 30);
+    EXPECT_FALSE(closeButton(dlg)->isVisible());
+    EXPECT_EQ(dlg.SetTask(TASK_UPGRADE, screen), 0);
+    EXPECT_EQ(dlg.Kind(), TASK_SEND_PROGRAMS);
+    pressKey(dlg, Qt::Key_Escape);
+    pressKey(dlg, Qt::Key_Return);
+    dlg.windowHandle()->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dlg.isVisible());
+
+    QTest::mouseClick(cancelLink(dlg), Qt::LeftButton);
+    EXPECT_TRUE(dlg.IsCancelled());
+    EXPECT_FALSE(cancelLink(dlg)->isVisible());
+    // A later progress report does not bring the link back.
+    CTaskDlg::CommCallBack(1, CBE_PROGRESS, 60);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(cancelLink(dlg)->isVisible());
+    job.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+    EXPECT_EQ(dlg.result(), 2);
+}
+
+TEST(TaskDlg, AProgramCloseDuringAJobIsCarriedOutWhenItEnds)
+{
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ScriptedCall job;
+    job.block = true;
+    job.result = COMM_E_NO_REPLY;   // a failure that would otherwise stay open
+    CTaskDlg dlg(core);
+    dlg.SetCoreCall(job.call());
+    dlg.SetTask(TASK_SEND_PROGRAMS, screen);
+    dlg.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return job.waiting.load(); }, 3000));
+    EXPECT_FALSE(dlg.close());
+    EXPECT_TRUE(dlg.isVisible());
+    job.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+    EXPECT_EQ(dlg.result(), 2);
+}
+
+TEST(TaskDlg, ResultsByKind)
+{
+    Texts texts;
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    {   // A wizard search that finds nothing ends at once with 2.
+        ScriptedCall job;
+        job.result = 0;
+        CTaskDlg dlg(core);
+        dlg.SetCoreCall(job.call());
+        dlg.SetTask(TASK_WIZARD_FIND, screen);
+        EXPECT_EQ(openAndWaitForEnd(dlg), 2);
+        EXPECT_EQ(status(dlg)->text(), platform::langDialogText(CTaskDlg::IDD, CTaskDlg::IDC_STATUS));
+    }
+    {   // A reconnect that finds nothing stays open.
+        ScriptedCall job;
+        job.result = 0;
+        CTaskDlg dlg(core);
+        dlg.SetCoreCall(job.call());
+        dlg.SetTask(TASK_FIND_SCREEN, screen);
+        dlg.open();
+        ASSERT_TRUE(waitForFailureState(dlg));
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(status(dlg)->text(), "s44021");
+        dlg.reject();
+        EXPECT_EQ(dlg.result(), 2);
+    }
+    {   // Sending programs that are refused by the compiler (0) says so.
+        ScriptedCall job;
+        job.result = 0;
+        CTaskDlg dlg(core);
+        dlg.SetCoreCall(job.call());
+        dlg.SetTask(TASK_SEND_PROGRAMS, screen);
+        dlg.open();
+        ASSERT_TRUE(waitForFailureState(dlg));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(dlg)->text(), "s63000");
+        dlg.reject();
+    }
+    {   // No screen: the call is skipped, nothing succeeded, the dialog stays.
+        CTaskDlg dlg(core);
+        dlg.SetTask(TASK_SEND_PROGRAMS, static_cast<tagItemData*>(nullptr));
+        dlg.open();
+        ASSERT_TRUE(waitForFailureState(dlg));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(dlg.Result(), 0);
+        EXPECT_EQ(status(dlg)->text(), "s44020");
+        dlg.reject();
+    }
+    {   // A firmware image keeps the dialog up while the controller restarts.
+        ScriptedCall job;
+        job.result = 4096;
+        CTaskDlg dlg(core);
+        dlg.SetCoreCall(job.call());
+        dlg.SetUpgradeSettleMs(300);
+        dlg.SetTask(TASK_UPGRADE_IMAGE, screen);
+        QElapsedTimer t;
+        t.start();
+        EXPECT_EQ(openAndWaitForEnd(dlg), 1);
+        EXPECT_GE(t.elapsed(), 280);
+    }
+}
+
+TEST(TaskDlg, DestroyingTheDialogWaitsForItsWorkerAndPutsTheCallbackBack)
+{
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ScriptedCall job;
+    job.result = 1;
+    auto* dlg = new CTaskDlg(core);
+    dlg->SetCoreCall(job.call());
+    dlg->SetUpgradeSettleMs(60000);   // cut short by the destructor
+    dlg->SetTask(TASK_UPGRADE_IMAGE, screen);
+    dlg->open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return job.calls.load() == 1; }, 3000));
+    QElapsedTimer t;
+    t.start();
+    delete dlg;
+    EXPECT_LT(t.elapsed(), 2000);
+    EXPECT_EQ(core.GetCommCallBack(), nullptr);
+    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+    QCoreApplication::processEvents();   // queued calls of the dead dialog are dropped
+}
+
+// ---- against the simulated controller over TCP ----
+
+namespace {
+
+struct SimScreen {
+    platform::ScaledClock clock;
+    sim::SimController controller;
+    sim::TcpPeer peer{controller};
+    CCore core;
+    tagItemData* screen = nullptr;
+
+    // Waits pass `scale` times faster.
+    explicit SimScreen(int scale = 100) : clock(scale)
+    {
+        platform::setClock(&clock);
+        screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+        tagGlobalInfo& g = screen->Global;
+        g.Width = 64;
+        g.Height = 32;
+        g.Type = 17;
+        g.ScanMode = 4;
+        g.ID = 1;
+        g.CommType = COMM_NETWORK;
+        std::memset(g.Host, 0, sizeof g.Host);
+        std::strcpy(g.Host, "127.0.0.1");
+        g.HostKind = 0;
+        g.HostPort = peer.port();
+        tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+        tagItemData* section = core.AddItem(IT_WND_TEXT, u"section", scene, nullptr);
+        core.ChangeItemRect(section, 0, 0, 64, 32);
+        core.AddItem(IT_GRID, u"table", section, nullptr);
+    }
+    ~SimScreen() { platform::setClock(nullptr); }
+};
+
+const char* const kPacks[] = {"EN", "CN", "TW"};
+
+QString packPath(const char* code)
+{
+    return QStringLiteral(TAVRELO_SHELL_PACK_DIR "/UI_%1.rcc").arg(QString::fromLatin1(code));
+}
+
+} // namespace
+
+TEST(TaskDlgSim, ASendSucceedsAndTheDialogClosesItself)
+{
+    Texts texts;
+    SimScreen sim;
+    CTaskDlg dlg(sim.core);
+    dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+    EXPECT_EQ(openAndWaitForEnd(dlg, 8000), 1);
+    EXPECT_GT(dlg.Result(), 0);
+    EXPECT_EQ(sim.controller.blocks().size(), 4u);
+    EXPECT_EQ(bar(dlg)->value(), 100);
+    EXPECT_EQ(status(dlg)->text(), "s44000");
+    EXPECT_FALSE(cancelLink(dlg)->isVisible());
+}
+
+TEST(TaskDlgSim, ARefusingControllerLeavesTheRefusalAndClose)
+{
+    Texts texts;
+    SimScreen sim;
+    sim::Faults refuse;
+    refuse.closeOnBlock = true;   // hangs up on the program data: a refusal
+    sim.controller.setFaults(refuse);
+    CTaskDlg dlg(sim.core);
+    dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+    dlg.open();
+    ASSERT_TRUE(waitForFailureState(dlg, 8000));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_LE(dlg.Result(), 0);
+    EXPECT_EQ(status(dlg)->text(), "s44009");
+    EXPECT_TRUE(closeButton(dlg)->isVisible());
+    QTest::mouseClick(closeButton(dlg), Qt::LeftButton);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), 2);
+}
+
+TEST(TaskDlgSim, ASilentControllerGivesTheNoReplyText)
+{
+    Texts texts;
+    SimScreen sim;
+    sim::Faults silent;
+    silent.silent = true;
+    sim.controller.setFaults(silent);
+    CTaskDlg dlg(sim.core);
+    dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+    dlg.open();
+    ASSERT_TRUE(waitForFailureState(dlg, 8000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg.Result(), COMM_E_NO_REPLY);
+    EXPECT_EQ(status(dlg)->text(), "s44008");
+    EXPECT_FALSE(cancelLink(dlg)->isVisible());   // nothing left to cancel
+    dlg.reject();
+}
+
+// Forwards to the dialog's callback, and makes every chunk of the program
+// data take a few milliseconds, as a slow line would.
+void slowLineCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
+{
+    CTaskDlg::CommCallBack(cmd, event, value);
+    if (cmd == 1 && event == CBE_PROGRESS)
+        QThread::msleep(5);
+}
+
+TEST(TaskDlgSim, ACancelInTheMiddleClosesWithTheCancelledResult)
+{
+    Texts texts;
+    SimScreen sim(1);
+    CTaskDlg dlg(sim.core);
+    dlg.SetCoreCall([](CCore& core, int kind, std::uintptr_t arg) {
+        core.SetCommCallBack(slowLineCallBack);
+        return dialogs::RunTaskCall(core, kind, arg);
+    });
+    dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+    dlg.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(dlg)->isVisible() && bar(dlg)->value() > 0; }, 8000));
+    QTest::mouseClick(cancelLink(dlg), Qt::LeftButton);
+    EXPECT_FALSE(cancelLink(dlg)->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 8000));
+    EXPECT_EQ(dlg.result(), 2);
+    EXPECT_EQ(dlg.Result(), COMM_E_CANCELLED);
+    // The program data was cut short.
+    EXPECT_EQ(sim.controller.blocks().size(), 3u);
+}
+
+TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
+{
+    support::LangPackScope restore(support::LangPackScope::Start::Empty);
+    for (const char* code : kPacks) {
+        QString error;
+        ASSERT_TRUE(platform::loadLangPack(packPath(code), &error)) << error.toStdString();
+        SimScreen sim;
+        ScriptedCall job;
+        job.block = true;
+        job.result = COMM_E_NO_REPLY;
+        job.events = {{1, CBE_START, 0}, {1, CBE_PROGRESS, 45}};
+        CTaskDlg dlg(sim.core);
+        dlg.SetCoreCall(job.call());
+        dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+        dlg.open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(dlg)->isVisible(); }, 3000));
+        EXPECT_FALSE(dlg.windowTitle().isEmpty());
+        EXPECT_FALSE(cancelLink(dlg)->text().isEmpty());
+        shoot(dlg, QStringLiteral("task_running_%1").arg(QString::fromLatin1(code)));
+        job.release();
+        ASSERT_TRUE(waitForFailureState(dlg));
+        dlg.reject();
+        // The failure comes from a real silent controller.
+        sim::Faults silent;
+        silent.silent = true;
+        sim.controller.setFaults(silent);
+        CTaskDlg failed(sim.core);
+        failed.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+        failed.open();
+        ASSERT_TRUE(waitForFailureState(failed, 8000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(failed)->text(), platform::langString(44008));
+        EXPECT_FALSE(closeButton(failed)->text().isEmpty());
+        shoot(failed, QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code)));
+        failed.reject();
+    }
+}

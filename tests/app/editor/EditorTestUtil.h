@@ -1,0 +1,130 @@
+#pragma once
+// What the editor's window tests share: a core with screens built through it,
+// spies standing for the panels and the main frame, the links that point at
+// them, a window finder over an MDI area, and the built language packs.
+#include "app/editor/ChildFrame.h"
+#include "app/editor/EditorLinks.h"
+#include "app/editor/ScreenLed.h"
+
+#include "support/MessageSpy.h"
+#include "support/TreeBuilder.h"
+
+#include "app/controls/AppMessages.h"
+#include "core/api/Core.h"
+#include "core/model/ItemData.h"
+#include "platform/LangPack.h"
+
+#include <QDir>
+#include <QMdiArea>
+#include <QStringList>
+#include <memory>
+
+namespace editortest {
+
+inline bool loadPack(const char* file)
+{
+    return platform::loadLangPack(QStringLiteral(TAVRELO_SHELL_PACK_DIR "/") + QString::fromLatin1(file));
+}
+
+inline QString outputDir()
+{
+    const QString dir = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/editor");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+inline const char* const kPacks[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
+inline const char* const kPackTags[] = {"en", "cn", "tw"};
+
+// Finds screen canvases among the frames of one MDI area.
+class AreaFinder : public editor::ItemWindowFinder {
+public:
+    QMdiArea* area = nullptr;
+    editor::CScreenLed* single = nullptr;   // a canvas without a window
+    editor::CScreenLed* FindItemWindow(tagItemData* node) override
+    {
+        tagItemData* screen = editor::screenOf(node);
+        if (!screen)
+            return nullptr;
+        if (single && single->boundItem() == screen)
+            return single;
+        if (!area)
+            return nullptr;
+        for (QMdiSubWindow* w : area->subWindowList()) {
+            auto* f = qobject_cast<editor::CChildFrame*>(w);
+            if (f && f->canvas()->boundItem() == screen)
+                return f->canvas();
+        }
+        return nullptr;
+    }
+};
+
+struct World {
+    CCore core;
+    support::MessageSpy tree, pane, itemList, sectionPanel, frame;
+    AreaFinder finder;
+    editor::EditorLinks links;
+    QStringList notices;
+
+    World()
+    {
+        for (auto* s : {&tree, &pane, &itemList, &sectionPanel, &frame})
+            s->watchRange(0x5F0, 0x700);
+        links.itemTree = &tree;
+        links.propertyPane = &pane;
+        links.itemListPanel = &itemList;
+        links.sectionPanel = &sectionPanel;
+        links.mainFrame = &frame;
+        links.windows = &finder;
+        links.notice = [this](const QString& t) { notices << t; };
+    }
+
+    tagItemData* screen(int w, int h, const char16_t* name = u"screen")
+    {
+        tagItemData* s = core.AddItem(IT_SCREEN, name, nullptr, nullptr);
+        core.ChangeItemRect(s, 0, 0, w, h);
+        return s;
+    }
+    tagItemData* scene(tagItemData* screen, const char16_t* name = u"scene", unsigned short kind = IT_SCENE)
+    {
+        tagItemData* last = screen->FirstChild;
+        while (last && last->NextSibling)
+            last = last->NextSibling;
+        return core.AddItem(kind, name, screen, kind == IT_GLOBALSCENE ? nullptr : last);
+    }
+    tagItemData* section(tagItemData* scene, QRect r, unsigned short kind = IT_WND_TEXT, const char16_t* name = u"sec")
+    {
+        tagItemData* last = scene->FirstChild;
+        while (last && last->NextSibling)
+            last = last->NextSibling;
+        tagItemData* s = core.AddItem(kind, name, scene, last);
+        core.ChangeItemRect(s, r.x(), r.y(), r.width(), r.height());
+        return s;
+    }
+    tagItemData* item(tagItemData* section, unsigned short kind, const char16_t* name = u"item")
+    {
+        tagItemData* last = section->FirstChild;
+        while (last && last->NextSibling)
+            last = last->NextSibling;
+        tagItemData* i = core.AddItem(kind, name, section, last);
+        core.Paint(i);
+        return i;
+    }
+    // A screen window of the screen in `area`, shown.
+    editor::CChildFrame* open(QMdiArea& area, tagItemData* screen)
+    {
+        finder.area = &area;
+        auto* f = new editor::CChildFrame(core, &links);
+        area.addSubWindow(f);
+        f->OpenScreen(screen);
+        f->show();
+        return f;
+    }
+};
+
+inline QRect rectOf(const tagItemData* s)
+{
+    return QRect(s->Section.RectX, s->Section.RectY, s->Section.RectW, s->Section.RectH);
+}
+
+} // namespace editortest

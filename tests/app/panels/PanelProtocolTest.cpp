@@ -1,0 +1,346 @@
+// One test over every panel: a load writes nothing back, an unloaded panel
+// writes nothing, and each control writes its own field and repaints, or
+// not, as its panel says.
+#include "PanelTestUtil.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/panels/PropertyEffectText.h"
+#include "app/panels/PropertyProgList.h"
+#include "app/panels/PropertyScreenComm.h"
+#include "app/panels/PropertyScreenInfo.h"
+#include "app/panels/PropertySection.h"
+#include "app/panels/ScenePanels.h"
+#include "core/api/Core.h"
+#include "core/model/Utilities.h"
+#include "support/TreeBuilder.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+#include <QMenu>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+using namespace panels;
+using paneltest::choose;
+using paneltest::typeInto;
+using support::findByControlId;
+
+namespace {
+
+struct Fixture {
+    CCore core;
+    support::TreeBuilder tree;
+    paneltest::FakeHost host;
+    tagItemData* screen = nullptr;
+    tagItemData* scene = nullptr;
+    tagItemData* textWnd = nullptr;
+    tagItemData* listWnd = nullptr;
+    tagItemData* text = nullptr;
+
+    Fixture()
+    {
+        screen = tree.screen(support::ScreenSpec{128, 64});
+        scene = tree.scene(screen);
+        textWnd = tree.section(scene, QRect(0, 0, 64, 32), u"text", IT_WND_TEXT);
+        text = tree.item(textWnd, IT_TEXT, u"rich");
+        listWnd = tree.section(scene, QRect(64, 0, 64, 32), u"list", IT_WND_PROGLIST);
+        tree.item(listWnd, IT_IMAGE, u"picture");
+        tree.item(listWnd, IT_TEXT, u"words");
+    }
+    PanelContext ctx() { return PanelContext{core, &host}; }
+};
+
+// One control of a panel: how the test works it, and what it must leave.
+struct Probe {
+    const char* what;
+    std::function<void(CPanelBase*)> drive;
+    std::function<void(tagItemData*)> verify;
+    bool repaints;
+};
+
+struct PanelCase {
+    const char* name;
+    std::function<CPanelBase*(PanelContext, QWidget*)> make;
+    std::function<tagItemData*(Fixture&)> node;
+    std::vector<Probe> probes;
+};
+
+template <typename W>
+W* ctl(CPanelBase* p, int id)
+{
+    W* w = findByControlId<W>(p, id);
+    EXPECT_NE(w, nullptr) << "control " << id;
+    return w;
+}
+
+void click(QAbstractButton* b)
+{
+    QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
+}
+
+std::uint32_t remoteDay(CCore& core, QDate d)
+{
+    SYSTEMTIME t;
+    t.wYear = std::uint16_t(d.year());
+    t.wMonth = std::uint16_t(d.month());
+    t.wDay = std::uint16_t(d.day());
+    return core.PCToRemoteTime(t);
+}
+
+std::vector<PanelCase> allPanels()
+{
+    std::vector<PanelCase> cases;
+    cases.push_back({"ScreenInfo", [](PanelContext c, QWidget* w) { return new CPropertyScreenInfo(c, w); },
+                     [](Fixture& f) { return f.screen; }, {}});
+
+    cases.push_back(
+        {"ScreenComm", [](PanelContext c, QWidget* w) { return new CPropertyScreenComm(c, w); },
+         [](Fixture& f) { return f.screen; },
+         {
+             {"link type", [](CPanelBase* p) { choose(ctl<QComboBox>(p, 6192), 2); },
+              [](tagItemData* n) { EXPECT_EQ(n->Global.CommType, 2u); }, false},
+             {"port", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6203), "5005"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Global.HostPort, 5005); }, false},
+             {"ip", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6270), "10.0.0.7"); },
+              [](tagItemData* n) { EXPECT_STREQ(n->Global.Host, "10.0.0.7"); }, false},
+             {"by name", [](CPanelBase* p) { click(ctl<QCheckBox>(p, 6271)); },
+              [](tagItemData* n) {
+                  EXPECT_EQ(n->Global.HostKind, 1);
+                  EXPECT_STREQ(n->Global.Host, "");
+              },
+              false},
+             {"host name", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6272), "panel.local"); },
+              [](tagItemData* n) { EXPECT_STREQ(n->Global.Host, "panel.local"); }, false},
+             {"baud", [](CPanelBase* p) {
+                  choose(ctl<QComboBox>(p, 6192), 0);
+                  auto* baud = ctl<QComboBox>(p, 6187);
+                  choose(baud, baud->findText("57600"));
+              },
+              [](tagItemData* n) {
+                  EXPECT_EQ(n->Global.CommType, 0u);
+                  EXPECT_EQ(n->Global.BaudRate, 57600u);
+              },
+              false},
+             {"mac", [](CPanelBase* p) {
+                  choose(ctl<QComboBox>(p, 6192), 1);
+                  auto* mac = ctl<QLineEdit>(p, 6200);
+                  mac->setFocus();
+                  QTest::keyClick(mac, Qt::Key_Home);
+                  QTest::keyClicks(mac, "0a1b2c3d4e5f");
+              },
+              [](tagItemData* n) {
+                  const std::uint8_t want[6] = {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f};
+                  EXPECT_EQ(std::memcmp(n->Global.DstMAC, want, 6), 0);
+              },
+              false},
+         }});
+
+    cases.push_back(
+        {"SceneShow", [](PanelContext c, QWidget* w) { return new CPropertySceneShow(c, w); },
+         [](Fixture& f) { return f.scene; },
+         {
+             {"mode", [](CPanelBase* p) { choose(ctl<QComboBox>(p, 6234), 1); },
+              [](tagItemData* n) { EXPECT_EQ(n->Scene.PictureMode, 1); }, true},
+             {"option", [](CPanelBase* p) { click(ctl<QCheckBox>(p, 6244)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Scene.DisplayOption & 1, 0); }, false},
+             {"path", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6232), "/tmp/b.png"); },
+              [](tagItemData* n) {
+                  EXPECT_EQ(QString::fromUtf16(n->Scene.PicturePath), "/tmp/b.png");
+                  EXPECT_EQ(n->Scene.PicturePresent, 0);
+              },
+              true},
+         }});
+
+    cases.push_back(
+        {"ScenePlayMode", [](PanelContext c, QWidget* w) { return new CPropertyScenePlayMode(c, w); },
+         [](Fixture& f) { return f.scene; },
+         {
+             {"play once", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, 6523)); },
+              [](tagItemData* n) { EXPECT_EQ(std::uint32_t(n->PlayTime), 0xFFFF0000u); }, false},
+             {"repeat", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, 6522)); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, -1); }, false},
+             {"timed", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, 6524)); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 60000); }, false},
+             {"time", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6179), "1234"); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 1234); }, false},
+         }});
+
+    cases.push_back(
+        {"SceneTimer", [](PanelContext c, QWidget* w) { return new CPropertySceneTimer(c, w); },
+         [](Fixture& f) { return f.scene; },
+         {
+             {"weekdays on", [](CPanelBase* p) { click(ctl<QCheckBox>(p, 6152)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Scene.Schedule, 2); }, false},
+             {"sunday", [](CPanelBase* p) { click(ctl<QCheckBox>(p, 6236)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Scene.ScheduleWeekdays, 1); }, false},
+             {"monday", [](CPanelBase* p) { click(ctl<QCheckBox>(p, 6230)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Scene.ScheduleWeekdays, 3); }, false},
+             {"time on keeps the times", [](CPanelBase* p) { click(ctl<QCheckBox>(p, 6153)); },
+              [](tagItemData* n) {
+                  EXPECT_EQ(n->Scene.Schedule, 6);
+                  EXPECT_EQ(n->Scene.StartTime, 0);
+                  EXPECT_EQ(n->Scene.EndTime, 0);
+              },
+              false},
+             {"start", [](CPanelBase* p) { ctl<QTimeEdit>(p, 6228)->setTime(QTime(7, 30)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Scene.StartTime, (7 << 8) | 30); }, false},
+             {"end", [](CPanelBase* p) { ctl<QTimeEdit>(p, 6229)->setTime(QTime(22, 5)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Scene.EndTime, (22 << 8) | 5); }, false},
+             {"date", [](CPanelBase* p) {
+                  click(ctl<QCheckBox>(p, 6151));
+                  ctl<QDateEdit>(p, 6226)->setDate(QDate(2027, 3, 4));
+              },
+              [](tagItemData* n) {
+                  CCore core;
+                  EXPECT_EQ(n->Scene.Schedule, 7);
+                  EXPECT_EQ(n->Scene.ScheduleDate, remoteDay(core, QDate(2027, 3, 4)));
+              },
+              false},
+             {"date off", [](CPanelBase* p) { click(ctl<QCheckBox>(p, 6151)); },
+              [](tagItemData* n) {
+                  EXPECT_EQ(n->Scene.Schedule, 6);
+                  EXPECT_EQ(n->Scene.ScheduleDate, 0u);
+              },
+              false},
+         }});
+
+    cases.push_back(
+        {"Section", [](PanelContext c, QWidget* w) { return new CPropertySection(c, w); },
+         [](Fixture& f) { return f.textWnd; },
+         {
+             {"x", [](CPanelBase* p) { typeInto(ctl<QSpinBox>(p, 6092), "8"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Section.RectX, 8); }, true},
+             {"width", [](CPanelBase* p) { typeInto(ctl<QSpinBox>(p, 6096), "33"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Section.RectW, 34); }, true},
+             {"height", [](CPanelBase* p) { typeInto(ctl<QSpinBox>(p, 6098), "15"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Section.RectH, 16); }, true},
+         }});
+
+    cases.push_back(
+        {"ProgList", [](PanelContext c, QWidget* w) { return new CPropertyProgList(c, w); },
+         [](Fixture& f) { return f.listWnd; },
+         {
+             {"add", [](CPanelBase* p) {
+                  auto old = CPropertyProgList::setMenuRunner(
+                      [](QMenu* m, const QPoint&) { return m->actions().value(1); });
+                  click(ctl<QAbstractButton>(p, CPropertyProgList::IdAdd));
+                  CPropertyProgList::setMenuRunner(old);
+              },
+              [](tagItemData* n) {
+                  EXPECT_EQ(CCore::GetChildNum(n), 3);
+                  EXPECT_EQ(n->FirstChild->NextSibling->Item.TypeCode, IT_TEXT);
+              },
+              false},
+             {"down", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, CPropertyProgList::IdDown)); },
+              [](tagItemData* n) { EXPECT_EQ(n->FirstChild->NextSibling->NextSibling->Item.TypeCode, IT_TEXT); },
+              false},
+         }});
+
+    cases.push_back(
+        {"EffectText", [](PanelContext c, QWidget* w) { return new CPropertyEffectText(c, w); },
+         [](Fixture& f) { return f.text; },
+         {
+             {"entry", [](CPanelBase* p) {
+                  auto* c = ctl<QComboBox>(p, 6110);
+                  choose(c, c->findData(3));
+              },
+              [](tagItemData* n) { EXPECT_EQ(n->InEffect, 3); }, false},
+             {"exit", [](CPanelBase* p) { choose(ctl<QComboBox>(p, 6113), 1); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.OutEffect, 0); }, false},
+             {"entry speed clamped up", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6111), "0"); },
+              [](tagItemData* n) { EXPECT_EQ(n->InSpeed, 1); }, false},
+             {"exit speed clamped down", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6112), "70000"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.OutSpeed, 65535); }, false},
+             {"stay", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, 6114), "4500"); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 4500); }, false},
+             {"stay refuses a negative", [](CPanelBase* p) {
+                  ctl<QLineEdit>(p, 6114)->setText("-20");
+              },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 0); }, false},
+         }});
+    return cases;
+}
+
+class PanelProtocol : public ::testing::TestWithParam<std::size_t> {
+protected:
+    PanelCase c = allPanels()[GetParam()];
+    Fixture f;
+    QWidget parent;
+    CPanelBase* panel = nullptr;
+
+    void SetUp() override
+    {
+        parent.resize(600, 300);
+        panel = c.make(f.ctx(), &parent);
+        ASSERT_TRUE(panel->Create(&parent));
+        panel->setGeometry(0, 0, 600, 300);
+        parent.show();
+    }
+    int load(tagItemData* n)
+    {
+        return int(platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
+    }
+};
+
+TEST_P(PanelProtocol, LoadLeavesTheNodeAndItsRecordByteIdentical)
+{
+    tagItemData* n = c.node(f);
+    const auto before = paneltest::snapshot(n);
+    load(n);
+    EXPECT_EQ(paneltest::snapshot(n), before);
+    // A second load over the first leaves it as well.
+    load(n);
+    EXPECT_EQ(paneltest::snapshot(n), before);
+    EXPECT_TRUE(f.host.repainted.empty());
+}
+
+TEST_P(PanelProtocol, EditsBeforeAnyLoadOrAfterANullLoadChangeNothing)
+{
+    tagItemData* n = c.node(f);
+    const auto before = paneltest::snapshot(n);
+    const auto sceneBefore = paneltest::snapshot(f.scene);
+    for (const Probe& p : c.probes)
+        p.drive(panel);
+    load(nullptr);
+    for (const Probe& p : c.probes)
+        p.drive(panel);
+    EXPECT_EQ(paneltest::snapshot(n), before);
+    EXPECT_EQ(paneltest::snapshot(f.scene), sceneBefore);
+    EXPECT_EQ(f.host.canvasCalls(), 0u);
+}
+
+TEST_P(PanelProtocol, EachControlWritesItsFieldAndRepaintsAsItsPanelSays)
+{
+    tagItemData* n = c.node(f);
+    load(n);
+    for (const Probe& p : c.probes) {
+        SCOPED_TRACE(p.what);
+        f.host.clear();
+        p.drive(panel);
+        p.verify(n);
+        EXPECT_EQ(f.host.canvasCalls() > 0, p.repaints);
+    }
+}
+
+TEST_P(PanelProtocol, ADeletionNoticeStopsAllWrites)
+{
+    tagItemData* n = c.node(f);
+    load(n);
+    panel->OnNodeDeleting(f.screen);
+    const auto before = paneltest::snapshot(n);
+    for (const Probe& p : c.probes)
+        p.drive(panel);
+    EXPECT_EQ(paneltest::snapshot(n), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPanels, PanelProtocol, ::testing::Range<std::size_t>(0, allPanels().size()),
+                         [](const auto& info) { return std::string(allPanels()[info.param].name); });
+
+} // namespace

@@ -1,0 +1,213 @@
+// Document and workbook import through the office program: real conversions
+// (the test makes its .doc and .xls with the office program itself), the
+// failure messages, and the clean-up of a conversion that does not finish.
+#include "SheetFixtures.h"
+#include "app/panels/import/DocumentConverter.h"
+#include "app/panels/import/FlatSheetReader.h"
+#include "app/panels/import/SheetToGrid.h"
+#include "app/panels/import/SpreadsheetSource.h"
+#include "grid/RealGrid.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+#include <csignal>
+
+using namespace panels;
+
+namespace {
+
+bool haveOffice() { return !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty(); }
+
+// Converts with the office program directly, as a user's other tools would.
+QString makeWithOffice(const QTemporaryDir& dir, const QString& source, const QString& format)
+{
+    QProcess p;
+    p.start(QStringLiteral("soffice"),
+            {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.filePath(QStringLiteral("fixture-profile"))).toString(),
+             QStringLiteral("--headless"), QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"),
+             dir.path(), source});
+    p.waitForFinished(120000);
+    const QString out = dir.filePath(QFileInfo(source).completeBaseName() + QLatin1Char('.') + format);
+    return QFileInfo::exists(out) ? out : QString();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+struct ProgramScope {
+    explicit ProgramScope(const QString& p) { setOfficeProgram(p); }
+    ~ProgramScope() { setOfficeProgram({}); }
+};
+
+} // namespace
+
+TEST(OfficeImport, ConvertsAWordDocumentToRtf)
+{
+    if (!haveOffice())
+        GTEST_SKIP() << "no office program on this machine";
+    QTemporaryDir dir;
+    const QString rtf = dir.filePath(QStringLiteral("letter.rtf"));
+    writeFile(rtf, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Hello {\\b bold} world\\par}");
+    const QString doc = makeWithOffice(dir, rtf, QStringLiteral("doc"));
+    ASSERT_FALSE(doc.isEmpty());
+
+    OfficeDocumentConverter converter;
+    QSignalSpy done(&converter, &DocumentConverter::converted);
+    QSignalSpy failed(&converter, &DocumentConverter::failed);
+    converter.convert(doc);
+    const QString work = converter.conversion().workFolder();
+    EXPECT_TRUE(QFileInfo::exists(work));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() + failed.count() > 0; }, 120000));
+    ASSERT_EQ(done.count(), 1) << (failed.isEmpty() ? "" : failed.first().first().toString().toStdString());
+    const QByteArray out = done.first().first().toByteArray();
+    EXPECT_TRUE(out.startsWith("{\\rtf"));
+    EXPECT_TRUE(out.contains("Hello"));
+    EXPECT_TRUE(out.contains("world"));
+    EXPECT_FALSE(QFileInfo::exists(work)); // the temporary folder is gone
+}
+
+TEST(OfficeImport, ReadsAWorkbookWithEveryProperty)
+{
+    if (!haveOffice())
+        GTEST_SKIP() << "no office program on this machine";
+    QTemporaryDir dir;
+    const QString fods = dir.filePath(QStringLiteral("book.fods"));
+    writeFile(fods, sheetfixtures::richSheet());
+    const QString xls = makeWithOffice(dir, fods, QStringLiteral("xls"));
+    ASSERT_FALSE(xls.isEmpty());
+
+    OfficeSpreadsheetSource source;
+    QSignalSpy loaded(&source, &SpreadsheetSource::loaded);
+    QSignalSpy failed(&source, &SpreadsheetSource::failed);
+    SheetData sheet;
+    QObject::connect(&source, &SpreadsheetSource::loaded, [&](const SheetData& s) { sheet = s; });
+    source.open(xls);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() + failed.count() > 0; }, 120000));
+    ASSERT_EQ(loaded.count(), 1);
+    ASSERT_EQ(sheet.rows, 3);
+    ASSERT_EQ(sheet.columns, 3);
+    const SheetCell& title = sheet.at(0, 0);
+    EXPECT_EQ(title.text, u"Title");
+    EXPECT_EQ(title.rowSpan, 2);
+    EXPECT_EQ(title.colSpan, 2);
+    EXPECT_TRUE(title.font.bold);
+    EXPECT_EQ(title.align, SheetAlign::Centre);
+    EXPECT_EQ(title.top, SheetLine::Continuous);
+    EXPECT_EQ(title.right, SheetLine::Continuous);
+    const SheetCell& number = sheet.at(2, 0);
+    EXPECT_EQ(sheetCellText(number), u"1234");
+    EXPECT_TRUE(number.font.italic);
+    EXPECT_EQ(int(number.font.size), 14);
+    EXPECT_EQ(number.align, SheetAlign::Right);
+    EXPECT_EQ(sheet.at(2, 1).align, SheetAlign::Left);
+    // The workbook format keeps the line under it (not its double look).
+    EXPECT_NE(sheet.at(2, 1).bottom, SheetLine::None);
+    EXPECT_TRUE(sheet.at(0, 2).font.underline);
+    EXPECT_TRUE(sheet.at(0, 2).font.strikeOut);
+    EXPECT_NEAR(sheet.rowHeights[0], 30.0, 0.5);
+    EXPECT_NEAR(sheet.columnWidths[0], pointsToCharacters(3 * 72 / 2.54), 0.3);
+    EXPECT_NEAR(sheet.columnWidths[2], pointsToCharacters(72), 0.3);
+
+    grid::CRealGrid g;
+    g.ResetToDefault();
+    QElapsedTimer applyClock;
+    applyClock.start();
+    applySheetToGrid(sheet, g);
+    std::printf("[ figures ] conversion %lld ms, reading %lld ms, applying %lld ms\n",
+                static_cast<long long>(source.conversionMs()), static_cast<long long>(source.readMs()),
+                static_cast<long long>(applyClock.elapsed()));
+    EXPECT_EQ(g.GetCellText(1, 1), u"Title");
+    EXPECT_TRUE(g.IsMergeAnchor(1, 1));
+}
+
+TEST(OfficeImport, AFileTheOfficeProgramCannotOpenGivesTheMessage)
+{
+    if (!haveOffice())
+        GTEST_SKIP() << "no office program on this machine";
+    QTemporaryDir dir;
+    const QString bad = dir.filePath(QStringLiteral("broken.xls"));
+    writeFile(bad, QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(4096, '\x01'));
+    OfficeSpreadsheetSource source;
+    QSignalSpy loaded(&source, &SpreadsheetSource::loaded);
+    QSignalSpy failed(&source, &SpreadsheetSource::failed);
+    source.open(bad);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() + failed.count() > 0; }, 120000));
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed.first().first().toString(), u"can not start excel sever!");
+}
+
+TEST(OfficeImport, AMissingOfficeProgramGivesEachMessage)
+{
+    ProgramScope program(QStringLiteral("/nonexistent/soffice"));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.doc"));
+    writeFile(file, "x");
+    OfficeDocumentConverter doc;
+    QSignalSpy docFailed(&doc, &DocumentConverter::failed);
+    doc.convert(file);
+    EXPECT_TRUE(docFailed.isEmpty()); // never from inside the call
+    ASSERT_TRUE(docFailed.wait(5000));
+    EXPECT_EQ(docFailed.first().first().toString(), u"Can not start word sever!");
+
+    OfficeSpreadsheetSource sheet;
+    QSignalSpy sheetFailed(&sheet, &SpreadsheetSource::failed);
+    sheet.open(dir.filePath(QStringLiteral("missing.xls")));
+    ASSERT_TRUE(sheetFailed.wait(5000));
+    EXPECT_EQ(sheetFailed.first().first().toString(), u"can not start excel sever!");
+}
+
+TEST(OfficeImport, AConversionThatFailsPartWayLeavesNoProcessOrFiles)
+{
+    // A stand-in that starts a child, writes part of its output and hangs.
+    QTemporaryDir dir;
+    const QString fake = dir.filePath(QStringLiteral("fake-office"));
+    writeFile(fake, "#!/bin/sh\nfor a; do out=$a; done\nsleep 60 &\necho $! > \"$(dirname \"$out\")/child.pid\"\n"
+                    "echo partial > \"$(dirname \"$out\")/out/source.fods\"\nwait\n");
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ProgramScope program(fake);
+    const QString book = dir.filePath(QStringLiteral("book.xls"));
+    writeFile(book, "x");
+
+    OfficeSpreadsheetSource source;
+    source.conversion().setTimeout(300);
+    QSignalSpy failed(&source, &SpreadsheetSource::failed);
+    source.open(book);
+    const QString work = source.conversion().workFolder();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(work + QStringLiteral("/child.pid")); }, 5000));
+    QFile pidFile(work + QStringLiteral("/child.pid"));
+    ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+    const pid_t child = pid_t(pidFile.readAll().trimmed().toInt());
+    pidFile.close();
+    ASSERT_GT(child, 0);
+    ASSERT_TRUE(failed.wait(5000));
+    EXPECT_EQ(failed.first().first().toString(), u"can not start excel sever!");
+    EXPECT_FALSE(QFileInfo::exists(work));
+    EXPECT_FALSE(source.conversion().isRunning());
+    // The whole chain ended, the child of the program included.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(child, 0) != 0; }, 3000));
+
+    // Dropping a running conversion cleans up the same way, and says nothing.
+    source.conversion().setTimeout(60000);
+    QSignalSpy again(&source, &SpreadsheetSource::failed);
+    source.open(book);
+    const QString work2 = source.conversion().workFolder();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(work2 + QStringLiteral("/child.pid")); }, 5000));
+    source.cancel();
+    EXPECT_FALSE(QFileInfo::exists(work2));
+    QTest::qWait(50);
+    EXPECT_TRUE(again.isEmpty());
+}

@@ -1,0 +1,206 @@
+// The preview window driven through QTest: size at its dot, title, the bar
+// on hover, play, pause and Escape; screenshots and a short recording.
+#include "PlayTestUtil.h"
+
+#include "app/controls/IconButton.h"
+#include "app/preview/PreView.h"
+#include "platform/LangPack.h"
+#include "support/Widgets.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace preview;
+using namespace previewtest;
+
+namespace {
+
+QString outputDir()
+{
+    const QString dir = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/preview");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+struct Pack {
+    explicit Pack(const char* file)
+    {
+        ok = platform::loadLangPack(QStringLiteral(TAVRELO_SHELL_PACK_DIR "/") + QLatin1String(file));
+    }
+    ~Pack() { platform::clearLangPack(); }
+    bool ok = false;
+};
+
+// A screen whose scene shows a coloured picture item sliding in.
+void colourfulScreen(PlayFixture& f)
+{
+    f.screen->Global.Type = 34;   // three colours
+    tagItemData* a = f.scene(-1);
+    tagItemData* s = f.section(a, QRect(4, 4, 56, 24));
+    tagItemData* item = f.item(s, {.in = 5, .inSpeed = 5, .stay = 100000});
+    QImage page(56, 24, QImage::Format_RGB32);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 56; ++x)
+            page.setPixel(x, y, qRgb(x * 4, 255 - y * 10, (x * y) % 256));
+    item->Preview = page;
+}
+
+} // namespace
+
+TEST(PreviewWindow, ClientFollowsTheDisplayAtDotThree)
+{
+    EXPECT_EQ(ledDisplaySize(64, 32, 3), QSize(193, 97));
+    EXPECT_EQ(ledDisplaySize(2, 1, 3), QSize(7, 4));
+    EXPECT_EQ(ledDisplaySize(64, 32, 1), QSize(64, 32));
+    EXPECT_EQ(previewDotFor(64, 32, QSize(1920, 1080)), 3);
+    EXPECT_EQ(previewDotFor(600, 480, QSize(1280, 1024)), 2);
+    EXPECT_EQ(previewDotFor(2048, 480, QSize(1280, 1024)), 1);
+    EXPECT_EQ(previewTitle(QStringLiteral("Preview the scene\nPreview"), QStringLiteral("Lobby")),
+              QStringLiteral("Preview-Lobby"));
+
+    PlayFixture f;
+    colourfulScreen(f);
+    VirtualClock clock;
+    RandomSource random(3);
+    CPreView dialog(f.core, f.screen->FirstChild, clock, random);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.size(), QSize(193, 97));
+    EXPECT_EQ(dialog.Canvas().geometry(), QRect(0, 0, 193, 97));
+    EXPECT_TRUE(dialog.Canvas().Control().IsActive());
+    EXPECT_FALSE(dialog.Bar().Button(IDC_PREVIEW_PLAY)->isEnabled());
+    EXPECT_TRUE(dialog.Bar().Button(IDC_PREVIEW_PAUSE)->isEnabled());
+    dialog.close();
+}
+
+TEST(PreviewWindow, WorkModeDecidesWhichChannelsLight)
+{
+    // A single-colour screen shows red only, at or above the threshold.
+    const LedThresholds one = thresholdsForWorkMode(17);
+    ASSERT_EQ(one.green, 256);
+    ASSERT_EQ(one.blue, 256);
+    ASSERT_GT(one.red, 100);
+    ASSERT_LE(one.red, 200);
+    QImage content(2, 1, QImage::Format_RGB32);
+    content.setPixel(0, 0, qRgb(200, 255, 255));
+    content.setPixel(1, 0, qRgb(100, 255, 255));
+    QImage display(7, 4, QImage::Format_RGB32);
+    display.fill(Qt::black);
+    renderLedDots(content, display, content.rect(), 3, one);
+    EXPECT_EQ(display.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(display.pixel(2, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(display.pixel(4, 1), qRgb(0, 0, 0));
+    const LedThresholds three = thresholdsForWorkMode(34);
+    EXPECT_EQ(three.red, three.blue);
+    EXPECT_EQ(display.pixel(0, 0), qRgb(0, 0, 0));   // gaps stay dark
+    EXPECT_EQ(display.pixel(3, 1), qRgb(0, 0, 0));
+    // Without thresholds every channel shows as it is.
+    renderLedDots(content, display, content.rect(), 3, LedThresholds{});
+    EXPECT_EQ(display.pixel(2, 2), qRgb(200, 255, 255));
+}
+
+TEST(PreviewWindow, BarOnHoverPlayPauseAndEscapeCloses)
+{
+    PlayFixture f;
+    colourfulScreen(f);
+    Pack pack("UI_EN.rcc");
+    CPreView dialog(f.core, f.screen->FirstChild);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    if (pack.ok)
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preview-Lobby"));
+    CPreviewLed& led = dialog.Canvas();
+    EXPECT_FALSE(dialog.Bar().isVisible());
+    QTest::mouseMove(&led, QPoint(50, 50));
+    support::mouseMove(&led, QPoint(50, 50));
+    QTRY_VERIFY(dialog.Bar().isVisible());
+    EXPECT_EQ(dialog.Bar().y(), 0);
+    EXPECT_EQ(dialog.Bar().x(), (dialog.width() - dialog.Bar().width()) / 2);
+
+    // From the canvas onto the bar the bar stays; out of the window it goes.
+    QCursor::setPos(dialog.Bar().mapToGlobal(dialog.Bar().rect().center()));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&led, &leave);
+    EXPECT_TRUE(dialog.Bar().isVisible());
+    QCursor::setPos(dialog.mapToGlobal(QPoint(dialog.width() + 40, dialog.height() + 40)));
+    QCoreApplication::sendEvent(&dialog.Bar(), &leave);
+    EXPECT_FALSE(dialog.Bar().isVisible());
+    support::mouseMove(&led, QPoint(60, 60));
+    QTRY_VERIFY(dialog.Bar().isVisible());
+
+    // Pause, then play again.
+    auto* pause = dialog.Bar().Button(IDC_PREVIEW_PAUSE);
+    auto* play = dialog.Bar().Button(IDC_PREVIEW_PLAY);
+    QTest::mouseClick(pause, Qt::LeftButton);
+    EXPECT_FALSE(pause->isEnabled());
+    EXPECT_TRUE(play->isEnabled());
+    QTRY_VERIFY(led.Control().IsPaused());
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_FALSE(led.Control().IsPaused());
+    EXPECT_TRUE(led.Control().IsActive());
+
+    // Enter does nothing; Escape closes and stops every player.
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTRY_VERIFY(!dialog.isVisible());
+    EXPECT_FALSE(led.Control().IsActive());
+    EXPECT_FALSE(led.Control().Player(0).IsActive());
+}
+
+TEST(PreviewWindow, CloseButtonStopsBeforeTheWindowGoes)
+{
+    PlayFixture f;
+    colourfulScreen(f);
+    auto* dialog = new CPreView(f.core, f.screen->FirstChild);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    QPointer<CPreView> alive(dialog);
+    CPlayControl* control = &dialog->Canvas().Control();
+    QTRY_VERIFY(control->Player(0).IsActive());
+    dialog->Bar().show();
+    QTest::mouseClick(dialog->Bar().Button(IDC_PREVIEW_CLOSE), Qt::LeftButton);
+    support::flushDeletes();
+    EXPECT_TRUE(alive.isNull());
+}
+
+TEST(PreviewWindow, ScreenshotsInEachLanguageAndARecording)
+{
+    const char* packs[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
+    const char* names[] = {"en", "cn", "tw"};
+    for (int i = 0; i < 3; ++i) {
+        PlayFixture f;
+        colourfulScreen(f);
+        Pack pack(packs[i]);
+        VirtualClock clock;
+        RandomSource random(5);
+        CPreView dialog(f.core, f.screen->FirstChild, clock, random);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        if (i == 0) {
+            // A strip of frames of the entry, one every 40 ms of virtual time.
+            QImage strip(dialog.width(), dialog.height() * 8, QImage::Format_RGB32);
+            strip.fill(Qt::darkGray);
+            QPainter p(&strip);
+            for (int frame = 0; frame < 8; ++frame) {
+                clock.runUntil(static_cast<std::uint64_t>(frame * 40));
+                QCoreApplication::processEvents();
+                p.drawImage(0, frame * dialog.height(), dialog.Canvas().grab().toImage());
+            }
+            p.end();
+            strip.save(outputDir() + QStringLiteral("/recording_strip.png"));
+        }
+        clock.runUntil(400);
+        QCoreApplication::processEvents();
+        dialog.Bar().show();
+        dialog.Bar().raise();
+        const QImage shot = dialog.grab().toImage();
+        EXPECT_FALSE(shot.isNull());
+        shot.save(outputDir() + QStringLiteral("/preview_%1.png").arg(QLatin1String(names[i])));
+        dialog.close();
+    }
+}

@@ -1,0 +1,518 @@
+// The main frame driven as a whole: its layout and ids, the screens of the
+// last session, notices, the Delete relay, closing while a job runs, and
+// the commands with their questions and messages.
+#include "FrameTestUtil.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/StaticSplitter.h"
+#include "app/shell/AppHelpers.h"
+#include "app/tooltips/HtmlToolTip.h"
+#include "core/api/Callbacks.h"
+#include "core/model/Geometry.h"
+#include "support/Seams.h"
+#include "support/SimController.h"
+#include "support/Widgets.h"
+
+#include <QActionGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using frametest::FrameHarness;
+
+namespace {
+
+QString S(unsigned id)
+{
+    return platform::langString(id);
+}
+
+QString tipText(CMainFrame& f)
+{
+    return f.LastTip();
+}
+
+// Counts task runs instead of opening the task dialog.
+FrameSeams countingSeams(int& runs, std::function<void(tagItemData*)> onRun = {})
+{
+    FrameSeams seams;
+    seams.runTask = [&runs, onRun](QWidget*, int, tagItemData* screen, std::intptr_t) {
+        ++runs;
+        if (onRun)
+            onRun(screen);
+        return 1;
+    };
+    return seams;
+}
+
+class RefusingPanel : public CScreenListPanel {
+public:
+    using CScreenListPanel::CScreenListPanel;
+    int CloseAllScreens() override { return 0; }
+};
+
+} // namespace
+
+TEST(MainFrame, StartsWithTheSpecifiedGeometryBarsPanesAndLanguageEntries)
+{
+    FrameHarness h;
+    CMainFrame& f = *h.frame;
+    EXPECT_EQ(f.size(), QSize(876, 618));
+    EXPECT_EQ(f.windowTitle(), GetExeBaseName());
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+
+    EXPECT_EQ(f.StatusPane(0)->width(), 120);
+    EXPECT_EQ(f.StatusPane(1)->width(), 125);
+    EXPECT_GT(f.StatusPane(2)->width(), 300);
+    EXPECT_EQ(f.StatusText(1), S(59150));
+    EXPECT_EQ(f.StatusText(2), S(59151));
+
+    // Fixed panes: the screen panel's width and the property pane's height.
+    EXPECT_EQ(f.InnerSplitter()->paneRect(0).width(), CMainFrame::kPanelWidth);
+    EXPECT_EQ(f.OuterSplitter()->paneRect(1).height(), CMainFrame::kPropertyHeight);
+    f.resize(1000, 700);
+    QTest::qWait(20);
+    EXPECT_EQ(f.InnerSplitter()->paneRect(0).width(), CMainFrame::kPanelWidth);
+    EXPECT_EQ(f.OuterSplitter()->paneRect(1).height(), CMainFrame::kPropertyHeight);
+
+    // Toolbar buttons show the text after the line feed; find has its drop-down.
+    auto* send = support::findByControlId<QToolButton>(f.MainToolBar(), 32771);
+    ASSERT_NE(send, nullptr);
+    EXPECT_EQ(send->text(), S(32771).section(u'\n', 1));
+    auto* find = support::findByControlId<QToolButton>(f.MainToolBar(), 32796);
+    ASSERT_NE(find, nullptr);
+    ASSERT_NE(find->menu(), nullptr);
+    EXPECT_EQ(find->menu()->actions().value(0)->text(), S(57348));
+    ASSERT_NE(support::findByControlId<QToolButton>(f.SecondToolBar(), 32798), nullptr);
+    for (int id = 6121; id <= 6129; ++id)
+        EXPECT_NE(support::findByControlId<controls::CIconButton>(f.ItemKindBar(), id), nullptr) << id;
+
+    // Language entries carry their codes; the setting's is checked.
+    const int codes[] = {255, 4, 0x7C04, 9};
+    for (unsigned id = 32848; id <= 32851; ++id) {
+        QAction* a = f.CommandAction(id);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->data().toInt(), codes[id - 32848]);
+        EXPECT_EQ(a->isChecked(), id == 32851);
+    }
+    // A status prompt lands in pane 0, the others keep their texts.
+    QStatusTipEvent tip(QStringLiteral("prompt"));
+    QCoreApplication::sendEvent(&f, &tip);
+    EXPECT_EQ(f.StatusText(0), QStringLiteral("prompt"));
+    EXPECT_EQ(f.StatusText(2), S(59151));
+}
+
+TEST(MainFrame, WithoutRememberedScreensItStartsWithOneNewScreenWithoutAFile)
+{
+    FrameHarness h;
+    ASSERT_EQ(h.screenCount(), 1);
+    tagItemData* screen = h.core.GetScreen(0);
+    EXPECT_TRUE(h.list()->ScreenFile(screen).isEmpty());
+    EXPECT_NE(h.frame->FindItemWindow(screen), nullptr);
+}
+
+TEST(MainFrame, RemembersScreensSkipsAFileThatNoLongerLoadsAndPlacesTheNextAfterTheLastLoaded)
+{
+    FrameHarness h("UI_EN.rcc", {}, false);
+    const QString a = h.writeProgramList(QStringLiteral("A"));
+    const QString c = h.writeProgramList(QStringLiteral("C"), 32, 16);
+    const QString b = h.folder + QStringLiteral("userdata/B.pl");
+    ASSERT_TRUE(shelltest::writeFile(b, "not a program list"));
+    OpenScreenLists& lists = h.app->Settings().screens;
+    lists.savePath = {QStringLiteral("userdata/A.pl"), b, c};
+    lists.port = {8123};
+    lists.commMode = {2};
+    lists.addr = {QStringLiteral("10.1.2.3")};
+    ASSERT_TRUE(h.frame->OnCreate());
+
+    ASSERT_EQ(h.screenCount(), 2);
+    tagItemData* first = h.core.GetScreen(0);
+    tagItemData* second = h.core.GetScreen(1);
+    EXPECT_EQ(QString::fromUtf16(first->Name), QStringLiteral("A"));
+    EXPECT_EQ(QString::fromUtf16(second->Name), QStringLiteral("C"));
+    EXPECT_EQ(second->Global.Width, 32);
+    // Link settings of the first entry only; the others keep a new screen's.
+    EXPECT_EQ(first->Global.HostPort, 8123);
+    EXPECT_EQ(first->Global.CommType, 2u);
+    EXPECT_STREQ(first->Global.Host, "10.1.2.3");
+    EXPECT_NE(second->Global.HostPort, 8123);
+    EXPECT_EQ(h.list()->ScreenFile(first), a);
+    // The failed file named its path in the transfer pane.
+    EXPECT_TRUE(h.frame->StatusText(2).contains(S(44501)) || h.frame->StatusText(2) == S(44503));
+}
+
+TEST(AppHelpers, AScreenFileIsStoredRelativeOnlyInsideTheProgramFolder)
+{
+    EXPECT_EQ(StoredScreenPath("/opt/tv/userdata/a.pl", "/opt/tv/"), "userdata/a.pl");
+    EXPECT_EQ(StoredScreenPath("/opt/tv/userdata/a.pl", "/opt/tv"), "userdata/a.pl");
+    // The folder's text elsewhere in the path, or a longer sibling name, is no prefix.
+    EXPECT_EQ(StoredScreenPath("/home/u/opt/tv/a.pl", "/opt/tv/"), "/home/u/opt/tv/a.pl");
+    EXPECT_EQ(StoredScreenPath("/opt/tvx/a.pl", "/opt/tv/"), "/opt/tvx/a.pl");
+    EXPECT_EQ(StoredScreenPath("", "/opt/tv/"), "");
+    EXPECT_EQ(ResolveScreenPath("userdata/a.pl", "/opt/tv/"), "/opt/tv/userdata/a.pl");
+    EXPECT_EQ(ResolveScreenPath("/x/a.pl", "/opt/tv/"), "/x/a.pl");
+}
+
+TEST(MainFrame, ClosingRemembersEachScreensFileAndLink)
+{
+    FrameHarness h;
+    const QString path = h.writeProgramList(QStringLiteral("Shop"));
+    tagItemData* screen = h.core.AddItem(IT_SCREEN, u"x", nullptr, nullptr);
+    ASSERT_EQ(h.frame->Panel()->LoadScreenFile(screen, path), 0);
+    frametest::bindTcp(screen, 9000);
+    h.app->Settings().isSaveLED = 0;
+    EXPECT_TRUE(h.frame->close());
+    const OpenScreenLists& lists = h.app->Settings().screens;
+    ASSERT_EQ(lists.savePath.size(), 2);
+    EXPECT_TRUE(lists.savePath.contains(QStringLiteral("userdata/Shop.pl")));
+    EXPECT_EQ(lists.port.size(), 2u);
+    EXPECT_EQ(h.screenCount(), 0);
+}
+
+TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
+{
+    FrameHarness h;
+    h.frame->show();
+    h.list()->tree()->setCurrentItem(nullptr);
+    for (unsigned id : {32797u, 33025u, 32775u, 32840u, 32771u, 32777u, 32895u, 32896u, 32813u, 32876u}) {
+        h.frame->ShowTip(QStringLiteral("-"));
+        EXPECT_TRUE(h.frame->OnCommand(id));
+        EXPECT_EQ(tipText(*h.frame), S(48170)) << id;
+    }
+    const unsigned notices[] = {0, 48218, 48219, 48220, 48221, 0, 48222, 48223, 48224};
+    for (int code = 1; code <= 8; ++code) {
+        h.frame->OnEditorNotice(code, QStringLiteral("given"));
+        EXPECT_EQ(tipText(*h.frame), code == 5 ? QStringLiteral("given") : S(notices[code])) << code;
+    }
+    // Windows that come later say so instead of opening.
+    h.list()->Select(h.core.GetScreen(0));
+    h.frame->OnCommand(32853);
+    EXPECT_EQ(tipText(*h.frame), S(48290));
+    EXPECT_FALSE(h.frame->OnCommand(12345));
+}
+
+TEST(MainFrame, DeleteInATextFieldEditsTheTextAndElsewhereDeletesTheSelectedScene)
+{
+    FrameHarness h;
+    support::SeamScope seams;
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    h.frame->Panel()->InsertItemTree(screen);
+    ASSERT_TRUE(h.list()->Select(scene));
+    auto* edit = new QLineEdit(QStringLiteral("abc"), h.frame->PropertyPane());
+    h.frame->PropertyPane()->layout()->addWidget(edit);
+    h.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+    QApplication::setActiveWindow(h.frame.get());
+
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->text(), QStringLiteral("bc"));
+    EXPECT_EQ(screen->FirstChild, scene);
+
+    h.list()->tree()->setFocus();
+    seams.nextAnswer(QMessageBox::No);
+    QTest::keyClick(h.list()->tree(), Qt::Key_Delete);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(48172).arg(QStringLiteral("scene")));
+    EXPECT_EQ(screen->FirstChild, scene);
+    seams.nextAnswer(QMessageBox::Yes);
+    QTest::keyClick(h.list()->tree(), Qt::Key_Delete);
+    EXPECT_EQ(screen->FirstChild, nullptr);
+}
+
+TEST(MainFrame, ACloseAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
+{
+    FrameHarness h;
+    h.frame->show();
+    std::atomic<bool> release{false};
+    bool closedDuring = true;
+    QTimer::singleShot(20, h.frame.get(), [&] {
+        closedDuring = h.frame->close();
+        release = true;
+    });
+    const int r = h.frame->WaitWithMessagePump([&] {
+        while (!release)
+            QThread::msleep(2);
+        return 7;
+    });
+    EXPECT_EQ(r, 7);
+    EXPECT_FALSE(closedDuring);
+    EXPECT_EQ(h.screenCount(), 1);   // the screens stayed while the job ran
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 2000));
+    EXPECT_EQ(h.screenCount(), 0);
+}
+
+TEST(MainFrame, FindItemWindowFindsTheWindowOfANodesScreen)
+{
+    FrameHarness h;
+    tagItemData* a = h.core.GetScreen(0);
+    tagItemData* b = h.core.AddItem(IT_SCREEN, u"B", nullptr, a);
+    h.frame->Panel()->InsertItemTree(b);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", b, nullptr);
+    QWidget* wa = h.frame->FindItemWindow(a);
+    QWidget* wb = h.frame->FindItemWindow(scene);
+    ASSERT_NE(wa, nullptr);
+    ASSERT_NE(wb, nullptr);
+    EXPECT_NE(wa, wb);
+    EXPECT_EQ(h.frame->FindItemWindow(nullptr), nullptr);
+    EXPECT_EQ(h.frame->OpenScreenWindow(scene), 0);
+    EXPECT_EQ(h.frame->OpenScreenWindow(b), 1);
+    EXPECT_EQ(h.frame->MdiArea()->subWindowList().size(), 2);
+}
+
+TEST(SendPrograms, TheOverlapQuestionListsAtMostTheTablesRowsAndNamesBothCounts)
+{
+    FrameHarness h;
+    _tableOverlap table{};
+    table.Capacity = 6;
+    table.Count = 7;
+    for (int i = 0; i < 6; ++i) {
+        const std::u16string a = u"scene/a" + std::u16string(1, char16_t(u'0' + i));
+        std::copy(a.begin(), a.end(), table.Rows[i].First);
+        std::copy(a.begin(), a.end(), table.Rows[i].Second);
+        table.Rows[i].Kind = std::uint16_t(i % 2);
+    }
+    const QString text = CMainFrame::OverlapMessage(table);
+    QString want = S(32854);
+    for (int i = 0; i < 6; ++i) {
+        const QString p = QStringLiteral("scene/a%1").arg(i);
+        want += S(32857) + p + S(32858) + p + S(32859) + S(i % 2 ? 32856 : 32855) + u'\n';
+    }
+    want += S(32860).arg(7).arg(6) + S(32861);
+    EXPECT_EQ(text, want);
+    EXPECT_TRUE(text.contains(u'7') && text.contains(u'6'));
+}
+
+TEST(SendPrograms, OverlappingSectionsAskAndCancelStopsWhileOkGoesOn)
+{
+    int runs = 0;
+    FrameHarness h("UI_EN.rcc", countingSeams(runs));
+    support::SeamScope seams;
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* s1 = h.core.AddItem(IT_WND_TEXT, u"one", scene, nullptr);
+    tagItemData* s2 = h.core.AddItem(IT_WND_TEXT, u"two", scene, s1);
+    h.core.ChangeItemRect(s1, 0, 0, 32, 16);
+    h.core.ChangeItemRect(s2, 8, 8, 32, 16);
+    h.core.AddItem(IT_TEXT, u"t", s1, nullptr);
+    h.frame->Panel()->InsertItemTree(screen);
+
+    seams.nextAnswer(QMessageBox::Cancel);
+    EXPECT_EQ(h.frame->SendScreenPrograms(screen), 0);
+    EXPECT_TRUE(controls::MessageBox::lastText().startsWith(S(32854)));
+    EXPECT_EQ(runs, 0);
+    seams.nextAnswer(QMessageBox::Ok);
+    EXPECT_EQ(h.frame->SendScreenPrograms(screen), 1);
+    EXPECT_EQ(runs, 1);
+    // Without overlap no question is asked.
+    h.core.ChangeItemRect(s2, 40, 0, 16, 16);
+    controls::MessageBox::setNextAnswer(QMessageBox::Cancel);
+    EXPECT_EQ(h.frame->CheckScreenOverlap(screen), 1);
+    controls::MessageBox::clearNextAnswer();
+}
+
+TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
+{
+    int runs = 0;
+    FrameHarness h("UI_EN.rcc", countingSeams(runs));
+    support::SeamScope seams;
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    tagItemData* screen = h.core.GetScreen(0);
+    frametest::bindTcp(screen, peer.port());
+    h.list()->Select(screen);
+
+    seams.nextAnswer(QMessageBox::No);
+    h.frame->OnCommand(32771);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(57356));
+    QTest::qWait(50);
+    EXPECT_TRUE(peer.received().empty());
+
+    seams.nextAnswer(QMessageBox::Yes);
+    h.frame->OnCommand(32771);
+    ASSERT_TRUE(controller.waitForBlocks(1));
+    EXPECT_EQ(controller.clears(), 1);
+    EXPECT_EQ(runs, 0);
+}
+
+TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
+{
+    tagItemData* seen = reinterpret_cast<tagItemData*>(1);
+    int runs = 0;
+    FrameHarness h("UI_EN.rcc", countingSeams(runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; }));
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(seen, TARGET_SCREEN_NONE);
+    EXPECT_EQ(screen->Global.TargetScreen, nullptr);
+}
+
+TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
+{
+    FrameHarness h;
+    tagItemData* header = h.core.CreateItemHeader();
+    tagItemData* screen = h.core.AddItem(IT_SCREEN, u"new", header, nullptr);
+    screen->Global.Width = 64;
+    screen->Global.Height = 32;
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_WIZARD_FINISH, reinterpret_cast<platform::WPARAM>(screen), 1), 0);
+    EXPECT_EQ(h.screenCount(), 2);
+    ASSERT_NE(screen->FirstChild, nullptr);
+    tagItemData* scene = screen->FirstChild;
+    EXPECT_EQ(scene->Scene.TypeCode, IT_SCENE);
+    tagItemData* a = scene->FirstChild;
+    ASSERT_TRUE(a && a->NextSibling);
+    tagItemData* b = a->NextSibling;
+    EXPECT_EQ(a->Section.WndKind, IT_WND_TEXT);
+    EXPECT_EQ(QRect(a->Section.RectX, a->Section.RectY, a->Section.RectW, a->Section.RectH), QRect(0, 0, 48, 32));
+    EXPECT_EQ(QRect(b->Section.RectX, b->Section.RectY, b->Section.RectW, b->Section.RectH), QRect(48, 0, 16, 32));
+    ASSERT_TRUE(a->FirstChild && b->FirstChild);
+    EXPECT_EQ(a->FirstChild->Item.TypeCode, IT_TEXT);
+    EXPECT_EQ(a->FirstChild->InEffect, 3);
+    EXPECT_EQ(b->FirstChild->InEffect, 1);
+    EXPECT_NE(h.frame->FindItemWindow(screen), nullptr);
+    h.core.DeleteItem(header);
+}
+
+TEST(MainFrame, TheUpdaterGetsVersionTitleAndTheCheckOnlyFlag)
+{
+    QStringList started;
+    FrameSeams s;
+    s.startDetached = [&started](const QString& program, const QStringList& args) {
+        started << program + u'|' + args.join(u'|');
+        return true;
+    };
+    FrameHarness h("UI_EN.rcc", s);
+    h.frame->OnCommand(32999);
+    h.frame->OnCommand(32998);
+    ASSERT_EQ(started.size(), 2);
+    const QString prefix = QCoreApplication::applicationDirPath() + QStringLiteral("/upgrade|") + GetFileVersionText()
+                         + u';' + h.frame->windowTitle();
+    EXPECT_EQ(started[0], prefix + QStringLiteral(";-ONLYCHECK"));
+    EXPECT_EQ(started[1], prefix);
+}
+
+TEST(MainFrame, LanguageChangeRestartsOnlyWhenThePackChangesAndARefusedCloseKeepsTheOld)
+{
+    {
+        FrameSeams s;
+        s.userLanguage = 0x0804;
+        FrameHarness h("UI_EN.rcc", s);
+        h.app->Settings().language = 4;
+        h.frame->show();
+        h.frame->OnCommand(32848);   // automatic is Simplified Chinese here too
+        EXPECT_EQ(h.app->Settings().language, 255);
+        EXPECT_FALSE(h.app->Restart());
+        EXPECT_TRUE(h.frame->isVisible());
+
+        h.frame->OnCommand(32851);
+        EXPECT_EQ(h.app->Settings().language, 9);
+        EXPECT_TRUE(h.app->Restart());
+        EXPECT_FALSE(h.frame->isVisible());
+    }
+    {
+        FrameHarness h("UI_EN.rcc", {}, false);
+        CScreenListPanel::Hooks hooks;
+        h.frame = std::make_unique<CMainFrame>(*h.app, FrameSeams{}, std::make_unique<RefusingPanel>(*h.app, hooks));
+        h.frame->OnCreate();
+        h.frame->show();
+        h.frame->OnCommand(32849);
+        EXPECT_EQ(h.app->Settings().language, 9);
+        EXPECT_FALSE(h.app->Restart());
+        EXPECT_TRUE(h.frame->isVisible());
+        EXPECT_TRUE(h.frame->CommandAction(32851)->isChecked());
+    }
+}
+
+TEST(MainFrame, TheToolbarsCommandHidesAndShowsTheBars)
+{
+    FrameHarness h;
+    h.frame->show();
+    h.frame->OnCommand(59392);
+    EXPECT_FALSE(h.frame->MainToolBar()->isVisible());
+    EXPECT_FALSE(h.frame->CommandAction(59392)->isChecked());
+    h.frame->OnCommand(59392);
+    EXPECT_TRUE(h.frame->ItemKindBar()->isVisible());
+}
+
+TEST(MainFrame, ItemKindButtonsAddScenesAndSectionsToTheSelection)
+{
+    FrameHarness h;
+    h.frame->show();
+    tagItemData* screen = h.core.GetScreen(0);
+    h.list()->Select(screen);
+    QTest::mouseClick(support::findByControlId<QWidget>(h.frame->ItemKindBar(), 6122), Qt::LeftButton);
+    ASSERT_NE(screen->FirstChild, nullptr);
+    EXPECT_EQ(screen->FirstChild->Scene.TypeCode, IT_SCENE);
+    QTest::mouseClick(support::findByControlId<QWidget>(h.frame->ItemKindBar(), 6124), Qt::LeftButton);
+    ASSERT_NE(screen->FirstChild->FirstChild, nullptr);
+    EXPECT_EQ(screen->FirstChild->FirstChild->Section.WndKind, IT_WND_TEXT);
+}
+
+TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
+{
+    FrameHarness h;
+    std::unique_ptr<QThread> worker(QThread::create([&h] {
+        CoreCallBack cb = h.core.GetCommCallBack();
+        std::u16string name(u"/dev/ttyS9");
+        cb(18, CBE_PROGRESS, 100);
+        cb(1, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.c_str()));
+        name.assign(name.size(), u'?');
+        cb(21, CBE_DONE, 12);
+    }));
+    worker->start();
+    ASSERT_TRUE(worker->wait(2000));
+    QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000);
+    EXPECT_EQ(h.frame->StatusText(2), S(44015).arg(12));
+    EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
+    platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+    EXPECT_EQ(h.frame->StatusText(1), S(59150));
+}
+
+TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
+{
+    const char* packs[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
+    const char* names[] = {"en", "cn", "tw"};
+    for (int i = 0; i < 3; ++i) {
+        FrameHarness h(packs[i], {}, false);
+        const QString a = h.writeProgramList(QStringLiteral("Lobby"));
+        const QString b = h.writeProgramList(QStringLiteral("Window"), 96, 16);
+        h.app->Settings().screens.savePath = {a, b};
+        ASSERT_TRUE(h.frame->OnCreate());
+        ASSERT_EQ(h.screenCount(), 2);
+        for (tagItemData* s = h.core.GetScreen(0); s; s = s->NextSibling)
+            if (s->FirstChild)
+                s->FirstChild->Preview.fill(QColor(200, 40, 40));
+        h.frame->resize(1000, 700);
+        h.frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+        h.frame->MdiArea()->tileSubWindows();
+        QTest::qWait(30);
+        // Labelled in the pack's language.
+        auto* send = support::findByControlId<QToolButton>(h.frame->MainToolBar(), 32771);
+        ASSERT_NE(send, nullptr);
+        EXPECT_EQ(send->text(), S(32771).section(u'\n', 1));
+        EXPECT_FALSE(send->text().isEmpty());
+        EXPECT_EQ(h.frame->StatusText(1), S(59150)) << names[i];
+        EXPECT_EQ(h.frame->MdiArea()->subWindowList().size(), 2);
+        const QString dir = QString::fromLocal8Bit(qgetenv("TAVRELO_TEST_OUTPUT")) + QStringLiteral("/shell");
+        QDir().mkpath(dir);
+        EXPECT_TRUE(h.frame->grab().save(dir + QStringLiteral("/mainframe_%1.png").arg(QLatin1String(names[i]))));
+    }
+}

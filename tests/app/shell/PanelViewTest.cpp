@@ -1,0 +1,391 @@
+// The screen panel against real files in a folder of its own: saving,
+// comparing, opening, renaming, closing, and the open-screen lists written
+// at shut-down.
+#include "app/controls/MessageBox.h"
+#include "app/shell/ConfigFiles.h"
+#include "app/shell/PanelView.h"
+#include "app/shell/SmallDialogs.h"
+#include "core/api/Core.h"
+#include "core/model/ItemData.h"
+#include "support/LangPackScope.h"
+#include "support/ModalRunner.h"
+#include "support/Seams.h"
+#include "support/Widgets.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QApplication>
+#include <QDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QString nameOf(const tagItemData* n)
+{
+    return QString::fromUtf16(n->Name);
+}
+
+struct Host : ScreenWindowHost {
+    QStringList titles;
+    int relayouts = 0;
+    void SetScreenTitle(tagItemData*, const QString& title) override { titles << title; }
+    void RelayoutScreen(tagItemData*) override { ++relayouts; }
+};
+
+class PanelViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        texts.setString(46001, QStringLiteral("changed?"));
+        texts.setString(46003, QStringLiteral("close"));
+        texts.setString(46000, QStringLiteral("open"));
+        texts.setString(48217, QStringLiteral("already open"));
+        texts.setString(46006, QStringLiteral("Program lists (*.pl)|*.pl|All files (*.*)|*.*||"));
+        panel = std::make_unique<CPanelView>(core, settings, app());
+        panel->SetWindowHost(&host);
+        panel->resize(200, 300);
+    }
+    QString app() const { return dir.path() + u'/'; }
+    QString userdata(const QString& file) const { return app() + QStringLiteral("userdata/") + file; }
+
+    tagItemData* addScreen(const char16_t* name, bool withScene = true)
+    {
+        tagItemData* last = nullptr;
+        for (unsigned n = 0; core.GetScreen(n); ++n)
+            last = core.GetScreen(n);
+        tagItemData* s = core.AddItem(IT_SCREEN, name, nullptr, last);   // behind the others
+        s->Global.Width = 64;
+        s->Global.Height = 32;
+        if (withScene) {
+            tagItemData* scene = core.AddItem(IT_SCENE, u"scene", s, nullptr);
+            core.AddItem(IT_WND_TEXT, u"section", scene, nullptr);
+        }
+        panel->Tree().InsertItemTree(s);
+        return s;
+    }
+    QByteArray storeImage(tagItemData* s)
+    {
+        QByteArray b(static_cast<qsizetype>(core.GetStoreSize(s)), '\0');
+        core.Store(s, reinterpret_cast<unsigned char*>(b.data()), static_cast<unsigned>(b.size()));
+        return b;
+    }
+    QTreeWidget* rows() { return support::findByControlId<QTreeWidget>(panel.get(), CPanelView::IDC_TREE); }
+
+    QTemporaryDir dir;
+    CCore core;
+    ShellSettings settings;
+    Host host;
+    support::LangPackScope texts;
+    support::SeamScope seams;
+    std::unique_ptr<CPanelView> panel;
+};
+
+} // namespace
+
+TEST_F(PanelViewTest, SavingWritesTheStoreImageAndComparesByteForByte)
+{
+    tagItemData* s = addScreen(u"Front");
+    EXPECT_EQ(panel->IsScreenModified(s), 1);   // never saved
+    ASSERT_TRUE(panel->SaveScreen(s, true));
+    const QString path = userdata(QStringLiteral("Front.pl"));
+    EXPECT_EQ(panel->ScreenFile(s), path);
+    EXPECT_EQ(nameOf(s), "Front");
+    EXPECT_EQ(readAll(path), storeImage(s));
+    EXPECT_EQ(panel->IsScreenModified(s), 0);
+    EXPECT_EQ(panel->IsFileOpen(path), 1);
+    EXPECT_EQ(panel->IsFileOpen(path.toUpper()), 0);
+
+    // An edit, a file of another length, other bytes of the same length.
+    core.AddItem(IT_SCENE, u"second", s, nullptr);
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
+    ASSERT_TRUE(panel->SaveScreen(s, false));   // has a file: no dialog
+    EXPECT_EQ(panel->IsScreenModified(s), 0);
+    const QByteArray good = readAll(path);
+    ASSERT_TRUE(writeAll(path, good.left(good.size() - 1)));
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
+    QByteArray flipped = good;
+    flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x40);
+    ASSERT_TRUE(writeAll(path, flipped));
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
+    // A file deleted elsewhere reads as unchanged.
+    QFile::remove(path);
+    EXPECT_EQ(panel->IsScreenModified(s), 0);
+}
+
+TEST_F(PanelViewTest, SaveAsRenamesTheScreenItsRowAndItsWindow)
+{
+    tagItemData* s = addScreen(u"Front");
+    seams.nextFileName(QString());   // cancelled: nothing happens
+    EXPECT_FALSE(panel->SaveScreen(s, false));
+    EXPECT_TRUE(panel->ScreenFile(s).isEmpty());
+    EXPECT_FALSE(QFile::exists(userdata(QStringLiteral("Front.pl"))));
+
+    const QString other = dir.filePath(QStringLiteral("Lobby"));   // the dialog gave no extension
+    seams.nextFileName(other);
+    ASSERT_TRUE(panel->SaveScreenAs(s));
+    EXPECT_EQ(panel->ScreenFile(s), other + ".pl");
+    EXPECT_TRUE(QFile::exists(other + ".pl"));
+    EXPECT_EQ(nameOf(s), "Lobby");
+    ASSERT_EQ(rows()->topLevelItemCount(), 1);
+    EXPECT_EQ(rows()->topLevelItem(0)->text(0), "Lobby");
+    EXPECT_EQ(host.titles, QStringList{"Lobby"});
+}
+
+TEST_F(PanelViewTest, AFailedSaveIsNotRecordedAndTheScreenStaysChanged)
+{
+    tagItemData* s = addScreen(u"Front");
+    EXPECT_FALSE(panel->SaveScreenFile(s, dir.filePath(QStringLiteral("missing/folder/x.pl"))));
+    EXPECT_TRUE(panel->ScreenFile(s).isEmpty());
+    EXPECT_EQ(nameOf(s), "Front");
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
+}
+
+TEST_F(PanelViewTest, OpeningAsksForChangesAndRefusesAFileAlreadyOpen)
+{
+    tagItemData* a = addScreen(u"A");
+    ASSERT_TRUE(panel->SaveScreen(a, true));
+    tagItemData* b = addScreen(u"B", false);
+
+    seams.nextFileName(userdata(QStringLiteral("A.pl")));
+    seams.nextAnswer(QMessageBox::Ok);
+    panel->OpenScreen(b);
+    EXPECT_EQ(controls::MessageBox::lastText(), "already open");
+    EXPECT_EQ(b->FirstChild, nullptr);
+
+    // A copy of A under another name loads into B; B was never saved, so it asks first.
+    const QString copy = dir.filePath(QStringLiteral("Copy.pl"));
+    ASSERT_TRUE(QFile::copy(userdata(QStringLiteral("A.pl")), copy));
+    seams.nextFileName(copy);
+    seams.nextAnswer(QMessageBox::Cancel);
+    panel->OpenScreen(b);
+    EXPECT_EQ(controls::MessageBox::lastText(), "changed?");
+    EXPECT_EQ(b->FirstChild, nullptr);
+    EXPECT_TRUE(panel->ScreenFile(b).isEmpty());
+
+    seams.nextFileName(copy);
+    seams.nextAnswer(QMessageBox::No);
+    panel->OpenScreen(b);
+    ASSERT_NE(b->FirstChild, nullptr);
+    EXPECT_EQ(panel->ScreenFile(b), copy);
+    EXPECT_EQ(nameOf(b), "Copy");
+    EXPECT_EQ(panel->IsScreenModified(b), 0);
+    EXPECT_EQ(host.relayouts, 1);
+}
+
+TEST_F(PanelViewTest, AFileTheCoreRefusesChangesNothing)
+{
+    tagItemData* s = addScreen(u"Front");
+    ASSERT_TRUE(panel->SaveScreen(s, true));
+    const QByteArray before = storeImage(s);
+    const QString bad = dir.filePath(QStringLiteral("bad.pl"));
+    ASSERT_TRUE(writeAll(bad, QByteArray("not a program list at all")));
+    EXPECT_GT(panel->LoadScreenFile(s, bad), 0);
+    EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Front.pl")));
+
+    // Through the open command, which clears the screen first: it gets its programs back.
+    seams.nextFileName(bad);
+    panel->OpenScreen(s);
+    EXPECT_EQ(storeImage(s), before);
+    EXPECT_EQ(nameOf(s), "Front");
+    EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Front.pl")));
+}
+
+TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
+{
+    tagItemData* s = addScreen(u"Front");
+    ASSERT_TRUE(panel->SaveScreen(s, true));
+    const QByteArray saved = readAll(userdata(QStringLiteral("Front.pl")));
+
+    // Edited in the tree with the keyboard, as the operator does.
+    panel->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+    QTreeWidget* tree = rows();
+    QTreeWidgetItem* row = tree->topLevelItem(0);
+    tree->setFocus();
+    tree->setCurrentItem(row);
+    QTest::keyClick(tree->viewport(), Qt::Key_F2);
+    auto* editor = tree->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("Lobby"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row->text(0) == QStringLiteral("Lobby"); }, 2000));   // committed queued
+    const QString shots = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/shell");
+    QDir().mkpath(shots);
+    EXPECT_TRUE(panel->grab().save(shots + QStringLiteral("/panel_renamed.png")));
+    EXPECT_EQ(nameOf(s), "Lobby");
+    EXPECT_FALSE(QFile::exists(userdata(QStringLiteral("Front.pl"))));
+    EXPECT_EQ(readAll(userdata(QStringLiteral("Lobby.pl"))), saved);
+    EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Lobby.pl")));
+    EXPECT_EQ(host.titles.last(), "Lobby");
+
+    // The target exists: the move fails and the old name comes back.
+    ASSERT_TRUE(writeAll(userdata(QStringLiteral("Taken.pl")), "someone else's"));
+    row->setText(0, QStringLiteral("Taken"));
+    EXPECT_EQ(nameOf(s), "Lobby");
+    EXPECT_EQ(row->text(0), "Lobby");
+    EXPECT_EQ(readAll(userdata(QStringLiteral("Taken.pl"))), "someone else's");
+    // A name that would lead into another folder is refused too.
+    row->setText(0, QStringLiteral("../Away"));
+    EXPECT_EQ(nameOf(s), "Lobby");
+    EXPECT_FALSE(QFile::exists(app() + QStringLiteral("Away.pl")));
+    EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Lobby.pl")));
+
+    // A screen without a file just takes its name.
+    tagItemData* t = addScreen(u"New");
+    core.ChangeItemName(t, u"Other");
+    EXPECT_EQ(panel->OnItemRename(t), 0);
+    EXPECT_EQ(panel->OnItemRename(nullptr), 0);
+}
+
+TEST_F(PanelViewTest, ClosingAsksOnlyWhenChanged)
+{
+    tagItemData* s = addScreen(u"Front");
+    seams.nextAnswer(QMessageBox::Cancel);
+    EXPECT_EQ(panel->CloseScreen(s), 0);
+    EXPECT_EQ(core.GetScreen(0), s);
+    // Yes with the save dialog cancelled keeps the screen too.
+    seams.nextAnswer(QMessageBox::Yes);
+    seams.nextFileName(QString());
+    EXPECT_EQ(panel->CloseScreen(s), 0);
+    EXPECT_EQ(core.GetScreen(0), s);
+
+    ASSERT_TRUE(panel->SaveScreen(s, true));
+    controls::MessageBox::setNextAnswer(QMessageBox::Cancel);   // would keep it, were it asked
+    EXPECT_EQ(panel->CloseScreen(s), 1);
+    EXPECT_EQ(core.GetScreen(0), nullptr);
+    EXPECT_EQ(rows()->topLevelItemCount(), 0);
+    EXPECT_EQ(panel->IsFileOpen(userdata(QStringLiteral("Front.pl"))), 0);
+}
+
+TEST_F(PanelViewTest, ClosingAllWritesTheListsInTreeOrderWithTheirLinks)
+{
+    settings.isSaveLED = 1;
+    std::vector<tagItemData*> screens;
+    for (int i = 0; i < 24; ++i) {
+        const QString name = QStringLiteral("S%1").arg(i, 2, 10, QChar(u'0'));
+        screens.push_back(addScreen(reinterpret_cast<const char16_t*>(name.utf16())));
+    }
+    // Some saved elsewhere, some never saved; hash order would scramble them.
+    const QString outside = QDir::tempPath() + QStringLiteral("/panelview_%1.pl").arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(panel->SaveScreenFile(screens[3], outside));
+    tagGlobalInfo& g0 = screens[0]->Global;
+    g0.CommType = 2;
+    g0.HostKind = 1;
+    std::strcpy(g0.Host, "ctl.example");
+    g0.HostPort = 5005;
+    g0.DhcpFlag = 1;
+    tagGlobalInfo& g1 = screens[1]->Global;
+    g1.CommType = 2;
+    g1.HostKind = 0;
+    std::strcpy(g1.Host, "192.168.1.20");
+    g1.HostPort = 5006;
+    tagGlobalInfo& g2 = screens[2]->Global;
+    g2.CommType = 1;
+    g2.AdapterIndex = 3;
+    const std::uint8_t mac[6] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
+    std::memcpy(g2.DstMAC, mac, 6);
+    g2.SerialPort = 4;
+    g2.BaudRate = 57600;
+
+    ASSERT_EQ(panel->CloseAllScreens(), 1);
+    EXPECT_EQ(core.GetScreen(0), nullptr);
+    EXPECT_EQ(rows()->topLevelItemCount(), 0);
+    const OpenScreenLists& l = settings.screens;
+    ASSERT_EQ(l.savePath.size(), 24);
+    for (int i = 0; i < 24; ++i) {
+        const QString expected = i == 3 ? outside : QStringLiteral("userdata/S%1.pl").arg(i, 2, 10, QChar(u'0'));
+        EXPECT_EQ(l.savePath[i], expected) << i;
+        if (i != 3) {
+            EXPECT_TRUE(QFile::exists(app() + expected)) << i;
+        }
+    }
+    for (std::size_t n : {l.commMode.size(), l.serialPort.size(), l.baudRate.size(), l.adapter.size(),
+                          std::size_t(l.mac.size()), l.dhcpEnable.size(), l.useDomain.size(),
+                          std::size_t(l.addr.size()), l.port.size()})
+        EXPECT_EQ(n, 24u);
+    EXPECT_EQ(l.addr[0], "ctl.example");
+    EXPECT_EQ(l.useDomain[0], 1);
+    EXPECT_EQ(l.port[0], 5005);
+    EXPECT_EQ(l.dhcpEnable[0], 1);
+    EXPECT_EQ(l.addr[1], "192.168.1.20");
+    EXPECT_EQ(l.useDomain[1], 0);
+    EXPECT_EQ(l.port[1], 5006);
+    EXPECT_EQ(l.commMode[2], 1);
+    EXPECT_EQ(l.adapter[2], 3);
+    EXPECT_EQ(l.mac[2], "001a2b3c4d5e");
+    EXPECT_EQ(l.serialPort[2], 4);
+    EXPECT_EQ(l.baudRate[2], 57600);
+
+    // Written and read back, the order and the links stay.
+    const QString ini = dir.filePath(QStringLiteral("config.ini"));
+    ASSERT_TRUE(SaveConfigIni(core, settings, ini));
+    ShellSettings back;
+    CCore other;
+    LoadConfigIni(other, back, ini);
+    EXPECT_EQ(back.screens, settings.screens);
+    QFile::remove(outside);
+}
+
+TEST_F(PanelViewTest, ClosingAllAsksTheQuitQuestionForEachScreen)
+{
+    settings.isQuitNote = 1;
+    settings.isSaveLED = 0;
+    tagItemData* first = addScreen(u"One");
+    addScreen(u"Two");
+    {
+        support::ModalRunner runner([](QWidget* modal) {
+            QTest::mouseClick(support::findByControlId<QPushButton>(modal, CQuerySaveDlg::IDC_FIRST), Qt::LeftButton);
+        });
+        EXPECT_EQ(panel->CloseAllScreens(), 0);
+        EXPECT_EQ(runner.answeredClass(), "CQuerySaveDlg");
+    }
+    EXPECT_EQ(core.GetScreen(0), first);   // nothing closed
+    EXPECT_FALSE(QFile::exists(userdata(QStringLiteral("One.pl"))));
+
+    // Every question that comes is answered with the quit button.
+    int asked = 0;
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* modal = qobject_cast<CQuerySaveDlg*>(QApplication::activeModalWidget())) {
+            if (!modal->isVisible())
+                return;
+            ++asked;
+            QTest::mouseClick(support::findByControlId<QPushButton>(modal, CQuerySaveDlg::IDC_QUIT), Qt::LeftButton);
+        }
+    });
+    answer.start();
+    EXPECT_EQ(panel->CloseAllScreens(), 1);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(core.GetScreen(0), nullptr);
+    EXPECT_EQ(settings.screens.savePath, (QStringList{QString(), QString()}));   // not saved: IsSaveLED off
+}
+
+TEST(PanelFilter, PackFiltersBecomeQtFilters)
+{
+    EXPECT_EQ(FileFilterFromPack("Program lists (*.pl)|*.pl|All files (*.*)|*.*||"),
+              "Program lists (*.pl);;All files (*.*)");
+    EXPECT_EQ(FileFilterFromPack("Pictures|*.bmp;*.png||"), "Pictures (*.bmp *.png)");
+    EXPECT_EQ(FileFilterFromPack(""), "");
+}

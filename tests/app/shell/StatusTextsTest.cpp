@@ -1,0 +1,212 @@
+// The status texts of the progress callbacks, from tables, and the relay
+// that carries callbacks from a worker thread to the GUI thread.
+#include "app/shell/CoreRelay.h"
+#include "app/shell/StatusTexts.h"
+#include "core/api/Callbacks.h"
+#include "core/link/SearchRecords.h"
+#include "core/api/Core.h"
+#include "platform/LangPack.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using shell::StatusText;
+
+namespace {
+
+// Every string reads "<id>" or "<id>:%1", so a row names the string it shows.
+class NumberedStrings {
+public:
+    NumberedStrings()
+    {
+        for (unsigned id : {44000u, 44001u, 44002u, 44003u, 44004u, 44005u, 44007u, 44008u, 44009u, 44011u, 44012u,
+                            44013u, 44014u, 44017u, 44018u, 44019u, 44022u, 44501u, 44502u, 44503u, 44504u, 44506u})
+            platform::setLangString(id, QString::number(id));
+        for (unsigned id : {44006u, 44010u, 44015u, 44016u, 44023u, 44500u})
+            platform::setLangString(id, QString::number(id) + QStringLiteral(":%1"));
+    }
+    ~NumberedStrings() { platform::clearLangPack(); }
+};
+
+CoreEvent ev(unsigned cmd, unsigned event, std::uintptr_t value = 0, const QString& text = {})
+{
+    CoreEvent e;
+    e.cmd = cmd;
+    e.event = event;
+    e.value = value;
+    e.text = text;
+    return e;
+}
+
+struct CommRow {
+    unsigned cmd, event;
+    std::uintptr_t value;
+    QString text;
+    int pane;
+    QString shown;
+};
+
+} // namespace
+
+TEST(StatusTexts, CommunicationProgressFollowsTheTableRowByRow)
+{
+    NumberedStrings strings;
+    const CommRow rows[] = {
+        // Done texts at progress 100, per command, in pane 1.
+        {0, CBE_PROGRESS, 100, {}, 1, "44018"},
+        {1, CBE_PROGRESS, 100, {}, 1, "44000"},
+        {16, CBE_PROGRESS, 100, {}, 1, "44001"},
+        {18, CBE_PROGRESS, 100, {}, 1, "44002"},
+        {19, CBE_PROGRESS, 100, {}, 1, "44003"},
+        {20, CBE_PROGRESS, 100, {}, 1, "44013"},
+        {18, CBE_PROGRESS, 50, {}, 0, ""},
+        {21, CBE_PROGRESS, 100, {}, 0, ""},
+        // Result texts, in pane 2.
+        {0, CBE_DONE, 0, {}, 2, "44017"},
+        {1, CBE_DONE, 0, {}, 2, "44019"},
+        {16, CBE_DONE, 0, {}, 0, ""},
+        {19, CBE_DONE, 0, {}, 2, "44004"},
+        {20, CBE_DONE, 0, {}, 2, "44005"},
+        {21, CBE_DONE, 7, {}, 2, "44015:7"},
+        {224, CBE_DONE, 0, {}, 2, "44012"},
+        {225, CBE_DONE, 0, {}, 0, ""},
+        // Start shows only for the firmware stream.
+        {224, CBE_START, 0, {}, 2, "44011"},
+        {1, CBE_START, 0, {}, 0, ""},
+        // Link events in pane 1.
+        {1, CBE_OPEN_FAILED, 0, QStringLiteral("/dev/ttyUSB0"), 1, "44010:/dev/ttyUSB0"},
+        {1, CBE_RETRY, 2, {}, 1, "44006:2"},
+        {1, CBE_RESEND_FAILED, 0, {}, 1, "44007"},
+        {1, CBE_REFUSED, 0, {}, 1, "44009"},
+        {16, CBE_NO_REPLY, 0, {}, 1, "44008"},
+        {1, CBE_NO_REPLY, 0, {}, 0, ""},
+        {21, CBE_NO_REPLY, 9, {}, 1, "44016:9"},
+        {225, CBE_NO_REPLY, 0, {}, 1, "44014"},
+        {1, CBE_SOCKET_FAILED, 0, {}, 1, "44022"},
+        {1, CBE_HOST_FAILED, 0, QStringLiteral("example.invalid"), 1, "44023:example.invalid"},
+        // Events without a text.
+        {1, CBE_CANCELLED, 0, {}, 0, ""},
+        {1, CBE_SEARCH_PHASE, 0, {}, 0, ""},
+        {1, CBE_DEVICE_ERROR, 0, {}, 0, ""},
+    };
+    for (const CommRow& r : rows) {
+        const StatusText got = shell::commStatusText(ev(r.cmd, r.event, r.value, r.text));
+        EXPECT_EQ(got.pane, r.pane) << "cmd " << r.cmd << " event " << r.event;
+        EXPECT_EQ(got.text, r.shown) << "cmd " << r.cmd << " event " << r.event;
+    }
+}
+
+TEST(StatusTexts, FileProgressFollowsTheTableAndAnEmptyPathShowsNothing)
+{
+    NumberedStrings strings;
+    const CommRow rows[] = {
+        {227, 1, 0, QStringLiteral("/tmp/a.pl"), 2, "44500:/tmp/a.pl"},
+        {227, 1, 0, {}, 0, ""},
+        {227, 2, 0, {}, 2, "44501"},
+        {227, 3, 1, {}, 2, "44506"},
+        {227, 4, 0, {}, 2, "44502"},
+        {227, 8, 0, {}, 2, "44503"},
+        {226, 8, 0, {}, 0, ""},
+        {226, 11, 0, {}, 2, "44504"},
+        {1, 11, 0, {}, 2, "44504"},
+        {227, 11, 0, {}, 0, ""},
+        {1, 10, 0, {}, 0, ""},
+        {1, 13, 0, {}, 0, ""},
+        {1, 14, 0, {}, 0, ""},
+    };
+    for (const CommRow& r : rows) {
+        const StatusText got = shell::fileStatusText(ev(r.cmd, r.event, r.value, r.text));
+        EXPECT_EQ(got.pane, r.pane) << "cmd " << r.cmd << " event " << r.event;
+        EXPECT_EQ(got.text, r.shown) << "cmd " << r.cmd << " event " << r.event;
+    }
+}
+
+TEST(StatusTexts, AMissingStringShowsNothingRatherThanItsId)
+{
+    platform::clearLangPack();
+    EXPECT_EQ(shell::commStatusText(ev(18, CBE_PROGRESS, 100)), StatusText{});
+    EXPECT_EQ(shell::commStatusText(ev(1, CBE_RETRY, 3)), StatusText{});
+}
+
+TEST(CoreRelay, CopiesTextsAndCandidatesWhileTheCallRuns)
+{
+    {
+        auto text = std::make_unique<std::u16string>(u"COM7");
+        const CoreEvent e = CoreRelay::copyEvent(CoreRelay::Comm, 1, CBE_OPEN_FAILED,
+                                                 reinterpret_cast<std::uintptr_t>(text->c_str()));
+        text.reset();
+        EXPECT_EQ(e.text, QStringLiteral("COM7"));
+        EXPECT_EQ(e.value, 0u);
+    }
+    {
+        const std::u16string port = u"/dev/ttyS3";
+        SearchCandidate c;
+        c.Form = 0;
+        c.PortName = port.c_str();
+        c.BaudRate = 57600;
+        const CoreEvent e = CoreRelay::copyEvent(CoreRelay::Comm, CBC_SEARCH_CANDIDATE, CBE_NO_REPLY,
+                                                 reinterpret_cast<std::uintptr_t>(&c));
+        ASSERT_TRUE(e.candidate.has_value());
+        EXPECT_EQ(e.candidate->portName, QStringLiteral("/dev/ttyS3"));
+        EXPECT_EQ(e.candidate->baudRate, 57600u);
+        EXPECT_EQ(e.value, 0u);
+    }
+    // Numbers stay numbers; a null text pointer is an empty text.
+    EXPECT_EQ(CoreRelay::copyEvent(CoreRelay::Comm, 1, CBE_RETRY, 3).value, 3u);
+    EXPECT_TRUE(CoreRelay::copyEvent(CoreRelay::File, 227, 1, 0).text.isEmpty());
+    EXPECT_FALSE(CoreRelay::copyEvent(CoreRelay::Comm, CBC_SEARCH_CANDIDATE, CBE_CANCELLED, 0).candidate);
+}
+
+TEST(CoreRelay, AWorkerThreadsCallbackArrivesQueuedOnTheGuiThreadWithItsTextCopied)
+{
+    CCore core;
+    CoreRelay relay(core);
+    EXPECT_EQ(core.GetCommCallBack(), &CoreRelay::commTrampoline);
+    QList<CoreEvent> got;
+    QList<bool> onGui;
+    QObject receiver;
+    QObject::connect(&relay, &CoreRelay::commEvent, &receiver, [&](const CoreEvent& e) {
+        got << e;
+        onGui << (QThread::currentThread() == qApp->thread());
+    });
+    QObject::connect(&relay, &CoreRelay::fileEvent, &receiver, [&](const CoreEvent& e) { got << e; });
+
+    std::unique_ptr<QThread> worker(QThread::create([&core] {
+        CoreCallBack cb = core.GetCommCallBack();
+        {
+            // The text lives only during the call, as the core's does.
+            std::u16string host(u"host.example");
+            cb(1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host.c_str()));
+            host.assign(host.size(), u'x');
+        }
+        cb(18, CBE_PROGRESS, 100);
+        CoreRelay::fileTrampoline(227, 1, reinterpret_cast<std::uintptr_t>(u"/x/y.pl"));
+    }));
+    worker->start();
+    ASSERT_TRUE(worker->wait(3000));
+    EXPECT_TRUE(got.isEmpty());   // nothing delivered on the worker
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() == 3; }, 2000));
+    EXPECT_EQ(got[0].text, QStringLiteral("host.example"));
+    EXPECT_EQ(got[1].value, 100u);
+    EXPECT_EQ(got[2].text, QStringLiteral("/x/y.pl"));
+    EXPECT_TRUE(onGui.value(0) && onGui.value(1));
+}
+
+TEST(CoreRelay, PutsBackTheCallbacksItFound)
+{
+    CCore core;
+    auto other = +[](unsigned, unsigned, std::uintptr_t) {};
+    core.SetCommCallBack(other);
+    core.SetFileCallBack(other);
+    {
+        CoreRelay relay(core);
+        EXPECT_EQ(core.GetCommCallBack(), &CoreRelay::commTrampoline);
+    }
+    EXPECT_EQ(core.GetCommCallBack(), other);
+    // A trampoline left behind by someone reaches no relay and does nothing.
+    CoreRelay::commTrampoline(1, CBE_RETRY, 1);
+}
