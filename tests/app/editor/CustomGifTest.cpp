@@ -32,8 +32,8 @@ struct GifItem {
         item->Item.ContentW = std::uint32_t(w);
         item->Item.ContentH = std::uint32_t(h);
         // The item keeps its default text: yellow digits.
-        TreeBuilder::setRecordU32(item, kGifIntervalField, 40);
-        TreeBuilder::setRecordU32(item, kGifFramesField, 0);
+        TreeBuilder::setRecord(item, kGifIntervalField, 40u);
+        TreeBuilder::setRecord(item, kGifFramesField, 0u);
     }
     ItemRecord& rec() { return *item->Item.TypeRecord; }
 };
