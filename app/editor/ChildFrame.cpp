@@ -8,6 +8,7 @@
 
 #include "core/api/Nodes.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -37,6 +38,12 @@ CChildFrame::CChildFrame(CCore& core, EditorLinks* links, QWidget* parent)
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onStateChanged);
 }
 
+// The base still reports state changes while it is torn down, after this part is gone.
+CChildFrame::~CChildFrame()
+{
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
+}
+
 CScreenLed* CChildFrame::canvas() const
 {
     return m_view->canvas();
@@ -56,6 +63,8 @@ bool CChildFrame::OpenScreen(tagItemData* screen)
     if (!screen || screen->Level != LEVEL_ROOT)
         return false;
     canvas()->AttachItem(screen);
+    // The main frame finds a screen's window by this property of the frame's widget.
+    m_view->setProperty("screenNode", QVariant::fromValue<void*>(screen));
     setWindowTitle(nodeName(screen));
     relayout();
     return true;
@@ -109,10 +118,26 @@ bool CChildFrame::event(QEvent* e)
 bool CChildFrame::OnCommand(int id)
 {
     if (id == kCmdFileClose) {
-        close();
+        closeFrame();
         return true;
     }
     return false;
+}
+
+void CChildFrame::closeFrame()
+{
+    m_closing = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* e)
+{
+    // A screen closes through the screen panel, which asks about unsaved work first.
+    if (!m_closing) {
+        e->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(e);
 }
 
 void CChildFrame::focusInEvent(QFocusEvent* e)

@@ -6,7 +6,9 @@
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
 #include "app/panels/PropertySection.h"
-#include "app/panels/ScenePanels.h"
+#include "app/panels/PropertyScenePlayMode.h"
+#include "app/panels/PropertySceneShow.h"
+#include "app/panels/PropertySceneTimer.h"
 #include "core/api/Nodes.h"
 
 namespace panels {
@@ -24,6 +26,7 @@ CPropertyPage::CPropertyPage(unsigned templateId, PanelContext ctx, QWidget* par
     : controls::CModelessDialog(parent), m_ctx(ctx)
 {
     setTemplateId(templateId);
+    setObjectName(QString::number(templateId));
 }
 
 bool CPropertyPage::event(QEvent* e)

@@ -243,6 +243,8 @@ struct tagItemData {
 // ---- what the program does with nodes beside CCore ----
 // Nearest node at this level among the node and its ancestors.
 SORVANE_API tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
+// No preview picture is made larger than this (16 MB, a 2048 x 2048 screen).
+constexpr std::int64_t MAX_PREVIEW_PIXELS = std::int64_t(1) << 22;
 // The size of a node's preview picture.
 SORVANE_API QSize PreviewSizeOf(const tagItemData* node);
 // The border slot of a scene or a section (null for every other node).

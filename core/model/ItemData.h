@@ -46,7 +46,6 @@ void SetNodeName(tagItemData* node, const char16_t* name);
 // Each returns whether a new picture was made. No picture is made larger
 // than MAX_PREVIEW_PIXELS (16 MB, a 2048 x 2048 screen): a damaged file can
 // claim any size for each of its many nodes.
-constexpr std::int64_t MAX_PREVIEW_PIXELS = std::int64_t(1) << 22;
 bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
 bool CreateNodeBitmap(tagItemData* node, int w, int h);

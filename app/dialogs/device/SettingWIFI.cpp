@@ -165,6 +165,8 @@ void CSettingWIFI::onNetworkChosen(int index)
 
 void CSettingWIFI::UpdateMode()
 {
+    if (!m_screen)
+        return;
     const bool join = joinMode();
     const tagGlobalInfo& g = m_screen->Global;
     m_network->setEnabled(join);
@@ -191,6 +193,8 @@ void CSettingWIFI::UpdateMode()
 
 void CSettingWIFI::UpdateSecurity()
 {
+    if (!m_screen)
+        return;
     const bool secured = !joinMode() && m_encryption->currentIndex() >= 0 && m_encryption->currentData().toInt() == 2;
     m_security->setEnabled(secured);
     m_ownKey->setEnabled(secured);
@@ -215,6 +219,8 @@ QString CSettingWIFI::resultText() const
 
 void CSettingWIFI::OnBnClickedRead()
 {
+    if (!m_screen)
+        return;
     platform::sendMessage(m_frame.data(), app::WM_STATUS_IDLE);
     m_result->clear();
     if (m_core.RetrieveWifiInfo(m_screen) < 0) {
@@ -228,6 +234,8 @@ void CSettingWIFI::OnBnClickedRead()
 
 void CSettingWIFI::OnBnClickedWrite()
 {
+    if (!m_screen)
+        return;
     platform::sendMessage(m_frame.data(), app::WM_STATUS_IDLE);
     tagGlobalInfo& g = m_screen->Global;
     const QByteArray storedSsid = StoredSsid(g);
