@@ -5,8 +5,9 @@
 // tab at the bottom right (the panels are handed in by their owner). Playing
 // is a timer on the GUI thread. When the dialog goes, the item's record
 // keeps the frame count it showed.
-#include "core/render/TextCartoon.h"
-#include "core/render/WorkMode.h"
+#include "core/api/TextCartoon.h"
+#include "core/api/TypeRecords.h"
+#include "core/api/WorkMode.h"
 
 #include <QDialog>
 #include <QImage>
@@ -50,9 +51,9 @@ enum GifNavCommand : int {
 };
 
 // Record fields of an animated-text item.
-inline constexpr std::size_t kGifEffectField = 0;
-inline constexpr std::size_t kGifFramesField = 4;
-inline constexpr std::size_t kGifIntervalField = 8;
+inline constexpr records::U16 kGifEffectField = records::textgif::Effect;
+inline constexpr records::U32 kGifFramesField = records::textgif::FrameCount;
+inline constexpr records::U32 kGifIntervalField = records::textgif::Delay;
 
 // The zoom that fits the item's content (cw x ch LEDs) into the canvas area,
 // and how much the area (and the dialog with it) must grow when even zoom 1

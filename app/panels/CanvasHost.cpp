@@ -2,7 +2,7 @@
 
 #include "app/editor/EditorLinks.h"
 #include "app/editor/ScreenLed.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 namespace panels {
 

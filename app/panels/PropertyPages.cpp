@@ -9,7 +9,7 @@
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
-#include "core/model/ItemData.h"
+#include "core/api/Nodes.h"
 
 namespace panels {
 namespace {

@@ -1,8 +1,8 @@
 #include "app/panels/PropertyScenePlayMode.h"
 
 #include "app/controls/Edits.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

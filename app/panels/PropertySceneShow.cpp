@@ -1,8 +1,8 @@
 #include "app/panels/PropertySceneShow.h"
 
 #include "app/controls/MessageBox.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

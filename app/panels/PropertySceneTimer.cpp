@@ -1,8 +1,8 @@
 #include "app/panels/PropertySceneTimer.h"
 
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/Utilities.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/Records.h"
 #include "platform/LangPack.h"
 
 #include <QCheckBox>

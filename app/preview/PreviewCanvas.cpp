@@ -1,5 +1,8 @@
 #include "app/preview/PreviewCanvas.h"
 
+#include "core/api/Core.h"
+#include "core/api/WorkMode.h"
+
 #include <algorithm>
 
 namespace preview {

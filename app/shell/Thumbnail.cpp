@@ -4,7 +4,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/StaticLink.h"
 #include "app/editor/Led.h"
-#include "core/model/ItemData.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <QMouseEvent>

@@ -12,7 +12,7 @@
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertySection.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "support/Seams.h"
 
 #include <QListWidget>

@@ -323,11 +323,11 @@ TEST(EntryEffects, AnimationFramesFollowTheirDelaysAndNeverReadPastTheLast)
     PlayFixture f;
     tagItemData* sec = f.section(f.scene(), QRect(0, 0, 16, 8));
     tagItemData* gif = f.item(sec, {.in = 75, .inSpeed = 0, .stay = 500}, IT_GIF);
-    ASSERT_TRUE(support::TreeBuilder::setRecordU32(gif, 528, 3));
-    support::TreeBuilder::setRecordU32(gif, 532, 100);
-    support::TreeBuilder::setRecordU32(gif, 536, 200);
-    support::TreeBuilder::setRecordU32(gif, 540, 300);
-    support::TreeBuilder::setRecordU32(gif, 544, 99999);   // past the last frame: never used
+    ASSERT_TRUE(support::TreeBuilder::setRecord(gif, records::picture::FrameCount, 3u));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[0], 100u);
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[1], 200u);
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[2], 300u);
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[3], 99999u);   // past the last frame: never used
     VirtualClock clock;
     CPlayProgram player(f.core, clock, f.random);
     player.SetCanvas(&f.canvas);
@@ -349,8 +349,8 @@ TEST(EntryEffects, AnimatedTextWithoutAFrameCountTakesTheEngines)
     tagItemData* sec = f.section(f.scene(), QRect(0, 0, 32, 16));
     tagItemData* text = f.item(sec, {.in = 79, .inSpeed = 0, .stay = 0}, IT_TEXTGIF);
     ASSERT_TRUE(support::TreeBuilder::setRecordText(text, QStringLiteral("Hi")));
-    support::TreeBuilder::setRecordU32(text, 4, 0);   // no frame count stored
-    support::TreeBuilder::setRecordU32(text, 8, 10);
+    support::TreeBuilder::setRecord(text, records::textgif::FrameCount, 0u);   // no frame count stored
+    support::TreeBuilder::setRecord(text, records::textgif::Delay, 10u);
     VirtualClock clock;
     CPlayProgram player(f.core, clock, f.random);
     player.SetCanvas(&f.canvas);

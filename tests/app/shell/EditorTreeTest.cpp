@@ -8,7 +8,7 @@
 #include "app/shell/ConfigFiles.h"
 #include "app/shell/PanelView.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
 #include "support/Seams.h"

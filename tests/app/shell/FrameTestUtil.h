@@ -7,7 +7,7 @@
 #include "app/shell/MainFrame.h"
 #include "app/editor/ScreenLed.h"
 #include "app/shell/EditorPanel.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
 

@@ -9,7 +9,7 @@
 #include "app/editor/LedView.h"
 #include "app/editor/ScreenLed.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
 
