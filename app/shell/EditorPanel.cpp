@@ -3,7 +3,7 @@
 #include "app/editor/Editor.h"
 #include "app/editor/TreeRules.h"
 #include "app/shell/PanelView.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 namespace {
 

@@ -2,18 +2,11 @@
 // Sending a screen's compiled programs to its controller and writing them
 // to the USB-stick file: the four blocks in the order page map, program
 // map, program mask, program data.
+#include "core/api/UsbFile.h"
+
 struct CommSession;
 struct tagItemData;
 
-// Flags of the USB-stick export, written in this order.
-enum UsbFileFlags : unsigned {
-    USB_PROGRAMS = 0x01,
-    USB_HARDWARE = 0x02,
-    USB_CLOCK = 0x04,
-    USB_RESET = 0x08,
-    USB_CLEAR = 0x10,
-    USB_FIRMWARE = 0x20,
-};
 
 // Compiles the node's screen and sends the blocks with 200 ms between them;
 // only the program data asks for an acknowledgement. Returns the last

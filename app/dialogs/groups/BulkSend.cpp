@@ -1,7 +1,7 @@
 #include "app/dialogs/groups/BulkSend.h"
 
-#include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemTypes.h"
 
 #include <cstring>
 

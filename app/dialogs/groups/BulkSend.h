@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/model/GlobalInfo.h"
+#include "core/api/Nodes.h"
 
 class CCore;
 struct tagItemData;

@@ -1,8 +1,8 @@
 #include "app/dialogs/groups/GroupInfo.h"
 
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemTypes.h"
 #include "platform/LangPack.h"
 #include "platform/ProfileIni.h"
 

@@ -4,8 +4,8 @@
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
-#include "core/link/FirmwareCatalogue.h"
-#include "core/model/Core.h"
+#include "core/api/Records.h"
+#include "core/api/Core.h"
 
 #include <QCheckBox>
 #include <QComboBox>

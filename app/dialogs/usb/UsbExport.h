@@ -2,7 +2,7 @@
 // What goes into the USB-stick file: the content flags the core's writer
 // takes, the clock offset, and the destination list of removable volumes
 // and picked folders.
-#include "core/link/ProgramTransfer.h"
+#include "core/api/UsbFile.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "app/dialogs/wizard/ModelCatalogue.h"
 
-#include "core/link/FirmwareCatalogue.h"
-#include "core/model/Core.h"
+#include "core/api/Records.h"
+#include "core/api/Core.h"
 #include "platform/LangPack.h"
 
 #include <optional>

@@ -4,9 +4,9 @@
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemTypes.h"
 #include "platform/MessageEvent.h"
 
 #include <QComboBox>

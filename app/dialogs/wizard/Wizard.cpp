@@ -3,9 +3,9 @@
 #include "app/controls/AppMessages.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/wizard/WizardPages.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemTypes.h"
 #include "platform/MessageEvent.h"
 
 #include <QFrame>

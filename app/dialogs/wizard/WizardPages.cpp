@@ -7,10 +7,10 @@
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
 #include "app/dialogs/wizard/WorkModeClass.h"
-#include "core/link/FirmwareCatalogue.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Records.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemTypes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
