@@ -480,17 +480,23 @@ void ItemPaints()
         std::unique_ptr<ItemRecord> r(ItemRecord::Create(type));
         if (!r)
             continue;
-        if (r->owned() == ItemRecord::Owned::Text)
-            r->Text = type == IT_SINGLELINE ? QStringLiteral("LED 12:30")
-                                            : QString::fromLatin1(kRtf[0]);
+        // The fixed record, then the text or the stream as a stored record carries them.
+        Bytes record = WriteTypeRecord(*r);
+        record.resize(r->size());
+        if (r->owned() == ItemRecord::Owned::Text) {
+            const QString text = type == IT_SINGLELINE ? QStringLiteral("LED 12:30") : QString::fromLatin1(kRtf[0]);
+            for (const QChar c : text) {
+                record.push_back(static_cast<std::uint8_t>(c.unicode()));
+                record.push_back(static_cast<std::uint8_t>(c.unicode() >> 8));
+            }
+        }
         if (type == IT_GRID) {
             grid::CRealGrid g;
             g.ApplyDefaultBorders();
             const Bytes stream = Saved(g);
-            r->MemFile = QByteArray(reinterpret_cast<const char*>(stream.data()), qsizetype(stream.size()));
+            record.insert(record.end(), stream.begin(), stream.end());
         }
         Bytes b{std::uint8_t(k), 63, 31};
-        const Bytes record = WriteTypeRecord(*r);
         b.insert(b.end(), record.begin(), record.end());
         Put("item_paint", "item-" + std::to_string(type), b);
     }

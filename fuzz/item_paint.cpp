@@ -70,15 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::u16string text(left / 2, u'\0');
         for (std::size_t i = 0; i < text.size(); ++i)
             text[i] = static_cast<char16_t>(rest[2 * i] | rest[2 * i + 1] << 8);
-        r.Text = QString::fromStdU16String(text);
+        records::SetItemText(item, QString::fromStdU16String(text));
     } else if (r.owned() == ItemRecord::Owned::MemFile)
-        r.MemFile = QByteArray(reinterpret_cast<const char*>(rest), static_cast<qsizetype>(left));
+        records::SetItemTableStream(item, QByteArray(reinterpret_cast<const char*>(rest), static_cast<qsizetype>(left)));
 
     // Repeats of animated text are the same pages copied again: a few check
     // them, thousands (up to 2 GB of pages) would only spend the time-out.
-    constexpr std::size_t kTextGifRepeat = 2;
     if (type == IT_TEXTGIF)
-        r.setU16(kTextGifRepeat, static_cast<std::uint16_t>(r.u16(kTextGifRepeat) % 4));
+        r.set(records::textgif::Repeat, static_cast<std::uint16_t>(r.get(records::textgif::Repeat) % 4));
 
     for (tagItemData* n : {scene, section, item}) {
         ResizeNodeBitmap(n);

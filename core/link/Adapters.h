@@ -1,7 +1,8 @@
 #pragma once
 // Network adapters for raw Ethernet: the adapter record, enumeration, the
 // adapter's own hardware address, capture handles and MAC text.
-#include "core/link/UniqueArray.h"
+#include "core/api/Records.h"
+#include "core/api/UniqueArray.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -9,19 +10,6 @@
 
 struct pcap;
 namespace platform { class Deadline; }
-
-// One adapter as the search and the raw-Ethernet link see it. The in-memory
-// layout is the 600-byte record itself; WritePcapDevInfo gives its bytes.
-struct pcapdevinfo {
-    std::uint32_t index;        // position in the enumeration, from 0
-    std::uint32_t reserved0;    // 0
-    char name[260];             // capture device name, NUL-terminated
-    char description[260];      // NUL-terminated
-    std::uint8_t address[8];    // hardware address; first 6 bytes are the MAC
-    std::uint8_t reserved1[64]; // 0
-};
-static_assert(std::is_trivially_copyable_v<pcapdevinfo>);
-static_assert(sizeof(pcapdevinfo) == 600);
 
 constexpr int kPcapDevInfoSize = 600;
 

@@ -1,4 +1,5 @@
 #include "core/link/Commands.h"
+#include "core/model/Guard.h"
 
 #include "core/link/CommCodes.h"
 #include "core/link/CommSession.h"
@@ -303,51 +304,63 @@ int CCore::RetrieveRemoteVer(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    CommSession session;
-    const int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
-    if (answered(rc, session))
-        ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
-    return rc;
+    // A reply buffer that cannot be had fails the read like a broken device.
+    return GuardedResult(COMM_E_DEVICE, [&] {
+        CommSession session;
+        const int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
+        if (answered(rc, session))
+            ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
+        return rc;
+    });
 }
 
 int CCore::RetrieveHardwareInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    // Both reads share one session, so a cancel during the first one stops
-    // the second.
-    CommSession session;
-    const int version = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
-    if (answered(version, session))
-        ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
-    if (version < 0)
-        return version;
-    const int rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
-    if (answered(rc, session))
-        ApplyHardwareAnswer(session.work.get(), session.replyLength, screen->Global);
-    return rc;
+    // A reply buffer that cannot be had fails the read like a broken device.
+    return GuardedResult(COMM_E_DEVICE, [&] {
+        // Both reads share one session, so a cancel during the first one stops
+        // the second.
+        CommSession session;
+        const int version = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
+        if (answered(version, session))
+            ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
+        if (version < 0)
+            return version;
+        const int rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
+        if (answered(rc, session))
+            ApplyHardwareAnswer(session.work.get(), session.replyLength, screen->Global);
+        return rc;
+    });
 }
 
 int CCore::RetrieveIpInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    CommSession session;
-    const int rc = Request(screen, screen->Global.ID, TOS_IPREADCFG, kZeros, 4, REPLY_FRAME, session);
-    if (answered(rc, session))
-        ApplyIpAnswer(session.work.get(), session.replyLength, screen->Global);
-    return rc;
+    // A reply buffer that cannot be had fails the read like a broken device.
+    return GuardedResult(COMM_E_DEVICE, [&] {
+        CommSession session;
+        const int rc = Request(screen, screen->Global.ID, TOS_IPREADCFG, kZeros, 4, REPLY_FRAME, session);
+        if (answered(rc, session))
+            ApplyIpAnswer(session.work.get(), session.replyLength, screen->Global);
+        return rc;
+    });
 }
 
 int CCore::RetrieveWifiInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    CommSession session;
-    const int rc = Request(screen, screen->Global.ID, TOS_WIFIREADCFG, kZeros, 4, REPLY_FRAME, session);
-    if (answered(rc, session))
-        ApplyWifiAnswer(session.work.get(), session.replyLength, screen->Global);
-    return rc;
+    // A reply buffer that cannot be had fails the read like a broken device.
+    return GuardedResult(COMM_E_DEVICE, [&] {
+        CommSession session;
+        const int rc = Request(screen, screen->Global.ID, TOS_WIFIREADCFG, kZeros, 4, REPLY_FRAME, session);
+        if (answered(rc, session))
+            ApplyWifiAnswer(session.work.get(), session.replyLength, screen->Global);
+        return rc;
+    });
 }
 
 int CCore::SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length)

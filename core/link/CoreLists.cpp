@@ -1,10 +1,12 @@
 #include "core/model/Core.h"
+#include "core/model/Guard.h"
 
 #include "core/link/Adapters.h"
 #include "core/link/SerialPorts.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -13,16 +15,11 @@ namespace {
 template <typename T, typename Fill>
 CUniqueArray<T>* heapList(Fill fill)
 {
-    auto* list = new (std::nothrow) CUniqueArray<T>;
-    if (!list)
-        return nullptr;
-    try {
+    return GuardedResult(nullptr, [&] {
+        auto list = std::make_unique<CUniqueArray<T>>();
         fill(*list);
-    } catch (const std::bad_alloc&) {
-        delete list;
-        return nullptr;
-    }
-    return list;
+        return list.release();
+    });
 }
 
 template <typename T>

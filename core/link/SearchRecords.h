@@ -28,15 +28,6 @@ bool ReadSerialInfo(const std::uint8_t* in, std::size_t length, CCore::SerialInf
 bool ReadAdapterInfo(const std::uint8_t* in, std::size_t length, CCore::AdapterInfo& info);
 bool ReadWanInfo(const std::uint8_t* in, std::size_t length, CCore::WanInfo& info);
 
-// One candidate link a search probed; valid only during the report.
-struct SearchCandidate {
-    std::uint32_t Form = 0;                // 0 serial, 1 adapter, 2 network
-    const char16_t* PortName = nullptr;    // form 0
-    std::uint32_t BaudRate = 0;            // form 0
-    const char* DeviceName = nullptr;      // form 1: capture device name
-    std::uint16_t Port = 0;                // form 2
-};
-
 // Reports a probe's outcome as a candidate event (cmd 225) and returns the
 // result unchanged. The retry result -1 reports nothing.
 int ReportSearchCandidate(CoreCallBack callback, const SearchCandidate* candidate, int result);

@@ -1,6 +1,7 @@
 // The search over real links: probes are transport sessions of 750 ms with
 // no callback; discovery is UDP.
 #include "core/link/CommCodes.h"
+#include "core/model/Guard.h"
 #include "core/link/CommSession.h"
 #include "core/link/LinkBase.h"
 #include "core/link/Search.h"
@@ -68,14 +69,19 @@ public:
 
 unsigned CCore::RetrieveConnection(int replace, int start, int noNodes)
 {
-    SessionSearchLinks links;
-    ControllerSearch search(*this, links);
-    return search.run(replace, start, noNodes);
+    // Screens made for controllers found before a failure stay.
+    return GuardedResult(0u, [&] {
+        SessionSearchLinks links;
+        ControllerSearch search(*this, links);
+        return search.run(replace, start, noNodes);
+    });
 }
 
 int CCore::RetrieveConnection(tagItemData* screen)
 {
-    SessionSearchLinks links;
-    ControllerSearch search(*this, links);
-    return search.runForScreen(screen);
+    return GuardedResult(0, [&] {
+        SessionSearchLinks links;
+        ControllerSearch search(*this, links);
+        return search.runForScreen(screen);
+    });
 }

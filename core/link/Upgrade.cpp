@@ -1,4 +1,5 @@
 #include "core/link/Upgrade.h"
+#include "core/model/Guard.h"
 
 #include "core/link/Adapters.h"
 #include "core/link/CommCodes.h"
@@ -231,25 +232,27 @@ int CCore::SendUpgrade(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
-    CommSession session;
-    CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
-    SetCommInterface(screen, &session);
-    session.replyReceived = 0;
-    // The image is checked before the controller is put into its loader,
-    // so a missing or damaged one leaves the controller as it was.
-    const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen);
-    if (image.empty() || !session.stream)
-        return 0;
-    if (!wholeFirmwareImage(image)) {
-        session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
-        return COMM_E_REFUSED;
-    }
-    const auto request = UpgradeRequestData(session.baudRate);
-    session.request.assign(request.begin(), request.end());
-    if (session.sendRequest(kUpgradeCommand, REPLY_ACK_LAST) < 0)
-        return 0;
-    platform::sleepFor(kUpgradePause);
-    return session.stream(session, image.data(), static_cast<std::uint32_t>(image.size()));
+    return GuardedResult(0, [&]() -> int {
+        CommSession session;
+        CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
+        SetCommInterface(screen, &session);
+        session.replyReceived = 0;
+        // The image is checked before the controller is put into its loader,
+        // so a missing or damaged one leaves the controller as it was.
+        const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen);
+        if (image.empty() || !session.stream)
+            return 0;
+        if (!wholeFirmwareImage(image)) {
+            session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
+            return COMM_E_REFUSED;
+        }
+        const auto request = UpgradeRequestData(session.baudRate);
+        session.request.assign(request.begin(), request.end());
+        if (session.sendRequest(kUpgradeCommand, REPLY_ACK_LAST) < 0)
+            return 0;
+        platform::sleepFor(kUpgradePause);
+        return session.stream(session, image.data(), static_cast<std::uint32_t>(image.size()));
+    });
 }
 
 int CCore::SendUpgrade2(tagItemData* screen)

@@ -4,6 +4,7 @@
 
 CCore::CCore()
 {
+    InstallPainters();
     corestate::setCurrent(this);
     m_root = CreateHeaderNode();
     m_commCallBack = nullptr;

@@ -1,18 +1,15 @@
 #include "core/model/DynFrame.h"
 #include "platform/ByteIO.h"
 #include "core/model/ItemData.h"
+#include "core/model/TypeRecords.h"
 
 #include <cstring>
 
 using namespace bytes;
 
 namespace {
-constexpr std::size_t FR_VERSION = 0, FR_SIZE = 2, FR_WIDTH = 4, FR_CORNER = 6, FR_COUNT = 16, FR_DEFAULT = 18,
-                      FR_FIRST = 20;
-constexpr std::size_t EL_VERSION = 0, EL_SIZE = 2, EL_PREV = 4, EL_NEXT = 8, EL_NAME = 12, EL_MOTION = 268,
-                      EL_SPEED = 270, EL_DURATION = 280, EL_PERIOD = 284, EL_LEFT = 288, EL_TOP = 290,
-                      EL_RIGHT = 292, EL_BOTTOM = 294, EL_TYPE = 304, EL_DATALEN = 306, EL_DATA = 308;
-static_assert(EL_NAME + 2 * 128 == EL_MOTION && EL_DATA + 4 == DYNFRAME_ELEMENT_SIZE && FR_FIRST + 4 == DYNFRAME_SIZE);
+using namespace records::border;
+static_assert(ElementSize == DYNFRAME_ELEMENT_SIZE && FrameSize == DYNFRAME_SIZE);
 
 void unlink(DynFrame* frame, DynFrameElement* e)
 {
@@ -204,13 +201,13 @@ int ConvertLegacyBorder(DynFrame* frame, std::uint32_t code)
 void WriteDynFrame(const DynFrame& f, std::uint8_t* out)
 {
     std::memcpy(out, f.Raw.data(), DYNFRAME_SIZE);
-    put16(out, FR_VERSION, f.Version);
-    put16(out, FR_SIZE, f.Size);
-    put16(out, FR_WIDTH, f.Width);
-    put8(out, FR_CORNER, f.CornerStyle);
-    put16(out, FR_COUNT, f.Count);
-    put16(out, FR_DEFAULT, f.DefaultIndex);
-    put32(out, FR_FIRST, 0);
+    put16(out, FrVersion, f.Version);
+    put16(out, FrSize, f.Size);
+    put16(out, FrWidth, f.Width);
+    put8(out, FrCorner, f.CornerStyle);
+    put16(out, FrCount, f.Count);
+    put16(out, FrDefault, f.DefaultIndex);
+    put32(out, FrFirst, 0);
 }
 
 bool ReadDynFrame(const std::uint8_t* in, std::size_t length, DynFrame& f)
@@ -218,12 +215,12 @@ bool ReadDynFrame(const std::uint8_t* in, std::size_t length, DynFrame& f)
     if (!in || length < DYNFRAME_SIZE)
         return false;
     std::memcpy(f.Raw.data(), in, DYNFRAME_SIZE);
-    f.Version = get16(in, FR_VERSION);
-    f.Size = get16(in, FR_SIZE);
-    f.Width = get16(in, FR_WIDTH);
-    f.CornerStyle = get8(in, FR_CORNER);
-    f.Count = get16(in, FR_COUNT);
-    f.DefaultIndex = get16(in, FR_DEFAULT);
+    f.Version = get16(in, FrVersion);
+    f.Size = get16(in, FrSize);
+    f.Width = get16(in, FrWidth);
+    f.CornerStyle = get8(in, FrCorner);
+    f.Count = get16(in, FrCount);
+    f.DefaultIndex = get16(in, FrDefault);
     return true;
 }
 
@@ -233,22 +230,22 @@ std::vector<std::uint8_t> WriteDynFrameElement(const DynFrameElement& e)
     std::vector<std::uint8_t> out(DYNFRAME_ELEMENT_SIZE + data.size());
     std::uint8_t* p = out.data();
     std::memcpy(p, e.Raw.data(), DYNFRAME_ELEMENT_SIZE);
-    put16(p, EL_VERSION, e.Version);
-    put16(p, EL_SIZE, e.Size());
-    put32(p, EL_PREV, 0);
-    put32(p, EL_NEXT, 0);
-    putWide(p, EL_NAME, e.Name, 128);
-    put8(p, EL_MOTION, e.Motion);
-    put16(p, EL_SPEED, e.Speed);
-    put32(p, EL_DURATION, e.Duration);
-    put16(p, EL_PERIOD, e.Period);
-    put16(p, EL_LEFT, e.MarginLeft);
-    put16(p, EL_TOP, e.MarginTop);
-    put16(p, EL_RIGHT, e.MarginRight);
-    put16(p, EL_BOTTOM, e.MarginBottom);
-    put8(p, EL_TYPE, e.Type);
-    put16(p, EL_DATALEN, static_cast<std::uint16_t>(data.size()));
-    put32(p, EL_DATA, 0);
+    put16(p, ElVersion, e.Version);
+    put16(p, ElSize, e.Size());
+    put32(p, ElPrev, 0);
+    put32(p, ElNext, 0);
+    putWide(p, ElName, e.Name, 128);
+    put8(p, ElMotion, e.Motion);
+    put16(p, ElSpeed, e.Speed);
+    put32(p, ElDuration, e.Duration);
+    put16(p, ElPeriod, e.Period);
+    put16(p, ElLeft, e.MarginLeft);
+    put16(p, ElTop, e.MarginTop);
+    put16(p, ElRight, e.MarginRight);
+    put16(p, ElBottom, e.MarginBottom);
+    put8(p, ElType, e.Type);
+    put16(p, ElDataLen, static_cast<std::uint16_t>(data.size()));
+    put32(p, ElData, 0);
     if (!data.empty())
         std::memcpy(p + DYNFRAME_ELEMENT_SIZE, data.data(), data.size());
     return out;
@@ -258,22 +255,22 @@ std::size_t ReadDynFrameElement(const std::uint8_t* in, std::size_t length, DynF
 {
     if (!in || length < DYNFRAME_ELEMENT_SIZE)
         return 0;
-    const std::size_t dataLength = get16(in, EL_DATALEN);
+    const std::size_t dataLength = get16(in, ElDataLen);
     if (length - DYNFRAME_ELEMENT_SIZE < dataLength || dataLength > DYNFRAME_ELEMENT_MAX_DATA)
         return 0;
     std::memcpy(e.Raw.data(), in, DYNFRAME_ELEMENT_SIZE);
-    e.Version = get16(in, EL_VERSION);
-    getWide(in, EL_NAME, e.Name, 128);
+    e.Version = get16(in, ElVersion);
+    getWide(in, ElName, e.Name, 128);
     e.Name[127] = u'\0';
-    e.Motion = get8(in, EL_MOTION);
-    e.Speed = get16(in, EL_SPEED);
-    e.Duration = get32(in, EL_DURATION);
-    e.Period = get16(in, EL_PERIOD);
-    e.MarginLeft = get16(in, EL_LEFT);
-    e.MarginTop = get16(in, EL_TOP);
-    e.MarginRight = get16(in, EL_RIGHT);
-    e.MarginBottom = get16(in, EL_BOTTOM);
-    e.Type = get8(in, EL_TYPE);
+    e.Motion = get8(in, ElMotion);
+    e.Speed = get16(in, ElSpeed);
+    e.Duration = get32(in, ElDuration);
+    e.Period = get16(in, ElPeriod);
+    e.MarginLeft = get16(in, ElLeft);
+    e.MarginTop = get16(in, ElTop);
+    e.MarginRight = get16(in, ElRight);
+    e.MarginBottom = get16(in, ElBottom);
+    e.Type = get8(in, ElType);
     SetFrameElementData(&e, std::vector<std::uint8_t>(in + DYNFRAME_ELEMENT_SIZE, in + DYNFRAME_ELEMENT_SIZE + dataLength));
     return DYNFRAME_ELEMENT_SIZE + dataLength;
 }

@@ -1,6 +1,5 @@
 #include "core/model/ItemData.h"
 #include "core/model/Core.h"
-#include "core/render/PaintDispatch.h"
 
 #include <QColor>
 
@@ -47,6 +46,7 @@ int widened(int size, std::uint32_t content)
 }
 
 PaintObserver g_paintObserver = nullptr;
+PaintHook g_paintHook = nullptr;
 
 } // namespace
 
@@ -56,7 +56,14 @@ int PaintNode(tagItemData* node)
         return 0;
     if (g_paintObserver)
         g_paintObserver(node);
-    return PaintItemByKind(node);
+    return g_paintHook ? g_paintHook(node) : 0;
+}
+
+PaintHook SetPaintHook(PaintHook hook)
+{
+    PaintHook previous = g_paintHook;
+    g_paintHook = hook;
+    return previous;
 }
 
 void LinkNode(tagItemData* node, tagItemData* after, tagItemData* parent)

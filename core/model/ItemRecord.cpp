@@ -1,6 +1,7 @@
 #include "core/model/ItemRecord.h"
 #include "platform/ByteIO.h"
 #include "core/model/ItemTypes.h"
+#include "core/model/ItemData.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,20 +20,24 @@ struct Shape {
 
 Shape shapeOf(std::uint16_t type)
 {
+    using namespace records;
     switch (type) {
-    case IT_SINGLELINE: return {SINGLELINE_RECORD_SIZE, ItemRecord::Owned::Text, 108};
-    case IT_TEXT: return {TEXT_RECORD_SIZE, ItemRecord::Owned::Text, 272};
+    case IT_SINGLELINE: return {singleline::Size, ItemRecord::Owned::Text, singleline::TextSlot};
+    case IT_TEXT: return {richtext::Size, ItemRecord::Owned::Text, richtext::TextSlot};
     case IT_IMAGE:
-    case IT_GIF: return {IMAGE_RECORD_SIZE, ItemRecord::Owned::None, NO_SLOT};
-    case IT_GRID: return {GRID_RECORD_SIZE, ItemRecord::Owned::MemFile, 16};
-    case IT_TEXTGIF: return {TEXTGIF_RECORD_SIZE, ItemRecord::Owned::Text, 16};
-    case IT_CLOCKSIMUL:
-    case IT_CLOCKDIGIT: return {CLOCK_RECORD_SIZE, ItemRecord::Owned::None, NO_SLOT};
+    case IT_GIF: return {picture::Size, ItemRecord::Owned::None, NO_SLOT};
+    case IT_GRID: return {table::Size, ItemRecord::Owned::MemFile, table::StreamSlot};
+    case IT_TEXTGIF: return {textgif::Size, ItemRecord::Owned::Text, textgif::TextSlot};
+    case IT_CLOCKSIMUL: return {clocksimul::Size, ItemRecord::Owned::None, NO_SLOT};
+    case IT_CLOCKDIGIT: return {clockdigit::Size, ItemRecord::Owned::None, NO_SLOT};
     case IT_COUNT:
-    case IT_COUNT2: return {COUNT_RECORD_SIZE, ItemRecord::Owned::None, NO_SLOT};
+    case IT_COUNT2: return {counter::Size, ItemRecord::Owned::None, NO_SLOT};
     default: return {0, ItemRecord::Owned::None, NO_SLOT};
     }
 }
+
+// Longest owned text whose payload the 32-bit size word can still announce.
+constexpr qsizetype MAX_TEXT_UNITS = (0xFFFFFFFFu - records::richtext::Size) / 2;
 }
 
 ItemRecord::ItemRecord(std::uint16_t type, std::size_t size, Owned owned, std::size_t slot)
@@ -44,6 +49,7 @@ std::size_t TypeRecordSizeOf(std::uint16_t type) { return shapeOf(type).size; }
 
 ItemRecord* ItemRecord::Create(std::uint16_t type)
 {
+    using namespace records;
     const Shape s = shapeOf(type);
     if (s.size == 0)
         return nullptr;
@@ -51,57 +57,59 @@ ItemRecord* ItemRecord::Create(std::uint16_t type)
     const LOGFONT font = DefaultLogFont();
     switch (type) {
     case IT_SINGLELINE:
-        r->setU8(3, 1);
-        r->setFont(8, font);
-        r->setU32(100, 0xFFFF);
-        r->Text = QStringLiteral("Singleline");
+        r->set(singleline::SingleRow, 1);
+        r->set(singleline::TextFont, font);
+        r->set(singleline::Colour, 0xFFFF);
+        r->m_text = QStringLiteral("Singleline");
         break;
     case IT_TEXT:
-        r->setU8(9, 0);
-        r->Text = QString::fromUtf16(DEFAULT_RTF_TEXT);
+        r->set(richtext::Wrap, 0);
+        r->m_text = QString::fromUtf16(DEFAULT_RTF_TEXT);
         break;
     case IT_IMAGE:
     case IT_GIF:
-        r->setU32(0, type == IT_GIF ? 1 : 0);
-        r->setU8(4, 0);
+        r->set(picture::Animated, type == IT_GIF ? 1 : 0);
+        r->set(picture::Mode, 0);
         break;
     case IT_GRID:
-        r->MemFile.reserve(1024);
+        r->m_memFile.reserve(1024);
         break;
     case IT_TEXTGIF:
-        r->setU16(0, 0);
-        r->setU16(2, 0);
-        r->setU32(4, 0);
-        r->setU32(8, 100);
-        r->Text = QString::fromUtf16(DEFAULT_RTF_TEXT);
+        r->set(textgif::Effect, 0);
+        r->set(textgif::Repeat, 0);
+        r->set(textgif::FrameCount, 0);
+        r->set(textgif::Delay, 100);
+        r->m_text = QString::fromUtf16(DEFAULT_RTF_TEXT);
         break;
     case IT_CLOCKSIMUL: {
-        static const std::pair<std::size_t, std::uint32_t> words[] = {
-            {20, 0xFFFFFF}, {24, 0xFFFF}, {28, 0x8080}, {40, 0xFFFF}, {44, 0xFFFFFF}, {52, 0xFFFF},
-            {56, 0xFF},     {60, 0xFF},   {64, 0xFF},   {132, 0},    {136, 1},        {140, 0},
-            {144, 4},       {148, 0},     {1040, 3},    {1044, 92},  {1048, 86},      {1052, 72},
-            {1056, 1},      {1060, 4},    {1064, 6},
+        using namespace clocksimul;
+        static const std::pair<U32, std::uint32_t> words[] = {
+            {SecondColour, 0xFFFFFF},  {MinuteColour, 0xFFFF},    {HourColour, 0x8080},  {HourMarkColour, 0xFFFF},
+            {MinuteMarkColour, 0xFFFFFF}, {TitleColour, 0xFFFF},  {DateColour, 0xFF},    {SpareColour, 0xFF},
+            {NumeralColour, 0xFF},     {HourMarkStyle, 1},        {MinuteMarkStyle, 0},  {HourMarkSize, 4},
+            {MinuteMarkSize, 0},       {PictureMode, 3},          {SecondLength, 92},    {MinuteLength, 86},
+            {HourLength, 72},          {SecondWidth, 1},          {MinuteWidth, 4},      {HourWidth, 6},
         };
-        for (const auto& [off, v] : words)
-            r->setU32(off, v);
-        r->setFont(152, font);
-        r->setFont(244, font);
-        r->setFont(336, font);
+        for (const auto& [field, v] : words)
+            r->set(field, v);
+        r->set(TitleFont, font);
+        r->set(DateFont, font);
+        r->set(SpareFont, font);
         break;
     }
     case IT_CLOCKDIGIT:
-        r->setU32(20, 0);
-        r->setU32(24, 127);
-        r->setFont(28, font);
-        r->setU32(120, 0xFFFF);
+        r->set(clockdigit::DateFormat, 0);
+        r->set(clockdigit::ShowFlags, 127);
+        r->set(clockdigit::TextFont, font);
+        r->set(clockdigit::Colour, 0xFFFF);
         break;
     case IT_COUNT:
     case IT_COUNT2:
-        r->setU32(0, type == IT_COUNT2 ? 1 : 0);
-        r->setU32(4, 0);
-        r->setU32(8, 255);
-        r->setFont(12, font);
-        r->setU32(104, 0xFFFF);
+        r->set(counter::CountMode, type == IT_COUNT2 ? 1 : 0);
+        r->set(counter::Reserved, 0);
+        r->set(counter::Units, 255);
+        r->set(counter::TextFont, font);
+        r->set(counter::Colour, 0xFFFF);
         break;
     default:
         break;
@@ -109,45 +117,79 @@ ItemRecord* ItemRecord::Create(std::uint16_t type)
     return r;
 }
 
-std::uint8_t ItemRecord::u8(std::size_t off) const { return holds(off, 1) ? m_bytes[off] : 0; }
-std::uint16_t ItemRecord::u16(std::size_t off) const { return holds(off, 2) ? bytes::get16(m_bytes.data(), off) : 0; }
-std::uint32_t ItemRecord::u32(std::size_t off) const { return holds(off, 4) ? bytes::get32(m_bytes.data(), off) : 0; }
-LOGFONT ItemRecord::font(std::size_t off) const
+std::uint8_t ItemRecord::get(records::U8 f) const { return holds(f.Offset, 1) ? m_bytes[f.Offset] : 0; }
+std::uint16_t ItemRecord::get(records::U16 f) const
 {
-    return holds(off, LOGFONT_SIZE) ? ReadLogFont(m_bytes.data() + off) : LOGFONT{};
+    return holds(f.Offset, 2) ? bytes::get16(m_bytes.data(), f.Offset) : 0;
+}
+std::uint32_t ItemRecord::get(records::U32 f) const
+{
+    return holds(f.Offset, 4) ? bytes::get32(m_bytes.data(), f.Offset) : 0;
+}
+LOGFONT ItemRecord::get(records::Font f) const
+{
+    return holds(f.Offset, LOGFONT_SIZE) ? ReadLogFont(m_bytes.data() + f.Offset) : LOGFONT{};
 }
 
-bool ItemRecord::setU8(std::size_t off, std::uint8_t v)
+QString ItemRecord::get(records::Chars f) const
 {
-    if (!holds(off, 1))
+    QString s;
+    for (std::size_t i = 0; i < f.Count && holds(f.Offset + 2 * i, 2); ++i) {
+        const char16_t c = bytes::get16(m_bytes.data(), f.Offset + 2 * i);
+        if (c == 0)
+            break;
+        s.append(QChar(c));
+    }
+    return s;
+}
+
+bool ItemRecord::set(records::U8 f, std::uint8_t v)
+{
+    if (!holds(f.Offset, 1))
         return false;
-    m_bytes[off] = v;
+    m_bytes[f.Offset] = v;
     return true;
 }
 
-bool ItemRecord::setU16(std::size_t off, std::uint16_t v)
+bool ItemRecord::set(records::U16 f, std::uint16_t v)
 {
-    if (!holds(off, 2))
+    if (!holds(f.Offset, 2))
         return false;
-    bytes::put16(m_bytes.data(), off, v);
+    bytes::put16(m_bytes.data(), f.Offset, v);
     return true;
 }
 
-bool ItemRecord::setU32(std::size_t off, std::uint32_t v)
+bool ItemRecord::set(records::U32 f, std::uint32_t v)
 {
-    if (!holds(off, 4))
+    if (!holds(f.Offset, 4))
         return false;
-    bytes::put32(m_bytes.data(), off, v);
+    bytes::put32(m_bytes.data(), f.Offset, v);
     return true;
 }
 
-bool ItemRecord::setFont(std::size_t off, const LOGFONT& f)
+bool ItemRecord::set(records::Font f, const LOGFONT& v)
 {
-    if (!holds(off, LOGFONT_SIZE))
+    if (!holds(f.Offset, LOGFONT_SIZE))
         return false;
-    WriteLogFont(f, m_bytes.data() + off);
+    WriteLogFont(v, m_bytes.data() + f.Offset);
     return true;
 }
+
+bool ItemRecord::set(records::Chars f, const QString& text)
+{
+    const auto n = static_cast<std::size_t>(text.size());
+    if (f.Count == 0 || n > f.MaxLength() || !holds(f.Offset, 2 * f.Count))
+        return false;
+    // A NUL inside would end the text early on every later read.
+    if (text.contains(QChar(u'\0')))
+        return false;
+    bytes::putWide(m_bytes.data(), f.Offset, reinterpret_cast<const char16_t*>(text.utf16()), n);
+    std::fill(m_bytes.begin() + static_cast<std::ptrdiff_t>(f.Offset + 2 * n),
+              m_bytes.begin() + static_cast<std::ptrdiff_t>(f.Offset + 2 * f.Count), 0);
+    return true;
+}
+
+void ItemRecord::clearFields() { std::fill(m_bytes.begin(), m_bytes.end(), 0); }
 
 std::size_t ItemRecord::assignBytes(const std::uint8_t* in, std::size_t n)
 {
@@ -160,13 +202,38 @@ std::size_t ItemRecord::assignBytes(const std::uint8_t* in, std::size_t n)
     return n;
 }
 
+bool records::SetItemText(tagItemData* item, const QString& text)
+{
+    if (!item || item->Level != LEVEL_PROGRAM || !item->Item.TypeRecord)
+        return false;
+    ItemRecord& r = *item->Item.TypeRecord;
+    if (r.m_owned != ItemRecord::Owned::Text || text.size() > MAX_TEXT_UNITS)
+        return false;
+    r.m_text = text;
+    item->Item.TypeRecordSize = TypeRecordPayloadSize(r);
+    return true;
+}
+
+bool records::SetItemTableStream(tagItemData* item, const QByteArray& stream)
+{
+    if (!item || item->Level != LEVEL_PROGRAM || !item->Item.TypeRecord)
+        return false;
+    ItemRecord& r = *item->Item.TypeRecord;
+    if (r.m_owned != ItemRecord::Owned::MemFile
+        || static_cast<std::uint64_t>(stream.size()) > 0xFFFFFFFFu - r.size())
+        return false;
+    r.m_memFile = stream;
+    item->Item.TypeRecordSize = TypeRecordPayloadSize(r);
+    return true;
+}
+
 std::uint32_t TypeRecordPayloadSize(const ItemRecord& r)
 {
     std::uint32_t n = static_cast<std::uint32_t>(r.size());
     if (r.owned() == ItemRecord::Owned::Text)
-        n += 2u * static_cast<std::uint32_t>(r.Text.size());
+        n += 2u * static_cast<std::uint32_t>(r.text().size());
     else if (r.owned() == ItemRecord::Owned::MemFile)
-        n += static_cast<std::uint32_t>(r.MemFile.size());
+        n += static_cast<std::uint32_t>(r.memFile().size());
     return n;
 }
 
@@ -177,11 +244,11 @@ std::vector<std::uint8_t> WriteTypeRecord(const ItemRecord& r)
         bytes::put32(out.data(), r.m_slot, 0);
     if (r.owned() == ItemRecord::Owned::Text) {
         const std::size_t at = out.size();
-        out.resize(at + 2 * static_cast<std::size_t>(r.Text.size()));
-        bytes::putWide(out.data(), at, reinterpret_cast<const char16_t*>(r.Text.utf16()),
-                       static_cast<std::size_t>(r.Text.size()));
+        out.resize(at + 2 * static_cast<std::size_t>(r.m_text.size()));
+        bytes::putWide(out.data(), at, reinterpret_cast<const char16_t*>(r.m_text.utf16()),
+                       static_cast<std::size_t>(r.m_text.size()));
     } else if (r.owned() == ItemRecord::Owned::MemFile) {
-        out.insert(out.end(), r.MemFile.begin(), r.MemFile.end());
+        out.insert(out.end(), r.m_memFile.begin(), r.m_memFile.end());
     }
     return out;
 }
@@ -203,9 +270,9 @@ ItemRecord* ReadTypeRecord(std::uint16_t type, const std::uint8_t* in, std::size
         bytes::getWide(in, s.size, text.data(), text.size());
         // Taken unit by unit: a decoder would drop a leading FEFF or replace a
         // lone surrogate, and the record would no longer store at its size.
-        r->Text = QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+        r->m_text = QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
     } else if (s.owned == ItemRecord::Owned::MemFile) {
-        r->MemFile = QByteArray(reinterpret_cast<const char*>(in + s.size), static_cast<qsizetype>(rest));
+        r->m_memFile = QByteArray(reinterpret_cast<const char*>(in + s.size), static_cast<qsizetype>(rest));
     }
     return r;
 }

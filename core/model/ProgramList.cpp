@@ -1,6 +1,7 @@
 // Program-list images: building them, checking them and loading them into a screen.
 #include "core/model/ProgramList.h"
 #include "core/model/Core.h"
+#include "core/model/Guard.h"
 #include "core/model/HardwareInfo.h"
 #include "core/model/Tree.h"
 #include "platform/ByteIO.h"
@@ -32,8 +33,7 @@ constexpr std::size_t N_LEVEL = 0, N_WORD44 = 44, N_WORD48 = 48, N_NAME = 52, N_
 constexpr std::size_t SCENE_FRAME = 856, SCENE_FRAMESIZE = 860, SECTION_BORDER = 318, SECTION_FRAME = 328,
                       SECTION_FRAMESIZE = 332, ITEM_TYPE = 320, ITEM_RECORD = 324, ITEM_RECORDSIZE = 328,
                       ITEM_CONTENTW = 332, ITEM_CONTENTH = 336, ITEM_OUTEFFECT = 341, ITEM_OUTSPEED = 342;
-constexpr std::size_t FRAME_COUNT = 16, FRAME_FIRST = 20, ELEMENT_SIZE = 2, ELEMENT_TYPE = 304,
-                      ELEMENT_DATALEN = 306, ELEMENT_DATA = 308, ELEMENT_NAME = 12;
+using namespace records::border;
 
 // ---- storing ----
 
@@ -48,11 +48,11 @@ void appendFrame(const DynFrame* frame, std::vector<std::uint8_t>& out)
         WriteDynFrame(*frame, out.data() + at);
     }
     // The elements follow in order; count and first-element link are not stored.
-    put16(out.data() + at, FRAME_COUNT, 0);
-    put32(out.data() + at, FRAME_FIRST, 0);
+    put16(out.data() + at, FrCount, 0);
+    put32(out.data() + at, FrFirst, 0);
     for (const DynFrameElement* e = frame ? frame->First : nullptr; e; e = e->Next) {
         std::vector<std::uint8_t> img = WriteDynFrameElement(*e);
-        put32(img.data(), ELEMENT_DATA, static_cast<std::uint32_t>(DYNFRAME_ELEMENT_SIZE));
+        put32(img.data(), ElData, static_cast<std::uint32_t>(DYNFRAME_ELEMENT_SIZE));
         out.insert(out.end(), img.begin(), img.end());
     }
 }
@@ -252,18 +252,18 @@ bool readFrame(DynFrame* frame, const std::uint8_t* payload, std::size_t frameSi
         const std::uint8_t* e = payload + at;
         if (frameSize - at < DYNFRAME_ELEMENT_SIZE)
             return false;
-        const std::size_t size = get16(e, ELEMENT_SIZE);
+        const std::size_t size = get16(e, ElSize);
         if (size < DYNFRAME_ELEMENT_SIZE || size > frameSize - at)
             return false;
         char16_t name[128];
-        getWide(e, ELEMENT_NAME, name, 128);
+        getWide(e, ElName, name, 128);
         name[127] = u'\0';
-        DynFrameElement* element = CreateFrameElement(get8(e, ELEMENT_TYPE), name, frame, last);
+        DynFrameElement* element = CreateFrameElement(get8(e, ElType), name, frame, last);
         if (!element)
             return false;
-        const std::size_t dataLength = std::min<std::size_t>(get16(e, ELEMENT_DATALEN), size - DYNFRAME_ELEMENT_SIZE);
+        const std::size_t dataLength = std::min<std::size_t>(get16(e, ElDataLen), size - DYNFRAME_ELEMENT_SIZE);
         std::vector<std::uint8_t> img(e, e + DYNFRAME_ELEMENT_SIZE + dataLength);
-        put16(img.data(), ELEMENT_DATALEN, static_cast<std::uint16_t>(dataLength));
+        put16(img.data(), ElDataLen, static_cast<std::uint16_t>(dataLength));
         ReadDynFrameElement(img.data(), img.size(), *element);
         last = element;
         at += size;
@@ -303,7 +303,8 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         if (!r)
             return;
         if (size < least) {
-            r->Text.clear();
+            records::SetItemText(node, QString());
+            b.TypeRecordSize = size;
             return;
         }
         r->assignBytes(payload, fixed);
@@ -311,7 +312,8 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         std::u16string t(units, u'\0');
         getWide(payload, fixed, t.data(), units);
         // Unit by unit: a decoder would take a leading FEFF or FFFE for a byte-order mark.
-        r->Text = QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size()));
+        records::SetItemText(node, QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size())));
+        b.TypeRecordSize = size;   // as stored, also when a last odd byte was dropped
     };
     switch (b.TypeCode) {
     case IT_SINGLELINE:
@@ -322,7 +324,7 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         exitEffect();
         text(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
         if (r)
-            r->setU8(9, 1);
+            r->set(records::richtext::Wrap, 1);
         break;
     case IT_IMAGE:
         exitEffect();
@@ -333,8 +335,9 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         exitEffect();
         if (r && size > GRID_RECORD_SIZE) {
             r->assignBytes(payload, GRID_RECORD_SIZE);
-            r->MemFile = QByteArray(reinterpret_cast<const char*>(payload + GRID_RECORD_SIZE),
-                                    static_cast<qsizetype>(size - GRID_RECORD_SIZE));
+            records::SetItemTableStream(node, QByteArray(reinterpret_cast<const char*>(payload + GRID_RECORD_SIZE),
+                                                         static_cast<qsizetype>(size - GRID_RECORD_SIZE)));
+            b.TypeRecordSize = size;
         }
         break;
     case IT_TEXTGIF:
@@ -359,9 +362,9 @@ bool hasNothingToShow(const tagItemData* node)
     if (!r)
         return false;
     if (r->owned() == ItemRecord::Owned::Text)
-        return r->Text.isEmpty();
+        return r->text().isEmpty();
     if (r->owned() == ItemRecord::Owned::MemFile)
-        return r->MemFile.isEmpty();
+        return r->memFile().isEmpty();
     return false;
 }
 
@@ -379,7 +382,7 @@ bool willShowNothing(const tagItemData* node, std::uint32_t size)
     case IT_SINGLELINE: return textless(SINGLELINE_RECORD_SIZE, SINGLELINE_RECORD_SIZE + 1);
     case IT_TEXT: return textless(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
     case IT_TEXTGIF: return textless(TEXTGIF_RECORD_SIZE, TEXTGIF_RECORD_SIZE);
-    case IT_GRID: return size > GRID_RECORD_SIZE ? false : r->MemFile.isEmpty();
+    case IT_GRID: return size > GRID_RECORD_SIZE ? false : r->memFile().isEmpty();
     default: return hasNothingToShow(node);
     }
 }
@@ -565,7 +568,11 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
 
     // Everything loads into a scratch screen with the new settings; the
     // screen takes it over only when the whole file was read.
-    tagItemData* scratch = new tagItemData;
+    struct Scratch {
+        tagItemData* node = new tagItemData;
+        ~Scratch() { DestroyNode(node); }   // also when the load stops half way
+    } held;
+    tagItemData* scratch = held.node;
     scratch->Level = LEVEL_ROOT;
     std::vector<std::uint8_t> block(GLOBALINFO_SIZE);
     WriteGlobalInfo(screen->Global, block.data());
@@ -607,11 +614,17 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
             c->Parent = screen;
         CCore::HardwareInfoToGlobalInfo(&settings, &screen->Global);
     }
-    DestroyNode(scratch);
     return result;
 }
 
 // ---- CCore exports ----
+
+namespace {
+template <typename Report>
+int savePL(tagItemData* screen, const char16_t* path, const Report& report);
+template <typename Report>
+int loadPL(tagItemData* screen, const char16_t* path, const Report& report);
+} // namespace
 
 unsigned CCore::GetStoreSize(tagItemData* node)
 {
@@ -623,10 +636,18 @@ unsigned CCore::Store(tagItemData* node, unsigned char* buffer, unsigned size)
     if (!buffer)
         return 0;
     std::memset(buffer, 0, size);
-    // Never more than the buffer holds.
-    const std::vector<std::uint8_t> image = BuildStoreImage(node, size);
-    std::memcpy(buffer, image.data(), std::min<std::size_t>(image.size(), size));
-    return 0;
+    return GuardedCall(
+        [&] {
+            // Never more than the buffer holds.
+            const std::vector<std::uint8_t> image = BuildStoreImage(node, size);
+            std::memcpy(buffer, image.data(), std::min<std::size_t>(image.size(), size));
+            return 0u;
+        },
+        [&] {
+            // A half-copied image could pass for the screen's: none at all.
+            std::memset(buffer, 0, size);
+            return 1u;
+        });
 }
 
 int CCore::SavePL(tagItemData* screen, const char16_t* path)
@@ -635,6 +656,18 @@ int CCore::SavePL(tagItemData* screen, const char16_t* path)
         if (m_fileCallBack)
             m_fileCallBack(CBC_SAVE_PL, event, value);
     };
+    // The old file stays as it was when the image cannot be made.
+    return GuardedCall([&] { return savePL(screen, path, report); },
+                       [&] {
+                           report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
+                           return int(PL_OPEN_FAILED);
+                       });
+}
+
+namespace {
+template <typename Report>
+int savePL(tagItemData* screen, const char16_t* path, const Report& report)
+{
     if (!screen || screen->Level != LEVEL_ROOT || !path) {
         report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
         return PL_OPEN_FAILED;
@@ -657,6 +690,7 @@ int CCore::SavePL(tagItemData* screen, const char16_t* path)
     report(PLE_SAVED, 0);
     return PL_OK;
 }
+} // namespace
 
 namespace {
 
@@ -688,6 +722,18 @@ int CCore::LoadPL(tagItemData* screen, const char16_t* path)
         if (m_fileCallBack)
             m_fileCallBack(CBC_LOAD_PL, event, value);
     };
+    // The screen stays as it was when the file cannot be taken in.
+    return GuardedCall([&] { return loadPL(screen, path, report); },
+                       [&] {
+                           report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
+                           return int(PL_OPEN_FAILED);
+                       });
+}
+
+namespace {
+template <typename Report>
+int loadPL(tagItemData* screen, const char16_t* path, const Report& report)
+{
     const auto openFailed = [&] {
         report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path ? path : u""));
         return PL_OPEN_FAILED;
@@ -749,3 +795,4 @@ int CCore::LoadPL(tagItemData* screen, const char16_t* path)
         return PL_TRUNCATED;
     }
 }
+} // namespace

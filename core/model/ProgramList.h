@@ -3,6 +3,8 @@
 // settings record, then the node images of the screen's subtree with their
 // frames and type records. The same image is the store buffer and the
 // content of "*.pl" files; older layouts (versions 0 to 3) are still read.
+#include "core/api/Callbacks.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -14,27 +16,6 @@ constexpr std::uint8_t PL_VERSION = 4;
 constexpr std::size_t PL_HEADER_SIZE = 56;
 constexpr std::size_t PL_SETTINGS_OFFSET = 56;
 constexpr std::size_t PL_NODES_OFFSET = 440;
-
-// File-callback commands and events of saving and loading.
-constexpr unsigned CBC_SAVE_PL = 226;
-constexpr unsigned CBC_LOAD_PL = 227;
-enum ProgramListEvent : unsigned {
-    PLE_OPEN_FAILED = 1,     // value: the path (NUL-terminated UTF-16)
-    PLE_BAD_MAGIC = 2,
-    PLE_NEWER_VERSION = 3,   // value: version - 4
-    PLE_TRUNCATED = 4,
-    PLE_LOADED = 8,
-    PLE_SAVED = 11,
-};
-
-// Results of loading.
-enum ProgramListResult : int {
-    PL_OK = 0,
-    PL_OPEN_FAILED = 1,
-    PL_BAD_MAGIC = 2,
-    PL_NEWER_VERSION = 3,
-    PL_TRUNCATED = 4,
-};
 
 // 440 + for every scene, section and item in the node's subtree: 928 + its payload.
 std::uint32_t StoreSizeOf(const tagItemData* node);

@@ -2,6 +2,7 @@
 #include "core/model/Tree.h"
 #include "core/model/Core.h"
 #include "core/model/Geometry.h"
+#include "core/model/Guard.h"
 
 #include <vector>
 
@@ -262,12 +263,34 @@ bool MoveNode(tagItemData* node, tagItemData* after, tagItemData* parent)
 
 // ---- CCore exports ----
 
+namespace {
+// The node behind which a new one is linked: behind "after", or at the head.
+tagItemData* slotAfter(tagItemData* parent, tagItemData* after)
+{
+    return after ? after->NextSibling : parent ? parent->FirstChild : nullptr;
+}
+
+// A creation that failed half way has linked its node (with what it made
+// so far) where `before` stood: take it out again.
+tagItemData* dropHalfMade(tagItemData* parent, tagItemData* after, tagItemData* before)
+{
+    tagItemData* made = slotAfter(parent, after);
+    if (made && made != before) {
+        UnlinkNode(made);
+        DestroyNode(made);
+    }
+    return nullptr;
+}
+} // namespace
+
 tagItemData* CCore::AddItem(unsigned short type, const char16_t* name, tagItemData* parent, tagItemData* after)
 {
     parent = parentFor(parent, after);
     if (type == IT_SCREEN && !parent)
         parent = m_root;
-    return CreateNode(after, type, name, parent);
+    tagItemData* const before = slotAfter(parent, after);
+    return GuardedCall([&] { return CreateNode(after, type, name, parent); },
+                       [&] { return dropHalfMade(parent, after, before); });
 }
 
 int CCore::DeleteItem(tagItemData*& node)
@@ -315,7 +338,9 @@ tagItemData* CCore::CopyItem(tagItemData* source, tagItemData* parent, tagItemDa
     parent = parentFor(parent, after);
     if (source && source->Level == LEVEL_ROOT && !parent)
         parent = m_root;
-    return CopyNode(parent, source, after);
+    tagItemData* const before = slotAfter(parent, after);
+    return GuardedCall([&] { return CopyNode(parent, source, after); },
+                       [&] { return dropHalfMade(parent, after, before); });
 }
 
 tagItemData* CCore::CopyBranch(tagItemData* source, tagItemData* parent, tagItemData* after)
@@ -323,7 +348,9 @@ tagItemData* CCore::CopyBranch(tagItemData* source, tagItemData* parent, tagItem
     parent = parentFor(parent, after);
     if (source && source->Level == LEVEL_ROOT && !parent)
         parent = m_root;
-    return CopyBranchRecursive(source, parent, after);
+    tagItemData* const before = slotAfter(parent, after);
+    return GuardedCall([&] { return CopyBranchRecursive(source, parent, after); },
+                       [&] { return dropHalfMade(parent, after, before); });
 }
 
 int CCore::ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* after)

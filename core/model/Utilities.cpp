@@ -25,9 +25,6 @@ constexpr int MONTH_START[2][12] = {
     {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335},
 };
 
-constexpr std::size_t IMAGE_FRAME_COUNT = 528;
-constexpr std::size_t IMAGE_DELAYS = 532;
-constexpr int IMAGE_MAX_FRAMES = 4096;
 
 // The 2-byte code page slot of one character.
 std::uint16_t ansiPair(char16_t c, int codePage)
@@ -245,20 +242,20 @@ int ReadGifFrameDelays(ItemRecord* record, const QString& path)
         return 0;
     QImageReader reader(path);
     if (!reader.canRead()) {
-        record->setU32(IMAGE_FRAME_COUNT, 0);
+        record->set(records::picture::FrameCount, 0);
         return 0;
     }
     const int count = std::max(1, reader.imageCount());
-    record->setU32(IMAGE_FRAME_COUNT, static_cast<std::uint32_t>(count));
+    record->set(records::picture::FrameCount, static_cast<std::uint32_t>(count));
     if (count == 1) {
-        record->setU32(IMAGE_DELAYS, 0);
+        record->set(records::picture::Delays[0], 0);
         return 1;
     }
     // The reader gives each frame's delay in milliseconds.
-    for (int i = 0; i < std::min(count, IMAGE_MAX_FRAMES); ++i) {
+    for (int i = 0; i < std::min(count, static_cast<int>(records::picture::Delays.Count)); ++i) {
         const QImage frame = reader.read();
         const int delay = frame.isNull() ? 0 : std::max(0, reader.nextImageDelay());
-        record->setU32(IMAGE_DELAYS + 4 * static_cast<std::size_t>(i), static_cast<std::uint32_t>(delay));
+        record->set(records::picture::Delays[static_cast<std::size_t>(i)], static_cast<std::uint32_t>(delay));
     }
     return 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Small shared routines of the core: controller time, unit texts, 8-bit
 // text in the program's code page, glyph bitmaps, picture frames, files.
+#include "core/api/Records.h"
 #include "core/model/LogFont.h"
 
 #include <QImage>
@@ -10,17 +11,6 @@
 #include <vector>
 
 class ItemRecord;
-
-struct SYSTEMTIME {
-    std::uint16_t wYear = 0;
-    std::uint16_t wMonth = 0;
-    std::uint16_t wDayOfWeek = 0;
-    std::uint16_t wDay = 0;
-    std::uint16_t wHour = 0;
-    std::uint16_t wMinute = 0;
-    std::uint16_t wSecond = 0;
-    std::uint16_t wMilliseconds = 0;
-};
 
 // Controller time: seconds since 2000-01-01 00:00:00, years 2000 to 2099,
 // every fourth year from 2000 a leap year. A date outside that range (or an

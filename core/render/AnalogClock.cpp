@@ -13,7 +13,7 @@ namespace render {
 
 namespace {
 
-QColor colourAt(const ItemRecord& r, std::size_t off) { return platform::toQColor(r.u32(off)); }
+QColor colourAt(const ItemRecord& r, records::U32 f) { return platform::toQColor(r.get(f)); }
 
 int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
@@ -22,9 +22,9 @@ int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 // derived coordinate inside int.
 constexpr std::uint32_t kMaxGeometry = 32767;
 
-int geometry(const ItemRecord& r, std::size_t off)
+int geometry(const ItemRecord& r, records::U32 f)
 {
-    return static_cast<int>(std::min(r.u32(off), kMaxGeometry));
+    return static_cast<int>(std::min(r.get(f), kMaxGeometry));
 }
 
 }
@@ -282,24 +282,24 @@ void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, in
     const double rx = W / 2.0 - m / 2.0, ry = H / 2.0 - m / 2.0;
     const double cx = x + W / 2, cy = y + H / 2;
 
-    const QString picture = RecordText(r, clocksimul::Picture, clocksimul::PictureChars);
+    const QString picture = r.get(clocksimul::Picture);
     if (!picture.isEmpty()) {
         const ImageEx image(picture, 0);
-        image.DrawInMode(target, QRect(x, y, W, H), static_cast<int>(r.u32(clocksimul::PictureMode)), 0);
+        image.DrawInMode(target, QRect(x, y, W, H), static_cast<int>(r.get(clocksimul::PictureMode)), 0);
     }
 
     const std::unique_ptr<ItemRecord> band = MakeDateBandRecord(r);
     const QRect bandRect(QPoint(x, y + H * 17 / 32), QPoint(x + W - 1, y + H * 30 / 32 - 1));
-    DrawDigitalClock(target, bandRect, *band, FontFromLogFont(band->font(clockdigit::Font)), now, lang, device);
+    DrawDigitalClock(target, bandRect, *band, FontFromLogFont(band->get(clockdigit::TextFont)), now, lang, device);
 
     QPainter p(&target);
     p.setRenderHint(QPainter::Antialiasing, false);
-    const QString title = RecordText(r, clocksimul::Title, clocksimul::TitleChars);
+    const QString title = r.get(clocksimul::Title);
     if (!title.isEmpty()) {
         const int top = W < H ? y + W / 6 + (H - W) / 2 : y + H / 6;
         const int bottom = W < H ? y + W / 3 + (H - W) / 2 : y + H / 3;
-        p.setFont(FontFromLogFont(r.font(clocksimul::TitleFont)));
-        p.setPen(platform::toQColor(r.u32(clocksimul::TitleColour)));
+        p.setFont(FontFromLogFont(r.get(clocksimul::TitleFont)));
+        p.setPen(platform::toQColor(r.get(clocksimul::TitleColour)));
         p.drawText(QRect(QPoint(x, top), QPoint(x + W - 1, bottom - 1)),
                    Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, title);
     }
@@ -316,14 +316,14 @@ void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, in
             DrawDialMark(p, style, static_cast<int>(at.x()), static_cast<int>(at.y()), size, k);
         }
     };
-    marks(true, hourSize, static_cast<int>(r.u32(clocksimul::HourMarkStyle)), r.u32(clocksimul::HourMarkColour));
-    marks(false, minuteSize, static_cast<int>(r.u32(clocksimul::MinuteMarkStyle)), r.u32(clocksimul::MinuteMarkColour));
+    marks(true, hourSize, static_cast<int>(r.get(clocksimul::HourMarkStyle)), r.get(clocksimul::HourMarkColour));
+    marks(false, minuteSize, static_cast<int>(r.get(clocksimul::MinuteMarkStyle)), r.get(clocksimul::MinuteMarkColour));
 
-    if (r.u8(clocksimul::FaceFlags) & 4) {
-        const QFont f = FontFromLogFont(r.font(clocksimul::NumeralFont));
+    if (r.get(clocksimul::FaceFlags) & 4) {
+        const QFont f = FontFromLogFont(r.get(clocksimul::NumeralFont));
         const QFontMetrics fm(f);
         p.setFont(f);
-        p.setPen(platform::toQColor(r.u32(clocksimul::NumeralColour)));
+        p.setPen(platform::toQColor(r.get(clocksimul::NumeralColour)));
         for (int k = 0; k < 60; k += 5) {
             const QPointF d = DialDirection(k);
             const int nx = static_cast<int>(cx + d.x() * static_cast<double>(0.82f) * rx);

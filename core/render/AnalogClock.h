@@ -15,36 +15,8 @@ class QPainter;
 
 namespace render {
 
-// Field offsets of the analog clock's type record.
-namespace clocksimul {
-constexpr std::size_t SecondColour = 20;
-constexpr std::size_t MinuteColour = 24;
-constexpr std::size_t HourColour = 28;
-constexpr std::size_t HourMarkColour = 40;
-constexpr std::size_t MinuteMarkColour = 44;
-constexpr std::size_t TitleColour = 52;
-constexpr std::size_t DateColour = 56;
-constexpr std::size_t NumeralColour = 64;
-constexpr std::size_t Title = 68;
-constexpr std::size_t TitleChars = 32;
-constexpr std::size_t FaceFlags = 132;
-constexpr std::size_t HourMarkStyle = 136;
-constexpr std::size_t MinuteMarkStyle = 140;
-constexpr std::size_t HourMarkSize = 144;
-constexpr std::size_t MinuteMarkSize = 148;
-constexpr std::size_t TitleFont = 152;
-constexpr std::size_t DateFont = 244;
-constexpr std::size_t NumeralFont = 428;
-constexpr std::size_t Picture = 520;
-constexpr std::size_t PictureChars = 260;
-constexpr std::size_t PictureMode = 1040;
-constexpr std::size_t SecondLength = 1044;
-constexpr std::size_t MinuteLength = 1048;
-constexpr std::size_t HourLength = 1052;
-constexpr std::size_t SecondWidth = 1056;
-constexpr std::size_t MinuteWidth = 1060;
-constexpr std::size_t HourWidth = 1064;
-}
+// The analog clock record (core/api/TypeRecords.h).
+namespace clocksimul = records::clocksimul;
 
 // Unit vector from the centre to dial position i (sixtieths, 0 up, clockwise;
 // y grows downward).

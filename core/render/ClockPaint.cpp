@@ -75,15 +75,15 @@ struct ClockParts {
 
 ClockParts clockParts(const ItemRecord& r, ClockLayout layout, const ClockNow& now, int lang)
 {
-    const std::uint32_t flags = r.u32(clockdigit::ShowFlags);
-    const QString title = RecordText(r, clockdigit::Title, clockdigit::TitleChars);
+    const std::uint32_t flags = r.get(clockdigit::ShowFlags);
+    const QString title = r.get(clockdigit::Title);
     return {{FormatClockDate(r, layout, now), FormatClockWeekday(r, layout, now), FormatClockTime(r, layout, now, lang)},
             {!title.isEmpty() || (flags & 7) != 0, (flags & 8) != 0, (flags & 0xF0) != 0}};
 }
 
 ClockParts counterParts(const ItemRecord& r, std::int64_t span, int lang)
 {
-    const std::uint32_t units = r.u32(counter::Units);
+    const std::uint32_t units = r.get(counter::Units);
     ClockParts p{{FormatCounterTitle(r), FormatCounterDays(r, span, lang), FormatCounterTime(r, span, lang)}, {}};
     p.exists[0] = !p.texts[0].isEmpty();
     p.exists[1] = (units & counter::Days) != 0;
@@ -93,7 +93,7 @@ ClockParts counterParts(const ItemRecord& r, std::int64_t span, int lang)
 
 std::int64_t spanOf(const ItemRecord& r, const ClockNow& now)
 {
-    return CounterSpanSeconds(r.u32(counter::Target), r.u32(counter::CountMode), now);
+    return CounterSpanSeconds(r.get(counter::Target), r.get(counter::CountMode), now);
 }
 }
 
@@ -107,13 +107,13 @@ void DrawDigitalClock(QImage& target, const QRect& rect, const ItemRecord& r, co
     std::vector<QRect> cells;
     if (device)
         cells = ClockCells(r, layout, now, lang, rect, ExtentOf(font));
-    drawParts(target, rect, font, platform::colorRefToRgb(r.u32(clockdigit::Colour)), parts.texts, parts.exists,
-              r.u32(clockdigit::MultiLine) != 0, cells);
+    drawParts(target, rect, font, platform::colorRefToRgb(r.get(clockdigit::Colour)), parts.texts, parts.exists,
+              r.get(clockdigit::MultiLine) != 0, cells);
 }
 
 QSize MeasureDigitalClock(const QRect& rect, const ItemRecord& r, const QFont& font, const ClockNow& now, int lang)
 {
-    if (r.u32(clockdigit::MultiLine) != 0)
+    if (r.get(clockdigit::MultiLine) != 0)
         return rect.size();
     const ClockLayout layout = ClockLayoutFor(lang);
     const ClockParts parts = clockParts(r, layout, now, lang);
@@ -136,13 +136,13 @@ void DrawCounter(QImage& target, const QRect& rect, const ItemRecord& r, const Q
     std::vector<QRect> cells;
     if (device)
         cells = CounterCells(r, span, lang, rect, ExtentOf(font));
-    drawParts(target, rect, font, platform::colorRefToRgb(r.u32(counter::Colour)), parts.texts, parts.exists,
-              r.u32(counter::MultiLine) != 0, cells);
+    drawParts(target, rect, font, platform::colorRefToRgb(r.get(counter::Colour)), parts.texts, parts.exists,
+              r.get(counter::MultiLine) != 0, cells);
 }
 
 QSize MeasureCounter(const QRect& rect, const ItemRecord& r, const QFont& font, const ClockNow& now, int lang)
 {
-    if (r.u32(counter::MultiLine) != 0)
+    if (r.get(counter::MultiLine) != 0)
         return rect.size();
     const ClockParts parts = counterParts(r, spanOf(r, now), lang);
     return {ExtentOf(font)(parts.texts[0] + parts.texts[1] + parts.texts[2]).width(), rect.height()};

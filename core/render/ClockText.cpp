@@ -30,7 +30,7 @@ void dropLast(QString& s)
 
 int displayHour(const ItemRecord& r, int hour)
 {
-    if (r.u32(clockdigit::Hour12) != 0 && hour > 12)
+    if (r.get(clockdigit::Hour12) != 0 && hour > 12)
         return hour - 12;
     return hour;
 }
@@ -59,28 +59,16 @@ ClockLayout ClockLayoutFor(int lang)
     return ClockLayout::None;
 }
 
-QString RecordText(const ItemRecord& record, std::size_t offset, std::size_t chars)
-{
-    QString s;
-    for (std::size_t i = 0; i < chars && offset + 2 * i + 1 < record.size(); ++i) {
-        const char16_t c = record.u16(offset + 2 * i);
-        if (c == 0)
-            break;
-        s.append(QChar(c));
-    }
-    return s;
-}
-
 QString FormatClockDate(const ItemRecord& r, ClockLayout layout, const ClockNow& now)
 {
     if (layout == ClockLayout::None)
         return {};
-    const std::uint32_t flags = r.u32(clockdigit::ShowFlags);
-    const std::uint32_t format = r.u32(clockdigit::DateFormat);
-    const bool twoDigit = r.u32(clockdigit::TwoDigitYear) != 0;
+    const std::uint32_t flags = r.get(clockdigit::ShowFlags);
+    const std::uint32_t format = r.get(clockdigit::DateFormat);
+    const bool twoDigit = r.get(clockdigit::TwoDigitYear) != 0;
     const int year = twoDigit ? now.Year % 100 : now.Year;
     const bool y = flags & 1, m = flags & 2, d = flags & 4;
-    QString s = RecordText(r, clockdigit::Title, clockdigit::TitleChars);
+    QString s = r.get(clockdigit::Title);
     if (format == 0 || format == 1) {
         const char sep = format == 0 ? '-' : '/';
         const QString ss(QLatin1Char{sep});
@@ -125,7 +113,7 @@ QString FormatClockWeekday(const ItemRecord& r, ClockLayout layout, const ClockN
 {
     if (layout == ClockLayout::None)
         return {};
-    if (!(r.u32(clockdigit::ShowFlags) & 8))
+    if (!(r.get(clockdigit::ShowFlags) & 8))
         return QStringLiteral(" ");
     const int wd = ((now.DayOfWeek % 7) + 7) % 7;
     if (layout == ClockLayout::Chinese)
@@ -137,12 +125,12 @@ QString FormatClockTime(const ItemRecord& r, ClockLayout layout, const ClockNow&
 {
     if (layout == ClockLayout::None)
         return {};
-    const std::uint32_t flags = r.u32(clockdigit::ShowFlags);
+    const std::uint32_t flags = r.get(clockdigit::ShowFlags);
     const bool h = flags & 0x10, m = flags & 0x20, s = flags & 0x40, ampm = flags & 0x80;
     const bool pm = now.Hour > 11;
     const int hour = displayHour(r, now.Hour);
     QString t;
-    if (r.u32(clockdigit::TimeFormat) == 0) {
+    if (r.get(clockdigit::TimeFormat) == 0) {
         if (h)
             t += num("%02d:", hour);
         if (m)
@@ -239,15 +227,15 @@ std::vector<QRect> ClockCells(const ItemRecord& r, ClockLayout layout, const Clo
         return {};
     const bool chinese = layout == ClockLayout::Chinese;
     std::vector<QRect> cells(chinese ? ChineseClockCells : EnglishClockCells, QRect(0, 0, 0, 0));
-    const std::uint32_t flags = r.u32(clockdigit::ShowFlags);
-    const std::uint32_t dateFormat = r.u32(clockdigit::DateFormat);
-    const std::uint32_t timeFormat = r.u32(clockdigit::TimeFormat);
-    const bool twoDigit = r.u32(clockdigit::TwoDigitYear) != 0;
+    const std::uint32_t flags = r.get(clockdigit::ShowFlags);
+    const std::uint32_t dateFormat = r.get(clockdigit::DateFormat);
+    const std::uint32_t timeFormat = r.get(clockdigit::TimeFormat);
+    const bool twoDigit = r.get(clockdigit::TwoDigitYear) != 0;
     const QString texts[3] = {FormatClockDate(r, layout, now), FormatClockWeekday(r, layout, now),
                               FormatClockTime(r, layout, now, lang)};
-    const QString title = RecordText(r, clockdigit::Title, clockdigit::TitleChars);
+    const QString title = r.get(clockdigit::Title);
     const bool exists[3] = {!title.isEmpty() || (flags & 7) != 0, (flags & 8) != 0, (flags & 0xF0) != 0};
-    const PartRects parts = LayoutParts(area, texts, exists, r.u32(clockdigit::MultiLine) != 0, extent);
+    const PartRects parts = LayoutParts(area, texts, exists, r.get(clockdigit::MultiLine) != 0, extent);
     const QSize digit = extent(QStringLiteral("0"));
     const QSize letter = extent(QStringLiteral("A"));
     const QSize nian = extent(QStringLiteral(u"年"));
@@ -433,14 +421,14 @@ std::array<int, 4> CounterDigitCounts(std::int64_t s, std::uint32_t units)
 
 std::int64_t CounterCellSpan(const ItemRecord& r, std::int64_t span)
 {
-    return r.u32(counter::CountMode) == 1 ? counter::MaxSpanSeconds : span;
+    return r.get(counter::CountMode) == 1 ? counter::MaxSpanSeconds : span;
 }
 
-QString FormatCounterTitle(const ItemRecord& r) { return RecordText(r, counter::Title, counter::TitleChars); }
+QString FormatCounterTitle(const ItemRecord& r) { return r.get(counter::Title); }
 
 QString FormatCounterDays(const ItemRecord& r, std::int64_t span, int lang)
 {
-    const std::uint32_t units = r.u32(counter::Units);
+    const std::uint32_t units = r.get(counter::Units);
     if (!(units & counter::Days))
         return {};
     const auto counts = CounterDigitCounts(CounterCellSpan(r, span), units);
@@ -449,7 +437,7 @@ QString FormatCounterDays(const ItemRecord& r, std::int64_t span, int lang)
 
 QString FormatCounterTime(const ItemRecord& r, std::int64_t span, int lang)
 {
-    const std::uint32_t units = r.u32(counter::Units);
+    const std::uint32_t units = r.get(counter::Units);
     const auto counts = CounterDigitCounts(CounterCellSpan(r, span), units);
     std::int64_t rest = units & counter::Days ? span % 86400 : span;
     QString t;
@@ -469,12 +457,12 @@ QString FormatCounterTime(const ItemRecord& r, std::int64_t span, int lang)
 std::vector<QRect> CounterCells(const ItemRecord& r, std::int64_t span, int lang, const QRect& area,
                                 const TextExtent& extent)
 {
-    const std::uint32_t units = r.u32(counter::Units);
+    const std::uint32_t units = r.get(counter::Units);
     const auto counts = CounterDigitCounts(CounterCellSpan(r, span), units);
     const QString texts[3] = {FormatCounterTitle(r), FormatCounterDays(r, span, lang), FormatCounterTime(r, span, lang)};
     const bool exists[3] = {!texts[0].isEmpty(), (units & counter::Days) != 0,
                             (units & (counter::Hours | counter::Minutes | counter::Seconds)) != 0};
-    const PartRects parts = LayoutParts(area, texts, exists, r.u32(counter::MultiLine) != 0, extent);
+    const PartRects parts = LayoutParts(area, texts, exists, r.get(counter::MultiLine) != 0, extent);
     const QSize digit = extent(QStringLiteral("0"));
     auto row = [&](int count, int x, int top) {
         std::vector<QRect> v;

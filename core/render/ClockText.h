@@ -2,6 +2,8 @@
 // Texts and digit cells of digital clocks and counters. The controller draws
 // the changing digits itself; the cells say where they stand. Everything here
 // takes the time and a text measure as arguments, so it can be checked exactly.
+#include "core/model/TypeRecords.h"
+
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -33,37 +35,9 @@ enum class ClockLayout { None, Chinese, English };
 // Chinese for languages 4 and 0x7C04, English for 9, none otherwise.
 ClockLayout ClockLayoutFor(int lang);
 
-// Field offsets of the digital clock's type record.
-namespace clockdigit {
-constexpr std::size_t DateFormat = 20;
-constexpr std::size_t ShowFlags = 24;
-constexpr std::size_t Font = 28;
-constexpr std::size_t Colour = 120;
-constexpr std::size_t TimeFormat = 124;
-constexpr std::size_t Hour12 = 128;
-constexpr std::size_t TwoDigitYear = 132;
-constexpr std::size_t MultiLine = 136;
-constexpr std::size_t Title = 680;
-constexpr std::size_t TitleChars = 260;
-}
-
-// Field offsets of the counter's type record.
-namespace counter {
-constexpr std::size_t CountMode = 0;
-constexpr std::size_t Units = 8;
-constexpr std::size_t Font = 12;
-constexpr std::size_t Colour = 104;
-constexpr std::size_t Title = 108;
-constexpr std::size_t TitleChars = 32;
-constexpr std::size_t MultiLine = 172;
-constexpr std::size_t Target = 176;
-constexpr std::uint32_t Days = 0x04, Hours = 0x10, Minutes = 0x20, Seconds = 0x40;
-// Longest span a counting-up counter sizes its cells for: 100,000 hours less one.
-constexpr std::int64_t MaxSpanSeconds = 359996400;
-}
-
-// A wide string field of a record, up to its terminator or the field's end.
-QString RecordText(const ItemRecord& record, std::size_t offset, std::size_t chars);
+// The clock and counter records (core/api/TypeRecords.h).
+namespace clockdigit = records::clockdigit;
+namespace counter = records::counter;
 
 // The three parts of a digital clock's text.
 QString FormatClockDate(const ItemRecord& record, ClockLayout layout, const ClockNow& now);

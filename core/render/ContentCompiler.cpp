@@ -34,12 +34,6 @@ enum Slot { A = 0, B = 1, C = 2, D = 3 };
 // Largest slot and block we build: offsets in the records are 32-bit.
 constexpr std::uint64_t kMaxBytes = 0x7FFFFFFFu;
 
-constexpr std::size_t SL_SINGLE_ROW = 3;
-constexpr std::size_t RT_SINGLE_ROW = 8;
-constexpr std::size_t TG_EFFECT = 0;
-constexpr std::size_t TG_REPEAT = 2;
-constexpr std::size_t TG_FRAMES = 4;
-constexpr std::size_t TG_DELAY = 8;
 // Offsets of the analog clock record that count from its own start: three
 // tables of 60 hand lists and the trailer's.
 constexpr std::size_t ANALOG_OFFSETS = 181;
@@ -159,13 +153,13 @@ bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vect
     const int cw = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 0x7FFF)));
     const int ch = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 0x7FFF)));
     render::TextCartoon cartoon(cw, ch);
-    cartoon.SetText(rec->Text);
-    cartoon.SetEffect(rec->u16(TG_EFFECT));
+    cartoon.SetText(rec->text());
+    cartoon.SetEffect(rec->get(records::textgif::Effect));
     // An item never painted has no count yet: the effect's own count stands in.
-    std::uint32_t frames = rec->u32(TG_FRAMES);
+    std::uint32_t frames = rec->get(records::textgif::FrameCount);
     if (frames == 0)
         frames = static_cast<std::uint32_t>(cartoon.FrameCount());
-    const std::uint64_t runs = std::uint64_t(rec->u16(TG_REPEAT)) + 1;
+    const std::uint64_t runs = std::uint64_t(rec->get(records::textgif::Repeat)) + 1;
     if (std::uint64_t(frames) * runs * w.pageLength() > kMaxBytes)
         return false;
     const std::size_t start = out.size();
@@ -208,7 +202,7 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
     const unsigned pages = across ? ceilDiv(std::uint32_t(cw), std::uint32_t(aw)) : 1;
     if (std::uint64_t(pages) * w.pageLength() > kMaxBytes)
         return false;
-    const QFont font = rec ? FontFromLogFont(rec->font(clock ? render::clockdigit::Font : render::counter::Font)) : QFont();
+    const QFont font = rec ? FontFromLogFont(rec->get(clock ? render::clockdigit::TextFont : render::counter::TextFont)) : QFont();
     const render::ClockNow now = render::LocalClockNow();
     const int lang = CurrentLanguage();
     const int left = centred ? (aw - cw) / 2 : 0;
@@ -248,7 +242,7 @@ std::uint64_t plannedPages(tagItemData* item)
     case IT_GIF:
         return std::max<std::uint32_t>(1, PictureFileFrameCount(rec ? PictureRecordPath(*rec) : QString()));
     case IT_TEXTGIF:
-        return rec ? std::uint64_t(rec->u32(TG_FRAMES)) * (std::uint64_t(rec->u16(TG_REPEAT)) + 1) : 0;
+        return rec ? std::uint64_t(rec->get(records::textgif::FrameCount)) * (std::uint64_t(rec->get(records::textgif::Repeat)) + 1) : 0;
     case IT_CLOCKDIGIT:
     case IT_COUNT:
     case IT_COUNT2:
@@ -302,9 +296,9 @@ bool itemPages(const Ctx& c, tagItemData* item)
         const unsigned across = item->Item.ContentW ? ceilDiv(item->Item.ContentW, aw) : 1;
         bool singleRow = false;
         if (rec && type == IT_SINGLELINE)
-            singleRow = rec->u8(SL_SINGLE_ROW) != 0;
+            singleRow = rec->get(records::singleline::SingleRow) != 0;
         else if (rec && type == IT_TEXT)
-            singleRow = rec->u8(RT_SINGLE_ROW) != 0;
+            singleRow = rec->get(records::richtext::SingleRow) != 0;
         const unsigned down = singleRow || item->Item.ContentH == 0 ? 1 : ceilDiv(item->Item.ContentH, ah);
         const std::uint64_t pages = std::uint64_t(across) * down;
         if (pages * w.pageLength() > kMaxBytes)
@@ -335,7 +329,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
         const std::uint32_t frames = std::max<std::uint32_t>(1, PictureFileFrameCount(path));
         if (std::uint64_t(frames) * w.pageLength() > kMaxBytes)
             return false;
-        const int mode = rec ? rec->u8(PIC_RECORD_MODE) : 0;
+        const int mode = rec ? rec->get(records::picture::Mode) : 0;
         const QRect target(0, area.top(), int(aw), int(ah));
         PictureFrameStream stream(path);
         QImage frame, first;
@@ -488,7 +482,7 @@ std::vector<std::uint8_t> BuildTextGifHeader(const tagItemData* item, std::uint3
     put32(r.data(), 8, 1);
     put32(r.data(), 12, 1);
     const ItemRecord* rec = item->Item.TypeRecord;
-    const std::uint32_t delay = rec ? rec->u32(TG_DELAY) : 0;
+    const std::uint32_t delay = rec ? rec->get(records::textgif::Delay) : 0;
     for (std::uint32_t i = 0; i < n; ++i)
         put32(r.data(), 16 + 4 * std::size_t(i), delay);
     return r;
@@ -513,18 +507,18 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
     const std::uint16_t contentW = static_cast<std::uint16_t>(std::min<std::uint32_t>(item->Item.ContentW, 0xFFFF));
     switch (item->Item.TypeCode) {
     case IT_CLOCKDIGIT: {
-        const LOGFONT lf = rec->font(render::clockdigit::Font);
+        const LOGFONT lf = rec->get(render::clockdigit::TextFont);
         const auto cells = render::CollectClockCells(client, *rec, FontFromLogFont(lf), now, lang);
         return render::BuildDigitalClockRecord(*rec, render::ClockLayoutFor(lang), cells, 0, contentW, swap,
                                                glyphsOf(lf));
     }
     case IT_COUNT:
     case IT_COUNT2: {
-        const LOGFONT lf = rec->font(render::counter::Font);
+        const LOGFONT lf = rec->get(render::counter::TextFont);
         const auto cells = render::CollectCounterCells(client, *rec, FontFromLogFont(lf), now, lang);
         const std::int64_t span =
-            render::CounterSpanSeconds(rec->u32(render::counter::Target), rec->u32(render::counter::CountMode), now);
-        const std::uint32_t units = rec->u32(render::counter::Units);
+            render::CounterSpanSeconds(rec->get(render::counter::Target), rec->get(render::counter::CountMode), now);
+        const std::uint32_t units = rec->get(render::counter::Units);
         const std::uint32_t mask =
             render::CounterCellMask(units, render::CounterDigitCounts(render::CounterCellSpan(*rec, span), units));
         return render::BuildCounterRecord(*rec, cells, mask, contentW, swap, glyphsOf(lf));
@@ -534,7 +528,7 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
         const render::ClockLayout layout = render::ClockLayoutFor(lang);
         if (layout != render::ClockLayout::None) {
             const auto band = render::MakeDateBandRecord(*rec);
-            const LOGFONT lf = band->font(render::clockdigit::Font);
+            const LOGFONT lf = band->get(render::clockdigit::TextFont);
             const int h = client.height();
             const QRect bandRect(client.left(), client.top() + h * 17 / 32, client.width(), h * 30 / 32 - h * 17 / 32);
             const auto cells = render::CollectClockCells(bandRect, *band, FontFromLogFont(lf), now, lang);
@@ -580,8 +574,8 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
     put32(r.data(), 12, 1);
     const ItemRecord* rec = item->Item.TypeRecord;
     // The record holds 4096 delays; frames past them get 0.
-    for (std::uint32_t i = 0; rec && i < n && i < PIC_RECORD_MAX_DELAYS; ++i)
-        put32(r.data(), 16 + 4 * std::size_t(i), rec->u32(PIC_RECORD_DELAYS + 4 * std::size_t(i)));
+    for (std::uint32_t i = 0; rec && i < n && i < records::picture::Delays.Count; ++i)
+        put32(r.data(), 16 + 4 * std::size_t(i), rec->get(records::picture::Delays[i]));
     return r;
 }
 

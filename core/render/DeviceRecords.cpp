@@ -94,10 +94,10 @@ std::vector<std::uint8_t> buildCellRecord(std::uint32_t glyphSet, std::uint32_t 
 
 std::uint32_t ClockRoleMask(const ItemRecord& r, ClockLayout layout)
 {
-    const std::uint32_t f = r.u32(clockdigit::ShowFlags);
-    const bool twoDigit = r.u32(clockdigit::TwoDigitYear) != 0;
-    const bool hour12 = r.u32(clockdigit::Hour12) != 0;
-    const std::uint32_t timeFormat = r.u32(clockdigit::TimeFormat);
+    const std::uint32_t f = r.get(clockdigit::ShowFlags);
+    const bool twoDigit = r.get(clockdigit::TwoDigitYear) != 0;
+    const bool hour12 = r.get(clockdigit::Hour12) != 0;
+    const std::uint32_t timeFormat = r.get(clockdigit::TimeFormat);
     std::uint32_t m = 0;
     if (f & 1)
         m |= twoDigit ? 0xC : 0xF;
@@ -120,7 +120,7 @@ std::uint32_t ClockRoleMask(const ItemRecord& r, ClockLayout layout)
             m |= 0x40000;
     } else if (layout == ClockLayout::English) {
         if (f & 2)
-            m |= r.u32(clockdigit::DateFormat) == 2 ? 0x1C0 : 0x30;
+            m |= r.get(clockdigit::DateFormat) == 2 ? 0x1C0 : 0x30;
         if (f & 4)
             m |= 0x600;
         if (f & 8)
@@ -142,7 +142,7 @@ std::uint32_t ClockRoleMask(const ItemRecord& r, ClockLayout layout)
 std::vector<GlyphCode> ClockGlyphSet(const ItemRecord& r, ClockLayout layout)
 {
     if (layout == ClockLayout::Chinese)
-        return sortedSet(r.u32(clockdigit::TimeFormat) == 0 ? QStringLiteral(u"0123456789日一二三四五六AP")
+        return sortedSet(r.get(clockdigit::TimeFormat) == 0 ? QStringLiteral(u"0123456789日一二三四五六AP")
                                                             : QStringLiteral(u"0123456789日一二三四五六上下"));
     if (layout == ClockLayout::English)
         return sortedSet(QStringLiteral("0123456789APMTWFSJONDonuedhriatgbpylcv"));
@@ -162,7 +162,7 @@ std::vector<std::uint8_t> BuildDigitalClockRecord(const ItemRecord& r, ClockLayo
     for (const QRect& c : cells)
         if (c.width() != 0)
             used.push_back(c.translated(0, verticalOffset));
-    std::uint32_t colour = r.u32(clockdigit::Colour);
+    std::uint32_t colour = r.get(clockdigit::Colour);
     if (swapColour && layout == ClockLayout::Chinese)
         colour = platform::swapRedGreen(colour);
     return buildCellRecord(layout == ClockLayout::English ? 1 : 0, 0, colour, ClockRoleMask(r, layout), contentWidth,
@@ -172,24 +172,23 @@ std::vector<std::uint8_t> BuildDigitalClockRecord(const ItemRecord& r, ClockLayo
 std::vector<std::uint8_t> BuildCounterRecord(const ItemRecord& r, const std::vector<QRect>& cells, std::uint32_t mask,
                                              std::uint16_t contentWidth, bool swapColour, const GlyphBitmap& glyph)
 {
-    std::uint32_t colour = r.u32(counter::Colour);
+    std::uint32_t colour = r.get(counter::Colour);
     if (swapColour)
         colour = platform::swapRedGreen(colour);
     const std::vector<QRect> stored(cells.begin(), cells.begin() + std::min<std::size_t>(cells.size(), 15));
-    return buildCellRecord(0, r.u32(counter::Target), colour, mask, contentWidth, stored, CounterGlyphSet(), glyph);
+    return buildCellRecord(0, r.get(counter::Target), colour, mask, contentWidth, stored, CounterGlyphSet(), glyph);
 }
 
 std::unique_ptr<ItemRecord> MakeDateBandRecord(const ItemRecord& face)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
-    for (std::size_t off = 0; off + 4 <= r->size(); off += 4)
-        r->setU32(off, 0);
-    r->setFont(clockdigit::Font, face.font(clocksimul::DateFont));
-    r->setU32(clockdigit::Colour, face.u32(clocksimul::DateColour));
-    r->setU32(clockdigit::MultiLine, 1);
-    r->setU32(clockdigit::DateFormat, 2);
-    const std::uint8_t flags = face.u8(clocksimul::FaceFlags);
-    r->setU32(clockdigit::ShowFlags, ((flags & 2) ? 6u : 0u) + ((flags & 1) ? 8u : 0u));
+    r->clearFields();
+    r->set(clockdigit::TextFont, face.get(clocksimul::DateFont));
+    r->set(clockdigit::Colour, face.get(clocksimul::DateColour));
+    r->set(clockdigit::MultiLine, 1);
+    r->set(clockdigit::DateFormat, 2);
+    const std::uint8_t flags = face.get(clocksimul::FaceFlags);
+    r->set(clockdigit::ShowFlags, ((flags & 2) ? 6u : 0u) + ((flags & 1) ? 8u : 0u));
     return r;
 }
 
@@ -233,8 +232,8 @@ std::vector<std::uint8_t> BuildAnalogClockRecord(const ItemRecord& r, int width,
         bytes::put32(p, 4 * static_cast<std::size_t>(i), offsets[i]);
     bytes::put32(p, 720, trailer);
     std::copy(lists.begin(), lists.end(), p + 724);
-    auto colour = [&](std::size_t off) {
-        const std::uint32_t c = r.u32(off);
+    auto colour = [&](records::U32 f) {
+        const std::uint32_t c = r.get(f);
         return swapColour ? platform::swapRedGreen(c) : c;
     };
     std::uint8_t* t = p + trailer;

@@ -24,7 +24,7 @@ QString WidePathField(const char16_t* field, std::size_t n)
 
 QString PictureRecordPath(const ItemRecord& record)
 {
-    return render::RecordText(record, PIC_RECORD_PATH, 260);
+    return record.get(records::picture::Path);
 }
 
 std::uint32_t PictureFileFrameCount(const QString& path)

@@ -9,13 +9,6 @@
 
 class ItemRecord;
 
-// Fields of the picture record (pictures and GIFs).
-constexpr std::size_t PIC_RECORD_MODE = 4;
-constexpr std::size_t PIC_RECORD_PATH = 8;
-constexpr std::size_t PIC_RECORD_FRAMES = 528;
-constexpr std::size_t PIC_RECORD_DELAYS = 532;
-constexpr std::size_t PIC_RECORD_MAX_DELAYS = 4096;
-
 // A wide path field of at most n characters, up to its terminator.
 QString WidePathField(const char16_t* field, std::size_t n);
 // The file path of a picture record.

@@ -1,4 +1,5 @@
 #include "core/render/PaintDispatch.h"
+#include "core/model/Core.h"
 #include "core/model/ItemData.h"
 #include "core/render/Painters.h"
 
@@ -48,4 +49,9 @@ int PaintItemByKind(tagItemData* node)
     } catch (...) {
         return 0;   // out of memory: the picture stays as it was
     }
+}
+
+void CCore::InstallPainters()
+{
+    SetPaintHook(&PaintItemByKind);
 }

@@ -23,11 +23,7 @@
 
 namespace {
 
-constexpr std::size_t SL_FONT = 8;
-constexpr std::size_t SL_COLOUR = 100;
-constexpr std::size_t RT_WRAP = 9;
-constexpr std::size_t TG_EFFECT = 0;
-constexpr std::size_t TG_FRAMES = 4;
+using namespace records;
 
 void clearBlack(tagItemData* node)
 {
@@ -69,17 +65,17 @@ void prepareContent(tagItemData* node, QSize size)
 
 QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect)
 {
-    const QFontMetrics fm(FontFromLogFont(record.font(SL_FONT)));
-    return {fm.horizontalAdvance(record.Text), rect.height()};
+    const QFontMetrics fm(FontFromLogFont(record.get(singleline::TextFont)));
+    return {fm.horizontalAdvance(record.text()), rect.height()};
 }
 
 void DrawSingleLineText(const ItemRecord& record, QPainter& dc, const QRect& rect)
 {
     dc.save();
-    dc.setFont(FontFromLogFont(record.font(SL_FONT)));
-    dc.setPen(platform::toQColor(record.u32(SL_COLOUR)));
+    dc.setFont(FontFromLogFont(record.get(singleline::TextFont)));
+    dc.setPen(platform::toQColor(record.get(singleline::Colour)));
     dc.setBackgroundMode(Qt::TransparentMode);
-    dc.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, record.Text);
+    dc.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, record.text());
     dc.restore();
 }
 
@@ -140,11 +136,11 @@ int PaintRichTextItem(tagItemData* node)
     if (!rec)
         return 0;
     const QRect client = render::LocalClientRect(node);
-    const bool wrap = rec->u8(RT_WRAP) != 0;
+    const bool wrap = rec->get(richtext::Wrap) != 0;
     QTextDocument doc;
     doc.setDocumentMargin(0);
     doc.setDefaultFont(FontFromLogFont(LOGFONT{-12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 16, {}}));
-    SetRichEditText(rec->Text, doc);
+    SetRichEditText(rec->text(), doc);
     QTextOption option = doc.defaultTextOption();
     option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     doc.setDefaultTextOption(option);
@@ -178,7 +174,7 @@ int PaintPictureItem(tagItemData* node)
     UpdateNodeBitmap(node);
     clearBlack(node);
     const ImageEx image(PictureRecordPath(*rec), 0);   // the preview shows frame 0 only
-    image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->u8(PIC_RECORD_MODE), 0);
+    image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->get(picture::Mode), 0);
     trimContentHeight(node);
     return 1;
 }
@@ -188,7 +184,7 @@ int PaintTableItem(tagItemData* node)
     const ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
         return 0;
-    const QByteArray& stream = rec->MemFile;
+    const QByteArray& stream = rec->memFile();
     const render::TableItemPicture table = render::RenderTableItem(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
     prepareContent(node, QSize(table.contentWidth, table.contentHeight));
@@ -208,9 +204,9 @@ int PaintTextGifItem(tagItemData* node)
     const QRect client = render::LocalClientRect(node);
     prepareContent(node, client.size());
     render::TextCartoon cartoon(client.width(), client.height());
-    cartoon.SetText(rec->Text);
-    cartoon.SetEffect(rec->u16(TG_EFFECT));
-    rec->setU32(TG_FRAMES, static_cast<std::uint32_t>(cartoon.FrameCount()));
+    cartoon.SetText(rec->text());
+    cartoon.SetEffect(rec->get(textgif::Effect));
+    rec->set(textgif::FrameCount, static_cast<std::uint32_t>(cartoon.FrameCount()));
     // The preview shows where the effect ends.
     if (!node->Preview.isNull())
         cartoon.DrawFrame(node->Preview, cartoon.FrameCount());
@@ -244,7 +240,7 @@ int PaintDigitalClockItem(tagItemData* node)
     const QRect client = render::LocalClientRect(node);
     const render::ClockNow now = render::LocalClockNow();
     const int lang = CurrentLanguage();
-    const QFont font = FontFromLogFont(rec->font(render::clockdigit::Font));
+    const QFont font = FontFromLogFont(rec->get(render::clockdigit::TextFont));
     const QSize size = render::MeasureDigitalClock(client, *rec, font, now, lang);
     prepareContent(node, size);
     if (!node->Preview.isNull())
@@ -261,7 +257,7 @@ int PaintCounterItem(tagItemData* node)
     const QRect client = render::LocalClientRect(node);
     const render::ClockNow now = render::LocalClockNow();
     const int lang = CurrentLanguage();
-    const QFont font = FontFromLogFont(rec->font(render::counter::Font));
+    const QFont font = FontFromLogFont(rec->get(render::counter::TextFont));
     prepareContent(node, render::MeasureCounter(client, *rec, font, now, lang));
     if (!node->Preview.isNull())
         render::DrawCounter(node->Preview, QRect(QPoint(0, 0), client.size()), *rec, font, now, lang, false);

@@ -104,14 +104,6 @@ public:
     int Speed = 30;
 
 private:
-    struct Centre {
-        int sx;   // doubled centre: the coordinate sum halved when used
-        int sy;
-    };
-    Centre textCentre() const;
-    Centre pictureCentre() const;
-    static Centre cellCentre(const CharGlyph& c);
-
     int m_width;
     int m_height;
     int m_layoutRight = 0;

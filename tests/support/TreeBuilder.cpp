@@ -1,10 +1,15 @@
 #include "support/TreeBuilder.h"
 
 #include "core/model/ItemRecord.h"
+#include "core/render/PaintDispatch.h"
 
 namespace support {
 
-TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode()) {}
+TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode())
+{
+    // Trees built without a core are painted as the core's are.
+    SetPaintHook(&PaintItemByKind);
+}
 
 TreeBuilder::~TreeBuilder() { DestroyNode(m_header); }
 
@@ -56,36 +61,9 @@ tagItemData* TreeBuilder::item(tagItemData* section, std::uint16_t kind, const c
     return append(section, kind, name);
 }
 
-bool TreeBuilder::setRecordU8(tagItemData* item, std::size_t offset, std::uint8_t v)
-{
-    return item && item->Item.TypeRecord && item->Item.TypeRecord->setU8(offset, v);
-}
-
-bool TreeBuilder::setRecordU16(tagItemData* item, std::size_t offset, std::uint16_t v)
-{
-    return item && item->Item.TypeRecord && item->Item.TypeRecord->setU16(offset, v);
-}
-
-bool TreeBuilder::setRecordU32(tagItemData* item, std::size_t offset, std::uint32_t v)
-{
-    return item && item->Item.TypeRecord && item->Item.TypeRecord->setU32(offset, v);
-}
-
-bool TreeBuilder::setRecordChars(tagItemData* item, std::size_t offset, const QString& text)
-{
-    if (!item || !item->Item.TypeRecord || !item->Item.TypeRecord->holds(offset, 2 * (std::size_t(text.size()) + 1)))
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        item->Item.TypeRecord->setU16(offset + 2 * std::size_t(i), text.at(i).unicode());
-    return item->Item.TypeRecord->setU16(offset + 2 * std::size_t(text.size()), 0);
-}
-
 bool TreeBuilder::setRecordText(tagItemData* item, const QString& text)
 {
-    if (!item || !item->Item.TypeRecord)
-        return false;
-    item->Item.TypeRecord->Text = text;
-    return true;
+    return records::SetItemText(item, text);
 }
 
 LiveNodeProbe::LiveNodeProbe() : m_image(1, 1, QImage::Format_RGB32)

@@ -41,14 +41,15 @@ public:
     // Any node kind behind the parent's last child (null if refused).
     static tagItemData* append(tagItemData* parent, std::uint16_t kind, const char16_t* name);
 
-    // The type record of an item, written field by field; false when the
-    // item has no record or the field lies outside it.
-    static bool setRecordU8(tagItemData* item, std::size_t offset, std::uint8_t v);
-    static bool setRecordU16(tagItemData* item, std::size_t offset, std::uint16_t v);
-    static bool setRecordU32(tagItemData* item, std::size_t offset, std::uint32_t v);
-    // A wide text stored inside the record (such as a picture path), NUL-ended.
-    static bool setRecordChars(tagItemData* item, std::size_t offset, const QString& text);
-    // The record's owned text (single line, rich text, animated text).
+    // The type record of an item, written field by field through the schema
+    // (core/api/TypeRecords.h); false when the item has no record or the
+    // field does not take the value.
+    template <class Field, class Value>
+    static bool setRecord(tagItemData* item, Field field, const Value& v)
+    {
+        return item && item->Item.TypeRecord && item->Item.TypeRecord->set(field, v);
+    }
+    // The record's owned text (single line, rich text, animated text), with its size word.
     static bool setRecordText(tagItemData* item, const QString& text);
 
 private:

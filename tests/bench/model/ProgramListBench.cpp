@@ -79,7 +79,7 @@ tagItemData* buildLargestScreen(CCore& core)
             lastSection = core.AddItem(IT_WND_TEXT, u"section", lastScene, lastSection);
             core.ChangeItemRect(lastSection, (w % 4) * 1024, (w / 4) * 128, 1024, 128);
             tagItemData* text = core.AddItem(IT_SINGLELINE, u"text", lastSection, nullptr);
-            text->Item.TypeRecord->Text = QStringLiteral("Section text");
+            records::SetItemText(text, QStringLiteral("Section text"));
             core.Paint(text);
         }
     }

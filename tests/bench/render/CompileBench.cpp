@@ -62,16 +62,15 @@ struct Screen {
                 PaintItemByKind(c);
             } else if (i < 2) {
                 tagItemData* t = addChild(s, IT_SINGLELINE, u"t");
-                t->Item.TypeRecord->Text = QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789");
-                LOGFONT lf = t->Item.TypeRecord->font(8);
+                records::SetItemText(t, QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789"));
+                LOGFONT lf = t->Item.TypeRecord->get(records::singleline::TextFont);
                 lf.lfHeight = -(h / 4);
-                t->Item.TypeRecord->setFont(8, lf);
+                t->Item.TypeRecord->set(records::singleline::TextFont, lf);
                 t->InEffect = 1;
                 PaintItemByKind(t);
             } else {
                 tagItemData* p = addChild(s, IT_IMAGE, u"p");
-                for (qsizetype k = 0; k < path.size(); ++k)
-                    p->Item.TypeRecord->setU16(8 + 2 * std::size_t(k), path.at(k).unicode());
+                p->Item.TypeRecord->set(records::picture::Path, path);
                 PaintItemByKind(p);
             }
         }

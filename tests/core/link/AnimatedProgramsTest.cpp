@@ -14,14 +14,14 @@
 
 namespace {
 
-void useDejaVu(ItemRecord* r, std::size_t off)
+void useDejaVu(ItemRecord* r, records::Font off)
 {
     LOGFONT lf{};
     lf.lfHeight = -12;
     lf.lfWeight = 400;
     lf.lfCharSet = 1;
     SetLogFontFaceName(lf, u"DejaVu Sans");
-    r->setFont(off, lf);
+    r->set(off, lf);
 }
 
 void giveBorder(tagItemData* node, std::uint8_t motion)
@@ -75,13 +75,13 @@ TEST(AnimatedPrograms, EveryAnimatedKindReachesTheController)
     tagItemData* right = core.AddItem(IT_WND_TEXT, u"right", scene, left);
     core.ChangeItemRect(right, 64, 0, 64, 32);
     tagItemData* anim = core.AddItem(IT_TEXTGIF, u"anim", left, nullptr);
-    anim->Item.TypeRecord->Text = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs16 Go!\\par}");
-    anim->Item.TypeRecord->setU16(0, 9);
+    records::SetItemText(anim, QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs16 Go!\\par}"));
+    anim->Item.TypeRecord->set(records::textgif::Effect, 9);
     tagItemData* clock = core.AddItem(IT_CLOCKDIGIT, u"clock", left, anim);
-    useDejaVu(clock->Item.TypeRecord, render::clockdigit::Font);
+    useDejaVu(clock->Item.TypeRecord, render::clockdigit::TextFont);
     tagItemData* count = core.AddItem(IT_COUNT, u"count", right, nullptr);
-    useDejaVu(count->Item.TypeRecord, render::counter::Font);
-    count->Item.TypeRecord->setU32(render::counter::Target, 0x7FFFFFFF);
+    useDejaVu(count->Item.TypeRecord, render::counter::TextFont);
+    count->Item.TypeRecord->set(render::counter::Target, 0x7FFFFFFF);
     tagItemData* analog = core.AddItem(IT_CLOCKSIMUL, u"analog", right, count);
     for (tagItemData* n : {scene, left, right, anim, clock, count, analog})
         ASSERT_EQ(core.Paint(n), 1);

@@ -43,8 +43,9 @@ public:
     static void callback(unsigned cmd, unsigned event, std::uintptr_t value)
     {
         std::any text;
-        if (event == 1 || event == 13)
-            text = QString::fromUtf16(reinterpret_cast<const char16_t*>(value));
+        CallbackPayload payload = DecodeCallback(CallbackSource::Comm, cmd, event, value);
+        if (payload.kind == CallbackPayload::Kind::Text)
+            text = std::move(payload.text);
         log().record(cmd, event, static_cast<platform::LPARAM>(value), std::move(text));
     }
     static support::MessageLog& log()

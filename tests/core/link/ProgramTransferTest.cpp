@@ -64,8 +64,7 @@ void bindTcp(tagItemData* screen, std::uint16_t port)
 
 void setRecordPath(ItemRecord* r, const QString& path)
 {
-    for (qsizetype i = 0; i < path.size(); ++i)
-        r->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
+    ASSERT_TRUE(r->set(records::picture::Path, path));
 }
 
 class ProgramTransfer : public ::testing::Test {
@@ -99,7 +98,7 @@ protected:
         tagItemData* bar = core.AddItem(IT_WND_TEXT, u"bar", global, nullptr);
         core.ChangeItemRect(bar, 0, 24, 64, 8);
         tagItemData* line = core.AddItem(IT_SINGLELINE, u"line", bar, nullptr);
-        line->Item.TypeRecord->Text = QStringLiteral("News of the day, all day long");
+        records::SetItemText(line, QStringLiteral("News of the day, all day long"));
         line->InEffect = 1;
         core.Paint(line);
 
@@ -118,7 +117,7 @@ protected:
         tagItemData* right = core.AddItem(IT_WND_TEXT, u"right", scene, left);
         core.ChangeItemRect(right, 32, 0, 32, 24);
         tagItemData* rich = core.AddItem(IT_TEXT, u"rich", right, nullptr);
-        rich->Item.TypeRecord->setU8(9, 1);
+        rich->Item.TypeRecord->set(records::richtext::Wrap, 1);
         core.Paint(rich);
         core.AddItem(IT_WND_PROGLIST, u"empty", scene, right);
         tagItemData* other = core.AddItem(IT_SCENE, u"other", screen, scene);

@@ -79,7 +79,7 @@ protected:
         tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
         core.ChangeItemRect(section, 0, 0, 64, 32);
         tagItemData* text = core.AddItem(IT_SINGLELINE, u"t", section, nullptr);
-        text->Item.TypeRecord->Text = QStringLiteral("Hello");
+        records::SetItemText(text, QStringLiteral("Hello"));
         core.Paint(text);
         target = dir.filePath("stick/program.dat");
         QDir().mkpath(dir.filePath("stick"));

@@ -196,21 +196,21 @@ TEST_F(TreeTest, OwnedTextsOfNewItems)
     tagItemData* text = CreateNode(nullptr, IT_TEXT, u"t", section);
     tagItemData* anim = CreateNode(nullptr, IT_TEXTGIF, u"a", section);
     tagItemData* grid = CreateNode(nullptr, IT_GRID, u"g", section);
-    EXPECT_EQ(line->Item.TypeRecord->Text, QStringLiteral("Singleline"));
-    EXPECT_EQ(text->Item.TypeRecord->Text, QString::fromUtf16(kRtf));
-    EXPECT_EQ(anim->Item.TypeRecord->Text, QString::fromUtf16(kRtf));
-    EXPECT_TRUE(grid->Item.TypeRecord->MemFile.isEmpty());
+    EXPECT_EQ(line->Item.TypeRecord->text(), QStringLiteral("Singleline"));
+    EXPECT_EQ(text->Item.TypeRecord->text(), QString::fromUtf16(kRtf));
+    EXPECT_EQ(anim->Item.TypeRecord->text(), QString::fromUtf16(kRtf));
+    EXPECT_TRUE(grid->Item.TypeRecord->memFile().isEmpty());
     EXPECT_EQ(grid->Item.TypeRecord->owned(), ItemRecord::Owned::MemFile);
-    grid->Item.TypeRecord->MemFile = QByteArray("GRID\x01\x00\x00\x00", 8);
+    records::SetItemTableStream(grid, QByteArray("GRID\x01\x00\x00\x00", 8));
     EXPECT_EQ(GetPayloadSize(grid), 28u);
-    line->Item.TypeRecord->Text = QStringLiteral("ab");
+    records::SetItemText(line, QStringLiteral("ab"));
     EXPECT_EQ(GetPayloadSize(line), 116u);
 }
 
 TEST_F(TreeTest, DefaultFontInTypeRecords)
 {
     tagItemData* counter = CreateNode(nullptr, IT_COUNT, u"c", section);
-    const LOGFONT f = counter->Item.TypeRecord->font(12);
+    const LOGFONT f = counter->Item.TypeRecord->get(records::counter::TextFont);
     EXPECT_EQ(f.lfHeight, 12);
     EXPECT_EQ(f.lfWeight, 400);
     EXPECT_EQ(f.lfCharSet, 1);

@@ -25,8 +25,9 @@ std::vector<Report> g_reports;
 void recordReport(unsigned cmd, unsigned event, std::uintptr_t value)
 {
     Report r{cmd, event, value, {}};
-    if (event == PLE_OPEN_FAILED && value)
-        r.text = reinterpret_cast<const char16_t*>(value);
+    const CallbackPayload payload = DecodeCallback(CallbackSource::File, cmd, event, value);
+    if (payload.kind == CallbackPayload::Kind::Text && value)
+        r.text = payload.text.toStdU16String();
     g_reports.push_back(r);
 }
 
@@ -95,28 +96,28 @@ protected:
         core.ChangeItemRect(clockWnd, 60, 0, 30, 16);
         core.AddItem(IT_CLOCKDIGIT, u"digital", clockWnd, nullptr);
         tagItemData* analog = core.AddItem(IT_CLOCKSIMUL, u"analog", clockWnd, clockWnd->FirstChild);
-        analog->Item.TypeRecord->setU32(20, 0x123456);
+        analog->Item.TypeRecord->set(records::clocksimul::SecondColour, 0x123456);
 
         tagItemData* texts = core.AddItem(IT_WND_TEXT, u"texts", scene, nullptr);
         core.ChangeItemRect(texts, 4, 4, 40, 20);
         core.SetItemFrame(texts, 1);
         core.AddFrameElement(6, u"pattern", texts->Section.Frame, nullptr);
         tagItemData* line = core.AddItem(IT_SINGLELINE, u"line", texts, nullptr);
-        line->Item.TypeRecord->Text = QString::fromUtf16(u"Hello 世界");
+        records::SetItemText(line, QString::fromUtf16(u"Hello 世界"));
         line->Item.OutEffect = 5;
         line->Item.OutSpeed = 33;
         line->InEffect = 12;
         tagItemData* rich = core.AddItem(IT_TEXT, u"rich", texts, line);
-        rich->Item.TypeRecord->setU8(9, 1);
+        rich->Item.TypeRecord->set(records::richtext::Wrap, 1);
         // Edited records are painted again, as the panels do.
         core.Paint(line);
         core.Paint(rich);
         tagItemData* pic1 = core.AddItem(IT_IMAGE, u"picture", texts, rich);
-        pic1->Item.TypeRecord->setU8(4, 1);
+        pic1->Item.TypeRecord->set(records::picture::Mode, 1);
         tagItemData* gif = core.AddItem(IT_GIF, u"gif", texts, pic1);
-        gif->Item.TypeRecord->setU32(528, 3);
+        gif->Item.TypeRecord->set(records::picture::FrameCount, 3);
         tagItemData* grid = core.AddItem(IT_GRID, u"table", texts, gif);
-        grid->Item.TypeRecord->MemFile = QByteArray("GRID\x01\x00pen", 9);
+        records::SetItemTableStream(grid, QByteArray("GRID\x01\x00pen", 9));
         core.AddItem(IT_TEXTGIF, u"cool", texts, grid);
 
         tagItemData* counters = core.AddItem(IT_WND_COUNT, u"counters", scene, texts);
@@ -217,7 +218,7 @@ TEST_F(ProgramList, StoredImagesOfNodesAndPayloads)
     SetFrameElementData(e, {'a', 0});
     tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     tagItemData* line = core.AddItem(IT_SINGLELINE, u"l", section, nullptr);
-    line->Item.TypeRecord->Text = QStringLiteral("ab");
+    records::SetItemText(line, QStringLiteral("ab"));
     section->Compiled[1].Buffer.assign(10, 1);
     const Bytes img = storeOf(core, screen);
     ASSERT_EQ(img.size(), 440u + (928 + 24 + 314) + (928 + 24) + (928 + 116));
@@ -291,10 +292,10 @@ TEST_F(ProgramList, SaveLoadAndStoreAgainAreByteIdentical)
     EXPECT_EQ(texts->Section.RectW, 40);
     EXPECT_EQ(texts->Section.RectH, 20);
     tagItemData* line = texts->FirstChild;
-    EXPECT_EQ(line->Item.TypeRecord->Text, QString::fromUtf16(u"Hello 世界"));
+    EXPECT_EQ(line->Item.TypeRecord->text(), QString::fromUtf16(u"Hello 世界"));
     EXPECT_EQ(line->Item.OutSpeed, 33);
     EXPECT_EQ(line->InEffect, 12);
-    EXPECT_EQ(line->NextSibling->Item.TypeRecord->u8(9), 1);   // rich text marked loaded
+    EXPECT_EQ(line->NextSibling->Item.TypeRecord->get(records::richtext::Wrap), 1);   // rich text marked loaded
     EXPECT_EQ(CountChildren(texts), 6);
 }
 
@@ -308,7 +309,7 @@ TEST_F(ProgramList, SecondKindCountersComeBackAsCounters)
     tagItemData* item = GetItemOf(screen);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->Item.TypeCode, IT_COUNT);
-    EXPECT_EQ(item->Item.TypeRecord->u32(0), 1u);
+    EXPECT_EQ(item->Item.TypeRecord->get(records::counter::CountMode), 1u);
     EXPECT_EQ(item->InEffect, 76);
 }
 
@@ -514,8 +515,8 @@ TEST_F(ProgramList, TextsBeginningWithByteOrderMarksLoadAsStored)
     tagItemData* b = core.AddItem(IT_TEXTGIF, u"b", section, a);
     const QString feff = QString::fromUtf16(u"\uFEFFHello");
     const QString fffe = QString(QChar(0xFFFE)) + QStringLiteral("Hello");
-    a->Item.TypeRecord->Text = feff;
-    b->Item.TypeRecord->Text = fffe;
+    records::SetItemText(a, feff);
+    records::SetItemText(b, fffe);
     const Bytes stored = storeOf(core, screen);
     CCore other;
     tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
@@ -523,8 +524,8 @@ TEST_F(ProgramList, TextsBeginningWithByteOrderMarksLoadAsStored)
     const tagItemData* la = GetItemOf(target);
     ASSERT_NE(la, nullptr);
     ASSERT_NE(la->NextSibling, nullptr);
-    EXPECT_EQ(la->Item.TypeRecord->Text, feff);
-    EXPECT_EQ(la->NextSibling->Item.TypeRecord->Text, fffe);
+    EXPECT_EQ(la->Item.TypeRecord->text(), feff);
+    EXPECT_EQ(la->NextSibling->Item.TypeRecord->text(), fffe);
 }
 
 TEST_F(ProgramList, VersionTwoSettingsAreIniText)
@@ -655,8 +656,8 @@ TEST_F(ProgramList, OlderFilesKeepBordersAsPackedCodes)
     EXPECT_EQ(e->MarginRight, 0);
     tagItemData* i = w->FirstChild;
     ASSERT_NE(i, nullptr);
-    EXPECT_EQ(i->Item.TypeRecord->Text, QStringLiteral("hi"));
-    EXPECT_EQ(i->Item.TypeRecord->u32(100), 0xFFu);
+    EXPECT_EQ(i->Item.TypeRecord->text(), QStringLiteral("hi"));
+    EXPECT_EQ(i->Item.TypeRecord->get(records::singleline::Colour), 0xFFu);
     EXPECT_EQ(i->Item.OutEffect, 4);
     EXPECT_EQ(i->Item.TypeRecordSize, 116u);
 }
@@ -685,12 +686,12 @@ TEST_F(ProgramList, ShortTextRecordsKeepTheirDefaultsWithoutText)
     ASSERT_EQ(core.LoadPL(screen, path("short.pl").c_str()), 0);
     tagItemData* l = GetItemOf(screen);
     ASSERT_NE(l, nullptr);
-    EXPECT_TRUE(l->Item.TypeRecord->Text.isEmpty());
-    EXPECT_EQ(l->Item.TypeRecord->u32(100), 0xFFFFu);   // default colour kept
+    EXPECT_TRUE(l->Item.TypeRecord->text().isEmpty());
+    EXPECT_EQ(l->Item.TypeRecord->get(records::singleline::Colour), 0xFFFFu);   // default colour kept
     tagItemData* c = l->NextSibling;
     ASSERT_NE(c, nullptr);
-    EXPECT_TRUE(c->Item.TypeRecord->Text.isEmpty());
-    EXPECT_EQ(c->Item.TypeRecord->u32(8), 55u);
+    EXPECT_TRUE(c->Item.TypeRecord->text().isEmpty());
+    EXPECT_EQ(c->Item.TypeRecord->get(records::textgif::Delay), 55u);
 }
 
 TEST_F(ProgramList, EveryDamagedByteLoadsSafely)
@@ -701,7 +702,7 @@ TEST_F(ProgramList, EveryDamagedByteLoadsSafely)
     SetFrameElementData(e, {'a', 0, 'b', 0});
     tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     core.AddItem(IT_SINGLELINE, u"l", section, nullptr);
-    core.AddItem(IT_GRID, u"g", section, section->FirstChild)->Item.TypeRecord->MemFile = QByteArray("GRID", 4);
+    records::SetItemTableStream(core.AddItem(IT_GRID, u"g", section, section->FirstChild), QByteArray("GRID", 4));
     const Bytes good = storeOf(core, screen);
 
     // Whatever a damaged byte says, loading never reads past the image, and
@@ -747,7 +748,7 @@ TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
     buildRichScreen();
     tagItemData* texts = GetSectionOf(GetSceneOf(screen)->NextSibling);
     ASSERT_NE(texts, nullptr);
-    core.AddItem(IT_SINGLELINE, u"blank", texts, nullptr)->Item.TypeRecord->Text.clear();
+    records::SetItemText(core.AddItem(IT_SINGLELINE, u"blank", texts, nullptr), QString());
     ASSERT_EQ(core.SavePL(screen, path("paint.pl").c_str()), 0);
 
     CCore other;
@@ -774,8 +775,8 @@ TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
         const std::uint32_t contentW = node->Item.ContentW, contentH = node->Item.ContentH;
         const ItemRecord* r = node->Item.TypeRecord;
         const bool empty = node->Level == LEVEL_PROGRAM && r
-                           && ((r->owned() == ItemRecord::Owned::Text && r->Text.isEmpty())
-                               || (r->owned() == ItemRecord::Owned::MemFile && r->MemFile.isEmpty()));
+                           && ((r->owned() == ItemRecord::Owned::Text && r->text().isEmpty())
+                               || (r->owned() == ItemRecord::Owned::MemFile && r->memFile().isEmpty()));
         if (empty) {
             tagItemData* fresh = other.AddItem(node->Item.TypeCode, u"fresh", node->Parent, nullptr);
             EXPECT_TRUE(samePicture(loaded, fresh->Preview)) << QString::fromUtf16(n->Name).toStdString();

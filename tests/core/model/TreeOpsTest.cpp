@@ -186,15 +186,15 @@ TEST_F(CoreTree, CopiesOwnTheirBordersRecordsAndTexts)
     s1->Section.RectX = 3;
     s1->Section.RectW = 20;
     tagItemData* line = core.AddItem(IT_SINGLELINE, u"line", s1, nullptr);
-    line->Item.TypeRecord->Text = QStringLiteral("hello");
-    line->Item.TypeRecord->setU32(100, 0xFF);   // colour
+    records::SetItemText(line, QStringLiteral("hello"));
+    line->Item.TypeRecord->set(records::singleline::Colour, 0xFF);   // colour
     line->Item.OutEffect = 3;
     line->Item.OutSpeed = 40;
     line->InEffect = 9;
     tagItemData* grid = core.AddItem(IT_GRID, u"grid", s1, line);
-    grid->Item.TypeRecord->MemFile = QByteArray("GRID\x01rest", 9);
+    records::SetItemTableStream(grid, QByteArray("GRID\x01rest", 9));
     tagItemData* clock = core.AddItem(IT_CLOCKSIMUL, u"clock", s1, grid);
-    clock->Item.TypeRecord->setU32(20, 0x123456);
+    clock->Item.TypeRecord->set(records::clocksimul::SecondColour, 0x123456);
 
     tagItemData* copy = core.CopyBranch(scene, screen, scene);
     ASSERT_NE(copy, nullptr);
@@ -229,7 +229,7 @@ TEST_F(CoreTree, CopiesOwnTheirBordersRecordsAndTexts)
     // The copy keeps everything once the source is gone.
     tagItemData* source = scene;
     core.DeleteItem(source);
-    EXPECT_EQ(lineCopy->Item.TypeRecord->Text, QStringLiteral("hello"));
+    EXPECT_EQ(lineCopy->Item.TypeRecord->text(), QStringLiteral("hello"));
     EXPECT_EQ(copy->Scene.Frame->First->Next->Data().size(), 2u);
 
     tagItemData* screenCopy = core.CopyItem(screen, nullptr, nullptr);

@@ -206,20 +206,20 @@ TEST(PictureFrames, GifDelaysGoIntoThePictureRecord)
     ASSERT_EQ(WriteBufferToFile(path, gif, sizeof gif), 0);
     std::unique_ptr<ItemRecord> record(ItemRecord::Create(IT_GIF));
     ASSERT_EQ(ReadGifFrameDelays(record.get(), path), 1);
-    EXPECT_EQ(record->u32(528), 2u);
-    EXPECT_EQ(record->u32(532), 100u);
-    EXPECT_EQ(record->u32(536), 250u);
+    EXPECT_EQ(record->get(records::picture::FrameCount), 2u);
+    EXPECT_EQ(record->get(records::picture::Delays[0]), 100u);
+    EXPECT_EQ(record->get(records::picture::Delays[1]), 250u);
 
     QImage one(4, 4, QImage::Format_RGB32);
     one.fill(Qt::blue);
     const QString png = dir.filePath(QStringLiteral("one.png"));
     ASSERT_TRUE(one.save(png));
-    record->setU32(532, 77);
+    record->set(records::picture::Delays[0], 77);
     ASSERT_EQ(ReadGifFrameDelays(record.get(), png), 1);
-    EXPECT_EQ(record->u32(528), 1u);
-    EXPECT_EQ(record->u32(532), 0u);
+    EXPECT_EQ(record->get(records::picture::FrameCount), 1u);
+    EXPECT_EQ(record->get(records::picture::Delays[0]), 0u);
     EXPECT_EQ(ReadGifFrameDelays(record.get(), dir.filePath(QStringLiteral("none.gif"))), 0);
-    EXPECT_EQ(record->u32(528), 0u);
+    EXPECT_EQ(record->get(records::picture::FrameCount), 0u);
 }
 
 TEST(Files, WritesReportEveryFailure)

@@ -53,19 +53,19 @@ TEST(AnalogClock, DirectionsPointClockwiseFromTwelve)
 TEST(AnalogClock, RadiusWithoutMarksReachesTheEdge)
 {
     auto r = face();
-    r->setU32(clocksimul::HourMarkSize, 0);
-    r->setU32(clocksimul::MinuteMarkSize, 0);
+    r->set(clocksimul::HourMarkSize, 0);
+    r->set(clocksimul::MinuteMarkSize, 0);
     EXPECT_EQ(DialRadius(*r, 41, 61), 20);
-    r->setU32(clocksimul::MinuteMarkSize, 6);
+    r->set(clocksimul::MinuteMarkSize, 6);
     EXPECT_EQ(DialRadius(*r, 41, 61), 14);
 }
 
 TEST(AnalogClock, SecondHandAtTwelveAndThree)
 {
     auto r = face();
-    r->setU32(clocksimul::HourMarkSize, 0);
-    r->setU32(clocksimul::SecondLength, 100);
-    r->setU32(clocksimul::SecondWidth, 0);   // drawn one pixel wide
+    r->set(clocksimul::HourMarkSize, 0);
+    r->set(clocksimul::SecondLength, 100);
+    r->set(clocksimul::SecondWidth, 0);   // drawn one pixel wide
     const QImage up = drawn(Hand::Second, 0, *r, 21);
     const auto list = BitmapToPixelList(up);
     // A vertical line from the centre (10, 10) up to (10, 0): 11 pixels.
@@ -87,7 +87,7 @@ TEST(AnalogClock, MinuteHandPolygonAndFill)
     EXPECT_EQ(poly[1], QPointF(50 - 2, 49));   // side points beside the base one pixel out
     EXPECT_EQ(poly[3], QPointF(50 + 2, 49));
     auto r = face();
-    r->setU32(clocksimul::HourMarkSize, 0);
+    r->set(clocksimul::HourMarkSize, 0);
     const QImage img = drawn(Hand::Minute, 0, *r, 61);
     const QRgb colour = QColor::fromRgb(0xFF, 0xFF, 0).rgb();   // default minute colour 0xFFFF
     EXPECT_EQ(img.pixel(30, 10), colour);
@@ -134,8 +134,8 @@ TEST(AnalogClock, MarksRunCounterClockwiseFromThree)
 TEST(AnalogClock, FaceMarksNumeralsAndDateBand)
 {
     auto r = face();
-    r->setU32(clocksimul::HourMarkSize, 4);
-    r->setU32(clocksimul::HourMarkStyle, 2);   // squares
+    r->set(clocksimul::HourMarkSize, 4);
+    r->set(clocksimul::HourMarkStyle, 2);   // squares
     QImage img(64, 64, QImage::Format_RGB32);
     img.fill(Qt::black);
     DrawAnalogFace(img, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
@@ -146,13 +146,13 @@ TEST(AnalogClock, FaceMarksNumeralsAndDateBand)
     EXPECT_EQ(img.pixel(32, 32), QColor(Qt::black).rgb());
     // Date band with weekday and date only when the face asks for them.
     QImage plain = img;
-    r->setU8(clocksimul::FaceFlags, 3);
+    r->set(clocksimul::FaceFlags, 3);
     QImage dated(64, 64, QImage::Format_RGB32);
     dated.fill(Qt::black);
     DrawAnalogFace(dated, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
     EXPECT_NE(dated, plain);
     // Numerals numbered from their own marks: two faces draw alike.
-    r->setU32(clocksimul::HourMarkStyle, 3);
+    r->set(clocksimul::HourMarkStyle, 3);
     QImage a(64, 64, QImage::Format_RGB32), b(64, 64, QImage::Format_RGB32);
     a.fill(Qt::black);
     b.fill(Qt::black);
@@ -183,10 +183,10 @@ TEST(AnalogClock, SizesPastAnyFaceStillDraw)
     // Stored values are unchecked u32: lengths, widths and mark sizes near
     // the top of the range once overflowed the pixel arithmetic.
     auto r = face();
-    r->setU32(clocksimul::HourMarkSize, 0);
-    r->setU32(clocksimul::MinuteMarkSize, 0);
-    r->setU32(clocksimul::SecondLength, 0xFFFFFFFFu);
-    r->setU32(clocksimul::SecondWidth, 0);
+    r->set(clocksimul::HourMarkSize, 0);
+    r->set(clocksimul::MinuteMarkSize, 0);
+    r->set(clocksimul::SecondLength, 0xFFFFFFFFu);
+    r->set(clocksimul::SecondWidth, 0);
     const QImage up = drawn(Hand::Second, 0, *r, 21);
     // Far longer than the dial: the hand runs to the top edge.
     EXPECT_EQ(up.pixel(10, 0), QColor(Qt::white).rgb());
@@ -194,10 +194,10 @@ TEST(AnalogClock, SizesPastAnyFaceStillDraw)
 
     for (const std::uint32_t v : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
         auto big = face();
-        for (const std::size_t off : {clocksimul::HourMarkSize, clocksimul::MinuteMarkSize, clocksimul::SecondLength,
+        for (const records::U32 off : {clocksimul::HourMarkSize, clocksimul::MinuteMarkSize, clocksimul::SecondLength,
                                       clocksimul::MinuteLength, clocksimul::HourLength, clocksimul::SecondWidth,
                                       clocksimul::MinuteWidth, clocksimul::HourWidth})
-            big->setU32(off, v);
+            big->set(off, v);
         QImage img(48, 48, QImage::Format_RGB32);
         img.fill(Qt::black);
         DrawAnalogFace(img, *big, 0, 0, 48, 48, false, {2024, 5, 17, 5, 13, 5, 9}, 9);

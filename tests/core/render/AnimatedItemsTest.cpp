@@ -44,14 +44,14 @@ int litIn(const QImage& img, const QRect& r)
     return n;
 }
 
-void setFont(ItemRecord* r, std::size_t off, int height)
+void setFont(ItemRecord* r, records::Font off, int height)
 {
     LOGFONT lf{};
     lf.lfHeight = -height;
     lf.lfWeight = 400;
     lf.lfCharSet = 1;
     SetLogFontFaceName(lf, u"DejaVu Sans");
-    r->setFont(off, lf);
+    r->set(off, lf);
 }
 
 void giveBorder(tagItemData* node, int width, std::uint8_t motion)
@@ -96,14 +96,14 @@ TEST_F(AnimatedItems, AnimatedTextStoresItsFrameCountAndShowsTheLastFrame)
     tagItemData* item = addChild(section, IT_TEXTGIF, u"anim");
     ItemRecord* rec = item->Item.TypeRecord;
     ASSERT_NE(rec, nullptr);
-    rec->Text = kRtf;
+    records::SetItemText(item, kRtf);
     for (int effect : {0, 13, 44, 70}) {
-        rec->setU16(0, static_cast<std::uint16_t>(effect));
+        rec->set(records::textgif::Effect, static_cast<std::uint16_t>(effect));
         ASSERT_EQ(PaintItemByKind(item), 1);
         render::TextCartoon ref(64, 32);
         ref.SetText(kRtf);
         ref.SetEffect(effect);
-        EXPECT_EQ(rec->u32(4), static_cast<std::uint32_t>(ref.FrameCount())) << effect;
+        EXPECT_EQ(rec->get(records::textgif::FrameCount), static_cast<std::uint32_t>(ref.FrameCount())) << effect;
         QImage expected(64, 32, QImage::Format_RGB32);
         expected.fill(Qt::black);
         ref.DrawFrame(expected, ref.FrameCount());
@@ -117,8 +117,8 @@ TEST_F(AnimatedItems, AnimatedTextStoresItsFrameCountAndShowsTheLastFrame)
 TEST_F(AnimatedItems, ClocksAndCountersPaintInTheCoreLanguage)
 {
     tagItemData* clock = addChild(section, IT_CLOCKDIGIT, u"clock");
-    setFont(clock->Item.TypeRecord, render::clockdigit::Font, 12);
-    clock->Item.TypeRecord->setU32(render::clockdigit::ShowFlags, 0x70);
+    setFont(clock->Item.TypeRecord, render::clockdigit::TextFont, 12);
+    clock->Item.TypeRecord->set(render::clockdigit::ShowFlags, 0x70);
     ASSERT_EQ(PaintItemByKind(clock), 1);
     EXPECT_GT(clock->Item.ContentW, 20u);
     EXPECT_EQ(clock->Item.ContentH, 32u);
@@ -133,7 +133,7 @@ TEST_F(AnimatedItems, ClocksAndCountersPaintInTheCoreLanguage)
     EXPECT_GT(litIn(clock->Preview, clock->Preview.rect()), 20);
 
     tagItemData* count = addChild(section, IT_COUNT, u"count");
-    setFont(count->Item.TypeRecord, render::counter::Font, 12);
+    setFont(count->Item.TypeRecord, render::counter::TextFont, 12);
     ASSERT_EQ(PaintItemByKind(count), 1);
     EXPECT_GT(litIn(count->Preview, count->Preview.rect()), 10);
 
@@ -211,15 +211,15 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     second->Section.RectH = 32;
 
     tagItemData* anim = addChild(section, IT_TEXTGIF, u"anim");
-    anim->Item.TypeRecord->Text = kRtf;
-    anim->Item.TypeRecord->setU16(0, 13);
-    anim->Item.TypeRecord->setU16(2, 1);   // played twice
+    records::SetItemText(anim, kRtf);
+    anim->Item.TypeRecord->set(records::textgif::Effect, 13);
+    anim->Item.TypeRecord->set(records::textgif::Repeat, 1);   // played twice
     tagItemData* clock = addChild(section, IT_CLOCKDIGIT, u"clock");
-    setFont(clock->Item.TypeRecord, render::clockdigit::Font, 12);
-    clock->Item.TypeRecord->setU32(render::clockdigit::ShowFlags, 0x70);
+    setFont(clock->Item.TypeRecord, render::clockdigit::TextFont, 12);
+    clock->Item.TypeRecord->set(render::clockdigit::ShowFlags, 0x70);
     tagItemData* count = addChild(second, IT_COUNT, u"count");
-    setFont(count->Item.TypeRecord, render::counter::Font, 12);
-    count->Item.TypeRecord->setU32(render::counter::Target, 0x7FFFFFFF);
+    setFont(count->Item.TypeRecord, render::counter::TextFont, 12);
+    count->Item.TypeRecord->set(render::counter::Target, 0x7FFFFFFF);
     tagItemData* analog = addChild(second, IT_CLOCKSIMUL, u"analog");
     for (tagItemData* n : {scene, section, second, anim, clock, count, analog})
         ASSERT_EQ(PaintItemByKind(n), 1);
@@ -229,7 +229,7 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     const std::size_t P = 4 * 4 * 4 * 64;   // RowFold 4, scan 4, 64 columns
 
     // Animated text: every frame of the effect, the whole run twice.
-    const std::uint32_t frames = anim->Item.TypeRecord->u32(4);
+    const std::uint32_t frames = anim->Item.TypeRecord->get(records::textgif::FrameCount);
     ASSERT_GT(frames, 1u);
     const auto& pages = anim->Compiled[0].Buffer;
     ASSERT_EQ(pages.size(), 2 * frames * P);
@@ -319,10 +319,10 @@ TEST(Galleries, EveryClockLayout)
                 sheet.fill(Qt::black);
                 for (int i = 0; i < 4; ++i) {
                     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
-                    r->setU32(render::clockdigit::ShowFlags, shows[i]);
-                    r->setU32(render::clockdigit::MultiLine, std::uint32_t(multi));
-                    r->setU32(render::clockdigit::TimeFormat, timeFormat);
-                    r->setU32(render::clockdigit::Colour, 0x00FFFF);
+                    r->set(render::clockdigit::ShowFlags, shows[i]);
+                    r->set(render::clockdigit::MultiLine, std::uint32_t(multi));
+                    r->set(render::clockdigit::TimeFormat, timeFormat);
+                    r->set(render::clockdigit::Colour, 0x00FFFF);
                     render::DrawDigitalClock(sheet, QRect(2, 48 * i + 2, 256, 44), *r, font, now, lang, false);
                 }
                 EXPECT_GT(litIn(sheet, sheet.rect()), 100);
@@ -335,8 +335,8 @@ TEST(Galleries, EveryClockLayout)
     counters.fill(Qt::black);
     for (int mode = 0; mode < 2; ++mode) {
         std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT));
-        r->setU32(render::counter::CountMode, std::uint32_t(mode));
-        r->setU32(render::counter::Target, 800000000);
+        r->set(render::counter::CountMode, std::uint32_t(mode));
+        r->set(render::counter::Target, 800000000);
         render::DrawCounter(counters, QRect(2, 48 * mode + 2, 256, 44), *r, font, now, 9, false);
     }
     EXPECT_TRUE(counters.save(dir + QStringLiteral("/counters.png")));
@@ -344,8 +344,8 @@ TEST(Galleries, EveryClockLayout)
     faces.fill(Qt::black);
     for (int i = 0; i < 4; ++i) {
         std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKSIMUL));
-        r->setU32(render::clocksimul::HourMarkStyle, std::uint32_t(i + 1));
-        r->setU32(render::clocksimul::FaceFlags, std::uint32_t(i));
+        r->set(render::clocksimul::HourMarkStyle, std::uint32_t(i + 1));
+        r->set(render::clocksimul::FaceFlags, std::uint8_t(i));
         render::DrawAnalogFace(faces, *r, 100 * i, 0, 100, 100, false, now, i % 2 ? 9 : 4);
         QPainter p(&faces);
         render::DrawClockHands(p, *r, 100 * i, 0, 100, 100, now);
@@ -390,9 +390,9 @@ TEST(Galleries, EveryBorderMotion)
 TEST_F(AnimatedItems, AnimatedTextWithoutAStoredCountCompilesEveryFrameOfItsEffect)
 {
     tagItemData* anim = addChild(section, IT_TEXTGIF, u"anim");
-    anim->Item.TypeRecord->Text = kRtf;
-    anim->Item.TypeRecord->setU16(0, 13);
-    anim->Item.TypeRecord->setU32(4, 0);   // as stored by a file that was never previewed
+    records::SetItemText(anim, kRtf);
+    anim->Item.TypeRecord->set(records::textgif::Effect, 13);
+    anim->Item.TypeRecord->set(records::textgif::FrameCount, 0);   // as stored by a file that was never previewed
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     render::TextCartoon ref(64, 32);
     ref.SetText(kRtf);

@@ -42,7 +42,7 @@ const ClockNow kNow{2024, 5, 17, 5, 13, 5, 9};
 TEST(ClockPaint, DeviceModeBlanksTheDigitCells)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
-    r->setU32(clockdigit::ShowFlags, 0x70);
+    r->set(clockdigit::ShowFlags, 0x70);
     const QRect area(10, 5, 180, 30);
     QImage preview = canvas(), device = canvas();
     DrawDigitalClock(preview, area, *r, testFont(), kNow, 9, false);
@@ -83,20 +83,20 @@ TEST(ClockPaint, SameTimeDrawsTheSamePixels)
 TEST(ClockPaint, MeasuresTheTextsOfTheLayoutDrawn)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
-    r->setU32(clockdigit::ShowFlags, 0x08);
+    r->set(clockdigit::ShowFlags, 0x08);
     const QRect area(0, 0, 300, 20);
     const auto extent = ExtentOf(testFont());
     EXPECT_EQ(MeasureDigitalClock(area, *r, testFont(), kNow, 9).width(), extent(QStringLiteral(" Fri. ")).width());
     EXPECT_EQ(MeasureDigitalClock(area, *r, testFont(), kNow, 4).width(),
               extent(QStringLiteral(u" 星期五 ")).width());
-    r->setU32(clockdigit::MultiLine, 1);
+    r->set(clockdigit::MultiLine, 1);
     EXPECT_EQ(MeasureDigitalClock(area, *r, testFont(), kNow, 9), QSize(300, 20));
 }
 
 TEST(ClockPaint, CounterDeviceModeBlanksItsCells)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT2));
-    r->setU32(counter::Units, 0x40);
+    r->set(counter::Units, 0x40);
     const QRect area(0, 0, 200, 40);
     QImage preview = canvas(), device = canvas();
     DrawCounter(preview, area, *r, testFont(), kNow, 9, false);

@@ -14,16 +14,15 @@ namespace {
 std::unique_ptr<ItemRecord> clockRecord(std::uint32_t flags, std::uint32_t dateFormat = 0, std::uint32_t timeFormat = 0)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
-    r->setU32(clockdigit::ShowFlags, flags);
-    r->setU32(clockdigit::DateFormat, dateFormat);
-    r->setU32(clockdigit::TimeFormat, timeFormat);
+    r->set(clockdigit::ShowFlags, flags);
+    r->set(clockdigit::DateFormat, dateFormat);
+    r->set(clockdigit::TimeFormat, timeFormat);
     return r;
 }
 
-void setTitle(ItemRecord& r, std::size_t offset, const char16_t* text)
+void setTitle(ItemRecord& r, records::Chars field, const char16_t* text)
 {
-    for (std::size_t i = 0; text[i]; ++i)
-        r.setU16(offset + 2 * i, text[i]);
+    ASSERT_TRUE(r.set(field, QString::fromUtf16(text)));
 }
 
 // Latin characters 6 × 12, others 12 × 12.
@@ -48,7 +47,7 @@ TEST(ClockText, DateFormatsDropTheHangingSeparator)
     EXPECT_EQ(FormatClockDate(*clockRecord(0x07, 3), ClockLayout::English, kMay2024), "17/05/2024");
     EXPECT_EQ(FormatClockDate(*clockRecord(0x07, 2), ClockLayout::English, kMay2024), "May.17,2024");
     auto two = clockRecord(0x07, 0);
-    two->setU32(clockdigit::TwoDigitYear, 1);
+    two->set(clockdigit::TwoDigitYear, 1);
     EXPECT_EQ(FormatClockDate(*two, ClockLayout::Chinese, kMay2024), "24-05-17");
     auto titled = clockRecord(0x04, 0);
     setTitle(*titled, clockdigit::Title, u"Today ");
@@ -66,19 +65,19 @@ TEST(ClockText, WeekdayIsOneSpaceWhenHidden)
 TEST(ClockText, TimeFormatsAndTwelveHourClock)
 {
     auto r = clockRecord(0x70);
-    r->setU32(clockdigit::Hour12, 1);
+    r->set(clockdigit::Hour12, 1);
     EXPECT_EQ(FormatClockTime(*r, ClockLayout::Chinese, {2024, 1, 1, 1, 0, 5, 9}, 4), "00:05:09");
     EXPECT_EQ(FormatClockTime(*r, ClockLayout::Chinese, kMay2024, 4), "01:05:09");
-    r->setU32(clockdigit::ShowFlags, 0xF0);
+    r->set(clockdigit::ShowFlags, 0xF0);
     EXPECT_EQ(FormatClockTime(*r, ClockLayout::Chinese, kMay2024, 4), "01:05:09 PM");
-    r->setU32(clockdigit::ShowFlags, 0x30);
+    r->set(clockdigit::ShowFlags, 0x30);
     EXPECT_EQ(FormatClockTime(*r, ClockLayout::English, kMay2024, 9), "01:05");
 
     auto cn = clockRecord(0xB0, 0, 1);
     const ClockNow halfPastNine{2024, 5, 17, 5, 9, 30, 0};
     EXPECT_EQ(FormatClockTime(*cn, ClockLayout::Chinese, halfPastNine, 4), QStringLiteral(u"上午09时30分"));
     EXPECT_EQ(FormatClockTime(*cn, ClockLayout::Chinese, halfPastNine, 0x7C04), QStringLiteral(u"上午09時30分"));
-    cn->setU32(clockdigit::ShowFlags, 0xF0);
+    cn->set(clockdigit::ShowFlags, 0xF0);
     EXPECT_EQ(FormatClockTime(*cn, ClockLayout::English, kMay2024, 9), "13H05M09S PM");
 }
 
@@ -100,7 +99,7 @@ TEST(ClockText, OneLineCellsFollowTheTexts)
 TEST(ClockText, ChineseCellsOfDateWeekdayAndMarks)
 {
     auto r = clockRecord(0xFF, 2, 1);
-    r->setU32(clockdigit::TwoDigitYear, 1);
+    r->set(clockdigit::TwoDigitYear, 1);
     const auto cells = ClockCells(*r, ClockLayout::Chinese, kMay2024, 4, QRect(10, 0, 400, 12), fixedExtent);
     // "24年05月17日": year cells 2 and 3 only.
     EXPECT_EQ(cells[0].width(), 0);
@@ -121,7 +120,7 @@ TEST(ClockText, ChineseCellsOfDateWeekdayAndMarks)
 TEST(ClockText, EnglishMonthNameCells)
 {
     auto r = clockRecord(0x07, 2);
-    r->setU32(clockdigit::TwoDigitYear, 1);
+    r->set(clockdigit::TwoDigitYear, 1);
     EXPECT_EQ(FormatClockDate(*r, ClockLayout::English, kMay2024), "May.17,24");
     const auto cells = ClockCells(*r, ClockLayout::English, kMay2024, 9, QRect(0, 0, 300, 12), fixedExtent);
     ASSERT_EQ(cells.size(), 19u);
@@ -137,11 +136,11 @@ TEST(ClockText, EnglishMonthNameCells)
 TEST(ClockText, MultiLinePartsSplitTheRectangle)
 {
     auto r = clockRecord(0x70);
-    r->setU32(clockdigit::MultiLine, 1);
+    r->set(clockdigit::MultiLine, 1);
     auto cells = ClockCells(*r, ClockLayout::Chinese, kMay2024, 4, QRect(0, 0, 100, 40), fixedExtent);
     // "13:05:09" (48 wide) centred in the whole rectangle.
     EXPECT_EQ(cells[10], QRect(26, 14, 6, 12));
-    r->setU32(clockdigit::ShowFlags, 0x71);
+    r->set(clockdigit::ShowFlags, 0x71);
     cells = ClockCells(*r, ClockLayout::Chinese, kMay2024, 4, QRect(0, 0, 100, 40), fixedExtent);
     EXPECT_EQ(cells[0], QRect(38, 4, 6, 12));    // "2024" in the upper half
     EXPECT_EQ(cells[10], QRect(26, 24, 6, 12));  // time in the lower half
@@ -150,7 +149,7 @@ TEST(ClockText, MultiLinePartsSplitTheRectangle)
 TEST(Counter, SpanDigitsAndTexts)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT));
-    r->setU32(counter::Units, 0x74);
+    r->set(counter::Units, 0x74);
     const ClockNow now{2024, 5, 17, 5, 12, 0, 0};
     // Target: 1 day, 2 hours, 3 minutes and 5 seconds ahead.
     const std::uint32_t target = 769262400u + 86400 + 2 * 3600 + 3 * 60 + 5;
@@ -166,7 +165,7 @@ TEST(Counter, SpanDigitsAndTexts)
     EXPECT_EQ(CounterSpanSeconds(target, 1, now), 0);
     EXPECT_EQ(CounterSpanSeconds(target - 100000, 1, now), 100000 - 86400 - 7385);
     // Days and minutes: minutes run to 1,439 but keep two cells.
-    r->setU32(counter::Units, 0x24);
+    r->set(counter::Units, 0x24);
     EXPECT_EQ(FormatCounterTime(*r, span, 9), "123minutes");
 }
 
@@ -187,7 +186,7 @@ TEST(Counter, DigitCountsAndMasks)
 TEST(Counter, CountingUpSizesCellsForTheMaximumSpan)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT2));
-    r->setU32(counter::Units, 0x40);
+    r->set(counter::Units, 0x40);
     EXPECT_EQ(FormatCounterTime(*r, 42, 9), "000000042seconds");
     const auto cells = CounterCells(*r, 42, 9, QRect(0, 0, 200, 12), fixedExtent);
     ASSERT_EQ(cells.size(), 9u);
@@ -198,7 +197,7 @@ TEST(Counter, CountingUpSizesCellsForTheMaximumSpan)
 TEST(Counter, CellsComeSecondsFirst)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT));
-    r->setU32(counter::Units, 0x74);
+    r->set(counter::Units, 0x74);
     setTitle(*r, counter::Title, u"T");
     const std::int64_t span = 86400 + 7385;
     const auto cells = CounterCells(*r, span, 9, QRect(0, 0, 400, 12), fixedExtent);
@@ -210,6 +209,6 @@ TEST(Counter, CellsComeSecondsFirst)
     EXPECT_EQ(cells[2], QRect(time + 12 + 30, 0, 6, 12));            // minutes behind "hours"
     EXPECT_EQ(cells[0], QRect(time + 12 + 30 + 12 + 42, 0, 6, 12));  // seconds behind "minutes"
     // Nothing shown: only the title, no cells.
-    r->setU32(counter::Units, 0x100);
+    r->set(counter::Units, 0x100);
     EXPECT_TRUE(CounterCells(*r, span, 9, QRect(0, 0, 400, 12), fixedExtent).empty());
 }

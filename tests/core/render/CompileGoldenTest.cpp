@@ -42,18 +42,17 @@ tagItemData* section(tagItemData* scene, int x, int y, int w, int h)
 
 void setRecordPath(ItemRecord* r, const QString& path)
 {
-    for (qsizetype i = 0; i < path.size(); ++i)
-        r->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
+    ASSERT_TRUE(r->set(records::picture::Path, path));
 }
 
-void setFont(ItemRecord* r, std::size_t off, int height, const char16_t* face)
+void setFont(ItemRecord* r, records::Font off, int height, const char16_t* face)
 {
     LOGFONT lf{};
     lf.lfHeight = -height;
     lf.lfWeight = 400;
     lf.lfCharSet = 1;
     SetLogFontFaceName(lf, face);
-    r->setFont(off, lf);
+    r->set(off, lf);
 }
 
 void giveBorder(tagItemData* node, int width, std::uint8_t motion, std::uint8_t type)
@@ -142,13 +141,13 @@ protected:
         giveBorder(a, 2, 1, 0);
         tagItemData* s1 = section(a, 0, 0, 128, 32);
         tagItemData* t = addChild(s1, IT_SINGLELINE, u"t");
-        t->Item.TypeRecord->Text = QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789");
-        setFont(t->Item.TypeRecord, 8, 14, u"DejaVu Sans");
+        records::SetItemText(t, QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789"));
+        setFont(t->Item.TypeRecord, records::singleline::TextFont, 14, u"DejaVu Sans");
         t->InEffect = 1;
         tagItemData* s2 = section(a, 128, 0, 128, 64);
         giveBorder(s2, 3, 2, 1);
         tagItemData* rt = addChild(s2, IT_TEXT, u"rt");
-        rt->Item.TypeRecord->Text = kRtf;
+        records::SetItemText(rt, kRtf);
         tagItemData* s3 = section(a, 0, 32, 100, 64);
         tagItemData* p = addChild(s3, IT_IMAGE, u"p");
         setRecordPath(p->Item.TypeRecord, dir.filePath("p.png"));
@@ -164,26 +163,26 @@ protected:
         tagItemData* b = addChild(screen, IT_SCENE, u"B");
         tagItemData* c1 = section(b, 0, 0, 128, 128);
         tagItemData* an = addChild(c1, IT_CLOCKSIMUL, u"an");
-        an->Item.TypeRecord->setU8(render::clocksimul::FaceFlags, 4);
+        an->Item.TypeRecord->set(render::clocksimul::FaceFlags, 4);
         tagItemData* c2 = section(b, 128, 0, 64, 64);
         tagItemData* an2 = addChild(c2, IT_CLOCKSIMUL, u"an2");
         ItemRecord* r2 = an2->Item.TypeRecord;
-        r2->setU8(render::clocksimul::FaceFlags, 0);
-        r2->setU32(render::clocksimul::SecondWidth, 3);
-        r2->setU32(render::clocksimul::MinuteWidth, 7);
-        r2->setU32(render::clocksimul::HourWidth, 10);
-        r2->setU32(render::clocksimul::SecondLength, 120);
-        r2->setU32(render::clocksimul::MinuteLength, 90);
-        r2->setU32(render::clocksimul::HourLength, 40);
+        r2->set(render::clocksimul::FaceFlags, 0);
+        r2->set(render::clocksimul::SecondWidth, 3);
+        r2->set(render::clocksimul::MinuteWidth, 7);
+        r2->set(render::clocksimul::HourWidth, 10);
+        r2->set(render::clocksimul::SecondLength, 120);
+        r2->set(render::clocksimul::MinuteLength, 90);
+        r2->set(render::clocksimul::HourLength, 40);
         tagItemData* c3 = section(b, 128, 64, 128, 32);
         tagItemData* dc = addChild(c3, IT_CLOCKDIGIT, u"dc");
-        setFont(dc->Item.TypeRecord, render::clockdigit::Font, 12, u"DejaVu Sans Mono");
-        dc->Item.TypeRecord->setU32(render::clockdigit::ShowFlags, 0x70);
+        setFont(dc->Item.TypeRecord, render::clockdigit::TextFont, 12, u"DejaVu Sans Mono");
+        dc->Item.TypeRecord->set(render::clockdigit::ShowFlags, 0x70);
         tagItemData* c4 = section(b, 128, 96, 96, 32);
         tagItemData* cn = addChild(c4, IT_COUNT, u"cn");
-        setFont(cn->Item.TypeRecord, render::counter::Font, 12, u"DejaVu Sans Mono");
-        cn->Item.TypeRecord->setU32(render::counter::Target, 0xFFFFFFFFu);
-        cn->Item.TypeRecord->setU32(render::counter::Units,
+        setFont(cn->Item.TypeRecord, render::counter::TextFont, 12, u"DejaVu Sans Mono");
+        cn->Item.TypeRecord->set(render::counter::Target, 0xFFFFFFFFu);
+        cn->Item.TypeRecord->set(render::counter::Units,
                                     render::counter::Days | render::counter::Hours | render::counter::Minutes
                                         | render::counter::Seconds);
 

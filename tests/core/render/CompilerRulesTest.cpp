@@ -55,7 +55,7 @@ TEST_F(RulesTest, ScanProductRefusalWithoutWrapAround)
 TEST_F(RulesTest, ADamagedStoredFrameCountIsNotTrusted)
 {
     tagItemData* gif = addChild(section, IT_GIF, u"g");
-    gif->Item.TypeRecord->setU32(528, 0xFFFFFFF0u);   // a damaged frame count
+    gif->Item.TypeRecord->set(records::picture::FrameCount, 0xFFFFFFF0u);   // a damaged frame count
     // The file decides: with no file there is one black page.
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     const Bytes& h = gif->Compiled[1].Buffer;
@@ -83,12 +83,12 @@ TEST_F(RulesTest, TextPagesFollowTheFontAndTheEntryEffect)
 {
     tagItemData* line = addChild(section, IT_SINGLELINE, u"line");
     ItemRecord* rec = line->Item.TypeRecord;
-    rec->Text = QStringLiteral("Text three areas wide!!");
-    LOGFONT lf = rec->font(8);
+    records::SetItemText(line, QStringLiteral("Text three areas wide!!"));
+    LOGFONT lf = rec->get(records::singleline::TextFont);
     lf.lfHeight = -12;
-    rec->setFont(8, lf);
+    rec->set(records::singleline::TextFont, lf);
     ASSERT_EQ(PaintItemByKind(line), 1);
-    const int width = QFontMetrics(FontFromLogFont(lf)).horizontalAdvance(rec->Text);
+    const int width = QFontMetrics(FontFromLogFont(lf)).horizontalAdvance(rec->text());
     ASSERT_EQ(line->Item.ContentW, std::uint32_t(width));
     const unsigned across = unsigned((width + 23) / 24);
     ASSERT_GE(across, 3u);
@@ -164,7 +164,7 @@ TEST_F(RulesTest, PagedHeaderKeepsSixteenBitPageCounts)
 TEST_F(RulesTest, GifWithoutFramesAndBeyondTheDelayTable)
 {
     tagItemData* gif = addChild(section, IT_GIF, u"g");
-    gif->Item.TypeRecord->setU32(528, 0);
+    gif->Item.TypeRecord->set(records::picture::FrameCount, 0);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     const std::size_t P = 4 * 4 * 4 * 32;
     EXPECT_EQ(gif->Compiled[0].Buffer.size(), P);
@@ -174,7 +174,7 @@ TEST_F(RulesTest, GifWithoutFramesAndBeyondTheDelayTable)
 
     // More frames than the record holds delays for: the rest get 0.
     for (std::uint32_t i = 0; i < 4096; ++i)
-        gif->Item.TypeRecord->setU32(532 + 4 * i, i + 1);
+        gif->Item.TypeRecord->set(records::picture::Delays[i], i + 1);
     const Bytes big = BuildFrameDelayHeader(gif, 4100 * 64, 64);
     ASSERT_EQ(big.size(), 16u + 4 * 4100);
     EXPECT_EQ(get32(big, 0), 4100u);

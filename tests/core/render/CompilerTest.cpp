@@ -28,8 +28,7 @@ void setPath(char16_t* dst, const QString& path)
 
 void setRecordPath(ItemRecord* r, const QString& path)
 {
-    for (qsizetype i = 0; i < path.size(); ++i)
-        r->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
+    ASSERT_TRUE(r->set(records::picture::Path, path));
 }
 
 QImage pattern(int w, int h, int seed)
@@ -156,9 +155,9 @@ protected:
         setSection(sa2, 16, 16, 32, 16);
         ga = addChild(sa2, IT_GIF, u"ga");
         setRecordPath(ga->Item.TypeRecord, dir.filePath("a.gif"));
-        ga->Item.TypeRecord->setU32(528, 2);
-        ga->Item.TypeRecord->setU32(532, 100);
-        ga->Item.TypeRecord->setU32(536, 200);
+        ga->Item.TypeRecord->set(records::picture::FrameCount, 2);
+        ga->Item.TypeRecord->set(records::picture::Delays[0], 100);
+        ga->Item.TypeRecord->set(records::picture::Delays[1], 200);
         sa3 = addChild(a, IT_WND_PROGLIST, u"a3");
         setSection(sa3, 0, 24, 8, 8);
 

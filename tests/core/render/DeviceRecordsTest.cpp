@@ -25,7 +25,7 @@ std::vector<std::uint8_t> fakeGlyph(const QString& s)
 std::unique_ptr<ItemRecord> clock(std::uint32_t flags)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
-    r->setU32(clockdigit::ShowFlags, flags);
+    r->set(clockdigit::ShowFlags, flags);
     return r;
 }
 
@@ -43,7 +43,7 @@ TEST(DeviceRecords, GlyphSetsInCodeOrder)
 {
     auto r = clock(0x70);
     EXPECT_EQ(order(ClockGlyphSet(*r, ClockLayout::Chinese)), QStringLiteral(u"0123456789AP一四日五六三二"));
-    r->setU32(clockdigit::TimeFormat, 1);
+    r->set(clockdigit::TimeFormat, 1);
     EXPECT_EQ(order(ClockGlyphSet(*r, ClockLayout::Chinese)), QStringLiteral(u"0123456789一下四上日五六三二"));
     EXPECT_EQ(order(ClockGlyphSet(*r, ClockLayout::English)), QStringLiteral("0123456789ADFJMNOPSTWabcdeghilnoprtuvy"));
     EXPECT_EQ(CounterGlyphSet().size(), 10u);
@@ -58,14 +58,14 @@ TEST(DeviceRecords, RoleMasks)
 {
     EXPECT_EQ(ClockRoleMask(*clock(0x70), ClockLayout::Chinese), 0x3CC00u);
     auto two = clock(0x01);
-    two->setU32(clockdigit::TwoDigitYear, 1);
+    two->set(clockdigit::TwoDigitYear, 1);
     EXPECT_EQ(ClockRoleMask(*two, ClockLayout::Chinese), 0xCu);
     auto all = clock(0xFF);
     EXPECT_EQ(ClockRoleMask(*all, ClockLayout::Chinese), 0x7CDFFu);   // AM/PM letter, not the character; 24 hours
-    all->setU32(clockdigit::TimeFormat, 1);
-    all->setU32(clockdigit::Hour12, 1);
+    all->set(clockdigit::TimeFormat, 1);
+    all->set(clockdigit::Hour12, 1);
     EXPECT_EQ(ClockRoleMask(*all, ClockLayout::Chinese), 0xF000u | 0x30000u | 0x3FFu);
-    all->setU32(clockdigit::DateFormat, 2);
+    all->set(clockdigit::DateFormat, 2);
     EXPECT_EQ(ClockRoleMask(*all, ClockLayout::English), 0xFu | 0x1C0u | 0x600u | 0x3800u | 0x30000u | 0xC0000u |
                                                              0x300000u | 0x400000u);
     EXPECT_EQ(ClockRoleMask(*all, ClockLayout::None), 0u);
@@ -74,7 +74,7 @@ TEST(DeviceRecords, RoleMasks)
 TEST(DeviceRecords, TimeOnlyClockRecordBytes)
 {
     auto r = clock(0x70);
-    r->setU32(clockdigit::Colour, 0x00112233);
+    r->set(clockdigit::Colour, 0x00112233);
     std::vector<QRect> cells(17, QRect(0, 0, 0, 0));
     for (int i = 0; i < 6; ++i)
         cells[static_cast<std::size_t>(10 + i)] = QRect(5 + 7 * i, 2, 7, 12);
@@ -116,7 +116,7 @@ TEST(DeviceRecords, TimeOnlyClockRecordBytes)
 TEST(DeviceRecords, CounterRecords)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT));
-    r->setU32(counter::Target, 123456);
+    r->set(counter::Target, 123456);
     const auto none = BuildCounterRecord(*r, {}, 0, 0, false, fakeGlyph);
     EXPECT_EQ(bytes::get32(none.data(), 8), 123456u);
     EXPECT_EQ(bytes::get32(none.data(), 20), 36u);
@@ -146,7 +146,7 @@ TEST(DeviceRecords, WideGlyphsGrowTheRecord)
 TEST(DeviceRecords, AnalogRecordListsEveryHandPosition)
 {
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKSIMUL));
-    r->setU32(clocksimul::HourMarkSize, 0);
+    r->set(clocksimul::HourMarkSize, 0);
     const std::vector<std::uint8_t> date{1, 2, 3};
     const auto rec = BuildAnalogClockRecord(*r, 40, 30, true, date);
     const std::uint8_t* p = rec.data();
@@ -201,13 +201,13 @@ TEST(DeviceRecords, AnalogHandListsEqualWholeFaceScans)
     };
     for (const Case& c : cases) {
         std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKSIMUL));
-        r->setU32(clocksimul::SecondWidth, std::uint32_t(c.secondW));
-        r->setU32(clocksimul::MinuteWidth, std::uint32_t(c.minuteW));
-        r->setU32(clocksimul::HourWidth, std::uint32_t(c.hourW));
-        r->setU32(clocksimul::SecondLength, std::uint32_t(c.secondL));
-        r->setU32(clocksimul::MinuteLength, std::uint32_t(c.minuteL));
-        r->setU32(clocksimul::HourLength, std::uint32_t(c.hourL));
-        r->setU32(clocksimul::HourMarkSize, std::uint32_t(c.mark));
+        r->set(clocksimul::SecondWidth, std::uint32_t(c.secondW));
+        r->set(clocksimul::MinuteWidth, std::uint32_t(c.minuteW));
+        r->set(clocksimul::HourWidth, std::uint32_t(c.hourW));
+        r->set(clocksimul::SecondLength, std::uint32_t(c.secondL));
+        r->set(clocksimul::MinuteLength, std::uint32_t(c.minuteL));
+        r->set(clocksimul::HourLength, std::uint32_t(c.hourL));
+        r->set(clocksimul::HourMarkSize, std::uint32_t(c.mark));
         const auto rec = BuildAnalogClockRecord(*r, c.size, c.size + 3, false, {});
         ASSERT_GE(rec.size(), 724u + 52u);
         const std::uint32_t trailer = bytes::get32(rec.data(), 720);
@@ -219,11 +219,11 @@ TEST(DeviceRecords, AnalogHandListsEqualWholeFaceScans)
 TEST(DeviceRecords, DateBandRecordOfAFace)
 {
     std::unique_ptr<ItemRecord> face(ItemRecord::Create(IT_CLOCKSIMUL));
-    face->setU8(clocksimul::FaceFlags, 3);
+    face->set(clocksimul::FaceFlags, 3);
     const auto band = MakeDateBandRecord(*face);
-    EXPECT_EQ(band->u32(clockdigit::ShowFlags), 14u);
-    EXPECT_EQ(band->u32(clockdigit::DateFormat), 2u);
-    EXPECT_EQ(band->u32(clockdigit::MultiLine), 1u);
-    EXPECT_EQ(band->u32(clockdigit::Colour), 0xFFu);
-    EXPECT_EQ(band->u32(clockdigit::TimeFormat), 0u);
+    EXPECT_EQ(band->get(clockdigit::ShowFlags), 14u);
+    EXPECT_EQ(band->get(clockdigit::DateFormat), 2u);
+    EXPECT_EQ(band->get(clockdigit::MultiLine), 1u);
+    EXPECT_EQ(band->get(clockdigit::Colour), 0xFFu);
+    EXPECT_EQ(band->get(clockdigit::TimeFormat), 0u);
 }

@@ -54,7 +54,7 @@ protected:
     {
         tagItemData* s = tree.section(scene, QRect(x, y, w, h), u"s");
         tagItemData* g = tree.item(s, IT_GIF, u"g");
-        EXPECT_TRUE(support::TreeBuilder::setRecordChars(g, PIC_RECORD_PATH, path));
+        EXPECT_TRUE(g->Item.TypeRecord->set(records::picture::Path, path));
         ReadGifFrameDelays(g->Item.TypeRecord, path);
         return g;
     }
@@ -70,9 +70,9 @@ TEST_F(GifFrames, CompileTakesTheFrameCountFromTheFile)
 {
     const QString path = writeFile(dir, "three.gif", gifOf(8, 8, 3));
     tagItemData* g = gifItem(path, 0, 0, 16, 16);
-    ASSERT_EQ(g->Item.TypeRecord->u32(PIC_RECORD_FRAMES), 3u);
+    ASSERT_EQ(g->Item.TypeRecord->get(records::picture::FrameCount), 3u);
     // A damaged or stale record claiming far more frames than the file holds.
-    g->Item.TypeRecord->setU32(PIC_RECORD_FRAMES, 200000);
+    g->Item.TypeRecord->set(records::picture::FrameCount, 200000);
     QElapsedTimer t;
     t.start();
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);

@@ -71,14 +71,14 @@ TEST_F(PaintTest, SingleLineWiderThanItsSectionGrowsInSectionWidths)
 {
     tagItemData* line = addChild(section, IT_SINGLELINE, u"line");
     ItemRecord* rec = line->Item.TypeRecord;
-    rec->Text = QStringLiteral("A fairly long line of text 中文");
-    LOGFONT lf = rec->font(8);
+    records::SetItemText(line, QStringLiteral("A fairly long line of text 中文"));
+    LOGFONT lf = rec->get(records::singleline::TextFont);
     lf.lfHeight = -14;
-    rec->setFont(8, lf);
-    rec->setU32(100, 0x0000FF);   // red
+    rec->set(records::singleline::TextFont, lf);
+    rec->set(records::singleline::Colour, 0x0000FF);   // red
     ASSERT_EQ(PaintItemByKind(line), 1);
     const QFontMetrics fm(FontFromLogFont(lf));
-    const int width = fm.horizontalAdvance(rec->Text);
+    const int width = fm.horizontalAdvance(rec->text());
     EXPECT_GT(width, 32);
     EXPECT_EQ(line->Item.ContentW, std::uint32_t(width));
     EXPECT_EQ(line->Item.ContentH, 16u);
@@ -104,10 +104,10 @@ TEST_F(PaintTest, RichTextWrapsAtTheItemWidthAndKeepsEveryCharacter)
 {
     tagItemData* text = addChild(section, IT_TEXT, u"text");
     ItemRecord* rec = text->Item.TypeRecord;
-    rec->Text = QStringLiteral(
+    records::SetItemText(text, QStringLiteral(
         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red0\\green255\\blue0;}\\cf1\\f0\\fs20 "
-        "one two three four five six seven eight nine ten\\par}");
-    rec->setU8(9, 1);
+        "one two three four five six seven eight nine ten\\par}"));
+    rec->set(records::richtext::Wrap, 1);
     ASSERT_EQ(PaintItemByKind(text), 1);
     EXPECT_EQ(text->Item.ContentW, 32u);
     EXPECT_GT(text->Item.ContentH, 16u);
@@ -135,17 +135,16 @@ TEST_F(PaintTest, PicturesScenesAndFrames)
     ASSERT_TRUE(pic.save(dir.filePath("p.png")));
     tagItemData* item = addChild(section, IT_IMAGE, u"pic");
     const QString path = dir.filePath("p.png");
-    for (qsizetype i = 0; i < path.size(); ++i)
-        item->Item.TypeRecord->setU16(8 + 2 * std::size_t(i), path.at(i).unicode());
-    item->Item.TypeRecord->setU8(4, 1);   // centred
+    ASSERT_TRUE(item->Item.TypeRecord->set(records::picture::Path, path));
+    item->Item.TypeRecord->set(records::picture::Mode, 1);   // centred
     ASSERT_EQ(PaintItemByKind(item), 1);
     EXPECT_EQ(item->Item.ContentW, 32u);
     EXPECT_EQ(item->Item.ContentH, 16u);
     EXPECT_EQ(litBounds(item->Preview), QRect(6, 3, 20, 10));
-    item->Item.TypeRecord->setU8(4, 2);   // tiled from the corner
+    item->Item.TypeRecord->set(records::picture::Mode, 2);   // tiled from the corner
     PaintItemByKind(item);
     EXPECT_EQ(litBounds(item->Preview), QRect(0, 0, 32, 16));
-    item->Item.TypeRecord->setU16(8, u'x');   // a file that does not load: black, still drawn
+    item->Item.TypeRecord->set(records::picture::Path, QStringLiteral("x"));   // a file that does not load: black, still drawn
     EXPECT_EQ(PaintItemByKind(item), 1);
     EXPECT_TRUE(litBounds(item->Preview).isEmpty());
 
@@ -207,13 +206,13 @@ TEST(ImageExTest, GifFramesDelaysAndOutOfRangeFrames)
     tagItemData* gif = tree.item(section, IT_GIF, u"g");
     tagItemData* still = tree.item(section, IT_IMAGE, u"i");
     for (tagItemData* n : {gif, still})
-        ASSERT_TRUE(support::TreeBuilder::setRecordChars(n, 8, path));
+        ASSERT_TRUE(n->Item.TypeRecord->set(records::picture::Path, path));
     CCore::ReadGifImageFile(u"ignored", gif);
     CCore::ReadGifImageFile(wpath, still);
     CCore::ReadGifImageFile(wpath, nullptr);
-    EXPECT_EQ(gif->Item.TypeRecord->u32(528), 3u);
-    EXPECT_EQ(gif->Item.TypeRecord->u32(536), 200u);
-    EXPECT_EQ(still->Item.TypeRecord->u32(528), 0u);
+    EXPECT_EQ(gif->Item.TypeRecord->get(records::picture::FrameCount), 3u);
+    EXPECT_EQ(gif->Item.TypeRecord->get(records::picture::Delays[1]), 200u);
+    EXPECT_EQ(still->Item.TypeRecord->get(records::picture::FrameCount), 0u);
 }
 
 } // namespace
