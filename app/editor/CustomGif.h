@@ -49,11 +49,6 @@ enum GifNavCommand : int {
     GIFNAV_GOTO = 6572,
 };
 
-// Record fields of an animated-text item.
-inline constexpr std::size_t kGifEffectField = 0;
-inline constexpr std::size_t kGifFramesField = 4;
-inline constexpr std::size_t kGifIntervalField = 8;
-
 // The zoom that fits the item's content (cw x ch LEDs) into the canvas area,
 // and how much the area (and the dialog with it) must grow when even zoom 1
 // does not fit.
