@@ -64,15 +64,12 @@ QRegion sectionsOf(CCore& core, tagItemData* scene)
     return region;
 }
 
-std::uint32_t recordU32(const tagItemData* item, std::size_t off)
+std::uint32_t recordU32(const tagItemData* item, records::U32 field)
 {
-    return item->Item.TypeRecord ? item->Item.TypeRecord->u32(off) : 0;
+    return item->Item.TypeRecord ? item->Item.TypeRecord->get(field) : 0;
 }
 
-// Animation record: mode byte, path, frame count and delays.
-constexpr std::size_t kGifMode = 4, kGifPath = 8, kGifFrames = 528, kGifDelays = 532, kGifMaxDelays = 4096;
-// Animated-text record: style, repeat count, frame count, frame interval.
-constexpr std::size_t kTextStyle = 0, kTextRepeat = 2, kTextFrames = 4, kTextInterval = 8;
+constexpr std::size_t kGifMaxDelays = records::picture::Delays.Count;
 
 } // namespace
 
@@ -495,12 +492,12 @@ ItemFacts CPlayProgram::FactsOf(tagItemData* item) const
     f.outSpeed = item->Item.OutSpeed;
     f.outCode = item->Item.OutEffect;
     if (item->Item.TypeCode == IT_GIF) {
-        f.frameCount = recordU32(item, kGifFrames);
-        f.firstDelay = recordU32(item, kGifDelays);
+        f.frameCount = recordU32(item, records::picture::FrameCount);
+        f.firstDelay = recordU32(item, records::picture::Delays[0]);
     } else if (item->Item.TypeCode == IT_TEXTGIF && item->Item.TypeRecord) {
-        f.frameCount = recordU32(item, kTextFrames);
-        f.repeat = item->Item.TypeRecord->u16(kTextRepeat);
-        f.frameInterval = recordU32(item, kTextInterval);
+        f.frameCount = recordU32(item, records::textgif::FrameCount);
+        f.repeat = item->Item.TypeRecord->get(records::textgif::Repeat);
+        f.frameInterval = recordU32(item, records::textgif::Delay);
     }
     return f;
 }
@@ -531,8 +528,8 @@ void CPlayProgram::BeginEntryPhase()
         m_cartoon = std::make_unique<render::TextCartoon>(std::max(1, size.width()), std::max(1, size.height()));
         if (m_item->Item.TypeRecord) {
             std::lock_guard lock(m_canvas->mutex());
-            m_cartoon->SetText(m_item->Item.TypeRecord->Text);
-            m_cartoon->SetEffect(m_item->Item.TypeRecord->u16(kTextStyle));
+            m_cartoon->SetText(m_item->Item.TypeRecord->text());
+            m_cartoon->SetEffect(m_item->Item.TypeRecord->get(records::textgif::Effect));
         }
         if (facts.frameCount == 0)
             facts.frameCount = static_cast<std::uint32_t>(std::max(0, m_cartoon->FrameCount()));
@@ -613,18 +610,13 @@ void CPlayProgram::DrawEntryStep()
     } else if (code == kAnimationCode) {
         const ItemRecord* rec = m_item->Item.TypeRecord;
         if (rec) {
-            std::u16string path;
-            for (std::size_t i = 0; i < 259; ++i) {
-                const char16_t c = static_cast<char16_t>(rec->u16(kGifPath + 2 * i));
-                if (!c)
-                    break;
-                path.push_back(c);
-            }
-            CCore::ReadImageToDCEx(&back, m_client, path.c_str(), rec->u8(kGifMode), t.k);
+            const QString path = rec->get(records::picture::Path);
+            CCore::ReadImageToDCEx(&back, m_client, reinterpret_cast<const char16_t*>(path.utf16()),
+                                   rec->get(records::picture::Mode), t.k);
             // The delay of the next frame, never past the last one stored.
             const std::size_t last = std::min<std::size_t>(std::max(1u, m_frameCount), kGifMaxDelays) - 1;
             const std::size_t next = std::min<std::size_t>(static_cast<std::size_t>(t.k) + 1, last);
-            m_period = rec->u32(kGifDelays + 4 * next);
+            m_period = rec->get(records::picture::Delays[next]);
         }
     } else if (code == kTextEffectCode) {
         if (m_cartoon && m_frameCount > 0) {
@@ -635,7 +627,7 @@ void CPlayProgram::DrawEntryStep()
             t.page = &frame;
             drawWholeFromOrigin(t);
         }
-        const std::uint32_t interval = recordU32(m_item, kTextInterval);
+        const std::uint32_t interval = recordU32(m_item, records::textgif::Delay);
         m_period = interval ? interval : 100;
     } else if (code >= 0 && code <= 43) {
         entryStepFunction(code)(t);

@@ -321,11 +321,11 @@ TEST(EntryEffects, AnimationFramesFollowTheirDelaysAndNeverReadPastTheLast)
     PlayFixture f;
     tagItemData* sec = f.section(f.scene(), QRect(0, 0, 16, 8));
     tagItemData* gif = f.item(sec, {.in = 75, .inSpeed = 0, .stay = 500}, IT_GIF);
-    ASSERT_TRUE(support::TreeBuilder::setRecordU32(gif, 528, 3));
-    support::TreeBuilder::setRecordU32(gif, 532, 100);
-    support::TreeBuilder::setRecordU32(gif, 536, 200);
-    support::TreeBuilder::setRecordU32(gif, 540, 300);
-    support::TreeBuilder::setRecordU32(gif, 544, 99999);   // past the last frame: never used
+    ASSERT_TRUE(support::TreeBuilder::setRecord(gif, records::picture::FrameCount, std::uint32_t(3)));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[0], std::uint32_t(100));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[1], std::uint32_t(200));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[2], std::uint32_t(300));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[3], std::uint32_t(99999));   // past the last frame: never used
     VirtualClock clock;
     CPlayProgram player(f.core, clock, f.random);
     player.SetCanvas(&f.canvas);
@@ -347,8 +347,8 @@ TEST(EntryEffects, AnimatedTextWithoutAFrameCountTakesTheEngines)
     tagItemData* sec = f.section(f.scene(), QRect(0, 0, 32, 16));
     tagItemData* text = f.item(sec, {.in = 79, .inSpeed = 0, .stay = 0}, IT_TEXTGIF);
     ASSERT_TRUE(support::TreeBuilder::setRecordText(text, QStringLiteral("Hi")));
-    support::TreeBuilder::setRecordU32(text, 4, 0);   // no frame count stored
-    support::TreeBuilder::setRecordU32(text, 8, 10);
+    support::TreeBuilder::setRecord(text, records::textgif::FrameCount, std::uint32_t(0));   // no frame count stored
+    support::TreeBuilder::setRecord(text, records::textgif::Delay, std::uint32_t(10));
     VirtualClock clock;
     CPlayProgram player(f.core, clock, f.random);
     player.SetCanvas(&f.canvas);
