@@ -31,7 +31,7 @@ inline std::vector<std::uint8_t> snapshot(const tagItemData* n)
     if (n->Level == LEVEL_PROGRAM && n->Item.TypeRecord) {
         const ItemRecord* r = n->Item.TypeRecord;
         out.insert(out.end(), r->data(), r->data() + r->size());
-        const QByteArray text = r->Text.toUtf8();
+        const QByteArray text = r->text().toUtf8();
         out.insert(out.end(), text.begin(), text.end());
     }
     return out;
