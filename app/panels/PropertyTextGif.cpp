@@ -41,6 +41,8 @@ bool CPropertyTextGif::OnInitDialog()
     m_alignOn = makeToggle(this, IdAlignOn, 6227, 32844);
     m_alignOn->setText(dialogText(IdAlignOn));
     m_alignOn->setFixedSize(m_alignOn->sizeHint().expandedTo(QSize(24, 22)));
+    m_bar->indent()->setText(dialogText(IdIndent));
+    m_bar->indent()->setFixedSize(m_bar->indent()->sizeHint().expandedTo(QSize(24, 22)));
     auto* effect = withId(new QPushButton(dialogText(IdEffectDialog), this), IdEffectDialog);
     m_effectButton = effect;
     effect->setVisible(m_showEffectButton);

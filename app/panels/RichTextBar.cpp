@@ -67,8 +67,6 @@ CRichTextBar::CRichTextBar(QWidget* panel, controls::CRichEditCtrlEx* edit, cons
     m_bullets = makeToggle(panel, ids.bullets, 6234, 33802);
     if (ids.indent) {
         m_indent = withId(new controls::CIconButton(panel), ids.indent);
-        m_indent->AssignIcons(6227);
-        m_indent->setFixedSize(24, 22);
         connect(m_indent, &QAbstractButton::clicked, this, &CRichTextBar::indentToNextTab);
     }
 
