@@ -46,7 +46,7 @@ $(TSAN_BUILD)/build.ninja: | deps
 	  -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_C_FLAGS="-fsanitize=thread" \
 	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
 
-tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
+tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1
 tsan: deps $(TSAN_BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target preview_tests
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ./tests/preview_tests

@@ -8,6 +8,7 @@
 
 #include "core/model/ItemData.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -35,6 +36,12 @@ CChildFrame::CChildFrame(CCore& core, EditorLinks* links, QWidget* parent)
         }
     }
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onStateChanged);
+}
+
+// The base still reports state changes while it is torn down, after this part is gone.
+CChildFrame::~CChildFrame()
+{
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
 }
 
 CScreenLed* CChildFrame::canvas() const
@@ -109,10 +116,26 @@ bool CChildFrame::event(QEvent* e)
 bool CChildFrame::OnCommand(int id)
 {
     if (id == kCmdFileClose) {
-        close();
+        closeFrame();
         return true;
     }
     return false;
+}
+
+void CChildFrame::closeFrame()
+{
+    m_closing = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* e)
+{
+    // A screen closes through the screen panel, which asks about unsaved work first.
+    if (!m_closing) {
+        e->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(e);
 }
 
 void CChildFrame::focusInEvent(QFocusEvent* e)

@@ -19,6 +19,7 @@ class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 public:
     CChildFrame(CCore& core, EditorLinks* links, QWidget* parent = nullptr);
+    ~CChildFrame() override;
 
     CLedView* view() const { return m_view; }
     CScreenLed* canvas() const;
@@ -31,6 +32,9 @@ public:
     void relayout();
     QMargins frameMargins() const;
     bool OnCommand(int id);
+    // Closes the window for the program (the screen panel, the file-close
+    // command); the title bar's close button alone does not.
+    void closeFrame();
 
     // The screen window that holds a canvas, or null.
     static CChildFrame* ofCanvas(QWidget* canvas);
@@ -40,6 +44,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void onStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
@@ -48,6 +53,7 @@ private:
     EditorLinks* m_links;
     CLedView* m_view;
     bool m_activationFlag = true;
+    bool m_closing = false;
 };
 
 } // namespace editor

@@ -106,6 +106,8 @@ void renderDots(const QImage& content, QImage& display, QRect rect, int ring, co
     if (blockW <= 0 || blockH <= 0)
         return;
 
+    uchar* bits = display.bits();
+    const qsizetype bpl = display.bytesPerLine();
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         const QRgb* src = reinterpret_cast<const QRgb*>(content.constScanLine(y));
         const int row0 = y * g.dotH + g.gapTop;
@@ -122,7 +124,7 @@ void renderDots(const QImage& content, QImage& display, QRect rect, int ring, co
                 const int dy = row0 + by;
                 if (dy >= dh)
                     break;
-                QRgb* dst = reinterpret_cast<QRgb*>(display.scanLine(dy));
+                QRgb* dst = reinterpret_cast<QRgb*>(bits + dy * bpl);
                 for (int bx = 0; bx < blockW; ++bx) {
                     const int dx = col0 + bx;
                     if (dx < dw)

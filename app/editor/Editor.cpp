@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -56,12 +57,13 @@ public:
         auto* edit = qobject_cast<QLineEdit*>(editor);
         if (!edit)
             return;
-        QTreeWidgetItem* item = m_tree->itemFromIndex(index);
+        const QPersistentModelIndex row(index);
         const QString text = edit->text();
-        // The tree decides after the editor has closed, so it may reopen it.
-        QTimer::singleShot(0, m_tree, [tree = m_tree, item, text] {
-            if (tree->indexFromItem(item).isValid())
-                tree->endLabelEdit(item, text);
+        // The tree decides after the editor has closed, so it may reopen it;
+        // the row may be gone by then.
+        QTimer::singleShot(0, m_tree, [tree = m_tree, row, text] {
+            if (row.isValid())
+                tree->endLabelEdit(tree->itemFromIndex(row), text);
         });
     }
 
@@ -372,7 +374,7 @@ void CEditor::DeleteItem(tagItemData* node)
         if (CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr) {
             if (CChildFrame* frame = CChildFrame::ofCanvas(canvas)) {
                 canvas->DetachItem();
-                frame->close();
+                frame->closeFrame();
             }
         }
     } else {
@@ -647,6 +649,12 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
 
 void CEditor::keyPressEvent(QKeyEvent* e)
 {
+    // The context menu names Del as the key of its delete commands.
+    if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier && state() != EditingState) {
+        DeleteSelectedItem();
+        e->accept();
+        return;
+    }
     QTreeWidget::keyPressEvent(e);
 }
 

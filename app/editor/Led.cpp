@@ -69,6 +69,9 @@ int CLed::Resize(int w, int h, bool redraw)
     h = std::max(h, 1);
     if (m_content.width() == w && m_content.height() == h)
         return 1;
+    // No node has a picture larger than this; a damaged size must not claim gigabytes.
+    if (std::int64_t(w) * h > MAX_PREVIEW_PIXELS)
+        return 0;
     QImage content(w, h, QImage::Format_RGB32);
     if (content.isNull())
         return 0;

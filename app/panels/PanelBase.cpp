@@ -23,6 +23,8 @@ CPanelBase::CPanelBase(unsigned templateId, PanelContext ctx, QWidget* parent)
     : controls::CPropertyPanel(templateId), m_ctx(ctx)
 {
     setParent(parent);
+    // The main frame finds a panel by its template id.
+    setObjectName(QString::number(templateId));
 }
 
 void CPanelBase::OnNodeDeleting(tagItemData* node)
@@ -41,6 +43,15 @@ bool CPanelBase::event(QEvent* e)
     return controls::CPropertyPanel::event(e);
 }
 
+void CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
+{
+    if (!canEdit())
+        return;
+    b.write(*m_node, value);
+    if (b.repaint)
+        repaint();
+}
+
 QString CPanelBase::dialogText(unsigned controlId) const
 {
     return platform::langDialogText(templateId(), controlId);
@@ -49,6 +60,11 @@ QString CPanelBase::dialogText(unsigned controlId) const
 QLabel* CPanelBase::makeLabel(int controlId)
 {
     return withId(new QLabel(dialogText(static_cast<unsigned>(controlId)), this), controlId);
+}
+
+bool isGlobalScene(tagItemData* node)
+{
+    return node && CCore::IsGlobalScene(node) == 1;
 }
 
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root)

@@ -14,6 +14,15 @@ struct tagItemData;
 
 namespace panels {
 
+// One control bound to one node field: how the field reads, how a value is
+// written (clamped to the field), and whether the change alters the picture.
+struct FieldBinding {
+    int controlId;
+    qint64 (*read)(const tagItemData& node);
+    void (*write)(tagItemData& node, qint64 value);
+    bool repaint;
+};
+
 class CPanelBase : public controls::CPropertyPanel {
     Q_OBJECT
 public:
@@ -34,6 +43,9 @@ public:
 protected:
     bool event(QEvent* e) override;
     bool canEdit() const { return m_node && !m_loading; }
+    // A control's change through its binding: nothing without a node or
+    // while loading; then the field, then the repaint when the binding asks.
+    void writeBinding(const FieldBinding& b, qint64 value);
     void repaint() { repaintNode(m_ctx, m_node); }
     CCore& core() const { return m_ctx.core; }
 
@@ -61,6 +73,8 @@ private:
     bool m_loading = true;
 };
 
+// True for the global scene, which has no picture, play mode or schedule.
+bool isGlobalScene(tagItemData* node);
 // True when `node` is `root` or lies below it.
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
 

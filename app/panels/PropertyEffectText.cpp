@@ -33,6 +33,11 @@ controls::CRangeEdit* makeTimeEdit(QWidget* parent, int id, int lo, int hi)
     return e;
 }
 
+qint64 clampTo(qint64 v, qint64 lo, qint64 hi)
+{
+    return std::clamp(v, lo, hi);
+}
+
 void selectCode(QComboBox* combo, int code)
 {
     const int at = comboIndexOfData(combo, code);
@@ -41,6 +46,32 @@ void selectCode(QComboBox* combo, int code)
 } // namespace
 
 CPropertyEffectText::CPropertyEffectText(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
+
+const std::array<FieldBinding, 5>& CPropertyEffectText::bindings()
+{
+    static const std::array<FieldBinding, 5> table{{
+        {IdEntry, [](const tagItemData& n) -> qint64 { return n.InEffect; },
+         [](tagItemData& n, qint64 v) { n.InEffect = std::uint8_t(clampTo(v, 0, 255)); }, false},
+        {IdEntrySpeed, [](const tagItemData& n) -> qint64 { return n.InSpeed; },
+         [](tagItemData& n, qint64 v) { n.InSpeed = std::uint16_t(clampTo(v, 1, 65535)); }, false},
+        {IdExitSpeed, [](const tagItemData& n) -> qint64 { return n.Item.OutSpeed; },
+         [](tagItemData& n, qint64 v) { n.Item.OutSpeed = std::uint16_t(clampTo(v, 1, 65535)); }, false},
+        {IdExit, [](const tagItemData& n) -> qint64 { return n.Item.OutEffect; },
+         [](tagItemData& n, qint64 v) { n.Item.OutEffect = std::uint8_t(clampTo(v, 0, 255)); }, false},
+        // A negative stay would reach the player as a huge delay.
+        {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
+         [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(clampTo(v, 0, INT32_MAX)); }, false},
+    }};
+    return table;
+}
+
+const FieldBinding& CPropertyEffectText::binding(int controlId)
+{
+    for (const FieldBinding& b : bindings())
+        if (b.controlId == controlId)
+            return b;
+    return bindings()[0];
+}
 
 bool CPropertyEffectText::OnInitDialog()
 {
@@ -51,7 +82,6 @@ bool CPropertyEffectText::OnInitDialog()
     fillEffects(m_exit, kExitEffects);
     m_entrySpeed = makeTimeEdit(this, IdEntrySpeed, 1, 65535);
     m_exitSpeed = makeTimeEdit(this, IdExitSpeed, 1, 65535);
-    // A negative stay would reach the player as a huge delay.
     m_stay = makeTimeEdit(this, IdStay, 0, INT32_MAX);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 28, 10, 8);
@@ -76,42 +106,39 @@ int CPropertyEffectText::OnNodeLoad(tagItemData* node)
         return 0;
     m_node = node;
     LoadScope loading(*this);
-    selectCode(m_entry, node->InEffect);
-    m_entrySpeed->setText(QString::number(node->InSpeed));
-    selectCode(m_exit, node->Item.OutEffect);
-    m_exitSpeed->setText(QString::number(node->Item.OutSpeed));
-    m_stay->setText(QString::number(node->PlayTime));
+    selectCode(m_entry, int(binding(IdEntry).read(*node)));
+    m_entrySpeed->setText(QString::number(binding(IdEntrySpeed).read(*node)));
+    selectCode(m_exit, int(binding(IdExit).read(*node)));
+    m_exitSpeed->setText(QString::number(binding(IdExitSpeed).read(*node)));
+    m_stay->setText(QString::number(binding(IdStay).read(*node)));
     return 1;
 }
 
 void CPropertyEffectText::onEntry(int index)
 {
-    if (canEdit() && index >= 0)
-        m_node->InEffect = static_cast<std::uint8_t>(m_entry->itemData(index).toInt());
+    if (index >= 0)
+        writeBinding(binding(IdEntry), m_entry->itemData(index).toInt());
 }
 
 void CPropertyEffectText::onExit(int index)
 {
-    if (canEdit() && index >= 0)
-        m_node->Item.OutEffect = static_cast<std::uint8_t>(m_exit->itemData(index).toInt());
+    if (index >= 0)
+        writeBinding(binding(IdExit), m_exit->itemData(index).toInt());
 }
 
 void CPropertyEffectText::onEntrySpeed()
 {
-    if (canEdit())
-        m_node->InSpeed = static_cast<std::uint16_t>(std::clamp(m_entrySpeed->GetValue(), 1, 65535));
+    writeBinding(binding(IdEntrySpeed), m_entrySpeed->GetValue());
 }
 
 void CPropertyEffectText::onExitSpeed()
 {
-    if (canEdit())
-        m_node->Item.OutSpeed = static_cast<std::uint16_t>(std::clamp(m_exitSpeed->GetValue(), 1, 65535));
+    writeBinding(binding(IdExitSpeed), m_exitSpeed->GetValue());
 }
 
 void CPropertyEffectText::onStay()
 {
-    if (canEdit())
-        m_node->PlayTime = std::max(m_stay->GetValue(), 0);
+    writeBinding(binding(IdStay), m_stay->GetValue());
 }
 
 } // namespace panels

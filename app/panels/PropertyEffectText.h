@@ -4,6 +4,8 @@
 // item's still picture, so nothing here repaints.
 #include "app/panels/PanelBase.h"
 
+#include <array>
+
 class QComboBox;
 namespace controls {
 class CRangeEdit;
@@ -19,6 +21,10 @@ public:
 
     CPropertyEffectText(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+
+    // The fields and their controls; none of them repaints.
+    static const std::array<FieldBinding, 5>& bindings();
+    static const FieldBinding& binding(int controlId);
 
 protected:
     bool OnInitDialog() override;

@@ -8,10 +8,12 @@
 #include "app/panels/PropertySection.h"
 #include "app/panels/PropertyCoolText.h"
 #include "app/panels/PropertyImg.h"
+#include "app/panels/PropertyScenePlayMode.h"
+#include "app/panels/PropertySceneShow.h"
+#include "app/panels/PropertySceneTimer.h"
 #include "app/panels/PropertyText.h"
 #include "app/panels/PropertyTextGif.h"
 #include "app/panels/PropertyTextSingleLine.h"
-#include "app/panels/ScenePanels.h"
 #include "core/model/ItemData.h"
 
 namespace panels {
@@ -39,6 +41,7 @@ CPropertyPage::CPropertyPage(unsigned templateId, PanelContext ctx, QWidget* par
     : controls::CModelessDialog(parent), m_ctx(ctx)
 {
     setTemplateId(templateId);
+    setObjectName(QString::number(templateId));
 }
 
 bool CPropertyPage::event(QEvent* e)

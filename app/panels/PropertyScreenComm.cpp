@@ -102,6 +102,11 @@ bool CPropertyScreenComm::OnInitDialog()
         for (QWidget* w : groupWidgets(t))
             w->hide();
 
+    // Tab runs down the shown group; hidden controls are skipped.
+    QWidget* order[] = {m_linkType, m_refresh, m_serial, m_adapter, m_ip, m_byName, m_hostName, m_baud, m_mac, m_port};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     connect(m_linkType, &QComboBox::activated, this, &CPropertyScreenComm::onLinkType);
     connect(m_serial, &QComboBox::activated, this, &CPropertyScreenComm::onSerial);
     connect(m_baud, &QComboBox::activated, this, &CPropertyScreenComm::onBaud);

@@ -22,15 +22,24 @@ struct Surface {
         const QRect inside = t.area.intersected(back.rect());
         if (inside != t.area)
             W = H = 0;
+        // Pixel pointers taken once: scanLine() on every pixel costs more than the copy.
+        dbits = back.bits();
+        dbpl = back.bytesPerLine();
+        if (page && !page->isNull()) {
+            sbits = page->constBits();
+            sbpl = page->bytesPerLine();
+            sw = page->width();
+            sh = page->height();
+        }
     }
     QRgb src(int x, int y) const   // absolute picture coordinates
     {
-        if (!page || x < 0 || y < 0 || x >= page->width() || y >= page->height())
+        if (x < 0 || y < 0 || x >= sw || y >= sh)
             return kBlack;
-        return reinterpret_cast<const QRgb*>(page->constScanLine(y))[x];
+        return reinterpret_cast<const QRgb*>(sbits + y * sbpl)[x];
     }
     QRgb pg(int x, int y) const { return src(px + x, py + y); }   // page coordinates
-    QRgb* row(int y) { return reinterpret_cast<QRgb*>(back.scanLine(T + y)) + L; }
+    QRgb* row(int y) { return reinterpret_cast<QRgb*>(dbits + (T + y) * dbpl) + L; }
     void put(int x, int y, QRgb c)
     {
         if (x >= 0 && y >= 0 && x < W && y < H)
@@ -78,9 +87,25 @@ struct Surface {
     // Page rectangle (sx, sy, w, h) in page coordinates to area (dx, dy).
     void pageRect(int sx, int sy, int w, int h, int dx, int dy)
     {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                put(dx + x, dy + y, pg(sx + x, sy + y));
+        // Clip the destination to the area, then copy row by row; what lies
+        // past the picture reads black.
+        int x0 = std::max(0, -dx), y0 = std::max(0, -dy);
+        const int x1 = std::min(w, W - dx), y1 = std::min(h, H - dy);
+        for (int y = y0; y < y1; ++y) {
+            QRgb* d = row(dy + y) + dx;
+            const int ay = py + sy + y;
+            const int ax0 = px + sx + x0, ax1 = px + sx + x1;
+            if (ay >= 0 && ay < sh && ax0 >= 0 && ax1 <= sw) {
+                const QRgb* from = reinterpret_cast<const QRgb*>(sbits + ay * sbpl);
+                std::copy(from + ax0, from + ax1, d + x0);
+                continue;
+            }
+            for (int x = x0; x < x1; ++x) {
+                const int ax = px + sx + x;
+                d[x] = (ay >= 0 && ay < sh && ax >= 0 && ax < sw) ? reinterpret_cast<const QRgb*>(sbits + ay * sbpl)[ax]
+                                                                   : kBlack;
+            }
+        }
     }
     void wholePage() { pageRect(0, 0, W, H, 0, 0); }
     // One-pixel scroll of rows [y0,y1) and columns [x0,x1) by dx (-1, 0, +1) and dy.
@@ -114,6 +139,12 @@ struct Surface {
     QImage& back;
     const QImage* page;
     int L, T, W, H, px, py, k, n;
+    uchar* dbits = nullptr;
+    qsizetype dbpl = 0;
+    const uchar* sbits = nullptr;
+    qsizetype sbpl = 0;
+    int sw = 0;
+    int sh = 0;
 };
 
 // ---- entry effects ----

@@ -3,26 +3,11 @@
 // timer, and the running/paused state. Players are written against this
 // interface only, so the same scheduling code runs on real threads
 // (ThreadLoop) and, in tests, on a virtual clock to the millisecond.
-#include <cstdint>
+#include "app/preview/Messages.h"
+
 #include <memory>
 
 namespace preview {
-
-enum PlayMessageId : unsigned {
-    TM_PLAY_PAUSE = 0x0FF5,
-    TM_PLAY_ARMTIMER = 0x0FF7,
-    TM_PLAY_SCENEEND = 0x0FF9,
-    TM_PLAY_NEXTSCENE = 0x0FFE,
-    TM_PLAY_BEGIN = 0x1008,
-    TM_PLAY_TICK = 0x1009,
-    TM_PLAY_DONE = 0x100A,
-};
-
-struct PlayMessage {
-    unsigned id = 0;
-    std::uintptr_t wParam = 0;
-    std::intptr_t lParam = 0;
-};
 
 // What a loop calls on its player, always on the loop's own thread.
 class PlayLoopClient {

@@ -471,8 +471,13 @@ void CPlayProgram::BeginItem()
     m_client = nodeClientRect(m_core, item);
     m_entryCode = item->InEffect == 255 ? randomEntryCode(m_random) : item->InEffect;
     const int W = std::max(1, m_client.width()), H = std::max(1, m_client.height());
-    m_hPages = std::max(1, static_cast<int>((item->Item.ContentW + W - 1) / W));
-    m_vPages = std::max(1, static_cast<int>((item->Item.ContentH + H - 1) / H));
+    // A damaged size must not wrap the page arithmetic.
+    auto pages = [](std::uint32_t content, int size) {
+        const std::int64_t n = (static_cast<std::int64_t>(content) + size - 1) / size;
+        return static_cast<int>(std::clamp<std::int64_t>(n, 1, 4096));
+    };
+    m_hPages = pages(item->Item.ContentW, W);
+    m_vPages = pages(item->Item.ContentH, H);
     m_pageCount = pageCountFor(m_entryCode, m_hPages, m_vPages);
     if (item->Preview.isNull()) {
         std::lock_guard lock(m_canvas->mutex());

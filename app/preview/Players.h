@@ -191,7 +191,7 @@ public:
 
     void SetMovingBorder(bool on) { m_hasMovingBorder = on; }
     bool HasMovingBorder() const { return m_hasMovingBorder; }
-    CPlayBorder& Border() { return m_border; }
+    const CPlayBorder& Border() const { return m_border; }
     // Sections that must not be drawn over by the scene background.
     void SetBackgroundHoles(const QRegion& holes);
 
@@ -245,8 +245,8 @@ public:
     int GlobalPlayers() const { return m_globalPlayers; }
     int PlayersInUse() const { return m_inUse; }
     int BordersInUse() const { return m_bordersInUse; }
-    CPlayProgram& Player(int i) { return *m_players[static_cast<std::size_t>(i)]; }
-    CPlayProgram& ScenePlayer() { return *m_scenePlayer; }
+    const CPlayProgram& Player(int i) const { return *m_players[static_cast<std::size_t>(i)]; }
+    const CPlayProgram& ScenePlayer() const { return *m_scenePlayer; }
     int ScenesBegun() const { return m_scenesBegun; }
 
 protected:

@@ -324,6 +324,16 @@ void CPreView::keyPressEvent(QKeyEvent* e)
     }
 }
 
+bool CPreView::focusNextPrevChild(bool next)
+{
+    // The bar's buttons are reachable from the keyboard too: Tab shows it.
+    if (!m_bar->isVisible()) {
+        m_bar->show();
+        m_bar->raise();
+    }
+    return QDialog::focusNextPrevChild(next);
+}
+
 void CPreView::stopPlaying()
 {
     if (m_led)

@@ -121,6 +121,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void init();

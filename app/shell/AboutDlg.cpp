@@ -29,7 +29,8 @@ QLabel* labelById(QWidget* w, int id)
 
 } // namespace
 
-// The product's addresses are given at release; none is set in this build.
+// The product has no pages of its own yet, and a link that leads nowhere is
+// worse than none: no address is set, so the links stay hidden.
 QString CAboutDlg::LinkTarget(int controlId)
 {
     static const char* const kTargets[] = {"", "", "", ""};

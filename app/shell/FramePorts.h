@@ -63,7 +63,9 @@ struct FrameSeams {
     // Empty: not available yet, the frame shows a notice.
     std::function<int(QWidget* owner)> newScreen;          // 1023 asks for the search next
     std::function<int(QWidget* owner)> searchScope;        // posts WM_SEARCH_SCREENS itself
-    std::function<int(QWidget* owner)> accessLevel;        // raises the rights mask on OK
+    // The rights check of a command that needs them: true to go on (the
+    // rights are held, or the access dialog accepted a code).
+    std::function<bool(int commandId, QWidget* owner)> accessGate;
     std::function<int(QWidget* owner, tagItemData* screen)> hardwareSettings;
     std::function<int(QWidget* owner, tagItemData* screen)> networkSettings;
     std::function<int(QWidget* owner, tagItemData* screen)> wifiSettings;
@@ -79,6 +81,3 @@ struct FrameSeams {
     // The user's language (a Windows language id); -1: the system's.
     int userLanguage = -1;
 };
-
-// The program-wide rights mask: 0 at start, raised by the access dialog.
-int& AccessRights();

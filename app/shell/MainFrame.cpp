@@ -115,12 +115,6 @@ CMainFrame* MainFrame()
     return g_frame;
 }
 
-int& AccessRights()
-{
-    static int rights = 0;
-    return rights;
-}
-
 CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_core(app.Core()), m_seams(std::move(seams)), m_panel(std::move(panel))
 {
@@ -584,14 +578,17 @@ QWidget* CMainFrame::FindItemWindow(tagItemData* node) const
 int CMainFrame::WaitWithMessagePump(const std::function<int()>& job)
 {
     int result = 0;
-    QEventLoop loop;
+    bool done = false;
+    QObject context;
     QThread* worker = QThread::create([&result, &job] { result = job(); });
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    connect(worker, &QThread::finished, &context, [&done] { done = true; }, Qt::QueuedConnection);
     ++m_jobDepth;
     worker->start();
-    // A quit asked for meanwhile ends this loop early: go on waiting.
-    while (!worker->isFinished())
-        loop.exec();
+    // Dispatches until the job has ended. No loop of our own: an exit asked
+    // of the application would end it at once, every time, while the job
+    // still runs.
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     worker->wait();
     delete worker;
     --m_jobDepth;

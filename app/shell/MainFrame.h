@@ -95,7 +95,7 @@ public:
 
     // Commands (MainFrameCommands.cpp).
     bool OnCommand(unsigned id);
-    int CheckRights();
+    int CheckRights(unsigned id);
     void OnNewScreen();
     void OnOpenFile();
     void OnSaveFile();

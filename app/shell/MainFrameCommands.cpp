@@ -6,6 +6,7 @@
 #include "app/controls/MessageBox.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
+#include "app/shell/ScreenList.h"
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/TestPatterns.h"
 #include "app/shell/UiHelpers.h"
@@ -74,15 +75,6 @@ QString S(unsigned id)
 const char16_t* wide(const QString& s)
 {
     return reinterpret_cast<const char16_t*>(s.utf16());
-}
-
-QString qtFilter(const QString& packFilter)
-{
-    const QStringList parts = packFilter.split(u'|', Qt::SkipEmptyParts);
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i];
-    return out.join(QStringLiteral(";;"));
 }
 
 // A visible panel of the property pane, found by its template id.
@@ -179,15 +171,13 @@ void CMainFrame::notAvailable()
     ShowTip(S(kStrNotAvailable));
 }
 
-int CMainFrame::CheckRights()
+int CMainFrame::CheckRights(unsigned id)
 {
-    if (AccessRights() & 1)
-        return 1;
-    if (!m_seams.accessLevel) {
+    if (!m_seams.accessGate) {
         notAvailable();
         return 0;
     }
-    return m_seams.accessLevel(this) == 1 ? 1 : 0;
+    return m_seams.accessGate(int(id), this) ? 1 : 0;
 }
 
 void CMainFrame::OnNewScreen()
@@ -207,7 +197,7 @@ void CMainFrame::OnOpenFile()
         return;
     }
     const QString path = controls::FileDialog::getOpenFileName(this, QString(), m_app.AppFolder() + QStringLiteral("userdata"),
-                                                               qtFilter(S(kStrFileFilter)));
+                                                               QtFilterFromPack(S(kStrFileFilter)));
     if (path.isEmpty())
         return;
     if (m_panel->IsFileOpen(path)) {
@@ -318,7 +308,7 @@ void CMainFrame::OnDisplaySwitch(unsigned value)
 void CMainFrame::OnSettingsDialog(unsigned id)
 {
     tagItemData* screen = selectedScreenOrNotice();
-    if (!screen || !CheckRights())
+    if (!screen || !CheckRights(id))
         return;
     const auto& dialog = id == ID_HARDWARE_SETTINGS ? m_seams.hardwareSettings
                        : id == ID_NETWORK_SETTINGS  ? m_seams.networkSettings
@@ -331,7 +321,7 @@ void CMainFrame::OnSettingsDialog(unsigned id)
 
 void CMainFrame::OnWizard()
 {
-    if (!CheckRights())
+    if (!CheckRights(ID_WIZARD))
         return;
     if (m_seams.wizard)
         m_seams.wizard(this);

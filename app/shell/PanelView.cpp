@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPointer>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <cstring>
@@ -29,6 +30,7 @@ namespace {
 constexpr unsigned kOpenCaption = 46000;
 constexpr unsigned kAskSave = 46001;
 constexpr unsigned kCloseCaption = 46003;
+constexpr unsigned kSaveOnQuitFailed = 46005;
 constexpr unsigned kFilter = 46006;
 constexpr unsigned kAlreadyOpen = 48217;
 constexpr unsigned kNotDone = 63000;
@@ -144,8 +146,9 @@ void CPanelView::OpenScreen(tagItemData* screen)
 {
     if (CCore::IsRoot(screen) != 1)
         return;
-    const QString path = absolute(withExtension(controls::FileDialog::getOpenFileName(
-        this, platform::langString(kOpenCaption), DefaultFolder(), packFilter())));
+    forgetGoneScreens();
+    const QString path = absolute(
+        controls::FileDialog::getOpenFileName(this, platform::langString(kOpenCaption), DefaultFolder(), packFilter()));
     if (path.isEmpty())
         return;
     if (IsFileOpen(path)) {
@@ -156,14 +159,38 @@ void CPanelView::OpenScreen(tagItemData* screen)
         return;
     // A file the core refuses must not cost the screen its programs: keep
     // them in a copy until the new ones are in.
+    // The copy is the panel's business: the core's file reports stay quiet
+    // for it, so the status bar keeps the reason of a refusal.
     QTemporaryDir keep;
     const QString backup = keep.isValid() ? keep.filePath(QStringLiteral("screen.pl")) : QString();
+    const CoreCallBack fileReports = m_core.SetFileCallBack(nullptr);
     const bool kept = !backup.isEmpty() && m_core.SavePL(screen, wide(backup)) == 0;
+    m_core.SetFileCallBack(fileReports);
     m_tree->ClearPrograms(screen);
-    if (LoadScreenFile(screen, path) != 0 && kept && m_core.LoadPL(screen, wide(backup)) == 0) {
+    if (LoadScreenFile(screen, path) == 0 || !kept)
+        return;
+    m_core.SetFileCallBack(nullptr);
+    const bool restored = m_core.LoadPL(screen, wide(backup)) == 0;
+    m_core.SetFileCallBack(fileReports);
+    if (restored) {
         m_tree->InsertItemTree(screen);
         if (m_host)
             m_host->RelayoutScreen(screen);
+    }
+}
+
+void CPanelView::forgetGoneScreens()
+{
+    // A screen deleted elsewhere must not leave its file behind: a new screen
+    // at the same address would take it over and overwrite it.
+    QSet<tagItemData*> alive;
+    for (unsigned n = 0; tagItemData* s = m_core.GetScreen(n); ++n)
+        alive.insert(s);
+    for (auto it = m_files.begin(); it != m_files.end();) {
+        if (alive.contains(it.key()))
+            ++it;
+        else
+            it = m_files.erase(it);
     }
 }
 
@@ -192,6 +219,7 @@ bool CPanelView::SaveScreen(tagItemData* screen, bool useDefaultName)
 {
     if (CCore::IsRoot(screen) != 1)
         return false;
+    forgetGoneScreens();
     QString path = m_files.value(screen);
     if (path.isEmpty()) {
         if (useDefaultName) {
@@ -244,6 +272,7 @@ void CPanelView::setScreenTitle(tagItemData* screen)
 
 int CPanelView::IsScreenModified(tagItemData* screen)
 {
+    forgetGoneScreens();
     const QString path = m_files.value(screen);
     if (path.isEmpty())
         return 1;
@@ -261,8 +290,9 @@ int CPanelView::IsScreenModified(tagItemData* screen)
     return std::memcmp(bytes.constData(), image.data(), size) == 0 ? 0 : 1;
 }
 
-int CPanelView::IsFileOpen(const QString& path) const
+int CPanelView::IsFileOpen(const QString& path)
 {
+    forgetGoneScreens();
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
         if (!it.value().isEmpty() && it.value() == path)
             return 1;
@@ -342,8 +372,16 @@ int CPanelView::CloseAllScreens()
             if (ask.exec() != RESULT_QUIT)
                 return 0;
         }
-        if (m_settings.isSaveLED)
-            SaveScreen(screen, true);
+        // A screen that cannot be written is not dropped without a word.
+        if (m_settings.isSaveLED && !SaveScreen(screen, true)) {
+            const QString where = m_files.value(screen).isEmpty() ? DefaultPath(screen) : m_files.value(screen);
+            const auto answer = controls::MessageBox::warning(
+                this, platform::langString(kCloseCaption),
+                platform::langString(kSaveOnQuitFailed).arg(nameOf(screen), QDir::toNativeSeparators(where)),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes)
+                return 0;
+        }
         rememberLink(screen, m_files.value(screen));
         RemoveScreen(screen);
     }
@@ -355,6 +393,7 @@ int CPanelView::OnItemRename(tagItemData* screen)
 {
     if (!screen)
         return 0;
+    forgetGoneScreens();
     const QString oldPath = m_files.value(screen);
     if (!oldPath.isEmpty()) {
         const QString name = nameOf(screen);

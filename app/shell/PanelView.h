@@ -79,7 +79,7 @@ public:
     void NameScreenAfterFile(const QString& path, tagItemData* screen);
     // 1 when the screen differs from its file (or has none), else 0.
     int IsScreenModified(tagItemData* screen);
-    int IsFileOpen(const QString& path) const;
+    int IsFileOpen(const QString& path);
     // 1 closed, 0 the user kept it.
     int CloseScreen(tagItemData* screen);
     void RemoveScreen(tagItemData* screen);
@@ -91,7 +91,11 @@ public:
     int OnItemRename(tagItemData* screen);
 
     // The recorded file of a screen; empty when it has none.
-    QString ScreenFile(tagItemData* screen) const { return m_files.value(screen); }
+    QString ScreenFile(tagItemData* screen)
+    {
+        forgetGoneScreens();
+        return m_files.value(screen);
+    }
     // Where program lists live by default: "userdata/" in the program's folder.
     QString DefaultFolder() const;
     // The default file of a screen: its name (made safe as a file name) and ".pl".
@@ -106,6 +110,7 @@ private:
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     void setScreenTitle(tagItemData* screen);
     void rememberLink(tagItemData* screen, const QString& path);
+    void forgetGoneScreens();
 
     CCore& m_core;
     ShellSettings& m_settings;

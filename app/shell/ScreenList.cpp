@@ -26,8 +26,9 @@ QString nodeName(const tagItemData* n)
     return QString::fromUtf16(n->Name);
 }
 
-// "Name (*.pl)|*.pl|All (*.*)|*.*||" -> Qt's "Name (*.pl);;All (*.*)".
-QString qtFilter(const QString& packFilter)
+} // namespace
+
+QString QtFilterFromPack(const QString& packFilter)
 {
     const QStringList parts = packFilter.split(u'|', Qt::SkipEmptyParts);
     QStringList out;
@@ -35,8 +36,6 @@ QString qtFilter(const QString& packFilter)
         out << parts[i];
     return out.join(QStringLiteral(";;"));
 }
-
-} // namespace
 
 CScreenListPanel::CScreenListPanel(CMainApp& app, Hooks hooks, QWidget* parent)
     : m_app(app), m_core(app.Core()), m_hooks(std::move(hooks)), m_tree(new QTreeWidget(parent))
@@ -259,7 +258,7 @@ int CScreenListPanel::OpenScreen(tagItemData* screen)
 {
     const QString path = controls::FileDialog::getOpenFileName(
         m_tree->window(), QString(), m_app.AppFolder() + QStringLiteral("userdata"),
-        qtFilter(platform::langString(kStrFileFilter)));
+        QtFilterFromPack(platform::langString(kStrFileFilter)));
     if (path.isEmpty())
         return 0;
     return LoadScreenFile(screen, path) == 0;
@@ -293,7 +292,7 @@ int CScreenListPanel::SaveScreenAs(tagItemData* screen)
         return 0;
     const QString path = controls::FileDialog::getSaveFileName(
         m_tree->window(), QString(), m_app.AppFolder() + QStringLiteral("userdata/") + nodeName(screen) + QStringLiteral(".pl"),
-        qtFilter(platform::langString(kStrFileFilter)));
+        QtFilterFromPack(platform::langString(kStrFileFilter)));
     return path.isEmpty() ? 0 : saveTo(screen, path);
 }
 

@@ -13,6 +13,10 @@ class CMainApp;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+// A filter of the pack ("Name (*.pl)|*.pl|All (*.*)|*.*||") as Qt's file
+// dialogs take it ("Name (*.pl);;All (*.*)").
+QString QtFilterFromPack(const QString& packFilter);
+
 class CScreenListPanel : public ScreenPanelPort {
 public:
     struct Hooks {

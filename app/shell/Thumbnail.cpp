@@ -4,6 +4,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/StaticLink.h"
 #include "app/editor/Led.h"
+#include "core/model/ItemData.h"
 #include "platform/LangPack.h"
 
 #include <QMouseEvent>
@@ -70,6 +71,10 @@ void CSurface::paintEvent(QPaintEvent*)
     else
         p.fillRect(rect(), QColor(40, 40, 48));
     p.setOpacity(1.0);
+    // The link is drawn in its own blue: it keeps a light plate to stay legible.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(235, 235, 240));
+    p.drawRoundedRect(QRectF(m_close->geometry().adjusted(-5, -1, 5, 1)), 4, 4);
     if (m_view.isValid()) {
         p.setPen(QPen(Qt::white, 1));
         p.setBrush(Qt::NoBrush);
@@ -116,8 +121,9 @@ CThumbnail::CThumbnail(QWidget* parent)
 
 void CThumbnail::Resize(int width, int height)
 {
-    // Nothing to scale: the picture stays empty and the view frame is ignored.
-    if (width <= 0 || height <= 0) {
+    // Nothing to scale (or more than any screen's picture): the picture stays
+    // empty and the view frame is ignored.
+    if (width <= 0 || height <= 0 || std::int64_t(width) * height > MAX_PREVIEW_PIXELS) {
         m_picture = QImage();
         m_scale = 0.0f;
         m_pictureRect = QRect();
@@ -183,7 +189,9 @@ void CThumbnail::showThumbnail(int w, int h, editor::CLed* canvas)
 bool CThumbnail::event(QEvent* e)
 {
     if (auto* m = platform::asMessage(e, app::WM_THUMB_SETSOURCE)) {
-        UpdateFromWindow(reinterpret_cast<QWidget*>(m->wParam()));
+        // The message was posted: only a canvas of the screen shown now, still alive, is asked.
+        if (QWidget* source = knownSource(m->wParam()))
+            UpdateFromWindow(source);
         update();
         const_cast<platform::MessageEvent*>(m)->setResult(1);
         return true;
@@ -191,6 +199,19 @@ bool CThumbnail::event(QEvent* e)
     if (e->type() == QEvent::Resize)
         m_surface->setGeometry(rect());
     return QWidget::event(e);
+}
+
+QWidget* CThumbnail::knownSource(platform::WPARAM w) const
+{
+    if (!m_target || !w)
+        return nullptr;
+    if (w == reinterpret_cast<platform::WPARAM>(m_target.data()))
+        return m_target.data();
+    for (QWidget* child : m_target->findChildren<QWidget*>()) {
+        if (w == reinterpret_cast<platform::WPARAM>(child))
+            return child;
+    }
+    return nullptr;
 }
 
 void CThumbnail::paintEvent(QPaintEvent*)

@@ -7,6 +7,8 @@
 #include "app/editor/EditorLinks.h"
 #include "app/editor/Led.h"
 
+#include "platform/MessageEvent.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -88,6 +90,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    QWidget* knownSource(platform::WPARAM w) const;
+
     QImage m_picture;
     QRect m_area;
     QRect m_pictureRect;

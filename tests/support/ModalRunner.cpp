@@ -60,4 +60,10 @@ void ModalRunner::poll()
     }
 }
 
+int execAnswered(QDialog& dialog, ModalRunner::Answer answer, int timeoutMs)
+{
+    ModalRunner runner(std::move(answer), timeoutMs);
+    return dialog.exec();
+}
+
 } // namespace support

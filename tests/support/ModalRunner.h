@@ -34,4 +34,8 @@ private:
     QString m_class;
 };
 
+// Runs the dialog modally and lets `answer` drive it once it is up; the
+// dialog's result.
+int execAnswered(class QDialog& dialog, ModalRunner::Answer answer, int timeoutMs = 5000);
+
 } // namespace support

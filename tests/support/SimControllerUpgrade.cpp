@@ -1,5 +1,7 @@
 #include "support/SimControllerUpgrade.h"
 
+#include "core/link/Frame.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/if_packet.h>
@@ -22,6 +24,7 @@ namespace {
 constexpr std::uint8_t kMagic[4] = {0xAA, 0xAA, 0x66, 0x99};
 constexpr std::size_t kHeader = 36;
 constexpr std::uint16_t kProto = 0x0888;
+constexpr int kReadVersion = 19;
 
 std::uint32_t le32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
 
@@ -41,6 +44,15 @@ void UpgradeController::stop()
             ::close(*fd);
             *fd = -1;
         }
+}
+
+void UpgradeController::setVersion(std::uint32_t hardwareId, std::uint32_t firmware, std::uint32_t word)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_version.clear();
+    for (std::uint32_t v : {hardwareId, firmware, word})
+        for (int i = 0; i < 4; ++i)
+            m_version.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
 void UpgradeController::script(const Bytes& answers)
@@ -179,6 +191,8 @@ UpgradeController::Bytes UpgradeController::feed(const std::uint8_t* data, std::
             if (m_pending.size() < kHeader)
                 break;
             const int command = m_pending[12];
+            const std::uint8_t requestAddress = m_pending[6];
+            const std::uint32_t requestSequence = le32(&m_pending[8]);
             const std::size_t length = le32(&m_pending[16]);
             const bool last = m_pending[14] != 0;
             if (m_pending.size() < kHeader + length)
@@ -193,6 +207,18 @@ UpgradeController::Bytes UpgradeController::feed(const std::uint8_t* data, std::
                 m_blocks.emplace_back(command, m_partialBlock);
                 m_partialBlock.clear();
                 m_partialCommand = -1;
+            }
+            if (command == kReadVersion && !m_version.empty()) {
+                FrameHeader h;
+                h.address = requestAddress;
+                h.sequence = requestSequence;
+                h.command = kReadVersion;
+                h.length = static_cast<std::uint32_t>(m_version.size());
+                Bytes reply(kHeader);
+                WriteFrameHeader(h, reply.data());
+                out.insert(out.end(), reply.begin(), reply.end());
+                out.insert(out.end(), m_version.begin(), m_version.end());
+                continue;
             }
             out.push_back('A');
             continue;

@@ -37,6 +37,9 @@ public:
 
     // Answers for the coming records, in order; 0 = stay silent.
     void script(const Bytes& answers);
+    // Stream links: answer the version read (command 19) with these words,
+    // as a controller does before it is upgraded, instead of 'A'.
+    void setVersion(std::uint32_t hardwareId, std::uint32_t firmware, std::uint32_t word);
 
     // Data of every framed block by command, in order.
     std::vector<std::pair<int, Bytes>> blocks() const;
@@ -61,6 +64,7 @@ private:
     std::vector<Bytes> m_records;
     std::vector<std::uint32_t> m_indexes;
     Bytes m_partialBlock;
+    Bytes m_version;   // empty: the version read is acknowledged like any block
     int m_partialCommand = -1;
     std::size_t m_partialTotal = 0;
 

@@ -1,8 +1,8 @@
 #include "app/dialogs/device/HwSettings.h"
 
 #include "app/dialogs/access/AccessRights.h"
-#include "app/dialogs/device/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
+#include "app/dialogs/task/TaskProgress.h"
 #include "core/model/GlobalInfo.h"
 #include "core/model/ItemTypes.h"
 #include "platform/LangPack.h"
@@ -55,7 +55,8 @@ void StoreHwValues(const HwSettingsValues& v, int maxScan, tagGlobalInfo& g)
     if (v.type >= 0)
         g.Type = static_cast<std::uint16_t>(v.type);
     g.ScanMode = static_cast<std::uint16_t>(std::clamp(v.scan, 1, std::max(1, maxScan)));
-    g.RowDecode = static_cast<std::uint8_t>(std::clamp(v.rowDecode, 0, 255));
+    if (v.rowDecode >= 0)
+        g.RowDecode = static_cast<std::uint8_t>(std::min(v.rowDecode, 255));
     g.ReFreq = static_cast<std::uint16_t>(std::clamp(v.refresh, kRefreshMin, kRefreshMax));
     g.Lum = static_cast<std::uint16_t>(std::clamp(v.lum, kLumMin, kLumMax));
     g.OptionBits = static_cast<std::uint8_t>(v.option[0] | v.option[1] << 1 | v.option[2] << 2 | v.option[3] << 3);
@@ -107,12 +108,12 @@ int UpgradeTaskKind(std::uint32_t hardwareId, std::uint32_t remoteVersion, std::
     static constexpr std::uint32_t kEither[] = {0x0E060500, 0x0E060600, 0x0E060700, 0x0E070700};
     const std::uint32_t family = hardwareId & 0xFFFFFF00u;
     if (std::find(std::begin(kStream), std::end(kStream), family) != std::end(kStream))
-        return kTaskUpgrade;
+        return TASK_UPGRADE;
     if (std::find(std::begin(kEither), std::end(kEither), family) != std::end(kEither)) {
         const bool network = commMode == COMM_ETHERNET || commMode == COMM_NETWORK;
-        return remoteVersion < 0x01030500u && !network ? kTaskUpgrade : kTaskUpgradeImage;
+        return remoteVersion < 0x01030500u && !network ? TASK_UPGRADE : TASK_UPGRADE_IMAGE;
     }
-    return remoteVersion > 0x01030000u ? kTaskUpgradeImage : kTaskUpgrade;
+    return remoteVersion > 0x01030000u ? TASK_UPGRADE_IMAGE : TASK_UPGRADE;
 }
 
 bool UpgradeAllowed(std::uint32_t remoteVersion, std::uint32_t catalogueVersion, std::uint32_t rights)

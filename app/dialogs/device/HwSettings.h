@@ -23,7 +23,7 @@ struct HwSettingsValues {
     int height = 4;
     int type = -1;        // work-mode code of the selected row; -1 none selected
     int scan = 1;
-    int rowDecode = 0;
+    int rowDecode = 0;    // list index; -1 none selected
     int refresh = 0;
     int lum = 0;
     bool option[4] = {};  // option byte bits 0-3
@@ -40,7 +40,7 @@ HwSettingsValues HwValuesFromScreen(const tagGlobalInfo& g);
 
 // Writes the values into the block: every number clamped to its control's
 // range (scan to 1..maxScan), sizes rounded up to whole units, no row keeps
-// the old Type, link option bit 0 only for a serial link, other bits kept.
+// the old Type (and no row-decoding entry the old RowDecode), link option bit 0 only for a serial link, other bits kept.
 void StoreHwValues(const HwSettingsValues& v, int maxScan, tagGlobalInfo& g);
 
 // Whether a sent block moved the controller: a new address or serial speed.
@@ -55,9 +55,7 @@ struct VersionTexts {
 VersionTexts MakeVersionTexts(std::uint32_t remoteVersion, std::uint32_t hardwareId, std::uint32_t word,
                               std::uint32_t catalogueVersion);
 
-// Task kinds of the communication task dialog that upgrade firmware.
-inline constexpr int kTaskUpgrade = 2;
-inline constexpr int kTaskUpgradeImage = 7;
+// The task kind (TASK_UPGRADE or TASK_UPGRADE_IMAGE) that upgrades a board.
 int UpgradeTaskKind(std::uint32_t hardwareId, std::uint32_t remoteVersion, std::uint32_t commMode);
 
 // Whether an upgrade goes ahead: the controller is older, or any version is allowed.

@@ -4,7 +4,8 @@
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/access/AccessRights.h"
 #include "app/dialogs/device/DlgUtil.h"
-#include "app/dialogs/device/LedWorkModes.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/model/Core.h"
 #include "core/model/GlobalInfo.h"
@@ -73,7 +74,7 @@ CSettingHW::CSettingHW(CCore& core, tagItemData* screen, QWidget* parent)
         format = QStringLiteral("HH:mm");
     m_timeOn->setDisplayFormat(format);
     m_timeOff->setDisplayFormat(format);
-    for (const LedWorkModeRow& row : LedWorkModeTable)
+    for (const panels::LedWorkMode& row : panels::LedWorkModeTable)
         m_workMode->addItem(platform::langString(row.nameId), row.code);
     m_workMode->setCurrentIndex(0);
     m_rowDecode->addItems(splitPieces(platform::langString(IDS_ROW_DECODE)));
@@ -156,6 +157,10 @@ void CSettingHW::buildLayout()
     ctl->setColumnStretch(6, 1);
     ctl->addWidget(m_status, 1, 0, 1, 7);
 
+    m_result = withId(new QLabel(this), IDC_RESULT);
+    m_result->setWordWrap(true);
+    makeRed(m_result);
+
     auto* buttons = new QHBoxLayout;
     auto button = [&](int id) {
         auto* b = withId(new QPushButton(dlgText(IDD, id), this), id);
@@ -182,6 +187,7 @@ void CSettingHW::buildLayout()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(controller);
+    layout->addWidget(m_result);
     layout->addLayout(buttons);
 
     connect(m_autoSwitch, &QCheckBox::clicked, this, &CSettingHW::OnBnClickedAutoSwitch);
@@ -198,13 +204,13 @@ void CSettingHW::setValues(const HwSettingsValues& v)
     m_address->setValue(v.address);
     m_width->setPosition(v.width / kWidthUnit);
     m_height->setPosition(v.height / kHeightUnit);
-    const int row = v.type >= 0 ? FindLedWorkModeRow(static_cast<std::uint32_t>(v.type)) : -1;
+    const int row = v.type >= 0 ? panels::ledWorkModeRow(v.type) : -1;
     m_workMode->setCurrentIndex(row);
     unsigned short maxScan = kScanMaxBeforeMode, defaultScan = 1;
     int firstOption = 0;
     if (row >= 0) {
-        CCore::ParseLEDWorkMode(static_cast<int>(LedWorkModeTable[static_cast<std::size_t>(row)].code), maxScan,
-                                defaultScan, firstOption);
+        CCore::ParseLEDWorkMode(panels::LedWorkModeTable[static_cast<std::size_t>(row)].code, maxScan, defaultScan,
+                                firstOption);
     }
     m_scan->setRange(1, maxScan);
     m_scan->setValue(v.scan);
@@ -231,7 +237,7 @@ HwSettingsValues CSettingHW::values() const
     v.height = m_height->value();
     v.type = m_workMode->currentIndex() >= 0 ? m_workMode->currentData().toInt() : -1;
     v.scan = m_scan->value();
-    v.rowDecode = std::max(0, m_rowDecode->currentIndex());
+    v.rowDecode = m_rowDecode->currentIndex();
     v.refresh = m_refresh->value();
     v.lum = m_lum->value();
     for (int i = 0; i < 4; ++i)
@@ -302,12 +308,21 @@ void CSettingHW::OnBnClickedRead()
     if (!m_screen)
         return;
     platform::sendMessage(frameTarget(), app::WM_STATUS_IDLE);
+    m_result->clear();
     const Block before = imageOf(m_screen->Global);
-    if (m_core.RetrieveHardwareInfo(m_screen) >= 0) {
-        platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
-                              reinterpret_cast<platform::LPARAM>(before.data()));
-        LoadFromScreen();
+    if (m_core.RetrieveHardwareInfo(m_screen) < 0) {
+        m_result->setText(platform::langString(IDS_READ_FAILED));
+        return;
     }
+    platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
+                          reinterpret_cast<platform::LPARAM>(before.data()));
+    LoadFromScreen();
+    m_result->setText(platform::langString(IDS_READ_DONE));
+}
+
+QString CSettingHW::resultText() const
+{
+    return m_result->text();
 }
 
 void CSettingHW::OnBnClickedSend()
@@ -322,7 +337,9 @@ void CSettingHW::OnBnClickedSend()
     platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
                           reinterpret_cast<platform::LPARAM>(before.data()));
     // The controller still answers at the address it had before the change.
+    m_result->clear();
     const int rc = m_core.SendHardwareInfo(m_screen, old.ID);
+    m_result->setText(platform::langString(rc < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE));
     if (rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
         platform::sendMessage(frameTarget(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
 }
@@ -344,8 +361,13 @@ void CSettingHW::OnBnClickedUpgrade()
     if (!UpgradeAllowed(g.RemoteVersion, CCore::GetUpgradeVersion(g.HardwareId), AccessRights::value()))
         return;
     const int kind = UpgradeTaskKind(g.HardwareId, g.RemoteVersion, g.CommType);
-    if (upgradeRunner())
+    if (upgradeRunner()) {
         upgradeRunner()(m_core, m_screen, kind, this);
+    } else {
+        CTaskDlg task(m_core, this);
+        task.SetTask(kind, m_screen);
+        task.exec();
+    }
     ShowVersionInfo();
 }
 

@@ -42,14 +42,18 @@ public:
         IDC_AUTOSWITCH = 6021, IDC_WEEKDAYS = 6031, IDC_TIME_ON = 6032, IDC_TIME_OFF = 6033,
         IDC_VERSION = 6046, IDC_HARDWARE_ID = 6047, IDC_VERSION_WORD = 6048, IDC_VERSION_STATUS = 6045,
         IDC_READ = 6030, IDC_SEND = 6023, IDC_RESET = 6025, IDC_UPGRADE = 6022,
+        IDC_RESULT = 6309,
     };
+    enum : unsigned { IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277, IDS_WRITE_DONE = 48278,
+                      IDS_WRITE_FAILED = 48279 };
 
     CSettingHW(CCore& core, tagItemData* screen, QWidget* parent = nullptr);
 
     // Where WM_STATUS_IDLE, WM_SCREEN_HWCHANGED and WM_SCREEN_RECONNECT go.
     void setMainFrame(QObject* frame) { m_frame = frame; }
 
-    // Runs the firmware upgrade of a task kind (the communication task dialog).
+    // Runs the firmware upgrade of a task kind in place of the communication
+    // task dialog (tests); none set: the task dialog.
     using UpgradeRunner = std::function<void(CCore&, tagItemData* screen, int taskKind, QWidget* parent)>;
     static UpgradeRunner setUpgradeRunner(UpgradeRunner runner);
 
@@ -64,6 +68,8 @@ public:
 
     // What the controls hold now.
     HwSettingsValues values() const;
+    // The red result of the last read or send.
+    QString resultText() const;
 
 private:
     void buildLayout();
@@ -92,6 +98,7 @@ private:
     QLabel* m_hardwareId;
     QLabel* m_word;
     QLabel* m_status;
+    QLabel* m_result;
     QPushButton* m_upgrade;
 };
 

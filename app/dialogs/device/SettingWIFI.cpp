@@ -166,6 +166,8 @@ void CSettingWIFI::onNetworkChosen(int index)
 
 void CSettingWIFI::UpdateMode()
 {
+    if (!m_screen)
+        return;
     const bool join = joinMode();
     const tagGlobalInfo& g = m_screen->Global;
     m_network->setEnabled(join);
@@ -192,6 +194,8 @@ void CSettingWIFI::UpdateMode()
 
 void CSettingWIFI::UpdateSecurity()
 {
+    if (!m_screen)
+        return;
     const bool secured = !joinMode() && m_encryption->currentIndex() >= 0 && m_encryption->currentData().toInt() == 2;
     m_security->setEnabled(secured);
     m_ownKey->setEnabled(secured);
@@ -216,6 +220,8 @@ QString CSettingWIFI::resultText() const
 
 void CSettingWIFI::OnBnClickedRead()
 {
+    if (!m_screen)
+        return;
     platform::sendMessage(m_frame.data(), app::WM_STATUS_IDLE);
     m_result->clear();
     if (m_core.RetrieveWifiInfo(m_screen) < 0) {
@@ -229,6 +235,8 @@ void CSettingWIFI::OnBnClickedRead()
 
 void CSettingWIFI::OnBnClickedWrite()
 {
+    if (!m_screen)
+        return;
     platform::sendMessage(m_frame.data(), app::WM_STATUS_IDLE);
     tagGlobalInfo& g = m_screen->Global;
     const QByteArray storedSsid = StoredSsid(g);

@@ -56,6 +56,7 @@ CTaskDlg::CTaskDlg(CCore& core, QWidget* parent) : QDialog(parent), m_core(core)
 
     m_cancelLink = withId(new controls::CStaticLink(this), IDC_CANCEL_TASK);
     m_cancelLink->m_bLink = false;   // a click is a command to this dialog
+    m_cancelLink->setFocusPolicy(Qt::StrongFocus);   // Space cancels too
     m_cancelLink->hide();
 
     m_close = withId(new QPushButton(this), IDC_CLOSE);
@@ -256,24 +257,62 @@ void CTaskDlg::CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
     CTaskDlg* dlg = s_live;
     if (!dlg)
         return;
-    dialogs::CommReport report = dialogs::CopyReport(&dlg->m_core, cmd, event, value);
-    QMetaObject::invokeMethod(
-        dlg, [dlg, report = std::move(report)] { dlg->OnCommProgress(report); }, Qt::QueuedConnection);
+    dlg->queueReport(dialogs::CopyReport(&dlg->m_core, cmd, event, value));
+}
+
+void CTaskDlg::queueReport(dialogs::CommReport report)
+{
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(m_reportMutex);
+        first = m_reports.empty();
+        m_reports.push_back(std::move(report));
+    }
+    // One call drains whatever came meanwhile: a fast transfer's reports
+    // cost one repaint, not one each.
+    if (first)
+        QMetaObject::invokeMethod(this, [this] { applyQueuedReports(); }, Qt::QueuedConnection);
+}
+
+void CTaskDlg::applyQueuedReports()
+{
+    std::vector<dialogs::CommReport> reports;
+    {
+        std::lock_guard<std::mutex> lock(m_reportMutex);
+        reports.swap(m_reports);
+    }
+    applyReports(reports);
 }
 
 void CTaskDlg::OnCommProgress(const dialogs::CommReport& report)
 {
-    const dialogs::ProgressAction a = dialogs::ProgressFor(report, IsCancelled(), m_linkShown);
-    if (a.resetBar)
-        m_progress->setValue(0);
-    if (a.link == dialogs::ProgressAction::Link::Show)
-        setLinkShown(true);
-    if (a.bar)
-        m_progress->setValue(*a.bar);
-    if (a.link == dialogs::ProgressAction::Link::Hide)
-        setLinkShown(false);
-    if (a.status)
-        setStatusText(*a.status);
+    applyReports({report});
+}
+
+void CTaskDlg::applyReports(const std::vector<dialogs::CommReport>& reports)
+{
+    std::optional<int> bar;
+    std::optional<QString> status;
+    const bool linkBefore = m_linkShown;
+    for (const dialogs::CommReport& r : reports) {
+        const dialogs::ProgressAction a = dialogs::ProgressFor(r, IsCancelled(), m_linkShown);
+        if (a.resetBar)
+            bar = 0;
+        if (a.link == dialogs::ProgressAction::Link::Show)
+            m_linkShown = true;
+        if (a.bar)
+            bar = a.bar;
+        if (a.link == dialogs::ProgressAction::Link::Hide)
+            m_linkShown = false;
+        if (a.status)
+            status = a.status;
+    }
+    if (bar)
+        m_progress->setValue(*bar);
+    if (m_linkShown != linkBefore || m_cancelLink->isVisible() != m_linkShown)
+        setLinkShown(m_linkShown);
+    if (status)
+        setStatusText(*status);
 }
 
 void CTaskDlg::setStatusText(const QString& text)
@@ -286,6 +325,8 @@ void CTaskDlg::setLinkShown(bool shown)
 {
     m_linkShown = shown;
     m_cancelLink->setVisible(shown);
+    if (shown)
+        m_cancelLink->setFocus();
 }
 
 void CTaskDlg::OnCancelTask()
@@ -316,6 +357,10 @@ void CTaskDlg::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         e->accept();
+        return;
+    }
+    if (e->key() == Qt::Key_Space && m_cancelLink->isVisible() && m_cancelLink->hasFocus()) {
+        OnCancelTask();
         return;
     }
     QDialog::keyPressEvent(e);

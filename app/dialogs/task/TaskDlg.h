@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -97,6 +98,9 @@ private:
     void setLinkShown(bool shown);
     void restoreCallBack();
     void waitForWorker();
+    void queueReport(dialogs::CommReport report);
+    void applyQueuedReports();
+    void applyReports(const std::vector<dialogs::CommReport>& reports);
 
     CCore& m_core;
     QCheckBox* m_check = nullptr;
@@ -118,6 +122,10 @@ private:
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
     int m_settleMs = 20000;
+
+    // Reports copied on the worker, waiting for the GUI thread.
+    std::mutex m_reportMutex;
+    std::vector<dialogs::CommReport> m_reports;
 
     // Lets the destructor cut the wait after a firmware-image upgrade short.
     std::mutex m_stopMutex;

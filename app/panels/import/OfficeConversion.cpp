@@ -48,6 +48,7 @@ void OfficeConversion::start(const QString& source, const QString& format, const
 {
     cleanUp();
     ++m_run;
+    m_log.clear();
     m_format = format;
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tavrelo-office-XXXXXX"));
     if (!m_dir->isValid()) {
@@ -73,6 +74,13 @@ void OfficeConversion::start(const QString& source, const QString& format, const
     process->setChildProcessModifier([] { ::setsid(); });
     connect(process, &QProcess::finished, this, &OfficeConversion::onProcessFinished);
     connect(process, &QProcess::errorOccurred, this, &OfficeConversion::onProcessError);
+    // What the program says is drained as it comes (a full pipe would stall
+    // it); the tail is kept for the log.
+    connect(process, &QProcess::readyRead, this, [this, process] {
+        m_log += process->readAll();
+        if (m_log.size() > 4096)
+            m_log = m_log.right(4096);
+    });
     const QString profile = QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("profile"))).toString();
     QStringList args{QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
                      QStringLiteral("--norestore")};
@@ -99,7 +107,9 @@ void OfficeConversion::onProcessFinished(int exitCode, QProcess::ExitStatus stat
     // nothing, so the output file decides.
     QFile out(m_dir->filePath(QStringLiteral("out/") + m_baseName + QLatin1Char('.') + m_format));
     if (status != QProcess::NormalExit || !out.open(QIODevice::ReadOnly)) {
-        const QString log = m_process ? QString::fromLocal8Bit(m_process->readAll()).trimmed() : QString();
+        if (m_process)
+            m_log += m_process->readAll();
+        const QString log = QString::fromLocal8Bit(m_log).trimmed();
         fail(QStringLiteral("conversion failed (exit %1): %2").arg(exitCode).arg(log));
         return;
     }

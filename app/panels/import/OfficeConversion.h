@@ -58,6 +58,7 @@ private:
     unsigned m_run = 0;
     QString m_format;
     QString m_baseName;
+    QByteArray m_log;
     std::unique_ptr<QTemporaryDir> m_dir;
     QPointer<QProcess> m_process;
     QTimer m_timer;

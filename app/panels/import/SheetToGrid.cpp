@@ -83,8 +83,18 @@ LOGFONT cellFont(const LOGFONT& base, const SheetFont& f)
 
 } // namespace
 
-void applySheetToGrid(const SheetData& sheet, grid::CRealGrid& g)
+bool applySheetToGrid(const SheetData& sheet, grid::CRealGrid& g)
 {
+    const std::size_t rows = std::size_t(std::max(sheet.rows, 0)), cols = std::size_t(std::max(sheet.columns, 0));
+    if (rows < 1 || cols < 1 || sheet.cells.size() != rows * cols || sheet.rowHeights.size() != rows
+        || sheet.columnWidths.size() != cols)
+        return false;
+    for (int r = 0; r < sheet.rows; ++r)
+        for (int c = 0; c < sheet.columns; ++c) {
+            const SheetCell& cell = sheet.at(r, c);
+            if (cell.rowSpan < 1 || cell.colSpan < 1 || r + cell.rowSpan > sheet.rows || c + cell.colSpan > sheet.columns)
+                return false;
+        }
     if (g.RowCount() < 1 || g.ColumnCount() < 1)
         g.ResetToDefault();
     g.SetDefaultSizes(g.RowHeight(0), g.ColumnWidth(0));
@@ -120,6 +130,7 @@ void applySheetToGrid(const SheetData& sheet, grid::CRealGrid& g)
         }
     g.ClearSelection();
     editor::writeHeaderLabels(g);
+    return true;
 }
 
 std::vector<std::uint8_t> applySheetToStream(const SheetData& sheet, std::span<const std::uint8_t> stream)
@@ -129,7 +140,8 @@ std::vector<std::uint8_t> applySheetToStream(const SheetData& sheet, std::span<c
         g.ResetToDefault();
     else if (!g.LoadFrom(stream))
         return {};
-    applySheetToGrid(sheet, g);
+    if (!applySheetToGrid(sheet, g))
+        return {};
     std::vector<std::uint8_t> out;
     g.SaveTo(out);
     return out;

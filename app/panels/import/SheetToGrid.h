@@ -15,11 +15,13 @@ class CRealGrid;
 
 namespace panels {
 
-void applySheetToGrid(const SheetData& sheet, grid::CRealGrid& grid);
+// False, with the grid untouched, for a sheet whose parts do not agree in
+// size (a source other than the reader may hand one in).
+bool applySheetToGrid(const SheetData& sheet, grid::CRealGrid& grid);
 
 // The same on a grid stream (a table record's memory file): the stream is
 // loaded, the sheet applied and the result written. Empty when the stream
-// cannot be loaded (the caller keeps its table).
+// cannot be loaded or the sheet is malformed (the caller keeps its table).
 std::vector<std::uint8_t> applySheetToStream(const SheetData& sheet, std::span<const std::uint8_t> stream);
 
 } // namespace panels

@@ -166,3 +166,40 @@ TEST(Tracker, WhiteHandlesWithTheSharedFrameColour)
     EXPECT_EQ(img.pixel(12, 12), qRgb(0, 0, 0));
     EXPECT_EQ(CRectTrackerEx::framePenColor(), QColor(0, 0, 255));
 }
+
+TEST(Tracker, HatchingFillsDiagonalsInsideAndAroundTheBand)
+{
+    CRectTrackerEx t;
+    t.m_nHandleSize = 5;
+    t.m_nStyle = CRectTrackerEx::HatchInside;
+    t.m_rect = QRect(10, 10, 16, 16);
+    QImage img(40, 40, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        t.Draw(p);
+    }
+    int inside = 0;
+    for (int y = 11; y < 25; ++y)
+        for (int x = 11; x < 25; ++x)
+            inside += img.pixel(x, y) == qRgb(0, 0, 0) ? 1 : 0;
+    EXPECT_GT(inside, 14 * 14 / 5);   // about one pixel in four
+    EXPECT_LT(inside, 14 * 14 / 3);
+    EXPECT_EQ(img.pixel(5, 5), qRgb(255, 255, 255));   // nothing outside
+
+    t.m_nStyle = CRectTrackerEx::HatchedBorder;
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        t.Draw(p);
+    }
+    int band = 0, centre = 0;
+    for (int y = 6; y < 30; ++y)
+        for (int x = 6; x < 30; ++x) {
+            const bool dark = img.pixel(x, y) == qRgb(0, 0, 0);
+            const bool inRect = x >= 10 && x < 26 && y >= 10 && y < 26;
+            (inRect ? centre : band) += dark ? 1 : 0;
+        }
+    EXPECT_GT(band, 0);
+    EXPECT_EQ(centre, 0);
+}

@@ -174,3 +174,24 @@ TEST(SectionCanvas, NextAndPreviousItemGoThroughTheTree)
                                                  reinterpret_cast<platform::WPARAM>(i1)}));
     EXPECT_TRUE(w.itemList.isEmpty());
 }
+
+TEST(ScreenCanvas, TheSelectedScenesPictureIsTheBackground)
+{
+    World w;
+    tagItemData* screen = w.screen(32, 16);
+    tagItemData* a = w.scene(screen, u"a");
+    tagItemData* b = w.scene(screen, u"b");
+    tagItemData* sec = w.section(a, QRect(20, 8, 8, 4));
+    a->Preview = QImage(32, 16, QImage::Format_RGB32);
+    a->Preview.fill(qRgb(200, 0, 0));
+    b->Preview = QImage(32, 16, QImage::Format_RGB32);
+    b->Preview.fill(qRgb(0, 0, 200));
+    CScreenLed canvas(w.core, &w.links);
+    canvas.AttachItem(screen);
+    canvas.SelectItem(sec, true);
+    EXPECT_EQ(canvas.content().pixel(0, 0), qRgb(200, 0, 0));
+    canvas.SelectItem(b, true);
+    EXPECT_EQ(canvas.content().pixel(31, 15), qRgb(0, 0, 200));
+    canvas.SelectItem(nullptr, true);
+    EXPECT_EQ(canvas.content().pixel(0, 0), qRgb(0, 0, 0));
+}

@@ -162,3 +162,13 @@ TEST(LedCanvas, WorkModeIsAppliedBeforeDrawing)
     const QRgb shown = led.display().pixel(1, 1) | 0xFF000000u;
     EXPECT_EQ(shown, colours == 1 ? qRgb(255, 0, 0) : colours == 2 ? qRgb(255, 255, 0) : qRgb(255, 255, 255));
 }
+
+TEST(LedCanvas, ASizeNoPictureCanHoldIsRefusedAndTheOldPictureStays)
+{
+    CLed led;
+    led.SetDotSize(3, 3, false);
+    ASSERT_EQ(led.Resize(16, 8, false), 1);
+    EXPECT_EQ(led.Resize(70000, 70000, false), 0);
+    EXPECT_EQ(led.contentSize(), QSize(16, 8));
+    EXPECT_EQ(led.GetDisplaySize(), QSize(49, 25));
+}

@@ -5,11 +5,14 @@
 #include "app/editor/Editor.h"
 
 #include "support/Seams.h"
+#include "support/SimController.h"
 #include "support/Widgets.h"
 
 #include <QApplication>
+#include <cstring>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -239,9 +242,16 @@ TEST_F(TreeEditor, DeletesWithConfirmationButNeverAScreen)
     EXPECT_EQ(frame->canvas()->openSectionCount(), 0);
     EXPECT_EQ(w.tree->mappedCount(), 2);
 
+    // The Del key asks too; a screen is not deleted from the tree.
+    tagItemData* b = w.tree->AddNewItem(IT_WND_TEXT);
+    ASSERT_NE(b, nullptr);
+    seams.nextAnswer(QMessageBox::Yes);
+    QTest::keyClick(w.tree, Qt::Key_Delete);
+    EXPECT_EQ(scene->FirstChild, nullptr);
     w.click(screen);
-    EXPECT_EQ(w.tree->DeleteSelectedItem(), 0);
+    QTest::keyClick(w.tree, Qt::Key_Delete);
     EXPECT_EQ(w.codes.back(), kNoticeDeleteScreen);
+    EXPECT_EQ(w.tree->DeleteSelectedItem(), 0);
     w.tree->setCurrentItem(nullptr);
     EXPECT_EQ(w.tree->DeleteSelectedItem(), 0);
     EXPECT_EQ(w.codes.back(), kNoticeDeleteNoSelection);
@@ -326,4 +336,80 @@ TEST_F(TreeEditor, ScreenshotsOfTheTreeWithItsMenu)
         EXPECT_TRUE(shot.save(outputDir() + QStringLiteral("/tree_menu_%1.png").arg(QLatin1String(kPackTags[lang]))));
     }
     ASSERT_TRUE(loadPack("UI_EN.rcc"));
+}
+
+TEST_F(TreeEditor, DraggingNearTheBottomScrollsAndHoveringExpands)
+{
+    TreeWorld w;
+    tagItemData* screen = w.screen(64, 32, u"Main");
+    std::vector<tagItemData*> scenes;
+    for (int i = 0; i < 30; ++i)
+        scenes.push_back(w.scene(screen, u"scene"));
+    tagItemData* moving = w.section(scenes[0], QRect(0, 0, 8, 8), IT_WND_TEXT, u"moving");
+    w.section(scenes[1], QRect(0, 0, 8, 8), IT_WND_TEXT, u"inside");
+    w.host.show();
+    w.tree->InsertItemTree(screen);
+    w.tree->itemOf(scenes[1])->setExpanded(false);
+    w.tree->scrollToTop();
+
+    const QPoint from = w.rowCenter(moving);
+    QTest::mousePress(w.tree->viewport(), Qt::LeftButton, {}, from);
+    QTest::qWait(80);
+    QTest::mouseMove(w.tree->viewport(), from + QPoint(0, 14));
+    ASSERT_TRUE(w.tree->isDragging());
+    // Resting on a collapsed scene opens it.
+    QTest::mouseMove(w.tree->viewport(), w.rowCenter(scenes[1]));
+    QTRY_VERIFY_WITH_TIMEOUT(w.tree->itemOf(scenes[1])->isExpanded(), 2000);
+    // Past the bottom edge the tree scrolls, and the last visible row is the target.
+    const int bottom = w.tree->viewport()->height();
+    QTest::mouseMove(w.tree->viewport(), QPoint(60, bottom + 30));
+    QTRY_VERIFY_WITH_TIMEOUT(w.tree->verticalScrollBar()->value() > 2, 2000);
+    EXPECT_NE(w.tree->dropTarget(), nullptr);
+    QTest::mouseRelease(w.tree->viewport(), Qt::LeftButton, {}, QPoint(60, bottom + 30));
+    EXPECT_FALSE(w.tree->isDragging());
+}
+
+TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn)
+{
+    sim::SimController own, other;
+    sim::TcpPeer ownPeer(own), otherPeer(other);
+    TreeWorld w;
+    tagItemData* screen = w.screen(64, 32, u"Main");
+    tagItemData* relay = w.screen(32, 16, u"Relay");
+    auto bind = [](tagItemData* s, const sim::SimController& c, const sim::TcpPeer& peer) {
+        tagGlobalInfo& g = s->Global;
+        g.CommType = COMM_NETWORK;
+        std::memset(g.Host, 0, sizeof g.Host);
+        std::strcpy(g.Host, "127.0.0.1");
+        g.HostKind = 0;
+        g.HostPort = peer.port();
+        g.ID = c.address();
+    };
+    bind(screen, own, ownPeer);
+    bind(relay, other, otherPeer);
+    w.tree->InsertItemTree(screen);
+    w.tree->InsertItemTree(relay);
+
+    // Reset through the screen's own link.
+    w.tree->OnMenuCommand(32967, screen);
+    ASSERT_TRUE(own.waitForBlocks(1));
+    QTRY_COMPARE(own.resets(), 1);
+    EXPECT_EQ(other.resets(), 0);
+
+    // Switch on through the other screen, from its entry of the submenu; the
+    // screen's own setting (send to every controller) comes back afterwards.
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    w.host.show();
+    QMenu* menu = w.rightClick(screen);
+    ASSERT_NE(menu, nullptr);
+    QMenu* on = menu->actions().at(3)->menu();
+    ASSERT_NE(on, nullptr);
+    ASSERT_EQ(on->actions().last()->text(), QStringLiteral("Relay"));
+    on->actions().last()->trigger();
+    menu->close();
+    // The controller may take the block a moment after the link is done with it.
+    ASSERT_TRUE(other.waitForBlocks(1));
+    QTRY_COMPARE(other.switchValue(), 1u);
+    EXPECT_EQ(own.switchValue(), 0u);
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
 }

@@ -15,7 +15,9 @@
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
 #include "app/panels/PropertySection.h"
-#include "app/panels/ScenePanels.h"
+#include "app/panels/PropertyScenePlayMode.h"
+#include "app/panels/PropertySceneShow.h"
+#include "app/panels/PropertySceneTimer.h"
 #include "core/api/TypeRecords.h"
 #include "core/model/Core.h"
 #include "core/model/ItemRecord.h"
@@ -433,3 +435,32 @@ INSTANTIATE_TEST_SUITE_P(AllPanels, PanelProtocol, ::testing::Range<std::size_t>
                          [](const auto& info) { return std::string(allPanels()[info.param].name); });
 
 } // namespace
+
+TEST(FieldBindings, EachWritesWhatItReadsWithinItsFieldsRange)
+{
+    support::TreeBuilder tree;
+    tagItemData* scene = tree.scene(tree.screen());
+    tagItemData* item = tree.item(tree.section(scene), IT_TEXT);
+    for (const FieldBinding& b : CPropertyEffectText::bindings()) {
+        SCOPED_TRACE(b.controlId);
+        EXPECT_FALSE(b.repaint);
+        b.write(*item, 12);
+        EXPECT_EQ(b.read(*item), 12);
+    }
+    const FieldBinding& stay = CPropertyEffectText::binding(CPropertyEffectText::IdStay);
+    stay.write(*item, -5);
+    EXPECT_EQ(stay.read(*item), 0);
+    const FieldBinding& speed = CPropertyEffectText::binding(CPropertyEffectText::IdEntrySpeed);
+    speed.write(*item, 0);
+    EXPECT_EQ(speed.read(*item), 1);
+    speed.write(*item, 1 << 20);
+    EXPECT_EQ(speed.read(*item), 65535);
+
+    EXPECT_TRUE(CPropertySceneShow::kModeBinding.repaint);
+    EXPECT_FALSE(CPropertySceneShow::kOptionBinding.repaint);
+    scene->Scene.DisplayOption = 0xF0;
+    CPropertySceneShow::kOptionBinding.write(*scene, 1);
+    EXPECT_EQ(scene->Scene.DisplayOption, 0xF1);
+    CPropertySceneShow::kOptionBinding.write(*scene, 0);
+    EXPECT_EQ(scene->Scene.DisplayOption, 0xF0);
+}

@@ -10,7 +10,9 @@
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
 #include "app/panels/PropertySection.h"
-#include "app/panels/ScenePanels.h"
+#include "app/panels/PropertyScenePlayMode.h"
+#include "app/panels/PropertySceneShow.h"
+#include "app/panels/PropertySceneTimer.h"
 #include "core/model/Core.h"
 #include "support/TreeBuilder.h"
 
@@ -65,6 +67,10 @@ struct PaneFixture : ::testing::Test {
 
 TEST_F(PaneFixture, EachLevelShowsItsPageAndHidesThePrevious)
 {
+    // Pages and panels are found by their template ids.
+    EXPECT_EQ(pane.screenPage()->objectName(), "6153");
+    EXPECT_EQ(pane.findChild<QWidget*>("6160"), static_cast<QWidget*>(pane.screenPage()->info()));
+    EXPECT_EQ(pane.findChild<QWidget*>("6190"), static_cast<QWidget*>(pane.screenPage()->comm()));
     select(screen);
     EXPECT_EQ(pane.currentPage(), pane.screenPage());
     EXPECT_TRUE(pane.screenPage()->isVisible());

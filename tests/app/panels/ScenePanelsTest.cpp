@@ -3,7 +3,9 @@
 #include "PanelTestUtil.h"
 
 #include "app/controls/AppMessages.h"
-#include "app/panels/ScenePanels.h"
+#include "app/panels/PropertyScenePlayMode.h"
+#include "app/panels/PropertySceneShow.h"
+#include "app/panels/PropertySceneTimer.h"
 #include "core/model/Core.h"
 #include "core/model/Utilities.h"
 #include "support/Seams.h"

@@ -188,7 +188,7 @@ struct ControlRun {
     }
     std::vector<std::uint64_t> sceneChanges() const
     {
-        return clock.times(clientOf(const_cast<CPlayControl&>(control)), TM_PLAY_NEXTSCENE);
+        return clock.times(clientOf(control), TM_PLAY_NEXTSCENE);
     }
     VirtualClock clock;
     CPlayControl control;
@@ -331,6 +331,13 @@ TEST(PlayControl, OnlyOneBorderMovesAndPauseReachesEveryPlayer)
     EXPECT_TRUE(run.control.Player(0).HasMovingBorder());
     EXPECT_FALSE(run.control.Player(1).HasMovingBorder());
     EXPECT_EQ(run.control.BordersInUse(), 1);
+    // The border that does not move is drawn once, at its item's start.
+    const QImage content = f.canvas.contentCopy();
+    int lit = 0;
+    for (int x = 32; x < 64; ++x)
+        lit += content.pixel(x, 0) != 0xFF000000u;
+    EXPECT_GT(lit, 0);
+    EXPECT_EQ(content.pixel(40, 8), 0xFF000000u);   // the item has not entered yet
     run.clock.runUntil(1000);
     EXPECT_GE(run.clock.times(clientOf(run.control.Player(0).Border()), TM_PLAY_TICK).size(), 40u);
 
@@ -347,4 +354,31 @@ TEST(PlayControl, OnlyOneBorderMovesAndPauseReachesEveryPlayer)
     run.control.Stop();
     EXPECT_FALSE(run.control.Player(0).IsActive());
     EXPECT_FALSE(run.control.Player(0).Border().IsActive());
+}
+
+TEST(PlayControl, ImpossibleValuesPlayWithoutHarm)
+{
+    PlayFixture f;
+    tagItemData* a = f.scene(static_cast<std::int32_t>(0xFFFF0000u));
+    tagItemData* outside = f.section(a, QRect(60000, 60000, 500, 500));
+    f.item(outside, {.in = 200, .inSpeed = 0, .stay = -7, .out = 255, .outSpeed = 0});
+    tagItemData* empty = f.section(a, QRect(0, 0, 0, 0));
+    f.item(empty, {.in = 5, .stay = 1});
+    tagItemData* huge = f.section(a, QRect(0, 0, 8, 4));
+    tagItemData* big = f.item(huge, {.in = 19, .inSpeed = 0, .stay = 1, .out = 13});
+    big->Item.ContentW = 0xFFFFFFFFu;
+    big->Item.ContentH = 0xFFFFFFFFu;
+    f.core.SetItemFrame(huge, 1);
+    DynFrameElement* e = f.core.AddFrameElement(0, u"still", *FrameSlotOf(huge), nullptr);
+    e->Motion = 255;
+    e->Period = 0;
+    e->Speed = 0;
+    tagItemData* b = f.scene(-1);
+    f.item(f.section(b, QRect(0, 0, 64, 32)), {.stay = 10});
+    ControlRun run(f, a);
+    run.start();
+    run.clock.runUntil(3000);
+    EXPECT_GT(run.clock.trace().size(), 100u);
+    run.control.Stop();
+    EXPECT_FALSE(run.control.IsActive());
 }

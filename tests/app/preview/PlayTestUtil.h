@@ -12,7 +12,7 @@
 
 namespace previewtest {
 
-inline const void* clientOf(preview::PlayLoopClient& p) { return &p; }
+inline const void* clientOf(const preview::PlayLoopClient& p) { return &p; }
 
 struct ItemSpec {
     int in = 0;

@@ -7,6 +7,7 @@
 #include "platform/LangPack.h"
 #include "support/Widgets.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QPainter>
@@ -102,6 +103,28 @@ TEST(PreviewWindow, WorkModeDecidesWhichChannelsLight)
     EXPECT_EQ(display.pixel(2, 2), qRgb(200, 255, 255));
 }
 
+TEST(PreviewWindow, LedsShowTheScreensWorkMode)
+{
+    PlayFixture f;
+    tagItemData* a = f.scene(-1);
+    tagItemData* item = f.item(f.section(a, QRect(0, 0, 64, 32)), {.in = 5, .inSpeed = 1, .stay = 100000});
+    QImage page(64, 32, QImage::Format_RGB32);
+    page.fill(qRgb(0, 255, 0));
+    page.setPixel(10, 10, qRgb(255, 255, 255));
+    item->Preview = page;
+    f.screen->Global.Type = 17;   // one colour: red only
+    VirtualClock clock;
+    RandomSource random(3);
+    CPreView dialog(f.core, a, clock, random);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    clock.runUntil(70);
+    std::lock_guard lock(dialog.Canvas().Canvas().mutex());
+    const QImage& display = dialog.Canvas().Canvas().display();
+    EXPECT_EQ(display.pixel(10 * 3 + 1, 10 * 3 + 1), qRgb(255, 0, 0));
+    EXPECT_EQ(display.pixel(20 * 3 + 1, 20 * 3 + 1), qRgb(0, 0, 0));
+}
+
 TEST(PreviewWindow, BarOnHoverPlayPauseAndEscapeCloses)
 {
     PlayFixture f;
@@ -141,6 +164,20 @@ TEST(PreviewWindow, BarOnHoverPlayPauseAndEscapeCloses)
     QTest::mouseClick(play, Qt::LeftButton);
     EXPECT_FALSE(led.Control().IsPaused());
     EXPECT_TRUE(led.Control().IsActive());
+
+    // The keyboard reaches the bar too.
+    dialog.Bar().hide();
+    QTest::keyClick(&dialog, Qt::Key_Tab);
+    EXPECT_TRUE(dialog.Bar().isVisible());
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused && dialog.Bar().isAncestorOf(focused));
+    for (int i = 0; i < 4 && QApplication::focusWidget() != pause; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), pause);
+    QTest::keyClick(pause, Qt::Key_Space);
+    EXPECT_FALSE(pause->isEnabled());
+    QTRY_VERIFY(led.Control().IsPaused());
+    QTest::mouseClick(play, Qt::LeftButton);
 
     // Enter does nothing; Escape closes and stops every player.
     QTest::keyClick(&dialog, Qt::Key_Return);

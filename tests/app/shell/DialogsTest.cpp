@@ -7,6 +7,9 @@
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/UiHelpers.h"
 #include "platform/LangPack.h"
+#include "support/ModalRunner.h"
+#include "support/Screenshots.h"
+#include "support/Widgets.h"
 
 #include <memory>
 #include <vector>
@@ -23,33 +26,6 @@
 using namespace shelltest;
 
 namespace {
-
-// Local stand-in for the shared find-by-control-id helper.
-template <typename T = QWidget>
-T* findById(QWidget* root, int id)
-{
-    for (T* w : root->findChildren<T*>())
-        if (controls::controlId(w) == id)
-            return w;
-    return nullptr;
-}
-
-// Runs a modal dialog and lets `answer` drive it from the event loop.
-int runModal(QDialog& dlg, std::function<void()> answer)
-{
-    QTimer::singleShot(0, &dlg, [&] {
-        (void)QTest::qWaitForWindowExposed(&dlg);
-        answer();
-    });
-    return dlg.exec();
-}
-
-void saveShot(QWidget& w, const QString& name)
-{
-    const QString dir = QString::fromLocal8Bit(qgetenv("TAVRELO_TEST_OUTPUT")) + "/shell";
-    QDir().mkpath(dir);
-    w.grab().save(dir + u'/' + name + ".png");
-}
 
 // On the indicator, which is the whole target when the pack gives no text.
 void clickRadio(QRadioButton* r)
@@ -74,12 +50,12 @@ TEST(QuerySaveDlg, TheQuitButtonEndsWith1105OthersWith1106EscapeWith2)
         EXPECT_EQ(CQuerySaveDlg::ResultForButton(id), id == 6529 ? 1105 : 1106);
     CQuerySaveDlg dlg;
     for (int id = CQuerySaveDlg::IDC_FIRST; id <= CQuerySaveDlg::IDC_LAST; ++id)
-        ASSERT_NE(findById<QPushButton>(&dlg, id), nullptr) << id;
+        ASSERT_NE(support::findByControlId<QPushButton>(&dlg, id), nullptr) << id;
     for (int id : {6529, 6525, 6531}) {
-        const int r = runModal(dlg, [&] { QTest::mouseClick(findById<QPushButton>(&dlg, id), Qt::LeftButton); });
+        const int r = support::execAnswered(dlg, [&](QWidget*) { QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, id), Qt::LeftButton); });
         EXPECT_EQ(r, id == 6529 ? 1105 : 1106);
     }
-    EXPECT_EQ(runModal(dlg, [&] { QTest::keyClick(&dlg, Qt::Key_Escape); }), 2);
+    EXPECT_EQ(support::execAnswered(dlg, [&](QWidget*) { QTest::keyClick(&dlg, Qt::Key_Escape); }), 2);
 }
 
 TEST(TestDialogs, ValuesShowStoreOnOkAndSurviveTheDialog)
@@ -88,13 +64,13 @@ TEST(TestDialogs, ValuesShowStoreOnOkAndSurviveTheDialog)
     TestGridSettings() = {};
     {
         CTestScan dlg;
-        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6264)->isChecked());
-        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6260)->isChecked());
-        EXPECT_EQ(findById<QLineEdit>(&dlg, 6255)->text(), "120");
-        const int r = runModal(dlg, [&] {
-            clickRadio(findById<QRadioButton>(&dlg, 6266));
-            clickRadio(findById<QRadioButton>(&dlg, 6263));
-            QLineEdit* e = findById<QLineEdit>(&dlg, 6255);
+        EXPECT_TRUE(support::findByControlId<QRadioButton>(&dlg, 6264)->isChecked());
+        EXPECT_TRUE(support::findByControlId<QRadioButton>(&dlg, 6260)->isChecked());
+        EXPECT_EQ(support::findByControlId<QLineEdit>(&dlg, 6255)->text(), "120");
+        const int r = support::execAnswered(dlg, [&](QWidget*) {
+            clickRadio(support::findByControlId<QRadioButton>(&dlg, 6266));
+            clickRadio(support::findByControlId<QRadioButton>(&dlg, 6263));
+            QLineEdit* e = support::findByControlId<QLineEdit>(&dlg, 6255);
             e->selectAll();
             QTest::keyClicks(e, "250");
             QTest::keyClick(e, Qt::Key_Return);
@@ -106,10 +82,10 @@ TEST(TestDialogs, ValuesShowStoreOnOkAndSurviveTheDialog)
     EXPECT_EQ(TestScanSettings().speed, 250);
     {
         CTestScan dlg;   // the next run shows what was stored; Cancel keeps it
-        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6266)->isChecked());
-        EXPECT_EQ(findById<QLineEdit>(&dlg, 6255)->text(), "250");
-        const int r = runModal(dlg, [&] {
-            clickRadio(findById<QRadioButton>(&dlg, 6264));
+        EXPECT_TRUE(support::findByControlId<QRadioButton>(&dlg, 6266)->isChecked());
+        EXPECT_EQ(support::findByControlId<QLineEdit>(&dlg, 6255)->text(), "250");
+        const int r = support::execAnswered(dlg, [&](QWidget*) {
+            clickRadio(support::findByControlId<QRadioButton>(&dlg, 6264));
             QTest::keyClick(&dlg, Qt::Key_Escape);
         });
         EXPECT_EQ(r, QDialog::Rejected);
@@ -117,18 +93,18 @@ TEST(TestDialogs, ValuesShowStoreOnOkAndSurviveTheDialog)
     }
     {
         CTestGrid dlg;
-        EXPECT_EQ(findById<QLineEdit>(&dlg, 6263)->text(), "300");
-        EXPECT_TRUE(findById<QRadioButton>(&dlg, 6260)->isChecked());
+        EXPECT_EQ(support::findByControlId<QLineEdit>(&dlg, 6263)->text(), "300");
+        EXPECT_TRUE(support::findByControlId<QRadioButton>(&dlg, 6260)->isChecked());
         MessageRecorder messages;
-        const int r = runModal(dlg, [&] {
-            QLineEdit* e = findById<QLineEdit>(&dlg, 6263);
+        const int r = support::execAnswered(dlg, [&](QWidget*) {
+            QLineEdit* e = support::findByControlId<QLineEdit>(&dlg, 6263);
             e->clear();
             dlg.accept();   // an empty number keeps the dialog open
             EXPECT_EQ(messages.texts.size(), 1);
             EXPECT_TRUE(dlg.isVisible());
-            clickRadio(findById<QRadioButton>(&dlg, 6261));
+            clickRadio(support::findByControlId<QRadioButton>(&dlg, 6261));
             QTest::keyClicks(e, "1000");
-            QTest::mouseClick(findById<QPushButton>(&dlg, 1), Qt::LeftButton);
+            QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, 1), Qt::LeftButton);
         });
         EXPECT_EQ(r, QDialog::Accepted);
     }
@@ -139,14 +115,15 @@ TEST(TestDialogs, ValuesShowStoreOnOkAndSurviveTheDialog)
 TEST(AboutDlg, ShowsTheVersionAndHidesProductLinksInOtherBuilds)
 {
     CAboutDlg dlg;
-    EXPECT_EQ(findById<QLabel>(&dlg, 6370)->text(), GetFileVersionText());
+    EXPECT_EQ(support::findByControlId<QLabel>(&dlg, 6370)->text(), GetFileVersionText());
     dlg.show();
     for (int id = 6371; id <= 6374; ++id)
-        EXPECT_FALSE(findById<QLabel>(&dlg, id)->isVisible()) << id;   // this binary is not "Tavrelo"
+        EXPECT_FALSE(support::findByControlId<QLabel>(&dlg, id)->isVisible()) << id;   // this binary is not "Tavrelo"
     EXPECT_TRUE(CAboutDlg::LinkShown(true, "https://a.example/"));
     EXPECT_FALSE(CAboutDlg::LinkShown(false, "https://a.example/"));
     EXPECT_FALSE(CAboutDlg::LinkShown(true, ""));   // no address, no dead link
-    EXPECT_EQ(runModal(dlg, [&] { QTest::keyClick(&dlg, Qt::Key_Return); }), QDialog::Accepted);
+    dlg.hide();   // shown modeless above; the modal run shows it again
+    EXPECT_EQ(support::execAnswered(dlg, [&](QWidget*) { QTest::keyClick(&dlg, Qt::Key_Return); }), QDialog::Accepted);
 }
 
 TEST(UiHelpers, CombosFileTitlesAndRemovableDrives)
@@ -211,7 +188,7 @@ TEST(MenuEx, OwnerDrawnEntriesHaveTheirMetricsAndColours)
     const QImage shot = menu.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(ra.left() + 2, ra.center().y())), m.strip);
     EXPECT_EQ(QColor(shot.pixel(ra.right() - 4, ra.center().y())), m.background);
-    saveShot(menu, "menuex");
+    EXPECT_TRUE(support::saveScreenshot(menu, "shell", "menuex"));
     menu.close();
 }
 
@@ -237,7 +214,7 @@ TEST(ShellScreens, AboutBoxAndSmallDialogsInEachLanguage)
                     EXPECT_GE(w->width(), w->minimumSizeHint().width()) << names[i] << " " << controls::controlId(w);
                 }
             }
-            saveShot(d, QStringLiteral("%1_%2").arg(QString::fromLatin1(names[i]), lang));
+            EXPECT_TRUE(support::saveScreenshot(d, "shell", QStringLiteral("%1_%2").arg(QString::fromLatin1(names[i]), lang)));
         }
     }
     platform::clearLangPack();

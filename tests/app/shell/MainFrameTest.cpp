@@ -516,3 +516,140 @@ TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
         EXPECT_TRUE(h.frame->grab().save(dir + QStringLiteral("/mainframe_%1.png").arg(QLatin1String(names[i]))));
     }
 }
+
+TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
+{
+    bool allow = false;
+    QList<int> asked, opened;
+    FrameSeams s;
+    s.accessGate = [&](int id, QWidget*) {
+        asked << id;
+        return allow;
+    };
+    s.hardwareSettings = [&](QWidget*, tagItemData*) { opened << 32876; return 1; };
+    s.wizard = [&](QWidget*) { opened << 32853; return 1; };
+    FrameHarness h("UI_EN.rcc", s);
+    h.list()->Select(h.core.GetScreen(0));
+    h.frame->OnCommand(32876);
+    h.frame->OnCommand(32853);
+    EXPECT_EQ(asked, (QList<int>{32876, 32853}));
+    EXPECT_TRUE(opened.isEmpty());
+    allow = true;
+    h.frame->OnCommand(32876);
+    h.frame->OnCommand(32853);
+    EXPECT_EQ(opened, (QList<int>{32876, 32853}));
+    // The software settings need no rights.
+    h.frame->OnCommand(32875);
+    EXPECT_EQ(asked.size(), 4);
+}
+
+TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndTheWaitGoesOn)
+{
+    FrameHarness h;
+    h.frame->show();
+    std::atomic<bool> release{false};
+    QTimer::singleShot(10, h.frame.get(), [&] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+        // An exit ends every running loop: the wait must not return early.
+        QCoreApplication::exit(0);
+        QTimer::singleShot(30, [&] { release = true; });
+    });
+    const int r = h.frame->WaitWithMessagePump([&] {
+        while (!release)
+            QThread::msleep(2);
+        return 5;
+    });
+    EXPECT_TRUE(release);
+    EXPECT_EQ(r, 5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 2000));
+    // The exit stays asked for until an application loop ends: run one, so
+    // that later tests' loops run again.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    QEventLoop probe;
+    QTimer::singleShot(0, &probe, [&probe] { probe.exit(3); });
+    EXPECT_EQ(probe.exec(), 3);
+}
+
+TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
+{
+    FrameSeams s;
+    std::intptr_t argument = -1;
+    CCore* core = nullptr;
+    s.runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
+        EXPECT_EQ(task, TASK_SEARCH);
+        argument = arg;
+        // What a search finds: screens added after the open ones.
+        tagItemData* last = core->GetScreen(0);
+        const std::uint32_t links[] = {COMM_SERIAL, COMM_NETWORK, COMM_NETWORK};
+        for (std::uint32_t link : links) {
+            last = core->AddItem(IT_SCREEN, nullptr, nullptr, last);
+            last->Global.CommType = link;
+        }
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc", s, false);
+    core = &h.core;
+    ASSERT_TRUE(h.frame->OnCreate());
+    platform::sendMessage(h.frame.get(), app::WM_SEARCH_SCREENS, 0, 0);
+    EXPECT_EQ(argument, std::intptr_t(1) << 16);
+    EXPECT_EQ(h.screenCount(), 4);
+    EXPECT_EQ(h.frame->StatusText(2), S(48225).arg(3).arg(1).arg(0).arg(2));
+    for (tagItemData* n = h.core.GetScreen(1); n; n = n->NextSibling) {
+        EXPECT_FALSE(QString::fromUtf16(n->Name).isEmpty());
+        EXPECT_NE(h.frame->FindItemWindow(n), nullptr);
+    }
+}
+
+TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen)
+{
+    int result = 1;
+    FrameSeams s;
+    s.runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t) {
+        EXPECT_EQ(task, TASK_FIND_SCREEN);
+        return result;
+    };
+    FrameHarness h("UI_EN.rcc", s);
+    tagItemData* screen = h.core.GetScreen(0);
+    screen->Global.ID = 17;
+    platform::sendMessage(h.frame.get(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    EXPECT_EQ(h.frame->StatusText(1), S(44015).arg(17));
+    result = 2;
+    platform::sendMessage(h.frame.get(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    EXPECT_EQ(h.frame->StatusText(1), S(59150));
+
+    // The settings dialog wrote a new size into the block; the old copy comes along.
+    screen->Global.Width = 64;
+    screen->Global.Height = 32;
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.ChangeItemRect(wnd, 0, 0, 64, 32);
+    auto old = std::make_unique<tagGlobalInfo>();
+    *old = screen->Global;
+    screen->Global.Width = 32;
+    screen->Global.Height = 16;
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
+                                    reinterpret_cast<platform::LPARAM>(old.get())),
+              0);
+    EXPECT_EQ(screen->Global.Width, 32);
+    EXPECT_EQ(screen->Global.Height, 16);
+    EXPECT_LE(wnd->Section.RectX + wnd->Section.RectW, 32);
+    EXPECT_LE(wnd->Section.RectY + wnd->Section.RectH, 16);
+}
+
+TEST(MainFrame, TheThumbnailKeepsToTheBottomRightCorner)
+{
+    FrameHarness h;
+    h.frame->show();
+    auto* thumb = new QWidget;
+    thumb->resize(100, 80);
+    h.frame->SetThumbnail(thumb);
+    for (QSize size : {QSize(900, 650), QSize(1100, 760)}) {
+        h.frame->resize(size);
+        QTest::qWait(20);
+        const QRect area = h.frame->MdiArea()->viewport()->rect();
+        EXPECT_EQ(thumb->geometry().bottomRight(), area.bottomRight());
+        EXPECT_EQ(thumb->size(), QSize(100, 80));
+    }
+}

@@ -9,6 +9,7 @@
 #include "core/model/ItemData.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
+#include "support/Screenshots.h"
 #include "support/Seams.h"
 #include "support/Widgets.h"
 
@@ -192,6 +193,26 @@ TEST_F(PanelViewTest, OpeningAsksForChangesAndRefusesAFileAlreadyOpen)
     EXPECT_EQ(host.relayouts, 1);
 }
 
+TEST_F(PanelViewTest, AScreenDeletedElsewhereLeavesItsFileFree)
+{
+    tagItemData* a = addScreen(u"A");
+    ASSERT_TRUE(panel->SaveScreen(a, true));
+    const QString path = userdata(QStringLiteral("A.pl"));
+    const QByteArray saved = readAll(path);
+    panel->Tree().DeleteItem(a);   // as the tree's own delete command does
+    EXPECT_EQ(panel->IsFileOpen(path), 0);
+    // A new screen starts without a file, whatever address it gets.
+    tagItemData* b = addScreen(u"B", false);
+    EXPECT_TRUE(panel->ScreenFile(b).isEmpty());
+    ASSERT_TRUE(panel->SaveScreen(b, true));
+    EXPECT_EQ(readAll(path), saved);   // A's file untouched
+    seams.nextFileName(path);
+    seams.nextAnswer(QMessageBox::No);
+    panel->OpenScreen(b);
+    EXPECT_EQ(panel->ScreenFile(b), path);
+    EXPECT_NE(b->FirstChild, nullptr);
+}
+
 TEST_F(PanelViewTest, AFileTheCoreRefusesChangesNothing)
 {
     tagItemData* s = addScreen(u"Front");
@@ -230,9 +251,7 @@ TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
     QTest::keyClicks(editor, QStringLiteral("Lobby"));
     QTest::keyClick(editor, Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return row->text(0) == QStringLiteral("Lobby"); }, 2000));   // committed queued
-    const QString shots = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/shell");
-    QDir().mkpath(shots);
-    EXPECT_TRUE(panel->grab().save(shots + QStringLiteral("/panel_renamed.png")));
+    EXPECT_TRUE(support::saveScreenshot(*panel, "shell", "panel_renamed"));
     EXPECT_EQ(nameOf(s), "Lobby");
     EXPECT_FALSE(QFile::exists(userdata(QStringLiteral("Front.pl"))));
     EXPECT_EQ(readAll(userdata(QStringLiteral("Lobby.pl"))), saved);
@@ -380,6 +399,36 @@ TEST_F(PanelViewTest, ClosingAllAsksTheQuitQuestionForEachScreen)
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(core.GetScreen(0), nullptr);
     EXPECT_EQ(settings.screens.savePath, (QStringList{QString(), QString()}));   // not saved: IsSaveLED off
+}
+
+TEST_F(PanelViewTest, AFailedExportIsReportedWithTheGeneralFailureText)
+{
+    texts.setString(63000, QStringLiteral("not done"));
+    seams.nextAnswer(QMessageBox::Ok);
+    ShowFailedMessage(panel.get());
+    EXPECT_EQ(controls::MessageBox::lastText(), "not done");
+    // A screen a search made starts with no file: it counts as changed.
+    tagItemData* s = addScreen(u"Found");
+    panel->ForgetScreenFile(s);
+    EXPECT_TRUE(panel->ScreenFile(s).isEmpty());
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
+}
+
+TEST_F(PanelViewTest, ASaveOnQuittingThatFailsAsksBeforeTheScreenIsLost)
+{
+    texts.setString(46005, QStringLiteral("lost %1 at %2?"));
+    settings.isSaveLED = 1;
+    tagItemData* s = addScreen(u"Front");
+    // "userdata" cannot be made: a file is in its place.
+    ASSERT_TRUE(writeAll(app() + QStringLiteral("userdata"), "not a folder"));
+    seams.nextAnswer(QMessageBox::No);
+    EXPECT_EQ(panel->CloseAllScreens(), 0);
+    EXPECT_TRUE(controls::MessageBox::lastText().startsWith("lost Front at "));
+    EXPECT_EQ(core.GetScreen(0), s);
+    seams.nextAnswer(QMessageBox::Yes);
+    EXPECT_EQ(panel->CloseAllScreens(), 1);
+    EXPECT_EQ(core.GetScreen(0), nullptr);
+    EXPECT_EQ(settings.screens.savePath, QStringList{QString()});
 }
 
 TEST(PanelFilter, PackFiltersBecomeQtFilters)

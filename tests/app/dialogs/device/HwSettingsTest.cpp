@@ -6,7 +6,8 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/device/HwSettings.h"
-#include "app/dialogs/device/LedWorkModes.h"
+#include "app/dialogs/task/TaskProgress.h"
+#include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/SettingHW.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/link/Commands.h"
@@ -182,14 +183,14 @@ TEST(HwVersion, StatusTextsByComparison)
 
 TEST(HwUpgrade, TaskKindAndPermission)
 {
-    EXPECT_EQ(UpgradeTaskKind(0x0E0101FF, 0x02000000, COMM_NETWORK), kTaskUpgrade);
-    EXPECT_EQ(UpgradeTaskKind(0x0E050712, 0, COMM_SERIAL), kTaskUpgrade);
-    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030400, COMM_SERIAL), kTaskUpgrade);
-    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030500, COMM_SERIAL), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_ETHERNET), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_NETWORK), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030001, COMM_SERIAL), kTaskUpgradeImage);
-    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030000, COMM_NETWORK), kTaskUpgrade);
+    EXPECT_EQ(UpgradeTaskKind(0x0E0101FF, 0x02000000, COMM_NETWORK), TASK_UPGRADE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E050712, 0, COMM_SERIAL), TASK_UPGRADE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030400, COMM_SERIAL), TASK_UPGRADE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E060512, 0x01030500, COMM_SERIAL), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_ETHERNET), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E070700, 0x01000000, COMM_NETWORK), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030001, COMM_SERIAL), TASK_UPGRADE_IMAGE);
+    EXPECT_EQ(UpgradeTaskKind(0x0E990000, 0x01030000, COMM_NETWORK), TASK_UPGRADE);
     EXPECT_TRUE(UpgradeAllowed(1, 2, 0));
     EXPECT_FALSE(UpgradeAllowed(2, 2, RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE));
     EXPECT_FALSE(UpgradeAllowed(3, 2, 0));
@@ -325,13 +326,14 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     EXPECT_TRUE(control<controls::CCheckComboBox>(&dlg, CSettingHW::IDC_WEEKDAYS)->GetCheck(1));
     EXPECT_FALSE(control<controls::CCheckComboBox>(&dlg, CSettingHW::IDC_WEEKDAYS)->GetCheck(0));
     EXPECT_EQ(control<QLabel>(&dlg, CSettingHW::IDC_VERSION)->text(), "01000000");
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_DONE));
     frame.clear();
 
     // Change: address, width typed off the unit, work mode 33 by keyboard, one option.
     type(&dlg, CSettingHW::IDC_ADDRESS, "300");
     type(&dlg, CSettingHW::IDC_WIDTH, "70");
     auto* modes = control<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE);
-    modes->setCurrentIndex(FindLedWorkModeRow(33) - 1);
+    modes->setCurrentIndex(panels::ledWorkModeRow(33) - 1);
     modes->setFocus();
     QTest::keyClick(modes, Qt::Key_Down);
     ASSERT_EQ(modes->currentData().toInt(), 33);
@@ -362,6 +364,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     EXPECT_EQ(sent.data, want);
     EXPECT_EQ(controller.hardware(), want);
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED, app::WM_SCREEN_RECONNECT}));
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_DONE));
 
     // Sent again unchanged: no reconnect.
     frame.clear();
@@ -386,6 +389,7 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE}));
     EXPECT_EQ(image(screen->Global), before);
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), width);
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_FAILED));
 
     // A write is not answered; with no controller on the link at all it fails.
     frame.clear();
@@ -395,6 +399,7 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     click(&dlg, CSettingHW::IDC_SEND);
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED}));
     EXPECT_EQ(screen->Global.ID, 5);   // kept as written, though not sent
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_FAILED));
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, HwDialog, ::testing::Values(Link::Tcp, Link::Pty),
@@ -406,10 +411,12 @@ TEST(HwDialogLoad, AWorkModeOutsideTheTableShowsNoRowAndKeepsItsCode)
     tagItemData* screen = devicetest::newScreen(core);
     screen->Global.Type = 5;
     screen->Global.ScanMode = 2;
+    screen->Global.RowDecode = 9;   // beyond the row-decoding entries
     CSettingHW dlg(core, screen);
     EXPECT_EQ(support::findByControlId<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE)->currentIndex(), -1);
     EXPECT_EQ(dlg.values().type, -1);
     tagGlobalInfo g = screen->Global;
     StoreHwValues(dlg.values(), 2, g);
     EXPECT_EQ(g.Type, 5);
+    EXPECT_EQ(g.RowDecode, 9);
 }

@@ -5,15 +5,19 @@
 
 #include "app/dialogs/device/HwSettings.h"
 #include "app/dialogs/device/SettingHW.h"
+#include "app/dialogs/task/TaskDlg.h"
 #include "core/link/FirmwareImage.h"
 #include "support/SimController.h"
 #include "support/SimControllerUpgrade.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPointer>
+#include <QTimer>
 
 using namespace dialogs;
 using devicetest::RightsScope;
@@ -48,13 +52,13 @@ protected:
     sim::TcpPeer versions{controller};
     tagItemData* screen = nullptr;
     std::vector<int> kinds;
-    RunnerScope runner{[this](CCore&, tagItemData*, int kind, QWidget*) { kinds.push_back(kind); }};
 };
 
 } // namespace
 
 TEST_F(HwUpgradeDialog, TheButtonAndANotNewerUpgradeFollowTheRights)
 {
+    RunnerScope runner([this](CCore&, tagItemData*, int kind, QWidget*) { kinds.push_back(kind); });
     const std::uint32_t catalogue = CCore::GetUpgradeVersion(kBoard);
     ASSERT_NE(catalogue, 0u);
     controller.setVersion(kBoard, catalogue, 0);
@@ -79,7 +83,7 @@ TEST_F(HwUpgradeDialog, TheButtonAndANotNewerUpgradeFollowTheRights)
         CSettingHW dlg(core, screen);
         dlg.show();
         clickUpgrade(dlg);
-        EXPECT_EQ(kinds, (std::vector<int>{kTaskUpgrade}));
+        EXPECT_EQ(kinds, (std::vector<int>{TASK_UPGRADE}));
     }
     // No answer to the version read: no upgrade whatever the rights.
     kinds.clear();
@@ -109,28 +113,52 @@ TEST_F(HwUpgradeDialog, AnOlderControllerTakesAnImageMadeHere)
     f.write(QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<int>(image.size())).toHex());
     f.close();
 
-    sim::UpgradeController target;
-    ASSERT_TRUE(target.startTcp());
-    controller.setVersion(kBoard, 0x01000000, 0);
-    int result = 0;
-    // The task dialog's part: the upgrade of the kind chosen, over the screen's link.
-    RunnerScope upgrade([&](CCore& c, tagItemData* s, int kind, QWidget*) {
-        kinds.push_back(kind);
-        s->Global.HostPort = target.port();   // the board takes its image on the upgrade port of this test
-        result = kind == kTaskUpgrade ? c.SendUpgrade(s) : c.SendUpgrade2(s);
-    });
-    RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
-    CSettingHW dlg(core, screen);
-    dlg.show();
-    clickUpgrade(dlg);
+    for (bool overPty : {false, true}) {
+        SCOPED_TRACE(overPty ? "pty" : "tcp");
+        sim::UpgradeController target;
+        if (overPty) {
+            ASSERT_TRUE(target.startPty());
+            devicetest::bindPty(core, screen, target.slavePath());
+        } else {
+            ASSERT_TRUE(target.startTcp());
+            devicetest::bindTcp(screen, target.port());
+        }
+        target.setVersion(kBoard, 0x01000000, 0);
+        // Watches the task dialog while it runs: its progress and its text.
+        int progress = -1;
+        QStringList statuses;
+        QPointer<CTaskDlg> seen;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            CTaskDlg* task = CTaskDlg::LiveTaskDialog();
+            if (!task || task == seen)
+                return;
+            seen = task;
+            auto* bar = support::findByControlId<QProgressBar>(task, CTaskDlg::IDC_PROGRESS);
+            progress = bar->value();
+            QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) { progress = std::max(progress, v); });
+            auto* label = support::findByControlId<QLabel>(task, CTaskDlg::IDC_STATUS);
+            statuses << label->text();
+            QObject::connect(task, &QObject::destroyed, [&, label] { statuses << label->text(); });
+        });
+        watch.start(0);
+        RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
+        CSettingHW dlg(core, screen);
+        dlg.show();
+        clickUpgrade(dlg);
+        watch.stop();
+        EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);   // it closed itself on success
+        EXPECT_EQ(seen, nullptr);
+        EXPECT_GT(progress, 0);
+        ASSERT_FALSE(statuses.isEmpty());
+        EXPECT_FALSE(statuses.first().isEmpty());
+        const auto records = target.records();
+        ASSERT_EQ(records.size(), 2u);
+        EXPECT_EQ(records[0], std::vector<std::uint8_t>(image.begin(), image.begin() + 302));
+        EXPECT_EQ(records[1], std::vector<std::uint8_t>(image.begin() + 302, image.end()));
+        // The version texts after the run: the controller's older version and the status.
+        EXPECT_EQ(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION)->text(), "01000000");
+        EXPECT_TRUE(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION_STATUS)->isVisible());
+    }
     SetFirmwareFolder(QString());
-    EXPECT_EQ(kinds, (std::vector<int>{kTaskUpgrade}));
-    EXPECT_EQ(result, static_cast<int>(image.size()));
-    const auto records = target.records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0], std::vector<std::uint8_t>(image.begin(), image.begin() + 302));
-    EXPECT_EQ(records[1], std::vector<std::uint8_t>(image.begin() + 302, image.end()));
-    // The version texts after the run: the controller's older version and the status.
-    EXPECT_EQ(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION)->text(), "01000000");
-    EXPECT_TRUE(support::findByControlId<QLabel>(&dlg, CSettingHW::IDC_VERSION_STATUS)->isVisible());
 }

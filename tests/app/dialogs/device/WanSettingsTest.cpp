@@ -248,3 +248,48 @@ TEST_F(WanDialog, ABadAddressRefusesTheWriteAndNoControllerGivesTheRedFailure)
     EXPECT_EQ(screen->Global.DevicePort, 6000);   // kept, not sent
     EXPECT_EQ(frame.count(app::WM_SCREEN_RECONNECT), 0);
 }
+
+TEST(WanDialogSerial, ReadAndWriteOverAPseudoTerminalWithThePortRule)
+{
+    devicetest::PackScope packs;
+    devicetest::loadPack("UI_EN.rcc");
+    platform::ScopedClockScale fast(100);
+    CCore core;
+    sim::SimController controller;
+    sim::PtyPeer pty(controller);
+    tagItemData* screen = devicetest::newScreen(core);
+    devicetest::bindPty(core, screen, pty.slavePath());
+    tagGlobalInfo g = screen->Global;
+    g.DhcpFlag = 0;
+    g.IpAddr = Ipv4(172, 16, 0, 9);
+    g.SubnetMask = Ipv4(255, 255, 0, 0);
+    g.DevicePort = 5200;
+    std::vector<std::uint8_t> block(kIpBlockSize);
+    BuildIpBlock(g, block.data());
+    controller.setAnswer(TOS_IPREADCFG, block);
+    screen->Global.HostPort = 5200;
+    support::MessageSpy frame;
+    frame.watch(app::WM_SCREEN_RECONNECT);
+
+    CSettingWan dlg(core, screen, &frame);
+    dlg.show();
+    devicetest::click(support::findByControlId<QAbstractButton>(&dlg, CSettingWan::IDC_READ));
+    EXPECT_EQ(dlg.resultText(), platform::langString(48276));
+    EXPECT_TRUE(support::findByControlId<QRadioButton>(&dlg, CSettingWan::IDC_FIXED)->isChecked());
+    EXPECT_TRUE(support::findByControlId<QLineEdit>(&dlg, CSettingWan::IDC_IP)->isEnabled());
+    EXPECT_EQ(support::findByControlId<QLineEdit>(&dlg, CSettingWan::IDC_IP)->text(), "172.16.0.9");
+
+    // A changed port alone: the link's port follows, the host text stays.
+    auto* port = support::findByControlId<QLineEdit>(&dlg, CSettingWan::IDC_PORT);
+    port->selectAll();
+    QTest::keyClicks(port, "5300");
+    const std::string host = screen->Global.Host;
+    devicetest::click(support::findByControlId<QAbstractButton>(&dlg, CSettingWan::IDC_WRITE));
+    EXPECT_EQ(dlg.resultText(), platform::langString(48278));
+    EXPECT_EQ(frame.count(app::WM_SCREEN_RECONNECT), 1);
+    EXPECT_EQ(screen->Global.HostPort, 5300);
+    EXPECT_EQ(std::string(screen->Global.Host), host);
+    BuildIpBlock(screen->Global, block.data());
+    ASSERT_TRUE(controller.waitForBlocks(2));
+    EXPECT_EQ(controller.ipSettings(), block);
+}

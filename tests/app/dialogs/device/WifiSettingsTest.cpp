@@ -366,6 +366,9 @@ TEST(WifiDialogNoScreen, ClosesItselfInsteadOfEndingTheProgram)
     CCore core;
     CSettingWIFI dlg(core, nullptr, nullptr, new FakeScanner({}));
     EXPECT_EQ(dlg.exec(), QDialog::Rejected);
+    dlg.OnBnClickedWrite();   // nothing to write to
+    dlg.OnBnClickedRead();
+    EXPECT_TRUE(dlg.resultText().isEmpty());
     dlg.show();
     QTRY_VERIFY(!dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Rejected);

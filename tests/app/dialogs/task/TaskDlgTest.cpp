@@ -11,6 +11,7 @@
 #include "platform/LangPack.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
+#include "support/Screenshots.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <thread>
 #include <cstring>
 #include <mutex>
 #include <tuple>
@@ -103,13 +105,6 @@ void pressKey(CTaskDlg& dlg, Qt::Key key)
 {
     QTest::keyClick(&dlg, key);
     QCoreApplication::processEvents();
-}
-
-void shoot(QWidget& w, const QString& name)
-{
-    const QString dir = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/shell");
-    QDir().mkpath(dir);
-    EXPECT_TRUE(w.grab().save(dir + u'/' + name + QStringLiteral(".png")));
 }
 
 struct Texts {
@@ -238,6 +233,63 @@ TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
     // A later progress report does not bring the link back.
     CTaskDlg::CommCallBack(1, CBE_PROGRESS, 60);
     QCoreApplication::processEvents();
+    EXPECT_FALSE(cancelLink(dlg)->isVisible());
+    job.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+    EXPECT_EQ(dlg.result(), 2);
+}
+
+TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
+{
+    Texts texts;
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ScriptedCall job;
+    job.block = true;
+    job.result = 1;
+    CTaskDlg dlg(core);
+    dlg.SetCoreCall(job.call());
+    dlg.SetTask(TASK_SEND_PROGRAMS, screen);
+    dlg.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return job.waiting.load(); }, 3000));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(status(dlg)->text(), "s44020");
+    // The report's text lives only during the call: it is copied there.
+    std::thread reporter([] {
+        std::u16string host = u"ctl.example";
+        CTaskDlg::CommCallBack(1, CBE_REFUSED, 0);
+        CTaskDlg::CommCallBack(1, CBE_PROGRESS, 70);
+        CTaskDlg::CommCallBack(1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host.c_str()));
+        host.assign(host.size(), u'x');
+    });
+    reporter.join();
+    EXPECT_EQ(status(dlg)->text(), "s44020");   // nothing was touched from that thread
+    EXPECT_EQ(bar(dlg)->value(), 0);
+    texts.scope.setString(44023, QStringLiteral("host %1"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar(dlg)->value(), 70);
+    EXPECT_EQ(status(dlg)->text(), "host ctl.example");
+    job.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+    EXPECT_EQ(dlg.result(), 1);
+}
+
+TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
+{
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ScriptedCall job;
+    job.block = true;
+    job.result = COMM_E_CANCELLED;
+    job.events = {{1, CBE_PROGRESS, 10}};
+    CTaskDlg dlg(core);
+    dlg.SetCoreCall(job.call());
+    dlg.SetTask(TASK_SEND_PROGRAMS, screen);
+    dlg.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(dlg)->isVisible(); }, 3000));
+    cancelLink(dlg)->setFocus();   // where showing it puts the focus, if the window is active
+    QTest::keyClick(cancelLink(dlg), Qt::Key_Space);
+    EXPECT_TRUE(dlg.IsCancelled());
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
     job.release();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
@@ -492,7 +544,7 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(dlg)->isVisible(); }, 3000));
         EXPECT_FALSE(dlg.windowTitle().isEmpty());
         EXPECT_FALSE(cancelLink(dlg)->text().isEmpty());
-        shoot(dlg, QStringLiteral("task_running_%1").arg(QString::fromLatin1(code)));
+        EXPECT_TRUE(support::saveScreenshot(dlg, "shell", QStringLiteral("task_running_%1").arg(QString::fromLatin1(code))));
         job.release();
         ASSERT_TRUE(waitForFailureState(dlg));
         dlg.reject();
@@ -507,7 +559,7 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         QCoreApplication::processEvents();
         EXPECT_EQ(status(failed)->text(), platform::langString(44008));
         EXPECT_FALSE(closeButton(failed)->text().isEmpty());
-        shoot(failed, QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code)));
+        EXPECT_TRUE(support::saveScreenshot(failed, "shell", QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code))));
         failed.reject();
     }
 }

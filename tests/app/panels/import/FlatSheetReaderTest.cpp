@@ -211,6 +211,20 @@ TEST(SheetToGrid, AppliesToAStreamOrKeepsADamagedOne)
     EXPECT_EQ(back.GetCellText(1, 1), u"Title");
     const std::vector<std::uint8_t> cut(stream.begin(), stream.begin() + std::ptrdiff_t(stream.size() / 2));
     EXPECT_TRUE(applySheetToStream(*sheet, cut).empty());
+    // A sheet whose parts disagree changes nothing.
+    SheetData bad = *sheet;
+    bad.cells.pop_back();
+    EXPECT_TRUE(applySheetToStream(bad, stream).empty());
+    bad = *sheet;
+    bad.at(0, 0).colSpan = 9;
+    grid::CRealGrid kept;
+    kept.ResetToDefault();
+    std::vector<std::uint8_t> before;
+    kept.SaveTo(before);
+    EXPECT_FALSE(applySheetToGrid(bad, kept));
+    std::vector<std::uint8_t> after;
+    kept.SaveTo(after);
+    EXPECT_EQ(before, after);
 }
 
 TEST(SheetToGrid, AHundredByThirtySheetIsReadAndAppliedQuickly)

@@ -1,0 +1,118 @@
+#include "app/panels/PropertySceneShow.h"
+
+#include "app/controls/MessageBox.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+namespace panels {
+namespace {
+constexpr int kPathChars = 260;
+} // namespace
+
+CPropertySceneShow::CPropertySceneShow(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
+
+const FieldBinding CPropertySceneShow::kModeBinding{
+    IdMode, [](const tagItemData& n) -> qint64 { return n.Scene.PictureMode; },
+    [](tagItemData& n, qint64 v) { n.Scene.PictureMode = std::uint8_t(std::clamp<qint64>(v, 0, 255)); }, true};
+
+const FieldBinding CPropertySceneShow::kOptionBinding{
+    IdOption, [](const tagItemData& n) -> qint64 { return n.Scene.DisplayOption & 1; },
+    [](tagItemData& n, qint64 v) {
+        n.Scene.DisplayOption = std::uint8_t(v ? (n.Scene.DisplayOption | 1) : (n.Scene.DisplayOption & ~1));
+    },
+    false};
+
+bool CPropertySceneShow::OnInitDialog()
+{
+    SetTitleFromResource(48242, false);
+    m_labels[0] = makeLabel(6243);
+    m_labels[1] = makeLabel(6245);
+    m_path = withId(new QLineEdit(this), IdPath);
+    m_path->setMaxLength(kPathChars - 1);
+    m_browse = withId(new QPushButton(dialogText(IdBrowse), this), IdBrowse);
+    m_mode = withId(new QComboBox(this), IdMode);
+    fillComboFromString(m_mode, 48264);
+    m_mode->setCurrentIndex(-1);
+    m_option = withId(new QCheckBox(dialogText(IdOption), this), IdOption);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(10, 28, 10, 8);
+    grid->addWidget(m_labels[0], 0, 0, 1, 2);
+    grid->addWidget(m_path, 1, 0);
+    grid->addWidget(m_browse, 1, 1);
+    grid->addWidget(m_labels[1], 2, 0, 1, 2);
+    grid->addWidget(m_mode, 3, 0, 1, 2);
+    grid->addWidget(m_option, 4, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(5, 1);
+    connect(m_path, &QLineEdit::textChanged, this, &CPropertySceneShow::onPath);
+    connect(m_browse, &QPushButton::clicked, this, &CPropertySceneShow::onBrowse);
+    connect(m_mode, &QComboBox::activated, this, &CPropertySceneShow::onMode);
+    connect(m_option, &QCheckBox::clicked, this, &CPropertySceneShow::onOption);
+    return true;
+}
+
+int CPropertySceneShow::OnNodeLoad(tagItemData* node)
+{
+    const bool global = !node || isGlobalScene(node);
+    // The global scene has no picture; it is shown but never written.
+    m_node = global ? nullptr : node;
+    for (QWidget* w : {static_cast<QWidget*>(m_labels[0]), static_cast<QWidget*>(m_browse),
+                       static_cast<QWidget*>(m_labels[1]), static_cast<QWidget*>(m_path),
+                       static_cast<QWidget*>(m_mode), static_cast<QWidget*>(m_option)})
+        w->setEnabled(!global);
+    LoadScope loading(*this);
+    if (global) {
+        m_path->clear();
+        m_mode->setCurrentIndex(m_mode->count() ? 0 : -1);
+        m_option->setChecked(false);
+        return 0;
+    }
+    const SceneBlock& s = node->Scene;
+    m_path->setText(QString::fromUtf16(s.PicturePath, std::find(s.PicturePath, s.PicturePath + kPathChars, u'\0') - s.PicturePath));
+    const qint64 mode = kModeBinding.read(*node);
+    m_mode->setCurrentIndex(mode < m_mode->count() ? int(mode) : -1);
+    m_option->setChecked(kOptionBinding.read(*node) != 0);
+    return 0;
+}
+
+void CPropertySceneShow::onPath()
+{
+    if (!canEdit())
+        return;
+    SceneBlock& s = m_node->Scene;
+    const QString text = m_path->text().left(kPathChars - 1);
+    std::fill(std::begin(s.PicturePath), std::end(s.PicturePath), u'\0');
+    std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), text.size(), s.PicturePath);
+    s.PicturePresent = 0;
+    repaint();
+}
+
+void CPropertySceneShow::onBrowse()
+{
+    const QString path = controls::FileDialog::getOpenFileName(
+        this, QString(), QString(),
+        QStringLiteral("Picture File(*.bmp *.jpg *.png *.jpeg *.gif);;All File(*)"));
+    if (!path.isEmpty())
+        m_path->setText(path);
+}
+
+void CPropertySceneShow::onMode(int index)
+{
+    if (index >= 0)
+        writeBinding(kModeBinding, index);
+}
+
+void CPropertySceneShow::onOption()
+{
+    writeBinding(kOptionBinding, m_option->isChecked() ? 1 : 0);
+}
+
+} // namespace panels

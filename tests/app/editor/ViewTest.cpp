@@ -1,0 +1,254 @@
+// The screen window through QTest: dragging a section's edge and body at dot
+// 3, zoom, moving to the nearest obstacle, paging, the frame's size rule,
+// and screenshots at dots 1, 2 and 3.
+#include "EditorTestUtil.h"
+
+#include "app/controls/ToolBarCtrlEx.h"
+#include "app/editor/LedView.h"
+
+#include "support/TreeBuilder.h"
+#include "support/Widgets.h"
+
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace editor;
+using namespace editortest;
+
+namespace {
+
+void clickTool(CLedView* view, int id)
+{
+    QAction* a = view->toolBar()->actionForCommand(id);
+    ASSERT_NE(a, nullptr) << id;
+    QWidget* button = view->toolBar()->widgetForAction(a);
+    ASSERT_NE(button, nullptr) << id;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Presses at `from` in the section window, drags by `by` and releases. The
+// mouse moves on the screen, so each point is taken from where the window is now.
+void dragSection(QWidget* w, QPoint from, QPoint by)
+{
+    const QPoint start = w->mapToGlobal(from);
+    QTest::mousePress(w, Qt::LeftButton, {}, from);
+    QTest::mouseMove(w, w->mapFromGlobal(start + by / 2));
+    QTest::mouseMove(w, w->mapFromGlobal(start + by));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, w->mapFromGlobal(start + by));
+}
+
+} // namespace
+
+class ScreenWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(loadPack("UI_EN.rcc"));
+        CLed::setDefaultDotSize(3);
+        area.resize(1000, 640);
+        area.show();
+    }
+    World w;
+    QMdiArea area;
+};
+
+TEST_F(ScreenWindow, DraggingAnEdgeAndTheBodyChangesTheSectionInWholeLeds)
+{
+    tagItemData* screen = w.screen(96, 48);
+    tagItemData* scene = w.scene(screen);
+    tagItemData* sec = w.section(scene, QRect(10, 8, 20, 12));
+    CChildFrame* frame = w.open(area, screen);
+    frame->canvas()->SelectItem(sec, true);
+    CSectionLed* sc = frame->canvas()->sectionCanvas(sec);
+    ASSERT_NE(sc, nullptr);
+    ASSERT_EQ(sc->size(), QSize(60, 36));
+
+    // The right edge, 16 pixels (5 LEDs and a third) to the right.
+    dragSection(sc, QPoint(58, 18), QPoint(16, 0));
+    EXPECT_EQ(rectOf(sec), QRect(10, 8, 24, 12));   // 25 LEDs rounded down to an even 24
+    EXPECT_EQ(sc->size(), QSize(72, 36));
+
+    // The bottom edge dragged far up: never lower than 2 LEDs.
+    dragSection(sc, QPoint(36, 34), QPoint(0, -60));
+    EXPECT_EQ(rectOf(sec).height(), 2);
+
+    // The body, 10 and 7 pixels: whole LEDs, the size kept.
+    dragSection(sc, QPoint(30, 3), QPoint(10, 7));
+    EXPECT_EQ(rectOf(sec), QRect(13, 10, 24, 2));
+    EXPECT_EQ(sc->pos(), QPoint(39, 30));
+
+    // Dragged past the scene's edge it stops there.
+    dragSection(sc, QPoint(30, 3), QPoint(-400, -400));
+    EXPECT_EQ(rectOf(sec).topLeft(), QPoint(0, 0));
+
+    QCoreApplication::processEvents();
+    EXPECT_GE(w.sectionPanel.count(app::WM_NODE_LOAD), 4);
+    EXPECT_EQ(w.sectionPanel.messages().back().w, reinterpret_cast<platform::WPARAM>(sec));
+    EXPECT_GE(w.tree.count(app::WM_NODE_SELECT), 1);   // a click on the body selects it in the tree
+}
+
+TEST_F(ScreenWindow, TheFrameFitsItsViewAndIgnoresItsBorder)
+{
+    tagItemData* screen = w.screen(64, 32);
+    CChildFrame* frame = w.open(area, screen);
+    QTest::qWait(10);
+    const QSize required = frame->view()->GetRequiredSize();
+    EXPECT_EQ(required.width(), std::max(64 * 3 + 1 + 10, frame->view()->toolBar()->sizeHint().width()));
+    EXPECT_EQ(frame->view()->size(), required);
+    QAction* align = frame->view()->toolBar()->actionForCommand(kCmdAlign);
+    ASSERT_NE(align, nullptr);
+    EXPECT_FALSE(align->isVisible());
+    EXPECT_EQ(frame->view()->toolBar()->actionForCommand(kCmdZoomIn)->toolTip(),
+              controls::CToolBarCtrlEx::tipText(platform::langString(kCmdZoomIn)));
+    const QSize before = frame->size();
+    // A press on the bottom-right border does not start sizing.
+    const QPoint corner(frame->width() - 2, frame->height() - 2);
+    QTest::mousePress(frame, Qt::LeftButton, {}, corner);
+    QTest::mouseMove(frame, corner + QPoint(40, 40));
+    QTest::mouseRelease(frame, Qt::LeftButton, {}, corner + QPoint(40, 40));
+    EXPECT_EQ(frame->size(), before);
+    // Only the program closes a screen window.
+    frame->close();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->OnCommand(kCmdFileClose), true);
+    support::flushDeletes();
+    EXPECT_TRUE(area.subWindowList().isEmpty());
+    frame = w.open(area, screen);
+    QTest::qWait(10);
+
+    // Zoom out: the frame follows its view.
+    clickTool(frame->view(), kCmdZoomOut);
+    QTRY_COMPARE(frame->view()->size(), frame->view()->GetRequiredSize());
+    EXPECT_EQ(frame->canvas()->dotWidth(), 2);
+    EXPECT_LT(frame->size().height(), before.height());
+}
+
+TEST_F(ScreenWindow, ZoomKeepsTheLedPositionAndStopsAtOneAndThree)
+{
+    tagItemData* screen = w.screen(400, 400);
+    CChildFrame* frame = w.open(area, screen);
+    frame->showMaximized();
+    QTest::qWait(10);
+    CScreenLed* canvas = frame->canvas();
+    ASSERT_TRUE(frame->view()->isClipped());
+    canvas->ScrollTo(50, 20);
+    ASSERT_EQ(canvas->scrollOrigin(), QPoint(150, 60));
+    clickTool(frame->view(), kCmdZoomIn);
+    EXPECT_EQ(canvas->dotWidth(), 3);
+    clickTool(frame->view(), kCmdZoomOut);
+    EXPECT_EQ(canvas->dotWidth(), 2);
+    EXPECT_EQ(canvas->scrollOrigin(), QPoint(100, 40));
+    clickTool(frame->view(), kCmdZoomOut);
+    clickTool(frame->view(), kCmdZoomOut);
+    EXPECT_EQ(canvas->dotWidth(), 1);
+    clickTool(frame->view(), kCmdZoomIn);
+    EXPECT_EQ(canvas->dotWidth(), 2);
+}
+
+TEST_F(ScreenWindow, MovesTheSelectedSectionToTheNearestObstacle)
+{
+    tagItemData* screen = w.screen(96, 48);
+    tagItemData* global = w.scene(screen, u"g", IT_GLOBALSCENE);
+    tagItemData* scene = w.scene(screen);
+    w.section(global, QRect(60, 0, 20, 6));
+    tagItemData* inside = w.section(scene, QRect(14, 2, 4, 4));
+    tagItemData* sec = w.section(scene, QRect(10, 20, 20, 8));
+    (void)inside;
+    CChildFrame* frame = w.open(area, screen);
+    frame->canvas()->SelectItem(sec, true);
+
+    // Up: the small section lying inside the span stops it.
+    clickTool(frame->view(), kCmdMoveUp);
+    EXPECT_EQ(rectOf(sec), QRect(10, 6, 20, 8));
+    clickTool(frame->view(), kCmdMoveUp);
+    EXPECT_EQ(rectOf(sec), QRect(10, 6, 20, 8));
+    // Right: the global scene's section does not overlap rows 6..13; the screen edge does.
+    clickTool(frame->view(), kCmdMoveRight);
+    EXPECT_EQ(rectOf(sec), QRect(76, 6, 20, 8));
+    // Up again, now under the global scene's section.
+    clickTool(frame->view(), kCmdMoveUp);
+    EXPECT_EQ(rectOf(sec).top(), 6);
+    clickTool(frame->view(), kCmdMoveDown);
+    EXPECT_EQ(rectOf(sec), QRect(76, 40, 20, 8));
+    EXPECT_EQ(frame->canvas()->sectionCanvas(sec)->pos(), QPoint(76 * 3, 40 * 3) - frame->canvas()->scrollOrigin());
+    EXPECT_GE(w.sectionPanel.count(app::WM_NODE_LOAD), 3);
+}
+
+TEST_F(ScreenWindow, PagesThroughAWideItem)
+{
+    tagItemData* screen = w.screen(96, 32);
+    tagItemData* sec = w.section(w.scene(screen), QRect(0, 0, 32, 16));
+    tagItemData* line = w.item(sec, IT_SINGLELINE, u"line");
+    support::TreeBuilder::setRecordText(line, QStringLiteral("A line far wider than its section on the screen"));
+    w.core.Paint(line);
+    CChildFrame* frame = w.open(area, screen);
+    frame->canvas()->SelectItem(line, true);
+    CSectionLed* sc = frame->canvas()->sectionCanvas(sec);
+    ASSERT_NE(sc, nullptr);
+    const int columns = sc->pages().columns;
+    ASSERT_GE(columns, 3);
+    EXPECT_EQ(columns, (int(line->Item.ContentW) + 31) / 32);
+    clickTool(frame->view(), kCmdNextPage);
+    clickTool(frame->view(), kCmdNextPage);
+    EXPECT_EQ(sc->pages().column, 2);
+    for (int i = 0; i < columns; ++i)
+        clickTool(frame->view(), kCmdNextPage);
+    EXPECT_EQ(sc->pages().column, columns - 1);
+    clickTool(frame->view(), kCmdPrevPage);
+    EXPECT_EQ(sc->pages().column, columns - 2);
+    EXPECT_EQ(frame->canvas()->NextPage(), columns - 1);
+    // The page shown is the item's picture from that column on.
+    const QImage& shown = sc->content();
+    const QImage expected = line->Preview.copy(32 * (columns - 1), 0, 32, 16);
+    EXPECT_EQ(shown.pixel(5, 5), expected.pixel(5, 5));
+}
+
+TEST_F(ScreenWindow, ScreenshotsAtEachDotSize)
+{
+    QTemporaryDir dir;
+    QImage picture(40, 24, QImage::Format_RGB32);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 40; ++x)
+            picture.setPixel(x, y, qRgb(x * 6, y * 10, 255 - x * 6));
+    const QString path = dir.filePath(QStringLiteral("p.png"));
+    ASSERT_TRUE(picture.save(path));
+
+    for (int lang = 0; lang < 3; ++lang) {
+        ASSERT_TRUE(loadPack(kPacks[lang]));
+        World world;
+        tagItemData* screen = world.screen(128, 48);
+        screen->Global.Type = 34;   // three colours
+        tagItemData* scene = world.scene(screen);
+        tagItemData* text = world.section(scene, QRect(2, 2, 60, 20), IT_WND_TEXT, u"text");
+        tagItemData* line = world.item(text, IT_SINGLELINE, u"line");
+        support::TreeBuilder::setRecordText(line, QStringLiteral("Hello"));
+        world.core.Paint(line);
+        tagItemData* pic = world.section(scene, QRect(66, 2, 40, 24), IT_WND_CONTENTLIST, u"pic");
+        tagItemData* image = world.item(pic, IT_IMAGE, u"image");
+        support::TreeBuilder::setRecordChars(image, 8, path);
+        world.core.Paint(image);
+        tagItemData* clock = world.section(scene, QRect(2, 24, 40, 22), IT_WND_CLOCKDIGIT, u"clock");
+        world.item(clock, IT_CLOCKDIGIT, u"clock");
+        QMdiArea mdi;
+        mdi.resize(1000, 560);
+        mdi.show();
+        for (int dot = 1; dot <= 3; ++dot) {
+            CLed::setDefaultDotSize(dot);
+            CChildFrame* frame = world.open(mdi, screen);
+            frame->canvas()->SelectItem(scene, true);
+            frame->canvas()->SelectItem(text, true);
+            QTest::qWait(10);
+            EXPECT_EQ(frame->canvas()->dotWidth(), dot);
+            EXPECT_EQ(frame->canvas()->openSectionCount(), 3);
+            const QString file = outputDir() + QStringLiteral("/screen_dot%1_%2.png").arg(dot).arg(QLatin1String(kPackTags[lang]));
+            EXPECT_TRUE(frame->grab().save(file));
+            frame->closeFrame();
+            support::flushDeletes();
+        }
+    }
+    CLed::setDefaultDotSize(3);
+    ASSERT_TRUE(loadPack("UI_EN.rcc"));
+}
