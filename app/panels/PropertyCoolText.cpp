@@ -5,8 +5,8 @@
 #include "app/editor/CustomGif.h"
 #include "app/panels/PropertyTextGif.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
 
 #include <QComboBox>

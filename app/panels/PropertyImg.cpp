@@ -7,9 +7,9 @@
 #include "app/controls/ShadeSplitButton.h"
 #include "app/editor/BrowserDlg.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
 
 #include <QComboBox>

@@ -9,9 +9,9 @@
 #include "app/panels/RichTextBar.h"
 #include "app/panels/TextControls.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 
 #include <QContextMenuEvent>
 #include <QGridLayout>

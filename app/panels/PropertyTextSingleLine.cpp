@@ -6,8 +6,8 @@
 #include "app/controls/IconButton.h"
 #include "app/panels/TextControls.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

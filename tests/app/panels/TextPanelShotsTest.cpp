@@ -10,8 +10,8 @@
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyTextGif.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/Core.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Core.h"
+#include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
 #include "support/TreeBuilder.h"
 
