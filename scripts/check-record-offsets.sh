@@ -26,6 +26,7 @@ patterns=(
     'TypeRecord->(data|u8|u16|u32|font|setU8|setU16|setU32|setFont)\('
     # an offset constant named after a record kind
     '\b(SL|RT|TG|PIC|PICTURE|IMAGE|TEXTGIF|CLOCK|CLOCKDIGIT|CLOCKSIMUL|COUNTER|COUNT|GRID|TABLE|SINGLELINE)_[A-Z0-9_]+[[:space:]]*=[[:space:]]*[0-9]'
+    '\bk(Gif|TextGif|Text|Pic|Picture|Image|Clock|Analog|Digital|Counter|Count|Line|SingleLine|Rich|Record)[A-Za-z0-9_]*(Field|Offset|Mode|Path|Frames|Delays|Style|Repeat|Interval|Effect|Colour|Color|Font)[[:space:]]*=[[:space:]]*[0-9]'
 )
 
 found=0

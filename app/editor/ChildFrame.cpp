@@ -6,7 +6,7 @@
 #include "app/editor/ScreenLed.h"
 #include "app/editor/TreeRules.h"
 
-#include "core/model/ItemData.h"
+#include "core/api/Nodes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "app/editor/DotRenderer.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "app/editor/Led.h"
 
-#include "core/model/Core.h"
-#include "core/model/Geometry.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "core/model/ItemData.h"
 
 #include <QPaintEvent>

@@ -7,8 +7,8 @@
 #include "app/editor/EditorLinks.h"
 #include "app/editor/ScreenLed.h"
 
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <QAction>

@@ -4,9 +4,8 @@
 #include "app/editor/EditorLinks.h"
 #include "app/editor/EditorStrings.h"
 
-#include "core/model/Core.h"
-#include "core/model/Geometry.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QPainter>
 

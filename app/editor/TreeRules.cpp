@@ -3,9 +3,9 @@
 #include "app/editor/EditorStrings.h"
 #include "app/editor/ScreenLed.h"
 
-#include "core/link/FirmwareCatalogue.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Records.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "app/panels/PanelBase.h"
 
 #include "app/controls/AppMessages.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 #include "platform/ProfileIni.h"
 

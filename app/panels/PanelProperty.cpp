@@ -2,7 +2,7 @@
 
 #include "app/controls/AppMessages.h"
 #include "app/panels/PropertyPages.h"
-#include "core/model/ItemData.h"
+#include "core/api/Nodes.h"
 
 namespace panels {
 

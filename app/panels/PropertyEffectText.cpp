@@ -2,7 +2,7 @@
 
 #include "app/controls/Edits.h"
 #include "app/panels/EffectTables.h"
-#include "core/model/ItemData.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <QComboBox>

@@ -14,7 +14,7 @@
 #include "app/panels/PropertyText.h"
 #include "app/panels/PropertyTextGif.h"
 #include "app/panels/PropertyTextSingleLine.h"
-#include "core/model/ItemData.h"
+#include "core/api/Nodes.h"
 
 namespace panels {
 namespace {

@@ -4,8 +4,8 @@
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
 #include "app/editor/TreeRules.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <QHBoxLayout>

@@ -3,9 +3,9 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/Edits.h"
 #include "app/controls/IconButton.h"
-#include "core/link/Adapters.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Records.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "app/panels/PropertyScreenInfo.h"
 
 #include "app/panels/LedWorkModes.h"
-#include "core/link/FirmwareCatalogue.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Records.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QGridLayout>
 #include <QLabel>

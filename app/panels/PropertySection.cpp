@@ -1,8 +1,8 @@
 #include "app/panels/PropertySection.h"
 
 #include "app/controls/AppMessages.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QGridLayout>
 #include <QLabel>

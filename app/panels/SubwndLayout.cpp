@@ -1,6 +1,6 @@
 #include "app/panels/SubwndLayout.h"
 
-#include "core/model/ItemData.h"
+#include "core/api/Nodes.h"
 
 namespace panels {
 

@@ -1,7 +1,7 @@
 #include "app/preview/PreviewCanvas.h"
 
-#include "core/model/Core.h"
-#include "core/render/WorkMode.h"
+#include "core/api/Core.h"
+#include "core/api/WorkMode.h"
 
 #include <algorithm>
 

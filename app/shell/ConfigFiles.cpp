@@ -1,6 +1,6 @@
 #include "app/shell/ConfigFiles.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/ProfileIni.h"
 
 #include <algorithm>

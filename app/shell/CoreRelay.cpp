@@ -1,7 +1,6 @@
 #include "app/shell/CoreRelay.h"
 
-#include "core/link/CommCodes.h"
-#include "core/link/SearchRecords.h"
+#include "core/api/Callbacks.h"
 
 #include <QMutexLocker>
 

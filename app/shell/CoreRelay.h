@@ -5,7 +5,7 @@
 // payload at once and hand it on as a value; the signals reach receivers on
 // the GUI thread queued. One relay is installed at a time; it puts back the
 // callbacks it found when it is destroyed.
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QMetaType>
 #include <QRecursiveMutex>

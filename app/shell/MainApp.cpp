@@ -7,7 +7,7 @@
 #include "app/shell/ShellLang.h"
 #include "app/shell/SplashWnd.h"
 #include "app/shell/TerminationSignal.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/CodePage.h"
 
 #include <QCoreApplication>

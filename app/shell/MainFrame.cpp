@@ -10,8 +10,8 @@
 #include "app/shell/StatusTexts.h"
 #include "app/shell/UiHelpers.h"
 #include "app/tooltips/HtmlToolTip.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <QAbstractSpinBox>

@@ -10,10 +10,9 @@
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/TestPatterns.h"
 #include "app/shell/UiHelpers.h"
-#include "core/model/Core.h"
-#include "core/model/Geometry.h"
-#include "core/model/ItemData.h"
-#include "core/model/Utilities.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/Records.h"
 #include "platform/LangPack.h"
 
 #include <QActionGroup>

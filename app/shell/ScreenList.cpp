@@ -4,8 +4,8 @@
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/UiHelpers.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <QDir>

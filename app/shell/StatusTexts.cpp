@@ -1,6 +1,6 @@
 #include "app/shell/StatusTexts.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "platform/LangPack.h"
 
 namespace shell {

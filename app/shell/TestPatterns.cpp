@@ -1,7 +1,7 @@
 #include "app/shell/TestPatterns.h"
 
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 // Tavrelo: designs what LED screens show and sends it to their controllers.
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QApplication>
 

@@ -4,7 +4,9 @@
 // the screen block of a screen, and the border of a scene or a section.
 // In memory ordinary objects with real links; the core makes and frees
 // them (CCore::AddItem, CCore::DeleteItem, CCore::AddFrameElement ...).
+#include "core/api/Export.h"
 #include "core/api/ItemRecord.h"
+#include "core/api/Records.h"
 #include "core/api/ItemTypes.h"
 
 #include <QImage>
@@ -237,3 +239,18 @@ struct tagItemData {
     // The stored image as last read: bytes no field models are written back from here.
     std::array<std::uint8_t, ITEMDATA_SIZE> Raw{};
 };
+
+// ---- what the program does with nodes beside CCore ----
+// Nearest node at this level among the node and its ancestors.
+SORVANE_API tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
+// The size of a node's preview picture.
+SORVANE_API QSize PreviewSizeOf(const tagItemData* node);
+// The border slot of a scene or a section (null for every other node).
+SORVANE_API DynFrame** FrameSlotOf(tagItemData* node);
+// The node's rectangle on its screen and the part inside its borders, in LEDs.
+SORVANE_API RECT GetNodeRect(const tagItemData* node);
+SORVANE_API RECT GetNodeClientRect(const tagItemData* node);
+// The 480-byte image of a screen block (a before-image of the settings).
+// TargetScreen is stored as 0xFFFFFFFF for "none" and 0 otherwise.
+SORVANE_API void WriteGlobalInfo(const tagGlobalInfo& info, std::uint8_t* out);
+SORVANE_API void ReadGlobalInfo(const std::uint8_t* in, tagGlobalInfo& info);

@@ -14,8 +14,7 @@ struct FramePatternGeometry {
 };
 FramePatternGeometry FramePatternDefaults(std::uint16_t type, std::uint16_t frameWidth);
 
-// The frame slot of a scene or section (null for every other node).
-DynFrame** FrameSlotOf(tagItemData* node);
+// FrameSlotOf: core/api/Nodes.h.
 std::uint32_t* FrameSizeSlotOf(tagItemData* node);
 
 // Gives a scene or section a new empty frame (an old one is freed first).

@@ -2,15 +2,13 @@
 // Where nodes lie on their screen (in LEDs, (0, 0) top left; right and
 // bottom exclusive), how borders eat into that area, fitting sections into
 // the screen, and the overlap check before programs are sent.
-#include "core/api/Export.h"
-#include "core/api/Records.h"
+#include "core/api/Nodes.h"
 
 #include <cstdint>
 
 struct tagItemData;
 
-SORVANE_API RECT GetNodeRect(const tagItemData* node);
-SORVANE_API RECT GetNodeClientRect(const tagItemData* node);
+// GetNodeRect and GetNodeClientRect: core/api/Nodes.h.
 // The client rectangle inside the node's own preview picture.
 RECT GetLocalClientRect(const tagItemData* node);
 int GetOwnFrameWidth(const tagItemData* node);

@@ -8,6 +8,3 @@
 // The settings of a new screen.
 void InitGlobalInfo(tagGlobalInfo& info);
 
-// TargetScreen is stored as 0xFFFFFFFF for "none" and 0 otherwise.
-void WriteGlobalInfo(const tagGlobalInfo& info, std::uint8_t* out);
-void ReadGlobalInfo(const std::uint8_t* in, tagGlobalInfo& info);

@@ -4,7 +4,6 @@
 // WriteNodeImage / ReadNodeImage.
 #include "core/api/Nodes.h"
 #include "core/model/DynFrame.h"
-#include "core/model/Export.h"
 #include "core/model/GlobalInfo.h"
 #include "core/model/ItemRecord.h"
 #include "core/model/ItemTypes.h"
@@ -42,11 +41,8 @@ PaintObserver SetPaintObserver(PaintObserver observer);
 // Copies a name into a node's name field, cut to 127 characters.
 void SetNodeName(tagItemData* node, const char16_t* name);
 
-// Nearest node at this level among the node and its ancestors.
-SORVANE_API tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level);
 
-// Preview picture of a node.
-QSize PreviewSizeOf(const tagItemData* node);
+// PreviewSizeOf: core/api/Nodes.h.
 // Each returns whether a new picture was made. No picture is made larger
 // than MAX_PREVIEW_PIXELS (16 MB, a 2048 x 2048 screen): a damaged file can
 // claim any size for each of its many nodes.

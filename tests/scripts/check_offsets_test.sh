@@ -26,6 +26,8 @@ expect_refused 'static const records::Field<std::uint16_t> Effect = {0};'
 expect_refused 'const std::uint8_t* p = node->Item.TypeRecord->data() + 8;'
 expect_refused 'item->Item.TypeRecord->setU32(100, 0xFF);'
 expect_refused 'constexpr std::size_t SL_COLOUR = 100;'
+expect_refused 'constexpr std::size_t kGifMode = 4, kGifPath = 8;'
+expect_refused 'inline constexpr std::size_t kGifFramesField = 4;'
 # A field of the schema, and a number that is no field, pass.
 echo 'item->Item.TypeRecord->set(records::singleline::Colour, 100); int n{3};' > "$tmp/app/panels/Panel.cpp"
 "$check" "$tmp" >/dev/null || fail "a schema field is refused"

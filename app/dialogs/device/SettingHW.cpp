@@ -7,10 +7,9 @@
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
-#include "core/model/Core.h"
-#include "core/model/GlobalInfo.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemTypes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/DlgUtil.h"
-#include "core/link/Adapters.h"
-#include "core/model/Core.h"
+#include "core/api/Records.h"
+#include "core/api/Core.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

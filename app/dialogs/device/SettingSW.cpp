@@ -4,7 +4,7 @@
 #include "app/controls/Edits.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/DlgUtil.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -4,9 +4,8 @@
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/device/WifiScanner.h"
 #include "app/dialogs/device/WifiSettings.h"
-#include "core/model/Core.h"
-#include "core/model/GlobalInfo.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -5,9 +5,8 @@
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/device/WanSettings.h"
-#include "core/model/Core.h"
-#include "core/model/GlobalInfo.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>

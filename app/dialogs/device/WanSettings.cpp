@@ -1,6 +1,6 @@
 #include "app/dialogs/device/WanSettings.h"
 
-#include "core/model/GlobalInfo.h"
+#include "core/api/Nodes.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>

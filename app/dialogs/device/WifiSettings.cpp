@@ -1,6 +1,6 @@
 #include "app/dialogs/device/WifiSettings.h"
 
-#include "core/model/GlobalInfo.h"
+#include "core/api/Nodes.h"
 #include "platform/RtfCodePage.h"
 
 #include <cstring>

@@ -10,7 +10,7 @@
 // it. Success and a cancel end the run by themselves; any other failure
 // leaves the dialog open with its last text and the Close button.
 #include "app/dialogs/task/TaskProgress.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QDialog>
 #include <atomic>

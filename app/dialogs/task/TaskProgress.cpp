@@ -1,9 +1,8 @@
 #include "app/dialogs/task/TaskProgress.h"
 
-#include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
-#include "core/link/SearchRecords.h"
-#include "core/model/Core.h"
+#include "core/api/Records.h"
+#include "core/api/Callbacks.h"
+#include "core/api/Core.h"
 #include "platform/CodePage.h"
 #include "platform/LangPack.h"
 

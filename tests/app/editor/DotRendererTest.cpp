@@ -2,7 +2,7 @@
 #include "app/editor/DotRenderer.h"
 #include "app/editor/Led.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <gtest/gtest.h>
 

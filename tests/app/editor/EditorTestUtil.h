@@ -10,7 +10,7 @@
 #include "support/TreeBuilder.h"
 
 #include "app/controls/AppMessages.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
 

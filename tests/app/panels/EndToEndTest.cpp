@@ -14,7 +14,7 @@
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/Utilities.h"
 #include "core/render/ContentCompiler.h"
 #include "support/SimController.h"

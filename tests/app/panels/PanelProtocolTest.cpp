@@ -18,9 +18,9 @@
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
+#include "core/api/Core.h"
+#include "core/api/ItemRecord.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/Core.h"
-#include "core/model/ItemRecord.h"
 #include "core/model/Utilities.h"
 #include "support/TreeBuilder.h"
 

@@ -8,7 +8,7 @@
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "support/LangPackScope.h"
 #include "support/Seams.h"
 #include "support/TreeBuilder.h"

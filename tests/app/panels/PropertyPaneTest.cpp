@@ -13,7 +13,7 @@
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "support/TreeBuilder.h"
 
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/Utilities.h"
 #include "support/Seams.h"
 #include "support/TreeBuilder.h"

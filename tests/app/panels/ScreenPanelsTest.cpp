@@ -7,7 +7,7 @@
 #include "app/panels/PropertyScreenInfo.h"
 #include "core/link/Adapters.h"
 #include "core/link/SerialPorts.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "support/LangPackScope.h"
 #include "support/TreeBuilder.h"
 

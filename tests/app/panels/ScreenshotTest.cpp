@@ -7,7 +7,7 @@
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertyScreenComm.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/LangPack.h"
 #include "support/TreeBuilder.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/controls/AppMessages.h"
 #include "app/panels/PropertySection.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "support/MessageSpy.h"
 #include "support/TreeBuilder.h"
 

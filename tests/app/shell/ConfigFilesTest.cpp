@@ -1,7 +1,7 @@
 #include "ShellTestUtil.h"
 
 #include "app/shell/ConfigFiles.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <gtest/gtest.h>
 

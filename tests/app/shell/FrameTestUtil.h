@@ -6,7 +6,7 @@
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
 #include "app/shell/ScreenList.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
 

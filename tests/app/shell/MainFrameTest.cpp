@@ -8,7 +8,7 @@
 #include "app/controls/StaticSplitter.h"
 #include "app/shell/AppHelpers.h"
 #include "app/tooltips/HtmlToolTip.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/model/Geometry.h"
 #include "support/Seams.h"
 #include "support/SimController.h"

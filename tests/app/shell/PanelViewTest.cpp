@@ -5,7 +5,7 @@
 #include "app/shell/ConfigFiles.h"
 #include "app/shell/PanelView.h"
 #include "app/shell/SmallDialogs.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"

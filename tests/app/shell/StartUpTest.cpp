@@ -5,7 +5,7 @@
 #include "app/shell/MainApp.h"
 #include "app/shell/ShellLang.h"
 #include "app/shell/SplashWnd.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // that carries callbacks from a worker thread to the GUI thread.
 #include "app/shell/CoreRelay.h"
 #include "app/shell/StatusTexts.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/SearchRecords.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/LangPack.h"
 
 #include <QSignalSpy>

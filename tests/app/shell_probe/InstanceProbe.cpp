@@ -4,7 +4,7 @@
 #include "app/shell/InstanceChecker.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/MessageBox.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -3,10 +3,10 @@
 // bound to the simulated controller over TCP or a pseudo-terminal, the
 // language packs and screenshots.
 #include "app/dialogs/access/AccessRights.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/GlobalInfo.h"
 #include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemTypes.h"
 #include "platform/Clock.h"
 #include "platform/LangPack.h"
 #include "support/Widgets.h"

@@ -1,9 +1,9 @@
 // The task dialog's progress table: which report shows which text, moves the
 // bar and shows or hides the cancel link; and the copying of report payloads.
 #include "app/dialogs/task/TaskProgress.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/SearchRecords.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "support/LangPackScope.h"
 
 #include <gtest/gtest.h>
