@@ -3,8 +3,8 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 #include "platform/Colour.h"
 #include "platform/LangPack.h"
 

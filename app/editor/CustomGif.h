@@ -5,8 +5,9 @@
 // tab at the bottom right (the panels are handed in by their owner). Playing
 // is a timer on the GUI thread. When the dialog goes, the item's record
 // keeps the frame count it showed.
-#include "core/render/TextCartoon.h"
-#include "core/render/WorkMode.h"
+#include "core/api/TextCartoon.h"
+#include "core/api/TypeRecords.h"
+#include "core/api/WorkMode.h"
 
 #include <QDialog>
 #include <QImage>

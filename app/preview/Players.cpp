@@ -2,10 +2,9 @@
 
 #include "app/preview/PreviewCanvas.h"
 #include "app/preview/RandomSource.h"
-#include "core/model/Core.h"
-#include "core/model/Geometry.h"
-#include "core/model/ItemData.h"
-#include "core/render/TextCartoon.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/TextCartoon.h"
 
 #include <QPainter>
 #include <QRegion>
