@@ -264,7 +264,7 @@ CCustomGif::CCustomGif(tagItemData* item, QWidget* parent) : QDialog(parent), m_
     m_engine = std::make_unique<render::TextCartoon>(m_contentSize.width(), m_contentSize.height());
     if (rec) {
         m_engine->SetText(rec->text());
-        m_engine->SetEffect(rec->get(kGifEffectField));
+        m_engine->SetEffect(rec->get(records::textgif::Effect));
     }
     m_frames.setCount(m_engine->FrameCount());
     m_canvas->setContentSize(m_contentSize);
@@ -279,7 +279,7 @@ CCustomGif::~CCustomGif()
 {
     stop();
     if (m_item && m_item->Item.TypeRecord)
-        m_item->Item.TypeRecord->set(kGifFramesField, std::uint32_t(m_frames.count()));
+        m_item->Item.TypeRecord->set(records::textgif::FrameCount, std::uint32_t(m_frames.count()));
 }
 
 void CCustomGif::retranslate()
@@ -395,7 +395,7 @@ void CCustomGif::onNavCommand(int id, long value)
         if (m_timer.isActive())
             return;
         const ItemRecord* rec = m_item ? m_item->Item.TypeRecord : nullptr;
-        const std::uint32_t interval = rec ? rec->get(kGifIntervalField) : 100;
+        const std::uint32_t interval = rec ? rec->get(records::textgif::Delay) : 100;
         m_nav->SetIdle(false);
         m_timer.start(int(std::clamp<std::uint32_t>(interval, kGifMinIntervalMs, 3600000)));
         return;
@@ -424,7 +424,7 @@ void CCustomGif::closeEvent(QCloseEvent* e)
 void CCustomGif::ResetFrames(int effectId)
 {
     if (m_item && m_item->Item.TypeRecord)
-        m_item->Item.TypeRecord->set(kGifEffectField, std::uint16_t(effectId));
+        m_item->Item.TypeRecord->set(records::textgif::Effect, std::uint16_t(effectId));
     m_engine->SetEffect(effectId);
     m_frames.setCount(m_engine->FrameCount());
     drawFrame();

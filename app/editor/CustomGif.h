@@ -50,11 +50,6 @@ enum GifNavCommand : int {
     GIFNAV_GOTO = 6572,
 };
 
-// Record fields of an animated-text item.
-inline constexpr records::U16 kGifEffectField = records::textgif::Effect;
-inline constexpr records::U32 kGifFramesField = records::textgif::FrameCount;
-inline constexpr records::U32 kGifIntervalField = records::textgif::Delay;
-
 // The zoom that fits the item's content (cw x ch LEDs) into the canvas area,
 // and how much the area (and the dialog with it) must grow when even zoom 1
 // does not fit.

@@ -2,6 +2,7 @@
 
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
+#include "core/model/ItemData.h"
 
 #include <QPaintEvent>
 #include <QPainter>

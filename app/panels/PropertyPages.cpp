@@ -6,9 +6,14 @@
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
 #include "app/panels/PropertySection.h"
+#include "app/panels/PropertyCoolText.h"
+#include "app/panels/PropertyImg.h"
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
+#include "app/panels/PropertyText.h"
+#include "app/panels/PropertyTextGif.h"
+#include "app/panels/PropertyTextSingleLine.h"
 #include "core/api/Nodes.h"
 
 namespace panels {
@@ -16,8 +21,18 @@ namespace {
 constexpr int kGap = 2;
 // Templates of the panels that later versions of the pages bring.
 constexpr unsigned kBorderTemplate = 6194;
-constexpr unsigned kCoolTextTemplate = 6579;
 constexpr unsigned kMainTemplates[kMainSlots] = {110, 6087, 108, 107, 113, 109, 115, 6543};
+
+CPanelBase* makeMainPanel(MainSlot slot, PanelContext ctx, QWidget* parent)
+{
+    switch (slot) {
+    case MainSlot::SingleLine: return new CPropertyTextSingleLine(ctx, parent);
+    case MainSlot::Img: return new CPropertyImg(ctx, parent);
+    case MainSlot::RichText: return new CPropertyText(ctx, parent);
+    case MainSlot::TextGif: return new CPropertyTextGif(ctx, parent);
+    default: return new CEmptyPanel(kMainTemplates[static_cast<int>(slot)], ctx, parent);
+    }
+}
 } // namespace
 
 // ---- common ----
@@ -112,9 +127,9 @@ CPropertySubwnd::CPropertySubwnd(PanelContext ctx, QWidget* parent) : CPropertyP
     m_border = add(new CEmptyPanel(kBorderTemplate, ctx, this));
     m_list = add(new CPropertyProgList(ctx, this));
     m_effect = add(new CPropertyEffectText(ctx, this));
-    m_coolText = add(new CEmptyPanel(kCoolTextTemplate, ctx, this));
+    m_coolText = add(new CPropertyCoolText(ctx, this));
     for (int i = 0; i < kMainSlots; ++i)
-        m_main[static_cast<std::size_t>(i)] = add(new CEmptyPanel(kMainTemplates[i], ctx, this));
+        m_main[static_cast<std::size_t>(i)] = add(makeMainPanel(static_cast<MainSlot>(i), ctx, this));
     for (CPanelBase* p : m_panels)
         if (p != m_border)
             p->hide();

@@ -82,6 +82,8 @@ std::uint32_t recordU32(const tagItemData* item, records::U32 field)
     return item->Item.TypeRecord ? item->Item.TypeRecord->get(field) : 0;
 }
 
+constexpr std::size_t kGifMaxDelays = records::picture::Delays.Count;
+
 } // namespace
 
 // ---- timer ----
@@ -626,10 +628,11 @@ void CPlayProgram::DrawEntryStep()
     } else if (code == kAnimationCode) {
         const ItemRecord* rec = m_item->Item.TypeRecord;
         if (rec) {
-            const std::u16string path = rec->get(records::picture::Path).toStdU16String();
-            CCore::ReadImageToDCEx(&back, m_client, path.c_str(), rec->get(records::picture::Mode), t.k);
+            const QString path = rec->get(records::picture::Path);
+            CCore::ReadImageToDCEx(&back, m_client, reinterpret_cast<const char16_t*>(path.utf16()),
+                                   rec->get(records::picture::Mode), t.k);
             // The delay of the next frame, never past the last one stored.
-            const std::size_t last = std::min<std::size_t>(std::max(1u, m_frameCount), records::picture::Delays.Count) - 1;
+            const std::size_t last = std::min<std::size_t>(std::max(1u, m_frameCount), kGifMaxDelays) - 1;
             const std::size_t next = std::min<std::size_t>(static_cast<std::size_t>(t.k) + 1, last);
             m_period = rec->get(records::picture::Delays[next]);
         }

@@ -3,8 +3,8 @@
 #include "app/dialogs/access/AccessRights.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/task/TaskProgress.h"
-#include "core/api/Nodes.h"
 #include "core/api/ItemTypes.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <algorithm>

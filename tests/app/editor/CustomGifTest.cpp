@@ -3,7 +3,7 @@
 #include "app/editor/CustomGif.h"
 #include "core/model/ItemData.h"
 #include "core/model/ItemRecord.h"
-#include "core/api/ItemTypes.h"
+#include "core/model/ItemTypes.h"
 #include "support/MessageSpy.h"
 #include "support/TreeBuilder.h"
 #include "support/Widgets.h"
@@ -32,8 +32,8 @@ struct GifItem {
         item->Item.ContentW = std::uint32_t(w);
         item->Item.ContentH = std::uint32_t(h);
         // The item keeps its default text: yellow digits.
-        TreeBuilder::setRecord(item, kGifIntervalField, 40u);
-        TreeBuilder::setRecord(item, kGifFramesField, 0u);
+        TreeBuilder::setRecord(item, records::textgif::Delay, std::uint32_t(40));
+        TreeBuilder::setRecord(item, records::textgif::FrameCount, std::uint32_t(0));
     }
     ItemRecord& rec() { return *item->Item.TypeRecord; }
 };
@@ -138,9 +138,9 @@ TEST(CustomGif, NavigatesPlaysAndStoresTheFrameCount)
                 lit = (c.pixel(x, y) & 0xFFFFFF) != 0;
         EXPECT_TRUE(lit);
         nav(dlg, GIFNAV_LAST);
-        EXPECT_EQ(gif.rec().get(kGifFramesField), 0u); // written when the dialog goes
+        EXPECT_EQ(gif.rec().get(records::textgif::FrameCount), 0u); // written when the dialog goes
     }
-    EXPECT_EQ(gif.rec().get(kGifFramesField), std::uint32_t(count));
+    EXPECT_EQ(gif.rec().get(records::textgif::FrameCount), std::uint32_t(count));
 }
 
 TEST(CustomGif, NewEffectAndNewTextRecountTheFrames)
@@ -156,7 +156,7 @@ TEST(CustomGif, NewEffectAndNewTextRecountTheFrames)
             other = id;
     }
     ASSERT_GE(other, 0);
-    EXPECT_EQ(gif.rec().get(kGifEffectField), std::uint16_t(other));
+    EXPECT_EQ(gif.rec().get(records::textgif::Effect), std::uint16_t(other));
     nav(dlg, GIFNAV_LAST);
     EXPECT_EQ(dlg.currentFrame(), dlg.frameCount());
 

@@ -228,7 +228,7 @@ TEST_F(ScreenWindow, ScreenshotsAtEachDotSize)
         world.core.Paint(line);
         tagItemData* pic = world.section(scene, QRect(66, 2, 40, 24), IT_WND_CONTENTLIST, u"pic");
         tagItemData* image = world.item(pic, IT_IMAGE, u"image");
-        support::TreeBuilder::setRecord(image, records::picture::Path, path);
+        support::TreeBuilder::setRecord(image, records::picture::Path, QString(path));
         world.core.Paint(image);
         tagItemData* clock = world.section(scene, QRect(2, 24, 40, 22), IT_WND_CLOCKDIGIT, u"clock");
         world.item(clock, IT_CLOCKDIGIT, u"clock");

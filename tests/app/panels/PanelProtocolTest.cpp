@@ -4,7 +4,13 @@
 #include "PanelTestUtil.h"
 
 #include "app/controls/AppMessages.h"
+#include "app/controls/RichEdit.h"
+#include "app/panels/PropertyCoolText.h"
 #include "app/panels/PropertyEffectText.h"
+#include "app/panels/PropertyImg.h"
+#include "app/panels/PropertyText.h"
+#include "app/panels/PropertyTextGif.h"
+#include "app/panels/PropertyTextSingleLine.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
@@ -13,6 +19,8 @@
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
 #include "core/api/Core.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/TypeRecords.h"
 #include "core/model/Utilities.h"
 #include "support/TreeBuilder.h"
 
@@ -266,6 +274,87 @@ std::vector<PanelCase> allPanels()
                   ctl<QLineEdit>(p, 6114)->setText("-20");
               },
               [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 0); }, false},
+         }});
+    cases.push_back(
+        {"TextSingleLine", [](PanelContext c, QWidget* w) { return new CPropertyTextSingleLine(c, w); },
+         [](Fixture& f) { return f.tree.item(f.listWnd, IT_SINGLELINE, u"line"); },
+         {
+             {"text", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyTextSingleLine::IdText), "abc"); },
+              [](tagItemData* n) {
+                  EXPECT_EQ(n->Item.TypeRecord->text(), "abc");
+                  EXPECT_EQ(n->Item.TypeRecordSize, 118u);
+              },
+              true},
+             {"bold", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, CPropertyTextSingleLine::IdBold)); },
+              [](tagItemData* n) {
+                  const int w = n->Item.TypeRecord->get(records::singleline::TextFont).lfWeight;
+                  EXPECT_TRUE(w == 700 || w == 100) << w;
+              },
+              true},
+             {"size", [](CPanelBase* p) { typeInto(ctl<QComboBox>(p, CPropertyTextSingleLine::IdSize), "20"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::singleline::TextFont).lfHeight, 20); },
+              true},
+         }});
+
+    cases.push_back(
+        {"Img", [](PanelContext c, QWidget* w) { return new CPropertyImg(c, w); },
+         [](Fixture& f) { return f.listWnd->FirstChild; },
+         {
+             {"mode", [](CPanelBase* p) { choose(ctl<QComboBox>(p, CPropertyImg::IdMode), 1); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::picture::Mode), 1); }, true},
+             {"path", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyImg::IdPath), "/tmp/none.png"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::picture::Path), "/tmp/none.png"); },
+              true},
+             {"stay", [](CPanelBase* p) { ctl<QLineEdit>(p, CPropertyImg::IdStay)->setText("250"); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 250); }, false},
+         }});
+
+    cases.push_back(
+        {"Text", [](PanelContext c, QWidget* w) { return new CPropertyText(c, w); },
+         [](Fixture& f) { return f.text; },
+         {
+             {"typed", [](CPanelBase* p) {
+                  auto* e = static_cast<CPropertyText*>(p)->edit();
+                  QTest::keyClicks(e, "xyz");
+              },
+              [](tagItemData* n) {
+                  EXPECT_TRUE(n->Item.TypeRecord->text().contains("xyz"));
+                  EXPECT_EQ(n->Item.TypeRecordSize, 276u + 2u * std::uint32_t(n->Item.TypeRecord->text().size()));
+              },
+              true},
+             {"wrap", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, CPropertyText::IdWrap)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::richtext::Wrap), 1); }, true},
+         }});
+
+    cases.push_back(
+        {"TextGif", [](PanelContext c, QWidget* w) { return new CPropertyTextGif(c, w); },
+         [](Fixture& f) { return f.tree.item(f.textWnd, IT_TEXTGIF, u"anim"); },
+         {
+             {"typed", [](CPanelBase* p) {
+                  auto* panel = static_cast<CPropertyTextGif*>(p);
+                  QTest::keyClicks(panel->edit(), "moving");
+                  panel->OnTimer();
+              },
+              [](tagItemData* n) {
+                  EXPECT_TRUE(n->Item.TypeRecord->text().contains("moving"));
+                  EXPECT_EQ(n->Item.TypeRecordSize, 20u + 2u * std::uint32_t(n->Item.TypeRecord->text().size()));
+              },
+              true},
+         }});
+
+    cases.push_back(
+        {"CoolText", [](PanelContext c, QWidget* w) { return new CPropertyCoolText(c, w); },
+         [](Fixture& f) { return f.tree.item(f.textWnd, IT_TEXTGIF, u"anim"); },
+         {
+             {"effect", [](CPanelBase* p) {
+                  auto* c = ctl<QComboBox>(p, CPropertyCoolText::IdEffect);
+                  choose(c, c->findData(41));
+              },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::textgif::Effect), 41); }, true},
+             {"interval", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyCoolText::IdInterval), "70"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::textgif::Delay), 70u); }, false},
+             {"stay", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyCoolText::IdStay), "40000"); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 32767); }, false},
          }});
     return cases;
 }

@@ -323,11 +323,11 @@ TEST(EntryEffects, AnimationFramesFollowTheirDelaysAndNeverReadPastTheLast)
     PlayFixture f;
     tagItemData* sec = f.section(f.scene(), QRect(0, 0, 16, 8));
     tagItemData* gif = f.item(sec, {.in = 75, .inSpeed = 0, .stay = 500}, IT_GIF);
-    ASSERT_TRUE(support::TreeBuilder::setRecord(gif, records::picture::FrameCount, 3u));
-    support::TreeBuilder::setRecord(gif, records::picture::Delays[0], 100u);
-    support::TreeBuilder::setRecord(gif, records::picture::Delays[1], 200u);
-    support::TreeBuilder::setRecord(gif, records::picture::Delays[2], 300u);
-    support::TreeBuilder::setRecord(gif, records::picture::Delays[3], 99999u);   // past the last frame: never used
+    ASSERT_TRUE(support::TreeBuilder::setRecord(gif, records::picture::FrameCount, std::uint32_t(3)));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[0], std::uint32_t(100));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[1], std::uint32_t(200));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[2], std::uint32_t(300));
+    support::TreeBuilder::setRecord(gif, records::picture::Delays[3], std::uint32_t(99999));   // past the last frame: never used
     VirtualClock clock;
     CPlayProgram player(f.core, clock, f.random);
     player.SetCanvas(&f.canvas);
@@ -349,8 +349,8 @@ TEST(EntryEffects, AnimatedTextWithoutAFrameCountTakesTheEngines)
     tagItemData* sec = f.section(f.scene(), QRect(0, 0, 32, 16));
     tagItemData* text = f.item(sec, {.in = 79, .inSpeed = 0, .stay = 0}, IT_TEXTGIF);
     ASSERT_TRUE(support::TreeBuilder::setRecordText(text, QStringLiteral("Hi")));
-    support::TreeBuilder::setRecord(text, records::textgif::FrameCount, 0u);   // no frame count stored
-    support::TreeBuilder::setRecord(text, records::textgif::Delay, 10u);
+    support::TreeBuilder::setRecord(text, records::textgif::FrameCount, std::uint32_t(0));   // no frame count stored
+    support::TreeBuilder::setRecord(text, records::textgif::Delay, std::uint32_t(10));
     VirtualClock clock;
     CPlayProgram player(f.core, clock, f.random);
     player.SetCanvas(&f.canvas);

@@ -1,0 +1,187 @@
+#include "app/panels/PropertyImg.h"
+
+#include "app/controls/ControlMessages.h"
+#include "app/controls/Edits.h"
+#include "app/controls/AppMessages.h"
+#include "app/controls/MessageBox.h"
+#include "app/controls/ShadeSplitButton.h"
+#include "app/editor/BrowserDlg.h"
+#include "core/api/TypeRecords.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
+#include "platform/LangPack.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <utility>
+
+namespace panels {
+namespace {
+namespace rec = records::picture;
+
+CPropertyImg::MenuRunner& menuRunner()
+{
+    static CPropertyImg::MenuRunner r;
+    return r;
+}
+} // namespace
+
+CPropertyImg::MenuRunner CPropertyImg::setMenuRunner(MenuRunner r)
+{
+    return std::exchange(menuRunner(), std::move(r));
+}
+
+QString CPropertyImg::browserFolder(bool animation)
+{
+    return QDir::current().filePath(QStringLiteral("UserRes/") +
+                                    (animation ? QStringLiteral("Animations") : QStringLiteral("Images")));
+}
+
+CPropertyImg::CPropertyImg(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
+
+bool CPropertyImg::OnInitDialog()
+{
+    SetTitleFromResource(48250, true);
+    m_stay = withId(new controls::CRangeEdit(this), IdStay);
+    m_stay->setNumeric(true);
+    m_stay->SetSuffixFromResource(58100);
+    m_stay->SetRange(0, 32767);
+    m_stay->setText(QStringLiteral("0"));
+    m_stayLabel = makeLabel(IdStayLabel);
+    m_path = withId(new QLineEdit(this), IdPath);
+    // The record holds 260 characters with the terminator.
+    m_path->setMaxLength(int(rec::Path.MaxLength()));
+    m_mode = withId(new QComboBox(this), IdMode);
+    fillComboFromString(m_mode, 48264);
+    m_mode->setCurrentIndex(0);
+    m_browse = withId(new controls::CShadeSplitButton(this), IdBrowse);
+    m_browse->setText(dialogText(IdBrowse));
+    m_browse->setMinimumSize(m_browse->fontMetrics().horizontalAdvance(m_browse->text()) + 40, 24);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 28, 8, 8);
+    grid->addWidget(m_path, 0, 0, 1, 2);
+    grid->addWidget(m_browse, 0, 2);
+    grid->addWidget(m_mode, 1, 0, 1, 3);
+    grid->addWidget(m_stayLabel, 2, 0);
+    grid->addWidget(m_stay, 2, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(3, 1);
+
+    connect(m_stay, &QLineEdit::textChanged, this, &CPropertyImg::onStay);
+    connect(m_path, &QLineEdit::textChanged, this, &CPropertyImg::onPath);
+    connect(m_mode, &QComboBox::activated, this, &CPropertyImg::onMode);
+    connect(m_browse, &QAbstractButton::clicked, this, &CPropertyImg::onBrowse);
+    return true;
+}
+
+bool CPropertyImg::event(QEvent* e)
+{
+    if (platform::asMessage(e, controls::WM_SHADEBTN_DROPDOWN)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        if (m->wParam() == IdBrowse)
+            onDropDown();
+        m->setResult(0);
+        return true;
+    }
+    return CPanelBase::event(e);
+}
+
+bool CPropertyImg::isAnimation() const
+{
+    return m_record && m_record->get(rec::Animated) == 1;
+}
+
+int CPropertyImg::OnNodeLoad(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    m_node = node;
+    const bool picture = node->Level == LEVEL_PROGRAM && (node->Item.TypeCode == IT_IMAGE || node->Item.TypeCode == IT_GIF);
+    m_record = picture ? node->Item.TypeRecord : nullptr;
+    LoadScope loading(*this);
+    m_stay->setText(QString::number(node->PlayTime));
+    if (!m_record) {
+        m_path->clear();
+        m_mode->setCurrentIndex(0);
+        return 1;
+    }
+    m_stay->setVisible(isAnimation());
+    m_stayLabel->setVisible(isAnimation());
+    m_path->setText(m_record->get(rec::Path));
+    const int mode = m_record->get(rec::Mode);
+    m_mode->setCurrentIndex(mode < m_mode->count() ? mode : 0);
+    return 1;
+}
+
+void CPropertyImg::onStay()
+{
+    if (canEdit())
+        m_node->PlayTime = std::clamp(m_stay->GetValue(), 0, 32767);
+}
+
+void CPropertyImg::onPath()
+{
+    if (!canWrite())
+        return;
+    if (!m_record->set(rec::Path, m_path->text()))
+        return;
+    const QString path = m_record->get(rec::Path);
+    CCore::ReadGifImageFile(reinterpret_cast<const char16_t*>(path.utf16()), m_node);
+    repaint();
+}
+
+void CPropertyImg::onMode(int index)
+{
+    if (!canWrite() || index < 0)
+        return;
+    m_record->set(rec::Mode, std::uint8_t(index));
+    repaint();
+}
+
+bool CPropertyImg::choose(const QString& path)
+{
+    if (path.size() > int(rec::Path.MaxLength())) {
+        controls::MessageBox::warning(this, title(), platform::langString(48291).arg(rec::Path.MaxLength()));
+        return false;
+    }
+    m_path->setText(path);
+    return true;
+}
+
+void CPropertyImg::onBrowse()
+{
+    if (!canWrite())
+        return;
+    const QString filter = isAnimation()
+                               ? QStringLiteral("Gif File(*.gif)")
+                               : QStringLiteral("Picture File(*.bmp *.jpg *.png *.jpeg *.gif);;All File(*)");
+    const QString path = controls::FileDialog::getOpenFileName(this, QString(), QString(), filter);
+    if (!path.isEmpty())
+        choose(path);
+}
+
+void CPropertyImg::onDropDown()
+{
+    if (!canWrite())
+        return;
+    QMenu menu(this);
+    QAction* browse = menu.addAction(platform::langString(42003));
+    browse->setData(kBrowserCommand);
+    const QPoint at = m_browse->mapToGlobal(QPoint(0, m_browse->height()));
+    QAction* chosen = menuRunner() ? menuRunner()(&menu, at) : menu.exec(at);
+    if (chosen != browse)
+        return;
+    editor::CBrowserDlg dlg(browserFolder(isAnimation()), this);
+    if (dlg.exec() != QDialog::Accepted || dlg.GetPath().isEmpty())
+        return;
+    if (choose(dlg.GetPath()))
+        repaint();
+}
+
+} // namespace panels

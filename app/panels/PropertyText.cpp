@@ -1,0 +1,255 @@
+#include "app/panels/PropertyText.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/ColourPicker.h"
+#include "app/controls/ComboBoxes.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/MessageBox.h"
+#include "app/controls/RichEdit.h"
+#include "app/panels/RichTextBar.h"
+#include "app/panels/TextControls.h"
+#include "app/panels/import/DocumentConverter.h"
+#include "core/api/TypeRecords.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
+#include "platform/LangPack.h"
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QSpinBox>
+#include <utility>
+
+namespace panels {
+namespace {
+namespace rec = records::richtext;
+
+CPropertyText::ConverterFactory& converterFactory()
+{
+    static CPropertyText::ConverterFactory f;
+    return f;
+}
+
+// The folder the import dialog opens in, kept for the program's run.
+QString& importFolder()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+CPropertyText::ConverterFactory CPropertyText::setConverterFactory(ConverterFactory f)
+{
+    return std::exchange(converterFactory(), std::move(f));
+}
+
+CPropertyText::CPropertyText(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
+
+CPropertyText::~CPropertyText()
+{
+    if (m_converter)
+        m_converter->cancel();
+}
+
+bool CPropertyText::OnInitDialog()
+{
+    SetTitleFromResource(48237, false);
+    m_edit = withId(new controls::CRichEditCtrlEx(this), IdEdit);
+    CRichTextBar::prepareEdit(m_edit);
+    m_edit->installEventFilter(this);
+    m_edit->setContextMenuPolicy(Qt::DefaultContextMenu);
+    m_bar = new CRichTextBar(this, m_edit,
+                             RichBarIds{IdFace, IdSize, IdColour, IdSpacing, IdBold, IdItalic, IdUnderline, IdLeft,
+                                        IdCentre, IdRight, IdBullets});
+    m_wrap = makeToggle(this, IdWrap, 6229, 33801);
+    m_import = withId(new controls::CIconButton(this), IdImport);
+    m_import->AssignIcons(6008);
+    m_import->SetTooltipFromResource(32829);
+    m_import->setFixedSize(24, 22);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(2);
+    row->addWidget(m_bar->face(), 3);
+    row->addWidget(m_bar->size(), 1);
+    row->addWidget(m_bar->colour());
+    row->addWidget(m_bar->spacing());
+    for (QWidget* w : std::initializer_list<QWidget*>{m_bar->bold(), m_bar->italic(), m_bar->underline(),
+                                                     m_bar->align(0), m_bar->align(1), m_bar->align(2),
+                                                     m_bar->bullets(), m_wrap, m_import})
+        row->addWidget(w);
+    row->addStretch(1);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(4, 24, 4, 4);
+    grid->setVerticalSpacing(3);
+    grid->addLayout(row, 0, 0);
+    grid->addWidget(m_edit, 1, 0);
+    grid->setRowStretch(1, 1);
+
+    connect(m_edit, &QTextEdit::textChanged, this, &CPropertyText::onEditChanged);
+    connect(m_wrap, &QAbstractButton::clicked, this, &CPropertyText::onWrap);
+    connect(m_import, &QAbstractButton::clicked, this, &CPropertyText::onImport);
+    m_edit->setLineWrapMode(QTextEdit::NoWrap);
+    return true;
+}
+
+bool CPropertyText::event(QEvent* e)
+{
+    if (platform::asMessage(e, app::WM_TEXT_WRAPWIDTH)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        // The section's width changed: wrap at the new width, store nothing.
+        if (m_node && m_record && m_record->get(rec::Wrap))
+            ApplyWrap();
+        m->setResult(0);
+        return true;
+    }
+    return CPanelBase::event(e);
+}
+
+bool CPropertyText::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_edit && e->type() == QEvent::ContextMenu) {
+        auto* c = static_cast<QContextMenuEvent*>(e);
+        std::unique_ptr<QMenu> menu(buildRichEditMenu(m_edit, this));
+        menu->exec(c->globalPos());
+        return true;
+    }
+    return CPanelBase::eventFilter(watched, e);
+}
+
+int CPropertyText::OnNodeLoad(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    m_node = node;
+    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_TEXT ? node->Item.TypeRecord : nullptr;
+    LoadScope loading(*this);
+    if (m_record) {
+        controls::RichEditSetRtf(m_record->text(), m_edit);
+        const int wrap = m_record->get(rec::Wrap) ? 1 : 0;
+        if (wrap != m_wrap->GetCheck()) {
+            m_wrap->SetCheck(wrap);
+            ApplyWrap();
+        }
+    } else {
+        m_edit->clear();
+    }
+    QTextCursor c = m_edit->textCursor();
+    c.clearSelection();
+    m_edit->setTextCursor(c);
+    m_bar->UpdateToolbar();
+    m_edit->setFocus();
+    return 1;
+}
+
+void CPropertyText::storeText()
+{
+    if (!canWrite())
+        return;
+    records::SetItemText(m_node, controls::RichEditGetRtf(m_edit));
+    repaint();
+}
+
+void CPropertyText::onEditChanged()
+{
+    storeText();
+}
+
+void CPropertyText::ApplyWrap()
+{
+    const bool wrap = m_wrap->GetCheck() != 0;
+    if (wrap && m_node) {
+        RECT r;
+        core().GetRect(m_node, &r);
+        m_edit->setLineWrapMode(QTextEdit::FixedPixelWidth);
+        m_edit->setLineWrapColumnOrWidth(std::max(1, r.right - r.left));
+    } else {
+        m_edit->setLineWrapMode(QTextEdit::NoWrap);
+    }
+    m_bar->setAlignAllowed(wrap);
+}
+
+void CPropertyText::onWrap()
+{
+    if (!canWrite())
+        return;
+    m_record->set(rec::Wrap, std::uint8_t(m_wrap->GetCheck() ? 1 : 0));
+    ApplyWrap();
+    storeText();
+    m_bar->UpdateToolbar();
+    m_edit->setFocus();
+}
+
+void CPropertyText::onImport()
+{
+    if (!canWrite())
+        return;
+    if (importFolder().isEmpty())
+        importFolder() = QDir::currentPath();
+    const QString path = controls::FileDialog::getOpenFileName(
+        this, QString(), importFolder(),
+        QStringLiteral("TXT-Files (*.txt);;RTF-Files (*.rtf);;WORD-Files (*.doc);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    importFolder() = QFileInfo(path).absolutePath();
+    ImportFile(path);
+}
+
+void CPropertyText::ImportFile(const QString& path)
+{
+    m_importPath = path;
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == u"txt" || ext == u"rtf") {
+        emit importFinished(loadImported(path, true));
+        return;
+    }
+    if (ext != u"doc")
+        return;
+    if (m_converter)
+        m_converter->cancel();
+    delete m_converter;
+    DocumentConverter* conv = converterFactory() ? converterFactory()(this) : new OfficeDocumentConverter(this);
+    m_converter = conv;
+    tagItemData* target = m_node;
+    connect(conv, &DocumentConverter::converted, this, [this, conv, target](const QByteArray& rtf) {
+        conv->deleteLater();
+        // Another item loaded meanwhile: the document is not meant for it.
+        emit importFinished(m_node == target && loadImported(QString::fromLatin1(rtf), false));
+    });
+    connect(conv, &DocumentConverter::failed, this, [this, conv](const QString& message) {
+        conv->deleteLater();
+        controls::MessageBox::warning(this, title(), message);
+        emit importFinished(false);
+    });
+    conv->convert(path);
+}
+
+bool CPropertyText::loadImported(const QString& pathOrRtf, bool isFile)
+{
+    // One store for the whole import, not one per step.
+    {
+        const QSignalBlocker quiet(m_edit);
+        const QString before = controls::RichEditGetRtf(m_edit);
+        const bool ok = isFile ? controls::RichEditLoadFile(pathOrRtf, m_edit) : controls::RichEditSetRtf(pathOrRtf, m_edit);
+        if (!ok) {
+            // A damaged or unreadable file leaves the text as it was.
+            controls::RichEditSetRtf(before, m_edit);
+            if (!isFile || QFileInfo(pathOrRtf).isReadable())
+                controls::MessageBox::warning(this, title(), platform::langString(48292).arg(m_importPath));
+            return false;
+        }
+        m_edit->selectAll();
+        controls::RichEditClearAutoColor(m_edit);
+        QTextCursor c = m_edit->textCursor();
+        c.setPosition(0);
+        m_edit->setTextCursor(c);
+    }
+    storeText();
+    m_bar->UpdateToolbar();
+    return true;
+}
+
+} // namespace panels

@@ -1,0 +1,162 @@
+#include "app/panels/PropertyTextGif.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/controls/ColourPicker.h"
+#include "app/controls/ComboBoxes.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/RichEdit.h"
+#include "app/panels/PropertyCoolText.h"
+#include "app/panels/RichTextBar.h"
+#include "app/panels/TextControls.h"
+#include "core/api/TypeRecords.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
+
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace panels {
+
+CPropertyTextGif::CPropertyTextGif(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent)
+{
+    m_timer.setInterval(kStoreDelayMs);
+    connect(&m_timer, &QTimer::timeout, this, &CPropertyTextGif::OnTimer);
+}
+
+bool CPropertyTextGif::OnInitDialog()
+{
+    SetTitleFromResource(63002, false);
+    m_edit = withId(new controls::CRichEditCtrlEx(this), IdEdit);
+    CRichTextBar::prepareEdit(m_edit);
+    m_edit->setLineWrapMode(QTextEdit::NoWrap);
+    m_edit->installEventFilter(this);
+    m_bar = new CRichTextBar(this, m_edit,
+                             RichBarIds{IdFace, IdSize, IdColour, IdSpacing, IdBold, IdItalic, IdUnderline, IdLeft,
+                                        IdCentre, IdRight, IdBullets, IdIndent});
+    m_alignOn = makeToggle(this, IdAlignOn, 6227, 32844);
+    m_alignOn->setText(dialogText(IdAlignOn));
+    m_alignOn->setFixedSize(m_alignOn->sizeHint().expandedTo(QSize(24, 22)));
+    m_bar->indent()->setText(dialogText(IdIndent));
+    m_bar->indent()->setFixedSize(m_bar->indent()->sizeHint().expandedTo(QSize(24, 22)));
+    auto* effect = withId(new QPushButton(dialogText(IdEffectDialog), this), IdEffectDialog);
+    m_effectButton = effect;
+    effect->setVisible(m_showEffectButton);
+
+    auto* row1 = new QHBoxLayout;
+    row1->setSpacing(2);
+    row1->addWidget(m_bar->face(), 3);
+    row1->addWidget(m_bar->size(), 1);
+    row1->addWidget(m_bar->colour());
+    row1->addWidget(m_bar->spacing());
+    auto* row2 = new QHBoxLayout;
+    row2->setSpacing(2);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_bar->bold(), m_bar->italic(), m_bar->underline(), m_alignOn,
+                                                     m_bar->align(0), m_bar->align(1), m_bar->align(2),
+                                                     m_bar->bullets(), m_bar->indent()})
+        row2->addWidget(w);
+    row2->addStretch(1);
+    row2->addWidget(effect);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(4, 24, 4, 4);
+    grid->setVerticalSpacing(3);
+    grid->addLayout(row1, 0, 0);
+    grid->addLayout(row2, 1, 0);
+    grid->addWidget(m_edit, 2, 0);
+    grid->setRowStretch(2, 1);
+
+    connect(m_edit, &QTextEdit::textChanged, this, &CPropertyTextGif::onEditChanged);
+    connect(m_alignOn, &QAbstractButton::clicked, this, &CPropertyTextGif::onAlignOn);
+    connect(effect, &QAbstractButton::clicked, this, &CPropertyTextGif::OpenEffectDialog);
+    return true;
+}
+
+bool CPropertyTextGif::event(QEvent* e)
+{
+    if (platform::asMessage(e, app::WM_TEXT_WRAPWIDTH)) {
+        static_cast<platform::MessageEvent*>(e)->setResult(0);
+        return true;
+    }
+    return CPanelBase::event(e);
+}
+
+bool CPropertyTextGif::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_edit && e->type() == QEvent::ContextMenu) {
+        std::unique_ptr<QMenu> menu(buildRichEditMenu(m_edit, this));
+        menu->exec(static_cast<QContextMenuEvent*>(e)->globalPos());
+        return true;
+    }
+    return CPanelBase::eventFilter(watched, e);
+}
+
+int CPropertyTextGif::OnNodeLoad(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    m_node = node;
+    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_TEXTGIF ? node->Item.TypeRecord : nullptr;
+    LoadScope loading(*this);
+    if (m_record) {
+        m_stored = m_record->text();
+        controls::RichEditSetRtf(m_stored, m_edit);
+    } else {
+        m_edit->clear();
+    }
+    QTextCursor c = m_edit->textCursor();
+    c.clearSelection();
+    m_edit->setTextCursor(c);
+    m_bar->UpdateToolbar();
+    m_edit->setFocus();
+    return 1;
+}
+
+void CPropertyTextGif::onEditChanged()
+{
+    // Also while loading: the editor's form of a loaded text is stored on the next tick.
+    m_pending = controls::RichEditGetRtf(m_edit);
+    m_timer.start();
+}
+
+void CPropertyTextGif::OnTimer()
+{
+    if (m_pending == m_stored)
+        return;
+    m_stored = m_pending;
+    if (!m_record || !m_node || isLoading())
+        return;
+    records::SetItemText(m_node, m_stored);
+    if (core().Paint(m_node) == 0)
+        return;
+    if (m_ctx.host)
+        m_ctx.host->repaintNode(m_node);
+    QWidget* target = m_notify ? m_notify.data() : parentWidget();
+    if (target)
+        platform::sendMessage(target, app::WM_GIFTEXT_CHANGED, 0, 0);
+}
+
+void CPropertyTextGif::onAlignOn()
+{
+    m_edit->setLineWrapMode(QTextEdit::NoWrap);
+    m_pending = controls::RichEditGetRtf(m_edit);
+    m_timer.start();
+    m_bar->setAlignAllowed(m_alignOn->GetCheck() != 0);
+    m_edit->setFocus();
+}
+
+void CPropertyTextGif::OpenEffectDialog()
+{
+    if (!m_node || !m_record)
+        return;
+    runAnimationDialog(m_ctx, m_node, this);
+    if (QWidget* page = parentWidget()) {
+        platform::sendMessage(page, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(m_node), 0);
+        platform::sendMessage(page, app::WM_TEXT_WRAPWIDTH, 0, 0);
+    }
+}
+
+} // namespace panels

@@ -1,0 +1,71 @@
+#include "app/panels/TextControls.h"
+
+#include "app/controls/ColourPicker.h"
+#include "app/controls/ComboBoxes.h"
+#include "app/controls/IconButton.h"
+#include "app/panels/PanelBase.h"
+#include "platform/LangPack.h"
+
+#include <QLineEdit>
+
+namespace panels {
+
+void selectOrShow(QComboBox* combo, const QString& text)
+{
+    const int at = combo->findText(text, Qt::MatchFixedString);
+    if (at >= 0) {
+        combo->setCurrentIndex(at);
+        return;
+    }
+    combo->setCurrentIndex(-1);
+    if (combo->isEditable())
+        combo->setEditText(text);
+}
+
+controls::CIconButton* makeToggle(QWidget* parent, int id, unsigned icon, unsigned tip)
+{
+    auto* b = withId(new controls::CIconButton(parent), id);
+    b->AssignIcons(icon);
+    b->SetCheckBox(true);
+    b->SetColour(controls::CIconButton::BkHot, 0x8C8C8C);
+    b->SetTooltipFromResource(tip);
+    b->setFixedSize(24, 22);
+    return b;
+}
+
+controls::CFontComboBox* makeFontCombo(QWidget* parent, int id)
+{
+    auto* c = withId(new controls::CFontComboBox(parent), id);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->FillFonts();
+    c->setToolTip(platform::langString(33803));
+    c->setMinimumContentsLength(8);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return c;
+}
+
+controls::CSizeComboBox* makeSizeCombo(QWidget* parent, int id)
+{
+    auto* c = withId(new controls::CSizeComboBox(parent), id);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->FillSizes();
+    c->setToolTip(platform::langString(33804));
+    c->setMinimumContentsLength(3);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return c;
+}
+
+controls::CColourPicker* makeColourPicker(QWidget* parent, int id)
+{
+    auto* p = withId(new controls::CColourPicker(parent), id);
+    p->SetMode(1);
+    p->SetColour(0x00FFFF);
+    p->SetCustomText(platform::langString(42001));
+    p->SetDefaultText(platform::langString(42002));
+    p->setFixedSize(p->sizeHint());
+    return p;
+}
+
+} // namespace panels

@@ -1,0 +1,353 @@
+// The picture panel and the rich-text panel through their real widgets:
+// files chosen and imported reach the record and the program data.
+#include "TextPanelsTestUtil.h"
+
+#include "app/controls/ColourPicker.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/MessageBox.h"
+#include "app/controls/RichEdit.h"
+#include "app/controls/ShadeSplitButton.h"
+#include "app/editor/BrowserDlg.h"
+#include "app/panels/PropertyImg.h"
+#include "app/panels/PropertyText.h"
+#include "app/panels/RichTextBar.h"
+#include "app/panels/import/DocumentConverter.h"
+#include "support/ModalRunner.h"
+#include "support/Seams.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+
+using namespace panels;
+using namespace textpaneltest;
+using paneltest::choose;
+using paneltest::typeInto;
+
+namespace {
+namespace pic = records::picture;
+namespace rt = records::richtext;
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Two 1 x 1 frames, white for 100 ms then black for 200 ms.
+QByteArray twoFrameGif()
+{
+    const auto frame = [](char delay, char code) {
+        return QByteArray("\x21\xF9\x04\x00", 4) + delay + QByteArray("\x00\x00\x00", 3) +
+               QByteArray("\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02", 12) + code + QByteArray("\x01\x00", 2);
+    };
+    return QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13) + QByteArray("\x00\x00\x00\xFF\xFF\xFF", 6) +
+           frame(10, 0x4C) + frame(20, 0x44) + QByteArray(";");
+}
+
+QString makePicture(const QTemporaryDir& dir, const QString& name)
+{
+    QImage img(16, 8, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (int x = 0; x < 16; x += 2)
+        img.setPixel(x, x / 2, qRgb(255, 0, 0));
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(img.save(path));
+    return path;
+}
+
+struct CurrentDirScope {
+    QString old = QDir::currentPath();
+    explicit CurrentDirScope(const QString& to) { QDir::setCurrent(to); }
+    ~CurrentDirScope() { QDir::setCurrent(old); }
+};
+
+struct Picture : TextItems {
+    tagItemData* image = addItem(IT_IMAGE);
+    tagItemData* gif = addItem(IT_GIF);
+    CPropertyImg* panel = make<CPropertyImg>();
+    QTemporaryDir dir;
+    support::SeamScope seams;
+};
+
+} // namespace
+
+TEST_F(Picture, APictureChosenFromDiskIsStoredPaintedAndCompiled)
+{
+    load(panel, image);
+    EXPECT_FALSE(ctl<QWidget>(panel, CPropertyImg::IdStay)->isVisibleTo(panel));
+    const QString file = makePicture(dir, "dots.png");
+    seams.nextFileName(file);
+    click(ctl<QAbstractButton>(panel, CPropertyImg::IdBrowse));
+    EXPECT_EQ(image->Item.TypeRecord->get(pic::Path), file);
+    EXPECT_EQ(ctl<QLineEdit>(panel, CPropertyImg::IdPath)->text(), file);
+    EXPECT_FALSE(host.repainted.empty());
+    choose(ctl<QComboBox>(panel, CPropertyImg::IdMode), 2);
+    EXPECT_EQ(image->Item.TypeRecord->get(pic::Mode), 2);
+
+    tagItemData* twin = addTwin(IT_IMAGE);
+    twin->Item.TypeRecord->set(pic::Path, file);
+    twin->Item.TypeRecord->set(pic::Mode, std::uint8_t(2));
+    expectSameProgram(image, twin);
+}
+
+TEST_F(Picture, AGifChosenFromTheProgramsAnimationsGetsItsFramesAndStayTime)
+{
+    QDir(dir.path()).mkpath("UserRes/Animations/Flags");
+    writeFile(dir.filePath("UserRes/Animations/Flags/blink.gif"), twoFrameGif());
+    CurrentDirScope cwd(dir.path());
+    load(panel, gif);
+    auto* stay = ctl<QLineEdit>(panel, CPropertyImg::IdStay);
+    EXPECT_TRUE(stay->isVisibleTo(panel));
+    typeInto(stay, "40000");
+    EXPECT_EQ(gif->PlayTime, 32767);
+
+    auto old = CPropertyImg::setMenuRunner([](QMenu* m, const QPoint&) { return m->actions().value(0); });
+    support::ModalRunner runner([](QWidget* modal) {
+        auto* browser = qobject_cast<editor::CBrowserDlg*>(modal);
+        ASSERT_NE(browser, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return browser->list()->count() > 0; }, 3000));
+        browser->list()->item(0)->setSelected(true);
+        browser->accept();
+    });
+    auto* browse = ctl<controls::CShadeSplitButton>(panel, CPropertyImg::IdBrowse);
+    QTest::mouseClick(browse, Qt::LeftButton, Qt::NoModifier, browse->dropPart().center());
+    CPropertyImg::setMenuRunner(old);
+    ASSERT_TRUE(runner.answered());
+    const QString want = QDir(dir.path()).filePath("UserRes/Animations/Flags/blink.gif");
+    EXPECT_EQ(QFileInfo(gif->Item.TypeRecord->get(pic::Path)).canonicalFilePath(), QFileInfo(want).canonicalFilePath());
+    EXPECT_EQ(gif->Item.TypeRecord->get(pic::FrameCount), 2u);
+    EXPECT_EQ(gif->Item.TypeRecord->get(pic::Delays[0]), 100u);
+    EXPECT_EQ(gif->Item.TypeRecord->get(pic::Delays[1]), 200u);
+    EXPECT_FALSE(host.repainted.empty());
+    core.Paint(gif);
+    ASSERT_EQ(CContentCompiler::Compile(screen), 1);
+    const auto& header = gif->Compiled[1].Buffer;
+    ASSERT_GE(header.size(), 24u);
+    EXPECT_EQ(header[0], 2);   // two frames, each with its delay
+}
+
+TEST_F(Picture, APathTooLongToStoreIsRefusedAndTheOldOneKept)
+{
+    load(panel, image);
+    const QString file = makePicture(dir, "a.png");
+    seams.nextFileName(file);
+    click(ctl<QAbstractButton>(panel, CPropertyImg::IdBrowse));
+    const QString tooLong = QStringLiteral("/") + QString(300, u'p') + QStringLiteral(".png");
+    seams.nextAnswer(QMessageBox::Ok);
+    seams.nextFileName(tooLong);
+    click(ctl<QAbstractButton>(panel, CPropertyImg::IdBrowse));
+    EXPECT_EQ(image->Item.TypeRecord->get(pic::Path), file);
+    EXPECT_TRUE(controls::MessageBox::lastText().contains("259"));
+    // Typing stops at what the record holds, terminated.
+    auto* path = ctl<QLineEdit>(panel, CPropertyImg::IdPath);
+    path->setText(QString(400, u'q'));
+    EXPECT_EQ(image->Item.TypeRecord->get(pic::Path), QString(259, u'q'));
+}
+
+TEST_F(Picture, AnUnreadableFileIsStillStored)
+{
+    load(panel, gif);
+    const QString bad = dir.filePath("broken.gif");
+    writeFile(bad, "GIF89a garbage");
+    ctl<QLineEdit>(panel, CPropertyImg::IdPath)->setText(bad);
+    EXPECT_EQ(gif->Item.TypeRecord->get(pic::Path), bad);
+}
+
+// ---- rich text ----
+
+namespace {
+
+struct FakeConverter : DocumentConverter {
+    using DocumentConverter::DocumentConverter;
+    QString asked;
+    void convert(const QString& path) override { asked = path; }
+    void cancel() override {}
+};
+
+struct RichText : TextItems {
+    tagItemData* item = nullptr;
+    CPropertyText* panel = nullptr;
+    QTemporaryDir dir;
+    support::SeamScope seams;
+    RichText()
+    {
+        item = addItem(IT_TEXT);
+        panel = make<CPropertyText>();
+    }
+    QTextEdit* edit() { return panel->edit(); }
+    QString stored() { return item->Item.TypeRecord->text(); }
+};
+
+} // namespace
+
+TEST_F(RichText, TypedTextMadeBoldAndColouredIsStoredAsRtfAndCompiled)
+{
+    load(panel, item);
+    edit()->selectAll();
+    edit()->textCursor().removeSelectedText();
+    QTest::keyClicks(edit(), "Hot");
+    EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(stored().size()));
+    const QString plain = stored();
+    EXPECT_TRUE(plain.startsWith("{\\rtf"));
+    EXPECT_TRUE(plain.contains("Hot"));
+
+    edit()->selectAll();
+    click(ctl<controls::CIconButton>(panel, CPropertyText::IdBold));
+    auto* colour = ctl<controls::CColourPicker>(panel, CPropertyText::IdColour);
+    colour->SetColour(0x00FF00);   // green
+    emit colour->command(controls::CColourPicker::ColourChanged);
+    const QString rich = stored();
+    EXPECT_TRUE(rich.contains("\\b")) << rich.toStdString();
+    EXPECT_TRUE(rich.contains("\\red0\\green255\\blue0")) << rich.toStdString();
+    EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(rich.size()));
+    // The toolbar follows the selection.
+    EXPECT_EQ(ctl<controls::CIconButton>(panel, CPropertyText::IdBold)->GetCheck(), 1);
+
+    tagItemData* twin = addTwin(IT_TEXT);
+    ASSERT_TRUE(records::SetItemText(twin, rich));
+    expectSameProgram(item, twin);
+    tagItemData* plainTwin = addTwin(IT_TEXT);
+    ASSERT_TRUE(records::SetItemText(plainTwin, plain));
+    core.Paint(plainTwin);
+    ASSERT_EQ(CContentCompiler::Compile(twinScreen), 1);
+    EXPECT_NE(item->Compiled[0].Buffer, plainTwin->Compiled[0].Buffer);
+}
+
+TEST_F(RichText, SizeSetsLineSpacingAndWrapEnablesAlignment)
+{
+    load(panel, item);
+    edit()->selectAll();
+    auto* size = ctl<QComboBox>(panel, CPropertyText::IdSize);
+    choose(size, size->findText("12"));
+    EXPECT_EQ(ctl<QSpinBox>(panel, CPropertyText::IdSpacing)->value(), 14);
+    EXPECT_TRUE(stored().contains("\\sl-280")) << stored().toStdString();
+
+    auto* centre = ctl<controls::CIconButton>(panel, CPropertyText::IdCentre);
+    EXPECT_FALSE(centre->isEnabled());
+    EXPECT_EQ(edit()->lineWrapMode(), QTextEdit::NoWrap);
+    click(ctl<controls::CIconButton>(panel, CPropertyText::IdWrap));
+    EXPECT_EQ(item->Item.TypeRecord->get(rt::Wrap), 1);
+    EXPECT_TRUE(centre->isEnabled());
+    EXPECT_EQ(edit()->lineWrapMode(), QTextEdit::FixedPixelWidth);
+    EXPECT_EQ(edit()->lineWrapColumnOrWidth(), 64);
+
+    // A width change re-wraps only while the item wraps.
+    core.ChangeItemRect(window, 0, 0, 40, 32);
+    platform::sendMessage(panel, app::WM_TEXT_WRAPWIDTH, 0, 0);
+    EXPECT_EQ(edit()->lineWrapColumnOrWidth(), 40);
+    click(ctl<controls::CIconButton>(panel, CPropertyText::IdWrap));
+    EXPECT_EQ(item->Item.TypeRecord->get(rt::Wrap), 0);
+    core.ChangeItemRect(window, 0, 0, 50, 32);
+    platform::sendMessage(panel, app::WM_TEXT_WRAPWIDTH, 0, 0);
+    EXPECT_EQ(edit()->lineWrapMode(), QTextEdit::NoWrap);
+}
+
+TEST_F(RichText, TxtAndRtfFilesAreImportedByTheirContent)
+{
+    load(panel, item);
+    const QString txt = dir.filePath("plain.txt");
+    writeFile(txt, "first line\nsecond line");
+    seams.nextFileName(txt);
+    click(ctl<QAbstractButton>(panel, CPropertyText::IdImport));
+    EXPECT_TRUE(stored().contains("first line"));
+    EXPECT_TRUE(stored().contains("second line"));
+    EXPECT_EQ(edit()->textCursor().position(), 0);
+
+    // A ".txt" that holds RTF is read as RTF.
+    const QString disguised = dir.filePath("rich.txt");
+    writeFile(disguised, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 plain {\\b strong}\\par}");
+    panel->ImportFile(disguised);
+    EXPECT_EQ(edit()->toPlainText().trimmed(), "plain strong");
+    EXPECT_FALSE(stored().contains("fonttbl{\\f0 Arial;}}\\f0 plain {\\b"));   // rewritten by the writer
+    const QString rtf = dir.filePath("doc.RTF");
+    writeFile(rtf, "{\\rtf1\\ansi imported {\\i here}\\par}");
+    panel->ImportFile(rtf);
+    EXPECT_EQ(edit()->toPlainText().trimmed(), "imported here");
+    EXPECT_TRUE(stored().contains("imported"));
+    EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(stored().size()));
+}
+
+TEST_F(RichText, AFailedDocumentConversionTellsAndLeavesTheItem)
+{
+    load(panel, item);
+    const QString before = stored();
+    FakeConverter* fake = nullptr;
+    auto old = CPropertyText::setConverterFactory([&](QObject* parent) { return fake = new FakeConverter(parent); });
+    const QString doc = dir.filePath("letter.doc");
+    writeFile(doc, "not really a document");
+    seams.nextAnswer(QMessageBox::Ok);
+    panel->ImportFile(doc);
+    ASSERT_NE(fake, nullptr);
+    EXPECT_EQ(fake->asked, doc);
+    emit fake->failed(documentConversionError());
+    EXPECT_EQ(controls::MessageBox::lastText(), "Can not start word sever!");
+    EXPECT_EQ(stored(), before);
+
+    // A damaged RTF answer is refused too.
+    panel->ImportFile(doc);
+    seams.nextAnswer(QMessageBox::Ok);
+    emit fake->converted("{\\rtf1 {\\b unclosed");
+    EXPECT_EQ(stored(), before);
+    CPropertyText::setConverterFactory(old);
+}
+
+TEST_F(RichText, AWordDocumentMadeByTheOfficeProgramIsImported)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+        GTEST_SKIP() << "no office program on this machine";
+    const QString rtf = dir.filePath("letter.rtf");
+    writeFile(rtf, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 From {\\b Word} file\\par}");
+    QProcess p;
+    p.start(QStringLiteral("soffice"),
+            {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.filePath("profile")).toString(),
+             QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("doc"),
+             QStringLiteral("--outdir"), dir.path(), rtf});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString doc = dir.filePath("letter.doc");
+    ASSERT_TRUE(QFileInfo::exists(doc));
+
+    load(panel, item);
+    QSignalSpy done(panel, &CPropertyText::importFinished);
+    seams.nextFileName(doc);
+    click(ctl<QAbstractButton>(panel, CPropertyText::IdImport));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() > 0; }, 120000));
+    EXPECT_TRUE(done.first().first().toBool());
+    EXPECT_EQ(edit()->toPlainText().simplified(), "From Word file");
+    EXPECT_TRUE(stored().contains("Word"));
+    EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(stored().size()));
+}
+
+TEST_F(RichText, TheContextMenuOffersWhatCanBeDone)
+{
+    load(panel, item);
+    edit()->clear();
+    std::unique_ptr<QMenu> empty(buildRichEditMenu(edit(), panel));
+    const auto enabled = [](QMenu* m, unsigned cmd) {
+        for (QAction* a : m->actions())
+            if (a->data().toUInt() == cmd)
+                return a->isEnabled();
+        ADD_FAILURE() << "no entry " << cmd;
+        return false;
+    };
+    EXPECT_FALSE(enabled(empty.get(), 57634));   // copy
+    EXPECT_FALSE(enabled(empty.get(), 32860));   // clear all
+    QTest::keyClicks(edit(), "abc");
+    edit()->selectAll();
+    std::unique_ptr<QMenu> full(buildRichEditMenu(edit(), panel));
+    EXPECT_TRUE(enabled(full.get(), 57634));
+    EXPECT_TRUE(enabled(full.get(), 57643));     // undo
+    for (QAction* a : full->actions())
+        if (a->data().toUInt() == 32860)
+            a->trigger();
+    EXPECT_TRUE(edit()->toPlainText().isEmpty());
+    EXPECT_FALSE(stored().contains("abc"));
+}

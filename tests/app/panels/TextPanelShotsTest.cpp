@@ -1,0 +1,91 @@
+// Pictures of the window page with each text and media panel, and of the
+// animation-effect dialog with its panels, in each language, for review
+// under $TAVRELO_TEST_OUTPUT/panels.
+#include "PanelTestUtil.h"
+
+#include "app/controls/AppMessages.h"
+#include "app/editor/CustomGif.h"
+#include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyCoolText.h"
+#include "app/panels/PropertyPages.h"
+#include "app/panels/PropertyTextGif.h"
+#include "core/api/TypeRecords.h"
+#include "core/api/Core.h"
+#include "core/api/ItemRecord.h"
+#include "platform/LangPack.h"
+#include "support/TreeBuilder.h"
+
+#include <QLabel>
+#include <gtest/gtest.h>
+
+using namespace panels;
+
+namespace {
+
+class TextPanelShots : public ::testing::TestWithParam<const char*> {
+protected:
+    void TearDown() override { platform::clearLangPack(); }
+};
+
+} // namespace
+
+TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
+{
+    ASSERT_TRUE(paneltest::loadPack(GetParam()));
+    CCore core;
+    support::TreeBuilder tree;
+    tagItemData* screen = tree.screen(support::ScreenSpec{128, 64});
+    tagItemData* scene = tree.scene(screen);
+    tagItemData* list = tree.section(scene, QRect(0, 0, 128, 32), u"list", IT_WND_PROGLIST);
+    tagItemData* line = tree.item(list, IT_SINGLELINE, u"line");
+    tagItemData* rich = tree.item(list, IT_TEXT, u"rich");
+    tagItemData* picture = tree.item(list, IT_IMAGE, u"picture");
+    tagItemData* gif = tree.item(list, IT_GIF, u"gif");
+    tagItemData* anim = tree.item(list, IT_TEXTGIF, u"anim");
+    picture->Item.TypeRecord->set(records::picture::Path, QStringLiteral("/srv/pictures/logo.png"));
+    gif->Item.TypeRecord->set(records::picture::Path, QStringLiteral("/srv/pictures/flag.gif"));
+    gif->PlayTime = 5000;
+
+    CPanelProperty pane{PanelContext{core, nullptr}};
+    pane.resize(1320, 250);
+    pane.show();
+    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
+    const struct {
+        const char* name;
+        tagItemData* node;
+    } shots[] = {{"singleline", line}, {"richtext", rich}, {"picture", picture}, {"gif", gif}, {"animtext", anim}};
+    for (const auto& s : shots) {
+        platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
+        QCoreApplication::processEvents();
+        CPanelBase* main = pane.windowPage()->currentMain();
+        ASSERT_NE(main, nullptr) << s.name;
+        EXPECT_FALSE(qobject_cast<CEmptyPanel*>(main)) << s.name;
+        EXPECT_EQ(main->node(), s.node);
+        EXPECT_FALSE(main->title().isEmpty()) << s.name;
+        for (QLabel* l : main->findChildren<QLabel*>())
+            if (controls::controlId(l) && l->isVisible())
+                EXPECT_FALSE(l->text().isEmpty()) << s.name << " label " << controls::controlId(l);
+        if (CPanelBase* effect = pane.windowPage()->currentEffect())
+            EXPECT_FALSE(effect->title().isEmpty()) << s.name;
+        const QString file = QStringLiteral("%1/text-%2_%3.png").arg(paneltest::outputDir(), s.name, GetParam());
+        EXPECT_TRUE(pane.grab().save(file)) << file.toStdString();
+    }
+
+    // The animation-effect dialog with the panels it is given.
+    editor::CCustomGif dlg(anim);
+    auto* text = new CPropertyTextGif(PanelContext{core, nullptr}, nullptr);
+    text->setEffectButtonShown(false);
+    text->Create(&dlg);
+    dlg.setTextPanel(text);
+    auto* effect = new CPropertyGifEffect(&dlg, nullptr);
+    effect->Create(&dlg);
+    dlg.setEffectPanel(effect);
+    dlg.show();
+    QCoreApplication::processEvents();
+    for (QLabel* l : effect->findChildren<QLabel*>())
+        EXPECT_FALSE(l->text().isEmpty());
+    const QString file = QStringLiteral("%1/text-effectdialog_%2.png").arg(paneltest::outputDir(), GetParam());
+    EXPECT_TRUE(dlg.grab().save(file)) << file.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TextPanelShots, ::testing::Values("EN", "CN", "TW"));
