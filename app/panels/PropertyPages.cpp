@@ -1,6 +1,9 @@
 #include "app/panels/PropertyPages.h"
 
 #include "app/controls/AppMessages.h"
+#include "app/panels/PropertyClockDigit.h"
+#include "app/panels/PropertyClockSimul.h"
+#include "app/panels/PropertyCount.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertyScreenComm.h"
@@ -30,6 +33,9 @@ CPanelBase* makeMainPanel(MainSlot slot, PanelContext ctx, QWidget* parent)
     case MainSlot::Img: return new CPropertyImg(ctx, parent);
     case MainSlot::RichText: return new CPropertyText(ctx, parent);
     case MainSlot::TextGif: return new CPropertyTextGif(ctx, parent);
+    case MainSlot::ClockDigit: return new CPropertyClockDigit(ctx, parent);
+    case MainSlot::ClockSimul: return new CPropertyClockSimul(ctx, parent);
+    case MainSlot::Count: return new CPropertyCount(ctx, parent);
     default: return new CEmptyPanel(kMainTemplates[static_cast<int>(slot)], ctx, parent);
     }
 }
