@@ -10,7 +10,7 @@ namespace app {
 inline constexpr unsigned WM_NODE_SELECT = 0x5F4;
 inline constexpr unsigned WM_NODE_LOAD = 0x5FF;
 inline constexpr unsigned WM_STATUS_IDLE = 0x607;
-// wParam: the screen; lParam: a heap copy of its 480-byte block, freed by the sender after the call.
+// wParam: the screen; lParam: a heap copy of its screen block (tagGlobalInfo) as it was, freed by the sender after the call.
 inline constexpr unsigned WM_SCREEN_HWCHANGED = 0x608;
 inline constexpr unsigned WM_SCREEN_CHANGED = 0x609;
 inline constexpr unsigned WM_WIZARD_RETRIEVED = 0x60E;

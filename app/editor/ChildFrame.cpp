@@ -63,6 +63,8 @@ bool CChildFrame::OpenScreen(tagItemData* screen)
     if (!screen || screen->Level != LEVEL_ROOT)
         return false;
     canvas()->AttachItem(screen);
+    // The main frame finds a screen's window by this property of the frame's widget.
+    m_view->setProperty("screenNode", QVariant::fromValue<void*>(screen));
     setWindowTitle(nodeName(screen));
     relayout();
     return true;

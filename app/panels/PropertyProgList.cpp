@@ -3,6 +3,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
+#include "app/editor/TreeRules.h"
 #include "core/model/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenu>
-#include <QSet>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -28,26 +28,6 @@ CPropertyProgList::MenuRunner& menuRunner()
     return r;
 }
 
-unsigned kindNameId(std::uint16_t type)
-{
-    switch (type) {
-    case IT_SINGLELINE: return 41010;
-    case IT_IMAGE: return 41004;
-    case IT_GIF: return 41008;
-    case IT_GRID: return 41009;
-    case IT_TEXTGIF: return 41041;
-    case IT_COUNT: return 41007;
-    case IT_COUNT2: return 41011;
-    case IT_CLOCKSIMUL: return 41005;
-    case IT_CLOCKDIGIT: return 41006;
-    default: return 41003;
-    }
-}
-
-QString nodeName(const tagItemData* n)
-{
-    return QString::fromUtf16(n->Name, std::find(n->Name, n->Name + 128, u'\0') - n->Name);
-}
 } // namespace
 
 std::vector<AddMenuEntry> addMenuEntries(int windowKind)
@@ -73,21 +53,6 @@ int itemIconIndex(std::uint16_t itemType)
     case IT_GIF: return 6;
     case IT_GRID: return 7;
     default: return 0;
-    }
-}
-
-QString defaultItemName(const tagItemData* node)
-{
-    const QString kind = platform::langString(kindNameId(node->Item.TypeCode));
-    QSet<QString> taken;
-    if (node->Parent)
-        for (const tagItemData* s = node->Parent->FirstChild; s; s = s->NextSibling)
-            if (s != node)
-                taken.insert(nodeName(s));
-    for (int n = 1;; ++n) {
-        const QString name = kind + QString::number(n);
-        if (!taken.contains(name))
-            return name;
     }
 }
 
@@ -153,7 +118,7 @@ tagItemData* CPropertyProgList::itemAt(int row) const
 
 void CPropertyProgList::insertRow(int row, tagItemData* item)
 {
-    auto* it = new QListWidgetItem(platform::langIcon(kRowIcons[itemIconIndex(item->Item.TypeCode)]), nodeName(item));
+    auto* it = new QListWidgetItem(platform::langIcon(kRowIcons[itemIconIndex(item->Item.TypeCode)]), editor::nodeName(item));
     it->setData(Qt::UserRole, QVariant::fromValue<void*>(item));
     m_list->insertItem(row, it);
 }
@@ -275,7 +240,7 @@ tagItemData* CPropertyProgList::AddItemOfType(std::uint16_t itemType)
     tagItemData* item = core().AddItem(itemType, nullptr, m_node, after);
     if (!item)
         return nullptr;
-    const QString name = defaultItemName(item);
+    const QString name = editor::defaultNameFor(item);
     core().ChangeItemName(item, reinterpret_cast<const char16_t*>(name.utf16()));
     const int row = selected >= 0 ? selected + 1 : 0;
     {
@@ -315,7 +280,7 @@ void CPropertyProgList::onDelete()
         return;
     const int row = m_list->row(cur);
     tagItemData* item = itemAt(row);
-    const QString text = platform::langString(48172).replace(QStringLiteral("%1"), nodeName(item));
+    const QString text = platform::langString(48172).replace(QStringLiteral("%1"), editor::nodeName(item));
     if (controls::MessageBox::question(this, platform::langString(48171), text, QMessageBox::Ok | QMessageBox::Cancel,
                                        QMessageBox::Ok) != QMessageBox::Ok)
         return;

@@ -27,9 +27,6 @@ struct AddMenuEntry {
 std::vector<AddMenuEntry> addMenuEntries(int windowKind);
 // The icon index of a row by item type.
 int itemIconIndex(std::uint16_t itemType);
-// A new node's name: the kind's text and the smallest number from 1 that no
-// sibling already has as its name.
-QString defaultItemName(const tagItemData* node);
 
 class CPropertyProgList : public CPanelBase {
     Q_OBJECT

@@ -21,7 +21,7 @@
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QVBoxLayout>
-#include <array>
+#include <memory>
 
 namespace dialogs {
 
@@ -41,12 +41,13 @@ CSettingHW::UpgradeRunner& upgradeRunner()
     return r;
 }
 
-using Block = std::array<std::uint8_t, GLOBALINFO_SIZE>;
-Block imageOf(const tagGlobalInfo& g)
+// The main frame compares the screen block with this copy of it as it was;
+// the copy is freed when the sent message returns.
+void sendHwChanged(QObject* frame, tagItemData* screen, const tagGlobalInfo& before)
 {
-    Block b{};
-    WriteGlobalInfo(g, b.data());
-    return b;
+    const auto copy = std::make_unique<tagGlobalInfo>(before);
+    platform::sendMessage(frame, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
+                          reinterpret_cast<platform::LPARAM>(copy.get()));
 }
 } // namespace
 
@@ -309,13 +310,12 @@ void CSettingHW::OnBnClickedRead()
         return;
     platform::sendMessage(frameTarget(), app::WM_STATUS_IDLE);
     m_result->clear();
-    const Block before = imageOf(m_screen->Global);
+    const tagGlobalInfo before = m_screen->Global;
     if (m_core.RetrieveHardwareInfo(m_screen) < 0) {
         m_result->setText(platform::langString(IDS_READ_FAILED));
         return;
     }
-    platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
-                          reinterpret_cast<platform::LPARAM>(before.data()));
+    sendHwChanged(frameTarget(), m_screen, before);
     LoadFromScreen();
     m_result->setText(platform::langString(IDS_READ_DONE));
 }
@@ -329,13 +329,9 @@ void CSettingHW::OnBnClickedSend()
 {
     if (!m_screen)
         return;
-    const Block before = imageOf(m_screen->Global);
-    tagGlobalInfo old;
-    ReadGlobalInfo(before.data(), old);
-    old.CommType = m_screen->Global.CommType;
+    const tagGlobalInfo old = m_screen->Global;
     StoreHwValues(values(), m_scan->maximum(), m_screen->Global);
-    platform::sendMessage(frameTarget(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(m_screen),
-                          reinterpret_cast<platform::LPARAM>(before.data()));
+    sendHwChanged(frameTarget(), m_screen, old);
     // The controller still answers at the address it had before the change.
     m_result->clear();
     const int rc = m_core.SendHardwareInfo(m_screen, old.ID);

@@ -75,6 +75,7 @@ TEST(Selection, ActivatingAScreenWindowSelectsItsScreenUnlessTheTreeDidIt)
     CChildFrame* f1 = w.open(area, one);
     CChildFrame* f2 = w.open(area, two);
     QCoreApplication::processEvents();
+    EXPECT_EQ(f2->widget()->property("screenNode").value<void*>(), static_cast<void*>(two));
     w.tree.clear();
     area.setActiveSubWindow(f1);
     QCoreApplication::processEvents();

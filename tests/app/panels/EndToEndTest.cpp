@@ -1,10 +1,12 @@
 // What the panels store reaches the controller: a link set in the
-// communication panel carries a real transfer to the simulated controller,
+// communication panel carries the task dialog's transfer to the simulated
+// controller,
 // a schedule set in the schedule panel becomes the scene's "stmr" record, and
 // the effects chosen in the effect panel appear in the item's descriptors.
 #include "PanelTestUtil.h"
 
 #include "app/controls/AppMessages.h"
+#include "app/dialogs/task/TaskDlg.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyPages.h"
@@ -101,8 +103,14 @@ TEST_F(EndToEnd, ALinkSetInThePanelCarriesTheProgramsToTheController)
     EXPECT_STREQ(g.Host, "127.0.0.1");
     EXPECT_EQ(g.HostPort, peer.port());
 
-    const int rc = core.SendPrograms(screen);
-    EXPECT_GT(rc, 0);
+    // Sent as the program sends: through the task dialog, which closes by
+    // itself on success.
+    CTaskDlg dlg(core);
+    ASSERT_EQ(dlg.SetTask(TASK_SEND_PROGRAMS, screen), 1);
+    dlg.open();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 5000));
+    EXPECT_EQ(dlg.result(), 1);
+    EXPECT_GT(dlg.Result(), 0);
     ASSERT_TRUE(controller.waitForBlocks(4));
     EXPECT_EQ(controller.blocks().size(), 4u);
 }

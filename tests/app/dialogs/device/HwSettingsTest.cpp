@@ -248,8 +248,8 @@ protected:
         frame.watch(app::WM_STATUS_IDLE)
             .watch(app::WM_SCREEN_HWCHANGED,
                    [](const platform::MessageEvent& m) {
-                       const auto* p = reinterpret_cast<const std::uint8_t*>(m.lParam());
-                       return std::any(std::vector<std::uint8_t>(p, p + GLOBALINFO_SIZE));
+                       // The screen block as it was, copied while the message lives.
+                       return std::any(image(*reinterpret_cast<const tagGlobalInfo*>(m.lParam())));
                    })
             .watch(app::WM_SCREEN_RECONNECT);
     }

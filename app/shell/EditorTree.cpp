@@ -1,0 +1,57 @@
+#include "app/shell/EditorTree.h"
+
+#include "app/editor/Editor.h"
+
+#include <QPointer>
+
+namespace {
+constexpr int kCmdSaveScreen = 32888;
+constexpr int kCmdCloseScreen = 32889;
+} // namespace
+
+CEditorTree::CEditorTree(CCore& core, editor::EditorLinks* links)
+    : m_editor(new editor::CEditor(core, links))
+{
+    editor::CEditor* tree = m_editor;
+    m_editor->setScreenCommand([tree](int command, tagItemData* screen) {
+        auto* panel = qobject_cast<CPanelView*>(tree->parentWidget());
+        if (!panel)
+            return;
+        if (command == kCmdSaveScreen)
+            panel->SaveScreen(screen, false);
+        else if (command == kCmdCloseScreen)
+            panel->CloseScreen(screen);
+    });
+}
+
+CEditorTree::~CEditorTree()
+{
+    // Not yet taken by a panel: nobody else frees it.
+    if (m_editor && !m_editor->parentWidget())
+        delete m_editor;
+}
+
+QWidget* CEditorTree::widget()
+{
+    return m_editor;
+}
+
+void CEditorTree::InsertItemTree(tagItemData* screen)
+{
+    m_editor->InsertItemTree(screen);
+}
+
+void CEditorTree::UpdateItemText(tagItemData* node)
+{
+    m_editor->UpdateItemText(node);
+}
+
+void CEditorTree::DeleteItem(tagItemData* node)
+{
+    m_editor->DeleteItem(node);
+}
+
+void CEditorTree::ClearPrograms(tagItemData* screen)
+{
+    m_editor->ClearPrograms(screen);
+}
