@@ -1,6 +1,10 @@
 #include "app/panels/PropertyPages.h"
 
 #include "app/controls/AppMessages.h"
+#include "app/panels/PropertyBorder.h"
+#include "app/panels/PropertyClockDigit.h"
+#include "app/panels/PropertyClockSimul.h"
+#include "app/panels/PropertyCount.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertyScreenComm.h"
@@ -20,7 +24,6 @@ namespace panels {
 namespace {
 constexpr int kGap = 2;
 // Templates of the panels that later versions of the pages bring.
-constexpr unsigned kBorderTemplate = 6194;
 constexpr unsigned kMainTemplates[kMainSlots] = {110, 6087, 108, 107, 113, 109, 115, 6543};
 
 CPanelBase* makeMainPanel(MainSlot slot, PanelContext ctx, QWidget* parent)
@@ -30,6 +33,9 @@ CPanelBase* makeMainPanel(MainSlot slot, PanelContext ctx, QWidget* parent)
     case MainSlot::Img: return new CPropertyImg(ctx, parent);
     case MainSlot::RichText: return new CPropertyText(ctx, parent);
     case MainSlot::TextGif: return new CPropertyTextGif(ctx, parent);
+    case MainSlot::ClockDigit: return new CPropertyClockDigit(ctx, parent);
+    case MainSlot::ClockSimul: return new CPropertyClockSimul(ctx, parent);
+    case MainSlot::Count: return new CPropertyCount(ctx, parent);
     default: return new CEmptyPanel(kMainTemplates[static_cast<int>(slot)], ctx, parent);
     }
 }
@@ -93,7 +99,7 @@ int CPropertyScreen::OnNodeSelect(tagItemData* node)
 CPropertyScene::CPropertyScene(PanelContext ctx, QWidget* parent) : CPropertyPage(kTemplate, ctx, parent)
 {
     m_playMode = add(new CPropertyScenePlayMode(ctx, this));
-    m_border = add(new CEmptyPanel(kBorderTemplate, ctx, this));
+    m_border = add(new CPropertyBorder(ctx, this));
     m_show = add(new CPropertySceneShow(ctx, this));
     m_timer = add(new CPropertySceneTimer(ctx, this));
 }
@@ -124,7 +130,7 @@ int CPropertyScene::OnNodeSelect(tagItemData* node)
 CPropertySubwnd::CPropertySubwnd(PanelContext ctx, QWidget* parent) : CPropertyPage(kTemplate, ctx, parent)
 {
     m_section = add(new CPropertySection(ctx, this));
-    m_border = add(new CEmptyPanel(kBorderTemplate, ctx, this));
+    m_border = add(new CPropertyBorder(ctx, this));
     m_list = add(new CPropertyProgList(ctx, this));
     m_effect = add(new CPropertyEffectText(ctx, this));
     m_coolText = add(new CPropertyCoolText(ctx, this));

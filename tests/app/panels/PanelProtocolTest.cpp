@@ -5,7 +5,10 @@
 
 #include "app/controls/AppMessages.h"
 #include "app/controls/RichEdit.h"
+#include "app/panels/PropertyClockDigit.h"
+#include "app/panels/PropertyClockSimul.h"
 #include "app/panels/PropertyCoolText.h"
+#include "app/panels/PropertyCount.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyImg.h"
 #include "app/panels/PropertyText.h"
@@ -355,6 +358,50 @@ std::vector<PanelCase> allPanels()
               [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::textgif::Delay), 70u); }, false},
              {"stay", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyCoolText::IdStay), "40000"); },
               [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 32767); }, false},
+         }});
+
+    cases.push_back(
+        {"ClockDigit", [](PanelContext c, QWidget* w) { return new CPropertyClockDigit(c, w); },
+         [](Fixture& f) { return f.tree.item(f.textWnd, IT_CLOCKDIGIT, u"digital"); },
+         {
+             {"style", [](CPanelBase* p) { choose(ctl<QComboBox>(p, CPropertyClockDigit::IdStyle), 2); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::clockdigit::DateFormat), 2u); }, true},
+             {"scroll", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, CPropertyClockDigit::IdEffectScroll)); },
+              [](tagItemData* n) { EXPECT_EQ(n->InEffect, 45); }, true},
+             {"speed", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyClockDigit::IdSpeed), "120"); },
+              [](tagItemData* n) { EXPECT_EQ(n->InSpeed, 120); }, false},
+             {"stay", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyClockDigit::IdStay), "900"); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 900); }, false},
+         }});
+
+    cases.push_back(
+        {"ClockSimul", [](PanelContext c, QWidget* w) { return new CPropertyClockSimul(c, w); },
+         [](Fixture& f) { return f.tree.item(f.textWnd, IT_CLOCKSIMUL, u"analog"); },
+         {
+             {"date", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, CPropertyClockSimul::IdDate)); },
+              [](tagItemData* n) { EXPECT_TRUE(n->Item.TypeRecord->get(records::clocksimul::FaceFlags) & 2); }, true},
+             {"hour width", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyClockSimul::IdHourWidth), "3"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::clocksimul::HourWidth), 3u); }, true},
+             {"stay", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyClockSimul::IdStay), "700"); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 700); }, false},
+         }});
+
+    cases.push_back(
+        {"Count", [](PanelContext c, QWidget* w) { return new CPropertyCount(c, w); },
+         [](Fixture& f) {
+             tagItemData* n = f.tree.item(f.textWnd, IT_COUNT, u"counter");
+             SYSTEMTIME t;
+             t.wYear = 2027, t.wMonth = 1, t.wDay = 2, t.wHour = 3;
+             n->Item.TypeRecord->set(records::counter::Target, f.core.PCToRemoteTime(t));
+             return n;
+         },
+         {
+             {"text", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyCount::IdText), "Sale"); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::counter::Title), "Sale"); }, true},
+             {"seconds off", [](CPanelBase* p) { click(ctl<QAbstractButton>(p, CPropertyCount::IdSeconds)); },
+              [](tagItemData* n) { EXPECT_EQ(n->Item.TypeRecord->get(records::counter::Units) & 0x40, 0u); }, true},
+             {"stay", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyCount::IdStay), "800"); },
+              [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 800); }, false},
          }});
     return cases;
 }

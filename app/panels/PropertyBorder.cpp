@@ -1,0 +1,430 @@
+#include "app/panels/PropertyBorder.h"
+
+#include "app/controls/Edits.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/MessageBox.h"
+#include "core/model/Core.h"
+#include "core/model/ItemData.h"
+#include "platform/LangPack.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace panels {
+namespace {
+// The motions in the order of the list: item data, text.
+constexpr struct {
+    int mode;
+    unsigned text;
+} kMotions[] = {{255, 48227}, {0, 48228}, {1, 48229}, {2, 48230}, {3, 48231}, {4, 48232}, {5, 48233}};
+
+// The add menu: element type, text, and the text appended to it (0: none).
+constexpr struct {
+    int type;
+    unsigned text, more;
+} kAddMenu[] = {
+    {0, 34700, 0},       {11, 41028, 41107}, {12, 41029, 41108}, {13, 41030, 41113}, {14, 41031, 41109},
+    {15, 41032, 41109},  {16, 41033, 41109}, {1, 41017, 41100},  {17, 41034, 41110}, {18, 41035, 41110},
+    {19, 41036, 41110},  {20, 41037, 41111}, {21, 41038, 41111}, {22, 41039, 41111}, {23, 41040, 41112},
+    {10, 41027, 41102},  {7, 41024, 41105},  {8, 41025, 41104},  {4, 41021, 41101},  {5, 41022, 41101},
+    {6, 41023, 41101},   {2, 41019, 0},      {255, 41018, 0},
+};
+
+const QString kPictureFilter = QStringLiteral("Picture File (*.bmp *jpg *.png *jpeg *gif);;All File (*)");
+
+DynFrame* frameOf(tagItemData* node)
+{
+    return node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
+}
+
+QString nameOf(const DynFrameElement* e)
+{
+    std::size_t n = 0;
+    while (n < std::size(e->Name) && e->Name[n])
+        ++n;
+    return QString::fromUtf16(e->Name, qsizetype(n));
+}
+
+DynFrameElement* elementOf(const QListWidgetItem* row)
+{
+    return row ? static_cast<DynFrameElement*>(row->data(Qt::UserRole).value<void*>()) : nullptr;
+}
+
+controls::CRangeEdit* makeEdit(QWidget* parent, int id, unsigned suffix, int lo, int hi, int initial)
+{
+    auto* e = withId(new controls::CRangeEdit(parent), id);
+    e->setNumeric(true);
+    e->SetSuffixFromResource(suffix);
+    e->SetRange(lo, hi);
+    e->setText(QString::number(initial));
+    return e;
+}
+} // namespace
+
+CPropertyBorder::CPropertyBorder(PanelContext ctx, QWidget* parent)
+    : CPanelBase(kTemplate, ctx, parent)
+{
+}
+
+QString CPropertyBorder::elementName(const DynFrame& border, int type)
+{
+    unsigned base = 41016;
+    if (type == 1)
+        base = 41017;
+    else if (type >= 2 && type <= 23)
+        base = 41017 + unsigned(type);
+    else if (type == kCustomPicture)
+        base = 41018;
+    const QString stem = platform::langString(base);
+    for (int n = 1;; ++n) {
+        const QString name = stem + QString::number(n);
+        bool taken = false;
+        for (const DynFrameElement* e = border.First; e && !taken; e = e->Next)
+            taken = nameOf(e) == name;
+        if (!taken)
+            return name;
+    }
+}
+
+int CPropertyBorder::firstElementType(int width)
+{
+    switch (width) {
+    case 2: return 12;
+    case 3: return 16;
+    case 4: return 1;
+    case 5: return 22;
+    case 6: return 10;
+    case 12: return 7;
+    case 14: return 6;
+    default: return 0;
+    }
+}
+
+bool CPropertyBorder::OnInitDialog()
+{
+    SetTitleFromResource(48245, false);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 28, 8, 8);
+    grid->addWidget(makeLabel(6215), 0, 0);
+    m_width = withId(new QComboBox(this), IdWidth);
+    fillComboFromString(m_width, 48266);
+    for (int i = 0; i < m_width->count(); ++i)
+        m_width->setItemData(i, i);   // an entry's index is its width in LEDs
+    m_width->setCurrentIndex(0);
+    grid->addWidget(m_width, 0, 1);
+
+    m_listGroup = new QWidget(this);
+    auto* listBox = new QVBoxLayout(m_listGroup);
+    listBox->setContentsMargins(0, 0, 0, 0);
+    auto* buttons = new QHBoxLayout;
+    const int ids[4] = {IdAdd, IdUp, IdDown, IdDelete};
+    const unsigned icons[4] = {6200, 6203, 6204, 6205};
+    const unsigned tips[4] = {34600, 34601, 34602, 34603};
+    for (int i = 0; i < 4; ++i) {
+        m_buttons[i] = withId(new controls::CIconButton(m_listGroup), ids[i]);
+        m_buttons[i]->AssignIcons(icons[i]);
+        m_buttons[i]->SetTooltipFromResource(tips[i]);
+        m_buttons[i]->setFixedSize(i == 0 ? 28 : 22, i == 0 ? 28 : 22);
+        buttons->addWidget(m_buttons[i]);
+    }
+    buttons->addStretch();
+    listBox->addLayout(buttons);
+    m_list = withId(new QListWidget(m_listGroup), IdList);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    listBox->addWidget(m_list);
+    grid->addWidget(m_listGroup, 1, 0, 1, 2);
+
+    m_values = new QWidget(this);
+    auto* values = new QGridLayout(m_values);
+    values->setContentsMargins(0, 0, 0, 0);
+    m_motion = withId(new QComboBox(m_values), IdMotion);
+    for (const auto& m : kMotions)
+        m_motion->addItem(platform::langString(m.text), m.mode);
+    m_length = makeEdit(m_values, IdLength, 58102, 1, 2048, 10);
+    m_stay = makeEdit(m_values, IdStay, 58100, 0, 10000, 26);
+    m_speed = makeEdit(m_values, IdSpeed, 58100, 1, 10000, 20);
+    m_gap = makeEdit(m_values, IdGap, 58102, 0, 2048, 10);
+    QWidget* fields[5] = {m_motion, m_length, m_gap, m_speed, m_stay};
+    const int labels[5] = {6216, 6217, 6220, 6219, 6218};
+    for (int i = 0; i < 5; ++i) {
+        auto* l = withId(new QLabel(dialogText(unsigned(labels[i])), m_values), labels[i]);
+        values->addWidget(l, i, 0);
+        values->addWidget(fields[i], i, 1);
+    }
+    grid->addWidget(m_values, 2, 0, 1, 2);
+
+    m_pictureRow = new QWidget(this);
+    auto* pictureRow = new QHBoxLayout(m_pictureRow);
+    pictureRow->setContentsMargins(0, 0, 0, 0);
+    pictureRow->addWidget(withId(new QLabel(dialogText(6221), m_pictureRow), 6221));
+    m_path = withId(new QLineEdit(m_pictureRow), IdPicture);
+    m_path->setMaxLength(kMaxPath);
+    pictureRow->addWidget(m_path, 1);
+    m_browse = withId(new QPushButton(dialogText(IdBrowse), m_pictureRow), IdBrowse);
+    pictureRow->addWidget(m_browse);
+    grid->addWidget(m_pictureRow, 3, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(4, 1);
+    m_listGroup->hide();
+    m_values->hide();
+    m_pictureRow->hide();
+
+    connect(m_width, &QComboBox::activated, this, &CPropertyBorder::onWidth);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &CPropertyBorder::onRowSelected);
+    connect(m_buttons[0], &QAbstractButton::clicked, this, &CPropertyBorder::onAdd);
+    connect(m_buttons[1], &QAbstractButton::clicked, this, [this] { onMove(true); });
+    connect(m_buttons[2], &QAbstractButton::clicked, this, [this] { onMove(false); });
+    connect(m_buttons[3], &QAbstractButton::clicked, this, &CPropertyBorder::onDelete);
+    connect(m_motion, &QComboBox::activated, this, [this] { onValue(IdMotion); });
+    for (controls::CRangeEdit* e : {m_length, m_gap, m_speed, m_stay})
+        connect(e, &QLineEdit::textChanged, this, [this, e] { onValue(controls::controlId(e)); });
+    connect(m_path, &QLineEdit::textChanged, this, &CPropertyBorder::onPath);
+    connect(m_browse, &QPushButton::clicked, this, &CPropertyBorder::onBrowse);
+    return true;
+}
+
+int CPropertyBorder::OnNodeLoad(tagItemData* node)
+{
+    m_width->setEnabled(!isGlobalScene(node));
+    if (!node || isGlobalScene(node) || (node->Level != LEVEL_SCENE && node->Level != LEVEL_SECTION)) {
+        m_node = nullptr;
+        m_border = nullptr;
+        m_listGroup->hide();
+        m_values->hide();
+        m_pictureRow->hide();
+        return 0;
+    }
+    m_node = node;
+    m_border = frameOf(node);
+    LoadScope loading(*this);
+    m_list->clear();
+    const int width = m_border ? m_border->Width : 0;
+    const int index = m_width->findData(width);
+    m_width->setCurrentIndex(index < 0 ? 0 : index);
+    fillList();
+    m_pictureRow->hide();
+    showControls();
+    if (m_border && m_border->DefaultIndex < m_list->count())
+        m_list->setCurrentRow(m_border->DefaultIndex);
+    return 0;
+}
+
+void CPropertyBorder::OnNodeDeleting(tagItemData* node)
+{
+    if (m_node && isSameOrBelow(m_node, node)) {
+        m_node = nullptr;
+        m_border = nullptr;
+        LoadScope loading(*this);
+        m_list->clear();
+    }
+    CPanelBase::OnNodeDeleting(node);
+}
+
+void CPropertyBorder::fillList()
+{
+    if (!m_border)
+        return;
+    for (DynFrameElement* e = m_border->First; e; e = e->Next) {
+        auto* row = new QListWidgetItem(nameOf(e));
+        row->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(e)));
+        m_list->addItem(row);
+    }
+}
+
+void CPropertyBorder::showControls()
+{
+    const bool wide = m_border && m_border->Width != 0;
+    m_listGroup->setVisible(wide);
+    m_values->setVisible(wide && m_list->count() > 0);
+    if (!wide || m_list->count() == 0)
+        m_pictureRow->hide();
+}
+
+DynFrameElement* CPropertyBorder::selectedElement() const
+{
+    for (int i = 0; i < m_list->count(); ++i)
+        if (m_list->item(i)->isSelected())
+            return elementOf(m_list->item(i));
+    return nullptr;
+}
+
+void CPropertyBorder::onWidth(int index)
+{
+    if (!canEdit() || index < 0)
+        return;
+    const int width = m_width->itemData(index).toInt();
+    if (width == (m_border ? m_border->Width : 0))
+        return;
+    core().SetItemFrame(m_node, width);
+    // A node without a border gets one from the core.
+    m_border = frameOf(m_node);
+    if (width != 0 && !m_border->First)
+        addElement(firstElementType(width));
+    showControls();
+    if (m_ctx.host)
+        m_ctx.host->updateItemRect(m_node);
+    repaint();
+}
+
+void CPropertyBorder::onRowSelected()
+{
+    DynFrameElement* e = selectedElement();
+    if (!m_node || !e)
+        return;
+    if (!isLoading())
+        m_border->DefaultIndex = std::uint16_t(m_list->row(m_list->selectedItems().value(0)));
+    {
+        LoadScope loading(*this);
+        m_motion->setCurrentIndex(std::max(0, m_motion->findData(int(e->Motion))));
+        m_length->SetValue(int(e->Period) - int(e->MarginRight));
+        m_gap->SetValue(e->MarginRight);
+        m_speed->SetValue(e->Speed);
+        m_stay->SetValue(int(e->Duration));
+        const bool custom = e->Type == kCustomPicture;
+        m_pictureRow->setVisible(custom && m_border->Width != 0);
+        m_path->setText(custom ? CCore::GetFrameElementPicture(e) : QString());
+    }
+    repaint();
+}
+
+void CPropertyBorder::addElement(int type)
+{
+    if (!canEdit() || !m_border)
+        return;
+    DynFrameElement* after = selectedElement();
+    const QString name = elementName(*m_border, type);
+    DynFrameElement* e = core().AddFrameElement(std::uint16_t(type), reinterpret_cast<const char16_t*>(name.utf16()),
+                                                m_border, after);
+    if (!e)
+        return;
+    const int at = after ? m_list->row(m_list->selectedItems().value(0)) + 1 : 0;
+    auto* row = new QListWidgetItem(nameOf(e));
+    row->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(e)));
+    m_list->insertItem(at, row);
+    m_list->clearSelection();
+    m_list->setCurrentRow(at);
+    showControls();
+}
+
+void CPropertyBorder::onAdd()
+{
+    if (!canEdit() || !m_border)
+        return;
+    QMenu menu(this);
+    for (const auto& entry : kAddMenu) {
+        QString text = platform::langString(entry.text);
+        if (entry.more)
+            text += platform::langString(entry.more);
+        menu.addAction(text)->setData(entry.type);
+    }
+    QAction* chosen = menu.exec(m_buttons[0]->mapToGlobal(QPoint(0, m_buttons[0]->height())));
+    if (chosen)
+        addElement(chosen->data().toInt());
+}
+
+void CPropertyBorder::onDelete()
+{
+    m_list->setFocus();
+    DynFrameElement* e = selectedElement();
+    if (!canEdit() || !e)
+        return;
+    const auto answer = controls::MessageBox::question(this, platform::langString(46004),
+                                                       platform::langString(48172).arg(nameOf(e)),
+                                                       QMessageBox::Ok | QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok)
+        return;
+    const int row = m_list->row(m_list->selectedItems().value(0));
+    core().DeleteFrameElement(m_border, e);
+    {
+        LoadScope loading(*this);
+        delete m_list->takeItem(row);
+    }
+    if (m_list->count() == 0) {
+        showControls();
+        repaint();
+    } else {
+        m_list->clearSelection();
+        m_list->setCurrentRow(m_list->count() - 1);
+    }
+}
+
+void CPropertyBorder::onMove(bool up)
+{
+    m_list->setFocus();
+    if (!canEdit() || !m_border)
+        return;
+    QListWidgetItem* last = nullptr;
+    const int n = m_list->count();
+    for (int k = 0; k < n; ++k) {
+        const int i = up ? k : n - 1 - k;
+        QListWidgetItem* row = m_list->item(i);
+        if (!row->isSelected())
+            continue;
+        if ((up && i == 0) || (!up && i == n - 1))
+            break;
+        DynFrameElement* e = elementOf(row);
+        DynFrameElement* after = up ? (e->Prev ? e->Prev->Prev : nullptr) : e->Next;
+        core().ModifyFrameElmentPos(e, m_border, after);
+        LoadScope loading(*this);
+        m_list->takeItem(i);
+        m_list->insertItem(up ? i - 1 : i + 1, row);
+        row->setSelected(true);
+        last = row;
+    }
+    if (last)
+        m_list->setCurrentItem(last);
+    repaint();
+}
+
+void CPropertyBorder::onValue(int controlId)
+{
+    DynFrameElement* e = selectedElement();
+    if (!canEdit() || !e)
+        return;
+    switch (controlId) {
+    case IdMotion: e->Motion = std::uint8_t(m_motion->currentData().toInt()); return;
+    case IdSpeed: e->Speed = std::uint16_t(std::clamp(m_speed->GetValue(), 1, 10000)); return;
+    case IdStay: e->Duration = std::uint32_t(std::clamp(m_stay->GetValue(), 0, 10000)); return;
+    case IdLength:
+        e->Period = std::uint16_t(std::clamp(int(e->MarginRight) + m_length->GetValue(), 1, 4096));
+        break;
+    case IdGap: {
+        const int gap = std::clamp(m_gap->GetValue(), 0, 2048);
+        e->Period = std::uint16_t(std::clamp(int(e->Period) + gap - int(e->MarginRight), 1, 4096));
+        e->MarginRight = std::uint16_t(gap);
+        break;
+    }
+    default: return;
+    }
+    repaint();
+}
+
+void CPropertyBorder::onPath(const QString& text)
+{
+    DynFrameElement* e = selectedElement();
+    if (!canEdit() || !e)
+        return;
+    const QString path = text.left(kMaxPath);
+    CCore::SetFrameElementPicture(e, reinterpret_cast<const char16_t*>(path.utf16()));
+    repaint();
+}
+
+void CPropertyBorder::onBrowse()
+{
+    if (!canEdit() || !selectedElement())
+        return;
+    const QString path = controls::FileDialog::getOpenFileName(this, QString(), QString(), kPictureFilter);
+    if (!path.isEmpty())
+        m_path->setText(path.left(kMaxPath));
+}
+
+} // namespace panels

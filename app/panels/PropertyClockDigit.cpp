@@ -1,0 +1,221 @@
+#include "app/panels/PropertyClockDigit.h"
+
+#include "app/controls/Edits.h"
+#include "app/panels/FontChoice.h"
+#include "core/api/TypeRecords.h"
+#include "core/model/ItemData.h"
+#include "core/model/ItemRecord.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace panels {
+namespace {
+namespace rec = records::clockdigit;
+constexpr records::U32 kOptions[3] = {rec::TimeFormat, rec::Hour12, rec::TwoDigitYear};
+
+controls::CRangeEdit* makeMsEdit(QWidget* parent, int id, int lo, int hi)
+{
+    auto* e = withId(new controls::CRangeEdit(parent), id);
+    e->setNumeric(true);
+    e->SetSuffixFromResource(58100);
+    e->SetRange(lo, hi);
+    e->setText(QStringLiteral("0"));
+    return e;
+}
+} // namespace
+
+bool setBoundedText(ItemRecord& record, records::Chars field, const QString& text)
+{
+    return record.set(field, text.left(qsizetype(field.MaxLength())));
+}
+
+CPropertyClockDigit::CPropertyClockDigit(PanelContext ctx, QWidget* parent)
+    : CPanelBase(kTemplate, ctx, parent)
+{
+}
+
+const std::array<FieldBinding, 2>& CPropertyClockDigit::bindings()
+{
+    static const std::array<FieldBinding, 2> table{{
+        {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
+         [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(std::clamp<qint64>(v, 0, 32767)); }, false},
+        {IdSpeed, [](const tagItemData& n) -> qint64 { return n.InSpeed; },
+         [](tagItemData& n, qint64 v) { n.InSpeed = std::uint16_t(std::clamp<qint64>(v, 0, 999)); }, false},
+    }};
+    return table;
+}
+
+bool CPropertyClockDigit::OnInitDialog()
+{
+    SetTitleFromResource(48248, false);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 28, 8, 8);
+
+    grid->addWidget(makeLabel(6183), 0, 0);
+    m_style = withId(new QComboBox(this), IdStyle);
+    fillComboFromString(m_style, 48267);
+    grid->addWidget(m_style, 0, 1, 1, 2);
+    m_font = withId(new QPushButton(dialogText(IdFont), this), IdFont);
+    grid->addWidget(m_font, 0, 3);
+
+    auto* parts = new QGridLayout;
+    for (int i = 0; i < 8; ++i) {
+        m_parts[std::size_t(i)] = withId(new QCheckBox(dialogText(unsigned(IdFirstPart + i)), this), IdFirstPart + i);
+        parts->addWidget(m_parts[std::size_t(i)], i / 4, i % 4);
+        connect(m_parts[std::size_t(i)], &QCheckBox::clicked, this, [this, i](bool on) { onPart(i, on); });
+    }
+    grid->addLayout(parts, 1, 0, 1, 4);
+
+    auto* options = new QHBoxLayout;
+    for (int pair = 0; pair < 3; ++pair) {
+        auto* box = new QGroupBox(this);
+        auto* row = new QHBoxLayout(box);
+        row->setContentsMargins(4, 2, 4, 2);
+        auto* group = new QButtonGroup(box);
+        for (int v = 0; v < 2; ++v) {
+            const int id = IdOptionA0 + 2 * pair + v;
+            auto* r = withId(new QRadioButton(dialogText(unsigned(id)), box), id);
+            m_options[std::size_t(2 * pair + v)] = r;
+            group->addButton(r);
+            row->addWidget(r);
+            connect(r, &QRadioButton::clicked, this, [this, pair, v] { onOption(pair, v); });
+        }
+        options->addWidget(box);
+    }
+    grid->addLayout(options, 2, 0, 1, 4);
+
+    grid->addWidget(makeLabel(6203), 3, 0);
+    m_text = withId(new QLineEdit(this), IdText);
+    m_text->setMaxLength(int(rec::Title.MaxLength()));
+    grid->addWidget(m_text, 3, 1, 1, 3);
+
+    auto* effects = new QHBoxLayout;
+    auto* effectGroup = new QButtonGroup(this);
+    const int ids[3] = {IdEffectStatic, IdEffectScroll, IdEffectMultiLine};
+    const std::uint8_t codes[3] = {kStatic, kScroll, kMultiLine};
+    for (int i = 0; i < 3; ++i) {
+        m_effects[i] = withId(new QRadioButton(dialogText(unsigned(ids[i])), this), ids[i]);
+        effectGroup->addButton(m_effects[i]);
+        effects->addWidget(m_effects[i]);
+        const std::uint8_t code = codes[i];
+        connect(m_effects[i], &QRadioButton::clicked, this, [this, code] { onEffect(code); });
+    }
+    grid->addLayout(effects, 4, 0, 1, 4);
+
+    m_speedLabel = makeLabel(IdSpeedLabel);
+    m_speed = makeMsEdit(this, IdSpeed, 0, 999);
+    grid->addWidget(m_speedLabel, 5, 0);
+    grid->addWidget(m_speed, 5, 1);
+    grid->addWidget(makeLabel(6201), 5, 2);
+    m_stay = makeMsEdit(this, IdStay, 0, 32767);
+    grid->addWidget(m_stay, 5, 3);
+    grid->setRowStretch(6, 1);
+    setSpeedEnabled(false);
+
+    connect(m_style, &QComboBox::activated, this, [this](int index) {
+        if (canWrite() && index >= 0) {
+            m_record->set(rec::DateFormat, std::uint32_t(index));
+            repaint();
+        }
+    });
+    connect(m_font, &QPushButton::clicked, this, &CPropertyClockDigit::onFont);
+    connect(m_text, &QLineEdit::textChanged, this, [this](const QString& t) {
+        if (canWrite()) {
+            setBoundedText(*m_record, rec::Title, t);
+            repaint();
+        }
+    });
+    connect(m_speed, &QLineEdit::textChanged, this, [this] { writeBinding(bindings()[1], m_speed->GetValue()); });
+    connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings()[0], m_stay->GetValue()); });
+    return true;
+}
+
+void CPropertyClockDigit::setSpeedEnabled(bool on)
+{
+    m_speedLabel->setEnabled(on);
+    m_speed->setEnabled(on);
+}
+
+int CPropertyClockDigit::OnNodeLoad(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    m_node = node;
+    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_CLOCKDIGIT ? node->Item.TypeRecord : nullptr;
+    LoadScope loading(*this);
+    m_speed->SetValue(int(bindings()[1].read(*node)));
+    m_stay->SetValue(int(bindings()[0].read(*node)));
+    const int shown = node->InEffect == kStatic ? 0 : node->InEffect == kScroll ? 1 : 2;
+    m_effects[shown]->setChecked(true);
+    setSpeedEnabled(shown == 1);
+    if (m_record) {
+        m_style->setCurrentIndex(int(m_record->get(rec::DateFormat)));
+        for (int pair = 0; pair < 3; ++pair)
+            m_options[std::size_t(2 * pair + (m_record->get(kOptions[pair]) ? 1 : 0))]->setChecked(true);
+        const std::uint32_t flags = m_record->get(rec::ShowFlags);
+        for (std::size_t i = 0; i < m_parts.size(); ++i)
+            m_parts[i]->setChecked(flags & (1u << i));
+        m_text->setText(m_record->get(rec::Title));
+    } else {
+        for (QCheckBox* c : m_parts)
+            c->setChecked(true);
+        m_text->clear();
+    }
+    update();
+    return 1;
+}
+
+void CPropertyClockDigit::onEffect(std::uint8_t code)
+{
+    if (!canEdit())
+        return;
+    m_node->InEffect = code;
+    if (m_record)
+        m_record->set(rec::MultiLine, code == kMultiLine ? 1u : 0u);
+    setSpeedEnabled(code == kScroll);
+    repaint();
+}
+
+void CPropertyClockDigit::onPart(int bit, bool on)
+{
+    if (!canWrite())
+        return;
+    std::uint32_t flags = m_record->get(rec::ShowFlags);
+    flags = on ? flags | (1u << bit) : flags & ~(1u << bit);
+    m_record->set(rec::ShowFlags, flags);
+    repaint();
+}
+
+void CPropertyClockDigit::onOption(int pair, int value)
+{
+    if (!canWrite())
+        return;
+    m_record->set(kOptions[pair], std::uint32_t(value));
+    repaint();
+}
+
+void CPropertyClockDigit::onFont()
+{
+    if (!canWrite())
+        return;
+    LOGFONT f = m_record->get(rec::TextFont);
+    platform::COLORREF colour = m_record->get(rec::Colour);
+    if (!chooseFontAndColour(this, f, colour))
+        return;
+    m_record->set(rec::TextFont, f);
+    m_record->set(rec::Colour, colour);
+    repaint();
+}
+
+} // namespace panels

@@ -1,0 +1,287 @@
+#include "app/panels/PropertyClockSimul.h"
+
+#include "app/controls/ColorButton.h"
+#include "app/controls/ControlMessages.h"
+#include "app/controls/Edits.h"
+#include "app/controls/MessageBox.h"
+#include "app/panels/FontChoice.h"
+#include "app/panels/PropertyClockDigit.h"
+#include "core/model/ItemData.h"
+#include "core/model/ItemRecord.h"
+#include "platform/LangPack.h"
+#include "platform/MessageEvent.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace panels {
+namespace {
+namespace rec = records::clocksimul;
+
+struct ColourField {
+    int controlId;
+    records::U32 field;
+    int label;
+};
+// In the order of the record.
+constexpr ColourField kColours[5] = {
+    {CPropertyClockSimul::IdColour1, rec::SecondColour, 6301},
+    {CPropertyClockSimul::IdColour2, rec::MinuteColour, 6302},
+    {CPropertyClockSimul::IdColour3, rec::HourColour, 6303},
+    {CPropertyClockSimul::IdColour4, rec::HourMarkColour, 6304},
+    {CPropertyClockSimul::IdColour5, rec::MinuteMarkColour, 6305},
+};
+constexpr int kNumberLabels[8] = {6309, 6310, 6313, 6314, 6315, 6316, 6317, 6318};
+
+const QString kPictureFilter = QStringLiteral(
+    "Picture File(*.bmp;*jpg;*.png;*jpeg;*gif)|*.bmp;*jpg;*.png;*jpeg;*gif|All File(*.*)|*;*|");
+
+// The filter in the file dialog's own form: "Name (patterns);;Name (patterns)".
+QString qtFilter(const QString& pairs)
+{
+    const QStringList parts = pairs.split(u'|', Qt::SkipEmptyParts);
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        out << parts[i].section(u'(', 0, 0) + QStringLiteral(" (") + patterns + u')';
+    }
+    return out.join(QStringLiteral(";;"));
+}
+} // namespace
+
+const std::array<CPropertyClockSimul::NumberField, 8>& CPropertyClockSimul::numberFields()
+{
+    static const std::array<NumberField, 8> table{{
+        {IdHourMarkSize, rec::HourMarkSize, 0, 10, 4, 58102},
+        {IdMinuteMarkSize, rec::MinuteMarkSize, 0, 10, 0, 58102},
+        {IdSecondLength, rec::SecondLength, 0, 100, 92, 58101},
+        {IdMinuteLength, rec::MinuteLength, 0, 100, 86, 58101},
+        {IdHourLength, rec::HourLength, 0, 100, 72, 58101},
+        {IdSecondWidth, rec::SecondWidth, 0, 5, 1, 58102},
+        {IdMinuteWidth, rec::MinuteWidth, 0, 10, 4, 58102},
+        {IdHourWidth, rec::HourWidth, 0, 10, 6, 58102},
+    }};
+    return table;
+}
+
+CPropertyClockSimul::CPropertyClockSimul(PanelContext ctx, QWidget* parent)
+    : CPanelBase(kTemplate, ctx, parent)
+{
+}
+
+bool CPropertyClockSimul::OnInitDialog()
+{
+    SetTitleFromResource(48247, false);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 28, 8, 8);
+    grid->setHorizontalSpacing(6);
+
+    const QColor background = palette().color(QPalette::Window);
+    const QColor workspace = palette().color(QPalette::Dark);
+    for (int i = 0; i < 5; ++i) {
+        auto* b = withId(new controls::CColorButton(this), kColours[i].controlId);
+        b->SetDefaultText(platform::langString(42002));
+        b->SetCustomText(platform::langString(42001));
+        b->SetDefaultColour(platform::fromQColor(background));
+        b->SetColour(platform::fromQColor(workspace));
+        m_colours[std::size_t(i)] = b;
+        grid->addWidget(makeLabel(kColours[i].label), i, 0);
+        grid->addWidget(b, i, 1);
+    }
+    m_colours[4]->setEnabled(false);
+
+    grid->addWidget(makeLabel(6306), 5, 0);
+    m_text = withId(new QLineEdit(this), IdText);
+    m_text->setMaxLength(int(rec::Title.MaxLength()));
+    grid->addWidget(m_text, 5, 1);
+    m_titleFont = withId(new QPushButton(dialogText(IdTitleFont), this), IdTitleFont);
+    m_dateFont = withId(new QPushButton(dialogText(IdDateFont), this), IdDateFont);
+    grid->addWidget(m_titleFont, 6, 0);
+    grid->addWidget(m_dateFont, 6, 1);
+    m_weekday = withId(new QCheckBox(dialogText(IdWeekday), this), IdWeekday);
+    m_date = withId(new QCheckBox(dialogText(IdDate), this), IdDate);
+    grid->addWidget(m_weekday, 7, 0);
+    grid->addWidget(m_date, 7, 1);
+
+    m_hourStyle = withId(new QComboBox(this), IdHourMarkStyle);
+    m_minuteStyle = withId(new QComboBox(this), IdMinuteMarkStyle);
+    m_pictureMode = withId(new QComboBox(this), IdPictureMode);
+    fillComboFromString(m_hourStyle, 48265);
+    fillComboFromString(m_minuteStyle, 48265);
+    fillComboFromString(m_pictureMode, 48264);
+    m_minuteStyle->setEnabled(false);
+    grid->addWidget(makeLabel(6307), 0, 2);
+    grid->addWidget(m_hourStyle, 0, 3);
+    grid->addWidget(makeLabel(6308), 1, 2);
+    grid->addWidget(m_minuteStyle, 1, 3);
+
+    const auto& fields = numberFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        auto* e = withId(new controls::CRangeEdit(this), fields[i].controlId);
+        e->setNumeric(true);
+        e->SetSuffixFromResource(fields[i].suffix);
+        e->SetRange(fields[i].lo, fields[i].hi);
+        e->setText(QString::number(fields[i].initial));
+        m_numbers[i] = e;
+        grid->addWidget(makeLabel(kNumberLabels[i]), int(i) + 2, 2);
+        grid->addWidget(e, int(i) + 2, 3);
+        connect(e, &QLineEdit::textChanged, this, [this, i] { onNumber(i); });
+    }
+    m_numbers[1]->setEnabled(false);
+
+    grid->addWidget(makeLabel(6311), 10, 0);
+    m_picture = withId(new QLineEdit(this), IdPicture);
+    m_picture->setMaxLength(int(rec::Picture.MaxLength()));
+    grid->addWidget(m_picture, 10, 1, 1, 2);
+    m_browse = withId(new QPushButton(dialogText(IdBrowse), this), IdBrowse);
+    grid->addWidget(m_browse, 10, 3);
+    grid->addWidget(makeLabel(6312), 11, 0);
+    grid->addWidget(m_pictureMode, 11, 1);
+    grid->addWidget(makeLabel(6188), 11, 2);
+    m_stay = withId(new controls::CRangeEdit(this), IdStay);
+    m_stay->setNumeric(true);
+    m_stay->SetSuffixFromResource(58100);
+    m_stay->setText(QStringLiteral("20"));
+    grid->addWidget(m_stay, 11, 3);
+    grid->setRowStretch(12, 1);
+
+    connect(m_titleFont, &QPushButton::clicked, this, [this] { onFont(rec::TitleFont, rec::TitleColour); });
+    connect(m_dateFont, &QPushButton::clicked, this, [this] { onFont(rec::DateFont, rec::DateColour); });
+    connect(m_weekday, &QCheckBox::clicked, this, [this](bool on) { onFaceBit(0, on); });
+    connect(m_date, &QCheckBox::clicked, this, [this](bool on) { onFaceBit(1, on); });
+    connect(m_hourStyle, &QComboBox::activated, this, [this](int i) {
+        onCombo(rec::HourMarkStyle, i);
+        // The larger marks need their full size to read as marks.
+        if (canWrite() && (i == 3 || i == 4))
+            m_numbers[0]->SetValue(10);
+    });
+    connect(m_minuteStyle, &QComboBox::activated, this, [this](int i) { onCombo(rec::MinuteMarkStyle, i); });
+    connect(m_pictureMode, &QComboBox::activated, this, [this](int i) { onCombo(rec::PictureMode, i); });
+    connect(m_text, &QLineEdit::textChanged, this, [this](const QString& t) {
+        if (canWrite()) {
+            setBoundedText(*m_record, rec::Title, t);
+            repaint();
+        }
+    });
+    connect(m_picture, &QLineEdit::textChanged, this, [this](const QString& t) {
+        if (canWrite()) {
+            setBoundedText(*m_record, rec::Picture, t);
+            repaint();
+        }
+    });
+    connect(m_browse, &QPushButton::clicked, this, &CPropertyClockSimul::onBrowse);
+    connect(m_stay, &QLineEdit::textChanged, this, [this] {
+        if (canEdit())
+            m_node->PlayTime = m_stay->GetValue();
+    });
+    return true;
+}
+
+bool CPropertyClockSimul::event(QEvent* e)
+{
+    if (platform::asMessage(e, controls::WM_COLOUR_SELENDOK)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        onColour(platform::COLORREF(m->wParam()), int(m->lParam()));
+        return true;
+    }
+    return CPanelBase::event(e);
+}
+
+int CPropertyClockSimul::OnNodeLoad(tagItemData* node)
+{
+    if (!node)
+        return 0;
+    m_node = node;
+    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_CLOCKSIMUL ? node->Item.TypeRecord : nullptr;
+    LoadScope loading(*this);
+    m_stay->SetValue(node->PlayTime);
+    if (m_record) {
+        for (int i = 0; i < 5; ++i)
+            m_colours[std::size_t(i)]->SetColour(m_record->get(kColours[i].field));
+        m_text->setText(m_record->get(rec::Title));
+        const std::uint8_t bits = m_record->get(rec::FaceFlags);
+        m_weekday->setChecked(bits & 1);
+        m_date->setChecked(bits & 2);
+        m_hourStyle->setCurrentIndex(int(m_record->get(rec::HourMarkStyle)));
+        m_minuteStyle->setCurrentIndex(int(m_record->get(rec::MinuteMarkStyle)));
+        m_pictureMode->setCurrentIndex(int(m_record->get(rec::PictureMode)));
+        m_picture->setText(m_record->get(rec::Picture));
+        const auto& fields = numberFields();
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            m_numbers[i]->SetValue(int(m_record->get(fields[i].field)));
+    }
+    update();
+    return 1;
+}
+
+void CPropertyClockSimul::onColour(platform::COLORREF colour, int controlId)
+{
+    if (!canWrite())
+        return;
+    for (const ColourField& c : kColours)
+        if (c.controlId == controlId)
+            m_record->set(c.field, colour);
+    repaint();
+}
+
+void CPropertyClockSimul::onFont(records::Font font, records::U32 colour)
+{
+    if (!canWrite())
+        return;
+    LOGFONT f = m_record->get(font);
+    platform::COLORREF c = m_record->get(colour);
+    if (chooseFontAndColour(this, f, c)) {
+        m_record->set(font, f);
+        m_record->set(colour, c);
+    }
+    repaint();
+}
+
+void CPropertyClockSimul::onFaceBit(int bit, bool on)
+{
+    if (!canWrite())
+        return;
+    std::uint8_t bits = m_record->get(rec::FaceFlags);
+    bits = on ? std::uint8_t(bits | (1u << bit)) : std::uint8_t(bits & ~(1u << bit));
+    m_record->set(rec::FaceFlags, bits);
+    repaint();
+}
+
+void CPropertyClockSimul::onCombo(records::U32 field, int index)
+{
+    if (!canWrite() || index < 0)
+        return;
+    m_record->set(field, std::uint32_t(index));
+    repaint();
+}
+
+void CPropertyClockSimul::onNumber(std::size_t i)
+{
+    if (!canWrite())
+        return;
+    const NumberField& f = numberFields()[i];
+    const auto v = std::uint32_t(std::clamp(m_numbers[i]->GetValue(), f.lo, f.hi));
+    if (v != m_record->get(f.field))
+        m_record->set(f.field, v);
+    repaint();
+}
+
+void CPropertyClockSimul::onBrowse()
+{
+    if (!canWrite())
+        return;
+    const QString path =
+        controls::FileDialog::getOpenFileName(this, QString(), m_picture->text(), qtFilter(kPictureFilter));
+    if (!path.isEmpty())
+        m_picture->setText(path.left(qsizetype(rec::Picture.MaxLength())));
+}
+
+} // namespace panels
