@@ -2,7 +2,6 @@
 
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
-#include "core/model/ItemData.h"
 
 #include <QPaintEvent>
 #include <QPainter>

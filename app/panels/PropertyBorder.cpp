@@ -3,8 +3,8 @@
 #include "app/controls/Edits.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 
 #include <QComboBox>

@@ -3,8 +3,8 @@
 #include "app/controls/Edits.h"
 #include "app/panels/FontChoice.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -6,8 +6,8 @@
 #include "app/controls/MessageBox.h"
 #include "app/panels/FontChoice.h"
 #include "app/panels/PropertyClockDigit.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
 

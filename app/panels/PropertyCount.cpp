@@ -4,9 +4,9 @@
 #include "app/panels/FontChoice.h"
 #include "app/panels/PropertyClockDigit.h"
 #include "core/api/TypeRecords.h"
-#include "core/model/Core.h"
-#include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/api/Core.h"
+#include "core/api/Nodes.h"
+#include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
 
 #include <QButtonGroup>

@@ -7,24 +7,6 @@
 QRecursiveMutex CoreRelay::s_mutex;
 CoreRelay* CoreRelay::s_current = nullptr;
 
-namespace {
-
-QString wideText(std::uintptr_t value)
-{
-    const auto* p = reinterpret_cast<const char16_t*>(value);
-    return p ? QString::fromUtf16(p) : QString();
-}
-
-bool carriesText(CoreRelay::Channel channel, unsigned cmd, unsigned event)
-{
-    if (cmd == CBC_SEARCH_CANDIDATE && channel == CoreRelay::Comm)
-        return false;
-    if (channel == CoreRelay::File)
-        return event == UFE_OPEN_FAILED;
-    return event == CBE_OPEN_FAILED || event == CBE_HOST_FAILED;
-}
-
-} // namespace
 
 CoreRelay::CoreRelay(CCore& core, QObject* parent) : QObject(parent), m_core(core)
 {
@@ -49,26 +31,32 @@ CoreRelay::~CoreRelay()
 
 CoreEvent CoreRelay::copyEvent(Channel channel, unsigned cmd, unsigned event, std::uintptr_t value)
 {
+    // The library's one decoder knows which reports point at texts or
+    // records; search-phase reports of cmd 225 carry plain numbers.
+    const CallbackPayload p =
+        DecodeCallback(channel == Comm ? CallbackSource::Comm : CallbackSource::File, cmd, event, value);
     CoreEvent e;
     e.cmd = cmd;
     e.event = event;
-    e.value = value;
-    if (channel == Comm && cmd == CBC_SEARCH_CANDIDATE) {
-        e.value = 0;
-        if (const auto* c = reinterpret_cast<const SearchCandidate*>(value)) {
-            CandidateCopy copy;
-            copy.form = c->Form;
-            if (c->PortName)
-                copy.portName = QString::fromUtf16(c->PortName);
-            copy.baudRate = c->BaudRate;
-            if (c->DeviceName)
-                copy.deviceName = QString::fromLocal8Bit(c->DeviceName);
-            copy.port = c->Port;
-            e.candidate = copy;
-        }
-    } else if (carriesText(channel, cmd, event)) {
-        e.text = wideText(value);
-        e.value = 0;   // the pointer dies with the call
+    switch (p.kind) {
+    case CallbackPayload::Kind::Number:
+        e.value = p.number;
+        break;
+    case CallbackPayload::Kind::Text:
+        e.text = p.text;   // the pointer dies with the call
+        break;
+    case CallbackPayload::Kind::Candidate: {
+        CandidateCopy copy;
+        copy.form = p.candidate.Form;
+        copy.portName = p.candidate.PortName;
+        copy.baudRate = p.candidate.BaudRate;
+        copy.deviceName = QString::fromLocal8Bit(p.candidate.DeviceName);
+        copy.port = p.candidate.Port;
+        e.candidate = copy;
+        break;
+    }
+    case CallbackPayload::Kind::None:
+        break;
     }
     return e;
 }

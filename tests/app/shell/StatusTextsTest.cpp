@@ -159,6 +159,10 @@ TEST(CoreRelay, CopiesTextsAndCandidatesWhileTheCallRuns)
     EXPECT_EQ(CoreRelay::copyEvent(CoreRelay::Comm, 1, CBE_RETRY, 3).value, 3u);
     EXPECT_TRUE(CoreRelay::copyEvent(CoreRelay::File, 227, 1, 0).text.isEmpty());
     EXPECT_FALSE(CoreRelay::copyEvent(CoreRelay::Comm, CBC_SEARCH_CANDIDATE, CBE_CANCELLED, 0).candidate);
+    // A search phase under cmd 225 carries a number, never a record to read.
+    const CoreEvent phase = CoreRelay::copyEvent(CoreRelay::Comm, CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 2);
+    EXPECT_FALSE(phase.candidate);
+    EXPECT_EQ(phase.value, 2u);
 }
 
 TEST(CoreRelay, AWorkerThreadsCallbackArrivesQueuedOnTheGuiThreadWithItsTextCopied)
