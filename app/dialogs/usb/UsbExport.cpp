@@ -23,7 +23,7 @@ void UsbContent::chooseKind(int kind, bool clock, bool hardware, bool programs)
     m_flags &= ~0x3Fu;
     switch (kind) {
     case 0:
-        m_flags |= (clock ? USB_CLOCK : 0) | (hardware ? USB_HARDWARE : 0) | (programs ? USB_PROGRAMS : 0);
+        m_flags |= (clock ? unsigned(USB_CLOCK) : 0u) | (hardware ? unsigned(USB_HARDWARE) : 0u) | (programs ? unsigned(USB_PROGRAMS) : 0u);
         break;
     case 1: m_flags |= USB_RESET; break;
     case 2: m_flags |= USB_CLEAR; break;

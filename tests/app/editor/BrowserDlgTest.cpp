@@ -215,7 +215,7 @@ TEST(BrowserDlg, Screenshots)
         mediatest::PackScope pack(lang);
         CBrowserDlg dlg(lib.root());
         dlg.show();
-        QTest::qWaitForWindowExposed(&dlg);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         dlg.list()->item(0)->setSelected(true);
         ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.pendingThumbnails() == 0 && dlg.viewer()->hasImage(); }, 5000));
         EXPECT_FALSE(dlg.windowTitle().isEmpty());

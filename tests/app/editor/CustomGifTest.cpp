@@ -92,7 +92,7 @@ TEST(CustomGif, NavigatesPlaysAndStoresTheFrameCount)
     {
         CCustomGif dlg(gif.item);
         dlg.show();
-        QTest::qWaitForWindowExposed(&dlg);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         count = dlg.frameCount();
         ASSERT_GT(count, 2);
         EXPECT_EQ(dlg.zoom(), 3);
@@ -183,7 +183,7 @@ TEST(CustomGif, ScreenshotsWithPanelsInPlace)
         EXPECT_EQ(text->messages().first().w, platform::WPARAM(gif.item));
         dlg.setEffectPanel(new QLabel(QStringLiteral("effect panel")));
         dlg.show();
-        QTest::qWaitForWindowExposed(&dlg);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         nav(dlg, GIFNAV_LAST);
         EXPECT_FALSE(dlg.windowTitle().isEmpty());
         EXPECT_EQ(support::findByControlId<QTabWidget>(&dlg, 100)->tabText(0), u"动画特效");

@@ -148,7 +148,7 @@ TEST(GridEditorDialog, Screenshots)
         mediatest::PackScope pack(lang);
         CGridEditor dlg;
         dlg.show();
-        QTest::qWaitForWindowExposed(&dlg);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         // Every label speaks the language.
         for (QLabel* l : dlg.findChildren<QLabel*>())
             EXPECT_FALSE(l->text().isEmpty());

@@ -190,8 +190,9 @@ TEST(BorderShots, EachLanguage)
         panel->addElement(CPropertyBorder::kCustomPicture);
         QCoreApplication::processEvents();
         for (QLabel* l : panel->findChildren<QLabel*>())
-            if (controls::controlId(l) && l->isVisible())
+            if (controls::controlId(l) && l->isVisible()) {
                 EXPECT_FALSE(l->text().isEmpty()) << lang << " label " << controls::controlId(l);
+            }
         const QString file = QStringLiteral("%1/border_%2.png").arg(paneltest::outputDir(), lang);
         EXPECT_TRUE(parent.grab().save(file));
         platform::clearLangPack();

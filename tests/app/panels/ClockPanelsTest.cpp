@@ -338,11 +338,13 @@ TEST_P(ClockShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
         EXPECT_EQ(main->node(), s.node);
         EXPECT_FALSE(main->title().isEmpty()) << s.name;
         for (QLabel* l : main->findChildren<QLabel*>())
-            if (controls::controlId(l))
+            if (controls::controlId(l)) {
                 EXPECT_FALSE(l->text().isEmpty()) << s.name << " label " << controls::controlId(l);
+            }
         for (QAbstractButton* b : main->findChildren<QAbstractButton*>())
-            if (qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b) || qobject_cast<QPushButton*>(b))
+            if (qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b) || qobject_cast<QPushButton*>(b)) {
                 EXPECT_FALSE(b->text().isEmpty()) << s.name << " button " << controls::controlId(b);
+            }
         const QString file = QStringLiteral("%1/clock-%2_%3.png").arg(paneltest::outputDir(), s.name, GetParam());
         EXPECT_TRUE(pane.grab().save(file)) << file.toStdString();
     }

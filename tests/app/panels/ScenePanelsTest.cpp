@@ -64,8 +64,9 @@ TEST_F(SceneFixture, TheGlobalSceneDisablesEveryControlAndIsNeverWritten)
     const auto before = paneltest::snapshot(global);
     for (QWidget* p : {static_cast<QWidget*>(show), static_cast<QWidget*>(play), static_cast<QWidget*>(timer)})
         for (QWidget* w : p->findChildren<QWidget*>())
-            if (support::findByControlId(p, controls::controlId(w)) == w && controls::controlId(w))
+            if (support::findByControlId(p, controls::controlId(w)) == w && controls::controlId(w)) {
                 EXPECT_FALSE(w->isEnabled()) << controls::controlId(w);
+            }
     // Even set by hand, the controls write nothing into it.
     ctl<QLineEdit>(show, CPropertySceneShow::IdPath)->setText("/x.png");
     ctl<QRadioButton>(play, CPropertyScenePlayMode::IdTimed)->click();

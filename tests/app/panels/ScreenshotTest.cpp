@@ -61,11 +61,13 @@ TEST_P(PageShots, EveryPageIsLaidOutAndLabelledInTheLanguage)
         ASSERT_NE(pane.currentPage(), nullptr);
         // Every label with an id carries its pack text, and every panel its title.
         for (QLabel* l : pane.currentPage()->findChildren<QLabel*>())
-            if (controls::controlId(l) && l->isVisible())
+            if (controls::controlId(l) && l->isVisible()) {
                 EXPECT_FALSE(l->text().isEmpty()) << s.name << " label " << controls::controlId(l);
+            }
         for (CPanelBase* p : pane.currentPage()->panels())
-            if (p->isVisible() && !qobject_cast<CEmptyPanel*>(p))
+            if (p->isVisible() && !qobject_cast<CEmptyPanel*>(p)) {
                 EXPECT_FALSE(p->title().isEmpty()) << s.name << " panel " << p->templateId();
+            }
         const QString file = QStringLiteral("%1/%2_%3.png").arg(paneltest::outputDir(), s.name, GetParam());
         EXPECT_TRUE(pane.grab().save(file)) << file.toStdString();
     }

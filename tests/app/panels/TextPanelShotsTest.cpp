@@ -63,10 +63,12 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
         EXPECT_EQ(main->node(), s.node);
         EXPECT_FALSE(main->title().isEmpty()) << s.name;
         for (QLabel* l : main->findChildren<QLabel*>())
-            if (controls::controlId(l) && l->isVisible())
+            if (controls::controlId(l) && l->isVisible()) {
                 EXPECT_FALSE(l->text().isEmpty()) << s.name << " label " << controls::controlId(l);
-        if (CPanelBase* effect = pane.windowPage()->currentEffect())
+            }
+        if (CPanelBase* effect = pane.windowPage()->currentEffect()) {
             EXPECT_FALSE(effect->title().isEmpty()) << s.name;
+        }
         const QString file = QStringLiteral("%1/text-%2_%3.png").arg(paneltest::outputDir(), s.name, GetParam());
         EXPECT_TRUE(pane.grab().save(file)) << file.toStdString();
     }

@@ -479,7 +479,7 @@ TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
     }));
     worker->start();
     ASSERT_TRUE(worker->wait(2000));
-    QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000));
     EXPECT_EQ(h.frame->StatusText(2), S(44015).arg(12));
     EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
     platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
