@@ -13,6 +13,7 @@
 #include "app/panels/PanelProperty.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/StatusTexts.h"
+#include "app/shell/Thumbnail.h"
 #include "app/shell/UiHelpers.h"
 #include "app/tooltips/HtmlToolTip.h"
 #include "core/api/Core.h"
@@ -139,7 +140,9 @@ CMainFrame::~CMainFrame()
     if (m_tip)
         m_tip->DestroyWindow();
     // The tree, the screen windows and the panels hold the links and the
-    // panel host: they go before the members they point at.
+    // panel host: they go before the members they point at. The thumbnail
+    // goes with the screen area, so the canvases lose it first.
+    m_links.thumbnail = nullptr;
     delete takeCentralWidget();
     m_panel.reset();
 }
@@ -332,6 +335,10 @@ void CMainFrame::buildPanes()
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->viewport()->installEventFilter(this);
+    // Hidden until a maximised screen window no longer fits; the canvases reach it through the links.
+    auto* thumbnail = new shell::CThumbnail(m_mdi->viewport());
+    m_thumbnail = thumbnail;
+    m_links.thumbnail = thumbnail;
 
     m_links.mainFrame = this;
     m_links.windows = this;

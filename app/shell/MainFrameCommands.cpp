@@ -12,6 +12,11 @@
 #include "app/dialogs/device/SettingSW.h"
 #include "app/dialogs/device/SettingWIFI.h"
 #include "app/dialogs/device/SettingWan.h"
+#include "app/dialogs/groups/SettingBulkProgram.h"
+#include "app/dialogs/usb/UFileConfigDlg.h"
+#include "app/dialogs/usb/UsbExport.h"
+#include "app/dialogs/wizard/NewScreenDlg.h"
+#include "app/dialogs/wizard/Wizard.h"
 #include "app/editor/ChildFrame.h"
 #include "app/preview/PreView.h"
 #include "app/editor/ScreenLed.h"
@@ -157,6 +162,33 @@ void CMainFrame::fillDefaultSeams()
             dlg.setMainFrame(this);
             return dlg.exec();
         };
+    if (!s.newScreen)
+        s.newScreen = [this](QWidget* owner) {
+            dialogs::CNewScreenDlg dlg(m_core, owner, this);
+            return dlg.exec();
+        };
+    if (!s.wizard)
+        s.wizard = [this](QWidget* owner) {
+            dialogs::CWizard dlg(m_core, owner, this);
+            dlg.AddStandardPages();
+            return dlg.exec();
+        };
+    if (!s.bulkSend)
+        s.bulkSend = [this](QWidget* owner) {
+            dialogs::CSettingBulkProgram dlg(m_core, owner, m_app.AppFolder() + QStringLiteral("groupinfo.ini"));
+            return dlg.exec();
+        };
+    if (!s.usbExport)
+        s.usbExport = [](QWidget* owner, tagItemData* screen, UsbExportChoice& choice) {
+            dialogs::CUFileConfigDlg dlg(screen ? screen->Global.HardwareId : 0, screen != nullptr,
+                                         [] { return GetRemovableDrives(); }, owner);
+            const int r = dlg.exec();
+            choice.options = dlg.flags();
+            choice.timeOffset = dlg.clockOffset();
+            choice.folder = dlg.destination();
+            choice.model = dlg.model();
+            return r;
+        };
     if (!s.preview)
         s.preview = [this](QWidget* owner, tagItemData* scene, int, int) { return preview::runPreview(m_core, scene, owner); };
 }
@@ -292,9 +324,9 @@ void CMainFrame::OnExportUsbFile()
     UsbExportChoice choice;
     if (m_seams.usbExport(this, screen, choice) != 1)
         return;
-    unsigned stamp = m_core.PCToRemoteTime(localNow());
+    std::uint32_t stamp = m_core.PCToRemoteTime(localNow());
     if (choice.options & 4)
-        stamp += unsigned(choice.timeOffset);
+        stamp = dialogs::AddClockOffset(stamp, choice.timeOffset);
     if (choice.folder.isEmpty()) {
         controls::MessageBox::warning(this, windowTitle(), S(kStrFolderEmpty));
         return;

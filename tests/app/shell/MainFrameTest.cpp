@@ -7,6 +7,7 @@
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
 #include "app/shell/AppHelpers.h"
+#include "app/shell/Thumbnail.h"
 #include "app/tooltips/HtmlToolTip.h"
 #include "core/api/Callbacks.h"
 #include "core/model/Geometry.h"
@@ -197,10 +198,6 @@ TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
         h.frame->OnEditorNotice(code, QStringLiteral("given"));
         EXPECT_EQ(tipText(*h.frame), code == 5 ? QStringLiteral("given") : S(notices[code])) << code;
     }
-    // Windows that come later say so instead of opening.
-    h.list()->SelectNode(h.core.GetScreen(0));
-    h.frame->OnCommand(32853);
-    EXPECT_EQ(tipText(*h.frame), S(48290));
     EXPECT_FALSE(h.frame->OnCommand(12345));
 }
 
@@ -671,4 +668,46 @@ TEST(MainFrame, TheSoftwareSettingsDialogOpensFromItsCommandAndAppliesItsOptions
     h.frame->OnCommand(32875);
     EXPECT_TRUE(runner.answered());
     EXPECT_EQ(h.app->Settings().isQuitNote, 1);
+}
+
+TEST(MainFrame, TheWizardNewScreenBulkSendAndUsbCommandsOpenTheirDialogs)
+{
+    FrameSeams rights;
+    rights.accessGate = [](int, QWidget*) { return true; };
+    FrameHarness h("UI_EN.rcc", rights);
+    h.frame->show();
+    ASSERT_TRUE(h.list()->SelectNode(h.core.GetScreen(0)));
+    const struct {
+        unsigned command;
+        const char* dialog;
+    } cases[] = {{57600, "dialogs::CNewScreenDlg"},
+                 {32853, "dialogs::CWizard"},
+                 {33031, "dialogs::CSettingBulkProgram"},
+                 {32797, "dialogs::CUFileConfigDlg"},
+                 {33025, "dialogs::CUFileConfigDlg"}};
+    for (const auto& c : cases) {
+        h.frame->ShowTip(QStringLiteral("-"));
+        support::ModalRunner runner([](QWidget* m) { m->close(); });
+        EXPECT_TRUE(h.frame->OnCommand(c.command));
+        EXPECT_TRUE(runner.answered()) << c.command;
+        EXPECT_EQ(runner.answeredClass(), QLatin1String(c.dialog)) << c.command;
+        EXPECT_NE(tipText(*h.frame), S(48290)) << c.command;
+    }
+    // The new-screen dialog was cancelled: no screen was added.
+    EXPECT_EQ(h.screenCount(), 1);
+}
+
+TEST(MainFrame, TheThumbnailSitsHiddenInTheScreenAreaAndIsTheCanvasesThumbnail)
+{
+    FrameHarness h;
+    h.frame->show();
+    auto* thumb = h.frame->MdiArea()->viewport()->findChild<shell::CThumbnail*>();
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(h.frame->Links().thumbnail, static_cast<editor::ThumbnailPort*>(thumb));
+    EXPECT_FALSE(thumb->isVisible());
+    h.frame->resize(1000, 700);
+    QTest::qWait(20);
+    EXPECT_EQ(thumb->geometry().bottomRight(), h.frame->MdiArea()->viewport()->rect().bottomRight());
+    thumb->showThumbnail(64, 32, nullptr);
+    EXPECT_TRUE(thumb->isVisible());
 }
