@@ -231,7 +231,7 @@ void SkipNode(ArchiveReader& ar);
 
 // A flat chain such as A1+A2+...+An is a tree n levels deep, so the limit
 // leaves room for chains far longer than anyone types.
-constexpr int kMaxNodeDepth = 4096;
+inline constexpr int kMaxNodeDepth = 4096;
 
 template <typename F, typename G>
 bool RangeExp::ForEachCell(const CellTextSource& cells, F f, G g) const

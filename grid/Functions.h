@@ -13,7 +13,7 @@ enum FunctionIndex {
     FnEQ = 0, FnNE, FnLT, FnGT, FnLE, FnGE, FnAND, FnOR, FnNOT, FnIF, FnCOUNTIF,
     FnPI, FnSUM, FnAVERAGE, FnPRODUCT, FnMIN, FnMAX, FnROUND, FnSIN, FnCOS, FnLOG,
 };
-constexpr int kFunctionCount = 21;
+inline constexpr int kFunctionCount = 21;
 
 int FindFunction(std::u16string_view name);       // 0 to 20, or -1
 const char16_t* FunctionName(int index);          // null outside the table

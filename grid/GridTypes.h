@@ -13,25 +13,25 @@ namespace grid {
 
 // Pen styles, text alignment and editor style bits with their Windows values,
 // because they are stored in grid streams as they are.
-constexpr std::uint32_t PS_SOLID = 0;
-constexpr std::uint32_t PS_NULL = 5;
-constexpr std::uint32_t DT_LEFT = 0;
-constexpr std::uint32_t DT_CENTER = 1;
-constexpr std::uint32_t DT_RIGHT = 2;
-constexpr std::uint32_t DT_VCENTER = 4;
-constexpr std::uint32_t DT_SINGLELINE = 0x20;
-constexpr std::uint32_t ES_LEFT = 0;
-constexpr std::uint32_t ES_CENTER = 1;
-constexpr std::uint32_t ES_RIGHT = 2;
-constexpr std::uint32_t ES_MULTILINE = 0x4;
-constexpr std::uint32_t ES_AUTOVSCROLL = 0x40;
-constexpr std::uint32_t ES_WANTRETURN = 0x1000;
-constexpr std::uint32_t kChildVisibleStyle = 0x50000000;   // WS_CHILD | WS_VISIBLE
+inline constexpr std::uint32_t PS_SOLID = 0;
+inline constexpr std::uint32_t PS_NULL = 5;
+inline constexpr std::uint32_t DT_LEFT = 0;
+inline constexpr std::uint32_t DT_CENTER = 1;
+inline constexpr std::uint32_t DT_RIGHT = 2;
+inline constexpr std::uint32_t DT_VCENTER = 4;
+inline constexpr std::uint32_t DT_SINGLELINE = 0x20;
+inline constexpr std::uint32_t ES_LEFT = 0;
+inline constexpr std::uint32_t ES_CENTER = 1;
+inline constexpr std::uint32_t ES_RIGHT = 2;
+inline constexpr std::uint32_t ES_MULTILINE = 0x4;
+inline constexpr std::uint32_t ES_AUTOVSCROLL = 0x40;
+inline constexpr std::uint32_t ES_WANTRETURN = 0x1000;
+inline constexpr std::uint32_t kChildVisibleStyle = 0x50000000;   // WS_CHILD | WS_VISIBLE
 
 // The header background is stored in streams, so it is a fixed colour rather
 // than whatever the desktop theme says.
-constexpr std::uint32_t kButtonFaceColour = 0xF0F0F0;
-constexpr std::uint32_t kDefaultAlignment = DT_CENTER | DT_VCENTER | DT_SINGLELINE;   // 37
+inline constexpr std::uint32_t kButtonFaceColour = 0xF0F0F0;
+inline constexpr std::uint32_t kDefaultAlignment = DT_CENTER | DT_VCENTER | DT_SINGLELINE;   // 37
 
 LOGFONT DefaultLogFont();   // -13, 400, GB2312, "宋体"
 

@@ -26,7 +26,7 @@ struct LOGFONT {
     bool operator==(const LOGFONT&) const = default;
 };
 
-constexpr std::size_t LOGFONT_SIZE = 92;
+inline constexpr std::size_t LOGFONT_SIZE = 92;
 // No padding: member-wise equality is byte equality.
 static_assert(sizeof(LOGFONT) == LOGFONT_SIZE);
 

@@ -17,12 +17,12 @@ using LPARAM = std::intptr_t;
 // which lies inside Qt's own event range, so it travels at 0xE111.
 inline constexpr unsigned WM_COMMAND = 0xE111;
 
-constexpr WPARAM makeCommandWParam(int id, int code)
+inline constexpr WPARAM makeCommandWParam(int id, int code)
 {
     return (static_cast<WPARAM>(id) & 0xFFFFu) | ((static_cast<WPARAM>(code) & 0xFFFFu) << 16);
 }
-constexpr int commandId(WPARAM w) { return static_cast<int>(w & 0xFFFFu); }
-constexpr int commandCode(WPARAM w) { return static_cast<int>((w >> 16) & 0xFFFFu); }
+inline constexpr int commandId(WPARAM w) { return static_cast<int>(w & 0xFFFFu); }
+inline constexpr int commandCode(WPARAM w) { return static_cast<int>((w >> 16) & 0xFFFFu); }
 
 class MessageEvent : public QEvent {
 public:

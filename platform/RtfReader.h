@@ -32,6 +32,6 @@ bool readRtf(const QByteArray& rtf, QTextDocument* doc, QString* error = nullptr
 bool readRtf(const QString& rtf, QTextDocument* doc, QString* error = nullptr);
 
 // One twip in document pixels (the document lays out at 96 dots per inch).
-constexpr double kTwipsPerPixel = 15.0;
+inline constexpr double kTwipsPerPixel = 15.0;
 
 } // namespace platform

@@ -334,7 +334,8 @@ void CMainFrame::buildPanes()
     m_mdi = new QMdiArea(m_inner);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_mdi->viewport()->installEventFilter(this);
+    m_mdiViewport = m_mdi->viewport();
+    m_mdiViewport->installEventFilter(this);
     // Hidden until a maximised screen window no longer fits; the canvases reach it through the links.
     auto* thumbnail = new shell::CThumbnail(m_mdi->viewport());
     m_thumbnail = thumbnail;
@@ -710,7 +711,7 @@ bool CMainFrame::deleteKeyRelayed(QObject* watched, QEvent* e)
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
 {
-    if (m_mdi && watched == m_mdi->viewport() && e->type() == QEvent::Resize) {
+    if (m_mdiViewport && watched == m_mdiViewport && e->type() == QEvent::Resize) {
         PlaceThumbnail();
         return false;
     }

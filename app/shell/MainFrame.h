@@ -171,6 +171,9 @@ private:
     QToolButton* m_findButton = nullptr;
     QList<controls::CIconButton*> m_kindButtons;
     QMdiArea* m_mdi = nullptr;
+    // The screen area's viewport, watched for resizes; compared without asking
+    // the area, which may already be half destroyed when its last events come.
+    QPointer<QWidget> m_mdiViewport;
     QPointer<QWidget> m_thumbnail;
     controls::CStaticSplitterWnd* m_outer = nullptr;
     controls::CStaticSplitterWnd* m_inner = nullptr;

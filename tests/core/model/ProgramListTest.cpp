@@ -785,8 +785,16 @@ TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
             DestroyNode(gone);
             continue;
         }
+        // Clocks and counters show the current time: a second may pass
+        // between the load's paint and this one.
+        const std::uint16_t type = node->Item.TypeCode;
+        const bool showsTime = type == IT_CLOCKSIMUL || type == IT_CLOCKDIGIT || type == IT_COUNT
+                               || type == IT_COUNT2 || type == IT_WND_CLOCKSIMUL || type == IT_WND_CLOCKDIGIT
+                               || type == IT_WND_COUNT;
         other.Paint(node);
-        EXPECT_TRUE(samePicture(loaded, node->Preview)) << QString::fromUtf16(n->Name).toStdString();
+        if (!showsTime) {
+            EXPECT_TRUE(samePicture(loaded, node->Preview)) << QString::fromUtf16(n->Name).toStdString();
+        }
         EXPECT_EQ(node->Item.ContentW, contentW);
         EXPECT_EQ(node->Item.ContentH, contentH);
     }
