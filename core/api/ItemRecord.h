@@ -25,6 +25,13 @@ constexpr std::size_t CLOCK_RECORD_SIZE = records::clocksimul::Size;
 constexpr std::size_t COUNT_RECORD_SIZE = records::counter::Size;
 static_assert(records::clockdigit::Size == records::clocksimul::Size);
 
+class ItemRecord;
+// The core's stored-image reader and writer, the record's friends.
+namespace sorvane::model {
+ItemRecord* ReadTypeRecord(std::uint16_t, const std::uint8_t*, std::size_t);
+std::vector<std::uint8_t> WriteTypeRecord(const ItemRecord&);
+}
+
 class SORVANE_API ItemRecord {
 public:
     enum class Owned { None, Text, MemFile };
@@ -66,8 +73,8 @@ public:
 
 private:
     ItemRecord(std::uint16_t type, std::size_t size, Owned owned, std::size_t slot);
-    friend ItemRecord* ReadTypeRecord(std::uint16_t, const std::uint8_t*, std::size_t);
-    friend std::vector<std::uint8_t> WriteTypeRecord(const ItemRecord&);
+    friend ItemRecord* sorvane::model::ReadTypeRecord(std::uint16_t, const std::uint8_t*, std::size_t);
+    friend std::vector<std::uint8_t> sorvane::model::WriteTypeRecord(const ItemRecord&);
     friend bool records::SetItemText(tagItemData*, const QString&);
     friend bool records::SetItemTableStream(tagItemData*, const QByteArray&);
 

@@ -21,6 +21,12 @@ struct tagItemData;
 constexpr std::size_t DYNFRAME_SIZE = 24;
 constexpr std::size_t DYNFRAME_ELEMENT_SIZE = 312;
 
+struct DynFrameElement;
+// The core's one writer of an element's owned data.
+namespace sorvane::model {
+bool SetFrameElementData(DynFrameElement*, std::vector<std::uint8_t>);
+}
+
 // Elements and frames own what they point to: they are never copied.
 struct DynFrameElement {
     DynFrameElement() = default;
@@ -50,7 +56,7 @@ struct DynFrameElement {
     std::uint16_t Size() const { return static_cast<std::uint16_t>(DYNFRAME_ELEMENT_SIZE + m_data.size()); }
 
 private:
-    friend bool SetFrameElementData(DynFrameElement*, std::vector<std::uint8_t>);
+    friend bool sorvane::model::SetFrameElementData(DynFrameElement*, std::vector<std::uint8_t>);
     std::vector<std::uint8_t> m_data;
 };
 

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 
 // "aa:bb:cc:dd:ee:ff" as Qt reports it; false unless exactly six bytes.

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+using namespace sorvane::model;
+
 // ---- session ----
 
 CommSession::~CommSession() { DestroyCommSession(*this); }

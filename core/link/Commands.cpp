@@ -15,6 +15,8 @@
 #include <cstring>
 #include <ctime>
 
+using namespace sorvane::model;
+
 namespace {
 
 bool isScreen(const tagItemData* node) { return node && node->Level == LEVEL_ROOT; }

@@ -9,6 +9,8 @@
 #include <memory>
 #include <new>
 
+using namespace sorvane::model;
+
 namespace {
 
 // A new heap list filled by `fill`; null when memory cannot be had.

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 
 class EthernetLink final : public Link {

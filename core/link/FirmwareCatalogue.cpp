@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+using namespace sorvane::model;
+
 struct FirmwarePosition {
     unsigned key;
     FirmwareInfo info;

@@ -11,6 +11,8 @@
 #include <QMutexLocker>
 #include <QtGlobal>
 
+using namespace sorvane::model;
+
 std::uint8_t FirmwareDigitValue(std::uint8_t c)
 {
     if (c >= '0' && c <= '9')

@@ -24,6 +24,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 
 constexpr int kBlockPauseMs = 200;

@@ -19,6 +19,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 
 constexpr std::uint32_t kSlowBaud = 9600;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::model;
+
 
 CCore::SerialInfo MakeSerialInfo(const QString& portName, std::uint32_t baudRate)
 {

@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 
 constexpr std::uint32_t kProbeTimeout = 750;

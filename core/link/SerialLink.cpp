@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+using namespace sorvane::model;
+
 namespace {
 
 class SerialLink final : public StreamLink {

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <exception>
 
+using namespace sorvane::model;
+
 namespace {
 
 // Port names are the system's own (ttyUSB0, ttyS0); the friendly name takes

@@ -16,6 +16,8 @@
 #include <cerrno>
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 
 class TcpLink final : public StreamLink {

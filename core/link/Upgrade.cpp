@@ -19,6 +19,8 @@
 #include <cstring>
 #include <memory>
 
+using namespace sorvane::model;
+
 namespace {
 
 constexpr int kStreamReadTimeout = 4000;   // serial: per answer byte

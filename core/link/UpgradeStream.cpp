@@ -7,6 +7,8 @@
 #include <climits>
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 
 void report(CoreCallBack callback, unsigned event, std::uintptr_t value)

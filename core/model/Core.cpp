@@ -2,6 +2,8 @@
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
 
+using namespace sorvane::model;
+
 CCore::CCore()
 {
     InstallPainters();

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 std::atomic<CCore*> g_current{nullptr};
 std::mutex g_liveMutex;
@@ -16,6 +18,8 @@ std::unique_ptr<platform::AutoResetEvent> g_cancelEvent;
 std::atomic<platform::AutoResetEvent*> g_cancelEventPtr{nullptr};
 int g_eventUsers = 0;
 }
+
+namespace sorvane::model {
 
 CCore* CurrentCore() { return g_current.load(); }
 
@@ -66,3 +70,5 @@ void releaseCancelEvent()
 }
 
 } // namespace corestate
+
+} // namespace sorvane::model

@@ -5,6 +5,8 @@
 
 class CCore;
 
+namespace sorvane::model {
+
 // The current core object; null when none is alive.
 CCore* CurrentCore();
 // Its language index (4 when no core is alive).
@@ -22,3 +24,5 @@ void forget(CCore* core);
 void acquireCancelEvent();
 void releaseCancelEvent();
 }
+
+} // namespace sorvane::model

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+using namespace sorvane::model;
+
 using namespace bytes;
 
 namespace {
@@ -40,6 +42,8 @@ void linkBehind(DynFrame* frame, DynFrameElement* e, DynFrameElement* after)
 }
 }
 
+namespace sorvane::model {
+
 FramePatternGeometry FramePatternDefaults(std::uint16_t type, std::uint16_t frameWidth)
 {
     switch (type) {
@@ -65,6 +69,8 @@ FramePatternGeometry FramePatternDefaults(std::uint16_t type, std::uint16_t fram
     }
 }
 
+} // namespace sorvane::model
+
 DynFrame** FrameSlotOf(tagItemData* node)
 {
     if (!node)
@@ -75,6 +81,8 @@ DynFrame** FrameSlotOf(tagItemData* node)
         return &node->Section.Frame;
     return nullptr;
 }
+
+namespace sorvane::model {
 
 std::uint32_t* FrameSizeSlotOf(tagItemData* node)
 {
@@ -274,3 +282,5 @@ std::size_t ReadDynFrameElement(const std::uint8_t* in, std::size_t length, DynF
     SetFrameElementData(&e, std::vector<std::uint8_t>(in + DYNFRAME_ELEMENT_SIZE, in + DYNFRAME_ELEMENT_SIZE + dataLength));
     return DYNFRAME_ELEMENT_SIZE + dataLength;
 }
+
+} // namespace sorvane::model

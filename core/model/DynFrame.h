@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace sorvane::model {
+
 // Pattern period and right margin given to a new element of this type.
 struct FramePatternGeometry {
     std::uint16_t Period;
@@ -45,3 +47,5 @@ std::vector<std::uint8_t> WriteDynFrameElement(const DynFrameElement& element);
 // Reads one element and its owned data; returns the bytes used, 0 when the
 // input is too short for the element or the data it announces.
 std::size_t ReadDynFrameElement(const std::uint8_t* in, std::size_t length, DynFrameElement& element);
+
+} // namespace sorvane::model

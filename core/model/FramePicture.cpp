@@ -3,6 +3,8 @@
 #include "core/model/Core.h"
 #include "core/model/DynFrame.h"
 
+using namespace sorvane::model;
+
 int CCore::SetFrameElementPicture(DynFrameElement* element, const char16_t* path)
 {
     if (!element)

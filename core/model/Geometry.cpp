@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+using namespace sorvane::model;
+
 namespace {
 
 RECT inset(RECT r, int by)
@@ -121,6 +123,8 @@ private:
 
 } // namespace
 
+namespace sorvane::model {
+
 void GetScreenSize(const tagItemData* node, int& width, int& height)
 {
     const tagItemData* screen = GetScreenOf(node);
@@ -153,6 +157,8 @@ int GetScreenFrameWidth(const tagItemData* screen)
     const tagItemData* first = GetFirstSceneOf(screen);
     return first ? GetEffectiveFrameWidth(first) : 0;
 }
+
+} // namespace sorvane::model
 
 RECT GetNodeRect(const tagItemData* node)
 {
@@ -197,6 +203,8 @@ RECT GetNodeClientRect(const tagItemData* node)
         return {};
     return inset(GetNodeRect(node), clientInset(node));
 }
+
+namespace sorvane::model {
 
 RECT GetLocalClientRect(const tagItemData* node)
 {
@@ -324,6 +332,8 @@ void CheckOverlap(const tagItemData* screen, _tableOverlap* table)
         }
     }
 }
+
+} // namespace sorvane::model
 
 // ---- CCore exports ----
 

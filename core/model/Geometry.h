@@ -8,6 +8,8 @@
 
 struct tagItemData;
 
+namespace sorvane::model {
+
 // GetNodeRect and GetNodeClientRect: core/api/Nodes.h.
 // The client rectangle inside the node's own preview picture.
 RECT GetLocalClientRect(const tagItemData* node);
@@ -30,3 +32,5 @@ void SetFrameWidth(tagItemData* node, int width);
 
 // Fills the table with the conflicts of a screen's sections.
 void CheckOverlap(const tagItemData* screen, _tableOverlap* table);
+
+} // namespace sorvane::model

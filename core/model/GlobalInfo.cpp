@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 template <std::size_t N>
 void setText(char (&field)[N], const char* text)
@@ -21,6 +23,8 @@ void getText(const std::uint8_t* in, std::size_t off, char (&field)[N])
     field[N - 1] = '\0';
 }
 }
+
+namespace sorvane::model {
 
 void InitGlobalInfo(tagGlobalInfo& g)
 {
@@ -51,6 +55,8 @@ void InitGlobalInfo(tagGlobalInfo& g)
     g.SerialPort = 1;
     g.HostPort = 8080;
 }
+
+} // namespace sorvane::model
 
 void WriteGlobalInfo(const tagGlobalInfo& g, std::uint8_t* out)
 {

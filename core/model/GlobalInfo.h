@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+namespace sorvane::model {
+
 // The settings of a new screen.
 void InitGlobalInfo(tagGlobalInfo& info);
 
+} // namespace sorvane::model

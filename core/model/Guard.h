@@ -5,6 +5,8 @@
 // done and gives the member's failure result.
 #include <utility>
 
+namespace sorvane::model {
+
 template <typename Work, typename OnFailure>
 auto GuardedCall(Work&& work, OnFailure&& onFailure) noexcept -> decltype(work())
 {
@@ -21,3 +23,5 @@ auto GuardedResult(Result failure, Work&& work) noexcept -> decltype(work())
 {
     return GuardedCall(std::forward<Work>(work), [&] { return static_cast<decltype(work())>(failure); });
 }
+
+} // namespace sorvane::model

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::model;
+
 using namespace bytes;
 
 namespace {
@@ -29,6 +31,8 @@ void putMacWord(std::uint8_t* mac, std::uint32_t word)
         mac[i] = static_cast<std::uint8_t>(word >> (8 * i));
 }
 }
+
+namespace sorvane::model {
 
 void InitHardwareInfo(_tagHardwareInfo* info)
 {
@@ -107,6 +111,8 @@ bool ReadHardwareInfo(const std::uint8_t* in, std::size_t length, _tagHardwareIn
     std::memcpy(h.DstMAC, p + HW_MAC, 8);
     return true;
 }
+
+} // namespace sorvane::model
 
 namespace {
 // The settings both records hold, in the order they are converted; the

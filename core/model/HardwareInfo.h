@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace sorvane::model {
+
 // Zero-fills the record and sets its defaults (version 1, 128 x 64, ...).
 void InitHardwareInfo(_tagHardwareInfo* info);
 
@@ -16,3 +18,5 @@ void WriteHardwareInfo(const _tagHardwareInfo& info, std::uint8_t* out);
 // Lays min(length, 384) bytes over the record's current image (a short
 // input keeps the rest as it was); false for null input.
 bool ReadHardwareInfo(const std::uint8_t* in, std::size_t length, _tagHardwareInfo& info);
+
+} // namespace sorvane::model

@@ -3,6 +3,8 @@
 
 #include <QColor>
 
+using namespace sorvane::model;
+
 namespace {
 
 struct Effects {
@@ -49,6 +51,8 @@ PaintObserver g_paintObserver = nullptr;
 PaintHook g_paintHook = nullptr;
 
 } // namespace
+
+namespace sorvane::model {
 
 int PaintNode(tagItemData* node)
 {
@@ -100,6 +104,8 @@ void SetNodeName(tagItemData* node, const char16_t* name)
         node->Name[i] = name[i];
 }
 
+} // namespace sorvane::model
+
 tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level)
 {
     for (tagItemData* n = node; n; n = n->Parent)
@@ -107,6 +113,8 @@ tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level)
             return n;
     return nullptr;
 }
+
+namespace sorvane::model {
 
 tagItemData* CreateHeaderNode()
 {
@@ -226,6 +234,8 @@ void DestroyNode(tagItemData*& node)
     node = nullptr;
 }
 
+} // namespace sorvane::model
+
 QSize PreviewSizeOf(const tagItemData* node)
 {
     if (!node)
@@ -247,6 +257,8 @@ QSize PreviewSizeOf(const tagItemData* node)
         return {0, 0};
     }
 }
+
+namespace sorvane::model {
 
 bool ResizeNodeBitmap(tagItemData* node)
 {
@@ -304,3 +316,5 @@ std::uint32_t GetPayloadSize(const tagItemData* node)
         return 0;
     }
 }
+
+} // namespace sorvane::model

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace sorvane::model {
+
 // Builds a non-header node and links it behind "after", or at the head of
 // the parent's children. Null when a required parent is missing.
 tagItemData* CreateNode(tagItemData* after, std::uint16_t type, const char16_t* name, tagItemData* parent);
@@ -65,3 +67,5 @@ void WriteSectionBlock(const tagItemData& node, std::uint8_t* out);
 void ReadSectionBlock(const std::uint8_t* in, tagItemData& node);
 void WriteItemBlock(const tagItemData& node, std::uint8_t* out);
 void ReadItemBlock(const std::uint8_t* in, tagItemData& node);
+
+} // namespace sorvane::model

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::model;
+
 const char16_t DEFAULT_RTF_TEXT[] =
     uR"({\rtf1\ansi\deff0{\fonttbl{\f0\fnil\fprq12\fcharset134 \'cb\'ce\'cc\'e5;}}{\colortbl ;\red255\green255\blue0;}\viewkind4\uc1\pard\sl-240\slmult0\cf1\lang2052\f0\fs20 123456\par})";
 
@@ -237,6 +239,8 @@ std::uint32_t TypeRecordPayloadSize(const ItemRecord& r)
     return n;
 }
 
+namespace sorvane::model {
+
 std::vector<std::uint8_t> WriteTypeRecord(const ItemRecord& r)
 {
     std::vector<std::uint8_t> out(r.m_bytes);
@@ -276,3 +280,5 @@ ItemRecord* ReadTypeRecord(std::uint16_t type, const std::uint8_t* in, std::size
     }
     return r;
 }
+
+} // namespace sorvane::model

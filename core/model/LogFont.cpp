@@ -1,5 +1,9 @@
 #include "core/model/LogFont.h"
 
+using namespace sorvane::model;
+
+namespace sorvane::model {
+
 LOGFONT DefaultLogFont()
 {
     LOGFONT f;
@@ -10,3 +14,5 @@ LOGFONT DefaultLogFont()
     SetLogFontFaceName(f, u"宋体");
     return f;
 }
+
+} // namespace sorvane::model

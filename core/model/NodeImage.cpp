@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+using namespace sorvane::model;
+
 using namespace bytes;
 
 namespace {
@@ -28,6 +30,8 @@ constexpr std::size_t IB_TYPE = 4, IB_RECORD = 8, IB_RECORDSIZE = 12, IB_CONTENT
                       IB_OUTEFFECT = 25, IB_OUTSPEED = 26;
 static_assert(IB_OUTSPEED + 2 == ITEM_BLOCK_SIZE);
 }
+
+namespace sorvane::model {
 
 void WriteSceneBlock(const tagItemData& node, std::uint8_t* out)
 {
@@ -179,3 +183,5 @@ bool ReadNodeImage(const std::uint8_t* in, std::size_t length, tagItemData& node
     }
     return true;
 }
+
+} // namespace sorvane::model

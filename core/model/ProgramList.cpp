@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+using namespace sorvane::model;
+
 using namespace bytes;
 
 namespace {
@@ -490,6 +492,8 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
 
 } // namespace
 
+namespace sorvane::model {
+
 std::uint32_t StoreSizeOf(const tagItemData* node)
 {
     std::uint64_t size = PL_NODES_OFFSET;
@@ -616,6 +620,8 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
     }
     return result;
 }
+
+} // namespace sorvane::model
 
 // ---- CCore exports ----
 

@@ -11,6 +11,8 @@
 
 struct tagItemData;
 
+namespace sorvane::model {
+
 constexpr std::uint16_t PL_MAGIC = 0x4C50;   // "PL"
 constexpr std::uint8_t PL_VERSION = 4;
 constexpr std::size_t PL_HEADER_SIZE = 56;
@@ -38,3 +40,5 @@ constexpr std::uint64_t MAX_PROGRAM_LIST_BYTES = std::uint64_t(256) << 20;
 // or previews beyond their cap) and leaves the screen exactly as it was.
 ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length,
                                   std::int64_t previewCap = MAX_SCREEN_PREVIEW_PIXELS);
+
+} // namespace sorvane::model

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 
 tagItemData* firstChild(const tagItemData* node) { return node ? node->FirstChild : nullptr; }
@@ -56,6 +58,8 @@ void copyFrame(const DynFrame* source, DynFrame* target)
 tagItemData* parentFor(tagItemData* parent, tagItemData* after) { return parent ? parent : (after ? after->Parent : nullptr); }
 
 } // namespace
+
+namespace sorvane::model {
 
 tagItemData* GetScreenOf(const tagItemData* node)
 {
@@ -260,6 +264,8 @@ bool MoveNode(tagItemData* node, tagItemData* after, tagItemData* parent)
         ChangeRectRecursive(node, node->Section.RectX, node->Section.RectY, node->Section.RectW, node->Section.RectH);
     return true;
 }
+
+} // namespace sorvane::model
 
 // ---- CCore exports ----
 

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace sorvane::model {
+
 // The node's screen, scene, section or item, climbing by parent links or
 // descending to first children according to the node's level; null where a
 // step finds nothing, and for null nodes and headers.
@@ -44,3 +46,5 @@ tagItemData* CopyBranchRecursive(const tagItemData* source, tagItemData* parent,
 // null node or parent, "after" being the node itself or not a child of the
 // parent, or a parent inside the node's own subtree.
 bool MoveNode(tagItemData* node, tagItemData* after, tagItemData* parent);
+
+} // namespace sorvane::model

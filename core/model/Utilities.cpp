@@ -16,6 +16,8 @@
 #include <numeric>
 #include <string_view>
 
+using namespace sorvane::model;
+
 namespace {
 constexpr std::uint32_t DAY = 86400;
 constexpr std::uint32_t CYCLE = 126230400;   // four years, the first a leap year
@@ -38,6 +40,8 @@ std::uint16_t ansiPair(char16_t c, int codePage)
 
 bool lit(QRgb pixel) { return (pixel & 0x00FFFFFFu) != 0; }
 }
+
+namespace sorvane::model {
 
 std::uint32_t SecondsSince2000(int year, int month, int day, int hour, int minute, int second)
 {
@@ -279,3 +283,5 @@ int WriteBufferToFile(const QString& path, const void* data, std::size_t length)
     file.close();
     return written == static_cast<qint64>(length) && flushed && file.error() == QFileDevice::NoError ? 0 : -1;
 }
+
+} // namespace sorvane::model

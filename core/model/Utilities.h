@@ -12,6 +12,8 @@
 
 class ItemRecord;
 
+namespace sorvane::model {
+
 // Controller time: seconds since 2000-01-01 00:00:00, years 2000 to 2099,
 // every fourth year from 2000 a leap year. A date outside that range (or an
 // impossible month) gives 0.
@@ -64,3 +66,5 @@ QString GetAppDirectory();
 // Creates or truncates the file and writes the data: 0, or -1 when the
 // file cannot be opened, written in full or flushed.
 int WriteBufferToFile(const QString& path, const void* data, std::size_t length);
+
+} // namespace sorvane::model

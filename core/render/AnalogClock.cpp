@@ -212,6 +212,8 @@ int DialNumeralHour(int k)
 
 #include <QFontMetrics>
 
+using namespace sorvane::model;
+
 namespace render {
 
 namespace {

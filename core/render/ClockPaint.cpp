@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 
+using namespace sorvane::model;
+
 namespace render {
 
 namespace {

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace sorvane::model;
+
 namespace render {
 
 namespace {

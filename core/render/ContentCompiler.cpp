@@ -23,6 +23,8 @@
 #include <functional>
 #include <limits>
 
+using namespace sorvane::model;
+
 using bytes::put16;
 using bytes::put32;
 using bytes::put8;

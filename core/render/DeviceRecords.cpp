@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+using namespace sorvane::model;
+
 namespace render {
 
 namespace {

@@ -16,6 +16,8 @@
 #include <cmath>
 #include <cstdlib>
 
+using namespace sorvane::model;
+
 namespace render {
 
 namespace {

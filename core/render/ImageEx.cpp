@@ -14,6 +14,8 @@
 #include <memory>
 #include <mutex>
 
+using namespace sorvane::model;
+
 QString WidePathField(const char16_t* field, std::size_t n)
 {
     std::size_t len = 0;

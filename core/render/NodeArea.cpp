@@ -1,6 +1,8 @@
 #include "core/render/NodeArea.h"
 #include "core/model/Geometry.h"
 
+using namespace sorvane::model;
+
 namespace render {
 
 namespace {

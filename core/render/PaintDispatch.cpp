@@ -3,6 +3,8 @@
 #include "core/model/ItemData.h"
 #include "core/render/Painters.h"
 
+using namespace sorvane::model;
+
 namespace {
 int dispatch(tagItemData* node)
 {

@@ -21,6 +21,8 @@
 
 #include <cmath>
 
+using namespace sorvane::model;
+
 namespace {
 
 using namespace records;

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+using namespace sorvane::model;
+
 namespace render {
 
 namespace {

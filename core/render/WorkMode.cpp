@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <atomic>
 
+using namespace sorvane::model;
+
 namespace {
 
 std::atomic<std::uint32_t> g_threshold{128};

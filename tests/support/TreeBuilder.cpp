@@ -3,6 +3,8 @@
 #include "core/model/ItemRecord.h"
 #include "core/render/PaintDispatch.h"
 
+using namespace sorvane::model;
+
 namespace support {
 
 TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode())

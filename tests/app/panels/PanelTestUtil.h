@@ -27,7 +27,7 @@ struct FakeHost : panels::PanelHost {
 inline std::vector<std::uint8_t> snapshot(const tagItemData* n)
 {
     std::vector<std::uint8_t> out(ITEMDATA_SIZE);
-    WriteNodeImage(*n, out.data());
+    sorvane::model::WriteNodeImage(*n, out.data());
     if (n->Level == LEVEL_PROGRAM && n->Item.TypeRecord) {
         const ItemRecord* r = n->Item.TypeRecord;
         out.insert(out.end(), r->data(), r->data() + r->size());

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <set>
 
+using namespace sorvane::model;
+
 using namespace preview;
 using namespace previewtest;
 

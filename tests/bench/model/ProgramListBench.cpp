@@ -10,6 +10,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 // A screen with `scenes` scenes of 8 bordered sections holding 5 items each.
 tagItemData* buildScreen(CCore& core, int scenes)

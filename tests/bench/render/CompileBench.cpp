@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 
+using namespace sorvane::model;
+
 namespace {
 
 tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)

@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 #include <memory>
 
+using namespace sorvane::model;
+
 namespace {
 
 void TextEffectFrame(benchmark::State& state)

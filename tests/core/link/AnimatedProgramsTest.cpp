@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 
 void useDejaVu(ItemRecord* r, records::Font off)

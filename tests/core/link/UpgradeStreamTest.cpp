@@ -7,6 +7,8 @@
 #include <deque>
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

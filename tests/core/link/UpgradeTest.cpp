@@ -16,6 +16,8 @@
 
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 
 using linktest::Recorder;

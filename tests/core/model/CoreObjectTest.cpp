@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::model;
+
 namespace {
 void cbA(unsigned, unsigned, std::uintptr_t) {}
 void cbB(unsigned, unsigned, std::uintptr_t) {}

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::model;
+
 namespace {
 std::vector<DynFrameElement*> elementsOf(const DynFrame* frame)
 {

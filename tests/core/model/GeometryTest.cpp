@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+using namespace sorvane::model;
+
 namespace {
 std::vector<const tagItemData*> g_painted;
 void recordPaint(const tagItemData* node) { g_painted.push_back(node); }

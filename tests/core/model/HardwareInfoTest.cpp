@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <cstring>
 
+using namespace sorvane::model;
+
 namespace {
 Bytes imageOf(const _tagHardwareInfo& h)
 {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <random>
 
+using namespace sorvane::model;
+
 namespace {
 Bytes imageOf(const tagItemData* node)
 {

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+using namespace sorvane::model;
+
 namespace {
 const char16_t* kRtf =
     uR"({\rtf1\ansi\deff0{\fonttbl{\f0\fnil\fprq12\fcharset134 \'cb\'ce\'cc\'e5;}}{\colortbl ;\red255\green255\blue0;}\viewkind4\uc1\pard\sl-240\slmult0\cf1\lang2052\f0\fs20 123456\par})";

@@ -13,6 +13,8 @@
 #include <map>
 #include <string>
 
+using namespace sorvane::model;
+
 namespace {
 
 struct Report {

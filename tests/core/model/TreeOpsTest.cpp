@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::model;
+
 namespace {
 class CoreTree : public ::testing::Test {
 protected:

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace sorvane::model;
+
 // The stored bytes of every record kind, and the schema's fields over them.
 // Offsets are written out here on purpose: this is the one test that holds
 // the schema to the stored format.

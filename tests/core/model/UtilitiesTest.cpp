@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace sorvane::model;
+
 namespace {
 // Restores the program's code page after a test changed it.
 struct CodePageGuard {

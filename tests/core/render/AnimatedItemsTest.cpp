@@ -23,6 +23,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace sorvane::model;
+
 namespace {
 
 using namespace reftest;

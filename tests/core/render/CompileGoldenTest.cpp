@@ -21,6 +21,7 @@
 namespace {
 
 using namespace reftest;
+using namespace sorvane::model;
 
 tagItemData* addChild(tagItemData* parent, std::uint16_t type, const char16_t* name)
 {

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::model;
+
 namespace {
 
 using namespace reftest;

@@ -11,6 +11,7 @@
 #include <vector>
 
 using namespace render;
+using namespace sorvane::model;
 
 namespace {
 

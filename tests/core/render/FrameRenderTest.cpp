@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <set>
 
+using namespace sorvane::model;
+
 using namespace render;
 
 namespace {

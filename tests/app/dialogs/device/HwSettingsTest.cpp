@@ -24,6 +24,8 @@
 #include <QToolButton>
 #include <memory>
 
+using namespace sorvane::model;
+
 using namespace dialogs;
 using devicetest::image;
 using devicetest::RightsScope;

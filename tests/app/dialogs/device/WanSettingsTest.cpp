@@ -18,6 +18,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace sorvane::model;
+
 using namespace dialogs;
 using devicetest::image;
 
