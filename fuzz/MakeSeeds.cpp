@@ -29,6 +29,10 @@
 #include <string>
 #include <vector>
 
+using namespace sorvane::link;
+
+using namespace sorvane::model;
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 

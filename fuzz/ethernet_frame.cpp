@@ -14,6 +14,8 @@
 #include <cstring>
 #include <memory>
 
+using namespace sorvane::link;
+
 namespace {
 
 const std::uint8_t kController[6] = {0x02, 0x10, 0x20, 0x30, 0x40, 0x50};

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+using namespace sorvane::link;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::vector<std::uint8_t> text(data, data + size);

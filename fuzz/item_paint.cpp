@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+using namespace sorvane::model;
+
 namespace {
 
 tagItemData* lastChild(tagItemData* parent)

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+using namespace sorvane::model;
+
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace sorvane::link;
+
 namespace {
 
 class StreamSource : public ByteSource {

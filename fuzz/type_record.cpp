@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+using namespace sorvane::model;
+
 using Bytes = std::vector<std::uint8_t>;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -14,6 +14,12 @@
 #include <cstdint>
 
 class QImage;
+struct FirmwarePosition;
+// What the core's private members name of its link layer.
+namespace sorvane::link {
+struct CommSession;
+class ControllerSearch;
+}
 
 class SORVANE_API CCore {
 public:
@@ -78,7 +84,7 @@ public:
     int SetCommMode(tagItemData* screen, unsigned mode);
 
     // ---- device lists, catalogue, adapters, serial ports (core/link) ----
-    using POSITION = struct FirmwarePosition*;
+    using POSITION = FirmwarePosition*;
 
     // Heap copies of the lists, each given back through its Release method.
     CUniqueArray<QString>* GetSerialPortList() const;
@@ -237,7 +243,7 @@ protected:
     int GetValidPortList(void* list) const;
     int GetScreenScope(void* list) const;   // in the order added
     // Binds a transport session to the screen's link (core/link).
-    void SetCommInterface(tagItemData* screen, struct CommSession* session);
+    SORVANE_LOCAL void SetCommInterface(tagItemData* screen, sorvane::link::CommSession* session);
 
 public:
     // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
@@ -304,7 +310,7 @@ public:
 
 private:
     // Screens that sent through a removed screen fall back to their own link.
-    void ForgetTargets(const tagItemData* removed);
+    SORVANE_LOCAL void ForgetTargets(const tagItemData* removed);
     tagItemData* m_root = nullptr;
     CoreCallBack m_commCallBack = nullptr;
     CoreCallBack m_fileCallBack = nullptr;
@@ -316,19 +322,20 @@ private:
     friend struct CoreTestAccess;
     // ---- painting (core/render/PaintDispatch.cpp) ----
     // Gives the model its painters (the model does not know them).
-    static void InstallPainters();
+    SORVANE_LOCAL static void InstallPainters();
     // ---- requests (core/link) ----
-    int Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
-                std::uint32_t length, std::uint32_t flags, struct CommSession& session);
+    SORVANE_LOCAL int Request(tagItemData* screen, std::uint8_t address, std::uint8_t command,
+                              const std::uint8_t* data, std::uint32_t length, std::uint32_t flags,
+                              sorvane::link::CommSession& session);
     // A request sent through the screen's link screen (or to every controller).
-    int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                           std::uint32_t flags);
+    SORVANE_LOCAL int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data,
+                                         std::uint32_t length, std::uint32_t flags);
     // ---- controller search (core/link/Search.cpp) ----
-    friend class ControllerSearch;
+    friend class sorvane::link::ControllerSearch;
     // ---- list members (core/link) ----
-    void CreateLists();   // fills the enumerated ports and adapters
-    void DestroyLists();
-    void CopyLists(const CCore& other);   // deep copy, for assignment
+    SORVANE_LOCAL void CreateLists();   // fills the enumerated ports and adapters
+    SORVANE_LOCAL void DestroyLists();
+    SORVANE_LOCAL void CopyLists(const CCore& other);   // deep copy, for assignment
     CUniqueArray<QString> m_serialPorts;
     CUniqueArray<unsigned short> m_ports;
     CUniqueArray<WanInfo> m_wanRecords;

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -76,6 +78,8 @@ int systemEnumerate(CUniqueArray<pcapdevinfo>& list)
 AdapterEnumerator g_enumerator = nullptr;
 
 }  // namespace
+
+namespace sorvane::link {
 
 QByteArray WritePcapDevInfo(const pcapdevinfo& info)
 {
@@ -278,6 +282,8 @@ int ParseMacText(const char16_t* text, std::uint8_t mac6[6])
     }
     return 1;
 }
+
+} // namespace sorvane::link
 
 // ---- CCore exports ----
 

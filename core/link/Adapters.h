@@ -11,6 +11,8 @@
 struct pcap;
 namespace platform { class Deadline; }
 
+namespace sorvane::link {
+
 constexpr int kPcapDevInfoSize = 600;
 
 // The record's stored bytes, little-endian, at its fixed offsets.
@@ -64,3 +66,5 @@ void FormatMacText(const std::uint8_t mac6[6], char16_t* text);
 // without digits keep their value. 0 for an empty, null or over-long text
 // (more than 12 characters; then nothing changes), non-zero otherwise.
 int ParseMacText(const char16_t* text, std::uint8_t mac6[6]);
+
+} // namespace sorvane::link

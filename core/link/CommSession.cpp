@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 // ---- session ----
@@ -23,6 +25,8 @@ int CommSession::sendRequest(std::uint8_t command, std::uint32_t flags)
         return COMM_E_OPEN;
     return send(*this, command, request.data(), static_cast<std::uint32_t>(request.size()), flags, timeout);
 }
+
+namespace sorvane::link {
 
 void CreateCommSession(CommSession& s, std::uint8_t address, std::uint32_t timeoutMs, CoreCallBack callback)
 {
@@ -67,6 +71,8 @@ void DestroyCommSession(CommSession& s)
     DropSessionCapture(s);
 }
 
+} // namespace sorvane::link
+
 namespace {
 void resetForLink(CommSession& s)
 {
@@ -78,6 +84,8 @@ void resetForLink(CommSession& s)
     s.replyReceived = 0;
 }
 }  // namespace
+
+namespace sorvane::link {
 
 void SetCommSessionSerial(CommSession& s, const QString& portName, std::uint32_t baudRate)
 {
@@ -114,6 +122,8 @@ void SetCommSessionNetwork(CommSession& s, const QByteArray& host, std::uint16_t
     s.stream = TcpSendUpgradeStream;
 }
 
+} // namespace sorvane::link
+
 int CCore::TerminateComm()
 {
     if (platform::AutoResetEvent* cancel = CancelEvent())
@@ -123,11 +133,15 @@ int CCore::TerminateComm()
 
 // ---- the transfer loop ----
 
+namespace sorvane::link {
+
 bool CancelRequested()
 {
     platform::AutoResetEvent* cancel = CancelEvent();
     return cancel && cancel->tryWait();
 }
+
+} // namespace sorvane::link
 
 int Link::writeFailed(std::uint32_t flags, const Chunk& c) const
 {
@@ -144,6 +158,8 @@ int Link::writeFailed(std::uint32_t flags, const Chunk& c) const
         return COMM_E_NO_REPLY;
     return COMM_E_REFUSED;
 }
+
+namespace sorvane::link {
 
 int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uint8_t* data, std::uint32_t n,
                 std::uint32_t flags, std::uint32_t timeoutMs)
@@ -216,6 +232,8 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
     return static_cast<int>(n);
 }
 
+} // namespace sorvane::link
+
 int StreamLink::checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& c, const platform::Deadline& deadline)
 {
     std::uint8_t b = 0;
@@ -266,6 +284,8 @@ int StreamLink::checkReply(std::uint8_t command, std::uint32_t flags, const Chun
 
 // ---- the USB-stick file ----
 
+namespace sorvane::link {
+
 int FileWriteFrames(CommSession& s, std::uint8_t command, const std::uint8_t* data, std::uint32_t n, std::uint32_t,
                     std::uint32_t)
 {
@@ -306,3 +326,5 @@ int FileWriteFrames(CommSession& s, std::uint8_t command, const std::uint8_t* da
     s.report(command, UFE_WRITTEN, 0);
     return 0;
 }
+
+} // namespace sorvane::link

@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+namespace sorvane::link {
+
 struct CommSession;
 
 // Sends one framed block: (session, command, data, length, reply flags,
@@ -114,3 +116,5 @@ constexpr int kConnectTimeout = 5000;
 constexpr int kConnectAttempts = 4;
 constexpr int kSerialSettle = 20;
 constexpr int kSerialDrain = 1;
+
+} // namespace sorvane::link

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <ctime>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -47,6 +49,8 @@ std::array<std::uint8_t, N> padded(const std::uint8_t* answer, std::size_t lengt
 }
 
 }  // namespace
+
+namespace sorvane::link {
 
 const char* GetCommandName(unsigned code)
 {
@@ -175,6 +179,8 @@ std::uint32_t ControllerTimeNow()
     return SecondsSince2000(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                             local.tm_sec);
 }
+
+} // namespace sorvane::link
 
 // ---- CCore requests ----
 

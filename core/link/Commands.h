@@ -6,6 +6,8 @@
 
 struct tagGlobalInfo;
 
+namespace sorvane::link {
+
 enum CommandCode : std::uint8_t {
     TOS_RESET = 0,
     TOS_PROGDATA = 1,
@@ -50,3 +52,5 @@ void ApplyVersionAnswer(const std::uint8_t* answer, std::size_t length, tagGloba
 
 // The controller time word of the local wall-clock time now, plus one second.
 std::uint32_t ControllerTimeNow();
+
+} // namespace sorvane::link

@@ -9,6 +9,8 @@
 #include <memory>
 #include <new>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {

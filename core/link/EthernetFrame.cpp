@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace {
 
 EthernetVerdict finished(int result)
@@ -18,6 +20,8 @@ EthernetVerdict finished(int result)
 }
 
 }  // namespace
+
+namespace sorvane::link {
 
 bool IsBroadcastMac(const std::uint8_t mac[6])
 {
@@ -75,3 +79,5 @@ EthernetVerdict CheckEthernetFrame(EthernetWait wait, const std::uint8_t* frame,
         {static_cast<std::size_t>(stated), filter.capacity, length - kEthReplyData}));
     return v;
 }
+
+} // namespace sorvane::link

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace sorvane::link {
+
 // What the link waits for after sending a chunk.
 enum class EthernetWait {
     Status,    // a status byte in a frame of kind request
@@ -38,3 +40,5 @@ bool IsFromController(const std::uint8_t* frame, std::size_t length, const std::
 // Judges `length` bytes of a captured frame; never reads past them.
 EthernetVerdict CheckEthernetFrame(EthernetWait wait, const std::uint8_t* frame, std::size_t length,
                                    const EthernetFilter& filter);
+
+} // namespace sorvane::link

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -139,6 +141,8 @@ private:
 
 }  // namespace
 
+namespace sorvane::link {
+
 CapturePair* SessionCapture(CommSession& session)
 {
     CapturePair& pair = session.capture;
@@ -179,3 +183,5 @@ int EthernetSendFrames(CommSession& session, std::uint8_t command, const std::ui
     EthernetLink link(session);
     return RunTransfer(session, link, command, data, length, flags, timeoutMs);
 }
+
+} // namespace sorvane::link

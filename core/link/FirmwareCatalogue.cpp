@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 struct FirmwarePosition {
@@ -157,6 +159,8 @@ namespace {
 [[maybe_unused]] const FirmwareCatalogue& g_loadedCatalogue = FirmwareCatalogue::Instance();
 }
 
+namespace sorvane::link {
+
 unsigned FirmwareResourceId(unsigned id, unsigned version)
 {
     if (id < 0x0E000000u || id > 0x0E07FFFFu)
@@ -195,6 +199,8 @@ unsigned FirmwareResourceId(unsigned id, unsigned version)
         return 0;
     }
 }
+
+} // namespace sorvane::link
 
 // ---- CCore exports ----
 

@@ -10,6 +10,8 @@
 // One entry of the map; an iteration position points at one of these.
 struct FirmwarePosition;
 
+namespace sorvane::link {
+
 // A hash map with head-inserted chains; iteration runs bucket by bucket,
 // each chain from its newest entry, as callers that walk it have always seen.
 class FirmwareCatalogue {
@@ -39,3 +41,5 @@ private:
 
 // Number of the firmware image resource for a board; 0 when none.
 unsigned FirmwareResourceId(unsigned id, unsigned version);
+
+} // namespace sorvane::link

@@ -11,7 +11,11 @@
 #include <QMutexLocker>
 #include <QtGlobal>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
+
+namespace sorvane::link {
 
 std::uint8_t FirmwareDigitValue(std::uint8_t c)
 {
@@ -114,6 +118,8 @@ QString FirmwareOverridePath(const QString& programFolder)
     return QDir(programFolder).filePath(QStringLiteral("update.dat"));
 }
 
+} // namespace sorvane::link
+
 namespace {
 QMutex g_pathsMutex;
 QString g_folder;
@@ -126,6 +132,8 @@ QString programFolder()
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
 }
 } // namespace
+
+namespace sorvane::link {
 
 QString FirmwareFolder()
 {
@@ -179,3 +187,5 @@ std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen)
     return DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.constData()),
                               static_cast<std::size_t>(text.size()));
 }
+
+} // namespace sorvane::link

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+struct tagItemData;
+
+namespace sorvane::link {
+
 // Value of one text character: 0-9, A-F and a-f as usual, anything else 0.
 std::uint8_t FirmwareDigitValue(std::uint8_t c);
 
@@ -48,8 +52,6 @@ FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& im
 // The override image beside the program: folder + "update.dat".
 QString FirmwareOverridePath(const QString& programFolder);
 
-struct tagItemData;
-
 // The folder "update.dat" is looked for in: the program's own folder, or
 // the folder a test set (empty restores the program's).
 QString FirmwareFolder();
@@ -65,3 +67,5 @@ QString ChosenFirmwareFile();
 // Empty when there is none; a file that exists but cannot be read gives
 // no image and a diagnostic, never a dialog.
 std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen);
+
+} // namespace sorvane::link

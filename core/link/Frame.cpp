@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace {
 
 std::atomic<std::uint32_t> g_sequence{0};
@@ -39,6 +41,8 @@ bool skipExact(ByteSource& source, std::size_t n, const platform::Deadline& dead
 }
 
 }  // namespace
+
+namespace sorvane::link {
 
 std::uint16_t FrameCheckValue(const std::uint8_t* data, std::size_t length)
 {
@@ -205,3 +209,5 @@ int ReadReplyFrame(ByteSource& source, const platform::Deadline& deadline, std::
         return COMM_OK;
     }
 }
+
+} // namespace sorvane::link

@@ -8,6 +8,8 @@
 
 namespace platform { class Deadline; }
 
+namespace sorvane::link {
+
 constexpr std::uint32_t kFrameMagic = 0x9966AAAA;
 constexpr std::size_t kFrameHeaderSize = 36;
 constexpr std::size_t kChunkSize = 512;
@@ -114,3 +116,5 @@ struct ReplyFrame {
 // so is one carrying another command than `command` (when not negative).
 int ReadReplyFrame(ByteSource& source, const platform::Deadline& deadline, std::uint8_t* work,
                    std::size_t capacity, ReplyFrame& reply, int command = -1);
+
+} // namespace sorvane::link

@@ -8,6 +8,8 @@
 
 namespace platform { class Deadline; }
 
+namespace sorvane::link {
+
 class Link {
 public:
     explicit Link(CommSession& session) : m_session(session) {}
@@ -59,3 +61,5 @@ bool CancelRequested();
 // Stream links of the session, not yet open, for the firmware record stream.
 std::unique_ptr<StreamLink> MakeSerialLink(CommSession& session);
 std::unique_ptr<StreamLink> MakeTcpLink(CommSession& session, int connectAttempts);
+
+} // namespace sorvane::link

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace sorvane::link {
+
 // A screen that sends through another screen's link takes that link for one
 // request; every link field is put back afterwards, whatever happened.
 class LinkSwap {
@@ -45,3 +47,5 @@ private:
     tagGlobalInfo m_saved;
     bool m_swapped = false;
 };
+
+} // namespace sorvane::link

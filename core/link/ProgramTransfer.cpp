@@ -24,6 +24,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -70,6 +72,8 @@ struct CompiledScope {
 
 } // namespace
 
+namespace sorvane::link {
+
 int SendProgramBlocks(CommSession& session, tagItemData* node)
 {
     tagItemData* screen = GetScreenOf(node);
@@ -108,6 +112,8 @@ int WriteProgramBlocks(CommSession& session, tagItemData* node)
     }
     return rc;
 }
+
+} // namespace sorvane::link
 
 namespace {
 

@@ -4,9 +4,11 @@
 // map, program mask, program data.
 #include "core/api/UsbFile.h"
 
-struct CommSession;
 struct tagItemData;
 
+namespace sorvane::link {
+
+struct CommSession;
 
 // Compiles the node's screen and sends the blocks with 200 ms between them;
 // only the program data asks for an acknowledgement. Returns the last
@@ -17,3 +19,5 @@ int SendProgramBlocks(CommSession& session, tagItemData* node);
 // The same into the session's file without pauses: 10 when compiling is
 // refused, -6 when a cancel stopped it; a block is written only after the previous one was (result 0).
 int WriteProgramBlocks(CommSession& session, tagItemData* node);
+
+} // namespace sorvane::link

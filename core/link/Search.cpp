@@ -19,6 +19,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -44,6 +46,8 @@ struct Socket {
 };
 
 } // namespace
+
+namespace sorvane::link {
 
 std::uint32_t SerialPortDigits(const QString& portName)
 {
@@ -114,6 +118,8 @@ int DiscoverOverUdp(std::uint16_t port, int timeoutMs, const DiscoveryAnswer& an
             return 0;
     }
 }
+
+} // namespace sorvane::link
 
 ControllerSearch::ControllerSearch(CCore& core, SearchLinks& links)
     : m_core(core), m_links(links), m_callback(core.GetCommCallBack())

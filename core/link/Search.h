@@ -11,6 +11,8 @@
 
 struct tagItemData;
 
+namespace sorvane::link {
+
 // The link one probe goes over.
 struct ProbeLink {
     std::uint32_t mode = 0;          // CommMode
@@ -121,3 +123,5 @@ private:
     tagItemData* m_insertAfter = nullptr;
     tagItemData* m_nextReuse = nullptr;
 };
+
+} // namespace sorvane::link

@@ -6,8 +6,12 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
+
+namespace sorvane::link {
 
 CCore::SerialInfo MakeSerialInfo(const QString& portName, std::uint32_t baudRate)
 {
@@ -125,3 +129,5 @@ int ReportSearchCandidate(CoreCallBack callback, const SearchCandidate* candidat
         callback(CBC_SEARCH_CANDIDATE, event, result == COMM_E_CANCELLED ? 0 : reinterpret_cast<std::uintptr_t>(candidate));
     return result;
 }
+
+} // namespace sorvane::link

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace sorvane::link {
+
 constexpr std::size_t kSerialInfoSize = 68;
 constexpr std::size_t kAdapterInfoSize = 12;
 constexpr std::size_t kWanInfoSize = 12;
@@ -31,3 +33,5 @@ bool ReadWanInfo(const std::uint8_t* in, std::size_t length, CCore::WanInfo& inf
 // Reports a probe's outcome as a candidate event (cmd 225) and returns the
 // result unchanged. The retry result -1 reports nothing.
 int ReportSearchCandidate(CoreCallBack callback, const SearchCandidate* candidate, int result);
+
+} // namespace sorvane::link

@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -127,6 +129,8 @@ private:
 
 }  // namespace
 
+namespace sorvane::link {
+
 std::uint32_t SerialLineTimeMs(std::uint64_t bytes, std::uint32_t baudRate)
 {
     if (baudRate == 0)
@@ -154,3 +158,5 @@ int SerialSendFrames(CommSession& session, std::uint8_t command, const std::uint
     SerialLink link(session);
     return RunTransfer(session, link, command, data, length, flags, timeoutMs);
 }
+
+} // namespace sorvane::link

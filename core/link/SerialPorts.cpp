@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <exception>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -32,6 +34,8 @@ void systemEnumerate(std::vector<SSerInfo>& ports)
 SerialEnumerator g_enumerator = nullptr;
 
 }  // namespace
+
+namespace sorvane::link {
 
 void TidySerialRecord(SSerInfo& info)
 {
@@ -71,6 +75,8 @@ void SetSerialEnumerator(SerialEnumerator fn)
     g_enumerator = fn;
 }
 
+} // namespace sorvane::link
+
 namespace {
 
 struct FixedForm {
@@ -104,6 +110,8 @@ int indexIn(const std::vector<QString>& list, const QString& name)
 
 }  // namespace
 
+namespace sorvane::link {
+
 int SerialPortNumber(const QString& name, const std::vector<QString>& enumerated, const std::vector<QString>& user)
 {
     if (name.isEmpty())
@@ -131,6 +139,8 @@ QString SerialPortNameOf(int n, const std::vector<QString>& enumerated, const st
             return QLatin1String(f.prefix) + QString::number(n - f.base);
     return {};
 }
+
+} // namespace sorvane::link
 
 void CCore::EnumSerialPortList()
 {

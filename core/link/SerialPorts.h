@@ -3,6 +3,8 @@
 #include <QString>
 #include <vector>
 
+namespace sorvane::link {
+
 struct SSerInfo {
     QString devicePath;     // e.g. /dev/ttyUSB0
     QString portName;       // e.g. ttyUSB0
@@ -39,3 +41,5 @@ int SerialPortNumber(const QString& name, const std::vector<QString>& enumerated
 // The device name a number stands for; empty when it names none of these
 // lists' ports and has no fixed form.
 QString SerialPortNameOf(int n, const std::vector<QString>& enumerated, const std::vector<QString>& user);
+
+} // namespace sorvane::link

@@ -16,6 +16,8 @@
 #include <cerrno>
 #include <cstring>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -182,6 +184,8 @@ public:
 
 }  // namespace
 
+namespace sorvane::link {
+
 std::unique_ptr<StreamLink> MakeTcpLink(CommSession& session, int connectAttempts)
 {
     auto link = std::make_unique<TcpLink>(session);
@@ -197,3 +201,5 @@ int TcpSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t
     TcpLink link(session);
     return RunTransfer(session, link, command, data, length, flags, timeoutMs);
 }
+
+} // namespace sorvane::link

@@ -19,6 +19,8 @@
 #include <cstring>
 #include <memory>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -187,6 +189,8 @@ private:
 
 } // namespace
 
+namespace sorvane::link {
+
 std::uint32_t UpgradeRequestPackets()
 {
     return static_cast<std::uint32_t>(PlanChunks(LinkKind::Ethernet, 4).size());
@@ -217,11 +221,15 @@ int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, st
     return RunUpgradeStream(channel, EthernetStreamRules(), data, length, session.callback);
 }
 
+} // namespace sorvane::link
+
 int CCore::SetFirmwareImageFile(const char16_t* path)
 {
     SetChosenFirmwareFile(path ? QString::fromUtf16(path) : QString());
     return 1;
 }
+
+namespace sorvane::link {
 
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image)
 {
@@ -229,6 +237,8 @@ bool wholeFirmwareImage(const std::vector<std::uint8_t>& image)
     return !image.empty() && image.size() <= static_cast<std::size_t>(INT_MAX)
         && SplitFirmwareRecords(image.data(), image.size(), records);
 }
+
+} // namespace sorvane::link
 
 int CCore::SendUpgrade(tagItemData* screen)
 {

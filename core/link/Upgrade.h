@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <vector>
 
-struct CommSession;
 struct tagItemData;
+
+namespace sorvane::link {
+
+struct CommSession;
 
 // Fills the session's request buffer with the screen's firmware image;
 // the byte count, 0 when there is none.
@@ -21,3 +24,5 @@ int TcpSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::ui
 // Packets the upgrade request leaves behind on raw Ethernet: the stream's
 // packet index continues from there.
 std::uint32_t UpgradeRequestPackets();
+
+} // namespace sorvane::link

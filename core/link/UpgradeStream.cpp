@@ -7,6 +7,8 @@
 #include <climits>
 #include <vector>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {
@@ -23,6 +25,8 @@ unsigned percent(std::size_t done, std::size_t length)
 }
 
 } // namespace
+
+namespace sorvane::link {
 
 StreamRules SerialStreamRules() { return {3, 0, false, false, false, true, false}; }
 StreamRules TcpStreamRules() { return {3, 0, false, false, false, true, false}; }
@@ -99,3 +103,5 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
         report(callback, CBE_DONE, 8);
     return static_cast<int>(length);
 }
+
+} // namespace sorvane::link

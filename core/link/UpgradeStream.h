@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace sorvane::link {
+
 constexpr std::uint8_t kStreamAccept = 0x11;
 constexpr std::uint8_t kStreamResend = 0x22;
 
@@ -57,3 +59,5 @@ StreamRules EthernetStreamRules();
 // end refuses the whole image before the link is opened.
 int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const std::uint8_t* image,
                      std::size_t length, CoreCallBack callback);
+
+} // namespace sorvane::link

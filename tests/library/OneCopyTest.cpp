@@ -1,12 +1,13 @@
 // The program reaches the core, the grid and the platform layer through
 // libSorvane.so alone: one copy of each, so the code page the program sets
-// is the one the library's grid and RTF code read.
+// is the one the library's text readers use.
 #include "core/model/Core.h"
-#include "grid/Archive.h"
 #include "platform/CodePage.h"
 #include "platform/RtfCodePage.h"
+#include "platform/RtfReader.h"
 
 #include <QByteArray>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <dlfcn.h>
@@ -27,7 +28,7 @@ struct CodePageGuard {
 };
 }
 
-TEST(OneCopy, TheCodePageSetIsTheOneTheGridAndRtfCodeUse)
+TEST(OneCopy, TheCodePageSetIsTheOneTheRtfCodeUses)
 {
     CodePageGuard guard;
     CCore core;
@@ -36,16 +37,18 @@ TEST(OneCopy, TheCodePageSetIsTheOneTheGridAndRtfCodeUse)
     platform::setAnsiCodePage(platform::codePageForLanguage(core.GetCurLang()));
     EXPECT_EQ(platform::ansiCodePage(), 936);
 
-    // An 8-bit archive string of a table item (length byte, then GBK bytes).
-    const std::uint8_t stored[] = {2, 0xD6, 0xD0};
-    grid::ArchiveReader reader(stored);
-    EXPECT_EQ(reader.String(), u"中");
+    // 8-bit text of a stored rich text without its own code page (GBK bytes).
+    const QByteArray stored("{\\rtf1 \\'d6\\'d0}");
+    QTextDocument document;
+    ASSERT_TRUE(platform::readRtf(stored, &document, nullptr));
+    EXPECT_EQ(document.toPlainText(), QString::fromUtf16(u"中"));
     // Plain text handed to the rich-text reader.
     EXPECT_EQ(platform::decodePlainText(QByteArray("\xB9\xFA")), QString::fromUtf16(u"国"));
 
     platform::setAnsiCodePage(platform::codePageForLanguage(9));
-    grid::ArchiveReader latin(stored);
-    EXPECT_EQ(latin.String(), u"\u00D6\u00D0");
+    QTextDocument latin;
+    ASSERT_TRUE(platform::readRtf(stored, &latin, nullptr));
+    EXPECT_EQ(latin.toPlainText(), QString::fromUtf16(u"\u00D6\u00D0"));
 
     // All of it lives in the shared library, not in this program.
     const std::string setter = libraryOf(reinterpret_cast<const void*>(&platform::setAnsiCodePage));
@@ -61,11 +64,31 @@ TEST(OneCopy, TheLibraryExportsOnlyItsInterface)
     void* self = dlopen(nullptr, RTLD_NOW);
     ASSERT_NE(self, nullptr);
     // The core's internals stay inside the library.
-    EXPECT_EQ(dlsym(self, "_Z10CreateNodeP11tagItemDatatPKDsS0_"), nullptr);
-    EXPECT_EQ(dlsym(self, "_Z16SecondsSince2000iiiiii"), nullptr);
+    EXPECT_EQ(dlsym(self, "_ZN7sorvane5model10CreateNodeEP11tagItemDatatPKDsS2_"), nullptr);
+    EXPECT_EQ(dlsym(self, "_ZN7sorvane5model16SecondsSince2000Eiiiiii"), nullptr);
+    EXPECT_EQ(dlsym(self, "_ZN7sorvane4link15FrameCheckValueEPKhm"), nullptr);
     // Its interface is there.
     EXPECT_NE(dlsym(self, "_ZN8platform15setAnsiCodePageEi"), nullptr);
+    EXPECT_NE(dlsym(self, "_ZN5CCore13TerminateCommEv"), nullptr);
     dlclose(self);
+
+    // Nothing of the model's or the links' namespaces is in the dynamic
+    // symbol table, whatever its name.
+    const std::string library = libraryOf(reinterpret_cast<const void*>(&CCore::TerminateComm));
+    ASSERT_NE(library.find("libSorvane.so"), std::string::npos) << library;
+    FILE* pipe = popen(("nm -D -C --defined-only '" + library + "' 2>/dev/null").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string internal;
+    char line[4096];
+    int symbols = 0;
+    while (fgets(line, sizeof line, pipe)) {
+        ++symbols;
+        if (std::string(line).find("sorvane::") != std::string::npos)
+            internal += line;
+    }
+    pclose(pipe);
+    ASSERT_GT(symbols, 0) << "nm listed nothing for " << library;
+    EXPECT_EQ(internal, "");
 }
 
 #ifdef TAVRELO_PROGRAM

@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace sim {
 
 namespace {

@@ -23,7 +23,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // One block as the controller put it together from its chunks.
 struct Block {
-    FrameHeader header;   // of the first chunk
+    sorvane::link::FrameHeader header;   // of the first chunk
     Bytes data;
 };
 

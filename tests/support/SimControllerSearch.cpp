@@ -14,6 +14,8 @@
 #include <chrono>
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace sim {
 
 Reply SearchController::answer(const Block& block)

@@ -17,6 +17,8 @@
 
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace sim {
 
 namespace {

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+using namespace sorvane::link;
+
 using namespace panels;
 using paneltest::choose;
 using paneltest::typeInto;

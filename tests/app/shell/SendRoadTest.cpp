@@ -23,6 +23,8 @@
 
 #include <mutex>
 
+using namespace sorvane::link;
+
 using frametest::FrameHarness;
 
 namespace {

@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <chrono>
 
+using namespace sorvane::link;
+
 namespace {
 
 // Block sizes of a one-scene 1024 x 256 screen: page map, program map,

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace sorvane::link;
+
 namespace {
 
 // Hex text of an image made of records of 256 data bytes.

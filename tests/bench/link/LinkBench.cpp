@@ -25,6 +25,8 @@
 #include <chrono>
 #include <memory>
 
+using namespace sorvane::link;
+
 namespace {
 
 constexpr std::uint32_t kTcpBlock = 256 * 1024;

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace {
 
 pcapdevinfo sampleAdapter()

@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+using namespace sorvane::link;
+
 namespace {
 
 std::vector<CallbackPayload> g_decoded;

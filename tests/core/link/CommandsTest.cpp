@@ -16,6 +16,8 @@
 #include <thread>
 #include <termios.h>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 using namespace linktest;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace {
 
 // Reaches the fill-the-caller's-list forms.

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+using namespace sorvane::link;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <set>
 
+using namespace sorvane::link;
+
 namespace {
 
 // The boards as the catalogue must hold them, in build order:

@@ -9,6 +9,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace sorvane::link;
+
 namespace {
 
 std::vector<std::uint8_t> decode(const std::string& text)

@@ -5,6 +5,8 @@
 
 #include <deque>
 
+using namespace sorvane::link;
+
 using namespace linktest;
 
 TEST(FrameFormat, CheckValueIsCrc16Xmodem)

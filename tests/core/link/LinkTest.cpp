@@ -23,6 +23,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace sorvane::link;
+
 using namespace linktest;
 
 namespace {

@@ -101,7 +101,7 @@ inline Bytes header(std::uint8_t address, std::uint32_t seq, std::uint8_t cmd, s
     h[12] = cmd;
     h[13] = multi;
     h[14] = last;
-    const std::uint16_t crc = FrameCheckValue(h.data(), 24);
+    const std::uint16_t crc = sorvane::link::FrameCheckValue(h.data(), 24);
     h[24] = static_cast<std::uint8_t>(crc);
     h[25] = static_cast<std::uint8_t>(crc >> 8);
     return h;
@@ -183,11 +183,11 @@ inline std::uint32_t sequenceOf(const Bytes& frameStart, std::size_t at = 0)
 // Sends `data` as one block through a session bound by `bind`.
 template <typename Bind>
 int sendBlock(Bind bind, std::uint8_t cmd, const Bytes& data, std::uint32_t flags, std::uint8_t address = 1,
-              CommSession* keep = nullptr)
+              sorvane::link::CommSession* keep = nullptr)
 {
-    CommSession local;
-    CommSession& s = keep ? *keep : local;
-    CreateCommSession(s, address, kRequestTimeout, &Recorder::callback);
+    sorvane::link::CommSession local;
+    sorvane::link::CommSession& s = keep ? *keep : local;
+    sorvane::link::CreateCommSession(s, address, sorvane::link::kRequestTimeout, &Recorder::callback);
     bind(s);
     s.request = data;
     return s.sendRequest(cmd, flags);

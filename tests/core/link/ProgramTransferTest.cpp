@@ -20,6 +20,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 using namespace linktest;

@@ -13,6 +13,8 @@
 
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace {
 
 using linktest::Recorder;

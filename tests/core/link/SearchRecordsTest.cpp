@@ -5,6 +5,8 @@
 
 #include <vector>
 
+using namespace sorvane::link;
+
 namespace {
 
 struct Report {

@@ -18,6 +18,8 @@
 #include <map>
 #include <set>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {

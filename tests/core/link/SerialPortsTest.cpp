@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
+using namespace sorvane::link;
+
 namespace {
 
 SSerInfo record(const char* port, const char* friendly, const char* description)

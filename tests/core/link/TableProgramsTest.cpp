@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+using namespace sorvane::link;
+
 TEST(TablePrograms, ATableItemPaintsAndReachesTheController)
 {
     const linktest::FastClock fast;

@@ -7,6 +7,8 @@
 #include <deque>
 #include <vector>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 namespace {

@@ -19,6 +19,8 @@
 #include <sys/stat.h>
 #include <thread>
 
+using namespace sorvane::link;
+
 using namespace linktest;
 
 namespace {

@@ -24,6 +24,8 @@
 #include <QToolButton>
 #include <memory>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 using namespace dialogs;

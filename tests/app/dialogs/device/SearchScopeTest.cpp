@@ -17,6 +17,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace sorvane::link;
+
 using namespace dialogs;
 using Dlg = CSettingRetrieveDlg;
 

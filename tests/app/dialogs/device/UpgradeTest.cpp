@@ -19,6 +19,8 @@
 #include <QPointer>
 #include <QTimer>
 
+using namespace sorvane::link;
+
 using namespace dialogs;
 using devicetest::RightsScope;
 

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 using namespace dialogs;

@@ -27,6 +27,8 @@
 #include <future>
 #include <memory>
 
+using namespace sorvane::link;
+
 using namespace sorvane::model;
 
 using namespace dialogs;
