@@ -84,6 +84,8 @@ bool CPropertyGrid::OnInitDialog()
     // bottom edges whatever the panel's size.
     column->setContentsMargins(4, 24, 4, 4);
     column->setSpacing(3);
+    // The page decides the panel's size; the tool row flows to fit it.
+    column->setSizeConstraint(QLayout::SetNoConstraint);
     auto* row = new QHBoxLayout;
     row->setSpacing(2);
 
@@ -104,13 +106,14 @@ bool CPropertyGrid::OnInitDialog()
     m_tableSize = makeButton(this, IdTableSize, 6053, 57358);
     m_import = makeButton(this, IdImport, 6008, 32829);
 
-    row->addWidget(m_face, 3);
-    row->addWidget(m_size, 1);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_colour, m_bold, m_italic, m_underline, m_align[0], m_align[1],
-                                                      m_align[2], m_merge, m_border, m_gridLines, m_tableSize,
-                                                      m_import})
-        row->addWidget(w);
-    column->addLayout(row);
+    m_rows[0] = row;
+    m_rows[1] = new QHBoxLayout;
+    m_rows[1]->setSpacing(2);
+    m_first = {m_face, m_size, m_colour, m_bold, m_italic, m_underline};
+    m_second = {m_align[0], m_align[1], m_align[2], m_merge, m_border, m_gridLines, m_tableSize, m_import};
+    column->addLayout(m_rows[0]);
+    column->addLayout(m_rows[1]);
+    flowToolRow(true);
 
     m_grid = withId(new gridwin::GridWindow(this), IdGrid);
     m_grid->setMinimumSize(40, 40);
@@ -139,6 +142,52 @@ bool CPropertyGrid::OnInitDialog()
     connect(m_import, &QAbstractButton::clicked, this, &CPropertyGrid::onImport);
     refreshToolRow();
     return true;
+}
+
+int CPropertyGrid::oneRowWidth() const
+{
+    const QMargins m = layout()->contentsMargins();
+    int w = m.left() + m.right();
+    for (const auto* group : {&m_first, &m_second})
+        for (QWidget* t : *group)
+            w += t->sizeHint().width() + 2;
+    return w;
+}
+
+void CPropertyGrid::flowToolRow(bool force)
+{
+    // One row when the panel is wide enough, else the alignment, merge,
+    // border and table buttons go on a second row rather than being cut off.
+    const bool one = width() >= oneRowWidth();
+    if (!force && one == m_oneRow)
+        return;
+    m_oneRow = one;
+    for (QWidget* t : m_first)
+        m_rows[0]->removeWidget(t);
+    for (QWidget* t : m_second) {
+        m_rows[0]->removeWidget(t);
+        m_rows[1]->removeWidget(t);
+    }
+    while (QLayoutItem* item = m_rows[0]->takeAt(0))
+        delete item;
+    while (QLayoutItem* item = m_rows[1]->takeAt(0))
+        delete item;
+    m_rows[0]->addWidget(m_face, 3);
+    m_rows[0]->addWidget(m_size, 1);
+    for (std::size_t i = 2; i < m_first.size(); ++i)
+        m_rows[0]->addWidget(m_first[i]);
+    QHBoxLayout* second = one ? m_rows[0] : m_rows[1];
+    for (QWidget* t : m_second)
+        second->addWidget(t);
+    if (!one)
+        second->addStretch(1);
+}
+
+void CPropertyGrid::resizeEvent(QResizeEvent* e)
+{
+    CPanelBase::resizeEvent(e);
+    if (m_grid)
+        flowToolRow(false);
 }
 
 bool CPropertyGrid::event(QEvent* e)

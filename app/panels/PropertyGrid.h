@@ -12,8 +12,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class ItemRecord;
+class QHBoxLayout;
 
 namespace controls {
 class CBorderButton;
@@ -77,10 +79,13 @@ signals:
 protected:
     bool OnInitDialog() override;
     bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     bool canWrite() const { return canEdit() && m_record; }
     void refreshToolRow();
+    int oneRowWidth() const;
+    void flowToolRow(bool force);
     void save();
     void onDimChanged();
     void onFace(int index);
@@ -119,6 +124,9 @@ private:
     controls::CIconButton* m_tableSize = nullptr;
     controls::CIconButton* m_import = nullptr;
     QPointer<SpreadsheetSource> m_source;
+    QHBoxLayout* m_rows[2] = {};
+    std::vector<QWidget*> m_first, m_second;
+    bool m_oneRow = true;
 };
 
 } // namespace panels

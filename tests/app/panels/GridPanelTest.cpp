@@ -714,6 +714,17 @@ TEST(GridPanelShots, EachLanguage)
         for (auto* b : panel->findChildren<controls::CIconButton*>())
             EXPECT_FALSE(b->toolTip().isEmpty()) << lang << " button " << controls::controlId(b);
         EXPECT_TRUE(parent.grab().save(QStringLiteral("%1/grid_%2.png").arg(paneltest::outputDir(), lang)));
+        // A narrow page puts the second half of the tool row on a row of its
+        // own instead of cutting it off.
+        panel->setGeometry(0, 0, 340, 300);
+        QCoreApplication::processEvents();
+        for (QWidget* t : panel->findChildren<QWidget*>()) {
+            if (t->parentWidget() == panel && t->isVisible() && controls::controlId(t)) {
+                EXPECT_LE(t->geometry().right(), 340) << lang << " control " << controls::controlId(t);
+            }
+        }
+        EXPECT_TRUE(parent.grab().save(QStringLiteral("%1/grid_narrow_%2.png").arg(paneltest::outputDir(), lang)));
+        panel->setGeometry(0, 0, 560, 300);
 
         // The table-size dialog as the panel opens it.
         support::ModalRunner runner([lang](QWidget* d) {
