@@ -131,6 +131,11 @@ bool CPropertyGrid::OnInitDialog()
 
     connect(m_face, &QComboBox::activated, this, &CPropertyGrid::onFace);
     connect(m_size, &QComboBox::activated, this, &CPropertyGrid::onSize);
+    // A size typed that the list does not hold (the list's own come as activated).
+    connect(m_size->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (m_size->findText(m_size->currentText()) < 0)
+            onSize(-1);
+    });
     connect(m_colour, &controls::CColourPicker::command, this, &CPropertyGrid::onColour);
     for (controls::CIconButton* b : {m_bold, m_italic, m_underline})
         connect(b, &QAbstractButton::clicked, this, [this, b] { onStyle(b); });

@@ -310,8 +310,17 @@ TEST_F(GridPanel, TheToolRowFollowsTheCurrentCell)
     EXPECT_EQ(ctl<controls::CIconButton>(CPropertyGrid::IdLeft)->GetCheck(), 1);
     EXPECT_EQ(ctl<controls::CIconButton>(CPropertyGrid::IdCentre)->GetCheck(), 0);
     LOGFONT f = window()->grid().GetCurrentCellFont();
-    EXPECT_EQ(ctl<controls::CSizeComboBox>(CPropertyGrid::IdSize)->currentText(),
-              QString::number(CPropertyGrid::pointsForFontHeight(f.lfHeight, panel->logicalDpiY())));
+    auto* size = ctl<controls::CSizeComboBox>(CPropertyGrid::IdSize);
+    EXPECT_EQ(size->currentText(), QString::number(CPropertyGrid::pointsForFontHeight(f.lfHeight, panel->logicalDpiY())));
+    // A size the list does not offer, typed and entered.
+    paneltest::typeInto(size->lineEdit(), QStringLiteral("13"));
+    QTest::keyClick(size->lineEdit(), Qt::Key_Return);
+    f = window()->grid().GetCurrentCellFont();
+    EXPECT_EQ(f.lfHeight, CPropertyGrid::fontHeightForPoints(13, panel->logicalDpiY()));
+    window()->moveCurrentCell(1, 1);
+    window()->moveCurrentCell(2, 2);
+    settle();
+    EXPECT_EQ(size->currentText(), u"13");
 }
 
 TEST_F(GridPanel, LoadingAnotherTableShowsItAndWritesOnlyThatOne)
