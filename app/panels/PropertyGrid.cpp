@@ -209,8 +209,16 @@ int CPropertyGrid::OnNodeLoad(tagItemData* node)
 {
     if (!node)
         return 0;
-    if (node != m_node)
+    if (node != m_node) {
         endImport(); // a running import belongs to the table it started on
+        // Text still in a cell editor belongs to the table shown so far.
+        const grid::CRealGrid& g = m_grid->grid();
+        if (g.IsValidCell(g.CurrentCol(), g.CurrentRow()) && g.GetCell(g.CurrentCol(), g.CurrentRow()).editor) {
+            m_grid->endEdit();
+            m_keepDamaged = false;
+            save();
+        }
+    }
     m_node = node;
     m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_GRID ? node->Item.TypeRecord : nullptr;
     if (m_record && m_record->owned() != ItemRecord::Owned::MemFile)

@@ -337,6 +337,17 @@ TEST_F(GridPanel, LoadingAnotherTableShowsItAndWritesOnlyThatOne)
     load(table);
     EXPECT_EQ(window()->grid().GetCellText(1, 1), u"first");
     EXPECT_EQ(table->Item.TypeRecord->memFile(), first); // a reload rewrites the same bytes
+
+    // Text still being typed when another table is chosen stays with its own.
+    window()->moveCurrentCell(2, 2);
+    ASSERT_TRUE(window()->beginEdit(2, 2));
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), QStringLiteral("typing"));
+    load(other);
+    EXPECT_EQ(window()->grid().GetCellText(2, 2), u"");
+    grid::CRealGrid stored;
+    ASSERT_TRUE(stored.LoadFrom(bytesOf(table->Item.TypeRecord->memFile())));
+    EXPECT_EQ(stored.GetCellText(2, 2), u"typing");
 }
 
 TEST_F(GridPanel, ADamagedStreamIsKeptUntilTheOperatorEdits)
