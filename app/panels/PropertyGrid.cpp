@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -155,7 +156,7 @@ int CPropertyGrid::oneRowWidth() const
     int w = m.left() + m.right();
     for (const auto* group : {&m_first, &m_second})
         for (QWidget* t : *group)
-            w += t->sizeHint().width() + 2;
+            w += std::max(t->minimumWidth(), t->minimumSizeHint().width()) + 2;
     return w;
 }
 

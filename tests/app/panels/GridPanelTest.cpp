@@ -721,10 +721,10 @@ TEST(GridPanelShots, EachLanguage)
         tagItemData* scene = tree.scene(tree.screen(support::ScreenSpec{128, 64}));
         tagItemData* table = tree.item(tree.section(scene, QRect(0, 0, 128, 64), u"list", IT_WND_PROGLIST), IT_GRID);
         QWidget parent;
-        parent.resize(560, 300);
+        parent.resize(700, 300);
         auto* panel = new CPropertyGrid(PanelContext{core, nullptr}, &parent);
         ASSERT_TRUE(panel->Create(&parent));
-        panel->setGeometry(0, 0, 560, 300);
+        panel->setGeometry(0, 0, 700, 300);
         parent.show();
         platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(table), 0);
         QCoreApplication::processEvents();
@@ -752,7 +752,7 @@ TEST(GridPanelShots, EachLanguage)
             }
         }
         EXPECT_TRUE(parent.grab().save(QStringLiteral("%1/grid_narrow_%2.png").arg(paneltest::outputDir(), lang)));
-        panel->setGeometry(0, 0, 560, 300);
+        panel->setGeometry(0, 0, 700, 300);
 
         // The table-size dialog as the panel opens it.
         support::ModalRunner runner([lang](QWidget* d) {
