@@ -3,8 +3,9 @@
 #  - a pattern of the export map (core/lib/Sorvane.map) names a whole
 #    namespace (or nothing narrower than the whole library);
 #  - with a built library and program: a symbol the library exports is
-#    neither declared SORVANE_API in core/api nor taken by the program, or
-#    the map lists a symbol the library does not define.
+#    neither declared SORVANE_API in core/api nor taken by the program nor a
+#    member of a class the program takes members of, or the map lists a
+#    symbol the library does not define.
 # Usage: check-exports.sh [tree [library program]]
 #   tree: the repository (default: the one this script is in)
 #   library, program: libSorvane.so and the program built from app/
@@ -25,11 +26,10 @@ for d in core grid platform app; do
     [ -d "$d" ] && srcdirs+=("$d")
 done
 
-# Whether a name is a namespace somewhere in the sources.
-is_namespace() {
-    grep -rqE --include='*.h' --include='*.cpp' \
-        "^[[:space:]]*namespace[[:space:]]+([A-Za-z_][A-Za-z0-9_]*::)*$1([[:space:]]|::|\{|$)" "${srcdirs[@]}"
-}
+# Every name the sources declare a namespace of.
+namespaces=$(grep -rhoE --include='*.h' --include='*.cpp' '^[[:space:]]*namespace[[:space:]]+[A-Za-z_][A-Za-z0-9_:]*' \
+    "${srcdirs[@]}" | awk '{print $2}' | tr ':' '\n' | grep -v '^$' | sort -u)
+is_namespace() { grep -qxF "$1" <<< "$namespaces"; }
 
 # The global patterns of the map, one a line, comments dropped.
 patterns=$(sed -e 's|/\*.*\*/||g' "$map" | sed -e '/\/\*/,/\*\//d' \
@@ -105,17 +105,37 @@ if [ -n "$library" ] || [ -n "$program" ]; then
             }' "$h"
     done > "$tmp/api"
 
+    # The classes the program takes members of: what stands before a taken
+    # symbol's own name, unless that is a namespace.
+    printf '%s\n' "$namespaces" > "$tmp/namespaces"
+    comm -12 "$tmp/exported" "$tmp/imported" | c++filt > "$tmp/taken"
+
     comm -23 "$tmp/exported" "$tmp/imported" > "$tmp/unused"
-    c++filt < "$tmp/unused" | paste - "$tmp/unused" | awk -F'\t' -v api="$tmp/api" '
-        BEGIN { while ((getline line < api) > 0) { split(line, f, " "); kind[f[2]] = f[1] } }
-        {
-            name = $1
+    c++filt < "$tmp/unused" | paste - "$tmp/unused" | awk -F'\t' -v api="$tmp/api" -v ns="$tmp/namespaces" \
+        -v taken="$tmp/taken" '
+        function own(name) {
             sub(/^(vtable for |typeinfo name for |typeinfo for |non-virtual thunk to )/, "", name)
             sub(/\(.*/, "", name)
             gsub(/\[abi:cxx11\]/, "", name)
+            return name
+        }
+        BEGIN {
+            while ((getline line < api) > 0) { split(line, f, " "); kind[f[2]] = f[1] }
+            while ((getline line < ns) > 0) isns[line] = 1
+            while ((getline line < taken) > 0) {
+                n = split(own(line), part, "::")
+                if (n < 2 || (part[n - 1] in isns)) continue
+                c = part[1]
+                for (i = 2; i < n; i++) c = c "::" part[i]
+                kind[c "::"] = "class"
+            }
+        }
+        {
+            name = own($1)
             ok = 0
             for (w in kind)
-                if ((kind[w] == "class" && index(name, w) == 1) || (kind[w] == "function" && name == w)) { ok = 1; break }
+                if ((kind[w] == "class" && (index(name, w) == 1 || name "::" == w)) \
+                    || (kind[w] == "function" && name == w)) { ok = 1; break }
             if (!ok) print "exported but neither declared in core/api nor used by the program: " name " (" $2 ")"
         }' > "$tmp/stray"
     if [ -s "$tmp/stray" ]; then
