@@ -30,7 +30,6 @@
 #include <vector>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace fs = std::filesystem;

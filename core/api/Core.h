@@ -42,6 +42,7 @@ public:
     };
     static_assert(sizeof(SerialInfo) == 68 && sizeof(AdapterInfo) == 12 && sizeof(WanInfo) == 12);
 
+    // ---- the object, its flags and callbacks (core/model/Core.cpp) ----
     CCore();
     ~CCore();
     CCore(const CCore&) = delete;
@@ -230,6 +231,7 @@ public:
     // ---- end of core/render block ----
 
 protected:
+    // ---- lists filled into the caller's array (core/link) ----
     // Fill a list the caller owns (given untyped); 1, or 0 for null.
     int GetSerialPortList(void* list) const;
     int GetValidSerialPortList(void* list) const;

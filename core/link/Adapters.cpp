@@ -14,7 +14,6 @@
 #include <cstring>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

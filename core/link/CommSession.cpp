@@ -12,7 +12,6 @@
 #include <cstring>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 // ---- session ----

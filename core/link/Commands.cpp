@@ -16,7 +16,6 @@
 #include <ctime>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

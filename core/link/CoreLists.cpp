@@ -10,7 +10,6 @@
 #include <new>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

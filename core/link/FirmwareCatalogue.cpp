@@ -5,7 +5,6 @@
 #include <initializer_list>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 struct FirmwarePosition {

@@ -12,7 +12,6 @@
 #include <QtGlobal>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace sorvane::link {

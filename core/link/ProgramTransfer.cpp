@@ -25,7 +25,6 @@
 #include <vector>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

@@ -20,7 +20,6 @@
 #include <vector>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

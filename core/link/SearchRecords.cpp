@@ -7,7 +7,6 @@
 #include <cstring>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 

@@ -11,7 +11,6 @@
 #include <cstring>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

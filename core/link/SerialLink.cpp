@@ -13,7 +13,6 @@
 #include <algorithm>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

@@ -9,7 +9,6 @@
 #include <exception>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

@@ -17,7 +17,6 @@
 #include <cstring>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

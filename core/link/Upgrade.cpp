@@ -20,7 +20,6 @@
 #include <memory>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

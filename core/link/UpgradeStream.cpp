@@ -8,7 +8,6 @@
 #include <vector>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

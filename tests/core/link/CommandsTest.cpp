@@ -17,7 +17,6 @@
 #include <termios.h>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 using namespace linktest;

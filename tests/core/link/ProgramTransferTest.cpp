@@ -21,7 +21,6 @@
 #include <QTemporaryDir>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 using namespace linktest;

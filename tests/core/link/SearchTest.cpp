@@ -19,7 +19,6 @@
 #include <set>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 namespace {

@@ -25,7 +25,6 @@
 #include <memory>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 using namespace dialogs;

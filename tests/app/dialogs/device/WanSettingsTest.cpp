@@ -19,7 +19,6 @@
 #include <memory>
 
 using namespace sorvane::link;
-
 using namespace sorvane::model;
 
 using namespace dialogs;
