@@ -118,6 +118,12 @@ CMainFrame* MainFrame()
     return g_frame;
 }
 
+QMainWindow* CreateMainFrame(CMainApp& app)
+{
+    auto frame = std::make_unique<CMainFrame>(app);
+    return frame->OnCreate() ? frame.release() : nullptr;
+}
+
 CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_core(app.Core()), m_seams(std::move(seams)), m_panel(std::move(panel))
 {
