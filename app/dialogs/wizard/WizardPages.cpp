@@ -283,7 +283,9 @@ void CWizardHwForm::loadFromScreen(const tagGlobalInfo& g)
     m_height->setPosition(g.Height / 4);
     const int row = panels::ledWorkModeRow(g.Type);
     m_mode->setCurrentIndex(row);
-    m_scan->setRange(1, WorkModeClassOf(row < 0 ? 22 : row).maxScan);
+    // The range is the work mode's own (as in the hardware settings): a scan
+    // beyond it cannot be compiled, and every later send would fail.
+    m_scan->setRange(1, WorkModeClassOf(row < 0 ? 22 : int(g.Type)).maxScan);
     m_scan->setPosition(g.ScanMode);
     m_rowDecode->setCurrentIndex(g.RowDecode < m_rowDecode->count() ? g.RowDecode : -1);
     if (m_refresh)
