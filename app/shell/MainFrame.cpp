@@ -41,6 +41,9 @@
 #include <QStatusTipEvent>
 #include <QTextEdit>
 #include <QThread>
+#include <QStyle>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -81,6 +84,49 @@ bool isTextInput(const QWidget* w)
         return combo->isEditable();
     return false;
 }
+
+// A status pane keeps its width: a longer text ends in an ellipsis and is
+// shown whole as the pane's tooltip.
+class ElidingPane : public QLabel {
+public:
+    using QLabel::QLabel;
+    // Where QLabel puts its text.
+    QRect TextRect() const
+    {
+        QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        int in = indent();
+        if (in < 0 && frameWidth() > 0)
+            in = fontMetrics().horizontalAdvance(u'x') / 2;
+        return in > 0 ? r.adjusted(in, 0, 0, 0) : r;
+    }
+    bool Elided() const { return fontMetrics().horizontalAdvance(text()) > TextRect().width(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        if (!Elided()) {
+            QLabel::paintEvent(e);
+            return;
+        }
+        QPainter p(this);
+        drawFrame(&p);
+        const QRect r = TextRect();
+        style()->drawItemText(&p, r, int(QStyle::visualAlignment(layoutDirection(), alignment())), palette(),
+                              isEnabled(), fontMetrics().elidedText(text(), Qt::ElideRight, r.width()),
+                              foregroundRole());
+    }
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::ToolTip) {
+            if (Elided())
+                QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text(), this);
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        return QLabel::event(e);
+    }
+};
 
 } // namespace
 
@@ -317,7 +363,7 @@ void CMainFrame::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     for (int i = 0; i < 3; ++i) {
-        m_panes[i] = new QLabel(bar);
+        m_panes[i] = new ElidingPane(bar);
         m_panes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
         m_panes[i]->setFrameShape(QFrame::Panel);
         m_panes[i]->setFrameShadow(QFrame::Sunken);

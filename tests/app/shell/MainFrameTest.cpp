@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -710,4 +711,38 @@ TEST(MainFrame, TheThumbnailSitsHiddenInTheScreenAreaAndIsTheCanvasesThumbnail)
     EXPECT_EQ(thumb->geometry().bottomRight(), h.frame->MdiArea()->viewport()->rect().bottomRight());
     thumb->showThumbnail(64, 32, nullptr);
     EXPECT_TRUE(thumb->isVisible());
+}
+
+TEST(MainFrame, AStatusTextLongerThanItsPaneEndsInAnEllipsisAndShowsWholeAsATip)
+{
+    FrameHarness h;
+    h.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+    QLabel* pane = h.frame->StatusPane(1);
+    ASSERT_NE(pane, nullptr);
+    const int width = pane->width();
+    const QString whole = QStringLiteral("Hardware settings sent to the controller at address 12.");
+    pane->setText(whole);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->width(), width);   // the pane keeps its place
+    EXPECT_EQ(h.frame->StatusText(1), whole);
+    const auto tipOver = [pane] {
+        QHelpEvent tip(QEvent::ToolTip, pane->rect().center(), pane->mapToGlobal(pane->rect().center()));
+        QCoreApplication::sendEvent(pane, &tip);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipOver(), whole);
+    // What is drawn is the start of the text with an ellipsis, where a
+    // label would put it.
+    const QImage drawn = pane->grab().toImage();
+    const int indent = pane->fontMetrics().horizontalAdvance(u'x') / 2;
+    const int room = pane->contentsRect().width() - 2 * pane->margin() - indent;
+    const QString cut = pane->fontMetrics().elidedText(whole, Qt::ElideRight, room);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
+    pane->setText(cut);
+    EXPECT_EQ(pane->grab().toImage(), drawn);
+    // A text that fits needs no tip.
+    pane->setText(QStringLiteral("Ready"));
+    tipOver();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
 }
