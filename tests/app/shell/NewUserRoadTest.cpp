@@ -549,6 +549,14 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
     }
     EXPECT_TRUE(sections[0]->FirstChild->Item.TypeRecord->text().contains(typed));
     EXPECT_EQ(sections[1]->FirstChild->Item.TypeRecord->get(records::picture::Path), pictureFile);
+    EXPECT_STREQ(screen->Global.Host, "127.0.0.1");
+    // Drawn again from what was stored.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    ASSERT_TRUE(clickInTree(*frame, scene));
+    editor::CScreenLed* canvas = frame->FindItemWindow(screen);
+    ASSERT_NE(canvas, nullptr);
+    for (const tagItemData* section : sections)
+        EXPECT_TRUE(QTest::qWaitFor([&] { return litLeds(canvas, const_cast<tagItemData*>(section)) > 0; }, 2000));
     frame->close();
     app.ExitInstance();
     EXPECT_TRUE(startMessages.texts.isEmpty());
