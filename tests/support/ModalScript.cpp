@@ -36,10 +36,22 @@ ModalScript::ModalScript(int timeoutMs) : m_timeoutMs(timeoutMs)
     m_timer.setInterval(10);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
     m_timer.start();
+    qApp->installEventFilter(this);
+}
+
+bool ModalScript::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow() && w->isModal())
+            m_seen << classOf(w);
+    }
+    return false;
 }
 
 ModalScript::~ModalScript()
 {
+    qApp->removeEventFilter(this);
     m_timer.stop();
     for (const Step& s : m_steps)
         ADD_FAILURE() << "the modal dialog " << s.className.toStdString() << " never came";
@@ -83,7 +95,6 @@ void ModalScript::poll()
     for (const Open& o : m_open)
         if (o.widget == modal)
             return;   // known: answered already, or allowed to run
-    m_seen << classOf(modal);
     if (!m_steps.empty() && m_steps.front().className == classOf(modal)) {
         Step step = std::move(m_steps.front());
         m_steps.pop_front();

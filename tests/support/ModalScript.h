@@ -6,6 +6,7 @@
 // dialog, a message box above all, fails the test with its text and is
 // closed; so is any dialog still open after the time-out. Nothing can hang.
 #include <QElapsedTimer>
+#include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -16,7 +17,7 @@
 
 namespace support {
 
-class ModalScript {
+class ModalScript : public QObject {
 public:
     using Answer = std::function<void(QWidget* modal)>;
     explicit ModalScript(int timeoutMs = 8000);
@@ -31,8 +32,11 @@ public:
     void allow(const QString& className) { m_allowed << className; }
     // Steps not answered yet.
     int pending() const { return int(m_steps.size()); }
-    // Class names of every modal dialog seen, in order of appearance.
+    // Class names of every modal dialog shown, in order, however briefly.
     const QStringList& seen() const { return m_seen; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     struct Step {

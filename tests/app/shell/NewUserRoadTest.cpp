@@ -54,6 +54,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -326,6 +327,7 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
                       [&](QWidget* m) { walkWizard(m, tcp.port(), controller); });
         command(*frame, shell::ID_WIZARD);
         ASSERT_EQ(script.pending(), 0);
+        EXPECT_EQ(script.seen(), QStringList({"dialogs::CAuthorityDlg", "dialogs::CWizard", "CTaskDlg"}));
         tagItemData* screen = core.GetScreen(1);
         ASSERT_NE(screen, nullptr);
         EXPECT_EQ(screen->FirstChild, nullptr);   // no starter program asked for
@@ -564,3 +566,29 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
 
 INSTANTIATE_TEST_SUITE_P(EachLanguage, NewUserRoad, ::testing::ValuesIn(kLanguages),
                          [](const ::testing::TestParamInfo<Language>& info) { return std::string(info.param.tag); });
+
+// The script that keeps the road from hanging: a question nobody expected
+// fails the test and is closed; a dialog an answer leaves open is closed
+// after the time-out.
+TEST(ModalScript, AQuestionNobodyExpectedFailsTheRoadAndIsClosed)
+{
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    EXPECT_NONFATAL_FAILURE(
+        {
+            support::ModalScript script(2000);
+            answer = controls::MessageBox::question(nullptr, QStringLiteral("Road"), QStringLiteral("Really quit?"));
+        },
+        "unexpected modal dialog QMessageBox \"Really quit?\"");
+    EXPECT_NE(answer, QMessageBox::Yes);
+
+    int result = QDialog::Accepted;
+    EXPECT_NONFATAL_FAILURE(
+        {
+            support::ModalScript script(200);
+            script.expect(QStringLiteral("QDialog"), [](QWidget*) {});
+            QDialog stuck;
+            result = stuck.exec();
+        },
+        "was still open after 200 ms");
+    EXPECT_EQ(result, QDialog::Rejected);
+}
