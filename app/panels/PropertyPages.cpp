@@ -104,12 +104,26 @@ CPropertyScene::CPropertyScene(PanelContext ctx, QWidget* parent) : CPropertyPag
     m_timer = add(new CPropertySceneTimer(ctx, this));
 }
 
+namespace {
+constexpr int kScenePanelWidths[3] = {210, 170, 340};
+}
+
+QSize CPropertyScene::minimumSizeHint() const
+{
+    int w = 1;
+    for (int panel : kScenePanelWidths)
+        w += panel + kGap;
+    return {w + m_timer->minimumSizeHint().width(), 0};
+}
+
 void CPropertyScene::resizeEvent(QResizeEvent* e)
 {
     CPropertyPage::resizeEvent(e);
     const int h = std::max(height() - 1, 0);
     int x = 0;
-    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, 210}, {m_border, 170}, {m_show, 340}}) {
+    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, kScenePanelWidths[0]},
+                            {m_border, kScenePanelWidths[1]},
+                            {m_show, kScenePanelWidths[2]}}) {
         panel->setGeometry(x, 0, w, h);
         x += w + kGap;
     }

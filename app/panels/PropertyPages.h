@@ -80,6 +80,9 @@ public:
     CPropertyScenePlayMode* playMode() const { return m_playMode; }
     CPropertySceneTimer* timer() const { return m_timer; }
     CPanelBase* border() const { return m_border; }
+    // The fixed panels and the schedule's own minimum: narrower, the
+    // schedule's controls would be squeezed out of sight.
+    QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -37,6 +37,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTextEdit>
@@ -413,8 +414,16 @@ void CMainFrame::buildPanes()
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
     m_panelHost = std::make_unique<FramePanelHost>(*this);
-    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()}, m_property);
-    lay->addWidget(pane);
+    // A page wider than the frame scrolls sideways rather than squeeze its panels.
+    auto* scroller = new QScrollArea(m_property);
+    scroller->setObjectName(QStringLiteral("propertyScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()});
+    scroller->setWidget(pane);
+    lay->addWidget(scroller);
     m_links.propertyPane = pane;
 
     m_outer->SetPanes(m_inner, m_property);

@@ -21,6 +21,7 @@
 #include "app/panels/PropertyImg.h"
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
+#include "app/panels/PropertySceneTimer.h"
 #include "app/panels/PropertySection.h"
 #include "app/panels/PropertyText.h"
 #include "app/preview/PreView.h"
@@ -312,7 +313,7 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
         EXPECT_EQ(core.GetCurLang(), lang.setting ? lang.setting : (lang.userLangId == 0x0804 ? 4 : 9));
         ASSERT_NE(core.GetScreen(0), nullptr);   // a new, empty screen to start with
         EXPECT_EQ(core.GetScreen(1), nullptr);
-        frame->resize(1100, 760);
+        EXPECT_EQ(frame->size(), QSize(CMainFrame::kInitialWidth, CMainFrame::kInitialHeight));
         support::ModalScript script;
         script.allow(QStringLiteral("CTaskDlg"));
 
@@ -438,7 +439,15 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
             EXPECT_TRUE(QRect(0, 0, W, H).contains(r));
         }
         ASSERT_TRUE(clickInTree(*frame, scene));
+        // At the frame's first size the scene page scrolls sideways rather
+        // than squeeze its schedule.
+        QWidget* schedule = paneOf(*frame)->scenePage()->timer();
+        QCoreApplication::processEvents();
+        EXPECT_GE(schedule->width(), schedule->minimumSizeHint().width());
         EXPECT_TRUE(support::saveScreenshot(*frame, QStringLiteral("shell"), QStringLiteral("road_scene_") + shot));
+        frame->resize(1100, 760);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(support::saveScreenshot(*frame, QStringLiteral("shell"), QStringLiteral("road_scene_wide_") + shot));
 
         // 4. The preview plays the scene and closes with Escape.
         script.expect(QStringLiteral("preview::CPreView"), [](QWidget* m) {
