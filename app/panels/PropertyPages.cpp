@@ -231,6 +231,23 @@ void CPropertySubwnd::setCurrent(CPanelBase*& current, CPanelBase* choice, tagIt
         load(current, node);
 }
 
+QSize CPropertySubwnd::minimumSizeHint() const
+{
+    const bool effectShown = m_curEffect && m_curEffect->isVisibleTo(this);
+    const SubwndColumns c = layoutSubwnd(QSize(0, 0), m_listShown, effectShown);
+    const int mainX = effectShown ? c.effect.x() + c.effect.width() + SubwndWidths{}.gap : c.origin.x();
+    const int main = m_curMain && m_curMain->isVisibleTo(this) ? m_curMain->minimumSizeHint().width() : 0;
+    return {mainX + std::max(main, 0) + 1, 0};
+}
+
+void CPropertySubwnd::columnsChanged()
+{
+    // The pane holding the page may scroll rather than squeeze the columns.
+    updateGeometry();
+    if (parentWidget())
+        parentWidget()->updateGeometry();
+}
+
 int CPropertySubwnd::OnNodeSelect(tagItemData* node)
 {
     const PanelChoice c = choosePanels(node);
@@ -242,6 +259,7 @@ int CPropertySubwnd::OnNodeSelect(tagItemData* node)
         if (!m_list->isVisibleTo(this))
             layoutLeftBlock(true);
         load(m_list, node);
+        columnsChanged();
         return 1;
     }
     if (c.list == 0 && m_list->isVisibleTo(this))
@@ -249,6 +267,7 @@ int CPropertySubwnd::OnNodeSelect(tagItemData* node)
     layoutRightBlock(c.effect != EffectSlot::None);
     setCurrent(m_curEffect, effectPanel(c.effect), c.load);
     setCurrent(m_curMain, mainPanel(c.main), c.load);
+    columnsChanged();
     return 1;
 }
 

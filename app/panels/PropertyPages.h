@@ -112,6 +112,8 @@ public:
     CPanelBase* currentEffect() const { return m_curEffect; }
     CPanelBase* currentMain() const { return m_curMain; }
     QPoint columnOrigin() const { return m_origin; }
+    // The fixed columns shown and the main panel's own minimum.
+    QSize minimumSizeHint() const override;
 
 protected:
     bool event(QEvent* e) override;
@@ -120,6 +122,7 @@ protected:
 private:
     void layoutLeftBlock(bool listShown);
     void layoutRightBlock(bool effectShown);
+    void columnsChanged();
     void setCurrent(CPanelBase*& current, CPanelBase* choice, tagItemData* node);
 
     CPropertySection* m_section;

@@ -153,6 +153,9 @@ bool clickInTree(CMainFrame& frame, tagItemData* node)
         p->setExpanded(true);
     tree->scrollToItem(item);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+    // What the click set going (a screen window opening, activating) runs
+    // before the user's next step, as in the program's own event loop.
+    QCoreApplication::processEvents();
     return tree->selectedNode() == node;
 }
 
@@ -172,6 +175,7 @@ void toolButton(CMainFrame& frame, unsigned id)
 void kindButton(CMainFrame& frame, unsigned id)
 {
     click(control<controls::CIconButton>(frame.ItemKindBar(), int(id)));
+    QCoreApplication::processEvents();
 }
 
 panels::CPanelProperty* paneOf(CMainFrame& frame)
@@ -375,6 +379,9 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
             EXPECT_EQ(text->InEffect, 3);
             EXPECT_EQ(text->PlayTime, 500);
         }
+        QCoreApplication::processEvents();
+        EXPECT_GE(page->currentMain()->width(), page->currentMain()->minimumSizeHint().width());
+        EXPECT_TRUE(support::saveScreenshot(*frame, QStringLiteral("shell"), QStringLiteral("road_text_") + shot));
 
         kindButton(*frame, shell::ID_KIND_FIRST + 4);   // content-list window
         tagItemData* pictureWindow = treeOf(*frame)->selectedNode();
@@ -408,6 +415,9 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
             click(control<QWidget>(page->currentMain(), panels::CPropertyImg::IdBrowse));
         }
         EXPECT_EQ(picture->Item.TypeRecord->get(records::picture::Path), pictureFile);
+        QCoreApplication::processEvents();
+        EXPECT_GE(page->currentMain()->width(), page->currentMain()->minimumSizeHint().width());
+        EXPECT_TRUE(support::saveScreenshot(*frame, QStringLiteral("shell"), QStringLiteral("road_picture_") + shot));
         // The text the window came with goes: select it, delete, confirm.
         list->list()->setCurrentRow(0);
         script.expect(QStringLiteral("QMessageBox"), [](QWidget* m) {
