@@ -69,11 +69,6 @@ struct AccessRightsTestReset {
 
 using namespace shelltest;
 
-// Readable failures for texts.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 using support::findByControlId;
 
 namespace {
@@ -88,6 +83,11 @@ struct Language {
 
 const Language kLanguages[] = {{"en", 0x0409, 0}, {"cn", 0x0804, 0}, {"tw", 0x0409, 0x7C04}};
 
+void PrintTo(const Language& lang, std::ostream* os)
+{
+    *os << lang.tag;
+}
+
 CMainApp::Environment roadEnv(const QString& folder, const Language& lang)
 {
     CMainApp::Environment env;
@@ -100,8 +100,7 @@ CMainApp::Environment roadEnv(const QString& folder, const Language& lang)
     return env;
 }
 
-// Clicks a control the way a user does; fails the road when it is missing
-// or disabled.
+// A control by its id; the road fails when it is missing or disabled.
 template <typename W>
 W* control(QObject* in, int id)
 {
