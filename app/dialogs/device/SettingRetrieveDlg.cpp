@@ -138,8 +138,8 @@ void CSettingRetrieveDlg::buildLayout()
     grid->addLayout(portRow, 2, 2);
     grid->setColumnStretch(1, 2);
 
-    auto* addresses = new QGroupBox(dlgText(IDD, IDL_ADDRESSES), this);
-    auto* av = new QVBoxLayout(addresses);
+    m_addresses = new QGroupBox(dlgText(IDD, IDL_ADDRESSES), this);
+    auto* av = new QVBoxLayout(m_addresses);
     m_single = withId(new QRadioButton(dlgText(IDD, IDC_SINGLE), this), IDC_SINGLE);
     m_range = withId(new QRadioButton(dlgText(IDD, IDC_RANGE), this), IDC_RANGE);
     auto* modes = new QHBoxLayout;
@@ -175,10 +175,10 @@ void CSettingRetrieveDlg::buildLayout()
     bottom->addWidget(search);
     bottom->addWidget(close, 0, Qt::AlignBottom);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(links, 2);
-    layout->addWidget(addresses, 3);
-    layout->addLayout(bottom);
+    m_layout = new QVBoxLayout(this);
+    m_layout->addWidget(links, 2);
+    m_layout->addWidget(m_addresses, 3);
+    m_layout->addLayout(bottom);
     resize(720, 560);
 
     connect(m_serial, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableSerial);
@@ -401,6 +401,8 @@ void CSettingRetrieveDlg::showRange(bool on)
     m_selectAll->setVisible(on);
     for (QAbstractButton* b : m_sizes->buttons())
         b->setVisible(on);
+    // With one screen the box holds only the two radios: the lists take the room.
+    m_layout->setStretchFactor(m_addresses, on ? 3 : 0);
 }
 
 void CSettingRetrieveDlg::onSingle()

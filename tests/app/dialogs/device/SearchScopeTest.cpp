@@ -12,6 +12,7 @@
 #include "support/Seams.h"
 #include "support/SimControllerSearch.h"
 
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -128,6 +129,12 @@ TEST_F(SearchScope, RangeFollowsTheScopesLastAddress)
     // One screen: the range widgets go, and Search leaves the scope alone.
     click(&dlg, Dlg::IDC_SINGLE);
     EXPECT_FALSE(addresses->isVisible());
+    // ...and leave no large empty box behind: the address box shrinks to its radios.
+    QWidget* box = support::findByControlId<QAbstractButton>(&dlg, Dlg::IDC_SINGLE)->parentWidget();
+    QCoreApplication::sendPostedEvents();
+    dlg.layout()->activate();
+    EXPECT_LE(box->height(), box->sizeHint().height() + 4);
+    EXPECT_GT(list(&dlg, Dlg::IDC_SERIAL_LIST)->height(), box->height());
     EXPECT_EQ(core->IsSingleScreen(), 1);
     click(&dlg, Dlg::IDC_SEARCH);
     EXPECT_EQ(scope(), (std::vector<int>{3, 5}));
