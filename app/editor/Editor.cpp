@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -394,13 +395,23 @@ void CEditor::ClearPrograms(tagItemData* screen)
         return;
     if (CScreenLed* canvas = m_links ? m_links->findCanvas(screen) : nullptr)
         canvas->ClearSections();
-    for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling) {
-        if (QTreeWidgetItem* item = itemOf(scene)) {
-            forget(item);
-            delete item;
+    QTreeWidgetItem* was = currentItem();
+    {
+        // A selection moving to the screen now would open the windows of
+        // scenes that are about to go: it is announced once they are gone.
+        const QSignalBlocker quiet(this);
+        for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling) {
+            if (QTreeWidgetItem* item = itemOf(scene)) {
+                if (item == was)
+                    was = nullptr;
+                forget(item);
+                delete item;
+            }
         }
     }
     m_core.ClearPrograms(screen);
+    if (currentItem() != was)
+        onCurrentChanged(currentItem());
 }
 
 int CEditor::UpdateItemText(tagItemData* node)
