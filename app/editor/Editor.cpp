@@ -357,13 +357,7 @@ int CEditor::DeleteSelectedItem()
         return 0;
     if (!removeWithCanvas(node))
         return 0;
-    // The core first: the row's deletion selects a neighbour, which must no longer see the node.
-    QTreeWidgetItem* item = itemOf(node);
-    forget(item);
-    m_core.DeleteItem(node);
-    delete item;
-    if (topLevelItemCount() == 0 || !currentItem())
-        sendToPane(nullptr);
+    dropNode(node);
     return 1;
 }
 
@@ -381,6 +375,12 @@ void CEditor::DeleteItem(tagItemData* node)
     } else {
         removeWithCanvas(node);
     }
+    dropNode(node);
+}
+
+void CEditor::dropNode(tagItemData* node)
+{
+    // The core first: the row's deletion selects a neighbour, which must no longer see the node.
     QTreeWidgetItem* item = itemOf(node);
     forget(item);
     m_core.DeleteItem(node);
