@@ -97,7 +97,9 @@ CEditor::CEditor(CCore& core, EditorLinks* links, QWidget* parent)
     setDragEnabled(false);
     setIconSize(QSize(16, 16));
     setItemDelegate(new TreeDelegate(this));
-    header()->setStretchLastSection(true);
+    // Long names scroll sideways in the narrow panel instead of being cut.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_clock.start();
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(800);
