@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 namespace dialogs {
@@ -84,6 +85,8 @@ CSettingRetrieveDlg::CSettingRetrieveDlg(CCore& core, QWidget* parent)
     m_replace->setChecked(true);
     m_readHw->setChecked(true);
     loadState();
+    // One screen needs no room for the address list.
+    resize(720, std::max(sizeHint().height(), m_single->isChecked() ? 420 : 560));
 }
 
 void CSettingRetrieveDlg::buildLayout()
@@ -114,6 +117,7 @@ void CSettingRetrieveDlg::buildLayout()
     m_portDel = iconButton(this, IDC_PORT_DEL, IDI_DELETE, 16, QStringLiteral("\u2212"));
     m_portEdit = withId(new QLineEdit(this), IDC_PORT_EDIT);
     m_portEdit->setMaxLength(5);
+    m_portEdit->setMinimumWidth(m_portEdit->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 16);
 
     auto* links = new QGroupBox(dlgText(IDD, IDL_LINKS), this);
     auto* grid = new QGridLayout(links);
@@ -136,7 +140,10 @@ void CSettingRetrieveDlg::buildLayout()
     portRow->addWidget(m_portAdd);
     portRow->addWidget(m_portDel);
     grid->addLayout(portRow, 2, 2);
+    // Adapter descriptions are the longest texts.
+    grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(2, 1);
 
     m_addresses = new QGroupBox(dlgText(IDD, IDL_ADDRESSES), this);
     auto* av = new QVBoxLayout(m_addresses);
@@ -179,7 +186,6 @@ void CSettingRetrieveDlg::buildLayout()
     m_layout->addWidget(links, 2);
     m_layout->addWidget(m_addresses, 3);
     m_layout->addLayout(bottom);
-    resize(720, 560);
 
     connect(m_serial, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableSerial);
     connect(m_lan, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableLan);
