@@ -187,6 +187,15 @@ void CSettingRetrieveDlg::buildLayout()
     m_layout->addWidget(m_addresses, 3);
     m_layout->addLayout(bottom);
 
+    // Tab follows the columns top to bottom, then the address box and the buttons.
+    QList<QWidget*> order{m_serial, m_serialRefresh, m_serialList, m_lan, m_adapterRefresh, m_adapterList,
+                          m_wan, m_portList, m_portEdit, m_portAdd, m_portDel, m_single, m_range};
+    for (QAbstractButton* b : m_sizes->buttons())
+        order << b;
+    order << m_selectAll << m_addressList << m_replace << m_readHw << search << close;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     connect(m_serial, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableSerial);
     connect(m_lan, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableLan);
     connect(m_wan, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableWan);
