@@ -72,12 +72,7 @@ bool CPropertyText::OnInitDialog()
     m_import->setFixedSize(24, 22);
 
     // Two rows: in one, the panel's width leaves the face and size lists no room.
-    auto* row1 = new QHBoxLayout;
-    row1->setSpacing(2);
-    row1->addWidget(m_bar->face(), 3);
-    row1->addWidget(m_bar->size(), 1);
-    row1->addWidget(m_bar->colour());
-    row1->addWidget(m_bar->spacing());
+    QHBoxLayout* row1 = m_bar->fontRow();
     auto* row2 = new QHBoxLayout;
     row2->setSpacing(2);
     for (QWidget* w : std::initializer_list<QWidget*>{m_bar->bold(), m_bar->italic(), m_bar->underline(),
