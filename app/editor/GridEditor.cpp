@@ -54,9 +54,10 @@ GridSize gridSizeOf(const grid::CRealGrid& g)
     return s;
 }
 
-grid::BorderSpec gridBorderPreset(int preset)
+grid::BorderSpec gridBorderPreset(int preset) { return toGridBorder(controls::borderPreset(preset)); }
+
+grid::BorderSpec toGridBorder(const controls::BorderSpec& p)
 {
-    const controls::BorderSpec p = controls::borderPreset(preset);
     grid::BorderSpec g{};
     g.lead = p.lead;
     for (int i = 0; i < 8; ++i)

@@ -47,6 +47,8 @@ GridSize gridSizeOf(const grid::CRealGrid& grid);
 // stay the new height and width, draws every line of the data area and
 // relabels the headers. Sizes out of range are brought into it.
 void applyGridSize(grid::CRealGrid& grid, GridSize size);
+// A border pattern of the border picker as the grid takes it.
+grid::BorderSpec toGridBorder(const controls::BorderSpec& pattern);
 // A border preset of the table panel as the grid takes it.
 grid::BorderSpec gridBorderPreset(int preset);
 

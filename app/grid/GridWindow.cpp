@@ -253,6 +253,66 @@ void GridWindow::showGridLines(bool show)
     update();
 }
 
+bool GridWindow::toggleMerge(const grid::GridRange& range)
+{
+    endEdit();
+    const bool done = grid_.ToggleMerge(range);
+    layoutChanged();
+    return done;
+}
+
+void GridWindow::selectRange(int col1, int row1, int col2, int row2)
+{
+    endEdit();
+    const grid::GridSelection before = grid_.Selection();
+    grid_.SetCurrentCell(std::min(col1, col2), std::min(row1, row2));
+    grid_.SetSelection(col1, row1, col2, row2, true);
+    update();
+    emitSelChangedIf(before);
+}
+
+void GridWindow::setSelectionFontName(std::u16string_view face)
+{
+    grid_.SetSelectionFontName(face);
+    update();
+}
+
+void GridWindow::setSelectionFontHeight(std::int32_t height)
+{
+    grid_.SetSelectionFontHeight(height);
+    update();
+}
+
+void GridWindow::setSelectionFontWeight(std::int32_t weight)
+{
+    grid_.SetSelectionFontWeight(weight);
+    update();
+}
+
+void GridWindow::setSelectionFontItalic(bool italic)
+{
+    grid_.SetSelectionFontItalic(italic);
+    update();
+}
+
+void GridWindow::setSelectionFontUnderline(bool underline)
+{
+    grid_.SetSelectionFontUnderline(underline);
+    update();
+}
+
+void GridWindow::setSelectionColor(std::uint32_t colour)
+{
+    grid_.SetSelectionColor(colour);
+    update();
+}
+
+void GridWindow::setSelectionAlignment(std::uint32_t alignment)
+{
+    grid_.SetSelectionAlignment(alignment);
+    update();
+}
+
 void GridWindow::updateScrollBars()
 {
     const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);

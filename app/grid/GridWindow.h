@@ -30,6 +30,7 @@ public:
     // Edits of the model; each re-lays the window out after it.
     void applyDefaultBorders();
     grid::GridLoadResult loadFrom(std::span<const std::uint8_t> file);
+    void saveTo(std::vector<std::uint8_t>& file) { grid_.SaveTo(file); }
     void insertRows(int start, int count);
     void insertColumns(int start, int count);
     bool mergeRange(const grid::GridRange& range);
@@ -39,6 +40,18 @@ public:
     void setCellValidator(int col, int row, const grid::Validator* validator);
     void setRangeBorders(int left, int top, int right, int bottom, const grid::BorderSpec& spec, bool notify);
     void showGridLines(bool show);
+    bool toggleMerge(const grid::GridRange& range);
+
+    // The selection and the formatting of its cells (the model reports
+    // CELLCHANGED for what it changed).
+    void selectRange(int col1, int row1, int col2, int row2);
+    void setSelectionFontName(std::u16string_view face);
+    void setSelectionFontHeight(std::int32_t height);
+    void setSelectionFontWeight(std::int32_t weight);
+    void setSelectionFontItalic(bool italic);
+    void setSelectionFontUnderline(bool underline);
+    void setSelectionColor(std::uint32_t colour);
+    void setSelectionAlignment(std::uint32_t alignment);
 
     // After the model's rows, columns or sizes changed from outside.
     void layoutChanged();

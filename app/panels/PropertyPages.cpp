@@ -6,6 +6,7 @@
 #include "app/panels/PropertyClockSimul.h"
 #include "app/panels/PropertyCount.h"
 #include "app/panels/PropertyEffectText.h"
+#include "app/panels/PropertyGrid.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
@@ -36,6 +37,7 @@ CPanelBase* makeMainPanel(MainSlot slot, PanelContext ctx, QWidget* parent)
     case MainSlot::ClockDigit: return new CPropertyClockDigit(ctx, parent);
     case MainSlot::ClockSimul: return new CPropertyClockSimul(ctx, parent);
     case MainSlot::Count: return new CPropertyCount(ctx, parent);
+    case MainSlot::Grid: return new CPropertyGrid(ctx, parent);
     default: return new CEmptyPanel(kMainTemplates[static_cast<int>(slot)], ctx, parent);
     }
 }

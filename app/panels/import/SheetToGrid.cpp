@@ -111,7 +111,9 @@ bool applySheetToGrid(const SheetData& sheet, grid::CRealGrid& g)
     g.InsertColumns(1, sheet.columns);
 
     for (int r = 0; r < sheet.rows; ++r)
-        g.SetRowHeight(r + 1, int(std::clamp(sheet.rowHeights[std::size_t(r)], 0.0, 32767.0)));
+        // Heights come through the flat file in hundredths of a millimetre,
+        // so 30 points may arrive as 29.99: a whole point within that stays whole.
+        g.SetRowHeight(r + 1, int(std::clamp(std::trunc(sheet.rowHeights[std::size_t(r)] + 0.05), 0.0, 32767.0)));
     for (int c = 0; c < sheet.columns; ++c)
         g.SetColumnWidth(c + 1, int(std::clamp(std::trunc(sheet.columnWidths[std::size_t(c)]), 0.0, 3276.0)) * 10);
 

@@ -8,7 +8,13 @@
 #include "app/panels/PropertyClockDigit.h"
 #include "app/panels/PropertyClockSimul.h"
 #include "app/panels/PropertyCoolText.h"
+#include "app/panels/PropertyBorder.h"
 #include "app/panels/PropertyCount.h"
+#include "app/panels/PropertyGrid.h"
+#include "app/controls/IconButton.h"
+#include "app/editor/GridEditor.h"
+#include "app/grid/GridWindow.h"
+#include "grid/RealGrid.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyImg.h"
 #include "app/panels/PropertyText.h"
@@ -22,6 +28,7 @@
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
 #include "core/api/Core.h"
+#include "platform/LangPack.h"
 #include "core/api/ItemRecord.h"
 #include "core/api/TypeRecords.h"
 #include "core/model/Utilities.h"
@@ -403,6 +410,66 @@ std::vector<PanelCase> allPanels()
              {"stay", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyCount::IdStay), "800"); },
               [](tagItemData* n) { EXPECT_EQ(n->PlayTime, 800); }, false},
          }});
+    cases.push_back(
+        {"Border", [](PanelContext c, QWidget* w) { return new CPropertyBorder(c, w); },
+         [](Fixture& f) { return f.scene; },
+         {
+             {"width", [](CPanelBase* p) { choose(ctl<QComboBox>(p, CPropertyBorder::IdWidth), 3); },
+              [](tagItemData* n) {
+                  ASSERT_NE(n->Scene.Frame, nullptr);
+                  EXPECT_EQ(n->Scene.Frame->Width, 3);
+                  EXPECT_EQ(n->Scene.Frame->Count, 1);
+              },
+              true},
+             {"speed", [](CPanelBase* p) { typeInto(ctl<QLineEdit>(p, CPropertyBorder::IdSpeed), "40"); },
+              [](tagItemData* n) {
+                  ASSERT_TRUE(n->Scene.Frame && n->Scene.Frame->First);
+                  EXPECT_EQ(n->Scene.Frame->First->Speed, 40);
+              },
+              false},
+         }});
+
+    // The table's grid reports its changes later; the probes let them arrive.
+    auto gridOf = [](CPanelBase* p) { return static_cast<CPropertyGrid*>(p)->gridWindow(); };
+    auto storedGrid = [](tagItemData* n) {
+        auto g = std::make_unique<grid::CRealGrid>();
+        const QByteArray& file = n->Item.TypeRecord->memFile();
+        EXPECT_TRUE(g->LoadFrom({reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size())}));
+        EXPECT_EQ(n->Item.TypeRecordSize, records::table::Size + std::size_t(file.size()));
+        return g;
+    };
+    cases.push_back(
+        {"Grid", [](PanelContext c, QWidget* w) { return new CPropertyGrid(c, w); },
+         [](Fixture& f) {
+             // A table as the panel itself stores it, so a load rewrites the same bytes.
+             tagItemData* t = f.tree.item(f.listWnd, IT_GRID, u"table");
+             grid::CRealGrid g;
+             g.ResetToDefault();
+             editor::writeHeaderLabels(g);
+             std::vector<std::uint8_t> stream;
+             g.SaveTo(stream);
+             records::SetItemTableStream(t, QByteArray(reinterpret_cast<const char*>(stream.data()), qsizetype(stream.size())));
+             return t;
+         },
+         {
+             {"bold", [gridOf](CPanelBase* p) {
+                  gridOf(p)->moveCurrentCell(1, 1);
+                  click(ctl<controls::CIconButton>(p, CPropertyGrid::IdBold));
+                  QCoreApplication::processEvents();
+              },
+              [storedGrid](tagItemData* n) {
+                  LOGFONT font;
+                  EXPECT_TRUE(storedGrid(n)->GetCellFont(1, 1, font));
+                  EXPECT_EQ(font.lfWeight, 700);
+              },
+              true},
+             {"merge", [gridOf](CPanelBase* p) {
+                  gridOf(p)->selectRange(1, 2, 2, 3);
+                  click(ctl<controls::CIconButton>(p, CPropertyGrid::IdMerge));
+                  QCoreApplication::processEvents();
+              },
+              [storedGrid](tagItemData* n) { EXPECT_TRUE(storedGrid(n)->IsMergeAnchor(1, 2)); }, true},
+         }});
     return cases;
 }
 
@@ -415,12 +482,15 @@ protected:
 
     void SetUp() override
     {
+        // Lists filled from the pack (the border widths) need it.
+        ASSERT_TRUE(paneltest::loadPack("EN"));
         parent.resize(600, 300);
         panel = c.make(f.ctx(), &parent);
         ASSERT_TRUE(panel->Create(&parent));
         panel->setGeometry(0, 0, 600, 300);
         parent.show();
     }
+    void TearDown() override { platform::clearLangPack(); }
     int load(tagItemData* n)
     {
         return int(platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
