@@ -369,8 +369,9 @@ void CMainFrame::buildStatusBar()
         m_panes[i]->setFrameShape(QFrame::Panel);
         m_panes[i]->setFrameShadow(QFrame::Sunken);
     }
-    m_panes[0]->setFixedWidth(120);
-    m_panes[1]->setFixedWidth(125);
+    // At least their set widths; a longer text widens its pane instead of being cut.
+    m_panes[0]->setMinimumWidth(120);
+    m_panes[1]->setMinimumWidth(125);
     bar->addWidget(m_panes[0]);
     bar->addWidget(m_panes[1]);
     bar->addWidget(m_panes[2], 1);

@@ -113,6 +113,12 @@ TEST(MainFrame, StartsWithTheSpecifiedGeometryBarsPanesAndLanguageEntries)
     QCoreApplication::sendEvent(&f, &tip);
     EXPECT_EQ(f.StatusText(0), QStringLiteral("prompt"));
     EXPECT_EQ(f.StatusText(2), S(59151));
+    // A link text longer than its pane widens the pane rather than being cut.
+    QLabel* link = f.StatusPane(1);
+    link->setText(S(44010).arg(QStringLiteral("/dev/serial/by-id/usb-controller-port0")));
+    EXPECT_TRUE(QTest::qWaitFor([link] { return link->width() >= link->sizeHint().width(); }, 1000));
+    EXPECT_GT(link->width(), 125);
+    EXPECT_GT(f.StatusPane(2)->width(), 100);
 }
 
 TEST(MainFrame, WithoutRememberedScreensItStartsWithOneNewScreenWithoutAFile)
