@@ -86,8 +86,8 @@ bool isTextInput(const QWidget* w)
     return false;
 }
 
-// A status pane keeps its width: a longer text ends in an ellipsis and is
-// shown whole as the pane's tooltip.
+// A status pane whose text does not fit the room the bar can give it ends
+// the text in an ellipsis and shows it whole as its tooltip.
 class ElidingPane : public QLabel {
 public:
     using QLabel::QLabel;
