@@ -3,6 +3,7 @@
 // applies that pattern again; a click on the 9-pixel arrow strip opens the
 // preset popup.
 #include "app/controls/BorderSpec.h"
+#include "platform/LangPack.h"
 
 #include <QAbstractButton>
 
@@ -41,7 +42,7 @@ private:
     void onClicked();
     void notify(unsigned message, const BorderSpec* pattern);
 
-    QString m_caption = QString::fromUtf8("设置边框...");
+    QString m_caption = platform::langString(42010);
     bool m_popupActive = false;
     int m_hoverPart = 0;
     QPoint m_clickPos{-1, -1};

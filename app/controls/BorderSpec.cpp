@@ -1,5 +1,7 @@
 #include "app/controls/BorderSpec.h"
 
+#include "platform/LangPack.h"
+
 #include <QPainter>
 #include <QtEndian>
 
@@ -67,13 +69,14 @@ BorderSpec borderPreset(int index)
 
 QString borderPresetCaption(int index)
 {
-    static const char* const captions[kBorderPresetCount] = {
-        "无框线", "下框线", "左框线", "上框线", "右框线", "粗底框线",
-        "上下框线", "左右框线", "所有框线", "内部框线", "外部框线", "粗底外部框线",
+    // Captions come from the language pack: the picker speaks the program's
+    // language like every other control.
+    static const unsigned captionIds[kBorderPresetCount] = {
+        42011, 42012, 42013, 42014, 42015, 42016, 42017, 42018, 42019, 42020, 42021, 42022,
     };
     if (index < 0 || index >= kBorderPresetCount)
         return {};
-    return QString::fromUtf8(captions[index]);
+    return platform::langString(captionIds[index]);
 }
 
 void drawBorderPreview(QPainter& p, const QRect& r, const BorderSpec& pattern)

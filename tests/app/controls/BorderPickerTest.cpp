@@ -5,6 +5,8 @@
 #include "app/controls/BorderPopup.h"
 
 #include <QPainter>
+#include "support/LangPackScope.h"
+
 #include <gtest/gtest.h>
 
 using namespace controls;
@@ -58,8 +60,14 @@ TEST(BorderSpec, PresetTable)
         }
     }
     EXPECT_EQ(borderPreset(0), defaultBorderSpec());
-    EXPECT_EQ(borderPresetCaption(0), QString::fromUtf8("无框线"));
-    EXPECT_EQ(borderPresetCaption(11), QString::fromUtf8("粗底外部框线"));
+    {
+        support::LangPackScope pack;
+        pack.setString(42011, QString::fromUtf8("无框线"));
+        pack.setString(42022, QString::fromUtf8("粗底外部框线"));
+        EXPECT_EQ(borderPresetCaption(0), QString::fromUtf8("无框线"));
+        EXPECT_EQ(borderPresetCaption(11), QString::fromUtf8("粗底外部框线"));
+        EXPECT_EQ(borderPresetCaption(12), QString());
+    }
 }
 
 TEST(BorderSpec, WordsAndBytes)
