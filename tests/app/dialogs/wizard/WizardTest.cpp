@@ -152,7 +152,15 @@ TEST(Wizard, NavigationButtonsAndCancelLeaveTheTreeAsItWas)
         EXPECT_TRUE(w.isVisible());
         EXPECT_EQ(w.GetCurrentPage(), 2);
         EXPECT_EQ(buttons(w), (Buttons{true, true, true}));
-        w.GoToPage(5);
+        // The frame keeps one size and its buttons one place on every page.
+        const QSize size = w.size();
+        const QPoint nextAt = byId<QPushButton>(&w, CWizard::IDC_NEXT)->pos();
+        for (int page = 1; page <= 5; ++page) {
+            w.GoToPage(page);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(w.size(), size) << page;
+            EXPECT_EQ(byId<QPushButton>(&w, CWizard::IDC_NEXT)->pos(), nextAt) << page;
+        }
         EXPECT_EQ(buttons(w), (Buttons{true, false, true}));
         w.OnNext();   // nothing past the last page
         EXPECT_EQ(w.GetCurrentPage(), 5);
