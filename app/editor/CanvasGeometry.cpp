@@ -109,19 +109,27 @@ PageState pageCounts(QSize section, QSize content, bool itemVisible)
     return p;
 }
 
-int nextPage(PageState& s, bool& changed)
+namespace {
+// A position outside the pages comes back (the column first) without moving on.
+bool bringIntoRange(PageState& s)
 {
-    changed = false;
     if (s.column < 0 || s.column >= s.columns) {
         s.column = 0;
-        changed = true;
-        return s.index();
+        return true;
     }
     if (s.row < 0 || s.row >= s.rows) {
         s.row = 0;
-        changed = true;
-        return s.index();
+        return true;
     }
+    return false;
+}
+} // namespace
+
+int nextPage(PageState& s, bool& changed)
+{
+    changed = bringIntoRange(s);
+    if (changed)
+        return s.index();
     if (s.column == s.columns - 1 && s.row == s.rows - 1)
         return s.columns * s.rows - 1;
     if (++s.column >= s.columns) {
@@ -134,17 +142,9 @@ int nextPage(PageState& s, bool& changed)
 
 int prevPage(PageState& s, bool& changed)
 {
-    changed = false;
-    if (s.column < 0 || s.column >= s.columns) {
-        s.column = 0;
-        changed = true;
+    changed = bringIntoRange(s);
+    if (changed)
         return s.index();
-    }
-    if (s.row < 0 || s.row >= s.rows) {
-        s.row = 0;
-        changed = true;
-        return s.index();
-    }
     if (s.column == 0 && s.row == 0)
         return 0;
     if (--s.column < 0) {

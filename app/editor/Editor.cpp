@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -96,7 +97,9 @@ CEditor::CEditor(CCore& core, EditorLinks* links, QWidget* parent)
     setDragEnabled(false);
     setIconSize(QSize(16, 16));
     setItemDelegate(new TreeDelegate(this));
-    header()->setStretchLastSection(true);
+    // Long names scroll sideways in the narrow panel instead of being cut.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_clock.start();
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(800);
@@ -356,13 +359,7 @@ int CEditor::DeleteSelectedItem()
         return 0;
     if (!removeWithCanvas(node))
         return 0;
-    // The core first: the row's deletion selects a neighbour, which must no longer see the node.
-    QTreeWidgetItem* item = itemOf(node);
-    forget(item);
-    m_core.DeleteItem(node);
-    delete item;
-    if (topLevelItemCount() == 0 || !currentItem())
-        sendToPane(nullptr);
+    dropNode(node);
     return 1;
 }
 
@@ -380,6 +377,12 @@ void CEditor::DeleteItem(tagItemData* node)
     } else {
         removeWithCanvas(node);
     }
+    dropNode(node);
+}
+
+void CEditor::dropNode(tagItemData* node)
+{
+    // The core first: the row's deletion selects a neighbour, which must no longer see the node.
     QTreeWidgetItem* item = itemOf(node);
     forget(item);
     m_core.DeleteItem(node);
@@ -394,13 +397,23 @@ void CEditor::ClearPrograms(tagItemData* screen)
         return;
     if (CScreenLed* canvas = m_links ? m_links->findCanvas(screen) : nullptr)
         canvas->ClearSections();
-    for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling) {
-        if (QTreeWidgetItem* item = itemOf(scene)) {
-            forget(item);
-            delete item;
+    QTreeWidgetItem* was = currentItem();
+    {
+        // A selection moving to the screen now would open the windows of
+        // scenes that are about to go: it is announced once they are gone.
+        const QSignalBlocker quiet(this);
+        for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling) {
+            if (QTreeWidgetItem* item = itemOf(scene)) {
+                if (item == was)
+                    was = nullptr;
+                forget(item);
+                delete item;
+            }
         }
     }
     m_core.ClearPrograms(screen);
+    if (currentItem() != was)
+        onCurrentChanged(currentItem());
 }
 
 int CEditor::UpdateItemText(tagItemData* node)

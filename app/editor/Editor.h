@@ -94,6 +94,8 @@ private:
     void sendToPane(tagItemData* node);
     tagItemData* addSection(int kind, tagItemData* selected);
     bool removeWithCanvas(tagItemData* node);
+    // Deletes a node its canvas has released: map entries, the node, then its row.
+    void dropNode(tagItemData* node);
     void sendThrough(tagItemData* screen, tagItemData* link, const std::function<void()>& call);
 
     void beginDrag(QTreeWidgetItem* item);

@@ -75,21 +75,4 @@ bool isSameOrBelow(const tagItemData* node, const tagItemData* root)
     return false;
 }
 
-void fillComboFromString(QComboBox* combo, unsigned stringId)
-{
-    combo->clear();
-    for (const QString& part : platform::SplitProfileList(platform::langString(stringId)))
-        combo->addItem(part);
-}
-
-int comboIndexOfData(const QComboBox* combo, qint64 data)
-{
-    for (int i = 0; i < combo->count(); ++i) {
-        const QVariant v = combo->itemData(i);
-        if (v.isValid() && v.toLongLong() == data)
-            return i;
-    }
-    return -1;
-}
-
 } // namespace panels

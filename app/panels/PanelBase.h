@@ -3,6 +3,7 @@
 // WM_NODE_LOAD entry and the deletion notice. Change handlers check
 // canEdit() first, so loading never writes back and an unloaded panel
 // writes nothing.
+#include "app/controls/ComboFill.h"
 #include "app/controls/PropertyPanel.h"
 #include "app/panels/PanelHost.h"
 
@@ -78,10 +79,15 @@ bool isGlobalScene(tagItemData* node);
 // True when `node` is `root` or lies below it.
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
 
-// Combo helpers: entries from a string of parts separated by ';', and the
-// entry whose item data equals a value (-1 when none does).
-void fillComboFromString(QComboBox* combo, unsigned stringId);
-int comboIndexOfData(const QComboBox* combo, qint64 data);
+// Older spellings of the shared combo helpers (app/controls/ComboFill.h).
+inline void fillComboFromString(QComboBox* combo, unsigned stringId)
+{
+    controls::FillComboFromResource(stringId, combo);
+}
+inline int comboIndexOfData(const QComboBox* combo, qint64 data)
+{
+    return controls::FindComboItemByData(combo, data);
+}
 // Gives a widget its control id (property and objectName).
 template <typename W>
 W* withId(W* w, int id);

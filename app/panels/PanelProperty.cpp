@@ -42,6 +42,11 @@ void CPanelProperty::resizeEvent(QResizeEvent* e)
         p->setGeometry(rect());
 }
 
+QSize CPanelProperty::minimumSizeHint() const
+{
+    return m_current ? m_current->minimumSizeHint().expandedTo(QSize(0, 0)) : QSize(0, 0);
+}
+
 int CPanelProperty::OnNodeSelect(tagItemData* node)
 {
     CPropertyPage* choice = nullptr;
@@ -59,6 +64,7 @@ int CPanelProperty::OnNodeSelect(tagItemData* node)
         m_current = choice;
         if (m_current)
             m_current->show();
+        updateGeometry();
     }
     if (m_current)
         platform::sendMessage(m_current, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node), 0);

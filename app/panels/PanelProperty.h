@@ -29,6 +29,8 @@ public:
     CPropertyScene* scenePage() const { return m_scene; }
     CPropertySubwnd* windowPage() const { return m_window; }
     CPropertyPage* currentPage() const { return m_current; }
+    // The shown page's: a pane in a scroll area scrolls rather than squeeze it.
+    QSize minimumSizeHint() const override;
 
     QSize sizeHint() const override { return {1100, 250}; }
 

@@ -116,7 +116,7 @@ bool CPropertyBorder::OnInitDialog()
     grid->setContentsMargins(8, 28, 8, 8);
     grid->addWidget(makeLabel(6215), 0, 0);
     m_width = withId(new QComboBox(this), IdWidth);
-    fillComboFromString(m_width, 48266);
+    controls::FillComboFromResource(48266, m_width);
     for (int i = 0; i < m_width->count(); ++i)
         m_width->setItemData(i, i);   // an entry's index is its width in LEDs
     m_width->setCurrentIndex(0);

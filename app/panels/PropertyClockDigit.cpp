@@ -64,7 +64,7 @@ bool CPropertyClockDigit::OnInitDialog()
 
     grid->addWidget(makeLabel(6183), 0, 0);
     m_style = withId(new QComboBox(this), IdStyle);
-    fillComboFromString(m_style, 48267);
+    controls::FillComboFromResource(48267, m_style);
     grid->addWidget(m_style, 0, 1, 1, 2);
     m_font = withId(new QPushButton(dialogText(IdFont), this), IdFont);
     grid->addWidget(m_font, 0, 3);

@@ -114,9 +114,9 @@ bool CPropertyClockSimul::OnInitDialog()
     m_hourStyle = withId(new QComboBox(this), IdHourMarkStyle);
     m_minuteStyle = withId(new QComboBox(this), IdMinuteMarkStyle);
     m_pictureMode = withId(new QComboBox(this), IdPictureMode);
-    fillComboFromString(m_hourStyle, 48265);
-    fillComboFromString(m_minuteStyle, 48265);
-    fillComboFromString(m_pictureMode, 48264);
+    controls::FillComboFromResource(48265, m_hourStyle);
+    controls::FillComboFromResource(48265, m_minuteStyle);
+    controls::FillComboFromResource(48264, m_pictureMode);
     m_minuteStyle->setEnabled(false);
     grid->addWidget(makeLabel(6307), 0, 2);
     grid->addWidget(m_hourStyle, 0, 3);

@@ -39,7 +39,7 @@ QLabel* makeLabelOf(QWidget* parent, unsigned templateId, int id)
 
 int rowOf(const QComboBox* combo, int effectId)
 {
-    const int at = comboIndexOfData(combo, effectId);
+    const int at = controls::FindComboItemByData(combo, effectId);
     return at < 0 ? 0 : at;
 }
 } // namespace

@@ -40,7 +40,7 @@ qint64 clampTo(qint64 v, qint64 lo, qint64 hi)
 
 void selectCode(QComboBox* combo, int code)
 {
-    const int at = comboIndexOfData(combo, code);
+    const int at = controls::FindComboItemByData(combo, code);
     combo->setCurrentIndex(at < 0 ? 0 : at);
 }
 } // namespace

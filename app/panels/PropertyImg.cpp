@@ -57,7 +57,7 @@ bool CPropertyImg::OnInitDialog()
     // The record holds 260 characters with the terminator.
     m_path->setMaxLength(int(rec::Path.MaxLength()));
     m_mode = withId(new QComboBox(this), IdMode);
-    fillComboFromString(m_mode, 48264);
+    controls::FillComboFromResource(48264, m_mode);
     m_mode->setCurrentIndex(0);
     m_browse = withId(new controls::CShadeSplitButton(this), IdBrowse);
     m_browse->setText(dialogText(IdBrowse));

@@ -106,12 +106,26 @@ CPropertyScene::CPropertyScene(PanelContext ctx, QWidget* parent) : CPropertyPag
     m_timer = add(new CPropertySceneTimer(ctx, this));
 }
 
+namespace {
+constexpr int kScenePanelWidths[3] = {210, 170, 340};
+}
+
+QSize CPropertyScene::minimumSizeHint() const
+{
+    int w = 1;
+    for (int panel : kScenePanelWidths)
+        w += panel + kGap;
+    return {w + m_timer->minimumSizeHint().width(), 0};
+}
+
 void CPropertyScene::resizeEvent(QResizeEvent* e)
 {
     CPropertyPage::resizeEvent(e);
     const int h = std::max(height() - 1, 0);
     int x = 0;
-    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, 210}, {m_border, 170}, {m_show, 340}}) {
+    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, kScenePanelWidths[0]},
+                            {m_border, kScenePanelWidths[1]},
+                            {m_show, kScenePanelWidths[2]}}) {
         panel->setGeometry(x, 0, w, h);
         x += w + kGap;
     }
@@ -219,6 +233,23 @@ void CPropertySubwnd::setCurrent(CPanelBase*& current, CPanelBase* choice, tagIt
         load(current, node);
 }
 
+QSize CPropertySubwnd::minimumSizeHint() const
+{
+    const bool effectShown = m_curEffect && m_curEffect->isVisibleTo(this);
+    const SubwndColumns c = layoutSubwnd(QSize(0, 0), m_listShown, effectShown);
+    const int mainX = effectShown ? c.effect.x() + c.effect.width() + SubwndWidths{}.gap : c.origin.x();
+    const int main = m_curMain && m_curMain->isVisibleTo(this) ? m_curMain->minimumSizeHint().width() : 0;
+    return {mainX + std::max(main, 0) + 1, 0};
+}
+
+void CPropertySubwnd::columnsChanged()
+{
+    // The pane holding the page may scroll rather than squeeze the columns.
+    updateGeometry();
+    if (parentWidget())
+        parentWidget()->updateGeometry();
+}
+
 int CPropertySubwnd::OnNodeSelect(tagItemData* node)
 {
     const PanelChoice c = choosePanels(node);
@@ -230,6 +261,7 @@ int CPropertySubwnd::OnNodeSelect(tagItemData* node)
         if (!m_list->isVisibleTo(this))
             layoutLeftBlock(true);
         load(m_list, node);
+        columnsChanged();
         return 1;
     }
     if (c.list == 0 && m_list->isVisibleTo(this))
@@ -237,6 +269,7 @@ int CPropertySubwnd::OnNodeSelect(tagItemData* node)
     layoutRightBlock(c.effect != EffectSlot::None);
     setCurrent(m_curEffect, effectPanel(c.effect), c.load);
     setCurrent(m_curMain, mainPanel(c.main), c.load);
+    columnsChanged();
     return 1;
 }
 

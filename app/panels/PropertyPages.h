@@ -80,6 +80,9 @@ public:
     CPropertyScenePlayMode* playMode() const { return m_playMode; }
     CPropertySceneTimer* timer() const { return m_timer; }
     CPanelBase* border() const { return m_border; }
+    // The fixed panels and the schedule's own minimum: narrower, the
+    // schedule's controls would be squeezed out of sight.
+    QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -109,6 +112,8 @@ public:
     CPanelBase* currentEffect() const { return m_curEffect; }
     CPanelBase* currentMain() const { return m_curMain; }
     QPoint columnOrigin() const { return m_origin; }
+    // The fixed columns shown and the main panel's own minimum.
+    QSize minimumSizeHint() const override;
 
 protected:
     bool event(QEvent* e) override;
@@ -117,6 +122,7 @@ protected:
 private:
     void layoutLeftBlock(bool listShown);
     void layoutRightBlock(bool effectShown);
+    void columnsChanged();
     void setCurrent(CPanelBase*& current, CPanelBase* choice, tagItemData* node);
 
     CPropertySection* m_section;

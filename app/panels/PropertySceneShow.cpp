@@ -39,7 +39,7 @@ bool CPropertySceneShow::OnInitDialog()
     m_path->setMaxLength(kPathChars - 1);
     m_browse = withId(new QPushButton(dialogText(IdBrowse), this), IdBrowse);
     m_mode = withId(new QComboBox(this), IdMode);
-    fillComboFromString(m_mode, 48264);
+    controls::FillComboFromResource(48264, m_mode);
     m_mode->setCurrentIndex(-1);
     m_option = withId(new QCheckBox(dialogText(IdOption), this), IdOption);
     auto* grid = new QGridLayout(this);

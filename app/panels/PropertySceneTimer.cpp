@@ -35,24 +35,29 @@ bool CPropertySceneTimer::OnInitDialog()
     m_to = makeLabel(IdTo);
     m_to->setAlignment(Qt::AlignCenter);
 
+    // The switches in a column of their own, as wide as the longest label
+    // needs; what each switches on beside it, the weekdays on a row below.
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 28, 10, 8);
-    grid->addWidget(m_on[0], 0, 0, 1, 2);
-    grid->addWidget(m_date, 0, 2, 1, 5);
+    grid->addWidget(m_on[0], 0, 0);
+    grid->addWidget(m_date, 0, 1);
     grid->addWidget(m_on[1], 1, 0, 1, 2);
+    auto* days = new QHBoxLayout;
     for (int i = 0; i < 7; ++i) {
         m_days[i] = withId(new QCheckBox(dialogText(static_cast<unsigned>(IdFirstDay + i)), this), IdFirstDay + i);
-        grid->addWidget(m_days[i], 2, i);
+        days->addWidget(m_days[i]);
         connect(m_days[i], &QCheckBox::clicked, this, [this, i] { onDay(i); });
     }
-    grid->addWidget(m_on[2], 3, 0, 1, 2);
+    days->addStretch(1);
+    grid->addLayout(days, 2, 0, 1, 2);
+    grid->addWidget(m_on[2], 3, 0);
     auto* times = new QHBoxLayout;
     times->addWidget(m_start, 1);
     times->addWidget(m_to);
     times->addWidget(m_end, 1);
-    grid->addLayout(times, 3, 2, 1, 5);
+    grid->addLayout(times, 3, 1);
     grid->setRowStretch(4, 1);
-    grid->setColumnStretch(7, 1);
+    grid->setColumnStretch(1, 1);
     enableParts();
 
     connect(m_on[0], &QCheckBox::clicked, this, &CPropertySceneTimer::onDateOn);

@@ -86,7 +86,7 @@ bool CPropertyScreenComm::OnInitDialog()
 
     m_mac->SetMacMask();
     m_mac->SetText(QStringLiteral("ffffffffffff"));
-    fillComboFromString(m_linkType, 48270);
+    controls::FillComboFromResource(48270, m_linkType);
     applyHostKind(false);
     core().EnumSerialPortList();
     fillLinkList(COMM_SERIAL);
@@ -193,7 +193,7 @@ void CPropertyScreenComm::loadLinkValues(int type)
         const int baud = m_baud->findText(QString::number(g.BaudRate));
         m_baud->setCurrentIndex(baud < 0 ? 0 : baud);
     } else if (type == COMM_ETHERNET) {
-        const int at = comboIndexOfData(m_adapter, g.AdapterIndex);
+        const int at = controls::FindComboItemByData(m_adapter, g.AdapterIndex);
         if (at >= 0)
             m_adapter->setCurrentIndex(at);
         char16_t text[13] = {};

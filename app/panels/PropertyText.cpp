@@ -71,23 +71,22 @@ bool CPropertyText::OnInitDialog()
     m_import->SetTooltipFromResource(32829);
     m_import->setFixedSize(24, 22);
 
-    auto* row = new QHBoxLayout;
-    row->setSpacing(2);
-    row->addWidget(m_bar->face(), 3);
-    row->addWidget(m_bar->size(), 1);
-    row->addWidget(m_bar->colour());
-    row->addWidget(m_bar->spacing());
+    // Two rows: in one, the panel's width leaves the face and size lists no room.
+    QHBoxLayout* row1 = m_bar->fontRow();
+    auto* row2 = new QHBoxLayout;
+    row2->setSpacing(2);
     for (QWidget* w : std::initializer_list<QWidget*>{m_bar->bold(), m_bar->italic(), m_bar->underline(),
                                                      m_bar->align(0), m_bar->align(1), m_bar->align(2),
                                                      m_bar->bullets(), m_wrap, m_import})
-        row->addWidget(w);
-    row->addStretch(1);
+        row2->addWidget(w);
+    row2->addStretch(1);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(4, 24, 4, 4);
     grid->setVerticalSpacing(3);
-    grid->addLayout(row, 0, 0);
-    grid->addWidget(m_edit, 1, 0);
-    grid->setRowStretch(1, 1);
+    grid->addLayout(row1, 0, 0);
+    grid->addLayout(row2, 1, 0);
+    grid->addWidget(m_edit, 2, 0);
+    grid->setRowStretch(2, 1);
 
     connect(m_edit, &QTextEdit::textChanged, this, &CPropertyText::onEditChanged);
     connect(m_wrap, &QAbstractButton::clicked, this, &CPropertyText::onWrap);

@@ -47,12 +47,7 @@ bool CPropertyTextGif::OnInitDialog()
     m_effectButton = effect;
     effect->setVisible(m_showEffectButton);
 
-    auto* row1 = new QHBoxLayout;
-    row1->setSpacing(2);
-    row1->addWidget(m_bar->face(), 3);
-    row1->addWidget(m_bar->size(), 1);
-    row1->addWidget(m_bar->colour());
-    row1->addWidget(m_bar->spacing());
+    QHBoxLayout* row1 = m_bar->fontRow();
     auto* row2 = new QHBoxLayout;
     row2->setSpacing(2);
     for (QWidget* w : std::initializer_list<QWidget*>{m_bar->bold(), m_bar->italic(), m_bar->underline(), m_alignOn,

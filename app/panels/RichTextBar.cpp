@@ -11,6 +11,7 @@
 #include "platform/RtfReader.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -303,6 +304,17 @@ QMenu* buildRichEditMenu(QTextEdit* edit, QWidget* parent)
         }
     }
     return menu;
+}
+
+QHBoxLayout* CRichTextBar::fontRow() const
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(2);
+    row->addWidget(m_face, 3);
+    row->addWidget(m_size, 1);
+    row->addWidget(m_colour);
+    row->addWidget(m_spacing);
+    return row;
 }
 
 } // namespace panels

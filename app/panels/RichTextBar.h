@@ -6,6 +6,7 @@
 // store the edit's text themselves.
 #include <QObject>
 
+class QHBoxLayout;
 class QSpinBox;
 class QWidget;
 namespace controls {
@@ -38,6 +39,9 @@ public:
     void UpdateToolbar();
     void setAlignAllowed(bool allowed);
     bool alignAllowed() const { return m_alignAllowed; }
+
+    // A row of the face, size, colour and spacing controls, the face list widest.
+    QHBoxLayout* fontRow() const;
 
     // Start indent and offset to the first tab stop beyond the present indent.
     void indentToNextTab();

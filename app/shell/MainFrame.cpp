@@ -37,10 +37,14 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTextEdit>
 #include <QThread>
+#include <QStyle>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -82,6 +86,49 @@ bool isTextInput(const QWidget* w)
     return false;
 }
 
+// A status pane whose text does not fit the room the bar can give it ends
+// the text in an ellipsis and shows it whole as its tooltip.
+class ElidingPane : public QLabel {
+public:
+    using QLabel::QLabel;
+    // Where QLabel puts its text.
+    QRect TextRect() const
+    {
+        QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        int in = indent();
+        if (in < 0 && frameWidth() > 0)
+            in = fontMetrics().horizontalAdvance(u'x') / 2;
+        return in > 0 ? r.adjusted(in, 0, 0, 0) : r;
+    }
+    bool Elided() const { return fontMetrics().horizontalAdvance(text()) > TextRect().width(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        if (!Elided()) {
+            QLabel::paintEvent(e);
+            return;
+        }
+        QPainter p(this);
+        drawFrame(&p);
+        const QRect r = TextRect();
+        style()->drawItemText(&p, r, int(QStyle::visualAlignment(layoutDirection(), alignment())), palette(),
+                              isEnabled(), fontMetrics().elidedText(text(), Qt::ElideRight, r.width()),
+                              foregroundRole());
+    }
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::ToolTip) {
+            if (Elided())
+                QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text(), this);
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        return QLabel::event(e);
+    }
+};
+
 } // namespace
 
 // The property panels reach the screen canvases through the frame.
@@ -116,6 +163,12 @@ private:
 CMainFrame* MainFrame()
 {
     return g_frame;
+}
+
+QMainWindow* CreateMainFrame(CMainApp& app)
+{
+    auto frame = std::make_unique<CMainFrame>(app);
+    return frame->OnCreate() ? frame.release() : nullptr;
 }
 
 CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
@@ -311,13 +364,14 @@ void CMainFrame::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     for (int i = 0; i < 3; ++i) {
-        m_panes[i] = new QLabel(bar);
+        m_panes[i] = new ElidingPane(bar);
         m_panes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
         m_panes[i]->setFrameShape(QFrame::Panel);
         m_panes[i]->setFrameShadow(QFrame::Sunken);
     }
-    m_panes[0]->setFixedWidth(120);
-    m_panes[1]->setFixedWidth(125);
+    // At least their set widths; a longer text widens its pane instead of being cut.
+    m_panes[0]->setMinimumWidth(120);
+    m_panes[1]->setMinimumWidth(125);
     bar->addWidget(m_panes[0]);
     bar->addWidget(m_panes[1]);
     bar->addWidget(m_panes[2], 1);
@@ -361,8 +415,16 @@ void CMainFrame::buildPanes()
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
     m_panelHost = std::make_unique<FramePanelHost>(*this);
-    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()}, m_property);
-    lay->addWidget(pane);
+    // A page wider than the frame scrolls sideways rather than squeeze its panels.
+    auto* scroller = new QScrollArea(m_property);
+    scroller->setObjectName(QStringLiteral("propertyScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()});
+    scroller->setWidget(pane);
+    lay->addWidget(scroller);
     m_links.propertyPane = pane;
 
     m_outer->SetPanes(m_inner, m_property);

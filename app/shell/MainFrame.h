@@ -194,3 +194,7 @@ private:
 // The frame of the running program, for helpers that other windows reach
 // (FindItemWindow, ShowTip); null before it is created.
 CMainFrame* MainFrame();
+
+// The main window start-up builds (CMainApp's factory): a created frame, or
+// null when creating it failed.
+QMainWindow* CreateMainFrame(CMainApp& app);

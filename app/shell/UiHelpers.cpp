@@ -3,34 +3,10 @@
 #include "app/shell/ShellLang.h"
 #include "platform/ProfileIni.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
-
-int FindComboItemByData(const QComboBox* combo, qint64 data)
-{
-    if (!combo)
-        return -1;
-    for (int i = 0; i < combo->count(); ++i) {
-        const QVariant v = combo->itemData(i);
-        if (v.isValid() && v.toLongLong() == data)
-            return i;
-    }
-    return -1;
-}
-
-QComboBox* FillComboFromResource(unsigned stringId, QComboBox* combo)
-{
-    const QString text = shell::packString(stringId);
-    if (text.isEmpty() || !combo)
-        return nullptr;
-    combo->clear();
-    for (const QString& part : platform::SplitProfileList(text))
-        combo->addItem(part);
-    return combo;
-}
 
 QString GetFileTitlePart(const QString& path)
 {

@@ -1,17 +1,14 @@
 #pragma once
 // Helpers many windows share: combo boxes filled from the pack or searched by
 // item data, file-name parts, and the removable drives.
+#include "app/controls/ComboFill.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
 
-class QComboBox;
-
-// Index of the first entry whose item data equals `data`; -1 when none does.
-int FindComboItemByData(const QComboBox* combo, qint64 data);
-// Fills the combo box with every ";"-terminated part of string `stringId`;
-// null (combo untouched) when the pack has no such string, else the combo.
-QComboBox* FillComboFromResource(unsigned stringId, QComboBox* combo);
+using controls::FillComboFromResource;
+using controls::FindComboItemByData;
 // The file name without folder (either separator) and without its last extension.
 QString GetFileTitlePart(const QString& path);
 

@@ -12,14 +12,7 @@ int main(int argc, char** argv)
     int result = 0;
     {
         CMainApp theApp(core);
-        theApp.SetMainFrameFactory([](CMainApp& a) -> QMainWindow* {
-            auto* frame = new CMainFrame(a);
-            if (!frame->OnCreate()) {
-                delete frame;
-                return nullptr;
-            }
-            return frame;
-        });
+        theApp.SetMainFrameFactory(&CreateMainFrame);
         if (theApp.InitInstance())
             result = app.exec();
         result = theApp.ExitInstance(result);

@@ -40,6 +40,17 @@ inline void mouseMove(QWidget* w, QPoint p)
     QCoreApplication::sendEvent(w, &me);
 }
 
+// Clicks a widget where a user would: a check box or radio button on its
+// indicator (its middle may lie past a short label, where a click misses),
+// anything else in its middle.
+inline void click(QWidget* w)
+{
+    if (!w)
+        return;
+    const bool indicator = w->inherits("QCheckBox") || w->inherits("QRadioButton");
+    QTest::mouseClick(w, Qt::LeftButton, {}, indicator ? QPoint(6, w->height() / 2) : w->rect().center());
+}
+
 inline void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,8 +1,10 @@
 #pragma once
 // Small helpers shared by the device dialogs: control ids, pack texts, the
 // red result label and the ";"-ended lists of the pack's strings.
+#include "app/controls/AppMessages.h"
 #include "app/controls/ControlMessages.h"
 #include "platform/LangPack.h"
+#include "platform/MessageEvent.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -29,6 +31,29 @@ inline void makeRed(QLabel* label)
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, QColor(0xFF, 0, 0));
     label->setPalette(p);
+}
+
+// The red, wrapping label in which a settings dialog shows the controller's answer.
+inline QLabel* resultLabel(QWidget* parent, int id)
+{
+    auto* l = withId(new QLabel(parent), id);
+    makeRed(l);
+    l->setWordWrap(true);
+    return l;
+}
+
+// Reads one block of settings from the controller (`retrieve` below 0:
+// failed), the main frame told first, and shows the outcome in `result`.
+// True when the block came.
+template <typename Retrieve>
+bool readFromController(QObject* frame, QLabel* result, Retrieve&& retrieve)
+{
+    constexpr unsigned IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277;
+    platform::sendMessage(frame, app::WM_STATUS_IDLE);
+    result->clear();
+    const bool read = retrieve() >= 0;
+    result->setText(platform::langString(read ? IDS_READ_DONE : IDS_READ_FAILED));
+    return read;
 }
 
 // The pieces of a text in which every piece is ended by ";".

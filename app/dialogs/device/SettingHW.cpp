@@ -157,9 +157,7 @@ void CSettingHW::buildLayout()
     ctl->setColumnStretch(6, 1);
     ctl->addWidget(m_status, 1, 0, 1, 7);
 
-    m_result = withId(new QLabel(this), IDC_RESULT);
-    m_result->setWordWrap(true);
-    makeRed(m_result);
+    m_result = resultLabel(this, IDC_RESULT);
 
     auto* buttons = new QHBoxLayout;
     auto button = [&](int id) {
@@ -307,16 +305,11 @@ void CSettingHW::OnBnClickedRead()
 {
     if (!m_screen)
         return;
-    platform::sendMessage(frameTarget(), app::WM_STATUS_IDLE);
-    m_result->clear();
     const tagGlobalInfo before = m_screen->Global;
-    if (m_core.RetrieveHardwareInfo(m_screen) < 0) {
-        m_result->setText(platform::langString(IDS_READ_FAILED));
+    if (!readFromController(frameTarget(), m_result, [this] { return m_core.RetrieveHardwareInfo(m_screen); }))
         return;
-    }
     sendHwChanged(frameTarget(), m_screen, before);
     LoadFromScreen();
-    m_result->setText(platform::langString(IDS_READ_DONE));
 }
 
 QString CSettingHW::resultText() const

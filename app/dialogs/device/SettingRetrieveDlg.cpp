@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 namespace dialogs {
@@ -84,6 +85,8 @@ CSettingRetrieveDlg::CSettingRetrieveDlg(CCore& core, QWidget* parent)
     m_replace->setChecked(true);
     m_readHw->setChecked(true);
     loadState();
+    // One screen needs no room for the address list.
+    resize(720, std::max(sizeHint().height(), m_single->isChecked() ? 420 : 560));
 }
 
 void CSettingRetrieveDlg::buildLayout()
@@ -114,6 +117,7 @@ void CSettingRetrieveDlg::buildLayout()
     m_portDel = iconButton(this, IDC_PORT_DEL, IDI_DELETE, 16, QStringLiteral("\u2212"));
     m_portEdit = withId(new QLineEdit(this), IDC_PORT_EDIT);
     m_portEdit->setMaxLength(5);
+    m_portEdit->setMinimumWidth(m_portEdit->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 16);
 
     auto* links = new QGroupBox(dlgText(IDD, IDL_LINKS), this);
     auto* grid = new QGridLayout(links);
@@ -136,10 +140,13 @@ void CSettingRetrieveDlg::buildLayout()
     portRow->addWidget(m_portAdd);
     portRow->addWidget(m_portDel);
     grid->addLayout(portRow, 2, 2);
+    // Adapter descriptions are the longest texts.
+    grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(2, 1);
 
-    auto* addresses = new QGroupBox(dlgText(IDD, IDL_ADDRESSES), this);
-    auto* av = new QVBoxLayout(addresses);
+    m_addresses = new QGroupBox(dlgText(IDD, IDL_ADDRESSES), this);
+    auto* av = new QVBoxLayout(m_addresses);
     m_single = withId(new QRadioButton(dlgText(IDD, IDC_SINGLE), this), IDC_SINGLE);
     m_range = withId(new QRadioButton(dlgText(IDD, IDC_RANGE), this), IDC_RANGE);
     auto* modes = new QHBoxLayout;
@@ -175,11 +182,19 @@ void CSettingRetrieveDlg::buildLayout()
     bottom->addWidget(search);
     bottom->addWidget(close, 0, Qt::AlignBottom);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(links, 2);
-    layout->addWidget(addresses, 3);
-    layout->addLayout(bottom);
-    resize(720, 560);
+    m_layout = new QVBoxLayout(this);
+    m_layout->addWidget(links, 2);
+    m_layout->addWidget(m_addresses, 3);
+    m_layout->addLayout(bottom);
+
+    // Tab follows the columns top to bottom, then the address box and the buttons.
+    QList<QWidget*> order{m_serial, m_serialRefresh, m_serialList, m_lan, m_adapterRefresh, m_adapterList,
+                          m_wan, m_portList, m_portEdit, m_portAdd, m_portDel, m_single, m_range};
+    for (QAbstractButton* b : m_sizes->buttons())
+        order << b;
+    order << m_selectAll << m_addressList << m_replace << m_readHw << search << close;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(m_serial, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableSerial);
     connect(m_lan, &QCheckBox::clicked, this, &CSettingRetrieveDlg::onEnableLan);
@@ -401,6 +416,8 @@ void CSettingRetrieveDlg::showRange(bool on)
     m_selectAll->setVisible(on);
     for (QAbstractButton* b : m_sizes->buttons())
         b->setVisible(on);
+    // With one screen the box holds only the two radios: the lists take the room.
+    m_layout->setStretchFactor(m_addresses, on ? 3 : 0);
 }
 
 void CSettingRetrieveDlg::onSingle()

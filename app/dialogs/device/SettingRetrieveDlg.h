@@ -9,11 +9,13 @@
 class CCore;
 class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QRadioButton;
 class QToolButton;
+class QVBoxLayout;
 
 namespace dialogs {
 
@@ -82,6 +84,8 @@ private:
     QCheckBox* m_selectAll;
     QCheckBox* m_replace;
     QCheckBox* m_readHw;
+    QGroupBox* m_addresses;
+    QVBoxLayout* m_layout;
 };
 
 } // namespace dialogs

@@ -59,9 +59,7 @@ CSettingWIFI::CSettingWIFI(CCore& core, tagItemData* screen, QWidget* parent, Wi
     m_security = withId(new QComboBox(this), IDC_SECURITY);
     m_ownKey = withId(new QLineEdit(this), IDC_OWN_KEY);
     m_ownKey->setValidator(new ByteLengthValidator(kWifiKeyMaxBytes, this));
-    m_result = withId(new QLabel(this), IDC_RESULT);
-    makeRed(m_result);
-    m_result->setWordWrap(true);
+    m_result = resultLabel(this, IDC_RESULT);
 
     auto* joinBox = new QGroupBox(this);
     auto* joinForm = new QFormLayout(joinBox);
@@ -221,15 +219,10 @@ void CSettingWIFI::OnBnClickedRead()
 {
     if (!m_screen)
         return;
-    platform::sendMessage(m_frame.data(), app::WM_STATUS_IDLE);
-    m_result->clear();
-    if (m_core.RetrieveWifiInfo(m_screen) < 0) {
-        m_result->setText(platform::langString(IDS_READ_FAILED));
+    if (!readFromController(m_frame.data(), m_result, [this] { return m_core.RetrieveWifiInfo(m_screen); }))
         return;
-    }
     setModeFromScreen();
     UpdateMode();
-    m_result->setText(platform::langString(IDS_READ_DONE));
 }
 
 void CSettingWIFI::OnBnClickedWrite()

@@ -56,9 +56,7 @@ CSettingWan::CSettingWan(CCore& core, tagItemData* screen, QWidget* parent)
     m_port->setValue(kDevicePortDefault);
     form->addRow(label(IDL_PORT), m_port);
 
-    m_result = withId(new QLabel(this), IDC_RESULT);
-    makeRed(m_result);
-    m_result->setWordWrap(true);
+    m_result = resultLabel(this, IDC_RESULT);
 
     auto* buttons = new QHBoxLayout;
     auto* read = withId(new QPushButton(dlgText(IDD, IDC_READ), this), IDC_READ);
@@ -127,14 +125,8 @@ void CSettingWan::OnBnClickedRead()
 {
     if (!m_screen)
         return;
-    platform::sendMessage(m_frame.data(), app::WM_STATUS_IDLE);
-    m_result->clear();
-    if (m_core.RetrieveIpInfo(m_screen) < 0) {
-        m_result->setText(platform::langString(IDS_READ_FAILED));
-        return;
-    }
-    LoadFromScreen();
-    m_result->setText(platform::langString(IDS_READ_DONE));
+    if (readFromController(m_frame.data(), m_result, [this] { return m_core.RetrieveIpInfo(m_screen); }))
+        LoadFromScreen();
 }
 
 void CSettingWan::OnBnClickedWrite()

@@ -134,6 +134,10 @@ bool CWizard::InitDialog()
         CPage* p = m_pages[i];
         if (!p->Create(this))
             return false;
+        // Hidden pages keep their room, so the frame and its buttons stay put from page to page.
+        QSizePolicy policy = p->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        p->setSizePolicy(policy);
         p->hide();
         m_areaLayout->addWidget(p, 0, 0);
     }

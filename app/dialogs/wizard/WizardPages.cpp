@@ -55,6 +55,34 @@ QPixmap statusIcon(QWidget* w, unsigned id, QStyle::StandardPixmap fallback)
     return icon.pixmap(32, 32);
 }
 
+// The right-aligned read and write buttons under a hardware form.
+template <typename Owner>
+QHBoxLayout* readWriteRow(Owner* owner, int readId, int writeId, void (Owner::*onRead)(), bool (Owner::*onWrite)())
+{
+    auto* read = withId(new QPushButton(dlgText(6451, readId), owner), readId);
+    auto* write = withId(new QPushButton(dlgText(6451, writeId), owner), writeId);
+    read->setAutoDefault(false);
+    write->setAutoDefault(false);
+    QObject::connect(read, &QPushButton::clicked, owner, onRead);
+    QObject::connect(write, &QPushButton::clicked, owner, onWrite);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(read);
+    buttons->addWidget(write);
+    return buttons;
+}
+
+// Sends the screen's hardware settings; the display restarts only with
+// settings it really took.
+bool sendAndRestart(CCore& core, tagItemData* screen)
+{
+    if (!screen || core.SendHardwareInfo(screen, 0) <= 0)
+        return false;
+    core.SendSwitch(screen, 0);
+    core.SendSwitch(screen, 1);
+    return true;
+}
+
 } // namespace
 
 // ---- page 1 ----
@@ -283,7 +311,9 @@ void CWizardHwForm::loadFromScreen(const tagGlobalInfo& g)
     m_height->setPosition(g.Height / 4);
     const int row = panels::ledWorkModeRow(g.Type);
     m_mode->setCurrentIndex(row);
-    m_scan->setRange(1, WorkModeClassOf(row < 0 ? 22 : row).maxScan);
+    // The range is the work mode's own (as in the hardware settings): a scan
+    // beyond it cannot be compiled, and every later send would fail.
+    m_scan->setRange(1, WorkModeClassOf(row < 0 ? 22 : int(g.Type)).maxScan);
     m_scan->setPosition(g.ScanMode);
     m_rowDecode->setCurrentIndex(g.RowDecode < m_rowDecode->count() ? g.RowDecode : -1);
     if (m_refresh)
@@ -331,17 +361,8 @@ CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagIte
     m_form = new CWizardHwForm(false, 512, 128, this);
     m_form->setOwnChoiceEnabled(false);
     layout->addWidget(m_form);
-    auto* read = withId(new QPushButton(dlgText(6451, IDC_READ), this), IDC_READ);
-    auto* write = withId(new QPushButton(dlgText(6451, IDC_WRITE), this), IDC_WRITE);
-    read->setAutoDefault(false);
-    write->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(read);
-    buttons->addWidget(write);
-    layout->addLayout(buttons);
-    connect(read, &QPushButton::clicked, this, &CWizardRetrieveSuccess::OnRead);
-    connect(write, &QPushButton::clicked, this, &CWizardRetrieveSuccess::OnWrite);
+    layout->addLayout(
+        readWriteRow(this, IDC_READ, IDC_WRITE, &CWizardRetrieveSuccess::OnRead, &CWizardRetrieveSuccess::OnWrite));
 }
 
 void CWizardRetrieveSuccess::OnPreset(int id)
@@ -376,12 +397,10 @@ void CWizardRetrieveSuccess::OnRead()
 bool CWizardRetrieveSuccess::OnWrite()
 {
     tagItemData* s = m_screen();
-    // The display restarts only with settings it really took.
-    if (!s || !Apply(s))
+    if (!s)
         return false;
-    m_core.SendSwitch(s, 0);
-    m_core.SendSwitch(s, 1);
-    return true;
+    m_form->store(s->Global, 500);
+    return sendAndRestart(m_core, s);
 }
 
 // ---- page 3 ----
@@ -503,22 +522,12 @@ bool CWizardHwConfig::Create(CWizard* wizard)
     auto* note = withId(new QLabel(dlgText(IDD, IDC_NOTE), this), IDC_NOTE);
     note->setWordWrap(true);
     makeRed(note);
-    auto* read = withId(new QPushButton(dlgText(IDD, IDC_READ), this), IDC_READ);
-    auto* write = withId(new QPushButton(dlgText(IDD, IDC_WRITE), this), IDC_WRITE);
-    read->setAutoDefault(false);
-    write->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(read);
-    buttons->addWidget(write);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title(this, IDD));
     layout->addWidget(m_form);
     layout->addWidget(note);
-    layout->addLayout(buttons);
+    layout->addLayout(readWriteRow(this, IDC_READ, IDC_WRITE, &CWizardHwConfig::OnRead, &CWizardHwConfig::OnWrite));
     layout->addStretch(1);
-    connect(read, &QPushButton::clicked, this, &CWizardHwConfig::OnRead);
-    connect(write, &QPushButton::clicked, this, &CWizardHwConfig::OnWrite);
     return true;
 }
 
@@ -542,12 +551,7 @@ void CWizardHwConfig::OnRead()
 bool CWizardHwConfig::OnWrite()
 {
     store();
-    // The display restarts only with settings it really took.
-    if (core().SendHardwareInfo(screen(), 0) <= 0)
-        return false;
-    core().SendSwitch(screen(), 0);
-    core().SendSwitch(screen(), 1);
-    return true;
+    return sendAndRestart(core(), screen());
 }
 
 int CWizardHwConfig::OnBack()

@@ -338,6 +338,22 @@ TEST_F(TreeEditor, ScreenshotsOfTheTreeWithItsMenu)
     ASSERT_TRUE(loadPack("UI_EN.rcc"));
 }
 
+TEST_F(TreeEditor, ALongNameInANarrowPanelScrollsInsteadOfBeingCut)
+{
+    TreeWorld w;
+    tagItemData* screen = w.screen(96, 32, u"screen");
+    tagItemData* section = w.section(w.scene(screen), QRect(0, 0, 8, 8), IT_WND_TEXT,
+                                     u"A text window with a long descriptive name");
+    w.tree->InsertItemTree(screen);
+    w.host.show();
+    w.tree->setGeometry(0, 0, 140, 300);
+    QCoreApplication::processEvents();
+    const QRect row = w.tree->visualItemRect(w.tree->itemOf(section));
+    const int text = w.tree->fontMetrics().horizontalAdvance(nameOf(section));
+    EXPECT_GE(w.tree->columnWidth(0), row.left() + text);
+    EXPECT_GT(w.tree->horizontalScrollBar()->maximum(), 0);
+}
+
 TEST_F(TreeEditor, DraggingNearTheBottomScrollsAndHoveringExpands)
 {
     TreeWorld w;

@@ -89,6 +89,72 @@ TEST(Selection, ActivatingAScreenWindowSelectsItsScreenUnlessTheTreeDidIt)
     EXPECT_TRUE(f2->activationFlag());
 }
 
+// Lit pixels of a widget as it shows on screen, its child windows included.
+int litPixels(QWidget* w)
+{
+    const QImage shot = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int lit = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            lit += qRed(shot.pixel(x, y)) > 0x80 ? 1 : 0;
+    return lit;
+}
+
+TEST(Selection, TheScreensRowShowsItsFirstSceneWithItsText)
+{
+    ASSERT_TRUE(loadPack("UI_EN.rcc"));
+    World w;
+    QMdiArea area;
+    area.resize(900, 500);
+    area.show();
+    tagItemData* screen = w.screen(64, 32, u"Main");
+    tagItemData* global = w.scene(screen, u"g", IT_GLOBALSCENE);
+    tagItemData* g1 = w.section(global, QRect(40, 0, 16, 8));
+    tagItemData* first = w.scene(screen, u"one");
+    tagItemData* sec = w.section(first, QRect(0, 0, 32, 16));
+    tagItemData* text = w.item(sec, IT_SINGLELINE, u"t");
+    support::TreeBuilder::setRecordText(text, QStringLiteral("HELLO"));
+    w.core.Paint(text);
+    tagItemData* second = w.scene(screen, u"two");
+    tagItemData* other = w.section(second, QRect(0, 16, 8, 8));
+    CChildFrame* frame = w.open(area, screen);
+    CEditor tree(w.core, &w.links);
+    w.links.itemTree = &tree;
+    tree.InsertItemTree(screen);
+    tree.show();
+    CScreenLed* canvas = frame->canvas();
+
+    tree.setCurrentItem(tree.itemOf(second));
+    tree.setCurrentItem(tree.itemOf(screen));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(canvas->selectedItem(), screen);
+    // The global scene's and the first scene's windows, none of the second's, none selected.
+    EXPECT_EQ(canvas->openSectionCount(), 2);
+    ASSERT_NE(canvas->sectionCanvas(sec), nullptr);
+    EXPECT_NE(canvas->sectionCanvas(g1), nullptr);
+    EXPECT_EQ(canvas->sectionCanvas(other), nullptr);
+    EXPECT_FALSE(canvas->sectionCanvas(sec)->isSelected());
+    EXPECT_EQ(canvas->sectionCanvas(sec)->currentItem(), text);
+    const int litOnScreen = litPixels(canvas);
+    EXPECT_GT(litOnScreen, 20);
+
+    // The scene's row shows the same picture.
+    tree.setCurrentItem(tree.itemOf(first));
+    EXPECT_EQ(canvas->openSectionCount(), 2);
+    EXPECT_EQ(litPixels(canvas), litOnScreen);
+
+    // Clearing the screen leaves no window on a scene that is gone, and the
+    // screen then shows nothing.
+    tree.setCurrentItem(tree.itemOf(first));
+    tree.ClearPrograms(screen);
+    EXPECT_EQ(canvas->selectedItem(), tree.selectedNode());
+    EXPECT_EQ(canvas->openSectionCount(), 0);
+    tree.setCurrentItem(tree.itemOf(screen));
+    EXPECT_EQ(canvas->selectedItem(), screen);
+    EXPECT_EQ(canvas->openSectionCount(), 0);
+    EXPECT_EQ(litPixels(canvas), 0);
+}
+
 TEST(Selection, ClearingAScreenDropsItsScenesRowsAndWindows)
 {
     World w;

@@ -194,7 +194,7 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     r.set(records::clocksimul::HourMarkSize, 2u);
     auto* p = make<CPropertyClockSimul>();
     load(p, n);
-    EXPECT_EQ(ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode)->count(), 5);
+    EXPECT_EQ(ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode)->count(), 3);
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdColour5)->isEnabled());
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdMinuteMarkStyle)->isEnabled());
 

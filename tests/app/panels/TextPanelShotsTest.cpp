@@ -8,6 +8,7 @@
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyCoolText.h"
 #include "app/panels/PropertyPages.h"
+#include "app/panels/PropertyText.h"
 #include "app/panels/PropertyTextGif.h"
 #include "core/api/TypeRecords.h"
 #include "core/api/Core.h"
@@ -15,6 +16,7 @@
 #include "platform/LangPack.h"
 #include "support/TreeBuilder.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <gtest/gtest.h>
 
@@ -72,6 +74,24 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
         const QString file = QStringLiteral("%1/text-%2_%3.png").arg(paneltest::outputDir(), s.name, GetParam());
         EXPECT_TRUE(pane.grab().save(file)) << file.toStdString();
     }
+
+    // At the program's width the rich-text panel of a text window still gives its lists room.
+    tagItemData* textWindow = tree.section(scene, QRect(0, 32, 64, 32), u"text", IT_WND_TEXT);
+    tagItemData* windowText = tree.item(textWindow, IT_TEXT, u"rich");
+    pane.resize(860, 192);
+    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(textWindow));
+    platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(windowText));
+    QCoreApplication::processEvents();
+    CPanelBase* richPanel = pane.windowPage()->currentMain();
+    ASSERT_NE(richPanel, nullptr);
+    for (int id : {int(CPropertyText::IdFace), int(CPropertyText::IdSize)}) {
+        auto* combo = richPanel->findChild<QComboBox*>(QString::number(id));
+        ASSERT_NE(combo, nullptr) << id;
+        // Its text and the drop-down arrow both show.
+        EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->currentText()) + 30) << id;
+        EXPECT_GE(combo->x(), 0) << id;
+    }
+    EXPECT_TRUE(pane.grab().save(QStringLiteral("%1/text-richtext-narrow_%2.png").arg(paneltest::outputDir(), GetParam())));
 
     // The animation-effect dialog with the panels it is given.
     editor::CCustomGif dlg(anim);

@@ -24,11 +24,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -112,6 +114,12 @@ TEST(MainFrame, StartsWithTheSpecifiedGeometryBarsPanesAndLanguageEntries)
     QCoreApplication::sendEvent(&f, &tip);
     EXPECT_EQ(f.StatusText(0), QStringLiteral("prompt"));
     EXPECT_EQ(f.StatusText(2), S(59151));
+    // A link text longer than its pane widens the pane rather than being cut.
+    QLabel* link = f.StatusPane(1);
+    link->setText(S(44010).arg(QStringLiteral("/dev/serial/by-id/usb-controller-port0")));
+    EXPECT_TRUE(QTest::qWaitFor([link] { return link->width() >= link->sizeHint().width(); }, 1000));
+    EXPECT_GT(link->width(), 125);
+    EXPECT_GT(f.StatusPane(2)->width(), 100);
 }
 
 TEST(MainFrame, WithoutRememberedScreensItStartsWithOneNewScreenWithoutAFile)
@@ -710,4 +718,40 @@ TEST(MainFrame, TheThumbnailSitsHiddenInTheScreenAreaAndIsTheCanvasesThumbnail)
     EXPECT_EQ(thumb->geometry().bottomRight(), h.frame->MdiArea()->viewport()->rect().bottomRight());
     thumb->showThumbnail(64, 32, nullptr);
     EXPECT_TRUE(thumb->isVisible());
+}
+
+TEST(MainFrame, AStatusTextLongerThanItsPaneEndsInAnEllipsisAndShowsWholeAsATip)
+{
+    FrameHarness h;
+    h.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+    QLabel* pane = h.frame->StatusPane(1);
+    ASSERT_NE(pane, nullptr);
+    // Longer than the whole bar: the pane widens as far as the bar allows,
+    // and what still does not fit ends in an ellipsis.
+    const QString whole = QStringLiteral("Hardware settings sent to the controller at address 12. ").repeated(8);
+    pane->setText(whole);
+    QCoreApplication::processEvents();
+    EXPECT_GE(pane->width(), 125);
+    EXPECT_LE(pane->geometry().right(), h.frame->statusBar()->width());
+    EXPECT_EQ(h.frame->StatusText(1), whole);
+    const auto tipOver = [pane] {
+        QHelpEvent tip(QEvent::ToolTip, pane->rect().center(), pane->mapToGlobal(pane->rect().center()));
+        QCoreApplication::sendEvent(pane, &tip);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipOver(), whole);
+    // What is drawn is the start of the text with an ellipsis, where a
+    // label would put it.
+    const QImage drawn = pane->grab().toImage();
+    const int indent = pane->fontMetrics().horizontalAdvance(u'x') / 2;
+    const int room = pane->contentsRect().width() - 2 * pane->margin() - indent;
+    const QString cut = pane->fontMetrics().elidedText(whole, Qt::ElideRight, room);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
+    pane->setText(cut);
+    EXPECT_EQ(pane->grab().toImage(), drawn);
+    // A text that fits needs no tip.
+    pane->setText(QStringLiteral("Ready"));
+    tipOver();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
 }

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -159,6 +160,25 @@ TEST(AnalogClock, FaceMarksNumeralsAndDateBand)
     DrawAnalogFace(a, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
     DrawAnalogFace(b, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
     EXPECT_EQ(a, b);
+}
+
+TEST(AnalogClock, ANewFacesPictureIsDrawn)
+{
+    QTemporaryDir dir;
+    QImage pic(8, 8, QImage::Format_RGB32);
+    pic.fill(qRgb(0, 0, 255));
+    const QString path = dir.filePath(QStringLiteral("face.png"));
+    ASSERT_TRUE(pic.save(path));
+    auto r = face();
+    r->set(clocksimul::HourMarkSize, 0);
+    r->set(clocksimul::MinuteMarkSize, 0);
+    ASSERT_TRUE(r->set(clocksimul::Picture, path));
+    QImage img(64, 64, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    DrawAnalogFace(img, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
+    // Stretched over the face by default.
+    EXPECT_EQ(img.pixel(4, 60), qRgb(0, 0, 255));
+    EXPECT_EQ(img.pixel(60, 4), qRgb(0, 0, 255));
 }
 
 TEST(AnalogClock, MarkOfSizeOneIsADot)

@@ -83,6 +83,12 @@ TEST(DeviceShots, EveryDialogInEveryLanguage)
             shoot(dlg, "search_scope", pack);
         }
         {
+            core.SetSingleScreen(1);
+            CSettingRetrieveDlg dlg(core);
+            shoot(dlg, "search_scope_single", pack);
+            core.SetSingleScreen(0);
+        }
+        {
             CSettingSW dlg(core, SoftwareOptions{true, false, true, true});
             shoot(dlg, "software", pack);
         }

@@ -12,6 +12,8 @@
 #include "support/Seams.h"
 #include "support/SimControllerSearch.h"
 
+#include <QApplication>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -130,6 +132,12 @@ TEST_F(SearchScope, RangeFollowsTheScopesLastAddress)
     // One screen: the range widgets go, and Search leaves the scope alone.
     click(&dlg, Dlg::IDC_SINGLE);
     EXPECT_FALSE(addresses->isVisible());
+    // ...and leave no large empty box behind: the address box shrinks to its radios.
+    QWidget* box = support::findByControlId<QAbstractButton>(&dlg, Dlg::IDC_SINGLE)->parentWidget();
+    QCoreApplication::sendPostedEvents();
+    dlg.layout()->activate();
+    EXPECT_LE(box->height(), box->sizeHint().height() + 4);
+    EXPECT_GT(list(&dlg, Dlg::IDC_SERIAL_LIST)->height(), box->height());
     EXPECT_EQ(core->IsSingleScreen(), 1);
     click(&dlg, Dlg::IDC_SEARCH);
     EXPECT_EQ(scope(), (std::vector<int>{3, 5}));
@@ -137,6 +145,30 @@ TEST_F(SearchScope, RangeFollowsTheScopesLastAddress)
     EXPECT_EQ(frame.messages()[0].w, 1u);
     EXPECT_EQ(frame.messages()[0].l, 1);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(SearchScope, TabRunsDownEachColumnThenThroughTheAddresses)
+{
+    core->EnableLan(1);
+    core->EnableWan(1);
+    core->SetSingleScreen(0);
+    Dlg dlg(*core, &frame);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QWidget* first = support::findByControlId<QWidget>(&dlg, Dlg::IDC_SERIAL);
+    first->setFocus();
+    QList<int> ids;
+    for (int i = 0; i < 12 && QApplication::focusWidget(); ++i) {
+        ids << controls::controlId(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // The radios of a group take one stop, moved through with the arrows.
+    const QList<int> want{Dlg::IDC_SERIAL,   Dlg::IDC_SERIAL_REFRESH, Dlg::IDC_SERIAL_LIST, Dlg::IDC_LAN,
+                          Dlg::IDC_ADAPTER_REFRESH, Dlg::IDC_ADAPTER_LIST, Dlg::IDC_WAN, Dlg::IDC_PORT_LIST,
+                          Dlg::IDC_PORT_EDIT, Dlg::IDC_PORT_ADD, Dlg::IDC_PORT_DEL};
+    EXPECT_EQ(ids.mid(0, want.size()), want);
+    ASSERT_EQ(ids.size(), 12);
+    EXPECT_TRUE(ids[11] == Dlg::IDC_SINGLE || ids[11] == Dlg::IDC_RANGE) << ids[11];
 }
 
 TEST_F(SearchScope, ChecksReachTheIgnoreListsAtOnce)

@@ -152,7 +152,15 @@ TEST(Wizard, NavigationButtonsAndCancelLeaveTheTreeAsItWas)
         EXPECT_TRUE(w.isVisible());
         EXPECT_EQ(w.GetCurrentPage(), 2);
         EXPECT_EQ(buttons(w), (Buttons{true, true, true}));
-        w.GoToPage(5);
+        // The frame keeps one size and its buttons one place on every page.
+        const QSize size = w.size();
+        const QPoint nextAt = byId<QPushButton>(&w, CWizard::IDC_NEXT)->pos();
+        for (int page = 1; page <= 5; ++page) {
+            w.GoToPage(page);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(w.size(), size) << page;
+            EXPECT_EQ(byId<QPushButton>(&w, CWizard::IDC_NEXT)->pos(), nextAt) << page;
+        }
         EXPECT_EQ(buttons(w), (Buttons{true, false, true}));
         w.OnNext();   // nothing past the last page
         EXPECT_EQ(w.GetCurrentPage(), 5);
@@ -235,13 +243,25 @@ TEST(Wizard, SearchResultPanelPresetsAndClasses)
     w.AddStandardPages();
     ASSERT_TRUE(w.InitDialog());
     auto* panel = static_cast<CWizardRetrieve*>(w.page(3))->resultPanel();
+    // A controller reporting full colour with a scan its mode cannot take:
+    // the scan comes within the mode's range, so the programs still compile.
     w.screen()->Global.Type = 17;
+    w.screen()->Global.ScanMode = 8;
     panel->LoadFromScreen(w.screen());
     auto* scanSpin = byId<CSpinButtons>(panel, CWizardHwForm::IDC_SCAN_SPIN);
     auto* mode = byId<QComboBox>(panel, CWizardHwForm::IDC_WORKMODE);
     EXPECT_TRUE(byId<QRadioButton>(panel, CWizardRetrieveSuccess::IDC_PRESET_COLOUR)->isChecked());
     EXPECT_FALSE(mode->isEnabled());
-    EXPECT_EQ(scanSpin->maximum(), 16);   // class of position 13
+    EXPECT_EQ(scanSpin->maximum(), 4);    // class of code 17
+    EXPECT_EQ(scanSpin->position(), 4);
+    // A mode of a wider class keeps a scan within its range.
+    w.screen()->Global.Type = 0;
+    w.screen()->Global.ScanMode = 8;
+    panel->LoadFromScreen(w.screen());
+    EXPECT_EQ(scanSpin->maximum(), 16);
+    EXPECT_EQ(scanSpin->position(), 8);
+    w.screen()->Global.Type = 17;
+    panel->LoadFromScreen(w.screen());
     devicetest::click(byId<QRadioButton>(panel, CWizardRetrieveSuccess::IDC_OWN));
     ASSERT_TRUE(mode->isEnabled());
     mode->setCurrentIndex(13);
