@@ -60,6 +60,8 @@
 
 #include <cstring>
 
+using namespace sorvane::link;
+
 namespace dialogs {
 // Tests only: the rights mask has no setter, it only grows in the program.
 struct AccessRightsTestReset {
