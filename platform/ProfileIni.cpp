@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QtEndian>
 #include <climits>
 
 namespace platform {
@@ -66,8 +67,12 @@ void ProfileFile::loadData(QByteArray raw)
     QString text;
     if (raw.startsWith("\xFF\xFE")) {
         m_utf16 = m_bom = true;
-        raw.remove(0, 2);
-        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
+        // Taken unit by unit: a decoder would treat a second mark after the
+        // first as a byte-order switch and garble everything behind it.
+        const qsizetype units = (raw.size() - 2) / 2;
+        text.resize(units);
+        for (qsizetype i = 0; i < units; ++i)
+            text[i] = QChar(qFromLittleEndian<quint16>(raw.constData() + 2 + 2 * i));
     } else {
         if (raw.startsWith("\xEF\xBB\xBF")) {
             m_bom = true;
@@ -104,7 +109,10 @@ QByteArray ProfileFile::bytes() const
         text += l.text + l.eol;
     if (m_utf16) {
         QByteArray out = m_bom ? QByteArray("\xFF\xFE", 2) : QByteArray();
-        out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        const qsizetype start = out.size();
+        out.resize(start + text.size() * 2);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            qToLittleEndian<quint16>(text[i].unicode(), out.data() + start + 2 * i);
         return out;
     }
     QByteArray out = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();

@@ -104,6 +104,26 @@ TEST(ProfileIni, Utf8AndUtf16TextsRoundTrip)
     EXPECT_EQ(GetPrivateProfileInt("usr", "CI", 5, wide), 1);
 }
 
+// Marks and lone surrogates inside a UTF-16 file are text like any other:
+// they neither flip the byte order nor change on the way back.
+TEST(ProfileIni, Utf16TextKeepsEveryUnitAsItIs)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (char16_t u : {char16_t(0xFFFE), char16_t(0xFEFF), char16_t(0xD8FF)})
+        bytes.append(char(u & 0xFF)).append(char(u >> 8));
+    bytes.append(QByteArray("\r\0\n\0", 4));
+    bytes.append(QByteArray("[\0u\0s\0r\0]\0\r\0\n\0C\0I\0=\0" "0\0\r\0\n\0", 26));
+    ProfileFile f;
+    f.loadData(bytes);
+    EXPECT_EQ(f.bytes(), bytes);
+    EXPECT_EQ(f.value("usr", "CI"), "0");
+    ASSERT_TRUE(f.setValue("Config", "Fuzz", "1;2;"));
+    ProfileFile again;
+    again.loadData(f.bytes());
+    EXPECT_EQ(again.value("config", "FUZZ"), "1;2;");
+    EXPECT_TRUE(again.bytes().startsWith(bytes));
+}
+
 TEST(ProfileIni, NumbersConvertFromLeadingDecimalDigits)
 {
     EXPECT_EQ(ProfileTextToInt("12"), 12);
