@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStackedLayout>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTextEdit>
@@ -426,12 +427,15 @@ bool CWizardRetrieve::Create(CWizard* wizard)
     m_status = withId(new QLabel(this), IDC_STATUS);
     m_status->setWordWrap(true);
     makeRed(m_status);
+    // Its first icon and text from the start, so the frame has the room for them.
+    m_icon->setPixmap(statusIcon(this, 6215, QStyle::SP_BrowserReload));
+    m_status->setText(platform::langString(48162));
     m_success = new CWizardRetrieveSuccess(wizard->core(), [wizard] { return wizard->screen(); }, this);
     m_fail = withId(new QWidget(this), FAIL_IDD);
     auto* retry = withId(new QPushButton(dlgText(FAIL_IDD, IDC_RETRY), m_fail), IDC_RETRY);
     retry->setAutoDefault(false);
     auto* failLayout = new QHBoxLayout(m_fail);
-    failLayout->addWidget(retry);
+    failLayout->addWidget(retry, 0, Qt::AlignTop);
     failLayout->addStretch(1);
     connect(retry, &QPushButton::clicked, this, &CWizardRetrieve::OnRetry);
     auto* head = new QHBoxLayout;
@@ -440,11 +444,17 @@ bool CWizardRetrieve::Create(CWizard* wizard)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title(this, IDD));
     layout->addLayout(head);
-    layout->addWidget(m_success);
-    layout->addWidget(m_fail);
+    // The outcome panels share one place that is as large as the larger,
+    // so a finished search does not grow the wizard.
+    auto* outcome = new QWidget(this);
+    m_outcome = new QStackedLayout(outcome);
+    m_outcome->setContentsMargins(0, 0, 0, 0);
+    m_pending = new QWidget(outcome);
+    m_outcome->addWidget(m_pending);
+    m_outcome->addWidget(m_success);
+    m_outcome->addWidget(m_fail);
+    layout->addWidget(outcome);
     layout->addStretch(1);
-    m_success->hide();
-    m_fail->hide();
     m_searched = false;
     return true;
 }
@@ -457,8 +467,7 @@ int CWizardRetrieve::ShowPage()
     CPage::ShowPage();
     m_icon->setPixmap(statusIcon(this, 6215, QStyle::SP_BrowserReload));
     m_status->setText(platform::langString(48162));
-    m_success->hide();
-    m_fail->hide();
+    m_outcome->setCurrentWidget(m_pending);
     int r = 2;
     if (searchRunner()) {
         r = searchRunner()(wizard(), core(), screen());
@@ -470,13 +479,13 @@ int CWizardRetrieve::ShowPage()
     if (r == 1) {
         m_icon->setPixmap(statusIcon(this, 6106, QStyle::SP_DialogApplyButton));
         m_status->setText(platform::langString(48163));
-        m_success->show();
+        m_outcome->setCurrentWidget(m_success);
         core().RetrieveHardwareInfo(screen());
         m_success->LoadFromScreen(screen());
     } else {
         m_icon->setPixmap(statusIcon(this, 6105, QStyle::SP_MessageBoxWarning));
         m_status->setText(platform::langString(48164));
-        m_fail->show();
+        m_outcome->setCurrentWidget(m_fail);
     }
     return 1;
 }

@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QStackedLayout;
 class QTextEdit;
 struct tagGlobalInfo;
 
@@ -138,6 +139,8 @@ private:
     QLabel* m_icon = nullptr;
     CWizardRetrieveSuccess* m_success = nullptr;
     QWidget* m_fail = nullptr;
+    QWidget* m_pending = nullptr;   // the outcome's place while searching
+    QStackedLayout* m_outcome = nullptr;
     bool m_searched = false;
 };
 

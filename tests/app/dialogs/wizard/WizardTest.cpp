@@ -313,11 +313,15 @@ TEST(WizardSim, AllFivePagesAgainstTheSimulatedController)
     press(w, CWizard::IDC_NEXT);
     devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
     byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT)->setText(QString::number(sim.peer.port()));
+    QCoreApplication::processEvents();
+    const QSize size = w.size();
     press(w, CWizard::IDC_NEXT);   // searches through the task dialog
     ASSERT_EQ(w.GetCurrentPage(), 3);
     auto* search = static_cast<CWizardRetrieve*>(w.page(3));
     EXPECT_TRUE(search->failurePanel()->isHidden());
     ASSERT_FALSE(search->resultPanel()->isHidden());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.size(), size);   // the result panel had its room already
     EXPECT_EQ(byId<QLabel>(search, CWizardRetrieve::IDC_STATUS)->text(), platform::langString(48163));
 
     // Write on the result panel: settings sent, then the display off and on.
