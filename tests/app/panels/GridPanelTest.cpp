@@ -702,7 +702,14 @@ TEST_F(GridPanel, AHundredByThirtySheetImportsQuickly)
     const qint64 applyMs = applyClock.isValid() ? applyClock.elapsed() : -1;
     std::printf("[ figures ] 100 x 30 import: conversion %lld ms, reading %lld ms, applying and storing %lld ms\n",
                 static_cast<long long>(conversionMs), static_cast<long long>(readMs), static_cast<long long>(applyMs));
-    EXPECT_LT(readMs + applyMs, 2000);
+#if defined(__SANITIZE_ADDRESS__)
+    // An instrumented debug build runs several times slower: its bound only
+    // catches work that grows per cell, the 2 s hold for the program's build.
+    constexpr qint64 kBoundMs = 10000;
+#else
+    constexpr qint64 kBoundMs = 2000;
+#endif
+    EXPECT_LT(readMs + applyMs, kBoundMs);
     std::unique_ptr<grid::CRealGrid> g;
     expectStored(&g);
     EXPECT_EQ(g->RowCount(), 101);
