@@ -45,14 +45,6 @@ tagItemData* globalSceneOf(const tagItemData* node)
     return isGlobalScene(first) ? first : nullptr;
 }
 
-tagItemData* shownSceneOf(const tagItemData* node)
-{
-    if (!node || node->Level != LEVEL_ROOT)
-        return sceneOf(node);
-    tagItemData* first = node->FirstChild;
-    return isGlobalScene(first) && first->NextSibling ? first->NextSibling : first;
-}
-
 QRect nodeRect(CCore& core, tagItemData* node)
 {
     RECT r;
@@ -215,11 +207,7 @@ int CScreenLed::RemoveItem(tagItemData* node)
     case LEVEL_SCENE:
         for (tagItemData* s = node->FirstChild; s; s = s->NextSibling)
             removeSection(s);
-        if (m_sel && m_sel->Level == LEVEL_ROOT && shownSceneOf(m_sel) == node) {
-            // The screen stays selected; the scene it showed is going away.
-            ClearContent(false);
-            update();
-        } else if (m_sel && sceneOf(m_sel) == node) {
+        if (m_sel && sceneOf(m_sel) == node) {
             m_sel = nullptr;
             paintBackground();
         }
@@ -282,7 +270,7 @@ int CScreenLed::RefreshItem(tagItemData* node)
 
 void CScreenLed::paintBackground()
 {
-    tagItemData* scene = shownSceneOf(m_sel);
+    tagItemData* scene = m_sel ? sceneOf(m_sel) : nullptr;
     if (scene && !scene->Preview.isNull()) {
         ClearContent(false);
         const QRect r = nodeRect(m_core, scene);
@@ -299,11 +287,11 @@ void CScreenLed::OnItemChanged(tagItemData* node)
         return;
     switch (node->Level) {
     case LEVEL_ROOT:
-        if (m_sel)
+        if (m_sel && m_sel != node)
             paintBackground();
         break;
     case LEVEL_SCENE:
-        if (m_sel && (shownSceneOf(m_sel) == node || isGlobalScene(node)))
+        if (m_sel && (sceneOf(m_sel) == node || isGlobalScene(node)))
             paintBackground();
         break;
     default:
@@ -319,14 +307,13 @@ tagItemData* CScreenLed::SelectItem(tagItemData* node, bool redraw)
     tagItemData* previous = m_sel;
     if (node && !ownsNode(node))
         return previous;
-    tagItemData* previousScene = shownSceneOf(previous);
-    tagItemData* shownScene = isGlobalScene(previousScene) ? nullptr : previousScene;
+    tagItemData* shownScene = previous && previous->Level != LEVEL_ROOT && !isGlobalScene(sceneOf(previous))
+                                  ? sceneOf(previous)
+                                  : nullptr;
     tagItemData* global = globalSceneOf(m_item);
-    const bool globalShown = previousScene != nullptr;
-    // The screen itself shows the scene a user meets first.
-    tagItemData* scene = shownSceneOf(node);
+    const bool globalShown = previous && previous->Level != LEVEL_ROOT;
 
-    if (!scene) {
+    if (!node || node->Level == LEVEL_ROOT) {
         if (global)
             RemoveItem(global);
         if (shownScene)
@@ -336,9 +323,9 @@ tagItemData* CScreenLed::SelectItem(tagItemData* node, bool redraw)
         return previous;
     }
 
-    tagItemData* target = node->Level == LEVEL_ROOT ? scene : node;
     tagItemData* prevSection = sectionOf(previous);
     tagItemData* section = sectionOf(node);
+    tagItemData* scene = sceneOf(node);
     if (prevSection && prevSection != section) {
         if (CSectionLed* c = sectionCanvas(prevSection))
             c->SetSelected(false, true);
@@ -346,11 +333,11 @@ tagItemData* CScreenLed::SelectItem(tagItemData* node, bool redraw)
     if (shownScene && shownScene != scene)
         RemoveItem(shownScene);
     if (isGlobalScene(scene)) {
-        ShowItem(globalShown ? target : scene);
+        ShowItem(globalShown ? node : scene);
     } else {
         if (global && !globalShown)
             ShowItem(global);
-        ShowItem(shownScene == scene ? target : scene);
+        ShowItem(shownScene == scene ? node : scene);
     }
     const bool sectionChanged = section != prevSection;
     if (node->Level == LEVEL_PROGRAM) {

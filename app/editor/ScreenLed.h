@@ -32,8 +32,7 @@ public:
     int UpdateItemRect(tagItemData* node);
     int RefreshItem(tagItemData* node);
     void OnItemChanged(tagItemData* node);
-    // Selects a node of this screen (null: none; the screen shows its first
-    // scene); returns the previous selection.
+    // Selects a node of this screen (null or the screen: none); returns the previous selection.
     tagItemData* SelectItem(tagItemData* node, bool redraw);
     void ClearSections();
     // 0 when unchanged; keeps the scroll position in LEDs.
@@ -80,9 +79,6 @@ tagItemData* sectionOf(const tagItemData* node);
 // The screen's global scene (its first scene when that is global), or null.
 tagItemData* globalSceneOf(const tagItemData* node);
 bool isGlobalScene(const tagItemData* node);
-// The scene a canvas shows for a node: its own scene, or for a screen its
-// first normal scene (the global scene when there is no other); null for none.
-tagItemData* shownSceneOf(const tagItemData* node);
 // A rectangle of the core (right and bottom exclusive) as a QRect.
 QRect nodeRect(CCore& core, tagItemData* node);
 QRect nodeClientRect(CCore& core, tagItemData* node);
