@@ -1,5 +1,6 @@
 // The simulated controller as a program of its own, for trying Tavrelo by
-// hand: it listens where asked, prints where, and answers until stopped.
+// hand: it listens where asked, prints where, answers until stopped and
+// prints a line for each block it takes.
 #include "support/SimController.h"
 
 #include <csignal>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -97,7 +99,14 @@ int main(int argc, char** argv)
         std::printf("pty %s\n", ptyPeer->slavePath().c_str());
     }
     std::fflush(stdout);
-    while (!g_stop)
-        ::pause();
+    // One line per block taken, so whoever tries the program sees a send arrive.
+    std::size_t shown = 0;
+    while (!g_stop) {
+        ::usleep(100 * 1000);
+        const std::vector<sim::Block> blocks = controller.blocks();
+        for (; shown < blocks.size(); ++shown)
+            std::printf("block %u, %zu bytes\n", unsigned(blocks[shown].header.command), blocks[shown].data.size());
+        std::fflush(stdout);
+    }
     return 0;
 }
