@@ -48,6 +48,7 @@ int statedColourCount(const QString& caption, const char* lang)
     };
     static const Word words[] = {
         {"EN", "One colour", 1},   {"EN", "Two colours", 2}, {"EN", "Three colours", 3},
+        {"EN", "one-colour", 1},   {"EN", "two-colour", 2},  {"EN", "three-colour", 3},
         {"CN", "单色", 1},         {"CN", "双色", 2},        {"CN", "三色", 3},
         {"TW", "單色", 1},         {"TW", "雙色", 2},        {"TW", "三色", 3},
     };
@@ -60,7 +61,7 @@ int statedColourCount(const QString& caption, const char* lang)
         found = w.count;
     }
     // Words that name a colour count the modes cannot show.
-    for (const char* wrong : {"full colour", "Full colour", "全彩", "red and green", "green and red", "红绿", "紅綠"})
+    for (const char* wrong : {"full colour", "Full colour", "full-colour", "全彩", "red and green", "green and red", "红绿", "紅綠"})
         if (caption.contains(QString::fromUtf8(wrong)))
             return 0;
     return found;
@@ -83,6 +84,14 @@ TEST(LedWorkModes, EachCaptionStatesTheColourCountOfItsCode)
                 << lang << " code " << row.code;
             EXPECT_FALSE(seen.contains(caption)) << lang << " two codes share " << caption.toStdString();
             seen.insert(caption);
+        }
+        // The presets of the new-screen dialog and of the wizard's search
+        // panel: the first selects code 17, the second code 0.
+        for (unsigned dialog : {6529u, 6435u}) {
+            EXPECT_EQ(statedColourCount(platform::langDialogText(dialog, 6436), lang), LookupWorkMode(17).ColourCount)
+                << lang << " " << dialog;
+            EXPECT_EQ(statedColourCount(platform::langDialogText(dialog, 6437), lang), LookupWorkMode(0).ColourCount)
+                << lang << " " << dialog;
         }
     }
     platform::clearLangPack();
