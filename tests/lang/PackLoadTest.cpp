@@ -299,7 +299,8 @@ QList<std::pair<std::string, QString>> allTexts(const QString& code)
     LangPackScope scope;
     if (!loadLangPack(packPath(code)))
         return out;
-    std::function<void(const QList<LangMenuItem>&, const std::string&)> walk = [&](const auto& items, const auto& where) {
+    std::function<void(const QList<LangMenuItem>&, const std::string&)> walk = [&](const auto& items,
+                                                                                 const auto& where) {
         for (const LangMenuItem& item : items) {
             out.append({where, item.text});
             walk(item.submenu, where);

@@ -61,8 +61,10 @@ int statedColourCount(const QString& caption, const char* lang)
         found = w.count;
     }
     // Words that name a colour count the modes cannot show.
-    for (const char* wrong : {"full colour", "Full colour", "full-colour", "全彩", "red and green", "green and red", "红绿", "紅綠"})
-        if (caption.contains(QString::fromUtf8(wrong)))
+    static const char* const wrong[] = {"full colour", "Full colour", "full-colour", "全彩",
+                                        "red and green", "green and red", "红绿", "紅綠"};
+    for (const char* w : wrong)
+        if (caption.contains(QString::fromUtf8(w)))
             return 0;
     return found;
 }

@@ -93,7 +93,8 @@ TEST(ModelCatalogue, ModelsSharingANameAreToldApartByTheirIds)
 {
     devicetest::PackScope packs;
     ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
-    const QList<ModelEntry> out = OrderModels({{0, 0, 0x0E010B00, "W"}, {1, 0, 0x0E020400, "E"}, {2, 0, 0x0E011B00, "W"}});
+    const QList<ModelEntry> out =
+        OrderModels({{0, 0, 0x0E010B00, "W"}, {1, 0, 0x0E020400, "E"}, {2, 0, 0x0E011B00, "W"}});
     ASSERT_EQ(out.size(), 3);
     EXPECT_EQ(out[0].name, "W (0E010B00)");
     EXPECT_EQ(out[1].name, "E");
