@@ -90,15 +90,22 @@ const char16_t* wide(const QString& s)
     return reinterpret_cast<const char16_t*>(s.utf16());
 }
 
-// A visible panel of the property pane, found by its template id.
-QWidget* visiblePanel(QWidget* pane, int templateId)
+// A panel of the property pane, found by its template id; only a visible
+// one when `visibleOnly`.
+QWidget* findPanel(QWidget* pane, int templateId, bool visibleOnly)
 {
     if (!pane)
         return nullptr;
     for (QWidget* w : pane->findChildren<QWidget*>())
-        if ((w->objectName() == QString::number(templateId) || controls::controlId(w) == templateId) && w->isVisible())
+        if ((w->objectName() == QString::number(templateId) || controls::controlId(w) == templateId) &&
+            (!visibleOnly || w->isVisible()))
             return w;
     return nullptr;
+}
+
+QWidget* visiblePanel(QWidget* pane, int templateId)
+{
+    return findPanel(pane, templateId, true);
 }
 
 SYSTEMTIME localNow()
@@ -148,6 +155,8 @@ void CMainFrame::fillDefaultSeams()
                                                    st.isSaveLED != 0};
             dialogs::CSettingSW dlg(m_core, options, owner);
             dlg.setMainFrame(this);
+            // The screen-link panel lists the ports added, shown now or later.
+            dlg.setLinkPage(findPanel(m_property, kScreenCommPanel, false));
             QObject::connect(&dlg, &dialogs::CSettingSW::applied, this, [&st](const dialogs::SoftwareOptions& o) {
                 st.closeByTray = o.closeByTray;
                 st.autoRetrieve = o.autoRetrieve;
