@@ -89,6 +89,10 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
     m_portEdit->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("COM/dev/ttyUSB0000")));
     showPortPrefix();
     m_ports = withId(new QListWidget(this), IDC_PORT_LIST);
+    // A long device path keeps its start and its end in view; the tip holds it whole.
+    m_ports->setTextElideMode(Qt::ElideMiddle);
+    m_ports->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ports->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("/dev/serial/by-id/usb-0000-port0")));
     auto* add = button(IDC_PORT_ADD);
     auto* remove = button(IDC_PORT_REMOVE);
     pg->addWidget(m_portEdit, 0, 0);
@@ -137,7 +141,7 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
     m_autoRetrieve->setChecked(options.autoRetrieve);
     if (CUniqueArray<QString>* ports = m_core.GetUserSerialPortList()) {
         for (const QString& name : *ports)
-            m_ports->addItem(name);
+            addListed(name);
         CCore::ReleaseUserSerialPortList(ports);
     }
     m_threshold->setValue(static_cast<int>(CCore::GetColorThreshold()));
@@ -153,6 +157,12 @@ bool CSettingSW::eventFilter(QObject* watched, QEvent* e)
         }
     }
     return QDialog::eventFilter(watched, e);
+}
+
+void CSettingSW::addListed(const QString& name)
+{
+    auto* item = new QListWidgetItem(name, m_ports);
+    item->setToolTip(name);
 }
 
 void CSettingSW::showPortPrefix()
@@ -183,7 +193,7 @@ bool CSettingSW::addTypedPort()
     m_core.AddUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
     // The core holds each name once; so does the list.
     if (m_ports->findItems(name, Qt::MatchExactly).isEmpty())
-        m_ports->addItem(name);
+        addListed(name);
     m_portEdit->clear();
     platform::sendMessage(m_linkPage.data(), app::WM_SETTINGS_CHANGED, kSerialPortsChanged);
     return true;

@@ -62,6 +62,7 @@ private:
     // False (the edit kept, the user told) when the text names no port.
     bool addTypedPort();
     void showPortPrefix();
+    void addListed(const QString& name);
 
     CCore& m_core;
     QPointer<QObject> m_frame;

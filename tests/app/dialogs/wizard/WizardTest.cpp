@@ -496,6 +496,7 @@ TEST(Wizard, ScreenshotsOfEveryPage)
     platform::ScaledClock clock(1000);
     platform::setClock(&clock);
     CCore core;
+    core.AddUserSerialPort(u"/dev/serial/by-id/usb-Maker_Serial_0001-if00-port0");
     for (const char* pack : devicetest::kPacks) {
         ASSERT_TRUE(devicetest::loadPack(pack));
         CWizard w(core);
