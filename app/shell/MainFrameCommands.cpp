@@ -90,22 +90,27 @@ const char16_t* wide(const QString& s)
     return reinterpret_cast<const char16_t*>(s.utf16());
 }
 
-// A panel of the property pane, found by its template id; only a visible
-// one when `visibleOnly`.
-QWidget* findPanel(QWidget* pane, int templateId, bool visibleOnly)
+// A visible panel of the property pane, found by its template id.
+QWidget* visiblePanel(QWidget* pane, int templateId)
 {
     if (!pane)
         return nullptr;
     for (QWidget* w : pane->findChildren<QWidget*>())
-        if ((w->objectName() == QString::number(templateId) || controls::controlId(w) == templateId) &&
-            (!visibleOnly || w->isVisible()))
+        if ((w->objectName() == QString::number(templateId) || controls::controlId(w) == templateId) && w->isVisible())
             return w;
     return nullptr;
 }
 
-QWidget* visiblePanel(QWidget* pane, int templateId)
+// A panel of the property pane by its template id, shown or not; controls
+// inside panels may carry the same number, so only a panel counts.
+QWidget* panelOf(QWidget* pane, int templateId)
 {
-    return findPanel(pane, templateId, true);
+    if (!pane)
+        return nullptr;
+    for (QWidget* w : pane->findChildren<QWidget*>())
+        if (w->objectName() == QString::number(templateId) && w->inherits("panels::CPanelBase"))
+            return w;
+    return nullptr;
 }
 
 SYSTEMTIME localNow()
@@ -156,7 +161,7 @@ void CMainFrame::fillDefaultSeams()
             dialogs::CSettingSW dlg(m_core, options, owner);
             dlg.setMainFrame(this);
             // The screen-link panel lists the ports added, shown now or later.
-            dlg.setLinkPage(findPanel(m_property, kScreenCommPanel, false));
+            dlg.setLinkPage(panelOf(m_property, kScreenCommPanel));
             QObject::connect(&dlg, &dialogs::CSettingSW::applied, this, [&st](const dialogs::SoftwareOptions& o) {
                 st.closeByTray = o.closeByTray;
                 st.autoRetrieve = o.autoRetrieve;
