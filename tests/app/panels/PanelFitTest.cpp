@@ -205,10 +205,10 @@ TEST_P(PanelFit, EveryPanelIsWholeAtThePanesDefaultSize)
         // The pane's content is reachable: what it needs is what the scroll area gives or scrolls to.
         EXPECT_GE(pane->height(), pane->minimumSizeHint().height()) << s.name;
         EXPECT_GE(pane->width(), pane->minimumSizeHint().width()) << s.name;
-        for (CPanelBase* p : pane->currentPage()->panels())
-            if (p->isVisible() && qEnvironmentVariableIsSet("FIT_DEBUG"))
-                std::cout << s.name << " " << p->templateId() << " min " << p->minimumSizeHint().width() << "x"
-                          << p->minimumSizeHint().height() << " at " << p->width() << "x" << p->height() << "\n";
+        if (pane->height() > scroller->viewport()->height())
+            EXPECT_TRUE(scroller->verticalScrollBar()->isVisible()) << s.name << " is cut at the bottom";
+        if (pane->width() > scroller->viewport()->width())
+            EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible()) << s.name << " is cut at the right";
         QStringList faults;
         collectFaults(pane, QString::fromLatin1(s.name), faults);
         EXPECT_TRUE(faults.isEmpty()) << GetParam() << " " << faults.join(u'\n').toStdString();
@@ -219,6 +219,15 @@ TEST_P(PanelFit, EveryPanelIsWholeAtThePanesDefaultSize)
         const QString file = QStringLiteral("%1/fit-%2_%3.png").arg(paneltest::outputDir(), s.name, GetParam());
         EXPECT_TRUE(scroller->grab().save(file)) << file.toStdString();
     }
+    // A pane lower than its panels scrolls down to them rather than squeeze them.
+    scroller->resize(kPaneDefaultSize.width(), 120);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(scroller->verticalScrollBar()->isVisible());
+    EXPECT_GE(pane->height(), pane->minimumSizeHint().height());
+    EXPECT_GT(pane->minimumSizeHint().height(), scroller->viewport()->height());
+    QStringList faults;
+    collectFaults(pane, QStringLiteral("low pane"), faults);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
     // Which pages the pane had to scroll down for, for the reviewer.
     RecordProperty("scrolledDown", scrolled.join(u' ').toStdString());
     std::cout << GetParam() << " scrolled down: " << scrolled.join(u' ').toStdString() << "\n";
