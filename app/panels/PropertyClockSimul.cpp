@@ -101,10 +101,8 @@ bool CPropertyClockSimul::OnInitDialog()
 
     m_hourStyle = withId(new QComboBox(this), IdHourMarkStyle);
     m_minuteStyle = withId(new QComboBox(this), IdMinuteMarkStyle);
-    m_pictureMode = withId(new QComboBox(this), IdPictureMode);
     controls::FillComboFromResource(48265, m_hourStyle);
     controls::FillComboFromResource(48265, m_minuteStyle);
-    controls::FillComboFromResource(48264, m_pictureMode);
     m_minuteStyle->setEnabled(false);
     grid->addWidget(makeLabel(6307), 0, 2);
     grid->addWidget(m_hourStyle, 0, 3);
@@ -114,6 +112,13 @@ bool CPropertyClockSimul::OnInitDialog()
     // Mark sizes under the mark styles, then a column of lengths and one of widths.
     const auto& fields = numberFields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i == 2) {
+            // The picture mode closes the marks' column; made here so Tab walks each column down.
+            m_pictureMode = withId(new QComboBox(this), IdPictureMode);
+            controls::FillComboFromResource(48264, m_pictureMode);
+            grid->addWidget(makeLabel(6312), 4, 2);
+            grid->addWidget(m_pictureMode, 4, 3);
+        }
         auto* e = withId(new controls::CRangeEdit(this), fields[i].controlId);
         e->setNumeric(true);
         e->SetSuffixFromResource(fields[i].suffix);
@@ -127,8 +132,6 @@ bool CPropertyClockSimul::OnInitDialog()
         connect(e, &QLineEdit::textChanged, this, [this, i] { onNumber(i); });
     }
     m_numbers[1]->setEnabled(false);
-    grid->addWidget(makeLabel(6312), 4, 2);
-    grid->addWidget(m_pictureMode, 4, 3);
 
     grid->addWidget(makeLabel(6306), 0, 8);
     m_text = withId(new QLineEdit(this), IdText);

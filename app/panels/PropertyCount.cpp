@@ -132,16 +132,6 @@ bool CPropertyCount::OnInitDialog()
     m_font = withId(new QPushButton(dialogText(IdFont), this), IdFont);
     grid->addWidget(m_font, 2, 3);
 
-    auto* parts = new QVBoxLayout;
-    parts->setSpacing(4);
-    for (std::size_t i = 0; i < m_parts.size(); ++i) {
-        m_parts[i] = withId(new QCheckBox(dialogText(unsigned(kPartIds[i])), this), kPartIds[i]);
-        m_parts[i]->setChecked(true);
-        parts->addWidget(m_parts[i]);
-        connect(m_parts[i], &QCheckBox::clicked, this, [this, i](bool on) { onPart(kPartBits[i], on); });
-    }
-    grid->addLayout(parts, 0, 4, 5, 1, Qt::AlignTop);
-
     auto* effects = new QHBoxLayout;
     auto* effectGroup = new QButtonGroup(this);
     const int ids[3] = {IdEffect1, IdEffect2, IdEffect3};
@@ -160,6 +150,17 @@ bool CPropertyCount::OnInitDialog()
     grid->addWidget(makeLabel(6211), 4, 2);
     m_stay = makeMsEdit(this, IdStay);
     grid->addWidget(m_stay, 4, 3);
+
+    // The parts' column comes last in the Tab order, as it stands on the right.
+    auto* parts = new QVBoxLayout;
+    parts->setSpacing(4);
+    for (std::size_t i = 0; i < m_parts.size(); ++i) {
+        m_parts[i] = withId(new QCheckBox(dialogText(unsigned(kPartIds[i])), this), kPartIds[i]);
+        m_parts[i]->setChecked(true);
+        parts->addWidget(m_parts[i]);
+        connect(m_parts[i], &QCheckBox::clicked, this, [this, i](bool on) { onPart(kPartBits[i], on); });
+    }
+    grid->addLayout(parts, 0, 4, 5, 1, Qt::AlignTop);
     grid->setRowStretch(5, 1);
 
     connect(m_down, &QRadioButton::clicked, this, [this] { onDirection(0); });
