@@ -7,6 +7,8 @@ set -u
 repo="$1"
 build="$2"
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# Run from `make test`: the outer make's flags and job server are not ours.
+unset MAKEFLAGS MFLAGS MAKELEVEL
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
