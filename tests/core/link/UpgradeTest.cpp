@@ -187,6 +187,19 @@ TEST_F(Upgrade, NoImageOrADamagedImageSendsNothingAtAll)
     EXPECT_TRUE(controller.blocks().empty());
     EXPECT_TRUE(controller.records().empty());
 
+    // Texts that are not firmware text, and images without data: refused
+    // before anything goes out, so the controller never enters its loader.
+    for (const char* text : {"ZZZZ", "ZZZZ0000", "00000000", "0001A", "0001AG", "0001AA\r\n0001X9", "\r\n", ""}) {
+        SCOPED_TRACE(text);
+        writeImage(text);
+        Recorder::clear();
+        EXPECT_EQ(core->SendUpgrade(screen), -4);
+        EXPECT_EQ(streamEvents(), (Pairs{{6, 0}}));
+        EXPECT_EQ(core->SendUpgrade2(screen), -4);
+        EXPECT_TRUE(controller.blocks().empty());
+        EXPECT_TRUE(controller.records().empty());
+    }
+
     EXPECT_EQ(core->SendUpgrade(nullptr), 0);
     EXPECT_EQ(core->SendUpgrade2(nullptr), 0);
 }
