@@ -138,8 +138,8 @@ FirmwareLoad decodeInto(const QByteArray& text, std::vector<std::uint8_t>& image
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.constData());
     const auto length = static_cast<std::size_t>(text.size());
-    std::vector<std::uint8_t> decoded(length / 2);
-    const std::size_t n = decoded.empty() ? 0 : DecodeFirmwareText(bytes, length, decoded.data());
+    std::vector<std::uint8_t> decoded(length / 2 + 1);
+    const std::size_t n = DecodeFirmwareText(bytes, length, decoded.data());
     if (n == kNotFirmwareText) {
         image.clear();
         return FirmwareLoad::Damaged;

@@ -152,6 +152,13 @@ void SimController::setVersion(std::uint32_t hardwareId, std::uint32_t firmware,
     bytes::put32(m_version.data(), 8, word);
 }
 
+void SimController::setHardware(const Bytes& block)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_hardware = block;
+    m_hardware.resize(52);
+}
+
 bool SimController::waitForBlocks(std::size_t n, int timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);

@@ -72,6 +72,8 @@ public:
     int resets() const;
     int clears() const;
     void setVersion(std::uint32_t hardwareId, std::uint32_t firmware, std::uint32_t word);
+    // The settings it keeps, as a hardware block (52 bytes).
+    void setHardware(const Bytes& block);
 
     // Every block received, in order.
     std::vector<Block> blocks() const;

@@ -151,6 +151,12 @@ TEST_F(Upgrade, TcpStreamReportsTheStartTwiceAndRefusesUnknownAnswersWithoutAnEv
     EXPECT_EQ(core->SendUpgrade(screen), -4);
     EXPECT_EQ(streamEvents().back(), (std::pair<unsigned, std::uintptr_t>{2, 99}));
 
+    // The controller hangs up in the middle of the stream: the link was lost.
+    Recorder::clear();
+    controller.script({0x11, sim::UpgradeController::kHangUp});
+    EXPECT_EQ(core->SendUpgrade(screen), COMM_E_LINK_LOST);
+    EXPECT_EQ(streamEvents().back(), (std::pair<unsigned, std::uintptr_t>{CBE_LINK_LOST, 0}));
+
     // The whole image as one block, acknowledged frame by frame.
     EXPECT_EQ(core->SendUpgrade2(screen), static_cast<int>(img.size()));
     ASSERT_GE(controller.blocks().size(), 3u);
