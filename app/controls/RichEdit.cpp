@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPromise>
 #include <QThread>
+#include <QTimer>
 #include "app/controls/MessageBox.h"
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -206,17 +207,90 @@ bool RichEditInstall(const RichTextLoad& load, QTextEdit* edit)
     return true;
 }
 
-bool RichEditInsert(const RichTextLoad& load, QTextEdit* edit)
+RichTextPaste::RichTextPaste(const RichTextLoad& load, QTextEdit* edit, QObject* parent)
+    : QObject(parent), m_edit(edit), m_source(load.document ? load.document->take() : nullptr)
 {
-    if (!edit || load.status != RichTextLoad::Ok || !load.document)
-        return false;
-    std::unique_ptr<QTextDocument> doc(load.document->take());
-    if (!doc)
-        return false;
-    QTextCursor c = edit->textCursor();
-    c.insertFragment(QTextDocumentFragment(doc.get()));
-    edit->setTextCursor(c);
-    return true;
+}
+
+RichTextPaste::~RichTextPaste()
+{
+    if (m_running)
+        cancel();
+}
+
+void RichTextPaste::start()
+{
+    if (!m_edit || !m_source) {
+        emit finished(false);
+        return;
+    }
+    m_running = true;
+    m_readOnly = m_edit->isReadOnly();
+    m_quiet = m_edit->blockSignals(true);
+    m_undo = m_edit->document()->isUndoRedoEnabled();
+    m_edit->document()->setUndoRedoEnabled(false);
+    m_edit->setReadOnly(true);
+    QTextCursor c = m_edit->textCursor();
+    m_replaced = c.selection();
+    c.removeSelectedText();
+    m_start = m_at = c.position();
+    QTimer::singleShot(0, this, &RichTextPaste::step);
+}
+
+void RichTextPaste::step()
+{
+    if (!m_running)
+        return;
+    if (!m_edit) {
+        m_running = false;
+        emit finished(false);
+        return;
+    }
+    const int total = m_source->characterCount() - 1;
+    const int to = std::min(total, m_from + kPieceChars);
+    QTextCursor piece(m_source.get());
+    piece.setPosition(m_from);
+    piece.setPosition(to, QTextCursor::KeepAnchor);
+    QTextCursor at(m_edit->document());
+    at.setPosition(m_at);
+    at.insertFragment(QTextDocumentFragment(piece));
+    m_at = at.position();
+    m_from = to;
+    emit progress(total > 0 ? int(qint64(m_from) * 1000 / total) : 1000);
+    if (m_from < total)
+        QTimer::singleShot(0, this, &RichTextPaste::step);
+    else
+        end(true);
+}
+
+void RichTextPaste::end(bool done)
+{
+    m_running = false;
+    if (m_edit) {
+        QTextCursor c(m_edit->document());
+        c.setPosition(m_at);
+        m_edit->setTextCursor(c);
+        m_edit->setReadOnly(m_readOnly);
+        m_edit->document()->setUndoRedoEnabled(m_undo);
+        m_edit->blockSignals(m_quiet);
+    }
+    m_source.reset();
+    emit finished(done);
+}
+
+void RichTextPaste::cancel()
+{
+    if (!m_running)
+        return;
+    if (m_edit) {
+        QTextCursor c(m_edit->document());
+        c.setPosition(m_start);
+        c.setPosition(m_at, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.insertFragment(m_replaced);
+        m_at = c.position();
+    }
+    end(false);
 }
 
 void RichEditPromptFailure(RichTextLoad::Status status, const QString& path)

@@ -3,7 +3,10 @@
 // text in and out of it; they are the only path between an item's stored RTF
 // and the editor.
 #include <QFuture>
+#include <QPointer>
 #include <QString>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <functional>
 #include <memory>
@@ -64,8 +67,34 @@ QFuture<RichTextLoad> RichEditLoadAsync(const QString& pathOrText, LoadSource so
 // Replaces the edit's document with the loaded one, without a copy; false
 // when the load holds no document (or it was installed already).
 bool RichEditInstall(const RichTextLoad& load, QTextEdit* edit);
-// Puts the loaded text in place of the edit's selection.
-bool RichEditInsert(const RichTextLoad& load, QTextEdit* edit);
+// Puts a loaded text in place of the edit's selection a piece at a time, one
+// piece per turn of the event loop, so that the edit lays out a piece while
+// the window goes on answering. The edit is read-only and quiet meanwhile;
+// the pasted text cannot be undone step by step (as after an import).
+class RichTextPaste : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kPieceChars = 16 * 1024;
+    RichTextPaste(const RichTextLoad& load, QTextEdit* edit, QObject* parent = nullptr);
+    ~RichTextPaste() override;
+    void start();
+    // Takes out what was put in and puts the selection back.
+    void cancel();
+
+signals:
+    void progress(int permille);
+    void finished(bool done);
+
+private:
+    void step();
+    void end(bool done);
+
+    QPointer<QTextEdit> m_edit;
+    std::unique_ptr<QTextDocument> m_source;
+    QTextDocumentFragment m_replaced;
+    int m_from = 0, m_start = 0, m_at = 0;
+    bool m_running = false, m_readOnly = false, m_quiet = false, m_undo = true;
+};
 // The prompt of a load that failed to open its file (invalid name, cannot open).
 void RichEditPromptFailure(RichTextLoad::Status status, const QString& path);
 

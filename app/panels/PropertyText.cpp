@@ -131,7 +131,7 @@ int CPropertyText::OnNodeLoad(tagItemData* node)
 {
     if (!node)
         return 0;
-    if (m_load && node != m_node)
+    if ((m_load || m_paste) && node != m_node)
         cancelImport();
     m_node = node;
     m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_TEXT ? node->Item.TypeRecord : nullptr;
@@ -243,6 +243,42 @@ void CPropertyText::cancelImport()
 {
     if (m_load)
         m_load->cancel();
+    if (m_paste)
+        m_paste->cancel();
+}
+
+QProgressDialog* CPropertyText::makeProgress()
+{
+    delete m_progress;
+    auto* progress = new QProgressDialog(platform::langString(48332), platform::langString(48333), 0, 1000, this);
+    m_progress = progress;
+    progress->setWindowTitle(title());
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setMinimumDuration(1000);
+    progress->setValue(0);
+    return progress;
+}
+
+void CPropertyText::pasteInPieces(const controls::RichTextLoad& load, tagItemData* target)
+{
+    auto* paste = new controls::RichTextPaste(load, m_edit, this);
+    m_paste = paste;
+    QProgressDialog* progress = makeProgress();
+    connect(progress, &QProgressDialog::canceled, paste, &controls::RichTextPaste::cancel);
+    connect(paste, &controls::RichTextPaste::progress, progress, &QProgressDialog::setValue);
+    connect(paste, &controls::RichTextPaste::finished, this, [this, paste, target](bool done) {
+        paste->deleteLater();
+        delete m_progress;
+        const bool ok = done && m_node == target && canWrite();
+        if (ok) {
+            storeText();
+            m_bar->UpdateToolbar();
+        }
+        emit importFinished(ok);
+    });
+    paste->start();
 }
 
 void CPropertyText::startLoad(const QString& pathOrText, bool isFile, bool paste)
@@ -257,17 +293,9 @@ void CPropertyText::startLoad(const QString& pathOrText, bool isFile, bool paste
         m_load->cancel();
         m_load->deleteLater();
     }
-    delete m_progress;
     auto* watcher = new QFutureWatcher<controls::RichTextLoad>(this);
     m_load = watcher;
-    auto* progress = new QProgressDialog(platform::langString(48332), platform::langString(48333), 0, 1000, this);
-    m_progress = progress;
-    progress->setWindowTitle(title());
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setAutoClose(false);
-    progress->setAutoReset(false);
-    progress->setMinimumDuration(1000);
-    progress->setValue(0);
+    QProgressDialog* progress = makeProgress();
     connect(progress, &QProgressDialog::canceled, watcher, &QFutureWatcherBase::cancel);
     connect(watcher, &QFutureWatcherBase::progressValueChanged, progress, &QProgressDialog::setValue);
     tagItemData* target = m_node;
@@ -319,22 +347,18 @@ void CPropertyText::finishLoad(const controls::RichTextLoad& load, tagItemData* 
         emit importFinished(false);
         return;
     }
+    if (paste) {
+        pasteInPieces(load, target);
+        return;
+    }
     // One store for the whole import, not one per step.
     {
         const QSignalBlocker quiet(m_edit);
-        if (paste) {
-            // Only the pasted text takes the explicit colour.
-            if (!controls::RichEditInsert(load, m_edit)) {
-                emit importFinished(false);
-                return;
-            }
-        } else {
-            // The reader gave the text its explicit colour already.
-            controls::RichEditInstall(load, m_edit);
-            QTextCursor c = m_edit->textCursor();
-            c.setPosition(0);
-            m_edit->setTextCursor(c);
-        }
+        // The reader gave the text its explicit colour already.
+        controls::RichEditInstall(load, m_edit);
+        QTextCursor c = m_edit->textCursor();
+        c.setPosition(0);
+        m_edit->setTextCursor(c);
     }
     storeText();
     m_bar->UpdateToolbar();

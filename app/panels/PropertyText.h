@@ -62,7 +62,7 @@ public:
 
     controls::CRichEditCtrlEx* edit() const { return m_edit; }
     CRichTextBar* bar() const { return m_bar; }
-    bool isImporting() const { return m_converter != nullptr || m_load != nullptr; }
+    bool isImporting() const { return m_converter != nullptr || m_load != nullptr || m_paste != nullptr; }
 
 signals:
     void importFinished(bool ok);
@@ -82,6 +82,8 @@ private:
     // Reads a file or a text into a new document and puts it in the edit.
     void startLoad(const QString& pathOrText, bool isFile, bool paste = false);
     void finishLoad(const controls::RichTextLoad& load, tagItemData* target, bool paste);
+    void pasteInPieces(const controls::RichTextLoad& load, tagItemData* target);
+    QProgressDialog* makeProgress();
 
     ItemRecord* m_record = nullptr;
     controls::CRichEditCtrlEx* m_edit = nullptr;
@@ -91,6 +93,7 @@ private:
     QString m_importPath;
     QPointer<DocumentConverter> m_converter;
     QPointer<QFutureWatcher<controls::RichTextLoad>> m_load;
+    QPointer<controls::RichTextPaste> m_paste;
     QPointer<QProgressDialog> m_progress;
 };
 
