@@ -59,6 +59,10 @@ CPropertyText::~CPropertyText()
         m_load->cancel();
         m_load->waitForFinished();
     }
+    if (m_paste) {
+        m_paste->disconnect(this);
+        delete m_paste;
+    }
 }
 
 bool CPropertyText::OnInitDialog()
