@@ -463,7 +463,7 @@ TEST_F(PanelViewTest, ASaveUnderTheDefaultNameTakesTheNextFreeNameAndReplacesNoO
     // The screen, its row and its window take the name the file got.
     EXPECT_EQ(nameOf(found), "Screen4");
     EXPECT_EQ(rows()->topLevelItem(1)->text(0), "Screen4");
-    EXPECT_EQ(host.titles.last(), "Screen4");
+    EXPECT_EQ(host.titles.value(host.titles.size() - 1), "Screen4");
     EXPECT_EQ(readAll(userdata(QStringLiteral("Screen1.pl"))), "the operator's Screen1");
     EXPECT_EQ(readAll(userdata(QStringLiteral("Screen2.pl"))), "the operator's Screen2");
     // Its own file from now on: saved again in place.
