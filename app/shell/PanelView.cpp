@@ -290,7 +290,8 @@ bool CPanelView::saveScreenFile(tagItemData* screen, const QString& path, bool t
     // Another screen's file: on quitting its screen would write over this
     // one's, or this one over it.
     if (heldByOther(full, screen)) {
-        controls::MessageBox::warning(this, caption(), platform::langString(kAlreadyOpen));
+        if (tellFailure)
+            controls::MessageBox::warning(this, caption(), platform::langString(kAlreadyOpen));
         return false;
     }
     // A file that was not written is not recorded: the screen would then
