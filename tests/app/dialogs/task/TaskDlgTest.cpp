@@ -107,11 +107,21 @@ void pressKey(CTaskDlg& dlg, Qt::Key key)
     QCoreApplication::processEvents();
 }
 
+// A screen with something to send: a send of an empty one never reaches the controller.
+tagItemData* screenWithProgram(CCore& core)
+{
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* section = core.AddItem(IT_WND_TEXT, u"section", scene, nullptr);
+    core.AddItem(IT_TEXT, u"text", section, nullptr);
+    return screen;
+}
+
 struct Texts {
     support::LangPackScope scope;
     Texts()
     {
-        for (unsigned id : {44000u, 44005u, 44008u, 44009u, 44018u, 44020u, 44021u, 63000u})
+        for (unsigned id : {44000u, 44005u, 44008u, 44009u, 44018u, 44020u, 44021u, 44026u, 63000u})
             scope.setString(id, QStringLiteral("s%1").arg(id));
     }
 };
@@ -127,7 +137,7 @@ TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
     ScriptedCall job;
     job.result = 1234;
     job.events = {{1, CBE_START, 0}, {1, CBE_PROGRESS, 100}};
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     {
         CTaskDlg dlg(core);
         dlg.SetCoreCall(job.call());
@@ -171,7 +181,7 @@ TEST(TaskDlg, AFailureStaysOpenWithItsTextAndOnlyCloseEscapeOrTheCloseBoxEndIt)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     for (int way = 0; way < 3; ++way) {
         ScriptedCall job;
         job.result = COMM_E_REFUSED;
@@ -205,7 +215,7 @@ TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_CANCELLED;
@@ -243,7 +253,7 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = 1;
@@ -277,7 +287,7 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
 TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_CANCELLED;
@@ -299,7 +309,7 @@ TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
 TEST(TaskDlg, AProgramCloseDuringAJobIsCarriedOutWhenItEnds)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_NO_REPLY;   // a failure that would otherwise stay open
@@ -319,7 +329,7 @@ TEST(TaskDlg, ResultsByKind)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     {   // A wizard search that finds nothing ends at once with 2.
         ScriptedCall job;
         job.result = 0;
@@ -381,7 +391,7 @@ TEST(TaskDlg, ResultsByKind)
 TEST(TaskDlg, DestroyingTheDialogWaitsForItsWorkerAndPutsTheCallbackBack)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.result = 1;
     auto* dlg = new CTaskDlg(core);
@@ -457,13 +467,13 @@ TEST(TaskDlgSim, ASendSucceedsAndTheDialogClosesItself)
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
 }
 
-TEST(TaskDlgSim, ARefusingControllerLeavesTheRefusalAndClose)
+TEST(TaskDlgSim, AControllerThatHangsUpLeavesTheLostLinkAndClose)
 {
     Texts texts;
     SimScreen sim;
-    sim::Faults refuse;
-    refuse.closeOnBlock = true;   // hangs up on the program data: a refusal
-    sim.controller.setFaults(refuse);
+    sim::Faults hangUp;
+    hangUp.closeOnBlock = true;   // hangs up on the program data: the link is lost
+    sim.controller.setFaults(hangUp);
     CTaskDlg dlg(sim.core);
     dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
     dlg.open();
@@ -471,7 +481,7 @@ TEST(TaskDlgSim, ARefusingControllerLeavesTheRefusalAndClose)
     QCoreApplication::processEvents();
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_LE(dlg.Result(), 0);
-    EXPECT_EQ(status(dlg)->text(), "s44009");
+    EXPECT_EQ(status(dlg)->text(), "s44026");
     EXPECT_TRUE(closeButton(dlg)->isVisible());
     QTest::mouseClick(closeButton(dlg), Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
@@ -561,5 +571,17 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         EXPECT_FALSE(closeButton(failed)->text().isEmpty());
         EXPECT_TRUE(support::saveScreenshot(failed, "shell", QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code))));
         failed.reject();
+        // A controller that hangs up in the middle: the text says the link was lost.
+        sim::Faults hangUp;
+        hangUp.closeOnBlock = true;
+        sim.controller.setFaults(hangUp);
+        CTaskDlg lost(sim.core);
+        lost.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+        lost.open();
+        ASSERT_TRUE(waitForFailureState(lost, 8000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(lost)->text(), platform::langString(44026));
+        EXPECT_TRUE(support::saveScreenshot(lost, "shell", QStringLiteral("task_link_lost_%1").arg(QString::fromLatin1(code))));
+        lost.reject();
     }
 }
