@@ -37,9 +37,7 @@ Bytes defaultHardware()
     bytes::put16(b.data(), 10, 32);
     bytes::put16(b.data(), 12, 200);
     bytes::put16(b.data(), 14, 17);
-    // Work mode 17 folds four scan groups: 4 is its largest scan mode, so
-    // what a search reads back can be compiled and sent.
-    bytes::put16(b.data(), 16, 4);
+    bytes::put16(b.data(), 16, 8);
     b[18] = 1;
     bytes::put16(b.data(), 22, 80);
     return b;
