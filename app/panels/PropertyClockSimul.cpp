@@ -5,6 +5,7 @@
 #include "app/controls/Edits.h"
 #include "app/controls/MessageBox.h"
 #include "app/panels/FontChoice.h"
+#include "app/panels/PictureModes.h"
 #include "app/panels/PropertyClockDigit.h"
 #include "core/api/Nodes.h"
 #include "core/api/ItemRecord.h"
@@ -116,7 +117,7 @@ bool CPropertyClockSimul::OnInitDialog()
     m_pictureMode = withId(new QComboBox(this), IdPictureMode);
     controls::FillComboFromResource(48265, m_hourStyle);
     controls::FillComboFromResource(48265, m_minuteStyle);
-    controls::FillComboFromResource(48264, m_pictureMode);
+    fillPictureModes(m_pictureMode);
     m_minuteStyle->setEnabled(false);
     grid->addWidget(makeLabel(6307), 0, 2);
     grid->addWidget(m_hourStyle, 0, 3);
@@ -174,6 +175,12 @@ bool CPropertyClockSimul::OnInitDialog()
     connect(m_picture, &QLineEdit::textChanged, this, [this](const QString& t) {
         if (canWrite()) {
             setBoundedText(*m_record, rec::Picture, t);
+            // A chosen picture always shows: "no picture" gives way to stretching.
+            const qint64 mode = m_record->get(rec::PictureMode);
+            if (!t.isEmpty() && modeForChosenPicture(mode) != mode) {
+                m_record->set(rec::PictureMode, std::uint32_t(modeForChosenPicture(mode)));
+                m_pictureMode->setCurrentIndex(pictureModeIndex(m_record->get(rec::PictureMode)));
+            }
             repaint();
         }
     });
@@ -212,7 +219,7 @@ int CPropertyClockSimul::OnNodeLoad(tagItemData* node)
         m_date->setChecked(bits & 2);
         m_hourStyle->setCurrentIndex(int(m_record->get(rec::HourMarkStyle)));
         m_minuteStyle->setCurrentIndex(int(m_record->get(rec::MinuteMarkStyle)));
-        m_pictureMode->setCurrentIndex(int(m_record->get(rec::PictureMode)));
+        m_pictureMode->setCurrentIndex(pictureModeIndex(m_record->get(rec::PictureMode)));
         m_picture->setText(m_record->get(rec::Picture));
         const auto& fields = numberFields();
         for (std::size_t i = 0; i < fields.size(); ++i)
