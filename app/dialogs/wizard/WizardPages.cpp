@@ -56,12 +56,13 @@ QPixmap statusIcon(QWidget* w, unsigned id, QStyle::StandardPixmap fallback)
     return icon.pixmap(32, 32);
 }
 
-// The right-aligned read and write buttons under a hardware form.
+// The right-aligned read and write buttons under a hardware form; their texts
+// are the owner's own, so each page keeps its own shortcut letters.
 template <typename Owner>
 QHBoxLayout* readWriteRow(Owner* owner, int readId, int writeId, void (Owner::*onRead)(), bool (Owner::*onWrite)())
 {
-    auto* read = withId(new QPushButton(dlgText(6451, readId), owner), readId);
-    auto* write = withId(new QPushButton(dlgText(6451, writeId), owner), writeId);
+    auto* read = withId(new QPushButton(dlgText(Owner::IDD, readId), owner), readId);
+    auto* write = withId(new QPushButton(dlgText(Owner::IDD, writeId), owner), writeId);
     read->setAutoDefault(false);
     write->setAutoDefault(false);
     QObject::connect(read, &QPushButton::clicked, owner, onRead);
@@ -354,7 +355,7 @@ CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagIte
     layout->setContentsMargins(0, 0, 0, 0);
     const int ids[3] = {IDC_PRESET_COLOUR, IDC_PRESET_MONO, IDC_OWN};
     for (int i = 0; i < 3; ++i) {
-        m_presets[i] = withId(new QRadioButton(dlgText(6451, ids[i]), this), ids[i]);
+        m_presets[i] = withId(new QRadioButton(dlgText(IDD, ids[i]), this), ids[i]);
         layout->addWidget(m_presets[i]);
         const int id = ids[i];
         connect(m_presets[i], &QRadioButton::clicked, this, [this, id] { OnPreset(id); });
@@ -467,6 +468,7 @@ int CWizardRetrieve::ShowPage()
     CPage::ShowPage();
     m_icon->setPixmap(statusIcon(this, 6215, QStyle::SP_BrowserReload));
     m_status->setText(platform::langString(48162));
+    makeRed(m_status);
     m_outcome->setCurrentWidget(m_pending);
     int r = 2;
     if (searchRunner()) {
@@ -479,12 +481,14 @@ int CWizardRetrieve::ShowPage()
     if (r == 1) {
         m_icon->setPixmap(statusIcon(this, 6106, QStyle::SP_DialogApplyButton));
         m_status->setText(platform::langString(48163));
+        makeSuccessColour(m_status);
         m_outcome->setCurrentWidget(m_success);
         core().RetrieveHardwareInfo(screen());
         m_success->LoadFromScreen(screen());
     } else {
         m_icon->setPixmap(statusIcon(this, 6105, QStyle::SP_MessageBoxWarning));
         m_status->setText(platform::langString(48164));
+        makeRed(m_status);
         m_outcome->setCurrentWidget(m_fail);
     }
     return 1;

@@ -397,12 +397,20 @@ TEST(WizardSim, TheFailurePanelAndARetry)
     ASSERT_FALSE(search->failurePanel()->isHidden());
     EXPECT_TRUE(search->resultPanel()->isHidden());
     EXPECT_EQ(byId<QLabel>(search, CWizardRetrieve::IDC_STATUS)->text(), platform::langString(48164));
+    const auto statusColour = [&] {
+        return byId<QLabel>(search, CWizardRetrieve::IDC_STATUS)->palette().color(QPalette::WindowText);
+    };
+    const QColor failure = statusColour();
+    EXPECT_EQ(failure, QColor(0xFF, 0, 0));
 
     reachable = true;
     QTest::mouseClick(byId<QPushButton>(search, CWizardRetrieve::IDC_RETRY), Qt::LeftButton);
     EXPECT_EQ(searches, 2);
     EXPECT_FALSE(search->resultPanel()->isHidden());
     EXPECT_TRUE(search->failurePanel()->isHidden());
+    // A found controller is not reported in the failure colour.
+    EXPECT_EQ(byId<QLabel>(search, CWizardRetrieve::IDC_STATUS)->text(), platform::langString(48163));
+    EXPECT_NE(statusColour(), failure);
 
     // Back from the hardware page searches again.
     press(w, CWizard::IDC_NEXT);
