@@ -12,7 +12,7 @@ void fillPictureModes(QComboBox* combo)
 {
     controls::FillComboFromResource(48264, combo);
     // Entry n is mode n: the pack's list must not leave a gap before it.
-    if (combo->count() == PICTURE_NONE)
+    if (combo->count() == LAYOUT_NO_PICTURE)
         combo->addItem(platform::langString(kNoPictureString));
 }
 
@@ -20,12 +20,12 @@ int pictureModeIndex(qint64 mode)
 {
     if (mode < 0)
         return -1;
-    return mode > PICTURE_TILE ? PICTURE_NONE : int(mode);
+    return mode > LAYOUT_TILE ? LAYOUT_NO_PICTURE : int(mode);
 }
 
 qint64 modeForChosenPicture(qint64 mode)
 {
-    return mode < 0 || mode > PICTURE_TILE ? PICTURE_STRETCH : mode;
+    return mode < 0 || mode > LAYOUT_TILE ? LAYOUT_STRETCH : mode;
 }
 
 } // namespace panels

@@ -156,9 +156,9 @@ static_assert(LEVEL_BLOCK_OFFSET + GLOBALINFO_SIZE <= COMPILED_OFFSET);
 static_assert(LEVEL_BLOCK_OFFSET + SCENE_BLOCK_SIZE == COMPILED_OFFSET);
 static_assert(COMPILED_OFFSET + 4 * 8 <= ITEMDATA_SIZE);
 
-// Picture drawing modes of scenes and clock faces; modes above tiled draw
+// Picture layouts (drawing modes) of scenes and clock faces; those above tiled draw
 // nothing, and a new node stores "no picture".
-inline constexpr std::uint8_t PICTURE_STRETCH = 0, PICTURE_CENTRE = 1, PICTURE_TILE = 2, PICTURE_NONE = 3;
+inline constexpr std::uint8_t LAYOUT_STRETCH = 0, LAYOUT_CENTRE = 1, LAYOUT_TILE = 2, LAYOUT_NO_PICTURE = 3;
 
 // Level block of a scene (bytes 316-879 of the node image). Frame (and an
 // item's TypeRecord) are owned, so blocks are never copied as objects: a

@@ -169,7 +169,7 @@ TEST_F(SceneFixture, NoPictureIsAChoiceAndAChosenPictureShows)
     platform::sendMessage(own, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene));
     auto* mode = ctl<QComboBox>(own, CPropertySceneShow::IdMode);
     // A new scene stores "no picture", which the list shows as a choice of its own.
-    ASSERT_EQ(scene->Scene.PictureMode, PICTURE_NONE);
+    ASSERT_EQ(scene->Scene.PictureMode, LAYOUT_NO_PICTURE);
     ASSERT_EQ(mode->count(), 4);
     EXPECT_EQ(mode->currentIndex(), 3);
     EXPECT_EQ(mode->currentText(), "No picture");
@@ -178,13 +178,13 @@ TEST_F(SceneFixture, NoPictureIsAChoiceAndAChosenPictureShows)
     support::SeamScope seams;
     seams.nextFileName("/pictures/back.png");
     QTest::mouseClick(ctl<QPushButton>(own, CPropertySceneShow::IdBrowse), Qt::LeftButton);
-    EXPECT_EQ(scene->Scene.PictureMode, PICTURE_STRETCH);
+    EXPECT_EQ(scene->Scene.PictureMode, LAYOUT_STRETCH);
     EXPECT_EQ(mode->currentIndex(), 0);
     // A mode the operator chose is kept when the picture changes.
     paneltest::choose(mode, 2);
     seams.nextFileName("/pictures/other.png");
     QTest::mouseClick(ctl<QPushButton>(own, CPropertySceneShow::IdBrowse), Qt::LeftButton);
-    EXPECT_EQ(scene->Scene.PictureMode, PICTURE_TILE);
+    EXPECT_EQ(scene->Scene.PictureMode, LAYOUT_TILE);
     paneltest::choose(mode, 3);
-    EXPECT_EQ(scene->Scene.PictureMode, PICTURE_NONE);
+    EXPECT_EQ(scene->Scene.PictureMode, LAYOUT_NO_PICTURE);
 }

@@ -178,7 +178,7 @@ TEST(AnalogClock, ANewFaceDrawsNoPictureUntilItsModeDrawsOne)
     img.fill(Qt::black);
     DrawAnalogFace(img, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
     EXPECT_NE(img.pixel(4, 60), qRgb(0, 0, 255));   // "no picture", the stored default
-    r->set(clocksimul::PictureMode, PICTURE_STRETCH);
+    r->set(clocksimul::PictureMode, LAYOUT_STRETCH);
     img.fill(Qt::black);
     DrawAnalogFace(img, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
     EXPECT_EQ(img.pixel(4, 60), qRgb(0, 0, 255));
