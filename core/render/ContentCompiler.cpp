@@ -1,4 +1,5 @@
 #include "core/render/ContentCompiler.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
 #include "core/model/CoreState.h"
@@ -11,6 +12,7 @@
 #include "core/render/FrameRender.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
+#include "core/render/Painters.h"
 #include "core/render/PixelConvert.h"
 #include "core/render/TextCartoon.h"
 #include "core/render/WorkMode.h"
@@ -22,6 +24,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 
 using namespace sorvane::model;
 
@@ -223,6 +226,76 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
     return true;
 }
 
+// Where a paged item's pages come from: its preview picture, when that
+// holds the whole content; else tiles of the content drawn afresh, each no
+// larger than a preview may be. A tile is a run of pages in the page order
+// (a row of pages, or a column for the orders that go down first), so each
+// is drawn once.
+class PageSource {
+public:
+    PageSource(tagItemData* item, unsigned aw, unsigned ah, unsigned across, unsigned down, bool byColumns)
+        : m_item(item), m_aw(aw), m_ah(ah)
+    {
+        const QImage& p = item->Preview;
+        m_fromPreview = std::uint32_t(p.width()) >= item->Item.ContentW && std::uint32_t(p.height()) >= item->Item.ContentH;
+        if (m_fromPreview)
+            return;
+        m_content = std::make_unique<render::PagedContent>(item);
+        if (!m_content->ok()) {
+            m_fromPreview = true;   // no record: nothing to draw, as the painter drew nothing
+            return;
+        }
+        const std::uint64_t perTile = std::max<std::uint64_t>(1, MAX_PREVIEW_PIXELS / (std::uint64_t(aw) * ah));
+        m_across = byColumns ? 1 : static_cast<unsigned>(std::min<std::uint64_t>(across, perTile));
+        m_down = byColumns ? static_cast<unsigned>(std::min<std::uint64_t>(down, perTile)) : 1;
+    }
+
+    // The picture that holds page (px, py), with the page's window in it;
+    // null when a tile cannot be made.
+    const QImage* page(unsigned px, unsigned py, QRect& from)
+    {
+        if (m_fromPreview) {
+            from = QRect(int(px * m_aw), int(py * m_ah), int(m_aw), int(m_ah));
+            return &m_item->Preview;
+        }
+        const unsigned tx = px / m_across * m_across, ty = py / m_down * m_down;
+        if (m_tile.isNull() || tx != m_tileX || ty != m_tileY) {
+            m_tile = QImage(int(m_across * m_aw), int(m_down * m_ah), QImage::Format_RGB32);
+            if (m_tile.isNull())
+                return nullptr;
+            m_tile.fill(Qt::black);
+            m_content->draw(m_tile, QRect(int(tx * m_aw), int(ty * m_ah), m_tile.width(), m_tile.height()));
+            m_tileX = tx;
+            m_tileY = ty;
+        }
+        from = QRect(int((px - tx) * m_aw), int((py - ty) * m_ah), int(m_aw), int(m_ah));
+        return &m_tile;
+    }
+
+private:
+    tagItemData* m_item;
+    unsigned m_aw, m_ah;
+    bool m_fromPreview = true;
+    std::unique_ptr<render::PagedContent> m_content;
+    unsigned m_across = 1, m_down = 1;   // pages per tile
+    QImage m_tile;
+    unsigned m_tileX = 0, m_tileY = 0;   // the tile's first page
+};
+
+// A paged item's page counts and content size go out in 16-bit fields:
+// content that needs more than they hold cannot be described to a
+// controller.
+bool fitsPagedHeader(const tagItemData* item)
+{
+    if (!isPaged(item->Item.TypeCode))
+        return true;
+    const QRect area = render::NodeClientRect(item);
+    if (area.width() <= 0 || area.height() <= 0)
+        return true;
+    return std::uint64_t(area.width()) + item->Item.ContentW - 1 <= 0xFFFF
+        && std::uint64_t(area.height()) + item->Item.ContentH - 1 <= 0xFFFF;
+}
+
 // Pages an item's pass 1 will make, counted before anything is rendered.
 std::uint64_t plannedPages(tagItemData* item)
 {
@@ -305,11 +378,17 @@ bool itemPages(const Ctx& c, tagItemData* item)
         const std::uint64_t pages = std::uint64_t(across) * down;
         if (pages * w.pageLength() > kMaxBytes)
             return false;
+        const bool byColumns = item->InEffect == 3 || item->InEffect == 4;
+        PageSource source(item, aw, ah, across, down, byColumns);
         w.reserve(out, pages);
         for (const auto& [px, py] : PageOrder(across, down, item->InEffect)) {
             if (cancelled())
                 return false;
-            copyWindow(w.work(), item->Preview, QRect(int(px * aw), int(py * ah), int(aw), int(ah)), area.top());
+            QRect from;
+            const QImage* picture = source.page(px, py, from);
+            if (!picture)
+                return false;
+            copyWindow(w.work(), *picture, from, area.top());
             w.append(out);
         }
     } else if (type == IT_IMAGE) {
@@ -619,7 +698,7 @@ int compileScreen(tagItemData* node)
         c.global = c.screen->FirstChild;
     freeSlots(c.screen);
 
-    if (plannedPageBytes(c) > kMaxBytes) {
+    if (CContentCompiler::OversizedItem(c.screen) || plannedPageBytes(c) > kMaxBytes) {
         freeSlots(c.screen);
         return 0;
     }
@@ -816,6 +895,22 @@ int compileScreen(tagItemData* node)
 }
 
 } // namespace
+
+tagItemData* CContentCompiler::OversizedItem(tagItemData* node)
+{
+    tagItemData* found = nullptr;
+    forEachChild(GetScreenOf(node), [&](tagItemData* scene) {
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) {
+                if (!found && !fitsPagedHeader(item))
+                    found = item;
+            });
+        });
+    });
+    return found;
+}
+
+tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompiler::OversizedItem(node); }
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {
