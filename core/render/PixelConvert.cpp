@@ -190,6 +190,25 @@ void convertRows(int rows, int columns, int depth, bool bitFields, RowAt rowAt, 
         }
         const std::uint32_t keep = ~t.all[L];
         const std::uint32_t rb = t.colour[0][L], gb = t.colour[1][L], bb = t.colour[2][L];
+        if (depth == 32 && !zigzag) {
+            // The common case without a branch a pixel: 32-bit pixels, plain columns.
+            const std::uint32_t ro = p.PositiveData ? rb : 0u, go = p.PositiveData ? gb : 0u, bo = p.PositiveData ? bb : 0u;
+            const std::uint32_t rf = rb ^ ro, gf = gb ^ go, bf = bb ^ bo;   // the bit when dark
+            const std::uint8_t* q = row.bits;
+            const std::size_t* cols = colBase.data();
+            for (int x = 0; x < lit; ++x, q += 4) {
+                const std::uint32_t bits = (q[2] >= th.Red ? ro : rf) | (q[1] >= th.Green ? go : gf)
+                    | (q[0] >= th.Blue ? bo : bf);
+                std::uint32_t& w = page[cols[x] + rowBase];
+                w = bits | (w & keep);
+            }
+            const std::uint32_t blackBits = (0 >= th.Red ? ro : rf) | (0 >= th.Green ? go : gf) | (0 >= th.Blue ? bo : bf);
+            for (int x = lit; x < width; ++x) {
+                std::uint32_t& w = page[cols[x] + rowBase];
+                w = blackBits | (w & keep);
+            }
+            continue;
+        }
         for (int x = 0; x < width; ++x) {
             const Rgb c = x < lit ? pixelAt(row.bits, x, depth, bitFields) : Rgb{0, 0, 0};
             const bool rl = c.r >= th.Red, gl = c.g >= th.Green, bl = c.b >= th.Blue;
