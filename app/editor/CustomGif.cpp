@@ -249,7 +249,7 @@ CCustomGif::CCustomGif(tagItemData* item, QWidget* parent) : QDialog(parent), m_
     m_tab = new QTabWidget(m_right);
     m_tab->setObjectName(QString::number(kTabId));
     controls::setControlId(m_tab, kTabId);
-    m_tab->addTab(new QWidget, QStringLiteral("动画特效"));
+    m_tab->addTab(new QWidget, platform::langDialogText(kCustomGifTemplate, kTabId));
 
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {

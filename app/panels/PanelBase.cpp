@@ -6,7 +6,9 @@
 #include "platform/LangPack.h"
 #include "platform/ProfileIni.h"
 
+#include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 
 namespace panels {
@@ -40,7 +42,16 @@ bool CPanelBase::event(QEvent* e)
         m->setResult(OnNodeLoad(reinterpret_cast<tagItemData*>(m->wParam())));
         return true;
     }
-    return controls::CPropertyPanel::event(e);
+    const bool done = controls::CPropertyPanel::event(e);
+    // Controls shown or hidden change the panel's minimum: the pages have no
+    // layout, so tell them and the pane up to the scroll area holding it.
+    if (e->type() == QEvent::LayoutRequest)
+        for (QWidget* w = this; w && !w->isWindow(); w = w->parentWidget()) {
+            w->updateGeometry();
+            if (w->parentWidget() && qobject_cast<QAbstractScrollArea*>(w->parentWidget()->parentWidget()))
+                break;
+        }
+    return done;
 }
 
 void CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
@@ -60,6 +71,14 @@ QString CPanelBase::dialogText(unsigned controlId) const
 QLabel* CPanelBase::makeLabel(int controlId)
 {
     return withId(new QLabel(dialogText(static_cast<unsigned>(controlId)), this), controlId);
+}
+
+void CPanelBase::setPanelMargins(QLayout* layout)
+{
+    layout->setContentsMargins(8, 24, 8, 4);
+    layout->setSpacing(4);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout))
+        grid->setHorizontalSpacing(6);
 }
 
 bool isGlobalScene(tagItemData* node)

@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QLayout;
 struct tagItemData;
 
 namespace panels {
@@ -66,6 +67,9 @@ protected:
     QString dialogText(unsigned controlId) const;
     // A label with its control id and its text from the pack.
     QLabel* makeLabel(int controlId);
+    // The margins and row spacing of a panel's own layout: under the title
+    // bar, and tight enough for the pane's height.
+    static void setPanelMargins(QLayout* layout);
 
     PanelContext m_ctx;
     tagItemData* m_node = nullptr;

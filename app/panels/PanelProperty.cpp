@@ -4,6 +4,8 @@
 #include "app/panels/PropertyPages.h"
 #include "core/api/Nodes.h"
 
+#include <QScrollArea>
+
 namespace panels {
 
 CPanelProperty::CPanelProperty(PanelContext ctx, QWidget* parent)
@@ -79,3 +81,15 @@ void CPanelProperty::OnNodeDeleting(tagItemData* node)
 }
 
 } // namespace panels
+
+QScrollArea* panels::makePaneScroller(CPanelProperty* pane, QWidget* parent)
+{
+    auto* scroller = new QScrollArea(parent);
+    scroller->setObjectName(QStringLiteral("propertyScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroller->setWidget(pane);
+    return scroller;
+}

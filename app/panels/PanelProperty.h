@@ -6,7 +6,13 @@
 
 #include <QWidget>
 
+class QScrollArea;
+
 namespace panels {
+
+// The pane's size in a main frame of its starting size (the frame's tests hold
+// the two together); every panel is whole at this size.
+inline constexpr QSize kPaneDefaultSize{876, 192};
 
 class CPropertyPage;
 class CPropertyScreen;
@@ -44,5 +50,9 @@ private:
     CPropertySubwnd* m_window;
     CPropertyPage* m_current = nullptr;
 };
+
+// The pane inside the scroll area the frame docks: a page larger than the area
+// scrolls, sideways or down, rather than squeeze its panels. The area owns the pane.
+QScrollArea* makePaneScroller(CPanelProperty* pane, QWidget* parent);
 
 } // namespace panels

@@ -66,6 +66,8 @@ controls::CRangeEdit* makeEdit(QWidget* parent, int id, unsigned suffix, int lo,
     e->SetSuffixFromResource(suffix);
     e->SetRange(lo, hi);
     e->setText(QString::number(initial));
+    // Room for the largest value beside its unit.
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString::number(hi)) + e->suffixWidth() + 12);
     return e;
 }
 } // namespace
@@ -112,8 +114,10 @@ int CPropertyBorder::firstElementType(int width)
 bool CPropertyBorder::OnInitDialog()
 {
     SetTitleFromResource(48245, false);
+    // The width and the element list on the left; the chosen element's
+    // values, and its picture, in a block beside them.
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(8, 28, 8, 8);
+    setPanelMargins(grid);
     grid->addWidget(makeLabel(6215), 0, 0);
     m_width = withId(new QComboBox(this), IdWidth);
     controls::FillComboFromResource(48266, m_width);
@@ -125,6 +129,7 @@ bool CPropertyBorder::OnInitDialog()
     m_listGroup = new QWidget(this);
     auto* listBox = new QVBoxLayout(m_listGroup);
     listBox->setContentsMargins(0, 0, 0, 0);
+    listBox->setSpacing(2);
     auto* buttons = new QHBoxLayout;
     const int ids[4] = {IdAdd, IdUp, IdDown, IdDelete};
     const unsigned icons[4] = {6200, 6203, 6204, 6205};
@@ -140,12 +145,15 @@ bool CPropertyBorder::OnInitDialog()
     listBox->addLayout(buttons);
     m_list = withId(new QListWidget(m_listGroup), IdList);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    listBox->addWidget(m_list);
+    // Three rows are enough to pick from; the list grows with the pane.
+    m_list->setMinimumHeight(3 * m_list->fontMetrics().height() + 8);
+    listBox->addWidget(m_list, 1);
     grid->addWidget(m_listGroup, 1, 0, 1, 2);
 
     m_values = new QWidget(this);
     auto* values = new QGridLayout(m_values);
     values->setContentsMargins(0, 0, 0, 0);
+    values->setVerticalSpacing(4);
     m_motion = withId(new QComboBox(m_values), IdMotion);
     for (const auto& m : kMotions)
         m_motion->addItem(platform::langString(m.text), m.mode);
@@ -153,14 +161,14 @@ bool CPropertyBorder::OnInitDialog()
     m_stay = makeEdit(m_values, IdStay, 58100, 0, 10000, 26);
     m_speed = makeEdit(m_values, IdSpeed, 58100, 1, 10000, 20);
     m_gap = makeEdit(m_values, IdGap, 58102, 0, 2048, 10);
+    // Motion, length and gap; speed and stay beside them.
     QWidget* fields[5] = {m_motion, m_length, m_gap, m_speed, m_stay};
     const int labels[5] = {6216, 6217, 6220, 6219, 6218};
     for (int i = 0; i < 5; ++i) {
         auto* l = withId(new QLabel(dialogText(unsigned(labels[i])), m_values), labels[i]);
-        values->addWidget(l, i, 0);
-        values->addWidget(fields[i], i, 1);
+        values->addWidget(l, i % 3, i < 3 ? 0 : 2);
+        values->addWidget(fields[i], i % 3, i < 3 ? 1 : 3);
     }
-    grid->addWidget(m_values, 2, 0, 1, 2);
 
     m_pictureRow = new QWidget(this);
     auto* pictureRow = new QHBoxLayout(m_pictureRow);
@@ -171,9 +179,16 @@ bool CPropertyBorder::OnInitDialog()
     pictureRow->addWidget(m_path, 1);
     m_browse = withId(new QPushButton(dialogText(IdBrowse), m_pictureRow), IdBrowse);
     pictureRow->addWidget(m_browse);
-    grid->addWidget(m_pictureRow, 3, 0, 1, 2);
+
+    auto* element = new QVBoxLayout;
+    element->setSpacing(4);
+    element->addWidget(m_values);
+    element->addWidget(m_pictureRow);
+    element->addStretch();
+    grid->addLayout(element, 0, 2, 2, 1);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(4, 1);
+    grid->setColumnStretch(2, 2);
+    grid->setRowStretch(1, 1);
     m_listGroup->hide();
     m_values->hide();
     m_pictureRow->hide();

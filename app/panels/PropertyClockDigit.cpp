@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -59,29 +60,45 @@ const std::array<FieldBinding, 2>& CPropertyClockDigit::bindings()
 bool CPropertyClockDigit::OnInitDialog()
 {
     SetTitleFromResource(48248, false);
+    // Three blocks side by side, five rows high: format, text and timing;
+    // the parts shown; the styles and the effect.
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(8, 28, 8, 8);
+    setPanelMargins(grid);
 
     grid->addWidget(makeLabel(6183), 0, 0);
     m_style = withId(new QComboBox(this), IdStyle);
     controls::FillComboFromResource(48267, m_style);
-    grid->addWidget(m_style, 0, 1, 1, 2);
+    grid->addWidget(m_style, 0, 1);
     m_font = withId(new QPushButton(dialogText(IdFont), this), IdFont);
-    grid->addWidget(m_font, 0, 3);
+    grid->addWidget(m_font, 1, 1);
+    grid->addWidget(makeLabel(6203), 2, 0);
+    m_text = withId(new QLineEdit(this), IdText);
+    m_text->setMaxLength(int(rec::Title.MaxLength()));
+    grid->addWidget(m_text, 2, 1);
+    m_speedLabel = makeLabel(IdSpeedLabel);
+    m_speed = makeMsEdit(this, IdSpeed, 0, 999);
+    grid->addWidget(m_speedLabel, 3, 0);
+    grid->addWidget(m_speed, 3, 1);
+    grid->addWidget(makeLabel(6201), 4, 0);
+    m_stay = makeMsEdit(this, IdStay, 0, 32767);
+    grid->addWidget(m_stay, 4, 1);
 
+    // The parts, two columns of four.
     auto* parts = new QGridLayout;
+    parts->setVerticalSpacing(4);
     for (int i = 0; i < 8; ++i) {
         m_parts[std::size_t(i)] = withId(new QCheckBox(dialogText(unsigned(IdFirstPart + i)), this), IdFirstPart + i);
-        parts->addWidget(m_parts[std::size_t(i)], i / 4, i % 4);
+        parts->addWidget(m_parts[std::size_t(i)], i % 4, i / 4);
         connect(m_parts[std::size_t(i)], &QCheckBox::clicked, this, [this, i](bool on) { onPart(i, on); });
     }
-    grid->addLayout(parts, 1, 0, 1, 4);
+    grid->addLayout(parts, 0, 2, 4, 1, Qt::AlignTop);
 
-    auto* options = new QHBoxLayout;
+    auto* options = new QVBoxLayout;
+    options->setSpacing(4);
     for (int pair = 0; pair < 3; ++pair) {
         auto* box = new QGroupBox(this);
         auto* row = new QHBoxLayout(box);
-        row->setContentsMargins(4, 2, 4, 2);
+        row->setContentsMargins(4, 1, 4, 1);
         auto* group = new QButtonGroup(box);
         for (int v = 0; v < 2; ++v) {
             const int id = IdOptionA0 + 2 * pair + v;
@@ -93,12 +110,6 @@ bool CPropertyClockDigit::OnInitDialog()
         }
         options->addWidget(box);
     }
-    grid->addLayout(options, 2, 0, 1, 4);
-
-    grid->addWidget(makeLabel(6203), 3, 0);
-    m_text = withId(new QLineEdit(this), IdText);
-    m_text->setMaxLength(int(rec::Title.MaxLength()));
-    grid->addWidget(m_text, 3, 1, 1, 3);
 
     auto* effects = new QHBoxLayout;
     auto* effectGroup = new QButtonGroup(this);
@@ -111,16 +122,10 @@ bool CPropertyClockDigit::OnInitDialog()
         const std::uint8_t code = codes[i];
         connect(m_effects[i], &QRadioButton::clicked, this, [this, code] { onEffect(code); });
     }
-    grid->addLayout(effects, 4, 0, 1, 4);
-
-    m_speedLabel = makeLabel(IdSpeedLabel);
-    m_speed = makeMsEdit(this, IdSpeed, 0, 999);
-    grid->addWidget(m_speedLabel, 5, 0);
-    grid->addWidget(m_speed, 5, 1);
-    grid->addWidget(makeLabel(6201), 5, 2);
-    m_stay = makeMsEdit(this, IdStay, 0, 32767);
-    grid->addWidget(m_stay, 5, 3);
-    grid->setRowStretch(6, 1);
+    options->addLayout(effects);
+    grid->addLayout(options, 0, 3, 5, 1, Qt::AlignTop);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(5, 1);
     setSpeedEnabled(false);
 
     connect(m_style, &QComboBox::activated, this, [this](int index) {

@@ -80,9 +80,10 @@ CPropertyClockSimul::CPropertyClockSimul(PanelContext ctx, QWidget* parent)
 bool CPropertyClockSimul::OnInitDialog()
 {
     SetTitleFromResource(48247, false);
+    // Five columns of label and field, five rows high: colours; marks;
+    // hand lengths; hand widths; title, date, picture and stay.
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(8, 28, 8, 8);
-    grid->setHorizontalSpacing(6);
+    setPanelMargins(grid);
 
     const QColor background = palette().color(QPalette::Window);
     const QColor workspace = palette().color(QPalette::Dark);
@@ -98,60 +99,67 @@ bool CPropertyClockSimul::OnInitDialog()
     }
     m_colours[4]->setEnabled(false);
 
-    grid->addWidget(makeLabel(6306), 5, 0);
-    m_text = withId(new QLineEdit(this), IdText);
-    m_text->setMaxLength(int(rec::Title.MaxLength()));
-    grid->addWidget(m_text, 5, 1);
-    m_titleFont = withId(new QPushButton(dialogText(IdTitleFont), this), IdTitleFont);
-    m_dateFont = withId(new QPushButton(dialogText(IdDateFont), this), IdDateFont);
-    grid->addWidget(m_titleFont, 6, 0);
-    grid->addWidget(m_dateFont, 6, 1);
-    m_weekday = withId(new QCheckBox(dialogText(IdWeekday), this), IdWeekday);
-    m_date = withId(new QCheckBox(dialogText(IdDate), this), IdDate);
-    grid->addWidget(m_weekday, 7, 0);
-    grid->addWidget(m_date, 7, 1);
-
     m_hourStyle = withId(new QComboBox(this), IdHourMarkStyle);
     m_minuteStyle = withId(new QComboBox(this), IdMinuteMarkStyle);
-    m_pictureMode = withId(new QComboBox(this), IdPictureMode);
     controls::FillComboFromResource(48265, m_hourStyle);
     controls::FillComboFromResource(48265, m_minuteStyle);
-    controls::FillComboFromResource(48264, m_pictureMode);
     m_minuteStyle->setEnabled(false);
     grid->addWidget(makeLabel(6307), 0, 2);
     grid->addWidget(m_hourStyle, 0, 3);
     grid->addWidget(makeLabel(6308), 1, 2);
     grid->addWidget(m_minuteStyle, 1, 3);
 
+    // Mark sizes under the mark styles, then a column of lengths and one of widths.
     const auto& fields = numberFields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i == 2) {
+            // The picture mode closes the marks' column; made here so Tab walks each column down.
+            m_pictureMode = withId(new QComboBox(this), IdPictureMode);
+            controls::FillComboFromResource(48264, m_pictureMode);
+            grid->addWidget(makeLabel(6312), 4, 2);
+            grid->addWidget(m_pictureMode, 4, 3);
+        }
         auto* e = withId(new controls::CRangeEdit(this), fields[i].controlId);
         e->setNumeric(true);
         e->SetSuffixFromResource(fields[i].suffix);
         e->SetRange(fields[i].lo, fields[i].hi);
         e->setText(QString::number(fields[i].initial));
         m_numbers[i] = e;
-        grid->addWidget(makeLabel(kNumberLabels[i]), int(i) + 2, 2);
-        grid->addWidget(e, int(i) + 2, 3);
+        const int row = i < 2 ? int(i) + 2 : int(i - 2) % 3;
+        const int column = i < 2 ? 2 : i < 5 ? 4 : 6;
+        grid->addWidget(makeLabel(kNumberLabels[i]), row, column);
+        grid->addWidget(e, row, column + 1);
         connect(e, &QLineEdit::textChanged, this, [this, i] { onNumber(i); });
     }
     m_numbers[1]->setEnabled(false);
 
-    grid->addWidget(makeLabel(6311), 10, 0);
+    grid->addWidget(makeLabel(6306), 0, 8);
+    m_text = withId(new QLineEdit(this), IdText);
+    m_text->setMaxLength(int(rec::Title.MaxLength()));
+    grid->addWidget(m_text, 0, 9, 1, 2);
+    m_titleFont = withId(new QPushButton(dialogText(IdTitleFont), this), IdTitleFont);
+    m_dateFont = withId(new QPushButton(dialogText(IdDateFont), this), IdDateFont);
+    grid->addWidget(m_titleFont, 1, 8);
+    grid->addWidget(m_dateFont, 1, 9, 1, 2);
+    m_weekday = withId(new QCheckBox(dialogText(IdWeekday), this), IdWeekday);
+    m_date = withId(new QCheckBox(dialogText(IdDate), this), IdDate);
+    grid->addWidget(m_weekday, 2, 8);
+    grid->addWidget(m_date, 2, 9, 1, 2);
+    grid->addWidget(makeLabel(6311), 3, 8);
     m_picture = withId(new QLineEdit(this), IdPicture);
     m_picture->setMaxLength(int(rec::Picture.MaxLength()));
-    grid->addWidget(m_picture, 10, 1, 1, 2);
+    m_picture->setMinimumWidth(120);
+    grid->addWidget(m_picture, 3, 9);
     m_browse = withId(new QPushButton(dialogText(IdBrowse), this), IdBrowse);
-    grid->addWidget(m_browse, 10, 3);
-    grid->addWidget(makeLabel(6312), 11, 0);
-    grid->addWidget(m_pictureMode, 11, 1);
-    grid->addWidget(makeLabel(6188), 11, 2);
+    grid->addWidget(m_browse, 3, 10);
+    grid->addWidget(makeLabel(6188), 4, 8);
     m_stay = withId(new controls::CRangeEdit(this), IdStay);
     m_stay->setNumeric(true);
     m_stay->SetSuffixFromResource(58100);
     m_stay->setText(QStringLiteral("20"));
-    grid->addWidget(m_stay, 11, 3);
-    grid->setRowStretch(12, 1);
+    grid->addWidget(m_stay, 4, 9, 1, 2);
+    grid->setColumnStretch(9, 1);
+    grid->setRowStretch(5, 1);
 
     connect(m_titleFont, &QPushButton::clicked, this, [this] { onFont(rec::TitleFont, rec::TitleColour); });
     connect(m_dateFont, &QPushButton::clicked, this, [this] { onFont(rec::DateFont, rec::DateColour); });

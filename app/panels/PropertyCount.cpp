@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,8 +100,10 @@ CPropertyCount::CPropertyCount(PanelContext ctx, QWidget* parent)
 bool CPropertyCount::OnInitDialog()
 {
     SetTitleFromResource(48249, false);
+    // Five rows: direction, moment, text, effect and timing; the parts
+    // shown stand in a column of their own.
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(8, 28, 8, 8);
+    setPanelMargins(grid);
 
     auto* directions = new QButtonGroup(this);
     m_down = withId(new QRadioButton(dialogText(IdDown), this), IdDown);
@@ -129,15 +132,6 @@ bool CPropertyCount::OnInitDialog()
     m_font = withId(new QPushButton(dialogText(IdFont), this), IdFont);
     grid->addWidget(m_font, 2, 3);
 
-    auto* parts = new QHBoxLayout;
-    for (std::size_t i = 0; i < m_parts.size(); ++i) {
-        m_parts[i] = withId(new QCheckBox(dialogText(unsigned(kPartIds[i])), this), kPartIds[i]);
-        m_parts[i]->setChecked(true);
-        parts->addWidget(m_parts[i]);
-        connect(m_parts[i], &QCheckBox::clicked, this, [this, i](bool on) { onPart(kPartBits[i], on); });
-    }
-    grid->addLayout(parts, 3, 0, 1, 4);
-
     auto* effects = new QHBoxLayout;
     auto* effectGroup = new QButtonGroup(this);
     const int ids[3] = {IdEffect1, IdEffect2, IdEffect3};
@@ -147,16 +141,27 @@ bool CPropertyCount::OnInitDialog()
         effects->addWidget(m_effects[std::size_t(i)]);
         connect(m_effects[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { onEffect(i); });
     }
-    grid->addLayout(effects, 4, 0, 1, 4);
+    grid->addLayout(effects, 3, 0, 1, 4);
 
     m_speedLabel = makeLabel(IdSpeedLabel);
     m_speed = makeMsEdit(this, IdSpeed);
-    grid->addWidget(m_speedLabel, 5, 0);
-    grid->addWidget(m_speed, 5, 1);
-    grid->addWidget(makeLabel(6211), 5, 2);
+    grid->addWidget(m_speedLabel, 4, 0);
+    grid->addWidget(m_speed, 4, 1);
+    grid->addWidget(makeLabel(6211), 4, 2);
     m_stay = makeMsEdit(this, IdStay);
-    grid->addWidget(m_stay, 5, 3);
-    grid->setRowStretch(6, 1);
+    grid->addWidget(m_stay, 4, 3);
+
+    // The parts' column comes last in the Tab order, as it stands on the right.
+    auto* parts = new QVBoxLayout;
+    parts->setSpacing(4);
+    for (std::size_t i = 0; i < m_parts.size(); ++i) {
+        m_parts[i] = withId(new QCheckBox(dialogText(unsigned(kPartIds[i])), this), kPartIds[i]);
+        m_parts[i]->setChecked(true);
+        parts->addWidget(m_parts[i]);
+        connect(m_parts[i], &QCheckBox::clicked, this, [this, i](bool on) { onPart(kPartBits[i], on); });
+    }
+    grid->addLayout(parts, 0, 4, 5, 1, Qt::AlignTop);
+    grid->setRowStretch(5, 1);
 
     connect(m_down, &QRadioButton::clicked, this, [this] { onDirection(0); });
     connect(m_up, &QRadioButton::clicked, this, [this] { onDirection(1); });

@@ -56,6 +56,8 @@ bool CPropertyImg::OnInitDialog()
     m_path = withId(new QLineEdit(this), IdPath);
     // The record holds 260 characters with the terminator.
     m_path->setMaxLength(int(rec::Path.MaxLength()));
+    // Room for a file name; a path longer still scrolls in the edit.
+    m_path->setMinimumWidth(180);
     m_mode = withId(new QComboBox(this), IdMode);
     controls::FillComboFromResource(48264, m_mode);
     m_mode->setCurrentIndex(0);

@@ -52,8 +52,19 @@ CPropertyPage::CPropertyPage(unsigned templateId, PanelContext ctx, QWidget* par
     setObjectName(QString::number(templateId));
 }
 
+void CPropertyPage::resizeEvent(QResizeEvent* e)
+{
+    controls::CModelessDialog::resizeEvent(e);
+    placePanels();
+}
+
 bool CPropertyPage::event(QEvent* e)
 {
+    // A panel's own minimum changed (posted by its updateGeometry).
+    if (e->type() == QEvent::LayoutRequest) {
+        placePanels();
+        return true;
+    }
     if (platform::asMessage(e, app::WM_NODE_SELECT)) {
         auto* m = static_cast<platform::MessageEvent*>(e);
         m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
@@ -73,6 +84,16 @@ void CPropertyPage::load(CPanelBase* p, tagItemData* node)
     platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node), 0);
 }
 
+int CPropertyPage::panelsMinimumHeight() const
+{
+    int h = 0;
+    for (const CPanelBase* p : m_panels)
+        if (p->isVisibleTo(this))
+            h = std::max(h, p->minimumSizeHint().height());
+    // The page keeps a row below its panels.
+    return h > 0 ? h + 2 : 0;
+}
+
 // ---- screen page ----
 
 CPropertyScreen::CPropertyScreen(PanelContext ctx, QWidget* parent) : CPropertyPage(kTemplate, ctx, parent)
@@ -81,10 +102,18 @@ CPropertyScreen::CPropertyScreen(PanelContext ctx, QWidget* parent) : CPropertyP
     m_comm = add(new CPropertyScreenComm(ctx, this));
 }
 
-void CPropertyScreen::resizeEvent(QResizeEvent* e)
+namespace {
+constexpr int kScreenInfoWidth = 280;
+}
+
+QSize CPropertyScreen::minimumSizeHint() const
 {
-    CPropertyPage::resizeEvent(e);
-    const int infoW = 280;
+    return {kScreenInfoWidth + kGap + std::max(m_comm->minimumSizeHint().width(), 0) + 2, panelsMinimumHeight()};
+}
+
+void CPropertyScreen::placePanels()
+{
+    const int infoW = kScreenInfoWidth;
     m_info->setGeometry(0, 0, infoW, std::max(height() - 2, 0));
     m_comm->setGeometry(infoW + kGap, 0, std::max(width() - 2 - infoW - kGap, 0), std::max(height() - 2, 0));
 }
@@ -110,22 +139,31 @@ namespace {
 constexpr int kScenePanelWidths[3] = {210, 170, 340};
 }
 
+std::array<int, 3> CPropertyScene::columnWidths() const
+{
+    const QWidget* panels[3] = {m_playMode, m_border, m_show};
+    std::array<int, 3> w{};
+    for (std::size_t i = 0; i < w.size(); ++i)
+        w[i] = std::max(kScenePanelWidths[i], panels[i]->minimumSizeHint().width());
+    return w;
+}
+
 QSize CPropertyScene::minimumSizeHint() const
 {
     int w = 1;
-    for (int panel : kScenePanelWidths)
+    for (int panel : columnWidths())
         w += panel + kGap;
-    return {w + m_timer->minimumSizeHint().width(), 0};
+    return {w + m_timer->minimumSizeHint().width(), panelsMinimumHeight()};
 }
 
-void CPropertyScene::resizeEvent(QResizeEvent* e)
+void CPropertyScene::placePanels()
 {
-    CPropertyPage::resizeEvent(e);
     const int h = std::max(height() - 1, 0);
+    const std::array<int, 3> widths = columnWidths();
     int x = 0;
-    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, kScenePanelWidths[0]},
-                            {m_border, kScenePanelWidths[1]},
-                            {m_show, kScenePanelWidths[2]}}) {
+    for (auto [panel, w] : {std::pair<QWidget*, int>{m_playMode, widths[0]},
+                            {m_border, widths[1]},
+                            {m_show, widths[2]}}) {
         panel->setGeometry(x, 0, w, h);
         x += w + kGap;
     }
@@ -191,9 +229,21 @@ int CPropertySubwnd::OnTextWrapWidth(platform::WPARAM w, platform::LPARAM l)
     return static_cast<int>(platform::sendMessage(rich, app::WM_TEXT_WRAPWIDTH, w, l));
 }
 
+SubwndWidths CPropertySubwnd::widths() const
+{
+    SubwndWidths w;
+    w.section = std::max(w.section, m_section->minimumSizeHint().width());
+    w.border = std::max(w.border, m_border->minimumSizeHint().width());
+    w.list = std::max(w.list, m_list->minimumSizeHint().width());
+    for (const CPanelBase* effect : {static_cast<CPanelBase*>(m_effect), m_coolText})
+        if (effect->isVisibleTo(this))
+            w.effect = std::max(w.effect, effect->minimumSizeHint().width());
+    return w;
+}
+
 void CPropertySubwnd::layoutLeftBlock(bool listShown)
 {
-    const SubwndColumns c = layoutSubwnd(size(), listShown, false);
+    const SubwndColumns c = layoutSubwnd(size(), listShown, false, widths());
     m_section->setGeometry(c.section);
     m_section->show();
     m_border->setGeometry(c.border);
@@ -206,16 +256,15 @@ void CPropertySubwnd::layoutLeftBlock(bool listShown)
 
 void CPropertySubwnd::layoutRightBlock(bool effectShown)
 {
-    const SubwndColumns c = layoutSubwnd(size(), m_listShown, effectShown);
+    const SubwndColumns c = layoutSubwnd(size(), m_listShown, effectShown, widths());
     m_effect->setGeometry(c.effect);
     m_coolText->setGeometry(c.effect);
     for (CPanelBase* p : m_main)
         p->setGeometry(c.main);
 }
 
-void CPropertySubwnd::resizeEvent(QResizeEvent* e)
+void CPropertySubwnd::placePanels()
 {
-    CPropertyPage::resizeEvent(e);
     layoutLeftBlock(m_list->isVisibleTo(this));
     layoutRightBlock(m_effect->isVisibleTo(this) || m_coolText->isVisibleTo(this));
 }
@@ -236,10 +285,11 @@ void CPropertySubwnd::setCurrent(CPanelBase*& current, CPanelBase* choice, tagIt
 QSize CPropertySubwnd::minimumSizeHint() const
 {
     const bool effectShown = m_curEffect && m_curEffect->isVisibleTo(this);
-    const SubwndColumns c = layoutSubwnd(QSize(0, 0), m_listShown, effectShown);
-    const int mainX = effectShown ? c.effect.x() + c.effect.width() + SubwndWidths{}.gap : c.origin.x();
+    const SubwndWidths w = widths();
+    const SubwndColumns c = layoutSubwnd(QSize(0, 0), m_listShown, effectShown, w);
+    const int mainX = effectShown ? c.effect.x() + c.effect.width() + w.gap : c.origin.x();
     const int main = m_curMain && m_curMain->isVisibleTo(this) ? m_curMain->minimumSizeHint().width() : 0;
-    return {mainX + std::max(main, 0) + 1, 0};
+    return {mainX + std::max(main, 0) + 1, panelsMinimumHeight()};
 }
 
 void CPropertySubwnd::columnsChanged()

@@ -48,6 +48,11 @@ protected:
         return panel;
     }
     static void load(CPanelBase* p, tagItemData* node);
+    // Puts the panels in their columns; again when one's own minimum changed.
+    virtual void placePanels() = 0;
+    void resizeEvent(QResizeEvent* e) override;
+    // The tallest shown panel's own minimum: lower, the pane scrolls down.
+    int panelsMinimumHeight() const;
 
     PanelContext m_ctx;
     QList<CPanelBase*> m_panels;
@@ -61,9 +66,10 @@ public:
     int OnNodeSelect(tagItemData* node) override;
     CPropertyScreenInfo* info() const { return m_info; }
     CPropertyScreenComm* comm() const { return m_comm; }
+    QSize minimumSizeHint() const override;
 
 protected:
-    void resizeEvent(QResizeEvent* e) override;
+    void placePanels() override;
 
 private:
     CPropertyScreenInfo* m_info;
@@ -85,9 +91,12 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
-    void resizeEvent(QResizeEvent* e) override;
+    void placePanels() override;
 
 private:
+    // The fixed columns' widths, widened to what their panels need.
+    std::array<int, 3> columnWidths() const;
+
     CPropertyScenePlayMode* m_playMode;
     CPanelBase* m_border;
     CPropertySceneShow* m_show;
@@ -117,9 +126,11 @@ public:
 
 protected:
     bool event(QEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
+    void placePanels() override;
 
 private:
+    // The columns' widths, widened to what their panels need.
+    SubwndWidths widths() const;
     void layoutLeftBlock(bool listShown);
     void layoutRightBlock(bool effectShown);
     void columnsChanged();

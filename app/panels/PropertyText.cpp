@@ -128,11 +128,9 @@ int CPropertyText::OnNodeLoad(tagItemData* node)
     LoadScope loading(*this);
     if (m_record) {
         controls::RichEditSetRtf(m_record->text(), m_edit);
-        const int wrap = m_record->get(rec::Wrap) ? 1 : 0;
-        if (wrap != m_wrap->GetCheck()) {
-            m_wrap->SetCheck(wrap);
-            ApplyWrap();
-        }
+        m_wrap->SetCheck(m_record->get(rec::Wrap) ? 1 : 0);
+        // The width comes from the node loaded, not the one shown before.
+        ApplyWrap();
     } else {
         m_edit->clear();
     }

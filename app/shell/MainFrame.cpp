@@ -11,6 +11,8 @@
 #include "app/editor/Editor.h"
 #include "app/editor/ScreenLed.h"
 #include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyPages.h"
+#include "app/panels/PropertySection.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/StatusTexts.h"
 #include "app/shell/Thumbnail.h"
@@ -415,17 +417,11 @@ void CMainFrame::buildPanes()
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
     m_panelHost = std::make_unique<FramePanelHost>(*this);
-    // A page wider than the frame scrolls sideways rather than squeeze its panels.
-    auto* scroller = new QScrollArea(m_property);
-    scroller->setObjectName(QStringLiteral("propertyScroller"));
-    scroller->setFrameShape(QFrame::NoFrame);
-    scroller->setWidgetResizable(true);
-    scroller->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()});
-    scroller->setWidget(pane);
-    lay->addWidget(scroller);
+    lay->addWidget(panels::makePaneScroller(pane, m_property));
     m_links.propertyPane = pane;
+    // A section dragged on a canvas shows its new place in the section panel at once.
+    m_links.sectionPanel = pane->windowPage()->section();
 
     m_outer->SetPanes(m_inner, m_property);
     m_inner->SetPanes(panelWidget, m_mdi);

@@ -17,7 +17,7 @@ CCore::SerialInfo MakeSerialInfo(const QString& portName, std::uint32_t baudRate
     CCore::SerialInfo info;
     std::memset(&info, 0, sizeof info);
     info.BaudRate = baudRate;
-    const auto units = std::min<qsizetype>(portName.size(), 31);
+    const auto units = std::min<qsizetype>(portName.size(), kSerialInfoNameUnits);
     for (qsizetype i = 0; i < units; ++i)
         info.PortName[i] = portName.at(i).unicode();
     return info;

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace platform;
 
 namespace {
@@ -279,5 +281,140 @@ TEST(LangPacks, MnemonicsAreUniqueInEachMenu)
             ASSERT_TRUE(menu.has_value()) << id;
             checkMnemonics(menu->items, code.toStdString() + " menu " + std::to_string(id));
         }
+    }
+}
+
+namespace {
+
+// Every text of a pack, named for a failure message: strings, dialog texts
+// and menu items.
+QList<std::pair<std::string, QString>> allTexts(const QString& code)
+{
+    QList<std::pair<std::string, QString>> out;
+    const PackIds ids = readPack(code);
+    for (auto it = ids.strings.cbegin(); it != ids.strings.cend(); ++it)
+        out.append({"string " + std::to_string(it.key()), it.value()});
+    for (auto it = ids.dialogs.cbegin(); it != ids.dialogs.cend(); ++it)
+        out.append({"dialog " + std::to_string(it.key() >> 16) + "/" + std::to_string(it.key() & 0xFFFF), it.value()});
+    LangPackScope scope;
+    if (!loadLangPack(packPath(code)))
+        return out;
+    std::function<void(const QList<LangMenuItem>&, const std::string&)> walk = [&](const auto& items,
+                                                                                 const auto& where) {
+        for (const LangMenuItem& item : items) {
+            out.append({where, item.text});
+            walk(item.submenu, where);
+        }
+    };
+    for (unsigned id : ids.menus)
+        walk(langMenu(id)->items, "menu " + std::to_string(id));
+    return out;
+}
+
+bool isHan(QChar c)
+{
+    return (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) || (c.unicode() >= 0x3000 && c.unicode() <= 0x303F) ||
+           (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF);
+}
+
+// Where the first ASCII colon, bracket, comma, question or exclamation mark
+// that touches a Chinese character (or a bracket around Chinese text) is in
+// the text without its shortcut, or -1. A
+// shortcut's "(&X)" keeps its ASCII brackets, and a colon between the units
+// of a time pattern (时:分) is the separator the clock draws.
+qsizetype halfWidthMark(const QString& text)
+{
+    static const QRegularExpression shortcut(QStringLiteral("\\(&.\\)"));
+    QString t = text;
+    t.remove(shortcut);
+    static const QString units = QStringLiteral("时時分秒");
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (!QStringLiteral(":(),?!").contains(c))
+            continue;
+        const QChar before = i > 0 ? t[i - 1] : QChar(u' ');
+        const QChar after = i + 1 < t.size() ? t[i + 1] : QChar(u' ');
+        if (c == u':' && units.contains(before) && units.contains(after))
+            continue;
+        bool han = isHan(before) || isHan(after);
+        if (c == u'(') {
+            const qsizetype close = t.indexOf(u')', i);
+            for (qsizetype j = i + 1; j < close; ++j)
+                han = han || isHan(t[j]);
+        }
+        if (han)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST(LangPacks, ChineseTextsUseFullWidthMarks)
+{
+    EXPECT_EQ(halfWidthMark(QStringLiteral("宽度(点)(&W)：")), 2);
+    EXPECT_EQ(halfWidthMark(QStringLiteral("行数(&R):")), 2);
+    EXPECT_EQ(halfWidthMark(QStringLiteral("宽度（点）(&W)：")), -1);
+    EXPECT_EQ(halfWidthMark(QStringLiteral("年-月-日 时:分:秒;星期")), -1);
+    EXPECT_EQ(halfWidthMark(QStringLiteral("节目列表文件 (*.pl)|*.pl")), -1);
+    for (const QString& code : {QStringLiteral("CN"), QStringLiteral("TW")}) {
+        for (const auto& [where, text] : allTexts(code))
+            EXPECT_EQ(halfWidthMark(text), -1) << code.toStdString() << " " << where << ": " << text.toStdString();
+    }
+}
+
+namespace {
+
+// The shortcut letter of a control text ("&Add", "添加(&A)"), upper case; null for none.
+QChar shortcutLetter(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&')
+            continue;
+        if (text[i + 1] == u'&') {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toUpper();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(LangPacks, DialogShortcutsAreUniqueAndTheSameInEveryPack)
+{
+    const PackIds en = readPack("EN");
+    ASSERT_FALSE(en.dialogs.isEmpty());
+    for (const QString& code : packCodes()) {
+        const PackIds pack = readPack(code);
+        const std::string c = code.toStdString();
+        QHash<quint32, quint32> owner;   // template << 16 | letter -> the control that has it
+        for (auto it = pack.dialogs.cbegin(); it != pack.dialogs.cend(); ++it) {
+            const QChar letter = shortcutLetter(it.value());
+            EXPECT_EQ(letter, shortcutLetter(en.dialogs.value(it.key())))
+                << c << " dialog " << (it.key() >> 16) << "/" << (it.key() & 0xFFFF) << ": "
+                << it.value().toStdString();
+            if (letter.isNull())
+                continue;
+            const quint32 slot = (it.key() & 0xFFFF0000u) | letter.unicode();
+            EXPECT_FALSE(owner.contains(slot))
+                << c << " dialog " << (it.key() >> 16) << ": controls " << (owner.value(slot) & 0xFFFF) << " and "
+                << (it.key() & 0xFFFF) << " share &" << QString(letter).toStdString();
+            owner.insert(slot, it.key());
+        }
+    }
+}
+
+TEST(LangPacks, EnglishCountsOfOneReadRight)
+{
+    // Texts whose count may be 1: a search that found one screen, one hidden
+    // section, a model that holds one program.
+    const PackIds en = readPack("EN");
+    static const QRegularExpression plural(QStringLiteral("\\b1 [A-Za-z]+s\\b|\\(s\\)"));
+    for (unsigned id : {48225u, 48226u, 48256u}) {
+        ASSERT_TRUE(en.strings.contains(id)) << id;
+        const QString text = en.strings[id].arg(1).arg(1).arg(1).arg(1);
+        EXPECT_FALSE(plural.match(text).hasMatch()) << id << ": " << text.toStdString();
     }
 }

@@ -33,6 +33,14 @@ inline void makeRed(QLabel* label)
     label->setPalette(p);
 }
 
+// A success is not drawn in the failure colour: dark green instead.
+inline void makeSuccessColour(QLabel* label)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, QColor(0, 0x80, 0));
+    label->setPalette(p);
+}
+
 // The red, wrapping label in which a settings dialog shows the controller's answer.
 inline QLabel* resultLabel(QWidget* parent, int id)
 {

@@ -4,10 +4,16 @@
 #include "core/api/Core.h"
 #include "platform/LangPack.h"
 
+#include <QHash>
+
 #include <optional>
 #include <vector>
 
 namespace dialogs {
+
+namespace {
+constexpr unsigned kStrModelWithId = 48283;
+}
 
 QList<ModelEntry> OrderModels(const QList<CatalogueEntry>& entries)
 {
@@ -31,6 +37,15 @@ QList<ModelEntry> OrderModels(const QList<CatalogueEntry>& entries)
     }
     for (const CatalogueEntry& e : rest)
         offer(e);
+    // Models that share a name are told apart by their hardware id.
+    QHash<QString, int> uses;
+    for (const ModelEntry& m : out)
+        ++uses[m.name];
+    for (ModelEntry& m : out) {
+        if (uses.value(m.name) > 1)
+            m.name = platform::langString(kStrModelWithId)
+                         .arg(m.name, QStringLiteral("%1").arg(m.id, 8, 16, QLatin1Char('0')).toUpper());
+    }
     return out;
 }
 
@@ -48,6 +63,12 @@ QList<ModelEntry> OfferedModels()
 
 namespace {
 
+// Strings of the description's lists.
+constexpr unsigned kStrListSeparator = 48281;
+constexpr unsigned kStrUnknownValue = 48282;
+constexpr unsigned kStrFlashUnknown = 48284;
+constexpr unsigned kStrMemoryUnknown = 48285;
+
 QString sizes(const CUniqueArray<unsigned>& list)
 {
     QStringList parts;
@@ -56,7 +77,14 @@ QString sizes(const CUniqueArray<unsigned>& list)
         list.GetAt(i, v);
         parts.append(platform::langString(48255).arg(v >> 16).arg(v & 0xFFFF));
     }
-    return parts.join(u';');
+    return parts.join(platform::langString(kStrListSeparator));
+}
+
+// A list of values, or "unknown" when the catalogue gives none.
+QString listOrUnknown(const QStringList& parts)
+{
+    using platform::langString;
+    return parts.isEmpty() ? langString(kStrUnknownValue) : parts.join(langString(kStrListSeparator));
 }
 
 } // namespace
@@ -70,24 +98,25 @@ QString ModelDescription(const FirmwareInfo* info)
     text += u'\n' + langString(48253) + sizes(info->sizes3);
     text += u'\n' + langString(48254) + sizes(info->sizes4);
     text += u'\n' + langString(48256).arg(info->valueA);
-    text += u'\n' + langString(48257);
     static const unsigned kLinks[5] = {48258, 48259, 48260, 48272, 48271};
+    QStringList links;
     for (int bit = 0; bit < 5; ++bit) {
         if (info->featureBits & (1 << bit))
-            text += langString(kLinks[bit]) + u' ';
+            links.append(langString(kLinks[bit]));
     }
-    text += u'\n' + langString(48261);
+    text += u'\n' + langString(48257) + listOrUnknown(links);
+    // A size of 0 is one the catalogue does not know, not an empty memory.
+    QStringList memory;
     for (int i = 0; i < info->pairs.GetSize(); ++i) {
         unsigned v = 0;
         info->pairs.GetAt(i, v);
-        if (i > 0)
-            text += u' ';
         const unsigned kind = v >> 16, value = v & 0xFFFF;
         if (kind == 1)
-            text += langString(48262).arg(value);
+            memory.append(value ? langString(48262).arg(value) : langString(kStrFlashUnknown));
         else if (kind == 2)
-            text += langString(48263).arg(value);
+            memory.append(value ? langString(48263).arg(value) : langString(kStrMemoryUnknown));
     }
+    text += u'\n' + langString(48261) + listOrUnknown(memory);
     return text;
 }
 

@@ -56,12 +56,13 @@ QPixmap statusIcon(QWidget* w, unsigned id, QStyle::StandardPixmap fallback)
     return icon.pixmap(32, 32);
 }
 
-// The right-aligned read and write buttons under a hardware form.
+// The right-aligned read and write buttons under a hardware form; their texts
+// are the owner's own, so each page keeps its own shortcut letters.
 template <typename Owner>
 QHBoxLayout* readWriteRow(Owner* owner, int readId, int writeId, void (Owner::*onRead)(), bool (Owner::*onWrite)())
 {
-    auto* read = withId(new QPushButton(dlgText(6451, readId), owner), readId);
-    auto* write = withId(new QPushButton(dlgText(6451, writeId), owner), writeId);
+    auto* read = withId(new QPushButton(dlgText(Owner::IDD, readId), owner), readId);
+    auto* write = withId(new QPushButton(dlgText(Owner::IDD, writeId), owner), writeId);
     read->setAutoDefault(false);
     write->setAutoDefault(false);
     QObject::connect(read, &QPushButton::clicked, owner, onRead);
@@ -163,20 +164,32 @@ bool CWizardSelComm::Create(CWizard* wizard)
     layout->addWidget(title(this, IDD));
     for (int i = 0; i < 3; ++i) {
         m_modes[i] = withId(new QRadioButton(dlgText(IDD, IDC_SERIAL + i), this), IDC_SERIAL + i);
-        layout->addWidget(m_modes[i]);
         connect(m_modes[i], &QRadioButton::clicked, this, &CWizardSelComm::UpdateHint);
     }
+    // Each kind's own field stands under its choice.
+    auto indented = [](QLabel* label, QWidget* field) {
+        auto* row = new QHBoxLayout;
+        row->addSpacing(20);
+        row->addWidget(label);
+        row->addWidget(field);
+        row->addStretch(1);
+        return row;
+    };
+    m_serialPort = withId(new QComboBox(this), IDC_SERIAL_PORT);
+    m_serialPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_serialPort->setMinimumContentsLength(16);
+    auto* serialLabel = withId(new QLabel(dlgText(IDD, IDC_SERIAL_PORT_LABEL), this), IDC_SERIAL_PORT_LABEL);
+    serialLabel->setBuddy(m_serialPort);
     m_port = withId(new QLineEdit(QStringLiteral("8080"), this), IDC_PORT);
     m_port->setValidator(new QIntValidator(0, 65535, m_port));
     m_port->setMaximumWidth(100);
     auto* portLabel = withId(new QLabel(dlgText(IDD, IDC_PORT_LABEL), this), IDC_PORT_LABEL);
     portLabel->setBuddy(m_port);
-    auto* row = new QHBoxLayout;
-    row->addSpacing(20);
-    row->addWidget(portLabel);
-    row->addWidget(m_port);
-    row->addStretch(1);
-    layout->addLayout(row);
+    layout->addWidget(m_modes[0]);
+    layout->addLayout(indented(serialLabel, m_serialPort));
+    layout->addWidget(m_modes[1]);
+    layout->addWidget(m_modes[2]);
+    layout->addLayout(indented(portLabel, m_port));
     m_hint = withId(new QLabel(this), IDC_HINT);
     m_hint->setWordWrap(true);
     layout->addSpacing(8);
@@ -196,10 +209,33 @@ int CWizardSelComm::mode() const
 
 int CWizardSelComm::port() const { return m_port->text().toInt(); }
 
+void CWizardSelComm::fillSerialPorts()
+{
+    // Found ports and those added by hand in the software settings.
+    m_serialPort->clear();
+    if (CUniqueArray<QString>* list = core().GetSerialPortList()) {
+        for (const QString& name : *list)
+            m_serialPort->addItem(name);
+        CCore::ReleaseSerialPortList(list);
+    }
+    const int at = m_serialPort->findText(core().GetSerialPortName(int(screen()->Global.SerialPort)));
+    m_serialPort->setCurrentIndex(at >= 0 ? at : (m_serialPort->count() ? 0 : -1));
+}
+
+void CWizardSelComm::storeSerialPort()
+{
+    if (mode() != COMM_SERIAL || m_serialPort->currentIndex() < 0)
+        return;
+    const int n = core().GetSerialPortNumber(m_serialPort->currentText());
+    if (n >= 0)
+        screen()->Global.SerialPort = std::uint32_t(n);
+}
+
 int CWizardSelComm::ShowPage()
 {
     wizard()->SetButtons(true, true, true);
     m_modes[std::min<std::uint32_t>(screen()->Global.CommType, 2)]->setChecked(true);
+    fillSerialPorts();
     UpdateHint();
     m_port->setText(QString::number(screen()->Global.HostPort));
     return CPage::ShowPage();
@@ -208,6 +244,7 @@ int CWizardSelComm::ShowPage()
 void CWizardSelComm::UpdateHint()
 {
     const int m = mode();
+    m_serialPort->setEnabled(m == COMM_SERIAL);
     m_port->setEnabled(m == COMM_NETWORK);
     m_hint->setText(platform::langString(m == COMM_SERIAL ? 48165 : 48166));
 }
@@ -215,6 +252,7 @@ void CWizardSelComm::UpdateHint()
 int CWizardSelComm::OnNext()
 {
     screen()->Global.CommType = std::uint32_t(mode());
+    storeSerialPort();
     if (mode() == COMM_NETWORK)
         screen()->Global.HostPort = std::uint16_t(std::clamp(port(), 0, 65535));
     return 0;
@@ -223,6 +261,8 @@ int CWizardSelComm::OnNext()
 int CWizardSelComm::OnFinish()
 {
     screen()->Global.CommType = std::uint32_t(mode());
+    // The port chosen is the one the screen is to use, finished here or not.
+    storeSerialPort();
     sendFinish(0);
     return 1;
 }
@@ -354,7 +394,7 @@ CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagIte
     layout->setContentsMargins(0, 0, 0, 0);
     const int ids[3] = {IDC_PRESET_COLOUR, IDC_PRESET_MONO, IDC_OWN};
     for (int i = 0; i < 3; ++i) {
-        m_presets[i] = withId(new QRadioButton(dlgText(6451, ids[i]), this), ids[i]);
+        m_presets[i] = withId(new QRadioButton(dlgText(IDD, ids[i]), this), ids[i]);
         layout->addWidget(m_presets[i]);
         const int id = ids[i];
         connect(m_presets[i], &QRadioButton::clicked, this, [this, id] { OnPreset(id); });
@@ -467,6 +507,7 @@ int CWizardRetrieve::ShowPage()
     CPage::ShowPage();
     m_icon->setPixmap(statusIcon(this, 6215, QStyle::SP_BrowserReload));
     m_status->setText(platform::langString(48162));
+    makeRed(m_status);
     m_outcome->setCurrentWidget(m_pending);
     int r = 2;
     if (searchRunner()) {
@@ -479,12 +520,14 @@ int CWizardRetrieve::ShowPage()
     if (r == 1) {
         m_icon->setPixmap(statusIcon(this, 6106, QStyle::SP_DialogApplyButton));
         m_status->setText(platform::langString(48163));
+        makeSuccessColour(m_status);
         m_outcome->setCurrentWidget(m_success);
         core().RetrieveHardwareInfo(screen());
         m_success->LoadFromScreen(screen());
     } else {
         m_icon->setPixmap(statusIcon(this, 6105, QStyle::SP_MessageBoxWarning));
         m_status->setText(platform::langString(48164));
+        makeRed(m_status);
         m_outcome->setCurrentWidget(m_fail);
     }
     return 1;

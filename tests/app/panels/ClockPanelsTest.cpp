@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTimeEdit>
 
 #include <gtest/gtest.h>
@@ -293,6 +294,22 @@ TEST_F(ClockPanels, CounterCountsDownToATypedMomentAndSwitchesDirection)
 
     click(ctl<QCheckBox>(p, CPropertyCount::IdDays));
     EXPECT_EQ(r.get(records::counter::Units) & records::counter::Days, 0u);
+}
+
+// The date and time pickers show one moment, the target or the start: their
+// four labels (date and time of each) are four different texts in every pack.
+TEST(CounterLabels, ThePickersNameTheirMomentAndPart)
+{
+    for (const char* lang : {"EN", "CN", "TW"}) {
+        ASSERT_TRUE(paneltest::loadPack(lang));
+        QSet<QString> labels;
+        for (unsigned id : {32864u, 32865u, 32866u, 32867u}) {
+            EXPECT_FALSE(platform::langString(id).isEmpty()) << lang << " " << id;
+            EXPECT_FALSE(labels.contains(platform::langString(id))) << lang << " " << id;
+            labels.insert(platform::langString(id));
+        }
+    }
+    platform::clearLangPack();
 }
 
 TEST(CounterEffects, FamiliesFollowTheDirection)

@@ -1,5 +1,9 @@
 #include "app/panels/LedWorkModes.h"
 
+#include "PanelTestUtil.h"
+#include "core/api/WorkMode.h"
+
+#include <QSet>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -29,4 +33,68 @@ TEST(LedWorkModes, CodesWithoutARowNameTheUnknownText)
         EXPECT_EQ(ledWorkModeNameId(code), kUnknownNameId) << code;
     EXPECT_EQ(ledWorkModeRow(5), -1);
     EXPECT_EQ(ledWorkModeRow(23), 18);
+}
+
+namespace {
+
+// The colour count a caption states, by the colour word its pack uses; 0 when
+// it names none or more than one.
+int statedColourCount(const QString& caption, const char* lang)
+{
+    struct Word {
+        const char* lang;
+        const char* text;
+        int count;
+    };
+    static const Word words[] = {
+        {"EN", "One colour", 1},   {"EN", "Two colours", 2}, {"EN", "Three colours", 3},
+        {"EN", "one-colour", 1},   {"EN", "two-colour", 2},  {"EN", "three-colour", 3},
+        {"CN", "单色", 1},         {"CN", "双色", 2},        {"CN", "三色", 3},
+        {"TW", "單色", 1},         {"TW", "雙色", 2},        {"TW", "三色", 3},
+    };
+    int found = 0;
+    for (const Word& w : words) {
+        if (qstrcmp(w.lang, lang) != 0 || !caption.contains(QString::fromUtf8(w.text)))
+            continue;
+        if (found)
+            return 0;
+        found = w.count;
+    }
+    // Words that name a colour count the modes cannot show.
+    static const char* const wrong[] = {"full colour", "Full colour", "full-colour", "全彩",
+                                        "red and green", "green and red", "红绿", "紅綠"};
+    for (const char* w : wrong)
+        if (caption.contains(QString::fromUtf8(w)))
+            return 0;
+    return found;
+}
+
+} // namespace
+
+TEST(LedWorkModes, EachCaptionStatesTheColourCountOfItsCode)
+{
+    for (const char* lang : {"EN", "CN", "TW"}) {
+        ASSERT_TRUE(paneltest::loadPack(lang)) << lang;
+        QSet<QString> seen;
+        for (const auto& row : LedWorkModeTable) {
+            const QString caption = ledWorkModeName(row.code);
+            ASSERT_FALSE(caption.isEmpty()) << lang << " " << row.code;
+            EXPECT_EQ(statedColourCount(caption, lang), LookupWorkMode(row.code).ColourCount)
+                << lang << " code " << row.code << ": " << caption.toStdString();
+            // The inversions are the dialog's own tick boxes, not part of a mode.
+            EXPECT_FALSE(caption.contains(QStringLiteral("invert")) || caption.contains(QStringLiteral("反相")))
+                << lang << " code " << row.code;
+            EXPECT_FALSE(seen.contains(caption)) << lang << " two codes share " << caption.toStdString();
+            seen.insert(caption);
+        }
+        // The presets of the new-screen dialog and of the wizard's search
+        // panel: the first selects code 17, the second code 0.
+        for (unsigned dialog : {6529u, 6435u}) {
+            EXPECT_EQ(statedColourCount(platform::langDialogText(dialog, 6436), lang), LookupWorkMode(17).ColourCount)
+                << lang << " " << dialog;
+            EXPECT_EQ(statedColourCount(platform::langDialogText(dialog, 6437), lang), LookupWorkMode(0).ColourCount)
+                << lang << " " << dialog;
+        }
+    }
+    platform::clearLangPack();
 }

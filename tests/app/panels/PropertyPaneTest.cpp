@@ -13,11 +13,17 @@
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
+#include "app/panels/PropertyText.h"
+#include "app/controls/RichEdit.h"
+#include "core/api/TypeRecords.h"
 #include "core/api/Core.h"
 #include "support/TreeBuilder.h"
 
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 using namespace panels;
@@ -169,6 +175,30 @@ TEST_F(PaneFixture, TheWrapMessageReachesOnlyACurrentTextPanel)
     select(textWnd);
     platform::sendMessage(wp(), app::WM_TEXT_WRAPWIDTH);
     EXPECT_EQ(rich.wraps, 1);
+}
+
+TEST_F(PaneFixture, TheRichTextWrapsAtTheWidthOfTheWindowItLoads)
+{
+    tagItemData* narrow = tree.section(scene, QRect(64, 32, 16, 32), u"narrow", IT_WND_TEXT);
+    tagItemData* wide = tree.section(scene, QRect(0, 48, 112, 16), u"wide", IT_WND_TEXT);
+    for (tagItemData* w : {narrow, wide}) {
+        tagItemData* item = tree.item(w, IT_TEXT, u"words");
+        ASSERT_TRUE(support::TreeBuilder::setRecord(item, records::richtext::Wrap, std::uint8_t(1)));
+    }
+    select(narrow);
+    auto* rich = static_cast<CPropertyText*>(wp()->currentMain());
+    ASSERT_EQ(rich, wp()->mainPanel(MainSlot::RichText));
+    EXPECT_EQ(rich->edit()->lineWrapColumnOrWidth(), 16);
+    select(wide);
+    EXPECT_EQ(rich->edit()->lineWrapMode(), QTextEdit::FixedPixelWidth);
+    EXPECT_EQ(rich->edit()->lineWrapColumnOrWidth(), 112);
+    // Typed text lies out on one line, as on the LEDs.
+    rich->edit()->selectAll();
+    QTest::keyClicks(rich->edit(), QStringLiteral("Hello LED"));
+    QCoreApplication::processEvents();
+    const QTextLayout* layout = rich->edit()->document()->firstBlock().layout();
+    ASSERT_NE(layout, nullptr);
+    EXPECT_EQ(layout->lineCount(), 1);
 }
 
 TEST_F(PaneFixture, AWindowWithoutItsItemLoadsNothingIntoItsPanels)

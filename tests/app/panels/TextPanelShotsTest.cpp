@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QScrollArea>
 #include <gtest/gtest.h>
 
 using namespace panels;
@@ -78,11 +79,15 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     // At the program's width the rich-text panel of a text window still gives its lists room.
     tagItemData* textWindow = tree.section(scene, QRect(0, 32, 64, 32), u"text", IT_WND_TEXT);
     tagItemData* windowText = tree.item(textWindow, IT_TEXT, u"rich");
-    pane.resize(860, 192);
-    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(textWindow));
-    platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(windowText));
+    // The pane in the frame's scroll area, as the program has it.
+    std::unique_ptr<QScrollArea> area(makePaneScroller(new CPanelProperty(PanelContext{core, nullptr}), nullptr));
+    auto* framed = static_cast<CPanelProperty*>(area->widget());
+    area->resize(860, 192);
+    area->show();
+    platform::sendMessage(framed, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(textWindow));
+    platform::sendMessage(framed->windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(windowText));
     QCoreApplication::processEvents();
-    CPanelBase* richPanel = pane.windowPage()->currentMain();
+    CPanelBase* richPanel = framed->windowPage()->currentMain();
     ASSERT_NE(richPanel, nullptr);
     for (int id : {int(CPropertyText::IdFace), int(CPropertyText::IdSize)}) {
         auto* combo = richPanel->findChild<QComboBox*>(QString::number(id));
@@ -91,7 +96,7 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
         EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->currentText()) + 30) << id;
         EXPECT_GE(combo->x(), 0) << id;
     }
-    EXPECT_TRUE(pane.grab().save(QStringLiteral("%1/text-richtext-narrow_%2.png").arg(paneltest::outputDir(), GetParam())));
+    EXPECT_TRUE(area->grab().save(QStringLiteral("%1/text-richtext-narrow_%2.png").arg(paneltest::outputDir(), GetParam())));
 
     // The animation-effect dialog with the panels it is given.
     editor::CCustomGif dlg(anim);

@@ -6,6 +6,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
+#include "app/panels/PanelProperty.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/Thumbnail.h"
 #include "app/tooltips/HtmlToolTip.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QFile>
+#include <QScrollArea>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -86,6 +88,10 @@ TEST(MainFrame, StartsWithTheSpecifiedGeometryBarsPanesAndLanguageEntries)
     // Fixed panes: the screen panel's width and the property pane's height.
     EXPECT_EQ(f.InnerSplitter()->paneRect(0).width(), CMainFrame::kPanelWidth);
     EXPECT_EQ(f.OuterSplitter()->paneRect(1).height(), CMainFrame::kPropertyHeight);
+    // The size the panels are laid out for is the one the pane starts with.
+    auto* scroller = f.PropertyPane()->findChild<QScrollArea*>(QStringLiteral("propertyScroller"));
+    ASSERT_NE(scroller, nullptr);
+    EXPECT_EQ(scroller->size(), panels::kPaneDefaultSize);
     f.resize(1000, 700);
     QTest::qWait(20);
     EXPECT_EQ(f.InnerSplitter()->paneRect(0).width(), CMainFrame::kPanelWidth);

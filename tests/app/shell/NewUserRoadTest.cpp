@@ -449,6 +449,37 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
             const QRect r(section->Section.RectX, section->Section.RectY, section->Section.RectW, section->Section.RectH);
             EXPECT_TRUE(QRect(0, 0, W, H).contains(r));
         }
+        // A section resized on the canvas by its right edge: the pane shows
+        // the new size at once, and what is typed there next keeps it.
+        {
+            editor::CSectionLed* led = canvas->sectionCanvas(clockWindow);
+            ASSERT_NE(led, nullptr);
+            QWidget* panel = paneOf(*frame)->windowPage()->section();
+            auto* width = control<QSpinBox>(panel, panels::CPropertySection::IdWidth);
+            auto* height = control<QSpinBox>(panel, panels::CPropertySection::IdHeight);
+            ASSERT_EQ(width->value(), W);
+            const QPoint edge(led->width() - 1, led->height() / 2);
+            const QPoint to = edge - QPoint(8 * led->dotWidth(), 0);
+            QTest::mousePress(led, Qt::LeftButton, {}, edge);
+            QTest::mouseMove(led, edge - QPoint(4 * led->dotWidth(), 0));
+            QTest::mouseMove(led, to);
+            QTest::mouseRelease(led, Qt::LeftButton, {}, to);
+            QCoreApplication::processEvents();
+            const SectionBlock& b = clockWindow->Section;
+            EXPECT_LT(b.RectW, W);
+            EXPECT_EQ(width->value(), b.RectW);
+            EXPECT_EQ(height->value(), b.RectH);
+            EXPECT_EQ(control<QSpinBox>(panel, panels::CPropertySection::IdX)->value(), b.RectX);
+            EXPECT_EQ(control<QSpinBox>(panel, panels::CPropertySection::IdY)->value(), b.RectY);
+            const int dragged = b.RectW;
+            typeInto(height, H - H / 2 - 2);
+            EXPECT_EQ(b.RectH, H - H / 2 - 2);
+            EXPECT_EQ(b.RectW, dragged);
+            EXPECT_EQ(led->width(), dragged * led->dotWidth());
+            EXPECT_TRUE(support::saveScreenshot(*frame, QStringLiteral("shell"), QStringLiteral("road_dragged_") + shot));
+            placeSection(*frame, 0, H / 2, W, H - H / 2);
+            EXPECT_EQ(b.RectW, W);
+        }
         ASSERT_TRUE(clickInTree(*frame, scene));
         // At the frame's first size the scene page scrolls sideways rather
         // than squeeze its schedule.

@@ -8,12 +8,14 @@
 #include "app/dialogs/usb/UFileConfigDlg.h"
 #include "app/dialogs/usb/UsbExport.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
+#include "core/api/Core.h"
 #include "support/Seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 
 using namespace dialogs;
 
@@ -85,6 +87,41 @@ TEST(ModelCatalogue, BadOrderIndexesLoseNoEntryAndWriteNothingOutOfBounds)
         names.append(m.name);
     EXPECT_EQ(names, (QStringList{"A", "C", "far", "negative", "again"}));
     EXPECT_EQ(out[1].id, 30u);
+}
+
+TEST(ModelCatalogue, ModelsSharingANameAreToldApartByTheirIds)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    const QList<ModelEntry> out =
+        OrderModels({{0, 0, 0x0E010B00, "W"}, {1, 0, 0x0E020400, "E"}, {2, 0, 0x0E011B00, "W"}});
+    ASSERT_EQ(out.size(), 3);
+    EXPECT_EQ(out[0].name, "W (0E010B00)");
+    EXPECT_EQ(out[1].name, "E");
+    EXPECT_EQ(out[2].name, "W (0E011B00)");
+    // The real catalogue offers every name once.
+    QSet<QString> names;
+    for (const ModelEntry& m : OfferedModels()) {
+        EXPECT_FALSE(names.contains(m.name)) << m.name.toStdString();
+        names.insert(m.name);
+    }
+}
+
+TEST(ModelCatalogue, DescriptionListsLinksAndMemoryWithSeparatorsAndUnknownSizes)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    // The labels end in a no-break space.
+    const auto line = [](unsigned id, const char* start) {
+        for (const QString& l : ModelDescription(CCore::GetFirmwareInfo(id)).split(u'\n'))
+            if (l.startsWith(QLatin1String(start)))
+                return l;
+        return QString();
+    };
+    EXPECT_EQ(line(0x0E020D00, "Links"), u"Links:\u00A0Serial port, Ethernet, Wi-Fi");
+    EXPECT_EQ(line(0x0E020D00, "Memory"), u"Memory:\u00A04 KB flash, 4 KB memory");
+    EXPECT_EQ(line(0x0E060700, "Memory"), u"Memory:\u00A0flash size unknown, memory size unknown");
+    EXPECT_EQ(line(0x0E020D00, "Panel sizes:"), u"Panel sizes:\u00A0512 x 32");
 }
 
 TEST(UFileConfigDlg, OpensWithTheLastVolumeAndFollowsVolumesComingAndGoing)
