@@ -2,7 +2,8 @@
 // Turns one screen's content tree into the controller's program data: pixel
 // pages, masks, descriptors and records in the nodes' compiled slots, read
 // out afterwards as four blocks (page map, program map, program mask,
-// program data). Compilations must not run at the same time.
+// program data). Their layout is core/render/ProgramSchema.h.
+// Compilations must not run at the same time.
 #include <QRect>
 
 #include <cstddef>
