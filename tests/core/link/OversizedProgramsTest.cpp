@@ -9,9 +9,12 @@
 #include "core/model/ItemData.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/FontMap.h"
+#include "core/render/TableItem.h"
+#include "grid/RealGrid.h"
 #include "platform/LogFont.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -151,6 +154,42 @@ TEST_F(OversizedPrograms, ARichTextLinePastThePreviewBoundIsDrawn)
     const Bytes drawn = pagesOf(screen, rt);
     EXPECT_EQ(blackPages(drawn, 4 * 16 * 256), 0u);
     EXPECT_EQ(drawn, pagesFromWholePicture(rt));
+}
+
+TEST_F(OversizedPrograms, ATablePastThePreviewBoundIsDrawnInRowsAndInColumns)
+{
+    grid::CRealGrid g;
+    g.ApplyDefaultBorders();
+    for (int k = 1; k <= 5; ++k) {
+        g.SetColumnWidth(k, 1000);
+        g.SetRowHeight(k, 1000);
+    }
+    std::vector<std::uint8_t> stream;
+    g.SaveTo(stream);
+    const QByteArray bytes(reinterpret_cast<const char*>(stream.data()), qsizetype(stream.size()));
+    tagItemData* table = core.AddItem(IT_GRID, u"table", section, nullptr);
+    ASSERT_TRUE(records::SetItemTableStream(table, bytes));
+    core.Paint(table);
+    ASSERT_EQ(table->Item.ContentW, 5000u);
+    ASSERT_LT(table->Preview.width(), 5000);
+    for (std::uint8_t effect : {1, 3}) {
+        table->InEffect = effect;
+        const Bytes drawn = pagesOf(screen, table);
+        ASSERT_EQ(drawn.size(), std::size_t(20 * 40) * 4 * 16 * 256);
+        // The same table drawn whole into a picture large enough.
+        const QSize whole = PreviewSizeOf(table);
+        table->Preview = QImage(whole, QImage::Format_RGB32);
+        table->Preview.fill(Qt::black);
+        {
+            QPainter p(&table->Preview);
+            render::TableItemDrawer(stream).draw(p);
+        }
+        EXPECT_EQ(drawn, pagesOf(screen, table)) << "effect " << int(effect);
+        // Lines of the far cells are there, not only the first tile's.
+        EXPECT_LT(blackPages(drawn, 4 * 16 * 256), 20u * 40u - 40u);
+        table->Preview = QImage();
+        core.Paint(table);
+    }
 }
 
 TEST_F(OversizedPrograms, TheControllerAndTheStickGetWhatTheCompilerGives)
