@@ -71,6 +71,7 @@ constexpr unsigned kStrFileFilter = 46006;
 constexpr unsigned kStrSearchSummary = 48225;
 constexpr unsigned kStrFolderEmpty = 105;
 constexpr unsigned kStrUsbFailed = 63000;
+constexpr unsigned kStrItemTooLarge = 63030;
 constexpr unsigned kStrFound = 44015;
 constexpr unsigned kStrFillText = 57360;
 constexpr unsigned kStrFillCaption = 57359;
@@ -352,6 +353,8 @@ void CMainFrame::OnExportUsbFile()
     QString folder = choice.folder;
     if (!folder.endsWith(u'/'))
         folder += u'/';
+    if ((choice.options & 1) && !CheckItemSizes(screen))
+        return;
     const QString path = folder + QStringLiteral("program.dat");
     const std::uint32_t oldModel = screen->Global.HardwareId;
     if (choice.options & 0x20)
@@ -544,9 +547,20 @@ int CMainFrame::SendScreenPrograms(tagItemData* screen)
             m_core.SendClearProg(screen);
         return 0;
     }
-    if (!CheckScreenOverlap(screen))
+    if (!CheckScreenOverlap(screen) || !CheckItemSizes(screen))
         return 0;
     return runTask(TASK_SEND_PROGRAMS, screen, 0);
+}
+
+bool CMainFrame::CheckItemSizes(tagItemData* screen)
+{
+    const tagItemData* item = CCore::GetOversizedItem(screen);
+    if (!item)
+        return true;
+    const char16_t* end = std::find(std::begin(item->Name), std::end(item->Name), u'\0');
+    const QString name = QString::fromUtf16(item->Name, int(end - item->Name));
+    controls::MessageBox::warning(this, windowTitle(), S(kStrItemTooLarge).arg(name));
+    return false;
 }
 
 QString CMainFrame::OverlapMessage(const _tableOverlap& table)

@@ -20,6 +20,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QFile>
 #include <QScrollArea>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -358,6 +360,49 @@ TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
     ASSERT_TRUE(controller.waitForBlocks(1));
     EXPECT_EQ(controller.clears(), 1);
     EXPECT_EQ(runs, 0);
+}
+
+TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
+{
+    int runs = 0;
+    int exports = 0;
+    QTemporaryDir dir;
+    FrameSeams fs = countingSeams(runs);
+    fs.usbExport = [&](QWidget*, tagItemData*, UsbExportChoice& choice) {
+        ++exports;
+        choice.folder = dir.path();
+        choice.options = 1;
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc", fs);
+    support::SeamScope seams;
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* section = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.ChangeItemRect(section, 0, 0, 64, 32);
+    tagItemData* ticker = h.core.AddItem(IT_SINGLELINE, u"Long ticker", section, nullptr);
+    // Far more than the 65,535 columns a controller can be told of.
+    records::SetItemText(ticker, QString(12000, u'W'));
+    h.core.Paint(ticker);
+    h.frame->Panel()->InsertItemTree(screen);
+    h.list()->SelectNode(screen);
+
+    seams.nextAnswer(QMessageBox::Ok);
+    h.frame->OnCommand(32771);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
+    EXPECT_EQ(runs, 0);
+
+    seams.nextAnswer(QMessageBox::Ok);
+    h.frame->OnCommand(33025);
+    EXPECT_EQ(exports, 1);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("program.dat")));
+
+    // Once it fits, the send goes on.
+    records::SetItemText(ticker, QStringLiteral("short"));
+    h.core.Paint(ticker);
+    EXPECT_EQ(h.frame->SendScreenPrograms(screen), 1);
+    EXPECT_EQ(runs, 1);
 }
 
 TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
