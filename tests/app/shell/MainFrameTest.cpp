@@ -6,6 +6,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
+#include "app/editor/ChildFrame.h"
 #include "app/panels/PanelProperty.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/Thumbnail.h"
@@ -760,4 +761,53 @@ TEST(MainFrame, AStatusTextLongerThanItsPaneEndsInAnEllipsisAndShowsWholeAsATip)
     pane->setText(QStringLiteral("Ready"));
     tipOver();
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+}
+
+TEST(MainFrame, OpeningAFileIntoAScreenRetitlesItsWindowAndFitsItToTheNewSize)
+{
+    FrameHarness h;
+    support::SeamScope seams;
+    tagItemData* first = h.core.GetScreen(0);
+    tagItemData* second = h.core.AddItem(IT_SCREEN, u"Screen2", nullptr, first);
+    h.frame->Panel()->InsertItemTree(second);
+    ASSERT_EQ(h.frame->OpenScreenWindow(second), 1);
+    const QString path = h.writeProgramList(QStringLiteral("Lobby"), 128, 16);
+    ASSERT_TRUE(h.list()->SelectNode(second));
+    auto* child = editor::CChildFrame::ofCanvas(h.frame->FindItemWindow(second));
+    ASSERT_NE(child, nullptr);
+    const QSize before = child->size();
+
+    seams.nextFileName(path);
+    seams.nextAnswer(QMessageBox::No);   // the new screen was never saved
+    h.frame->OnCommand(32774);
+    ASSERT_EQ(QString::fromUtf16(second->Name), QStringLiteral("Lobby"));
+    EXPECT_EQ(child->windowTitle(), QStringLiteral("Lobby"));
+    EXPECT_NE(editor::CChildFrame::ofCanvas(h.frame->FindItemWindow(first))->windowTitle(), QStringLiteral("Lobby"));
+    EXPECT_NE(child->size(), before);
+}
+
+TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutScenesSaysWhy)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    FrameHarness h;
+    support::SeamScope seams;
+    tagItemData* screen = h.core.GetScreen(0);
+    frametest::bindTcp(screen, peer.port());
+    ASSERT_TRUE(h.list()->SelectNode(screen));
+    const auto shows = [&](int pane, const QString& text) {
+        return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
+    };
+    for (unsigned id : {32895u, 32896u, 32777u}) {   // display on, off, time adjust
+        platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+        h.frame->OnCommand(id);
+        EXPECT_TRUE(shows(1, S(id == 32777u ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
+    }
+
+    int previews = 0;
+    h.frame->Seams().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
+    seams.nextAnswer(QMessageBox::Ok);
+    h.frame->OnCommand(32798);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(48300));
+    EXPECT_EQ(previews, 0);
 }
