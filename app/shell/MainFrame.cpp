@@ -784,8 +784,15 @@ bool CMainFrame::deleteKeyRelayed(QObject* watched, QEvent* e)
     if (!w || w->window() != this || QApplication::activeModalWidget())
         return false;
     // Delete in a text field edits the text; only elsewhere does it delete
-    // the selected scene or section.
-    if (isTextInput(QApplication::focusWidget()) || isTextInput(w))
+    // the selected scene or section. The tree's label editor opens by itself
+    // a moment after a click into the selected row: until something is typed
+    // there, Delete still deletes that row's node.
+    QWidget* focus = QApplication::focusWidget();
+    auto* label = qobject_cast<QLineEdit*>(focus);
+    auto* tree = qobject_cast<QWidget*>(m_links.itemTree.data());
+    if (label && tree && !label->isModified() && tree->isAncestorOf(label))
+        tree->setFocus();   // closes the label editor with the name unchanged
+    else if (isTextInput(focus) || isTextInput(w))
         return false;
     if (m_panel)
         m_panel->DeleteSelectedItem();

@@ -241,6 +241,27 @@ TEST(MainFrame, DeleteInATextFieldEditsTheTextAndElsewhereDeletesTheSelectedScen
     QTest::keyClick(h.tree(), Qt::Key_Delete);
     EXPECT_EQ(controls::MessageBox::lastText(), S(48172).arg(QStringLiteral("scene")));
     EXPECT_EQ(screen->FirstChild, scene);
+
+    // In the tree's label editor: untouched, Delete asks about the scene;
+    // once something is typed, it edits the name.
+    h.tree()->editItem(h.tree()->itemOf(scene));
+    auto* label = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(label, nullptr);
+    seams.nextAnswer(QMessageBox::No);
+    QTest::keyClick(label, Qt::Key_Delete);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(48172).arg(QStringLiteral("scene")));
+    EXPECT_EQ(QString::fromUtf16(scene->Name), QStringLiteral("scene"));
+    h.tree()->editItem(h.tree()->itemOf(scene));
+    label = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(label, nullptr);
+    QTest::keyClick(label, Qt::Key_End);
+    QTest::keyClicks(label, "2");
+    QTest::keyClick(label, Qt::Key_Home);
+    QTest::keyClick(label, Qt::Key_Delete);
+    EXPECT_EQ(label->text(), QStringLiteral("cene2"));
+    QTest::keyClick(label, Qt::Key_Escape);
+    h.tree()->setFocus();
+
     seams.nextAnswer(QMessageBox::Yes);
     QTest::keyClick(h.tree(), Qt::Key_Delete);
     EXPECT_EQ(screen->FirstChild, nullptr);

@@ -502,7 +502,11 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
             frame->activateWindow();   // as the user's click does
             ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
             ASSERT_TRUE(clickInTree(*frame, extra));
-            ASSERT_EQ(QApplication::focusWidget(), treeOf(*frame));
+            // The row was selected already, so after a pause its label
+            // editor opens, as it does for a user who then presses Delete.
+            QTest::qWait(QApplication::doubleClickInterval() + 100);
+            ASSERT_NE(QApplication::focusWidget(), nullptr);
+            EXPECT_TRUE(treeOf(*frame)->isAncestorOf(QApplication::focusWidget()));
             const auto answer = [name](QMessageBox::StandardButton button) {
                 return [name, button](QWidget* m) {
                     auto* box = qobject_cast<QMessageBox*>(m);
