@@ -14,6 +14,7 @@
 #include "core/api/Callbacks.h"
 #include "core/model/Geometry.h"
 #include "support/ModalRunner.h"
+#include "support/Screenshots.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
@@ -809,26 +810,33 @@ TEST(MainFrame, OpeningAFileIntoAScreenRetitlesItsWindowAndFitsItToTheNewSize)
 
 TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutScenesSaysWhy)
 {
-    sim::SimController controller;
-    sim::TcpPeer peer(controller);
-    FrameHarness h;
-    support::SeamScope seams;
-    tagItemData* screen = h.core.GetScreen(0);
-    frametest::bindTcp(screen, peer.port());
-    ASSERT_TRUE(h.list()->SelectNode(screen));
-    const auto shows = [&](int pane, const QString& text) {
-        return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
-    };
-    for (unsigned id : {32895u, 32896u, 32777u}) {   // display on, off, time adjust
-        platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
-        h.frame->OnCommand(id);
-        EXPECT_TRUE(shows(1, S(id == 32777u ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
-    }
+    for (const char* pack : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"}) {
+        sim::SimController controller;
+        sim::TcpPeer peer(controller);
+        FrameHarness h(pack);
+        support::SeamScope seams;
+        tagItemData* screen = h.core.GetScreen(0);
+        frametest::bindTcp(screen, peer.port());
+        ASSERT_TRUE(h.list()->SelectNode(screen));
+        const auto shows = [&](int pane, const QString& text) {
+            return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
+        };
+        for (unsigned id : {32895u, 32896u, 32777u}) {   // display on, off, time adjust
+            platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+            h.frame->OnCommand(id);
+            EXPECT_TRUE(shows(1, S(id == 32777u ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
+        }
+        h.frame->show();
+        QCoreApplication::processEvents();
+        const QString tag = QString::fromLatin1(pack).mid(3, 2).toLower();
+        EXPECT_TRUE(support::saveScreenshot(*h.frame, QStringLiteral("shell"), QStringLiteral("status_after_job_") + tag));
 
-    int previews = 0;
-    h.frame->Seams().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
-    seams.nextAnswer(QMessageBox::Ok);
-    h.frame->OnCommand(32798);
-    EXPECT_EQ(controls::MessageBox::lastText(), S(48300));
-    EXPECT_EQ(previews, 0);
+        int previews = 0;
+        h.frame->Seams().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
+        seams.nextAnswer(QMessageBox::Ok);
+        h.frame->OnCommand(32798);
+        EXPECT_EQ(controls::MessageBox::lastText(), S(48300));
+        EXPECT_FALSE(S(48300).isEmpty());
+        EXPECT_EQ(previews, 0);
+    }
 }
