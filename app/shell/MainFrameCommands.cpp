@@ -102,6 +102,18 @@ QWidget* visiblePanel(QWidget* pane, int templateId)
     return nullptr;
 }
 
+// A panel of the property pane by its template id, shown or not; controls
+// inside panels may carry the same number, so only a panel counts.
+QWidget* panelOf(QWidget* pane, int templateId)
+{
+    if (!pane)
+        return nullptr;
+    for (QWidget* w : pane->findChildren<QWidget*>())
+        if (w->objectName() == QString::number(templateId) && w->inherits("panels::CPanelBase"))
+            return w;
+    return nullptr;
+}
+
 SYSTEMTIME localNow()
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -149,6 +161,8 @@ void CMainFrame::fillDefaultSeams()
                                                    st.isSaveLED != 0};
             dialogs::CSettingSW dlg(m_core, options, owner);
             dlg.setMainFrame(this);
+            // The screen-link panel lists the ports added, shown now or later.
+            dlg.setLinkPage(panelOf(m_property, kScreenCommPanel));
             QObject::connect(&dlg, &dialogs::CSettingSW::applied, this, [&st](const dialogs::SoftwareOptions& o) {
                 st.closeByTray = o.closeByTray;
                 st.autoRetrieve = o.autoRetrieve;

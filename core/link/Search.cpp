@@ -174,11 +174,26 @@ std::uint32_t ControllerSearch::serialPortNumber(const QString& portName) const
     return number >= 0 ? static_cast<std::uint32_t>(number) : SerialPortDigits(portName);
 }
 
+// A record holds 31 characters of a port's name; a longer path (a device
+// added by hand) is found again by the characters kept.
+QString ControllerSearch::serialInfoPort(const CCore::SerialInfo& info) const
+{
+    const QString kept = SerialInfoPortName(info);
+    if (kept.size() < kSerialInfoNameUnits)
+        return kept;
+    CUniqueArray<QString> ports;
+    m_core.GetSerialPortList(&ports);
+    for (const QString& port : ports)
+        if (port.startsWith(kept))
+            return port;
+    return kept;
+}
+
 ProbeLink ControllerSearch::serialLink(const CCore::SerialInfo& info) const
 {
     ProbeLink link;
     link.mode = COMM_SERIAL;
-    link.portName = SerialInfoPortName(info);
+    link.portName = serialInfoPort(info);
     link.baudRate = info.BaudRate;
     return link;
 }
@@ -249,7 +264,7 @@ int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool sco
     m_core.GetValidSerialPortList(&valid);
     auto& remembered = m_core.m_serialRecords;
     for (int i = remembered.GetSize() - 1; i >= 0; --i)
-        if (valid.Find(SerialInfoPortName(remembered[i])) < 0)
+        if (valid.Find(serialInfoPort(remembered[i])) < 0)
             remembered.RemoveAt(i);
 
     struct Candidate {

@@ -100,6 +100,7 @@ private:
     tagItemData* placeScreen();
     void writeScreen(tagItemData* screen, const ProbeLink& link, std::uint8_t address);
     void makeScreen(const ProbeLink& link, std::uint8_t address, bool reportFound);
+    QString serialInfoPort(const CCore::SerialInfo& info) const;
     ProbeLink serialLink(const CCore::SerialInfo& info) const;
     std::uint32_t serialPortNumber(const QString& portName) const;
     ProbeLink adapterLink(const CCore::AdapterInfo& info) const;

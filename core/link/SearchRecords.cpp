@@ -17,7 +17,7 @@ CCore::SerialInfo MakeSerialInfo(const QString& portName, std::uint32_t baudRate
     CCore::SerialInfo info;
     std::memset(&info, 0, sizeof info);
     info.BaudRate = baudRate;
-    const auto units = std::min<qsizetype>(portName.size(), 31);
+    const auto units = std::min<qsizetype>(portName.size(), kSerialInfoNameUnits);
     for (qsizetype i = 0; i < units; ++i)
         info.PortName[i] = portName.at(i).unicode();
     return info;
@@ -114,8 +114,8 @@ int ReportSearchCandidate(CoreCallBack callback, const SearchCandidate* candidat
         event = CBE_DONE;
     else if (result == COMM_E_RESEND)
         event = CBE_RESEND_FAILED;
-    else if (result == COMM_E_NO_REPLY)
-        event = CBE_NO_REPLY;
+    else if (result == COMM_E_NO_REPLY || result == COMM_E_LINK_LOST)
+        event = CBE_NO_REPLY;   // a candidate that dropped the link did not answer either
     else if (result == COMM_E_REFUSED)
         event = CBE_REFUSED;
     else if (result == COMM_E_OPEN)

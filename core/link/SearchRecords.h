@@ -10,6 +10,8 @@
 namespace sorvane::link {
 
 constexpr std::size_t kSerialInfoSize = 68;
+// Characters of a port name a record keeps.
+constexpr qsizetype kSerialInfoNameUnits = 31;
 constexpr std::size_t kAdapterInfoSize = 12;
 constexpr std::size_t kWanInfoSize = 12;
 

@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -24,6 +25,8 @@ constexpr unsigned IDL_PORTS = 6320, IDL_THRESHOLD = 6321, IDL_OPTIONS = 6322;
 constexpr platform::WPARAM kSerialPortsChanged = 2;
 constexpr platform::WPARAM kThresholdChanged = 8;
 
+constexpr int kMaxPortText = 255;
+
 bool allDigits(const QString& t)
 {
     if (t.isEmpty())
@@ -35,6 +38,21 @@ bool allDigits(const QString& t)
     return true;
 }
 } // namespace
+
+QString UserSerialPortName(const QString& typed)
+{
+    const QString t = typed.trimmed();
+    if (allDigits(t))
+        return QStringLiteral("COM") + t;
+    // A device by its path, present now or not. ";" ends an entry of the
+    // stored list, so a name holding one would come back as two.
+    if (t.size() < 2 || !t.startsWith(u'/') || t.endsWith(u'/'))
+        return {};
+    for (QChar c : t)
+        if (c == u';' || c.category() == QChar::Other_Control)
+            return {};
+    return t;
+}
 
 CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* parent)
     : QDialog(parent), m_core(core), m_frame(parent), m_applied(options)
@@ -66,10 +84,15 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
     auto* portsBox = new QGroupBox(dlgText(IDD, IDL_PORTS), this);
     auto* pg = new QGridLayout(portsBox);
     m_portEdit = withId(new controls::CPostFixEdit(this), IDC_PORT_EDIT);
-    m_portEdit->SetSuffix(QStringLiteral("COM"), 1);
-    m_portEdit->setNumeric(true);
-    m_portEdit->setMaxLength(5);
+    m_portEdit->setMaxLength(kMaxPortText);
+    m_portEdit->setToolTip(platform::langString(IDS_BAD_PORT_NUMBER));
+    m_portEdit->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("COM/dev/ttyUSB0000")));
+    showPortPrefix();
     m_ports = withId(new QListWidget(this), IDC_PORT_LIST);
+    // A long device path keeps its start and its end in view; the tip holds it whole.
+    m_ports->setTextElideMode(Qt::ElideMiddle);
+    m_ports->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ports->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("/dev/serial/by-id/usb-0000-port0")));
     auto* add = button(IDC_PORT_ADD);
     auto* remove = button(IDC_PORT_REMOVE);
     pg->addWidget(m_portEdit, 0, 0);
@@ -97,11 +120,16 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
     layout->addLayout(bottom);
 
     connect(add, &QPushButton::clicked, this, &CSettingSW::OnBnClickedAddPort);
-    connect(m_portEdit, &QLineEdit::returnPressed, this, &CSettingSW::OnBnClickedAddPort);
+    // Enter in the port field adds the port and keeps the dialog open.
+    m_portEdit->installEventFilter(this);
+    connect(m_portEdit, &QLineEdit::textChanged, this, &CSettingSW::showPortPrefix);
     connect(remove, &QPushButton::clicked, this, &CSettingSW::OnBnClickedRemovePort);
     connect(applyButton, &QPushButton::clicked, this, &CSettingSW::Apply);
     connect(defaults, &QPushButton::clicked, this, &CSettingSW::OnBnClickedDefaults);
     connect(ok, &QPushButton::clicked, this, [this] {
+        // A port typed but not yet added is taken, not lost.
+        if (!m_portEdit->text().trimmed().isEmpty() && !addTypedPort())
+            return;
         Apply();
         accept();
     });
@@ -113,29 +141,62 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
     m_autoRetrieve->setChecked(options.autoRetrieve);
     if (CUniqueArray<QString>* ports = m_core.GetUserSerialPortList()) {
         for (const QString& name : *ports)
-            m_ports->addItem(name);
+            addListed(name);
         CCore::ReleaseUserSerialPortList(ports);
     }
     m_threshold->setValue(static_cast<int>(CCore::GetColorThreshold()));
 }
 
+bool CSettingSW::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_portEdit && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            OnBnClickedAddPort();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void CSettingSW::addListed(const QString& name)
+{
+    auto* item = new QListWidgetItem(name, m_ports);
+    item->setToolTip(name);
+}
+
+void CSettingSW::showPortPrefix()
+{
+    // Digits name COMn; a path is shown as it stands.
+    const QString t = m_portEdit->text().trimmed();
+    const QString prefix = t.isEmpty() || allDigits(t) ? QStringLiteral("COM") : QString();
+    if (prefix != m_portEdit->suffix())
+        m_portEdit->SetSuffix(prefix, 1);
+}
+
 void CSettingSW::OnBnClickedAddPort()
 {
-    const QString typed = m_portEdit->text().trimmed();
-    if (typed.isEmpty())
-        return;
-    if (!allDigits(typed)) {
+    addTypedPort();
+}
+
+bool CSettingSW::addTypedPort()
+{
+    if (m_portEdit->text().trimmed().isEmpty())
+        return true;
+    const QString name = UserSerialPortName(m_portEdit->text());
+    if (name.isEmpty()) {
         controls::MessageBox::warning(this, windowTitle(), platform::langString(IDS_BAD_PORT_NUMBER));
         m_portEdit->setFocus();
-        return;
+        m_portEdit->selectAll();
+        return false;
     }
-    const QString name = QStringLiteral("COM") + typed;
     m_core.AddUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
     // The core holds each name once; so does the list.
     if (m_ports->findItems(name, Qt::MatchExactly).isEmpty())
-        m_ports->addItem(name);
+        addListed(name);
     m_portEdit->clear();
     platform::sendMessage(m_linkPage.data(), app::WM_SETTINGS_CHANGED, kSerialPortsChanged);
+    return true;
 }
 
 void CSettingSW::OnBnClickedRemovePort()

@@ -24,6 +24,11 @@ struct SoftwareOptions {
     bool operator==(const SoftwareOptions&) const = default;
 };
 
+// The user port a typed text names: digits n give "COMn", an absolute path
+// stands for itself (a device may be absent now and present later); empty
+// when the text names no port.
+QString UserSerialPortName(const QString& typed);
+
 class CSettingSW : public QDialog {
     Q_OBJECT
 public:
@@ -50,7 +55,15 @@ public:
 signals:
     void applied(const dialogs::SoftwareOptions& options);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
+    // False (the edit kept, the user told) when the text names no port.
+    bool addTypedPort();
+    void showPortPrefix();
+    void addListed(const QString& name);
+
     CCore& m_core;
     QPointer<QObject> m_frame;
     QPointer<QObject> m_linkPage;

@@ -21,6 +21,7 @@ constexpr unsigned kRetry = 44006;
 constexpr unsigned kResendFailed = 44007;
 constexpr unsigned kNoReply = 44008;
 constexpr unsigned kRefused = 44009;
+constexpr unsigned kLinkLost = 44026;
 constexpr unsigned kNoControllerAt = 44016;
 constexpr unsigned kSocketFailed = 44022;
 constexpr unsigned kHostFailed = 44023;
@@ -212,6 +213,9 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
         break;
     case CBE_REFUSED:
         setStatus(a, kRefused);
+        break;
+    case CBE_LINK_LOST:
+        setStatus(a, kLinkLost);
         break;
     case CBE_NO_REPLY:
         // The program data, the last block sent, says so too: nothing after

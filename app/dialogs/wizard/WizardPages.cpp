@@ -164,20 +164,32 @@ bool CWizardSelComm::Create(CWizard* wizard)
     layout->addWidget(title(this, IDD));
     for (int i = 0; i < 3; ++i) {
         m_modes[i] = withId(new QRadioButton(dlgText(IDD, IDC_SERIAL + i), this), IDC_SERIAL + i);
-        layout->addWidget(m_modes[i]);
         connect(m_modes[i], &QRadioButton::clicked, this, &CWizardSelComm::UpdateHint);
     }
+    // Each kind's own field stands under its choice.
+    auto indented = [](QLabel* label, QWidget* field) {
+        auto* row = new QHBoxLayout;
+        row->addSpacing(20);
+        row->addWidget(label);
+        row->addWidget(field);
+        row->addStretch(1);
+        return row;
+    };
+    m_serialPort = withId(new QComboBox(this), IDC_SERIAL_PORT);
+    m_serialPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_serialPort->setMinimumContentsLength(16);
+    auto* serialLabel = withId(new QLabel(dlgText(IDD, IDC_SERIAL_PORT_LABEL), this), IDC_SERIAL_PORT_LABEL);
+    serialLabel->setBuddy(m_serialPort);
     m_port = withId(new QLineEdit(QStringLiteral("8080"), this), IDC_PORT);
     m_port->setValidator(new QIntValidator(0, 65535, m_port));
     m_port->setMaximumWidth(100);
     auto* portLabel = withId(new QLabel(dlgText(IDD, IDC_PORT_LABEL), this), IDC_PORT_LABEL);
     portLabel->setBuddy(m_port);
-    auto* row = new QHBoxLayout;
-    row->addSpacing(20);
-    row->addWidget(portLabel);
-    row->addWidget(m_port);
-    row->addStretch(1);
-    layout->addLayout(row);
+    layout->addWidget(m_modes[0]);
+    layout->addLayout(indented(serialLabel, m_serialPort));
+    layout->addWidget(m_modes[1]);
+    layout->addWidget(m_modes[2]);
+    layout->addLayout(indented(portLabel, m_port));
     m_hint = withId(new QLabel(this), IDC_HINT);
     m_hint->setWordWrap(true);
     layout->addSpacing(8);
@@ -197,10 +209,33 @@ int CWizardSelComm::mode() const
 
 int CWizardSelComm::port() const { return m_port->text().toInt(); }
 
+void CWizardSelComm::fillSerialPorts()
+{
+    // Found ports and those added by hand in the software settings.
+    m_serialPort->clear();
+    if (CUniqueArray<QString>* list = core().GetSerialPortList()) {
+        for (const QString& name : *list)
+            m_serialPort->addItem(name);
+        CCore::ReleaseSerialPortList(list);
+    }
+    const int at = m_serialPort->findText(core().GetSerialPortName(int(screen()->Global.SerialPort)));
+    m_serialPort->setCurrentIndex(at >= 0 ? at : (m_serialPort->count() ? 0 : -1));
+}
+
+void CWizardSelComm::storeSerialPort()
+{
+    if (mode() != COMM_SERIAL || m_serialPort->currentIndex() < 0)
+        return;
+    const int n = core().GetSerialPortNumber(m_serialPort->currentText());
+    if (n >= 0)
+        screen()->Global.SerialPort = std::uint32_t(n);
+}
+
 int CWizardSelComm::ShowPage()
 {
     wizard()->SetButtons(true, true, true);
     m_modes[std::min<std::uint32_t>(screen()->Global.CommType, 2)]->setChecked(true);
+    fillSerialPorts();
     UpdateHint();
     m_port->setText(QString::number(screen()->Global.HostPort));
     return CPage::ShowPage();
@@ -209,6 +244,7 @@ int CWizardSelComm::ShowPage()
 void CWizardSelComm::UpdateHint()
 {
     const int m = mode();
+    m_serialPort->setEnabled(m == COMM_SERIAL);
     m_port->setEnabled(m == COMM_NETWORK);
     m_hint->setText(platform::langString(m == COMM_SERIAL ? 48165 : 48166));
 }
@@ -216,6 +252,7 @@ void CWizardSelComm::UpdateHint()
 int CWizardSelComm::OnNext()
 {
     screen()->Global.CommType = std::uint32_t(mode());
+    storeSerialPort();
     if (mode() == COMM_NETWORK)
         screen()->Global.HostPort = std::uint16_t(std::clamp(port(), 0, 65535));
     return 0;
@@ -224,6 +261,8 @@ int CWizardSelComm::OnNext()
 int CWizardSelComm::OnFinish()
 {
     screen()->Global.CommType = std::uint32_t(mode());
+    // The port chosen is the one the screen is to use, finished here or not.
+    storeSerialPort();
     sendFinish(0);
     return 1;
 }

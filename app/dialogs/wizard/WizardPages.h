@@ -42,7 +42,7 @@ class CWizardSelComm : public CPage {
     Q_OBJECT
 public:
     enum { IDD = 6420, IDC_SERIAL = 6421, IDC_ETHERNET = 6422, IDC_NETWORK = 6423, IDC_PORT = 6275, IDC_HINT = 6159,
-           IDC_PORT_LABEL = 6276 };
+           IDC_PORT_LABEL = 6276, IDC_SERIAL_PORT_LABEL = 6424, IDC_SERIAL_PORT = 6425 };
     bool Create(CWizard* wizard) override;
     int ShowPage() override;
     int OnNext() override;
@@ -52,7 +52,10 @@ public:
 
 private:
     int mode() const;
+    void fillSerialPorts();
+    void storeSerialPort();
     QRadioButton* m_modes[3] = {};
+    QComboBox* m_serialPort = nullptr;
     QLineEdit* m_port = nullptr;
     QLabel* m_hint = nullptr;
 };

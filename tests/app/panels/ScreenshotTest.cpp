@@ -11,6 +11,7 @@
 #include "platform/LangPack.h"
 #include "support/TreeBuilder.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <gtest/gtest.h>
@@ -30,6 +31,8 @@ TEST_P(PageShots, EveryPageIsLaidOutAndLabelledInTheLanguage)
 {
     ASSERT_TRUE(paneltest::loadPack(GetParam()));
     CCore core;
+    const QString byPath = QStringLiteral("/dev/serial/by-id/usb-Maker_Serial_0001-if00-port0");
+    core.AddUserSerialPort(reinterpret_cast<const char16_t*>(byPath.utf16()));
     support::TreeBuilder tree;
     tagItemData* screen = tree.screen(support::ScreenSpec{128, 64});
     screen->Global.ID = 3;
@@ -71,6 +74,17 @@ TEST_P(PageShots, EveryPageIsLaidOutAndLabelledInTheLanguage)
         const QString file = QStringLiteral("%1/%2_%3.png").arg(paneltest::outputDir(), s.name, GetParam());
         EXPECT_TRUE(pane.grab().save(file)) << file.toStdString();
     }
+    // A serial screen on a device added by its path.
+    screen->Global.CommType = COMM_SERIAL;
+    screen->Global.SerialPort = std::uint32_t(core.GetSerialPortNumber(byPath));
+    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(scene));
+    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(screen));
+    QCoreApplication::processEvents();
+    auto* port = pane.findChild<CPropertyScreenComm*>();
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(support::findByControlId<QComboBox>(port, CPropertyScreenComm::IdSerial)->currentText(), byPath);
+    const QString file = QStringLiteral("%1/screen-serial_%2.png").arg(paneltest::outputDir(), GetParam());
+    EXPECT_TRUE(pane.grab().save(file)) << file.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, PageShots, ::testing::Values("EN", "CN", "TW"));

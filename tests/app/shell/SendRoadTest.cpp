@@ -5,14 +5,21 @@
 #include "FrameTestUtil.h"
 
 #include "app/controls/StaticLink.h"
+#include "app/dialogs/device/SettingSW.h"
+#include "app/panels/PropertyScreenComm.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "core/link/Commands.h"
+#include "core/link/SerialPorts.h"
+#include "core/render/ContentCompiler.h"
 #include "platform/Clock.h"
+#include "support/ModalScript.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -108,9 +115,8 @@ private:
     bool m_polling = false;
 };
 
-// Opens the program list as a new screen through the open command and points
-// the screen at the controller.
-tagItemData* openProgramList(FrameHarness& h, std::uint16_t port, int width = 64, int height = 32)
+// Opens the program list as a new screen through the open command.
+tagItemData* openList(FrameHarness& h, int width = 64, int height = 32)
 {
     support::SeamScope seams;
     const QString path = h.writeProgramList(QStringLiteral("Lobby"), width, height);
@@ -120,9 +126,47 @@ tagItemData* openProgramList(FrameHarness& h, std::uint16_t port, int width = 64
     tagItemData* screen = h.core.GetScreen(0);
     if (!screen || QString::fromUtf16(screen->Name) != QStringLiteral("Lobby"))
         return nullptr;
+    return screen;
+}
+
+// The same, pointed at the controller over TCP.
+tagItemData* openProgramList(FrameHarness& h, std::uint16_t port, int width = 64, int height = 32)
+{
+    tagItemData* screen = openList(h, width, height);
+    if (!screen)
+        return nullptr;
     frametest::bindTcp(screen, port);
     h.list()->SelectNode(screen);
     return screen;
+}
+
+// Two serial ports the machine seems to have.
+void twoSystemPorts(std::vector<SSerInfo>& out)
+{
+    out.clear();
+    for (const char* name : {"ttyS0", "ttyUSB0"}) {
+        SSerInfo s;
+        s.portName = QString::fromLatin1(name);
+        s.devicePath = QStringLiteral("/dev/") + s.portName;
+        out.push_back(s);
+    }
+}
+
+struct SystemPortsScope {
+    SystemPortsScope() { SetSerialEnumerator(twoSystemPorts); }
+    ~SystemPortsScope() { SetSerialEnumerator(nullptr); }
+};
+
+// Chooses an entry of a drop list with the arrow keys, as a user would.
+bool chooseByKeys(QComboBox* box, const QString& text)
+{
+    const int want = box ? box->findText(text) : -1;
+    if (want < 0)
+        return false;
+    box->setFocus();
+    while (box->currentIndex() != want)
+        QTest::keyClick(box, box->currentIndex() < want ? Qt::Key_Down : Qt::Key_Up);
+    return true;
 }
 
 void clickSend(FrameHarness& h)
@@ -176,13 +220,13 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     EXPECT_NE(h.frame->StatusText(2), S(59151));
 }
 
-TEST(SendRoad, ARefusingControllerLeavesTheDialogOpenWithTheRefusalAndClose)
+TEST(SendRoad, AControllerThatHangsUpLeavesTheDialogOpenSayingTheLinkWasLost)
 {
     platform::ScopedClockScale faster(50);
     sim::SimController controller;
-    sim::Faults refuse;
-    refuse.closeOnBlock = true;   // hangs up on the program data
-    controller.setFaults(refuse);
+    sim::Faults hangUp;
+    hangUp.closeOnBlock = true;   // hangs up on the program data
+    controller.setFaults(hangUp);
     sim::TcpPeer peer(controller);
     FrameHarness h;
     h.frame->show();
@@ -190,7 +234,7 @@ TEST(SendRoad, ARefusingControllerLeavesTheDialogOpenWithTheRefusalAndClose)
     QString finalText;
     TaskWatch watch(closeAfterFailure(finalText));
     clickSend(h);
-    EXPECT_EQ(finalText, S(44009));
+    EXPECT_EQ(finalText, S(44026));
     EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
 }
 
@@ -244,4 +288,77 @@ TEST(SendRoad, ACancelInTheMiddleClosesTheDialogAndStopsTheTransfer)
     }
     EXPECT_TRUE(h.frame->isVisible());
     EXPECT_TRUE(h.frame->isVisible());
+}
+
+TEST(SendRoad, AProgramListReachesAPseudoTerminalAddedByItsPathInTheSoftwareSettings)
+{
+    RecordingClock clock;
+    SystemPortsScope systemPorts;
+    sim::SimController controller;
+    sim::PtyPeer peer(controller);
+    const QString pty = QString::fromStdString(peer.slavePath());
+    FrameHarness h;
+    h.frame->show();
+    tagItemData* screen = openList(h);
+    ASSERT_NE(screen, nullptr);
+    h.list()->SelectNode(screen);
+    auto* comm = h.frame->PropertyPane()->findChild<panels::CPropertyScreenComm*>();
+    ASSERT_NE(comm, nullptr);
+    ASSERT_TRUE(comm->isVisible());
+    auto* ports = support::findByControlId<QComboBox>(comm, panels::CPropertyScreenComm::IdSerial);
+    ASSERT_NE(ports, nullptr);
+    EXPECT_EQ(ports->findText(pty), -1);
+
+    {
+        // Software settings: the path typed, then OK.
+        support::ModalScript script;
+        script.expect(QStringLiteral("dialogs::CSettingSW"), [&pty](QWidget* m) {
+            auto* edit = support::findByControlId<QLineEdit>(m, dialogs::CSettingSW::IDC_PORT_EDIT);
+            ASSERT_NE(edit, nullptr);
+            edit->setFocus();
+            QTest::keyClicks(edit, pty);
+            QTest::mouseClick(support::findByControlId<QPushButton>(m, dialogs::CSettingSW::IDC_OK), Qt::LeftButton);
+        });
+        h.frame->OnCommand(32875);
+        ASSERT_EQ(script.pending(), 0);
+    }
+    // The screen's link panel offers it at once; the user picks it.
+    EXPECT_EQ(ports->count(), 3);
+    auto* linkType = support::findByControlId<QComboBox>(comm, panels::CPropertyScreenComm::IdLinkType);
+    ASSERT_NE(linkType, nullptr);
+    ASSERT_TRUE(chooseByKeys(linkType, linkType->itemText(COMM_SERIAL)));
+    EXPECT_EQ(screen->Global.CommType, std::uint32_t(COMM_SERIAL));
+    ASSERT_TRUE(chooseByKeys(ports, pty));
+    EXPECT_EQ(h.core.GetSerialPortName(int(screen->Global.SerialPort)), pty);
+
+    clickSend(h);
+    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+    ASSERT_TRUE(controller.waitForBlocks(4));
+    // The four program blocks as the compiler makes them, byte for byte, and
+    // on the line nothing but each block's header and data.
+    ASSERT_EQ(CContentCompiler::Compile(screen), 1);
+    using Size = std::size_t (*)(tagItemData*);
+    using Copy = std::size_t (*)(tagItemData*, std::uint8_t*, std::size_t);
+    const std::pair<Size, Copy> parts[] = {
+        {CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap},
+        {CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap},
+        {CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask},
+        {CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData},
+    };
+    const std::uint8_t commands[] = {TOS_PAGEMAP, TOS_PROGMAP, TOS_PROGMASK, TOS_PROGDATA};
+    const std::vector<sim::Block> got = controller.blocks();
+    ASSERT_EQ(got.size(), 4u);
+    std::size_t onTheLine = 0;
+    for (int i = 0; i < 4; ++i) {
+        sim::Bytes want(parts[i].first(screen));
+        parts[i].second(screen, want.data(), want.size());
+        EXPECT_EQ(got[std::size_t(i)].header.command, commands[i]);
+        EXPECT_EQ(got[std::size_t(i)].header.address, screen->Global.ID);
+        EXPECT_EQ(got[std::size_t(i)].data, want) << "block " << i;
+        onTheLine += kFrameHeaderSize + want.size();
+    }
+    CContentCompiler::FreeBuffers(screen);
+    const std::vector<sim::Bytes> line = peer.received();
+    ASSERT_EQ(line.size(), 1u);
+    EXPECT_EQ(line[0].size(), onTheLine);
 }

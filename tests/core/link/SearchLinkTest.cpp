@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <termios.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -163,6 +166,30 @@ TEST_F(SearchLinks, SingleScreenSerialSearchStopsAtTheFirstAnswerAndCancelKeepsS
     for (const auto& e : Recorder::events())
         cancelled = cancelled || (e.cmd == 225 && e.event == 9);
     EXPECT_TRUE(cancelled);
+}
+
+TEST_F(SearchLinks, APortPathLongerThanASearchRecordIsProbedWhole)
+{
+    sim::SearchController controller;
+    sim::PtyPeer peer(controller);
+    controller.pty = &peer;
+    controller.speed = B115200;
+    controller.addresses = {6};
+    // A device added by its path, as /dev/serial/by-id names adapters.
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("usb-Maker_Serial_Adapter_0001-if00-port0").toStdString();
+    ASSERT_GT(path.size(), 31u);
+    ASSERT_EQ(::symlink(peer.slavePath().c_str(), path.c_str()), 0);
+    addPort(path);
+
+    EXPECT_EQ(core->RetrieveConnection(0, 0, 0), 1u);
+    ASSERT_EQ(screens().size(), 1u);
+    EXPECT_EQ(screens()[0]->Global.SerialPort, number(path));
+    // Remembered from the first search, it is asked first and still found.
+    controller.clearRecords();
+    EXPECT_EQ(core->RetrieveConnection(1, 0, 0), 1u);
+    EXPECT_EQ(controller.blocks().size(), 1u);
+    EXPECT_EQ(screens()[0]->Global.SerialPort, number(path));
 }
 
 TEST_F(SearchLinks, NetworkSearchFindsEveryAnsweringControllerAndProbesItOverTcp)

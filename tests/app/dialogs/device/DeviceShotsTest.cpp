@@ -15,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLineEdit>
 
 using namespace dialogs;
 
@@ -106,8 +107,16 @@ TEST(DeviceShots, EveryDialogInEveryLanguage)
             core.SetSingleScreen(0);
         }
         {
+            // Ports added by number and by path; a path typed is shown without "COM".
+            for (const char16_t* port : {u"COM7", u"/dev/pts/3", u"/dev/serial/by-id/usb-Maker_Serial_0001-if00-port0"})
+                core.AddUserSerialPort(port);
             CSettingSW dlg(core, SoftwareOptions{true, false, true, true});
             shoot(dlg, "software", pack);
+            auto* edit = support::findByControlId<QLineEdit>(&dlg, CSettingSW::IDC_PORT_EDIT);
+            ASSERT_NE(edit, nullptr);
+            edit->setText(QStringLiteral("/dev/ttyUSB1"));
+            shoot(dlg, "software_path", pack);
+            core.RemoveAllUserSerialPort();
         }
     }
 }

@@ -156,3 +156,57 @@ TEST_F(SoftwareSettings, UserSerialPortsAreDigitsListedOnceAndChangeAtOnce)
     click(&dlg, CSettingSW::IDC_CANCEL);
     EXPECT_TRUE(userPorts(core).empty());
 }
+
+TEST(UserSerialPortName, DigitsNameComAnAbsolutePathItselfAndAnythingElseNothing)
+{
+    EXPECT_EQ(UserSerialPortName("7"), "COM7");
+    EXPECT_EQ(UserSerialPortName(" /dev/ttyUSB0 "), "/dev/ttyUSB0");
+    EXPECT_EQ(UserSerialPortName("/dev/serial/by-id/usb-Maker_0001-if00-port0"),
+              "/dev/serial/by-id/usb-Maker_0001-if00-port0");
+    for (const char* bad : {"", "12a", "ttyUSB0", "dev/ttyS0", "./ttyS0", "/", "/dev/", "/dev/a;b", "COM3"})
+        EXPECT_TRUE(UserSerialPortName(QString::fromLatin1(bad)).isEmpty()) << bad;
+    EXPECT_TRUE(UserSerialPortName(QStringLiteral("/dev/a\tb")).isEmpty());
+}
+
+TEST_F(SoftwareSettings, ADevicePathIsAddedAsTypedByAddEnterOrOkAndOtherTextIsRefused)
+{
+    CSettingSW dlg(core, SoftwareOptions{}, &frame);
+    dlg.setLinkPage(&linkPage);
+    dlg.show();
+    auto* edit = support::findByControlId<controls::CPostFixEdit>(&dlg, CSettingSW::IDC_PORT_EDIT);
+    auto* list = support::findByControlId<QListWidget>(&dlg, CSettingSW::IDC_PORT_LIST);
+    edit->setFocus();
+    QTest::keyClicks(edit, "/dev/pts/9");
+    EXPECT_TRUE(edit->suffix().isEmpty());   // a path is not shown behind "COM"
+    click(&dlg, CSettingSW::IDC_PORT_ADD);
+    EXPECT_EQ(edit->suffix(), "COM");
+    // Enter adds too, and leaves the dialog open for the next one.
+    QTest::keyClicks(edit, "/dev/serial/by-id/usb-Maker_0001-if00-port0");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+    const std::vector<QString> both{"/dev/pts/9", "/dev/serial/by-id/usb-Maker_0001-if00-port0"};
+    EXPECT_EQ(userPorts(core), both);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), both[1]);
+    EXPECT_EQ(linkPage.count(app::WM_SETTINGS_CHANGED), 2);
+
+    // OK with a relative name: told, kept in the field, the dialog stays.
+    support::SeamScope seams;
+    seams.nextAnswer(QMessageBox::Ok);
+    QTest::keyClicks(edit, "ttyUSB3");
+    QSignalSpy applied(&dlg, &CSettingSW::applied);
+    click(&dlg, CSettingSW::IDC_OK);
+    EXPECT_EQ(controls::MessageBox::lastText(), platform::langString(CSettingSW::IDS_BAD_PORT_NUMBER));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(applied.count(), 0);
+    EXPECT_EQ(edit->text(), "ttyUSB3");
+    EXPECT_EQ(userPorts(core), both);
+
+    // OK with a path typed but not added: taken, then applied and closed.
+    edit->clear();
+    QTest::keyClicks(edit, "/dev/ttyACM0");
+    click(&dlg, CSettingSW::IDC_OK);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(applied.count(), 1);
+    EXPECT_EQ(userPorts(core).back(), "/dev/ttyACM0");
+}

@@ -111,7 +111,7 @@ struct Texts {
     support::LangPackScope scope;
     Texts()
     {
-        for (unsigned id : {44000u, 44005u, 44008u, 44009u, 44018u, 44020u, 44021u, 63000u})
+        for (unsigned id : {44000u, 44005u, 44008u, 44009u, 44018u, 44020u, 44021u, 44026u, 63000u})
             scope.setString(id, QStringLiteral("s%1").arg(id));
     }
 };
@@ -457,13 +457,13 @@ TEST(TaskDlgSim, ASendSucceedsAndTheDialogClosesItself)
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
 }
 
-TEST(TaskDlgSim, ARefusingControllerLeavesTheRefusalAndClose)
+TEST(TaskDlgSim, AControllerThatHangsUpLeavesTheLostLinkAndClose)
 {
     Texts texts;
     SimScreen sim;
-    sim::Faults refuse;
-    refuse.closeOnBlock = true;   // hangs up on the program data: a refusal
-    sim.controller.setFaults(refuse);
+    sim::Faults hangUp;
+    hangUp.closeOnBlock = true;   // hangs up on the program data: the link is lost
+    sim.controller.setFaults(hangUp);
     CTaskDlg dlg(sim.core);
     dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
     dlg.open();
@@ -471,7 +471,7 @@ TEST(TaskDlgSim, ARefusingControllerLeavesTheRefusalAndClose)
     QCoreApplication::processEvents();
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_LE(dlg.Result(), 0);
-    EXPECT_EQ(status(dlg)->text(), "s44009");
+    EXPECT_EQ(status(dlg)->text(), "s44026");
     EXPECT_TRUE(closeButton(dlg)->isVisible());
     QTest::mouseClick(closeButton(dlg), Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
@@ -561,5 +561,17 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         EXPECT_FALSE(closeButton(failed)->text().isEmpty());
         EXPECT_TRUE(support::saveScreenshot(failed, "shell", QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code))));
         failed.reject();
+        // A controller that hangs up in the middle: the text says the link was lost.
+        sim::Faults hangUp;
+        hangUp.closeOnBlock = true;
+        sim.controller.setFaults(hangUp);
+        CTaskDlg lost(sim.core);
+        lost.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+        lost.open();
+        ASSERT_TRUE(waitForFailureState(lost, 8000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(lost)->text(), platform::langString(44026));
+        EXPECT_TRUE(support::saveScreenshot(lost, "shell", QStringLiteral("task_link_lost_%1").arg(QString::fromLatin1(code))));
+        lost.reject();
     }
 }

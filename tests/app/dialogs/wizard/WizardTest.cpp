@@ -392,6 +392,44 @@ TEST(WizardSim, AllFivePagesAgainstTheSimulatedController)
     EXPECT_TRUE(sim.controller.waitForBlocks(5));
 }
 
+TEST(WizardSim, TheLinkPageOffersAPortAddedByItsPathAndTheSearchFindsTheControllerThere)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    platform::ScopedClockScale fast(20);
+    sim::SimController controller;
+    sim::PtyPeer peer(controller);
+    const QString pty = QString::fromStdString(peer.slavePath());
+    CCore core;
+    core.AddUserSerialPort(reinterpret_cast<const char16_t*>(pty.utf16()));
+    Frame frame(core);
+    CWizard w(core, &frame);
+    w.AddStandardPages();
+    ASSERT_TRUE(w.InitDialog());
+    w.show();
+    press(w, CWizard::IDC_NEXT);
+    auto* ports = byId<QComboBox>(w.page(2), CWizardSelComm::IDC_SERIAL_PORT);
+    ASSERT_NE(ports, nullptr);
+    devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
+    EXPECT_FALSE(ports->isEnabled());
+    devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_SERIAL));
+    EXPECT_TRUE(ports->isEnabled());
+    const int at = ports->findText(pty);
+    ASSERT_GE(at, 0);
+    ports->setFocus();
+    while (ports->currentIndex() != at)
+        QTest::keyClick(ports, ports->currentIndex() < at ? Qt::Key_Down : Qt::Key_Up);
+    press(w, CWizard::IDC_NEXT);   // searches, the chosen port first
+    ASSERT_EQ(w.GetCurrentPage(), 3);
+    auto* search = static_cast<CWizardRetrieve*>(w.page(3));
+    EXPECT_FALSE(search->resultPanel()->isHidden());
+    tagItemData* screen = w.screen();
+    EXPECT_EQ(screen->Global.CommType, std::uint32_t(COMM_SERIAL));
+    EXPECT_EQ(core.GetSerialPortName(int(screen->Global.SerialPort)), pty);
+    ASSERT_FALSE(controller.blocks().empty());
+    EXPECT_EQ(controller.blocks()[0].header.command, 21);
+}
+
 TEST(WizardSim, TheFailurePanelAndARetry)
 {
     devicetest::PackScope packs;
@@ -476,6 +514,7 @@ TEST(Wizard, ScreenshotsOfEveryPage)
     platform::ScaledClock clock(1000);
     platform::setClock(&clock);
     CCore core;
+    core.AddUserSerialPort(u"/dev/serial/by-id/usb-Maker_Serial_0001-if00-port0");
     for (const char* pack : devicetest::kPacks) {
         ASSERT_TRUE(devicetest::loadPack(pack));
         CWizard w(core);
