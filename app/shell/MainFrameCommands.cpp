@@ -65,6 +65,7 @@ namespace {
 
 constexpr unsigned kStrNoScreen = 48170;
 constexpr unsigned kStrNotAvailable = 48290;
+constexpr unsigned kStrNothingToPreview = 48300;
 constexpr unsigned kStrClearPrograms = 57356;
 constexpr unsigned kStrFileOpen = 48217;
 constexpr unsigned kStrFileFilter = 46006;
@@ -404,12 +405,14 @@ void CMainFrame::OnSendPrograms()
 
 void CMainFrame::OnAdjustTime()
 {
+    ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
         m_core.SendAdjustTime(screen);
 }
 
 void CMainFrame::OnDisplaySwitch(unsigned value)
 {
+    ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
         m_core.SendSwitch(screen, value);
 }
@@ -452,6 +455,11 @@ void CMainFrame::OnPreview()
     tagItemData* scene = item ? CCore::GetCurScene(item) : nullptr;
     tagItemData* screen = item ? CCore::GetCurRoot(item) : nullptr;
     QWidget* canvas = screen ? FindItemWindow(screen) : nullptr;
+    if (!scene && screen && !screen->FirstChild) {
+        // Otherwise the command would seem to do nothing at all.
+        controls::MessageBox::information(this, windowTitle(), S(kStrNothingToPreview));
+        return;
+    }
     if (!scene || !canvas)
         return;
     int dot = m_seams.canvasDot ? m_seams.canvasDot(canvas) : 3;
@@ -759,6 +767,7 @@ int CMainFrame::OnSettingsChanged(platform::WPARAM what)
 
 void CMainFrame::OnTestPattern(unsigned id)
 {
+    ResetStatusTexts();
     tagItemData* source = m_panel->GetSelectedScreen();
     if (!source)
         return;
