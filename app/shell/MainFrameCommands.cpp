@@ -39,7 +39,6 @@
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QScreen>
-#include <QThread>
 #include <QToolBar>
 
 #include <memory>
@@ -605,14 +604,13 @@ void CMainFrame::OnSearchScreens(int replace, int readHardware)
     }
     if (runTask(TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
         return;
+    // The found screens are read on the task dialog's worker; a failure or a
+    // cancel is told there, and the screens are taken in either way.
+    if (readHardware)
+        runTask(TASK_READ_HARDWARE, nullptr, start);
     int counts[3] = {0, 0, 0};
     int total = 0;
     for (tagItemData* s = m_core.GetScreen(unsigned(start)); s; s = s->NextSibling) {
-        if (readHardware) {
-            if (m_core.RetrieveHardwareInfo(s) < 0)
-                controls::MessageBox::warning(this, windowTitle(), QStringLiteral("RetrieveHardwareInfo Error!"));
-            QThread::msleep(350);
-        }
         const QString name = m_panel->DefaultItemName(s);
         if (!name.isEmpty())
             m_core.ChangeItemName(s, wide(name.left(127)));

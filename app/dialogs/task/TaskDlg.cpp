@@ -20,6 +20,7 @@
 namespace {
 
 constexpr unsigned kNotDone = 63000;
+constexpr unsigned kReadFailed = 48277;
 
 // The dialog whose window is up. The mutex keeps a callback on the worker
 // from using a dialog that is being torn down on the GUI thread.
@@ -213,7 +214,9 @@ int CTaskDlg::StartTask()
 void CTaskDlg::RunTask()
 {
     const int kind = m_kind.load();
-    const std::optional<int> result = m_call ? m_call(m_core, kind, m_argument.load()) : std::nullopt;
+    const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
+                                      : m_call                   ? m_call(m_core, kind, m_argument.load())
+                                                                 : std::nullopt;
     if (result)
         m_result = *result;
     if (kind == TASK_SEND_PROGRAMS && result && *result == 0)
@@ -237,8 +240,40 @@ void CTaskDlg::RunTask()
         platform::postMessage(this, app::WM_TASK_DONE, static_cast<platform::WPARAM>(done));
 }
 
+int CTaskDlg::RunReadPass()
+{
+    dialogs::ReadPassHooks hooks;
+    hooks.read = [this](tagItemData* screen) {
+        return m_call ? m_call(m_core, TASK_READ_HARDWARE, reinterpret_cast<std::uintptr_t>(screen)) : std::nullopt;
+    };
+    hooks.cancelled = [this] { return m_cancelled.load() != 0; };
+    hooks.step = [this](int index, int total) {
+        QMetaObject::invokeMethod(this, [this, index, total] { OnReadStep(index, total); }, Qt::QueuedConnection);
+    };
+    hooks.pause = [this](int ms) {
+        std::unique_lock<std::mutex> lock(m_stopMutex);
+        m_stopWake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop || m_cancelled.load(); });
+    };
+    const int rc = dialogs::ReadHardwarePass(m_core, int(m_argument.load()), m_readPauseMs, hooks);
+    if (rc == 0)
+        QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kReadFailed)); },
+                                  Qt::QueuedConnection);
+    // A failure keeps the dialog open with its text; a cancel ends it.
+    return rc > 0 ? 1 : 0;
+}
+
+void CTaskDlg::OnReadStep(int index, int total)
+{
+    m_passRunning = index < total;
+    m_progress->setValue(total > 0 ? index * 100 / total : 100);
+    if (index < total)
+        setStatusText(platform::langString(dialogs::ReadStepTextId()).arg(index + 1).arg(total));
+    setLinkShown(m_passRunning && !IsCancelled());
+}
+
 void CTaskDlg::JobEnded(int done)
 {
+    m_passRunning = false;
     // A failed transfer reports no 100 %: the link would stay up with nothing to cancel.
     setLinkShown(false);
     m_close->show();
@@ -307,6 +342,12 @@ void CTaskDlg::applyReports(const std::vector<dialogs::CommReport>& reports)
         if (a.status)
             status = a.status;
     }
+    if (m_passRunning) {
+        // The pass's steps own the bar and the link; the core's reports
+        // give only their texts.
+        bar.reset();
+        m_linkShown = linkBefore;
+    }
     if (bar)
         m_progress->setValue(*bar);
     if (m_linkShown != linkBefore || m_cancelLink->isVisible() != m_linkShown)
@@ -332,7 +373,11 @@ void CTaskDlg::setLinkShown(bool shown)
 void CTaskDlg::OnCancelTask()
 {
     CCore::TerminateComm();
-    m_cancelled = 1;
+    {
+        std::lock_guard<std::mutex> lock(m_stopMutex);
+        m_cancelled = 1;
+    }
+    m_stopWake.notify_all();
     setLinkShown(false);
 }
 

@@ -54,6 +54,8 @@ public:
     void SetCoreCall(CoreCall call) { m_call = std::move(call); }
     // How long a firmware-image upgrade keeps the dialog open after the transfer.
     void SetUpgradeSettleMs(int ms) { m_settleMs = ms; }
+    // The pause after each screen of a read-hardware pass.
+    void SetReadPauseMs(int ms) { m_readPauseMs = ms; }
 
     bool IsBusy() const { return m_busy.load() != 0; }
     bool IsCancelled() const { return m_cancelled.load() != 0; }
@@ -94,6 +96,8 @@ private:
     void OnDestroy();
     void RunTask();
     void JobEnded(int done);
+    int RunReadPass();
+    void OnReadStep(int index, int total);
     void setStatusText(const QString& text);
     void setLinkShown(bool shown);
     void restoreCallBack();
@@ -122,6 +126,8 @@ private:
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
     int m_settleMs = 20000;
+    int m_readPauseMs = dialogs::kReadHardwarePauseMs;
+    bool m_passRunning = false;   // GUI thread
 
     // Reports copied on the worker, waiting for the GUI thread.
     std::mutex m_reportMutex;

@@ -3,10 +3,13 @@
 #include "core/api/Records.h"
 #include "core/api/Callbacks.h"
 #include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/CodePage.h"
 #include "platform/LangPack.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <string_view>
 
 namespace dialogs {
@@ -15,6 +18,7 @@ namespace {
 constexpr unsigned kSending = 44020;
 constexpr unsigned kUpgrading = 44005;
 constexpr unsigned kSearching = 44021;
+constexpr unsigned kReadingHardware = 44026;
 constexpr unsigned kFirmwareSending = 44011;
 constexpr unsigned kOpenFailed = 44010;
 constexpr unsigned kRetry = 44006;
@@ -126,6 +130,39 @@ unsigned StartTextId(int kind)
     }
 }
 
+unsigned ReadStepTextId()
+{
+    return kReadingHardware;
+}
+
+int ReadHardwarePass(CCore& core, int start, int pauseMs, const ReadPassHooks& hooks)
+{
+    std::vector<std::pair<tagItemData*, tagGlobalInfo>> before;
+    for (tagItemData* s = core.GetScreen(unsigned(std::max(start, 0))); s; s = s->NextSibling)
+        before.emplace_back(s, s->Global);
+    const int total = int(before.size());
+    const auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
+    bool failed = false;
+    for (int i = 0; i < total && !cancelled(); ++i) {
+        if (hooks.step)
+            hooks.step(i, total);
+        const std::optional<int> rc = hooks.read ? hooks.read(before[std::size_t(i)].first) : std::nullopt;
+        if (!rc || *rc < 0)
+            failed = true;
+        if (hooks.pause && !cancelled())
+            hooks.pause(pauseMs);
+    }
+    if (cancelled()) {
+        // A cancel leaves no screen half read.
+        for (auto& [screen, global] : before)
+            screen->Global = global;
+        return -1;
+    }
+    if (hooks.step)
+        hooks.step(total, total);
+    return failed ? 0 : 1;
+}
+
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
 {
     tagItemData* screen = screenOf(argument);
@@ -141,6 +178,8 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
         return static_cast<int>(core.RetrieveConnection(SearchReplace(argument), SearchStart(argument), 0));
     case TASK_UPGRADE_IMAGE:
         return screen ? std::optional<int>(core.SendUpgrade2(screen)) : std::nullopt;
+    case TASK_READ_HARDWARE:
+        return screen ? std::optional<int>(core.RetrieveHardwareInfo(screen)) : std::nullopt;
     default:
         return std::nullopt;
     }

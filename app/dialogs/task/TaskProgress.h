@@ -6,6 +6,7 @@
 // callback) and turned into changes on the GUI thread.
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class CCore;
@@ -20,6 +21,9 @@ enum TaskKind : int {
     TASK_WIZARD_FIND = 5,
     TASK_SEARCH = 6,
     TASK_UPGRADE_IMAGE = 7,
+    // Reads the hardware information of every screen from an index on (the
+    // argument); its core call reads one screen (the argument of the call).
+    TASK_READ_HARDWARE = 8,
 };
 
 namespace dialogs {
@@ -40,6 +44,23 @@ unsigned StartTextId(int kind);
 // The core call of a kind, on the calling thread. None when the kind makes
 // no call (unknown kind, or a null screen for the kinds that take one).
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
+
+// The pause after each screen's read, for the controller to settle.
+inline constexpr int kReadHardwarePauseMs = 350;
+
+// How a read-hardware pass reaches its dialog.
+struct ReadPassHooks {
+    std::function<std::optional<int>(tagItemData* screen)> read;
+    std::function<bool()> cancelled;
+    std::function<void(int index, int total)> step;   // before each read
+    std::function<void(int ms)> pause;                // returns early on a cancel
+};
+// Reads every screen from `start` on, one after another. 1 when all were
+// read, 0 when a read failed (the rest are still read), -1 when cancelled:
+// then every screen of the pass is put back as it was before it.
+int ReadHardwarePass(CCore& core, int start, int pauseMs, const ReadPassHooks& hooks);
+// String id of the pass's step text ("%1 of %2").
+unsigned ReadStepTextId();
 
 // A progress report with what its value pointed to copied out.
 struct CommReport {

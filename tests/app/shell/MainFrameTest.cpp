@@ -616,6 +616,29 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
     }
 }
 
+// Reading the found screens' hardware is a job of the task dialog, never a
+// call on the interface thread; its cancel still takes the screens in.
+TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
+{
+    FrameSeams s;
+    std::vector<std::pair<int, std::intptr_t>> tasks;
+    CCore* core = nullptr;
+    s.runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
+        tasks.emplace_back(task, arg);
+        if (task == TASK_SEARCH)
+            core->AddItem(IT_SCREEN, nullptr, nullptr, core->GetScreen(0))->Global.CommType = COMM_NETWORK;
+        return task == TASK_SEARCH ? 1 : 2;   // the read is cancelled
+    };
+    FrameHarness h("UI_EN.rcc", s, false);
+    core = &h.core;
+    ASSERT_TRUE(h.frame->OnCreate());
+    platform::sendMessage(h.frame.get(), app::WM_SEARCH_SCREENS, 0, 1);
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(tasks[1], std::make_pair(int(TASK_READ_HARDWARE), std::intptr_t(1)));
+    EXPECT_EQ(h.screenCount(), 2);
+    EXPECT_NE(h.frame->FindItemWindow(h.core.GetScreen(1)), nullptr);
+}
+
 TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen)
 {
     int result = 1;

@@ -16,6 +16,8 @@
 #include "support/Widgets.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
@@ -562,4 +564,84 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         EXPECT_TRUE(support::saveScreenshot(failed, "shell", QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code))));
         failed.reject();
     }
+}
+
+// The read-hardware pass after a search: three screens on a slow controller,
+// each read followed by the settling pause, all on the worker. The window
+// keeps answering, the steps show, a cancel stops the pass and puts every
+// screen back as it was; a whole pass reads them all.
+TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels)
+{
+    support::LangPackScope texts;
+    texts.setString(44026, QStringLiteral("step %1 of %2"));
+    texts.setString(48277, QStringLiteral("read failed"));
+    SimScreen sim(1);
+    sim::Faults slow;
+    slow.lateMs = 150;
+    sim.controller.setFaults(slow);
+    sim.controller.setVersion(0x0A0B, 0x0C0D, 9);
+    std::vector<tagItemData*> screens{sim.screen};
+    for (int i = 0; i < 2; ++i) {
+        tagItemData* s = sim.core.AddItem(IT_SCREEN, u"found", nullptr, screens.back());
+        s->Global = sim.screen->Global;
+        screens.push_back(s);
+    }
+    const auto versionsRead = [&] {
+        int n = 0;
+        for (tagItemData* s : screens)
+            n += s->Global.HardwareId == 0x0A0Bu && s->Global.RemoteVersion == 0x0C0Du ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(versionsRead(), 0);
+
+    // The interface thread's heartbeat: no gap may pass 100 ms, the longest a
+    // window may take to answer; the timer itself asks for one every 10 ms.
+    QElapsedTimer clock;
+    qint64 last = 0, widest = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(10);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        widest = std::max(widest, now - last);
+        last = now;
+    });
+    {
+        CTaskDlg dlg(sim.core);
+        dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
+        clock.start();
+        heartbeat.start();
+        dlg.open();
+        const QString second = platform::langString(44026).arg(2).arg(3);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return status(dlg)->text() == second; }, 8000)) << status(dlg)->text().toStdString();
+        EXPECT_TRUE(cancelLink(dlg)->isVisible());
+        EXPECT_EQ(bar(dlg)->value(), 33);
+        QTest::mouseClick(cancelLink(dlg), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 8000));
+        heartbeat.stop();
+        EXPECT_EQ(dlg.result(), 2);
+        EXPECT_EQ(versionsRead(), 0);
+        EXPECT_LT(widest, 100);
+    }
+    {
+        CTaskDlg dlg(sim.core);
+        dlg.SetReadPauseMs(20);
+        dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(1));   // from the second screen on
+        EXPECT_EQ(openAndWaitForEnd(dlg, 8000), 1);
+        EXPECT_EQ(bar(dlg)->value(), 100);
+        EXPECT_EQ(versionsRead(), 2);
+        EXPECT_NE(screens[0]->Global.HardwareId, 0x0A0Bu);
+    }
+    // An unreachable screen: the pass still reads the rest and then stays
+    // open with the failure and Close.
+    screens[1]->Global.HostPort = 1;
+    screens[2]->Global.HardwareId = 0;
+    CTaskDlg dlg(sim.core);
+    dlg.SetReadPauseMs(0);
+    dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(1));
+    dlg.open();
+    ASSERT_TRUE(waitForFailureState(dlg, 8000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(status(dlg)->text(), platform::langString(48277));
+    EXPECT_EQ(screens[2]->Global.HardwareId, 0x0A0Bu);
+    dlg.reject();
 }
