@@ -563,6 +563,19 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         EXPECT_FALSE(closeButton(failed)->text().isEmpty());
         EXPECT_TRUE(support::saveScreenshot(failed, "shell", QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code))));
         failed.reject();
+        // The read-hardware pass of a search, held in its first read.
+        ScriptedCall reading;
+        reading.block = true;
+        reading.result = 4;
+        CTaskDlg pass(sim.core);
+        pass.SetCoreCall(reading.call());
+        pass.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
+        pass.open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(pass)->isVisible() && reading.waiting; }, 3000));
+        EXPECT_EQ(status(pass)->text(), platform::langString(44026).arg(1).arg(1));
+        EXPECT_TRUE(support::saveScreenshot(pass, "shell", QStringLiteral("task_reading_%1").arg(QString::fromLatin1(code))));
+        reading.release();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !pass.isVisible(); }, 3000));
     }
 }
 
