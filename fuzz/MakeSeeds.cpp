@@ -363,7 +363,15 @@ void ProgramLists()
         after = core.AddItem(type, u"item", texts, after);
     tagItemData* counters = core.AddItem(IT_WND_COUNT, u"counters", scene, texts);
     core.AddItem(IT_COUNT2, u"down", counters, core.AddItem(IT_COUNT, u"up", counters, nullptr));
-    Put("program_list", "rich", BuildStoreImage(screen, StoreSizeOf(screen)));
+    const Bytes rich = BuildStoreImage(screen, StoreSizeOf(screen));
+    Put("program_list", "rich", rich);
+    // Damaged record sizes: a flipped bit in the high byte, and none at all.
+    Bytes flipped = rich;
+    flipped[9] ^= 0x80;
+    Put("program_list", "record-size-flipped", flipped);
+    Bytes noRecord = rich;
+    put16(noRecord, 8, 0);
+    Put("program_list", "record-size-zero", noRecord);
 
     // Version 3: packed borders and no window kinds.
     Bytes v3 = OldHeader(3, 384);

@@ -7,6 +7,7 @@
 #include "core/model/ProgramList.h"
 #include "core/model/Tree.h"
 #include "fuzz/FuzzCheck.h"
+#include "platform/ByteIO.h"
 
 #include <vector>
 
@@ -45,6 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(Stored(screen) == before, "a refused program list leaves the screen byte-identical");
         FUZZ_CHECK(NodesOf(screen) == nodesBefore, "a refused program list keeps the screen's nodes");
     } else {
+        // A header whose sizes no longer fit its nodes must not pass for an
+        // empty screen: an accepted node area is read into nodes.
+        const std::uint32_t nodeArea = input.size() >= 8 ? bytes::get32(input.data(), 4) : 0;
+        FUZZ_CHECK(nodeArea == 0 || screen->FirstChild, "an accepted node area loads its nodes");
         const Bytes stored = Stored(screen);
         FUZZ_CHECK(CheckProgramList(stored.data(), stored.size()) == PL_OK, "a stored program list checks");
         tagItemData* again = core->AddItem(IT_SCREEN, u"again", nullptr, nullptr);

@@ -1,8 +1,9 @@
 // The reply reader of serial and TCP links, fed a byte stream. The first byte
 // picks the work buffer's size, the second how many bytes one read gives and
 // whether the stream ends in silence or a closed link. The reader gives one
-// of its three results; an accepted reply is the data that ends the frame,
-// as many bytes as its header says, and never more than the buffer holds.
+// of its results (a lost link only when the stream closed); an accepted
+// reply is the data that ends the frame, as many bytes as its header says,
+// and never more than the buffer holds.
 #include "core/link/CommCodes.h"
 #include "core/link/Frame.h"
 #include "fuzz/FuzzCheck.h"
@@ -58,7 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> work(capacity);
     ReplyFrame reply;
     const int r = ReadReplyFrame(source, platform::Deadline::after(1000), work.data(), work.size(), reply);
-    FUZZ_CHECK(r == COMM_OK || r == COMM_E_NO_REPLY || r == COMM_E_REFUSED, "the reader gives one of its results");
+    FUZZ_CHECK(r == COMM_OK || r == COMM_E_NO_REPLY || r == COMM_E_REFUSED || r == COMM_E_LINK_LOST,
+               "the reader gives one of its results");
+    FUZZ_CHECK(r != COMM_E_LINK_LOST || closes, "only a closed link is lost");
+    FUZZ_CHECK(r != COMM_E_NO_REPLY || !closes, "a closed link is not taken for silence");
     FUZZ_CHECK(source.consumed() <= stream.size(), "the reader reads what the stream has");
     if (r != COMM_OK) {
         FUZZ_CHECK(!reply.received, "a failed read receives nothing");

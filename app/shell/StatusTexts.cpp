@@ -79,6 +79,8 @@ StatusText commStatusText(const CoreEvent& e)
         return at(kPaneLink, S(44007));
     case CBE_REFUSED:
         return at(kPaneLink, S(44009));
+    case CBE_LINK_LOST:
+        return at(kPaneLink, S(44026));
     case CBE_NO_REPLY:
         if (e.cmd == 1)
             return {};

@@ -38,6 +38,7 @@ enum CallbackEvent : unsigned {
     CBE_DEVICE_ERROR = 11,
     CBE_SOCKET_FAILED = 12,
     CBE_HOST_FAILED = 13,     // value: wide host text
+    CBE_LINK_LOST = 14,       // the connection closed or broke in the middle of a transfer
 };
 
 // Events of the file callback (USB-stick file writer); the same numbers as
@@ -59,6 +60,7 @@ enum CommResult : int {
     COMM_E_OPEN = -5,
     COMM_E_CANCELLED = -6,
     COMM_E_DEVICE = -7,
+    COMM_E_LINK_LOST = -8,   // the connection closed or broke in the middle of a transfer
 };
 
 // Events of the file callback while saving (CBC_SAVE_PL) or loading (CBC_LOAD_PL) a program list.

@@ -170,6 +170,7 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
         s.report(command, CBE_START, 0);
     link.afterOpen();
     const std::uint32_t sequence = NextSequenceNumber();
+    link.setSequence(sequence);
     s.report(command, CBE_PROGRESS, 0);
 
     const LinkKind kind = link.kind();
@@ -193,7 +194,7 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
 
         int rc;
         if (!link.write(area, at))
-            rc = link.writeFailed(flags, c);
+            rc = link.lost() ? int(COMM_E_LINK_LOST) : link.writeFailed(flags, c);
         else {
             // The time-out counts from when the bytes can have left.
             const bool waits = ((flags & REPLY_STATUS_FIRST) && c.first) || (flags & REPLY_ONE_BYTE)
@@ -206,6 +207,8 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
             link.close();
             if (rc == COMM_E_DEVICE)
                 s.report(command, CBE_DEVICE_ERROR, 0);
+            else if (rc == COMM_E_LINK_LOST)
+                s.report(command, CBE_LINK_LOST, 0);
             else if (rc == COMM_E_REFUSED)
                 s.report(command, CBE_REFUSED, 0);
             else {
@@ -235,18 +238,23 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
 
 int StreamLink::checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& c, const platform::Deadline& deadline)
 {
+    // A read of -1: the connection closed or broke under the block.
     std::uint8_t b = 0;
-    if ((flags & REPLY_STATUS_FIRST) && c.first)
-        return read(&b, 1, deadline) == 1 ? ClassifyStatusByte(b) : COMM_OK;
-    if (flags & REPLY_ONE_BYTE)
-        return read(&b, 1, deadline) == 1 ? COMM_OK : COMM_E_NO_REPLY;
+    if ((flags & REPLY_STATUS_FIRST) && c.first) {
+        const int r = read(&b, 1, deadline);
+        return r == 1 ? ClassifyStatusByte(b) : r < 0 ? COMM_E_LINK_LOST : COMM_OK;
+    }
+    if (flags & REPLY_ONE_BYTE) {
+        const int r = read(&b, 1, deadline);
+        return r == 1 ? COMM_OK : r < 0 ? COMM_E_LINK_LOST : COMM_E_NO_REPLY;
+    }
     if (kind() == LinkKind::Tcp && (flags & REPLY_ACK_EACH) && !c.last) {
         for (;;) {
             const int r = read(&b, 1, deadline);
             if (r == 0)
                 return COMM_E_NO_REPLY;
             if (r < 0)
-                return COMM_E_REFUSED;
+                return COMM_E_LINK_LOST;
             if (b == kAckByte)
                 return COMM_OK;
             if (b == 0xE3)
@@ -263,13 +271,16 @@ int StreamLink::checkReply(std::uint8_t command, std::uint32_t flags, const Chun
                 other = true;
                 continue;
             }
+            if (r < 0)
+                return COMM_E_LINK_LOST;
             // Silence is a refusal; a stream of other bytes ran out of time.
-            return other && r == 0 ? COMM_E_NO_REPLY : COMM_E_REFUSED;
+            return other ? COMM_E_NO_REPLY : COMM_E_REFUSED;
         }
     }
     if ((flags & REPLY_FRAME) && c.last) {
         ReplyFrame reply;
-        const int rc = ReadReplyFrame(*this, deadline, m_session.work.get(), m_session.capacity, reply, command);
+        const int rc = ReadReplyFrame(*this, deadline, m_session.work.get(), m_session.capacity, reply, command,
+                                      m_sequence);
         if (rc == COMM_OK) {
             m_session.replyLength = reply.length;
             m_session.replyReceived = 1;

@@ -303,8 +303,21 @@ int CCore::SendWifiInfo(tagItemData* screen, int address)
 }
 
 namespace {
-// A read writes the screen only when an answer with data came.
-bool answered(int rc, const CommSession& s) { return rc >= 0 && s.replyReceived && s.replyLength != 0; }
+// A read writes the screen only when an answer with data came, and only
+// when it holds what the read stores: a shorter one is refused as no usable
+// reply (and reported so), leaving the screen as it was.
+template <typename Apply>
+int takeAnswer(int rc, CommSession& s, std::uint8_t command, std::size_t least, tagGlobalInfo& g, Apply apply)
+{
+    if (rc < 0 || !s.replyReceived || s.replyLength == 0)
+        return rc;
+    if (s.replyLength < least) {
+        s.report(command, CBE_NO_REPLY, 0);
+        return COMM_E_NO_REPLY;
+    }
+    apply(s.work.get(), s.replyLength, g);
+    return rc;
+}
 }  // namespace
 
 int CCore::RetrieveRemoteVer(tagItemData* screen)
@@ -315,9 +328,7 @@ int CCore::RetrieveRemoteVer(tagItemData* screen)
     return GuardedResult(COMM_E_DEVICE, [&] {
         CommSession session;
         const int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
-        if (answered(rc, session))
-            ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
-        return rc;
+        return takeAnswer(rc, session, TOS_READVER, kVersionAnswerLeast, screen->Global, ApplyVersionAnswer);
     });
 }
 
@@ -330,15 +341,12 @@ int CCore::RetrieveHardwareInfo(tagItemData* screen)
         // Both reads share one session, so a cancel during the first one stops
         // the second.
         CommSession session;
-        const int version = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
-        if (answered(version, session))
-            ApplyVersionAnswer(session.work.get(), session.replyLength, screen->Global);
-        if (version < 0)
-            return version;
-        const int rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
-        if (answered(rc, session))
-            ApplyHardwareAnswer(session.work.get(), session.replyLength, screen->Global);
-        return rc;
+        int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
+        rc = takeAnswer(rc, session, TOS_READVER, kVersionAnswerLeast, screen->Global, ApplyVersionAnswer);
+        if (rc < 0)
+            return rc;
+        rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
+        return takeAnswer(rc, session, TOS_HWREADCFG, kHardwareAnswerLeast, screen->Global, ApplyHardwareAnswer);
     });
 }
 
@@ -350,9 +358,7 @@ int CCore::RetrieveIpInfo(tagItemData* screen)
     return GuardedResult(COMM_E_DEVICE, [&] {
         CommSession session;
         const int rc = Request(screen, screen->Global.ID, TOS_IPREADCFG, kZeros, 4, REPLY_FRAME, session);
-        if (answered(rc, session))
-            ApplyIpAnswer(session.work.get(), session.replyLength, screen->Global);
-        return rc;
+        return takeAnswer(rc, session, TOS_IPREADCFG, kIpAnswerLeast, screen->Global, ApplyIpAnswer);
     });
 }
 
@@ -364,9 +370,7 @@ int CCore::RetrieveWifiInfo(tagItemData* screen)
     return GuardedResult(COMM_E_DEVICE, [&] {
         CommSession session;
         const int rc = Request(screen, screen->Global.ID, TOS_WIFIREADCFG, kZeros, 4, REPLY_FRAME, session);
-        if (answered(rc, session))
-            ApplyWifiAnswer(session.work.get(), session.replyLength, screen->Global);
-        return rc;
+        return takeAnswer(rc, session, TOS_WIFIREADCFG, kWifiAnswerLeast, screen->Global, ApplyWifiAnswer);
     });
 }
 

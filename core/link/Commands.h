@@ -34,6 +34,15 @@ constexpr std::size_t kIpBlockSize = 60;
 constexpr std::size_t kWifiBlockSize = 128;
 constexpr std::size_t kVersionBlockSize = 24;
 
+// The shortest answer each read takes: every field it stores up to the last
+// one the controller must send. The hardware block's schedule bytes may be
+// missing (they read as zeros); anything shorter is refused, and the screen
+// keeps its settings.
+constexpr std::size_t kHardwareAnswerLeast = 28;   // up to the settings word
+constexpr std::size_t kVersionAnswerLeast = 12;    // hardware id, firmware version, version word
+constexpr std::size_t kIpAnswerLeast = 50;         // up to the port
+constexpr std::size_t kWifiAnswerLeast = 127;      // up to the end of the pass phrase
+
 // The name traces use for a command: "TOS_PROGDATA" and the like for the
 // program blocks and the hardware and version commands, else "TOS_UNKNOWN".
 const char* GetCommandName(unsigned code);

@@ -63,6 +63,9 @@ EthernetVerdict CheckEthernetFrame(EthernetWait wait, const std::uint8_t* frame,
         return {};
     if (IsBroadcastMac(filter.controllerMac) && filter.address != 255 && frame[kEthReplyAddress] != filter.address)
         return {};
+    // A reply to an earlier request (a late one) is not this one's.
+    if (filter.sequence >= 0 && bytes::get32(frame, kEthPayload + 8) != filter.sequence)
+        return {};
     // Checked as on the other links: a frame without the magic is no reply,
     // one without data a refusal.
     if (bytes::get32(frame, kEthPayload) != kFrameMagic)

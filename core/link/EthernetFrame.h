@@ -20,6 +20,7 @@ struct EthernetFilter {
     std::uint8_t controllerMac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};   // all 0xFF: any controller
     std::uint8_t address = 255;     // with a broadcast MAC, only replies from this screen (255: any)
     std::uint8_t command = 0;       // a reply answers this command
+    std::int64_t sequence = -1;     // and carries this sequence number back (-1: any)
     std::uint32_t capacity = 0;     // of the work buffer the reply data goes to
 };
 

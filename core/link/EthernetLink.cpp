@@ -67,6 +67,7 @@ public:
         std::memcpy(filter.controllerMac, m_session.dstMac, 6);
         filter.address = m_session.address;
         filter.command = command;
+        filter.sequence = m_sequence;
         filter.capacity = m_session.capacity;
 
         if ((flags & REPLY_STATUS_FIRST) && c.first) {

@@ -27,17 +27,36 @@ std::uint8_t FirmwareDigitValue(std::uint8_t c)
     return 0;
 }
 
+namespace {
+bool isHexDigit(std::uint8_t c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+bool isLayout(std::uint8_t c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t'; }
+bool isTagCharacter(std::uint8_t c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+} // namespace
+
 std::size_t DecodeFirmwareText(const std::uint8_t* text, std::size_t length, std::uint8_t* out)
 {
     if (!text || !out)
-        return 0;
+        return kNotFirmwareText;
     // Line ends and spaces are layout, whichever editor saved the file.
+    // The first four characters may be the image's tag, letters and digits
+    // whose letters past F count as 0, as the controllers take them.
     std::size_t count = 0;
+    std::size_t seen = 0;
     int high = -1;
     for (std::size_t i = 0; i < length; ++i) {
         const std::uint8_t c = text[i];
-        if (c == '\r' || c == '\n' || c == ' ' || c == '\t')
+        if (isLayout(c))
             continue;
+        const bool tag = seen < kFirmwareTagLength;
+        ++seen;
+        if (!isHexDigit(c) && !(tag && isTagCharacter(c)))
+            return kNotFirmwareText;
         if (high < 0) {
             high = FirmwareDigitValue(c);
             continue;
@@ -45,14 +64,17 @@ std::size_t DecodeFirmwareText(const std::uint8_t* text, std::size_t length, std
         out[count++] = static_cast<std::uint8_t>((high << 4) | FirmwareDigitValue(c));
         high = -1;
     }
-    return count;
+    // A digit without its partner: the text was cut or damaged.
+    return high < 0 ? count : kNotFirmwareText;
 }
 
 std::vector<std::uint8_t> DecodeFirmwareText(const std::uint8_t* text, std::size_t length)
 {
     std::vector<std::uint8_t> image(text ? length / 2 : 0);
-    if (!image.empty())
-        image.resize(DecodeFirmwareText(text, length, image.data()));
+    if (image.empty())
+        return image;
+    const std::size_t n = DecodeFirmwareText(text, length, image.data());
+    image.resize(n == kNotFirmwareText ? 0 : n);
     return image;
 }
 
@@ -91,11 +113,50 @@ bool SplitFirmwareRecords(const std::uint8_t* image, std::size_t length, std::ve
     }
 }
 
+bool FirmwareImageHasData(const std::uint8_t* image, std::size_t length)
+{
+    std::vector<FirmwareRecord> records;
+    if (!SplitFirmwareRecords(image, length, records))
+        return false;
+    for (const FirmwareRecord& r : records)
+        if (r.size > 2)
+            return true;
+    return false;
+}
+
 std::array<std::uint8_t, 4> UpgradeRequestData(std::uint32_t baudRate)
 {
     return {static_cast<std::uint8_t>(baudRate), static_cast<std::uint8_t>(baudRate >> 8),
             static_cast<std::uint8_t>(baudRate >> 16), static_cast<std::uint8_t>(baudRate >> 24)};
 }
+
+namespace {
+// A text that is not firmware text, or an image of no record with data,
+// is damaged: nothing of it may reach a controller. An empty text is no
+// image when `emptyIsNone` (the library's missing images), else damaged.
+FirmwareLoad decodeInto(const QByteArray& text, std::vector<std::uint8_t>& image, bool emptyIsNone)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.constData());
+    const auto length = static_cast<std::size_t>(text.size());
+    std::vector<std::uint8_t> decoded(length / 2 + 1);
+    const std::size_t n = DecodeFirmwareText(bytes, length, decoded.data());
+    if (n == kNotFirmwareText) {
+        image.clear();
+        return FirmwareLoad::Damaged;
+    }
+    decoded.resize(n);
+    if (emptyIsNone && length == 0) {
+        image.clear();
+        return FirmwareLoad::NoImage;
+    }
+    if (!FirmwareImageHasData(decoded.data(), decoded.size())) {
+        image.clear();
+        return FirmwareLoad::Damaged;
+    }
+    image = std::move(decoded);
+    return FirmwareLoad::Loaded;
+}
+} // namespace
 
 FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& image)
 {
@@ -107,9 +168,7 @@ FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& im
     const QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return FirmwareLoad::Unreadable;
-    image = DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.constData()),
-                               static_cast<std::size_t>(text.size()));
-    return image.empty() ? FirmwareLoad::NoImage : FirmwareLoad::Loaded;
+    return decodeInto(text, image, false);
 }
 
 QString FirmwareOverridePath(const QString& programFolder)
@@ -158,18 +217,23 @@ QString ChosenFirmwareFile()
     return g_chosen;
 }
 
-std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen)
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status)
 {
+    FirmwareLoad unused;
+    FirmwareLoad& got = status ? *status : unused;
+    got = FirmwareLoad::NoImage;
     std::vector<std::uint8_t> image;
     const QString override = FirmwareOverridePath(FirmwareFolder());
     if (QFileInfo::exists(override)) {
-        if (LoadFirmwareFile(override, image) == FirmwareLoad::Unreadable)
+        got = LoadFirmwareFile(override, image);
+        if (got == FirmwareLoad::Unreadable || got == FirmwareLoad::Damaged)
             qWarning("firmware image %s cannot be read", qUtf8Printable(override));
         return image;
     }
     const QString chosen = ChosenFirmwareFile();
     if (!chosen.isEmpty()) {
-        if (LoadFirmwareFile(chosen, image) != FirmwareLoad::Loaded)
+        got = LoadFirmwareFile(chosen, image);
+        if (got != FirmwareLoad::Loaded)
             qWarning("firmware image %s cannot be read", qUtf8Printable(chosen));
         return image;
     }
@@ -182,9 +246,8 @@ std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen)
     QFile resource(QStringLiteral(":/firmware/%1").arg(id));
     if (!resource.open(QIODevice::ReadOnly))
         return image;
-    const QByteArray text = resource.readAll();
-    return DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.constData()),
-                              static_cast<std::size_t>(text.size()));
+    got = decodeInto(resource.readAll(), image, true);
+    return image;
 }
 
 } // namespace sorvane::link

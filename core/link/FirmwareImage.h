@@ -14,11 +14,20 @@ namespace sorvane::link {
 // Value of one text character: 0-9, A-F and a-f as usual, anything else 0.
 std::uint8_t FirmwareDigitValue(std::uint8_t c);
 
+// The characters an image text may begin with as its tag.
+constexpr std::size_t kFirmwareTagLength = 4;
+// What DecodeFirmwareText gives for a text that is not firmware text.
+constexpr std::size_t kNotFirmwareText = static_cast<std::size_t>(-1);
+
 // Decodes the text two characters per byte, the first giving the high
-// nibble; CR, LF, space and tab are skipped, and a last character without a
-// partner is ignored. `out` must hold length / 2 bytes; returns the number
-// of bytes written. Never reads past text + length.
+// nibble; CR, LF, space and tab are skipped. The first four other
+// characters may be a tag of letters and digits (letters past F count as
+// 0); every later one must be a hexadecimal digit, and their number even.
+// `out` must hold length / 2 bytes; returns the number of bytes written, or
+// kNotFirmwareText for any other character or a digit without its partner.
+// Never reads past text + length.
 std::size_t DecodeFirmwareText(const std::uint8_t* text, std::size_t length, std::uint8_t* out);
+// The decoded bytes; empty for a text that is not firmware text.
 std::vector<std::uint8_t> DecodeFirmwareText(const std::uint8_t* text, std::size_t length);
 
 // One record of a decoded image: a 2-byte big-endian length L and L bytes,
@@ -39,14 +48,20 @@ RecordWalk NextFirmwareRecord(const std::uint8_t* image, std::size_t length, std
 // past the image end, so nothing of a damaged image is ever sent.
 bool SplitFirmwareRecords(const std::uint8_t* image, std::size_t length, std::vector<FirmwareRecord>& records);
 
+// Whether a decoded image is records that tile it, at least one of them
+// with data: an image of empty records would only put a controller into
+// its loader.
+bool FirmwareImageHasData(const std::uint8_t* image, std::size_t length);
+
 // Data of the upgrade request: the baud rate as a little-endian word.
 std::array<std::uint8_t, 4> UpgradeRequestData(std::uint32_t baudRate);
 
 // Why an image could not be had.
-enum class FirmwareLoad { Loaded, NoImage, Unreadable };
+enum class FirmwareLoad { Loaded, NoImage, Unreadable, Damaged };
 
 // Reads and decodes an image file. Unreadable (and `image` unchanged) when
-// the file exists but cannot be read.
+// the file exists but cannot be read; Damaged (and `image` empty) when its
+// text is not firmware text or holds no record with data.
 FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& image);
 
 // The override image beside the program: folder + "update.dat".
@@ -65,7 +80,8 @@ QString ChosenFirmwareFile();
 // The image for a screen: "update.dat" beside the program when it exists,
 // else the chosen file, else the library's image for the screen's board.
 // Empty when there is none; a file that exists but cannot be read gives
-// no image and a diagnostic, never a dialog.
-std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen);
+// no image and a diagnostic, never a dialog. `status`, when given, tells
+// which: no image at all, or one that could not be read.
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status = nullptr);
 
 } // namespace sorvane::link

@@ -14,31 +14,36 @@ namespace {
 
 std::atomic<std::uint32_t> g_sequence{0};
 
-// Reads exactly n bytes before the deadline.
-bool readExact(ByteSource& source, std::uint8_t* out, std::size_t n, const platform::Deadline& deadline)
+// Reads exactly n bytes before the deadline: 1 read, 0 the deadline passed,
+// -1 the link closed or failed.
+int readExact(ByteSource& source, std::uint8_t* out, std::size_t n, const platform::Deadline& deadline)
 {
     std::size_t got = 0;
     while (got < n) {
         const int want = static_cast<int>(std::min<std::size_t>(n - got, 0x10000));
         const int r = source.read(out + got, want, deadline);
         if (r <= 0)
-            return false;
+            return r < 0 ? -1 : 0;
         got += static_cast<std::size_t>(r);
     }
-    return true;
+    return 1;
 }
 
-bool skipExact(ByteSource& source, std::size_t n, const platform::Deadline& deadline)
+int skipExact(ByteSource& source, std::size_t n, const platform::Deadline& deadline)
 {
     std::uint8_t sink[256];
     while (n > 0) {
         const std::size_t step = std::min(n, sizeof sink);
-        if (!readExact(source, sink, step, deadline))
-            return false;
+        const int r = readExact(source, sink, step, deadline);
+        if (r <= 0)
+            return r;
         n -= step;
     }
-    return true;
+    return 1;
 }
+
+// A read that stopped short: a closed link is lost, a quiet one did not answer.
+int shortRead(int r) { return r < 0 ? COMM_E_LINK_LOST : COMM_E_NO_REPLY; }
 
 }  // namespace
 
@@ -164,7 +169,7 @@ int ClassifyStatusByte(std::uint8_t status)
 }
 
 int ReadReplyFrame(ByteSource& source, const platform::Deadline& deadline, std::uint8_t* work, std::size_t capacity,
-                   ReplyFrame& reply, int command)
+                   ReplyFrame& reply, int command, std::int64_t sequence)
 {
     for (;;) {
         // Slide a four-byte window over the input until it holds the magic,
@@ -172,37 +177,47 @@ int ReadReplyFrame(ByteSource& source, const platform::Deadline& deadline, std::
         std::uint32_t window = 0;
         for (int seen = 0;; ++seen) {
             std::uint8_t b;
-            if (source.read(&b, 1, deadline) <= 0)
-                return COMM_E_NO_REPLY;
+            const int r = source.read(&b, 1, deadline);
+            if (r <= 0)
+                return shortRead(r);
             window = (window >> 8) | (std::uint32_t(b) << 24);
             if (seen >= 3 && window == kFrameMagic)
                 break;
         }
         std::uint8_t header[kFrameHeaderSize] = {};
         bytes::put32(header, 0, kFrameMagic);
-        if (!readExact(source, header + 4, 2, deadline))
-            return COMM_E_NO_REPLY;
+        int r = readExact(source, header + 4, 2, deadline);
+        if (r <= 0)
+            return shortRead(r);
         const std::size_t stated = header[5];
         const std::size_t used = std::min<std::size_t>(stated, kFrameHeaderSize);
         if (used <= 6)
             return COMM_E_REFUSED;
-        if (!readExact(source, header + 6, used - 6, deadline) || !skipExact(source, stated - used, deadline))
-            return COMM_E_NO_REPLY;
+        r = readExact(source, header + 6, used - 6, deadline);
+        if (r > 0)
+            r = skipExact(source, stated - used, deadline);
+        if (r <= 0)
+            return shortRead(r);
         const auto length = static_cast<std::int32_t>(bytes::get32(header, 16));
-        if (command >= 0 && (used <= 12 || header[12] != command)) {
+        const bool otherCommand = command >= 0 && (used <= 12 || header[12] != command);
+        const bool otherRequest = sequence >= 0 && (used < 12 || bytes::get32(header, 8) != sequence);
+        if (otherCommand || otherRequest) {
             // The answer to another request (a late one, or another
             // program's): not ours, whatever it carries.
-            if (length > 0 && static_cast<std::size_t>(length) <= capacity
-                && !skipExact(source, static_cast<std::size_t>(length), deadline))
-                return COMM_E_NO_REPLY;
+            if (length > 0 && static_cast<std::size_t>(length) <= capacity) {
+                r = skipExact(source, static_cast<std::size_t>(length), deadline);
+                if (r <= 0)
+                    return shortRead(r);
+            }
             continue;
         }
         if (length <= 0)
             return COMM_E_REFUSED;
         if (static_cast<std::size_t>(length) > capacity)
             continue;   // no reply of ours is this long: look for the next frame
-        if (!readExact(source, work, static_cast<std::size_t>(length), deadline))
-            return COMM_E_NO_REPLY;
+        r = readExact(source, work, static_cast<std::size_t>(length), deadline);
+        if (r <= 0)
+            return shortRead(r);
         std::memcpy(reply.header, header + 4, sizeof reply.header);
         reply.length = static_cast<std::uint32_t>(length);
         reply.received = true;

@@ -110,11 +110,13 @@ struct ReplyFrame {
 
 // Reads a reply frame from `source` before the deadline: finds the magic,
 // reads the header and the data into `work` (capacity bytes). 0 accepted,
-// -4 refused (bad header length or empty data), -3 no reply. Stray bytes
-// before the magic, including a lone first magic byte, are skipped; a frame
-// whose data would not fit the work buffer is skipped as not a reply, and
-// so is one carrying another command than `command` (when not negative).
+// -4 refused (bad header length or empty data), -3 no reply, -8 the link
+// closed or failed on the way. Stray bytes before the magic, including a
+// lone first magic byte, are skipped; a frame whose data would not fit the
+// work buffer is skipped as not a reply, and so is one carrying another
+// command than `command` or another sequence number than `sequence` (each
+// when not negative).
 int ReadReplyFrame(ByteSource& source, const platform::Deadline& deadline, std::uint8_t* work,
-                   std::size_t capacity, ReplyFrame& reply, int command = -1);
+                   std::size_t capacity, ReplyFrame& reply, int command = -1, std::int64_t sequence = -1);
 
 } // namespace sorvane::link

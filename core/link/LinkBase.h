@@ -33,13 +33,18 @@ public:
     // Time (specified ms) the bytes written may still need to leave, added
     // to the reply time-out of a chunk; may wait for the output to drain.
     virtual std::uint32_t replyAllowance() { return 0; }
-    // 0 accepted, -7 device error, -4 refused, -3 no reply.
+    // 0 accepted, -7 device error, -4 refused, -3 no reply, -8 link lost.
     virtual int checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& chunk,
                            const platform::Deadline& deadline) = 0;
     virtual void accepted() {}
+    // True once the connection closed or broke (a write or read found it gone).
+    virtual bool lost() const { return false; }
+    // The sequence number of the block under way: replies carry it back.
+    void setSequence(std::uint32_t sequence) { m_sequence = sequence; }
 
 protected:
     CommSession& m_session;
+    std::uint32_t m_sequence = 0;
 };
 
 // A link that delivers a byte stream (serial port, TCP connection): the

@@ -336,7 +336,9 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags
             next(writeWord(session, TOS_CLEARPROG, 0));
         }
         // The image an upgrade would send; nothing when there is none.
-        if ((flags & USB_FIRMWARE) && !cancelled && LoadFirmwareImage(session, screen) > 0) {
+        FirmwareLoad image = FirmwareLoad::NoImage;
+        if ((flags & USB_FIRMWARE) && !cancelled
+            && (LoadFirmwareImage(session, screen, &image) > 0 || image == FirmwareLoad::Damaged)) {
             mode();
             if (wholeFirmwareImage(session.request)) {
                 next(session.sendRequest(TOS_FIRMWARE, 0));

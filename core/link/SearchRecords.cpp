@@ -114,8 +114,8 @@ int ReportSearchCandidate(CoreCallBack callback, const SearchCandidate* candidat
         event = CBE_DONE;
     else if (result == COMM_E_RESEND)
         event = CBE_RESEND_FAILED;
-    else if (result == COMM_E_NO_REPLY)
-        event = CBE_NO_REPLY;
+    else if (result == COMM_E_NO_REPLY || result == COMM_E_LINK_LOST)
+        event = CBE_NO_REPLY;   // a candidate that dropped the link did not answer either
     else if (result == COMM_E_REFUSED)
         event = CBE_REFUSED;
     else if (result == COMM_E_OPEN)

@@ -63,6 +63,8 @@ public:
         return hostFailed(command);
     }
 
+    bool lost() const override { return m_lost; }
+
     void close() override
     {
         if (m_fd >= 0) {
@@ -88,7 +90,9 @@ public:
                 const int left = deadline.remainingMs();
                 if (left > 0 && ::poll(&p, 1, left) > 0)
                     continue;
+                return false;   // the controller takes nothing: not gone, just silent
             }
+            m_lost = true;   // reset or closed by the controller
             return false;
         }
         return true;
@@ -100,12 +104,16 @@ public:
             const ssize_t r = ::recv(m_fd, buffer, static_cast<std::size_t>(n), MSG_DONTWAIT);
             if (r > 0)
                 return static_cast<int>(r);
-            if (r == 0)
-                return -1;   // closed by the controller
+            if (r == 0) {
+                m_lost = true;   // closed by the controller
+                return -1;
+            }
             if (errno == EINTR)
                 continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK)
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                m_lost = true;
                 return -1;
+            }
             const int left = deadline.remainingMs();
             if (left <= 0)
                 return 0;
@@ -119,6 +127,7 @@ private:
     bool newSocket()
     {
         close();
+        m_lost = false;
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         return m_fd >= 0;
     }
@@ -175,6 +184,7 @@ private:
     }
 
     int m_fd = -1;
+    bool m_lost = false;
     QString m_hostText;
 
 public:

@@ -44,10 +44,11 @@ public:
         const int got = m_link->read(&byte, 1, platform::Deadline::after(m_answerTimeout));
         if (got > 0)
             return {StreamAnswerKind::Byte, byte};
-        return {got == 0 ? StreamAnswerKind::Silence : StreamAnswerKind::NoReply, 0};
+        return {got == 0 ? StreamAnswerKind::Silence : StreamAnswerKind::Lost, 0};
     }
 
     void close() override { m_link->close(); }
+    bool lost() const override { return m_link->lost(); }
 
 protected:
     CommSession& m_session;
@@ -195,10 +196,10 @@ std::uint32_t UpgradeRequestPackets()
     return static_cast<std::uint32_t>(PlanChunks(LinkKind::Ethernet, 4).size());
 }
 
-std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen)
+std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen, FirmwareLoad* status)
 {
     session.request.clear();
-    session.request = LoadFirmwareImageFor(screen);
+    session.request = LoadFirmwareImageFor(screen, status);
     return static_cast<std::uint32_t>(session.request.size());
 }
 
@@ -232,9 +233,8 @@ namespace sorvane::link {
 
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image)
 {
-    std::vector<FirmwareRecord> records;
     return !image.empty() && image.size() <= static_cast<std::size_t>(INT_MAX)
-        && SplitFirmwareRecords(image.data(), image.size(), records);
+        && FirmwareImageHasData(image.data(), image.size());
 }
 
 } // namespace sorvane::link
@@ -250,8 +250,9 @@ int CCore::SendUpgrade(tagItemData* screen)
         session.replyReceived = 0;
         // The image is checked before the controller is put into its loader,
         // so a missing or damaged one leaves the controller as it was.
-        const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen);
-        if (image.empty() || !session.stream)
+        FirmwareLoad status = FirmwareLoad::NoImage;
+        const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen, &status);
+        if (!session.stream || (image.empty() && status != FirmwareLoad::Damaged))
             return 0;
         if (!wholeFirmwareImage(image)) {
             session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
@@ -274,7 +275,8 @@ int CCore::SendUpgrade2(tagItemData* screen)
     CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
     SetCommInterface(screen, &session);
     session.replyReceived = 0;
-    if (LoadFirmwareImage(session, screen) == 0)
+    FirmwareLoad status = FirmwareLoad::NoImage;
+    if (LoadFirmwareImage(session, screen, &status) == 0 && status != FirmwareLoad::Damaged)
         return 0;
     if (!wholeFirmwareImage(session.request)) {
         session.request.clear();

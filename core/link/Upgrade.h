@@ -1,6 +1,8 @@
 #pragma once
 // Firmware upgrade over a transport session: the image loaded into the
 // session's request buffer and the record stream over each link.
+#include "core/link/FirmwareImage.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -11,12 +13,12 @@ namespace sorvane::link {
 struct CommSession;
 
 // Fills the session's request buffer with the screen's firmware image;
-// the byte count, 0 when there is none.
-std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen);
-// True when every record of the image lies inside it (only such images are sent or exported).
+// the byte count, 0 when there is none or it could not be read (`status` says which).
+std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen, FirmwareLoad* status = nullptr);
+// True when the records of the image tile it and one carries data (only such images are sent or exported).
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image);
 
-// The record stream over the session's link: the image length, or -2 to -6.
+// The record stream over the session's link: the image length, or -2 to -6 or -8.
 int SerialSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
 int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
 int TcpSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);

@@ -59,8 +59,11 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
         if (CancelRequested())
             return fail(-6, CBE_CANCELLED);
         const FirmwareRecord& record = records[index];
-        if (!channel.send(image + record.offset, record.size, resend))
+        if (!channel.send(image + record.offset, record.size, resend)) {
+            if (channel.lost())
+                return fail(COMM_E_LINK_LOST, CBE_LINK_LOST);
             return rules.sendFailRefused ? fail(-4, CBE_REFUSED) : fail(-3, CBE_NO_REPLY);
+        }
 
         const StreamAnswer answer = channel.answer();
         switch (answer.kind) {
@@ -68,6 +71,8 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
             return fail(-4, CBE_REFUSED);
         case StreamAnswerKind::NoReply:
             return fail(-3, CBE_NO_REPLY);
+        case StreamAnswerKind::Lost:
+            return fail(COMM_E_LINK_LOST, CBE_LINK_LOST);
         case StreamAnswerKind::Silence:
             if (resends >= rules.silenceResends)
                 return fail(-3, CBE_NO_REPLY);

@@ -16,7 +16,8 @@ constexpr std::uint8_t kStreamResend = 0x22;
 enum class StreamAnswerKind {
     Byte,      // an answer byte
     Silence,   // nothing within the read time-out
-    NoReply,   // the read failed, the peer closed, or only unrelated frames came
+    NoReply,   // the read failed, or only unrelated frames came
+    Lost,      // the connection closed or broke
     Error,     // the capture failed
 };
 
@@ -35,6 +36,8 @@ public:
     virtual bool send(const std::uint8_t* record, std::size_t size, bool resend) = 0;
     virtual StreamAnswer answer() = 0;
     virtual void close() = 0;
+    // True once the connection closed or broke under the stream.
+    virtual bool lost() const { return false; }
 };
 
 struct StreamRules {
@@ -55,7 +58,7 @@ StreamRules EthernetStreamRules();
 
 // Runs the stream over an image: the image length on success, else
 // -2 (resend limit), -3 (no reply), -4 (refused or damaged image),
-// -5 (link not opened) or -6 (cancelled). A record running past the image
+// -5 (link not opened), -6 (cancelled) or -8 (link lost). A record running past the image
 // end refuses the whole image before the link is opened.
 int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const std::uint8_t* image,
                      std::size_t length, CoreCallBack callback);

@@ -324,9 +324,9 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         break;
     case IT_TEXT:
         exitEffect();
+        // The stored wrap flag stays as it was saved: forcing it on would
+        // wrap every text whose wrap the operator had turned off.
         text(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
-        if (r)
-            r->set(records::richtext::Wrap, 1);
         break;
     case IT_IMAGE:
         exitEffect();
@@ -530,6 +530,34 @@ std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size)
     return out;
 }
 
+namespace {
+// Whether the header's sizes and offsets are those its version implies, so
+// that every node can be read whole. A damaged field (a record size of 0, a
+// node area inside the header) would otherwise load a screen without its
+// nodes and call it done.
+bool headerFitsVersion(std::uint8_t headerSize, const Header& hd)
+{
+    // Every version has this header and this node record.
+    if (headerSize != PL_HEADER_SIZE || hd.recordSize != ITEMDATA_SIZE)
+        return false;
+    if (hd.nodeSize != 0 && hd.nodeSize < hd.recordSize)
+        return false;
+    if (hd.version == PL_VERSION)
+        return hd.settingsOffset == PL_SETTINGS_OFFSET && hd.settingsSize == HARDWAREINFO_SIZE
+            && hd.nodeOffset == PL_NODES_OFFSET;
+    // Older versions place their areas after the header, apart from each other.
+    const std::uint64_t nodeEnd = std::uint64_t(hd.nodeOffset) + hd.nodeSize;
+    if (hd.nodeSize != 0 && hd.nodeOffset < PL_HEADER_SIZE)
+        return false;
+    if (hd.version < 2 || hd.settingsSize == 0)
+        return true;
+    const std::uint64_t settingsEnd = std::uint64_t(hd.settingsOffset) + hd.settingsSize;
+    if (hd.settingsOffset < PL_HEADER_SIZE)
+        return false;
+    return hd.nodeSize == 0 || nodeEnd <= hd.settingsOffset || settingsEnd <= hd.nodeOffset;
+}
+} // namespace
+
 ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy)
 {
     if (!data || length < 2 || get16(data, H_MAGIC) != PL_MAGIC)
@@ -546,6 +574,8 @@ ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length,
         return PL_TRUNCATED;
     // Everything the header announces must be there before the screen is touched.
     const Header hd = headerOf(data);
+    if (!headerFitsVersion(get8(data, H_HEADERSIZE), hd))
+        return PL_TRUNCATED;
     if (std::uint64_t(hd.nodeOffset) + hd.nodeSize > length
         || std::uint64_t(hd.nodeOffset) + hd.nodeSize > MAX_PROGRAM_LIST_BYTES)
         return PL_TRUNCATED;
@@ -585,7 +615,7 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
     CCore::HardwareInfoToGlobalInfo(&settings, &scratch->Global);
 
     ProgramListResult result = PL_OK;
-    if (hd.nodeSize >= hd.recordSize && hd.recordSize > 0) {
+    if (hd.nodeSize > 0) {
         const std::uint8_t* area = data + hd.nodeOffset;
         std::size_t left = hd.nodeSize;
         tagItemData* current = scratch;

@@ -152,6 +152,13 @@ void SimController::setVersion(std::uint32_t hardwareId, std::uint32_t firmware,
     bytes::put32(m_version.data(), 8, word);
 }
 
+void SimController::setHardware(const Bytes& block)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_hardware = block;
+    m_hardware.resize(52);
+}
+
 bool SimController::waitForBlocks(std::size_t n, int timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -301,6 +308,18 @@ Bytes Peer::streamReply(const Block& block, const Reply& reply) const
         out.insert(out.end(), header.begin(), header.end());
         out.insert(out.end(), data.begin(), data.end());
     }
+    if (f.staleFirst) {
+        FrameHeader stale;
+        stale.address = m_controller.address();
+        stale.sequence = block.header.sequence - 1;
+        stale.command = block.header.command;
+        const Bytes data(reply.data.empty() ? 8 : reply.data.size(), 0xEE);
+        stale.length = static_cast<std::uint32_t>(data.size());
+        Bytes header(kFrameHeaderSize);
+        WriteFrameHeader(stale, header.data());
+        out.insert(out.end(), header.begin(), header.end());
+        out.insert(out.end(), data.begin(), data.end());
+    }
     const Bytes frame = m_controller.frameBytes(block, reply);
     out.insert(out.end(), frame.begin(), frame.end());
     return out;
@@ -372,6 +391,11 @@ void TcpPeer::session(int fd)
         record(frame, false);
         const Faults f = m_controller.faults();
         if (h.offset == 0) {
+            if (f.resetOnBlock) {
+                const linger abort{1, 0};   // the close sends a reset
+                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                return;
+            }
             if (f.closeOnBlock)
                 return;
             block = Block{h, {}};

@@ -39,12 +39,14 @@ struct Faults {
     int statusAfterFirst = -1;     // a status byte sent after a block's first chunk
     bool refuseFrames = false;     // reply frames carry no data (a refusal)
     bool closeOnBlock = false;     // TCP: close the connection when a block begins
+    bool resetOnBlock = false;     // TCP: reset the connection when a block begins
     bool garble = false;           // replies are damaged beyond recognition
     Bytes strayBefore;             // sent before every reply
     int lateMs = 0;                // real milliseconds before every reply
     bool oversizedFirst = false;   // a reply frame too long for any buffer goes first
     std::uint32_t claimLength = 0; // reply frames state this length, whatever they carry
     int otherCommandFirst = -1;    // a reply frame of this command (data 0xEE...) goes first
+    bool staleFirst = false;       // a reply frame to an earlier request (same command, data 0xEE...) goes first
     int repeatLast = 0;            // raw Ethernet: a block's final reply goes out this many more times
 };
 
@@ -70,6 +72,8 @@ public:
     int resets() const;
     int clears() const;
     void setVersion(std::uint32_t hardwareId, std::uint32_t firmware, std::uint32_t word);
+    // The settings it keeps, as a hardware block (52 bytes).
+    void setHardware(const Bytes& block);
 
     // Every block received, in order.
     std::vector<Block> blocks() const;

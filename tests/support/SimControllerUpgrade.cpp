@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <utility>
 
 using namespace sorvane::link;
 
@@ -180,6 +181,11 @@ void UpgradeController::serveStream(int fd)
         const Bytes answer = feed(buffer, static_cast<std::size_t>(n), tcp);
         if (!answer.empty() && ::write(fd, answer.data(), answer.size()) < 0)
             return;
+        if (tcp) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (std::exchange(m_hangUp, false))
+                return;
+        }
     }
 }
 
@@ -233,6 +239,10 @@ UpgradeController::Bytes UpgradeController::feed(const std::uint8_t* data, std::
         m_records.emplace_back(m_pending.begin(), m_pending.begin() + static_cast<long>(size));
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(size));
         const std::uint8_t answer = nextAnswer();
+        if (answer == kHangUp) {
+            m_hangUp = true;
+            break;
+        }
         if (answer)
             out.push_back(answer);
     }

@@ -35,7 +35,9 @@ public:
     const std::string& slavePath() const { return m_slavePath; }
     const std::uint8_t* mac() const { return m_mac; }
 
-    // Answers for the coming records, in order; 0 = stay silent.
+    // Answers for the coming records, in order; 0 = stay silent, kHangUp =
+    // close the connection (TCP) instead of answering.
+    static constexpr std::uint8_t kHangUp = 0xFF;
     void script(const Bytes& answers);
     // Stream links: answer the version read (command 19) with these words,
     // as a controller does before it is upgraded, instead of 'A'.
@@ -59,6 +61,7 @@ private:
 
     mutable std::mutex m_mutex;
     Bytes m_pending;
+    bool m_hangUp = false;
     std::deque<std::uint8_t> m_script;
     std::vector<std::pair<int, Bytes>> m_blocks;
     std::vector<Bytes> m_records;

@@ -18,13 +18,14 @@ namespace {
 constexpr unsigned kSending = 44020;
 constexpr unsigned kUpgrading = 44005;
 constexpr unsigned kSearching = 44021;
-constexpr unsigned kReadingHardware = 44026;
+constexpr unsigned kReadingHardware = 44031;
 constexpr unsigned kFirmwareSending = 44011;
 constexpr unsigned kOpenFailed = 44010;
 constexpr unsigned kRetry = 44006;
 constexpr unsigned kResendFailed = 44007;
 constexpr unsigned kNoReply = 44008;
 constexpr unsigned kRefused = 44009;
+constexpr unsigned kLinkLost = 44026;
 constexpr unsigned kNoControllerAt = 44016;
 constexpr unsigned kSocketFailed = 44022;
 constexpr unsigned kHostFailed = 44023;
@@ -251,6 +252,9 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
         break;
     case CBE_REFUSED:
         setStatus(a, kRefused);
+        break;
+    case CBE_LINK_LOST:
+        setStatus(a, kLinkLost);
         break;
     case CBE_NO_REPLY:
         // The program data, the last block sent, says so too: nothing after

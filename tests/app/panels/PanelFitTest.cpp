@@ -205,10 +205,12 @@ TEST_P(PanelFit, EveryPanelIsWholeAtThePanesDefaultSize)
         // The pane's content is reachable: what it needs is what the scroll area gives or scrolls to.
         EXPECT_GE(pane->height(), pane->minimumSizeHint().height()) << s.name;
         EXPECT_GE(pane->width(), pane->minimumSizeHint().width()) << s.name;
-        if (pane->height() > scroller->viewport()->height())
+        if (pane->height() > scroller->viewport()->height()) {
             EXPECT_TRUE(scroller->verticalScrollBar()->isVisible()) << s.name << " is cut at the bottom";
-        if (pane->width() > scroller->viewport()->width())
+        }
+        if (pane->width() > scroller->viewport()->width()) {
             EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible()) << s.name << " is cut at the right";
+        }
         QStringList faults;
         collectFaults(pane, QString::fromLatin1(s.name), faults);
         EXPECT_TRUE(faults.isEmpty()) << GetParam() << " " << faults.join(u'\n').toStdString();

@@ -217,13 +217,13 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     EXPECT_TRUE(h.frame->isVisible());
 }
 
-TEST(SendRoad, ARefusingControllerLeavesTheDialogOpenWithTheRefusalAndClose)
+TEST(SendRoad, AControllerThatHangsUpLeavesTheDialogOpenSayingTheLinkWasLost)
 {
     platform::ScopedClockScale faster(50);
     sim::SimController controller;
-    sim::Faults refuse;
-    refuse.closeOnBlock = true;   // hangs up on the program data
-    controller.setFaults(refuse);
+    sim::Faults hangUp;
+    hangUp.closeOnBlock = true;   // hangs up on the program data
+    controller.setFaults(hangUp);
     sim::TcpPeer peer(controller);
     FrameHarness h;
     h.frame->show();
@@ -231,7 +231,7 @@ TEST(SendRoad, ARefusingControllerLeavesTheDialogOpenWithTheRefusalAndClose)
     QString finalText;
     TaskWatch watch(closeAfterFailure(finalText));
     clickSend(h);
-    EXPECT_EQ(finalText, S(44009));
+    EXPECT_EQ(finalText, S(44026));
     EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
 }
 

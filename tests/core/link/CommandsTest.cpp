@@ -11,6 +11,7 @@
 #include "core/model/Utilities.h"
 #include "platform/ByteIO.h"
 
+#include <QTemporaryDir>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -426,6 +427,106 @@ TEST_F(Commands, ShortAndUntidyAnswers)
     ASSERT_EQ(core.RetrieveWifiInfo(screen), 4);
     EXPECT_EQ(std::string(screen->Global.WifiSsid), std::string(32, 'w'));
     EXPECT_EQ(std::string(screen->Global.WifiKey), std::string(64, 'w'));
+}
+
+TEST_F(Commands, AnswersTooShortOrForAnotherRequestAreNotTaken)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    ASSERT_EQ(core.RetrieveRemoteVer(screen), 4);
+    const Bytes before = globalImage(screen);
+    // Four data bytes, and one short of the settings word: refused, the screen keeps its size and address.
+    const Bytes full = controller.hardware();
+    for (const std::size_t n : {std::size_t(4), kHardwareAnswerLeast - 1}) {
+        controller.setAnswer(TOS_HWREADCFG, Bytes(full.begin(), full.begin() + static_cast<long>(n)));
+        Recorder::clear();
+        EXPECT_EQ(core.RetrieveHardwareInfo(screen), COMM_E_NO_REPLY) << n;
+        EXPECT_EQ(globalImage(screen), before) << n;
+        EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_NO_REPLY), std::uintptr_t(0))) << n;
+    }
+    const Bytes version(4, 0x77);
+    controller.setAnswer(TOS_READVER, version);
+    EXPECT_EQ(core.RetrieveRemoteVer(screen), COMM_E_NO_REPLY);
+    Bytes ip = controller.ipSettings();
+    ip.resize(4);
+    controller.setAnswer(TOS_IPREADCFG, ip);
+    EXPECT_EQ(core.RetrieveIpInfo(screen), COMM_E_NO_REPLY);
+    EXPECT_EQ(globalImage(screen), before);
+
+    // A reply to an earlier request (same command, another sequence number) comes first: skipped.
+    controller.setAnswer(TOS_HWREADCFG, full);
+    Bytes twelve(12, 0);
+    bytes::put32(twelve.data(), 0, 0x0E010200);
+    bytes::put32(twelve.data(), 4, 0x01030206);
+    bytes::put32(twelve.data(), 8, 5);
+    controller.setAnswer(TOS_READVER, twelve);
+    sim::Faults stale;
+    stale.staleFirst = true;
+    controller.setFaults(stale);
+    ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
+    EXPECT_EQ(screen->Global.HardwareId, 0x0E010200u);
+    EXPECT_EQ(screen->Global.Width, 128);
+    EXPECT_EQ(screen->Global.Height, 32);
+    EXPECT_EQ(screen->Global.ScanMode, 8);
+    EXPECT_EQ(screen->Global.ID, 1);
+}
+
+TEST_F(Commands, WhatIsReadSurvivesSaveAndLoadByteForByte)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    tagGlobalInfo g = screen->Global;
+    g.ID = 3;
+    g.Width = 192;
+    g.Height = 64;
+    g.ReFreq = 150;
+    g.Type = 33;
+    g.ScanMode = 8;
+    g.RowDecode = 2;
+    g.OptionBits = 0x09;
+    g.OptionBits2 = 0x02;
+    g.Lum = 60;
+    g.HourSU = 7;
+    g.MinSU = 5;
+    g.HourSD = 23;
+    g.MinSD = 40;
+    g.WeekSD = 0x41;
+    g.AutoS = 1;
+    Bytes hw(kHardwareBlockSize);
+    BuildHardwareBlock(g, hw.data());
+    bytes::put32(hw.data(), 24, 0xA1B2C3D4);   // the settings word the controller keeps
+    controller.setAnswer(TOS_HWREADCFG, hw);
+    controller.setVersion(0x0E010200, 0x01030206, 9);
+    ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
+    ASSERT_EQ(screen->Global.ScanMode, 8);
+    ASSERT_NE(CCore::GetFirmwareInfo(screen->Global.HardwareId), nullptr);
+
+    // Saved, and loaded by a program started again.
+    QTemporaryDir dir;
+    const std::u16string file = dir.filePath(QStringLiteral("read.pl")).toStdU16String();
+    ASSERT_EQ(core.SavePL(screen, file.c_str()), 0);
+    CCore again;
+    tagItemData* loaded = again.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+    ASSERT_EQ(again.LoadPL(loaded, file.c_str()), 0);
+    Bytes block(kHardwareBlockSize), reloaded(kHardwareBlockSize);
+    BuildHardwareBlock(screen->Global, block.data());
+    BuildHardwareBlock(loaded->Global, reloaded.data());
+    EXPECT_EQ(reloaded, block);
+    EXPECT_EQ(reloaded, [&] {
+        Bytes sent = hw;
+        bytes::put32(sent.data(), 24, 0);   // sent as 0
+        return sent;
+    }());
+    EXPECT_EQ(loaded->Global.SettingsWord, 0xA1B2C3D4u);
+    EXPECT_EQ(loaded->Global.HardwareId, 0x0E010200u);
+    EXPECT_EQ(loaded->Global.RemoteVersion, 0x01030206u);
+    EXPECT_EQ(loaded->Global.VersionWord, 9u);
+    Bytes first(core.GetStoreSize(screen)), second(again.GetStoreSize(loaded));
+    core.Store(screen, first.data(), static_cast<unsigned>(first.size()));
+    again.Store(loaded, second.data(), static_cast<unsigned>(second.size()));
+    EXPECT_EQ(second, first);
 }
 
 TEST(CommandBlocks, AddressesFromTheServerAreLeftOutAndPortsKept)

@@ -22,27 +22,27 @@ using Bytes = std::vector<std::uint8_t>;
 
 } // namespace
 
-TEST(FirmwareText, DecodesPairsHighNibbleFirstAndIgnoresAnOddLastCharacter)
+TEST(FirmwareText, DecodesPairsHighNibbleFirstAndRefusesAnOddDigitCount)
 {
-    EXPECT_EQ(decode("0A0b1G9"), (Bytes{0x0A, 0x0B, 0x10}));
+    EXPECT_EQ(decode("0A0b1C"), (Bytes{0x0A, 0x0B, 0x1C}));
     EXPECT_EQ(decode("ffFFaAbC"), (Bytes{0xFF, 0xFF, 0xAA, 0xBC}));
+    EXPECT_EQ(decode("0A0b1C9"), Bytes{});
     EXPECT_EQ(decode("9"), Bytes{});
     EXPECT_EQ(decode(""), Bytes{});
 }
 
-TEST(FirmwareText, WhiteSpaceIsSkippedAndEveryOtherNonHexCharacterCountsAsZero)
+TEST(FirmwareText, WhiteSpaceIsSkippedAndAnyOtherCharacterRefusesTheText)
 {
     for (int c = 0; c < 256; ++c) {
         const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
         const bool space = c == '\r' || c == '\n' || c == ' ' || c == '\t';
-        const std::string text{static_cast<char>(c), static_cast<char>(c)};
+        // Past the tag's four characters.
+        const std::string text = std::string("0000") + static_cast<char>(c) + static_cast<char>(c);
         const Bytes got = decode(text);
-        ASSERT_EQ(got.size(), space ? 0u : 1u) << c;
-        if (!hex && !space) {
-            EXPECT_EQ(got[0], 0) << c;
-        }
+        ASSERT_EQ(got.size(), hex ? 3u : space ? 2u : 0u) << c;
     }
-    EXPECT_EQ(decode("\r\n7F g\x80\xff"), (Bytes{0x7F, 0x00}));
+    EXPECT_EQ(decode("\r\n7F00 g0"), Bytes{});
+    EXPECT_EQ(decode("0000\x80\xff"), Bytes{});
     // The same digits with any line ends give the same bytes.
     const Bytes plain = decode("0102A0B0C0D0");
     EXPECT_EQ(decode("0102\r\nA0B0\r\nC0D0\r\n"), plain);
@@ -50,10 +50,10 @@ TEST(FirmwareText, WhiteSpaceIsSkippedAndEveryOtherNonHexCharacterCountsAsZero)
     EXPECT_EQ(decode("0 1 0 2\tA0B0\rC0D0"), plain);
 }
 
-TEST(FirmwareText, TagAndHeaderDecodeLikeAnyOtherText)
+TEST(FirmwareText, ATagAndHeaderDecodeAsBefore)
 {
     // A 4-character tag and a 32-digit header are not interpreted: the tag's
-    // letters outside A-F give zero nibbles.
+    // letters outside A-F give zero nibbles, as they always did.
     const Bytes got = decode("VPCB" "00112233445566778899AABBCCDDEEFF");
     ASSERT_EQ(got.size(), 18u);
     EXPECT_EQ(got[0], 0x00);   // "VP"
@@ -61,17 +61,31 @@ TEST(FirmwareText, TagAndHeaderDecodeLikeAnyOtherText)
     EXPECT_EQ(got[2], 0x00);
     EXPECT_EQ(got[3], 0x11);
     EXPECT_EQ(got[17], 0xFF);
+    // Only letters and digits make a tag, and only the first four characters.
+    EXPECT_EQ(decode("VP-B00"), Bytes{});
+    EXPECT_EQ(decode("VPCBG0"), Bytes{});
 }
 
 TEST(FirmwareText, PlainDecoderWritesOnlyHalfTheLength)
 {
-    const std::string text = "12345";
+    const std::string text = "1234";
     std::uint8_t out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(DecodeFirmwareText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out), 2u);
     EXPECT_EQ(out[0], 0x12);
     EXPECT_EQ(out[1], 0x34);
     EXPECT_EQ(out[2], 0xEE);
-    EXPECT_EQ(DecodeFirmwareText(nullptr, 10, out), 0u);
+    EXPECT_EQ(DecodeFirmwareText(nullptr, 10, out), kNotFirmwareText);
+}
+
+TEST(FirmwareRecords, AnImageWithoutDataHasNoneToSend)
+{
+    const Bytes empties{0x00, 0x00, 0x00, 0x00};
+    EXPECT_FALSE(FirmwareImageHasData(empties.data(), empties.size()));
+    EXPECT_FALSE(FirmwareImageHasData(nullptr, 0));
+    const Bytes one{0x00, 0x00, 0x00, 0x01, 0x7E};
+    EXPECT_TRUE(FirmwareImageHasData(one.data(), one.size()));
+    const Bytes cut{0x00, 0x02, 0x7E};
+    EXPECT_FALSE(FirmwareImageHasData(cut.data(), cut.size()));
 }
 
 TEST(FirmwareRecords, SplitsBigEndianLengthPrefixedRecords)
@@ -131,10 +145,17 @@ TEST(FirmwareFile, LoadsDecodesAndReportsMissingOrUnreadableFiles)
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("0003a1B2c3F");
+    file.write("0003a1B2c3");
     file.close();
     ASSERT_EQ(LoadFirmwareFile(path, image), FirmwareLoad::Loaded);
     EXPECT_EQ(image, (Bytes{0x00, 0x03, 0xA1, 0xB2, 0xC3}));
+    // An odd last digit: damaged, nothing kept.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+    file.write("F");
+    file.close();
+    Bytes damaged{1};
+    EXPECT_EQ(LoadFirmwareFile(path, damaged), FirmwareLoad::Damaged);
+    EXPECT_TRUE(damaged.empty());
 
     // A folder where the file should be cannot be read.
     const QString folder = FirmwareOverridePath(dir.filePath(QStringLiteral("sub")));

@@ -343,11 +343,21 @@ TEST_F(Links, TcpConnectionClosedOrUnreachable)
 {
     sim::SimController controller;
     sim::TcpPeer tcp(controller);
-    sim::Faults close;
-    close.closeOnBlock = true;
-    controller.setFaults(close);
-    EXPECT_EQ(sendBlock(tcpTo(tcp.port()), 1, pattern(1200), REPLY_ACK_LAST), COMM_E_REFUSED);
-    EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_REFUSED), std::uintptr_t(0)));
+    // Closed or reset under a block: the link was lost, which is no refusal.
+    for (const bool reset : {false, true}) {
+        SCOPED_TRACE(reset ? "reset" : "closed");
+        sim::Faults close;
+        close.closeOnBlock = !reset;
+        close.resetOnBlock = reset;
+        controller.setFaults(close);
+        for (const std::uint32_t flags : {std::uint32_t(REPLY_ACK_LAST), std::uint32_t(REPLY_FRAME)}) {
+            Recorder::clear();
+            EXPECT_EQ(sendBlock(tcpTo(tcp.port()), flags == REPLY_FRAME ? 17 : 1, pattern(1200), flags),
+                      COMM_E_LINK_LOST);
+            EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_LINK_LOST), std::uintptr_t(0)));
+        }
+    }
+    controller.setFaults({});
 
     // Bad hosts fail before any connect.
     for (const char* host : {"0.0.0.0", "not.an.address", ""}) {

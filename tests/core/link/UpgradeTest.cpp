@@ -151,6 +151,12 @@ TEST_F(Upgrade, TcpStreamReportsTheStartTwiceAndRefusesUnknownAnswersWithoutAnEv
     EXPECT_EQ(core->SendUpgrade(screen), -4);
     EXPECT_EQ(streamEvents().back(), (std::pair<unsigned, std::uintptr_t>{2, 99}));
 
+    // The controller hangs up in the middle of the stream: the link was lost.
+    Recorder::clear();
+    controller.script({0x11, sim::UpgradeController::kHangUp});
+    EXPECT_EQ(core->SendUpgrade(screen), COMM_E_LINK_LOST);
+    EXPECT_EQ(streamEvents().back(), (std::pair<unsigned, std::uintptr_t>{CBE_LINK_LOST, 0}));
+
     // The whole image as one block, acknowledged frame by frame.
     EXPECT_EQ(core->SendUpgrade2(screen), static_cast<int>(img.size()));
     ASSERT_GE(controller.blocks().size(), 3u);
@@ -186,6 +192,19 @@ TEST_F(Upgrade, NoImageOrADamagedImageSendsNothingAtAll)
     EXPECT_EQ(core->SendUpgrade2(screen), -4);
     EXPECT_TRUE(controller.blocks().empty());
     EXPECT_TRUE(controller.records().empty());
+
+    // Texts that are not firmware text, and images without data: refused
+    // before anything goes out, so the controller never enters its loader.
+    for (const char* text : {"ZZZZ", "ZZZZ0000", "00000000", "0001A", "0001AG", "0001AA\r\n0001X9", "\r\n", ""}) {
+        SCOPED_TRACE(text);
+        writeImage(text);
+        Recorder::clear();
+        EXPECT_EQ(core->SendUpgrade(screen), -4);
+        EXPECT_EQ(streamEvents(), (Pairs{{6, 0}}));
+        EXPECT_EQ(core->SendUpgrade2(screen), -4);
+        EXPECT_TRUE(controller.blocks().empty());
+        EXPECT_TRUE(controller.records().empty());
+    }
 
     EXPECT_EQ(core->SendUpgrade(nullptr), 0);
     EXPECT_EQ(core->SendUpgrade2(nullptr), 0);

@@ -458,6 +458,52 @@ TEST_F(ProgramList, DamagedNodeAreasRefuseTheFileAndKeepTheScreen)
     EXPECT_EQ(storeOf(other, target), good);
 }
 
+TEST_F(ProgramList, DamagedHeaderFieldsRefuseTheFileAndKeepTheScreen)
+{
+    buildRichScreen();
+    const Bytes good = storeOf(core, screen);
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    tagItemData* keep = other.AddItem(IT_SCENE, u"keep", target, nullptr);
+    other.AddItem(IT_SINGLELINE, u"k", other.AddItem(IT_WND_TEXT, u"kw", keep, nullptr), nullptr);
+    const Bytes before = storeOf(other, target);
+    const auto nodesBefore = nodesOf(target);
+
+    // The record size at offset 8 set to 0, and every flipped bit of its high byte.
+    std::vector<Bytes> damaged;
+    Bytes zero = good;
+    set16(zero, 8, 0);
+    damaged.push_back(zero);
+    for (int bit = 0; bit < 8; ++bit) {
+        Bytes flipped = good;
+        flipped[9] = static_cast<std::uint8_t>(flipped[9] ^ (1u << bit));
+        damaged.push_back(flipped);
+    }
+    other.SetFileCallBack(recordReport);
+    for (std::size_t n = 0; n < damaged.size(); ++n) {
+        SCOPED_TRACE(n);
+        writeFile(qpath("header.pl"), damaged[n]);
+        g_reports.clear();
+        EXPECT_EQ(other.LoadPL(target, path("header.pl").c_str()), 4);
+        ASSERT_EQ(g_reports.size(), 1u);
+        EXPECT_EQ(g_reports[0].event, unsigned(PLE_TRUNCATED));
+        EXPECT_EQ(storeOf(other, target), before);
+        EXPECT_EQ(nodesOf(target), nodesBefore);
+    }
+    // Any flipped bit in the sizes and offsets of the header (bytes 10 and 11
+    // are unused): refused, nothing changed.
+    for (std::size_t at = 3; at < 24; ++at)
+        for (int bit = 0; bit < 8 && at != 10 && at != 11; ++bit) {
+            Bytes flipped = good;
+            flipped[at] = static_cast<std::uint8_t>(flipped[at] ^ (1u << bit));
+            ASSERT_NE(LoadProgramList(target, flipped.data(), flipped.size()), PL_OK) << at << " bit " << bit;
+            ASSERT_EQ(nodesOf(target), nodesBefore) << at << " bit " << bit;
+        }
+    EXPECT_EQ(storeOf(other, target), before);
+    EXPECT_EQ(LoadProgramList(target, good.data(), good.size()), PL_OK);
+    EXPECT_EQ(storeOf(other, target), good);
+}
+
 TEST_F(ProgramList, OnlyRegularFilesOfBoundedSizeAreRead)
 {
     // Devices and pipes have no end: refused at once as files that cannot be opened.

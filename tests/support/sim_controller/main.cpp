@@ -60,6 +60,13 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     sim::SimController controller;
+    // A board the firmware catalogue knows and settings it can run with (a
+    // scan its work mode takes), so what the program reads from it is what
+    // it keeps and sends back.
+    controller.setVersion(0x0E010200, 0x01030206, 0);
+    sim::Bytes hardware = controller.hardware();
+    hardware[16] = 4;   // work mode 17 scans at most 4
+    controller.setHardware(hardware);
     std::unique_ptr<sim::TcpPeer> tcpPeer;
     std::unique_ptr<sim::UdpPeer> udpPeer;
     std::unique_ptr<sim::PtyPeer> ptyPeer;

@@ -113,7 +113,7 @@ struct Texts {
     support::LangPackScope scope;
     Texts()
     {
-        for (unsigned id : {44000u, 44005u, 44008u, 44009u, 44018u, 44020u, 44021u, 63000u})
+        for (unsigned id : {44000u, 44005u, 44008u, 44009u, 44018u, 44020u, 44021u, 44026u, 63000u})
             scope.setString(id, QStringLiteral("s%1").arg(id));
     }
 };
@@ -459,13 +459,13 @@ TEST(TaskDlgSim, ASendSucceedsAndTheDialogClosesItself)
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
 }
 
-TEST(TaskDlgSim, ARefusingControllerLeavesTheRefusalAndClose)
+TEST(TaskDlgSim, AControllerThatHangsUpLeavesTheLostLinkAndClose)
 {
     Texts texts;
     SimScreen sim;
-    sim::Faults refuse;
-    refuse.closeOnBlock = true;   // hangs up on the program data: a refusal
-    sim.controller.setFaults(refuse);
+    sim::Faults hangUp;
+    hangUp.closeOnBlock = true;   // hangs up on the program data: the link is lost
+    sim.controller.setFaults(hangUp);
     CTaskDlg dlg(sim.core);
     dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
     dlg.open();
@@ -473,7 +473,7 @@ TEST(TaskDlgSim, ARefusingControllerLeavesTheRefusalAndClose)
     QCoreApplication::processEvents();
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_LE(dlg.Result(), 0);
-    EXPECT_EQ(status(dlg)->text(), "s44009");
+    EXPECT_EQ(status(dlg)->text(), "s44026");
     EXPECT_TRUE(closeButton(dlg)->isVisible());
     QTest::mouseClick(closeButton(dlg), Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
@@ -572,10 +572,22 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         pass.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
         pass.open();
         ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(pass)->isVisible() && reading.waiting; }, 3000));
-        EXPECT_EQ(status(pass)->text(), platform::langString(44026).arg(1).arg(1));
+        EXPECT_EQ(status(pass)->text(), platform::langString(44031).arg(1).arg(1));
         EXPECT_TRUE(support::saveScreenshot(pass, "shell", QStringLiteral("task_reading_%1").arg(QString::fromLatin1(code))));
         reading.release();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !pass.isVisible(); }, 3000));
+        // A controller that hangs up in the middle: the text says the link was lost.
+        sim::Faults hangUp;
+        hangUp.closeOnBlock = true;
+        sim.controller.setFaults(hangUp);
+        CTaskDlg lost(sim.core);
+        lost.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+        lost.open();
+        ASSERT_TRUE(waitForFailureState(lost, 8000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(lost)->text(), platform::langString(44026));
+        EXPECT_TRUE(support::saveScreenshot(lost, "shell", QStringLiteral("task_link_lost_%1").arg(QString::fromLatin1(code))));
+        lost.reject();
     }
 }
 
@@ -586,7 +598,7 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
 TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels)
 {
     support::LangPackScope texts;
-    texts.setString(44026, QStringLiteral("step %1 of %2"));
+    texts.setString(44031, QStringLiteral("step %1 of %2"));
     texts.setString(48277, QStringLiteral("read failed"));
     SimScreen sim(1);
     sim::Faults slow;
@@ -624,7 +636,7 @@ TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels
         clock.start();
         heartbeat.start();
         dlg.open();
-        const QString second = platform::langString(44026).arg(2).arg(3);
+        const QString second = platform::langString(44031).arg(2).arg(3);
         ASSERT_TRUE(QTest::qWaitFor([&] { return status(dlg)->text() == second; }, 8000)) << status(dlg)->text().toStdString();
         EXPECT_TRUE(cancelLink(dlg)->isVisible());
         EXPECT_EQ(bar(dlg)->value(), 33);

@@ -21,7 +21,7 @@ struct MarkedPack {
     support::LangPackScope scope{support::LangPackScope::Start::Empty};
     MarkedPack()
     {
-        for (unsigned id = 44000; id <= 44025; ++id)
+        for (unsigned id = 44000; id <= 44026; ++id)
             scope.setString(id, QString::number(id));
         for (unsigned id : {44006u, 44010u, 44016u, 44023u, 48168u, 48273u})
             scope.setString(id, QStringLiteral("%1:%2").arg(id).arg(QStringLiteral("%1")));
@@ -59,6 +59,7 @@ TEST(TaskProgress, EventsShowTheirTexts)
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_RETRY, 3), false, false)), "44006:3");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_RESEND_FAILED), false, false)), "44007");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_REFUSED), false, false)), "44009");
+    EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_LINK_LOST), false, false)), "44026");
     EXPECT_EQ(statusOf(ProgressFor(report(16, CBE_NO_REPLY), false, false)), "44008");
     // The program data is the last block: its silence must not leave "Sending..." up.
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_NO_REPLY), false, false)), "44008");
