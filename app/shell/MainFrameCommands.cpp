@@ -382,9 +382,12 @@ void CMainFrame::OnReadHardwareInfo()
         return;
     auto copy = std::make_unique<tagGlobalInfo>();
     *copy = screen->Global;
-    if (m_core.RetrieveHardwareInfo(screen) >= 0)
+    // A request waits seconds on a silent controller: it runs as a job.
+    if (runTask(TASK_READ_SCREEN, screen, 0) == 1)
         platform::sendMessage(this, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
                               reinterpret_cast<platform::LPARAM>(copy.get()));
+    else
+        screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
 }
 
 void CMainFrame::OnSendPrograms()
@@ -397,13 +400,13 @@ void CMainFrame::OnSendPrograms()
 void CMainFrame::OnAdjustTime()
 {
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_core.SendAdjustTime(screen);
+        runTask(TASK_ADJUST_TIME, screen, 0);
 }
 
 void CMainFrame::OnDisplaySwitch(unsigned value)
 {
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_core.SendSwitch(screen, value);
+        runTask(value ? TASK_DISPLAY_ON : TASK_DISPLAY_OFF, screen, 0);
 }
 
 void CMainFrame::OnSettingsDialog(unsigned id)

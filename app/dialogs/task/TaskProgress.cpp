@@ -127,6 +127,9 @@ unsigned StartTextId(int kind)
     case TASK_UPGRADE_IMAGE: return kUpgrading;
     case TASK_FIND_SCREEN:
     case TASK_SEARCH: return kSearching;
+    case TASK_ADJUST_TIME:
+    case TASK_DISPLAY_ON:
+    case TASK_DISPLAY_OFF: return kSending;
     default: return 0;
     }
 }
@@ -180,7 +183,13 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
     case TASK_UPGRADE_IMAGE:
         return screen ? std::optional<int>(core.SendUpgrade2(screen)) : std::nullopt;
     case TASK_READ_HARDWARE:
+    case TASK_READ_SCREEN:
         return screen ? std::optional<int>(core.RetrieveHardwareInfo(screen)) : std::nullopt;
+    case TASK_ADJUST_TIME:
+        return screen ? std::optional<int>(core.SendAdjustTime(screen)) : std::nullopt;
+    case TASK_DISPLAY_ON:
+    case TASK_DISPLAY_OFF:
+        return screen ? std::optional<int>(core.SendSwitch(screen, kind == TASK_DISPLAY_ON ? 1 : 0)) : std::nullopt;
     default:
         return std::nullopt;
     }

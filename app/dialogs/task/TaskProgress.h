@@ -24,6 +24,11 @@ enum TaskKind : int {
     // Reads the hardware information of every screen from an index on (the
     // argument); its core call reads one screen (the argument of the call).
     TASK_READ_HARDWARE = 8,
+    // One screen's requests of the frame's commands.
+    TASK_READ_SCREEN = 9,
+    TASK_ADJUST_TIME = 10,
+    TASK_DISPLAY_ON = 11,
+    TASK_DISPLAY_OFF = 12,
 };
 
 namespace dialogs {

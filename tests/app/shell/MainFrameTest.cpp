@@ -639,6 +639,35 @@ TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
     EXPECT_NE(h.frame->FindItemWindow(h.core.GetScreen(1)), nullptr);
 }
 
+// The frame's one-screen requests wait seconds on a silent controller: each
+// runs as a task-dialog job. A read that fails leaves the screen as it was.
+TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
+{
+    FrameSeams s;
+    std::vector<int> kinds;
+    int result = 1;
+    s.runTask = [&](QWidget*, int task, tagItemData* screen, std::intptr_t) {
+        kinds.push_back(task);
+        if (task == TASK_READ_SCREEN)
+            screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
+        return result;
+    };
+    FrameHarness h("UI_EN.rcc", s);
+    tagItemData* screen = h.core.GetScreen(0);
+    h.list()->SelectNode(screen);
+    for (unsigned id : {32777u, 32895u, 32896u})
+        h.frame->OnCommand(id);
+    EXPECT_EQ(kinds, (std::vector<int>{TASK_ADJUST_TIME, TASK_DISPLAY_ON, TASK_DISPLAY_OFF}));
+    screen->Global.RemoteVersion = 5;
+    result = 2;
+    h.frame->OnCommand(32813);
+    EXPECT_EQ(kinds.back(), TASK_READ_SCREEN);
+    EXPECT_EQ(screen->Global.RemoteVersion, 5u);
+    result = 1;
+    h.frame->OnCommand(32813);
+    EXPECT_EQ(screen->Global.RemoteVersion, 0x7777u);
+}
+
 TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen)
 {
     int result = 1;

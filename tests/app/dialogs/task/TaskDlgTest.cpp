@@ -480,6 +480,23 @@ TEST(TaskDlgSim, AControllerThatHangsUpLeavesTheLostLinkAndClose)
     EXPECT_EQ(dlg.result(), 2);
 }
 
+// The frame's one-screen requests, made by the dialog's worker against the
+// controller: each reaches it and the dialog closes itself.
+TEST(TaskDlgSim, ScreenRequestsReachTheControllerAndEndTheRun)
+{
+    Texts texts;
+    SimScreen sim;
+    sim.controller.setVersion(0x0A0B, 0x0C0D, 9);
+    for (int kind : {TASK_ADJUST_TIME, TASK_DISPLAY_ON, TASK_READ_SCREEN}) {
+        CTaskDlg dlg(sim.core);
+        dlg.SetTask(kind, sim.screen);
+        EXPECT_EQ(openAndWaitForEnd(dlg, 8000), 1) << kind;
+    }
+    EXPECT_NE(sim.controller.time(), 0u);
+    EXPECT_EQ(sim.controller.switchValue(), 1u);
+    EXPECT_EQ(sim.screen->Global.HardwareId, 0x0A0Bu);
+}
+
 TEST(TaskDlgSim, ASilentControllerGivesTheNoReplyText)
 {
     Texts texts;
