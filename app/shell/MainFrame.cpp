@@ -508,6 +508,9 @@ void CMainFrame::reopenScreens()
     tagItemData* last = nullptr;
     for (int i = 0; i < lists.savePath.size(); ++i) {
         const QString path = ResolveScreenPath(lists.savePath[i], m_app.AppFolder());
+        // A file named twice gets one screen: two would each save over the other.
+        if (m_panel->IsFileOpen(path))
+            continue;
         const std::u16string name = GetFileTitlePart(path).toStdU16String();
         tagItemData* screen = m_core.AddItem(IT_SCREEN, name.c_str(), nullptr, last);
         if (!screen)

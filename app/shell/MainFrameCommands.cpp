@@ -307,8 +307,12 @@ void CMainFrame::OnOpenFile()
     }
     const QString name = GetFileTitlePart(path);
     tagItemData* screen = m_core.AddItem(IT_SCREEN, wide(name), nullptr, nullptr);
-    if (screen && m_panel->LoadScreenFile(screen, path) != 0)
+    if (!screen)
+        return;
+    if (const int rc = m_panel->LoadScreenFile(screen, path); rc != 0) {
         m_panel->RemoveScreen(screen);
+        ShowOpenFailedMessage(this, path, rc);
+    }
 }
 
 void CMainFrame::OnSaveFile()
@@ -712,9 +716,12 @@ int CMainFrame::OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScre
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
+    // The link is borrowed for this send; the screen's own setting (a stored
+    // broadcast, say) comes back after it.
+    tagItemData* const saved = screen->Global.TargetScreen;
     screen->Global.TargetScreen = linkScreen == -1 ? TARGET_SCREEN_NONE : reinterpret_cast<tagItemData*>(linkScreen);
     SendScreenPrograms(screen);
-    screen->Global.TargetScreen = nullptr;
+    screen->Global.TargetScreen = saved;
     return 0;
 }
 

@@ -21,6 +21,7 @@ namespace {
 
 constexpr unsigned kNotDone = 63000;
 constexpr unsigned kReadFailed = 48277;
+constexpr unsigned kNothingToSend = 46009;
 
 // The dialog whose window is up. The mutex keeps a callback on the worker
 // from using a dialog that is being torn down on the GUI thread.
@@ -214,6 +215,9 @@ int CTaskDlg::StartTask()
 void CTaskDlg::RunTask()
 {
     const int kind = m_kind.load();
+    // The core counts such a send as done; the operator must not take it
+    // for one that reached the controller.
+    const bool nothing = dialogs::NothingToSend(m_core, kind, m_argument.load());
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
                                       : m_call                   ? m_call(m_core, kind, m_argument.load())
                                                                  : std::nullopt;
@@ -222,13 +226,18 @@ void CTaskDlg::RunTask()
     if (kind == TASK_SEND_PROGRAMS && result && *result == 0)
         QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNotDone)); },
                                   Qt::QueuedConnection);
+    else if (nothing && result)
+        QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNothingToSend)); },
+                                  Qt::QueuedConnection);
     if (kind == TASK_UPGRADE_IMAGE) {
         // The controller restarts with the new image meanwhile.
         std::unique_lock<std::mutex> lock(m_stopMutex);
         m_stopWake.wait_for(lock, std::chrono::milliseconds(m_settleMs), [this] { return m_stop; });
     }
     int done = 0;
-    if (m_result.load() > 0)
+    if (nothing && result)
+        done = 0;   // stays open with its text until the operator closes it
+    else if (m_result.load() > 0)
         done = 1;
     else if (kind == TASK_WIZARD_FIND || m_cancelled.load())
         done = 2;

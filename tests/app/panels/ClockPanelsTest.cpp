@@ -195,7 +195,10 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     r.set(records::clocksimul::HourMarkSize, 2u);
     auto* p = make<CPropertyClockSimul>();
     load(p, n);
-    EXPECT_EQ(ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode)->count(), 3);
+    // A new face stores "no picture", a choice of its own in the list.
+    auto* pictureMode = ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode);
+    EXPECT_EQ(pictureMode->count(), 4);
+    EXPECT_EQ(pictureMode->currentIndex(), 3);
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdColour5)->isEnabled());
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdMinuteMarkStyle)->isEnabled());
 
@@ -226,6 +229,9 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     EXPECT_EQ(ctl<QLineEdit>(p, CPropertyClockSimul::IdPicture)->text(), QStringLiteral("/srv/faces/dial.png"));
     EXPECT_EQ(r.get(records::clocksimul::Picture), QStringLiteral("/srv/faces/dial.png"));
     EXPECT_EQ(repaintsOf(n), 1u);
+    // The chosen picture shows: stretched.
+    EXPECT_EQ(r.get(records::clocksimul::PictureMode), 0u);
+    EXPECT_EQ(pictureMode->currentIndex(), 0);
     choose(ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode), 1);
     EXPECT_EQ(r.get(records::clocksimul::PictureMode), 1u);
 

@@ -375,6 +375,30 @@ TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
     EXPECT_EQ(screen->Global.TargetScreen, nullptr);
 }
 
+TEST(SendPrograms, SendingThroughAnotherScreenGivesTheScreenItsOwnThroughLinkBack)
+{
+    tagItemData* seen = nullptr;
+    int runs = 0;
+    FrameHarness h("UI_EN.rcc", countingSeams(runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; }));
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
+    tagItemData* other = h.core.AddItem(IT_SCREEN, u"Other", nullptr, screen);
+    // Stored with broadcast, and saved so.
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    CPanelView* panel = static_cast<CEditorScreenPanel*>(h.list())->View();
+    ASSERT_TRUE(panel->SaveScreen(screen, true));
+    ASSERT_EQ(panel->IsScreenModified(screen), 0);
+    // The tree's "send through" posts this message.
+    platform::postMessage(h.frame.get(), app::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
+                          reinterpret_cast<platform::LPARAM>(other));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, 2000));
+    EXPECT_EQ(seen, other);
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
+    EXPECT_EQ(panel->IsScreenModified(screen), 0);
+}
+
 TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
 {
     FrameHarness h;

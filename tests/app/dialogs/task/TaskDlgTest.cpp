@@ -109,6 +109,16 @@ void pressKey(CTaskDlg& dlg, Qt::Key key)
     QCoreApplication::processEvents();
 }
 
+// A screen with something to send: a send of an empty one never reaches the controller.
+tagItemData* screenWithProgram(CCore& core)
+{
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* section = core.AddItem(IT_WND_TEXT, u"section", scene, nullptr);
+    core.AddItem(IT_TEXT, u"text", section, nullptr);
+    return screen;
+}
+
 struct Texts {
     support::LangPackScope scope;
     Texts()
@@ -129,7 +139,7 @@ TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
     ScriptedCall job;
     job.result = 1234;
     job.events = {{1, CBE_START, 0}, {1, CBE_PROGRESS, 100}};
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     {
         CTaskDlg dlg(core);
         dlg.SetCoreCall(job.call());
@@ -173,7 +183,7 @@ TEST(TaskDlg, AFailureStaysOpenWithItsTextAndOnlyCloseEscapeOrTheCloseBoxEndIt)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     for (int way = 0; way < 3; ++way) {
         ScriptedCall job;
         job.result = COMM_E_REFUSED;
@@ -207,7 +217,7 @@ TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_CANCELLED;
@@ -245,7 +255,7 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = 1;
@@ -279,7 +289,7 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
 TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_CANCELLED;
@@ -301,7 +311,7 @@ TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
 TEST(TaskDlg, AProgramCloseDuringAJobIsCarriedOutWhenItEnds)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_NO_REPLY;   // a failure that would otherwise stay open
@@ -321,7 +331,7 @@ TEST(TaskDlg, ResultsByKind)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     {   // A wizard search that finds nothing ends at once with 2.
         ScriptedCall job;
         job.result = 0;
@@ -383,7 +393,7 @@ TEST(TaskDlg, ResultsByKind)
 TEST(TaskDlg, DestroyingTheDialogWaitsForItsWorkerAndPutsTheCallbackBack)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.result = 1;
     auto* dlg = new CTaskDlg(core);
