@@ -1,6 +1,7 @@
 // The clock and counter panels driven through their controls: each change
 // lands in its record field or node field and repaints the item; texts and
 // paths stay terminated inside their fixed fields.
+#include <algorithm>
 #include "PanelTestUtil.h"
 
 #include "app/controls/AppMessages.h"
@@ -354,6 +355,9 @@ TEST_P(ClockShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
     for (const auto& s : shots) {
         platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
+        QCoreApplication::processEvents();
+        // The program's pane scrolls to what its page needs; give the shot that room too.
+        pane.resize(std::max(1320, pane.minimumSizeHint().width()), 420);
         QCoreApplication::processEvents();
         CPanelBase* main = pane.windowPage()->currentMain();
         ASSERT_NE(main, nullptr) << s.name;
