@@ -49,8 +49,9 @@ public:
         app->SetMainFrameFactory(&CreateMainFrame);
         started = app->InitInstance() == 1;
         frame = qobject_cast<CMainFrame*>(app->MainWindow());
-        if (frame)
-            QTest::qWaitForWindowExposed(frame);
+        if (frame) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
+        }
     }
     ~Program() { EXPECT_TRUE(shellMessages.texts.isEmpty()) << shellMessages.texts.join(u'|').toStdString(); }
     // Quits as the operator does; true when the program ended.
