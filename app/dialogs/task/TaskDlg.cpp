@@ -262,11 +262,18 @@ void CTaskDlg::JobEnded(int done)
 
 void CTaskDlg::CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
 {
-    std::lock_guard<std::mutex> lock(s_liveMutex);
-    CTaskDlg* dlg = s_live;
-    if (!dlg)
-        return;
-    dlg->queueReport(dialogs::CopyReport(&dlg->m_core, cmd, event, value));
+    CoreCallBack frame = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(s_liveMutex);
+        CTaskDlg* dlg = s_live;
+        if (!dlg)
+            return;
+        dlg->queueReport(dialogs::CopyReport(&dlg->m_core, cmd, event, value));
+        frame = dlg->m_savedCallBack;
+    }
+    // The status bar keeps the outcome once the dialog has closed itself.
+    if (frame && frame != &CTaskDlg::CommCallBack)
+        frame(cmd, event, value);
 }
 
 void CTaskDlg::queueReport(dialogs::CommReport report)

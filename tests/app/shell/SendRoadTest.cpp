@@ -217,6 +217,9 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     // The frame's own callback is back.
     EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
     EXPECT_TRUE(h.frame->isVisible());
+    // The dialog is gone; the status bar still says how it went.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(1) == S(44000); }, 2000)) << h.frame->StatusText(1).toStdString();
+    EXPECT_NE(h.frame->StatusText(2), S(59151));
 }
 
 TEST(SendRoad, AControllerThatHangsUpLeavesTheDialogOpenSayingTheLinkWasLost)
