@@ -64,7 +64,7 @@ namespace {
 
 constexpr unsigned kStrNoScreen = 48170;
 constexpr unsigned kStrNotAvailable = 48290;
-constexpr unsigned kStrNothingToPreview = 48300;
+constexpr unsigned kStrNothingToPreview = 48303;
 constexpr unsigned kStrClearPrograms = 57356;
 constexpr unsigned kStrFileOpen = 48217;
 constexpr unsigned kStrFileFilter = 46006;

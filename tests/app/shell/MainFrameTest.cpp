@@ -956,8 +956,8 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         h.frame->Seams().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
         seams.nextAnswer(QMessageBox::Ok);
         h.frame->OnCommand(32798);
-        EXPECT_EQ(controls::MessageBox::lastText(), S(48300));
-        EXPECT_FALSE(S(48300).isEmpty());
+        EXPECT_EQ(controls::MessageBox::lastText(), S(48303));
+        EXPECT_FALSE(S(48303).isEmpty());
         EXPECT_EQ(previews, 0);
     }
 }
