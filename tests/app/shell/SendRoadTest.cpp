@@ -213,7 +213,7 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     EXPECT_GE(watch.values.size(), 2);
     EXPECT_EQ(watch.texts.value(watch.texts.size() - 1), S(44000));
     // The frame's own callback is back.
-    EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
+    EXPECT_EQ(h.core.GetCommCallBack(), &spine::CoreRelay::commTrampoline);
     EXPECT_TRUE(h.frame->isVisible());
 }
 
@@ -232,7 +232,7 @@ TEST(SendRoad, AControllerThatHangsUpLeavesTheDialogOpenSayingTheLinkWasLost)
     TaskWatch watch(closeAfterFailure(finalText));
     clickSend(h);
     EXPECT_EQ(finalText, S(44026));
-    EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
+    EXPECT_EQ(h.core.GetCommCallBack(), &spine::CoreRelay::commTrampoline);
 }
 
 TEST(SendRoad, ASilentControllerLeavesTheNoReplyText)
