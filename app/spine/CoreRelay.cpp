@@ -79,13 +79,6 @@ void CoreRelay::relay(Channel channel, unsigned cmd, unsigned event, std::uintpt
     if (!s_current)
         return;
     const std::vector<CoreSubscription*> subscribers = s_current->m_subscribers;
-    if (channel == Comm) {
-        for (auto it = subscribers.rbegin(); it != subscribers.rend(); ++it)
-            if ((*it)->m_takesComm) {
-                (*it)->deliver(channel, e);
-                return;
-            }
-    }
     for (CoreSubscription* s : subscribers)
         if (s_current && std::find(s_current->m_subscribers.begin(), s_current->m_subscribers.end(), s) !=
                              s_current->m_subscribers.end())   // a handler may have ended one
@@ -110,8 +103,8 @@ struct CoreSubscription::Inbox {
     std::vector<CoreReport> waiting;
 };
 
-CoreSubscription::CoreSubscription(CCore& core, QObject* receiver, Handler handler, CommReports comm)
-    : m_receiver(receiver), m_takesComm(comm == CommReports::Take), m_inbox(std::make_shared<Inbox>())
+CoreSubscription::CoreSubscription(CCore& core, QObject* receiver, Handler handler)
+    : m_receiver(receiver), m_inbox(std::make_shared<Inbox>())
 {
     m_inbox->handler = std::move(handler);
     QMutexLocker lock(&CoreRelay::s_mutex);

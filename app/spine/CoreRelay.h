@@ -86,20 +86,17 @@ private:
     static std::weak_ptr<CoreRelay> s_shared;
 };
 
-// A window's hold on the core's reports for as long as it lives. It joins the
-// relay installed for `core`, or installs one that goes with the last
-// subscription. While a subscription that takes the comm reports lives (a
-// modal job's dialog), they go to the newest such one alone.
+// A window's hold on the core's reports for as long as it lives: every
+// subscription gets every report. It joins the relay installed for `core`, or
+// installs one that goes with the last subscription.
 class CoreSubscription {
 public:
     // Reports in the order they came: one at a time when they come on the
     // receiver's thread, else all that came before the queued call ran (a
     // fast transfer's reports then cost one repaint, not one each).
     using Handler = std::function<void(const std::vector<CoreReport>&)>;
-    enum class CommReports { Share, Take };
-
     // `receiver` must outlive the subscription; the handler runs on its thread.
-    CoreSubscription(CCore& core, QObject* receiver, Handler handler, CommReports comm = CommReports::Share);
+    CoreSubscription(CCore& core, QObject* receiver, Handler handler);
     ~CoreSubscription();
     CoreSubscription(const CoreSubscription&) = delete;
     CoreSubscription& operator=(const CoreSubscription&) = delete;
@@ -112,7 +109,6 @@ private:
     CoreRelay* m_relay = nullptr;
     std::shared_ptr<CoreRelay> m_hold;   // a relay the subscriptions installed
     QObject* m_receiver;
-    bool m_takesComm;
     std::shared_ptr<Inbox> m_inbox;
 };
 

@@ -21,6 +21,7 @@
 namespace {
 
 constexpr unsigned kNotDone = 63000;
+constexpr unsigned kNothingToSend = 46009;
 
 template <typename W>
 W* withId(W* w, int id)
@@ -151,8 +152,7 @@ void CTaskDlg::OnInitDialog()
                     if (r.channel == spine::CoreChannel::Comm)
                         reports.push_back(dialogs::ReportFrom(r.event, &m_core));
                 applyReports(reports);
-            },
-            spine::CoreSubscription::CommReports::Take);
+            });
     StartTask();
 }
 
@@ -204,11 +204,17 @@ int CTaskDlg::StartTask()
 void CTaskDlg::RunTask()
 {
     const int kind = m_kind.load();
+    // The core counts such a send as done; the operator must not take it
+    // for one that reached the controller.
+    const bool nothing = dialogs::NothingToSend(m_core, kind, m_argument.load());
     const std::optional<int> result = m_call ? m_call(m_core, kind, m_argument.load()) : std::nullopt;
     if (result)
         m_result = *result;
     if (kind == TASK_SEND_PROGRAMS && result && *result == 0)
         QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNotDone)); },
+                                  Qt::QueuedConnection);
+    else if (nothing && result)
+        QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNothingToSend)); },
                                   Qt::QueuedConnection);
     if (kind == TASK_UPGRADE_IMAGE) {
         // The controller restarts with the new image meanwhile.
@@ -216,7 +222,9 @@ void CTaskDlg::RunTask()
         m_stopWake.wait_for(lock, std::chrono::milliseconds(m_settleMs), [this] { return m_stop; });
     }
     int done = 0;
-    if (m_result.load() > 0)
+    if (nothing && result)
+        done = 0;   // stays open with its text until the operator closes it
+    else if (m_result.load() > 0)
         done = 1;
     else if (kind == TASK_WIZARD_FIND || m_cancelled.load())
         done = 2;

@@ -136,6 +136,12 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
     }
 }
 
+bool NothingToSend(CCore& core, int kind, std::uintptr_t argument)
+{
+    tagItemData* screen = screenOf(argument);
+    return kind == TASK_SEND_PROGRAMS && screen && CCore::IsRoot(screen) == 1 && core.GetValidChildNum(screen) == 0;
+}
+
 CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core)
 {
     CommReport r;

@@ -58,6 +58,10 @@ struct CommReport {
     unsigned networkPort = 0;
 };
 
+// A send of programs that reaches nothing: no window of the screen holds an
+// item, so the core sends nothing and still answers 1.
+bool NothingToSend(CCore& core, int kind, std::uintptr_t argument);
+
 // The report of a relayed comm event (GUI thread). `core` gives the adapter
 // list for candidates on raw Ethernet; null leaves their description unknown.
 CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core);
