@@ -6,6 +6,7 @@
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -22,11 +23,6 @@ namespace {
 constexpr unsigned kNotDone = 63000;
 constexpr unsigned kReadFailed = 48277;
 constexpr unsigned kNothingToSend = 46009;
-
-// The dialog whose window is up. The mutex keeps a callback on the worker
-// from using a dialog that is being torn down on the GUI thread.
-std::mutex s_liveMutex;
-CTaskDlg* s_live = nullptr;
 
 template <typename W>
 W* withId(W* w, int id)
@@ -91,17 +87,12 @@ CTaskDlg::CTaskDlg(CCore& core, QWidget* parent) : QDialog(parent), m_core(core)
 CTaskDlg::~CTaskDlg()
 {
     {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        if (s_live == this)
-            s_live = nullptr;
-    }
-    {
         std::lock_guard<std::mutex> lock(m_stopMutex);
         m_stop = true;
     }
     m_stopWake.notify_all();
     waitForWorker();
-    restoreCallBack();
+    endReports();
 }
 
 void CTaskDlg::retranslate()
@@ -115,8 +106,10 @@ void CTaskDlg::retranslate()
 
 CTaskDlg* CTaskDlg::LiveTaskDialog()
 {
-    std::lock_guard<std::mutex> lock(s_liveMutex);
-    return s_live;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dlg = qobject_cast<CTaskDlg*>(w); dlg && dlg->m_up)
+            return dlg;
+    return nullptr;
 }
 
 int CTaskDlg::SetTask(int kind, std::uintptr_t argument)
@@ -147,38 +140,35 @@ void CTaskDlg::OnInitDialog()
     m_up = true;
     m_cancelLink->hide();
     m_linkShown = false;
-    {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        s_live = this;
-    }
-    if (!m_callBackSwapped) {
-        m_savedCallBack = m_core.GetCommCallBack();
-        m_core.SetCommCallBack(&CTaskDlg::CommCallBack);
-        m_callBackSwapped = true;
-    }
+    if (!m_reportsIn)
+        m_reportsIn = std::make_unique<spine::CoreSubscription>(
+            m_core, this,
+            [this](const std::vector<spine::CoreReport>& in) {
+                // Reports after the window went reach nothing.
+                if (!m_up)
+                    return;
+                std::vector<dialogs::CommReport> reports;
+                reports.reserve(in.size());
+                for (const spine::CoreReport& r : in)
+                    if (r.channel == spine::CoreChannel::Comm)
+                        reports.push_back(dialogs::ReportFrom(r.event, &m_core));
+                applyReports(reports);
+            });
     StartTask();
 }
 
 void CTaskDlg::OnDestroy()
 {
     m_up = false;
-    {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        if (s_live == this)
-            s_live = nullptr;
-    }
     // The worker reads the callback during its call; it is put back when the
     // job has ended.
     if (!IsBusy())
-        restoreCallBack();
+        endReports();
 }
 
-void CTaskDlg::restoreCallBack()
+void CTaskDlg::endReports()
 {
-    if (!m_callBackSwapped)
-        return;
-    m_core.SetCommCallBack(m_savedCallBack);
-    m_callBackSwapped = false;
+    m_reportsIn.reset();
 }
 
 void CTaskDlg::waitForWorker()
@@ -288,51 +278,11 @@ void CTaskDlg::JobEnded(int done)
     m_close->show();
     if (!m_up) {
         // Hidden while the job ran: the callback can go back now.
-        restoreCallBack();
+        endReports();
         return;
     }
     if (!done && m_closePending.exchange(false))
         QDialog::done(2);
-}
-
-void CTaskDlg::CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
-{
-    CoreCallBack frame = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        CTaskDlg* dlg = s_live;
-        if (!dlg)
-            return;
-        dlg->queueReport(dialogs::CopyReport(&dlg->m_core, cmd, event, value));
-        frame = dlg->m_savedCallBack;
-    }
-    // The status bar keeps the outcome once the dialog has closed itself.
-    if (frame && frame != &CTaskDlg::CommCallBack)
-        frame(cmd, event, value);
-}
-
-void CTaskDlg::queueReport(dialogs::CommReport report)
-{
-    bool first = false;
-    {
-        std::lock_guard<std::mutex> lock(m_reportMutex);
-        first = m_reports.empty();
-        m_reports.push_back(std::move(report));
-    }
-    // One call drains whatever came meanwhile: a fast transfer's reports
-    // cost one repaint, not one each.
-    if (first)
-        QMetaObject::invokeMethod(this, [this] { applyQueuedReports(); }, Qt::QueuedConnection);
-}
-
-void CTaskDlg::applyQueuedReports()
-{
-    std::vector<dialogs::CommReport> reports;
-    {
-        std::lock_guard<std::mutex> lock(m_reportMutex);
-        reports.swap(m_reports);
-    }
-    applyReports(reports);
 }
 
 void CTaskDlg::OnCommProgress(const dialogs::CommReport& report)

@@ -10,6 +10,7 @@
 // it. Success and a cancel end the run by themselves; any other failure
 // leaves the dialog open with its last text and the Close button.
 #include "app/dialogs/task/TaskProgress.h"
+#include "app/spine/CoreRelay.h"
 #include "core/api/Core.h"
 
 #include <QDialog>
@@ -65,11 +66,8 @@ public:
 
     void retranslate();
 
-    // The task dialog whose window is up, or null.
+    // The task dialog whose window is up, or null (GUI thread).
     static CTaskDlg* LiveTaskDialog();
-    // The communication callback installed while the dialog is up; forwards
-    // copies of the reports to the live dialog's GUI thread.
-    static void CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value);
 
     // Starts the worker; 1 when it started, 0 when a job runs or there is no task.
     int StartTask();
@@ -100,10 +98,8 @@ private:
     void OnReadStep(int index, int total);
     void setStatusText(const QString& text);
     void setLinkShown(bool shown);
-    void restoreCallBack();
+    void endReports();
     void waitForWorker();
-    void queueReport(dialogs::CommReport report);
-    void applyQueuedReports();
     void applyReports(const std::vector<dialogs::CommReport>& reports);
 
     CCore& m_core;
@@ -113,8 +109,9 @@ private:
     controls::CStaticLink* m_cancelLink = nullptr;
     QPushButton* m_close = nullptr;
 
-    CoreCallBack m_savedCallBack = nullptr;
-    bool m_callBackSwapped = false;
+    // The core's comm reports, taken from the window's showing until it is
+    // hidden and no job runs (the worker reads the callback during its call).
+    std::unique_ptr<spine::CoreSubscription> m_reportsIn;
     bool m_up = false;
     bool m_linkShown = false;
     std::atomic<int> m_kind{0};
@@ -128,10 +125,6 @@ private:
     int m_settleMs = 20000;
     int m_readPauseMs = dialogs::kReadHardwarePauseMs;
     bool m_passRunning = false;   // GUI thread
-
-    // Reports copied on the worker, waiting for the GUI thread.
-    std::mutex m_reportMutex;
-    std::vector<dialogs::CommReport> m_reports;
 
     // Lets the destructor cut the wait after a firmware-image upgrade short.
     std::mutex m_stopMutex;

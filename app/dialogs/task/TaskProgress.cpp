@@ -41,17 +41,6 @@ tagItemData* screenOf(std::uintptr_t argument)
     return reinterpret_cast<tagItemData*>(argument);
 }
 
-// A NUL-ended wide text of at most `limit` characters (the pointer may be null).
-QString copyWide(const char16_t* text, int limit)
-{
-    if (!text)
-        return {};
-    int n = 0;
-    while (n < limit && text[n])
-        ++n;
-    return QString::fromUtf16(text, n);
-}
-
 QString copyNarrow(const char* text, std::size_t limit)
 {
     if (!text)
@@ -201,29 +190,29 @@ bool NothingToSend(CCore& core, int kind, std::uintptr_t argument)
     return kind == TASK_SEND_PROGRAMS && screen && CCore::IsRoot(screen) == 1 && core.GetValidChildNum(screen) == 0;
 }
 
-CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value)
+CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core)
 {
     CommReport r;
-    r.cmd = cmd;
-    r.event = event;
-    if (cmd == CBC_SEARCH_CANDIDATE) {
-        // The value of every candidate event is the record, never a text.
-        if (event != CBE_NO_REPLY || !value)
+    r.cmd = e.cmd;
+    r.event = e.event;
+    if (e.cmd == CBC_SEARCH_CANDIDATE) {
+        // Only a candidate that did not answer is shown.
+        if (e.event != CBE_NO_REPLY || !e.candidate)
             return r;
-        const auto* c = reinterpret_cast<const SearchCandidate*>(value);
+        const spine::CandidateCopy& c = *e.candidate;
         r.hasCandidate = true;
-        r.form = c->Form;
-        r.portName = copyWide(c->PortName, kMaxWide);
-        r.baudRate = c->BaudRate;
-        if (c->Form == 1 && core)
-            r.adapterDescription = FindAdapterDescription(*core, c->DeviceName);
-        r.networkPort = c->Port;
+        r.form = c.form;
+        r.portName = c.portName.left(kMaxWide);
+        r.baudRate = c.baudRate;
+        if (c.form == 1 && core)
+            r.adapterDescription = FindAdapterDescription(*core, c.deviceId.isNull() ? nullptr : c.deviceId.constData());
+        r.networkPort = c.port;
         return r;
     }
-    if (event == CBE_OPEN_FAILED || event == CBE_HOST_FAILED)
-        r.text = copyWide(reinterpret_cast<const char16_t*>(value), kMaxWide);
+    if (e.event == CBE_OPEN_FAILED || e.event == CBE_HOST_FAILED)
+        r.text = e.text.left(kMaxWide);
     else
-        r.number = value;
+        r.number = e.value;
     return r;
 }
 

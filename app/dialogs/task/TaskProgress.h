@@ -1,9 +1,11 @@
 #pragma once
 // The task dialog's rules apart from its widgets: the core call each task
 // kind makes, its start text, and how one progress report of the core
-// changes the status text, the bar and the cancel link. Reports are copied
-// on the thread that made the core call (their pointers live only during the
-// callback) and turned into changes on the GUI thread.
+// changes the status text, the bar and the cancel link. The relay copies the
+// reports on the thread that made the core call; they become changes on the
+// GUI thread.
+#include "app/spine/CoreRelay.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -86,9 +88,9 @@ struct CommReport {
 // item, so the core sends nothing and still answers 1.
 bool NothingToSend(CCore& core, int kind, std::uintptr_t argument);
 
-// Copies a report while its pointers are valid. `core` gives the adapter
+// The report of a relayed comm event (GUI thread). `core` gives the adapter
 // list for candidates on raw Ethernet; null leaves their description unknown.
-CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value);
+CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core);
 
 // What a report does to the dialog, applied in this order.
 struct ProgressAction {

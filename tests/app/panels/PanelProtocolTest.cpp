@@ -13,7 +13,7 @@
 #include "app/panels/PropertyGrid.h"
 #include "app/controls/IconButton.h"
 #include "app/editor/GridEditor.h"
-#include "app/grid/GridWindow.h"
+#include "app/gridwin/GridWindow.h"
 #include "grid/RealGrid.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyImg.h"

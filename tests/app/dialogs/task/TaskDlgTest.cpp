@@ -154,7 +154,7 @@ TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
         EXPECT_EQ(core.GetCommCallBack(), before);
         EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
         // A report after the window is gone reaches nothing.
-        CTaskDlg::CommCallBack(1, CBE_REFUSED, 0);
+        spine::CoreRelay::commTrampoline(1, CBE_REFUSED, 0);
         QCoreApplication::processEvents();
         EXPECT_EQ(status(dlg)->text(), "s44000");
         // Nothing is left to run: showing it again starts nothing.
@@ -243,7 +243,7 @@ TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
     EXPECT_TRUE(dlg.IsCancelled());
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
     // A later progress report does not bring the link back.
-    CTaskDlg::CommCallBack(1, CBE_PROGRESS, 60);
+    spine::CoreRelay::commTrampoline(1, CBE_PROGRESS, 60);
     QCoreApplication::processEvents();
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
     job.release();
@@ -269,9 +269,9 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
     // The report's text lives only during the call: it is copied there.
     std::thread reporter([] {
         std::u16string host = u"ctl.example";
-        CTaskDlg::CommCallBack(1, CBE_REFUSED, 0);
-        CTaskDlg::CommCallBack(1, CBE_PROGRESS, 70);
-        CTaskDlg::CommCallBack(1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host.c_str()));
+        spine::CoreRelay::commTrampoline(1, CBE_REFUSED, 0);
+        spine::CoreRelay::commTrampoline(1, CBE_PROGRESS, 70);
+        spine::CoreRelay::commTrampoline(1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host.c_str()));
         host.assign(host.size(), u'x');
     });
     reporter.join();
@@ -525,11 +525,11 @@ TEST(TaskDlgSim, ASilentControllerGivesTheNoReplyText)
     dlg.reject();
 }
 
-// Forwards to the dialog's callback, and makes every chunk of the program
+// Forwards to the relay's callback, and makes every chunk of the program
 // data take a few milliseconds, as a slow line would.
 void slowLineCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
 {
-    CTaskDlg::CommCallBack(cmd, event, value);
+    spine::CoreRelay::commTrampoline(cmd, event, value);
     if (cmd == 1 && event == CBE_PROGRESS)
         QThread::msleep(5);
 }
