@@ -222,7 +222,7 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     EXPECT_GE(watch.values.size(), 2);
     EXPECT_EQ(watch.texts.value(watch.texts.size() - 1), S(44000));
     // The frame's own callback is back.
-    EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
+    EXPECT_EQ(h.core.GetCommCallBack(), &spine::CoreRelay::commTrampoline);
     EXPECT_TRUE(h.frame->isVisible());
     // The dialog is gone; the status bar still says how it went.
     EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(1) == S(44000); }, 2000)) << h.frame->StatusText(1).toStdString();
@@ -244,7 +244,7 @@ TEST(SendRoad, AControllerThatHangsUpLeavesTheDialogOpenSayingTheLinkWasLost)
     TaskWatch watch(closeAfterFailure(finalText));
     clickSend(h);
     EXPECT_EQ(finalText, S(44026));
-    EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
+    EXPECT_EQ(h.core.GetCommCallBack(), &spine::CoreRelay::commTrampoline);
 }
 
 TEST(SendRoad, ASilentControllerLeavesTheNoReplyText)
