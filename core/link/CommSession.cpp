@@ -1,6 +1,6 @@
 #include "core/link/CommSession.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
 #include "core/link/Upgrade.h"
 #include "core/model/CoreState.h"

@@ -7,8 +7,8 @@
 // live on the stack of the thread that makes the request and are not copyable.
 #include "core/link/Adapters.h"
 #include "core/link/Frame.h"
-#include "core/model/Core.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Core.h"
+#include "core/api/ItemTypes.h"
 
 #include <QByteArray>
 #include <QString>

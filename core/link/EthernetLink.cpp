@@ -2,7 +2,7 @@
 // adapter, each behind the 22-byte link header; replies are whole frames
 // from the controller's MAC (or from anyone when sending to every controller).
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
 #include "platform/Clock.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <cstring>

@@ -1,9 +1,10 @@
 #include "core/link/Search.h"
 
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
+#include "core/model/CoreAccess.h"
 #include "core/model/CoreState.h"
 #include "platform/Clock.h"
 #include "core/model/ItemData.h"
@@ -182,7 +183,7 @@ QString ControllerSearch::serialInfoPort(const CCore::SerialInfo& info) const
     if (kept.size() < kSerialInfoNameUnits)
         return kept;
     CUniqueArray<QString> ports;
-    m_core.GetSerialPortList(&ports);
+    CoreAccess::serialPorts(m_core, &ports);
     for (const QString& port : ports)
         if (port.startsWith(kept))
             return port;
@@ -215,7 +216,7 @@ tagItemData* ControllerSearch::placeScreen()
         screen = m_nextReuse;
         m_nextReuse = m_nextReuse->NextSibling;
     } else {
-        screen = CreateNode(m_insertAfter, IT_SCREEN, nullptr, m_core.m_root);
+        screen = CreateNode(m_insertAfter, IT_SCREEN, nullptr, CoreAccess::root(m_core));
     }
     if (screen)
         m_insertAfter = screen;
@@ -261,8 +262,8 @@ void ControllerSearch::makeScreen(const ProbeLink& link, std::uint8_t address, b
 int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool scopeMode)
 {
     CUniqueArray<QString> valid;
-    m_core.GetValidSerialPortList(&valid);
-    auto& remembered = m_core.m_serialRecords;
+    CoreAccess::validSerialPorts(m_core, &valid);
+    auto& remembered = CoreAccess::serialRecords(m_core);
     for (int i = remembered.GetSize() - 1; i >= 0; --i)
         if (valid.Find(serialInfoPort(remembered[i])) < 0)
             remembered.RemoveAt(i);
@@ -310,14 +311,14 @@ int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool sco
 int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool scopeMode)
 {
     CUniqueArray<pcapdevinfo> valid;
-    m_core.GetValidAdapterList(&valid);
+    CoreAccess::validAdapters(m_core, &valid);
     auto validIndex = [&](std::uint32_t index) {
         for (const pcapdevinfo& info : valid)
             if (info.index == index)
                 return true;
         return false;
     };
-    auto& remembered = m_core.m_adapterRecords;
+    auto& remembered = CoreAccess::adapterRecords(m_core);
     for (int i = remembered.GetSize() - 1; i >= 0; --i)
         if (!validIndex(remembered[i].AdapterIndex))
             remembered.RemoveAt(i);
@@ -365,8 +366,8 @@ int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool sc
 int ControllerSearch::networkPass(int scopeAddress)
 {
     CUniqueArray<unsigned short> ports;
-    m_core.GetValidPortList(&ports);
-    auto& remembered = m_core.m_wanRecords;
+    CoreAccess::validPorts(m_core, &ports);
+    auto& remembered = CoreAccess::wanRecords(m_core);
     remembered.RemoveAll();
 
     report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 2);
@@ -413,10 +414,10 @@ int ControllerSearch::networkPass(int scopeAddress)
 int ControllerSearch::rememberedPhase()
 {
     CUniqueArray<int> scope;
-    m_core.GetScreenScope(&scope);
-    const auto serial = m_core.m_serialRecords;
-    const auto adapters = m_core.m_adapterRecords;
-    const auto network = m_core.m_wanRecords;
+    CoreAccess::screenScope(m_core, &scope);
+    const auto serial = CoreAccess::serialRecords(m_core);
+    const auto adapters = CoreAccess::adapterRecords(m_core);
+    const auto network = CoreAccess::wanRecords(m_core);
     const std::size_t total = std::size_t(serial.GetSize() + adapters.GetSize()) * scope.GetSize() + network.GetSize();
     std::size_t done = 0;
 
@@ -464,7 +465,7 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
     // Insertion point: the screen at the start index (clamped to the last);
     // replacing begins with that screen itself.
     std::vector<tagItemData*> screens;
-    for (tagItemData* s = m_core.m_root ? m_core.m_root->FirstChild : nullptr; s; s = s->NextSibling)
+    for (tagItemData* s = CoreAccess::root(m_core) ? CoreAccess::root(m_core)->FirstChild : nullptr; s; s = s->NextSibling)
         screens.push_back(s);
     m_insertAfter = nullptr;
     m_nextReuse = nullptr;
@@ -506,15 +507,15 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
         }
         if (m_noNodes) {
             // Counted, not made.
-            return static_cast<unsigned>(m_core.m_serialRecords.GetSize() + m_core.m_adapterRecords.GetSize()
-                                         + m_core.m_wanRecords.GetSize());
+            return static_cast<unsigned>(CoreAccess::serialRecords(m_core).GetSize() + CoreAccess::adapterRecords(m_core).GetSize()
+                                         + CoreAccess::wanRecords(m_core).GetSize());
         }
         rememberedPhase();
         return m_count;
     }
 
     CUniqueArray<int> scope;
-    m_core.GetScreenScope(&scope);
+    CoreAccess::screenScope(m_core, &scope);
     for (const int value : scope) {
         const auto address = static_cast<std::uint8_t>(value);
         int r = serialPass(address, true, true);
@@ -579,7 +580,7 @@ int ControllerSearch::serialScreenSearch(tagItemData* screen)
     CUniqueArray<CCore::SerialInfo> listed;
     listed.Add(MakeSerialInfo(m_core.GetSerialPortName(static_cast<int>(g.SerialPort)), g.BaudRate));
     CUniqueArray<QString> ports;
-    m_core.GetSerialPortList(&ports);
+    CoreAccess::serialPorts(m_core, &ports);
     for (int i = ports.GetSize() - 1; i >= 0; --i) {
         listed.Add(MakeSerialInfo(ports[i], kSlowBaud));
         listed.Add(MakeSerialInfo(ports[i], kFastBaud));
@@ -618,7 +619,7 @@ int ControllerSearch::adapterScreenSearch(tagItemData* screen)
     CUniqueArray<CCore::AdapterInfo> listed;
     listed.Add(MakeAdapterInfo(g.AdapterIndex, kBroadcastMac, 0xFFFF));
     CUniqueArray<pcapdevinfo> adapters;
-    m_core.GetAdapterList(&adapters);
+    CoreAccess::adapters(m_core, &adapters);
     for (int i = adapters.GetSize() - 1; i >= 0; --i)
         listed.Add(MakeAdapterInfo(static_cast<std::uint32_t>(i), kBroadcastMac, 0xFFFF));
 

@@ -1,7 +1,7 @@
 // The serial link: the port opened exclusively at the session's speed, 8N1,
 // no flow control, DTR and RTS held off; stale input drained before every
 // write so a late byte of an earlier chunk is not taken as this one's reply.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
 #include "platform/Clock.h"
 

@@ -1,6 +1,6 @@
 // The network link: a TCP connection to the controller's host and port,
 // connected with a time-out and up to four attempts; one write per frame.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
 #include "platform/Clock.h"
 

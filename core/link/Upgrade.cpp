@@ -2,13 +2,13 @@
 #include "core/model/Guard.h"
 
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/CommSession.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/FirmwareImage.h"
 #include "core/link/LinkBase.h"
 #include "core/link/UpgradeStream.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/Clock.h"
 

@@ -12,8 +12,8 @@
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
 #include "core/render/PixelConvert.h"
-#include "core/render/TextCartoon.h"
-#include "core/render/WorkMode.h"
+#include "core/api/TextCartoon.h"
+#include "core/api/WorkMode.h"
 #include "platform/ByteIO.h"
 
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockPaint.h"
 #include "core/render/FrameRender.h"
-#include "core/render/TextCartoon.h"
+#include "core/api/TextCartoon.h"
 #include "core/render/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"

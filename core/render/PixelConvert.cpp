@@ -1,5 +1,5 @@
 #include "core/render/PixelConvert.h"
-#include "core/render/WorkMode.h"
+#include "core/api/WorkMode.h"
 #include "platform/ByteIO.h"
 
 #include <algorithm>
