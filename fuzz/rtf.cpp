@@ -1,7 +1,8 @@
 // The RTF reader. Text that is not RTF is refused and leaves the document as
 // it was; RTF that reads completely writes out as RTF that reads back to the
-// same document (written again byte-identical). The Unicode entry point reads
-// the same bytes as UTF-8.
+// same document (written again byte-identical). Read in an editor's pieces it
+// writes out as the same text, and a bound refuses exactly the texts longer
+// than it. The Unicode entry point reads the same bytes as UTF-8.
 #define FUZZ_WITH_QT_APP
 #include "fuzz/FuzzCheck.h"
 #include "platform/RtfReader.h"
@@ -32,6 +33,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(readRtf(written, &back), "written RTF reads back");
         FUZZ_CHECK(back.toPlainText() == doc.toPlainText(), "written RTF reads back to the same text");
         FUZZ_CHECK(writeRtf(back) == written, "written RTF writes again byte-identical");
+
+        ReadOptions pieces;
+        pieces.blockChars = 1 + qsizetype(size % 13);
+        QTextDocument pieced;
+        FUZZ_CHECK(readRtf(rtf, &pieced, pieces) == ReadResult::Ok, "pieces read as the whole does");
+        QTextDocument joined;
+        FUZZ_CHECK(readRtf(writeRtf(pieced), &joined), "pieces write as RTF");
+        FUZZ_CHECK(joined.toPlainText() == doc.toPlainText(), "pieces write out as the same text");
+
+        ReadOptions bound;
+        bound.maxChars = qsizetype(size / 3);
+        QTextDocument bounded;
+        const bool tooLong = doc.characterCount() - 1 > bound.maxChars;
+        FUZZ_CHECK((readRtf(rtf, &bounded, bound) == ReadResult::TooLong) == tooLong,
+                   "the bound refuses exactly the texts longer than it");
     }
 
     QTextDocument wide;

@@ -65,11 +65,94 @@ const QSet<QString>& skippedDestinations()
     return s;
 }
 
+// Puts text into the document through one cursor: counts the characters
+// against the bound and cuts paragraphs longer than the options allow into
+// blocks that continue the one before.
+class TextSink {
+public:
+    TextSink(QTextCursor& cursor, const ReadOptions& options) : m_cursor(cursor), m_options(options) {}
+
+    // The format of the block being filled: a continued block says so.
+    QTextBlockFormat current(QTextBlockFormat b) const
+    {
+        if (m_continuing)
+            b.setProperty(RtfContinues, true);
+        return b;
+    }
+    // False once the text holds more characters than allowed.
+    bool insert(QStringView text, const QTextCharFormat& cf, const QTextBlockFormat& bf)
+    {
+        if (!charge(text.size()))
+            return false;
+        const qsizetype limit = m_options.blockChars;
+        while (!text.isEmpty()) {
+            qsizetype take = text.size();
+            if (limit > 0 && m_blockLen + take > limit)
+                take = cutPoint(text, limit - m_blockLen);
+            if (take > 0) {
+                m_cursor.insertText(text.left(take).toString(), cf);
+                m_blockLen += take;
+                text = text.mid(take);
+            }
+            if (!text.isEmpty()) {
+                QTextBlockFormat b = bf;
+                b.setProperty(RtfContinues, true);
+                m_cursor.insertBlock(b, cf);
+                m_continuing = true;
+                m_blockLen = 0;
+            }
+        }
+        return true;
+    }
+    bool newParagraph(const QTextBlockFormat& bf, const QTextCharFormat& cf)
+    {
+        if (!charge(1))
+            return false;
+        m_cursor.insertBlock(bf, cf);
+        m_continuing = false;
+        m_blockLen = 0;
+        return true;
+    }
+
+private:
+    bool charge(qsizetype n)
+    {
+        m_count += n;
+        return m_options.maxChars < 0 || m_count <= m_options.maxChars;
+    }
+    // Where to cut a piece of at most `room` characters: after a space near
+    // the end when there is one, never inside a surrogate pair.
+    static qsizetype cutPoint(QStringView text, qsizetype room)
+    {
+        if (room <= 0)
+            return 0;
+        qsizetype n = qMin(room, text.size());
+        for (qsizetype i = n; i > 0 && i > n - room / 8; --i)
+            if (text[i - 1] == u' ')
+                return i;
+        if (n > 1 && text[n - 1].isHighSurrogate())
+            --n;
+        return n;
+    }
+
+    QTextCursor& m_cursor;
+    const ReadOptions& m_options;
+    qsizetype m_count = 0;
+    qsizetype m_blockLen = 0;
+    bool m_continuing = false;
+};
+
+// Where a load checks for a cancel and reports how far it got.
+constexpr qsizetype kProgressStep = 1 << 16;
+
 class Parser {
 public:
-    Parser(const QString& src, QTextDocument* doc) : m_src(src), m_doc(doc), m_cursor(doc) {}
+    Parser(const QString& src, QTextDocument* doc, const ReadOptions& options)
+        : m_src(src), m_doc(doc), m_cursor(doc), m_options(options), m_sink(m_cursor, options)
+    {
+    }
 
-    bool run(QString* error);
+    ReadResult run(QString* error);
 
 private:
     // input
@@ -78,6 +161,9 @@ private:
     // output
     QTextDocument* m_doc;
     QTextCursor m_cursor;
+    const ReadOptions& m_options;
+    TextSink m_sink;
+    bool m_tooLong = false;
     bool m_paragraphPending = false;
     bool m_anyText = false;
     // state
@@ -175,7 +261,8 @@ private:
     void startParagraphIfPending()
     {
         if (m_paragraphPending) {
-            m_cursor.insertBlock(blockFormat(), charFormat());
+            if (!m_sink.newParagraph(blockFormat(), charFormat()))
+                m_tooLong = true;
             m_paragraphPending = false;
         }
     }
@@ -194,8 +281,10 @@ private:
         if (m_pendingText.isEmpty())
             return;
         startParagraphIfPending();
-        m_cursor.setBlockFormat(blockFormat());
-        m_cursor.insertText(m_pendingText, charFormat());
+        const QTextBlockFormat b = blockFormat();
+        m_cursor.setBlockFormat(m_sink.current(b));
+        if (!m_tooLong && !m_sink.insert(m_pendingText, charFormat(), b))
+            m_tooLong = true;
         m_pendingText.clear();
         m_anyText = true;
     }
@@ -204,7 +293,7 @@ private:
     {
         flushText();
         startParagraphIfPending();
-        m_cursor.setBlockFormat(blockFormat());
+        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
         m_cursor.setBlockCharFormat(charFormat());
         m_paragraphPending = true;
         m_anyText = true;
@@ -438,14 +527,22 @@ private:
     bool m_undo;
 };
 
-bool Parser::run(QString* error)
+ReadResult Parser::run(QString* error)
 {
     constexpr int kMaxDepth = 4096;
     LoadScope scope(m_doc, m_cursor);
     bool closed = false;
     int depth = 0;
+    qsizetype nextReport = 0;
 
     while (m_pos < m_src.size() && !closed) {
+        if (m_tooLong)
+            return ReadResult::TooLong;
+        if (m_pos >= nextReport) {
+            nextReport = m_pos + kProgressStep;
+            if (m_options.progress && !m_options.progress(m_pos, m_src.size()))
+                return ReadResult::Cancelled;
+        }
         char16_t c = m_src[m_pos++].unicode();
         if (c == u'{') {
             if (m_st.dest == Dest::Text)
@@ -455,7 +552,7 @@ bool Parser::run(QString* error)
             if (++depth > kMaxDepth) {
                 if (error)
                     *error = QStringLiteral("RTF groups nested too deeply");
-                return false;
+                return ReadResult::Damaged;
             }
             m_stack.append(m_st);
             m_skip = 0;
@@ -550,12 +647,14 @@ bool Parser::run(QString* error)
         }
     }
     beforeStateChange();
+    if (m_tooLong)
+        return ReadResult::TooLong;
     if (!closed) {
         if (error)
             *error = QStringLiteral("RTF text ends before its groups close");
-        return false;
+        return ReadResult::Damaged;
     }
-    return true;
+    return ReadResult::Ok;
 }
 
 QString escapeBytes(const QByteArray& bytes)
@@ -581,22 +680,82 @@ bool looksLikeRtf(const QByteArray& bytes)
     return bytes.left(5).compare("{\\rtf", Qt::CaseInsensitive) == 0;
 }
 
-bool readRtf(const QString& rtf, QTextDocument* doc, QString* error)
+ReadResult readRtf(const QString& rtf, QTextDocument* doc, const ReadOptions& options, QString* error)
 {
-    if (!doc)
-        return false;
+    if (!doc || !looksLikeRtf(rtf)) {
+        if (error)
+            *error = QStringLiteral("not RTF text");
+        return ReadResult::NotRtf;
+    }
+    Parser p(rtf, doc, options);
+    return p.run(error);
+}
+
+ReadResult readRtf(const QByteArray& rtf, QTextDocument* doc, const ReadOptions& options, QString* error)
+{
     if (!looksLikeRtf(rtf)) {
         if (error)
             *error = QStringLiteral("not RTF text");
-        return false;
+        return ReadResult::NotRtf;
     }
-    Parser p(rtf, doc);
-    return p.run(error);
+    return readRtf(escapeBytes(rtf), doc, options, error);
+}
+
+bool readRtf(const QString& rtf, QTextDocument* doc, QString* error)
+{
+    return readRtf(rtf, doc, ReadOptions{}, error) == ReadResult::Ok;
 }
 
 bool readRtf(const QByteArray& rtf, QTextDocument* doc, QString* error)
 {
-    return readRtf(escapeBytes(rtf), doc, error);
+    return readRtf(rtf, doc, ReadOptions{}, error) == ReadResult::Ok;
+}
+
+ReadResult readPlainText(const QString& text, QTextDocument* doc, const ReadOptions& options,
+                         const QTextCharFormat& format)
+{
+    if (!doc)
+        return ReadResult::NotRtf;
+    QTextCursor cursor(doc);
+    LoadScope scope(doc, cursor);
+    cursor.setBlockCharFormat(format);
+    TextSink sink(cursor, options);
+    const QTextBlockFormat block = cursor.blockFormat();
+    qsizetype nextReport = 0;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start <= n) {
+        if (start >= nextReport) {
+            nextReport = start + kProgressStep;
+            if (options.progress && !options.progress(start, n))
+                return ReadResult::Cancelled;
+        }
+        // One paragraph, at most one step long so that cancel is seen in time.
+        qsizetype end = start;
+        const qsizetype stop = qMin(n, start + kProgressStep);
+        while (end < stop) {
+            const char16_t c = text[end].unicode();
+            if (c == u'\n' || c == u'\r' || c == 0x2029)
+                break;
+            ++end;
+        }
+        QString piece = text.mid(start, end - start);
+        // The document's own frame marks are no text.
+        piece.removeIf([](QChar c) { return c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1; });
+        if (!sink.insert(piece, format, block))
+            return ReadResult::TooLong;
+        if (end == stop && end < n) {
+            start = end;   // the paragraph goes on
+            continue;
+        }
+        if (end >= n)
+            break;
+        end += (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n') ? 2 : 1;
+        if (!sink.newParagraph(block, format))
+            return ReadResult::TooLong;
+        start = end;
+    }
+    return ReadResult::Ok;
 }
 
 } // namespace platform

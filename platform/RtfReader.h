@@ -4,7 +4,9 @@
 // indents, line spacing, \uN escapes and \'hh bytes in the font's code page.
 #include <QByteArray>
 #include <QString>
+#include <QTextCharFormat>
 #include <QTextFormat>
+#include <functional>
 
 class QTextDocument;
 
@@ -16,6 +18,9 @@ enum RtfFormatProperty {
     RtfFontCharset = QTextFormat::UserProperty + 0x5246, // char: \fcharset of the font
     RtfLineSpacing,                                      // block: \sl in twips
     RtfLineMultiple,                                     // block: \slmult
+    // block: this block goes on with the paragraph of the block before it
+    // (an editor holds a very long paragraph in pieces; no \par between them)
+    RtfContinues,
 };
 
 // True when the first five characters are "{\rtf", case ignored.
@@ -30,6 +35,30 @@ bool readRtf(const QByteArray& rtf, QTextDocument* doc, QString* error = nullptr
 // The same for text that is already Unicode: characters above 0x7F are taken
 // as they stand.
 bool readRtf(const QString& rtf, QTextDocument* doc, QString* error = nullptr);
+
+enum class ReadResult { Ok, NotRtf, Damaged, TooLong, Cancelled };
+
+struct ReadOptions {
+    // A text of more characters than this is refused as TooLong (-1: any).
+    qsizetype maxChars = -1;
+    // Paragraphs longer than this are held in blocks of about this length,
+    // each after the first marked RtfContinues: an editor lays out and edits
+    // one block at a time, so one huge paragraph would cost a layout of all
+    // of it per keystroke. 0: one block per paragraph.
+    qsizetype blockChars = 0;
+    // Called now and then with the input read so far; false cancels.
+    std::function<bool(qsizetype done, qsizetype total)> progress;
+};
+
+// As readRtf above, with a bound, pieces and progress. After TooLong or
+// Cancelled the document holds part of the text: callers read into a
+// document of their own and drop it.
+ReadResult readRtf(const QByteArray& rtf, QTextDocument* doc, const ReadOptions& options, QString* error = nullptr);
+ReadResult readRtf(const QString& rtf, QTextDocument* doc, const ReadOptions& options, QString* error = nullptr);
+// Replaces the document's contents with plain text in one format; line
+// breaks (LF, CR LF, CR, U+2029) end paragraphs.
+ReadResult readPlainText(const QString& text, QTextDocument* doc, const ReadOptions& options,
+                         const QTextCharFormat& format = QTextCharFormat());
 
 // One twip in document pixels (the document lays out at 96 dots per inch).
 inline constexpr double kTwipsPerPixel = 15.0;

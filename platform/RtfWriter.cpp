@@ -246,7 +246,7 @@ QByteArray Writer::run()
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
         QByteArray para = paragraphProps(block.blockFormat());
         bool needSpace = false;
-        if (para != lastPara) {
+        if (para != lastPara && !block.blockFormat().boolProperty(RtfContinues)) {
             body += para;
             lastPara = para;
             needSpace = true;
@@ -268,7 +268,10 @@ QByteArray Writer::run()
         }
         if (!any)
             charChange(body, cur, block.charFormat());
-        body += "\\par\r\n";
+        // A block that goes on with this paragraph gets no paragraph mark.
+        const QTextBlock next = block.next();
+        if (!(next.isValid() && next.blockFormat().boolProperty(RtfContinues)))
+            body += "\\par\r\n";
     }
     QByteArray out = "{\\rtf1\\ansi\\deff0";
     out += fontTable();

@@ -21,6 +21,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QSpinBox>
 #include <utility>
 
@@ -53,6 +54,15 @@ CPropertyText::~CPropertyText()
 {
     if (m_converter)
         m_converter->cancel();
+    // The reader stops at its next step; it never waits for this thread.
+    if (m_load) {
+        m_load->cancel();
+        m_load->waitForFinished();
+    }
+    if (m_paste) {
+        m_paste->disconnect(this);
+        delete m_paste;
+    }
 }
 
 bool CPropertyText::OnInitDialog()
@@ -91,6 +101,8 @@ bool CPropertyText::OnInitDialog()
     connect(m_edit, &QTextEdit::textChanged, this, &CPropertyText::onEditChanged);
     connect(m_wrap, &QAbstractButton::clicked, this, &CPropertyText::onWrap);
     connect(m_import, &QAbstractButton::clicked, this, &CPropertyText::onImport);
+    connect(m_edit, &controls::CRichEditCtrlEx::largePaste, this,
+            [this](const QString& text) { startLoad(text, false, true); });
     m_edit->setLineWrapMode(QTextEdit::NoWrap);
     return true;
 }
@@ -123,6 +135,8 @@ int CPropertyText::OnNodeLoad(tagItemData* node)
 {
     if (!node)
         return 0;
+    if ((m_load || m_paste) && node != m_node)
+        cancelImport();
     m_node = node;
     m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_TEXT ? node->Item.TypeRecord : nullptr;
     LoadScope loading(*this);
@@ -200,7 +214,7 @@ void CPropertyText::ImportFile(const QString& path)
     m_importPath = path;
     const QString ext = QFileInfo(path).suffix().toLower();
     if (ext == u"txt" || ext == u"rtf") {
-        emit importFinished(loadImported(path, true));
+        startLoad(path, true);
         return;
     }
     if (ext != u"doc")
@@ -214,7 +228,10 @@ void CPropertyText::ImportFile(const QString& path)
     connect(conv, &DocumentConverter::converted, this, [this, conv, target](const QByteArray& rtf) {
         conv->deleteLater();
         // Another item loaded meanwhile: the document is not meant for it.
-        emit importFinished(m_node == target && loadImported(QString::fromLatin1(rtf), false));
+        if (m_node == target)
+            startLoad(QString::fromLatin1(rtf), false);
+        else
+            emit importFinished(false);
     });
     connect(conv, &DocumentConverter::failed, this, [this, conv](const QString& message) {
         conv->deleteLater();
@@ -224,29 +241,130 @@ void CPropertyText::ImportFile(const QString& path)
     conv->convert(path);
 }
 
-bool CPropertyText::loadImported(const QString& pathOrRtf, bool isFile)
+void CPropertyText::cancelImport()
 {
+    if (m_load)
+        m_load->cancel();
+    if (m_paste)
+        m_paste->cancel();
+}
+
+QProgressDialog* CPropertyText::makeProgress()
+{
+    delete m_progress;
+    auto* progress = new QProgressDialog(platform::langString(48332), platform::langString(48333), 0, 1000, this);
+    m_progress = progress;
+    progress->setWindowTitle(title());
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setMinimumDuration(1000);
+    progress->setValue(0);
+    return progress;
+}
+
+void CPropertyText::pasteInPieces(const controls::RichTextLoad& load, tagItemData* target)
+{
+    auto* paste = new controls::RichTextPaste(load, m_edit, this);
+    m_paste = paste;
+    QProgressDialog* progress = makeProgress();
+    connect(progress, &QProgressDialog::canceled, paste, &controls::RichTextPaste::cancel);
+    connect(paste, &controls::RichTextPaste::progress, progress, &QProgressDialog::setValue);
+    connect(paste, &controls::RichTextPaste::finished, this, [this, paste, target](bool done) {
+        paste->deleteLater();
+        delete m_progress;
+        const bool ok = done && m_node == target && canWrite();
+        if (ok) {
+            storeText();
+            m_bar->UpdateToolbar();
+        }
+        emit importFinished(ok);
+    });
+    paste->start();
+}
+
+void CPropertyText::startLoad(const QString& pathOrText, bool isFile, bool paste)
+{
+    if (!canWrite()) {
+        emit importFinished(false);
+        return;
+    }
+    // A new read replaces one still running.
+    if (m_load) {
+        m_load->disconnect(this);
+        m_load->cancel();
+        m_load->deleteLater();
+    }
+    auto* watcher = new QFutureWatcher<controls::RichTextLoad>(this);
+    m_load = watcher;
+    QProgressDialog* progress = makeProgress();
+    connect(progress, &QProgressDialog::canceled, watcher, &QFutureWatcherBase::cancel);
+    connect(watcher, &QFutureWatcherBase::progressValueChanged, progress, &QProgressDialog::setValue);
+    tagItemData* target = m_node;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, target, paste] {
+        const QFuture<controls::RichTextLoad> f = watcher->future();
+        const controls::RichTextLoad load = f.resultCount() > 0 ? f.result() : controls::RichTextLoad{};
+        watcher->deleteLater();
+        delete m_progress;
+        finishLoad(load, target, paste);
+    });
+    using controls::LoadSource;
+    // A paste may add what the edit has room for, less what it replaces.
+    const QTextCursor sel = m_edit->textCursor();
+    const qsizetype room = controls::kMaxRichTextChars -
+                           (paste ? m_edit->document()->characterCount() - (sel.selectionEnd() - sel.selectionStart()) : 0);
+    watcher->setFuture(controls::RichEditLoadAsync(
+        pathOrText, isFile ? LoadSource::File : paste ? LoadSource::PlainText : LoadSource::Text, m_edit, room,
+        !paste));
+}
+
+void CPropertyText::finishLoad(const controls::RichTextLoad& load, tagItemData* target, bool paste)
+{
+    using controls::RichTextLoad;
+    // Another item loaded meanwhile: the text is not meant for it.
+    if (m_node != target || !canWrite()) {
+        emit importFinished(false);
+        return;
+    }
+    switch (load.status) {
+    case RichTextLoad::Ok:
+        break;
+    case RichTextLoad::TooLong:
+        controls::MessageBox::warning(
+            this, title(),
+            paste ? platform::langString(48331).arg(controls::kMaxRichTextChars)
+                  : platform::langString(48330).arg(m_importPath).arg(controls::kMaxRichTextChars));
+        emit importFinished(false);
+        return;
+    case RichTextLoad::Damaged:
+        controls::MessageBox::warning(this, title(), platform::langString(48292).arg(m_importPath));
+        emit importFinished(false);
+        return;
+    case RichTextLoad::InvalidName:
+    case RichTextLoad::CannotOpen:
+        controls::RichEditPromptFailure(load.status, m_importPath);
+        emit importFinished(false);
+        return;
+    case RichTextLoad::Cancelled:
+        emit importFinished(false);
+        return;
+    }
+    if (paste) {
+        pasteInPieces(load, target);
+        return;
+    }
     // One store for the whole import, not one per step.
     {
         const QSignalBlocker quiet(m_edit);
-        const QString before = controls::RichEditGetRtf(m_edit);
-        const bool ok = isFile ? controls::RichEditLoadFile(pathOrRtf, m_edit) : controls::RichEditSetRtf(pathOrRtf, m_edit);
-        if (!ok) {
-            // A damaged or unreadable file leaves the text as it was.
-            controls::RichEditSetRtf(before, m_edit);
-            if (!isFile || QFileInfo(pathOrRtf).isReadable())
-                controls::MessageBox::warning(this, title(), platform::langString(48292).arg(m_importPath));
-            return false;
-        }
-        m_edit->selectAll();
-        controls::RichEditClearAutoColor(m_edit);
+        // The reader gave the text its explicit colour already.
+        controls::RichEditInstall(load, m_edit);
         QTextCursor c = m_edit->textCursor();
         c.setPosition(0);
         m_edit->setTextCursor(c);
     }
     storeText();
     m_bar->UpdateToolbar();
-    return true;
+    emit importFinished(true);
 }
 
 } // namespace panels

@@ -3,16 +3,18 @@
 // looks as the LEDs will, a formatting row, wrapping at the item's width and
 // the import of plain text, RTF and word-processor documents. Every change of
 // the edit is stored and the item repainted.
+#include "app/controls/RichEdit.h"
 #include "app/panels/PanelBase.h"
 #include "app/panels/import/DocumentConverter.h"
 
+#include <QFutureWatcher>
 #include <QPointer>
+#include <QProgressDialog>
 #include <functional>
 
 class ItemRecord;
 namespace controls {
 class CIconButton;
-class CRichEditCtrlEx;
 }
 
 namespace panels {
@@ -45,16 +47,22 @@ public:
     ~CPropertyText() override;
     int OnNodeLoad(tagItemData* node) override;
 
-    // Imports a file by its extension: ".txt" and ".rtf" at once, ".doc"
-    // through the document converter (its answer comes later).
+    // Imports a file by its extension: ".txt" and ".rtf" are read off the
+    // interface thread, ".doc" through the document converter; either way
+    // importFinished tells the end. A read that takes over a second shows
+    // its progress and can be cancelled.
     void ImportFile(const QString& path);
+    // Stops a running read; the item keeps its text.
+    void cancelImport();
+    // The progress of a running read, once it is shown.
+    QProgressDialog* importProgress() const { return m_progress; }
     // Who converts documents (tests put a fake in).
     using ConverterFactory = std::function<DocumentConverter*(QObject* parent)>;
     static ConverterFactory setConverterFactory(ConverterFactory f);
 
     controls::CRichEditCtrlEx* edit() const { return m_edit; }
     CRichTextBar* bar() const { return m_bar; }
-    bool isImporting() const { return m_converter != nullptr; }
+    bool isImporting() const { return m_converter != nullptr || m_load != nullptr || m_paste != nullptr; }
 
 signals:
     void importFinished(bool ok);
@@ -71,7 +79,11 @@ private:
     void ApplyWrap();
     void storeText();
     void onImport();
-    bool loadImported(const QString& pathOrRtf, bool isFile);
+    // Reads a file or a text into a new document and puts it in the edit.
+    void startLoad(const QString& pathOrText, bool isFile, bool paste = false);
+    void finishLoad(const controls::RichTextLoad& load, tagItemData* target, bool paste);
+    void pasteInPieces(const controls::RichTextLoad& load, tagItemData* target);
+    QProgressDialog* makeProgress();
 
     ItemRecord* m_record = nullptr;
     controls::CRichEditCtrlEx* m_edit = nullptr;
@@ -80,6 +92,9 @@ private:
     controls::CIconButton* m_import = nullptr;
     QString m_importPath;
     QPointer<DocumentConverter> m_converter;
+    QPointer<QFutureWatcher<controls::RichTextLoad>> m_load;
+    QPointer<controls::RichTextPaste> m_paste;
+    QPointer<QProgressDialog> m_progress;
 };
 
 } // namespace panels

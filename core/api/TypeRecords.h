@@ -56,7 +56,7 @@ inline constexpr std::size_t TextSlot = 108;
 namespace richtext {
 inline constexpr std::size_t Size = 276;
 inline constexpr U8 SingleRow{8};
-inline constexpr U8 Wrap{9};        // 0 no wrap; else wrap at the section width. Set to 1 by the loader.
+inline constexpr U8 Wrap{9};        // 0 no wrap; else wrap at the section width.
 inline constexpr std::size_t TextSlot = 272;
 }
 

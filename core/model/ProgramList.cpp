@@ -325,9 +325,9 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         break;
     case IT_TEXT:
         exitEffect();
+        // The stored wrap flag stays as it was saved: forcing it on would
+        // wrap every text whose wrap the operator had turned off.
         text(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
-        if (r)
-            r->set(records::richtext::Wrap, 1);
         break;
     case IT_IMAGE:
         exitEffect();

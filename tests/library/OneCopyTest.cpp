@@ -40,14 +40,14 @@ TEST(OneCopy, TheCodePageSetIsTheOneTheRtfCodeUses)
     // 8-bit text of a stored rich text without its own code page (GBK bytes).
     const QByteArray stored("{\\rtf1 \\'d6\\'d0}");
     QTextDocument document;
-    ASSERT_TRUE(platform::readRtf(stored, &document, nullptr));
+    ASSERT_EQ(platform::readRtf(stored, &document, platform::ReadOptions{}), platform::ReadResult::Ok);
     EXPECT_EQ(document.toPlainText(), QString::fromUtf16(u"中"));
     // Plain text handed to the rich-text reader.
     EXPECT_EQ(platform::decodePlainText(QByteArray("\xB9\xFA")), QString::fromUtf16(u"国"));
 
     platform::setAnsiCodePage(platform::codePageForLanguage(9));
     QTextDocument latin;
-    ASSERT_TRUE(platform::readRtf(stored, &latin, nullptr));
+    ASSERT_EQ(platform::readRtf(stored, &latin, platform::ReadOptions{}), platform::ReadResult::Ok);
     EXPECT_EQ(latin.toPlainText(), QString::fromUtf16(u"\u00D6\u00D0"));
 
     // All of it lives in the shared library, not in this program.

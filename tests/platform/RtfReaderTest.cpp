@@ -361,3 +361,61 @@ TEST(RtfReader, FontNamesThatDoNotRoundTripTheirCodePageTravelAsEscapes)
     ASSERT_TRUE(readRtf(written, &back));
     EXPECT_EQ(writeRtf(back), written);
 }
+
+// An editor holds a huge paragraph in pieces; the RTF written from them is
+// still one paragraph, and the core's reading (no pieces) sees one block.
+TEST(RtfReader, ALongParagraphIsHeldInPiecesAndWrittenWhole)
+{
+    QString words;
+    for (int i = 0; i < 3000; ++i)
+        words += QStringLiteral("word%1 ").arg(i % 10);
+    words += QString::fromUtf16(u"\U0001F600 end");
+    const QString rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 " + words + "\\par second\\par}";
+    ReadOptions pieces;
+    pieces.blockChars = 4096;
+    for (const bool plain : {false, true}) {
+        QTextDocument doc;
+        const ReadResult r = plain ? readPlainText(words + "\r\nsecond", &doc, pieces) : readRtf(rtf, &doc, pieces);
+        ASSERT_EQ(r, ReadResult::Ok);
+        const int n = doc.blockCount();
+        ASSERT_GE(n, 6);   // 18,006 characters in pieces of at most 4,096, then "second"
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            EXPECT_LE(b.length(), 4097);
+            EXPECT_EQ(b.blockFormat().boolProperty(RtfContinues), b.blockNumber() > 0 && b.blockNumber() < n - 1);
+            EXPECT_FALSE(b.text().endsWith(QChar::fromUcs2(0xD83D)));   // no pair is cut
+        }
+        QTextDocument whole;
+        ASSERT_TRUE(readRtf(writeRtf(doc), &whole));
+        ASSERT_EQ(whole.blockCount(), 2) << plain;
+        EXPECT_EQ(whole.begin().text(), words);
+        EXPECT_EQ(whole.lastBlock().text(), "second");
+    }
+}
+
+TEST(RtfReader, ABoundRefusesTooMuchTextAndProgressCanCancel)
+{
+    const QString text(5000, u'x');
+    const QString rtf = "{\\rtf1 " + text + "\\par}";
+    ReadOptions bound;
+    bound.maxChars = 4999;
+    QTextDocument doc;
+    EXPECT_EQ(readRtf(rtf, &doc, bound), ReadResult::TooLong);
+    EXPECT_EQ(readPlainText(text, &doc, bound), ReadResult::TooLong);
+    bound.maxChars = 5001;   // the text and its paragraph mark
+    EXPECT_EQ(readRtf(rtf, &doc, bound), ReadResult::Ok);
+    EXPECT_EQ(readPlainText(text, &doc, bound), ReadResult::Ok);
+
+    ReadOptions cancel;
+    int calls = 0;
+    cancel.progress = [&](qsizetype done, qsizetype total) {
+        EXPECT_LE(done, total);
+        return ++calls < 2;
+    };
+    const QString big(300000, u'y');
+    EXPECT_EQ(readRtf("{\\rtf1 " + big + "}", &doc, cancel), ReadResult::Cancelled);
+    EXPECT_EQ(calls, 2);
+    calls = 0;
+    EXPECT_EQ(readPlainText(big, &doc, cancel), ReadResult::Cancelled);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(readRtf(QStringLiteral("plain"), &doc, cancel), ReadResult::NotRtf);
+}

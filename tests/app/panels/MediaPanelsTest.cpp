@@ -15,8 +15,19 @@
 #include "support/ModalRunner.h"
 #include "support/Seams.h"
 
+#include "platform/RtfReader.h"
+
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QTimer>
+#include <functional>
+#include <iostream>
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
@@ -185,7 +196,46 @@ struct RichText : TextItems {
     }
     QTextEdit* edit() { return panel->edit(); }
     QString stored() { return item->Item.TypeRecord->text(); }
+    // Waits for the import that `start` begins; its outcome.
+    bool imported(const std::function<void()>& start, int ms = 60000)
+    {
+        QSignalSpy done(panel, &CPropertyText::importFinished);
+        start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done.count() > 0; }, ms));
+        return done.count() > 0 && done.first().first().toBool();
+    }
+    bool importFile(const QString& path) { return imported([&] { panel->ImportFile(path); }); }
 };
+
+// The longest stretch in which the interface thread ran no timer.
+struct Heartbeat {
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0, worst = 0;
+    Heartbeat()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.elapsed();
+            worst = std::max(worst, now - last);
+            last = now;
+        });
+        clock.start();
+        timer.start(5);
+    }
+    qint64 gap()
+    {
+        worst = std::max(worst, clock.elapsed() - last);
+        return worst;
+    }
+};
+
+// The plain text of stored RTF as the core reads it (one block per paragraph).
+QString storedPlain(const QString& rtf)
+{
+    QTextDocument doc;
+    EXPECT_TRUE(platform::readRtf(rtf, &doc));
+    return doc.toPlainText();
+}
 
 } // namespace
 
@@ -257,7 +307,7 @@ TEST_F(RichText, TxtAndRtfFilesAreImportedByTheirContent)
     const QString txt = dir.filePath("plain.txt");
     writeFile(txt, "first line\nsecond line");
     seams.nextFileName(txt);
-    click(ctl<QAbstractButton>(panel, CPropertyText::IdImport));
+    EXPECT_TRUE(imported([&] { click(ctl<QAbstractButton>(panel, CPropertyText::IdImport)); }));
     EXPECT_TRUE(stored().contains("first line"));
     EXPECT_TRUE(stored().contains("second line"));
     EXPECT_EQ(edit()->textCursor().position(), 0);
@@ -265,12 +315,12 @@ TEST_F(RichText, TxtAndRtfFilesAreImportedByTheirContent)
     // A ".txt" that holds RTF is read as RTF.
     const QString disguised = dir.filePath("rich.txt");
     writeFile(disguised, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 plain {\\b strong}\\par}");
-    panel->ImportFile(disguised);
+    EXPECT_TRUE(importFile(disguised));
     EXPECT_EQ(edit()->toPlainText().trimmed(), "plain strong");
     EXPECT_FALSE(stored().contains("fonttbl{\\f0 Arial;}}\\f0 plain {\\b"));   // rewritten by the writer
     const QString rtf = dir.filePath("doc.RTF");
     writeFile(rtf, "{\\rtf1\\ansi imported {\\i here}\\par}");
-    panel->ImportFile(rtf);
+    EXPECT_TRUE(importFile(rtf));
     EXPECT_EQ(edit()->toPlainText().trimmed(), "imported here");
     EXPECT_TRUE(stored().contains("imported"));
     EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(stored().size()));
@@ -295,7 +345,8 @@ TEST_F(RichText, AFailedDocumentConversionTellsAndLeavesTheItem)
     // A damaged RTF answer is refused too.
     panel->ImportFile(doc);
     seams.nextAnswer(QMessageBox::Ok);
-    emit fake->converted("{\\rtf1 {\\b unclosed");
+    EXPECT_FALSE(imported([&] { emit fake->converted("{\\rtf1 {\\b unclosed"); }));
+    EXPECT_EQ(controls::MessageBox::lastText(), QString("%1\nThe file is damaged; the text was left as it was.").arg(doc));
     EXPECT_EQ(stored(), before);
     CPropertyText::setConverterFactory(old);
 }
@@ -350,4 +401,209 @@ TEST_F(RichText, TheContextMenuOffersWhatCanBeDone)
             a->trigger();
     EXPECT_TRUE(edit()->toPlainText().isEmpty());
     EXPECT_FALSE(stored().contains("abc"));
+}
+
+// ---- large rich texts ----
+
+namespace {
+
+// A text of n characters, in lines of `line` characters (0: one line).
+QString sampleText(qsizetype n, int line)
+{
+    QString t;
+    t.reserve(n);
+    for (qsizetype i = 0; i < n; ++i)
+        t += (line > 0 && i % line == line - 1) ? QChar(u'\n') : (i % 7 == 6) ? QChar(u' ') : QChar(char16_t(u'a' + i % 26));
+    return t;
+}
+
+// The same text as the rich edit's RTF, a colour run every 200 characters.
+QByteArray sampleRtf(const QString& text)
+{
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red255\\green0\\blue0;}\\f0\\fs20 ";
+    rtf.reserve(text.size() * 11 / 10 + 100);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i % 200 == 0)
+            rtf += (i / 200) % 2 ? "\\cf1 " : "\\cf0 ";
+        if (text[i] == u'\n')
+            rtf += "\\par\r\n";
+        else
+            rtf += char(text[i].unicode());
+    }
+    return rtf + "\\par}";
+}
+
+// Reading runs on a worker; what is left on the interface thread is putting
+// the read document in the edit (a swap, then Qt's layout of the shown part
+// in steps of its own) and storing it: its RTF and the core's repaint of the
+// item, which lays out the whole text (linear, about 0.5 s per MiB here). The
+// longest gap stays within three such stores and a quarter second, measured
+// on the same machine at the same time so that a loaded machine scales both;
+// reading on the interface thread, as before, took many times that.
+qint64 storeMs(CCore& core, tagItemData* item, QTextEdit* edit)
+{
+    QElapsedTimer t;
+    t.start();
+    const QString rtf = controls::RichEditGetRtf(edit);
+    EXPECT_FALSE(rtf.isEmpty());
+    core.Paint(item);
+    return t.elapsed();
+}
+
+qint64 maxGapMs(qint64 store)
+{
+    return 250 + 3 * store;
+}
+
+} // namespace
+
+TEST_F(RichText, AnImportOverTheBoundIsRefusedWithTheMessageAndTheItemKept)
+{
+    load(panel, item);
+    const QString before = stored();
+    const QString shown = edit()->toPlainText();
+    const QString txt = dir.filePath("huge.txt");
+    writeFile(txt, sampleText(controls::kMaxRichTextChars + 1, 0).toLatin1());
+    const QString rtf = dir.filePath("huge.rtf");
+    writeFile(rtf, sampleRtf(sampleText(controls::kMaxRichTextChars + 1, 80)));
+    for (const QString& path : {txt, rtf}) {
+        seams.nextAnswer(QMessageBox::Ok);
+        Heartbeat beat;
+        QElapsedTimer t;
+        t.start();
+        EXPECT_FALSE(importFile(path));
+        std::cout << "[ figures ] refused " << QFileInfo(path).size() << " bytes in " << t.elapsed()
+                  << " ms, longest gap " << beat.gap() << " ms\n";
+        EXPECT_LT(beat.gap(), 250);   // nothing but the message on the interface thread
+        EXPECT_EQ(controls::MessageBox::lastText(),
+                  QString("%1\nThe document holds more than 4194304 characters of text, more than any controller "
+                          "can show. Nothing was imported.").arg(path));
+        EXPECT_EQ(stored(), before);
+        EXPECT_EQ(edit()->toPlainText(), shown);
+    }
+}
+
+TEST_F(RichText, ALargeImportKeepsTheWindowAnsweringAndStoresTheWholeText)
+{
+    load(panel, item);
+    for (const qsizetype size : {qsizetype(100 * 1024), qsizetype(1024 * 1024)}) {
+        for (const bool asRtf : {false, true}) {
+            const QString text = sampleText(size, asRtf ? 70 : 0);
+            const QString path = dir.filePath(asRtf ? "big.rtf" : "big.txt");
+            writeFile(path, asRtf ? sampleRtf(text) : text.toLatin1());
+            Heartbeat beat;
+            QElapsedTimer t;
+            t.start();
+            EXPECT_TRUE(importFile(path));
+            const qint64 took = t.elapsed();
+            const qint64 gap = beat.gap();
+            std::cout << "[ figures ] " << (asRtf ? "RTF " : "TXT ") << QFileInfo(path).size() << " bytes: " << took
+                      << " ms, longest gap " << gap << " ms\n";
+            const qint64 store = storeMs(core, item, edit());
+            std::cout << "[ figures ]   store and repaint " << store << " ms\n";
+            EXPECT_LT(gap, maxGapMs(store)) << size << (asRtf ? " rtf" : " txt");
+            EXPECT_EQ(storedPlain(stored()), text);
+            EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(stored().size()));
+            // Typing at the end of the long line stays quick.
+            QTextCursor c = edit()->textCursor();
+            c.movePosition(QTextCursor::End);
+            edit()->setTextCursor(c);
+            Heartbeat typing;
+            QTest::keyClicks(edit(), "xy");
+            EXPECT_TRUE(storedPlain(stored()).endsWith("xy"));
+        }
+    }
+}
+
+TEST_F(RichText, ACancelledImportLeavesTheItemAsItWas)
+{
+    load(panel, item);
+    const QString before = stored();
+    const QString path = dir.filePath("long.rtf");
+    writeFile(path, sampleRtf(sampleText(3 * 1024 * 1024, 90)));
+    EXPECT_FALSE(imported([&] {
+        panel->ImportFile(path);
+        ASSERT_NE(panel->importProgress(), nullptr);
+        auto* cancel = panel->importProgress()->findChild<QPushButton*>();
+        ASSERT_NE(cancel, nullptr);
+        EXPECT_EQ(cancel->text(), "Cancel");
+        cancel->click();
+    }));
+    EXPECT_FALSE(panel->isImporting());
+    EXPECT_EQ(stored(), before);
+
+    // The same read left to run shows its progress once it takes a second.
+    QSignalSpy done(panel, &CPropertyText::importFinished);
+    panel->ImportFile(path);
+    QPointer<QProgressDialog> progress = panel->importProgress();
+    ASSERT_TRUE(progress);
+    if (QTest::qWaitFor([&] { return done.count() > 0 || (progress && progress->isVisible()); }, 30000) &&
+        done.isEmpty()) {
+        EXPECT_EQ(progress->labelText(), "Reading the text…");
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() > 0; }, 30000));
+        EXPECT_FALSE(done.first().first().toBool());
+        EXPECT_EQ(stored(), before);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() > 0; }, 30000));
+}
+
+TEST_F(RichText, ALargePasteTakesTheImportRoad)
+{
+    load(panel, item);
+    edit()->selectAll();
+    edit()->textCursor().removeSelectedText();
+    QTest::keyClicks(edit(), "<>");
+    QTextCursor c = edit()->textCursor();
+    c.setPosition(1);
+    edit()->setTextCursor(c);
+    const QString big = sampleText(controls::kLargePasteChars * 16, 50);
+    QApplication::clipboard()->setText(big);
+    Heartbeat beat;
+    EXPECT_TRUE(imported([&] { edit()->paste(); }));
+    std::cout << "[ figures ] paste of " << big.size() << " characters: longest gap " << beat.gap() << " ms\n";
+    EXPECT_LT(beat.gap(), maxGapMs(storeMs(core, item, edit())));
+    EXPECT_EQ(storedPlain(stored()).trimmed(), "<" + big + ">");
+
+    const QString before = stored();
+    QApplication::clipboard()->setText(QString(controls::kMaxRichTextChars, u'z'));
+    seams.nextAnswer(QMessageBox::Ok);
+    EXPECT_FALSE(imported([&] { edit()->paste(); }));
+    EXPECT_EQ(controls::MessageBox::lastText(),
+              "The pasted text would make more than 4194304 characters, more than any controller can show. "
+              "Nothing was pasted.");
+    EXPECT_EQ(stored(), before);
+}
+
+TEST_F(RichText, WrapTurnedOffStaysOffAfterASaveAndReload)
+{
+    const auto findText = [](tagItemData* n) {
+        std::function<tagItemData*(tagItemData*)> walk = [&](tagItemData* p) -> tagItemData* {
+            for (tagItemData* c = p->FirstChild; c; c = c->NextSibling) {
+                if (c->Level == LEVEL_PROGRAM && c->Item.TypeCode == IT_TEXT)
+                    return c;
+                if (tagItemData* f = walk(c))
+                    return f;
+            }
+            return nullptr;
+        };
+        return walk(n);
+    };
+    load(panel, item);
+    auto* wrap = ctl<controls::CIconButton>(panel, CPropertyText::IdWrap);
+    for (const int want : {1, 0}) {
+        if (wrap->GetCheck() != want)
+            click(wrap);
+        ASSERT_EQ(item->Item.TypeRecord->get(rt::Wrap), want);
+        const std::u16string file = dir.filePath(QStringLiteral("wrap%1.pl").arg(want)).toStdU16String();
+        ASSERT_EQ(core.SavePL(screen, file.c_str()), 0);
+        ASSERT_EQ(core.LoadPL(twinScreen, file.c_str()), 0);
+        tagItemData* back = findText(twinScreen);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->Item.TypeRecord->get(rt::Wrap), want);
+        load(panel, back);
+        EXPECT_EQ(wrap->GetCheck(), want);
+        EXPECT_EQ(edit()->lineWrapMode(), want ? QTextEdit::FixedPixelWidth : QTextEdit::NoWrap);
+        load(panel, item);
+    }
 }

@@ -17,8 +17,14 @@
 #include "support/TreeBuilder.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace panels;
@@ -97,6 +103,27 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
         EXPECT_GE(combo->x(), 0) << id;
     }
     EXPECT_TRUE(area->grab().save(QStringLiteral("%1/text-richtext-narrow_%2.png").arg(paneltest::outputDir(), GetParam())));
+
+    // The progress of a long import, with its cancel, in the language.
+    QTemporaryDir dir;
+    QFile big(dir.filePath("big.txt"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(200000, 'a'));
+    big.close();
+    auto* importer = static_cast<CPropertyText*>(richPanel);
+    QSignalSpy done(importer, &CPropertyText::importFinished);
+    importer->ImportFile(big.fileName());
+    QProgressDialog* progress = importer->importProgress();
+    ASSERT_NE(progress, nullptr);
+    progress->resize(progress->sizeHint());
+    auto* cancel = progress->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), platform::langString(48333));
+    EXPECT_EQ(progress->labelText(), platform::langString(48332));
+    EXPECT_FALSE(cancel->text().isEmpty());
+    EXPECT_TRUE(progress->grab().save(QStringLiteral("%1/text-importprogress_%2.png").arg(paneltest::outputDir(), GetParam())));
+    cancel->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() > 0; }, 30000));
 
     // The animation-effect dialog with the panels it is given.
     editor::CCustomGif dlg(anim);

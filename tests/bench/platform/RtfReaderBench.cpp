@@ -1,5 +1,5 @@
 // Loading RTF with many formatting runs: the cost must grow with the number
-// of runs, not with its square.
+// of runs, not with its square. A megabyte of text, as an import reads it.
 #include "platform/RtfReader.h"
 
 #include <QTextDocument>
@@ -38,6 +38,56 @@ void BM_ReadRtfRuns(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * runs);
 }
 
+// A megabyte of text as the rich edit writes it: a colour run every 200
+// characters, in lines of `line` characters (0: one paragraph).
+QByteArray megabyte(int line)
+{
+    constexpr int kChars = 1 << 20;
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl ;\\red255\\green0\\blue0;}\\f0\\fs20 ";
+    rtf.reserve(kChars * 11 / 10);
+    for (int i = 0; i < kChars; ++i) {
+        if (i % 200 == 0)
+            rtf += (i / 200) % 2 ? "\\cf1 " : "\\cf0 ";
+        if (line > 0 && i % line == line - 1)
+            rtf += "\\par\r\n";
+        else
+            rtf += (i % 7 == 6) ? ' ' : char('a' + i % 26);
+    }
+    return rtf + "\\par}";
+}
+
+// Reading for the editor: pieces of long paragraphs, the import's bound.
+void BM_ReadRtfMegabyte(benchmark::State& state)
+{
+    const QByteArray rtf = megabyte(static_cast<int>(state.range(0)));
+    platform::ReadOptions options;
+    options.blockChars = 2048;
+    options.maxChars = qsizetype(4) << 20;
+    for (auto _ : state) {
+        QTextDocument doc;
+        if (platform::readRtf(rtf, &doc, options) != platform::ReadResult::Ok)
+            state.SkipWithError("the RTF was not read");
+        benchmark::DoNotOptimize(doc.characterCount());
+    }
+    state.SetBytesProcessed(state.iterations() * rtf.size());
+}
+
+void BM_ReadPlainMegabyte(benchmark::State& state)
+{
+    const QString text = QString(1 << 20, u'a');
+    platform::ReadOptions options;
+    options.blockChars = 2048;
+    for (auto _ : state) {
+        QTextDocument doc;
+        if (platform::readPlainText(text, &doc, options) != platform::ReadResult::Ok)
+            state.SkipWithError("the text was not read");
+        benchmark::DoNotOptimize(doc.characterCount());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+
 } // namespace
 
+BENCHMARK(BM_ReadRtfMegabyte)->Arg(0)->Arg(70)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadPlainMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadRtfRuns)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
