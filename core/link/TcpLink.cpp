@@ -44,11 +44,11 @@ public:
         return TcpSendUpgradeStream(m_session, *this, data, length);
     }
 
-    int open(std::uint8_t command) override { return connect(command, kConnectAttempts); }
+    int open(std::uint8_t command) override { return openWith(command, kConnectAttempts); }
     // The stream has one attempt: the controller waits for it in its loader.
-    int openForStream(std::uint8_t command) override { return connect(command, 1); }
+    int openForStream(std::uint8_t command) override { return openWith(command, 1); }
 
-    int connect(std::uint8_t command, int attempts)
+    int openWith(std::uint8_t command, int attempts)
     {
         if (!newSocket()) {
             m_session.report(command, CBE_SOCKET_FAILED, 0);
