@@ -173,7 +173,13 @@ void GridPainter::PaintCell(PixelRect rect, int col, int row, bool screenPens)
     const std::u16string text = g_.GetFormattedText(col, row);
     if (text.empty())
         return;
-    const QString s = QString::fromStdU16String(text);
+    QString s = QString::fromStdU16String(text);
+    // A value ended with Enter keeps its line break, which would lay out an
+    // empty last line and push the text up out of the cell.
+    while (s.endsWith(u'\n') || s.endsWith(u'\r'))
+        s.chop(1);
+    if (s.isEmpty())
+        return;
     p_.save();
     if (const QFont* f = FontFor(cell.font))
         p_.setFont(*f);

@@ -4,6 +4,9 @@
 # read by address, the raw offset accessors, or an offset constant named
 # after a record kind. The schema's own test may build fields from numbers:
 # it holds the schema to the stored format.
+# Likewise for the controller program (core/render/ProgramSchema.h): no
+# program field built from a number elsewhere, and the files that write the
+# program's records write no byte at a bare offset.
 # Usage: check-record-offsets.sh [tree]   (default: the repository this script is in)
 set -u
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
@@ -11,7 +14,10 @@ cd "$root" || { echo "check-record-offsets: no tree at $root" >&2; exit 2; }
 
 schema="core/api/TypeRecords.h"
 [ -f "$schema" ] || { echo "check-record-offsets: $schema is missing" >&2; exit 2; }
-allowed="^(\./)?(core/api/TypeRecords\.h|tests/core/model/TypeRecordsTest\.cpp):"
+allowed="^(\./)?(core/api/TypeRecords\.h|core/render/ProgramSchema\.h|tests/core/model/TypeRecordsTest\.cpp):"
+program="core/render/ProgramSchema.h"
+# The files that write the controller program's records.
+writers=(core/render/ContentCompiler.cpp core/render/PixelConvert.cpp)
 
 dirs=()
 for d in core app grid platform tests fuzz; do
@@ -29,7 +35,24 @@ patterns=(
     '\bk(Gif|TextGif|Text|Pic|Picture|Image|Clock|Analog|Digital|Counter|Count|Line|SingleLine|Rich|Record)[A-Za-z0-9_]*(Field|Offset|Mode|Path|Frames|Delays|Style|Repeat|Interval|Effect|Colour|Color|Font)[[:space:]]*=[[:space:]]*[0-9]'
 )
 
+# a program field built from a number
+patterns+=('\bprogram::([a-z]+::)?(U8|U16|U32|Tag|Quad|Field<[^>]*>)[[:space:]]*[A-Za-z_]*[[:space:]]*(\{|=[[:space:]]*\{?)[[:space:]]*(0x)?[0-9~]')
+
 found=0
+if [ -f "$program" ]; then
+    present=()
+    for w in "${writers[@]}"; do
+        [ -f "$w" ] && present+=("$w")
+    done
+    if [ "${#present[@]}" -gt 0 ]; then
+        # a byte of a record put or read at a bare offset
+        hits=$(grep -nE '\b(bytes::)?(put8|put16|put32|get16|get32)\([^,]+,[[:space:]]*(0x)?[0-9a-fA-F]+[[:space:]]*[,)]' "${present[@]}" 2>/dev/null)
+        if [ -n "$hits" ]; then
+            echo "$hits"
+            found=1
+        fi
+    fi
+fi
 for p in "${patterns[@]}"; do
     hits=$(grep -rnE --include='*.h' --include='*.cpp' "$p" "${dirs[@]}" 2>/dev/null | grep -vE "$allowed")
     if [ -n "$hits" ]; then
@@ -38,7 +61,7 @@ for p in "${patterns[@]}"; do
     fi
 done
 if [ "$found" -ne 0 ]; then
-    echo "check-record-offsets: type-record offsets outside $schema (use its fields)" >&2
+    echo "check-record-offsets: record offsets outside $schema or $program (use their fields)" >&2
     exit 1
 fi
-echo "check-record-offsets: no type-record offset outside $schema"
+echo "check-record-offsets: no record offset outside $schema and $program"

@@ -47,12 +47,12 @@ int floorDiv(int a, int b)
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-// An even number of LEDs, at least 2, no more than `room` allows when it can.
+// An even number of LEDs, at least the minimum, no more than `room` allows when it can.
 int evenExtent(int extent, int room, int dot)
 {
     const int step = 2 * dot;
     const int v = step * floorDiv(std::min(extent, room), step);
-    return std::max(v, step);
+    return std::max(v, kMinSectionLeds * dot);
 }
 
 } // namespace

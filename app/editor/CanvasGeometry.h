@@ -26,6 +26,9 @@ enum HitCode {
 };
 
 inline constexpr int kHitMargin = 6;
+// The smallest width and height of a section in LEDs; below it a window
+// could not be seen or taken hold of.
+inline constexpr int kMinSectionLeds = 2;
 
 // Where `p` (window coordinates) lies on a window of `size`.
 HitCode sectionHitTest(QPoint p, QSize size);

@@ -14,7 +14,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
-#include <QTabWidget>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -246,10 +246,12 @@ CCustomGif::CCustomGif(tagItemData* item, QWidget* parent) : QDialog(parent), m_
     m_right = new QWidget(this);
     m_right->setObjectName(QString::number(kEffectPlaceholder));
     m_right->resize(kPanelSize);
-    m_tab = new QTabWidget(m_right);
+    m_tab = new QTabBar(m_right);
     m_tab->setObjectName(QString::number(kTabId));
     controls::setControlId(m_tab, kTabId);
-    m_tab->addTab(new QWidget, platform::langDialogText(kCustomGifTemplate, kTabId));
+    m_tab->setDrawBase(false);
+    m_tab->setExpanding(false);
+    m_tab->addTab(platform::langDialogText(kCustomGifTemplate, kTabId));
 
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -285,6 +287,7 @@ CCustomGif::~CCustomGif()
 void CCustomGif::retranslate()
 {
     setWindowTitle(platform::langDialogText(kCustomGifTemplate, 0));
+    m_tab->setTabText(0, platform::langDialogText(kCustomGifTemplate, kTabId));
     m_nav->retranslate();
     drawFrame();
 }
@@ -305,10 +308,8 @@ void CCustomGif::setTextPanel(QWidget* panel)
 void CCustomGif::setEffectPanel(QWidget* panel)
 {
     m_effectPanel = panel;
-    QWidget* page = m_tab->widget(0);
-    auto* box = new QVBoxLayout(page);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(panel);
+    panel->setParent(m_right);
+    layoutRight();
     panel->show();
 }
 
@@ -345,10 +346,18 @@ void CCustomGif::resizeEvent(QResizeEvent* e)
     const QSize left = m_left->size();
     m_left->move(0, c.height() - left.height());
     m_right->setGeometry(left.width(), c.height() - left.height(), std::max(0, c.width() - left.width()), left.height());
-    m_tab->setGeometry(m_right->rect());
+    layoutRight();
     if (m_textPanel)
         m_textPanel->setGeometry(m_left->rect());
     layoutCanvas();
+}
+
+void CCustomGif::layoutRight()
+{
+    const int w = m_right->width();
+    m_tab->setGeometry(0, 0, w, kGifTabHeight);
+    if (m_effectPanel)
+        m_effectPanel->setGeometry(0, kGifTabHeight, w, std::max(0, m_right->height() - kGifTabHeight));
 }
 
 void CCustomGif::layoutCanvas()

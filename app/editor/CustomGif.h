@@ -18,7 +18,7 @@
 
 class QLabel;
 class QLineEdit;
-class QTabWidget;
+class QTabBar;
 struct tagItemData;
 
 namespace controls {
@@ -163,6 +163,7 @@ private:
     void loadText();
     void drawFrame();
     void layoutCanvas();
+    void layoutRight();
     void setZoom(int zoom);
     void stop();
 
@@ -176,7 +177,7 @@ private:
     CGifFrameCtrl* m_nav;
     QWidget* m_left;  // placeholder 6318
     QWidget* m_right; // placeholder 6319
-    QTabWidget* m_tab;
+    QTabBar* m_tab;   // the strip alone: the effect panel sits right under it
     QWidget* m_textPanel = nullptr;
     QWidget* m_effectPanel = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "app/controls/Edits.h"
 #include "app/controls/MessageBox.h"
 #include "app/panels/FontChoice.h"
+#include "app/panels/PictureModes.h"
 #include "app/panels/PropertyClockDigit.h"
 #include "core/api/Nodes.h"
 #include "core/api/ItemRecord.h"
@@ -115,7 +116,7 @@ bool CPropertyClockSimul::OnInitDialog()
         if (i == 2) {
             // The picture mode closes the marks' column; made here so Tab walks each column down.
             m_pictureMode = withId(new QComboBox(this), IdPictureMode);
-            controls::FillComboFromResource(48264, m_pictureMode);
+            fillPictureModes(m_pictureMode);
             grid->addWidget(makeLabel(6312), 4, 2);
             grid->addWidget(m_pictureMode, 4, 3);
         }
@@ -182,6 +183,12 @@ bool CPropertyClockSimul::OnInitDialog()
     connect(m_picture, &QLineEdit::textChanged, this, [this](const QString& t) {
         if (canWrite()) {
             setBoundedText(*m_record, rec::Picture, t);
+            // A chosen picture always shows: "no picture" gives way to stretching.
+            const qint64 mode = m_record->get(rec::PictureMode);
+            if (!t.isEmpty() && modeForChosenPicture(mode) != mode) {
+                m_record->set(rec::PictureMode, std::uint32_t(modeForChosenPicture(mode)));
+                m_pictureMode->setCurrentIndex(pictureModeIndex(m_record->get(rec::PictureMode)));
+            }
             repaint();
         }
     });
@@ -220,7 +227,7 @@ int CPropertyClockSimul::OnNodeLoad(tagItemData* node)
         m_date->setChecked(bits & 2);
         m_hourStyle->setCurrentIndex(int(m_record->get(rec::HourMarkStyle)));
         m_minuteStyle->setCurrentIndex(int(m_record->get(rec::MinuteMarkStyle)));
-        m_pictureMode->setCurrentIndex(int(m_record->get(rec::PictureMode)));
+        m_pictureMode->setCurrentIndex(pictureModeIndex(m_record->get(rec::PictureMode)));
         m_picture->setText(m_record->get(rec::Picture));
         const auto& fields = numberFields();
         for (std::size_t i = 0; i < fields.size(); ++i)

@@ -430,10 +430,10 @@ void CPropertyGrid::importFile(const QString& path)
     SpreadsheetSource* source = sourceFactory() ? sourceFactory()(this) : new OfficeSpreadsheetSource(this);
     m_source = source;
     tagItemData* target = m_node;
-    connect(source, &SpreadsheetSource::loaded, this, [this, source, target](const SheetData& sheet) {
+    connect(source, &SpreadsheetSource::loaded, this, [this, source, target, path](const SheetData& sheet) {
         if (source != m_source)
             return;
-        onSheetLoaded(sheet, target);
+        onSheetLoaded(sheet, target, path);
     });
     connect(source, &SpreadsheetSource::failed, this, [this, source](const QString& message) {
         if (source != m_source)
@@ -446,7 +446,7 @@ void CPropertyGrid::importFile(const QString& path)
     source->open(path);
 }
 
-void CPropertyGrid::onSheetLoaded(const SheetData& sheet, tagItemData* target)
+void CPropertyGrid::onSheetLoaded(const SheetData& sheet, tagItemData* target, const QString& path)
 {
     SpreadsheetSource* source = m_source;
     m_source = nullptr;
@@ -462,7 +462,7 @@ void CPropertyGrid::onSheetLoaded(const SheetData& sheet, tagItemData* target)
     // leaves the table as it was; the window then takes the result at once.
     const std::vector<std::uint8_t> stream = applySheetToStream(sheet, currentStream());
     if (!replaceGrid(stream)) {
-        controls::MessageBox::warning(this, title(), spreadsheetImportError());
+        controls::MessageBox::warning(this, title(), spreadsheetUnreadableError(path));
         emit importFinished(false);
         return;
     }

@@ -98,7 +98,7 @@ private:
     void onGridLines();
     void onTableSize();
     void onImport();
-    void onSheetLoaded(const SheetData& sheet, tagItemData* target);
+    void onSheetLoaded(const SheetData& sheet, tagItemData* target, const QString& path);
     void endImport();
     // Puts a whole new grid stream in the window; the window's DIMCHANGED
     // then relabels, saves and repaints once.

@@ -1,6 +1,7 @@
 #include "app/panels/PropertySceneShow.h"
 
 #include "app/controls/MessageBox.h"
+#include "app/panels/PictureModes.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 
@@ -39,7 +40,7 @@ bool CPropertySceneShow::OnInitDialog()
     m_path->setMaxLength(kPathChars - 1);
     m_browse = withId(new QPushButton(dialogText(IdBrowse), this), IdBrowse);
     m_mode = withId(new QComboBox(this), IdMode);
-    controls::FillComboFromResource(48264, m_mode);
+    fillPictureModes(m_mode);
     m_mode->setCurrentIndex(-1);
     m_option = withId(new QCheckBox(dialogText(IdOption), this), IdOption);
     auto* grid = new QGridLayout(this);
@@ -77,8 +78,8 @@ int CPropertySceneShow::OnNodeLoad(tagItemData* node)
     }
     const SceneBlock& s = node->Scene;
     m_path->setText(QString::fromUtf16(s.PicturePath, std::find(s.PicturePath, s.PicturePath + kPathChars, u'\0') - s.PicturePath));
-    const qint64 mode = kModeBinding.read(*node);
-    m_mode->setCurrentIndex(mode < m_mode->count() ? int(mode) : -1);
+    const int mode = pictureModeIndex(kModeBinding.read(*node));
+    m_mode->setCurrentIndex(mode < m_mode->count() ? mode : -1);
     m_option->setChecked(kOptionBinding.read(*node) != 0);
     return 0;
 }
@@ -92,6 +93,11 @@ void CPropertySceneShow::onPath()
     std::fill(std::begin(s.PicturePath), std::end(s.PicturePath), u'\0');
     std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), text.size(), s.PicturePath);
     s.PicturePresent = 0;
+    // A chosen picture always shows: "no picture" gives way to stretching.
+    if (!text.isEmpty() && modeForChosenPicture(s.PictureMode) != s.PictureMode) {
+        s.PictureMode = std::uint8_t(modeForChosenPicture(s.PictureMode));
+        m_mode->setCurrentIndex(pictureModeIndex(s.PictureMode));
+    }
     repaint();
 }
 

@@ -3,9 +3,11 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/Edits.h"
 #include "app/controls/IconButton.h"
+#include "app/panels/HostAddress.h"
 #include "core/api/Records.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
+#include "platform/LangPack.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,9 +16,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QToolTip>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 
 namespace panels {
 namespace {
@@ -25,6 +29,7 @@ constexpr int kLinkLabel = 6191;
 constexpr int kLabelIds[6] = {6197, 6201, 6198, 6199, 6273, 6202};
 constexpr int kMaxHostBytes = 66;
 const char* const kBaudRates[] = {"1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"};
+constexpr unsigned kNotAnAddress = 63150, kBadPort = 63151;
 } // namespace
 
 CPropertyScreenComm::CPropertyScreenComm(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
@@ -48,7 +53,9 @@ bool CPropertyScreenComm::OnInitDialog()
     m_hostRow = new QWidget(this);
     m_ip = withId(new QLineEdit(m_hostRow), IdIp);
     m_ip->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("^(\\d{1,3}(\\.\\d{0,3}){0,3})?$")), m_ip));
+        QRegularExpression(QStringLiteral("^(?:%1(?:\\.%1?){0,3})?$")
+                               .arg(QStringLiteral("(?:25[0-5]|2[0-4]\\d|1\\d\\d|[1-9]?\\d)"))),
+        m_ip));
     m_ip->setMaxLength(15);
     m_byName = withId(new QCheckBox(dialogText(IdByName), m_hostRow), IdByName);
     m_hostName = withId(new QLineEdit(m_hostRow), IdHostName);
@@ -116,6 +123,9 @@ bool CPropertyScreenComm::OnInitDialog()
     connect(m_ip, &QLineEdit::textChanged, this, &CPropertyScreenComm::onIp);
     connect(m_hostName, &QLineEdit::textChanged, this, &CPropertyScreenComm::onHostName);
     connect(m_port, &QLineEdit::textChanged, this, &CPropertyScreenComm::onPort);
+    connect(m_ip, &QLineEdit::editingFinished, this, [this] { onHostDone(m_ip, false); });
+    connect(m_hostName, &QLineEdit::editingFinished, this, [this] { onHostDone(m_hostName, true); });
+    connect(m_port, &QLineEdit::editingFinished, this, &CPropertyScreenComm::onPortDone);
     connect(m_refresh, &QPushButton::clicked, this, &CPropertyScreenComm::onRefresh);
     return true;
 }
@@ -272,6 +282,55 @@ void CPropertyScreenComm::copyHost(char* field, std::size_t size, const QString&
     std::memcpy(field, bytes.constData(), n);
 }
 
+bool CPropertyScreenComm::acceptableHost(const QString& text, bool byName)
+{
+    if (text.isEmpty())
+        return false;
+    const bool dotted = std::all_of(text.begin(), text.end(), [](QChar c) { return c == u'.' || (c >= u'0' && c <= u'9'); });
+    if (byName && !dotted)
+        return true;
+    // The link refuses 0.0.0.0 as a destination.
+    const std::optional<std::uint32_t> address = ParseIpv4(text);
+    return address && *address != 0 && text.trimmed() == text;
+}
+
+bool CPropertyScreenComm::acceptablePort(const QString& text)
+{
+    bool ok = false;
+    const uint v = text.trimmed().toUInt(&ok);
+    return ok && v >= 1 && v <= 65535;
+}
+
+void CPropertyScreenComm::refuse(QLineEdit* edit, const QString& stored, const QString& cue)
+{
+    {
+        LoadScope loading(*this);
+        edit->setText(stored);
+    }
+    QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), cue, edit);
+}
+
+void CPropertyScreenComm::onHostDone(QLineEdit* edit, bool byName)
+{
+    if (!canEdit() || acceptableHost(edit->text(), byName))
+        return;
+    const tagGlobalInfo& g = m_node->Global;
+    const QString stored = (g.HostKind != 0) == byName
+                               ? QString::fromLocal8Bit(g.Host, static_cast<qsizetype>(strnlen(g.Host, sizeof g.Host)))
+                               : QString();
+    if (edit->text() != stored)
+        refuse(edit, stored, platform::langString(kNotAnAddress).arg(edit->text()));
+}
+
+void CPropertyScreenComm::onPortDone()
+{
+    if (!canEdit() || acceptablePort(m_port->text()))
+        return;
+    const QString stored = QString::number(m_node->Global.HostPort);
+    if (m_port->text() != stored)
+        refuse(m_port, stored, platform::langString(kBadPort));
+}
+
 void CPropertyScreenComm::onLinkType(int index)
 {
     if (!canEdit() || index < 0)
@@ -327,19 +386,27 @@ void CPropertyScreenComm::onByName()
     const bool byName = m_byName->isChecked();
     m_node->Global.HostKind = byName ? 1 : 0;
     applyHostKind(byName);
-    copyHost(m_node->Global.Host, sizeof m_node->Global.Host, (byName ? m_hostName : m_ip)->text());
+    QLineEdit* edit = byName ? m_hostName : m_ip;
+    // A text the field refuses (one a damaged file held) is not carried
+    // over; an empty one is, and the screen then has no host.
+    if (!edit->text().isEmpty() && !acceptableHost(edit->text(), byName)) {
+        LoadScope loading(*this);
+        edit->clear();
+    }
+    copyHost(m_node->Global.Host, sizeof m_node->Global.Host, edit->text());
 }
 
+// While typing, only a whole address is stored; a half-typed one leaves the old.
 void CPropertyScreenComm::onIp()
 {
-    if (!canEdit())
+    if (!canEdit() || !acceptableHost(m_ip->text(), false))
         return;
     copyHost(m_node->Global.Host, sizeof m_node->Global.Host, m_ip->text());
 }
 
 void CPropertyScreenComm::onHostName()
 {
-    if (!canEdit())
+    if (!canEdit() || !acceptableHost(m_hostName->text(), true))
         return;
     copyHost(m_node->Global.Host, sizeof m_node->Global.Host, m_hostName->text());
 }
@@ -348,8 +415,11 @@ void CPropertyScreenComm::onPort()
 {
     if (!canEdit())
         return;
+    // Port 0 reaches nothing: it is refused when the edit ends; above the
+    // range the edit has cut it already.
     const qlonglong v = m_port->text().trimmed().toLongLong();
-    m_node->Global.HostPort = static_cast<std::uint16_t>(std::clamp<qlonglong>(v, 0, 65535));
+    if (v >= 1)
+        m_node->Global.HostPort = static_cast<std::uint16_t>(std::min<qlonglong>(v, 65535));
 }
 
 void CPropertyScreenComm::onRefresh()

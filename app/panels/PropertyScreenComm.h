@@ -37,6 +37,11 @@ public:
     // Copies text into a narrow field of `size` bytes, always terminated,
     // never splitting a character; the rest of the field is zeroed.
     static void copyHost(char* field, std::size_t size, const QString& text);
+    // What the host and port fields take: a whole non-zero address; by name
+    // also any name that is not digits and dots alone, which a resolver
+    // would read as a short address. Ports 1-65535.
+    static bool acceptableHost(const QString& text, bool byName);
+    static bool acceptablePort(const QString& text);
 
 protected:
     bool OnInitDialog() override;
@@ -58,6 +63,10 @@ private:
     void onIp();
     void onHostName();
     void onPort();
+    // Editing ended on a text the field refuses: the stored value comes back.
+    void onHostDone(QLineEdit* edit, bool byName);
+    void onPortDone();
+    void refuse(QLineEdit* edit, const QString& stored, const QString& cue);
     void onRefresh();
 
     int m_shown = 0;

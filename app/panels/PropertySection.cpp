@@ -1,6 +1,7 @@
 #include "app/panels/PropertySection.h"
 
 #include "app/controls/AppMessages.h"
+#include "app/editor/CanvasGeometry.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 
 namespace panels {
 namespace {
@@ -38,6 +40,10 @@ bool CPropertySection::OnInitDialog()
     connect(m_spins[1], &QSpinBox::valueChanged, this, [this] { onPosition(false); });
     connect(m_spins[2], &QSpinBox::valueChanged, this, [this] { onSize(true); });
     connect(m_spins[3], &QSpinBox::valueChanged, this, [this] { onSize(false); });
+    // A smaller size is refused as the canvas refuses it; the edit goes back
+    // to the last size when the typing ends.
+    m_spins[2]->setMinimum(editor::kMinSectionLeds);
+    m_spins[3]->setMinimum(editor::kMinSectionLeds);
     return true;
 }
 
@@ -93,7 +99,7 @@ void CPropertySection::onSize(bool isWidth)
         SectionBlock& s = m_node->Section;
         QSpinBox* edit = m_spins[isWidth ? 2 : 3];
         const int typed = edit->value();
-        const int v = roundUpEven(typed);
+        const int v = std::max(roundUpEven(typed), editor::kMinSectionLeds);
         if (v != (isWidth ? s.RectW : s.RectH)) {
             core().ChangeItemRect(m_node, s.RectX, s.RectY, isWidth ? v : s.RectW, isWidth ? s.RectH : v);
             setQuietly(m_spins[0], s.RectX);

@@ -133,8 +133,9 @@ protected:
 
 } // namespace
 
-// The property panels reach the screen canvases through the frame.
-class FramePanelHost : public panels::PanelHost {
+// The property panels reach the screen canvases through the frame, and the
+// screen panel has the screen windows follow a screen's name and programs.
+class FramePanelHost : public panels::PanelHost, public ScreenWindowHost {
 public:
     explicit FramePanelHost(CMainFrame& frame) : m_frame(frame) {}
     void repaintNode(tagItemData* node) override
@@ -157,8 +158,28 @@ public:
         if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
             canvas->RemoveItem(item);
     }
+    void SetScreenTitle(tagItemData* screen, const QString& title) override
+    {
+        if (editor::CChildFrame* child = childOf(screen))
+            child->setWindowTitle(title);
+    }
+    void RelayoutScreen(tagItemData* screen) override
+    {
+        editor::CScreenLed* canvas = m_frame.FindItemWindow(screen);
+        if (!canvas)
+            return;
+        canvas->UpdateItemRect(screen);
+        if (editor::CChildFrame* child = editor::CChildFrame::ofCanvas(canvas))
+            child->relayout();
+    }
 
 private:
+    editor::CChildFrame* childOf(tagItemData* screen)
+    {
+        editor::CScreenLed* canvas = m_frame.FindItemWindow(screen);
+        return canvas ? editor::CChildFrame::ofCanvas(canvas) : nullptr;
+    }
+
     CMainFrame& m_frame;
 };
 
@@ -401,9 +422,11 @@ void CMainFrame::buildPanes()
     m_links.windows = this;
     m_links.openScreenWindow = [this](tagItemData* screen) { return OpenScreenWindow(screen) == 1; };
     m_links.notice = [this](const QString& text) { ShowTip(text); };
+    CPanelView* view = nullptr;
     if (!m_panel) {
         auto panel = std::make_unique<CEditorScreenPanel>(m_core, m_app.Settings(), m_app.AppFolder(), m_links, m_inner);
         m_links.itemTree = panel->Editor();
+        view = panel->View();
         m_panel = std::move(panel);
     }
     m_panel->SetNoticeCallback([this](int code, const QString& text) { OnEditorNotice(code, text); });
@@ -417,6 +440,8 @@ void CMainFrame::buildPanes()
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
     m_panelHost = std::make_unique<FramePanelHost>(*this);
+    if (view)
+        view->SetWindowHost(m_panelHost.get());
     auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()});
     lay->addWidget(panels::makePaneScroller(pane, m_property));
     m_links.propertyPane = pane;
@@ -508,6 +533,9 @@ void CMainFrame::reopenScreens()
     tagItemData* last = nullptr;
     for (int i = 0; i < lists.savePath.size(); ++i) {
         const QString path = ResolveScreenPath(lists.savePath[i], m_app.AppFolder());
+        // A file named twice gets one screen: two would each save over the other.
+        if (m_panel->IsFileOpen(path))
+            continue;
         const std::u16string name = GetFileTitlePart(path).toStdU16String();
         tagItemData* screen = m_core.AddItem(IT_SCREEN, name.c_str(), nullptr, last);
         if (!screen)
@@ -759,8 +787,15 @@ bool CMainFrame::deleteKeyRelayed(QObject* watched, QEvent* e)
     if (!w || w->window() != this || QApplication::activeModalWidget())
         return false;
     // Delete in a text field edits the text; only elsewhere does it delete
-    // the selected scene or section.
-    if (isTextInput(QApplication::focusWidget()) || isTextInput(w))
+    // the selected scene or section. The tree's label editor opens by itself
+    // a moment after a click into the selected row: until something is typed
+    // there, Delete still deletes that row's node.
+    QWidget* focus = QApplication::focusWidget();
+    auto* label = qobject_cast<QLineEdit*>(focus);
+    auto* tree = qobject_cast<QWidget*>(m_links.itemTree.data());
+    if (label && tree && !label->isModified() && tree->isAncestorOf(label))
+        tree->setFocus();   // closes the label editor with the name unchanged
+    else if (isTextInput(focus) || isTextInput(w))
         return false;
     if (m_panel)
         m_panel->DeleteSelectedItem();

@@ -118,6 +118,9 @@ public:
     void OnViewToolbar();
 
     int SendScreenPrograms(tagItemData* screen);
+    // False, after telling the operator which, when an item of the screen is
+    // too large to go to a controller.
+    bool CheckItemSizes(tagItemData* screen);
     int CheckScreenOverlap(tagItemData* screen);
     // The overlap question's text for a filled table.
     static QString OverlapMessage(const _tableOverlap& table);

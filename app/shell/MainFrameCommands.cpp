@@ -65,12 +65,14 @@ namespace {
 
 constexpr unsigned kStrNoScreen = 48170;
 constexpr unsigned kStrNotAvailable = 48290;
+constexpr unsigned kStrNothingToPreview = 48300;
 constexpr unsigned kStrClearPrograms = 57356;
 constexpr unsigned kStrFileOpen = 48217;
 constexpr unsigned kStrFileFilter = 46006;
 constexpr unsigned kStrSearchSummary = 48225;
 constexpr unsigned kStrFolderEmpty = 105;
 constexpr unsigned kStrUsbFailed = 63000;
+constexpr unsigned kStrItemTooLarge = 63030;
 constexpr unsigned kStrFound = 44015;
 constexpr unsigned kStrFillText = 57360;
 constexpr unsigned kStrFillCaption = 57359;
@@ -308,8 +310,12 @@ void CMainFrame::OnOpenFile()
     }
     const QString name = GetFileTitlePart(path);
     tagItemData* screen = m_core.AddItem(IT_SCREEN, wide(name), nullptr, nullptr);
-    if (screen && m_panel->LoadScreenFile(screen, path) != 0)
+    if (!screen)
+        return;
+    if (const int rc = m_panel->LoadScreenFile(screen, path); rc != 0) {
         m_panel->RemoveScreen(screen);
+        ShowOpenFailedMessage(this, path, rc);
+    }
 }
 
 void CMainFrame::OnSaveFile()
@@ -348,6 +354,8 @@ void CMainFrame::OnExportUsbFile()
     QString folder = choice.folder;
     if (!folder.endsWith(u'/'))
         folder += u'/';
+    if ((choice.options & 1) && !CheckItemSizes(screen))
+        return;
     const QString path = folder + QStringLiteral("program.dat");
     const std::uint32_t oldModel = screen->Global.HardwareId;
     if (choice.options & 0x20)
@@ -397,12 +405,14 @@ void CMainFrame::OnSendPrograms()
 
 void CMainFrame::OnAdjustTime()
 {
+    ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
         m_core.SendAdjustTime(screen);
 }
 
 void CMainFrame::OnDisplaySwitch(unsigned value)
 {
+    ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
         m_core.SendSwitch(screen, value);
 }
@@ -445,6 +455,11 @@ void CMainFrame::OnPreview()
     tagItemData* scene = item ? CCore::GetCurScene(item) : nullptr;
     tagItemData* screen = item ? CCore::GetCurRoot(item) : nullptr;
     QWidget* canvas = screen ? FindItemWindow(screen) : nullptr;
+    if (!scene && screen && !screen->FirstChild) {
+        // Otherwise the command would seem to do nothing at all.
+        controls::MessageBox::information(this, windowTitle(), S(kStrNothingToPreview));
+        return;
+    }
     if (!scene || !canvas)
         return;
     int dot = m_seams.canvasDot ? m_seams.canvasDot(canvas) : 3;
@@ -540,9 +555,20 @@ int CMainFrame::SendScreenPrograms(tagItemData* screen)
             m_core.SendClearProg(screen);
         return 0;
     }
-    if (!CheckScreenOverlap(screen))
+    if (!CheckScreenOverlap(screen) || !CheckItemSizes(screen))
         return 0;
     return runTask(TASK_SEND_PROGRAMS, screen, 0);
+}
+
+bool CMainFrame::CheckItemSizes(tagItemData* screen)
+{
+    const tagItemData* item = CCore::GetOversizedItem(screen);
+    if (!item)
+        return true;
+    const char16_t* end = std::find(std::begin(item->Name), std::end(item->Name), u'\0');
+    const QString name = QString::fromUtf16(item->Name, int(end - item->Name));
+    controls::MessageBox::warning(this, windowTitle(), S(kStrItemTooLarge).arg(name));
+    return false;
 }
 
 QString CMainFrame::OverlapMessage(const _tableOverlap& table)
@@ -711,9 +737,12 @@ int CMainFrame::OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScre
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
+    // The link is borrowed for this send; the screen's own setting (a stored
+    // broadcast, say) comes back after it.
+    tagItemData* const saved = screen->Global.TargetScreen;
     screen->Global.TargetScreen = linkScreen == -1 ? TARGET_SCREEN_NONE : reinterpret_cast<tagItemData*>(linkScreen);
     SendScreenPrograms(screen);
-    screen->Global.TargetScreen = nullptr;
+    screen->Global.TargetScreen = saved;
     return 0;
 }
 
@@ -738,6 +767,7 @@ int CMainFrame::OnSettingsChanged(platform::WPARAM what)
 
 void CMainFrame::OnTestPattern(unsigned id)
 {
+    ResetStatusTexts();
     tagItemData* source = m_panel->GetSelectedScreen();
     if (!source)
         return;

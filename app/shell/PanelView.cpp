@@ -34,7 +34,12 @@ constexpr unsigned kAskSave = 46001;
 constexpr unsigned kCloseCaption = 46003;
 constexpr unsigned kSaveOnQuitFailed = 46005;
 constexpr unsigned kFilter = 46006;
+constexpr unsigned kNotSaved = 46007;
+constexpr unsigned kNotOpened = 46008;
 constexpr unsigned kAlreadyOpen = 48217;
+constexpr unsigned kNotAProgramList = 44501;
+constexpr unsigned kIncomplete = 44502;
+constexpr unsigned kNewerVersion = 44506;
 constexpr unsigned kNotDone = 63000;
 constexpr unsigned kProgramTitle = 128;
 
@@ -68,9 +73,28 @@ QString withExtension(const QString& path)
     return path + QStringLiteral(".pl");
 }
 
+// Recorded paths are absolute and clean, so that one file has one spelling.
 QString absolute(const QString& path)
 {
-    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+    return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// One file under two spellings (a link, a folder reached twice) is still one file.
+bool sameFile(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (a == b)
+        return true;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// Something is there already: a file, a folder, or a link to nothing.
+bool pathTaken(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 // A screen name as a file name: no folder separators, never "." or "..".
@@ -169,16 +193,20 @@ void CPanelView::OpenScreen(tagItemData* screen)
     const bool kept = !backup.isEmpty() && m_core.SavePL(screen, wide(backup)) == 0;
     m_core.SetFileCallBack(fileReports);
     m_tree->ClearPrograms(screen);
-    if (LoadScreenFile(screen, path) == 0 || !kept)
+    const int rc = LoadScreenFile(screen, path);
+    if (rc == 0)
         return;
-    m_core.SetFileCallBack(nullptr);
-    const bool restored = m_core.LoadPL(screen, wide(backup)) == 0;
-    m_core.SetFileCallBack(fileReports);
-    if (restored) {
-        m_tree->InsertItemTree(screen);
-        if (m_host)
-            m_host->RelayoutScreen(screen);
+    if (kept) {
+        m_core.SetFileCallBack(nullptr);
+        const bool restored = m_core.LoadPL(screen, wide(backup)) == 0;
+        m_core.SetFileCallBack(fileReports);
+        if (restored) {
+            m_tree->InsertItemTree(screen);
+            if (m_host)
+                m_host->RelayoutScreen(screen);
+        }
     }
+    ShowOpenFailedMessage(this, path, rc);
 }
 
 void CPanelView::forgetGoneScreens()
@@ -219,6 +247,11 @@ QString CPanelView::askSavePath(tagItemData* screen, bool proposeName)
 
 bool CPanelView::SaveScreen(tagItemData* screen, bool useDefaultName)
 {
+    return saveScreen(screen, useDefaultName, true);
+}
+
+bool CPanelView::saveScreen(tagItemData* screen, bool useDefaultName, bool tellFailure)
+{
     if (CCore::IsRoot(screen) != 1)
         return false;
     forgetGoneScreens();
@@ -226,14 +259,16 @@ bool CPanelView::SaveScreen(tagItemData* screen, bool useDefaultName)
     if (path.isEmpty()) {
         if (useDefaultName) {
             QDir().mkpath(DefaultFolder());
-            path = DefaultPath(screen);
+            path = FreeDefaultPath(screen);
+            if (path.isEmpty())
+                path = DefaultPath(screen);   // refused below, and told
         } else {
             path = askSavePath(screen, true);
             if (path.isEmpty())
                 return false;
         }
     }
-    return SaveScreenFile(screen, path);
+    return saveScreenFile(screen, path, tellFailure);
 }
 
 bool CPanelView::SaveScreenAs(tagItemData* screen)
@@ -246,14 +281,66 @@ bool CPanelView::SaveScreenAs(tagItemData* screen)
 
 bool CPanelView::SaveScreenFile(tagItemData* screen, const QString& path)
 {
+    return saveScreenFile(screen, path, true);
+}
+
+bool CPanelView::saveScreenFile(tagItemData* screen, const QString& path, bool tellFailure)
+{
     const QString full = absolute(path);
-    // The core's file callback tells the user how it went. A file that was
-    // not written is not recorded: the screen would then compare as saved.
-    if (m_core.SavePL(screen, wide(full)) != 0)
+    // Another screen's file: on quitting its screen would write over this
+    // one's, or this one over it.
+    if (heldByOther(full, screen)) {
+        if (tellFailure)
+            controls::MessageBox::warning(this, caption(), platform::langString(kAlreadyOpen));
         return false;
+    }
+    // A file that was not written is not recorded: the screen would then
+    // compare as saved. The status bar alone is easily missed.
+    if (full.isEmpty() || m_core.SavePL(screen, wide(full)) != 0) {
+        if (tellFailure)
+            controls::MessageBox::warning(
+                this, caption(), platform::langString(kNotSaved).arg(nameOf(screen), QDir::toNativeSeparators(full)));
+        return false;
+    }
     m_files.insert(screen, full);
     NameScreenAfterFile(full, screen);
     return true;
+}
+
+bool CPanelView::heldByOther(const QString& path, tagItemData* screen)
+{
+    forgetGoneScreens();
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
+        if (it.key() != screen && sameFile(it.value(), path))
+            return true;
+    return false;
+}
+
+QString CPanelView::FreeDefaultPath(tagItemData* screen)
+{
+    const QString own = DefaultPath(screen);
+    if (!pathTaken(own) && !heldByOther(own, screen))
+        return own;
+    // The next number after the name's own (Screen1 -> Screen2), skipping
+    // files already there, files other screens hold and other screens' names.
+    QSet<QString> names;
+    for (unsigned n = 0; tagItemData* s = m_core.GetScreen(n); ++n)
+        if (s != screen)
+            names.insert(nameOf(s));
+    const QString name = safeFileName(nameOf(screen));
+    qsizetype digits = name.size();
+    while (digits > 0 && name[digits - 1] >= u'0' && name[digits - 1] <= u'9')
+        --digits;
+    const QString base = name.left(digits);
+    qint64 number = digits < name.size() ? name.mid(digits).left(9).toLongLong() + 1 : 1;
+    for (int tries = 0; tries < 100000; ++tries, ++number) {
+        const QString suffix = QString::number(number);
+        const QString candidate = base.left(127 - suffix.size()) + suffix;
+        const QString path = DefaultFolder() + u'/' + candidate + QStringLiteral(".pl");
+        if (!names.contains(candidate) && !pathTaken(path) && !heldByOther(path, screen))
+            return path;
+    }
+    return QString();
 }
 
 void CPanelView::NameScreenAfterFile(const QString& path, tagItemData* screen)
@@ -294,11 +381,7 @@ int CPanelView::IsScreenModified(tagItemData* screen)
 
 int CPanelView::IsFileOpen(const QString& path)
 {
-    forgetGoneScreens();
-    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
-        if (!it.value().isEmpty() && it.value() == path)
-            return 1;
-    return 0;
+    return heldByOther(absolute(path), nullptr) ? 1 : 0;
 }
 
 bool CPanelView::askAndSaveIfChanged(tagItemData* screen, unsigned captionId)
@@ -373,8 +456,12 @@ int CPanelView::CloseAllScreens()
                 return 0;
         }
         // A screen that cannot be written is not dropped without a word.
-        if (m_settings.isSaveLED && !SaveScreen(screen, true)) {
-            const QString where = m_files.value(screen).isEmpty() ? DefaultPath(screen) : m_files.value(screen);
+        if (m_settings.isSaveLED && !saveScreen(screen, true, false)) {
+            QString where = m_files.value(screen);
+            if (where.isEmpty())
+                where = FreeDefaultPath(screen);
+            if (where.isEmpty())
+                where = DefaultPath(screen);
             const auto answer = controls::MessageBox::warning(
                 this, platform::langString(kCloseCaption),
                 platform::langString(kSaveOnQuitFailed).arg(nameOf(screen), QDir::toNativeSeparators(where)),
@@ -402,6 +489,8 @@ int CPanelView::OnItemRename(tagItemData* screen)
             return -1;
         const QString newPath = QFileInfo(oldPath).absolutePath() + u'/' + name + QStringLiteral(".pl");
         if (newPath != oldPath) {
+            if (heldByOther(newPath, screen))
+                return -1;
             if (!QFile::rename(oldPath, newPath))
                 return -1;
             m_files.insert(screen, newPath);
@@ -414,6 +503,21 @@ int CPanelView::OnItemRename(tagItemData* screen)
 void ShowFailedMessage(QWidget* parent)
 {
     controls::MessageBox::warning(parent, caption(), platform::langString(kNotDone));
+}
+
+void ShowOpenFailedMessage(QWidget* parent, const QString& path, int code)
+{
+    QString text = platform::langString(kNotOpened).arg(QDir::toNativeSeparators(path));
+    unsigned reason = 0;
+    switch (code) {
+    case 2: reason = kNotAProgramList; break;
+    case 3: reason = kNewerVersion; break;
+    case 4: reason = kIncomplete; break;
+    default: break;
+    }
+    if (reason)
+        text += u'\n' + platform::langString(reason);
+    controls::MessageBox::warning(parent, caption(), text);
 }
 
 QString FileFilterFromPack(const QString& packFilter)

@@ -72,13 +72,17 @@ public:
     void OpenScreen(tagItemData* screen);
     // 0 loaded, else the core's failure code (1 to 4); nothing changes then.
     int LoadScreenFile(tagItemData* screen, const QString& path);
-    // False when the user cancelled the file dialog or the file could not be written.
+    // False when the user cancelled the file dialog or the file was not
+    // written (told in a message box). A save to the default path never
+    // replaces a file that is not the screen's own: it takes the next free
+    // name. A file another open screen holds is refused.
     bool SaveScreen(tagItemData* screen, bool useDefaultName);
     bool SaveScreenAs(tagItemData* screen);
     bool SaveScreenFile(tagItemData* screen, const QString& path);
     void NameScreenAfterFile(const QString& path, tagItemData* screen);
     // 1 when the screen differs from its file (or has none), else 0.
     int IsScreenModified(tagItemData* screen);
+    // 1 when an open screen holds the file (under any spelling of its path).
     int IsFileOpen(const QString& path);
     // 1 closed, 0 the user kept it.
     int CloseScreen(tagItemData* screen);
@@ -100,6 +104,9 @@ public:
     QString DefaultFolder() const;
     // The default file of a screen: its name (made safe as a file name) and ".pl".
     QString DefaultPath(tagItemData* screen) const;
+    // Where a save without a dialog goes: the default file, or, when that is
+    // taken, the next free numbered name. Empty when none is free.
+    QString FreeDefaultPath(tagItemData* screen);
 
 protected:
     bool event(QEvent* e) override;
@@ -107,6 +114,10 @@ protected:
 
 private:
     QString askSavePath(tagItemData* screen, bool proposeName);
+    bool saveScreen(tagItemData* screen, bool useDefaultName, bool tellFailure);
+    bool saveScreenFile(tagItemData* screen, const QString& path, bool tellFailure);
+    // Another open screen than `screen` (null: any) holds the file.
+    bool heldByOther(const QString& path, tagItemData* screen);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     void setScreenTitle(tagItemData* screen);
     void rememberLink(tagItemData* screen, const QString& path);
@@ -122,6 +133,9 @@ private:
 
 // Shows string 63000 in a message box.
 void ShowFailedMessage(QWidget* parent = nullptr);
+// Tells that a program-list file was not opened, with the core's reason
+// (its load result, 1 to 4).
+void ShowOpenFailedMessage(QWidget* parent, const QString& path, int code);
 
 // A filter of the pack ("Text (*.x)|*.x|All (*.*)|*.*||") as Qt's file
 // dialogs take it ("Text (*.x);;All (*.*)").

@@ -25,6 +25,9 @@ QString F(unsigned id, std::uintptr_t value)
     return F(id, QString::number(static_cast<qulonglong>(value)));
 }
 
+// Commands of the controller the frame sends itself (clear programs, display on and off).
+enum : unsigned { kCmdClearPrograms = 193, kCmdSwitch = 240 };
+
 // Done text (progress 100) and result text (done) by command.
 struct CmdTexts {
     unsigned cmd;
@@ -34,6 +37,8 @@ struct CmdTexts {
 constexpr CmdTexts kCmdTexts[] = {
     {0, 44018, 44017}, {1, 44000, 44019}, {16, 44001, 0}, {18, 44002, 0}, {19, 44003, 44004},
     {20, 44013, 44005}, {CBC_UPGRADE_STREAM, 0, 44012},
+    // Clearing the programs and switching the display would otherwise end without a word.
+    {kCmdClearPrograms, 44018, 0}, {kCmdSwitch, 44018, 0},
 };
 
 const CmdTexts* textsFor(unsigned cmd)

@@ -2,6 +2,7 @@
 
 #include "app/controls/AppMessages.h"
 #include "app/controls/ControlMessages.h"
+#include "app/controls/MessageBox.h"
 #include "app/controls/StaticLink.h"
 #include "app/editor/Led.h"
 #include "core/api/Nodes.h"
@@ -41,6 +42,8 @@ CSurface::CSurface(CThumbnail* thumbnail)
     m_close->setObjectName(QString::number(CThumbnail::kCloseId));
     connect(m_close, &controls::CStaticLink::commandClicked, this, [this](int) { m_thumbnail->hide(); });
     m_background = platform::langBitmap(CThumbnail::kBackgroundId);
+    if (m_background.isNull())
+        controls::MessageBox::warning(nullptr, QString(), QStringLiteral("Error!"));
     setAttribute(Qt::WA_TranslucentBackground);
 }
 

@@ -223,6 +223,11 @@ public:
     // controller: the last block's transfer result; 1 when no scene holds an
     // item (nothing is sent); 0 for a node that is not a screen or a refused compile.
     int SendPrograms(tagItemData* screen);
+    // The first item of the node's screen whose content is larger than a
+    // controller can be told of (more than 65,535 LEDs across or down with
+    // its section); SendPrograms and SaveAsUSBFile refuse such a screen.
+    // Null when there is none.
+    static tagItemData* GetOversizedItem(tagItemData* node);
     // Writes the node's screen's programs and its hardware block to a
     // USB-stick file: 0 when both were written, else 1.
     int SaveAsUSBFile(tagItemData* node, const char16_t* path);

@@ -156,6 +156,10 @@ static_assert(LEVEL_BLOCK_OFFSET + GLOBALINFO_SIZE <= COMPILED_OFFSET);
 static_assert(LEVEL_BLOCK_OFFSET + SCENE_BLOCK_SIZE == COMPILED_OFFSET);
 static_assert(COMPILED_OFFSET + 4 * 8 <= ITEMDATA_SIZE);
 
+// Picture layouts (drawing modes) of scenes and clock faces; those above tiled draw
+// nothing, and a new node stores "no picture".
+inline constexpr std::uint8_t LAYOUT_STRETCH = 0, LAYOUT_CENTRE = 1, LAYOUT_TILE = 2, LAYOUT_NO_PICTURE = 3;
+
 // Level block of a scene (bytes 316-879 of the node image). Frame (and an
 // item's TypeRecord) are owned, so blocks are never copied as objects: a
 // copy goes through the stored block image and keeps its own frame.
@@ -166,7 +170,7 @@ struct SceneBlock {
 
     std::uint16_t TypeCode = 0;        // IT_GLOBALSCENE or IT_SCENE
     std::uint16_t PicturePresent = 0;  // set by the scene painter
-    std::uint8_t PictureMode = 0;      // 0 stretched, 1 centred, 2 tiled
+    std::uint8_t PictureMode = 0;      // 0 stretched, 1 centred, 2 tiled, 3 no picture
     std::uint8_t DisplayOption = 0;    // bit 0: a display option, kept as is
     std::vector<std::uint8_t> OwnedBlock;   // kept, freed with the scene, not stored
     char16_t PicturePath[260] = {};

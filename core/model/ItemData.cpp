@@ -166,7 +166,7 @@ tagItemData* CreateNodeUnpainted(tagItemData* after, std::uint16_t type, const c
         node->Scene.TypeCode = type;
         node->PlayTime = -1;
         node->Scene.PicturePresent = 0;
-        node->Scene.PictureMode = 0;   // stretched: the modes above 2 draw nothing
+        node->Scene.PictureMode = LAYOUT_NO_PICTURE;
         node->Scene.DisplayOption = 1;
         CreateFrame(node);
         break;

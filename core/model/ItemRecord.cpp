@@ -90,7 +90,7 @@ ItemRecord* ItemRecord::Create(std::uint16_t type)
             {SecondColour, 0xFFFFFF},  {MinuteColour, 0xFFFF},    {HourColour, 0x8080},  {HourMarkColour, 0xFFFF},
             {MinuteMarkColour, 0xFFFFFF}, {TitleColour, 0xFFFF},  {DateColour, 0xFF},    {SpareColour, 0xFF},
             {NumeralColour, 0xFF},     {HourMarkStyle, 1},        {MinuteMarkStyle, 0},  {HourMarkSize, 4},
-            {MinuteMarkSize, 0},       {PictureMode, 0},          {SecondLength, 92},    {MinuteLength, 86},
+            {MinuteMarkSize, 0},       {PictureMode, LAYOUT_NO_PICTURE}, {SecondLength, 92},    {MinuteLength, 86},
             {HourLength, 72},          {SecondWidth, 1},          {MinuteWidth, 4},      {HourWidth, 6},
         };
         for (const auto& [field, v] : words)

@@ -1,4 +1,5 @@
 #include "core/render/ContentCompiler.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
 #include "core/model/CoreState.h"
@@ -11,7 +12,9 @@
 #include "core/render/FrameRender.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
+#include "core/render/Painters.h"
 #include "core/render/PixelConvert.h"
+#include "core/render/ProgramSchema.h"
 #include "core/api/TextCartoon.h"
 #include "core/api/WorkMode.h"
 #include "platform/ByteIO.h"
@@ -20,28 +23,25 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <limits>
+#include <memory>
+#include <new>
+#include <unordered_map>
 
 using namespace sorvane::model;
 
-using bytes::put16;
-using bytes::put32;
-using bytes::put8;
+using program::get;
+using program::put;
 
 namespace {
 
-enum Slot { A = 0, B = 1, C = 2, D = 3 };
+namespace slot = program::slot;
 
 // Largest slot and block we build: offsets in the records are 32-bit.
 constexpr std::uint64_t kMaxBytes = 0x7FFFFFFFu;
 
-// Offsets of the analog clock record that count from its own start: three
-// tables of 60 hand lists and the trailer's.
-constexpr std::size_t ANALOG_OFFSETS = 181;
-
-std::vector<std::uint8_t>& slot(tagItemData* n, Slot s) { return n->Compiled[s].Buffer; }
-std::size_t len(const tagItemData* n, Slot s) { return n->Compiled[s].Buffer.size(); }
+std::vector<std::uint8_t>& slotOf(tagItemData* n, int s) { return n->Compiled[s].Buffer; }
+std::size_t len(const tagItemData* n, int s) { return n->Compiled[s].Buffer.size(); }
 
 void freeSlots(tagItemData* node)
 {
@@ -111,37 +111,47 @@ LedModeParams params(const Ctx& c, unsigned width, bool positive)
     return MakeLedModeParams(c.mode, c.scan, c.swap, width, positive);
 }
 
-// Pages of one node: each call renders one work bitmap and appends its page.
+// Pages of one node: each appends one page, converted from the work bitmap
+// drawn for it or from a window of a picture where it lies.
 class PageWriter {
 public:
-    PageWriter(const Ctx& c, unsigned areaWidth) : m_p(params(c, areaWidth, false)), m_len(PageLength(m_p))
+    PageWriter(const Ctx& c, unsigned areaWidth)
+        : m_p(params(c, areaWidth, false)), m_len(PageLength(m_p)), m_height(c.screenH)
     {
-        m_work = QImage(m_p.Width, c.screenH, QImage::Format_RGB32);
     }
-    bool ok() const { return m_len > 0 && !m_work.isNull(); }
+    bool ok() const { return m_len > 0 && m_p.Width > 0 && m_height > 0; }
     std::size_t pageLength() const { return m_len; }
-    QImage& work() { return m_work; }
+    // Made on first use: pages read from pictures need none.
+    QImage& work()
+    {
+        if (m_work.isNull()) {
+            m_work = QImage(m_p.Width, m_height, QImage::Format_RGB32);
+            if (m_work.isNull())
+                throw std::bad_alloc();
+        }
+        return m_work;
+    }
     void reserve(std::vector<std::uint8_t>& out, std::uint64_t pages) { out.reserve(static_cast<std::size_t>(pages * m_len)); }
     void append(std::vector<std::uint8_t>& out)
     {
         const std::size_t at = out.size();
         out.resize(at + m_len);
-        ConvertImage(m_work, m_p, out.data() + at);
+        ConvertImage(work(), m_p, out.data() + at);
+    }
+    // The picture's window at column 0 and row `top` of a black page.
+    void appendWindow(std::vector<std::uint8_t>& out, const QImage& picture, const QRect& window, int top)
+    {
+        const std::size_t at = out.size();
+        out.resize(at + m_len);
+        ConvertWindow(picture, window, top, m_p, m_height, out.data() + at);
     }
 
 private:
     LedModeParams m_p;
     std::size_t m_len;
+    int m_height;
     QImage m_work;
 };
-
-void copyWindow(QImage& work, const QImage& src, const QRect& from, int top)
-{
-    work.fill(Qt::black);
-    QPainter p(&work);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(QPoint(0, top), src, from);
-}
 
 bool isPaged(std::uint16_t t) { return t == IT_SINGLELINE || t == IT_TEXT || t == IT_GRID; }
 
@@ -223,6 +233,76 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
     return true;
 }
 
+// Where a paged item's pages come from: its preview picture, when that
+// holds the whole content; else tiles of the content drawn afresh, each no
+// larger than a preview may be. A tile is a run of pages in the page order
+// (a row of pages, or a column for the orders that go down first), so each
+// is drawn once.
+class PageSource {
+public:
+    PageSource(tagItemData* item, unsigned aw, unsigned ah, unsigned across, unsigned down, bool byColumns)
+        : m_item(item), m_aw(aw), m_ah(ah)
+    {
+        const QImage& p = item->Preview;
+        m_fromPreview = std::uint32_t(p.width()) >= item->Item.ContentW && std::uint32_t(p.height()) >= item->Item.ContentH;
+        if (m_fromPreview)
+            return;
+        m_content = std::make_unique<render::PagedContent>(item);
+        if (!m_content->ok()) {
+            m_fromPreview = true;   // no record: nothing to draw, as the painter drew nothing
+            return;
+        }
+        const std::uint64_t perTile = std::max<std::uint64_t>(1, MAX_PREVIEW_PIXELS / (std::uint64_t(aw) * ah));
+        m_across = byColumns ? 1 : static_cast<unsigned>(std::min<std::uint64_t>(across, perTile));
+        m_down = byColumns ? static_cast<unsigned>(std::min<std::uint64_t>(down, perTile)) : 1;
+    }
+
+    // The picture that holds page (px, py), with the page's window in it;
+    // null when a tile cannot be made.
+    const QImage* page(unsigned px, unsigned py, QRect& from)
+    {
+        if (m_fromPreview) {
+            from = QRect(int(px * m_aw), int(py * m_ah), int(m_aw), int(m_ah));
+            return &m_item->Preview;
+        }
+        const unsigned tx = px / m_across * m_across, ty = py / m_down * m_down;
+        if (m_tile.isNull() || tx != m_tileX || ty != m_tileY) {
+            m_tile = QImage(int(m_across * m_aw), int(m_down * m_ah), QImage::Format_RGB32);
+            if (m_tile.isNull())
+                return nullptr;
+            m_tile.fill(Qt::black);
+            m_content->draw(m_tile, QRect(int(tx * m_aw), int(ty * m_ah), m_tile.width(), m_tile.height()));
+            m_tileX = tx;
+            m_tileY = ty;
+        }
+        from = QRect(int((px - tx) * m_aw), int((py - ty) * m_ah), int(m_aw), int(m_ah));
+        return &m_tile;
+    }
+
+private:
+    tagItemData* m_item;
+    unsigned m_aw, m_ah;
+    bool m_fromPreview = true;
+    std::unique_ptr<render::PagedContent> m_content;
+    unsigned m_across = 1, m_down = 1;   // pages per tile
+    QImage m_tile;
+    unsigned m_tileX = 0, m_tileY = 0;   // the tile's first page
+};
+
+// A paged item's page counts and content size go out in 16-bit fields:
+// content that needs more than they hold cannot be described to a
+// controller.
+bool fitsPagedHeader(const tagItemData* item)
+{
+    if (!isPaged(item->Item.TypeCode))
+        return true;
+    const QRect area = render::NodeClientRect(item);
+    if (area.width() <= 0 || area.height() <= 0)
+        return true;
+    return std::uint64_t(area.width()) + item->Item.ContentW - 1 <= 0xFFFF
+        && std::uint64_t(area.height()) + item->Item.ContentH - 1 <= 0xFFFF;
+}
+
 // Pages an item's pass 1 will make, counted before anything is rendered.
 std::uint64_t plannedPages(tagItemData* item)
 {
@@ -280,7 +360,7 @@ std::uint64_t plannedPageBytes(const Ctx& c)
 // Pass 1 for an item. False when its pages could not be held.
 bool itemPages(const Ctx& c, tagItemData* item)
 {
-    auto& out = slot(item, A);
+    auto& out = slotOf(item, slot::ItemPages);
     const QRect area = render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0 || c.screenH <= 0)
         return true;
@@ -305,16 +385,20 @@ bool itemPages(const Ctx& c, tagItemData* item)
         const std::uint64_t pages = std::uint64_t(across) * down;
         if (pages * w.pageLength() > kMaxBytes)
             return false;
+        const bool byColumns = item->InEffect == 3 || item->InEffect == 4;
+        PageSource source(item, aw, ah, across, down, byColumns);
         w.reserve(out, pages);
         for (const auto& [px, py] : PageOrder(across, down, item->InEffect)) {
             if (cancelled())
                 return false;
-            copyWindow(w.work(), item->Preview, QRect(int(px * aw), int(py * ah), int(aw), int(ah)), area.top());
-            w.append(out);
+            QRect from;
+            const QImage* picture = source.page(px, py, from);
+            if (!picture)
+                return false;
+            w.appendWindow(out, *picture, from, area.top());
         }
     } else if (type == IT_IMAGE) {
-        copyWindow(w.work(), item->Preview, QRect(0, 0, int(aw), int(ah)), area.top());
-        w.append(out);
+        w.appendWindow(out, item->Preview, QRect(0, 0, int(aw), int(ah)), area.top());
     } else if (type == IT_TEXTGIF) {
         return textGifPages(item, w, area, out);
     } else if (type == IT_CLOCKSIMUL) {
@@ -354,7 +438,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
 
 bool scenePages(const Ctx& c, tagItemData* scene)
 {
-    auto& out = slot(scene, A);
+    auto& out = slotOf(scene, slot::ScenePages);
     if (scene->Scene.PicturePresent == 0)
         return true;
     const QSize screen = render::ScreenSize(scene);
@@ -435,24 +519,27 @@ std::vector<std::pair<unsigned, unsigned>> PageOrder(unsigned across, unsigned d
 
 std::vector<std::uint8_t> BuildScheduleRecord(const tagItemData* scene)
 {
-    std::vector<std::uint8_t> r(36, 0);
+    namespace f = program::schedule;
+    std::vector<std::uint8_t> r(f::Size, 0);
     std::uint8_t block[SCENE_BLOCK_SIZE];
     WriteSceneBlock(*scene, block);
-    std::memcpy(r.data(), "stmr", 4);
-    put16(r.data(), 4, 3);
-    put16(r.data(), 6, 36);
-    std::memcpy(r.data() + 8, block + (864 - LEVEL_BLOCK_OFFSET), 4);    // flags byte and the three after it
-    put32(r.data(), 12, scene->Scene.ScheduleDate);
-    std::memcpy(r.data() + 16, block + (872 - LEVEL_BLOCK_OFFSET), 4);   // weekday byte and the three after it
-    put16(r.data(), 20, scene->Scene.StartTime);
-    put16(r.data(), 22, scene->Scene.EndTime);
+    std::uint8_t* p = r.data();
+    put(p, f::Marker, "stmr");
+    put(p, f::Version, f::VersionValue);
+    put(p, f::RecordSize, static_cast<std::uint16_t>(f::Size));
+    put(p, f::Flags, block + (864 - LEVEL_BLOCK_OFFSET));      // the scene block's flags byte
+    put(p, f::Date, scene->Scene.ScheduleDate);
+    put(p, f::Weekdays, block + (872 - LEVEL_BLOCK_OFFSET));   // and its weekday byte
+    put(p, f::Start, scene->Scene.StartTime);
+    put(p, f::End, scene->Scene.EndTime);
     return r;
 }
 
 std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned areaW, unsigned areaH,
                                            std::uint32_t pageLength)
 {
-    std::vector<std::uint8_t> r(52, 0);
+    namespace f = program::paged;
+    std::vector<std::uint8_t> r(f::Size, 0);
     std::uint8_t* p = r.data();
     const std::uint32_t cw = item->Item.ContentW ? item->Item.ContentW : 1;
     const std::uint32_t ch = item->Item.ContentH ? item->Item.ContentH : 1;
@@ -460,34 +547,47 @@ std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned are
     const std::uint16_t across = static_cast<std::uint16_t>(((areaW + cw - 1) & 0xFFFFu) / areaW);
     const std::uint16_t down = static_cast<std::uint16_t>(((areaH + ch - 1) & 0xFFFFu) / areaH);
     const unsigned fx = item->InEffect;
-    put32(p, 0, fx == 1 || fx == 2 ? across : fx == 3 || fx == 4 ? down : 1u);
-    put32(p, 4, pageLength);
-    put32(p, 8, fx == 1 || fx == 2 ? areaW : fx == 3 || fx == 4 ? areaH : 0u);
-    put16(p, 12, across);
-    put16(p, 14, down);
-    std::memcpy(p + 16, "cler", 4);
-    put8(p, 20, item->Item.OutEffect);
-    put16(p, 24, item->Item.OutSpeed);
-    std::memcpy(p + 40, "posn", 4);
-    put16(p, 48, static_cast<std::uint16_t>(item->Item.ContentW));
-    put16(p, 50, static_cast<std::uint16_t>(item->Item.ContentH));
+    put(p, f::Steps, fx == 1 || fx == 2 ? across : fx == 3 || fx == 4 ? down : 1u);
+    put(p, f::PageLength, pageLength);
+    put(p, f::StepSize, fx == 1 || fx == 2 ? areaW : fx == 3 || fx == 4 ? areaH : 0u);
+    put(p, f::Across, across);
+    put(p, f::Down, down);
+    put(p, f::Clear, "cler");
+    put(p, f::OutEffect, item->Item.OutEffect);
+    put(p, f::OutSpeed, item->Item.OutSpeed);
+    put(p, f::Position, "posn");
+    put(p, f::ContentWidth, static_cast<std::uint16_t>(item->Item.ContentW));
+    put(p, f::ContentHeight, static_cast<std::uint16_t>(item->Item.ContentH));
     return r;
 }
+
+namespace {
+
+// The header of a frame sequence: its count, page length and one delay a frame.
+template <class Delay>
+std::vector<std::uint8_t> frameHeader(std::uint32_t pagesLength, std::uint32_t pageLength, Delay delay)
+{
+    namespace f = program::frames;
+    const std::uint32_t n = pageLength ? pagesLength / pageLength : 0;
+    std::vector<std::uint8_t> r(f::Size + 4 * std::size_t(n), 0);
+    std::uint8_t* p = r.data();
+    put(p, f::Count, n);
+    put(p, f::PageLength, pageLength);
+    put(p, f::One, 1u);
+    put(p, f::AlsoOne, 1u);
+    for (std::uint32_t i = 0; i < n; ++i)
+        put(p, f::Delay(i), delay(i));
+    return r;
+}
+
+} // namespace
 
 std::vector<std::uint8_t> BuildTextGifHeader(const tagItemData* item, std::uint32_t pagesLength,
                                              std::uint32_t pageLength)
 {
-    const std::uint32_t n = pageLength ? pagesLength / pageLength : 0;
-    std::vector<std::uint8_t> r(16 + 4 * std::size_t(n), 0);
-    put32(r.data(), 0, n);
-    put32(r.data(), 4, pageLength);
-    put32(r.data(), 8, 1);
-    put32(r.data(), 12, 1);
     const ItemRecord* rec = item->Item.TypeRecord;
     const std::uint32_t delay = rec ? rec->get(records::textgif::Delay) : 0;
-    for (std::uint32_t i = 0; i < n; ++i)
-        put32(r.data(), 16 + 4 * std::size_t(i), delay);
-    return r;
+    return frameHeader(pagesLength, pageLength, [delay](std::uint32_t) { return delay; });
 }
 
 // The records a controller keeps clocks and counters running with; empty
@@ -548,37 +648,34 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
 // they count from the block's start.
 void RelocateAnalogRecord(std::vector<std::uint8_t>& record, std::uint32_t at)
 {
-    if (record.size() < 4 * ANALOG_OFFSETS)
+    namespace f = program::analog;
+    if (record.size() < 4 * f::Offsets)
         return;
-    for (std::size_t i = 0; i < ANALOG_OFFSETS; ++i)
-        put32(record.data(), 4 * i, bytes::get32(record.data(), 4 * i) + at);
+    for (std::size_t i = 0; i < f::Offsets; ++i)
+        put(record.data(), f::Offset(i), get(record.data(), f::Offset(i)) + at);
 }
 
 std::vector<std::uint8_t> BuildPictureHeader(const tagItemData* item, std::uint32_t pageLength)
 {
-    std::vector<std::uint8_t> r(52, 0);
-    put32(r.data(), 0, 1);
-    put32(r.data(), 4, pageLength);
-    std::memcpy(r.data() + 16, "cler", 4);
-    put8(r.data(), 20, item->Item.OutEffect);
-    put16(r.data(), 24, item->Item.OutSpeed);
+    namespace f = program::paged;
+    std::vector<std::uint8_t> r(f::Size, 0);
+    std::uint8_t* p = r.data();
+    put(p, f::Steps, 1u);
+    put(p, f::PageLength, pageLength);
+    put(p, f::Clear, "cler");
+    put(p, f::OutEffect, item->Item.OutEffect);
+    put(p, f::OutSpeed, item->Item.OutSpeed);
     return r;
 }
 
 std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::uint32_t pagesLength,
                                                 std::uint32_t pageLength)
 {
-    const std::uint32_t n = pageLength ? pagesLength / pageLength : 0;
-    std::vector<std::uint8_t> r(16 + 4 * std::size_t(n), 0);
-    put32(r.data(), 0, n);
-    put32(r.data(), 4, pageLength);
-    put32(r.data(), 8, 1);
-    put32(r.data(), 12, 1);
     const ItemRecord* rec = item->Item.TypeRecord;
     // The record holds 4096 delays; frames past them get 0.
-    for (std::uint32_t i = 0; rec && i < n && i < records::picture::Delays.Count; ++i)
-        put32(r.data(), 16 + 4 * std::size_t(i), rec->get(records::picture::Delays[i]));
-    return r;
+    return frameHeader(pagesLength, pageLength, [rec](std::uint32_t i) {
+        return rec && i < records::picture::Delays.Count ? rec->get(records::picture::Delays[i]) : 0u;
+    });
 }
 
 namespace {
@@ -598,86 +695,157 @@ int CContentCompiler::Compile(tagItemData* node)
 
 namespace {
 
-int compileScreen(tagItemData* node)
+// Visits the slots of one block in the order the block holds them.
+template <class F>
+void walkBlock(tagItemData* screen, program::Block block, F f)
 {
-    Ctx c;
+    using program::Block;
+    const auto eachSection = [&](auto g) {
+        forEachChild(screen, [&](tagItemData* s) { forEachChild(s, g); });
+    };
+    const auto eachItem = [&](auto g) {
+        eachSection([&](tagItemData* sec) { forEachChild(sec, g); });
+    };
+    switch (block) {
+    case Block::PageMap:
+        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[slot::SceneRecord].Buffer); });
+        break;
+    case Block::ProgramMap:
+        eachItem([&](tagItemData* it) { f(it->Compiled[slot::ItemDescriptor].Buffer); });
+        break;
+    case Block::ProgramMask:
+        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[slot::SceneMask].Buffer); });
+        eachSection([&](tagItemData* sec) { f(sec->Compiled[slot::SectionMask].Buffer); });
+        break;
+    case Block::ProgramData:
+        forEachChild(screen, [&](tagItemData* s) {
+            f(s->Compiled[slot::ScenePages].Buffer);
+            f(s->Compiled[slot::SceneDevices].Buffer);
+        });
+        eachSection([&](tagItemData* sec) { f(sec->Compiled[slot::SectionBorder].Buffer); });
+        eachItem([&](tagItemData* it) {
+            f(it->Compiled[slot::ItemPages].Buffer);
+            f(it->Compiled[slot::ItemHeader].Buffer);
+        });
+        break;
+    }
+}
+
+// Where each slot lies in its block, found by walking the block: the
+// records' offsets come from here, so they follow the block order.
+class BlockLayout {
+public:
+    BlockLayout(tagItemData* screen, program::Block block)
+    {
+        walkBlock(screen, block, [&](const std::vector<std::uint8_t>& b) {
+            m_at[&b] = m_size;
+            m_size += b.size();
+        });
+    }
+    std::uint64_t size() const { return m_size; }
+    std::uint32_t at(const tagItemData* node, int s) const
+    {
+        return static_cast<std::uint32_t>(m_at.at(&node->Compiled[s].Buffer));
+    }
+
+private:
+    std::unordered_map<const std::vector<std::uint8_t>*, std::uint64_t> m_at;
+    std::uint64_t m_size = 0;
+};
+
+// The refusal rule and the screen's settings; false when it refuses.
+bool makeContext(tagItemData* node, Ctx& c)
+{
     c.screen = GetScreenOf(node);
     if (!c.screen)
-        return 0;
+        return false;
     const tagGlobalInfo& g = c.screen->Global;
-    const LedWorkMode wm = LookupWorkMode(g.Type);
-    const std::uint32_t product = std::uint32_t(g.ScanMode) * wm.RowFold;
-    if (product == 0 || product > 16) {
-        freeSlots(c.screen);
-        return 0;
-    }
+    const std::uint32_t product = std::uint32_t(g.ScanMode) * LookupWorkMode(g.Type).RowFold;
+    if (product == 0 || product > 16)
+        return false;
     c.mode = g.Type;
     c.scan = g.ScanMode;
     c.swap = g.SwapRedGreen != 0;
     c.screenH = g.Height;
     if (IsGlobalSceneNode(c.screen->FirstChild))
         c.global = c.screen->FirstChild;
-    freeSlots(c.screen);
+    return true;
+}
 
-    if (plannedPageBytes(c) > kMaxBytes) {
-        freeSlots(c.screen);
-        return 0;
-    }
+// Pixel pages of every scene and item; false when they cannot be held.
+bool drawPages(const Ctx& c)
+{
+    if (CContentCompiler::OversizedItem(c.screen) || plannedPageBytes(c) > kMaxBytes)
+        return false;
     bool ok = true;
-    // Pass 1: content pages.
     forEachChild(c.screen, [&](tagItemData* scene) {
         ok = ok && scenePages(c, scene);
         forEachChild(scene, [&](tagItemData* section) {
             forEachChild(section, [&](tagItemData* item) { ok = ok && itemPages(c, item); });
         });
     });
-    if (!ok) {
-        freeSlots(c.screen);
-        return 0;
-    }
+    return ok;
+}
 
-    // Pass 2: device records.
+// An item's header record, or the records its device keeps running with.
+std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
+{
+    const QRect area = render::NodeClientRect(item);
+    const std::uint32_t pageLen =
+        static_cast<std::uint32_t>(PageLength(params(c, static_cast<unsigned>(area.width()), false)));
+    const std::uint32_t pagesLen = static_cast<std::uint32_t>(len(item, slot::ItemPages));
+    switch (item->Item.TypeCode) {
+    case IT_SINGLELINE:
+    case IT_TEXT:
+    case IT_GRID:
+        return BuildPagedHeader(item, unsigned(area.width()), unsigned(area.height()), pageLen);
+    case IT_IMAGE:
+        return BuildPictureHeader(item, pageLen);
+    case IT_GIF:
+        return BuildFrameDelayHeader(item, pagesLen, pageLen);
+    case IT_TEXTGIF:
+        return BuildTextGifHeader(item, pagesLen, pageLen);
+    case IT_CLOCKSIMUL:
+    case IT_CLOCKDIGIT:
+    case IT_COUNT:
+    case IT_COUNT2:
+        return BuildClockDeviceRecord(item, area, c.swap);
+    default:
+        return std::vector<std::uint8_t>(4, 0);
+    }
+}
+
+// Schedules, borders and item headers.
+void buildDeviceRecords(const Ctx& c)
+{
     const render::LedQuantiser leds = ledQuantiser(c.screen);
     forEachChild(c.screen, [&](tagItemData* scene) {
-        auto& d = slot(scene, D);
+        auto& devices = slotOf(scene, slot::SceneDevices);
         if (scene->Scene.Schedule != 0)
-            d = BuildScheduleRecord(scene);
+            devices = BuildScheduleRecord(scene);
         const auto border = borderRecord(scene, leds);
-        d.insert(d.end(), border.begin(), border.end());
+        devices.insert(devices.end(), border.begin(), border.end());
         forEachChild(scene, [&](tagItemData* section) {
-            slot(section, C) = borderRecord(section, leds);
+            slotOf(section, slot::SectionBorder) = borderRecord(section, leds);
             forEachChild(section, [&](tagItemData* item) {
                 const QRect area = render::NodeClientRect(item);
-                if (area.width() <= 0 || area.height() <= 0)
-                    return;
-                const std::uint32_t pageLen = static_cast<std::uint32_t>(
-                    PageLength(params(c, static_cast<unsigned>(area.width()), false)));
-                const std::uint16_t type = item->Item.TypeCode;
-                auto& b = slot(item, B);
-                if (isPaged(type))
-                    b = BuildPagedHeader(item, unsigned(area.width()), unsigned(area.height()), pageLen);
-                else if (type == IT_IMAGE)
-                    b = BuildPictureHeader(item, pageLen);
-                else if (type == IT_GIF)
-                    b = BuildFrameDelayHeader(item, static_cast<std::uint32_t>(len(item, A)), pageLen);
-                else if (type == IT_TEXTGIF)
-                    b = BuildTextGifHeader(item, static_cast<std::uint32_t>(len(item, A)), pageLen);
-                else if (type == IT_CLOCKSIMUL || type == IT_CLOCKDIGIT || type == IT_COUNT || type == IT_COUNT2)
-                    b = BuildClockDeviceRecord(item, area, c.swap);
-                else
-                    b.assign(4, 0);
+                if (area.width() > 0 && area.height() > 0)
+                    slotOf(item, slot::ItemHeader) = itemHeader(c, item);
             });
         });
     });
+}
 
-    // Pass 3: masks.
+// Scene and section masks: what lies on top of each is cut out of it.
+void buildMasks(const Ctx& c)
+{
     forEachChild(c.screen, [&](tagItemData* scene) {
         std::vector<QRect> covers = globalCovers(c, scene);
         forEachChild(scene, [&](tagItemData* s) {
             if (s->FirstChild)
                 covers.push_back(render::NodeRect(s));
         });
-        slot(scene, B) = maskOf(c, render::NodeRect(scene), covers, 0);
+        slotOf(scene, slot::SceneMask) = maskOf(c, render::NodeRect(scene), covers, 0);
         forEachChild(scene, [&](tagItemData* section) {
             if (!section->FirstChild)
                 return;
@@ -687,135 +855,162 @@ int compileScreen(tagItemData* node)
                     over.push_back(render::NodeRect(t));
             // Mask column 0 is the client area's left edge, where the descriptor places the section.
             const QRect client = render::NodeClientRect(section);
-            slot(section, A) = maskOf(c, client, over, client.left());
+            slotOf(section, slot::SectionMask) = maskOf(c, client, over, client.left());
         });
     });
+}
 
-    // Totals that every offset builds on; all must fit the 32-bit fields.
-    std::uint64_t sceneData = 0, sectionData = 0, itemData = 0, sceneMasks = 0, sectionMasks = 0;
-    forEachChild(c.screen, [&](tagItemData* scene) {
-        sceneData += len(scene, A) + len(scene, D);
-        sceneMasks += len(scene, B);
-        forEachChild(scene, [&](tagItemData* section) {
-            sectionData += len(section, C);
-            sectionMasks += len(section, A);
-            forEachChild(section, [&](tagItemData* item) { itemData += len(item, A) + len(item, B); });
-        });
-    });
-    if (sceneData + sectionData + itemData > kMaxBytes || sceneMasks + sectionMasks > kMaxBytes) {
-        freeSlots(c.screen);
-        return 0;
-    }
-
-    // Pass 4: item descriptors.
-    std::uint64_t at = sceneData + sectionData;
+// Program map: one descriptor per item, pointing at its pages and header.
+void writeItemDescriptors(const Ctx& c, const BlockLayout& data)
+{
+    namespace f = program::item;
     forEachChild(c.screen, [&](tagItemData* scene) {
         forEachChild(scene, [&](tagItemData* section) {
             forEachChild(section, [&](tagItemData* item) {
-                auto& d = slot(item, C);
-                d.assign(24, 0);
-                put32(d.data(), 0, static_cast<std::uint32_t>(item->PlayTime));
-                put8(d.data(), 4, item->InEffect == 79 ? 75 : item->InEffect);
-                put16(d.data(), 6, item->InSpeed);
-                put32(d.data(), 8, static_cast<std::uint32_t>(at));
-                put32(d.data(), 12, static_cast<std::uint32_t>(len(item, A)));
-                put32(d.data(), 16, static_cast<std::uint32_t>(at + len(item, A)));
-                put32(d.data(), 20, static_cast<std::uint32_t>(len(item, B)));
+                auto& d = slotOf(item, slot::ItemDescriptor);
+                d.assign(f::Size, 0);
+                std::uint8_t* p = d.data();
+                put(p, f::PlayTime, static_cast<std::uint32_t>(item->PlayTime));
+                put(p, f::InEffect, item->InEffect == 79 ? 75 : item->InEffect);
+                put(p, f::InSpeed, item->InSpeed);
+                put(p, f::PagesAt, data.at(item, slot::ItemPages));
+                put(p, f::PagesLength, static_cast<std::uint32_t>(len(item, slot::ItemPages)));
+                put(p, f::HeaderAt, data.at(item, slot::ItemHeader));
+                put(p, f::HeaderLength, static_cast<std::uint32_t>(len(item, slot::ItemHeader)));
                 if (item->Item.TypeCode == IT_CLOCKSIMUL)
-                    RelocateAnalogRecord(slot(item, B), static_cast<std::uint32_t>(at + len(item, A)));
-                at += len(item, A) + len(item, B);
+                    RelocateAnalogRecord(slotOf(item, slot::ItemHeader), data.at(item, slot::ItemHeader));
             });
         });
     });
+}
 
-    // Pass 5: section descriptors.
-    std::uint64_t borderAt = sceneData, maskAt = sceneMasks, mapAt = 0;
+// A descriptor for each section that holds items, for its scene's record.
+void writeSectionDescriptors(const Ctx& c, const BlockLayout& data, const BlockLayout& masks,
+                             const BlockLayout& map)
+{
+    namespace f = program::section;
     forEachChild(c.screen, [&](tagItemData* scene) {
         forEachChild(scene, [&](tagItemData* section) {
+            if (!section->FirstChild)
+                return;
             unsigned items = 0;
             forEachChild(section, [&](tagItemData*) { ++items; });
-            if (section->FirstChild) {
-                auto& d = slot(section, B);
-                d.assign(64, 0);
-                const QRect client = render::NodeClientRect(section);
-                put8(d.data(), 0, sectionReservedByte(section));
-                put16(d.data(), 4, static_cast<std::uint16_t>(client.left()));
-                put16(d.data(), 6, static_cast<std::uint16_t>(client.top()));
-                put16(d.data(), 8, static_cast<std::uint16_t>(client.width()));
-                put16(d.data(), 10, static_cast<std::uint16_t>(client.height()));
-                put32(d.data(), 12, static_cast<std::uint32_t>(borderAt));
-                put32(d.data(), 16, static_cast<std::uint32_t>(len(section, C)));
-                put32(d.data(), 20, static_cast<std::uint32_t>(maskAt));
-                put32(d.data(), 24, static_cast<std::uint32_t>(len(section, A)));
-                put32(d.data(), 28, static_cast<std::uint32_t>(mapAt));
-                put8(d.data(), 32, static_cast<std::uint8_t>(items));
-                put8(d.data(), 34, hasBorder(section) ? 16 : 0);
-                put16(d.data(), 38, 64);
-            }
-            borderAt += len(section, C);
-            maskAt += len(section, A);
-            mapAt += 24u * items;
+            auto& d = slotOf(section, slot::SectionDescriptor);
+            d.assign(f::Size, 0);
+            std::uint8_t* p = d.data();
+            const QRect client = render::NodeClientRect(section);
+            put(p, f::Reserved, sectionReservedByte(section));
+            put(p, f::Left, static_cast<std::uint16_t>(client.left()));
+            put(p, f::Top, static_cast<std::uint16_t>(client.top()));
+            put(p, f::Width, static_cast<std::uint16_t>(client.width()));
+            put(p, f::Height, static_cast<std::uint16_t>(client.height()));
+            put(p, f::BorderAt, data.at(section, slot::SectionBorder));
+            put(p, f::BorderLength, static_cast<std::uint32_t>(len(section, slot::SectionBorder)));
+            put(p, f::MaskAt, masks.at(section, slot::SectionMask));
+            put(p, f::MaskLength, static_cast<std::uint32_t>(len(section, slot::SectionMask)));
+            put(p, f::FirstItemAt, map.at(section->FirstChild, slot::ItemDescriptor));
+            put(p, f::ItemCount, static_cast<std::uint8_t>(items));
+            put(p, f::Options, hasBorder(section) ? f::HasBorder : 0);
+            put(p, f::RecordSize, static_cast<std::uint16_t>(f::Size));
         });
     });
+}
 
-    // Pass 6: scene records.
+// Page map: each scene's record with its sections' descriptors; the last
+// links back to the first normal scene (a lone global scene links to itself
+// rather than past the end of the block).
+void writeSceneRecords(const Ctx& c, const BlockLayout& data, const BlockLayout& masks)
+{
+    namespace f = program::scene;
     const std::uint8_t globalCount = c.global ? static_cast<std::uint8_t>(CountValidItems(c.global)) : 0;
     std::vector<tagItemData*> scenes;
-    forEachChild(c.screen, [&](tagItemData* s) { scenes.push_back(s); });
-    std::vector<std::uint32_t> recordAt(scenes.size() + 1, 0);
-    for (std::size_t i = 0; i < scenes.size(); ++i)
-        recordAt[i + 1] = recordAt[i] + 56 + 64 * std::max(1, CountValidItems(scenes[i]));
-    // The last record links back to the first normal scene (a lone global
-    // scene links to itself rather than past the end of the block).
+    forEachChild(c.screen, [&](tagItemData* s) {
+        scenes.push_back(s);
+        slotOf(s, slot::SceneRecord).assign(f::Entries + program::section::Size * std::size_t(std::max(1, CountValidItems(s))), 0);
+    });
+    const BlockLayout pages(c.screen, program::Block::PageMap);
     const std::size_t firstNormal = c.global && scenes.size() > 1 ? 1 : 0;
-    std::uint64_t dataAt = 0, sceneMaskAt = 0;
-    std::uint32_t globalPagesAt = 0;
     for (std::size_t i = 0; i < scenes.size(); ++i) {
         tagItemData* scene = scenes[i];
         const int own = CountValidItems(scene);
-        auto& r = slot(scene, C);
-        r.assign(56 + 64 * std::size_t(std::max(1, own)), 0);
-        std::uint8_t* p = r.data();
-        put32(p, 0, static_cast<std::uint32_t>(scene->PlayTime));
-        put16(p, 4, c.screen->Global.Width);
-        put16(p, 6, c.screen->Global.Height);
-        put32(p, 8, i + 1 < scenes.size() ? recordAt[i + 1] : recordAt[firstNormal]);
+        std::uint8_t* p = slotOf(scene, slot::SceneRecord).data();
+        put(p, f::PlayTime, static_cast<std::uint32_t>(scene->PlayTime));
+        put(p, f::ScreenWidth, c.screen->Global.Width);
+        put(p, f::ScreenHeight, c.screen->Global.Height);
+        put(p, f::NextRecordAt, pages.at(scenes[i + 1 < scenes.size() ? i + 1 : firstNormal], slot::SceneRecord));
         const bool isGlobal = IsGlobalSceneNode(scene);
-        if (isGlobal && scene == c.global)
-            globalPagesAt = static_cast<std::uint32_t>(dataAt);
         if (isGlobal || scene->Scene.TypeCode == IT_SCENE) {
-            std::uint32_t bgAt = static_cast<std::uint32_t>(dataAt);
-            std::uint32_t bgLen = static_cast<std::uint32_t>(len(scene, A));
-            if (!isGlobal && bgLen == 0 && c.global && c.global->Scene.PicturePresent != 0) {
-                bgAt = globalPagesAt;
-                bgLen = static_cast<std::uint32_t>(len(c.global, A));
-            }
-            put32(p, 12, bgAt);
-            put32(p, 16, bgLen);
-            put32(p, 36, static_cast<std::uint32_t>(dataAt + len(scene, A)));
-            put32(p, 40, static_cast<std::uint32_t>(len(scene, D)));
+            // A normal scene without a background of its own shows the global scene's.
+            const tagItemData* shown = scene;
+            if (!isGlobal && len(scene, slot::ScenePages) == 0 && c.global && c.global->Scene.PicturePresent != 0)
+                shown = c.global;
+            put(p, f::BackgroundAt, data.at(shown, slot::ScenePages));
+            put(p, f::BackgroundLength, static_cast<std::uint32_t>(len(shown, slot::ScenePages)));
+            put(p, f::DevicesAt, data.at(scene, slot::SceneDevices));
+            put(p, f::DevicesLength, static_cast<std::uint32_t>(len(scene, slot::SceneDevices)));
         }
-        put32(p, 20, static_cast<std::uint32_t>(sceneMaskAt));
-        put32(p, 24, static_cast<std::uint32_t>(len(scene, B)));
-        put8(p, 28, isGlobal ? 1 : 0);
-        put8(p, 29, static_cast<std::uint8_t>(scene->Scene.DisplayOption | (hasBorder(scene) ? 16 : 0)
-                                              | (scene->Scene.Schedule ? 32 : 0)));
-        put8(p, 30, static_cast<std::uint8_t>(isGlobal ? own : own + globalCount));
-        put8(p, 31, globalCount);
-        put16(p, 52, 42500);
-        put16(p, 54, 64);
+        put(p, f::MaskAt, masks.at(scene, slot::SceneMask));
+        put(p, f::MaskLength, static_cast<std::uint32_t>(len(scene, slot::SceneMask)));
+        put(p, f::IsGlobal, isGlobal ? 1 : 0);
+        put(p, f::Options, static_cast<std::uint8_t>(scene->Scene.DisplayOption | (hasBorder(scene) ? f::HasBorder : 0)
+                                                     | (scene->Scene.Schedule ? f::HasSchedule : 0)));
+        put(p, f::SectionsShown, static_cast<std::uint8_t>(isGlobal ? own : own + globalCount));
+        put(p, f::GlobalSections, globalCount);
+        put(p, f::Signature, f::SignatureValue);
+        put(p, f::EntrySize, static_cast<std::uint16_t>(program::section::Size));
         std::size_t e = 0;
         forEachChild(scene, [&](tagItemData* section) {
-            if (section->FirstChild && len(section, B) == 64)
-                std::memcpy(p + 56 + 64 * e++, section->Compiled[B].Buffer.data(), 64);
+            const auto& d = section->Compiled[slot::SectionDescriptor].Buffer;
+            if (section->FirstChild && d.size() == program::section::Size)
+                std::memcpy(p + f::Entries + program::section::Size * e++, d.data(), d.size());
         });
-        dataAt += len(scene, A) + len(scene, D);
-        sceneMaskAt += len(scene, B);
     }
+}
+
+int compileScreen(tagItemData* node)
+{
+    Ctx c;
+    const bool accepted = makeContext(node, c);
+    if (c.screen)
+        freeSlots(c.screen);
+    if (!accepted)
+        return 0;
+    if (!drawPages(c)) {
+        freeSlots(c.screen);
+        return 0;
+    }
+    buildDeviceRecords(c);
+    buildMasks(c);
+    // Every offset must fit the records' 32-bit fields.
+    const BlockLayout data(c.screen, program::Block::ProgramData);
+    const BlockLayout masks(c.screen, program::Block::ProgramMask);
+    if (data.size() > kMaxBytes || masks.size() > kMaxBytes) {
+        freeSlots(c.screen);
+        return 0;
+    }
+    writeItemDescriptors(c, data);
+    writeSectionDescriptors(c, data, masks, BlockLayout(c.screen, program::Block::ProgramMap));
+    writeSceneRecords(c, data, masks);
     return 1;
 }
 
 } // namespace
+
+tagItemData* CContentCompiler::OversizedItem(tagItemData* node)
+{
+    tagItemData* found = nullptr;
+    forEachChild(GetScreenOf(node), [&](tagItemData* scene) {
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) {
+                if (!found && !fitsPagedHeader(item))
+                    found = item;
+            });
+        });
+    });
+    return found;
+}
+
+tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompiler::OversizedItem(node); }
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {
@@ -825,58 +1020,21 @@ void CContentCompiler::FreeBuffers(tagItemData* node)
 
 namespace {
 
-// Visits the slots of one block in block order.
-void walkBlock(tagItemData* node, int block, const std::function<void(const std::vector<std::uint8_t>&)>& f)
-{
-    tagItemData* screen = GetScreenOf(node);
-    if (!screen)
-        return;
-    switch (block) {
-    case 4:
-        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[C].Buffer); });
-        break;
-    case 3:
-        forEachChild(screen, [&](tagItemData* s) {
-            forEachChild(s, [&](tagItemData* sec) { forEachChild(sec, [&](tagItemData* it) { f(it->Compiled[C].Buffer); }); });
-        });
-        break;
-    case 2:
-        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[B].Buffer); });
-        forEachChild(screen, [&](tagItemData* s) { forEachChild(s, [&](tagItemData* sec) { f(sec->Compiled[A].Buffer); }); });
-        break;
-    case 1:
-        forEachChild(screen, [&](tagItemData* s) {
-            f(s->Compiled[A].Buffer);
-            f(s->Compiled[D].Buffer);
-        });
-        forEachChild(screen, [&](tagItemData* s) { forEachChild(s, [&](tagItemData* sec) { f(sec->Compiled[C].Buffer); }); });
-        forEachChild(screen, [&](tagItemData* s) {
-            forEachChild(s, [&](tagItemData* sec) {
-                forEachChild(sec, [&](tagItemData* it) {
-                    f(it->Compiled[A].Buffer);
-                    f(it->Compiled[B].Buffer);
-                });
-            });
-        });
-        break;
-    default:
-        break;
-    }
-}
-
-std::size_t blockSize(tagItemData* node, int block)
+std::size_t blockSize(tagItemData* node, program::Block block)
 {
     std::size_t n = 0;
-    walkBlock(node, block, [&](const std::vector<std::uint8_t>& b) { n += b.size(); });
+    if (tagItemData* screen = GetScreenOf(node))
+        walkBlock(screen, block, [&](const std::vector<std::uint8_t>& b) { n += b.size(); });
     return n;
 }
 
-std::size_t copyBlock(tagItemData* node, int block, std::uint8_t* buffer, std::size_t length)
+std::size_t copyBlock(tagItemData* node, program::Block block, std::uint8_t* buffer, std::size_t length)
 {
     std::size_t n = 0;
-    if (!buffer)
+    tagItemData* screen = GetScreenOf(node);
+    if (!buffer || !screen)
         return 0;
-    walkBlock(node, block, [&](const std::vector<std::uint8_t>& b) {
+    walkBlock(screen, block, [&](const std::vector<std::uint8_t>& b) {
         const std::size_t take = std::min(b.size(), length - n);
         if (take) {
             std::memcpy(buffer + n, b.data(), take);
@@ -888,23 +1046,25 @@ std::size_t copyBlock(tagItemData* node, int block, std::uint8_t* buffer, std::s
 
 } // namespace
 
-std::size_t CContentCompiler::GetPageMapSize(tagItemData* node) { return blockSize(node, 4); }
-std::size_t CContentCompiler::GetProgramMapSize(tagItemData* node) { return blockSize(node, 3); }
-std::size_t CContentCompiler::GetProgramMaskSize(tagItemData* node) { return blockSize(node, 2); }
-std::size_t CContentCompiler::GetProgramDataSize(tagItemData* node) { return blockSize(node, 1); }
+using program::Block;
+
+std::size_t CContentCompiler::GetPageMapSize(tagItemData* node) { return blockSize(node, Block::PageMap); }
+std::size_t CContentCompiler::GetProgramMapSize(tagItemData* node) { return blockSize(node, Block::ProgramMap); }
+std::size_t CContentCompiler::GetProgramMaskSize(tagItemData* node) { return blockSize(node, Block::ProgramMask); }
+std::size_t CContentCompiler::GetProgramDataSize(tagItemData* node) { return blockSize(node, Block::ProgramData); }
 std::size_t CContentCompiler::CopyPageMap(tagItemData* node, std::uint8_t* buffer, std::size_t length)
 {
-    return copyBlock(node, 4, buffer, length);
+    return copyBlock(node, Block::PageMap, buffer, length);
 }
 std::size_t CContentCompiler::CopyProgramMap(tagItemData* node, std::uint8_t* buffer, std::size_t length)
 {
-    return copyBlock(node, 3, buffer, length);
+    return copyBlock(node, Block::ProgramMap, buffer, length);
 }
 std::size_t CContentCompiler::CopyProgramMask(tagItemData* node, std::uint8_t* buffer, std::size_t length)
 {
-    return copyBlock(node, 2, buffer, length);
+    return copyBlock(node, Block::ProgramMask, buffer, length);
 }
 std::size_t CContentCompiler::CopyProgramData(tagItemData* node, std::uint8_t* buffer, std::size_t length)
 {
-    return copyBlock(node, 1, buffer, length);
+    return copyBlock(node, Block::ProgramData, buffer, length);
 }

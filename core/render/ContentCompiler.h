@@ -2,7 +2,8 @@
 // Turns one screen's content tree into the controller's program data: pixel
 // pages, masks, descriptors and records in the nodes' compiled slots, read
 // out afterwards as four blocks (page map, program map, program mask,
-// program data). Compilations must not run at the same time.
+// program data). Their layout is core/render/ProgramSchema.h.
+// Compilations must not run at the same time.
 #include <QRect>
 
 #include <cstddef>
@@ -14,9 +15,14 @@ struct tagItemData;
 class CContentCompiler {
 public:
     // Works on the node's screen. 1 when compiled; 0 when refused (scan
-    // product 0 or above 16, or a size that cannot be held), with every slot
-    // of the screen freed.
+    // product 0 or above 16, an oversized item, or a size that cannot be
+    // held), with every slot of the screen freed. Content larger than its
+    // preview picture is drawn again for its pages.
     static int Compile(tagItemData* node);
+    // The first item of the node's screen whose content is larger than a
+    // controller can be told of (page counts or size past the records'
+    // 16-bit fields); Compile refuses such a screen. Null when there is none.
+    static tagItemData* OversizedItem(tagItemData* node);
     // Frees every slot of every node of the node's screen.
     static void FreeBuffers(tagItemData* node);
 

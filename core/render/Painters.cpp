@@ -33,12 +33,16 @@ void clearBlack(tagItemData* node)
         node->Preview.fill(Qt::black);
 }
 
-// Every item painter ends here: a content taller than the item is cut to
-// its last lit row.
+// A content taller than the item is cut to its last lit row. A picture too
+// small for the content (past the preview bound) cannot tell where that is:
+// the measured height stays, so that the compile draws every row.
 void trimContentHeight(tagItemData* node)
 {
     const QRect r = render::NodeRect(node);
     if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || node->Preview.isNull())
+        return;
+    if (static_cast<std::uint32_t>(node->Preview.width()) < node->Item.ContentW
+        || static_cast<std::uint32_t>(node->Preview.height()) < node->Item.ContentH)
         return;
     const int used = GetBitmapUsedHeight(node->Preview);
     if (used > 0)
@@ -54,13 +58,40 @@ void paintBorder(tagItemData* node, const DynFrame* frame)
     render::PaintDynFrame(node->Preview, whole, *frame, nullptr, nullptr, nullptr);
 }
 
-// Every item painter sizes its content here: the picture grown and cleared.
+// Content size, picture grown, cleared.
 void prepareContent(tagItemData* node, QSize size)
 {
     node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
     UpdateNodeBitmap(node);
     clearBlack(node);
+}
+
+// The rich text laid out as its painter lays it out: wrapped at the client
+// width or not at all. Returns the content size.
+QSize layoutRichText(const ItemRecord& rec, int clientWidth, QTextDocument& doc)
+{
+    const bool wrap = rec.get(richtext::Wrap) != 0;
+    doc.setDocumentMargin(0);
+    doc.setDefaultFont(FontFromLogFont(LOGFONT{-12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 16, {}}));
+    SetRichEditText(rec.text(), doc);
+    QTextOption option = doc.defaultTextOption();
+    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    doc.setDefaultTextOption(option);
+    doc.setTextWidth(wrap ? clientWidth : -1);
+    const QSizeF natural = doc.documentLayout()->documentSize();
+    int w = static_cast<int>(std::ceil(natural.width()));
+    const int h = static_cast<int>(std::ceil(natural.height()));
+    if (wrap)
+        w = clientWidth;
+    return {w, h};
+}
+
+// Only the blocks that meet `window` (content coordinates) are drawn.
+void drawRichText(QTextDocument& doc, QPainter& p, QSize size, const QRect& window)
+{
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    doc.drawContents(&p, QRectF(QRect(QPoint(0, 0), size).intersected(window)));
 }
 
 } // namespace
@@ -137,29 +168,15 @@ int PaintRichTextItem(tagItemData* node)
     const ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
         return 0;
-    const QRect client = render::LocalClientRect(node);
-    const bool wrap = rec->get(richtext::Wrap) != 0;
     QTextDocument doc;
-    doc.setDocumentMargin(0);
-    doc.setDefaultFont(FontFromLogFont(LOGFONT{-12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 16, {}}));
-    SetRichEditText(rec->text(), doc);
-    QTextOption option = doc.defaultTextOption();
-    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    doc.setDefaultTextOption(option);
-    doc.setTextWidth(wrap ? client.width() : -1);
-    const QSizeF natural = doc.documentLayout()->documentSize();
-    int w = static_cast<int>(std::ceil(natural.width()));
-    const int h = static_cast<int>(std::ceil(natural.height()));
-    if (wrap)
-        w = client.width();
-    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, w));
-    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, h));
+    const QSize size = layoutRichText(*rec, render::LocalClientRect(node).width(), doc);
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
     UpdateNodeBitmap(node);
     clearBlack(node);
     if (!node->Preview.isNull()) {
         QPainter p(&node->Preview);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
-        doc.drawContents(&p, QRectF(0, 0, w, h));
+        drawRichText(doc, p, size, QRect(QPoint(0, 0), size));
     }
     trimContentHeight(node);
     return 1;
@@ -278,3 +295,72 @@ int PaintCounterItem(tagItemData* node)
                                                   false);
                           });
 }
+
+namespace render {
+
+struct PagedContent::Impl {
+    std::uint16_t type = 0;
+    const ItemRecord* rec = nullptr;
+    QSize size;
+    std::unique_ptr<QTextDocument> doc;
+    std::unique_ptr<TableItemDrawer> table;
+};
+
+PagedContent::PagedContent(const tagItemData* item) : m(std::make_unique<Impl>())
+{
+    m->type = item->Item.TypeCode;
+    m->rec = item->Item.TypeRecord;
+    m->size = QSize(static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 0x7FFFFFFF)),
+                    static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 0x7FFFFFFF)));
+    if (!m->rec)
+        return;
+    if (m->type == IT_TEXT) {
+        m->doc = std::make_unique<QTextDocument>();
+        // Laid out again as the painter did; the painter's measure stands.
+        layoutRichText(*m->rec, LocalClientRect(item).width(), *m->doc);
+    } else if (m->type == IT_GRID) {
+        const QByteArray& stream = m->rec->memFile();
+        m->table = std::make_unique<TableItemDrawer>(std::span<const std::uint8_t>(
+            reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
+    }
+}
+
+PagedContent::~PagedContent() = default;
+
+bool PagedContent::ok() const
+{
+    switch (m->type) {
+    case IT_SINGLELINE:
+        return m->rec != nullptr;
+    case IT_TEXT:
+        return m->doc != nullptr;
+    case IT_GRID:
+        return m->table != nullptr;
+    default:
+        return false;
+    }
+}
+
+void PagedContent::draw(QImage& target, const QRect& window) const
+{
+    if (!ok() || target.isNull())
+        return;
+    QPainter p(&target);
+    p.setClipRect(QRect(QPoint(0, 0), window.size()));
+    p.translate(-window.x(), -window.y());
+    switch (m->type) {
+    case IT_SINGLELINE:
+        DrawSingleLineText(*m->rec, p, QRect(QPoint(0, 0), m->size));
+        break;
+    case IT_TEXT:
+        drawRichText(*m->doc, p, m->size, window);
+        break;
+    case IT_GRID:
+        m->table->draw(p);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace render

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
 class ItemRecord;
 class QPainter;
 class QTextDocument;
@@ -32,3 +34,27 @@ void DrawSingleLineText(const ItemRecord& record, QPainter& dc, const QRect& rec
 // characters and starts with "{\rtf" (case ignored), else as plain text.
 // Every character is kept.
 bool SetRichEditText(const QString& text, QTextDocument& doc);
+
+namespace render {
+
+// A paged item's content (single-line text, rich text, table) drawn as its
+// painter draws it, for content larger than any preview picture: the compile
+// draws it window by window instead of copying pages from the picture.
+class PagedContent {
+public:
+    explicit PagedContent(const tagItemData* item);
+    ~PagedContent();
+    PagedContent(const PagedContent&) = delete;
+    PagedContent& operator=(const PagedContent&) = delete;
+    // False for any other item type or an item without a record.
+    bool ok() const;
+    // Draws the part of the content under `window` (content coordinates)
+    // at the target's origin, over what the target holds.
+    void draw(QImage& target, const QRect& window) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
+
+} // namespace render

@@ -1,6 +1,9 @@
 #include "core/render/PixelConvert.h"
+#include "core/render/ProgramSchema.h"
 #include "core/api/WorkMode.h"
 #include "platform/ByteIO.h"
+
+#include <QPainter>
 
 #include <algorithm>
 #include <array>
@@ -120,21 +123,36 @@ std::size_t PageLength(const LedModeParams& p)
     return std::size_t(4) * p.RowFold * p.ScanCount * p.Width;
 }
 
-void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
+namespace {
+
+// One row of a page's picture: `lit` columns from `bits`, black beyond them
+// up to the columns the conversion covers; null bits: black throughout.
+struct RowPixels {
+    const std::uint8_t* bits = nullptr;
+    int lit = 0;
+};
+
+// The conversion over `rows` rows of `columns` columns, each row's pixels
+// from rowAt(y).
+template <class RowAt>
+void convertRows(int rows, int columns, int depth, bool bitFields, RowAt rowAt, const LedModeParams& p,
+                 std::uint8_t* out)
 {
     const std::size_t words = PageLength(p) / 4;
-    std::memset(out, p.PositiveData ? 0x00 : 0xFF, words * 4);
-    if (!dib.Bits || words == 0 || p.ScanCount == 0 || p.RowFold == 0 || p.ColumnGroup == 0 || p.Width % p.ColumnGroup)
-        return;
     const LineTables t = buildTables(p);
     const ChannelThresholds th = ThresholdsFor(p.ColourCount, p.Threshold);
     const int W = p.Width, G = p.ColumnGroup, RF = p.RowFold, scan = p.ScanCount, R = scan * RF;
-    const int width = std::min(dib.Width, W);
+    const int width = std::min(columns, W);
     const std::size_t scanStride = std::size_t(W) * RF;
     const bool zigzag = p.WorkMode == 35;
 
-    std::vector<std::uint32_t> page(words);
-    std::memcpy(page.data(), out, words * 4);
+    // One page of words kept per thread: a page of a wide screen is large
+    // enough that a fresh one each time costs more than converting it.
+    thread_local std::vector<std::uint32_t> scratch;
+    if (scratch.size() < words)
+        scratch.resize(words);
+    std::uint32_t* page = scratch.data();
+    std::memcpy(page, out, words * 4);
     std::vector<std::size_t> colBase(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x)
         colBase[x] = static_cast<std::size_t>(x % G) + std::size_t(G) * RF * (x / G);
@@ -144,11 +162,17 @@ void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
     const bool blackIsDark =
         th.Red > 0 && th.Green > 0 && th.Blue > 0 && !zigzag && (RF == 1 || p.FoldOrder == 1 || p.FoldOrder == 2);
 
-    for (int y = 0; y < dib.Height; ++y) {
+    for (int y = 0; y < rows; ++y) {
         const int L = y / R;
         if (L >= kLines)
             break;
         if (t.all[L] == 0)
+            continue;
+        const RowPixels row = rowAt(y);
+        const int lit = row.bits ? std::min(row.lit, width) : 0;
+        // A row of dark pixels writes what the fill already holds: content
+        // words are all ones there, mask words all zeros.
+        if (blackIsDark && (lit == 0 || (depth == 32 && lit == width && rowIsBlack32(row.bits, width))))
             continue;
         const int s = y % scan;
         const int m = (y % R) / scan;
@@ -164,15 +188,29 @@ void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
                 zig[u] = static_cast<std::size_t>(v) + std::size_t(s) * scanStride;
             }
         }
-        const std::uint8_t* row = dib.Bits + dib.Stride * static_cast<std::size_t>(dib.BottomUp ? dib.Height - 1 - y : y);
-        // A row of dark pixels writes what the fill already holds: content
-        // words are all ones there, mask words all zeros.
-        if (blackIsDark && dib.Depth == 32 && rowIsBlack32(row, width))
-            continue;
         const std::uint32_t keep = ~t.all[L];
         const std::uint32_t rb = t.colour[0][L], gb = t.colour[1][L], bb = t.colour[2][L];
+        if (depth == 32 && !zigzag) {
+            // The common case without a branch a pixel: 32-bit pixels, plain columns.
+            const std::uint32_t ro = p.PositiveData ? rb : 0u, go = p.PositiveData ? gb : 0u, bo = p.PositiveData ? bb : 0u;
+            const std::uint32_t rf = rb ^ ro, gf = gb ^ go, bf = bb ^ bo;   // the bit when dark
+            const std::uint8_t* q = row.bits;
+            const std::size_t* cols = colBase.data();
+            for (int x = 0; x < lit; ++x, q += 4) {
+                const std::uint32_t bits = (q[2] >= th.Red ? ro : rf) | (q[1] >= th.Green ? go : gf)
+                    | (q[0] >= th.Blue ? bo : bf);
+                std::uint32_t& w = page[cols[x] + rowBase];
+                w = bits | (w & keep);
+            }
+            const std::uint32_t blackBits = (0 >= th.Red ? ro : rf) | (0 >= th.Green ? go : gf) | (0 >= th.Blue ? bo : bf);
+            for (int x = lit; x < width; ++x) {
+                std::uint32_t& w = page[cols[x] + rowBase];
+                w = blackBits | (w & keep);
+            }
+            continue;
+        }
         for (int x = 0; x < width; ++x) {
-            const Rgb c = pixelAt(row, x, dib.Depth, dib.BitFields);
+            const Rgb c = x < lit ? pixelAt(row.bits, x, depth, bitFields) : Rgb{0, 0, 0};
             const bool rl = c.r >= th.Red, gl = c.g >= th.Green, bl = c.b >= th.Blue;
             std::uint32_t bits;
             if (p.PositiveData)
@@ -185,11 +223,64 @@ void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
         }
     }
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out, page.data(), words * 4);
+        std::memcpy(out, page, words * 4);
     } else {
         for (std::size_t i = 0; i < words; ++i)
             bytes::put32(out, 4 * i, page[i]);
     }
+}
+
+bool convertible(const LedModeParams& p)
+{
+    return PageLength(p) > 0 && p.ScanCount != 0 && p.RowFold != 0 && p.ColumnGroup != 0 && p.Width % p.ColumnGroup == 0;
+}
+
+} // namespace
+
+void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out)
+{
+    std::memset(out, p.PositiveData ? 0x00 : 0xFF, PageLength(p));
+    if (!dib.Bits || !convertible(p))
+        return;
+    const int width = std::min<int>(dib.Width, p.Width);
+    convertRows(dib.Height, dib.Width, dib.Depth, dib.BitFields,
+                [&](int y) {
+                    return RowPixels{dib.Bits + dib.Stride * static_cast<std::size_t>(dib.BottomUp ? dib.Height - 1 - y : y),
+                                     width};
+                },
+                p, out);
+}
+
+void ConvertWindow(const QImage& picture, const QRect& window, int top, const LedModeParams& p, int height,
+                   std::uint8_t* out)
+{
+    const bool direct = picture.format() == QImage::Format_RGB32
+        && window.left() >= 0 && window.top() >= 0;
+    if (!direct) {
+        QImage work(p.Width, height, QImage::Format_RGB32);
+        work.fill(Qt::black);
+        QPainter painter(&work);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QPoint(0, top), picture, window);
+        painter.end();
+        ConvertImage(work, p, out);
+        return;
+    }
+    std::memset(out, p.PositiveData ? 0x00 : 0xFF, PageLength(p));
+    if (!convertible(p))
+        return;
+    // The part of the window the picture holds: it starts at the window's
+    // corner, and lands at column 0 of row `top`.
+    const QRect held = window.intersected(picture.rect());
+    const int columns = std::min(held.width(), int(p.Width));
+    convertRows(height, p.Width, 32, false,
+                [&](int y) {
+                    const int row = y - top + window.top();
+                    if (held.isEmpty() || y < top || row > held.bottom())
+                        return RowPixels{};
+                    return RowPixels{picture.constScanLine(row) + 4 * std::size_t(held.left()), columns};
+                },
+                p, out);
 }
 
 void ConvertImage(const QImage& image, const LedModeParams& p, std::uint8_t* out)
@@ -226,14 +317,15 @@ std::vector<std::uint8_t> MaskRuns(const std::uint8_t* page, const LedModeParams
     int first = 0;
     auto flush = [&](int last) {
         const std::size_t at = out.size();
-        out.resize(at + 72, 0);
+        namespace f = program::maskrun;
+        out.resize(at + f::Size, 0);
         std::uint8_t* r = out.data() + at;
-        bytes::put16(r, 0, static_cast<std::uint16_t>(first));
-        bytes::put16(r, 2, static_cast<std::uint16_t>(last));
-        bytes::put16(r, 4, static_cast<std::uint16_t>(last - first + 1));
-        bytes::put16(r, 6, 72);
-        for (int i = 0; i < 16; ++i)
-            bytes::put32(r, 8 + 4 * static_cast<std::size_t>(i), cur[static_cast<std::size_t>(i)]);
+        program::put(r, f::First, static_cast<std::uint16_t>(first));
+        program::put(r, f::Last, static_cast<std::uint16_t>(last));
+        program::put(r, f::Columns, static_cast<std::uint16_t>(last - first + 1));
+        program::put(r, f::RecordSize, static_cast<std::uint16_t>(f::Size));
+        for (std::size_t i = 0; i < f::WordCount; ++i)
+            program::put(r, f::Word(i), cur[i]);
     };
     for (int x = 1; x < W; ++x) {
         column(x, next);

@@ -46,6 +46,10 @@ struct DibView {
 // past the last data line contribute nothing.
 void ConvertDib(const DibView& dib, const LedModeParams& p, std::uint8_t* out);
 void ConvertImage(const QImage& image, const LedModeParams& p, std::uint8_t* out);
+// The page of a picture's window placed at column 0 and row `top` of an
+// otherwise black work bitmap p.Width by `height`, read where it lies.
+void ConvertWindow(const QImage& picture, const QRect& window, int top, const LedModeParams& p, int height,
+                   std::uint8_t* out);
 
 // The words of one column: for each scan row s and fold f, word f + s x RowFold.
 // Runs of equal columns become 72-byte records.

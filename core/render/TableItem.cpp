@@ -56,4 +56,23 @@ TableItemPicture RenderTableItem(std::span<const std::uint8_t> stream) noexcept
     return out;
 }
 
+struct TableItemDrawer::Impl {
+    grid::CRealGrid grid;
+};
+
+TableItemDrawer::TableItemDrawer(std::span<const std::uint8_t> stream) : m(std::make_unique<Impl>())
+{
+    try {
+        if (stream.size() <= 4 || !m->grid.LoadFrom(stream))
+            m->grid.ApplyDefaultBorders();
+    } catch (...) {
+        m = std::make_unique<Impl>();
+        m->grid.ApplyDefaultBorders();
+    }
+}
+
+TableItemDrawer::~TableItemDrawer() = default;
+
+void TableItemDrawer::draw(QPainter& painter) { grid::RenderData(m->grid, painter); }
+
 } // namespace render

@@ -3,7 +3,10 @@
 // or selection, as they go to the screen. A missing, short or damaged stream
 // shows the default table.
 #include <QImage>
+
+class QPainter;
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace render {
@@ -16,5 +19,18 @@ struct TableItemPicture {
 };
 
 TableItemPicture RenderTableItem(std::span<const std::uint8_t> stream) noexcept;
+
+// The same table kept loaded, for drawing it piece by piece through a
+// moved and clipped painter (a table larger than any picture).
+class TableItemDrawer {
+public:
+    explicit TableItemDrawer(std::span<const std::uint8_t> stream);
+    ~TableItemDrawer();
+    void draw(QPainter& painter);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
 
 } // namespace render

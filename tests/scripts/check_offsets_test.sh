@@ -28,6 +28,19 @@ expect_refused 'item->Item.TypeRecord->setU32(100, 0xFF);'
 expect_refused 'constexpr std::size_t SL_COLOUR = 100;'
 expect_refused 'constexpr std::size_t kGifMode = 4, kGifPath = 8;'
 expect_refused 'inline constexpr std::size_t kGifFramesField = 4;'
+expect_refused 'constexpr program::U32 PlayTime{0};'
+expect_refused 'const auto at = program::scene::Tag{16};'
+# The compiler writes the program's records through their schema only.
+mkdir -p "$tmp/core/render"
+cp "$repo/core/render/ProgramSchema.h" "$tmp/core/render/"
+for line in 'put16(p, 52, 42500);' 'bytes::put32(d.data(), 0x0C, at);' 'const auto v = get32(r, 720);'; do
+    echo "$line" > "$tmp/core/render/ContentCompiler.cpp"
+    "$check" "$tmp" >/dev/null 2>&1 && fail "not refused in the compiler: $line"
+done
+echo 'put(p, program::scene::Signature, program::scene::SignatureValue); bytes::put32(out, 4 * i, page[i]);' \
+    > "$tmp/core/render/ContentCompiler.cpp"
+"$check" "$tmp" >/dev/null || fail "a program field or a word index is refused"
+rm -f "$tmp/core/render/ContentCompiler.cpp"
 # A field of the schema, and a number that is no field, pass.
 echo 'item->Item.TypeRecord->set(records::singleline::Colour, 100); int n{3};' > "$tmp/app/panels/Panel.cpp"
 "$check" "$tmp" >/dev/null || fail "a schema field is refused"

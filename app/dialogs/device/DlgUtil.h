@@ -41,6 +41,16 @@ inline void makeSuccessColour(QLabel* label)
     label->setPalette(p);
 }
 
+// A controller's answer: the success colour when it went through, red when not.
+inline void showOutcome(QLabel* label, const QString& text, bool ok)
+{
+    label->setText(text);
+    if (ok)
+        makeSuccessColour(label);
+    else
+        makeRed(label);
+}
+
 // The red, wrapping label in which a settings dialog shows the controller's answer.
 inline QLabel* resultLabel(QWidget* parent, int id)
 {
@@ -60,7 +70,7 @@ bool readFromController(QObject* frame, QLabel* result, Retrieve&& retrieve)
     platform::sendMessage(frame, app::WM_STATUS_IDLE);
     result->clear();
     const bool read = retrieve() >= 0;
-    result->setText(platform::langString(read ? IDS_READ_DONE : IDS_READ_FAILED));
+    showOutcome(result, platform::langString(read ? IDS_READ_DONE : IDS_READ_FAILED), read);
     return read;
 }
 

@@ -327,7 +327,7 @@ void CSettingHW::OnBnClickedSend()
     // The controller still answers at the address it had before the change.
     m_result->clear();
     const int rc = m_core.SendHardwareInfo(m_screen, old.ID);
-    m_result->setText(platform::langString(rc < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE));
+    showOutcome(m_result, platform::langString(rc < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE), rc >= 0);
     if (rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
         platform::sendMessage(frameTarget(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
 }

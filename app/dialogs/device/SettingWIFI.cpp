@@ -248,7 +248,8 @@ void CSettingWIFI::OnBnClickedWrite()
                      bytesFor(m_ownKey->text(), storedKey));
     }
     m_result->clear();
-    m_result->setText(platform::langString(m_core.SendWifiInfo(m_screen, 0) < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE));
+    const bool sent = m_core.SendWifiInfo(m_screen, 0) >= 0;
+    showOutcome(m_result, platform::langString(sent ? IDS_WRITE_DONE : IDS_WRITE_FAILED), sent);
 }
 
 } // namespace dialogs

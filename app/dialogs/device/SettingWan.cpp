@@ -151,10 +151,10 @@ void CSettingWan::OnBnClickedWrite()
     }
     m_port->setValue(m_screen->Global.DevicePort);
     if (m_core.SendIpInfo(m_screen, 0) < 0) {
-        m_result->setText(platform::langString(IDS_WRITE_FAILED));
+        showOutcome(m_result, platform::langString(IDS_WRITE_FAILED), false);
         return;
     }
-    m_result->setText(platform::langString(IDS_WRITE_DONE));
+    showOutcome(m_result, platform::langString(IDS_WRITE_DONE), true);
     if (ApplyWanReconnect(before, m_screen->Global))
         platform::sendMessage(m_frame.data(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
 }

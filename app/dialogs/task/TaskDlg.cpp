@@ -20,6 +20,7 @@
 namespace {
 
 constexpr unsigned kNotDone = 63000;
+constexpr unsigned kNothingToSend = 46009;
 
 // The dialog whose window is up. The mutex keeps a callback on the worker
 // from using a dialog that is being torn down on the GUI thread.
@@ -213,11 +214,17 @@ int CTaskDlg::StartTask()
 void CTaskDlg::RunTask()
 {
     const int kind = m_kind.load();
+    // The core counts such a send as done; the operator must not take it
+    // for one that reached the controller.
+    const bool nothing = dialogs::NothingToSend(m_core, kind, m_argument.load());
     const std::optional<int> result = m_call ? m_call(m_core, kind, m_argument.load()) : std::nullopt;
     if (result)
         m_result = *result;
     if (kind == TASK_SEND_PROGRAMS && result && *result == 0)
         QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNotDone)); },
+                                  Qt::QueuedConnection);
+    else if (nothing && result)
+        QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNothingToSend)); },
                                   Qt::QueuedConnection);
     if (kind == TASK_UPGRADE_IMAGE) {
         // The controller restarts with the new image meanwhile.
@@ -225,7 +232,9 @@ void CTaskDlg::RunTask()
         m_stopWake.wait_for(lock, std::chrono::milliseconds(m_settleMs), [this] { return m_stop; });
     }
     int done = 0;
-    if (m_result.load() > 0)
+    if (nothing && result)
+        done = 0;   // stays open with its text until the operator closes it
+    else if (m_result.load() > 0)
         done = 1;
     else if (kind == TASK_WIZARD_FIND || m_cancelled.load())
         done = 2;
@@ -253,11 +262,18 @@ void CTaskDlg::JobEnded(int done)
 
 void CTaskDlg::CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
 {
-    std::lock_guard<std::mutex> lock(s_liveMutex);
-    CTaskDlg* dlg = s_live;
-    if (!dlg)
-        return;
-    dlg->queueReport(dialogs::CopyReport(&dlg->m_core, cmd, event, value));
+    CoreCallBack frame = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(s_liveMutex);
+        CTaskDlg* dlg = s_live;
+        if (!dlg)
+            return;
+        dlg->queueReport(dialogs::CopyReport(&dlg->m_core, cmd, event, value));
+        frame = dlg->m_savedCallBack;
+    }
+    // The status bar keeps the outcome once the dialog has closed itself.
+    if (frame && frame != &CTaskDlg::CommCallBack)
+        frame(cmd, event, value);
 }
 
 void CTaskDlg::queueReport(dialogs::CommReport report)

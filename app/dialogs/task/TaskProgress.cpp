@@ -147,6 +147,12 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
     }
 }
 
+bool NothingToSend(CCore& core, int kind, std::uintptr_t argument)
+{
+    tagItemData* screen = screenOf(argument);
+    return kind == TASK_SEND_PROGRAMS && screen && CCore::IsRoot(screen) == 1 && core.GetValidChildNum(screen) == 0;
+}
+
 CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value)
 {
     CommReport r;

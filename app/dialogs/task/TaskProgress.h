@@ -56,6 +56,10 @@ struct CommReport {
     unsigned networkPort = 0;
 };
 
+// A send of programs that reaches nothing: no window of the screen holds an
+// item, so the core sends nothing and still answers 1.
+bool NothingToSend(CCore& core, int kind, std::uintptr_t argument);
+
 // Copies a report while its pointers are valid. `core` gives the adapter
 // list for candidates on raw Ethernet; null leaves their description unknown.
 CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value);

@@ -70,8 +70,9 @@ CWizard::CWizard(CCore& core, QWidget* parent, QObject* frame)
     m_back = withId(new QPushButton(dlgText(IDD, IDC_BACK), this), IDC_BACK);
     m_next = withId(new QPushButton(dlgText(IDD, IDC_NEXT), this), IDC_NEXT);
     m_finish = withId(new QPushButton(dlgText(IDD, IDC_FINISH), this), IDC_FINISH);
+    auto* ok = withId(new QPushButton(dlgText(IDD, IDC_OK), this), IDC_OK);
     auto* cancel = withId(new QPushButton(dlgText(IDD, IDC_CANCEL), this), IDC_CANCEL);
-    for (QPushButton* b : {m_back, m_next, m_finish, cancel})
+    for (QPushButton* b : {m_back, m_next, m_finish, ok, cancel})
         b->setAutoDefault(false);
     m_next->setDefault(true);
     auto* line = new QFrame(this);
@@ -83,6 +84,7 @@ CWizard::CWizard(CCore& core, QWidget* parent, QObject* frame)
     buttons->addWidget(m_next);
     buttons->addWidget(m_finish);
     buttons->addSpacing(12);
+    buttons->addWidget(ok);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_area, 1);
@@ -92,6 +94,8 @@ CWizard::CWizard(CCore& core, QWidget* parent, QObject* frame)
     connect(m_back, &QPushButton::clicked, this, &CWizard::OnBack);
     connect(m_next, &QPushButton::clicked, this, &CWizard::OnNext);
     connect(m_finish, &QPushButton::clicked, this, &CWizard::OnFinish);
+    // OK closes without handing the screen over; only Finish does that.
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -9,8 +9,11 @@
 
 namespace panels {
 
-// The message a failed conversion shows (the packs have no id for it).
+// The message shown when the office program cannot be started (the packs
+// have no id for it).
 QString documentConversionError();
+// The message for a document that cannot be read (damaged or of another kind).
+QString documentUnreadableError(const QString& path);
 
 class DocumentConverter : public QObject {
     Q_OBJECT
@@ -36,6 +39,7 @@ public:
 
 private:
     OfficeConversion m_conversion;
+    QString m_path;
 };
 
 } // namespace panels

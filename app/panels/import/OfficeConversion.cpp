@@ -52,7 +52,7 @@ void OfficeConversion::start(const QString& source, const QString& format, const
     m_format = format;
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tavrelo-office-XXXXXX"));
     if (!m_dir->isValid()) {
-        fail(QStringLiteral("no temporary folder"));
+        fail(QStringLiteral("no temporary folder"), Failure::NotStarted);
         return;
     }
     // A copy with a plain name: the source may have any name and stays untouched.
@@ -60,7 +60,7 @@ void OfficeConversion::start(const QString& source, const QString& format, const
     m_baseName = QStringLiteral("source");
     const QString copy = m_dir->filePath(m_baseName + QLatin1Char('.') + suffix);
     if (!QFile::copy(source, copy)) {
-        fail(QStringLiteral("cannot read %1").arg(source));
+        fail(QStringLiteral("cannot read %1").arg(source), Failure::Unreadable);
         return;
     }
     QDir(m_dir->path()).mkdir(QStringLiteral("out"));
@@ -110,33 +110,33 @@ void OfficeConversion::onProcessFinished(int exitCode, QProcess::ExitStatus stat
         if (m_process)
             m_log += m_process->readAll();
         const QString log = QString::fromLocal8Bit(m_log).trimmed();
-        fail(QStringLiteral("conversion failed (exit %1): %2").arg(exitCode).arg(log));
+        fail(QStringLiteral("conversion failed (exit %1): %2").arg(exitCode).arg(log), Failure::Unreadable);
         return;
     }
     const QByteArray data = out.readAll();
     out.close();
     cleanUp();
-    emit finished(true, data, QString());
+    emit finished(true, data, QString(), Failure::None);
 }
 
 void OfficeConversion::onProcessError(QProcess::ProcessError error)
 {
     if (error == QProcess::FailedToStart)
-        fail(QStringLiteral("the office program could not be started"));
+        fail(QStringLiteral("the office program could not be started"), Failure::NotStarted);
 }
 
-void OfficeConversion::onTimeout() { fail(QStringLiteral("the conversion timed out")); }
+void OfficeConversion::onTimeout() { fail(QStringLiteral("the conversion timed out"), Failure::Unreadable); }
 
-void OfficeConversion::fail(const QString& reason)
+void OfficeConversion::fail(const QString& reason, Failure failure)
 {
     cleanUp();
     // Always later, never from inside start(): the caller may still be wiring.
     const unsigned run = m_run;
     QMetaObject::invokeMethod(
         this,
-        [this, reason, run] {
+        [this, reason, run, failure] {
             if (run == m_run)
-                emit finished(false, QByteArray(), reason);
+                emit finished(false, QByteArray(), reason, failure);
         },
         Qt::QueuedConnection);
 }

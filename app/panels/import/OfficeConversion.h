@@ -26,6 +26,11 @@ inline constexpr int kOfficeTimeoutMs = 60000;
 class OfficeConversion : public QObject {
     Q_OBJECT
 public:
+    // Why a conversion gave nothing: the office program could not be run, or
+    // it ran and could not make the file out (damaged, foreign, too slow).
+    enum class Failure { None, NotStarted, Unreadable };
+    Q_ENUM(Failure)
+
     explicit OfficeConversion(QObject* parent = nullptr);
     ~OfficeConversion() override;
 
@@ -43,15 +48,15 @@ public:
     qint64 processId() const;
 
 signals:
-    // ok: `data` holds the converted file; else `reason` says why (for logs;
-    // the user sees the caller's own message).
-    void finished(bool ok, const QByteArray& data, const QString& reason);
+    // ok: `data` holds the converted file; else `failure` says which kind and
+    // `reason` why (for logs; the user sees the caller's own message).
+    void finished(bool ok, const QByteArray& data, const QString& reason, panels::OfficeConversion::Failure failure);
 
 private:
     void onProcessFinished(int exitCode, QProcess::ExitStatus status);
     void onProcessError(QProcess::ProcessError error);
     void onTimeout();
-    void fail(const QString& reason);
+    void fail(const QString& reason, Failure failure);
     void cleanUp();
 
     int m_timeoutMs = kOfficeTimeoutMs;

@@ -1,19 +1,26 @@
 #include "app/panels/import/SpreadsheetSource.h"
 
 #include "app/panels/import/FlatSheetReader.h"
+#include "platform/LangPack.h"
 
 namespace panels {
 
 QString spreadsheetImportError() { return QStringLiteral("can not start excel sever!"); }
 
+QString spreadsheetUnreadableError(const QString& path)
+{
+    return platform::langString(48300).arg(path);
+}
+
 OfficeSpreadsheetSource::OfficeSpreadsheetSource(QObject* parent) : SpreadsheetSource(parent)
 {
     connect(&m_conversion, &OfficeConversion::finished, this,
-            [this](bool ok, const QByteArray& data, const QString& reason) {
+            [this](bool ok, const QByteArray& data, const QString& reason, OfficeConversion::Failure failure) {
                 m_conversionMs = m_clock.elapsed();
                 if (!ok) {
                     qInfo("spreadsheet conversion: %s", qPrintable(reason));
-                    emit failed(spreadsheetImportError());
+                    emit failed(failure == OfficeConversion::Failure::NotStarted ? spreadsheetImportError()
+                                                                                 : spreadsheetUnreadableError(m_path));
                     return;
                 }
                 QElapsedTimer read;
@@ -23,7 +30,7 @@ OfficeSpreadsheetSource::OfficeSpreadsheetSource(QObject* parent) : SpreadsheetS
                 m_readMs = read.elapsed();
                 if (!sheet) {
                     qInfo("spreadsheet conversion: %s", qPrintable(why));
-                    emit failed(spreadsheetImportError());
+                    emit failed(spreadsheetUnreadableError(m_path));
                     return;
                 }
                 emit loaded(*sheet);
@@ -32,6 +39,7 @@ OfficeSpreadsheetSource::OfficeSpreadsheetSource(QObject* parent) : SpreadsheetS
 
 void OfficeSpreadsheetSource::open(const QString& path)
 {
+    m_path = path;
     m_clock.start();
     // Workbooks only: anything else would be read as text.
     m_conversion.start(path, QStringLiteral("fods"), QStringLiteral("MS Excel 97"));

@@ -11,8 +11,11 @@
 
 namespace panels {
 
-// The message a failed import shows (the packs have no id for it).
+// The message shown when the office program cannot be started (the packs
+// have no id for it).
 QString spreadsheetImportError();
+// The message for a workbook that cannot be read (damaged or not a workbook).
+QString spreadsheetUnreadableError(const QString& path);
 
 class SpreadsheetSource : public QObject {
     Q_OBJECT
@@ -42,6 +45,7 @@ public:
 
 private:
     OfficeConversion m_conversion;
+    QString m_path;
     QElapsedTimer m_clock;
     qint64 m_conversionMs = 0;
     qint64 m_readMs = 0;

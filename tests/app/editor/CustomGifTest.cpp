@@ -12,7 +12,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabWidget>
+#include <QTabBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -181,16 +181,24 @@ TEST(CustomGif, ScreenshotsWithPanelsInPlace)
         dlg.setTextPanel(text);
         ASSERT_EQ(text->count(app::WM_NODE_LOAD), 1);
         EXPECT_EQ(text->messages().first().w, platform::WPARAM(gif.item));
-        dlg.setEffectPanel(new QLabel(QStringLiteral("effect panel")));
+        auto* effect = new QLabel(QStringLiteral("effect panel"));
+        dlg.setEffectPanel(effect);
         dlg.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         nav(dlg, GIFNAV_LAST);
         EXPECT_FALSE(dlg.windowTitle().isEmpty());
         // The tab is titled in the chosen language.
-        const QString tab = support::findByControlId<QTabWidget>(&dlg, 100)->tabText(0);
+        auto* strip = support::findByControlId<QTabBar>(&dlg, 100);
+        ASSERT_NE(strip, nullptr);
+        const QString tab = strip->tabText(0);
         EXPECT_EQ(tab, platform::langDialogText(6560, 100));
         EXPECT_EQ(tab == u"动画特效", lang.code == QStringLiteral("cn")) << tab.toStdString();
         EXPECT_TRUE(dlg.canvas()->geometry().intersects(dlg.rect()));
+        // The strip is 21 high and the effect panel starts right under it,
+        // beside the text panel and as low as it.
+        EXPECT_EQ(strip->height(), 21);
+        EXPECT_EQ(effect->mapTo(&dlg, QPoint(0, 0)).y(), text->mapTo(&dlg, QPoint(0, 0)).y() + 21);
+        EXPECT_EQ(effect->mapTo(&dlg, QPoint(0, effect->height())).y(), dlg.height());
         mediatest::saveShot(&dlg, QStringLiteral("animation-effect-%1").arg(lang.code));
     }
 }

@@ -218,6 +218,27 @@ TEST(GridWindowEditing, EditInPlaceAndCommitThroughTheValidator)
     EXPECT_NE(OpenEditor(*w), nullptr);
 }
 
+TEST(GridWindowEditing, AValueEndedWithEnterIsDrawnAsAnyOther)
+{
+    auto w = Window();
+    QTest::mouseDClick(w.get(), Qt::LeftButton, Qt::NoModifier, {90, 59});   // row 2
+    ASSERT_NE(OpenEditor(*w), nullptr);
+    QTest::keyClicks(OpenEditor(*w), "42");
+    QTest::keyClick(OpenEditor(*w), Qt::Key_Tab);
+    QTest::mouseDClick(w.get(), Qt::LeftButton, Qt::NoModifier, {90, 83});   // row 3
+    ASSERT_NE(OpenEditor(*w), nullptr);
+    QTest::keyClicks(OpenEditor(*w), "42");
+    QTest::keyClick(OpenEditor(*w), Qt::Key_Return);   // stays in the editor
+    ASSERT_NE(OpenEditor(*w), nullptr);
+    QTest::mouseClick(w.get(), Qt::LeftButton, Qt::NoModifier, {270, 130});   // elsewhere: commits
+    ASSERT_EQ(OpenEditor(*w), nullptr);
+    QCoreApplication::processEvents();
+    const QImage shot = w->grab().toImage();
+    const QImage typed = shot.copy(61, 49, 58, 22), entered = shot.copy(61, 73, 58, 22);
+    EXPECT_EQ(entered, typed);
+    EXPECT_NE(typed, shot.copy(61, 97, 58, 22));   // the value is drawn at all
+}
+
 TEST(GridWindowMenu, InsertAndDeleteWithGreying)
 {
     auto w = Window();

@@ -1,6 +1,7 @@
 // The clock and counter panels driven through their controls: each change
 // lands in its record field or node field and repaints the item; texts and
 // paths stay terminated inside their fixed fields.
+#include <algorithm>
 #include "PanelTestUtil.h"
 
 #include "app/controls/AppMessages.h"
@@ -195,7 +196,10 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     r.set(records::clocksimul::HourMarkSize, 2u);
     auto* p = make<CPropertyClockSimul>();
     load(p, n);
-    EXPECT_EQ(ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode)->count(), 3);
+    // A new face stores "no picture", a choice of its own in the list.
+    auto* pictureMode = ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode);
+    EXPECT_EQ(pictureMode->count(), 4);
+    EXPECT_EQ(pictureMode->currentIndex(), 3);
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdColour5)->isEnabled());
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdMinuteMarkStyle)->isEnabled());
 
@@ -226,6 +230,9 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     EXPECT_EQ(ctl<QLineEdit>(p, CPropertyClockSimul::IdPicture)->text(), QStringLiteral("/srv/faces/dial.png"));
     EXPECT_EQ(r.get(records::clocksimul::Picture), QStringLiteral("/srv/faces/dial.png"));
     EXPECT_EQ(repaintsOf(n), 1u);
+    // The chosen picture shows: stretched.
+    EXPECT_EQ(r.get(records::clocksimul::PictureMode), 0u);
+    EXPECT_EQ(pictureMode->currentIndex(), 0);
     choose(ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode), 1);
     EXPECT_EQ(r.get(records::clocksimul::PictureMode), 1u);
 
@@ -348,6 +355,9 @@ TEST_P(ClockShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
     for (const auto& s : shots) {
         platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
+        QCoreApplication::processEvents();
+        // The program's pane scrolls to what its page needs; give the shot that room too.
+        pane.resize(std::max(1320, pane.minimumSizeHint().width()), 420);
         QCoreApplication::processEvents();
         CPanelBase* main = pane.windowPage()->currentMain();
         ASSERT_NE(main, nullptr) << s.name;

@@ -8,6 +8,7 @@
 #include "app/panels/PropertySceneTimer.h"
 #include "core/api/Core.h"
 #include "core/model/Utilities.h"
+#include "platform/LangPack.h"
 #include "support/Seams.h"
 #include "support/TreeBuilder.h"
 
@@ -155,4 +156,35 @@ TEST_F(SceneFixture, BrowsingPutsThePictureIntoTheSceneAndRepaints)
     QTest::mouseClick(ctl<QPushButton>(show, CPropertySceneShow::IdBrowse), Qt::LeftButton);
     EXPECT_EQ(QString::fromUtf16(scene->Scene.PicturePath), "/pictures/back.png");
     EXPECT_TRUE(host.repainted.empty());
+}
+
+TEST_F(SceneFixture, NoPictureIsAChoiceAndAChosenPictureShows)
+{
+    ASSERT_TRUE(paneltest::loadPack("EN"));
+    struct PackScope {
+        ~PackScope() { platform::clearLangPack(); }
+    } pack;
+    auto* own = new CPropertySceneShow(PanelContext{core, &host}, &parent);
+    ASSERT_TRUE(own->Create(&parent));
+    platform::sendMessage(own, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene));
+    auto* mode = ctl<QComboBox>(own, CPropertySceneShow::IdMode);
+    // A new scene stores "no picture", which the list shows as a choice of its own.
+    ASSERT_EQ(scene->Scene.PictureMode, LAYOUT_NO_PICTURE);
+    ASSERT_EQ(mode->count(), 4);
+    EXPECT_EQ(mode->currentIndex(), 3);
+    EXPECT_EQ(mode->currentText(), "No picture");
+
+    // Choosing a picture makes it show, stretched.
+    support::SeamScope seams;
+    seams.nextFileName("/pictures/back.png");
+    QTest::mouseClick(ctl<QPushButton>(own, CPropertySceneShow::IdBrowse), Qt::LeftButton);
+    EXPECT_EQ(scene->Scene.PictureMode, LAYOUT_STRETCH);
+    EXPECT_EQ(mode->currentIndex(), 0);
+    // A mode the operator chose is kept when the picture changes.
+    paneltest::choose(mode, 2);
+    seams.nextFileName("/pictures/other.png");
+    QTest::mouseClick(ctl<QPushButton>(own, CPropertySceneShow::IdBrowse), Qt::LeftButton);
+    EXPECT_EQ(scene->Scene.PictureMode, LAYOUT_TILE);
+    paneltest::choose(mode, 3);
+    EXPECT_EQ(scene->Scene.PictureMode, LAYOUT_NO_PICTURE);
 }

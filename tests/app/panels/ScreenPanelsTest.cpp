@@ -8,11 +8,15 @@
 #include "core/link/Adapters.h"
 #include "core/link/SerialPorts.h"
 #include "core/api/Core.h"
+#include "platform/LangPack.h"
 #include "support/LangPackScope.h"
 #include "support/TreeBuilder.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QLabel>
+#include <QPainter>
+#include <QToolTip>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -237,3 +241,101 @@ TEST_F(CommFixture, SettingsChangedRefillsTheSerialList)
     platform::sendMessage(comm, app::WM_SETTINGS_CHANGED, 1, 0);
     EXPECT_EQ(ctl<QComboBox>(CPropertyScreenComm::IdSerial)->count(), 4);
 }
+
+TEST_F(CommFixture, HostsAndPortsThatReachNothingAreRefusedAndTheStoredOnesComeBack)
+{
+    support::LangPackScope pack;
+    pack.setString(63150, "\"%1\" is not an address.");
+    pack.setString(63151, "Type a port from 1 to 65535.");
+    screen->Global.CommType = COMM_NETWORK;
+    std::strcpy(screen->Global.Host, "192.168.1.20");
+    screen->Global.HostPort = 5005;
+    load();
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    auto* ip = ctl<QLineEdit>(CPropertyScreenComm::IdIp);
+    auto* port = ctl<QLineEdit>(CPropertyScreenComm::IdPort);
+
+    // Half an address is never stored; when the edit ends the stored one is back.
+    typeInto(ip, "1.2.3");
+    EXPECT_STREQ(screen->Global.Host, "192.168.1.20");
+    QTest::keyClick(ip, Qt::Key_Return);
+    EXPECT_EQ(ip->text(), "192.168.1.20");
+    EXPECT_EQ(QToolTip::text(), "\"1.2.3\" is not an address.");
+    // A number above 255 cannot be typed at all.
+    typeInto(ip, "999.1.1.1");
+    EXPECT_EQ(ip->text(), "99.1.1.1");
+    EXPECT_STREQ(screen->Global.Host, "99.1.1.1");
+
+    typeInto(port, "0");
+    EXPECT_EQ(screen->Global.HostPort, 5005);
+    QTest::keyClick(port, Qt::Key_Return);
+    EXPECT_EQ(port->text(), "5005");
+    EXPECT_EQ(QToolTip::text(), "Type a port from 1 to 65535.");
+    typeInto(port, "");
+    ip->setFocus();   // leaving the emptied edit
+    EXPECT_EQ(port->text(), "5005");
+    EXPECT_EQ(screen->Global.HostPort, 5005);
+
+    // By name, a text of digits and dots must still be a whole address.
+    QTest::mouseClick(ctl<QCheckBox>(CPropertyScreenComm::IdByName), Qt::LeftButton, {}, QPoint(5, 5));
+    auto* name = ctl<QLineEdit>(CPropertyScreenComm::IdHostName);
+    typeInto(name, "ctl.example");
+    EXPECT_STREQ(screen->Global.Host, "ctl.example");
+    typeInto(name, "999.1.1.1");
+    EXPECT_STREQ(screen->Global.Host, "ctl.example");
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(name->text(), "ctl.example");
+
+    for (const char* bad : {"", "1.2.3", "999.1.1.1", "0.0.0.0", "1.2.3.4.5"})
+        EXPECT_FALSE(CPropertyScreenComm::acceptableHost(QString::fromLatin1(bad), true)) << bad;
+    EXPECT_FALSE(CPropertyScreenComm::acceptableHost("ctl.example", false));
+    EXPECT_FALSE(CPropertyScreenComm::acceptableHost(" 1.2.3.4", false));
+    for (const char* good : {"10.0.0.1", "255.255.255.255"})
+        EXPECT_TRUE(CPropertyScreenComm::acceptableHost(QString::fromLatin1(good), false)) << good;
+}
+
+class CommRefusalShots : public ::testing::TestWithParam<const char*> {
+protected:
+    void TearDown() override { platform::clearLangPack(); }
+};
+
+TEST_P(CommRefusalShots, TheRefusedAddressIsNamedBesideItsField)
+{
+    ASSERT_TRUE(paneltest::loadPack(GetParam()));
+    CCore core;
+    support::TreeBuilder tree;
+    tagItemData* screen = tree.screen();
+    screen->Global.CommType = COMM_NETWORK;
+    std::strcpy(screen->Global.Host, "192.168.1.20");
+    QWidget parent;
+    auto* comm = new CPropertyScreenComm(PanelContext{core, nullptr}, &parent);
+    ASSERT_TRUE(comm->Create(&parent));
+    comm->resize(700, 150);
+    parent.show();
+    comm->OnNodeLoad(screen);
+    auto* ip = findByControlId<QLineEdit>(comm, CPropertyScreenComm::IdIp);
+    typeInto(ip, "1.2.3");
+    QTest::keyClick(ip, Qt::Key_Return);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().contains("1.2.3"));
+    EXPECT_NE(QToolTip::text(), platform::langString(63150));   // the typed text filled in
+    // The panel with the tip where it stands.
+    QWidget* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QTipLabel") && w->isVisible())
+            tip = w;
+    ASSERT_NE(tip, nullptr);
+    const QPoint at = comm->mapFromGlobal(tip->pos());
+    QImage shot(std::max(comm->width(), at.x() + tip->width()), std::max(comm->height(), at.y() + tip->height()),
+                QImage::Format_RGB32);
+    shot.fill(Qt::white);
+    QPainter p(&shot);
+    p.drawPixmap(0, 0, comm->grab());
+    p.drawPixmap(at, tip->grab());
+    p.end();
+    EXPECT_TRUE(shot.save(QStringLiteral("%1/comm-refused_%2.png").arg(paneltest::outputDir(), GetParam())));
+    QToolTip::hideText();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, CommRefusalShots, ::testing::Values("EN", "CN", "TW"));

@@ -3,6 +3,7 @@
 #include "PanelTestUtil.h"
 
 #include "app/controls/AppMessages.h"
+#include "app/editor/CanvasGeometry.h"
 #include "app/panels/PropertySection.h"
 #include "core/api/Core.h"
 #include "support/MessageSpy.h"
@@ -85,4 +86,25 @@ TEST_F(SectionFixture, SizesRoundUpToEvenAndTheCoresFitIsShown)
     EXPECT_EQ(CPropertySection::roundUpEven(0), 0);
     EXPECT_EQ(CPropertySection::roundUpEven(7), 8);
     EXPECT_EQ(CPropertySection::roundUpEven(8), 8);
+}
+
+TEST_F(SectionFixture, ASizeBelowTheCanvasMinimumIsRefused)
+{
+    panel->OnNodeLoad(section);
+    QSpinBox* width = spin(CPropertySection::IdWidth);
+    typeInto(width, "0");
+    EXPECT_EQ(section->Section.RectW, 32);
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(width->value(), 32);
+    EXPECT_EQ(section->Section.RectW, 32);
+    QSpinBox* height = spin(CPropertySection::IdHeight);
+    typeInto(height, "1");
+    QTest::keyClick(height, Qt::Key_Return);
+    EXPECT_EQ(section->Section.RectH, 16);
+    // Stepping down stops at the canvas's minimum, which sizes the window.
+    typeInto(height, "4");
+    QTest::keyClick(height, Qt::Key_Down);
+    QTest::keyClick(height, Qt::Key_Down);
+    EXPECT_EQ(section->Section.RectH, editor::kMinSectionLeds);
+    EXPECT_EQ(height->value(), editor::kMinSectionLeds);
 }

@@ -6,6 +6,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
+#include "app/editor/ChildFrame.h"
 #include "app/panels/PanelProperty.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/Thumbnail.h"
@@ -13,6 +14,7 @@
 #include "core/api/Callbacks.h"
 #include "core/model/Geometry.h"
 #include "support/ModalRunner.h"
+#include "support/Screenshots.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
@@ -20,6 +22,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QFile>
 #include <QScrollArea>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +30,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -240,6 +244,27 @@ TEST(MainFrame, DeleteInATextFieldEditsTheTextAndElsewhereDeletesTheSelectedScen
     QTest::keyClick(h.tree(), Qt::Key_Delete);
     EXPECT_EQ(controls::MessageBox::lastText(), S(48172).arg(QStringLiteral("scene")));
     EXPECT_EQ(screen->FirstChild, scene);
+
+    // In the tree's label editor: untouched, Delete asks about the scene;
+    // once something is typed, it edits the name.
+    h.tree()->editItem(h.tree()->itemOf(scene));
+    auto* label = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(label, nullptr);
+    seams.nextAnswer(QMessageBox::No);
+    QTest::keyClick(label, Qt::Key_Delete);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(48172).arg(QStringLiteral("scene")));
+    EXPECT_EQ(QString::fromUtf16(scene->Name), QStringLiteral("scene"));
+    h.tree()->editItem(h.tree()->itemOf(scene));
+    label = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(label, nullptr);
+    QTest::keyClick(label, Qt::Key_End);
+    QTest::keyClicks(label, "2");
+    QTest::keyClick(label, Qt::Key_Home);
+    QTest::keyClick(label, Qt::Key_Delete);
+    EXPECT_EQ(label->text(), QStringLiteral("cene2"));
+    QTest::keyClick(label, Qt::Key_Escape);
+    h.tree()->setFocus();
+
     seams.nextAnswer(QMessageBox::Yes);
     QTest::keyClick(h.tree(), Qt::Key_Delete);
     EXPECT_EQ(screen->FirstChild, nullptr);
@@ -360,6 +385,49 @@ TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
     EXPECT_EQ(runs, 0);
 }
 
+TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
+{
+    int runs = 0;
+    int exports = 0;
+    QTemporaryDir dir;
+    FrameSeams fs = countingSeams(runs);
+    fs.usbExport = [&](QWidget*, tagItemData*, UsbExportChoice& choice) {
+        ++exports;
+        choice.folder = dir.path();
+        choice.options = 1;
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc", fs);
+    support::SeamScope seams;
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* section = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.ChangeItemRect(section, 0, 0, 64, 32);
+    tagItemData* ticker = h.core.AddItem(IT_SINGLELINE, u"Long ticker", section, nullptr);
+    // Far more than the 65,535 columns a controller can be told of.
+    records::SetItemText(ticker, QString(12000, u'W'));
+    h.core.Paint(ticker);
+    h.frame->Panel()->InsertItemTree(screen);
+    h.list()->SelectNode(screen);
+
+    seams.nextAnswer(QMessageBox::Ok);
+    h.frame->OnCommand(32771);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
+    EXPECT_EQ(runs, 0);
+
+    seams.nextAnswer(QMessageBox::Ok);
+    h.frame->OnCommand(33025);
+    EXPECT_EQ(exports, 1);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("program.dat")));
+
+    // Once it fits, the send goes on.
+    records::SetItemText(ticker, QStringLiteral("short"));
+    h.core.Paint(ticker);
+    EXPECT_EQ(h.frame->SendScreenPrograms(screen), 1);
+    EXPECT_EQ(runs, 1);
+}
+
 TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
 {
     tagItemData* seen = reinterpret_cast<tagItemData*>(1);
@@ -373,6 +441,30 @@ TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(seen, TARGET_SCREEN_NONE);
     EXPECT_EQ(screen->Global.TargetScreen, nullptr);
+}
+
+TEST(SendPrograms, SendingThroughAnotherScreenGivesTheScreenItsOwnThroughLinkBack)
+{
+    tagItemData* seen = nullptr;
+    int runs = 0;
+    FrameHarness h("UI_EN.rcc", countingSeams(runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; }));
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
+    tagItemData* other = h.core.AddItem(IT_SCREEN, u"Other", nullptr, screen);
+    // Stored with broadcast, and saved so.
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    CPanelView* panel = static_cast<CEditorScreenPanel*>(h.list())->View();
+    ASSERT_TRUE(panel->SaveScreen(screen, true));
+    ASSERT_EQ(panel->IsScreenModified(screen), 0);
+    // The tree's "send through" posts this message.
+    platform::postMessage(h.frame.get(), app::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
+                          reinterpret_cast<platform::LPARAM>(other));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, 2000));
+    EXPECT_EQ(seen, other);
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
+    EXPECT_EQ(panel->IsScreenModified(screen), 0);
 }
 
 TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
@@ -760,4 +852,60 @@ TEST(MainFrame, AStatusTextLongerThanItsPaneEndsInAnEllipsisAndShowsWholeAsATip)
     pane->setText(QStringLiteral("Ready"));
     tipOver();
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+}
+
+TEST(MainFrame, OpeningAFileIntoAScreenRetitlesItsWindowAndFitsItToTheNewSize)
+{
+    FrameHarness h;
+    support::SeamScope seams;
+    tagItemData* first = h.core.GetScreen(0);
+    tagItemData* second = h.core.AddItem(IT_SCREEN, u"Screen2", nullptr, first);
+    h.frame->Panel()->InsertItemTree(second);
+    ASSERT_EQ(h.frame->OpenScreenWindow(second), 1);
+    const QString path = h.writeProgramList(QStringLiteral("Lobby"), 128, 16);
+    ASSERT_TRUE(h.list()->SelectNode(second));
+    auto* child = editor::CChildFrame::ofCanvas(h.frame->FindItemWindow(second));
+    ASSERT_NE(child, nullptr);
+    const QSize before = child->size();
+
+    seams.nextFileName(path);
+    seams.nextAnswer(QMessageBox::No);   // the new screen was never saved
+    h.frame->OnCommand(32774);
+    ASSERT_EQ(QString::fromUtf16(second->Name), QStringLiteral("Lobby"));
+    EXPECT_EQ(child->windowTitle(), QStringLiteral("Lobby"));
+    EXPECT_NE(editor::CChildFrame::ofCanvas(h.frame->FindItemWindow(first))->windowTitle(), QStringLiteral("Lobby"));
+    EXPECT_NE(child->size(), before);
+}
+
+TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutScenesSaysWhy)
+{
+    for (const char* pack : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"}) {
+        sim::SimController controller;
+        sim::TcpPeer peer(controller);
+        FrameHarness h(pack);
+        support::SeamScope seams;
+        tagItemData* screen = h.core.GetScreen(0);
+        frametest::bindTcp(screen, peer.port());
+        ASSERT_TRUE(h.list()->SelectNode(screen));
+        const auto shows = [&](int pane, const QString& text) {
+            return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
+        };
+        for (unsigned id : {32895u, 32896u, 32777u}) {   // display on, off, time adjust
+            platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+            h.frame->OnCommand(id);
+            EXPECT_TRUE(shows(1, S(id == 32777u ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
+        }
+        h.frame->show();
+        QCoreApplication::processEvents();
+        const QString tag = QString::fromLatin1(pack).mid(3, 2).toLower();
+        EXPECT_TRUE(support::saveScreenshot(*h.frame, QStringLiteral("shell"), QStringLiteral("status_after_job_") + tag));
+
+        int previews = 0;
+        h.frame->Seams().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
+        seams.nextAnswer(QMessageBox::Ok);
+        h.frame->OnCommand(32798);
+        EXPECT_EQ(controls::MessageBox::lastText(), S(48300));
+        EXPECT_FALSE(S(48300).isEmpty());
+        EXPECT_EQ(previews, 0);
+    }
 }

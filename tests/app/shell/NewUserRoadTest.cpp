@@ -491,6 +491,46 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
         QCoreApplication::processEvents();
         EXPECT_TRUE(support::saveScreenshot(*frame, QStringLiteral("shell"), QStringLiteral("road_scene_wide_") + shot));
 
+        // A fourth window, clicked in the tree and taken away with Delete
+        // there: the same question as from the canvas; "no" keeps it.
+        {
+            kindButton(*frame, shell::ID_KIND_FIRST + 3);
+            tagItemData* extra = treeOf(*frame)->selectedNode();
+            ASSERT_NE(extra, nullptr);
+            ASSERT_EQ(extra->Parent, scene);
+            const QString name = QString::fromUtf16(extra->Name);
+            frame->activateWindow();   // as the user's click does
+            ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+            ASSERT_TRUE(clickInTree(*frame, extra));
+            // The row was selected already, so after a pause its label
+            // editor opens, as it does for a user who then presses Delete.
+            QTest::qWait(QApplication::doubleClickInterval() + 100);
+            ASSERT_NE(QApplication::focusWidget(), nullptr);
+            EXPECT_TRUE(treeOf(*frame)->isAncestorOf(QApplication::focusWidget()));
+            const auto answer = [name](QMessageBox::StandardButton button) {
+                return [name, button](QWidget* m) {
+                    auto* box = qobject_cast<QMessageBox*>(m);
+                    ASSERT_NE(box, nullptr);
+                    EXPECT_TRUE(box->text().contains(name)) << box->text().toStdString();
+                    click(box->button(button));
+                };
+            };
+            script.expect(QStringLiteral("QMessageBox"), answer(QMessageBox::No));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+            EXPECT_EQ(script.pending(), 0);
+            EXPECT_EQ(childCount(scene), 4);
+            // The box gave the focus back to the tree (offscreen, the window is activated again).
+            frame->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+            ASSERT_EQ(QApplication::focusWidget(), treeOf(*frame));
+            script.expect(QStringLiteral("QMessageBox"), answer(QMessageBox::Yes));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+            EXPECT_EQ(script.pending(), 0);
+            EXPECT_EQ(childCount(scene), 3);
+            EXPECT_EQ(treeOf(*frame)->itemOf(extra), nullptr);
+            ASSERT_TRUE(clickInTree(*frame, scene));
+        }
+
         // 4. The preview plays the scene and closes with Escape.
         script.expect(QStringLiteral("preview::CPreView"), [](QWidget* m) {
             auto* view = qobject_cast<preview::CPreView*>(m);

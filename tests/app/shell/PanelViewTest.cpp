@@ -61,6 +61,9 @@ protected:
         texts.setString(46003, QStringLiteral("close"));
         texts.setString(46000, QStringLiteral("open"));
         texts.setString(48217, QStringLiteral("already open"));
+        texts.setString(46007, QStringLiteral("%1 not saved to %2"));
+        texts.setString(46008, QStringLiteral("%1 not opened"));
+        texts.setString(44501, QStringLiteral("not a program list"));
         texts.setString(46006, QStringLiteral("Program lists (*.pl)|*.pl|All files (*.*)|*.*||"));
         panel = std::make_unique<CPanelView>(core, settings, app());
         panel->SetWindowHost(&host);
@@ -155,7 +158,11 @@ TEST_F(PanelViewTest, SaveAsRenamesTheScreenItsRowAndItsWindow)
 TEST_F(PanelViewTest, AFailedSaveIsNotRecordedAndTheScreenStaysChanged)
 {
     tagItemData* s = addScreen(u"Front");
-    EXPECT_FALSE(panel->SaveScreenFile(s, dir.filePath(QStringLiteral("missing/folder/x.pl"))));
+    const QString where = dir.filePath(QStringLiteral("missing/folder/x.pl"));
+    seams.nextAnswer(QMessageBox::Ok);
+    EXPECT_FALSE(panel->SaveScreenFile(s, where));
+    // Told in a box, not only in the status bar.
+    EXPECT_EQ(controls::MessageBox::lastText(), QStringLiteral("Front not saved to ") + where);
     EXPECT_TRUE(panel->ScreenFile(s).isEmpty());
     EXPECT_EQ(nameOf(s), "Front");
     EXPECT_EQ(panel->IsScreenModified(s), 1);
@@ -223,9 +230,12 @@ TEST_F(PanelViewTest, AFileTheCoreRefusesChangesNothing)
     EXPECT_GT(panel->LoadScreenFile(s, bad), 0);
     EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Front.pl")));
 
-    // Through the open command, which clears the screen first: it gets its programs back.
+    // Through the open command, which clears the screen first: it gets its
+    // programs back, and a box says the file was not opened and why.
     seams.nextFileName(bad);
+    seams.nextAnswer(QMessageBox::Ok);
     panel->OpenScreen(s);
+    EXPECT_EQ(controls::MessageBox::lastText(), bad + QStringLiteral(" not opened\nnot a program list"));
     EXPECT_EQ(storeImage(s), before);
     EXPECT_EQ(nameOf(s), "Front");
     EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Front.pl")));
@@ -437,4 +447,61 @@ TEST(PanelFilter, PackFiltersBecomeQtFilters)
               "Program lists (*.pl);;All files (*.*)");
     EXPECT_EQ(FileFilterFromPack("Pictures|*.bmp;*.png||"), "Pictures (*.bmp *.png)");
     EXPECT_EQ(FileFilterFromPack(""), "");
+}
+
+TEST_F(PanelViewTest, ASaveUnderTheDefaultNameTakesTheNextFreeNameAndReplacesNoOtherFile)
+{
+    // The operator's own Screen1 and Screen2, saved earlier and not open now.
+    QDir().mkpath(app() + QStringLiteral("userdata"));
+    ASSERT_TRUE(writeAll(userdata(QStringLiteral("Screen1.pl")), "the operator's Screen1"));
+    ASSERT_TRUE(writeAll(userdata(QStringLiteral("Screen2.pl")), "the operator's Screen2"));
+    addScreen(u"Screen3", false);   // open, never saved: its name is taken too
+    tagItemData* found = addScreen(u"Screen1");
+    ASSERT_TRUE(panel->SaveScreen(found, true));
+    EXPECT_EQ(panel->ScreenFile(found), userdata(QStringLiteral("Screen4.pl")));
+    EXPECT_EQ(readAll(userdata(QStringLiteral("Screen4.pl"))), storeImage(found));
+    // The screen, its row and its window take the name the file got.
+    EXPECT_EQ(nameOf(found), "Screen4");
+    EXPECT_EQ(rows()->topLevelItem(1)->text(0), "Screen4");
+    EXPECT_EQ(host.titles.value(host.titles.size() - 1), "Screen4");
+    EXPECT_EQ(readAll(userdata(QStringLiteral("Screen1.pl"))), "the operator's Screen1");
+    EXPECT_EQ(readAll(userdata(QStringLiteral("Screen2.pl"))), "the operator's Screen2");
+    // Its own file from now on: saved again in place.
+    core.AddItem(IT_SCENE, u"more", found, nullptr);
+    ASSERT_TRUE(panel->SaveScreen(found, true));
+    EXPECT_EQ(panel->ScreenFile(found), userdata(QStringLiteral("Screen4.pl")));
+    EXPECT_EQ(readAll(userdata(QStringLiteral("Screen4.pl"))), storeImage(found));
+
+    // A name without a number gets one.
+    ASSERT_TRUE(writeAll(userdata(QStringLiteral("Lobby.pl")), "the operator's Lobby"));
+    tagItemData* lobby = addScreen(u"Lobby");
+    ASSERT_TRUE(panel->SaveScreen(lobby, true));
+    EXPECT_EQ(panel->ScreenFile(lobby), userdata(QStringLiteral("Lobby1.pl")));
+    EXPECT_EQ(readAll(userdata(QStringLiteral("Lobby.pl"))), "the operator's Lobby");
+}
+
+TEST_F(PanelViewTest, AFileAnotherScreenHoldsIsNotTakenBySaveAsOrByARename)
+{
+    tagItemData* a = addScreen(u"A");
+    tagItemData* b = addScreen(u"B", false);
+    ASSERT_TRUE(panel->SaveScreen(a, true));
+    ASSERT_TRUE(panel->SaveScreen(b, true));
+    const QString bFile = userdata(QStringLiteral("B.pl"));
+    const QByteArray bBytes = readAll(bFile);
+    // Save As onto B's file, under two spellings of its path.
+    for (const QString& chosen : {bFile, app() + QStringLiteral("userdata/../userdata/B.pl")}) {
+        seams.nextFileName(chosen);
+        seams.nextAnswer(QMessageBox::Ok);
+        EXPECT_FALSE(panel->SaveScreenAs(a));
+        EXPECT_EQ(controls::MessageBox::lastText(), "already open");
+        EXPECT_EQ(readAll(bFile), bBytes);
+        EXPECT_EQ(panel->ScreenFile(a), userdata(QStringLiteral("A.pl")));
+        EXPECT_EQ(nameOf(a), "A");
+    }
+    // B's file gone from the disk is still B's: A is not renamed onto it.
+    ASSERT_TRUE(QFile::remove(bFile));
+    core.ChangeItemName(a, u"B");
+    EXPECT_EQ(panel->OnItemRename(a), -1);
+    EXPECT_TRUE(QFile::exists(userdata(QStringLiteral("A.pl"))));
+    EXPECT_EQ(panel->ScreenFile(a), userdata(QStringLiteral("A.pl")));
 }

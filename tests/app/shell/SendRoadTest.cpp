@@ -5,6 +5,7 @@
 #include "FrameTestUtil.h"
 
 #include "app/controls/StaticLink.h"
+#include "app/dialogs/groups/SettingBulkProgram.h"
 #include "app/dialogs/device/SettingSW.h"
 #include "app/panels/PropertyScreenComm.h"
 #include "app/dialogs/task/TaskDlg.h"
@@ -13,6 +14,7 @@
 #include "core/render/ContentCompiler.h"
 #include "platform/Clock.h"
 #include "support/ModalScript.h"
+#include "support/Screenshots.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
@@ -215,6 +217,9 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     // The frame's own callback is back.
     EXPECT_EQ(h.core.GetCommCallBack(), &CoreRelay::commTrampoline);
     EXPECT_TRUE(h.frame->isVisible());
+    // The dialog is gone; the status bar still says how it went.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(1) == S(44000); }, 2000)) << h.frame->StatusText(1).toStdString();
+    EXPECT_NE(h.frame->StatusText(2), S(59151));
 }
 
 TEST(SendRoad, AControllerThatHangsUpLeavesTheDialogOpenSayingTheLinkWasLost)
@@ -285,6 +290,56 @@ TEST(SendRoad, ACancelInTheMiddleClosesTheDialogAndStopsTheTransfer)
     }
     EXPECT_TRUE(h.frame->isVisible());
     EXPECT_TRUE(h.frame->isVisible());
+}
+
+// A send that reaches nothing, through the bulk send, which runs the task
+// dialog on each ticked screen: the core counts it as done (1), but the
+// dialog says that nothing went out and stays until the operator closes it.
+TEST(SendRoad, ASendWithNothingInAnyWindowSaysSoInsteadOfClosingAsSent)
+{
+    platform::ScopedClockScale faster(50);
+    for (const char* pack : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"}) {
+        sim::SimController controller;
+        sim::TcpPeer peer(controller);
+        FrameHarness h(pack);
+        h.frame->show();
+        tagItemData* start = h.core.GetScreen(0);   // the new screen of the first start
+        tagItemData* screen = openProgramList(h, peer.port());
+        ASSERT_NE(screen, nullptr);
+        static_cast<CEditorScreenPanel*>(h.list())->View()->RemoveScreen(start);
+        // One scene, one window, no item in it.
+        tagItemData* window = screen->FirstChild->FirstChild;
+        ASSERT_NE(window->FirstChild, nullptr);
+        h.core.DeleteItem(window->FirstChild);
+        ASSERT_EQ(window->FirstChild, nullptr);
+
+        support::ModalScript script;
+        QString shown;
+        script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [](QWidget* bulk) {
+            // Clicked from the dialog's own loop, so the script answers the task dialog the send opens.
+            QTimer::singleShot(0, bulk, [bulk] {
+                using Bulk = dialogs::CSettingBulkProgram;
+                QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_SEND), Qt::LeftButton);
+                QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_CLOSE), Qt::LeftButton);
+            });
+        });
+        script.expect(QStringLiteral("CTaskDlg"), [&](QWidget* m) {
+            auto* d = qobject_cast<CTaskDlg*>(m);
+            ASSERT_NE(d, nullptr);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !d->IsBusy() && TaskWatch::close(*d)->isVisible(); }, 3000));
+            QCoreApplication::processEvents();
+            shown = TaskWatch::status(*d)->text();
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_TRUE(support::saveScreenshot(*d, QStringLiteral("shell"),
+                                                QStringLiteral("task_nothing_to_send_") + QString::fromLatin1(pack).mid(3, 2).toLower()));
+            QTest::mouseClick(TaskWatch::close(*d), Qt::LeftButton);
+        });
+        h.frame->OnCommand(shell::ID_BULK_SEND);
+        EXPECT_EQ(script.pending(), 0);
+        EXPECT_EQ(shown, S(46009));
+        EXPECT_FALSE(shown.isEmpty());
+        EXPECT_TRUE(controller.blocks().empty());
+    }
 }
 
 TEST(SendRoad, AProgramListReachesAPseudoTerminalAddedByItsPathInTheSoftwareSettings)

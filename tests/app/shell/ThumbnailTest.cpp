@@ -3,6 +3,7 @@
 #include "app/shell/Thumbnail.h"
 
 #include "app/controls/AppMessages.h"
+#include "app/controls/MessageBox.h"
 #include "app/controls/StaticLink.h"
 
 #include "app/editor/ChildFrame.h"
@@ -21,8 +22,17 @@
 
 using shell::CThumbnail;
 
+namespace {
+// The pack holds the overlay's picture; without it the thumbnail says "Error!".
+struct EnglishPack {
+    EnglishPack() { platform::loadLangPack(QStringLiteral(TAVRELO_SHELL_PACK_DIR "/UI_EN.rcc")); }
+    ~EnglishPack() { platform::clearLangPack(); }
+};
+} // namespace
+
 TEST(Thumbnail, WideCanvasFitsTheAreasWidthAndCentresVertically)
 {
+    EnglishPack pack;
     CThumbnail t;
     ASSERT_EQ(t.areaRect().size(), QSize(200, 120));
     t.Resize(512, 128);
@@ -35,6 +45,7 @@ TEST(Thumbnail, WideCanvasFitsTheAreasWidthAndCentresVertically)
 
 TEST(Thumbnail, TallCanvasFitsTheHeightAndCentresHorizontally)
 {
+    EnglishPack pack;
     CThumbnail t;
     t.Resize(100, 400);
     EXPECT_FLOAT_EQ(t.scale(), 0.3f);
@@ -45,6 +56,7 @@ TEST(Thumbnail, TallCanvasFitsTheHeightAndCentresHorizontally)
 
 TEST(Thumbnail, SameSizeKeepsTheLayoutAndZeroSizeKeepsAnEmptyPicture)
 {
+    EnglishPack pack;
     CThumbnail t;
     t.SetViewRect(QRect(0, 0, 10, 10));   // before any picture: ignored
     EXPECT_TRUE(t.viewRect().isNull());
@@ -70,6 +82,7 @@ TEST(Thumbnail, SameSizeKeepsTheLayoutAndZeroSizeKeepsAnEmptyPicture)
 
 TEST(Thumbnail, DraggingTheFrameStopsAtThePicturesEdge)
 {
+    EnglishPack pack;
     CThumbnail t;
     t.Resize(512, 128);
     t.SetViewRect(QRect(0, 0, 128, 64));
@@ -160,4 +173,13 @@ TEST(Thumbnail, DraggedFrameScrollsTheMaximisedScreenWindow)
     QTest::mouseClick(static_cast<QWidget*>(thumb.surface()->closeLink()), Qt::LeftButton);
     EXPECT_FALSE(thumb.isVisible());
     frame->closeFrame();
+}
+
+TEST(Thumbnail, AMissingOverlayPictureSaysError)
+{
+    platform::clearLangPack();
+    controls::MessageBox::setNextAnswer(QMessageBox::Ok);
+    CThumbnail t;
+    EXPECT_EQ(controls::MessageBox::lastText(), QStringLiteral("Error!"));
+    controls::MessageBox::clearNextAnswer();
 }

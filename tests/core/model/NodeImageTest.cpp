@@ -209,7 +209,8 @@ TEST_F(TreeTest, SceneImageBytes)
     scene->Scene.PicturePath[1] = u':';
     Bytes want = commonHeader(1, u"scene", -1, 564);
     set16(want, 320, 2);
-    want[327] = 1;   // picture mode 0 (stretched) at 326
+    want[326] = 3;   // no picture
+    want[327] = 1;
     setWide(want, 336, u"c:");
     set32(want, 860, 24);
     want[864] = 5;

@@ -71,7 +71,7 @@ TEST_F(TreeTest, SceneDefaults)
     EXPECT_EQ(scene->PlayTime, -1);
     EXPECT_EQ(scene->BlockSize, 564);
     EXPECT_EQ(scene->Scene.PicturePresent, 0);
-    EXPECT_EQ(scene->Scene.PictureMode, 0);   // stretched, a mode that is drawn
+    EXPECT_EQ(scene->Scene.PictureMode, LAYOUT_NO_PICTURE);   // the stored format's default
     EXPECT_EQ(scene->Scene.DisplayOption, 1);
     EXPECT_EQ(scene->Scene.PicturePath[0], u'\0');
     ASSERT_NE(scene->Scene.Frame, nullptr);

@@ -60,7 +60,7 @@ TEST(TypeRecords, PictureClockAndCounterBytes)
     Bytes analog(1200, 0);
     const std::pair<std::size_t, std::uint32_t> words[] = {
         {20, 0xFFFFFF}, {24, 0xFFFF}, {28, 0x8080}, {40, 0xFFFF}, {44, 0xFFFFFF}, {52, 0xFFFF}, {56, 0xFF},
-        {60, 0xFF},     {64, 0xFF},   {136, 1},     {144, 4},    {1040, 0},      {1044, 92},   {1048, 86},
+        {60, 0xFF},     {64, 0xFF},   {136, 1},     {144, 4},    {1040, 3},      {1044, 92},   {1048, 86},
         {1052, 72},     {1056, 1},    {1060, 4},    {1064, 6}};
     for (const auto& [off, v] : words)
         set32(analog, off, v);

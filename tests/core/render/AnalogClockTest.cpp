@@ -3,6 +3,7 @@
 
 #include "core/api/ItemRecord.h"
 #include "core/api/ItemTypes.h"
+#include "core/api/Nodes.h"
 
 #include <QImage>
 #include <QPainter>
@@ -162,7 +163,7 @@ TEST(AnalogClock, FaceMarksNumeralsAndDateBand)
     EXPECT_EQ(a, b);
 }
 
-TEST(AnalogClock, ANewFacesPictureIsDrawn)
+TEST(AnalogClock, ANewFaceDrawsNoPictureUntilItsModeDrawsOne)
 {
     QTemporaryDir dir;
     QImage pic(8, 8, QImage::Format_RGB32);
@@ -176,7 +177,10 @@ TEST(AnalogClock, ANewFacesPictureIsDrawn)
     QImage img(64, 64, QImage::Format_RGB32);
     img.fill(Qt::black);
     DrawAnalogFace(img, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
-    // Stretched over the face by default.
+    EXPECT_NE(img.pixel(4, 60), qRgb(0, 0, 255));   // "no picture", the stored default
+    r->set(clocksimul::PictureMode, LAYOUT_STRETCH);
+    img.fill(Qt::black);
+    DrawAnalogFace(img, *r, 0, 0, 64, 64, false, {2024, 5, 17, 5, 13, 5, 9}, 9);
     EXPECT_EQ(img.pixel(4, 60), qRgb(0, 0, 255));
     EXPECT_EQ(img.pixel(60, 4), qRgb(0, 0, 255));
 }

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,7 +96,8 @@ struct Golden {
 
 void PrintTo(const Golden& g, std::ostream* os) { *os << "mode " << g.code << " scan " << g.scan << (g.swap ? " swap" : ""); }
 
-// Recorded from the compile before its hot paths were rewritten.
+// Recorded from the compile before its hot paths were rewritten; the modes
+// after the first six before it was written through the program schema.
 const Golden kGolden[] = {
 #include "data/CompileGolden.inc"
 };
@@ -238,5 +240,106 @@ INSTANTIATE_TEST_SUITE_P(Modes, CompileGolden, ::testing::ValuesIn(kGolden),
                              return "mode" + std::to_string(i.param.code) + "scan" + std::to_string(i.param.scan)
                                  + (i.param.swap ? "swap" : "");
                          });
+
+// What the varied screen leaves out: a background picture with a schedule,
+// a later normal scene that falls back to the global background, animated
+// text, pages right to left and down, an empty section, in the three
+// colour counts. Recorded before the compiler was written through the
+// program schema.
+TEST(CompileGoldenExtras, BackgroundsSchedulesAndAnimatedTextKeepTheirBytes)
+{
+    struct Extra {
+        int code, scan;
+        std::size_t len[4];
+        std::uint64_t sum[4];
+    };
+    const Extra extras[] = {
+#include "data/CompileGoldenExtras.inc"
+    };
+    CCore core;
+    core.SetCurLang(9);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage pic(40, 20, QImage::Format_RGB32);
+    for (int y = 0; y < pic.height(); ++y)
+        for (int x = 0; x < pic.width(); ++x)
+            pic.setPixel(x, y, qRgb((x * 29) & 255, (y * 13) & 255, ((x + y) * 7) & 255));
+    ASSERT_TRUE(pic.save(dir.filePath("bg.png")));
+    const QString bg = dir.filePath("bg.png");
+    bool printed = false;
+    for (const Extra& e : extras) {
+        tagItemData* header = CreateHeaderNode();
+        tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
+        screen->Global.Width = 128;
+        screen->Global.Height = 64;
+        screen->Global.Type = std::uint16_t(e.code);
+        screen->Global.ScanMode = std::uint16_t(e.scan);
+        tagItemData* glob = addChild(screen, IT_GLOBALSCENE, u"G");
+        std::copy(bg.utf16(), bg.utf16() + bg.size(), glob->Scene.PicturePath);
+        glob->Scene.PictureMode = 2;
+        section(glob, 96, 0, 32, 16);
+        tagItemData* a = addChild(screen, IT_SCENE, u"A");
+        std::copy(bg.utf16(), bg.utf16() + bg.size(), a->Scene.PicturePath);
+        a->Scene.PictureMode = 1;
+        a->Scene.Schedule = 7;
+        a->Scene.ScheduleDate = 0x12345678;
+        a->Scene.ScheduleWeekdays = 0x55;
+        a->Scene.StartTime = 0x0815;
+        a->Scene.EndTime = 0x1730;
+        a->PlayTime = 30;
+        tagItemData* s1 = section(a, 0, 0, 48, 32);
+        tagItemData* t = addChild(s1, IT_SINGLELINE, u"t");
+        records::SetItemText(t, QStringLiteral("Right to left, three pages or more of it"));
+        setFont(t->Item.TypeRecord, records::singleline::TextFont, 20, u"DejaVu Sans");
+        t->InEffect = 2;
+        t->InSpeed = 3;
+        tagItemData* s2 = section(a, 48, 0, 40, 64);
+        tagItemData* rt = addChild(s2, IT_TEXT, u"rt");
+        records::SetItemText(rt, kRtf + kRtf);
+        rt->Item.TypeRecord->set(records::richtext::Wrap, 1);
+        rt->InEffect = 4;
+        tagItemData* s3 = section(a, 0, 32, 48, 32);
+        tagItemData* tg = addChild(s3, IT_TEXTGIF, u"tg");
+        records::SetItemText(tg, QStringLiteral("Animated"));
+        tg->Item.TypeRecord->set(records::textgif::Effect, 3);
+        tg->Item.TypeRecord->set(records::textgif::Repeat, 1);
+        tg->Item.TypeRecord->set(records::textgif::Delay, 40);
+        section(a, 100, 40, 20, 20);   // empty
+        tagItemData* b = addChild(screen, IT_SCENE, u"B");   // no background of its own
+        tagItemData* s4 = section(b, 0, 0, 128, 64);
+        giveBorder(s4, 2, 1, 1);
+        records::SetItemText(addChild(s4, IT_SINGLELINE, u"t2"), QStringLiteral("B"));
+        const std::function<void(tagItemData*)> paint = [&](tagItemData* n) {
+            for (tagItemData* c = n->FirstChild; c; c = c->NextSibling) {
+                PaintItemByKind(c);
+                paint(c);
+            }
+        };
+        paint(screen);
+
+        ASSERT_EQ(CContentCompiler::Compile(screen), 1) << "mode " << e.code;
+        const Bytes blocks[4] = {
+            block(screen, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData),
+            block(screen, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
+            block(screen, CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap),
+            block(screen, CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap)};
+        bool same = true;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(blocks[i].size(), e.len[i]) << "mode " << e.code << " block " << i;
+            EXPECT_EQ(fnv1a(blocks[i]), e.sum[i]) << "mode " << e.code << " block " << i;
+            same = same && blocks[i].size() == e.len[i] && fnv1a(blocks[i]) == e.sum[i];
+        }
+        if (!same) {
+            std::printf("        {%d, %d, {%zu, %zu, %zu, %zu}, {0x%llxull, 0x%llxull, 0x%llxull, 0x%llxull}},\n", e.code,
+                        e.scan, blocks[0].size(), blocks[1].size(), blocks[2].size(), blocks[3].size(),
+                        (unsigned long long)fnv1a(blocks[0]), (unsigned long long)fnv1a(blocks[1]),
+                        (unsigned long long)fnv1a(blocks[2]), (unsigned long long)fnv1a(blocks[3]));
+            printed = true;
+        }
+        CContentCompiler::FreeBuffers(screen);
+        DestroyNode(header);
+    }
+    EXPECT_FALSE(printed);
+}
 
 } // namespace

@@ -152,7 +152,7 @@ TEST_F(PaintTest, PicturesScenesAndFrames)
     scene->Scene.Frame->Width = 2;
     for (qsizetype i = 0; i < path.size(); ++i)
         scene->Scene.PicturePath[i] = path.at(i).unicode();
-    // A new scene draws its picture without a mode being chosen.
+    scene->Scene.PictureMode = LAYOUT_STRETCH;
     ASSERT_EQ(PaintItemByKind(scene), 1);
     EXPECT_EQ(scene->Scene.PicturePresent, 1);
     EXPECT_EQ(litBounds(scene->Preview), QRect(2, 2, 60, 28));

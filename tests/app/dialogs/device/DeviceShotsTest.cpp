@@ -10,6 +10,9 @@
 #include "app/dialogs/device/SettingWan.h"
 #include "app/dialogs/device/WifiScanner.h"
 
+#include "support/SimController.h"
+#include "support/Widgets.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +39,17 @@ void expectNothingClipped(QWidget& dlg)
             EXPECT_GE(l->width(), l->sizeHint().width() - 1) << l->text().toStdString();
         }
     }
+}
+
+// Writes to the controller, then shoots the dialog with its answer.
+void shootWritten(QDialog& dlg, tagItemData* screen, int writeId, const QString& name, const char* pack)
+{
+    sim::SimController controller;
+    sim::TcpPeer tcp(controller);
+    devicetest::bindTcp(screen, tcp.port());
+    devicetest::click(support::findByControlId<QAbstractButton>(&dlg, writeId));
+    EXPECT_EQ(devicetest::resultColour(&dlg), devicetest::kSuccessColour) << name.toStdString();
+    devicetest::saveShot(dlg, name + u'_' + devicetest::packTag(pack));
 }
 
 void shoot(QDialog& dlg, const QString& name, const char* pack)
@@ -69,14 +83,17 @@ TEST(DeviceShots, EveryDialogInEveryLanguage)
         {
             CSettingHW dlg(core, screen);
             shoot(dlg, "hardware", pack);
+            shootWritten(dlg, screen, CSettingHW::IDC_SEND, "hardware_written", pack);
         }
         {
             CSettingWan dlg(core, screen);
             shoot(dlg, "network", pack);
+            shootWritten(dlg, screen, CSettingWan::IDC_WRITE, "network_written", pack);
         }
         {
             CSettingWIFI dlg(core, screen, nullptr, new Networks);
             shoot(dlg, "wifi", pack);
+            shootWritten(dlg, screen, CSettingWIFI::IDC_WRITE, "wifi_written", pack);
         }
         {
             core.SetSingleScreen(0);

@@ -13,6 +13,8 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
+#include <QPalette>
 #include <QRadioButton>
 #include <QTest>
 #include <QString>
@@ -39,6 +41,13 @@ public:
     RightsScope(const RightsScope&) = delete;
     RightsScope& operator=(const RightsScope&) = delete;
 };
+
+// The colour the controller's answer is drawn in (every device dialog's result is 6309).
+inline QColor resultColour(const QWidget* dlg)
+{
+    return support::findByControlId<QLabel>(dlg, 6309)->palette().color(QPalette::WindowText);
+}
+inline const QColor kSuccessColour(0, 0x80, 0);
 
 inline std::vector<std::uint8_t> image(const tagGlobalInfo& g)
 {

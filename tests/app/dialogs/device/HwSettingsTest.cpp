@@ -28,6 +28,8 @@ using namespace sorvane::link;
 using namespace sorvane::model;
 
 using namespace dialogs;
+using devicetest::kSuccessColour;
+using devicetest::resultColour;
 using devicetest::image;
 using devicetest::RightsScope;
 
@@ -330,6 +332,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     EXPECT_FALSE(control<controls::CCheckComboBox>(&dlg, CSettingHW::IDC_WEEKDAYS)->GetCheck(0));
     EXPECT_EQ(control<QLabel>(&dlg, CSettingHW::IDC_VERSION)->text(), "01000000");
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_DONE));
+    EXPECT_EQ(resultColour(&dlg), kSuccessColour);
     frame.clear();
 
     // Change: address, width typed off the unit, work mode 33 by keyboard, one option.
@@ -368,6 +371,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     EXPECT_EQ(controller.hardware(), want);
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED, app::WM_SCREEN_RECONNECT}));
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_DONE));
+    EXPECT_EQ(resultColour(&dlg), kSuccessColour);
 
     // Sent again unchanged: no reconnect.
     frame.clear();
@@ -393,6 +397,7 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     EXPECT_EQ(image(screen->Global), before);
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), width);
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_FAILED));
+    EXPECT_EQ(resultColour(&dlg), QColor(Qt::red));
 
     // A write is not answered; with no controller on the link at all it fails.
     frame.clear();

@@ -22,6 +22,8 @@ using namespace sorvane::link;
 using namespace sorvane::model;
 
 using namespace dialogs;
+using devicetest::kSuccessColour;
+using devicetest::resultColour;
 using devicetest::image;
 
 TEST(WanValues, SuggestedMaskFollowsTheAddressClass)
@@ -169,6 +171,7 @@ TEST_F(WanDialog, ReadShowsTheControllersAddressesAndWriteSendsTheBlock)
     click(&dlg, CSettingWan::IDC_READ);
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE}));
     EXPECT_EQ(result(&dlg), platform::langString(48276));
+    EXPECT_EQ(resultColour(&dlg), kSuccessColour);
     EXPECT_EQ(edit(&dlg, CSettingWan::IDC_IP)->text(), "192.168.1.50");
     EXPECT_TRUE(support::findByControlId<QRadioButton>(&dlg, CSettingWan::IDC_FIXED)->isChecked());
     EXPECT_TRUE(edit(&dlg, CSettingWan::IDC_MASK)->isEnabled());
@@ -184,6 +187,7 @@ TEST_F(WanDialog, ReadShowsTheControllersAddressesAndWriteSendsTheBlock)
     frame.clear();
     click(&dlg, CSettingWan::IDC_WRITE);
     EXPECT_EQ(result(&dlg), platform::langString(48278));
+    EXPECT_EQ(resultColour(&dlg), kSuccessColour);
     std::vector<std::uint8_t> want(kIpBlockSize);
     BuildIpBlock(screen->Global, want.data());
     ASSERT_TRUE(controller.waitForBlocks(2));

@@ -31,6 +31,8 @@ using namespace sorvane::link;
 using namespace sorvane::model;
 
 using namespace dialogs;
+using devicetest::kSuccessColour;
+using devicetest::resultColour;
 using devicetest::image;
 
 namespace {
@@ -295,6 +297,7 @@ TEST_P(WifiDialog, JoinANetworkSeenByThisComputerKeepsItsBytes)
     click(dlg.get(), CSettingWIFI::IDC_WRITE);
     EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE}));
     EXPECT_EQ(result(dlg.get()), platform::langString(48278));
+    EXPECT_EQ(resultColour(dlg.get()), kSuccessColour);
     EXPECT_EQ(StoredSsid(screen->Global), kCompany);
     EXPECT_STREQ(screen->Global.WifiKey, "k3y");
     EXPECT_EQ(screen->Global.WifiMode, 1);
@@ -337,6 +340,7 @@ TEST_P(WifiDialog, OwnNetworkWithoutEncryptionWritesTheDefaultKeyAndReadSwitches
     controller.setAnswer(TOS_WIFIREADCFG, block);
     click(dlg.get(), CSettingWIFI::IDC_READ);
     EXPECT_EQ(result(dlg.get()), platform::langString(48276));
+    EXPECT_EQ(resultColour(dlg.get()), kSuccessColour);
     EXPECT_TRUE(control<QAbstractButton>(dlg.get(), CSettingWIFI::IDC_MODE_JOIN)->isChecked());
     EXPECT_EQ(control<QComboBox>(dlg.get(), CSettingWIFI::IDC_NETWORK)->currentText(), "Lobby");
     EXPECT_EQ(control<QLineEdit>(dlg.get(), CSettingWIFI::IDC_JOIN_KEY)->text(), "abc");

@@ -107,6 +107,16 @@ void pressKey(CTaskDlg& dlg, Qt::Key key)
     QCoreApplication::processEvents();
 }
 
+// A screen with something to send: a send of an empty one never reaches the controller.
+tagItemData* screenWithProgram(CCore& core)
+{
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* section = core.AddItem(IT_WND_TEXT, u"section", scene, nullptr);
+    core.AddItem(IT_TEXT, u"text", section, nullptr);
+    return screen;
+}
+
 struct Texts {
     support::LangPackScope scope;
     Texts()
@@ -127,7 +137,7 @@ TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
     ScriptedCall job;
     job.result = 1234;
     job.events = {{1, CBE_START, 0}, {1, CBE_PROGRESS, 100}};
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     {
         CTaskDlg dlg(core);
         dlg.SetCoreCall(job.call());
@@ -171,7 +181,7 @@ TEST(TaskDlg, AFailureStaysOpenWithItsTextAndOnlyCloseEscapeOrTheCloseBoxEndIt)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     for (int way = 0; way < 3; ++way) {
         ScriptedCall job;
         job.result = COMM_E_REFUSED;
@@ -205,7 +215,7 @@ TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_CANCELLED;
@@ -243,7 +253,7 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = 1;
@@ -277,7 +287,7 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
 TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_CANCELLED;
@@ -299,7 +309,7 @@ TEST(TaskDlg, TheCancelLinkTakesTheKeyboardToo)
 TEST(TaskDlg, AProgramCloseDuringAJobIsCarriedOutWhenItEnds)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.block = true;
     job.result = COMM_E_NO_REPLY;   // a failure that would otherwise stay open
@@ -319,7 +329,7 @@ TEST(TaskDlg, ResultsByKind)
 {
     Texts texts;
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     {   // A wizard search that finds nothing ends at once with 2.
         ScriptedCall job;
         job.result = 0;
@@ -381,7 +391,7 @@ TEST(TaskDlg, ResultsByKind)
 TEST(TaskDlg, DestroyingTheDialogWaitsForItsWorkerAndPutsTheCallbackBack)
 {
     CCore core;
-    tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    tagItemData* screen = screenWithProgram(core);
     ScriptedCall job;
     job.result = 1;
     auto* dlg = new CTaskDlg(core);

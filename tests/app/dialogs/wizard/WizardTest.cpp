@@ -175,6 +175,24 @@ TEST(Wizard, NavigationButtonsAndCancelLeaveTheTreeAsItWas)
     EXPECT_EQ(core.GetScreen(0), old);
     EXPECT_EQ(core.GetScreen(1), nullptr);
     EXPECT_EQ(wiztest::nodeCount(core.GetScreen(0)), 1);
+
+    // OK closes as accepted on any page, without finishing.
+    {
+        CWizard w(core, &frame);
+        w.AddStandardPages();
+        ASSERT_TRUE(w.InitDialog());
+        w.show();
+        w.GoToPage(3);
+        auto* ok = byId<QPushButton>(&w, CWizard::IDC_OK);
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isVisible());
+        EXPECT_EQ(ok->text(), platform::langDialogText(CWizard::IDD, CWizard::IDC_OK));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(w.result(), QDialog::Accepted);
+    }
+    EXPECT_TRUE(frame.isEmpty());
+    EXPECT_EQ(core.GetScreen(1), nullptr);
 }
 
 TEST(Wizard, ModelAndLinkPagesStoreWhatWasChosen)

@@ -7,6 +7,7 @@
 #include "app/panels/import/SheetToGrid.h"
 #include "app/panels/import/SpreadsheetSource.h"
 #include "grid/RealGrid.h"
+#include "support/LangPackScope.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -134,20 +135,34 @@ TEST(OfficeImport, ReadsAWorkbookWithEveryProperty)
     EXPECT_TRUE(g.IsMergeAnchor(1, 1));
 }
 
-TEST(OfficeImport, AFileTheOfficeProgramCannotOpenGivesTheMessage)
+TEST(OfficeImport, AFileTheOfficeProgramCannotReadSaysSo)
 {
     if (!haveOffice())
         GTEST_SKIP() << "no office program on this machine";
+    support::LangPackScope pack;
+    pack.setString(48300, QStringLiteral("%1\nno workbook"));
+    pack.setString(48301, QStringLiteral("%1\nno document"));
     QTemporaryDir dir;
+    const QByteArray damaged = QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(4096, '\x01');
     const QString bad = dir.filePath(QStringLiteral("broken.xls"));
-    writeFile(bad, QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(4096, '\x01'));
+    writeFile(bad, damaged);
     OfficeSpreadsheetSource source;
     QSignalSpy loaded(&source, &SpreadsheetSource::loaded);
     QSignalSpy failed(&source, &SpreadsheetSource::failed);
     source.open(bad);
     ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() + failed.count() > 0; }, 120000));
     ASSERT_EQ(failed.count(), 1);
-    EXPECT_EQ(failed.first().first().toString(), u"can not start excel sever!");
+    EXPECT_EQ(failed.first().first().toString(), bad + QStringLiteral("\nno workbook"));
+
+    const QString badDoc = dir.filePath(QStringLiteral("broken.doc"));
+    writeFile(badDoc, damaged);
+    OfficeDocumentConverter doc;
+    QSignalSpy converted(&doc, &DocumentConverter::converted);
+    QSignalSpy docFailed(&doc, &DocumentConverter::failed);
+    doc.convert(badDoc);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return converted.count() + docFailed.count() > 0; }, 120000));
+    ASSERT_EQ(docFailed.count(), 1);
+    EXPECT_EQ(docFailed.first().first().toString(), badDoc + QStringLiteral("\nno document"));
 }
 
 TEST(OfficeImport, AMissingOfficeProgramGivesEachMessage)
@@ -163,9 +178,11 @@ TEST(OfficeImport, AMissingOfficeProgramGivesEachMessage)
     ASSERT_TRUE(docFailed.wait(5000));
     EXPECT_EQ(docFailed.first().first().toString(), u"Can not start word sever!");
 
+    const QString book = dir.filePath(QStringLiteral("a.xls"));
+    writeFile(book, "x");
     OfficeSpreadsheetSource sheet;
     QSignalSpy sheetFailed(&sheet, &SpreadsheetSource::failed);
-    sheet.open(dir.filePath(QStringLiteral("missing.xls")));
+    sheet.open(book);
     ASSERT_TRUE(sheetFailed.wait(5000));
     EXPECT_EQ(sheetFailed.first().first().toString(), u"can not start excel sever!");
 }
@@ -194,7 +211,8 @@ TEST(OfficeImport, AConversionThatFailsPartWayLeavesNoProcessOrFiles)
     pidFile.close();
     ASSERT_GT(child, 0);
     ASSERT_TRUE(failed.wait(5000));
-    EXPECT_EQ(failed.first().first().toString(), u"can not start excel sever!");
+    // The program ran but made nothing of the file in time.
+    EXPECT_EQ(failed.first().first().toString(), spreadsheetUnreadableError(book));
     EXPECT_FALSE(QFileInfo::exists(work));
     EXPECT_FALSE(source.conversion().isRunning());
     // The whole chain ended, the child of the program included.

@@ -1,0 +1,173 @@
+#pragma once
+// The one map of the controller program: its four blocks in the order they
+// go out, what each node's compiled slots hold, and every field of the
+// records the compiler writes, at its offset, typed by its width.
+// Controllers play these bytes as they are (little-endian), so the offsets
+// are a format; nothing else names one. Records are written through put().
+#include "platform/ByteIO.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace program {
+
+// A fixed-width field.
+template <class T>
+struct Field {
+    std::size_t Offset;
+};
+using U8 = Field<std::uint8_t>;
+using U16 = Field<std::uint16_t>;
+using U32 = Field<std::uint32_t>;
+
+// Four marker letters, or four bytes copied as they lie elsewhere.
+struct Tag {
+    std::size_t Offset;
+};
+struct Quad {
+    std::size_t Offset;
+};
+
+inline void put(std::uint8_t* r, U8 f, std::uint8_t v) { bytes::put8(r, f.Offset, v); }
+inline void put(std::uint8_t* r, U16 f, std::uint16_t v) { bytes::put16(r, f.Offset, v); }
+inline void put(std::uint8_t* r, U32 f, std::uint32_t v) { bytes::put32(r, f.Offset, v); }
+inline void put(std::uint8_t* r, Tag f, const char (&text)[5]) { std::memcpy(r + f.Offset, text, 4); }
+inline void put(std::uint8_t* r, Quad f, const std::uint8_t* from) { std::memcpy(r + f.Offset, from, 4); }
+inline std::uint32_t get(const std::uint8_t* r, U32 f) { return bytes::get32(r, f.Offset); }
+
+// The blocks, in the order they go out; each is sent with its own command.
+enum class Block { PageMap, ProgramMap, ProgramMask, ProgramData };
+inline constexpr Block BlockOrder[] = {Block::PageMap, Block::ProgramMap, Block::ProgramMask, Block::ProgramData};
+
+// What a node's four compiled slots hold, by its level (the screen's stay empty).
+namespace slot {
+inline constexpr int ScenePages = 0;          // background pixel pages (program data)
+inline constexpr int SceneMask = 1;           // column runs (program mask)
+inline constexpr int SceneRecord = 2;         // the scene record (page map)
+inline constexpr int SceneDevices = 3;        // schedule and border records (program data)
+inline constexpr int SectionMask = 0;         // column runs (program mask)
+inline constexpr int SectionDescriptor = 1;   // copied into its scene's record
+inline constexpr int SectionBorder = 2;       // border record (program data)
+inline constexpr int ItemPages = 0;           // pixel pages (program data)
+inline constexpr int ItemHeader = 1;          // header or device record (program data)
+inline constexpr int ItemDescriptor = 2;      // the item descriptor (program map)
+} // namespace slot
+
+// Page map: one record per scene, its section descriptors after it.
+namespace scene {
+inline constexpr std::size_t Size = 56;   // before the descriptors
+inline constexpr U32 PlayTime{0};
+inline constexpr U16 ScreenWidth{4};
+inline constexpr U16 ScreenHeight{6};
+inline constexpr U32 NextRecordAt{8};      // page-map offset; the last links back to the first normal scene
+inline constexpr U32 BackgroundAt{12};     // program-data offset of the pages the scene shows
+inline constexpr U32 BackgroundLength{16};
+inline constexpr U32 MaskAt{20};           // program-mask offset
+inline constexpr U32 MaskLength{24};
+inline constexpr U8 IsGlobal{28};
+inline constexpr U8 Options{29};           // display option | HasBorder | HasSchedule
+inline constexpr U8 SectionsShown{30};     // a normal scene's own and the global scene's
+inline constexpr U8 GlobalSections{31};
+inline constexpr U32 DevicesAt{36};        // program-data offset of the schedule and border records
+inline constexpr U32 DevicesLength{40};
+inline constexpr U16 Signature{52};
+inline constexpr U16 EntrySize{54};
+inline constexpr std::size_t Entries = 56;   // the section descriptors, at least one entry
+inline constexpr std::uint16_t SignatureValue = 42500;
+inline constexpr std::uint8_t HasBorder = 16;
+inline constexpr std::uint8_t HasSchedule = 32;
+} // namespace scene
+
+// A section that holds items, as an entry of its scene's record.
+namespace section {
+inline constexpr std::size_t Size = 64;
+inline constexpr U8 Reserved{0};          // the byte after the level block's frame size
+inline constexpr U16 Left{4};             // the client rectangle, screen columns and rows
+inline constexpr U16 Top{6};
+inline constexpr U16 Width{8};
+inline constexpr U16 Height{10};
+inline constexpr U32 BorderAt{12};        // program-data offset
+inline constexpr U32 BorderLength{16};
+inline constexpr U32 MaskAt{20};          // program-mask offset
+inline constexpr U32 MaskLength{24};
+inline constexpr U32 FirstItemAt{28};     // program-map offset
+inline constexpr U8 ItemCount{32};        // low 8 bits
+inline constexpr U8 Options{34};          // HasBorder
+inline constexpr U16 RecordSize{38};
+inline constexpr std::uint8_t HasBorder = 16;
+} // namespace section
+
+// Program map: one descriptor per item.
+namespace item {
+inline constexpr std::size_t Size = 24;
+inline constexpr U32 PlayTime{0};
+inline constexpr U8 InEffect{4};
+inline constexpr U16 InSpeed{6};
+inline constexpr U32 PagesAt{8};          // program-data offsets
+inline constexpr U32 PagesLength{12};
+inline constexpr U32 HeaderAt{16};
+inline constexpr U32 HeaderLength{20};
+} // namespace item
+
+// Program data, after a paged item's pages (single-line text, rich text,
+// table); a picture's header has the same size, with one step and no paging.
+namespace paged {
+inline constexpr std::size_t Size = 52;
+inline constexpr U32 Steps{0};            // pages in the scrolling direction
+inline constexpr U32 PageLength{4};
+inline constexpr U32 StepSize{8};         // the area's width or height when it scrolls
+inline constexpr U16 Across{12};
+inline constexpr U16 Down{14};
+inline constexpr Tag Clear{16};           // "cler"
+inline constexpr U8 OutEffect{20};
+inline constexpr U16 OutSpeed{24};
+inline constexpr Tag Position{40};        // "posn"
+inline constexpr U16 ContentWidth{48};
+inline constexpr U16 ContentHeight{50};
+} // namespace paged
+
+// Program data, after the pages of a frame sequence (GIF, animated text).
+namespace frames {
+inline constexpr std::size_t Size = 16;   // before the delays
+inline constexpr U32 Count{0};
+inline constexpr U32 PageLength{4};
+inline constexpr U32 One{8};              // 1
+inline constexpr U32 AlsoOne{12};         // 1
+inline constexpr U32 Delay(std::uint32_t frame) { return {Size + 4 * std::size_t(frame)}; }
+} // namespace frames
+
+// Program data, before a scene's border record when it has a schedule.
+namespace schedule {
+inline constexpr std::size_t Size = 36;
+inline constexpr Tag Marker{0};           // "stmr"
+inline constexpr U16 Version{4};
+inline constexpr U16 RecordSize{6};
+inline constexpr Quad Flags{8};           // the flags byte and the three after it in the scene block
+inline constexpr U32 Date{12};
+inline constexpr Quad Weekdays{16};       // the weekday byte and the three after it
+inline constexpr U16 Start{20};           // hour << 8 | minute
+inline constexpr U16 End{22};
+inline constexpr std::uint16_t VersionValue = 3;
+} // namespace schedule
+
+// Program mask: runs of equal columns, left to right.
+namespace maskrun {
+inline constexpr std::size_t Size = 72;
+inline constexpr U16 First{0};
+inline constexpr U16 Last{2};
+inline constexpr U16 Columns{4};
+inline constexpr U16 RecordSize{6};
+inline constexpr std::size_t Words = 8;   // 16 words: fold f of scan row s is word f + s x fold count
+inline constexpr std::size_t WordCount = 16;
+inline constexpr U32 Word(std::size_t i) { return {Words + 4 * i}; }
+} // namespace maskrun
+
+// The analog clock record's own offsets (three tables of 60, then one),
+// moved by where the record lies in the program data.
+namespace analog {
+inline constexpr std::size_t Offsets = 181;
+inline constexpr U32 Offset(std::size_t i) { return {4 * i}; }
+} // namespace analog
+
+} // namespace program

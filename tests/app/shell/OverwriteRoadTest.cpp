@@ -1,0 +1,321 @@
+// The roads on which an operator's saved screens were written over, through
+// the real program: start-up from "config.ini", a damaged program list
+// opened, the search that replaces the open screens, two screens on one
+// file, and quitting. Each ends with the operator's files as they were,
+// byte for byte. Every modal dialog on the way is answered by a script.
+#include "ShellTestUtil.h"
+
+#include "app/dialogs/device/SettingRetrieveDlg.h"
+#include "app/editor/Editor.h"
+#include "app/shell/EditorPanel.h"
+#include "app/shell/MainApp.h"
+#include "app/shell/MainFrame.h"
+#include "app/shell/MainFrameCommands.h"
+#include "core/api/Core.h"
+#include "platform/Clock.h"
+#include "platform/LangPack.h"
+#include "support/ModalScript.h"
+#include "support/Screenshots.h"
+#include "support/Seams.h"
+#include "support/SimControllerSearch.h"
+#include "support/Widgets.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace shelltest;
+
+namespace {
+
+// One run of the program in `folder`, from start-up to quitting.
+class Program {
+public:
+    explicit Program(const QString& folder, int userLangId = 0x0409)
+    {
+        CMainApp::Environment env;
+        env.appFolder = folder;
+        env.instanceName = uniqueName("overwrite");
+        env.userLangId = userLangId;
+        env.minimumSplashMs = 0;
+        env.hasRawCapability = [] { return true; };
+        env.startProcess = [](const QString&, const QStringList&) { return true; };
+        app = std::make_unique<CMainApp>(core, env);
+        app->SetMainFrameFactory(&CreateMainFrame);
+        started = app->InitInstance() == 1;
+        frame = qobject_cast<CMainFrame*>(app->MainWindow());
+        if (frame)
+            QTest::qWaitForWindowExposed(frame);
+    }
+    ~Program() { EXPECT_TRUE(shellMessages.texts.isEmpty()) << shellMessages.texts.join(u'|').toStdString(); }
+    // Quits as the operator does; true when the program ended.
+    bool quit()
+    {
+        QAction* exit = frame ? frame->CommandAction(shell::ID_APP_EXIT) : nullptr;
+        if (!exit)
+            return false;
+        exit->trigger();
+        const bool closed = !frame->isVisible();
+        app->ExitInstance();
+        return closed;
+    }
+    void command(unsigned id)
+    {
+        QAction* a = frame->CommandAction(id);
+        ASSERT_NE(a, nullptr) << id;
+        a->trigger();
+    }
+    editor::CEditor* tree() { return static_cast<CEditorScreenPanel*>(frame->Panel())->Editor(); }
+    bool clickInTree(tagItemData* node)
+    {
+        QTreeWidgetItem* item = tree()->itemOf(node);
+        if (!item)
+            return false;
+        tree()->scrollToItem(item);
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualItemRect(item).center());
+        QCoreApplication::processEvents();
+        return tree()->selectedNode() == node;
+    }
+    QStringList screenNames()
+    {
+        QStringList names;
+        for (tagItemData* s = core.GetScreen(0); s; s = s->NextSibling)
+            names << QString::fromUtf16(s->Name);
+        return names;
+    }
+
+    // The shell's own boxes (another copy running, ...): answered, and a failure.
+    MessageRecorder shellMessages{QMessageBox::Cancel};
+    CCore core;
+    std::unique_ptr<CMainApp> app;
+    CMainFrame* frame = nullptr;
+    bool started = false;
+};
+
+// The operator's program list: `scenes` scenes of a picture window with a picture.
+QByteArray programList(int scenes, int width = 64)
+{
+    CCore scratch;
+    tagItemData* screen = scratch.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    screen->Global.Width = std::uint16_t(width);
+    screen->Global.Height = 32;
+    for (int i = 0; i < scenes; ++i) {
+        tagItemData* scene = scratch.AddItem(IT_SCENE, u"scene", screen, nullptr);
+        tagItemData* wnd = scratch.AddItem(IT_WND_CONTENTLIST, u"window", scene, nullptr);
+        scratch.ChangeItemRect(wnd, 0, 0, width, 32);
+        scratch.AddItem(IT_IMAGE, u"picture", wnd, nullptr);
+    }
+    QByteArray bytes(qsizetype(scratch.GetStoreSize(screen)), '\0');
+    scratch.Store(screen, reinterpret_cast<unsigned char*>(bytes.data()), unsigned(bytes.size()));
+    return bytes;
+}
+
+// The operator's files in "userdata", by name, as they are on the disk.
+using Files = std::map<QString, QByteArray>;
+
+Files writeUserFiles(const QString& folder, const Files& files)
+{
+    QDir(folder).mkpath(QStringLiteral("userdata"));
+    for (const auto& [name, bytes] : files)
+        EXPECT_TRUE(writeFile(folder + QStringLiteral("userdata/") + name, bytes)) << name.toStdString();
+    return files;
+}
+
+void expectUnchanged(const QString& folder, const Files& files)
+{
+    for (const auto& [name, bytes] : files) {
+        const QByteArray now = readFile(folder + QStringLiteral("userdata/") + name);
+        QString diffs;
+        for (int i = 0; i < std::min(now.size(), bytes.size()); ++i)
+            if (now[i] != bytes[i])
+                diffs += QStringLiteral("@%1:%2->%3 ").arg(i).arg(uchar(bytes[i])).arg(uchar(now[i]));
+        EXPECT_EQ(now.size(), bytes.size()) << name.toStdString();
+        EXPECT_TRUE(diffs.isEmpty()) << name.toStdString() << " " << diffs.left(400).toStdString();
+    }
+}
+
+void clickButton(QWidget* box, QMessageBox::StandardButton which)
+{
+    auto* b = qobject_cast<QMessageBox*>(box);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->button(which), nullptr);
+    QTest::mouseClick(b->button(which), Qt::LeftButton);
+}
+
+struct Language {
+    const char* tag;
+    int userLangId;
+    int setting;   // "Language" in "config.ini"; 0: none (Traditional Chinese is never chosen by itself)
+};
+
+void PrintTo(const Language& l, std::ostream* os)
+{
+    *os << l.tag;
+}
+
+class DamagedFileRoad : public ::testing::TestWithParam<Language> {};
+
+} // namespace
+
+// A program list whose record size (16 bits at header offset 8) is damaged
+// is refused, with a box; the screen and its recorded file stay as they
+// were, and the quit that follows writes nothing over the damaged file.
+TEST_P(DamagedFileRoad, OpeningADamagedFileAndQuittingLeavesItAsItWas)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const QByteArray good = programList(8);
+    ASSERT_GT(good.size(), 10);
+    QByteArray zero = good;
+    zero[8] = 0;
+    zero[9] = 0;
+    QByteArray flipped = good;
+    flipped[9] = char(flipped[9] ^ 0x01);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Zero.pl"), zero}, {QStringLiteral("Flip.pl"), flipped}});
+    if (GetParam().setting) {
+        ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")),
+                              "[Config]\r\nLanguage=" + QByteArray::number(GetParam().setting) + "\r\n"));
+    }
+
+    Program p(folder, GetParam().userLangId);
+    ASSERT_TRUE(p.started);
+    tagItemData* screen = p.core.GetScreen(0);   // the new screen of a first start
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(p.clickInTree(screen));
+    const QString name = QString::fromUtf16(screen->Name);
+    {
+        support::ModalScript script;
+        support::SeamScope seams;
+        for (const QString& file : {QStringLiteral("Zero.pl"), QStringLiteral("Flip.pl")}) {
+            const QString path = folder + QStringLiteral("userdata/") + file;
+            seams.nextFileName(path);
+            // The new screen was never saved: keep its changes? No.
+            script.expect(QStringLiteral("QMessageBox"), [](QWidget* m) { clickButton(m, QMessageBox::No); });
+            QString told;
+            script.expect(QStringLiteral("QMessageBox"), [&](QWidget* m) {
+                told = qobject_cast<QMessageBox*>(m)->text();
+                m->adjustSize();
+                EXPECT_TRUE(support::saveScreenshot(*m, QStringLiteral("shell"),
+                                                    QStringLiteral("open_refused_") + QString::fromLatin1(GetParam().tag)));
+                clickButton(m, QMessageBox::Ok);
+            });
+            p.command(shell::ID_OPEN_FILE);
+            EXPECT_EQ(script.pending(), 0) << file.toStdString();
+            EXPECT_TRUE(told.startsWith(platform::langString(46008).arg(QDir::toNativeSeparators(path))))
+                << told.toStdString();
+            EXPECT_EQ(p.frame->Panel()->ScreenFile(screen), QString());
+            EXPECT_EQ(QString::fromUtf16(screen->Name), name);
+        }
+        EXPECT_TRUE(p.quit());
+    }
+    expectUnchanged(folder, files);
+    EXPECT_FALSE(readFile(dir.filePath(QStringLiteral("config.ini"))).contains("Zero.pl"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLanguage, DamagedFileRoad,
+                         ::testing::Values(Language{"en", 0x0409, 0}, Language{"cn", 0x0804, 0},
+                                           Language{"tw", 0x0409, 0x7C04}),
+                         [](const ::testing::TestParamInfo<Language>& info) { return std::string(info.param.tag); });
+
+// The search with "Replace the open screens" saves and closes the operator's
+// Screen1, then names the controller it finds Screen1 as well: quitting
+// saves that one under the next free name, not over the operator's file.
+TEST(OverwriteRoad, ASearchThatReplacesTheOpenScreensAndAQuitKeepTheOperatorsScreen1)
+{
+    platform::ScopedClockScale faster(20);
+    sim::UdpControllers udp;
+    ASSERT_TRUE(udp.start({{"127.0.0.2", 1}}));
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Screen1.pl"), programList(3)}});
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")),
+                          "[Config]\r\nSerialPortEnabled=0\r\nLanEnabled=0\r\nWanEnabled=1\r\nSingleScreen=0\r\n"
+                          "ScreenScope=1;\r\nRetrievePort=" + QByteArray::number(udp.port()) + ";\r\n"
+                          "[File]\r\nSavePath=userdata/Screen1.pl;\r\n"));
+
+    {
+        Program p(folder);
+        ASSERT_TRUE(p.started);
+        ASSERT_EQ(p.screenNames(), QStringList{QStringLiteral("Screen1")});
+        support::ModalScript script;
+        script.allow(QStringLiteral("CTaskDlg"));
+        script.expect(QStringLiteral("dialogs::CSettingRetrieveDlg"), [](QWidget* m) {
+            using Dlg = dialogs::CSettingRetrieveDlg;
+            auto* replace = support::findByControlId<QCheckBox>(m, Dlg::IDC_REPLACE);
+            ASSERT_NE(replace, nullptr);
+            EXPECT_TRUE(replace->isChecked());
+            auto* readHw = support::findByControlId<QCheckBox>(m, Dlg::IDC_READ_HW);
+            ASSERT_NE(readHw, nullptr);
+            QTest::mouseClick(readHw, Qt::LeftButton, {}, QPoint(4, readHw->height() / 2));
+            EXPECT_FALSE(readHw->isChecked());
+            QTest::mouseClick(support::findByControlId<QAbstractButton>(m, Dlg::IDC_SEARCH), Qt::LeftButton);
+        });
+        p.command(shell::ID_SEARCH);
+        EXPECT_EQ(script.pending(), 0);
+        // The search runs from the message the dialog posted.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                tagItemData* s = p.core.GetScreen(0);
+                return s && QByteArray(s->Global.Host) == "127.0.0.2" && !QApplication::activeModalWidget()
+                    && p.tree()->itemOf(s);
+            },
+            8000));
+        EXPECT_EQ(p.screenNames(), QStringList{QStringLiteral("Screen1")});
+        expectUnchanged(folder, files);   // saved in place before it was closed
+        EXPECT_TRUE(p.quit());
+        EXPECT_EQ(script.pending(), 0);
+    }
+    expectUnchanged(folder, files);
+    // The found controller's screen went to a file of its own, and comes back so.
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("userdata/Screen2.pl")));
+    Program again(folder);
+    ASSERT_TRUE(again.started);
+    EXPECT_EQ(again.screenNames(), QStringList{QStringLiteral("Screen2")});
+    EXPECT_STREQ(again.core.GetScreen(0)->Global.Host, "127.0.0.2");
+    again.frame->close();
+    again.app->ExitInstance();
+}
+
+// A start-up list that names a file twice opens it once; Save As onto the
+// file another screen holds is refused as opening it would be.
+TEST(OverwriteRoad, TwoScreensNeverHoldOneFile)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Shop.pl"), programList(2)},
+                                                {QStringLiteral("Hall.pl"), programList(5, 96)}});
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")),
+                          "[File]\r\nSavePath=userdata/Shop.pl;userdata/Hall.pl;userdata/Shop.pl;" +
+                              (folder + QStringLiteral("userdata/Shop.pl")).toUtf8() + ";\r\n"));
+    Program p(folder);
+    ASSERT_TRUE(p.started);
+    EXPECT_EQ(p.screenNames(), (QStringList{QStringLiteral("Shop"), QStringLiteral("Hall")}));
+    tagItemData* shop = p.core.GetScreen(0);
+    ASSERT_NE(shop, nullptr);
+    ASSERT_TRUE(p.clickInTree(shop));
+    {
+        support::ModalScript script;
+        support::SeamScope seams;
+        seams.nextFileName(folder + QStringLiteral("userdata/Hall.pl"));
+        QString told;
+        script.expect(QStringLiteral("QMessageBox"), [&](QWidget* m) {
+            told = qobject_cast<QMessageBox*>(m)->text();
+            clickButton(m, QMessageBox::Ok);
+        });
+        p.command(shell::ID_SAVE_FILE_AS);
+        EXPECT_EQ(script.pending(), 0);
+        EXPECT_EQ(told, platform::langString(48217));
+        EXPECT_EQ(QString::fromUtf16(shop->Name), QStringLiteral("Shop"));
+        expectUnchanged(folder, files);
+        EXPECT_TRUE(p.quit());
+        EXPECT_EQ(script.pending(), 0);
+    }
+    expectUnchanged(folder, files);
+    const QByteArray config = readFile(dir.filePath(QStringLiteral("config.ini")));
+    EXPECT_EQ(config.count("Shop.pl"), 1) << config.toStdString();
+}
