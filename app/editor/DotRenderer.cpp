@@ -135,6 +135,66 @@ void renderDots(const QImage& content, QImage& display, QRect rect, int ring, co
     }
 }
 
+QImage renderDisplayArea(const QImage& content, const QRect& area, const DotGeometry& g, const Thresholds& t)
+{
+    if (area.isEmpty())
+        return {};
+    QImage out(area.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    out.fill(0xFF000000u);
+    if (content.isNull())
+        return out;
+    const int cw = content.width(), ch = content.height();
+    const int outW = out.width();
+
+    if (g.dotW == 1 && g.dotH == 1) {
+        // One pixel per LED: the content as it is.
+        const int left = std::max(area.left(), 0), right = std::min(area.right(), cw - 1);
+        for (int y = std::max(area.top(), 0); y <= std::min(area.bottom(), ch - 1) && right >= left; ++y) {
+            const QRgb* src = reinterpret_cast<const QRgb*>(content.constScanLine(y));
+            QRgb* dst = reinterpret_cast<QRgb*>(out.scanLine(y - area.top()));
+            std::memcpy(dst + (left - area.left()), src + left, sizeof(QRgb) * std::size_t(right - left + 1));
+        }
+        return out;
+    }
+    const int blockW = g.dotW - g.gapLeft - g.gapRight;
+    const int blockH = g.dotH - g.gapTop - g.gapBottom;
+    if (blockW <= 0 || blockH <= 0)
+        return out;
+
+    // LED columns that reach into the area.
+    const int firstLed = std::max(area.left(), 0) / g.dotW;
+    const int lastLed = std::min(area.right() / g.dotW, cw - 1);
+    int renderedRow = -1;   // LED row the last lit output row shows
+    const QRgb* renderedLine = nullptr;
+    for (int oy = 0; oy < area.height(); ++oy) {
+        const int dy = area.top() + oy;
+        if (dy < 0)
+            continue;
+        const int ledY = dy / g.dotH, inDot = dy % g.dotH;
+        if (ledY >= ch || inDot < g.gapTop || inDot >= g.gapTop + blockH)
+            continue;
+        QRgb* dst = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        if (ledY == renderedRow) {
+            // Every lit row of one dot is the same.
+            std::memcpy(dst, renderedLine, sizeof(QRgb) * std::size_t(outW));
+            continue;
+        }
+        const QRgb* src = reinterpret_cast<const QRgb*>(content.constScanLine(ledY));
+        for (int x = firstLed; x <= lastLed; ++x) {
+            const QRgb v = litValue(src[x], t);
+            const int from = std::max(x * g.dotW + g.gapLeft, area.left()) - area.left();
+            const int to = std::min(x * g.dotW + g.gapLeft + blockW - 1, area.right()) - area.left();
+            for (int ox = from; ox <= to; ++ox)
+                dst[ox] = v;
+        }
+        renderedRow = ledY;
+        renderedLine = dst;
+    }
+    return out;
+}
+
 int clampScrollAxis(int target, int displayExtent, int clientExtent, int dot)
 {
     if (target < 0)

@@ -47,6 +47,12 @@ inline constexpr QRgb kUnlitLed = 0xFF404040u;
 void renderDots(const QImage& content, QImage& display, QRect rect, int ring, const DotGeometry& g,
                 const Thresholds& t);
 
+// The part `area` (display pixels) of the display picture of `content`, made
+// on its own: equal to that rectangle of a display rendered whole by
+// renderDots (a black picture with every dot drawn); what lies past the last
+// dot is black. Costs what the area holds, not what the content holds.
+QImage renderDisplayArea(const QImage& content, const QRect& area, const DotGeometry& g, const Thresholds& t);
+
 // Clamps a scroll origin on one axis (display pixels): below 0 becomes 0; a
 // picture larger than its client stops at its excess, reached from the last
 // whole dot before it.

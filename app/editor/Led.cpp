@@ -33,8 +33,18 @@ CLed::CLed(QWidget* parent)
     rebuildDisplay();
 }
 
+void CLed::setRetainedDisplay(bool retained)
+{
+    m_retained = retained;
+    rebuildDisplay();
+}
+
 bool CLed::rebuildDisplay()
 {
+    if (!m_retained) {
+        m_display = QImage();
+        return true;
+    }
     const QSize s = displaySize(m_content.size(), m_geometry);
     QImage display(s, QImage::Format_RGB32);
     if (display.isNull())
@@ -45,13 +55,25 @@ bool CLed::rebuildDisplay()
     return true;
 }
 
+QImage CLed::display() const
+{
+    if (m_retained)
+        return m_display;
+    return renderDisplayArea(m_content, QRect(QPoint(0, 0), GetDisplaySize()), m_geometry, m_thresholds);
+}
+
 void CLed::Draw(QPainter& p, const QRect& clip)
 {
-    if (m_display.isNull())
+    const QRect src = clip.translated(m_origin).intersected(QRect(QPoint(0, 0), GetDisplaySize()));
+    if (src.isEmpty())
         return;
-    const QRect src = clip.translated(m_origin).intersected(m_display.rect());
-    if (!src.isEmpty())
-        p.drawImage(src.topLeft() - m_origin, m_display, src);
+    if (m_retained) {
+        if (!m_display.isNull())
+            p.drawImage(src.topLeft() - m_origin, m_display, src);
+        return;
+    }
+    const QImage part = renderDisplayArea(m_content, src, m_geometry, m_thresholds);
+    p.drawImage(src.topLeft() - m_origin, part);
 }
 
 void CLed::paintEvent(QPaintEvent* e)
@@ -110,14 +132,16 @@ void CLed::SetWorkMode(int workMode, bool redraw)
 void CLed::SetThresholds(const Thresholds& t, bool redraw)
 {
     m_thresholds = t;
-    renderDots(m_content, m_display, m_content.rect(), 0, m_geometry, m_thresholds);
+    if (m_retained)
+        renderDots(m_content, m_display, m_content.rect(), 0, m_geometry, m_thresholds);
     if (redraw)
         update();
 }
 
 void CLed::UpdateRect(const QRect& leds, int ring, bool redraw)
 {
-    renderDots(m_content, m_display, leds, ring, m_geometry, m_thresholds);
+    if (m_retained)
+        renderDots(m_content, m_display, leds, ring, m_geometry, m_thresholds);
     if (!redraw)
         return;
     const int dw = m_geometry.dotW, dh = m_geometry.dotH;
@@ -150,7 +174,8 @@ void CLed::BlitToContent(const QImage& source, QPoint from, const QRect& dest, b
 void CLed::ClearContent(bool redraw)
 {
     m_content.fill(0xFF000000u);
-    renderDots(m_content, m_display, m_content.rect(), 0, m_geometry, m_thresholds);
+    if (m_retained)
+        renderDots(m_content, m_display, m_content.rect(), 0, m_geometry, m_thresholds);
     if (redraw)
         update();
 }
@@ -158,8 +183,9 @@ void CLed::ClearContent(bool redraw)
 void CLed::ScrollTo(int x, int y)
 {
     QPoint target(x * m_geometry.dotW, y * m_geometry.dotH);
-    target.setX(clampScrollAxis(target.x(), m_display.width(), width(), m_geometry.dotW));
-    target.setY(clampScrollAxis(target.y(), m_display.height(), height(), m_geometry.dotH));
+    const QSize shown = GetDisplaySize();
+    target.setX(clampScrollAxis(target.x(), shown.width(), width(), m_geometry.dotW));
+    target.setY(clampScrollAxis(target.y(), shown.height(), height(), m_geometry.dotH));
     if (target == m_origin)
         return;
     const QPoint delta = m_origin - target;

@@ -1,6 +1,7 @@
 #pragma once
 // CLed: a child window that shows its content picture (one pixel per LED) the
-// way an LED screen would, through the dot renderer. CLedEx binds the canvas
+// way an LED screen would, through the dot renderer. Only the part a paint
+// exposes is rendered, so a canvas costs what it shows, not what its screen holds. CLedEx binds the canvas
 // to one content node. The preview canvas derives from CLed.
 #include "app/editor/DotRenderer.h"
 
@@ -36,7 +37,7 @@ public:
     // Copies `source` from `from` into the content at `dest` (in LEDs), then renders it.
     void BlitToContent(const QImage& source, QPoint from, const QRect& dest, bool redraw);
     void ClearContent(bool redraw);
-    QSize GetDisplaySize() const { return m_display.size(); }
+    QSize GetDisplaySize() const { return displaySize(m_content.size(), m_geometry); }
     // Scrolls so that LED (x, y) is at the top left, within the picture.
     void ScrollTo(int x, int y);
 
@@ -47,16 +48,21 @@ public:
     QPoint scrollOrigin() const { return m_origin; }
     QSize contentSize() const { return m_content.size(); }
     const QImage& content() const { return m_content; }
-    const QImage& display() const { return m_display; }
+    // The whole display picture (rendered for the asking unless retained).
+    QImage display() const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
-    // Re-creates the display picture for the content and dot size and renders it all.
+    // Keeps a rendered display picture that changes only when a render is
+    // asked for (UpdateRect and the like), for content written in steps.
+    void setRetainedDisplay(bool retained);
+    // Re-creates the retained display picture for the content and dot size and renders it all.
     bool rebuildDisplay();
     QImage m_content;
 
 private:
-    QImage m_display;
+    QImage m_display;   // retained only
+    bool m_retained = false;
     DotGeometry m_geometry;
     Thresholds m_thresholds;
     QPoint m_origin;

@@ -7,7 +7,7 @@
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
 #include "app/editor/GridEditor.h"
-#include "app/grid/GridWindow.h"
+#include "app/gridwin/GridWindow.h"
 #include "app/panels/TextControls.h"
 #include "app/panels/import/SheetToGrid.h"
 #include "app/panels/import/SpreadsheetSource.h"

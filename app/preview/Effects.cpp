@@ -77,6 +77,15 @@ struct Surface {
             return;
         std::fill_n(row(r), W, kBlack);
     }
+    // A whole column or row, shown from the page or blacked out.
+    void line(bool rows, int i, bool show)
+    {
+        if (rows)
+            show ? pageRow(i) : blackRow(i);
+        else
+            show ? pageCol(i) : blackCol(i);
+    }
+    int span(bool rows) const { return rows ? H : W; }
     void fill(int x0, int y0, int x1, int y1, QRgb c)   // [x0,x1) x [y0,y1)
     {
         x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, W), y1 = std::min(y1, H);
@@ -147,58 +156,62 @@ struct Surface {
     int sh = 0;
 };
 
-// ---- entry effects ----
-void e0(const StepTarget& t) { Surface(t).wholePage(); }
-// Moves take whole content columns (1, 2) or rows (3, 4) from the content origin.
-void e1(const StepTarget& t) { Surface s(t); s.scroll(-1, 0); s.colFrom(s.W - 1, t.k, t.py); }
-void e2(const StepTarget& t) { Surface s(t); s.scroll(+1, 0); s.colFrom(0, t.n - t.k - 1, t.py); }
-void e3(const StepTarget& t) { Surface s(t); s.scroll(0, -1); s.rowFrom(s.H - 1, t.k, t.px); }
-void e4(const StepTarget& t) { Surface s(t); s.scroll(0, +1); s.rowFrom(0, t.n - t.k - 1, t.px); }
-void e5(const StepTarget& t) { Surface s(t); s.pageCol(t.k); }
-void e6(const StepTarget& t) { Surface s(t); s.pageCol(s.W - t.k - 1); }
-void e7(const StepTarget& t) { Surface s(t); s.pageRow(t.k); }
-void e8(const StepTarget& t) { Surface s(t); s.pageRow(s.H - t.k - 1); }
+// Line wipes shared by entry (showing the page) and exit (blacking it out).
+constexpr bool kRows = true, kCols = false;
+constexpr bool kFromEnd = true, kFromStart = false;
+constexpr bool kShow = true, kBlackOut = false;
+
+template <bool Rows, bool FromEnd, bool Show>
+void wipe(const StepTarget& t)
+{
+    Surface s(t);
+    s.line(Rows, FromEnd ? s.span(Rows) - t.k - 1 : t.k, Show);
+}
+// Every eighth line, starting at the step's offset.
+template <bool Rows, bool FromEnd, bool Show>
+void blinds(const StepTarget& t)
+{
+    Surface s(t);
+    const int n = s.span(Rows);
+    if (FromEnd)
+        for (int i = n - t.k - 1; i >= 0; i -= 8)
+            s.line(Rows, i, Show);
+    else
+        for (int i = t.k; i < n; i += 8)
+            s.line(Rows, i, Show);
+}
 // Paired wipes: strictly symmetric pairs inside the area; with an odd size the
-// centre line is shown with the pair that reaches it.
-void e9(const StepTarget& t)
+// centre line goes with the pair that reaches it.
+template <bool Rows, bool Show>
+void closeToCentre(const StepTarget& t)
 {
     Surface s(t);
-    s.pageCol(t.k);
-    s.pageCol(s.W - t.k - 1);
-    if (s.W % 2 && t.k == t.n - 1)
-        s.pageCol(s.W / 2);
+    const int n = s.span(Rows);
+    s.line(Rows, t.k, Show);
+    s.line(Rows, n - t.k - 1, Show);
+    if (n % 2 && t.k == t.n - 1)
+        s.line(Rows, n / 2, Show);
 }
-void e10(const StepTarget& t)
+template <bool Rows, bool Show>
+void openFromCentre(const StepTarget& t)
 {
     Surface s(t);
-    const int h = s.W / 2;
-    s.pageCol(h - t.k - 1);
-    s.pageCol(s.W - h + t.k);
-    if (s.W % 2 && t.k == 0)
-        s.pageCol(h);
+    const int n = s.span(Rows);
+    const int h = n / 2;
+    s.line(Rows, h - t.k - 1, Show);
+    s.line(Rows, n - h + t.k, Show);
+    if (n % 2 && t.k == 0)
+        s.line(Rows, h, Show);
 }
-void e11(const StepTarget& t)
-{
-    Surface s(t);
-    s.pageRow(t.k);
-    s.pageRow(s.H - t.k - 1);
-    if (s.H % 2 && t.k == t.n - 1)
-        s.pageRow(s.H / 2);
-}
-void e12(const StepTarget& t)
-{
-    Surface s(t);
-    const int h = s.H / 2;
-    s.pageRow(h - t.k - 1);
-    s.pageRow(s.H - h + t.k);
-    if (s.H % 2 && t.k == 0)
-        s.pageRow(h);
-}
-void e13(const StepTarget& t) { Surface s(t); for (int x = t.k; x < s.W; x += 8) s.pageCol(x); }
-void e14(const StepTarget& t) { Surface s(t); for (int x = s.W - t.k - 1; x >= 0; x -= 8) s.pageCol(x); }
-void e15(const StepTarget& t) { Surface s(t); for (int y = t.k; y < s.H; y += 8) s.pageRow(y); }
-void e16(const StepTarget& t) { Surface s(t); for (int y = s.H - t.k - 1; y >= 0; y -= 8) s.pageRow(y); }
-void e17(const StepTarget& t)
+
+// ---- entry effects ----
+void immediate(const StepTarget& t) { Surface(t).wholePage(); }
+// Moves take whole content columns (1, 2) or rows (3, 4) from the content origin.
+void moveLeft(const StepTarget& t) { Surface s(t); s.scroll(-1, 0); s.colFrom(s.W - 1, t.k, t.py); }
+void moveRight(const StepTarget& t) { Surface s(t); s.scroll(+1, 0); s.colFrom(0, t.n - t.k - 1, t.py); }
+void moveUp(const StepTarget& t) { Surface s(t); s.scroll(0, -1); s.rowFrom(s.H - 1, t.k, t.px); }
+void moveDown(const StepTarget& t) { Surface s(t); s.scroll(0, +1); s.rowFrom(0, t.n - t.k - 1, t.px); }
+void halvesClosing(const StepTarget& t)
 {
     Surface s(t);
     const int h = s.W / 2;
@@ -209,7 +222,7 @@ void e17(const StepTarget& t)
     if (s.W % 2 && t.k == t.n - 1)
         s.pageCol(h);
 }
-void e18(const StepTarget& t)
+void halvesOpening(const StepTarget& t)
 {
     Surface s(t);
     const int h = s.W / 2;
@@ -224,7 +237,7 @@ void e18(const StepTarget& t)
 // Falling (19) and rising (20) pixels: two pixels of every group of eight
 // columns at a time, phase by phase.
 constexpr int kFallPhase[4][2] = {{4, 7}, {0, 2}, {3, 6}, {1, 5}};
-void fallingPixels(const StepTarget& t, bool down)
+void pixelRain(const StepTarget& t, bool down)
 {
     Surface s(t);
     EffectState& st = *t.state;
@@ -256,10 +269,10 @@ void fallingPixels(const StepTarget& t, bool down)
                 s.put(g + ph[i], r2a(0), s.pg(g + ph[i], r2a(src)));
     }
 }
-void e19(const StepTarget& t) { fallingPixels(t, true); }
-void e20(const StepTarget& t) { fallingPixels(t, false); }
+void fallingPixels(const StepTarget& t) { pixelRain(t, true); }
+void risingPixels(const StepTarget& t) { pixelRain(t, false); }
 
-void e21(const StepTarget& t)
+void stretchFromLeft(const StepTarget& t)
 {
     Surface s(t);
     const int c = t.k / 4;
@@ -267,7 +280,7 @@ void e21(const StepTarget& t)
     for (int y = t.k % 4; y < s.H; y += 4)
         s.fill(c, y, s.W, y + 1, s.pg(c, y));
 }
-void e22(const StepTarget& t)
+void stretchFromRight(const StepTarget& t)
 {
     Surface s(t);
     const int c = s.W - t.k / 4 - 1;
@@ -292,23 +305,23 @@ void cornerSize(const Surface& s, int k, int& a, int& b)
         a = s.W, b = s.H;
     a = std::min(a, s.W), b = std::min(b, s.H);
 }
-void e23(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, s.H - b, a, b, 0, 0); }
-void e24(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(0, s.H - b, a, b, 0, s.H - b); }
-void e25(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, 0, a, b, s.W - a, 0); }
-void e26(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, s.H - b, a, b, s.W - a, s.H - b); }
-void e27(const StepTarget& t)
+void slideFromTopLeft(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, s.H - b, a, b, 0, 0); }
+void growFromBottomLeft(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(0, s.H - b, a, b, 0, s.H - b); }
+void growFromTopRight(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, 0, a, b, s.W - a, 0); }
+void growFromBottomRight(const StepTarget& t) { Surface s(t); int a, b; cornerSize(s, t.k, a, b); s.pageRect(s.W - a, s.H - b, a, b, s.W - a, s.H - b); }
+void diagonalFromTopLeft(const StepTarget& t)
 {
     Surface s(t);
     for (int x = 0; x < s.W; ++x)
         s.show(x, t.k - x);
 }
-void e28(const StepTarget& t)
+void diagonalFromTopRight(const StepTarget& t)
 {
     Surface s(t);
     for (int x = 0; x < s.W; ++x)
         s.show(s.W - 1 - x, t.k - x);
 }
-void e29(const StepTarget& t)
+void diagonalHalves(const StepTarget& t)
 {
     Surface s(t);
     const int slope = s.H * 1024 / std::max(1, s.W);
@@ -322,7 +335,7 @@ void e29(const StepTarget& t)
         }
     }
 }
-void e30(const StepTarget& t)
+void diagonalCorners(const StepTarget& t)
 {
     Surface s(t);
     if (t.k == 0) {
@@ -341,7 +354,7 @@ void e30(const StepTarget& t)
             s.show(s.W - q + i, s.H - 1 - y);
     }
 }
-void e31(const StepTarget& t)
+void slantedPair(const StepTarget& t)
 {
     Surface s(t);
     const int h = ((s.H * 1024 / std::max(1, s.W)) * t.k + 512) / 1024 + 1;
@@ -350,7 +363,7 @@ void e31(const StepTarget& t)
         s.show(s.W - t.k - 1, y);
     }
 }
-void e32(const StepTarget& t)
+void openWithDarkEdges(const StepTarget& t)
 {
     Surface s(t);
     const int left = (s.W - 1) / 2 - t.k;
@@ -360,7 +373,7 @@ void e32(const StepTarget& t)
     s.blackCol(left - 1);
     s.blackCol(right + 1);
 }
-void e33(const StepTarget& t)
+void boxOut(const StepTarget& t)
 {
     Surface s(t);
     int w, h, sx, sy;
@@ -379,7 +392,7 @@ void e33(const StepTarget& t)
     const int x0 = std::max(0, s.W / 2 - sx), y0 = std::max(0, s.H / 2 - sy);
     s.pageRect(x0, y0, w, h, x0, y0);
 }
-void e34(const StepTarget& t)
+void boxFromSides(const StepTarget& t)
 {
     Surface s(t);
     const int m = s.H * t.k / std::max(1, s.W);
@@ -410,15 +423,15 @@ void diamond(Surface& s, int k, bool inside)
         }
     }
 }
-void e35(const StepTarget& t) { Surface s(t); diamond(s, t.k, true); }
-void e36(const StepTarget& t)
+void diamondOut(const StepTarget& t) { Surface s(t); diamond(s, t.k, true); }
+void diamondIn(const StepTarget& t)
 {
     Surface s(t);
     diamond(s, std::max(s.W, s.H) - 1 - t.k, false);
     if (t.k == t.n - 1)
         s.wholePage();
 }
-void fan(const StepTarget& t, bool mirrored)
+void fanFrom(const StepTarget& t, bool mirrored)
 {
     static constexpr int tanT[5] = {268, 577, 1000, 1732, 3732};
     Surface s(t);
@@ -454,9 +467,9 @@ void fan(const StepTarget& t, bool mirrored)
         s.wholePage();
     }
 }
-void e37(const StepTarget& t) { fan(t, false); }
-void e38(const StepTarget& t) { fan(t, true); }
-void e39(const StepTarget& t)
+void fan(const StepTarget& t) { fanFrom(t, false); }
+void fanMirrored(const StepTarget& t) { fanFrom(t, true); }
+void zigzagThenWipe(const StepTarget& t)
 {
     Surface s(t);
     if (t.k < s.W) {
@@ -468,7 +481,7 @@ void e39(const StepTarget& t)
         s.pageCol(2 * s.W - t.k - 1);
     }
 }
-void e40(const StepTarget& t)
+void blink(const StepTarget& t)
 {
     Surface s(t);
     if (t.k % 2 == 0)
@@ -476,7 +489,7 @@ void e40(const StepTarget& t)
     else
         s.black();
 }
-void e41(const StepTarget& t)
+void interlacedRows(const StepTarget& t)
 {
     Surface s(t);
     for (int y = 0; y < s.H; ++y) {
@@ -492,7 +505,7 @@ void e41(const StepTarget& t)
         }
     }
 }
-void e42(const StepTarget& t)
+void rowBands(const StepTarget& t)
 {
     Surface s(t);
     const int bands = s.H / 4;
@@ -502,7 +515,7 @@ void e42(const StepTarget& t)
         s.show(x, y);
     }
 }
-void e43(const StepTarget& t)
+void columnBands(const StepTarget& t)
 {
     Surface s(t);
     const int bands = s.W / 4;
@@ -513,13 +526,11 @@ void e43(const StepTarget& t)
     }
 }
 
-// Codes whose first step starts from a black area.
-bool clearsFirst(int code) { return (code >= 19 && code <= 39) || code == 42 || code == 43; }
-
-template <StepFn F, int Code>
-void withClear(const StepTarget& t)
+// An effect whose first step starts from a black area.
+template <StepFn F>
+void cleared(const StepTarget& t)
 {
-    if (t.k == 0 && clearsFirst(Code)) {
+    if (t.k == 0) {
         Surface(t).black();
         if (t.state)
             t.state->settledRows = 0;
@@ -527,66 +538,13 @@ void withClear(const StepTarget& t)
     F(t);
 }
 
-constexpr std::array<StepFn, 44> kEntry = {
-    e0, e1, e2, e3, e4, e5, e6, e7, e8, e9, e10,
-    e11, e12, e13, e14, e15, e16, e17, e18,
-    withClear<e19, 19>, withClear<e20, 20>, withClear<e21, 21>, withClear<e22, 22>,
-    withClear<e23, 23>, withClear<e24, 24>, withClear<e25, 25>, withClear<e26, 26>,
-    withClear<e27, 27>, withClear<e28, 28>, withClear<e29, 29>, withClear<e30, 30>,
-    withClear<e31, 31>, withClear<e32, 32>, withClear<e33, 33>, withClear<e34, 34>,
-    withClear<e35, 35>, withClear<e36, 36>, withClear<e37, 37>, withClear<e38, 38>,
-    withClear<e39, 39>, e40, e41, withClear<e42, 42>, withClear<e43, 43>,
-};
-
 // ---- exit effects ----
-void x0(const StepTarget& t) { Surface(t).black(); }
-void x2(const StepTarget& t) { Surface s(t); s.scroll(-1, 0); s.blackCol(s.W - 1); }
-void x3(const StepTarget& t) { Surface s(t); s.scroll(+1, 0); s.blackCol(0); }
-void x4(const StepTarget& t) { Surface s(t); s.scroll(0, -1); s.blackRow(s.H - 1); }
-void x5(const StepTarget& t) { Surface s(t); s.scroll(0, +1); s.blackRow(0); }
-void x6(const StepTarget& t) { Surface(t).blackCol(t.k); }
-void x7(const StepTarget& t) { Surface s(t); s.blackCol(s.W - t.k - 1); }
-void x8(const StepTarget& t) { Surface(t).blackRow(t.k); }
-void x9(const StepTarget& t) { Surface s(t); s.blackRow(s.H - t.k - 1); }
-void x10(const StepTarget& t)
-{
-    Surface s(t);
-    s.blackCol(t.k);
-    s.blackCol(s.W - t.k - 1);
-    if (s.W % 2 && t.k == t.n - 1)
-        s.blackCol(s.W / 2);
-}
-void x11(const StepTarget& t)
-{
-    Surface s(t);
-    const int h = s.W / 2;
-    s.blackCol(h - t.k - 1);
-    s.blackCol(s.W - h + t.k);
-    if (s.W % 2 && t.k == 0)
-        s.blackCol(h);
-}
-void x12(const StepTarget& t)
-{
-    Surface s(t);
-    s.blackRow(t.k);
-    s.blackRow(s.H - t.k - 1);
-    if (s.H % 2 && t.k == t.n - 1)
-        s.blackRow(s.H / 2);
-}
-void x13(const StepTarget& t)
-{
-    Surface s(t);
-    const int h = s.H / 2;
-    s.blackRow(h - t.k - 1);
-    s.blackRow(s.H - h + t.k);
-    if (s.H % 2 && t.k == 0)
-        s.blackRow(h);
-}
-void x14(const StepTarget& t) { Surface s(t); for (int x = t.k; x < s.W; x += 8) s.blackCol(x); }
-void x15(const StepTarget& t) { Surface s(t); for (int x = s.W - t.k - 1; x >= 0; x -= 8) s.blackCol(x); }
-void x16(const StepTarget& t) { Surface s(t); for (int y = t.k; y < s.H; y += 8) s.blackRow(y); }
-void x17(const StepTarget& t) { Surface s(t); for (int y = s.H - t.k - 1; y >= 0; y -= 8) s.blackRow(y); }
-void x18(const StepTarget& t)
+void vanish(const StepTarget& t) { Surface(t).black(); }
+void moveOutLeft(const StepTarget& t) { Surface s(t); s.scroll(-1, 0); s.blackCol(s.W - 1); }
+void moveOutRight(const StepTarget& t) { Surface s(t); s.scroll(+1, 0); s.blackCol(0); }
+void moveOutUp(const StepTarget& t) { Surface s(t); s.scroll(0, -1); s.blackRow(s.H - 1); }
+void moveOutDown(const StepTarget& t) { Surface s(t); s.scroll(0, +1); s.blackRow(0); }
+void halvesOutClosing(const StepTarget& t)
 {
     Surface s(t);
     const int h = s.W / 2;
@@ -597,7 +555,7 @@ void x18(const StepTarget& t)
     if (s.W % 2 && t.k == t.n - 1)
         s.blackCol(h);
 }
-void x19(const StepTarget& t)
+void halvesOutParting(const StepTarget& t)
 {
     Surface s(t);
     const int h = s.W / 2;
@@ -609,9 +567,124 @@ void x19(const StepTarget& t)
         s.blackCol(h);
 }
 
-constexpr std::array<StepFn, 20> kExit = {
-    x0, x0, x2, x3, x4, x5, x6, x7, x8, x9, x10, x11, x12, x13, x14, x15, x16, x17, x18, x19,
+// What a phase's step count depends on: the client size, the content size
+// (all non-negative) and, for effects repeated through the stay, the period.
+struct Extent {
+    int W = 0, H = 0, cw = 0, ch = 0;
+    unsigned stay = 0;
+    unsigned period = 0;
 };
+using StepCount = unsigned (*)(const Extent&);
+
+namespace count {
+unsigned n(int v) { return static_cast<unsigned>(std::max(0, v)); }
+unsigned one(const Extent&) { return 1; }
+unsigned eight(const Extent&) { return 8; }
+unsigned twelve(const Extent&) { return 12; }
+unsigned width(const Extent& e) { return n(e.W); }
+unsigned height(const Extent& e) { return n(e.H); }
+unsigned halfWidth(const Extent& e) { return n(e.W / 2); }
+unsigned halfHeight(const Extent& e) { return n(e.H / 2); }
+unsigned halfWidthUp(const Extent& e) { return n((e.W + 1) / 2); }
+unsigned halfWidthAndOne(const Extent& e) { return n(e.W / 2 + 1); }
+unsigned widthOrContent(const Extent& e) { return n(std::max(e.W, e.cw)); }
+unsigned heightOrContent(const Extent& e) { return n(std::max(e.H, e.ch)); }
+unsigned fourHeights(const Extent& e) { return n(4 * e.H); }
+unsigned fourWidths(const Extent& e) { return n(4 * e.W); }
+unsigned twoWidths(const Extent& e) { return n(2 * e.W); }
+unsigned shorterSide(const Extent& e) { return n(std::min(e.W, e.H)); }
+unsigned longerSide(const Extent& e) { return n(std::max(e.W, e.H)); }
+unsigned longerSideAndOne(const Extent& e) { return n(std::max(e.W, e.H) + 1); }
+unsigned halfLongerAndOne(const Extent& e) { return n(std::max(e.W + 1, e.H + 1) / 2 + 1); }
+unsigned bothSides(const Extent& e) { return n(e.W + e.H); }
+unsigned throughStay(const Extent& e) { return e.period ? e.stay / e.period : 0; }
+} // namespace count
+
+// One row per effect: its name, what a step draws, how many steps it takes.
+struct Effect {
+    const char* name;
+    StepFn step;
+    StepCount steps;
+};
+
+// Entry effects by code.
+constexpr std::array<Effect, 44> kEntry = {{
+    {"immediate", immediate, count::one},
+    {"move left", moveLeft, count::widthOrContent},
+    {"move right", moveRight, count::widthOrContent},
+    {"move up", moveUp, count::heightOrContent},
+    {"move down", moveDown, count::heightOrContent},
+    {"wipe from the left", wipe<kCols, kFromStart, kShow>, count::width},
+    {"wipe from the right", wipe<kCols, kFromEnd, kShow>, count::width},
+    {"wipe from the top", wipe<kRows, kFromStart, kShow>, count::height},
+    {"wipe from the bottom", wipe<kRows, kFromEnd, kShow>, count::height},
+    {"close to the centre, horizontally", closeToCentre<kCols, kShow>, count::halfWidth},
+    {"open from the centre, horizontally", openFromCentre<kCols, kShow>, count::halfWidth},
+    {"close to the centre, vertically", closeToCentre<kRows, kShow>, count::halfHeight},
+    {"open from the centre, vertically", openFromCentre<kRows, kShow>, count::halfHeight},
+    {"blinds from the left", blinds<kCols, kFromStart, kShow>, count::eight},
+    {"blinds from the right", blinds<kCols, kFromEnd, kShow>, count::eight},
+    {"blinds from the top", blinds<kRows, kFromStart, kShow>, count::eight},
+    {"blinds from the bottom", blinds<kRows, kFromEnd, kShow>, count::eight},
+    {"halves closing", halvesClosing, count::halfWidth},
+    {"halves opening", halvesOpening, count::halfWidth},
+    {"falling pixels", cleared<fallingPixels>, count::fourHeights},
+    {"rising pixels", cleared<risingPixels>, count::fourHeights},
+    {"stretch from the left", cleared<stretchFromLeft>, count::fourWidths},
+    {"stretch from the right", cleared<stretchFromRight>, count::fourWidths},
+    {"slide from the top left", cleared<slideFromTopLeft>, count::shorterSide},
+    {"grow from the bottom left", cleared<growFromBottomLeft>, count::shorterSide},
+    {"grow from the top right", cleared<growFromTopRight>, count::shorterSide},
+    {"grow from the bottom right", cleared<growFromBottomRight>, count::shorterSide},
+    {"diagonal from the top left", cleared<diagonalFromTopLeft>, count::bothSides},
+    {"diagonal from the top right", cleared<diagonalFromTopRight>, count::bothSides},
+    {"diagonal halves", cleared<diagonalHalves>, count::height},
+    {"diagonal corners", cleared<diagonalCorners>, count::height},
+    {"slanted pair", cleared<slantedPair>, count::width},
+    {"open with dark edges", cleared<openWithDarkEdges>, count::halfWidthUp},
+    {"box out", cleared<boxOut>, count::halfLongerAndOne},
+    {"box from the sides", cleared<boxFromSides>, count::halfWidthAndOne},
+    {"diamond out", cleared<diamondOut>, count::longerSideAndOne},
+    {"diamond in", cleared<diamondIn>, count::longerSide},
+    {"fan", cleared<fan>, count::twelve},
+    {"fan mirrored", cleared<fanMirrored>, count::twelve},
+    {"zigzag, then wipe", cleared<zigzagThenWipe>, count::twoWidths},
+    {"blink", blink, count::throughStay},
+    {"interlaced rows", interlacedRows, count::width},
+    {"row bands", cleared<rowBands>, count::width},
+    {"column bands", cleared<columnBands>, count::height},
+}};
+
+// Exit effects by code; 0 and 1 both black the area out, 1 at once.
+constexpr int kVanishCode = 1;
+constexpr std::array<Effect, 20> kExit = {{
+    {"black out", vanish, count::one},
+    {"vanish", vanish, count::one},
+    {"move out left", moveOutLeft, count::width},
+    {"move out right", moveOutRight, count::width},
+    {"move out up", moveOutUp, count::height},
+    {"move out down", moveOutDown, count::height},
+    {"wipe out to the left", wipe<kCols, kFromStart, kBlackOut>, count::width},
+    {"wipe out to the right", wipe<kCols, kFromEnd, kBlackOut>, count::width},
+    {"wipe out upwards", wipe<kRows, kFromStart, kBlackOut>, count::height},
+    {"wipe out downwards", wipe<kRows, kFromEnd, kBlackOut>, count::height},
+    {"close out to the centre, horizontally", closeToCentre<kCols, kBlackOut>, count::halfWidth},
+    {"open out to both sides", openFromCentre<kCols, kBlackOut>, count::halfWidth},
+    {"close out to the centre, vertically", closeToCentre<kRows, kBlackOut>, count::halfHeight},
+    {"open out to top and bottom", openFromCentre<kRows, kBlackOut>, count::halfHeight},
+    {"blinds to the left", blinds<kCols, kFromStart, kBlackOut>, count::eight},
+    {"blinds to the right", blinds<kCols, kFromEnd, kBlackOut>, count::eight},
+    {"blinds upwards", blinds<kRows, kFromStart, kBlackOut>, count::eight},
+    {"blinds downwards", blinds<kRows, kFromEnd, kBlackOut>, count::eight},
+    {"halves closing out", halvesOutClosing, count::halfWidth},
+    {"halves parting", halvesOutParting, count::halfWidth},
+}};
+
+template <std::size_t N>
+const Effect* rowOf(const std::array<Effect, N>& rows, int code)
+{
+    return code >= 0 && code < static_cast<int>(N) ? &rows[static_cast<std::size_t>(code)] : nullptr;
+}
 
 unsigned nonNegative(std::int32_t v) { return v < 0 ? 0u : static_cast<unsigned>(v); }
 
@@ -629,16 +702,14 @@ bool isLiveScrollCode(int code) { return code == 45 || code == 67 || code == 77;
 
 StepFn entryStepFunction(int code)
 {
-    if (code >= 0 && code < static_cast<int>(kEntry.size()))
-        return kEntry[static_cast<std::size_t>(code)];
-    return drawWholeFromOrigin;
+    const Effect* row = rowOf(kEntry, code);
+    return row ? row->step : drawWholeFromOrigin;
 }
 
 StepFn exitStepFunction(int code)
 {
-    if (code >= 0 && code < static_cast<int>(kExit.size()))
-        return kExit[static_cast<std::size_t>(code)];
-    return x0;
+    const Effect* row = rowOf(kExit, code);
+    return row ? row->step : vanish;
 }
 
 void drawWholeFromOrigin(const StepTarget& t)
@@ -656,52 +727,34 @@ PhasePlan planEntry(int code, const ItemFacts& it)
     p.periodic = true;
     p.stay = nonNegative(it.stay);
     p.exitPending = it.outCode != 0;
-    const int W = std::max(0, it.width), H = std::max(0, it.height);
-    const int cw = std::max(0, it.contentWidth), ch = std::max(0, it.contentHeight);
-    const unsigned stay = p.stay;
-    if (code == kBlinkCode || isLiveCode(code)) {
+    // Blink and live content repeat through the stay instead of holding it.
+    const bool repeats = code == kBlinkCode || isLiveCode(code);
+    if (repeats) {
         p.period = std::max<unsigned>(it.inSpeed, 200);
         p.stay = 1;
-        p.steps = stay / p.period;
-        if (isLiveCode(code))
-            p.steps = std::max(1u, p.steps);
-        return p;
     }
-    auto n = [](int v) { return static_cast<unsigned>(std::max(0, v)); };
-    switch (code) {
-    case 0: p.steps = 1; break;
-    case 1: case 2: p.steps = n(std::max(W, cw)); break;
-    case 3: case 4: p.steps = n(std::max(H, ch)); break;
-    case 5: case 6: case 31: case 41: case 42: p.steps = n(W); break;
-    case 7: case 8: case 29: case 30: case 43: p.steps = n(H); break;
-    case 9: case 10: case 17: case 18: p.steps = n(W / 2); break;
-    case 11: case 12: p.steps = n(H / 2); break;
-    case 13: case 14: case 15: case 16: p.steps = 8; break;
-    case 19: case 20: p.steps = n(4 * H); break;
-    case 21: case 22: p.steps = n(4 * W); break;
-    case 23: case 24: case 25: case 26: p.steps = n(std::min(W, H)); break;
-    case 27: case 28: p.steps = n(W + H); break;
-    case 32: p.steps = n((W + 1) / 2); break;
-    case 33: p.steps = n(std::max(W + 1, H + 1) / 2 + 1); break;
-    case 34: p.steps = n(W / 2 + 1); break;
-    case 35: p.steps = n(std::max(W, H) + 1); break;
-    case 36: p.steps = n(std::max(W, H)); break;
-    case 37: case 38: p.steps = 12; break;
-    case 39: p.steps = n(2 * W); break;
-    case 45: case 67: case 77: p.steps = n(std::max(W, cw)); break;
-    case kAnimationCode:
+    const Extent e{std::max(0, it.width), std::max(0, it.height), std::max(0, it.contentWidth),
+                   std::max(0, it.contentHeight), nonNegative(it.stay), p.period};
+    if (const Effect* row = rowOf(kEntry, code)) {
+        p.steps = row->steps(e);
+    } else if (isLiveCode(code)) {
+        p.steps = std::max(1u, count::throughStay(e));
+    } else if (isLiveScrollCode(code)) {
+        p.steps = count::widthOrContent(e);
+    } else if (code == kAnimationCode) {
         p.steps = it.frameCount;
         p.period = it.firstDelay;
         p.periodic = false;
-        break;
-    case kTextEffectCode:
+    } else if (code == kTextEffectCode) {
         p.steps = (it.repeat + 1) * it.frameCount;
         p.period = it.frameInterval;
         p.periodic = false;
-        break;
-    default: p.steps = 1; break;
+    } else {
+        p.steps = 1;
     }
-    if ((W == 0 || H == 0) && code != kAnimationCode && code != kTextEffectCode)
+    if (repeats)
+        return p;
+    if ((e.W == 0 || e.H == 0) && code != kAnimationCode && code != kTextEffectCode)
         p.steps = std::min(p.steps, 1u);
     return p;
 }
@@ -710,19 +763,12 @@ PhasePlan planExit(int code, const ItemFacts& it)
 {
     PhasePlan p;
     p.code = code;
-    p.period = it.outSpeed;
+    p.period = code == kVanishCode ? 0 : it.outSpeed;
     p.periodic = true;
     p.stay = 0;
-    const int W = std::max(0, it.width), H = std::max(0, it.height);
-    switch (code) {
-    case 1: p.steps = 1; p.period = 0; break;
-    case 2: case 3: case 6: case 7: p.steps = static_cast<unsigned>(W); break;
-    case 4: case 5: case 8: case 9: p.steps = static_cast<unsigned>(H); break;
-    case 10: case 11: case 18: case 19: p.steps = static_cast<unsigned>(W / 2); break;
-    case 12: case 13: p.steps = static_cast<unsigned>(H / 2); break;
-    case 14: case 15: case 16: case 17: p.steps = 8; break;
-    default: p.steps = 1; break;
-    }
+    const Extent e{std::max(0, it.width), std::max(0, it.height)};
+    const Effect* row = rowOf(kExit, code);
+    p.steps = row ? row->steps(e) : 1;
     return p;
 }
 

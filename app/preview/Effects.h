@@ -1,9 +1,9 @@
 #pragma once
 // Entry and exit effects of the preview: how many steps a phase has, at what
-// period, and what each step draws into the back buffer. Drawing is a table
-// of small functions over QImage indexed by effect code; the caller holds the
-// back-buffer lock. Codes that need the core (live content, animations,
-// animated text) are drawn by the player, not here.
+// period, and what each step draws into the back buffer. Each effect is one
+// row, indexed by code, of its name, a small step function over QImage and its
+// step count; the caller holds the back-buffer lock. Codes that need the core
+// (live content, animations, animated text) are drawn by the player, not here.
 #include <QImage>
 #include <QRect>
 

@@ -45,6 +45,8 @@ CPreviewLed::CPreviewLed(CCore& core, PlayHost& host, RandomSource& random, QWid
     setObjectName(QString::number(IDC_PREVIEW_CANVAS));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The players write a frame in steps and ask for its render when it is whole.
+    setRetainedDisplay(true);
     m_control.SetCanvas(this);
     // Workers only ask; the repaint runs here, and a late ask after this
     // widget is gone is dropped with it.

@@ -211,8 +211,7 @@ CMainFrame::~CMainFrame()
     qApp->removeEventFilter(this);
     if (g_frame == this)
         g_frame = nullptr;
-    delete m_relay;
-    m_relay = nullptr;
+    m_relay.reset();
     if (m_tip)
         m_tip->DestroyWindow();
     // The tree, the screen windows and the panels hold the links and the
@@ -233,9 +232,15 @@ bool CMainFrame::OnCreate()
     setUpToolTip();
     setUpLanguageMenu();
 
-    m_relay = new CoreRelay(m_core);
-    connect(m_relay, &CoreRelay::commEvent, this, &CMainFrame::OnCommProgress);
-    connect(m_relay, &CoreRelay::fileEvent, this, &CMainFrame::OnFileProgress);
+    m_relay = std::make_unique<spine::CoreSubscription>(
+        m_core, this, [this](const std::vector<spine::CoreReport>& reports) {
+            for (const spine::CoreReport& r : reports) {
+                if (r.channel == spine::CoreChannel::Comm)
+                    OnCommProgress(r.event);
+                else
+                    OnFileProgress(r.event);
+            }
+        });
     qApp->installEventFilter(this);
 
     QDir::setCurrent(m_app.AppFolder());
@@ -606,14 +611,14 @@ void CMainFrame::OnEditorNotice(int code, const QString& text)
     ShowTip(notice);
 }
 
-void CMainFrame::OnCommProgress(const CoreEvent& e)
+void CMainFrame::OnCommProgress(const spine::CoreEvent& e)
 {
     const shell::StatusText t = shell::commStatusText(e);
     if (t.pane != shell::kPaneNone && m_panes[t.pane])
         m_panes[t.pane]->setText(t.text);
 }
 
-void CMainFrame::OnFileProgress(const CoreEvent& e)
+void CMainFrame::OnFileProgress(const spine::CoreEvent& e)
 {
     const shell::StatusText t = shell::fileStatusText(e);
     if (t.pane != shell::kPaneNone && m_panes[t.pane])

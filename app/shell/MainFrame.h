@@ -5,7 +5,7 @@
 // core's progress callbacks through CoreRelay, re-opens the screens of
 // "config.ini" and runs the commands of its menu (MainFrameCommands.cpp).
 #include "app/editor/EditorLinks.h"
-#include "app/shell/CoreRelay.h"
+#include "app/spine/CoreRelay.h"
 #include "app/shell/FramePorts.h"
 #include "app/shell/MainFrameCommands.h"
 #include "platform/LangPack.h"
@@ -78,8 +78,8 @@ public:
     // The last notice shown (tests, and a reader of the status line).
     QString LastTip() const { return m_lastTip; }
     void OnEditorNotice(int code, const QString& text);
-    void OnCommProgress(const CoreEvent& e);
-    void OnFileProgress(const CoreEvent& e);
+    void OnCommProgress(const spine::CoreEvent& e);
+    void OnFileProgress(const spine::CoreEvent& e);
 
     // Screen windows.
     int OpenScreenWindow(tagItemData* screen);
@@ -188,7 +188,7 @@ private:
     QString m_lastTip;
     shell::CommandTables m_commands;
     QActionGroup* m_langGroup = nullptr;
-    CoreRelay* m_relay = nullptr;
+    std::unique_ptr<spine::CoreSubscription> m_relay;
     int m_jobDepth = 0;
     bool m_closePending = false;
     bool m_quitPending = false;

@@ -39,7 +39,6 @@
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QScreen>
-#include <QThread>
 #include <QToolBar>
 
 #include <memory>
@@ -65,7 +64,7 @@ namespace {
 
 constexpr unsigned kStrNoScreen = 48170;
 constexpr unsigned kStrNotAvailable = 48290;
-constexpr unsigned kStrNothingToPreview = 48300;
+constexpr unsigned kStrNothingToPreview = 48303;
 constexpr unsigned kStrClearPrograms = 57356;
 constexpr unsigned kStrFileOpen = 48217;
 constexpr unsigned kStrFileFilter = 46006;
@@ -391,9 +390,12 @@ void CMainFrame::OnReadHardwareInfo()
         return;
     auto copy = std::make_unique<tagGlobalInfo>();
     *copy = screen->Global;
-    if (m_core.RetrieveHardwareInfo(screen) >= 0)
+    // A request waits seconds on a silent controller: it runs as a job.
+    if (runTask(TASK_READ_SCREEN, screen, 0) == 1)
         platform::sendMessage(this, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
                               reinterpret_cast<platform::LPARAM>(copy.get()));
+    else
+        screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
 }
 
 void CMainFrame::OnSendPrograms()
@@ -407,14 +409,14 @@ void CMainFrame::OnAdjustTime()
 {
     ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_core.SendAdjustTime(screen);
+        runTask(TASK_ADJUST_TIME, screen, 0);
 }
 
 void CMainFrame::OnDisplaySwitch(unsigned value)
 {
     ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_core.SendSwitch(screen, value);
+        runTask(value ? TASK_DISPLAY_ON : TASK_DISPLAY_OFF, screen, 0);
 }
 
 void CMainFrame::OnSettingsDialog(unsigned id)
@@ -631,14 +633,13 @@ void CMainFrame::OnSearchScreens(int replace, int readHardware)
     }
     if (runTask(TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
         return;
+    // The found screens are read on the task dialog's worker; a failure or a
+    // cancel is told there, and the screens are taken in either way.
+    if (readHardware)
+        runTask(TASK_READ_HARDWARE, nullptr, start);
     int counts[3] = {0, 0, 0};
     int total = 0;
     for (tagItemData* s = m_core.GetScreen(unsigned(start)); s; s = s->NextSibling) {
-        if (readHardware) {
-            if (m_core.RetrieveHardwareInfo(s) < 0)
-                controls::MessageBox::warning(this, windowTitle(), QStringLiteral("RetrieveHardwareInfo Error!"));
-            QThread::msleep(350);
-        }
         const QString name = m_panel->DefaultItemName(s);
         if (!name.isEmpty())
             m_core.ChangeItemName(s, wide(name.left(127)));

@@ -56,7 +56,7 @@ StatusText at(int pane, const QString& text)
 
 } // namespace
 
-StatusText commStatusText(const CoreEvent& e)
+StatusText commStatusText(const spine::CoreEvent& e)
 {
     const CmdTexts* t = textsFor(e.cmd);
     QString doneText, resultText;
@@ -103,7 +103,7 @@ StatusText commStatusText(const CoreEvent& e)
     }
 }
 
-StatusText fileStatusText(const CoreEvent& e)
+StatusText fileStatusText(const spine::CoreEvent& e)
 {
     switch (e.event) {
     case kFileOpenFailed:

@@ -1,7 +1,7 @@
 #pragma once
 // What the main frame's status bar shows for each progress callback of the
 // core: pure functions of (cmd, event, value), tested from tables.
-#include "app/shell/CoreRelay.h"
+#include "app/spine/CoreRelay.h"
 
 #include <QString>
 
@@ -17,8 +17,8 @@ struct StatusText {
 };
 
 // Communication progress; an empty text (or pane none) shows nothing.
-StatusText commStatusText(const CoreEvent& e);
+StatusText commStatusText(const spine::CoreEvent& e);
 // Program-list and USB-file progress; always pane 2 when anything shows.
-StatusText fileStatusText(const CoreEvent& e);
+StatusText fileStatusText(const spine::CoreEvent& e);
 
 } // namespace shell

@@ -3,7 +3,7 @@
 
 #include "core/api/Callbacks.h"
 #include "core/link/CommSession.h"
-#include "core/link/LinkSwap.h"
+#include "core/api/LinkSwap.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"

@@ -2,7 +2,7 @@
 #include "core/link/CommSession.h"
 #include "core/link/Commands.h"
 #include "core/link/LinkBase.h"
-#include "core/link/LinkSwap.h"
+#include "core/api/LinkSwap.h"
 #include "core/link/ProgramTransfer.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"

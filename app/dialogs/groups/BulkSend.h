@@ -13,22 +13,6 @@ struct tagItemData;
 
 namespace dialogs {
 
-// The link part and the name of a screen, put back whole when it ends.
-class LinkNameSwap {
-public:
-    explicit LinkNameSwap(tagItemData* screen);
-    ~LinkNameSwap();
-    LinkNameSwap(const LinkNameSwap&) = delete;
-    LinkNameSwap& operator=(const LinkNameSwap&) = delete;
-    // The screen takes the other's link, address and name.
-    void takeLinkOf(const tagItemData* other);
-
-private:
-    tagItemData* m_screen;
-    tagGlobalInfo m_saved;
-    char16_t m_name[128];
-};
-
 struct BulkResult {
     bool sent = false;           // any transfer was run
     bool noSource = false;       // mode 1 without a source

@@ -6,6 +6,7 @@
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -20,12 +21,8 @@
 namespace {
 
 constexpr unsigned kNotDone = 63000;
+constexpr unsigned kReadFailed = 48277;
 constexpr unsigned kNothingToSend = 46009;
-
-// The dialog whose window is up. The mutex keeps a callback on the worker
-// from using a dialog that is being torn down on the GUI thread.
-std::mutex s_liveMutex;
-CTaskDlg* s_live = nullptr;
 
 template <typename W>
 W* withId(W* w, int id)
@@ -90,17 +87,12 @@ CTaskDlg::CTaskDlg(CCore& core, QWidget* parent) : QDialog(parent), m_core(core)
 CTaskDlg::~CTaskDlg()
 {
     {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        if (s_live == this)
-            s_live = nullptr;
-    }
-    {
         std::lock_guard<std::mutex> lock(m_stopMutex);
         m_stop = true;
     }
     m_stopWake.notify_all();
     waitForWorker();
-    restoreCallBack();
+    endReports();
 }
 
 void CTaskDlg::retranslate()
@@ -114,8 +106,10 @@ void CTaskDlg::retranslate()
 
 CTaskDlg* CTaskDlg::LiveTaskDialog()
 {
-    std::lock_guard<std::mutex> lock(s_liveMutex);
-    return s_live;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dlg = qobject_cast<CTaskDlg*>(w); dlg && dlg->m_up)
+            return dlg;
+    return nullptr;
 }
 
 int CTaskDlg::SetTask(int kind, std::uintptr_t argument)
@@ -146,38 +140,35 @@ void CTaskDlg::OnInitDialog()
     m_up = true;
     m_cancelLink->hide();
     m_linkShown = false;
-    {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        s_live = this;
-    }
-    if (!m_callBackSwapped) {
-        m_savedCallBack = m_core.GetCommCallBack();
-        m_core.SetCommCallBack(&CTaskDlg::CommCallBack);
-        m_callBackSwapped = true;
-    }
+    if (!m_reportsIn)
+        m_reportsIn = std::make_unique<spine::CoreSubscription>(
+            m_core, this,
+            [this](const std::vector<spine::CoreReport>& in) {
+                // Reports after the window went reach nothing.
+                if (!m_up)
+                    return;
+                std::vector<dialogs::CommReport> reports;
+                reports.reserve(in.size());
+                for (const spine::CoreReport& r : in)
+                    if (r.channel == spine::CoreChannel::Comm)
+                        reports.push_back(dialogs::ReportFrom(r.event, &m_core));
+                applyReports(reports);
+            });
     StartTask();
 }
 
 void CTaskDlg::OnDestroy()
 {
     m_up = false;
-    {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        if (s_live == this)
-            s_live = nullptr;
-    }
     // The worker reads the callback during its call; it is put back when the
     // job has ended.
     if (!IsBusy())
-        restoreCallBack();
+        endReports();
 }
 
-void CTaskDlg::restoreCallBack()
+void CTaskDlg::endReports()
 {
-    if (!m_callBackSwapped)
-        return;
-    m_core.SetCommCallBack(m_savedCallBack);
-    m_callBackSwapped = false;
+    m_reportsIn.reset();
 }
 
 void CTaskDlg::waitForWorker()
@@ -217,7 +208,9 @@ void CTaskDlg::RunTask()
     // The core counts such a send as done; the operator must not take it
     // for one that reached the controller.
     const bool nothing = dialogs::NothingToSend(m_core, kind, m_argument.load());
-    const std::optional<int> result = m_call ? m_call(m_core, kind, m_argument.load()) : std::nullopt;
+    const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
+                                      : m_call                   ? m_call(m_core, kind, m_argument.load())
+                                                                 : std::nullopt;
     if (result)
         m_result = *result;
     if (kind == TASK_SEND_PROGRAMS && result && *result == 0)
@@ -246,58 +239,50 @@ void CTaskDlg::RunTask()
         platform::postMessage(this, app::WM_TASK_DONE, static_cast<platform::WPARAM>(done));
 }
 
+int CTaskDlg::RunReadPass()
+{
+    dialogs::ReadPassHooks hooks;
+    hooks.read = [this](tagItemData* screen) {
+        return m_call ? m_call(m_core, TASK_READ_HARDWARE, reinterpret_cast<std::uintptr_t>(screen)) : std::nullopt;
+    };
+    hooks.cancelled = [this] { return m_cancelled.load() != 0; };
+    hooks.step = [this](int index, int total) {
+        QMetaObject::invokeMethod(this, [this, index, total] { OnReadStep(index, total); }, Qt::QueuedConnection);
+    };
+    hooks.pause = [this](int ms) {
+        std::unique_lock<std::mutex> lock(m_stopMutex);
+        m_stopWake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop || m_cancelled.load(); });
+    };
+    const int rc = dialogs::ReadHardwarePass(m_core, int(m_argument.load()), m_readPauseMs, hooks);
+    if (rc == 0)
+        QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kReadFailed)); },
+                                  Qt::QueuedConnection);
+    // A failure keeps the dialog open with its text; a cancel ends it.
+    return rc > 0 ? 1 : 0;
+}
+
+void CTaskDlg::OnReadStep(int index, int total)
+{
+    m_passRunning = index < total;
+    m_progress->setValue(total > 0 ? index * 100 / total : 100);
+    if (index < total)
+        setStatusText(platform::langString(dialogs::ReadStepTextId()).arg(index + 1).arg(total));
+    setLinkShown(m_passRunning && !IsCancelled());
+}
+
 void CTaskDlg::JobEnded(int done)
 {
+    m_passRunning = false;
     // A failed transfer reports no 100 %: the link would stay up with nothing to cancel.
     setLinkShown(false);
     m_close->show();
     if (!m_up) {
         // Hidden while the job ran: the callback can go back now.
-        restoreCallBack();
+        endReports();
         return;
     }
     if (!done && m_closePending.exchange(false))
         QDialog::done(2);
-}
-
-void CTaskDlg::CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
-{
-    CoreCallBack frame = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(s_liveMutex);
-        CTaskDlg* dlg = s_live;
-        if (!dlg)
-            return;
-        dlg->queueReport(dialogs::CopyReport(&dlg->m_core, cmd, event, value));
-        frame = dlg->m_savedCallBack;
-    }
-    // The status bar keeps the outcome once the dialog has closed itself.
-    if (frame && frame != &CTaskDlg::CommCallBack)
-        frame(cmd, event, value);
-}
-
-void CTaskDlg::queueReport(dialogs::CommReport report)
-{
-    bool first = false;
-    {
-        std::lock_guard<std::mutex> lock(m_reportMutex);
-        first = m_reports.empty();
-        m_reports.push_back(std::move(report));
-    }
-    // One call drains whatever came meanwhile: a fast transfer's reports
-    // cost one repaint, not one each.
-    if (first)
-        QMetaObject::invokeMethod(this, [this] { applyQueuedReports(); }, Qt::QueuedConnection);
-}
-
-void CTaskDlg::applyQueuedReports()
-{
-    std::vector<dialogs::CommReport> reports;
-    {
-        std::lock_guard<std::mutex> lock(m_reportMutex);
-        reports.swap(m_reports);
-    }
-    applyReports(reports);
 }
 
 void CTaskDlg::OnCommProgress(const dialogs::CommReport& report)
@@ -322,6 +307,12 @@ void CTaskDlg::applyReports(const std::vector<dialogs::CommReport>& reports)
             m_linkShown = false;
         if (a.status)
             status = a.status;
+    }
+    if (m_passRunning) {
+        // The pass's steps own the bar and the link; the core's reports
+        // give only their texts.
+        bar.reset();
+        m_linkShown = linkBefore;
     }
     if (bar)
         m_progress->setValue(*bar);
@@ -348,7 +339,11 @@ void CTaskDlg::setLinkShown(bool shown)
 void CTaskDlg::OnCancelTask()
 {
     CCore::TerminateComm();
-    m_cancelled = 1;
+    {
+        std::lock_guard<std::mutex> lock(m_stopMutex);
+        m_cancelled = 1;
+    }
+    m_stopWake.notify_all();
     setLinkShown(false);
 }
 

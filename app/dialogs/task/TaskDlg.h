@@ -10,6 +10,7 @@
 // it. Success and a cancel end the run by themselves; any other failure
 // leaves the dialog open with its last text and the Close button.
 #include "app/dialogs/task/TaskProgress.h"
+#include "app/spine/CoreRelay.h"
 #include "core/api/Core.h"
 
 #include <QDialog>
@@ -54,6 +55,8 @@ public:
     void SetCoreCall(CoreCall call) { m_call = std::move(call); }
     // How long a firmware-image upgrade keeps the dialog open after the transfer.
     void SetUpgradeSettleMs(int ms) { m_settleMs = ms; }
+    // The pause after each screen of a read-hardware pass.
+    void SetReadPauseMs(int ms) { m_readPauseMs = ms; }
 
     bool IsBusy() const { return m_busy.load() != 0; }
     bool IsCancelled() const { return m_cancelled.load() != 0; }
@@ -63,11 +66,8 @@ public:
 
     void retranslate();
 
-    // The task dialog whose window is up, or null.
+    // The task dialog whose window is up, or null (GUI thread).
     static CTaskDlg* LiveTaskDialog();
-    // The communication callback installed while the dialog is up; forwards
-    // copies of the reports to the live dialog's GUI thread.
-    static void CommCallBack(unsigned cmd, unsigned event, std::uintptr_t value);
 
     // Starts the worker; 1 when it started, 0 when a job runs or there is no task.
     int StartTask();
@@ -94,12 +94,12 @@ private:
     void OnDestroy();
     void RunTask();
     void JobEnded(int done);
+    int RunReadPass();
+    void OnReadStep(int index, int total);
     void setStatusText(const QString& text);
     void setLinkShown(bool shown);
-    void restoreCallBack();
+    void endReports();
     void waitForWorker();
-    void queueReport(dialogs::CommReport report);
-    void applyQueuedReports();
     void applyReports(const std::vector<dialogs::CommReport>& reports);
 
     CCore& m_core;
@@ -109,8 +109,9 @@ private:
     controls::CStaticLink* m_cancelLink = nullptr;
     QPushButton* m_close = nullptr;
 
-    CoreCallBack m_savedCallBack = nullptr;
-    bool m_callBackSwapped = false;
+    // The core's comm reports, taken from the window's showing until it is
+    // hidden and no job runs (the worker reads the callback during its call).
+    std::unique_ptr<spine::CoreSubscription> m_reportsIn;
     bool m_up = false;
     bool m_linkShown = false;
     std::atomic<int> m_kind{0};
@@ -122,10 +123,8 @@ private:
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
     int m_settleMs = 20000;
-
-    // Reports copied on the worker, waiting for the GUI thread.
-    std::mutex m_reportMutex;
-    std::vector<dialogs::CommReport> m_reports;
+    int m_readPauseMs = dialogs::kReadHardwarePauseMs;
+    bool m_passRunning = false;   // GUI thread
 
     // Lets the destructor cut the wait after a firmware-image upgrade short.
     std::mutex m_stopMutex;

@@ -3,10 +3,13 @@
 #include "core/api/Records.h"
 #include "core/api/Callbacks.h"
 #include "core/api/Core.h"
+#include "core/api/Nodes.h"
 #include "platform/CodePage.h"
 #include "platform/LangPack.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <string_view>
 
 namespace dialogs {
@@ -15,6 +18,7 @@ namespace {
 constexpr unsigned kSending = 44020;
 constexpr unsigned kUpgrading = 44005;
 constexpr unsigned kSearching = 44021;
+constexpr unsigned kReadingHardware = 44031;
 constexpr unsigned kFirmwareSending = 44011;
 constexpr unsigned kOpenFailed = 44010;
 constexpr unsigned kRetry = 44006;
@@ -35,17 +39,6 @@ constexpr int kMaxWide = 260;
 tagItemData* screenOf(std::uintptr_t argument)
 {
     return reinterpret_cast<tagItemData*>(argument);
-}
-
-// A NUL-ended wide text of at most `limit` characters (the pointer may be null).
-QString copyWide(const char16_t* text, int limit)
-{
-    if (!text)
-        return {};
-    int n = 0;
-    while (n < limit && text[n])
-        ++n;
-    return QString::fromUtf16(text, n);
 }
 
 QString copyNarrow(const char* text, std::size_t limit)
@@ -123,8 +116,44 @@ unsigned StartTextId(int kind)
     case TASK_UPGRADE_IMAGE: return kUpgrading;
     case TASK_FIND_SCREEN:
     case TASK_SEARCH: return kSearching;
+    case TASK_ADJUST_TIME:
+    case TASK_DISPLAY_ON:
+    case TASK_DISPLAY_OFF: return kSending;
     default: return 0;
     }
+}
+
+unsigned ReadStepTextId()
+{
+    return kReadingHardware;
+}
+
+int ReadHardwarePass(CCore& core, int start, int pauseMs, const ReadPassHooks& hooks)
+{
+    std::vector<std::pair<tagItemData*, tagGlobalInfo>> before;
+    for (tagItemData* s = core.GetScreen(unsigned(std::max(start, 0))); s; s = s->NextSibling)
+        before.emplace_back(s, s->Global);
+    const int total = int(before.size());
+    const auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
+    bool failed = false;
+    for (int i = 0; i < total && !cancelled(); ++i) {
+        if (hooks.step)
+            hooks.step(i, total);
+        const std::optional<int> rc = hooks.read ? hooks.read(before[std::size_t(i)].first) : std::nullopt;
+        if (!rc || *rc < 0)
+            failed = true;
+        if (hooks.pause && !cancelled())
+            hooks.pause(pauseMs);
+    }
+    if (cancelled()) {
+        // A cancel leaves no screen half read.
+        for (auto& [screen, global] : before)
+            screen->Global = global;
+        return -1;
+    }
+    if (hooks.step)
+        hooks.step(total, total);
+    return failed ? 0 : 1;
 }
 
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
@@ -142,6 +171,14 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
         return static_cast<int>(core.RetrieveConnection(SearchReplace(argument), SearchStart(argument), 0));
     case TASK_UPGRADE_IMAGE:
         return screen ? std::optional<int>(core.SendUpgrade2(screen)) : std::nullopt;
+    case TASK_READ_HARDWARE:
+    case TASK_READ_SCREEN:
+        return screen ? std::optional<int>(core.RetrieveHardwareInfo(screen)) : std::nullopt;
+    case TASK_ADJUST_TIME:
+        return screen ? std::optional<int>(core.SendAdjustTime(screen)) : std::nullopt;
+    case TASK_DISPLAY_ON:
+    case TASK_DISPLAY_OFF:
+        return screen ? std::optional<int>(core.SendSwitch(screen, kind == TASK_DISPLAY_ON ? 1 : 0)) : std::nullopt;
     default:
         return std::nullopt;
     }
@@ -153,29 +190,29 @@ bool NothingToSend(CCore& core, int kind, std::uintptr_t argument)
     return kind == TASK_SEND_PROGRAMS && screen && CCore::IsRoot(screen) == 1 && core.GetValidChildNum(screen) == 0;
 }
 
-CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value)
+CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core)
 {
     CommReport r;
-    r.cmd = cmd;
-    r.event = event;
-    if (cmd == CBC_SEARCH_CANDIDATE) {
-        // The value of every candidate event is the record, never a text.
-        if (event != CBE_NO_REPLY || !value)
+    r.cmd = e.cmd;
+    r.event = e.event;
+    if (e.cmd == CBC_SEARCH_CANDIDATE) {
+        // Only a candidate that did not answer is shown.
+        if (e.event != CBE_NO_REPLY || !e.candidate)
             return r;
-        const auto* c = reinterpret_cast<const SearchCandidate*>(value);
+        const spine::CandidateCopy& c = *e.candidate;
         r.hasCandidate = true;
-        r.form = c->Form;
-        r.portName = copyWide(c->PortName, kMaxWide);
-        r.baudRate = c->BaudRate;
-        if (c->Form == 1 && core)
-            r.adapterDescription = FindAdapterDescription(*core, c->DeviceName);
-        r.networkPort = c->Port;
+        r.form = c.form;
+        r.portName = c.portName.left(kMaxWide);
+        r.baudRate = c.baudRate;
+        if (c.form == 1 && core)
+            r.adapterDescription = FindAdapterDescription(*core, c.deviceId.isNull() ? nullptr : c.deviceId.constData());
+        r.networkPort = c.port;
         return r;
     }
-    if (event == CBE_OPEN_FAILED || event == CBE_HOST_FAILED)
-        r.text = copyWide(reinterpret_cast<const char16_t*>(value), kMaxWide);
+    if (e.event == CBE_OPEN_FAILED || e.event == CBE_HOST_FAILED)
+        r.text = e.text.left(kMaxWide);
     else
-        r.number = value;
+        r.number = e.value;
     return r;
 }
 

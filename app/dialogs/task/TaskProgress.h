@@ -1,11 +1,14 @@
 #pragma once
 // The task dialog's rules apart from its widgets: the core call each task
 // kind makes, its start text, and how one progress report of the core
-// changes the status text, the bar and the cancel link. Reports are copied
-// on the thread that made the core call (their pointers live only during the
-// callback) and turned into changes on the GUI thread.
+// changes the status text, the bar and the cancel link. The relay copies the
+// reports on the thread that made the core call; they become changes on the
+// GUI thread.
+#include "app/spine/CoreRelay.h"
+
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class CCore;
@@ -20,6 +23,14 @@ enum TaskKind : int {
     TASK_WIZARD_FIND = 5,
     TASK_SEARCH = 6,
     TASK_UPGRADE_IMAGE = 7,
+    // Reads the hardware information of every screen from an index on (the
+    // argument); its core call reads one screen (the argument of the call).
+    TASK_READ_HARDWARE = 8,
+    // One screen's requests of the frame's commands.
+    TASK_READ_SCREEN = 9,
+    TASK_ADJUST_TIME = 10,
+    TASK_DISPLAY_ON = 11,
+    TASK_DISPLAY_OFF = 12,
 };
 
 namespace dialogs {
@@ -41,6 +52,23 @@ unsigned StartTextId(int kind);
 // no call (unknown kind, or a null screen for the kinds that take one).
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
 
+// The pause after each screen's read, for the controller to settle.
+inline constexpr int kReadHardwarePauseMs = 350;
+
+// How a read-hardware pass reaches its dialog.
+struct ReadPassHooks {
+    std::function<std::optional<int>(tagItemData* screen)> read;
+    std::function<bool()> cancelled;
+    std::function<void(int index, int total)> step;   // before each read
+    std::function<void(int ms)> pause;                // returns early on a cancel
+};
+// Reads every screen from `start` on, one after another. 1 when all were
+// read, 0 when a read failed (the rest are still read), -1 when cancelled:
+// then every screen of the pass is put back as it was before it.
+int ReadHardwarePass(CCore& core, int start, int pauseMs, const ReadPassHooks& hooks);
+// String id of the pass's step text ("%1 of %2").
+unsigned ReadStepTextId();
+
 // A progress report with what its value pointed to copied out.
 struct CommReport {
     unsigned cmd = 0;
@@ -60,9 +88,9 @@ struct CommReport {
 // item, so the core sends nothing and still answers 1.
 bool NothingToSend(CCore& core, int kind, std::uintptr_t argument);
 
-// Copies a report while its pointers are valid. `core` gives the adapter
+// The report of a relayed comm event (GUI thread). `core` gives the adapter
 // list for candidates on raw Ethernet; null leaves their description unknown.
-CommReport CopyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value);
+CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core);
 
 // What a report does to the dialog, applied in this order.
 struct ProgressAction {

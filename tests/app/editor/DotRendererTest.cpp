@@ -4,6 +4,7 @@
 
 #include "core/api/Core.h"
 
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace editor;
@@ -171,4 +172,63 @@ TEST(LedCanvas, ASizeNoPictureCanHoldIsRefusedAndTheOldPictureStays)
     EXPECT_EQ(led.Resize(70000, 70000, false), 0);
     EXPECT_EQ(led.contentSize(), QSize(16, 8));
     EXPECT_EQ(led.GetDisplaySize(), QSize(49, 25));
+}
+
+// A canvas renders only what a paint exposes: each exposed part, at any dot
+// size and scroll position, is what the whole display rendered at once holds.
+TEST(LedCanvas, ExposedPartsEqualTheWholeRendering)
+{
+    QImage content(37, 23, QImage::Format_RGB32);
+    for (int y = 0; y < content.height(); ++y)
+        for (int x = 0; x < content.width(); ++x)
+            content.setPixel(x, y, qRgb((x * 37) & 0xFF, (y * 53) & 0xFF, ((x ^ y) * 29) & 0xFF));
+    const Thresholds t = thresholdsFor(3, 128);
+    const std::pair<int, int> dots[] = {{1, 1}, {2, 2}, {3, 3}, {1, 3}, {3, 2}};
+    const QPoint scrolls[] = {{0, 0}, {5, 3}, {30, 20}};
+    const QRect clips[] = {{0, 0, 40, 30}, {7, 4, 13, 11}, {35, 25, 20, 20}};
+    for (const auto& [dw, dh] : dots) {
+        const DotGeometry g = dotGeometry(dw, dh);
+        QImage whole(displaySize(content.size(), g), QImage::Format_RGB32);
+        whole.fill(0xFF000000u);
+        renderDots(content, whole, content.rect(), 0, g, t);
+
+        CLed led;
+        led.SetThresholds(t, false);
+        led.SetDotSize(dw, dh, false);
+        ASSERT_EQ(led.Resize(content.width(), content.height(), false), 1);
+        led.BlitToContent(content, {0, 0}, content.rect(), false);
+        led.resize(40, 30);
+        EXPECT_EQ(led.display(), whole) << dw << "x" << dh;
+        for (const QPoint& s : scrolls) {
+            led.ScrollTo(s.x(), s.y());
+            const QPoint origin = led.scrollOrigin();
+            for (const QRect& clip : clips) {
+                QImage painted(led.size(), QImage::Format_RGB32);
+                painted.fill(0xFF000000u);
+                {
+                    QPainter p(&painted);
+                    led.Draw(p, clip);
+                }
+                QImage expected(led.size(), QImage::Format_RGB32);
+                expected.fill(0xFF000000u);
+                {
+                    QPainter p(&expected);
+                    const QRect src = clip.translated(origin).intersected(whole.rect());
+                    if (!src.isEmpty())
+                        p.drawImage(src.topLeft() - origin, whole, src);
+                }
+                EXPECT_EQ(painted, expected) << dw << "x" << dh << " scroll " << s.x() << "," << s.y() << " clip "
+                                             << clip.x() << "," << clip.y();
+            }
+        }
+        // A part reaching past the picture is black there.
+        const QRect past(whole.width() - 4, whole.height() - 3, 9, 8);
+        const QImage part = renderDisplayArea(content, past, g, t);
+        for (int y = 0; y < past.height(); ++y)
+            for (int x = 0; x < past.width(); ++x) {
+                const QPoint d = past.topLeft() + QPoint(x, y);
+                const QRgb want = whole.rect().contains(d) ? whole.pixel(d) : 0xFF000000u;
+                ASSERT_EQ(part.pixel(x, y), want) << d.x() << "," << d.y();
+            }
+    }
 }

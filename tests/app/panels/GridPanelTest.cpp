@@ -14,7 +14,7 @@
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
 #include "app/editor/GridEditor.h"
-#include "app/grid/GridWindow.h"
+#include "app/gridwin/GridWindow.h"
 #include "app/panels/PropertyGrid.h"
 #include "app/panels/import/FlatSheetReader.h"
 #include "app/panels/import/OfficeConversion.h"

@@ -72,7 +72,7 @@ FrameSeams countingSeams(int& runs, std::function<void(tagItemData*)> onRun = {}
 
 } // namespace
 
-TEST(MainFrame, StartsWithTheSpecifiedGeometryBarsPanesAndLanguageEntries)
+TEST(MainFrame, StartsAt876By618WithFixedPanesToolbarsAndLanguageEntries)
 {
     FrameHarness h;
     CMainFrame& f = *h.frame;
@@ -708,6 +708,58 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
     }
 }
 
+// Reading the found screens' hardware is a job of the task dialog, never a
+// call on the interface thread; its cancel still takes the screens in.
+TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
+{
+    FrameSeams s;
+    std::vector<std::pair<int, std::intptr_t>> tasks;
+    CCore* core = nullptr;
+    s.runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
+        tasks.emplace_back(task, arg);
+        if (task == TASK_SEARCH)
+            core->AddItem(IT_SCREEN, nullptr, nullptr, core->GetScreen(0))->Global.CommType = COMM_NETWORK;
+        return task == TASK_SEARCH ? 1 : 2;   // the read is cancelled
+    };
+    FrameHarness h("UI_EN.rcc", s, false);
+    core = &h.core;
+    ASSERT_TRUE(h.frame->OnCreate());
+    platform::sendMessage(h.frame.get(), app::WM_SEARCH_SCREENS, 0, 1);
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(tasks[1], std::make_pair(int(TASK_READ_HARDWARE), std::intptr_t(1)));
+    EXPECT_EQ(h.screenCount(), 2);
+    EXPECT_NE(h.frame->FindItemWindow(h.core.GetScreen(1)), nullptr);
+}
+
+// The frame's one-screen requests wait seconds on a silent controller: each
+// runs as a task-dialog job. A read that fails leaves the screen as it was.
+TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
+{
+    FrameSeams s;
+    std::vector<int> kinds;
+    int result = 1;
+    s.runTask = [&](QWidget*, int task, tagItemData* screen, std::intptr_t) {
+        kinds.push_back(task);
+        if (task == TASK_READ_SCREEN)
+            screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
+        return result;
+    };
+    FrameHarness h("UI_EN.rcc", s);
+    tagItemData* screen = h.core.GetScreen(0);
+    h.list()->SelectNode(screen);
+    for (unsigned id : {32777u, 32895u, 32896u})
+        h.frame->OnCommand(id);
+    EXPECT_EQ(kinds, (std::vector<int>{TASK_ADJUST_TIME, TASK_DISPLAY_ON, TASK_DISPLAY_OFF}));
+    screen->Global.RemoteVersion = 5;
+    result = 2;
+    h.frame->OnCommand(32813);
+    EXPECT_EQ(kinds.back(), TASK_READ_SCREEN);
+    EXPECT_EQ(screen->Global.RemoteVersion, 5u);
+    result = 1;
+    h.frame->OnCommand(32813);
+    EXPECT_EQ(screen->Global.RemoteVersion, 0x7777u);
+}
+
 TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen)
 {
     int result = 1;
@@ -904,8 +956,8 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         h.frame->Seams().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
         seams.nextAnswer(QMessageBox::Ok);
         h.frame->OnCommand(32798);
-        EXPECT_EQ(controls::MessageBox::lastText(), S(48300));
-        EXPECT_FALSE(S(48300).isEmpty());
+        EXPECT_EQ(controls::MessageBox::lastText(), S(48303));
+        EXPECT_FALSE(S(48303).isEmpty());
         EXPECT_EQ(previews, 0);
     }
 }

@@ -7,26 +7,36 @@
 
 #include "app/dialogs/device/SettingRetrieveDlg.h"
 #include "app/editor/Editor.h"
+#include "app/editor/GridEditor.h"
+#include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyProgList.h"
+#include "app/panels/PropertyPages.h"
+#include "app/shell/AppHelpers.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
 #include "app/shell/MainFrameCommands.h"
 #include "core/api/Core.h"
+#include "core/api/TypeRecords.h"
+#include "grid/RealGrid.h"
 #include "platform/Clock.h"
 #include "platform/LangPack.h"
 #include "support/ModalScript.h"
 #include "support/Screenshots.h"
 #include "support/Seams.h"
+#include "support/StoredNodes.h"
 #include "support/SimControllerSearch.h"
 #include "support/Widgets.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace shelltest;
@@ -49,8 +59,9 @@ public:
         app->SetMainFrameFactory(&CreateMainFrame);
         started = app->InitInstance() == 1;
         frame = qobject_cast<CMainFrame*>(app->MainWindow());
-        if (frame)
-            QTest::qWaitForWindowExposed(frame);
+        if (frame) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
+        }
     }
     ~Program() { EXPECT_TRUE(shellMessages.texts.isEmpty()) << shellMessages.texts.join(u'|').toStdString(); }
     // Quits as the operator does; true when the program ended.
@@ -110,6 +121,58 @@ QByteArray programList(int scenes, int width = 64)
         scratch.ChangeItemRect(wnd, 0, 0, width, 32);
         scratch.AddItem(IT_IMAGE, u"picture", wnd, nullptr);
     }
+    QByteArray bytes(qsizetype(scratch.GetStoreSize(screen)), '\0');
+    scratch.Store(screen, reinterpret_cast<unsigned char*>(bytes.data()), unsigned(bytes.size()));
+    return bytes;
+}
+
+// A screen with every item kind at the defaults the core gives it, in a
+// global scene and a scheduled scene with bordered windows, written in the
+// program's language (a clock's width is measured in it).
+QByteArray defaultsProgramList(int language)
+{
+    CCore scratch;
+    scratch.SetCurLang(language);
+    tagItemData* screen = scratch.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    screen->Global.Width = 64;
+    screen->Global.Height = 32;
+    tagItemData* global = scratch.AddItem(IT_GLOBALSCENE, u"global", screen, nullptr);
+    tagItemData* scene = scratch.AddItem(IT_SCENE, u"scene", screen, global);
+    scene->Scene.Schedule = 1;
+    scene->Scene.ScheduleWeekdays = 0x3E;
+    scratch.SetItemFrame(scene, 1);
+    // Each window's first item is loaded with it; a list window's items from its list.
+    const auto window = [&](tagItemData* parent, std::uint16_t kind, std::initializer_list<std::uint16_t> items) {
+        tagItemData* last = parent->FirstChild;
+        while (last && last->NextSibling)
+            last = last->NextSibling;
+        tagItemData* w = scratch.AddItem(kind, u"window", parent, last);
+        scratch.ChangeItemRect(w, 0, 0, 32, 16);
+        scratch.SetItemFrame(w, 1);
+        tagItemData* after = nullptr;
+        for (std::uint16_t item : items)
+            after = scratch.AddItem(item, u"item", w, after);
+        return after;
+    };
+    window(global, IT_WND_CLOCKDIGIT, {IT_CLOCKDIGIT});
+    window(scene, IT_WND_TEXT, {IT_SINGLELINE});
+    window(scene, IT_WND_TEXT, {IT_TEXT});
+    tagItemData* list = window(scene, IT_WND_CONTENTLIST, {IT_IMAGE, IT_GIF, IT_GRID, IT_TEXTGIF, IT_TEXT})->Parent;
+    window(scene, IT_WND_CLOCKSIMUL, {IT_CLOCKSIMUL});
+    tagItemData* count = window(scene, IT_WND_COUNT, {IT_COUNT});
+    // Two panels fill in what a new item leaves unset the first time they
+    // show it, as they are meant to: a counter's moment and a table's grid.
+    // Here both are as the panels store them.
+    count->Item.TypeRecord->set(records::counter::Target, 0x32D2E380u);
+    scratch.Paint(count);
+    tagItemData* table = list->FirstChild->NextSibling->NextSibling;
+    grid::CRealGrid g;
+    g.ResetToDefault();
+    editor::writeHeaderLabels(g);
+    std::vector<std::uint8_t> stream;
+    g.SaveTo(stream);
+    records::SetItemTableStream(table, QByteArray(reinterpret_cast<const char*>(stream.data()), qsizetype(stream.size())));
+    scratch.Paint(table);
     QByteArray bytes(qsizetype(scratch.GetStoreSize(screen)), '\0');
     scratch.Store(screen, reinterpret_cast<unsigned char*>(bytes.data()), unsigned(bytes.size()));
     return bytes;
@@ -318,4 +381,48 @@ TEST(OverwriteRoad, TwoScreensNeverHoldOneFile)
     expectUnchanged(folder, files);
     const QByteArray config = readFile(dir.filePath(QStringLiteral("config.ini")));
     EXPECT_EQ(config.count("Shop.pl"), 1) << config.toStdString();
+}
+
+// Opening a screen of default items, selecting each node (its panel loads
+// it) and quitting with nothing edited leaves the file as it was.
+TEST(OverwriteRoad, OpeningSelectingAndQuittingWithoutEditsLeavesTheFileAsItWas)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Defaults.pl"), defaultsProgramList(ChooseUiLanguage(0, 0x0409))}});
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")), "[File]\r\nSavePath=userdata/Defaults.pl;\r\n"));
+    Program p(folder);
+    ASSERT_TRUE(p.started);
+    tagItemData* screen = p.core.GetScreen(0);
+    ASSERT_NE(screen, nullptr);
+    ASSERT_EQ(QString::fromUtf16(screen->Name), QStringLiteral("Defaults"));
+    p.tree()->expandAll();
+    // Sections and what is above them from the tree, items from their window's list.
+    int selected = 0;
+    const std::function<void(tagItemData*)> visit = [&](tagItemData* node) {
+        for (; node && p.tree()->itemOf(node); node = node->NextSibling) {
+            ASSERT_TRUE(p.clickInTree(node)) << QString::fromUtf16(node->Name).toStdString();
+            ++selected;
+            panels::CPropertyProgList* list =
+                p.frame->PropertyPane()->findChild<panels::CPanelProperty*>()->windowPage()->progList();
+            if (node->FirstChild && !p.tree()->itemOf(node->FirstChild) && list->isVisible()) {
+                for (int row = 0; row < list->list()->count(); ++row) {
+                    QListWidgetItem* item = list->list()->item(row);
+                    QTest::mouseClick(list->list()->viewport(), Qt::LeftButton, {},
+                                      list->list()->visualItemRect(item).center());
+                    QCoreApplication::processEvents();
+                    EXPECT_EQ(list->list()->currentRow(), row);
+                    ++selected;
+                }
+            }
+            visit(node->FirstChild);
+        }
+    };
+    visit(screen);
+    EXPECT_EQ(selected, 14);
+    EXPECT_TRUE(p.quit());
+    const QByteArray before = files.begin()->second;
+    const QByteArray after = readFile(folder + QStringLiteral("userdata/Defaults.pl"));
+    EXPECT_TRUE(after == before) << support::describeStoredDifferences(
+        std::vector<std::uint8_t>(before.begin(), before.end()), std::vector<std::uint8_t>(after.begin(), after.end()));
 }

@@ -1,6 +1,6 @@
 // The status texts of the progress callbacks, from tables, and the relay
 // that carries callbacks from a worker thread to the GUI thread.
-#include "app/shell/CoreRelay.h"
+#include "app/spine/CoreRelay.h"
 #include "app/shell/StatusTexts.h"
 #include "core/api/Callbacks.h"
 #include "core/link/SearchRecords.h"
@@ -15,6 +15,9 @@
 #include <memory>
 
 using shell::StatusText;
+using spine::CoreEvent;
+using spine::CoreRelay;
+using spine::CoreSubscription;
 
 namespace {
 
@@ -175,11 +178,13 @@ TEST(CoreRelay, AWorkerThreadsCallbackArrivesQueuedOnTheGuiThreadWithItsTextCopi
     QList<CoreEvent> got;
     QList<bool> onGui;
     QObject receiver;
-    QObject::connect(&relay, &CoreRelay::commEvent, &receiver, [&](const CoreEvent& e) {
-        got << e;
-        onGui << (QThread::currentThread() == qApp->thread());
+    const CoreSubscription subscription(core, &receiver, [&](const std::vector<spine::CoreReport>& reports) {
+        for (const spine::CoreReport& r : reports) {
+            got << r.event;
+            if (r.channel == spine::CoreChannel::Comm)
+                onGui << (QThread::currentThread() == qApp->thread());
+        }
     });
-    QObject::connect(&relay, &CoreRelay::fileEvent, &receiver, [&](const CoreEvent& e) { got << e; });
 
     std::unique_ptr<QThread> worker(QThread::create([&core] {
         CoreCallBack cb = core.GetCommCallBack();

@@ -21,7 +21,7 @@ void BM_TaskDialogReports(benchmark::State& state)
     for (auto _ : state) {
         std::thread worker([reports] {
             for (int i = 0; i < reports; ++i)
-                CTaskDlg::CommCallBack(1, CBE_PROGRESS, static_cast<std::uintptr_t>(i % 100));
+                spine::CoreRelay::commTrampoline(1, CBE_PROGRESS, static_cast<std::uintptr_t>(i % 100));
         });
         worker.join();
         QCoreApplication::processEvents();

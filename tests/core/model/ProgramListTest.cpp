@@ -4,9 +4,12 @@
 #include "core/model/HardwareInfo.h"
 #include "core/model/ProgramList.h"
 #include "core/model/Tree.h"
+#include "support/StoredNodes.h"
+#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRect>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -846,4 +849,43 @@ TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
         EXPECT_EQ(node->Item.ContentW, contentW);
         EXPECT_EQ(node->Item.ContentH, contentH);
     }
+}
+
+// A screen written with every item kind at its defaults is read and stored
+// again unchanged: opening a file and saving it in place must not rewrite it.
+// (A second-kind counter is left out: it loads as a counter on purpose.)
+TEST(ProgramListRoundTrip, DefaultItemsOfEveryKindStoreAgainByteIdentical)
+{
+    support::TreeBuilder tree;
+    tagItemData* s = tree.screen();
+    tagItemData* global = tree.scene(s, u"global", IT_GLOBALSCENE);
+    tagItemData* clocks = tree.section(global, QRect(0, 0, 32, 16), u"clocks", IT_WND_CLOCKDIGIT);
+    tree.item(clocks, IT_CLOCKDIGIT, u"digital");
+    tree.item(clocks, IT_CLOCKSIMUL, u"analog");
+    tagItemData* scene = tree.scene(s, u"scene");
+    scene->Scene.Schedule = 1;
+    scene->Scene.ScheduleWeekdays = 0x3E;
+    scene->Scene.StartTime = 0x0800;
+    scene->Scene.EndTime = 0x1200;
+    CCore core;
+    core.SetItemFrame(scene, 1);
+    tagItemData* texts = tree.section(scene, QRect(0, 0, 64, 32), u"texts");
+    core.SetItemFrame(texts, 1);
+    for (std::uint16_t kind : {IT_SINGLELINE, IT_TEXT, IT_IMAGE, IT_GIF, IT_GRID, IT_TEXTGIF})
+        tree.item(texts, kind);
+    tree.item(tree.section(scene, std::nullopt, u"counts", IT_WND_COUNT), IT_COUNT);
+    tree.item(tree.section(scene, std::nullopt, u"analogs", IT_WND_CLOCKSIMUL), IT_CLOCKSIMUL);
+    tree.section(scene, std::nullopt, u"contents", IT_WND_CONTENTLIST);
+    tree.section(scene, std::nullopt, u"empty", IT_WND_PROGLIST);
+
+    const Bytes first = storeOf(core, s);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("defaults.pl"));
+    writeFile(file, first);
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    ASSERT_EQ(other.LoadPL(target, file.toStdU16String().c_str()), 0);
+    const Bytes again = storeOf(other, target);
+    EXPECT_EQ(again.size(), first.size());
+    EXPECT_TRUE(again == first) << support::describeStoredDifferences(first, again);
 }

@@ -16,6 +16,8 @@
 #include "support/Widgets.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
@@ -152,7 +154,7 @@ TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
         EXPECT_EQ(core.GetCommCallBack(), before);
         EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
         // A report after the window is gone reaches nothing.
-        CTaskDlg::CommCallBack(1, CBE_REFUSED, 0);
+        spine::CoreRelay::commTrampoline(1, CBE_REFUSED, 0);
         QCoreApplication::processEvents();
         EXPECT_EQ(status(dlg)->text(), "s44000");
         // Nothing is left to run: showing it again starts nothing.
@@ -241,7 +243,7 @@ TEST(TaskDlg, WhileAJobRunsNothingButTheCancelLinkEndsIt)
     EXPECT_TRUE(dlg.IsCancelled());
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
     // A later progress report does not bring the link back.
-    CTaskDlg::CommCallBack(1, CBE_PROGRESS, 60);
+    spine::CoreRelay::commTrampoline(1, CBE_PROGRESS, 60);
     QCoreApplication::processEvents();
     EXPECT_FALSE(cancelLink(dlg)->isVisible());
     job.release();
@@ -267,9 +269,9 @@ TEST(TaskDlg, ReportsFromAnotherThreadReachTheWidgetsOnlyThroughTheGuiThread)
     // The report's text lives only during the call: it is copied there.
     std::thread reporter([] {
         std::u16string host = u"ctl.example";
-        CTaskDlg::CommCallBack(1, CBE_REFUSED, 0);
-        CTaskDlg::CommCallBack(1, CBE_PROGRESS, 70);
-        CTaskDlg::CommCallBack(1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host.c_str()));
+        spine::CoreRelay::commTrampoline(1, CBE_REFUSED, 0);
+        spine::CoreRelay::commTrampoline(1, CBE_PROGRESS, 70);
+        spine::CoreRelay::commTrampoline(1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host.c_str()));
         host.assign(host.size(), u'x');
     });
     reporter.join();
@@ -488,6 +490,23 @@ TEST(TaskDlgSim, AControllerThatHangsUpLeavesTheLostLinkAndClose)
     EXPECT_EQ(dlg.result(), 2);
 }
 
+// The frame's one-screen requests, made by the dialog's worker against the
+// controller: each reaches it and the dialog closes itself.
+TEST(TaskDlgSim, ScreenRequestsReachTheControllerAndEndTheRun)
+{
+    Texts texts;
+    SimScreen sim;
+    sim.controller.setVersion(0x0A0B, 0x0C0D, 9);
+    for (int kind : {TASK_ADJUST_TIME, TASK_DISPLAY_ON, TASK_READ_SCREEN}) {
+        CTaskDlg dlg(sim.core);
+        dlg.SetTask(kind, sim.screen);
+        EXPECT_EQ(openAndWaitForEnd(dlg, 8000), 1) << kind;
+    }
+    EXPECT_NE(sim.controller.time(), 0u);
+    EXPECT_EQ(sim.controller.switchValue(), 1u);
+    EXPECT_EQ(sim.screen->Global.HardwareId, 0x0A0Bu);
+}
+
 TEST(TaskDlgSim, ASilentControllerGivesTheNoReplyText)
 {
     Texts texts;
@@ -506,11 +525,11 @@ TEST(TaskDlgSim, ASilentControllerGivesTheNoReplyText)
     dlg.reject();
 }
 
-// Forwards to the dialog's callback, and makes every chunk of the program
+// Forwards to the relay's callback, and makes every chunk of the program
 // data take a few milliseconds, as a slow line would.
 void slowLineCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
 {
-    CTaskDlg::CommCallBack(cmd, event, value);
+    spine::CoreRelay::commTrampoline(cmd, event, value);
     if (cmd == 1 && event == CBE_PROGRESS)
         QThread::msleep(5);
 }
@@ -571,6 +590,19 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         EXPECT_FALSE(closeButton(failed)->text().isEmpty());
         EXPECT_TRUE(support::saveScreenshot(failed, "shell", QStringLiteral("task_failed_%1").arg(QString::fromLatin1(code))));
         failed.reject();
+        // The read-hardware pass of a search, held in its first read.
+        ScriptedCall reading;
+        reading.block = true;
+        reading.result = 4;
+        CTaskDlg pass(sim.core);
+        pass.SetCoreCall(reading.call());
+        pass.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
+        pass.open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(pass)->isVisible() && reading.waiting; }, 3000));
+        EXPECT_EQ(status(pass)->text(), platform::langString(44031).arg(1).arg(1));
+        EXPECT_TRUE(support::saveScreenshot(pass, "shell", QStringLiteral("task_reading_%1").arg(QString::fromLatin1(code))));
+        reading.release();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !pass.isVisible(); }, 3000));
         // A controller that hangs up in the middle: the text says the link was lost.
         sim::Faults hangUp;
         hangUp.closeOnBlock = true;
@@ -584,4 +616,84 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         EXPECT_TRUE(support::saveScreenshot(lost, "shell", QStringLiteral("task_link_lost_%1").arg(QString::fromLatin1(code))));
         lost.reject();
     }
+}
+
+// The read-hardware pass after a search: three screens on a slow controller,
+// each read followed by the settling pause, all on the worker. The window
+// keeps answering, the steps show, a cancel stops the pass and puts every
+// screen back as it was; a whole pass reads them all.
+TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels)
+{
+    support::LangPackScope texts;
+    texts.setString(44031, QStringLiteral("step %1 of %2"));
+    texts.setString(48277, QStringLiteral("read failed"));
+    SimScreen sim(1);
+    sim::Faults slow;
+    slow.lateMs = 150;
+    sim.controller.setFaults(slow);
+    sim.controller.setVersion(0x0A0B, 0x0C0D, 9);
+    std::vector<tagItemData*> screens{sim.screen};
+    for (int i = 0; i < 2; ++i) {
+        tagItemData* s = sim.core.AddItem(IT_SCREEN, u"found", nullptr, screens.back());
+        s->Global = sim.screen->Global;
+        screens.push_back(s);
+    }
+    const auto versionsRead = [&] {
+        int n = 0;
+        for (tagItemData* s : screens)
+            n += s->Global.HardwareId == 0x0A0Bu && s->Global.RemoteVersion == 0x0C0Du ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(versionsRead(), 0);
+
+    // The interface thread's heartbeat: no gap may pass 100 ms, the longest a
+    // window may take to answer; the timer itself asks for one every 10 ms.
+    QElapsedTimer clock;
+    qint64 last = 0, widest = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(10);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        widest = std::max(widest, now - last);
+        last = now;
+    });
+    {
+        CTaskDlg dlg(sim.core);
+        dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
+        clock.start();
+        heartbeat.start();
+        dlg.open();
+        const QString second = platform::langString(44031).arg(2).arg(3);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return status(dlg)->text() == second; }, 8000)) << status(dlg)->text().toStdString();
+        EXPECT_TRUE(cancelLink(dlg)->isVisible());
+        EXPECT_EQ(bar(dlg)->value(), 33);
+        QTest::mouseClick(cancelLink(dlg), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 8000));
+        heartbeat.stop();
+        EXPECT_EQ(dlg.result(), 2);
+        EXPECT_EQ(versionsRead(), 0);
+        EXPECT_LT(widest, 100);
+    }
+    {
+        CTaskDlg dlg(sim.core);
+        dlg.SetReadPauseMs(20);
+        dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(1));   // from the second screen on
+        EXPECT_EQ(openAndWaitForEnd(dlg, 8000), 1);
+        EXPECT_EQ(bar(dlg)->value(), 100);
+        EXPECT_EQ(versionsRead(), 2);
+        EXPECT_NE(screens[0]->Global.HardwareId, 0x0A0Bu);
+    }
+    // An unreachable screen: the pass still reads the rest and then stays
+    // open with the failure and Close.
+    screens[1]->Global.HostPort = 1;
+    screens[2]->Global.HardwareId = 0;
+    CTaskDlg dlg(sim.core);
+    dlg.SetReadPauseMs(0);
+    dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(1));
+    dlg.open();
+    ASSERT_TRUE(waitForFailureState(dlg, 8000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(status(dlg)->text(), platform::langString(48277));
+    EXPECT_EQ(screens[2]->Global.HardwareId, 0x0A0Bu);
+    dlg.reject();
 }

@@ -14,6 +14,14 @@ using dialogs::ProgressFor;
 using Link = ProgressAction::Link;
 
 namespace {
+// A report as the task dialog gets it: copied by the relay during the call.
+CommReport copyReport(const CCore* core, unsigned cmd, unsigned event, std::uintptr_t value)
+{
+    return dialogs::ReportFrom(spine::CoreRelay::copyEvent(spine::CoreRelay::Comm, cmd, event, value), core);
+}
+} // namespace
+
+namespace {
 
 // Every text the table may show, as "<id>" or "<id>:%1..." so a test sees
 // which one was picked and what was filled in.
@@ -140,7 +148,7 @@ TEST(TaskProgress, SearchCandidatesAreNamedByTheirForm)
     other.Form = 7;
     const auto text = [&](const SearchCandidate* c, unsigned event = CBE_NO_REPLY) {
         return statusOf(ProgressFor(
-            dialogs::CopyReport(&core, CBC_SEARCH_CANDIDATE, event, reinterpret_cast<std::uintptr_t>(c)), false,
+            copyReport(&core, CBC_SEARCH_CANDIDATE, event, reinterpret_cast<std::uintptr_t>(c)), false,
             false));
     };
     EXPECT_EQ(text(&serial), "48167:/dev/ttyUSB0@57600");
@@ -152,7 +160,7 @@ TEST(TaskProgress, SearchCandidatesAreNamedByTheirForm)
     // failure of a candidate shows nothing and reads no text from it.
     for (unsigned event : {unsigned(CBE_OPEN_FAILED), unsigned(CBE_REFUSED), unsigned(CBE_DONE)}) {
         const CommReport r =
-            dialogs::CopyReport(&core, CBC_SEARCH_CANDIDATE, event, reinterpret_cast<std::uintptr_t>(&serial));
+            copyReport(&core, CBC_SEARCH_CANDIDATE, event, reinterpret_cast<std::uintptr_t>(&serial));
         EXPECT_TRUE(r.text.isEmpty()) << event;
         EXPECT_EQ(text(&serial, event), "<none>") << event;
     }
@@ -163,17 +171,17 @@ TEST(TaskProgress, ReportTextsAreCopiedBoundedAndAdaptersFallBack)
     support::LangPackScope pack;
     pack.setString(48169, QStringLiteral("unknown"));
     const char16_t host[] = u"controller.example";
-    CommReport r = dialogs::CopyReport(nullptr, 1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host));
+    CommReport r = copyReport(nullptr, 1, CBE_HOST_FAILED, reinterpret_cast<std::uintptr_t>(host));
     EXPECT_EQ(r.text, "controller.example");
     EXPECT_EQ(r.number, 0u);
-    EXPECT_TRUE(dialogs::CopyReport(nullptr, 1, CBE_OPEN_FAILED, 0).text.isEmpty());
+    EXPECT_TRUE(copyReport(nullptr, 1, CBE_OPEN_FAILED, 0).text.isEmpty());
     // An unterminated text is cut, not read past its end.
     std::u16string longText(600, u'x');
     longText.push_back(u'\0');
-    EXPECT_EQ(dialogs::CopyReport(nullptr, 1, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(longText.data()))
+    EXPECT_EQ(copyReport(nullptr, 1, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(longText.data()))
                   .text.size(),
               260);
-    r = dialogs::CopyReport(nullptr, 1, CBE_RETRY, 4);
+    r = copyReport(nullptr, 1, CBE_RETRY, 4);
     EXPECT_EQ(r.number, 4u);
 
     CCore core;

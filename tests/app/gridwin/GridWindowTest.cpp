@@ -1,6 +1,6 @@
 // The grid window driven with QTest on the offscreen platform: a default
 // 6 x 6 table (columns 60 wide, rows 24 high, one header row and column).
-#include "app/grid/GridWindow.h"
+#include "app/gridwin/GridWindow.h"
 
 #include <QDir>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "app/grid/GridWindow.h"
+#include "app/gridwin/GridWindow.h"
 
 #include "grid/GridPainter.h"
 #include "platform/Colour.h"

@@ -3,7 +3,7 @@
 // selection and resizing, in-place editors, keys, cell tips and the context
 // menu. What it shows and how it reacts is decided by the model and by
 // GridInteraction; this class only wires Qt events to them.
-#include "app/grid/GridInteraction.h"
+#include "app/gridwin/GridInteraction.h"
 #include "grid/RealGrid.h"
 
 #include <QWidget>

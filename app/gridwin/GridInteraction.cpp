@@ -1,4 +1,4 @@
-#include "app/grid/GridInteraction.h"
+#include "app/gridwin/GridInteraction.h"
 
 #include <algorithm>
 #include <cstdlib>
