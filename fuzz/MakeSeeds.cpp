@@ -4,10 +4,11 @@
 // level and item type, frames with elements, type records of every type).
 // Usage: fuzz_seeds <corpus folder>
 #include "core/link/Frame.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/DynFrame.h"
 #include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
+#include "core/model/StoredRecords.h"
+#include "core/api/ItemRecord.h"
 #include "core/model/ProgramList.h"
 #include "platform/ByteIO.h"
 #include "grid/Archive.h"

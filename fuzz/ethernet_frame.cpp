@@ -4,7 +4,7 @@
 // the work buffer's size; the rest is the frame. The verdict is one the wait
 // allows, only for a frame of the right sender and kind, and a reply's data
 // lies inside the frame and the work buffer.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/Frame.h"
 #include "fuzz/FuzzCheck.h"

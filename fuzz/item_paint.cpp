@@ -5,10 +5,10 @@
 // says, painting and compiling finish, a preview stays within the preview
 // limit, and a compiled screen's blocks copy out at the sizes they report.
 #define FUZZ_WITH_QT_APP
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/PaintDispatch.h"
 #include "fuzz/FuzzCheck.h"

@@ -2,7 +2,7 @@
 // A refused file leaves the screen as it was; an accepted one stores an image
 // that loads into another screen and stores again byte-identical.
 #define FUZZ_WITH_QT_APP
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/ProgramList.h"
 #include "core/model/Tree.h"

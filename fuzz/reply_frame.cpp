@@ -4,7 +4,7 @@
 // of its results (a lost link only when the stream closed); an accepted
 // reply is the data that ends the frame, as many bytes as its header says,
 // and never more than the buffer holds.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/Frame.h"
 #include "fuzz/FuzzCheck.h"
 #include "platform/ByteIO.h"

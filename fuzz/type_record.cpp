@@ -2,8 +2,9 @@
 // picks the item type. A refused record gives nothing; an accepted one stores
 // the bytes it read again byte-identical, except for the pointer slot of the
 // owned part, which is stored as 0.
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
+#include "core/model/StoredRecords.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <algorithm>

@@ -18,7 +18,9 @@ struct FirmwarePosition;
 // What the core's private members name of its link layer.
 namespace sorvane::link {
 struct CommSession;
-class ControllerSearch;
+}
+namespace sorvane::model {
+struct CoreAccess;
 }
 
 class SORVANE_API CCore {
@@ -326,7 +328,6 @@ private:
     int m_serialEnabled = 1;
     int m_lanEnabled = 0;
     int m_wanEnabled = 0;
-    friend struct CoreTestAccess;
     // ---- painting (core/render/PaintDispatch.cpp) ----
     // Gives the model its painters (the model does not know them).
     SORVANE_LOCAL static void InstallPainters();
@@ -337,8 +338,8 @@ private:
     // A request sent through the screen's link screen (or to every controller).
     SORVANE_LOCAL int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data,
                                          std::uint32_t length, std::uint32_t flags);
-    // ---- controller search (core/link/Search.cpp) ----
-    friend class sorvane::link::ControllerSearch;
+    // The core's own layers and its tests reach the lists and the root here.
+    friend struct sorvane::model::CoreAccess;
     // ---- list members (core/link) ----
     SORVANE_LOCAL void CreateLists();   // fills the enumerated ports and adapters
     SORVANE_LOCAL void DestroyLists();

@@ -1,6 +1,6 @@
 #include "core/link/Adapters.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/ByteIO.h"
 #include "platform/Clock.h"
 

@@ -1,6 +1,6 @@
 #include "core/link/CommSession.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
 #include "core/link/Upgrade.h"
 #include "core/model/CoreState.h"
@@ -20,9 +20,35 @@ CommSession::~CommSession() { DestroyCommSession(*this); }
 
 int CommSession::sendRequest(std::uint8_t command, std::uint32_t flags)
 {
-    if (!send)
+    if (!transport)
         return COMM_E_OPEN;
-    return send(*this, command, request.data(), static_cast<std::uint32_t>(request.size()), flags, timeout);
+    return transport->transfer(command, request.data(), static_cast<std::uint32_t>(request.size()), flags, timeout);
+}
+
+namespace {
+
+int writeFileFrames(CommSession& s, std::uint8_t command, const std::uint8_t* data, std::uint32_t n);
+
+// The USB-stick file: the blocks framed as on a serial line, no replies.
+class FileTransport final : public Transport {
+public:
+    explicit FileTransport(CommSession& session) : m_session(session) {}
+    int transfer(std::uint8_t command, const std::uint8_t* data, std::uint32_t length, std::uint32_t,
+                 std::uint32_t) override
+    {
+        return writeFileFrames(m_session, command, data, length);
+    }
+
+private:
+    CommSession& m_session;
+};
+
+}  // namespace
+
+int Link::transfer(std::uint8_t command, const std::uint8_t* data, std::uint32_t length, std::uint32_t flags,
+                   std::uint32_t timeoutMs)
+{
+    return RunTransfer(m_session, *this, command, data, length, flags, timeoutMs);
 }
 
 namespace sorvane::link {
@@ -39,8 +65,7 @@ void CreateCommSession(CommSession& s, std::uint8_t address, std::uint32_t timeo
     s.replyReceived = 0;
     s.portName = QStringLiteral("COM1");
     s.baudRate = 115200;
-    s.send = SerialSendFrames;
-    s.stream = nullptr;
+    s.transport = MakeSerialLink(s, false);
     s.callback = callback;
     if (platform::AutoResetEvent* cancel = CancelEvent())
         cancel->reset();
@@ -54,8 +79,7 @@ void CreateFileSession(CommSession& s, const QString& path, CoreCallBack callbac
     s.timeout = 0;
     s.filePath = path;
     s.fileMode = QStringLiteral("wb+");
-    s.send = FileWriteFrames;
-    s.stream = nullptr;
+    s.transport = std::make_unique<FileTransport>(s);
     s.callback = callback;
     if (platform::AutoResetEvent* cancel = CancelEvent())
         cancel->reset();
@@ -92,8 +116,7 @@ void SetCommSessionSerial(CommSession& s, const QString& portName, std::uint32_t
     s.mode = COMM_SERIAL;
     s.portName = portName;
     s.baudRate = baudRate;
-    s.send = SerialSendFrames;
-    s.stream = SerialSendUpgradeStream;
+    s.transport = MakeSerialLink(s, true);
 }
 
 void SetCommSessionEthernet(CommSession& s, const QByteArray& adapterName, const std::uint8_t* mac)
@@ -106,8 +129,7 @@ void SetCommSessionEthernet(CommSession& s, const QByteArray& adapterName, const
     else
         std::memset(s.dstMac, 0xFF, 6);
     s.captureLength = 1024;
-    s.send = EthernetSendFrames;
-    s.stream = EthernetSendUpgradeStream;
+    s.transport = MakeEthernetLink(s);
 }
 
 void SetCommSessionNetwork(CommSession& s, const QByteArray& host, std::uint16_t port, std::uint32_t hostIsName)
@@ -117,8 +139,7 @@ void SetCommSessionNetwork(CommSession& s, const QByteArray& host, std::uint16_t
     s.host = host;
     s.port = port;
     s.hostIsName = hostIsName;
-    s.send = TcpSendFrames;
-    s.stream = TcpSendUpgradeStream;
+    s.transport = MakeTcpLink(s);
 }
 
 } // namespace sorvane::link
@@ -294,10 +315,9 @@ int StreamLink::checkReply(std::uint8_t command, std::uint32_t flags, const Chun
 
 // ---- the USB-stick file ----
 
-namespace sorvane::link {
+namespace {
 
-int FileWriteFrames(CommSession& s, std::uint8_t command, const std::uint8_t* data, std::uint32_t n, std::uint32_t,
-                    std::uint32_t)
+int writeFileFrames(CommSession& s, std::uint8_t command, const std::uint8_t* data, std::uint32_t n)
 {
     const QByteArray path = s.filePath.toLocal8Bit();
     const QByteArray mode = s.fileMode.toLatin1();
@@ -337,4 +357,4 @@ int FileWriteFrames(CommSession& s, std::uint8_t command, const std::uint8_t* da
     return 0;
 }
 
-} // namespace sorvane::link
+}  // namespace

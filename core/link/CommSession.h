@@ -1,14 +1,14 @@
 #pragma once
-// The transport session of one controller request: it owns the link for one
-// transfer at a time (serial port, capture adapter, TCP connection or
-// USB-stick file), sends a block in frames, checks the replies and reports
-// progress. Only raw Ethernet keeps something between the blocks of one
+// The transport session of one controller request: it owns its link
+// (serial port, capture adapter, TCP connection or USB-stick file), chosen
+// once when it is bound and opened for one transfer at a time; it sends a
+// block in frames, checks the replies and reports progress. Only raw Ethernet keeps something between the blocks of one
 // session: its capture, a local matter the controller never sees. Sessions
 // live on the stack of the thread that makes the request and are not copyable.
 #include "core/link/Adapters.h"
 #include "core/link/Frame.h"
-#include "core/model/Core.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/Core.h"
+#include "core/api/ItemTypes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,12 +22,19 @@ namespace sorvane::link {
 
 struct CommSession;
 
-// Sends one framed block: (session, command, data, length, reply flags,
-// time-out ms) -> bytes sent or a negative transfer result.
-using SendRoutine = int (*)(CommSession& session, std::uint8_t command, const std::uint8_t* data,
-                            std::uint32_t length, std::uint32_t flags, std::uint32_t timeoutMs);
-// Sends a firmware record stream: (session, data, length) -> result.
-using StreamRoutine = int (*)(CommSession& session, const std::uint8_t* data, std::uint32_t length);
+// What a session sends over, chosen once when the session is bound to its
+// link: a serial port, a capture adapter, a TCP host or a USB-stick file.
+class Transport {
+public:
+    virtual ~Transport() = default;
+    // Sends one framed block: bytes sent or a negative transfer result.
+    virtual int transfer(std::uint8_t command, const std::uint8_t* data, std::uint32_t length, std::uint32_t flags,
+                         std::uint32_t timeoutMs) = 0;
+    // The firmware record stream, where the link carries one: the image
+    // length or a negative result.
+    virtual bool streams() const { return false; }
+    virtual int stream(const std::uint8_t*, std::uint32_t) { return COMM_E_OPEN; }
+};
 
 struct CommSession {
     CommSession() = default;
@@ -62,8 +69,7 @@ struct CommSession {
     std::uint16_t port = 0;
     QString filePath;
     QString fileMode = QStringLiteral("wb+");
-    SendRoutine send = nullptr;
-    StreamRoutine stream = nullptr;
+    std::unique_ptr<Transport> transport;   // made by the Set... and Create... calls below
     CoreCallBack callback = nullptr;
 
     void report(unsigned cmd, unsigned event, std::uintptr_t value = 0) const
@@ -95,14 +101,6 @@ void SetCommSessionSerial(CommSession& session, const QString& portName, std::ui
 void SetCommSessionEthernet(CommSession& session, const QByteArray& adapterName, const std::uint8_t* mac);
 void SetCommSessionNetwork(CommSession& session, const QByteArray& host, std::uint16_t port, std::uint32_t hostIsName);
 
-int SerialSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                     std::uint32_t flags, std::uint32_t timeoutMs);
-int EthernetSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                       std::uint32_t flags, std::uint32_t timeoutMs);
-int TcpSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                  std::uint32_t flags, std::uint32_t timeoutMs);
-int FileWriteFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                    std::uint32_t flags, std::uint32_t timeoutMs);
 
 // Time (ms) `bytes` take on a serial line at `baudRate`, ten bits a byte.
 std::uint32_t SerialLineTimeMs(std::uint64_t bytes, std::uint32_t baudRate);

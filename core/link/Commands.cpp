@@ -1,10 +1,10 @@
 #include "core/link/Commands.h"
 #include "core/model/Guard.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/CommSession.h"
 #include "core/api/LinkSwap.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
 #include "platform/ByteIO.h"

@@ -1,4 +1,4 @@
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/Guard.h"
 
 #include "core/link/Adapters.h"

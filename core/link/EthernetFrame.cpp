@@ -1,6 +1,6 @@
 #include "core/link/EthernetFrame.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/Frame.h"
 #include "platform/ByteIO.h"
 

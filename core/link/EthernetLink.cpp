@@ -2,9 +2,10 @@
 // adapter, each behind the 22-byte link header; replies are whole frames
 // from the controller's MAC (or from anyone when sending to every controller).
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
+#include "core/link/Upgrade.h"
 #include "platform/Clock.h"
 
 #include <pcap/pcap.h>
@@ -22,6 +23,11 @@ public:
     using Link::Link;
 
     LinkKind kind() const override { return LinkKind::Ethernet; }
+    bool streams() const override { return true; }
+    int stream(const std::uint8_t* data, std::uint32_t length) override
+    {
+        return EthernetSendUpgradeStream(m_session, data, length);
+    }
 
     int open(std::uint8_t command) override
     {
@@ -177,11 +183,9 @@ void DropSessionCapture(CommSession& session)
     session.captureAdapter.clear();
 }
 
-int EthernetSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                       std::uint32_t flags, std::uint32_t timeoutMs)
+std::unique_ptr<Link> MakeEthernetLink(CommSession& session)
 {
-    EthernetLink link(session);
-    return RunTransfer(session, link, command, data, length, flags, timeoutMs);
+    return std::make_unique<EthernetLink>(session);
 }
 
 } // namespace sorvane::link

@@ -1,6 +1,6 @@
 #include "core/link/FirmwareCatalogue.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <initializer_list>
 

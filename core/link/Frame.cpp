@@ -1,6 +1,6 @@
 #include "core/link/Frame.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "platform/ByteIO.h"
 #include "platform/Clock.h"
 

@@ -10,12 +10,15 @@ namespace platform { class Deadline; }
 
 namespace sorvane::link {
 
-class Link {
+// A link is opened and closed again for every block of its session.
+class Link : public Transport {
 public:
     explicit Link(CommSession& session) : m_session(session) {}
-    virtual ~Link() = default;
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
+
+    int transfer(std::uint8_t command, const std::uint8_t* data, std::uint32_t length, std::uint32_t flags,
+                 std::uint32_t timeoutMs) override;
 
     virtual LinkKind kind() const = 0;
     // Opens the link; on failure reports the event and returns the result.
@@ -54,6 +57,8 @@ public:
     using Link::Link;
     int checkReply(std::uint8_t command, std::uint32_t flags, const Chunk& chunk,
                    const platform::Deadline& deadline) override;
+    // Opens the link for the firmware record stream.
+    virtual int openForStream(std::uint8_t command) { return open(command); }
 };
 
 // Opens, sends every chunk with its reply check, reports and closes.
@@ -63,8 +68,10 @@ int RunTransfer(CommSession& session, Link& link, std::uint8_t command, const st
 // True (and the event consumed) when the cancel event was set.
 bool CancelRequested();
 
-// Stream links of the session, not yet open, for the firmware record stream.
-std::unique_ptr<StreamLink> MakeSerialLink(CommSession& session);
-std::unique_ptr<StreamLink> MakeTcpLink(CommSession& session, int connectAttempts);
+// The links of a session, on the settings it holds; not yet open. A serial
+// link without stream is the one a session has before it is bound.
+std::unique_ptr<Link> MakeSerialLink(CommSession& session, bool withStream);
+std::unique_ptr<Link> MakeEthernetLink(CommSession& session);
+std::unique_ptr<Link> MakeTcpLink(CommSession& session);
 
 } // namespace sorvane::link

@@ -1,6 +1,6 @@
 #include "core/api/LinkSwap.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <cstring>
 

@@ -1,9 +1,10 @@
 #include "core/link/Search.h"
 
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
+#include "core/model/CoreAccess.h"
 #include "core/model/CoreState.h"
 #include "platform/Clock.h"
 #include "core/model/ItemData.h"
@@ -182,7 +183,7 @@ QString ControllerSearch::serialInfoPort(const CCore::SerialInfo& info) const
     if (kept.size() < kSerialInfoNameUnits)
         return kept;
     CUniqueArray<QString> ports;
-    m_core.GetSerialPortList(&ports);
+    CoreAccess::serialPorts(m_core, &ports);
     for (const QString& port : ports)
         if (port.startsWith(kept))
             return port;
@@ -215,7 +216,7 @@ tagItemData* ControllerSearch::placeScreen()
         screen = m_nextReuse;
         m_nextReuse = m_nextReuse->NextSibling;
     } else {
-        screen = CreateNode(m_insertAfter, IT_SCREEN, nullptr, m_core.m_root);
+        screen = CreateNode(m_insertAfter, IT_SCREEN, nullptr, CoreAccess::root(m_core));
     }
     if (screen)
         m_insertAfter = screen;
@@ -258,22 +259,95 @@ void ControllerSearch::makeScreen(const ProbeLink& link, std::uint8_t address, b
         report(CBC_PROBE, CBE_DONE, address);
 }
 
+namespace {
+
+// A probe of a pass, and whether it answered an earlier search.
+template <typename Info>
+struct Candidate {
+    Info info;
+    bool remembered;
+};
+
+// Forgets the remembered links that are no longer there; the rest are the
+// first probes of the pass, the latest first.
+template <typename Info, typename StillThere>
+std::vector<Candidate<Info>> rememberedFirst(CUniqueArray<Info>& remembered, StillThere stillThere)
+{
+    for (int i = remembered.GetSize() - 1; i >= 0; --i)
+        if (!stillThere(remembered[i]))
+            remembered.RemoveAt(i);
+    std::vector<Candidate<Info>> probes;
+    for (int i = remembered.GetSize() - 1; i >= 0; --i)
+        probes.push_back({remembered[i], true});
+    return probes;
+}
+
+// A remembered link that did not answer is forgotten; 0, nothing taken.
+template <typename Info>
+int forgetSilent(CUniqueArray<Info>& remembered, const Candidate<Info>& probe)
+{
+    if (probe.remembered)
+        remembered.RemoveAt(remembered.Find(probe.info));
+    return 0;
+}
+
+} // namespace
+
+ProbeReply ControllerSearch::probeRecord(const CCore::SerialInfo& info, std::uint8_t address, bool replyFrame,
+                                         ProbeLink& link)
+{
+    link = serialLink(info);
+    const ProbeReply reply = m_links.probe(link, address, replyFrame);
+    const std::u16string name = link.portName.toStdU16String();
+    SearchCandidate candidate;
+    candidate.Form = 0;
+    candidate.PortName = name.c_str();
+    candidate.BaudRate = link.baudRate;
+    ReportSearchCandidate(m_callback, &candidate, reply.result);
+    return reply;
+}
+
+ProbeReply ControllerSearch::probeRecord(const CCore::AdapterInfo& info, std::uint8_t address, bool replyFrame,
+                                          ProbeLink& link)
+{
+    link = adapterLink(info);
+    const ProbeReply reply = m_links.probe(link, address, replyFrame);
+    SearchCandidate candidate;
+    candidate.Form = 1;
+    candidate.DeviceName = link.deviceName.constData();
+    ReportSearchCandidate(m_callback, &candidate, reply.result);
+    return reply;
+}
+
+template <typename Probes, typename Info, typename Remember>
+int ControllerSearch::probePass(const Probes& probes, CUniqueArray<Info>& remembered, std::uint32_t phase,
+                                std::uint32_t mode, std::uint8_t address, bool replyFrame, bool scopeMode,
+                                Remember remember)
+{
+    report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, phase);
+    ProbeLink link;
+    ProbeReply reply;
+    const auto probe = [&](std::size_t i) {
+        reply = probeRecord(probes[i].info, address, replyFrame, link);
+        return Probed{reply.result};
+    };
+    const auto take = [&](std::size_t i, int result) {
+        if (result <= 0)
+            return forgetSilent(remembered, probes[i]);
+        remember(link, reply, probes[i].info);
+        return answered(mode, link, reply.address, scopeMode);
+    };
+    return probeLoop(probes.size(), scopeMode, probe, take);
+}
+
 int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool scopeMode)
 {
     CUniqueArray<QString> valid;
-    m_core.GetValidSerialPortList(&valid);
-    auto& remembered = m_core.m_serialRecords;
-    for (int i = remembered.GetSize() - 1; i >= 0; --i)
-        if (valid.Find(serialInfoPort(remembered[i])) < 0)
-            remembered.RemoveAt(i);
-
-    struct Candidate {
-        CCore::SerialInfo info;
-        bool remembered;
-    };
-    std::vector<Candidate> probes;
-    for (int i = remembered.GetSize() - 1; i >= 0; --i)
-        probes.push_back({remembered[i], true});
+    CoreAccess::validSerialPorts(m_core, &valid);
+    auto& remembered = CoreAccess::serialRecords(m_core);
+    auto probes = rememberedFirst(remembered, [&](const CCore::SerialInfo& info) {
+        return valid.Find(serialInfoPort(info)) >= 0;
+    });
     for (const QString& port : valid)
         for (const std::uint32_t baud : {kFastBaud, kSlowBaud}) {
             const CCore::SerialInfo info = MakeSerialInfo(port, baud);
@@ -281,92 +355,44 @@ int ControllerSearch::serialPass(std::uint8_t address, bool replyFrame, bool sco
                 probes.push_back({info, false});
         }
 
-    report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 0);
-    ProbeLink link;
-    ProbeReply reply;
-    const auto probe = [&](std::size_t i) {
-        link = serialLink(probes[i].info);
-        reply = m_links.probe(link, address, replyFrame);
-        const std::u16string name = link.portName.toStdU16String();
-        SearchCandidate candidate;
-        candidate.Form = 0;
-        candidate.PortName = name.c_str();
-        candidate.BaudRate = link.baudRate;
-        ReportSearchCandidate(m_callback, &candidate, reply.result);
-        return Probed{reply.result};
-    };
-    const auto take = [&](std::size_t i, int result) {
-        if (result <= 0) {
-            if (probes[i].remembered)
-                remembered.RemoveAt(remembered.Find(probes[i].info));
-            return 0;
-        }
-        remembered.Add(probes[i].info);
-        return answered(COMM_SERIAL, link, reply.address, scopeMode);
-    };
-    return probeLoop(probes.size(), scopeMode, probe, take);
+    return probePass(probes, remembered, 0, COMM_SERIAL, address, replyFrame, scopeMode,
+                     [&](ProbeLink&, const ProbeReply&, const CCore::SerialInfo& info) { remembered.Add(info); });
 }
 
 int ControllerSearch::adapterPass(std::uint8_t address, bool replyFrame, bool scopeMode)
 {
     CUniqueArray<pcapdevinfo> valid;
-    m_core.GetValidAdapterList(&valid);
+    CoreAccess::validAdapters(m_core, &valid);
     auto validIndex = [&](std::uint32_t index) {
         for (const pcapdevinfo& info : valid)
             if (info.index == index)
                 return true;
         return false;
     };
-    auto& remembered = m_core.m_adapterRecords;
-    for (int i = remembered.GetSize() - 1; i >= 0; --i)
-        if (!validIndex(remembered[i].AdapterIndex))
-            remembered.RemoveAt(i);
-
-    struct Candidate {
-        CCore::AdapterInfo info;
-        bool remembered;
-    };
-    std::vector<Candidate> probes;
-    for (int i = remembered.GetSize() - 1; i >= 0; --i)
-        probes.push_back({remembered[i], true});
+    auto& remembered = CoreAccess::adapterRecords(m_core);
+    auto probes = rememberedFirst(remembered, [&](const CCore::AdapterInfo& info) {
+        return validIndex(info.AdapterIndex);
+    });
     for (const pcapdevinfo& adapter : valid)
         probes.push_back({MakeAdapterInfo(adapter.index, kBroadcastMac, 0xFFFF), false});
 
-    report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 1);
-    ProbeLink link;
-    ProbeReply reply;
-    const auto probe = [&](std::size_t i) {
-        link = adapterLink(probes[i].info);
-        reply = m_links.probe(link, address, replyFrame);
-        SearchCandidate candidate;
-        candidate.Form = 1;
-        candidate.DeviceName = link.deviceName.constData();
-        ReportSearchCandidate(m_callback, &candidate, reply.result);
-        return Probed{reply.result};
-    };
-    const auto take = [&](std::size_t i, int result) {
-        if (result <= 0) {
-            if (probes[i].remembered)
-                remembered.RemoveAt(remembered.Find(probes[i].info));
-            return 0;
-        }
-        if (IsBroadcastMac(link.mac)) {
-            // The controller is remembered by the MAC it answered from.
-            std::memcpy(link.mac, reply.mac, 6);
-            remembered.Add(MakeAdapterInfo(link.adapterIndex, reply.mac, 0));
-        } else {
-            remembered.Add(probes[i].info);
-        }
-        return answered(COMM_ETHERNET, link, reply.address, scopeMode);
-    };
-    return probeLoop(probes.size(), scopeMode, probe, take);
+    return probePass(probes, remembered, 1, COMM_ETHERNET, address, replyFrame, scopeMode,
+                     [&](ProbeLink& link, const ProbeReply& reply, const CCore::AdapterInfo& info) {
+                         if (IsBroadcastMac(link.mac)) {
+                             // The controller is remembered by the MAC it answered from.
+                             std::memcpy(link.mac, reply.mac, 6);
+                             remembered.Add(MakeAdapterInfo(link.adapterIndex, reply.mac, 0));
+                         } else {
+                             remembered.Add(info);
+                         }
+                     });
 }
 
 int ControllerSearch::networkPass(int scopeAddress)
 {
     CUniqueArray<unsigned short> ports;
-    m_core.GetValidPortList(&ports);
-    auto& remembered = m_core.m_wanRecords;
+    CoreAccess::validPorts(m_core, &ports);
+    auto& remembered = CoreAccess::wanRecords(m_core);
     remembered.RemoveAll();
 
     report(CBC_SEARCH_CANDIDATE, CBE_SEARCH_PHASE, 2);
@@ -413,10 +439,10 @@ int ControllerSearch::networkPass(int scopeAddress)
 int ControllerSearch::rememberedPhase()
 {
     CUniqueArray<int> scope;
-    m_core.GetScreenScope(&scope);
-    const auto serial = m_core.m_serialRecords;
-    const auto adapters = m_core.m_adapterRecords;
-    const auto network = m_core.m_wanRecords;
+    CoreAccess::screenScope(m_core, &scope);
+    const auto serial = CoreAccess::serialRecords(m_core);
+    const auto adapters = CoreAccess::adapterRecords(m_core);
+    const auto network = CoreAccess::wanRecords(m_core);
     const std::size_t total = std::size_t(serial.GetSize() + adapters.GetSize()) * scope.GetSize() + network.GetSize();
     std::size_t done = 0;
 
@@ -464,7 +490,7 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
     // Insertion point: the screen at the start index (clamped to the last);
     // replacing begins with that screen itself.
     std::vector<tagItemData*> screens;
-    for (tagItemData* s = m_core.m_root ? m_core.m_root->FirstChild : nullptr; s; s = s->NextSibling)
+    for (tagItemData* s = CoreAccess::root(m_core) ? CoreAccess::root(m_core)->FirstChild : nullptr; s; s = s->NextSibling)
         screens.push_back(s);
     m_insertAfter = nullptr;
     m_nextReuse = nullptr;
@@ -506,15 +532,15 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
         }
         if (m_noNodes) {
             // Counted, not made.
-            return static_cast<unsigned>(m_core.m_serialRecords.GetSize() + m_core.m_adapterRecords.GetSize()
-                                         + m_core.m_wanRecords.GetSize());
+            return static_cast<unsigned>(CoreAccess::serialRecords(m_core).GetSize() + CoreAccess::adapterRecords(m_core).GetSize()
+                                         + CoreAccess::wanRecords(m_core).GetSize());
         }
         rememberedPhase();
         return m_count;
     }
 
     CUniqueArray<int> scope;
-    m_core.GetScreenScope(&scope);
+    CoreAccess::screenScope(m_core, &scope);
     for (const int value : scope) {
         const auto address = static_cast<std::uint8_t>(value);
         int r = serialPass(address, true, true);
@@ -573,43 +599,44 @@ int ControllerSearch::runForScreen(tagItemData* screen)
     }
 }
 
-int ControllerSearch::serialScreenSearch(tagItemData* screen)
+template <typename Info, typename Store>
+int ControllerSearch::probeForScreen(const CUniqueArray<Info>& listed, std::uint32_t phase, tagGlobalInfo& g,
+                                     Store store)
 {
-    tagGlobalInfo& g = screen->Global;
-    CUniqueArray<CCore::SerialInfo> listed;
-    listed.Add(MakeSerialInfo(m_core.GetSerialPortName(static_cast<int>(g.SerialPort)), g.BaudRate));
-    CUniqueArray<QString> ports;
-    m_core.GetSerialPortList(&ports);
-    for (int i = ports.GetSize() - 1; i >= 0; --i) {
-        listed.Add(MakeSerialInfo(ports[i], kSlowBaud));
-        listed.Add(MakeSerialInfo(ports[i], kFastBaud));
-    }
-
-    report(CBC_PROBE, CBE_SEARCH_PHASE, 0);
-    // The list is probed from its end.
+    report(CBC_PROBE, CBE_SEARCH_PHASE, phase);
     const std::size_t count = static_cast<std::size_t>(listed.GetSize());
     ProbeLink link;
     ProbeReply reply;
     const auto probe = [&](std::size_t k) {
-        link = serialLink(listed[static_cast<int>(count - 1 - k)]);
-        reply = m_links.probe(link, g.ID, true);
-        const std::u16string name = link.portName.toStdU16String();
-        SearchCandidate candidate;
-        candidate.Form = 0;
-        candidate.PortName = name.c_str();
-        candidate.BaudRate = link.baudRate;
-        ReportSearchCandidate(m_callback, &candidate, reply.result);
+        reply = probeRecord(listed[static_cast<int>(count - 1 - k)], g.ID, true, link);
         return Probed{reply.result};
     };
     const auto take = [&](std::size_t, int result) {
         if (result <= 0)
             return 0;
         g.ID = reply.address;
-        g.BaudRate = link.baudRate;
-        g.SerialPort = serialPortNumber(link.portName);
+        store(link, reply);
         return 1;
     };
     return probeLoop(count, false, probe, take);
+}
+
+int ControllerSearch::serialScreenSearch(tagItemData* screen)
+{
+    tagGlobalInfo& g = screen->Global;
+    CUniqueArray<CCore::SerialInfo> listed;
+    listed.Add(MakeSerialInfo(m_core.GetSerialPortName(static_cast<int>(g.SerialPort)), g.BaudRate));
+    CUniqueArray<QString> ports;
+    CoreAccess::serialPorts(m_core, &ports);
+    for (int i = ports.GetSize() - 1; i >= 0; --i) {
+        listed.Add(MakeSerialInfo(ports[i], kSlowBaud));
+        listed.Add(MakeSerialInfo(ports[i], kFastBaud));
+    }
+
+    return probeForScreen(listed, 0, g, [&](const ProbeLink& link, const ProbeReply&) {
+        g.BaudRate = link.baudRate;
+        g.SerialPort = serialPortNumber(link.portName);
+    });
 }
 
 int ControllerSearch::adapterScreenSearch(tagItemData* screen)
@@ -618,33 +645,14 @@ int ControllerSearch::adapterScreenSearch(tagItemData* screen)
     CUniqueArray<CCore::AdapterInfo> listed;
     listed.Add(MakeAdapterInfo(g.AdapterIndex, kBroadcastMac, 0xFFFF));
     CUniqueArray<pcapdevinfo> adapters;
-    m_core.GetAdapterList(&adapters);
+    CoreAccess::adapters(m_core, &adapters);
     for (int i = adapters.GetSize() - 1; i >= 0; --i)
         listed.Add(MakeAdapterInfo(static_cast<std::uint32_t>(i), kBroadcastMac, 0xFFFF));
 
-    report(CBC_PROBE, CBE_SEARCH_PHASE, 1);
-    // The list is probed from its end.
-    const std::size_t count = static_cast<std::size_t>(listed.GetSize());
-    ProbeLink link;
-    ProbeReply reply;
-    const auto probe = [&](std::size_t k) {
-        link = adapterLink(listed[static_cast<int>(count - 1 - k)]);
-        reply = m_links.probe(link, g.ID, true);
-        SearchCandidate candidate;
-        candidate.Form = 1;
-        candidate.DeviceName = link.deviceName.constData();
-        ReportSearchCandidate(m_callback, &candidate, reply.result);
-        return Probed{reply.result};
-    };
-    const auto take = [&](std::size_t, int result) {
-        if (result <= 0)
-            return 0;
-        g.ID = reply.address;
+    return probeForScreen(listed, 1, g, [&](const ProbeLink& link, const ProbeReply& reply) {
         g.AdapterIndex = link.adapterIndex;
         std::memcpy(g.DstMAC, reply.mac, 6);
-        return 1;
-    };
-    return probeLoop(count, false, probe, take);
+    });
 }
 
 int ControllerSearch::networkScreenSearch(tagItemData* screen)

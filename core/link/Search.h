@@ -104,6 +104,19 @@ private:
     ProbeLink serialLink(const CCore::SerialInfo& info) const;
     std::uint32_t serialPortNumber(const QString& portName) const;
     ProbeLink adapterLink(const CCore::AdapterInfo& info) const;
+    // Probes the link of a serial or adapter record (into `link`) and
+    // reports it as a candidate.
+    ProbeReply probeRecord(const CCore::SerialInfo& info, std::uint8_t address, bool replyFrame, ProbeLink& link);
+    ProbeReply probeRecord(const CCore::AdapterInfo& info, std::uint8_t address, bool replyFrame, ProbeLink& link);
+    // Probes the records from the list's end; the first that answers gives
+    // the screen its address and, through `store`, its link.
+    template <typename Info, typename Store>
+    int probeForScreen(const CUniqueArray<Info>& listed, std::uint32_t phase, tagGlobalInfo& g, Store store);
+    // A pass over candidate records: one that answers is remembered (through
+    // `remember`) and taken, a remembered one that does not is forgotten.
+    template <typename Probes, typename Info, typename Remember>
+    int probePass(const Probes& probes, CUniqueArray<Info>& remembered, std::uint32_t phase, std::uint32_t mode,
+                  std::uint8_t address, bool replyFrame, bool scopeMode, Remember remember);
     int serialScreenSearch(tagItemData* screen);
     int adapterScreenSearch(tagItemData* screen);
     int networkScreenSearch(tagItemData* screen);

@@ -1,6 +1,6 @@
 #include "core/link/SearchRecords.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "platform/ByteIO.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // Records of the controller search: the remembered links kept in the core
 // object (stored as fixed little-endian images) and the candidate a probe
 // report points at.
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The search over real links: probes are transport sessions of 750 ms with
 // no callback; discovery is UDP.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/model/Guard.h"
 #include "core/link/CommSession.h"
 #include "core/link/LinkBase.h"

@@ -1,8 +1,9 @@
 // The serial link: the port opened exclusively at the session's speed, 8N1,
 // no flow control, DTR and RTS held off; stale input drained before every
 // write so a late byte of an earlier chunk is not taken as this one's reply.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
+#include "core/link/Upgrade.h"
 #include "platform/Clock.h"
 
 #include <QSerialPort>
@@ -19,13 +20,19 @@ namespace {
 
 class SerialLink final : public StreamLink {
 public:
-    using StreamLink::StreamLink;
+    SerialLink(CommSession& session, bool withStream) : StreamLink(session), m_withStream(withStream) {}
     ~SerialLink() override { close(); }
 
     LinkKind kind() const override { return LinkKind::Serial; }
+    bool streams() const override { return m_withStream; }
+    int stream(const std::uint8_t* data, std::uint32_t length) override
+    {
+        return m_withStream ? SerialSendUpgradeStream(m_session, *this, data, length) : COMM_E_OPEN;
+    }
 
     int open(std::uint8_t command) override
     {
+        m_unanswered = 0;
         m_port.setPortName(SerialDevicePath(m_session.portName));
         const bool ok = m_port.open(QIODevice::ReadWrite)
             && m_port.setBaudRate(static_cast<qint32>(m_session.baudRate))
@@ -124,6 +131,7 @@ private:
 
     QSerialPort m_port;
     std::uint64_t m_unanswered = 0;   // bytes written since the last byte read
+    bool m_withStream;
 };
 
 }  // namespace
@@ -146,16 +154,9 @@ QString SerialDevicePath(const QString& portName)
     return QStringLiteral("/dev/") + portName;
 }
 
-std::unique_ptr<StreamLink> MakeSerialLink(CommSession& session)
+std::unique_ptr<Link> MakeSerialLink(CommSession& session, bool withStream)
 {
-    return std::make_unique<SerialLink>(session);
-}
-
-int SerialSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                     std::uint32_t flags, std::uint32_t timeoutMs)
-{
-    SerialLink link(session);
-    return RunTransfer(session, link, command, data, length, flags, timeoutMs);
+    return std::make_unique<SerialLink>(session, withStream);
 }
 
 } // namespace sorvane::link

@@ -1,6 +1,6 @@
 #include "core/link/SerialPorts.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QSerialPortInfo>
 #include <QtGlobal>

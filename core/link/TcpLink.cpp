@@ -1,7 +1,8 @@
 // The network link: a TCP connection to the controller's host and port,
 // connected with a time-out and up to four attempts; one write per frame.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
+#include "core/link/Upgrade.h"
 #include "platform/Clock.h"
 
 #include <arpa/inet.h>
@@ -23,15 +24,32 @@ namespace {
 
 class TcpLink final : public StreamLink {
 public:
-    using StreamLink::StreamLink;
+    explicit TcpLink(CommSession& session) : StreamLink(session), m_hostText(QString::fromLocal8Bit(session.host)) {}
     ~TcpLink() override { close(); }
 
     LinkKind kind() const override { return LinkKind::Tcp; }
     bool reportsStart() const override { return false; }
 
-    int open(std::uint8_t command) override
+    int transfer(std::uint8_t command, const std::uint8_t* data, std::uint32_t length, std::uint32_t flags,
+                 std::uint32_t timeoutMs) override
     {
-        m_hostText = QString::fromLocal8Bit(m_session.host);
+        // A block of several frames is answered frame by frame.
+        if (length > kChunkSize)
+            flags |= REPLY_ACK_EACH;
+        return Link::transfer(command, data, length, flags, timeoutMs);
+    }
+    bool streams() const override { return true; }
+    int stream(const std::uint8_t* data, std::uint32_t length) override
+    {
+        return TcpSendUpgradeStream(m_session, *this, data, length);
+    }
+
+    int open(std::uint8_t command) override { return openWith(command, kConnectAttempts); }
+    // The stream has one attempt: the controller waits for it in its loader.
+    int openForStream(std::uint8_t command) override { return openWith(command, 1); }
+
+    int openWith(std::uint8_t command, int attempts)
+    {
         if (!newSocket()) {
             m_session.report(command, CBE_SOCKET_FAILED, 0);
             return COMM_E_OPEN;
@@ -43,7 +61,7 @@ public:
             close();
             return hostFailed(command);
         }
-        for (int attempt = 0; attempt < m_attempts; ++attempt) {
+        for (int attempt = 0; attempt < attempts; ++attempt) {
             if (attempt > 0) {
                 if (CancelRequested()) {
                     close();
@@ -185,30 +203,16 @@ private:
 
     int m_fd = -1;
     bool m_lost = false;
-    QString m_hostText;
-
-public:
-    int m_attempts = kConnectAttempts;
+    const QString m_hostText;   // named in the reports
 };
 
 }  // namespace
 
 namespace sorvane::link {
 
-std::unique_ptr<StreamLink> MakeTcpLink(CommSession& session, int connectAttempts)
+std::unique_ptr<Link> MakeTcpLink(CommSession& session)
 {
-    auto link = std::make_unique<TcpLink>(session);
-    link->m_attempts = connectAttempts;
-    return link;
-}
-
-int TcpSendFrames(CommSession& session, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
-                  std::uint32_t flags, std::uint32_t timeoutMs)
-{
-    if (length > kChunkSize)
-        flags |= REPLY_ACK_EACH;
-    TcpLink link(session);
-    return RunTransfer(session, link, command, data, length, flags, timeoutMs);
+    return std::make_unique<TcpLink>(session);
 }
 
 } // namespace sorvane::link

@@ -2,13 +2,13 @@
 #include "core/model/Guard.h"
 
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/CommSession.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/FirmwareImage.h"
 #include "core/link/LinkBase.h"
 #include "core/link/UpgradeStream.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/Clock.h"
 
@@ -31,42 +31,41 @@ constexpr std::uint8_t kFirmwareCommand = 24;
 // Serial and TCP: the session's link, one answer byte per record.
 class ByteStreamChannel : public UpgradeChannel {
 public:
-    ByteStreamChannel(CommSession& session, std::unique_ptr<StreamLink> link, int answerTimeout)
-        : m_session(session), m_link(std::move(link)), m_answerTimeout(answerTimeout)
+    ByteStreamChannel(CommSession& session, StreamLink& link, int answerTimeout)
+        : m_session(session), m_link(link), m_answerTimeout(answerTimeout)
     {
     }
 
-    bool send(const std::uint8_t* record, std::size_t size, bool) override { return m_link->write(record, size); }
+    bool send(const std::uint8_t* record, std::size_t size, bool) override { return m_link.write(record, size); }
 
     StreamAnswer answer() override
     {
         std::uint8_t byte = 0;
-        const int got = m_link->read(&byte, 1, platform::Deadline::after(m_answerTimeout));
+        const int got = m_link.read(&byte, 1, platform::Deadline::after(m_answerTimeout));
         if (got > 0)
             return {StreamAnswerKind::Byte, byte};
         return {got == 0 ? StreamAnswerKind::Silence : StreamAnswerKind::Lost, 0};
     }
 
-    void close() override { m_link->close(); }
-    bool lost() const override { return m_link->lost(); }
+    void close() override { m_link.close(); }
+    bool lost() const override { return m_link.lost(); }
 
 protected:
     CommSession& m_session;
-    std::unique_ptr<StreamLink> m_link;
+    StreamLink& m_link;   // the session's
     int m_answerTimeout;
 };
 
 class SerialChannel final : public ByteStreamChannel {
 public:
-    explicit SerialChannel(CommSession& session)
-        : ByteStreamChannel(session, MakeSerialLink(session), kStreamReadTimeout)
+    SerialChannel(CommSession& session, StreamLink& link) : ByteStreamChannel(session, link, kStreamReadTimeout)
     {
     }
 
     int open(CoreCallBack callback) override
     {
         // The link reports a port that does not open itself (event 1, port name).
-        const int r = m_link->open(CBC_UPGRADE_STREAM);
+        const int r = m_link.openForStream(CBC_UPGRADE_STREAM);
         if (r < 0)
             return r;
         if (callback)
@@ -77,8 +76,7 @@ public:
 
 class TcpChannel final : public ByteStreamChannel {
 public:
-    explicit TcpChannel(CommSession& session)
-        : ByteStreamChannel(session, MakeTcpLink(session, 1), kConnectTimeout)
+    TcpChannel(CommSession& session, StreamLink& link) : ByteStreamChannel(session, link, kConnectTimeout)
     {
     }
 
@@ -90,7 +88,7 @@ public:
         // The stream names the host for every kind of open failure.
         const CoreCallBack own = m_session.callback;
         m_session.callback = nullptr;
-        const int r = m_link->open(CBC_UPGRADE_STREAM);
+        const int r = m_link.openForStream(CBC_UPGRADE_STREAM);
         m_session.callback = own;
         if (r < 0) {
             if (callback)
@@ -203,15 +201,15 @@ std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen,
     return static_cast<std::uint32_t>(session.request.size());
 }
 
-int SerialSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length)
+int SerialSendUpgradeStream(CommSession& session, StreamLink& link, const std::uint8_t* data, std::uint32_t length)
 {
-    SerialChannel channel(session);
+    SerialChannel channel(session, link);
     return RunUpgradeStream(channel, SerialStreamRules(), data, length, session.callback);
 }
 
-int TcpSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length)
+int TcpSendUpgradeStream(CommSession& session, StreamLink& link, const std::uint8_t* data, std::uint32_t length)
 {
-    TcpChannel channel(session);
+    TcpChannel channel(session, link);
     return RunUpgradeStream(channel, TcpStreamRules(), data, length, session.callback);
 }
 
@@ -252,7 +250,7 @@ int CCore::SendUpgrade(tagItemData* screen)
         // so a missing or damaged one leaves the controller as it was.
         FirmwareLoad status = FirmwareLoad::NoImage;
         const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen, &status);
-        if (!session.stream || (image.empty() && status != FirmwareLoad::Damaged))
+        if (!session.transport || !session.transport->streams() || (image.empty() && status != FirmwareLoad::Damaged))
             return 0;
         if (!wholeFirmwareImage(image)) {
             session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
@@ -263,7 +261,7 @@ int CCore::SendUpgrade(tagItemData* screen)
         if (session.sendRequest(kUpgradeCommand, REPLY_ACK_LAST) < 0)
             return 0;
         platform::sleepFor(kUpgradePause);
-        return session.stream(session, image.data(), static_cast<std::uint32_t>(image.size()));
+        return session.transport->stream(image.data(), static_cast<std::uint32_t>(image.size()));
     });
 }
 

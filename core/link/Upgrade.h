@@ -11,6 +11,7 @@ struct tagItemData;
 namespace sorvane::link {
 
 struct CommSession;
+class StreamLink;
 
 // Fills the session's request buffer with the screen's firmware image;
 // the byte count, 0 when there is none or it could not be read (`status` says which).
@@ -19,9 +20,10 @@ std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen,
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image);
 
 // The record stream over the session's link: the image length, or -2 to -6 or -8.
-int SerialSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
+// Serial and TCP: over the session's link.
+int SerialSendUpgradeStream(CommSession& session, StreamLink& link, const std::uint8_t* data, std::uint32_t length);
 int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
-int TcpSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length);
+int TcpSendUpgradeStream(CommSession& session, StreamLink& link, const std::uint8_t* data, std::uint32_t length);
 
 // Packets the upgrade request leaves behind on raw Ethernet: the stream's
 // packet index continues from there.

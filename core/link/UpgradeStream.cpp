@@ -1,6 +1,6 @@
 #include "core/link/UpgradeStream.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/FirmwareImage.h"
 #include "core/link/LinkBase.h"
 

@@ -2,7 +2,7 @@
 // The firmware record stream that follows an upgrade request: records are
 // sent one by one and each is answered with accept (0x11) or resend (0x22).
 // The rules that differ by link are data; the link itself is a channel.
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,6 @@
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/CoreState.h"
+#include "core/model/Geometry.h"
 #include "core/model/ItemData.h"
 
 using namespace sorvane::model;
@@ -85,8 +86,7 @@ int CCore::ModifyFrameElmentPos(DynFrameElement* element, DynFrame* frame, DynFr
 
 int CCore::GetFrameWidth(const tagItemData* node)
 {
-    DynFrame** slot = FrameSlotOf(const_cast<tagItemData*>(node));
-    return slot && *slot ? (*slot)->Width : 0;
+    return GetOwnFrameWidth(node);
 }
 
 int CCore::HasMotiveBorder(const tagItemData* node) const

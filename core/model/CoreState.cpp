@@ -1,5 +1,5 @@
 #include "core/model/CoreState.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "core/model/DynFrame.h"
 #include "platform/ByteIO.h"
 #include "core/model/ItemData.h"
-#include "core/model/TypeRecords.h"
+#include "core/api/TypeRecords.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // The custom picture path of a border element, set and read by callers
 // outside the library, so that the element's owned data never changes hands.
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/DynFrame.h"
 
 using namespace sorvane::model;

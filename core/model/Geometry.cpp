@@ -1,6 +1,6 @@
 // Node rectangles, borders, fitting sections into the screen, and the overlap check.
 #include "core/model/Geometry.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/Tree.h"
 
 #include <algorithm>
@@ -134,7 +134,8 @@ void GetScreenSize(const tagItemData* node, int& width, int& height)
 
 int GetOwnFrameWidth(const tagItemData* node)
 {
-    return CCore::GetFrameWidth(node);
+    DynFrame** slot = FrameSlotOf(const_cast<tagItemData*>(node));
+    return slot && *slot ? (*slot)->Width : 0;
 }
 
 int GetEffectiveFrameWidth(const tagItemData* node)

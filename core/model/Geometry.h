@@ -13,6 +13,7 @@ namespace sorvane::model {
 // GetNodeRect and GetNodeClientRect: core/api/Nodes.h.
 // The client rectangle inside the node's own preview picture.
 RECT GetLocalClientRect(const tagItemData* node);
+// The width of the node's own border; 0 without one.
 int GetOwnFrameWidth(const tagItemData* node);
 // For the global scene (and its sections and items): the widest border among
 // the scenes that follow it; otherwise the scene's own border.

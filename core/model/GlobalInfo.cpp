@@ -1,6 +1,6 @@
 #include "core/model/GlobalInfo.h"
 #include "platform/ByteIO.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemTypes.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 #include "core/model/HardwareInfo.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/ByteIO.h"
 

@@ -1,5 +1,7 @@
 #include "core/model/ItemData.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
+#include "core/model/CoreAccess.h"
+#include "core/model/Geometry.h"
 
 #include <QColor>
 
@@ -171,7 +173,7 @@ tagItemData* CreateNodeUnpainted(tagItemData* after, std::uint16_t type, const c
     case LEVEL_SECTION: {
         node->BlockSize = SECTION_BLOCK_SIZE;
         node->Section.WndKind = static_cast<std::uint8_t>(type);
-        const auto border = static_cast<std::uint16_t>(CCore::GetFrameWidth(parent));
+        const auto border = static_cast<std::uint16_t>(GetOwnFrameWidth(parent));
         node->Section.RectX = border;
         node->Section.RectY = border;
         const QSize screen = screenSizeOf(parent);

@@ -5,8 +5,8 @@
 #include "core/api/Nodes.h"
 #include "core/model/DynFrame.h"
 #include "core/model/GlobalInfo.h"
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 
 #include <QImage>
 #include <array>
@@ -36,9 +36,6 @@ int PaintNode(tagItemData* node);
 // Returns the previous hook.
 using PaintHook = int (*)(tagItemData* node);
 PaintHook SetPaintHook(PaintHook hook);
-// Tests watch which nodes the model repaints (null: nobody watches).
-using PaintObserver = void (*)(const tagItemData* node);
-PaintObserver SetPaintObserver(PaintObserver observer);
 
 // Copies a name into a node's name field, cut to 127 characters.
 void SetNodeName(tagItemData* node, const char16_t* name);

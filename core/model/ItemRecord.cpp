@@ -1,6 +1,7 @@
-#include "core/model/ItemRecord.h"
+#include "core/api/ItemRecord.h"
+#include "core/model/StoredRecords.h"
 #include "platform/ByteIO.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemTypes.h"
 #include "core/model/ItemData.h"
 
 #include <algorithm>

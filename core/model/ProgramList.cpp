@@ -1,6 +1,7 @@
 // Program-list images: building them, checking them and loading them into a screen.
 #include "core/model/ProgramList.h"
-#include "core/model/Core.h"
+#include "core/model/StoredRecords.h"
+#include "core/api/Core.h"
 #include "core/model/Guard.h"
 #include "core/model/HardwareInfo.h"
 #include "core/model/Tree.h"

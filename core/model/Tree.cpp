@@ -1,6 +1,6 @@
 // Navigation, copying and moving of nodes, and CCore's tree exports.
 #include "core/model/Tree.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/Geometry.h"
 #include "core/model/Guard.h"
 

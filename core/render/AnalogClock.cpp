@@ -1,6 +1,6 @@
 #include "core/render/AnalogClock.h"
 
-#include "core/model/ItemRecord.h"
+#include "core/api/ItemRecord.h"
 #include "platform/Colour.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "core/render/ClockText.h"
 
-#include "core/model/ItemRecord.h"
+#include "core/api/ItemRecord.h"
 #include "core/model/Utilities.h"
 
 #include <QDateTime>

@@ -2,7 +2,7 @@
 // Texts and digit cells of digital clocks and counters. The controller draws
 // the changing digits itself; the cells say where they stand. Everything here
 // takes the time and a text measure as arguments, so it can be checked exactly.
-#include "core/model/TypeRecords.h"
+#include "core/api/TypeRecords.h"
 
 #include <QRect>
 #include <QSize>

@@ -15,8 +15,8 @@
 #include "core/render/Painters.h"
 #include "core/render/PixelConvert.h"
 #include "core/render/ProgramSchema.h"
-#include "core/render/TextCartoon.h"
-#include "core/render/WorkMode.h"
+#include "core/api/TextCartoon.h"
+#include "core/api/WorkMode.h"
 #include "platform/ByteIO.h"
 
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "core/render/DeviceRecords.h"
 
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 #include "core/render/AnalogClock.h"
 #include "platform/ByteIO.h"
 #include "platform/Colour.h"

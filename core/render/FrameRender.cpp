@@ -1,6 +1,6 @@
 #include "core/render/FrameRender.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/DynFrame.h"
 #include "platform/ByteIO.h"
 #include "platform/Colour.h"

@@ -1,5 +1,5 @@
 #include "core/render/ImageEx.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
 #include "core/render/ClockText.h"

@@ -1,5 +1,5 @@
 #include "core/render/PaintDispatch.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/render/Painters.h"
 

@@ -6,7 +6,7 @@
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockPaint.h"
 #include "core/render/FrameRender.h"
-#include "core/render/TextCartoon.h"
+#include "core/api/TextCartoon.h"
 #include "core/render/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
@@ -251,7 +251,12 @@ int PaintAnalogClockItem(tagItemData* node)
     return 1;
 }
 
-int PaintDigitalClockItem(tagItemData* node)
+namespace {
+
+// What the digital clock and the counter share: the text measured at the
+// current time in the record's font, drawn into the content picture.
+template <typename FontField, typename Measure, typename Draw>
+int paintTimedText(tagItemData* node, FontField fontField, Measure measure, Draw draw)
 {
     const ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
@@ -259,29 +264,36 @@ int PaintDigitalClockItem(tagItemData* node)
     const QRect client = render::LocalClientRect(node);
     const render::ClockNow now = render::LocalClockNow();
     const int lang = CurrentLanguage();
-    const QFont font = FontFromLogFont(rec->get(render::clockdigit::TextFont));
-    const QSize size = render::MeasureDigitalClock(client, *rec, font, now, lang);
+    const QFont font = FontFromLogFont(rec->get(fontField));
+    const QSize size = measure(client, *rec, font, now, lang);
     prepareContent(node, size);
     if (!node->Preview.isNull())
-        render::DrawDigitalClock(node->Preview, QRect(QPoint(0, 0), size), *rec, font, now, lang, false);
+        draw(node->Preview, client, size, *rec, font, now, lang);
     trimContentHeight(node);
     return 1;
 }
 
+} // namespace
+
+int PaintDigitalClockItem(tagItemData* node)
+{
+    return paintTimedText(node, render::clockdigit::TextFont, render::MeasureDigitalClock,
+                          [](QImage& picture, const QRect&, QSize size, const ItemRecord& rec, const QFont& font,
+                             const render::ClockNow& now, int lang) {
+                              render::DrawDigitalClock(picture, QRect(QPoint(0, 0), size), rec, font, now, lang,
+                                                       false);
+                          });
+}
+
 int PaintCounterItem(tagItemData* node)
 {
-    const ItemRecord* rec = node->Item.TypeRecord;
-    if (!rec)
-        return 0;
-    const QRect client = render::LocalClientRect(node);
-    const render::ClockNow now = render::LocalClockNow();
-    const int lang = CurrentLanguage();
-    const QFont font = FontFromLogFont(rec->get(render::counter::TextFont));
-    prepareContent(node, render::MeasureCounter(client, *rec, font, now, lang));
-    if (!node->Preview.isNull())
-        render::DrawCounter(node->Preview, QRect(QPoint(0, 0), client.size()), *rec, font, now, lang, false);
-    trimContentHeight(node);
-    return 1;
+    // The counter is drawn over the whole client area, whatever it measured.
+    return paintTimedText(node, render::counter::TextFont, render::MeasureCounter,
+                          [](QImage& picture, const QRect& client, QSize, const ItemRecord& rec, const QFont& font,
+                             const render::ClockNow& now, int lang) {
+                              render::DrawCounter(picture, QRect(QPoint(0, 0), client.size()), rec, font, now, lang,
+                                                  false);
+                          });
 }
 
 namespace render {

@@ -1,6 +1,6 @@
 #include "core/render/PixelConvert.h"
 #include "core/render/ProgramSchema.h"
-#include "core/render/WorkMode.h"
+#include "core/api/WorkMode.h"
 #include "platform/ByteIO.h"
 
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "core/render/TextCartoon.h"
+#include "core/api/TextCartoon.h"
 
 #include "core/render/FontMap.h"
 #include "core/render/RichDrawText.h"

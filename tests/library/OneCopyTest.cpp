@@ -1,7 +1,7 @@
 // The program reaches the core, the grid and the platform layer through
 // libSorvane.so alone: one copy of each, so the code page the program sets
 // is the one the library's text readers use.
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/CodePage.h"
 #include "platform/RtfCodePage.h"
 #include "platform/RtfReader.h"

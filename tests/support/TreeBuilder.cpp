@@ -1,6 +1,6 @@
 #include "support/TreeBuilder.h"
 
-#include "core/model/ItemRecord.h"
+#include "core/api/ItemRecord.h"
 #include "core/render/PaintDispatch.h"
 
 using namespace sorvane::model;

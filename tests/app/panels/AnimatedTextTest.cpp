@@ -9,7 +9,7 @@
 #include "app/panels/PropertyCoolText.h"
 #include "app/panels/PropertyTextGif.h"
 #include "core/render/NodeArea.h"
-#include "core/render/TextCartoon.h"
+#include "core/api/TextCartoon.h"
 #include "support/MessageSpy.h"
 #include "support/ModalRunner.h"
 

@@ -7,7 +7,7 @@
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyBorder.h"
 #include "app/panels/PropertyPages.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/LangPack.h"
 #include "support/Seams.h"
 #include "support/TreeBuilder.h"

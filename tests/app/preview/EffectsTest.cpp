@@ -2,6 +2,7 @@
 #include "PlayTestUtil.h"
 
 #include "app/preview/Effects.h"
+#include "core/model/StoredRecords.h"
 
 #include <gtest/gtest.h>
 #include <set>

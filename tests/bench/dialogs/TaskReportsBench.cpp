@@ -2,8 +2,8 @@
 // worker, queued, and applied on the GUI thread. A program-data block gives
 // one report per chunk, so the cost per report bounds a transfer's overhead.
 #include "app/dialogs/task/TaskDlg.h"
-#include "core/link/CommCodes.h"
-#include "core/model/Core.h"
+#include "core/api/Callbacks.h"
+#include "core/api/Core.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

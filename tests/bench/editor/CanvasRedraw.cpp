@@ -3,7 +3,7 @@
 #include "app/editor/DotRenderer.h"
 #include "app/editor/ScreenLed.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <QPainter>

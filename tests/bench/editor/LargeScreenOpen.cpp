@@ -4,7 +4,7 @@
 // open canvas adds to the resident memory.
 #include "app/editor/ScreenLed.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <QPainter>

@@ -9,7 +9,7 @@
 #include "core/link/CommSession.h"
 #include "core/link/Commands.h"
 #include "core/link/Frame.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "platform/Clock.h"
 #include "support/SimController.h"
 

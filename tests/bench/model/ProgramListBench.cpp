@@ -1,6 +1,6 @@
 // Storing a screen's content (the program compares store buffers to see
 // whether a screen changed) and loading it back, for growing trees.
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/ProgramList.h"
 

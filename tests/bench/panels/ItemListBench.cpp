@@ -2,7 +2,7 @@
 // adding an item after the first row (which renumbers every row below).
 #include "app/controls/AppMessages.h"
 #include "app/panels/PropertyProgList.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <QListWidget>

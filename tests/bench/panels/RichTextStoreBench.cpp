@@ -3,7 +3,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/RichEdit.h"
 #include "app/panels/PropertyText.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <QTextCursor>

@@ -4,7 +4,7 @@
 #include "app/preview/Players.h"
 #include "app/preview/PreviewCanvas.h"
 #include "app/preview/RandomSource.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "support/TreeBuilder.h"
 

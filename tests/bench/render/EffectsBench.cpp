@@ -2,11 +2,11 @@
 // per character), the analog clock's 180 hand lists for growing faces, and
 // one border frame for growing rectangles (cost per band pixel).
 #include "core/model/DynFrame.h"
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 #include "core/render/DeviceRecords.h"
 #include "core/render/FrameRender.h"
-#include "core/render/TextCartoon.h"
+#include "core/api/TextCartoon.h"
 
 #include <QImage>
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 // the file, byte for byte. Asked before every close and open of a screen.
 #include "app/shell/ConfigFiles.h"
 #include "app/shell/PanelView.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // copied on the worker and shown on the GUI thread.
 #include "app/spine/CoreRelay.h"
 #include "app/shell/StatusTexts.h"
-#include "core/link/CommCodes.h"
-#include "core/model/Core.h"
+#include "core/api/Callbacks.h"
+#include "core/api/Core.h"
 
 #include <QCoreApplication>
 #include <QObject>

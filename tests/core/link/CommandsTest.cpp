@@ -3,10 +3,10 @@
 #include "LinkTestUtil.h"
 
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/Commands.h"
 #include "core/link/SerialPorts.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
 #include "platform/ByteIO.h"

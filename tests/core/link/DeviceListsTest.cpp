@@ -1,6 +1,6 @@
 #include "core/link/Adapters.h"
 #include "core/link/SerialPorts.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

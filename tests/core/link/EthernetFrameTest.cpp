@@ -1,6 +1,6 @@
 // The decision on one captured raw-Ethernet frame, without a capture adapter:
 // frames are built byte for byte with the link and frame header writers.
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/Frame.h"
 

@@ -1,5 +1,5 @@
 #include "core/link/FirmwareCatalogue.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Frame header, check value, chunk plans and the reply reader, without links.
 #include "LinkTestUtil.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 
 #include <deque>
 

@@ -5,9 +5,9 @@
 #include "LinkTestUtil.h"
 
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 
 #include <QDir>
 #include <QFile>

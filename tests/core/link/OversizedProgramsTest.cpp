@@ -5,7 +5,7 @@
 
 #include "core/link/Commands.h"
 #include "core/link/Frame.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/FontMap.h"

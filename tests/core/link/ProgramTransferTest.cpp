@@ -5,11 +5,11 @@
 #include "core/render/RenderTestUtil.h"
 
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/Commands.h"
 #include "core/link/ProgramTransfer.h"
 #include "core/link/SerialPorts.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"

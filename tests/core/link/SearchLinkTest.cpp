@@ -2,7 +2,7 @@
 // speeds, UDP and TCP on 127.0.0.x, and raw Ethernet on a veth pair (root).
 #include "core/link/Adapters.h"
 #include "core/link/SerialPorts.h"
-#include "core/model/CoreTestAccess.h"
+#include "core/model/CoreAccess.h"
 #include "core/model/ItemData.h"
 #include "LinkTestUtil.h"
 #include "support/SimControllerSearch.h"
@@ -54,7 +54,7 @@ protected:
     std::vector<tagItemData*> screens()
     {
         std::vector<tagItemData*> out;
-        for (tagItemData* s = CoreTestAccess::root(*core)->FirstChild; s; s = s->NextSibling)
+        for (tagItemData* s = sorvane::model::CoreAccess::root(*core)->FirstChild; s; s = s->NextSibling)
             out.push_back(s);
         return out;
     }

@@ -3,7 +3,7 @@
 #include "core/link/SerialPorts.h"
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
-#include "core/model/CoreTestAccess.h"
+#include "core/model/CoreAccess.h"
 #include "support/SimControllerSearch.h"
 
 #include <gtest/gtest.h>
@@ -164,7 +164,7 @@ protected:
     std::vector<tagItemData*> screens()
     {
         std::vector<tagItemData*> out;
-        for (tagItemData* s = CoreTestAccess::root(*core)->FirstChild; s; s = s->NextSibling)
+        for (tagItemData* s = CoreAccess::root(*core)->FirstChild; s; s = s->NextSibling)
             out.push_back(s);
         return out;
     }
@@ -337,7 +337,7 @@ TEST_F(Search, CancelEndsEveryPassAndKeepsTheScreensMadeSoFar)
 
 TEST_F(Search, ScreensAreReusedFromTheStartIndexOrInsertedAfterIt)
 {
-    tagItemData* root = CoreTestAccess::root(*core);
+    tagItemData* root = CoreAccess::root(*core);
     tagItemData* a = CreateNode(nullptr, IT_SCREEN, u"a", root);
     tagItemData* b = CreateNode(a, IT_SCREEN, u"b", root);
     tagItemData* c = CreateNode(b, IT_SCREEN, u"c", root);
@@ -367,7 +367,7 @@ TEST_F(Search, AScreenWhoseControllerMovedIsFoundAgainOnItsKindOfLink)
 {
     core->AddUserSerialPort(u"COM1");
     core->AddUserSerialPort(u"COM3");
-    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreTestAccess::root(*core));
+    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreAccess::root(*core));
     screen->Global.SerialPort = 3;
     screen->Global.BaudRate = 9600;
     screen->Global.ID = 4;
@@ -396,7 +396,7 @@ TEST_F(Search, AScreenOnTheNetworkTakesTheAddressOfTheFirstUdpAnswer)
 {
     sim::UdpControllers udp;
     ASSERT_TRUE(udp.start({{"127.0.0.5", 12, 3}}));
-    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreTestAccess::root(*core));
+    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreAccess::root(*core));
     screen->Global.CommType = COMM_NETWORK;
     screen->Global.HostKind = 1;
     std::strcpy(screen->Global.Host, "controller.invalid");

@@ -3,7 +3,7 @@
 #include "LinkTestUtil.h"
 
 #include "core/link/Commands.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/TableItem.h"

@@ -1,4 +1,4 @@
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/UpgradeStream.h"
 #include "core/model/CoreState.h"
 

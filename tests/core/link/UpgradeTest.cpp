@@ -1,11 +1,11 @@
 // Firmware upgrades through the core over real transports: a pseudo-terminal,
 // TCP on 127.0.0.1 and raw Ethernet on a veth pair (as root).
 #include "core/link/Adapters.h"
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/FirmwareImage.h"
 #include "core/link/SerialPorts.h"
 #include "core/link/Upgrade.h"
-#include "core/model/CoreTestAccess.h"
+#include "core/model/CoreAccess.h"
 #include "core/model/ItemData.h"
 #include "LinkTestUtil.h"
 #include "support/SimControllerUpgrade.h"
@@ -66,7 +66,7 @@ protected:
         SetAdapterEnumerator(vethAdapter);
         core = std::make_unique<CCore>();
         core->SetCommCallBack(Recorder::callback);
-        screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreTestAccess::root(*core));
+        screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreAccess::root(*core));
         Recorder::clear();
     }
     void TearDown() override

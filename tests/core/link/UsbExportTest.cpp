@@ -2,11 +2,11 @@
 // when an export fails, is cancelled or finds the stick full.
 #include "LinkTestUtil.h"
 
-#include "core/link/CommCodes.h"
+#include "core/api/Callbacks.h"
 #include "core/link/Commands.h"
 #include "core/link/FirmwareImage.h"
 #include "core/link/Frame.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "CoreTestAccess.h"
-#include "core/model/Core.h"
+#include "core/model/CoreAccess.h"
+#include "core/api/Core.h"
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
 #include "support/TreeBuilder.h"
@@ -19,15 +19,15 @@ std::vector<unsigned short> valuesOf(const CUniqueArray<unsigned short>& list) {
 TEST(CoreObject, FreshObjectDefaults)
 {
     CCore core;
-    tagItemData* root = CoreTestAccess::root(core);
+    tagItemData* root = CoreAccess::root(core);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->Level, LEVEL_HEADER);
     EXPECT_EQ(root->FirstChild, nullptr);
     EXPECT_EQ(root->RecordSize, 0);
     EXPECT_EQ(root->Name[0], u'\0');
     EXPECT_TRUE(root->Preview.isNull());
-    EXPECT_EQ(valuesOf(CoreTestAccess::ports(core)), std::vector<unsigned short>{8080});
-    EXPECT_EQ(valuesOf(CoreTestAccess::scope(core)), std::vector<int>{1});
+    EXPECT_EQ(valuesOf(CoreAccess::ports(core)), std::vector<unsigned short>{8080});
+    EXPECT_EQ(valuesOf(CoreAccess::scope(core)), std::vector<int>{1});
     EXPECT_EQ(core.GetCurLang(), 4);
     EXPECT_EQ(core.GetCommCallBack(), nullptr);
     EXPECT_EQ(core.SetFileCallBack(nullptr), nullptr);
@@ -95,7 +95,7 @@ TEST(CoreObject, SecondObjectBecomesCurrentAndLastClosesTheCancelEvent)
 TEST(CoreObject, DestroysItsWholeTree)
 {
     auto core = std::make_unique<CCore>();
-    tagItemData* root = CoreTestAccess::root(*core);
+    tagItemData* root = CoreAccess::root(*core);
     tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", root);
     tagItemData* scene = CreateNode(nullptr, IT_SCENE, u"a", screen);
     tagItemData* section = CreateNode(nullptr, IT_WND_PROGLIST, u"b", scene);
@@ -113,36 +113,36 @@ TEST(CoreObject, DestroysItsWholeTree)
 TEST(CoreObject, AssignmentCopiesSettingsAndKeepsEachTree)
 {
     CCore a;
-    tagItemData* rootA = CoreTestAccess::root(a);
+    tagItemData* rootA = CoreAccess::root(a);
     tagItemData* screenA = CreateNode(nullptr, IT_SCREEN, u"A", rootA);
     {
         CCore b;
-        tagItemData* rootB = CoreTestAccess::root(b);
+        tagItemData* rootB = CoreAccess::root(b);
         CreateNode(nullptr, IT_SCREEN, u"B", rootB);
         b.SetCurLang(9);
         b.SetCommCallBack(cbA);
         b.SetFileCallBack(cbB);
-        CoreTestAccess::ports(b).Add(9000);
-        CoreTestAccess::scope(b).Add(7);
+        CoreAccess::ports(b).Add(9000);
+        CoreAccess::scope(b).Add(7);
 
         a = b;
         EXPECT_EQ(a.GetCurLang(), 9);
         EXPECT_EQ(a.GetCommCallBack(), cbA);
         EXPECT_EQ(a.SetFileCallBack(nullptr), cbB);
-        EXPECT_EQ(valuesOf(CoreTestAccess::ports(a)), (std::vector<unsigned short>{8080, 9000}));
-        EXPECT_EQ(valuesOf(CoreTestAccess::scope(a)), (std::vector<int>{1, 7}));
-        EXPECT_EQ(CoreTestAccess::root(a), rootA);
+        EXPECT_EQ(valuesOf(CoreAccess::ports(a)), (std::vector<unsigned short>{8080, 9000}));
+        EXPECT_EQ(valuesOf(CoreAccess::scope(a)), (std::vector<int>{1, 7}));
+        EXPECT_EQ(CoreAccess::root(a), rootA);
         EXPECT_EQ(rootA->FirstChild, screenA);
-        EXPECT_NE(CoreTestAccess::root(b), rootA);
+        EXPECT_NE(CoreAccess::root(b), rootA);
 
         // The copies are the object's own.
-        CoreTestAccess::ports(a).Add(1234);
-        EXPECT_EQ(CoreTestAccess::ports(b).GetSize(), 2);
+        CoreAccess::ports(a).Add(1234);
+        EXPECT_EQ(CoreAccess::ports(b).GetSize(), 2);
         a = a;
-        EXPECT_EQ(CoreTestAccess::ports(a).GetSize(), 3);
+        EXPECT_EQ(CoreAccess::ports(a).GetSize(), 3);
     }
     // b is gone; a's tree is intact and freed once by a's destructor.
-    EXPECT_EQ(CoreTestAccess::root(a)->FirstChild, screenA);
+    EXPECT_EQ(CoreAccess::root(a)->FirstChild, screenA);
     EXPECT_EQ(screenA->Name[0], u'A');
 }
 
@@ -151,7 +151,7 @@ TEST(CoreObject, HeaderNodesAndPaint)
     CCore core;
     tagItemData* header = core.CreateItemHeader();
     ASSERT_NE(header, nullptr);
-    EXPECT_NE(header, CoreTestAccess::root(core));
+    EXPECT_NE(header, CoreAccess::root(core));
     EXPECT_EQ(header->Level, LEVEL_HEADER);
     EXPECT_EQ(header->Parent, nullptr);
     EXPECT_EQ(header->RecordVersion, 0);
@@ -167,7 +167,7 @@ TEST(CoreObject, HeaderNodesAndPaint)
 TEST(CoreObject, SetCommModeOnScreensOnly)
 {
     CCore core;
-    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreTestAccess::root(core));
+    tagItemData* screen = CreateNode(nullptr, IT_SCREEN, u"s", CoreAccess::root(core));
     tagItemData* scene = CreateNode(nullptr, IT_SCENE, u"a", screen);
     EXPECT_EQ(core.SetCommMode(screen, COMM_NETWORK), 0);
     EXPECT_EQ(screen->Global.CommType, 2u);

@@ -1,4 +1,4 @@
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/DynFrame.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "ImageBytes.h"
 #include "TreeFixture.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/DynFrame.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,6 @@
-#include "core/model/Core.h"
+#include "core/api/Core.h"
+#include "core/model/CoreAccess.h"
+#include "core/model/CoreAccess.h"
 #include "core/model/Geometry.h"
 #include "core/model/Tree.h"
 

@@ -1,6 +1,6 @@
-#include "CoreTestAccess.h"
+#include "core/model/CoreAccess.h"
 #include "ImageBytes.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/HardwareInfo.h"
 #include "core/model/ItemData.h"
 
@@ -21,7 +21,7 @@ class LinkTest : public ::testing::Test {
 protected:
     tagItemData* addScreen(const char16_t* name)
     {
-        return CreateNode(nullptr, IT_SCREEN, name, CoreTestAccess::root(core));
+        return CreateNode(nullptr, IT_SCREEN, name, CoreAccess::root(core));
     }
     CCore core;
 };

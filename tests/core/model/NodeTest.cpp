@@ -1,5 +1,5 @@
 #include "TreeFixture.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 
 #include <QString>

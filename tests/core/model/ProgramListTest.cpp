@@ -1,6 +1,6 @@
-#include "CoreTestAccess.h"
+#include "core/model/CoreAccess.h"
 #include "ImageBytes.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/HardwareInfo.h"
 #include "core/model/ProgramList.h"
 #include "core/model/Tree.h"

@@ -1,7 +1,8 @@
-#include "CoreTestAccess.h"
+#include "core/model/CoreAccess.h"
 #include "ImageBytes.h"
 #include "TreeFixture.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
+#include "core/model/StoredRecords.h"
 #include "core/model/Tree.h"
 
 #include <gtest/gtest.h>
@@ -44,11 +45,11 @@ TEST_F(CoreTree, AddingScreensAndNavigating)
     EXPECT_EQ(core.GetScreen(0), second);
     EXPECT_EQ(core.GetScreen(1), screen);
     EXPECT_EQ(core.GetScreen(2), nullptr);
-    EXPECT_EQ(second->Parent, CoreTestAccess::root(core));
+    EXPECT_EQ(second->Parent, CoreAccess::root(core));
     // Behind a sibling, the parent follows from it.
     tagItemData* third = core.AddItem(IT_SCREEN, u"third", nullptr, second);
     EXPECT_EQ(core.GetScreen(1), third);
-    EXPECT_EQ(third->Parent, CoreTestAccess::root(core));
+    EXPECT_EQ(third->Parent, CoreAccess::root(core));
     EXPECT_EQ(core.AddItem(IT_WND_TEXT, u"x", nullptr, nullptr), nullptr);
 
     tagItemData* item = core.AddItem(IT_COUNT, u"c", s2, nullptr);
@@ -59,7 +60,7 @@ TEST_F(CoreTree, AddingScreensAndNavigating)
     EXPECT_EQ(CCore::GetCurProgram(screen), nullptr);   // the first section holds no item
     EXPECT_EQ(CCore::GetCurSection(screen), s1);
     EXPECT_EQ(CCore::GetCurScene(second), nullptr);
-    EXPECT_EQ(CCore::GetCurRoot(CoreTestAccess::root(core)), nullptr);
+    EXPECT_EQ(CCore::GetCurRoot(CoreAccess::root(core)), nullptr);
     EXPECT_EQ(CCore::GetCurRoot(nullptr), nullptr);
     EXPECT_EQ(CCore::IsRoot(nullptr), -1);
     EXPECT_EQ(CCore::IsRoot(screen), 1);
@@ -110,7 +111,7 @@ TEST_F(CoreTree, DeletingAndClearing)
     EXPECT_EQ(core.DeleteItem(victim), 1);
     EXPECT_EQ(namesOf(scene), std::vector<std::u16string>{u"s2"});
 
-    tagItemData* root = CoreTestAccess::root(core);
+    tagItemData* root = CoreAccess::root(core);
     EXPECT_EQ(core.DeleteItem(root), 0);   // the core keeps its root
     EXPECT_NE(root, nullptr);
 
@@ -163,7 +164,7 @@ TEST_F(CoreTree, CopyNamesAndTheirLimit)
     EXPECT_EQ(core.ChangeItemName(nullptr, u"x"), 0);
 
     EXPECT_EQ(core.CopyItem(nullptr, scene, nullptr), nullptr);
-    EXPECT_EQ(core.CopyItem(CoreTestAccess::root(core), scene, nullptr), nullptr);
+    EXPECT_EQ(core.CopyItem(CoreAccess::root(core), scene, nullptr), nullptr);
     tagItemData* screenCopy = core.CopyItem(screen, nullptr, nullptr);
     ASSERT_NE(screenCopy, nullptr);
     EXPECT_EQ(core.GetScreen(0), screenCopy);

@@ -1,7 +1,8 @@
 #include "ImageBytes.h"
 #include "TreeFixture.h"
 #include "core/model/ItemData.h"
-#include "core/model/TypeRecords.h"
+#include "core/model/StoredRecords.h"
+#include "core/api/TypeRecords.h"
 
 #include <gtest/gtest.h>
 #include <memory>

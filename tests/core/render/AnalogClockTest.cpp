@@ -1,8 +1,8 @@
 // Analog clock hands, dial geometry and pixel lists.
 #include "core/render/AnalogClock.h"
 
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 #include "core/api/Nodes.h"
 
 #include <QImage>

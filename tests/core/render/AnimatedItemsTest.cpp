@@ -2,7 +2,7 @@
 // core's border exports and the compiler; galleries of every clock layout
 // and border motion for a reviewer.
 #include "RenderTestUtil.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/DynFrame.h"
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockPaint.h"
@@ -11,9 +11,9 @@
 #include "core/render/FrameRender.h"
 #include "core/render/NodeArea.h"
 #include "core/render/PaintDispatch.h"
-#include "core/render/TextCartoon.h"
+#include "core/api/TextCartoon.h"
 #include "core/render/DeviceRecords.h"
-#include "core/render/WorkMode.h"
+#include "core/api/WorkMode.h"
 #include "platform/LogFont.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // digit cells and keeps the constant characters.
 #include "core/render/ClockPaint.h"
 
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Digital clock and counter texts and digit cells, with a fixed text measure.
 #include "core/render/ClockText.h"
 
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -5,7 +5,7 @@
 // (time-only fields, a counter span at its cap, no date on the dial), so the
 // blocks do not depend on when the test runs.
 #include "RenderTestUtil.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/DynFrame.h"
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockText.h"

@@ -2,7 +2,7 @@
 // pictures, a GIF, scenes with schedules and empty sections, against bytes
 // built here from the packing and block rules.
 #include "RenderTestUtil.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/PaintDispatch.h"
 

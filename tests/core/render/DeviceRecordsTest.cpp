@@ -1,8 +1,8 @@
 // Clock and counter device records byte for byte, with glyph bitmaps of known size.
 #include "core/render/DeviceRecords.h"
 
-#include "core/model/ItemRecord.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 #include "core/render/AnalogClock.h"
 #include "platform/ByteIO.h"
 

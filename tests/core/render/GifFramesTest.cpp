@@ -2,7 +2,7 @@
 // screen too large to hold before rendering it and stops on cancel; paints
 // and the player decode only the frames they draw.
 #include "RenderTestUtil.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/CoreState.h"
 #include "core/model/Utilities.h"
 #include "core/render/ContentCompiler.h"

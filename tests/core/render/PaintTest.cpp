@@ -1,7 +1,7 @@
 // Painters: what each kind draws into its node's preview and the content
 // sizes it records.
 #include "RenderTestUtil.h"
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/render/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/PaintDispatch.h"

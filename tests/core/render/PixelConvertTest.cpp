@@ -1,7 +1,7 @@
 #include "RenderTestUtil.h"
 #include "core/render/PixelConvert.h"
 
-#include "core/render/WorkMode.h"
+#include "core/api/WorkMode.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // from the packing rules (one pixel at a time, nothing precomputed), mask
 // runs, little-endian readers and a tiny GIF writer.
 #include "core/model/ItemData.h"
-#include "core/render/WorkMode.h"
+#include "core/api/WorkMode.h"
 
 #include <QByteArray>
 #include <QImage>

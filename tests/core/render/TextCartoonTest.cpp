@@ -1,5 +1,5 @@
 // Text effects: point transforms, frame counts and frame rules.
-#include "core/render/TextCartoon.h"
+#include "core/api/TextCartoon.h"
 
 #include <QDir>
 #include <QFontMetrics>

@@ -1,5 +1,5 @@
-#include "core/model/Core.h"
-#include "core/render/WorkMode.h"
+#include "core/api/Core.h"
+#include "core/api/WorkMode.h"
 
 #include <QRgb>
 #include <gtest/gtest.h>

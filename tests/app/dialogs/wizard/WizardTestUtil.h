@@ -3,9 +3,9 @@
 // folder, the INI text and screenshots in every language.
 #include "../device/DeviceTestUtil.h"
 
-#include "core/model/Core.h"
+#include "core/api/Core.h"
 #include "core/model/ItemData.h"
-#include "core/model/ItemTypes.h"
+#include "core/api/ItemTypes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
