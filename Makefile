@@ -1,4 +1,6 @@
-# make run  : install what is missing, build, start Tavrelo
+# make run  : install what is missing, build the program, its library, language
+#             packs and the simulated controller only, install them into run/
+#             and start Tavrelo there (its settings and screens stay in run/)
 # make test : install what is missing, build, run every test (also under AddressSanitizer),
 #             then each fuzz target for a few seconds
 # make fuzz : build the fuzz targets (clang, libFuzzer) and run each for FUZZ_TIME seconds
@@ -6,13 +8,17 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+# The program keeps config.ini, usr.ini and userdata/ beside itself: it runs
+# from this folder, which `make clean` leaves alone.
+RUN_DIR    ?= run
+RUN_TARGETS := Tavrelo Sorvane lang_packs sim_controller
 FUZZ_TIME  ?= 60
 FUZZ_SMOKE_TIME ?= 5
 FUZZ_TARGETS ?=
 JOBS       ?= $(shell nproc)
 GEN        := -G Ninja
 
-.PHONY: run test build deps test-plain test-asan tsan clean fuzz fuzz-build fuzz-smoke fuzz-seeds
+.PHONY: run run-build run-folder test build deps test-plain test-asan tsan clean fuzz fuzz-build fuzz-smoke fuzz-seeds
 
 deps:
 	@bash scripts/setup.sh
@@ -26,8 +32,15 @@ $(ASAN_BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	cd $(BUILD)/bin && ./Tavrelo
+run-build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
+
+# Copies what the program needs into the run folder; its files there are kept.
+run-folder: run-build
+	cmake --install $(BUILD) --prefix $(RUN_DIR) --component run
+
+run: run-folder
+	cd $(RUN_DIR) && ./Tavrelo
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -67,5 +80,6 @@ fuzz-seeds: fuzz-build
 
 test: test-plain test-asan tsan fuzz-smoke
 
+# The run folder holds the operator's settings and screens: never removed here.
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -14,18 +14,18 @@ TimePoint Clock::now() const { return std::chrono::steady_clock::now(); }
 
 std::chrono::system_clock::time_point Clock::wallNow() const { return std::chrono::system_clock::now(); }
 
-void Clock::sleep(Millis specified) const
+void Clock::sleep(Millis nominal) const
 {
-    const Millis real = realDuration(specified);
+    const Millis real = realDuration(nominal);
     if (real.count() > 0)
         std::this_thread::sleep_for(real);
 }
 
-Millis ScaledClock::realDuration(Millis specified) const
+Millis ScaledClock::realDuration(Millis nominal) const
 {
-    if (specified.count() <= 0)
+    if (nominal.count() <= 0)
         return Millis(0);
-    const auto scaled = specified.count() / m_divisor;
+    const auto scaled = nominal.count() / m_divisor;
     return Millis(scaled < 1 ? 1 : scaled);
 }
 
@@ -33,11 +33,11 @@ const Clock& clock() { return *g_clock.load(); }
 
 void setClock(const Clock* c) { g_clock.store(c ? c : &g_steady); }
 
-Deadline Deadline::after(Millis specified)
+Deadline Deadline::after(Millis nominal)
 {
     const Clock& c = clock();
     Deadline d;
-    d.m_at = c.now() + c.realDuration(specified);
+    d.m_at = c.now() + c.realDuration(nominal);
     return d;
 }
 

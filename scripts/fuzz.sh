@@ -13,7 +13,9 @@ out=$build/fuzz
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || mapfile -t targets < "$out/targets.txt"
 
-export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
+# Slow unwinding: stacks through fontconfig (no frame pointers) reach the Qt
+# callers that tests/lsan.supp names.
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0:fast_unwind_on_malloc=0
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 

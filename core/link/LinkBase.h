@@ -30,7 +30,7 @@ public:
     // The result of a chunk that did not go out: what the reply check would
     // give on a silent link, never success.
     virtual int writeFailed(std::uint32_t flags, const Chunk& chunk) const;
-    // Time (specified ms) the bytes written may still need to leave, added
+    // Time (nominal ms) the bytes written may still need to leave, added
     // to the reply time-out of a chunk; may wait for the output to drain.
     virtual std::uint32_t replyAllowance() { return 0; }
     // 0 accepted, -7 device error, -4 refused, -3 no reply, -8 link lost.

@@ -1,20 +1,13 @@
 #include "support/ModalRunner.h"
 
+#include "support/ModalText.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <gtest/gtest.h>
 
 namespace support {
 
-namespace {
-void closeModal(QWidget* w)
-{
-    if (auto* d = qobject_cast<QDialog*>(w))
-        d->reject();
-    else
-        w->close();
-}
-} // namespace
 
 ModalRunner::ModalRunner(Answer answer, int timeoutMs) : m_answer(std::move(answer)), m_timeoutMs(timeoutMs)
 {
@@ -27,8 +20,10 @@ ModalRunner::ModalRunner(Answer answer, int timeoutMs) : m_answer(std::move(answ
 ModalRunner::~ModalRunner()
 {
     m_timer.stop();
-    if (!m_answered && !m_done)
-        ADD_FAILURE() << "no modal dialog was shown to answer";
+    if (!m_answered && !m_done) {
+        m_failure = QStringLiteral("no modal dialog was shown to answer");
+        ADD_FAILURE() << m_failure.toStdString();
+    }
 }
 
 void ModalRunner::poll()
@@ -52,12 +47,12 @@ void ModalRunner::poll()
     m_done = true;
     m_timer.stop();
     if (!m_answered)
-        ADD_FAILURE() << "no modal dialog appeared within " << m_timeoutMs << " ms";
-    if (modal) {
-        ADD_FAILURE() << "the modal dialog " << modal->metaObject()->className() << " was still open after "
-                      << m_timeoutMs << " ms";
+        m_failure = QStringLiteral("no modal dialog appeared within %1 ms").arg(m_timeoutMs);
+    else
+        m_failure = QStringLiteral("the modal dialog %1 was still open after %2 ms").arg(describeModal(modal)).arg(m_timeoutMs);
+    ADD_FAILURE() << m_failure.toStdString();
+    if (modal)
         closeModal(modal);
-    }
 }
 
 int execAnswered(QDialog& dialog, ModalRunner::Answer answer, int timeoutMs)

@@ -1,8 +1,8 @@
 #pragma once
 // Answers the next modal dialog from a timer, so a test can call exec() (or
 // anything that runs one) without blocking. If no modal dialog shows up, or
-// the answer leaves it open, within the time-out the test fails and the
-// dialog is rejected so the run returns.
+// the answer leaves it open, within the time-out the test fails with what the
+// dialog says and the dialog is rejected so the run returns.
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
@@ -22,6 +22,8 @@ public:
     bool answered() const { return m_answered; }
     // Class name of the dialog that was answered.
     QString answeredClass() const { return m_class; }
+    // Why the test failed here; empty while it has not.
+    QString failure() const { return m_failure; }
 
 private:
     void poll();
@@ -32,6 +34,7 @@ private:
     bool m_answered = false;
     bool m_done = false;
     QString m_class;
+    QString m_failure;
 };
 
 // Runs the dialog modally and lets `answer` drive it once it is up; the

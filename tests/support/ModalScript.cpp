@@ -1,9 +1,9 @@
 #include "support/ModalScript.h"
 
+#include "support/ModalText.h"
+
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
-#include <QMessageBox>
 #include <gtest/gtest.h>
 
 namespace support {
@@ -13,20 +13,6 @@ namespace {
 QString classOf(const QWidget* w)
 {
     return QString::fromLatin1(w->metaObject()->className());
-}
-
-QString describe(const QWidget* w)
-{
-    QString text = classOf(w);
-    if (auto* box = qobject_cast<const QMessageBox*>(w))
-        text += QStringLiteral(" \"") + box->text() + u'"';
-    else if (!w->windowTitle().isEmpty())
-        text += QStringLiteral(" \"") + w->windowTitle() + u'"';
-    // What the dialog says, so a failure tells why it stayed.
-    for (const QLabel* label : w->findChildren<QLabel*>())
-        if (label->isVisible() && !label->text().isEmpty())
-            text += QStringLiteral(" [") + label->text() + u']';
-    return text;
 }
 
 } // namespace
@@ -71,11 +57,9 @@ void ModalScript::watchUntilClosed(QWidget* modal)
 
 void ModalScript::failAndClose(QWidget* modal, const QString& why)
 {
+    m_failures << why;
     ADD_FAILURE() << why.toStdString();
-    if (auto* d = qobject_cast<QDialog*>(modal))
-        d->reject();
-    else
-        modal->close();
+    closeModal(modal);
 }
 
 void ModalScript::poll()
@@ -86,7 +70,7 @@ void ModalScript::poll()
         if (o.widget && o.widget->isVisible() && o.since.elapsed() > m_timeoutMs) {
             QWidget* w = o.widget;
             o.widget.clear();
-            failAndClose(w, QStringLiteral("the modal dialog %1 was still open after %2 ms").arg(describe(w)).arg(m_timeoutMs));
+            failAndClose(w, QStringLiteral("the modal dialog %1 was still open after %2 ms").arg(describeModal(w)).arg(m_timeoutMs));
         }
     }
     QWidget* modal = QApplication::activeModalWidget();
@@ -109,7 +93,7 @@ void ModalScript::poll()
         return;
     }
     failAndClose(modal, QStringLiteral("unexpected modal dialog %1%2")
-                            .arg(describe(modal),
+                            .arg(describeModal(modal),
                                  m_steps.empty() ? QString()
                                                  : QStringLiteral(" (waiting for %1)").arg(m_steps.front().className)));
 }

@@ -34,6 +34,8 @@ public:
     int pending() const { return int(m_steps.size()); }
     // Class names of every modal dialog shown, in order, however briefly.
     const QStringList& seen() const { return m_seen; }
+    // What each failure said (the test failed once per entry).
+    const QStringList& failures() const { return m_failures; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -56,6 +58,7 @@ private:
     std::deque<Step> m_steps;
     QStringList m_allowed;
     QStringList m_seen;
+    QStringList m_failures;
     std::vector<Open> m_open;
 };
 

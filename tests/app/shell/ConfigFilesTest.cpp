@@ -72,7 +72,7 @@ TEST_F(ConfigFiles, ASecondStartReadsEverythingBackUnchanged)
     EXPECT_EQ(readFile(path("usr.ini")), usr);
 }
 
-TEST_F(ConfigFiles, HandEditedFilesReadAsSpecifiedAndLoseNothingElse)
+TEST_F(ConfigFiles, HandEditedFilesReadWithDefaultsAndKeepUnknownKeysOnSave)
 {
     // LF lines, odd case, blanks, a comment, unknown keys, missing keys, bad numbers.
     const QByteArray config = "; my notes\n[config]\nlanguage = abc\nLANENABLED=1x\nMine=keep\n"

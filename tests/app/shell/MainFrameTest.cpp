@@ -74,7 +74,7 @@ FrameSeams countingSeams(int& runs, std::function<void(tagItemData*)> onRun = {}
 
 } // namespace
 
-TEST(MainFrame, StartsWithTheSpecifiedGeometryBarsPanesAndLanguageEntries)
+TEST(MainFrame, StartsAt876By618WithFixedPanesToolbarsAndLanguageEntries)
 {
     FrameHarness h;
     CMainFrame& f = *h.frame;

@@ -27,17 +27,17 @@ using namespace linktest;
 
 namespace {
 
-// Records every specified wait and sleeps a hundredth of it.
+// Records every nominal wait and sleeps a hundredth of it.
 class RecordingClock : public platform::ScaledClock {
 public:
     RecordingClock() : ScaledClock(100) {}
-    void sleep(platform::Millis specified) const override
+    void sleep(platform::Millis nominal) const override
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_waits.push_back(int(specified.count()));
+            m_waits.push_back(int(nominal.count()));
         }
-        ScaledClock::sleep(specified);
+        ScaledClock::sleep(nominal);
     }
     int count(int ms) const
     {

@@ -1,5 +1,6 @@
 // The simulated controller as a program of its own, for trying Tavrelo by
-// hand: it listens where asked, prints where, and answers until stopped.
+// hand: it listens where asked, prints where, answers until stopped and
+// prints a line for each block it takes.
 #include "support/SimController.h"
 
 #include <csignal>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +21,7 @@ int usage()
     std::fprintf(stderr, "usage: sim_controller [--tcp PORT] [--udp [PORT]] [--pty]\n"
                          "  --tcp PORT  listen for TCP on 127.0.0.1:PORT (0: any free port)\n"
                          "  --udp PORT  answer probes on 127.0.0.1:PORT (0: any free port)\n"
+                         "  --udp       answer probes on the TCP port (any free port without --tcp)\n"
                          "  --pty       open a pseudo-terminal and print its serial port path\n");
     return 2;
 }
@@ -37,7 +40,7 @@ bool readPort(const char* text, std::uint16_t& port)
 
 int main(int argc, char** argv)
 {
-    bool tcp = false, udp = false, pty = false;
+    bool tcp = false, udp = false, udpOnTcpPort = false, pty = false;
     std::uint16_t tcpPort = 0, udpPort = 0;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -46,8 +49,12 @@ int main(int argc, char** argv)
             ++i;
         } else if (!std::strcmp(a, "--udp")) {
             udp = true;
-            if (i + 1 < argc && argv[i + 1][0] != '-' && !readPort(argv[++i], udpPort))
-                return usage();
+            udpOnTcpPort = true;
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                if (!readPort(argv[++i], udpPort))
+                    return usage();
+                udpOnTcpPort = false;
+            }
         } else if (!std::strcmp(a, "--pty")) {
             pty = true;
         } else {
@@ -79,6 +86,10 @@ int main(int argc, char** argv)
         std::printf("tcp 127.0.0.1:%u\n", unsigned(tcpPeer->port()));
     }
     if (udp) {
+        // A search finds the port its probe reached; a send must reach the
+        // same one, so by default both listen on one number.
+        if (udpOnTcpPort && tcpPeer)
+            udpPort = tcpPeer->port();
         udpPeer = std::make_unique<sim::UdpPeer>(controller, "127.0.0.1", udpPort);
         if (!udpPeer->port()) {
             std::fprintf(stderr, "sim_controller: cannot bind UDP port %u\n", unsigned(udpPort));
@@ -95,7 +106,14 @@ int main(int argc, char** argv)
         std::printf("pty %s\n", ptyPeer->slavePath().c_str());
     }
     std::fflush(stdout);
-    while (!g_stop)
-        ::pause();
+    // One line per block taken, so whoever tries the program sees a send arrive.
+    std::size_t shown = 0;
+    while (!g_stop) {
+        ::usleep(100 * 1000);
+        const std::vector<sim::Block> blocks = controller.blocks();
+        for (; shown < blocks.size(); ++shown)
+            std::printf("block %u, %zu bytes\n", unsigned(blocks[shown].header.command), blocks[shown].data.size());
+        std::fflush(stdout);
+    }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "app/dialogs/device/WifiScanner.h"
 #include "app/dialogs/device/WifiSettings.h"
 #include "core/link/Commands.h"
+#include "support/ModalScript.h"
 #include "support/MessageSpy.h"
 #include "support/SimController.h"
 
@@ -372,6 +373,8 @@ TEST(WifiDialogNoScreen, ClosesItselfInsteadOfEndingTheProgram)
 {
     CCore core;
     CSettingWIFI dlg(core, nullptr, nullptr, new FakeScanner({}));
+    support::ModalScript bound(5000);   // a dialog that stays up fails instead of hanging
+    bound.allow(QString::fromLatin1(CSettingWIFI::staticMetaObject.className()));
     EXPECT_EQ(dlg.exec(), QDialog::Rejected);
     dlg.OnBnClickedWrite();   // nothing to write to
     dlg.OnBnClickedRead();

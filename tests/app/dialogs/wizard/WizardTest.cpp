@@ -10,6 +10,7 @@
 #include "app/dialogs/wizard/WizardPages.h"
 #include "app/dialogs/wizard/WorkModeClass.h"
 #include "platform/Clock.h"
+#include "support/ModalScript.h"
 #include "support/MessageSpy.h"
 #include "support/SimController.h"
 
@@ -122,6 +123,8 @@ TEST(Wizard, APageThatCannotBeMadeEndsTheWizard)
     CWizard w(core);
     w.AddPage(new CWizardSelModel);
     w.AddPage(new BrokenPage);
+    support::ModalScript bound(5000);   // a wizard that stays up fails instead of hanging
+    bound.allow(QString::fromLatin1(CWizard::staticMetaObject.className()));
     EXPECT_EQ(w.exec(), QDialog::Rejected);
     EXPECT_FALSE(w.isVisible());
 }
