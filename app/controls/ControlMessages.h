@@ -28,6 +28,15 @@ constexpr unsigned WM_SHADEBTN_DROPDOWN = 0x0464;
 inline void setControlId(QWidget* w, int id) { w->setProperty("ctrlId", id); }
 inline int controlId(const QWidget* w) { return w ? w->property("ctrlId").toInt() : 0; }
 
+// Gives a widget its control id (property and objectName); returns it.
+template <typename W>
+W* withId(W* w, int id)
+{
+    setControlId(w, id);
+    w->setObjectName(QString::number(id));
+    return w;
+}
+
 // Sends a command notification from a control to its parent.
 inline void sendCommand(QWidget* from, int code)
 {

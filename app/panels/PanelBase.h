@@ -4,6 +4,7 @@
 // canEdit() first, so loading never writes back and an unloaded panel
 // writes nothing.
 #include "app/controls/ComboFill.h"
+#include "app/controls/ControlMessages.h"
 #include "app/controls/PropertyPanel.h"
 #include "app/panels/PanelHost.h"
 
@@ -92,18 +93,6 @@ inline int comboIndexOfData(const QComboBox* combo, qint64 data)
 {
     return controls::FindComboItemByData(combo, data);
 }
-// Gives a widget its control id (property and objectName).
-template <typename W>
-W* withId(W* w, int id);
+using controls::withId;
 
 } // namespace panels
-
-#include "app/controls/ControlMessages.h"
-
-template <typename W>
-W* panels::withId(W* w, int id)
-{
-    controls::setControlId(w, id);
-    w->setObjectName(QString::number(id));
-    return w;
-}

@@ -34,6 +34,11 @@ bool CPanelProperty::event(QEvent* e)
         m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
         return true;
     }
+    if (platform::asMessage(e, app::WM_NODE_LOAD)) {
+        auto* m = static_cast<platform::MessageEvent*>(e);
+        m->setResult(OnNodeChanged(reinterpret_cast<tagItemData*>(m->wParam())));
+        return true;
+    }
     return QWidget::event(e);
 }
 
@@ -70,6 +75,18 @@ int CPanelProperty::OnNodeSelect(tagItemData* node)
     }
     if (m_current)
         platform::sendMessage(m_current, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node), 0);
+    return 1;
+}
+
+int CPanelProperty::OnNodeChanged(tagItemData* node)
+{
+    if (!node)
+        return 1;
+    for (CPropertyPage* page : {static_cast<CPropertyPage*>(m_screen), static_cast<CPropertyPage*>(m_scene),
+                                static_cast<CPropertyPage*>(m_window)})
+        for (CPanelBase* p : page->panels())
+            if (p->node() == node)
+                platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node), 0);
     return 1;
 }
 

@@ -30,6 +30,9 @@ public:
     // The node (with its subtree) is about to be freed: every panel that
     // holds it, or a node under it, lets go of it.
     void OnNodeDeleting(tagItemData* node);
+    // WM_NODE_LOAD: the node's settings changed outside the panels (a canvas
+    // drag, a command, a dialog); every panel showing it reloads. 1 always.
+    int OnNodeChanged(tagItemData* node);
 
     CPropertyScreen* screenPage() const { return m_screen; }
     CPropertyScene* scenePage() const { return m_scene; }

@@ -132,6 +132,11 @@ public:
     int OnItemMoved(tagItemData* screen);
     int OnSettingsChanged(platform::WPARAM what);
     void OnScreenChanged(tagItemData* node);
+    // A node's settings changed outside the property pane: the panels
+    // showing it reload, so the pane tells what the node holds.
+    void NodeSettingsChanged(tagItemData* node);
+    // After a dialog that may have changed any screen's link or settings.
+    void AllScreenSettingsChanged();
 
     // The updater's parameter for a command (32999 adds the check-only flag).
     QString UpdaterParameter(unsigned id) const;

@@ -77,9 +77,7 @@ constexpr unsigned kStrFillText = 57360;
 constexpr unsigned kStrFillCaption = 57359;
 constexpr unsigned kStrOverlapCaption = 32874;
 // Templates of the property pane's screen panels.
-constexpr int kScreenInfoPanel = 6160;
 constexpr int kScreenCommPanel = 6190;
-constexpr int kScreenPage = 6153;
 
 QString S(unsigned id)
 {
@@ -89,17 +87,6 @@ QString S(unsigned id)
 const char16_t* wide(const QString& s)
 {
     return reinterpret_cast<const char16_t*>(s.utf16());
-}
-
-// A visible panel of the property pane, found by its template id.
-QWidget* visiblePanel(QWidget* pane, int templateId)
-{
-    if (!pane)
-        return nullptr;
-    for (QWidget* w : pane->findChildren<QWidget*>())
-        if ((w->objectName() == QString::number(templateId) || controls::controlId(w) == templateId) && w->isVisible())
-            return w;
-    return nullptr;
 }
 
 // A panel of the property pane by its template id, shown or not; controls
@@ -376,10 +363,12 @@ void CMainFrame::OnFindScreen()
 
 void CMainFrame::OnSearch()
 {
-    if (m_seams.searchScope)
+    if (m_seams.searchScope) {
         m_seams.searchScope(this);
-    else
+        AllScreenSettingsChanged();
+    } else {
         notAvailable();
+    }
 }
 
 void CMainFrame::OnReadHardwareInfo()
@@ -427,28 +416,34 @@ void CMainFrame::OnSettingsDialog(unsigned id)
     const auto& dialog = id == ID_HARDWARE_SETTINGS ? m_seams.hardwareSettings
                        : id == ID_NETWORK_SETTINGS  ? m_seams.networkSettings
                                                     : m_seams.wifiSettings;
-    if (dialog)
+    if (dialog) {
         dialog(this, screen);
-    else
+        NodeSettingsChanged(screen);
+    } else {
         notAvailable();
+    }
 }
 
 void CMainFrame::OnWizard()
 {
     if (!CheckRights(ID_WIZARD))
         return;
-    if (m_seams.wizard)
+    if (m_seams.wizard) {
         m_seams.wizard(this);
-    else
+        AllScreenSettingsChanged();
+    } else {
         notAvailable();
+    }
 }
 
 void CMainFrame::OnBulkSend()
 {
-    if (m_seams.bulkSend)
+    if (m_seams.bulkSend) {
         m_seams.bulkSend(this);
-    else
+        AllScreenSettingsChanged();
+    } else {
         notAvailable();
+    }
 }
 
 void CMainFrame::OnPreview()
@@ -615,8 +610,7 @@ int CMainFrame::ReconnectScreen(tagItemData* screen)
     if (runTask(TASK_FIND_SCREEN, screen, 0) != 1)
         return 0;
     m_panes[1]->setText(S(kStrFound).arg(screen->Global.ID));
-    if (QWidget* page = visiblePanel(m_property, kScreenPage))
-        platform::sendMessage(page, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(screen));
+    NodeSettingsChanged(screen);
     return 1;
 }
 
@@ -719,10 +713,7 @@ int CMainFrame::OnScreenHwChanged(tagItemData* screen, const tagGlobalInfo* old)
     }
     if (canvas)
         canvas->UpdateItemRect(screen);
-    if (QWidget* info = visiblePanel(m_property, kScreenInfoPanel))
-        platform::sendMessage(info, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(screen));
-    if (QWidget* comm = visiblePanel(m_property, kScreenCommPanel))
-        platform::sendMessage(comm, app::WM_NODE_LOAD, 0);
+    NodeSettingsChanged(screen);
     return 0;
 }
 
@@ -730,8 +721,19 @@ void CMainFrame::OnScreenChanged(tagItemData* node)
 {
     if (CCore::IsRoot(node) != 1)
         return;
-    if (QWidget* info = visiblePanel(m_property, kScreenInfoPanel))
-        platform::sendMessage(info, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node));
+    NodeSettingsChanged(node);
+}
+
+void CMainFrame::AllScreenSettingsChanged()
+{
+    for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
+        NodeSettingsChanged(s);
+}
+
+void CMainFrame::NodeSettingsChanged(tagItemData* node)
+{
+    if (node && m_links.propertyPane)
+        platform::sendMessage(m_links.propertyPane, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node));
 }
 
 int CMainFrame::OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScreen)

@@ -12,13 +12,7 @@
 
 namespace dialogs {
 
-template <typename W>
-W* withId(W* w, int id)
-{
-    controls::setControlId(w, id);
-    w->setObjectName(QString::number(id));
-    return w;
-}
+using controls::withId;
 
 inline QString dlgText(unsigned templateId, unsigned controlId)
 {

@@ -24,13 +24,7 @@ constexpr unsigned kNotDone = 63000;
 constexpr unsigned kReadFailed = 48277;
 constexpr unsigned kNothingToSend = 46009;
 
-template <typename W>
-W* withId(W* w, int id)
-{
-    controls::setControlId(w, id);
-    w->setObjectName(QString::number(id));
-    return w;
-}
+using controls::withId;
 
 } // namespace
 

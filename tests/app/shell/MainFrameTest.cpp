@@ -8,6 +8,7 @@
 #include "app/controls/StaticSplitter.h"
 #include "app/editor/ChildFrame.h"
 #include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyScreenComm.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/Thumbnail.h"
 #include "app/tooltips/HtmlToolTip.h"
@@ -21,6 +22,7 @@
 
 #include <QActionGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QFile>
 #include <QScrollArea>
@@ -649,6 +651,38 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
     EXPECT_EQ(opened.value(2), 32875);
 }
 
+TEST(MainFrame, ThePaneFollowsALinkThatADialogOfTheFrameChanged)
+{
+    FrameSeams s;
+    s.accessGate = [](int, QWidget*) { return true; };
+    s.networkSettings = [](QWidget*, tagItemData* screen) {
+        frametest::bindTcp(screen, 9000);
+        return 1;
+    };
+    tagItemData* target = nullptr;
+    s.wizard = [&target](QWidget*) {
+        target->Global.CommType = COMM_SERIAL;
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc", s);
+    target = h.core.GetScreen(0);
+    ASSERT_TRUE(h.list()->SelectNode(target));
+    auto* comm = h.frame->PropertyPane()->findChild<panels::CPropertyScreenComm*>();
+    ASSERT_NE(comm, nullptr);
+    auto* linkType = support::findByControlId<QComboBox>(comm, panels::CPropertyScreenComm::IdLinkType);
+    ASSERT_NE(linkType, nullptr);
+    ASSERT_EQ(comm->shownLinkType(), COMM_SERIAL);
+    h.frame->OnCommand(32994);   // network settings
+    EXPECT_EQ(comm->shownLinkType(), COMM_NETWORK);
+    EXPECT_EQ(linkType->currentIndex(), COMM_NETWORK);
+    auto* port = support::findByControlId<QLineEdit>(comm, panels::CPropertyScreenComm::IdPort);
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->text(), QStringLiteral("9000"));
+    h.frame->OnCommand(32853);   // wizard
+    EXPECT_EQ(comm->shownLinkType(), COMM_SERIAL);
+    EXPECT_EQ(linkType->currentIndex(), COMM_SERIAL);
+}
+
 TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndTheWaitGoesOn)
 {
     FrameHarness h;
@@ -938,6 +972,7 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         support::SeamScope seams;
         tagItemData* screen = h.core.GetScreen(0);
         frametest::bindTcp(screen, peer.port());
+        h.frame->NodeSettingsChanged(screen);   // as a command changing the link would
         ASSERT_TRUE(h.list()->SelectNode(screen));
         const auto shows = [&](int pane, const QString& text) {
             return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
