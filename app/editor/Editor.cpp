@@ -385,6 +385,8 @@ void CEditor::dropNode(tagItemData* node)
     // The core first: the row's deletion selects a neighbour, which must no longer see the node.
     QTreeWidgetItem* item = itemOf(node);
     forget(item);
+    if (m_links && m_links->nodeDeleting)
+        m_links->nodeDeleting(node);
     m_core.DeleteItem(node);
     delete item;
     if (topLevelItemCount() == 0 || !currentItem())
@@ -411,6 +413,9 @@ void CEditor::ClearPrograms(tagItemData* screen)
             }
         }
     }
+    if (m_links && m_links->nodeDeleting)
+        for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling)
+            m_links->nodeDeleting(scene);
     m_core.ClearPrograms(screen);
     if (currentItem() != was)
         onCurrentChanged(currentItem());
@@ -453,9 +458,28 @@ void CEditor::onCurrentChanged(QTreeWidgetItem* current)
     sendToPane(node);
 }
 
+bool CEditor::knows(const tagItemData* node) const
+{
+    // Compares pointers only: a node posted before its deletion must not be read.
+    if (m_map.contains(const_cast<tagItemData*>(node)))
+        return true;
+    const std::function<bool(const tagItemData*)> below = [&](const tagItemData* n) {
+        for (const tagItemData* c = n->FirstChild; c; c = c->NextSibling)
+            if (c == node || below(c))
+                return true;
+        return false;
+    };
+    for (auto it = m_map.cbegin(); it != m_map.cend(); ++it)
+        if (it.key()->Level == LEVEL_SECTION && below(it.key()))
+            return true;
+    return false;
+}
+
 int CEditor::OnNodeSelect(tagItemData* node)
 {
-    if (!node)
+    // Selections are also posted (a window activated, a canvas click); the
+    // node may have been deleted since.
+    if (!node || !knows(node))
         return 1;
     const bool isItem = node->Level == LEVEL_PROGRAM;
     tagItemData* shown = isItem ? sectionOf(node) : node;

@@ -59,6 +59,8 @@ public:
 
     // WM_NODE_SELECT from a canvas, a window or a panel.
     int OnNodeSelect(tagItemData* node);
+    // Whether the node is still in this tree: a screen, scene or section row, or below a section.
+    bool knows(const tagItemData* node) const;
     // Runs a context-menu command on `node` (which is selected first).
     void OnMenuCommand(unsigned command, tagItemData* node, tagItemData* otherScreen = nullptr, int offset = -1);
     // Builds the context menu of a node (owned by the caller).

@@ -53,6 +53,9 @@ struct EditorLinks {
     std::function<bool(tagItemData* screen)> openScreenWindow;
     // A short notice for the operator (the main frame shows it as a tip at the cursor).
     std::function<void(const QString& text)> notice;
+    // Called before the core deletes a node and everything below it, so that
+    // panels holding any of them let go first.
+    std::function<void(tagItemData* node)> nodeDeleting;
 
     CScreenLed* findCanvas(tagItemData* node) const;
 };

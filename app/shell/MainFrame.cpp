@@ -450,6 +450,10 @@ void CMainFrame::buildPanes()
     auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()});
     lay->addWidget(panels::makePaneScroller(pane, m_property));
     m_links.propertyPane = pane;
+    m_links.nodeDeleting = [pane = QPointer<panels::CPanelProperty>(pane)](tagItemData* node) {
+        if (pane)
+            pane->OnNodeDeleting(node);
+    };
     // A section dragged on a canvas shows its new place in the section panel at once.
     m_links.sectionPanel = pane->windowPage()->section();
 

@@ -316,8 +316,10 @@ TEST(SendRoad, ASendWithNothingInAnyWindowSaysSoInsteadOfClosingAsSent)
         static_cast<CEditorScreenPanel*>(h.list())->View()->RemoveScreen(start);
         // One scene, one window, no item in it.
         tagItemData* window = screen->FirstChild->FirstChild;
-        ASSERT_NE(window->FirstChild, nullptr);
-        h.core.DeleteItem(window->FirstChild);
+        // A copy: DeleteItem clears the pointer it is given, and the tree's own link would leave the item unfreed.
+        tagItemData* item = window->FirstChild;
+        ASSERT_NE(item, nullptr);
+        h.core.DeleteItem(item);
         ASSERT_EQ(window->FirstChild, nullptr);
 
         support::ModalScript script;
