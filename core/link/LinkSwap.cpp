@@ -4,6 +4,22 @@
 
 #include <cstring>
 
+namespace {
+
+// The controller's own network settings, which a whole-link swap carries along.
+void copyNetworkSettings(tagGlobalInfo& to, const tagGlobalInfo& from)
+{
+    std::memcpy(to.DeviceName, from.DeviceName, sizeof to.DeviceName);
+    to.DhcpFlag = from.DhcpFlag;
+    to.IpAddr = from.IpAddr;
+    to.SubnetMask = from.SubnetMask;
+    to.Gateway = from.Gateway;
+    to.Address4 = from.Address4;
+    to.NetWord = from.NetWord;
+}
+
+} // namespace
+
 LinkSwap::LinkSwap(CCore& core, tagItemData* screen, tagItemData* other) : m_screen(screen), m_saved(screen->Global)
 {
     if (other == screen)
@@ -42,13 +58,7 @@ LinkSwap::~LinkSwap()
     g.HostPort = m_saved.HostPort;
     if (m_restore != Restore::WholeLink)
         return;
-    std::memcpy(g.DeviceName, m_saved.DeviceName, sizeof g.DeviceName);
-    g.DhcpFlag = m_saved.DhcpFlag;
-    g.IpAddr = m_saved.IpAddr;
-    g.SubnetMask = m_saved.SubnetMask;
-    g.Gateway = m_saved.Gateway;
-    g.Address4 = m_saved.Address4;
-    g.NetWord = m_saved.NetWord;
+    copyNetworkSettings(g, m_saved);
     g.TargetScreen = m_saved.TargetScreen;
     std::memcpy(m_screen->Name, m_name, sizeof m_name);
 }
@@ -64,13 +74,7 @@ void LinkSwap::takeWholeLinkOf(const tagItemData* other)
     std::memcpy(m_screen->Name, other->Name, sizeof m_name);
     if (o.CommType != COMM_SERIAL) {
         std::memcpy(g.DstMAC, o.DstMAC, sizeof g.DstMAC);
-        std::memcpy(g.DeviceName, o.DeviceName, sizeof g.DeviceName);
-        g.DhcpFlag = o.DhcpFlag;
-        g.IpAddr = o.IpAddr;
-        g.SubnetMask = o.SubnetMask;
-        g.Gateway = o.Gateway;
-        g.Address4 = o.Address4;
-        g.NetWord = o.NetWord;
+        copyNetworkSettings(g, o);
         g.AdapterIndex = o.AdapterIndex;
         g.HostKind = o.HostKind;
         std::memcpy(g.Host, o.Host, sizeof g.Host);

@@ -4,6 +4,7 @@
 // records the compiler writes, at its offset, typed by its width.
 // Controllers play these bytes as they are (little-endian), so the offsets
 // are a format; nothing else names one. Records are written through put().
+#include "core/api/TypeRecords.h"
 #include "platform/ByteIO.h"
 
 #include <cstddef>
@@ -12,14 +13,11 @@
 
 namespace program {
 
-// A fixed-width field.
-template <class T>
-struct Field {
-    std::size_t Offset;
-};
-using U8 = Field<std::uint8_t>;
-using U16 = Field<std::uint16_t>;
-using U32 = Field<std::uint32_t>;
+// Fixed-width fields, of the same kind as the type records'.
+using records::Field;
+using records::U8;
+using records::U16;
+using records::U32;
 
 // Four marker letters, or four bytes copied as they lie elsewhere.
 struct Tag {
