@@ -2,6 +2,7 @@
 #include "app/controls/PopupPlace.h"
 #include "app/controls/Draw3d.h"
 #include "app/controls/ControlMessages.h"
+#include "app/spine/Seams.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,13 +26,6 @@ std::optional<QColor> runColourDialog(const QColor& initial, QWidget* parent)
     return c;
 }
 
-// A replacement set by tests; empty means the real dialog.
-CColourPopup::DialogRunner& runner()
-{
-    static CColourPopup::DialogRunner r;
-    return r;
-}
-
 ColourPopupLayout makeLayout(const QFont& font, const QString& def, const QString& custom)
 {
     QFontMetrics fm(font);
@@ -45,11 +39,6 @@ ColourPopupLayout makeLayout(const QFont& font, const QString& def, const QStrin
 }
 
 } // namespace
-
-void CColourPopup::setDialogRunner(DialogRunner r)
-{
-    runner() = std::move(r);
-}
 
 CColourPopup::CColourPopup(platform::COLORREF initial, QWidget* owner, const QString& defaultText,
                            const QString& customText, int x, int y)
@@ -252,7 +241,8 @@ void CColourPopup::endSelection()
         hide();
         const QColor initial = platform::toQColor(m_initial == kAutomaticColour ? 0 : m_initial);
         QWidget* parent = m_owner ? m_owner : this;
-        std::optional<QColor> c = runner() ? runner()(initial, parent) : runColourDialog(initial, parent);
+        const auto seam = spine::seams().colourDialog;
+        std::optional<QColor> c = seam ? seam(initial, parent) : runColourDialog(initial, parent);
         m_dialogOpen = false;
         if (c)
             m_current = platform::fromQColor(*c);

@@ -4,6 +4,7 @@
 #include "app/controls/Edits.h"
 #include "app/controls/AppMessages.h"
 #include "app/controls/MessageBox.h"
+#include "app/controls/PopupMenu.h"
 #include "app/controls/ShadeSplitButton.h"
 #include "app/editor/BrowserDlg.h"
 #include "core/api/TypeRecords.h"
@@ -23,18 +24,7 @@
 namespace panels {
 namespace {
 namespace rec = records::picture;
-
-CPropertyImg::MenuRunner& menuRunner()
-{
-    static CPropertyImg::MenuRunner r;
-    return r;
-}
 } // namespace
-
-CPropertyImg::MenuRunner CPropertyImg::setMenuRunner(MenuRunner r)
-{
-    return std::exchange(menuRunner(), std::move(r));
-}
 
 QString CPropertyImg::browserFolder(bool animation)
 {
@@ -176,7 +166,7 @@ void CPropertyImg::onDropDown()
     QAction* browse = menu.addAction(platform::langString(42003));
     browse->setData(kBrowserCommand);
     const QPoint at = m_browse->mapToGlobal(QPoint(0, m_browse->height()));
-    QAction* chosen = menuRunner() ? menuRunner()(&menu, at) : menu.exec(at);
+    QAction* chosen = controls::runPopupMenu(&menu, at);
     if (chosen != browse)
         return;
     editor::CBrowserDlg dlg(browserFolder(isAnimation()), this);

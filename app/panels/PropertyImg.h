@@ -29,9 +29,6 @@ public:
     CPropertyImg(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
 
-    // Runs the browse button's drop-down menu (tests replace it).
-    using MenuRunner = std::function<QAction*(QMenu*, const QPoint&)>;
-    static MenuRunner setMenuRunner(MenuRunner r);
     // The folder the image browser opens on for this item's kind.
     static QString browserFolder(bool animation);
 

@@ -3,6 +3,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
+#include "app/controls/PopupMenu.h"
 #include "app/editor/TreeRules.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -21,12 +22,6 @@ constexpr int kButtonIds[4] = {CPropertyProgList::IdAdd, CPropertyProgList::IdDe
 constexpr unsigned kButtonIcons[4] = {6208, 6209, 6207, 6210};
 constexpr unsigned kButtonTips[4] = {34600, 34603, 34601, 34602};
 constexpr unsigned kRowIcons[8] = {6055, 6054, 6056, 6049, 6052, 6103, 6050, 6053};
-
-CPropertyProgList::MenuRunner& menuRunner()
-{
-    static CPropertyProgList::MenuRunner r;
-    return r;
-}
 
 } // namespace
 
@@ -54,11 +49,6 @@ int itemIconIndex(std::uint16_t itemType)
     case IT_GRID: return 7;
     default: return 0;
     }
-}
-
-CPropertyProgList::MenuRunner CPropertyProgList::setMenuRunner(MenuRunner r)
-{
-    return std::exchange(menuRunner(), std::move(r));
 }
 
 CPropertyProgList::CPropertyProgList(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent)
@@ -265,7 +255,7 @@ void CPropertyProgList::onAdd()
         a->setData(static_cast<int>(e.itemType));
     }
     const QPoint at = m_buttons[0]->mapToGlobal(QPoint(0, m_buttons[0]->height()));
-    QAction* chosen = menuRunner() ? menuRunner()(&menu, at) : menu.exec(at);
+    QAction* chosen = controls::runPopupMenu(&menu, at);
     if (chosen)
         AddItemOfType(static_cast<std::uint16_t>(chosen->data().toInt()));
 }

@@ -194,14 +194,14 @@ QMainWindow* CreateMainFrame(CMainApp& app)
     return frame->OnCreate() ? frame.release() : nullptr;
 }
 
-CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
-    : QMainWindow(parent), m_app(app), m_core(app.Core()), m_seams(std::move(seams)), m_panel(std::move(panel))
+CMainFrame::CMainFrame(CMainApp& app, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_core(app.Core()), m_panel(std::move(panel))
 {
     // Scroll bars go to the MDI area; the title is the program's name.
     setWindowTitle(GetExeBaseName());
     resize(kInitialWidth, kInitialHeight);
     setWindowIcon(platform::langIcon(128));
-    fillDefaultSeams();
+    fillOwnDialogs();
     if (!g_frame)
         g_frame = this;
 }
@@ -719,8 +719,8 @@ int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
 
 int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
 {
-    if (m_seams.runTask)
-        return m_seams.runTask(this, task, screen, arg);
+    if (const auto run = dialog(&spine::FrameDialogs::runTask))
+        return run(this, task, screen, arg);
     return RunTask(task, screen, arg);
 }
 

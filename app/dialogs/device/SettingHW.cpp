@@ -3,6 +3,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/access/AccessRights.h"
+#include "app/spine/Seams.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/panels/LedWorkModes.h"
@@ -34,12 +35,6 @@ constexpr unsigned IDL_ADDRESS = 6050, IDL_WIDTH = 6051, IDL_HEIGHT = 6052, IDL_
                    IDL_TIME_OFF = 6059, IDL_WEEKDAYS = 6060, IDL_VERSION = 6061, IDL_HARDWARE_ID = 6062,
                    IDL_VERSION_WORD = 6063, IDL_OPTIONS = 6064, IDL_DISPLAY = 6065, IDL_CONTROLLER = 6066;
 
-CSettingHW::UpgradeRunner& upgradeRunner()
-{
-    static CSettingHW::UpgradeRunner r;
-    return r;
-}
-
 // The main frame compares the screen block with this copy of it as it was;
 // the copy is freed when the sent message returns.
 void sendHwChanged(QObject* frame, tagItemData* screen, const tagGlobalInfo& before)
@@ -49,13 +44,6 @@ void sendHwChanged(QObject* frame, tagItemData* screen, const tagGlobalInfo& bef
                           reinterpret_cast<platform::LPARAM>(copy.get()));
 }
 } // namespace
-
-CSettingHW::UpgradeRunner CSettingHW::setUpgradeRunner(UpgradeRunner runner)
-{
-    UpgradeRunner old = std::move(upgradeRunner());
-    upgradeRunner() = std::move(runner);
-    return old;
-}
 
 CSettingHW::CSettingHW(CCore& core, tagItemData* screen, QWidget* parent)
     : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent)
@@ -349,8 +337,8 @@ void CSettingHW::OnBnClickedUpgrade()
     if (!UpgradeAllowed(g.RemoteVersion, CCore::GetUpgradeVersion(g.HardwareId), AccessRights::value()))
         return;
     const int kind = UpgradeTaskKind(g.HardwareId, g.RemoteVersion, g.CommType);
-    if (upgradeRunner()) {
-        upgradeRunner()(m_core, m_screen, kind, this);
+    if (const auto upgrade = spine::seams().firmwareUpgrade) {
+        upgrade(m_core, m_screen, kind, this);
     } else {
         CTaskDlg task(m_core, this);
         task.SetTask(kind, m_screen);

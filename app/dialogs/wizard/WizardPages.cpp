@@ -7,6 +7,7 @@
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
 #include "app/dialogs/wizard/WorkModeClass.h"
+#include "app/spine/Seams.h"
 #include "core/api/Records.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -446,20 +447,6 @@ bool CWizardRetrieveSuccess::OnWrite()
 
 // ---- page 3 ----
 
-namespace {
-CWizardRetrieve::SearchRunner& searchRunner()
-{
-    static CWizardRetrieve::SearchRunner r;
-    return r;
-}
-} // namespace
-
-CWizardRetrieve::SearchRunner CWizardRetrieve::setSearchRunner(SearchRunner runner)
-{
-    std::swap(searchRunner(), runner);
-    return runner;
-}
-
 bool CWizardRetrieve::Create(CWizard* wizard)
 {
     CPage::Create(wizard);
@@ -510,8 +497,8 @@ int CWizardRetrieve::ShowPage()
     makeRed(m_status);
     m_outcome->setCurrentWidget(m_pending);
     int r = 2;
-    if (searchRunner()) {
-        r = searchRunner()(wizard(), core(), screen());
+    if (const auto search = spine::seams().wizardSearch) {
+        r = search(wizard(), core(), screen());
     } else {
         CTaskDlg task(core(), wizard());
         task.SetTask(TASK_WIZARD_FIND, screen());

@@ -4,6 +4,7 @@
 #include "app/controls/ColourPopup.h"
 #include "app/controls/PopupPlace.h"
 #include "platform/LangPack.h"
+#include "support/Seams.h"
 
 #include <QColorDialog>
 #include <QElapsedTimer>
@@ -206,17 +207,17 @@ TEST(ColorButton, ColourDialogEndsThePopupExactlyOnce)
     ASSERT_NE(popup, nullptr);
     // While the dialog runs, a click outside, a close request and leaving
     // the application all come in; only the dialog's answer counts.
-    CColourPopup::setDialogRunner([popup](const QColor& initial, QWidget*) -> std::optional<QColor> {
+    support::SeamScope seams;
+    seams->colourDialog = [popup](const QColor& initial, QWidget*) -> std::optional<QColor> {
         EXPECT_EQ(initial, QColor(0, 0, 255));
         QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-50, -50});
         popup->close();
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         return QColor(10, 20, 30);
-    });
+    };
     support::mouseMove(popup, popup->layout().customBox().center());
     QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->layout().customBox().center());
     flushDeletes();
-    CColourPopup::setDialogRunner(nullptr);
     QList<unsigned> ids = f.parent.ids();
     EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 1);
     EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 0);
@@ -309,11 +310,11 @@ TEST(ColorButton, CancelledColourDialogIsOneCancel)
     f.button->SetColour(kBlue);
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
-    CColourPopup::setDialogRunner([](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; });
+    support::SeamScope seams;
+    seams->colourDialog = [](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; };
     support::mouseMove(popup, popup->layout().customBox().center());
     QTest::keyClick(popup, Qt::Key_Space);
     flushDeletes();
-    CColourPopup::setDialogRunner(nullptr);
     QList<unsigned> ids = f.parent.ids();
     EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 1);
     EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 0);

@@ -65,6 +65,7 @@ protected:
     paneltest::FakeHost host;
     tagItemData* section = nullptr;
     QWidget parent;
+    support::SeamScope seamScope;
 
     void SetUp() override
     {
@@ -74,12 +75,7 @@ protected:
         parent.resize(640, 360);
         parent.show();
     }
-    void TearDown() override
-    {
-        clearNextFontChoice();
-        CPropertyCount::setClock(nullptr);
-        platform::clearLangPack();
-    }
+    void TearDown() override { platform::clearLangPack(); }
     template <typename P>
     P* make()
     {
@@ -120,13 +116,13 @@ TEST_F(ClockPanels, DigitalClockLayoutFontColourAndEffect)
     LOGFONT font = r.get(records::clockdigit::TextFont);
     SetLogFontFaceName(font, u"Serif");
     font.lfHeight = -14;
-    setNextFontChoice(std::make_pair(font, platform::COLORREF(0x0000FF00)));
+    seamScope.nextFont(font, platform::COLORREF(0x0000FF00));
     click(ctl<QPushButton>(p, CPropertyClockDigit::IdFont));
     EXPECT_EQ(LogFontFaceName(r.get(records::clockdigit::TextFont)), u"Serif");
     EXPECT_EQ(r.get(records::clockdigit::TextFont).lfHeight, -14);
     EXPECT_EQ(r.get(records::clockdigit::Colour), 0x0000FF00u);
     // Cancel keeps both.
-    setNextFontChoice(std::nullopt);
+    seamScope.nextFontCancelled();
     click(ctl<QPushButton>(p, CPropertyClockDigit::IdFont));
     EXPECT_EQ(r.get(records::clockdigit::Colour), 0x0000FF00u);
 
@@ -218,7 +214,7 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
 
     LOGFONT font = r.get(records::clocksimul::DateFont);
     font.lfHeight = -9;
-    setNextFontChoice(std::make_pair(font, platform::COLORREF(0x00FF0000)));
+    seamScope.nextFont(font, platform::COLORREF(0x00FF0000));
     click(ctl<QPushButton>(p, CPropertyClockSimul::IdDateFont));
     EXPECT_EQ(r.get(records::clocksimul::DateFont).lfHeight, -9);
     EXPECT_EQ(r.get(records::clocksimul::DateColour), 0x00FF0000u);
@@ -249,7 +245,7 @@ QDateTime marchAfternoon()
 
 TEST_F(ClockPanels, CounterCountsDownToATypedMomentAndSwitchesDirection)
 {
-    CPropertyCount::setClock(marchAfternoon);
+    seamScope->now = marchAfternoon;
     tagItemData* n = tree.item(section, IT_COUNT, u"counter");
     ItemRecord& r = *n->Item.TypeRecord;
     r.set(records::counter::Target, 0u);

@@ -461,9 +461,8 @@ TEST_F(GridPanel, TheTableSizeDialogGrowsAndShrinksTheTable)
 // ---------------------------------------------------------------- import
 
 struct FactoryScope {
-    explicit FactoryScope(CPropertyGrid::SourceFactory f) : old(CPropertyGrid::setSourceFactory(std::move(f))) {}
-    ~FactoryScope() { CPropertyGrid::setSourceFactory(std::move(old)); }
-    CPropertyGrid::SourceFactory old;
+    explicit FactoryScope(std::function<SpreadsheetSource*(QObject*)> f) { seams->spreadsheetSource = std::move(f); }
+    support::SeamScope seams;
 };
 
 // A workbook made by the office program from a flat sheet.

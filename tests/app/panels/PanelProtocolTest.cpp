@@ -33,6 +33,7 @@
 #include "core/api/TypeRecords.h"
 #include "core/model/Utilities.h"
 #include "support/TreeBuilder.h"
+#include "support/Seams.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -248,10 +249,9 @@ std::vector<PanelCase> allPanels()
          [](Fixture& f) { return f.listWnd; },
          {
              {"add", [](CPanelBase* p) {
-                  auto old = CPropertyProgList::setMenuRunner(
-                      [](QMenu* m, const QPoint&) { return m->actions().value(1); });
+                  support::SeamScope seams;
+                  seams->popupMenu = [](QMenu* m, const QPoint&) { return m->actions().value(1); };
                   click(ctl<QAbstractButton>(p, CPropertyProgList::IdAdd));
-                  CPropertyProgList::setMenuRunner(old);
               },
               [](tagItemData* n) {
                   EXPECT_EQ(CCore::GetChildNum(n), 3);

@@ -36,21 +36,19 @@ struct ListFixture : ::testing::Test {
     CPropertyProgList* panel = pane.windowPage()->progList();
     QListWidget* list = panel->list();
     int menuPick = 0;
-    CPropertyProgList::MenuRunner oldRunner;
     QStringList menuTexts;
 
     void SetUp() override
     {
-        oldRunner = CPropertyProgList::setMenuRunner([this](QMenu* m, const QPoint&) {
+        seams->popupMenu = [this](QMenu* m, const QPoint&) {
             menuTexts.clear();
             for (QAction* a : m->actions())
                 menuTexts << a->text();
             return m->actions().value(menuPick);
-        });
+        };
         pane.resize(1200, 260);
         pane.show();
     }
-    void TearDown() override { CPropertyProgList::setMenuRunner(oldRunner); }
     void select(tagItemData* n)
     {
         platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(n));

@@ -10,6 +10,7 @@
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
 #include "support/Widgets.h"
+#include "support/Seams.h"
 
 #include <memory>
 #include <vector>
@@ -151,17 +152,13 @@ TEST(UiHelpers, CombosFileTitlesAndRemovableDrives)
     EXPECT_EQ(GetFileTitlePart("C:\\a\\b\\a.b.pl"), "a.b");
     EXPECT_EQ(GetFileTitlePart("noext"), "noext");
 
-    struct Fake : RemovableVolumes {
-        QStringList points;
-        QStringList mountPoints() const override { return points; }
-    };
-    auto fake = std::make_unique<Fake>();
-    fake->points = {"/media/op/G", "/media/op/E/"};
-    auto old = SetRemovableVolumes(std::move(fake));
-    EXPECT_EQ(GetRemovableDrives(), "/media/op/E/;/media/op/G/;");
-    SetRemovableVolumes(std::make_unique<Fake>());
-    EXPECT_EQ(GetRemovableDrives(), "");
-    SetRemovableVolumes(nullptr);
+    {
+        support::SeamScope seams;
+        seams->removableVolumes = [] { return QStringList{"/media/op/G", "/media/op/E/"}; };
+        EXPECT_EQ(GetRemovableDrives(), "/media/op/E/;/media/op/G/;");
+        seams->removableVolumes = [] { return QStringList(); };
+        EXPECT_EQ(GetRemovableDrives(), "");
+    }
     EXPECT_NO_FATAL_FAILURE(GetRemovableDrives());   // the machine's, whatever it holds
 }
 

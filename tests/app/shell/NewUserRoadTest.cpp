@@ -393,14 +393,16 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
         ASSERT_TRUE(list->isVisible());
         ASSERT_EQ(list->list()->count(), 1);   // the window's first item, a text
         // The add menu offers the kinds; the user picks the picture.
-        const auto oldRunner = panels::CPropertyProgList::setMenuRunner([](QMenu* menu, const QPoint&) -> QAction* {
-            for (QAction* a : menu->actions())
-                if (a->data().toInt() == IT_IMAGE)
-                    return a;
-            return nullptr;
-        });
-        click(control<QWidget>(list, panels::CPropertyProgList::IdAdd));
-        panels::CPropertyProgList::setMenuRunner(oldRunner);
+        {
+            support::SeamScope menus;
+            menus->popupMenu = [](QMenu* menu, const QPoint&) -> QAction* {
+                for (QAction* a : menu->actions())
+                    if (a->data().toInt() == IT_IMAGE)
+                        return a;
+                return nullptr;
+            };
+            click(control<QWidget>(list, panels::CPropertyProgList::IdAdd));
+        }
         ASSERT_EQ(list->list()->count(), 2);
         tagItemData* picture = list->itemAt(1);
         ASSERT_NE(picture, nullptr);

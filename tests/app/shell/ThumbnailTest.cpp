@@ -13,6 +13,7 @@
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
+#include "support/Seams.h"
 
 #include <QDir>
 #include <QMdiArea>
@@ -178,8 +179,8 @@ TEST(Thumbnail, DraggedFrameScrollsTheMaximisedScreenWindow)
 TEST(Thumbnail, AMissingOverlayPictureSaysError)
 {
     platform::clearLangPack();
-    controls::MessageBox::setNextAnswer(QMessageBox::Ok);
+    support::SeamScope seams;
+    seams.nextAnswer(QMessageBox::Ok);
     CThumbnail t;
     EXPECT_EQ(controls::MessageBox::lastText(), QStringLiteral("Error!"));
-    controls::MessageBox::clearNextAnswer();
 }

@@ -5,6 +5,7 @@
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
 #include "support/MessageSpy.h"
+#include "support/Seams.h"
 
 #include <QObject>
 #include <QPainter>
@@ -231,10 +232,11 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
     EXPECT_EQ(e.d.linkAreas().size(), 3u);           // repaints do not pile areas up
 
     std::vector<QString> opened;
-    auto old = controls::setUrlOpener([&](const QString& t) {
+    support::SeamScope seams;
+    seams->openUrl = [&](const QString& t) {
         opened.push_back(t);
         return true;
-    });
+    };
     support::MessageSpy msg;
     msg.watch(0x7777, &support::copyPointedWParam<QString>);
     e.d.setLinkMessageCallback(&msg, 0x7777, 0);
@@ -243,7 +245,6 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
     e.d.FollowLink(2);
     e.d.FollowLink(3);
     e.d.FollowLink(-1);
-    controls::setUrlOpener(old);
     EXPECT_EQ(opened, std::vector<QString>{"http://x"});
     EXPECT_EQ(texts(msg), std::vector<QString>{"m"});
 }

@@ -13,6 +13,7 @@
 #include "support/ModalScript.h"
 #include "support/MessageSpy.h"
 #include "support/SimController.h"
+#include "support/Seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -94,11 +95,10 @@ public:
 
 class RunnerScope {
 public:
-    explicit RunnerScope(CWizardRetrieve::SearchRunner r) { m_old = CWizardRetrieve::setSearchRunner(std::move(r)); }
-    ~RunnerScope() { CWizardRetrieve::setSearchRunner(std::move(m_old)); }
+    explicit RunnerScope(std::function<int(QWidget*, CCore&, tagItemData*)> r) { m_seams->wizardSearch = std::move(r); }
 
 private:
-    CWizardRetrieve::SearchRunner m_old;
+    support::SeamScope m_seams;
 };
 
 } // namespace
