@@ -67,12 +67,8 @@ inline bool readFromController(CCore& core, QWidget* owner, QObject* frame, QLab
     constexpr unsigned IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277;
     platform::sendMessage(frame, app::WM_STATUS_IDLE);
     result->clear();
-    TaskJob job;
-    job.call = [screen, retrieve](CCore& c) { return (c.*retrieve)(screen); };
-    job.endAlways = true;
-    job.keep = screen;
-    job.restoreOnFailure = true;
-    const TaskOutcome out = RunTaskJob(core, owner, std::move(job));
+    const TaskOutcome out =
+        RunTaskJob(core, owner, ReadJob(screen, [screen, retrieve](CCore& c) { return (c.*retrieve)(screen); }));
     if (!out.reached)
         return false;
     const bool read = !out.cancelled && out.result >= 0;
@@ -88,11 +84,7 @@ inline std::optional<int> writeToController(CCore& core, QWidget* owner, QLabel*
 {
     constexpr unsigned IDS_WRITE_DONE = 48278, IDS_WRITE_FAILED = 48279;
     result->clear();
-    TaskJob job;
-    job.call = std::move(send);
-    job.startText = kSendingText;
-    job.endAlways = true;
-    const TaskOutcome out = RunTaskJob(core, owner, std::move(job));
+    const TaskOutcome out = RunTaskJob(core, owner, WriteJob(std::move(send)));
     if (!out.reached)
         return std::nullopt;
     const int rc = out.cancelled ? int(COMM_E_CANCELLED) : out.result;

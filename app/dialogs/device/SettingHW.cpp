@@ -345,23 +345,15 @@ void CSettingHW::OnBnClickedReset()
 {
     if (!m_screen)
         return;
-    TaskJob job;
-    job.call = [screen = m_screen](CCore& c) { return c.SendReset(screen); };
-    job.startText = kSendingText;
-    job.endAlways = true;
-    RunTaskJob(m_core, this, std::move(job));
+    RunTaskJob(m_core, this, WriteJob([screen = m_screen](CCore& c) { return c.SendReset(screen); }));
 }
 
 void CSettingHW::OnBnClickedUpgrade()
 {
     if (!m_screen)
         return;
-    TaskJob read;
-    read.call = [screen = m_screen](CCore& c) { return c.RetrieveRemoteVer(screen); };
-    read.endAlways = true;
-    read.keep = m_screen;
-    read.restoreOnFailure = true;
-    const TaskOutcome version = RunTaskJob(m_core, this, std::move(read));
+    const TaskOutcome version =
+        RunTaskJob(m_core, this, ReadJob(m_screen, [screen = m_screen](CCore& c) { return c.RetrieveRemoteVer(screen); }));
     if (!version.reached || version.cancelled || version.result < 0)
         return;
     ShowVersionInfo();

@@ -8,6 +8,25 @@
 
 namespace dialogs {
 
+TaskJob WriteJob(std::function<int(CCore&)> call)
+{
+    TaskJob job;
+    job.call = std::move(call);
+    job.startText = kSendingText;
+    job.endAlways = true;
+    return job;
+}
+
+TaskJob ReadJob(tagItemData* screen, std::function<int(CCore&)> call)
+{
+    TaskJob job;
+    job.call = std::move(call);
+    job.endAlways = true;
+    job.keep = screen;
+    job.restoreOnFailure = true;
+    return job;
+}
+
 TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job)
 {
     TaskOutcome out;
@@ -18,6 +37,7 @@ TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job)
         before = job.keep->Global;
     const QPointer<QWidget> watched(owner);
     const bool shown = owner && owner->isVisible();
+    const bool active = owner && owner->isActiveWindow();
     // On the heap: an owner destroyed during the run takes the dialog with
     // it, and its destructor waits for the worker.
     QPointer<CTaskDlg> dlg = new CTaskDlg(core, owner);
@@ -31,6 +51,9 @@ TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job)
         out.cancelled = true;
     }
     out.reached = (!owner || watched) && (!shown || watched->isVisible());
+    // The operator goes on where the job was started.
+    if (out.reached && active)
+        watched->window()->activateWindow();
     if (before && (out.cancelled || (job.restoreOnFailure && out.result < 0)))
         job.keep->Global = *before;
     return out;

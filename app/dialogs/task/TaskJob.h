@@ -36,6 +36,12 @@ struct TaskOutcome {
 // String id of "Sending...", the start text of a write.
 inline constexpr unsigned kSendingText = 44020;
 
+// Jobs for an owner that shows the answer in a label of its own, so the
+// dialog ends by itself on any outcome. A read puts `screen` back when it
+// fails or is cancelled.
+TaskJob WriteJob(std::function<int(CCore&)> call);
+TaskJob ReadJob(tagItemData* screen, std::function<int(CCore&)> call);
+
 // Runs the job modally over `owner` (GUI thread) and waits for its end.
 TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job);
 

@@ -81,13 +81,7 @@ QHBoxLayout* readWriteRow(Owner* owner, int readId, int writeId, void (Owner::*o
 // call's result; none when it was cancelled or the owner went meanwhile.
 std::optional<int> request(CCore& core, QWidget* owner, std::function<int(CCore&)> call, tagItemData* keep = nullptr)
 {
-    TaskJob job;
-    job.call = std::move(call);
-    job.startText = keep ? 0 : kSendingText;
-    job.endAlways = true;
-    job.keep = keep;
-    job.restoreOnFailure = keep != nullptr;
-    const TaskOutcome out = RunTaskJob(core, owner, std::move(job));
+    const TaskOutcome out = RunTaskJob(core, owner, keep ? ReadJob(keep, std::move(call)) : WriteJob(std::move(call)));
     if (!out.reached || out.cancelled)
         return std::nullopt;
     return out.result;
