@@ -567,10 +567,10 @@ TEST(FieldBindings, EachWritesWhatItReadsWithinItsFieldsRange)
         b.write(*item, 12);
         EXPECT_EQ(b.read(*item), 12);
     }
-    const FieldBinding& stay = CPropertyEffectText::binding(CPropertyEffectText::IdStay);
+    const FieldBinding& stay = bindingOf(CPropertyEffectText::bindings(), CPropertyEffectText::IdStay);
     stay.write(*item, -5);
     EXPECT_EQ(stay.read(*item), 0);
-    const FieldBinding& speed = CPropertyEffectText::binding(CPropertyEffectText::IdEntrySpeed);
+    const FieldBinding& speed = bindingOf(CPropertyEffectText::bindings(), CPropertyEffectText::IdEntrySpeed);
     speed.write(*item, 0);
     EXPECT_EQ(speed.read(*item), 1);
     speed.write(*item, 1 << 20);
