@@ -44,6 +44,8 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <set>
+#include <span>
 
 #include <gtest/gtest.h>
 
@@ -575,6 +577,26 @@ TEST(FieldBindings, EachWritesWhatItReadsWithinItsFieldsRange)
     EXPECT_EQ(speed.read(*item), 1);
     speed.write(*item, 1 << 20);
     EXPECT_EQ(speed.read(*item), 65535);
+
+    // Every other table, on an item of its panel's kind.
+    const std::pair<std::uint16_t, std::span<const FieldBinding>> tables[] = {
+        {IT_CLOCKDIGIT, CPropertyClockDigit::bindings()}, {IT_CLOCKSIMUL, CPropertyClockSimul::bindings()},
+        {IT_TEXTGIF, CPropertyCoolText::bindings()},      {IT_COUNT, CPropertyCount::bindings()},
+        {IT_IMAGE, CPropertyImg::bindings()},             {IT_SINGLELINE, CPropertyTextSingleLine::bindings()},
+        {IT_TEXT, CPropertyText::bindings()},
+    };
+    for (const auto& [kind, table] : tables) {
+        tagItemData* n = tree.item(tree.section(scene), kind);
+        std::set<int> ids;
+        for (const FieldBinding& b : table) {
+            SCOPED_TRACE(b.controlId);
+            EXPECT_TRUE(ids.insert(b.controlId).second);
+            for (qint64 v : {1, 0, 1}) {
+                b.write(*n, v);
+                EXPECT_EQ(b.read(*n), v);
+            }
+        }
+    }
 
     EXPECT_TRUE(CPropertySceneShow::kModeBinding.repaint);
     EXPECT_FALSE(CPropertySceneShow::kOptionBinding.repaint);
