@@ -41,6 +41,19 @@ constexpr FieldBinding fontField(int controlId)
             true, true};
 }
 
+// A flag of the text font, stored as 0 or 1.
+template <auto Member>
+constexpr FieldBinding fontFlag(int controlId)
+{
+    return {controlId, [](const tagItemData& n) -> qint64 { return recordOf(n).get(rec::TextFont).*Member ? 1 : 0; },
+            [](tagItemData& n, qint64 v) {
+                LOGFONT f = recordOf(n).get(rec::TextFont);
+                f.*Member = v ? 1 : 0;
+                recordOf(n).set(rec::TextFont, f);
+            },
+            true, true};
+}
+
 QString faceOf(const LOGFONT& f)
 {
     std::size_t n = 0;
@@ -67,21 +80,8 @@ std::span<const FieldBinding> CPropertyTextSingleLine::bindings()
              recordOf(n).set(rec::TextFont, f);
          },
          true, true},
-        // Stored as 0 or 1 whatever the control gives.
-        {IdItalic, [](const tagItemData& n) -> qint64 { return recordOf(n).get(rec::TextFont).lfItalic ? 1 : 0; },
-         [](tagItemData& n, qint64 v) {
-             LOGFONT f = recordOf(n).get(rec::TextFont);
-             f.lfItalic = v ? 1 : 0;
-             recordOf(n).set(rec::TextFont, f);
-         },
-         true, true},
-        {IdUnderline, [](const tagItemData& n) -> qint64 { return recordOf(n).get(rec::TextFont).lfUnderline ? 1 : 0; },
-         [](tagItemData& n, qint64 v) {
-             LOGFONT f = recordOf(n).get(rec::TextFont);
-             f.lfUnderline = v ? 1 : 0;
-             recordOf(n).set(rec::TextFont, f);
-         },
-         true, true},
+        fontFlag<&LOGFONT::lfItalic>(IdItalic),
+        fontFlag<&LOGFONT::lfUnderline>(IdUnderline),
     };
     return table;
 }
