@@ -1,6 +1,6 @@
 #include "app/panels/PanelBase.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 #include "platform/LangPack.h"
@@ -37,11 +37,8 @@ void CPanelBase::OnNodeDeleting(tagItemData* node)
 
 bool CPanelBase::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_NODE_LOAD)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnNodeLoad(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeLoad::dispatch(e, [this](tagItemData* node) { return OnNodeLoad(node); }))
         return true;
-    }
     const bool done = controls::CPropertyPanel::event(e);
     // Controls shown or hidden change the panel's minimum: the pages have no
     // layout, so tell them and the pane up to the scroll area holding it.

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by the device dialogs: control ids, pack texts, the
 // red result label and the ";"-ended lists of the pack's strings.
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
@@ -61,7 +61,7 @@ template <typename Retrieve>
 bool readFromController(QObject* frame, QLabel* result, Retrieve&& retrieve)
 {
     constexpr unsigned IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277;
-    platform::sendMessage(frame, app::WM_STATUS_IDLE);
+    spine::StatusIdle::send(frame);
     result->clear();
     const bool read = retrieve() >= 0;
     showOutcome(result, platform::langString(read ? IDS_READ_DONE : IDS_READ_FAILED), read);

@@ -1,6 +1,6 @@
 #include "app/dialogs/device/SettingHW.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/access/AccessRights.h"
 #include "app/dialogs/device/DlgUtil.h"
@@ -45,8 +45,7 @@ CSettingHW::UpgradeRunner& upgradeRunner()
 void sendHwChanged(QObject* frame, tagItemData* screen, const tagGlobalInfo& before)
 {
     const auto copy = std::make_unique<tagGlobalInfo>(before);
-    platform::sendMessage(frame, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
-                          reinterpret_cast<platform::LPARAM>(copy.get()));
+    spine::ScreenHwChanged::send(frame, screen, copy.get());
 }
 } // namespace
 
@@ -329,7 +328,7 @@ void CSettingHW::OnBnClickedSend()
     const int rc = m_core.SendHardwareInfo(m_screen, old.ID);
     showOutcome(m_result, platform::langString(rc < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE), rc >= 0);
     if (rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
-        platform::sendMessage(frameTarget(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
+        spine::ScreenReconnect::send(frameTarget(), m_screen);
 }
 
 void CSettingHW::OnBnClickedReset()

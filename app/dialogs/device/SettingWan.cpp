@@ -1,6 +1,6 @@
 #include "app/dialogs/device/SettingWan.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
@@ -156,7 +156,7 @@ void CSettingWan::OnBnClickedWrite()
     }
     showOutcome(m_result, platform::langString(IDS_WRITE_DONE), true);
     if (ApplyWanReconnect(before, m_screen->Global))
-        platform::sendMessage(m_frame.data(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
+        spine::ScreenReconnect::send(m_frame.data(), m_screen);
 }
 
 } // namespace dialogs
