@@ -598,14 +598,27 @@ void CEditor::contextMenuEvent(QContextMenuEvent* e)
     e->accept();
 }
 
-void CEditor::sendThrough(tagItemData* screen, tagItemData* link, const std::function<void()>& call)
+void CEditor::sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, tagItemData*))
 {
-    // The link is borrowed for the one call; the screen's own setting comes back after.
-    tagItemData* saved = screen->Global.TargetScreen;
-    screen->Global.TargetScreen = link;
-    call();
-    screen->Global.TargetScreen = saved;
+    if (!m_links || !m_links->runJob)
+        return;
+    m_links->runJob([screen, link, call](CCore& core) {
+        // The link is borrowed for the one call, on the worker; the screen's
+        // own setting comes back after it, whatever the outcome.
+        tagItemData* saved = screen->Global.TargetScreen;
+        screen->Global.TargetScreen = link;
+        const int rc = call(core, screen);
+        screen->Global.TargetScreen = saved;
+        return rc;
+    });
 }
+
+namespace {
+int adjustTime(CCore& core, tagItemData* screen) { return core.SendAdjustTime(screen); }
+int resetController(CCore& core, tagItemData* screen) { return core.SendReset(screen); }
+int displayOn(CCore& core, tagItemData* screen) { return core.SendSwitch(screen, 1); }
+int displayOff(CCore& core, tagItemData* screen) { return core.SendSwitch(screen, 0); }
+} // namespace
 
 void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* other, int offset)
 {
@@ -622,10 +635,10 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     if (other) {
         switch (offset) {
         case 0: sendPrograms(other); break;
-        case 1: sendThrough(screen, other, [&] { m_core.SendAdjustTime(screen); }); break;
-        case 2: sendThrough(screen, other, [&] { m_core.SendReset(screen); }); break;
-        case 3: sendThrough(screen, other, [&] { m_core.SendSwitch(screen, 1); }); break;
-        case 4: sendThrough(screen, other, [&] { m_core.SendSwitch(screen, 0); }); break;
+        case 1: sendThrough(screen, other, adjustTime); break;
+        case 2: sendThrough(screen, other, resetController); break;
+        case 3: sendThrough(screen, other, displayOn); break;
+        case 4: sendThrough(screen, other, displayOff); break;
         default: break;
         }
         return;
@@ -665,14 +678,14 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     case 32945: DeleteSelectedItem(); return;
     case 32953: sendPrograms(nullptr); return;
     case 32954: sendPrograms(TARGET_SCREEN_NONE); return;
-    case 32959: sendThrough(screen, nullptr, [&] { m_core.SendAdjustTime(screen); }); return;
-    case 32960: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendAdjustTime(screen); }); return;
-    case 32963: sendThrough(screen, nullptr, [&] { m_core.SendSwitch(screen, 1); }); return;
-    case 32964: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendSwitch(screen, 1); }); return;
-    case 32965: sendThrough(screen, nullptr, [&] { m_core.SendSwitch(screen, 0); }); return;
-    case 32966: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendSwitch(screen, 0); }); return;
-    case 32967: sendThrough(screen, nullptr, [&] { m_core.SendReset(screen); }); return;
-    case 32968: sendThrough(screen, TARGET_SCREEN_NONE, [&] { m_core.SendReset(screen); }); return;
+    case 32959: sendThrough(screen, nullptr, adjustTime); return;
+    case 32960: sendThrough(screen, TARGET_SCREEN_NONE, adjustTime); return;
+    case 32963: sendThrough(screen, nullptr, displayOn); return;
+    case 32964: sendThrough(screen, TARGET_SCREEN_NONE, displayOn); return;
+    case 32965: sendThrough(screen, nullptr, displayOff); return;
+    case 32966: sendThrough(screen, TARGET_SCREEN_NONE, displayOff); return;
+    case 32967: sendThrough(screen, nullptr, resetController); return;
+    case 32968: sendThrough(screen, TARGET_SCREEN_NONE, resetController); return;
     default:
         if (const int kind = itemKind(command); kind >= 0 && m_links)
             spine::ItemCreate::post(m_links->itemListPanel, node, kind);

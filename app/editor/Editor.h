@@ -98,7 +98,7 @@ private:
     bool removeWithCanvas(tagItemData* node);
     // Deletes a node its canvas has released: map entries, the node, then its row.
     void dropNode(tagItemData* node);
-    void sendThrough(tagItemData* screen, tagItemData* link, const std::function<void()>& call);
+    void sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, tagItemData*));
 
     void beginDrag(QTreeWidgetItem* item);
     void endDrag(QPoint pos);

@@ -10,6 +10,7 @@
 #include <functional>
 
 struct tagItemData;
+class CCore;
 class QWidget;
 
 namespace editor {
@@ -56,6 +57,10 @@ struct EditorLinks {
     // Called before the core deletes a node and everything below it, so that
     // panels holding any of them let go first.
     std::function<void(tagItemData* node)> nodeDeleting;
+    // Runs a controller request as a job off the interface thread, with
+    // progress and cancel (the main frame's task dialog), and waits for its
+    // end. The call runs on the worker: it touches no widget.
+    std::function<void(std::function<int(CCore&)> call)> runJob;
 
     CScreenLed* findCanvas(tagItemData* node) const;
 };

@@ -427,6 +427,7 @@ void CMainFrame::buildPanes()
     m_links.windows = this;
     m_links.openScreenWindow = [this](tagItemData* screen) { return OpenScreenWindow(screen) == 1; };
     m_links.notice = [this](const QString& text) { ShowTip(text); };
+    m_links.runJob = [this](std::function<int(CCore&)> call) { runJob(std::move(call)); };
     CPanelView* view = nullptr;
     if (!m_panel) {
         auto panel = std::make_unique<CEditorScreenPanel>(m_core, m_app.Settings(), m_app.AppFolder(), m_links, m_inner);
@@ -715,6 +716,20 @@ int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
     if (m_jobDepth == 0)
         actOnDeferredClose();
     return result;
+}
+
+dialogs::TaskOutcome CMainFrame::runJob(std::function<int(CCore&)> call)
+{
+    dialogs::TaskJob job;
+    job.call = std::move(call);
+    job.startText = dialogs::kSendingText;
+    // A close asked for while the dialog runs waits for it (closeEvent).
+    ++m_jobDepth;
+    const dialogs::TaskOutcome out = dialogs::RunTaskJob(m_core, this, std::move(job));
+    --m_jobDepth;
+    if (m_jobDepth == 0)
+        actOnDeferredClose();
+    return out;
 }
 
 int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)

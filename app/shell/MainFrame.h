@@ -4,6 +4,7 @@
 // the status bar with the link and transfer panes below. It listens to the
 // core's progress callbacks through CoreRelay, re-opens the screens of
 // "config.ini" and runs the commands of its menu (MainFrameCommands.cpp).
+#include "app/dialogs/task/TaskJob.h"
 #include "app/editor/EditorLinks.h"
 #include "app/spine/CoreRelay.h"
 #include "app/shell/FramePorts.h"
@@ -168,6 +169,8 @@ private:
     void fillDefaultSeams();
     void sendPrograms(tagItemData* screen);
     int runTask(int task, tagItemData* screen, std::intptr_t arg);
+    // One controller request as a job of the task dialog; a failure stays open with its text.
+    dialogs::TaskOutcome runJob(std::function<int(CCore&)> call);
 
     CMainApp& m_app;
     CCore& m_core;

@@ -548,7 +548,7 @@ int CMainFrame::SendScreenPrograms(tagItemData* screen)
         return 0;
     if (m_core.GetValidChildNum(screen) == 0) {
         if (controls::MessageBox::question(this, windowTitle(), S(kStrClearPrograms)) == QMessageBox::Yes)
-            m_core.SendClearProg(screen);
+            runJob([screen](CCore& core) { return core.SendClearProg(screen); });
         return 0;
     }
     if (!CheckScreenOverlap(screen) || !CheckItemSizes(screen))
@@ -675,7 +675,9 @@ int CMainFrame::OnWizardFinish(tagItemData* screen, platform::LPARAM flags)
     }
     OnItemMoved(screen);
     if ((flags >> 16) & 0xFFFF) {
-        if (m_core.SendHardwareInfo(screen, 0) != 0)
+        // A write that failed stays open with its text: no send after it.
+        const dialogs::TaskOutcome written = runJob([screen](CCore& core) { return core.SendHardwareInfo(screen, 0); });
+        if (!written.cancelled && written.result > 0)
             SendScreenPrograms(screen);
     }
     return 0;

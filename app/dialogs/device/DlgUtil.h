@@ -3,12 +3,15 @@
 // red result label and the ";"-ended lists of the pack's strings.
 #include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
+#include "app/dialogs/task/TaskJob.h"
+#include "core/api/Callbacks.h"
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
 
 #include <QLabel>
 #include <QPalette>
 #include <QStringList>
+#include <optional>
 
 namespace dialogs {
 
@@ -54,18 +57,39 @@ inline QLabel* resultLabel(QWidget* parent, int id)
     return l;
 }
 
-// Reads one block of settings from the controller (`retrieve` below 0:
-// failed), the main frame told first, and shows the outcome in `result`.
-// True when the block came.
-template <typename Retrieve>
-bool readFromController(QObject* frame, QLabel* result, Retrieve&& retrieve)
+// Reads one block of settings from the controller as a job over `owner`
+// (the main frame told first) and shows the outcome in `result`; a cancelled
+// or failed read leaves the screen's block as it was. True when the block
+// came and the owner is still there to show it.
+inline bool readFromController(CCore& core, QWidget* owner, QObject* frame, QLabel* result, tagItemData* screen,
+                               int (CCore::*retrieve)(tagItemData*))
 {
     constexpr unsigned IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277;
     spine::StatusIdle::send(frame);
     result->clear();
-    const bool read = retrieve() >= 0;
+    const TaskOutcome out =
+        RunTaskJob(core, owner, ReadJob(screen, [screen, retrieve](CCore& c) { return (c.*retrieve)(screen); }));
+    if (!out.reached)
+        return false;
+    const bool read = !out.cancelled && out.result >= 0;
     showOutcome(result, platform::langString(read ? IDS_READ_DONE : IDS_READ_FAILED), read);
     return read;
+}
+
+// Sends with `send` as a job over `owner` and shows the outcome in `result`.
+// The call's result, or none when the owner went meanwhile; a cancel counts
+// as a failure.
+inline std::optional<int> writeToController(CCore& core, QWidget* owner, QLabel* result,
+                                            std::function<int(CCore&)> send)
+{
+    constexpr unsigned IDS_WRITE_DONE = 48278, IDS_WRITE_FAILED = 48279;
+    result->clear();
+    const TaskOutcome out = RunTaskJob(core, owner, WriteJob(std::move(send)));
+    if (!out.reached)
+        return std::nullopt;
+    const int rc = out.cancelled ? int(COMM_E_CANCELLED) : out.result;
+    showOutcome(result, platform::langString(rc < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE), rc >= 0);
+    return rc;
 }
 
 // The pieces of a text in which every piece is ended by ";".

@@ -305,7 +305,7 @@ void CSettingHW::OnBnClickedRead()
     if (!m_screen)
         return;
     const tagGlobalInfo before = m_screen->Global;
-    if (!readFromController(frameTarget(), m_result, [this] { return m_core.RetrieveHardwareInfo(m_screen); }))
+    if (!readFromController(m_core, this, frameTarget(), m_result, m_screen, &CCore::RetrieveHardwareInfo))
         return;
     sendHwChanged(frameTarget(), m_screen, before);
     LoadFromScreen();
@@ -324,38 +324,54 @@ void CSettingHW::OnBnClickedSend()
     StoreHwValues(values(), m_scan->maximum(), m_screen->Global);
     sendHwChanged(frameTarget(), m_screen, old);
     // The controller still answers at the address it had before the change.
-    m_result->clear();
-    const int rc = m_core.SendHardwareInfo(m_screen, old.ID);
-    showOutcome(m_result, platform::langString(rc < 0 ? IDS_WRITE_FAILED : IDS_WRITE_DONE), rc >= 0);
-    if (rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
+    tagItemData* screen = m_screen;
+    const std::optional<int> rc = writeToController(
+        m_core, this, m_result, [screen, address = old.ID](CCore& c) { return c.SendHardwareInfo(screen, address); });
+    if (!rc)
+        return;
+    if (*rc == COMM_E_CANCELLED) {
+        // A cancelled write leaves the screen as it was before it.
+        const tagGlobalInfo edited = m_screen->Global;
+        m_screen->Global = old;
+        sendHwChanged(frameTarget(), m_screen, edited);
+        return;
+    }
+    if (*rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
         spine::ScreenReconnect::send(frameTarget(), m_screen);
 }
 
 void CSettingHW::OnBnClickedReset()
 {
-    if (m_screen)
-        m_core.SendReset(m_screen);
+    if (!m_screen)
+        return;
+    RunTaskJob(m_core, this, WriteJob([screen = m_screen](CCore& c) { return c.SendReset(screen); }));
 }
 
 void CSettingHW::OnBnClickedUpgrade()
 {
     if (!m_screen)
         return;
-    if (m_core.RetrieveRemoteVer(m_screen) < 0)
+    const TaskOutcome version =
+        RunTaskJob(m_core, this, ReadJob(m_screen, [screen = m_screen](CCore& c) { return c.RetrieveRemoteVer(screen); }));
+    if (!version.reached || version.cancelled || version.result < 0)
         return;
     ShowVersionInfo();
     const tagGlobalInfo& g = m_screen->Global;
     if (!UpgradeAllowed(g.RemoteVersion, CCore::GetUpgradeVersion(g.HardwareId), AccessRights::value()))
         return;
     const int kind = UpgradeTaskKind(g.HardwareId, g.RemoteVersion, g.CommType);
+    const QPointer<CSettingHW> self(this);
     if (upgradeRunner()) {
         upgradeRunner()(m_core, m_screen, kind, this);
     } else {
-        CTaskDlg task(m_core, this);
-        task.SetTask(kind, m_screen);
-        task.exec();
+        // On the heap: a dialog destroyed meanwhile takes it along.
+        QPointer<CTaskDlg> task = new CTaskDlg(m_core, this);
+        task->SetTask(kind, m_screen);
+        task->exec();
+        delete task.data();
     }
-    ShowVersionInfo();
+    if (self)
+        ShowVersionInfo();
 }
 
 } // namespace dialogs

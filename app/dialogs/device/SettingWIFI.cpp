@@ -219,7 +219,7 @@ void CSettingWIFI::OnBnClickedRead()
 {
     if (!m_screen)
         return;
-    if (!readFromController(m_frame.data(), m_result, [this] { return m_core.RetrieveWifiInfo(m_screen); }))
+    if (!readFromController(m_core, this, m_frame.data(), m_result, m_screen, &CCore::RetrieveWifiInfo))
         return;
     setModeFromScreen();
     UpdateMode();
@@ -231,6 +231,7 @@ void CSettingWIFI::OnBnClickedWrite()
         return;
     spine::StatusIdle::send(m_frame.data());
     tagGlobalInfo& g = m_screen->Global;
+    const tagGlobalInfo before = g;
     const QByteArray storedSsid = StoredSsid(g);
     const QByteArray storedKey = StoredWifiKey(g);
     if (joinMode()) {
@@ -247,9 +248,10 @@ void CSettingWIFI::OnBnClickedWrite()
         StoreWifiOwn(g, bytesFor(m_ownName->text(), storedSsid), encryption, security,
                      bytesFor(m_ownKey->text(), storedKey));
     }
-    m_result->clear();
-    const bool sent = m_core.SendWifiInfo(m_screen, 0) >= 0;
-    showOutcome(m_result, platform::langString(sent ? IDS_WRITE_DONE : IDS_WRITE_FAILED), sent);
+    const std::optional<int> rc = writeToController(
+        m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendWifiInfo(screen, 0); });
+    if (rc == COMM_E_CANCELLED)
+        m_screen->Global = before;   // a cancelled write leaves the screen as it was
 }
 
 } // namespace dialogs

@@ -125,7 +125,7 @@ void CSettingWan::OnBnClickedRead()
 {
     if (!m_screen)
         return;
-    if (readFromController(m_frame.data(), m_result, [this] { return m_core.RetrieveIpInfo(m_screen); }))
+    if (readFromController(m_core, this, m_frame.data(), m_result, m_screen, &CCore::RetrieveIpInfo))
         LoadFromScreen();
 }
 
@@ -150,11 +150,14 @@ void CSettingWan::OnBnClickedWrite()
         return;
     }
     m_port->setValue(m_screen->Global.DevicePort);
-    if (m_core.SendIpInfo(m_screen, 0) < 0) {
-        showOutcome(m_result, platform::langString(IDS_WRITE_FAILED), false);
+    const std::optional<int> rc = writeToController(
+        m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendIpInfo(screen, 0); });
+    if (!rc)
         return;
-    }
-    showOutcome(m_result, platform::langString(IDS_WRITE_DONE), true);
+    if (*rc == COMM_E_CANCELLED)
+        m_screen->Global = before;   // a cancelled write leaves the screen as it was
+    if (*rc < 0)
+        return;
     if (ApplyWanReconnect(before, m_screen->Global))
         spine::ScreenReconnect::send(m_frame.data(), m_screen);
 }

@@ -115,6 +115,16 @@ int CTaskDlg::SetTask(int kind, std::uintptr_t argument)
     return 1;
 }
 
+int CTaskDlg::SetJob(Job call, unsigned startText, bool endAlways)
+{
+    if (IsBusy() || !call)
+        return 0;
+    m_job = std::move(call);
+    m_jobText = startText;
+    m_jobEndsAlways = endAlways;
+    return SetTask(TASK_CALL, std::uintptr_t(0));
+}
+
 void CTaskDlg::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
@@ -179,8 +189,13 @@ int CTaskDlg::StartTask()
         return 0;
     m_close->hide();
     m_check->hide();
-    if (const unsigned id = dialogs::StartTextId(m_kind.load()))
+    const bool job = m_kind.load() == TASK_CALL;
+    if (const unsigned id = job ? m_jobText : dialogs::StartTextId(m_kind.load()))
         setStatusText(platform::langString(id));
+    // A request may wait seconds for a connection before any report comes:
+    // it can be cancelled from its start.
+    if (job && m_up)
+        setLinkShown(true);
     waitForWorker();
     // Busy from here, so an Escape before the worker's first step is ignored too.
     m_busy = 1;
@@ -203,6 +218,7 @@ void CTaskDlg::RunTask()
     // for one that reached the controller.
     const bool nothing = dialogs::NothingToSend(m_core, kind, m_argument.load());
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
+                                      : kind == TASK_CALL        ? std::optional<int>(m_job(m_core))
                                       : m_call                   ? m_call(m_core, kind, m_argument.load())
                                                                  : std::nullopt;
     if (result)
@@ -221,9 +237,11 @@ void CTaskDlg::RunTask()
     int done = 0;
     if (nothing && result)
         done = 0;   // stays open with its text until the operator closes it
+    else if (kind == TASK_CALL && m_cancelled.load())
+        done = 2;   // a request may still have gone through: the caller takes the cancel
     else if (m_result.load() > 0)
         done = 1;
-    else if (kind == TASK_WIZARD_FIND || m_cancelled.load())
+    else if (kind == TASK_WIZARD_FIND || m_cancelled.load() || (kind == TASK_CALL && m_jobEndsAlways))
         done = 2;
     m_kind = TASK_NONE;
     // Not busy before the Close button shows, so its first click counts.

@@ -53,6 +53,12 @@ public:
     int SetTask(int kind, std::uintptr_t argument);
     int SetTask(int kind, tagItemData* screen) { return SetTask(kind, reinterpret_cast<std::uintptr_t>(screen)); }
     void SetCoreCall(CoreCall call) { m_call = std::move(call); }
+    // A job of the caller's (TASK_CALL): `call` runs on the worker and must
+    // touch no widget; the run starts with the text `startText` (a string id,
+    // 0 keeps the dialog's). With `endAlways` the run ends by itself on any
+    // outcome and the caller shows it; otherwise a failure stays open.
+    using Job = std::function<int(CCore&)>;
+    int SetJob(Job call, unsigned startText, bool endAlways);
     // How long a firmware-image upgrade keeps the dialog open after the transfer.
     void SetUpgradeSettleMs(int ms) { m_settleMs = ms; }
     // The pause after each screen of a read-hardware pass.
@@ -122,6 +128,9 @@ private:
     std::atomic<std::uintptr_t> m_argument{0};
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
+    Job m_job;
+    unsigned m_jobText = 0;
+    bool m_jobEndsAlways = false;
     int m_settleMs = 20000;
     int m_readPauseMs = dialogs::kReadHardwarePauseMs;
     bool m_passRunning = false;   // GUI thread

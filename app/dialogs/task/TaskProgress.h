@@ -31,6 +31,8 @@ enum TaskKind : int {
     TASK_ADJUST_TIME = 10,
     TASK_DISPLAY_ON = 11,
     TASK_DISPLAY_OFF = 12,
+    // A core call the caller gives (CTaskDlg::SetJob).
+    TASK_CALL = 13,
 };
 
 namespace dialogs {

@@ -4,6 +4,7 @@
 #include "app/panels/LedWorkModes.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/task/TaskDlg.h"
+#include "app/dialogs/task/TaskJob.h"
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
 #include "app/dialogs/wizard/WorkModeClass.h"
@@ -19,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QRadioButton>
@@ -74,15 +76,37 @@ QHBoxLayout* readWriteRow(Owner* owner, int readId, int writeId, void (Owner::*o
     return buttons;
 }
 
+// One request of the wizard as a job over `owner`, which shows no answer of
+// its own. A read (`keep`) leaves the screen as it was when it fails. The
+// call's result; none when it was cancelled or the owner went meanwhile.
+std::optional<int> request(CCore& core, QWidget* owner, std::function<int(CCore&)> call, tagItemData* keep = nullptr)
+{
+    const TaskOutcome out = RunTaskJob(core, owner, keep ? ReadJob(keep, std::move(call)) : WriteJob(std::move(call)));
+    if (!out.reached || out.cancelled)
+        return std::nullopt;
+    return out.result;
+}
+
+std::optional<int> readHardware(CCore& core, QWidget* owner, tagItemData* screen)
+{
+    return request(core, owner, [screen](CCore& c) { return c.RetrieveHardwareInfo(screen); }, screen);
+}
+
 // Sends the screen's hardware settings; the display restarts only with
 // settings it really took.
-bool sendAndRestart(CCore& core, tagItemData* screen)
+bool sendAndRestart(CCore& core, QWidget* owner, tagItemData* screen)
 {
-    if (!screen || core.SendHardwareInfo(screen, 0) <= 0)
+    if (!screen)
         return false;
-    core.SendSwitch(screen, 0);
-    core.SendSwitch(screen, 1);
-    return true;
+    const std::optional<int> rc = request(core, owner, [screen](CCore& c) {
+        const int sent = c.SendHardwareInfo(screen, 0);
+        if (sent > 0) {
+            c.SendSwitch(screen, 0);
+            c.SendSwitch(screen, 1);
+        }
+        return sent;
+    });
+    return rc.value_or(0) > 0;
 }
 
 } // namespace
@@ -425,13 +449,13 @@ void CWizardRetrieveSuccess::LoadFromScreen(tagItemData* screen)
 bool CWizardRetrieveSuccess::Apply(tagItemData* screen)
 {
     m_form->store(screen->Global, 500);
-    return m_core.SendHardwareInfo(screen, 0) > 0;
+    return request(m_core, this, [screen](CCore& c) { return c.SendHardwareInfo(screen, 0); }).value_or(0) > 0;
 }
 
 void CWizardRetrieveSuccess::OnRead()
 {
     tagItemData* s = m_screen();
-    if (s && m_core.RetrieveHardwareInfo(s) >= 0)
+    if (s && readHardware(m_core, this, s).value_or(-1) >= 0)
         LoadFromScreen(s);
 }
 
@@ -441,7 +465,7 @@ bool CWizardRetrieveSuccess::OnWrite()
     if (!s)
         return false;
     m_form->store(s->Global, 500);
-    return sendAndRestart(m_core, s);
+    return sendAndRestart(m_core, this, s);
 }
 
 // ---- page 3 ----
@@ -510,19 +534,26 @@ int CWizardRetrieve::ShowPage()
     makeRed(m_status);
     m_outcome->setCurrentWidget(m_pending);
     int r = 2;
+    const QPointer<CWizardRetrieve> self(this);
     if (searchRunner()) {
         r = searchRunner()(wizard(), core(), screen());
     } else {
-        CTaskDlg task(core(), wizard());
-        task.SetTask(TASK_WIZARD_FIND, screen());
-        r = task.exec();
+        // On the heap: a wizard destroyed meanwhile takes it along.
+        QPointer<CTaskDlg> task = new CTaskDlg(core(), wizard());
+        task->SetTask(TASK_WIZARD_FIND, screen());
+        r = task->exec();
+        delete task.data();
     }
+    if (!self)
+        return 0;
     if (r == 1) {
         m_icon->setPixmap(statusIcon(this, 6106, QStyle::SP_DialogApplyButton));
         m_status->setText(platform::langString(48163));
         makeSuccessColour(m_status);
         m_outcome->setCurrentWidget(m_success);
-        core().RetrieveHardwareInfo(screen());
+        readHardware(core(), this, screen());
+        if (!self)
+            return 0;
         m_success->LoadFromScreen(screen());
     } else {
         m_icon->setPixmap(statusIcon(this, 6105, QStyle::SP_MessageBoxWarning));
@@ -596,14 +627,14 @@ void CWizardHwConfig::store() { m_form->store(screen()->Global, 0); }
 
 void CWizardHwConfig::OnRead()
 {
-    if (core().RetrieveHardwareInfo(screen()) >= 0)
+    if (readHardware(core(), this, screen()).value_or(-1) >= 0)
         m_form->loadFromScreen(screen()->Global);
 }
 
 bool CWizardHwConfig::OnWrite()
 {
     store();
-    return sendAndRestart(core(), screen());
+    return sendAndRestart(core(), this, screen());
 }
 
 int CWizardHwConfig::OnBack()
@@ -619,7 +650,7 @@ int CWizardHwConfig::OnNext()
 {
     m_stored = true;
     store();
-    core().SendHardwareInfo(screen(), 0);
+    request(core(), this, [screen = screen()](CCore& c) { return c.SendHardwareInfo(screen, 0); });
     return 0;
 }
 

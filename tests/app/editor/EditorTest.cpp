@@ -17,6 +17,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace editor;
 using namespace editortest;
 
@@ -405,6 +407,17 @@ TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn
     bind(relay, other, otherPeer);
     w.tree->InsertItemTree(screen);
     w.tree->InsertItemTree(relay);
+    // The commands come as jobs; these run on a thread of their own, as on
+    // the task dialog's worker, with the screen's own setting in place when
+    // the job is handed over.
+    int jobs = 0;
+    w.links.runJob = [&](std::function<int(CCore&)> call) {
+        ++jobs;
+        EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
+        std::thread worker([&] { call(w.core); });
+        worker.join();
+    };
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
 
     // Reset through the screen's own link.
     w.tree->OnMenuCommand(32967, screen);
@@ -412,9 +425,10 @@ TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn
     QTRY_COMPARE(own.resets(), 1);
     EXPECT_EQ(other.resets(), 0);
 
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
+
     // Switch on through the other screen, from its entry of the submenu; the
     // screen's own setting (send to every controller) comes back afterwards.
-    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
     w.host.show();
     QMenu* menu = w.rightClick(screen);
     ASSERT_NE(menu, nullptr);
@@ -428,4 +442,5 @@ TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn
     QTRY_COMPARE(other.switchValue(), 1u);
     EXPECT_EQ(own.switchValue(), 0u);
     EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
+    EXPECT_EQ(jobs, 2);
 }

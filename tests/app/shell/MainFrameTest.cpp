@@ -14,6 +14,8 @@
 #include "app/tooltips/HtmlToolTip.h"
 #include "core/api/Callbacks.h"
 #include "core/model/Geometry.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "support/Heartbeat.h"
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
 #include "support/Seams.h"
@@ -792,6 +794,40 @@ TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
     result = 1;
     h.frame->OnCommand(32813);
     EXPECT_EQ(screen->Global.RemoteVersion, 0x7777u);
+}
+
+// A tree command through another screen's link runs as a task-dialog job:
+// the window keeps answering while that slow controller replies, the command
+// reaches it, and the screen's own link setting comes back after the job.
+TEST(MainFrame, ATreeCommandThroughAnotherScreensLinkRunsAsAJob)
+{
+    sim::SimController own, other;
+    sim::Faults late;
+    late.lateMs = 150;
+    other.setFaults(late);
+    sim::TcpPeer ownPeer(own), otherPeer(other);
+    FrameHarness h;
+    tagItemData* screen = h.core.GetScreen(0);
+    ASSERT_NE(screen, nullptr);
+    tagItemData* relay = h.core.AddItem(IT_SCREEN, u"Relay", nullptr, screen);
+    frametest::bindTcp(screen, ownPeer.port());
+    frametest::bindTcp(relay, otherPeer.port());
+    screen->Global.ID = own.address();
+    relay->Global.ID = other.address();
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    bool upDuringJob = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { upDuringJob = upDuringJob || CTaskDlg::LiveTaskDialog(); });
+    watch.start(5);
+    support::Heartbeat heartbeat;
+    h.tree()->OnMenuCommand(32967, screen, relay, 2);   // reset, through the relay
+    heartbeat.stop();
+    EXPECT_TRUE(upDuringJob);
+    EXPECT_LT(heartbeat.widestGapMs(), 100);
+    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+    EXPECT_EQ(other.resets(), 1);
+    EXPECT_EQ(own.resets(), 0);
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
 }
 
 TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen)

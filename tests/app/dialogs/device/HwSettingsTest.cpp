@@ -11,18 +11,25 @@
 #include "app/dialogs/device/SettingHW.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/link/Commands.h"
+#include "app/controls/StaticLink.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "support/Heartbeat.h"
 #include "support/MessageSpy.h"
+#include "support/ModalRunner.h"
+#include "support/Screenshots.h"
 #include "support/SimController.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <memory>
+#include <optional>
 
 using namespace sorvane::link;
 using namespace sorvane::model;
@@ -412,6 +419,126 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
 
 INSTANTIATE_TEST_SUITE_P(Links, HwDialog, ::testing::Values(Link::Tcp, Link::Pty),
                          [](const auto& info) { return info.param == Link::Tcp ? "Tcp" : "Pty"; });
+
+namespace {
+
+// A screen on a controller whose every reply comes 150 ms late, waited for
+// at the real pace.
+struct LateController {
+    CCore core;
+    sim::SimController controller;
+    sim::TcpPeer tcp{controller};
+    tagItemData* screen = devicetest::newScreen(core);
+    support::MessageSpy frame;
+
+    LateController()
+    {
+        devicetest::bindTcp(screen, tcp.port());
+        sim::Faults late;
+        late.lateMs = 150;
+        controller.setFaults(late);
+        controller.setVersion(0x0E010100, 0x01000000, 0);
+        answerWidth(96);
+    }
+    void answerWidth(int width)
+    {
+        tagGlobalInfo g = screen->Global;
+        g.Width = std::uint16_t(width);
+        std::vector<std::uint8_t> block(kHardwareBlockSize);
+        BuildHardwareBlock(g, block.data());
+        controller.setAnswer(TOS_HWREADCFG, block);
+    }
+};
+
+CTaskDlg* taskDialog(QWidget* modal)
+{
+    auto* task = qobject_cast<CTaskDlg*>(modal);
+    EXPECT_NE(task, nullptr);
+    return task;
+}
+
+// The task dialog drawn over the middle of the dialog that runs it.
+bool saveTaskOver(QWidget& under, QWidget& task, const QString& name)
+{
+    QPixmap picture = under.grab();
+    const QPixmap top = task.grab();
+    QPainter p(&picture);
+    const QRect at(QPoint((picture.width() - top.width()) / 2, (picture.height() - top.height()) / 2), top.size());
+    p.drawPixmap(at.topLeft(), top);
+    p.setPen(Qt::darkGray);
+    p.drawRect(at.adjusted(-1, -1, 0, 0));   // the window's edge, which grab() leaves out
+    p.end();
+    const QString dir = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/dialogs");
+    QDir().mkpath(dir);
+    return picture.save(dir + u'/' + name + QStringLiteral(".png"));
+}
+
+} // namespace
+
+// Read runs as a job: the window keeps answering while the late replies are
+// waited for, the answer shows in the dialog's label, and a cancel puts the
+// screen's block back as it was before the read.
+TEST(HwDialogJob, AReadKeepsTheWindowAnsweringAndACancelPutsTheScreenBack)
+{
+    devicetest::PackScope packs;
+    devicetest::loadPack("UI_EN.rcc");
+    LateController late;
+    CSettingHW dlg(late.core, late.screen, &late.frame);
+    dlg.show();
+    auto* read = support::findByControlId<QAbstractButton>(&dlg, CSettingHW::IDC_READ);
+    {
+        // Measured while the request runs, from the task dialog's showing to its end.
+        std::optional<support::Heartbeat> heartbeat;
+        support::ModalRunner watch([&](QWidget* modal) {
+            if (CTaskDlg* task = taskDialog(modal)) {
+                heartbeat.emplace();
+                QObject::connect(task, &QDialog::finished, [&] { heartbeat->stop(); });
+            }
+        });
+        devicetest::click(read);
+        ASSERT_TRUE(heartbeat.has_value());
+        EXPECT_LT(heartbeat->widestGapMs(), 100);
+    }
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_DONE));
+    EXPECT_EQ(late.screen->Global.Width, 96);
+    EXPECT_EQ(late.screen->Global.HardwareId, 0x0E010100u);
+    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+
+    late.answerWidth(128);
+    late.controller.setVersion(0x0E020200, 0x02000000, 0);
+    const auto before = image(late.screen->Global);
+    support::ModalRunner cancel([](QWidget* modal) {
+        if (CTaskDlg* task = taskDialog(modal)) {
+            auto* link = support::findByControlId<controls::CStaticLink>(task, CTaskDlg::IDC_CANCEL_TASK);
+            ASSERT_TRUE(link && link->isVisible());
+            QTest::mouseClick(link, Qt::LeftButton);
+        }
+    });
+    devicetest::click(read);
+    EXPECT_TRUE(cancel.answered());
+    EXPECT_EQ(image(late.screen->Global), before);
+    EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_FAILED));
+    EXPECT_EQ(support::findByControlId<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), "96");
+}
+
+TEST(HwDialogJob, ScreenshotsOfTheReadInEachLanguage)
+{
+    devicetest::PackScope packs;
+    for (const char* pack : devicetest::kPacks) {
+        ASSERT_TRUE(devicetest::loadPack(pack));
+        LateController late;
+        CSettingHW dlg(late.core, late.screen, &late.frame);
+        dlg.show();
+        bool saved = false;
+        support::ModalRunner shoot([&](QWidget* modal) {
+            if (CTaskDlg* task = taskDialog(modal))
+                saved = saveTaskOver(dlg, *task, QStringLiteral("hardware_reading_%1").arg(QLatin1String(pack, 5)));
+        });
+        devicetest::click(support::findByControlId<QAbstractButton>(&dlg, CSettingHW::IDC_READ));
+        EXPECT_TRUE(saved) << pack;
+        EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_DONE)) << pack;
+    }
+}
 
 TEST(HwDialogLoad, AWorkModeOutsideTheTableShowsNoRowAndKeepsItsCode)
 {

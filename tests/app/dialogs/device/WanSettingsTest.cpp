@@ -176,7 +176,9 @@ TEST_F(WanDialog, ReadShowsTheControllersAddressesAndWriteSendsTheBlock)
     EXPECT_TRUE(support::findByControlId<QRadioButton>(&dlg, CSettingWan::IDC_FIXED)->isChecked());
     EXPECT_TRUE(edit(&dlg, CSettingWan::IDC_MASK)->isEnabled());
 
-    // The mask follows the address when it gets the focus.
+    // The mask follows the address when it gets the focus (the window is
+    // active again once the read's task dialog has gone).
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
     type(&dlg, CSettingWan::IDC_IP, "10.1.2.3");
     edit(&dlg, CSettingWan::IDC_MASK)->setFocus();
     EXPECT_EQ(edit(&dlg, CSettingWan::IDC_MASK)->text(), "255.0.0.0");

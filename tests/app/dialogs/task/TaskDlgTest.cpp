@@ -9,6 +9,7 @@
 #include "core/model/ItemData.h"
 #include "platform/Clock.h"
 #include "platform/LangPack.h"
+#include "support/Heartbeat.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
@@ -390,6 +391,46 @@ TEST(TaskDlg, ResultsByKind)
     }
 }
 
+// A caller's job: cancellable from its start, before any report; a cancel
+// wins over a call that went through anyway; a failure ends the run by
+// itself only when the caller shows the outcome.
+TEST(TaskDlg, ACallersJobCancelsFromItsStartAndEndsAsAsked)
+{
+    Texts texts;
+    CCore core;
+    ScriptedCall job;
+    job.block = true;
+    job.result = 4;
+    const auto asJob = [&job] { return [c = job.call()](CCore& core) { return c(core, TASK_CALL, 0).value_or(0); }; };
+    {
+        CTaskDlg dlg(core);
+        ASSERT_EQ(dlg.SetJob(asJob(), 44020, true), 1);
+        dlg.open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return job.waiting.load(); }, 3000));
+        EXPECT_EQ(status(dlg)->text(), "s44020");
+        ASSERT_TRUE(cancelLink(dlg)->isVisible());
+        QTest::mouseClick(cancelLink(dlg), Qt::LeftButton);
+        job.release();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+        EXPECT_EQ(dlg.result(), 2);
+        EXPECT_TRUE(dlg.IsCancelled());
+        EXPECT_EQ(dlg.Result(), 4);
+    }
+    job.block = false;
+    job.result = COMM_E_NO_REPLY;
+    for (bool endAlways : {true, false}) {
+        CTaskDlg dlg(core);
+        dlg.SetJob(asJob(), 0, endAlways);
+        dlg.open();
+        if (endAlways)
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+        else
+            EXPECT_TRUE(waitForFailureState(dlg) && dlg.isVisible());
+        EXPECT_EQ(dlg.Result(), COMM_E_NO_REPLY);
+        dlg.reject();
+    }
+}
+
 TEST(TaskDlg, DestroyingTheDialogWaitsForItsWorkerAndPutsTheCallbackBack)
 {
     CCore core;
@@ -646,22 +687,11 @@ TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels
     };
     ASSERT_EQ(versionsRead(), 0);
 
-    // The interface thread's heartbeat: no gap may pass 100 ms, the longest a
-    // window may take to answer; the timer itself asks for one every 10 ms.
-    QElapsedTimer clock;
-    qint64 last = 0, widest = 0;
-    QTimer heartbeat;
-    heartbeat.setInterval(10);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        widest = std::max(widest, now - last);
-        last = now;
-    });
     {
         CTaskDlg dlg(sim.core);
         dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
-        clock.start();
-        heartbeat.start();
+        // No gap may pass 100 ms, the longest a window may take to answer.
+        support::Heartbeat heartbeat;
         dlg.open();
         const QString second = platform::langString(44031).arg(2).arg(3);
         ASSERT_TRUE(QTest::qWaitFor([&] { return status(dlg)->text() == second; }, 8000)) << status(dlg)->text().toStdString();
@@ -672,7 +702,7 @@ TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels
         heartbeat.stop();
         EXPECT_EQ(dlg.result(), 2);
         EXPECT_EQ(versionsRead(), 0);
-        EXPECT_LT(widest, 100);
+        EXPECT_LT(heartbeat.widestGapMs(), 100);
     }
     {
         CTaskDlg dlg(sim.core);

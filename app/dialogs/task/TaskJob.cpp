@@ -1,0 +1,62 @@
+#include "app/dialogs/task/TaskJob.h"
+
+#include "app/dialogs/task/TaskDlg.h"
+#include "core/api/Nodes.h"
+
+#include <QPointer>
+#include <optional>
+
+namespace dialogs {
+
+TaskJob WriteJob(std::function<int(CCore&)> call)
+{
+    TaskJob job;
+    job.call = std::move(call);
+    job.startText = kSendingText;
+    job.endAlways = true;
+    return job;
+}
+
+TaskJob ReadJob(tagItemData* screen, std::function<int(CCore&)> call)
+{
+    TaskJob job;
+    job.call = std::move(call);
+    job.endAlways = true;
+    job.keep = screen;
+    job.restoreOnFailure = true;
+    return job;
+}
+
+TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job)
+{
+    TaskOutcome out;
+    if (!job.call)
+        return out;
+    std::optional<tagGlobalInfo> before;
+    if (job.keep)
+        before = job.keep->Global;
+    const QPointer<QWidget> watched(owner);
+    const bool shown = owner && owner->isVisible();
+    const bool active = owner && owner->isActiveWindow();
+    // On the heap: an owner destroyed during the run takes the dialog with
+    // it, and its destructor waits for the worker.
+    QPointer<CTaskDlg> dlg = new CTaskDlg(core, owner);
+    dlg->SetJob(std::move(job.call), job.startText, job.endAlways);
+    dlg->exec();
+    if (dlg) {
+        out.result = dlg->Result();
+        out.cancelled = dlg->IsCancelled();
+        delete dlg.data();
+    } else {
+        out.cancelled = true;
+    }
+    out.reached = (!owner || watched) && (!shown || watched->isVisible());
+    // The operator goes on where the job was started.
+    if (out.reached && active)
+        watched->window()->activateWindow();
+    if (before && (out.cancelled || (job.restoreOnFailure && out.result < 0)))
+        job.keep->Global = *before;
+    return out;
+}
+
+} // namespace dialogs

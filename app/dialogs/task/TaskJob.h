@@ -1,0 +1,48 @@
+#pragma once
+// One road for a single controller request: the call runs on the task
+// dialog's worker, modal over its owner, with progress and a cancel link, so
+// the window keeps answering while a silent controller is waited for.
+#include "core/api/Core.h"
+
+#include <functional>
+
+class QWidget;
+struct tagItemData;
+
+namespace dialogs {
+
+struct TaskJob {
+    // Runs on the worker: it may touch the core and its nodes, no widget.
+    std::function<int(CCore&)> call;
+    // String id of the text the dialog starts with; 0: "Please wait...".
+    unsigned startText = 0;
+    // Ends by itself on any outcome, for an owner that shows the answer in
+    // its own label; otherwise a failure stays open with its text.
+    bool endAlways = false;
+    // A screen whose block comes back as it was before the job when the job
+    // is cancelled (and, with restoreOnFailure, when the call fails).
+    tagItemData* keep = nullptr;
+    bool restoreOnFailure = false;
+};
+
+struct TaskOutcome {
+    int result = 0;           // what the call returned
+    bool cancelled = false;
+    // False when the owner was closed or destroyed while the job ran: the
+    // caller then touches nothing of it.
+    bool reached = false;
+};
+
+// String id of "Sending...", the start text of a write.
+inline constexpr unsigned kSendingText = 44020;
+
+// Jobs for an owner that shows the answer in a label of its own, so the
+// dialog ends by itself on any outcome. A read puts `screen` back when it
+// fails or is cancelled.
+TaskJob WriteJob(std::function<int(CCore&)> call);
+TaskJob ReadJob(tagItemData* screen, std::function<int(CCore&)> call);
+
+// Runs the job modally over `owner` (GUI thread) and waits for its end.
+TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job);
+
+} // namespace dialogs
