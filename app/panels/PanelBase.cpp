@@ -1,7 +1,9 @@
 #include "app/panels/PanelBase.h"
 
+#include "app/panels/FontChoice.h"
 #include "app/spine/Messages.h"
 #include "core/api/Core.h"
+#include "core/api/ItemRecord.h"
 #include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 #include "platform/ProfileIni.h"
@@ -31,8 +33,44 @@ CPanelBase::CPanelBase(unsigned templateId, PanelContext ctx, QWidget* parent)
 
 void CPanelBase::OnNodeDeleting(tagItemData* node)
 {
-    if (node && m_node && isSameOrBelow(m_node, node))
+    if (node && m_node && isSameOrBelow(m_node, node)) {
         m_node = nullptr;
+        m_record = nullptr;
+    }
+}
+
+CPanelBase::LoadScope CPanelBase::beginLoad(tagItemData* node, std::initializer_list<std::uint16_t> kinds)
+{
+    if (!node)
+        return LoadScope();
+    m_node = node;
+    const bool item = node->Level == LEVEL_PROGRAM && std::find(kinds.begin(), kinds.end(), node->Item.TypeCode) != kinds.end();
+    m_record = item ? node->Item.TypeRecord : nullptr;
+    return LoadScope(*this);
+}
+
+CPanelBase::LoadScope CPanelBase::beginLoadOf(tagItemData* node, bool (*fits)(tagItemData*))
+{
+    m_record = nullptr;
+    if (!node || !fits(node)) {
+        m_node = nullptr;
+        return LoadScope();
+    }
+    m_node = node;
+    return LoadScope(*this);
+}
+
+bool CPanelBase::chooseRecordFont(records::Font font, records::U32 colour)
+{
+    if (!canWrite())
+        return false;
+    LOGFONT f = m_record->get(font);
+    platform::COLORREF c = m_record->get(colour);
+    if (!chooseFontAndColour(this, f, c))
+        return false;
+    m_record->set(font, f);
+    m_record->set(colour, c);
+    return true;
 }
 
 bool CPanelBase::event(QEvent* e)
@@ -53,7 +91,7 @@ bool CPanelBase::event(QEvent* e)
 
 void CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
 {
-    if (!canEdit())
+    if (!canEdit() || (b.needsRecord && !m_record))
         return;
     b.write(*m_node, value);
     if (b.repaint)
@@ -82,6 +120,33 @@ bool isGlobalScene(tagItemData* node)
 {
     return node && CCore::IsGlobalScene(node) == 1;
 }
+
+bool isOwnScene(tagItemData* node)
+{
+    return node && !isGlobalScene(node);
+}
+
+const FieldBinding& bindingOf(std::span<const FieldBinding> table, int controlId)
+{
+    for (const FieldBinding& b : table)
+        if (b.controlId == controlId)
+            return b;
+    return table.front();
+}
+
+ItemRecord& recordOf(const tagItemData& node)
+{
+    return *node.Item.TypeRecord;
+}
+
+namespace detail {
+qint64 readRecord(const ItemRecord& r, records::U8 f) { return r.get(f); }
+qint64 readRecord(const ItemRecord& r, records::U16 f) { return r.get(f); }
+qint64 readRecord(const ItemRecord& r, records::U32 f) { return r.get(f); }
+void writeRecord(ItemRecord& r, records::U8 f, std::uint8_t v) { r.set(f, v); }
+void writeRecord(ItemRecord& r, records::U16 f, std::uint16_t v) { r.set(f, v); }
+void writeRecord(ItemRecord& r, records::U32 f, std::uint32_t v) { r.set(f, v); }
+} // namespace detail
 
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root)
 {

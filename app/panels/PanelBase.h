@@ -1,30 +1,90 @@
 #pragma once
-// Base of the property panels: the node being edited, the loading flag, the
-// WM_NODE_LOAD entry and the deletion notice. Change handlers check
-// canEdit() first, so loading never writes back and an unloaded panel
-// writes nothing.
+// Base of the property panels: the node being edited and its type record,
+// the loading flag, the load prologue, the field bindings, the WM_NODE_LOAD
+// entry and the deletion notice. Change handlers check canEdit() (node
+// fields) or canWrite() (record fields) first, so loading never writes back
+// and an unloaded panel writes nothing.
 #include "app/controls/ComboFill.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/PropertyPanel.h"
 #include "app/panels/PanelHost.h"
 
+#include "core/api/TypeRecords.h"
+
 #include <QString>
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <type_traits>
 
 class QComboBox;
 class QLabel;
 class QLayout;
 struct tagItemData;
+class ItemRecord;
 
 namespace panels {
 
-// One control bound to one node field: how the field reads, how a value is
-// written (clamped to the field), and whether the change alters the picture.
+// One control bound to one field of the node or of its type record: how the
+// field reads, how a value is written (clamped to the field), whether the
+// change alters the picture, and whether it is written only while the panel
+// holds a type record of its kind (record fields always are).
 struct FieldBinding {
     int controlId;
     qint64 (*read)(const tagItemData& node);
     void (*write)(tagItemData& node, qint64 value);
     bool repaint;
+    bool needsRecord = false;
 };
+
+// The binding of `controlId` in a table (each id stands there once); the
+// first row when none has it.
+const FieldBinding& bindingOf(std::span<const FieldBinding> table, int controlId);
+
+// The record of an item; bindings of record fields read and write through
+// it, and are used only while the panel holds it.
+ItemRecord& recordOf(const tagItemData& node);
+
+namespace detail {
+template <class F>
+struct FieldValue;
+template <class T>
+struct FieldValue<records::Field<T>> {
+    using type = T;
+};
+qint64 readRecord(const ItemRecord& r, records::U8 f);
+qint64 readRecord(const ItemRecord& r, records::U16 f);
+qint64 readRecord(const ItemRecord& r, records::U32 f);
+void writeRecord(ItemRecord& r, records::U8 f, std::uint8_t v);
+void writeRecord(ItemRecord& r, records::U16 f, std::uint16_t v);
+void writeRecord(ItemRecord& r, records::U32 f, std::uint32_t v);
+} // namespace detail
+
+// A whole number field of the type record, clamped to [Lo, Hi].
+template <auto F, qint64 Lo, qint64 Hi>
+constexpr FieldBinding recordField(int controlId, bool repaint)
+{
+    using T = typename detail::FieldValue<std::remove_cv_t<decltype(F)>>::type;
+    return {controlId, [](const tagItemData& n) -> qint64 { return detail::readRecord(recordOf(n), F); },
+            [](tagItemData& n, qint64 v) { detail::writeRecord(recordOf(n), F, T(std::clamp<qint64>(v, Lo, Hi))); },
+            repaint, true};
+}
+
+// Flag bits of a field of the type record: 1 sets them, 0 clears them.
+template <auto F, std::uint64_t Mask>
+constexpr FieldBinding recordFlag(int controlId, bool repaint)
+{
+    using T = typename detail::FieldValue<std::remove_cv_t<decltype(F)>>::type;
+    return {controlId,
+            [](const tagItemData& n) -> qint64 { return (std::uint64_t(detail::readRecord(recordOf(n), F)) & Mask) ? 1 : 0; },
+            [](tagItemData& n, qint64 v) {
+                const auto bits = std::uint64_t(detail::readRecord(recordOf(n), F));
+                detail::writeRecord(recordOf(n), F, T(v ? bits | Mask : bits & ~Mask));
+            },
+            repaint, true};
+}
 
 class CPanelBase : public controls::CPropertyPanel {
     Q_OBJECT
@@ -35,6 +95,8 @@ public:
     bool Create(QWidget* parent) { return CModelessDialog::Create(templateId(), parent); }
 
     tagItemData* node() const { return m_node; }
+    // The type record of the node loaded when it is an item of this panel's kind.
+    const ItemRecord* record() const { return m_record; }
     bool isLoading() const { return m_loading; }
 
     // WM_NODE_LOAD: the value the message returns.
@@ -46,23 +108,56 @@ public:
 protected:
     bool event(QEvent* e) override;
     bool canEdit() const { return m_node && !m_loading; }
-    // A control's change through its binding: nothing without a node or
-    // while loading; then the field, then the repaint when the binding asks.
+    // canEdit() with a type record of this panel's kind.
+    bool canWrite() const { return canEdit() && m_record; }
+    // A control's change through its binding: nothing without a node (or
+    // record, when the binding needs one) or while loading; then the field,
+    // then the repaint when the binding asks.
     void writeBinding(const FieldBinding& b, qint64 value);
+    // The same by control id in a table.
+    void writeBinding(std::span<const FieldBinding> table, int controlId, qint64 value)
+    {
+        writeBinding(bindingOf(table, controlId), value);
+    }
+    // What a binding reads from the node loaded.
+    qint64 readBinding(std::span<const FieldBinding> table, int controlId) const
+    {
+        return bindingOf(table, controlId).read(*m_node);
+    }
     void repaint() { repaintNode(m_ctx, m_node); }
     CCore& core() const { return m_ctx.core; }
 
     // Raises the loading flag for its lifetime; the flag is down afterwards.
+    // One from beginLoad that gave up raises nothing and tests false.
     class LoadScope {
     public:
-        explicit LoadScope(CPanelBase& p) : m_p(p) { m_p.m_loading = true; }
-        ~LoadScope() { m_p.m_loading = false; }
+        explicit LoadScope(CPanelBase& p) : m_p(&p) { m_p->m_loading = true; }
+        ~LoadScope()
+        {
+            if (m_p)
+                m_p->m_loading = false;
+        }
         LoadScope(const LoadScope&) = delete;
         LoadScope& operator=(const LoadScope&) = delete;
+        explicit operator bool() const { return m_p != nullptr; }
 
     private:
-        CPanelBase& m_p;
+        LoadScope() = default;
+        friend class CPanelBase;
+        CPanelBase* m_p = nullptr;
     };
+
+    // The load prologue of an item panel. A null node gives up (the node
+    // loaded so far stays); any other is taken, with its type record when it
+    // is an item of one of `kinds` (else none), under the loading flag.
+    [[nodiscard]] LoadScope beginLoad(tagItemData* node, std::initializer_list<std::uint16_t> kinds = {});
+    // The load prologue of a panel of one kind of node: one that `fits`
+    // refuses (or null) is let go of and the load gives up.
+    [[nodiscard]] LoadScope beginLoadOf(tagItemData* node, bool (*fits)(tagItemData*));
+
+    // The font dialog on a font and colour field of the record; true when
+    // the operator chose, and both are stored.
+    bool chooseRecordFont(records::Font font, records::U32 colour);
 
     // The text of one of this panel's controls in the language pack.
     QString dialogText(unsigned controlId) const;
@@ -74,6 +169,8 @@ protected:
 
     PanelContext m_ctx;
     tagItemData* m_node = nullptr;
+    // Not owned: freed with its node.
+    ItemRecord* m_record = nullptr;
 
 private:
     bool m_loading = true;
@@ -81,6 +178,8 @@ private:
 
 // True for the global scene, which has no picture, play mode or schedule.
 bool isGlobalScene(tagItemData* node);
+// True for a scene other than the global one.
+bool isOwnScene(tagItemData* node);
 // True when `node` is `root` or lies below it.
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
 

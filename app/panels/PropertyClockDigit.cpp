@@ -23,7 +23,7 @@
 namespace panels {
 namespace {
 namespace rec = records::clockdigit;
-constexpr records::U32 kOptions[3] = {rec::TimeFormat, rec::Hour12, rec::TwoDigitYear};
+using C = CPropertyClockDigit;
 
 controls::CRangeEdit* makeMsEdit(QWidget* parent, int id, int lo, int hi)
 {
@@ -46,14 +46,27 @@ CPropertyClockDigit::CPropertyClockDigit(PanelContext ctx, QWidget* parent)
 {
 }
 
-const std::array<FieldBinding, 2>& CPropertyClockDigit::bindings()
+std::span<const FieldBinding> CPropertyClockDigit::bindings()
 {
-    static const std::array<FieldBinding, 2> table{{
+    // Each option's pair of radios writes 0 (first) or 1 (second).
+    static const FieldBinding table[] = {
         {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
          [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(std::clamp<qint64>(v, 0, 32767)); }, false},
         {IdSpeed, [](const tagItemData& n) -> qint64 { return n.InSpeed; },
          [](tagItemData& n, qint64 v) { n.InSpeed = std::uint16_t(std::clamp<qint64>(v, 0, 999)); }, false},
-    }};
+        recordField<rec::DateFormat, 0, UINT32_MAX>(IdStyle, true),
+        recordFlag<rec::ShowFlags, 1u>(C::IdFirstPart, true),
+        recordFlag<rec::ShowFlags, 2u>(C::IdFirstPart + 1, true),
+        recordFlag<rec::ShowFlags, 4u>(C::IdFirstPart + 2, true),
+        recordFlag<rec::ShowFlags, 8u>(C::IdFirstPart + 3, true),
+        recordFlag<rec::ShowFlags, 16u>(C::IdFirstPart + 4, true),
+        recordFlag<rec::ShowFlags, 32u>(C::IdFirstPart + 5, true),
+        recordFlag<rec::ShowFlags, 64u>(C::IdFirstPart + 6, true),
+        recordFlag<rec::ShowFlags, 128u>(C::IdFirstPart + 7, true),
+        recordField<rec::TimeFormat, 0, 1>(C::IdOptionA0, true),
+        recordField<rec::Hour12, 0, 1>(C::IdOptionA0 + 2, true),
+        recordField<rec::TwoDigitYear, 0, 1>(C::IdOptionA0 + 4, true),
+    };
     return table;
 }
 
@@ -89,7 +102,8 @@ bool CPropertyClockDigit::OnInitDialog()
     for (int i = 0; i < 8; ++i) {
         m_parts[std::size_t(i)] = withId(new QCheckBox(dialogText(unsigned(IdFirstPart + i)), this), IdFirstPart + i);
         parts->addWidget(m_parts[std::size_t(i)], i % 4, i / 4);
-        connect(m_parts[std::size_t(i)], &QCheckBox::clicked, this, [this, i](bool on) { onPart(i, on); });
+        connect(m_parts[std::size_t(i)], &QCheckBox::clicked, this,
+                [this, i](bool on) { writeBinding(bindings(), IdFirstPart + i, on ? 1 : 0); });
     }
     grid->addLayout(parts, 0, 2, 4, 1, Qt::AlignTop);
 
@@ -106,7 +120,7 @@ bool CPropertyClockDigit::OnInitDialog()
             m_options[std::size_t(2 * pair + v)] = r;
             group->addButton(r);
             row->addWidget(r);
-            connect(r, &QRadioButton::clicked, this, [this, pair, v] { onOption(pair, v); });
+            connect(r, &QRadioButton::clicked, this, [this, pair, v] { writeBinding(bindings(), IdOptionA0 + 2 * pair, v); });
         }
         options->addWidget(box);
     }
@@ -129,10 +143,8 @@ bool CPropertyClockDigit::OnInitDialog()
     setSpeedEnabled(false);
 
     connect(m_style, &QComboBox::activated, this, [this](int index) {
-        if (canWrite() && index >= 0) {
-            m_record->set(rec::DateFormat, std::uint32_t(index));
-            repaint();
-        }
+        if (index >= 0)
+            writeBinding(bindings(), IdStyle, index);
     });
     connect(m_font, &QPushButton::clicked, this, &CPropertyClockDigit::onFont);
     connect(m_text, &QLineEdit::textChanged, this, [this](const QString& t) {
@@ -141,8 +153,8 @@ bool CPropertyClockDigit::OnInitDialog()
             repaint();
         }
     });
-    connect(m_speed, &QLineEdit::textChanged, this, [this] { writeBinding(bindings()[1], m_speed->GetValue()); });
-    connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings()[0], m_stay->GetValue()); });
+    connect(m_speed, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdSpeed, m_speed->GetValue()); });
+    connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdStay, m_stay->GetValue()); });
     return true;
 }
 
@@ -154,23 +166,20 @@ void CPropertyClockDigit::setSpeedEnabled(bool on)
 
 int CPropertyClockDigit::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node, {IT_CLOCKDIGIT});
+    if (!loading)
         return 0;
-    m_node = node;
-    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_CLOCKDIGIT ? node->Item.TypeRecord : nullptr;
-    LoadScope loading(*this);
-    m_speed->SetValue(int(bindings()[1].read(*node)));
-    m_stay->SetValue(int(bindings()[0].read(*node)));
+    m_speed->SetValue(int(readBinding(bindings(), IdSpeed)));
+    m_stay->SetValue(int(readBinding(bindings(), IdStay)));
     const int shown = node->InEffect == kStatic ? 0 : node->InEffect == kScroll ? 1 : 2;
     m_effects[shown]->setChecked(true);
     setSpeedEnabled(shown == 1);
     if (m_record) {
-        m_style->setCurrentIndex(int(m_record->get(rec::DateFormat)));
+        m_style->setCurrentIndex(int(readBinding(bindings(), IdStyle)));
         for (int pair = 0; pair < 3; ++pair)
-            m_options[std::size_t(2 * pair + (m_record->get(kOptions[pair]) ? 1 : 0))]->setChecked(true);
-        const std::uint32_t flags = m_record->get(rec::ShowFlags);
+            m_options[std::size_t(2 * pair + (readBinding(bindings(), IdOptionA0 + 2 * pair) ? 1 : 0))]->setChecked(true);
         for (std::size_t i = 0; i < m_parts.size(); ++i)
-            m_parts[i]->setChecked(flags & (1u << i));
+            m_parts[i]->setChecked(readBinding(bindings(), IdFirstPart + int(i)) != 0);
         m_text->setText(m_record->get(rec::Title));
     } else {
         for (QCheckBox* c : m_parts)
@@ -192,35 +201,10 @@ void CPropertyClockDigit::onEffect(std::uint8_t code)
     repaint();
 }
 
-void CPropertyClockDigit::onPart(int bit, bool on)
-{
-    if (!canWrite())
-        return;
-    std::uint32_t flags = m_record->get(rec::ShowFlags);
-    flags = on ? flags | (1u << bit) : flags & ~(1u << bit);
-    m_record->set(rec::ShowFlags, flags);
-    repaint();
-}
-
-void CPropertyClockDigit::onOption(int pair, int value)
-{
-    if (!canWrite())
-        return;
-    m_record->set(kOptions[pair], std::uint32_t(value));
-    repaint();
-}
-
 void CPropertyClockDigit::onFont()
 {
-    if (!canWrite())
-        return;
-    LOGFONT f = m_record->get(rec::TextFont);
-    platform::COLORREF colour = m_record->get(rec::Colour);
-    if (!chooseFontAndColour(this, f, colour))
-        return;
-    m_record->set(rec::TextFont, f);
-    m_record->set(rec::Colour, colour);
-    repaint();
+    if (chooseRecordFont(rec::TextFont, rec::Colour))
+        repaint();
 }
 
 } // namespace panels

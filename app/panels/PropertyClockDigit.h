@@ -44,19 +44,17 @@ public:
     CPropertyClockDigit(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
 
+    // The plain fields: stay, speed, style, the eight parts and the three options.
+    static std::span<const FieldBinding> bindings();
+
 protected:
     bool OnInitDialog() override;
 
 private:
-    static const std::array<FieldBinding, 2>& bindings();
-    bool canWrite() const { return canEdit() && m_record; }
     void onEffect(std::uint8_t code);
-    void onPart(int bit, bool on);
-    void onOption(int pair, int value);
     void onFont();
     void setSpeedEnabled(bool on);
 
-    ItemRecord* m_record = nullptr;
     QRadioButton* m_effects[3] = {};
     QLabel* m_speedLabel = nullptr;
     controls::CRangeEdit* m_speed = nullptr;

@@ -21,6 +21,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <vector>
 
 namespace panels {
 namespace {
@@ -39,6 +40,12 @@ constexpr ColourField kColours[5] = {
     {CPropertyClockSimul::IdColour4, rec::HourMarkColour, 6304},
     {CPropertyClockSimul::IdColour5, rec::MinuteMarkColour, 6305},
 };
+using C = CPropertyClockSimul;
+template <auto F, int Lo, int Hi>
+constexpr C::NumberField number(int controlId, int initial, unsigned suffix)
+{
+    return {recordField<F, Lo, Hi>(controlId, true), Lo, Hi, initial, suffix};
+}
 constexpr int kNumberLabels[8] = {6309, 6310, 6313, 6314, 6315, 6316, 6317, 6318};
 
 const QString kPictureFilter = QStringLiteral(
@@ -61,15 +68,34 @@ QString qtFilter(const QString& pairs)
 const std::array<CPropertyClockSimul::NumberField, 8>& CPropertyClockSimul::numberFields()
 {
     static const std::array<NumberField, 8> table{{
-        {IdHourMarkSize, rec::HourMarkSize, 0, 10, 4, 58102},
-        {IdMinuteMarkSize, rec::MinuteMarkSize, 0, 10, 0, 58102},
-        {IdSecondLength, rec::SecondLength, 0, 100, 92, 58101},
-        {IdMinuteLength, rec::MinuteLength, 0, 100, 86, 58101},
-        {IdHourLength, rec::HourLength, 0, 100, 72, 58101},
-        {IdSecondWidth, rec::SecondWidth, 0, 5, 1, 58102},
-        {IdMinuteWidth, rec::MinuteWidth, 0, 10, 4, 58102},
-        {IdHourWidth, rec::HourWidth, 0, 10, 6, 58102},
+        number<rec::HourMarkSize, 0, 10>(IdHourMarkSize, 4, 58102),
+        number<rec::MinuteMarkSize, 0, 10>(IdMinuteMarkSize, 0, 58102),
+        number<rec::SecondLength, 0, 100>(IdSecondLength, 92, 58101),
+        number<rec::MinuteLength, 0, 100>(IdMinuteLength, 86, 58101),
+        number<rec::HourLength, 0, 100>(IdHourLength, 72, 58101),
+        number<rec::SecondWidth, 0, 5>(IdSecondWidth, 1, 58102),
+        number<rec::MinuteWidth, 0, 10>(IdMinuteWidth, 4, 58102),
+        number<rec::HourWidth, 0, 10>(IdHourWidth, 6, 58102),
     }};
+    return table;
+}
+
+std::span<const FieldBinding> CPropertyClockSimul::bindings()
+{
+    static const std::vector<FieldBinding> table = [] {
+        std::vector<FieldBinding> t{
+            {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
+             [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(v); }, false},
+            recordFlag<rec::FaceFlags, 1u>(IdWeekday, true),
+            recordFlag<rec::FaceFlags, 2u>(IdDate, true),
+            recordField<rec::HourMarkStyle, 0, UINT32_MAX>(IdHourMarkStyle, true),
+            recordField<rec::MinuteMarkStyle, 0, UINT32_MAX>(IdMinuteMarkStyle, true),
+            recordField<rec::PictureMode, 0, UINT32_MAX>(IdPictureMode, true),
+        };
+        for (const NumberField& f : numberFields())
+            t.push_back(f.binding);
+        return t;
+    }();
     return table;
 }
 
@@ -120,7 +146,8 @@ bool CPropertyClockSimul::OnInitDialog()
             grid->addWidget(makeLabel(6312), 4, 2);
             grid->addWidget(m_pictureMode, 4, 3);
         }
-        auto* e = withId(new controls::CRangeEdit(this), fields[i].controlId);
+        const int id = fields[i].binding.controlId;
+        auto* e = withId(new controls::CRangeEdit(this), id);
         e->setNumeric(true);
         e->SetSuffixFromResource(fields[i].suffix);
         e->SetRange(fields[i].lo, fields[i].hi);
@@ -130,7 +157,7 @@ bool CPropertyClockSimul::OnInitDialog()
         const int column = i < 2 ? 2 : i < 5 ? 4 : 6;
         grid->addWidget(makeLabel(kNumberLabels[i]), row, column);
         grid->addWidget(e, row, column + 1);
-        connect(e, &QLineEdit::textChanged, this, [this, i] { onNumber(i); });
+        connect(e, &QLineEdit::textChanged, this, [this, e, id] { writeBinding(bindings(), id, e->GetValue()); });
     }
     m_numbers[1]->setEnabled(false);
 
@@ -164,16 +191,16 @@ bool CPropertyClockSimul::OnInitDialog()
 
     connect(m_titleFont, &QPushButton::clicked, this, [this] { onFont(rec::TitleFont, rec::TitleColour); });
     connect(m_dateFont, &QPushButton::clicked, this, [this] { onFont(rec::DateFont, rec::DateColour); });
-    connect(m_weekday, &QCheckBox::clicked, this, [this](bool on) { onFaceBit(0, on); });
-    connect(m_date, &QCheckBox::clicked, this, [this](bool on) { onFaceBit(1, on); });
+    connect(m_weekday, &QCheckBox::clicked, this, [this](bool on) { writeBinding(bindings(), IdWeekday, on ? 1 : 0); });
+    connect(m_date, &QCheckBox::clicked, this, [this](bool on) { writeBinding(bindings(), IdDate, on ? 1 : 0); });
     connect(m_hourStyle, &QComboBox::activated, this, [this](int i) {
-        onCombo(rec::HourMarkStyle, i);
+        onCombo(IdHourMarkStyle, i);
         // The larger marks need their full size to read as marks.
         if (canWrite() && (i == 3 || i == 4))
             m_numbers[0]->SetValue(10);
     });
-    connect(m_minuteStyle, &QComboBox::activated, this, [this](int i) { onCombo(rec::MinuteMarkStyle, i); });
-    connect(m_pictureMode, &QComboBox::activated, this, [this](int i) { onCombo(rec::PictureMode, i); });
+    connect(m_minuteStyle, &QComboBox::activated, this, [this](int i) { onCombo(IdMinuteMarkStyle, i); });
+    connect(m_pictureMode, &QComboBox::activated, this, [this](int i) { onCombo(IdPictureMode, i); });
     connect(m_text, &QLineEdit::textChanged, this, [this](const QString& t) {
         if (canWrite()) {
             setBoundedText(*m_record, rec::Title, t);
@@ -193,10 +220,7 @@ bool CPropertyClockSimul::OnInitDialog()
         }
     });
     connect(m_browse, &QPushButton::clicked, this, &CPropertyClockSimul::onBrowse);
-    connect(m_stay, &QLineEdit::textChanged, this, [this] {
-        if (canEdit())
-            m_node->PlayTime = m_stay->GetValue();
-    });
+    connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdStay, m_stay->GetValue()); });
     return true;
 }
 
@@ -209,26 +233,23 @@ bool CPropertyClockSimul::event(QEvent* e)
 
 int CPropertyClockSimul::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node, {IT_CLOCKSIMUL});
+    if (!loading)
         return 0;
-    m_node = node;
-    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_CLOCKSIMUL ? node->Item.TypeRecord : nullptr;
-    LoadScope loading(*this);
-    m_stay->SetValue(node->PlayTime);
+    m_stay->SetValue(int(readBinding(bindings(), IdStay)));
     if (m_record) {
         for (int i = 0; i < 5; ++i)
             m_colours[std::size_t(i)]->SetColour(m_record->get(kColours[i].field));
         m_text->setText(m_record->get(rec::Title));
-        const std::uint8_t bits = m_record->get(rec::FaceFlags);
-        m_weekday->setChecked(bits & 1);
-        m_date->setChecked(bits & 2);
-        m_hourStyle->setCurrentIndex(int(m_record->get(rec::HourMarkStyle)));
-        m_minuteStyle->setCurrentIndex(int(m_record->get(rec::MinuteMarkStyle)));
-        m_pictureMode->setCurrentIndex(pictureModeIndex(m_record->get(rec::PictureMode)));
+        m_weekday->setChecked(readBinding(bindings(), IdWeekday) != 0);
+        m_date->setChecked(readBinding(bindings(), IdDate) != 0);
+        m_hourStyle->setCurrentIndex(int(readBinding(bindings(), IdHourMarkStyle)));
+        m_minuteStyle->setCurrentIndex(int(readBinding(bindings(), IdMinuteMarkStyle)));
+        m_pictureMode->setCurrentIndex(pictureModeIndex(readBinding(bindings(), IdPictureMode)));
         m_picture->setText(m_record->get(rec::Picture));
         const auto& fields = numberFields();
         for (std::size_t i = 0; i < fields.size(); ++i)
-            m_numbers[i]->SetValue(int(m_record->get(fields[i].field)));
+            m_numbers[i]->SetValue(int(fields[i].binding.read(*node)));
     }
     update();
     return 1;
@@ -248,42 +269,14 @@ void CPropertyClockSimul::onFont(records::Font font, records::U32 colour)
 {
     if (!canWrite())
         return;
-    LOGFONT f = m_record->get(font);
-    platform::COLORREF c = m_record->get(colour);
-    if (chooseFontAndColour(this, f, c)) {
-        m_record->set(font, f);
-        m_record->set(colour, c);
-    }
+    chooseRecordFont(font, colour);
     repaint();
 }
 
-void CPropertyClockSimul::onFaceBit(int bit, bool on)
+void CPropertyClockSimul::onCombo(int controlId, int index)
 {
-    if (!canWrite())
-        return;
-    std::uint8_t bits = m_record->get(rec::FaceFlags);
-    bits = on ? std::uint8_t(bits | (1u << bit)) : std::uint8_t(bits & ~(1u << bit));
-    m_record->set(rec::FaceFlags, bits);
-    repaint();
-}
-
-void CPropertyClockSimul::onCombo(records::U32 field, int index)
-{
-    if (!canWrite() || index < 0)
-        return;
-    m_record->set(field, std::uint32_t(index));
-    repaint();
-}
-
-void CPropertyClockSimul::onNumber(std::size_t i)
-{
-    if (!canWrite())
-        return;
-    const NumberField& f = numberFields()[i];
-    const auto v = std::uint32_t(std::clamp(m_numbers[i]->GetValue(), f.lo, f.hi));
-    if (v != m_record->get(f.field))
-        m_record->set(f.field, v);
-    repaint();
+    if (index >= 0)
+        writeBinding(bindings(), controlId, index);
 }
 
 void CPropertyClockSimul::onBrowse()

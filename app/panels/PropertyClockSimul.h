@@ -53,29 +53,26 @@ public:
     CPropertyClockSimul(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
 
-    // One number edit and the record field it writes.
+    // One number edit: the record field it writes and how it shows.
     struct NumberField {
-        int controlId;
-        records::U32 field;
+        FieldBinding binding;
         int lo, hi, initial;
         unsigned suffix;
     };
     static const std::array<NumberField, 8>& numberFields();
+    // The plain fields: stay, the face's two parts, the three combos and the numbers.
+    static std::span<const FieldBinding> bindings();
 
 protected:
     bool OnInitDialog() override;
     bool event(QEvent* e) override;
 
 private:
-    bool canWrite() const { return canEdit() && m_record; }
     void onColour(platform::COLORREF colour, int controlId);
     void onFont(records::Font font, records::U32 colour);
-    void onFaceBit(int bit, bool on);
-    void onCombo(records::U32 field, int index);
-    void onNumber(std::size_t i);
+    void onCombo(int controlId, int index);
     void onBrowse();
 
-    ItemRecord* m_record = nullptr;
     std::array<controls::CColorButton*, 5> m_colours{};
     QPushButton* m_titleFont = nullptr;
     QPushButton* m_dateFont = nullptr;

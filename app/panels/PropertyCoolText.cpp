@@ -76,6 +76,18 @@ void runAnimationDialog(const PanelContext& ctx, tagItemData* item, QWidget* par
 
 CPropertyCoolText::CPropertyCoolText(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
 
+std::span<const FieldBinding> CPropertyCoolText::bindings()
+{
+    static const FieldBinding table[] = {
+        {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
+         [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(std::clamp<qint64>(v, 0, kTimeMax)); }, false},
+        recordField<rec::Delay, 0, kTimeMax>(IdInterval, false),
+        recordField<rec::Repeat, 0, kParameterMax>(IdParameter, false),
+        recordField<rec::Effect, 0, UINT16_MAX>(IdEffect, true),
+    };
+    return table;
+}
+
 bool CPropertyCoolText::OnInitDialog()
 {
     SetTitleFromResource(63003, true);
@@ -100,56 +112,31 @@ bool CPropertyCoolText::OnInitDialog()
     grid->setRowStretch(r, 1);
 
     connect(m_effect, &QComboBox::activated, this, &CPropertyCoolText::onEffect);
-    connect(m_parameter, &QLineEdit::textChanged, this, &CPropertyCoolText::onParameter);
-    connect(m_interval, &QLineEdit::textChanged, this, &CPropertyCoolText::onInterval);
-    connect(m_stay, &QLineEdit::textChanged, this, &CPropertyCoolText::onStay);
+    for (controls::CRangeEdit* e : {m_parameter, m_interval, m_stay})
+        connect(e, &QLineEdit::textChanged, this, [this, e] { writeBinding(bindings(), controls::controlId(e), e->GetValue()); });
     connect(dialogButton, &QAbstractButton::clicked, this, &CPropertyCoolText::onEffectDialog);
     return true;
 }
 
 int CPropertyCoolText::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node, {IT_TEXTGIF});
+    if (!loading)
         return 0;
-    m_node = node;
-    LoadScope loading(*this);
-    m_stay->setText(QString::number(node->PlayTime));
-    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_TEXTGIF ? node->Item.TypeRecord : nullptr;
+    m_stay->setText(QString::number(readBinding(bindings(), IdStay)));
     if (m_record) {
         // An id outside the table shows the first row and is kept until a row is chosen.
-        m_effect->setCurrentIndex(rowOf(m_effect, m_record->get(rec::Effect)));
-        m_interval->setText(QString::number(m_record->get(rec::Delay)));
-        m_parameter->setText(QString::number(m_record->get(rec::Repeat)));
+        m_effect->setCurrentIndex(rowOf(m_effect, int(readBinding(bindings(), IdEffect))));
+        m_interval->setText(QString::number(readBinding(bindings(), IdInterval)));
+        m_parameter->setText(QString::number(readBinding(bindings(), IdParameter)));
     }
     return 1;
 }
 
 void CPropertyCoolText::onEffect(int index)
 {
-    if (!canWrite() || index < 0)
-        return;
-    m_record->set(rec::Effect, std::uint16_t(m_effect->itemData(index).toInt()));
-    repaint();
-}
-
-void CPropertyCoolText::onParameter()
-{
-    if (!canWrite())
-        return;
-    const int v = std::clamp(m_parameter->GetValue(), 0, kParameterMax);
-    m_record->set(rec::Repeat, std::uint16_t(v));
-}
-
-void CPropertyCoolText::onInterval()
-{
-    if (canWrite())
-        m_record->set(rec::Delay, std::uint32_t(std::clamp(m_interval->GetValue(), 0, kTimeMax)));
-}
-
-void CPropertyCoolText::onStay()
-{
-    if (canEdit())
-        m_node->PlayTime = std::clamp(m_stay->GetValue(), 0, kTimeMax);
+    if (index >= 0)
+        writeBinding(bindings(), IdEffect, m_effect->itemData(index).toInt());
 }
 
 void CPropertyCoolText::onEffectDialog()

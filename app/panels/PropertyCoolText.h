@@ -48,19 +48,16 @@ public:
 
     CPropertyCoolText(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    // The plain fields: stay, interval, parameter and effect.
+    static std::span<const FieldBinding> bindings();
 
 protected:
     bool OnInitDialog() override;
 
 private:
-    bool canWrite() const { return canEdit() && m_record; }
     void onEffect(int index);
-    void onParameter();
-    void onInterval();
-    void onStay();
     void onEffectDialog();
 
-    ItemRecord* m_record = nullptr;
     controls::CRangeEdit* m_stay = nullptr;
     controls::CRangeEdit* m_interval = nullptr;
     controls::CRangeEdit* m_parameter = nullptr;

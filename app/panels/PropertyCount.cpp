@@ -26,7 +26,6 @@
 namespace panels {
 namespace {
 namespace rec = records::counter;
-constexpr std::uint32_t kPartBits[4] = {rec::Days, rec::Hours, rec::Minutes, rec::Seconds};
 constexpr int kPartIds[4] = {CPropertyCount::IdDays, CPropertyCount::IdHours, CPropertyCount::IdMinutes,
                              CPropertyCount::IdSeconds};
 
@@ -158,7 +157,8 @@ bool CPropertyCount::OnInitDialog()
         m_parts[i] = withId(new QCheckBox(dialogText(unsigned(kPartIds[i])), this), kPartIds[i]);
         m_parts[i]->setChecked(true);
         parts->addWidget(m_parts[i]);
-        connect(m_parts[i], &QCheckBox::clicked, this, [this, i](bool on) { onPart(kPartBits[i], on); });
+        connect(m_parts[i], &QCheckBox::clicked, this,
+                [this, i](bool on) { writeBinding(bindings(), kPartIds[i], on ? 1 : 0); });
     }
     grid->addLayout(parts, 0, 4, 5, 1, Qt::AlignTop);
     grid->setRowStretch(5, 1);
@@ -174,15 +174,25 @@ bool CPropertyCount::OnInitDialog()
             repaint();
         }
     });
-    connect(m_speed, &QLineEdit::textChanged, this, [this] {
-        if (canWrite())
-            m_node->InSpeed = std::uint16_t(std::clamp(m_speed->GetValue(), 0, 32767));
-    });
-    connect(m_stay, &QLineEdit::textChanged, this, [this] {
-        if (canEdit())
-            m_node->PlayTime = std::clamp(m_stay->GetValue(), 0, 32767);
-    });
+    connect(m_speed, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdSpeed, m_speed->GetValue()); });
+    connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdStay, m_stay->GetValue()); });
     return true;
+}
+
+std::span<const FieldBinding> CPropertyCount::bindings()
+{
+    static const FieldBinding table[] = {
+        // The speed belongs to the counter's effect, so only a counter takes it.
+        {IdSpeed, [](const tagItemData& n) -> qint64 { return n.InSpeed; },
+         [](tagItemData& n, qint64 v) { n.InSpeed = std::uint16_t(std::clamp<qint64>(v, 0, 32767)); }, false, true},
+        {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
+         [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(std::clamp<qint64>(v, 0, 32767)); }, false},
+        recordFlag<rec::Units, rec::Days>(IdDays, true),
+        recordFlag<rec::Units, rec::Hours>(IdHours, true),
+        recordFlag<rec::Units, rec::Minutes>(IdMinutes, true),
+        recordFlag<rec::Units, rec::Seconds>(IdSeconds, true),
+    };
+    return table;
 }
 
 void CPropertyCount::setSpeedEnabled(bool on)
@@ -193,14 +203,11 @@ void CPropertyCount::setSpeedEnabled(bool on)
 
 int CPropertyCount::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node, {IT_COUNT, IT_COUNT2});
+    if (!loading)
         return 0;
-    m_node = node;
-    const bool counter = node->Item.TypeCode == IT_COUNT || node->Item.TypeCode == IT_COUNT2;
-    m_record = node->Level == LEVEL_PROGRAM && counter ? node->Item.TypeRecord : nullptr;
-    LoadScope loading(*this);
-    m_speed->SetValue(node->InSpeed);
-    m_stay->SetValue(node->PlayTime);
+    m_speed->SetValue(int(readBinding(bindings(), IdSpeed)));
+    m_stay->SetValue(int(readBinding(bindings(), IdStay)));
     for (int i = 0; i < 3; ++i)
         if (node->InEffect == effectCode(0, i) || node->InEffect == effectCode(1, i)) {
             m_effects[std::size_t(i)]->setChecked(true);
@@ -210,9 +217,8 @@ int CPropertyCount::OnNodeLoad(tagItemData* node)
         (m_record->get(rec::CountMode) ? m_up : m_down)->setChecked(true);
         refreshMoment();
         m_text->setText(m_record->get(rec::Title));
-        const std::uint32_t units = m_record->get(rec::Units);
         for (std::size_t i = 0; i < m_parts.size(); ++i)
-            m_parts[i]->setChecked(units & kPartBits[i]);
+            m_parts[i]->setChecked(readBinding(bindings(), kPartIds[i]) != 0);
     } else {
         for (QCheckBox* c : m_parts)
             c->setChecked(true);
@@ -281,26 +287,10 @@ void CPropertyCount::onPicker()
     repaint();
 }
 
-void CPropertyCount::onPart(std::uint32_t bit, bool on)
-{
-    if (!canWrite())
-        return;
-    const std::uint32_t units = m_record->get(rec::Units);
-    m_record->set(rec::Units, on ? units | bit : units & ~bit);
-    repaint();
-}
-
 void CPropertyCount::onFont()
 {
-    if (!canWrite())
-        return;
-    LOGFONT f = m_record->get(rec::TextFont);
-    platform::COLORREF colour = m_record->get(rec::Colour);
-    if (!chooseFontAndColour(this, f, colour))
-        return;
-    m_record->set(rec::TextFont, f);
-    m_record->set(rec::Colour, colour);
-    repaint();
+    if (chooseRecordFont(rec::TextFont, rec::Colour))
+        repaint();
 }
 
 } // namespace panels

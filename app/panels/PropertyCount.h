@@ -49,6 +49,8 @@ public:
 
     CPropertyCount(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    // The plain fields: speed, stay and the four parts.
+    static std::span<const FieldBinding> bindings();
 
     // The entry code of effect position 0, 1 or 2 for a direction, and the
     // same position in the other direction's family (other codes unchanged).
@@ -64,17 +66,14 @@ protected:
     bool OnInitDialog() override;
 
 private:
-    bool canWrite() const { return canEdit() && m_record; }
     void onEffect(int position);
     void onDirection(std::uint32_t direction);
     void onPicker();
-    void onPart(std::uint32_t bit, bool on);
     void onFont();
     void refreshMoment();
     void showMoment(const QDateTime& t);
     void setSpeedEnabled(bool on);
 
-    ItemRecord* m_record = nullptr;
     bool m_syncing = false;
     QRadioButton* m_down = nullptr;
     QRadioButton* m_up = nullptr;

@@ -47,9 +47,9 @@ void selectCode(QComboBox* combo, int code)
 
 CPropertyEffectText::CPropertyEffectText(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
 
-const std::array<FieldBinding, 5>& CPropertyEffectText::bindings()
+std::span<const FieldBinding> CPropertyEffectText::bindings()
 {
-    static const std::array<FieldBinding, 5> table{{
+    static const FieldBinding table[] = {
         {IdEntry, [](const tagItemData& n) -> qint64 { return n.InEffect; },
          [](tagItemData& n, qint64 v) { n.InEffect = std::uint8_t(clampTo(v, 0, 255)); }, false},
         {IdEntrySpeed, [](const tagItemData& n) -> qint64 { return n.InSpeed; },
@@ -61,16 +61,8 @@ const std::array<FieldBinding, 5>& CPropertyEffectText::bindings()
         // A negative stay would reach the player as a huge delay.
         {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
          [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(clampTo(v, 0, INT32_MAX)); }, false},
-    }};
+    };
     return table;
-}
-
-const FieldBinding& CPropertyEffectText::binding(int controlId)
-{
-    for (const FieldBinding& b : bindings())
-        if (b.controlId == controlId)
-            return b;
-    return bindings()[0];
 }
 
 bool CPropertyEffectText::OnInitDialog()
@@ -102,43 +94,42 @@ bool CPropertyEffectText::OnInitDialog()
 
 int CPropertyEffectText::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node);
+    if (!loading)
         return 0;
-    m_node = node;
-    LoadScope loading(*this);
-    selectCode(m_entry, int(binding(IdEntry).read(*node)));
-    m_entrySpeed->setText(QString::number(binding(IdEntrySpeed).read(*node)));
-    selectCode(m_exit, int(binding(IdExit).read(*node)));
-    m_exitSpeed->setText(QString::number(binding(IdExitSpeed).read(*node)));
-    m_stay->setText(QString::number(binding(IdStay).read(*node)));
+    selectCode(m_entry, int(readBinding(bindings(), IdEntry)));
+    m_entrySpeed->setText(QString::number(readBinding(bindings(), IdEntrySpeed)));
+    selectCode(m_exit, int(readBinding(bindings(), IdExit)));
+    m_exitSpeed->setText(QString::number(readBinding(bindings(), IdExitSpeed)));
+    m_stay->setText(QString::number(readBinding(bindings(), IdStay)));
     return 1;
 }
 
 void CPropertyEffectText::onEntry(int index)
 {
     if (index >= 0)
-        writeBinding(binding(IdEntry), m_entry->itemData(index).toInt());
+        writeBinding(bindings(), IdEntry, m_entry->itemData(index).toInt());
 }
 
 void CPropertyEffectText::onExit(int index)
 {
     if (index >= 0)
-        writeBinding(binding(IdExit), m_exit->itemData(index).toInt());
+        writeBinding(bindings(), IdExit, m_exit->itemData(index).toInt());
 }
 
 void CPropertyEffectText::onEntrySpeed()
 {
-    writeBinding(binding(IdEntrySpeed), m_entrySpeed->GetValue());
+    writeBinding(bindings(), IdEntrySpeed, m_entrySpeed->GetValue());
 }
 
 void CPropertyEffectText::onExitSpeed()
 {
-    writeBinding(binding(IdExitSpeed), m_exitSpeed->GetValue());
+    writeBinding(bindings(), IdExitSpeed, m_exitSpeed->GetValue());
 }
 
 void CPropertyEffectText::onStay()
 {
-    writeBinding(binding(IdStay), m_stay->GetValue());
+    writeBinding(bindings(), IdStay, m_stay->GetValue());
 }
 
 } // namespace panels

@@ -23,8 +23,7 @@ public:
     int OnNodeLoad(tagItemData* node) override;
 
     // The fields and their controls; none of them repaints.
-    static const std::array<FieldBinding, 5>& bindings();
-    static const FieldBinding& binding(int controlId);
+    static std::span<const FieldBinding> bindings();
 
 protected:
     bool OnInitDialog() override;

@@ -220,11 +220,9 @@ int CPropertyGrid::OnNodeLoad(tagItemData* node)
             save();
         }
     }
-    m_node = node;
-    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_GRID ? node->Item.TypeRecord : nullptr;
+    const LoadScope loading = beginLoad(node, {IT_GRID});
     if (m_record && m_record->owned() != ItemRecord::Owned::MemFile)
         m_record = nullptr;
-    LoadScope loading(*this);
     m_keepDamaged = false;
     if (m_record) {
         const QByteArray& file = m_record->memFile();

@@ -82,7 +82,6 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-    bool canWrite() const { return canEdit() && m_record; }
     void refreshToolRow();
     int oneRowWidth() const;
     void flowToolRow(bool force);
@@ -105,7 +104,6 @@ private:
     bool replaceGrid(const std::vector<std::uint8_t>& stream);
     std::vector<std::uint8_t> currentStream();
 
-    ItemRecord* m_record = nullptr;
     // The stored stream could not be read: it is not overwritten by the
     // load's own relabel-and-save, only by a change the operator makes.
     bool m_keepDamaged = false;

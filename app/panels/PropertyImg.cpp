@@ -75,11 +75,24 @@ bool CPropertyImg::OnInitDialog()
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
 
-    connect(m_stay, &QLineEdit::textChanged, this, &CPropertyImg::onStay);
+    connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdStay, m_stay->GetValue()); });
     connect(m_path, &QLineEdit::textChanged, this, &CPropertyImg::onPath);
-    connect(m_mode, &QComboBox::activated, this, &CPropertyImg::onMode);
+    connect(m_mode, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0)
+            writeBinding(bindings(), IdMode, index);
+    });
     connect(m_browse, &QAbstractButton::clicked, this, &CPropertyImg::onBrowse);
     return true;
+}
+
+std::span<const FieldBinding> CPropertyImg::bindings()
+{
+    static const FieldBinding table[] = {
+        {IdStay, [](const tagItemData& n) -> qint64 { return n.PlayTime; },
+         [](tagItemData& n, qint64 v) { n.PlayTime = std::int32_t(std::clamp<qint64>(v, 0, 32767)); }, false},
+        recordField<rec::Mode, 0, 255>(IdMode, true),
+    };
+    return table;
 }
 
 bool CPropertyImg::event(QEvent* e)
@@ -100,13 +113,10 @@ bool CPropertyImg::isAnimation() const
 
 int CPropertyImg::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node, {IT_IMAGE, IT_GIF});
+    if (!loading)
         return 0;
-    m_node = node;
-    const bool picture = node->Level == LEVEL_PROGRAM && (node->Item.TypeCode == IT_IMAGE || node->Item.TypeCode == IT_GIF);
-    m_record = picture ? node->Item.TypeRecord : nullptr;
-    LoadScope loading(*this);
-    m_stay->setText(QString::number(node->PlayTime));
+    m_stay->setText(QString::number(readBinding(bindings(), IdStay)));
     if (!m_record) {
         m_path->clear();
         m_mode->setCurrentIndex(0);
@@ -115,15 +125,9 @@ int CPropertyImg::OnNodeLoad(tagItemData* node)
     m_stay->setVisible(isAnimation());
     m_stayLabel->setVisible(isAnimation());
     m_path->setText(m_record->get(rec::Path));
-    const int mode = m_record->get(rec::Mode);
+    const int mode = int(readBinding(bindings(), IdMode));
     m_mode->setCurrentIndex(mode < m_mode->count() ? mode : 0);
     return 1;
-}
-
-void CPropertyImg::onStay()
-{
-    if (canEdit())
-        m_node->PlayTime = std::clamp(m_stay->GetValue(), 0, 32767);
 }
 
 void CPropertyImg::onPath()
@@ -134,14 +138,6 @@ void CPropertyImg::onPath()
         return;
     const QString path = m_record->get(rec::Path);
     CCore::ReadGifImageFile(reinterpret_cast<const char16_t*>(path.utf16()), m_node);
-    repaint();
-}
-
-void CPropertyImg::onMode(int index)
-{
-    if (!canWrite() || index < 0)
-        return;
-    m_record->set(rec::Mode, std::uint8_t(index));
     repaint();
 }
 

@@ -28,6 +28,8 @@ public:
 
     CPropertyImg(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    // The plain fields: stay and mode.
+    static std::span<const FieldBinding> bindings();
 
     // Runs the browse button's drop-down menu (tests replace it).
     using MenuRunner = std::function<QAction*(QMenu*, const QPoint&)>;
@@ -40,17 +42,13 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    bool canWrite() const { return canEdit() && m_record; }
     bool isAnimation() const;
-    void onStay();
     void onPath();
-    void onMode(int index);
     void onBrowse();
     void onDropDown();
     // Puts a chosen file into the path edit, which applies it; false when too long to store.
     bool choose(const QString& path);
 
-    ItemRecord* m_record = nullptr;
     controls::CRangeEdit* m_stay = nullptr;
     QWidget* m_stayLabel = nullptr;
     QLineEdit* m_path = nullptr;

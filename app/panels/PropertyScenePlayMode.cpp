@@ -55,12 +55,10 @@ void CPropertyScenePlayMode::setEnabledAll(bool on)
 
 int CPropertyScenePlayMode::OnNodeLoad(tagItemData* node)
 {
-    const bool global = !node || isGlobalScene(node);
-    m_node = global ? nullptr : node;
-    setEnabledAll(!global);
-    if (global)
+    const LoadScope loading = beginLoadOf(node, isOwnScene);
+    setEnabledAll(bool(loading));
+    if (!loading)
         return 0;
-    LoadScope loading(*this);
     const std::int32_t mode = node->PlayTime;
     if (mode == kPlayOnce || mode == kRepeatForever) {
         m_radio[mode == kPlayOnce ? 1 : 0]->setChecked(true);

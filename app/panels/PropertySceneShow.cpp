@@ -62,15 +62,15 @@ bool CPropertySceneShow::OnInitDialog()
 
 int CPropertySceneShow::OnNodeLoad(tagItemData* node)
 {
-    const bool global = !node || isGlobalScene(node);
     // The global scene has no picture; it is shown but never written.
-    m_node = global ? nullptr : node;
+    const LoadScope loading = beginLoadOf(node, isOwnScene);
+    const bool global = !loading;
     for (QWidget* w : {static_cast<QWidget*>(m_labels[0]), static_cast<QWidget*>(m_browse),
                        static_cast<QWidget*>(m_labels[1]), static_cast<QWidget*>(m_path),
                        static_cast<QWidget*>(m_mode), static_cast<QWidget*>(m_option)})
         w->setEnabled(!global);
-    LoadScope loading(*this);
     if (global) {
+        const LoadScope clearing(*this);
         m_path->clear();
         m_mode->setCurrentIndex(m_mode->count() ? 0 : -1);
         m_option->setChecked(false);

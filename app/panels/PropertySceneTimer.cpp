@@ -92,12 +92,12 @@ std::uint32_t CPropertySceneTimer::remoteDay(const QDate& d) const
 
 int CPropertySceneTimer::OnNodeLoad(tagItemData* node)
 {
-    const bool global = !node || isGlobalScene(node);
-    m_node = global ? nullptr : node;
-    LoadScope loading(*this);
+    const LoadScope loading = beginLoadOf(node, isOwnScene);
+    const bool global = !loading;
     for (QCheckBox* c : m_on)
         c->setEnabled(!global);
     if (global) {
+        const LoadScope clearing(*this);
         for (QCheckBox* c : m_on)
             c->setChecked(false);
         enableParts();

@@ -1,6 +1,6 @@
 #include "app/panels/PropertyScreenInfo.h"
 
-#include "app/panels/LedWorkModes.h"
+#include "app/spine/WorkModeCaptions.h"
 #include "core/api/Records.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -44,11 +44,11 @@ int CPropertyScreenInfo::OnNodeLoad(tagItemData* node)
     LoadScope loading(*this);
     const tagGlobalInfo& g = node->Global;
     const FirmwareInfo* fw = CCore::GetFirmwareInfo(g.HardwareId);
-    m_values[0]->setText(fw ? fw->modelName : platform::langString(kUnknownNameId));
+    m_values[0]->setText(fw ? fw->modelName : platform::langString(spine::kUnknownCaptionId));
     m_values[1]->setText(QString::number(g.ID));
     m_values[2]->setText(QString::number(g.Width));
     m_values[3]->setText(QString::number(g.Height));
-    m_values[4]->setText(ledWorkModeName(g.Type));
+    m_values[4]->setText(spine::workModeCaption(g.Type));
     return 1;
 }
 

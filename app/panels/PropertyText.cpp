@@ -130,18 +130,23 @@ bool CPropertyText::eventFilter(QObject* watched, QEvent* e)
     return CPanelBase::eventFilter(watched, e);
 }
 
+std::span<const FieldBinding> CPropertyText::bindings()
+{
+    // The change repaints with the text it stores again.
+    static const FieldBinding table[] = {recordField<rec::Wrap, 0, 1>(IdWrap, false)};
+    return table;
+}
+
 int CPropertyText::OnNodeLoad(tagItemData* node)
 {
     if (!node)
         return 0;
     if ((m_load || m_paste) && node != m_node)
         cancelImport();
-    m_node = node;
-    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_TEXT ? node->Item.TypeRecord : nullptr;
-    LoadScope loading(*this);
+    const LoadScope loading = beginLoad(node, {IT_TEXT});
     if (m_record) {
         controls::RichEditSetRtf(m_record->text(), m_edit);
-        m_wrap->SetCheck(m_record->get(rec::Wrap) ? 1 : 0);
+        m_wrap->SetCheck(readBinding(bindings(), IdWrap) ? 1 : 0);
         // The width comes from the node loaded, not the one shown before.
         ApplyWrap();
     } else {
@@ -186,7 +191,7 @@ void CPropertyText::onWrap()
 {
     if (!canWrite())
         return;
-    m_record->set(rec::Wrap, std::uint8_t(m_wrap->GetCheck() ? 1 : 0));
+    writeBinding(bindings(), IdWrap, m_wrap->GetCheck() ? 1 : 0);
     ApplyWrap();
     storeText();
     m_bar->UpdateToolbar();

@@ -46,6 +46,8 @@ public:
     CPropertyText(PanelContext ctx, QWidget* parent = nullptr);
     ~CPropertyText() override;
     int OnNodeLoad(tagItemData* node) override;
+    // The plain field: wrap.
+    static std::span<const FieldBinding> bindings();
 
     // Imports a file by its extension: ".txt" and ".rtf" are read off the
     // interface thread, ".doc" through the document converter; either way
@@ -73,7 +75,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    bool canWrite() const { return canEdit() && m_record; }
     void onEditChanged();
     void onWrap();
     void ApplyWrap();
@@ -85,7 +86,6 @@ private:
     void pasteInPieces(const controls::RichTextLoad& load, tagItemData* target);
     QProgressDialog* makeProgress();
 
-    ItemRecord* m_record = nullptr;
     controls::CRichEditCtrlEx* m_edit = nullptr;
     CRichTextBar* m_bar = nullptr;
     controls::CIconButton* m_wrap = nullptr;

@@ -89,11 +89,9 @@ bool CPropertyTextGif::eventFilter(QObject* watched, QEvent* e)
 
 int CPropertyTextGif::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node, {IT_TEXTGIF});
+    if (!loading)
         return 0;
-    m_node = node;
-    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_TEXTGIF ? node->Item.TypeRecord : nullptr;
-    LoadScope loading(*this);
     if (m_record) {
         m_stored = m_record->text();
         controls::RichEditSetRtf(m_stored, m_edit);

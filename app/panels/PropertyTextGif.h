@@ -66,7 +66,6 @@ private:
     void onAlignOn();
     void OpenEffectDialog();
 
-    ItemRecord* m_record = nullptr;
     controls::CRichEditCtrlEx* m_edit = nullptr;
     CRichTextBar* m_bar = nullptr;
     controls::CIconButton* m_alignOn = nullptr;

@@ -28,6 +28,32 @@ void setFace(LOGFONT& f, const QString& name)
     std::copy_n(reinterpret_cast<const char16_t*>(face.utf16()), face.size(), f.lfFaceName);
 }
 
+// One member of the text font, read and written as a whole number.
+template <auto Member>
+constexpr FieldBinding fontField(int controlId)
+{
+    return {controlId, [](const tagItemData& n) -> qint64 { return recordOf(n).get(rec::TextFont).*Member; },
+            [](tagItemData& n, qint64 v) {
+                LOGFONT f = recordOf(n).get(rec::TextFont);
+                f.*Member = static_cast<std::remove_reference_t<decltype(f.*Member)>>(v);
+                recordOf(n).set(rec::TextFont, f);
+            },
+            true, true};
+}
+
+// A flag of the text font, stored as 0 or 1.
+template <auto Member>
+constexpr FieldBinding fontFlag(int controlId)
+{
+    return {controlId, [](const tagItemData& n) -> qint64 { return recordOf(n).get(rec::TextFont).*Member ? 1 : 0; },
+            [](tagItemData& n, qint64 v) {
+                LOGFONT f = recordOf(n).get(rec::TextFont);
+                f.*Member = v ? 1 : 0;
+                recordOf(n).set(rec::TextFont, f);
+            },
+            true, true};
+}
+
 QString faceOf(const LOGFONT& f)
 {
     std::size_t n = 0;
@@ -40,6 +66,24 @@ QString faceOf(const LOGFONT& f)
 CPropertyTextSingleLine::CPropertyTextSingleLine(PanelContext ctx, QWidget* parent)
     : CPanelBase(kTemplate, ctx, parent)
 {
+}
+
+std::span<const FieldBinding> CPropertyTextSingleLine::bindings()
+{
+    static const FieldBinding table[] = {
+        fontField<&LOGFONT::lfHeight>(IdSize),
+        recordField<rec::Colour, 0, UINT32_MAX>(IdColour, true),
+        {IdBold, [](const tagItemData& n) -> qint64 { return recordOf(n).get(rec::TextFont).lfWeight == kBold ? 1 : 0; },
+         [](tagItemData& n, qint64 v) {
+             LOGFONT f = recordOf(n).get(rec::TextFont);
+             f.lfWeight = v ? kBold : kNotBold;
+             recordOf(n).set(rec::TextFont, f);
+         },
+         true, true},
+        fontFlag<&LOGFONT::lfItalic>(IdItalic),
+        fontFlag<&LOGFONT::lfUnderline>(IdUnderline),
+    };
+    return table;
 }
 
 bool CPropertyTextSingleLine::OnInitDialog()
@@ -69,26 +113,23 @@ bool CPropertyTextSingleLine::OnInitDialog()
 
     connect(m_text, &QLineEdit::textChanged, this, &CPropertyTextSingleLine::onText);
     connect(m_face, &QComboBox::activated, this, &CPropertyTextSingleLine::onFace);
-    connect(m_size, &QComboBox::activated, this, &CPropertyTextSingleLine::onSizeChosen);
-    connect(m_size->lineEdit(), &QLineEdit::textEdited, this, &CPropertyTextSingleLine::onSizeTyped);
-    connect(m_colour, &controls::CColourPicker::command, this, &CPropertyTextSingleLine::onColour);
-    connect(m_bold, &QAbstractButton::clicked, this, [this] {
-        onStyle([this](LOGFONT& f) { f.lfWeight = m_bold->GetCheck() ? kBold : kNotBold; });
+    connect(m_size, &QComboBox::activated, this, [this](int index) {
+        writeBinding(bindings(), IdSize, index < 0 ? 0 : controls::parseLeadingInt(m_size->itemText(index)));
     });
-    connect(m_italic, &QAbstractButton::clicked, this,
-            [this] { onStyle([this](LOGFONT& f) { f.lfItalic = m_italic->GetCheck() ? 1 : 0; }); });
-    connect(m_underline, &QAbstractButton::clicked, this,
-            [this] { onStyle([this](LOGFONT& f) { f.lfUnderline = m_underline->GetCheck() ? 1 : 0; }); });
+    connect(m_size->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { writeBinding(bindings(), IdSize, controls::parseLeadingInt(text)); });
+    connect(m_colour, &controls::CColourPicker::command, this, &CPropertyTextSingleLine::onColour);
+    for (controls::CIconButton* b : {m_bold, m_italic, m_underline})
+        connect(b, &QAbstractButton::clicked, this,
+                [this, b] { writeBinding(bindings(), controls::controlId(b), b->GetCheck() ? 1 : 0); });
     return true;
 }
 
 int CPropertyTextSingleLine::OnNodeLoad(tagItemData* node)
 {
-    if (!node)
+    const LoadScope loading = beginLoad(node, {IT_SINGLELINE});
+    if (!loading)
         return 0;
-    m_node = node;
-    m_record = node->Level == LEVEL_PROGRAM && node->Item.TypeCode == IT_SINGLELINE ? node->Item.TypeRecord : nullptr;
-    LoadScope loading(*this);
     if (!m_record) {
         m_text->clear();
         return 1;
@@ -96,11 +137,10 @@ int CPropertyTextSingleLine::OnNodeLoad(tagItemData* node)
     m_text->setText(m_record->text());
     const LOGFONT f = m_record->get(rec::TextFont);
     selectOrShow(m_face, faceOf(f));
-    selectOrShow(m_size, QString::number(f.lfHeight));
-    m_colour->SetColour(m_record->get(rec::Colour));
-    m_bold->SetCheck(f.lfWeight == kBold ? 1 : 0);
-    m_italic->SetCheck(f.lfItalic ? 1 : 0);
-    m_underline->SetCheck(f.lfUnderline ? 1 : 0);
+    selectOrShow(m_size, QString::number(readBinding(bindings(), IdSize)));
+    m_colour->SetColour(platform::COLORREF(readBinding(bindings(), IdColour)));
+    for (controls::CIconButton* b : {m_bold, m_italic, m_underline})
+        b->SetCheck(int(readBinding(bindings(), controls::controlId(b))));
     return 1;
 }
 
@@ -122,42 +162,10 @@ void CPropertyTextSingleLine::onFace(int index)
     repaint();
 }
 
-void CPropertyTextSingleLine::onSizeChosen(int index)
-{
-    if (!canWrite())
-        return;
-    LOGFONT f = m_record->get(rec::TextFont);
-    f.lfHeight = index < 0 ? 0 : controls::parseLeadingInt(m_size->itemText(index));
-    m_record->set(rec::TextFont, f);
-    repaint();
-}
-
-void CPropertyTextSingleLine::onSizeTyped(const QString& text)
-{
-    if (!canWrite())
-        return;
-    LOGFONT f = m_record->get(rec::TextFont);
-    f.lfHeight = controls::parseLeadingInt(text);
-    m_record->set(rec::TextFont, f);
-    repaint();
-}
-
 void CPropertyTextSingleLine::onColour(int code)
 {
-    if (!canWrite() || (code != controls::CColourPicker::ColourChanged))
-        return;
-    m_record->set(rec::Colour, m_colour->GetColour());
-    repaint();
-}
-
-void CPropertyTextSingleLine::onStyle(const std::function<void(LOGFONT&)>& change)
-{
-    if (!canWrite())
-        return;
-    LOGFONT f = m_record->get(rec::TextFont);
-    change(f);
-    m_record->set(rec::TextFont, f);
-    repaint();
+    if (code == controls::CColourPicker::ColourChanged)
+        writeBinding(bindings(), IdColour, m_colour->GetColour());
 }
 
 } // namespace panels

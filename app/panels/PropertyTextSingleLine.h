@@ -34,20 +34,17 @@ public:
 
     CPropertyTextSingleLine(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    // The plain fields: size, colour, bold, italic and underline.
+    static std::span<const FieldBinding> bindings();
 
 protected:
     bool OnInitDialog() override;
 
 private:
-    bool canWrite() const { return canEdit() && m_record; }
     void onText();
     void onFace(int index);
-    void onSizeChosen(int index);
-    void onSizeTyped(const QString& text);
     void onColour(int code);
-    void onStyle(const std::function<void(LOGFONT&)>& change);
 
-    ItemRecord* m_record = nullptr;
     QLineEdit* m_text = nullptr;
     controls::CFontComboBox* m_face = nullptr;
     controls::CSizeComboBox* m_size = nullptr;

@@ -5,7 +5,7 @@
 #include "app/dialogs/access/AccessRights.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/task/TaskDlg.h"
-#include "app/panels/LedWorkModes.h"
+#include "app/spine/WorkModeCaptions.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -73,7 +73,7 @@ CSettingHW::CSettingHW(CCore& core, tagItemData* screen, QWidget* parent)
         format = QStringLiteral("HH:mm");
     m_timeOn->setDisplayFormat(format);
     m_timeOff->setDisplayFormat(format);
-    for (const panels::LedWorkMode& row : panels::LedWorkModeTable)
+    for (const spine::WorkModeCaption& row : spine::kWorkModeCaptions)
         m_workMode->addItem(platform::langString(row.nameId), row.code);
     m_workMode->setCurrentIndex(0);
     m_rowDecode->addItems(splitPieces(platform::langString(IDS_ROW_DECODE)));
@@ -201,12 +201,12 @@ void CSettingHW::setValues(const HwSettingsValues& v)
     m_address->setValue(v.address);
     m_width->setPosition(v.width / kWidthUnit);
     m_height->setPosition(v.height / kHeightUnit);
-    const int row = v.type >= 0 ? panels::ledWorkModeRow(v.type) : -1;
+    const int row = v.type >= 0 ? spine::workModeCaptionRow(v.type) : -1;
     m_workMode->setCurrentIndex(row);
     unsigned short maxScan = kScanMaxBeforeMode, defaultScan = 1;
     int firstOption = 0;
     if (row >= 0) {
-        CCore::ParseLEDWorkMode(panels::LedWorkModeTable[static_cast<std::size_t>(row)].code, maxScan, defaultScan,
+        CCore::ParseLEDWorkMode(spine::kWorkModeCaptions[static_cast<std::size_t>(row)].code, maxScan, defaultScan,
                                 firstOption);
     }
     m_scan->setRange(1, maxScan);

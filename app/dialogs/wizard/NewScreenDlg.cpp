@@ -2,7 +2,7 @@
 
 #include "app/spine/Messages.h"
 #include "app/dialogs/device/DlgUtil.h"
-#include "app/panels/LedWorkModes.h"
+#include "app/spine/WorkModeCaptions.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -51,7 +51,7 @@ CNewScreenDlg::CNewScreenDlg(CCore& core, QWidget* parent, QObject* frame)
     m_height = new CUnitSpinEdit(IDC_HEIGHT, IDC_HEIGHT_SPIN, 4, this);
     m_height->setRange(1, 128);
     m_mode = withId(new QComboBox(this), IDC_WORKMODE);
-    for (const panels::LedWorkMode& row : panels::LedWorkModeTable)
+    for (const spine::WorkModeCaption& row : spine::kWorkModeCaptions)
         m_mode->addItem(platform::langString(row.nameId), int(row.code));
     m_mode->setCurrentIndex(0);
     m_mode->setEnabled(false);
@@ -105,7 +105,7 @@ CNewScreenDlg::CNewScreenDlg(CCore& core, QWidget* parent, QObject* frame)
         m_address->setPosition(g.ID);
         m_width->setPosition(g.Width / 8);
         m_height->setPosition(g.Height / 4);
-        const int row = panels::ledWorkModeRow(g.Type);
+        const int row = spine::workModeCaptionRow(g.Type);
         m_mode->setCurrentIndex(std::max(row, 0));
         const int preset = row == 0 ? 1 : row == 13 ? 0 : 2;
         m_presets[preset]->setChecked(true);

@@ -1,7 +1,7 @@
 #include "app/dialogs/wizard/WizardPages.h"
 
 #include "app/dialogs/device/DlgUtil.h"
-#include "app/panels/LedWorkModes.h"
+#include "app/spine/WorkModeCaptions.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/dialogs/task/TaskJob.h"
@@ -311,7 +311,7 @@ CWizardHwForm::CWizardHwForm(bool full, int maxWidthUnits, int maxHeightUnits, Q
     form->addRow(label(IDL_WIDTH), m_width);
     form->addRow(label(IDL_HEIGHT), m_height);
     m_mode = withId(new QComboBox(this), IDC_WORKMODE);
-    for (const panels::LedWorkMode& row : panels::LedWorkModeTable)
+    for (const spine::WorkModeCaption& row : spine::kWorkModeCaptions)
         m_mode->addItem(platform::langString(row.nameId), int(row.code));
     m_mode->setCurrentIndex(0);
     form->addRow(label(IDL_WORKMODE), m_mode);
@@ -374,7 +374,7 @@ void CWizardHwForm::loadFromScreen(const tagGlobalInfo& g)
         m_address->setPosition(g.ID);
     m_width->setPosition(g.Width / 8);
     m_height->setPosition(g.Height / 4);
-    const int row = panels::ledWorkModeRow(g.Type);
+    const int row = spine::workModeCaptionRow(g.Type);
     m_mode->setCurrentIndex(row);
     // The range is the work mode's own (as in the hardware settings): a scan
     // beyond it cannot be compiled, and every later send would fail.
@@ -440,7 +440,7 @@ void CWizardRetrieveSuccess::OnPreset(int id)
 void CWizardRetrieveSuccess::LoadFromScreen(tagItemData* screen)
 {
     m_form->loadFromScreen(screen->Global);
-    const int row = panels::ledWorkModeRow(screen->Global.Type);
+    const int row = spine::workModeCaptionRow(screen->Global.Type);
     const int preset = row == 0 ? 1 : row == 13 ? 0 : 2;
     m_presets[preset]->setChecked(true);
     m_form->setOwnChoiceEnabled(preset == 2);

@@ -44,6 +44,8 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <set>
+#include <span>
 
 #include <gtest/gtest.h>
 
@@ -567,14 +569,34 @@ TEST(FieldBindings, EachWritesWhatItReadsWithinItsFieldsRange)
         b.write(*item, 12);
         EXPECT_EQ(b.read(*item), 12);
     }
-    const FieldBinding& stay = CPropertyEffectText::binding(CPropertyEffectText::IdStay);
+    const FieldBinding& stay = bindingOf(CPropertyEffectText::bindings(), CPropertyEffectText::IdStay);
     stay.write(*item, -5);
     EXPECT_EQ(stay.read(*item), 0);
-    const FieldBinding& speed = CPropertyEffectText::binding(CPropertyEffectText::IdEntrySpeed);
+    const FieldBinding& speed = bindingOf(CPropertyEffectText::bindings(), CPropertyEffectText::IdEntrySpeed);
     speed.write(*item, 0);
     EXPECT_EQ(speed.read(*item), 1);
     speed.write(*item, 1 << 20);
     EXPECT_EQ(speed.read(*item), 65535);
+
+    // Every other table, on an item of its panel's kind.
+    const std::pair<std::uint16_t, std::span<const FieldBinding>> tables[] = {
+        {IT_CLOCKDIGIT, CPropertyClockDigit::bindings()}, {IT_CLOCKSIMUL, CPropertyClockSimul::bindings()},
+        {IT_TEXTGIF, CPropertyCoolText::bindings()},      {IT_COUNT, CPropertyCount::bindings()},
+        {IT_IMAGE, CPropertyImg::bindings()},             {IT_SINGLELINE, CPropertyTextSingleLine::bindings()},
+        {IT_TEXT, CPropertyText::bindings()},
+    };
+    for (const auto& [kind, table] : tables) {
+        tagItemData* n = tree.item(tree.section(scene), kind);
+        std::set<int> ids;
+        for (const FieldBinding& b : table) {
+            SCOPED_TRACE(b.controlId);
+            EXPECT_TRUE(ids.insert(b.controlId).second);
+            for (qint64 v : {1, 0, 1}) {
+                b.write(*n, v);
+                EXPECT_EQ(b.read(*n), v);
+            }
+        }
+    }
 
     EXPECT_TRUE(CPropertySceneShow::kModeBinding.repaint);
     EXPECT_FALSE(CPropertySceneShow::kOptionBinding.repaint);

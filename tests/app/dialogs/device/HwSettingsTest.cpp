@@ -7,7 +7,7 @@
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/device/HwSettings.h"
 #include "app/dialogs/task/TaskProgress.h"
-#include "app/panels/LedWorkModes.h"
+#include "app/spine/WorkModeCaptions.h"
 #include "app/dialogs/device/SettingHW.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/link/Commands.h"
@@ -346,7 +346,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     type(&dlg, CSettingHW::IDC_ADDRESS, "300");
     type(&dlg, CSettingHW::IDC_WIDTH, "70");
     auto* modes = control<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE);
-    modes->setCurrentIndex(panels::ledWorkModeRow(33) - 1);
+    modes->setCurrentIndex(spine::workModeCaptionRow(33) - 1);
     modes->setFocus();
     QTest::keyClick(modes, Qt::Key_Down);
     ASSERT_EQ(modes->currentData().toInt(), 33);

@@ -7,14 +7,14 @@
 #include <array>
 #include <cstdint>
 
-namespace panels {
+namespace spine {
 
-struct LedWorkMode {
+struct WorkModeCaption {
     std::uint16_t code;
     unsigned nameId;
 };
 
-inline constexpr std::array<LedWorkMode, 22> LedWorkModeTable{{
+inline constexpr std::array<WorkModeCaption, 22> kWorkModeCaptions{{
     {0, 47044},  {1, 47045},  {2, 47046},  {3, 47047},  {4, 47048},  {7, 47049},
     {8, 47050},  {9, 47051},  {10, 47052}, {13, 47053}, {14, 47054}, {15, 47055},
     {16, 47056}, {17, 47057}, {35, 47064}, {20, 47058}, {21, 47059}, {22, 47060},
@@ -22,27 +22,27 @@ inline constexpr std::array<LedWorkMode, 22> LedWorkModeTable{{
 }};
 
 // The text shown for a model or a work mode without an entry.
-inline constexpr unsigned kUnknownNameId = 48215;
+inline constexpr unsigned kUnknownCaptionId = 48215;
 
 // Row of the first entry with this code; -1 when none has it.
-constexpr int ledWorkModeRow(int code)
+constexpr int workModeCaptionRow(int code)
 {
-    for (std::size_t i = 0; i < LedWorkModeTable.size(); ++i)
-        if (LedWorkModeTable[i].code == code)
+    for (std::size_t i = 0; i < kWorkModeCaptions.size(); ++i)
+        if (kWorkModeCaptions[i].code == code)
             return static_cast<int>(i);
     return -1;
 }
 
 // String id of the code's name, or of the "unknown" text.
-constexpr unsigned ledWorkModeNameId(int code)
+constexpr unsigned workModeCaptionId(int code)
 {
-    const int row = ledWorkModeRow(code);
-    return row < 0 ? kUnknownNameId : LedWorkModeTable[static_cast<std::size_t>(row)].nameId;
+    const int row = workModeCaptionRow(code);
+    return row < 0 ? kUnknownCaptionId : kWorkModeCaptions[static_cast<std::size_t>(row)].nameId;
 }
 
-inline QString ledWorkModeName(int code)
+inline QString workModeCaption(int code)
 {
-    return platform::langString(ledWorkModeNameId(code));
+    return platform::langString(workModeCaptionId(code));
 }
 
-} // namespace panels
+} // namespace spine

@@ -1,4 +1,4 @@
-#include "app/panels/LedWorkModes.h"
+#include "app/spine/WorkModeCaptions.h"
 
 #include "PanelTestUtil.h"
 #include "core/api/WorkMode.h"
@@ -8,31 +8,31 @@
 
 #include <set>
 
-using namespace panels;
+using namespace spine;
 
-TEST(LedWorkModes, RowsKeepTheirOrderAndCodesAreUnique)
+TEST(WorkModeCaptions, RowsKeepTheirOrderAndCodesAreUnique)
 {
-    ASSERT_EQ(LedWorkModeTable.size(), 22u);
-    EXPECT_EQ(LedWorkModeTable[5].code, 7);
-    EXPECT_EQ(LedWorkModeTable[14].code, 35);
-    EXPECT_EQ(LedWorkModeTable[14].nameId, 47064u);
-    EXPECT_EQ(LedWorkModeTable[15].code, 20);
-    EXPECT_EQ(LedWorkModeTable[15].nameId, 47058u);
-    EXPECT_EQ(LedWorkModeTable[21].code, 64);
+    ASSERT_EQ(kWorkModeCaptions.size(), 22u);
+    EXPECT_EQ(kWorkModeCaptions[5].code, 7);
+    EXPECT_EQ(kWorkModeCaptions[14].code, 35);
+    EXPECT_EQ(kWorkModeCaptions[14].nameId, 47064u);
+    EXPECT_EQ(kWorkModeCaptions[15].code, 20);
+    EXPECT_EQ(kWorkModeCaptions[15].nameId, 47058u);
+    EXPECT_EQ(kWorkModeCaptions[21].code, 64);
     std::set<int> codes;
-    for (const auto& row : LedWorkModeTable)
+    for (const auto& row : kWorkModeCaptions)
         EXPECT_TRUE(codes.insert(row.code).second) << row.code;
 }
 
-TEST(LedWorkModes, CodesWithoutARowNameTheUnknownText)
+TEST(WorkModeCaptions, CodesWithoutARowNameTheUnknownText)
 {
-    EXPECT_EQ(ledWorkModeNameId(35), 47064u);
-    EXPECT_EQ(ledWorkModeNameId(64), 47080u);
-    EXPECT_EQ(ledWorkModeNameId(0), 47044u);
+    EXPECT_EQ(workModeCaptionId(35), 47064u);
+    EXPECT_EQ(workModeCaptionId(64), 47080u);
+    EXPECT_EQ(workModeCaptionId(0), 47044u);
     for (int code : {5, 6, 11, 12, 18, 19, 24, 32, 36, 63, 65, 0xFFFF, -1})
-        EXPECT_EQ(ledWorkModeNameId(code), kUnknownNameId) << code;
-    EXPECT_EQ(ledWorkModeRow(5), -1);
-    EXPECT_EQ(ledWorkModeRow(23), 18);
+        EXPECT_EQ(workModeCaptionId(code), kUnknownCaptionId) << code;
+    EXPECT_EQ(workModeCaptionRow(5), -1);
+    EXPECT_EQ(workModeCaptionRow(23), 18);
 }
 
 namespace {
@@ -71,13 +71,13 @@ int statedColourCount(const QString& caption, const char* lang)
 
 } // namespace
 
-TEST(LedWorkModes, EachCaptionStatesTheColourCountOfItsCode)
+TEST(WorkModeCaptions, EachCaptionStatesTheColourCountOfItsCode)
 {
     for (const char* lang : {"EN", "CN", "TW"}) {
         ASSERT_TRUE(paneltest::loadPack(lang)) << lang;
         QSet<QString> seen;
-        for (const auto& row : LedWorkModeTable) {
-            const QString caption = ledWorkModeName(row.code);
+        for (const auto& row : kWorkModeCaptions) {
+            const QString caption = workModeCaption(row.code);
             ASSERT_FALSE(caption.isEmpty()) << lang << " " << row.code;
             EXPECT_EQ(statedColourCount(caption, lang), LookupWorkMode(row.code).ColourCount)
                 << lang << " code " << row.code << ": " << caption.toStdString();
