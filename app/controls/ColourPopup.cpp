@@ -161,7 +161,7 @@ void CColourPopup::changeHover(int index)
     } else {
         return;
     }
-    platform::sendMessage(m_owner, WM_COLOUR_SELCHANGE, c, 0);
+    spine::ColourSelChange::send(m_owner, c, 0);
 }
 
 void CColourPopup::mouseMoveEvent(QMouseEvent* e)
@@ -253,10 +253,10 @@ void CColourPopup::endSelection()
         return;
     m_ended = true;
     if (ok) {
-        platform::sendMessage(m_owner, WM_COLOUR_SELENDOK, m_current, 0);
+        spine::ColourSelEndOk::send(m_owner, m_current, 0);
     } else {
         m_current = m_initial;
-        platform::sendMessage(m_owner, WM_COLOUR_SELENDCANCEL, m_initial, 0);
+        spine::ColourSelEndCancel::send(m_owner, m_initial, 0);
     }
     finish();
 }
@@ -270,7 +270,7 @@ void CColourPopup::cancel()
     releaseMouse();
     m_ended = true;
     m_current = m_initial;
-    platform::sendMessage(m_owner, WM_COLOUR_SELENDCANCEL, m_initial, 0);
+    spine::ColourSelEndCancel::send(m_owner, m_initial, 0);
     finish();
 }
 

@@ -226,7 +226,7 @@ void CIconButton::onClicked()
         update();
         if (a) {
             int id = a->data().toInt();
-            platform::postMessage(m_menuOwner.data(), platform::WM_COMMAND, platform::makeCommandWParam(id, 0), 0);
+            spine::Command::post(m_menuOwner.data(), {id, 0}, nullptr);
             emit menuCommand(id);
         }
         return;

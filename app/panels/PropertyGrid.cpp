@@ -189,11 +189,11 @@ void CPropertyGrid::resizeEvent(QResizeEvent* e)
 
 bool CPropertyGrid::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, controls::WM_BORDER_SELENDOK)) {
-        if (const auto* pattern = reinterpret_cast<const controls::BorderSpec*>(m->wParam()))
-            onBorder(*pattern);
+    if (spine::BorderSelEndOk::dispatch(e, [this](const controls::BorderSpec* pattern, int) {
+            if (pattern)
+                onBorder(*pattern);
+        }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 

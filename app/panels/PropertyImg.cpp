@@ -2,7 +2,7 @@
 
 #include "app/controls/ControlMessages.h"
 #include "app/controls/Edits.h"
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/controls/PopupMenu.h"
 #include "app/controls/ShadeSplitButton.h"
@@ -87,13 +87,12 @@ std::span<const FieldBinding> CPropertyImg::bindings()
 
 bool CPropertyImg::event(QEvent* e)
 {
-    if (platform::asMessage(e, controls::WM_SHADEBTN_DROPDOWN)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        if (m->wParam() == IdBrowse)
-            onDropDown();
-        m->setResult(0);
+    if (spine::ShadeBtnDropDown::dispatch(e, [this](int id) {
+            if (id == IdBrowse)
+                onDropDown();
+            return 0;
+        }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 

@@ -1,6 +1,6 @@
 #include "app/panels/PropertyProgList.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
 #include "app/controls/PopupMenu.h"
@@ -87,16 +87,10 @@ bool CPropertyProgList::OnInitDialog()
 
 bool CPropertyProgList::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_NODE_SELECT)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeSelect::dispatch(e, [this](tagItemData* node) { return OnNodeSelect(node); }))
         return true;
-    }
-    if (platform::asMessage(e, app::WM_ITEM_CREATE)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnItemCreate(reinterpret_cast<tagItemData*>(m->wParam()), static_cast<int>(m->lParam())));
+    if (spine::ItemCreate::dispatch(e, [this](tagItemData* window, int kind) { return OnItemCreate(window, kind); }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 
@@ -143,7 +137,7 @@ int CPropertyProgList::OnNodeLoad(tagItemData* node)
     if (m_list->count() > 0)
         selectRow(0);
     else
-        platform::postMessage(page(), app::WM_NODE_SELECT, 0, 0);
+        spine::NodeSelect::post(page(), nullptr);
     return 1;
 }
 
@@ -187,7 +181,7 @@ void CPropertyProgList::onRowChanged()
     if (item == m_lastSelected)
         return;
     m_lastSelected = item;
-    platform::sendMessage(page(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(item), 0);
+    spine::NodeSelect::send(page(), item);
     if (m_tellCanvas) {
         if (m_ctx.host)
             m_ctx.host->selectItem(item, true);
@@ -287,7 +281,7 @@ void CPropertyProgList::onDelete()
     }
     renumberFrom(row);
     if (m_list->count() == 0)
-        platform::postMessage(page(), app::WM_NODE_SELECT, 0, 0);
+        spine::NodeSelect::post(page(), nullptr);
     else
         selectRow(m_list->count() - 1);
 }

@@ -1,6 +1,6 @@
 #include "app/panels/PropertyText.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/spine/Seams.h"
 #include "app/controls/ColourPicker.h"
 #include "app/controls/ComboBoxes.h"
@@ -100,14 +100,13 @@ bool CPropertyText::OnInitDialog()
 
 bool CPropertyText::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_TEXT_WRAPWIDTH)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        // The section's width changed: wrap at the new width, store nothing.
-        if (m_node && m_record && m_record->get(rec::Wrap))
-            ApplyWrap();
-        m->setResult(0);
+    if (spine::TextWrapWidth::dispatch(e, [this](std::uintptr_t, std::intptr_t) {
+            // The section's width changed: wrap at the new width, store nothing.
+            if (m_node && m_record && m_record->get(rec::Wrap))
+                ApplyWrap();
+            return 0;
+        }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 

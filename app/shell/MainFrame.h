@@ -129,7 +129,8 @@ public:
     void OnSearchScreens(int replace, int readHardware);
     int OnWizardFinish(tagItemData* screen, platform::LPARAM flags);
     int OnScreenHwChanged(tagItemData* screen, const tagGlobalInfo* old);
-    int OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScreen);
+    // linkScreen: null the screen's own link, TARGET_SCREEN_NONE none, else another screen's.
+    int OnSendProgramsMsg(tagItemData* screen, tagItemData* linkScreen);
     int OnItemMoved(tagItemData* screen);
     int OnSettingsChanged(platform::WPARAM what);
     void OnScreenChanged(tagItemData* node);

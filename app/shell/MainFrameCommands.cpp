@@ -1,7 +1,7 @@
 // The main frame's commands and the messages other windows send it.
 #include "app/shell/MainFrame.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/MessageBox.h"
 #include "app/shell/AppHelpers.h"
@@ -384,8 +384,7 @@ void CMainFrame::OnReadHardwareInfo()
     *copy = screen->Global;
     // A request waits seconds on a silent controller: it runs as a job.
     if (runTask(TASK_READ_SCREEN, screen, 0) == 1)
-        platform::sendMessage(this, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
-                              reinterpret_cast<platform::LPARAM>(copy.get()));
+        spine::ScreenHwChanged::send(this, screen, copy.get());
     else
         screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
 }
@@ -739,17 +738,17 @@ void CMainFrame::AllScreenSettingsChanged()
 void CMainFrame::NodeSettingsChanged(tagItemData* node)
 {
     if (node && m_links.propertyPane)
-        platform::sendMessage(m_links.propertyPane, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node));
+        spine::NodeLoad::send(m_links.propertyPane, node);
 }
 
-int CMainFrame::OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScreen)
+int CMainFrame::OnSendProgramsMsg(tagItemData* screen, tagItemData* linkScreen)
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
     // The link is borrowed for this send; the screen's own setting (a stored
     // broadcast, say) comes back after it.
     tagItemData* const saved = screen->Global.TargetScreen;
-    screen->Global.TargetScreen = linkScreen == -1 ? TARGET_SCREEN_NONE : reinterpret_cast<tagItemData*>(linkScreen);
+    screen->Global.TargetScreen = linkScreen;
     SendScreenPrograms(screen);
     screen->Global.TargetScreen = saved;
     return 0;

@@ -1,6 +1,6 @@
 #include "app/dialogs/device/SettingHW.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/access/AccessRights.h"
 #include "app/spine/Seams.h"
@@ -40,8 +40,7 @@ constexpr unsigned IDL_ADDRESS = 6050, IDL_WIDTH = 6051, IDL_HEIGHT = 6052, IDL_
 void sendHwChanged(QObject* frame, tagItemData* screen, const tagGlobalInfo& before)
 {
     const auto copy = std::make_unique<tagGlobalInfo>(before);
-    platform::sendMessage(frame, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
-                          reinterpret_cast<platform::LPARAM>(copy.get()));
+    spine::ScreenHwChanged::send(frame, screen, copy.get());
 }
 } // namespace
 
@@ -326,7 +325,7 @@ void CSettingHW::OnBnClickedSend()
         return;
     }
     if (*rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
-        platform::sendMessage(frameTarget(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
+        spine::ScreenReconnect::send(frameTarget(), m_screen);
 }
 
 void CSettingHW::OnBnClickedReset()

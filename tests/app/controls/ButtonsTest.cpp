@@ -263,7 +263,7 @@ TEST(ShadeSplitButton, DropPartSendsItsMessageAndNoClick)
     QObject::connect(b, &QAbstractButton::clicked, [&] { ++clicks; });
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{75, 10});
     EXPECT_EQ(clicks, 0);
-    ASSERT_EQ(parent.ids(), QList<unsigned>{WM_SHADEBTN_DROPDOWN});
+    ASSERT_EQ(parent.ids(), QList<unsigned>{spine::WM_SHADEBTN_DROPDOWN});
     EXPECT_EQ(parent.messages()[0].w, 6610u);
     EXPECT_EQ(parent.messages()[0].l, 0);
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{20, 10});

@@ -124,7 +124,7 @@ TEST(ColorButton, EscapeRestoresAndSendsCloseUpThenCancel)
     QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
     EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
-    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
+    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_CLOSEUP, spine::WM_COLOUR_SELENDCANCEL}));
     for (const auto& m : f.parent.messages()) {
         EXPECT_EQ(m.w, kBlue);
         EXPECT_EQ(m.l, 6301);
@@ -144,8 +144,8 @@ TEST(ColorButton, ChoosingByMouseSendsHoverCloseUpEndAndChange)
     QTest::mouseRelease(popup, Qt::LeftButton, {}, red);
     flushDeletes();
     const platform::COLORREF kRed = 0x0000FF;
-    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP,
-                                               WM_COLOUR_SELENDOK, WM_COLOUR_SELCHANGE}));
+    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_CLOSEUP,
+                                               spine::WM_COLOUR_SELENDOK, spine::WM_COLOUR_SELCHANGE}));
     EXPECT_EQ(f.parent.messages()[1].w, kRed);
     EXPECT_EQ(f.parent.messages()[3].w, kRed);
     EXPECT_EQ(f.parent.messages()[4].w, kRed);
@@ -179,8 +179,8 @@ TEST(ColorButton, KeyboardChoiceOfTheAutomaticBox)
     EXPECT_EQ(popup->hoverIndex(), kCellDefault);
     QTest::keyClick(popup, Qt::Key_Return);
     flushDeletes();
-    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_SELCHANGE,
-                                               WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDOK}));
+    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_SELCHANGE,
+                                               spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_CLOSEUP, spine::WM_COLOUR_SELENDOK}));
     EXPECT_EQ(f.parent.messages()[2].w, 0u); // black
     EXPECT_EQ(f.parent.messages()[5].w, kAutomaticColour);
 }
@@ -219,9 +219,9 @@ TEST(ColorButton, ColourDialogEndsThePopupExactlyOnce)
     QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->layout().customBox().center());
     flushDeletes();
     QList<unsigned> ids = f.parent.ids();
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 1);
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 0);
-    EXPECT_EQ(ids.count(WM_COLOUR_CLOSEUP), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDOK), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDCANCEL), 0);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_CLOSEUP), 1);
     EXPECT_EQ(f.button->GetColour(), makeColorRef(10, 20, 30));
     EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
 }
@@ -298,8 +298,8 @@ TEST(ColorButton, MoreColoursTakesInputInTheRealDialog)
     EXPECT_TRUE(driver.found);
     EXPECT_FALSE(driver.gaveUp) << "the dialog did not take the typed colour and Enter";
     QList<unsigned> ids = f.parent.ids();
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 1);
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 0);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDOK), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDCANCEL), 0);
     EXPECT_EQ(f.button->GetColour(), makeColorRef(10, 20, 30));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
@@ -316,8 +316,8 @@ TEST(ColorButton, CancelledColourDialogIsOneCancel)
     QTest::keyClick(popup, Qt::Key_Space);
     flushDeletes();
     QList<unsigned> ids = f.parent.ids();
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 1);
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 0);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDCANCEL), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDOK), 0);
     EXPECT_EQ(f.button->GetColour(), kBlue);
 }
 
@@ -328,14 +328,14 @@ TEST(ColourPopup, ReleaseOutsideOrLeavingTheApplicationCancels)
     ASSERT_NE(popup, nullptr);
     QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-5, -5});
     flushDeletes();
-    EXPECT_EQ(f.parent.ids().count(WM_COLOUR_SELENDCANCEL), 1);
+    EXPECT_EQ(f.parent.ids().count(spine::WM_COLOUR_SELENDCANCEL), 1);
 
     f.parent.clear();
     popup = f.open();
     ASSERT_NE(popup, nullptr);
     emit qApp->applicationStateChanged(Qt::ApplicationInactive);
     flushDeletes();
-    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
+    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_CLOSEUP, spine::WM_COLOUR_SELENDCANCEL}));
 }
 
 TEST(ColourPopup, CustomBoxKeepsItsSeparator)
@@ -393,7 +393,7 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
     QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint{27, 10});
     auto* popup = picker->findChild<CColourPopup*>();
     ASSERT_NE(popup, nullptr);
-    ASSERT_EQ(parent.ids(), QList<unsigned>{WM_COLOUR_DROPDOWN});
+    ASSERT_EQ(parent.ids(), QList<unsigned>{spine::WM_COLOUR_DROPDOWN});
     EXPECT_EQ(parent.messages()[0].w, 0x0000FFu);
     QPoint white = popup->layout().cellRect(39).center();
     support::mouseMove(popup, white);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/panels/FontChoice.h"
 #include "app/panels/PanelProperty.h"
@@ -87,7 +87,7 @@ protected:
     }
     void load(CPanelBase* p, tagItemData* n)
     {
-        platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0);
+        platform::sendMessage(p, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0);
     }
     std::size_t repaintsOf(tagItemData* n) const { return std::size_t(std::count(host.repainted.begin(), host.repainted.end(), n)); }
 };
@@ -200,9 +200,9 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdMinuteMarkStyle)->isEnabled());
 
     // The colour buttons report their choice to the panel with their id.
-    platform::sendMessage(p, controls::WM_COLOUR_SELENDOK, 0x00123456, CPropertyClockSimul::IdColour3);
+    platform::sendMessage(p, spine::WM_COLOUR_SELENDOK, 0x00123456, CPropertyClockSimul::IdColour3);
     EXPECT_EQ(r.get(records::clocksimul::HourColour), 0x00123456u);
-    platform::sendMessage(p, controls::WM_COLOUR_SELENDOK, 0x00ABCDEF, CPropertyClockSimul::IdColour4);
+    platform::sendMessage(p, spine::WM_COLOUR_SELENDOK, 0x00ABCDEF, CPropertyClockSimul::IdColour4);
     EXPECT_EQ(r.get(records::clocksimul::HourMarkColour), 0x00ABCDEFu);
 
     choose(ctl<QComboBox>(p, CPropertyClockSimul::IdHourMarkStyle), 4);
@@ -348,9 +348,9 @@ TEST_P(ClockShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     CPanelProperty pane{PanelContext{core, nullptr}};
     pane.resize(1320, 420);
     pane.show();
-    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
+    platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
     for (const auto& s : shots) {
-        platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
+        platform::sendMessage(pane.windowPage(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
         QCoreApplication::processEvents();
         // The program's pane scrolls to what its page needs; give the shot that room too.
         pane.resize(std::max(1320, pane.minimumSizeHint().width()), 420);

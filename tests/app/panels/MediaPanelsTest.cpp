@@ -291,12 +291,12 @@ TEST_F(RichText, SizeSetsLineSpacingAndWrapEnablesAlignment)
 
     // A width change re-wraps only while the item wraps.
     core.ChangeItemRect(window, 0, 0, 40, 32);
-    platform::sendMessage(panel, app::WM_TEXT_WRAPWIDTH, 0, 0);
+    platform::sendMessage(panel, spine::WM_TEXT_WRAPWIDTH, 0, 0);
     EXPECT_EQ(edit()->lineWrapColumnOrWidth(), 40);
     click(ctl<controls::CIconButton>(panel, CPropertyText::IdWrap));
     EXPECT_EQ(item->Item.TypeRecord->get(rt::Wrap), 0);
     core.ChangeItemRect(window, 0, 0, 50, 32);
-    platform::sendMessage(panel, app::WM_TEXT_WRAPWIDTH, 0, 0);
+    platform::sendMessage(panel, spine::WM_TEXT_WRAPWIDTH, 0, 0);
     EXPECT_EQ(edit()->lineWrapMode(), QTextEdit::NoWrap);
 }
 

@@ -3,7 +3,7 @@
 // not, as its panel says.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/RichEdit.h"
 #include "app/panels/PropertyClockDigit.h"
 #include "app/panels/PropertyClockSimul.h"
@@ -495,7 +495,7 @@ protected:
     void TearDown() override { platform::clearLangPack(); }
     int load(tagItemData* n)
     {
-        return int(platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
+        return int(platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
     }
 };
 

@@ -3,7 +3,7 @@
 // the commands with their questions and messages.
 #include "FrameTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
 #include "app/editor/ChildFrame.h"
@@ -443,7 +443,7 @@ TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(seen, TARGET_SCREEN_NONE);
     EXPECT_EQ(screen->Global.TargetScreen, nullptr);
@@ -467,7 +467,7 @@ TEST(SendPrograms, SendingThroughAnotherScreenGivesTheScreenItsOwnThroughLinkBac
     ASSERT_TRUE(panel->SaveScreen(screen, true));
     ASSERT_EQ(panel->IsScreenModified(screen), 0);
     // The tree's "send through" posts this message.
-    platform::postMessage(h.frame.get(), app::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
+    platform::postMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
                           reinterpret_cast<platform::LPARAM>(other));
     ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, 2000));
     EXPECT_EQ(seen, other);
@@ -482,7 +482,7 @@ TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
     tagItemData* screen = h.core.AddItem(IT_SCREEN, u"new", header, nullptr);
     screen->Global.Width = 64;
     screen->Global.Height = 32;
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_WIZARD_FINISH, reinterpret_cast<platform::WPARAM>(screen), 1), 0);
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_WIZARD_FINISH, reinterpret_cast<platform::WPARAM>(screen), 1), 0);
     EXPECT_EQ(h.screenCount(), 2);
     ASSERT_NE(screen->FirstChild, nullptr);
     tagItemData* scene = screen->FirstChild;
@@ -591,7 +591,7 @@ TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
     EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000));
     EXPECT_EQ(h.frame->StatusText(2), S(44015).arg(12));
     EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
-    platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+    platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
     EXPECT_EQ(h.frame->StatusText(1), S(59150));
 }
 
@@ -736,7 +736,7 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
     FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
-    platform::sendMessage(h.frame.get(), app::WM_SEARCH_SCREENS, 0, 0);
+    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 0);
     EXPECT_EQ(argument, std::intptr_t(1) << 16);
     EXPECT_EQ(h.screenCount(), 4);
     EXPECT_EQ(h.frame->StatusText(2), S(48225).arg(3).arg(1).arg(0).arg(2));
@@ -762,7 +762,7 @@ TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
     FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
-    platform::sendMessage(h.frame.get(), app::WM_SEARCH_SCREENS, 0, 1);
+    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 1);
     ASSERT_EQ(tasks.size(), 2u);
     EXPECT_EQ(tasks[1], std::make_pair(int(TASK_READ_HARDWARE), std::intptr_t(1)));
     EXPECT_EQ(h.screenCount(), 2);
@@ -843,10 +843,10 @@ TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen
     FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     screen->Global.ID = 17;
-    platform::sendMessage(h.frame.get(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
     EXPECT_EQ(h.frame->StatusText(1), S(44015).arg(17));
     result = 2;
-    platform::sendMessage(h.frame.get(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
     EXPECT_EQ(h.frame->StatusText(1), S(59150));
 
     // The settings dialog wrote a new size into the block; the old copy comes along.
@@ -859,7 +859,7 @@ TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen
     *old = screen->Global;
     screen->Global.Width = 32;
     screen->Global.Height = 16;
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
                                     reinterpret_cast<platform::LPARAM>(old.get())),
               0);
     EXPECT_EQ(screen->Global.Width, 32);
@@ -1016,7 +1016,7 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
             return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
         };
         for (unsigned id : {32895u, 32896u, 32777u}) {   // display on, off, time adjust
-            platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+            platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
             h.frame->OnCommand(id);
             EXPECT_TRUE(shows(1, S(id == 32777u ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
         }

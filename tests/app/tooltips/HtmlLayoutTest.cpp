@@ -205,8 +205,8 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
 {
     Engine e;
     support::MessageSpy hover;
-    hover.watch(WM_TOOLTIP_REDRAW);
-    e.d.setHoverCallback(&hover, WM_TOOLTIP_REDRAW, 0);
+    hover.watch(spine::WM_TOOLTIP_REDRAW);
+    e.d.setHoverCallback(&hover, spine::WM_TOOLTIP_REDRAW, 0);
     e.measure("<a href=http://x>ab</a> <a msg=m>cd</a> <a>zz</a>");
     e.draw(200);
     ASSERT_EQ(e.d.linkAreas().size(), 3u);
