@@ -129,6 +129,11 @@ bool isOwnScene(tagItemData* node)
     return node && !isGlobalScene(node);
 }
 
+bool isScreen(tagItemData* node)
+{
+    return CCore::IsRoot(node) == 1;
+}
+
 const FieldBinding& bindingOf(std::span<const FieldBinding> table, int controlId)
 {
     for (const FieldBinding& b : table)

@@ -180,6 +180,8 @@ private:
 bool isGlobalScene(tagItemData* node);
 // True for a scene other than the global one.
 bool isOwnScene(tagItemData* node);
+// True for a screen (the root of its tree).
+bool isScreen(tagItemData* node);
 // True when `node` is `root` or lies below it.
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
 

@@ -46,6 +46,12 @@ DynFrame* frameOf(tagItemData* node)
     return node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
 }
 
+// Scenes but the global one, and sections, have a border.
+bool hasBorder(tagItemData* node)
+{
+    return isOwnScene(node) && (node->Level == LEVEL_SCENE || node->Level == LEVEL_SECTION);
+}
+
 QString nameOf(const DynFrameElement* e)
 {
     std::size_t n = 0;
@@ -210,17 +216,15 @@ bool CPropertyBorder::OnInitDialog()
 int CPropertyBorder::OnNodeLoad(tagItemData* node)
 {
     m_width->setEnabled(!isGlobalScene(node));
-    if (!node || isGlobalScene(node) || (node->Level != LEVEL_SCENE && node->Level != LEVEL_SECTION)) {
-        m_node = nullptr;
+    const LoadScope loading = beginLoadOf(node, hasBorder);
+    if (!loading) {
         m_border = nullptr;
         m_listGroup->hide();
         m_values->hide();
         m_pictureRow->hide();
         return 0;
     }
-    m_node = node;
     m_border = frameOf(node);
-    LoadScope loading(*this);
     m_list->clear();
     const int width = m_border ? m_border->Width : 0;
     const int index = m_width->findData(width);

@@ -3,7 +3,7 @@
 #include "app/controls/AppMessages.h"
 #include "app/controls/Edits.h"
 #include "app/controls/IconButton.h"
-#include "app/panels/HostAddress.h"
+#include "app/spine/HostAddress.h"
 #include "core/api/Records.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -221,12 +221,12 @@ void CPropertyScreenComm::loadLinkValues(int type)
 
 int CPropertyScreenComm::OnNodeLoad(tagItemData* node)
 {
-    m_node = (node && CCore::IsRoot(node) == 1) ? node : nullptr;
-    if (!m_node)
-        return 1;
-    const int type = static_cast<int>(m_node->Global.CommType);
+    int type = 0;
     {
-        LoadScope loading(*this);
+        const LoadScope loading = beginLoadOf(node, isScreen);
+        if (!loading)
+            return 1;
+        type = static_cast<int>(m_node->Global.CommType);
         m_linkType->setCurrentIndex(type >= 0 && type < m_linkType->count() ? type : -1);
     }
     showLinkGroup(type);
@@ -290,7 +290,7 @@ bool CPropertyScreenComm::acceptableHost(const QString& text, bool byName)
     if (byName && !dotted)
         return true;
     // The link refuses 0.0.0.0 as a destination.
-    const std::optional<std::uint32_t> address = ParseIpv4(text);
+    const std::optional<std::uint32_t> address = spine::ParseIpv4(text);
     return address && *address != 0 && text.trimmed() == text;
 }
 

@@ -39,9 +39,9 @@ bool CPropertyScreenInfo::OnInitDialog()
 
 int CPropertyScreenInfo::OnNodeLoad(tagItemData* node)
 {
-    if (!node || CCore::IsRoot(node) != 1)
+    const LoadScope loading = beginLoadOf(node, isScreen);
+    if (!loading)
         return 0;
-    LoadScope loading(*this);
     const tagGlobalInfo& g = node->Global;
     const FirmwareInfo* fw = CCore::GetFirmwareInfo(g.HardwareId);
     m_values[0]->setText(fw ? fw->modelName : platform::langString(spine::kUnknownCaptionId));
