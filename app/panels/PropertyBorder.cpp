@@ -83,6 +83,30 @@ CPropertyBorder::CPropertyBorder(PanelContext ctx, QWidget* parent)
 {
 }
 
+std::span<const CPropertyBorder::ElementBinding> CPropertyBorder::elementBindings()
+{
+    using E = DynFrameElement;
+    // The length shown is the cell without its gap; a new gap keeps that length.
+    static const ElementBinding table[] = {
+        {IdMotion, [](const E& e) -> qint64 { return e.Motion; },
+         [](E& e, qint64 v) { e.Motion = std::uint8_t(std::clamp<qint64>(v, 0, 255)); }, false},
+        {IdLength, [](const E& e) -> qint64 { return int(e.Period) - int(e.MarginRight); },
+         [](E& e, qint64 v) { e.Period = std::uint16_t(std::clamp<qint64>(e.MarginRight + v, 1, 4096)); }, true},
+        {IdGap, [](const E& e) -> qint64 { return e.MarginRight; },
+         [](E& e, qint64 v) {
+             const int gap = int(std::clamp<qint64>(v, 0, 2048));
+             e.Period = std::uint16_t(std::clamp(int(e.Period) + gap - int(e.MarginRight), 1, 4096));
+             e.MarginRight = std::uint16_t(gap);
+         },
+         true},
+        {IdSpeed, [](const E& e) -> qint64 { return e.Speed; },
+         [](E& e, qint64 v) { e.Speed = std::uint16_t(std::clamp<qint64>(v, 1, 10000)); }, false},
+        {IdStay, [](const E& e) -> qint64 { return e.Duration; },
+         [](E& e, qint64 v) { e.Duration = std::uint32_t(std::clamp<qint64>(v, 0, 10000)); }, false},
+    };
+    return table;
+}
+
 QString CPropertyBorder::elementName(const DynFrame& border, int type)
 {
     unsigned base = 41016;
@@ -303,11 +327,10 @@ void CPropertyBorder::onRowSelected()
         m_border->DefaultIndex = std::uint16_t(m_list->row(m_list->selectedItems().value(0)));
     {
         LoadScope loading(*this);
-        m_motion->setCurrentIndex(std::max(0, m_motion->findData(int(e->Motion))));
-        m_length->SetValue(int(e->Period) - int(e->MarginRight));
-        m_gap->SetValue(e->MarginRight);
-        m_speed->SetValue(e->Speed);
-        m_stay->SetValue(int(e->Duration));
+        const auto read = [e](int id) { return int(bindingOf(elementBindings(), id).read(*e)); };
+        m_motion->setCurrentIndex(std::max(0, m_motion->findData(read(IdMotion))));
+        for (controls::CRangeEdit* edit : {m_length, m_gap, m_speed, m_stay})
+            edit->SetValue(read(controls::controlId(edit)));
         const bool custom = e->Type == kCustomPicture;
         m_pictureRow->setVisible(custom && m_border->Width != 0);
         m_path->setText(custom ? CCore::GetFrameElementPicture(e) : QString());
@@ -409,22 +432,14 @@ void CPropertyBorder::onValue(int controlId)
     DynFrameElement* e = selectedElement();
     if (!canEdit() || !e)
         return;
-    switch (controlId) {
-    case IdMotion: e->Motion = std::uint8_t(m_motion->currentData().toInt()); return;
-    case IdSpeed: e->Speed = std::uint16_t(std::clamp(m_speed->GetValue(), 1, 10000)); return;
-    case IdStay: e->Duration = std::uint32_t(std::clamp(m_stay->GetValue(), 0, 10000)); return;
-    case IdLength:
-        e->Period = std::uint16_t(std::clamp(int(e->MarginRight) + m_length->GetValue(), 1, 4096));
-        break;
-    case IdGap: {
-        const int gap = std::clamp(m_gap->GetValue(), 0, 2048);
-        e->Period = std::uint16_t(std::clamp(int(e->Period) + gap - int(e->MarginRight), 1, 4096));
-        e->MarginRight = std::uint16_t(gap);
-        break;
-    }
-    default: return;
-    }
-    repaint();
+    qint64 value = m_motion->currentData().toInt();
+    for (controls::CRangeEdit* edit : {m_length, m_gap, m_speed, m_stay})
+        if (controls::controlId(edit) == controlId)
+            value = edit->GetValue();
+    const ElementBinding& b = bindingOf(elementBindings(), controlId);
+    b.write(*e, value);
+    if (b.repaint)
+        repaint();
 }
 
 void CPropertyBorder::onPath(const QString& text)

@@ -47,6 +47,11 @@ public:
     int OnNodeLoad(tagItemData* node) override;
     void OnNodeDeleting(tagItemData* node) override;
 
+    // The selected element's motion, length, gap, speed and stay. The width
+    // is not here: the core makes or frees the border for it.
+    using ElementBinding = FieldBindingOf<DynFrameElement>;
+    static std::span<const ElementBinding> elementBindings();
+
     // The first free name of an element of this type in the border.
     static QString elementName(const DynFrame& border, int type);
     // The type of the element a border of this width starts with.
