@@ -140,10 +140,10 @@ void CBorderPopup::end(bool ok)
     disconnect(m_appState);
     if (ok) {
         m_result = m_hover >= 0 ? borderPreset(m_hover) : m_initial;
-        platform::sendMessage(m_owner, WM_BORDER_SELENDOK, reinterpret_cast<platform::WPARAM>(&m_result), 0);
+        spine::BorderSelEndOk::send(m_owner, &m_result, 0);
     } else {
         m_result = m_initial;
-        platform::sendMessage(m_owner, WM_BORDER_SELENDCANCEL, reinterpret_cast<platform::WPARAM>(&m_result), 0);
+        spine::BorderSelEndCancel::send(m_owner, &m_result, 0);
     }
     hide();
     deleteLater();

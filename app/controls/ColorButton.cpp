@@ -28,13 +28,13 @@ void CColorButton::SetDefaultColour(platform::COLORREF c)
 
 void CColorButton::notify(unsigned message, platform::COLORREF colour)
 {
-    platform::sendMessage(parentWidget(), message, colour, controlId(this));
+    spine::ColourPayload::send(parentWidget(), message, colour, controlId(this));
     switch (message) {
-    case WM_COLOUR_SELCHANGE: emit selChange(colour); break;
-    case WM_COLOUR_DROPDOWN: emit dropDown(colour); break;
-    case WM_COLOUR_CLOSEUP: emit closeUp(colour); break;
-    case WM_COLOUR_SELENDOK: emit selEndOk(colour); break;
-    case WM_COLOUR_SELENDCANCEL: emit selEndCancel(colour); break;
+    case spine::WM_COLOUR_SELCHANGE: emit selChange(colour); break;
+    case spine::WM_COLOUR_DROPDOWN: emit dropDown(colour); break;
+    case spine::WM_COLOUR_CLOSEUP: emit closeUp(colour); break;
+    case spine::WM_COLOUR_SELENDOK: emit selEndOk(colour); break;
+    case spine::WM_COLOUR_SELENDCANCEL: emit selEndCancel(colour); break;
     default: break;
     }
 }
@@ -44,39 +44,39 @@ void CColorButton::onClicked()
     m_popupActive = true;
     QPoint at = mapToGlobal(rect().bottomLeft() + QPoint(0, 1));
     new CColourPopup(m_colour, this, m_defaultText, m_customText, at.x(), at.y());
-    notify(WM_COLOUR_DROPDOWN, m_colour);
+    notify(spine::WM_COLOUR_DROPDOWN, m_colour);
 }
 
 bool CColorButton::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, WM_COLOUR_SELENDOK)) {
-        auto c = static_cast<platform::COLORREF>(m->wParam());
+    if (auto m = spine::ColourSelEndOk::read(e)) {
+        const platform::COLORREF c = m->w;
         platform::COLORREF before = m_colour;
         m_popupActive = false;
         m_colour = c;
         repaint();
-        notify(WM_COLOUR_CLOSEUP, c);
-        notify(WM_COLOUR_SELENDOK, c);
+        notify(spine::WM_COLOUR_CLOSEUP, c);
+        notify(spine::WM_COLOUR_SELENDOK, c);
         if (c != before)
-            notify(WM_COLOUR_SELCHANGE, c);
+            notify(spine::WM_COLOUR_SELCHANGE, c);
         return true;
     }
-    if (auto* m = platform::asMessage(e, WM_COLOUR_SELENDCANCEL)) {
-        auto c = static_cast<platform::COLORREF>(m->wParam());
+    if (auto m = spine::ColourSelEndCancel::read(e)) {
+        const platform::COLORREF c = m->w;
         m_popupActive = false;
         m_colour = c;
         repaint();
-        notify(WM_COLOUR_CLOSEUP, c);
-        notify(WM_COLOUR_SELENDCANCEL, c);
+        notify(spine::WM_COLOUR_CLOSEUP, c);
+        notify(spine::WM_COLOUR_SELENDCANCEL, c);
         return true;
     }
-    if (auto* m = platform::asMessage(e, WM_COLOUR_SELCHANGE)) {
-        auto c = static_cast<platform::COLORREF>(m->wParam());
+    if (auto m = spine::ColourSelChange::read(e)) {
+        const platform::COLORREF c = m->w;
         if (m_trackSelection) {
             m_colour = c;
             repaint();
         }
-        notify(WM_COLOUR_SELCHANGE, c);
+        notify(spine::WM_COLOUR_SELCHANGE, c);
         return true;
     }
     return QAbstractButton::event(e);

@@ -71,31 +71,31 @@ void CColourPicker::onClicked()
     m_popupActive = true;
     QPoint at = mapToGlobal(rect().bottomLeft() + QPoint(0, 1));
     new CColourPopup(GetColour(), this, m_defaultText, m_customText, at.x(), at.y());
-    platform::sendMessage(parentWidget(), WM_COLOUR_DROPDOWN, GetColour(), controlId(this));
+    spine::ColourDropDown::send(parentWidget(), GetColour(), controlId(this));
 }
 
 bool CColourPicker::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, WM_COLOUR_SELENDOK)) {
+    if (auto m = spine::ColourSelEndOk::read(e)) {
         platform::COLORREF before = GetColour();
         m_popupActive = false;
-        SetColour(static_cast<platform::COLORREF>(m->wParam()));
+        SetColour(m->w);
         sendCode(PopupClosed);
         sendCode(SelEndOk);
         if (GetColour() != before)
             sendCode(ColourChanged);
         return true;
     }
-    if (auto* m = platform::asMessage(e, WM_COLOUR_SELENDCANCEL)) {
+    if (auto m = spine::ColourSelEndCancel::read(e)) {
         m_popupActive = false;
-        SetColour(static_cast<platform::COLORREF>(m->wParam()));
+        SetColour(m->w);
         sendCode(PopupClosed);
         sendCode(SelEndCancel);
         return true;
     }
-    if (auto* m = platform::asMessage(e, WM_COLOUR_SELCHANGE)) {
+    if (auto m = spine::ColourSelChange::read(e)) {
         if (m_trackSelection) {
-            SetColour(static_cast<platform::COLORREF>(m->wParam()));
+            SetColour(m->w);
             sendCode(ColourChanged);
         }
         return true;

@@ -2,6 +2,7 @@
 #include "app/controls/PopupPlace.h"
 #include "app/controls/Draw3d.h"
 #include "app/controls/ControlMessages.h"
+#include "app/spine/Seams.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,13 +26,6 @@ std::optional<QColor> runColourDialog(const QColor& initial, QWidget* parent)
     return c;
 }
 
-// A replacement set by tests; empty means the real dialog.
-CColourPopup::DialogRunner& runner()
-{
-    static CColourPopup::DialogRunner r;
-    return r;
-}
-
 ColourPopupLayout makeLayout(const QFont& font, const QString& def, const QString& custom)
 {
     QFontMetrics fm(font);
@@ -45,11 +39,6 @@ ColourPopupLayout makeLayout(const QFont& font, const QString& def, const QStrin
 }
 
 } // namespace
-
-void CColourPopup::setDialogRunner(DialogRunner r)
-{
-    runner() = std::move(r);
-}
 
 CColourPopup::CColourPopup(platform::COLORREF initial, QWidget* owner, const QString& defaultText,
                            const QString& customText, int x, int y)
@@ -172,7 +161,7 @@ void CColourPopup::changeHover(int index)
     } else {
         return;
     }
-    platform::sendMessage(m_owner, WM_COLOUR_SELCHANGE, c, 0);
+    spine::ColourSelChange::send(m_owner, c, 0);
 }
 
 void CColourPopup::mouseMoveEvent(QMouseEvent* e)
@@ -252,7 +241,8 @@ void CColourPopup::endSelection()
         hide();
         const QColor initial = platform::toQColor(m_initial == kAutomaticColour ? 0 : m_initial);
         QWidget* parent = m_owner ? m_owner : this;
-        std::optional<QColor> c = runner() ? runner()(initial, parent) : runColourDialog(initial, parent);
+        const auto seam = spine::seams().colourDialog;
+        std::optional<QColor> c = seam ? seam(initial, parent) : runColourDialog(initial, parent);
         m_dialogOpen = false;
         if (c)
             m_current = platform::fromQColor(*c);
@@ -263,10 +253,10 @@ void CColourPopup::endSelection()
         return;
     m_ended = true;
     if (ok) {
-        platform::sendMessage(m_owner, WM_COLOUR_SELENDOK, m_current, 0);
+        spine::ColourSelEndOk::send(m_owner, m_current, 0);
     } else {
         m_current = m_initial;
-        platform::sendMessage(m_owner, WM_COLOUR_SELENDCANCEL, m_initial, 0);
+        spine::ColourSelEndCancel::send(m_owner, m_initial, 0);
     }
     finish();
 }
@@ -280,7 +270,7 @@ void CColourPopup::cancel()
     releaseMouse();
     m_ended = true;
     m_current = m_initial;
-    platform::sendMessage(m_owner, WM_COLOUR_SELENDCANCEL, m_initial, 0);
+    spine::ColourSelEndCancel::send(m_owner, m_initial, 0);
     finish();
 }
 

@@ -14,16 +14,11 @@ namespace controls {
 class CColourPopup : public QWidget {
     Q_OBJECT
 public:
-    // Runs the colour dialog; nullopt when the user cancels it.
-    using DialogRunner = std::function<std::optional<QColor>(const QColor& initial, QWidget* parent)>;
-
     // Creates and shows the popup at (x, y) in screen coordinates, grabbing the
     // mouse. The owner receives the notifications.
     CColourPopup(platform::COLORREF initial, QWidget* owner, const QString& defaultText,
                  const QString& customText, int x, int y);
     ~CColourPopup() override;
-
-    static void setDialogRunner(DialogRunner runner); // tests replace the modal dialog; empty: the real one
 
     const ColourPopupLayout& layout() const { return m_layout; }
     int hoverIndex() const { return m_hover; }

@@ -1,6 +1,7 @@
 #include "app/controls/IconButton.h"
 #include "app/controls/Draw3d.h"
 #include "app/controls/ControlMessages.h"
+#include "app/controls/PopupMenu.h"
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
 
@@ -16,12 +17,6 @@ namespace controls {
 
 namespace {
 
-CIconButton::MenuRunner& menuRunner()
-{
-    static CIconButton::MenuRunner r = [](QMenu* m, const QPoint& at) { return m->exec(at); };
-    return r;
-}
-
 QSize imageSizeOf(const QIcon& icon)
 {
     if (icon.isNull())
@@ -31,13 +26,6 @@ QSize imageSizeOf(const QIcon& icon)
 }
 
 } // namespace
-
-CIconButton::MenuRunner CIconButton::setMenuRunner(MenuRunner r)
-{
-    MenuRunner old = menuRunner();
-    menuRunner() = std::move(r);
-    return old;
-}
 
 CIconButton::CIconButton(QWidget* parent) : QPushButton(parent)
 {
@@ -233,12 +221,12 @@ void CIconButton::onClicked()
     if (m_menu) {
         m_menuShown = true;
         update();
-        QAction* a = menuRunner()(m_menu, mapToGlobal(rect().bottomLeft()));
+        QAction* a = runPopupMenu(m_menu, mapToGlobal(rect().bottomLeft()));
         m_menuShown = false;
         update();
         if (a) {
             int id = a->data().toInt();
-            platform::postMessage(m_menuOwner.data(), platform::WM_COMMAND, platform::makeCommandWParam(id, 0), 0);
+            spine::Command::post(m_menuOwner.data(), {id, 0}, nullptr);
             emit menuCommand(id);
         }
         return;

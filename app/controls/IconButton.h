@@ -58,10 +58,6 @@ public:
     // Where the text goes beside an image of that size (none: an empty size).
     QRect textRect(const QSize& imageSize) const;
 
-    // Runs the drop-down menu at a screen point; tests replace it.
-    using MenuRunner = std::function<QAction*(QMenu*, const QPoint&)>;
-    static MenuRunner setMenuRunner(MenuRunner r);
-
     QSize sizeHint() const override;
 
 signals:

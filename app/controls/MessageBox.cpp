@@ -1,5 +1,7 @@
 #include "app/controls/MessageBox.h"
 
+#include "app/spine/Seams.h"
+
 #include <QFileDialog>
 #include <optional>
 
@@ -7,32 +9,9 @@ namespace controls {
 
 namespace {
 
-struct BoxSeam {
-    std::optional<QMessageBox::StandardButton> next;
-    QString lastText;
-};
-BoxSeam& boxSeam()
-{
-    static BoxSeam s;
-    return s;
-}
-
-struct FileSeam {
-    std::optional<QStringList> names;
-    std::optional<QString> dir;
-};
-FileSeam& fileSeam()
-{
-    static FileSeam s;
-    return s;
-}
-
 std::optional<QStringList> takeNames()
 {
-    auto& s = fileSeam();
-    std::optional<QStringList> r;
-    r.swap(s.names);
-    return r;
+    return spine::takeNext(spine::seams().nextFileNames);
 }
 
 } // namespace
@@ -40,13 +19,12 @@ std::optional<QStringList> takeNames()
 MessageBox::Button MessageBox::show(QMessageBox::Icon icon, QWidget* parent, const QString& title,
                                     const QString& text, Buttons buttons, Button defaultButton)
 {
-    auto& s = boxSeam();
-    s.lastText = text;
-    if (s.next) {
-        const Button b = *s.next;
-        s.next.reset();
-        return b;
-    }
+    spine::Seams& s = spine::seams();
+    s.lastMessage = text;
+    if (auto answer = spine::takeNext(s.nextAnswer))
+        return *answer;
+    if (auto answer = s.messageBox)
+        return answer(spine::MessageRequest{parent, icon, title, text, buttons});
     QMessageBox box(icon, title, text, buttons, parent);
     box.setDefaultButton(defaultButton);
     const int r = box.exec();
@@ -77,9 +55,7 @@ MessageBox::Button MessageBox::question(QWidget* parent, const QString& title, c
     return show(QMessageBox::Question, parent, title, text, buttons, defaultButton);
 }
 
-void MessageBox::setNextAnswer(Button answer) { boxSeam().next = answer; }
-void MessageBox::clearNextAnswer() { boxSeam().next.reset(); }
-QString MessageBox::lastText() { return boxSeam().lastText; }
+QString MessageBox::lastText() { return spine::seams().lastMessage; }
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter)
@@ -107,25 +83,9 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
 
 QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir)
 {
-    auto& s = fileSeam();
-    if (s.dir) {
-        const QString d = *s.dir;
-        s.dir.reset();
-        return d;
-    }
+    if (auto d = spine::takeNext(spine::seams().nextDirectory))
+        return *d;
     return QFileDialog::getExistingDirectory(parent, caption, dir);
-}
-
-void FileDialog::setNextFileName(const QString& name)
-{
-    fileSeam().names = name.isEmpty() ? QStringList() : QStringList{name};
-}
-void FileDialog::setNextFileNames(const QStringList& names) { fileSeam().names = names; }
-void FileDialog::setNextDirectory(const QString& dir) { fileSeam().dir = dir; }
-void FileDialog::clearNext()
-{
-    fileSeam().names.reset();
-    fileSeam().dir.reset();
 }
 
 } // namespace controls

@@ -1,4 +1,5 @@
 #include "app/controls/RichEdit.h"
+#include "app/spine/Seams.h"
 #include "platform/LangPack.h"
 #include "platform/RtfCodePage.h"
 #include "platform/RtfReader.h"
@@ -25,21 +26,18 @@ namespace controls {
 
 namespace {
 
-PromptHandler& promptHandler()
-{
-    static PromptHandler h = [](unsigned, const QString& text) {
-        MessageBox::warning(nullptr, QString(), text);
-    };
-    return h;
-}
-
 void prompt(unsigned id, const QString& path)
 {
     QString text = platform::langString(id);
     if (text.isEmpty())
         text = id == kPromptInvalidFileName ? QStringLiteral("%1\nThe file name is not valid.")
                                             : QStringLiteral("%1\nThe document cannot be opened.");
-    promptHandler()(id, text.contains(u"%1") ? text.arg(path) : text);
+    if (text.contains(u"%1"))
+        text = text.arg(path);
+    if (auto shown = spine::seams().richEditPrompt)
+        shown(id, text);
+    else
+        MessageBox::warning(nullptr, QString(), text);
 }
 
 platform::ReadOptions editOptions()
@@ -299,13 +297,6 @@ void RichEditPromptFailure(RichTextLoad::Status status, const QString& path)
         prompt(kPromptInvalidFileName, path);
     else if (status == RichTextLoad::CannotOpen)
         prompt(kPromptCannotOpen, path);
-}
-
-PromptHandler setPromptHandler(PromptHandler handler)
-{
-    PromptHandler old = promptHandler();
-    promptHandler() = std::move(handler);
-    return old;
 }
 
 bool RichEditSetRtf(const QString& text, QTextEdit* edit)

@@ -102,10 +102,6 @@ void RichEditPromptFailure(RichTextLoad::Status status, const QString& path);
 constexpr unsigned kPromptInvalidFileName = 0xF100;
 constexpr unsigned kPromptCannotOpen = 0xF101;
 
-// Shows a prompt (id, text); tests replace it. Returns the previous one.
-using PromptHandler = std::function<void(unsigned id, const QString& text)>;
-PromptHandler setPromptHandler(PromptHandler handler);
-
 // Replaces the contents: RTF when the text starts with "{\rtf" (any case),
 // else plain text. False when the RTF was damaged (what could be read stays).
 bool RichEditSetRtf(const QString& text, QTextEdit* edit);

@@ -103,7 +103,7 @@ void CShadeSplitButton::mouseReleaseEvent(QMouseEvent* e)
     e->accept();
     if (dropClick) {
         int id = controlId(this);
-        platform::sendMessage(parentWidget(), WM_SHADEBTN_DROPDOWN, static_cast<platform::WPARAM>(id), 0);
+        spine::ShadeBtnDropDown::send(parentWidget(), id);
         emit dropDown(id);
     }
 }

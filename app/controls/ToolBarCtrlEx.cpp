@@ -16,8 +16,7 @@ CToolBarCtrlEx::CToolBarCtrlEx(QWidget* parent) : QToolBar(parent)
         int id = a->data().toInt();
         if (id == 0)
             return;
-        platform::sendMessage(parentWidget(), platform::WM_COMMAND, platform::makeCommandWParam(id, 0),
-                              reinterpret_cast<platform::LPARAM>(this));
+        spine::Command::send(parentWidget(), {id, 0}, this);
         emit command(id);
     });
 }

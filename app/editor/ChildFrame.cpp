@@ -1,6 +1,6 @@
 #include "app/editor/ChildFrame.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/EditorLinks.h"
 #include "app/editor/LedView.h"
 #include "app/editor/ScreenLed.h"
@@ -98,17 +98,15 @@ void CChildFrame::relayout()
 
 bool CChildFrame::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, app::WM_VIEW_RELAYOUT)) {
-        relayout();
-        const_cast<platform::MessageEvent*>(m)->setResult(1);
+    if (spine::ViewRelayout::dispatch(e, [this] {
+            relayout();
+            return 1;
+        }))
         return true;
-    }
-    if (auto* m = platform::asMessage(e, platform::WM_COMMAND)) {
-        const int id = platform::commandId(m->wParam());
-        const bool done = m_view->OnCommand(id) || OnCommand(id);
-        const_cast<platform::MessageEvent*>(m)->setResult(done ? 1 : 0);
+    if (spine::Command::dispatch(e, [this](spine::CommandWord c, QObject*) {
+            return m_view->OnCommand(c.id) || OnCommand(c.id);
+        }))
         return true;
-    }
     const bool r = QMdiSubWindow::event(e);
     if (e->type() == QEvent::Show || e->type() == QEvent::LayoutRequest)
         relayout();
@@ -152,7 +150,7 @@ void CChildFrame::onStateChanged(Qt::WindowStates oldState, Qt::WindowStates new
         if (!m_activationFlag) {
             m_activationFlag = true;
         } else if (tagItemData* screen = canvas()->boundItem(); screen && m_links) {
-            platform::postMessage(m_links->itemTree, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(screen));
+            spine::NodeSelect::post(m_links->itemTree, screen);
         }
     }
     const Qt::WindowStates sizeBits = Qt::WindowMaximized | Qt::WindowMinimized;

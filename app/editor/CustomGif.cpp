@@ -1,6 +1,6 @@
 #include "app/editor/CustomGif.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
 #include "core/api/Nodes.h"
@@ -158,7 +158,7 @@ void CGifFrameCtrl::retranslate()
 
 void CGifFrameCtrl::send(int id, long value)
 {
-    platform::sendMessage(parentWidget(), app::WM_GIFNAV_COMMAND, platform::WPARAM(id), platform::LPARAM(value));
+    spine::GifNavCommand::send(parentWidget(), id, value);
 }
 
 void CGifFrameCtrl::SetIdle(bool idle)
@@ -296,7 +296,7 @@ void CCustomGif::setTextPanel(QWidget* panel)
 {
     m_textPanel = panel;
     panel->setParent(m_left);
-    platform::sendMessage(panel, app::WM_NODE_LOAD, platform::WPARAM(m_item));
+    spine::NodeLoad::send(panel, m_item);
     m_left->resize(panel->sizeHint().expandedTo(kPanelSize));
     panel->setGeometry(m_left->rect());
     panel->show();
@@ -374,14 +374,10 @@ void CCustomGif::setZoom(int z)
 
 bool CCustomGif::event(QEvent* e)
 {
-    if (const auto* m = platform::asMessage(e, app::WM_GIFNAV_COMMAND)) {
-        onNavCommand(int(m->wParam()), long(m->lParam()));
+    if (spine::GifNavCommand::dispatch(e, [this](int id, long value) { onNavCommand(id, value); }))
         return true;
-    }
-    if (platform::asMessage(e, app::WM_GIFTEXT_CHANGED)) {
-        OnTextChanged();
+    if (spine::GifTextChanged::dispatch(e, [this] { OnTextChanged(); }))
         return true;
-    }
     return QDialog::event(e);
 }
 

@@ -1,6 +1,6 @@
 #include "app/editor/Editor.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/editor/ChildFrame.h"
 #include "app/editor/EditorLinks.h"
@@ -433,7 +433,7 @@ int CEditor::UpdateItemText(tagItemData* node)
 void CEditor::sendToPane(tagItemData* node)
 {
     if (m_links)
-        platform::sendMessage(m_links->propertyPane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node));
+        spine::NodeSelect::send(m_links->propertyPane, node);
 }
 
 void CEditor::onCurrentChanged(QTreeWidgetItem* current)
@@ -454,7 +454,7 @@ void CEditor::onCurrentChanged(QTreeWidgetItem* current)
     if (!m_echo)
         m_echo = true;
     else if (canvas)
-        platform::sendMessage(canvas, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node));
+        spine::NodeSelect::send(canvas, node);
     sendToPane(node);
 }
 
@@ -489,16 +489,14 @@ int CEditor::OnNodeSelect(tagItemData* node)
         setCurrentItem(item);
     }
     if (isItem && m_links)
-        platform::postMessage(m_links->itemListPanel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node));
+        spine::NodeSelect::post(m_links->itemListPanel, node);
     return 1;
 }
 
 bool CEditor::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, app::WM_NODE_SELECT)) {
-        const_cast<platform::MessageEvent*>(m)->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeSelect::dispatch(e, [this](tagItemData* node) { return OnNodeSelect(node); }))
         return true;
-    }
     return QTreeWidget::event(e);
 }
 
@@ -517,8 +515,7 @@ void CEditor::endLabelEdit(QTreeWidgetItem* item, const QString& text)
     const QString old = item->text(0);
     m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(text.utf16()));
     if (node->Level == LEVEL_ROOT) {
-        const auto refused = platform::sendMessage(parentWidget(), app::WM_ITEM_RENAME,
-                                                   reinterpret_cast<platform::WPARAM>(node));
+        const auto refused = spine::ItemRename::send(parentWidget(), node);
         if (refused) {
             m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(old.utf16()));
             editItem(item);
@@ -630,14 +627,14 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     if (QTreeWidgetItem* item = itemOf(node); item && currentItem() != item)
         setCurrentItem(item);
     tagItemData* screen = screenOf(node);
-    auto post = [this](unsigned msg, platform::WPARAM w, platform::LPARAM l) {
+    // The link to send through: null the screen's own, TARGET_SCREEN_NONE none.
+    auto sendPrograms = [this, screen](tagItemData* link) {
         if (m_links)
-            platform::postMessage(m_links->mainFrame, msg, w, l);
+            spine::SendPrograms::post(m_links->mainFrame, screen, link);
     };
-    const auto screenW = reinterpret_cast<platform::WPARAM>(screen);
     if (other) {
         switch (offset) {
-        case 0: post(app::WM_SEND_PROGRAMS, screenW, reinterpret_cast<platform::LPARAM>(other)); break;
+        case 0: sendPrograms(other); break;
         case 1: sendThrough(screen, other, adjustTime); break;
         case 2: sendThrough(screen, other, resetController); break;
         case 3: sendThrough(screen, other, displayOn); break;
@@ -679,8 +676,8 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     case 32895:
     case 32902:
     case 32945: DeleteSelectedItem(); return;
-    case 32953: post(app::WM_SEND_PROGRAMS, screenW, 0); return;
-    case 32954: post(app::WM_SEND_PROGRAMS, screenW, -1); return;
+    case 32953: sendPrograms(nullptr); return;
+    case 32954: sendPrograms(TARGET_SCREEN_NONE); return;
     case 32959: sendThrough(screen, nullptr, adjustTime); return;
     case 32960: sendThrough(screen, TARGET_SCREEN_NONE, adjustTime); return;
     case 32963: sendThrough(screen, nullptr, displayOn); return;
@@ -691,8 +688,7 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     case 32968: sendThrough(screen, TARGET_SCREEN_NONE, resetController); return;
     default:
         if (const int kind = itemKind(command); kind >= 0 && m_links)
-            platform::postMessage(m_links->itemListPanel, app::WM_ITEM_CREATE, reinterpret_cast<platform::WPARAM>(node),
-                                  kind);
+            spine::ItemCreate::post(m_links->itemListPanel, node, kind);
         return;
     }
 }

@@ -1,6 +1,6 @@
 #include "app/editor/LedView.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/ToolBarCtrlEx.h"
 #include "app/editor/ChildFrame.h"
@@ -135,22 +135,20 @@ void CLedView::paintEvent(QPaintEvent* e)
 
 bool CLedView::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, app::WM_VIEW_RELAYOUT)) {
+    if (auto m = spine::ViewRelayout::read(e)) {
         if (frameMaximized())
             layoutCanvas();
         else if (auto* f = qobject_cast<CChildFrame*>(parentWidget()))
-            platform::postMessage(f, app::WM_VIEW_RELAYOUT);
+            spine::ViewRelayout::post(f);
         else
             layoutCanvas();
         m_canvas->update();
-        const_cast<platform::MessageEvent*>(m)->setResult(0);
+        m->answer(0);
         return true;
     }
-    if (auto* m = platform::asMessage(e, platform::WM_COMMAND)) {
-        // The toolbar's own notification; its command signal runs the command.
-        const_cast<platform::MessageEvent*>(m)->setResult(1);
+    // The toolbar's own notification; its command signal runs the command.
+    if (spine::Command::dispatch(e, [](spine::CommandWord, QObject*) { return 1; }))
         return true;
-    }
     return QWidget::event(e);
 }
 
@@ -162,7 +160,7 @@ void CLedView::zoom(int step)
     m_canvas->SetDotSize(m_canvas->dotWidth() + step, m_canvas->dotHeight() + step);
     if (!frameMaximized()) {
         if (auto* f = qobject_cast<CChildFrame*>(parentWidget())) {
-            platform::postMessage(f, app::WM_VIEW_RELAYOUT);
+            spine::ViewRelayout::post(f);
             return;
         }
     }
@@ -191,7 +189,7 @@ bool CLedView::moveToObstacle(Direction d)
     m_core.ChangeItemRect(section, sr.x() + offset.x(), sr.y() + offset.y(), sr.width(), sr.height());
     m_canvas->UpdateItemRect(section);
     if (m_links)
-        platform::sendMessage(m_links->sectionPanel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(section));
+        spine::NodeLoad::send(m_links->sectionPanel, section);
     return true;
 }
 

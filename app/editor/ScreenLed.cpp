@@ -1,6 +1,6 @@
 #include "app/editor/ScreenLed.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/EditorLinks.h"
 #include "app/editor/EditorStrings.h"
 
@@ -238,7 +238,7 @@ int CScreenLed::UpdateItemRect(tagItemData* node)
         return 0;
     if (node->Level == LEVEL_ROOT) {
         Resize(node->Global.Width, node->Global.Height, false);
-        platform::sendMessage(parentWidget(), app::WM_VIEW_RELAYOUT);
+        spine::ViewRelayout::send(parentWidget());
         for (CSectionLed* c : m_pool) {
             if (c->boundItem() && c->isWindowOpen())
                 placeSection(c, c->boundItem());
@@ -447,22 +447,18 @@ void CScreenLed::announceThumbnail(tagItemData* node)
     else if (CSectionLed* c = sectionCanvas(sectionOf(node)))
         source = c;
     if (source)
-        platform::postMessage(m_links->thumbnail->thumbnailReceiver(), app::WM_THUMB_SETSOURCE,
-                              reinterpret_cast<platform::WPARAM>(source));
+        spine::ThumbSetSource::post(m_links->thumbnail->thumbnailReceiver(), source);
 }
 
 bool CScreenLed::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, app::WM_NODE_SELECT)) {
-        SelectItem(reinterpret_cast<tagItemData*>(m->wParam()), true);
-        const_cast<platform::MessageEvent*>(m)->setResult(1);
+    if (spine::NodeSelect::dispatch(e, [this](tagItemData* node) {
+            SelectItem(node, true);
+            return 1;
+        }))
         return true;
-    }
-    if (auto* m = platform::asMessage(e, app::WM_CANVAS_PAINTTO)) {
-        auto* p = reinterpret_cast<QPainter*>(m->wParam());
-        const_cast<platform::MessageEvent*>(m)->setResult(p && paintContentTo(*p) ? 1 : 0);
+    if (spine::CanvasPaintTo::dispatch(e, [this](QPainter* p) { return p && paintContentTo(*p); }))
         return true;
-    }
     return CLedEx::event(e);
 }
 

@@ -1,6 +1,6 @@
 #include "app/editor/SectionLed.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/EditorLinks.h"
 #include "app/editor/ScreenLed.h"
 
@@ -164,7 +164,7 @@ int CSectionLed::NextItem()
         return 0;
     SetItem(next, true);
     if (EditorLinks* l = m_screen.links())
-        platform::postMessage(l->itemTree, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(next));
+        spine::NodeSelect::post(l->itemTree, next);
     return 1;
 }
 
@@ -177,7 +177,7 @@ int CSectionLed::PrevItem()
         return 0;
     SetItem(prev, true);
     if (EditorLinks* l = m_screen.links())
-        platform::postMessage(l->itemTree, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(prev));
+        spine::NodeSelect::post(l->itemTree, prev);
     return 1;
 }
 
@@ -230,7 +230,7 @@ void CSectionLed::mousePressEvent(QMouseEvent* e)
     if (hit == HitClient || hit == HitNone) {
         tagItemData* shown = m_curItem ? m_curItem : m_item;
         if (EditorLinks* l = m_screen.links())
-            platform::postMessage(l->itemTree, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(shown));
+            spine::NodeSelect::post(l->itemTree, shown);
         hit = HitCaption;
     }
     if (!m_selected)
@@ -312,16 +312,13 @@ void CSectionLed::commitRect()
     redrawContent(true);
     m_tracker.m_rect = rect().adjusted(1, 1, -1, -1);
     if (EditorLinks* l = m_screen.links())
-        platform::postMessage(l->sectionPanel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(m_item));
+        spine::NodeLoad::post(l->sectionPanel, m_item);
 }
 
 bool CSectionLed::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, app::WM_CANVAS_PAINTTO)) {
-        auto* p = reinterpret_cast<QPainter*>(m->wParam());
-        const_cast<platform::MessageEvent*>(m)->setResult(p && paintContentTo(*p) ? 1 : 0);
+    if (spine::CanvasPaintTo::dispatch(e, [this](QPainter* p) { return p && paintContentTo(*p); }))
         return true;
-    }
     if (e->type() == QEvent::Close) {
         closeWindow();
         return true;

@@ -1,5 +1,7 @@
 #include "app/panels/FontChoice.h"
 
+#include "app/spine/Seams.h"
+
 #include <QColorDialog>
 #include <QFontDialog>
 
@@ -8,16 +10,6 @@
 
 namespace panels {
 namespace {
-struct NextChoice {
-    bool armed = false;
-    std::optional<std::pair<LOGFONT, platform::COLORREF>> answer;
-};
-NextChoice& next()
-{
-    static NextChoice n;
-    return n;
-}
-
 QFont toQFont(const LOGFONT& f)
 {
     QFont q(QString::fromStdU16String(LogFontFaceName(f)));
@@ -42,13 +34,11 @@ void fromQFont(const QFont& q, LOGFONT& f)
 
 bool chooseFontAndColour(QWidget* parent, LOGFONT& font, platform::COLORREF& colour)
 {
-    if (next().armed) {
-        auto answer = next().answer;
-        clearNextFontChoice();
-        if (!answer)
+    if (auto answer = spine::takeNext(spine::seams().nextFont)) {
+        if (!answer->ok)
             return false;
-        font = answer->first;
-        colour = answer->second;
+        font = answer->font;
+        colour = answer->colour;
         return true;
     }
     bool ok = false;
@@ -61,17 +51,6 @@ bool chooseFontAndColour(QWidget* parent, LOGFONT& font, platform::COLORREF& col
     fromQFont(chosen, font);
     colour = platform::rgbToColorRef(c.rgb());
     return true;
-}
-
-void setNextFontChoice(std::optional<std::pair<LOGFONT, platform::COLORREF>> answer)
-{
-    next().armed = true;
-    next().answer = std::move(answer);
-}
-
-void clearNextFontChoice()
-{
-    next() = NextChoice{};
 }
 
 } // namespace panels

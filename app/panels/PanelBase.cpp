@@ -1,7 +1,7 @@
 #include "app/panels/PanelBase.h"
 
-#include "app/controls/AppMessages.h"
 #include "app/panels/FontChoice.h"
+#include "app/spine/Messages.h"
 #include "core/api/Core.h"
 #include "core/api/ItemRecord.h"
 #include "core/api/Nodes.h"
@@ -75,11 +75,8 @@ bool CPanelBase::chooseRecordFont(records::Font font, records::U32 colour)
 
 bool CPanelBase::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_NODE_LOAD)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnNodeLoad(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeLoad::dispatch(e, [this](tagItemData* node) { return OnNodeLoad(node); }))
         return true;
-    }
     const bool done = controls::CPropertyPanel::event(e);
     // Controls shown or hidden change the panel's minimum: the pages have no
     // layout, so tell them and the pane up to the scroll area holding it.

@@ -1,6 +1,6 @@
 #include "app/panels/PanelProperty.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PropertyPages.h"
 #include "core/api/Nodes.h"
 
@@ -29,16 +29,10 @@ CPanelProperty::~CPanelProperty()
 
 bool CPanelProperty::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_NODE_SELECT)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeSelect::dispatch(e, [this](tagItemData* node) { return OnNodeSelect(node); }))
         return true;
-    }
-    if (platform::asMessage(e, app::WM_NODE_LOAD)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnNodeChanged(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeLoad::dispatch(e, [this](tagItemData* node) { return OnNodeChanged(node); }))
         return true;
-    }
     return QWidget::event(e);
 }
 
@@ -74,7 +68,7 @@ int CPanelProperty::OnNodeSelect(tagItemData* node)
         updateGeometry();
     }
     if (m_current)
-        platform::sendMessage(m_current, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(node), 0);
+        spine::NodeSelect::send(m_current, node);
     return 1;
 }
 
@@ -86,7 +80,7 @@ int CPanelProperty::OnNodeChanged(tagItemData* node)
                                 static_cast<CPropertyPage*>(m_window)})
         for (CPanelBase* p : page->panels())
             if (p->node() == node)
-                platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node), 0);
+                spine::NodeLoad::send(p, node);
     return 1;
 }
 

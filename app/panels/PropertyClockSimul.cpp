@@ -226,11 +226,8 @@ bool CPropertyClockSimul::OnInitDialog()
 
 bool CPropertyClockSimul::event(QEvent* e)
 {
-    if (platform::asMessage(e, controls::WM_COLOUR_SELENDOK)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        onColour(platform::COLORREF(m->wParam()), int(m->lParam()));
+    if (spine::ColourSelEndOk::dispatch(e, [this](platform::COLORREF c, int id) { onColour(c, id); }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 

@@ -1,6 +1,6 @@
 #include "app/panels/PropertyCoolText.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/Edits.h"
 #include "app/editor/CustomGif.h"
 #include "app/panels/PropertyTextGif.h"
@@ -210,8 +210,8 @@ void CPropertyGifEffect::onInterval()
     r->set(rec::Delay, std::uint32_t(std::clamp(m_interval->GetValue(), 0, kTimeMax)));
     // A running animation takes the new period at once.
     if (m_owner->isPlaying()) {
-        platform::sendMessage(m_owner, app::WM_GIFNAV_COMMAND, editor::GIFNAV_STOP, 0);
-        platform::sendMessage(m_owner, app::WM_GIFNAV_COMMAND, editor::GIFNAV_PLAY, 0);
+        spine::GifNavCommand::send(m_owner, editor::GIFNAV_STOP, 0);
+        spine::GifNavCommand::send(m_owner, editor::GIFNAV_PLAY, 0);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "core/api/Nodes.h"
 #include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
+#include "app/spine/Seams.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -29,11 +30,11 @@ namespace rec = records::counter;
 constexpr int kPartIds[4] = {CPropertyCount::IdDays, CPropertyCount::IdHours, CPropertyCount::IdMinutes,
                              CPropertyCount::IdSeconds};
 
-QDateTime systemNow()
+QDateTime now()
 {
-    return QDateTime::currentDateTime();
+    const auto clock = spine::seams().now;
+    return clock ? clock() : QDateTime::currentDateTime();
 }
-QDateTime (*g_now)() = systemNow;
 
 SYSTEMTIME toSystemTime(const QDateTime& t)
 {
@@ -84,11 +85,6 @@ QDateTime CPropertyCount::defaultMoment(std::uint32_t direction, const QDateTime
     if (direction)
         return now;
     return QDateTime(now.addSecs(2592000).date(), QTime(0, 0));
-}
-
-void CPropertyCount::setClock(QDateTime (*now)())
-{
-    g_now = now ? now : systemNow;
 }
 
 CPropertyCount::CPropertyCount(PanelContext ctx, QWidget* parent)
@@ -237,7 +233,7 @@ void CPropertyCount::refreshMoment()
     }
     const std::uint32_t stored = m_record->get(rec::Target);
     const QDateTime moment =
-        stored ? fromSystemTime(core().RemoteToPCTime(stored)) : defaultMoment(direction, g_now());
+        stored ? fromSystemTime(core().RemoteToPCTime(stored)) : defaultMoment(direction, now());
     const std::uint32_t remote = core().PCToRemoteTime(toSystemTime(moment));
     if (remote != stored)
         m_record->set(rec::Target, remote);

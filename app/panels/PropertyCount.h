@@ -59,8 +59,6 @@ public:
     // The moment a counter without one starts at: 30 days on at midnight
     // when counting down, now when counting up.
     static QDateTime defaultMoment(std::uint32_t direction, const QDateTime& now);
-    // Where the panel reads the current time; tests set it.
-    static void setClock(QDateTime (*now)());
 
 protected:
     bool OnInitDialog() override;

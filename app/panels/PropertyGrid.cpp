@@ -6,6 +6,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
+#include "app/spine/Seams.h"
 #include "app/editor/GridEditor.h"
 #include "app/gridwin/GridWindow.h"
 #include "app/panels/TextControls.h"
@@ -31,12 +32,6 @@
 namespace panels {
 namespace {
 
-CPropertyGrid::SourceFactory& sourceFactory()
-{
-    static CPropertyGrid::SourceFactory f;
-    return f;
-}
-
 // The folder the import dialog opens in: the current folder of the first
 // import, kept for the program's run.
 QString& importFolder()
@@ -56,10 +51,6 @@ controls::CIconButton* makeButton(QWidget* parent, int id, unsigned icon, unsign
 
 } // namespace
 
-CPropertyGrid::SourceFactory CPropertyGrid::setSourceFactory(SourceFactory factory)
-{
-    return std::exchange(sourceFactory(), std::move(factory));
-}
 
 std::int32_t CPropertyGrid::fontHeightForPoints(double points, int dpiY)
 {
@@ -198,11 +189,11 @@ void CPropertyGrid::resizeEvent(QResizeEvent* e)
 
 bool CPropertyGrid::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, controls::WM_BORDER_SELENDOK)) {
-        if (const auto* pattern = reinterpret_cast<const controls::BorderSpec*>(m->wParam()))
-            onBorder(*pattern);
+    if (spine::BorderSelEndOk::dispatch(e, [this](const controls::BorderSpec* pattern, int) {
+            if (pattern)
+                onBorder(*pattern);
+        }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 
@@ -425,7 +416,8 @@ void CPropertyGrid::onImport()
 void CPropertyGrid::importFile(const QString& path)
 {
     endImport();
-    SpreadsheetSource* source = sourceFactory() ? sourceFactory()(this) : new OfficeSpreadsheetSource(this);
+    const auto made = spine::seams().spreadsheetSource;
+    SpreadsheetSource* source = made ? made(this) : new OfficeSpreadsheetSource(this);
     m_source = source;
     tagItemData* target = m_node;
     connect(source, &SpreadsheetSource::loaded, this, [this, source, target, path](const SheetData& sheet) {

@@ -69,10 +69,6 @@ public:
     static std::int32_t fontHeightForPoints(double points, int dpiY);
     static int pointsForFontHeight(std::int32_t height, int dpiY);
 
-    // Where the import reads workbooks; tests put a fake in its place.
-    using SourceFactory = std::function<SpreadsheetSource*(QObject* parent)>;
-    static SourceFactory setSourceFactory(SourceFactory factory);
-
 signals:
     void importFinished(bool ok);
 

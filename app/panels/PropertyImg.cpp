@@ -2,8 +2,9 @@
 
 #include "app/controls/ControlMessages.h"
 #include "app/controls/Edits.h"
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
+#include "app/controls/PopupMenu.h"
 #include "app/controls/ShadeSplitButton.h"
 #include "app/editor/BrowserDlg.h"
 #include "core/api/TypeRecords.h"
@@ -23,18 +24,7 @@
 namespace panels {
 namespace {
 namespace rec = records::picture;
-
-CPropertyImg::MenuRunner& menuRunner()
-{
-    static CPropertyImg::MenuRunner r;
-    return r;
-}
 } // namespace
-
-CPropertyImg::MenuRunner CPropertyImg::setMenuRunner(MenuRunner r)
-{
-    return std::exchange(menuRunner(), std::move(r));
-}
 
 QString CPropertyImg::browserFolder(bool animation)
 {
@@ -97,13 +87,12 @@ std::span<const FieldBinding> CPropertyImg::bindings()
 
 bool CPropertyImg::event(QEvent* e)
 {
-    if (platform::asMessage(e, controls::WM_SHADEBTN_DROPDOWN)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        if (m->wParam() == IdBrowse)
-            onDropDown();
-        m->setResult(0);
+    if (spine::ShadeBtnDropDown::dispatch(e, [this](int id) {
+            if (id == IdBrowse)
+                onDropDown();
+            return 0;
+        }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 
@@ -172,7 +161,7 @@ void CPropertyImg::onDropDown()
     QAction* browse = menu.addAction(platform::langString(42003));
     browse->setData(kBrowserCommand);
     const QPoint at = m_browse->mapToGlobal(QPoint(0, m_browse->height()));
-    QAction* chosen = menuRunner() ? menuRunner()(&menu, at) : menu.exec(at);
+    QAction* chosen = controls::runPopupMenu(&menu, at);
     if (chosen != browse)
         return;
     editor::CBrowserDlg dlg(browserFolder(isAnimation()), this);

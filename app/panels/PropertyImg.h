@@ -31,9 +31,6 @@ public:
     // The plain fields: stay and mode.
     static std::span<const FieldBinding> bindings();
 
-    // Runs the browse button's drop-down menu (tests replace it).
-    using MenuRunner = std::function<QAction*(QMenu*, const QPoint&)>;
-    static MenuRunner setMenuRunner(MenuRunner r);
     // The folder the image browser opens on for this item's kind.
     static QString browserFolder(bool animation);
 

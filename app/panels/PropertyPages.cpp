@@ -1,6 +1,6 @@
 #include "app/panels/PropertyPages.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PropertyBorder.h"
 #include "app/panels/PropertyClockDigit.h"
 #include "app/panels/PropertyClockSimul.h"
@@ -65,11 +65,8 @@ bool CPropertyPage::event(QEvent* e)
         placePanels();
         return true;
     }
-    if (platform::asMessage(e, app::WM_NODE_SELECT)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeSelect::dispatch(e, [this](tagItemData* node) { return OnNodeSelect(node); }))
         return true;
-    }
     return controls::CModelessDialog::event(e);
 }
 
@@ -81,7 +78,7 @@ void CPropertyPage::OnNodeDeleting(tagItemData* node)
 
 void CPropertyPage::load(CPanelBase* p, tagItemData* node)
 {
-    platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node), 0);
+    spine::NodeLoad::send(p, node);
 }
 
 int CPropertyPage::panelsMinimumHeight() const
@@ -213,11 +210,8 @@ CPanelBase* CPropertySubwnd::mainPanel(MainSlot s) const
 
 bool CPropertySubwnd::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_TEXT_WRAPWIDTH)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnTextWrapWidth(m->wParam(), m->lParam()));
+    if (spine::TextWrapWidth::dispatch(e, [this](std::uintptr_t w, std::intptr_t l) { return OnTextWrapWidth(w, l); }))
         return true;
-    }
     return CPropertyPage::event(e);
 }
 
@@ -226,7 +220,7 @@ int CPropertySubwnd::OnTextWrapWidth(platform::WPARAM w, platform::LPARAM l)
     CPanelBase* rich = mainPanel(MainSlot::RichText);
     if (m_curMain != rich)
         return 0;
-    return static_cast<int>(platform::sendMessage(rich, app::WM_TEXT_WRAPWIDTH, w, l));
+    return static_cast<int>(spine::TextWrapWidth::send(rich, w, l));
 }
 
 SubwndWidths CPropertySubwnd::widths() const

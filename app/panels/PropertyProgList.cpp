@@ -1,8 +1,9 @@
 #include "app/panels/PropertyProgList.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
+#include "app/controls/PopupMenu.h"
 #include "app/editor/TreeRules.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -21,12 +22,6 @@ constexpr int kButtonIds[4] = {CPropertyProgList::IdAdd, CPropertyProgList::IdDe
 constexpr unsigned kButtonIcons[4] = {6208, 6209, 6207, 6210};
 constexpr unsigned kButtonTips[4] = {34600, 34603, 34601, 34602};
 constexpr unsigned kRowIcons[8] = {6055, 6054, 6056, 6049, 6052, 6103, 6050, 6053};
-
-CPropertyProgList::MenuRunner& menuRunner()
-{
-    static CPropertyProgList::MenuRunner r;
-    return r;
-}
 
 } // namespace
 
@@ -54,11 +49,6 @@ int itemIconIndex(std::uint16_t itemType)
     case IT_GRID: return 7;
     default: return 0;
     }
-}
-
-CPropertyProgList::MenuRunner CPropertyProgList::setMenuRunner(MenuRunner r)
-{
-    return std::exchange(menuRunner(), std::move(r));
 }
 
 CPropertyProgList::CPropertyProgList(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent)
@@ -97,16 +87,10 @@ bool CPropertyProgList::OnInitDialog()
 
 bool CPropertyProgList::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_NODE_SELECT)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnNodeSelect(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::NodeSelect::dispatch(e, [this](tagItemData* node) { return OnNodeSelect(node); }))
         return true;
-    }
-    if (platform::asMessage(e, app::WM_ITEM_CREATE)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnItemCreate(reinterpret_cast<tagItemData*>(m->wParam()), static_cast<int>(m->lParam())));
+    if (spine::ItemCreate::dispatch(e, [this](tagItemData* window, int kind) { return OnItemCreate(window, kind); }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 
@@ -153,7 +137,7 @@ int CPropertyProgList::OnNodeLoad(tagItemData* node)
     if (m_list->count() > 0)
         selectRow(0);
     else
-        platform::postMessage(page(), app::WM_NODE_SELECT, 0, 0);
+        spine::NodeSelect::post(page(), nullptr);
     return 1;
 }
 
@@ -197,7 +181,7 @@ void CPropertyProgList::onRowChanged()
     if (item == m_lastSelected)
         return;
     m_lastSelected = item;
-    platform::sendMessage(page(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(item), 0);
+    spine::NodeSelect::send(page(), item);
     if (m_tellCanvas) {
         if (m_ctx.host)
             m_ctx.host->selectItem(item, true);
@@ -265,7 +249,7 @@ void CPropertyProgList::onAdd()
         a->setData(static_cast<int>(e.itemType));
     }
     const QPoint at = m_buttons[0]->mapToGlobal(QPoint(0, m_buttons[0]->height()));
-    QAction* chosen = menuRunner() ? menuRunner()(&menu, at) : menu.exec(at);
+    QAction* chosen = controls::runPopupMenu(&menu, at);
     if (chosen)
         AddItemOfType(static_cast<std::uint16_t>(chosen->data().toInt()));
 }
@@ -297,7 +281,7 @@ void CPropertyProgList::onDelete()
     }
     renumberFrom(row);
     if (m_list->count() == 0)
-        platform::postMessage(page(), app::WM_NODE_SELECT, 0, 0);
+        spine::NodeSelect::post(page(), nullptr);
     else
         selectRow(m_list->count() - 1);
 }

@@ -52,9 +52,6 @@ public:
     QListWidget* list() const { return m_list; }
     tagItemData* itemAt(int row) const;
 
-    // Runs the add menu at a screen point; tests replace it.
-    using MenuRunner = std::function<QAction*(QMenu*, const QPoint&)>;
-    static MenuRunner setMenuRunner(MenuRunner r);
 
 signals:
     // The item is about to be deleted: whoever shows it lets go of it.

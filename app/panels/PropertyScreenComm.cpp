@@ -1,6 +1,6 @@
 #include "app/panels/PropertyScreenComm.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/Edits.h"
 #include "app/controls/IconButton.h"
 #include "app/spine/HostAddress.h"
@@ -259,11 +259,8 @@ int CPropertyScreenComm::OnSettingsChanged(platform::WPARAM w, platform::LPARAM 
 
 bool CPropertyScreenComm::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_SETTINGS_CHANGED)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        m->setResult(OnSettingsChanged(m->wParam(), m->lParam()));
+    if (spine::SettingsChanged::dispatch(e, [this](std::uintptr_t w, std::intptr_t l) { return OnSettingsChanged(w, l); }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 

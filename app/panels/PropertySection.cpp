@@ -1,6 +1,6 @@
 #include "app/panels/PropertySection.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/CanvasGeometry.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -111,7 +111,7 @@ void CPropertySection::onSize(bool isWidth)
     }
     // A rich-text item of the window wraps again at the new width.
     if (isWidth)
-        platform::sendMessage(parentWidget(), app::WM_TEXT_WRAPWIDTH, 0, 0);
+        spine::TextWrapWidth::send(parentWidget(), 0, 0);
 }
 
 } // namespace panels

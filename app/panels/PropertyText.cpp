@@ -1,6 +1,7 @@
 #include "app/panels/PropertyText.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
+#include "app/spine/Seams.h"
 #include "app/controls/ColourPicker.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/controls/IconButton.h"
@@ -29,12 +30,6 @@ namespace panels {
 namespace {
 namespace rec = records::richtext;
 
-CPropertyText::ConverterFactory& converterFactory()
-{
-    static CPropertyText::ConverterFactory f;
-    return f;
-}
-
 // The folder the import dialog opens in, kept for the program's run.
 QString& importFolder()
 {
@@ -43,10 +38,6 @@ QString& importFolder()
 }
 } // namespace
 
-CPropertyText::ConverterFactory CPropertyText::setConverterFactory(ConverterFactory f)
-{
-    return std::exchange(converterFactory(), std::move(f));
-}
 
 CPropertyText::CPropertyText(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
 
@@ -109,14 +100,13 @@ bool CPropertyText::OnInitDialog()
 
 bool CPropertyText::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_TEXT_WRAPWIDTH)) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        // The section's width changed: wrap at the new width, store nothing.
-        if (m_node && m_record && m_record->get(rec::Wrap))
-            ApplyWrap();
-        m->setResult(0);
+    if (spine::TextWrapWidth::dispatch(e, [this](std::uintptr_t, std::intptr_t) {
+            // The section's width changed: wrap at the new width, store nothing.
+            if (m_node && m_record && m_record->get(rec::Wrap))
+                ApplyWrap();
+            return 0;
+        }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 
@@ -227,7 +217,8 @@ void CPropertyText::ImportFile(const QString& path)
     if (m_converter)
         m_converter->cancel();
     delete m_converter;
-    DocumentConverter* conv = converterFactory() ? converterFactory()(this) : new OfficeDocumentConverter(this);
+    const auto made = spine::seams().documentConverter;
+    DocumentConverter* conv = made ? made(this) : new OfficeDocumentConverter(this);
     m_converter = conv;
     tagItemData* target = m_node;
     connect(conv, &DocumentConverter::converted, this, [this, conv, target](const QByteArray& rtf) {

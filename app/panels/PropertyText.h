@@ -58,9 +58,6 @@ public:
     void cancelImport();
     // The progress of a running read, once it is shown.
     QProgressDialog* importProgress() const { return m_progress; }
-    // Who converts documents (tests put a fake in).
-    using ConverterFactory = std::function<DocumentConverter*(QObject* parent)>;
-    static ConverterFactory setConverterFactory(ConverterFactory f);
 
     controls::CRichEditCtrlEx* edit() const { return m_edit; }
     CRichTextBar* bar() const { return m_bar; }

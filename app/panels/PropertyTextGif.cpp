@@ -1,6 +1,6 @@
 #include "app/panels/PropertyTextGif.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ColourPicker.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/controls/IconButton.h"
@@ -72,10 +72,8 @@ bool CPropertyTextGif::OnInitDialog()
 
 bool CPropertyTextGif::event(QEvent* e)
 {
-    if (platform::asMessage(e, app::WM_TEXT_WRAPWIDTH)) {
-        static_cast<platform::MessageEvent*>(e)->setResult(0);
+    if (spine::TextWrapWidth::dispatch(e, [](std::uintptr_t, std::intptr_t) { return 0; }))
         return true;
-    }
     return CPanelBase::event(e);
 }
 
@@ -129,7 +127,7 @@ void CPropertyTextGif::OnTimer()
         m_ctx.host->repaintNode(m_node);
     QWidget* target = m_notify ? m_notify.data() : parentWidget();
     if (target)
-        platform::sendMessage(target, app::WM_GIFTEXT_CHANGED, 0, 0);
+        spine::GifTextChanged::send(target);
 }
 
 void CPropertyTextGif::onAlignOn()
@@ -147,8 +145,8 @@ void CPropertyTextGif::OpenEffectDialog()
         return;
     runAnimationDialog(m_ctx, m_node, this);
     if (QWidget* page = parentWidget()) {
-        platform::sendMessage(page, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(m_node), 0);
-        platform::sendMessage(page, app::WM_TEXT_WRAPWIDTH, 0, 0);
+        spine::NodeSelect::send(page, m_node);
+        spine::TextWrapWidth::send(page, 0, 0);
     }
 }
 

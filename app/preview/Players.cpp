@@ -143,7 +143,7 @@ void CPlayElement::loopStarted()
     m_timer = std::make_unique<CMultimediaTimer>(*m_loop);
     m_itemIndex = 0;
     BeginItem();
-    m_loop->post({TM_PLAY_BEGIN, 0, 0});
+    m_loop->post(spine::PlayBegin::make());
 }
 
 void CPlayElement::OnTimer()
@@ -154,13 +154,13 @@ void CPlayElement::OnTimer()
         m_dropped.fetch_add(1, std::memory_order_relaxed);
         return;
     }
-    m_loop->post({m_stepIndex >= m_stepCount ? TM_PLAY_DONE : TM_PLAY_TICK, 0, 0});
+    m_loop->post(m_stepIndex >= m_stepCount ? spine::PlayDone::make() : spine::PlayTick::make());
 }
 
-bool CPlayElement::loopMessage(const PlayMessage& m)
+bool CPlayElement::loopMessage(const spine::PlayMessage& m)
 {
     switch (m.id) {
-    case TM_PLAY_BEGIN:
+    case spine::TM_PLAY_BEGIN:
         m_timer->Kill();
         BeginPhase();
         m_stepIndex = 0;
@@ -169,9 +169,9 @@ bool CPlayElement::loopMessage(const PlayMessage& m)
         if (m_stepCount > 0)
             m_timer->Arm(m_period, !m_periodic);
         else
-            m_loop->post({TM_PLAY_DONE, 0, 0});
+            m_loop->post(spine::PlayDone::make());
         return true;
-    case TM_PLAY_TICK: {
+    case spine::TM_PLAY_TICK: {
         int one = 1;
         m_tickPending.compare_exchange_strong(one, 0);
         if (m_stepIndex >= m_stepCount)
@@ -187,42 +187,42 @@ bool CPlayElement::loopMessage(const PlayMessage& m)
         } else {
             m_timer->Kill();
             if (m_stay == 0)
-                m_loop->post({TM_PLAY_DONE, 0, 0});
+                m_loop->post(spine::PlayDone::make());
             else
                 m_timer->Arm(m_stay, true);
         }
         return true;
     }
-    case TM_PLAY_DONE:
+    case spine::TM_PLAY_DONE:
         m_tickPending.store(0);
         m_timer->Kill();
         if (m_exitPending) {
             m_exitPending = false;
             m_phase = 1;
-            m_loop->post({TM_PLAY_BEGIN, 0, 0});
+            m_loop->post(spine::PlayBegin::make());
             return true;
         }
         if (m_pageIndex < m_pageCount - 1) {
             ++m_pageIndex;
             m_phase = 0;
-            m_loop->post({TM_PLAY_BEGIN, 0, 0});
+            m_loop->post(spine::PlayBegin::make());
             return true;
         }
         EndItem();
         ++m_itemIndex;
         if (m_itemIndex < m_itemCount) {
             BeginItem();
-            m_loop->post({TM_PLAY_BEGIN, 0, 0});
+            m_loop->post(spine::PlayBegin::make());
             return true;
         }
         if (m_loopFlag && m_itemCount > 0) {
             m_itemIndex = 0;
             BeginItem();
-            m_loop->post({TM_PLAY_BEGIN, 0, 0});
+            m_loop->post(spine::PlayBegin::make());
             return true;
         }
         if (m_controller)
-            m_controller->Post({TM_PLAY_DONE, m_generation, reinterpret_cast<std::intptr_t>(this)});
+            m_controller->Post(spine::PlayDone::make(m_generation, this));
         return false;
     default:
         OnMessage(m);
@@ -807,7 +807,7 @@ void CPlayControl::BeginScene(tagItemData* scene)
     const std::int32_t mode = scene->PlayTime;
     const bool once = static_cast<std::uint32_t>(mode) == 0xFFFF0000u;
     if (!once && mode != -1)
-        m_loop->post({TM_PLAY_ARMTIMER, static_cast<std::uintptr_t>(static_cast<std::uint32_t>(mode)), 1});
+        m_loop->post(spine::PlayArmTimer::make(static_cast<std::uint32_t>(mode), 1));
 
     m_inUse = m_globalPlayers;
     for (tagItemData* s = scene->FirstChild; s && m_inUse < kPlayers; s = s->NextSibling) {
@@ -824,7 +824,7 @@ void CPlayControl::PostSceneEnd()
     if (m_sceneEndPosted)
         return;
     m_sceneEndPosted = true;
-    m_loop->post({TM_PLAY_NEXTSCENE, m_sceneGeneration, 0});
+    m_loop->post(spine::PlayNextScene::make(m_sceneGeneration));
 }
 
 void CPlayControl::CheckSceneOver()
@@ -833,18 +833,21 @@ void CPlayControl::CheckSceneOver()
         PostSceneEnd();
 }
 
-bool CPlayControl::loopMessage(const PlayMessage& m)
+bool CPlayControl::loopMessage(const spine::PlayMessage& m)
 {
     switch (m.id) {
-    case TM_PLAY_ARMTIMER:
+    case spine::TM_PLAY_ARMTIMER: {
+        const auto arm = spine::PlayArmTimer::read(m);
         m_timer->Kill();
-        if (m.wParam)
-            m_timer->Arm(static_cast<unsigned>(m.wParam), m.lParam == 1);
+        if (arm->w)
+            m_timer->Arm(arm->w, arm->l == 1);
         return true;
-    case TM_PLAY_DONE: {
-        auto* from = reinterpret_cast<CPlayElement*>(m.lParam);
+    }
+    case spine::TM_PLAY_DONE: {
+        const auto done = spine::PlayDone::read(m);
+        const CPlayElement* from = done->l;
         // A notice from a player detached since (an earlier scene) is stale.
-        if (!from || from->Generation() != m.wParam || !from->Node())
+        if (!from || from->Generation() != done->w || !from->Node())
             return true;
         if (from == m_scenePlayer.get()) {
             CheckSceneOver();
@@ -859,11 +862,11 @@ bool CPlayControl::loopMessage(const PlayMessage& m)
         }
         return true;
     }
-    case TM_PLAY_SCENEEND:
+    case spine::TM_PLAY_SCENEEND:
         PostSceneEnd();
         return true;
-    case TM_PLAY_NEXTSCENE: {
-        if (!m_current || m.wParam != m_sceneGeneration)
+    case spine::TM_PLAY_NEXTSCENE: {
+        if (!m_current || spine::PlayNextScene::read(m)->w != m_sceneGeneration)
             return true;
         for (int i = m_globalPlayers; i < kPlayers; ++i)
             DetachPlayer(*m_players[static_cast<std::size_t>(i)]);

@@ -51,6 +51,8 @@ public:
     const ShellSettings& Settings() const { return m_settings; }
     CInstanceChecker* InstanceChecker() const { return m_checker.get(); }
     const QString& AppFolder() const { return m_env.appFolder; }
+    // The user's language (a Windows language id).
+    int UserLangId() const { return m_env.userLangId; }
     QString ConfigPath() const { return m_env.appFolder + QStringLiteral("config.ini"); }
     QString UsrPath() const { return m_env.appFolder + QStringLiteral("usr.ini"); }
     // Whether shut-down writes the configuration: only once it has been read

@@ -1,6 +1,6 @@
 #include "app/shell/MainFrame.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
@@ -194,14 +194,14 @@ QMainWindow* CreateMainFrame(CMainApp& app)
     return frame->OnCreate() ? frame.release() : nullptr;
 }
 
-CMainFrame::CMainFrame(CMainApp& app, FrameSeams seams, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
-    : QMainWindow(parent), m_app(app), m_core(app.Core()), m_seams(std::move(seams)), m_panel(std::move(panel))
+CMainFrame::CMainFrame(CMainApp& app, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_core(app.Core()), m_panel(std::move(panel))
 {
     // Scroll bars go to the MDI area; the title is the program's name.
     setWindowTitle(GetExeBaseName());
     resize(kInitialWidth, kInitialHeight);
     setWindowIcon(platform::langIcon(128));
-    fillDefaultSeams();
+    fillOwnDialogs();
     if (!g_frame)
         g_frame = this;
 }
@@ -734,8 +734,8 @@ dialogs::TaskOutcome CMainFrame::runJob(std::function<int(CCore&)> call)
 
 int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
 {
-    if (m_seams.runTask)
-        return m_seams.runTask(this, task, screen, arg);
+    if (const auto run = dialog(&spine::FrameDialogs::runTask))
+        return run(this, task, screen, arg);
     return RunTask(task, screen, arg);
 }
 
@@ -743,36 +743,27 @@ int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
 
 bool CMainFrame::event(QEvent* e)
 {
-    using namespace app;
-    const unsigned type = static_cast<unsigned>(e->type());
+    using namespace spine;
     if (e->type() == QEvent::StatusTip) {
         if (m_panes[0])
             m_panes[0]->setText(static_cast<QStatusTipEvent*>(e)->tip());
         return true;
     }
-    if (type == platform::WM_COMMAND) {
-        OnCommand(unsigned(platform::commandId(static_cast<platform::MessageEvent*>(e)->wParam())));
-        return true;
-    }
-    if (type >= QEvent::User) {
-        auto* m = static_cast<platform::MessageEvent*>(e);
-        auto* node = reinterpret_cast<tagItemData*>(m->wParam());
-        switch (type) {
-        case WM_STATUS_IDLE: ResetStatusTexts(); return true;
-        case WM_SCREEN_HWCHANGED:
-            m->setResult(OnScreenHwChanged(node, reinterpret_cast<const tagGlobalInfo*>(m->lParam())));
-            return true;
-        case WM_SCREEN_CHANGED: OnScreenChanged(node); return true;
-        case WM_SEARCH_SCREENS: OnSearchScreens(int(m->wParam()), int(m->lParam())); return true;
-        case WM_SEND_PROGRAMS: m->setResult(OnSendProgramsMsg(node, m->lParam())); return true;
-        case WM_WIZARD_FINISH: m->setResult(OnWizardFinish(node, m->lParam())); return true;
-        case WM_SCREEN_RECONNECT: ResetStatusTexts(); ReconnectScreen(node); return true;
-        case WM_ITEM_MOVED: m->setResult(OnItemMoved(node)); return true;
-        case WM_SETTINGS_CHANGED: m->setResult(OnSettingsChanged(m->wParam())); return true;
-        default: break;
-        }
-    }
-    return QMainWindow::event(e);
+    const bool handled =
+        Command::dispatch(e, [this](CommandWord c, QObject*) { OnCommand(unsigned(c.id)); })
+        || StatusIdle::dispatch(e, [this] { ResetStatusTexts(); })
+        || ScreenHwChanged::dispatch(e, [this](tagItemData* s, const tagGlobalInfo* old) { return OnScreenHwChanged(s, old); })
+        || ScreenChanged::dispatch(e, [this](tagItemData* s) { OnScreenChanged(s); })
+        || SearchScreens::dispatch(e, [this](int replace, int readHw) { OnSearchScreens(replace, readHw); })
+        || SendPrograms::dispatch(e, [this](tagItemData* s, tagItemData* link) { return OnSendProgramsMsg(s, link); })
+        || WizardFinish::dispatch(e, [this](tagItemData* s, std::intptr_t flags) { return OnWizardFinish(s, flags); })
+        || ScreenReconnect::dispatch(e, [this](tagItemData* s) {
+               ResetStatusTexts();
+               ReconnectScreen(s);
+           })
+        || ItemMoved::dispatch(e, [this](tagItemData* s) { return OnItemMoved(s); })
+        || SettingsChanged::dispatch(e, [this](std::uintptr_t what, std::intptr_t) { return OnSettingsChanged(what); });
+    return handled || QMainWindow::event(e);
 }
 
 void CMainFrame::showEvent(QShowEvent* e)

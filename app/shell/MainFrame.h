@@ -5,8 +5,10 @@
 // core's progress callbacks through CoreRelay, re-opens the screens of
 // "config.ini" and runs the commands of its menu (MainFrameCommands.cpp).
 #include "app/dialogs/task/TaskJob.h"
+#include "app/dialogs/task/TaskProgress.h"
 #include "app/editor/EditorLinks.h"
 #include "app/spine/CoreRelay.h"
+#include "app/spine/Seams.h"
 #include "app/shell/FramePorts.h"
 #include "app/shell/MainFrameCommands.h"
 #include "platform/LangPack.h"
@@ -41,8 +43,7 @@ public:
     static constexpr int kPropertyHeight = 192;
 
     // Without a panel the frame makes the screen panel with the tree editor.
-    CMainFrame(CMainApp& app, FrameSeams seams = {}, std::unique_ptr<ScreenPanelPort> panel = nullptr,
-               QWidget* parent = nullptr);
+    explicit CMainFrame(CMainApp& app, std::unique_ptr<ScreenPanelPort> panel = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Builds the bars, panes, tooltip and callbacks and re-opens the screens;
@@ -52,7 +53,6 @@ public:
     CCore& Core() { return m_core; }
     CMainApp& App() { return m_app; }
     ScreenPanelPort* Panel() const { return m_panel.get(); }
-    FrameSeams& Seams() { return m_seams; }
     tooltips::CHtmlToolTip* ToolTip() const { return m_tip.get(); }
     QMdiArea* MdiArea() const { return m_mdi; }
     controls::CStaticSplitterWnd* OuterSplitter() const { return m_outer; }
@@ -129,7 +129,8 @@ public:
     void OnSearchScreens(int replace, int readHardware);
     int OnWizardFinish(tagItemData* screen, platform::LPARAM flags);
     int OnScreenHwChanged(tagItemData* screen, const tagGlobalInfo* old);
-    int OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScreen);
+    // linkScreen: null the screen's own link, TARGET_SCREEN_NONE none, else another screen's.
+    int OnSendProgramsMsg(tagItemData* screen, tagItemData* linkScreen);
     int OnItemMoved(tagItemData* screen);
     int OnSettingsChanged(platform::WPARAM what);
     void OnScreenChanged(tagItemData* node);
@@ -164,8 +165,15 @@ private:
     bool deleteKeyRelayed(QObject* watched, QEvent* e);
     tagItemData* selectedScreenOrNotice();
     void notAvailable();
-    // The dialogs that exist stand behind the seams a caller left empty.
-    void fillDefaultSeams();
+    // The frame's own dialogs, which stand behind the registry's frame slots.
+    void fillOwnDialogs();
+    // The registry's slot where a test filled it, else the frame's own.
+    template <class Slot>
+    Slot dialog(Slot spine::FrameDialogs::*slot) const
+    {
+        const Slot& seam = spine::seams().frame.*slot;
+        return seam ? seam : m_own.*slot;
+    }
     void sendPrograms(tagItemData* screen);
     int runTask(int task, tagItemData* screen, std::intptr_t arg);
     // One controller request as a job of the task dialog; a failure stays open with its text.
@@ -173,7 +181,7 @@ private:
 
     CMainApp& m_app;
     CCore& m_core;
-    FrameSeams m_seams;
+    spine::FrameDialogs m_own;
     std::unique_ptr<tooltips::CHtmlToolTip> m_tip;
     QLabel* m_panes[3] = {};
     QToolBar* m_mainBar = nullptr;

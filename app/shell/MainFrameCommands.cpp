@@ -1,7 +1,7 @@
 // The main frame's commands and the messages other windows send it.
 #include "app/shell/MainFrame.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/MessageBox.h"
 #include "app/shell/AppHelpers.h"
@@ -118,9 +118,9 @@ SYSTEMTIME localNow()
 
 } // namespace
 
-void CMainFrame::fillDefaultSeams()
+void CMainFrame::fillOwnDialogs()
 {
-    FrameSeams& s = m_seams;
+    spine::FrameDialogs& s = m_own;
     if (!s.accessGate)
         s.accessGate = [](int id, QWidget* owner) { return dialogs::PassAccessGate(id, owner); };
     if (!s.hardwareSettings)
@@ -215,8 +215,8 @@ bool CMainFrame::OnCommand(unsigned id)
     case ID_NETWORK_SETTINGS:
     case ID_WIFI_SETTINGS: OnSettingsDialog(id); break;
     case ID_SOFTWARE_SETTINGS:
-        if (m_seams.softwareSettings)
-            m_seams.softwareSettings(this);
+        if (const auto settings = dialog(&spine::FrameDialogs::softwareSettings))
+            settings(this);
         else
             notAvailable();
         break;
@@ -263,20 +263,22 @@ void CMainFrame::notAvailable()
 
 int CMainFrame::CheckRights(unsigned id)
 {
-    if (!m_seams.accessGate) {
+    const auto gate = dialog(&spine::FrameDialogs::accessGate);
+    if (!gate) {
         notAvailable();
         return 0;
     }
-    return m_seams.accessGate(int(id), this) ? 1 : 0;
+    return gate(int(id), this) ? 1 : 0;
 }
 
 void CMainFrame::OnNewScreen()
 {
-    if (!m_seams.newScreen) {
+    const auto newScreen = dialog(&spine::FrameDialogs::newScreen);
+    if (!newScreen) {
         notAvailable();
         return;
     }
-    if (m_seams.newScreen(this) == 1023)
+    if (newScreen(this) == 1023)
         OnSearch();
 }
 
@@ -323,12 +325,13 @@ void CMainFrame::OnExportUsbFile()
     tagItemData* screen = selectedScreenOrNotice();
     if (!screen)
         return;
-    if (!m_seams.usbExport) {
+    const auto usbExport = dialog(&spine::FrameDialogs::usbExport);
+    if (!usbExport) {
         notAvailable();
         return;
     }
     UsbExportChoice choice;
-    if (m_seams.usbExport(this, screen, choice) != 1)
+    if (usbExport(this, screen, choice) != 1)
         return;
     std::uint32_t stamp = m_core.PCToRemoteTime(localNow());
     if (choice.options & 4)
@@ -363,8 +366,8 @@ void CMainFrame::OnFindScreen()
 
 void CMainFrame::OnSearch()
 {
-    if (m_seams.searchScope) {
-        m_seams.searchScope(this);
+    if (const auto searchScope = dialog(&spine::FrameDialogs::searchScope)) {
+        searchScope(this);
         AllScreenSettingsChanged();
     } else {
         notAvailable();
@@ -381,8 +384,7 @@ void CMainFrame::OnReadHardwareInfo()
     *copy = screen->Global;
     // A request waits seconds on a silent controller: it runs as a job.
     if (runTask(TASK_READ_SCREEN, screen, 0) == 1)
-        platform::sendMessage(this, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
-                              reinterpret_cast<platform::LPARAM>(copy.get()));
+        spine::ScreenHwChanged::send(this, screen, copy.get());
     else
         screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
 }
@@ -413,11 +415,11 @@ void CMainFrame::OnSettingsDialog(unsigned id)
     tagItemData* screen = selectedScreenOrNotice();
     if (!screen || !CheckRights(id))
         return;
-    const auto& dialog = id == ID_HARDWARE_SETTINGS ? m_seams.hardwareSettings
-                       : id == ID_NETWORK_SETTINGS  ? m_seams.networkSettings
-                                                    : m_seams.wifiSettings;
-    if (dialog) {
-        dialog(this, screen);
+    const auto settings = dialog(id == ID_HARDWARE_SETTINGS ? &spine::FrameDialogs::hardwareSettings
+                                 : id == ID_NETWORK_SETTINGS  ? &spine::FrameDialogs::networkSettings
+                                                              : &spine::FrameDialogs::wifiSettings);
+    if (settings) {
+        settings(this, screen);
         NodeSettingsChanged(screen);
     } else {
         notAvailable();
@@ -428,8 +430,8 @@ void CMainFrame::OnWizard()
 {
     if (!CheckRights(ID_WIZARD))
         return;
-    if (m_seams.wizard) {
-        m_seams.wizard(this);
+    if (const auto wizard = dialog(&spine::FrameDialogs::wizard)) {
+        wizard(this);
         AllScreenSettingsChanged();
     } else {
         notAvailable();
@@ -438,8 +440,8 @@ void CMainFrame::OnWizard()
 
 void CMainFrame::OnBulkSend()
 {
-    if (m_seams.bulkSend) {
-        m_seams.bulkSend(this);
+    if (const auto bulkSend = dialog(&spine::FrameDialogs::bulkSend)) {
+        bulkSend(this);
         AllScreenSettingsChanged();
     } else {
         notAvailable();
@@ -459,13 +461,14 @@ void CMainFrame::OnPreview()
     }
     if (!scene || !canvas)
         return;
-    int dot = m_seams.canvasDot ? m_seams.canvasDot(canvas) : 3;
+    // Three pixels a dot, fewer when the screen would not fit the display.
+    int dot = 3;
     const QScreen* display = QGuiApplication::primaryScreen();
     const int displayHeight = display ? display->geometry().height() : 768;
     while (dot > 1 && dot * int(screen->Global.Height) > displayHeight)
         --dot;
-    if (m_seams.preview)
-        m_seams.preview(this, scene, dot, screen->Global.Type);
+    if (const auto preview = dialog(&spine::FrameDialogs::preview))
+        preview(this, scene, dot, screen->Global.Type);
     else
         notAvailable();
 }
@@ -477,7 +480,7 @@ void CMainFrame::OnLanguage(unsigned id)
     const int old = settings.language;
     if (code < 0 || code == old)
         return;
-    const int user = m_seams.userLanguage >= 0 ? m_seams.userLanguage : UserDefaultLangId();
+    const int user = m_app.UserLangId();
     if (ChooseUiLanguage(old, user) == ChooseUiLanguage(code, user)) {
         settings.language = code;
         return;
@@ -516,8 +519,8 @@ void CMainFrame::OnCheckUpdate()
 {
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/upgrade");
     const QStringList args{UpdaterParameter(ID_CHECK_UPDATE)};
-    if (m_seams.startDetached)
-        m_seams.startDetached(program, args);
+    if (const auto start = dialog(&spine::FrameDialogs::startDetached))
+        start(program, args);
     else if (!QFileInfo::exists(program) || !QProcess::startDetached(program, args))
         notAvailable();
 }
@@ -526,8 +529,8 @@ void CMainFrame::OnUpdate()
 {
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/upgrade");
     const QStringList args{UpdaterParameter(ID_UPDATE)};
-    if (m_seams.startDetached)
-        m_seams.startDetached(program, args);
+    if (const auto start = dialog(&spine::FrameDialogs::startDetached))
+        start(program, args);
     else if (!QFileInfo::exists(program) || !QProcess::startDetached(program, args))
         notAvailable();
 }
@@ -735,17 +738,17 @@ void CMainFrame::AllScreenSettingsChanged()
 void CMainFrame::NodeSettingsChanged(tagItemData* node)
 {
     if (node && m_links.propertyPane)
-        platform::sendMessage(m_links.propertyPane, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(node));
+        spine::NodeLoad::send(m_links.propertyPane, node);
 }
 
-int CMainFrame::OnSendProgramsMsg(tagItemData* screen, platform::LPARAM linkScreen)
+int CMainFrame::OnSendProgramsMsg(tagItemData* screen, tagItemData* linkScreen)
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
     // The link is borrowed for this send; the screen's own setting (a stored
     // broadcast, say) comes back after it.
     tagItemData* const saved = screen->Global.TargetScreen;
-    screen->Global.TargetScreen = linkScreen == -1 ? TARGET_SCREEN_NONE : reinterpret_cast<tagItemData*>(linkScreen);
+    screen->Global.TargetScreen = linkScreen;
     SendScreenPrograms(screen);
     screen->Global.TargetScreen = saved;
     return 0;

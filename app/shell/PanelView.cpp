@@ -2,7 +2,7 @@
 
 #include "app/shell/AppHelpers.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/MessageBox.h"
 #include "app/shell/ConfigFiles.h"
@@ -151,10 +151,8 @@ void CPanelView::resizeEvent(QResizeEvent* e)
 
 bool CPanelView::event(QEvent* e)
 {
-    if (const auto* m = platform::asMessage(e, app::WM_ITEM_RENAME)) {
-        const_cast<platform::MessageEvent*>(m)->setResult(OnItemRename(reinterpret_cast<tagItemData*>(m->wParam())));
+    if (spine::ItemRename::dispatch(e, [this](tagItemData* screen) { return OnItemRename(screen); }))
         return true;
-    }
     return CPanel::event(e);
 }
 
@@ -628,8 +626,7 @@ void ScreenRowsTree::onEdited(QTreeWidgetItem* item)
     }
     m_core.ChangeItemName(screen, wide(typed));
     // The panel moves the screen's file; a refusal brings the old name back.
-    if (platform::sendMessage(m_view->parentWidget(), app::WM_ITEM_RENAME, reinterpret_cast<platform::WPARAM>(screen)) ==
-        -1)
+    if (spine::ItemRename::send(m_view->parentWidget(), screen) == -1)
         m_core.ChangeItemName(screen, wide(before));
     UpdateItemText(screen);
 }

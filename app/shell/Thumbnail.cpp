@@ -1,6 +1,6 @@
 #include "app/shell/Thumbnail.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/MessageBox.h"
 #include "app/controls/StaticLink.h"
@@ -164,7 +164,7 @@ void CThumbnail::UpdateFromWindow(QWidget* canvas)
     if (!canvas || m_picture.isNull())
         return;
     QPainter p(&m_picture);
-    platform::sendMessage(canvas, app::WM_CANVAS_PAINTTO, reinterpret_cast<platform::WPARAM>(&p));
+    spine::CanvasPaintTo::send(canvas, &p);
 }
 
 void CThumbnail::SetViewRect(const QRect& r)
@@ -191,27 +191,27 @@ void CThumbnail::showThumbnail(int w, int h, editor::CLed* canvas)
 
 bool CThumbnail::event(QEvent* e)
 {
-    if (auto* m = platform::asMessage(e, app::WM_THUMB_SETSOURCE)) {
-        // The message was posted: only a canvas of the screen shown now, still alive, is asked.
-        if (QWidget* source = knownSource(m->wParam()))
-            UpdateFromWindow(source);
-        update();
-        const_cast<platform::MessageEvent*>(m)->setResult(1);
+    if (spine::ThumbSetSource::dispatch(e, [this](const QWidget* announced) {
+            // The message was posted: only a canvas of the screen shown now, still alive, is asked.
+            if (QWidget* source = knownSource(announced))
+                UpdateFromWindow(source);
+            update();
+            return 1;
+        }))
         return true;
-    }
     if (e->type() == QEvent::Resize)
         m_surface->setGeometry(rect());
     return QWidget::event(e);
 }
 
-QWidget* CThumbnail::knownSource(platform::WPARAM w) const
+QWidget* CThumbnail::knownSource(const QWidget* w) const
 {
     if (!m_target || !w)
         return nullptr;
-    if (w == reinterpret_cast<platform::WPARAM>(m_target.data()))
+    if (w == m_target.data())
         return m_target.data();
     for (QWidget* child : m_target->findChildren<QWidget*>()) {
-        if (w == reinterpret_cast<platform::WPARAM>(child))
+        if (w == child)
             return child;
     }
     return nullptr;

@@ -7,7 +7,6 @@
 #include "app/editor/EditorLinks.h"
 #include "app/editor/Led.h"
 
-#include "platform/MessageEvent.h"
 
 #include <QImage>
 #include <QPointer>
@@ -90,7 +89,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    QWidget* knownSource(platform::WPARAM w) const;
+    QWidget* knownSource(const QWidget* w) const;
 
     QImage m_picture;
     QRect m_area;

@@ -1,6 +1,7 @@
 #include "app/shell/UiHelpers.h"
 
 #include "app/shell/ShellLang.h"
+#include "app/spine/Seams.h"
 #include "platform/ProfileIni.h"
 
 #include <QDir>
@@ -36,41 +37,21 @@ bool deviceIsRemovable(const QByteArray& device)
     return sys.contains(u"/usb");
 }
 
-class MachineVolumes : public RemovableVolumes {
-public:
-    QStringList mountPoints() const override
-    {
-        QStringList out;
-        for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
-            if (v.isValid() && v.isReady() && deviceIsRemovable(v.device()))
-                out.append(v.rootPath());
-        return out;
-    }
-};
-
-std::unique_ptr<RemovableVolumes>& source()
+QStringList machineVolumes()
 {
-    static std::unique_ptr<RemovableVolumes> s = SystemRemovableVolumes();
-    return s;
+    QStringList out;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+        if (v.isValid() && v.isReady() && deviceIsRemovable(v.device()))
+            out.append(v.rootPath());
+    return out;
 }
 
 } // namespace
 
-std::unique_ptr<RemovableVolumes> SystemRemovableVolumes()
-{
-    return std::make_unique<MachineVolumes>();
-}
-
-std::unique_ptr<RemovableVolumes> SetRemovableVolumes(std::unique_ptr<RemovableVolumes> s)
-{
-    std::unique_ptr<RemovableVolumes> old = std::move(source());
-    source() = s ? std::move(s) : SystemRemovableVolumes();
-    return old;
-}
-
 QString GetRemovableDrives()
 {
-    QStringList roots = source()->mountPoints();
+    const auto seam = spine::seams().removableVolumes;
+    QStringList roots = seam ? seam() : machineVolumes();
     for (QString& r : roots)
         if (!r.endsWith(u'/'))
             r += u'/';

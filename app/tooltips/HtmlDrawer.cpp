@@ -922,8 +922,7 @@ bool CHtmlDrawer::OnMouseOver(QPoint p)
     const int i = HitTestLink(p);
     auto notify = [this] {
         if (m_hoverTarget && m_hoverMessage != 0)
-            platform::sendMessage(m_hoverTarget, m_hoverMessage, static_cast<platform::WPARAM>(m_hovered),
-                                  m_hoverParam);
+            spine::TooltipHover::send(m_hoverTarget, m_hoverMessage, m_hovered, m_hoverParam);
     };
     if (i >= 0) {
         const LinkArea& a = m_links[static_cast<size_t>(i)];
@@ -951,7 +950,7 @@ void CHtmlDrawer::FollowLink(int index)
     if (a.kind == 1) {
         controls::openTarget(a.text);
     } else if (a.kind == 2 && m_linkTarget && m_linkMessage != 0) {
-        platform::sendMessage(m_linkTarget, m_linkMessage, reinterpret_cast<platform::WPARAM>(&a.text), m_linkParam);
+        spine::TooltipLink::send(m_linkTarget, m_linkMessage, &a.text, m_linkParam);
     }
 }
 

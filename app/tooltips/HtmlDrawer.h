@@ -5,7 +5,7 @@
 // per-line and per-table records; Draw paints from those records, so it must
 // follow a Measure of the same text on a canvas with the same fonts.
 #include "app/tooltips/HtmlCanvas.h"
-#include "platform/MessageEvent.h"
+#include "app/spine/Messages.h"
 
 #include <QImage>
 #include <QPoint>
@@ -21,8 +21,6 @@
 class QObject;
 
 namespace tooltips {
-
-constexpr unsigned WM_TOOLTIP_REDRAW = 0x0465;
 
 // Lengths from markup are held to a million pixels and pen positions to a
 // range whose sums stay within an int, whatever the markup asks for.

@@ -47,7 +47,7 @@ bool CHtmlToolTip::Create(QWidget* owner)
 {
     m_owner = owner;
     m_sizes = TipSizes{};
-    m_drawer.setHoverCallback(this, WM_TOOLTIP_REDRAW, 0);
+    m_drawer.setHoverCallback(this, spine::WM_TOOLTIP_REDRAW, 0);
     setTimer(kPoll, m_pollPeriod);
     return true;
 }
@@ -599,7 +599,7 @@ void CHtmlToolTip::paintEvent(QPaintEvent*)
 
 bool CHtmlToolTip::event(QEvent* e)
 {
-    if (platform::asMessage(e, WM_TOOLTIP_REDRAW)) {
+    if (spine::TooltipRedraw::read(e)) {
         if (m_redraw) {
             m_paintAt = 0;
             repaint();

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by the device dialogs: control ids, pack texts, the
 // red result label and the ";"-ended lists of the pack's strings.
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/dialogs/task/TaskJob.h"
 #include "core/api/Callbacks.h"
@@ -65,7 +65,7 @@ inline bool readFromController(CCore& core, QWidget* owner, QObject* frame, QLab
                                int (CCore::*retrieve)(tagItemData*))
 {
     constexpr unsigned IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277;
-    platform::sendMessage(frame, app::WM_STATUS_IDLE);
+    spine::StatusIdle::send(frame);
     result->clear();
     const TaskOutcome out =
         RunTaskJob(core, owner, ReadJob(screen, [screen, retrieve](CCore& c) { return (c.*retrieve)(screen); }));

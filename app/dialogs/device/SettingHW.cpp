@@ -1,8 +1,9 @@
 #include "app/dialogs/device/SettingHW.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/access/AccessRights.h"
+#include "app/spine/Seams.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/spine/WorkModeCaptions.h"
@@ -34,28 +35,14 @@ constexpr unsigned IDL_ADDRESS = 6050, IDL_WIDTH = 6051, IDL_HEIGHT = 6052, IDL_
                    IDL_TIME_OFF = 6059, IDL_WEEKDAYS = 6060, IDL_VERSION = 6061, IDL_HARDWARE_ID = 6062,
                    IDL_VERSION_WORD = 6063, IDL_OPTIONS = 6064, IDL_DISPLAY = 6065, IDL_CONTROLLER = 6066;
 
-CSettingHW::UpgradeRunner& upgradeRunner()
-{
-    static CSettingHW::UpgradeRunner r;
-    return r;
-}
-
 // The main frame compares the screen block with this copy of it as it was;
 // the copy is freed when the sent message returns.
 void sendHwChanged(QObject* frame, tagItemData* screen, const tagGlobalInfo& before)
 {
     const auto copy = std::make_unique<tagGlobalInfo>(before);
-    platform::sendMessage(frame, app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
-                          reinterpret_cast<platform::LPARAM>(copy.get()));
+    spine::ScreenHwChanged::send(frame, screen, copy.get());
 }
 } // namespace
-
-CSettingHW::UpgradeRunner CSettingHW::setUpgradeRunner(UpgradeRunner runner)
-{
-    UpgradeRunner old = std::move(upgradeRunner());
-    upgradeRunner() = std::move(runner);
-    return old;
-}
 
 CSettingHW::CSettingHW(CCore& core, tagItemData* screen, QWidget* parent)
     : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent)
@@ -338,7 +325,7 @@ void CSettingHW::OnBnClickedSend()
         return;
     }
     if (*rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
-        platform::sendMessage(frameTarget(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
+        spine::ScreenReconnect::send(frameTarget(), m_screen);
 }
 
 void CSettingHW::OnBnClickedReset()
@@ -362,8 +349,8 @@ void CSettingHW::OnBnClickedUpgrade()
         return;
     const int kind = UpgradeTaskKind(g.HardwareId, g.RemoteVersion, g.CommType);
     const QPointer<CSettingHW> self(this);
-    if (upgradeRunner()) {
-        upgradeRunner()(m_core, m_screen, kind, this);
+    if (const auto upgrade = spine::seams().firmwareUpgrade) {
+        upgrade(m_core, m_screen, kind, this);
     } else {
         // On the heap: a dialog destroyed meanwhile takes it along.
         QPointer<CTaskDlg> task = new CTaskDlg(m_core, this);

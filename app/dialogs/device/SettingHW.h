@@ -52,11 +52,6 @@ public:
     // Where WM_STATUS_IDLE, WM_SCREEN_HWCHANGED and WM_SCREEN_RECONNECT go.
     void setMainFrame(QObject* frame) { m_frame = frame; }
 
-    // Runs the firmware upgrade of a task kind in place of the communication
-    // task dialog (tests); none set: the task dialog.
-    using UpgradeRunner = std::function<void(CCore&, tagItemData* screen, int taskKind, QWidget* parent)>;
-    static UpgradeRunner setUpgradeRunner(UpgradeRunner runner);
-
     void LoadFromScreen();
     void ShowVersionInfo();
     void OnBnClickedRead();

@@ -1,6 +1,6 @@
 #include "app/dialogs/device/SettingRetrieveDlg.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "core/api/Records.h"
@@ -465,7 +465,7 @@ void CSettingRetrieveDlg::OnBnClickedSearch()
                 m_core.AddScreenScope(i + 1);
         }
     }
-    platform::postMessage(m_frame.data(), app::WM_SEARCH_SCREENS, replace ? 1 : 0, readHw ? 1 : 0);
+    spine::SearchScreens::post(m_frame.data(), replace ? 1 : 0, readHw ? 1 : 0);
     accept();
 }
 

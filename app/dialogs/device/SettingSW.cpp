@@ -1,6 +1,6 @@
 #include "app/dialogs/device/SettingSW.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/Edits.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/DlgUtil.h"
@@ -195,7 +195,7 @@ bool CSettingSW::addTypedPort()
     if (m_ports->findItems(name, Qt::MatchExactly).isEmpty())
         addListed(name);
     m_portEdit->clear();
-    platform::sendMessage(m_linkPage.data(), app::WM_SETTINGS_CHANGED, kSerialPortsChanged);
+    spine::SettingsChanged::send(m_linkPage.data(), kSerialPortsChanged, 0);
     return true;
 }
 
@@ -208,7 +208,7 @@ void CSettingSW::OnBnClickedRemovePort()
     const QString name = item->text();
     m_core.RemoveUserSerialPort(reinterpret_cast<const char16_t*>(name.utf16()));
     delete item;
-    platform::sendMessage(m_linkPage.data(), app::WM_SETTINGS_CHANGED, kSerialPortsChanged);
+    spine::SettingsChanged::send(m_linkPage.data(), kSerialPortsChanged, 0);
 }
 
 void CSettingSW::OnBnClickedDefaults()
@@ -228,7 +228,7 @@ void CSettingSW::Apply()
     const auto p = static_cast<unsigned long>(m_threshold->value());
     if (p != CCore::GetColorThreshold()) {
         CCore::SetColorThreshold(p);
-        platform::sendMessage(m_frame.data(), app::WM_SETTINGS_CHANGED, kThresholdChanged);
+        spine::SettingsChanged::send(m_frame.data(), kThresholdChanged, 0);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "app/dialogs/device/SettingWIFI.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/device/WifiScanner.h"
 #include "app/dialogs/device/WifiSettings.h"
@@ -229,7 +229,7 @@ void CSettingWIFI::OnBnClickedWrite()
 {
     if (!m_screen)
         return;
-    platform::sendMessage(m_frame.data(), app::WM_STATUS_IDLE);
+    spine::StatusIdle::send(m_frame.data());
     tagGlobalInfo& g = m_screen->Global;
     const tagGlobalInfo before = g;
     const QByteArray storedSsid = StoredSsid(g);

@@ -1,6 +1,6 @@
 #include "app/dialogs/device/SettingWan.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
@@ -159,7 +159,7 @@ void CSettingWan::OnBnClickedWrite()
     if (*rc < 0)
         return;
     if (ApplyWanReconnect(before, m_screen->Global))
-        platform::sendMessage(m_frame.data(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(m_screen));
+        spine::ScreenReconnect::send(m_frame.data(), m_screen);
 }
 
 } // namespace dialogs

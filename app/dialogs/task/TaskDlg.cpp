@@ -1,6 +1,6 @@
 #include "app/dialogs/task/TaskDlg.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/StaticLink.h"
 #include "platform/LangPack.h"
@@ -248,7 +248,7 @@ void CTaskDlg::RunTask()
     m_busy = 0;
     QMetaObject::invokeMethod(this, [this, done] { JobEnded(done); }, Qt::QueuedConnection);
     if (done)
-        platform::postMessage(this, app::WM_TASK_DONE, static_cast<platform::WPARAM>(done));
+        spine::TaskDone::post(this, done);
 }
 
 int CTaskDlg::RunReadPass()
@@ -404,14 +404,12 @@ void CTaskDlg::closeEvent(QCloseEvent* e)
 
 bool CTaskDlg::event(QEvent* e)
 {
-    if (const auto* m = platform::asMessage(e, app::WM_TASK_DONE)) {
-        OnTaskDone(static_cast<int>(m->wParam()));
+    if (spine::TaskDone::dispatch(e, [this](int done) { OnTaskDone(done); }))
         return true;
-    }
-    if (const auto* m = platform::asMessage(e, platform::WM_COMMAND)) {
-        if (platform::commandId(m->wParam()) == IDC_CANCEL_TASK)
-            OnCancelTask();
+    if (spine::Command::dispatch(e, [this](spine::CommandWord c, QObject*) {
+            if (c.id == IDC_CANCEL_TASK)
+                OnCancelTask();
+        }))
         return true;
-    }
     return QDialog::event(e);
 }

@@ -1,6 +1,6 @@
 #include "app/dialogs/wizard/NewScreenDlg.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/spine/WorkModeCaptions.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
@@ -146,7 +146,7 @@ void CNewScreenDlg::OnCreate()
         return done(RESULT_CANCELLED);
     ApplyNewScreenValues(m_screen, values());
     tagItemData* screen = m_screen;
-    platform::sendMessage(m_frame, app::WM_ITEM_MOVED, reinterpret_cast<platform::WPARAM>(screen));
+    spine::ItemMoved::send(m_frame, screen);
     // The frame moved it into its tree unless it refused; then it stays ours to delete.
     if (screen->Parent != m_header)
         m_screen = nullptr;

@@ -1,6 +1,6 @@
 #include "app/dialogs/wizard/Wizard.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/dialogs/device/DlgUtil.h"
 #include "app/dialogs/wizard/WizardPages.h"
 #include "core/api/Core.h"
@@ -53,8 +53,7 @@ void CPage::keyPressEvent(QKeyEvent* e)
 
 void CPage::sendFinish(unsigned flags)
 {
-    platform::sendMessage(m_wizard->frame(), app::WM_WIZARD_FINISH, reinterpret_cast<platform::WPARAM>(screen()),
-                          platform::LPARAM(flags));
+    spine::WizardFinish::send(m_wizard->frame(), screen(), std::intptr_t(flags));
 }
 
 CWizard::CWizard(CCore& core, QWidget* parent, QObject* frame)

@@ -8,6 +8,7 @@
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
 #include "app/dialogs/wizard/WorkModeClass.h"
+#include "app/spine/Seams.h"
 #include "core/api/Records.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -470,20 +471,6 @@ bool CWizardRetrieveSuccess::OnWrite()
 
 // ---- page 3 ----
 
-namespace {
-CWizardRetrieve::SearchRunner& searchRunner()
-{
-    static CWizardRetrieve::SearchRunner r;
-    return r;
-}
-} // namespace
-
-CWizardRetrieve::SearchRunner CWizardRetrieve::setSearchRunner(SearchRunner runner)
-{
-    std::swap(searchRunner(), runner);
-    return runner;
-}
-
 bool CWizardRetrieve::Create(CWizard* wizard)
 {
     CPage::Create(wizard);
@@ -535,8 +522,8 @@ int CWizardRetrieve::ShowPage()
     m_outcome->setCurrentWidget(m_pending);
     int r = 2;
     const QPointer<CWizardRetrieve> self(this);
-    if (searchRunner()) {
-        r = searchRunner()(wizard(), core(), screen());
+    if (const auto search = spine::seams().wizardSearch) {
+        r = search(wizard(), core(), screen());
     } else {
         // On the heap: a wizard destroyed meanwhile takes it along.
         QPointer<CTaskDlg> task = new CTaskDlg(core(), wizard());

@@ -121,9 +121,6 @@ class CWizardRetrieve : public CPage {
     Q_OBJECT
 public:
     enum { IDD = 6430, IDC_STATUS = 6431, IDC_ICON = 6434, IDC_RETRY = 6442, FAIL_IDD = 6441 };
-    // Runs the search task for the screen: 1 found, 2 otherwise.
-    using SearchRunner = std::function<int(QWidget* owner, CCore& core, tagItemData* screen)>;
-    static SearchRunner setSearchRunner(SearchRunner runner);
 
     bool Create(CWizard* wizard) override;
     int ShowPage() override;

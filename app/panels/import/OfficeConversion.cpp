@@ -1,5 +1,7 @@
 #include "app/panels/import/OfficeConversion.h"
 
+#include "app/spine/Seams.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,23 +14,13 @@
 
 namespace panels {
 
-namespace {
-QString& programSetting()
-{
-    static QString program;
-    return program;
-}
-} // namespace
-
 QString officeProgram()
 {
-    if (!programSetting().isEmpty())
-        return programSetting();
+    if (const QString& chosen = spine::seams().officeProgram; !chosen.isEmpty())
+        return chosen;
     const QString found = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     return found.isEmpty() ? QStringLiteral("soffice") : found;
 }
-
-void setOfficeProgram(const QString& program) { programSetting() = program; }
 
 OfficeConversion::OfficeConversion(QObject* parent) : QObject(parent)
 {

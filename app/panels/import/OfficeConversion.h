@@ -16,10 +16,9 @@ class QTemporaryDir;
 
 namespace panels {
 
-// The office program, looked up on the PATH unless set (tests point it at a
-// missing or fake program).
+// The office program, looked up on the PATH unless the registry's
+// officeProgram names one (tests point it at a missing or fake program).
 QString officeProgram();
-void setOfficeProgram(const QString& program);
 
 inline constexpr int kOfficeTimeoutMs = 60000;
 

@@ -6,6 +6,7 @@
 #include "app/controls/ShadeButton.h"
 #include "app/controls/ShadeSplitButton.h"
 #include "app/controls/UrlOpener.h"
+#include "support/Seams.h"
 
 #include <QAction>
 #include <QDialog>
@@ -72,8 +73,9 @@ TEST(IconButton, CheckBoxTogglesAndIgnoresMenuAndAddress)
     b->SetMenu(&menu, &top);
     b->SetURL("https://example.invalid/");
     int menus = 0, opens = 0;
-    auto oldRunner = CIconButton::setMenuRunner([&](QMenu*, const QPoint&) -> QAction* { ++menus; return nullptr; });
-    auto oldOpener = setUrlOpener([&](const QString&) { ++opens; return true; });
+    support::SeamScope seams;
+    seams->popupMenu = [&](QMenu*, const QPoint&) -> QAction* { ++menus; return nullptr; };
+    seams->openUrl = [&](const QString&) { ++opens; return true; };
     top.show();
 
     b->SetCheck(1);
@@ -97,9 +99,6 @@ TEST(IconButton, CheckBoxTogglesAndIgnoresMenuAndAddress)
     b->SetMenu(nullptr, nullptr);
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     EXPECT_EQ(opens, 1);
-
-    CIconButton::setMenuRunner(oldRunner);
-    setUrlOpener(oldOpener);
 }
 
 TEST(IconButton, MenuChoiceIsPostedToTheMenuOwner)
@@ -111,11 +110,11 @@ TEST(IconButton, MenuChoiceIsPostedToTheMenuOwner)
     QAction* a = menu.addAction("x");
     a->setData(32801);
     b->SetMenu(&menu, &owner);
-    auto old = CIconButton::setMenuRunner([a](QMenu*, const QPoint&) { return a; });
+    support::SeamScope seams;
+    seams->popupMenu = [a](QMenu*, const QPoint&) { return a; };
     owner.show();
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{10, 10});
     QCoreApplication::processEvents();
-    CIconButton::setMenuRunner(old);
     ASSERT_EQ(owner.ids(), QList<unsigned>{platform::WM_COMMAND});
     EXPECT_EQ(platform::commandId(owner.messages()[0].w), 32801);
 }
@@ -264,7 +263,7 @@ TEST(ShadeSplitButton, DropPartSendsItsMessageAndNoClick)
     QObject::connect(b, &QAbstractButton::clicked, [&] { ++clicks; });
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{75, 10});
     EXPECT_EQ(clicks, 0);
-    ASSERT_EQ(parent.ids(), QList<unsigned>{WM_SHADEBTN_DROPDOWN});
+    ASSERT_EQ(parent.ids(), QList<unsigned>{spine::WM_SHADEBTN_DROPDOWN});
     EXPECT_EQ(parent.messages()[0].w, 6610u);
     EXPECT_EQ(parent.messages()[0].l, 0);
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint{20, 10});

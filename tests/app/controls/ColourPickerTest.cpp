@@ -4,6 +4,7 @@
 #include "app/controls/ColourPopup.h"
 #include "app/controls/PopupPlace.h"
 #include "platform/LangPack.h"
+#include "support/Seams.h"
 
 #include <QColorDialog>
 #include <QElapsedTimer>
@@ -123,7 +124,7 @@ TEST(ColorButton, EscapeRestoresAndSendsCloseUpThenCancel)
     QTest::keyClick(popup, Qt::Key_Escape);
     flushDeletes();
     EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
-    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
+    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_CLOSEUP, spine::WM_COLOUR_SELENDCANCEL}));
     for (const auto& m : f.parent.messages()) {
         EXPECT_EQ(m.w, kBlue);
         EXPECT_EQ(m.l, 6301);
@@ -143,8 +144,8 @@ TEST(ColorButton, ChoosingByMouseSendsHoverCloseUpEndAndChange)
     QTest::mouseRelease(popup, Qt::LeftButton, {}, red);
     flushDeletes();
     const platform::COLORREF kRed = 0x0000FF;
-    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP,
-                                               WM_COLOUR_SELENDOK, WM_COLOUR_SELCHANGE}));
+    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_CLOSEUP,
+                                               spine::WM_COLOUR_SELENDOK, spine::WM_COLOUR_SELCHANGE}));
     EXPECT_EQ(f.parent.messages()[1].w, kRed);
     EXPECT_EQ(f.parent.messages()[3].w, kRed);
     EXPECT_EQ(f.parent.messages()[4].w, kRed);
@@ -178,8 +179,8 @@ TEST(ColorButton, KeyboardChoiceOfTheAutomaticBox)
     EXPECT_EQ(popup->hoverIndex(), kCellDefault);
     QTest::keyClick(popup, Qt::Key_Return);
     flushDeletes();
-    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_SELCHANGE, WM_COLOUR_SELCHANGE,
-                                               WM_COLOUR_SELCHANGE, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDOK}));
+    ASSERT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_SELCHANGE,
+                                               spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_CLOSEUP, spine::WM_COLOUR_SELENDOK}));
     EXPECT_EQ(f.parent.messages()[2].w, 0u); // black
     EXPECT_EQ(f.parent.messages()[5].w, kAutomaticColour);
 }
@@ -206,21 +207,21 @@ TEST(ColorButton, ColourDialogEndsThePopupExactlyOnce)
     ASSERT_NE(popup, nullptr);
     // While the dialog runs, a click outside, a close request and leaving
     // the application all come in; only the dialog's answer counts.
-    CColourPopup::setDialogRunner([popup](const QColor& initial, QWidget*) -> std::optional<QColor> {
+    support::SeamScope seams;
+    seams->colourDialog = [popup](const QColor& initial, QWidget*) -> std::optional<QColor> {
         EXPECT_EQ(initial, QColor(0, 0, 255));
         QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-50, -50});
         popup->close();
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         return QColor(10, 20, 30);
-    });
+    };
     support::mouseMove(popup, popup->layout().customBox().center());
     QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->layout().customBox().center());
     flushDeletes();
-    CColourPopup::setDialogRunner(nullptr);
     QList<unsigned> ids = f.parent.ids();
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 1);
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 0);
-    EXPECT_EQ(ids.count(WM_COLOUR_CLOSEUP), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDOK), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDCANCEL), 0);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_CLOSEUP), 1);
     EXPECT_EQ(f.button->GetColour(), makeColorRef(10, 20, 30));
     EXPECT_EQ(f.button->findChild<CColourPopup*>(), nullptr);
 }
@@ -297,8 +298,8 @@ TEST(ColorButton, MoreColoursTakesInputInTheRealDialog)
     EXPECT_TRUE(driver.found);
     EXPECT_FALSE(driver.gaveUp) << "the dialog did not take the typed colour and Enter";
     QList<unsigned> ids = f.parent.ids();
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 1);
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 0);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDOK), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDCANCEL), 0);
     EXPECT_EQ(f.button->GetColour(), makeColorRef(10, 20, 30));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
@@ -309,14 +310,14 @@ TEST(ColorButton, CancelledColourDialogIsOneCancel)
     f.button->SetColour(kBlue);
     CColourPopup* popup = f.open();
     ASSERT_NE(popup, nullptr);
-    CColourPopup::setDialogRunner([](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; });
+    support::SeamScope seams;
+    seams->colourDialog = [](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; };
     support::mouseMove(popup, popup->layout().customBox().center());
     QTest::keyClick(popup, Qt::Key_Space);
     flushDeletes();
-    CColourPopup::setDialogRunner(nullptr);
     QList<unsigned> ids = f.parent.ids();
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDCANCEL), 1);
-    EXPECT_EQ(ids.count(WM_COLOUR_SELENDOK), 0);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDCANCEL), 1);
+    EXPECT_EQ(ids.count(spine::WM_COLOUR_SELENDOK), 0);
     EXPECT_EQ(f.button->GetColour(), kBlue);
 }
 
@@ -327,14 +328,14 @@ TEST(ColourPopup, ReleaseOutsideOrLeavingTheApplicationCancels)
     ASSERT_NE(popup, nullptr);
     QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-5, -5});
     flushDeletes();
-    EXPECT_EQ(f.parent.ids().count(WM_COLOUR_SELENDCANCEL), 1);
+    EXPECT_EQ(f.parent.ids().count(spine::WM_COLOUR_SELENDCANCEL), 1);
 
     f.parent.clear();
     popup = f.open();
     ASSERT_NE(popup, nullptr);
     emit qApp->applicationStateChanged(Qt::ApplicationInactive);
     flushDeletes();
-    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{WM_COLOUR_DROPDOWN, WM_COLOUR_CLOSEUP, WM_COLOUR_SELENDCANCEL}));
+    EXPECT_EQ(f.parent.ids(), (QList<unsigned>{spine::WM_COLOUR_DROPDOWN, spine::WM_COLOUR_CLOSEUP, spine::WM_COLOUR_SELENDCANCEL}));
 }
 
 TEST(ColourPopup, CustomBoxKeepsItsSeparator)
@@ -392,7 +393,7 @@ TEST(ColourPicker, FaceAppliesArrowOpens)
     QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint{27, 10});
     auto* popup = picker->findChild<CColourPopup*>();
     ASSERT_NE(popup, nullptr);
-    ASSERT_EQ(parent.ids(), QList<unsigned>{WM_COLOUR_DROPDOWN});
+    ASSERT_EQ(parent.ids(), QList<unsigned>{spine::WM_COLOUR_DROPDOWN});
     EXPECT_EQ(parent.messages()[0].w, 0x0000FFu);
     QPoint white = popup->layout().cellRect(39).center();
     support::mouseMove(popup, white);

@@ -5,6 +5,7 @@
 #include "app/controls/ToolBarCtrlEx.h"
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
+#include "support/Seams.h"
 
 #include <QAction>
 #include <QEnterEvent>
@@ -19,15 +20,14 @@ namespace {
 struct Opener {
     QStringList opened;
     bool result = true;
-    UrlOpener old;
+    support::SeamScope seams;
     Opener()
     {
-        old = setUrlOpener([this](const QString& t) {
+        seams->openUrl = [this](const QString& t) {
             opened << t;
             return result;
-        });
+        };
     }
-    ~Opener() { setUrlOpener(old); }
 };
 
 void enter(QWidget* w)

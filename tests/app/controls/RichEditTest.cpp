@@ -1,5 +1,6 @@
 #include "app/controls/RichEdit.h"
 #include "platform/RtfReader.h"
+#include "support/Seams.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,12 +21,11 @@ namespace {
 
 struct Prompts {
     QList<unsigned> ids;
-    PromptHandler old;
+    support::SeamScope seams;
     Prompts()
     {
-        old = setPromptHandler([this](unsigned id, const QString&) { ids.append(id); });
+        seams->richEditPrompt = [this](unsigned id, const QString&) { ids.append(id); };
     }
-    ~Prompts() { setPromptHandler(old); }
 };
 
 QList<QTextFragment> fragments(const QTextDocument* doc)

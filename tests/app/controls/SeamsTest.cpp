@@ -8,7 +8,9 @@
 #include "support/Seams.h"
 #include "support/Widgets.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
+#include <QProcess>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,6 +41,73 @@ TEST(Seams, NextAnswerAndFileNameAreUsedOnceAndForgottenAfterTheTest)
               QMessageBox::Cancel);
     EXPECT_TRUE(run.answered());
     EXPECT_EQ(run.answeredClass(), "QMessageBox");
+}
+
+TEST(Seams, AScopePutsBackEverySlotItFound)
+{
+    ASSERT_TRUE(spine::seams().filled().isEmpty());
+    {
+        support::SeamScope outer;
+        outer->officeProgram = QStringLiteral("outer");
+        {
+            support::SeamScope inner;
+            spine::Seams& s = spine::seams();
+            inner.nextAnswer(QMessageBox::Yes);
+            s.messageBox = [](const spine::MessageRequest&) { return QMessageBox::Ok; };
+            inner.nextFileNames({"a"});
+            inner.nextDirectory("/d");
+            inner.nextFontCancelled();
+            s.colourDialog = [](const QColor& c, QWidget*) { return std::optional<QColor>(c); };
+            s.popupMenu = [](QMenu*, const QPoint&) { return static_cast<QAction*>(nullptr); };
+            s.richEditPrompt = [](unsigned, const QString&) {};
+            s.now = [] { return QDateTime(); };
+            s.removableVolumes = [] { return QStringList(); };
+            s.openUrl = [](const QString&) { return true; };
+            s.officeProgram = QStringLiteral("inner");
+            s.documentConverter = [](QObject*) { return nullptr; };
+            s.spreadsheetSource = [](QObject*) { return nullptr; };
+            s.wizardSearch = [](QWidget*, CCore&, tagItemData*) { return 1; };
+            s.firmwareUpgrade = [](CCore&, tagItemData*, int, QWidget*) {};
+            spine::FrameDialogs& f = inner.frame();
+            f.runTask = [](QWidget*, int, tagItemData*, std::intptr_t) { return 1; };
+            const auto owner = [](QWidget*) { return 1; };
+            const auto onScreen = [](QWidget*, tagItemData*) { return 1; };
+            f.newScreen = f.searchScope = f.softwareSettings = f.wizard = f.bulkSend = owner;
+            f.hardwareSettings = f.networkSettings = f.wifiSettings = onScreen;
+            f.accessGate = [](int, QWidget*) { return true; };
+            f.preview = [](QWidget*, tagItemData*, int, int) { return 1; };
+            f.usbExport = [](QWidget*, tagItemData*, UsbExportChoice&) { return 1; };
+            f.startDetached = [](const QString&, const QStringList&) { return true; };
+            const QStringList filled = s.filled();
+            EXPECT_EQ(filled.size(), 29) << filled.join(u' ').toStdString();
+            QStringList unique = filled;
+            EXPECT_EQ(unique.removeDuplicates(), 0);
+        }
+        EXPECT_EQ(spine::seams().filled(), QStringList{"officeProgram"});
+        EXPECT_EQ(spine::seams().officeProgram, QStringLiteral("outer"));
+    }
+    EXPECT_TRUE(spine::seams().filled().isEmpty());
+}
+
+// Run only by the test below, in a process of its own.
+TEST(Seams, DISABLED_LeavesASlotFilled)
+{
+    spine::seams().openUrl = [](const QString&) { return true; };
+}
+
+TEST(Seams, ATestThatLeavesASlotFilledFails)
+{
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_also_run_disabled_tests"),
+               QStringLiteral("--gtest_filter=Seams.DISABLED_LeavesASlotFilled")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString out = QString::fromLocal8Bit(run.readAll());
+    EXPECT_NE(run.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("seams left filled"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("openUrl"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[  FAILED  ] Seams.DISABLED_LeavesASlotFilled"))) << out.toStdString();
 }
 
 TEST(ModalRunner, AnswersARealDialogThroughItsControls)

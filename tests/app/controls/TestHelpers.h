@@ -14,10 +14,10 @@ class ControlSpy : public support::MessageSpy {
 public:
     explicit ControlSpy(QWidget* parent = nullptr) : MessageSpy(parent)
     {
-        watchRange(controls::WM_COLOUR_SELCHANGE, controls::WM_COLOUR_SELENDCANCEL);
-        watchRange(controls::WM_BORDER_SELCHANGE, controls::WM_BORDER_SELENDCANCEL,
+        watchRange(spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_SELENDCANCEL);
+        watchRange(spine::WM_BORDER_SELCHANGE, spine::WM_BORDER_SELENDCANCEL,
                    &support::copyPointedWParam<controls::BorderSpec>);
-        watch(controls::WM_SHADEBTN_DROPDOWN);
+        watch(spine::WM_SHADEBTN_DROPDOWN);
         watch(platform::WM_COMMAND);
     }
 };

@@ -140,7 +140,7 @@ TEST(ScreenCanvas, PaintsItselfAtOnePixelPerLedWithSectionsInPlace)
     thumb.fill(Qt::white);
     {
         QPainter p(&thumb);
-        EXPECT_EQ(platform::sendMessage(&canvas, app::WM_CANVAS_PAINTTO, reinterpret_cast<platform::WPARAM>(&p)), 1);
+        EXPECT_EQ(platform::sendMessage(&canvas, spine::WM_CANVAS_PAINTTO, reinterpret_cast<platform::WPARAM>(&p)), 1);
     }
     EXPECT_EQ(thumb.pixel(6, 4), qRgb(0, 200, 0));
     EXPECT_EQ(thumb.pixel(15, 11), qRgb(0, 200, 0));
@@ -168,7 +168,7 @@ TEST(SectionCanvas, NextAndPreviousItemGoThroughTheTree)
     QCoreApplication::processEvents();
     QList<platform::WPARAM> selected;
     for (const auto& m : w.tree.messages())
-        if (m.id == app::WM_NODE_SELECT)
+        if (m.id == spine::WM_NODE_SELECT)
             selected << m.w;
     EXPECT_EQ(selected, (QList<platform::WPARAM>{reinterpret_cast<platform::WPARAM>(i2),
                                                  reinterpret_cast<platform::WPARAM>(i1)}));

@@ -1,5 +1,5 @@
 // The animation-effect dialog, its navigator and their rules.
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/CustomGif.h"
 #include "core/model/ItemData.h"
 #include "core/api/ItemRecord.h"
@@ -40,7 +40,7 @@ struct GifItem {
 
 void nav(CCustomGif& dlg, int id, long value = 0)
 {
-    platform::sendMessage(&dlg, app::WM_GIFNAV_COMMAND, platform::WPARAM(id), platform::LPARAM(value));
+    platform::sendMessage(&dlg, spine::WM_GIFNAV_COMMAND, platform::WPARAM(id), platform::LPARAM(value));
 }
 
 } // namespace
@@ -162,7 +162,7 @@ TEST(CustomGif, NewEffectAndNewTextRecountTheFrames)
 
     gif.item->Item.ContentW = 32;
     TreeBuilder::setRecordText(gif.item, QStringLiteral("{\\rtf1\\ansi{\\colortbl ;\\red255\\green0\\blue0;}\\cf1\\fs20 XYZ\\par}"));
-    platform::sendMessage(&dlg, app::WM_GIFTEXT_CHANGED);
+    platform::sendMessage(&dlg, spine::WM_GIFTEXT_CHANGED);
     EXPECT_EQ(dlg.canvas()->content().width(), 32);
     EXPECT_LE(dlg.currentFrame(), dlg.frameCount());
 }
@@ -175,11 +175,11 @@ TEST(CustomGif, ScreenshotsWithPanelsInPlace)
         CCustomGif dlg(gif.item);
         // The text panel is loaded with the item as it comes in.
         auto* text = new support::MessageSpy;
-        text->watch(app::WM_NODE_LOAD);
+        text->watch(spine::WM_NODE_LOAD);
         auto* caption = new QLabel(QStringLiteral("GIF text panel"), text);
         caption->move(120, 100);
         dlg.setTextPanel(text);
-        ASSERT_EQ(text->count(app::WM_NODE_LOAD), 1);
+        ASSERT_EQ(text->count(spine::WM_NODE_LOAD), 1);
         EXPECT_EQ(text->messages().first().w, platform::WPARAM(gif.item));
         auto* effect = new QLabel(QStringLiteral("effect panel"));
         dlg.setEffectPanel(effect);

@@ -33,7 +33,7 @@ struct TreeWorld : World {
 
     TreeWorld()
     {
-        host.watch(app::WM_ITEM_RENAME);
+        host.watch(spine::WM_ITEM_RENAME);
         host.resize(260, 420);
         tree = new CEditor(core, &links, &host);
         tree->setGeometry(0, 0, 260, 420);
@@ -171,11 +171,11 @@ TEST_F(TreeEditor, RenamesThroughTheLabelEditorAndRefusesASiblingsName)
     QTest::keyClick(w.tree->findChild<QLineEdit*>(), Qt::Key_Escape);
 
     // The screen panel refuses a screen's new name: the old one comes back.
-    w.host.setAnswer(app::WM_ITEM_RENAME, 1);
+    w.host.setAnswer(spine::WM_ITEM_RENAME, 1);
     w.tree->endLabelEdit(w.tree->itemOf(screen), QStringLiteral("Other"));
     EXPECT_EQ(nameOf(screen), QStringLiteral("Main"));
-    EXPECT_EQ(w.host.count(app::WM_ITEM_RENAME), 1);
-    w.host.setAnswer(app::WM_ITEM_RENAME, 0);
+    EXPECT_EQ(w.host.count(spine::WM_ITEM_RENAME), 1);
+    w.host.setAnswer(spine::WM_ITEM_RENAME, 0);
     w.tree->endLabelEdit(w.tree->itemOf(screen), QStringLiteral("Other"));
     EXPECT_EQ(nameOf(screen), QStringLiteral("Other"));
 }
@@ -293,15 +293,15 @@ TEST_F(TreeEditor, MenuCommandsReachThePanelsAndTheMainFrame)
     QCoreApplication::processEvents();
 
     const auto created = w.itemList.messages();
-    ASSERT_EQ(w.itemList.count(app::WM_ITEM_CREATE), 1);
+    ASSERT_EQ(w.itemList.count(spine::WM_ITEM_CREATE), 1);
     for (const auto& m : created)
-        if (m.id == app::WM_ITEM_CREATE) {
+        if (m.id == spine::WM_ITEM_CREATE) {
             EXPECT_EQ(m.w, reinterpret_cast<platform::WPARAM>(list));
             EXPECT_EQ(m.l, IT_IMAGE);
         }
     QList<platform::LPARAM> links;
     for (const auto& m : w.frame.messages())
-        if (m.id == app::WM_SEND_PROGRAMS) {
+        if (m.id == spine::WM_SEND_PROGRAMS) {
             EXPECT_EQ(m.w, reinterpret_cast<platform::WPARAM>(screen));
             links << m.l;
         }

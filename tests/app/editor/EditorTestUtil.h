@@ -9,7 +9,7 @@
 #include "support/MessageSpy.h"
 #include "support/TreeBuilder.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"

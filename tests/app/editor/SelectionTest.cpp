@@ -18,7 +18,7 @@ QList<platform::WPARAM> selects(const support::MessageSpy& spy)
 {
     QList<platform::WPARAM> out;
     for (const auto& m : spy.messages())
-        if (m.id == app::WM_NODE_SELECT)
+        if (m.id == spine::WM_NODE_SELECT)
             out << m.w;
     return out;
 }
@@ -56,7 +56,7 @@ TEST(Selection, TreeSelectsOnCanvasAndPaneAndCanvasItemsComeBackThroughTheTree)
     frame->canvas()->SelectItem(item, true);
     tree.setCurrentItem(tree.itemOf(scene));
     w.pane.clear();
-    EXPECT_EQ(platform::sendMessage(&tree, app::WM_NODE_SELECT, wp(item)), 1);
+    EXPECT_EQ(platform::sendMessage(&tree, spine::WM_NODE_SELECT, wp(item)), 1);
     EXPECT_EQ(tree.selectedNode(), sec);
     EXPECT_EQ(selects(w.pane), QList<platform::WPARAM>{wp(sec)});
     EXPECT_EQ(frame->canvas()->selectedItem(), scene);   // not echoed

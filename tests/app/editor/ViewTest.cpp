@@ -85,9 +85,9 @@ TEST_F(ScreenWindow, DraggingAnEdgeAndTheBodyChangesTheSectionInWholeLeds)
     EXPECT_EQ(rectOf(sec).topLeft(), QPoint(0, 0));
 
     QCoreApplication::processEvents();
-    EXPECT_GE(w.sectionPanel.count(app::WM_NODE_LOAD), 4);
+    EXPECT_GE(w.sectionPanel.count(spine::WM_NODE_LOAD), 4);
     EXPECT_EQ(w.sectionPanel.messages().back().w, reinterpret_cast<platform::WPARAM>(sec));
-    EXPECT_GE(w.tree.count(app::WM_NODE_SELECT), 1);   // a click on the body selects it in the tree
+    EXPECT_GE(w.tree.count(spine::WM_NODE_SELECT), 1);   // a click on the body selects it in the tree
 }
 
 TEST_F(ScreenWindow, TheFrameFitsItsViewAndIgnoresItsBorder)
@@ -174,7 +174,7 @@ TEST_F(ScreenWindow, MovesTheSelectedSectionToTheNearestObstacle)
     clickTool(frame->view(), kCmdMoveDown);
     EXPECT_EQ(rectOf(sec), QRect(76, 40, 20, 8));
     EXPECT_EQ(frame->canvas()->sectionCanvas(sec)->pos(), QPoint(76 * 3, 40 * 3) - frame->canvas()->scrollOrigin());
-    EXPECT_GE(w.sectionPanel.count(app::WM_NODE_LOAD), 3);
+    EXPECT_GE(w.sectionPanel.count(spine::WM_NODE_LOAD), 3);
 }
 
 TEST_F(ScreenWindow, PagesThroughAWideItem)

@@ -128,7 +128,7 @@ TEST_F(Animated, AnEffectChosenInTheDialogLeavesItsFrameCountInTheRecordAndProgr
 TEST_F(Animated, StoredTextTellsTheDialogThatEmbedsThePanel)
 {
     support::MessageSpy target;
-    target.watch(app::WM_GIFTEXT_CHANGED);
+    target.watch(spine::WM_GIFTEXT_CHANGED);
     auto* panel = new CPropertyTextGif(PanelContext{core, &host}, nullptr);
     panel->setEffectButtonShown(false);
     panel->setNotifyTarget(&target);
@@ -138,6 +138,6 @@ TEST_F(Animated, StoredTextTellsTheDialogThatEmbedsThePanel)
     panel->edit()->selectAll();
     QTest::keyClicks(panel->edit(), "Z");
     panel->OnTimer();
-    EXPECT_GE(target.count(app::WM_GIFTEXT_CHANGED), 1);
+    EXPECT_GE(target.count(spine::WM_GIFTEXT_CHANGED), 1);
     EXPECT_FALSE(support::findByControlId<QPushButton>(panel, CPropertyTextGif::IdEffectDialog)->isVisibleTo(panel));
 }

@@ -2,7 +2,7 @@
 // reordered and deleted through the core, their values and custom picture.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/IconButton.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyBorder.h"
@@ -72,7 +72,7 @@ protected:
         ASSERT_TRUE(panel->Create(&parent));
         panel->setGeometry(0, 0, 300, 420);
         parent.show();
-        platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene), 0);
+        platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene), 0);
     }
     void TearDown() override { platform::clearLangPack(); }
     DynFrame* border() const { return scene->Scene.Frame; }
@@ -164,7 +164,7 @@ TEST_F(BorderPanel, ThreeElementsWithMotionsAndAPictureReorderedAndDeleted)
 TEST_F(BorderPanel, TheGlobalSceneHasNoBorder)
 {
     tagItemData* global = tree.scene(scene->Parent, u"global", IT_GLOBALSCENE);
-    EXPECT_EQ(platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(global), 0), 0);
+    EXPECT_EQ(platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(global), 0), 0);
     EXPECT_FALSE(ctl<QWidget>(panel, CPropertyBorder::IdWidth)->isEnabled());
     EXPECT_FALSE(list()->isVisible());
     // Nothing it holds is written through the panel afterwards.
@@ -185,7 +185,7 @@ TEST(BorderShots, EachLanguage)
         ASSERT_TRUE(panel->Create(&parent));
         panel->setGeometry(0, 0, 300, 420);
         parent.show();
-        platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene), 0);
+        platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene), 0);
         choose(findByControlId<QComboBox>(panel, CPropertyBorder::IdWidth), 2);
         panel->addElement(CPropertyBorder::kCustomPicture);
         QCoreApplication::processEvents();

@@ -3,7 +3,7 @@
 // deleted item leaves the canvas before the core frees it.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/EditorLinks.h"
 #include "app/editor/ScreenLed.h"
 #include "app/panels/CanvasHost.h"
@@ -79,7 +79,7 @@ TEST_F(CanvasFixture, ATypedRectangleMovesTheSectionsWindow)
     editor::CSectionLed* window = canvas->sectionCanvas(section);
     ASSERT_NE(window, nullptr);
     const QRect before = window->geometry();
-    platform::sendMessage(pane.get(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(section));
+    platform::sendMessage(pane.get(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(section));
     auto* x = support::findByControlId<QSpinBox>(pane->windowPage()->section(), CPropertySection::IdX);
     paneltest::typeInto(x, "16");
     EXPECT_EQ(section->Section.RectX, 16);
@@ -93,7 +93,7 @@ TEST_F(CanvasFixture, ItemsChosenAddedAndDeletedInTheListReachTheCanvas)
 {
     support::SeamScope seams;
     tagItemData* a = core.AddItem(IT_TEXT, u"a", section, nullptr);
-    platform::sendMessage(pane.get(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(section));
+    platform::sendMessage(pane.get(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(section));
     // The first row is chosen on load and the canvas shows it.
     EXPECT_EQ(canvas->selectedItem(), a);
     CPropertyProgList* list = pane->windowPage()->progList();

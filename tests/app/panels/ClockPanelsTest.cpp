@@ -4,7 +4,7 @@
 #include <algorithm>
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/panels/FontChoice.h"
 #include "app/panels/PanelProperty.h"
@@ -65,6 +65,7 @@ protected:
     paneltest::FakeHost host;
     tagItemData* section = nullptr;
     QWidget parent;
+    support::SeamScope seamScope;
 
     void SetUp() override
     {
@@ -74,12 +75,7 @@ protected:
         parent.resize(640, 360);
         parent.show();
     }
-    void TearDown() override
-    {
-        clearNextFontChoice();
-        CPropertyCount::setClock(nullptr);
-        platform::clearLangPack();
-    }
+    void TearDown() override { platform::clearLangPack(); }
     template <typename P>
     P* make()
     {
@@ -91,7 +87,7 @@ protected:
     }
     void load(CPanelBase* p, tagItemData* n)
     {
-        platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0);
+        platform::sendMessage(p, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0);
     }
     std::size_t repaintsOf(tagItemData* n) const { return std::size_t(std::count(host.repainted.begin(), host.repainted.end(), n)); }
 };
@@ -120,13 +116,13 @@ TEST_F(ClockPanels, DigitalClockLayoutFontColourAndEffect)
     LOGFONT font = r.get(records::clockdigit::TextFont);
     SetLogFontFaceName(font, u"Serif");
     font.lfHeight = -14;
-    setNextFontChoice(std::make_pair(font, platform::COLORREF(0x0000FF00)));
+    seamScope.nextFont(font, platform::COLORREF(0x0000FF00));
     click(ctl<QPushButton>(p, CPropertyClockDigit::IdFont));
     EXPECT_EQ(LogFontFaceName(r.get(records::clockdigit::TextFont)), u"Serif");
     EXPECT_EQ(r.get(records::clockdigit::TextFont).lfHeight, -14);
     EXPECT_EQ(r.get(records::clockdigit::Colour), 0x0000FF00u);
     // Cancel keeps both.
-    setNextFontChoice(std::nullopt);
+    seamScope.nextFontCancelled();
     click(ctl<QPushButton>(p, CPropertyClockDigit::IdFont));
     EXPECT_EQ(r.get(records::clockdigit::Colour), 0x0000FF00u);
 
@@ -204,9 +200,9 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     EXPECT_FALSE(ctl<QWidget>(p, CPropertyClockSimul::IdMinuteMarkStyle)->isEnabled());
 
     // The colour buttons report their choice to the panel with their id.
-    platform::sendMessage(p, controls::WM_COLOUR_SELENDOK, 0x00123456, CPropertyClockSimul::IdColour3);
+    platform::sendMessage(p, spine::WM_COLOUR_SELENDOK, 0x00123456, CPropertyClockSimul::IdColour3);
     EXPECT_EQ(r.get(records::clocksimul::HourColour), 0x00123456u);
-    platform::sendMessage(p, controls::WM_COLOUR_SELENDOK, 0x00ABCDEF, CPropertyClockSimul::IdColour4);
+    platform::sendMessage(p, spine::WM_COLOUR_SELENDOK, 0x00ABCDEF, CPropertyClockSimul::IdColour4);
     EXPECT_EQ(r.get(records::clocksimul::HourMarkColour), 0x00ABCDEFu);
 
     choose(ctl<QComboBox>(p, CPropertyClockSimul::IdHourMarkStyle), 4);
@@ -218,7 +214,7 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
 
     LOGFONT font = r.get(records::clocksimul::DateFont);
     font.lfHeight = -9;
-    setNextFontChoice(std::make_pair(font, platform::COLORREF(0x00FF0000)));
+    seamScope.nextFont(font, platform::COLORREF(0x00FF0000));
     click(ctl<QPushButton>(p, CPropertyClockSimul::IdDateFont));
     EXPECT_EQ(r.get(records::clocksimul::DateFont).lfHeight, -9);
     EXPECT_EQ(r.get(records::clocksimul::DateColour), 0x00FF0000u);
@@ -249,7 +245,7 @@ QDateTime marchAfternoon()
 
 TEST_F(ClockPanels, CounterCountsDownToATypedMomentAndSwitchesDirection)
 {
-    CPropertyCount::setClock(marchAfternoon);
+    seamScope->now = marchAfternoon;
     tagItemData* n = tree.item(section, IT_COUNT, u"counter");
     ItemRecord& r = *n->Item.TypeRecord;
     r.set(records::counter::Target, 0u);
@@ -352,9 +348,9 @@ TEST_P(ClockShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     CPanelProperty pane{PanelContext{core, nullptr}};
     pane.resize(1320, 420);
     pane.show();
-    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
+    platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
     for (const auto& s : shots) {
-        platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
+        platform::sendMessage(pane.windowPage(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
         QCoreApplication::processEvents();
         // The program's pane scrolls to what its page needs; give the shot that room too.
         pane.resize(std::max(1320, pane.minimumSizeHint().width()), 420);

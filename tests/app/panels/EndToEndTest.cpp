@@ -5,7 +5,7 @@
 // the effects chosen in the effect panel appear in the item's descriptors.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyEffectText.h"
@@ -65,7 +65,7 @@ struct EndToEnd : ::testing::Test {
     }
     void select(tagItemData* n)
     {
-        platform::sendMessage(pane.get(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(n));
+        platform::sendMessage(pane.get(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(n));
         QCoreApplication::processEvents();
     }
     template <typename W>

@@ -5,7 +5,7 @@
 #include "PanelTestUtil.h"
 #include "import/SheetFixtures.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/BorderButton.h"
 #include "app/controls/BorderSpec.h"
 #include "app/controls/ColourPicker.h"
@@ -89,7 +89,7 @@ struct GridPanel : ::testing::Test {
 
     int load(tagItemData* n)
     {
-        const int r = int(platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
+        const int r = int(platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
         settle();
         return r;
     }
@@ -461,9 +461,8 @@ TEST_F(GridPanel, TheTableSizeDialogGrowsAndShrinksTheTable)
 // ---------------------------------------------------------------- import
 
 struct FactoryScope {
-    explicit FactoryScope(CPropertyGrid::SourceFactory f) : old(CPropertyGrid::setSourceFactory(std::move(f))) {}
-    ~FactoryScope() { CPropertyGrid::setSourceFactory(std::move(old)); }
-    CPropertyGrid::SourceFactory old;
+    explicit FactoryScope(std::function<SpreadsheetSource*(QObject*)> f) { seams->spreadsheetSource = std::move(f); }
+    support::SeamScope seams;
 };
 
 // A workbook made by the office program from a flat sheet.
@@ -735,7 +734,7 @@ TEST(GridPanelShots, EachLanguage)
         ASSERT_TRUE(panel->Create(&parent));
         panel->setGeometry(0, 0, 700, 300);
         parent.show();
-        platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(table), 0);
+        platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(table), 0);
         QCoreApplication::processEvents();
         gridwin::GridWindow* w = panel->gridWindow();
         const char16_t* texts[3][3] = {{u"Item", u"Qty", u"Price"}, {u"Pens", u"12", u"=B2*3"}, {u"Ink", u"4", u"=B3*7"}};

@@ -121,7 +121,7 @@ TEST_F(Picture, AGifChosenFromTheProgramsAnimationsGetsItsFramesAndStayTime)
     typeInto(stay, "40000");
     EXPECT_EQ(gif->PlayTime, 32767);
 
-    auto old = CPropertyImg::setMenuRunner([](QMenu* m, const QPoint&) { return m->actions().value(0); });
+    seams->popupMenu = [](QMenu* m, const QPoint&) { return m->actions().value(0); };
     support::ModalRunner runner([](QWidget* modal) {
         auto* browser = qobject_cast<editor::CBrowserDlg*>(modal);
         ASSERT_NE(browser, nullptr);
@@ -131,7 +131,6 @@ TEST_F(Picture, AGifChosenFromTheProgramsAnimationsGetsItsFramesAndStayTime)
     });
     auto* browse = ctl<controls::CShadeSplitButton>(panel, CPropertyImg::IdBrowse);
     QTest::mouseClick(browse, Qt::LeftButton, Qt::NoModifier, browse->dropPart().center());
-    CPropertyImg::setMenuRunner(old);
     ASSERT_TRUE(runner.answered());
     const QString want = QDir(dir.path()).filePath("UserRes/Animations/Flags/blink.gif");
     EXPECT_EQ(QFileInfo(gif->Item.TypeRecord->get(pic::Path)).canonicalFilePath(), QFileInfo(want).canonicalFilePath());
@@ -292,12 +291,12 @@ TEST_F(RichText, SizeSetsLineSpacingAndWrapEnablesAlignment)
 
     // A width change re-wraps only while the item wraps.
     core.ChangeItemRect(window, 0, 0, 40, 32);
-    platform::sendMessage(panel, app::WM_TEXT_WRAPWIDTH, 0, 0);
+    platform::sendMessage(panel, spine::WM_TEXT_WRAPWIDTH, 0, 0);
     EXPECT_EQ(edit()->lineWrapColumnOrWidth(), 40);
     click(ctl<controls::CIconButton>(panel, CPropertyText::IdWrap));
     EXPECT_EQ(item->Item.TypeRecord->get(rt::Wrap), 0);
     core.ChangeItemRect(window, 0, 0, 50, 32);
-    platform::sendMessage(panel, app::WM_TEXT_WRAPWIDTH, 0, 0);
+    platform::sendMessage(panel, spine::WM_TEXT_WRAPWIDTH, 0, 0);
     EXPECT_EQ(edit()->lineWrapMode(), QTextEdit::NoWrap);
 }
 
@@ -331,7 +330,7 @@ TEST_F(RichText, AFailedDocumentConversionTellsAndLeavesTheItem)
     load(panel, item);
     const QString before = stored();
     FakeConverter* fake = nullptr;
-    auto old = CPropertyText::setConverterFactory([&](QObject* parent) { return fake = new FakeConverter(parent); });
+    seams->documentConverter = [&](QObject* parent) { return fake = new FakeConverter(parent); };
     const QString doc = dir.filePath("letter.doc");
     writeFile(doc, "not really a document");
     seams.nextAnswer(QMessageBox::Ok);
@@ -348,7 +347,6 @@ TEST_F(RichText, AFailedDocumentConversionTellsAndLeavesTheItem)
     EXPECT_FALSE(imported([&] { emit fake->converted("{\\rtf1 {\\b unclosed"); }));
     EXPECT_EQ(controls::MessageBox::lastText(), QString("%1\nThe file is damaged; the text was left as it was.").arg(doc));
     EXPECT_EQ(stored(), before);
-    CPropertyText::setConverterFactory(old);
 }
 
 TEST_F(RichText, AWordDocumentMadeByTheOfficeProgramIsImported)

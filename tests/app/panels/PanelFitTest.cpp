@@ -4,7 +4,7 @@
 // reachable and fine. Pictures of each go to $TAVRELO_TEST_OUTPUT/panels.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/Edits.h"
 #include "app/panels/PanelProperty.h"
@@ -195,9 +195,9 @@ TEST_P(PanelFit, EveryPanelIsWholeAtThePanesDefaultSize)
     scroller->show();
     QStringList scrolled;
     for (const Shot& s : shots) {
-        platform::sendMessage(pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.select));
+        platform::sendMessage(pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.select));
         if (s.item)
-            platform::sendMessage(pane->windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.item));
+            platform::sendMessage(pane->windowPage(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.item));
         // Let the layouts and the scroll area settle.
         for (int i = 0; i < 3; ++i)
             QCoreApplication::processEvents();

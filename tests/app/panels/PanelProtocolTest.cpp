@@ -3,7 +3,7 @@
 // not, as its panel says.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/RichEdit.h"
 #include "app/panels/PropertyClockDigit.h"
 #include "app/panels/PropertyClockSimul.h"
@@ -33,6 +33,7 @@
 #include "core/api/TypeRecords.h"
 #include "core/model/Utilities.h"
 #include "support/TreeBuilder.h"
+#include "support/Seams.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -250,10 +251,9 @@ std::vector<PanelCase> allPanels()
          [](Fixture& f) { return f.listWnd; },
          {
              {"add", [](CPanelBase* p) {
-                  auto old = CPropertyProgList::setMenuRunner(
-                      [](QMenu* m, const QPoint&) { return m->actions().value(1); });
+                  support::SeamScope seams;
+                  seams->popupMenu = [](QMenu* m, const QPoint&) { return m->actions().value(1); };
                   click(ctl<QAbstractButton>(p, CPropertyProgList::IdAdd));
-                  CPropertyProgList::setMenuRunner(old);
               },
               [](tagItemData* n) {
                   EXPECT_EQ(CCore::GetChildNum(n), 3);
@@ -495,7 +495,7 @@ protected:
     void TearDown() override { platform::clearLangPack(); }
     int load(tagItemData* n)
     {
-        return int(platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
+        return int(platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
     }
 };
 

@@ -3,7 +3,7 @@
 // item requests reach only the window loaded.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyPages.h"
@@ -36,24 +36,22 @@ struct ListFixture : ::testing::Test {
     CPropertyProgList* panel = pane.windowPage()->progList();
     QListWidget* list = panel->list();
     int menuPick = 0;
-    CPropertyProgList::MenuRunner oldRunner;
     QStringList menuTexts;
 
     void SetUp() override
     {
-        oldRunner = CPropertyProgList::setMenuRunner([this](QMenu* m, const QPoint&) {
+        seams->popupMenu = [this](QMenu* m, const QPoint&) {
             menuTexts.clear();
             for (QAction* a : m->actions())
                 menuTexts << a->text();
             return m->actions().value(menuPick);
-        });
+        };
         pane.resize(1200, 260);
         pane.show();
     }
-    void TearDown() override { CPropertyProgList::setMenuRunner(oldRunner); }
     void select(tagItemData* n)
     {
-        platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(n));
+        platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(n));
         QCoreApplication::processEvents();
     }
     void clickButton(int id)
@@ -163,7 +161,7 @@ TEST_F(ListFixture, MovingKeepsTheListAndTheCoreInTheSameOrder)
     EXPECT_EQ(list->currentRow(), 0);
     // The row map follows the rows: the tree's selection finds each item.
     clickRow(2);
-    platform::sendMessage(panel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(b));
+    platform::sendMessage(panel, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(b));
     EXPECT_EQ(list->currentRow(), 1);
 }
 
@@ -203,7 +201,7 @@ TEST_F(ListFixture, TheTreeReachesOnlyTheLoadedWindow)
     select(window);
     host.clear();
     // A selection on behalf of the tree does not select on the canvas again.
-    EXPECT_EQ(platform::sendMessage(panel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(b)), 1);
+    EXPECT_EQ(platform::sendMessage(panel, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(b)), 1);
     EXPECT_EQ(list->currentRow(), 1);
     EXPECT_TRUE(host.selected.empty());
     EXPECT_EQ(pane.windowPage()->effect()->node(), b);
@@ -212,14 +210,14 @@ TEST_F(ListFixture, TheTreeReachesOnlyTheLoadedWindow)
     ASSERT_EQ(host.selected.size(), 1u);
     EXPECT_EQ(host.selected.back(), a);
     // Another window's item, or the row already selected: nothing.
-    EXPECT_EQ(platform::sendMessage(panel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(foreign)), 0);
-    EXPECT_EQ(platform::sendMessage(panel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(a)), 0);
+    EXPECT_EQ(platform::sendMessage(panel, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(foreign)), 0);
+    EXPECT_EQ(platform::sendMessage(panel, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(a)), 0);
     EXPECT_EQ(list->currentRow(), 0);
 
-    platform::sendMessage(panel, app::WM_ITEM_CREATE, reinterpret_cast<platform::WPARAM>(other), IT_TEXT);
+    platform::sendMessage(panel, spine::WM_ITEM_CREATE, reinterpret_cast<platform::WPARAM>(other), IT_TEXT);
     EXPECT_EQ(CCore::GetChildNum(other), 1);
     EXPECT_EQ(list->count(), 2);
-    platform::sendMessage(panel, app::WM_ITEM_CREATE, reinterpret_cast<platform::WPARAM>(window), IT_GRID);
+    platform::sendMessage(panel, spine::WM_ITEM_CREATE, reinterpret_cast<platform::WPARAM>(window), IT_GRID);
     EXPECT_EQ(list->count(), 3);
     EXPECT_EQ(panel->itemAt(1)->Item.TypeCode, IT_GRID);
     EXPECT_EQ(listOrder(), coreOrder());
@@ -236,7 +234,7 @@ TEST_F(ListFixture, AnItemDeletedFromTheTreeLeavesTheList)
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(listOrder(), coreOrder());
     // The rows after it are found at their new places.
-    platform::sendMessage(panel, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(c));
+    platform::sendMessage(panel, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(c));
     EXPECT_EQ(list->currentRow(), 1);
     EXPECT_EQ(pane.windowPage()->effect()->node(), c);
     // The window going empties the list.

@@ -2,7 +2,7 @@
 // show for which node, the window page's columns, and the deletion notice.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyPages.h"
@@ -37,7 +37,7 @@ struct ShowCounter : QObject {
     {
         shows += e->type() == QEvent::Show;
         hides += e->type() == QEvent::Hide;
-        wraps += unsigned(e->type()) == app::WM_TEXT_WRAPWIDTH;
+        wraps += unsigned(e->type()) == spine::WM_TEXT_WRAPWIDTH;
         return false;
     }
 };
@@ -63,7 +63,7 @@ struct PaneFixture : ::testing::Test {
     }
     void select(tagItemData* n)
     {
-        EXPECT_EQ(platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(n)), 1);
+        EXPECT_EQ(platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(n)), 1);
         QCoreApplication::processEvents();
     }
     CPropertySubwnd* wp() { return pane.windowPage(); }
@@ -170,10 +170,10 @@ TEST_F(PaneFixture, TheWrapMessageReachesOnlyACurrentTextPanel)
     ShowCounter rich;
     wp()->mainPanel(MainSlot::RichText)->installEventFilter(&rich);
     select(listWnd);   // a picture is the main panel
-    EXPECT_EQ(platform::sendMessage(wp(), app::WM_TEXT_WRAPWIDTH), 0);
+    EXPECT_EQ(platform::sendMessage(wp(), spine::WM_TEXT_WRAPWIDTH), 0);
     EXPECT_EQ(rich.wraps, 0);
     select(textWnd);
-    platform::sendMessage(wp(), app::WM_TEXT_WRAPWIDTH);
+    platform::sendMessage(wp(), spine::WM_TEXT_WRAPWIDTH);
     EXPECT_EQ(rich.wraps, 1);
 }
 

@@ -2,7 +2,7 @@
 // and the schedule as the controller stores it.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PropertyScenePlayMode.h"
 #include "app/panels/PropertySceneShow.h"
 #include "app/panels/PropertySceneTimer.h"
@@ -49,7 +49,7 @@ struct SceneFixture : ::testing::Test {
     void loadAll(tagItemData* n)
     {
         for (QWidget* p : {static_cast<QWidget*>(show), static_cast<QWidget*>(play), static_cast<QWidget*>(timer)})
-            platform::sendMessage(p, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n));
+            platform::sendMessage(p, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n));
     }
     template <typename W>
     W* ctl(QWidget* p, int id) { return findByControlId<W>(p, id); }
@@ -166,7 +166,7 @@ TEST_F(SceneFixture, NoPictureIsAChoiceAndAChosenPictureShows)
     } pack;
     auto* own = new CPropertySceneShow(PanelContext{core, &host}, &parent);
     ASSERT_TRUE(own->Create(&parent));
-    platform::sendMessage(own, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene));
+    platform::sendMessage(own, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene));
     auto* mode = ctl<QComboBox>(own, CPropertySceneShow::IdMode);
     // A new scene stores "no picture", which the list shows as a choice of its own.
     ASSERT_EQ(scene->Scene.PictureMode, LAYOUT_NO_PICTURE);

@@ -2,7 +2,7 @@
 // communication panel reads and stores a screen's link.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PropertyScreenComm.h"
 #include "app/panels/PropertyScreenInfo.h"
 #include "core/link/Adapters.h"
@@ -85,7 +85,7 @@ struct CommFixture : ::testing::Test {
         comm->resize(500, 200);
         parent.show();
     }
-    void load() { platform::sendMessage(comm, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(screen)); }
+    void load() { platform::sendMessage(comm, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(screen)); }
     template <typename W>
     W* ctl(int id) { return findByControlId<W>(comm, id); }
 };
@@ -233,12 +233,12 @@ TEST_F(CommFixture, SettingsChangedRefillsTheSerialList)
     load();
     g_ports = {"ttyS0", "ttyS1", "ttyUSB0", "ttyUSB1"};
     core.EnumSerialPortList();
-    platform::sendMessage(comm, app::WM_SETTINGS_CHANGED, 2, 0);
+    platform::sendMessage(comm, spine::WM_SETTINGS_CHANGED, 2, 0);
     EXPECT_EQ(ctl<QComboBox>(CPropertyScreenComm::IdSerial)->count(), 4);
     g_ports = {"ttyS0", "ttyUSB0", "ttyUSB1"};
     // Another kind of settings change leaves the list alone.
     core.EnumSerialPortList();
-    platform::sendMessage(comm, app::WM_SETTINGS_CHANGED, 1, 0);
+    platform::sendMessage(comm, spine::WM_SETTINGS_CHANGED, 1, 0);
     EXPECT_EQ(ctl<QComboBox>(CPropertyScreenComm::IdSerial)->count(), 4);
 }
 

@@ -2,7 +2,7 @@
 // $TAVRELO_TEST_OUTPUT/panels.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
@@ -59,7 +59,7 @@ TEST_P(PageShots, EveryPageIsLaidOutAndLabelledInTheLanguage)
         tagItemData* node;
     } shots[] = {{"screen", screen}, {"scene", scene}, {"window-text", textWnd}, {"window-list", listWnd}};
     for (const auto& s : shots) {
-        platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
+        platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
         QCoreApplication::processEvents();
         ASSERT_NE(pane.currentPage(), nullptr);
         // Every label with an id carries its pack text, and every panel its title.
@@ -77,8 +77,8 @@ TEST_P(PageShots, EveryPageIsLaidOutAndLabelledInTheLanguage)
     // A serial screen on a device added by its path.
     screen->Global.CommType = COMM_SERIAL;
     screen->Global.SerialPort = std::uint32_t(core.GetSerialPortNumber(byPath));
-    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(scene));
-    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(screen));
+    platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(scene));
+    platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(screen));
     QCoreApplication::processEvents();
     auto* port = pane.findChild<CPropertyScreenComm*>();
     ASSERT_NE(port, nullptr);

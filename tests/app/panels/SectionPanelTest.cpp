@@ -2,7 +2,7 @@
 // the canvas told, and the wrap message only for a width change.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/CanvasGeometry.h"
 #include "app/panels/PropertySection.h"
 #include "core/api/Core.h"
@@ -29,7 +29,7 @@ struct SectionFixture : ::testing::Test {
 
     void SetUp() override
     {
-        page.watch(app::WM_TEXT_WRAPWIDTH);
+        page.watch(spine::WM_TEXT_WRAPWIDTH);
         ASSERT_TRUE(panel->Create(&page));
         panel->resize(200, 200);
         page.show();
@@ -61,12 +61,12 @@ TEST_F(SectionFixture, OnlyAWidthChangeAsksTheTextToWrapAgain)
     typeInto(spin(CPropertySection::IdX), "4");
     typeInto(spin(CPropertySection::IdY), "2");
     typeInto(spin(CPropertySection::IdHeight), "20");
-    EXPECT_EQ(page.count(app::WM_TEXT_WRAPWIDTH), 0);
+    EXPECT_EQ(page.count(spine::WM_TEXT_WRAPWIDTH), 0);
     EXPECT_EQ(section->Section.RectX, 4);
     EXPECT_EQ(section->Section.RectY, 2);
     EXPECT_EQ(section->Section.RectH, 20);
     typeInto(spin(CPropertySection::IdWidth), "40");
-    EXPECT_GT(page.count(app::WM_TEXT_WRAPWIDTH), 0);
+    EXPECT_GT(page.count(spine::WM_TEXT_WRAPWIDTH), 0);
     EXPECT_EQ(section->Section.RectW, 40);
     EXPECT_FALSE(host.rectUpdated.empty());
     EXPECT_EQ(host.rectUpdated.back(), section);

@@ -3,7 +3,7 @@
 // under $TAVRELO_TEST_OUTPUT/panels.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/editor/CustomGif.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyCoolText.h"
@@ -58,13 +58,13 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     CPanelProperty pane{PanelContext{core, nullptr}};
     pane.resize(1320, 250);
     pane.show();
-    platform::sendMessage(&pane, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
+    platform::sendMessage(&pane, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(list));
     const struct {
         const char* name;
         tagItemData* node;
     } shots[] = {{"singleline", line}, {"richtext", rich}, {"picture", picture}, {"gif", gif}, {"animtext", anim}};
     for (const auto& s : shots) {
-        platform::sendMessage(pane.windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
+        platform::sendMessage(pane.windowPage(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(s.node));
         QCoreApplication::processEvents();
         CPanelBase* main = pane.windowPage()->currentMain();
         ASSERT_NE(main, nullptr) << s.name;
@@ -90,8 +90,8 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     auto* framed = static_cast<CPanelProperty*>(area->widget());
     area->resize(860, 192);
     area->show();
-    platform::sendMessage(framed, app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(textWindow));
-    platform::sendMessage(framed->windowPage(), app::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(windowText));
+    platform::sendMessage(framed, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(textWindow));
+    platform::sendMessage(framed->windowPage(), spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(windowText));
     QCoreApplication::processEvents();
     CPanelBase* richPanel = framed->windowPage()->currentMain();
     ASSERT_NE(richPanel, nullptr);

@@ -4,7 +4,7 @@
 // records are written directly, and the program comparison between them.
 #include "PanelTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PanelBase.h"
 #include "core/api/TypeRecords.h"
 #include "core/api/Core.h"
@@ -36,7 +36,7 @@ inline void click(QAbstractButton* b)
 
 inline int load(QWidget* panel, tagItemData* n)
 {
-    return int(platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
+    return int(platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(n), 0));
 }
 
 inline QString faceName(const LOGFONT& f)

@@ -3,13 +3,13 @@
 #include "app/controls/ControlMessages.h"
 #include "app/shell/AboutDlg.h"
 #include "app/shell/AppHelpers.h"
-#include "app/shell/MenuEx.h"
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/UiHelpers.h"
 #include "platform/LangPack.h"
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
 #include "support/Widgets.h"
+#include "support/Seams.h"
 
 #include <memory>
 #include <vector>
@@ -31,15 +31,6 @@ namespace {
 void clickRadio(QRadioButton* r)
 {
     QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(6, r->height() / 2));
-}
-
-tagMENUITEM entry(const char* text, int id, int extra = -1)
-{
-    tagMENUITEM e;
-    e.text = QString::fromUtf8(text);
-    e.id = id;
-    e.extra = extra;
-    return e;
 }
 
 } // namespace
@@ -151,45 +142,14 @@ TEST(UiHelpers, CombosFileTitlesAndRemovableDrives)
     EXPECT_EQ(GetFileTitlePart("C:\\a\\b\\a.b.pl"), "a.b");
     EXPECT_EQ(GetFileTitlePart("noext"), "noext");
 
-    struct Fake : RemovableVolumes {
-        QStringList points;
-        QStringList mountPoints() const override { return points; }
-    };
-    auto fake = std::make_unique<Fake>();
-    fake->points = {"/media/op/G", "/media/op/E/"};
-    auto old = SetRemovableVolumes(std::move(fake));
-    EXPECT_EQ(GetRemovableDrives(), "/media/op/E/;/media/op/G/;");
-    SetRemovableVolumes(std::make_unique<Fake>());
-    EXPECT_EQ(GetRemovableDrives(), "");
-    SetRemovableVolumes(nullptr);
+    {
+        support::SeamScope seams;
+        seams->removableVolumes = [] { return QStringList{"/media/op/G", "/media/op/E/"}; };
+        EXPECT_EQ(GetRemovableDrives(), "/media/op/E/;/media/op/G/;");
+        seams->removableVolumes = [] { return QStringList(); };
+        EXPECT_EQ(GetRemovableDrives(), "");
+    }
     EXPECT_NO_FATAL_FAILURE(GetRemovableDrives());   // the machine's, whatever it holds
-}
-
-TEST(MenuEx, OwnerDrawnEntriesHaveTheirMetricsAndColours)
-{
-    MenuExMetrics m;
-    EXPECT_EQ(m.measure(entry("", 0), 50, false), QSize(0, 10));
-    EXPECT_EQ(m.measure(entry("x", 5), 50, false), QSize(66, 19));
-    EXPECT_EQ(m.measure(entry("x", 5, 0), 50, false), QSize(96, 19));
-    EXPECT_EQ(m.measure(entry("x", -1), 50, true), QSize(81, 19));
-
-    CMenuEx menu;
-    QAction* a = menu.AppendOwnerDrawn(entry("Open folder", 100));
-    menu.AppendOwnerDrawn(entry("", 0));
-    QAction* c = menu.AppendOwnerDrawn(entry("Checked", 101));
-    c->setCheckable(true);
-    c->setChecked(true);
-    menu.popup(QPoint(10, 10));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
-    const QRect ra = menu.actionGeometry(a);
-    EXPECT_EQ(menu.actionGeometry(menu.actions().at(1)).height(), 10);
-    EXPECT_EQ(menu.actionGeometry(c).top(), ra.bottom() + 11);
-    EXPECT_EQ(ra.height(), 19);
-    const QImage shot = menu.grab().toImage();
-    EXPECT_EQ(QColor(shot.pixel(ra.left() + 2, ra.center().y())), m.strip);
-    EXPECT_EQ(QColor(shot.pixel(ra.right() - 4, ra.center().y())), m.background);
-    EXPECT_TRUE(support::saveScreenshot(menu, "shell", "menuex"));
-    menu.close();
 }
 
 TEST(ShellScreens, AboutBoxAndSmallDialogsInEachLanguage)

@@ -52,15 +52,17 @@ inline void bindTcp(tagItemData* screen, std::uint16_t port)
 
 class FrameHarness {
 public:
-    explicit FrameHarness(const char* pack = "UI_EN.rcc", FrameSeams seams = {}, bool create = true)
+    explicit FrameHarness(const char* pack = "UI_EN.rcc", bool create = true, int userLangId = 0x0409)
     {
         QString error;
         platform::loadLangPack(shelltest::builtPack(pack), &error);
         folder = dir.path() + u'/';
         QDir(folder).mkpath(QStringLiteral("userdata"));
-        app = std::make_unique<CMainApp>(core, frameEnv(folder));
+        CMainApp::Environment env = frameEnv(folder);
+        env.userLangId = userLangId;
+        app = std::make_unique<CMainApp>(core, env);
         app->Settings().language = 9;
-        frame = std::make_unique<CMainFrame>(*app, std::move(seams));
+        frame = std::make_unique<CMainFrame>(*app);
         if (create)
             frame->OnCreate();
     }

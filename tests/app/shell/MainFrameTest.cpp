@@ -3,7 +3,7 @@
 // the commands with their questions and messages.
 #include "FrameTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
 #include "app/editor/ChildFrame.h"
@@ -61,16 +61,14 @@ QString tipText(CMainFrame& f)
 }
 
 // Counts task runs instead of opening the task dialog.
-FrameSeams countingSeams(int& runs, std::function<void(tagItemData*)> onRun = {})
+void countRuns(spine::FrameDialogs& frame, int& runs, std::function<void(tagItemData*)> onRun = {})
 {
-    FrameSeams seams;
-    seams.runTask = [&runs, onRun](QWidget*, int, tagItemData* screen, std::intptr_t) {
+    frame.runTask = [&runs, onRun](QWidget*, int, tagItemData* screen, std::intptr_t) {
         ++runs;
         if (onRun)
             onRun(screen);
         return 1;
     };
-    return seams;
 }
 
 
@@ -147,7 +145,7 @@ TEST(MainFrame, WithoutRememberedScreensItStartsWithOneNewScreenWithoutAFile)
 
 TEST(MainFrame, RemembersScreensSkipsAFileThatNoLongerLoadsAndPlacesTheNextAfterTheLastLoaded)
 {
-    FrameHarness h("UI_EN.rcc", {}, false);
+    FrameHarness h("UI_EN.rcc", false);
     const QString a = h.writeProgramList(QStringLiteral("A"));
     const QString c = h.writeProgramList(QStringLiteral("C"), 32, 16);
     const QString b = h.folder + QStringLiteral("userdata/B.pl");
@@ -205,9 +203,9 @@ TEST(MainFrame, ClosingRemembersEachScreensFileAndLink)
 
 TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
 {
-    FrameSeams rights;
-    rights.accessGate = [](int, QWidget*) { return true; };
-    FrameHarness h("UI_EN.rcc", rights);
+    support::SeamScope rights;
+    rights.frame().accessGate = [](int, QWidget*) { return true; };
+    FrameHarness h("UI_EN.rcc");
     h.frame->show();
     h.list()->SelectNode(nullptr);
     for (unsigned id : {32797u, 33025u, 32775u, 32840u, 32771u, 32777u, 32895u, 32896u, 32813u, 32876u}) {
@@ -340,8 +338,9 @@ TEST(SendPrograms, TheOverlapQuestionListsAtMostTheTablesRowsAndNamesBothCounts)
 TEST(SendPrograms, OverlappingSectionsAskAndCancelStopsWhileOkGoesOn)
 {
     int runs = 0;
-    FrameHarness h("UI_EN.rcc", countingSeams(runs));
     support::SeamScope seams;
+    countRuns(seams.frame(), runs);
+    FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* s1 = h.core.AddItem(IT_WND_TEXT, u"one", scene, nullptr);
@@ -360,16 +359,17 @@ TEST(SendPrograms, OverlappingSectionsAskAndCancelStopsWhileOkGoesOn)
     EXPECT_EQ(runs, 1);
     // Without overlap no question is asked.
     h.core.ChangeItemRect(s2, 40, 0, 16, 16);
-    controls::MessageBox::setNextAnswer(QMessageBox::Cancel);
+    seams.nextAnswer(QMessageBox::Cancel);
     EXPECT_EQ(h.frame->CheckScreenOverlap(screen), 1);
-    controls::MessageBox::clearNextAnswer();
+    seams->nextAnswer.reset();
 }
 
 TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
 {
     int runs = 0;
-    FrameHarness h("UI_EN.rcc", countingSeams(runs));
     support::SeamScope seams;
+    countRuns(seams.frame(), runs);
+    FrameHarness h("UI_EN.rcc");
     sim::SimController controller;
     sim::TcpPeer peer(controller);
     tagItemData* screen = h.core.GetScreen(0);
@@ -394,15 +394,15 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     int runs = 0;
     int exports = 0;
     QTemporaryDir dir;
-    FrameSeams fs = countingSeams(runs);
-    fs.usbExport = [&](QWidget*, tagItemData*, UsbExportChoice& choice) {
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs);
+    seams.frame().usbExport = [&](QWidget*, tagItemData*, UsbExportChoice& choice) {
         ++exports;
         choice.folder = dir.path();
         choice.options = 1;
         return 1;
     };
-    FrameHarness h("UI_EN.rcc", fs);
-    support::SeamScope seams;
+    FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* section = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
@@ -436,12 +436,14 @@ TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
 {
     tagItemData* seen = reinterpret_cast<tagItemData*>(1);
     int runs = 0;
-    FrameHarness h("UI_EN.rcc", countingSeams(runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; }));
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; });
+    FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(seen, TARGET_SCREEN_NONE);
     EXPECT_EQ(screen->Global.TargetScreen, nullptr);
@@ -451,7 +453,9 @@ TEST(SendPrograms, SendingThroughAnotherScreenGivesTheScreenItsOwnThroughLinkBac
 {
     tagItemData* seen = nullptr;
     int runs = 0;
-    FrameHarness h("UI_EN.rcc", countingSeams(runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; }));
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; });
+    FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
@@ -463,7 +467,7 @@ TEST(SendPrograms, SendingThroughAnotherScreenGivesTheScreenItsOwnThroughLinkBac
     ASSERT_TRUE(panel->SaveScreen(screen, true));
     ASSERT_EQ(panel->IsScreenModified(screen), 0);
     // The tree's "send through" posts this message.
-    platform::postMessage(h.frame.get(), app::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
+    platform::postMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
                           reinterpret_cast<platform::LPARAM>(other));
     ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, 2000));
     EXPECT_EQ(seen, other);
@@ -478,7 +482,7 @@ TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
     tagItemData* screen = h.core.AddItem(IT_SCREEN, u"new", header, nullptr);
     screen->Global.Width = 64;
     screen->Global.Height = 32;
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_WIZARD_FINISH, reinterpret_cast<platform::WPARAM>(screen), 1), 0);
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_WIZARD_FINISH, reinterpret_cast<platform::WPARAM>(screen), 1), 0);
     EXPECT_EQ(h.screenCount(), 2);
     ASSERT_NE(screen->FirstChild, nullptr);
     tagItemData* scene = screen->FirstChild;
@@ -500,12 +504,12 @@ TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
 TEST(MainFrame, TheUpdaterGetsVersionTitleAndTheCheckOnlyFlag)
 {
     QStringList started;
-    FrameSeams s;
-    s.startDetached = [&started](const QString& program, const QStringList& args) {
+    support::SeamScope s;
+    s.frame().startDetached = [&started](const QString& program, const QStringList& args) {
         started << program + u'|' + args.join(u'|');
         return true;
     };
-    FrameHarness h("UI_EN.rcc", s);
+    FrameHarness h("UI_EN.rcc");
     h.frame->OnCommand(32999);
     h.frame->OnCommand(32998);
     ASSERT_EQ(started.size(), 2);
@@ -518,9 +522,7 @@ TEST(MainFrame, TheUpdaterGetsVersionTitleAndTheCheckOnlyFlag)
 TEST(MainFrame, LanguageChangeRestartsOnlyWhenThePackChangesAndARefusedCloseKeepsTheOld)
 {
     {
-        FrameSeams s;
-        s.userLanguage = 0x0804;
-        FrameHarness h("UI_EN.rcc", s);
+        FrameHarness h("UI_EN.rcc", true, 0x0804);
         h.app->Settings().language = 4;
         h.frame->show();
         h.frame->OnCommand(32848);   // automatic is Simplified Chinese here too
@@ -589,7 +591,7 @@ TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
     EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000));
     EXPECT_EQ(h.frame->StatusText(2), S(44015).arg(12));
     EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
-    platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+    platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
     EXPECT_EQ(h.frame->StatusText(1), S(59150));
 }
 
@@ -598,7 +600,7 @@ TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
     const char* packs[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
     const char* names[] = {"en", "cn", "tw"};
     for (int i = 0; i < 3; ++i) {
-        FrameHarness h(packs[i], {}, false);
+        FrameHarness h(packs[i], false);
         const QString a = h.writeProgramList(QStringLiteral("Lobby"));
         const QString b = h.writeProgramList(QStringLiteral("Window"), 96, 16);
         h.app->Settings().screens.savePath = {a, b};
@@ -629,15 +631,15 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
 {
     bool allow = false;
     QList<int> asked, opened;
-    FrameSeams s;
-    s.accessGate = [&](int id, QWidget*) {
+    support::SeamScope s;
+    s.frame().accessGate = [&](int id, QWidget*) {
         asked << id;
         return allow;
     };
-    s.hardwareSettings = [&](QWidget*, tagItemData*) { opened << 32876; return 1; };
-    s.wizard = [&](QWidget*) { opened << 32853; return 1; };
-    s.softwareSettings = [&](QWidget*) { opened << 32875; return 1; };
-    FrameHarness h("UI_EN.rcc", s);
+    s.frame().hardwareSettings = [&](QWidget*, tagItemData*) { opened << 32876; return 1; };
+    s.frame().wizard = [&](QWidget*) { opened << 32853; return 1; };
+    s.frame().softwareSettings = [&](QWidget*) { opened << 32875; return 1; };
+    FrameHarness h("UI_EN.rcc");
     h.list()->SelectNode(h.core.GetScreen(0));
     h.frame->OnCommand(32876);
     h.frame->OnCommand(32853);
@@ -655,18 +657,18 @@ TEST(MainFrame, SettingsCommandsPassTheRightsCheckFirst)
 
 TEST(MainFrame, ThePaneFollowsALinkThatADialogOfTheFrameChanged)
 {
-    FrameSeams s;
-    s.accessGate = [](int, QWidget*) { return true; };
-    s.networkSettings = [](QWidget*, tagItemData* screen) {
+    support::SeamScope s;
+    s.frame().accessGate = [](int, QWidget*) { return true; };
+    s.frame().networkSettings = [](QWidget*, tagItemData* screen) {
         frametest::bindTcp(screen, 9000);
         return 1;
     };
     tagItemData* target = nullptr;
-    s.wizard = [&target](QWidget*) {
+    s.frame().wizard = [&target](QWidget*) {
         target->Global.CommType = COMM_SERIAL;
         return 1;
     };
-    FrameHarness h("UI_EN.rcc", s);
+    FrameHarness h("UI_EN.rcc");
     target = h.core.GetScreen(0);
     ASSERT_TRUE(h.list()->SelectNode(target));
     auto* comm = h.frame->PropertyPane()->findChild<panels::CPropertyScreenComm*>();
@@ -716,10 +718,10 @@ TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndTheWaitGoesOn)
 
 TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
 {
-    FrameSeams s;
+    support::SeamScope s;
     std::intptr_t argument = -1;
     CCore* core = nullptr;
-    s.runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
+    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
         EXPECT_EQ(task, TASK_SEARCH);
         argument = arg;
         // What a search finds: screens added after the open ones.
@@ -731,10 +733,10 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
         }
         return 1;
     };
-    FrameHarness h("UI_EN.rcc", s, false);
+    FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
-    platform::sendMessage(h.frame.get(), app::WM_SEARCH_SCREENS, 0, 0);
+    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 0);
     EXPECT_EQ(argument, std::intptr_t(1) << 16);
     EXPECT_EQ(h.screenCount(), 4);
     EXPECT_EQ(h.frame->StatusText(2), S(48225).arg(3).arg(1).arg(0).arg(2));
@@ -748,19 +750,19 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
 // call on the interface thread; its cancel still takes the screens in.
 TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
 {
-    FrameSeams s;
+    support::SeamScope s;
     std::vector<std::pair<int, std::intptr_t>> tasks;
     CCore* core = nullptr;
-    s.runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
+    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
         tasks.emplace_back(task, arg);
         if (task == TASK_SEARCH)
             core->AddItem(IT_SCREEN, nullptr, nullptr, core->GetScreen(0))->Global.CommType = COMM_NETWORK;
         return task == TASK_SEARCH ? 1 : 2;   // the read is cancelled
     };
-    FrameHarness h("UI_EN.rcc", s, false);
+    FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
-    platform::sendMessage(h.frame.get(), app::WM_SEARCH_SCREENS, 0, 1);
+    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 1);
     ASSERT_EQ(tasks.size(), 2u);
     EXPECT_EQ(tasks[1], std::make_pair(int(TASK_READ_HARDWARE), std::intptr_t(1)));
     EXPECT_EQ(h.screenCount(), 2);
@@ -771,16 +773,16 @@ TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
 // runs as a task-dialog job. A read that fails leaves the screen as it was.
 TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
 {
-    FrameSeams s;
+    support::SeamScope s;
     std::vector<int> kinds;
     int result = 1;
-    s.runTask = [&](QWidget*, int task, tagItemData* screen, std::intptr_t) {
+    s.frame().runTask = [&](QWidget*, int task, tagItemData* screen, std::intptr_t) {
         kinds.push_back(task);
         if (task == TASK_READ_SCREEN)
             screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
         return result;
     };
-    FrameHarness h("UI_EN.rcc", s);
+    FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     h.list()->SelectNode(screen);
     for (unsigned id : {32777u, 32895u, 32896u})
@@ -833,18 +835,18 @@ TEST(MainFrame, ATreeCommandThroughAnotherScreensLinkRunsAsAJob)
 TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen)
 {
     int result = 1;
-    FrameSeams s;
-    s.runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t) {
+    support::SeamScope s;
+    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t) {
         EXPECT_EQ(task, TASK_FIND_SCREEN);
         return result;
     };
-    FrameHarness h("UI_EN.rcc", s);
+    FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     screen->Global.ID = 17;
-    platform::sendMessage(h.frame.get(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
     EXPECT_EQ(h.frame->StatusText(1), S(44015).arg(17));
     result = 2;
-    platform::sendMessage(h.frame.get(), app::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
     EXPECT_EQ(h.frame->StatusText(1), S(59150));
 
     // The settings dialog wrote a new size into the block; the old copy comes along.
@@ -857,7 +859,7 @@ TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen
     *old = screen->Global;
     screen->Global.Width = 32;
     screen->Global.Height = 16;
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), app::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
                                     reinterpret_cast<platform::LPARAM>(old.get())),
               0);
     EXPECT_EQ(screen->Global.Width, 32);
@@ -900,9 +902,9 @@ TEST(MainFrame, TheSoftwareSettingsDialogOpensFromItsCommandAndAppliesItsOptions
 
 TEST(MainFrame, TheWizardNewScreenBulkSendAndUsbCommandsOpenTheirDialogs)
 {
-    FrameSeams rights;
-    rights.accessGate = [](int, QWidget*) { return true; };
-    FrameHarness h("UI_EN.rcc", rights);
+    support::SeamScope rights;
+    rights.frame().accessGate = [](int, QWidget*) { return true; };
+    FrameHarness h("UI_EN.rcc");
     h.frame->show();
     ASSERT_TRUE(h.list()->SelectNode(h.core.GetScreen(0)));
     const struct {
@@ -1014,7 +1016,7 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
             return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
         };
         for (unsigned id : {32895u, 32896u, 32777u}) {   // display on, off, time adjust
-            platform::sendMessage(h.frame.get(), app::WM_STATUS_IDLE);
+            platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
             h.frame->OnCommand(id);
             EXPECT_TRUE(shows(1, S(id == 32777u ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
         }
@@ -1024,7 +1026,7 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         EXPECT_TRUE(support::saveScreenshot(*h.frame, QStringLiteral("shell"), QStringLiteral("status_after_job_") + tag));
 
         int previews = 0;
-        h.frame->Seams().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
+        seams.frame().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
         seams.nextAnswer(QMessageBox::Ok);
         h.frame->OnCommand(32798);
         EXPECT_EQ(controls::MessageBox::lastText(), S(48303));

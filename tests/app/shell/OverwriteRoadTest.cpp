@@ -57,13 +57,17 @@ public:
         env.startProcess = [](const QString&, const QStringList&) { return true; };
         app = std::make_unique<CMainApp>(core, env);
         app->SetMainFrameFactory(&CreateMainFrame);
-        started = app->InitInstance() == 1;
+        {
+            MessageRecorder messages{QMessageBox::Cancel};
+            started = app->InitInstance() == 1;
+            shellMessages = messages.texts;
+        }
         frame = qobject_cast<CMainFrame*>(app->MainWindow());
         if (frame) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
         }
     }
-    ~Program() { EXPECT_TRUE(shellMessages.texts.isEmpty()) << shellMessages.texts.join(u'|').toStdString(); }
+    ~Program() { EXPECT_TRUE(shellMessages.isEmpty()) << shellMessages.join(u'|').toStdString(); }
     // Quits as the operator does; true when the program ended.
     bool quit()
     {
@@ -100,8 +104,9 @@ public:
         return names;
     }
 
-    // The shell's own boxes (another copy running, ...): answered, and a failure.
-    MessageRecorder shellMessages{QMessageBox::Cancel};
+    // The shell's own boxes at start-up (another copy running, ...): answered,
+    // and a failure. Later boxes are the scripts'.
+    QStringList shellMessages;
     CCore core;
     std::unique_ptr<CMainApp> app;
     CMainFrame* frame = nullptr;

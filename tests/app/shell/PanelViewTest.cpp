@@ -300,7 +300,7 @@ TEST_F(PanelViewTest, ClosingAsksOnlyWhenChanged)
     EXPECT_EQ(core.GetScreen(0), s);
 
     ASSERT_TRUE(panel->SaveScreen(s, true));
-    controls::MessageBox::setNextAnswer(QMessageBox::Cancel);   // would keep it, were it asked
+    seams.nextAnswer(QMessageBox::Cancel);   // would keep it, were it asked
     EXPECT_EQ(panel->CloseScreen(s), 1);
     EXPECT_EQ(core.GetScreen(0), nullptr);
     EXPECT_EQ(rows()->topLevelItemCount(), 0);

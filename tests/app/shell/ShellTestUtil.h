@@ -1,7 +1,7 @@
 #pragma once
 // Small local helpers of the shell tests (folders, files, answered message
 // boxes); named so they can give way to the shared test support later.
-#include "app/shell/MessageBox.h"
+#include "support/Seams.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,16 +41,15 @@ class MessageRecorder {
 public:
     explicit MessageRecorder(QMessageBox::StandardButton answer = QMessageBox::Ok)
     {
-        m_old = shell::setMessageHandler([this, answer](const shell::MessageRequest& r) {
+        m_seams->messageBox = [this, answer](const spine::MessageRequest& r) {
             texts.append(r.text);
             return answer;
-        });
+        };
     }
-    ~MessageRecorder() { shell::setMessageHandler(std::move(m_old)); }
     QStringList texts;
 
 private:
-    shell::MessageHandler m_old;
+    support::SeamScope m_seams;
 };
 
 inline QString uniqueName(const char* what)

@@ -74,8 +74,7 @@ class PatternHarness {
 public:
     PatternHarness()
     {
-        FrameSeams seams;
-        seams.runTask = [this](QWidget*, int task, tagItemData* screen, std::intptr_t arg) {
+        seams.frame().runTask = [this](QWidget*, int task, tagItemData* screen, std::intptr_t arg) {
             ++runs;
             scratchParentIsHeader = screen->Parent && screen->Parent->Level == LEVEL_HEADER;
             tagItemData* section = screen->FirstChild->FirstChild;
@@ -88,7 +87,7 @@ public:
             probe.mark(screen->Parent);
             return r;
         };
-        h = std::make_unique<FrameHarness>("UI_EN.rcc", seams);
+        h = std::make_unique<FrameHarness>("UI_EN.rcc");
         screen = h->core.GetScreen(0);
         screen->Global.Width = 64;
         screen->Global.Height = 32;
@@ -144,6 +143,7 @@ public:
     platform::ScopedClockScale faster{50};
     sim::SimController controller;
     sim::TcpPeer peer{controller};
+    support::SeamScope seams;   // outlives the frame
     std::unique_ptr<FrameHarness> h;
     tagItemData* screen = nullptr;
     support::LiveNodeProbe probe;

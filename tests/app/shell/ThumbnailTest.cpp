@@ -2,7 +2,7 @@
 // the canvas of a maximised, clipped screen window.
 #include "app/shell/Thumbnail.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/controls/StaticLink.h"
 
@@ -13,6 +13,7 @@
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
+#include "support/Seams.h"
 
 #include <QDir>
 #include <QMdiArea>
@@ -163,7 +164,7 @@ TEST(Thumbnail, DraggedFrameScrollsTheMaximisedScreenWindow)
     EXPECT_NE(thumb.picture().pixel(299, 10), qRgb(0, 0, 250));
     // A window that is not the shown screen's canvas is not asked.
     QWidget stranger;
-    platform::postMessage(&thumb, app::WM_THUMB_SETSOURCE, reinterpret_cast<platform::WPARAM>(&stranger));
+    platform::postMessage(&thumb, spine::WM_THUMB_SETSOURCE, reinterpret_cast<platform::WPARAM>(&stranger));
     QCoreApplication::processEvents();
     EXPECT_EQ(thumb.picture().pixel(300, 10), qRgb(0, 0, 250));
     QDir().mkpath(qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/editor"));
@@ -178,8 +179,8 @@ TEST(Thumbnail, DraggedFrameScrollsTheMaximisedScreenWindow)
 TEST(Thumbnail, AMissingOverlayPictureSaysError)
 {
     platform::clearLangPack();
-    controls::MessageBox::setNextAnswer(QMessageBox::Ok);
+    support::SeamScope seams;
+    seams.nextAnswer(QMessageBox::Ok);
     CThumbnail t;
     EXPECT_EQ(controls::MessageBox::lastText(), QStringLiteral("Error!"));
-    controls::MessageBox::clearNextAnswer();
 }

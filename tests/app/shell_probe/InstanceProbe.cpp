@@ -3,7 +3,7 @@
 // Prints what a user would see (messages) and what happened, one line each.
 #include "app/shell/InstanceChecker.h"
 #include "app/shell/MainApp.h"
-#include "app/shell/MessageBox.h"
+#include "app/spine/Seams.h"
 #include "core/api/Core.h"
 
 #include <QApplication>
@@ -25,10 +25,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc < 4)
         return 2;
-    shell::setMessageHandler([](const shell::MessageRequest& r) {
+    spine::seams().messageBox = [](const spine::MessageRequest& r) {
         say(QStringLiteral("MESSAGE:") + r.text);
         return QMessageBox::Ok;
-    });
+    };
     CCore core;
     CMainApp::Environment env;
     env.appFolder = QString::fromLocal8Bit(argv[1]);

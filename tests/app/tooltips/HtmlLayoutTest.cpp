@@ -5,6 +5,7 @@
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
 #include "support/MessageSpy.h"
+#include "support/Seams.h"
 
 #include <QObject>
 #include <QPainter>
@@ -204,8 +205,8 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
 {
     Engine e;
     support::MessageSpy hover;
-    hover.watch(WM_TOOLTIP_REDRAW);
-    e.d.setHoverCallback(&hover, WM_TOOLTIP_REDRAW, 0);
+    hover.watch(spine::WM_TOOLTIP_REDRAW);
+    e.d.setHoverCallback(&hover, spine::WM_TOOLTIP_REDRAW, 0);
     e.measure("<a href=http://x>ab</a> <a msg=m>cd</a> <a>zz</a>");
     e.draw(200);
     ASSERT_EQ(e.d.linkAreas().size(), 3u);
@@ -231,10 +232,11 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
     EXPECT_EQ(e.d.linkAreas().size(), 3u);           // repaints do not pile areas up
 
     std::vector<QString> opened;
-    auto old = controls::setUrlOpener([&](const QString& t) {
+    support::SeamScope seams;
+    seams->openUrl = [&](const QString& t) {
         opened.push_back(t);
         return true;
-    });
+    };
     support::MessageSpy msg;
     msg.watch(0x7777, &support::copyPointedWParam<QString>);
     e.d.setLinkMessageCallback(&msg, 0x7777, 0);
@@ -243,7 +245,6 @@ TEST(HtmlLayout, LinkAreasHoverAndFollowing)
     e.d.FollowLink(2);
     e.d.FollowLink(3);
     e.d.FollowLink(-1);
-    controls::setUrlOpener(old);
     EXPECT_EQ(opened, std::vector<QString>{"http://x"});
     EXPECT_EQ(texts(msg), std::vector<QString>{"m"});
 }

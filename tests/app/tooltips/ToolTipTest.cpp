@@ -3,6 +3,7 @@
 
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
+#include "support/Seams.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -217,10 +218,11 @@ TEST(ToolTip, ClickingALinkFollowsItAndHides)
 {
     Fixture f;
     std::vector<QString> opened;
-    auto old = controls::setUrlOpener([&](const QString& t) {
+    support::SeamScope seams;
+    seams->openUrl = [&](const QString& t) {
         opened.push_back(t);
         return true;
-    });
+    };
     f.tip.SetToolText("go <a href=\"https://example.org/\">there</a>", {300, 300});
     ASSERT_TRUE(f.tip.isVisible());
     f.tip.render(0); // a drawing pass records the link areas
@@ -229,7 +231,6 @@ TEST(ToolTip, ClickingALinkFollowsItAndHides)
     const QPoint global = f.tip.mapToGlobal(QPoint((a.left + a.right) / 2, (a.top + a.bottom) / 2));
     QMouseEvent press = mouseEvent(QEvent::MouseButtonPress, global, Qt::LeftButton);
     f.tip.RelayEvent(&f.owner, &press);
-    controls::setUrlOpener(old);
     EXPECT_EQ(opened, std::vector<QString>{"https://example.org/"});
     EXPECT_EQ(f.tip.state(), CHtmlToolTip::kHidden);
 }

@@ -1,6 +1,6 @@
 // The item-list panel over windows of many items: loading the window, and
 // adding an item after the first row (which renumbers every row below).
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/panels/PropertyProgList.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
@@ -32,7 +32,7 @@ void BM_LoadListWindow(benchmark::State& state)
 {
     ListWindow w(int(state.range(0)));
     for (auto _ : state)
-        platform::sendMessage(w.panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(w.window));
+        platform::sendMessage(w.panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(w.window));
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_LoadListWindow)->RangeMultiplier(4)->Range(64, 4096)->Complexity();
@@ -40,7 +40,7 @@ BENCHMARK(BM_LoadListWindow)->RangeMultiplier(4)->Range(64, 4096)->Complexity();
 void BM_AddAfterFirstRow(benchmark::State& state)
 {
     ListWindow w(int(state.range(0)));
-    platform::sendMessage(w.panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(w.window));
+    platform::sendMessage(w.panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(w.window));
     for (auto _ : state) {
         w.panel->list()->setCurrentRow(0);
         tagItemData* item = w.panel->AddItemOfType(IT_SINGLELINE);

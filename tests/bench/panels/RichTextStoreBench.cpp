@@ -1,6 +1,6 @@
 // The rich-text panel stores the whole text as RTF on every change of the
 // edit and repaints the item: one typed character in texts of growing size.
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/RichEdit.h"
 #include "app/panels/PropertyText.h"
 #include "core/api/Core.h"
@@ -24,7 +24,7 @@ struct TextWindow {
     explicit TextWindow(int chars)
     {
         panel->Create(&page);
-        platform::sendMessage(panel, app::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(item));
+        platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(item));
         QString text;
         for (int i = 0; i < chars; ++i)
             text += (i % 60 == 59) ? QChar(u'\n') : QChar(u'a' + i % 26);

@@ -3,7 +3,7 @@
 // controller over TCP and a pseudo-terminal.
 #include "DeviceTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/device/HwSettings.h"
 #include "app/dialogs/task/TaskProgress.h"
@@ -257,13 +257,13 @@ protected:
             pty = std::make_unique<sim::PtyPeer>(controller);
             devicetest::bindPty(core, screen, pty->slavePath());
         }
-        frame.watch(app::WM_STATUS_IDLE)
-            .watch(app::WM_SCREEN_HWCHANGED,
+        frame.watch(spine::WM_STATUS_IDLE)
+            .watch(spine::WM_SCREEN_HWCHANGED,
                    [](const platform::MessageEvent& m) {
                        // The screen block as it was, copied while the message lives.
                        return std::any(image(*reinterpret_cast<const tagGlobalInfo*>(m.lParam())));
                    })
-            .watch(app::WM_SCREEN_RECONNECT);
+            .watch(spine::WM_SCREEN_RECONNECT);
     }
 
     // What the controller answers a read with: a known block.
@@ -329,7 +329,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
 
     const auto before = image(screen->Global);
     click(&dlg, CSettingHW::IDC_READ);
-    ASSERT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE, app::WM_SCREEN_HWCHANGED}));
+    ASSERT_EQ(frame.ids(), (QList<unsigned>{spine::WM_STATUS_IDLE, spine::WM_SCREEN_HWCHANGED}));
     EXPECT_EQ(support::payloadOf<std::vector<std::uint8_t>>(frame.messages()[1]), before);
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), "96");
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_LUM)->text(), "77");
@@ -376,14 +376,14 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     BuildHardwareBlock(expected, want.data());
     EXPECT_EQ(sent.data, want);
     EXPECT_EQ(controller.hardware(), want);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED, app::WM_SCREEN_RECONNECT}));
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_HWCHANGED, spine::WM_SCREEN_RECONNECT}));
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_DONE));
     EXPECT_EQ(resultColour(&dlg), kSuccessColour);
 
     // Sent again unchanged: no reconnect.
     frame.clear();
     click(&dlg, CSettingHW::IDC_SEND);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED}));
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_HWCHANGED}));
 
     click(&dlg, CSettingHW::IDC_RESET);
     EXPECT_EQ(controller.resets(), 1);
@@ -400,7 +400,7 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     const auto before = image(screen->Global);
     const QString width = control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text();
     click(&dlg, CSettingHW::IDC_READ);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE}));
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_STATUS_IDLE}));
     EXPECT_EQ(image(screen->Global), before);
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), width);
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_FAILED));
@@ -412,7 +412,7 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     pty.reset();
     type(&dlg, CSettingHW::IDC_ADDRESS, "5");
     click(&dlg, CSettingHW::IDC_SEND);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_HWCHANGED}));
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_HWCHANGED}));
     EXPECT_EQ(screen->Global.ID, 5);   // kept as written, though not sent
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_FAILED));
 }

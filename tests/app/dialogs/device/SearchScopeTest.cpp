@@ -3,7 +3,7 @@
 // controllers on 127.0.0.x.
 #include "DeviceTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/SettingRetrieveDlg.h"
 #include "core/link/Adapters.h"
@@ -68,7 +68,7 @@ protected:
         SetSerialEnumerator(twoSerialPorts);
         SetAdapterEnumerator(twoAdapters);
         core = std::make_unique<CCore>();
-        frame.watch(app::WM_SEARCH_SCREENS);
+        frame.watch(spine::WM_SEARCH_SCREENS);
     }
     void TearDown() override
     {
@@ -141,7 +141,7 @@ TEST_F(SearchScope, RangeFollowsTheScopesLastAddress)
     EXPECT_EQ(core->IsSingleScreen(), 1);
     click(&dlg, Dlg::IDC_SEARCH);
     EXPECT_EQ(scope(), (std::vector<int>{3, 5}));
-    QTRY_COMPARE(frame.count(app::WM_SEARCH_SCREENS), 1);
+    QTRY_COMPARE(frame.count(spine::WM_SEARCH_SCREENS), 1);
     EXPECT_EQ(frame.messages()[0].w, 1u);
     EXPECT_EQ(frame.messages()[0].l, 1);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -253,7 +253,7 @@ TEST_F(SearchScope, TheSearchItStartsFindsTwoControllersOnLoopbackAddresses)
     EXPECT_EQ(scope().size(), 16u);
 
     // The main frame's part: run the search the message asks for.
-    QTRY_COMPARE(frame.count(app::WM_SEARCH_SCREENS), 1);
+    QTRY_COMPARE(frame.count(spine::WM_SEARCH_SCREENS), 1);
     const support::SpiedMessage m = frame.messages()[0];
     EXPECT_EQ(core->RetrieveConnection(static_cast<int>(m.w), 0, 0), 2u);
     std::set<std::string> seen;

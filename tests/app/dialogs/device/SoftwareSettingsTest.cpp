@@ -2,7 +2,7 @@
 // serial ports at once (digits, each once), the colour threshold.
 #include "DeviceTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/Edits.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/SettingSW.h"
@@ -40,8 +40,8 @@ protected:
     void SetUp() override
     {
         devicetest::loadPack("UI_EN.rcc");
-        frame.watch(app::WM_SETTINGS_CHANGED);
-        linkPage.watch(app::WM_SETTINGS_CHANGED);
+        frame.watch(spine::WM_SETTINGS_CHANGED);
+        linkPage.watch(spine::WM_SETTINGS_CHANGED);
     }
     void click(QWidget* dlg, int id) { devicetest::click(support::findByControlId<QAbstractButton>(dlg, id)); }
     bool checked(QWidget* dlg, int id) { return support::findByControlId<QAbstractButton>(dlg, id)->isChecked(); }
@@ -109,7 +109,7 @@ TEST_F(SoftwareSettings, AChangedThresholdIsSetAndTheFrameRepaints)
     QTest::keyClicks(spin, "200");
     click(&again, CSettingSW::IDC_APPLY);
     EXPECT_EQ(CCore::GetColorThreshold(), 200u);
-    ASSERT_EQ(frame.count(app::WM_SETTINGS_CHANGED), 1);
+    ASSERT_EQ(frame.count(spine::WM_SETTINGS_CHANGED), 1);
     EXPECT_EQ(frame.messages()[0].w, 8u);
 }
 
@@ -127,7 +127,7 @@ TEST_F(SoftwareSettings, UserSerialPortsAreDigitsListedOnceAndChangeAtOnce)
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->item(0)->text(), "COM7");
     EXPECT_TRUE(edit->text().isEmpty());
-    ASSERT_EQ(linkPage.count(app::WM_SETTINGS_CHANGED), 1);
+    ASSERT_EQ(linkPage.count(spine::WM_SETTINGS_CHANGED), 1);
     EXPECT_EQ(linkPage.messages()[0].w, 2u);
 
     QTest::keyClicks(edit, "7");
@@ -152,7 +152,7 @@ TEST_F(SoftwareSettings, UserSerialPortsAreDigitsListedOnceAndChangeAtOnce)
     click(&dlg, CSettingSW::IDC_PORT_REMOVE);
     EXPECT_EQ(list->count(), 0);
     EXPECT_TRUE(userPorts(core).empty());
-    EXPECT_EQ(linkPage.count(app::WM_SETTINGS_CHANGED), 1);
+    EXPECT_EQ(linkPage.count(spine::WM_SETTINGS_CHANGED), 1);
     click(&dlg, CSettingSW::IDC_CANCEL);
     EXPECT_TRUE(userPorts(core).empty());
 }
@@ -188,7 +188,7 @@ TEST_F(SoftwareSettings, ADevicePathIsAddedAsTypedByAddEnterOrOkAndOtherTextIsRe
     EXPECT_EQ(userPorts(core), both);
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->item(1)->text(), both[1]);
-    EXPECT_EQ(linkPage.count(app::WM_SETTINGS_CHANGED), 2);
+    EXPECT_EQ(linkPage.count(spine::WM_SETTINGS_CHANGED), 2);
 
     // OK with a relative name: told, kept in the field, the dialog stays.
     support::SeamScope seams;

@@ -10,6 +10,7 @@
 #include "support/ModalScript.h"
 #include "support/SimController.h"
 #include "support/SimControllerUpgrade.h"
+#include "support/Seams.h"
 
 #include <QFile>
 #include <QLabel>
@@ -30,9 +31,11 @@ namespace {
 constexpr std::uint32_t kBoard = 0x0E010100;   // a board of the catalogue, upgraded as a stream
 
 struct RunnerScope {
-    explicit RunnerScope(CSettingHW::UpgradeRunner r) : old(CSettingHW::setUpgradeRunner(std::move(r))) {}
-    ~RunnerScope() { CSettingHW::setUpgradeRunner(std::move(old)); }
-    CSettingHW::UpgradeRunner old;
+    explicit RunnerScope(std::function<void(CCore&, tagItemData*, int, QWidget*)> r)
+    {
+        seams->firmwareUpgrade = std::move(r);
+    }
+    support::SeamScope seams;
 };
 
 class HwUpgradeDialog : public ::testing::Test {

@@ -2,7 +2,7 @@
 // reconnect rules, and the dialog against the simulated controller.
 #include "DeviceTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/SettingWan.h"
 #include "app/dialogs/device/WanSettings.h"
@@ -124,7 +124,7 @@ protected:
         devicetest::loadPack("UI_EN.rcc");
         screen = devicetest::newScreen(core);
         devicetest::bindTcp(screen, tcp->port());
-        frame.watch(app::WM_STATUS_IDLE).watch(app::WM_SCREEN_RECONNECT);
+        frame.watch(spine::WM_STATUS_IDLE).watch(spine::WM_SCREEN_RECONNECT);
     }
     void seed(const tagGlobalInfo& g)
     {
@@ -169,7 +169,7 @@ TEST_F(WanDialog, ReadShowsTheControllersAddressesAndWriteSendsTheBlock)
     EXPECT_TRUE(ParseIpv4(edit(&dlg, CSettingWan::IDC_LOCAL_IP)->text()).has_value());
 
     click(&dlg, CSettingWan::IDC_READ);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE}));
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_STATUS_IDLE}));
     EXPECT_EQ(result(&dlg), platform::langString(48276));
     EXPECT_EQ(resultColour(&dlg), kSuccessColour);
     EXPECT_EQ(edit(&dlg, CSettingWan::IDC_IP)->text(), "192.168.1.50");
@@ -200,7 +200,7 @@ TEST_F(WanDialog, ReadShowsTheControllersAddressesAndWriteSendsTheBlock)
     // A new address moves the link there.
     type(&dlg, CSettingWan::IDC_IP, "127.0.0.1");
     click(&dlg, CSettingWan::IDC_WRITE);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_SCREEN_RECONNECT}));
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_RECONNECT}));
     EXPECT_STREQ(screen->Global.Host, "127.0.0.1");
     BuildIpBlock(screen->Global, want.data());
     ASSERT_TRUE(controller.waitForBlocks(3));
@@ -255,7 +255,7 @@ TEST_F(WanDialog, ABadAddressRefusesTheWriteAndNoControllerGivesTheRedFailure)
     EXPECT_EQ(result(&dlg), platform::langString(48279));
     EXPECT_NE(result(&dlg), platform::langString(48278));
     EXPECT_EQ(screen->Global.DevicePort, 6000);   // kept, not sent
-    EXPECT_EQ(frame.count(app::WM_SCREEN_RECONNECT), 0);
+    EXPECT_EQ(frame.count(spine::WM_SCREEN_RECONNECT), 0);
 }
 
 TEST(WanDialogSerial, ReadAndWriteOverAPseudoTerminalWithThePortRule)
@@ -278,7 +278,7 @@ TEST(WanDialogSerial, ReadAndWriteOverAPseudoTerminalWithThePortRule)
     controller.setAnswer(TOS_IPREADCFG, block);
     screen->Global.HostPort = 5200;
     support::MessageSpy frame;
-    frame.watch(app::WM_SCREEN_RECONNECT);
+    frame.watch(spine::WM_SCREEN_RECONNECT);
 
     CSettingWan dlg(core, screen, &frame);
     dlg.show();
@@ -295,7 +295,7 @@ TEST(WanDialogSerial, ReadAndWriteOverAPseudoTerminalWithThePortRule)
     const std::string host = screen->Global.Host;
     devicetest::click(support::findByControlId<QAbstractButton>(&dlg, CSettingWan::IDC_WRITE));
     EXPECT_EQ(dlg.resultText(), platform::langString(48278));
-    EXPECT_EQ(frame.count(app::WM_SCREEN_RECONNECT), 1);
+    EXPECT_EQ(frame.count(spine::WM_SCREEN_RECONNECT), 1);
     EXPECT_EQ(screen->Global.HostPort, 5300);
     EXPECT_EQ(std::string(screen->Global.Host), host);
     BuildIpBlock(screen->Global, block.data());

@@ -3,7 +3,7 @@
 // simulated controller over TCP and a pseudo-terminal.
 #include "DeviceTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/dialogs/device/SettingWIFI.h"
 #include "app/dialogs/device/WifiScanner.h"
 #include "app/dialogs/device/WifiSettings.h"
@@ -246,7 +246,7 @@ protected:
             pty = std::make_unique<sim::PtyPeer>(controller);
             devicetest::bindPty(core, screen, pty->slavePath());
         }
-        frame.watch(app::WM_STATUS_IDLE);
+        frame.watch(spine::WM_STATUS_IDLE);
     }
     std::unique_ptr<CSettingWIFI> open()
     {
@@ -296,7 +296,7 @@ TEST_P(WifiDialog, JoinANetworkSeenByThisComputerKeepsItsBytes)
     EXPECT_EQ(networks->currentText(), QString::fromUtf8("公司-5G"));
     QTest::keyClicks(control<QLineEdit>(dlg.get(), CSettingWIFI::IDC_JOIN_KEY), "k3y");
     click(dlg.get(), CSettingWIFI::IDC_WRITE);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{app::WM_STATUS_IDLE}));
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_STATUS_IDLE}));
     EXPECT_EQ(result(dlg.get()), platform::langString(48278));
     EXPECT_EQ(resultColour(dlg.get()), kSuccessColour);
     EXPECT_EQ(StoredSsid(screen->Global), kCompany);

@@ -1,7 +1,7 @@
 // The task dialog driven for real: a scripted core call on the worker (one
 // that reports events, blocks until released and returns a chosen result),
 // and the real core sending to the simulated controller over TCP.
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/controls/StaticLink.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "core/api/Callbacks.h"

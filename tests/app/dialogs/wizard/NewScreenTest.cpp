@@ -2,7 +2,7 @@
 // rounded, the work-mode choice, and the three end codes.
 #include "WizardTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/wizard/NewScreenDlg.h"
 #include "support/MessageSpy.h"
@@ -25,8 +25,8 @@ public:
 protected:
     bool event(QEvent* e) override
     {
-        if (auto* m = platform::asMessage(e, app::WM_ITEM_MOVED)) {
-            record(app::WM_ITEM_MOVED, m->wParam(), m->lParam());
+        if (auto* m = platform::asMessage(e, spine::WM_ITEM_MOVED)) {
+            record(spine::WM_ITEM_MOVED, m->wParam(), m->lParam());
             if (take)
                 m_core.ModifyItemPos(reinterpret_cast<tagItemData*>(m->wParam()), nullptr, m_core.GetScreen(0));
             return true;
@@ -81,7 +81,7 @@ TEST(NewScreenDlg, OpensWithTheDefaultsAndCreatesWhatWasTyped)
     CCore core;
     wiztest::addScreen(core, u"old");
     Frame frame(core);
-    frame.watch(app::WM_ITEM_MOVED);
+    frame.watch(spine::WM_ITEM_MOVED);
     CNewScreenDlg dlg(core, &frame);
     dlg.show();
     auto* address = byId<QLineEdit>(dlg, CNewScreenDlg::IDC_ADDRESS);
@@ -108,7 +108,7 @@ TEST(NewScreenDlg, OpensWithTheDefaultsAndCreatesWhatWasTyped)
     tagItemData* made = dlg.scratchScreen();
     QTest::mouseClick(byId<QPushButton>(dlg, CNewScreenDlg::IDC_CREATE), Qt::LeftButton);
     EXPECT_EQ(dlg.result(), CNewScreenDlg::RESULT_CREATED);
-    ASSERT_EQ(frame.count(app::WM_ITEM_MOVED), 1);
+    ASSERT_EQ(frame.count(spine::WM_ITEM_MOVED), 1);
     EXPECT_EQ(frame.messages()[0].w, reinterpret_cast<platform::WPARAM>(made));
     ASSERT_EQ(core.GetScreen(1), made);   // the frame's tree holds it, the dialog lets go
     EXPECT_EQ(made->Global.ID, 254);
@@ -124,7 +124,7 @@ TEST(NewScreenDlg, SearchAndCancelLeaveNothingBehind)
     CCore core;
     tagItemData* old = wiztest::addScreen(core, u"old");
     Frame frame(core);
-    frame.watch(app::WM_ITEM_MOVED);
+    frame.watch(spine::WM_ITEM_MOVED);
     {
         CNewScreenDlg dlg(core, &frame);
         dlg.show();
@@ -150,7 +150,7 @@ TEST(NewScreenDlg, SearchAndCancelLeaveNothingBehind)
         dlg.show();
         QTest::mouseClick(byId<QPushButton>(dlg, CNewScreenDlg::IDC_CREATE), Qt::LeftButton);
     }
-    EXPECT_EQ(frame.count(app::WM_ITEM_MOVED), 1);
+    EXPECT_EQ(frame.count(spine::WM_ITEM_MOVED), 1);
     EXPECT_EQ(core.GetScreen(0), old);
     EXPECT_EQ(core.GetScreen(1), nullptr);
 }

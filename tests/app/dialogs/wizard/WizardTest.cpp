@@ -3,7 +3,7 @@
 // controller, with the failure panel and a retry.
 #include "WizardTestUtil.h"
 
-#include "app/controls/AppMessages.h"
+#include "app/spine/Messages.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
 #include "app/dialogs/wizard/Wizard.h"
@@ -13,6 +13,7 @@
 #include "support/ModalScript.h"
 #include "support/MessageSpy.h"
 #include "support/SimController.h"
+#include "support/Seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,10 +39,10 @@ public:
 protected:
     bool event(QEvent* e) override
     {
-        auto* m = platform::asMessage(e, app::WM_WIZARD_FINISH);
+        auto* m = platform::asMessage(e, spine::WM_WIZARD_FINISH);
         if (!m)
             return QWidget::event(e);
-        record(app::WM_WIZARD_FINISH, m->wParam(), m->lParam());
+        record(spine::WM_WIZARD_FINISH, m->wParam(), m->lParam());
         taken = reinterpret_cast<tagItemData*>(m->wParam());
         hardwareAtFinish = taken->Global.HardwareId;
         m_core.ModifyItemPos(taken, nullptr, m_core.GetScreen(0));
@@ -94,11 +95,10 @@ public:
 
 class RunnerScope {
 public:
-    explicit RunnerScope(CWizardRetrieve::SearchRunner r) { m_old = CWizardRetrieve::setSearchRunner(std::move(r)); }
-    ~RunnerScope() { CWizardRetrieve::setSearchRunner(std::move(m_old)); }
+    explicit RunnerScope(std::function<int(QWidget*, CCore&, tagItemData*)> r) { m_seams->wizardSearch = std::move(r); }
 
 private:
-    CWizardRetrieve::SearchRunner m_old;
+    support::SeamScope m_seams;
 };
 
 } // namespace
@@ -137,7 +137,7 @@ TEST(Wizard, NavigationButtonsAndCancelLeaveTheTreeAsItWas)
     CCore core;
     tagItemData* old = wiztest::addScreen(core, u"old");
     Frame frame(core);
-    frame.watch(app::WM_WIZARD_FINISH);
+    frame.watch(spine::WM_WIZARD_FINISH);
     {
         CWizard w(core, &frame);
         w.AddStandardPages();
@@ -207,7 +207,7 @@ TEST(Wizard, ModelAndLinkPagesStoreWhatWasChosen)
     RunnerScope search([](QWidget*, CCore&, tagItemData*) { return 2; });
     CCore core;
     Frame frame(core);
-    frame.watch(app::WM_WIZARD_FINISH);
+    frame.watch(spine::WM_WIZARD_FINISH);
     {
         // An unknown id opens with the first model; keeping the id stores nothing.
         CWizard w(core, &frame);
@@ -246,7 +246,7 @@ TEST(Wizard, ModelAndLinkPagesStoreWhatWasChosen)
         byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT)->setText("7000");
         tagItemData* made = w.screen();
         w.OnFinish();
-        ASSERT_EQ(frame.count(app::WM_WIZARD_FINISH), 1);
+        ASSERT_EQ(frame.count(spine::WM_WIZARD_FINISH), 1);
         EXPECT_EQ(frame.taken, made);
         EXPECT_EQ(frame.messages()[0].l, 0);
         EXPECT_EQ(made->Global.CommType, std::uint32_t(COMM_NETWORK));
@@ -311,7 +311,7 @@ struct SimWizard {
     SimWizard()
     {
         platform::setClock(&clock);
-        frame.watch(app::WM_WIZARD_FINISH);
+        frame.watch(spine::WM_WIZARD_FINISH);
         controller.setAddress(1);
     }
     ~SimWizard() { platform::setClock(nullptr); }
@@ -386,7 +386,7 @@ TEST(WizardSim, AllFivePagesAgainstTheSimulatedController)
     sim.controller.clearRecords();
     press(w, CWizard::IDC_FINISH);
     EXPECT_EQ(w.result(), QDialog::Accepted);
-    ASSERT_EQ(sim.frame.count(app::WM_WIZARD_FINISH), 1);
+    ASSERT_EQ(sim.frame.count(spine::WM_WIZARD_FINISH), 1);
     EXPECT_EQ(sim.frame.messages()[0].l, platform::LPARAM(0x10001));
     EXPECT_EQ(sim.frame.taken, screen);
     EXPECT_EQ(sim.core.GetScreen(0), screen);

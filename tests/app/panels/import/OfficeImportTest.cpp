@@ -8,6 +8,7 @@
 #include "app/panels/import/SpreadsheetSource.h"
 #include "grid/RealGrid.h"
 #include "support/LangPackScope.h"
+#include "support/Seams.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -50,8 +51,8 @@ void writeFile(const QString& path, const QByteArray& bytes)
 }
 
 struct ProgramScope {
-    explicit ProgramScope(const QString& p) { setOfficeProgram(p); }
-    ~ProgramScope() { setOfficeProgram({}); }
+    explicit ProgramScope(const QString& p) { seams->officeProgram = p; }
+    support::SeamScope seams;
 };
 
 } // namespace

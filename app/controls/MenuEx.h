@@ -8,6 +8,8 @@
 #include <QProxyStyle>
 #include <QSize>
 
+namespace controls {
+
 // One owner-drawn entry: command id (0 separator, -1 sub-menu), icon, and a
 // value that widens the entry by 30 pixels when it is 0 or more.
 struct tagMENUITEM {
@@ -57,3 +59,5 @@ private:
     const tagMENUITEM* recordOf(const QStyleOption* option) const;
     const CMenuEx* m_menu;
 };
+
+} // namespace controls

@@ -1,4 +1,4 @@
-#include "app/shell/MenuEx.h"
+#include "app/controls/MenuEx.h"
 
 #include <QPainter>
 #include <QStyleFactory>
@@ -9,6 +9,8 @@ namespace {
 constexpr int kPlatformCheckWidth = 15;
 
 } // namespace
+
+namespace controls {
 
 QSize MenuExMetrics::measure(const tagMENUITEM& item, int textWidth, bool hasSubmenu) const
 {
@@ -132,3 +134,5 @@ void MenuExStyle::drawControl(ControlElement element, const QStyleOption* option
     }
     p->restore();
 }
+
+} // namespace controls
