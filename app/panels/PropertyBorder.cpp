@@ -148,13 +148,17 @@ bool CPropertyBorder::OnInitDialog()
     // values, and its picture, in a block beside them.
     auto* grid = new QGridLayout(this);
     setPanelMargins(grid);
-    grid->addWidget(makeLabel(6215), 0, 0);
     m_width = withId(new QComboBox(this), IdWidth);
     controls::FillComboFromResource(48266, m_width);
     for (int i = 0; i < m_width->count(); ++i)
         m_width->setItemData(i, i);   // an entry's index is its width in LEDs
     m_width->setCurrentIndex(0);
-    grid->addWidget(m_width, 0, 1);
+    m_widthRow = new QHBoxLayout;
+    QLabel* widthLabel = makeLabel(6215);
+    widthLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    m_widthRow->addWidget(widthLabel);
+    m_widthRow->addWidget(m_width, 1);
+    grid->addLayout(m_widthRow, 0, 0, 1, 2);
 
     m_listGroup = new QWidget(this);
     auto* listBox = new QVBoxLayout(m_listGroup);
@@ -222,6 +226,7 @@ bool CPropertyBorder::OnInitDialog()
     m_listGroup->hide();
     m_values->hide();
     m_pictureRow->hide();
+    placeWidthRow();
 
     connect(m_width, &QComboBox::activated, this, &CPropertyBorder::onWidth);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CPropertyBorder::onRowSelected);
@@ -256,6 +261,7 @@ int CPropertyBorder::OnNodeLoad(tagItemData* node)
     fillList();
     m_pictureRow->hide();
     showControls();
+    placeWidthRow();
     if (m_border && m_border->DefaultIndex < m_list->count())
         m_list->setCurrentRow(m_border->DefaultIndex);
     return 0;
@@ -292,6 +298,15 @@ void CPropertyBorder::showControls()
         m_pictureRow->hide();
 }
 
+void CPropertyBorder::placeWidthRow()
+{
+    // Without a border the width row stands alone: the label moves right
+    // and down by (14, 18), the combo by (16, 18).
+    const bool zero = !m_border || m_border->Width == 0;
+    m_widthRow->setContentsMargins(zero ? 14 : 0, zero ? 18 : 0, 0, 0);
+    m_widthRow->setSpacing(zero ? 8 : 6);
+}
+
 DynFrameElement* CPropertyBorder::selectedElement() const
 {
     for (int i = 0; i < m_list->count(); ++i)
@@ -313,6 +328,7 @@ void CPropertyBorder::onWidth(int index)
     if (width != 0 && !m_border->First)
         addElement(firstElementType(width));
     showControls();
+    placeWidthRow();
     if (m_ctx.host)
         m_ctx.host->updateItemRect(m_node);
     repaint();

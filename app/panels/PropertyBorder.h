@@ -7,6 +7,7 @@
 #include <QString>
 
 class QComboBox;
+class QHBoxLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -74,6 +75,7 @@ private:
     void onBrowse();
     void showControls();
     void fillList();
+    void placeWidthRow();
 
     DynFrame* m_border = nullptr;
     QComboBox* m_width = nullptr;
@@ -89,6 +91,7 @@ private:
     QWidget* m_listGroup = nullptr;
     QWidget* m_values = nullptr;
     QWidget* m_pictureRow = nullptr;
+    QHBoxLayout* m_widthRow = nullptr;
 };
 
 } // namespace panels
