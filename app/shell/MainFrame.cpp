@@ -670,28 +670,6 @@ editor::CScreenLed* CMainFrame::FindItemWindow(tagItemData* node)
     return nullptr;
 }
 
-int CMainFrame::WaitWithMessagePump(const std::function<int()>& job)
-{
-    int result = 0;
-    bool done = false;
-    QObject context;
-    QThread* worker = QThread::create([&result, &job] { result = job(); });
-    connect(worker, &QThread::finished, &context, [&done] { done = true; }, Qt::QueuedConnection);
-    ++m_jobDepth;
-    worker->start();
-    // Dispatches until the job has ended. No loop of our own: an exit asked
-    // of the application would end it at once, every time, while the job
-    // still runs.
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    worker->wait();
-    delete worker;
-    --m_jobDepth;
-    if (m_jobDepth == 0)
-        actOnDeferredClose();
-    return result;
-}
-
 void CMainFrame::actOnDeferredClose()
 {
     const bool quit = m_quitPending;

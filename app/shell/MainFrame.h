@@ -85,10 +85,6 @@ public:
     // Screen windows.
     int OpenScreenWindow(tagItemData* screen);
     editor::CScreenLed* FindItemWindow(tagItemData* node) override;
-    // Runs `job` on a worker thread while the interface stays alive; returns
-    // the job's result. A close or quit asked for meanwhile is acted on
-    // when the job has ended.
-    int WaitWithMessagePump(const std::function<int()>& job);
     bool JobRunning() const { return m_jobDepth > 0; }
     // Runs a job in the communication task dialog, modally: 1 success, 2 otherwise.
     int RunTask(int task, tagItemData* screen, std::intptr_t arg);
