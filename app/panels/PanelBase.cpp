@@ -89,13 +89,14 @@ bool CPanelBase::event(QEvent* e)
     return done;
 }
 
-void CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
+bool CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
 {
-    if (!canEdit() || (b.needsRecord && !m_record))
-        return;
+    if (!canEdit() || (b.needsRecord && !m_record) || !b.write)
+        return false;
     b.write(*m_node, value);
     if (b.repaint)
         repaint();
+    return true;
 }
 
 QString CPanelBase::dialogText(unsigned controlId) const
@@ -126,12 +127,9 @@ bool isOwnScene(tagItemData* node)
     return node && !isGlobalScene(node);
 }
 
-const FieldBinding& bindingOf(std::span<const FieldBinding> table, int controlId)
+bool isScreen(tagItemData* node)
 {
-    for (const FieldBinding& b : table)
-        if (b.controlId == controlId)
-            return b;
-    return table.front();
+    return CCore::IsRoot(node) == 1;
 }
 
 ItemRecord& recordOf(const tagItemData& node)

@@ -27,27 +27,49 @@ class ItemRecord;
 
 namespace panels {
 
-// One control bound to one field of the node or of its type record: how the
-// field reads, how a value is written (clamped to the field), whether the
+// One control bound to one field of the node (or of a part of it, such as a
+// border element) or of its type record: how the field reads, how a value is
+// written (clamped to the field; null for a field only shown), whether the
 // change alters the picture, and whether it is written only while the panel
 // holds a type record of its kind (record fields always are).
-struct FieldBinding {
+template <class Target>
+struct FieldBindingOf {
     int controlId;
-    qint64 (*read)(const tagItemData& node);
-    void (*write)(tagItemData& node, qint64 value);
+    qint64 (*read)(const Target& target);
+    void (*write)(Target& target, qint64 value);
     bool repaint;
     bool needsRecord = false;
 };
+using FieldBinding = FieldBindingOf<tagItemData>;
 
 // The binding of `controlId` in a table (each id stands there once); the
 // first row when none has it.
-const FieldBinding& bindingOf(std::span<const FieldBinding> table, int controlId);
+template <class Target>
+const FieldBindingOf<Target>& bindingOf(std::span<const FieldBindingOf<Target>> table, int controlId)
+{
+    for (const FieldBindingOf<Target>& b : table)
+        if (b.controlId == controlId)
+            return b;
+    return table.front();
+}
+inline const FieldBinding& bindingOf(std::span<const FieldBinding> table, int controlId)
+{
+    return bindingOf<tagItemData>(table, controlId);
+}
 
 // The record of an item; bindings of record fields read and write through
 // it, and are used only while the panel holds it.
 ItemRecord& recordOf(const tagItemData& node);
 
 namespace detail {
+template <auto Block, auto Field, class Node>
+auto& fieldOf(Node& n)
+{
+    if constexpr (Block == nullptr)
+        return n.*Field;
+    else
+        return n.*Block.*Field;
+}
 template <class F>
 struct FieldValue;
 template <class T>
@@ -61,6 +83,31 @@ void writeRecord(ItemRecord& r, records::U8 f, std::uint8_t v);
 void writeRecord(ItemRecord& r, records::U16 f, std::uint16_t v);
 void writeRecord(ItemRecord& r, records::U32 f, std::uint32_t v);
 } // namespace detail
+
+// A whole number field of a block of the node (`node.*Block.*Field`), or of
+// the node itself when Block is null, clamped to [Lo, Hi].
+template <auto Block, auto Field, qint64 Lo, qint64 Hi>
+constexpr FieldBinding nodeField(int controlId, bool repaint)
+{
+    return {controlId, [](const tagItemData& n) -> qint64 { return detail::fieldOf<Block, Field>(n); },
+            [](tagItemData& n, qint64 v) {
+                auto& f = detail::fieldOf<Block, Field>(n);
+                f = std::remove_reference_t<decltype(f)>(std::clamp(v, Lo, Hi));
+            },
+            repaint};
+}
+
+// Flag bits of a field of a block of the node: 1 sets them, 0 clears them.
+template <auto Block, auto Field, std::uint64_t Mask>
+constexpr FieldBinding nodeFlag(int controlId, bool repaint)
+{
+    return {controlId, [](const tagItemData& n) -> qint64 { return (detail::fieldOf<Block, Field>(n) & Mask) ? 1 : 0; },
+            [](tagItemData& n, qint64 v) {
+                auto& f = detail::fieldOf<Block, Field>(n);
+                f = std::remove_reference_t<decltype(f)>(v ? f | Mask : f & ~Mask);
+            },
+            repaint};
+}
 
 // A whole number field of the type record, clamped to [Lo, Hi].
 template <auto F, qint64 Lo, qint64 Hi>
@@ -112,12 +159,12 @@ protected:
     bool canWrite() const { return canEdit() && m_record; }
     // A control's change through its binding: nothing without a node (or
     // record, when the binding needs one) or while loading; then the field,
-    // then the repaint when the binding asks.
-    void writeBinding(const FieldBinding& b, qint64 value);
+    // then the repaint when the binding asks. True when it wrote.
+    bool writeBinding(const FieldBinding& b, qint64 value);
     // The same by control id in a table.
-    void writeBinding(std::span<const FieldBinding> table, int controlId, qint64 value)
+    bool writeBinding(std::span<const FieldBinding> table, int controlId, qint64 value)
     {
-        writeBinding(bindingOf(table, controlId), value);
+        return writeBinding(bindingOf(table, controlId), value);
     }
     // What a binding reads from the node loaded.
     qint64 readBinding(std::span<const FieldBinding> table, int controlId) const
@@ -180,6 +227,8 @@ private:
 bool isGlobalScene(tagItemData* node);
 // True for a scene other than the global one.
 bool isOwnScene(tagItemData* node);
+// True for a screen (the root of its tree).
+bool isScreen(tagItemData* node);
 // True when `node` is `root` or lies below it.
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
 

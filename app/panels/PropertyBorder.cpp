@@ -46,6 +46,12 @@ DynFrame* frameOf(tagItemData* node)
     return node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
 }
 
+// Scenes but the global one, and sections, have a border.
+bool hasBorder(tagItemData* node)
+{
+    return isOwnScene(node) && (node->Level == LEVEL_SCENE || node->Level == LEVEL_SECTION);
+}
+
 QString nameOf(const DynFrameElement* e)
 {
     std::size_t n = 0;
@@ -75,6 +81,30 @@ controls::CRangeEdit* makeEdit(QWidget* parent, int id, unsigned suffix, int lo,
 CPropertyBorder::CPropertyBorder(PanelContext ctx, QWidget* parent)
     : CPanelBase(kTemplate, ctx, parent)
 {
+}
+
+std::span<const CPropertyBorder::ElementBinding> CPropertyBorder::elementBindings()
+{
+    using E = DynFrameElement;
+    // The length shown is the cell without its gap; a new gap keeps that length.
+    static const ElementBinding table[] = {
+        {IdMotion, [](const E& e) -> qint64 { return e.Motion; },
+         [](E& e, qint64 v) { e.Motion = std::uint8_t(std::clamp<qint64>(v, 0, 255)); }, false},
+        {IdLength, [](const E& e) -> qint64 { return int(e.Period) - int(e.MarginRight); },
+         [](E& e, qint64 v) { e.Period = std::uint16_t(std::clamp<qint64>(e.MarginRight + v, 1, 4096)); }, true},
+        {IdGap, [](const E& e) -> qint64 { return e.MarginRight; },
+         [](E& e, qint64 v) {
+             const int gap = int(std::clamp<qint64>(v, 0, 2048));
+             e.Period = std::uint16_t(std::clamp(int(e.Period) + gap - int(e.MarginRight), 1, 4096));
+             e.MarginRight = std::uint16_t(gap);
+         },
+         true},
+        {IdSpeed, [](const E& e) -> qint64 { return e.Speed; },
+         [](E& e, qint64 v) { e.Speed = std::uint16_t(std::clamp<qint64>(v, 1, 10000)); }, false},
+        {IdStay, [](const E& e) -> qint64 { return e.Duration; },
+         [](E& e, qint64 v) { e.Duration = std::uint32_t(std::clamp<qint64>(v, 0, 10000)); }, false},
+    };
+    return table;
 }
 
 QString CPropertyBorder::elementName(const DynFrame& border, int type)
@@ -118,13 +148,17 @@ bool CPropertyBorder::OnInitDialog()
     // values, and its picture, in a block beside them.
     auto* grid = new QGridLayout(this);
     setPanelMargins(grid);
-    grid->addWidget(makeLabel(6215), 0, 0);
     m_width = withId(new QComboBox(this), IdWidth);
     controls::FillComboFromResource(48266, m_width);
     for (int i = 0; i < m_width->count(); ++i)
         m_width->setItemData(i, i);   // an entry's index is its width in LEDs
     m_width->setCurrentIndex(0);
-    grid->addWidget(m_width, 0, 1);
+    m_widthRow = new QHBoxLayout;
+    QLabel* widthLabel = makeLabel(6215);
+    widthLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    m_widthRow->addWidget(widthLabel);
+    m_widthRow->addWidget(m_width, 1);
+    grid->addLayout(m_widthRow, 0, 0, 1, 2);
 
     m_listGroup = new QWidget(this);
     auto* listBox = new QVBoxLayout(m_listGroup);
@@ -192,6 +226,7 @@ bool CPropertyBorder::OnInitDialog()
     m_listGroup->hide();
     m_values->hide();
     m_pictureRow->hide();
+    placeWidthRow();
 
     connect(m_width, &QComboBox::activated, this, &CPropertyBorder::onWidth);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CPropertyBorder::onRowSelected);
@@ -210,17 +245,15 @@ bool CPropertyBorder::OnInitDialog()
 int CPropertyBorder::OnNodeLoad(tagItemData* node)
 {
     m_width->setEnabled(!isGlobalScene(node));
-    if (!node || isGlobalScene(node) || (node->Level != LEVEL_SCENE && node->Level != LEVEL_SECTION)) {
-        m_node = nullptr;
+    const LoadScope loading = beginLoadOf(node, hasBorder);
+    if (!loading) {
         m_border = nullptr;
         m_listGroup->hide();
         m_values->hide();
         m_pictureRow->hide();
         return 0;
     }
-    m_node = node;
     m_border = frameOf(node);
-    LoadScope loading(*this);
     m_list->clear();
     const int width = m_border ? m_border->Width : 0;
     const int index = m_width->findData(width);
@@ -228,6 +261,7 @@ int CPropertyBorder::OnNodeLoad(tagItemData* node)
     fillList();
     m_pictureRow->hide();
     showControls();
+    placeWidthRow();
     if (m_border && m_border->DefaultIndex < m_list->count())
         m_list->setCurrentRow(m_border->DefaultIndex);
     return 0;
@@ -264,6 +298,15 @@ void CPropertyBorder::showControls()
         m_pictureRow->hide();
 }
 
+void CPropertyBorder::placeWidthRow()
+{
+    // Without a border the width row stands alone: the label moves right
+    // and down by (14, 18), the combo by (16, 18).
+    const bool zero = !m_border || m_border->Width == 0;
+    m_widthRow->setContentsMargins(zero ? 14 : 0, zero ? 18 : 0, 0, 0);
+    m_widthRow->setSpacing(zero ? 8 : 6);
+}
+
 DynFrameElement* CPropertyBorder::selectedElement() const
 {
     for (int i = 0; i < m_list->count(); ++i)
@@ -285,6 +328,7 @@ void CPropertyBorder::onWidth(int index)
     if (width != 0 && !m_border->First)
         addElement(firstElementType(width));
     showControls();
+    placeWidthRow();
     if (m_ctx.host)
         m_ctx.host->updateItemRect(m_node);
     repaint();
@@ -299,11 +343,10 @@ void CPropertyBorder::onRowSelected()
         m_border->DefaultIndex = std::uint16_t(m_list->row(m_list->selectedItems().value(0)));
     {
         LoadScope loading(*this);
-        m_motion->setCurrentIndex(std::max(0, m_motion->findData(int(e->Motion))));
-        m_length->SetValue(int(e->Period) - int(e->MarginRight));
-        m_gap->SetValue(e->MarginRight);
-        m_speed->SetValue(e->Speed);
-        m_stay->SetValue(int(e->Duration));
+        const auto read = [e](int id) { return int(bindingOf(elementBindings(), id).read(*e)); };
+        m_motion->setCurrentIndex(std::max(0, m_motion->findData(read(IdMotion))));
+        for (controls::CRangeEdit* edit : {m_length, m_gap, m_speed, m_stay})
+            edit->SetValue(read(controls::controlId(edit)));
         const bool custom = e->Type == kCustomPicture;
         m_pictureRow->setVisible(custom && m_border->Width != 0);
         m_path->setText(custom ? CCore::GetFrameElementPicture(e) : QString());
@@ -405,22 +448,14 @@ void CPropertyBorder::onValue(int controlId)
     DynFrameElement* e = selectedElement();
     if (!canEdit() || !e)
         return;
-    switch (controlId) {
-    case IdMotion: e->Motion = std::uint8_t(m_motion->currentData().toInt()); return;
-    case IdSpeed: e->Speed = std::uint16_t(std::clamp(m_speed->GetValue(), 1, 10000)); return;
-    case IdStay: e->Duration = std::uint32_t(std::clamp(m_stay->GetValue(), 0, 10000)); return;
-    case IdLength:
-        e->Period = std::uint16_t(std::clamp(int(e->MarginRight) + m_length->GetValue(), 1, 4096));
-        break;
-    case IdGap: {
-        const int gap = std::clamp(m_gap->GetValue(), 0, 2048);
-        e->Period = std::uint16_t(std::clamp(int(e->Period) + gap - int(e->MarginRight), 1, 4096));
-        e->MarginRight = std::uint16_t(gap);
-        break;
-    }
-    default: return;
-    }
-    repaint();
+    qint64 value = m_motion->currentData().toInt();
+    for (controls::CRangeEdit* edit : {m_length, m_gap, m_speed, m_stay})
+        if (controls::controlId(edit) == controlId)
+            value = edit->GetValue();
+    const ElementBinding& b = bindingOf(elementBindings(), controlId);
+    b.write(*e, value);
+    if (b.repaint)
+        repaint();
 }
 
 void CPropertyBorder::onPath(const QString& text)

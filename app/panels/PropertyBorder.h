@@ -7,6 +7,7 @@
 #include <QString>
 
 class QComboBox;
+class QHBoxLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -47,6 +48,11 @@ public:
     int OnNodeLoad(tagItemData* node) override;
     void OnNodeDeleting(tagItemData* node) override;
 
+    // The selected element's motion, length, gap, speed and stay. The width
+    // is not here: the core makes or frees the border for it.
+    using ElementBinding = FieldBindingOf<DynFrameElement>;
+    static std::span<const ElementBinding> elementBindings();
+
     // The first free name of an element of this type in the border.
     static QString elementName(const DynFrame& border, int type);
     // The type of the element a border of this width starts with.
@@ -69,6 +75,7 @@ private:
     void onBrowse();
     void showControls();
     void fillList();
+    void placeWidthRow();
 
     DynFrame* m_border = nullptr;
     QComboBox* m_width = nullptr;
@@ -84,6 +91,7 @@ private:
     QWidget* m_listGroup = nullptr;
     QWidget* m_values = nullptr;
     QWidget* m_pictureRow = nullptr;
+    QHBoxLayout* m_widthRow = nullptr;
 };
 
 } // namespace panels

@@ -120,11 +120,11 @@ void CPropertyProgList::selectRow(int row)
 
 int CPropertyProgList::OnNodeLoad(tagItemData* node)
 {
-    m_node = node;
-    if (!node)
-        return 0;
     {
-        LoadScope loading(*this);
+        // Any window is listed; the selection below runs after the load.
+        const LoadScope loading = beginLoadOf(node, [](tagItemData*) { return true; });
+        if (!loading)
+            return 0;
         m_rows.clear();
         m_list->clear();
         m_lastSelected = nullptr;

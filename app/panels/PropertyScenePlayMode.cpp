@@ -15,6 +15,9 @@ namespace panels {
 
 CPropertyScenePlayMode::CPropertyScenePlayMode(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
 
+const FieldBinding CPropertyScenePlayMode::kPlayTimeBinding =
+    nodeField<nullptr, &tagItemData::PlayTime, INT32_MIN, INT32_MAX>(IdTime, false);
+
 bool CPropertyScenePlayMode::OnInitDialog()
 {
     SetTitleFromResource(48241, false);
@@ -59,7 +62,7 @@ int CPropertyScenePlayMode::OnNodeLoad(tagItemData* node)
     setEnabledAll(bool(loading));
     if (!loading)
         return 0;
-    const std::int32_t mode = node->PlayTime;
+    const auto mode = static_cast<std::int32_t>(kPlayTimeBinding.read(*node));
     if (mode == kPlayOnce || mode == kRepeatForever) {
         m_radio[mode == kPlayOnce ? 1 : 0]->setChecked(true);
         m_time->setEnabled(false);
@@ -76,22 +79,20 @@ void CPropertyScenePlayMode::onRadio(int id)
     if (!canEdit())
         return;
     if (id == IdStay || id == IdOnce) {
-        m_node->PlayTime = id == IdStay ? kRepeatForever : kPlayOnce;
+        writeBinding(kPlayTimeBinding, id == IdStay ? kRepeatForever : kPlayOnce);
         m_time->setEnabled(false);
         return;
     }
     m_time->setEnabled(true);
     m_time->setText(QString::number(kTimedDefault));
-    m_node->PlayTime = m_time->GetValue();
+    writeBinding(kPlayTimeBinding, m_time->GetValue());
 }
 
 void CPropertyScenePlayMode::onTime()
 {
-    if (!canEdit() || !m_radio[2]->isChecked())
-        return;
-    const int v = std::clamp(m_time->GetValue(), 1, INT32_MAX);
-    if (v != m_node->PlayTime)
-        m_node->PlayTime = v;
+    // A typed time never reaches the two values with a meaning of their own.
+    if (m_radio[2]->isChecked())
+        writeBinding(kPlayTimeBinding, std::clamp(m_time->GetValue(), 1, INT32_MAX));
 }
 
 } // namespace panels

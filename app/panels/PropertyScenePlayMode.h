@@ -26,6 +26,10 @@ public:
     CPropertyScenePlayMode(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
 
+    // The play time, which the radios and the time edit all write: a time
+    // in ms or one of the two values above.
+    static const FieldBinding kPlayTimeBinding;
+
 protected:
     bool OnInitDialog() override;
 

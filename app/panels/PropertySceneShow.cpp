@@ -20,16 +20,11 @@ constexpr int kPathChars = 260;
 
 CPropertySceneShow::CPropertySceneShow(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
 
-const FieldBinding CPropertySceneShow::kModeBinding{
-    IdMode, [](const tagItemData& n) -> qint64 { return n.Scene.PictureMode; },
-    [](tagItemData& n, qint64 v) { n.Scene.PictureMode = std::uint8_t(std::clamp<qint64>(v, 0, 255)); }, true};
+const FieldBinding CPropertySceneShow::kModeBinding =
+    nodeField<&tagItemData::Scene, &SceneBlock::PictureMode, 0, 255>(IdMode, true);
 
-const FieldBinding CPropertySceneShow::kOptionBinding{
-    IdOption, [](const tagItemData& n) -> qint64 { return n.Scene.DisplayOption & 1; },
-    [](tagItemData& n, qint64 v) {
-        n.Scene.DisplayOption = std::uint8_t(v ? (n.Scene.DisplayOption | 1) : (n.Scene.DisplayOption & ~1));
-    },
-    false};
+const FieldBinding CPropertySceneShow::kOptionBinding =
+    nodeFlag<&tagItemData::Scene, &SceneBlock::DisplayOption, 1>(IdOption, false);
 
 bool CPropertySceneShow::OnInitDialog()
 {

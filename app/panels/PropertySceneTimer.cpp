@@ -12,10 +12,37 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTimeEdit>
+#include <climits>
+#include <cstdint>
+#include <utility>
 
 namespace panels {
 
 CPropertySceneTimer::CPropertySceneTimer(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
+
+namespace {
+template <int Box>
+constexpr FieldBinding dayBinding()
+{
+    constexpr int bit = CPropertySceneTimer::kDayBits[Box];
+    return nodeFlag<&tagItemData::Scene, &SceneBlock::ScheduleWeekdays, 1u << bit>(CPropertySceneTimer::IdFirstDay + Box,
+                                                                                 false);
+}
+} // namespace
+
+std::span<const FieldBinding> CPropertySceneTimer::bindings()
+{
+    static const FieldBinding table[] = {
+        nodeFlag<&tagItemData::Scene, &SceneBlock::Schedule, 2>(IdWeekOn, false),
+        nodeFlag<&tagItemData::Scene, &SceneBlock::Schedule, 4>(IdTimeOn, false),
+        nodeField<&tagItemData::Scene, &SceneBlock::ScheduleDate, 0, UINT32_MAX>(IdDate, false),
+        nodeField<&tagItemData::Scene, &SceneBlock::StartTime, 0, UINT16_MAX>(IdStart, false),
+        nodeField<&tagItemData::Scene, &SceneBlock::EndTime, 0, UINT16_MAX>(IdEnd, false),
+        dayBinding<0>(), dayBinding<1>(), dayBinding<2>(), dayBinding<3>(), dayBinding<4>(), dayBinding<5>(),
+        dayBinding<6>(),
+    };
+    return table;
+}
 
 bool CPropertySceneTimer::OnInitDialog()
 {
@@ -103,24 +130,29 @@ int CPropertySceneTimer::OnNodeLoad(tagItemData* node)
         enableParts();
         return 0;
     }
-    const SceneBlock& s = node->Scene;
+    const auto read = [&](int id) { return readBinding(bindings(), id); };
     const QDateTime now = QDateTime::currentDateTime();
-    m_on[0]->setChecked(s.Schedule & 1);
-    if (s.Schedule & 1) {
-        if (s.ScheduleDate != 0) {
-            const SYSTEMTIME t = core().RemoteToPCTime(s.ScheduleDate);
+    const bool dateOn = node->Scene.Schedule & 1;
+    m_on[0]->setChecked(dateOn);
+    if (dateOn) {
+        if (const auto day = static_cast<unsigned>(read(IdDate)); day != 0) {
+            const SYSTEMTIME t = core().RemoteToPCTime(day);
             m_date->setDate(QDate(t.wYear, t.wMonth, t.wDay));
         }
     } else {
         m_date->setDate(now.date());
     }
-    m_on[1]->setChecked(s.Schedule & 2);
+    const bool weekOn = read(IdWeekOn) != 0;
+    m_on[1]->setChecked(weekOn);
     for (int i = 0; i < 7; ++i)
-        m_days[i]->setChecked((s.Schedule & 2) && (s.ScheduleWeekdays >> kDayBits[i]) & 1);
-    m_on[2]->setChecked(s.Schedule & 4);
-    if (s.Schedule & 4) {
-        m_start->setTime(QTime(s.StartTime >> 8, s.StartTime & 0xFF));
-        m_end->setTime(QTime(s.EndTime >> 8, s.EndTime & 0xFF));
+        m_days[i]->setChecked(weekOn && read(IdFirstDay + i) != 0);
+    const bool timeOn = read(IdTimeOn) != 0;
+    m_on[2]->setChecked(timeOn);
+    if (timeOn) {
+        for (auto [edit, id] : {std::pair{m_start, int(IdStart)}, std::pair{m_end, int(IdEnd)}}) {
+            const auto t = read(id);
+            edit->setTime(QTime(int(t >> 8), int(t & 0xFF)));
+        }
     } else {
         const QTime t(now.time().hour(), now.time().minute());
         m_start->setTime(t);
@@ -134,68 +166,45 @@ void CPropertySceneTimer::onDateOn()
 {
     if (!canEdit())
         return;
+    // The switch and the date go together: off clears the date.
     SceneBlock& s = m_node->Scene;
-    if (m_on[0]->isChecked()) {
-        s.Schedule |= 1;
-        const std::uint32_t day = remoteDay(m_date->date());
-        if (day != s.ScheduleDate)
-            s.ScheduleDate = day;
-    } else {
-        s.Schedule &= static_cast<std::uint8_t>(~1);
-        s.ScheduleDate = 0;
-    }
+    const bool on = m_on[0]->isChecked();
+    s.Schedule = static_cast<std::uint8_t>(on ? (s.Schedule | 1) : (s.Schedule & ~1));
+    writeBinding(bindings(), IdDate, on ? remoteDay(m_date->date()) : 0);
     enableParts();
 }
 
 void CPropertySceneTimer::onWeekOn()
 {
-    if (!canEdit())
-        return;
-    SceneBlock& s = m_node->Scene;
-    s.Schedule = static_cast<std::uint8_t>(m_on[1]->isChecked() ? (s.Schedule | 2) : (s.Schedule & ~2));
-    enableParts();
+    if (writeBinding(bindings(), IdWeekOn, m_on[1]->isChecked()))
+        enableParts();
 }
 
 void CPropertySceneTimer::onTimeOn()
 {
-    if (!canEdit())
-        return;
     // The times themselves change only through their pickers.
-    SceneBlock& s = m_node->Scene;
-    s.Schedule = static_cast<std::uint8_t>(m_on[2]->isChecked() ? (s.Schedule | 4) : (s.Schedule & ~4));
-    enableParts();
+    if (writeBinding(bindings(), IdTimeOn, m_on[2]->isChecked()))
+        enableParts();
 }
 
 void CPropertySceneTimer::onDate()
 {
-    if (!canEdit())
-        return;
-    const std::uint32_t day = remoteDay(m_date->date());
-    if (day != m_node->Scene.ScheduleDate)
-        m_node->Scene.ScheduleDate = day;
+    writeBinding(bindings(), IdDate, remoteDay(m_date->date()));
 }
 
 void CPropertySceneTimer::onStart()
 {
-    if (!canEdit())
-        return;
-    m_node->Scene.StartTime = packTime(m_start->time().hour(), m_start->time().minute());
+    writeBinding(bindings(), IdStart, packTime(m_start->time().hour(), m_start->time().minute()));
 }
 
 void CPropertySceneTimer::onEnd()
 {
-    if (!canEdit())
-        return;
-    m_node->Scene.EndTime = packTime(m_end->time().hour(), m_end->time().minute());
+    writeBinding(bindings(), IdEnd, packTime(m_end->time().hour(), m_end->time().minute()));
 }
 
 void CPropertySceneTimer::onDay(int box)
 {
-    if (!canEdit())
-        return;
-    std::uint8_t& days = m_node->Scene.ScheduleWeekdays;
-    const auto bit = static_cast<std::uint8_t>(1u << kDayBits[box]);
-    days = static_cast<std::uint8_t>(m_days[box]->isChecked() ? (days | bit) : (days & ~bit));
+    writeBinding(bindings(), IdFirstDay + box, m_days[box]->isChecked());
 }
 
 } // namespace panels

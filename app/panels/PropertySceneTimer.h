@@ -27,6 +27,11 @@ public:
     CPropertySceneTimer(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
 
+    // The weekday and time switches, the weekday boxes, the date (in
+    // controller time) and the two times of day. The date switch is not
+    // here: it also sets or clears the date.
+    static std::span<const FieldBinding> bindings();
+
     // A time of day as the schedule stores it.
     static std::uint16_t packTime(int hour, int minute) { return static_cast<std::uint16_t>((hour << 8) | minute); }
 

@@ -3,7 +3,7 @@
 #include "app/spine/Messages.h"
 #include "app/controls/Edits.h"
 #include "app/controls/IconButton.h"
-#include "app/panels/HostAddress.h"
+#include "app/spine/HostAddress.h"
 #include "core/api/Records.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -33,6 +33,19 @@ constexpr unsigned kNotAnAddress = 63150, kBadPort = 63151;
 } // namespace
 
 CPropertyScreenComm::CPropertyScreenComm(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
+
+std::span<const FieldBinding> CPropertyScreenComm::bindings()
+{
+    static const FieldBinding table[] = {
+        nodeField<&tagItemData::Global, &tagGlobalInfo::CommType, 0, UINT32_MAX>(IdLinkType, false),
+        nodeField<&tagItemData::Global, &tagGlobalInfo::SerialPort, 0, UINT32_MAX>(IdSerial, false),
+        nodeField<&tagItemData::Global, &tagGlobalInfo::BaudRate, 0, UINT32_MAX>(IdBaud, false),
+        nodeField<&tagItemData::Global, &tagGlobalInfo::AdapterIndex, 0, UINT32_MAX>(IdAdapter, false),
+        nodeField<&tagItemData::Global, &tagGlobalInfo::HostKind, 0, 1>(IdByName, false),
+        nodeField<&tagItemData::Global, &tagGlobalInfo::HostPort, 1, 65535>(IdPort, false),
+    };
+    return table;
+}
 
 bool CPropertyScreenComm::OnInitDialog()
 {
@@ -191,8 +204,9 @@ void CPropertyScreenComm::loadLinkValues(int type)
         return;
     LoadScope loading(*this);
     const tagGlobalInfo& g = m_node->Global;
+    const auto read = [this](int id) { return readBinding(bindings(), id); };
     if (type == COMM_SERIAL) {
-        const QString name = core().GetSerialPortName(static_cast<int>(g.SerialPort));
+        const QString name = core().GetSerialPortName(static_cast<int>(read(IdSerial)));
         int at = 0;
         for (int i = 0; i < m_serial->count(); ++i)
             if (m_serial->itemText(i).compare(name, Qt::CaseInsensitive) == 0) {
@@ -200,33 +214,33 @@ void CPropertyScreenComm::loadLinkValues(int type)
                 break;
             }
         m_serial->setCurrentIndex(m_serial->count() ? at : -1);
-        const int baud = m_baud->findText(QString::number(g.BaudRate));
+        const int baud = m_baud->findText(QString::number(read(IdBaud)));
         m_baud->setCurrentIndex(baud < 0 ? 0 : baud);
     } else if (type == COMM_ETHERNET) {
-        const int at = controls::FindComboItemByData(m_adapter, g.AdapterIndex);
+        const int at = controls::FindComboItemByData(m_adapter, read(IdAdapter));
         if (at >= 0)
             m_adapter->setCurrentIndex(at);
         char16_t text[13] = {};
         CCore::ConvertMACToStr(g.DstMAC, text);
         m_mac->SetText(QString::fromUtf16(text));
     } else if (type == COMM_NETWORK) {
-        const bool byName = g.HostKind != 0;
+        const bool byName = read(IdByName) != 0;
         m_byName->setChecked(byName);
         applyHostKind(byName);
         const QString host = QString::fromLocal8Bit(g.Host, static_cast<qsizetype>(strnlen(g.Host, sizeof g.Host)));
         (byName ? m_hostName : m_ip)->setText(host);
-        m_port->setText(QString::number(g.HostPort));
+        m_port->setText(QString::number(read(IdPort)));
     }
 }
 
 int CPropertyScreenComm::OnNodeLoad(tagItemData* node)
 {
-    m_node = (node && CCore::IsRoot(node) == 1) ? node : nullptr;
-    if (!m_node)
-        return 1;
-    const int type = static_cast<int>(m_node->Global.CommType);
+    int type = 0;
     {
-        LoadScope loading(*this);
+        const LoadScope loading = beginLoadOf(node, isScreen);
+        if (!loading)
+            return 1;
+        type = static_cast<int>(readBinding(bindings(), IdLinkType));
         m_linkType->setCurrentIndex(type >= 0 && type < m_linkType->count() ? type : -1);
     }
     showLinkGroup(type);
@@ -287,7 +301,7 @@ bool CPropertyScreenComm::acceptableHost(const QString& text, bool byName)
     if (byName && !dotted)
         return true;
     // The link refuses 0.0.0.0 as a destination.
-    const std::optional<std::uint32_t> address = ParseIpv4(text);
+    const std::optional<std::uint32_t> address = spine::ParseIpv4(text);
     return address && *address != 0 && text.trimmed() == text;
 }
 
@@ -312,7 +326,7 @@ void CPropertyScreenComm::onHostDone(QLineEdit* edit, bool byName)
     if (!canEdit() || acceptableHost(edit->text(), byName))
         return;
     const tagGlobalInfo& g = m_node->Global;
-    const QString stored = (g.HostKind != 0) == byName
+    const QString stored = (readBinding(bindings(), IdByName) != 0) == byName
                                ? QString::fromLocal8Bit(g.Host, static_cast<qsizetype>(strnlen(g.Host, sizeof g.Host)))
                                : QString();
     if (edit->text() != stored)
@@ -323,16 +337,15 @@ void CPropertyScreenComm::onPortDone()
 {
     if (!canEdit() || acceptablePort(m_port->text()))
         return;
-    const QString stored = QString::number(m_node->Global.HostPort);
+    const QString stored = QString::number(readBinding(bindings(), IdPort));
     if (m_port->text() != stored)
         refuse(m_port, stored, platform::langString(kBadPort));
 }
 
 void CPropertyScreenComm::onLinkType(int index)
 {
-    if (!canEdit() || index < 0)
+    if (index < 0 || !writeBinding(bindings(), IdLinkType, index))
         return;
-    m_node->Global.CommType = static_cast<std::uint32_t>(index);
     showLinkGroup(index);
     loadLinkValues(index);
 }
@@ -343,7 +356,7 @@ void CPropertyScreenComm::onSerial(int index)
         return;
     const int n = serialNumberOf(core(), m_serial->itemText(index));
     if (n >= 0)
-        m_node->Global.SerialPort = static_cast<std::uint32_t>(n);
+        writeBinding(bindings(), IdSerial, n);
 }
 
 void CPropertyScreenComm::onBaud(int index)
@@ -353,14 +366,13 @@ void CPropertyScreenComm::onBaud(int index)
     bool ok = false;
     const unsigned baud = m_baud->itemText(index).toUInt(&ok);
     if (ok)
-        m_node->Global.BaudRate = baud;
+        writeBinding(bindings(), IdBaud, baud);
 }
 
 void CPropertyScreenComm::onAdapter(int index)
 {
-    if (!canEdit() || index < 0)
-        return;
-    m_node->Global.AdapterIndex = static_cast<std::uint32_t>(m_adapter->itemData(index).toLongLong());
+    if (index >= 0)
+        writeBinding(bindings(), IdAdapter, m_adapter->itemData(index).toLongLong());
 }
 
 void CPropertyScreenComm::onMac()
@@ -378,10 +390,9 @@ void CPropertyScreenComm::onMac()
 
 void CPropertyScreenComm::onByName()
 {
-    if (!canEdit())
-        return;
     const bool byName = m_byName->isChecked();
-    m_node->Global.HostKind = byName ? 1 : 0;
+    if (!writeBinding(bindings(), IdByName, byName))
+        return;
     applyHostKind(byName);
     QLineEdit* edit = byName ? m_hostName : m_ip;
     // A text the field refuses (one a damaged file held) is not carried
@@ -410,13 +421,11 @@ void CPropertyScreenComm::onHostName()
 
 void CPropertyScreenComm::onPort()
 {
-    if (!canEdit())
-        return;
     // Port 0 reaches nothing: it is refused when the edit ends; above the
     // range the edit has cut it already.
     const qlonglong v = m_port->text().trimmed().toLongLong();
     if (v >= 1)
-        m_node->Global.HostPort = static_cast<std::uint16_t>(std::min<qlonglong>(v, 65535));
+        writeBinding(bindings(), IdPort, v);
 }
 
 void CPropertyScreenComm::onRefresh()

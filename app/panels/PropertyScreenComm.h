@@ -32,6 +32,11 @@ public:
     int OnSettingsChanged(platform::WPARAM w, platform::LPARAM l);
     int shownLinkType() const { return m_shown; }
 
+    // The link type, serial port number, baud rate, adapter, host kind and
+    // port. The host text and the MAC address are kept by hand: a text is
+    // stored only when whole and acceptable, the MAC as six bytes.
+    static std::span<const FieldBinding> bindings();
+
     // The number a serial entry names (-1 when it names none).
     static int serialNumberOf(const CCore& core, const QString& entry);
     // Copies text into a narrow field of `size` bytes, always terminated,

@@ -18,6 +18,18 @@ constexpr int kValues[5] = {CPropertyScreenInfo::IdModel, CPropertyScreenInfo::I
 
 CPropertyScreenInfo::CPropertyScreenInfo(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
 
+std::span<const FieldBinding> CPropertyScreenInfo::bindings()
+{
+    static const FieldBinding table[] = {
+        {IdModel, [](const tagItemData& n) -> qint64 { return n.Global.HardwareId; }, nullptr, false},
+        {IdAddress, [](const tagItemData& n) -> qint64 { return n.Global.ID; }, nullptr, false},
+        {IdWidth, [](const tagItemData& n) -> qint64 { return n.Global.Width; }, nullptr, false},
+        {IdHeight, [](const tagItemData& n) -> qint64 { return n.Global.Height; }, nullptr, false},
+        {IdWorkMode, [](const tagItemData& n) -> qint64 { return n.Global.Type; }, nullptr, false},
+    };
+    return table;
+}
+
 bool CPropertyScreenInfo::OnInitDialog()
 {
     SetTitleFromResource(48239, false);
@@ -39,16 +51,20 @@ bool CPropertyScreenInfo::OnInitDialog()
 
 int CPropertyScreenInfo::OnNodeLoad(tagItemData* node)
 {
-    if (!node || CCore::IsRoot(node) != 1)
+    const LoadScope loading = beginLoadOf(node, isScreen);
+    if (!loading)
         return 0;
-    LoadScope loading(*this);
-    const tagGlobalInfo& g = node->Global;
-    const FirmwareInfo* fw = CCore::GetFirmwareInfo(g.HardwareId);
-    m_values[0]->setText(fw ? fw->modelName : platform::langString(spine::kUnknownCaptionId));
-    m_values[1]->setText(QString::number(g.ID));
-    m_values[2]->setText(QString::number(g.Width));
-    m_values[3]->setText(QString::number(g.Height));
-    m_values[4]->setText(spine::workModeCaption(g.Type));
+    for (int i = 0; i < 5; ++i) {
+        const qint64 v = bindingOf(bindings(), kValues[i]).read(*node);
+        QString text = QString::number(v);
+        if (kValues[i] == IdModel) {
+            const FirmwareInfo* fw = CCore::GetFirmwareInfo(static_cast<unsigned>(v));
+            text = fw ? fw->modelName : platform::langString(spine::kUnknownCaptionId);
+        } else if (kValues[i] == IdWorkMode) {
+            text = spine::workModeCaption(static_cast<int>(v));
+        }
+        m_values[i]->setText(text);
+    }
     return 1;
 }
 

@@ -16,6 +16,10 @@ public:
     CPropertyScreenInfo(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
 
+    // What each value label shows, read-only: the hardware id (shown as its
+    // model's name), address, width, height and work mode.
+    static std::span<const FieldBinding> bindings();
+
 protected:
     bool OnInitDialog() override;
 

@@ -49,11 +49,9 @@ bool CPropertySection::OnInitDialog()
 
 int CPropertySection::OnNodeLoad(tagItemData* node)
 {
-    if (node)
-        m_node = node;
-    if (!m_node)
+    const LoadScope loading = beginLoad(node ? node : m_node);
+    if (!loading)
         return 0;
-    LoadScope loading(*this);
     const SectionBlock& s = m_node->Section;
     m_spins[0]->setValue(s.RectX);
     m_spins[1]->setValue(s.RectY);

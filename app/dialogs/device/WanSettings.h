@@ -2,7 +2,7 @@
 // The network settings dialog's values apart from its widgets: dotted
 // IPv4 texts, the suggested subnet mask, this computer's address, storing
 // into the screen block and the reconnect rule after a write.
-#include "app/panels/HostAddress.h"
+#include "app/spine/HostAddress.h"
 
 #include <QString>
 #include <cstdint>
@@ -12,7 +12,7 @@ struct tagGlobalInfo;
 
 namespace dialogs {
 
-using panels::ParseIpv4;   // a strict dotted quad in network order, or nothing
+using spine::ParseIpv4;   // a strict dotted quad in network order, or nothing
 QString FormatIpv4(std::uint32_t networkOrder);
 
 // The mask text shown when the mask edit gets the focus: by the IP's first

@@ -13,6 +13,7 @@
 #include "support/TreeBuilder.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -197,6 +198,33 @@ TEST(BorderShots, EachLanguage)
         EXPECT_TRUE(parent.grab().save(file));
         platform::clearLangPack();
     }
+}
+
+TEST_F(BorderPanel, TheWidthRowStandsApartWhileTheWidthIsZero)
+{
+    // Wide enough that nothing is squeezed below its size.
+    parent.resize(700, 420);
+    panel->setGeometry(0, 0, 700, 420);
+    auto* label = ctl<QLabel>(panel, 6215);
+    auto* combo = ctl<QComboBox>(panel, CPropertyBorder::IdWidth);
+    const auto placed = [&] {
+        panel->layout()->activate();
+        return std::pair{label->pos(), combo->pos()};
+    };
+    const auto [labelZero, comboZero] = placed();
+    choose(combo, 3);
+    const auto [labelWide, comboWide] = placed();
+    EXPECT_EQ(labelZero - labelWide, QPoint(14, 18));
+    EXPECT_EQ(comboZero - comboWide, QPoint(16, 18));
+    choose(combo, 0);
+    EXPECT_EQ(placed(), std::pair(labelZero, comboZero));
+    // A load places it by the loaded border's width at once.
+    choose(combo, 2);
+    tagItemData* other = tree.scene(scene->Parent);
+    platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(other), 0);
+    EXPECT_EQ(placed(), std::pair(labelZero, comboZero));
+    platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene), 0);
+    EXPECT_EQ(placed(), std::pair(labelWide, comboWide));
 }
 
 } // namespace

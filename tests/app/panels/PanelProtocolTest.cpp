@@ -606,3 +606,71 @@ TEST(FieldBindings, EachWritesWhatItReadsWithinItsFieldsRange)
     CPropertySceneShow::kOptionBinding.write(*scene, 0);
     EXPECT_EQ(scene->Scene.DisplayOption, 0xF0);
 }
+
+TEST(FieldBindings, SceneScreenAndBorderTablesKeepToTheirFields)
+{
+    support::TreeBuilder tree;
+    tagItemData* screen = tree.screen();
+    tagItemData* scene = tree.scene(screen);
+    const std::pair<tagItemData*, std::span<const FieldBinding>> tables[] = {
+        {scene, CPropertySceneTimer::bindings()},
+        {scene, {&CPropertyScenePlayMode::kPlayTimeBinding, 1}},
+        {screen, CPropertyScreenComm::bindings()},
+    };
+    for (const auto& [node, table] : tables) {
+        std::set<int> ids;
+        for (const FieldBinding& b : table) {
+            SCOPED_TRACE(b.controlId);
+            EXPECT_TRUE(ids.insert(b.controlId).second);
+            EXPECT_FALSE(b.repaint);
+            for (qint64 v : {1, 0, 1}) {
+                b.write(*node, v);
+                // A port of 0 reaches nothing: the field keeps 1.
+                EXPECT_EQ(b.read(*node), b.controlId == CPropertyScreenComm::IdPort ? 1 : v);
+            }
+        }
+    }
+    // Each weekday box owns its bit and the switches theirs.
+    scene->Scene.Schedule = 0;
+    scene->Scene.ScheduleWeekdays = 0;
+    for (int box = 0; box < 7; ++box)
+        bindingOf(CPropertySceneTimer::bindings(), CPropertySceneTimer::IdFirstDay + box).write(*scene, 1);
+    EXPECT_EQ(scene->Scene.ScheduleWeekdays, 0x7F);
+    bindingOf(CPropertySceneTimer::bindings(), CPropertySceneTimer::IdFirstDay + 6).write(*scene, 0);
+    EXPECT_EQ(scene->Scene.ScheduleWeekdays, 0x7E);   // the last box is Sunday, bit 0
+    bindingOf(CPropertySceneTimer::bindings(), CPropertySceneTimer::IdTimeOn).write(*scene, 1);
+    EXPECT_EQ(scene->Scene.Schedule, 4);
+    bindingOf(CPropertySceneTimer::bindings(), CPropertySceneTimer::IdStart).write(*scene, CPropertySceneTimer::packTime(23, 59));
+    EXPECT_EQ(scene->Scene.StartTime, 0x173B);
+    const FieldBinding& port = bindingOf(CPropertyScreenComm::bindings(), CPropertyScreenComm::IdPort);
+    port.write(*screen, 70000);
+    EXPECT_EQ(screen->Global.HostPort, 65535);
+
+    // The screen's information is only read.
+    screen->Global.ID = 7;
+    screen->Global.Type = 13;
+    for (const FieldBinding& b : CPropertyScreenInfo::bindings())
+        EXPECT_EQ(b.write, nullptr) << b.controlId;
+    EXPECT_EQ(bindingOf(CPropertyScreenInfo::bindings(), CPropertyScreenInfo::IdAddress).read(*screen), 7);
+    EXPECT_EQ(bindingOf(CPropertyScreenInfo::bindings(), CPropertyScreenInfo::IdWorkMode).read(*screen), 13);
+
+    // A border element: a new gap keeps the length shown; values are held to their ranges.
+    DynFrameElement e;
+    e.Period = 30;
+    e.MarginRight = 10;
+    const auto elem = CPropertyBorder::elementBindings();
+    const auto field = [&](int id) -> const CPropertyBorder::ElementBinding& { return bindingOf(elem, id); };
+    field(CPropertyBorder::IdGap).write(e, 4);
+    EXPECT_EQ(e.MarginRight, 4);
+    EXPECT_EQ(field(CPropertyBorder::IdLength).read(e), 20);
+    field(CPropertyBorder::IdLength).write(e, 5000);
+    EXPECT_EQ(e.Period, 4096);
+    field(CPropertyBorder::IdSpeed).write(e, 0);
+    EXPECT_EQ(e.Speed, 1);
+    field(CPropertyBorder::IdStay).write(e, 20000);
+    EXPECT_EQ(e.Duration, 10000u);
+    field(CPropertyBorder::IdMotion).write(e, 3);
+    EXPECT_EQ(field(CPropertyBorder::IdMotion).read(e), 3);
+    EXPECT_TRUE(field(CPropertyBorder::IdLength).repaint && field(CPropertyBorder::IdGap).repaint);
+    EXPECT_FALSE(field(CPropertyBorder::IdSpeed).repaint || field(CPropertyBorder::IdStay).repaint);
+}

@@ -1,10 +1,10 @@
-#include "app/panels/HostAddress.h"
+#include "app/spine/HostAddress.h"
 
 #include "core/api/Nodes.h"
 
 #include <QStringList>
 
-namespace panels {
+namespace spine {
 
 std::optional<std::uint32_t> ParseIpv4(const QString& text)
 {
@@ -27,4 +27,4 @@ std::optional<std::uint32_t> ParseIpv4(const QString& text)
     return Ipv4(octets[0], octets[1], octets[2], octets[3]);
 }
 
-} // namespace panels
+} // namespace spine
