@@ -181,10 +181,12 @@ TEST(BorderShots, EachLanguage)
         support::TreeBuilder tree;
         tagItemData* scene = tree.scene(tree.screen(support::ScreenSpec{128, 64}));
         QWidget parent;
-        parent.resize(300, 420);
         auto* panel = new CPropertyBorder(PanelContext{core, nullptr}, &parent);
         ASSERT_TRUE(panel->Create(&parent));
-        panel->setGeometry(0, 0, 300, 420);
+        // About the width the pane gives the panel, so the shot shows what an operator sees.
+        const int width = 600;
+        parent.resize(width, 420);
+        panel->setGeometry(0, 0, width, 420);
         parent.show();
         platform::sendMessage(panel, spine::WM_NODE_LOAD, reinterpret_cast<platform::WPARAM>(scene), 0);
         choose(findByControlId<QComboBox>(panel, CPropertyBorder::IdWidth), 2);
