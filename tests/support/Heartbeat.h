@@ -33,14 +33,21 @@ private:
     qint64 m_widest = 0;
 };
 
-// Checks the widest gap against the bound in the normal build. Sanitizer
-// builds run the interface several times slower and share the machine with
-// the whole suite, so there the gap is only recorded: the normal build
-// measures, the sanitizer build checks memory.
+// Answer times are checked in the normal build. Sanitizer builds run the
+// interface several times slower and share the machine with the whole
+// suite, so there a gap is only recorded: the normal build measures, the
+// sanitizer build checks memory.
 #if defined(__SANITIZE_ADDRESS__)
-#define EXPECT_ANSWERED(heartbeat) ::testing::Test::RecordProperty("widest_gap_ms", int((heartbeat).widestGapMs()))
+inline constexpr bool kAnswerTimesChecked = false;
 #else
-#define EXPECT_ANSWERED(heartbeat) EXPECT_LT((heartbeat).widestGapMs(), ::support::kAnswerBoundMs)
+inline constexpr bool kAnswerTimesChecked = true;
 #endif
+
+#define EXPECT_ANSWERED(heartbeat)                                                                     \
+    do {                                                                                               \
+        ::testing::Test::RecordProperty("widest_gap_ms", int((heartbeat).widestGapMs()));              \
+        if (::support::kAnswerTimesChecked)                                                            \
+            EXPECT_LT((heartbeat).widestGapMs(), ::support::kAnswerBoundMs);                           \
+    } while (0)
 
 } // namespace support

