@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace shell {
+
 namespace {
 
 constexpr unsigned kIconApp = 128;
@@ -99,16 +101,18 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 
 void CAboutDlg::retranslate()
 {
-    setWindowTitle(shell::packDialogText(IDD, 0));
+    setWindowTitle(packDialogText(IDD, 0));
     if (QLabel* name = labelById(this, kIdName)) {
-        const QString t = shell::packDialogText(IDD, kIdName);
+        const QString t = packDialogText(IDD, kIdName);
         name->setText(t.isEmpty() ? QStringLiteral("Tavrelo") : t);
     }
-    labelById(this, kIdText)->setText(shell::packDialogText(IDD, kIdText));
+    labelById(this, kIdText)->setText(packDialogText(IDD, kIdText));
     labelById(this, IDC_VERSION)->setText(GetFileVersionText());
     for (int id = IDC_LINK_FIRST; id <= IDC_LINK_LAST; ++id)
-        labelById(this, id)->setText(shell::packDialogText(IDD, id));
+        labelById(this, id)->setText(packDialogText(IDD, id));
     for (QPushButton* b : findChildren<QPushButton*>())
-        if (controls::controlId(b) == kIdOk && !shell::packDialogText(IDD, kIdOk).isEmpty())
-            b->setText(shell::packDialogText(IDD, kIdOk));   // else Qt's own, translated
+        if (controls::controlId(b) == kIdOk && !packDialogText(IDD, kIdOk).isEmpty())
+            b->setText(packDialogText(IDD, kIdOk));   // else Qt's own, translated
 }
+
+} // namespace shell

@@ -4,6 +4,8 @@
 // without an address is not offered).
 #include <QDialog>
 
+namespace shell {
+
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
@@ -15,3 +17,5 @@ public:
     static QString LinkTarget(int controlId);
     static bool LinkShown(bool productBuild, const QString& target) { return productBuild && !target.isEmpty(); }
 };
+
+} // namespace shell

@@ -12,6 +12,8 @@
 #define TAVRELO_FILE_VERSION ""
 #endif
 
+namespace shell {
+
 QString GetAppFolder()
 {
     QString dir = QCoreApplication::applicationDirPath();
@@ -135,3 +137,5 @@ QString ResolveScreenPath(const QString& stored, const QString& appFolder)
         folder += u'/';
     return folder + stored;
 }
+
+} // namespace shell

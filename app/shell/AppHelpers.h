@@ -3,6 +3,8 @@
 // the interface-language rule and the pack file it picks.
 #include <QString>
 
+namespace shell {
+
 // Folder of the running program, ending with "/".
 QString GetAppFolder();
 // The program file's name without folder and extension.
@@ -35,3 +37,5 @@ bool HasRawEthernetCapability();
 QString StoredScreenPath(const QString& path, const QString& appFolder);
 // The file a stored path names: relative paths lie in the program's folder.
 QString ResolveScreenPath(const QString& stored, const QString& appFolder);
+
+} // namespace shell

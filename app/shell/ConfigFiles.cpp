@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace shell {
+
 using platform::JoinProfileList;
 using platform::ProfileFile;
 using platform::ProfileTextToInt;
@@ -195,3 +197,5 @@ bool SaveUsrIni(const ShellSettings& s, const QString& path)
     f.setValue(usr, QStringLiteral("IsSaveLED"), QString::number(s.isSaveLED));
     return f.save(path);
 }
+
+} // namespace shell

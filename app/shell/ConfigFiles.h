@@ -9,6 +9,8 @@
 
 class CCore;
 
+namespace shell {
+
 // One entry per screen open when the program last ended, in tree order.
 struct OpenScreenLists {
     QStringList savePath;
@@ -48,3 +50,5 @@ void LoadConfigIni(CCore& core, ShellSettings& settings, const QString& path);
 bool SaveConfigIni(const CCore& core, const ShellSettings& settings, const QString& path);
 void LoadUsrIni(ShellSettings& settings, const QString& path);
 bool SaveUsrIni(const ShellSettings& settings, const QString& path);
+
+} // namespace shell

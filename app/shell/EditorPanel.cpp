@@ -5,6 +5,8 @@
 #include "app/shell/PanelView.h"
 #include "core/api/Core.h"
 
+namespace shell {
+
 namespace {
 
 // The tree editor in the panel's place for the tree.
@@ -145,3 +147,5 @@ void CEditorScreenPanel::SetNoticeCallback(std::function<void(int, const QString
     if (m_editor)
         m_editor->setNoticeCallback(std::move(callback));
 }
+
+} // namespace shell

@@ -9,6 +9,9 @@
 #include <QPointer>
 
 class CCore;
+
+namespace shell {
+
 struct ShellSettings;
 
 class CEditorScreenPanel : public ScreenPanelPort {
@@ -45,3 +48,5 @@ private:
     QPointer<editor::CEditor> m_editor;
     QPointer<CPanelView> m_view;
 };
+
+} // namespace shell

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+namespace shell {
+
 namespace {
 constexpr int kCmdSaveScreen = 32888;
 constexpr int kCmdCloseScreen = 32889;
@@ -55,3 +57,5 @@ void CEditorTree::ClearPrograms(tagItemData* screen)
 {
     m_editor->ClearPrograms(screen);
 }
+
+} // namespace shell

@@ -11,6 +11,8 @@ class CEditor;
 struct EditorLinks;
 } // namespace editor
 
+namespace shell {
+
 class CEditorTree : public ScreenTree {
 public:
     // `links` must outlive the tree (the main frame owns both).
@@ -28,3 +30,5 @@ public:
 private:
     editor::CEditor* m_editor;   // owned by the panel once it takes the widget
 };
+
+} // namespace shell

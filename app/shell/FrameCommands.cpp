@@ -216,7 +216,7 @@ void FrameCommands::exportUsbFile()
         notAvailable();
         return;
     }
-    UsbExportChoice choice;
+    spine::UsbExportChoice choice;
     if (usbExport(m_prompt.owner(), screen, choice) != 1)
         return;
     std::uint32_t stamp = m_core.PCToRemoteTime(localNow());

@@ -13,13 +13,14 @@
 
 class CCore;
 class QWidget;
-class ScreenPanelPort;
 struct tagGlobalInfo;
 struct tagItemData;
 struct _tableOverlap;
 namespace editor { class CScreenLed; }
 
 namespace shell {
+
+class ScreenPanelPort;
 
 class Prompter {
 public:

@@ -100,7 +100,7 @@ spine::FrameDialogs ownFrameDialogs(CCore& core, CMainApp& app, QObject* frame, 
         dialogs::CSettingBulkProgram dlg(*c, owner, a->AppFolder() + QStringLiteral("groupinfo.ini"));
         return dlg.exec();
     };
-    s.usbExport = [](QWidget* owner, tagItemData* screen, UsbExportChoice& choice) {
+    s.usbExport = [](QWidget* owner, tagItemData* screen, spine::UsbExportChoice& choice) {
         dialogs::CUFileConfigDlg dlg(screen ? screen->Global.HardwareId : 0, screen != nullptr,
                                      [] { return GetRemovableDrives(); }, owner);
         const int r = dlg.exec();

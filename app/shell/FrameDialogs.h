@@ -4,11 +4,12 @@
 #include "app/spine/Seams.h"
 
 class CCore;
-class CMainApp;
 class QObject;
 class QWidget;
 
 namespace shell {
+
+class CMainApp;
 
 // `frame` receives the dialogs' messages; the software settings add the
 // ports they find to the screen-link panel in `propertyPane`.

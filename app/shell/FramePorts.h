@@ -1,6 +1,6 @@
 #pragma once
-// What the main frame needs of the windows around it: the screen panel with
-// its tree editor, and the choices of the USB-file dialog. The dialogs its
+// What the main frame needs of the window beside it: the screen panel with
+// its tree editor. The dialogs its
 // commands open stand behind the seam registry's frame slots (spine/Seams.h).
 #include <QString>
 #include <QStringList>
@@ -9,6 +9,8 @@
 
 class QWidget;
 struct tagItemData;
+
+namespace shell {
 
 // The screen panel (the tree of the open screens and their program-list files).
 class ScreenPanelPort {
@@ -41,11 +43,4 @@ public:
     virtual bool IsFileOpen(const QString& path) = 0;
 };
 
-
-// The choices of the USB-file dialog the export needs.
-struct UsbExportChoice {
-    QString folder;
-    unsigned options = 0;
-    int timeOffset = 0;      // seconds, with option 4
-    std::uint32_t model = 0; // hardware identifier, with option 0x20
-};
+} // namespace shell

@@ -6,6 +6,8 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+namespace shell {
+
 namespace {
 
 const QByteArray kActivate = "activate\n";
@@ -129,3 +131,5 @@ void CInstanceChecker::bringForward()
     target->raise();
     target->activateWindow();
 }
+
+} // namespace shell

@@ -9,6 +9,8 @@
 class QLocalServer;
 class QWidget;
 
+namespace shell {
+
 class CInstanceChecker : public QObject {
     Q_OBJECT
 public:
@@ -43,3 +45,5 @@ private:
     QLocalServer* m_server = nullptr;
     QPointer<QWidget> m_window;
 };
+
+} // namespace shell

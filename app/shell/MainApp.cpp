@@ -20,6 +20,8 @@
 #include <QScreen>
 #include <QTimer>
 
+namespace shell {
+
 namespace {
 
 constexpr unsigned kStringElevate = 57355;
@@ -61,7 +63,7 @@ int CMainApp::InitInstance()
     // this copy cannot overwrite the first one's settings on its way out.
     m_checker = std::make_unique<CInstanceChecker>(m_env.instanceName);
     if (m_checker->PreviousInstanceRunning()) {
-        shell::showMessage(nullptr, QStringLiteral("Previous version detected, will now restore it"),
+        showMessage(nullptr, QStringLiteral("Previous version detected, will now restore it"),
                            QMessageBox::Information);
         m_checker->ActivatePreviousInstance();
         return 0;
@@ -75,18 +77,18 @@ int CMainApp::InitInstance()
     m_core.SetCurLang(language);
     platform::setAnsiCodePage(platform::codePageForLanguage(language));
     QString error;
-    if (!shell::loadLanguagePack(m_env.appFolder + LanguagePackFileName(language), &error)) {
-        shell::showMessage(nullptr, QStringLiteral("Unable to load resource DLL!"), QMessageBox::Warning);
+    if (!loadLanguagePack(m_env.appFolder + LanguagePackFileName(language), &error)) {
+        showMessage(nullptr, QStringLiteral("Unable to load resource DLL!"), QMessageBox::Warning);
         return 0;
     }
     m_packLoaded = true;
     m_writeConfig = true;
-    shell::installQtTranslationsFor(language);
+    installQtTranslationsFor(language);
 
     // Raw Ethernet needs CAP_NET_RAW here: offer an elevated restart when a
     // raw-Ethernet link is in use and the right is missing.
     if (needsRawEthernet() && !m_env.hasRawCapability() && !m_env.isUserAdmin()) {
-        if (shell::showMessage(nullptr, shell::packString(kStringElevate), QMessageBox::Warning,
+        if (showMessage(nullptr, packString(kStringElevate), QMessageBox::Warning,
                                QMessageBox::Ok | QMessageBox::Cancel)
             == QMessageBox::Ok) {
             SetRestart(true, true);
@@ -129,7 +131,7 @@ int CMainApp::ExitInstance(int result)
     }
     m_mainWnd.reset();
     if (m_packLoaded)
-        shell::unloadLanguagePack();
+        unloadLanguagePack();
     m_packLoaded = false;
     if (m_restart)
         restartProgram();
@@ -145,7 +147,7 @@ void CMainApp::OnAppAbout()
 QMainWindow* CMainApp::CreatePlaceholderFrame(CMainApp&)
 {
     auto* w = new QMainWindow;
-    QString title = shell::packString(kStringTitle).section(u'\n', 0, 0);
+    QString title = packString(kStringTitle).section(u'\n', 0, 0);
     w->setWindowTitle(title.isEmpty() ? QStringLiteral("Tavrelo") : title);
     w->setCentralWidget(new QWidget(w));
     w->resize(1024, 700);
@@ -192,3 +194,5 @@ void CMainApp::restartProgram()
     args << m_env.exePath;
     m_env.startProcess(QStringLiteral("pkexec"), args);
 }
+
+} // namespace shell

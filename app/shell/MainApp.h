@@ -12,8 +12,11 @@
 #include <memory>
 
 class CCore;
-class CInstanceChecker;
 class QMainWindow;
+
+namespace shell {
+
+class CInstanceChecker;
 
 class CMainApp {
 public:
@@ -87,3 +90,5 @@ private:
     bool m_restart = false;
     bool m_elevate = false;
 };
+
+} // namespace shell

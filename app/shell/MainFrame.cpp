@@ -53,6 +53,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace shell {
+
 namespace {
 
 constexpr unsigned kStrLinkIdle = 59150;
@@ -183,7 +185,7 @@ private:
 };
 
 // What the commands ask of the frame.
-class FramePrompter : public shell::Prompter {
+class FramePrompter : public Prompter {
 public:
     explicit FramePrompter(CMainFrame& frame) : m_frame(frame) {}
     QWidget* owner() override { return &m_frame; }
@@ -280,13 +282,13 @@ bool CMainFrame::OnCreate()
 
 QAction* CMainFrame::commandAction(unsigned id)
 {
-    if (QAction* a = m_actions.find(shell::kFrameMenu, id))
+    if (QAction* a = m_actions.find(kFrameMenu, id))
         return a;
     auto* a = new QAction(this);
     a->setProperty("commandId", id);
     a->setStatusTip(promptText(id));
     connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    m_actions.add(shell::kFrameMenu, id, a);
+    m_actions.add(kFrameMenu, id, a);
     return a;
 }
 
@@ -310,7 +312,7 @@ void CMainFrame::addMenuItems(QMenu* menu, const QList<platform::LangMenuItem>& 
 void CMainFrame::buildMenus()
 {
     menuBar()->clear();
-    const std::optional<platform::LangMenu> menu = platform::langMenu(shell::kFrameMenu);
+    const std::optional<platform::LangMenu> menu = platform::langMenu(kFrameMenu);
     if (menu) {
         for (const platform::LangMenuItem& top : menu->items) {
             if (top.isPopup())
@@ -318,20 +320,20 @@ void CMainFrame::buildMenus()
         }
     }
     // Every command of the frame has an action, in a menu or not.
-    for (unsigned id : {shell::ID_NEW_SCREEN, shell::ID_OPEN_FILE, shell::ID_SAVE_FILE, shell::ID_SAVE_FILE_AS,
-                        shell::ID_EXPORT_USB, shell::ID_EXPORT_USB2, shell::ID_FIND_SCREEN, shell::ID_SEARCH,
-                        shell::ID_READ_HARDWARE, shell::ID_SEND_PROGRAMS, shell::ID_ADJUST_TIME, shell::ID_DISPLAY_ON,
-                        shell::ID_DISPLAY_OFF, shell::ID_HARDWARE_SETTINGS, shell::ID_NETWORK_SETTINGS,
-                        shell::ID_WIFI_SETTINGS, shell::ID_SOFTWARE_SETTINGS, shell::ID_WIZARD, shell::ID_BULK_SEND,
-                        shell::ID_PREVIEW, shell::ID_LANG_AUTO, shell::ID_LANG_CN, shell::ID_LANG_TW, shell::ID_LANG_EN,
-                        shell::ID_TEST_SCAN, shell::ID_TEST_GRID, shell::ID_TEST_BLACK, shell::ID_TEST_RED,
-                        shell::ID_TEST_GREEN, shell::ID_TEST_YELLOW, shell::ID_CHECK_UPDATE, shell::ID_UPDATE,
-                        shell::ID_VIEW_TOOLBAR, shell::ID_APP_ABOUT, shell::ID_APP_EXIT}) {
+    for (unsigned id : {ID_NEW_SCREEN, ID_OPEN_FILE, ID_SAVE_FILE, ID_SAVE_FILE_AS,
+                        ID_EXPORT_USB, ID_EXPORT_USB2, ID_FIND_SCREEN, ID_SEARCH,
+                        ID_READ_HARDWARE, ID_SEND_PROGRAMS, ID_ADJUST_TIME, ID_DISPLAY_ON,
+                        ID_DISPLAY_OFF, ID_HARDWARE_SETTINGS, ID_NETWORK_SETTINGS,
+                        ID_WIFI_SETTINGS, ID_SOFTWARE_SETTINGS, ID_WIZARD, ID_BULK_SEND,
+                        ID_PREVIEW, ID_LANG_AUTO, ID_LANG_CN, ID_LANG_TW, ID_LANG_EN,
+                        ID_TEST_SCAN, ID_TEST_GRID, ID_TEST_BLACK, ID_TEST_RED,
+                        ID_TEST_GREEN, ID_TEST_YELLOW, ID_CHECK_UPDATE, ID_UPDATE,
+                        ID_VIEW_TOOLBAR, ID_APP_ABOUT, ID_APP_EXIT}) {
         QAction* a = commandAction(id);
         if (a->text().isEmpty())
             a->setText(buttonText(id));
     }
-    QAction* view = commandAction(shell::ID_VIEW_TOOLBAR);
+    QAction* view = commandAction(ID_VIEW_TOOLBAR);
     view->setCheckable(true);
     view->setChecked(true);
 }
@@ -363,11 +365,11 @@ QToolBar* CMainFrame::buildToolBar(unsigned templateId, const QList<unsigned>& i
         button->setText(buttonText(id));
         button->setToolTip(promptText(id));
         bar->addWidget(button);
-        if (id == shell::ID_FIND_SCREEN) {
+        if (id == ID_FIND_SCREEN) {
             auto* drop = new QMenu(button);
             QAction* search = drop->addAction(platform::langString(57348));
             connect(search, &QAction::triggered, this, [this] {
-                OnCommand(shell::ID_SEARCH);
+                OnCommand(ID_SEARCH);
                 if (m_findButton)
                     m_findButton->setFocus();
             });
@@ -382,19 +384,19 @@ QToolBar* CMainFrame::buildToolBar(unsigned templateId, const QList<unsigned>& i
 
 void CMainFrame::buildToolBars()
 {
-    m_mainBar = buildToolBar(shell::kMainToolBar, kMainToolBarIcons);
-    m_secondBar = buildToolBar(shell::kSecondToolBar, {6044});
+    m_mainBar = buildToolBar(kMainToolBar, kMainToolBarIcons);
+    m_secondBar = buildToolBar(kSecondToolBar, {6044});
 }
 
 void CMainFrame::buildItemKindBar()
 {
     m_kindBar = new QToolBar(this);
-    m_kindBar->setObjectName(QString::number(shell::kItemKindBar));
-    controls::setControlId(m_kindBar, int(shell::kItemKindBar));
+    m_kindBar->setObjectName(QString::number(kItemKindBar));
+    controls::setControlId(m_kindBar, int(kItemKindBar));
     m_kindBar->setMovable(false);
-    m_kindBar->setWindowTitle(platform::langDialogText(shell::kItemKindBar, 0));
+    m_kindBar->setWindowTitle(platform::langDialogText(kItemKindBar, 0));
     for (int i = 0; i < 9; ++i) {
-        const unsigned id = shell::ID_KIND_FIRST + unsigned(i);
+        const unsigned id = ID_KIND_FIRST + unsigned(i);
         auto* b = new controls::CIconButton(m_kindBar);
         b->setObjectName(QString::number(id));
         controls::setControlId(b, int(id));
@@ -444,7 +446,7 @@ void CMainFrame::buildPanes()
     m_mdiViewport = m_mdi->viewport();
     m_mdiViewport->installEventFilter(this);
     // Hidden until a maximised screen window no longer fits; the canvases reach it through the links.
-    auto* thumbnail = new shell::CThumbnail(m_mdi->viewport());
+    auto* thumbnail = new CThumbnail(m_mdi->viewport());
     m_thumbnail = thumbnail;
     m_links.thumbnail = thumbnail;
 
@@ -495,8 +497,8 @@ void CMainFrame::buildPanes()
     m_property->show();
 
     m_prompter = std::make_unique<FramePrompter>(*this);
-    m_cmds = std::make_unique<shell::FrameCommands>(m_core, *m_panel, *m_prompter,
-                                                    shell::ownFrameDialogs(m_core, m_app, this, m_property),
+    m_cmds = std::make_unique<FrameCommands>(m_core, *m_panel, *m_prompter,
+                                                    ownFrameDialogs(m_core, m_app, this, m_property),
                                                     m_app.AppFolder());
 }
 
@@ -539,13 +541,13 @@ void CMainFrame::setUpLanguageMenu()
 {
     m_langGroup = new QActionGroup(this);
     m_langGroup->setExclusive(true);
-    for (unsigned id : {shell::ID_LANG_AUTO, shell::ID_LANG_CN, shell::ID_LANG_TW, shell::ID_LANG_EN}) {
+    for (unsigned id : {ID_LANG_AUTO, ID_LANG_CN, ID_LANG_TW, ID_LANG_EN}) {
         QAction* a = commandAction(id);
         a->setCheckable(true);
         a->setChecked(false);
-        a->setData(shell::languageOfCommand(id));
+        a->setData(languageOfCommand(id));
         m_langGroup->addAction(a);
-        if (shell::languageOfCommand(id) == m_app.Settings().language)
+        if (languageOfCommand(id) == m_app.Settings().language)
             a->setChecked(true);
     }
 }
@@ -640,15 +642,15 @@ void CMainFrame::OnEditorNotice(int code, const QString& text)
 
 void CMainFrame::OnCommProgress(const spine::CoreEvent& e)
 {
-    const shell::StatusText t = shell::commStatusText(e);
-    if (t.pane != shell::kPaneNone && m_panes[t.pane])
+    const shell::StatusText t = commStatusText(e);
+    if (t.pane != kPaneNone && m_panes[t.pane])
         m_panes[t.pane]->setText(t.text);
 }
 
 void CMainFrame::OnFileProgress(const spine::CoreEvent& e)
 {
-    const shell::StatusText t = shell::fileStatusText(e);
-    if (t.pane != shell::kPaneNone && m_panes[t.pane])
+    const shell::StatusText t = fileStatusText(e);
+    if (t.pane != kPaneNone && m_panes[t.pane])
         m_panes[t.pane]->setText(t.text);
 }
 
@@ -744,20 +746,20 @@ int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
 bool CMainFrame::OnCommand(unsigned id)
 {
     switch (id) {
-    case shell::ID_LANG_AUTO:
-    case shell::ID_LANG_CN:
-    case shell::ID_LANG_TW:
-    case shell::ID_LANG_EN: OnLanguage(id); return true;
-    case shell::ID_VIEW_TOOLBAR: OnViewToolbar(); return true;
-    case shell::ID_APP_ABOUT: m_app.OnAppAbout(); return true;
-    case shell::ID_APP_EXIT: close(); return true;
+    case ID_LANG_AUTO:
+    case ID_LANG_CN:
+    case ID_LANG_TW:
+    case ID_LANG_EN: OnLanguage(id); return true;
+    case ID_VIEW_TOOLBAR: OnViewToolbar(); return true;
+    case ID_APP_ABOUT: m_app.OnAppAbout(); return true;
+    case ID_APP_EXIT: close(); return true;
     default: return m_cmds && m_cmds->run(id);
     }
 }
 
 void CMainFrame::OnLanguage(unsigned id)
 {
-    const int code = shell::languageOfCommand(id);
+    const int code = languageOfCommand(id);
     ShellSettings& settings = m_app.Settings();
     const int old = settings.language;
     if (code < 0 || code == old)
@@ -784,7 +786,7 @@ void CMainFrame::OnViewToolbar()
     const bool show = !m_mainBar->isVisible();
     for (QToolBar* bar : {m_mainBar, m_secondBar, m_kindBar})
         bar->setVisible(show);
-    if (QAction* a = CommandAction(shell::ID_VIEW_TOOLBAR))
+    if (QAction* a = CommandAction(ID_VIEW_TOOLBAR))
         a->setChecked(show);
 }
 
@@ -826,7 +828,7 @@ bool CMainFrame::event(QEvent* e)
         return true;
     // The other windows' requests go to the commands, once there are any.
     if (m_cmds) {
-        shell::FrameCommands& c = *m_cmds;
+        FrameCommands& c = *m_cmds;
         if (ScreenHwChanged::dispatch(e, [&c](tagItemData* s, const tagGlobalInfo* old) { c.screenHwChanged(s, old); })
             || ScreenChanged::dispatch(e, [&c](tagItemData* s) { c.screenChanged(s); })
             || SearchScreens::dispatch(e, [&c](int replace, int readHw) { c.searchScreens(replace, readHw); })
@@ -907,3 +909,5 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
         m_tip->RelayEvent(watched, e);
     return deleteKeyRelayed(watched, e);
 }
+
+} // namespace shell

@@ -22,7 +22,6 @@
 #include <memory>
 
 class CCore;
-class CMainApp;
 namespace controls { class CIconButton; }
 class QActionGroup;
 class QLabel;
@@ -34,6 +33,10 @@ struct tagGlobalInfo;
 struct _tableOverlap;
 namespace controls { class CStaticSplitterWnd; }
 namespace tooltips { class CHtmlToolTip; }
+
+namespace shell {
+
+class CMainApp;
 
 class CMainFrame : public QMainWindow, public editor::ItemWindowFinder {
     Q_OBJECT
@@ -162,3 +165,5 @@ private:
 // The main window start-up builds (CMainApp's factory): a created frame, or
 // null when creating it failed.
 QMainWindow* CreateMainFrame(CMainApp& app);
+
+} // namespace shell

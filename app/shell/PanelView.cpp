@@ -27,6 +27,8 @@
 #include <string_view>
 #include <vector>
 
+namespace shell {
+
 namespace {
 
 constexpr unsigned kOpenCaption = 46000;
@@ -630,3 +632,5 @@ void ScreenRowsTree::onEdited(QTreeWidgetItem* item)
         m_core.ChangeItemName(screen, wide(before));
     UpdateItemText(screen);
 }
+
+} // namespace shell

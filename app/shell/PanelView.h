@@ -16,10 +16,13 @@
 #include <memory>
 
 class CCore;
-struct ShellSettings;
 struct tagItemData;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace shell {
+
+struct ShellSettings;
 
 // Base of the docked panels: a plain window in the button-face colour.
 class CPanel : public QWidget {
@@ -159,3 +162,5 @@ private:
     QTreeWidget* m_view;
     bool m_filling = false;
 };
+
+} // namespace shell

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <climits>
 
+namespace shell {
+
 namespace {
 
 constexpr int kIdOk = 1;
@@ -32,12 +34,12 @@ void tagControl(QWidget* w, int id)
 // Texts of one template onto its controls; buttons without a text keep Qt's own.
 void applyTexts(QWidget* dialog, int templateId)
 {
-    dialog->setWindowTitle(shell::packDialogText(templateId, 0));
+    dialog->setWindowTitle(packDialogText(templateId, 0));
     for (QWidget* w : dialog->findChildren<QWidget*>()) {
         const int id = controls::controlId(w);
         if (id <= 0)
             continue;
-        const QString text = shell::packDialogText(templateId, id);
+        const QString text = packDialogText(templateId, id);
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             if (!text.isEmpty() || !qobject_cast<QPushButton*>(w))
                 b->setText(text);
@@ -178,10 +180,10 @@ void CTestDialogBase::accept()
         bool ok = false;
         e->text().trimmed().toInt(&ok);
         if (!ok) {
-            QString text = shell::packString(kStringNotInteger);
+            QString text = packString(kStringNotInteger);
             if (text.isEmpty())
                 text = QStringLiteral("Please enter an integer.");
-            shell::showMessage(this, text, QMessageBox::Warning);
+            showMessage(this, text, QMessageBox::Warning);
             e->setFocus();
             e->selectAll();
             return;
@@ -235,3 +237,5 @@ void CTestGrid::store()
     v.colour = m_colour->checkedId();
     v.stay = m_stay->text().trimmed().toInt();
 }
+
+} // namespace shell

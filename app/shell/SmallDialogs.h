@@ -4,7 +4,10 @@
 #include <QDialog>
 
 class QButtonGroup;
+class QVBoxLayout;
 class QLineEdit;
+
+namespace shell {
 
 class CQuerySaveDlg : public QDialog {
     Q_OBJECT
@@ -53,7 +56,7 @@ protected:
     static void setChecked(QButtonGroup* group, int index);
 
     int m_templateId;
-    class QVBoxLayout* m_body = nullptr;
+    QVBoxLayout* m_body = nullptr;
 };
 
 class CTestScan : public CTestDialogBase {
@@ -82,3 +85,5 @@ private:
     QButtonGroup* m_colour;
     QLineEdit* m_stay;
 };
+
+} // namespace shell

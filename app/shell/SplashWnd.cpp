@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QScreen>
 
+namespace shell {
+
 namespace {
 
 constexpr unsigned kSplashPicture = 6268;
@@ -50,7 +52,7 @@ QByteArray DecipherSplashData(const QByteArray& enciphered)
 bool LoadSplashPng(QImage& image)
 {
     image = QImage();
-    const QByteArray data = shell::packData(kSplashPicture);
+    const QByteArray data = packData(kSplashPicture);
     if (!data.isEmpty()) {
         image.loadFromData(data);
         return true;
@@ -101,7 +103,7 @@ bool CSplashWnd::Create()
 
 void CSplashWnd::DrawStatus(unsigned stringId)
 {
-    m_status = shell::packString(stringId);
+    m_status = packString(stringId);
     if (m_back.isNull())
         return;
     QPainter p(&m_back);
@@ -149,3 +151,5 @@ CSplashWnd* CurrentSplash()
 {
     return splash();
 }
+
+} // namespace shell

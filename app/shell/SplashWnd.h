@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QWidget>
 
+namespace shell {
+
 // Deciphers the splash file: 8-byte blocks, the last one zero-padded, with as
 // many bytes kept as were read.
 QByteArray DecipherSplashData(const QByteArray& enciphered);
@@ -44,3 +46,5 @@ int ShowSplash(const QString& appFolder, int ci);
 // Draws the closing status, repaints, and destroys the window.
 void HideSplash();
 CSplashWnd* CurrentSplash();
+
+} // namespace shell

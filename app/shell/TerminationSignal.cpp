@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace shell {
+
 namespace {
 
 int g_pipe[2] = {-1, -1};
@@ -36,3 +38,5 @@ void CloseWindowsOnTermination(QObject* owner)
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
 }
+
+} // namespace shell

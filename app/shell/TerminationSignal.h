@@ -3,4 +3,8 @@
 // normal way, so shut-down still writes the configuration.
 class QObject;
 
+namespace shell {
+
 void CloseWindowsOnTermination(QObject* owner);
+
+} // namespace shell

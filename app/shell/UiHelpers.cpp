@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+namespace shell {
+
 QString GetFileTitlePart(const QString& path)
 {
     const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
@@ -62,3 +64,5 @@ QString GetRemovableDrives()
         out += r + u';';
     return out;
 }
+
+} // namespace shell

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace shell {
+
 using controls::FillComboFromResource;
 using controls::FindComboItemByData;
 // The file name without folder (either separator) and without its last extension.
@@ -16,3 +18,5 @@ QString GetFileTitlePart(const QString& path);
 // ones whose block device is removable or on USB (tests fill the registry's
 // removableVolumes).
 QString GetRemovableDrives();
+
+} // namespace shell

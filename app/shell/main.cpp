@@ -11,8 +11,8 @@ int main(int argc, char** argv)
     CCore core;
     int result = 0;
     {
-        CMainApp theApp(core);
-        theApp.SetMainFrameFactory(&CreateMainFrame);
+        shell::CMainApp theApp(core);
+        theApp.SetMainFrameFactory(&shell::CreateMainFrame);
         if (theApp.InitInstance())
             result = app.exec();
         result = theApp.ExitInstance(result);

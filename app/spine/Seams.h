@@ -22,7 +22,6 @@ class QObject;
 class QPoint;
 class QWidget;
 struct tagItemData;
-struct UsbExportChoice;
 namespace panels {
 class DocumentConverter;
 class SpreadsheetSource;
@@ -44,6 +43,14 @@ struct FontAnswer {
     bool ok = false;
     LOGFONT font{};
     platform::COLORREF colour = 0;
+};
+
+// The choices of the USB-file dialog the export needs.
+struct UsbExportChoice {
+    QString folder;
+    unsigned options = 0;
+    int timeOffset = 0;      // seconds, with option 4
+    std::uint32_t model = 0; // hardware identifier, with option 0x20
 };
 
 // What the main frame's commands open or start. Each dialog returns its

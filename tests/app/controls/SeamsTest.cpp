@@ -76,7 +76,7 @@ TEST(Seams, AScopePutsBackEverySlotItFound)
             f.hardwareSettings = f.networkSettings = f.wifiSettings = onScreen;
             f.accessGate = [](int, QWidget*) { return true; };
             f.preview = [](QWidget*, tagItemData*, int, int) { return 1; };
-            f.usbExport = [](QWidget*, tagItemData*, UsbExportChoice&) { return 1; };
+            f.usbExport = [](QWidget*, tagItemData*, spine::UsbExportChoice&) { return 1; };
             f.startDetached = [](const QString&, const QStringList&) { return true; };
             const QStringList filled = s.filled();
             EXPECT_EQ(filled.size(), 29) << filled.join(u' ').toStdString();

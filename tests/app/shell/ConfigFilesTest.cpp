@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace shell;
+
 using namespace shelltest;
 
 namespace {

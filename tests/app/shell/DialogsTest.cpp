@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace shell;
+
 using namespace shelltest;
 
 namespace {

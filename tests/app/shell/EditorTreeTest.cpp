@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace shell;
+
 TEST(EditorTree, ThePanelShowsScreensInTheTreeEditorAndAnswersItsCommands)
 {
     ASSERT_TRUE(platform::loadLangPack(QStringLiteral(TAVRELO_SHELL_PACK_DIR "/UI_EN.rcc")));

@@ -13,6 +13,8 @@
 
 #include <vector>
 
+using namespace shell;
+
 namespace {
 
 class FakePanel : public ScreenPanelPort {

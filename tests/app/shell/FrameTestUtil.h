@@ -27,6 +27,8 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 namespace frametest {
 
+using namespace shell;
+
 inline CMainApp::Environment frameEnv(const QString& folder)
 {
     CMainApp::Environment env;

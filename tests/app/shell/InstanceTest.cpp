@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+using namespace shell;
+
 using namespace shelltest;
 
 namespace {

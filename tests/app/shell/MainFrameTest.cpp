@@ -46,6 +46,8 @@
 
 #include <atomic>
 
+using namespace shell;
+
 using frametest::FrameHarness;
 
 namespace {
@@ -398,7 +400,7 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     QTemporaryDir dir;
     support::SeamScope seams;
     countRuns(seams.frame(), runs);
-    seams.frame().usbExport = [&](QWidget*, tagItemData*, UsbExportChoice& choice) {
+    seams.frame().usbExport = [&](QWidget*, tagItemData*, spine::UsbExportChoice& choice) {
         ++exports;
         choice.folder = dir.path();
         choice.options = 1;

@@ -60,6 +60,8 @@
 
 #include <cstring>
 
+using namespace shell;
+
 using namespace sorvane::link;
 
 namespace dialogs {

@@ -39,6 +39,8 @@
 #include <functional>
 #include <map>
 
+using namespace shell;
+
 using namespace shelltest;
 
 namespace {

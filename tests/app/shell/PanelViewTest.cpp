@@ -26,6 +26,8 @@
 
 #include <cstring>
 
+using namespace shell;
+
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -387,7 +389,7 @@ TEST_F(PanelViewTest, ClosingAllAsksTheQuitQuestionForEachScreen)
             QTest::mouseClick(support::findByControlId<QPushButton>(modal, CQuerySaveDlg::IDC_FIRST), Qt::LeftButton);
         });
         EXPECT_EQ(panel->CloseAllScreens(), 0);
-        EXPECT_EQ(runner.answeredClass(), "CQuerySaveDlg");
+        EXPECT_EQ(runner.answeredClass(), "shell::CQuerySaveDlg");
     }
     EXPECT_EQ(core.GetScreen(0), first);   // nothing closed
     EXPECT_FALSE(QFile::exists(userdata(QStringLiteral("One.pl"))));

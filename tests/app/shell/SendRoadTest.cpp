@@ -32,6 +32,8 @@
 
 #include <mutex>
 
+using namespace shell;
+
 using namespace sorvane::link;
 
 using frametest::FrameHarness;

@@ -8,6 +8,8 @@
 #include <QBuffer>
 #include <gtest/gtest.h>
 
+using namespace shell;
+
 using namespace shelltest;
 
 namespace {

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace shell;
+
 using namespace shelltest;
 
 TEST(ChooseUiLanguage, EveryRowOfTheRule)

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace shell;
+
 using shell::StatusText;
 using spine::CoreEvent;
 using spine::CoreRelay;

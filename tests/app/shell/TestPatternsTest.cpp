@@ -16,6 +16,8 @@
 
 #include <functional>
 
+using namespace shell;
+
 using frametest::FrameHarness;
 
 namespace {

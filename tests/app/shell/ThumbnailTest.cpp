@@ -21,6 +21,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace shell;
+
 using shell::CThumbnail;
 
 namespace {

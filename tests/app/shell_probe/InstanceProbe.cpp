@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <cstdio>
 
+using namespace shell;
+
 namespace {
 
 void say(const QString& line)

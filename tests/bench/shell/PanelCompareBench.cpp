@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+using namespace shell;
+
 namespace {
 
 void BM_PanelIsScreenModified(benchmark::State& state)
