@@ -383,7 +383,7 @@ void CMainFrame::OnReadHardwareInfo()
     auto copy = std::make_unique<tagGlobalInfo>();
     *copy = screen->Global;
     // A request waits seconds on a silent controller: it runs as a job.
-    if (runTask(TASK_READ_SCREEN, screen, 0) == 1)
+    if (runTask(dialogs::TASK_READ_SCREEN, screen, 0) == 1)
         spine::ScreenHwChanged::send(this, screen, copy.get());
     else
         screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
@@ -400,14 +400,14 @@ void CMainFrame::OnAdjustTime()
 {
     ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
-        runTask(TASK_ADJUST_TIME, screen, 0);
+        runTask(dialogs::TASK_ADJUST_TIME, screen, 0);
 }
 
 void CMainFrame::OnDisplaySwitch(unsigned value)
 {
     ResetStatusTexts();
     if (tagItemData* screen = selectedScreenOrNotice())
-        runTask(value ? TASK_DISPLAY_ON : TASK_DISPLAY_OFF, screen, 0);
+        runTask(value ? dialogs::TASK_DISPLAY_ON : dialogs::TASK_DISPLAY_OFF, screen, 0);
 }
 
 void CMainFrame::OnSettingsDialog(unsigned id)
@@ -557,7 +557,7 @@ int CMainFrame::SendScreenPrograms(tagItemData* screen)
     }
     if (!CheckScreenOverlap(screen) || !CheckItemSizes(screen))
         return 0;
-    return runTask(TASK_SEND_PROGRAMS, screen, 0);
+    return runTask(dialogs::TASK_SEND_PROGRAMS, screen, 0);
 }
 
 bool CMainFrame::CheckItemSizes(tagItemData* screen)
@@ -610,7 +610,7 @@ int CMainFrame::ReconnectScreen(tagItemData* screen)
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
-    if (runTask(TASK_FIND_SCREEN, screen, 0) != 1)
+    if (runTask(dialogs::TASK_FIND_SCREEN, screen, 0) != 1)
         return 0;
     m_panes[1]->setText(S(kStrFound).arg(screen->Global.ID));
     NodeSettingsChanged(screen);
@@ -628,12 +628,12 @@ void CMainFrame::OnSearchScreens(int replace, int readHardware)
         for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
             ++start;
     }
-    if (runTask(TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
+    if (runTask(dialogs::TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
         return;
     // The found screens are read on the task dialog's worker; a failure or a
     // cancel is told there, and the screens are taken in either way.
     if (readHardware)
-        runTask(TASK_READ_HARDWARE, nullptr, start);
+        runTask(dialogs::TASK_READ_HARDWARE, nullptr, start);
     int counts[3] = {0, 0, 0};
     int total = 0;
     for (tagItemData* s = m_core.GetScreen(unsigned(start)); s; s = s->NextSibling) {
