@@ -3,6 +3,7 @@
 #include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
+#include "app/controls/MessageBox.h"
 #include "app/controls/StaticSplitter.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/shell/AppHelpers.h"
@@ -14,6 +15,7 @@
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertySection.h"
 #include "app/shell/EditorPanel.h"
+#include "app/shell/FrameDialogs.h"
 #include "app/shell/StatusTexts.h"
 #include "app/shell/Thumbnail.h"
 #include "app/shell/UiHelpers.h"
@@ -55,13 +57,10 @@ namespace {
 
 constexpr unsigned kStrLinkIdle = 59150;
 constexpr unsigned kStrTransferIdle = 59151;
-constexpr unsigned kStrNotAvailable = 48290;
 constexpr unsigned kIconScreen = 6238;
 
 const QList<unsigned> kMainToolBarIcons = {6007, 6008, 6009, 6040, 6032, 6059, 6004, 6012, 6011, 6104, 6096};
 const QList<unsigned> kItemKindIcons = {6062, 6061, 6060, 6055, 6054, 6056, 6049, 6052, 6205};
-
-CMainFrame* g_frame = nullptr;
 
 // The part of a command's string a toolbar button shows: after the first line feed.
 QString buttonText(unsigned id)
@@ -183,10 +182,41 @@ private:
     CMainFrame& m_frame;
 };
 
-CMainFrame* MainFrame()
-{
-    return g_frame;
-}
+// What the commands ask of the frame.
+class FramePrompter : public shell::Prompter {
+public:
+    explicit FramePrompter(CMainFrame& frame) : m_frame(frame) {}
+    QWidget* owner() override { return &m_frame; }
+    void inform(const QString& text) override
+    {
+        controls::MessageBox::information(&m_frame, m_frame.windowTitle(), text);
+    }
+    void warn(const QString& text) override { controls::MessageBox::warning(&m_frame, m_frame.windowTitle(), text); }
+    bool ask(const QString& caption, const QString& text) override
+    {
+        return controls::MessageBox::question(&m_frame, caption, text) == QMessageBox::Yes;
+    }
+    bool confirm(const QString& caption, const QString& text) override
+    {
+        return controls::MessageBox::question(&m_frame, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                              QMessageBox::Ok)
+            != QMessageBox::Cancel;
+    }
+    void notice(const QString& text) override { m_frame.ShowTip(text); }
+    void resetStatus() override { m_frame.ResetStatusTexts(); }
+    void setStatus(int pane, const QString& text) override
+    {
+        if (QLabel* label = m_frame.StatusPane(pane))
+            label->setText(text);
+    }
+    int runTask(int task, tagItemData* screen, std::intptr_t arg) override { return m_frame.runTask(task, screen, arg); }
+    dialogs::TaskOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.runJob(std::move(call)); }
+    editor::CScreenLed* canvasOf(tagItemData* node) override { return m_frame.FindItemWindow(node); }
+    void reloadNode(tagItemData* node) override { m_frame.NodeSettingsChanged(node); }
+
+private:
+    CMainFrame& m_frame;
+};
 
 QMainWindow* CreateMainFrame(CMainApp& app)
 {
@@ -201,16 +231,11 @@ CMainFrame::CMainFrame(CMainApp& app, std::unique_ptr<ScreenPanelPort> panel, QW
     setWindowTitle(GetExeBaseName());
     resize(kInitialWidth, kInitialHeight);
     setWindowIcon(platform::langIcon(128));
-    fillOwnDialogs();
-    if (!g_frame)
-        g_frame = this;
 }
 
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
-    if (g_frame == this)
-        g_frame = nullptr;
     m_relay.reset();
     if (m_tip)
         m_tip->DestroyWindow();
@@ -255,13 +280,13 @@ bool CMainFrame::OnCreate()
 
 QAction* CMainFrame::commandAction(unsigned id)
 {
-    if (QAction* a = m_commands.find(shell::kFrameMenu, id))
+    if (QAction* a = m_actions.find(shell::kFrameMenu, id))
         return a;
     auto* a = new QAction(this);
     a->setProperty("commandId", id);
     a->setStatusTip(promptText(id));
     connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    m_commands.add(shell::kFrameMenu, id, a);
+    m_actions.add(shell::kFrameMenu, id, a);
     return a;
 }
 
@@ -468,14 +493,11 @@ void CMainFrame::buildPanes()
     setCentralWidget(m_outer);
     panelWidget->show();
     m_property->show();
-}
 
-void CMainFrame::SetPropertyPane(QWidget* pane)
-{
-    if (!pane || !m_property)
-        return;
-    m_property->layout()->addWidget(pane);
-    pane->show();
+    m_prompter = std::make_unique<FramePrompter>(*this);
+    m_cmds = std::make_unique<shell::FrameCommands>(m_core, *m_panel, *m_prompter,
+                                                    shell::ownFrameDialogs(m_core, m_app, this, m_property),
+                                                    m_app.AppFolder());
 }
 
 void CMainFrame::SetThumbnail(QWidget* thumbnail)
@@ -712,9 +734,80 @@ dialogs::TaskOutcome CMainFrame::runJob(std::function<int(CCore&)> call)
 
 int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
 {
-    if (const auto run = dialog(&spine::FrameDialogs::runTask))
+    if (const auto& run = spine::seams().frame.runTask)
         return run(this, task, screen, arg);
     return RunTask(task, screen, arg);
+}
+
+// ---- commands ----
+
+bool CMainFrame::OnCommand(unsigned id)
+{
+    switch (id) {
+    case shell::ID_LANG_AUTO:
+    case shell::ID_LANG_CN:
+    case shell::ID_LANG_TW:
+    case shell::ID_LANG_EN: OnLanguage(id); return true;
+    case shell::ID_VIEW_TOOLBAR: OnViewToolbar(); return true;
+    case shell::ID_APP_ABOUT: m_app.OnAppAbout(); return true;
+    case shell::ID_APP_EXIT: close(); return true;
+    default: return m_cmds && m_cmds->run(id);
+    }
+}
+
+void CMainFrame::OnLanguage(unsigned id)
+{
+    const int code = shell::languageOfCommand(id);
+    ShellSettings& settings = m_app.Settings();
+    const int old = settings.language;
+    if (code < 0 || code == old)
+        return;
+    const int user = m_app.UserLangId();
+    if (ChooseUiLanguage(old, user) == ChooseUiLanguage(code, user)) {
+        settings.language = code;
+        return;
+    }
+    settings.language = code;
+    m_app.SetRestart(true, false);
+    m_app.m_closeAccepted = 1;
+    close();
+    if (!m_app.m_closeAccepted || isVisible()) {
+        settings.language = old;
+        m_app.SetRestart(false, false);
+        for (QAction* a : m_langGroup->actions())
+            a->setChecked(a->data().toInt() == old);
+    }
+}
+
+void CMainFrame::OnViewToolbar()
+{
+    const bool show = !m_mainBar->isVisible();
+    for (QToolBar* bar : {m_mainBar, m_secondBar, m_kindBar})
+        bar->setVisible(show);
+    if (QAction* a = CommandAction(shell::ID_VIEW_TOOLBAR))
+        a->setChecked(show);
+}
+
+void CMainFrame::OnSettingsChanged(std::uintptr_t what)
+{
+    if (what != 8)
+        return;
+    QList<QMdiSubWindow*> order;
+    if (QMdiSubWindow* active = m_mdi->activeSubWindow())
+        order << active;
+    for (QMdiSubWindow* w : m_mdi->subWindowList())
+        if (!order.contains(w))
+            order << w;
+    for (QMdiSubWindow* w : order)
+        if (auto* child = qobject_cast<editor::CChildFrame*>(w))
+            if (child->canvas())
+                child->canvas()->ApplyWorkMode();
+}
+
+void CMainFrame::NodeSettingsChanged(tagItemData* node)
+{
+    if (node && m_links.propertyPane)
+        spine::NodeLoad::send(m_links.propertyPane, node);
 }
 
 // ---- events ----
@@ -727,21 +820,26 @@ bool CMainFrame::event(QEvent* e)
             m_panes[0]->setText(static_cast<QStatusTipEvent*>(e)->tip());
         return true;
     }
-    const bool handled =
-        Command::dispatch(e, [this](CommandWord c, QObject*) { OnCommand(unsigned(c.id)); })
+    if (Command::dispatch(e, [this](CommandWord c, QObject*) { OnCommand(unsigned(c.id)); })
         || StatusIdle::dispatch(e, [this] { ResetStatusTexts(); })
-        || ScreenHwChanged::dispatch(e, [this](tagItemData* s, const tagGlobalInfo* old) { return OnScreenHwChanged(s, old); })
-        || ScreenChanged::dispatch(e, [this](tagItemData* s) { OnScreenChanged(s); })
-        || SearchScreens::dispatch(e, [this](int replace, int readHw) { OnSearchScreens(replace, readHw); })
-        || SendPrograms::dispatch(e, [this](tagItemData* s, tagItemData* link) { return OnSendProgramsMsg(s, link); })
-        || WizardFinish::dispatch(e, [this](tagItemData* s, std::intptr_t flags) { return OnWizardFinish(s, flags); })
-        || ScreenReconnect::dispatch(e, [this](tagItemData* s) {
-               ResetStatusTexts();
-               ReconnectScreen(s);
-           })
-        || ItemMoved::dispatch(e, [this](tagItemData* s) { return OnItemMoved(s); })
-        || SettingsChanged::dispatch(e, [this](std::uintptr_t what, std::intptr_t) { return OnSettingsChanged(what); });
-    return handled || QMainWindow::event(e);
+        || SettingsChanged::dispatch(e, [this](std::uintptr_t what, std::intptr_t) { OnSettingsChanged(what); }))
+        return true;
+    // The other windows' requests go to the commands, once there are any.
+    if (m_cmds) {
+        shell::FrameCommands& c = *m_cmds;
+        if (ScreenHwChanged::dispatch(e, [&c](tagItemData* s, const tagGlobalInfo* old) { c.screenHwChanged(s, old); })
+            || ScreenChanged::dispatch(e, [&c](tagItemData* s) { c.screenChanged(s); })
+            || SearchScreens::dispatch(e, [&c](int replace, int readHw) { c.searchScreens(replace, readHw); })
+            || SendPrograms::dispatch(e, [&c](tagItemData* s, tagItemData* link) { c.sendProgramsThrough(s, link); })
+            || WizardFinish::dispatch(e, [&c](tagItemData* s, std::intptr_t flags) { c.wizardFinish(s, flags); })
+            || ScreenReconnect::dispatch(e, [this, &c](tagItemData* s) {
+                   ResetStatusTexts();
+                   c.reconnectScreen(s);
+               })
+            || ItemMoved::dispatch(e, [&c](tagItemData* s) { c.itemMoved(s); }))
+            return true;
+    }
+    return QMainWindow::event(e);
 }
 
 void CMainFrame::showEvent(QShowEvent* e)

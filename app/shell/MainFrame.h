@@ -3,14 +3,16 @@
 // side above the property pane, the toolbars and the item-kind bar on top,
 // the status bar with the link and transfer panes below. It listens to the
 // core's progress callbacks through CoreRelay, re-opens the screens of
-// "config.ini" and runs the commands of its menu (MainFrameCommands.cpp).
+// "config.ini" and routes its menu's commands and other windows' requests
+// to the commands (FrameCommands.h).
 #include "app/dialogs/task/TaskJob.h"
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/editor/EditorLinks.h"
 #include "app/spine/CoreRelay.h"
 #include "app/spine/Seams.h"
 #include "app/shell/FramePorts.h"
-#include "app/shell/MainFrameCommands.h"
+#include "app/shell/CommandIds.h"
+#include "app/shell/FrameCommands.h"
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
 
@@ -51,7 +53,6 @@ public:
     bool OnCreate();
 
     CCore& Core() { return m_core; }
-    CMainApp& App() { return m_app; }
     ScreenPanelPort* Panel() const { return m_panel.get(); }
     tooltips::CHtmlToolTip* ToolTip() const { return m_tip.get(); }
     QMdiArea* MdiArea() const { return m_mdi; }
@@ -61,16 +62,12 @@ public:
     QToolBar* MainToolBar() const { return m_mainBar; }
     QToolBar* SecondToolBar() const { return m_secondBar; }
     QToolBar* ItemKindBar() const { return m_kindBar; }
-    const shell::CommandTables& Commands() const { return m_commands; }
-    QAction* CommandAction(unsigned id) const { return m_commands.find(shell::kFrameMenu, id); }
-    QActionGroup* LanguageGroup() const { return m_langGroup; }
+    QAction* CommandAction(unsigned id) const { return m_actions.find(shell::kFrameMenu, id); }
     QLabel* StatusPane(int pane) const { return pane >= 0 && pane < 3 ? m_panes[pane] : nullptr; }
     QString StatusText(int pane) const;
 
-    // The property pane (in its place until one is given) and the thumbnail's corner.
-    void SetPropertyPane(QWidget* pane);
+    // The thumbnail in the screen area's corner.
     void SetThumbnail(QWidget* thumbnail);
-    void PlaceThumbnail();
     editor::EditorLinks& Links() { return m_links; }
 
     // Status bar and notices.
@@ -85,59 +82,18 @@ public:
     // Screen windows.
     int OpenScreenWindow(tagItemData* screen);
     editor::CScreenLed* FindItemWindow(tagItemData* node) override;
-    bool JobRunning() const { return m_jobDepth > 0; }
     // Runs a job in the communication task dialog, modally: 1 success, 2 otherwise.
     int RunTask(int task, tagItemData* screen, std::intptr_t arg);
 
-    // Commands (MainFrameCommands.cpp).
+    // Routes a command of the menu, the toolbars or the item-kind bar: the
+    // frame's own (language, toolbars, about, exit) here, the others to the
+    // commands; false for an unknown id.
     bool OnCommand(unsigned id);
-    int CheckRights(unsigned id);
-    void OnNewScreen();
-    void OnOpenFile();
-    void OnSaveFile();
-    void OnSaveFileAs();
-    void OnExportUsbFile();
-    void OnFindScreen();
-    void OnSearch();
-    void OnReadHardwareInfo();
-    void OnSendPrograms();
-    void OnAdjustTime();
-    void OnDisplaySwitch(unsigned value);
-    void OnSettingsDialog(unsigned id);
-    void OnWizard();
-    void OnBulkSend();
-    void OnPreview();
-    void OnLanguage(unsigned id);
-    void OnTestPattern(unsigned id);
-    void OnItemKindButton(unsigned id);
-    void OnCheckUpdate();
-    void OnUpdate();
-    void OnViewToolbar();
-
-    int SendScreenPrograms(tagItemData* screen);
-    // False, after telling the operator which, when an item of the screen is
-    // too large to go to a controller.
-    bool CheckItemSizes(tagItemData* screen);
-    int CheckScreenOverlap(tagItemData* screen);
-    // The overlap question's text for a filled table.
-    static QString OverlapMessage(const _tableOverlap& table);
-    int ReconnectScreen(tagItemData* screen);
-    void OnSearchScreens(int replace, int readHardware);
-    int OnWizardFinish(tagItemData* screen, platform::LPARAM flags);
-    int OnScreenHwChanged(tagItemData* screen, const tagGlobalInfo* old);
-    // linkScreen: null the screen's own link, TARGET_SCREEN_NONE none, else another screen's.
-    int OnSendProgramsMsg(tagItemData* screen, tagItemData* linkScreen);
-    int OnItemMoved(tagItemData* screen);
-    int OnSettingsChanged(platform::WPARAM what);
-    void OnScreenChanged(tagItemData* node);
+    // The commands, once the frame is created.
+    shell::FrameCommands& Commands() { return *m_cmds; }
     // A node's settings changed outside the property pane: the panels
     // showing it reload, so the pane tells what the node holds.
     void NodeSettingsChanged(tagItemData* node);
-    // After a dialog that may have changed any screen's link or settings.
-    void AllScreenSettingsChanged();
-
-    // The updater's parameter for a command (32999 adds the check-only flag).
-    QString UpdaterParameter(unsigned id) const;
 
 protected:
     bool event(QEvent* e) override;
@@ -146,6 +102,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    friend class FramePrompter;
+    void OnLanguage(unsigned id);
+    void OnViewToolbar();
+    // The screens' work mode changed: every canvas shows it, the active one first.
+    void OnSettingsChanged(std::uintptr_t what);
+    void PlaceThumbnail();
+    bool JobRunning() const { return m_jobDepth > 0; }
     void buildMenus();
     void addMenuItems(QMenu* menu, const QList<platform::LangMenuItem>& items);
     QAction* commandAction(unsigned id);
@@ -159,25 +122,13 @@ private:
     void reopenScreens();
     void actOnDeferredClose();
     bool deleteKeyRelayed(QObject* watched, QEvent* e);
-    tagItemData* selectedScreenOrNotice();
-    void notAvailable();
-    // The frame's own dialogs, which stand behind the registry's frame slots.
-    void fillOwnDialogs();
-    // The registry's slot where a test filled it, else the frame's own.
-    template <class Slot>
-    Slot dialog(Slot spine::FrameDialogs::*slot) const
-    {
-        const Slot& seam = spine::seams().frame.*slot;
-        return seam ? seam : m_own.*slot;
-    }
-    void sendPrograms(tagItemData* screen);
+    // A test's task run from the registry, else the frame's own.
     int runTask(int task, tagItemData* screen, std::intptr_t arg);
     // One controller request as a job of the task dialog; a failure stays open with its text.
     dialogs::TaskOutcome runJob(std::function<int(CCore&)> call);
 
     CMainApp& m_app;
     CCore& m_core;
-    spine::FrameDialogs m_own;
     std::unique_ptr<tooltips::CHtmlToolTip> m_tip;
     QLabel* m_panes[3] = {};
     QToolBar* m_mainBar = nullptr;
@@ -198,17 +149,15 @@ private:
     QWidget* m_property = nullptr;
     int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size
     QString m_lastTip;
-    shell::CommandTables m_commands;
+    shell::CommandTables m_actions;
+    std::unique_ptr<class FramePrompter> m_prompter;
+    std::unique_ptr<shell::FrameCommands> m_cmds;
     QActionGroup* m_langGroup = nullptr;
     std::unique_ptr<spine::CoreSubscription> m_relay;
     int m_jobDepth = 0;
     bool m_closePending = false;
     bool m_quitPending = false;
 };
-
-// The frame of the running program, for helpers that other windows reach
-// (FindItemWindow, ShowTip); null before it is created.
-CMainFrame* MainFrame();
 
 // The main window start-up builds (CMainApp's factory): a created frame, or
 // null when creating it failed.

@@ -46,8 +46,9 @@ inline constexpr bool kAnswerTimesChecked = true;
 #define EXPECT_ANSWERED(heartbeat)                                                                     \
     do {                                                                                               \
         ::testing::Test::RecordProperty("widest_gap_ms", int((heartbeat).widestGapMs()));              \
-        if (::support::kAnswerTimesChecked)                                                            \
+        if (::support::kAnswerTimesChecked) {                                                          \
             EXPECT_LT((heartbeat).widestGapMs(), ::support::kAnswerBoundMs);                           \
+        }                                                                                              \
     } while (0)
 
 } // namespace support

@@ -473,8 +473,9 @@ TEST_F(RichText, AnImportOverTheBoundIsRefusedWithTheMessageAndTheItemKept)
         EXPECT_FALSE(importFile(path));
         std::cout << "[ figures ] refused " << QFileInfo(path).size() << " bytes in " << t.elapsed()
                   << " ms, longest gap " << beat.gap() << " ms\n";
-        if (support::kAnswerTimesChecked)
+        if (support::kAnswerTimesChecked) {
             EXPECT_LT(beat.gap(), 250);   // nothing but the message on the interface thread
+        }
         EXPECT_EQ(controls::MessageBox::lastText(),
                   QString("%1\nThe document holds more than 4194304 characters of text, more than any controller "
                           "can show. Nothing was imported.").arg(path));
@@ -501,8 +502,9 @@ TEST_F(RichText, ALargeImportKeepsTheWindowAnsweringAndStoresTheWholeText)
                       << " ms, longest gap " << gap << " ms\n";
             const qint64 store = storeMs(core, item, edit());
             std::cout << "[ figures ]   store and repaint " << store << " ms\n";
-            if (support::kAnswerTimesChecked)
+            if (support::kAnswerTimesChecked) {
                 EXPECT_LT(gap, maxGapMs(store)) << size << (asRtf ? " rtf" : " txt");
+            }
             EXPECT_EQ(storedPlain(stored()), text);
             EXPECT_EQ(item->Item.TypeRecordSize, 276u + 2u * std::uint32_t(stored().size()));
             // Typing at the end of the long line stays quick.
@@ -564,8 +566,9 @@ TEST_F(RichText, ALargePasteTakesTheImportRoad)
     EXPECT_TRUE(imported([&] { edit()->paste(); }));
     std::cout << "[ figures ] paste of " << big.size() << " characters: longest gap " << beat.gap() << " ms\n";
     const qint64 store = storeMs(core, item, edit());
-    if (support::kAnswerTimesChecked)
+    if (support::kAnswerTimesChecked) {
         EXPECT_LT(beat.gap(), maxGapMs(store));
+    }
     EXPECT_EQ(storedPlain(stored()).trimmed(), "<" + big + ">");
 
     const QString before = stored();

@@ -326,7 +326,7 @@ TEST(SendPrograms, TheOverlapQuestionListsAtMostTheTablesRowsAndNamesBothCounts)
         std::copy(a.begin(), a.end(), table.Rows[i].Second);
         table.Rows[i].Kind = std::uint16_t(i % 2);
     }
-    const QString text = CMainFrame::OverlapMessage(table);
+    const QString text = shell::FrameCommands::overlapMessage(table);
     QString want = S(32854);
     for (int i = 0; i < 6; ++i) {
         const QString p = QStringLiteral("scene/a%1").arg(i);
@@ -353,16 +353,16 @@ TEST(SendPrograms, OverlappingSectionsAskAndCancelStopsWhileOkGoesOn)
     h.frame->Panel()->InsertItemTree(screen);
 
     seams.nextAnswer(QMessageBox::Cancel);
-    EXPECT_EQ(h.frame->SendScreenPrograms(screen), 0);
+    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 0);
     EXPECT_TRUE(controls::MessageBox::lastText().startsWith(S(32854)));
     EXPECT_EQ(runs, 0);
     seams.nextAnswer(QMessageBox::Ok);
-    EXPECT_EQ(h.frame->SendScreenPrograms(screen), 1);
+    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 1);
     EXPECT_EQ(runs, 1);
     // Without overlap no question is asked.
     h.core.ChangeItemRect(s2, 40, 0, 16, 16);
     seams.nextAnswer(QMessageBox::Cancel);
-    EXPECT_EQ(h.frame->CheckScreenOverlap(screen), 1);
+    EXPECT_EQ(h.frame->Commands().checkScreenOverlap(screen), 1);
     seams->nextAnswer.reset();
 }
 
@@ -430,7 +430,7 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     // Once it fits, the send goes on.
     records::SetItemText(ticker, QStringLiteral("short"));
     h.core.Paint(ticker);
-    EXPECT_EQ(h.frame->SendScreenPrograms(screen), 1);
+    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 1);
     EXPECT_EQ(runs, 1);
 }
 

@@ -1,0 +1,121 @@
+#pragma once
+// The main frame's commands and the requests other windows send it, as
+// functions of the core, the screen panel and a prompter. The frame keeps
+// its layout and routes menu commands and messages here; what a command asks
+// of the window (boxes, notices, the status panes, modal jobs, the screens'
+// canvases) goes through the prompter, so the commands run without a frame.
+#include "app/dialogs/task/TaskJob.h"
+#include "app/spine/Seams.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class CCore;
+class QWidget;
+class ScreenPanelPort;
+struct tagGlobalInfo;
+struct tagItemData;
+struct _tableOverlap;
+namespace editor { class CScreenLed; }
+
+namespace shell {
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // Parent of the boxes and dialogs; its title is theirs.
+    virtual QWidget* owner() = 0;
+    virtual void inform(const QString& text) = 0;
+    virtual void warn(const QString& text) = 0;
+    // A Yes/No question: true for Yes.
+    virtual bool ask(const QString& caption, const QString& text) = 0;
+    // An Ok/Cancel question, Ok by default: true unless cancelled.
+    virtual bool confirm(const QString& caption, const QString& text) = 0;
+    // A passing notice at the pointer.
+    virtual void notice(const QString& text) = 0;
+    virtual void resetStatus() = 0;
+    virtual void setStatus(int pane, const QString& text) = 0;
+    // A task of the task dialog, modally: 1 success, 2 otherwise.
+    virtual int runTask(int task, tagItemData* screen, std::intptr_t arg) = 0;
+    // One controller request as a job; a failure stays open with its text.
+    virtual dialogs::TaskOutcome runJob(std::function<int(CCore&)> call) = 0;
+    // The open canvas of a node's screen (null: none).
+    virtual editor::CScreenLed* canvasOf(tagItemData* node) = 0;
+    // A node's settings changed outside the property pane: the pane shows what it holds.
+    virtual void reloadNode(tagItemData* node) = 0;
+};
+
+class FrameCommands {
+public:
+    // `own` are the frame's own dialogs; a filled registry slot stands before each.
+    FrameCommands(CCore& core, ScreenPanelPort& panel, Prompter& prompt, spine::FrameDialogs own, QString appFolder);
+
+    // Runs a command of the menu, the toolbars or the item-kind bar; false
+    // for an id that is not one of these.
+    bool run(unsigned id);
+
+    void newScreen();
+    void openFile();
+    void saveFile();
+    void saveFileAs();
+    void exportUsbFile();
+    void findScreen();
+    void search();
+    void readHardwareInfo();
+    void adjustTime();
+    void displaySwitch(bool on);
+    void settingsDialog(unsigned id);
+    void softwareSettings();
+    void wizard();
+    void bulkSend();
+    void preview();
+    void testPattern(unsigned id);
+    void itemKindButton(unsigned id);
+    void startUpdater(unsigned id);
+    // The updater's parameter for a command (the check adds the check-only flag).
+    QString updaterParameter(unsigned id) const;
+    // 1 when the command may go on (the access gate).
+    int checkRights(unsigned id);
+
+    // The send road: 1 sent, 0 refused or asked away, 2 failed.
+    int sendScreenPrograms(tagItemData* screen);
+    // False, after telling the operator which, when an item of the screen is
+    // too large to go to a controller.
+    bool checkItemSizes(tagItemData* screen);
+    // 1 when nothing overlaps or the operator goes on anyway.
+    int checkScreenOverlap(tagItemData* screen);
+    // The overlap question's text for a filled table.
+    static QString overlapMessage(const _tableOverlap& table);
+    // linkScreen: null the screen's own link, TARGET_SCREEN_NONE none, else another screen's.
+    void sendProgramsThrough(tagItemData* screen, tagItemData* linkScreen);
+
+    // Requests of other windows.
+    int reconnectScreen(tagItemData* screen);
+    void searchScreens(int replace, int readHardware);
+    void wizardFinish(tagItemData* screen, std::intptr_t flags);
+    void screenHwChanged(tagItemData* screen, const tagGlobalInfo* old);
+    void screenChanged(tagItemData* node);
+    void itemMoved(tagItemData* screen);
+    // After a dialog that may have changed any screen's link or settings.
+    void allScreenSettingsChanged();
+
+private:
+    template <class Slot>
+    Slot dialog(Slot spine::FrameDialogs::*slot) const
+    {
+        const Slot& seam = spine::seams().frame.*slot;
+        return seam ? seam : m_own.*slot;
+    }
+    tagItemData* selectedScreenOrNotice();
+    void notAvailable();
+    void nameByTree(tagItemData* node);
+
+    CCore& m_core;
+    ScreenPanelPort& m_panel;
+    Prompter& m_prompt;
+    spine::FrameDialogs m_own;
+    QString m_appFolder;
+};
+
+} // namespace shell
