@@ -269,7 +269,7 @@ void FrameCommands::readHardwareInfo()
     auto copy = std::make_unique<tagGlobalInfo>();
     *copy = screen->Global;
     // A request waits seconds on a silent controller: it runs as a job.
-    if (m_prompt.runTask(TASK_READ_SCREEN, screen, 0) == 1)
+    if (m_prompt.runTask(dialogs::TASK_READ_SCREEN, screen, 0) == 1)
         screenHwChanged(screen, copy.get());
     else
         screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
@@ -279,14 +279,14 @@ void FrameCommands::adjustTime()
 {
     m_prompt.resetStatus();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_prompt.runTask(TASK_ADJUST_TIME, screen, 0);
+        m_prompt.runTask(dialogs::TASK_ADJUST_TIME, screen, 0);
 }
 
 void FrameCommands::displaySwitch(bool on)
 {
     m_prompt.resetStatus();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_prompt.runTask(on ? TASK_DISPLAY_ON : TASK_DISPLAY_OFF, screen, 0);
+        m_prompt.runTask(on ? dialogs::TASK_DISPLAY_ON : dialogs::TASK_DISPLAY_OFF, screen, 0);
 }
 
 void FrameCommands::settingsDialog(unsigned id)
@@ -401,7 +401,7 @@ int FrameCommands::sendScreenPrograms(tagItemData* screen)
     }
     if (!checkScreenOverlap(screen) || !checkItemSizes(screen))
         return 0;
-    return m_prompt.runTask(TASK_SEND_PROGRAMS, screen, 0);
+    return m_prompt.runTask(dialogs::TASK_SEND_PROGRAMS, screen, 0);
 }
 
 bool FrameCommands::checkItemSizes(tagItemData* screen)
@@ -466,7 +466,7 @@ int FrameCommands::reconnectScreen(tagItemData* screen)
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
-    if (m_prompt.runTask(TASK_FIND_SCREEN, screen, 0) != 1)
+    if (m_prompt.runTask(dialogs::TASK_FIND_SCREEN, screen, 0) != 1)
         return 0;
     m_prompt.setStatus(1, S(kStrFound).arg(screen->Global.ID));
     m_prompt.reloadNode(screen);
@@ -484,12 +484,12 @@ void FrameCommands::searchScreens(int replace, int readHardware)
         for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
             ++start;
     }
-    if (m_prompt.runTask(TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
+    if (m_prompt.runTask(dialogs::TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
         return;
     // The found screens are read on the task dialog's worker; a failure or a
     // cancel is told there, and the screens are taken in either way.
     if (readHardware)
-        m_prompt.runTask(TASK_READ_HARDWARE, nullptr, start);
+        m_prompt.runTask(dialogs::TASK_READ_HARDWARE, nullptr, start);
     int counts[3] = {0, 0, 0};
     int total = 0;
     for (tagItemData* s = m_core.GetScreen(unsigned(start)); s; s = s->NextSibling) {

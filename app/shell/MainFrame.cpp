@@ -708,7 +708,7 @@ void CMainFrame::actOnDeferredClose()
 
 int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
 {
-    CTaskDlg dlg(m_core, this);
+    dialogs::CTaskDlg dlg(m_core, this);
     if (!dlg.IsBusy())
         dlg.SetTask(task, screen ? reinterpret_cast<std::uintptr_t>(screen) : static_cast<std::uintptr_t>(arg));
     // A close asked for while the dialog runs waits for it (closeEvent).

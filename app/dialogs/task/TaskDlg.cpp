@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 
+namespace dialogs {
 namespace {
 
 constexpr unsigned kNotDone = 63000;
@@ -28,7 +29,7 @@ using controls::withId;
 
 } // namespace
 
-CTaskDlg::CTaskDlg(CCore& core, QWidget* parent) : QDialog(parent), m_core(core), m_call(dialogs::RunTaskCall)
+CTaskDlg::CTaskDlg(CCore& core, QWidget* parent) : QDialog(parent), m_core(core), m_call(RunTaskCall)
 {
     setObjectName(QString::number(IDD));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -151,11 +152,11 @@ void CTaskDlg::OnInitDialog()
                 // Reports after the window went reach nothing.
                 if (!m_up)
                     return;
-                std::vector<dialogs::CommReport> reports;
+                std::vector<CommReport> reports;
                 reports.reserve(in.size());
                 for (const spine::CoreReport& r : in)
                     if (r.channel == spine::CoreChannel::Comm)
-                        reports.push_back(dialogs::ReportFrom(r.event, &m_core));
+                        reports.push_back(ReportFrom(r.event, &m_core));
                 applyReports(reports);
             });
     StartTask();
@@ -190,7 +191,7 @@ int CTaskDlg::StartTask()
     m_close->hide();
     m_check->hide();
     const bool job = m_kind.load() == TASK_CALL;
-    if (const unsigned id = job ? m_jobText : dialogs::StartTextId(m_kind.load()))
+    if (const unsigned id = job ? m_jobText : StartTextId(m_kind.load()))
         setStatusText(platform::langString(id));
     // A request may wait seconds for a connection before any report comes:
     // it can be cancelled from its start.
@@ -216,7 +217,7 @@ void CTaskDlg::RunTask()
     const int kind = m_kind.load();
     // The core counts such a send as done; the operator must not take it
     // for one that reached the controller.
-    const bool nothing = dialogs::NothingToSend(m_core, kind, m_argument.load());
+    const bool nothing = NothingToSend(m_core, kind, m_argument.load());
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
                                       : kind == TASK_CALL        ? std::optional<int>(m_job(m_core))
                                       : m_call                   ? m_call(m_core, kind, m_argument.load())
@@ -253,7 +254,7 @@ void CTaskDlg::RunTask()
 
 int CTaskDlg::RunReadPass()
 {
-    dialogs::ReadPassHooks hooks;
+    ReadPassHooks hooks;
     hooks.read = [this](tagItemData* screen) {
         return m_call ? m_call(m_core, TASK_READ_HARDWARE, reinterpret_cast<std::uintptr_t>(screen)) : std::nullopt;
     };
@@ -265,7 +266,7 @@ int CTaskDlg::RunReadPass()
         std::unique_lock<std::mutex> lock(m_stopMutex);
         m_stopWake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop || m_cancelled.load(); });
     };
-    const int rc = dialogs::ReadHardwarePass(m_core, int(m_argument.load()), m_readPauseMs, hooks);
+    const int rc = ReadHardwarePass(m_core, int(m_argument.load()), m_readPauseMs, hooks);
     if (rc == 0)
         QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kReadFailed)); },
                                   Qt::QueuedConnection);
@@ -278,7 +279,7 @@ void CTaskDlg::OnReadStep(int index, int total)
     m_passRunning = index < total;
     m_progress->setValue(total > 0 ? index * 100 / total : 100);
     if (index < total)
-        setStatusText(platform::langString(dialogs::ReadStepTextId()).arg(index + 1).arg(total));
+        setStatusText(platform::langString(ReadStepTextId()).arg(index + 1).arg(total));
     setLinkShown(m_passRunning && !IsCancelled());
 }
 
@@ -297,25 +298,25 @@ void CTaskDlg::JobEnded(int done)
         QDialog::done(2);
 }
 
-void CTaskDlg::OnCommProgress(const dialogs::CommReport& report)
+void CTaskDlg::OnCommProgress(const CommReport& report)
 {
     applyReports({report});
 }
 
-void CTaskDlg::applyReports(const std::vector<dialogs::CommReport>& reports)
+void CTaskDlg::applyReports(const std::vector<CommReport>& reports)
 {
     std::optional<int> bar;
     std::optional<QString> status;
     const bool linkBefore = m_linkShown;
-    for (const dialogs::CommReport& r : reports) {
-        const dialogs::ProgressAction a = dialogs::ProgressFor(r, IsCancelled(), m_linkShown);
+    for (const CommReport& r : reports) {
+        const ProgressAction a = ProgressFor(r, IsCancelled(), m_linkShown);
         if (a.resetBar)
             bar = 0;
-        if (a.link == dialogs::ProgressAction::Link::Show)
+        if (a.link == ProgressAction::Link::Show)
             m_linkShown = true;
         if (a.bar)
             bar = a.bar;
-        if (a.link == dialogs::ProgressAction::Link::Hide)
+        if (a.link == ProgressAction::Link::Hide)
             m_linkShown = false;
         if (a.status)
             status = a.status;
@@ -413,3 +414,5 @@ bool CTaskDlg::event(QEvent* e)
         return true;
     return QDialog::event(e);
 }
+
+} // namespace dialogs

@@ -30,6 +30,8 @@ namespace controls {
 class CStaticLink;
 }
 
+namespace dialogs {
+
 class CTaskDlg : public QDialog {
     Q_OBJECT
 public:
@@ -42,7 +44,7 @@ public:
         IDC_CLOSE = 2,
     };
     // The call the worker makes for a kind; none when it makes none. Tests
-    // give their own; the default is the core's (dialogs::RunTaskCall).
+    // give their own; the default is the core's (RunTaskCall).
     using CoreCall = std::function<std::optional<int>(CCore&, int kind, std::uintptr_t argument)>;
 
     explicit CTaskDlg(CCore& core, QWidget* parent = nullptr);
@@ -82,7 +84,7 @@ public:
     // WM_TASK_DONE: ends the modal run with `result`.
     void OnTaskDone(int result);
     // Applies one report (GUI thread).
-    void OnCommProgress(const dialogs::CommReport& report);
+    void OnCommProgress(const CommReport& report);
 
 public slots:
     void accept() override;
@@ -106,7 +108,7 @@ private:
     void setLinkShown(bool shown);
     void endReports();
     void waitForWorker();
-    void applyReports(const std::vector<dialogs::CommReport>& reports);
+    void applyReports(const std::vector<CommReport>& reports);
 
     CCore& m_core;
     QCheckBox* m_check = nullptr;
@@ -132,7 +134,7 @@ private:
     unsigned m_jobText = 0;
     bool m_jobEndsAlways = false;
     int m_settleMs = 20000;
-    int m_readPauseMs = dialogs::kReadHardwarePauseMs;
+    int m_readPauseMs = kReadHardwarePauseMs;
     bool m_passRunning = false;   // GUI thread
 
     // Lets the destructor cut the wait after a firmware-image upgrade short.
@@ -140,3 +142,5 @@ private:
     std::condition_variable m_stopWake;
     bool m_stop = false;
 };
+
+} // namespace dialogs

@@ -14,6 +14,8 @@
 class CCore;
 struct tagItemData;
 
+namespace dialogs {
+
 // The job of a task-dialog run.
 enum TaskKind : int {
     TASK_NONE = 0,
@@ -34,8 +36,6 @@ enum TaskKind : int {
     // A core call the caller gives (CTaskDlg::SetJob).
     TASK_CALL = 13,
 };
-
-namespace dialogs {
 
 // The argument of a search: where new screens begin (high 16 bits) and
 // whether the open screens are replaced (low 16 bits).

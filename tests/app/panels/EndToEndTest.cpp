@@ -105,8 +105,8 @@ TEST_F(EndToEnd, ALinkSetInThePanelCarriesTheProgramsToTheController)
 
     // Sent as the program sends: through the task dialog, which closes by
     // itself on success.
-    CTaskDlg dlg(core);
-    ASSERT_EQ(dlg.SetTask(TASK_SEND_PROGRAMS, screen), 1);
+    dialogs::CTaskDlg dlg(core);
+    ASSERT_EQ(dlg.SetTask(dialogs::TASK_SEND_PROGRAMS, screen), 1);
     dlg.open();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 5000));
     EXPECT_EQ(dlg.result(), 1);

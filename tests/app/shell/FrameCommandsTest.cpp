@@ -68,7 +68,7 @@ public:
     int runTask(int task, tagItemData* screen, std::intptr_t) override
     {
         tasks.push_back(task);
-        if (task == TASK_READ_SCREEN && screen)
+        if (task == dialogs::TASK_READ_SCREEN && screen)
             screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
         return taskResult;
     }
@@ -118,12 +118,12 @@ TEST(FrameCommands, AskBeforeClearingSendOnlyAfterAWrittenSetupAndKeepAScreenAFa
     EXPECT_TRUE(c.prompt.tasks.empty());
     c.prompt.jobOutcome = {1, false, true};
     c.cmds.wizardFinish(c.screen, 1 << 16);
-    EXPECT_EQ(c.prompt.tasks, std::vector<int>{TASK_SEND_PROGRAMS});
+    EXPECT_EQ(c.prompt.tasks, std::vector<int>{dialogs::TASK_SEND_PROGRAMS});
 
     c.screen->Global.RemoteVersion = 5;
     c.prompt.taskResult = 2;
     c.cmds.run(32813);   // read the hardware information
-    EXPECT_EQ(c.prompt.tasks.back(), TASK_READ_SCREEN);
+    EXPECT_EQ(c.prompt.tasks.back(), dialogs::TASK_READ_SCREEN);
     EXPECT_EQ(c.screen->Global.RemoteVersion, 5u);
 
     // Without a screen a command says so instead of doing nothing.

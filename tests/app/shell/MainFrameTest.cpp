@@ -727,7 +727,7 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
     std::intptr_t argument = -1;
     CCore* core = nullptr;
     s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
-        EXPECT_EQ(task, TASK_SEARCH);
+        EXPECT_EQ(task, dialogs::TASK_SEARCH);
         argument = arg;
         // What a search finds: screens added after the open ones.
         tagItemData* last = core->GetScreen(0);
@@ -760,16 +760,16 @@ TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
     CCore* core = nullptr;
     s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
         tasks.emplace_back(task, arg);
-        if (task == TASK_SEARCH)
+        if (task == dialogs::TASK_SEARCH)
             core->AddItem(IT_SCREEN, nullptr, nullptr, core->GetScreen(0))->Global.CommType = COMM_NETWORK;
-        return task == TASK_SEARCH ? 1 : 2;   // the read is cancelled
+        return task == dialogs::TASK_SEARCH ? 1 : 2;   // the read is cancelled
     };
     FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
     platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 1);
     ASSERT_EQ(tasks.size(), 2u);
-    EXPECT_EQ(tasks[1], std::make_pair(int(TASK_READ_HARDWARE), std::intptr_t(1)));
+    EXPECT_EQ(tasks[1], std::make_pair(int(dialogs::TASK_READ_HARDWARE), std::intptr_t(1)));
     EXPECT_EQ(h.screenCount(), 2);
     EXPECT_NE(h.frame->FindItemWindow(h.core.GetScreen(1)), nullptr);
 }
@@ -783,7 +783,7 @@ TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
     int result = 1;
     s.frame().runTask = [&](QWidget*, int task, tagItemData* screen, std::intptr_t) {
         kinds.push_back(task);
-        if (task == TASK_READ_SCREEN)
+        if (task == dialogs::TASK_READ_SCREEN)
             screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
         return result;
     };
@@ -792,11 +792,11 @@ TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
     h.list()->SelectNode(screen);
     for (unsigned id : {32777u, 32895u, 32896u})
         h.frame->OnCommand(id);
-    EXPECT_EQ(kinds, (std::vector<int>{TASK_ADJUST_TIME, TASK_DISPLAY_ON, TASK_DISPLAY_OFF}));
+    EXPECT_EQ(kinds, (std::vector<int>{dialogs::TASK_ADJUST_TIME, dialogs::TASK_DISPLAY_ON, dialogs::TASK_DISPLAY_OFF}));
     screen->Global.RemoteVersion = 5;
     result = 2;
     h.frame->OnCommand(32813);
-    EXPECT_EQ(kinds.back(), TASK_READ_SCREEN);
+    EXPECT_EQ(kinds.back(), dialogs::TASK_READ_SCREEN);
     EXPECT_EQ(screen->Global.RemoteVersion, 5u);
     result = 1;
     h.frame->OnCommand(32813);
@@ -824,14 +824,14 @@ TEST(MainFrame, ATreeCommandThroughAnotherScreensLinkRunsAsAJob)
     screen->Global.TargetScreen = TARGET_SCREEN_NONE;
     bool upDuringJob = false;
     QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] { upDuringJob = upDuringJob || CTaskDlg::LiveTaskDialog(); });
+    QObject::connect(&watch, &QTimer::timeout, [&] { upDuringJob = upDuringJob || dialogs::CTaskDlg::LiveTaskDialog(); });
     watch.start(5);
     support::Heartbeat heartbeat;
     h.tree()->OnMenuCommand(32967, screen, relay, 2);   // reset, through the relay
     heartbeat.stop();
     EXPECT_TRUE(upDuringJob);
     EXPECT_ANSWERED(heartbeat);
-    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+    EXPECT_EQ(dialogs::CTaskDlg::LiveTaskDialog(), nullptr);
     EXPECT_EQ(other.resets(), 1);
     EXPECT_EQ(own.resets(), 0);
     EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
@@ -842,7 +842,7 @@ TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen
     int result = 1;
     support::SeamScope s;
     s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t) {
-        EXPECT_EQ(task, TASK_FIND_SCREEN);
+        EXPECT_EQ(task, dialogs::TASK_FIND_SCREEN);
         return result;
     };
     FrameHarness h("UI_EN.rcc");

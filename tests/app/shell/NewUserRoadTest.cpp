@@ -330,7 +330,7 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
         EXPECT_EQ(core.GetScreen(1), nullptr);
         EXPECT_EQ(frame->size(), QSize(CMainFrame::kInitialWidth, CMainFrame::kInitialHeight));
         support::ModalScript script;
-        script.allow(QStringLiteral("CTaskDlg"));
+        script.allow(QStringLiteral("dialogs::CTaskDlg"));
 
         // 2. A new screen by the wizard, found over the network.
         script.expect(QStringLiteral("dialogs::CAuthorityDlg"), [](QWidget* m) {
@@ -345,8 +345,8 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
         ASSERT_EQ(script.pending(), 0);
         // The search, then the wizard's own requests (reading the found
         // controller, writing its settings), each a task-dialog job.
-        EXPECT_EQ(script.seen(), QStringList({"dialogs::CAuthorityDlg", "dialogs::CWizard", "CTaskDlg", "CTaskDlg",
-                                              "CTaskDlg", "CTaskDlg"}));
+        EXPECT_EQ(script.seen(), QStringList({"dialogs::CAuthorityDlg", "dialogs::CWizard", "dialogs::CTaskDlg", "dialogs::CTaskDlg",
+                                              "dialogs::CTaskDlg", "dialogs::CTaskDlg"}));
         tagItemData* screen = core.GetScreen(1);
         ASSERT_NE(screen, nullptr);
         EXPECT_EQ(screen->FirstChild, nullptr);   // no starter program asked for
@@ -577,10 +577,10 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
 
         // 5. Send: the task dialog carries the programs and closes by itself.
         controller.clearRecords();
-        const int dialogsBefore = int(script.seen().count(QStringLiteral("CTaskDlg")));
+        const int dialogsBefore = int(script.seen().count(QStringLiteral("dialogs::CTaskDlg")));
         toolButton(*frame, shell::ID_SEND_PROGRAMS);
-        EXPECT_EQ(script.seen().count(QStringLiteral("CTaskDlg")), dialogsBefore + 1);
-        EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+        EXPECT_EQ(script.seen().count(QStringLiteral("dialogs::CTaskDlg")), dialogsBefore + 1);
+        EXPECT_EQ(dialogs::CTaskDlg::LiveTaskDialog(), nullptr);
         const std::vector<sim::Block> got = controller.blocks();
         ASSERT_EQ(got.size(), 4u);
         // What arrived is the scene as the compiler makes it, byte for byte.

@@ -313,7 +313,7 @@ TEST(OverwriteRoad, ASearchThatReplacesTheOpenScreensAndAQuitKeepTheOperatorsScr
         ASSERT_TRUE(p.started);
         ASSERT_EQ(p.screenNames(), QStringList{QStringLiteral("Screen1")});
         support::ModalScript script;
-        script.allow(QStringLiteral("CTaskDlg"));
+        script.allow(QStringLiteral("dialogs::CTaskDlg"));
         script.expect(QStringLiteral("dialogs::CSettingRetrieveDlg"), [](QWidget* m) {
             using Dlg = dialogs::CSettingRetrieveDlg;
             auto* replace = support::findByControlId<QCheckBox>(m, Dlg::IDC_REPLACE);

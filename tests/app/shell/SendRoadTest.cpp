@@ -36,6 +36,7 @@ using namespace shell;
 
 using namespace sorvane::link;
 
+using dialogs::CTaskDlg;
 using frametest::FrameHarness;
 
 namespace {
@@ -78,7 +79,7 @@ public:
     // no state between two reports goes unseen.
     explicit TaskWatch(Action action = {}) : m_action(std::move(action))
     {
-        m_bound.allow(QStringLiteral("CTaskDlg"));
+        m_bound.allow(QStringLiteral("dialogs::CTaskDlg"));
         qApp->installEventFilter(this);
     }
     ~TaskWatch() override { qApp->removeEventFilter(this); }
@@ -334,7 +335,7 @@ TEST(SendRoad, ASendWithNothingInAnyWindowSaysSoInsteadOfClosingAsSent)
                 QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_CLOSE), Qt::LeftButton);
             });
         });
-        script.expect(QStringLiteral("CTaskDlg"), [&](QWidget* m) {
+        script.expect(QStringLiteral("dialogs::CTaskDlg"), [&](QWidget* m) {
             auto* d = qobject_cast<CTaskDlg*>(m);
             ASSERT_NE(d, nullptr);
             EXPECT_TRUE(QTest::qWaitFor([&] { return !d->IsBusy() && TaskWatch::close(*d)->isVisible(); }, 3000));

@@ -15,7 +15,7 @@ void BM_TaskDialogReports(benchmark::State& state)
 {
     const int reports = static_cast<int>(state.range(0));
     CCore core;
-    CTaskDlg dlg(core);
+    dialogs::CTaskDlg dlg(core);
     dlg.show();   // no task: the window is up and takes reports
     QCoreApplication::processEvents();
     for (auto _ : state) {

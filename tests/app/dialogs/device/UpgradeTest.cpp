@@ -158,7 +158,7 @@ TEST_F(HwUpgradeDialog, AnOlderControllerTakesAnImageMadeHere)
             // The task dialog closes itself on success; one left open by a
             // failed job fails the test with its text instead of waiting.
             support::ModalScript bound(30000);
-            bound.allow(QStringLiteral("CTaskDlg"));
+            bound.allow(QStringLiteral("dialogs::CTaskDlg"));
             clickUpgrade(dlg);
         }
         watch.stop();

@@ -35,6 +35,8 @@
 #include <tuple>
 #include <vector>
 
+using namespace dialogs;
+
 namespace {
 
 // A core call the test steers: it reports `events` through the callback

@@ -194,12 +194,12 @@ TEST(TaskProgress, ReportTextsAreCopiedBoundedAndAdaptersFallBack)
 
 TEST(TaskProgress, KindsStartTextsAndSearchArgument)
 {
-    EXPECT_EQ(dialogs::StartTextId(TASK_SEND_PROGRAMS), 44020u);
-    EXPECT_EQ(dialogs::StartTextId(TASK_UPGRADE), 44005u);
-    EXPECT_EQ(dialogs::StartTextId(TASK_UPGRADE_IMAGE), 44005u);
-    EXPECT_EQ(dialogs::StartTextId(TASK_FIND_SCREEN), 44021u);
-    EXPECT_EQ(dialogs::StartTextId(TASK_SEARCH), 44021u);
-    EXPECT_EQ(dialogs::StartTextId(TASK_WIZARD_FIND), 0u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_SEND_PROGRAMS), 44020u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_UPGRADE), 44005u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_UPGRADE_IMAGE), 44005u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_FIND_SCREEN), 44021u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_SEARCH), 44021u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_WIZARD_FIND), 0u);
     const std::uintptr_t arg = dialogs::PackSearchArgument(3, 1);
     EXPECT_EQ(arg, (3u << 16) | 1u);
     EXPECT_EQ(dialogs::SearchStart(arg), 3);
