@@ -9,6 +9,7 @@
 #include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
 #include "app/spine/Seams.h"
+#include "app/spine/SystemTime.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -36,24 +37,8 @@ QDateTime now()
     return clock ? clock() : QDateTime::currentDateTime();
 }
 
-SYSTEMTIME toSystemTime(const QDateTime& t)
-{
-    SYSTEMTIME s;
-    s.wYear = std::uint16_t(t.date().year());
-    s.wMonth = std::uint16_t(t.date().month());
-    s.wDayOfWeek = std::uint16_t(t.date().dayOfWeek() % 7);
-    s.wDay = std::uint16_t(t.date().day());
-    s.wHour = std::uint16_t(t.time().hour());
-    s.wMinute = std::uint16_t(t.time().minute());
-    s.wSecond = std::uint16_t(t.time().second());
-    s.wMilliseconds = std::uint16_t(t.time().msec());
-    return s;
-}
-
-QDateTime fromSystemTime(const SYSTEMTIME& s)
-{
-    return QDateTime(QDate(s.wYear, s.wMonth, s.wDay), QTime(s.wHour, s.wMinute, s.wSecond, s.wMilliseconds));
-}
+using spine::fromSystemTime;
+using spine::toSystemTime;
 
 controls::CRangeEdit* makeMsEdit(QWidget* parent, int id)
 {

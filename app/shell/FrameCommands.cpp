@@ -11,6 +11,7 @@
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/TestPatterns.h"
 #include "app/shell/UiHelpers.h"
+#include "app/spine/SystemTime.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 #include "core/api/Records.h"
@@ -57,21 +58,6 @@ const char16_t* wide(const QString& s)
     return reinterpret_cast<const char16_t*>(s.utf16());
 }
 
-SYSTEMTIME localNow()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    SYSTEMTIME t;
-    t.wYear = std::uint16_t(now.date().year());
-    t.wMonth = std::uint16_t(now.date().month());
-    t.wDayOfWeek = std::uint16_t(now.date().dayOfWeek() % 7);
-    t.wDay = std::uint16_t(now.date().day());
-    t.wHour = std::uint16_t(now.time().hour());
-    t.wMinute = std::uint16_t(now.time().minute());
-    t.wSecond = std::uint16_t(now.time().second());
-    t.wMilliseconds = std::uint16_t(now.time().msec());
-    return t;
-}
-
 } // namespace
 
 FrameCommands::FrameCommands(CCore& core, ScreenPanelPort& panel, Prompter& prompt, spine::FrameDialogs own,
@@ -103,7 +89,7 @@ bool FrameCommands::run(unsigned id)
     case ID_HARDWARE_SETTINGS:
     case ID_NETWORK_SETTINGS:
     case ID_WIFI_SETTINGS: settingsDialog(id); break;
-    case ID_SOFTWARE_SETTINGS: softwareSettings(); break;
+    case ID_SOFTWARE_SETTINGS: runDialog(&spine::FrameDialogs::softwareSettings); break;
     case ID_WIZARD: wizard(); break;
     case ID_BULK_SEND: bulkSend(); break;
     case ID_PREVIEW: preview(); break;
@@ -157,14 +143,19 @@ int FrameCommands::checkRights(unsigned id)
     return gate(int(id), m_prompt.owner()) ? 1 : 0;
 }
 
+int FrameCommands::runDialog(OwnerDialog spine::FrameDialogs::*slot)
+{
+    const OwnerDialog run = dialog(slot);
+    if (!run) {
+        notAvailable();
+        return -1;
+    }
+    return run(m_prompt.owner());
+}
+
 void FrameCommands::newScreen()
 {
-    const auto newScreen = dialog(&spine::FrameDialogs::newScreen);
-    if (!newScreen) {
-        notAvailable();
-        return;
-    }
-    if (newScreen(m_prompt.owner()) == 1023)
+    if (runDialog(&spine::FrameDialogs::newScreen) == 1023)
         search();
 }
 
@@ -219,7 +210,7 @@ void FrameCommands::exportUsbFile()
     spine::UsbExportChoice choice;
     if (usbExport(m_prompt.owner(), screen, choice) != 1)
         return;
-    std::uint32_t stamp = m_core.PCToRemoteTime(localNow());
+    std::uint32_t stamp = m_core.PCToRemoteTime(spine::toSystemTime(QDateTime::currentDateTime()));
     if (choice.options & 4)
         stamp = dialogs::AddClockOffset(stamp, choice.timeOffset);
     if (choice.folder.isEmpty()) {
@@ -252,12 +243,8 @@ void FrameCommands::findScreen()
 
 void FrameCommands::search()
 {
-    if (const auto searchScope = dialog(&spine::FrameDialogs::searchScope)) {
-        searchScope(m_prompt.owner());
+    if (runDialog(&spine::FrameDialogs::searchScope) >= 0)
         allScreenSettingsChanged();
-    } else {
-        notAvailable();
-    }
 }
 
 void FrameCommands::readHardwareInfo()
@@ -305,34 +292,16 @@ void FrameCommands::settingsDialog(unsigned id)
     }
 }
 
-void FrameCommands::softwareSettings()
-{
-    if (const auto settings = dialog(&spine::FrameDialogs::softwareSettings))
-        settings(m_prompt.owner());
-    else
-        notAvailable();
-}
-
 void FrameCommands::wizard()
 {
-    if (!checkRights(ID_WIZARD))
-        return;
-    if (const auto wizard = dialog(&spine::FrameDialogs::wizard)) {
-        wizard(m_prompt.owner());
+    if (checkRights(ID_WIZARD) && runDialog(&spine::FrameDialogs::wizard) >= 0)
         allScreenSettingsChanged();
-    } else {
-        notAvailable();
-    }
 }
 
 void FrameCommands::bulkSend()
 {
-    if (const auto bulkSend = dialog(&spine::FrameDialogs::bulkSend)) {
-        bulkSend(m_prompt.owner());
+    if (runDialog(&spine::FrameDialogs::bulkSend) >= 0)
         allScreenSettingsChanged();
-    } else {
-        notAvailable();
-    }
 }
 
 void FrameCommands::preview()

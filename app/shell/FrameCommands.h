@@ -67,7 +67,6 @@ public:
     void adjustTime();
     void displaySwitch(bool on);
     void settingsDialog(unsigned id);
-    void softwareSettings();
     void wizard();
     void bulkSend();
     void preview();
@@ -108,6 +107,9 @@ private:
         const Slot& seam = spine::seams().frame.*slot;
         return seam ? seam : m_own.*slot;
     }
+    using OwnerDialog = std::function<int(QWidget* owner)>;
+    // Runs one of the dialogs over the window: its result, or -1 (said) when there is none.
+    int runDialog(OwnerDialog spine::FrameDialogs::*slot);
     tagItemData* selectedScreenOrNotice();
     void notAvailable();
     void nameByTree(tagItemData* node);

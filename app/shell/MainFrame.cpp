@@ -680,18 +680,26 @@ editor::CScreenLed* CMainFrame::FindItemWindow(tagItemData* node)
     if (!node || !m_mdi)
         return nullptr;
     tagItemData* root = CCore::GetCurRoot(node);
-    // The active window first, then the others.
-    QList<QMdiSubWindow*> look;
-    if (QMdiSubWindow* active = m_mdi->activeSubWindow())
-        look << active;
-    for (QMdiSubWindow* w : m_mdi->subWindowList())
-        if (!look.contains(w))
-            look << w;
-    for (QMdiSubWindow* w : look)
-        if (auto* child = qobject_cast<editor::CChildFrame*>(w))
-            if (child->canvas() && child->canvas()->boundItem() == root)
-                return child->canvas();
+    for (editor::CScreenLed* canvas : canvases())
+        if (canvas->boundItem() == root)
+            return canvas;
     return nullptr;
+}
+
+QList<editor::CScreenLed*> CMainFrame::canvases() const
+{
+    // The active window first, then the others.
+    QList<QMdiSubWindow*> order;
+    if (QMdiSubWindow* active = m_mdi->activeSubWindow())
+        order << active;
+    for (QMdiSubWindow* w : m_mdi->subWindowList())
+        if (!order.contains(w))
+            order << w;
+    QList<editor::CScreenLed*> out;
+    for (QMdiSubWindow* w : order)
+        if (auto* child = qobject_cast<editor::CChildFrame*>(w); child && child->canvas())
+            out << child->canvas();
+    return out;
 }
 
 void CMainFrame::actOnDeferredClose()
@@ -711,13 +719,7 @@ int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
     dialogs::CTaskDlg dlg(m_core, this);
     if (!dlg.IsBusy())
         dlg.SetTask(task, screen ? reinterpret_cast<std::uintptr_t>(screen) : static_cast<std::uintptr_t>(arg));
-    // A close asked for while the dialog runs waits for it (closeEvent).
-    ++m_jobDepth;
-    const int result = dlg.exec();
-    --m_jobDepth;
-    if (m_jobDepth == 0)
-        actOnDeferredClose();
-    return result;
+    return countedJob([&dlg] { return dlg.exec(); });
 }
 
 dialogs::TaskOutcome CMainFrame::runJob(std::function<int(CCore&)> call)
@@ -725,13 +727,7 @@ dialogs::TaskOutcome CMainFrame::runJob(std::function<int(CCore&)> call)
     dialogs::TaskJob job;
     job.call = std::move(call);
     job.startText = dialogs::kSendingText;
-    // A close asked for while the dialog runs waits for it (closeEvent).
-    ++m_jobDepth;
-    const dialogs::TaskOutcome out = dialogs::RunTaskJob(m_core, this, std::move(job));
-    --m_jobDepth;
-    if (m_jobDepth == 0)
-        actOnDeferredClose();
-    return out;
+    return countedJob([&] { return dialogs::RunTaskJob(m_core, this, std::move(job)); });
 }
 
 int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
@@ -794,16 +790,8 @@ void CMainFrame::OnSettingsChanged(std::uintptr_t what)
 {
     if (what != 8)
         return;
-    QList<QMdiSubWindow*> order;
-    if (QMdiSubWindow* active = m_mdi->activeSubWindow())
-        order << active;
-    for (QMdiSubWindow* w : m_mdi->subWindowList())
-        if (!order.contains(w))
-            order << w;
-    for (QMdiSubWindow* w : order)
-        if (auto* child = qobject_cast<editor::CChildFrame*>(w))
-            if (child->canvas())
-                child->canvas()->ApplyWorkMode();
+    for (editor::CScreenLed* canvas : canvases())
+        canvas->ApplyWorkMode();
 }
 
 void CMainFrame::NodeSettingsChanged(tagItemData* node)

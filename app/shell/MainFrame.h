@@ -124,6 +124,19 @@ private:
     void setUpLanguageMenu();
     void reopenScreens();
     void actOnDeferredClose();
+    // Runs a modal job; a close or quit asked for meanwhile waits for it
+    // (closeEvent) and is carried out after the last job.
+    template <class Run>
+    auto countedJob(Run run)
+    {
+        ++m_jobDepth;
+        auto result = run();
+        if (--m_jobDepth == 0)
+            actOnDeferredClose();
+        return result;
+    }
+    // The screens' canvases, the active window's first.
+    QList<editor::CScreenLed*> canvases() const;
     bool deleteKeyRelayed(QObject* watched, QEvent* e);
     // A test's task run from the registry, else the frame's own.
     int runTask(int task, tagItemData* screen, std::intptr_t arg);
