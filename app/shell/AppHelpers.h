@@ -5,6 +5,12 @@
 
 namespace shell {
 
+// The text as the core takes it: UTF-16, alive as long as the string.
+inline const char16_t* wide(const QString& s)
+{
+    return reinterpret_cast<const char16_t*>(s.utf16());
+}
+
 // Folder of the running program, ending with "/".
 QString GetAppFolder();
 // The program file's name without folder and extension.

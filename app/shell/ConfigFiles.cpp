@@ -1,5 +1,7 @@
 #include "app/shell/ConfigFiles.h"
 
+#include "app/shell/AppHelpers.h"
+
 #include "core/api/Core.h"
 #include "platform/ProfileIni.h"
 
@@ -46,11 +48,6 @@ QString joinNumbers(const Range& values)
     for (auto v : values)
         out += QString::number(static_cast<int>(v)) + u';';
     return out;
-}
-
-const char16_t* wide(const QString& s)
-{
-    return reinterpret_cast<const char16_t*>(s.utf16());
 }
 
 bool validPort(int v)

@@ -53,11 +53,6 @@ QString S(unsigned id)
     return platform::langString(id);
 }
 
-const char16_t* wide(const QString& s)
-{
-    return reinterpret_cast<const char16_t*>(s.utf16());
-}
-
 } // namespace
 
 FrameCommands::FrameCommands(CCore& core, ScreenPanelPort& panel, Prompter& prompt, spine::FrameDialogs own,

@@ -1,10 +1,8 @@
 #pragma once
 // What the main frame needs of the window beside it: the screen panel with
-// its tree editor. The dialogs its
-// commands open stand behind the seam registry's frame slots (spine/Seams.h).
+// its tree editor. The dialogs its commands open stand behind the seam
+// registry's frame slots (spine/Seams.h).
 #include <QString>
-#include <QStringList>
-#include <cstdint>
 #include <functional>
 
 class QWidget;

@@ -585,7 +585,7 @@ void CMainFrame::reopenScreens()
         if (has(lists.adapter, i))
             g.AdapterIndex = std::uint32_t(lists.adapter[i]);
         if (has(lists.mac, i))
-            CCore::ConvertStrToMAC(reinterpret_cast<const char16_t*>(lists.mac[i].utf16()), g.DstMAC);
+            CCore::ConvertStrToMAC(wide(lists.mac[i]), g.DstMAC);
         if (has(lists.dhcpEnable, i))
             g.DhcpFlag = lists.dhcpEnable[i];
         if (has(lists.useDomain, i))

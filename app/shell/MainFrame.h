@@ -6,15 +6,12 @@
 // "config.ini" and routes its menu's commands and other windows' requests
 // to the commands (FrameCommands.h).
 #include "app/dialogs/task/TaskJob.h"
-#include "app/dialogs/task/TaskProgress.h"
 #include "app/editor/EditorLinks.h"
 #include "app/spine/CoreRelay.h"
-#include "app/spine/Seams.h"
 #include "app/shell/FramePorts.h"
 #include "app/shell/CommandIds.h"
 #include "app/shell/FrameCommands.h"
 #include "platform/LangPack.h"
-#include "platform/MessageEvent.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -29,8 +26,6 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class QToolButton;
-struct tagGlobalInfo;
-struct _tableOverlap;
 namespace controls { class CStaticSplitterWnd; }
 namespace tooltips { class CHtmlToolTip; }
 
@@ -65,7 +60,7 @@ public:
     QToolBar* MainToolBar() const { return m_mainBar; }
     QToolBar* SecondToolBar() const { return m_secondBar; }
     QToolBar* ItemKindBar() const { return m_kindBar; }
-    QAction* CommandAction(unsigned id) const { return m_actions.find(shell::kFrameMenu, id); }
+    QAction* CommandAction(unsigned id) const { return m_actions.find(kFrameMenu, id); }
     QLabel* StatusPane(int pane) const { return pane >= 0 && pane < 3 ? m_panes[pane] : nullptr; }
     QString StatusText(int pane) const;
 
@@ -93,7 +88,7 @@ public:
     // commands; false for an unknown id.
     bool OnCommand(unsigned id);
     // The commands, once the frame is created.
-    shell::FrameCommands& Commands() { return *m_cmds; }
+    FrameCommands& Commands() { return *m_cmds; }
     // A node's settings changed outside the property pane: the panels
     // showing it reload, so the pane tells what the node holds.
     void NodeSettingsChanged(tagItemData* node);
@@ -165,9 +160,9 @@ private:
     QWidget* m_property = nullptr;
     int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size
     QString m_lastTip;
-    shell::CommandTables m_actions;
+    CommandTables m_actions;
     std::unique_ptr<class FramePrompter> m_prompter;
-    std::unique_ptr<shell::FrameCommands> m_cmds;
+    std::unique_ptr<FrameCommands> m_cmds;
     QActionGroup* m_langGroup = nullptr;
     std::unique_ptr<spine::CoreSubscription> m_relay;
     int m_jobDepth = 0;

@@ -45,11 +45,6 @@ constexpr unsigned kNewerVersion = 44506;
 constexpr unsigned kNotDone = 63000;
 constexpr unsigned kProgramTitle = 128;
 
-const char16_t* wide(const QString& s)
-{
-    return reinterpret_cast<const char16_t*>(s.utf16());
-}
-
 QString nameOf(const tagItemData* node)
 {
     const std::size_t n = std::char_traits<char16_t>::length(node->Name);
