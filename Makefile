@@ -57,7 +57,7 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 $(TSAN_BUILD)/build.ninja: | deps
 	cmake -S . -B $(TSAN_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_BUILD_APP=ON -DTAVRELO_TSAN=ON
 
-tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1
+tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
 tsan: deps $(TSAN_BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target preview_tests
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ./tests/preview_tests
