@@ -59,8 +59,9 @@ $(TSAN_BUILD)/build.ninja: | deps
 
 tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
 tsan: deps $(TSAN_BUILD)/build.ninja
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target preview_tests
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target preview_tests race_canary
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ./tests/preview_tests
+	tests/race/expect_race.sh $(TSAN_BUILD)/tests/race_canary $(CURDIR)/tests/tsan.supp
 
 $(FUZZ_BUILD)/build.ninja: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_FUZZ=ON
