@@ -79,8 +79,8 @@ bool CPropertyProgList::OnInitDialog()
     v->addWidget(m_list, 1);
     connect(m_buttons[0], &QPushButton::clicked, this, &CPropertyProgList::onAdd);
     connect(m_buttons[1], &QPushButton::clicked, this, &CPropertyProgList::onDelete);
-    connect(m_buttons[2], &QPushButton::clicked, this, &CPropertyProgList::onUp);
-    connect(m_buttons[3], &QPushButton::clicked, this, &CPropertyProgList::onDown);
+    connect(m_buttons[2], &QPushButton::clicked, this, [this] { moveSelected(-1); });
+    connect(m_buttons[3], &QPushButton::clicked, this, [this] { moveSelected(1); });
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CPropertyProgList::onRowChanged);
     return true;
 }
@@ -286,7 +286,7 @@ void CPropertyProgList::onDelete()
         selectRow(m_list->count() - 1);
 }
 
-void CPropertyProgList::onUp()
+void CPropertyProgList::moveSelected(int step)
 {
     m_list->setFocus();
     if (!m_node)
@@ -294,49 +294,29 @@ void CPropertyProgList::onUp()
     std::vector<int> rows;
     for (QListWidgetItem* it : m_list->selectedItems())
         rows.push_back(m_list->row(it));
+    // Rows go in the direction of travel, leading row first, so that a block
+    // of neighbouring rows moves as one and keeps its order.
     std::sort(rows.begin(), rows.end());
+    if (step > 0)
+        std::reverse(rows.begin(), rows.end());
     int last = -1;
     for (int row : rows) {
-        if (row == 0)
+        const int target = row + step;
+        if (target < 0 || target >= m_list->count())
             break;
         tagItemData* item = itemAt(row);
-        tagItemData* prev = item->PrevSibling;
-        tagItemData* after = prev ? prev->PrevSibling : nullptr;
+        tagItemData* after = nullptr;
+        if (step > 0)
+            after = item->NextSibling;
+        else if (tagItemData* prev = item->PrevSibling)
+            after = prev->PrevSibling;
         core().ModifyItemPos(item, m_node, after);
         LoadScope loading(*this);
         QListWidgetItem* it = m_list->takeItem(row);
-        m_list->insertItem(row - 1, it);
-        m_rows.insert(item, row - 1);
+        m_list->insertItem(target, it);
+        m_rows.insert(item, target);
         m_rows.insert(itemAt(row), row);
-        last = row - 1;
-    }
-    if (last >= 0) {
-        m_lastSelected = nullptr;
-        selectRow(last);
-    }
-}
-
-void CPropertyProgList::onDown()
-{
-    m_list->setFocus();
-    if (!m_node)
-        return;
-    std::vector<int> rows;
-    for (QListWidgetItem* it : m_list->selectedItems())
-        rows.push_back(m_list->row(it));
-    std::sort(rows.begin(), rows.end());
-    int last = -1;
-    for (int row : rows) {
-        if (row >= m_list->count() - 1)
-            break;
-        tagItemData* item = itemAt(row);
-        core().ModifyItemPos(item, m_node, item->NextSibling);
-        LoadScope loading(*this);
-        QListWidgetItem* it = m_list->takeItem(row);
-        m_list->insertItem(row + 1, it);
-        m_rows.insert(item, row + 1);
-        m_rows.insert(itemAt(row), row);
-        last = row + 1;
+        last = target;
     }
     if (last >= 0) {
         m_lastSelected = nullptr;

@@ -46,8 +46,8 @@ public:
     tagItemData* AddItemOfType(std::uint16_t itemType);
     void onAdd();
     void onDelete();
-    void onUp();
-    void onDown();
+    // Moves the selected rows one place up (-1) or down (1), in the core too.
+    void moveSelected(int step);
 
     QListWidget* list() const { return m_list; }
     tagItemData* itemAt(int row) const;

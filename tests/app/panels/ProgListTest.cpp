@@ -163,6 +163,21 @@ TEST_F(ListFixture, MovingKeepsTheListAndTheCoreInTheSameOrder)
     clickRow(2);
     platform::sendMessage(panel, spine::WM_NODE_SELECT, reinterpret_cast<platform::WPARAM>(b));
     EXPECT_EQ(list->currentRow(), 1);
+
+    // A block of neighbouring rows moves as one, down and up, in its order.
+    clickRow(0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(1)).center());
+    ASSERT_EQ(list->selectedItems().size(), 2);
+    clickButton(CPropertyProgList::IdDown);
+    EXPECT_EQ(coreOrder(), (std::vector<tagItemData*>{a, c, b}));
+    EXPECT_EQ(listOrder(), coreOrder());
+    clickRow(1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(2)).center());
+    clickButton(CPropertyProgList::IdUp);
+    EXPECT_EQ(coreOrder(), (std::vector<tagItemData*>{c, b, a}));
+    EXPECT_EQ(listOrder(), coreOrder());
 }
 
 TEST_F(ListFixture, DeletingAsksFirstAndTheLastDeletionClearsThePanels)
