@@ -181,7 +181,12 @@ void CPropertyProgList::onRowChanged()
     if (item == m_lastSelected)
         return;
     m_lastSelected = item;
+    // A text item's panel takes the focus when it loads; while the user
+    // walks the list, the keys stay with the list and never reach its text.
+    const bool walking = m_list->hasFocus();
     spine::NodeSelect::send(page(), item);
+    if (walking)
+        m_list->setFocus();
     if (m_tellCanvas) {
         if (m_ctx.host)
             m_ctx.host->selectItem(item, true);

@@ -258,3 +258,20 @@ TEST_F(ListFixture, AnItemDeletedFromTheTreeLeavesTheList)
     EXPECT_EQ(panel->node(), nullptr);
     EXPECT_EQ(pane.windowPage()->effect()->node(), nullptr);
 }
+
+TEST_F(ListFixture, WalkingTheListKeepsTheKeysInTheList)
+{
+    tree.item(window, IT_GRID, u"a");
+    tree.item(window, IT_TEXT, u"b");
+    tree.item(window, IT_IMAGE, u"c");
+    select(window);
+    clickRow(0);
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    // The text row loads the text panel, which takes the focus when it
+    // loads; the next key must still move through the list.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 2);
+}
