@@ -192,8 +192,18 @@ void CIconButton::leaveEvent(QEvent* e)
     QPushButton::leaveEvent(e);
 }
 
+void CIconButton::focusInEvent(QFocusEvent* e)
+{
+    // A flat button shows no focus to the mouse; one reached by the keyboard
+    // must, or the user cannot see which button Space will press.
+    const Qt::FocusReason r = e->reason();
+    m_keyboardFocus = r == Qt::TabFocusReason || r == Qt::BacktabFocusReason || r == Qt::ShortcutFocusReason;
+    QPushButton::focusInEvent(e);
+}
+
 void CIconButton::focusOutEvent(QFocusEvent* e)
 {
+    m_keyboardFocus = false;
     clearMouseOver();
     QPushButton::focusOutEvent(e);
 }
@@ -349,7 +359,7 @@ void CIconButton::paintEvent(QPaintEvent*)
             p.drawText(textRect, flags, text());
         }
     }
-    if (hasFocus() && (!m_flat || m_drawFlatFocus)) {
+    if (hasFocus() && (!m_flat || m_drawFlatFocus || m_keyboardFocus)) {
         QStyleOptionFocusRect fr;
         fr.initFrom(this);
         fr.rect = rect().adjusted(3, 3, -3, -3);

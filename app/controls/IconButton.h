@@ -70,6 +70,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
+    void focusInEvent(QFocusEvent*) override;
     void focusOutEvent(QFocusEvent*) override;
     void changeEvent(QEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
@@ -89,6 +90,7 @@ private:
     int m_align = ImageLeft;
     bool m_drawBorder = true;
     bool m_drawFlatFocus = false;
+    bool m_keyboardFocus = false;   // reached by Tab: shown even when flat
     platform::COLORREF m_colours[ColourCount];
     QPointer<QWidget> m_menuOwner;
     QPointer<QMenu> m_menu;

@@ -136,6 +136,33 @@ TEST(IconButton, DisablingMovesTheFocusOn)
     EXPECT_EQ(top.focusWidget(), b);
 }
 
+TEST(IconButton, AFlatButtonShowsTheFocusOnlyWhenTheKeyboardBroughtIt)
+{
+    QWidget top;
+    auto* a = new CIconButton(&top);
+    auto* b = new CIconButton(&top);
+    for (CIconButton* x : {a, b}) {
+        x->setFocusPolicy(Qt::StrongFocus);
+        x->AssignIcons(squareIcon(Qt::red));
+    }
+    a->setGeometry(0, 0, 40, 30);
+    b->setGeometry(50, 0, 40, 30);
+    top.show();
+    top.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    // b, away from the pointer, so that only the focus differs.
+    b->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(b->hasFocus());
+    const QImage byMouse = b->grab().toImage();
+    a->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(a, Qt::Key_Tab);
+    ASSERT_TRUE(b->hasFocus());
+    EXPECT_NE(b->grab().toImage(), byMouse);   // the keyboard's focus is drawn
+    a->setFocus(Qt::MouseFocusReason);
+    b->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(b->grab().toImage(), byMouse);   // the mouse's is not
+}
+
 TEST(IconButton, ImagePlacement)
 {
     CIconButton b;
