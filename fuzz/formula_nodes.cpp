@@ -6,6 +6,7 @@
 #include "grid/Parser.h"
 #include "grid/RealGrid.h"
 
+#include <cmath>
 #include <vector>
 
 using namespace grid;
@@ -39,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return g;
     }();
     double value = 0;
-    (void)n->Evaluate(value, *cells);
+    if (n->Evaluate(value, *cells))
+        FUZZ_CHECK(std::isfinite(value), "a value that is not finite is a failure");
     (void)n->ToString();
     return 0;
 }

@@ -4,6 +4,8 @@
 #include "grid/Functions.h"
 #include "grid/NumberText.h"
 
+#include <cmath>
+
 namespace grid {
 
 namespace {
@@ -130,7 +132,7 @@ bool AddExp::Evaluate(double& value, const CellTextSource& cells) const
     if (!left->Evaluate(a, cells) || !right->Evaluate(b, cells))
         return false;
     value = op == u'-' ? a - b : a + b;
-    return true;
+    return std::isfinite(value);
 }
 
 bool MulExp::Evaluate(double& value, const CellTextSource& cells) const
@@ -145,16 +147,17 @@ bool MulExp::Evaluate(double& value, const CellTextSource& cells) const
     } else {
         value = a * b;
     }
-    return true;
+    return std::isfinite(value);
 }
 
 // --- ConExp
 
 bool ConExp::Evaluate(double& value, const CellTextSource&) const
 {
+    // A literal too large for a double reads as an infinity: a failure.
     value = 0;
     ReadRealPrefix(text, value);
-    return true;
+    return std::isfinite(value);
 }
 
 void ConExp::Store(ArchiveWriter& ar) const { ar.String(text); }
@@ -166,8 +169,7 @@ std::u16string CellExp::ToString() const { return CellName(row, column); }
 
 bool CellExp::Evaluate(double& value, const CellTextSource& cells) const
 {
-    value = CellValue(cells.CellTextAt(column, row));
-    return true;
+    return CellValue(cells.CellTextAt(column, row), value);
 }
 
 void CellExp::Store(ArchiveWriter& ar) const
@@ -224,7 +226,9 @@ std::u16string FunExp::ToString() const
 
 bool FunExp::Evaluate(double& value, const CellTextSource& cells) const
 {
-    return CallFunction(index, args, value, cells);
+    // A result that is not finite (an overflowing sum, the sine of a huge
+    // value) fails as a failing argument does.
+    return CallFunction(index, args, value, cells) && std::isfinite(value);
 }
 
 void FunExp::Accept(Visitor& visitor)

@@ -378,7 +378,7 @@ std::u16string EvaluateFormula(CellFormula& record, const CellTextSource& cells)
     double v = 0;
     bool ok = record.root->Evaluate(v, cells);
     record.dirty = 0;
-    return ok ? FormatNumber16(v, 12) : std::u16string(u"#NUM!");
+    return ok ? FormatResult(v) : std::u16string(u"#NUM!");
 }
 
 }   // namespace grid

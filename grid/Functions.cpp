@@ -88,8 +88,8 @@ bool CountIf(const NodeList& args, double& out, const CellTextSource& cells)
     bool ok = range.ForEachCell(
         cells,
         [&](const std::u16string& text) {
-            double v = CellValue(text);
-            if (!criterion.Evaluate(v, cells))
+            double v = 0;
+            if (!CellValue(text, v) || !criterion.Evaluate(v, cells))
                 return false;
             count += v;
             return true;
@@ -133,15 +133,23 @@ bool ValueList(const NodeList& args, double& out, const CellTextSource& cells)
     for (std::size_t i = 0; i < args.size(); ++i) {
         const auto& a = args[i];
         if (IsRange(a)) {
-            static_cast<const RangeExp&>(*a).ForEachCell(
+            const bool ok = static_cast<const RangeExp&>(*a).ForEachCell(
                 cells,
-                [&](const std::u16string& text) { take(CellValue(text)); return true; },
+                [&](const std::u16string& text) {
+                    double v = 0;
+                    if (!CellValue(text, v))
+                        return false;
+                    take(v);
+                    return true;
+                },
                 [&](long long empties) {
                     // Empty cells all read 0: one take, plus the rest of the count.
                     take(0.0);
                     n += double(empties - 1);
                     return true;
                 });
+            if (!ok)
+                return false;
         } else {
             double v = 0;
             if (!a->Evaluate(v, cells))

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <locale.h>
 #include <stdexcept>
@@ -65,12 +66,19 @@ std::size_t ReadRealPrefix(std::u16string_view text, double& value)
     return std::size_t(end - s.c_str());
 }
 
-double CellValue(std::u16string_view text)
+bool CellValue(std::u16string_view text, double& value)
 {
-    double v = 0;
-    if (ReadRealPrefix(text, v) == 0)
-        return 0;
-    return v;
+    value = 0;
+    if (ReadRealPrefix(text, value) == 0)
+        value = 0;
+    return std::isfinite(value);
+}
+
+std::u16string FormatResult(double value)
+{
+    if (!std::isfinite(value))
+        return u"#NUM!";
+    return FormatNumber16(value == 0 ? 0.0 : value, 12);
 }
 
 std::size_t ReadIntegerPrefix(std::u16string_view text, long long& value)

@@ -16,8 +16,13 @@ std::u16string FormatNumber16(double value, int precision);
 // not numbers. Returns the number of UTF-16 units consumed, 0 when the text
 // does not start with a number.
 std::size_t ReadRealPrefix(std::u16string_view text, double& value);
-// The value of a cell text: 0 when it does not start with a number.
-double CellValue(std::u16string_view text);
+// The value of a cell text: 0 when it does not start with a number. False
+// when the number it starts with does not fit a double (it reads as an
+// infinity): such a value is a failure to every reader.
+bool CellValue(std::u16string_view text, double& value);
+// A formula's result as a cell shows it: "%.12g" of a finite value (negative
+// zero shows "0"), "#NUM!" for a value that is not finite.
+std::u16string FormatResult(double value);
 // Reads a base-10 integer prefix with wcstol rules; returns the units consumed.
 std::size_t ReadIntegerPrefix(std::u16string_view text, long long& value);
 

@@ -2,6 +2,7 @@
 
 #include "grid/NumberText.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -15,14 +16,21 @@ struct RealBounds { double low; double high; };
 const IntBounds kInt0To100{0, 100};
 const RealBounds kReal0To1{0.0, 1.0};
 
+// A value that does not fit shows as a failed formula does.
 std::u16string FormatPercent(const std::u16string& text)
 {
-    return FormatNumber16(CellValue(text) * 100.0, 12) + u"%";
+    double v = 0;
+    if (!CellValue(text, v) || !std::isfinite(v * 100.0))
+        return u"#NUM!";
+    return FormatResult(v * 100.0) + u"%";
 }
 
 std::u16string FormatMoney(const std::u16string& text)
 {
-    return u"￥" + FormatNumber16(CellValue(text), 12);
+    double v = 0;
+    if (!CellValue(text, v))
+        return u"#NUM!";
+    return u"￥" + FormatResult(v);
 }
 
 void CheckInteger(const std::u16string& text, const void* param, std::u16string& message)
@@ -49,7 +57,8 @@ void CheckReal(const std::u16string& text, const void* param, std::u16string& me
     double value = 0.0;
     if (!text.empty()) {
         std::size_t used = ReadRealPrefix(text, value);
-        if (used != text.size()) {
+        // A number too large for a double is no real number either.
+        if (used != text.size() || !std::isfinite(value)) {
             message = u"不是一个实数。";
             return;
         }

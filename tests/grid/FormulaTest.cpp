@@ -3,6 +3,7 @@
 #include "grid/Functions.h"
 #include "grid/NumberText.h"
 #include "grid/Parser.h"
+#include "grid/Registry.h"
 
 #include <clocale>
 #include <cstdio>
@@ -194,6 +195,43 @@ TEST(FormulaEvaluation, CellsRangesAndDivision)
     EXPECT_EQ(Eval(*g, u"SUM(A4:ZZZZ99999999)"), "2.5");
     EXPECT_EQ(Eval(*g, u"AVERAGE(E5:F6)"), "0");
     EXPECT_EQ(Eval(*g, u"COUNTIF(A1:XFD1000000,\"EQ(0)\")"), FormatNumber(16384.0 * 1000000 - 1, 12));
+}
+
+// A value that is not finite is a failure wherever it arises, and every
+// reader of a cell's text takes it so: no cell shows "inf", "nan" or "-0".
+TEST(FormulaEvaluation, ValuesThatAreNotFiniteFail)
+{
+    auto g = DefaultGrid();
+    g->InsertRows(1, 15);
+    Type(*g, 1, 1, u"=1E308*10");
+    Type(*g, 2, 1, u"=-1E308*10");
+    Type(*g, 3, 1, u"=SIN(1E308*10)");
+    Type(*g, 4, 1, u"=1e400");          // a literal too large for a double
+    Type(*g, 5, 1, u"1E200");
+    Type(*g, 6, 1, u"=A5*A5");
+    Type(*g, 7, 1, u"1e400");           // a cell text that reads as an infinity
+    Type(*g, 8, 1, u"=A7");
+    Type(*g, 9, 1, u"=SUM(A5:A7)");
+    Type(*g, 10, 1, u"=COUNTIF(A7:A7,\"GE(0)\")");
+    Type(*g, 11, 1, u"=IF(1,2,1E308*10)");   // fails as a failing argument does
+    Type(*g, 12, 1, u"=SUM(1E308,1E308)");
+    Type(*g, 13, 1, u"=0*(-1)");
+    Type(*g, 14, 1, u"=-0");
+    Type(*g, 15, 1, u"=A1+1");               // a failed cell still reads as 0
+    for (int row : {1, 2, 3, 4, 6, 8, 9, 10, 11, 12})
+        EXPECT_EQ(Text(*g, row, 1), "#NUM!") << "row " << row;
+    EXPECT_EQ(Text(*g, 13, 1), "0");
+    EXPECT_EQ(Text(*g, 14, 1), "0");
+    EXPECT_EQ(Text(*g, 15, 1), "1");
+    EXPECT_EQ(Eval(*g, u"1E308*10-1E308*10"), "#NUM!");
+    EXPECT_EQ(Eval(*g, u"1E308+1E308"), "#NUM!");
+
+    EXPECT_EQ(FormatForDisplay(FindFormator("Percent"), u"1e307"), u"#NUM!");
+    EXPECT_EQ(FormatForDisplay(FindFormator("Percent"), u"-0"), u"0%");
+    EXPECT_EQ(FormatForDisplay(FindFormator("RMB"), u"1e400"), u"#NUM!");
+    std::u16string msg;
+    RunValidator(FindValidator("Dbl0_1"), u"1e400", msg);
+    EXPECT_EQ(msg, u"不是一个实数。");
 }
 
 TEST(BuiltInFunctions, ComparisonsAndLogic)
