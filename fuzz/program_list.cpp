@@ -9,6 +9,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "platform/ByteIO.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace sorvane::model;
@@ -47,9 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(NodesOf(screen) == nodesBefore, "a refused program list keeps the screen's nodes");
     } else {
         // A header whose sizes no longer fit its nodes must not pass for an
-        // empty screen: an accepted node area is read into nodes.
-        const std::uint32_t nodeArea = input.size() >= 8 ? bytes::get32(input.data(), 4) : 0;
+        // empty screen: an accepted node area is read into nodes, and an
+        // accepted file is exactly as long as its header says, so no node,
+        // junk or second copy lies beyond a node area (of 0 or any size).
+        FUZZ_CHECK(input.size() >= 24, "an accepted program list has its header");
+        const std::uint32_t nodeArea = bytes::get32(input.data(), 4);
         FUZZ_CHECK(nodeArea == 0 || screen->FirstChild, "an accepted node area loads its nodes");
+        std::uint64_t end = std::max<std::uint64_t>(56, std::uint64_t(bytes::get32(input.data(), 12)) + nodeArea);
+        if (input[2] >= 2)
+            end = std::max<std::uint64_t>(end, std::uint64_t(bytes::get32(input.data(), 20)) + bytes::get32(input.data(), 16));
+        FUZZ_CHECK(input.size() == end, "an accepted program list ends where its header says");
+        FUZZ_CHECK(input[2] != 4 || input.size() == 440 + std::uint64_t(nodeArea),
+                   "a current program list is its settings and its node area");
         const Bytes stored = Stored(screen);
         FUZZ_CHECK(CheckProgramList(stored.data(), stored.size()) == PL_OK, "a stored program list checks");
         tagItemData* again = core->AddItem(IT_SCREEN, u"again", nullptr, nullptr);

@@ -532,6 +532,17 @@ std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size)
 }
 
 namespace {
+// Where the image ends by its header: the saver writes nothing after its
+// areas, so a file of any other length is damaged (nodes after a node area
+// of 0, a junk tail, a second copy appended).
+std::uint64_t announcedEnd(const Header& hd)
+{
+    std::uint64_t end = std::max<std::uint64_t>(PL_HEADER_SIZE, std::uint64_t(hd.nodeOffset) + hd.nodeSize);
+    if (hd.version >= 2)
+        end = std::max<std::uint64_t>(end, std::uint64_t(hd.settingsOffset) + hd.settingsSize);
+    return end;
+}
+
 // Whether the header's sizes and offsets are those its version implies, so
 // that every node can be read whole. A damaged field (a record size of 0, a
 // node area inside the header) would otherwise load a screen without its
@@ -577,10 +588,8 @@ ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length,
     const Header hd = headerOf(data);
     if (!headerFitsVersion(get8(data, H_HEADERSIZE), hd))
         return PL_TRUNCATED;
-    if (std::uint64_t(hd.nodeOffset) + hd.nodeSize > length
-        || std::uint64_t(hd.nodeOffset) + hd.nodeSize > MAX_PROGRAM_LIST_BYTES)
-        return PL_TRUNCATED;
-    if (version >= 2 && std::uint64_t(hd.settingsOffset) + hd.settingsSize > length)
+    const std::uint64_t end = announcedEnd(hd);
+    if (end != length || end > MAX_PROGRAM_LIST_BYTES)
         return PL_TRUNCATED;
     return PL_OK;
 }
@@ -796,16 +805,16 @@ int loadPL(tagItemData* screen, const char16_t* path, const Report& report)
         return PL_TRUNCATED;
     }
     std::uint64_t end = data.size();
+    bool announced = false;
     if (data.size() == PL_HEADER_SIZE && get16(data.data(), H_MAGIC) == PL_MAGIC
         && get8(data.data(), H_VERSION) <= PL_VERSION) {
-        const Header hd = headerOf(data.data());
-        end = std::max<std::uint64_t>(end, std::uint64_t(hd.nodeOffset) + hd.nodeSize);
-        if (hd.version >= 2)
-            end = std::max<std::uint64_t>(end, std::uint64_t(hd.settingsOffset) + hd.settingsSize);
+        end = announcedEnd(headerOf(data.data()));
+        announced = true;
     }
     unsigned newerBy = 0;
     ProgramListResult rc = PL_OK;
-    if (end > fileSize || end > MAX_PROGRAM_LIST_BYTES) {
+    // A file longer than its header says is damaged too: nothing of it is read.
+    if (end > fileSize || end > MAX_PROGRAM_LIST_BYTES || (announced && end != fileSize)) {
         rc = data.size() < 2 || get16(data.data(), H_MAGIC) != PL_MAGIC ? PL_BAD_MAGIC : PL_TRUNCATED;
     } else {
         const std::size_t head = data.size();

@@ -523,11 +523,56 @@ TEST_F(ProgramList, OnlyRegularFilesOfBoundedSizeAreRead)
     writeFile(qpath("huge.pl"), huge);
     ASSERT_TRUE(QFile::resize(qpath("huge.pl"), qint64(0x7FFFFFFF) + 440));
     EXPECT_EQ(core.LoadPL(screen, path("huge.pl").c_str()), 4);
-    // Bytes after what the header announces are not read.
-    Bytes trailing = storeOf(core, screen);
-    trailing.resize(trailing.size() + 1000, 0xEE);
-    writeFile(qpath("trailing.pl"), trailing);
-    EXPECT_EQ(core.LoadPL(screen, path("trailing.pl").c_str()), 0);
+}
+
+// A file holds exactly what its header announces: a node area of 0 with
+// nodes after it, an area that ends on a node boundary before the last
+// nodes, a junk tail or a second copy appended would load a shortened
+// screen that the next save writes over the file.
+TEST_F(ProgramList, FilesOfAnotherLengthThanTheirHeaderSaysAreRefused)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"first", screen, nullptr);
+    core.AddItem(IT_SINGLELINE, u"l", core.AddItem(IT_WND_TEXT, u"w", scene, nullptr), nullptr);
+    const unsigned firstScene = core.GetStoreSize(screen) - 440;
+    core.AddItem(IT_SCENE, u"second", screen, scene);
+    const Bytes good = storeOf(core, screen);
+    Bytes zero = good;
+    set32(zero, 4, 0);
+    Bytes boundary = good;   // the area ends after the first scene's subtree
+    set32(boundary, 4, firstScene);
+    Bytes junk = good;
+    junk.resize(junk.size() + 1000, 0xEE);
+    Bytes twice = good;
+    append(twice, good);
+    Bytes old = header(3);   // an older version: the same check against what it announces
+    append(old, nodeImage(1, IT_SCENE, u"old"));
+    set32(old, 4, 928);
+    Bytes oldZero = old;
+    set32(oldZero, 4, 0);
+
+    CCore other;
+    other.SetFileCallBack(recordReport);
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    other.AddItem(IT_SINGLELINE, u"k", other.AddItem(IT_WND_TEXT, u"kw", other.AddItem(IT_SCENE, u"keep", target, nullptr), nullptr), nullptr);
+    const Bytes before = storeOf(other, target);
+    const auto nodesBefore = nodesOf(target);
+    int n = 0;
+    for (const Bytes* damaged : {&zero, &boundary, &junk, &twice, &oldZero}) {
+        SCOPED_TRACE(n++);
+        EXPECT_EQ(CheckProgramList(damaged->data(), damaged->size()), PL_TRUNCATED);
+        writeFile(qpath("length.pl"), *damaged);
+        g_reports.clear();
+        EXPECT_EQ(other.LoadPL(target, path("length.pl").c_str()), 4);
+        ASSERT_EQ(g_reports.size(), 1u);
+        EXPECT_EQ(g_reports[0].event, unsigned(PLE_TRUNCATED));
+        EXPECT_EQ(storeOf(other, target), before);
+        EXPECT_EQ(nodesOf(target), nodesBefore);
+    }
+    for (const Bytes* whole : std::initializer_list<const Bytes*>{&good, &old}) {
+        writeFile(qpath("whole.pl"), *whole);
+        EXPECT_EQ(other.LoadPL(target, path("whole.pl").c_str()), 0);
+    }
+    EXPECT_EQ(std::u16string(target->FirstChild->Name), u"old");
 }
 
 TEST_F(ProgramList, ScreensAndPreviewsLargerThanAnyPanelAreRefused)
