@@ -397,6 +397,14 @@ void CEditor::ClearPrograms(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return;
+    ReleasePrograms(screen);
+    m_core.ClearPrograms(screen);
+}
+
+void CEditor::ReleasePrograms(tagItemData* screen)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return;
     if (CScreenLed* canvas = m_links ? m_links->findCanvas(screen) : nullptr)
         canvas->ClearSections();
     QTreeWidgetItem* was = currentItem();
@@ -416,7 +424,6 @@ void CEditor::ClearPrograms(tagItemData* screen)
     if (m_links && m_links->nodeDeleting)
         for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling)
             m_links->nodeDeleting(scene);
-    m_core.ClearPrograms(screen);
     if (currentItem() != was)
         onCurrentChanged(currentItem());
 }

@@ -54,6 +54,10 @@ public:
     int DeleteSelectedItem();
     void DeleteItem(tagItemData* node);
     void ClearPrograms(tagItemData* screen);
+    // The tree rows and the canvas windows of the screen's scenes go, and the
+    // panels let go of them; the core keeps the scenes (a load replaces them
+    // or leaves them, and InsertItemTree shows what the screen then holds).
+    void ReleasePrograms(tagItemData* screen);
     int UpdateItemText(tagItemData* node);
     tagItemData* GetSelectedScreen() const;
 

@@ -17,7 +17,7 @@ public:
     void InsertItemTree(tagItemData* screen) override { m_editor->InsertItemTree(screen); }
     void UpdateItemText(tagItemData* node) override { m_editor->UpdateItemText(node); }
     void DeleteItem(tagItemData* node) override { m_editor->DeleteItem(node); }
-    void ClearPrograms(tagItemData* screen) override { m_editor->ClearPrograms(screen); }
+    void ReleasePrograms(tagItemData* screen) override { m_editor->ReleasePrograms(screen); }
 
 private:
     editor::CEditor* m_editor;

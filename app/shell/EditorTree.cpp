@@ -53,9 +53,9 @@ void CEditorTree::DeleteItem(tagItemData* node)
     m_editor->DeleteItem(node);
 }
 
-void CEditorTree::ClearPrograms(tagItemData* screen)
+void CEditorTree::ReleasePrograms(tagItemData* screen)
 {
-    m_editor->ClearPrograms(screen);
+    m_editor->ReleasePrograms(screen);
 }
 
 } // namespace shell

@@ -23,7 +23,7 @@ public:
     void InsertItemTree(tagItemData* screen) override;
     void UpdateItemText(tagItemData* node) override;
     void DeleteItem(tagItemData* node) override;
-    void ClearPrograms(tagItemData* screen) override;
+    void ReleasePrograms(tagItemData* screen) override;
 
     editor::CEditor* editor() const { return m_editor; }
 

@@ -21,7 +21,6 @@
 #include <QHeaderView>
 #include <QPointer>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <cstring>
 #include <string_view>
@@ -178,29 +177,16 @@ void CPanelView::OpenScreen(tagItemData* screen)
     }
     if (!askAndSaveIfChanged(screen, kOpenCaption))
         return;
-    // A file the core refuses must not cost the screen its programs: keep
-    // them in a copy until the new ones are in.
-    // The copy is the panel's business: the core's file reports stay quiet
-    // for it, so the status bar keeps the reason of a refusal.
-    QTemporaryDir keep;
-    const QString backup = keep.isValid() ? keep.filePath(QStringLiteral("screen.pl")) : QString();
-    const CoreCallBack fileReports = m_core.SetFileCallBack(nullptr);
-    const bool kept = !backup.isEmpty() && m_core.SavePL(screen, wide(backup)) == 0;
-    m_core.SetFileCallBack(fileReports);
-    m_tree->ClearPrograms(screen);
+    // The core takes a file in whole or leaves the screen as it was, so a
+    // refused file costs the screen nothing: the tree and the window let go
+    // of the scenes only while the load runs and show what is there after.
+    m_tree->ReleasePrograms(screen);
     const int rc = LoadScreenFile(screen, path);
     if (rc == 0)
         return;
-    if (kept) {
-        m_core.SetFileCallBack(nullptr);
-        const bool restored = m_core.LoadPL(screen, wide(backup)) == 0;
-        m_core.SetFileCallBack(fileReports);
-        if (restored) {
-            m_tree->InsertItemTree(screen);
-            if (m_host)
-                m_host->RelayoutScreen(screen);
-        }
-    }
+    m_tree->InsertItemTree(screen);
+    if (m_host)
+        m_host->RelayoutScreen(screen);
     ShowOpenFailedMessage(this, path, rc);
 }
 
@@ -360,9 +346,11 @@ int CPanelView::IsScreenModified(tagItemData* screen)
     const QString path = m_files.value(screen);
     if (path.isEmpty())
         return 1;
+    // A file that cannot be read back (deleted, a folder or a pipe in its
+    // place) no longer holds the screen: closing or replacing it must ask.
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return 1;
     const unsigned size = m_core.GetStoreSize(screen);
     if (f.size() != static_cast<qint64>(size))
         return 1;
@@ -601,11 +589,6 @@ void ScreenRowsTree::DeleteItem(tagItemData* node)
 {
     delete rowOf(node);
     m_core.DeleteItem(node);
-}
-
-void ScreenRowsTree::ClearPrograms(tagItemData* screen)
-{
-    m_core.ClearPrograms(screen);
 }
 
 void ScreenRowsTree::onEdited(QTreeWidgetItem* item)

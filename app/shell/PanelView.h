@@ -42,8 +42,9 @@ public:
     virtual void UpdateItemText(tagItemData* node) = 0;
     // Removes the node from the tree and deletes it from the core.
     virtual void DeleteItem(tagItemData* node) = 0;
-    // Removes every scene of the screen from the tree and the core.
-    virtual void ClearPrograms(tagItemData* screen) = 0;
+    // The tree and the screen's window let go of the screen's scenes, which
+    // the core keeps: a load then replaces them or leaves them as they were.
+    virtual void ReleasePrograms(tagItemData* screen) = 0;
 };
 
 // The main frame's side: the child window that shows a screen, if any.
@@ -83,7 +84,8 @@ public:
     bool SaveScreenAs(tagItemData* screen);
     bool SaveScreenFile(tagItemData* screen, const QString& path);
     void NameScreenAfterFile(const QString& path, tagItemData* screen);
-    // 1 when the screen differs from its file (or has none), else 0.
+    // 1 when the screen differs from its file, has none, or its file cannot
+    // be read back; else 0.
     int IsScreenModified(tagItemData* screen);
     // 1 when an open screen holds the file (under any spelling of its path).
     int IsFileOpen(const QString& path);
@@ -153,7 +155,7 @@ public:
     void InsertItemTree(tagItemData* screen) override;
     void UpdateItemText(tagItemData* node) override;
     void DeleteItem(tagItemData* node) override;
-    void ClearPrograms(tagItemData* screen) override;
+    void ReleasePrograms(tagItemData*) override {}
     QTreeWidgetItem* rowOf(tagItemData* screen) const;
 
 private:

@@ -433,3 +433,133 @@ TEST(OverwriteRoad, OpeningSelectingAndQuittingWithoutEditsLeavesTheFileAsItWas)
     EXPECT_TRUE(after == before) << support::describeStoredDifferences(
         std::vector<std::uint8_t>(before.begin(), before.end()), std::vector<std::uint8_t>(after.begin(), after.end()));
 }
+
+namespace {
+
+// The number of scenes the tree shows under a screen.
+int sceneRows(Program& p, tagItemData* screen)
+{
+    QTreeWidgetItem* item = p.tree()->itemOf(screen);
+    return item ? item->childCount() : -1;
+}
+
+// The temporary folder takes nothing for as long as it lives: a file stands
+// in its place (a folder without room or rights would not stop root).
+class NoTemporaryFolder {
+public:
+    explicit NoTemporaryFolder(const QString& folder) : m_was(qgetenv("TMPDIR")), m_had(qEnvironmentVariableIsSet("TMPDIR"))
+    {
+        const QString file = folder + QStringLiteral("not-a-folder");
+        EXPECT_TRUE(writeFile(file, "full"));
+        qputenv("TMPDIR", file.toLocal8Bit());
+        EXPECT_FALSE(QTemporaryDir().isValid());
+    }
+    ~NoTemporaryFolder()
+    {
+        if (m_had)
+            qputenv("TMPDIR", m_was);
+        else
+            qunsetenv("TMPDIR");
+    }
+
+private:
+    QByteArray m_was;
+    bool m_had;
+};
+
+} // namespace
+
+// Opening a file the program refuses over a screen with programs keeps
+// them, without a copy in the temporary folder (which takes nothing here).
+// A node area of 0 with nodes after it is refused as well: it opened as an
+// empty screen that the quit then saved over the file. Both files stay as
+// they were, and so does the screen's own.
+TEST(OverwriteRoad, ARefusedOpenKeepsTheScreensProgramsWithoutATemporaryFolder)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    QByteArray recordZero = programList(2);
+    recordZero[8] = recordZero[9] = 0;
+    QByteArray areaZero = programList(2);
+    areaZero[4] = areaZero[5] = areaZero[6] = areaZero[7] = 0;
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Shop.pl"), programList(3)},
+                                                {QStringLiteral("Record.pl"), recordZero},
+                                                {QStringLiteral("Area.pl"), areaZero}});
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")), "[File]\r\nSavePath=userdata/Shop.pl;\r\n"));
+    NoTemporaryFolder full(folder);
+
+    Program p(folder);
+    ASSERT_TRUE(p.started);
+    tagItemData* shop = p.core.GetScreen(0);
+    ASSERT_NE(shop, nullptr);
+    ASSERT_TRUE(p.clickInTree(shop));
+    ASSERT_EQ(sceneRows(p, shop), 3);
+    {
+        support::ModalScript script;
+        support::SeamScope seams;
+        for (const QString& file : {QStringLiteral("Record.pl"), QStringLiteral("Area.pl")}) {
+            const QString path = folder + QStringLiteral("userdata/") + file;
+            seams.nextFileName(path);
+            QString told;
+            script.expect(QStringLiteral("QMessageBox"), [&](QWidget* m) {
+                told = qobject_cast<QMessageBox*>(m)->text();
+                clickButton(m, QMessageBox::Ok);
+            });
+            p.command(shell::ID_OPEN_FILE);
+            EXPECT_EQ(script.pending(), 0) << file.toStdString();
+            EXPECT_EQ(told, platform::langString(46008).arg(QDir::toNativeSeparators(path)) + u'\n'
+                                + platform::langString(44502));
+            EXPECT_EQ(sceneRows(p, shop), 3) << file.toStdString();
+            EXPECT_EQ(p.frame->Panel()->ScreenFile(shop), folder + QStringLiteral("userdata/Shop.pl"));
+        }
+        EXPECT_TRUE(p.quit());
+    }
+    expectUnchanged(folder, files);
+}
+
+// With the exit save off, closing a screen whose file was moved away, or
+// has a folder in its place, asks first: Cancel keeps the screen, Yes writes
+// its file back as it was, No closes it and leaves the folder alone.
+TEST(OverwriteRoad, ClosingAScreenWhoseFileIsGoneAsksFirst)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const QByteArray shopBytes = programList(3);
+    writeUserFiles(folder, {{QStringLiteral("Shop.pl"), shopBytes}, {QStringLiteral("Hall.pl"), programList(2, 96)}});
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")),
+                          "[File]\r\nSavePath=userdata/Shop.pl;userdata/Hall.pl;\r\n"));
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("usr.ini")), "[usr]\r\nIsSaveLED=0\r\n"));
+
+    Program p(folder);
+    ASSERT_TRUE(p.started);
+    ASSERT_EQ(p.screenNames(), (QStringList{QStringLiteral("Shop"), QStringLiteral("Hall")}));
+    tagItemData* shop = p.core.GetScreen(0);
+    tagItemData* hall = p.core.GetScreen(1);
+    const QString shopPath = folder + QStringLiteral("userdata/Shop.pl");
+    const QString hallPath = folder + QStringLiteral("userdata/Hall.pl");
+    ASSERT_TRUE(QFile::rename(shopPath, folder + QStringLiteral("Shop moved.pl")));
+    ASSERT_TRUE(QFile::remove(hallPath));
+    ASSERT_TRUE(QDir().mkpath(hallPath));
+
+    const auto close = [&](tagItemData* screen, QMessageBox::StandardButton answer) {
+        support::ModalScript script;
+        QString asked;
+        script.expect(QStringLiteral("QMessageBox"), [&](QWidget* m) {
+            asked = qobject_cast<QMessageBox*>(m)->text();
+            clickButton(m, answer);
+        });
+        p.tree()->OnMenuCommand(32889, screen);
+        EXPECT_EQ(script.pending(), 0);
+        EXPECT_EQ(asked, platform::langString(46001));
+    };
+    close(shop, QMessageBox::Cancel);
+    EXPECT_EQ(p.screenNames(), (QStringList{QStringLiteral("Shop"), QStringLiteral("Hall")}));
+    EXPECT_EQ(sceneRows(p, shop), 3);
+    close(shop, QMessageBox::Yes);
+    EXPECT_EQ(p.screenNames(), QStringList{QStringLiteral("Hall")});
+    EXPECT_EQ(readFile(shopPath), shopBytes);
+    close(hall, QMessageBox::No);
+    EXPECT_EQ(p.screenNames(), QStringList());
+    EXPECT_TRUE(QFileInfo(hallPath).isDir());
+    EXPECT_TRUE(p.quit());
+}

@@ -133,9 +133,11 @@ TEST_F(PanelViewTest, SavingWritesTheStoreImageAndComparesByteForByte)
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x40);
     ASSERT_TRUE(writeAll(path, flipped));
     EXPECT_EQ(panel->IsScreenModified(s), 1);
-    // A file deleted elsewhere reads as unchanged.
+    // A file deleted elsewhere, or a folder in its place, no longer holds the screen.
     QFile::remove(path);
-    EXPECT_EQ(panel->IsScreenModified(s), 0);
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
+    ASSERT_TRUE(QDir().mkpath(path));
+    EXPECT_EQ(panel->IsScreenModified(s), 1);
 }
 
 TEST_F(PanelViewTest, SaveAsRenamesTheScreenItsRowAndItsWindow)
