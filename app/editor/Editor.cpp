@@ -146,9 +146,14 @@ void CEditor::insertChildItem(QTreeWidgetItem* parent, QTreeWidgetItem* item, ta
     parent->insertChild(at, item);
 }
 
+QString CEditor::defaultName(const tagItemData* node) const
+{
+    return defaultNameFor(node, node && node->Level == LEVEL_ROOT ? m_screenNameTaken : NameTaken());
+}
+
 void CEditor::giveDefaultName(tagItemData* node)
 {
-    const QString name = defaultNameFor(node);
+    const QString name = defaultName(node);
     m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(name.utf16()));
 }
 

@@ -48,6 +48,11 @@ public:
     void setNoticeCallback(NoticeCallback cb) { m_notice = std::move(cb); }
     void setScreenCommand(ScreenCommand cb) { m_screenCommand = std::move(cb); }
     void setSectionLimitSource(SectionLimitSource s) { m_limitSource = std::move(s); }
+    // Names a new screen may not take beyond the open screens' (those of
+    // files already there), so that saving it never has to rename it.
+    void setScreenNameTaken(NameTaken taken) { m_screenNameTaken = std::move(taken); }
+    // The default name the tree gives the node.
+    QString defaultName(const tagItemData* node) const;
 
     void InsertItemTree(tagItemData* screen);
     tagItemData* AddNewItem(int kind);
@@ -116,6 +121,7 @@ private:
     NoticeCallback m_notice;
     ScreenCommand m_screenCommand;
     SectionLimitSource m_limitSource;
+    NameTaken m_screenNameTaken;
     bool m_echo = true;
 
     // Dragging.

@@ -78,11 +78,11 @@ unsigned kindStringId(unsigned kind)
     }
 }
 
-QString numberedName(const QString& kindText, const QStringList& taken)
+QString numberedName(const QString& kindText, const QStringList& taken, const NameTaken& alsoTaken)
 {
     for (int n = 1;; ++n) {
         const QString name = kindText + QString::number(n);
-        if (!taken.contains(name, Qt::CaseSensitive))
+        if (!taken.contains(name, Qt::CaseSensitive) && !(alsoTaken && alsoTaken(name)))
             return name;
     }
 }
@@ -110,13 +110,13 @@ QStringList siblingNames(const tagItemData* node)
     return names;
 }
 
-QString defaultNameFor(const tagItemData* node)
+QString defaultNameFor(const tagItemData* node, const NameTaken& alsoTaken)
 {
     const unsigned kind = kindCodeOf(node);
     const QString text = editorString(kindStringId(kind));
     if (node && node->Level == LEVEL_SCENE && kind == IT_GLOBALSCENE)
         return text;
-    return numberedName(text, siblingNames(node));
+    return numberedName(text, siblingNames(node), alsoTaken);
 }
 
 SectionLimitSource catalogueSectionLimit()

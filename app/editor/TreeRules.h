@@ -20,10 +20,13 @@ const unsigned* treeIconIds();
 // The string id of a kind's default name.
 unsigned kindStringId(unsigned kind);
 
-// `kindText` followed by the smallest n from 1 up that no name in `taken` has.
-QString numberedName(const QString& kindText, const QStringList& taken);
+// Whether a name is taken beyond the node's siblings (a screen's file, say).
+using NameTaken = std::function<bool(const QString& name)>;
+// `kindText` followed by the smallest n from 1 up that no name in `taken`
+// has and `alsoTaken` (when given) does not refuse.
+QString numberedName(const QString& kindText, const QStringList& taken, const NameTaken& alsoTaken = {});
 // The default name of a node among its siblings (the global scene takes the bare text).
-QString defaultNameFor(const tagItemData* node);
+QString defaultNameFor(const tagItemData* node, const NameTaken& alsoTaken = {});
 // The names of the node's siblings (the node itself not included).
 QStringList siblingNames(const tagItemData* node);
 QString nodeName(const tagItemData* node);

@@ -30,6 +30,7 @@ CEditorScreenPanel::CEditorScreenPanel(CCore& core, ShellSettings& settings, con
 {
     m_editor = new editor::CEditor(core, &links);
     m_view = new CPanelView(core, settings, appFolder, std::make_unique<EditorTree>(m_editor), parent);
+    m_editor->setScreenNameTaken([this](const QString& name) { return m_view && m_view->FileNameTaken(name); });
     // Save and close of a screen from the tree's menu belong to the panel.
     m_editor->setScreenCommand([this](int command, tagItemData* screen) {
         if (!m_view)
@@ -90,7 +91,7 @@ int CEditorScreenPanel::DeleteSelectedItem()
 
 QString CEditorScreenPanel::DefaultItemName(tagItemData* node)
 {
-    return editor::defaultNameFor(node);
+    return m_editor ? m_editor->defaultName(node) : QString();
 }
 
 int CEditorScreenPanel::CloseAllScreens()

@@ -297,6 +297,12 @@ bool CPanelView::heldByOther(const QString& path, tagItemData* screen)
     return false;
 }
 
+bool CPanelView::FileNameTaken(const QString& name)
+{
+    const QString path = DefaultFolder() + u'/' + safeFileName(name) + QStringLiteral(".pl");
+    return pathTaken(path) || heldByOther(path, nullptr);
+}
+
 QString CPanelView::FreeDefaultPath(tagItemData* screen)
 {
     const QString own = DefaultPath(screen);

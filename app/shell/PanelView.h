@@ -109,6 +109,9 @@ public:
     QString DefaultFolder() const;
     // The default file of a screen: its name (made safe as a file name) and ".pl".
     QString DefaultPath(tagItemData* screen) const;
+    // Whether a screen of that name would find its default file taken (by a
+    // file already there or another screen's).
+    bool FileNameTaken(const QString& name);
     // Where a save without a dialog goes: the default file, or, when that is
     // taken, the next free numbered name. Empty when none is free.
     QString FreeDefaultPath(tagItemData* screen);

@@ -293,8 +293,9 @@ INSTANTIATE_TEST_SUITE_P(EachLanguage, DamagedFileRoad,
                          [](const ::testing::TestParamInfo<Language>& info) { return std::string(info.param.tag); });
 
 // The search with "Replace the open screens" saves and closes the operator's
-// Screen1, then names the controller it finds Screen1 as well: quitting
-// saves that one under the next free name, not over the operator's file.
+// Screen1, then names the controller it finds after a file that is not
+// there yet (Screen2): quitting saves it there, not over the operator's
+// file, and it comes back under that name.
 TEST(OverwriteRoad, ASearchThatReplacesTheOpenScreensAndAQuitKeepTheOperatorsScreen1)
 {
     platform::ScopedClockScale faster(20);
@@ -335,7 +336,7 @@ TEST(OverwriteRoad, ASearchThatReplacesTheOpenScreensAndAQuitKeepTheOperatorsScr
                     && p.tree()->itemOf(s);
             },
             8000));
-        EXPECT_EQ(p.screenNames(), QStringList{QStringLiteral("Screen1")});
+        EXPECT_EQ(p.screenNames(), QStringList{QStringLiteral("Screen2")});
         expectUnchanged(folder, files);   // saved in place before it was closed
         EXPECT_TRUE(p.quit());
         EXPECT_EQ(script.pending(), 0);
@@ -562,4 +563,31 @@ TEST(OverwriteRoad, ClosingAScreenWhoseFileIsGoneAsksFirst)
     EXPECT_EQ(p.screenNames(), QStringList());
     EXPECT_TRUE(QFileInfo(hallPath).isDir());
     EXPECT_TRUE(p.quit());
+}
+
+// A new screen takes a name that no open screen and no file in "userdata"
+// has, when it is made: the screen of a first start beside the operator's
+// Screen1.pl to Screen3.pl and Screen5.pl is Screen4, is saved so on
+// quitting, and comes back so.
+TEST(OverwriteRoad, ANewScreenTakesANameNoFileHasAndKeepsItAcrossARestart)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Screen1.pl"), programList(1)},
+                                                {QStringLiteral("Screen2.pl"), programList(2)},
+                                                {QStringLiteral("Screen3.pl"), programList(3)},
+                                                {QStringLiteral("Screen5.pl"), programList(5)}});
+    {
+        Program p(folder);
+        ASSERT_TRUE(p.started);
+        EXPECT_EQ(p.screenNames(), QStringList{QStringLiteral("Screen4")});
+        EXPECT_TRUE(p.quit());
+    }
+    expectUnchanged(folder, files);
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("userdata/Screen4.pl")));
+    Program again(folder);
+    ASSERT_TRUE(again.started);
+    EXPECT_EQ(again.screenNames(), QStringList{QStringLiteral("Screen4")});
+    again.frame->close();
+    again.app->ExitInstance();
 }
