@@ -99,6 +99,23 @@ int CEditorScreenPanel::CloseAllScreens()
     return m_view ? m_view->CloseAllScreens() : 1;
 }
 
+void CEditorScreenPanel::SetAsideScreen(tagItemData* screen, const QString& path, int code)
+{
+    if (m_view)
+        m_view->SetAsideScreen(screen, path, code);
+}
+
+void CEditorScreenPanel::TellSetAsideFiles()
+{
+    if (m_view)
+        m_view->TellSetAsideFiles();
+}
+
+bool CEditorScreenPanel::AskBeforeClosingAll()
+{
+    return !m_view || m_view->AskBeforeClosingAll();
+}
+
 int CEditorScreenPanel::LoadScreenFile(tagItemData* screen, const QString& path)
 {
     return m_view ? m_view->LoadScreenFile(screen, path) : 1;

@@ -31,8 +31,15 @@ public:
 
     // Screens and their files.
     virtual int CloseAllScreens() = 0;        // 0: refused, the screens stay
+    // Asked before CloseAllScreens when the operator is not quitting; false:
+    // cancelled, the screens stay.
+    virtual bool AskBeforeClosingAll() = 0;
     virtual int LoadScreenFile(tagItemData* screen, const QString& path) = 0;   // 0 loaded
     virtual void RemoveScreen(tagItemData* screen) = 0;
+    // A screen of the last session whose file did not load (`code`, 1 to 4)
+    // leaves; its file is kept in mind and told about by TellSetAsideFiles.
+    virtual void SetAsideScreen(tagItemData* screen, const QString& path, int code) = 0;
+    virtual void TellSetAsideFiles() = 0;
     virtual void ForgetScreenFile(tagItemData* screen) = 0;
     virtual QString ScreenFile(tagItemData* screen) = 0;   // empty: none
     virtual int OpenScreen(tagItemData* screen) = 0;

@@ -47,6 +47,7 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 #include <QHelpEvent>
 #include <QToolBar>
@@ -597,8 +598,8 @@ void CMainFrame::reopenScreens()
         }
         if (has(lists.port, i))
             g.HostPort = lists.port[i];
-        if (m_panel->LoadScreenFile(screen, path) != 0)
-            m_panel->RemoveScreen(screen);
+        if (const int rc = m_panel->LoadScreenFile(screen, path); rc != 0)
+            m_panel->SetAsideScreen(screen, path, rc);   // told once the window shows
         else
             last = screen;
     }
@@ -765,6 +766,13 @@ void CMainFrame::OnLanguage(unsigned id)
         settings.language = code;
         return;
     }
+    // The restart closes every screen: with the exit save off, changes that
+    // would go with them are asked about first, as closing a screen does.
+    if (!m_panel || !m_panel->AskBeforeClosingAll()) {
+        for (QAction* a : m_langGroup->actions())
+            a->setChecked(a->data().toInt() == old);
+        return;
+    }
     settings.language = code;
     m_app.SetRestart(true, false);
     m_app.m_closeAccepted = 1;
@@ -835,6 +843,15 @@ bool CMainFrame::event(QEvent* e)
 void CMainFrame::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
+    // Files of the last session that did not open are told over the window,
+    // once it is up.
+    if (!m_setAsideTold && m_panel) {
+        m_setAsideTold = true;
+        QTimer::singleShot(0, this, [this] {
+            if (m_panel)
+                m_panel->TellSetAsideFiles();
+        });
+    }
     // The splitters are placed once their real size is known.
     if (m_layoutReady == 1) {
         m_layoutReady = 2;

@@ -168,6 +168,7 @@ private:
     int m_jobDepth = 0;
     bool m_closePending = false;
     bool m_quitPending = false;
+    bool m_setAsideTold = false;
 };
 
 // The main window start-up builds (CMainApp's factory): a created frame, or

@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,11 @@ constexpr unsigned kSaveOnQuitFailed = 46005;
 constexpr unsigned kFilter = 46006;
 constexpr unsigned kNotSaved = 46007;
 constexpr unsigned kNotOpened = 46008;
+constexpr unsigned kAskSaveBeforeClosing = 46020;
+constexpr unsigned kNotOpenedAtStart = 46021;
+constexpr unsigned kNotThere = 46022;
+constexpr unsigned kNotReadable = 46023;
+constexpr unsigned kLeftWhereTheyAre = 46024;
 constexpr unsigned kAlreadyOpen = 48217;
 constexpr unsigned kNotAProgramList = 44501;
 constexpr unsigned kIncomplete = 44502;
@@ -408,12 +414,11 @@ void CPanelView::ForgetScreenFile(tagItemData* screen)
     m_files.insert(screen, QString());
 }
 
-void CPanelView::rememberLink(tagItemData* screen, const QString& path)
+void CPanelView::rememberLink(OpenScreenLists& l, const tagItemData* screen, const QString& path) const
 {
     // Files inside the program's folder are kept relative to it.
     const QString stored = StoredScreenPath(path, m_appFolder);
     const tagGlobalInfo& g = screen->Global;
-    OpenScreenLists& l = m_settings.screens;
     l.savePath << stored;
     l.commMode.push_back(static_cast<int>(g.CommType));
     l.serialPort.push_back(static_cast<int>(g.SerialPort));
@@ -438,6 +443,7 @@ int CPanelView::CloseAllScreens()
     std::vector<tagItemData*> screens;
     for (unsigned n = 0; tagItemData* s = m_core.GetScreen(n); ++n)
         screens.push_back(s);
+    QStringList closed;
     for (tagItemData* screen : screens) {
         if (m_settings.isQuitNote) {
             CQuerySaveDlg ask(this);
@@ -458,11 +464,78 @@ int CPanelView::CloseAllScreens()
             if (answer != QMessageBox::Yes)
                 return 0;
         }
-        rememberLink(screen, m_files.value(screen));
+        closed << m_files.value(screen);
+        rememberLink(m_settings.screens, screen, m_files.value(screen));
         RemoveScreen(screen);
     }
     m_files.clear();
+    // Files set aside at start-up keep their entries, unless a screen took
+    // one of them in meanwhile.
+    OpenScreenLists& l = m_settings.screens;
+    const OpenScreenLists& a = m_setAside;
+    for (qsizetype i = 0; i < m_setAsidePaths.size(); ++i) {
+        if (std::any_of(closed.cbegin(), closed.cend(), [&](const QString& c) { return sameFile(c, m_setAsidePaths[i]); }))
+            continue;
+        const auto at = std::size_t(i);
+        l.savePath << a.savePath[i];
+        l.commMode.push_back(a.commMode[at]);
+        l.serialPort.push_back(a.serialPort[at]);
+        l.baudRate.push_back(a.baudRate[at]);
+        l.adapter.push_back(a.adapter[at]);
+        l.mac << a.mac[i];
+        l.dhcpEnable.push_back(a.dhcpEnable[at]);
+        l.useDomain.push_back(a.useDomain[at]);
+        l.addr << a.addr[i];
+        l.port.push_back(a.port[at]);
+    }
     return 1;
+}
+
+void CPanelView::SetAsideScreen(tagItemData* screen, const QString& path, int code)
+{
+    const QString full = absolute(path);
+    if (!full.isEmpty()) {
+        m_untold.append({full, code});
+        const bool known = std::any_of(m_setAsidePaths.cbegin(), m_setAsidePaths.cend(),
+                                       [&](const QString& p) { return sameFile(p, full); });
+        // Dropping the entry would lose where the screen went; with nothing
+        // left at the path there is nothing to lose.
+        if (pathTaken(full) && !known) {
+            m_setAsidePaths << full;
+            rememberLink(m_setAside, screen, full);
+        }
+    }
+    RemoveScreen(screen);
+}
+
+void CPanelView::TellSetAsideFiles()
+{
+    if (m_untold.isEmpty())
+        return;
+    QString text = platform::langString(kNotOpenedAtStart);
+    for (const auto& [path, code] : std::as_const(m_untold))
+        text += QStringLiteral("\n\n") + QDir::toNativeSeparators(path) + u'\n' + OpenFailureReason(path, code);
+    text += QStringLiteral("\n\n") + platform::langString(kLeftWhereTheyAre);
+    m_untold.clear();
+    controls::MessageBox::warning(this, caption(), text);
+}
+
+bool CPanelView::AskBeforeClosingAll()
+{
+    if (m_settings.isSaveLED)
+        return true;   // each is saved on the way
+    for (unsigned n = 0; tagItemData* screen = m_core.GetScreen(n); ++n) {
+        if (!IsScreenModified(screen))
+            continue;
+        const auto answer = controls::MessageBox::question(
+            this, platform::langString(kCloseCaption), platform::langString(kAskSaveBeforeClosing).arg(nameOf(screen)),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
+            return false;
+        if (answer == QMessageBox::Yes && !SaveScreen(screen, false))
+            return false;
+    }
+    return true;
 }
 
 int CPanelView::OnItemRename(tagItemData* screen)
@@ -494,19 +567,20 @@ void ShowFailedMessage(QWidget* parent)
     controls::MessageBox::warning(parent, caption(), platform::langString(kNotDone));
 }
 
+QString OpenFailureReason(const QString& path, int code)
+{
+    switch (code) {
+    case 2: return platform::langString(kNotAProgramList);
+    case 3: return platform::langString(kNewerVersion);
+    case 4: return platform::langString(kIncomplete);
+    default: return platform::langString(pathTaken(path) ? kNotReadable : kNotThere);
+    }
+}
+
 void ShowOpenFailedMessage(QWidget* parent, const QString& path, int code)
 {
-    QString text = platform::langString(kNotOpened).arg(QDir::toNativeSeparators(path));
-    unsigned reason = 0;
-    switch (code) {
-    case 2: reason = kNotAProgramList; break;
-    case 3: reason = kNewerVersion; break;
-    case 4: reason = kIncomplete; break;
-    default: break;
-    }
-    if (reason)
-        text += u'\n' + platform::langString(reason);
-    controls::MessageBox::warning(parent, caption(), text);
+    const QString text = platform::langString(kNotOpened).arg(QDir::toNativeSeparators(path));
+    controls::MessageBox::warning(parent, caption(), text + u'\n' + OpenFailureReason(path, code));
 }
 
 QString FileFilterFromPack(const QString& packFilter)

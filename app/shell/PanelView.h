@@ -10,6 +10,8 @@
 // one is given the panel shows the screens as top-level rows. What the
 // main frame does for the panel (window titles, canvas layout) comes through
 // ScreenWindowHost.
+#include "app/shell/ConfigFiles.h"
+
 #include <QHash>
 #include <QString>
 #include <QWidget>
@@ -21,8 +23,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace shell {
-
-struct ShellSettings;
 
 // Base of the docked panels: a plain window in the button-face colour.
 class CPanel : public QWidget {
@@ -92,9 +92,21 @@ public:
     // 1 closed, 0 the user kept it.
     int CloseScreen(tagItemData* screen);
     void RemoveScreen(tagItemData* screen);
+    // A screen of the last session whose file could not be opened (`code`:
+    // the load's result) leaves the tree. While something is still at the
+    // path, the file and the screen's link stay in the open-screen lists
+    // written at shut-down, so that a later start tries them again.
+    void SetAsideScreen(tagItemData* screen, const QString& path, int code);
+    // Says once, in a message, which files were set aside and why.
+    void TellSetAsideFiles();
     void ForgetScreenFile(tagItemData* screen);
     // 1 when every screen was closed, 0 when the user stopped it.
     int CloseAllScreens();
+    // Before the screens are closed for something else than quitting (a
+    // language change, a search that replaces them): with the exit save off,
+    // asks for each changed screen whether to save it first. False when the
+    // operator cancelled or a save did not happen; nothing is closed then.
+    bool AskBeforeClosingAll();
     // After the tree gave a screen a new name: 0 accepts it, -1 refuses it
     // (the tree then shows the old name again).
     int OnItemRename(tagItemData* screen);
@@ -128,7 +140,7 @@ private:
     bool heldByOther(const QString& path, tagItemData* screen);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     void setScreenTitle(tagItemData* screen);
-    void rememberLink(tagItemData* screen, const QString& path);
+    void rememberLink(OpenScreenLists& lists, const tagItemData* screen, const QString& path) const;
     void forgetGoneScreens();
 
     CCore& m_core;
@@ -137,6 +149,11 @@ private:
     std::unique_ptr<ScreenTree> m_tree;
     ScreenWindowHost* m_host = nullptr;
     QHash<tagItemData*, QString> m_files;
+    // Files of the last session that could not be opened, with their reasons,
+    // until they are told; those kept for the next start, with their links.
+    QList<std::pair<QString, int>> m_untold;
+    QStringList m_setAsidePaths;
+    OpenScreenLists m_setAside;
 };
 
 // Shows string 63000 in a message box.
@@ -144,6 +161,8 @@ void ShowFailedMessage(QWidget* parent = nullptr);
 // Tells that a program-list file was not opened, with the core's reason
 // (its load result, 1 to 4).
 void ShowOpenFailedMessage(QWidget* parent, const QString& path, int code);
+// Why a program-list file was not opened, from the load's result (1 to 4).
+QString OpenFailureReason(const QString& path, int code);
 
 // A filter of the pack ("Text (*.x)|*.x|All (*.*)|*.*||") as Qt's file
 // dialogs take it ("Text (*.x);;All (*.*)").

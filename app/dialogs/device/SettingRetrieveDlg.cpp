@@ -456,6 +456,12 @@ void CSettingRetrieveDlg::onSelectAll()
 
 void CSettingRetrieveDlg::OnBnClickedSearch()
 {
+    // Without a kind of link nothing can be searched: said at once, with
+    // the dialog still open, rather than a search that never ends.
+    if (!m_serial->isChecked() && !m_lan->isChecked() && !m_wan->isChecked()) {
+        controls::MessageBox::warning(this, windowTitle(), platform::langString(IDS_NO_LINK_KIND));
+        return;
+    }
     const bool replace = m_replace->isChecked();
     const bool readHw = m_readHw->isChecked();
     if (!m_core.IsSingleScreen()) {

@@ -32,7 +32,7 @@ public:
         IDC_SEARCH = 6488,
     };
     enum : unsigned { IDI_REFRESH = 6059, IDI_ADD = 6206, IDI_DELETE = 6205, IDI_SEARCH = 6032,
-                      IDS_BAD_PORT = 63151 };
+                      IDS_BAD_PORT = 63151, IDS_NO_LINK_KIND = 63160 };
 
     CSettingRetrieveDlg(CCore& core, QWidget* parent = nullptr);
     void setMainFrame(QObject* frame) { m_frame = frame; }

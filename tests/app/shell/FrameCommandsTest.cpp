@@ -30,8 +30,11 @@ public:
     QString DefaultItemName(tagItemData*) override { return QString(); }
     void SetNoticeCallback(std::function<void(int, const QString&)>) override {}
     int CloseAllScreens() override { return 1; }
+    bool AskBeforeClosingAll() override { return true; }
     int LoadScreenFile(tagItemData*, const QString&) override { return 1; }
     void RemoveScreen(tagItemData*) override {}
+    void SetAsideScreen(tagItemData*, const QString&, int) override {}
+    void TellSetAsideFiles() override {}
     void ForgetScreenFile(tagItemData*) override {}
     QString ScreenFile(tagItemData*) override { return QString(); }
     int OpenScreen(tagItemData*) override { return 0; }

@@ -16,6 +16,7 @@
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
 #include "app/shell/CommandIds.h"
+#include "app/shell/ConfigFiles.h"
 #include "core/api/Core.h"
 #include "core/api/TypeRecords.h"
 #include "grid/RealGrid.h"
@@ -33,6 +34,7 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -591,3 +593,213 @@ TEST(OverwriteRoad, ANewScreenTakesANameNoFileHasAndKeepsItAcrossARestart)
     again.frame->close();
     again.app->ExitInstance();
 }
+
+namespace {
+
+// Adds a scene to the screen with the item-kind bar, as the operator does.
+void addSceneByHand(Program& p, tagItemData* screen)
+{
+    ASSERT_TRUE(p.clickInTree(screen));
+    QTest::mouseClick(support::findByControlId<QWidget>(p.frame->ItemKindBar(), 6122), Qt::LeftButton);
+}
+
+// The question about a changed screen before the screens are closed: its
+// text, a screenshot, and `answer`.
+support::ModalScript::Answer askedAbout(const QString& name, QMessageBox::StandardButton answer, const QString& shot = {})
+{
+    return [name, answer, shot](QWidget* m) {
+        EXPECT_EQ(qobject_cast<QMessageBox*>(m)->text(), platform::langString(46020).arg(name));
+        if (!shot.isEmpty()) {
+            m->adjustSize();
+            EXPECT_TRUE(support::saveScreenshot(*m, QStringLiteral("shell"), shot));
+        }
+        clickButton(m, answer);
+    };
+}
+
+struct LanguageSwitch {
+    Language from;
+    unsigned command;   // the language menu entry chosen
+};
+
+void PrintTo(const LanguageSwitch& l, std::ostream* os)
+{
+    *os << l.from.tag;
+}
+
+class LanguageRoad : public ::testing::TestWithParam<LanguageSwitch> {};
+
+} // namespace
+
+// With "Save the screens when quitting" off, the language command (which
+// restarts the program) asks about a screen with unsaved changes before it
+// closes it: Cancel keeps the screen, its changes and the language; No lets
+// the restart go. The operator's file stays as it was either way.
+TEST_P(LanguageRoad, ALanguageChangeWithSavingOffAsksBeforeDroppingChanges)
+{
+    const Language& lang = GetParam().from;
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Shop.pl"), programList(3)}});
+    QByteArray config = "[File]\r\nSavePath=userdata/Shop.pl;\r\n";
+    if (lang.setting)
+        config += "[Config]\r\nLanguage=" + QByteArray::number(lang.setting) + "\r\n";
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")), config));
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("usr.ini")), "[usr]\r\nIsSaveLED=0\r\nIsQuitNote=0\r\n"));
+
+    Program p(folder, lang.userLangId);
+    ASSERT_TRUE(p.started);
+    tagItemData* shop = p.core.GetScreen(0);
+    ASSERT_NE(shop, nullptr);
+    addSceneByHand(p, shop);
+    ASSERT_EQ(sceneRows(p, shop), 4);
+    const int language = p.app->Settings().language;
+    {
+        support::ModalScript script;
+        script.expect(QStringLiteral("QMessageBox"),
+                      askedAbout(QStringLiteral("Shop"), QMessageBox::Cancel,
+                                 QStringLiteral("language_asks_") + QString::fromLatin1(lang.tag)));
+        p.command(GetParam().command);
+        EXPECT_EQ(script.pending(), 0);
+    }
+    EXPECT_TRUE(p.frame->isVisible());
+    EXPECT_FALSE(p.app->Restart());
+    EXPECT_EQ(p.app->Settings().language, language);
+    EXPECT_EQ(sceneRows(p, shop), 4);
+    EXPECT_TRUE(p.frame->CommandAction(GetParam().command)->isChecked() == (languageOfCommand(GetParam().command) == language));
+    {
+        support::ModalScript script;
+        script.expect(QStringLiteral("QMessageBox"), askedAbout(QStringLiteral("Shop"), QMessageBox::No));
+        p.command(GetParam().command);
+        EXPECT_EQ(script.pending(), 0);
+    }
+    EXPECT_FALSE(p.frame->isVisible());
+    EXPECT_TRUE(p.app->Restart());
+    p.app->ExitInstance();
+    expectUnchanged(folder, files);
+    EXPECT_TRUE(readFile(dir.filePath(QStringLiteral("config.ini"))).contains("Shop.pl"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLanguage, LanguageRoad,
+                         ::testing::Values(LanguageSwitch{{"en", 0x0409, 0}, shell::ID_LANG_CN},
+                                           LanguageSwitch{{"cn", 0x0804, 0}, shell::ID_LANG_EN},
+                                           LanguageSwitch{{"tw", 0x0409, 0x7C04}, shell::ID_LANG_EN}),
+                         [](const ::testing::TestParamInfo<LanguageSwitch>& info) {
+                             return std::string(info.param.from.tag);
+                         });
+
+// With the exit save off, a search with "Replace the open screens" asks
+// about a screen with unsaved changes before it closes it: Cancel keeps
+// everything and searches nothing; No lets the search replace the screen.
+// The operator's file stays as it was.
+TEST(OverwriteRoad, ASearchThatReplacesTheScreensWithSavingOffAsksBeforeDroppingChanges)
+{
+    platform::ScopedClockScale faster(20);
+    sim::UdpControllers udp;
+    ASSERT_TRUE(udp.start({{"127.0.0.2", 1}}));
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Shop.pl"), programList(3)}});
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")),
+                          "[Config]\r\nSerialPortEnabled=0\r\nLanEnabled=0\r\nWanEnabled=1\r\nSingleScreen=0\r\n"
+                          "ScreenScope=1;\r\nRetrievePort=" + QByteArray::number(udp.port()) + ";\r\n"
+                          "[File]\r\nSavePath=userdata/Shop.pl;\r\n"));
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("usr.ini")), "[usr]\r\nIsSaveLED=0\r\n"));
+
+    Program p(folder);
+    ASSERT_TRUE(p.started);
+    tagItemData* shop = p.core.GetScreen(0);
+    ASSERT_NE(shop, nullptr);
+    addSceneByHand(p, shop);
+    const auto search = [&](QMessageBox::StandardButton answer) {
+        support::ModalScript script;
+        script.allow(QStringLiteral("dialogs::CTaskDlg"));
+        script.expect(QStringLiteral("dialogs::CSettingRetrieveDlg"), [](QWidget* m) {
+            using Dlg = dialogs::CSettingRetrieveDlg;
+            EXPECT_TRUE(support::findByControlId<QCheckBox>(m, Dlg::IDC_REPLACE)->isChecked());
+            auto* readHw = support::findByControlId<QCheckBox>(m, Dlg::IDC_READ_HW);
+            if (readHw->isChecked())
+                QTest::mouseClick(readHw, Qt::LeftButton, {}, QPoint(4, readHw->height() / 2));
+            QTest::mouseClick(support::findByControlId<QAbstractButton>(m, Dlg::IDC_SEARCH), Qt::LeftButton);
+        });
+        // The search runs from the message the dialog posted.
+        script.expect(QStringLiteral("QMessageBox"), askedAbout(QStringLiteral("Shop"), answer));
+        p.command(shell::ID_SEARCH);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return script.pending() == 0 && !QApplication::activeModalWidget(); }, 8000));
+        return script.seen().contains(QStringLiteral("dialogs::CTaskDlg"));
+    };
+    EXPECT_FALSE(search(QMessageBox::Cancel));
+    EXPECT_EQ(p.core.GetScreen(0), shop);
+    EXPECT_EQ(sceneRows(p, shop), 4);
+    EXPECT_TRUE(search(QMessageBox::No));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        tagItemData* s = p.core.GetScreen(0);
+        return s && QByteArray(s->Global.Host) == "127.0.0.2" && p.tree()->itemOf(s);
+    }, 8000));
+    EXPECT_TRUE(p.quit());
+    expectUnchanged(folder, files);
+}
+
+namespace {
+class StartUpRoad : public ::testing::TestWithParam<Language> {};
+} // namespace
+
+// Start-up leaves out a screen whose file it cannot open; once the main
+// window shows, a message names each such file and why. The files stay as
+// they were, and those still there keep their entries (with their links) in
+// "config.ini", so that a later start tries them again; a file that is gone
+// has nothing to keep.
+TEST_P(StartUpRoad, FilesOfTheLastSessionThatDoNotOpenAreToldOnceTheWindowShows)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    QByteArray areaZero = programList(2);
+    areaZero[4] = areaZero[5] = areaZero[6] = areaZero[7] = 0;
+    QByteArray newer = programList(1);
+    newer[2] = 7;
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Shop.pl"), programList(3)},
+                                                {QStringLiteral("Damaged.pl"), areaZero},
+                                                {QStringLiteral("Newer.pl"), newer}});
+    QByteArray config = "[File]\r\nSavePath=userdata/Damaged.pl;userdata/Shop.pl;userdata/Gone.pl;userdata/Newer.pl;\r\n"
+                        "[CommInfo]\r\nCommmode=2;2;2;2;\r\nPort=7001;7002;7003;7004;\r\n";
+    if (GetParam().setting)
+        config += "[Config]\r\nLanguage=" + QByteArray::number(GetParam().setting) + "\r\n";
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")), config));
+
+    const auto line = [&](const char* file, unsigned reason) {
+        return QStringLiteral("\n\n") + QDir::toNativeSeparators(folder + QStringLiteral("userdata/") + QLatin1String(file))
+             + u'\n' + platform::langString(reason);
+    };
+    support::ModalScript script;
+    QString told;
+    bool overTheWindow = false;
+    script.expect(QStringLiteral("QMessageBox"), [&](QWidget* m) {
+        told = qobject_cast<QMessageBox*>(m)->text();
+        QWidget* window = m->parentWidget() ? m->parentWidget()->window() : nullptr;
+        overTheWindow = qobject_cast<CMainFrame*>(window) && window->isVisible();
+        m->adjustSize();
+        EXPECT_TRUE(support::saveScreenshot(*m, QStringLiteral("shell"),
+                                            QStringLiteral("startup_not_opened_") + QString::fromLatin1(GetParam().tag)));
+        clickButton(m, QMessageBox::Ok);
+    });
+    Program p(folder, GetParam().userLangId);
+    ASSERT_TRUE(p.started);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return script.pending() == 0; }, 5000));
+    EXPECT_TRUE(overTheWindow);
+    EXPECT_EQ(told, platform::langString(46021) + line("Damaged.pl", 44502) + line("Gone.pl", 46022)
+                        + line("Newer.pl", 44506) + QStringLiteral("\n\n") + platform::langString(46024));
+    EXPECT_EQ(p.screenNames(), QStringList{QStringLiteral("Shop")});
+    EXPECT_TRUE(p.quit());
+    expectUnchanged(folder, files);
+    ShellSettings settings;
+    CCore scratch;
+    LoadConfigIni(scratch, settings, dir.filePath(QStringLiteral("config.ini")));
+    EXPECT_EQ(settings.screens.savePath, (QStringList{QStringLiteral("userdata/Shop.pl"), QStringLiteral("userdata/Damaged.pl"),
+                                                      QStringLiteral("userdata/Newer.pl")}));
+    EXPECT_EQ(settings.screens.port, (std::vector<std::uint16_t>{7002, 7001, 7004}));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLanguage, StartUpRoad,
+                         ::testing::Values(Language{"en", 0x0409, 0}, Language{"cn", 0x0804, 0},
+                                           Language{"tw", 0x0409, 0x7C04}),
+                         [](const ::testing::TestParamInfo<Language>& info) { return std::string(info.param.tag); });

@@ -9,6 +9,7 @@
 #include "core/link/Adapters.h"
 #include "core/link/SerialPorts.h"
 #include "support/MessageSpy.h"
+#include "support/ModalScript.h"
 #include "support/Seams.h"
 #include "support/SimControllerSearch.h"
 
@@ -16,6 +17,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTest>
 #include <memory>
 
@@ -260,4 +262,37 @@ TEST_F(SearchScope, TheSearchItStartsFindsTwoControllersOnLoopbackAddresses)
     for (unsigned i = 0; tagItemData* s = core->GetScreen(i); ++i)
         seen.insert(std::string(s->Global.Host) + "=" + std::to_string(s->Global.ID));
     EXPECT_EQ(seen, (std::set<std::string>{"127.0.0.2=1", "127.0.0.3=2"}));
+}
+
+// With no kind of link ticked there is nothing to search: Search says so at
+// once and the dialog stays open, where it used to start a search whose
+// task dialog said "Searching... 0%" for minutes with no worker behind it.
+TEST_F(SearchScope, ASearchWithNoKindOfLinkIsRefusedAtOnce)
+{
+    for (const char* pack : devicetest::kPacks) {
+        SCOPED_TRACE(pack);
+        devicetest::loadPack(pack);
+        core->EnableSerialPort(0);
+        core->EnableLan(0);
+        core->EnableWan(1);
+        Dlg dlg(*core, &frame);
+        dlg.show();
+        click(&dlg, Dlg::IDC_WAN);   // the last one unticked
+        ASSERT_EQ(core->IsWanEnabled(), 0);
+        QString told;
+        {
+            support::ModalScript script;
+            script.expect(QStringLiteral("QMessageBox"), [&](QWidget* m) {
+                told = qobject_cast<QMessageBox*>(m)->text();
+                devicetest::saveShot(*m, QStringLiteral("search_no_link_") + devicetest::packTag(pack));
+                static_cast<QMessageBox*>(m)->accept();
+            });
+            click(&dlg, Dlg::IDC_SEARCH);
+            EXPECT_EQ(script.pending(), 0);
+        }
+        EXPECT_EQ(told, platform::langString(Dlg::IDS_NO_LINK_KIND));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(frame.count(spine::WM_SEARCH_SCREENS), 0);
+    }
 }
