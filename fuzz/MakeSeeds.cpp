@@ -3,9 +3,11 @@
 // node kind, RTF of every construct the reader knows, node images of every
 // level and item type, frames with elements, type records of every type).
 // Usage: fuzz_seeds <corpus folder>
+#include "core/link/Commands.h"
 #include "core/link/Frame.h"
 #include "core/api/Core.h"
 #include "core/model/DynFrame.h"
+#include "core/model/GlobalInfo.h"
 #include "core/model/ItemData.h"
 #include "core/model/StoredRecords.h"
 #include "core/api/ItemRecord.h"
@@ -442,6 +444,31 @@ void Replies()
     put("closed", 4, 0x83, Bytes(f.begin(), f.begin() + 20));
 }
 
+// ---- answers of a controller's reads: the read, then the answer
+
+void Answers()
+{
+    tagGlobalInfo g;
+    InitGlobalInfo(g);
+    g.WifiMode = 2;
+    g.AutoS = 1;
+    g.WeekSD = 0x41;
+    auto put = [](const std::string& name, std::uint8_t read, std::size_t size, auto build, const tagGlobalInfo& g) {
+        Bytes b(1 + size);
+        b[0] = read;
+        build(g, b.data() + 1);
+        Put("controller_answer", name, b);
+    };
+    put("hardware", 0, kHardwareBlockSize, BuildHardwareBlock, g);
+    put("network", 2, kIpBlockSize, BuildIpBlock, g);
+    put("wifi", 3, kWifiBlockSize, BuildWifiBlock, g);
+    Bytes version(1 + kVersionBlockSize, 0);
+    version[0] = 1;
+    put32(version, 1, 0x0E010200);
+    put32(version, 5, 0x01030206);
+    Put("controller_answer", "version", version);
+}
+
 // ---- raw-Ethernet frames: wait and filter choice, address, command,
 // capacity choice, then the frame (sent by the target's controller MAC)
 
@@ -561,6 +588,7 @@ int main(int argc, char** argv)
     Nodes();
     ProgramLists();
     Replies();
+    Answers();
     EthernetFrames();
     Html();
     ItemPaints();

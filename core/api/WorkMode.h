@@ -23,6 +23,13 @@ struct LedScanLimits {
 };
 LedScanLimits LookupScanLimits(int mode);
 
+// Whether a code names a work mode: a row of the table, or 13, which wires as
+// the default row and is offered by the settings dialogs.
+bool WorkModeKnown(int mode);
+// Whether a scan value fits a work mode: scan x RowFold rows on one data
+// line, 1 to 16. The compiler refuses any other.
+bool ScanFitsWorkMode(int mode, unsigned scan);
+
 // The process-wide colour threshold (initially 128).
 SORVANE_API std::uint32_t ColourThreshold();
 std::uint32_t SetColourThreshold(std::uint32_t threshold);   // returns the previous value

@@ -5,6 +5,8 @@
 #include "core/link/CommSession.h"
 #include "core/api/LinkSwap.h"
 #include "core/api/Core.h"
+#include "core/api/SettingLimits.h"
+#include "core/api/WorkMode.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
 #include "platform/ByteIO.h"
@@ -170,6 +172,37 @@ void ApplyVersionAnswer(const std::uint8_t* answer, std::size_t length, tagGloba
     g.VersionWord = bytes::get32(b.data(), 8);
 }
 
+bool HardwareAnswerAllowed(const std::uint8_t* b, std::size_t length)
+{
+    if (!b || length < kHardwareAnswerLeast)
+        return false;
+    const unsigned type = bytes::get16(b, 14);
+    return ControllerAddressAllowed(b[2]) && PanelSizeAllowed(bytes::get16(b, 8), bytes::get16(b, 10))
+        && WorkModeKnown(int(type)) && ScanFitsWorkMode(int(type), bytes::get16(b, 16))
+        && SwitchTimeAllowed(b[28], b[29]) && SwitchTimeAllowed(b[30], b[31]) && WeekDaysAllowed(b[32]);
+}
+
+bool VersionAnswerAllowed(const std::uint8_t* b, std::size_t length)
+{
+    if (!b || length < kVersionAnswerLeast)
+        return false;
+    // Id 0 and version 0xFFFFFFFF are what a screen holds before any read;
+    // an erased board reads all ones.
+    const std::uint32_t id = bytes::get32(b, 0);
+    return id != 0 && id != 0xFFFFFFFFu && bytes::get32(b, 4) != 0xFFFFFFFFu;
+}
+
+bool IpAnswerAllowed(const std::uint8_t* b, std::size_t length)
+{
+    return b && length >= kIpAnswerLeast && AddressSourceAllowed(b[24]) && DevicePortAllowed(bytes::get16(b, 48));
+}
+
+bool WifiAnswerAllowed(const std::uint8_t* b, std::size_t length)
+{
+    return b && length >= kWifiAnswerLeast && WifiChoiceAllowed(std::int32_t(bytes::get32(b, 44)))
+        && WifiChoiceAllowed(std::int32_t(bytes::get32(b, 48))) && WifiChoiceAllowed(std::int32_t(bytes::get32(b, 52)));
+}
+
 std::uint32_t ControllerTimeNow()
 {
     const std::time_t now = std::chrono::system_clock::to_time_t(platform::clock().wallNow()) + 1;
@@ -303,20 +336,44 @@ int CCore::SendWifiInfo(tagItemData* screen, int address)
 }
 
 namespace {
-// A read writes the screen only when an answer with data came, and only
-// when it holds what the read stores: a shorter one is refused as no usable
-// reply (and reported so), leaving the screen as it was.
-template <typename Apply>
-int takeAnswer(int rc, CommSession& s, std::uint8_t command, std::size_t least, tagGlobalInfo& g, Apply apply)
+using Allowed = bool (*)(const std::uint8_t*, std::size_t);
+using Apply = void (*)(const std::uint8_t*, std::size_t, tagGlobalInfo&);
+
+// A read stores an answer only when one with data came and it is allowed:
+// every byte the read stores is there and every value is one the settings
+// take. Any other is refused as no usable reply (and reported so), and the
+// screen stays as it was. `taken` is the answer to store, or empty.
+int takeAnswer(int rc, CommSession& s, std::uint8_t command, Allowed allowed, std::vector<std::uint8_t>& taken)
 {
+    taken.clear();
     if (rc < 0 || !s.replyReceived || s.replyLength == 0)
         return rc;
-    if (s.replyLength < least) {
+    if (!allowed(s.work.get(), s.replyLength)) {
         s.report(command, CBE_NO_REPLY, 0);
         return COMM_E_NO_REPLY;
     }
-    apply(s.work.get(), s.replyLength, g);
+    taken.assign(s.work.get(), s.work.get() + s.replyLength);
     return rc;
+}
+
+void store(const std::vector<std::uint8_t>& answer, Apply apply, tagGlobalInfo& g)
+{
+    if (!answer.empty())
+        apply(answer.data(), answer.size(), g);
+}
+
+// One read of one block: the request, then the answer stored when allowed.
+// A reply buffer that cannot be had fails the read like a broken device.
+template <typename Send>
+int readBlock(tagGlobalInfo& g, std::uint8_t command, Allowed allowed, Apply apply, const Send& send)
+{
+    return GuardedResult(COMM_E_DEVICE, [&] {
+        CommSession session;
+        std::vector<std::uint8_t> answer;
+        const int rc = takeAnswer(send(session, command), session, command, allowed, answer);
+        store(answer, apply, g);
+        return rc;
+    });
 }
 }  // namespace
 
@@ -324,29 +381,30 @@ int CCore::RetrieveRemoteVer(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    // A reply buffer that cannot be had fails the read like a broken device.
-    return GuardedResult(COMM_E_DEVICE, [&] {
-        CommSession session;
-        const int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
-        return takeAnswer(rc, session, TOS_READVER, kVersionAnswerLeast, screen->Global, ApplyVersionAnswer);
-    });
+    return readBlock(screen->Global, TOS_READVER, VersionAnswerAllowed, ApplyVersionAnswer,
+                     [&](CommSession& s, std::uint8_t c) { return Request(screen, screen->Global.ID, c, kZeros, 4, REPLY_FRAME, s); });
 }
 
 int CCore::RetrieveHardwareInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    // A reply buffer that cannot be had fails the read like a broken device.
     return GuardedResult(COMM_E_DEVICE, [&] {
         // Both reads share one session, so a cancel during the first one stops
-        // the second.
+        // the second. The screen takes both answers together, or neither.
         CommSession session;
+        std::vector<std::uint8_t> version, hardware;
         int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
-        rc = takeAnswer(rc, session, TOS_READVER, kVersionAnswerLeast, screen->Global, ApplyVersionAnswer);
+        rc = takeAnswer(rc, session, TOS_READVER, VersionAnswerAllowed, version);
         if (rc < 0)
             return rc;
         rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
-        return takeAnswer(rc, session, TOS_HWREADCFG, kHardwareAnswerLeast, screen->Global, ApplyHardwareAnswer);
+        rc = takeAnswer(rc, session, TOS_HWREADCFG, HardwareAnswerAllowed, hardware);
+        if (rc < 0 || hardware.empty())
+            return rc;
+        store(version, ApplyVersionAnswer, screen->Global);
+        store(hardware, ApplyHardwareAnswer, screen->Global);
+        return rc;
     });
 }
 
@@ -354,24 +412,16 @@ int CCore::RetrieveIpInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    // A reply buffer that cannot be had fails the read like a broken device.
-    return GuardedResult(COMM_E_DEVICE, [&] {
-        CommSession session;
-        const int rc = Request(screen, screen->Global.ID, TOS_IPREADCFG, kZeros, 4, REPLY_FRAME, session);
-        return takeAnswer(rc, session, TOS_IPREADCFG, kIpAnswerLeast, screen->Global, ApplyIpAnswer);
-    });
+    return readBlock(screen->Global, TOS_IPREADCFG, IpAnswerAllowed, ApplyIpAnswer,
+                     [&](CommSession& s, std::uint8_t c) { return Request(screen, screen->Global.ID, c, kZeros, 4, REPLY_FRAME, s); });
 }
 
 int CCore::RetrieveWifiInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
-    // A reply buffer that cannot be had fails the read like a broken device.
-    return GuardedResult(COMM_E_DEVICE, [&] {
-        CommSession session;
-        const int rc = Request(screen, screen->Global.ID, TOS_WIFIREADCFG, kZeros, 4, REPLY_FRAME, session);
-        return takeAnswer(rc, session, TOS_WIFIREADCFG, kWifiAnswerLeast, screen->Global, ApplyWifiAnswer);
-    });
+    return readBlock(screen->Global, TOS_WIFIREADCFG, WifiAnswerAllowed, ApplyWifiAnswer,
+                     [&](CommSession& s, std::uint8_t c) { return Request(screen, screen->Global.ID, c, kZeros, 4, REPLY_FRAME, s); });
 }
 
 int CCore::SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length)

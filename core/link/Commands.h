@@ -34,11 +34,9 @@ constexpr std::size_t kIpBlockSize = 60;
 constexpr std::size_t kWifiBlockSize = 128;
 constexpr std::size_t kVersionBlockSize = 24;
 
-// The shortest answer each read takes: every field it stores up to the last
-// one the controller must send. The hardware block's schedule bytes may be
-// missing (they read as zeros); anything shorter is refused, and the screen
-// keeps its settings.
-constexpr std::size_t kHardwareAnswerLeast = 28;   // up to the settings word
+// The shortest answer each read takes: every byte it stores. Anything
+// shorter is refused, and the screen keeps its settings.
+constexpr std::size_t kHardwareAnswerLeast = 34;   // up to the last schedule byte
 constexpr std::size_t kVersionAnswerLeast = 12;    // hardware id, firmware version, version word
 constexpr std::size_t kIpAnswerLeast = 50;         // up to the port
 constexpr std::size_t kWifiAnswerLeast = 127;      // up to the end of the pass phrase
@@ -52,8 +50,17 @@ void BuildHardwareBlock(const tagGlobalInfo& screen, std::uint8_t* out);
 void BuildIpBlock(const tagGlobalInfo& screen, std::uint8_t* out);
 void BuildWifiBlock(const tagGlobalInfo& screen, std::uint8_t* out);
 
-// Answers stored into the screen: at most the block's size is read, a short
-// answer reads as zeros, and texts are cut to their fields and terminated.
+// Whether an answer may be stored: it holds every byte its read stores, and
+// every value is one the settings take (SettingLimits.h, the work-mode
+// table). A version answer must name a board and a firmware version.
+bool HardwareAnswerAllowed(const std::uint8_t* answer, std::size_t length);
+bool VersionAnswerAllowed(const std::uint8_t* answer, std::size_t length);
+bool IpAnswerAllowed(const std::uint8_t* answer, std::size_t length);
+bool WifiAnswerAllowed(const std::uint8_t* answer, std::size_t length);
+
+// Answers stored into the screen as they are (the reads store only answers
+// allowed above): at most the block's size is read, and texts are cut to
+// their fields and terminated.
 void ApplyHardwareAnswer(const std::uint8_t* answer, std::size_t length, tagGlobalInfo& screen);
 void ApplyIpAnswer(const std::uint8_t* answer, std::size_t length, tagGlobalInfo& screen);
 void ApplyWifiAnswer(const std::uint8_t* answer, std::size_t length, tagGlobalInfo& screen);

@@ -604,7 +604,7 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
         return checked;
     const Header hd = headerOf(data);
     const _tagHardwareInfo settings = readSettings(data, hd);
-    if (settings.Width > MAX_PANEL_WIDTH || settings.Height > MAX_PANEL_HEIGHT) {
+    if (!PanelSizeFits(settings.Width, settings.Height)) {
         qWarning("program list refused: a %ux%u screen is larger than any panel", unsigned(settings.Width),
                  unsigned(settings.Height));
         return PL_TRUNCATED;

@@ -4,6 +4,7 @@
 // frames and type records. The same image is the store buffer and the
 // content of "*.pl" files; older layouts (versions 0 to 3) are still read.
 #include "core/api/Callbacks.h"
+#include "core/api/SettingLimits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,9 +28,6 @@ std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size);
 
 // Checks an image before anything is changed; PL_OK when it can be loaded.
 ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy = nullptr);
-// The largest panel the settings accept; larger stored sizes are refused.
-constexpr unsigned MAX_PANEL_WIDTH = 4096;
-constexpr unsigned MAX_PANEL_HEIGHT = 512;
 // All previews of one loaded screen together (1 GB of pictures).
 constexpr std::int64_t MAX_SCREEN_PREVIEW_PIXELS = std::int64_t(1) << 28;
 // The most a program-list file may announce.

@@ -760,8 +760,7 @@ bool makeContext(tagItemData* node, Ctx& c)
     if (!c.screen)
         return false;
     const tagGlobalInfo& g = c.screen->Global;
-    const std::uint32_t product = std::uint32_t(g.ScanMode) * LookupWorkMode(g.Type).RowFold;
-    if (product == 0 || product > 16)
+    if (!ScanFitsWorkMode(g.Type, g.ScanMode))
         return false;
     c.mode = g.Type;
     c.scan = g.ScanMode;

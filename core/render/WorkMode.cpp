@@ -34,6 +34,17 @@ LedWorkMode LookupWorkMode(int mode)
     return LedWorkMode{1, 0, 1, 0};
 }
 
+bool WorkModeKnown(int mode)
+{
+    return mode == 13 || std::any_of(std::begin(kModes), std::end(kModes), [mode](const Row& r) { return r.code == mode; });
+}
+
+bool ScanFitsWorkMode(int mode, unsigned scan)
+{
+    const std::uint64_t rows = std::uint64_t(scan) * LookupWorkMode(mode).RowFold;
+    return rows >= 1 && rows <= 16;
+}
+
 LedScanLimits LookupScanLimits(int mode)
 {
     LedScanLimits out;

@@ -37,7 +37,7 @@ Bytes defaultHardware()
     bytes::put16(b.data(), 10, 32);
     bytes::put16(b.data(), 12, 200);
     bytes::put16(b.data(), 14, 17);
-    bytes::put16(b.data(), 16, 8);
+    bytes::put16(b.data(), 16, 4);   // the most work mode 17 scans
     b[18] = 1;
     bytes::put16(b.data(), 22, 80);
     return b;
@@ -107,6 +107,8 @@ SimController::SimController()
     bytes::put16(m_ip.data(), 50, 5005);
     std::memcpy(m_wifi.data() + 8, "simnet", 6);
     bytes::put32(m_wifi.data(), 44, 2);
+    bytes::put32(m_wifi.data(), 48, 1);
+    bytes::put32(m_wifi.data(), 52, 1);
     setVersion(0x0101, 0x0203, 7);
 }
 

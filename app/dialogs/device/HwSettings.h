@@ -2,6 +2,8 @@
 // The hardware settings dialog's values apart from its widgets: reading them
 // from the screen block, storing them back (clamped to each control's range),
 // the reconnect rule, the version texts and the upgrade's task kind.
+#include "core/api/SettingLimits.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -9,10 +11,11 @@ struct tagGlobalInfo;
 
 namespace dialogs {
 
-// Ranges of the controls (sizes in spin units of 8 and 4 LEDs).
-inline constexpr int kAddressMin = 1, kAddressMax = 254;
-inline constexpr int kWidthUnit = 8, kWidthUnitsMin = 1, kWidthUnitsMax = 512;
-inline constexpr int kHeightUnit = 4, kHeightUnitsMin = 1, kHeightUnitsMax = 128;
+// Ranges of the controls (sizes in spin units of 8 and 4 LEDs), those of
+// the settings themselves.
+inline constexpr int kAddressMin = MIN_CONTROLLER_ADDRESS, kAddressMax = MAX_CONTROLLER_ADDRESS;
+inline constexpr int kWidthUnit = 8, kWidthUnitsMin = 1, kWidthUnitsMax = MAX_PANEL_WIDTH / kWidthUnit;
+inline constexpr int kHeightUnit = 4, kHeightUnitsMin = 1, kHeightUnitsMax = MAX_PANEL_HEIGHT / kHeightUnit;
 inline constexpr int kRefreshMin = 0, kRefreshMax = 400;
 inline constexpr int kLumMin = 0, kLumMax = 990;
 inline constexpr int kScanMaxBeforeMode = 2;

@@ -2,6 +2,7 @@
 
 #include "app/spine/Messages.h"
 #include "app/dialogs/device/DlgUtil.h"
+#include "app/dialogs/device/HwSettings.h"
 #include "app/spine/WorkModeCaptions.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "core/api/Core.h"
@@ -24,9 +25,9 @@ namespace dialogs {
 void ApplyNewScreenValues(tagItemData* screen, const NewScreenValues& v)
 {
     tagGlobalInfo& g = screen->Global;
-    g.ID = std::uint8_t(std::clamp(v.address, 1, 254));
-    g.Width = std::uint16_t(roundUpTo(std::clamp(v.width, 8, 512 * 8), 8));
-    g.Height = std::uint16_t(roundUpTo(std::clamp(v.height, 4, 128 * 4), 4));
+    g.ID = std::uint8_t(std::clamp(v.address, kAddressMin, kAddressMax));
+    g.Width = std::uint16_t(roundUpTo(std::clamp(v.width, kWidthUnit, kWidthUnitsMax * kWidthUnit), kWidthUnit));
+    g.Height = std::uint16_t(roundUpTo(std::clamp(v.height, kHeightUnit, kHeightUnitsMax * kHeightUnit), kHeightUnit));
     g.Type = std::uint16_t(v.workMode);
     unsigned short maxScan = 0, scan = 0;
     int firstOption = 0;
@@ -45,11 +46,11 @@ CNewScreenDlg::CNewScreenDlg(CCore& core, QWidget* parent, QObject* frame)
     m_screen = core.AddItem(IT_SCREEN, nullptr, m_header, nullptr);
 
     m_address = new CUnitSpinEdit(IDC_ADDRESS, IDC_ADDRESS_SPIN, 1, this);
-    m_address->setRange(1, 254);
-    m_width = new CUnitSpinEdit(IDC_WIDTH, IDC_WIDTH_SPIN, 8, this);
-    m_width->setRange(1, 512);
-    m_height = new CUnitSpinEdit(IDC_HEIGHT, IDC_HEIGHT_SPIN, 4, this);
-    m_height->setRange(1, 128);
+    m_address->setRange(kAddressMin, kAddressMax);
+    m_width = new CUnitSpinEdit(IDC_WIDTH, IDC_WIDTH_SPIN, kWidthUnit, this);
+    m_width->setRange(kWidthUnitsMin, kWidthUnitsMax);
+    m_height = new CUnitSpinEdit(IDC_HEIGHT, IDC_HEIGHT_SPIN, kHeightUnit, this);
+    m_height->setRange(kHeightUnitsMin, kHeightUnitsMax);
     m_mode = withId(new QComboBox(this), IDC_WORKMODE);
     for (const spine::WorkModeCaption& row : spine::kWorkModeCaptions)
         m_mode->addItem(platform::langString(row.nameId), int(row.code));

@@ -1,6 +1,7 @@
 #include "app/dialogs/wizard/WizardPages.h"
 
 #include "app/dialogs/device/DlgUtil.h"
+#include "app/dialogs/device/HwSettings.h"
 #include "app/spine/WorkModeCaptions.h"
 #include "app/dialogs/device/UnitSpinEdit.h"
 #include "app/dialogs/task/TaskDlg.h"
@@ -302,7 +303,7 @@ CWizardHwForm::CWizardHwForm(bool full, int maxWidthUnits, int maxHeightUnits, Q
     const auto label = [this](unsigned id) { return new QLabel(dlgText(hwTemplate, id), this); };
     if (full) {
         m_address = new CUnitSpinEdit(IDC_ADDRESS, IDC_ADDRESS_SPIN, 1, this);
-        m_address->setRange(1, 254);
+        m_address->setRange(kAddressMin, kAddressMax);
         form->addRow(label(IDL_ADDRESS), m_address);
     }
     m_width = new CUnitSpinEdit(IDC_WIDTH, IDC_WIDTH_SPIN, 8, this);
@@ -424,7 +425,7 @@ CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagIte
         const int id = ids[i];
         connect(m_presets[i], &QRadioButton::clicked, this, [this, id] { OnPreset(id); });
     }
-    m_form = new CWizardHwForm(false, 512, 128, this);
+    m_form = new CWizardHwForm(false, kWidthUnitsMax, kHeightUnitsMax, this);
     m_form->setOwnChoiceEnabled(false);
     layout->addWidget(m_form);
     layout->addLayout(

@@ -13,6 +13,8 @@
 
 #include <QTemporaryDir>
 #include <chrono>
+#include <map>
+#include <tuple>
 #include <ctime>
 #include <thread>
 #include <termios.h>
@@ -75,7 +77,7 @@ void exerciseCommands(CCore& core, tagItemData* screen, sim::SimController& cont
     g.Height = 48;
     g.ReFreq = 180;
     g.Type = 33;
-    g.ScanMode = 16;
+    g.ScanMode = 5;
     g.RowDecode = 2;
     g.OptionBits = 0x0B;
     g.OptionBits2 = 0x03;
@@ -90,7 +92,7 @@ void exerciseCommands(CCore& core, tagItemData* screen, sim::SimController& cont
     const sim::Block hw = next();
     EXPECT_EQ(hw.header.command, TOS_HWCONFIG);
     EXPECT_EQ(hw.header.address, g.ID);
-    const Bytes expectHw = {0xAA, 0x55, g.ID, 0, 0, 0, 0, 0, 96, 0, 48, 0, 180, 0, 33, 0, 16, 0, 2, 0x0B, 0x03, 0, 77, 0,
+    const Bytes expectHw = {0xAA, 0x55, g.ID, 0, 0, 0, 0, 0, 96, 0, 48, 0, 180, 0, 33, 0, 5, 0, 2, 0x0B, 0x03, 0, 77, 0,
                             0, 0, 0, 0, 6, 30, 22, 15, 0x3E, 1};
     EXPECT_EQ(slice(hw.data, 0, expectHw.size()), expectHw);
     EXPECT_EQ(slice(hw.data, 34, 18), Bytes(18, 0));
@@ -146,14 +148,14 @@ void exerciseCommands(CCore& core, tagItemData* screen, sim::SimController& cont
     setText(g.WifiSsid, sizeof g.WifiSsid, "stage-net");
     setText(g.WifiKey, sizeof g.WifiKey, "correct horse");
     g.WifiMode = 2;
-    g.WifiSecurity = 3;
-    g.WifiEncryption = 4;
+    g.WifiSecurity = 1;
+    g.WifiEncryption = 2;
     ASSERT_EQ(core.SendWifiInfo(screen, 0), 128);
     const sim::Block wifi = next();
     EXPECT_EQ(wifi.header.command, TOS_WIFICONFIG);
     EXPECT_EQ(slice(wifi.data, 0, 8), Bytes({'i', 'p', 'c', 'f', 3, 0, 128, 0}));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(wifi.data.data() + 8)), "stage-net");
-    EXPECT_EQ(slice(wifi.data, 44, 12), Bytes({2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0}));
+    EXPECT_EQ(slice(wifi.data, 44, 12), Bytes({2, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0}));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(wifi.data.data() + 62)), "correct horse");
     const Bytes wifiSent = globalImage(screen);
     setText(g.WifiSsid, sizeof g.WifiSsid, "");
@@ -393,67 +395,164 @@ TEST_F(Commands, ACancelDuringTheVersionReadStopsTheHardwareRead)
     EXPECT_EQ(controller.blocks()[0].header.command, TOS_READVER);
 }
 
-TEST_F(Commands, ShortAndUntidyAnswers)
+TEST_F(Commands, UntidyAnswers)
 {
     sim::SimController controller;
     sim::TcpPeer peer(controller);
     bindTcp(screen, peer.port());
+    // The schedule is the last the hardware read stores: an answer that ends there is whole.
     Bytes hw = controller.hardware();
-    hw[28] = 7;
-    hw[29] = 8;
-    hw[30] = 21;
-    hw[31] = 22;
-    hw[32] = 0x7F;
-    hw[33] = 1;
-    hw.resize(30);
+    const std::uint8_t schedule[6] = {7, 8, 21, 22, 0x7F, 1};
+    std::memcpy(hw.data() + 28, schedule, 6);
+    hw.resize(kHardwareAnswerLeast);
     controller.setAnswer(TOS_HWREADCFG, hw);
     ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
-    EXPECT_EQ(screen->Global.HourSU, 7);
-    EXPECT_EQ(screen->Global.MinSU, 8);
-    EXPECT_EQ(screen->Global.HourSD, 0);
-    EXPECT_EQ(screen->Global.MinSD, 0);
-    EXPECT_EQ(screen->Global.WeekSD, 0);
-    EXPECT_EQ(screen->Global.AutoS, 0);
+    EXPECT_EQ(Bytes({screen->Global.HourSU, screen->Global.MinSU, screen->Global.HourSD, screen->Global.MinSD,
+                     screen->Global.WeekSD, screen->Global.AutoS}),
+              Bytes(schedule, schedule + 6));
 
     // Texts that fill their fields are cut and terminated.
     Bytes ip = controller.ipSettings();
     std::memset(ip.data() + 8, 'n', 16);
-    ip[24] = 'z';   // the flag follows the name
+    ip[24] = 1;   // the flag follows the name
     controller.setAnswer(TOS_IPREADCFG, ip);
     ASSERT_EQ(core.RetrieveIpInfo(screen), 4);
     EXPECT_EQ(std::string(screen->Global.DeviceName), std::string(15, 'n'));
     Bytes wifi(128, 'w');
+    for (const std::size_t at : {44, 48, 52})
+        bytes::put32(wifi.data(), at, 1);
     controller.setAnswer(TOS_WIFIREADCFG, wifi);
     ASSERT_EQ(core.RetrieveWifiInfo(screen), 4);
     EXPECT_EQ(std::string(screen->Global.WifiSsid), std::string(32, 'w'));
     EXPECT_EQ(std::string(screen->Global.WifiKey), std::string(64, 'w'));
 }
 
-TEST_F(Commands, AnswersTooShortOrForAnotherRequestAreNotTaken)
+namespace {
+// A hardware block answered by a controller, its fields at their offsets.
+Bytes hardwareAnswer(std::initializer_list<std::pair<std::size_t, unsigned>> fields16, std::size_t length = 52)
+{
+    Bytes b(length, 0);
+    const std::pair<std::size_t, unsigned> good[] = {{8, 64}, {10, 32}, {12, 200}, {14, 17}, {16, 4}, {22, 100}};
+    bytes::put16(b.data(), 0, 0x55AA);
+    b[2] = 1;
+    for (const auto& [at, v] : good)
+        bytes::put16(b.data(), at, std::uint16_t(v));
+    for (const auto& [at, v] : fields16)
+        if (at < 8 || at >= 28)
+            b[at] = std::uint8_t(v);
+        else
+            bytes::put16(b.data(), at, std::uint16_t(v));
+    return b;
+}
+
+Bytes withWord(Bytes b, std::size_t at, std::uint32_t v)
+{
+    bytes::put32(b.data(), at, v);
+    return b;
+}
+}  // namespace
+
+// Answers no controller could give: all 0xFF, one byte short of what the
+// read stores, and each value just outside what the settings take. None is
+// stored: the read reports no usable reply and the screen block stays byte
+// for byte, version words included.
+TEST_F(Commands, AnswersNoControllerCouldGiveChangeNothing)
 {
     sim::SimController controller;
     sim::TcpPeer peer(controller);
     bindTcp(screen, peer.port());
-    ASSERT_EQ(core.RetrieveRemoteVer(screen), 4);
+    controller.setVersion(0x0E010200, 0x01030206, 5);
+    ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
+    ASSERT_EQ(core.RetrieveIpInfo(screen), 4);
+    ASSERT_EQ(core.RetrieveWifiInfo(screen), 4);
     const Bytes before = globalImage(screen);
-    // Four data bytes, and one short of the settings word: refused, the screen keeps its size and address.
-    const Bytes full = controller.hardware();
-    for (const std::size_t n : {std::size_t(4), kHardwareAnswerLeast - 1}) {
-        controller.setAnswer(TOS_HWREADCFG, Bytes(full.begin(), full.begin() + static_cast<long>(n)));
-        Recorder::clear();
-        EXPECT_EQ(core.RetrieveHardwareInfo(screen), COMM_E_NO_REPLY) << n;
-        EXPECT_EQ(globalImage(screen), before) << n;
-        EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_NO_REPLY), std::uintptr_t(0))) << n;
-    }
-    const Bytes version(4, 0x77);
-    controller.setAnswer(TOS_READVER, version);
-    EXPECT_EQ(core.RetrieveRemoteVer(screen), COMM_E_NO_REPLY);
-    Bytes ip = controller.ipSettings();
-    ip.resize(4);
-    controller.setAnswer(TOS_IPREADCFG, ip);
-    EXPECT_EQ(core.RetrieveIpInfo(screen), COMM_E_NO_REPLY);
-    EXPECT_EQ(globalImage(screen), before);
+    // A version the screen does not hold yet: a refused hardware answer must not leave it behind.
+    controller.setVersion(0x0E050200, 0x01030701, 6);
+    const Bytes version = withWord(withWord(withWord(Bytes(24, 0), 0, 0x0E050200), 4, 0x01030701), 8, 6);
+    const Bytes ip = controller.ipSettings(), wifi = controller.wifiSettings();
 
+    const std::vector<std::pair<std::uint8_t, Bytes>> answers = {
+        {TOS_HWREADCFG, Bytes(52, 0xFF)},
+        {TOS_HWREADCFG, hardwareAnswer({}, 33)},   // without the last schedule byte
+        {TOS_HWREADCFG, hardwareAnswer({{2, 0}})},
+        {TOS_HWREADCFG, hardwareAnswer({{2, 255}})},
+        {TOS_HWREADCFG, hardwareAnswer({{8, 0}})},
+        {TOS_HWREADCFG, hardwareAnswer({{8, 4097}})},
+        {TOS_HWREADCFG, hardwareAnswer({{10, 0}})},
+        {TOS_HWREADCFG, hardwareAnswer({{10, 513}})},
+        {TOS_HWREADCFG, hardwareAnswer({{14, 26}})},   // work modes between and after the table's
+        {TOS_HWREADCFG, hardwareAnswer({{14, 32}})},
+        {TOS_HWREADCFG, hardwareAnswer({{14, 36}})},
+        {TOS_HWREADCFG, hardwareAnswer({{14, 63}})},
+        {TOS_HWREADCFG, hardwareAnswer({{14, 65}})},
+        {TOS_HWREADCFG, hardwareAnswer({{16, 0}})},
+        {TOS_HWREADCFG, hardwareAnswer({{16, 5}})},   // mode 17 folds 4 rows: 5 x 4 > 16
+        {TOS_HWREADCFG, hardwareAnswer({{14, 13}, {16, 17}})},
+        {TOS_HWREADCFG, hardwareAnswer({{14, 33}, {16, 6}})},
+        {TOS_HWREADCFG, hardwareAnswer({{28, 24}})},
+        {TOS_HWREADCFG, hardwareAnswer({{29, 60}})},
+        {TOS_HWREADCFG, hardwareAnswer({{30, 24}})},
+        {TOS_HWREADCFG, hardwareAnswer({{31, 60}})},
+        {TOS_HWREADCFG, hardwareAnswer({{32, 0x80}, {33, 1}})},
+        {TOS_READVER, Bytes(24, 0xFF)},
+        {TOS_READVER, Bytes(version.begin(), version.begin() + 11)},
+        {TOS_READVER, withWord(version, 0, 0)},
+        {TOS_READVER, withWord(version, 0, 0xFFFFFFFF)},
+        {TOS_READVER, withWord(version, 4, 0xFFFFFFFF)},
+        {TOS_IPREADCFG, Bytes(60, 0xFF)},
+        {TOS_IPREADCFG, Bytes(ip.begin(), ip.begin() + 49)},
+        {TOS_IPREADCFG, [&] { Bytes b = ip; b[24] = 2; return b; }()},
+        {TOS_IPREADCFG, [&] { Bytes b = ip; b[48] = b[49] = 0; return b; }()},
+        {TOS_WIFIREADCFG, Bytes(128, 0xFF)},
+        {TOS_WIFIREADCFG, Bytes(wifi.begin(), wifi.begin() + 126)},
+        {TOS_WIFIREADCFG, withWord(wifi, 44, 0)},
+        {TOS_WIFIREADCFG, withWord(wifi, 44, 3)},
+        {TOS_WIFIREADCFG, withWord(wifi, 48, 0)},
+        {TOS_WIFIREADCFG, withWord(wifi, 48, 3)},
+        {TOS_WIFIREADCFG, withWord(wifi, 52, 0)},
+        {TOS_WIFIREADCFG, withWord(wifi, 52, 3)},
+    };
+    const std::map<std::uint8_t, Bytes> good = {
+        {TOS_HWREADCFG, controller.hardware()}, {TOS_READVER, version}, {TOS_IPREADCFG, ip}, {TOS_WIFIREADCFG, wifi}};
+    const auto read = [&](std::uint8_t command) {
+        switch (command) {
+        case TOS_HWREADCFG: return core.RetrieveHardwareInfo(screen);
+        case TOS_READVER: return core.RetrieveRemoteVer(screen);
+        case TOS_IPREADCFG: return core.RetrieveIpInfo(screen);
+        default: return core.RetrieveWifiInfo(screen);
+        }
+    };
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        const auto& [command, answer] = answers[i];
+        SCOPED_TRACE(testing::Message() << "answer " << i << " to command " << int(command));
+        controller.setAnswer(command, answer);
+        Recorder::clear();
+        EXPECT_EQ(read(command), COMM_E_NO_REPLY);
+        EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_NO_REPLY), std::uintptr_t(0)));
+        if (command == TOS_READVER) {   // the hardware read asks for the version first
+            EXPECT_EQ(core.RetrieveHardwareInfo(screen), COMM_E_NO_REPLY);
+        }
+        EXPECT_EQ(globalImage(screen), before);
+        controller.setAnswer(command, good.at(command));
+    }
+
+    // The edges of each range are taken.
+    controller.setAnswer(TOS_HWREADCFG, hardwareAnswer({{2, 254}, {8, 4096}, {10, 512}, {14, 13}, {16, 16}, {28, 23},
+                                                        {29, 59}, {30, 0}, {31, 0}, {32, 0x7F}, {33, 1}}));
+    ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
+    const tagGlobalInfo& g = screen->Global;
+    EXPECT_EQ(std::make_tuple(g.ID, g.Width, g.Height, g.Type, g.ScanMode, g.HourSU, g.MinSU, g.WeekSD),
+              std::make_tuple(std::uint8_t(254), std::uint16_t(4096), std::uint16_t(512), std::uint16_t(13),
+                              std::uint16_t(16), std::uint8_t(23), std::uint8_t(59), std::uint8_t(0x7F)));
+    EXPECT_EQ(g.HardwareId, 0x0E050200u);
+}
+
+TEST_F(Commands, AnAnswerToAnEarlierRequestIsSkipped)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    const Bytes full = controller.hardware();
     // A reply to an earlier request (same command, another sequence number) comes first: skipped.
     controller.setAnswer(TOS_HWREADCFG, full);
     Bytes twelve(12, 0);
@@ -468,7 +567,7 @@ TEST_F(Commands, AnswersTooShortOrForAnotherRequestAreNotTaken)
     EXPECT_EQ(screen->Global.HardwareId, 0x0E010200u);
     EXPECT_EQ(screen->Global.Width, 128);
     EXPECT_EQ(screen->Global.Height, 32);
-    EXPECT_EQ(screen->Global.ScanMode, 8);
+    EXPECT_EQ(screen->Global.ScanMode, 4);
     EXPECT_EQ(screen->Global.ID, 1);
 }
 
@@ -483,7 +582,7 @@ TEST_F(Commands, WhatIsReadSurvivesSaveAndLoadByteForByte)
     g.Height = 64;
     g.ReFreq = 150;
     g.Type = 33;
-    g.ScanMode = 8;
+    g.ScanMode = 5;
     g.RowDecode = 2;
     g.OptionBits = 0x09;
     g.OptionBits2 = 0x02;
@@ -500,7 +599,7 @@ TEST_F(Commands, WhatIsReadSurvivesSaveAndLoadByteForByte)
     controller.setAnswer(TOS_HWREADCFG, hw);
     controller.setVersion(0x0E010200, 0x01030206, 9);
     ASSERT_EQ(core.RetrieveHardwareInfo(screen), 4);
-    ASSERT_EQ(screen->Global.ScanMode, 8);
+    ASSERT_EQ(screen->Global.ScanMode, 5);
     ASSERT_NE(CCore::GetFirmwareInfo(screen->Global.HardwareId), nullptr);
 
     // Saved, and loaded by a program started again.

@@ -273,7 +273,7 @@ protected:
         g.Width = 96;
         g.Height = 48;
         g.Type = 17;
-        g.ScanMode = 8;
+        g.ScanMode = 4;
         g.RowDecode = 1;
         g.ReFreq = 180;
         g.Lum = 77;
