@@ -35,6 +35,10 @@ CChildFrame::CChildFrame(CCore& core, EditorLinks* links, QWidget* parent)
                 menu->removeAction(a);
         }
     }
+    // Tab reaches the active screen window only: entering another would
+    // activate it and select its screen, and moving the focus selects nothing.
+    // A click still takes the focus, and activates the window on purpose.
+    setFocusPolicy(Qt::ClickFocus);
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onStateChanged);
 }
 
@@ -146,6 +150,8 @@ void CChildFrame::focusInEvent(QFocusEvent* e)
 
 void CChildFrame::onStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
 {
+    if ((newState ^ oldState) & Qt::WindowActive)
+        setFocusPolicy(newState & Qt::WindowActive ? Qt::StrongFocus : Qt::ClickFocus);
     if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive)) {
         if (!m_activationFlag) {
             m_activationFlag = true;

@@ -1039,3 +1039,36 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         EXPECT_EQ(previews, 0);
     }
 }
+
+// Moving the keyboard focus selects nothing: Tab and Shift+Tab from the
+// communication panel's Port field walk past the other screen's window
+// without activating it, so the tree stays on this screen and the next send
+// goes to its controller.
+TEST(MainFrame, TabFromThePortFieldKeepsTheSelectedScreen)
+{
+    FrameHarness h;
+    h.frame->show();
+    h.frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h.frame.get()));
+    tagItemData* first = h.core.GetScreen(0);
+    tagItemData* second = h.core.AddItem(IT_SCREEN, u"Screen2", nullptr, first);
+    frametest::bindTcp(second, 9000);
+    h.frame->Panel()->InsertItemTree(second);
+    ASSERT_TRUE(h.list()->SelectNode(second));
+    QCoreApplication::processEvents();
+    auto* comm = h.frame->PropertyPane()->findChild<panels::CPropertyScreenComm*>();
+    ASSERT_NE(comm, nullptr);
+    auto* port = support::findByControlId<QLineEdit>(comm, panels::CPropertyScreenComm::IdPort);
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(port->isVisible());
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        QTest::mouseClick(port, Qt::LeftButton);
+        ASSERT_TRUE(port->hasFocus());
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QCoreApplication::processEvents();
+            ASSERT_EQ(h.list()->GetSelectedScreen(), second) << "key " << key << " press " << i;
+        }
+    }
+    EXPECT_EQ(comm->node(), second);
+}
