@@ -393,35 +393,39 @@ void CScreenLed::ApplyWorkMode()
         c->update();
 }
 
-namespace {
-CSectionLed* selectedCanvas(const CScreenLed& s)
+CSectionLed* CScreenLed::selectedSectionCanvas() const
 {
-    tagItemData* sel = s.selectedItem();
-    return sel ? s.sectionCanvas(sectionOf(sel)) : nullptr;
+    return m_sel ? sectionCanvas(sectionOf(m_sel)) : nullptr;
 }
-} // namespace
+
+void CScreenLed::updateSectionWindows()
+{
+    for (CSectionLed* c : m_pool)
+        if (c->isWindowOpen())
+            c->update();
+}
 
 int CScreenLed::NextPage()
 {
-    CSectionLed* c = selectedCanvas(*this);
+    CSectionLed* c = selectedSectionCanvas();
     return c ? c->NextPage() : -1;
 }
 
 int CScreenLed::PrevPage()
 {
-    CSectionLed* c = selectedCanvas(*this);
+    CSectionLed* c = selectedSectionCanvas();
     return c ? c->PrevPage() : -1;
 }
 
 int CScreenLed::NextItem()
 {
-    CSectionLed* c = selectedCanvas(*this);
+    CSectionLed* c = selectedSectionCanvas();
     return c && c->currentItem() ? c->NextItem() : -1;
 }
 
 int CScreenLed::PrevItem()
 {
-    CSectionLed* c = selectedCanvas(*this);
+    CSectionLed* c = selectedSectionCanvas();
     return c && c->currentItem() ? c->PrevItem() : -1;
 }
 

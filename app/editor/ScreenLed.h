@@ -52,6 +52,10 @@ public:
     tagItemData* selectedItem() const { return m_sel; }
     // The open section window of a section, or null.
     CSectionLed* sectionCanvas(tagItemData* section) const;
+    // The window of the selected section (or of the selected item's), or null.
+    CSectionLed* selectedSectionCanvas() const;
+    // Repaints the open section windows: the selected one's handles lie over the others.
+    void updateSectionWindows();
     CSectionLed* pooled(int i) const { return m_pool[static_cast<std::size_t>(i)]; }
     int openSectionCount() const;
     EditorLinks* links() const { return m_links; }

@@ -46,6 +46,14 @@ void CSectionLed::Draw(QPainter& p, const QRect& clip)
         p.setBrush(Qt::NoBrush);
         p.drawRect(client.adjusted(0, 0, -1, -1));
     }
+    // The selected window's handles stay in sight where this window covers them.
+    if (const CSectionLed* sel = m_screen.selectedSectionCanvas();
+        sel && sel != this && sel->isSelected() && sel->isVisible() && sel->geometry().intersects(geometry())) {
+        CRectTrackerEx t = sel->m_tracker;
+        t.m_nStyle = CRectTrackerEx::ResizeInside;
+        t.m_rect = sel->rect().adjusted(1, 1, -1, -1).translated(sel->pos() - pos());
+        t.Draw(p);
+    }
 }
 
 int CSectionLed::AttachItem(tagItemData* section)
@@ -90,7 +98,7 @@ bool CSectionLed::SetSelected(bool selected, bool redraw)
     const bool old = m_selected;
     m_selected = selected;
     if (old != selected && redraw)
-        update();
+        m_screen.updateSectionWindows();
     return old;
 }
 
@@ -205,25 +213,57 @@ QRect CSectionLed::sceneClientArea() const
     return {c.x() * dotWidth(), c.y() * dotHeight(), c.width() * dotWidth(), c.height() * dotHeight()};
 }
 
-void CSectionLed::updateCursor(QPoint local)
+HitCode CSectionLed::handleAt(QPoint global) const
 {
-    switch (sectionHitTest(local, size())) {
+    if (!m_selected || !m_item || !isVisible())
+        return HitNone;
+    const QPoint local = mapFromGlobal(global);
+    if (!rect().contains(local))
+        return HitNone;
+    const HitCode hit = sectionHitTest(local, size());
+    return hit == HitClient || hit == HitCaption ? HitNone : hit;
+}
+
+CSectionLed* CSectionLed::handleOwnerAt(QPoint global) const
+{
+    CSectionLed* sel = m_screen.selectedSectionCanvas();
+    return sel && sel != this && sel->handleAt(global) != HitNone ? sel : nullptr;
+}
+
+namespace {
+Qt::CursorShape cursorFor(HitCode hit)
+{
+    switch (hit) {
     case HitLeft:
-    case HitRight: setCursor(Qt::SizeHorCursor); break;
+    case HitRight: return Qt::SizeHorCursor;
     case HitTop:
-    case HitBottom: setCursor(Qt::SizeVerCursor); break;
+    case HitBottom: return Qt::SizeVerCursor;
     case HitTopLeft:
-    case HitBottomRight: setCursor(Qt::SizeFDiagCursor); break;
+    case HitBottomRight: return Qt::SizeFDiagCursor;
     case HitTopRight:
-    case HitBottomLeft: setCursor(Qt::SizeBDiagCursor); break;
-    default: setCursor(Qt::SizeAllCursor); break;
+    case HitBottomLeft: return Qt::SizeBDiagCursor;
+    default: return Qt::SizeAllCursor;
     }
+}
+} // namespace
+
+void CSectionLed::updateCursor(QPoint local, QPoint global)
+{
+    const CSectionLed* owner = handleOwnerAt(global);
+    setCursor(cursorFor(owner ? owner->handleAt(global) : sectionHitTest(local, size())));
 }
 
 void CSectionLed::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton || !m_item) {
         CLedEx::mousePressEvent(e);
+        return;
+    }
+    const QPoint global = e->globalPosition().toPoint();
+    if (CSectionLed* owner = handleOwnerAt(global)) {
+        m_forward = owner;
+        owner->beginOperation(owner->handleAt(global), global);
+        e->accept();
         return;
     }
     HitCode hit = sectionHitTest(e->position().toPoint(), size());
@@ -235,32 +275,60 @@ void CSectionLed::mousePressEvent(QMouseEvent* e)
     }
     if (!m_selected)
         m_screen.SelectItem(m_item, false);
-    m_hit = hit;
-    m_pressGlobal = e->globalPosition().toPoint();
-    m_startRect = geometry().translated(m_screen.scrollOrigin());
+    beginOperation(hit, global);
     e->accept();
+}
+
+void CSectionLed::beginOperation(HitCode hit, QPoint globalPos)
+{
+    m_hit = hit;
+    m_pressGlobal = globalPos;
+    m_startRect = geometry().translated(m_screen.scrollOrigin());
+}
+
+void CSectionLed::endOperation(QPoint globalPos)
+{
+    applyOperation(globalPos);
+    m_hit = HitNone;
+    update();
 }
 
 void CSectionLed::mouseMoveEvent(QMouseEvent* e)
 {
+    const QPoint global = e->globalPosition().toPoint();
+    if (m_forward) {
+        if (e->buttons() & Qt::LeftButton) {
+            m_forward->applyOperation(global);
+        } else {   // the release went elsewhere
+            m_forward->m_hit = HitNone;
+            m_forward = nullptr;
+        }
+        return;
+    }
     if (m_hit == HitNone) {
-        updateCursor(e->position().toPoint());
+        updateCursor(e->position().toPoint(), global);
         return;
     }
     if (!(e->buttons() & Qt::LeftButton)) {
         m_hit = HitNone;
         return;
     }
-    applyOperation(e->globalPosition().toPoint());
+    applyOperation(global);
 }
 
 void CSectionLed::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (m_hit != HitNone && e->button() == Qt::LeftButton) {
-        applyOperation(e->globalPosition().toPoint());
-        m_hit = HitNone;
-        update();
-        return;
+    if (e->button() == Qt::LeftButton) {
+        const QPoint global = e->globalPosition().toPoint();
+        if (CSectionLed* owner = m_forward) {
+            m_forward = nullptr;
+            owner->endOperation(global);
+            return;
+        }
+        if (m_hit != HitNone) {
+            endOperation(global);
+            return;
+        }
     }
     CLedEx::mouseReleaseEvent(e);
 }
@@ -338,6 +406,21 @@ void CSectionLed::leaveEvent(QEvent* e)
     m_hover = false;
     update();
     CLedEx::leaveEvent(e);
+}
+
+// Where the selected window goes, its handles go over the other windows.
+void CSectionLed::moveEvent(QMoveEvent* e)
+{
+    CLedEx::moveEvent(e);
+    if (m_selected)
+        m_screen.updateSectionWindows();
+}
+
+void CSectionLed::resizeEvent(QResizeEvent* e)
+{
+    CLedEx::resizeEvent(e);
+    if (m_selected)
+        m_screen.updateSectionWindows();
 }
 
 } // namespace editor

@@ -7,6 +7,8 @@
 #include "app/editor/Led.h"
 #include "app/editor/RectTrackerEx.h"
 
+#include <QPointer>
+
 namespace editor {
 
 class CScreenLed;
@@ -44,6 +46,10 @@ public:
 
     HitCode operation() const { return m_hit; }
     const CRectTrackerEx& tracker() const { return m_tracker; }
+    // The sizing handle of this window at a point of the screen (global
+    // coordinates): an edge or corner code while the window is selected and
+    // the point lies on one of its handles, else HitNone.
+    HitCode handleAt(QPoint global) const;
 
 protected:
     bool event(QEvent* e) override;
@@ -53,11 +59,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // The selected window when the point lies on one of its handles: its
+    // handles come first, also where they lie over another section's window.
+    CSectionLed* handleOwnerAt(QPoint global) const;
+    void beginOperation(HitCode hit, QPoint globalPos);
     void applyOperation(QPoint globalPos);
+    void endOperation(QPoint globalPos);
     void commitRect();
-    void updateCursor(QPoint local);
+    void updateCursor(QPoint local, QPoint global);
     QRect sceneClientArea() const;   // display pixels, scroll origin added
 
     CScreenLed& m_screen;
@@ -66,6 +79,7 @@ private:
     bool m_selected = false;
     bool m_hover = false;
     HitCode m_hit = HitNone;
+    QPointer<CSectionLed> m_forward;   // the selected window this one hands a drag to
     QPoint m_pressGlobal;
     QRect m_startRect;   // display pixels, scroll origin added
     CRectTrackerEx m_tracker;

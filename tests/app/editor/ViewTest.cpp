@@ -6,6 +6,7 @@
 #include "app/controls/ToolBarCtrlEx.h"
 #include "app/editor/LedView.h"
 
+#include "support/Screenshots.h"
 #include "support/TreeBuilder.h"
 #include "support/Widgets.h"
 
@@ -251,4 +252,47 @@ TEST_F(ScreenWindow, ScreenshotsAtEachDotSize)
     }
     CLed::setDefaultDotSize(3);
     ASSERT_TRUE(loadPack("UI_EN.rcc"));
+}
+
+// The selected window's handles come first. Where the selected section's
+// corner handle lies under a later section's window, the handle is drawn
+// over that window, the cursor there is the sizing one, and a drag from it
+// (through the real window, as the mouse goes) sizes the selected section
+// and leaves the other where it was; the other's body still moves it.
+TEST_F(ScreenWindow, TheSelectedSectionsHandleOverAnotherSectionSizesIt)
+{
+    tagItemData* screen = w.screen(96, 48);
+    tagItemData* scene = w.scene(screen);
+    tagItemData* a = w.section(scene, QRect(4, 4, 30, 20), IT_WND_TEXT, u"a");
+    tagItemData* b = w.section(scene, QRect(30, 20, 30, 20), IT_WND_TEXT, u"b");
+    CChildFrame* frame = w.open(area, screen);
+    frame->canvas()->SelectItem(a, true);
+    CSectionLed* sa = frame->canvas()->sectionCanvas(a);
+    CSectionLed* sb = frame->canvas()->sectionCanvas(b);
+    ASSERT_TRUE(sa && sb);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+
+    const QPoint onHandle = sa->mapTo(&area, QPoint(sa->width() - 3, sa->height() - 3));
+    ASSERT_EQ(frame->canvas()->childAt(frame->canvas()->mapFrom(&area, onHandle)), sb);   // b lies over it
+    const QImage drawn = sb->grab().toImage();
+    // The handle's top-left corner: 5 pixels square, inside a's frame of one pixel.
+    const QPoint corner = sb->mapFromParent(sa->mapToParent(QPoint(sa->width() - 1 - 5, sa->height() - 1 - 5)));
+    EXPECT_EQ(drawn.pixel(corner) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_TRUE(support::saveScreenshot(*frame, QStringLiteral("editor"), QStringLiteral("handle_over_section")));
+
+    QWindow* window = area.windowHandle();
+    QTest::mouseMove(window, onHandle);
+    EXPECT_EQ(sb->cursor().shape(), Qt::SizeFDiagCursor);
+    QTest::mousePress(window, Qt::LeftButton, {}, onHandle);
+    QTest::mouseMove(window, onHandle + QPoint(5, 5));
+    QTest::mouseMove(window, onHandle + QPoint(9, 9));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, onHandle + QPoint(9, 9));
+    EXPECT_EQ(rectOf(a), QRect(4, 4, 32, 22));   // 99 x 69 pixels at dot 3, rounded down to even LEDs
+    EXPECT_EQ(rectOf(b), QRect(30, 20, 30, 20));
+
+    const QPoint onBody = sb->mapTo(&area, QPoint(sb->width() - 20, sb->height() - 20));
+    QTest::mousePress(window, Qt::LeftButton, {}, onBody);
+    QTest::mouseMove(window, onBody + QPoint(6, 0));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, onBody + QPoint(6, 0));
+    EXPECT_EQ(rectOf(b), QRect(32, 20, 30, 20));
 }
