@@ -2,6 +2,7 @@
 
 #include "core/link/Adapters.h"
 #include "core/api/Callbacks.h"
+#include "core/api/SettingLimits.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
 #include "core/model/CoreAccess.h"
@@ -332,7 +333,9 @@ int ControllerSearch::probePass(const Probes& probes, CUniqueArray<Info>& rememb
         return Probed{reply.result};
     };
     const auto take = [&](std::size_t i, int result) {
-        if (result <= 0)
+        // An answer from address 0 or 255 would make a screen that reaches
+        // every controller on the line: it counts as no answer.
+        if (result <= 0 || !ControllerAddressAllowed(reply.address))
             return forgetSilent(remembered, probes[i]);
         remember(link, reply, probes[i].info);
         return answered(mode, link, reply.address, scopeMode);
@@ -400,6 +403,8 @@ int ControllerSearch::networkPass(int scopeAddress)
         const std::uint16_t port = ports[static_cast<int>(i)];
         int answers = 0;
         const int result = m_links.discover(port, [&](std::uint8_t address, std::uint32_t ip) {
+            if (!ControllerAddressAllowed(address))
+                return true;
             ++answers;
             remembered.Add(MakeWanInfo(address, ip, port));
             ProbeLink link;

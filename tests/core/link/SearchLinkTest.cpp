@@ -212,6 +212,35 @@ TEST_F(SearchLinks, NetworkSearchFindsEveryAnsweringControllerAndProbesItOverTcp
     EXPECT_EQ(seen, (std::set<std::string>{"127.0.0.2=1", "127.0.0.3=2", "127.0.0.4=3"}));
 }
 
+// A controller answering from 0 or 255 would become a screen whose sends
+// reach every controller: neither search road makes one.
+TEST_F(SearchLinks, AnswersFromTheAddressesOfEveryControllerMakeNoScreen)
+{
+    sim::UdpControllers udp;
+    ASSERT_TRUE(udp.start({{"127.0.0.2", 255}, {"127.0.0.3", 0}, {"127.0.0.4", 2}}));
+    core->SetSingleScreen(0);
+    core->EnableSerialPort(0);
+    core->EnableWan(1);
+    core->AddPort(udp.port());
+    EXPECT_EQ(core->RetrieveConnection(0, 0, 0), 1u);
+    ASSERT_EQ(screens().size(), 1u);
+    EXPECT_EQ(screens()[0]->Global.ID, 2);
+
+    sim::SearchController serial;
+    sim::PtyPeer peer(serial);
+    serial.pty = &peer;
+    serial.speed = B115200;
+    serial.addresses = {255};
+    addPort(peer.slavePath());
+    core->EnableSerialPort(1);
+    core->EnableWan(0);
+    core->RemoveAllScreenScope();
+    core->AddScreenScope(255);
+    EXPECT_EQ(core->RetrieveConnection(0, 0, 0), 0u);
+    EXPECT_EQ(screens().size(), 1u);
+    EXPECT_EQ(found(255), 0);
+}
+
 TEST_F(SearchLinks, RawEthernetSearchRemembersTheControllersMac)
 {
     const bool ran = sim::RunInNetworkNamespace([&] {
