@@ -1,51 +1,12 @@
-#include "PackFiles.h"
-#include "platform/LangPackReader.h"
+#include "PackTexts.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
-#include <QResource>
-#include <QSet>
 #include <gtest/gtest.h>
-
-#include <functional>
 
 using namespace platform;
 
 namespace {
-
-// All ids of a loaded pack, by table, read through the public API after a load.
-struct PackIds {
-    QHash<unsigned, QString> strings;
-    QHash<quint32, QString> dialogs;
-    QSet<unsigned> menus, toolbars, icons, bitmaps;
-};
-
-PackIds readPack(const QString& code)
-{
-    const QByteArray bytes = packBytes(code);
-    PackIds ids;
-    QString base = QStringLiteral(":/check-%1/").arg(code);
-    // Parse the same bytes the loader reads, through the reader's own API.
-    EXPECT_TRUE(checkResourceBundle(bytes));
-    QResource::registerResource(reinterpret_cast<const uchar*>(bytes.constData()), base.mid(1, base.size() - 2));
-    auto content = parseLangPack([&](const QString& name) -> std::optional<QByteArray> {
-        QFile f(base + name);
-        if (!f.open(QIODevice::ReadOnly))
-            return std::nullopt;
-        return f.readAll();
-    });
-    QResource::unregisterResource(reinterpret_cast<const uchar*>(bytes.constData()), base.mid(1, base.size() - 2));
-    EXPECT_TRUE(content) << code.toStdString();
-    if (!content)
-        return ids;
-    ids.strings = content->strings;
-    ids.dialogs = content->dialogTexts;
-    for (auto k : content->menus.keys()) ids.menus.insert(k);
-    for (auto k : content->toolbars.keys()) ids.toolbars.insert(k);
-    for (auto k : content->icons.keys()) ids.icons.insert(k);
-    for (auto k : content->bitmaps.keys()) ids.bitmaps.insert(k);
-    return ids;
-}
 
 // The placeholders of a text as a sorted list: %1 twice counts twice.
 QStringList placeholders(const QString& text)
@@ -285,37 +246,6 @@ TEST(LangPacks, MnemonicsAreUniqueInEachMenu)
 }
 
 namespace {
-
-// Every text of a pack, named for a failure message: strings, dialog texts
-// and menu items.
-QList<std::pair<std::string, QString>> allTexts(const QString& code)
-{
-    QList<std::pair<std::string, QString>> out;
-    const PackIds ids = readPack(code);
-    for (auto it = ids.strings.cbegin(); it != ids.strings.cend(); ++it)
-        out.append({"string " + std::to_string(it.key()), it.value()});
-    for (auto it = ids.dialogs.cbegin(); it != ids.dialogs.cend(); ++it)
-        out.append({"dialog " + std::to_string(it.key() >> 16) + "/" + std::to_string(it.key() & 0xFFFF), it.value()});
-    LangPackScope scope;
-    if (!loadLangPack(packPath(code)))
-        return out;
-    std::function<void(const QList<LangMenuItem>&, const std::string&)> walk = [&](const auto& items,
-                                                                                 const auto& where) {
-        for (const LangMenuItem& item : items) {
-            out.append({where, item.text});
-            walk(item.submenu, where);
-        }
-    };
-    for (unsigned id : ids.menus)
-        walk(langMenu(id)->items, "menu " + std::to_string(id));
-    return out;
-}
-
-bool isHan(QChar c)
-{
-    return (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) || (c.unicode() >= 0x3000 && c.unicode() <= 0x303F) ||
-           (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF);
-}
 
 // Where the first ASCII colon, bracket, comma, question or exclamation mark
 // that touches a Chinese character (or a bracket around Chinese text) is in

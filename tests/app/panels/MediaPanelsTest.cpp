@@ -542,7 +542,7 @@ TEST_F(RichText, ACancelledImportLeavesTheItemAsItWas)
     ASSERT_TRUE(progress);
     if (QTest::qWaitFor([&] { return done.count() > 0 || (progress && progress->isVisible()); }, 30000) &&
         done.isEmpty()) {
-        EXPECT_EQ(progress->labelText(), "Reading the text…");
+        EXPECT_EQ(progress->labelText(), platform::langString(48332));
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() > 0; }, 30000));
         EXPECT_FALSE(done.first().first().toBool());

@@ -47,10 +47,10 @@ int statedColourCount(const QString& caption, const char* lang)
         int count;
     };
     static const Word words[] = {
-        {"EN", "One colour", 1},   {"EN", "Two colours", 2}, {"EN", "Three colours", 3},
-        {"EN", "one-colour", 1},   {"EN", "two-colour", 2},  {"EN", "three-colour", 3},
-        {"CN", "单色", 1},         {"CN", "双色", 2},        {"CN", "三色", 3},
-        {"TW", "單色", 1},         {"TW", "雙色", 2},        {"TW", "三色", 3},
+        {"EN", "One colour", 1},   {"EN", "Two colours", 2}, {"EN", "Full colour", 3},
+        {"EN", "one-colour", 1},   {"EN", "two-colour", 2},  {"EN", "full-colour", 3},
+        {"CN", "单色", 1},         {"CN", "双色", 2},        {"CN", "全彩", 3},
+        {"TW", "單色", 1},         {"TW", "雙色", 2},        {"TW", "全彩", 3},
     };
     int found = 0;
     for (const Word& w : words) {
@@ -60,8 +60,9 @@ int statedColourCount(const QString& caption, const char* lang)
             return 0;
         found = w.count;
     }
-    // Words that name a colour count the modes cannot show.
-    static const char* const wrong[] = {"full colour", "Full colour", "full-colour", "全彩",
+    // Words that name a colour count the modes cannot show, or the
+    // red, green and yellow of a border rather than full colour.
+    static const char* const wrong[] = {"three colour", "Three colour", "three-colour", "三色",
                                         "red and green", "green and red", "红绿", "紅綠"};
     for (const char* w : wrong)
         if (caption.contains(QString::fromUtf8(w)))
