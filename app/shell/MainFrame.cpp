@@ -626,8 +626,14 @@ void CMainFrame::ShowTip(const QString& text)
     if (text.isEmpty())
         return;
     m_lastTip = text;
-    if (m_tip)
-        m_tip->SetToolText(text, QCursor::pos());
+    if (!m_tip)
+        return;
+    // At the cursor when it is over the window; a command given by key
+    // leaves the cursor anywhere, and the notice then shows over the window.
+    QPoint at = QCursor::pos();
+    if (!frameGeometry().contains(at))
+        at = mapToGlobal(rect().center());
+    m_tip->SetToolText(text, at);
 }
 
 void CMainFrame::OnEditorNotice(int code, const QString& text)
@@ -643,16 +649,32 @@ void CMainFrame::OnEditorNotice(int code, const QString& text)
 
 void CMainFrame::OnCommProgress(const spine::CoreEvent& e)
 {
+    if (beginsTransfer(e))
+        ++m_transfers;
     const shell::StatusText t = commStatusText(e);
-    if (t.pane != kPaneNone && m_panes[t.pane])
-        m_panes[t.pane]->setText(t.text);
+    showNews(t.pane, {t.text, true, m_transfers});
 }
 
 void CMainFrame::OnFileProgress(const spine::CoreEvent& e)
 {
     const shell::StatusText t = fileStatusText(e);
-    if (t.pane != kPaneNone && m_panes[t.pane])
-        m_panes[t.pane]->setText(t.text);
+    showNews(t.pane, {t.text, false, 0});
+}
+
+void CMainFrame::showNews(int pane, const shell::PaneNews& news)
+{
+    if (pane == kPaneNone || !m_panes[pane] || news.text.isEmpty())
+        return;
+    // Each job's outcome replaces the last one's: the other pane keeps only
+    // news of the same job.
+    const int other = pane == kPaneLink ? kPaneTransfer : kPaneLink;
+    const shell::PaneNews& shown = m_news[other];
+    if (m_panes[other] && !(m_panes[other]->text() == shown.text && sameJob(shown, news))) {
+        m_panes[other]->setText(platform::langString(other == kPaneLink ? kStrLinkIdle : kStrTransferIdle));
+        m_news[other] = {};
+    }
+    m_panes[pane]->setText(news.text);
+    m_news[pane] = news;
 }
 
 // ---- screen windows ----

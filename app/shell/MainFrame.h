@@ -11,6 +11,7 @@
 #include "app/shell/FramePorts.h"
 #include "app/shell/CommandIds.h"
 #include "app/shell/FrameCommands.h"
+#include "app/shell/StatusTexts.h"
 #include "platform/LangPack.h"
 
 #include <QMainWindow>
@@ -119,6 +120,8 @@ private:
     void setUpLanguageMenu();
     void reopenScreens();
     void actOnDeferredClose();
+    // A progress report's text into its pane (none for an empty text).
+    void showNews(int pane, const shell::PaneNews& news);
     // Runs a modal job; a close or quit asked for meanwhile waits for it
     // (closeEvent) and is carried out after the last job.
     template <class Run>
@@ -142,6 +145,8 @@ private:
     CCore& m_core;
     std::unique_ptr<tooltips::CHtmlToolTip> m_tip;
     QLabel* m_panes[3] = {};
+    shell::PaneNews m_news[3];   // what the progress reports last wrote in each pane
+    unsigned m_transfers = 0;    // transfers begun, as the reports tell
     QToolBar* m_mainBar = nullptr;
     QToolBar* m_secondBar = nullptr;
     QToolBar* m_kindBar = nullptr;

@@ -123,4 +123,21 @@ StatusText fileStatusText(const spine::CoreEvent& e)
     }
 }
 
+bool beginsTransfer(const spine::CoreEvent& e)
+{
+    switch (e.event) {
+    case CBE_START:
+    case CBE_OPEN_FAILED:
+    case CBE_SOCKET_FAILED:
+    case CBE_HOST_FAILED: return true;
+    case CBE_PROGRESS: return e.value == 0;
+    default: return false;
+    }
+}
+
+bool sameJob(const PaneNews& shown, const PaneNews& incoming)
+{
+    return shown.comm && incoming.comm && shown.transfer == incoming.transfer;
+}
+
 } // namespace shell

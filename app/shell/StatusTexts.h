@@ -21,4 +21,20 @@ StatusText commStatusText(const spine::CoreEvent& e);
 // Program-list and USB-file progress; always pane 2 when anything shows.
 StatusText fileStatusText(const spine::CoreEvent& e);
 
+// Whether a communication report is the first of a transfer: the start or
+// the first progress of one, or the failure to open its link.
+bool beginsTransfer(const spine::CoreEvent& e);
+
+// A pane's text and the report that wrote it.
+struct PaneNews {
+    QString text;
+    bool comm = false;        // a communication report (else a file report)
+    unsigned transfer = 0;    // the transfer it came from, counted by beginsTransfer
+};
+
+// Whether the news a pane shows came from the same transfer as a new
+// report's, so both panes keep their texts; otherwise the new outcome
+// replaces it. A file job has no link news.
+bool sameJob(const PaneNews& shown, const PaneNews& incoming);
+
 } // namespace shell

@@ -223,6 +223,25 @@ TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
     EXPECT_FALSE(h.frame->OnCommand(12345));
 }
 
+TEST(MainFrame, ANoticeGivenWhileTheCursorIsAwayShowsOverTheWindow)
+{
+    FrameHarness h("UI_EN.rcc");
+    h.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+    const QRect frame = h.frame->frameGeometry();
+    for (const QPoint cursor : {frame.center(), QPoint(frame.right() + 300, frame.top() - 100)}) {
+        QCursor::setPos(cursor);
+        if (QCursor::pos() != cursor)
+            GTEST_SKIP() << "the platform cannot move the cursor";
+        h.frame->OnCommand(32999);   // no updater beside the test: a notice
+        ASSERT_EQ(tipText(*h.frame), S(48290));
+        QWidget* tip = h.frame->ToolTip();
+        ASSERT_TRUE(QTest::qWaitFor([tip] { return tip->isVisible(); }, 2000));
+        EXPECT_TRUE(frame.intersects(tip->geometry())) << cursor.x() << "," << cursor.y();
+        tip->hide();
+    }
+}
+
 TEST(MainFrame, DeleteInATextFieldEditsTheTextAndElsewhereDeletesTheSelectedScene)
 {
     FrameHarness h;
@@ -597,6 +616,38 @@ TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
     EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
     platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
     EXPECT_EQ(h.frame->StatusText(1), S(59150));
+}
+
+TEST(MainFrame, EachJobsOutcomeReplacesTheLastOnesInTheStatusBar)
+{
+    FrameHarness h;
+    const CoreCallBack comm = h.core.GetCommCallBack();
+    const auto panes = [&h] { return std::pair(h.frame->StatusText(1), h.frame->StatusText(2)); };
+    // A send's last block, reported as a transfer reports: its result and
+    // its word stand side by side.
+    comm(1, CBE_PROGRESS, 0);
+    comm(1, CBE_DONE, 0);
+    comm(1, CBE_PROGRESS, 100);
+    EXPECT_EQ(panes(), std::pair(S(44000), S(44019)));
+    // A USB file written next: the link pane no longer speaks of the send.
+    spine::CoreRelay::fileTrampoline(1, UFE_WRITTEN, 0);
+    EXPECT_EQ(panes(), std::pair(S(59150), S(44504)));
+    // Hardware settings sent next: the file's word goes.
+    comm(16, CBE_PROGRESS, 0);
+    comm(16, CBE_PROGRESS, 100);
+    EXPECT_EQ(panes(), std::pair(S(44001), S(59151)));
+    // A version read, then the same request unanswered, then a link that
+    // does not open: each replaces the one before.
+    comm(19, CBE_PROGRESS, 0);
+    comm(19, CBE_DONE, 0);
+    comm(19, CBE_PROGRESS, 100);
+    EXPECT_EQ(panes(), std::pair(S(44003), S(44004)));
+    comm(19, CBE_PROGRESS, 0);
+    comm(19, CBE_NO_REPLY, 0);
+    EXPECT_EQ(panes(), std::pair(S(44008), S(59151)));
+    const std::u16string port(u"/dev/ttyS4");
+    comm(19, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(port.c_str()));
+    EXPECT_EQ(panes(), std::pair(S(44010).arg(QStringLiteral("/dev/ttyS4")), S(59151)));
 }
 
 TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
