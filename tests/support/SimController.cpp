@@ -1,5 +1,6 @@
 #include "support/SimController.h"
 
+#include "core/api/WorkMode.h"
 #include "platform/Clock.h"
 
 #include "platform/ByteIO.h"
@@ -86,6 +87,16 @@ bool waitReadable(int fd, int wakeFd)
             return false;
         return true;
     }
+}
+
+// Settings a controller can run with: a work mode it knows and a scan that
+// mode takes. Others it refuses, keeping what it had.
+bool runnableHardware(const Bytes& b)
+{
+    if (b.size() < 18)
+        return false;
+    const int mode = bytes::get16(b.data(), 14);
+    return WorkModeKnown(mode) && ScanFitsWorkMode(mode, bytes::get16(b.data(), 16));
 }
 
 // A frame header with a correct check value at the start of these bytes.
@@ -196,7 +207,12 @@ Reply SimController::answer(const Block& block)
     auto word = [&] { return block.data.size() >= 4 ? bytes::get32(block.data.data(), 0) : 0u; };
     switch (cmd) {
     case 0: ++m_resets; return frame(Bytes(4, 0));
-    case 16: m_hardware = block.data; m_hardware.resize(52); return {};
+    case 16:
+        if (runnableHardware(block.data)) {
+            m_hardware = block.data;
+            m_hardware.resize(52);
+        }
+        return {};
     case 17: return frame(m_hardware);
     case 18: m_time = word(); return {};
     case 19: return frame(m_version);

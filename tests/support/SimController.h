@@ -63,7 +63,9 @@ public:
     // Replaces the answer to one command (e.g. a short or untidy block).
     void setAnswer(std::uint8_t command, const Bytes& data);
 
-    // What the controller keeps: the last settings it was sent.
+    // What the controller keeps: the last settings it was sent (hardware
+    // settings only when it can run with them: a known work mode, a scan the
+    // mode takes).
     Bytes hardware() const;
     Bytes ipSettings() const;
     Bytes wifiSettings() const;

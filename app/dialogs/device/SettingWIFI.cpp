@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace dialogs {
 
 namespace {
@@ -184,7 +186,8 @@ void CSettingWIFI::UpdateMode()
         m_network->setEditText(QString());
         m_joinKey->clear();
         m_ownName->setText(DecodeWifiText(StoredSsid(g)));
-        m_encryption->setCurrentIndex(m_encryption->findData(g.WifiEncryption));
+        // A kind the list lacks shows as the first, which is what a write sends.
+        m_encryption->setCurrentIndex(std::max(0, m_encryption->findData(g.WifiEncryption)));
     }
     UpdateSecurity();
 }
@@ -197,7 +200,7 @@ void CSettingWIFI::UpdateSecurity()
     m_security->setEnabled(secured);
     m_ownKey->setEnabled(secured);
     if (secured) {
-        m_security->setCurrentIndex(m_security->findData(m_screen->Global.WifiSecurity));
+        m_security->setCurrentIndex(std::max(0, m_security->findData(m_screen->Global.WifiSecurity)));
         m_ownKey->setText(DecodeWifiText(StoredWifiKey(m_screen->Global)));
     } else {
         m_security->setCurrentIndex(-1);

@@ -389,6 +389,37 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     EXPECT_EQ(controller.resets(), 1);
 }
 
+TEST_P(HwDialog, TheControllerKeepsWhatItIsSentAndRefusesAScanItsModeCannotTake)
+{
+    CSettingHW dlg(core, screen, &frame);
+    dlg.show();
+    auto* modes = control<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE);
+    modes->setCurrentIndex(spine::workModeCaptionRow(0) + 1);
+    modes->setFocus();
+    QTest::keyClick(modes, Qt::Key_Up);   // code 0, which takes 16 scans
+    ASSERT_EQ(modes->currentData().toInt(), 0);
+    type(&dlg, CSettingHW::IDC_SCAN, "8");
+    click(&dlg, CSettingHW::IDC_SEND);
+    ASSERT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_DONE));
+    type(&dlg, CSettingHW::IDC_SCAN, "2");
+    click(&dlg, CSettingHW::IDC_READ);
+    ASSERT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_READ_DONE));
+    EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_SCAN)->text(), "8");
+    EXPECT_EQ(modes->currentData().toInt(), 0);
+
+    // Scan 8 in a mode that takes 4 (sent as a damaged file might hold it):
+    // the controller keeps what it had, and a read says so.
+    const std::vector<std::uint8_t> kept = controller.hardware();
+    screen->Global.Type = 17;
+    screen->Global.ScanMode = 8;
+    ASSERT_GE(core.SendHardwareInfo(screen, 0), 0);
+    ASSERT_TRUE(controller.waitForBlocks(4));
+    EXPECT_EQ(controller.hardware(), kept);
+    click(&dlg, CSettingHW::IDC_READ);
+    EXPECT_EQ(modes->currentData().toInt(), 0);
+    EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_SCAN)->text(), "8");
+}
+
 TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
 {
     seedController();

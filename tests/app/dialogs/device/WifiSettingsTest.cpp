@@ -348,6 +348,35 @@ TEST_P(WifiDialog, OwnNetworkWithoutEncryptionWritesTheDefaultKeyAndReadSwitches
     EXPECT_TRUE(control<QLineEdit>(dlg.get(), CSettingWIFI::IDC_OWN_NAME)->text().isEmpty());
 }
 
+TEST_P(WifiDialog, TheEncryptionBoxShowsWhatWasReadOrWhatAWriteSends)
+{
+    auto dlg = open();
+    auto* encryption = control<QComboBox>(dlg.get(), CSettingWIFI::IDC_ENCRYPTION);
+    auto* security = control<QComboBox>(dlg.get(), CSettingWIFI::IDC_SECURITY);
+    // A screen never read holds no kind: its own network shows the first,
+    // which is what a write then sends.
+    click(dlg.get(), CSettingWIFI::IDC_MODE_OWN);
+    EXPECT_EQ(encryption->currentIndex(), 0);
+    EXPECT_FALSE(encryption->currentText().isEmpty());
+
+    // The controller's own network, open; then secured.
+    click(dlg.get(), CSettingWIFI::IDC_READ);
+    ASSERT_EQ(result(dlg.get()), platform::langString(48276));
+    EXPECT_TRUE(control<QAbstractButton>(dlg.get(), CSettingWIFI::IDC_MODE_OWN)->isChecked());
+    EXPECT_EQ(encryption->currentData().toInt(), 1);
+    EXPECT_FALSE(security->isEnabled());
+    tagGlobalInfo g = screen->Global;
+    StoreWifiOwn(g, "simnet", 2, 2, "k3y-k3y-k3y");
+    std::vector<std::uint8_t> block(kWifiBlockSize);
+    BuildWifiBlock(g, block.data());
+    controller.setAnswer(TOS_WIFIREADCFG, block);
+    click(dlg.get(), CSettingWIFI::IDC_READ);
+    ASSERT_EQ(result(dlg.get()), platform::langString(48276));
+    EXPECT_EQ(encryption->currentData().toInt(), 2);
+    EXPECT_EQ(security->currentData().toInt(), 2);
+    EXPECT_EQ(control<QLineEdit>(dlg.get(), CSettingWIFI::IDC_OWN_KEY)->text(), "k3y-k3y-k3y");
+}
+
 TEST_P(WifiDialog, AControllerThatDoesNotAnswerGivesTheRedFailureTexts)
 {
     auto dlg = open();
