@@ -60,6 +60,11 @@ CPanelBase::LoadScope CPanelBase::beginLoadOf(tagItemData* node, bool (*fits)(ta
     return LoadScope(*this);
 }
 
+bool CPanelBase::latinFaceNames() const
+{
+    return core().GetCurLang() == int(platform::kLangEnglish);
+}
+
 bool CPanelBase::chooseRecordFont(records::Font font, records::U32 colour)
 {
     if (!canWrite())

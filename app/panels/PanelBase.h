@@ -173,6 +173,8 @@ protected:
     }
     void repaint() { repaintNode(m_ctx, m_node); }
     CCore& core() const { return m_ctx.core; }
+    // Font boxes name Chinese faces by their Latin names for a reader of English.
+    bool latinFaceNames() const;
 
     // Raises the loading flag for its lifetime; the flag is down afterwards.
     // One from beginLoad that gave up raises nothing and tests false.

@@ -228,7 +228,7 @@ void CRichTextBar::UpdateToolbar()
     {
         const QSignalBlocker a(m_face), b(m_size);
         if (!families.isEmpty())
-            selectOrShow(m_face, families.first());
+            showFace(m_face, families.first(), m_latinFaceNames);
         if (f.hasProperty(QTextFormat::FontPointSize))
             selectOrShow(m_size, QString::number(int(std::lround(f.fontPointSize()))));
     }

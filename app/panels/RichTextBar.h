@@ -38,6 +38,8 @@ public:
     // while alignment is allowed (wrapping on).
     void UpdateToolbar();
     void setAlignAllowed(bool allowed);
+    // The face box names Chinese faces by their Latin names (a reader of English).
+    void setLatinFaceNames(bool latin) { m_latinFaceNames = latin; }
     bool alignAllowed() const { return m_alignAllowed; }
 
     // A row of the face, size, colour and spacing controls, the face list widest.
@@ -80,6 +82,7 @@ private:
     controls::CIconButton* m_bullets;
     controls::CIconButton* m_indent = nullptr;
     bool m_alignAllowed = false;
+    bool m_latinFaceNames = false;
     bool m_updating = false;
 };
 

@@ -8,6 +8,8 @@
 
 #include <QLineEdit>
 
+#include <utility>
+
 namespace panels {
 
 void selectOrShow(QComboBox* combo, const QString& text)
@@ -20,6 +22,25 @@ void selectOrShow(QComboBox* combo, const QString& text)
     combo->setCurrentIndex(-1);
     if (combo->isEditable())
         combo->setEditText(text);
+}
+
+QString shownFaceName(const QString& face, bool latin)
+{
+    static const std::pair<const char16_t*, const char*> kLatin[] = {
+        {u"宋体", "SimSun"},   {u"新宋体", "NSimSun"},         {u"黑体", "SimHei"},      {u"楷体", "KaiTi"},
+        {u"仿宋", "FangSong"}, {u"微软雅黑", "Microsoft YaHei"}, {u"隶书", "LiSu"},        {u"幼圆", "YouYuan"},
+        {u"新細明體", "PMingLiU"}, {u"細明體", "MingLiU"},       {u"標楷體", "DFKai-SB"},
+    };
+    if (latin)
+        for (const auto& [chinese, name] : kLatin)
+            if (face == QStringView(chinese))
+                return QString::fromLatin1(name);
+    return face;
+}
+
+void showFace(QComboBox* box, const QString& face, bool latin)
+{
+    selectOrShow(box, shownFaceName(face, latin));
 }
 
 controls::CIconButton* makeToggle(QWidget* parent, int id, unsigned icon, unsigned tip)

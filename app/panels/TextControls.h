@@ -19,6 +19,13 @@ namespace panels {
 // combo's own text when no entry equals it.
 void selectOrShow(QComboBox* combo, const QString& text);
 
+// What a font box shows for a stored face: the face itself, or, for a reader
+// of English, the Latin name of a Chinese face ("SimSun" for "宋体"). The
+// record keeps the face it names.
+QString shownFaceName(const QString& face, bool latin);
+// Selects the face in a font box, or shows it as shownFaceName gives it.
+void showFace(QComboBox* box, const QString& face, bool latin);
+
 // A flat toggle button with an icon and a tooltip from the language pack.
 controls::CIconButton* makeToggle(QWidget* parent, int id, unsigned icon, unsigned tip);
 // The editable face list (every installed face) and size list ("8" to "72").

@@ -87,6 +87,7 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
     m_portEdit->setMaxLength(kMaxPortText);
     m_portEdit->setToolTip(platform::langString(IDS_BAD_PORT_NUMBER));
     m_portEdit->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("COM/dev/ttyUSB0000")));
+    m_portEdit->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
     showPortPrefix();
     m_ports = withId(new QListWidget(this), IDC_PORT_LIST);
     // A long device path keeps its start and its end in view; the tip holds it whole.
@@ -167,9 +168,10 @@ void CSettingSW::addListed(const QString& name)
 
 void CSettingSW::showPortPrefix()
 {
-    // Digits name COMn; a path is shown as it stands.
+    // Digits name COMn; a path is shown as it stands, and an empty field
+    // shows the kind of path it takes.
     const QString t = m_portEdit->text().trimmed();
-    const QString prefix = t.isEmpty() || allDigits(t) ? QStringLiteral("COM") : QString();
+    const QString prefix = allDigits(t) ? QStringLiteral("COM") : QString();
     if (prefix != m_portEdit->suffix())
         m_portEdit->SetSuffix(prefix, 1);
 }

@@ -6,6 +6,7 @@
 #include "app/controls/ComboBoxes.h"
 #include "app/controls/IconButton.h"
 #include "app/panels/PropertyTextSingleLine.h"
+#include "app/panels/TextControls.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,24 @@ TEST_F(SingleLine, LoadShowsAFaceThatIsNotInstalledAndKeepsIt)
     // Another field changed keeps the face.
     click(ctl<controls::CIconButton>(panel, CPropertyTextSingleLine::IdItalic));
     EXPECT_EQ(faceName(fontOf(item)), "No Such Face Here");
+}
+
+TEST_F(SingleLine, AReaderOfEnglishSeesTheDefaultFaceByItsLatinNameAndTheRecordKeepsIt)
+{
+    ASSERT_EQ(faceName(fontOf(item)), QStringLiteral("宋体"));   // what a new item starts with
+    const auto before = paneltest::snapshot(item);
+    auto* face = ctl<QComboBox>(panel, CPropertyTextSingleLine::IdFace);
+    core.SetCurLang(9);
+    load(panel, item);
+    EXPECT_EQ(face->currentText(), "SimSun");
+    click(ctl<controls::CIconButton>(panel, CPropertyTextSingleLine::IdItalic));
+    EXPECT_EQ(faceName(fontOf(item)), QStringLiteral("宋体"));
+    click(ctl<controls::CIconButton>(panel, CPropertyTextSingleLine::IdItalic));
+    EXPECT_EQ(paneltest::snapshot(item), before);
+    core.SetCurLang(4);
+    load(panel, item);
+    EXPECT_EQ(face->currentText(), QStringLiteral("宋体"));
+    EXPECT_EQ(shownFaceName(QStringLiteral("DejaVu Sans"), true), "DejaVu Sans");
 }
 
 TEST_F(SingleLine, ALongTextKeepsTheSizeRuleAndAFaceNameStaysTerminated)

@@ -120,8 +120,11 @@ TEST_F(SoftwareSettings, UserSerialPortsAreDigitsListedOnceAndChangeAtOnce)
     dlg.show();
     auto* edit = support::findByControlId<controls::CPostFixEdit>(&dlg, CSettingSW::IDC_PORT_EDIT);
     auto* list = support::findByControlId<QListWidget>(&dlg, CSettingSW::IDC_PORT_LIST);
-    EXPECT_EQ(edit->suffix(), "COM");
+    // Empty, the field shows the device path it takes, not "COM".
+    EXPECT_TRUE(edit->suffix().isEmpty());
+    EXPECT_EQ(edit->placeholderText(), "/dev/ttyUSB0");
     QTest::keyClicks(edit, "7");
+    EXPECT_EQ(edit->suffix(), "COM");
     click(&dlg, CSettingSW::IDC_PORT_ADD);
     EXPECT_EQ(userPorts(core), (std::vector<QString>{"COM7"}));
     ASSERT_EQ(list->count(), 1);
@@ -179,7 +182,7 @@ TEST_F(SoftwareSettings, ADevicePathIsAddedAsTypedByAddEnterOrOkAndOtherTextIsRe
     QTest::keyClicks(edit, "/dev/pts/9");
     EXPECT_TRUE(edit->suffix().isEmpty());   // a path is not shown behind "COM"
     click(&dlg, CSettingSW::IDC_PORT_ADD);
-    EXPECT_EQ(edit->suffix(), "COM");
+    EXPECT_TRUE(edit->suffix().isEmpty());
     // Enter adds too, and leaves the dialog open for the next one.
     QTest::keyClicks(edit, "/dev/serial/by-id/usb-Maker_0001-if00-port0");
     QTest::keyClick(edit, Qt::Key_Return);
