@@ -14,8 +14,12 @@
 #include "support/Widgets.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QTest>
 
 using namespace dialogs;
 
@@ -61,6 +65,32 @@ void shoot(QDialog& dlg, const QString& name, const char* pack)
     devicetest::saveShot(dlg, name + u'_' + devicetest::packTag(pack));
 }
 
+// The work-mode list dropped down over the hardware dialog.
+void shootWorkModes(CSettingHW& dlg, const char* pack)
+{
+    auto* modes = support::findByControlId<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE);
+    ASSERT_NE(modes, nullptr);
+    modes->showPopup();
+    QWidget* list = modes->view()->window();
+    ASSERT_TRUE(QTest::qWaitFor([list] { return list->isVisible(); }, 2000));
+    const QRect dialog = dlg.frameGeometry();
+    const QRect popup = list->geometry();
+    QImage sheet(dialog.united(popup).size(), QImage::Format_RGB32);
+    sheet.fill(Qt::black);
+    QPainter p(&sheet);
+    const QPoint origin = dialog.united(popup).topLeft();
+    p.drawPixmap(dlg.geometry().topLeft() - origin, dlg.grab());
+    p.drawPixmap(popup.topLeft() - origin, list->grab());
+    p.end();
+    modes->hidePopup();
+    const QString dir = QString::fromLocal8Bit(qgetenv("TAVRELO_TEST_OUTPUT")) + "/dialogs";
+    EXPECT_TRUE(sheet.save(dir + "/hardware_workmodes_" + devicetest::packTag(pack) + ".png"));
+    // Every row shows whole.
+    for (int row = 0; row < modes->count(); ++row)
+        EXPECT_LE(modes->view()->fontMetrics().horizontalAdvance(modes->itemText(row)), modes->view()->width())
+            << devicetest::packTag(pack).toStdString() << " " << modes->itemText(row).toStdString();
+}
+
 } // namespace
 
 TEST(DeviceShots, EveryDialogInEveryLanguage)
@@ -84,6 +114,7 @@ TEST(DeviceShots, EveryDialogInEveryLanguage)
             CSettingHW dlg(core, screen);
             shoot(dlg, "hardware", pack);
             shootWritten(dlg, screen, CSettingHW::IDC_SEND, "hardware_written", pack);
+            shootWorkModes(dlg, pack);
         }
         {
             CSettingWan dlg(core, screen);
