@@ -610,26 +610,22 @@ void CEditor::contextMenuEvent(QContextMenuEvent* e)
     e->accept();
 }
 
-void CEditor::sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, tagItemData*))
+void CEditor::sendThrough(tagItemData* screen, tagItemData* link,
+                          int (*call)(CCore&, tagItemData*, const LinkSettings&))
 {
     if (!m_links || !m_links->runJob)
         return;
-    m_links->runJob([screen, link, call](CCore& core) {
-        // The link is borrowed for the one call, on the worker; the screen's
-        // own setting comes back after it, whatever the outcome.
-        tagItemData* saved = screen->Global.TargetScreen;
-        screen->Global.TargetScreen = link;
-        const int rc = call(core, screen);
-        screen->Global.TargetScreen = saved;
-        return rc;
+    // The link is taken here, for the one call: the screen keeps its own.
+    m_links->runJob([screen, over = m_core.GetSendLink(screen, link), call](CCore& core) {
+        return call(core, screen, over);
     });
 }
 
 namespace {
-int adjustTime(CCore& core, tagItemData* screen) { return core.SendAdjustTime(screen); }
-int resetController(CCore& core, tagItemData* screen) { return core.SendReset(screen); }
-int displayOn(CCore& core, tagItemData* screen) { return core.SendSwitch(screen, 1); }
-int displayOff(CCore& core, tagItemData* screen) { return core.SendSwitch(screen, 0); }
+int adjustTime(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendAdjustTime(screen, link); }
+int resetController(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendReset(screen, link); }
+int displayOn(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendSwitch(screen, 1, link); }
+int displayOff(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendSwitch(screen, 0, link); }
 } // namespace
 
 void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* other, int offset)

@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 #include <functional>
 
+struct LinkSettings;
+
 class CCore;
 class QLabel;
 class QMenu;
@@ -107,7 +109,7 @@ private:
     bool removeWithCanvas(tagItemData* node);
     // Deletes a node its canvas has released: map entries, the node, then its row.
     void dropNode(tagItemData* node);
-    void sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, tagItemData*));
+    void sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, tagItemData*, const LinkSettings&));
 
     void beginDrag(QTreeWidgetItem* item);
     void endDrag(QPoint pos);

@@ -358,14 +358,21 @@ int FrameCommands::sendScreenPrograms(tagItemData* screen)
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
+    return sendScreenPrograms(screen, m_core.GetSendLink(screen));
+}
+
+int FrameCommands::sendScreenPrograms(tagItemData* screen, const LinkSettings& link)
+{
+    if (CCore::IsRoot(screen) != 1)
+        return 0;
     if (m_core.GetValidChildNum(screen) == 0) {
         if (m_prompt.ask(m_prompt.owner()->windowTitle(), S(kStrClearPrograms)))
-            m_prompt.runJob([screen](CCore& core) { return core.SendClearProg(screen); });
+            m_prompt.runJob([screen, link](CCore& core) { return core.SendClearProg(screen, link); });
         return 0;
     }
     if (!checkScreenOverlap(screen) || !checkItemSizes(screen))
         return 0;
-    return m_prompt.runTask(dialogs::TASK_SEND_PROGRAMS, screen, 0);
+    return m_prompt.runTask(dialogs::TASK_SEND_PROGRAMS, screen, dialogs::SendLinkArgument(link));
 }
 
 bool FrameCommands::checkItemSizes(tagItemData* screen)
@@ -416,12 +423,9 @@ void FrameCommands::sendProgramsThrough(tagItemData* screen, tagItemData* linkSc
 {
     if (CCore::IsRoot(screen) != 1)
         return;
-    // The link is borrowed for this send; the screen's own setting (a stored
-    // broadcast, say) comes back after it.
-    tagItemData* const saved = screen->Global.TargetScreen;
-    screen->Global.TargetScreen = linkScreen;
-    sendScreenPrograms(screen);
-    screen->Global.TargetScreen = saved;
+    // The link is lent for this send alone: the screen keeps its own setting
+    // (a stored broadcast, say).
+    sendScreenPrograms(screen, m_core.GetSendLink(screen, linkScreen));
 }
 
 // ---- requests of other windows ----

@@ -13,6 +13,7 @@
 
 class CCore;
 class QWidget;
+struct LinkSettings;
 struct tagGlobalInfo;
 struct tagItemData;
 struct _tableOverlap;
@@ -78,8 +79,10 @@ public:
     // 1 when the command may go on (the access gate).
     int checkRights(unsigned id);
 
-    // The send road: 1 sent, 0 refused or asked away, 2 failed.
+    // The send road: 1 sent, 0 refused or asked away, 2 failed. Over the
+    // screen's own send link, or over the link given.
     int sendScreenPrograms(tagItemData* screen);
+    int sendScreenPrograms(tagItemData* screen, const LinkSettings& link);
     // False, after telling the operator which, when an item of the screen is
     // too large to go to a controller.
     bool checkItemSizes(tagItemData* screen);

@@ -740,7 +740,9 @@ void CMainFrame::actOnDeferredClose()
 int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
 {
     dialogs::CTaskDlg dlg(m_core, this);
-    if (!dlg.IsBusy())
+    if (task == dialogs::TASK_SEND_PROGRAMS && screen && arg)
+        dlg.SetTask(task, screen, *dialogs::SendLinkOf(arg));
+    else
         dlg.SetTask(task, screen ? reinterpret_cast<std::uintptr_t>(screen) : static_cast<std::uintptr_t>(arg));
     return countedJob([&dlg] { return dlg.exec(); });
 }

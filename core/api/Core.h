@@ -4,6 +4,7 @@
 #include "core/api/Callbacks.h"
 #include "core/api/Export.h"
 #include "core/api/ItemTypes.h"
+#include "core/api/LinkSettings.h"
 #include "core/api/Nodes.h"
 #include "core/api/Records.h"
 #include "core/api/TypeRecords.h"
@@ -155,10 +156,17 @@ public:
     // Requests to a screen's controller: 0 for a node that is not a screen,
     // else the bytes sent or a negative transfer result. Reads store the
     // answer in the screen only when it came.
+    // Reset, clear, switch and time go over the screen's send link
+    // (GetSendLink); the forms with a link go over that one, whose address
+    // they carry.
     int SendReset(tagItemData* screen);
+    int SendReset(tagItemData* screen, const LinkSettings& link);
     int SendClearProg(tagItemData* screen);
+    int SendClearProg(tagItemData* screen, const LinkSettings& link);
     int SendSwitch(tagItemData* screen, unsigned value);
+    int SendSwitch(tagItemData* screen, unsigned value, const LinkSettings& link);
     int SendAdjustTime(tagItemData* screen);   // the local time now, plus one second
+    int SendAdjustTime(tagItemData* screen, const LinkSettings& link);
     int SendAdjustTime(tagItemData* screen, unsigned time);
     int SendHardwareInfo(tagItemData* screen, int address);   // address 0: the screen's
     int SendIpInfo(tagItemData* screen, int address);
@@ -223,6 +231,8 @@ public:
     // controller: the last block's transfer result; 1 when no scene holds an
     // item (nothing is sent); 0 for a node that is not a screen or a refused compile.
     int SendPrograms(tagItemData* screen);
+    // The same over a link given by the caller (GetSendLink), in its colour order.
+    int SendPrograms(tagItemData* screen, const LinkSettings& link);
     // The first item of the node's screen whose content is larger than a
     // controller can be told of (more than 65,535 LEDs across or down with
     // its section); SendPrograms and SaveAsUSBFile refuse such a screen.
@@ -251,12 +261,12 @@ protected:
     int GetIgnorePortList(void* list) const;
     int GetValidPortList(void* list) const;
     int GetScreenScope(void* list) const;   // in the order added
-    // Binds a transport session to the screen's link (core/link).
-    SORVANE_LOCAL void SetCommInterface(tagItemData* screen, sorvane::link::CommSession* session);
+    // Binds a transport session to the link (core/link).
+    SORVANE_LOCAL void SetCommInterface(const LinkSettings& link, sorvane::link::CommSession* session);
 
 public:
     // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
-    // The link part of a screen, used to save, swap and restore a link.
+    // The link part of a screen, as the program keeps it with the screen's file.
     struct CommInfo {
         std::uint32_t Address;        // controller address (low byte)
         std::uint32_t SwapRedGreen;   // low byte
@@ -274,6 +284,15 @@ public:
     // still under the root, or null for every controller.
     tagItemData* GetSecondaryScreen(tagItemData* screen);
     int GetSecondaryCommInfo(tagItemData* screen, CommInfo* info);
+    // The screen's own link and address (the settings reads and writes go over).
+    static LinkSettings GetOwnLink(const tagItemData* screen);
+    // The link the screen's sends take: the link, address and colour order
+    // of the screen it sends through, or every controller (address 255, raw
+    // Ethernet to every MAC) on its own link. The second form as if it sent
+    // through `linkScreen` (null: itself; TARGET_SCREEN_NONE: every
+    // controller). The defaults for a node that is not a screen.
+    LinkSettings GetSendLink(tagItemData* screen);
+    LinkSettings GetSendLink(tagItemData* screen, tagItemData* linkScreen);
     // Returns the previous flag; 0 for a node that is not a screen.
     int SetSwapRedGreen(tagItemData* screen, int value);
 
@@ -332,12 +351,15 @@ private:
     // Gives the model its painters (the model does not know them).
     SORVANE_LOCAL static void InstallPainters();
     // ---- requests (core/link) ----
-    SORVANE_LOCAL int Request(tagItemData* screen, std::uint8_t address, std::uint8_t command,
-                              const std::uint8_t* data, std::uint32_t length, std::uint32_t flags,
-                              sorvane::link::CommSession& session);
-    // A request sent through the screen's link screen (or to every controller).
-    SORVANE_LOCAL int RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data,
-                                         std::uint32_t length, std::uint32_t flags);
+    // One block over the link, to the link's address, in the session given
+    // (which goes on from an earlier block of the same request).
+    SORVANE_LOCAL int Request(const LinkSettings& link, std::uint8_t command, const std::uint8_t* data,
+                              std::uint32_t length, std::uint32_t flags, sorvane::link::CommSession& session);
+    // The same in a session of its own.
+    SORVANE_LOCAL int RequestOver(const LinkSettings& link, std::uint8_t command, const std::uint8_t* data,
+                                  std::uint32_t length, std::uint32_t flags);
+    // The screen whose link a screen sends through when its link screen is `target`.
+    SORVANE_LOCAL tagItemData* LinkScreenOf(tagItemData* screen, tagItemData* target) const;
     // The core's own layers and its tests reach the lists and the root here.
     friend struct sorvane::model::CoreAccess;
     // ---- list members (core/link) ----

@@ -56,16 +56,14 @@ namespace sorvane::link {
 void CreateCommSession(CommSession& s, std::uint8_t address, std::uint32_t timeoutMs, CoreCallBack callback)
 {
     DestroyCommSession(s);
-    s.mode = COMM_SERIAL;
     s.address = address;
     s.capacity = kWorkBufferSize;
     s.timeout = timeoutMs;
     s.work = std::make_unique<std::uint8_t[]>(kWorkBufferSize);
     s.replyLength = 0;
     s.replyReceived = 0;
-    s.portName = QStringLiteral("COM1");
-    s.baudRate = 115200;
-    s.transport = MakeSerialLink(s, false);
+    // No link until the session is bound to one.
+    s.transport.reset();
     s.callback = callback;
     if (platform::AutoResetEvent* cancel = CancelEvent())
         cancel->reset();
@@ -110,36 +108,46 @@ void resetForLink(CommSession& s)
 
 namespace sorvane::link {
 
-void SetCommSessionSerial(CommSession& s, const QString& portName, std::uint32_t baudRate)
+void BindCommSession(CommSession& s, const LinkTarget& target)
 {
     resetForLink(s);
-    s.mode = COMM_SERIAL;
-    s.portName = portName;
-    s.baudRate = baudRate;
-    s.transport = MakeSerialLink(s, true);
+    // A mode without a link leaves the session unbound: its requests do not open.
+    s.transport.reset();
+    switch (target.mode) {
+    case COMM_SERIAL: s.transport = MakeSerialLink(s, target); break;
+    case COMM_ETHERNET: s.transport = MakeEthernetLink(s, target); break;
+    case COMM_NETWORK: s.transport = MakeTcpLink(s, target); break;
+    default: break;
+    }
+}
+
+void SetCommSessionSerial(CommSession& s, const QString& portName, std::uint32_t baudRate)
+{
+    LinkTarget t;
+    t.mode = COMM_SERIAL;
+    t.portName = portName;
+    t.baudRate = baudRate;
+    BindCommSession(s, t);
 }
 
 void SetCommSessionEthernet(CommSession& s, const QByteArray& adapterName, const std::uint8_t* mac)
 {
-    resetForLink(s);
-    s.mode = COMM_ETHERNET;
-    s.adapterName = adapterName;
+    LinkTarget t;
+    t.mode = COMM_ETHERNET;
+    t.adapterName = adapterName;
     if (mac)
-        std::memcpy(s.dstMac, mac, 6);
-    else
-        std::memset(s.dstMac, 0xFF, 6);
-    s.captureLength = 1024;
-    s.transport = MakeEthernetLink(s);
+        std::memcpy(t.mac.data(), mac, t.mac.size());
+    BindCommSession(s, t);
 }
 
 void SetCommSessionNetwork(CommSession& s, const QByteArray& host, std::uint16_t port, std::uint32_t hostIsName)
 {
-    resetForLink(s);
-    s.mode = COMM_NETWORK;
-    s.host = host;
-    s.port = port;
-    s.hostIsName = hostIsName;
-    s.transport = MakeTcpLink(s);
+    LinkTarget t;
+    t.mode = COMM_NETWORK;
+    t.host = host;
+    t.port = port;
+    t.hostIsName = hostIsName != 0;
+    BindCommSession(s, t);
 }
 
 } // namespace sorvane::link

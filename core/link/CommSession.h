@@ -1,10 +1,12 @@
 #pragma once
 // The transport session of one controller request: it owns its link
-// (serial port, capture adapter, TCP connection or USB-stick file), chosen
-// once when it is bound and opened for one transfer at a time; it sends a
-// block in frames, checks the replies and reports progress. Only raw Ethernet keeps something between the blocks of one
-// session: its capture, a local matter the controller never sees. Sessions
-// live on the stack of the thread that makes the request and are not copyable.
+// (serial port, capture adapter, TCP connection or USB-stick file), made
+// once when it is bound, on settings it keeps for itself, and opened for one
+// transfer at a time; it sends a block in frames, checks the replies and
+// reports progress. Only raw Ethernet keeps something between the blocks of
+// one session: its capture, a local matter the controller never sees.
+// Sessions live on the stack of the thread that makes the request and are
+// not copyable.
 #include "core/link/Adapters.h"
 #include "core/link/Frame.h"
 #include "core/api/Core.h"
@@ -21,6 +23,20 @@
 namespace sorvane::link {
 
 struct CommSession;
+
+// Where a session's link goes: built once when the session is bound and
+// kept by the link made for it, which never reads its settings back from
+// the session.
+struct LinkTarget {
+    std::uint32_t mode = COMM_SERIAL;   // CommMode
+    QString portName;                   // serial
+    std::uint32_t baudRate = 115200;    // serial; also what an upgrade request carries
+    QByteArray adapterName;             // raw Ethernet: the capture device
+    std::array<std::uint8_t, 6> mac{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};   // raw Ethernet: the controller
+    QByteArray host;                    // network: a dotted address or a name
+    std::uint16_t port = 0;
+    bool hostIsName = false;
+};
 
 // What a session sends over, chosen once when the session is bound to its
 // link: a serial port, a capture adapter, a TCP host or a USB-stick file.
@@ -42,7 +58,6 @@ struct CommSession {
     CommSession(const CommSession&) = delete;
     CommSession& operator=(const CommSession&) = delete;
 
-    std::uint32_t mode = COMM_SERIAL;
     std::uint8_t address = 255;
     std::vector<std::uint8_t> request;      // the block a command builder fills
     std::uint32_t capacity = 0;             // of the work buffer
@@ -55,21 +70,15 @@ struct CommSession {
     // the last received frame (at most 572 bytes).
     std::array<std::uint8_t, kReceiveAreaSize> receive{};
     std::uint32_t receiveLength = 0;
-    QString portName = QStringLiteral("COM1");
-    std::uint32_t baudRate = 115200;
-    QByteArray adapterName;
-    std::uint8_t dstMac[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    int captureLength = 1024;
     // Raw Ethernet: the capture the session's blocks share, opened by the
     // first block on `captureAdapter` and closed with the session.
     CapturePair capture;
     QByteArray captureAdapter;
-    std::uint32_t hostIsName = 0;
-    QByteArray host;
-    std::uint16_t port = 0;
     QString filePath;
     QString fileMode = QStringLiteral("wb+");
-    std::unique_ptr<Transport> transport;   // made by the Set... and Create... calls below
+    // Made by binding the session (BindCommSession) or by CreateFileSession;
+    // none before, and a request of an unbound session does not open.
+    std::unique_ptr<Transport> transport;
     CoreCallBack callback = nullptr;
 
     void report(unsigned cmd, unsigned event, std::uintptr_t value = 0) const
@@ -89,15 +98,18 @@ void CreateFileSession(CommSession& session, const QString& path, CoreCallBack c
 // Frees the request and work buffers and closes the session's capture.
 void DestroyCommSession(CommSession& session);
 
-// The session's capture on its adapter, opened on first use; frames that
+// The session's capture on `adapter`, opened on first use; frames that
 // came before this call are dropped, so a block sees only what answers it.
 // Null when the adapter cannot be opened.
-CapturePair* SessionCapture(CommSession& session);
+CapturePair* SessionCapture(CommSession& session, const QByteArray& adapter);
 // Closes the session's capture (after it failed), so the next block opens anew.
 void DropSessionCapture(CommSession& session);
 
+// Binds the session to a link on `target`: frees the request, clears the
+// reply and makes the link of the target's mode (none for another mode).
+void BindCommSession(CommSession& session, const LinkTarget& target);
+// The same for each mode. A null MAC means every controller (FF FF FF FF FF FF).
 void SetCommSessionSerial(CommSession& session, const QString& portName, std::uint32_t baudRate);
-// A null MAC means every controller (FF FF FF FF FF FF).
 void SetCommSessionEthernet(CommSession& session, const QByteArray& adapterName, const std::uint8_t* mac);
 void SetCommSessionNetwork(CommSession& session, const QByteArray& host, std::uint16_t port, std::uint32_t hostIsName);
 
@@ -114,5 +126,6 @@ constexpr int kConnectTimeout = 5000;
 constexpr int kConnectAttempts = 4;
 constexpr int kSerialSettle = 20;
 constexpr int kSerialDrain = 1;
+constexpr int kCaptureLength = 1024;
 
 } // namespace sorvane::link

@@ -3,7 +3,6 @@
 
 #include "core/api/Callbacks.h"
 #include "core/link/CommSession.h"
-#include "core/api/LinkSwap.h"
 #include "core/api/Core.h"
 #include "core/api/SettingLimits.h"
 #include "core/api/WorkMode.h"
@@ -216,29 +215,34 @@ std::uint32_t ControllerTimeNow()
 
 // ---- CCore requests ----
 
-void CCore::SetCommInterface(tagItemData* screen, CommSession* session)
+void CCore::SetCommInterface(const LinkSettings& link, CommSession* session)
 {
-    if (!session || !isScreen(screen))
+    if (!session)
         return;
-    const tagGlobalInfo& g = screen->Global;
-    switch (g.CommType) {
+    LinkTarget target;
+    target.mode = link.Mode;
+    switch (link.Mode) {
     case COMM_SERIAL:
-        SetCommSessionSerial(*session, GetSerialPortName(static_cast<int>(g.SerialPort)), g.BaudRate);
+        target.portName = GetSerialPortName(static_cast<int>(link.SerialPort));
+        target.baudRate = link.BaudRate;
         break;
     case COMM_ETHERNET:
-        SetCommSessionEthernet(*session, GetAdapterName(static_cast<int>(g.AdapterIndex)), g.DstMAC);
+        target.adapterName = GetAdapterName(static_cast<int>(link.AdapterIndex));
+        std::memcpy(target.mac.data(), link.DstMAC, target.mac.size());
         break;
     case COMM_NETWORK:
-        SetCommSessionNetwork(*session, QByteArray(g.Host, static_cast<int>(strnlen(g.Host, sizeof g.Host))),
-                              g.HostPort, g.HostKind);
+        target.host = QByteArray(link.Host, static_cast<int>(strnlen(link.Host, sizeof link.Host)));
+        target.port = link.HostPort;
+        target.hostIsName = link.HostKind != 0;
         break;
     default:
         break;
     }
+    BindCommSession(*session, target);
 }
 
-int CCore::Request(tagItemData* screen, std::uint8_t address, std::uint8_t command, const std::uint8_t* data,
-                   std::uint32_t length, std::uint32_t flags, CommSession& session)
+int CCore::Request(const LinkSettings& link, std::uint8_t command, const std::uint8_t* data, std::uint32_t length,
+                   std::uint32_t flags, CommSession& session)
 {
     // Nothing thrown leaves the library: memory that cannot be had ends the
     // request as a link that could not be opened.
@@ -246,8 +250,8 @@ int CCore::Request(tagItemData* screen, std::uint8_t address, std::uint8_t comma
         // A session that carried an earlier read of the same request goes on
         // as it is: making it again would clear a cancel given meanwhile.
         if (!session.work)
-            CreateCommSession(session, address, kRequestTimeout, m_commCallBack);
-        SetCommInterface(screen, &session);
+            CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
+        SetCommInterface(link, &session);
         session.request.assign(data, data + length);
         return session.sendRequest(command, flags);
     } catch (...) {
@@ -255,15 +259,11 @@ int CCore::Request(tagItemData* screen, std::uint8_t address, std::uint8_t comma
     }
 }
 
-int CCore::RequestThroughLink(tagItemData* screen, std::uint8_t command, const std::uint8_t* data,
-                              std::uint32_t length, std::uint32_t flags)
+int CCore::RequestOver(const LinkSettings& link, std::uint8_t command, const std::uint8_t* data,
+                       std::uint32_t length, std::uint32_t flags)
 {
-    // Every link field is kept aside and put back, including those the link
-    // record does not carry (the other mode's settings, the host), so a send
-    // through another screen never changes this screen's own settings.
-    const LinkSwap swap(*this, screen, GetSecondaryScreen(screen));
     CommSession session;
-    return Request(screen, screen->Global.ID, command, data, length, flags, session);
+    return Request(link, command, data, length, flags, session);
 }
 
 namespace {
@@ -274,25 +274,44 @@ std::array<std::uint8_t, 4> word(std::uint32_t v)
     bytes::put32(w.data(), 0, v);
     return w;
 }
-std::uint8_t sessionAddress(const tagItemData* screen, int address)
+// The screen's own link, to `address` when it is not 0.
+LinkSettings ownLinkTo(const tagItemData* screen, int address)
 {
-    return address != 0 ? static_cast<std::uint8_t>(address) : screen->Global.ID;
+    LinkSettings link = CCore::GetOwnLink(screen);
+    if (address != 0)
+        link.Address = static_cast<std::uint8_t>(address);
+    return link;
 }
 }  // namespace
 
 int CCore::SendReset(tagItemData* screen)
 {
-    return isScreen(screen) ? RequestThroughLink(screen, TOS_RESET, kZeros, 4, REPLY_FRAME) : 0;
+    return isScreen(screen) ? SendReset(screen, GetSendLink(screen)) : 0;
+}
+
+int CCore::SendReset(tagItemData* screen, const LinkSettings& link)
+{
+    return isScreen(screen) ? RequestOver(link, TOS_RESET, kZeros, 4, REPLY_FRAME) : 0;
 }
 
 int CCore::SendClearProg(tagItemData* screen)
 {
-    return isScreen(screen) ? RequestThroughLink(screen, TOS_CLEARPROG, kZeros, 4, 0) : 0;
+    return isScreen(screen) ? SendClearProg(screen, GetSendLink(screen)) : 0;
+}
+
+int CCore::SendClearProg(tagItemData* screen, const LinkSettings& link)
+{
+    return isScreen(screen) ? RequestOver(link, TOS_CLEARPROG, kZeros, 4, 0) : 0;
 }
 
 int CCore::SendSwitch(tagItemData* screen, unsigned value)
 {
-    return isScreen(screen) ? RequestThroughLink(screen, TOS_SWITCH, word(value).data(), 4, 0) : 0;
+    return isScreen(screen) ? SendSwitch(screen, value, GetSendLink(screen)) : 0;
+}
+
+int CCore::SendSwitch(tagItemData* screen, unsigned value, const LinkSettings& link)
+{
+    return isScreen(screen) ? RequestOver(link, TOS_SWITCH, word(value).data(), 4, 0) : 0;
 }
 
 int CCore::SendAdjustTime(tagItemData* screen)
@@ -300,9 +319,14 @@ int CCore::SendAdjustTime(tagItemData* screen)
     return isScreen(screen) ? SendAdjustTime(screen, ControllerTimeNow()) : 0;
 }
 
+int CCore::SendAdjustTime(tagItemData* screen, const LinkSettings& link)
+{
+    return isScreen(screen) ? RequestOver(link, TOS_SETTIME, word(ControllerTimeNow()).data(), 4, 0) : 0;
+}
+
 int CCore::SendAdjustTime(tagItemData* screen, unsigned time)
 {
-    return isScreen(screen) ? RequestThroughLink(screen, TOS_SETTIME, word(time).data(), 4, 0) : 0;
+    return isScreen(screen) ? RequestOver(GetSendLink(screen), TOS_SETTIME, word(time).data(), 4, 0) : 0;
 }
 
 int CCore::SendHardwareInfo(tagItemData* screen, int address)
@@ -311,8 +335,7 @@ int CCore::SendHardwareInfo(tagItemData* screen, int address)
         return 0;
     std::uint8_t block[kHardwareBlockSize];
     BuildHardwareBlock(screen->Global, block);
-    CommSession session;
-    return Request(screen, sessionAddress(screen, address), TOS_HWCONFIG, block, sizeof block, 0, session);
+    return RequestOver(ownLinkTo(screen, address), TOS_HWCONFIG, block, sizeof block, 0);
 }
 
 int CCore::SendIpInfo(tagItemData* screen, int address)
@@ -321,8 +344,7 @@ int CCore::SendIpInfo(tagItemData* screen, int address)
         return 0;
     std::uint8_t block[kIpBlockSize];
     BuildIpBlock(screen->Global, block);
-    CommSession session;
-    return Request(screen, sessionAddress(screen, address), TOS_IPCONFIG, block, sizeof block, 0, session);
+    return RequestOver(ownLinkTo(screen, address), TOS_IPCONFIG, block, sizeof block, 0);
 }
 
 int CCore::SendWifiInfo(tagItemData* screen, int address)
@@ -331,8 +353,7 @@ int CCore::SendWifiInfo(tagItemData* screen, int address)
         return 0;
     std::uint8_t block[kWifiBlockSize];
     BuildWifiBlock(screen->Global, block);
-    CommSession session;
-    return Request(screen, sessionAddress(screen, address), TOS_WIFICONFIG, block, sizeof block, 0, session);
+    return RequestOver(ownLinkTo(screen, address), TOS_WIFICONFIG, block, sizeof block, 0);
 }
 
 namespace {
@@ -381,8 +402,9 @@ int CCore::RetrieveRemoteVer(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
+    const LinkSettings link = GetOwnLink(screen);
     return readBlock(screen->Global, TOS_READVER, VersionAnswerAllowed, ApplyVersionAnswer,
-                     [&](CommSession& s, std::uint8_t c) { return Request(screen, screen->Global.ID, c, kZeros, 4, REPLY_FRAME, s); });
+                     [&](CommSession& s, std::uint8_t c) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); });
 }
 
 int CCore::RetrieveHardwareInfo(tagItemData* screen)
@@ -393,12 +415,13 @@ int CCore::RetrieveHardwareInfo(tagItemData* screen)
         // Both reads share one session, so a cancel during the first one stops
         // the second. The screen takes both answers together, or neither.
         CommSession session;
+        const LinkSettings link = GetOwnLink(screen);
         std::vector<std::uint8_t> version, hardware;
-        int rc = Request(screen, screen->Global.ID, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
+        int rc = Request(link, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
         rc = takeAnswer(rc, session, TOS_READVER, VersionAnswerAllowed, version);
         if (rc < 0)
             return rc;
-        rc = Request(screen, screen->Global.ID, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
+        rc = Request(link, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
         rc = takeAnswer(rc, session, TOS_HWREADCFG, HardwareAnswerAllowed, hardware);
         if (rc < 0 || hardware.empty())
             return rc;
@@ -412,24 +435,25 @@ int CCore::RetrieveIpInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
+    const LinkSettings link = GetOwnLink(screen);
     return readBlock(screen->Global, TOS_IPREADCFG, IpAnswerAllowed, ApplyIpAnswer,
-                     [&](CommSession& s, std::uint8_t c) { return Request(screen, screen->Global.ID, c, kZeros, 4, REPLY_FRAME, s); });
+                     [&](CommSession& s, std::uint8_t c) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); });
 }
 
 int CCore::RetrieveWifiInfo(tagItemData* screen)
 {
     if (!isScreen(screen))
         return 0;
+    const LinkSettings link = GetOwnLink(screen);
     return readBlock(screen->Global, TOS_WIFIREADCFG, WifiAnswerAllowed, ApplyWifiAnswer,
-                     [&](CommSession& s, std::uint8_t c) { return Request(screen, screen->Global.ID, c, kZeros, 4, REPLY_FRAME, s); });
+                     [&](CommSession& s, std::uint8_t c) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); });
 }
 
 int CCore::SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length)
 {
     if (!isScreen(screen) || (!data && length))
         return 0;
-    CommSession session;
-    return Request(screen, screen->Global.ID, code, data, length, REPLY_ACK_LAST, session);
+    return RequestOver(GetOwnLink(screen), code, data, length, REPLY_ACK_LAST);
 }
 
 unsigned CCore::PCToRemoteTime(const SYSTEMTIME& t) const

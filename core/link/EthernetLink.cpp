@@ -26,18 +26,18 @@ public:
     bool streams() const override { return true; }
     int stream(const std::uint8_t* data, std::uint32_t length) override
     {
-        return EthernetSendUpgradeStream(m_session, data, length);
+        return EthernetSendUpgradeStream(m_session, m_target, data, length);
     }
 
     int open(std::uint8_t command) override
     {
-        m_capture = SessionCapture(m_session);
+        m_capture = SessionCapture(m_session, m_target.adapterName);
         if (!m_capture) {
             m_session.report(command, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(u"Adapter"));
             return COMM_E_OPEN;
         }
         std::uint8_t mac8[8];
-        QueryAdapterMac(m_session.adapterName.constData(), mac8);
+        QueryAdapterMac(m_target.adapterName.constData(), mac8);
         std::memcpy(m_ownMac, mac8, 6);
         m_index = 0;
         return COMM_OK;
@@ -48,7 +48,7 @@ public:
 
     std::size_t writePrefix(std::uint8_t* area, std::size_t payloadLength) override
     {
-        WriteLinkHeader(area, m_session.dstMac, m_ownMac, kKindRequest, static_cast<std::uint16_t>(payloadLength),
+        WriteLinkHeader(area, m_target.mac.data(), m_ownMac, kKindRequest, static_cast<std::uint16_t>(payloadLength),
                         m_index);
         return kLinkHeaderSize;
     }
@@ -70,7 +70,7 @@ public:
                    const platform::Deadline& deadline) override
     {
         EthernetFilter filter;
-        std::memcpy(filter.controllerMac, m_session.dstMac, 6);
+        std::memcpy(filter.controllerMac, m_target.mac.data(), 6);
         filter.address = m_session.address;
         filter.command = command;
         filter.sequence = m_sequence;
@@ -149,16 +149,16 @@ private:
 
 namespace sorvane::link {
 
-CapturePair* SessionCapture(CommSession& session)
+CapturePair* SessionCapture(CommSession& session, const QByteArray& adapter)
 {
     CapturePair& pair = session.capture;
     const int timeout = static_cast<int>(session.timeout);
-    if (pair.handle && (session.captureAdapter != session.adapterName || pair.timeout != timeout))
+    if (pair.handle && (session.captureAdapter != adapter || pair.timeout != timeout))
         DropSessionCapture(session);
     if (!pair.handle) {
-        if (!OpenCapture(pair, session.adapterName.constData(), session.captureLength, timeout))
+        if (!OpenCapture(pair, adapter.constData(), kCaptureLength, timeout))
             return nullptr;
-        session.captureAdapter = session.adapterName;
+        session.captureAdapter = adapter;
         return &pair;
     }
     // A fresh capture would not hold what came before this block (late
@@ -171,7 +171,7 @@ CapturePair* SessionCapture(CommSession& session)
         r = NextCapturedFrame(pair, &data, &length, now);
     if (r < 0) {
         DropSessionCapture(session);
-        return OpenCapture(pair, session.adapterName.constData(), session.captureLength, timeout) ? &pair : nullptr;
+        return OpenCapture(pair, adapter.constData(), kCaptureLength, timeout) ? &pair : nullptr;
     }
     return &pair;
 }
@@ -183,9 +183,9 @@ void DropSessionCapture(CommSession& session)
     session.captureAdapter.clear();
 }
 
-std::unique_ptr<Link> MakeEthernetLink(CommSession& session)
+std::unique_ptr<Link> MakeEthernetLink(CommSession& session, const LinkTarget& target)
 {
-    return std::make_unique<EthernetLink>(session);
+    return std::make_unique<EthernetLink>(session, target);
 }
 
 } // namespace sorvane::link

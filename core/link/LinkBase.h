@@ -5,15 +5,18 @@
 #include "core/link/Frame.h"
 
 #include <memory>
+#include <utility>
 
 namespace platform { class Deadline; }
 
 namespace sorvane::link {
 
-// A link is opened and closed again for every block of its session.
+// A link is opened and closed again for every block of its session. It
+// goes where its target says; the session gives it the address, the
+// time-out, the buffers and the receiver of its reports.
 class Link : public Transport {
 public:
-    explicit Link(CommSession& session) : m_session(session) {}
+    Link(CommSession& session, LinkTarget target) : m_session(session), m_target(std::move(target)) {}
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
@@ -47,6 +50,7 @@ public:
 
 protected:
     CommSession& m_session;
+    const LinkTarget m_target;
     std::uint32_t m_sequence = 0;
 };
 
@@ -68,10 +72,9 @@ int RunTransfer(CommSession& session, Link& link, std::uint8_t command, const st
 // True (and the event consumed) when the cancel event was set.
 bool CancelRequested();
 
-// The links of a session, on the settings it holds; not yet open. A serial
-// link without stream is the one a session has before it is bound.
-std::unique_ptr<Link> MakeSerialLink(CommSession& session, bool withStream);
-std::unique_ptr<Link> MakeEthernetLink(CommSession& session);
-std::unique_ptr<Link> MakeTcpLink(CommSession& session);
+// The links of a session, each on its own copy of the target; not yet open.
+std::unique_ptr<Link> MakeSerialLink(CommSession& session, const LinkTarget& target);
+std::unique_ptr<Link> MakeEthernetLink(CommSession& session, const LinkTarget& target);
+std::unique_ptr<Link> MakeTcpLink(CommSession& session, const LinkTarget& target);
 
 } // namespace sorvane::link

@@ -2,7 +2,6 @@
 #include "core/link/CommSession.h"
 #include "core/link/Commands.h"
 #include "core/link/LinkBase.h"
-#include "core/api/LinkSwap.h"
 #include "core/link/ProgramTransfer.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
@@ -75,11 +74,17 @@ namespace sorvane::link {
 
 int SendProgramBlocks(CommSession& session, tagItemData* node)
 {
+    const tagItemData* screen = GetScreenOf(node);
+    return screen ? SendProgramBlocks(session, node, screen->Global.SwapRedGreen != 0) : 0;
+}
+
+int SendProgramBlocks(CommSession& session, tagItemData* node, bool swapRedGreen)
+{
     tagItemData* screen = GetScreenOf(node);
     if (!screen)
         return 0;
     CompiledScope scope{screen};
-    if (!CContentCompiler::Compile(screen))
+    if (!CContentCompiler::Compile(screen, swapRedGreen))
         return compileCancelled(session, CBE_CANCELLED) ? int(COMM_E_CANCELLED) : 0;
     int rc = 0;
     for (std::size_t i = 0; i < std::size(kBlocks); ++i) {
@@ -143,14 +148,20 @@ int CCore::SendPrograms(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
+    return SendPrograms(screen, GetSendLink(screen));
+}
+
+int CCore::SendPrograms(tagItemData* screen, const LinkSettings& link)
+{
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return 0;
     if (GetValidChildNum(screen) == 0)
         return 1;
     try {
-        LinkSwap swap(*this, screen, GetSecondaryScreen(screen));
         CommSession session;
-        CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
-        SetCommInterface(screen, &session);
-        return SendProgramBlocks(session, screen);
+        CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
+        SetCommInterface(link, &session);
+        return SendProgramBlocks(session, screen, link.SwapRedGreen != 0);
     } catch (...) {
         CContentCompiler::FreeBuffers(screen);
         return 0;

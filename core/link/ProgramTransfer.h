@@ -14,8 +14,10 @@ struct CommSession;
 // only the program data asks for an acknowledgement. Returns the last
 // block's result, 0 when compiling is refused, -6 (reported as a cancel of
 // the page map) when a cancel stopped the compile. The compiled buffers are
-// freed however it ends.
+// freed however it ends. Red and green are swapped as the screen's flag
+// says, or as the link it is sent over says.
 int SendProgramBlocks(CommSession& session, tagItemData* node);
+int SendProgramBlocks(CommSession& session, tagItemData* node, bool swapRedGreen);
 // The same into the session's file without pauses: 10 when compiling is
 // refused, -6 when a cancel stopped it; a block is written only after the previous one was (result 0).
 int WriteProgramBlocks(CommSession& session, tagItemData* node);

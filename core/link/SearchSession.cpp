@@ -32,17 +32,16 @@ public:
         }
         CommSession session;
         CreateCommSession(session, address, kProbeTimeout, nullptr);
-        switch (link.mode) {
-        case COMM_SERIAL:
-            SetCommSessionSerial(session, link.portName, link.baudRate);
-            break;
-        case COMM_ETHERNET:
-            SetCommSessionEthernet(session, link.deviceName, link.mac);
-            break;
-        default:
-            SetCommSessionNetwork(session, link.host, link.port, link.hostIsName ? 1 : 0);
-            break;
-        }
+        LinkTarget target;
+        target.mode = link.mode == COMM_SERIAL || link.mode == COMM_ETHERNET ? link.mode : std::uint32_t(COMM_NETWORK);
+        target.portName = link.portName;
+        target.baudRate = link.baudRate;
+        target.adapterName = link.deviceName;
+        std::memcpy(target.mac.data(), link.mac, target.mac.size());
+        target.host = link.host;
+        target.port = link.port;
+        target.hostIsName = link.hostIsName;
+        BindCommSession(session, target);
         session.request.assign(4, 0);
         reply.result = session.sendRequest(kProbeCommand, replyFrame ? REPLY_FRAME : REPLY_ONE_BYTE);
         if (reply.result <= 0)

@@ -20,27 +20,27 @@ namespace {
 
 class SerialLink final : public StreamLink {
 public:
-    SerialLink(CommSession& session, bool withStream) : StreamLink(session), m_withStream(withStream) {}
+    using StreamLink::StreamLink;
     ~SerialLink() override { close(); }
 
     LinkKind kind() const override { return LinkKind::Serial; }
-    bool streams() const override { return m_withStream; }
+    bool streams() const override { return true; }
     int stream(const std::uint8_t* data, std::uint32_t length) override
     {
-        return m_withStream ? SerialSendUpgradeStream(m_session, *this, data, length) : COMM_E_OPEN;
+        return SerialSendUpgradeStream(m_session, *this, data, length);
     }
 
     int open(std::uint8_t command) override
     {
         m_unanswered = 0;
-        m_port.setPortName(SerialDevicePath(m_session.portName));
+        m_port.setPortName(SerialDevicePath(m_target.portName));
         const bool ok = m_port.open(QIODevice::ReadWrite)
-            && m_port.setBaudRate(static_cast<qint32>(m_session.baudRate))
+            && m_port.setBaudRate(static_cast<qint32>(m_target.baudRate))
             && m_port.setDataBits(QSerialPort::Data8) && m_port.setParity(QSerialPort::NoParity)
             && m_port.setStopBits(QSerialPort::OneStop) && m_port.setFlowControl(QSerialPort::NoFlowControl);
         if (!ok) {
             m_port.close();
-            m_session.report(command, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(m_session.portName.utf16()));
+            m_session.report(command, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(m_target.portName.utf16()));
             return COMM_E_OPEN;
         }
         // Modem lines are held off where the device has them (a
@@ -103,12 +103,12 @@ public:
         // adapter or a pseudo-terminal may report nothing queued while they
         // wait further on: allow the line time of all that went out since
         // the last answer, after waiting for the queue to drain.
-        const std::uint32_t line = SerialLineTimeMs(m_unanswered, m_session.baudRate);
+        const std::uint32_t line = SerialLineTimeMs(m_unanswered, m_target.baudRate);
         const platform::Deadline limit = platform::Deadline::after(static_cast<int>(m_session.timeout + line));
         const int fd = static_cast<int>(m_port.handle());
         int queued = 0;
         while (fd >= 0 && !limit.passed() && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0)
-            platform::sleepFor(static_cast<int>(std::max<std::uint32_t>(1, SerialLineTimeMs(queued, m_session.baudRate))));
+            platform::sleepFor(static_cast<int>(std::max<std::uint32_t>(1, SerialLineTimeMs(queued, m_target.baudRate))));
         return line;
     }
 
@@ -131,7 +131,6 @@ private:
 
     QSerialPort m_port;
     std::uint64_t m_unanswered = 0;   // bytes written since the last byte read
-    bool m_withStream;
 };
 
 }  // namespace
@@ -154,9 +153,9 @@ QString SerialDevicePath(const QString& portName)
     return QStringLiteral("/dev/") + portName;
 }
 
-std::unique_ptr<Link> MakeSerialLink(CommSession& session, bool withStream)
+std::unique_ptr<Link> MakeSerialLink(CommSession& session, const LinkTarget& target)
 {
-    return std::make_unique<SerialLink>(session, withStream);
+    return std::make_unique<SerialLink>(session, target);
 }
 
 } // namespace sorvane::link

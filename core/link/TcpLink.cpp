@@ -24,7 +24,10 @@ namespace {
 
 class TcpLink final : public StreamLink {
 public:
-    explicit TcpLink(CommSession& session) : StreamLink(session), m_hostText(QString::fromLocal8Bit(session.host)) {}
+    TcpLink(CommSession& session, const LinkTarget& target)
+        : StreamLink(session, target), m_hostText(QString::fromLocal8Bit(target.host))
+    {
+    }
     ~TcpLink() override { close(); }
 
     LinkKind kind() const override { return LinkKind::Tcp; }
@@ -41,7 +44,7 @@ public:
     bool streams() const override { return true; }
     int stream(const std::uint8_t* data, std::uint32_t length) override
     {
-        return TcpSendUpgradeStream(m_session, *this, data, length);
+        return TcpSendUpgradeStream(m_session, *this, m_target.host, data, length);
     }
 
     int open(std::uint8_t command) override { return openWith(command, kConnectAttempts); }
@@ -56,7 +59,7 @@ public:
         }
         sockaddr_in to{};
         to.sin_family = AF_INET;
-        to.sin_port = htons(m_session.port);
+        to.sin_port = htons(m_target.port);
         if (!resolve(to.sin_addr)) {
             close();
             return hostFailed(command);
@@ -152,8 +155,8 @@ private:
 
     bool resolve(in_addr& out) const
     {
-        const QByteArray& host = m_session.host;
-        if (m_session.hostIsName) {
+        const QByteArray& host = m_target.host;
+        if (m_target.hostIsName) {
             if (host.isEmpty())
                 return false;
             addrinfo hints{};
@@ -210,9 +213,9 @@ private:
 
 namespace sorvane::link {
 
-std::unique_ptr<Link> MakeTcpLink(CommSession& session)
+std::unique_ptr<Link> MakeTcpLink(CommSession& session, const LinkTarget& target)
 {
-    return std::make_unique<TcpLink>(session);
+    return std::make_unique<TcpLink>(session, target);
 }
 
 } // namespace sorvane::link

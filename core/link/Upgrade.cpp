@@ -28,6 +28,7 @@ constexpr int kStreamReadTimeout = 4000;   // serial: per answer byte
 constexpr int kUpgradePause = 1000;        // between the request and the stream
 constexpr std::uint8_t kUpgradeCommand = 20;
 constexpr std::uint8_t kFirmwareCommand = 24;
+constexpr std::uint32_t kLoaderBaudRate = 115200;
 // Serial and TCP: the session's link, one answer byte per record.
 class ByteStreamChannel : public UpgradeChannel {
 public:
@@ -76,13 +77,13 @@ public:
 
 class TcpChannel final : public ByteStreamChannel {
 public:
-    TcpChannel(CommSession& session, StreamLink& link) : ByteStreamChannel(session, link, kConnectTimeout)
+    TcpChannel(CommSession& session, StreamLink& link, const QByteArray& host)
+        : ByteStreamChannel(session, link, kConnectTimeout), m_host(QString::fromLocal8Bit(host))
     {
     }
 
     int open(CoreCallBack callback) override
     {
-        const QString host = QString::fromLocal8Bit(m_session.host);
         if (callback)
             callback(CBC_UPGRADE_STREAM, CBE_START, 0);
         // The stream names the host for every kind of open failure.
@@ -92,28 +93,34 @@ public:
         m_session.callback = own;
         if (r < 0) {
             if (callback)
-                callback(CBC_UPGRADE_STREAM, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(host.utf16()));
+                callback(CBC_UPGRADE_STREAM, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(m_host.utf16()));
             return COMM_E_OPEN;
         }
         if (callback)
             callback(CBC_UPGRADE_STREAM, CBE_START, 0);
         return 0;
     }
+
+private:
+    const QString m_host;   // named in the reports
 };
 
 // Raw Ethernet: each record in packets of at most 512 bytes behind a link
 // header of kind 3; the answer is a kind-3 frame from the controller.
 class EthernetChannel final : public UpgradeChannel {
 public:
-    explicit EthernetChannel(CommSession& session) : m_session(session), m_next(UpgradeRequestPackets()) {}
+    EthernetChannel(CommSession& session, const LinkTarget& target)
+        : m_session(session), m_target(target), m_next(UpgradeRequestPackets())
+    {
+    }
     ~EthernetChannel() override { close(); }
 
     int open(CoreCallBack callback) override
     {
         // The capture the request before the stream opened, when there was one.
-        m_capture = SessionCapture(m_session);
+        m_capture = SessionCapture(m_session, m_target.adapterName);
         if (!m_capture) {
-            const QString name = QString::fromLocal8Bit(m_session.adapterName);
+            const QString name = QString::fromLocal8Bit(m_target.adapterName);
             if (callback)
                 callback(CBC_UPGRADE_STREAM, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.utf16()));
             return COMM_E_OPEN;
@@ -121,7 +128,7 @@ public:
         if (callback)
             callback(CBC_UPGRADE_STREAM, CBE_START, 0);
         std::uint8_t mac8[8];
-        QueryAdapterMac(m_session.adapterName.constData(), mac8);
+        QueryAdapterMac(m_target.adapterName.constData(), mac8);
         std::memcpy(m_ownMac, mac8, 6);
         return 0;
     }
@@ -135,7 +142,7 @@ public:
         std::uint8_t packet[kLinkHeaderSize + kChunkSize];
         for (std::size_t at = 0; at < size; at += kChunkSize, ++index) {
             const std::size_t part = std::min(kChunkSize, size - at);
-            WriteLinkHeader(packet, m_session.dstMac, m_ownMac, kKindStream, static_cast<std::uint16_t>(part), index);
+            WriteLinkHeader(packet, m_target.mac.data(), m_ownMac, kKindStream, static_cast<std::uint16_t>(part), index);
             std::memcpy(packet + kLinkHeaderSize, record + at, part);
             if (!m_capture
                 || pcap_sendpacket(m_capture->handle, packet, static_cast<int>(kLinkHeaderSize + part)) != 0) {
@@ -162,7 +169,7 @@ public:
             if (got == 0)
                 return {sawFrame ? StreamAnswerKind::NoReply : StreamAnswerKind::Silence, 0};
             sawFrame = true;
-            if (length <= static_cast<int>(kEthPayload) || !IsFromController(frame, static_cast<std::size_t>(length), m_session.dstMac) || frame[kEthKind] != kKindStream)
+            if (length <= static_cast<int>(kEthPayload) || !IsFromController(frame, static_cast<std::size_t>(length), m_target.mac.data()) || frame[kEthKind] != kKindStream)
                 continue;
             return {StreamAnswerKind::Byte, frame[kEthPayload]};
         }
@@ -179,6 +186,7 @@ private:
     }
 
     CommSession& m_session;
+    const LinkTarget& m_target;   // the link's
     CapturePair* m_capture = nullptr;   // the session's
     std::uint8_t m_ownMac[6] = {};
     std::uint32_t m_base = 0;
@@ -207,15 +215,17 @@ int SerialSendUpgradeStream(CommSession& session, StreamLink& link, const std::u
     return RunUpgradeStream(channel, SerialStreamRules(), data, length, session.callback);
 }
 
-int TcpSendUpgradeStream(CommSession& session, StreamLink& link, const std::uint8_t* data, std::uint32_t length)
+int TcpSendUpgradeStream(CommSession& session, StreamLink& link, const QByteArray& host, const std::uint8_t* data,
+                         std::uint32_t length)
 {
-    TcpChannel channel(session, link);
+    TcpChannel channel(session, link, host);
     return RunUpgradeStream(channel, TcpStreamRules(), data, length, session.callback);
 }
 
-int EthernetSendUpgradeStream(CommSession& session, const std::uint8_t* data, std::uint32_t length)
+int EthernetSendUpgradeStream(CommSession& session, const LinkTarget& target, const std::uint8_t* data,
+                              std::uint32_t length)
 {
-    EthernetChannel channel(session);
+    EthernetChannel channel(session, target);
     return RunUpgradeStream(channel, EthernetStreamRules(), data, length, session.callback);
 }
 
@@ -242,9 +252,10 @@ int CCore::SendUpgrade(tagItemData* screen)
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
     return GuardedResult(0, [&]() -> int {
+        const LinkSettings link = GetOwnLink(screen);
         CommSession session;
-        CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
-        SetCommInterface(screen, &session);
+        CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
+        SetCommInterface(link, &session);
         session.replyReceived = 0;
         // The image is checked before the controller is put into its loader,
         // so a missing or damaged one leaves the controller as it was.
@@ -256,7 +267,8 @@ int CCore::SendUpgrade(tagItemData* screen)
             session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
             return COMM_E_REFUSED;
         }
-        const auto request = UpgradeRequestData(session.baudRate);
+        // The serial line's speed; the other links ask for the loader's own.
+        const auto request = UpgradeRequestData(link.Mode == COMM_SERIAL ? link.BaudRate : kLoaderBaudRate);
         session.request.assign(request.begin(), request.end());
         if (session.sendRequest(kUpgradeCommand, REPLY_ACK_LAST) < 0)
             return 0;
@@ -269,9 +281,10 @@ int CCore::SendUpgrade2(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
+    const LinkSettings link = GetOwnLink(screen);
     CommSession session;
-    CreateCommSession(session, screen->Global.ID, kRequestTimeout, m_commCallBack);
-    SetCommInterface(screen, &session);
+    CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
+    SetCommInterface(link, &session);
     session.replyReceived = 0;
     FirmwareLoad status = FirmwareLoad::NoImage;
     if (LoadFirmwareImage(session, screen, &status) == 0 && status != FirmwareLoad::Damaged)

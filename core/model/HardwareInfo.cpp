@@ -216,9 +216,11 @@ int CCore::SetCommInfo(tagItemData* screen, const CommInfo* info)
 
 tagItemData* CCore::GetSecondaryScreen(tagItemData* screen)
 {
-    if (!screen)
-        return nullptr;
-    tagItemData* target = screen->Global.TargetScreen;
+    return screen ? LinkScreenOf(screen, screen->Global.TargetScreen) : nullptr;
+}
+
+tagItemData* CCore::LinkScreenOf(tagItemData* screen, tagItemData* target) const
+{
     if (!target)
         return screen;
     if (target == TARGET_SCREEN_NONE)
@@ -241,6 +243,44 @@ int CCore::GetSecondaryCommInfo(tagItemData* screen, CommInfo* info)
     if (info->Mode == COMM_ETHERNET)
         info->BaudOrMac = info->MacHigh = 0xFFFFFFFFu;
     return 1;
+}
+
+LinkSettings CCore::GetOwnLink(const tagItemData* screen)
+{
+    LinkSettings link;
+    if (!isScreen(screen))
+        return link;
+    const tagGlobalInfo& g = screen->Global;
+    link.Mode = g.CommType;
+    link.Address = g.ID;
+    link.SwapRedGreen = g.SwapRedGreen;
+    link.SerialPort = g.SerialPort;
+    link.BaudRate = g.BaudRate;
+    link.AdapterIndex = g.AdapterIndex;
+    std::memcpy(link.DstMAC, g.DstMAC, sizeof link.DstMAC);
+    link.HostKind = g.HostKind;
+    std::memcpy(link.Host, g.Host, sizeof link.Host);
+    link.HostPort = g.HostPort;
+    return link;
+}
+
+LinkSettings CCore::GetSendLink(tagItemData* screen)
+{
+    return GetSendLink(screen, screen ? screen->Global.TargetScreen : nullptr);
+}
+
+LinkSettings CCore::GetSendLink(tagItemData* screen, tagItemData* linkScreen)
+{
+    if (!isScreen(screen))
+        return LinkSettings{};
+    if (const tagItemData* through = LinkScreenOf(screen, linkScreen))
+        return GetOwnLink(through);
+    // No screen to send through: every controller on the screen's own link.
+    LinkSettings link = GetOwnLink(screen);
+    link.Address = 255;
+    if (link.Mode == COMM_ETHERNET)
+        std::memset(link.DstMAC, 0xFF, sizeof link.DstMAC);
+    return link;
 }
 
 int CCore::SetSwapRedGreen(tagItemData* screen, int value)

@@ -26,6 +26,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <unordered_map>
 
 using namespace sorvane::model;
@@ -68,14 +69,14 @@ bool hasBorder(const tagItemData* node)
 }
 
 // How the screen's LEDs show a border's colours.
-render::LedQuantiser ledQuantiser(const tagItemData* screen)
+render::LedQuantiser ledQuantiser(const tagItemData* screen, bool swapRedGreen)
 {
     const ChannelThresholds t = ThresholdsFor(LookupWorkMode(screen->Global.Type).ColourCount, ColourThreshold());
     render::LedQuantiser q;
     q.Red = static_cast<int>(t.Red);
     q.Green = static_cast<int>(t.Green);
     q.Blue = static_cast<int>(t.Blue);
-    q.SwapRedGreen = screen->Global.SwapRedGreen != 0;
+    q.SwapRedGreen = swapRedGreen;
     return q;
 }
 
@@ -679,19 +680,25 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
 }
 
 namespace {
-int compileScreen(tagItemData* node);
-}
 
-int CContentCompiler::Compile(tagItemData* node)
+int compileScreen(tagItemData* node, std::optional<bool> swapRedGreen);
+
+int compile(tagItemData* node, std::optional<bool> swapRedGreen)
 {
     try {
-        return compileScreen(node);
+        return compileScreen(node, swapRedGreen);
     } catch (...) {
         // Out of memory on a large screen: nothing half-built is left behind.
-        FreeBuffers(node);
+        CContentCompiler::FreeBuffers(node);
         return 0;
     }
 }
+
+} // namespace
+
+int CContentCompiler::Compile(tagItemData* node) { return compile(node, std::nullopt); }
+
+int CContentCompiler::Compile(tagItemData* node, bool swapRedGreen) { return compile(node, swapRedGreen); }
 
 namespace {
 
@@ -754,7 +761,7 @@ private:
 };
 
 // The refusal rule and the screen's settings; false when it refuses.
-bool makeContext(tagItemData* node, Ctx& c)
+bool makeContext(tagItemData* node, std::optional<bool> swapRedGreen, Ctx& c)
 {
     c.screen = GetScreenOf(node);
     if (!c.screen)
@@ -764,7 +771,7 @@ bool makeContext(tagItemData* node, Ctx& c)
         return false;
     c.mode = g.Type;
     c.scan = g.ScanMode;
-    c.swap = g.SwapRedGreen != 0;
+    c.swap = swapRedGreen.value_or(g.SwapRedGreen != 0);
     c.screenH = g.Height;
     if (IsGlobalSceneNode(c.screen->FirstChild))
         c.global = c.screen->FirstChild;
@@ -817,7 +824,7 @@ std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
 // Schedules, borders and item headers.
 void buildDeviceRecords(const Ctx& c)
 {
-    const render::LedQuantiser leds = ledQuantiser(c.screen);
+    const render::LedQuantiser leds = ledQuantiser(c.screen, c.swap);
     forEachChild(c.screen, [&](tagItemData* scene) {
         auto& devices = slotOf(scene, slot::SceneDevices);
         if (scene->Scene.Schedule != 0)
@@ -966,10 +973,10 @@ void writeSceneRecords(const Ctx& c, const BlockLayout& data, const BlockLayout&
     }
 }
 
-int compileScreen(tagItemData* node)
+int compileScreen(tagItemData* node, std::optional<bool> swapRedGreen)
 {
     Ctx c;
-    const bool accepted = makeContext(node, c);
+    const bool accepted = makeContext(node, swapRedGreen, c);
     if (c.screen)
         freeSlots(c.screen);
     if (!accepted)

@@ -19,6 +19,9 @@ public:
     // held), with every slot of the screen freed. Content larger than its
     // preview picture is drawn again for its pages.
     static int Compile(tagItemData* node);
+    // The same with red and green swapped or not whatever the screen's flag
+    // says: programs sent over another screen's link take that screen's order.
+    static int Compile(tagItemData* node, bool swapRedGreen);
     // The first item of the node's screen whose content is larger than a
     // controller can be told of (page counts or size past the records'
     // 16-bit fields); Compile refuses such a screen. Null when there is none.

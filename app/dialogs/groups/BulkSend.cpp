@@ -1,18 +1,18 @@
 #include "app/dialogs/groups/BulkSend.h"
 
-#include "core/api/LinkSwap.h"
+#include "core/api/Core.h"
 
 namespace dialogs {
 
-BulkResult RunBulkSend(const QList<tagItemData*>& screens, const QList<int>& ticked, int mode, int source,
-                       const BulkTransfer& transfer)
+BulkResult RunBulkSend(CCore& core, const QList<tagItemData*>& screens, const QList<int>& ticked, int mode,
+                       int source, const BulkTransfer& transfer)
 {
     BulkResult r;
     if (mode == 0) {
         for (int i = 0; i < screens.size(); ++i) {
             if (!ticked.contains(i))
                 continue;
-            transfer(screens[i]);
+            transfer(screens[i], core.GetSendLink(screens[i]));
             r.sent = true;
         }
         return r;
@@ -31,9 +31,10 @@ BulkResult RunBulkSend(const QList<tagItemData*>& screens, const QList<int>& tic
             r.mismatch = c;
             return r;
         }
-        LinkSwap swap(s);
-        swap.takeWholeLinkOf(c);
-        transfer(s);
+        // Where C's own send goes; a C that sends through the source goes
+        // over its own link, since that is what the source stands in for.
+        tagItemData* through = c->Global.TargetScreen == s ? nullptr : c->Global.TargetScreen;
+        transfer(s, core.GetSendLink(c, through));
     }
     return r;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Sending programs to many controllers: each ticked screen its own, or the
-// programs of one source screen to every ticked screen's controller, the
-// source taking that screen's link for the one transfer.
+// programs of one source screen to every ticked screen's controller, over
+// the link that screen's own send would take, lent for the one transfer.
 #include <QList>
 #include <QString>
 #include <functional>
@@ -9,6 +9,7 @@
 #include "core/api/Nodes.h"
 
 class CCore;
+struct LinkSettings;
 struct tagItemData;
 
 namespace dialogs {
@@ -19,12 +20,13 @@ struct BulkResult {
     tagItemData* mismatch = nullptr;   // the screen of another size that stopped the run
 };
 
-// Runs one transfer of the screen's programs over its link (the task dialog).
-using BulkTransfer = std::function<void(tagItemData* screen)>;
+// Runs one transfer of the screen's programs over the link (the task dialog).
+using BulkTransfer = std::function<void(tagItemData* screen, const LinkSettings& link)>;
 
-// mode 0: every ticked screen sends its own; mode 1: the source's programs
-// go to every ticked screen in list order, stopping at one of another size.
-BulkResult RunBulkSend(const QList<tagItemData*>& screens, const QList<int>& ticked, int mode, int source,
-                       const BulkTransfer& transfer);
+// mode 0: every ticked screen sends its own over its send link; mode 1: the
+// source's programs go to every ticked screen in list order, stopping at one
+// of another size. No screen is written.
+BulkResult RunBulkSend(CCore& core, const QList<tagItemData*>& screens, const QList<int>& ticked, int mode,
+                       int source, const BulkTransfer& transfer);
 
 } // namespace dialogs

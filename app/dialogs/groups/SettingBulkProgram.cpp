@@ -26,9 +26,9 @@ CSettingBulkProgram::CSettingBulkProgram(CCore& core, QWidget* parent, QString i
     withId(this, IDD);
     setWindowTitle(dlgText(IDD, 0));
     if (!m_runner) {
-        m_runner = [this](QWidget* owner, tagItemData* screen) {
+        m_runner = [this](QWidget* owner, tagItemData* screen, const LinkSettings& link) {
             CTaskDlg task(m_core, owner);
-            task.SetTask(TASK_SEND_PROGRAMS, screen);
+            task.SetTask(TASK_SEND_PROGRAMS, screen, link);
             task.exec();
         };
     }
@@ -138,8 +138,10 @@ void CSettingBulkProgram::OnSend()
 {
     const QString caption = platform::langString(63015);
     const int mode = m_mode1->isChecked() ? 1 : 0;
-    const BulkResult r = RunBulkSend(m_list, TickedRows(m_targets), mode, m_sourceButtons->checkedId(),
-                                     [this](tagItemData* screen) { m_runner(this, screen); });
+    const BulkResult r = RunBulkSend(m_core, m_list, TickedRows(m_targets), mode, m_sourceButtons->checkedId(),
+                                     [this](tagItemData* screen, const LinkSettings& link) {
+                                         m_runner(this, screen, link);
+                                     });
     if (r.noSource) {
         controls::MessageBox::warning(this, caption, platform::langString(63019));
         return;

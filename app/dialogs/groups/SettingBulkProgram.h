@@ -34,7 +34,7 @@ public:
         IDC_FIRST_SOURCE = 10001,
     };
     // Runs the task dialog for one screen; tests may give their own.
-    using TaskRunner = std::function<void(QWidget* owner, tagItemData* screen)>;
+    using TaskRunner = std::function<void(QWidget* owner, tagItemData* screen, const LinkSettings& link)>;
 
     CSettingBulkProgram(CCore& core, QWidget* parent = nullptr, QString iniPath = DefaultGroupInfoPath(),
                         TaskRunner runner = {});

@@ -113,6 +113,15 @@ int CTaskDlg::SetTask(int kind, std::uintptr_t argument)
         return 0;
     m_kind = kind;
     m_argument = argument;
+    m_link.reset();
+    return 1;
+}
+
+int CTaskDlg::SetTask(int kind, tagItemData* screen, const LinkSettings& link)
+{
+    if (!SetTask(kind, screen))
+        return 0;
+    m_link = link;
     return 1;
 }
 
@@ -220,6 +229,7 @@ void CTaskDlg::RunTask()
     const bool nothing = NothingToSend(m_core, kind, m_argument.load());
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
                                       : kind == TASK_CALL        ? std::optional<int>(m_job(m_core))
+                                      : m_link                   ? RunTaskCallOver(m_core, kind, m_argument.load(), *m_link)
                                       : m_call                   ? m_call(m_core, kind, m_argument.load())
                                                                  : std::nullopt;
     if (result)

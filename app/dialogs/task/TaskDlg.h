@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -54,6 +55,9 @@ public:
     // Stores the task; 0 (and nothing changed) while a job runs.
     int SetTask(int kind, std::uintptr_t argument);
     int SetTask(int kind, tagItemData* screen) { return SetTask(kind, reinterpret_cast<std::uintptr_t>(screen)); }
+    // A send of the screen's programs over a link of the caller's (the
+    // link another screen lends it), made by the core's own call.
+    int SetTask(int kind, tagItemData* screen, const LinkSettings& link);
     void SetCoreCall(CoreCall call) { m_call = std::move(call); }
     // A job of the caller's (TASK_CALL): `call` runs on the worker and must
     // touch no widget; the run starts with the text `startText` (a string id,
@@ -128,6 +132,7 @@ private:
     std::atomic<int> m_cancelled{0};
     std::atomic<bool> m_closePending{false};
     std::atomic<std::uintptr_t> m_argument{0};
+    std::optional<LinkSettings> m_link;   // set before the worker starts
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
     Job m_job;

@@ -156,6 +156,14 @@ int ReadHardwarePass(CCore& core, int start, int pauseMs, const ReadPassHooks& h
     return failed ? 0 : 1;
 }
 
+std::optional<int> RunTaskCallOver(CCore& core, int kind, std::uintptr_t argument, const LinkSettings& link)
+{
+    tagItemData* screen = screenOf(argument);
+    if (kind == TASK_SEND_PROGRAMS && screen)
+        return core.SendPrograms(screen, link);
+    return RunTaskCall(core, kind, argument);
+}
+
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
 {
     tagItemData* screen = screenOf(argument);

@@ -12,6 +12,7 @@
 #include <optional>
 
 class CCore;
+struct LinkSettings;
 struct tagItemData;
 
 namespace dialogs {
@@ -53,6 +54,18 @@ unsigned StartTextId(int kind);
 // The core call of a kind, on the calling thread. None when the kind makes
 // no call (unknown kind, or a null screen for the kinds that take one).
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
+// The same with a send of programs over a link of the caller's; the other
+// kinds ignore it.
+std::optional<int> RunTaskCallOver(CCore& core, int kind, std::uintptr_t argument, const LinkSettings& link);
+
+// The third argument of a send of programs (Prompter::runTask) that goes
+// over a link of the caller's, who holds it until the modal run ends; 0
+// sends over the screen's own send link.
+inline std::intptr_t SendLinkArgument(const LinkSettings& link) { return reinterpret_cast<std::intptr_t>(&link); }
+inline const LinkSettings* SendLinkOf(std::intptr_t argument)
+{
+    return reinterpret_cast<const LinkSettings*>(argument);
+}
 
 // The pause after each screen's read, for the controller to settle.
 inline constexpr int kReadHardwarePauseMs = 350;

@@ -62,13 +62,14 @@ QString tipText(CMainFrame& f)
     return f.LastTip();
 }
 
-// Counts task runs instead of opening the task dialog.
-void countRuns(spine::FrameDialogs& frame, int& runs, std::function<void(tagItemData*)> onRun = {})
+// Counts task runs instead of opening the task dialog; a send shows the link it goes over.
+void countRuns(spine::FrameDialogs& frame, int& runs,
+               std::function<void(tagItemData*, const LinkSettings*)> onRun = {})
 {
-    frame.runTask = [&runs, onRun](QWidget*, int, tagItemData* screen, std::intptr_t) {
+    frame.runTask = [&runs, onRun](QWidget*, int task, tagItemData* screen, std::intptr_t arg) {
         ++runs;
         if (onRun)
-            onRun(screen);
+            onRun(screen, task == dialogs::TASK_SEND_PROGRAMS ? dialogs::SendLinkOf(arg) : nullptr);
         return 1;
     };
 }
@@ -455,12 +456,17 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     EXPECT_EQ(runs, 1);
 }
 
-TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
+TEST(SendPrograms, ToEveryControllerTheScreenKeepsItsOwnSetting)
 {
-    tagItemData* seen = reinterpret_cast<tagItemData*>(1);
+    std::optional<LinkSettings> seen;
+    tagItemData* during = reinterpret_cast<tagItemData*>(1);
     int runs = 0;
     support::SeamScope seams;
-    countRuns(seams.frame(), runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; });
+    countRuns(seams.frame(), runs, [&](tagItemData* s, const LinkSettings* link) {
+        during = s->Global.TargetScreen;
+        if (link)
+            seen = *link;
+    });
     FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
@@ -468,22 +474,33 @@ TEST(SendPrograms, ThroughAnotherLinkTheSendThroughFieldIsSetOnlyForTheSend)
     h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
     EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(seen, TARGET_SCREEN_NONE);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->Address, 255);
+    EXPECT_EQ(seen->Mode, screen->Global.CommType);
+    EXPECT_EQ(during, nullptr);
     EXPECT_EQ(screen->Global.TargetScreen, nullptr);
 }
 
-TEST(SendPrograms, SendingThroughAnotherScreenGivesTheScreenItsOwnThroughLinkBack)
+TEST(SendPrograms, ThroughAnotherScreenTheScreenKeepsItsOwnSetting)
 {
-    tagItemData* seen = nullptr;
+    std::optional<LinkSettings> seen;
+    tagItemData* during = nullptr;
     int runs = 0;
     support::SeamScope seams;
-    countRuns(seams.frame(), runs, [&seen](tagItemData* s) { seen = s->Global.TargetScreen; });
+    countRuns(seams.frame(), runs, [&](tagItemData* s, const LinkSettings* link) {
+        during = s->Global.TargetScreen;
+        if (link)
+            seen = *link;
+    });
     FrameHarness h("UI_EN.rcc");
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
     tagItemData* other = h.core.AddItem(IT_SCREEN, u"Other", nullptr, screen);
+    other->Global.CommType = COMM_NETWORK;
+    other->Global.ID = 7;
+    other->Global.HostPort = 4321;
     // Stored with broadcast, and saved so.
     screen->Global.TargetScreen = TARGET_SCREEN_NONE;
     CPanelView* panel = static_cast<CEditorScreenPanel*>(h.list())->View();
@@ -493,7 +510,11 @@ TEST(SendPrograms, SendingThroughAnotherScreenGivesTheScreenItsOwnThroughLinkBac
     platform::postMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
                           reinterpret_cast<platform::LPARAM>(other));
     ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, 2000));
-    EXPECT_EQ(seen, other);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->Mode, std::uint32_t(COMM_NETWORK));
+    EXPECT_EQ(seen->Address, 7);
+    EXPECT_EQ(seen->HostPort, 4321);
+    EXPECT_EQ(during, TARGET_SCREEN_NONE);
     EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
     EXPECT_EQ(panel->IsScreenModified(screen), 0);
 }

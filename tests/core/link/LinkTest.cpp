@@ -473,7 +473,7 @@ TEST_F(Links, AFailedWriteEndsAtOnceAndNeverAsSuccess)
     for (const auto& [flags, expected] : cases) {
         CommSession s;
         CreateCommSession(s, 1, kRequestTimeout, &Recorder::callback);
-        DeadLink link(s);
+        DeadLink link(s, LinkTarget{});
         const auto start = std::chrono::steady_clock::now();
         const Bytes data = pattern(8);
         EXPECT_EQ(RunTransfer(s, link, 1, data.data(), 8, flags, kRequestTimeout), expected) << flags;

@@ -238,12 +238,21 @@ TEST_F(ProgramTransfer, ThroughAnotherScreensLinkAndBack)
     tagItemData* relay = core.AddItem(IT_SCREEN, u"relay", nullptr, screen);
     bindTcp(relay, peer.port());
     relay->Global.ID = 1;
+    relay->Global.SwapRedGreen = 1;
     bindTcp(screen, 1);   // a port nobody listens on
     screen->Global.ID = 9;
+    screen->Global.Type = 2;   // two colours: the colour order shows in the data
+    screen->Global.ScanMode = 8;
     screen->Global.TargetScreen = relay;
+    const Bytes plain = expectedBlocks()[3];
     const int rc = core.SendPrograms(screen);
-    screen->Global.ID = 1;   // the blocks went out with the relay's address
+    EXPECT_EQ(screen->Global.ID, 9);
+    EXPECT_EQ(screen->Global.SwapRedGreen, 0);
+    // The blocks went out with the relay's address and colour order.
+    screen->Global.ID = 1;
+    screen->Global.SwapRedGreen = 1;
     expectProgramBlocks(controller, rc);
+    EXPECT_NE(controller.blocks()[3].data, plain);
     EXPECT_EQ(screen->Global.HostPort, 1);
     EXPECT_EQ(screen->Global.CommType, std::uint32_t(COMM_NETWORK));
 }

@@ -263,6 +263,50 @@ TEST_F(LinkTest, SendingThroughAnotherScreen)
     EXPECT_EQ(core.GetSecondaryCommInfo(nullptr, &info), 0);
 }
 
+TEST_F(LinkTest, TheSendLinkIsAValueAndTheScreenIsNotWritten)
+{
+    tagItemData* a = addScreen(u"a");
+    tagItemData* b = addScreen(u"b");
+    a->Global.ID = 3;
+    a->Global.CommType = COMM_ETHERNET;
+    a->Global.AdapterIndex = 2;
+    std::memset(a->Global.DstMAC, 0x11, sizeof a->Global.DstMAC);
+    b->Global.ID = 5;
+    b->Global.SwapRedGreen = 1;
+    b->Global.CommType = COMM_NETWORK;
+    b->Global.HostKind = 1;
+    std::strcpy(b->Global.Host, "relay.example");
+    b->Global.HostPort = 4001;
+    a->Global.TargetScreen = b;
+    const tagGlobalInfo before = a->Global;
+
+    // Through b: b's link, address and colour order.
+    LinkSettings link = core.GetSendLink(a);
+    EXPECT_EQ(link.Mode, std::uint32_t(COMM_NETWORK));
+    EXPECT_EQ(link.Address, 5);
+    EXPECT_EQ(link.SwapRedGreen, 1);
+    EXPECT_STREQ(link.Host, "relay.example");
+    EXPECT_EQ(link.HostKind, 1);
+    EXPECT_EQ(link.HostPort, 4001);
+    // Its own, as if it sent through itself.
+    link = core.GetSendLink(a, nullptr);
+    EXPECT_EQ(link.Mode, std::uint32_t(COMM_ETHERNET));
+    EXPECT_EQ(link.Address, 3);
+    EXPECT_EQ(link.AdapterIndex, 2u);
+    EXPECT_EQ(link.DstMAC[7], 0x11);
+    // Every controller on its own link.
+    link = core.GetSendLink(a, TARGET_SCREEN_NONE);
+    EXPECT_EQ(link.Address, 255);
+    EXPECT_EQ(link.AdapterIndex, 2u);
+    EXPECT_EQ(std::vector<std::uint8_t>(link.DstMAC, link.DstMAC + 8), std::vector<std::uint8_t>(8, 0xFF));
+    // A stale target is no screen: its own link.
+    EXPECT_EQ(core.GetSendLink(a, reinterpret_cast<tagItemData*>(0x1000)).Address, 3);
+    EXPECT_EQ(std::memcmp(&a->Global.DstMAC, &before.DstMAC, sizeof before.DstMAC), 0);
+    EXPECT_EQ(a->Global.TargetScreen, b);
+    EXPECT_EQ(a->Global.ID, 3);
+    EXPECT_EQ(core.GetSendLink(nullptr).Address, LinkSettings{}.Address);
+}
+
 TEST_F(LinkTest, SwapRedGreenReturnsThePreviousFlag)
 {
     tagItemData* s = addScreen(u"s");
