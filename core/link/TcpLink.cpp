@@ -1,13 +1,12 @@
 // The network link: a TCP connection to the controller's host and port,
 // connected with a time-out and up to four attempts; one write per frame.
 #include "core/api/Callbacks.h"
+#include "core/link/HostLookup.h"
 #include "core/link/LinkBase.h"
 #include "core/link/Upgrade.h"
 #include "platform/Clock.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -60,7 +59,15 @@ public:
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = htons(m_target.port);
-        if (!resolve(to.sin_addr)) {
+        // The look-up has the connect's time and the transfer's cancel.
+        const platform::Deadline lookUpEnds = platform::Deadline::after(kConnectTimeout);
+        switch (LookUpHost(m_target.host, m_target.hostIsName, lookUpEnds, to.sin_addr)) {
+        case HostLookup::Found: break;
+        case HostLookup::Cancelled:
+            close();
+            m_session.report(command, CBE_CANCELLED, 0);
+            return COMM_E_CANCELLED;
+        case HostLookup::Failed:
             close();
             return hostFailed(command);
         }
@@ -151,25 +158,6 @@ private:
         m_lost = false;
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         return m_fd >= 0;
-    }
-
-    bool resolve(in_addr& out) const
-    {
-        const QByteArray& host = m_target.host;
-        if (m_target.hostIsName) {
-            if (host.isEmpty())
-                return false;
-            addrinfo hints{};
-            hints.ai_family = AF_INET;
-            hints.ai_socktype = SOCK_STREAM;
-            addrinfo* found = nullptr;
-            if (::getaddrinfo(host.constData(), nullptr, &hints, &found) != 0 || !found)
-                return false;
-            out = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-            ::freeaddrinfo(found);
-            return true;
-        }
-        return ::inet_pton(AF_INET, host.constData(), &out) == 1 && out.s_addr != 0;
     }
 
     bool connectWithTimeout(const sockaddr_in& to)

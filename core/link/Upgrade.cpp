@@ -91,6 +91,12 @@ public:
         m_session.callback = nullptr;
         const int r = m_link.openForStream(CBC_UPGRADE_STREAM);
         m_session.callback = own;
+        if (r == COMM_E_CANCELLED) {
+            // Cancelled while the host was looked up.
+            if (callback)
+                callback(CBC_UPGRADE_STREAM, CBE_CANCELLED, 0);
+            return COMM_E_CANCELLED;
+        }
         if (r < 0) {
             if (callback)
                 callback(CBC_UPGRADE_STREAM, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(m_host.utf16()));
