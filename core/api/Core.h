@@ -355,6 +355,9 @@ private:
     // (which goes on from an earlier block of the same request).
     SORVANE_LOCAL int Request(const LinkSettings& link, std::uint8_t command, const std::uint8_t* data,
                               std::uint32_t length, std::uint32_t flags, sorvane::link::CommSession& session);
+    // A request session to the link's address, with the communication
+    // callback and the reply time-out, bound to the link.
+    SORVANE_LOCAL void OpenSession(const LinkSettings& link, sorvane::link::CommSession& session);
     // The same in a session of its own.
     SORVANE_LOCAL int RequestOver(const LinkSettings& link, std::uint8_t command, const std::uint8_t* data,
                                   std::uint32_t length, std::uint32_t flags);

@@ -259,6 +259,12 @@ int CCore::Request(const LinkSettings& link, std::uint8_t command, const std::ui
     }
 }
 
+void CCore::OpenSession(const LinkSettings& link, CommSession& session)
+{
+    CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
+    SetCommInterface(link, &session);
+}
+
 int CCore::RequestOver(const LinkSettings& link, std::uint8_t command, const std::uint8_t* data,
                        std::uint32_t length, std::uint32_t flags)
 {

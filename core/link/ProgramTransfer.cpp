@@ -159,8 +159,7 @@ int CCore::SendPrograms(tagItemData* screen, const LinkSettings& link)
         return 1;
     try {
         CommSession session;
-        CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
-        SetCommInterface(link, &session);
+        OpenSession(link, session);
         return SendProgramBlocks(session, screen, link.SwapRedGreen != 0);
     } catch (...) {
         CContentCompiler::FreeBuffers(screen);

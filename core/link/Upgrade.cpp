@@ -260,8 +260,7 @@ int CCore::SendUpgrade(tagItemData* screen)
     return GuardedResult(0, [&]() -> int {
         const LinkSettings link = GetOwnLink(screen);
         CommSession session;
-        CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
-        SetCommInterface(link, &session);
+        OpenSession(link, session);
         session.replyReceived = 0;
         // The image is checked before the controller is put into its loader,
         // so a missing or damaged one leaves the controller as it was.
@@ -289,8 +288,7 @@ int CCore::SendUpgrade2(tagItemData* screen)
         return 0;
     const LinkSettings link = GetOwnLink(screen);
     CommSession session;
-    CreateCommSession(session, link.Address, kRequestTimeout, m_commCallBack);
-    SetCommInterface(link, &session);
+    OpenSession(link, session);
     session.replyReceived = 0;
     FirmwareLoad status = FirmwareLoad::NoImage;
     if (LoadFirmwareImage(session, screen, &status) == 0 && status != FirmwareLoad::Damaged)
