@@ -195,6 +195,18 @@ const char* const kRtf[] = {
     "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset136 x;}{\\f1\\fcharset0 y;}}\\f0 \\'a4\\'a4\\f1 \\'e9\xe9\\par}",
     "{\\rtf1{\\*\\generator g;}{\\info{\\title t}}{\\stylesheet{\\s0 Normal;}}{\\*\\unknown skip}x\\par}",
     "{\\rtf1 \\{a\\}\\\\\\~b\\par\\par c\\par}",
+    // the associated-character controls, a style sheet and complex text
+    "{\\rtf1\\ansi\\ansicpg936\\deff0\\stshfdbch1{\\fonttbl{\\f0 Serif;}{\\f1\\fcharset134 SimSun;}}"
+    "{\\stylesheet{\\s0\\f0\\dbch\\af1 Normal;}{\\s1\\sbasedon0\\b\\fs56 H;}}\\pard\\plain\\s1\\rtlch\\afs44\\ab"
+    "\\ltrch\\hich\\af0\\loch\\f0\\fs48\\b{\\dbch\\afs56\\ab\\dbch \\u20013?\\u25991? }{\\loch Title}\\par"
+    "\\pard\\plain{\\rtlch\\b\\fs40\\af0 \\u1513? ab}{\\dbch\\af1\\'d6\\'d0}\\par}",
+    // tables, nested tables and what follows them
+    "{\\rtf1 \\trowd\\trgaph108\\cellx2000\\cellx4000\\pard\\intbl A\\cell\\cell B\\cell\\row\\pard\\intbl\\itap2 n"
+    "\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}{\\nonesttables\\par}\\cell\\row after\\par}",
+    // backgrounds, raised text, soft hyphens, hidden text, list text and bullets, tab stops
+    "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}{\\chcbpat1 a}{\\highlight1 b}{\\cb1 c} x{\\super 2}{\\sub 3}"
+    "{\\nosupersub 4}{\\up6 5}{\\dn 6} a\\-b{\\v hidden}{\\listtext\\pard\\plain  \\u8226?\\tab}item\\par"
+    "{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}bullet\\par\\pard\\rtlpar\\tqr\\tx3000 x\\tab y\\par}",
 };
 
 void Rtf()

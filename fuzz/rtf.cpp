@@ -8,9 +8,52 @@
 #include "platform/RtfReader.h"
 #include "platform/RtfWriter.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
+#include <cmath>
 
 using namespace platform;
+
+namespace {
+
+// What a document shows, as far as RTF keeps it: per block its alignment,
+// direction, tab stops and bullet; per run its face (when it has one), size,
+// weight, slant, lines, raise and colours. A run without a face is written
+// in the document's default one.
+QString looks(const QTextDocument& doc)
+{
+    QString s;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat bf = b.blockFormat();
+        s += QStringLiteral("|%1 %2 %3")
+                 .arg(int(bf.alignment() & Qt::AlignHorizontal_Mask))
+                 .arg(int(bf.layoutDirection() == Qt::RightToLeft))
+                 .arg(b.textList() != nullptr);
+        for (const QTextOption::Tab& t : bf.tabPositions())
+            s += QStringLiteral(" t%1:%2").arg(std::lround(t.position * kTwipsPerPixel)).arg(int(t.type));
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            QString face = f.fontFamilies().toStringList().value(0);
+            if (face == doc.defaultFont().family())
+                face.clear();
+            s += QStringLiteral("[%1:%2 %3%4%5%6 v%7 r%8 %9 %10]")
+                     .arg(it.fragment().length())
+                     .arg(face.isEmpty() ? QStringLiteral("*") : face)
+                     .arg(f.fontPointSize())
+                     .arg(f.fontWeight() >= QFont::DemiBold)
+                     .arg(f.fontItalic())
+                     .arg(f.fontUnderline() * 2 + f.fontStrikeOut())
+                     .arg(int(f.verticalAlignment()))
+                     .arg(std::lround(f.baselineOffset() * f.fontPointSize() / 50.0))
+                     .arg(f.foreground().style() == Qt::NoBrush ? 0u : f.foreground().color().rgb())
+                     .arg(f.background().style() == Qt::NoBrush ? 0u : f.background().color().rgb());
+        }
+    }
+    return s;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -32,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QTextDocument back;
         FUZZ_CHECK(readRtf(written, &back), "written RTF reads back");
         FUZZ_CHECK(back.toPlainText() == doc.toPlainText(), "written RTF reads back to the same text");
+        FUZZ_CHECK(looks(back) == looks(doc), "written RTF reads back to the same look");
         FUZZ_CHECK(writeRtf(back) == written, "written RTF writes again byte-identical");
 
         ReadOptions pieces;

@@ -9,6 +9,9 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
+#include <QTextOption>
+#include <algorithm>
 #include <optional>
 
 namespace platform {
@@ -32,18 +35,128 @@ int twipsIn(int value, int low = -kMaxTwips) { return qBound(low, value, kMaxTwi
 // and frame marks are no part of a font name.
 bool isNotText(char16_t c) { return c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1; }
 
-enum class Dest { Text, FontTable, ColourTable, Skip };
+// ListModel: a paragraph's numbering (\pn), read only for a bullet.
+enum class Dest { Text, FontTable, ColourTable, StyleSheet, ListModel, Skip };
+
+// Which kind of characters the text that follows holds (\loch, \hich,
+// \dbch): it decides which settings the font, size, bold and italic controls
+// change.
+enum class RunKind : quint8 { None, Loch, Hich, Dbch };
+
+// Each character is drawn with the settings of its script.
+enum class Script : quint8 { Latin, EastAsian, Complex, Weak };
 
 struct GroupState {
     Dest dest = Dest::Text;
+    // The Latin settings; East Asian text shares size, bold and italic with
+    // them and has a face of its own. Complex (right-to-left and Indic)
+    // text has a set of its own; what it leaves unset (-1) follows the Latin.
     int font = -1;
     int sizeHalfPoints = 24;
-    bool bold = false, italic = false, underline = false, strike = false;
+    bool bold = false, italic = false;
+    int fontAsian = -1;
+    int fontComplex = -1, sizeComplex = -1;
+    qint8 boldComplex = -1, italicComplex = -1;
+    RunKind kind = RunKind::None;
+    bool rtl = false;
+    bool underline = false, strike = false, hidden = false;
+    qint8 vertical = 0; // 1 \super, 2 \sub
+    int raise = 0;      // \up (positive) or \dn (negative) in half points
     int fg = 0, bg = 0;
     int uc = 1;
     // paragraph
     Qt::Alignment align = Qt::AlignLeft;
     int sl = 0, slmult = 0, li = 0, ri = 0, fi = 0, sb = 0, sa = 0;
+    bool rtlPar = false, inTable = false;
+    bool listText = false; // a list's bullet or number, kept as text
+    QList<QTextOption::Tab> tabs;
+    QTextOption::TabType nextTab = QTextOption::LeftTab;
+};
+
+// The script of a character as the layout assigns fonts: CJK ideographs,
+// kana, hangul and their punctuation are East Asian; right-to-left and Indic
+// scripts are complex; spaces, digits and common punctuation are weak and
+// take the script of the text around them.
+Script scriptOf(char32_t c)
+{
+    if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3200 && c <= 0x33FF) || (c >= 0xFE30 && c <= 0xFE4F)
+        || (c >= 0xFF00 && c <= 0xFFEF))
+        return Script::EastAsian;
+    switch (QChar::script(c)) {
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Hangul:
+    case QChar::Script_Bopomofo:
+    case QChar::Script_Yi:
+        return Script::EastAsian;
+    case QChar::Script_Hebrew:
+    case QChar::Script_Arabic:
+    case QChar::Script_Syriac:
+    case QChar::Script_Thaana:
+    case QChar::Script_Nko:
+    case QChar::Script_Samaritan:
+    case QChar::Script_Mandaic:
+    case QChar::Script_Devanagari:
+    case QChar::Script_Bengali:
+    case QChar::Script_Gurmukhi:
+    case QChar::Script_Gujarati:
+    case QChar::Script_Oriya:
+    case QChar::Script_Tamil:
+    case QChar::Script_Telugu:
+    case QChar::Script_Kannada:
+    case QChar::Script_Malayalam:
+    case QChar::Script_Sinhala:
+    case QChar::Script_Thai:
+    case QChar::Script_Lao:
+    case QChar::Script_Tibetan:
+    case QChar::Script_Myanmar:
+    case QChar::Script_Khmer:
+        return Script::Complex;
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+    case QChar::Script_Unknown:
+        return Script::Weak;
+    default:
+        return Script::Latin;
+    }
+}
+
+bool isUnderlineWord(const QString& w)
+{
+    static const QSet<QString> s = {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulth", "ulw",
+                                    "ulwave", "ulhwave", "ululdbwave", "ulthd", "ulthdash", "ulthdashd",
+                                    "ulthdashdd", "ulldash", "ulthldash"};
+    return s.contains(w);
+}
+
+// Control words a style's definition may carry that change character or
+// paragraph settings; nothing else of a style is replayed.
+bool isStyleWord(const QString& w)
+{
+    static const QSet<QString> s = {
+        "f", "fs", "b", "i", "af", "afs", "ab", "ai", "loch", "hich", "dbch", "rtlch", "ltrch", "ulnone",
+        "strike", "striked", "cf", "cb", "highlight", "chcbpat", "super", "sub", "nosupersub", "up", "dn", "v",
+        "ql", "qc", "qr", "qj", "li", "ri", "fi", "sb", "sa", "sl", "slmult", "tx", "tqr", "tqc", "tqdec",
+        "rtlpar", "ltrpar",
+    };
+    return s.contains(w) || isUnderlineWord(w);
+}
+
+// One control word read from the source: its name and its parameter.
+struct ControlWord {
+    QString word;
+    bool hasParam = false;
+    int param = 0;
+};
+
+// A paragraph style: where its definition stands in the source, and its
+// settings once read.
+struct StyleEntry {
+    qsizetype start = 0, end = 0;
+    int basedOn = -1;
+    bool read = false;
+    QList<ControlWord> words;
 };
 
 struct FontEntry {
@@ -54,9 +167,9 @@ struct FontEntry {
 const QSet<QString>& skippedDestinations()
 {
     static const QSet<QString> s = {
-        "stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
-        "footer", "footerl", "footerr", "footerf", "footnote", "pntext", "pntxta", "pntxtb",
-        "listtext", "listtable", "listoverridetable", "revtbl", "rsidtbl", "generator",
+        "info", "pict", "object", "header", "headerl", "headerr", "headerf", "footer", "footerl",
+        "footerr", "footerf", "footnote", "pntxta", "pntxtb", "listtable", "listoverridetable", "revtbl",
+        "rsidtbl", "generator",
         "xmlnstbl", "themedata", "colorschememapping", "latentstyles", "datastore", "fldinst",
         "filetbl", "mmathPr", "bkmkstart", "bkmkend", "nonshppict", "shp", "shppict",
         "userprops", "docvar", "template", "pgdsctbl", "wgrffmtfilter", "panose", "falt",
@@ -104,6 +217,13 @@ public:
         }
         return true;
     }
+    // Text was taken out of the block being filled: it holds `length`
+    // characters and goes on with the paragraph before it or not.
+    void resume(qsizetype length, bool continuing)
+    {
+        m_blockLen = length;
+        m_continuing = continuing;
+    }
     bool newParagraph(const QTextBlockFormat& bf, const QTextCharFormat& cf)
     {
         if (!charge(1))
@@ -145,10 +265,44 @@ private:
 // Where a load checks for a cancel and reports how far it got.
 constexpr qsizetype kProgressStep = 1 << 16;
 
+// Reads the control word whose first letter stands at `pos` (after the
+// backslash); `pos` ends after it and its delimiting space.
+ControlWord readControlWord(const QString& src, qsizetype& pos)
+{
+    ControlWord cw;
+    const qsizetype start = pos;
+    while (pos < src.size() && pos - start < 32) {
+        const char16_t l = src[pos].unicode();
+        if (!((l >= u'a' && l <= u'z') || (l >= u'A' && l <= u'Z')))
+            break;
+        ++pos;
+    }
+    cw.word = src.mid(start, pos - start);
+    bool neg = false;
+    long long value = 0;
+    if (pos < src.size() && src[pos] == u'-') {
+        neg = true;
+        ++pos;
+    }
+    int digits = 0;
+    while (pos < src.size() && src[pos].isDigit() && src[pos].unicode() < 0x80) {
+        if (digits < 10)
+            value = value * 10 + (src[pos].unicode() - u'0');
+        ++digits;
+        ++pos;
+    }
+    cw.hasParam = digits > 0;
+    if (pos < src.size() && src[pos] == u' ')
+        ++pos;
+    cw.param = static_cast<int>(qBound<long long>(-2147483647LL, neg ? -value : value, 2147483647LL));
+    return cw;
+}
+
 class Parser {
 public:
     Parser(const QString& src, QTextDocument* doc, const ReadOptions& options)
-        : m_src(src), m_doc(doc), m_cursor(doc), m_options(options), m_sink(m_cursor, options)
+        : m_src(src), m_doc(doc), m_cursor(doc), m_options(options), m_sink(m_cursor, options),
+          m_replayBudget(4 * src.size() + 4096)
     {
     }
 
@@ -158,6 +312,7 @@ private:
     // input
     const QString& m_src;
     qsizetype m_pos = 0;
+    int m_depth = 0;
     // output
     QTextDocument* m_doc;
     QTextCursor m_cursor;
@@ -166,11 +321,20 @@ private:
     bool m_tooLong = false;
     bool m_paragraphPending = false;
     bool m_anyText = false;
+    // The script of the paragraph's last character that had one, and the
+    // weak characters before its first.
+    Script m_lastScript = Script::Weak;
+    struct LeadingWeak {
+        qsizetype start, end;
+        QTextCharFormat asian, complex;
+    };
+    QList<LeadingWeak> m_leadingWeak;
     // state
     QList<GroupState> m_stack;
     GroupState m_st;
     int m_ansiCodePage = 0; // 0: the program's code page
     int m_defaultFont = 0;
+    int m_defaultFontAsian = -1;
     QHash<int, FontEntry> m_fonts;
     int m_fontEntry = -1;
     QByteArray m_fontNameBytes;
@@ -180,10 +344,41 @@ private:
     QString m_pendingText;
     int m_skip = 0;
     bool m_ignorableNext = false;
+    bool m_listTextBegun = false;
+    // A paragraph whose numbering is a bullet is an item of a bullet list;
+    // the bullet the list draws replaces the paragraph's list text.
+    bool m_bullet = false;
+    QTextList* m_list = nullptr;
+    qsizetype m_labelStart = -1, m_labelEnd = -1;
+    // paragraph styles
+    QHash<int, StyleEntry> m_styles;
+    int m_styleSheetDepth = -1;
+    StyleEntry m_styleOpen;
+    int m_styleNumber = -1;
+    int m_replaying = 0;
+    qsizetype m_replayBudget = 0;
+    // tables: a row's cell edges give its tab stops; each cell end owes a
+    // tab before the next cell's text
+    QList<QTextOption::Tab> m_rowTabs;
+    int m_rowGap = 0;
+    int m_tabsOwed = 0;
 
+    int fontFor(Script script) const
+    {
+        if (script == Script::EastAsian && m_st.fontAsian >= 0)
+            return m_st.fontAsian;
+        if (script == Script::Complex && m_st.fontComplex >= 0)
+            return m_st.fontComplex;
+        return m_st.font;
+    }
+
+    // Bytes decode with the code page of the face the run's controls set:
+    // the East Asian one in a double-byte run, the complex one in a
+    // right-to-left run.
     int codePage() const
     {
-        auto it = m_fonts.constFind(m_st.font);
+        const Script face = m_st.kind == RunKind::Dbch ? Script::EastAsian : m_st.rtl ? Script::Complex : Script::Latin;
+        auto it = m_fonts.constFind(fontFor(face));
         int charset = it != m_fonts.constEnd() ? it->charset : 0;
         return codePageForCharset(charset, m_ansiCodePage);
     }
@@ -207,10 +402,11 @@ private:
         m_fontNameBytes.clear();
     }
 
-    QTextCharFormat charFormat() const
+    QTextCharFormat charFormat(Script script = Script::Latin) const
     {
         QTextCharFormat f;
-        auto it = m_fonts.constFind(m_st.font);
+        const int font = fontFor(script);
+        auto it = m_fonts.constFind(font);
         // A name whose entry has no ';' is not trimmed yet.
         QString name = it != m_fonts.constEnd() ? it->name : QString();
         name.removeIf([](QChar c) { return isNotText(c.unicode()); });
@@ -219,11 +415,22 @@ private:
             f.setFontFamilies(QStringList{name});
             f.setProperty(RtfFontCharset, it->charset);
         }
-        f.setFontPointSize(m_st.sizeHalfPoints / 2.0);
-        f.setFontWeight(m_st.bold ? QFont::Bold : QFont::Normal);
-        f.setFontItalic(m_st.italic);
+        const bool complex = script == Script::Complex;
+        const int size = complex && m_st.sizeComplex > 0 ? m_st.sizeComplex : m_st.sizeHalfPoints;
+        const bool bold = complex && m_st.boldComplex >= 0 ? m_st.boldComplex != 0 : m_st.bold;
+        const bool italic = complex && m_st.italicComplex >= 0 ? m_st.italicComplex != 0 : m_st.italic;
+        f.setFontPointSize(size / 2.0);
+        f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(italic);
         f.setFontUnderline(m_st.underline);
         f.setFontStrikeOut(m_st.strike);
+        if (m_st.vertical == 1)
+            f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        else if (m_st.vertical == 2)
+            f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        // Raised or lowered by half points, as a share of the font's height.
+        if (m_st.raise != 0)
+            f.setBaselineOffset(m_st.raise * 100.0 / size);
         if (m_st.fg > 0 && m_st.fg < m_colours.size() && m_colours[m_st.fg])
             f.setForeground(*m_colours[m_st.fg]);
         if (m_st.bg > 0 && m_st.bg < m_colours.size() && m_colours[m_st.bg])
@@ -235,6 +442,7 @@ private:
     {
         QTextBlockFormat b;
         b.setAlignment(m_st.align);
+        b.setLayoutDirection(m_st.rtlPar ? Qt::RightToLeft : Qt::LeftToRight);
         if (m_st.li)
             b.setLeftMargin(m_st.li / kTwipsPerPixel);
         if (m_st.ri)
@@ -255,6 +463,12 @@ private:
             else
                 b.setLineHeight(m_st.sl / kTwipsPerPixel, QTextBlockFormat::MinimumHeight);
         }
+        // A table's cells stand at their row's cell edges.
+        const QList<QTextOption::Tab>& tabs = m_st.inTable && !m_rowTabs.isEmpty() ? m_rowTabs : m_st.tabs;
+        if (!tabs.isEmpty())
+            b.setTabPositions(tabs);
+        if (m_bullet && m_list)
+            b.setObjectIndex(m_list->objectIndex());
         return b;
     }
 
@@ -264,7 +478,83 @@ private:
             if (!m_sink.newParagraph(blockFormat(), charFormat()))
                 m_tooLong = true;
             m_paragraphPending = false;
+            m_labelStart = m_labelEnd = -1;
+            restartScripts();
         }
+    }
+
+    // Puts the pending text into the document, each run of one script in
+    // the settings of that script.
+    void insertRuns(const QString& text)
+    {
+        const QTextBlockFormat b = blockFormat();
+        qsizetype runStart = 0;
+        Script runScript = Script::Weak;
+        bool runLeading = false;
+        const auto insertRun = [&](qsizetype end) {
+            const qsizetype at = m_cursor.position();
+            if (!m_sink.insert(QStringView(text).mid(runStart, end - runStart), charFormat(runScript), b))
+                m_tooLong = true;
+            // Weak characters before any that has a script: they follow
+            // whatever script comes first, perhaps in a later run.
+            if (runLeading)
+                m_leadingWeak.append({at, m_cursor.position(), charFormat(Script::EastAsian),
+                                      charFormat(Script::Complex)});
+        };
+        for (qsizetype i = 0; i < text.size() && !m_tooLong;) {
+            char32_t c = text[i].unicode();
+            qsizetype n = 1;
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+                n = 2;
+            }
+            Script s = scriptOf(c);
+            bool leading = false;
+            if (s == Script::Weak) {
+                s = m_lastScript;
+                for (qsizetype j = i + n; s == Script::Weak && j < text.size(); ++j)
+                    s = scriptOf(text[j].unicode());
+                if (s == Script::Weak) {
+                    s = Script::Latin;
+                    leading = true;
+                }
+            } else {
+                if (m_lastScript == Script::Weak)
+                    settleLeadingWeak(s);
+                m_lastScript = s;
+            }
+            if (i > 0 && (s != runScript || leading != runLeading)) {
+                insertRun(i);
+                runStart = i;
+            }
+            runScript = s;
+            runLeading = leading;
+            i += n;
+        }
+        if (!m_tooLong && runStart < text.size())
+            insertRun(text.size());
+    }
+
+    // The first character with a script in a paragraph or cell decides the
+    // script of the weak characters before it.
+    void settleLeadingWeak(Script s)
+    {
+        if (s != Script::Latin) {
+            for (const LeadingWeak& w : std::as_const(m_leadingWeak)) {
+                QTextCursor c(m_doc);
+                c.setPosition(w.start);
+                c.setPosition(w.end, QTextCursor::KeepAnchor);
+                c.setCharFormat(s == Script::EastAsian ? w.asian : w.complex);
+            }
+        }
+        m_leadingWeak.clear();
+    }
+
+    // A paragraph or a table cell starts: its characters have no script yet.
+    void restartScripts()
+    {
+        m_lastScript = Script::Weak;
+        m_leadingWeak.clear();
     }
 
     void flushText()
@@ -278,13 +568,34 @@ private:
             const char16_t u = c.unicode();
             return u == 0 || u == u'\n' || u == u'\r' || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1;
         });
+        // Hidden text is not shown; a bullet list draws its own bullets; a
+        // label of white space alone is an empty number, which shows nothing.
+        if (m_st.hidden || (m_st.listText && m_bullet))
+            m_pendingText.clear();
+        if (m_st.listText && !m_listTextBegun) {
+            if (std::all_of(m_pendingText.begin(), m_pendingText.end(),
+                            [](QChar c) { return c == u' ' || c == u'\t'; }))
+                m_pendingText.clear();
+            else
+                m_listTextBegun = true;
+        }
         if (m_pendingText.isEmpty())
             return;
+        if (m_tabsOwed > 0) {
+            m_pendingText.prepend(QString(m_tabsOwed, u'\t'));
+            m_tabsOwed = 0;
+        }
         startParagraphIfPending();
-        const QTextBlockFormat b = blockFormat();
-        m_cursor.setBlockFormat(m_sink.current(b));
-        if (!m_tooLong && !m_sink.insert(m_pendingText, charFormat(), b))
-            m_tooLong = true;
+        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
+        joinList();
+        const qsizetype at = m_cursor.position();
+        if (!m_tooLong)
+            insertRuns(m_pendingText);
+        if (m_st.listText) {
+            if (m_labelStart < 0)
+                m_labelStart = at;
+            m_labelEnd = m_cursor.position();
+        }
         m_pendingText.clear();
         m_anyText = true;
     }
@@ -292,11 +603,33 @@ private:
     void endParagraph()
     {
         flushText();
+        m_tabsOwed = 0;
         startParagraphIfPending();
         m_cursor.setBlockFormat(m_sink.current(blockFormat()));
+        joinList();
         m_cursor.setBlockCharFormat(charFormat());
         m_paragraphPending = true;
         m_anyText = true;
+    }
+
+    // A cell's end: its text is done, the next cell's begins after a tab.
+    void endCell()
+    {
+        flushText();
+        ++m_tabsOwed;
+        restartScripts();
+    }
+
+    // A row's end: the row is one paragraph; empty cells at its end keep
+    // their tabs.
+    void endRow()
+    {
+        if (m_tabsOwed > 1) {
+            m_pendingText = QString(m_tabsOwed - 1, u'\t');
+            m_tabsOwed = 0;
+            flushText();
+        }
+        endParagraph();
     }
 
     void addChar(char16_t c)
@@ -307,6 +640,8 @@ private:
         }
         switch (m_st.dest) {
         case Dest::Skip:
+        case Dest::StyleSheet:
+        case Dest::ListModel:
             return;
         case Dest::ColourTable:
             if (c == u';') {
@@ -332,6 +667,11 @@ private:
             }
             return;
         case Dest::Text:
+            // A label's leading spaces are no part of it (a writer puts one
+            // after \plain and its delimiter).
+            if (m_st.listText && c == u' ' && m_pendingText.isEmpty() && m_pendingBytes.isEmpty()
+                && !m_listTextBegun)
+                return;
             if (isEscapedByte(c)) {
                 m_pendingBytes.append(static_cast<char>(c - kByteEscape));
             } else {
@@ -371,89 +711,66 @@ private:
             flushFontName();
     }
 
+    void makeBullet();
+    void joinList();
+    void openGroup();
+    void closeGroup();
+    void replayStyle(int number, int depth);
+    bool characterWord(const QString& w, bool on, bool hasParam, int p);
+    bool paragraphWord(const QString& w, int p);
     void controlWord(const QString& word, bool hasParam, int param);
 };
 
-void Parser::controlWord(const QString& w, bool hasParam, int p)
+// Font, size, bold and italic: which set a control changes depends on the
+// kind of run it stands in (as the format's associated character properties
+// say): in a right-to-left run the complex set, in a double-byte run the East
+// Asian face (size, bold and italic are shared with Latin text), and an
+// associated control in a high-ANSI run the complex set.
+bool Parser::characterWord(const QString& w, bool on, bool hasParam, int p)
 {
-    const bool ignorable = m_ignorableNext;
-    m_ignorableNext = false;
-    if (w == u"bin") {
-        // Binary data: skipped whole.
-        m_pos = qMin(m_src.size(), m_pos + qMax(0, p));
-        return;
+    const bool associated = w == u"af" || w == u"afs" || w == u"ab" || w == u"ai";
+    const QStringView base = associated ? QStringView(w).mid(1) : QStringView(w);
+    if (base != u"f" && base != u"fs" && base != u"b" && base != u"i")
+        return false;
+    const int size = hasParam && p > 0 ? qMin(p, kMaxHalfPoints) : 24;
+    const bool complex = m_st.rtl || (associated && m_st.kind == RunKind::Hich && base != u"f");
+    if (complex) {
+        if (base == u"f")
+            m_st.fontComplex = p;
+        else if (base == u"fs")
+            m_st.sizeComplex = size;
+        else if (base == u"b")
+            m_st.boldComplex = on ? 1 : 0;
+        else
+            m_st.italicComplex = on ? 1 : 0;
+        return true;
     }
-    if (m_st.dest == Dest::Skip)
-        return;
-    if (w == u"u") {
-        if (m_skip > 0)
-            m_skip = 0;
-        addUnicode(p);
-        return;
-    }
-    m_skip = 0;
-    beforeStateChange();
-
-    const bool on = !hasParam || p != 0;
-    if (w == u"fonttbl") {
-        m_st.dest = Dest::FontTable;
-    } else if (w == u"colortbl") {
-        m_st.dest = Dest::ColourTable;
-    } else if (skippedDestinations().contains(w) || (ignorable && w != u"fldrslt")) {
-        m_st.dest = Dest::Skip;
-    } else if (m_st.dest == Dest::FontTable) {
-        if (w == u"f") {
-            m_fontEntry = p;
-            m_fonts[p] = FontEntry{};
-        } else if (w == u"fcharset" && m_fontEntry >= 0) {
-            m_fonts[m_fontEntry].charset = p;
-        }
-    } else if (m_st.dest == Dest::ColourTable) {
-        if (w == u"red")
-            m_red = p;
-        else if (w == u"green")
-            m_green = p;
-        else if (w == u"blue")
-            m_blue = p;
-    } else if (w == u"ansi") {
-        m_ansiCodePage = 0;
-    } else if (w == u"mac") {
-        m_ansiCodePage = 10000;
-    } else if (w == u"pc") {
-        m_ansiCodePage = 437;
-    } else if (w == u"ansicpg") {
-        m_ansiCodePage = qMax(0, p);
-    } else if (w == u"deff") {
-        m_defaultFont = p;
-        m_st.font = p;
-    } else if (w == u"uc") {
-        m_st.uc = qMax(0, p);
-    } else if (w == u"plain") {
-        m_st.font = m_defaultFont;
-        m_st.sizeHalfPoints = 24;
-        m_st.bold = m_st.italic = m_st.underline = m_st.strike = false;
-        m_st.fg = m_st.bg = 0;
-    } else if (w == u"f") {
-        m_st.font = p;
-    } else if (w == u"fs") {
-        m_st.sizeHalfPoints = p > 0 ? qMin(p, kMaxHalfPoints) : 24;
-    } else if (w == u"b") {
+    if (base == u"f") {
+        if (m_st.kind == RunKind::Dbch)
+            m_st.fontAsian = p;
+        else
+            m_st.font = p;
+    } else if (base == u"fs") {
+        m_st.sizeHalfPoints = size;
+    } else if (base == u"b") {
         m_st.bold = on;
-    } else if (w == u"i") {
+    } else {
         m_st.italic = on;
-    } else if (w == u"ul") {
-        m_st.underline = on;
-    } else if (w == u"ulnone") {
-        m_st.underline = false;
-    } else if (w == u"strike") {
-        m_st.strike = on;
-    } else if (w == u"cf") {
-        m_st.fg = p;
-    } else if (w == u"highlight" || w == u"cb") {
-        m_st.bg = p;
-    } else if (w == u"pard") {
-        m_st.align = Qt::AlignLeft;
+    }
+    return true;
+}
+
+bool Parser::paragraphWord(const QString& w, int p)
+{
+    if (w == u"pard") {
+        const GroupState fresh;
+        m_st.align = fresh.align;
         m_st.sl = m_st.slmult = m_st.li = m_st.ri = m_st.fi = m_st.sb = m_st.sa = 0;
+        m_st.rtlPar = m_st.inTable = false;
+        m_bullet = false;
+        m_list = nullptr;
+        m_st.tabs.clear();
+        m_st.nextTab = QTextOption::LeftTab;
     } else if (w == u"ql") {
         m_st.align = Qt::AlignLeft;
     } else if (w == u"qc") {
@@ -476,9 +793,228 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
         m_st.sb = twipsIn(p, 0);
     } else if (w == u"sa") {
         m_st.sa = twipsIn(p, 0);
+    } else if (w == u"rtlpar") {
+        m_st.rtlPar = true;
+    } else if (w == u"ltrpar") {
+        m_st.rtlPar = false;
+    } else if (w == u"intbl") {
+        m_st.inTable = true;
+    } else if (w == u"tqr") {
+        m_st.nextTab = QTextOption::RightTab;
+    } else if (w == u"tqc") {
+        m_st.nextTab = QTextOption::CenterTab;
+    } else if (w == u"tqdec") {
+        m_st.nextTab = QTextOption::DelimiterTab;
+    } else if (w == u"tx") {
+        // A paragraph keeps a sane number of stops.
+        if (m_st.tabs.size() < 64) {
+            QTextOption::Tab tab(twipsIn(p, 0) / kTwipsPerPixel, m_st.nextTab,
+                                 m_st.nextTab == QTextOption::DelimiterTab ? QChar(u'.') : QChar());
+            m_st.tabs.append(tab);
+        }
+        m_st.nextTab = QTextOption::LeftTab;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Applies a paragraph style's settings: the style it is based on first, then
+// its own. Writers repeat most of a style's settings after it, but not always
+// those it inherits (the East Asian face of the normal style, for one). A
+// style is read once; what all replays apply is bounded by the source's
+// length, so that no text costs more than a few times its size.
+void Parser::replayStyle(int number, int depth)
+{
+    auto it = m_styles.find(number);
+    if (it == m_styles.end() || depth > 8)
+        return;
+    if (!it->read) {
+        it->read = true;
+        qsizetype pos = it->start;
+        int nested = 0;
+        while (pos < it->end) {
+            const char16_t c = m_src[pos++].unicode();
+            if (c == u'{') {
+                ++nested;
+            } else if (c == u'}') {
+                --nested;
+            } else if (c == u'\\' && pos < it->end) {
+                const char16_t n = m_src[pos].unicode();
+                if ((n >= u'a' && n <= u'z') || (n >= u'A' && n <= u'Z')) {
+                    ControlWord cw = readControlWord(m_src, pos);
+                    if (nested == 0 && isStyleWord(cw.word))
+                        it->words.append(std::move(cw));
+                } else {
+                    ++pos;
+                }
+            }
+        }
+    }
+    const int basedOn = it->basedOn;
+    if (basedOn >= 0 && basedOn != number)
+        replayStyle(basedOn, depth + 1);
+    // The entry may have moved while its base was read.
+    const QList<ControlWord> words = m_styles.value(number).words;
+    if (words.size() > m_replayBudget)
+        return;
+    m_replayBudget -= words.size();
+    ++m_replaying;
+    for (const ControlWord& cw : words)
+        controlWord(cw.word, cw.hasParam, cw.param);
+    --m_replaying;
+}
+
+void Parser::controlWord(const QString& w, bool hasParam, int p)
+{
+    const bool ignorable = m_ignorableNext;
+    m_ignorableNext = false;
+    if (w == u"bin") {
+        // Binary data: skipped whole.
+        m_pos = qMin(m_src.size(), m_pos + qMax(0, p));
+        return;
+    }
+    if (m_st.dest == Dest::Skip)
+        return;
+    if (m_st.dest == Dest::ListModel) {
+        if (w == u"pnlvlblt")
+            makeBullet();
+        else if (w == u"pntxta" || w == u"pntxtb")
+            m_st.dest = Dest::Skip;
+        return;
+    }
+    if (w == u"u") {
+        if (m_skip > 0)
+            m_skip = 0;
+        addUnicode(p);
+        return;
+    }
+    m_skip = 0;
+    // Only what changes a format ends the text run: \uc sits between the two
+    // halves of a character beyond the BMP.
+    if (w == u"uc") {
+        m_st.uc = qMax(0, p);
+        return;
+    }
+    beforeStateChange();
+
+    const bool on = !hasParam || p != 0;
+    if (w == u"fonttbl") {
+        m_st.dest = Dest::FontTable;
+    } else if (w == u"colortbl") {
+        m_st.dest = Dest::ColourTable;
+    } else if (w == u"pn") {
+        m_st.dest = Dest::ListModel;
+    } else if (w == u"listtext" || w == u"pntext") {
+        m_st.listText = true;
+        m_listTextBegun = false;
+    } else if (w == u"stylesheet") {
+        m_st.dest = Dest::StyleSheet;
+        m_styleSheetDepth = m_depth;
+    } else if (skippedDestinations().contains(w) || (ignorable && w != u"fldrslt" && w != u"pn")) {
+        m_st.dest = Dest::Skip;
+    } else if (m_st.dest == Dest::FontTable) {
+        if (w == u"f") {
+            m_fontEntry = p;
+            m_fonts[p] = FontEntry{};
+        } else if (w == u"fcharset" && m_fontEntry >= 0) {
+            m_fonts[m_fontEntry].charset = p;
+        }
+    } else if (m_st.dest == Dest::ColourTable) {
+        if (w == u"red")
+            m_red = p;
+        else if (w == u"green")
+            m_green = p;
+        else if (w == u"blue")
+            m_blue = p;
+    } else if (m_st.dest == Dest::StyleSheet) {
+        if (w == u"s")
+            m_styleNumber = p;
+        else if (w == u"cs" || w == u"ds" || w == u"ts" || w == u"tsrowd")
+            m_styleNumber = -1; // character, section and table styles are not kept
+        else if (w == u"sbasedon")
+            m_styleOpen.basedOn = p;
+    } else if (w == u"ansi") {
+        m_ansiCodePage = 0;
+    } else if (w == u"mac") {
+        m_ansiCodePage = 10000;
+    } else if (w == u"pc") {
+        m_ansiCodePage = 437;
+    } else if (w == u"ansicpg") {
+        m_ansiCodePage = qMax(0, p);
+    } else if (w == u"deff") {
+        m_defaultFont = p;
+        m_st.font = p;
+    } else if (w == u"stshfdbch") {
+        m_defaultFontAsian = p;
+        m_st.fontAsian = p;
+    } else if (w == u"plain") {
+        const GroupState fresh;
+        m_st.font = m_defaultFont;
+        m_st.fontAsian = m_defaultFontAsian;
+        m_st.sizeHalfPoints = fresh.sizeHalfPoints;
+        m_st.bold = m_st.italic = m_st.underline = m_st.strike = m_st.hidden = false;
+        m_st.fontComplex = m_st.sizeComplex = -1;
+        m_st.boldComplex = m_st.italicComplex = -1;
+        m_st.kind = RunKind::None;
+        m_st.rtl = false;
+        m_st.vertical = 0;
+        m_st.raise = 0;
+        m_st.fg = m_st.bg = 0;
+    } else if (characterWord(w, on, hasParam, p)) {
+    } else if (w == u"loch") {
+        m_st.kind = RunKind::Loch;
+    } else if (w == u"hich") {
+        m_st.kind = RunKind::Hich;
+    } else if (w == u"dbch") {
+        m_st.kind = RunKind::Dbch;
+    } else if (w == u"rtlch") {
+        m_st.rtl = true;
+    } else if (w == u"ltrch") {
+        m_st.rtl = false;
+    } else if (isUnderlineWord(w)) {
+        m_st.underline = on;
+    } else if (w == u"ulnone") {
+        m_st.underline = false;
+    } else if (w == u"strike" || w == u"striked") {
+        m_st.strike = on;
+    } else if (w == u"v") {
+        m_st.hidden = on;
+    } else if (w == u"super") {
+        m_st.vertical = on ? 1 : 0;
+    } else if (w == u"sub") {
+        m_st.vertical = on ? 2 : 0;
+    } else if (w == u"nosupersub") {
+        m_st.vertical = 0;
+    } else if (w == u"up" || w == u"dn") {
+        // Half points, 6 when not given, within the largest size.
+        const int by = qBound(0, hasParam ? p : 6, kMaxHalfPoints);
+        m_st.raise = w == u"up" ? by : -by;
+    } else if (w == u"cf") {
+        m_st.fg = p;
+    } else if (w == u"highlight" || w == u"cb" || w == u"chcbpat") {
+        m_st.bg = p;
+    } else if (paragraphWord(w, p)) {
+    } else if (m_replaying > 0) {
+        // A style's definition carries no text.
+    } else if (w == u"s") {
+        replayStyle(p, 0);
+    } else if (w == u"trowd") {
+        m_rowTabs.clear();
+        m_rowGap = 0;
+    } else if (w == u"trgaph") {
+        m_rowGap = twipsIn(p, 0);
+    } else if (w == u"cellx") {
+        // Each cell after the first begins at the edge before it.
+        if (m_rowTabs.size() < 64)
+            m_rowTabs.append(QTextOption::Tab(twipsIn(p + m_rowGap, 0) / kTwipsPerPixel, QTextOption::LeftTab));
     } else if (m_st.dest == Dest::Text) {
         if (w == u"par" || w == u"sect")
             endParagraph();
+        else if (w == u"cell" || w == u"nestcell")
+            endCell();
+        else if (w == u"row")
+            endRow();
         else if (w == u"line")
             m_pendingText += QChar(QChar::LineSeparator);
         else if (w == u"tab")
@@ -487,6 +1023,12 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
             m_pendingText += QChar(0x2014);
         else if (w == u"endash")
             m_pendingText += QChar(0x2013);
+        else if (w == u"emspace")
+            m_pendingText += QChar(0x2003);
+        else if (w == u"enspace")
+            m_pendingText += QChar(0x2002);
+        else if (w == u"qmspace")
+            m_pendingText += QChar(0x2005);
         else if (w == u"bullet")
             m_pendingText += QChar(0x2022);
         else if (w == u"lquote")
@@ -497,7 +1039,86 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
             m_pendingText += QChar(0x201C);
         else if (w == u"rdblquote")
             m_pendingText += QChar(0x201D);
+        else if (w == u"zwj")
+            m_pendingText += QChar(0x200D);
+        else if (w == u"zwnj")
+            m_pendingText += QChar(0x200C);
+        else if (w == u"ltrmark")
+            m_pendingText += QChar(0x200E);
+        else if (w == u"rtlmark")
+            m_pendingText += QChar(0x200F);
     }
+}
+
+void Parser::makeBullet()
+{
+    if (m_st.dest != Dest::ListModel || m_replaying > 0)
+        return;
+    if (m_labelStart >= 0 && m_labelEnd > m_labelStart && m_labelEnd == m_cursor.position()) {
+        // The label may have been cut into pieces: the block where it began
+        // is the one that stays.
+        const QTextBlock first = m_doc->findBlock(m_labelStart);
+        const bool continuing = first.blockFormat().boolProperty(RtfContinues);
+        QTextCursor label(m_doc);
+        label.setPosition(m_labelStart);
+        label.setPosition(m_labelEnd, QTextCursor::KeepAnchor);
+        label.removeSelectedText();
+        m_sink.resume(m_cursor.positionInBlock(), continuing);
+        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
+        restartScripts();
+    }
+    m_labelStart = m_labelEnd = -1;
+    m_bullet = true;
+    if (!m_paragraphPending)
+        joinList();
+}
+
+// The current block becomes an item of the bullet list, a new list when the
+// paragraph before was none.
+void Parser::joinList()
+{
+    if (!m_bullet)
+        return;
+    if (m_list) {
+        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
+        return;
+    }
+    QTextListFormat format;
+    format.setStyle(QTextListFormat::ListDisc);
+    format.setIndent(1);
+    m_list = m_cursor.createList(format);
+}
+
+void Parser::openGroup()
+{
+    if (m_st.dest == Dest::Text)
+        flushText();
+    else if (m_st.dest == Dest::FontTable)
+        flushFontName();
+    // A style's group directly inside the style sheet: where it stands is
+    // kept, to be replayed where a paragraph names it.
+    if (m_st.dest == Dest::StyleSheet && m_depth == m_styleSheetDepth) {
+        m_styleOpen = StyleEntry{};
+        m_styleOpen.start = m_styleOpen.end = m_pos;
+        m_styleNumber = 0; // a style that names no number is the normal one
+    }
+    m_stack.append(m_st);
+    ++m_depth;
+    m_skip = 0;
+}
+
+void Parser::closeGroup()
+{
+    beforeStateChange();
+    m_skip = 0;
+    if (m_st.dest == Dest::StyleSheet && m_depth == m_styleSheetDepth + 1 && m_styleNumber >= 0
+        && m_styles.size() < 4096) {
+        m_styleOpen.end = m_pos - 1;
+        m_styles.insert(m_styleNumber, m_styleOpen);
+        m_styleNumber = -1;
+    }
+    m_st = m_stack.takeLast();
+    --m_depth;
 }
 
 // While a load runs, the document keeps no undo history (a load is not a
@@ -532,7 +1153,6 @@ ReadResult Parser::run(QString* error)
     constexpr int kMaxDepth = 4096;
     LoadScope scope(m_doc, m_cursor);
     bool closed = false;
-    int depth = 0;
     qsizetype nextReport = 0;
 
     while (m_pos < m_src.size() && !closed) {
@@ -545,59 +1165,28 @@ ReadResult Parser::run(QString* error)
         }
         char16_t c = m_src[m_pos++].unicode();
         if (c == u'{') {
-            if (m_st.dest == Dest::Text)
-                flushText();
-            else if (m_st.dest == Dest::FontTable)
-                flushFontName();
-            if (++depth > kMaxDepth) {
+            if (m_depth + 1 > kMaxDepth) {
                 if (error)
                     *error = QStringLiteral("RTF groups nested too deeply");
                 return ReadResult::Damaged;
             }
-            m_stack.append(m_st);
-            m_skip = 0;
+            openGroup();
         } else if (c == u'}') {
-            beforeStateChange();
-            m_skip = 0;
             if (m_stack.isEmpty()) {
+                beforeStateChange();
                 closed = true;
                 break;
             }
-            m_st = m_stack.takeLast();
-            --depth;
-            if (depth == 0)
+            closeGroup();
+            if (m_depth == 0)
                 closed = true;
         } else if (c == u'\\') {
             if (m_pos >= m_src.size())
                 break;
             char16_t n = m_src[m_pos].unicode();
             if ((n >= u'a' && n <= u'z') || (n >= u'A' && n <= u'Z')) {
-                qsizetype start = m_pos;
-                while (m_pos < m_src.size() && m_pos - start < 32) {
-                    char16_t l = m_src[m_pos].unicode();
-                    if (!((l >= u'a' && l <= u'z') || (l >= u'A' && l <= u'Z')))
-                        break;
-                    ++m_pos;
-                }
-                QString word = m_src.mid(start, m_pos - start);
-                bool neg = false, hasParam = false;
-                long long value = 0;
-                if (m_pos < m_src.size() && m_src[m_pos] == u'-') {
-                    neg = true;
-                    ++m_pos;
-                }
-                int digits = 0;
-                while (m_pos < m_src.size() && m_src[m_pos].isDigit() && m_src[m_pos].unicode() < 0x80) {
-                    if (digits < 10)
-                        value = value * 10 + (m_src[m_pos].unicode() - u'0');
-                    ++digits;
-                    ++m_pos;
-                }
-                hasParam = digits > 0;
-                if (m_pos < m_src.size() && m_src[m_pos] == u' ')
-                    ++m_pos;
-                value = qBound<long long>(-2147483647LL, neg ? -value : value, 2147483647LL);
-                controlWord(word, hasParam, static_cast<int>(value));
+                const ControlWord cw = readControlWord(m_src, m_pos);
+                controlWord(cw.word, cw.hasParam, cw.param);
             } else {
                 ++m_pos;
                 switch (n) {
@@ -627,11 +1216,13 @@ ReadResult Parser::run(QString* error)
                 case u'_':
                     addChar(0x2011);
                     break;
+                case u'-':
+                    addChar(0x00AD); // soft hyphen: shown only where a line breaks
+                    break;
                 case u'\r':
                 case u'\n':
                     controlWord(QStringLiteral("par"), false, 0);
                     break;
-                case u'-':
                 case u'|':
                 case u':':
                     break;

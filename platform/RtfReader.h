@@ -1,7 +1,13 @@
 #pragma once
-// Reads the RTF that a rich edit produces into a QTextDocument: font and colour
-// tables, sizes, bold, italic, underline, strike-out, paragraphs, alignment,
-// indents, line spacing, \uN escapes and \'hh bytes in the font's code page.
+// Reads RTF as a rich edit shows it into a QTextDocument: font and colour
+// tables, sizes, bold, italic, underline, strike-out, backgrounds, raised and
+// lowered text, paragraphs, alignment, direction, indents, tab stops, line
+// spacing, \uN escapes and \'hh bytes in the font's code page. Each character
+// takes the settings of its script (the associated-character controls give
+// East Asian and complex text their own), paragraph styles apply where a
+// paragraph names them, table cells stand apart by tabs at their row's cell
+// edges with a paragraph per row, list numbers and bullets are kept as text
+// (the rich edit's own bullets as a bullet list), hidden text is left out.
 #include <QByteArray>
 #include <QString>
 #include <QTextCharFormat>

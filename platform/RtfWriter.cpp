@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
 #include <cmath>
 
 namespace platform {
@@ -22,6 +23,8 @@ struct CharState {
     int font = -1;
     int size = -1;
     bool bold = false, italic = false, underline = false, strike = false;
+    int vertical = 0; // 1 superscript, 2 subscript
+    int raise = 0;    // half points up (negative: down)
     int fg = 0, bg = 0;
 };
 
@@ -42,6 +45,7 @@ void appendEscapedChar(QByteArray& out, char16_t c)
     case u'\t': out += "\\tab "; return;
     case 0x2028: out += "\\line "; return;
     case 0x00A0: out += "\\~"; return;
+    case 0x00AD: out += "\\-"; return;
     default: break;
     }
     if (c >= 0x20 && c < 0x7F) {
@@ -111,7 +115,7 @@ private:
         return static_cast<int>(std::lround(pt * 2));
     }
 
-    QByteArray paragraphProps(const QTextBlockFormat& b) const;
+    QByteArray paragraphProps(const QTextBlockFormat& b, bool bullet) const;
     QByteArray fontTable() const;
     QByteArray colourTable() const;
     bool charChange(QByteArray& out, CharState& cur, const QTextCharFormat& f);
@@ -119,7 +123,7 @@ private:
 
 QByteArray twips(double px) { return QByteArray::number(std::lround(px * kTwipsPerPixel)); }
 
-QByteArray Writer::paragraphProps(const QTextBlockFormat& b) const
+QByteArray Writer::paragraphProps(const QTextBlockFormat& b, bool bullet) const
 {
     QByteArray s = "\\pard";
     Qt::Alignment a = b.alignment() & Qt::AlignHorizontal_Mask;
@@ -139,6 +143,20 @@ QByteArray Writer::paragraphProps(const QTextBlockFormat& b) const
         s += "\\sb" + twips(b.topMargin());
     if (b.bottomMargin() != 0)
         s += "\\sa" + twips(b.bottomMargin());
+    if (b.layoutDirection() == Qt::RightToLeft)
+        s += "\\rtlpar";
+    // A bullet list's item, as the rich edit writes its bullets.
+    if (bullet)
+        s += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\u8226?}}";
+    for (const QTextOption::Tab& tab : b.tabPositions()) {
+        if (tab.type == QTextOption::RightTab)
+            s += "\\tqr";
+        else if (tab.type == QTextOption::CenterTab)
+            s += "\\tqc";
+        else if (tab.type == QTextOption::DelimiterTab)
+            s += "\\tqdec";
+        s += "\\tx" + twips(tab.position);
+    }
     if (b.hasProperty(RtfLineSpacing)) {
         s += "\\sl" + QByteArray::number(b.intProperty(RtfLineSpacing));
         s += "\\slmult" + QByteArray::number(b.intProperty(RtfLineMultiple));
@@ -212,6 +230,12 @@ bool Writer::charChange(QByteArray& out, CharState& cur, const QTextCharFormat& 
     want.strike = f.fontStrikeOut();
     want.fg = colourIndex(f.foreground());
     want.bg = colourIndex(f.background());
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        want.vertical = 1;
+    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        want.vertical = 2;
+    // A baseline offset is a share of the font's height; RTF raises by half points.
+    want.raise = static_cast<int>(std::lround(f.baselineOffset() * want.size / 100.0));
 
     QByteArray s;
     if (want.fg != cur.fg)
@@ -226,6 +250,10 @@ bool Writer::charChange(QByteArray& out, CharState& cur, const QTextCharFormat& 
         s += want.underline ? "\\ul" : "\\ulnone";
     if (want.strike != cur.strike)
         s += want.strike ? "\\strike" : "\\strike0";
+    if (want.vertical != cur.vertical)
+        s += want.vertical == 1 ? "\\super" : want.vertical == 2 ? "\\sub" : "\\nosupersub";
+    if (want.raise != cur.raise)
+        s += want.raise < 0 ? "\\dn" + QByteArray::number(-want.raise) : "\\up" + QByteArray::number(want.raise);
     if (want.font != cur.font)
         s += "\\f" + QByteArray::number(want.font);
     if (want.size != cur.size)
@@ -244,12 +272,17 @@ QByteArray Writer::run()
     CharState cur;
     QByteArray lastPara;
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
-        QByteArray para = paragraphProps(block.blockFormat());
+        const QTextList* list = block.textList();
+        const bool bullet = list && (list->format().style() == QTextListFormat::ListDisc
+                                     || list->format().style() == QTextListFormat::ListCircle
+                                     || list->format().style() == QTextListFormat::ListSquare);
+        QByteArray para = paragraphProps(block.blockFormat(), bullet);
         bool needSpace = false;
         if (para != lastPara && !block.blockFormat().boolProperty(RtfContinues)) {
             body += para;
             lastPara = para;
-            needSpace = true;
+            // A control word needs a space before text; a group's end does not.
+            needSpace = !para.endsWith('}');
         }
         bool any = false;
         for (auto it = block.begin(); !it.atEnd(); ++it) {

@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <ctime>
@@ -254,6 +255,21 @@ double bestCpuMs(F&& f)
     return best;
 }
 
+// Reading four times the text may cost about four times as much; a cost that
+// grows with the square would be sixteen times.
+void expectNearLinearReads(const QByteArray& small, const QByteArray& large)
+{
+    const double tSmall = bestCpuMs([&] {
+        QTextDocument doc;
+        readRtf(small, &doc);
+    });
+    const double tLarge = bestCpuMs([&] {
+        QTextDocument doc;
+        readRtf(large, &doc);
+    });
+    EXPECT_LT(tLarge, 8 * tSmall + 50) << tSmall << " ms for the small text, " << tLarge << " ms for four times it";
+}
+
 QByteArray formattingRuns(int runs)
 {
     QByteArray rtf = "{\\rtf1{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
@@ -267,18 +283,8 @@ QByteArray formattingRuns(int runs)
 
 TEST(RtfReader, LoadingTimeGrowsWithTheRunsNotTheirSquare)
 {
-    // Four times the runs may cost about four times as much; a cost that
-    // grows with the square would be sixteen times.
-    const QByteArray small = formattingRuns(2000), large = formattingRuns(8000);
-    const double tSmall = bestCpuMs([&] {
-        QTextDocument doc;
-        readRtf(small, &doc);
-    });
-    const double tLarge = bestCpuMs([&] {
-        QTextDocument doc;
-        readRtf(large, &doc);
-    });
-    EXPECT_LT(tLarge, 8 * tSmall + 50) << tSmall << " ms for 2000 runs, " << tLarge << " ms for 8000";
+    const QByteArray large = formattingRuns(8000);
+    expectNearLinearReads(formattingRuns(2000), large);
 
     QTextDocument doc;
     ASSERT_TRUE(readRtf(large, &doc));
@@ -418,4 +424,203 @@ TEST(RtfReader, ABoundRefusesTooMuchTextAndProgressCanCancel)
     EXPECT_EQ(readPlainText(big, &doc, cancel), ReadResult::Cancelled);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(readRtf(QStringLiteral("plain"), &doc, cancel), ReadResult::NotRtf);
+}
+
+namespace {
+
+// The format of the character at a position.
+QTextCharFormat formatAt(QTextDocument& doc, int at)
+{
+    QTextCursor c(&doc);
+    c.setPosition(at);
+    c.setPosition(at + 1, QTextCursor::KeepAnchor);
+    return c.charFormat();
+}
+
+QString faceAt(QTextDocument& doc, int at) { return formatAt(doc, at).fontFamilies().toStringList().value(0); }
+
+const char* kFonts = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Serif;}"
+                     "{\\f1\\fnil\\fcharset134 SimSun;}{\\f2\\fswiss\\fcharset0 Arial;}}";
+
+} // namespace
+
+// Each character takes the settings of its script: \dbch names the East
+// Asian face and sets the size, bold and italic Latin and East Asian text
+// share; \rtlch sets those of complex text; weak characters follow the
+// first script of their paragraph or cell.
+TEST(RtfReader, AssociatedControlsGiveEachScriptItsSettings)
+{
+    QTextDocument doc;
+    const QByteArray rtf = QByteArray(kFonts)
+        // as the office program writes a bold 28-point Chinese heading
+        + "\\pard\\plain \\rtlch\\afs44\\ab \\ltrch\\hich\\af2\\loch\\f2\\fs48\\b"
+          "{\\dbch\\afs56\\ab\\dbch \\u20013?\\u25991? }{\\loch\\fs56\\b\\loch Title}\\par"
+        // East Asian face and shared settings in one run of two scripts
+        + "\\pard\\plain \\f0\\fs24 {\\dbch\\af1\\afs40\\i \\u20013?\\u25991? abc}\\par"
+        // a word processor's run: the last \\loch leaves Chinese in its \\dbch face
+        + "\\pard\\plain {\\rtlch\\af0\\afs28 \\ltrch\\b\\fs28\\hich\\af0\\dbch\\af1\\loch\\f0 \\u20013? abc}\\par"
+        // complex text: its own size and bold, Latin text in the run keeps its own
+        + "\\pard\\plain \\f0\\fs24 {\\rtlch\\b\\fs40\\af2 \\u1513?\\u1500? ab}\\par"
+        // a leading digit before Chinese in another run, and a cell of digits
+        + "\\pard\\plain \\f0\\dbch\\af1 {\\loch 6 }{\\dbch \\u20845?}\\par"
+        + "\\pard\\plain \\f0\\dbch\\af1 \\intbl{\\dbch \\u21271?}\\cell 120\\cell\\row}";
+    ASSERT_TRUE(readRtf(rtf, &doc));
+    ASSERT_EQ(doc.blockCount(), 6);
+    const QTextBlock b0 = doc.begin(), b1 = b0.next(), b2 = b1.next(), b3 = b2.next(), b4 = b3.next(),
+                     b5 = b4.next();
+    for (int i : {0, 1, 3, 4}) {
+        EXPECT_DOUBLE_EQ(formatAt(doc, b0.position() + i).fontPointSize(), 28) << i;
+        EXPECT_EQ(formatAt(doc, b0.position() + i).fontWeight(), QFont::Bold) << i;
+    }
+    EXPECT_EQ(faceAt(doc, b0.position() + 3), "Arial");
+
+    EXPECT_EQ(faceAt(doc, b1.position()), "SimSun");
+    EXPECT_EQ(faceAt(doc, b1.position() + 2), "SimSun"); // the space follows the Chinese before it
+    EXPECT_EQ(faceAt(doc, b1.position() + 3), "Serif");
+    for (int i : {0, 3}) {
+        EXPECT_DOUBLE_EQ(formatAt(doc, b1.position() + i).fontPointSize(), 20);
+        EXPECT_TRUE(formatAt(doc, b1.position() + i).fontItalic());
+    }
+    EXPECT_EQ(faceAt(doc, b2.position()), "SimSun");
+    EXPECT_EQ(faceAt(doc, b2.position() + 2), "Serif");
+    EXPECT_EQ(formatAt(doc, b2.position()).fontWeight(), QFont::Bold);
+    EXPECT_DOUBLE_EQ(formatAt(doc, b2.position()).fontPointSize(), 14);
+
+    EXPECT_EQ(faceAt(doc, b3.position()), "Arial");
+    EXPECT_DOUBLE_EQ(formatAt(doc, b3.position()).fontPointSize(), 20);
+    EXPECT_EQ(formatAt(doc, b3.position()).fontWeight(), QFont::Bold);
+    EXPECT_DOUBLE_EQ(formatAt(doc, b3.position() + 3).fontPointSize(), 12);
+    EXPECT_EQ(formatAt(doc, b3.position() + 3).fontWeight(), QFont::Normal);
+
+    EXPECT_EQ(b4.text(), QString::fromUtf8("6 六"));
+    EXPECT_EQ(faceAt(doc, b4.position()), "SimSun");
+    EXPECT_EQ(b5.text(), QString::fromUtf8("北\t120"));
+    EXPECT_EQ(faceAt(doc, b5.position() + 2), "Serif"); // a cell's digits start without a script
+}
+
+// Cells are apart by tabs at their row's cell edges, a row is a paragraph,
+// and nothing after a table joins it; nested tables the same.
+TEST(RtfReader, TableCellsAndRowsStayApart)
+{
+    QTextDocument doc;
+    const char* rtf =
+        "{\\rtf1\\ansi Before\\par"
+        "\\trowd\\trgaph108\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl A1\\cell A2\\cell A3\\cell\\row"
+        "\\trowd\\trgaph108\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl B1\\cell\\cell B3\\cell\\row"
+        "\\trowd\\trgaph108\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl C1\\cell C2\\cell\\cell\\row"
+        "\\pard After table\\par"
+        "\\trowd\\cellx3000\\cellx6000\\pard\\intbl Outer\\cell\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell"
+        "{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}{\\nonesttables\\par}"
+        "\\pard\\intbl\\itap2 n3\\nestcell n4\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
+        "{\\nonesttables\\par}\\pard\\intbl\\cell\\row\\pard Last\\par}";
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    QStringList blocks;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        blocks << b.text();
+    EXPECT_EQ(blocks, (QStringList{"Before", "A1\tA2\tA3", "B1\t\tB3", "C1\tC2\t", "After table", "Outer\tn1\tn2",
+                                   "n3\tn4", "", "Last"}));
+    const QList<QTextOption::Tab> tabs = doc.findBlockByNumber(1).blockFormat().tabPositions();
+    ASSERT_EQ(tabs.size(), 3);
+    EXPECT_DOUBLE_EQ(tabs[0].position, (2000 + 108) / kTwipsPerPixel);
+    EXPECT_TRUE(doc.findBlockByNumber(4).blockFormat().tabPositions().isEmpty());
+}
+
+TEST(RtfReader, BackgroundsListTextRaisedTextAndSoftHyphens)
+{
+    QTextDocument doc;
+    const char* rtf =
+        "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green255\\blue0;\\red0\\green0\\blue255;}"
+        "{\\chcbpat1 a}{\\highlight2 b}{\\cb3 c}{\\chcbpat1\\chcbpat0 d}\\par"
+        "{\\listtext\\pard\\plain  \\u8226?\\tab}\\fi-360\\li720 item\\par"
+        "\\pard{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}numbered\\par"
+        "\\pard\\fs24 x{\\super 2}{\\sub 3}{\\super\\nosupersub 4}{\\up6 5}{\\dn 6}{\\up6\\up0 7}\\par "
+        "Elec\\-tro{\\v hidden}\\par}";
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    EXPECT_EQ(formatAt(doc, 0).background().color().rgb(), qRgb(255, 0, 0));
+    EXPECT_EQ(formatAt(doc, 1).background().color().rgb(), qRgb(0, 255, 0));
+    EXPECT_EQ(formatAt(doc, 2).background().color().rgb(), qRgb(0, 0, 255));
+    EXPECT_EQ(formatAt(doc, 3).background().style(), Qt::NoBrush);
+
+    const QTextBlock item = doc.begin().next(), numbered = item.next(), raised = numbered.next();
+    EXPECT_EQ(item.text(), QString::fromUtf8("•\titem")); // the space after \plain's delimiter is no label
+    EXPECT_EQ(numbered.text(), "1.\tnumbered");
+    const auto at = [&](int i) { return formatAt(doc, raised.position() + i); };
+    EXPECT_EQ(at(1).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(at(2).verticalAlignment(), QTextCharFormat::AlignSubScript);
+    EXPECT_EQ(at(3).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_DOUBLE_EQ(at(4).baselineOffset(), 25.0); // 3 points of 12
+    EXPECT_DOUBLE_EQ(at(5).baselineOffset(), -25.0); // 6 half points by default
+    EXPECT_DOUBLE_EQ(at(6).baselineOffset(), 0.0);
+    EXPECT_EQ(doc.lastBlock().text(), QString("Elec") + QChar(0xAD) + "tro");
+}
+
+// A style's settings apply where a paragraph names it: writers leave out
+// what a style inherits, such as the normal style's East Asian face.
+TEST(RtfReader, AParagraphTakesItsStyleSettings)
+{
+    QTextDocument doc;
+    const QByteArray rtf = QByteArray(kFonts)
+        + "{\\stylesheet{\\s0\\f0\\fs24\\dbch\\af1 Normal;}{\\s1\\sbasedon0\\b\\fs56\\qc Heading 1;}"
+          "{\\*\\cs15\\i Emphasis;}}"
+          "\\pard\\plain\\s1\\loch \\u20013? Head\\par\\pard\\plain\\s0 plain\\par}";
+    ASSERT_TRUE(readRtf(rtf, &doc));
+    ASSERT_EQ(doc.blockCount(), 2);
+    EXPECT_EQ(faceAt(doc, 0), "SimSun");
+    EXPECT_EQ(faceAt(doc, 2), "Serif");
+    EXPECT_EQ(formatAt(doc, 0).fontWeight(), QFont::Bold);
+    EXPECT_DOUBLE_EQ(formatAt(doc, 2).fontPointSize(), 28);
+    EXPECT_EQ(doc.begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    const int plain = doc.lastBlock().position();
+    EXPECT_EQ(formatAt(doc, plain).fontWeight(), QFont::Normal);
+    EXPECT_FALSE(formatAt(doc, plain).fontItalic());
+    EXPECT_EQ(doc.lastBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+}
+
+// The rich edit's bullets are a list model: its paragraphs become items of a
+// bullet list and their list text goes.
+TEST(RtfReader, RichEditBulletsBecomeAList)
+{
+    QTextDocument doc;
+    const char* rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+                      "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li360\\f0 one\\par"
+                      "{\\pntext\\f1\\'B7\\tab}two\\par\\pard three\\par}";
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    ASSERT_EQ(doc.blockCount(), 3);
+    const QTextBlock one = doc.begin(), two = one.next(), three = two.next();
+    EXPECT_EQ(one.text(), "one");
+    EXPECT_EQ(two.text(), "two");
+    ASSERT_NE(one.textList(), nullptr);
+    EXPECT_EQ(one.textList(), two.textList());
+    EXPECT_EQ(one.textList()->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(three.textList(), nullptr);
+
+    // Read in the smallest pieces, the list text cut apart goes all the same.
+    ReadOptions pieces;
+    pieces.blockChars = 1;
+    QTextDocument pieced;
+    ASSERT_EQ(readRtf(QByteArray(rtf), &pieced, pieces), ReadResult::Ok);
+    QTextDocument joined;
+    ASSERT_TRUE(readRtf(writeRtf(pieced), &joined));
+    EXPECT_EQ(joined.toPlainText(), doc.toPlainText());
+}
+
+// A style named again and again costs in proportion to the text, however
+// long its definition: a text twice as long may not cost four times as much.
+TEST(RtfReader, ReplayedStylesCostNoMoreThanTheText)
+{
+    const auto text = [](int n) {
+        QByteArray rtf = "{\\rtf1{\\stylesheet{\\s1";
+        for (int i = 0; i < n; ++i)
+            rtf += "\\b\\i0";
+        rtf += " Long;}}";
+        for (int i = 0; i < n; ++i)
+            rtf += "\\pard\\s1 x\\par";
+        return rtf + "}";
+    };
+    const QByteArray small = text(1000);
+    expectNearLinearReads(small, text(4000));
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(small, &doc));
+    EXPECT_EQ(doc.blockCount(), 1000);
+    EXPECT_EQ(doc.begin().begin().fragment().charFormat().fontWeight(), QFont::Bold);
 }

@@ -1,5 +1,6 @@
 #include "platform/RtfReader.h"
 #include "platform/RtfWriter.h"
+#include "support/ShownText.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -93,4 +94,41 @@ TEST(RtfWriter, ControlCharactersAndObjectMarksSurviveARoundTrip)
     QTextDocument back;
     ASSERT_TRUE(readRtf(writeRtf(doc), &back));
     EXPECT_EQ(back.begin().text(), text);
+}
+
+// What the reader keeps of an imported document (faces per script, table
+// rows with their cell stops, backgrounds, raised and lowered text, soft
+// hyphens, right-to-left paragraphs, bullets) survives save and reload.
+TEST(RtfWriter, WhatTheReaderKeepsSurvivesSaveAndReload)
+{
+    const char* rtf =
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Serif;}{\\f1\\fnil\\fcharset134 SimSun;}}"
+        "{\\colortbl;\\red255\\green255\\blue0;\\red0\\green0\\blue255;}"
+        "\\pard\\plain\\f0{\\dbch\\af1\\afs56\\ab \\u38144?\\u21806? Sales}\\par"
+        "\\trowd\\trgaph108\\cellx2000\\cellx4000\\pard\\intbl A\\cell\\u21271?\\cell\\row"
+        "\\pard{\\chcbpat1 ground} x{\\super 2} y{\\sub 3} z{\\up6 up}{\\dn4 down} Elec\\-tro\\par"
+        "\\pard\\rtlpar\\qr{\\rtlch\\fs32 \\u1513?\\u1500?}\\par"
+        "\\pard{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}\\fi-360\\li360 bullet\\par"
+        "\\pard\\li720{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}next\\par"
+        "\\pard\\tqr\\tx3000 a\\tab b\\par}";
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    const QByteArray written = writeRtf(doc);
+    for (const char* word : {"\\tx2108\\tx4108", "\\highlight1", "\\super", "\\sub", "\\up6", "\\dn4", "\\-", "\\rtlpar",
+                             "\\pnlvlblt", "\\tqr\\tx3000"})
+        EXPECT_TRUE(written.contains(word)) << word << " in " << written.constData();
+    QTextDocument back;
+    ASSERT_TRUE(readRtf(written, &back));
+    const QList<support::ShownDifference> diffs =
+        support::compareShown(support::shownByDocument(back), support::shownByDocument(doc));
+    for (const support::ShownDifference& d : diffs)
+        ADD_FAILURE() << support::describe(d).toStdString();
+    ASSERT_EQ(back.blockCount(), doc.blockCount());
+    for (QTextBlock a = doc.begin(), b = back.begin(); a.isValid(); a = a.next(), b = b.next()) {
+        EXPECT_EQ(b.blockFormat().tabPositions(), a.blockFormat().tabPositions()) << a.blockNumber();
+        EXPECT_EQ(b.blockFormat().layoutDirection(), a.blockFormat().layoutDirection()) << a.blockNumber();
+        EXPECT_EQ(b.textList() != nullptr, a.textList() != nullptr) << a.blockNumber();
+    }
+    EXPECT_NE(back.findBlockByNumber(4).textList(), nullptr);
+    EXPECT_EQ(writeRtf(back), written);
 }

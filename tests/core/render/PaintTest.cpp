@@ -127,6 +127,65 @@ TEST_F(PaintTest, RichTextWrapsAtTheItemWidthAndKeepsEveryCharacter)
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("hi"));
 }
 
+// What an imported document keeps is drawn on the canvas and in the
+// compiled pages alike: a background, raised text, cells apart.
+TEST_F(PaintTest, RichTextDrawsBackgroundsRaisedTextAndCells)
+{
+    // How far the top of the last glyph stands above the top of the first.
+    const auto lastAboveFirst = [](const QImage& img) {
+        QList<int> tops;          // per run of lit columns
+        bool inGlyph = false;
+        for (int x = 0; x < img.width(); ++x) {
+            int top = -1;
+            for (int y = 0; y < img.height() && top < 0; ++y)
+                if (img.pixel(x, y) & 0xFFFFFF)
+                    top = y;
+            if (top >= 0 && !inGlyph)
+                tops.append(top);
+            else if (top >= 0)
+                tops.last() = std::min(tops.last(), top);
+            inGlyph = top >= 0;
+        }
+        return tops.size() < 2 ? 0 : tops.first() - tops.last();
+    };
+    const auto paint = [&](const char* body) {
+        tagItemData* text = addChild(section, IT_TEXT, u"text");
+        records::SetItemText(text, QString::fromLatin1(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}{\\colortbl ;\\red0\\green255\\blue0;\\red0\\green0\\blue255;}"
+            "\\cf1\\f0\\fs20 ") + QString::fromLatin1(body) + QStringLiteral("\\par}"));
+        EXPECT_EQ(PaintItemByKind(text), 1);
+        return text;
+    };
+    tagItemData* ground = paint("{\\chcbpat2 ab}");
+    bool blue = false;
+    for (int y = 0; y < ground->Preview.height(); ++y)
+        blue = blue || (ground->Preview.pixel(2, y) & 0xFFFFFF) == 0x0000FF;
+    EXPECT_TRUE(blue) << "the background is drawn";
+    render::PagedContent page(ground);
+    QImage compiled(32, 16, QImage::Format_RGB32);
+    compiled.fill(Qt::black);
+    page.draw(compiled, QRect(0, 0, 32, 16));
+    bool compiledBlue = false;
+    for (int y = 0; y < compiled.height(); ++y)
+        compiledBlue = compiledBlue || (compiled.pixel(2, y) & 0xFFFFFF) == 0x0000FF;
+    EXPECT_TRUE(compiledBlue) << "and compiled";
+
+    // "2" raised by six points stands higher over the "x" than a "2" on the
+    // line (a line of 24 points leaves it room).
+    const int level = lastAboveFirst(paint("\\sl-480\\slmult0 x2")->Preview);
+    const int raised = lastAboveFirst(paint("\\sl-480\\slmult0 x{\\up12 2}")->Preview);
+    EXPECT_GT(raised, level + 4);
+
+    // Cells stand at their row's edges, apart however short their text.
+    tagItemData* table = paint("\\trowd\\cellx600\\cellx1200\\pard\\intbl a\\cell b\\cell\\row");
+    int litAt40 = 0;
+    for (int y = 0; y < table->Preview.height(); ++y)
+        for (int x = 40; x < 48 && x < table->Preview.width(); ++x)
+            litAt40 += (table->Preview.pixel(x, y) & 0xFFFFFF) != 0;
+    EXPECT_GT(litAt40, 0) << "the second cell starts at 600 twips (40 pixels)";
+    EXPECT_GE(table->Item.ContentW, 40u);
+}
+
 TEST_F(PaintTest, PicturesScenesAndFrames)
 {
     QTemporaryDir dir;
