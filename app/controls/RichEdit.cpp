@@ -21,6 +21,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextFragment>
 
 namespace controls {
 
@@ -108,6 +109,42 @@ QTextCharFormat explicitColourFormat()
     f.setForeground(QColor(255, 0, 0));
     return f;
 }
+
+// Text of the automatic colour in the range takes the explicit one; text
+// with a colour of its own keeps it. The runs are gathered first (changing
+// formats would break the walk) and joined across paragraph ends, so that a
+// long text of one colour is one change.
+void clearAutoColour(QTextDocument* doc, int from, int to)
+{
+    QList<QPair<int, int>> runs;
+    const auto add = [&runs](int start, int end) {
+        if (!runs.isEmpty() && runs.last().second + 1 >= start)
+            runs.last().second = end;
+        else
+            runs.append({start, end});
+    };
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+        if (b.length() == 1 && b.charFormat().foreground().style() == Qt::NoBrush && b.position() < to)
+            add(b.position(), b.position());
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            const int start = std::max(from, frag.position()), end = std::min(to, frag.position() + frag.length());
+            if (start < end && frag.charFormat().foreground().style() == Qt::NoBrush)
+                add(start, end);
+        }
+    }
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    for (const auto& [start, end] : runs) {
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        if (start == end)
+            c.mergeBlockCharFormat(explicitColourFormat());
+        else
+            c.mergeCharFormat(explicitColourFormat());
+    }
+    c.endEditBlock();
+}
 } // namespace
 
 QFuture<RichTextLoad> RichEditLoadAsync(const QString& pathOrText, LoadSource source, const QTextEdit* like,
@@ -171,9 +208,7 @@ QFuture<RichTextLoad> RichEditLoadAsync(const QString& pathOrText, LoadSource so
             r = platform::readPlainText(text, doc, o, format);
         }
         if (r == platform::ReadResult::Ok && explicitColour && !promise.isCanceled()) {
-            QTextCursor all(doc);
-            all.select(QTextCursor::Document);
-            all.mergeCharFormat(explicitColourFormat());
+            clearAutoColour(doc, 0, doc->characterCount() - 1);
         }
         doc->setUndoRedoEnabled(true);
         switch (r) {
@@ -352,7 +387,12 @@ void RichEditClearAutoColor(QTextEdit* edit)
 {
     if (!edit)
         return;
-    edit->mergeCurrentCharFormat(explicitColourFormat());
+    const QTextCursor c = edit->textCursor();
+    if (!c.hasSelection()) {
+        edit->mergeCurrentCharFormat(explicitColourFormat());
+        return;
+    }
+    clearAutoColour(edit->document(), c.selectionStart(), c.selectionEnd());
 }
 
 void RichEditSetLineSpacing(int twips, QTextEdit* edit)

@@ -60,7 +60,7 @@ enum class LoadSource { File, Text, PlainText };
 // Reads on a thread of its own into a document set up like the edit's; plain
 // text takes the edit's current format. The future reports progress from 0
 // to 1000 and can be cancelled; more than maxChars characters end as TooLong.
-// With `explicitColour` the whole text gets the colour that
+// With `explicitColour` text of the automatic colour gets the colour that
 // RichEditClearAutoColor gives, on the worker.
 QFuture<RichTextLoad> RichEditLoadAsync(const QString& pathOrText, LoadSource source, const QTextEdit* like,
                                         qsizetype maxChars = kMaxRichTextChars, bool explicitColour = false);
@@ -112,7 +112,8 @@ inline bool RichEditSetRtfA(const QString& path, QTextEdit* edit) { return RichE
 // The contents as RTF.
 void RichEditGetRtf(QString& out, const QTextEdit* edit);
 QString RichEditGetRtf(const QTextEdit* edit);
-// Gives the selection a set text colour (red) instead of the automatic one.
+// Gives the selection's text of the automatic colour a set one (red); text
+// with a colour of its own keeps it.
 void RichEditClearAutoColor(QTextEdit* edit);
 // Exact line spacing (in twips) for the selected paragraphs.
 void RichEditSetLineSpacing(int twips, QTextEdit* edit);

@@ -145,6 +145,18 @@ TEST(RichEdit, ColourAndLineSpacingOfTheSelection)
         EXPECT_DOUBLE_EQ(b.blockFormat().lineHeight(), 24.0); // 18 pt
     }
     EXPECT_TRUE(RichEditGetRtf(&edit).contains("\\pard\\sl-360\\slmult0"));
+
+    // Text with a colour of its own keeps it; an empty paragraph types red.
+    ASSERT_TRUE(platform::readRtf(
+        QByteArray("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}auto {\\cf1 blue} auto\\par\\par end\\par}"),
+        edit.document()));
+    edit.selectAll();
+    RichEditClearAutoColor(&edit);
+    QStringList seen;
+    for (const auto& fr : fragments(edit.document()))
+        seen << fr.text() + u'=' + fr.charFormat().foreground().color().name();
+    EXPECT_EQ(seen, (QStringList{"auto =#ff0000", "blue=#0000ff", " auto=#ff0000", "end=#ff0000"}));
+    EXPECT_EQ(edit.document()->findBlockByNumber(1).charFormat().foreground().color(), QColor(255, 0, 0));
 }
 
 namespace {
