@@ -266,7 +266,8 @@ protected:
 
 public:
     // ---- screen settings and links (core/model/HardwareInfo.cpp) ----
-    // The link part of a screen, as the program keeps it with the screen's file.
+    // The link part of a screen as six words; a request takes its link as a
+    // LinkSettings value (GetSendLink), which also carries the host.
     struct CommInfo {
         std::uint32_t Address;        // controller address (low byte)
         std::uint32_t SwapRedGreen;   // low byte
