@@ -79,6 +79,8 @@ struct GroupState {
 // take the script of the text around them.
 Script scriptOf(char32_t c)
 {
+    if (c < 0x80)
+        return ((c | 0x20) >= u'a' && (c | 0x20) <= u'z') ? Script::Latin : Script::Weak;
     if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3200 && c <= 0x33FF) || (c >= 0xFE30 && c <= 0xFE4F)
         || (c >= 0xFF00 && c <= 0xFFEF))
         return Script::EastAsian;
@@ -485,12 +487,13 @@ private:
 
     // Puts the pending text into the document, each run of one script in
     // the settings of that script.
-    void insertRuns(const QString& text)
+    void insertRuns(const QString& text, const QTextBlockFormat& b)
     {
-        const QTextBlockFormat b = blockFormat();
         qsizetype runStart = 0;
         Script runScript = Script::Weak;
         bool runLeading = false;
+        Script ahead = Script::Weak;
+        bool aheadKnown = false;
         const auto insertRun = [&](qsizetype end) {
             const qsizetype at = m_cursor.position();
             if (!m_sink.insert(QStringView(text).mid(runStart, end - runStart), charFormat(runScript), b))
@@ -512,8 +515,16 @@ private:
             bool leading = false;
             if (s == Script::Weak) {
                 s = m_lastScript;
-                for (qsizetype j = i + n; s == Script::Weak && j < text.size(); ++j)
-                    s = scriptOf(text[j].unicode());
+                if (s == Script::Weak) {
+                    // Every weak character up to the first that has a script
+                    // takes that one: looked for once.
+                    if (!aheadKnown) {
+                        for (qsizetype j = i + n; ahead == Script::Weak && j < text.size(); ++j)
+                            ahead = scriptOf(text[j].unicode());
+                        aheadKnown = true;
+                    }
+                    s = ahead;
+                }
                 if (s == Script::Weak) {
                     s = Script::Latin;
                     leading = true;
@@ -586,11 +597,12 @@ private:
             m_tabsOwed = 0;
         }
         startParagraphIfPending();
-        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
         joinList();
+        const QTextBlockFormat b = blockFormat();
+        m_cursor.setBlockFormat(m_sink.current(b));
         const qsizetype at = m_cursor.position();
         if (!m_tooLong)
-            insertRuns(m_pendingText);
+            insertRuns(m_pendingText, b);
         if (m_st.listText) {
             if (m_labelStart < 0)
                 m_labelStart = at;
@@ -605,8 +617,8 @@ private:
         flushText();
         m_tabsOwed = 0;
         startParagraphIfPending();
-        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
         joinList();
+        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
         m_cursor.setBlockCharFormat(charFormat());
         m_paragraphPending = true;
         m_anyText = true;
@@ -1069,20 +1081,18 @@ void Parser::makeBullet()
     }
     m_labelStart = m_labelEnd = -1;
     m_bullet = true;
-    if (!m_paragraphPending)
+    if (!m_paragraphPending) {
         joinList();
+        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
+    }
 }
 
-// The current block becomes an item of the bullet list, a new list when the
-// paragraph before was none.
+// A bullet paragraph after one that was none starts a new bullet list; the
+// block format then names it.
 void Parser::joinList()
 {
-    if (!m_bullet)
+    if (!m_bullet || m_list)
         return;
-    if (m_list) {
-        m_cursor.setBlockFormat(m_sink.current(blockFormat()));
-        return;
-    }
     QTextListFormat format;
     format.setStyle(QTextListFormat::ListDisc);
     format.setIndent(1);
