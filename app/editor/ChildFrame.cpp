@@ -40,6 +40,25 @@ CChildFrame::CChildFrame(CCore& core, EditorLinks* links, QWidget* parent)
     // A click still takes the focus, and activates the window on purpose.
     setFocusPolicy(Qt::ClickFocus);
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onStateChanged);
+    // After the canvas, which connected as it was made: it has taken a new
+    // size before the frame fits itself to it.
+    spine::NodeNotices& n = spine::notices();
+    connect(&n, &spine::NodeNotices::nodeChanged, this,
+            [this](tagItemData* node, spine::NodeChanges what) { OnNodeChanged(node, what); });
+    connect(&n, &spine::NodeNotices::nodeDeleting, this, [this](tagItemData* node) {
+        if (node && node == m_screen)
+            closeFrame();
+    });
+}
+
+void CChildFrame::OnNodeChanged(tagItemData* node, spine::NodeChanges what)
+{
+    if (!node || node != m_screen)
+        return;
+    if (what & spine::NodeChange::Name)
+        setWindowTitle(nodeName(node));
+    if (what & (spine::NodeChange::Geometry | spine::NodeChange::Programs))
+        relayout();
 }
 
 // The base still reports state changes while it is torn down, after this part is gone.
@@ -67,6 +86,7 @@ bool CChildFrame::OpenScreen(tagItemData* screen)
     if (!screen || screen->Level != LEVEL_ROOT)
         return false;
     canvas()->AttachItem(screen);
+    m_screen = screen;
     // The main frame finds a screen's window by this property of the frame's widget.
     m_view->setProperty("screenNode", QVariant::fromValue<void*>(screen));
     setWindowTitle(nodeName(screen));
@@ -159,6 +179,7 @@ void CChildFrame::onStateChanged(Qt::WindowStates oldState, Qt::WindowStates new
             spine::NodeSelect::post(m_links->itemTree, screen);
         }
     }
+    m_maximized = newState & Qt::WindowMaximized;
     const Qt::WindowStates sizeBits = Qt::WindowMaximized | Qt::WindowMinimized;
     if ((oldState & sizeBits) != (newState & sizeBits)) {
         if (newState & sizeBits)

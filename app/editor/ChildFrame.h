@@ -2,6 +2,8 @@
 // CChildFrame: the screen window, one MDI child per open screen. It sizes
 // itself to its view and cannot be sized by hand, but can be maximised; it
 // has no Close in its system menu (screens are closed through the screen panel).
+#include "app/spine/NodeNotice.h"
+
 #include <QMdiSubWindow>
 
 class CCore;
@@ -30,11 +32,17 @@ public:
     bool activationFlag() const { return m_activationFlag; }
     // Sizes the frame to the view's required size (not when maximised or minimised).
     void relayout();
+    // Maximised as the operator left it. The screen area drops the state for
+    // the while it resizes a maximised window, and the view lays out meanwhile.
+    bool maximizedMode() const { return m_maximized; }
     QMargins frameMargins() const;
     bool OnCommand(int id);
     // Closes the window for the program (the screen panel, the file-close
     // command); the title bar's close button alone does not.
     void closeFrame();
+    // The change notice: the title follows the screen's name, the frame its
+    // size; the window closes when its screen goes.
+    void OnNodeChanged(tagItemData* node, spine::NodeChanges what);
 
     // The screen window that holds a canvas, or null.
     static CChildFrame* ofCanvas(QWidget* canvas);
@@ -52,7 +60,9 @@ private:
 
     EditorLinks* m_links;
     CLedView* m_view;
+    tagItemData* m_screen = nullptr;   // compared only: the canvas lets go of it first
     bool m_activationFlag = true;
+    bool m_maximized = false;
     bool m_closing = false;
 };
 

@@ -1,6 +1,7 @@
 #include "app/editor/Editor.h"
 
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/controls/MessageBox.h"
 #include "app/editor/ChildFrame.h"
 #include "app/editor/EditorLinks.h"
@@ -108,6 +109,12 @@ CEditor::CEditor(CCore& core, EditorLinks* links, QWidget* parent)
     connect(&m_scrollTimer, &QTimer::timeout, this, &CEditor::onScrollTimer);
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCurrentChanged(current); });
+    // A row follows its node's name, whoever renamed it.
+    connect(&spine::notices(), &spine::NodeNotices::nodeChanged, this,
+            [this](tagItemData* node, spine::NodeChanges what) {
+                if (what & spine::NodeChange::Name)
+                    UpdateItemText(node);
+            });
 }
 
 CEditor::~CEditor() = default;
@@ -340,13 +347,6 @@ tagItemData* CEditor::addSection(int kind, tagItemData* selected)
     return section;
 }
 
-bool CEditor::removeWithCanvas(tagItemData* node)
-{
-    // Without an open window there is nothing that still shows the node.
-    CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr;
-    return !canvas || canvas->RemoveItem(node);
-}
-
 int CEditor::DeleteSelectedItem()
 {
     tagItemData* node = selectedNode();
@@ -362,36 +362,24 @@ int CEditor::DeleteSelectedItem()
                                                        editorString(kStrDeleteQuestion).arg(nodeName(node)));
     if (answer != QMessageBox::Yes)
         return 0;
-    if (!removeWithCanvas(node))
-        return 0;
     dropNode(node);
     return 1;
 }
 
 void CEditor::DeleteItem(tagItemData* node)
 {
-    if (!node)
-        return;
-    if (node->Level == LEVEL_ROOT) {
-        if (CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr) {
-            if (CChildFrame* frame = CChildFrame::ofCanvas(canvas)) {
-                canvas->DetachItem();
-                frame->closeFrame();
-            }
-        }
-    } else {
-        removeWithCanvas(node);
-    }
-    dropNode(node);
+    if (node)
+        dropNode(node);
 }
 
 void CEditor::dropNode(tagItemData* node)
 {
-    // The core first: the row's deletion selects a neighbour, which must no longer see the node.
+    // The core first: the row's deletion selects a neighbour, which must no
+    // longer see the node. The windows showing it (a screen's own among them)
+    // let go of it on the notice.
     QTreeWidgetItem* item = itemOf(node);
     forget(item);
-    if (m_links && m_links->nodeDeleting)
-        m_links->nodeDeleting(node);
+    spine::notices().deleting(node);
     m_core.DeleteItem(node);
     delete item;
     if (topLevelItemCount() == 0 || !currentItem())
@@ -410,8 +398,6 @@ void CEditor::ReleasePrograms(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return;
-    if (CScreenLed* canvas = m_links ? m_links->findCanvas(screen) : nullptr)
-        canvas->ClearSections();
     QTreeWidgetItem* was = currentItem();
     {
         // A selection moving to the screen now would open the windows of
@@ -426,9 +412,9 @@ void CEditor::ReleasePrograms(tagItemData* screen)
             }
         }
     }
-    if (m_links && m_links->nodeDeleting)
-        for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling)
-            m_links->nodeDeleting(scene);
+    // The windows let go of the scenes (the canvas of their sections) too.
+    for (tagItemData* scene = screen->FirstChild; scene; scene = scene->NextSibling)
+        spine::notices().deleting(scene);
     if (currentItem() != was)
         onCurrentChanged(currentItem());
 }
@@ -535,6 +521,7 @@ void CEditor::endLabelEdit(QTreeWidgetItem* item, const QString& text)
         }
     }
     item->setText(0, nodeName(node));
+    spine::notices().changed(node, spine::NodeChange::Name, this);
 }
 
 // ---- context menu ----

@@ -106,8 +106,7 @@ private:
     void onCurrentChanged(QTreeWidgetItem* current);
     void sendToPane(tagItemData* node);
     tagItemData* addSection(int kind, tagItemData* selected);
-    bool removeWithCanvas(tagItemData* node);
-    // Deletes a node its canvas has released: map entries, the node, then its row.
+    // Deletes a node: map entries, the deletion notice, the node, then its row.
     void dropNode(tagItemData* node);
     void sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, tagItemData*, const LinkSettings&));
 

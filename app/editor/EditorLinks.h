@@ -46,7 +46,6 @@ struct EditorLinks {
     QPointer<QObject> itemTree;        // WM_NODE_SELECT from canvases and windows
     QPointer<QObject> propertyPane;    // WM_NODE_SELECT from the tree
     QPointer<QObject> itemListPanel;   // WM_ITEM_CREATE, WM_NODE_SELECT of items
-    QPointer<QObject> sectionPanel;    // WM_NODE_LOAD after a section moved
     QPointer<QObject> mainFrame;       // WM_SEND_PROGRAMS
     ItemWindowFinder* windows = nullptr;
     ThumbnailPort* thumbnail = nullptr;
@@ -54,9 +53,6 @@ struct EditorLinks {
     std::function<bool(tagItemData* screen)> openScreenWindow;
     // A short notice for the operator (the main frame shows it as a tip at the cursor).
     std::function<void(const QString& text)> notice;
-    // Called before the core deletes a node and everything below it, so that
-    // panels holding any of them let go first.
-    std::function<void(tagItemData* node)> nodeDeleting;
     // Runs a controller request as a job off the interface thread, with
     // progress and cancel (the main frame's task dialog), and waits for its
     // end. The call runs on the worker: it touches no widget.

@@ -1,6 +1,7 @@
 #include "app/editor/LedView.h"
 
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/ToolBarCtrlEx.h"
 #include "app/editor/ChildFrame.h"
@@ -75,7 +76,7 @@ QSize CLedView::GetRequiredSize() const
 bool CLedView::frameMaximized() const
 {
     const CChildFrame* f = qobject_cast<const CChildFrame*>(parentWidget());
-    return f && f->isMaximized();
+    return f && f->maximizedMode();
 }
 
 void CLedView::layoutCanvas()
@@ -186,10 +187,9 @@ bool CLedView::moveToObstacle(Direction d)
     const QPoint offset = obstacleMove(sr, nodeClientRect(m_core, scene), obstacles, d);
     if (offset.isNull())
         return false;
-    m_core.ChangeItemRect(section, sr.x() + offset.x(), sr.y() + offset.y(), sr.width(), sr.height());
-    m_canvas->UpdateItemRect(section);
-    if (m_links)
-        spine::NodeLoad::send(m_links->sectionPanel, section);
+    spine::writeNode(m_core, section, spine::NodeChange::Geometry, [&] {
+        m_core.ChangeItemRect(section, sr.x() + offset.x(), sr.y() + offset.y(), sr.width(), sr.height());
+    });
     return true;
 }
 

@@ -75,6 +75,42 @@ CScreenLed::CScreenLed(CCore& core, EditorLinks* links, QWidget* parent)
     for (auto& c : m_pool)
         c = new CSectionLed(core, *this, this);
     m_map.reserve(1024);
+    spine::NodeNotices& n = spine::notices();
+    connect(&n, &spine::NodeNotices::nodeChanged, this,
+            [this](tagItemData* node, spine::NodeChanges what, const QObject* origin) {
+                // A change the canvas made itself (a section dragged) it shows already.
+                if (origin != this)
+                    OnNodeChanged(node, what);
+            });
+    connect(&n, &spine::NodeNotices::nodeDeleting, this, &CScreenLed::OnNodeDeleting);
+}
+
+void CScreenLed::OnNodeChanged(tagItemData* node, spine::NodeChanges what)
+{
+    using spine::NodeChange;
+    if (!ownsNode(node))
+        return;
+    if (what & NodeChange::WorkMode)
+        ApplyWorkMode();
+    // A screen's new size or programs, a section's new rectangle.
+    if (what & (NodeChange::Geometry | NodeChange::Programs))
+        UpdateItemRect(node);
+    if (what & NodeChange::Content)
+        RefreshItem(node);
+}
+
+void CScreenLed::OnNodeDeleting(tagItemData* node)
+{
+    if (!m_item || !node)
+        return;
+    if (node == m_item) {
+        DetachItem();
+        return;
+    }
+    if (!ownsNode(node))
+        return;
+    RemoveItem(node);
+    announceThumbnail(m_item);
 }
 
 bool CScreenLed::ownsNode(const tagItemData* node) const

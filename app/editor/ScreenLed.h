@@ -4,6 +4,7 @@
 // the sections of the global scene and of the selected scene.
 #include "app/editor/Led.h"
 #include "app/editor/SectionLed.h"
+#include "app/spine/NodeNotice.h"
 
 #include <QHash>
 #include <array>
@@ -38,6 +39,12 @@ public:
     // 0 when unchanged; keeps the scroll position in LEDs.
     int SetDotSize(int dotW, int dotH);
     void ApplyWorkMode();
+    // The change notice: a node of this screen changed; the canvas re-lays,
+    // redraws or takes the work mode as the change asks.
+    void OnNodeChanged(tagItemData* node, spine::NodeChanges what);
+    // The change notice: a node of this screen is about to go; its screen
+    // itself leaves the canvas.
+    void OnNodeDeleting(tagItemData* node);
     int NextPage();
     int PrevPage();
     int NextItem();

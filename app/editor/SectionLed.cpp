@@ -1,6 +1,7 @@
 #include "app/editor/SectionLed.h"
 
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/editor/EditorLinks.h"
 #include "app/editor/ScreenLed.h"
 
@@ -379,8 +380,8 @@ void CSectionLed::commitRect()
     Resize(kept.width(), kept.height(), false);
     redrawContent(true);
     m_tracker.m_rect = rect().adjusted(1, 1, -1, -1);
-    if (EditorLinks* l = m_screen.links())
-        spine::NodeLoad::post(l->sectionPanel, m_item);
+    // The screen canvas shows it already; the pane's section panel follows.
+    spine::announce(m_core, m_item, spine::NodeChange::Geometry, &m_screen);
 }
 
 bool CSectionLed::event(QEvent* e)

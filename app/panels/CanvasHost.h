@@ -16,10 +16,7 @@ public:
     // The finder is not owned and may be null (no canvases).
     explicit CanvasHost(editor::ItemWindowFinder* finder) : m_finder(finder) {}
 
-    void repaintNode(tagItemData* node) override;
-    void updateItemRect(tagItemData* section) override;
     void selectItem(tagItemData* item, bool redraw) override;
-    void removeItem(tagItemData* item) override;
 
 private:
     editor::CScreenLed* canvasOf(tagItemData* node) const;

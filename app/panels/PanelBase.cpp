@@ -15,14 +15,6 @@
 
 namespace panels {
 
-void repaintNode(const PanelContext& ctx, tagItemData* node)
-{
-    if (!node)
-        return;
-    if (ctx.core.Paint(node) != 0 && ctx.host)
-        ctx.host->repaintNode(node);
-}
-
 CPanelBase::CPanelBase(unsigned templateId, PanelContext ctx, QWidget* parent)
     : controls::CPropertyPanel(templateId), m_ctx(ctx)
 {
@@ -98,10 +90,13 @@ bool CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
 {
     if (!canEdit() || (b.needsRecord && !m_record) || !b.write)
         return false;
-    b.write(*m_node, value);
-    if (b.repaint)
-        repaint();
+    spine::writeNode(core(), m_node, changesOf(b), [&] { b.write(*m_node, value); }, this);
     return true;
+}
+
+void CPanelBase::changed(spine::NodeChanges what)
+{
+    spine::announce(core(), m_node, what, this);
 }
 
 QString CPanelBase::dialogText(unsigned controlId) const

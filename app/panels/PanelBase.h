@@ -8,6 +8,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/PropertyPanel.h"
 #include "app/panels/PanelHost.h"
+#include "app/spine/NodeNotice.h"
 
 #include "core/api/TypeRecords.h"
 
@@ -148,6 +149,15 @@ public:
 
     // WM_NODE_LOAD: the value the message returns.
     virtual int OnNodeLoad(tagItemData* node) = 0;
+    // The changes of its node that the panel shows: the pane loads it again
+    // after a notice of one of them, unless the panel made the change itself.
+    virtual spine::NodeChanges shownChanges() const { return spine::NodeChange::Content; }
+    // What a write through a binding changes: the node's content when the
+    // binding repaints, else nothing another window shows.
+    virtual spine::NodeChanges changesOf(const FieldBinding& b) const
+    {
+        return b.repaint ? spine::NodeChanges(spine::NodeChange::Content) : spine::NodeChanges();
+    }
     // The node (with its subtree) is about to be freed: a panel holding it,
     // or a node under it, lets go of it.
     virtual void OnNodeDeleting(tagItemData* node);
@@ -158,8 +168,9 @@ protected:
     // canEdit() with a type record of this panel's kind.
     bool canWrite() const { return canEdit() && m_record; }
     // A control's change through its binding: nothing without a node (or
-    // record, when the binding needs one) or while loading; then the field,
-    // then the repaint when the binding asks. True when it wrote.
+    // record, when the binding needs one) or while loading; then the field
+    // through the write road, announced as a content change when the binding
+    // repaints. True when it wrote.
     bool writeBinding(const FieldBinding& b, qint64 value);
     // The same by control id in a table.
     bool writeBinding(std::span<const FieldBinding> table, int controlId, qint64 value)
@@ -171,7 +182,10 @@ protected:
     {
         return bindingOf(table, controlId).read(*m_node);
     }
-    void repaint() { repaintNode(m_ctx, m_node); }
+    // Announces a change of the node this panel made (a content change has
+    // the node's picture made again and the canvases show it).
+    void changed(spine::NodeChanges what = spine::NodeChange::Content);
+    void repaint() { changed(spine::NodeChange::Content); }
     CCore& core() const { return m_ctx.core; }
     // Font boxes name Chinese faces by their Latin names for a reader of English.
     bool latinFaceNames() const;

@@ -1,7 +1,9 @@
 #pragma once
-// What the property panels need from the screen canvases. The main frame
-// implements it by finding the canvas that shows a node's screen; a panel
-// without a host (tests, or no canvas open) only has the core paint.
+// What the property panels need from the screen canvases: an item chosen in
+// a panel is shown on the canvas of its screen. The main frame implements it
+// by finding that canvas; a panel without a host (tests, or no canvas open)
+// shows nothing there. Every other change reaches the canvases through the
+// change notice (app/spine/NodeNotice.h).
 struct tagItemData;
 class CCore;
 
@@ -10,14 +12,8 @@ namespace panels {
 class PanelHost {
 public:
     virtual ~PanelHost() = default;
-    // The canvas showing the node's screen draws the node's new picture.
-    virtual void repaintNode(tagItemData* node) = 0;
-    // The canvas re-places and resizes the section's window to its rectangle.
-    virtual void updateItemRect(tagItemData* section) = 0;
     // The canvas shows the item in its section (selected, redrawn on request).
     virtual void selectItem(tagItemData* item, bool redraw) = 0;
-    // The canvas drops the item's windows before the item is deleted.
-    virtual void removeItem(tagItemData* item) = 0;
 };
 
 // What every panel and page is built with: the one core and the canvases.
@@ -25,9 +21,5 @@ struct PanelContext {
     CCore& core;
     PanelHost* host = nullptr;
 };
-
-// The one repaint rule: the core paints the node, and only when it drew
-// does the canvas of the node's screen show the new picture.
-void repaintNode(const PanelContext& ctx, tagItemData* node);
 
 } // namespace panels

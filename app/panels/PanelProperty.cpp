@@ -17,6 +17,10 @@ CPanelProperty::CPanelProperty(PanelContext ctx, QWidget* parent)
     m_screen->hide();
     m_scene->hide();
     m_window->hide();
+    spine::NodeNotices& n = spine::notices();
+    connect(&n, &spine::NodeNotices::nodeChanged, this,
+            &CPanelProperty::OnNodeChanged);
+    connect(&n, &spine::NodeNotices::nodeDeleting, this, &CPanelProperty::OnNodeDeleting);
 }
 
 CPanelProperty::~CPanelProperty()
@@ -30,8 +34,6 @@ CPanelProperty::~CPanelProperty()
 bool CPanelProperty::event(QEvent* e)
 {
     if (spine::NodeSelect::dispatch(e, [this](tagItemData* node) { return OnNodeSelect(node); }))
-        return true;
-    if (spine::NodeLoad::dispatch(e, [this](tagItemData* node) { return OnNodeChanged(node); }))
         return true;
     return QWidget::event(e);
 }
@@ -72,16 +74,18 @@ int CPanelProperty::OnNodeSelect(tagItemData* node)
     return 1;
 }
 
-int CPanelProperty::OnNodeChanged(tagItemData* node)
+void CPanelProperty::OnNodeChanged(tagItemData* node, spine::NodeChanges what, const QObject* origin)
 {
-    if (!node)
-        return 1;
+    const bool below = what & spine::NodeChange::Geometry;
     for (CPropertyPage* page : {static_cast<CPropertyPage*>(m_screen), static_cast<CPropertyPage*>(m_scene),
                                 static_cast<CPropertyPage*>(m_window)})
-        for (CPanelBase* p : page->panels())
-            if (p->node() == node)
-                spine::NodeLoad::send(p, node);
-    return 1;
+        for (CPanelBase* p : page->panels()) {
+            tagItemData* shown = p->node();
+            if (!shown || p == origin || !(p->shownChanges() & what))
+                continue;
+            if (shown == node || (below && isSameOrBelow(shown, node)))
+                spine::NodeLoad::send(p, shown);
+        }
 }
 
 void CPanelProperty::OnNodeDeleting(tagItemData* node)

@@ -1,8 +1,10 @@
 #pragma once
 // The property pane: shows the page of the selected node's level (screen,
 // scene or window) and passes the selection on to it. The main frame docks
-// it and forwards the tree's selection and deletion notices.
+// it; the tree's selection comes as WM_NODE_SELECT, and what happens to a
+// node as the change notice.
 #include "app/panels/PanelHost.h"
+#include "app/spine/NodeNotice.h"
 
 #include <QWidget>
 
@@ -30,9 +32,10 @@ public:
     // The node (with its subtree) is about to be freed: every panel that
     // holds it, or a node under it, lets go of it.
     void OnNodeDeleting(tagItemData* node);
-    // WM_NODE_LOAD: the node's settings changed outside the panels (a canvas
-    // drag, a command, a dialog); every panel showing it reloads. 1 always.
-    int OnNodeChanged(tagItemData* node);
+    // The change notice: each panel that shows what changed loads its node
+    // again, unless it made the change; after a new size or rectangle, also
+    // the panels of the nodes below, which the core fitted to it.
+    void OnNodeChanged(tagItemData* node, spine::NodeChanges what, const QObject* origin);
 
     CPropertyScreen* screenPage() const { return m_screen; }
     CPropertyScene* scenePage() const { return m_scene; }

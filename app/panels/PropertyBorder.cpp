@@ -329,9 +329,8 @@ void CPropertyBorder::onWidth(int index)
         addElement(firstElementType(width));
     showControls();
     placeWidthRow();
-    if (m_ctx.host)
-        m_ctx.host->updateItemRect(m_node);
-    repaint();
+    // A scene's border moves and fits its sections: their rectangles change too.
+    changed(spine::NodeChange::Geometry | spine::NodeChange::Content);
 }
 
 void CPropertyBorder::onRowSelected()

@@ -69,7 +69,9 @@ void runAnimationDialog(const PanelContext& ctx, tagItemData* item, QWidget* par
         dlg.exec();
         // The dialog writes the frame count it showed as it goes.
     }
-    repaintNode(ctx, item);
+    // Every window showing the item follows what the dialog changed: the
+    // pane's panels (the effect chosen there among them) and the canvas.
+    spine::announce(ctx.core, item, spine::NodeChange::Content);
 }
 
 // ---- CPropertyCoolText ----
@@ -144,8 +146,6 @@ void CPropertyCoolText::onEffectDialog()
     if (!canWrite())
         return;
     runAnimationDialog(m_ctx, m_node, this);
-    const LoadScope loading(*this);
-    m_stay->setText(QString::number(m_node->PlayTime));
 }
 
 // ---- CPropertyGifEffect ----

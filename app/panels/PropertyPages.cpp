@@ -190,7 +190,6 @@ CPropertySubwnd::CPropertySubwnd(PanelContext ctx, QWidget* parent) : CPropertyP
     for (CPanelBase* p : m_panels)
         if (p != m_border)
             p->hide();
-    connect(m_list, &CPropertyProgList::nodeDeleting, this, &CPropertySubwnd::OnNodeDeleting);
 }
 
 CPanelBase* CPropertySubwnd::effectPanel(EffectSlot s) const

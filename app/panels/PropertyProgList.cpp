@@ -274,10 +274,8 @@ void CPropertyProgList::onDelete()
                                        QMessageBox::Ok) != QMessageBox::Ok)
         return;
     m_rows.remove(item);
-    // Panels showing the item let go of it before it is freed.
-    emit nodeDeleting(item);
-    if (m_ctx.host)
-        m_ctx.host->removeItem(item);
+    // The windows showing the item (panels, its canvas) let go of it before it is freed.
+    spine::notices().deleting(item);
     core().DeleteItem(item);
     {
         LoadScope loading(*this);

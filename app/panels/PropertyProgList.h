@@ -36,6 +36,8 @@ public:
 
     CPropertyProgList(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    // A load selects the first row: only a window's new item list reloads it.
+    spine::NodeChanges shownChanges() const override { return spine::NodeChange::Programs; }
     // From the tree: selects the item's row without telling the canvas.
     int OnNodeSelect(tagItemData* item);
     // WM_ITEM_CREATE: adds an item of the type to the loaded window.
@@ -52,10 +54,6 @@ public:
     QListWidget* list() const { return m_list; }
     tagItemData* itemAt(int row) const;
 
-
-signals:
-    // The item is about to be deleted: whoever shows it lets go of it.
-    void nodeDeleting(tagItemData* node);
 
 protected:
     bool OnInitDialog() override;

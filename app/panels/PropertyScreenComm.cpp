@@ -385,7 +385,8 @@ void CPropertyScreenComm::onMac()
         return;
     unsigned char mac[6] = {};
     if (CCore::ConvertStrToMAC(reinterpret_cast<const char16_t*>(raw.utf16()), mac) == 1)
-        std::memcpy(m_node->Global.DstMAC, mac, sizeof mac);
+        spine::writeNode(core(), m_node, spine::NodeChange::Link,
+                         [&] { std::memcpy(m_node->Global.DstMAC, mac, sizeof mac); }, this);
 }
 
 void CPropertyScreenComm::onByName()
@@ -401,7 +402,13 @@ void CPropertyScreenComm::onByName()
         LoadScope loading(*this);
         edit->clear();
     }
-    copyHost(m_node->Global.Host, sizeof m_node->Global.Host, edit->text());
+    storeHost(edit->text());
+}
+
+void CPropertyScreenComm::storeHost(const QString& text)
+{
+    spine::writeNode(core(), m_node, spine::NodeChange::Link,
+                     [&] { copyHost(m_node->Global.Host, sizeof m_node->Global.Host, text); }, this);
 }
 
 // While typing, only a whole address is stored; a half-typed one leaves the old.
@@ -409,14 +416,14 @@ void CPropertyScreenComm::onIp()
 {
     if (!canEdit() || !acceptableHost(m_ip->text(), false))
         return;
-    copyHost(m_node->Global.Host, sizeof m_node->Global.Host, m_ip->text());
+    storeHost(m_ip->text());
 }
 
 void CPropertyScreenComm::onHostName()
 {
     if (!canEdit() || !acceptableHost(m_hostName->text(), true))
         return;
-    copyHost(m_node->Global.Host, sizeof m_node->Global.Host, m_hostName->text());
+    storeHost(m_hostName->text());
 }
 
 void CPropertyScreenComm::onPort()

@@ -28,6 +28,8 @@ public:
 
     CPropertyScreenComm(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    spine::NodeChanges shownChanges() const override { return spine::NodeChange::Link | spine::NodeChange::Hardware; }
+    spine::NodeChanges changesOf(const FieldBinding&) const override { return spine::NodeChange::Link; }
     // WM_SETTINGS_CHANGED: wParam 2 refills the list of link type lParam.
     int OnSettingsChanged(platform::WPARAM w, platform::LPARAM l);
     int shownLinkType() const { return m_shown; }
@@ -58,6 +60,8 @@ private:
     void loadLinkValues(int type);
     QList<QWidget*> groupWidgets(int type) const;
     void applyHostKind(bool byName);
+    // The host text (as it stands, terminated and cut to the field), told as a link change.
+    void storeHost(const QString& text);
 
     void onLinkType(int index);
     void onSerial(int index);

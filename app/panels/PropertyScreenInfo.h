@@ -15,6 +15,10 @@ public:
 
     CPropertyScreenInfo(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    spine::NodeChanges shownChanges() const override
+    {
+        return spine::NodeChange::Hardware | spine::NodeChange::Geometry | spine::NodeChange::WorkMode;
+    }
 
     // What each value label shows, read-only: the hardware id (shown as its
     // model's name), address, width, height and work mode.

@@ -70,8 +70,7 @@ void CPropertySection::setQuietly(QSpinBox* spin, int value)
 
 void CPropertySection::tellCanvas()
 {
-    if (m_ctx.host)
-        m_ctx.host->updateItemRect(m_node);
+    changed(spine::NodeChange::Geometry);
 }
 
 void CPropertySection::onPosition(bool isX)

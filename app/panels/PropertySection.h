@@ -17,6 +17,7 @@ public:
     CPropertySection(PanelContext ctx, QWidget* parent = nullptr);
     // A null node reloads the section held.
     int OnNodeLoad(tagItemData* node) override;
+    spine::NodeChanges shownChanges() const override { return spine::NodeChange::Geometry; }
 
     // Sizes move in steps of two: a typed size is rounded up to even.
     static int roundUpEven(int v) { return (v + 1) & ~1; }

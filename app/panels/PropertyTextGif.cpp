@@ -122,10 +122,7 @@ void CPropertyTextGif::OnTimer()
     if (!m_record || !m_node || isLoading())
         return;
     records::SetItemText(m_node, m_stored);
-    if (core().Paint(m_node) == 0)
-        return;
-    if (m_ctx.host)
-        m_ctx.host->repaintNode(m_node);
+    changed(spine::NodeChange::Content);
     QWidget* target = m_notify ? m_notify.data() : parentWidget();
     if (target)
         spine::GifTextChanged::send(target);

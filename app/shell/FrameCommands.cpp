@@ -11,6 +11,7 @@
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/TestPatterns.h"
 #include "app/shell/UiHelpers.h"
+#include "app/spine/NodeNotice.h"
 #include "app/spine/SystemTime.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace shell {
 
@@ -145,7 +147,22 @@ int FrameCommands::runDialog(OwnerDialog spine::FrameDialogs::*slot)
         notAvailable();
         return -1;
     }
-    return run(m_prompt.owner());
+    return tellingBlocks([&] { return run(m_prompt.owner()); });
+}
+
+int FrameCommands::tellingBlocks(const std::function<int()>& run)
+{
+    ScreenBlocks before;
+    for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
+        before.emplace(s, s->Global);
+    ScreenBlocks* const outer = std::exchange(m_blocks, &before);
+    const int result = run();
+    m_blocks = outer;
+    // A screen the dialog closed is no longer among them.
+    for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
+        if (const auto it = before.find(s); it != before.end())
+            spine::announceScreenBlock(m_core, s, it->second);
+    return result;
 }
 
 void FrameCommands::newScreen()
@@ -238,8 +255,7 @@ void FrameCommands::findScreen()
 
 void FrameCommands::search()
 {
-    if (runDialog(&spine::FrameDialogs::searchScope) >= 0)
-        allScreenSettingsChanged();
+    runDialog(&spine::FrameDialogs::searchScope);
 }
 
 void FrameCommands::readHardwareInfo()
@@ -279,24 +295,21 @@ void FrameCommands::settingsDialog(unsigned id)
     const auto settings = dialog(id == ID_HARDWARE_SETTINGS ? &spine::FrameDialogs::hardwareSettings
                                  : id == ID_NETWORK_SETTINGS  ? &spine::FrameDialogs::networkSettings
                                                               : &spine::FrameDialogs::wifiSettings);
-    if (settings) {
-        settings(m_prompt.owner(), screen);
-        m_prompt.reloadNode(screen);
-    } else {
+    if (settings)
+        tellingBlocks([&] { return settings(m_prompt.owner(), screen); });
+    else
         notAvailable();
-    }
 }
 
 void FrameCommands::wizard()
 {
-    if (checkRights(ID_WIZARD) && runDialog(&spine::FrameDialogs::wizard) >= 0)
-        allScreenSettingsChanged();
+    if (checkRights(ID_WIZARD))
+        runDialog(&spine::FrameDialogs::wizard);
 }
 
 void FrameCommands::bulkSend()
 {
-    if (runDialog(&spine::FrameDialogs::bulkSend) >= 0)
-        allScreenSettingsChanged();
+    runDialog(&spine::FrameDialogs::bulkSend);
 }
 
 void FrameCommands::preview()
@@ -434,10 +447,13 @@ int FrameCommands::reconnectScreen(tagItemData* screen)
 {
     if (CCore::IsRoot(screen) != 1)
         return 0;
-    if (m_prompt.runTask(dialogs::TASK_FIND_SCREEN, screen, 0) != 1)
+    const tagGlobalInfo before = screen->Global;
+    const int found = m_prompt.runTask(dialogs::TASK_FIND_SCREEN, screen, 0);
+    // What the worker found is told once its job has ended.
+    spine::announceScreenBlock(m_core, screen, before);
+    if (found != 1)
         return 0;
     m_prompt.setStatus(1, S(kStrFound).arg(screen->Global.ID));
-    m_prompt.reloadNode(screen);
     return 1;
 }
 
@@ -521,33 +537,20 @@ void FrameCommands::screenHwChanged(tagItemData* screen, const tagGlobalInfo* ol
 {
     if (CCore::IsRoot(screen) != 1)
         return;
-    editor::CScreenLed* canvas = m_prompt.canvasOf(screen);
-    if (old) {
-        unsigned short a[4], b[4];
-        CCore::ParseLEDWorkMode(old->Type, a[0], a[1], a[2], a[3]);
-        CCore::ParseLEDWorkMode(screen->Global.Type, b[0], b[1], b[2], b[3]);
-        if (a[0] != b[0] && canvas)
-            canvas->ApplyWorkMode();
-        const int w = screen->Global.Width, h = screen->Global.Height;
-        screen->Global.Width = old->Width;
-        screen->Global.Height = old->Height;
-        m_core.ChangeItemRect(screen, 0, 0, w, h);
-    }
-    if (canvas)
-        canvas->UpdateItemRect(screen);
-    m_prompt.reloadNode(screen);
+    if (old)
+        spine::announceScreenBlock(m_core, screen, *old);
+    else
+        spine::notices().changed(screen, spine::NodeChange::Hardware | spine::NodeChange::Geometry);
+    // Told now: the dialog that sent it does not tell it again when it closes.
+    if (m_blocks)
+        if (const auto it = m_blocks->find(screen); it != m_blocks->end())
+            it->second = screen->Global;
 }
 
 void FrameCommands::screenChanged(tagItemData* node)
 {
     if (CCore::IsRoot(node) == 1)
-        m_prompt.reloadNode(node);
-}
-
-void FrameCommands::allScreenSettingsChanged()
-{
-    for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
-        m_prompt.reloadNode(s);
+        spine::notices().changed(node, spine::NodeChange::Hardware);
 }
 
 // ---- test patterns ----

@@ -7,9 +7,12 @@
 #include "app/dialogs/task/TaskJob.h"
 #include "app/spine/Seams.h"
 
+#include "core/api/Nodes.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 
 class CCore;
 class QWidget;
@@ -44,8 +47,6 @@ public:
     virtual dialogs::TaskOutcome runJob(std::function<int(CCore&)> call) = 0;
     // The open canvas of a node's screen (null: none).
     virtual editor::CScreenLed* canvasOf(tagItemData* node) = 0;
-    // A node's settings changed outside the property pane: the pane shows what it holds.
-    virtual void reloadNode(tagItemData* node) = 0;
 };
 
 class FrameCommands {
@@ -100,8 +101,6 @@ public:
     void screenHwChanged(tagItemData* screen, const tagGlobalInfo* old);
     void screenChanged(tagItemData* node);
     void itemMoved(tagItemData* screen);
-    // After a dialog that may have changed any screen's link or settings.
-    void allScreenSettingsChanged();
 
 private:
     template <class Slot>
@@ -113,6 +112,9 @@ private:
     using OwnerDialog = std::function<int(QWidget* owner)>;
     // Runs one of the dialogs over the window: its result, or -1 (said) when there is none.
     int runDialog(OwnerDialog spine::FrameDialogs::*slot);
+    // Runs a dialog of the frame; what it wrote into the open screens' blocks
+    // (in place, as the settings dialogs do) is told when it closes.
+    int tellingBlocks(const std::function<int()>& run);
     tagItemData* selectedScreenOrNotice();
     void notAvailable();
     void nameByTree(tagItemData* node);
@@ -122,6 +124,9 @@ private:
     Prompter& m_prompt;
     spine::FrameDialogs m_own;
     QString m_appFolder;
+    // The open screens' blocks as a running dialog found them.
+    using ScreenBlocks = std::unordered_map<tagItemData*, tagGlobalInfo>;
+    ScreenBlocks* m_blocks = nullptr;
 };
 
 } // namespace shell

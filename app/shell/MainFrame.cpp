@@ -135,53 +135,17 @@ protected:
 
 } // namespace
 
-// The property panels reach the screen canvases through the frame, and the
-// screen panel has the screen windows follow a screen's name and programs.
-class FramePanelHost : public panels::PanelHost, public ScreenWindowHost {
+// The property panels reach the screen canvases through the frame.
+class FramePanelHost : public panels::PanelHost {
 public:
     explicit FramePanelHost(CMainFrame& frame) : m_frame(frame) {}
-    void repaintNode(tagItemData* node) override
-    {
-        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(node))
-            canvas->RefreshItem(node);
-    }
-    void updateItemRect(tagItemData* section) override
-    {
-        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(section))
-            canvas->UpdateItemRect(section);
-    }
     void selectItem(tagItemData* item, bool redraw) override
     {
         if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
             canvas->SelectItem(item, redraw);
     }
-    void removeItem(tagItemData* item) override
-    {
-        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
-            canvas->RemoveItem(item);
-    }
-    void SetScreenTitle(tagItemData* screen, const QString& title) override
-    {
-        if (editor::CChildFrame* child = childOf(screen))
-            child->setWindowTitle(title);
-    }
-    void RelayoutScreen(tagItemData* screen) override
-    {
-        editor::CScreenLed* canvas = m_frame.FindItemWindow(screen);
-        if (!canvas)
-            return;
-        canvas->UpdateItemRect(screen);
-        if (editor::CChildFrame* child = editor::CChildFrame::ofCanvas(canvas))
-            child->relayout();
-    }
 
 private:
-    editor::CChildFrame* childOf(tagItemData* screen)
-    {
-        editor::CScreenLed* canvas = m_frame.FindItemWindow(screen);
-        return canvas ? editor::CChildFrame::ofCanvas(canvas) : nullptr;
-    }
-
     CMainFrame& m_frame;
 };
 
@@ -215,7 +179,6 @@ public:
     int runTask(int task, tagItemData* screen, std::intptr_t arg) override { return m_frame.runTask(task, screen, arg); }
     dialogs::TaskOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.runJob(std::move(call)); }
     editor::CScreenLed* canvasOf(tagItemData* node) override { return m_frame.FindItemWindow(node); }
-    void reloadNode(tagItemData* node) override { m_frame.NodeSettingsChanged(node); }
 
 private:
     CMainFrame& m_frame;
@@ -456,11 +419,9 @@ void CMainFrame::buildPanes()
     m_links.openScreenWindow = [this](tagItemData* screen) { return OpenScreenWindow(screen) == 1; };
     m_links.notice = [this](const QString& text) { ShowTip(text); };
     m_links.runJob = [this](std::function<int(CCore&)> call) { runJob(std::move(call)); };
-    CPanelView* view = nullptr;
     if (!m_panel) {
         auto panel = std::make_unique<CEditorScreenPanel>(m_core, m_app.Settings(), m_app.AppFolder(), m_links, m_inner);
         m_links.itemTree = panel->Editor();
-        view = panel->View();
         m_panel = std::move(panel);
     }
     m_panel->SetNoticeCallback([this](int code, const QString& text) { OnEditorNotice(code, text); });
@@ -474,17 +435,9 @@ void CMainFrame::buildPanes()
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
     m_panelHost = std::make_unique<FramePanelHost>(*this);
-    if (view)
-        view->SetWindowHost(m_panelHost.get());
     auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()});
     lay->addWidget(panels::makePaneScroller(pane, m_property));
     m_links.propertyPane = pane;
-    m_links.nodeDeleting = [pane = QPointer<panels::CPanelProperty>(pane)](tagItemData* node) {
-        if (pane)
-            pane->OnNodeDeleting(node);
-    };
-    // A section dragged on a canvas shows its new place in the section panel at once.
-    m_links.sectionPanel = pane->windowPage()->section();
 
     m_outer->SetPanes(m_inner, m_property);
     m_inner->SetPanes(panelWidget, m_mdi);
@@ -824,12 +777,6 @@ void CMainFrame::OnSettingsChanged(std::uintptr_t what)
         return;
     for (editor::CScreenLed* canvas : canvases())
         canvas->ApplyWorkMode();
-}
-
-void CMainFrame::NodeSettingsChanged(tagItemData* node)
-{
-    if (node && m_links.propertyPane)
-        spine::NodeLoad::send(m_links.propertyPane, node);
 }
 
 // ---- events ----

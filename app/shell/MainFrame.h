@@ -90,9 +90,6 @@ public:
     bool OnCommand(unsigned id);
     // The commands, once the frame is created.
     FrameCommands& Commands() { return *m_cmds; }
-    // A node's settings changed outside the property pane: the panels
-    // showing it reload, so the pane tells what the node holds.
-    void NodeSettingsChanged(tagItemData* node);
 
 protected:
     bool event(QEvent* e) override;

@@ -3,6 +3,7 @@
 #include "app/shell/AppHelpers.h"
 
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/MessageBox.h"
 #include "app/shell/ConfigFiles.h"
@@ -191,8 +192,7 @@ void CPanelView::OpenScreen(tagItemData* screen)
     if (rc == 0)
         return;
     m_tree->InsertItemTree(screen);
-    if (m_host)
-        m_host->RelayoutScreen(screen);
+    spine::notices().changed(screen, spine::NodeChange::Programs);
     ShowOpenFailedMessage(this, path, rc);
 }
 
@@ -214,14 +214,15 @@ void CPanelView::forgetGoneScreens()
 int CPanelView::LoadScreenFile(tagItemData* screen, const QString& path)
 {
     const QString full = absolute(path);
+    const tagGlobalInfo before = screen->Global;
     const int rc = m_core.LoadPL(screen, wide(full));
     if (rc != 0)
         return rc;
     m_files.insert(screen, full);
     NameScreenAfterFile(full, screen);
     m_tree->InsertItemTree(screen);
-    if (m_host)
-        m_host->RelayoutScreen(screen);
+    // The file brings its own scenes and, with them, perhaps another size or link.
+    spine::notices().changed(screen, spine::NodeChange::Programs | spine::screenBlockChanges(before, screen->Global));
     return 0;
 }
 
@@ -341,15 +342,7 @@ void CPanelView::NameScreenAfterFile(const QString& path, tagItemData* screen)
     const QString title = GetFileTitlePart(path);
     if (title.isEmpty() || title == nameOf(screen))
         return;
-    m_core.ChangeItemName(screen, wide(title));
-    m_tree->UpdateItemText(screen);
-    setScreenTitle(screen);
-}
-
-void CPanelView::setScreenTitle(tagItemData* screen)
-{
-    if (m_host)
-        m_host->SetScreenTitle(screen, nameOf(screen));
+    spine::writeNode(m_core, screen, spine::NodeChange::Name, [&] { m_core.ChangeItemName(screen, wide(title)); });
 }
 
 int CPanelView::IsScreenModified(tagItemData* screen)
@@ -558,7 +551,6 @@ int CPanelView::OnItemRename(tagItemData* screen)
             m_files.insert(screen, newPath);
         }
     }
-    setScreenTitle(screen);
     return 0;
 }
 
@@ -608,10 +600,16 @@ ScreenRowsTree::ScreenRowsTree(CCore& core) : m_core(core), m_view(new QTreeWidg
     m_view->setRootIsDecorated(false);
     m_view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     QObject::connect(m_view, &QTreeWidget::itemChanged, m_view, [this](QTreeWidgetItem* item) { onEdited(item); });
+    m_renames = QObject::connect(&spine::notices(), &spine::NodeNotices::nodeChanged, m_view,
+                     [this](tagItemData* node, spine::NodeChanges what) {
+                         if (what & spine::NodeChange::Name)
+                             UpdateItemText(node);
+                     });
 }
 
 ScreenRowsTree::~ScreenRowsTree()
 {
+    QObject::disconnect(m_renames);
     // The panel owns the widget once it took it.
     if (m_view && !m_view->parent())
         delete m_view;
@@ -689,6 +687,7 @@ void ScreenRowsTree::onEdited(QTreeWidgetItem* item)
     if (spine::ItemRename::send(m_view->parentWidget(), screen) == -1)
         m_core.ChangeItemName(screen, wide(before));
     UpdateItemText(screen);
+    spine::notices().changed(screen, spine::NodeChange::Name);
 }
 
 } // namespace shell

@@ -7,9 +7,8 @@
 // lists of "config.ini".
 //
 // The tree is reached through ScreenTree, so the tree editor plugs in; until
-// one is given the panel shows the screens as top-level rows. What the
-// main frame does for the panel (window titles, canvas layout) comes through
-// ScreenWindowHost.
+// one is given the panel shows the screens as top-level rows. The screen
+// windows follow a screen's name and programs through the change notice.
 #include "app/shell/ConfigFiles.h"
 
 #include <QHash>
@@ -47,16 +46,6 @@ public:
     virtual void ReleasePrograms(tagItemData* screen) = 0;
 };
 
-// The main frame's side: the child window that shows a screen, if any.
-class ScreenWindowHost {
-public:
-    virtual ~ScreenWindowHost() = default;
-    // Sets the title of the screen's child window and refreshes the frame's.
-    virtual void SetScreenTitle(tagItemData* screen, const QString& title) = 0;
-    // Has the screen's canvas laid out again after its programs were replaced.
-    virtual void RelayoutScreen(tagItemData* screen) = 0;
-};
-
 class CPanelView : public CPanel {
     Q_OBJECT
 public:
@@ -69,7 +58,6 @@ public:
                std::unique_ptr<ScreenTree> tree = nullptr, QWidget* parent = nullptr);
     ~CPanelView() override;
 
-    void SetWindowHost(ScreenWindowHost* host) { m_host = host; }
     ScreenTree& Tree() { return *m_tree; }
 
     // Loads a program-list file chosen by the user into an existing screen.
@@ -139,7 +127,6 @@ private:
     // Another open screen than `screen` (null: any) holds the file.
     bool heldByOther(const QString& path, tagItemData* screen);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
-    void setScreenTitle(tagItemData* screen);
     void rememberLink(OpenScreenLists& lists, const tagItemData* screen, const QString& path) const;
     void forgetGoneScreens();
 
@@ -147,7 +134,6 @@ private:
     ShellSettings& m_settings;
     QString m_appFolder;
     std::unique_ptr<ScreenTree> m_tree;
-    ScreenWindowHost* m_host = nullptr;
     QHash<tagItemData*, QString> m_files;
     // Files of the last session that could not be opened, with their reasons,
     // until they are told; those kept for the next start, with their links.
@@ -184,6 +170,7 @@ private:
     void onEdited(QTreeWidgetItem* item);
     CCore& m_core;
     QTreeWidget* m_view;
+    QMetaObject::Connection m_renames;
     bool m_filling = false;
 };
 

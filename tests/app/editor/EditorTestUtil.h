@@ -7,6 +7,7 @@
 #include "app/editor/ScreenLed.h"
 
 #include "support/MessageSpy.h"
+#include "support/NoticeSpy.h"
 #include "support/TreeBuilder.h"
 
 #include "app/spine/Messages.h"
@@ -61,19 +62,19 @@ public:
 
 struct World {
     CCore core;
-    support::MessageSpy tree, pane, itemList, sectionPanel, frame;
+    support::MessageSpy tree, pane, itemList, frame;
+    support::NoticeSpy told;   // the change notices
     AreaFinder finder;
     editor::EditorLinks links;
     QStringList notices;
 
     World()
     {
-        for (auto* s : {&tree, &pane, &itemList, &sectionPanel, &frame})
+        for (auto* s : {&tree, &pane, &itemList, &frame})
             s->watchRange(0x5F0, 0x700);
         links.itemTree = &tree;
         links.propertyPane = &pane;
         links.itemListPanel = &itemList;
-        links.sectionPanel = &sectionPanel;
         links.mainFrame = &frame;
         links.windows = &finder;
         links.notice = [this](const QString& t) { notices << t; };

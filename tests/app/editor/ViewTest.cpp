@@ -86,8 +86,9 @@ TEST_F(ScreenWindow, DraggingAnEdgeAndTheBodyChangesTheSectionInWholeLeds)
     EXPECT_EQ(rectOf(sec).topLeft(), QPoint(0, 0));
 
     QCoreApplication::processEvents();
-    EXPECT_GE(w.sectionPanel.count(spine::WM_NODE_LOAD), 4);
-    EXPECT_EQ(w.sectionPanel.messages().back().w, reinterpret_cast<platform::WPARAM>(sec));
+    // The section panel learns each new rectangle from the change notice.
+    EXPECT_GE(w.told.count(spine::NodeChange::Geometry, sec), 4);
+    EXPECT_EQ(w.told.changes().back().node, sec);
     EXPECT_GE(w.tree.count(spine::WM_NODE_SELECT), 1);   // a click on the body selects it in the tree
 }
 
@@ -175,7 +176,7 @@ TEST_F(ScreenWindow, MovesTheSelectedSectionToTheNearestObstacle)
     clickTool(frame->view(), kCmdMoveDown);
     EXPECT_EQ(rectOf(sec), QRect(76, 40, 20, 8));
     EXPECT_EQ(frame->canvas()->sectionCanvas(sec)->pos(), QPoint(76 * 3, 40 * 3) - frame->canvas()->scrollOrigin());
-    EXPECT_GE(w.sectionPanel.count(spine::WM_NODE_LOAD), 3);
+    EXPECT_GE(w.told.count(spine::NodeChange::Geometry, sec), 3);
 }
 
 TEST_F(ScreenWindow, PagesThroughAWideItem)

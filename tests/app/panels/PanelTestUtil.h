@@ -1,8 +1,10 @@
 #pragma once
-// Helpers of the panel tests: a host that counts what the panels ask of the
-// canvases, node snapshots, control input and the language packs.
+// Helpers of the panel tests: a host that counts what the canvases are
+// asked for (by the panels and through the change notice), node snapshots,
+// control input and the language packs.
 #include "app/panels/PanelHost.h"
 #include "core/model/ItemData.h"
+#include "support/NoticeSpy.h"
 #include "support/Widgets.h"
 
 #include <QComboBox>
@@ -12,14 +14,36 @@
 
 namespace paneltest {
 
+// repainted: nodes told of a content change (the canvases draw them again);
+// rectUpdated: of a new rectangle; removed: about to go.
 struct FakeHost : panels::PanelHost {
     std::vector<tagItemData*> repainted, rectUpdated, selected, removed;
-    void repaintNode(tagItemData* n) override { repainted.push_back(n); }
-    void updateItemRect(tagItemData* n) override { rectUpdated.push_back(n); }
+    FakeHost()
+    {
+        spine::NodeNotices& n = spine::notices();
+        m_changed = QObject::connect(&n, &spine::NodeNotices::nodeChanged, &n,
+                                     [this](tagItemData* node, spine::NodeChanges what) {
+                                         if (what & spine::NodeChange::Content)
+                                             repainted.push_back(node);
+                                         if (what & spine::NodeChange::Geometry)
+                                             rectUpdated.push_back(node);
+                                     });
+        m_deleting = QObject::connect(&n, &spine::NodeNotices::nodeDeleting, &n,
+                                      [this](tagItemData* node) { removed.push_back(node); });
+    }
+    ~FakeHost() override
+    {
+        QObject::disconnect(m_changed);
+        QObject::disconnect(m_deleting);
+    }
+    FakeHost(const FakeHost&) = delete;
+    FakeHost& operator=(const FakeHost&) = delete;
     void selectItem(tagItemData* n, bool) override { selected.push_back(n); }
-    void removeItem(tagItemData* n) override { removed.push_back(n); }
     void clear() { repainted.clear(), rectUpdated.clear(), selected.clear(), removed.clear(); }
     std::size_t canvasCalls() const { return repainted.size() + rectUpdated.size(); }
+
+private:
+    QMetaObject::Connection m_changed, m_deleting;
 };
 
 // Every byte a panel could change: the node image (with its level block) and

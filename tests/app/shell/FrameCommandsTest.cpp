@@ -81,7 +81,6 @@ public:
         return jobOutcome;
     }
     editor::CScreenLed* canvasOf(tagItemData*) override { return nullptr; }
-    void reloadNode(tagItemData*) override {}
 
 private:
     QWidget m_owner;

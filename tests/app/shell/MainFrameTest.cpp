@@ -4,6 +4,7 @@
 #include "FrameTestUtil.h"
 
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/StaticSplitter.h"
 #include "app/editor/ChildFrame.h"
@@ -1087,7 +1088,7 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         support::SeamScope seams;
         tagItemData* screen = h.core.GetScreen(0);
         frametest::bindTcp(screen, peer.port());
-        h.frame->NodeSettingsChanged(screen);   // as a command changing the link would
+        spine::notices().changed(screen, spine::NodeChange::Link);   // as a command changing the link would
         ASSERT_TRUE(h.list()->SelectNode(screen));
         const auto shows = [&](int pane, const QString& text) {
             return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);

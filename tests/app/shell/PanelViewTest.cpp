@@ -5,6 +5,7 @@
 #include "app/shell/ConfigFiles.h"
 #include "app/shell/PanelView.h"
 #include "app/shell/SmallDialogs.h"
+#include "app/spine/NodeNotice.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "support/LangPackScope.h"
@@ -47,11 +48,27 @@ QString nameOf(const tagItemData* n)
     return QString::fromUtf16(n->Name);
 }
 
-struct Host : ScreenWindowHost {
+// What the screen windows are told through the change notice: a title after
+// a new name, a new layout after new programs.
+struct Host {
     QStringList titles;
     int relayouts = 0;
-    void SetScreenTitle(tagItemData*, const QString& title) override { titles << title; }
-    void RelayoutScreen(tagItemData*) override { ++relayouts; }
+    Host()
+    {
+        m_told = QObject::connect(&spine::notices(), &spine::NodeNotices::nodeChanged, &spine::notices(),
+                                  [this](tagItemData* node, spine::NodeChanges what) {
+                                      if (what & spine::NodeChange::Name)
+                                          titles << QString::fromUtf16(node->Name);
+                                      if (what & spine::NodeChange::Programs)
+                                          ++relayouts;
+                                  });
+    }
+    ~Host() { QObject::disconnect(m_told); }
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+private:
+    QMetaObject::Connection m_told;
 };
 
 class PanelViewTest : public ::testing::Test {
@@ -68,7 +85,6 @@ protected:
         texts.setString(44501, QStringLiteral("not a program list"));
         texts.setString(46006, QStringLiteral("Program lists (*.pl)|*.pl|All files (*.*)|*.*||"));
         panel = std::make_unique<CPanelView>(core, settings, app());
-        panel->SetWindowHost(&host);
         panel->resize(200, 300);
     }
     QString app() const { return dir.path() + u'/'; }
