@@ -1,13 +1,12 @@
 #include "app/controls/RichEdit.h"
 #include "app/spine/Seams.h"
 #include "platform/LangPack.h"
+#include "platform/OperatorFile.h"
 #include "platform/RtfCodePage.h"
 #include "platform/RtfReader.h"
 #include "platform/RtfWriter.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPointer>
@@ -27,6 +26,14 @@ namespace controls {
 
 namespace {
 
+void show(unsigned id, const QString& text)
+{
+    if (auto shown = spine::seams().richEditPrompt)
+        shown(id, text);
+    else
+        MessageBox::warning(nullptr, QString(), text);
+}
+
 void prompt(unsigned id, const QString& path)
 {
     QString text = platform::langString(id);
@@ -35,10 +42,21 @@ void prompt(unsigned id, const QString& path)
                                             : QStringLiteral("%1\nThe document cannot be opened.");
     if (text.contains(u"%1"))
         text = text.arg(path);
-    if (auto shown = spine::seams().richEditPrompt)
-        shown(id, text);
-    else
-        MessageBox::warning(nullptr, QString(), text);
+    show(id, text);
+}
+
+// Reads an import's file: never blocks, never past the bound.
+RichTextLoad::Status readImportFile(const QString& path, QByteArray& bytes, const std::function<bool()>& cancelled)
+{
+    switch (platform::readOperatorFile(path, kMaxRichTextFileBytes, bytes, cancelled)) {
+    case platform::FileRead::Ok: return RichTextLoad::Ok;
+    case platform::FileRead::Missing: return RichTextLoad::InvalidName;
+    case platform::FileRead::NotAFile: return RichTextLoad::NotAFile;
+    case platform::FileRead::TooLarge: return RichTextLoad::FileTooLarge;
+    case platform::FileRead::Cancelled: return RichTextLoad::Cancelled;
+    case platform::FileRead::Unreadable: break;
+    }
+    return RichTextLoad::CannotOpen;
 }
 
 platform::ReadOptions editOptions()
@@ -177,17 +195,10 @@ QFuture<RichTextLoad> RichEditLoadAsync(const QString& pathOrText, LoadSource so
         };
         QByteArray bytes;
         if (isFile) {
-            const QFileInfo info(pathOrText);
-            if (pathOrText.isEmpty() || !info.exists() || info.isDir() || info.isRoot())
-                return finish(RichTextLoad::InvalidName);
-            if (info.size() > kMaxRichTextFileBytes)
-                return finish(RichTextLoad::TooLong);
-            QFile f(pathOrText);
-            if (!f.open(QIODevice::ReadOnly))
-                return finish(RichTextLoad::CannotOpen);
-            bytes = f.readAll();
-            if (f.error() != QFileDevice::NoError)
-                return finish(RichTextLoad::CannotOpen);
+            const RichTextLoad::Status read =
+                readImportFile(pathOrText, bytes, [&promise] { return promise.isCanceled(); });
+            if (read != RichTextLoad::Ok)
+                return finish(read);
         }
         auto* doc = new QTextDocument;
         doc->setDefaultFont(font);
@@ -328,10 +339,17 @@ void RichTextPaste::cancel()
 
 void RichEditPromptFailure(RichTextLoad::Status status, const QString& path)
 {
+    const auto refused = [&](platform::FileRead why) {
+        show(kPromptNotTaken, platform::operatorFileMessage(why, path, kMaxRichTextFileBytes));
+    };
     if (status == RichTextLoad::InvalidName)
         prompt(kPromptInvalidFileName, path);
     else if (status == RichTextLoad::CannotOpen)
         prompt(kPromptCannotOpen, path);
+    else if (status == RichTextLoad::NotAFile)
+        refused(platform::FileRead::NotAFile);
+    else if (status == RichTextLoad::FileTooLarge)
+        refused(platform::FileRead::TooLarge);
 }
 
 bool RichEditSetRtf(const QString& text, QTextEdit* edit)
@@ -348,19 +366,9 @@ bool RichEditLoadFile(const QString& path, QTextEdit* edit)
 {
     if (!edit)
         return false;
-    QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir() || info.isRoot()) {
-        prompt(kPromptInvalidFileName, path);
-        return false;
-    }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        prompt(kPromptCannotOpen, path);
-        return false;
-    }
-    QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        prompt(kPromptCannotOpen, path);
+    QByteArray bytes;
+    if (const RichTextLoad::Status read = readImportFile(path, bytes, {}); read != RichTextLoad::Ok) {
+        RichEditPromptFailure(read, path);
         return false;
     }
     if (platform::looksLikeRtf(bytes))

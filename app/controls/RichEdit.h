@@ -49,7 +49,9 @@ private:
 // What a load off the interface thread gives back.
 class LoadedDocument;
 struct RichTextLoad {
-    enum Status { Ok, InvalidName, CannotOpen, Damaged, TooLong, Cancelled };
+    // NotAFile: a folder, a device or a pipe; FileTooLarge: more than
+    // kMaxRichTextFileBytes, refused unread.
+    enum Status { Ok, InvalidName, CannotOpen, NotAFile, FileTooLarge, Damaged, TooLong, Cancelled };
     Status status = Cancelled;
     std::shared_ptr<LoadedDocument> document;   // set when Ok
 };
@@ -95,17 +97,20 @@ private:
     int m_from = 0, m_start = 0, m_at = 0;
     bool m_running = false, m_readOnly = false, m_quiet = false, m_undo = true;
 };
-// The prompt of a load that failed to open its file (invalid name, cannot open).
+// The prompt of a load that failed to open or take its file (invalid name,
+// cannot open, not a file, too large).
 void RichEditPromptFailure(RichTextLoad::Status status, const QString& path);
 
 // Prompt ids of the file helpers.
 constexpr unsigned kPromptInvalidFileName = 0xF100;
 constexpr unsigned kPromptCannotOpen = 0xF101;
+constexpr unsigned kPromptNotTaken = 0xF102;   // not a file, or too large
 
 // Replaces the contents: RTF when the text starts with "{\rtf" (any case),
 // else plain text. False when the RTF was damaged (what could be read stays).
 bool RichEditSetRtf(const QString& text, QTextEdit* edit);
-// Loads a file the same way; prompts for a bad path or an unreadable file.
+// Loads a file the same way; prompts for a bad path or a file it does not
+// take (unreadable, not a file, larger than kMaxRichTextFileBytes).
 bool RichEditLoadFile(const QString& path, QTextEdit* edit);
 // The name the panels' callers use for the same operation.
 inline bool RichEditSetRtfA(const QString& path, QTextEdit* edit) { return RichEditLoadFile(path, edit); }

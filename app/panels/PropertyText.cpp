@@ -339,6 +339,8 @@ void CPropertyText::finishLoad(const controls::RichTextLoad& load, tagItemData* 
         return;
     case RichTextLoad::InvalidName:
     case RichTextLoad::CannotOpen:
+    case RichTextLoad::NotAFile:
+    case RichTextLoad::FileTooLarge:
         controls::RichEditPromptFailure(load.status, m_importPath);
         emit importFinished(false);
         return;

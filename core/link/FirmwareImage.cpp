@@ -2,6 +2,7 @@
 
 #include "core/link/FirmwareCatalogue.h"
 #include "core/model/ItemData.h"
+#include "platform/OperatorFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -160,15 +161,24 @@ FirmwareLoad decodeInto(const QByteArray& text, std::vector<std::uint8_t>& image
 
 FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& image)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    QByteArray text;
+    switch (platform::readOperatorFile(path, kMaxFirmwareTextBytes, text)) {
+    case platform::FileRead::Ok:
+        break;
+    case platform::FileRead::Missing:
         return FirmwareLoad::NoImage;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    default:
+        // A folder, a device, a pipe, a text no image could fill.
         return FirmwareLoad::Unreadable;
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return FirmwareLoad::Unreadable;
-    return decodeInto(text, image, false);
+    }
+    std::vector<std::uint8_t> decoded;
+    const FirmwareLoad got = decodeInto(text, decoded, false);
+    if (got == FirmwareLoad::Loaded && decoded.size() > kMaxFirmwareImageBytes) {
+        image.clear();
+        return FirmwareLoad::Damaged;
+    }
+    image = std::move(decoded);
+    return got;
 }
 
 QString FirmwareOverridePath(const QString& programFolder)
@@ -217,24 +227,24 @@ QString ChosenFirmwareFile()
     return g_chosen;
 }
 
-std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status)
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status, QString* source)
 {
     FirmwareLoad unused;
     FirmwareLoad& got = status ? *status : unused;
     got = FirmwareLoad::NoImage;
     std::vector<std::uint8_t> image;
-    const QString override = FirmwareOverridePath(FirmwareFolder());
-    if (QFileInfo::exists(override)) {
-        got = LoadFirmwareFile(override, image);
-        if (got == FirmwareLoad::Unreadable || got == FirmwareLoad::Damaged)
-            qWarning("firmware image %s cannot be read", qUtf8Printable(override));
-        return image;
-    }
-    const QString chosen = ChosenFirmwareFile();
-    if (!chosen.isEmpty()) {
-        got = LoadFirmwareFile(chosen, image);
+    // update.dat beside the program, else the chosen file: the first that is
+    // there decides, read or not.
+    for (const QString& path : {FirmwareOverridePath(FirmwareFolder()), ChosenFirmwareFile()}) {
+        if (path.isEmpty())
+            continue;
+        got = LoadFirmwareFile(path, image);
+        if (got == FirmwareLoad::NoImage)
+            continue;
+        if (source)
+            *source = path;
         if (got != FirmwareLoad::Loaded)
-            qWarning("firmware image %s cannot be read", qUtf8Printable(chosen));
+            qWarning("firmware image %s cannot be read", qUtf8Printable(path));
         return image;
     }
     if (!screen)

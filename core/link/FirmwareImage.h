@@ -59,9 +59,19 @@ std::array<std::uint8_t, 4> UpgradeRequestData(std::uint32_t baudRate);
 // Why an image could not be had.
 enum class FirmwareLoad { Loaded, NoImage, Unreadable, Damaged };
 
-// Reads and decodes an image file. Unreadable (and `image` unchanged) when
-// the file exists but cannot be read; Damaged (and `image` empty) when its
-// text is not firmware text or holds no record with data.
+// The largest image: one that SendUpgrade2 sends as a single block, which a
+// controller takes whole into its memory, and the largest memory of a
+// controller of the catalogue is 4 Mi bytes.
+inline constexpr std::size_t kMaxFirmwareImageBytes = std::size_t(4) << 20;
+// The largest image file: two digits a byte, and as much again for the line
+// ends and spaces that editors put between them.
+inline constexpr qint64 kMaxFirmwareTextBytes = qint64(kMaxFirmwareImageBytes) * 4;
+
+// Reads and decodes an image file. NoImage when there is none; Unreadable
+// (and `image` unchanged) when the path names no regular file (a folder, a
+// device, a pipe), one larger than kMaxFirmwareTextBytes, or one that cannot
+// be read; Damaged (and `image` empty) when its text is not firmware text,
+// holds no record with data or an image above kMaxFirmwareImageBytes.
 FirmwareLoad LoadFirmwareFile(const QString& path, std::vector<std::uint8_t>& image);
 
 // The override image beside the program: folder + "update.dat".
@@ -81,7 +91,9 @@ QString ChosenFirmwareFile();
 // else the chosen file, else the library's image for the screen's board.
 // Empty when there is none; a file that exists but cannot be read gives
 // no image and a diagnostic, never a dialog. `status`, when given, tells
-// which: no image at all, or one that could not be read.
-std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status = nullptr);
+// which: no image at all, or one that could not be read; `source` the file
+// that was read (empty for the library's image).
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status = nullptr,
+                                               QString* source = nullptr);
 
 } // namespace sorvane::link

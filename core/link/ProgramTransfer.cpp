@@ -348,12 +348,12 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags
         // The image an upgrade would send; nothing when there is none.
         FirmwareLoad image = FirmwareLoad::NoImage;
         if ((flags & USB_FIRMWARE) && !cancelled
-            && (LoadFirmwareImage(session, screen, &image) > 0 || image == FirmwareLoad::Damaged)) {
+            && (LoadFirmwareImage(session, screen, &image) > 0 || image != FirmwareLoad::NoImage)) {
             mode();
             if (wholeFirmwareImage(session.request)) {
                 next(session.sendRequest(TOS_FIRMWARE, 0));
             } else {
-                // A damaged image is refused rather than carried to a controller.
+                // A damaged or unreadable image is refused rather than carried to a controller.
                 session.request.clear();
                 session.report(TOS_FIRMWARE, UFE_WRITE_FAILED, 0);
                 next(UFE_WRITE_FAILED);

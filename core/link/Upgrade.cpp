@@ -245,6 +245,17 @@ int CCore::SetFirmwareImageFile(const char16_t* path)
 
 namespace sorvane::link {
 
+namespace {
+int refuseUnreadableImage(const CommSession& session, unsigned cmd, const QString& path)
+{
+    // Said as a file that cannot be opened, naming it: the controller never
+    // saw anything, so it did not refuse.
+    const std::u16string name = path.toStdU16String();
+    session.report(cmd, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.c_str()));
+    return COMM_E_OPEN;
+}
+} // namespace
+
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image)
 {
     return !image.empty() && image.size() <= static_cast<std::size_t>(INT_MAX)
@@ -265,9 +276,12 @@ int CCore::SendUpgrade(tagItemData* screen)
         // The image is checked before the controller is put into its loader,
         // so a missing or damaged one leaves the controller as it was.
         FirmwareLoad status = FirmwareLoad::NoImage;
-        const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen, &status);
-        if (!session.transport || !session.transport->streams() || (image.empty() && status != FirmwareLoad::Damaged))
+        QString source;
+        const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen, &status, &source);
+        if (!session.transport || !session.transport->streams() || status == FirmwareLoad::NoImage)
             return 0;
+        if (status == FirmwareLoad::Unreadable)
+            return refuseUnreadableImage(session, CBC_UPGRADE_STREAM, source);
         if (!wholeFirmwareImage(image)) {
             session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
             return COMM_E_REFUSED;
@@ -291,8 +305,12 @@ int CCore::SendUpgrade2(tagItemData* screen)
     OpenSession(link, session);
     session.replyReceived = 0;
     FirmwareLoad status = FirmwareLoad::NoImage;
-    if (LoadFirmwareImage(session, screen, &status) == 0 && status != FirmwareLoad::Damaged)
+    QString source;
+    session.request = LoadFirmwareImageFor(screen, &status, &source);
+    if (status == FirmwareLoad::NoImage)
         return 0;
+    if (status == FirmwareLoad::Unreadable)
+        return refuseUnreadableImage(session, kFirmwareCommand, source);
     if (!wholeFirmwareImage(session.request)) {
         session.request.clear();
         session.report(kFirmwareCommand, CBE_REFUSED, 0);

@@ -1,5 +1,6 @@
 #include "app/controls/RichEdit.h"
 #include "platform/RtfReader.h"
+#include "support/HostilePaths.h"
 #include "support/Seams.h"
 
 #include <QCoreApplication>
@@ -106,8 +107,42 @@ TEST(RichEdit, LoadFilePromptsForBadPaths)
     edit.setPlainText("keep");
     EXPECT_FALSE(RichEditLoadFile(dir.path(), &edit));
     EXPECT_FALSE(RichEditLoadFile(dir.filePath("missing.rtf"), &edit));
-    EXPECT_EQ(prompts.ids, (QList<unsigned>{kPromptInvalidFileName, kPromptInvalidFileName}));
+    EXPECT_EQ(prompts.ids, (QList<unsigned>{kPromptNotTaken, kPromptInvalidFileName}));
     EXPECT_EQ(edit.toPlainText(), "keep");
+}
+
+TEST(RichEdit, DevicesAndPipesAreRefusedAtOnceAndTheReaderEnds)
+{
+    Prompts prompts;
+    QTemporaryDir dir;
+    support::HostilePaths hostile(dir.path(), QStringLiteral("a.txt"));
+    ASSERT_TRUE(hostile.ready());
+    CRichEditCtrlEx edit;
+    edit.setPlainText("keep");
+    const int threads = support::processThreadCount();
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        QFuture<RichTextLoad> load = RichEditLoadAsync(c.path, LoadSource::File, &edit);
+        const bool inTime = QTest::qWaitFor([&] { return load.isFinished(); }, int(support::kRefusalBound.count()));
+        if (!inTime)
+            hostile.release();
+        EXPECT_TRUE(inTime);
+        load.waitForFinished();
+        EXPECT_EQ(load.result().status, RichTextLoad::NotAFile);
+        EXPECT_FALSE(RichEditLoadFile(c.path, &edit));
+    }
+    // A file over the bound is refused unread (sparse: no disk spent).
+    QFile huge(dir.filePath("huge.txt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxRichTextFileBytes + 1));
+    huge.close();
+    QFuture<RichTextLoad> load = RichEditLoadAsync(huge.fileName(), LoadSource::File, &edit);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return load.isFinished(); }, int(support::kRefusalBound.count())));
+    EXPECT_EQ(load.result().status, RichTextLoad::FileTooLarge);
+    EXPECT_FALSE(RichEditLoadFile(huge.fileName(), &edit));
+    EXPECT_EQ(prompts.ids, QList<unsigned>(hostile.cases().size() + 1, kPromptNotTaken));
+    EXPECT_EQ(edit.toPlainText(), "keep");
+    // The readers' threads are gone.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return support::processThreadCount() <= threads; }, 1000));
 }
 
 TEST(RichEdit, LoadFileSniffsRtfAndDecodesText)

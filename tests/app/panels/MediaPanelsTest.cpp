@@ -13,6 +13,7 @@
 #include "app/panels/RichTextBar.h"
 #include "app/panels/import/DocumentConverter.h"
 #include "support/Heartbeat.h"
+#include "support/HostilePaths.h"
 #include "support/ModalRunner.h"
 #include "support/Seams.h"
 
@@ -348,6 +349,34 @@ TEST_F(RichText, AFailedDocumentConversionTellsAndLeavesTheItem)
     EXPECT_FALSE(imported([&] { emit fake->converted("{\\rtf1 {\\b unclosed"); }));
     EXPECT_EQ(controls::MessageBox::lastText(), QString("%1\nThe file is damaged; the text was left as it was.").arg(doc));
     EXPECT_EQ(stored(), before);
+}
+
+TEST_F(RichText, AFileThatIsNoFileIsRefusedWithinASecondAndNoReaderStays)
+{
+    load(panel, item);
+    const QString before = stored();
+    support::HostilePaths hostile(dir.path(), QStringLiteral("chosen.txt"));
+    ASSERT_TRUE(hostile.ready());
+    const int threads = support::processThreadCount();
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        seams.nextAnswer(QMessageBox::Ok);
+        seams.nextFileName(c.path);
+        QElapsedTimer t;
+        t.start();
+        const bool ok = imported([&] { click(ctl<QAbstractButton>(panel, CPropertyText::IdImport)); },
+                                 int(support::kRefusalBound.count()));
+        if (t.elapsed() >= support::kRefusalBound.count())
+            hostile.release();
+        EXPECT_FALSE(ok);
+        EXPECT_LT(t.elapsed(), support::kRefusalBound.count());
+        EXPECT_EQ(controls::MessageBox::lastText(),
+                  QString("%1\nThis is not a file but a folder, a device or a pipe. Nothing was read from it.")
+                      .arg(c.path));
+        EXPECT_FALSE(panel->isImporting());
+        EXPECT_EQ(stored(), before);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return support::processThreadCount() <= threads; }, 1000));
 }
 
 TEST_F(RichText, AWordDocumentMadeByTheOfficeProgramIsImported)

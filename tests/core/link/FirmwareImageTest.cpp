@@ -164,6 +164,39 @@ TEST(FirmwareFile, LoadsDecodesAndReportsMissingOrUnreadableFiles)
     EXPECT_EQ(image, (Bytes{0x00, 0x03, 0xA1, 0xB2, 0xC3}));
 }
 
+TEST(FirmwareFile, ImagesLargerThanAnyControllerTakesAreRefused)
+{
+    QTemporaryDir dir;
+    const QString path = FirmwareOverridePath(dir.path());
+    // The largest image, one record after another, with a line end each.
+    QByteArray text;
+    const QByteArray record = "FFFF" + QByteArray(0xFFFF * 2, 'a') + "\r\n";
+    const std::size_t perRecord = 0xFFFF + 2;
+    const std::size_t records = kMaxFirmwareImageBytes / perRecord;
+    for (std::size_t i = 0; i < records; ++i)
+        text += record;
+    const std::size_t rest = kMaxFirmwareImageBytes - records * perRecord - 2;
+    text += QByteArray::number(qulonglong(rest), 16).rightJustified(4, '0') + QByteArray(qsizetype(rest) * 2, 'b');
+    auto write = [&](const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    write(text);
+    Bytes image;
+    ASSERT_EQ(LoadFirmwareFile(path, image), FirmwareLoad::Loaded);
+    EXPECT_EQ(image.size(), kMaxFirmwareImageBytes);
+    // One byte more is larger than any controller's memory.
+    write("0001CC" + text);
+    EXPECT_EQ(LoadFirmwareFile(path, image), FirmwareLoad::Damaged);
+    EXPECT_TRUE(image.empty());
+    // A file past the text bound is not even read.
+    image = {7};
+    write(QByteArray(kMaxFirmwareTextBytes + 1, '\n'));
+    EXPECT_EQ(LoadFirmwareFile(path, image), FirmwareLoad::Unreadable);
+    EXPECT_EQ(image, Bytes{7});
+}
+
 TEST(FirmwareFile, ScreenImageComesFromUpdateDatThenTheChosenFileElseNothing)
 {
     QTemporaryDir dir;

@@ -8,6 +8,7 @@
 #include "core/model/CoreAccess.h"
 #include "core/model/ItemData.h"
 #include "LinkTestUtil.h"
+#include "support/HostilePaths.h"
 #include "support/SimControllerUpgrade.h"
 
 #include <QFile>
@@ -208,6 +209,47 @@ TEST_F(Upgrade, NoImageOrADamagedImageSendsNothingAtAll)
 
     EXPECT_EQ(core->SendUpgrade(nullptr), 0);
     EXPECT_EQ(core->SendUpgrade2(nullptr), 0);
+}
+
+TEST_F(Upgrade, AnUpdateDatThatIsNoFileIsNamedAsNotOpenedWithinASecond)
+{
+    sim::UpgradeController controller;
+    ASSERT_TRUE(controller.startTcp());
+    screen->Global.CommType = COMM_NETWORK;
+    std::strcpy(screen->Global.Host, "127.0.0.1");
+    screen->Global.HostPort = controller.port();
+    QTemporaryDir places;
+    support::HostilePaths hostile(places.path(), QStringLiteral("update.dat"));
+    ASSERT_TRUE(hostile.ready());
+    const QString target = FirmwareOverridePath(folder.path());
+    const int threads = support::processThreadCount();
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(support::HostilePaths::placeAt(c, target));
+        Recorder::clear();
+        int streamed = 0, block = 0;
+        EXPECT_TRUE(support::finishesWithin(
+            support::kRefusalBound,
+            [&] {
+                streamed = core->SendUpgrade(screen);
+                block = core->SendUpgrade2(screen);
+            },
+            [&] { hostile.release(); }));
+        // Said, and naming the file: the controller is never put into its loader.
+        EXPECT_EQ(streamed, -5);
+        EXPECT_EQ(block, -5);
+        const auto events = Recorder::events();
+        ASSERT_EQ(events.size(), 2u);
+        EXPECT_EQ(events[0].cmd, 224u);
+        EXPECT_EQ(events[1].cmd, 24u);
+        for (const auto& e : events) {
+            EXPECT_EQ(e.event, unsigned(CBE_OPEN_FAILED));
+            EXPECT_EQ(e.text, target);
+        }
+        EXPECT_TRUE(controller.blocks().empty());
+        EXPECT_TRUE(controller.records().empty());
+    }
+    EXPECT_EQ(support::processThreadCount(), threads);
 }
 
 TEST_F(Upgrade, AnImageSavedWithOtherLineEndsSendsTheSameBytes)

@@ -1,0 +1,102 @@
+// The one reader of paths the operator names: regular files within a bound,
+// nothing else, and never a wait.
+#include "platform/OperatorFile.h"
+#include "support/HostilePaths.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using platform::FileRead;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(OperatorFile, ReadsRegularFilesAndLinksToThemWithinTheBound)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    writeFile(path, QByteArray(3000000, 'x'));
+    QByteArray out("old");
+    EXPECT_EQ(platform::readOperatorFile(path, 3000000, out), FileRead::Ok);
+    EXPECT_EQ(out, QByteArray(3000000, 'x'));
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_EQ(platform::readOperatorFile(link, 3000000, out), FileRead::Ok);
+    EXPECT_EQ(out.size(), 3000000);
+
+    // One byte over is refused unread, with nothing kept.
+    EXPECT_EQ(platform::readOperatorFile(path, 2999999, out), FileRead::TooLarge);
+    EXPECT_TRUE(out.isEmpty());
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    writeFile(empty, {});
+    EXPECT_EQ(platform::readOperatorFile(empty, 0, out), FileRead::Ok);
+    EXPECT_EQ(platform::readOperatorFile(dir.filePath(QStringLiteral("none")), 10, out), FileRead::Missing);
+    EXPECT_EQ(platform::readOperatorFile(path + QStringLiteral("/below"), 10, out), FileRead::Missing);
+    EXPECT_EQ(platform::readOperatorFile(QString(), 10, out), FileRead::Missing);
+    // A cancel between pieces stops the read.
+    EXPECT_EQ(platform::readOperatorFile(path, 3000000, out, [] { return true; }), FileRead::Cancelled);
+    EXPECT_TRUE(out.isEmpty());
+    if (::geteuid() != 0) {
+        ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
+        EXPECT_EQ(platform::readOperatorFile(path, 3000000, out), FileRead::Unreadable);
+    }
+}
+
+TEST(OperatorFile, RefusesDevicesPipesAndFoldersAtOnce)
+{
+    QTemporaryDir dir;
+    support::HostilePaths hostile(dir.path(), QStringLiteral("a.txt"));
+    ASSERT_TRUE(hostile.ready());
+    const int threads = support::processThreadCount();
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        FileRead got = FileRead::Ok;
+        QByteArray out;
+        EXPECT_TRUE(support::finishesWithin(
+            support::kRefusalBound, [&] { got = platform::readOperatorFile(c.path, 1 << 20, out); },
+            [&] { hostile.release(); }));
+        EXPECT_EQ(got, FileRead::NotAFile);
+        EXPECT_TRUE(out.isEmpty());
+        platform::ImageFileSource image(c.path);
+        EXPECT_EQ(image.status(), FileRead::NotAFile);
+        EXPECT_TRUE(image.reader().read().isNull());
+    }
+    EXPECT_EQ(support::processThreadCount(), threads);
+}
+
+TEST(OperatorFile, PicturesAreReadFromTheirBytesByContent)
+{
+    QTemporaryDir dir;
+    QImage red(3, 2, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    // A PNG under the name of another kind still reads, as from the path.
+    const QString path = dir.filePath(QStringLiteral("red.jpg"));
+    ASSERT_TRUE(red.save(path, "PNG"));
+    platform::ImageFileSource source(path);
+    ASSERT_EQ(source.status(), FileRead::Ok);
+    EXPECT_EQ(source.reader().read(), red);
+    platform::ImageFileSource small(path, 10);
+    EXPECT_EQ(small.status(), FileRead::TooLarge);
+    EXPECT_TRUE(small.reader().read().isNull());
+}
+
+TEST(OperatorFile, MessagesNameThePathAndTheBound)
+{
+    const QString path = QStringLiteral("/tmp/a%2b");
+    EXPECT_TRUE(platform::operatorFileMessage(FileRead::TooLarge, path, qint64(64) << 20).contains(u"/tmp/a%2b"));
+    EXPECT_TRUE(platform::operatorFileMessage(FileRead::TooLarge, path, qint64(64) << 20).contains(u"64"));
+    EXPECT_TRUE(platform::operatorFileMessage(FileRead::NotAFile, path, 1).startsWith(path));
+    EXPECT_TRUE(platform::operatorFileMessage(FileRead::Ok, path, 1).isEmpty());
+    EXPECT_TRUE(platform::operatorFileMessage(FileRead::Cancelled, path, 1).isEmpty());
+}
