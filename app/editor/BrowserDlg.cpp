@@ -2,6 +2,7 @@
 
 #include "app/controls/ControlMessages.h"
 #include "platform/LangPack.h"
+#include "platform/OperatorFile.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -43,8 +44,8 @@ QStringList pictureFiles(const QString& folder)
 QImage makeThumbnail(const QString& path)
 {
     QImage out = blankThumbnail();
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
+    platform::ImageFileSource source(path);
+    QImageReader& reader = source.reader();
     const QSize size = reader.size();
     // Large pictures decode straight to the thumbnail's size where the format can.
     if (size.isValid() && (size.width() > 2 * kThumbSize || size.height() > 2 * kThumbSize))

@@ -1,5 +1,7 @@
 #include "app/editor/ImageViewer.h"
 
+#include "platform/OperatorFile.h"
+
 #include <QImageReader>
 #include <QPainter>
 
@@ -8,8 +10,8 @@ namespace editor {
 ImageFrames decodeImageFrames(const QString& path)
 {
     ImageFrames out;
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
+    platform::ImageFileSource source(path);
+    QImageReader& reader = source.reader();
     // A damaged file may claim endless frames: a bound keeps memory in check.
     for (int i = 0; i < 2000; ++i) {
         QImage frame = reader.read();

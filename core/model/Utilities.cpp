@@ -3,6 +3,7 @@
 #include "core/api/ItemRecord.h"
 #include "platform/CodePage.h"
 #include "platform/FontMap.h"
+#include "platform/OperatorFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -244,7 +245,8 @@ int ReadGifFrameDelays(ItemRecord* record, const QString& path)
 {
     if (!record)
         return 0;
-    QImageReader reader(path);
+    platform::ImageFileSource source(path);
+    QImageReader& reader = source.reader();
     if (!reader.canRead()) {
         record->set(records::picture::FrameCount, 0);
         return 0;

@@ -3,6 +3,7 @@
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
 #include "core/render/ClockText.h"
+#include "platform/OperatorFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -33,7 +34,8 @@ std::uint32_t PictureFileFrameCount(const QString& path)
 {
     if (path.isEmpty())
         return 0;
-    QImageReader reader(path);
+    platform::ImageFileSource source(path);
+    QImageReader& reader = source.reader();
     if (!reader.canRead())
         return 0;
     // The count is scanned from the file's blocks; no frame is decoded.
@@ -41,9 +43,10 @@ std::uint32_t PictureFileFrameCount(const QString& path)
 }
 
 struct PictureFrameStream::Impl {
-    QImageReader reader;
+    platform::ImageFileSource source;
+    QImageReader& reader;
     bool first = true;
-    explicit Impl(const QString& path) : reader(path) { reader.setAutoTransform(false); }
+    explicit Impl(const QString& path) : source(path), reader(source.reader()) { reader.setAutoTransform(false); }
 };
 
 PictureFrameStream::PictureFrameStream(const QString& path) : m_impl(new Impl(path)) {}
@@ -68,7 +71,8 @@ void ImageEx::load(const QString& path, std::uint32_t lastFrame)
 {
     if (path.isEmpty())
         return;
-    QImageReader reader(path);
+    platform::ImageFileSource source(path);
+    QImageReader& reader = source.reader();
     reader.setAutoTransform(false);
     const bool complete = lastFrame == std::numeric_limits<std::uint32_t>::max();
     // Frames are decoded once: the reader gives a frame's delay only as it is read.

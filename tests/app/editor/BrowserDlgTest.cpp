@@ -1,5 +1,6 @@
 // The picture library dialog and its image viewer.
 #include "app/editor/BrowserDlg.h"
+#include "support/HostilePaths.h"
 #include "support/Widgets.h"
 #include "MediaTestUtil.h"
 
@@ -192,6 +193,29 @@ TEST(BrowserDlg, OpensOnFiveHundredPicturesAtOnce)
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.pendingThumbnails() == 0; }, 30000));
     std::printf("[ figures ] 500 pictures: dialog shown in %lld ms, all thumbnails in %lld ms\n",
                 static_cast<long long>(shown), static_cast<long long>(clock.elapsed()));
+}
+
+TEST(BrowserDlg, WhatIsNoFileGetsABlankThumbnailAndNoFrames)
+{
+    QTemporaryDir dir;
+    support::HostilePaths hostile(dir.path(), QStringLiteral("chosen.gif"));
+    ASSERT_TRUE(hostile.ready());
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        QImage thumb;
+        editor::ImageFrames frames;
+        EXPECT_TRUE(support::finishesWithin(
+            support::kRefusalBound,
+            [&] {
+                thumb = editor::makeThumbnail(c.path);
+                frames = editor::decodeImageFrames(c.path);
+            },
+            [&] { hostile.release(); }));
+        QImage white(thumb.size(), QImage::Format_RGB32);
+        white.fill(Qt::white);
+        EXPECT_EQ(thumb.convertToFormat(QImage::Format_RGB32), white);
+        EXPECT_TRUE(frames.frames.isEmpty());
+    }
 }
 
 TEST(BrowserDlg, ClosingWhileThumbnailsLoadIsSafe)

@@ -172,6 +172,22 @@ TEST_F(Picture, AnUnreadableFileIsStillStored)
     writeFile(bad, "GIF89a garbage");
     ctl<QLineEdit>(panel, CPropertyImg::IdPath)->setText(bad);
     EXPECT_EQ(gif->Item.TypeRecord->get(pic::Path), bad);
+
+    // A device or pipe chosen as the picture is stored, drawn as nothing, at once.
+    support::HostilePaths hostile(dir.path(), QStringLiteral("chosen.gif"));
+    ASSERT_TRUE(hostile.ready());
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        for (tagItemData* item : {gif, image}) {
+            load(panel, item);
+            QElapsedTimer t;
+            t.start();
+            ctl<QLineEdit>(panel, CPropertyImg::IdPath)->setText(c.path);
+            EXPECT_LT(t.elapsed(), support::kRefusalBound.count());
+            EXPECT_EQ(item->Item.TypeRecord->get(pic::Path), c.path);
+        }
+        EXPECT_EQ(gif->Item.TypeRecord->get(pic::FrameCount), 0u);
+    }
 }
 
 // ---- rich text ----

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/HostilePaths.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,38 @@ TEST_F(GifFrames, PaintingAGifDecodesOnlyTheFrameItShows)
     want.fill(Qt::black);
     ImageEx(path).DrawInMode(want, QRect(0, 0, 64, 32), 0, 0);
     EXPECT_EQ(g->Preview.copy(0, 0, 64, 32).convertToFormat(QImage::Format_RGB32), want);
+}
+
+TEST_F(GifFrames, APictureThatIsNoFileDrawsNothingWithinASecond)
+{
+    support::HostilePaths hostile(dir.path(), QStringLiteral("chosen.gif"));
+    ASSERT_TRUE(hostile.ready());
+    const int threads = support::processThreadCount();
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        tagItemData* g = nullptr;
+        tagItemData* picture = nullptr;
+        QImage frame(1, 1, QImage::Format_RGB32);
+        EXPECT_TRUE(support::finishesWithin(
+            support::kRefusalBound,
+            [&] {
+                g = gifItem(c.path, 0, 0, 16, 16);
+                picture = tree.item(tree.section(scene, QRect(16, 0, 16, 16), u"p"), IT_IMAGE, u"p");
+                picture->Item.TypeRecord->set(records::picture::Path, c.path);
+                PaintItemByKind(g);
+                PaintItemByKind(picture);
+                frame = PlayerFrame(c.path, 0);
+                CContentCompiler::Compile(screen);
+            },
+            [&] { hostile.release(); }));
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(g->Item.TypeRecord->get(records::picture::FrameCount), 0u);
+        EXPECT_TRUE(frame.isNull());
+        EXPECT_EQ(PictureFileFrameCount(c.path), 0u);
+        EXPECT_EQ(ImageEx(c.path).FrameCount(), 0u);
+        CContentCompiler::FreeBuffers(screen);
+    }
+    EXPECT_EQ(support::processThreadCount(), threads);
 }
 
 } // namespace
