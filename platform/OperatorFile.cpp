@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,13 +35,12 @@ struct Descriptor {
 
 } // namespace
 
-FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
-                          const std::function<bool()>& cancelled)
+namespace {
+
+// Opens `name` for reading when it names a regular file of at most
+// maxBytes; the descriptor never blocks.
+FileRead openChecked(const QByteArray& name, qint64 maxBytes, Descriptor& file, qint64& size)
 {
-    out.clear();
-    if (path.isEmpty())
-        return FileRead::Missing;
-    const QByteArray name = QFile::encodeName(path);
     // A look before opening, so that a device is not even opened (opening
     // some has effects of its own); the open descriptor decides after.
     struct stat st {};
@@ -50,7 +50,6 @@ FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
         return FileRead::NotAFile;
     // Without O_NONBLOCK, a pipe put in the file's place meanwhile would
     // hold the open until someone writes to it.
-    Descriptor file;
     file.fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (file.fd < 0)
         return fromErrno(errno);
@@ -60,32 +59,78 @@ FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
         return FileRead::NotAFile;
     if (st.st_size > maxBytes)
         return FileRead::TooLarge;
+    size = st.st_size;
+    return FileRead::Ok;
+}
 
-    // Read to the end, not to the size seen: the file may change meanwhile,
-    // but never past the bound.
-    QByteArray data;
-    data.reserve(qsizetype(st.st_size));
+// Reads to the end, not to the size seen at the open: the file may change
+// meanwhile, but never past the bound. `take` gets each piece in order.
+FileRead readPieces(int fd, qint64 maxBytes, const std::function<bool()>& cancelled,
+                    const std::function<bool(const char*, qint64)>& take)
+{
+    QByteArray piece(qsizetype(kPieceBytes), Qt::Uninitialized);
+    qint64 total = 0;
     for (;;) {
         if (cancelled && cancelled())
             return FileRead::Cancelled;
-        const qint64 room = maxBytes + 1 - data.size();
-        const qsizetype at = data.size();
-        const qint64 piece = std::min(kPieceBytes, room);
-        data.resize(at + qsizetype(piece));
-        const ssize_t got = ::read(file.fd, data.data() + at, std::size_t(piece));
+        const qint64 want = std::min(kPieceBytes, maxBytes + 1 - total);
+        const ssize_t got = ::read(fd, piece.data(), std::size_t(want));
         if (got < 0) {
-            data.resize(at);
             if (errno == EINTR)
                 continue;
             return FileRead::Unreadable;
         }
-        data.resize(at + got);
         if (got == 0)
-            break;
-        if (data.size() > maxBytes)
+            return FileRead::Ok;
+        total += got;
+        if (total > maxBytes)
             return FileRead::TooLarge;
+        if (!take(piece.constData(), got))
+            return FileRead::Unreadable;
     }
-    out = std::move(data);
+}
+
+} // namespace
+
+FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
+                          const std::function<bool()>& cancelled)
+{
+    out.clear();
+    if (path.isEmpty())
+        return FileRead::Missing;
+    Descriptor file;
+    qint64 size = 0;
+    if (const FileRead opened = openChecked(QFile::encodeName(path), maxBytes, file, size); opened != FileRead::Ok)
+        return opened;
+    QByteArray data;
+    data.reserve(qsizetype(size));
+    const FileRead read = readPieces(file.fd, maxBytes, cancelled, [&](const char* bytes, qint64 n) {
+        data.append(bytes, qsizetype(n));
+        return true;
+    });
+    if (read == FileRead::Ok)
+        out = std::move(data);
+    return read;
+}
+
+FileRead copyOperatorFile(const QString& path, qint64 maxBytes, const QString& target,
+                          const std::function<bool()>& cancelled)
+{
+    if (path.isEmpty())
+        return FileRead::Missing;
+    Descriptor file;
+    qint64 size = 0;
+    if (const FileRead opened = openChecked(QFile::encodeName(path), maxBytes, file, size); opened != FileRead::Ok)
+        return opened;
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return FileRead::Unreadable;
+    const FileRead read = readPieces(file.fd, maxBytes, cancelled,
+                                     [&](const char* bytes, qint64 n) { return out.write(bytes, n) == n; });
+    if (read != FileRead::Ok || !out.flush()) {
+        out.remove();
+        return read == FileRead::Ok ? FileRead::Unreadable : read;
+    }
     return FileRead::Ok;
 }
 

@@ -28,6 +28,12 @@ enum class FileRead {
 FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
                           const std::function<bool()>& cancelled = {});
 
+// Copies the file at `path` to `target` (a file of the caller's, made or
+// emptied) in pieces, with the same checks and bound; on any refusal the
+// target is removed. Unreadable also when `target` cannot be written.
+FileRead copyOperatorFile(const QString& path, qint64 maxBytes, const QString& target,
+                          const std::function<bool()>& cancelled = {});
+
 // Pictures and animations: a file larger than this is refused. Qt decodes
 // no single image above 256 MiB either, and no LED screen shows a picture
 // that takes a file that large.

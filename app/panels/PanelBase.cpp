@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QProgressDialog>
 
 namespace panels {
 
@@ -84,6 +85,18 @@ bool CPanelBase::event(QEvent* e)
                 break;
         }
     return done;
+}
+
+QProgressDialog* CPanelBase::makeImportProgress(unsigned labelId, int maximum)
+{
+    auto* progress = new QProgressDialog(platform::langString(labelId), platform::langString(48333), 0, maximum, this);
+    progress->setWindowTitle(title());
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setMinimumDuration(1000);
+    progress->setValue(0);
+    return progress;
 }
 
 bool CPanelBase::writeBinding(const FieldBinding& b, qint64 value)

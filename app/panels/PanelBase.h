@@ -21,6 +21,7 @@
 #include <type_traits>
 
 class QComboBox;
+class QProgressDialog;
 class QLabel;
 class QLayout;
 struct tagItemData;
@@ -189,6 +190,9 @@ protected:
     CCore& core() const { return m_ctx.core; }
     // Font boxes name Chinese faces by their Latin names for a reader of English.
     bool latinFaceNames() const;
+    // The progress of an import: the pack's text `labelId`, a Cancel button,
+    // shown once the import takes a second; 0..maximum, or busy for 0.
+    QProgressDialog* makeImportProgress(unsigned labelId, int maximum);
 
     // Raises the loading flag for its lifetime; the flag is down afterwards.
     // One from beginLoad that gave up raises nothing and tests false.

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -420,6 +421,13 @@ void CPropertyGrid::importFile(const QString& path)
     SpreadsheetSource* source = made ? made(this) : new OfficeSpreadsheetSource(this);
     m_source = source;
     tagItemData* target = m_node;
+    // The office program says nothing of its progress: the bar shows that
+    // it works, and Cancel ends it.
+    m_progress = makeImportProgress(48346, 0);
+    connect(m_progress, &QProgressDialog::canceled, this, [this] {
+        endImport();
+        emit importFinished(false);
+    });
     connect(source, &SpreadsheetSource::loaded, this, [this, source, target, path](const SheetData& sheet) {
         if (source != m_source)
             return;
@@ -430,6 +438,7 @@ void CPropertyGrid::importFile(const QString& path)
             return;
         m_source = nullptr;
         source->deleteLater();
+        delete m_progress;
         controls::MessageBox::warning(this, title(), message);
         emit importFinished(false);
     });
@@ -442,6 +451,7 @@ void CPropertyGrid::onSheetLoaded(const SheetData& sheet, tagItemData* target, c
     m_source = nullptr;
     if (source)
         source->deleteLater();
+    delete m_progress;
     // Another table loaded meanwhile, or none: the sheet is not meant for it.
     if (m_node != target || !canWrite()) {
         emit importFinished(false);
@@ -461,6 +471,12 @@ void CPropertyGrid::onSheetLoaded(const SheetData& sheet, tagItemData* target, c
 
 void CPropertyGrid::endImport()
 {
+    // Later: this may run inside the dialog's own Cancel.
+    if (m_progress) {
+        m_progress->hide();
+        m_progress->deleteLater();
+        m_progress = nullptr;
+    }
     if (SpreadsheetSource* s = m_source) {
         m_source = nullptr;
         s->cancel();

@@ -8,6 +8,7 @@
 #include "app/panels/import/SpreadsheetSource.h"
 
 #include <QPointer>
+#include <QProgressDialog>
 
 #include <array>
 #include <cstdint>
@@ -118,6 +119,7 @@ private:
     controls::CIconButton* m_tableSize = nullptr;
     controls::CIconButton* m_import = nullptr;
     QPointer<SpreadsheetSource> m_source;
+    QPointer<QProgressDialog> m_progress;
     QHBoxLayout* m_rows[2] = {};
     std::vector<QWidget*> m_first, m_second;
     bool m_oneRow = true;

@@ -222,8 +222,14 @@ void CPropertyText::ImportFile(const QString& path)
     DocumentConverter* conv = made ? made(this) : new OfficeDocumentConverter(this);
     m_converter = conv;
     tagItemData* target = m_node;
+    // The office program says nothing of its progress: the bar shows that
+    // it works, and Cancel ends it.
+    QProgressDialog* progress = makeProgress(48344, 0);
+    connect(progress, &QProgressDialog::canceled, this, &CPropertyText::cancelImport);
     connect(conv, &DocumentConverter::converted, this, [this, conv, target](const QByteArray& rtf) {
+        m_converter = nullptr;
         conv->deleteLater();
+        delete m_progress;
         // Another item loaded meanwhile: the document is not meant for it.
         if (m_node == target)
             startLoad(QString::fromLatin1(rtf), false);
@@ -231,7 +237,9 @@ void CPropertyText::ImportFile(const QString& path)
             emit importFinished(false);
     });
     connect(conv, &DocumentConverter::failed, this, [this, conv](const QString& message) {
+        m_converter = nullptr;
         conv->deleteLater();
+        delete m_progress;
         controls::MessageBox::warning(this, title(), message);
         emit importFinished(false);
     });
@@ -240,31 +248,38 @@ void CPropertyText::ImportFile(const QString& path)
 
 void CPropertyText::cancelImport()
 {
+    // A conversion says nothing once cancelled: the import ends here.
+    if (DocumentConverter* conv = m_converter) {
+        m_converter = nullptr;
+        conv->disconnect(this);
+        conv->cancel();
+        conv->deleteLater();
+        // Later: this may run inside the dialog's own Cancel.
+        if (m_progress) {
+            m_progress->hide();
+            m_progress->deleteLater();
+            m_progress = nullptr;
+        }
+        emit importFinished(false);
+    }
     if (m_load)
         m_load->cancel();
     if (m_paste)
         m_paste->cancel();
 }
 
-QProgressDialog* CPropertyText::makeProgress()
+QProgressDialog* CPropertyText::makeProgress(unsigned labelId, int maximum)
 {
     delete m_progress;
-    auto* progress = new QProgressDialog(platform::langString(48332), platform::langString(48333), 0, 1000, this);
-    m_progress = progress;
-    progress->setWindowTitle(title());
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setAutoClose(false);
-    progress->setAutoReset(false);
-    progress->setMinimumDuration(1000);
-    progress->setValue(0);
-    return progress;
+    m_progress = makeImportProgress(labelId, maximum);
+    return m_progress;
 }
 
 void CPropertyText::pasteInPieces(const controls::RichTextLoad& load, tagItemData* target)
 {
     auto* paste = new controls::RichTextPaste(load, m_edit, this);
     m_paste = paste;
-    QProgressDialog* progress = makeProgress();
+    QProgressDialog* progress = makeProgress(48332, 1000);
     connect(progress, &QProgressDialog::canceled, paste, &controls::RichTextPaste::cancel);
     connect(paste, &controls::RichTextPaste::progress, progress, &QProgressDialog::setValue);
     connect(paste, &controls::RichTextPaste::finished, this, [this, paste, target](bool done) {
@@ -294,7 +309,7 @@ void CPropertyText::startLoad(const QString& pathOrText, bool isFile, bool paste
     }
     auto* watcher = new QFutureWatcher<controls::RichTextLoad>(this);
     m_load = watcher;
-    QProgressDialog* progress = makeProgress();
+    QProgressDialog* progress = makeProgress(48332, 1000);
     connect(progress, &QProgressDialog::canceled, watcher, &QFutureWatcherBase::cancel);
     connect(watcher, &QFutureWatcherBase::progressValueChanged, progress, &QProgressDialog::setValue);
     tagItemData* target = m_node;

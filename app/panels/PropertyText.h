@@ -81,7 +81,8 @@ private:
     void startLoad(const QString& pathOrText, bool isFile, bool paste = false);
     void finishLoad(const controls::RichTextLoad& load, tagItemData* target, bool paste);
     void pasteInPieces(const controls::RichTextLoad& load, tagItemData* target);
-    QProgressDialog* makeProgress();
+    // Replaces the progress shown (label from the pack, 0..maximum).
+    QProgressDialog* makeProgress(unsigned labelId, int maximum);
 
     controls::CRichEditCtrlEx* m_edit = nullptr;
     CRichTextBar* m_bar = nullptr;

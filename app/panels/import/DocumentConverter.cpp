@@ -2,8 +2,6 @@
 
 #include "platform/LangPack.h"
 
-#include <QFile>
-
 namespace panels {
 
 QString documentConversionError() { return QStringLiteral("Can not start word sever!"); }
@@ -11,6 +9,11 @@ QString documentConversionError() { return QStringLiteral("Can not start word se
 QString documentUnreadableError(const QString& path)
 {
     return platform::langString(48301).arg(path);
+}
+
+QString documentTimedOutError(const QString& path)
+{
+    return platform::langString(48343).arg(path);
 }
 
 OfficeDocumentConverter::OfficeDocumentConverter(QObject* parent) : DocumentConverter(parent)
@@ -24,8 +27,12 @@ OfficeDocumentConverter::OfficeDocumentConverter(QObject* parent) : DocumentConv
                     return;
                 }
                 qInfo("document conversion: %s", qPrintable(ok ? QStringLiteral("not an RTF document") : reason));
-                emit failed(failure == OfficeConversion::Failure::NotStarted ? documentConversionError()
-                                                                             : documentUnreadableError(m_path));
+                using F = OfficeConversion::Failure;
+                const QString refused = officeSourceMessage(failure, m_path);
+                emit failed(!refused.isEmpty()         ? refused
+                            : failure == F::NotStarted ? documentConversionError()
+                            : failure == F::TimedOut   ? documentTimedOutError(m_path)
+                                                       : documentUnreadableError(m_path));
             });
 }
 
@@ -34,11 +41,8 @@ void OfficeDocumentConverter::convert(const QString& path)
     m_path = path;
     // A compound file is read as a word-processor document only: left to
     // guess, the office program takes a damaged one for text. Other files
-    // named ".doc" (RTF, HTML, text) keep the guess.
-    QFile file(path);
-    const bool compound = file.open(QIODevice::ReadOnly) && file.read(8) == QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8);
-    file.close();
-    m_conversion.start(path, QStringLiteral("rtf"), compound ? QStringLiteral("MS Word 97") : QString());
+    // named ".doc" (a package, RTF, HTML, text) keep the guess.
+    m_conversion.start(path, QStringLiteral("rtf"), InputFilters{QStringLiteral("MS Word 97"), QString()});
 }
 
 } // namespace panels

@@ -14,6 +14,8 @@ namespace panels {
 QString documentConversionError();
 // The message for a document that cannot be read (damaged or of another kind).
 QString documentUnreadableError(const QString& path);
+// The message for a document whose conversion passed the time-out.
+QString documentTimedOutError(const QString& path);
 
 class DocumentConverter : public QObject {
     Q_OBJECT

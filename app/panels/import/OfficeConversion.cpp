@@ -1,14 +1,17 @@
 #include "app/panels/import/OfficeConversion.h"
 
 #include "app/spine/Seams.h"
+#include "platform/OperatorFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 
+#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
@@ -22,6 +25,24 @@ QString officeProgram()
     return found.isEmpty() ? QStringLiteral("soffice") : found;
 }
 
+QString officeSourceMessage(OfficeConversion::Failure failure, const QString& path)
+{
+    using F = OfficeConversion::Failure;
+    switch (failure) {
+    case F::NotAFile: return platform::operatorFileMessage(platform::FileRead::NotAFile, path, kMaxOfficeFileBytes);
+    case F::TooLarge: return platform::operatorFileMessage(platform::FileRead::TooLarge, path, kMaxOfficeFileBytes);
+    case F::CannotOpen: return platform::operatorFileMessage(platform::FileRead::Unreadable, path, kMaxOfficeFileBytes);
+    default: return {};
+    }
+}
+
+// The copy of the source, made on a thread of its own; the conversion
+// reads `result` once the thread has finished.
+struct OfficeConversion::Copy {
+    std::atomic<bool> cancelled{false};
+    platform::FileRead result = platform::FileRead::Cancelled;
+};
+
 OfficeConversion::OfficeConversion(QObject* parent) : QObject(parent)
 {
     m_timer.setSingleShot(true);
@@ -30,31 +51,75 @@ OfficeConversion::OfficeConversion(QObject* parent) : QObject(parent)
 
 OfficeConversion::~OfficeConversion() { cleanUp(); }
 
-bool OfficeConversion::isRunning() const { return m_process && m_process->state() != QProcess::NotRunning; }
+bool OfficeConversion::isRunning() const
+{
+    return m_copier || (m_process && m_process->state() != QProcess::NotRunning);
+}
 
 QString OfficeConversion::workFolder() const { return m_dir ? m_dir->path() : QString(); }
 
 qint64 OfficeConversion::processId() const { return m_process ? m_process->processId() : 0; }
 
-void OfficeConversion::start(const QString& source, const QString& format, const QString& inputFilter)
+void OfficeConversion::start(const QString& source, const QString& format, const InputFilters& filters)
 {
     cleanUp();
     ++m_run;
     m_log.clear();
     m_format = format;
+    m_filters = filters;
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tavrelo-office-XXXXXX"));
     if (!m_dir->isValid()) {
         fail(QStringLiteral("no temporary folder"), Failure::NotStarted);
         return;
     }
-    // A copy with a plain name: the source may have any name and stays untouched.
+    // A copy with a plain name: the source may have any name and stays
+    // untouched. Made off the interface thread, from a regular file only
+    // and within the bound, so that a device or a pipe can hold nothing.
     const QString suffix = QFileInfo(source).suffix().toLower();
     m_baseName = QStringLiteral("source");
-    const QString copy = m_dir->filePath(m_baseName + QLatin1Char('.') + suffix);
-    if (!QFile::copy(source, copy)) {
-        fail(QStringLiteral("cannot read %1").arg(source), Failure::Unreadable);
+    m_copyPath = m_dir->filePath(m_baseName + QLatin1Char('.') + suffix);
+    auto copy = std::make_shared<Copy>();
+    m_copy = copy;
+    m_copier = QThread::create([copy, source, target = m_copyPath] {
+        copy->result = platform::copyOperatorFile(source, kMaxOfficeFileBytes, target,
+                                                  [&copy] { return copy->cancelled.load(); });
+    });
+    connect(m_copier, &QThread::finished, this, &OfficeConversion::onCopied);
+    // The time-out counts from the start, the copy included.
+    m_timer.start(m_timeoutMs);
+    m_copier->start();
+}
+
+void OfficeConversion::onCopied()
+{
+    if (!m_copier || !m_copy)
         return;
+    m_copier->wait();
+    delete std::exchange(m_copier, nullptr);
+    const platform::FileRead copied = std::exchange(m_copy, nullptr)->result;
+    using platform::FileRead;
+    switch (copied) {
+    case FileRead::Ok: break;
+    case FileRead::NotAFile: return fail(QStringLiteral("not a file"), Failure::NotAFile);
+    case FileRead::TooLarge: return fail(QStringLiteral("too large"), Failure::TooLarge);
+    case FileRead::Cancelled: return;
+    default: return fail(QStringLiteral("cannot be opened"), Failure::CannotOpen);
     }
+    // The content, not the name, says what the source is.
+    QFile copy(m_copyPath);
+    const QByteArray head = copy.open(QIODevice::ReadOnly) ? copy.read(8) : QByteArray();
+    copy.close();
+    if (head == QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8))
+        startProcess(m_filters.compound);
+    else if (head.startsWith("PK\x03\x04"))
+        startProcess(QString());
+    else
+        startProcess(m_filters.other);
+}
+
+void OfficeConversion::startProcess(const QString& inputFilter)
+{
+    const QString copy = m_copyPath;
     QDir(m_dir->path()).mkdir(QStringLiteral("out"));
 
     auto* process = new QProcess(this);
@@ -78,9 +143,8 @@ void OfficeConversion::start(const QString& source, const QString& format, const
                      QStringLiteral("--norestore")};
     if (!inputFilter.isEmpty())
         args << QStringLiteral("--infilter=") + inputFilter;
-    args << QStringLiteral("--convert-to") << format << QStringLiteral("--outdir") << m_dir->filePath(QStringLiteral("out"))
-         << copy;
-    m_timer.start(m_timeoutMs);
+    args << QStringLiteral("--convert-to") << m_format << QStringLiteral("--outdir")
+         << m_dir->filePath(QStringLiteral("out")) << copy;
     process->start(officeProgram(), args);
 }
 
@@ -117,7 +181,8 @@ void OfficeConversion::onProcessError(QProcess::ProcessError error)
         fail(QStringLiteral("the office program could not be started"), Failure::NotStarted);
 }
 
-void OfficeConversion::onTimeout() { fail(QStringLiteral("the conversion timed out"), Failure::Unreadable); }
+// A document that takes longer is too large or too complex, not damaged.
+void OfficeConversion::onTimeout() { fail(QStringLiteral("the conversion timed out"), Failure::TimedOut); }
 
 void OfficeConversion::fail(const QString& reason, Failure failure)
 {
@@ -136,6 +201,16 @@ void OfficeConversion::fail(const QString& reason, Failure failure)
 void OfficeConversion::cleanUp()
 {
     m_timer.stop();
+    // A copy under way stops at its next piece; it writes into the folder
+    // removed below, so it must be over first.
+    if (QThread* copier = std::exchange(m_copier, nullptr)) {
+        copier->disconnect(this);
+        if (m_copy)
+            m_copy->cancelled = true;
+        copier->wait();
+        delete copier;
+    }
+    m_copy.reset();
     if (QProcess* p = m_process.data()) {
         m_process.clear();
         p->disconnect(this);

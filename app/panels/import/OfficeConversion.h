@@ -13,6 +13,7 @@
 #include <memory>
 
 class QTemporaryDir;
+class QThread;
 
 namespace panels {
 
@@ -21,13 +22,30 @@ namespace panels {
 QString officeProgram();
 
 inline constexpr int kOfficeTimeoutMs = 60000;
+// The largest document or workbook taken: a rich text holds at most 4 Mi
+// characters and a table far fewer cells; a file beyond this is pictures
+// and padding, and its conversion would pass the time-out anyway.
+inline constexpr qint64 kMaxOfficeFileBytes = qint64(256) << 20;
+
+// How the office program is told what a source is, by its content: an OLE
+// compound file (the old binary documents) with the named import filter, so
+// that a damaged one is refused rather than read as text; a ZIP package
+// (OpenDocument, Office Open XML) by the program's own detection, which
+// reads the package's manifest; anything else with `other` (empty: the
+// program's guess).
+struct InputFilters {
+    QString compound;
+    QString other;
+};
 
 class OfficeConversion : public QObject {
     Q_OBJECT
 public:
-    // Why a conversion gave nothing: the office program could not be run, or
-    // it ran and could not make the file out (damaged, foreign, too slow).
-    enum class Failure { None, NotStarted, Unreadable };
+    // Why a conversion gave nothing: the office program could not be run;
+    // it ran and could not make the file out (damaged, foreign); it ran past
+    // the time-out; or the source was not taken (not a file, too large,
+    // cannot be opened).
+    enum class Failure { None, NotStarted, Unreadable, TimedOut, NotAFile, TooLarge, CannotOpen };
     Q_ENUM(Failure)
 
     explicit OfficeConversion(QObject* parent = nullptr);
@@ -35,10 +53,10 @@ public:
 
     void setTimeout(int ms) { m_timeoutMs = ms; }
     // Starts converting `source` to `format` (an extension such as "rtf" or
-    // "fods"), reading it with the named import filter when one is given (so
-    // that a file of another kind is refused, not read as text). The result
-    // always comes later, through finished().
-    void start(const QString& source, const QString& format, const QString& inputFilter = {});
+    // "fods"): the source is copied off the interface thread (a regular file
+    // of at most kMaxOfficeFileBytes), then read with the filter its content
+    // calls for. The result always comes later, through finished().
+    void start(const QString& source, const QString& format, const InputFilters& filters = {});
     // Stops a running conversion and removes its folder; no signal follows.
     void cancel();
     bool isRunning() const;
@@ -52,6 +70,9 @@ signals:
     void finished(bool ok, const QByteArray& data, const QString& reason, panels::OfficeConversion::Failure failure);
 
 private:
+    struct Copy;
+    void onCopied();
+    void startProcess(const QString& inputFilter);
     void onProcessFinished(int exitCode, QProcess::ExitStatus status);
     void onProcessError(QProcess::ProcessError error);
     void onTimeout();
@@ -62,10 +83,18 @@ private:
     unsigned m_run = 0;
     QString m_format;
     QString m_baseName;
+    QString m_copyPath;
+    InputFilters m_filters;
+    std::shared_ptr<Copy> m_copy;
+    QThread* m_copier = nullptr;
     QByteArray m_log;
     std::unique_ptr<QTemporaryDir> m_dir;
     QPointer<QProcess> m_process;
     QTimer m_timer;
 };
+
+// The message for a source that was not taken (not a file, too large,
+// cannot be opened), naming it; empty for the other failures.
+QString officeSourceMessage(OfficeConversion::Failure failure, const QString& path);
 
 } // namespace panels

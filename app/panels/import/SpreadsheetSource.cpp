@@ -12,6 +12,11 @@ QString spreadsheetUnreadableError(const QString& path)
     return platform::langString(48300).arg(path);
 }
 
+QString spreadsheetTimedOutError(const QString& path)
+{
+    return platform::langString(48345).arg(path);
+}
+
 OfficeSpreadsheetSource::OfficeSpreadsheetSource(QObject* parent) : SpreadsheetSource(parent)
 {
     connect(&m_conversion, &OfficeConversion::finished, this,
@@ -19,8 +24,12 @@ OfficeSpreadsheetSource::OfficeSpreadsheetSource(QObject* parent) : SpreadsheetS
                 m_conversionMs = m_clock.elapsed();
                 if (!ok) {
                     qInfo("spreadsheet conversion: %s", qPrintable(reason));
-                    emit failed(failure == OfficeConversion::Failure::NotStarted ? spreadsheetImportError()
-                                                                                 : spreadsheetUnreadableError(m_path));
+                    using F = OfficeConversion::Failure;
+                    const QString refused = officeSourceMessage(failure, m_path);
+                    emit failed(!refused.isEmpty()         ? refused
+                                : failure == F::NotStarted ? spreadsheetImportError()
+                                : failure == F::TimedOut   ? spreadsheetTimedOutError(m_path)
+                                                           : spreadsheetUnreadableError(m_path));
                     return;
                 }
                 QElapsedTimer read;
@@ -41,8 +50,12 @@ void OfficeSpreadsheetSource::open(const QString& path)
 {
     m_path = path;
     m_clock.start();
-    // Workbooks only: anything else would be read as text.
-    m_conversion.start(path, QStringLiteral("fods"), QStringLiteral("MS Excel 97"));
+    // A workbook by its content: an old binary one, or a package (an
+    // OpenDocument or Office Open XML workbook under this name). Anything
+    // else goes to the old workbook filter, which refuses it: left to
+    // guess, the office program would read any text as a table.
+    const QString binary = QStringLiteral("MS Excel 97");
+    m_conversion.start(path, QStringLiteral("fods"), InputFilters{binary, binary});
 }
 
 } // namespace panels

@@ -16,6 +16,8 @@ namespace panels {
 QString spreadsheetImportError();
 // The message for a workbook that cannot be read (damaged or not a workbook).
 QString spreadsheetUnreadableError(const QString& path);
+// The message for a workbook whose conversion passed the time-out.
+QString spreadsheetTimedOutError(const QString& path);
 
 class SpreadsheetSource : public QObject {
     Q_OBJECT

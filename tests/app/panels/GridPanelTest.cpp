@@ -34,6 +34,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -771,6 +772,34 @@ TEST(GridPanelShots, EachLanguage)
         });
         clickButton(findByControlId<controls::CIconButton>(panel, CPropertyGrid::IdTableSize));
         EXPECT_TRUE(runner.answered());
+
+        // A conversion that takes long shows that it works, and Cancel ends it.
+        QTemporaryDir dir;
+        const QString slow = dir.filePath(QStringLiteral("slow-office"));
+        const QString book = dir.filePath(QStringLiteral("book.xls"));
+        for (const auto& [path, text] : {std::pair{slow, QByteArray("#!/bin/sh\nexec sleep 60\n")},
+                                         std::pair{book, QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8)}}) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        }
+        QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        support::SeamScope seams;
+        seams->officeProgram = slow;
+        QSignalSpy done(panel, &CPropertyGrid::importFinished);
+        panel->importFile(book);
+        QProgressDialog* progress = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            progress = panel->findChild<QProgressDialog*>();
+            return progress && progress->isVisible();
+        }, 5000));
+        EXPECT_EQ(progress->labelText(), platform::langString(48346));
+        EXPECT_TRUE(progress->grab().save(QStringLiteral("%1/grid_converting_%2.png").arg(paneltest::outputDir(), lang)));
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        ASSERT_EQ(done.count(), 1);
+        EXPECT_FALSE(done.first().first().toBool());
+        EXPECT_FALSE(panel->importRunning());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return panel->findChild<QProgressDialog*>() == nullptr; }, 1000));
         platform::clearLangPack();
     }
 }

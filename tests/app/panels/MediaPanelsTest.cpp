@@ -395,6 +395,30 @@ TEST_F(RichText, AFileThatIsNoFileIsRefusedWithinASecondAndNoReaderStays)
     EXPECT_TRUE(QTest::qWaitFor([&] { return support::processThreadCount() <= threads; }, 1000));
 }
 
+TEST_F(RichText, ADocumentConversionShowsItWorksAndCancelEndsIt)
+{
+    load(panel, item);
+    const QString before = stored();
+    const QString slow = dir.filePath("slow-office");
+    writeFile(slow, "#!/bin/sh\nexec sleep 60\n");
+    QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    seams->officeProgram = slow;
+    const QString doc = dir.filePath("large.doc");
+    writeFile(doc, QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8));
+    QSignalSpy done(panel, &CPropertyText::importFinished);
+    panel->ImportFile(doc);
+    QPointer<QProgressDialog> progress = panel->importProgress();
+    ASSERT_TRUE(progress);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return progress && progress->isVisible(); }, 5000));
+    EXPECT_EQ(progress->labelText(), "Converting the document…");
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    ASSERT_EQ(done.count(), 1);
+    EXPECT_FALSE(done.first().first().toBool());
+    EXPECT_FALSE(panel->isImporting());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !progress; }, 1000));
+    EXPECT_EQ(stored(), before);
+}
+
 TEST_F(RichText, AWordDocumentMadeByTheOfficeProgramIsImported)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())

@@ -7,6 +7,7 @@
 #include "app/panels/import/SheetToGrid.h"
 #include "app/panels/import/SpreadsheetSource.h"
 #include "grid/RealGrid.h"
+#include "support/HostilePaths.h"
 #include "support/LangPackScope.h"
 #include "support/Seams.h"
 
@@ -212,8 +213,9 @@ TEST(OfficeImport, AConversionThatFailsPartWayLeavesNoProcessOrFiles)
     pidFile.close();
     ASSERT_GT(child, 0);
     ASSERT_TRUE(failed.wait(5000));
-    // The program ran but made nothing of the file in time.
-    EXPECT_EQ(failed.first().first().toString(), spreadsheetUnreadableError(book));
+    // The program ran but made nothing of the file in time: too large or
+    // too complex, not damaged.
+    EXPECT_EQ(failed.first().first().toString(), spreadsheetTimedOutError(book));
     EXPECT_FALSE(QFileInfo::exists(work));
     EXPECT_FALSE(source.conversion().isRunning());
     // The whole chain ended, the child of the program included.
@@ -229,4 +231,122 @@ TEST(OfficeImport, AConversionThatFailsPartWayLeavesNoProcessOrFiles)
     EXPECT_FALSE(QFileInfo::exists(work2));
     QTest::qWait(50);
     EXPECT_TRUE(again.isEmpty());
+}
+
+TEST(OfficeImport, AConversionPastTheTimeOutSaysItTookTooLong)
+{
+    support::LangPackScope pack;
+    pack.setString(48343, QStringLiteral("%1\ntoo long"));
+    QTemporaryDir dir;
+    const QString fake = dir.filePath(QStringLiteral("slow-office"));
+    writeFile(fake, "#!/bin/sh\nexec sleep 60\n");
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ProgramScope program(fake);
+    const QString doc = dir.filePath(QStringLiteral("large.doc"));
+    writeFile(doc, QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(1 << 20, '\0'));
+    OfficeDocumentConverter converter;
+    converter.conversion().setTimeout(300);
+    QSignalSpy failed(&converter, &DocumentConverter::failed);
+    converter.convert(doc);
+    ASSERT_TRUE(failed.wait(5000));
+    EXPECT_EQ(failed.first().first().toString(), doc + QStringLiteral("\ntoo long"));
+    EXPECT_FALSE(converter.conversion().isRunning());
+}
+
+TEST(OfficeImport, WhatIsNoFileIsRefusedBeforeTheOfficeProgramRuns)
+{
+    support::LangPackScope pack;
+    pack.setString(48340, QStringLiteral("%1\nnot a file"));
+    pack.setString(48341, QStringLiteral("%1\nlarger than %2 MB"));
+    QTemporaryDir dir;
+    // Would fail the test if it ran: nothing may reach it.
+    const QString fake = dir.filePath(QStringLiteral("never-office"));
+    writeFile(fake, "#!/bin/sh\ntouch \"$(dirname \"$0\")/ran\"\n");
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ProgramScope program(fake);
+    const int threads = support::processThreadCount();
+    for (const char* name : {"chosen.doc", "chosen.xls"}) {
+        support::HostilePaths hostile(dir.filePath(QString::fromLatin1(name)), QString::fromLatin1(name));
+        ASSERT_TRUE(hostile.ready());
+        const bool isDoc = QByteArray(name).endsWith(".doc");
+        for (const auto& c : hostile.cases()) {
+            SCOPED_TRACE(c.what);
+            OfficeDocumentConverter converter;
+            OfficeSpreadsheetSource source;
+            QSignalSpy failed(isDoc ? static_cast<QObject*>(&converter) : &source,
+                              isDoc ? SIGNAL(failed(QString)) : SIGNAL(failed(QString)));
+            QElapsedTimer t;
+            t.start();
+            isDoc ? converter.convert(c.path) : source.open(c.path);
+            const bool inTime = QTest::qWaitFor([&] { return !failed.isEmpty(); }, int(support::kRefusalBound.count()));
+            if (!inTime)
+                hostile.release();
+            ASSERT_TRUE(inTime || failed.wait(5000));
+            EXPECT_TRUE(inTime);
+            EXPECT_EQ(failed.first().first().toString(), c.path + QStringLiteral("\nnot a file"));
+            EXPECT_FALSE((isDoc ? converter.conversion() : source.conversion()).isRunning());
+        }
+    }
+    // Larger than any document: refused unread (sparse, no disk spent).
+    const QString huge = dir.filePath(QStringLiteral("huge.doc"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(kMaxOfficeFileBytes + 1));
+    }
+    OfficeDocumentConverter converter;
+    QSignalSpy failed(&converter, &DocumentConverter::failed);
+    converter.convert(huge);
+    ASSERT_TRUE(failed.wait(5000));
+    EXPECT_EQ(failed.first().first().toString(), huge + QStringLiteral("\nlarger than 256 MB"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("ran"))));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return support::processThreadCount() <= threads; }, 1000));
+}
+
+TEST(OfficeImport, DocumentsAndWorkbooksAreReadByTheirContentNotTheirName)
+{
+    if (!haveOffice())
+        GTEST_SKIP() << "no office program on this machine";
+    QTemporaryDir dir;
+    const QString fods = dir.filePath(QStringLiteral("book.fods"));
+    writeFile(fods, sheetfixtures::richSheet());
+    const QString rtf = dir.filePath(QStringLiteral("letter.rtf"));
+    writeFile(rtf, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Named {\\b otherwise}\\par}");
+    for (const QString& format : {QStringLiteral("ods"), QStringLiteral("xlsx")}) {
+        SCOPED_TRACE(format.toStdString());
+        const QString made = makeWithOffice(dir, fods, format);
+        ASSERT_FALSE(made.isEmpty());
+        const QString named = dir.filePath(QStringLiteral("book-") + format + QStringLiteral(".xls"));
+        ASSERT_TRUE(QFile::rename(made, named));
+        OfficeSpreadsheetSource source;
+        QSignalSpy loaded(&source, &SpreadsheetSource::loaded);
+        QSignalSpy failed(&source, &SpreadsheetSource::failed);
+        SheetData sheet;
+        QObject::connect(&source, &SpreadsheetSource::loaded, [&](const SheetData& s) { sheet = s; });
+        source.open(named);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() + failed.count() > 0; }, 120000));
+        ASSERT_EQ(loaded.count(), 1) << (failed.isEmpty() ? "" : failed.first().first().toString().toStdString());
+        EXPECT_EQ(sheet.at(0, 0).text, u"Title");
+    }
+    for (const QString& format : {QStringLiteral("odt"), QStringLiteral("docx")}) {
+        SCOPED_TRACE(format.toStdString());
+        const QString made = makeWithOffice(dir, rtf, format);
+        ASSERT_FALSE(made.isEmpty());
+        const QString named = dir.filePath(QStringLiteral("letter-") + format + QStringLiteral(".doc"));
+        ASSERT_TRUE(QFile::rename(made, named));
+        OfficeDocumentConverter converter;
+        QSignalSpy done(&converter, &DocumentConverter::converted);
+        QSignalSpy failed(&converter, &DocumentConverter::failed);
+        converter.convert(named);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() + failed.count() > 0; }, 120000));
+        ASSERT_EQ(done.count(), 1) << (failed.isEmpty() ? "" : failed.first().first().toString().toStdString());
+        EXPECT_TRUE(done.first().first().toByteArray().contains("otherwise"));
+    }
+    // Text named as a workbook stays refused: it is no workbook.
+    const QString text = dir.filePath(QStringLiteral("notes.xls"));
+    writeFile(text, "a,b\n1,2\n");
+    OfficeSpreadsheetSource source;
+    QSignalSpy failed(&source, &SpreadsheetSource::failed);
+    source.open(text);
+    ASSERT_TRUE(failed.wait(120000));
+    EXPECT_EQ(failed.first().first().toString(), spreadsheetUnreadableError(text));
 }
