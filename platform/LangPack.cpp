@@ -1,6 +1,7 @@
 #include "platform/LangPack.h"
 
 #include "platform/LangPackReader.h"
+#include "platform/OperatorFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -255,20 +256,25 @@ bool loadLangPackData(const QByteArray& rcc, QString* error)
 
 bool loadLangPack(const QString& rccPath, QString* error)
 {
-    QFile file(rccPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(rccPath, file.errorString());
-        return false;
-    }
     // Packs are a few hundred kilobytes; anything far larger is not one.
     constexpr qint64 kMaxPackSize = 64 << 20;
-    if (file.size() > kMaxPackSize) {
+    QByteArray bytes;
+    switch (readOperatorFile(rccPath, kMaxPackSize, bytes)) {
+    case FileRead::Ok:
+        break;
+    case FileRead::TooLarge:
         if (error)
             *error = QStringLiteral("%1: too large for a language pack").arg(rccPath);
         return false;
+    case FileRead::NotAFile:
+        if (error)
+            *error = QStringLiteral("%1: not a file").arg(rccPath);
+        return false;
+    default:
+        if (error)
+            *error = QStringLiteral("%1: cannot be read").arg(rccPath);
+        return false;
     }
-    const QByteArray bytes = file.readAll();
     QString why;
     if (!loadLangPackData(bytes, &why)) {
         if (error)

@@ -1,6 +1,6 @@
 #include "platform/ProfileIni.h"
+#include "platform/OperatorFile.h"
 
-#include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
 #include <climits>
@@ -51,13 +51,16 @@ bool ProfileFile::load(const QString& path)
 {
     m_lines.clear();
     m_utf16 = m_bom = false;
-    QFile f(path);
-    if (!f.exists())
+    QByteArray raw;
+    switch (readOperatorFile(path, kMaxProfileBytes, raw)) {
+    case FileRead::Ok:
+        loadData(std::move(raw));
         return true;
-    if (!f.open(QIODevice::ReadOnly))
+    case FileRead::Missing:
+        return true;
+    default:
         return false;
-    loadData(f.readAll());
-    return true;
+    }
 }
 
 void ProfileFile::loadData(QByteArray raw)

@@ -12,11 +12,17 @@
 namespace platform {
 
 // One file held in memory, for callers that read or write many keys.
+// The largest profile read: the program's files hold a few lines per open
+// screen or group, far below this; more is no profile of ours.
+inline constexpr qint64 kMaxProfileBytes = qint64(16) << 20;
+
 class ProfileFile {
 public:
     ProfileFile() = default;
     // Reads the file; a missing file reads as empty. False (and empty) when it
-    // exists but cannot be read.
+    // exists but cannot be read, is no regular file (a folder, a device, a
+    // pipe) or is larger than kMaxProfileBytes: a caller then writes nothing
+    // over it.
     bool load(const QString& path);
     // The same from the file's bytes (UTF-8, or UTF-16LE after its mark).
     void loadData(QByteArray raw);

@@ -4,8 +4,8 @@
 #include "platform/Des.h"
 #include "platform/FontMap.h"
 #include "platform/LangPack.h"
+#include "platform/OperatorFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPaintEvent>
@@ -70,9 +70,10 @@ QImage LoadSplashPicture(const QString& appFolder, int ci)
             LoadSplashPng(picture);
         return picture;
     }
-    QFile file(folder + QStringLiteral("/PNDATA1"));
-    if (file.open(QIODevice::ReadOnly))
-        picture.loadFromData(DecipherSplashData(file.readAll()));
+    QByteArray data;
+    if (platform::readOperatorFile(folder + QStringLiteral("/PNDATA1"), platform::kMaxPictureFileBytes, data)
+        == platform::FileRead::Ok)
+        picture.loadFromData(DecipherSplashData(data));
     if (picture.isNull() && ci)
         LoadSplashPng(picture);
     return picture;

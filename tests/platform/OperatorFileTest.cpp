@@ -1,13 +1,18 @@
 // The one reader of paths the operator names: regular files within a bound,
 // nothing else, and never a wait.
+#include "platform/LangPack.h"
 #include "platform/OperatorFile.h"
+#include "platform/ProfileIni.h"
 #include "support/HostilePaths.h"
 
 #include <QFile>
 #include <QImage>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using platform::FileRead;
 
@@ -99,4 +104,45 @@ TEST(OperatorFile, MessagesNameThePathAndTheBound)
     EXPECT_TRUE(platform::operatorFileMessage(FileRead::NotAFile, path, 1).startsWith(path));
     EXPECT_TRUE(platform::operatorFileMessage(FileRead::Ok, path, 1).isEmpty());
     EXPECT_TRUE(platform::operatorFileMessage(FileRead::Cancelled, path, 1).isEmpty());
+}
+
+TEST(OperatorFile, ProfilesAndPacksThatAreNoFilesAreRefusedAndLeftAsTheyAre)
+{
+    QTemporaryDir dir;
+    support::HostilePaths hostile(dir.path(), QStringLiteral("config.ini"));
+    ASSERT_TRUE(hostile.ready());
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(c.path).constData(), &before), 0);
+        bool loaded = true, written = true, pack = true;
+        QString why;
+        EXPECT_TRUE(support::finishesWithin(
+            support::kRefusalBound,
+            [&] {
+                platform::ProfileFile f;
+                loaded = f.load(c.path);
+                written = platform::WritePrivateProfileString(QStringLiteral("Config"), QStringLiteral("Language"),
+                                                              QStringLiteral("9"), c.path);
+                pack = platform::loadLangPack(c.path, &why);
+            },
+            [&] { hostile.release(); }));
+        EXPECT_FALSE(loaded);
+        EXPECT_FALSE(written);
+        EXPECT_FALSE(pack);
+        EXPECT_EQ(why, c.path + QStringLiteral(": not a file"));
+        // Nothing was put in its place.
+        struct stat after {};
+        ASSERT_EQ(::stat(QFile::encodeName(c.path).constData(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+    }
+    // A profile larger than any of ours is refused too.
+    const QString huge = dir.filePath(QStringLiteral("huge.ini"));
+    QFile f(huge);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(platform::kMaxProfileBytes + 1));
+    f.close();
+    platform::ProfileFile profile;
+    EXPECT_FALSE(profile.load(huge));
+    EXPECT_EQ(QFileInfo(huge).size(), platform::kMaxProfileBytes + 1);
 }

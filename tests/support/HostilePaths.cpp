@@ -95,6 +95,36 @@ int processThreadCount()
     return int(tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
+struct ReleaseAfter::State {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool disarmed = false;
+};
+
+ReleaseAfter::ReleaseAfter(std::chrono::milliseconds bound, std::function<void()> release)
+    : m_state(std::make_shared<State>())
+{
+    m_thread = std::thread([this, state = m_state, bound, release = std::move(release)] {
+        std::unique_lock lock(state->mutex);
+        if (state->wake.wait_for(lock, bound, [&] { return state->disarmed; }))
+            return;
+        m_fired = true;
+        lock.unlock();
+        if (release)
+            release();
+    });
+}
+
+ReleaseAfter::~ReleaseAfter()
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->disarmed = true;
+    }
+    m_state->wake.notify_all();
+    m_thread.join();
+}
+
 bool finishesWithin(std::chrono::milliseconds bound, const std::function<void()>& read,
                     const std::function<void()>& release)
 {

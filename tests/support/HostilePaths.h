@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -48,6 +49,24 @@ private:
 
 // Threads of this process now.
 int processThreadCount();
+
+// For reads that must run on the calling thread (the interface's): calls
+// `release` if still armed after `bound`, so that a blocked read returns
+// and the test fails instead of hanging. `fired` tells whether it had to.
+class ReleaseAfter {
+public:
+    ReleaseAfter(std::chrono::milliseconds bound, std::function<void()> release);
+    ~ReleaseAfter();
+    ReleaseAfter(const ReleaseAfter&) = delete;
+    ReleaseAfter& operator=(const ReleaseAfter&) = delete;
+    bool fired() const { return m_fired.load(); }
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+    std::atomic<bool> m_fired{false};
+    std::thread m_thread;
+};
 
 // Runs `read` on a thread of its own and waits at most `bound`; on time-out
 // calls `release` (which must make the read return) and reports false.

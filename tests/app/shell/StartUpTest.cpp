@@ -6,6 +6,7 @@
 #include "app/shell/ShellLang.h"
 #include "app/shell/SplashWnd.h"
 #include "core/api/Core.h"
+#include "support/HostilePaths.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -121,6 +122,55 @@ TEST(StartUp, ADamagedPackFileIsRefused)
     EXPECT_EQ(messages.texts, QStringList{"Unable to load resource DLL!"});
     app.ExitInstance();
     EXPECT_EQ(readFile(dir.filePath("config.ini")), "[Config]\r\nLanguage=9\r\n");
+}
+
+TEST(StartUp, StartUpFilesThatAreNoFilesAreLeftAloneAndTheProgramStartsAndEnds)
+{
+    QTemporaryDir places;
+    support::HostilePaths hostile(places.path(), QStringLiteral("file"));
+    ASSERT_TRUE(hostile.ready());
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString folder = folderWithPacks(dir);
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("CADV")));
+        const QStringList files{dir.filePath("config.ini"), dir.filePath("usr.ini"), dir.filePath("CADV/PNDATA1")};
+        for (const QString& f : files)
+            ASSERT_TRUE(support::HostilePaths::placeAt(c, f));
+        MessageRecorder messages;
+        CCore core;
+        CMainApp app(core, testEnv(folder, "hostile"));
+        {
+            // A reader that blocked would hold the test: let it go, and fail.
+            support::ReleaseAfter watchdog(std::chrono::seconds(10), [&] { hostile.release(); });
+            QElapsedTimer t;
+            t.start();
+            EXPECT_EQ(app.InitInstance(), 1);
+            app.ExitInstance();
+            EXPECT_FALSE(watchdog.fired());
+            EXPECT_LT(t.elapsed(), support::kRefusalBound.count());
+            std::printf("[ figures ] %s: start and end in %lld ms\n", c.what, static_cast<long long>(t.elapsed()));
+        }
+        // Started on the defaults, said nothing, and wrote nothing over them.
+        EXPECT_EQ(core.GetCurLang(), 9);
+        EXPECT_TRUE(messages.texts.isEmpty());
+        for (const QString& f : files)
+            EXPECT_EQ(QFileInfo(f).symLinkTarget(), c.path) << f.toStdString();
+    }
+    // A language pack that is no file: the pack's message, at once.
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        ASSERT_TRUE(support::HostilePaths::placeAt(c, dir.filePath("UI_EN.rcc")));
+        MessageRecorder messages;
+        CCore core;
+        CMainApp app(core, testEnv(dir.path() + u'/', "hostilepack"));
+        support::ReleaseAfter watchdog(std::chrono::seconds(10), [&] { hostile.release(); });
+        EXPECT_EQ(app.InitInstance(), 0);
+        app.ExitInstance();
+        EXPECT_FALSE(watchdog.fired());
+        EXPECT_EQ(messages.texts, QStringList{"Unable to load resource DLL!"});
+    }
 }
 
 TEST(StartUp, ARestartClosesTheSingleInstanceSocketBeforeTheNewCopyStarts)
