@@ -50,7 +50,7 @@ QString SubstituteFace(const QString& face)
     std::size_t n = 0;
     const auto* t = table(n);
     for (std::size_t i = 0; i < n; ++i)
-        if (face.compare(QString::fromUtf16(t[i].first), Qt::CaseInsensitive) == 0)
+        if (face.compare(QStringView(t[i].first), Qt::CaseInsensitive) == 0)   // no copy: asked per character
             return family(t[i].second);
     return face.isEmpty() ? kCjk : face;
 }

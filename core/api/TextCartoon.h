@@ -83,6 +83,7 @@ constexpr int kEffectCount = 71;
 class SORVANE_API TextCartoon {
 public:
     TextCartoon(int width, int height);
+    ~TextCartoon();
     TextCartoon(const TextCartoon&) = delete;
     TextCartoon& operator=(const TextCartoon&) = delete;
 
@@ -99,9 +100,12 @@ public:
     const std::vector<CharGlyph>& Chars() const { return m_chars; }
     // Draws frame k (clamped to 1..count) onto an image; nothing is cleared.
     void DrawFrame(QImage& image, int k);
-    void FreeCharList() { m_chars.clear(); }
+    void FreeCharList();
 
     int Speed = 30;
+
+    // What the frames keep of one character between them (TextCartoon.cpp).
+    struct Outline;
 
 private:
     int m_width;
@@ -111,6 +115,8 @@ private:
     int m_effect = 43;
     int m_frames = 24;
     std::vector<CharGlyph> m_chars;
+    std::vector<Outline> m_outlines;   // one per character, as SetChars made them
+    std::vector<int> m_ends;           // a frame's cumulative end steps, kept for its memory
     QImage m_sparkles[15];
 };
 

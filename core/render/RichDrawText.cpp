@@ -49,6 +49,8 @@ CRichDrawText::CRichDrawText()
 
 bool CRichDrawText::SetText(const QString& text)
 {
+    m_lineFont = {};
+    m_ownMetrics.reset();
     const bool ok = SetRichEditText(text, m_doc);
     m_doc.setTextWidth(kClientWidth);
     return ok;
@@ -60,6 +62,7 @@ void CRichDrawText::ensureLayout() { m_doc.documentLayout()->documentSize(); }
 
 void CRichDrawText::FitLayout(QRect& rect)
 {
+    m_lineFont = {};
     m_doc.setTextWidth(rect.width() > 0 ? rect.width() : -1);
     const QSizeF size = m_doc.documentLayout()->documentSize();
     rect.setRight(rect.left() + int(std::ceil(size.width())) - 1);
@@ -130,16 +133,19 @@ QRect CRichDrawText::GetCharCellRect(int index)
     const QTextBlockFormat para = block.blockFormat();
     const double y = blockAt.y() - (line.lineNumber() == 0 ? para.topMargin() : 0.0) + (line.y() - layout->lineAt(0).y());
 
-    // The largest font of the line sets its baseline.
-    QFont largest = fontAt(m_doc, index);
-    double largestSize = 0;
-    for (int i = line.textStart(); i < line.textStart() + line.textLength(); ++i) {
-        const QFont f = fontAt(m_doc, block.position() + i);
-        if (pointSizeOf(f) > largestSize) {
-            largestSize = pointSizeOf(f);
-            largest = f;
+    // The largest font of the line sets its baseline; found once a line.
+    if (m_lineFont.block != block.position() || m_lineFont.start != line.textStart()) {
+        m_lineFont = {block.position(), line.textStart(), fontAt(m_doc, index), 0};
+        for (int i = line.textStart(); i < line.textStart() + line.textLength(); ++i) {
+            const QFont f = fontAt(m_doc, block.position() + i);
+            if (pointSizeOf(f) > m_lineFont.size) {
+                m_lineFont.size = pointSizeOf(f);
+                m_lineFont.font = f;
+            }
         }
     }
+    const QFont& largest = m_lineFont.font;
+    const double largestSize = m_lineFont.size;
     // Space before counts on a paragraph's first line only (points).
     const double spaceBefore = line.lineNumber() == 0 ? para.topMargin() * 72.0 / kDpi : 0.0;
     const int spacing = para.intProperty(platform::RtfLineSpacing);
@@ -152,7 +158,12 @@ QRect CRichDrawText::GetCharCellRect(int index)
         offset = std::lround((spaceBefore + largestSize) * kDpi / 72.0);
     }
     const QFont own = fontAt(m_doc, index);
-    const QFontMetricsF fm(own);
+    // Neighbours mostly share their font: its metrics are asked for once.
+    if (!m_ownMetrics || !(own == m_ownFont)) {
+        m_ownFont = own;
+        m_ownMetrics.emplace(own);
+    }
+    const QFontMetricsF& fm = *m_ownMetrics;
     const int left = int(std::lround(x));
     const int top = int(std::lround(y + offset - fm.ascent()));
     const int advance = int(std::lround(fm.horizontalAdvance(m_doc.characterAt(index))));

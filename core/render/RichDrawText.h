@@ -8,7 +8,10 @@
 #include <QRect>
 #include <QString>
 #include <QTextCharFormat>
+#include <QFontMetricsF>
 #include <QTextDocument>
+
+#include <optional>
 
 class CRichDrawText {
 public:
@@ -41,4 +44,15 @@ public:
 private:
     void ensureLayout();
     QTextDocument m_doc;
+    // The largest font of the line asked for last: the characters of a line
+    // are asked for one after another, and each needs it.
+    struct LineFont {
+        int block = -1;
+        int start = -1;
+        QFont font;
+        double size = 0;
+    };
+    LineFont m_lineFont;
+    QFont m_ownFont;
+    std::optional<QFontMetricsF> m_ownMetrics;   // of m_ownFont
 };

@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <unordered_map>
 #include <iterator>
 
 namespace render {
@@ -18,11 +18,13 @@ namespace render {
 namespace {
 
 using Points = std::vector<Point3>;
-using Transform = std::function<void(Points&)>;
 
 int trunc(double v) { return static_cast<int>(v); }
 
 // Translate by minus half the doubled centre, transform, translate back.
+// Transforms are plain callables: one is made for every character of every
+// frame, and must cost no allocation.
+template <class Transform>
 void about(Points& p, int sx, int sy, const Transform& t)
 {
     const int dx = trunc(0.5 * sx), dy = trunc(0.5 * sy);
@@ -31,19 +33,45 @@ void about(Points& p, int sx, int sy, const Transform& t)
     TranslatePoints(p.data(), p.data(), static_cast<int>(p.size()), dx, dy);
 }
 
-Transform rotate(int axis, double degrees)
+// A transform of points about the origin that takes a point of a captured
+// outline (z = 0) at most `growth` times as far from the origin.
+template <class F>
+struct Spread {
+    F apply;
+    double growth;
+    void operator()(Points& p) const { apply(p); }
+};
+template <class F>
+Spread(F, double) -> Spread<F>;
+
+// How far a transform can take an outline's points; 0 when not known.
+template <class Transform>
+double growthOf(const Transform& t)
 {
-    return [=](Points& p) { RotatePoints(p.data(), p.data(), static_cast<int>(p.size()), axis, degrees * kEffectDegree); };
+    if constexpr (requires { t.growth; })
+        return t.growth;
+    else
+        return 0;
 }
 
-Transform scale(double sx, double sy, double sz = 1.0)
+auto rotate(int axis, double degrees)
 {
-    return [=](Points& p) { ScalePoints(p.data(), p.data(), static_cast<int>(p.size()), sx, sy, sz); };
+    return Spread{[=](Points& p) {
+                      RotatePoints(p.data(), p.data(), static_cast<int>(p.size()), axis, degrees * kEffectDegree);
+                  },
+                  1.0};
 }
 
-Transform shear(int type, double f)
+auto scale(double sx, double sy, double sz = 1.0)
 {
-    return [=](Points& p) { ShearPoints(p.data(), p.data(), static_cast<int>(p.size()), type, f); };
+    return Spread{[=](Points& p) { ScalePoints(p.data(), p.data(), static_cast<int>(p.size()), sx, sy, sz); },
+                  std::max(std::abs(sx), std::abs(sy))};
+}
+
+auto shear(int type, double f)
+{
+    return Spread{[=](Points& p) { ShearPoints(p.data(), p.data(), static_cast<int>(p.size()), type, f); },
+                  1.0 + std::abs(f)};
 }
 
 void move(Points& p, double dx, double dy) { TranslatePoints(p.data(), p.data(), static_cast<int>(p.size()), dx, dy); }
@@ -81,17 +109,30 @@ QImage sparkle(int index)
 
 }
 
-void CaptureOutline(QChar c, const QFont& font, QPoint topLeft, std::vector<Point3>& points,
-                    std::vector<std::uint8_t>& types)
+namespace {
+
+// The path of one character with its cell's top-left at the origin. The
+// font's outline points are whole 64ths of a pixel, so the same path shifted
+// by whole pixels is exactly the path the font gives there.
+QPainterPath glyphPath(QChar c, const QFont& noAntialias, int ascent)
+{
+    QPainterPath path;
+    path.addText(QPointF(0, ascent), noAntialias, QString(c));
+    return path;
+}
+
+// A character's path shifted to `topLeft`, as points truncated toward zero.
+void outlineFromPath(const QPainterPath& path, QPoint topLeft, std::vector<Point3>& points,
+                     std::vector<std::uint8_t>& types)
 {
     points.clear();
     types.clear();
-    QFont f = font;
-    f.setStyleStrategy(QFont::NoAntialias);
-    QPainterPath path;
-    path.addText(QPointF(topLeft.x(), topLeft.y() + QFontMetrics(f).ascent()), f, QString(c));
+    points.reserve(static_cast<std::size_t>(path.elementCount()));
+    types.reserve(static_cast<std::size_t>(path.elementCount()));
     for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
+        QPainterPath::Element e = path.elementAt(i);
+        e.x += topLeft.x();
+        e.y += topLeft.y();
         std::uint8_t t = PT_LINETO;
         if (e.type == QPainterPath::MoveToElement) {
             t = PT_MOVETO;
@@ -105,6 +146,44 @@ void CaptureOutline(QChar c, const QFont& font, QPoint topLeft, std::vector<Poin
     }
     if (!types.empty())
         types.back() |= PT_CLOSE;
+}
+
+// The paths of the characters met so far in one font: a text repeats its
+// characters, and a path asks the font for the glyph's outline.
+class GlyphPaths {
+public:
+    const QPainterPath& of(QChar c, const QFont& font)
+    {
+        if (!m_any || !(font == m_font)) {
+            m_any = true;
+            m_font = font;
+            m_noAntialias = font;
+            m_noAntialias.setStyleStrategy(QFont::NoAntialias);
+            m_ascent = QFontMetrics(m_noAntialias).ascent();
+            m_paths.clear();
+        }
+        auto it = m_paths.find(c.unicode());
+        if (it == m_paths.end())
+            it = m_paths.emplace(c.unicode(), glyphPath(c, m_noAntialias, m_ascent)).first;
+        return it->second;
+    }
+
+private:
+    bool m_any = false;
+    QFont m_font;
+    QFont m_noAntialias;
+    int m_ascent = 0;
+    std::unordered_map<char16_t, QPainterPath> m_paths;
+};
+
+} // namespace
+
+void CaptureOutline(QChar c, const QFont& font, QPoint topLeft, std::vector<Point3>& points,
+                    std::vector<std::uint8_t>& types)
+{
+    QFont f = font;
+    f.setStyleStrategy(QFont::NoAntialias);
+    outlineFromPath(glyphPath(c, f, QFontMetrics(f).ascent()), topLeft, points, types);
 }
 
 int TranslatePoints(const Point3* src, Point3* dst, int count, double dx, double dy)
@@ -178,12 +257,12 @@ int WavePoints(const Point3* src, Point3* dst, int count, int type, double ampli
     return 1;
 }
 
-int DrawCharPath(QPainter& painter, const std::vector<Point3>& pts, const std::vector<std::uint8_t>& types,
-                 std::uint32_t brushColour, std::uint32_t penColour, int flags)
+namespace {
+
+// Builds an outline's path into `path`, whose memory it reuses.
+void buildCharPath(QPainterPath& path, const std::vector<Point3>& pts, const std::vector<std::uint8_t>& types)
 {
-    if ((flags & 3) == 0)
-        return 0;
-    QPainterPath path;
+    path.clear();
     path.setFillRule(Qt::OddEvenFill);
     const std::size_t n = std::min(pts.size(), types.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -201,12 +280,86 @@ int DrawCharPath(QPainter& painter, const std::vector<Point3>& pts, const std::v
         }
     }
     path.closeSubpath();
+}
+
+void fillCharPath(QPainter& painter, const QPainterPath& path, std::uint32_t brushColour, std::uint32_t penColour,
+                  int flags)
+{
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen((flags & 1) ? QPen(platform::toQColor(penColour), 0) : QPen(Qt::NoPen));
     painter.setBrush((flags & 2) ? QBrush(platform::toQColor(brushColour)) : QBrush(Qt::NoBrush));
     painter.drawPath(path);
     painter.restore();
+}
+
+// The pen and brush of the outlines drawn in a frame, set on the painter
+// only when they change: a new pen or brush costs an allocation, and
+// characters mostly share their colour.
+struct OutlineStyle {
+    bool set = false;
+    std::uint32_t brush = 0;
+    std::uint32_t pen = 0;
+    int flags = 0;
+
+    void draw(QPainter& painter, const QPainterPath& path, std::uint32_t brushColour, std::uint32_t penColour,
+              int drawFlags)
+    {
+        drawFlags &= 3;
+        if (!set || brushColour != brush || penColour != pen || drawFlags != flags) {
+            painter.setPen((drawFlags & 1) ? QPen(platform::toQColor(penColour), 0) : QPen(Qt::NoPen));
+            painter.setBrush((drawFlags & 2) ? QBrush(platform::toQColor(brushColour)) : QBrush(Qt::NoBrush));
+            set = true;
+            brush = brushColour;
+            pen = penColour;
+            flags = drawFlags;
+        }
+        painter.drawPath(path);
+    }
+};
+
+// The extent of the points a path is built from (control points included,
+// so the curves lie inside); empty when there are none.
+QRect pointBounds(const std::vector<Point3>& pts, std::size_t count)
+{
+    const std::size_t n = std::min(pts.size(), count);
+    if (n == 0)
+        return {};
+    int left = pts[0].x, right = pts[0].x, top = pts[0].y, bottom = pts[0].y;
+    for (std::size_t i = 1; i < n; ++i) {
+        left = std::min(left, pts[i].x);
+        right = std::max(right, pts[i].x);
+        top = std::min(top, pts[i].y);
+        bottom = std::max(bottom, pts[i].y);
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// Room around an outline kept as a picture, so that the painter cuts
+// nothing of it there either.
+constexpr int kPictureMargin = 4;
+// The largest picture kept of one character (256 KiB): a text's characters
+// on a screen are far smaller; a larger outline is drawn each time.
+constexpr std::int64_t kMaxPicturePixels = 256 * 256;
+
+// Whether an outline of this extent can touch a pixel of `area`: a path
+// wholly outside it changes nothing there, so it is not even built. The
+// margin covers the outline's one-pixel pen.
+bool reaches(const QRect& bounds, const QRect& area)
+{
+    return bounds.isValid() && bounds.adjusted(-2, -2, 2, 2).intersects(area);
+}
+
+} // namespace
+
+int DrawCharPath(QPainter& painter, const std::vector<Point3>& pts, const std::vector<std::uint8_t>& types,
+                 std::uint32_t brushColour, std::uint32_t penColour, int flags)
+{
+    if ((flags & 3) == 0)
+        return 0;
+    QPainterPath path;
+    buildCharPath(path, pts, types);
+    fillCharPath(painter, path, brushColour, penColour, flags);
     return 1;
 }
 
@@ -260,26 +413,68 @@ int EffectFrameCount(int id, std::vector<CharGlyph>& chars, int height)
     }
 }
 
+// A character's outline where it was captured (its extent at once, its
+// path once first drawn), and the look it was last drawn with: points,
+// colour and pen. Drawn alike a second time, the look is kept as a picture
+// and copied from then on, so that a character at rest costs a copy per
+// frame instead of a path filled and stroked again.
+struct TextCartoon::Outline {
+    QRect Bounds;   // of every point, control points included; empty: none
+    QPainterPath Path;
+    bool Built = false;
+
+    bool HasLast = false;
+    bool LastKept = false;   // the last look was the captured outline
+    std::vector<Point3> Last;
+    std::uint32_t Colour = 0;
+    int Flags = 0;
+    QSize Device;     // of the image the look was drawn on
+    QImage Picture;   // of the last look, once it was drawn twice
+    QPoint At;        // where the picture goes
+
+    const QPainterPath& kept(const CharGlyph& c)
+    {
+        if (!Built) {
+            buildCharPath(Path, c.Points, c.Types);
+            Built = true;
+        }
+        return Path;
+    }
+};
+
 TextCartoon::TextCartoon(int width, int height) : m_width(width), m_height(height)
 {
     for (int i = 0; i < 15; ++i)
         m_sparkles[i] = sparkle(i);
 }
 
+TextCartoon::~TextCartoon() = default;
+
+void TextCartoon::FreeCharList()
+{
+    m_chars.clear();
+    m_outlines.clear();
+}
+
 void TextCartoon::SetChars(const std::vector<LaidOutChar>& chars, int layoutRight, int layoutBottom)
 {
     m_chars.clear();
+    m_outlines.clear();
     m_layoutRight = layoutRight;
     m_layoutBottom = layoutBottom;
+    GlyphPaths paths;
     for (const LaidOutChar& lc : chars) {
         if (lc.Char == QChar(13) || lc.Char == QChar(10))
             continue;
         CharGlyph g;
-        CaptureOutline(lc.Char, lc.Font, QPoint(lc.Cell.Left, lc.Cell.Top), g.Points, g.Types);
+        outlineFromPath(paths.of(lc.Char, lc.Font), QPoint(lc.Cell.Left, lc.Cell.Top), g.Points, g.Types);
         g.Colour = lc.Colour;
         g.Index = lc.Index;
         g.Position = lc.Position;
         g.Cell = lc.Cell;
+        Outline o;
+        o.Bounds = pointBounds(g.Points, g.Types.size());
+        m_outlines.push_back(std::move(o));
         m_chars.push_back(std::move(g));
     }
     m_frames = 24;
@@ -299,6 +494,10 @@ bool TextCartoon::SetText(const QString& text)
     host.FitLayout(layout);
     std::vector<LaidOutChar> chars;
     chars.reserve(static_cast<std::size_t>(length));
+    // Neighbours mostly share their font: it is made once for them.
+    LOGFONT lastRecord{};
+    QFont lastFont;
+    bool haveFont = false;
     for (int i = 0; i < length; ++i) {
         LOGFONT lf;
         if (!host.GetCharLogFont(i, lf))
@@ -308,7 +507,12 @@ bool TextCartoon::SetText(const QString& text)
             continue;
         LaidOutChar lc;
         lc.Char = QChar(c);
-        lc.Font = FontFromLogFont(lf);
+        if (!haveFont || !(lf == lastRecord)) {
+            lastRecord = lf;
+            lastFont = FontFromLogFont(lf);
+            haveFont = true;
+        }
+        lc.Font = lastFont;
         const QRect cell = host.GetCharCellRect(i);
         lc.Cell = {cell.left(), cell.top(), cell.left() + cell.width(), cell.top() + cell.height()};
         QTextCharFormat format;
@@ -353,22 +557,129 @@ struct Frame {
     int height;
     const std::vector<int>& ends;   // cumulative end step of each character
     const QImage* sparkles;
+    const std::vector<CharGlyph>& chars;
+    std::vector<TextCartoon::Outline>& outlines;   // of `chars`, one each
+    QRect area;                                    // of the image drawn on
+    Points& scratch;                               // the points being moved
+    QPainterPath& path;                            // the moved outline's path
+    OutlineStyle& style;
 
+    // A character's points to move, in memory reused from one to the next.
+    // What an effect moves is drawn before it asks for the next.
+    Points& copy(const CharGlyph& c) const
+    {
+        scratch.assign(c.Points.begin(), c.Points.end());
+        return scratch;
+    }
+    // Only what can reach the image is drawn; a character drawn where it was
+    // captured takes its kept outline instead of a path built anew, and one
+    // drawn as in the frame before is copied from its picture.
     void draw(const CharGlyph& c, const Points& pts, std::uint32_t colour, int flags = 3) const
     {
-        DrawCharPath(p, pts, c.Types, colour, colour, flags);
+        if ((flags & 3) == 0)
+            return;
+        const bool kept = &pts == &c.Points;
+        TextCartoon::Outline& o = outlines[static_cast<std::size_t>(&c - chars.data())];
+        const QRect bounds = kept ? o.Bounds : pointBounds(pts, c.Types.size());
+        if (!reaches(bounds, area))
+            return;
+        drawLook(o, c, pts, kept, bounds, p, style, path, colour, colour, flags);
+    }
+    static void drawLook(TextCartoon::Outline& o, const CharGlyph& c, const Points& pts, bool kept, const QRect& bounds,
+                         QPainter& painter, OutlineStyle& style, QPainterPath& path, std::uint32_t brush,
+                         std::uint32_t pen, int flags)
+    {
+        flags &= 3;
+        const QPaintDevice* device = painter.device();
+        const QSize size = device ? QSize(device->width(), device->height()) : QSize();
+        const bool alike = o.HasLast && o.Colour == brush && o.Colour == pen && o.Flags == flags && o.Device == size &&
+                           (kept ? o.LastKept : !o.LastKept && o.Last == pts);
+        if (!alike) {
+            // A new look: drawn straight, remembered.
+            o.HasLast = brush == pen;
+            o.LastKept = kept;
+            if (!kept)
+                o.Last.assign(pts.begin(), pts.end());
+            o.Colour = brush;
+            o.Flags = flags;
+            o.Device = size;
+            o.Picture = QImage();
+            if (!kept)
+                buildCharPath(path, pts, c.Types);
+            style.draw(painter, kept ? o.kept(c) : path, brush, pen, flags);
+            return;
+        }
+        const QRect whole(QPoint(0, 0), size);
+        const bool inside = whole.contains(bounds);
+        const QRect keep = bounds.adjusted(-kPictureMargin, -kPictureMargin, kPictureMargin, kPictureMargin);
+        if (std::int64_t(keep.width()) * keep.height() > kMaxPicturePixels ||
+            (!inside && std::int64_t(size.width()) * size.height() > kMaxPicturePixels * 16)) {
+            // Too large to keep: drawn straight each time.
+            if (!kept)
+                buildCharPath(path, pts, c.Types);
+            style.draw(painter, kept ? o.kept(c) : path, brush, pen, flags);
+            return;
+        }
+        if (o.Picture.isNull()) {
+            // Drawn alike twice: kept as a picture, the outline drawn into it
+            // the same way. Inside the image, shifted by whole pixels and
+            // clear of the picture's edges; across the image's edge, where
+            // the painter cuts the outline, on a picture of the image's size
+            // so that it is cut alike, and only the part that shows kept.
+            QImage picture(inside ? keep.size() : size, QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            {
+                QPainter q(&picture);
+                q.setRenderHint(QPainter::Antialiasing, false);
+                if (inside)
+                    q.translate(-keep.topLeft());
+                if (!kept)
+                    buildCharPath(path, pts, c.Types);
+                OutlineStyle own;
+                own.draw(q, kept ? o.kept(c) : path, brush, pen, flags);
+            }
+            o.At = inside ? keep.topLeft() : (keep & whole).topLeft();
+            o.Picture = inside ? std::move(picture) : picture.copy(keep & whole);
+        }
+        painter.drawImage(o.At, o.Picture);
     }
     void plain(const CharGlyph& c) const { draw(c, c.Points, c.Colour); }
+    // Whether a transform about `centre` leaves every point of the outline
+    // too far from the image to draw anything: then the points need not be
+    // moved at all. Known only for the transforms that say how far they go.
+    bool outOfReach(const CharGlyph& c, Centre centre, double growth) const
+    {
+        if (growth <= 0)
+            return false;
+        const QRect& b = outlines[static_cast<std::size_t>(&c - chars.data())].Bounds;
+        if (!b.isValid())
+            return true;   // no outline: nothing is drawn either way
+        const int px = trunc(0.5 * centre.sx), py = trunc(0.5 * centre.sy);
+        double r = 0;
+        for (const QPoint q : {b.topLeft(), b.topRight(), b.bottomLeft(), b.bottomRight()})
+            r = std::max(r, std::hypot(double(q.x() - px), double(q.y() - py)));
+        const double far = r * growth + 2;
+        if (far > 1e9)
+            return false;
+        const int reach = static_cast<int>(std::ceil(far));
+        return !reaches(QRect(px - reach, py - reach, 2 * reach + 1, 2 * reach + 1), area);
+    }
+    template <class Transform>
     void aboutCell(const CharGlyph& c, const Transform& t) const
     {
-        Points pts = c.Points;
         const Centre cc = cellCentre(c);
+        if (outOfReach(c, cc, growthOf(t)))
+            return;
+        Points& pts = copy(c);
         about(pts, cc.sx, cc.sy, t);
         draw(c, pts, c.Colour);
     }
+    template <class Transform>
     void aboutCentre(const CharGlyph& c, Centre centre, const Transform& t, std::uint32_t colour) const
     {
-        Points pts = c.Points;
+        if (outOfReach(c, centre, growthOf(t)))
+            return;
+        Points& pts = copy(c);
         about(pts, centre.sx, centre.sy, t);
         draw(c, pts, colour);
     }
@@ -386,21 +697,21 @@ struct Char {
 using EffectFn = void (*)(const Frame& f, const Char& ch);
 
 // Scales x (0), y (1) or both (2).
-Transform scaleWhich(int which, double f) { return scale(which != 1 ? f : 1.0, which != 0 ? f : 1.0); }
+auto scaleWhich(int which, double f) { return scale(which != 1 ? f : 1.0, which != 0 ? f : 1.0); }
 
 void flipOver(const Frame& f, const Char& ch)   // 0
 {
     const CharGlyph& c = ch.c;
     const int y = c.Cell.Top;
     if (f.k > f.F / 4) {
-        Points pts = c.Points;
+        Points& pts = f.copy(c);
         move(pts, 0, 2 - y);
         rotate(0, trunc(90.0 * (f.F / 4 + f.F - f.k) / f.F))(pts);
         move(pts, 0, y);
         f.draw(c, pts, c.Colour);
     }
     if (f.k < f.F) {
-        Points pts = c.Points;
+        Points& pts = f.copy(c);
         move(pts, 0, -c.Cell.Bottom);
         rotate(0, trunc((90.0 * f.k - 90) / f.F))(pts);
         move(pts, 0, c.Cell.Bottom);
@@ -412,7 +723,7 @@ void sway(const Frame& f, const Char& ch)   // 1, 43
 {
     const double s = f.k < f.half ? 2.0 * f.k / f.F - 0.5 : 2.0 * (f.F - f.k) / f.F - 0.5;
     if (f.id == 1) {
-        Points pts = ch.c.Points;
+        Points& pts = f.copy(ch.c);
         shear(3, s)(pts);
         f.draw(ch.c, pts, ch.c.Colour);
     } else {
@@ -438,7 +749,7 @@ void rockPicture(const Frame& f, const Char& ch)   // 4
 
 void tiltCells(const Frame& f, const Char& ch)   // 5
 {
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     about(pts, ch.cc.sx, ch.cc.sy, rotate(0, 70 * f.u - 35));
     rotate(1, 20)(pts);
     f.draw(ch.c, pts, ch.c.Colour);
@@ -502,7 +813,7 @@ void growCells(const Frame& f, const Char& ch) { f.aboutCell(ch.c, scaleWhich(f.
 
 void wave(const Frame& f, const Char& ch)   // 33, 34
 {
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     WavePoints(pts.data(), pts.data(), static_cast<int>(pts.size()), f.id == 33 ? 1 : 2, 3, 0.5 + 3 * f.u);
     f.draw(ch.c, pts, ch.c.Colour);
 }
@@ -511,7 +822,7 @@ void bob(const Frame& f, const Char& ch)   // 35-37
 {
     const double phi = 2 * 3.14 * f.k / f.F;
     const double cx = ch.cc.sx / 2.0, cy = ch.cc.sy / 2.0;
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     if (f.id == 35)
         move(pts, 0, trunc(10 * std::sin(cx + phi)));
     else if (f.id == 36)
@@ -554,7 +865,7 @@ void magnifyInTurn(const Frame& f, const Char& ch)   // 42
 void slideInFromRight(const Frame& f, const Char& ch)   // 44
 {
     const CharGlyph& c = ch.c;
-    Points pts = c.Points;
+    Points& pts = f.copy(c);
     if (f.k <= ch.end) {
         const int cw = std::max(c.Cell.Right - c.Cell.Left, 1);
         const int d = (f.width - ((f.width - c.Cell.Left) % cw + cw) % cw) / 3;
@@ -565,7 +876,7 @@ void slideInFromRight(const Frame& f, const Char& ch)   // 44
 
 void slideInFromLeft(const Frame& f, const Char& ch)   // 45
 {
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     if (f.k <= ch.end)
         move(pts, (f.k - ch.end) * (ch.c.Cell.Right / 2), 0);
     f.draw(ch.c, pts, ch.c.Colour);
@@ -591,7 +902,7 @@ void unfoldInTurn(const Frame& f, const Char& ch)   // 48, 54, 55, 56
     const int seqStart = seqEnd - c.Steps;
     if (f.k <= seqStart)
         return;
-    Points pts = c.Points;
+    Points& pts = f.copy(c);
     if (f.k <= seqEnd) {
         const double angle = 45.0 * (f.k - seqEnd);
         if (f.id == 55 || f.id == 56) {
@@ -624,7 +935,7 @@ void gatherSpinning(const Frame& f, const Char& ch)   // 51, 60
 {
     const int centre = (f.n + 1) / 2;
     const int d = std::max(0, f.F - f.k - 3);
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     if (d > 0) {
         const double radians = 12.0 * (f.k - 1);
         about(pts, ch.cc.sx, ch.cc.sy, [&](Points& q) {
@@ -643,7 +954,7 @@ void swell(const Frame& f, const Char& ch)   // 52
 
 void enterAndShake(const Frame& f, const Char& ch)   // 57
 {
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     if (f.k < 32)
         move(pts, std::max(0, f.width - f.k * (f.width / 32)), 0);
     if (f.k >= 33 && f.k < f.F)
@@ -663,7 +974,7 @@ void settleInTurn(const Frame& f, const Char& ch)   // 58, 59
 
 void riseInTurn(const Frame& f, const Char& ch)   // 61
 {
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     if (f.k <= ch.start)
         move(pts, 0, f.height);
     else if (f.k <= ch.end)
@@ -673,7 +984,7 @@ void riseInTurn(const Frame& f, const Char& ch)   // 61
 
 void dropInTurn(const Frame& f, const Char& ch)   // 62
 {
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     const int b = ch.c.Cell.Bottom;
     if (f.k <= ch.start)
         move(pts, 0, -(4 * ch.c.Steps + b % 4));
@@ -695,7 +1006,7 @@ void jitter(const Frame& f, const Char& ch)   // 64
         return;
     static const int dx[4] = {-1, -1, 1, 0}, dy[4] = {-1, 1, 1, 0};
     const int r = ((f.k - ch.i) % 4 + 4) % 4;
-    Points pts = ch.c.Points;
+    Points& pts = f.copy(ch.c);
     move(pts, dx[r], dy[r]);
     f.draw(ch.c, pts, ch.c.Colour);
 }
@@ -713,7 +1024,7 @@ void nodInTurn(const Frame& f, const Char& ch)   // 65: the step word keeps each
         f.plain(c);
     } else if (f.k == ch.i + 2 || f.k == ch.i + 3) {
         if (c.Steps == 2 + base) {
-            Points pts = c.Points;
+            Points& pts = f.copy(c);
             move(pts, -c.Cell.Right, -c.Cell.Bottom);
             rotate(2, 10)(pts);
             move(pts, c.Cell.Right, c.Cell.Bottom);
@@ -746,7 +1057,7 @@ void carousel(const Frame& f, const Char& ch)   // 67
     const CharGlyph& c = ch.c;
     const double r = f.width / 2.0;
     const double theta = 360.0 * f.k / f.F;
-    Points pts = c.Points;
+    Points& pts = f.copy(c);
     for (Point3& q : pts) {
         const double dx = q.x - r;
         q.z = trunc(std::sqrt(std::max(0.0, r * r - dx * dx)));
@@ -767,7 +1078,7 @@ void stampInTurn(const Frame& f, const Char& ch)   // 68
     f.plain(c);
     if (f.k < 2 || ch.i != newest)
         return;
-    Points pts = c.Points;
+    Points& pts = f.copy(c);
     switch ((f.k - 2) % 4) {
     case 0: move(pts, -(c.Cell.Left / 2), 0); break;
     case 1: move(pts, 3, 0); break;
@@ -816,16 +1127,21 @@ static_assert(std::size(kEffects) == kEffectCount);
 // Effect 69 past its tenth frame: the text drawn off screen, then every
 // cell copied back in 4 x 4 tiles pushed apart, the left half one way and
 // the right half the other.
-void explode(QPainter& p, const QImage& image, const std::vector<CharGlyph>& chars, int k)
+void explode(QPainter& p, const QImage& image, const std::vector<CharGlyph>& chars,
+             std::vector<TextCartoon::Outline>& outlines, int k)
 {
     QImage off(image.size(), QImage::Format_RGB32);
     off.fill(Qt::black);
     {
         QPainter q(&off);
         q.setRenderHint(QPainter::Antialiasing, false);
+        OutlineStyle style;
         // The copy is drawn with the inverse of each character's colour.
-        for (const CharGlyph& c : chars)
-            DrawCharPath(q, c.Points, c.Types, c.Colour ^ 0xFFFFFFu, c.Colour ^ 0xFFFFFFu, 3);
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            const CharGlyph& c = chars[i];
+            if (reaches(outlines[i].Bounds, off.rect()))
+                style.draw(q, outlines[i].kept(c), c.Colour ^ 0xFFFFFFu, c.Colour ^ 0xFFFFFFu, 3);
+        }
     }
     const int shift = 4 * (k - 10);
     for (const CharGlyph& c : chars) {
@@ -853,13 +1169,17 @@ void TextCartoon::DrawFrame(QImage& image, int k)
     const int n = static_cast<int>(m_chars.size());
 
     // Sequential effects: the cumulative end step of each character.
-    std::vector<int> ends(static_cast<std::size_t>(n));
+    std::vector<int>& ends = m_ends;
+    ends.resize(static_cast<std::size_t>(n));
     {
         int sum = 0;
         for (int i = 0; i < n; ++i)
             ends[static_cast<std::size_t>(i)] = sum += m_chars[static_cast<std::size_t>(i)].Steps;
     }
     const double half = F / 2.0;
+    Points scratch;
+    QPainterPath path;
+    OutlineStyle style;
     const Frame frame{p,
                       id,
                       k,
@@ -872,14 +1192,20 @@ void TextCartoon::DrawFrame(QImage& image, int k)
                       m_width,
                       m_height,
                       ends,
-                      m_sparkles};
+                      m_sparkles,
+                      m_chars,
+                      m_outlines,
+                      image.rect(),
+                      scratch,
+                      path,
+                      style};
     for (int i = 0; i < n; ++i) {
         CharGlyph& c = m_chars[static_cast<std::size_t>(i)];
         const int end = ends[static_cast<std::size_t>(i)];
         effect(frame, Char{c, i, cellCentre(c), end, end - c.Steps});
     }
     if (id == 69 && k > 10 && k < F)
-        explode(p, image, m_chars, k);
+        explode(p, image, m_chars, m_outlines, k);
 }
 
 }

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -365,3 +366,68 @@ TEST(TextEffects, EveryEffectKeepsItsRecordedFrames)
 }
 
 } // namespace
+
+// A character drawn alike in frame after frame is copied from a picture of
+// it: every frame must equal the same frame drawn by a fresh engine, which
+// draws every outline itself. (65 and 66 keep state between frames.)
+TEST(TextEffects, AFrameDrawnAfterOthersEqualsItDrawnAlone)
+{
+    const QString rich = QStringLiteral(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil DejaVu Sans;}{\\f1\\fnil DejaVu Serif;}}"
+        "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green255\\blue0;}\\pard\\cf1\\f0\\fs28 WMg@&"
+        "\\cf2\\f1\\fs18\\b Q8% \\i swirl\\par\\fs40 Oj\\par}");
+    const auto engine = [&](TextCartoon& t, int id) {
+        t.SetText(rich);
+        t.SetEffect(id);
+    };
+    for (int id = 0; id < kEffectCount; ++id) {
+        if (id == 65 || id == 66)
+            continue;
+        TextCartoon running(120, 60);
+        engine(running, id);
+        for (int k = 1; k <= running.FrameCount(); ++k) {
+            // Pictures come from the second frame on: a dozen show them, and the last.
+            if (k > 12 && k < running.FrameCount())
+                continue;
+            QImage seen(120, 60, QImage::Format_RGB32), alone(120, 60, QImage::Format_RGB32);
+            seen.fill(Qt::black);
+            alone.fill(Qt::black);
+            running.DrawFrame(seen, k);
+            TextCartoon fresh(120, 60);
+            engine(fresh, id);
+            fresh.DrawFrame(alone, k);
+            ASSERT_EQ(seen, alone) << "effect " << id << " frame " << k;
+        }
+    }
+}
+
+// Outlines are captured once per character and font and shifted into each
+// cell: the points must be those the font gives in the cell itself.
+TEST(TextEffects, AnOutlineIsTheSameWhereverItsCharacterStands)
+{
+    const auto inPlace = [](QChar c, QFont f, QPoint at, std::vector<Point3>& pts) {
+        f.setStyleStrategy(QFont::NoAntialias);
+        QPainterPath path;
+        path.addText(QPointF(at.x(), at.y() + QFontMetrics(f).ascent()), f, QString(c));
+        pts.clear();
+        for (int i = 0; i < path.elementCount(); ++i)
+            pts.push_back({int(path.elementAt(i).x), int(path.elementAt(i).y), 0});
+    };
+    QFont serif(QStringLiteral("DejaVu Serif"));
+    serif.setPixelSize(23);
+    serif.setBold(true);
+    QFont cjk(QStringLiteral("WenQuanYi Micro Hei"));
+    cjk.setPixelSize(13);
+    cjk.setItalic(true);
+    const QString chars = QStringLiteral("AgjW@&%8?{}q") + QString::fromUtf8("汉字显示");
+    for (const QFont& font : {testFont(), serif, cjk})
+        for (const QChar c : chars)
+            for (const QPoint at : {QPoint(0, 0), QPoint(37, -5), QPoint(1000, 300), QPoint(-20, 7)}) {
+                std::vector<Point3> want, got;
+                std::vector<std::uint8_t> types;
+                inPlace(c, font, at, want);
+                CaptureOutline(c, font, at, got, types);
+                ASSERT_EQ(got, want) << font.family().toStdString() << ' ' << int(c.unicode()) << " at " << at.x() << ','
+                                     << at.y();
+            }
+}
