@@ -13,6 +13,7 @@
 #include "core/api/Nodes.h"
 #include "platform/CodePage.h"
 #include "platform/LangPack.h"
+#include "platform/OperatorFile.h"
 #include "platform/MessageEvent.h"
 
 #include <QCoreApplication>
@@ -352,18 +353,15 @@ int CPanelView::IsScreenModified(tagItemData* screen)
     if (path.isEmpty())
         return 1;
     // A file that cannot be read back (deleted, a folder or a pipe in its
-    // place) no longer holds the screen: closing or replacing it must ask.
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
-        return 1;
+    // place, longer than the screen) no longer holds the screen: closing or
+    // replacing it must ask. Read without waiting, never past the screen's size.
     const unsigned size = m_core.GetStoreSize(screen);
-    if (f.size() != static_cast<qint64>(size))
+    QByteArray bytes;
+    if (platform::readOperatorFile(path, size, bytes) != platform::FileRead::Ok
+        || bytes.size() != static_cast<qsizetype>(size))
         return 1;
     std::vector<unsigned char> image(size);
     m_core.Store(screen, image.data(), size);
-    const QByteArray bytes = f.readAll();
-    if (bytes.size() != static_cast<qsizetype>(size))
-        return 1;
     return std::memcmp(bytes.constData(), image.data(), size) == 0 ? 0 : 1;
 }
 

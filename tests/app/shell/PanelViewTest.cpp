@@ -8,6 +8,7 @@
 #include "app/spine/NodeNotice.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "support/HostilePaths.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
@@ -154,6 +155,16 @@ TEST_F(PanelViewTest, SavingWritesTheStoreImageAndComparesByteForByte)
     EXPECT_EQ(panel->IsScreenModified(s), 1);
     ASSERT_TRUE(QDir().mkpath(path));
     EXPECT_EQ(panel->IsScreenModified(s), 1);
+    // Nor does a device or a pipe, and asking never waits on one.
+    support::HostilePaths hostile(dir.filePath(QStringLiteral("hostile")), QStringLiteral("Front.pl"));
+    ASSERT_TRUE(hostile.ready());
+    for (const auto& c : hostile.cases()) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(support::HostilePaths::placeAt(c, path));
+        support::ReleaseAfter watchdog(support::kRefusalBound, [&] { hostile.release(); });
+        EXPECT_EQ(panel->IsScreenModified(s), 1);
+        EXPECT_FALSE(watchdog.fired());
+    }
 }
 
 TEST_F(PanelViewTest, SaveAsRenamesTheScreenItsRowAndItsWindow)
