@@ -410,7 +410,7 @@ TEST_F(RichText, ADocumentConversionShowsItWorksAndCancelEndsIt)
     QPointer<QProgressDialog> progress = panel->importProgress();
     ASSERT_TRUE(progress);
     ASSERT_TRUE(QTest::qWaitFor([&] { return progress && progress->isVisible(); }, 5000));
-    EXPECT_EQ(progress->labelText(), "Converting the document…");
+    EXPECT_EQ(progress->labelText(), "Converting the document...");
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     ASSERT_EQ(done.count(), 1);
     EXPECT_FALSE(done.first().first().toBool());
