@@ -1,7 +1,7 @@
 #include "app/editor/ChildFrame.h"
 
 #include "app/spine/Messages.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/LedView.h"
 #include "app/editor/ScreenLed.h"
 #include "app/editor/TreeRules.h"
@@ -17,12 +17,12 @@
 
 namespace editor {
 
-CChildFrame::CChildFrame(CCore& core, EditorLinks* links, QWidget* parent)
+CChildFrame::CChildFrame(CCore& core, FramePort* port, QWidget* parent)
     : QMdiSubWindow(parent)
-    , m_links(links)
+    , m_port(port)
 {
     setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
-    m_view = new CLedView(core, links, this);
+    m_view = new CLedView(core, port, this);
     m_view->setObjectName(QStringLiteral("59648"));   // the first pane, 0xE900
     setWidget(m_view);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -175,8 +175,8 @@ void CChildFrame::onStateChanged(Qt::WindowStates oldState, Qt::WindowStates new
     if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive)) {
         if (!m_activationFlag) {
             m_activationFlag = true;
-        } else if (tagItemData* screen = canvas()->boundItem(); screen && m_links) {
-            spine::NodeSelect::post(m_links->itemTree, screen);
+        } else if (tagItemData* screen = canvas()->boundItem(); screen && m_port) {
+            spine::NodeSelect::post(m_port->itemTree, screen);
         }
     }
     m_maximized = newState & Qt::WindowMaximized;

@@ -13,14 +13,14 @@ namespace editor {
 
 class CLedView;
 class CScreenLed;
-struct EditorLinks;
+class FramePort;
 
 inline constexpr int kCmdFileClose = 57602;
 
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 public:
-    CChildFrame(CCore& core, EditorLinks* links, QWidget* parent = nullptr);
+    CChildFrame(CCore& core, FramePort* port, QWidget* parent = nullptr);
     ~CChildFrame() override;
 
     CLedView* view() const { return m_view; }
@@ -58,7 +58,7 @@ private:
     void onStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
     bool inSizingBorder(QPoint p) const;
 
-    EditorLinks* m_links;
+    FramePort* m_port;
     CLedView* m_view;
     tagItemData* m_screen = nullptr;   // compared only: the canvas lets go of it first
     bool m_activationFlag = true;

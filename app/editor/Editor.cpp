@@ -4,7 +4,7 @@
 #include "app/spine/NodeNotice.h"
 #include "app/controls/MessageBox.h"
 #include "app/editor/ChildFrame.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/EditorStrings.h"
 #include "app/editor/ScreenLed.h"
 
@@ -83,10 +83,10 @@ tagItemData* lastChildOf(tagItemData* n)
 
 } // namespace
 
-CEditor::CEditor(CCore& core, EditorLinks* links, QWidget* parent)
+CEditor::CEditor(CCore& core, FramePort* port, QWidget* parent)
     : QTreeWidget(parent)
     , m_core(core)
-    , m_links(links)
+    , m_port(port)
     , m_limitSource(catalogueSectionLimit())
 {
     m_map.reserve(1024);
@@ -208,11 +208,11 @@ void CEditor::InsertItemTree(tagItemData* screen)
     item->setText(0, nodeName(screen));
     fillSubtree(item, screen);
 
-    if (CScreenLed* canvas = m_links ? m_links->findCanvas(screen) : nullptr) {
+    if (CScreenLed* canvas = m_port ? m_port->FindItemWindow(screen) : nullptr) {
         canvas->DetachItem();
         canvas->AttachItem(screen);
-    } else if (m_links && m_links->openScreenWindow) {
-        m_links->openScreenWindow(screen);
+    } else if (m_port) {
+        m_port->OpenScreenWindow(screen);
     }
     item->setExpanded(true);
     std::function<void(QTreeWidgetItem*)> expandAll = [&](QTreeWidgetItem* i) {
@@ -430,8 +430,8 @@ int CEditor::UpdateItemText(tagItemData* node)
 
 void CEditor::sendToPane(tagItemData* node)
 {
-    if (m_links)
-        spine::NodeSelect::send(m_links->propertyPane, node);
+    if (m_port)
+        spine::NodeSelect::send(m_port->propertyPane, node);
 }
 
 void CEditor::onCurrentChanged(QTreeWidgetItem* current)
@@ -439,7 +439,7 @@ void CEditor::onCurrentChanged(QTreeWidgetItem* current)
     tagItemData* node = nodeOf(current);
     if (!node)
         return;
-    CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr;
+    CScreenLed* canvas = m_port ? m_port->FindItemWindow(node) : nullptr;
     if (canvas && m_echo) {
         if (CChildFrame* frame = CChildFrame::ofCanvas(canvas)) {
             QMdiArea* area = frame->mdiArea();
@@ -486,8 +486,8 @@ int CEditor::OnNodeSelect(tagItemData* node)
         m_echo = false;
         setCurrentItem(item);
     }
-    if (isItem && m_links)
-        spine::NodeSelect::post(m_links->itemListPanel, node);
+    if (isItem && m_port)
+        spine::NodeSelect::post(m_port->itemListPanel, node);
     return 1;
 }
 
@@ -600,10 +600,10 @@ void CEditor::contextMenuEvent(QContextMenuEvent* e)
 void CEditor::sendThrough(tagItemData* screen, tagItemData* link,
                           int (*call)(CCore&, tagItemData*, const LinkSettings&))
 {
-    if (!m_links || !m_links->runJob)
+    if (!m_port)
         return;
     // The link is taken here, for the one call: the screen keeps its own.
-    m_links->runJob([screen, over = m_core.GetSendLink(screen, link), call](CCore& core) {
+    m_port->runJob([screen, over = m_core.GetSendLink(screen, link), call](CCore& core) {
         return call(core, screen, over);
     });
 }
@@ -624,8 +624,8 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     tagItemData* screen = screenOf(node);
     // The link to send through: null the screen's own, TARGET_SCREEN_NONE none.
     auto sendPrograms = [this, screen](tagItemData* link) {
-        if (m_links)
-            spine::SendPrograms::post(m_links->mainFrame, screen, link);
+        if (m_port)
+            spine::SendPrograms::post(m_port->mainFrame, screen, link);
     };
     if (other) {
         switch (offset) {
@@ -682,8 +682,8 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     case 32967: sendThrough(screen, nullptr, resetController); return;
     case 32968: sendThrough(screen, TARGET_SCREEN_NONE, resetController); return;
     default:
-        if (const int kind = itemKind(command); kind >= 0 && m_links)
-            spine::ItemCreate::post(m_links->itemListPanel, node, kind);
+        if (const int kind = itemKind(command); kind >= 0 && m_port)
+            spine::ItemCreate::post(m_port->itemListPanel, node, kind);
         return;
     }
 }
@@ -873,7 +873,7 @@ void CEditor::endDrag(QPoint pos)
         for (auto it = expanded.begin(); it != expanded.end(); ++it)
             it.key()->setExpanded(it.value());
         if (node->Level == LEVEL_SECTION) {
-            if (CScreenLed* canvas = m_links ? m_links->findCanvas(node) : nullptr)
+            if (CScreenLed* canvas = m_port ? m_port->FindItemWindow(node) : nullptr)
                 canvas->UpdateItemRect(node);
         }
         setCurrentItem(dragged);

@@ -21,7 +21,7 @@ struct tagItemData;
 
 namespace editor {
 
-struct EditorLinks;
+class FramePort;
 
 // Codes of the notice callback.
 enum EditorNotice {
@@ -44,7 +44,7 @@ public:
     // Save (32888) and close (32889) of a screen, answered by the screen panel.
     using ScreenCommand = std::function<void(int command, tagItemData* screen)>;
 
-    CEditor(CCore& core, EditorLinks* links, QWidget* parent = nullptr);
+    CEditor(CCore& core, FramePort* port, QWidget* parent = nullptr);
     ~CEditor() override;
 
     void setNoticeCallback(NoticeCallback cb) { m_notice = std::move(cb); }
@@ -117,7 +117,7 @@ private:
     void onScrollTimer();
 
     CCore& m_core;
-    EditorLinks* m_links;
+    FramePort* m_port;
     QHash<tagItemData*, QTreeWidgetItem*> m_map;
     NoticeCallback m_notice;
     ScreenCommand m_screenCommand;

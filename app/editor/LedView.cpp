@@ -5,7 +5,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/ToolBarCtrlEx.h"
 #include "app/editor/ChildFrame.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/ScreenLed.h"
 
 #include "core/api/Core.h"
@@ -25,10 +25,10 @@ namespace {
 constexpr unsigned kToolIcons[] = {6165, 6170, 6169, 6166, 6167, 6168, 6169, 6213, 6214, 6212, 6211};
 } // namespace
 
-CLedView::CLedView(CCore& core, EditorLinks* links, QWidget* parent)
+CLedView::CLedView(CCore& core, FramePort* port, QWidget* parent)
     : QWidget(parent)
     , m_core(core)
-    , m_links(links)
+    , m_port(port)
 {
     m_toolBar = new controls::CToolBarCtrlEx(this);
     m_toolBar->Create(this, kViewToolBarId);
@@ -61,7 +61,7 @@ CLedView::CLedView(CCore& core, EditorLinks* links, QWidget* parent)
     m_toolBarHeight = m_toolBar->sizeHint().height();
     m_toolBarWidth = m_toolBar->sizeHint().width();
 
-    m_canvas = new CScreenLed(core, links, this);
+    m_canvas = new CScreenLed(core, port, this);
     m_canvas->setWindowOpen(true);
     m_canvas->show();
     setAutoFillBackground(false);
@@ -103,22 +103,22 @@ void CLedView::layoutCanvas()
     m_canvas->setGeometry(x, y, std::max(w, 0), std::max(h, 0));
     m_canvas->update();
 
-    ThumbnailPort* thumb = m_links ? m_links->thumbnail : nullptr;
+    FramePort* thumb = m_port;
     const bool maximized = frameMaximized();
     if (maximized && clipped) {
         if (thumb) {
             const QSize content = m_canvas->contentSize();
-            if (!thumb->isThumbnailVisible())
+            if (!thumb->thumbnailShown())
                 thumb->showThumbnail(content.width(), content.height(), m_canvas);
             const QPoint o = m_canvas->scrollOrigin();
             const int dw = m_canvas->dotWidth(), dh = m_canvas->dotHeight();
-            thumb->setViewRect(QRect(o.x() / dw, o.y() / dh, w / dw, h / dh));
+            thumb->setThumbnailView(QRect(o.x() / dw, o.y() / dh, w / dw, h / dh));
         }
         return;
     }
     if (maximized)
         m_canvas->ScrollTo(0, 0);
-    if (thumb && thumb->isThumbnailVisible())
+    if (thumb && thumb->thumbnailShown())
         thumb->hideThumbnail();
 }
 

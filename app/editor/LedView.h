@@ -16,7 +16,7 @@ class CToolBarCtrlEx;
 namespace editor {
 
 class CScreenLed;
-struct EditorLinks;
+class FramePort;
 
 enum ViewCommand {
     kCmdZoomIn = 32906,
@@ -37,7 +37,7 @@ inline constexpr int kViewMargin = 5;
 class CLedView : public QWidget {
     Q_OBJECT
 public:
-    CLedView(CCore& core, EditorLinks* links, QWidget* parent = nullptr);
+    CLedView(CCore& core, FramePort* port, QWidget* parent = nullptr);
 
     CScreenLed* canvas() const { return m_canvas; }
     controls::CToolBarCtrlEx* toolBar() const { return m_toolBar; }
@@ -60,7 +60,7 @@ private:
     void zoom(int step);
 
     CCore& m_core;
-    EditorLinks* m_links;
+    FramePort* m_port;
     controls::CToolBarCtrlEx* m_toolBar = nullptr;
     CScreenLed* m_canvas = nullptr;
     int m_toolBarWidth = 0;

@@ -1,7 +1,7 @@
 #include "app/editor/ScreenLed.h"
 
 #include "app/spine/Messages.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/EditorStrings.h"
 
 #include "core/api/Core.h"
@@ -61,16 +61,11 @@ QRect nodeClientRect(CCore& core, tagItemData* node)
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-CScreenLed* EditorLinks::findCanvas(tagItemData* node) const
-{
-    return windows ? windows->FindItemWindow(node) : nullptr;
-}
-
 // ---- the screen canvas ----
 
-CScreenLed::CScreenLed(CCore& core, EditorLinks* links, QWidget* parent)
+CScreenLed::CScreenLed(CCore& core, FramePort* port, QWidget* parent)
     : CLedEx(core, parent)
-    , m_links(links)
+    , m_port(port)
 {
     for (auto& c : m_pool)
         c = new CSectionLed(core, *this, this);
@@ -160,8 +155,8 @@ tagItemData* CScreenLed::DetachItem()
 int CScreenLed::Resize(int w, int h, bool redraw)
 {
     const int r = CLed::Resize(w, h, redraw);
-    if (r && m_links && m_links->thumbnail && m_links->thumbnail->isThumbnailVisible())
-        m_links->thumbnail->resizeThumbnail(w, h);
+    if (r && m_port && m_port->thumbnailShown())
+        m_port->resizeThumbnail(w, h);
     return r;
 }
 
@@ -210,8 +205,8 @@ int CScreenLed::ShowItem(tagItemData* node)
             if (s->Level == LEVEL_SECTION && !showSection(s))
                 ++refused;
         }
-        if (refused && m_links && m_links->notice)
-            m_links->notice(editorString(kStrNoSectionWindow).arg(kPoolSize).arg(refused));
+        if (refused && m_port)
+            m_port->notice(editorString(kStrNoSectionWindow).arg(kPoolSize).arg(refused));
         return refused ? 0 : 1;
     }
     tagItemData* section = sectionOf(node);
@@ -219,8 +214,8 @@ int CScreenLed::ShowItem(tagItemData* node)
         return 0;
     if (showSection(section))
         return 1;
-    if (m_links && m_links->notice)
-        m_links->notice(editorString(kStrNoSectionWindow).arg(kPoolSize).arg(1));
+    if (m_port)
+        m_port->notice(editorString(kStrNoSectionWindow).arg(kPoolSize).arg(1));
     return 0;
 }
 
@@ -479,7 +474,7 @@ bool CScreenLed::paintContentTo(QPainter& p)
 
 void CScreenLed::announceThumbnail(tagItemData* node)
 {
-    if (!m_links || !m_links->thumbnail || !m_links->thumbnail->isThumbnailVisible())
+    if (!m_port || !m_port->thumbnailShown())
         return;
     QWidget* source = nullptr;
     if (node && (node->Level == LEVEL_ROOT || node->Level == LEVEL_SCENE))
@@ -487,7 +482,7 @@ void CScreenLed::announceThumbnail(tagItemData* node)
     else if (CSectionLed* c = sectionCanvas(sectionOf(node)))
         source = c;
     if (source)
-        spine::ThumbSetSource::post(m_links->thumbnail->thumbnailReceiver(), source);
+        spine::ThumbSetSource::post(m_port->thumbnailReceiver(), source);
 }
 
 bool CScreenLed::event(QEvent* e)

@@ -11,14 +11,14 @@
 
 namespace editor {
 
-struct EditorLinks;
+class FramePort;
 
 class CScreenLed : public CLedEx {
     Q_OBJECT
 public:
     static constexpr int kPoolSize = 8;
 
-    CScreenLed(CCore& core, EditorLinks* links, QWidget* parent = nullptr);
+    CScreenLed(CCore& core, FramePort* port, QWidget* parent = nullptr);
 
     int AttachItem(tagItemData* screen) override;
     tagItemData* DetachItem() override;
@@ -65,7 +65,7 @@ public:
     void updateSectionWindows();
     CSectionLed* pooled(int i) const { return m_pool[static_cast<std::size_t>(i)]; }
     int openSectionCount() const;
-    EditorLinks* links() const { return m_links; }
+    FramePort* port() const { return m_port; }
     bool ownsNode(const tagItemData* node) const;
 
 protected:
@@ -77,7 +77,7 @@ private:
     void removeSection(tagItemData* section);
     void placeSection(CSectionLed* canvas, tagItemData* section);
 
-    EditorLinks* m_links;
+    FramePort* m_port;
     std::array<CSectionLed*, kPoolSize> m_pool{};
     QHash<tagItemData*, CLedEx*> m_map;
     tagItemData* m_sel = nullptr;

@@ -2,7 +2,7 @@
 
 #include "app/spine/Messages.h"
 #include "app/spine/NodeNotice.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/ScreenLed.h"
 
 #include "core/api/Core.h"
@@ -172,7 +172,7 @@ int CSectionLed::NextItem()
     if (!next)
         return 0;
     SetItem(next, true);
-    if (EditorLinks* l = m_screen.links())
+    if (FramePort* l = m_screen.port())
         spine::NodeSelect::post(l->itemTree, next);
     return 1;
 }
@@ -185,7 +185,7 @@ int CSectionLed::PrevItem()
     if (!prev)
         return 0;
     SetItem(prev, true);
-    if (EditorLinks* l = m_screen.links())
+    if (FramePort* l = m_screen.port())
         spine::NodeSelect::post(l->itemTree, prev);
     return 1;
 }
@@ -270,7 +270,7 @@ void CSectionLed::mousePressEvent(QMouseEvent* e)
     HitCode hit = sectionHitTest(e->position().toPoint(), size());
     if (hit == HitClient || hit == HitNone) {
         tagItemData* shown = m_curItem ? m_curItem : m_item;
-        if (EditorLinks* l = m_screen.links())
+        if (FramePort* l = m_screen.port())
             spine::NodeSelect::post(l->itemTree, shown);
         hit = HitCaption;
     }

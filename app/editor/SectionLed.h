@@ -12,7 +12,7 @@
 namespace editor {
 
 class CScreenLed;
-struct EditorLinks;
+class FramePort;
 
 class CSectionLed : public CLedEx {
     Q_OBJECT

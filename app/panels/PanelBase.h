@@ -7,7 +7,7 @@
 #include "app/controls/ComboFill.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/PropertyPanel.h"
-#include "app/panels/PanelHost.h"
+#include "app/panels/PanelContext.h"
 #include "app/spine/NodeNotice.h"
 
 #include "core/api/TypeRecords.h"

@@ -3,7 +3,7 @@
 // scene or window) and passes the selection on to it. The main frame docks
 // it; the tree's selection comes as WM_NODE_SELECT, and what happens to a
 // node as the change notice.
-#include "app/panels/PanelHost.h"
+#include "app/panels/PanelContext.h"
 #include "app/spine/NodeNotice.h"
 
 #include <QWidget>

@@ -4,6 +4,8 @@
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
 #include "app/controls/PopupMenu.h"
+#include "app/editor/FramePort.h"
+#include "app/editor/ScreenLed.h"
 #include "app/editor/TreeRules.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -188,8 +190,9 @@ void CPropertyProgList::onRowChanged()
     if (walking)
         m_list->setFocus();
     if (m_tellCanvas) {
-        if (m_ctx.host)
-            m_ctx.host->selectItem(item, true);
+        // The canvas of the item's screen shows it in its window.
+        if (editor::CScreenLed* canvas = m_ctx.frame ? m_ctx.frame->FindItemWindow(item) : nullptr)
+            canvas->SelectItem(item, true);
     } else {
         m_tellCanvas = true;
     }

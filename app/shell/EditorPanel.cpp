@@ -26,9 +26,9 @@ private:
 } // namespace
 
 CEditorScreenPanel::CEditorScreenPanel(CCore& core, ShellSettings& settings, const QString& appFolder,
-                                       editor::EditorLinks& links, QWidget* parent)
+                                       editor::FramePort& port, QWidget* parent)
 {
-    m_editor = new editor::CEditor(core, &links);
+    m_editor = new editor::CEditor(core, &port);
     m_view = new CPanelView(core, settings, appFolder, std::make_unique<EditorTree>(m_editor), parent);
     m_editor->setScreenNameTaken([this](const QString& name) { return m_view && m_view->FileNameTaken(name); });
     // Save and close of a screen from the tree's menu belong to the panel.

@@ -2,7 +2,7 @@
 // The screen panel as the main frame uses it: the panel with the program-list
 // files (CPanelView) around the item tree editor (CEditor).
 #include "app/editor/Editor.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/shell/FramePorts.h"
 #include "app/shell/PanelView.h"
 
@@ -16,9 +16,9 @@ struct ShellSettings;
 
 class CEditorScreenPanel : public ScreenPanelPort {
 public:
-    // The editor reaches the frame, the canvases and the panes through `links`,
+    // The editor reaches the frame, the canvases and the panes through `port`,
     // which must outlive the panel.
-    CEditorScreenPanel(CCore& core, ShellSettings& settings, const QString& appFolder, editor::EditorLinks& links,
+    CEditorScreenPanel(CCore& core, ShellSettings& settings, const QString& appFolder, editor::FramePort& port,
                        QWidget* parent = nullptr);
     ~CEditorScreenPanel() override;
 

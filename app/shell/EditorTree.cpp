@@ -11,8 +11,8 @@ constexpr int kCmdSaveScreen = 32888;
 constexpr int kCmdCloseScreen = 32889;
 } // namespace
 
-CEditorTree::CEditorTree(CCore& core, editor::EditorLinks* links)
-    : m_editor(new editor::CEditor(core, links))
+CEditorTree::CEditorTree(CCore& core, editor::FramePort* port)
+    : m_editor(new editor::CEditor(core, port))
 {
     editor::CEditor* tree = m_editor;
     m_editor->setScreenCommand([tree](int command, tagItemData* screen) {

@@ -8,15 +8,15 @@ class CCore;
 
 namespace editor {
 class CEditor;
-struct EditorLinks;
+class FramePort;
 } // namespace editor
 
 namespace shell {
 
 class CEditorTree : public ScreenTree {
 public:
-    // `links` must outlive the tree (the main frame owns both).
-    CEditorTree(CCore& core, editor::EditorLinks* links);
+    // `port` must outlive the tree (the main frame owns both).
+    CEditorTree(CCore& core, editor::FramePort* port);
     ~CEditorTree() override;
 
     QWidget* widget() override;

@@ -57,9 +57,9 @@ QString S(unsigned id)
 
 } // namespace
 
-FrameCommands::FrameCommands(CCore& core, ScreenPanelPort& panel, Prompter& prompt, spine::FrameDialogs own,
+FrameCommands::FrameCommands(CCore& core, ScreenPanelPort& panel, editor::FramePort& frame, spine::FrameDialogs own,
                              QString appFolder)
-    : m_core(core), m_panel(panel), m_prompt(prompt), m_own(std::move(own)), m_appFolder(std::move(appFolder))
+    : m_core(core), m_panel(panel), m_frame(frame), m_own(std::move(own)), m_appFolder(std::move(appFolder))
 {
 }
 
@@ -76,7 +76,7 @@ bool FrameCommands::run(unsigned id)
     case ID_SEARCH: search(); break;
     case ID_READ_HARDWARE: readHardwareInfo(); break;
     case ID_SEND_PROGRAMS:
-        m_prompt.resetStatus();
+        m_frame.resetStatus();
         if (tagItemData* screen = selectedScreenOrNotice())
             sendScreenPrograms(screen);
         break;
@@ -112,13 +112,13 @@ tagItemData* FrameCommands::selectedScreenOrNotice()
 {
     tagItemData* screen = m_panel.GetSelectedScreen();
     if (!screen)
-        m_prompt.notice(S(kStrNoScreen));
+        m_frame.notice(S(kStrNoScreen));
     return screen;
 }
 
 void FrameCommands::notAvailable()
 {
-    m_prompt.notice(S(kStrNotAvailable));
+    m_frame.notice(S(kStrNotAvailable));
 }
 
 void FrameCommands::nameByTree(tagItemData* node)
@@ -137,7 +137,7 @@ int FrameCommands::checkRights(unsigned id)
         notAvailable();
         return 0;
     }
-    return gate(int(id), m_prompt.owner()) ? 1 : 0;
+    return gate(int(id), m_frame.owner()) ? 1 : 0;
 }
 
 int FrameCommands::runDialog(OwnerDialog spine::FrameDialogs::*slot)
@@ -147,7 +147,7 @@ int FrameCommands::runDialog(OwnerDialog spine::FrameDialogs::*slot)
         notAvailable();
         return -1;
     }
-    return tellingBlocks([&] { return run(m_prompt.owner()); });
+    return tellingBlocks([&] { return run(m_frame.owner()); });
 }
 
 int FrameCommands::tellingBlocks(const std::function<int()>& run)
@@ -177,13 +177,13 @@ void FrameCommands::openFile()
         m_panel.OpenScreen(screen);
         return;
     }
-    QWidget* owner = m_prompt.owner();
+    QWidget* owner = m_frame.owner();
     const QString path = controls::FileDialog::getOpenFileName(owner, QString(), m_appFolder + QStringLiteral("userdata"),
                                                                FileFilterFromPack(S(kStrFileFilter)));
     if (path.isEmpty())
         return;
     if (m_panel.IsFileOpen(path)) {
-        m_prompt.inform(S(kStrFileOpen));
+        m_frame.inform(S(kStrFileOpen));
         return;
     }
     tagItemData* screen = m_core.AddItem(IT_SCREEN, wide(GetFileTitlePart(path)), nullptr, nullptr);
@@ -220,13 +220,13 @@ void FrameCommands::exportUsbFile()
         return;
     }
     spine::UsbExportChoice choice;
-    if (usbExport(m_prompt.owner(), screen, choice) != 1)
+    if (usbExport(m_frame.owner(), screen, choice) != 1)
         return;
     std::uint32_t stamp = m_core.PCToRemoteTime(spine::toSystemTime(QDateTime::currentDateTime()));
     if (choice.options & 4)
         stamp = dialogs::AddClockOffset(stamp, choice.timeOffset);
     if (choice.folder.isEmpty()) {
-        m_prompt.warn(S(kStrFolderEmpty));
+        m_frame.warn(S(kStrFolderEmpty));
         return;
     }
     QString folder = choice.folder;
@@ -241,12 +241,12 @@ void FrameCommands::exportUsbFile()
     const int r = m_core.SaveAsUSBFile(screen, wide(path), choice.options, stamp);
     screen->Global.HardwareId = oldModel;
     if (r != 0)
-        m_prompt.warn(S(kStrUsbFailed));
+        m_frame.warn(S(kStrUsbFailed));
 }
 
 void FrameCommands::findScreen()
 {
-    m_prompt.resetStatus();
+    m_frame.resetStatus();
     if (tagItemData* screen = m_panel.GetSelectedScreen())
         reconnectScreen(screen);
     else
@@ -260,14 +260,14 @@ void FrameCommands::search()
 
 void FrameCommands::readHardwareInfo()
 {
-    m_prompt.resetStatus();
+    m_frame.resetStatus();
     tagItemData* screen = selectedScreenOrNotice();
     if (!screen)
         return;
     auto copy = std::make_unique<tagGlobalInfo>();
     *copy = screen->Global;
     // A request waits seconds on a silent controller: it runs as a job.
-    if (m_prompt.runTask(dialogs::TASK_READ_SCREEN, screen, 0) == 1)
+    if (m_frame.runTask(dialogs::TASK_READ_SCREEN, screen, 0) == 1)
         screenHwChanged(screen, copy.get());
     else
         screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
@@ -275,16 +275,16 @@ void FrameCommands::readHardwareInfo()
 
 void FrameCommands::adjustTime()
 {
-    m_prompt.resetStatus();
+    m_frame.resetStatus();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_prompt.runTask(dialogs::TASK_ADJUST_TIME, screen, 0);
+        m_frame.runTask(dialogs::TASK_ADJUST_TIME, screen, 0);
 }
 
 void FrameCommands::displaySwitch(bool on)
 {
-    m_prompt.resetStatus();
+    m_frame.resetStatus();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_prompt.runTask(on ? dialogs::TASK_DISPLAY_ON : dialogs::TASK_DISPLAY_OFF, screen, 0);
+        m_frame.runTask(on ? dialogs::TASK_DISPLAY_ON : dialogs::TASK_DISPLAY_OFF, screen, 0);
 }
 
 void FrameCommands::settingsDialog(unsigned id)
@@ -296,7 +296,7 @@ void FrameCommands::settingsDialog(unsigned id)
                                  : id == ID_NETWORK_SETTINGS  ? &spine::FrameDialogs::networkSettings
                                                               : &spine::FrameDialogs::wifiSettings);
     if (settings)
-        tellingBlocks([&] { return settings(m_prompt.owner(), screen); });
+        tellingBlocks([&] { return settings(m_frame.owner(), screen); });
     else
         notAvailable();
 }
@@ -319,10 +319,10 @@ void FrameCommands::preview()
     tagItemData* screen = item ? CCore::GetCurRoot(item) : nullptr;
     if (!scene && screen && !screen->FirstChild) {
         // Otherwise the command would seem to do nothing at all.
-        m_prompt.inform(S(kStrNothingToPreview));
+        m_frame.inform(S(kStrNothingToPreview));
         return;
     }
-    if (!scene || !m_prompt.canvasOf(screen))
+    if (!scene || !m_frame.FindItemWindow(screen))
         return;
     // Three pixels a dot, fewer when the screen would not fit the display.
     int dot = 3;
@@ -331,7 +331,7 @@ void FrameCommands::preview()
     while (dot > 1 && dot * int(screen->Global.Height) > displayHeight)
         --dot;
     if (const auto preview = dialog(&spine::FrameDialogs::preview))
-        preview(m_prompt.owner(), scene, dot, screen->Global.Type);
+        preview(m_frame.owner(), scene, dot, screen->Global.Type);
     else
         notAvailable();
 }
@@ -348,7 +348,7 @@ void FrameCommands::itemKindButton(unsigned id)
 
 QString FrameCommands::updaterParameter(unsigned id) const
 {
-    QWidget* owner = m_prompt.owner();
+    QWidget* owner = m_frame.owner();
     QString p = GetFileVersionText() + u';' + (owner ? owner->windowTitle() : QString());
     if (id == ID_CHECK_UPDATE)
         p += QStringLiteral(";-ONLYCHECK");
@@ -379,13 +379,13 @@ int FrameCommands::sendScreenPrograms(tagItemData* screen, const LinkSettings& l
     if (CCore::IsRoot(screen) != 1)
         return 0;
     if (m_core.GetValidChildNum(screen) == 0) {
-        if (m_prompt.ask(m_prompt.owner()->windowTitle(), S(kStrClearPrograms)))
-            m_prompt.runJob([screen, link](CCore& core) { return core.SendClearProg(screen, link); });
+        if (m_frame.ask(m_frame.owner()->windowTitle(), S(kStrClearPrograms)))
+            m_frame.runJob([screen, link](CCore& core) { return core.SendClearProg(screen, link); });
         return 0;
     }
     if (!checkScreenOverlap(screen) || !checkItemSizes(screen))
         return 0;
-    return m_prompt.runTask(dialogs::TASK_SEND_PROGRAMS, screen, dialogs::SendLinkArgument(link));
+    return m_frame.runTask(dialogs::TASK_SEND_PROGRAMS, screen, dialogs::SendLinkArgument(link));
 }
 
 bool FrameCommands::checkItemSizes(tagItemData* screen)
@@ -395,7 +395,7 @@ bool FrameCommands::checkItemSizes(tagItemData* screen)
         return true;
     const char16_t* end = std::find(std::begin(item->Name), std::end(item->Name), u'\0');
     const QString name = QString::fromUtf16(item->Name, int(end - item->Name));
-    m_prompt.warn(S(kStrItemTooLarge).arg(name));
+    m_frame.warn(S(kStrItemTooLarge).arg(name));
     return false;
 }
 
@@ -429,7 +429,7 @@ int FrameCommands::checkScreenOverlap(tagItemData* screen)
     m_core.checkOverlap(screen, t);
     if (!t || t->Count == 0)
         return 1;
-    return m_prompt.confirm(S(kStrOverlapCaption), overlapMessage(*t)) ? 1 : 0;
+    return m_frame.confirm(S(kStrOverlapCaption), overlapMessage(*t)) ? 1 : 0;
 }
 
 void FrameCommands::sendProgramsThrough(tagItemData* screen, tagItemData* linkScreen)
@@ -448,18 +448,18 @@ int FrameCommands::reconnectScreen(tagItemData* screen)
     if (CCore::IsRoot(screen) != 1)
         return 0;
     const tagGlobalInfo before = screen->Global;
-    const int found = m_prompt.runTask(dialogs::TASK_FIND_SCREEN, screen, 0);
+    const int found = m_frame.runTask(dialogs::TASK_FIND_SCREEN, screen, 0);
     // What the worker found is told once its job has ended.
     spine::announceScreenBlock(m_core, screen, before);
     if (found != 1)
         return 0;
-    m_prompt.setStatus(1, S(kStrFound).arg(screen->Global.ID));
+    m_frame.setStatus(1, S(kStrFound).arg(screen->Global.ID));
     return 1;
 }
 
 void FrameCommands::searchScreens(int replace, int readHardware)
 {
-    m_prompt.resetStatus();
+    m_frame.resetStatus();
     int start = 0;
     if (replace == 1) {
         // Replacing is not quitting: unsaved changes the exit save would not
@@ -470,12 +470,12 @@ void FrameCommands::searchScreens(int replace, int readHardware)
         for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
             ++start;
     }
-    if (m_prompt.runTask(dialogs::TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
+    if (m_frame.runTask(dialogs::TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
         return;
     // The found screens are read on the task dialog's worker; a failure or a
     // cancel is told there, and the screens are taken in either way.
     if (readHardware)
-        m_prompt.runTask(dialogs::TASK_READ_HARDWARE, nullptr, start);
+        m_frame.runTask(dialogs::TASK_READ_HARDWARE, nullptr, start);
     int counts[3] = {0, 0, 0};
     int total = 0;
     for (tagItemData* s = m_core.GetScreen(unsigned(start)); s; s = s->NextSibling) {
@@ -486,7 +486,7 @@ void FrameCommands::searchScreens(int replace, int readHardware)
             ++counts[s->Global.CommType];
         ++total;
     }
-    m_prompt.setStatus(2, S(kStrSearchSummary).arg(total).arg(counts[0]).arg(counts[1]).arg(counts[2]));
+    m_frame.setStatus(2, S(kStrSearchSummary).arg(total).arg(counts[0]).arg(counts[1]).arg(counts[2]));
 }
 
 void FrameCommands::wizardFinish(tagItemData* screen, std::intptr_t flags)
@@ -517,7 +517,7 @@ void FrameCommands::wizardFinish(tagItemData* screen, std::intptr_t flags)
     if ((flags >> 16) & 0xFFFF) {
         // A write that failed stays open with its text: no send after it.
         const dialogs::TaskOutcome written =
-            m_prompt.runJob([screen](CCore& core) { return core.SendHardwareInfo(screen, 0); });
+            m_frame.runJob([screen](CCore& core) { return core.SendHardwareInfo(screen, 0); });
         if (!written.cancelled && written.result > 0)
             sendScreenPrograms(screen);
     }
@@ -557,11 +557,11 @@ void FrameCommands::screenChanged(tagItemData* node)
 
 void FrameCommands::testPattern(unsigned id)
 {
-    m_prompt.resetStatus();
+    m_frame.resetStatus();
     tagItemData* source = m_panel.GetSelectedScreen();
     if (!source)
         return;
-    if (id >= ID_TEST_BLACK && !m_prompt.ask(S(kStrFillCaption), S(kStrFillText)))
+    if (id >= ID_TEST_BLACK && !m_frame.ask(S(kStrFillCaption), S(kStrFillText)))
         return;
     ScratchScreen scratch(m_core, source);
     if (!scratch.ok())
@@ -569,7 +569,7 @@ void FrameCommands::testPattern(unsigned id)
     const int w = source->Global.Width, h = source->Global.Height;
     tagItemData* first = scratch.firstPicture();
     if (id == ID_TEST_SCAN) {
-        CTestScan dlg(m_prompt.owner());
+        CTestScan dlg(m_frame.owner());
         if (dlg.exec() != QDialog::Accepted)
             return;
         const TestScanValues& v = TestScanSettings();
@@ -584,7 +584,7 @@ void FrameCommands::testPattern(unsigned id)
         second->InSpeed = std::uint16_t(v.speed);
         second->PlayTime = 0;
     } else if (id == ID_TEST_GRID) {
-        CTestGrid dlg(m_prompt.owner());
+        CTestGrid dlg(m_frame.owner());
         if (dlg.exec() != QDialog::Accepted)
             return;
         const TestGridValues& v = TestGridSettings();

@@ -1,10 +1,12 @@
 #pragma once
 // The main frame's commands and the requests other windows send it, as
-// functions of the core, the screen panel and a prompter. The frame keeps
-// its layout and routes menu commands and messages here; what a command asks
-// of the window (boxes, notices, the status panes, modal jobs, the screens'
-// canvases) goes through the prompter, so the commands run without a frame.
+// functions of the core, the screen panel and the frame's port. The frame
+// keeps its layout and routes menu commands and messages here; what a
+// command asks of the window (boxes, notices, the status panes, modal jobs,
+// the screens' canvases) goes through the port, so the commands run without
+// a frame.
 #include "app/dialogs/task/TaskJob.h"
+#include "app/editor/FramePort.h"
 #include "app/spine/Seams.h"
 
 #include "core/api/Nodes.h"
@@ -20,39 +22,16 @@ struct LinkSettings;
 struct tagGlobalInfo;
 struct tagItemData;
 struct _tableOverlap;
-namespace editor { class CScreenLed; }
 
 namespace shell {
 
 class ScreenPanelPort;
 
-class Prompter {
-public:
-    virtual ~Prompter() = default;
-    // Parent of the boxes and dialogs; its title is theirs.
-    virtual QWidget* owner() = 0;
-    virtual void inform(const QString& text) = 0;
-    virtual void warn(const QString& text) = 0;
-    // A Yes/No question: true for Yes.
-    virtual bool ask(const QString& caption, const QString& text) = 0;
-    // An Ok/Cancel question, Ok by default: true unless cancelled.
-    virtual bool confirm(const QString& caption, const QString& text) = 0;
-    // A passing notice at the pointer.
-    virtual void notice(const QString& text) = 0;
-    virtual void resetStatus() = 0;
-    virtual void setStatus(int pane, const QString& text) = 0;
-    // A task of the task dialog, modally: 1 success, 2 otherwise.
-    virtual int runTask(int task, tagItemData* screen, std::intptr_t arg) = 0;
-    // One controller request as a job; a failure stays open with its text.
-    virtual dialogs::TaskOutcome runJob(std::function<int(CCore&)> call) = 0;
-    // The open canvas of a node's screen (null: none).
-    virtual editor::CScreenLed* canvasOf(tagItemData* node) = 0;
-};
-
 class FrameCommands {
 public:
     // `own` are the frame's own dialogs; a filled registry slot stands before each.
-    FrameCommands(CCore& core, ScreenPanelPort& panel, Prompter& prompt, spine::FrameDialogs own, QString appFolder);
+    FrameCommands(CCore& core, ScreenPanelPort& panel, editor::FramePort& frame, spine::FrameDialogs own,
+                  QString appFolder);
 
     // Runs a command of the menu, the toolbars or the item-kind bar; false
     // for an id that is not one of these.
@@ -121,7 +100,7 @@ private:
 
     CCore& m_core;
     ScreenPanelPort& m_panel;
-    Prompter& m_prompt;
+    editor::FramePort& m_frame;
     spine::FrameDialogs m_own;
     QString m_appFolder;
     // The open screens' blocks as a running dialog found them.

@@ -9,6 +9,7 @@
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
 #include "app/editor/ChildFrame.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/Editor.h"
 #include "app/editor/ScreenLed.h"
 #include "app/panels/PanelProperty.h"
@@ -135,25 +136,17 @@ protected:
 
 } // namespace
 
-// The property panels reach the screen canvases through the frame.
-class FramePanelHost : public panels::PanelHost {
+// The frame's port: what the tree, the canvases, the panels and the commands
+// ask of the frame, each service once.
+class FrameServices : public editor::FramePort {
 public:
-    explicit FramePanelHost(CMainFrame& frame) : m_frame(frame) {}
-    void selectItem(tagItemData* item, bool redraw) override
-    {
-        if (editor::CScreenLed* canvas = m_frame.FindItemWindow(item))
-            canvas->SelectItem(item, redraw);
-    }
+    explicit FrameServices(CMainFrame& frame) : m_frame(frame) {}
 
-private:
-    CMainFrame& m_frame;
-};
+    editor::CScreenLed* FindItemWindow(tagItemData* node) override { return m_frame.FindItemWindow(node); }
+    bool OpenScreenWindow(tagItemData* screen) override { return m_frame.OpenScreenWindow(screen) == 1; }
 
-// What the commands ask of the frame.
-class FramePrompter : public Prompter {
-public:
-    explicit FramePrompter(CMainFrame& frame) : m_frame(frame) {}
     QWidget* owner() override { return &m_frame; }
+    void notice(const QString& text) override { m_frame.ShowTip(text); }
     void inform(const QString& text) override
     {
         controls::MessageBox::information(&m_frame, m_frame.windowTitle(), text);
@@ -169,20 +162,49 @@ public:
                                               QMessageBox::Ok)
             != QMessageBox::Cancel;
     }
-    void notice(const QString& text) override { m_frame.ShowTip(text); }
     void resetStatus() override { m_frame.ResetStatusTexts(); }
     void setStatus(int pane, const QString& text) override
     {
         if (QLabel* label = m_frame.StatusPane(pane))
             label->setText(text);
     }
+
     int runTask(int task, tagItemData* screen, std::intptr_t arg) override { return m_frame.runTask(task, screen, arg); }
-    dialogs::TaskOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.runJob(std::move(call)); }
-    editor::CScreenLed* canvasOf(tagItemData* node) override { return m_frame.FindItemWindow(node); }
+    spine::JobOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.runJob(std::move(call)); }
+
+    bool thumbnailShown() override { return m_thumbnail && m_thumbnail->isVisible(); }
+    void showThumbnail(int w, int h, editor::CLed* canvas) override
+    {
+        if (m_thumbnail)
+            m_thumbnail->showThumbnail(w, h, canvas);
+    }
+    void hideThumbnail() override
+    {
+        if (m_thumbnail)
+            m_thumbnail->hide();
+    }
+    void resizeThumbnail(int w, int h) override
+    {
+        if (m_thumbnail)
+            m_thumbnail->Resize(w, h);
+    }
+    void setThumbnailView(const QRect& leds) override
+    {
+        if (m_thumbnail)
+            m_thumbnail->SetViewRect(leds);
+    }
+    QObject* thumbnailReceiver() override { return m_thumbnail.data(); }
+
+    QPointer<CThumbnail> m_thumbnail;
 
 private:
     CMainFrame& m_frame;
 };
+
+editor::FramePort& CMainFrame::Port()
+{
+    return *m_port;
+}
 
 QMainWindow* CreateMainFrame(CMainApp& app)
 {
@@ -191,7 +213,8 @@ QMainWindow* CreateMainFrame(CMainApp& app)
 }
 
 CMainFrame::CMainFrame(CMainApp& app, std::unique_ptr<ScreenPanelPort> panel, QWidget* parent)
-    : QMainWindow(parent), m_app(app), m_core(app.Core()), m_panel(std::move(panel))
+    : QMainWindow(parent), m_app(app), m_core(app.Core()), m_port(std::make_unique<FrameServices>(*this)),
+      m_panel(std::move(panel))
 {
     // Scroll bars go to the MDI area; the title is the program's name.
     setWindowTitle(GetExeBaseName());
@@ -205,10 +228,10 @@ CMainFrame::~CMainFrame()
     m_relay.reset();
     if (m_tip)
         m_tip->DestroyWindow();
-    // The tree, the screen windows and the panels hold the links and the
-    // panel host: they go before the members they point at. The thumbnail
-    // goes with the screen area, so the canvases lose it first.
-    m_links.thumbnail = nullptr;
+    // The tree, the screen windows and the panels hold the port: they go
+    // before it. The thumbnail goes with the screen area, so the canvases
+    // lose it first.
+    m_port->m_thumbnail = nullptr;
     delete takeCentralWidget();
     m_panel.reset();
 }
@@ -409,19 +432,15 @@ void CMainFrame::buildPanes()
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiViewport = m_mdi->viewport();
     m_mdiViewport->installEventFilter(this);
-    // Hidden until a maximised screen window no longer fits; the canvases reach it through the links.
+    // Hidden until a maximised screen window no longer fits; the canvases reach it through the port.
     auto* thumbnail = new CThumbnail(m_mdi->viewport());
     m_thumbnail = thumbnail;
-    m_links.thumbnail = thumbnail;
+    m_port->m_thumbnail = thumbnail;
 
-    m_links.mainFrame = this;
-    m_links.windows = this;
-    m_links.openScreenWindow = [this](tagItemData* screen) { return OpenScreenWindow(screen) == 1; };
-    m_links.notice = [this](const QString& text) { ShowTip(text); };
-    m_links.runJob = [this](std::function<int(CCore&)> call) { runJob(std::move(call)); };
+    m_port->mainFrame = this;
     if (!m_panel) {
-        auto panel = std::make_unique<CEditorScreenPanel>(m_core, m_app.Settings(), m_app.AppFolder(), m_links, m_inner);
-        m_links.itemTree = panel->Editor();
+        auto panel = std::make_unique<CEditorScreenPanel>(m_core, m_app.Settings(), m_app.AppFolder(), *m_port, m_inner);
+        m_port->itemTree = panel->Editor();
         m_panel = std::move(panel);
     }
     m_panel->SetNoticeCallback([this](int code, const QString& text) { OnEditorNotice(code, text); });
@@ -434,10 +453,9 @@ void CMainFrame::buildPanes()
     m_property->resize(870, kPropertyHeight);
     auto* lay = new QVBoxLayout(m_property);
     lay->setContentsMargins(0, 0, 0, 0);
-    m_panelHost = std::make_unique<FramePanelHost>(*this);
-    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_panelHost.get()});
+    auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_port.get()});
     lay->addWidget(panels::makePaneScroller(pane, m_property));
-    m_links.propertyPane = pane;
+    m_port->propertyPane = pane;
 
     m_outer->SetPanes(m_inner, m_property);
     m_inner->SetPanes(panelWidget, m_mdi);
@@ -450,8 +468,7 @@ void CMainFrame::buildPanes()
     panelWidget->show();
     m_property->show();
 
-    m_prompter = std::make_unique<FramePrompter>(*this);
-    m_cmds = std::make_unique<FrameCommands>(m_core, *m_panel, *m_prompter,
+    m_cmds = std::make_unique<FrameCommands>(m_core, *m_panel, *m_port,
                                                     ownFrameDialogs(m_core, m_app, this, m_property),
                                                     m_app.AppFolder());
 }
@@ -638,7 +655,7 @@ int CMainFrame::OpenScreenWindow(tagItemData* screen)
         return 0;
     if (FindItemWindow(screen))
         return 1;
-    auto* child = new editor::CChildFrame(m_core, &m_links);
+    auto* child = new editor::CChildFrame(m_core, m_port.get());
     m_mdi->addSubWindow(child);
     if (!child->OpenScreen(screen)) {
         delete child;
@@ -861,7 +878,7 @@ bool CMainFrame::deleteKeyRelayed(QObject* watched, QEvent* e)
     // there, Delete still deletes that row's node.
     QWidget* focus = QApplication::focusWidget();
     auto* label = qobject_cast<QLineEdit*>(focus);
-    auto* tree = qobject_cast<QWidget*>(m_links.itemTree.data());
+    auto* tree = qobject_cast<QWidget*>(m_port->itemTree.data());
     if (label && tree && !label->isModified() && tree->isAncestorOf(label))
         tree->setFocus();   // closes the label editor with the name unchanged
     else if (isTextInput(focus) || isTextInput(w))

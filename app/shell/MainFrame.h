@@ -6,7 +6,6 @@
 // "config.ini" and routes its menu's commands and other windows' requests
 // to the commands (FrameCommands.h).
 #include "app/dialogs/task/TaskJob.h"
-#include "app/editor/EditorLinks.h"
 #include "app/spine/CoreRelay.h"
 #include "app/shell/FramePorts.h"
 #include "app/shell/CommandIds.h"
@@ -34,7 +33,9 @@ namespace shell {
 
 class CMainApp;
 
-class CMainFrame : public QMainWindow, public editor::ItemWindowFinder {
+class FrameServices;
+
+class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // Sizes the frame starts with and the fixed panes keep.
@@ -67,7 +68,8 @@ public:
 
     // The thumbnail in the screen area's corner.
     void SetThumbnail(QWidget* thumbnail);
-    editor::EditorLinks& Links() { return m_links; }
+    // What the tree, the canvases, the panels and the commands ask of the frame.
+    editor::FramePort& Port();
 
     // Status bar and notices.
     void ResetStatusTexts();
@@ -80,7 +82,7 @@ public:
 
     // Screen windows.
     int OpenScreenWindow(tagItemData* screen);
-    editor::CScreenLed* FindItemWindow(tagItemData* node) override;
+    editor::CScreenLed* FindItemWindow(tagItemData* node);
     // Runs a job in the communication task dialog, modally: 1 success, 2 otherwise.
     int RunTask(int task, tagItemData* screen, std::intptr_t arg);
 
@@ -98,7 +100,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    friend class FramePrompter;
+    friend class FrameServices;
     void OnLanguage(unsigned id);
     void OnViewToolbar();
     // The screens' work mode changed: every canvas shows it, the active one first.
@@ -140,6 +142,8 @@ private:
 
     CMainApp& m_app;
     CCore& m_core;
+    // Before every window that holds it, so that it goes after them.
+    std::unique_ptr<FrameServices> m_port;
     std::unique_ptr<tooltips::CHtmlToolTip> m_tip;
     QLabel* m_panes[3] = {};
     shell::PaneNews m_news[3];   // what the progress reports last wrote in each pane
@@ -156,14 +160,11 @@ private:
     QPointer<QWidget> m_thumbnail;
     controls::CStaticSplitterWnd* m_outer = nullptr;
     controls::CStaticSplitterWnd* m_inner = nullptr;
-    editor::EditorLinks m_links;
-    std::unique_ptr<class FramePanelHost> m_panelHost;
     std::unique_ptr<ScreenPanelPort> m_panel;
     QWidget* m_property = nullptr;
     int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size
     QString m_lastTip;
     CommandTables m_actions;
-    std::unique_ptr<class FramePrompter> m_prompter;
     std::unique_ptr<FrameCommands> m_cmds;
     QActionGroup* m_langGroup = nullptr;
     std::unique_ptr<spine::CoreSubscription> m_relay;

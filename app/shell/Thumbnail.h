@@ -4,7 +4,6 @@
 // part the screen window shows outlined on a translucent overlay (CSurface,
 // a child widget, so no compositor is needed). Dragging the outline scrolls
 // the screen canvas.
-#include "app/editor/EditorLinks.h"
 #include "app/editor/Led.h"
 
 
@@ -42,7 +41,7 @@ private:
     QRect m_view;
 };
 
-class CThumbnail : public QWidget, public editor::ThumbnailPort {
+class CThumbnail : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 6500;
@@ -69,13 +68,9 @@ public:
     // The canvas a drag scrolls.
     void setScrollTarget(editor::CLed* canvas) { m_target = canvas; }
 
-    // ThumbnailPort
-    bool isThumbnailVisible() const override { return isVisible(); }
-    void showThumbnail(int w, int h, editor::CLed* canvas) override;
-    void hideThumbnail() override { hide(); }
-    void resizeThumbnail(int w, int h) override { Resize(w, h); }
-    void setViewRect(const QRect& leds) override { SetViewRect(leds); }
-    QObject* thumbnailReceiver() override { return this; }
+    // Shows the picture sized to the content (w x h LEDs) with `canvas` as
+    // its source; dragging the view frame then scrolls that canvas.
+    void showThumbnail(int w, int h, editor::CLed* canvas);
 
     void mouseDown(QPoint p);
     void mouseDrag(QPoint p);

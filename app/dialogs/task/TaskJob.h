@@ -2,6 +2,7 @@
 // One road for a single controller request: the call runs on the task
 // dialog's worker, modal over its owner, with progress and a cancel link, so
 // the window keeps answering while a silent controller is waited for.
+#include "app/spine/JobOutcome.h"
 #include "core/api/Core.h"
 
 #include <functional>
@@ -25,13 +26,7 @@ struct TaskJob {
     bool restoreOnFailure = false;
 };
 
-struct TaskOutcome {
-    int result = 0;           // what the call returned
-    bool cancelled = false;
-    // False when the owner was closed or destroyed while the job ran: the
-    // caller then touches nothing of it.
-    bool reached = false;
-};
+using TaskOutcome = spine::JobOutcome;
 
 // String id of "Sending...", the start text of a write.
 inline constexpr unsigned kSendingText = 44020;

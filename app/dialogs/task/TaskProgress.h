@@ -58,7 +58,7 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
 // kinds ignore it.
 std::optional<int> RunTaskCallOver(CCore& core, int kind, std::uintptr_t argument, const LinkSettings& link);
 
-// The third argument of a send of programs (Prompter::runTask) that goes
+// The third argument of a send of programs (FramePort::runTask) that goes
 // over a link of the caller's, who holds it until the modal run ends; 0
 // sends over the screen's own send link.
 inline std::intptr_t SendLinkArgument(const LinkSettings& link) { return reinterpret_cast<std::intptr_t>(&link); }

@@ -17,14 +17,14 @@ TEST(ScreenCanvas, NinthSectionGetsNoWindowAndTheOperatorIsTold)
     std::vector<tagItemData*> secs;
     for (int i = 0; i < 9; ++i)
         secs.push_back(w.section(scene, QRect(i * 12, 0, 10, 8)));
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.resize(400, 120);
     ASSERT_EQ(canvas.AttachItem(screen), 1);
     canvas.SelectItem(scene, true);
     EXPECT_EQ(canvas.openSectionCount(), 8);
     EXPECT_NE(canvas.sectionCanvas(secs[7]), nullptr);
     EXPECT_EQ(canvas.sectionCanvas(secs[8]), nullptr);
-    ASSERT_EQ(w.notices.size(), 1);
+    ASSERT_EQ(w.port.notices.size(), 1);
     // Once the eighth goes, the ninth can be shown.
     canvas.RemoveItem(secs[0]);
     EXPECT_EQ(canvas.ShowItem(secs[8]), 1);
@@ -42,7 +42,7 @@ TEST(ScreenCanvas, SelectingAnotherSceneKeepsTheGlobalScenesWindows)
     tagItemData* a1 = w.section(a, QRect(10, 0, 8, 8));
     tagItemData* a2 = w.section(a, QRect(20, 0, 8, 8));
     tagItemData* b1 = w.section(b, QRect(30, 0, 8, 8));
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
 
     canvas.SelectItem(a1, true);
@@ -72,7 +72,7 @@ TEST(ScreenCanvas, RemovingTheSelectedItemSelectsANeighbour)
     tagItemData* i1 = w.item(sec, IT_TEXT, u"one");
     tagItemData* i2 = w.item(sec, IT_TEXT, u"two");
     tagItemData* i3 = w.item(sec, IT_TEXT, u"three");
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
     canvas.SelectItem(i2, true);
     ASSERT_EQ(canvas.sectionCanvas(sec)->currentItem(), i2);
@@ -95,7 +95,7 @@ TEST(ScreenCanvas, EveryCanvasTakesItsScreensWorkModeBeforeDrawing)
     tagItemData* screen = w.screen(32, 16);
     screen->Global.Type = 0;   // the default row
     tagItemData* sec = w.section(w.scene(screen), QRect(0, 0, 8, 8));
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
     canvas.SelectItem(sec, true);
     const Thresholds expected = thresholdsForWorkMode(0);
@@ -111,7 +111,7 @@ TEST(ScreenCanvas, DotSizeChangeKeepsTheScrollPositionInLeds)
 {
     World w;
     tagItemData* screen = w.screen(200, 100);
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
     canvas.SetDotSize(3, 3);
     canvas.resize(120, 60);
@@ -127,7 +127,7 @@ TEST(ScreenCanvas, PaintsItselfAtOnePixelPerLedWithSectionsInPlace)
     World w;
     tagItemData* screen = w.screen(40, 20);
     tagItemData* sec = w.section(w.scene(screen), QRect(6, 4, 10, 8));
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
     canvas.SelectItem(sec, true);
     CSectionLed* sc = canvas.sectionCanvas(sec);
@@ -155,7 +155,7 @@ TEST(SectionCanvas, NextAndPreviousItemGoThroughTheTree)
     tagItemData* sec = w.section(w.scene(screen), QRect(0, 0, 32, 16));
     tagItemData* i1 = w.item(sec, IT_TEXT, u"one");
     tagItemData* i2 = w.item(sec, IT_CLOCKSIMUL, u"two");
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
     EXPECT_EQ(canvas.NextItem(), -1);   // nothing selected
     canvas.SelectItem(i1, true);
@@ -186,7 +186,7 @@ TEST(ScreenCanvas, TheSelectedScenesPictureIsTheBackground)
     a->Preview.fill(qRgb(200, 0, 0));
     b->Preview = QImage(32, 16, QImage::Format_RGB32);
     b->Preview.fill(qRgb(0, 0, 200));
-    CScreenLed canvas(w.core, &w.links);
+    CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
     canvas.SelectItem(sec, true);
     EXPECT_EQ(canvas.content().pixel(0, 0), qRgb(200, 0, 0));

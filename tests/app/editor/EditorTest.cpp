@@ -35,7 +35,7 @@ struct TreeWorld : World {
     {
         host.watch(spine::WM_ITEM_RENAME);
         host.resize(260, 420);
-        tree = new CEditor(core, &links, &host);
+        tree = new CEditor(core, &port, &host);
         tree->setGeometry(0, 0, 260, 420);
         tree->setNoticeCallback([this](int code, const QString& text) {
             codes << code;
@@ -122,8 +122,8 @@ TEST_F(TreeEditor, BuildsAScreenFromTheContextMenuAndHitsTheSectionLimit)
     EXPECT_EQ(w.tree->itemOf(text->FirstChild), nullptr);   // items are not rows
     EXPECT_EQ(w.tree->mappedCount(), 5);
     // The canvas shows the new section.
-    ASSERT_NE(w.finder.FindItemWindow(screen), nullptr);
-    EXPECT_NE(w.finder.FindItemWindow(screen)->sectionCanvas(counter), nullptr);
+    ASSERT_NE(w.port.FindItemWindow(screen), nullptr);
+    EXPECT_NE(w.port.FindItemWindow(screen)->sectionCanvas(counter), nullptr);
 
     EXPECT_EQ(w.tree->AddNewItem(IT_WND_TEXT), nullptr);
     ASSERT_EQ(w.codes.size(), 1);
@@ -411,7 +411,7 @@ TEST_F(TreeEditor, ControllerCommandsGoThroughTheChosenLinkAndLeaveTheScreensOwn
     // the task dialog's worker, with the screen's own setting in place when
     // the job is handed over.
     int jobs = 0;
-    w.links.runJob = [&](std::function<int(CCore&)> call) {
+    w.port.jobs = [&](std::function<int(CCore&)> call) {
         ++jobs;
         EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
         std::thread worker([&] { call(w.core); });

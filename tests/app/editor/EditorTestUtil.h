@@ -1,9 +1,9 @@
 #pragma once
 // What the editor's window tests share: a core with screens built through it,
-// spies standing for the panels and the main frame, the links that point at
-// them, a window finder over an MDI area, and the built language packs.
+// spies standing for the panels and the main frame, the frame's port that
+// points at them and finds canvases in an MDI area, and the built language packs.
 #include "app/editor/ChildFrame.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/ScreenLed.h"
 
 #include "support/MessageSpy.h"
@@ -37,11 +37,15 @@ inline QString outputDir()
 inline const char* const kPacks[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
 inline const char* const kPackTags[] = {"en", "cn", "tw"};
 
-// Finds screen canvases among the frames of one MDI area.
-class AreaFinder : public editor::ItemWindowFinder {
+// The main frame as the editor's windows reach it: canvases found among the
+// frames of one MDI area, notices kept, jobs run by the test's function.
+class TestPort : public editor::FramePort {
 public:
     QMdiArea* area = nullptr;
     editor::CScreenLed* single = nullptr;   // a canvas without a window
+    QStringList notices;
+    std::function<void(std::function<int(CCore&)>)> jobs;
+
     editor::CScreenLed* FindItemWindow(tagItemData* node) override
     {
         tagItemData* screen = editor::screenOf(node);
@@ -58,26 +62,30 @@ public:
         }
         return nullptr;
     }
+    void notice(const QString& text) override { notices << text; }
+    spine::JobOutcome runJob(std::function<int(CCore&)> call) override
+    {
+        if (!jobs)
+            return {};
+        jobs(std::move(call));
+        return {1, false, true};
+    }
 };
 
 struct World {
     CCore core;
     support::MessageSpy tree, pane, itemList, frame;
     support::NoticeSpy told;   // the change notices
-    AreaFinder finder;
-    editor::EditorLinks links;
-    QStringList notices;
+    TestPort port;
 
     World()
     {
         for (auto* s : {&tree, &pane, &itemList, &frame})
             s->watchRange(0x5F0, 0x700);
-        links.itemTree = &tree;
-        links.propertyPane = &pane;
-        links.itemListPanel = &itemList;
-        links.mainFrame = &frame;
-        links.windows = &finder;
-        links.notice = [this](const QString& t) { notices << t; };
+        port.itemTree = &tree;
+        port.propertyPane = &pane;
+        port.itemListPanel = &itemList;
+        port.mainFrame = &frame;
     }
 
     tagItemData* screen(int w, int h, const char16_t* name = u"screen")
@@ -114,8 +122,8 @@ struct World {
     // A screen window of the screen in `area`, shown.
     editor::CChildFrame* open(QMdiArea& area, tagItemData* screen)
     {
-        finder.area = &area;
-        auto* f = new editor::CChildFrame(core, &links);
+        port.area = &area;
+        auto* f = new editor::CChildFrame(core, &port);
         area.addSubWindow(f);
         f->OpenScreen(screen);
         f->show();

@@ -41,8 +41,8 @@ TEST(Selection, TreeSelectsOnCanvasAndPaneAndCanvasItemsComeBackThroughTheTree)
     tagItemData* sec = w.section(scene, QRect(0, 0, 16, 8));
     tagItemData* item = w.item(sec, IT_TEXT, u"t");
     CChildFrame* frame = w.open(area, screen);
-    CEditor tree(w.core, &w.links);
-    w.links.itemTree = &tree;
+    CEditor tree(w.core, &w.port);
+    w.port.itemTree = &tree;
     tree.InsertItemTree(screen);
     tree.show();
 
@@ -114,8 +114,8 @@ TEST(Selection, TheScreensRowClearsTheCanvasAndClearingLeavesNoWindow)
     support::TreeBuilder::setRecordText(text, QStringLiteral("HELLO"));
     w.core.Paint(text);
     CChildFrame* frame = w.open(area, screen);
-    CEditor tree(w.core, &w.links);
-    w.links.itemTree = &tree;
+    CEditor tree(w.core, &w.port);
+    w.port.itemTree = &tree;
     tree.InsertItemTree(screen);
     tree.show();
     CScreenLed* canvas = frame->canvas();
@@ -150,7 +150,7 @@ TEST(Selection, ClearingAScreenDropsItsScenesRowsAndWindows)
     w.section(a, QRect(0, 0, 8, 8));
     w.section(w.scene(screen, u"b"), QRect(0, 0, 8, 8));
     CChildFrame* frame = w.open(area, screen);
-    CEditor tree(w.core, &w.links);
+    CEditor tree(w.core, &w.port);
     tree.InsertItemTree(screen);
     tree.setCurrentItem(tree.itemOf(a->FirstChild));
     EXPECT_EQ(frame->canvas()->openSectionCount(), 1);

@@ -1,8 +1,8 @@
 #pragma once
-// Helpers of the panel tests: a host that counts what the canvases are
+// Helpers of the panel tests: a frame port that counts what the canvases are
 // asked for (by the panels and through the change notice), node snapshots,
 // control input and the language packs.
-#include "app/panels/PanelHost.h"
+#include "app/editor/FramePort.h"
 #include "core/model/ItemData.h"
 #include "support/NoticeSpy.h"
 #include "support/Widgets.h"
@@ -15,8 +15,9 @@
 namespace paneltest {
 
 // repainted: nodes told of a content change (the canvases draw them again);
-// rectUpdated: of a new rectangle; removed: about to go.
-struct FakeHost : panels::PanelHost {
+// rectUpdated: of a new rectangle; removed: about to go; selected: items
+// whose canvas a panel looked for to show them there (none is open).
+struct FakeHost : editor::FramePort {
     std::vector<tagItemData*> repainted, rectUpdated, selected, removed;
     FakeHost()
     {
@@ -38,7 +39,11 @@ struct FakeHost : panels::PanelHost {
     }
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
-    void selectItem(tagItemData* n, bool) override { selected.push_back(n); }
+    editor::CScreenLed* FindItemWindow(tagItemData* n) override
+    {
+        selected.push_back(n);
+        return nullptr;
+    }
     void clear() { repainted.clear(), rectUpdated.clear(), selected.clear(), removed.clear(); }
     std::size_t canvasCalls() const { return repainted.size() + rectUpdated.size(); }
 

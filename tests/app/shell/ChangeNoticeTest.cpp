@@ -132,7 +132,7 @@ protected:
         for (int i = 0; i < 3; ++i)
             QCoreApplication::processEvents();
     }
-    panels::CPanelProperty* pane() const { return static_cast<panels::CPanelProperty*>(h.frame->Links().propertyPane.data()); }
+    panels::CPanelProperty* pane() const { return static_cast<panels::CPanelProperty*>(h.frame->Port().propertyPane.data()); }
     QString rowText(tagItemData* n) const
     {
         QTreeWidgetItem* row = h.tree()->itemOf(n);

@@ -4,7 +4,7 @@
 #include "app/shell/EditorTree.h"
 
 #include "app/editor/Editor.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/shell/ConfigFiles.h"
 #include "app/shell/PanelView.h"
 
@@ -27,9 +27,9 @@ TEST(EditorTree, ThePanelShowsScreensInTheTreeEditorAndAnswersItsCommands)
     ASSERT_TRUE(dir.isValid());
     CCore core;
     ShellSettings settings;
-    editor::EditorLinks links;
+    editor::FramePort port;
     support::SeamScope seams;
-    auto owned = std::make_unique<CEditorTree>(core, &links);
+    auto owned = std::make_unique<CEditorTree>(core, &port);
     CEditorTree* tree = owned.get();
     CPanelView panel(core, settings, dir.path() + u'/', std::move(owned));
     panel.resize(240, 300);

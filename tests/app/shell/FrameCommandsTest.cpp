@@ -1,5 +1,5 @@
 // The frame's commands run without a frame: a fake screen panel and a
-// prompter that records what the operator is asked and which jobs run.
+// frame port that records what the operator is asked and which jobs run.
 #include "app/shell/FrameCommands.h"
 
 #include "app/dialogs/task/TaskProgress.h"
@@ -43,7 +43,7 @@ public:
     bool IsFileOpen(const QString&) override { return false; }
 };
 
-class FakePrompter : public shell::Prompter {
+class FakeFrame : public editor::FramePort {
 public:
     bool answer = false;
     dialogs::TaskOutcome jobOutcome{1, false, true};
@@ -80,7 +80,6 @@ public:
         ++jobs;
         return jobOutcome;
     }
-    editor::CScreenLed* canvasOf(tagItemData*) override { return nullptr; }
 
 private:
     QWidget m_owner;
@@ -89,8 +88,8 @@ private:
 struct Commands {
     CCore core;
     FakePanel panel;
-    FakePrompter prompt;
-    shell::FrameCommands cmds{core, panel, prompt, spine::FrameDialogs{}, QString()};
+    FakeFrame frame;
+    shell::FrameCommands cmds{core, panel, frame, spine::FrameDialogs{}, QString()};
     tagItemData* screen = core.AddItem(IT_SCREEN, nullptr, nullptr, nullptr);
 };
 
@@ -107,29 +106,29 @@ TEST(FrameCommands, AskBeforeClearingSendOnlyAfterAWrittenSetupAndKeepAScreenAFa
     c.panel.selected = c.screen;
 
     EXPECT_EQ(c.cmds.sendScreenPrograms(c.screen), 0);
-    EXPECT_EQ(c.prompt.asked.size(), 1u);
-    EXPECT_EQ(c.prompt.jobs, 0);
-    c.prompt.answer = true;
+    EXPECT_EQ(c.frame.asked.size(), 1u);
+    EXPECT_EQ(c.frame.jobs, 0);
+    c.frame.answer = true;
     c.cmds.sendScreenPrograms(c.screen);
-    EXPECT_EQ(c.prompt.jobs, 1);
-    EXPECT_TRUE(c.prompt.tasks.empty());
+    EXPECT_EQ(c.frame.jobs, 1);
+    EXPECT_TRUE(c.frame.tasks.empty());
 
-    c.prompt.jobOutcome = {-1, false, true};
+    c.frame.jobOutcome = {-1, false, true};
     c.cmds.wizardFinish(c.screen, (1 << 16) | 1);   // a first scene, then the write
-    EXPECT_EQ(c.prompt.jobs, 2);
-    EXPECT_TRUE(c.prompt.tasks.empty());
-    c.prompt.jobOutcome = {1, false, true};
+    EXPECT_EQ(c.frame.jobs, 2);
+    EXPECT_TRUE(c.frame.tasks.empty());
+    c.frame.jobOutcome = {1, false, true};
     c.cmds.wizardFinish(c.screen, 1 << 16);
-    EXPECT_EQ(c.prompt.tasks, std::vector<int>{dialogs::TASK_SEND_PROGRAMS});
+    EXPECT_EQ(c.frame.tasks, std::vector<int>{dialogs::TASK_SEND_PROGRAMS});
 
     c.screen->Global.RemoteVersion = 5;
-    c.prompt.taskResult = 2;
+    c.frame.taskResult = 2;
     c.cmds.run(32813);   // read the hardware information
-    EXPECT_EQ(c.prompt.tasks.back(), dialogs::TASK_READ_SCREEN);
+    EXPECT_EQ(c.frame.tasks.back(), dialogs::TASK_READ_SCREEN);
     EXPECT_EQ(c.screen->Global.RemoteVersion, 5u);
 
     // Without a screen a command says so instead of doing nothing.
     c.panel.selected = nullptr;
     c.cmds.run(32777);
-    EXPECT_EQ(c.prompt.notices.size(), 1u);
+    EXPECT_EQ(c.frame.notices.size(), 1u);
 }

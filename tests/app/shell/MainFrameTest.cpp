@@ -306,8 +306,7 @@ TEST(MainFrame, ACloseAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
         release = true;
     });
     // A controller job of the tree runs in the task dialog, modally.
-    ASSERT_TRUE(h.frame->Links().runJob);
-    h.frame->Links().runJob([&](CCore&) {
+    h.frame->Port().runJob([&](CCore&) {
         while (!release)
             QThread::msleep(2);
         return 7;
@@ -776,8 +775,7 @@ TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
         visibleAfterQuit = h.frame->isVisible();
         QTimer::singleShot(30, [&] { release = true; });
     });
-    ASSERT_TRUE(h.frame->Links().runJob);
-    h.frame->Links().runJob([&](CCore&) {
+    h.frame->Port().runJob([&](CCore&) {
         while (!release)
             QThread::msleep(2);
         return 5;
@@ -1011,7 +1009,7 @@ TEST(MainFrame, TheThumbnailSitsHiddenInTheScreenAreaAndIsTheCanvasesThumbnail)
     h.frame->show();
     auto* thumb = h.frame->MdiArea()->viewport()->findChild<shell::CThumbnail*>();
     ASSERT_NE(thumb, nullptr);
-    EXPECT_EQ(h.frame->Links().thumbnail, static_cast<editor::ThumbnailPort*>(thumb));
+    EXPECT_EQ(h.frame->Port().thumbnailReceiver(), thumb);
     EXPECT_FALSE(thumb->isVisible());
     h.frame->resize(1000, 700);
     QTest::qWait(20);

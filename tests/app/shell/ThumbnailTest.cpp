@@ -7,6 +7,7 @@
 #include "app/controls/StaticLink.h"
 
 #include "app/editor/ChildFrame.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/LedView.h"
 #include "app/editor/ScreenLed.h"
 
@@ -30,6 +31,21 @@ namespace {
 struct EnglishPack {
     EnglishPack() { platform::loadLangPack(QStringLiteral(TAVRELO_SHELL_PACK_DIR "/UI_EN.rcc")); }
     ~EnglishPack() { platform::clearLangPack(); }
+};
+
+// The frame's port as far as the screen windows use the thumbnail.
+class ThumbPort : public editor::FramePort {
+public:
+    explicit ThumbPort(CThumbnail& t) : m_thumb(t) {}
+    bool thumbnailShown() override { return m_thumb.isVisible(); }
+    void showThumbnail(int w, int h, editor::CLed* canvas) override { m_thumb.showThumbnail(w, h, canvas); }
+    void hideThumbnail() override { m_thumb.hide(); }
+    void resizeThumbnail(int w, int h) override { m_thumb.Resize(w, h); }
+    void setThumbnailView(const QRect& leds) override { m_thumb.SetViewRect(leds); }
+    QObject* thumbnailReceiver() override { return &m_thumb; }
+
+private:
+    CThumbnail& m_thumb;
 };
 } // namespace
 
@@ -119,12 +135,11 @@ TEST(Thumbnail, DraggedFrameScrollsTheMaximisedScreenWindow)
     QMdiArea area(&main);
     area.setGeometry(main.rect());
     CThumbnail thumb(&area);
-    editor::EditorLinks links;
-    links.thumbnail = &thumb;
+    ThumbPort port(thumb);
     main.show();
 
     editor::CLed::setDefaultDotSize(3);
-    auto* frame = new editor::CChildFrame(core, &links);
+    auto* frame = new editor::CChildFrame(core, &port);
     area.addSubWindow(frame);
     frame->OpenScreen(screen);
     frame->show();

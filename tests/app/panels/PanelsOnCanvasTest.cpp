@@ -4,9 +4,8 @@
 #include "PanelTestUtil.h"
 
 #include "app/spine/Messages.h"
-#include "app/editor/EditorLinks.h"
+#include "app/editor/FramePort.h"
 #include "app/editor/ScreenLed.h"
-#include "app/panels/CanvasHost.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyEffectText.h"
 #include "app/panels/PropertyPages.h"
@@ -24,7 +23,8 @@ using namespace panels;
 
 namespace {
 
-struct OneCanvas : editor::ItemWindowFinder {
+// The frame's port over one canvas.
+struct OneCanvas : editor::FramePort {
     editor::CScreenLed* canvas = nullptr;
     editor::CScreenLed* FindItemWindow(tagItemData* node) override
     {
@@ -34,9 +34,7 @@ struct OneCanvas : editor::ItemWindowFinder {
 
 struct CanvasFixture : ::testing::Test {
     CCore core;
-    editor::EditorLinks links;
-    OneCanvas finder;
-    CanvasHost host{&finder};
+    OneCanvas port;
     tagItemData* screen = nullptr;
     tagItemData* scene = nullptr;
     tagItemData* section = nullptr;
@@ -53,13 +51,12 @@ struct CanvasFixture : ::testing::Test {
         scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
         section = core.AddItem(IT_WND_PROGLIST, u"list", scene, nullptr);
         core.ChangeItemRect(section, 0, 0, 32, 16);
-        links.windows = &finder;
-        canvas = std::make_unique<editor::CScreenLed>(core, &links);
-        finder.canvas = canvas.get();
+        canvas = std::make_unique<editor::CScreenLed>(core, &port);
+        port.canvas = canvas.get();
         canvas->AttachItem(screen);
         canvas->resize(400, 200);
         canvas->show();
-        pane = std::make_unique<CPanelProperty>(PanelContext{core, &host});
+        pane = std::make_unique<CPanelProperty>(PanelContext{core, &port});
         pane->resize(1200, 250);
         pane->show();
     }
