@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 
+class CCore;
+
 namespace support {
 
 struct ScreenSpec {
@@ -55,6 +57,25 @@ public:
 private:
     tagItemData* m_header;
 };
+
+// A wall of LED panels as an operator fills it, built through the core:
+// `scenes` scenes, each a grid of `columns` x `rows` equal sections. The last
+// section of each row is a program list holding a rich text (with a picture
+// embedded in its RTF), a picture, a digital and an analog clock; the others
+// are text windows, by turns a single line and a rich text. Clocks use a
+// fixed-pitch font, time-only fields and no date on the dial, so what the
+// screen compiles to does not depend on when it is built.
+struct WallSpec {
+    int width = 4096;
+    int height = 512;
+    int scenes = 16;
+    int columns = 4;
+    int rows = 4;
+    QString picture;   // the file every picture item shows (writeWallPicture)
+};
+tagItemData* buildWallScreen(CCore& core, const WallSpec& spec);
+// Writes the picture the wall's picture items share; false when it cannot.
+bool writeWallPicture(const QString& path);
 
 // Tells whether any of the nodes it marked is still alive: each marked node's
 // preview shares one image with the probe, so the image is the probe's alone
