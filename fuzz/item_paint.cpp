@@ -7,6 +7,7 @@
 #define FUZZ_WITH_QT_APP
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "core/model/NodePictures.h"
 #include "core/api/ItemRecord.h"
 #include "core/api/ItemTypes.h"
 #include "core/render/ContentCompiler.h"
@@ -84,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (tagItemData* n : {scene, section, item}) {
         ResizeNodeBitmap(n);
         PaintItemByKind(n);
-        FUZZ_CHECK(static_cast<std::int64_t>(n->Preview.width()) * n->Preview.height() <= MAX_PREVIEW_PIXELS,
+        FUZZ_CHECK(static_cast<std::int64_t>(NodePictures::peek(n).width()) * NodePictures::peek(n).height() <= MAX_PREVIEW_PIXELS,
                    "a preview stays within the preview limit");
     }
 

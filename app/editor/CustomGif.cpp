@@ -260,6 +260,7 @@ CCustomGif::CCustomGif(tagItemData* item, QWidget* parent) : QDialog(parent), m_
     });
 
     const ItemRecord* rec = m_item ? m_item->Item.TypeRecord : nullptr;
+    GetNodePicture(m_item);   // made when missing: that brings its content size up to date
     m_contentSize = m_item ? QSize(int(std::clamp<std::uint32_t>(m_item->Item.ContentW, 1, 4096)),
                                    int(std::clamp<std::uint32_t>(m_item->Item.ContentH, 1, 4096)))
                            : QSize(1, 1);

@@ -302,10 +302,11 @@ int CScreenLed::RefreshItem(tagItemData* node)
 void CScreenLed::paintBackground()
 {
     tagItemData* scene = m_sel ? sceneOf(m_sel) : nullptr;
-    if (scene && !scene->Preview.isNull()) {
+    const QImage picture = GetNodePicture(scene);
+    if (!picture.isNull()) {
         ClearContent(false);
         const QRect r = nodeRect(m_core, scene);
-        BlitToContent(scene->Preview, {0, 0}, r, false);
+        BlitToContent(picture, {0, 0}, r, false);
     } else {
         ClearContent(false);
     }

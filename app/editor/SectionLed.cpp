@@ -109,6 +109,9 @@ void CSectionLed::redrawContent(bool redraw)
     if (!section)
         return;
     const QSize secSize(section->Section.RectW, section->Section.RectH);
+    // Made first: making them brings the item's content size up to date.
+    const QImage sectionPicture = GetNodePicture(section);
+    const QImage itemPicture = GetNodePicture(m_curItem);
     QRect itemRect;
     if (m_curItem) {
         const QRect sr = nodeRect(m_core, section);
@@ -121,14 +124,14 @@ void CSectionLed::redrawContent(bool redraw)
     m_pages.rows = counts.rows;
     if (!m_curItem)
         ClearContent(false);
-    BlitToContent(section->Preview, {0, 0}, QRect(QPoint(0, 0), secSize), false);
+    BlitToContent(sectionPicture, {0, 0}, QRect(QPoint(0, 0), secSize), false);
     if (m_curItem && !itemRect.isEmpty()) {
         if (m_pages.column < 0 || m_pages.column >= m_pages.columns)
             m_pages.column = 0;
         if (m_pages.row < 0 || m_pages.row >= m_pages.rows)
             m_pages.row = 0;
         const QPoint from(secSize.width() * m_pages.column, secSize.height() * m_pages.row);
-        BlitToContent(m_curItem->Preview, from, itemRect, false);
+        BlitToContent(itemPicture, from, itemRect, false);
     }
     if (redraw)
         update();

@@ -42,10 +42,10 @@ DynFrame* frameOf(tagItemData* node)
 }
 
 // The size of an item's picture: its content, at least its client area.
-QSize pictureSizeOf(const tagItemData* item, const QRect& client)
+QSize pictureSizeOf(const QImage& picture, const tagItemData* item, const QRect& client)
 {
-    if (!item->Preview.isNull())
-        return item->Preview.size();
+    if (!picture.isNull())
+        return picture.size();
     return {std::max<int>(client.width(), static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 4096))),
             std::max<int>(client.height(), static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 4096)))};
 }
@@ -447,6 +447,7 @@ tagItemData* CPlayProgram::Detach()
     tagItemData* node = m_node;
     m_node = nullptr;
     m_item = nullptr;
+    m_page = QImage();
     m_generation = 0;
     return node;
 }
@@ -460,6 +461,7 @@ void CPlayProgram::BeginItem()
     m_pageIndex = 0;
     m_pageCount = 1;
     m_item = nullptr;
+    m_page = QImage();
     m_cartoon.reset();
     if (!m_node || !m_canvas)
         return;
@@ -470,7 +472,7 @@ void CPlayProgram::BeginItem()
         m_core.Paint(m_node);
         const QRegion ring = QRegion(rect).subtracted(QRegion(client));
         const QPoint origin = m_node->Level == LEVEL_SCENE ? QPoint(0, 0) : rect.topLeft();
-        copyThrough(m_canvas->backBuffer(), m_node->Preview, origin, ring);
+        copyThrough(m_canvas->backBuffer(), GetNodePicture(m_node), origin, ring);
         m_canvas->updateRect(rect, client.left() - rect.left());
     }
     if (m_node->Level != LEVEL_SECTION)
@@ -481,6 +483,11 @@ void CPlayProgram::BeginItem()
     if (!item || item->Level != LEVEL_PROGRAM)
         return;
     m_item = item;
+    {
+        // Made before the pages are counted: making it brings the content size up to date.
+        std::lock_guard lock(m_canvas->mutex());
+        m_page = GetNodePicture(item);
+    }
     m_client = nodeClientRect(m_core, item);
     m_entryCode = item->InEffect == 255 ? randomEntryCode(m_random) : item->InEffect;
     const int W = std::max(1, m_client.width()), H = std::max(1, m_client.height());
@@ -492,10 +499,6 @@ void CPlayProgram::BeginItem()
     m_hPages = pages(item->Item.ContentW, W);
     m_vPages = pages(item->Item.ContentH, H);
     m_pageCount = pageCountFor(m_entryCode, m_hPages, m_vPages);
-    if (item->Preview.isNull()) {
-        std::lock_guard lock(m_canvas->mutex());
-        m_core.Paint(item);
-    }
 }
 
 ItemFacts CPlayProgram::FactsOf(tagItemData* item) const
@@ -542,7 +545,7 @@ void CPlayProgram::BeginEntryPhase()
     ItemFacts facts = FactsOf(m_item);
     if (m_entryCode == kTextEffectCode) {
         // The engine gives the frame count when the record does not hold it yet.
-        const QSize size = pictureSizeOf(m_item, m_client);
+        const QSize size = pictureSizeOf(m_page, m_item, m_client);
         m_cartoon = std::make_unique<render::TextCartoon>(std::max(1, size.width()), std::max(1, size.height()));
         if (m_item->Item.TypeRecord) {
             std::lock_guard lock(m_canvas->mutex());
@@ -566,6 +569,7 @@ void CPlayProgram::BeginEntryPhase()
     if (m_canvas && (m_entryCode == 0 || isLiveScrollCode(m_entryCode))) {
         std::lock_guard lock(m_canvas->mutex());
         m_core.Paint(m_item);
+        m_page = GetNodePicture(m_item);
     }
 }
 
@@ -610,7 +614,7 @@ void CPlayProgram::DrawEntryStep()
     QImage& back = m_canvas->backBuffer();
     StepTarget t;
     t.back = &back;
-    t.page = &m_item->Preview;
+    t.page = &m_page;
     t.area = m_client;
     const QPoint origin = pageOrigin(m_entryCode, m_pageIndex, m_hPages, m_client.width(), m_client.height());
     t.px = origin.x();
@@ -621,6 +625,7 @@ void CPlayProgram::DrawEntryStep()
     const int code = m_effect;
     if (isLiveCode(code)) {
         m_core.Paint(m_item);
+        m_page = GetNodePicture(m_item);
         drawWholeFromOrigin(t);
     } else if (isLiveScrollCode(code)) {
         t.px = t.py = 0;
@@ -638,7 +643,7 @@ void CPlayProgram::DrawEntryStep()
         }
     } else if (code == kTextEffectCode) {
         if (m_cartoon && m_frameCount > 0) {
-            const QSize size = pictureSizeOf(m_item, m_client);
+            const QSize size = pictureSizeOf(m_page, m_item, m_client);
             QImage frame(std::max(1, size.width()), std::max(1, size.height()), QImage::Format_RGB32);
             frame.fill(Qt::black);
             m_cartoon->DrawFrame(frame, static_cast<int>(static_cast<unsigned>(t.k) % m_frameCount) + 1);
@@ -660,7 +665,7 @@ void CPlayProgram::DrawExitStep()
     std::lock_guard lock(m_canvas->mutex());
     StepTarget t;
     t.back = &m_canvas->backBuffer();
-    t.page = &m_item->Preview;
+    t.page = &m_page;
     t.area = m_client;
     t.k = static_cast<int>(m_stepIndex);
     t.n = static_cast<int>(m_stepCount);
@@ -680,7 +685,7 @@ void CPlayProgram::DrawSceneBackground()
     std::lock_guard lock(m_canvas->mutex());
     m_core.Paint(scene);
     // The scene's picture is the size of the screen, in screen coordinates.
-    copyThrough(m_canvas->backBuffer(), scene->Preview, QPoint(0, 0), region);
+    copyThrough(m_canvas->backBuffer(), GetNodePicture(scene), QPoint(0, 0), region);
     m_canvas->updateRect(nodeRect(m_core, scene), 0);
 }
 

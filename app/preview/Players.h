@@ -214,6 +214,7 @@ private:
     int m_hPages = 1;
     int m_vPages = 1;
     tagItemData* m_item = nullptr;
+    QImage m_page;   // the item's picture, held while it plays
     QRect m_client;
     QRegion m_holes;
     EffectState m_effectState;

@@ -603,7 +603,7 @@ void FrameCommands::testPattern(unsigned id)
         QImage& pic = scratch.surface(first);
         pic.fill(testColour(kFill[id - ID_TEST_BLACK]));
     }
-    sendScreenPrograms(scratch.screen());
+    sendScreenPrograms(scratch.GiveSurfaces());
 }
 
 } // namespace shell

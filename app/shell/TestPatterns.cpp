@@ -163,11 +163,19 @@ tagItemData* ScratchScreen::addPicture(tagItemData* after)
 QImage& ScratchScreen::surface(tagItemData* picture)
 {
     const QSize size(m_section->Section.RectW, m_section->Section.RectH);
-    if (picture->Preview.size() != size || picture->Preview.format() != QImage::Format_RGB32) {
-        picture->Preview = QImage(size, QImage::Format_RGB32);
-        picture->Preview.fill(Qt::black);
+    QImage& s = m_surfaces[picture];
+    if (s.size() != size || s.format() != QImage::Format_RGB32) {
+        s = QImage(size, QImage::Format_RGB32);
+        s.fill(Qt::black);
     }
-    return picture->Preview;
+    return s;
+}
+
+tagItemData* ScratchScreen::GiveSurfaces()
+{
+    for (auto& [picture, s] : m_surfaces)
+        SetNodePicture(picture, s);
+    return m_screen;
 }
 
 } // namespace shell

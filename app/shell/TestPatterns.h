@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <map>
 
 class CCore;
 struct tagItemData;
@@ -47,6 +48,8 @@ public:
     tagItemData* addPicture(tagItemData* after);
     // The item's drawing surface, made as large as the section.
     QImage& surface(tagItemData* picture);
+    // Gives each picture item its surface as its picture; returns the screen.
+    tagItemData* GiveSurfaces();
 
 private:
     CCore& m_core;
@@ -54,6 +57,7 @@ private:
     tagItemData* m_screen = nullptr;
     tagItemData* m_section = nullptr;
     tagItemData* m_picture = nullptr;
+    std::map<tagItemData*, QImage> m_surfaces;
 };
 
 } // namespace shell

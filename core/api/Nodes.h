@@ -17,6 +17,10 @@
 
 struct tagItemData;
 
+namespace sorvane::model {
+class NodePictures;
+}
+
 // ---- border: a header owning a doubly linked list of pattern elements ----
 constexpr std::size_t DYNFRAME_SIZE = 24;
 constexpr std::size_t DYNFRAME_ELEMENT_SIZE = 312;
@@ -221,6 +225,28 @@ struct CompiledSlot {
     std::vector<std::uint8_t> Buffer;
 };
 
+// A node's preview picture and its place among the pictures the process
+// keeps. Pictures are made when something first reads them and may be
+// dropped again when nothing has read them for a while; only the core
+// touches this slot. Everything else reads a picture with GetNodePicture.
+class NodePictureSlot {
+public:
+    NodePictureSlot() = default;
+    NodePictureSlot(const NodePictureSlot&) = delete;
+    NodePictureSlot& operator=(const NodePictureSlot&) = delete;
+
+private:
+    friend class sorvane::model::NodePictures;
+    QImage m_image;                  // RGB32, black before every paint
+    QSize m_droppedSize;             // a dropped picture is made again at its size
+    tagItemData* m_older = nullptr;  // the kept pictures, least recently read first
+    tagItemData* m_newer = nullptr;
+    qsizetype m_bytes = 0;           // what m_image counts against the budget
+    std::uint8_t m_state = 0;        // sorvane::model::PictureState
+    bool m_asNew = false;            // shows what a new item of its kind shows
+    bool m_listed = false;
+};
+
 struct tagItemData {
     tagItemData() = default;
     tagItemData(const tagItemData&) = delete;
@@ -233,7 +259,7 @@ struct tagItemData {
     tagItemData* PrevSibling = nullptr;
     tagItemData* NextSibling = nullptr;
     tagItemData* FirstChild = nullptr;
-    QImage Preview;                    // RGB32, black before every paint
+    NodePictureSlot Preview;           // read through GetNodePicture
     std::uint32_t KeptWord44 = 0;      // only initialised, copied and stored
     std::uint32_t KeptWord48 = 0;      // the same
     char16_t Name[128] = {};
@@ -257,6 +283,15 @@ SORVANE_API tagItemData* AncestorAtLevel(tagItemData* node, std::uint32_t level)
 constexpr std::int64_t MAX_PREVIEW_PIXELS = std::int64_t(1) << 22;
 // The size of a node's preview picture.
 SORVANE_API QSize PreviewSizeOf(const tagItemData* node);
+// The node's preview picture, made when it is missing or stale; a shared
+// copy that stays as it is whatever later happens to the node's. Making it
+// also brings up to date what painting sets: an item's content size, an
+// animated text's frame count, a scene's picture-present word; read those
+// after it. Safe from any thread; null for nodes without a picture.
+SORVANE_API QImage GetNodePicture(tagItemData* node);
+// Gives a node a picture no painter makes from its record (a test pattern):
+// it stays until the node is painted again or freed, and is never dropped.
+SORVANE_API void SetNodePicture(tagItemData* node, QImage picture);
 // The border slot of a scene or a section (null for every other node).
 SORVANE_API DynFrame** FrameSlotOf(tagItemData* node);
 // The node's rectangle on its screen and the part inside its borders, in LEDs.

@@ -2,6 +2,7 @@
 #include "core/api/Core.h"
 #include "core/model/CoreAccess.h"
 #include "core/model/Geometry.h"
+#include "core/model/NodePictures.h"
 
 #include <QColor>
 
@@ -49,28 +50,9 @@ int widened(int size, std::uint32_t content)
     return w > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(w);
 }
 
-PaintObserver g_paintObserver = nullptr;
-PaintHook g_paintHook = nullptr;
-
 } // namespace
 
 namespace sorvane::model {
-
-int PaintNode(tagItemData* node)
-{
-    if (!node)
-        return 0;
-    if (g_paintObserver)
-        g_paintObserver(node);
-    return g_paintHook ? g_paintHook(node) : 0;
-}
-
-PaintHook SetPaintHook(PaintHook hook)
-{
-    PaintHook previous = g_paintHook;
-    g_paintHook = hook;
-    return previous;
-}
 
 void LinkNode(tagItemData* node, tagItemData* after, tagItemData* parent)
 {
@@ -86,13 +68,6 @@ void LinkNode(tagItemData* node, tagItemData* after, tagItemData* parent)
             parent->FirstChild->PrevSibling = node;
         parent->FirstChild = node;
     }
-}
-
-PaintObserver SetPaintObserver(PaintObserver observer)
-{
-    PaintObserver previous = g_paintObserver;
-    g_paintObserver = observer;
-    return previous;
 }
 
 void SetNodeName(tagItemData* node, const char16_t* name)
@@ -216,7 +191,7 @@ void DestroyNode(tagItemData*& node)
         child->Parent = child->PrevSibling = child->NextSibling = nullptr;
         DestroyNode(child);
     }
-    node->Preview = QImage();
+    NodePictures::release(node);
     switch (node->Level) {
     case LEVEL_SCENE:
         node->Scene.OwnedBlock.clear();
@@ -275,7 +250,8 @@ bool UpdateNodeBitmap(tagItemData* node)
     if (!node)
         return false;
     const QSize size = PreviewSizeOf(node);
-    if (node->Preview.width() >= size.width() && node->Preview.height() >= size.height())
+    const QImage& picture = NodePictures::peek(node);
+    if (picture.width() >= size.width() && picture.height() >= size.height())
         return false;
     return ResizeNodeBitmap(node);
 }
@@ -284,7 +260,8 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
 {
     if (!node || w <= 0 || h <= 0)
         return false;
-    if (!node->Preview.isNull() && node->Preview.width() >= w && node->Preview.height() >= h)
+    const QImage& old = NodePictures::peek(node);
+    if (!old.isNull() && old.width() >= w && old.height() >= h)
         return false;
     // A size no screen has (a damaged file, say) makes no picture rather
     // than gigabytes of one.
@@ -294,8 +271,18 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
     if (image.isNull())
         return false;   // too large to allocate: keep the old picture
     image.fill(Qt::black);
-    node->Preview = std::move(image);
+    NodePictures::swap(node, std::move(image));
     return true;
+}
+
+QSize InitialContentSize(const tagItemData* item)
+{
+    if (!item || item->Level != LEVEL_PROGRAM)
+        return {0, 0};
+    const tagItemData* section = AncestorAtLevel(const_cast<tagItemData*>(item), LEVEL_SECTION);
+    if (!section || !effectsOf(item->Item.TypeCode).contentSized)
+        return {0, 0};
+    return {section->Section.RectW, section->Section.RectH};
 }
 
 std::uint32_t GetPayloadSize(const tagItemData* node)

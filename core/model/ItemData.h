@@ -29,13 +29,16 @@ tagItemData* CreateHeaderNode();
 // not unlinked from its parent.
 void DestroyNode(tagItemData*& node);
 
-// Paints a node's preview through the paint hook; 1 when it drew.
+// Paints a node's preview now through the paint hook; 1 when it drew.
+// Pictures are otherwise made when read (GetNodePicture, NodePictures.h).
 int PaintNode(tagItemData* node);
 // The painters live above the model (core/render) and reach it through this
 // hook, which CCore's constructor installs; without one no node is painted.
 // Returns the previous hook.
 using PaintHook = int (*)(tagItemData* node);
 PaintHook SetPaintHook(PaintHook hook);
+// Paints with the given painter instead of the hook.
+int PaintNodeWith(tagItemData* node, PaintHook hook);
 
 // Copies a name into a node's name field, cut to 127 characters.
 void SetNodeName(tagItemData* node, const char16_t* name);
@@ -48,6 +51,10 @@ void SetNodeName(tagItemData* node, const char16_t* name);
 bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
 bool CreateNodeBitmap(tagItemData* node, int w, int h);
+
+// The content size a new item takes from its section (0 x 0 for the kinds
+// that measure their content).
+QSize InitialContentSize(const tagItemData* item);
 
 // Stored size of what follows the node image (frame with elements, or type record with its data).
 std::uint32_t GetPayloadSize(const tagItemData* node);

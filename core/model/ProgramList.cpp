@@ -4,6 +4,7 @@
 #include "core/api/Core.h"
 #include "core/model/Guard.h"
 #include "core/model/HardwareInfo.h"
+#include "core/model/NodePictures.h"
 #include "core/model/Tree.h"
 #include "platform/ByteIO.h"
 
@@ -438,15 +439,12 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
     char16_t name[128];
     getWide(in, N_NAME, name, 128);
     name[127] = u'\0';
-    // Painted once, when its stored state is in place.
+    // Its picture is made when something first reads it.
     tagItemData* node = CreateNodeUnpainted(after, code, name, parent);
     if (!node)
         return 0;
-    const bool paintNow = level == LEVEL_PROGRAM && willShowNothing(node, payload);
-    if (paintNow) {
-        ResizeNodeBitmap(node);
-        PaintNode(node);
-    }
+    if (level == LEVEL_PROGRAM && willShowNothing(node, payload))
+        NodePictures::markAsNew(node);
     current = node;
     node->KeptWord44 = get32(in, N_WORD44);
     node->KeptWord48 = get32(in, N_WORD48);
@@ -485,9 +483,6 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
         readItem(node, in, data, payload);
         break;
     }
-    ResizeNodeBitmap(node);
-    if (!paintNow)
-        PaintNode(node);
     return recordSize + payload;
 }
 
@@ -636,7 +631,10 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
                 result = PL_TRUNCATED;
                 break;
             }
-            previewPixels += static_cast<std::int64_t>(current->Preview.width()) * current->Preview.height();
+            // No picture larger than any preview may be is ever made.
+            const QSize preview = PreviewSizeOf(current);
+            const std::int64_t pixels = std::int64_t(preview.width()) * preview.height();
+            previewPixels += pixels <= MAX_PREVIEW_PIXELS ? pixels : 0;
             if (previewPixels > previewCap) {
                 qWarning("program list refused: its previews would take more than %lld MB",
                          static_cast<long long>(previewCap * 4 / 1000000));

@@ -28,7 +28,8 @@ std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size);
 
 // Checks an image before anything is changed; PL_OK when it can be loaded.
 ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy = nullptr);
-// All previews of one loaded screen together (1 GB of pictures).
+// All previews of one loaded screen together, were every one made (1 GB of
+// pictures); a file that claims more is damaged.
 constexpr std::int64_t MAX_SCREEN_PREVIEW_PIXELS = std::int64_t(1) << 28;
 // The most a program-list file may announce.
 constexpr std::uint64_t MAX_PROGRAM_LIST_BYTES = std::uint64_t(256) << 20;

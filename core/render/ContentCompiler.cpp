@@ -1,6 +1,7 @@
 #include "core/render/ContentCompiler.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "core/model/NodePictures.h"
 #include "core/model/Tree.h"
 #include "core/model/CoreState.h"
 #include "platform/Event.h"
@@ -242,9 +243,9 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
 class PageSource {
 public:
     PageSource(tagItemData* item, unsigned aw, unsigned ah, unsigned across, unsigned down, bool byColumns)
-        : m_item(item), m_aw(aw), m_ah(ah)
+        : m_picture(GetNodePicture(item)), m_aw(aw), m_ah(ah)
     {
-        const QImage& p = item->Preview;
+        const QImage& p = m_picture;
         m_fromPreview = std::uint32_t(p.width()) >= item->Item.ContentW && std::uint32_t(p.height()) >= item->Item.ContentH;
         if (m_fromPreview)
             return;
@@ -264,7 +265,7 @@ public:
     {
         if (m_fromPreview) {
             from = QRect(int(px * m_aw), int(py * m_ah), int(m_aw), int(m_ah));
-            return &m_item->Preview;
+            return &m_picture;
         }
         const unsigned tx = px / m_across * m_across, ty = py / m_down * m_down;
         if (m_tile.isNull() || tx != m_tileX || ty != m_tileY) {
@@ -281,7 +282,7 @@ public:
     }
 
 private:
-    tagItemData* m_item;
+    QImage m_picture;   // the item's preview, held while its pages are read
     unsigned m_aw, m_ah;
     bool m_fromPreview = true;
     std::unique_ptr<render::PagedContent> m_content;
@@ -399,7 +400,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
             w.appendWindow(out, *picture, from, area.top());
         }
     } else if (type == IT_IMAGE) {
-        w.appendWindow(out, item->Preview, QRect(0, 0, int(aw), int(ah)), area.top());
+        w.appendWindow(out, GetNodePicture(item), QRect(0, 0, int(aw), int(ah)), area.top());
     } else if (type == IT_TEXTGIF) {
         return textGifPages(item, w, area, out);
     } else if (type == IT_CLOCKSIMUL) {
@@ -778,6 +779,20 @@ bool makeContext(tagItemData* node, std::optional<bool> swapRedGreen, Ctx& c)
     return true;
 }
 
+// What painting sets (content sizes, an animated text's frame count,
+// whether a scene's picture loads) is read from here on: a node not painted
+// since it was loaded is painted first. False when cancelled.
+bool measureNodes(const Ctx& c)
+{
+    bool ok = true;
+    ForEachNode(c.screen, [&ok](tagItemData* n) {
+        ok = ok && !cancelled();
+        if (ok)
+            NodePictures::measure(n);
+    });
+    return ok;
+}
+
 // Pixel pages of every scene and item; false when they cannot be held.
 bool drawPages(const Ctx& c)
 {
@@ -981,7 +996,7 @@ int compileScreen(tagItemData* node, std::optional<bool> swapRedGreen)
         freeSlots(c.screen);
     if (!accepted)
         return 0;
-    if (!drawPages(c)) {
+    if (!measureNodes(c) || !drawPages(c)) {
         freeSlots(c.screen);
         return 0;
     }

@@ -42,7 +42,7 @@ int dispatch(tagItemData* node)
 }
 } // namespace
 
-int PaintItemByKind(tagItemData* node)
+int PaintByKindHook(tagItemData* node)
 {
     if (!node)
         return 0;
@@ -53,7 +53,12 @@ int PaintItemByKind(tagItemData* node)
     }
 }
 
+int PaintItemByKind(tagItemData* node)
+{
+    return node ? PaintNodeWith(node, &PaintByKindHook) : 0;
+}
+
 void CCore::InstallPainters()
 {
-    SetPaintHook(&PaintItemByKind);
+    SetPaintHook(&PaintByKindHook);
 }

@@ -4,3 +4,6 @@
 struct tagItemData;
 
 int PaintItemByKind(tagItemData* node);
+// The painter itself, as the model's paint hook (SetPaintHook) calls it
+// with the node's picture locked.
+int PaintByKindHook(tagItemData* node);

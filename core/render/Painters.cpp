@@ -1,6 +1,7 @@
 #include "core/render/Painters.h"
 #include "core/render/TableItem.h"
 #include "core/model/ItemData.h"
+#include "core/model/NodePictures.h"
 #include "core/model/CoreState.h"
 #include "core/model/Utilities.h"
 #include "core/render/AnalogClock.h"
@@ -27,10 +28,16 @@ namespace {
 
 using namespace records;
 
+// What a painter draws into: the node's own picture, locked for it.
+QImage& pictureOf(tagItemData* node)
+{
+    return NodePictures::target(node);
+}
+
 void clearBlack(tagItemData* node)
 {
-    if (!node->Preview.isNull())
-        node->Preview.fill(Qt::black);
+    if (!pictureOf(node).isNull())
+        pictureOf(node).fill(Qt::black);
 }
 
 // A content taller than the item is cut to its last lit row. A picture too
@@ -39,12 +46,12 @@ void clearBlack(tagItemData* node)
 void trimContentHeight(tagItemData* node)
 {
     const QRect r = render::NodeRect(node);
-    if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || node->Preview.isNull())
+    if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || pictureOf(node).isNull())
         return;
-    if (static_cast<std::uint32_t>(node->Preview.width()) < node->Item.ContentW
-        || static_cast<std::uint32_t>(node->Preview.height()) < node->Item.ContentH)
+    if (static_cast<std::uint32_t>(pictureOf(node).width()) < node->Item.ContentW
+        || static_cast<std::uint32_t>(pictureOf(node).height()) < node->Item.ContentH)
         return;
-    const int used = GetBitmapUsedHeight(node->Preview);
+    const int used = GetBitmapUsedHeight(pictureOf(node));
     if (used > 0)
         node->Item.ContentH = static_cast<std::uint32_t>(used);
 }
@@ -52,10 +59,10 @@ void trimContentHeight(tagItemData* node)
 // A scene's or section's border over its own picture, first frame.
 void paintBorder(tagItemData* node, const DynFrame* frame)
 {
-    if (!frame || frame->Width == 0 || node->Preview.isNull())
+    if (!frame || frame->Width == 0 || pictureOf(node).isNull())
         return;
     const QRect whole(QPoint(0, 0), render::NodeRect(node).size());
-    render::PaintDynFrame(node->Preview, whole, *frame, nullptr, nullptr, nullptr);
+    render::PaintDynFrame(pictureOf(node), whole, *frame, nullptr, nullptr, nullptr);
 }
 
 // Content size, picture grown, cleared.
@@ -132,7 +139,7 @@ int PaintSceneNode(tagItemData* node)
     node->Scene.PicturePresent = image.FrameCount() >= 1 ? 1 : 0;
     const QRect client = render::LocalClientRect(node);
     if (node->Scene.PicturePresent && !client.isEmpty())
-        image.DrawInMode(node->Preview, client, node->Scene.PictureMode, 0);
+        image.DrawInMode(pictureOf(node), client, node->Scene.PictureMode, 0);
     return 1;
 }
 
@@ -155,8 +162,8 @@ int PaintSingleLineItem(tagItemData* node)
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
     UpdateNodeBitmap(node);
     clearBlack(node);
-    if (!node->Preview.isNull()) {
-        QPainter p(&node->Preview);
+    if (!pictureOf(node).isNull()) {
+        QPainter p(&pictureOf(node));
         DrawSingleLineText(*rec, p, QRect(0, 0, size.width(), size.height()));
     }
     trimContentHeight(node);
@@ -174,8 +181,8 @@ int PaintRichTextItem(tagItemData* node)
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
     UpdateNodeBitmap(node);
     clearBlack(node);
-    if (!node->Preview.isNull()) {
-        QPainter p(&node->Preview);
+    if (!pictureOf(node).isNull()) {
+        QPainter p(&pictureOf(node));
         drawRichText(doc, p, size, QRect(QPoint(0, 0), size));
     }
     trimContentHeight(node);
@@ -193,7 +200,7 @@ int PaintPictureItem(tagItemData* node)
     UpdateNodeBitmap(node);
     clearBlack(node);
     const ImageEx image(PictureRecordPath(*rec), 0);   // the preview shows frame 0 only
-    image.DrawInMode(node->Preview, QRect(0, 0, client.width(), client.height()), rec->get(picture::Mode), 0);
+    image.DrawInMode(pictureOf(node), QRect(0, 0, client.width(), client.height()), rec->get(picture::Mode), 0);
     trimContentHeight(node);
     return 1;
 }
@@ -207,8 +214,8 @@ int PaintTableItem(tagItemData* node)
     const render::TableItemPicture table = render::RenderTableItem(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
     prepareContent(node, QSize(table.contentWidth, table.contentHeight));
-    if (!node->Preview.isNull() && !table.image.isNull()) {
-        QPainter p(&node->Preview);
+    if (!pictureOf(node).isNull() && !table.image.isNull()) {
+        QPainter p(&pictureOf(node));
         p.drawImage(0, 0, table.image);
     }
     // A table keeps its whole height: no trim.
@@ -227,8 +234,8 @@ int PaintTextGifItem(tagItemData* node)
     cartoon.SetEffect(rec->get(textgif::Effect));
     rec->set(textgif::FrameCount, static_cast<std::uint32_t>(cartoon.FrameCount()));
     // The preview shows where the effect ends.
-    if (!node->Preview.isNull())
-        cartoon.DrawFrame(node->Preview, cartoon.FrameCount());
+    if (!pictureOf(node).isNull())
+        cartoon.DrawFrame(pictureOf(node), cartoon.FrameCount());
     trimContentHeight(node);
     return 1;
 }
@@ -240,11 +247,11 @@ int PaintAnalogClockItem(tagItemData* node)
         return 0;
     const QRect client = render::LocalClientRect(node);
     prepareContent(node, client.size());
-    if (!node->Preview.isNull() && !client.isEmpty()) {
+    if (!pictureOf(node).isNull() && !client.isEmpty()) {
         const render::ClockNow now = render::LocalClockNow();
         const int w = client.width(), h = client.height();
-        render::DrawAnalogFace(node->Preview, *rec, 0, 0, w, h, false, now, CurrentLanguage());
-        QPainter p(&node->Preview);
+        render::DrawAnalogFace(pictureOf(node), *rec, 0, 0, w, h, false, now, CurrentLanguage());
+        QPainter p(&pictureOf(node));
         render::DrawClockHands(p, *rec, 0, 0, w, h, now);
     }
     trimContentHeight(node);
@@ -267,8 +274,8 @@ int paintTimedText(tagItemData* node, FontField fontField, Measure measure, Draw
     const QFont font = FontFromLogFont(rec->get(fontField));
     const QSize size = measure(client, *rec, font, now, lang);
     prepareContent(node, size);
-    if (!node->Preview.isNull())
-        draw(node->Preview, client, size, *rec, font, now, lang);
+    if (!pictureOf(node).isNull())
+        draw(pictureOf(node), client, size, *rec, font, now, lang);
     trimContentHeight(node);
     return 1;
 }

@@ -12,7 +12,7 @@ namespace support {
 TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode())
 {
     // Trees built without a core are painted as the core's are.
-    SetPaintHook(&PaintItemByKind);
+    SetPaintHook(&PaintByKindHook);
 }
 
 TreeBuilder::~TreeBuilder() { DestroyNode(m_header); }
@@ -161,7 +161,7 @@ int LiveNodeProbe::mark(tagItemData* root)
 {
     if (!root)
         return 0;
-    root->Preview = m_image;
+    SetNodePicture(root, m_image);
     int n = 1;
     for (tagItemData* c = root->FirstChild; c; c = c->NextSibling)
         n += mark(c);

@@ -182,10 +182,11 @@ TEST(ScreenCanvas, TheSelectedScenesPictureIsTheBackground)
     tagItemData* a = w.scene(screen, u"a");
     tagItemData* b = w.scene(screen, u"b");
     tagItemData* sec = w.section(a, QRect(20, 8, 8, 4));
-    a->Preview = QImage(32, 16, QImage::Format_RGB32);
-    a->Preview.fill(qRgb(200, 0, 0));
-    b->Preview = QImage(32, 16, QImage::Format_RGB32);
-    b->Preview.fill(qRgb(0, 0, 200));
+    QImage red(32, 16, QImage::Format_RGB32), blue(32, 16, QImage::Format_RGB32);
+    red.fill(qRgb(200, 0, 0));
+    blue.fill(qRgb(0, 0, 200));
+    SetNodePicture(a, red);
+    SetNodePicture(b, blue);
     CScreenLed canvas(w.core, &w.port);
     canvas.AttachItem(screen);
     canvas.SelectItem(sec, true);

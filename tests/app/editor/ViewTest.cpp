@@ -204,7 +204,7 @@ TEST_F(ScreenWindow, PagesThroughAWideItem)
     EXPECT_EQ(frame->canvas()->NextPage(), columns - 1);
     // The page shown is the item's picture from that column on.
     const QImage& shown = sc->content();
-    const QImage expected = line->Preview.copy(32 * (columns - 1), 0, 32, 16);
+    const QImage expected = GetNodePicture(line).copy(32 * (columns - 1), 0, 32, 16);
     EXPECT_EQ(shown.pixel(5, 5), expected.pixel(5, 5));
 }
 

@@ -138,10 +138,10 @@ TEST_F(ClockPanels, DigitalClockLayoutFontColourAndEffect)
 
     // The repainted picture changes with the record.
     core.Paint(n);
-    const QImage before = n->Preview.copy();
+    const QImage before = GetNodePicture(n).copy();
     r.set(records::clockdigit::Colour, 0x000000FFu);
     core.Paint(n);
-    EXPECT_NE(n->Preview, before);
+    EXPECT_NE(GetNodePicture(n), before);
 
     // Reloading shows what is stored.
     load(p, n);
@@ -232,10 +232,10 @@ TEST_F(ClockPanels, AnalogClockColoursSizesAndPicture)
     choose(ctl<QComboBox>(p, CPropertyClockSimul::IdPictureMode), 1);
     EXPECT_EQ(r.get(records::clocksimul::PictureMode), 1u);
 
-    const QImage before = (core.Paint(n), n->Preview.copy());
+    const QImage before = (core.Paint(n), GetNodePicture(n).copy());
     r.set(records::clocksimul::HourWidth, 10u);
     core.Paint(n);
-    EXPECT_NE(n->Preview, before);
+    EXPECT_NE(GetNodePicture(n), before);
 }
 
 QDateTime marchAfternoon()

@@ -47,7 +47,7 @@ void colourfulScreen(PlayFixture& f)
     for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 56; ++x)
             page.setPixel(x, y, qRgb(x * 4, 255 - y * 10, (x * y) % 256));
-    item->Preview = page;
+    SetNodePicture(item, page);
 }
 
 } // namespace
@@ -83,7 +83,7 @@ TEST(PreviewWindow, LedsShowTheScreensWorkMode)
     QImage page(64, 32, QImage::Format_RGB32);
     page.fill(qRgb(0, 255, 0));
     page.setPixel(10, 10, qRgb(255, 255, 255));
-    item->Preview = page;
+    SetNodePicture(item, page);
     f.screen->Global.Type = 17;   // one colour: red only
     VirtualClock clock;
     RandomSource random(3);

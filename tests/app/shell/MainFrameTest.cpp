@@ -683,8 +683,11 @@ TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
         ASSERT_TRUE(h.frame->OnCreate());
         ASSERT_EQ(h.screenCount(), 2);
         for (tagItemData* s = h.core.GetScreen(0); s; s = s->NextSibling)
-            if (s->FirstChild)
-                s->FirstChild->Preview.fill(QColor(200, 40, 40));
+            if (s->FirstChild) {
+                QImage red(PreviewSizeOf(s->FirstChild), QImage::Format_RGB32);
+                red.fill(QColor(200, 40, 40));
+                SetNodePicture(s->FirstChild, red);
+            }
         h.frame->resize(1000, 700);
         h.frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));

@@ -84,7 +84,7 @@ public:
             sectionRect = QRect(section->Section.RectX, section->Section.RectY, section->Section.RectW,
                                 section->Section.RectH);
             for (tagItemData* p = section->FirstChild; p; p = p->NextSibling)
-                sent.push_back({p->Preview.copy(), p->PlayTime, p->InEffect, p->InSpeed});
+                sent.push_back({GetNodePicture(p).copy(), p->PlayTime, p->InEffect, p->InSpeed});
             const int r = h->frame->RunTask(task, screen, arg);
             probe.mark(screen->Parent);
             return r;
@@ -112,7 +112,7 @@ public:
         tagItemData* after = nullptr;
         for (const SentPicture& p : sent) {
             after = core.AddItem(IT_IMAGE, nullptr, section, after);
-            after->Preview = p.image;
+            SetNodePicture(after, p.image);
             after->PlayTime = p.playTime;
             after->InEffect = std::uint8_t(p.inEffect);
             after->InSpeed = std::uint16_t(p.inSpeed);

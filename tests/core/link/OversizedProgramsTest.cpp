@@ -7,6 +7,7 @@
 #include "core/link/Frame.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "core/model/NodePictures.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/FontMap.h"
 #include "core/render/TableItem.h"
@@ -20,6 +21,7 @@
 #include <cstring>
 
 using namespace sorvane::link;
+using sorvane::model::NodePictures;
 using linktest::Bytes;
 
 namespace {
@@ -72,11 +74,11 @@ protected:
     Bytes pagesFromWholePicture(tagItemData* item)
     {
         const QSize whole = PreviewSizeOf(item);
-        item->Preview = QImage(whole, QImage::Format_RGB32);
-        EXPECT_FALSE(item->Preview.isNull());
+        NodePictures::swap(item, QImage(whole, QImage::Format_RGB32));
+        EXPECT_FALSE(NodePictures::peek(item).isNull());
         EXPECT_EQ(core.Paint(item), 1);
         Bytes out = pagesOf(screen, item);
-        item->Preview = QImage();
+        NodePictures::swap(item, QImage());
         core.Paint(item);
         return out;
     }
@@ -115,7 +117,7 @@ TEST_F(OversizedPrograms, EveryPageOfATextPastThePreviewBoundIsDrawn)
     const std::uint32_t width = t->Item.ContentW;
     // The case of the fault: far wider than any preview picture may be.
     ASSERT_GT(std::int64_t(width) * 128, MAX_PREVIEW_PIXELS);
-    ASSERT_LT(std::uint32_t(t->Preview.width()), width);
+    ASSERT_LT(std::uint32_t(GetNodePicture(t).width()), width);
     const std::size_t pageLength = 4 * 16 * 256;
     const std::size_t pages = (width + 255) / 256;
 
@@ -171,23 +173,24 @@ TEST_F(OversizedPrograms, ATablePastThePreviewBoundIsDrawnInRowsAndInColumns)
     ASSERT_TRUE(records::SetItemTableStream(table, bytes));
     core.Paint(table);
     ASSERT_EQ(table->Item.ContentW, 5000u);
-    ASSERT_LT(table->Preview.width(), 5000);
+    ASSERT_LT(GetNodePicture(table).width(), 5000);
     for (std::uint8_t effect : {1, 3}) {
         table->InEffect = effect;
         const Bytes drawn = pagesOf(screen, table);
         ASSERT_EQ(drawn.size(), std::size_t(20 * 40) * 4 * 16 * 256);
         // The same table drawn whole into a picture large enough.
         const QSize whole = PreviewSizeOf(table);
-        table->Preview = QImage(whole, QImage::Format_RGB32);
-        table->Preview.fill(Qt::black);
+        QImage picture(whole, QImage::Format_RGB32);
+        picture.fill(Qt::black);
         {
-            QPainter p(&table->Preview);
+            QPainter p(&picture);
             render::TableItemDrawer(stream).draw(p);
         }
+        SetNodePicture(table, picture);
         EXPECT_EQ(drawn, pagesOf(screen, table)) << "effect " << int(effect);
         // Lines of the far cells are there, not only the first tile's.
         EXPECT_LT(blackPages(drawn, 4 * 16 * 256), 20u * 40u - 40u);
-        table->Preview = QImage();
+        NodePictures::swap(table, QImage());
         core.Paint(table);
     }
 }

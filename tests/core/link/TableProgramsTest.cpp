@@ -34,8 +34,8 @@ TEST(TablePrograms, ATableItemPaintsAndReachesTheController)
     EXPECT_EQ(table->Item.ContentW, 300u);
     EXPECT_EQ(table->Item.ContentH, 120u);
     const render::TableItemPicture expected = render::RenderTableItem({});
-    ASSERT_FALSE(table->Preview.isNull());
-    EXPECT_EQ(table->Preview.copy(0, 0, 300, 120), expected.image.convertToFormat(table->Preview.format()));
+    ASSERT_FALSE(GetNodePicture(table).isNull());
+    EXPECT_EQ(GetNodePicture(table).copy(0, 0, 300, 120), expected.image.convertToFormat(GetNodePicture(table).format()));
     // Without a record nothing is drawn.
     ItemRecord* rec = table->Item.TypeRecord;
     table->Item.TypeRecord = nullptr;

@@ -2,6 +2,7 @@
 #include "core/api/Core.h"
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
+#include "core/model/NodePictures.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ TEST(CoreObject, FreshObjectDefaults)
     EXPECT_EQ(root->FirstChild, nullptr);
     EXPECT_EQ(root->RecordSize, 0);
     EXPECT_EQ(root->Name[0], u'\0');
-    EXPECT_TRUE(root->Preview.isNull());
+    EXPECT_TRUE(NodePictures::peek(root).isNull());
     EXPECT_EQ(valuesOf(CoreAccess::ports(core)), std::vector<unsigned short>{8080});
     EXPECT_EQ(valuesOf(CoreAccess::scope(core)), std::vector<int>{1});
     EXPECT_EQ(core.GetCurLang(), 4);
@@ -156,7 +157,7 @@ TEST(CoreObject, HeaderNodesAndPaint)
     EXPECT_EQ(header->Parent, nullptr);
     EXPECT_EQ(header->RecordVersion, 0);
     EXPECT_EQ(header->BlockSize, 0);
-    EXPECT_TRUE(header->Preview.isNull());
+    EXPECT_TRUE(NodePictures::peek(header).isNull());
     // Nothing can be painted yet, least of all a header.
     EXPECT_EQ(core.Paint(header), 0);
     EXPECT_EQ(core.Paint(nullptr), 0);

@@ -139,8 +139,8 @@ TEST_F(Geometry, ResizingRepaintsOnlyWhatChangedSize)
     core.ChangeItemRect(s, 5, 5, 30, 10);
     EXPECT_TRUE(painted(s));
     EXPECT_TRUE(painted(item));
-    EXPECT_EQ(item->Preview.width(), 30);   // content 20 wide in a 30-wide section: one cell
-    EXPECT_EQ(item->Preview.height(), 10);
+    EXPECT_EQ(GetNodePicture(item).width(), 30);   // content 20 wide in a 30-wide section: one cell
+    EXPECT_EQ(GetNodePicture(item).height(), 10);
 
     // A new screen size goes to every scene and from there to its sections.
     tagItemData* wide = section(0, 0, 64, 32);

@@ -1,6 +1,7 @@
 #include "TreeFixture.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "core/model/NodePictures.h"
 
 #include <QString>
 #include <algorithm>
@@ -30,7 +31,7 @@ TEST_F(TreeTest, CommonHeaderDefaults)
     EXPECT_EQ(screen->BlockSize, 480);
     EXPECT_EQ(screen->Global.BlockSize, 480);
     EXPECT_EQ(screen->Global.TypeCode, IT_SCREEN);
-    EXPECT_TRUE(screen->Preview.isNull());
+    EXPECT_TRUE(NodePictures::peek(screen).isNull());
     EXPECT_EQ(nameOf(screen), u"screen");
     EXPECT_EQ(screen->Parent, header);
     EXPECT_EQ(header->FirstChild, screen);
@@ -78,9 +79,9 @@ TEST_F(TreeTest, SceneDefaults)
     EXPECT_EQ(scene->Scene.Frame->Width, 0);
     EXPECT_EQ(scene->Scene.FrameSize, 24u);
     EXPECT_EQ(scene->Scene.Schedule, 0);
-    EXPECT_EQ(scene->Preview.size(), QSize(64, 32));
-    EXPECT_EQ(scene->Preview.format(), QImage::Format_RGB32);
-    EXPECT_EQ(scene->Preview.pixel(63, 31), 0xFF000000u);
+    EXPECT_EQ(NodePictures::peek(scene).size(), QSize(64, 32));
+    EXPECT_EQ(NodePictures::peek(scene).format(), QImage::Format_RGB32);
+    EXPECT_EQ(NodePictures::peek(scene).pixel(63, 31), 0xFF000000u);
     tagItemData* global = CreateNode(nullptr, IT_GLOBALSCENE, u"g", screen);
     ASSERT_NE(global, nullptr);
     EXPECT_EQ(global->Scene.TypeCode, IT_GLOBALSCENE);
@@ -98,7 +99,7 @@ TEST_F(TreeTest, SectionPositionFollowsTheSceneBorder)
     EXPECT_EQ(section->Section.RectH, 16);
     ASSERT_NE(section->Section.Frame, nullptr);
     EXPECT_EQ(section->Section.FrameSize, 24u);
-    EXPECT_EQ(section->Preview.size(), QSize(32, 16));
+    EXPECT_EQ(NodePictures::peek(section).size(), QSize(32, 16));
 
     scene->Scene.Frame->Width = 3;
     screen->Global.Width = 101;
@@ -180,10 +181,10 @@ TEST_F(TreeTest, EveryItemTypeGetsItsDefaults)
         EXPECT_EQ(GetPayloadSize(item), c.payload);
         EXPECT_EQ(item->Item.TypeRecordSize, c.storedSize);
         // Whole section widths and heights, enough for the content.
-        EXPECT_EQ(item->Preview.width() % 32, 0);
-        EXPECT_EQ(item->Preview.height() % 16, 0);
-        EXPECT_GE(std::uint32_t(item->Preview.width()), std::max(32u, item->Item.ContentW));
-        EXPECT_GE(std::uint32_t(item->Preview.height()), std::max(16u, item->Item.ContentH));
+        EXPECT_EQ(NodePictures::peek(item).width() % 32, 0);
+        EXPECT_EQ(NodePictures::peek(item).height() % 16, 0);
+        EXPECT_GE(std::uint32_t(NodePictures::peek(item).width()), std::max(32u, item->Item.ContentW));
+        EXPECT_GE(std::uint32_t(NodePictures::peek(item).height()), std::max(16u, item->Item.ContentH));
         EXPECT_EQ(section->FirstChild, item);
     }
 }
@@ -246,7 +247,7 @@ TEST_F(TreeTest, MissingParentGivesNoNode)
     ASSERT_NE(loose, nullptr);
     EXPECT_EQ(scene->NextSibling, loose);
     EXPECT_EQ(loose->Parent, nullptr);
-    EXPECT_TRUE(loose->Preview.isNull());
+    EXPECT_TRUE(NodePictures::peek(loose).isNull());
 }
 
 TEST_F(TreeTest, ItemUnderANodeWithoutSectionHasNoSize)
@@ -254,28 +255,28 @@ TEST_F(TreeTest, ItemUnderANodeWithoutSectionHasNoSize)
     tagItemData* item = CreateNode(nullptr, IT_CLOCKSIMUL, u"i", scene);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->Item.ContentW, 0u);
-    EXPECT_TRUE(item->Preview.isNull());
+    EXPECT_TRUE(NodePictures::peek(item).isNull());
 }
 
 TEST_F(TreeTest, PreviewGrowsWithTheContent)
 {
     tagItemData* gif = CreateNode(nullptr, IT_GIF, u"g", section);
-    EXPECT_EQ(gif->Preview.size(), QSize(32, 16));
+    EXPECT_EQ(NodePictures::peek(gif).size(), QSize(32, 16));
     EXPECT_FALSE(UpdateNodeBitmap(gif));
     gif->Item.ContentW = 100;   // 4 section widths
     gif->Item.ContentH = 16;
     EXPECT_EQ(PreviewSizeOf(gif), QSize(128, 16));
     EXPECT_TRUE(UpdateNodeBitmap(gif));
-    EXPECT_EQ(gif->Preview.size(), QSize(128, 16));
-    EXPECT_EQ(gif->Preview.pixel(127, 15), 0xFF000000u);
+    EXPECT_EQ(NodePictures::peek(gif).size(), QSize(128, 16));
+    EXPECT_EQ(NodePictures::peek(gif).pixel(127, 15), 0xFF000000u);
     EXPECT_FALSE(UpdateNodeBitmap(gif));
     // Never shrinks.
     gif->Item.ContentW = 1;
     ResizeNodeBitmap(gif);
-    EXPECT_EQ(gif->Preview.size(), QSize(128, 16));
+    EXPECT_EQ(NodePictures::peek(gif).size(), QSize(128, 16));
     CreateNodeBitmap(gif, 10, 40);
-    EXPECT_EQ(gif->Preview.size(), QSize(10, 40));
-    EXPECT_EQ(gif->Preview.pixel(9, 39), 0xFF000000u);
+    EXPECT_EQ(NodePictures::peek(gif).size(), QSize(10, 40));
+    EXPECT_EQ(NodePictures::peek(gif).pixel(9, 39), 0xFF000000u);
     // A section of width 0 gives no picture rather than a division by zero.
     section->Section.RectW = 0;
     EXPECT_EQ(PreviewSizeOf(gif).width(), 0);
@@ -287,10 +288,10 @@ TEST_F(TreeTest, PreviewsOfHugeSizesAreNotMade)
 {
     tagItemData* gif = CreateNode(nullptr, IT_GIF, u"g", section);
     EXPECT_FALSE(CreateNodeBitmap(gif, 65535, 12000));
-    EXPECT_EQ(gif->Preview.size(), QSize(32, 16));
+    EXPECT_EQ(NodePictures::peek(gif).size(), QSize(32, 16));
     gif->Item.ContentW = 0xFFFFFFFFu;
     EXPECT_FALSE(ResizeNodeBitmap(gif));
-    EXPECT_EQ(gif->Preview.size(), QSize(32, 16));
+    EXPECT_EQ(NodePictures::peek(gif).size(), QSize(32, 16));
     EXPECT_FALSE(CreateNodeBitmap(gif, 2049, 2048));
     EXPECT_TRUE(CreateNodeBitmap(gif, 2048, 2048));
 }
@@ -299,18 +300,18 @@ TEST_F(TreeTest, NoPictureMadeIsNoResize)
 {
     section->Section.RectW = 0;
     tagItemData* item = CreateNode(nullptr, IT_CLOCKSIMUL, u"i", section);
-    EXPECT_TRUE(item->Preview.isNull());
+    EXPECT_TRUE(NodePictures::peek(item).isNull());
     EXPECT_FALSE(UpdateNodeBitmap(item));
     EXPECT_FALSE(UpdateNodeBitmap(section));
     section->Section.RectW = 8;
     EXPECT_TRUE(UpdateNodeBitmap(item));
-    EXPECT_EQ(item->Preview.size(), QSize(8, 16));
+    EXPECT_EQ(NodePictures::peek(item).size(), QSize(8, 16));
 
     // A content size no screen has (as a damaged file may bring) makes no
     // picture of gigabytes; the old one stays.
     item->Item.ContentW = 0x40000000;
     EXPECT_FALSE(UpdateNodeBitmap(item));
-    EXPECT_EQ(item->Preview.size(), QSize(8, 16));
+    EXPECT_EQ(NodePictures::peek(item).size(), QSize(8, 16));
     EXPECT_FALSE(CreateNodeBitmap(item, 2048, 2049));
     EXPECT_TRUE(CreateNodeBitmap(item, 2048, 2048));
 }

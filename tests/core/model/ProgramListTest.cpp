@@ -2,6 +2,7 @@
 #include "ImageBytes.h"
 #include "core/api/Core.h"
 #include "core/model/HardwareInfo.h"
+#include "core/model/NodePictures.h"
 #include "core/model/ProgramList.h"
 #include "core/model/Tree.h"
 #include "support/StoredNodes.h"
@@ -839,7 +840,7 @@ bool samePicture(const QImage& a, const QImage& b)
 }
 } // namespace
 
-TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
+TEST_F(ProgramList, LoadingDrawsNothingAndAFirstReadMakesThePictureOnce)
 {
     buildRichScreen();
     tagItemData* texts = GetSectionOf(GetSceneOf(screen)->NextSibling);
@@ -852,22 +853,31 @@ TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
     g_paints.clear();
     const PaintObserver previous = SetPaintObserver(countPaint);
     ASSERT_EQ(other.LoadPL(target, path("paint.pl").c_str()), 0);
-    SetPaintObserver(previous);
     const auto nodes = nodesOf(target);
     ASSERT_GT(nodes.size(), 15u);
+    EXPECT_TRUE(g_paints.empty());
+    for (const tagItemData* n : nodes) {
+        EXPECT_TRUE(NodePictures::peek(n).isNull()) << QString::fromUtf16(n->Name).toStdString();
+    }
+    // The first read paints a node once; reading again paints no more.
+    for (int pass = 0; pass < 2; ++pass)
+        for (const tagItemData* n : nodes)
+            if (n != target)
+                GetNodePicture(const_cast<tagItemData*>(n));
+    SetPaintObserver(previous);
     for (const tagItemData* n : nodes) {
         if (n != target) {
             EXPECT_EQ(g_paints[n], 1) << QString::fromUtf16(n->Name).toStdString();
         }
     }
 
-    // The one paint shows the loaded state: painting again changes nothing;
-    // an item with nothing to show keeps the picture of a new item.
+    // The picture shows the loaded state: painting again changes nothing;
+    // an item with nothing to show shows what a new item shows.
     for (const tagItemData* n : nodes) {
         if (n == target)
             continue;
         auto* node = const_cast<tagItemData*>(n);
-        const QImage loaded = node->Preview.copy();
+        const QImage loaded = GetNodePicture(node).copy();
         const std::uint32_t contentW = node->Item.ContentW, contentH = node->Item.ContentH;
         const ItemRecord* r = node->Item.TypeRecord;
         const bool empty = node->Level == LEVEL_PROGRAM && r
@@ -875,21 +885,21 @@ TEST_F(ProgramList, LoadingPaintsEveryNodeOnceWithTheSamePictures)
                                || (r->owned() == ItemRecord::Owned::MemFile && r->memFile().isEmpty()));
         if (empty) {
             tagItemData* fresh = other.AddItem(node->Item.TypeCode, u"fresh", node->Parent, nullptr);
-            EXPECT_TRUE(samePicture(loaded, fresh->Preview)) << QString::fromUtf16(n->Name).toStdString();
+            EXPECT_TRUE(samePicture(loaded, GetNodePicture(fresh))) << QString::fromUtf16(n->Name).toStdString();
             tagItemData* gone = fresh;
             UnlinkNode(gone);
             DestroyNode(gone);
             continue;
         }
         // Clocks and counters show the current time: a second may pass
-        // between the load's paint and this one.
+        // between the first paint and this one.
         const std::uint16_t type = node->Item.TypeCode;
         const bool showsTime = type == IT_CLOCKSIMUL || type == IT_CLOCKDIGIT || type == IT_COUNT
                                || type == IT_COUNT2 || type == IT_WND_CLOCKSIMUL || type == IT_WND_CLOCKDIGIT
                                || type == IT_WND_COUNT;
         other.Paint(node);
         if (!showsTime) {
-            EXPECT_TRUE(samePicture(loaded, node->Preview)) << QString::fromUtf16(n->Name).toStdString();
+            EXPECT_TRUE(samePicture(loaded, GetNodePicture(node))) << QString::fromUtf16(n->Name).toStdString();
         }
         EXPECT_EQ(node->Item.ContentW, contentW);
         EXPECT_EQ(node->Item.ContentH, contentH);

@@ -109,7 +109,7 @@ TEST_F(AnimatedItems, AnimatedTextStoresItsFrameCountAndShowsTheLastFrame)
         QImage expected(64, 32, QImage::Format_RGB32);
         expected.fill(Qt::black);
         ref.DrawFrame(expected, ref.FrameCount());
-        EXPECT_EQ(item->Preview.copy(0, 0, 64, 32).convertToFormat(QImage::Format_RGB32), expected) << effect;
+        EXPECT_EQ(GetNodePicture(item).copy(0, 0, 64, 32).convertToFormat(QImage::Format_RGB32), expected) << effect;
         EXPECT_GT(litIn(expected, expected.rect()), 20) << effect;
     }
     EXPECT_EQ(item->Item.ContentW, 64u);
@@ -124,25 +124,25 @@ TEST_F(AnimatedItems, ClocksAndCountersPaintInTheCoreLanguage)
     ASSERT_EQ(PaintItemByKind(clock), 1);
     EXPECT_GT(clock->Item.ContentW, 20u);
     EXPECT_EQ(clock->Item.ContentH, 32u);
-    EXPECT_GT(litIn(clock->Preview, clock->Preview.rect()), 20);
+    EXPECT_GT(litIn(GetNodePicture(clock), GetNodePicture(clock).rect()), 20);
 
     // A language without a layout: a black picture of the measured size.
     core.SetCurLang(7);
     ASSERT_EQ(PaintItemByKind(clock), 1);
-    EXPECT_EQ(litIn(clock->Preview, clock->Preview.rect()), 0);
+    EXPECT_EQ(litIn(GetNodePicture(clock), GetNodePicture(clock).rect()), 0);
     core.SetCurLang(4);
     ASSERT_EQ(PaintItemByKind(clock), 1);
-    EXPECT_GT(litIn(clock->Preview, clock->Preview.rect()), 20);
+    EXPECT_GT(litIn(GetNodePicture(clock), GetNodePicture(clock).rect()), 20);
 
     tagItemData* count = addChild(section, IT_COUNT, u"count");
     setFont(count->Item.TypeRecord, render::counter::TextFont, 12);
     ASSERT_EQ(PaintItemByKind(count), 1);
-    EXPECT_GT(litIn(count->Preview, count->Preview.rect()), 10);
+    EXPECT_GT(litIn(GetNodePicture(count), GetNodePicture(count).rect()), 10);
 
     tagItemData* analog = addChild(section, IT_CLOCKSIMUL, u"analog");
     ASSERT_EQ(PaintItemByKind(analog), 1);
     EXPECT_EQ(analog->Item.ContentW, 64u);
-    EXPECT_GT(litIn(analog->Preview, analog->Preview.rect()), 10);
+    EXPECT_GT(litIn(GetNodePicture(analog), GetNodePicture(analog).rect()), 10);
 
     for (tagItemData* n : {clock, count, analog}) {
         ItemRecord* keep = n->Item.TypeRecord;
@@ -156,14 +156,14 @@ TEST_F(AnimatedItems, SceneAndSectionBordersArePaintedInTheirBand)
 {
     giveBorder(section, 2, 0);
     ASSERT_EQ(PaintItemByKind(section), 1);
-    const QImage& img = section->Preview;
+    const QImage& img = GetNodePicture(section);
     EXPECT_GT(litIn(img, QRect(0, 0, 64, 2)), 0);
     EXPECT_EQ(litIn(img, QRect(2, 2, 60, 28)), 0);
 
     giveBorder(scene, 1, 0);
     ASSERT_EQ(PaintItemByKind(scene), 1);
-    EXPECT_GT(litIn(scene->Preview, QRect(0, 0, 128, 1)), 0);
-    EXPECT_EQ(litIn(scene->Preview, QRect(1, 1, 126, 30)), 0);
+    EXPECT_GT(litIn(GetNodePicture(scene), QRect(0, 0, 128, 1)), 0);
+    EXPECT_EQ(litIn(GetNodePicture(scene), QRect(1, 1, 126, 30)), 0);
 }
 
 TEST(CoreBorderExports, ColoursAndPaintingThroughTheCore)

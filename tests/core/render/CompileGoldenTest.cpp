@@ -7,6 +7,8 @@
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
 #include "core/model/DynFrame.h"
+#include "core/model/NodePictures.h"
+#include "core/model/ProgramList.h"
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockText.h"
 #include "core/render/ContentCompiler.h"
@@ -233,6 +235,32 @@ TEST_P(CompileGolden, BlocksKeepTheirRecordedBytes)
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     EXPECT_EQ(block(screen, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData), blocks[0]);
     EXPECT_EQ(block(screen, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask), blocks[1]);
+}
+
+// The screen stored and loaded again: the load paints nothing, the compile
+// makes each picture when it needs it and, with room for less than one
+// scene's picture, drops and makes them again on its way. The bytes stay
+// the recorded ones.
+TEST_P(CompileGolden, ALoadedCopyDrawnOnDemandKeepsTheRecordedBytes)
+{
+    const Golden& g = GetParam();
+    const std::vector<std::uint8_t> image = BuildStoreImage(screen, StoreSizeOf(screen));
+    tagItemData* copy = CreateNode(screen, IT_SCREEN, u"copy", header);
+    copy->Global.SwapRedGreen = screen->Global.SwapRedGreen;
+    ASSERT_EQ(LoadProgramList(copy, image.data(), image.size()), PL_OK);
+    const std::int64_t budget = NodePictures::setBudget(64 * 1024);
+    ASSERT_EQ(CContentCompiler::Compile(copy), 1);
+    NodePictures::setBudget(budget);
+    const Bytes blocks[4] = {
+        block(copy, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData),
+        block(copy, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
+        block(copy, CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap),
+        block(copy, CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap)};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(blocks[i].size(), g.len[i]) << "block " << i;
+        EXPECT_EQ(fnv1a(blocks[i]), g.sum[i]) << "block " << i;
+    }
+    CContentCompiler::FreeBuffers(copy);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, CompileGolden, ::testing::ValuesIn(kGolden),

@@ -1,12 +1,15 @@
 // Compiler rules beyond the golden screen: refusals, paging of text items,
 // frame headers, links between scene records and bordered sections.
 #include "RenderTestUtil.h"
+#include "core/model/ProgramList.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/FontMap.h"
 #include "core/render/PaintDispatch.h"
 #include "core/render/PixelConvert.h"
 
+#include <QFile>
 #include <QFontMetrics>
+#include <QTemporaryDir>
 #include <algorithm>
 #include "support/TreeBuilder.h"
 
@@ -109,8 +112,8 @@ TEST_F(RulesTest, TextPagesFollowTheFontAndTheEntryEffect)
             for (int y = 0; y < 16; ++y)
                 for (int x = 0; x < 24; ++x) {
                     const int sx = int(px) * 24 + x;
-                    if (sx < line->Preview.width())
-                        work.setPixel(x, 8 + y, line->Preview.pixel(sx, y));
+                    if (sx < GetNodePicture(line).width())
+                        work.setPixel(x, 8 + y, GetNodePicture(line).pixel(sx, y));
                 }
             EXPECT_TRUE(std::equal(pages.begin() + std::ptrdiff_t(k * P), pages.begin() + std::ptrdiff_t((k + 1) * P),
                                    page(work, m, false).begin()))
@@ -131,9 +134,9 @@ TEST_F(RulesTest, TextPagesFollowTheFontAndTheEntryEffect)
     }
     // The text's lit pixels lie inside its content, and some reach the pages.
     QRect lit;
-    for (int y = 0; y < line->Preview.height(); ++y)
-        for (int x = 0; x < line->Preview.width(); ++x)
-            if (line->Preview.pixel(x, y) & 0xFFFFFF)
+    for (int y = 0; y < GetNodePicture(line).height(); ++y)
+        for (int x = 0; x < GetNodePicture(line).width(); ++x)
+            if (GetNodePicture(line).pixel(x, y) & 0xFFFFFF)
                 lit = lit.united(QRect(x, y, 1, 1));
     ASSERT_FALSE(lit.isEmpty());
     EXPECT_TRUE(QRect(0, 0, width, 16).contains(lit));
@@ -232,3 +235,43 @@ TEST(CompilerLinks, OnlyAGlobalSceneLinksToItself)
 }
 
 } // namespace
+
+// A stored program list says what painting found when it was saved; the
+// load paints nothing, so the compile paints what it reads first. A scene
+// picture gone since then, and a text that grew, count as they are now.
+TEST_F(RulesTest, WhatTheLoadLeftUnpaintedIsMeasuredBeforeTheCompileReadsIt)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("bg.png"));
+    QImage bg(16, 8, QImage::Format_RGB32);
+    bg.fill(qRgb(255, 0, 0));
+    ASSERT_TRUE(bg.save(picture));
+    std::copy(picture.utf16(), picture.utf16() + picture.size(), scene->Scene.PicturePath);
+    scene->Scene.PictureMode = 0;
+    tagItemData* line = addChild(section, IT_SINGLELINE, u"t");
+    records::SetItemText(line, QStringLiteral("short"));
+    PaintItemByKind(scene);
+    PaintItemByKind(line);
+    ASSERT_EQ(scene->Scene.PicturePresent, 1);
+    const std::vector<std::uint8_t> image = BuildStoreImage(screen, StoreSizeOf(screen));
+
+    ASSERT_TRUE(QFile::remove(picture));
+    tagItemData* copy = tree.screen(support::ScreenSpec{64, 32});
+    ASSERT_EQ(LoadProgramList(copy, image.data(), image.size()), PL_OK);
+    tagItemData* copiedLine = copy->FirstChild->FirstChild->FirstChild;
+    records::SetItemText(copiedLine, QStringLiteral("a text that runs on past its window"));
+    ASSERT_EQ(CContentCompiler::Compile(copy), 1);
+    EXPECT_EQ(copy->FirstChild->Scene.PicturePresent, 0);
+    EXPECT_TRUE(copy->FirstChild->Compiled[0].Buffer.empty());
+    const std::size_t pages = copiedLine->Compiled[0].Buffer.size();
+    CContentCompiler::FreeBuffers(copy);
+
+    // The same as the screen it was made from, painted now.
+    records::SetItemText(line, QStringLiteral("a text that runs on past its window"));
+    PaintItemByKind(scene);
+    PaintItemByKind(line);
+    ASSERT_EQ(CContentCompiler::Compile(screen), 1);
+    EXPECT_TRUE(scene->Compiled[0].Buffer.empty());
+    EXPECT_EQ(line->Compiled[0].Buffer.size(), pages);
+    CContentCompiler::FreeBuffers(screen);
+}

@@ -192,7 +192,7 @@ TEST_F(GifFrames, PaintingAGifDecodesOnlyTheFrameItShows)
     QImage want(64, 32, QImage::Format_RGB32);
     want.fill(Qt::black);
     ImageEx(path).DrawInMode(want, QRect(0, 0, 64, 32), 0, 0);
-    EXPECT_EQ(g->Preview.copy(0, 0, 64, 32).convertToFormat(QImage::Format_RGB32), want);
+    EXPECT_EQ(GetNodePicture(g).copy(0, 0, 64, 32).convertToFormat(QImage::Format_RGB32), want);
 }
 
 TEST_F(GifFrames, APictureThatIsNoFileDrawsNothingWithinASecond)

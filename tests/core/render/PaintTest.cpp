@@ -2,6 +2,7 @@
 // sizes it records.
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
+#include "core/model/NodePictures.h"
 #include "core/render/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/PaintDispatch.h"
@@ -58,11 +59,11 @@ TEST_F(PaintTest, DispatchResultsByLevelAndKind)
     tagItemData* line = addChild(section, IT_SINGLELINE, u"line");
     EXPECT_EQ(PaintItemByKind(line), 1);
     // Without a record nothing is drawn and the picture stays as it was.
-    line->Preview.fill(qRgb(1, 2, 3));
+    sorvane::model::NodePictures::target(line).fill(qRgb(1, 2, 3));
     delete line->Item.TypeRecord;
     line->Item.TypeRecord = nullptr;
     EXPECT_EQ(PaintItemByKind(line), 0);
-    EXPECT_EQ(line->Preview.pixel(0, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(GetNodePicture(line).pixel(0, 0), qRgb(1, 2, 3));
     CCore core;
     EXPECT_EQ(core.Paint(section), 1);
 }
@@ -82,22 +83,22 @@ TEST_F(PaintTest, SingleLineWiderThanItsSectionGrowsInSectionWidths)
     EXPECT_GT(width, 32);
     EXPECT_EQ(line->Item.ContentW, std::uint32_t(width));
     EXPECT_EQ(line->Item.ContentH, 16u);
-    EXPECT_EQ(line->Preview.width() % 32, 0);
-    EXPECT_GE(line->Preview.width(), width);
-    const QRect lit = litBounds(line->Preview);
+    EXPECT_EQ(GetNodePicture(line).width() % 32, 0);
+    EXPECT_GE(GetNodePicture(line).width(), width);
+    const QRect lit = litBounds(GetNodePicture(line));
     ASSERT_FALSE(lit.isEmpty());
     EXPECT_GT(lit.right(), 32);            // not clipped at the section
     EXPECT_LE(lit.right(), width);
     EXPECT_LT(lit.bottom(), 16);
     // Drawn in its own colour, without shades.
-    for (int y = 0; y < line->Preview.height(); ++y)
-        for (int x = 0; x < line->Preview.width(); ++x) {
-            const QRgb c = line->Preview.pixel(x, y) & 0xFFFFFF;
+    for (int y = 0; y < GetNodePicture(line).height(); ++y)
+        for (int x = 0; x < GetNodePicture(line).width(); ++x) {
+            const QRgb c = GetNodePicture(line).pixel(x, y) & 0xFFFFFF;
             EXPECT_TRUE(c == 0 || c == 0xFF0000) << x << "," << y;
         }
-    const QImage first = line->Preview.copy();
+    const QImage first = GetNodePicture(line).copy();
     ASSERT_EQ(PaintItemByKind(line), 1);
-    EXPECT_EQ(line->Preview, first);   // the same on every run
+    EXPECT_EQ(GetNodePicture(line), first);   // the same on every run
 }
 
 TEST_F(PaintTest, RichTextWrapsAtTheItemWidthAndKeepsEveryCharacter)
@@ -111,7 +112,7 @@ TEST_F(PaintTest, RichTextWrapsAtTheItemWidthAndKeepsEveryCharacter)
     ASSERT_EQ(PaintItemByKind(text), 1);
     EXPECT_EQ(text->Item.ContentW, 32u);
     EXPECT_GT(text->Item.ContentH, 16u);
-    const QRect lit = litBounds(text->Preview);
+    const QRect lit = litBounds(GetNodePicture(text));
     ASSERT_FALSE(lit.isEmpty());
     EXPECT_LT(lit.right(), 32);
     EXPECT_LE(std::uint32_t(lit.bottom() + 1), text->Item.ContentH);
@@ -158,8 +159,8 @@ TEST_F(PaintTest, RichTextDrawsBackgroundsRaisedTextAndCells)
     };
     tagItemData* ground = paint("{\\chcbpat2 ab}");
     bool blue = false;
-    for (int y = 0; y < ground->Preview.height(); ++y)
-        blue = blue || (ground->Preview.pixel(2, y) & 0xFFFFFF) == 0x0000FF;
+    for (int y = 0; y < GetNodePicture(ground).height(); ++y)
+        blue = blue || (GetNodePicture(ground).pixel(2, y) & 0xFFFFFF) == 0x0000FF;
     EXPECT_TRUE(blue) << "the background is drawn";
     render::PagedContent page(ground);
     QImage compiled(32, 16, QImage::Format_RGB32);
@@ -172,16 +173,16 @@ TEST_F(PaintTest, RichTextDrawsBackgroundsRaisedTextAndCells)
 
     // "2" raised by six points stands higher over the "x" than a "2" on the
     // line (a line of 24 points leaves it room).
-    const int level = lastAboveFirst(paint("\\sl-480\\slmult0 x2")->Preview);
-    const int raised = lastAboveFirst(paint("\\sl-480\\slmult0 x{\\up12 2}")->Preview);
+    const int level = lastAboveFirst(GetNodePicture(paint("\\sl-480\\slmult0 x2")));
+    const int raised = lastAboveFirst(GetNodePicture(paint("\\sl-480\\slmult0 x{\\up12 2}")));
     EXPECT_GT(raised, level + 4);
 
     // Cells stand at their row's edges, apart however short their text.
     tagItemData* table = paint("\\trowd\\cellx600\\cellx1200\\pard\\intbl a\\cell b\\cell\\row");
     int litAt40 = 0;
-    for (int y = 0; y < table->Preview.height(); ++y)
-        for (int x = 40; x < 48 && x < table->Preview.width(); ++x)
-            litAt40 += (table->Preview.pixel(x, y) & 0xFFFFFF) != 0;
+    for (int y = 0; y < GetNodePicture(table).height(); ++y)
+        for (int x = 40; x < 48 && x < GetNodePicture(table).width(); ++x)
+            litAt40 += (GetNodePicture(table).pixel(x, y) & 0xFFFFFF) != 0;
     EXPECT_GT(litAt40, 0) << "the second cell starts at 600 twips (40 pixels)";
     EXPECT_GE(table->Item.ContentW, 40u);
 }
@@ -199,13 +200,13 @@ TEST_F(PaintTest, PicturesScenesAndFrames)
     ASSERT_EQ(PaintItemByKind(item), 1);
     EXPECT_EQ(item->Item.ContentW, 32u);
     EXPECT_EQ(item->Item.ContentH, 16u);
-    EXPECT_EQ(litBounds(item->Preview), QRect(6, 3, 20, 10));
+    EXPECT_EQ(litBounds(GetNodePicture(item)), QRect(6, 3, 20, 10));
     item->Item.TypeRecord->set(records::picture::Mode, 2);   // tiled from the corner
     PaintItemByKind(item);
-    EXPECT_EQ(litBounds(item->Preview), QRect(0, 0, 32, 16));
+    EXPECT_EQ(litBounds(GetNodePicture(item)), QRect(0, 0, 32, 16));
     item->Item.TypeRecord->set(records::picture::Path, QStringLiteral("x"));   // a file that does not load: black, still drawn
     EXPECT_EQ(PaintItemByKind(item), 1);
-    EXPECT_TRUE(litBounds(item->Preview).isEmpty());
+    EXPECT_TRUE(litBounds(GetNodePicture(item)).isEmpty());
 
     // A scene's picture sits inside its border and sets the picture-present word.
     scene->Scene.Frame->Width = 2;
@@ -214,11 +215,11 @@ TEST_F(PaintTest, PicturesScenesAndFrames)
     scene->Scene.PictureMode = LAYOUT_STRETCH;
     ASSERT_EQ(PaintItemByKind(scene), 1);
     EXPECT_EQ(scene->Scene.PicturePresent, 1);
-    EXPECT_EQ(litBounds(scene->Preview), QRect(2, 2, 60, 28));
+    EXPECT_EQ(litBounds(GetNodePicture(scene)), QRect(2, 2, 60, 28));
     scene->Scene.PicturePath[0] = u'#';
     PaintItemByKind(scene);
     EXPECT_EQ(scene->Scene.PicturePresent, 0);
-    EXPECT_TRUE(litBounds(scene->Preview).isEmpty());
+    EXPECT_TRUE(litBounds(GetNodePicture(scene)).isEmpty());
 }
 
 TEST(ImageExTest, GifFramesDelaysAndOutOfRangeFrames)

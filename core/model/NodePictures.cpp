@@ -1,0 +1,279 @@
+#include "core/model/NodePictures.h"
+#include "core/api/TypeRecords.h"
+#include "core/model/CoreAccess.h"
+
+#include <memory>
+#include <mutex>
+
+using namespace sorvane::model;
+
+namespace {
+
+// Recursive: a painter sizes the picture it draws (CreateNodeBitmap) while
+// the lock is held for it.
+std::recursive_mutex g_lock;
+tagItemData* g_oldest = nullptr;
+tagItemData* g_newest = nullptr;
+std::int64_t g_bytes = 0;
+std::int64_t g_budget = DEFAULT_PICTURE_BUDGET;
+PaintHook g_paintHook = nullptr;
+PaintObserver g_paintObserver = nullptr;
+
+} // namespace
+
+namespace sorvane::model {
+
+int PaintNode(tagItemData* node)
+{
+    return NodePictures::paint(node, g_paintHook);
+}
+
+int PaintNodeWith(tagItemData* node, PaintHook hook)
+{
+    return NodePictures::paint(node, hook);
+}
+
+PaintHook SetPaintHook(PaintHook hook)
+{
+    const std::lock_guard lock(g_lock);
+    PaintHook previous = g_paintHook;
+    g_paintHook = hook;
+    return previous;
+}
+
+PaintObserver SetPaintObserver(PaintObserver observer)
+{
+    const std::lock_guard lock(g_lock);
+    PaintObserver previous = g_paintObserver;
+    g_paintObserver = observer;
+    return previous;
+}
+
+std::int64_t NodePictures::setBudget(std::int64_t bytes)
+{
+    std::vector<QImage> released;
+    const std::lock_guard lock(g_lock);
+    const std::int64_t previous = g_budget;
+    g_budget = bytes;
+    evict(nullptr, released);
+    return previous;
+}
+
+std::int64_t NodePictures::bytesHeld()
+{
+    const std::lock_guard lock(g_lock);
+    return g_bytes;
+}
+
+PictureState NodePictures::stateOf(const tagItemData* node)
+{
+    const std::lock_guard lock(g_lock);
+    return node ? PictureState(node->Preview.m_state) : PictureState::Stale;
+}
+
+int NodePictures::paint(tagItemData* node, PaintHook hook)
+{
+    // Declared first, so the pictures let go are freed after the lock.
+    std::vector<QImage> released;
+    const std::lock_guard lock(g_lock);
+    return paintLocked(node, hook, false, released);
+}
+
+QImage NodePictures::read(tagItemData* node)
+{
+    if (!node)
+        return {};
+    std::vector<QImage> released;
+    const std::lock_guard lock(g_lock);
+    const auto state = PictureState(node->Preview.m_state);
+    if (state == PictureState::Stale || state == PictureState::Dropped)
+        paintLocked(node, g_paintHook, true, released);
+    touch(node);
+    return node->Preview.m_image;
+}
+
+void NodePictures::measure(tagItemData* node)
+{
+    if (!node)
+        return;
+    std::vector<QImage> released;
+    const std::lock_guard lock(g_lock);
+    if (PictureState(node->Preview.m_state) == PictureState::Stale)
+        paintLocked(node, g_paintHook, true, released);
+}
+
+void NodePictures::give(tagItemData* node, QImage picture)
+{
+    if (!node)
+        return;
+    QImage old;
+    const std::lock_guard lock(g_lock);
+    NodePictureSlot& s = node->Preview;
+    old = std::exchange(s.m_image, std::move(picture));
+    s.m_state = std::uint8_t(PictureState::Given);
+    s.m_asNew = false;
+    s.m_droppedSize = QSize();
+    account(node);
+}
+
+void NodePictures::markAsNew(tagItemData* node)
+{
+    const std::lock_guard lock(g_lock);
+    if (node)
+        node->Preview.m_asNew = true;
+}
+
+void NodePictures::release(tagItemData* node)
+{
+    if (!node)
+        return;
+    QImage old;
+    const std::lock_guard lock(g_lock);
+    unlist(node);
+    NodePictureSlot& s = node->Preview;
+    g_bytes -= s.m_bytes;
+    s.m_bytes = 0;
+    old = std::exchange(s.m_image, QImage());
+}
+
+const QImage& NodePictures::peek(const tagItemData* node)
+{
+    return node->Preview.m_image;
+}
+
+QImage& NodePictures::target(tagItemData* node)
+{
+    return node->Preview.m_image;
+}
+
+QImage NodePictures::swap(tagItemData* node, QImage picture)
+{
+    const std::lock_guard lock(g_lock);
+    QImage old = std::exchange(node->Preview.m_image, std::move(picture));
+    account(node);
+    return old;
+}
+
+int NodePictures::paintLocked(tagItemData* node, PaintHook hook, bool onRead, std::vector<QImage>& released)
+{
+    if (!node)
+        return 0;
+    if (g_paintObserver)
+        g_paintObserver(node);
+    NodePictureSlot& s = node->Preview;
+    int result = 0;
+    if (onRead && s.m_asNew) {
+        // Made from nothing each time, as the load made it.
+        released.push_back(std::exchange(s.m_image, QImage()));
+        account(node);
+        result = paintAsNew(node, hook);
+    } else {
+        // Sized as it stood before: the painters only ever grow a picture.
+        if (PictureState(s.m_state) == PictureState::Stale)
+            ResizeNodeBitmap(node);
+        else if (PictureState(s.m_state) == PictureState::Dropped && s.m_image.isNull() && s.m_droppedSize.isValid())
+            CreateNodeBitmap(node, s.m_droppedSize.width(), s.m_droppedSize.height());
+        result = hook ? hook(node) : 0;
+        s.m_asNew = false;
+    }
+    s.m_state = std::uint8_t(PictureState::Current);
+    s.m_droppedSize = QSize();
+    account(node);
+    touch(node);
+    evict(node, released);
+    return result;
+}
+
+// What the load of a text or table with nothing in it shows: the picture
+// of a new item of its kind, made before the stored record was read, then
+// sized for the stored content.
+int NodePictures::paintAsNew(tagItemData* node, PaintHook hook)
+{
+    ItemBlock& item = node->Item;
+    const std::uint32_t storedW = item.ContentW, storedH = item.ContentH;
+    const QSize initial = InitialContentSize(node);
+    item.ContentW = std::uint32_t(initial.width());
+    item.ContentH = std::uint32_t(initial.height());
+    std::unique_ptr<ItemRecord> fresh(ItemRecord::Create(item.TypeCode));
+    ItemRecord* own = std::exchange(item.TypeRecord, fresh.get());
+    ResizeNodeBitmap(node);
+    const int result = hook ? hook(node) : 0;
+    item.TypeRecord = own;
+    // A record too short to hold its fields kept the new record's, with the
+    // frame count its painting wrote.
+    if (own && fresh && item.TypeCode == IT_TEXTGIF && item.TypeRecordSize < records::textgif::Size)
+        own->set(records::textgif::FrameCount, fresh->get(records::textgif::FrameCount));
+    item.ContentW = storedW;
+    item.ContentH = storedH;
+    ResizeNodeBitmap(node);
+    return result;
+}
+
+void NodePictures::account(tagItemData* node)
+{
+    NodePictureSlot& s = node->Preview;
+    const qsizetype bytes = s.m_image.isNull() ? 0 : s.m_image.sizeInBytes();
+    g_bytes += bytes - s.m_bytes;
+    s.m_bytes = bytes;
+    // A given picture is never dropped; an empty one has nothing to drop.
+    if (bytes == 0 || PictureState(s.m_state) == PictureState::Given)
+        unlist(node);
+    else if (!s.m_listed)
+        touch(node);
+}
+
+void NodePictures::unlist(tagItemData* node)
+{
+    NodePictureSlot& s = node->Preview;
+    if (!s.m_listed)
+        return;
+    (s.m_older ? s.m_older->Preview.m_newer : g_oldest) = s.m_newer;
+    (s.m_newer ? s.m_newer->Preview.m_older : g_newest) = s.m_older;
+    s.m_older = s.m_newer = nullptr;
+    s.m_listed = false;
+}
+
+void NodePictures::touch(tagItemData* node)
+{
+    NodePictureSlot& s = node->Preview;
+    if (s.m_bytes == 0 || PictureState(s.m_state) == PictureState::Given)
+        return;
+    unlist(node);
+    s.m_older = g_newest;
+    (g_newest ? g_newest->Preview.m_newer : g_oldest) = node;
+    g_newest = node;
+    s.m_listed = true;
+}
+
+void NodePictures::evict(const tagItemData* keep, std::vector<QImage>& released)
+{
+    for (tagItemData* n = g_oldest; n && g_bytes > g_budget;) {
+        tagItemData* next = n->Preview.m_newer;
+        if (n != keep) {
+            NodePictureSlot& s = n->Preview;
+            if (PictureState(s.m_state) == PictureState::Current) {
+                s.m_state = std::uint8_t(PictureState::Dropped);
+                s.m_droppedSize = s.m_image.size();
+            }
+            released.push_back(std::exchange(s.m_image, QImage()));
+            account(n);
+        }
+        n = next;
+    }
+}
+
+} // namespace sorvane::model
+
+QImage GetNodePicture(tagItemData* node)
+{
+    try {
+        return NodePictures::read(node);
+    } catch (...) {
+        return {};   // out of memory: no picture this time
+    }
+}
+
+void SetNodePicture(tagItemData* node, QImage picture)
+{
+    NodePictures::give(node, std::move(picture));
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The process's node pictures (NodePictureSlot, core/api/Nodes.h): made by
+// the painters when something first reads them, kept while their bytes fit
+// one budget, the least recently read dropped first and made again when
+// read. One lock guards every slot, so the interface thread, the preview's
+// players and a job's worker may ask for the same node at once; a node is
+// painted under it. The tree itself has no lock.
+#include "core/api/Nodes.h"
+#include "core/model/ItemData.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace sorvane::model {
+
+enum class PictureState : std::uint8_t {
+    Stale,     // not painted since the node was made or loaded
+    Current,   // painted: shows the node as it was then
+    Dropped,   // painted, then dropped: what painting sets is current, the pixels are gone
+    Given,     // the caller's picture (SetNodePicture), not made from the record
+};
+
+// The bytes of pictures the process keeps (48 MiB: two scenes of the
+// largest screen with their sections and shown items).
+constexpr std::int64_t DEFAULT_PICTURE_BUDGET = std::int64_t(48) << 20;
+
+class NodePictures {
+public:
+    // Drops what no longer fits at once. Returns the previous budget.
+    static std::int64_t setBudget(std::int64_t bytes);
+    static std::int64_t bytesHeld();
+    static PictureState stateOf(const tagItemData* node);
+
+    // Paints the node now (CCore::Paint, a tree operation) with `hook`.
+    static int paint(tagItemData* node, PaintHook hook);
+    // The picture, made when missing or stale (GetNodePicture).
+    static QImage read(tagItemData* node);
+    // Makes a stale node's picture, so that what painting sets is current;
+    // a dropped picture stays dropped.
+    static void measure(tagItemData* node);
+    static void give(tagItemData* node, QImage picture);
+    // The node shows what a new item of its kind shows until it is painted
+    // (a loaded text or table with nothing in it).
+    static void markAsNew(tagItemData* node);
+    // Frees the node's picture and forgets it (the node is being destroyed).
+    static void release(tagItemData* node);
+
+    // The picture as it stands, not made: for the painter that is drawing
+    // the node and for tests.
+    static const QImage& peek(const tagItemData* node);
+    // What the painter of the node draws into, while it paints.
+    static QImage& target(tagItemData* node);
+    // Puts a new picture in place (CreateNodeBitmap); returns the old one.
+    static QImage swap(tagItemData* node, QImage picture);
+
+private:
+    static int paintLocked(tagItemData* node, PaintHook hook, bool onRead, std::vector<QImage>& released);
+    static int paintAsNew(tagItemData* node, PaintHook hook);
+    static void account(tagItemData* node);
+    static void unlist(tagItemData* node);
+    static void touch(tagItemData* node);
+    static void evict(const tagItemData* keep, std::vector<QImage>& released);
+};
+
+} // namespace sorvane::model
