@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <list>
 #include <memory>
 #include <mutex>
 
@@ -134,6 +135,83 @@ std::uint32_t ImageEx::DrawInMode(QImage& dc, const QRect& rect, int mode, std::
         return 0;
     DrawPictureInMode(Frame(frame), dc, rect, mode);
     return frame < FrameCount() ? frame + 1 : 0;
+}
+
+namespace {
+
+// Decoded first frames by file, the most recently used first.
+struct FirstFrameCache {
+    struct Entry {
+        QString path;
+        qint64 size;
+        QDateTime modified;
+        std::shared_ptr<const FirstFrame> decoded;
+    };
+    std::mutex mutex;
+    std::list<Entry> entries;
+    std::int64_t bytes = 0;
+};
+
+FirstFrameCache& firstFrames()
+{
+    static FirstFrameCache cache;
+    return cache;
+}
+
+} // namespace
+
+std::shared_ptr<const FirstFrame> SharedFirstFrame(const QString& path)
+{
+    if (path.isEmpty())
+        return std::make_shared<const FirstFrame>();
+    const QFileInfo info(path);
+    const qint64 size = info.size();
+    const QDateTime modified = info.lastModified();
+    FirstFrameCache& cache = firstFrames();
+    const auto same = [&](const FirstFrameCache::Entry& e) {
+        return e.path == path && e.size == size && e.modified == modified;
+    };
+    {
+        const std::lock_guard lock(cache.mutex);
+        const auto it = std::find_if(cache.entries.begin(), cache.entries.end(), same);
+        if (it != cache.entries.end()) {
+            cache.entries.splice(cache.entries.begin(), cache.entries, it);
+            return it->decoded;
+        }
+    }
+    // Decoded outside the lock: another file's painter need not wait for it.
+    auto decoded = std::make_shared<FirstFrame>();
+    {
+        const ImageEx image(path, 0);
+        decoded->frame = image.Frame(0);
+        decoded->count = image.FrameCount();
+    }
+    const std::int64_t bytes = decoded->frame.sizeInBytes();
+    std::vector<std::shared_ptr<const FirstFrame>> dropped;   // freed after the lock
+    const std::lock_guard lock(cache.mutex);
+    const auto it = std::find_if(cache.entries.begin(), cache.entries.end(), same);
+    if (it != cache.entries.end())
+        return it->decoded;   // decoded meanwhile by another thread
+    // Entries of the same path that are out of date go first.
+    for (auto e = cache.entries.begin(); e != cache.entries.end();) {
+        if (e->path == path) {
+            cache.bytes -= e->decoded->frame.sizeInBytes();
+            dropped.push_back(std::move(e->decoded));
+            e = cache.entries.erase(e);
+        } else {
+            ++e;
+        }
+    }
+    if (bytes <= FIRST_FRAME_CACHE_BYTES) {
+        cache.entries.push_front({path, size, modified, decoded});
+        cache.bytes += bytes;
+        while (cache.bytes > FIRST_FRAME_CACHE_BYTES && !cache.entries.empty()) {
+            cache.bytes -= cache.entries.back().decoded->frame.sizeInBytes();
+            dropped.push_back(std::move(cache.entries.back().decoded));
+            cache.entries.pop_back();
+        }
+    }
+    return decoded;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class ItemRecord;
@@ -36,6 +37,18 @@ private:
 // Frame n of a picture file for a player that draws one frame after
 // another (frame 0 past the end); null when the file does not load.
 QImage PlayerFrame(const QString& path, std::uint32_t frame);
+
+// Frame 0 of a picture file and the file's frame count (0 when it does not
+// load), as ImageEx(path, 0) gives them, decoded once while the file is in
+// use: the painters of the items that show one file share it. A changed
+// file is decoded again. Any thread.
+struct FirstFrame {
+    QImage frame;
+    std::uint32_t count = 0;
+};
+std::shared_ptr<const FirstFrame> SharedFirstFrame(const QString& path);
+// The most decoded bytes kept for files nothing is painting from (16 MiB).
+constexpr std::int64_t FIRST_FRAME_CACHE_BYTES = std::int64_t(16) << 20;
 
 class ImageEx {
 public:

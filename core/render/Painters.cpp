@@ -135,11 +135,11 @@ int PaintSceneNode(tagItemData* node)
     UpdateNodeBitmap(node);
     clearBlack(node);
     paintBorder(node, node->Scene.Frame);
-    const ImageEx image(WidePathField(node->Scene.PicturePath, 260), 0);
-    node->Scene.PicturePresent = image.FrameCount() >= 1 ? 1 : 0;
+    const auto image = SharedFirstFrame(WidePathField(node->Scene.PicturePath, 260));
+    node->Scene.PicturePresent = image->count >= 1 ? 1 : 0;
     const QRect client = render::LocalClientRect(node);
     if (node->Scene.PicturePresent && !client.isEmpty())
-        image.DrawInMode(pictureOf(node), client, node->Scene.PictureMode, 0);
+        ImageEx::DrawPictureInMode(image->frame, pictureOf(node), client, node->Scene.PictureMode);
     return 1;
 }
 
@@ -199,8 +199,10 @@ int PaintPictureItem(tagItemData* node)
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, client.height()));
     UpdateNodeBitmap(node);
     clearBlack(node);
-    const ImageEx image(PictureRecordPath(*rec), 0);   // the preview shows frame 0 only
-    image.DrawInMode(pictureOf(node), QRect(0, 0, client.width(), client.height()), rec->get(picture::Mode), 0);
+    // The preview shows frame 0 only.
+    const auto image = SharedFirstFrame(PictureRecordPath(*rec));
+    ImageEx::DrawPictureInMode(image->frame, pictureOf(node), QRect(0, 0, client.width(), client.height()),
+                               rec->get(picture::Mode));
     trimContentHeight(node);
     return 1;
 }

@@ -222,6 +222,34 @@ TEST_F(PaintTest, PicturesScenesAndFrames)
     EXPECT_TRUE(litBounds(GetNodePicture(scene)).isEmpty());
 }
 
+// Many items showing one picture file share one decoded first frame; a file
+// that changed is decoded again, and one that does not load counts no frame.
+TEST(ImageExTest, APictureFileIsDecodedOnceForEveryItemUntilItChanges)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shared.png");
+    QImage pic(20, 10, QImage::Format_RGB32);
+    pic.fill(qRgb(255, 0, 0));
+    ASSERT_TRUE(pic.save(path));
+    const auto first = SharedFirstFrame(path);
+    EXPECT_EQ(first->count, 1u);
+    EXPECT_EQ(first->frame.convertToFormat(QImage::Format_RGB32), pic);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(SharedFirstFrame(path).get(), first.get());
+
+    QImage other(30, 10, QImage::Format_RGB32);
+    other.fill(qRgb(0, 255, 0));
+    ASSERT_TRUE(other.save(path));
+    const auto changed = SharedFirstFrame(path);
+    EXPECT_NE(changed.get(), first.get());
+    EXPECT_EQ(changed->frame.convertToFormat(QImage::Format_RGB32), other);
+    EXPECT_EQ(first->frame.convertToFormat(QImage::Format_RGB32), pic);   // a holder keeps what it had
+
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_EQ(SharedFirstFrame(path)->count, 0u);
+    EXPECT_EQ(SharedFirstFrame(QString())->count, 0u);
+}
+
 TEST(ImageExTest, GifFramesDelaysAndOutOfRangeFrames)
 {
     QTemporaryDir dir;
