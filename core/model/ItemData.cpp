@@ -250,6 +250,7 @@ bool UpdateNodeBitmap(tagItemData* node)
     if (!node)
         return false;
     const QSize size = PreviewSizeOf(node);
+    const auto lock = NodePictures::hold();
     const QImage& picture = NodePictures::peek(node);
     if (picture.width() >= size.width() && picture.height() >= size.height())
         return false;
@@ -260,6 +261,7 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
 {
     if (!node || w <= 0 || h <= 0)
         return false;
+    const auto lock = NodePictures::hold();
     const QImage& old = NodePictures::peek(node);
     if (!old.isNull() && old.width() >= w && old.height() >= h)
         return false;

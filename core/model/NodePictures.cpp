@@ -5,6 +5,10 @@
 #include <memory>
 #include <mutex>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 using namespace sorvane::model;
 
 namespace {
@@ -25,7 +29,7 @@ namespace sorvane::model {
 
 int PaintNode(tagItemData* node)
 {
-    return NodePictures::paint(node, g_paintHook);
+    return NodePictures::paint(node, nullptr);
 }
 
 int PaintNodeWith(tagItemData* node, PaintHook hook)
@@ -76,7 +80,7 @@ int NodePictures::paint(tagItemData* node, PaintHook hook)
     // Declared first, so the pictures let go are freed after the lock.
     std::vector<QImage> released;
     const std::lock_guard lock(g_lock);
-    return paintLocked(node, hook, false, released);
+    return paintLocked(node, hook ? hook : g_paintHook, false, released);
 }
 
 QImage NodePictures::read(tagItemData* node)
@@ -144,6 +148,11 @@ const QImage& NodePictures::peek(const tagItemData* node)
 QImage& NodePictures::target(tagItemData* node)
 {
     return node->Preview.m_image;
+}
+
+std::unique_lock<std::recursive_mutex> NodePictures::hold()
+{
+    return std::unique_lock(g_lock);
 }
 
 QImage NodePictures::swap(tagItemData* node, QImage picture)
@@ -260,6 +269,13 @@ void NodePictures::evict(const tagItemData* keep, std::vector<QImage>& released)
         }
         n = next;
     }
+}
+
+void ReturnFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 } // namespace sorvane::model

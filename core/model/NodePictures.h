@@ -9,6 +9,7 @@
 #include "core/model/ItemData.h"
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 namespace sorvane::model {
@@ -20,9 +21,10 @@ enum class PictureState : std::uint8_t {
     Given,     // the caller's picture (SetNodePicture), not made from the record
 };
 
-// The bytes of pictures the process keeps (48 MiB: two scenes of the
-// largest screen with their sections and shown items).
-constexpr std::int64_t DEFAULT_PICTURE_BUDGET = std::int64_t(48) << 20;
+// The bytes of pictures the process keeps: 32 MiB, twice what the canvas
+// reads to show one scene of the largest screen (its picture, its sections'
+// and their shown items: 16 MiB).
+constexpr std::int64_t DEFAULT_PICTURE_BUDGET = std::int64_t(32) << 20;
 
 class NodePictures {
 public:
@@ -31,7 +33,8 @@ public:
     static std::int64_t bytesHeld();
     static PictureState stateOf(const tagItemData* node);
 
-    // Paints the node now (CCore::Paint, a tree operation) with `hook`.
+    // Paints the node now (CCore::Paint, a tree operation) with `hook`, or
+    // with the installed paint hook when it is null.
     static int paint(tagItemData* node, PaintHook hook);
     // The picture, made when missing or stale (GetNodePicture).
     static QImage read(tagItemData* node);
@@ -52,6 +55,8 @@ public:
     static QImage& target(tagItemData* node);
     // Puts a new picture in place (CreateNodeBitmap); returns the old one.
     static QImage swap(tagItemData* node, QImage picture);
+    // The lock, for a look at a picture followed by a change of it.
+    [[nodiscard]] static std::unique_lock<std::recursive_mutex> hold();
 
 private:
     static int paintLocked(tagItemData* node, PaintHook hook, bool onRead, std::vector<QImage>& released);
@@ -61,5 +66,10 @@ private:
     static void touch(tagItemData* node);
     static void evict(const tagItemData* keep, std::vector<QImage>& released);
 };
+
+// Gives what was just freed back to the system: a closed screen's pictures
+// and a compile's blocks are many pieces that the allocator would otherwise
+// keep for the process.
+void ReturnFreedMemory();
 
 } // namespace sorvane::model

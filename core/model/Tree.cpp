@@ -1,5 +1,6 @@
 // Navigation, copying and moving of nodes, and CCore's tree exports.
 #include "core/model/Tree.h"
+#include "core/model/NodePictures.h"
 #include "core/api/Core.h"
 #include "core/model/Geometry.h"
 #include "core/model/Guard.h"
@@ -306,7 +307,10 @@ int CCore::DeleteItem(tagItemData*& node)
         return 0;
     UnlinkNode(node);
     ForgetTargets(node);
+    const bool large = node->Level == LEVEL_HEADER || node->Level <= LEVEL_SCENE;
     DestroyNode(node);
+    if (large)
+        ReturnFreedMemory();
     return 1;
 }
 
@@ -320,6 +324,7 @@ void CCore::ClearPrograms(tagItemData* node)
         DestroyNode(child);
     }
     node->FirstChild = nullptr;
+    ReturnFreedMemory();
 }
 
 void CCore::ForgetTargets(const tagItemData* removed)

@@ -1035,8 +1035,10 @@ tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompile
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {
-    if (tagItemData* screen = GetScreenOf(node))
+    if (tagItemData* screen = GetScreenOf(node)) {
         freeSlots(screen);
+        ReturnFreedMemory();
+    }
 }
 
 namespace {
