@@ -92,22 +92,42 @@ FileRead readPieces(int fd, qint64 maxBytes, const std::function<bool()>& cancel
 
 } // namespace
 
-FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
-                          const std::function<bool()>& cancelled)
+namespace {
+
+// Opens `path` as a regular file of at most maxBytes and reads it: `start`
+// hears the size seen at the open (false: refused), `take` gets each piece.
+FileRead readChecked(const QString& path, qint64 maxBytes, const std::function<bool()>& cancelled,
+                     const std::function<bool(qint64)>& start,
+                     const std::function<bool(const char*, qint64)>& take)
 {
-    out.clear();
     if (path.isEmpty())
         return FileRead::Missing;
     Descriptor file;
     qint64 size = 0;
     if (const FileRead opened = openChecked(QFile::encodeName(path), maxBytes, file, size); opened != FileRead::Ok)
         return opened;
+    if (!start(size))
+        return FileRead::Unreadable;
+    return readPieces(file.fd, maxBytes, cancelled, take);
+}
+
+} // namespace
+
+FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
+                          const std::function<bool()>& cancelled)
+{
+    out.clear();
     QByteArray data;
-    data.reserve(qsizetype(size));
-    const FileRead read = readPieces(file.fd, maxBytes, cancelled, [&](const char* bytes, qint64 n) {
-        data.append(bytes, qsizetype(n));
-        return true;
-    });
+    const FileRead read = readChecked(
+        path, maxBytes, cancelled,
+        [&](qint64 size) {
+            data.reserve(qsizetype(size));
+            return true;
+        },
+        [&](const char* bytes, qint64 n) {
+            data.append(bytes, qsizetype(n));
+            return true;
+        });
     if (read == FileRead::Ok)
         out = std::move(data);
     return read;
@@ -116,22 +136,14 @@ FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
 FileRead copyOperatorFile(const QString& path, qint64 maxBytes, const QString& target,
                           const std::function<bool()>& cancelled)
 {
-    if (path.isEmpty())
-        return FileRead::Missing;
-    Descriptor file;
-    qint64 size = 0;
-    if (const FileRead opened = openChecked(QFile::encodeName(path), maxBytes, file, size); opened != FileRead::Ok)
-        return opened;
     QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return FileRead::Unreadable;
-    const FileRead read = readPieces(file.fd, maxBytes, cancelled,
-                                     [&](const char* bytes, qint64 n) { return out.write(bytes, n) == n; });
-    if (read != FileRead::Ok || !out.flush()) {
+    const FileRead read = readChecked(
+        path, maxBytes, cancelled, [&](qint64) { return out.open(QIODevice::WriteOnly | QIODevice::Truncate); },
+        [&](const char* bytes, qint64 n) { return out.write(bytes, n) == n; });
+    const bool written = read == FileRead::Ok && out.flush();
+    if (!written && out.isOpen())
         out.remove();
-        return read == FileRead::Ok ? FileRead::Unreadable : read;
-    }
-    return FileRead::Ok;
+    return read == FileRead::Ok && !written ? FileRead::Unreadable : read;
 }
 
 struct ImageFileSource::Impl {

@@ -27,12 +27,9 @@ OfficeDocumentConverter::OfficeDocumentConverter(QObject* parent) : DocumentConv
                     return;
                 }
                 qInfo("document conversion: %s", qPrintable(ok ? QStringLiteral("not an RTF document") : reason));
-                using F = OfficeConversion::Failure;
-                const QString refused = officeSourceMessage(failure, m_path);
-                emit failed(!refused.isEmpty()         ? refused
-                            : failure == F::NotStarted ? documentConversionError()
-                            : failure == F::TimedOut   ? documentTimedOutError(m_path)
-                                                       : documentUnreadableError(m_path));
+                emit failed(officeFailureMessage(
+                    failure, m_path,
+                    {documentConversionError(), documentTimedOutError(m_path), documentUnreadableError(m_path)}));
             });
 }
 

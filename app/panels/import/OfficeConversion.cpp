@@ -25,14 +25,17 @@ QString officeProgram()
     return found.isEmpty() ? QStringLiteral("soffice") : found;
 }
 
-QString officeSourceMessage(OfficeConversion::Failure failure, const QString& path)
+QString officeFailureMessage(OfficeConversion::Failure failure, const QString& path, const OfficeFailureTexts& texts)
 {
     using F = OfficeConversion::Failure;
+    using platform::FileRead;
     switch (failure) {
-    case F::NotAFile: return platform::operatorFileMessage(platform::FileRead::NotAFile, path, kMaxOfficeFileBytes);
-    case F::TooLarge: return platform::operatorFileMessage(platform::FileRead::TooLarge, path, kMaxOfficeFileBytes);
-    case F::CannotOpen: return platform::operatorFileMessage(platform::FileRead::Unreadable, path, kMaxOfficeFileBytes);
-    default: return {};
+    case F::NotAFile: return platform::operatorFileMessage(FileRead::NotAFile, path, kMaxOfficeFileBytes);
+    case F::TooLarge: return platform::operatorFileMessage(FileRead::TooLarge, path, kMaxOfficeFileBytes);
+    case F::CannotOpen: return platform::operatorFileMessage(FileRead::Unreadable, path, kMaxOfficeFileBytes);
+    case F::NotStarted: return texts.notStarted;
+    case F::TimedOut: return texts.timedOut;
+    default: return texts.unreadable;
     }
 }
 

@@ -93,8 +93,15 @@ private:
     QTimer m_timer;
 };
 
-// The message for a source that was not taken (not a file, too large,
-// cannot be opened), naming it; empty for the other failures.
-QString officeSourceMessage(OfficeConversion::Failure failure, const QString& path);
+// What a failed conversion tells the operator, by the kind of failure: the
+// office program did not start, it passed the time-out, it could not read
+// the source. A source that was not taken (not a file, too large, cannot be
+// opened) is said the same way for every import.
+struct OfficeFailureTexts {
+    QString notStarted;
+    QString timedOut;
+    QString unreadable;
+};
+QString officeFailureMessage(OfficeConversion::Failure failure, const QString& path, const OfficeFailureTexts& texts);
 
 } // namespace panels

@@ -24,12 +24,9 @@ OfficeSpreadsheetSource::OfficeSpreadsheetSource(QObject* parent) : SpreadsheetS
                 m_conversionMs = m_clock.elapsed();
                 if (!ok) {
                     qInfo("spreadsheet conversion: %s", qPrintable(reason));
-                    using F = OfficeConversion::Failure;
-                    const QString refused = officeSourceMessage(failure, m_path);
-                    emit failed(!refused.isEmpty()         ? refused
-                                : failure == F::NotStarted ? spreadsheetImportError()
-                                : failure == F::TimedOut   ? spreadsheetTimedOutError(m_path)
-                                                           : spreadsheetUnreadableError(m_path));
+                    emit failed(officeFailureMessage(failure, m_path,
+                                                     {spreadsheetImportError(), spreadsheetTimedOutError(m_path),
+                                                      spreadsheetUnreadableError(m_path)}));
                     return;
                 }
                 QElapsedTimer read;
