@@ -41,6 +41,19 @@ void checkBlock(tagItemData* screen, BlockSize size, CopyBlock copy)
     FUZZ_CHECK(copy(screen, out.data(), out.size()) == n, "a compiled block copies out at its size");
 }
 
+constexpr std::uint64_t kMostPages = 2048;
+
+// At most the pages the compiler makes of the item: its content in
+// section-sized pages across and down, or its animated text's frames.
+std::uint64_t pagesOf(const tagItemData* item, const tagItemData* section)
+{
+    const ItemRecord* r = item->Item.TypeRecord;
+    if (item->Item.TypeCode == IT_TEXTGIF)
+        return std::uint64_t(r->get(records::textgif::FrameCount)) * (std::uint64_t(r->get(records::textgif::Repeat)) + 1);
+    const auto pagesIn = [](std::uint64_t content, std::uint64_t page) { return content ? (content + page - 1) / page : 1; };
+    return pagesIn(item->Item.ContentW, section->Section.RectW) * pagesIn(item->Item.ContentH, section->Section.RectH);
+}
+
 }   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -90,8 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Content far larger than any preview compiles to black pages, up to the
-    // 2 GB block limit: such an input only spends the time-out and memory limit.
-    const bool compiles = std::uint64_t(item->Item.ContentW) * item->Item.ContentH <= 4 * std::uint64_t(MAX_PREVIEW_PIXELS);
+    // 2 GB block limit, and so does a page count in the thousands (a tall text
+    // in a section one pixel high, an effect of four frames a character): each
+    // page is a whole page of the screen converted again, so such an input
+    // only spends the time-out and memory limit.
+    const bool compiles = std::uint64_t(item->Item.ContentW) * item->Item.ContentH <= 4 * std::uint64_t(MAX_PREVIEW_PIXELS)
+        && pagesOf(item, section) <= kMostPages;
     if (compiles && CContentCompiler::Compile(screen) == 1) {
         checkBlock(screen, CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap);
         checkBlock(screen, CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap);

@@ -9,6 +9,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -139,7 +140,14 @@ void convertRows(int rows, int columns, int depth, bool bitFields, RowAt rowAt, 
                  std::uint8_t* out)
 {
     const std::size_t words = PageLength(p) / 4;
-    const LineTables t = buildTables(p);
+    // The tables follow the colours and their swap alone: kept for the
+    // pages that come after this one.
+    thread_local LineTables t;
+    thread_local std::pair<int, int> tablesFor{-1, -1};
+    if (tablesFor != std::pair<int, int>(p.ColourCount, p.SwapRedGreen)) {
+        t = buildTables(p);
+        tablesFor = {p.ColourCount, p.SwapRedGreen};
+    }
     const ChannelThresholds th = ThresholdsFor(p.ColourCount, p.Threshold);
     const int W = p.Width, G = p.ColumnGroup, RF = p.RowFold, scan = p.ScanCount, R = scan * RF;
     const int width = std::min(columns, W);
@@ -153,10 +161,13 @@ void convertRows(int rows, int columns, int depth, bool bitFields, RowAt rowAt, 
         scratch.resize(words);
     std::uint32_t* page = scratch.data();
     std::memcpy(page, out, words * 4);
-    std::vector<std::size_t> colBase(static_cast<std::size_t>(width));
+    // So are the column tables: a node of many small pages converts one
+    // after another, and each table made anew costs an allocation a page.
+    thread_local std::vector<std::size_t> colBase, zig;
+    colBase.resize(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x)
         colBase[x] = static_cast<std::size_t>(x % G) + std::size_t(G) * RF * (x / G);
-    std::vector<std::size_t> zig(static_cast<std::size_t>(G));
+    zig.assign(static_cast<std::size_t>(G), 0);
     // Only when every row has words and line bits of its own: with folds
     // sharing a word, a later row overwrites an earlier one.
     const bool blackIsDark =
