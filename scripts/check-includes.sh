@@ -7,7 +7,8 @@
 # windows' too, may reach the internals they simulate.
 # The app folders' order, top to bottom: shell, dialogs, panels, preview,
 # editor, then controls, tooltips and gridwin side by side (tooltips and
-# gridwin may include controls), then spine, which includes no app folder.
+# gridwin may include controls), then spine, which includes no app folder
+# and names none of their classes.
 # Usage: check-includes.sh [tree]   (default: the repository this script is in)
 set -u
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
@@ -60,6 +61,14 @@ BEGIN {
 if [ -n "$upward" ]; then
     echo "$upward"
     echo "check-includes: an app folder includes a folder above it or beside it" >&2
+    exit 1
+fi
+# The spine lies below every window folder: it names none of their classes,
+# not even by a forward declaration.
+named=$(grep -rnE '(namespace[[:space:]]+(controls|tooltips|grid|editor|preview|panels|dialogs|shell)\b|\b(controls|tooltips|grid|editor|preview|panels|dialogs|shell)::)' app/spine 2>/dev/null)
+if [ -n "$named" ]; then
+    echo "$named"
+    echo "check-includes: the spine names a class of a window folder" >&2
     exit 1
 fi
 echo "check-includes: the program includes only core/api/ of the core, and app folders only those below them"

@@ -52,12 +52,12 @@ void CBorderButton::leaveEvent(QEvent* e)
 
 void CBorderButton::notify(unsigned message, const BorderSpec* pattern)
 {
-    spine::BorderPayload::send(parentWidget(), message, pattern, controlId(this));
+    controls::BorderPayload::send(parentWidget(), message, pattern, controlId(this));
     switch (message) {
-    case spine::WM_BORDER_SELCHANGE: emit selChange(*pattern); break;
-    case spine::WM_BORDER_CLOSEUP: emit closeUp(*pattern); break;
-    case spine::WM_BORDER_SELENDOK: emit selEndOk(*pattern); break;
-    case spine::WM_BORDER_SELENDCANCEL: emit selEndCancel(*pattern); break;
+    case controls::WM_BORDER_SELCHANGE: emit selChange(*pattern); break;
+    case controls::WM_BORDER_CLOSEUP: emit closeUp(*pattern); break;
+    case controls::WM_BORDER_SELENDOK: emit selEndOk(*pattern); break;
+    case controls::WM_BORDER_SELENDCANCEL: emit selEndCancel(*pattern); break;
     default: break;
     }
 }
@@ -69,7 +69,7 @@ void CBorderButton::onClicked()
     m_hoverPart = partAt(pos);
     if (m_hoverPart == 1) {
         BorderSpec same = m_pattern;
-        spine::BorderSelEndOk::send(this, &same, 0);
+        controls::BorderSelEndOk::send(this, &same, 0);
         return;
     }
     m_popupActive = true;
@@ -81,30 +81,30 @@ void CBorderButton::onClicked()
 
 bool CBorderButton::event(QEvent* e)
 {
-    if (auto m = spine::BorderSelEndOk::read(e)) {
+    if (auto m = controls::BorderSelEndOk::read(e)) {
         const BorderSpec* pattern = m->w;
         if (!pattern)
             return true;
         m_popupActive = false;
         BorderSpec before = m_pattern;
         m_pattern = *pattern;
-        notify(spine::WM_BORDER_CLOSEUP, pattern);
-        notify(spine::WM_BORDER_SELENDOK, pattern);
+        notify(controls::WM_BORDER_CLOSEUP, pattern);
+        notify(controls::WM_BORDER_SELENDOK, pattern);
         if (!(before == m_pattern)) {
             update();
-            notify(spine::WM_BORDER_SELCHANGE, pattern);
+            notify(controls::WM_BORDER_SELCHANGE, pattern);
         }
         return true;
     }
-    if (auto m = spine::BorderSelEndCancel::read(e)) {
+    if (auto m = controls::BorderSelEndCancel::read(e)) {
         const BorderSpec* pattern = m->w;
         m_popupActive = false;
         repaint();
         if (!pattern)
             return true;
         // to the same receiver as the end notifications
-        notify(spine::WM_BORDER_CLOSEUP, pattern);
-        notify(spine::WM_BORDER_SELENDCANCEL, pattern);
+        notify(controls::WM_BORDER_CLOSEUP, pattern);
+        notify(controls::WM_BORDER_SELENDCANCEL, pattern);
         return true;
     }
     return QAbstractButton::event(e);

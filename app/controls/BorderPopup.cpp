@@ -140,10 +140,10 @@ void CBorderPopup::end(bool ok)
     disconnect(m_appState);
     if (ok) {
         m_result = m_hover >= 0 ? borderPreset(m_hover) : m_initial;
-        spine::BorderSelEndOk::send(m_owner, &m_result, 0);
+        controls::BorderSelEndOk::send(m_owner, &m_result, 0);
     } else {
         m_result = m_initial;
-        spine::BorderSelEndCancel::send(m_owner, &m_result, 0);
+        controls::BorderSelEndCancel::send(m_owner, &m_result, 0);
     }
     hide();
     deleteLater();

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <type_traits>
@@ -251,6 +252,20 @@ bool isOwnScene(tagItemData* node);
 bool isScreen(tagItemData* node);
 // True when `node` is `root` or lies below it.
 bool isSameOrBelow(const tagItemData* node, const tagItemData* root);
+
+// What a slot of the seam registry made, when it is a T (anything else is
+// freed); null when the slot is empty.
+template <class T>
+T* madeBySeam(const std::function<QObject*(QObject*)>& seam, QObject* parent)
+{
+    if (!seam)
+        return nullptr;
+    QObject* made = seam(parent);
+    T* t = qobject_cast<T*>(made);
+    if (!t)
+        delete made;
+    return t;
+}
 
 // Older spellings of the shared combo helpers (app/controls/ComboFill.h).
 inline void fillComboFromString(QComboBox* combo, unsigned stringId)

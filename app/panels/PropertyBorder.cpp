@@ -3,6 +3,7 @@
 #include "app/controls/Edits.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
+#include "app/editor/EditorStrings.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 #include "platform/LangPack.h"
@@ -395,7 +396,7 @@ void CPropertyBorder::onDelete()
     if (!canEdit() || !e)
         return;
     const auto answer = controls::MessageBox::question(this, platform::langString(46004),
-                                                       platform::langString(48172).arg(nameOf(e)),
+                                                       platform::langString(editor::kStrDeleteQuestion).arg(nameOf(e)),
                                                        QMessageBox::Ok | QMessageBox::Cancel);
     if (answer != QMessageBox::Ok)
         return;

@@ -190,7 +190,7 @@ void CPropertyGrid::resizeEvent(QResizeEvent* e)
 
 bool CPropertyGrid::event(QEvent* e)
 {
-    if (spine::BorderSelEndOk::dispatch(e, [this](const controls::BorderSpec* pattern, int) {
+    if (controls::BorderSelEndOk::dispatch(e, [this](const controls::BorderSpec* pattern, int) {
             if (pattern)
                 onBorder(*pattern);
         }))
@@ -417,8 +417,9 @@ void CPropertyGrid::onImport()
 void CPropertyGrid::importFile(const QString& path)
 {
     endImport();
-    const auto made = spine::seams().spreadsheetSource;
-    SpreadsheetSource* source = made ? made(this) : new OfficeSpreadsheetSource(this);
+    SpreadsheetSource* source = madeBySeam<SpreadsheetSource>(spine::seams().spreadsheetSource, this);
+    if (!source)
+        source = new OfficeSpreadsheetSource(this);
     m_source = source;
     tagItemData* target = m_node;
     // The office program says nothing of its progress: the bar shows that

@@ -1,6 +1,7 @@
 #include "app/panels/PropertyProgList.h"
 
 #include "app/spine/Messages.h"
+#include "app/editor/EditorStrings.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
 #include "app/controls/PopupMenu.h"
@@ -272,8 +273,8 @@ void CPropertyProgList::onDelete()
         return;
     const int row = m_list->row(cur);
     tagItemData* item = itemAt(row);
-    const QString text = platform::langString(48172).replace(QStringLiteral("%1"), editor::nodeName(item));
-    if (controls::MessageBox::question(this, platform::langString(48171), text, QMessageBox::Ok | QMessageBox::Cancel,
+    const QString text = platform::langString(editor::kStrDeleteQuestion).replace(QStringLiteral("%1"), editor::nodeName(item));
+    if (controls::MessageBox::question(this, platform::langString(editor::kStrDeleteCaption), text, QMessageBox::Ok | QMessageBox::Cancel,
                                        QMessageBox::Ok) != QMessageBox::Ok)
         return;
     m_rows.remove(item);

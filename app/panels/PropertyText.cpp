@@ -218,8 +218,9 @@ void CPropertyText::ImportFile(const QString& path)
     if (m_converter)
         m_converter->cancel();
     delete m_converter;
-    const auto made = spine::seams().documentConverter;
-    DocumentConverter* conv = made ? made(this) : new OfficeDocumentConverter(this);
+    DocumentConverter* conv = madeBySeam<DocumentConverter>(spine::seams().documentConverter, this);
+    if (!conv)
+        conv = new OfficeDocumentConverter(this);
     m_converter = conv;
     tagItemData* target = m_node;
     // The office program says nothing of its progress: the bar shows that

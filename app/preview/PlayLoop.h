@@ -3,7 +3,7 @@
 // timer, and the running/paused state. Players are written against this
 // interface only, so the same scheduling code runs on real threads
 // (ThreadLoop) and, in tests, on a virtual clock to the millisecond.
-#include "app/spine/PlayMessages.h"
+#include "app/preview/PlayMessages.h"
 
 #include <memory>
 
@@ -15,7 +15,7 @@ public:
     virtual ~PlayLoopClient() = default;
     virtual void loopStarted() = 0;
     // False leaves the loop.
-    virtual bool loopMessage(const spine::PlayMessage& message) = 0;
+    virtual bool loopMessage(const preview::PlayMessage& message) = 0;
     // The timer fired; the client only posts.
     virtual void loopTimer() = 0;
     // TM_PLAY_PAUSE arrived: before the loop blocks, and after it runs again.
@@ -40,7 +40,7 @@ public:
     virtual bool stop() = 0;
 
     // Any thread.
-    virtual void post(const spine::PlayMessage& message) = 0;
+    virtual void post(const preview::PlayMessage& message) = 0;
 
     // The loop's own thread only: one timer, one-shot or periodic, in ms.
     virtual void setTimer(unsigned delay, bool periodic) = 0;

@@ -143,7 +143,7 @@ void CPlayElement::loopStarted()
     m_timer = std::make_unique<CMultimediaTimer>(*m_loop);
     m_itemIndex = 0;
     BeginItem();
-    m_loop->post(spine::PlayBegin::make());
+    m_loop->post(preview::PlayBegin::make());
 }
 
 void CPlayElement::OnTimer()
@@ -154,13 +154,13 @@ void CPlayElement::OnTimer()
         m_dropped.fetch_add(1, std::memory_order_relaxed);
         return;
     }
-    m_loop->post(m_stepIndex >= m_stepCount ? spine::PlayDone::make() : spine::PlayTick::make());
+    m_loop->post(m_stepIndex >= m_stepCount ? preview::PlayDone::make() : preview::PlayTick::make());
 }
 
-bool CPlayElement::loopMessage(const spine::PlayMessage& m)
+bool CPlayElement::loopMessage(const preview::PlayMessage& m)
 {
     switch (m.id) {
-    case spine::TM_PLAY_BEGIN:
+    case preview::TM_PLAY_BEGIN:
         m_timer->Kill();
         BeginPhase();
         m_stepIndex = 0;
@@ -169,9 +169,9 @@ bool CPlayElement::loopMessage(const spine::PlayMessage& m)
         if (m_stepCount > 0)
             m_timer->Arm(m_period, !m_periodic);
         else
-            m_loop->post(spine::PlayDone::make());
+            m_loop->post(preview::PlayDone::make());
         return true;
-    case spine::TM_PLAY_TICK: {
+    case preview::TM_PLAY_TICK: {
         int one = 1;
         m_tickPending.compare_exchange_strong(one, 0);
         if (m_stepIndex >= m_stepCount)
@@ -187,42 +187,42 @@ bool CPlayElement::loopMessage(const spine::PlayMessage& m)
         } else {
             m_timer->Kill();
             if (m_stay == 0)
-                m_loop->post(spine::PlayDone::make());
+                m_loop->post(preview::PlayDone::make());
             else
                 m_timer->Arm(m_stay, true);
         }
         return true;
     }
-    case spine::TM_PLAY_DONE:
+    case preview::TM_PLAY_DONE:
         m_tickPending.store(0);
         m_timer->Kill();
         if (m_exitPending) {
             m_exitPending = false;
             m_phase = 1;
-            m_loop->post(spine::PlayBegin::make());
+            m_loop->post(preview::PlayBegin::make());
             return true;
         }
         if (m_pageIndex < m_pageCount - 1) {
             ++m_pageIndex;
             m_phase = 0;
-            m_loop->post(spine::PlayBegin::make());
+            m_loop->post(preview::PlayBegin::make());
             return true;
         }
         EndItem();
         ++m_itemIndex;
         if (m_itemIndex < m_itemCount) {
             BeginItem();
-            m_loop->post(spine::PlayBegin::make());
+            m_loop->post(preview::PlayBegin::make());
             return true;
         }
         if (m_loopFlag && m_itemCount > 0) {
             m_itemIndex = 0;
             BeginItem();
-            m_loop->post(spine::PlayBegin::make());
+            m_loop->post(preview::PlayBegin::make());
             return true;
         }
         if (m_controller)
-            m_controller->Post(spine::PlayDone::make(m_generation, this));
+            m_controller->Post(preview::PlayDone::make(m_generation, this));
         return false;
     default:
         OnMessage(m);
@@ -812,7 +812,7 @@ void CPlayControl::BeginScene(tagItemData* scene)
     const std::int32_t mode = scene->PlayTime;
     const bool once = static_cast<std::uint32_t>(mode) == 0xFFFF0000u;
     if (!once && mode != -1)
-        m_loop->post(spine::PlayArmTimer::make(static_cast<std::uint32_t>(mode), 1));
+        m_loop->post(preview::PlayArmTimer::make(static_cast<std::uint32_t>(mode), 1));
 
     m_inUse = m_globalPlayers;
     for (tagItemData* s = scene->FirstChild; s && m_inUse < kPlayers; s = s->NextSibling) {
@@ -829,7 +829,7 @@ void CPlayControl::PostSceneEnd()
     if (m_sceneEndPosted)
         return;
     m_sceneEndPosted = true;
-    m_loop->post(spine::PlayNextScene::make(m_sceneGeneration));
+    m_loop->post(preview::PlayNextScene::make(m_sceneGeneration));
 }
 
 void CPlayControl::CheckSceneOver()
@@ -838,18 +838,18 @@ void CPlayControl::CheckSceneOver()
         PostSceneEnd();
 }
 
-bool CPlayControl::loopMessage(const spine::PlayMessage& m)
+bool CPlayControl::loopMessage(const preview::PlayMessage& m)
 {
     switch (m.id) {
-    case spine::TM_PLAY_ARMTIMER: {
-        const auto arm = spine::PlayArmTimer::read(m);
+    case preview::TM_PLAY_ARMTIMER: {
+        const auto arm = preview::PlayArmTimer::read(m);
         m_timer->Kill();
         if (arm->w)
             m_timer->Arm(arm->w, arm->l == 1);
         return true;
     }
-    case spine::TM_PLAY_DONE: {
-        const auto done = spine::PlayDone::read(m);
+    case preview::TM_PLAY_DONE: {
+        const auto done = preview::PlayDone::read(m);
         const CPlayElement* from = done->l;
         // A notice from a player detached since (an earlier scene) is stale.
         if (!from || from->Generation() != done->w || !from->Node())
@@ -867,11 +867,11 @@ bool CPlayControl::loopMessage(const spine::PlayMessage& m)
         }
         return true;
     }
-    case spine::TM_PLAY_SCENEEND:
+    case preview::TM_PLAY_SCENEEND:
         PostSceneEnd();
         return true;
-    case spine::TM_PLAY_NEXTSCENE: {
-        if (!m_current || spine::PlayNextScene::read(m)->w != m_sceneGeneration)
+    case preview::TM_PLAY_NEXTSCENE: {
+        if (!m_current || preview::PlayNextScene::read(m)->w != m_sceneGeneration)
             return true;
         for (int i = m_globalPlayers; i < kPlayers; ++i)
             DetachPlayer(*m_players[static_cast<std::size_t>(i)]);

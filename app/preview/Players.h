@@ -75,7 +75,7 @@ public:
 
     bool IsActive() const { return m_loop->isActive(); }
     bool IsPaused() const { return m_loop->isPaused(); }
-    void Post(const spine::PlayMessage& m) { m_loop->post(m); }
+    void Post(const preview::PlayMessage& m) { m_loop->post(m); }
 
 protected:
     std::unique_ptr<PlayLoop> m_loop;
@@ -102,14 +102,14 @@ public:
 protected:
     // PlayLoopClient
     void loopStarted() override;
-    bool loopMessage(const spine::PlayMessage& m) override;
+    bool loopMessage(const preview::PlayMessage& m) override;
     void loopTimer() override { OnTimer(); }
     void loopPauseBegin() override;
     void loopPauseEnd() override;
     void loopEnded() override;
 
     void OnTimer();
-    virtual void OnMessage(const spine::PlayMessage&) {}
+    virtual void OnMessage(const preview::PlayMessage&) {}
     virtual void OnRunStart() {}
     virtual void OnRunEnd() {}
     virtual void BeginItem() = 0;
@@ -252,7 +252,7 @@ public:
 
 protected:
     void loopStarted() override;
-    bool loopMessage(const spine::PlayMessage& m) override;
+    bool loopMessage(const preview::PlayMessage& m) override;
     void loopTimer() override;
     void loopPauseBegin() override;
     void loopPauseEnd() override;

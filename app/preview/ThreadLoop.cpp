@@ -64,7 +64,7 @@ public:
                 return true;
             m_running = false;
         }
-        post(spine::PlayPause::make());
+        post(preview::PlayPause::make());
         return true;
     }
 
@@ -92,7 +92,7 @@ public:
         return true;
     }
 
-    void post(const spine::PlayMessage& message) override
+    void post(const preview::PlayMessage& message) override
     {
         std::lock_guard lock(m_mutex);
         m_queue.push_back(message);
@@ -119,7 +119,7 @@ private:
         }
         m_client.loopStarted();
         for (;;) {
-            spine::PlayMessage message;
+            preview::PlayMessage message;
             bool fire = false;
             {
                 std::unique_lock lock(m_mutex);
@@ -148,7 +148,7 @@ private:
                 fireTimer();
                 continue;
             }
-            if (message.id == spine::TM_PLAY_PAUSE) {
+            if (message.id == preview::TM_PLAY_PAUSE) {
                 m_client.loopPauseBegin();
                 {
                     std::unique_lock lock(m_mutex);
@@ -189,7 +189,7 @@ private:
     std::thread m_thread;
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
-    std::deque<spine::PlayMessage> m_queue;   // guarded by m_mutex
+    std::deque<preview::PlayMessage> m_queue;   // guarded by m_mutex
     bool m_running = true;             // guarded by m_mutex
     bool m_quit = false;               // guarded by m_mutex
     bool m_ready = false;              // guarded by m_mutex

@@ -8,6 +8,7 @@
 #include "app/controls/MessageBox.h"
 #include "app/shell/ConfigFiles.h"
 #include "app/shell/SmallDialogs.h"
+#include "app/shell/StatusTexts.h"
 #include "app/shell/UiHelpers.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
@@ -46,9 +47,6 @@ constexpr unsigned kNotThere = 46022;
 constexpr unsigned kNotReadable = 46023;
 constexpr unsigned kLeftWhereTheyAre = 46024;
 constexpr unsigned kAlreadyOpen = 48217;
-constexpr unsigned kNotAProgramList = 44501;
-constexpr unsigned kIncomplete = 44502;
-constexpr unsigned kNewerVersion = 44506;
 constexpr unsigned kNotDone = 63000;
 constexpr unsigned kProgramTitle = 128;
 
@@ -560,9 +558,9 @@ void ShowFailedMessage(QWidget* parent)
 QString OpenFailureReason(const QString& path, int code)
 {
     switch (code) {
-    case 2: return platform::langString(kNotAProgramList);
-    case 3: return platform::langString(kNewerVersion);
-    case 4: return platform::langString(kIncomplete);
+    case 2: return platform::langString(kStrNotAProgramList);
+    case 3: return platform::langString(kStrNewerVersion);
+    case 4: return platform::langString(kStrIncomplete);
     default: return platform::langString(pathTaken(path) ? kNotReadable : kNotThere);
     }
 }

@@ -1,5 +1,7 @@
 #include "app/shell/StatusTexts.h"
 
+#include "app/spine/ProgressStrings.h"
+
 #include "core/api/Callbacks.h"
 #include "platform/LangPack.h"
 
@@ -71,33 +73,33 @@ StatusText commStatusText(const spine::CoreEvent& e)
 
     switch (e.event) {
     case CBE_START:
-        return e.cmd == CBC_UPGRADE_STREAM ? at(kPaneTransfer, S(44011)) : StatusText{};
+        return e.cmd == CBC_UPGRADE_STREAM ? at(kPaneTransfer, S(spine::kStrFirmwareSending)) : StatusText{};
     case CBE_OPEN_FAILED:
-        return at(kPaneLink, F(44010, e.text));
+        return at(kPaneLink, F(spine::kStrOpenFailed, e.text));
     case CBE_PROGRESS:
         return at(kPaneLink, doneText);
     case CBE_DONE:
         return at(kPaneTransfer, resultText);
     case CBE_RETRY:
-        return at(kPaneLink, F(44006, e.value));
+        return at(kPaneLink, F(spine::kStrRetry, e.value));
     case CBE_RESEND_FAILED:
-        return at(kPaneLink, S(44007));
+        return at(kPaneLink, S(spine::kStrResendFailed));
     case CBE_REFUSED:
-        return at(kPaneLink, S(44009));
+        return at(kPaneLink, S(spine::kStrRefused));
     case CBE_LINK_LOST:
-        return at(kPaneLink, S(44026));
+        return at(kPaneLink, S(spine::kStrLinkLost));
     case CBE_NO_REPLY:
         if (e.cmd == 1)
             return {};
         if (e.cmd == CBC_PROBE)
-            return at(kPaneLink, F(44016, e.value));
+            return at(kPaneLink, F(spine::kStrNoControllerAt, e.value));
         if (e.cmd == CBC_SEARCH_CANDIDATE)
             return at(kPaneLink, S(44014));
-        return at(kPaneLink, S(44008));
+        return at(kPaneLink, S(spine::kStrNoReply));
     case CBE_SOCKET_FAILED:
-        return at(kPaneLink, S(44022));
+        return at(kPaneLink, S(spine::kStrSocketFailed));
     case CBE_HOST_FAILED:
-        return at(kPaneLink, F(44023, e.text));
+        return at(kPaneLink, F(spine::kStrHostFailed, e.text));
     default:
         return {};
     }
@@ -109,11 +111,11 @@ StatusText fileStatusText(const spine::CoreEvent& e)
     case kFileOpenFailed:
         return e.text.isEmpty() ? StatusText{} : at(kPaneTransfer, F(44500, e.text));
     case kFileBadMagic:
-        return at(kPaneTransfer, S(44501));
+        return at(kPaneTransfer, S(kStrNotAProgramList));
     case kFileNewer:
-        return at(kPaneTransfer, S(44506));
+        return at(kPaneTransfer, S(kStrNewerVersion));
     case kFileTruncated:
-        return at(kPaneTransfer, S(44502));
+        return at(kPaneTransfer, S(kStrIncomplete));
     case kFileLoaded:
         return e.cmd == CBC_LOAD_PL ? at(kPaneTransfer, S(44503)) : StatusText{};
     case kFileWritten:

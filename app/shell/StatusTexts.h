@@ -7,6 +7,12 @@
 
 namespace shell {
 
+// Why a program-list file was not taken, as the status bar and the screen
+// panel's message say it.
+inline constexpr unsigned kStrNotAProgramList = 44501;
+inline constexpr unsigned kStrIncomplete = 44502;
+inline constexpr unsigned kStrNewerVersion = 44506;
+
 // Status-bar panes the texts go to.
 enum StatusPane { kPaneNone = 0, kPaneLink = 1, kPaneTransfer = 2 };
 

@@ -19,9 +19,6 @@ class QString;
 class QWidget;
 struct tagGlobalInfo;
 struct tagItemData;
-namespace controls {
-struct BorderSpec;
-}
 
 namespace spine {
 
@@ -262,16 +259,8 @@ using ColourCloseUp = Message<WM_COLOUR_CLOSEUP, platform::COLORREF, int>;
 using ColourSelEndOk = Message<WM_COLOUR_SELENDOK, platform::COLORREF, int>;
 using ColourSelEndCancel = Message<WM_COLOUR_SELENDCANCEL, platform::COLORREF, int>;
 
-// Border picker: the pattern (valid during the call), and the control id.
-inline constexpr unsigned WM_BORDER_SELCHANGE = 0xBD1;
-inline constexpr unsigned WM_BORDER_CLOSEUP = 0xBD3;
-inline constexpr unsigned WM_BORDER_SELENDOK = 0xBD4;
-inline constexpr unsigned WM_BORDER_SELENDCANCEL = 0xBD5;
-using BorderPayload = Payload<const controls::BorderSpec*, int>;
-using BorderSelChange = Message<WM_BORDER_SELCHANGE, const controls::BorderSpec*, int>;
-using BorderCloseUp = Message<WM_BORDER_CLOSEUP, const controls::BorderSpec*, int>;
-using BorderSelEndOk = Message<WM_BORDER_SELENDOK, const controls::BorderSpec*, int>;
-using BorderSelEndCancel = Message<WM_BORDER_SELENDCANCEL, const controls::BorderSpec*, int>;
+// The border picker's messages carry a pattern of the controls: they are
+// declared with it (app/controls/ControlMessages.h).
 
 // Shaded split button: its drop-down part was clicked (the control id).
 inline constexpr unsigned WM_SHADEBTN_DROPDOWN = 0x0464;

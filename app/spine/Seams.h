@@ -22,10 +22,6 @@ class QObject;
 class QPoint;
 class QWidget;
 struct tagItemData;
-namespace panels {
-class DocumentConverter;
-class SpreadsheetSource;
-}
 
 namespace spine {
 
@@ -96,8 +92,10 @@ struct Seams {
     // ---- outside programs.
     std::function<bool(const QString& target)> openUrl;
     QString officeProgram;   // empty: "soffice" on the path
-    std::function<panels::DocumentConverter*(QObject* parent)> documentConverter;
-    std::function<panels::SpreadsheetSource*(QObject* parent)> spreadsheetSource;
+    // Stand-ins for the office program's conversions: a document converter
+    // and a spreadsheet source of the panels, made with the parent given.
+    std::function<QObject*(QObject* parent)> documentConverter;
+    std::function<QObject*(QObject* parent)> spreadsheetSource;
 
     // ---- device dialogs' controller runs.
     std::function<int(QWidget* owner, CCore& core, tagItemData* screen)> wizardSearch;

@@ -2,7 +2,8 @@
 # The include check passes on the tree, refuses every include of a core
 # internal from the program or from a public header and passes the public
 # headers, and refuses an app folder including one above or beside it while
-# passing the real order, in a small tree of its own.
+# passing the real order, and a spine that names a window folder's class, in
+# a small tree of its own.
 set -u
 repo="$1"
 check="$repo/scripts/check-includes.sh"
@@ -68,4 +69,7 @@ expect_refused app/gridwin/GridWindow.cpp '#include "app/tooltips/HtmlDrawer.h"'
 expect_refused app/gridwin/GridWindow.cpp '#include "app/editor/Led.h"'
 expect_refused app/spine/CoreRelay.cpp '#include "app/controls/ControlMessages.h"'
 expect_refused app/spine/CoreRelay.cpp '#include "../panels/LedWorkModes.h"'
+# The spine names no class of a window folder, even declared ahead.
+expect_refused app/spine/CoreRelay.cpp 'namespace panels { class DocumentConverter; }'
+expect_refused app/spine/CoreRelay.cpp 'using Done = Msg<1, const preview::CPlayElement*>;'
 echo "include check: all cases as expected"

@@ -1,5 +1,7 @@
 #include "app/dialogs/access/AccessRights.h"
 
+#include "app/spine/CommandIds.h"
+
 #include "app/dialogs/access/AuthorityDlg.h"
 
 namespace dialogs {
@@ -28,8 +30,14 @@ std::uint32_t MatchAccessCode(const QString& code)
 
 bool CommandNeedsDeviceRights(int commandId)
 {
-    return commandId == ID_SETTING_HW || commandId == ID_SETTING_WAN || commandId == ID_SETTING_WIFI
-        || commandId == ID_WIZARD;
+    // The commands that open the hardware, IP and Wi-Fi settings and the wizard.
+    switch (commandId) {
+    case spine::ID_HARDWARE_SETTINGS:
+    case spine::ID_NETWORK_SETTINGS:
+    case spine::ID_WIFI_SETTINGS:
+    case spine::ID_WIZARD: return true;
+    default: return false;
+    }
 }
 
 bool PassAccessGate(int commandId, QWidget* parent)

@@ -13,12 +13,6 @@ inline constexpr std::uint32_t RIGHT_DEVICE_SETTINGS = 1;
 inline constexpr std::uint32_t RIGHT_UPGRADE = 2;
 inline constexpr std::uint32_t RIGHT_ANY_VERSION = 4;
 
-// Main-frame commands that open the hardware, IP and Wi-Fi settings and the wizard.
-inline constexpr int ID_SETTING_HW = 32876;
-inline constexpr int ID_SETTING_WAN = 32994;
-inline constexpr int ID_SETTING_WIFI = 33014;
-inline constexpr int ID_WIZARD = 32853;
-
 class AccessRights {
 public:
     static std::uint32_t value() { return s_value; }

@@ -1,5 +1,7 @@
 #include "app/dialogs/task/TaskProgress.h"
 
+#include "app/spine/ProgressStrings.h"
+
 #include "core/api/Records.h"
 #include "core/api/Callbacks.h"
 #include "core/api/Core.h"
@@ -19,16 +21,6 @@ constexpr unsigned kSending = 44020;
 constexpr unsigned kUpgrading = 44005;
 constexpr unsigned kSearching = 44021;
 constexpr unsigned kReadingHardware = 44031;
-constexpr unsigned kFirmwareSending = 44011;
-constexpr unsigned kOpenFailed = 44010;
-constexpr unsigned kRetry = 44006;
-constexpr unsigned kResendFailed = 44007;
-constexpr unsigned kNoReply = 44008;
-constexpr unsigned kRefused = 44009;
-constexpr unsigned kLinkLost = 44026;
-constexpr unsigned kNoControllerAt = 44016;
-constexpr unsigned kSocketFailed = 44022;
-constexpr unsigned kHostFailed = 44023;
 constexpr unsigned kDeviceError = 57357;
 constexpr unsigned kSerialSilent = 48167;
 constexpr unsigned kAdapterSilent = 48168;
@@ -239,10 +231,10 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
         if (r.cmd >= 1 && r.cmd <= 4)
             setStatus(a, kSending);
         else if (r.cmd == CBC_UPGRADE_STREAM)
-            setStatus(a, kFirmwareSending);
+            setStatus(a, spine::kStrFirmwareSending);
         break;
     case CBE_OPEN_FAILED:
-        setStatus(a, format(kOpenFailed, r.text));
+        setStatus(a, format(spine::kStrOpenFailed, r.text));
         break;
     case CBE_PROGRESS: {
         const std::uintptr_t percent = r.number;
@@ -257,33 +249,33 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
         break;
     }
     case CBE_RETRY:
-        setStatus(a, format(kRetry, QString::number(r.number)));
+        setStatus(a, format(spine::kStrRetry, QString::number(r.number)));
         break;
     case CBE_RESEND_FAILED:
-        setStatus(a, kResendFailed);
+        setStatus(a, spine::kStrResendFailed);
         break;
     case CBE_REFUSED:
-        setStatus(a, kRefused);
+        setStatus(a, spine::kStrRefused);
         break;
     case CBE_LINK_LOST:
-        setStatus(a, kLinkLost);
+        setStatus(a, spine::kStrLinkLost);
         break;
     case CBE_NO_REPLY:
         // The program data, the last block sent, says so too: nothing after
         // it would replace "Sending..." on a dialog that stays open.
         if (r.cmd == CBC_PROBE)
-            setStatus(a, format(kNoControllerAt, QString::number(r.number)));
+            setStatus(a, format(spine::kStrNoControllerAt, QString::number(r.number)));
         else
-            setStatus(a, kNoReply);
+            setStatus(a, spine::kStrNoReply);
         break;
     case CBE_DEVICE_ERROR:
         setStatus(a, kDeviceError);
         break;
     case CBE_SOCKET_FAILED:
-        setStatus(a, kSocketFailed);
+        setStatus(a, spine::kStrSocketFailed);
         break;
     case CBE_HOST_FAILED:
-        setStatus(a, format(kHostFailed, r.text));
+        setStatus(a, format(spine::kStrHostFailed, r.text));
         break;
     default:
         break;

@@ -93,7 +93,7 @@ TEST(BorderButton, FaceClickReappliesWithoutChange)
     Fixture f;
     QTest::mouseClick(f.button, Qt::LeftButton, {}, QPoint{5, 10});
     EXPECT_EQ(f.button->findChild<CBorderPopup*>(), nullptr);
-    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{spine::WM_BORDER_CLOSEUP, spine::WM_BORDER_SELENDOK}));
+    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{controls::WM_BORDER_CLOSEUP, controls::WM_BORDER_SELENDOK}));
     EXPECT_EQ(patternOf(f.parent->messages()[1]), defaultBorderSpec());
     EXPECT_EQ(f.parent->messages()[1].l, 6520);
 }
@@ -109,7 +109,7 @@ TEST(BorderButton, PopupOpensUnhighlightedAndReturnsInitialWithoutHover)
     EXPECT_FALSE(popup->ended());
     QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->cellRect(5).center());
     flushDeletes();
-    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{spine::WM_BORDER_CLOSEUP, spine::WM_BORDER_SELENDOK}));
+    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{controls::WM_BORDER_CLOSEUP, controls::WM_BORDER_SELENDOK}));
     EXPECT_EQ(patternOf(f.parent->messages()[1]), defaultBorderSpec());
 }
 
@@ -122,7 +122,7 @@ TEST(BorderButton, ChoosingAPresetSendsChangeOnlyWhenDifferent)
     EXPECT_EQ(popup->hoverIndex(), 0);
     QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->cellRect(0).center());
     flushDeletes();
-    EXPECT_EQ(f.parent->ids(), (QList<unsigned>{spine::WM_BORDER_CLOSEUP, spine::WM_BORDER_SELENDOK}));
+    EXPECT_EQ(f.parent->ids(), (QList<unsigned>{controls::WM_BORDER_CLOSEUP, controls::WM_BORDER_SELENDOK}));
 
     f.parent->clear();
     popup = f.openPopup();
@@ -130,7 +130,7 @@ TEST(BorderButton, ChoosingAPresetSendsChangeOnlyWhenDifferent)
     support::mouseMove(popup, popup->cellRect(8).center());
     QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->cellRect(8).center());
     flushDeletes();
-    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{spine::WM_BORDER_CLOSEUP, spine::WM_BORDER_SELENDOK, spine::WM_BORDER_SELCHANGE}));
+    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{controls::WM_BORDER_CLOSEUP, controls::WM_BORDER_SELENDOK, controls::WM_BORDER_SELCHANGE}));
     EXPECT_EQ(patternOf(f.parent->messages()[2]), borderPreset(8));
     EXPECT_EQ(f.button->GetBorder(), borderPreset(8));
 }
@@ -145,7 +145,7 @@ TEST(BorderButton, CancelGoesToTheSameReceiverAsTheEnd)
     QTest::mouseRelease(popup, Qt::LeftButton, {}, QPoint{-10, -10});
     flushDeletes();
     EXPECT_TRUE(f.top.messages().isEmpty());
-    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{spine::WM_BORDER_CLOSEUP, spine::WM_BORDER_SELENDCANCEL}));
+    ASSERT_EQ(f.parent->ids(), (QList<unsigned>{controls::WM_BORDER_CLOSEUP, controls::WM_BORDER_SELENDCANCEL}));
     EXPECT_EQ(patternOf(f.parent->messages()[1]), borderPreset(3));
     EXPECT_EQ(f.button->GetBorder(), borderPreset(3));
     EXPECT_FALSE(f.button->isPopupActive());
@@ -155,7 +155,7 @@ TEST(BorderButton, CancelGoesToTheSameReceiverAsTheEnd)
     ASSERT_NE(popup, nullptr);
     emit qApp->applicationStateChanged(Qt::ApplicationInactive);
     flushDeletes();
-    EXPECT_EQ(f.parent->ids(), (QList<unsigned>{spine::WM_BORDER_CLOSEUP, spine::WM_BORDER_SELENDCANCEL}));
+    EXPECT_EQ(f.parent->ids(), (QList<unsigned>{controls::WM_BORDER_CLOSEUP, controls::WM_BORDER_SELENDCANCEL}));
 }
 
 TEST(BorderPopup, HitTestMatchesTheDrawnCells)

@@ -15,7 +15,7 @@ public:
     explicit ControlSpy(QWidget* parent = nullptr) : MessageSpy(parent)
     {
         watchRange(spine::WM_COLOUR_SELCHANGE, spine::WM_COLOUR_SELENDCANCEL);
-        watchRange(spine::WM_BORDER_SELCHANGE, spine::WM_BORDER_SELENDCANCEL,
+        watchRange(controls::WM_BORDER_SELCHANGE, controls::WM_BORDER_SELENDCANCEL,
                    &support::copyPointedWParam<controls::BorderSpec>);
         watch(spine::WM_SHADEBTN_DROPDOWN);
         watch(platform::WM_COMMAND);

@@ -314,7 +314,7 @@ TEST(EntryEffects, FallingPixelsKeepTheirCounterOutOfTheStoredNode)
     player.Attach(sec);
     player.Start();
     clock.runUntil(200);
-    EXPECT_GE(clock.times(clientOf(player), spine::TM_PLAY_TICK).size(), 32u);
+    EXPECT_GE(clock.times(clientOf(player), preview::TM_PLAY_TICK).size(), 32u);
     WriteNodeImage(*item, after.data());
     EXPECT_EQ(before, after);
     EXPECT_EQ(WriteTypeRecord(*item->Item.TypeRecord), record);
@@ -338,7 +338,7 @@ TEST(EntryEffects, AnimationFramesFollowTheirDelaysAndNeverReadPastTheLast)
     player.SetLoop(true);
     player.Start();
     clock.runUntil(1500);
-    const auto ticks = clock.times(clientOf(player), spine::TM_PLAY_TICK);
+    const auto ticks = clock.times(clientOf(player), preview::TM_PLAY_TICK);
     ASSERT_GE(ticks.size(), 4u);
     EXPECT_EQ(std::vector<std::uint64_t>(ticks.begin(), ticks.begin() + 3), (std::vector<std::uint64_t>{100, 300, 600}));
     // Stay 500, then the item starts again: frame 0 comes 100 ms later.
@@ -360,7 +360,7 @@ TEST(EntryEffects, AnimatedTextWithoutAFrameCountTakesTheEngines)
     player.Attach(sec);
     player.Start();
     clock.runUntil(2000);
-    const auto ticks = clock.times(clientOf(player), spine::TM_PLAY_TICK);
+    const auto ticks = clock.times(clientOf(player), preview::TM_PLAY_TICK);
     ASSERT_GT(ticks.size(), 1u);
     EXPECT_EQ(ticks[1] - ticks[0], 10u);
     player.Stop();

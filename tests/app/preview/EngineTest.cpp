@@ -47,12 +47,12 @@ TEST(PlayEngine, EntryStayExitPhasesToTheMillisecond)
     SectionRun run(f, sec, clock);
     clock.runUntil(3280 + 640 + 2000 + 1);
     const void* p = clientOf(run.player);
-    const auto ticks = clock.times(p, spine::TM_PLAY_TICK);
+    const auto ticks = clock.times(p, preview::TM_PLAY_TICK);
     ASSERT_GE(ticks.size(), 64u + 64u + 64u);
     // Entry: 64 steps at 10 ms; stay 2000; exit: 64 steps at 10 ms.
     EXPECT_EQ(std::vector<std::uint64_t>(ticks.begin(), ticks.begin() + 64), range(10, 10, 64));
     EXPECT_EQ(std::vector<std::uint64_t>(ticks.begin() + 64, ticks.begin() + 128), range(2650, 10, 64));
-    const auto begins = clock.times(p, spine::TM_PLAY_BEGIN);
+    const auto begins = clock.times(p, preview::TM_PLAY_BEGIN);
     ASSERT_GE(begins.size(), 4u);
     EXPECT_EQ(begins[0], 0u);
     EXPECT_EQ(begins[1], 2640u);   // exit phase
@@ -82,7 +82,7 @@ TEST(PlayEngine, PagesRepeatEntryAndStayByEffectCode)
     SectionRun run(f, sec, clock);
     clock.runUntil(3 * (64 + 100));
     // Three pages of entry and stay, then the (only) item starts again.
-    EXPECT_EQ(clock.times(clientOf(run.player), spine::TM_PLAY_BEGIN), (std::vector<std::uint64_t>{0, 164, 328, 492}));
+    EXPECT_EQ(clock.times(clientOf(run.player), preview::TM_PLAY_BEGIN), (std::vector<std::uint64_t>{0, 164, 328, 492}));
 }
 
 TEST(PlayEngine, LiveCodesAndBlinkTiming)
@@ -97,8 +97,8 @@ TEST(PlayEngine, LiveCodesAndBlinkTiming)
     SectionRun run(f, sec, clock);
     clock.runUntil(2001 + 1800 + 1 + 300 + 1);
     const void* p = clientOf(run.player);
-    const auto ticks = clock.times(p, spine::TM_PLAY_TICK);
-    const auto begins = clock.times(p, spine::TM_PLAY_BEGIN);
+    const auto ticks = clock.times(p, preview::TM_PLAY_TICK);
+    const auto begins = clock.times(p, preview::TM_PLAY_BEGIN);
     ASSERT_GE(begins.size(), 4u);
     EXPECT_EQ(std::vector<std::uint64_t>(ticks.begin(), ticks.begin() + 10), range(200, 200, 10));
     EXPECT_EQ(begins[1], 2001u);   // the clock's phase stay is 1 ms
@@ -130,7 +130,7 @@ TEST(PlayEngine, TimerLimitsAndDroppedTicks)
     clock.runUntil(0);
     // Speed 0 steps at the timer's resolution.
     clock.runUntil(3);
-    EXPECT_EQ(clock.times(clientOf(player), spine::TM_PLAY_TICK), (std::vector<std::uint64_t>{1, 2, 3}));
+    EXPECT_EQ(clock.times(clientOf(player), preview::TM_PLAY_TICK), (std::vector<std::uint64_t>{1, 2, 3}));
     // A tick while one is still queued is dropped.
     player.OnTimer();
     player.OnTimer();
@@ -149,11 +149,11 @@ TEST(PlayEngine, PauseInStayRestartsTheStayInFull)
     EXPECT_TRUE(run.player.Pause());   // already paused
     clock.runUntil(5000);
     EXPECT_TRUE(run.player.IsPaused());
-    EXPECT_TRUE(clock.times(clientOf(run.player), spine::TM_PLAY_DONE).empty());
+    EXPECT_TRUE(clock.times(clientOf(run.player), preview::TM_PLAY_DONE).empty());
     EXPECT_TRUE(run.player.Resume());
     EXPECT_FALSE(run.player.Resume());   // not paused
     clock.runUntil(8000);
-    EXPECT_EQ(clock.times(clientOf(run.player), spine::TM_PLAY_DONE).front(), 7000u);
+    EXPECT_EQ(clock.times(clientOf(run.player), preview::TM_PLAY_DONE).front(), 7000u);
 }
 
 TEST(PlayEngine, BorderStepCountsPerMotionMode)
@@ -188,7 +188,7 @@ struct ControlRun {
     }
     std::vector<std::uint64_t> sceneChanges() const
     {
-        return clock.times(clientOf(control), spine::TM_PLAY_NEXTSCENE);
+        return clock.times(clientOf(control), preview::TM_PLAY_NEXTSCENE);
     }
     VirtualClock clock;
     CPlayControl control;
@@ -231,7 +231,7 @@ TEST(PlayControl, ForeverSceneStaysAndWrapsToItself)
     const std::uint32_t globalGeneration = run.control.Player(0).Generation();
     run.clock.runUntil(60'000);
     EXPECT_TRUE(run.sceneChanges().empty());
-    EXPECT_GT(run.clock.times(clientOf(run.control.Player(1)), spine::TM_PLAY_BEGIN).size(), 100u);
+    EXPECT_GT(run.clock.times(clientOf(run.control.Player(1)), preview::TM_PLAY_BEGIN).size(), 100u);
     EXPECT_EQ(run.control.GlobalPlayers(), 1);
     EXPECT_EQ(run.control.PlayersInUse(), 2);
 
@@ -281,7 +281,7 @@ TEST(PlayControl, DoneFromADetachedPlayerIsIgnored)
     run.clock.runUntil(200);
     ASSERT_EQ(run.control.CurrentScene(), b);
     // A finished notice of scene a's attachment arrives late.
-    run.control.Post(spine::PlayDone::make(old, &run.control.Player(0)));
+    run.control.Post(preview::PlayDone::make(old, &run.control.Player(0)));
     run.clock.runUntil(1000);
     EXPECT_EQ(run.control.CurrentScene(), b);
     EXPECT_EQ(run.sceneChanges().size(), 1u);
@@ -339,7 +339,7 @@ TEST(PlayControl, OnlyOneBorderMovesAndPauseReachesEveryPlayer)
     EXPECT_GT(lit, 0);
     EXPECT_EQ(content.pixel(40, 8), 0xFF000000u);   // the item has not entered yet
     run.clock.runUntil(1000);
-    EXPECT_GE(run.clock.times(clientOf(run.control.Player(0).Border()), spine::TM_PLAY_TICK).size(), 40u);
+    EXPECT_GE(run.clock.times(clientOf(run.control.Player(0).Border()), preview::TM_PLAY_TICK).size(), 40u);
 
     // Pausing the controller pauses every player in use; resuming resumes them.
     run.control.Pause();

@@ -5,7 +5,7 @@
 
 namespace previewtest {
 
-using spine::PlayMessage;
+using preview::PlayMessage;
 
 class VirtualLoop final : public preview::PlayLoop {
 public:
@@ -41,7 +41,7 @@ public:
         if (!m_running)
             return true;
         m_running = false;
-        post(spine::PlayPause::make());
+        post(preview::PlayPause::make());
         return true;
     }
     bool resume() override
@@ -67,7 +67,7 @@ public:
         end();
         return true;
     }
-    void post(const spine::PlayMessage& m) override
+    void post(const preview::PlayMessage& m) override
     {
         if (m_active)
             m_queue.push_back({m_clock.m_seq++, m});
@@ -93,14 +93,14 @@ public:
     }
     void deliver()
     {
-        const spine::PlayMessage m = m_queue.front().message;
+        const preview::PlayMessage m = m_queue.front().message;
         m_queue.pop_front();
         m_clock.m_trace.push_back({m_clock.m_now, m_name, &m_client, m.id == kStart ? 0u : m.id});
         if (m.id == kStart) {
             m_client.loopStarted();
             return;
         }
-        if (m.id == spine::TM_PLAY_PAUSE) {
+        if (m.id == preview::TM_PLAY_PAUSE) {
             m_client.loopPauseBegin();
             if (m_running)
                 m_client.loopPauseEnd();
@@ -137,7 +137,7 @@ private:
     std::string m_name;
     struct Item {
         std::uint64_t seq;
-        spine::PlayMessage message;
+        preview::PlayMessage message;
     };
     std::deque<Item> m_queue;
     bool m_active = false;

@@ -37,7 +37,7 @@ private:
     friend class VirtualLoop;
     struct Queued {
         std::uint64_t seq;
-        spine::PlayMessage message;
+        preview::PlayMessage message;
     };
     bool deliverOne();
     class VirtualLoop* m_loops = nullptr;

@@ -1,6 +1,7 @@
 // The frame's commands run without a frame: a fake screen panel and a
 // frame port that records what the operator is asked and which jobs run.
 #include "app/shell/FrameCommands.h"
+#include "app/spine/CommandIds.h"
 
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/shell/FramePorts.h"
@@ -123,12 +124,12 @@ TEST(FrameCommands, AskBeforeClearingSendOnlyAfterAWrittenSetupAndKeepAScreenAFa
 
     c.screen->Global.RemoteVersion = 5;
     c.frame.taskResult = 2;
-    c.cmds.run(32813);   // read the hardware information
+    c.cmds.run(spine::ID_READ_HARDWARE);
     EXPECT_EQ(c.frame.tasks.back(), dialogs::TASK_READ_SCREEN);
     EXPECT_EQ(c.screen->Global.RemoteVersion, 5u);
 
     // Without a screen a command says so instead of doing nothing.
     c.panel.selected = nullptr;
-    c.cmds.run(32777);
+    c.cmds.run(spine::ID_ADJUST_TIME);
     EXPECT_EQ(c.frame.notices.size(), 1u);
 }

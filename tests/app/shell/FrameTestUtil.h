@@ -3,6 +3,7 @@
 // (or another) loaded, for the frame's tests.
 #include "ShellTestUtil.h"
 
+#include "app/dialogs/task/TaskProgress.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
 #include "app/editor/ScreenLed.h"
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include <ostream>
@@ -104,5 +106,27 @@ public:
     std::unique_ptr<CMainApp> app;
     std::unique_ptr<CMainFrame> frame;
 };
+
+inline QString S(unsigned id)
+{
+    return platform::langString(id);
+}
+
+inline QString tipText(CMainFrame& f)
+{
+    return f.LastTip();
+}
+
+// Counts task runs instead of opening the task dialog; a send shows the link it goes over.
+inline void countRuns(spine::FrameDialogs& frame, int& runs,
+                      std::function<void(tagItemData*, const LinkSettings*)> onRun = {})
+{
+    frame.runTask = [&runs, onRun](QWidget*, int task, tagItemData* screen, std::intptr_t arg) {
+        ++runs;
+        if (onRun)
+            onRun(screen, task == dialogs::TASK_SEND_PROGRAMS ? dialogs::SendLinkOf(arg) : nullptr);
+        return 1;
+    };
+}
 
 } // namespace frametest

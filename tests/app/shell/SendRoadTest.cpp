@@ -13,6 +13,7 @@
 #include "core/link/SerialPorts.h"
 #include "core/render/ContentCompiler.h"
 #include "platform/Clock.h"
+#include "support/RecordingClock.h"
 #include "support/ModalScript.h"
 #include "support/Screenshots.h"
 #include "support/Seams.h"
@@ -38,33 +39,11 @@ using namespace sorvane::link;
 
 using dialogs::CTaskDlg;
 using frametest::FrameHarness;
+using support::RecordingClock;
 
 namespace {
 
 // Records every nominal wait and sleeps a fraction of it.
-class RecordingClock : public platform::ScaledClock {
-public:
-    explicit RecordingClock(int divisor = 50) : ScaledClock(divisor) { platform::setClock(this); }
-    ~RecordingClock() override { platform::setClock(nullptr); }
-    void sleep(platform::Millis nominal) const override
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_waits.push_back(int(nominal.count()));
-        }
-        ScaledClock::sleep(nominal);
-    }
-    int count(int ms) const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return int(std::count(m_waits.begin(), m_waits.end(), ms));
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    mutable std::vector<int> m_waits;
-};
-
 QString S(unsigned id)
 {
     return platform::langString(id);
@@ -134,7 +113,7 @@ tagItemData* openList(FrameHarness& h, int width = 64, int height = 32)
     const QString path = h.writeProgramList(QStringLiteral("Lobby"), width, height);
     h.list()->SelectNode(nullptr);
     seams.nextFileName(path);
-    QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), 32774), Qt::LeftButton);
+    QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), ID_OPEN_FILE), Qt::LeftButton);
     tagItemData* screen = h.core.GetScreen(0);
     if (!screen || QString::fromUtf16(screen->Name) != QStringLiteral("Lobby"))
         return nullptr;
@@ -183,7 +162,7 @@ bool chooseByKeys(QComboBox* box, const QString& text)
 
 void clickSend(FrameHarness& h)
 {
-    QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), 32771), Qt::LeftButton);
+    QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), ID_SEND_PROGRAMS), Qt::LeftButton);
 }
 
 // Clicks Close once the job has ended in a failure.
@@ -383,7 +362,7 @@ TEST(SendRoad, AProgramListReachesAPseudoTerminalAddedByItsPathInTheSoftwareSett
             QTest::keyClicks(edit, pty);
             QTest::mouseClick(support::findByControlId<QPushButton>(m, dialogs::CSettingSW::IDC_OK), Qt::LeftButton);
         });
-        h.frame->OnCommand(32875);
+        h.frame->OnCommand(ID_SOFTWARE_SETTINGS);
         ASSERT_EQ(script.pending(), 0);
     }
     // The screen's link panel offers it at once; the user picks it.

@@ -201,7 +201,7 @@ TEST(TestPatterns, TheScanTestSendsTwoPicturesAndLeavesNoScratchNode)
     PatternHarness t;
     TestScanSettings() = TestScanValues{1, 0, 77};
     support::ModalRunner runner(accept);
-    t.h->frame->OnCommand(32975);
+    t.h->frame->OnCommand(ID_TEST_SCAN);
     EXPECT_TRUE(runner.answered());
     ASSERT_EQ(t.runs, 1);
     EXPECT_TRUE(t.scratchParentIsHeader);
@@ -224,7 +224,7 @@ TEST(TestPatterns, DiagonalScansEnterFromTheSide)
     PatternHarness t;
     TestScanSettings() = TestScanValues{2, 3, 120};
     support::ModalRunner runner(accept);
-    t.h->frame->OnCommand(32975);
+    t.h->frame->OnCommand(ID_TEST_SCAN);
     ASSERT_EQ(t.sent.size(), 2u);
     EXPECT_EQ(countDiffering(t.sent[0].image,
                              expected(64, 32, [](int x, int y) { return x % 8 + y % 8 == 7 ? kYellow : kBlack; })),
@@ -238,7 +238,7 @@ TEST(TestPatterns, TheGridTestSendsEightPicturesWithTheStayTime)
     PatternHarness t;
     TestGridSettings() = TestGridValues{2, 450};
     support::ModalRunner runner(accept);
-    t.h->frame->OnCommand(32976);
+    t.h->frame->OnCommand(ID_TEST_GRID);
     ASSERT_EQ(t.sent.size(), 8u);
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(countDiffering(t.sent[std::size_t(i)].image, expected(64, 32, gridShifted(i, i % 2 ? kGreen : kRed))), 0)
@@ -254,13 +254,13 @@ TEST(TestPatterns, ColourFillsAskFirstAndNoSendsNothing)
     PatternHarness t;
     support::SeamScope seams;
     seams.nextAnswer(QMessageBox::No);
-    t.h->frame->OnCommand(32978);
+    t.h->frame->OnCommand(ID_TEST_RED);
     EXPECT_EQ(controls::MessageBox::lastText(), platform::langString(57360));
     EXPECT_EQ(t.runs, 0);
     EXPECT_TRUE(t.peer.received().empty());
     EXPECT_EQ(t.h->screenCount(), 1);
 
-    const unsigned ids[] = {32977, 32978, 32979, 32980};
+    const unsigned ids[] = {ID_TEST_BLACK, ID_TEST_RED, ID_TEST_GREEN, ID_TEST_YELLOW};
     const QRgb colours[] = {kBlack, kRed, kGreen, kYellow};
     for (int i = 0; i < 4; ++i) {
         t.sent.clear();
@@ -278,10 +278,10 @@ TEST(TestPatterns, CancellingTheDialogOrHavingNoScreenSendsNothing)
 {
     PatternHarness t;
     support::ModalRunner runner([](QWidget* m) { static_cast<QDialog*>(m)->reject(); });
-    t.h->frame->OnCommand(32976);
+    t.h->frame->OnCommand(ID_TEST_GRID);
     EXPECT_EQ(t.runs, 0);
     t.h->list()->SelectNode(nullptr);
-    t.h->frame->OnCommand(32979);
+    t.h->frame->OnCommand(ID_TEST_GREEN);
     EXPECT_EQ(t.runs, 0);
     EXPECT_EQ(t.h->screenCount(), 1);
 }

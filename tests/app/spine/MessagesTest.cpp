@@ -2,7 +2,6 @@
 // a handler's value is the sender's answer, and a read refuses what is not the
 // message it names.
 #include "app/spine/Messages.h"
-#include "app/spine/PlayMessages.h"
 #include "core/api/Nodes.h"
 
 #include <QCoreApplication>
@@ -92,21 +91,4 @@ TEST(SpineMessages, ReadRefusesOtherIdsAndOtherEventClasses)
     EXPECT_FALSE(spine::NodeSelect::dispatch(&plain, [&](tagItemData*) { called = true; }));
     EXPECT_FALSE(called);
     EXPECT_FALSE(spine::NodeSelect::read(nullptr));
-}
-
-TEST(SpineMessages, PlayMessagesKeepTheirIdsAndParameters)
-{
-    const auto* player = reinterpret_cast<const preview::CPlayElement*>(std::uintptr_t(0x1000));
-    const spine::PlayMessage done = spine::PlayDone::make(0xFFFFFFFFu, player);
-    EXPECT_EQ(done.id, 0x100Au);
-    ASSERT_TRUE(spine::PlayDone::read(done));
-    EXPECT_EQ(spine::PlayDone::read(done)->w, 0xFFFFFFFFu);
-    EXPECT_EQ(spine::PlayDone::read(done)->l, player);
-    EXPECT_FALSE(spine::PlayTick::read(done));
-
-    const spine::PlayMessage arm = spine::PlayArmTimer::make(0xFFFF0001u, 1);
-    EXPECT_EQ(arm.id, 0x0FF7u);
-    EXPECT_EQ(arm.wParam, 0xFFFF0001u);
-    EXPECT_EQ(arm.lParam, 1);
-    EXPECT_EQ(spine::PlayBegin::make().id, 0x1008u);
 }

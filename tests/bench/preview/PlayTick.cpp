@@ -74,20 +74,20 @@ public:
     bool pause() override { return false; }
     bool resume() override { return false; }
     bool stop() override { return true; }
-    void post(const spine::PlayMessage& m) override { m_queue.push_back(m); }
+    void post(const preview::PlayMessage& m) override { m_queue.push_back(m); }
     void setTimer(unsigned, bool) override {}
     void killTimer() override {}
     void tick()
     {
         m_client.loopTimer();
         while (!m_queue.empty()) {
-            const spine::PlayMessage m = m_queue.front();
+            const preview::PlayMessage m = m_queue.front();
             m_queue.erase(m_queue.begin());
             m_client.loopMessage(m);
         }
     }
     PlayLoopClient& m_client;
-    std::vector<spine::PlayMessage> m_queue;
+    std::vector<preview::PlayMessage> m_queue;
 };
 class QueueHost final : public PlayHost {
 public:

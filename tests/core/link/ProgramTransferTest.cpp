@@ -15,6 +15,7 @@
 #include "core/model/Tree.h"
 #include "core/render/ContentCompiler.h"
 #include "platform/Event.h"
+#include "support/RecordingClock.h"
 
 #include <QFile>
 #include <QImage>
@@ -28,28 +29,6 @@ using namespace linktest;
 namespace {
 
 // Records every nominal wait and sleeps a hundredth of it.
-class RecordingClock : public platform::ScaledClock {
-public:
-    RecordingClock() : ScaledClock(100) {}
-    void sleep(platform::Millis nominal) const override
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_waits.push_back(int(nominal.count()));
-        }
-        ScaledClock::sleep(nominal);
-    }
-    int count(int ms) const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return int(std::count(m_waits.begin(), m_waits.end(), ms));
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    mutable std::vector<int> m_waits;
-};
-
 void setText(char* field, std::size_t size, const char* text)
 {
     std::memset(field, 0, size);
@@ -74,7 +53,6 @@ class ProgramTransfer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::setClock(&clock);
         Recorder::clear();
         core.SetCommCallBack(&Recorder::callback);
         ASSERT_TRUE(dir.isValid());
@@ -127,7 +105,6 @@ protected:
         tagItemData* lone = core.AddItem(IT_WND_TEXT, u"lone", other, nullptr);
         core.AddItem(IT_IMAGE, u"black", lone, nullptr);
     }
-    void TearDown() override { platform::setClock(nullptr); }
 
     // The four blocks as the compiler gives them.
     std::vector<Bytes> expectedBlocks()
@@ -194,7 +171,7 @@ protected:
         EXPECT_GT(lastAck, lastOther);
     }
 
-    RecordingClock clock;
+    support::RecordingClock clock{100};
     QTemporaryDir dir;
     CCore core;
     tagItemData* screen = nullptr;

@@ -1,7 +1,7 @@
 // Bulk sending: the walk in both modes, the link each transfer is lent with
 // no screen written, and two simulated controllers reached through the real
 // task dialog.
-#include "WizardTestUtil.h"
+#include "app/dialogs/wizard/WizardTestUtil.h"
 
 #include "app/dialogs/groups/BulkSend.h"
 #include "app/dialogs/groups/GroupInfo.h"

@@ -1,7 +1,7 @@
 // The USB-stick file dialog: content kinds and flags, the clock offset, the
 // destination list with volumes coming and going and picked folders, the
 // model choice, and the file the caller then writes from the results.
-#include "WizardTestUtil.h"
+#include "app/dialogs/wizard/WizardTestUtil.h"
 
 #include "app/controls/Edits.h"
 #include "app/controls/MessageBox.h"

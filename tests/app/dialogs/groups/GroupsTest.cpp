@@ -1,6 +1,6 @@
 // Screen groups: "groupinfo.ini" after every add, change and delete, and
 // the group dialog driven through its widgets.
-#include "WizardTestUtil.h"
+#include "app/dialogs/wizard/WizardTestUtil.h"
 
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/groups/AddGroupDlg.h"

@@ -8,10 +8,8 @@
 #include <optional>
 
 namespace preview {
-class CPlayElement;
-}
 
-namespace spine {
+class CPlayElement;
 
 enum PlayMessageId : unsigned {
     TM_PLAY_PAUSE = 0x0FF5,
@@ -29,7 +27,7 @@ struct PlayMessage {
     std::intptr_t lParam = 0;
 };
 
-template <unsigned Id, typename W = None, typename L = None>
+template <unsigned Id, typename W = spine::None, typename L = spine::None>
 struct PlayMsg {
     static constexpr unsigned id = Id;
     struct Args {
@@ -39,14 +37,14 @@ struct PlayMsg {
 
     static PlayMessage make(W w = {}, L l = {})
     {
-        return {Id, detail::Param<W>::pack(w), static_cast<std::intptr_t>(detail::Param<L>::pack(l))};
+        return {Id, spine::detail::Param<W>::pack(w), static_cast<std::intptr_t>(spine::detail::Param<L>::pack(l))};
     }
     static std::optional<Args> read(const PlayMessage& m)
     {
         if (m.id != Id)
             return std::nullopt;
-        return Args{detail::Param<W>::unpack(m.wParam),
-                    detail::Param<L>::unpack(static_cast<std::uintptr_t>(m.lParam))};
+        return Args{spine::detail::Param<W>::unpack(m.wParam),
+                    spine::detail::Param<L>::unpack(static_cast<std::uintptr_t>(m.lParam))};
     }
 };
 
@@ -62,4 +60,4 @@ using PlayTick = PlayMsg<TM_PLAY_TICK>;
 // it posted, and the player (compared, read only while its generation holds).
 using PlayDone = PlayMsg<TM_PLAY_DONE, std::uint32_t, const preview::CPlayElement*>;
 
-} // namespace spine
+} // namespace preview

@@ -1,5 +1,6 @@
 // Access codes, the rights they raise and the gate of the settings commands.
-#include "DeviceTestUtil.h"
+#include "app/dialogs/device/DeviceTestUtil.h"
+#include "app/spine/CommandIds.h"
 
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/access/AccessRights.h"
@@ -39,7 +40,7 @@ TEST(AccessCodes, MatchWholeCodesExactlyInTableOrder)
 
 TEST(AccessCodes, GateCoversTheSettingsAndWizardCommandsOnly)
 {
-    for (int id : {ID_SETTING_HW, ID_SETTING_WAN, ID_SETTING_WIFI, ID_WIZARD})
+    for (int id : {spine::ID_HARDWARE_SETTINGS, spine::ID_NETWORK_SETTINGS, spine::ID_WIFI_SETTINGS, spine::ID_WIZARD})
         EXPECT_TRUE(CommandNeedsDeviceRights(id));
     EXPECT_FALSE(CommandNeedsDeviceRights(32877));
     RightsScope none;
@@ -82,18 +83,18 @@ TEST(AccessGate, WithoutRightsTheCommandsAskForACodeFirst)
         support::ModalRunner runner([](QWidget* modal) {
             QTest::mouseClick(support::findByControlId<QPushButton>(modal, 2), Qt::LeftButton);
         });
-        EXPECT_FALSE(PassAccessGate(ID_SETTING_WIFI, nullptr));
+        EXPECT_FALSE(PassAccessGate(spine::ID_WIFI_SETTINGS, nullptr));
         EXPECT_TRUE(runner.answered());
         EXPECT_EQ(runner.answeredClass(), QStringLiteral("dialogs::CAuthorityDlg"));
         EXPECT_EQ(AccessRights::value(), 0u);
     }
     {
         support::ModalRunner runner([](QWidget* modal) { enterCode(modal, "418"); });
-        EXPECT_TRUE(PassAccessGate(ID_SETTING_HW, nullptr));
+        EXPECT_TRUE(PassAccessGate(spine::ID_HARDWARE_SETTINGS, nullptr));
         EXPECT_TRUE(runner.answered());
         EXPECT_EQ(AccessRights::value(), RIGHT_DEVICE_SETTINGS);
     }
     // Held now: the other gated commands open without asking.
-    for (int id : {ID_SETTING_WAN, ID_SETTING_WIFI, ID_WIZARD})
+    for (int id : {spine::ID_NETWORK_SETTINGS, spine::ID_WIFI_SETTINGS, spine::ID_WIZARD})
         EXPECT_TRUE(PassAccessGate(id, nullptr));
 }

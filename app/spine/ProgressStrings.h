@@ -1,0 +1,18 @@
+#pragma once
+// String ids of what the core reports while it talks to a controller, as
+// both the main frame's status bar and the task dialog show them.
+
+namespace spine {
+
+inline constexpr unsigned kStrRetry = 44006;            // %1 the retry count
+inline constexpr unsigned kStrResendFailed = 44007;
+inline constexpr unsigned kStrNoReply = 44008;
+inline constexpr unsigned kStrRefused = 44009;
+inline constexpr unsigned kStrOpenFailed = 44010;       // %1 the port or adapter
+inline constexpr unsigned kStrFirmwareSending = 44011;
+inline constexpr unsigned kStrNoControllerAt = 44016;   // %1 the address probed
+inline constexpr unsigned kStrSocketFailed = 44022;
+inline constexpr unsigned kStrHostFailed = 44023;       // %1 the host
+inline constexpr unsigned kStrLinkLost = 44026;
+
+} // namespace spine

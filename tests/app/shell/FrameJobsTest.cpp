@@ -1,0 +1,345 @@
+// The frame's jobs: controller requests and searches run on the task
+// dialog's worker, what they leave in the status bar and the tree, and a
+// close or quit asked for while one runs.
+#include "FrameTestUtil.h"
+
+#include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/StaticSplitter.h"
+#include "app/editor/ChildFrame.h"
+#include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyScreenComm.h"
+#include "app/shell/AppHelpers.h"
+#include "app/shell/Thumbnail.h"
+#include "app/tooltips/HtmlToolTip.h"
+#include "core/api/Callbacks.h"
+#include "core/model/Geometry.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "support/Heartbeat.h"
+#include "support/ModalRunner.h"
+#include "support/Screenshots.h"
+#include "support/Seams.h"
+#include "support/SimController.h"
+#include "support/Widgets.h"
+
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QFile>
+#include <QScrollArea>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace shell;
+
+using frametest::countRuns;
+using frametest::FrameHarness;
+using frametest::S;
+using frametest::tipText;
+
+TEST(MainFrame, ACloseAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
+{
+    FrameHarness h;
+    h.frame->show();
+    std::atomic<bool> release{false};
+    bool closedDuring = true;
+    QTimer::singleShot(20, h.frame.get(), [&] {
+        closedDuring = h.frame->close();
+        release = true;
+    });
+    // A controller job of the tree runs in the task dialog, modally.
+    h.frame->Port().runJob([&](CCore&) {
+        while (!release)
+            QThread::msleep(2);
+        return 7;
+    });
+    EXPECT_TRUE(release.load());
+    EXPECT_FALSE(closedDuring);
+    EXPECT_EQ(h.screenCount(), 1);   // the screens stayed while the job ran
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 2000));
+    EXPECT_EQ(h.screenCount(), 0);
+}
+
+TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
+{
+    FrameHarness h;
+    std::unique_ptr<QThread> worker(QThread::create([&h] {
+        CoreCallBack cb = h.core.GetCommCallBack();
+        std::u16string name(u"/dev/ttyS9");
+        cb(18, CBE_PROGRESS, 100);
+        cb(1, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.c_str()));
+        name.assign(name.size(), u'?');
+        cb(21, CBE_DONE, 12);
+    }));
+    worker->start();
+    ASSERT_TRUE(worker->wait(2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000));
+    EXPECT_EQ(h.frame->StatusText(2), S(44015).arg(12));
+    EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
+    platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
+    EXPECT_EQ(h.frame->StatusText(1), S(59150));
+}
+
+TEST(MainFrame, EachJobsOutcomeReplacesTheLastOnesInTheStatusBar)
+{
+    FrameHarness h;
+    const CoreCallBack comm = h.core.GetCommCallBack();
+    const auto panes = [&h] { return std::pair(h.frame->StatusText(1), h.frame->StatusText(2)); };
+    // A send's last block, reported as a transfer reports: its result and
+    // its word stand side by side.
+    comm(1, CBE_PROGRESS, 0);
+    comm(1, CBE_DONE, 0);
+    comm(1, CBE_PROGRESS, 100);
+    EXPECT_EQ(panes(), std::pair(S(44000), S(44019)));
+    // A USB file written next: the link pane no longer speaks of the send.
+    spine::CoreRelay::fileTrampoline(1, UFE_WRITTEN, 0);
+    EXPECT_EQ(panes(), std::pair(S(59150), S(44504)));
+    // Hardware settings sent next: the file's word goes.
+    comm(16, CBE_PROGRESS, 0);
+    comm(16, CBE_PROGRESS, 100);
+    EXPECT_EQ(panes(), std::pair(S(44001), S(59151)));
+    // A version read, then the same request unanswered, then a link that
+    // does not open: each replaces the one before.
+    comm(19, CBE_PROGRESS, 0);
+    comm(19, CBE_DONE, 0);
+    comm(19, CBE_PROGRESS, 100);
+    EXPECT_EQ(panes(), std::pair(S(44003), S(44004)));
+    comm(19, CBE_PROGRESS, 0);
+    comm(19, CBE_NO_REPLY, 0);
+    EXPECT_EQ(panes(), std::pair(S(44008), S(59151)));
+    const std::u16string port(u"/dev/ttyS4");
+    comm(19, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(port.c_str()));
+    EXPECT_EQ(panes(), std::pair(S(44010).arg(QStringLiteral("/dev/ttyS4")), S(59151)));
+}
+
+TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
+{
+    FrameHarness h;
+    h.frame->show();
+    std::atomic<bool> release{false};
+    bool visibleAfterQuit = false;
+    QTimer::singleShot(10, h.frame.get(), [&] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+        visibleAfterQuit = h.frame->isVisible();
+        QTimer::singleShot(30, [&] { release = true; });
+    });
+    h.frame->Port().runJob([&](CCore&) {
+        while (!release)
+            QThread::msleep(2);
+        return 5;
+    });
+    EXPECT_TRUE(release);
+    EXPECT_TRUE(visibleAfterQuit);   // the job went on
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 2000));
+    // The quit stays asked for until an application loop ends: run one, so
+    // that later tests' loops run again.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    QEventLoop probe;
+    QTimer::singleShot(0, &probe, [&probe] { probe.exit(3); });
+    EXPECT_EQ(probe.exec(), 3);
+}
+
+TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
+{
+    support::SeamScope s;
+    std::intptr_t argument = -1;
+    CCore* core = nullptr;
+    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
+        EXPECT_EQ(task, dialogs::TASK_SEARCH);
+        argument = arg;
+        // What a search finds: screens added after the open ones.
+        tagItemData* last = core->GetScreen(0);
+        const std::uint32_t links[] = {COMM_SERIAL, COMM_NETWORK, COMM_NETWORK};
+        for (std::uint32_t link : links) {
+            last = core->AddItem(IT_SCREEN, nullptr, nullptr, last);
+            last->Global.CommType = link;
+        }
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc", false);
+    core = &h.core;
+    ASSERT_TRUE(h.frame->OnCreate());
+    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 0);
+    EXPECT_EQ(argument, std::intptr_t(1) << 16);
+    EXPECT_EQ(h.screenCount(), 4);
+    EXPECT_EQ(h.frame->StatusText(2), S(48225).arg(3).arg(1).arg(0).arg(2));
+    for (tagItemData* n = h.core.GetScreen(1); n; n = n->NextSibling) {
+        EXPECT_FALSE(QString::fromUtf16(n->Name).isEmpty());
+        EXPECT_NE(h.frame->FindItemWindow(n), nullptr);
+    }
+}
+
+// Reading the found screens' hardware is a job of the task dialog, never a
+// call on the interface thread; its cancel still takes the screens in.
+TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
+{
+    support::SeamScope s;
+    std::vector<std::pair<int, std::intptr_t>> tasks;
+    CCore* core = nullptr;
+    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
+        tasks.emplace_back(task, arg);
+        if (task == dialogs::TASK_SEARCH)
+            core->AddItem(IT_SCREEN, nullptr, nullptr, core->GetScreen(0))->Global.CommType = COMM_NETWORK;
+        return task == dialogs::TASK_SEARCH ? 1 : 2;   // the read is cancelled
+    };
+    FrameHarness h("UI_EN.rcc", false);
+    core = &h.core;
+    ASSERT_TRUE(h.frame->OnCreate());
+    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 1);
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(tasks[1], std::make_pair(int(dialogs::TASK_READ_HARDWARE), std::intptr_t(1)));
+    EXPECT_EQ(h.screenCount(), 2);
+    EXPECT_NE(h.frame->FindItemWindow(h.core.GetScreen(1)), nullptr);
+}
+
+// The frame's one-screen requests wait seconds on a silent controller: each
+// runs as a task-dialog job. A read that fails leaves the screen as it was.
+TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
+{
+    support::SeamScope s;
+    std::vector<int> kinds;
+    int result = 1;
+    s.frame().runTask = [&](QWidget*, int task, tagItemData* screen, std::intptr_t) {
+        kinds.push_back(task);
+        if (task == dialogs::TASK_READ_SCREEN)
+            screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
+        return result;
+    };
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = h.core.GetScreen(0);
+    h.list()->SelectNode(screen);
+    for (unsigned id : {ID_ADJUST_TIME, ID_DISPLAY_ON, ID_DISPLAY_OFF})
+        h.frame->OnCommand(id);
+    EXPECT_EQ(kinds, (std::vector<int>{dialogs::TASK_ADJUST_TIME, dialogs::TASK_DISPLAY_ON, dialogs::TASK_DISPLAY_OFF}));
+    screen->Global.RemoteVersion = 5;
+    result = 2;
+    h.frame->OnCommand(ID_READ_HARDWARE);
+    EXPECT_EQ(kinds.back(), dialogs::TASK_READ_SCREEN);
+    EXPECT_EQ(screen->Global.RemoteVersion, 5u);
+    result = 1;
+    h.frame->OnCommand(ID_READ_HARDWARE);
+    EXPECT_EQ(screen->Global.RemoteVersion, 0x7777u);
+}
+
+// A tree command through another screen's link runs as a task-dialog job:
+// the window keeps answering while that slow controller replies, the command
+// reaches it, and the screen's own link setting comes back after the job.
+TEST(MainFrame, ATreeCommandThroughAnotherScreensLinkRunsAsAJob)
+{
+    sim::SimController own, other;
+    sim::Faults late;
+    late.lateMs = 150;
+    other.setFaults(late);
+    sim::TcpPeer ownPeer(own), otherPeer(other);
+    FrameHarness h;
+    tagItemData* screen = h.core.GetScreen(0);
+    ASSERT_NE(screen, nullptr);
+    tagItemData* relay = h.core.AddItem(IT_SCREEN, u"Relay", nullptr, screen);
+    frametest::bindTcp(screen, ownPeer.port());
+    frametest::bindTcp(relay, otherPeer.port());
+    screen->Global.ID = own.address();
+    relay->Global.ID = other.address();
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    bool upDuringJob = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { upDuringJob = upDuringJob || dialogs::CTaskDlg::LiveTaskDialog(); });
+    watch.start(5);
+    support::Heartbeat heartbeat;
+    h.tree()->OnMenuCommand(32967, screen, relay, 2);   // reset, through the relay
+    heartbeat.stop();
+    EXPECT_TRUE(upDuringJob);
+    EXPECT_ANSWERED(heartbeat);
+    EXPECT_EQ(dialogs::CTaskDlg::LiveTaskDialog(), nullptr);
+    EXPECT_EQ(other.resets(), 1);
+    EXPECT_EQ(own.resets(), 0);
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
+}
+
+TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen)
+{
+    int result = 1;
+    support::SeamScope s;
+    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t) {
+        EXPECT_EQ(task, dialogs::TASK_FIND_SCREEN);
+        return result;
+    };
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = h.core.GetScreen(0);
+    screen->Global.ID = 17;
+    platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    EXPECT_EQ(h.frame->StatusText(1), S(44015).arg(17));
+    result = 2;
+    platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
+    EXPECT_EQ(h.frame->StatusText(1), S(59150));
+
+    // The settings dialog wrote a new size into the block; the old copy comes along.
+    screen->Global.Width = 64;
+    screen->Global.Height = 32;
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.ChangeItemRect(wnd, 0, 0, 64, 32);
+    auto old = std::make_unique<tagGlobalInfo>();
+    *old = screen->Global;
+    screen->Global.Width = 32;
+    screen->Global.Height = 16;
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
+                                    reinterpret_cast<platform::LPARAM>(old.get())),
+              0);
+    EXPECT_EQ(screen->Global.Width, 32);
+    EXPECT_EQ(screen->Global.Height, 16);
+    EXPECT_LE(wnd->Section.RectX + wnd->Section.RectW, 32);
+    EXPECT_LE(wnd->Section.RectY + wnd->Section.RectH, 16);
+}
+
+TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutScenesSaysWhy)
+{
+    for (const char* pack : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"}) {
+        sim::SimController controller;
+        sim::TcpPeer peer(controller);
+        FrameHarness h(pack);
+        support::SeamScope seams;
+        tagItemData* screen = h.core.GetScreen(0);
+        frametest::bindTcp(screen, peer.port());
+        spine::notices().changed(screen, spine::NodeChange::Link);   // as a command changing the link would
+        ASSERT_TRUE(h.list()->SelectNode(screen));
+        const auto shows = [&](int pane, const QString& text) {
+            return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
+        };
+        for (unsigned id : {ID_DISPLAY_ON, ID_DISPLAY_OFF, ID_ADJUST_TIME}) {
+            platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
+            h.frame->OnCommand(id);
+            EXPECT_TRUE(shows(1, S(id == ID_ADJUST_TIME ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
+        }
+        h.frame->show();
+        QCoreApplication::processEvents();
+        const QString tag = QString::fromLatin1(pack).mid(3, 2).toLower();
+        EXPECT_TRUE(support::saveScreenshot(*h.frame, QStringLiteral("shell"), QStringLiteral("status_after_job_") + tag));
+
+        int previews = 0;
+        seams.frame().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
+        seams.nextAnswer(QMessageBox::Ok);
+        h.frame->OnCommand(ID_PREVIEW);
+        EXPECT_EQ(controls::MessageBox::lastText(), S(48303));
+        EXPECT_FALSE(S(48303).isEmpty());
+        EXPECT_EQ(previews, 0);
+    }
+}

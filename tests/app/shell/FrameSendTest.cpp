@@ -1,0 +1,264 @@
+// The send road from the frame: the questions before a send (overlaps,
+// nothing to send, an item too large), the link a send goes over, and the
+// wizard's starter program sent at once.
+#include "FrameTestUtil.h"
+
+#include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
+#include "app/controls/IconButton.h"
+#include "app/controls/StaticSplitter.h"
+#include "app/editor/ChildFrame.h"
+#include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyScreenComm.h"
+#include "app/shell/AppHelpers.h"
+#include "app/shell/Thumbnail.h"
+#include "app/tooltips/HtmlToolTip.h"
+#include "core/api/Callbacks.h"
+#include "core/model/Geometry.h"
+#include "app/dialogs/task/TaskDlg.h"
+#include "support/Heartbeat.h"
+#include "support/ModalRunner.h"
+#include "support/Screenshots.h"
+#include "support/Seams.h"
+#include "support/SimController.h"
+#include "support/Widgets.h"
+
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QFile>
+#include <QScrollArea>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace shell;
+
+using frametest::countRuns;
+using frametest::FrameHarness;
+using frametest::S;
+using frametest::tipText;
+
+TEST(SendPrograms, TheOverlapQuestionListsAtMostTheTablesRowsAndNamesBothCounts)
+{
+    FrameHarness h;
+    _tableOverlap table{};
+    table.Capacity = 6;
+    table.Count = 7;
+    for (int i = 0; i < 6; ++i) {
+        const std::u16string a = u"scene/a" + std::u16string(1, char16_t(u'0' + i));
+        std::copy(a.begin(), a.end(), table.Rows[i].First);
+        std::copy(a.begin(), a.end(), table.Rows[i].Second);
+        table.Rows[i].Kind = std::uint16_t(i % 2);
+    }
+    const QString text = shell::FrameCommands::overlapMessage(table);
+    QString want = S(32854);
+    for (int i = 0; i < 6; ++i) {
+        const QString p = QStringLiteral("scene/a%1").arg(i);
+        want += S(32857) + p + S(32858) + p + S(32859) + S(i % 2 ? 32856 : 32855) + u'\n';
+    }
+    want += S(32860).arg(7).arg(6) + S(32861);
+    EXPECT_EQ(text, want);
+    EXPECT_TRUE(text.contains(u'7') && text.contains(u'6'));
+}
+
+TEST(SendPrograms, OverlappingSectionsAskAndCancelStopsWhileOkGoesOn)
+{
+    int runs = 0;
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs);
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* s1 = h.core.AddItem(IT_WND_TEXT, u"one", scene, nullptr);
+    tagItemData* s2 = h.core.AddItem(IT_WND_TEXT, u"two", scene, s1);
+    h.core.ChangeItemRect(s1, 0, 0, 32, 16);
+    h.core.ChangeItemRect(s2, 8, 8, 32, 16);
+    h.core.AddItem(IT_TEXT, u"t", s1, nullptr);
+    h.frame->Panel()->InsertItemTree(screen);
+
+    seams.nextAnswer(QMessageBox::Cancel);
+    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 0);
+    EXPECT_TRUE(controls::MessageBox::lastText().startsWith(S(32854)));
+    EXPECT_EQ(runs, 0);
+    seams.nextAnswer(QMessageBox::Ok);
+    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 1);
+    EXPECT_EQ(runs, 1);
+    // Without overlap no question is asked.
+    h.core.ChangeItemRect(s2, 40, 0, 16, 16);
+    seams.nextAnswer(QMessageBox::Cancel);
+    EXPECT_EQ(h.frame->Commands().checkScreenOverlap(screen), 1);
+    seams->nextAnswer.reset();
+}
+
+TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
+{
+    int runs = 0;
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs);
+    FrameHarness h("UI_EN.rcc");
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    tagItemData* screen = h.core.GetScreen(0);
+    frametest::bindTcp(screen, peer.port());
+    h.list()->SelectNode(screen);
+
+    seams.nextAnswer(QMessageBox::No);
+    h.frame->OnCommand(ID_SEND_PROGRAMS);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(57356));
+    QTest::qWait(50);
+    EXPECT_TRUE(peer.received().empty());
+
+    seams.nextAnswer(QMessageBox::Yes);
+    h.frame->OnCommand(ID_SEND_PROGRAMS);
+    ASSERT_TRUE(controller.waitForBlocks(1));
+    EXPECT_EQ(controller.clears(), 1);
+    EXPECT_EQ(runs, 0);
+}
+
+TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
+{
+    int runs = 0;
+    int exports = 0;
+    QTemporaryDir dir;
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs);
+    seams.frame().usbExport = [&](QWidget*, tagItemData*, spine::UsbExportChoice& choice) {
+        ++exports;
+        choice.folder = dir.path();
+        choice.options = 1;
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* section = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.ChangeItemRect(section, 0, 0, 64, 32);
+    tagItemData* ticker = h.core.AddItem(IT_SINGLELINE, u"Long ticker", section, nullptr);
+    // Far more than the 65,535 columns a controller can be told of.
+    records::SetItemText(ticker, QString(12000, u'W'));
+    h.core.Paint(ticker);
+    h.frame->Panel()->InsertItemTree(screen);
+    h.list()->SelectNode(screen);
+
+    seams.nextAnswer(QMessageBox::Ok);
+    h.frame->OnCommand(ID_SEND_PROGRAMS);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
+    EXPECT_EQ(runs, 0);
+
+    seams.nextAnswer(QMessageBox::Ok);
+    h.frame->OnCommand(ID_EXPORT_USB2);
+    EXPECT_EQ(exports, 1);
+    EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("program.dat")));
+
+    // Once it fits, the send goes on.
+    records::SetItemText(ticker, QStringLiteral("short"));
+    h.core.Paint(ticker);
+    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 1);
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(SendPrograms, ToEveryControllerTheScreenKeepsItsOwnSetting)
+{
+    std::optional<LinkSettings> seen;
+    tagItemData* during = reinterpret_cast<tagItemData*>(1);
+    int runs = 0;
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs, [&](tagItemData* s, const LinkSettings* link) {
+        during = s->Global.TargetScreen;
+        if (link)
+            seen = *link;
+    });
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
+    EXPECT_EQ(runs, 1);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->Address, 255);
+    EXPECT_EQ(seen->Mode, screen->Global.CommType);
+    EXPECT_EQ(during, nullptr);
+    EXPECT_EQ(screen->Global.TargetScreen, nullptr);
+}
+
+TEST(SendPrograms, ThroughAnotherScreenTheScreenKeepsItsOwnSetting)
+{
+    std::optional<LinkSettings> seen;
+    tagItemData* during = nullptr;
+    int runs = 0;
+    support::SeamScope seams;
+    countRuns(seams.frame(), runs, [&](tagItemData* s, const LinkSettings* link) {
+        during = s->Global.TargetScreen;
+        if (link)
+            seen = *link;
+    });
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = h.core.GetScreen(0);
+    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
+    h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
+    tagItemData* other = h.core.AddItem(IT_SCREEN, u"Other", nullptr, screen);
+    other->Global.CommType = COMM_NETWORK;
+    other->Global.ID = 7;
+    other->Global.HostPort = 4321;
+    // Stored with broadcast, and saved so.
+    screen->Global.TargetScreen = TARGET_SCREEN_NONE;
+    CPanelView* panel = static_cast<CEditorScreenPanel*>(h.list())->View();
+    ASSERT_TRUE(panel->SaveScreen(screen, true));
+    ASSERT_EQ(panel->IsScreenModified(screen), 0);
+    // The tree's "send through" posts this message.
+    platform::postMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
+                          reinterpret_cast<platform::LPARAM>(other));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, 2000));
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->Mode, std::uint32_t(COMM_NETWORK));
+    EXPECT_EQ(seen->Address, 7);
+    EXPECT_EQ(seen->HostPort, 4321);
+    EXPECT_EQ(during, TARGET_SCREEN_NONE);
+    EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
+    EXPECT_EQ(panel->IsScreenModified(screen), 0);
+}
+
+TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
+{
+    FrameHarness h;
+    tagItemData* header = h.core.CreateItemHeader();
+    tagItemData* screen = h.core.AddItem(IT_SCREEN, u"new", header, nullptr);
+    screen->Global.Width = 64;
+    screen->Global.Height = 32;
+    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_WIZARD_FINISH, reinterpret_cast<platform::WPARAM>(screen), 1), 0);
+    EXPECT_EQ(h.screenCount(), 2);
+    ASSERT_NE(screen->FirstChild, nullptr);
+    tagItemData* scene = screen->FirstChild;
+    EXPECT_EQ(scene->Scene.TypeCode, IT_SCENE);
+    tagItemData* a = scene->FirstChild;
+    ASSERT_TRUE(a && a->NextSibling);
+    tagItemData* b = a->NextSibling;
+    EXPECT_EQ(a->Section.WndKind, IT_WND_TEXT);
+    EXPECT_EQ(QRect(a->Section.RectX, a->Section.RectY, a->Section.RectW, a->Section.RectH), QRect(0, 0, 48, 32));
+    EXPECT_EQ(QRect(b->Section.RectX, b->Section.RectY, b->Section.RectW, b->Section.RectH), QRect(48, 0, 16, 32));
+    ASSERT_TRUE(a->FirstChild && b->FirstChild);
+    EXPECT_EQ(a->FirstChild->Item.TypeCode, IT_TEXT);
+    EXPECT_EQ(a->FirstChild->InEffect, 3);
+    EXPECT_EQ(b->FirstChild->InEffect, 1);
+    EXPECT_NE(h.frame->FindItemWindow(screen), nullptr);
+    h.core.DeleteItem(header);
+}
