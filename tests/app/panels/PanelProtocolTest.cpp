@@ -212,9 +212,17 @@ std::vector<PanelCase> allPanels()
                   EXPECT_EQ(n->Scene.EndTime, 0);
               },
               false},
-             {"start", [](CPanelBase* p) { ctl<QTimeEdit>(p, 6228)->setTime(QTime(7, 30)); },
+             // Each time is reached from the minute before: a load shows the
+             // current time, which may be the one the probe sets.
+             {"start", [](CPanelBase* p) {
+                  ctl<QTimeEdit>(p, 6228)->setTime(QTime(7, 29));
+                  ctl<QTimeEdit>(p, 6228)->setTime(QTime(7, 30));
+              },
               [](tagItemData* n) { EXPECT_EQ(n->Scene.StartTime, (7 << 8) | 30); }, false},
-             {"end", [](CPanelBase* p) { ctl<QTimeEdit>(p, 6229)->setTime(QTime(22, 5)); },
+             {"end", [](CPanelBase* p) {
+                  ctl<QTimeEdit>(p, 6229)->setTime(QTime(22, 4));
+                  ctl<QTimeEdit>(p, 6229)->setTime(QTime(22, 5));
+              },
               [](tagItemData* n) { EXPECT_EQ(n->Scene.EndTime, (22 << 8) | 5); }, false},
              {"date", [](CPanelBase* p) {
                   click(ctl<QCheckBox>(p, 6151));
