@@ -80,6 +80,14 @@ inline void bindPty(CCore& core, tagItemData* screen, const std::string& path)
     screen->Global.BaudRate = 57600;
 }
 
+// The screen's serial link on a port no device has. A closed
+// pseudo-terminal's number goes at once to the next one opened, maybe by
+// another test's controller, which would answer in its place.
+inline void bindNoDevice(CCore& core, tagItemData* screen)
+{
+    bindPty(core, screen, "/nonexistent/tty-of-no-controller");
+}
+
 // A screen under the core's root, with the settings of a new one.
 inline tagItemData* newScreen(CCore& core)
 {
