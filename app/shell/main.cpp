@@ -5,6 +5,14 @@
 
 #include <QApplication>
 
+#ifdef TAVRELO_LEAK_SUPPRESSIONS
+#include "LeakSuppressions.h"
+// The suppressions name frames inside libraries built without frame pointers
+// (fontconfig, libdbus), which only the slow unwinder reaches.
+extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
+extern "C" const char* __lsan_default_suppressions() { return kLeakSuppressions; }
+#endif
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
