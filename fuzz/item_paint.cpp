@@ -20,6 +20,7 @@
 #include <vector>
 
 using namespace sorvane::model;
+using namespace sorvane::render;
 
 namespace {
 

@@ -17,7 +17,7 @@ schema="core/api/TypeRecords.h"
 allowed="^(\./)?(core/api/TypeRecords\.h|core/render/ProgramSchema\.h|tests/core/model/TypeRecordsTest\.cpp):"
 program="core/render/ProgramSchema.h"
 # The files that write the controller program's records.
-writers=(core/render/ContentCompiler.cpp core/render/PixelConvert.cpp)
+writers=(core/render/ContentCompiler.cpp core/render/PixelConvert.cpp core/render/FrameRender.cpp core/render/DeviceRecords.cpp)
 
 dirs=()
 for d in core app grid platform tests fuzz; do

@@ -7,6 +7,7 @@
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
 #include "core/render/ContentCompiler.h"
+#include "core/render/ProgramSchema.h"
 #include "platform/ByteIO.h"
 #include "platform/Clock.h"
 
@@ -25,30 +26,33 @@
 
 using namespace sorvane::link;
 using namespace sorvane::model;
+using sorvane::render::CContentCompiler;
 
 namespace {
 
 constexpr int kBlockPauseMs = 200;
 constexpr int kCompileFailedInFile = 10;
 
-struct ProgramBlock {
-    std::size_t (*size)(tagItemData*);
-    std::size_t (*copy)(tagItemData*, std::uint8_t*, std::size_t);
-    std::uint8_t command;
-};
+using sorvane::render::program::Block;
+using sorvane::render::program::BlockOrder;
 
-constexpr ProgramBlock kBlocks[] = {
-    {CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap, TOS_PAGEMAP},
-    {CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap, TOS_PROGMAP},
-    {CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask, TOS_PROGMASK},
-    {CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData, TOS_PROGDATA},
-};
+// The command a block of the program goes out with.
+std::uint8_t commandOf(Block block)
+{
+    switch (block) {
+    case Block::PageMap: return TOS_PAGEMAP;
+    case Block::ProgramMap: return TOS_PROGMAP;
+    case Block::ProgramMask: return TOS_PROGMASK;
+    case Block::ProgramData: break;
+    }
+    return TOS_PROGDATA;
+}
 
 // Puts one block into the session's request buffer.
-void loadBlock(CommSession& session, tagItemData* screen, const ProgramBlock& b)
+void loadBlock(CommSession& session, tagItemData* screen, Block block)
 {
-    session.request.assign(b.size(screen), 0);
-    b.copy(screen, session.request.data(), session.request.size());
+    session.request.assign(CContentCompiler::GetBlockSize(screen, block), 0);
+    CContentCompiler::CopyBlock(screen, block, session.request.data(), session.request.size());
 }
 
 // A compile stopped by a cancel leaves the event set for the transfer to
@@ -87,15 +91,16 @@ int SendProgramBlocks(CommSession& session, tagItemData* node, bool swapRedGreen
     if (!CContentCompiler::Compile(screen, swapRedGreen))
         return compileCancelled(session, CBE_CANCELLED) ? int(COMM_E_CANCELLED) : 0;
     int rc = 0;
-    for (std::size_t i = 0; i < std::size(kBlocks); ++i) {
+    for (std::size_t i = 0; i < std::size(BlockOrder); ++i) {
         if (i > 0) {
             if (rc < 0)
                 break;
             platform::sleepFor(kBlockPauseMs);   // the controller's time between blocks
         }
-        loadBlock(session, screen, kBlocks[i]);
-        const std::uint32_t reply = kBlocks[i].command == TOS_PROGDATA ? std::uint32_t(REPLY_ACK_LAST) : 0u;
-        rc = session.sendRequest(kBlocks[i].command, reply);
+        loadBlock(session, screen, BlockOrder[i]);
+        // The last block's acknowledgement ends the transfer.
+        const bool last = i + 1 == std::size(BlockOrder);
+        rc = session.sendRequest(commandOf(BlockOrder[i]), last ? std::uint32_t(REPLY_ACK_LAST) : 0u);
     }
     return rc;
 }
@@ -109,10 +114,10 @@ int WriteProgramBlocks(CommSession& session, tagItemData* node)
     if (!CContentCompiler::Compile(screen))
         return compileCancelled(session, UFE_CANCELLED) ? int(COMM_E_CANCELLED) : kCompileFailedInFile;
     int rc = 0;
-    for (std::size_t i = 0; i < std::size(kBlocks) && rc == 0; ++i) {
+    for (std::size_t i = 0; i < std::size(BlockOrder) && rc == 0; ++i) {
         session.fileMode = i == 0 ? QStringLiteral("wb+") : QStringLiteral("ab+");
-        loadBlock(session, screen, kBlocks[i]);
-        rc = session.sendRequest(kBlocks[i].command, 0);
+        loadBlock(session, screen, BlockOrder[i]);
+        rc = session.sendRequest(commandOf(BlockOrder[i]), 0);
     }
     return rc;
 }

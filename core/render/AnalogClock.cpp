@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 
@@ -214,7 +214,7 @@ int DialNumeralHour(int k)
 
 using namespace sorvane::model;
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 

@@ -13,7 +13,7 @@
 class QImage;
 class QPainter;
 
-namespace render {
+namespace sorvane::render {
 
 // The analog clock record (core/api/TypeRecords.h).
 namespace clocksimul = records::clocksimul;
@@ -65,7 +65,7 @@ int DialNumeralHour(int k);
 
 }
 
-namespace render {
+namespace sorvane::render {
 
 // One dial mark centred at (x, y): below size 2 a single pixel; else by
 // style a circle (0), diamond (1), square (2), or the hour numeral of mark

@@ -9,7 +9,7 @@
 
 using namespace sorvane::model;
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 class QImage;
 
-namespace render {
+namespace sorvane::render {
 
 // The text measure of a font: one line, (width, height).
 TextExtent ExtentOf(const QFont& font);

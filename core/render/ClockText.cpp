@@ -10,7 +10,7 @@
 
 using namespace sorvane::model;
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 

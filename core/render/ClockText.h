@@ -15,7 +15,7 @@
 
 class ItemRecord;
 
-namespace render {
+namespace sorvane::render {
 
 // Broken-down local time as the clock shows it; DayOfWeek 0 is Sunday.
 struct ClockNow {

@@ -32,8 +32,10 @@
 
 using namespace sorvane::model;
 
-using program::get;
-using program::put;
+namespace sorvane::render {
+
+using sorvane::render::program::get;
+using sorvane::render::program::put;
 
 namespace {
 
@@ -70,10 +72,10 @@ bool hasBorder(const tagItemData* node)
 }
 
 // How the screen's LEDs show a border's colours.
-render::LedQuantiser ledQuantiser(const tagItemData* screen, bool swapRedGreen)
+sorvane::render::LedQuantiser ledQuantiser(const tagItemData* screen, bool swapRedGreen)
 {
     const ChannelThresholds t = ThresholdsFor(LookupWorkMode(screen->Global.Type).ColourCount, ColourThreshold());
-    render::LedQuantiser q;
+    sorvane::render::LedQuantiser q;
     q.Red = static_cast<int>(t.Red);
     q.Green = static_cast<int>(t.Green);
     q.Blue = static_cast<int>(t.Blue);
@@ -82,12 +84,12 @@ render::LedQuantiser ledQuantiser(const tagItemData* screen, bool swapRedGreen)
 }
 
 // The "fram" record of a scene's or section's border over its rectangle.
-std::vector<std::uint8_t> borderRecord(tagItemData* node, const render::LedQuantiser& leds)
+std::vector<std::uint8_t> borderRecord(tagItemData* node, const sorvane::render::LedQuantiser& leds)
 {
     const DynFrame* f = node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
     if (!f)
         return {};
-    return render::BuildFrameRecord(*f, render::NodeRect(node), leds);
+    return sorvane::render::BuildFrameRecord(*f, sorvane::render::NodeRect(node), leds);
 }
 
 unsigned ceilDiv(std::uint64_t a, std::uint64_t b) { return static_cast<unsigned>((a + b - 1) / b); }
@@ -166,7 +168,7 @@ bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vect
         return true;
     const int cw = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 0x7FFF)));
     const int ch = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 0x7FFF)));
-    render::TextCartoon cartoon(cw, ch);
+    ::render::TextCartoon cartoon(cw, ch);
     cartoon.SetText(rec->text());
     cartoon.SetEffect(rec->get(records::textgif::Effect));
     // An item never painted has no count yet: the effect's own count stands in.
@@ -216,8 +218,8 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
     const unsigned pages = across ? ceilDiv(std::uint32_t(cw), std::uint32_t(aw)) : 1;
     if (std::uint64_t(pages) * w.pageLength() > kMaxBytes)
         return false;
-    const QFont font = rec ? FontFromLogFont(rec->get(clock ? render::clockdigit::TextFont : render::counter::TextFont)) : QFont();
-    const render::ClockNow now = render::LocalClockNow();
+    const QFont font = rec ? FontFromLogFont(rec->get(clock ? sorvane::render::clockdigit::TextFont : sorvane::render::counter::TextFont)) : QFont();
+    const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
     const int lang = CurrentLanguage();
     const int left = centred ? (aw - cw) / 2 : 0;
     w.reserve(out, pages);
@@ -227,9 +229,9 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
         w.work().fill(Qt::black);
         const QRect rect(left - int(page) * aw, area.top(), cw, ch);
         if (rec && clock)
-            render::DrawDigitalClock(w.work(), rect, *rec, font, now, lang, true);
+            sorvane::render::DrawDigitalClock(w.work(), rect, *rec, font, now, lang, true);
         else if (rec)
-            render::DrawCounter(w.work(), rect, *rec, font, now, lang, true);
+            sorvane::render::DrawCounter(w.work(), rect, *rec, font, now, lang, true);
         w.append(out);
     }
     return true;
@@ -249,7 +251,7 @@ public:
         m_fromPreview = std::uint32_t(p.width()) >= item->Item.ContentW && std::uint32_t(p.height()) >= item->Item.ContentH;
         if (m_fromPreview)
             return;
-        m_content = std::make_unique<render::PagedContent>(item);
+        m_content = std::make_unique<sorvane::render::PagedContent>(item);
         if (!m_content->ok()) {
             m_fromPreview = true;   // no record: nothing to draw, as the painter drew nothing
             return;
@@ -285,7 +287,7 @@ private:
     QImage m_picture;   // the item's preview, held while its pages are read
     unsigned m_aw, m_ah;
     bool m_fromPreview = true;
-    std::unique_ptr<render::PagedContent> m_content;
+    std::unique_ptr<sorvane::render::PagedContent> m_content;
     unsigned m_across = 1, m_down = 1;   // pages per tile
     QImage m_tile;
     unsigned m_tileX = 0, m_tileY = 0;   // the tile's first page
@@ -298,7 +300,7 @@ bool fitsPagedHeader(const tagItemData* item)
 {
     if (!isPaged(item->Item.TypeCode))
         return true;
-    const QRect area = render::NodeClientRect(item);
+    const QRect area = sorvane::render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0)
         return true;
     return std::uint64_t(area.width()) + item->Item.ContentW - 1 <= 0xFFFF
@@ -308,7 +310,7 @@ bool fitsPagedHeader(const tagItemData* item)
 // Pages an item's pass 1 will make, counted before anything is rendered.
 std::uint64_t plannedPages(tagItemData* item)
 {
-    const QRect area = render::NodeClientRect(item);
+    const QRect area = sorvane::render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0)
         return 0;
     const std::uint16_t type = item->Item.TypeCode;
@@ -343,10 +345,10 @@ std::uint64_t plannedPageBytes(const Ctx& c)
     std::uint64_t total = 0;
     forEachChild(c.screen, [&](tagItemData* scene) {
         if (scene->Scene.PicturePresent != 0)
-            total += PageLength(params(c, static_cast<unsigned>(std::max(0, render::ScreenSize(scene).width())), false));
+            total += PageLength(params(c, static_cast<unsigned>(std::max(0, sorvane::render::ScreenSize(scene).width())), false));
         forEachChild(scene, [&](tagItemData* section) {
             forEachChild(section, [&](tagItemData* item) {
-                const QRect area = render::NodeClientRect(item);
+                const QRect area = sorvane::render::NodeClientRect(item);
                 if (area.width() <= 0)
                     return;
                 const std::uint64_t page = PageLength(params(c, static_cast<unsigned>(area.width()), false));
@@ -363,7 +365,7 @@ std::uint64_t plannedPageBytes(const Ctx& c)
 bool itemPages(const Ctx& c, tagItemData* item)
 {
     auto& out = slotOf(item, slot::ItemPages);
-    const QRect area = render::NodeClientRect(item);
+    const QRect area = sorvane::render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0 || c.screenH <= 0)
         return true;
     const std::uint16_t type = item->Item.TypeCode;
@@ -406,7 +408,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
     } else if (type == IT_CLOCKSIMUL) {
         w.work().fill(Qt::black);
         if (rec)
-            render::DrawAnalogFace(w.work(), *rec, 0, area.top(), int(aw), int(ah), true, render::LocalClockNow(),
+            sorvane::render::DrawAnalogFace(w.work(), *rec, 0, area.top(), int(aw), int(ah), true, sorvane::render::LocalClockNow(),
                                    CurrentLanguage());
         w.append(out);
     } else if (type == IT_CLOCKDIGIT || type == IT_COUNT || type == IT_COUNT2) {
@@ -443,7 +445,7 @@ bool scenePages(const Ctx& c, tagItemData* scene)
     auto& out = slotOf(scene, slot::ScenePages);
     if (scene->Scene.PicturePresent == 0)
         return true;
-    const QSize screen = render::ScreenSize(scene);
+    const QSize screen = sorvane::render::ScreenSize(scene);
     if (screen.width() <= 0 || c.screenH <= 0)
         return true;
     PageWriter w(c, static_cast<unsigned>(screen.width()));
@@ -451,7 +453,7 @@ bool scenePages(const Ctx& c, tagItemData* scene)
         return w.pageLength() == 0;
     w.work().fill(Qt::black);
     const ImageEx image(WidePathField(scene->Scene.PicturePath, 260), 0);
-    image.DrawInMode(w.work(), render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
+    image.DrawInMode(w.work(), sorvane::render::NodeClientRect(scene), scene->Scene.PictureMode, 0);
     w.append(out);
     return true;
 }
@@ -476,7 +478,7 @@ std::vector<QRect> globalCovers(const Ctx& c, const tagItemData* scene)
     if (c.global && scene != c.global)
         forEachChild(c.global, [&](tagItemData* s) {
             if (s->FirstChild)
-                out.push_back(render::NodeRect(s));
+                out.push_back(sorvane::render::NodeRect(s));
         });
     return out;
 }
@@ -599,7 +601,7 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
     const ItemRecord* rec = item->Item.TypeRecord;
     if (!rec)
         return {};
-    const render::ClockNow now = render::LocalClockNow();
+    const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
     const int lang = CurrentLanguage();
     const auto glyphsOf = [](const LOGFONT& lf) {
         return [lf](const QString& c) {
@@ -611,35 +613,35 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
     const std::uint16_t contentW = static_cast<std::uint16_t>(std::min<std::uint32_t>(item->Item.ContentW, 0xFFFF));
     switch (item->Item.TypeCode) {
     case IT_CLOCKDIGIT: {
-        const LOGFONT lf = rec->get(render::clockdigit::TextFont);
-        const auto cells = render::CollectClockCells(client, *rec, FontFromLogFont(lf), now, lang);
-        return render::BuildDigitalClockRecord(*rec, render::ClockLayoutFor(lang), cells, 0, contentW, swap,
+        const LOGFONT lf = rec->get(sorvane::render::clockdigit::TextFont);
+        const auto cells = sorvane::render::CollectClockCells(client, *rec, FontFromLogFont(lf), now, lang);
+        return sorvane::render::BuildDigitalClockRecord(*rec, sorvane::render::ClockLayoutFor(lang), cells, 0, contentW, swap,
                                                glyphsOf(lf));
     }
     case IT_COUNT:
     case IT_COUNT2: {
-        const LOGFONT lf = rec->get(render::counter::TextFont);
-        const auto cells = render::CollectCounterCells(client, *rec, FontFromLogFont(lf), now, lang);
+        const LOGFONT lf = rec->get(sorvane::render::counter::TextFont);
+        const auto cells = sorvane::render::CollectCounterCells(client, *rec, FontFromLogFont(lf), now, lang);
         const std::int64_t span =
-            render::CounterSpanSeconds(rec->get(render::counter::Target), rec->get(render::counter::CountMode), now);
-        const std::uint32_t units = rec->get(render::counter::Units);
+            sorvane::render::CounterSpanSeconds(rec->get(sorvane::render::counter::Target), rec->get(sorvane::render::counter::CountMode), now);
+        const std::uint32_t units = rec->get(sorvane::render::counter::Units);
         const std::uint32_t mask =
-            render::CounterCellMask(units, render::CounterDigitCounts(render::CounterCellSpan(*rec, span), units));
-        return render::BuildCounterRecord(*rec, cells, mask, contentW, swap, glyphsOf(lf));
+            sorvane::render::CounterCellMask(units, sorvane::render::CounterDigitCounts(sorvane::render::CounterCellSpan(*rec, span), units));
+        return sorvane::render::BuildCounterRecord(*rec, cells, mask, contentW, swap, glyphsOf(lf));
     }
     case IT_CLOCKSIMUL: {
         std::vector<std::uint8_t> date;
-        const render::ClockLayout layout = render::ClockLayoutFor(lang);
-        if (layout != render::ClockLayout::None) {
-            const auto band = render::MakeDateBandRecord(*rec);
-            const LOGFONT lf = band->get(render::clockdigit::TextFont);
+        const sorvane::render::ClockLayout layout = sorvane::render::ClockLayoutFor(lang);
+        if (layout != sorvane::render::ClockLayout::None) {
+            const auto band = sorvane::render::MakeDateBandRecord(*rec);
+            const LOGFONT lf = band->get(sorvane::render::clockdigit::TextFont);
             const int h = client.height();
             const QRect bandRect(client.left(), client.top() + h * 17 / 32, client.width(), h * 30 / 32 - h * 17 / 32);
-            const auto cells = render::CollectClockCells(bandRect, *band, FontFromLogFont(lf), now, lang);
-            date = render::BuildDigitalClockRecord(*band, layout, cells, bandRect.top() - client.top(), 0, false,
+            const auto cells = sorvane::render::CollectClockCells(bandRect, *band, FontFromLogFont(lf), now, lang);
+            date = sorvane::render::BuildDigitalClockRecord(*band, layout, cells, bandRect.top() - client.top(), 0, false,
                                                    glyphsOf(lf));
         }
-        return render::BuildAnalogClockRecord(*rec, client.width(), client.height(), swap, date);
+        return sorvane::render::BuildAnalogClockRecord(*rec, client.width(), client.height(), swap, date);
     }
     default:
         return {};
@@ -707,7 +709,7 @@ namespace {
 template <class F>
 void walkBlock(tagItemData* screen, program::Block block, F f)
 {
-    using program::Block;
+    using sorvane::render::program::Block;
     const auto eachSection = [&](auto g) {
         forEachChild(screen, [&](tagItemData* s) { forEachChild(s, g); });
     };
@@ -811,7 +813,7 @@ bool drawPages(const Ctx& c)
 // An item's header record, or the records its device keeps running with.
 std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
 {
-    const QRect area = render::NodeClientRect(item);
+    const QRect area = sorvane::render::NodeClientRect(item);
     const std::uint32_t pageLen =
         static_cast<std::uint32_t>(PageLength(params(c, static_cast<unsigned>(area.width()), false)));
     const std::uint32_t pagesLen = static_cast<std::uint32_t>(len(item, slot::ItemPages));
@@ -839,7 +841,7 @@ std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
 // Schedules, borders and item headers.
 void buildDeviceRecords(const Ctx& c)
 {
-    const render::LedQuantiser leds = ledQuantiser(c.screen, c.swap);
+    const sorvane::render::LedQuantiser leds = ledQuantiser(c.screen, c.swap);
     forEachChild(c.screen, [&](tagItemData* scene) {
         auto& devices = slotOf(scene, slot::SceneDevices);
         if (scene->Scene.Schedule != 0)
@@ -849,7 +851,7 @@ void buildDeviceRecords(const Ctx& c)
         forEachChild(scene, [&](tagItemData* section) {
             slotOf(section, slot::SectionBorder) = borderRecord(section, leds);
             forEachChild(section, [&](tagItemData* item) {
-                const QRect area = render::NodeClientRect(item);
+                const QRect area = sorvane::render::NodeClientRect(item);
                 if (area.width() > 0 && area.height() > 0)
                     slotOf(item, slot::ItemHeader) = itemHeader(c, item);
             });
@@ -864,18 +866,18 @@ void buildMasks(const Ctx& c)
         std::vector<QRect> covers = globalCovers(c, scene);
         forEachChild(scene, [&](tagItemData* s) {
             if (s->FirstChild)
-                covers.push_back(render::NodeRect(s));
+                covers.push_back(sorvane::render::NodeRect(s));
         });
-        slotOf(scene, slot::SceneMask) = maskOf(c, render::NodeRect(scene), covers, 0);
+        slotOf(scene, slot::SceneMask) = maskOf(c, sorvane::render::NodeRect(scene), covers, 0);
         forEachChild(scene, [&](tagItemData* section) {
             if (!section->FirstChild)
                 return;
             std::vector<QRect> over = globalCovers(c, scene);
             for (tagItemData* t = section->NextSibling; t; t = t->NextSibling)
                 if (t->FirstChild)
-                    over.push_back(render::NodeRect(t));
+                    over.push_back(sorvane::render::NodeRect(t));
             // Mask column 0 is the client area's left edge, where the descriptor places the section.
-            const QRect client = render::NodeClientRect(section);
+            const QRect client = sorvane::render::NodeClientRect(section);
             slotOf(section, slot::SectionMask) = maskOf(c, client, over, client.left());
         });
     });
@@ -919,7 +921,7 @@ void writeSectionDescriptors(const Ctx& c, const BlockLayout& data, const BlockL
             auto& d = slotOf(section, slot::SectionDescriptor);
             d.assign(f::Size, 0);
             std::uint8_t* p = d.data();
-            const QRect client = render::NodeClientRect(section);
+            const QRect client = sorvane::render::NodeClientRect(section);
             put(p, f::Reserved, sectionReservedByte(section));
             put(p, f::Left, static_cast<std::uint16_t>(client.left()));
             put(p, f::Top, static_cast<std::uint16_t>(client.top()));
@@ -1031,6 +1033,10 @@ tagItemData* CContentCompiler::OversizedItem(tagItemData* node)
     return found;
 }
 
+} // namespace sorvane::render
+
+using namespace sorvane::render;
+
 tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompiler::OversizedItem(node); }
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
@@ -1069,8 +1075,16 @@ std::size_t copyBlock(tagItemData* node, program::Block block, std::uint8_t* buf
 
 } // namespace
 
-using program::Block;
+using sorvane::render::program::Block;
 
+std::size_t CContentCompiler::GetBlockSize(tagItemData* node, Block block)
+{
+    return blockSize(node, block);
+}
+std::size_t CContentCompiler::CopyBlock(tagItemData* node, Block block, std::uint8_t* buffer, std::size_t length)
+{
+    return copyBlock(node, block, buffer, length);
+}
 std::size_t CContentCompiler::GetPageMapSize(tagItemData* node) { return blockSize(node, Block::PageMap); }
 std::size_t CContentCompiler::GetProgramMapSize(tagItemData* node) { return blockSize(node, Block::ProgramMap); }
 std::size_t CContentCompiler::GetProgramMaskSize(tagItemData* node) { return blockSize(node, Block::ProgramMask); }

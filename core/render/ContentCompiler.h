@@ -12,6 +12,12 @@
 
 struct tagItemData;
 
+namespace sorvane::render {
+
+namespace program {
+enum class Block;
+}
+
 class CContentCompiler {
 public:
     // Works on the node's screen. 1 when compiled; 0 when refused (scan
@@ -29,6 +35,10 @@ public:
     // Frees every slot of every node of the node's screen.
     static void FreeBuffers(tagItemData* node);
 
+    // A block of the compiled program (ProgramSchema.h): its size, and its
+    // bytes copied into the buffer (as many as fit); the four named below too.
+    static std::size_t GetBlockSize(tagItemData* node, program::Block block);
+    static std::size_t CopyBlock(tagItemData* node, program::Block block, std::uint8_t* buffer, std::size_t length);
     static std::size_t GetPageMapSize(tagItemData* node);
     static std::size_t GetProgramMapSize(tagItemData* node);
     static std::size_t GetProgramMaskSize(tagItemData* node);
@@ -59,3 +69,5 @@ void RelocateAnalogRecord(std::vector<std::uint8_t>& record, std::uint32_t at);
 
 // Page order of a paged item: (across, down) index pairs for its entry effect.
 std::vector<std::pair<unsigned, unsigned>> PageOrder(unsigned across, unsigned down, unsigned inEffect);
+
+} // namespace sorvane::render

@@ -3,6 +3,7 @@
 #include "core/api/ItemRecord.h"
 #include "core/api/ItemTypes.h"
 #include "core/render/AnalogClock.h"
+#include "core/render/ProgramSchema.h"
 #include "platform/ByteIO.h"
 #include "platform/Colour.h"
 
@@ -13,7 +14,7 @@
 
 using namespace sorvane::model;
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 
@@ -49,8 +50,10 @@ std::vector<std::uint8_t> buildCellRecord(std::uint32_t glyphSet, std::uint32_t 
                                           const std::vector<QRect>& cells, const std::vector<GlyphCode>& glyphs,
                                           const GlyphBitmap& render)
 {
+    namespace rec = program::cells;
+    using program::put;
     const std::size_t n = cells.size();
-    const std::size_t table = n == 0 ? 36 : 36 + 8 * (n - 1);
+    const std::size_t table = std::max(rec::Cells + rec::CellSize * n, rec::MinSize);
     std::vector<std::vector<std::uint8_t>> bitmaps;
     std::size_t bitmapBytes = 0;
     for (const GlyphCode& g : glyphs) {
@@ -58,34 +61,35 @@ std::vector<std::uint8_t> buildCellRecord(std::uint32_t glyphSet, std::uint32_t 
         bitmapBytes += bitmaps.back().size();
     }
     // Sized from the bitmaps actually drawn, so a wide glyph never overflows.
-    const std::size_t head = 12 + 8 * glyphs.size();
+    const std::size_t head = rec::GlyphHead + rec::GlyphSize * glyphs.size();
     std::vector<std::uint8_t> out(table + head + bitmapBytes, 0);
-    if (out.size() < 36 + head)
+    if (out.size() < rec::MinSize + head)
         return {};
     std::uint8_t* p = out.data();
-    bytes::put32(p, 4, glyphSet);
-    bytes::put32(p, 8, target);
-    bytes::put32(p, 12, colour);
-    bytes::put32(p, 16, mask);
-    bytes::put32(p, 20, static_cast<std::uint32_t>(table));
-    bytes::put16(p, 24, contentWidth);
-    bytes::put16(p, 26, static_cast<std::uint16_t>(n));
+    put(p, rec::GlyphSet, glyphSet);
+    put(p, rec::Target, target);
+    put(p, rec::Colour, colour);
+    put(p, rec::RoleMask, mask);
+    put(p, rec::GlyphsAt, static_cast<std::uint32_t>(table));
+    put(p, rec::ContentWidth, contentWidth);
+    put(p, rec::CellCount, static_cast<std::uint16_t>(n));
     for (std::size_t i = 0; i < n; ++i) {
         const QRect& c = cells[i];
-        const std::size_t at = 28 + 8 * i;
-        bytes::put16(p, at, static_cast<std::uint16_t>(c.left()));
-        bytes::put16(p, at + 2, static_cast<std::uint16_t>(c.top()));
-        bytes::put16(p, at + 4, static_cast<std::uint16_t>(c.left() + c.width()));
-        bytes::put16(p, at + 6, static_cast<std::uint16_t>(c.top() + c.height()));
+        std::uint8_t* cell = p + rec::Cells + rec::CellSize * i;
+        put(cell, rec::CellLeft, static_cast<std::uint16_t>(c.left()));
+        put(cell, rec::CellTop, static_cast<std::uint16_t>(c.top()));
+        put(cell, rec::CellRight, static_cast<std::uint16_t>(c.left() + c.width()));
+        put(cell, rec::CellBottom, static_cast<std::uint16_t>(c.top() + c.height()));
     }
     std::uint8_t* t = p + table;
-    t[9] = 8;
-    bytes::put16(t, 10, static_cast<std::uint16_t>(glyphs.size()));
+    put(t, rec::GlyphBits, rec::GlyphBitsValue);
+    put(t, rec::GlyphCount, static_cast<std::uint16_t>(glyphs.size()));
     std::size_t offset = head;
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
-        t[12 + 8 * i] = glyphs[i].Code[0];
-        t[13 + 8 * i] = glyphs[i].Code[1];
-        bytes::put32(t, 16 + 8 * i, static_cast<std::uint32_t>(offset));
+        std::uint8_t* glyph = t + rec::GlyphHead + rec::GlyphSize * i;
+        put(glyph, rec::CodeLead, glyphs[i].Code[0]);
+        put(glyph, rec::CodeTrail, glyphs[i].Code[1]);
+        put(glyph, rec::BitmapAt, static_cast<std::uint32_t>(offset));
         std::copy(bitmaps[i].begin(), bitmaps[i].end(), t + offset);
         offset += bitmaps[i].size();
     }
@@ -225,25 +229,27 @@ std::vector<std::uint8_t> BuildAnalogClockRecord(const ItemRecord& r, int width,
                 lists.resize(before);
             at += static_cast<std::uint32_t>(lists.size() - before);
         }
+    namespace trailerRec = program::analogtrailer;
+    using program::put;
     const std::uint32_t trailer = at;
-    std::vector<std::uint8_t> out(trailer + 52 + dateRecord.size(), 0);
-    if (out.size() < 724 + 52)
+    std::vector<std::uint8_t> out(trailer + trailerRec::Size + dateRecord.size(), 0);
+    if (out.size() < program::analog::Lists + trailerRec::Size)
         return {};
     std::uint8_t* p = out.data();
-    for (int i = 0; i < 180; ++i)
-        bytes::put32(p, 4 * static_cast<std::size_t>(i), offsets[i]);
-    bytes::put32(p, 720, trailer);
-    std::copy(lists.begin(), lists.end(), p + 724);
+    for (std::size_t i = 0; i + 1 < program::analog::Offsets; ++i)
+        put(p, program::analog::Offset(i), offsets[i]);
+    put(p, program::analog::TrailerAt, trailer);
+    std::copy(lists.begin(), lists.end(), p + program::analog::Lists);
     auto colour = [&](records::U32 f) {
         const std::uint32_t c = r.get(f);
         return swapColour ? platform::swapRedGreen(c) : c;
     };
     std::uint8_t* t = p + trailer;
-    bytes::put16(t, 2, 52);
-    bytes::put32(t, 4, colour(clocksimul::SecondColour));
-    bytes::put32(t, 12, colour(clocksimul::MinuteColour));
-    bytes::put32(t, 20, colour(clocksimul::HourColour));
-    std::copy(dateRecord.begin(), dateRecord.end(), t + 52);
+    put(t, trailerRec::RecordSize, static_cast<std::uint16_t>(trailerRec::Size));
+    put(t, trailerRec::SecondColour, colour(clocksimul::SecondColour));
+    put(t, trailerRec::MinuteColour, colour(clocksimul::MinuteColour));
+    put(t, trailerRec::HourColour, colour(clocksimul::HourColour));
+    std::copy(dateRecord.begin(), dateRecord.end(), t + trailerRec::Size);
     return out;
 }
 

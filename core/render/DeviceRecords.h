@@ -10,7 +10,7 @@
 
 class QFont;
 
-namespace render {
+namespace sorvane::render {
 
 // Column bits of one character drawn in the record's font (the text bitmap
 // format: ceil(h / 8) bytes per column).

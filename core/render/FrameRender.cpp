@@ -1,4 +1,5 @@
 #include "core/render/FrameRender.h"
+#include "core/render/ProgramSchema.h"
 
 #include "core/api/Core.h"
 #include "core/model/DynFrame.h"
@@ -18,7 +19,7 @@
 
 using namespace sorvane::model;
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 
@@ -547,50 +548,53 @@ std::vector<std::uint8_t> BuildFrameRecord(const DynFrame& frame, const QRect& r
     const int W = frame.Width;
     if (W <= 0 || W > kMaxFrameWidth || !frame.First)
         return {};
-    std::size_t size = 36 + 32 * static_cast<std::size_t>(W * W);
+    namespace rec = program::border;
+    using program::put;
+    const std::size_t first = rec::Size + rec::cornerTableSize(W);
+    std::size_t size = first;
     int count = 0;
     for (const DynFrameElement* e = frame.First; e; e = e->Next, ++count)
-        size += 28 + 4 * static_cast<std::size_t>(W) * e->Period;
+        size += rec::ElementSize + 4 * static_cast<std::size_t>(W) * e->Period;
     std::vector<std::uint8_t> out(size, 0);
     std::uint8_t* p = out.data();
     const Box k = boxOf(rect);
-    const auto first = static_cast<std::uint16_t>(36 + 32 * W * W);
-    std::memcpy(p, "fram", 4);
-    bytes::put16(p, 4, 3);
-    bytes::put16(p, 6, first);
-    bytes::put16(p, 8, static_cast<std::uint16_t>(k.l));
-    bytes::put16(p, 10, static_cast<std::uint16_t>(k.t));
-    bytes::put16(p, 12, static_cast<std::uint16_t>(k.r));
-    bytes::put16(p, 14, static_cast<std::uint16_t>(k.b));
-    bytes::put16(p, 16, static_cast<std::uint16_t>(W));
-    bytes::put16(p, 20, static_cast<std::uint16_t>(count));
-    bytes::put32(p, 24, first);
+    put(p, rec::Marker, "fram");
+    put(p, rec::Version, rec::VersionValue);
+    put(p, rec::ElementsAt, static_cast<std::uint16_t>(first));
+    put(p, rec::Left, static_cast<std::uint16_t>(k.l));
+    put(p, rec::Top, static_cast<std::uint16_t>(k.t));
+    put(p, rec::Right, static_cast<std::uint16_t>(k.r));
+    put(p, rec::Bottom, static_cast<std::uint16_t>(k.b));
+    put(p, rec::Width, static_cast<std::uint16_t>(W));
+    put(p, rec::ElementCount, static_cast<std::uint16_t>(count));
+    put(p, rec::FirstElementAt, static_cast<std::uint32_t>(first));
     // Non-zero corner style means rounded here as in the preview.
     const std::vector<CornerEntry> corner = BuildCornerTable(W, frame.CornerStyle != 0);
-    std::size_t at = 36;
-    auto put = [&](int x, int y, int lane) {
-        bytes::put16(p, at, static_cast<std::uint16_t>(x));
-        bytes::put16(p, at + 2, static_cast<std::uint16_t>(y));
-        bytes::put16(p, at + 4, static_cast<std::uint16_t>(lane));
-        at += 8;
+    std::size_t at = rec::Size;
+    auto corners = [&](int x, int y, int lane) {
+        put(p + at, rec::CornerX, static_cast<std::uint16_t>(x));
+        put(p + at, rec::CornerY, static_cast<std::uint16_t>(y));
+        put(p + at, rec::CornerLane, static_cast<std::uint16_t>(lane));
+        at += rec::CornerSize;
     };
     for (const CornerEntry& e : corner)
-        put(k.r - W + e.Y, k.b - W + e.X, e.Lane);
+        corners(k.r - W + e.Y, k.b - W + e.X, e.Lane);
     for (const CornerEntry& e : corner)
-        put(k.l + W - e.X - 1, k.b - W + e.Y, e.Lane);
+        corners(k.l + W - e.X - 1, k.b - W + e.Y, e.Lane);
     for (const CornerEntry& e : corner)
-        put(k.l + W - e.Y - 1, k.t + W - e.X - 1, e.Lane);
+        corners(k.l + W - e.Y - 1, k.t + W - e.X - 1, e.Lane);
     for (const CornerEntry& e : corner)
-        put(k.r - W + e.X, k.t + W - e.Y - 1, e.Lane);
+        corners(k.r - W + e.X, k.t + W - e.Y - 1, e.Lane);
     for (const DynFrameElement* e = frame.First; e; e = e->Next) {
         const int P = e->Period;
-        bytes::put16(p, at, e->Version);
-        bytes::put16(p, at + 2, static_cast<std::uint16_t>(28 + 4 * W * P));
-        bytes::put16(p, at + 4, e->Motion);
-        bytes::put16(p, at + 6, e->Speed);
-        bytes::put32(p, at + 16, e->Duration);
-        bytes::put16(p, at + 20, static_cast<std::uint16_t>(P));
-        at += 28;
+        std::uint8_t* element = p + at;
+        put(element, rec::ElementVersion, e->Version);
+        put(element, rec::ElementRecordSize, static_cast<std::uint16_t>(rec::ElementSize + 4 * W * P));
+        put(element, rec::Motion, e->Motion);
+        put(element, rec::Speed, e->Speed);
+        put(element, rec::Duration, e->Duration);
+        put(element, rec::Period, static_cast<std::uint16_t>(P));
+        at += rec::ElementSize;
         const std::vector<std::uint32_t> colours = CollectFrameElementColors(W, e);
         // Lane by lane on the wire; column by column in memory.
         for (int y = 0; y < W && !colours.empty(); ++y)
@@ -612,11 +616,11 @@ int CCore::PaintDynFrame(QImage* dc, const QRect* rect, DynFrame* frame, void* s
     if (!dc || !rect || !frame)
         return 1;
     try {
-        const DynFrameElement* e = element ? element : render::DefaultFrameElement(*frame);
+        const DynFrameElement* e = element ? element : sorvane::render::DefaultFrameElement(*frame);
         std::vector<std::uint32_t> given;
         if (colours && e && e->Period != 0)
             given.assign(colours, colours + std::size_t(e->Period) * frame->Width);
-        return render::PaintDynFrame(*dc, *rect, *frame, static_cast<render::FrameAnimState*>(state), e,
+        return sorvane::render::PaintDynFrame(*dc, *rect, *frame, static_cast<sorvane::render::FrameAnimState*>(state), e,
                                      given.empty() ? nullptr : &given);
     } catch (...) {
         return 1;   // out of memory: the picture stays as it was
@@ -629,7 +633,7 @@ int CCore::GetFrameElementColors(std::uint32_t*& colours, unsigned short width, 
         return 0;
     ReleaseFrameElementColors(colours);
     try {
-        const std::vector<std::uint32_t> c = render::CollectFrameElementColors(width, element);
+        const std::vector<std::uint32_t> c = sorvane::render::CollectFrameElementColors(width, element);
         if (c.empty())
             return 0;
         colours = new std::uint32_t[c.size()];

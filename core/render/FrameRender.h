@@ -11,7 +11,7 @@ class QImage;
 struct DynFrame;
 struct DynFrameElement;
 
-namespace render {
+namespace sorvane::render {
 
 // Animation state kept by the caller between frames of one border.
 struct FrameAnimState {

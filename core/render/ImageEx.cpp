@@ -18,6 +18,8 @@
 
 using namespace sorvane::model;
 
+namespace sorvane::render {
+
 QString WidePathField(const char16_t* field, std::size_t n)
 {
     std::size_t len = 0;
@@ -277,6 +279,10 @@ QImage PlayerFrame(const QString& path, std::uint32_t frame)
     }
     return c.last;
 }
+
+} // namespace sorvane::render
+
+using namespace sorvane::render;
 
 void CCore::ReadImageToDCEx(QImage* dc, const QRect& rect, const char16_t* path, int mode, int frame)
 {

@@ -10,6 +10,8 @@
 
 class ItemRecord;
 
+namespace sorvane::render {
+
 // A wide path field of at most n characters, up to its terminator.
 QString WidePathField(const char16_t* field, std::size_t n);
 // The file path of a picture record.
@@ -88,3 +90,5 @@ private:
     std::vector<QImage> m_frames;
     std::vector<std::uint32_t> m_delays;
 };
+
+} // namespace sorvane::render

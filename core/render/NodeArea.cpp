@@ -3,7 +3,7 @@
 
 using namespace sorvane::model;
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 QRect toQRect(const RECT& r)
@@ -25,4 +25,4 @@ QRect NodeRect(const tagItemData* node) { return toQRect(GetNodeRect(node)); }
 QRect NodeClientRect(const tagItemData* node) { return toQRect(GetNodeClientRect(node)); }
 QRect LocalClientRect(const tagItemData* node) { return toQRect(GetLocalClientRect(node)); }
 
-} // namespace render
+} // namespace sorvane::render

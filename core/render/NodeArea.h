@@ -6,11 +6,11 @@
 
 struct tagItemData;
 
-namespace render {
+namespace sorvane::render {
 
 QSize ScreenSize(const tagItemData* node);
 QRect NodeRect(const tagItemData* node);
 QRect NodeClientRect(const tagItemData* node);
 QRect LocalClientRect(const tagItemData* node);
 
-} // namespace render
+} // namespace sorvane::render

@@ -5,6 +5,8 @@
 
 using namespace sorvane::model;
 
+namespace sorvane::render {
+
 namespace {
 int dispatch(tagItemData* node)
 {
@@ -57,6 +59,10 @@ int PaintItemByKind(tagItemData* node)
 {
     return node ? PaintNodeWith(node, &PaintByKindHook) : 0;
 }
+
+} // namespace sorvane::render
+
+using namespace sorvane::render;
 
 void CCore::InstallPainters()
 {

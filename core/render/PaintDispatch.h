@@ -3,7 +3,11 @@
 // node's level and item type. Returns 1 when it drew, 0 otherwise.
 struct tagItemData;
 
+namespace sorvane::render {
+
 int PaintItemByKind(tagItemData* node);
 // The painter itself, as the model's paint hook (SetPaintHook) calls it
 // with the node's picture locked.
 int PaintByKindHook(tagItemData* node);
+
+} // namespace sorvane::render

@@ -24,6 +24,8 @@
 
 using namespace sorvane::model;
 
+namespace sorvane::render {
+
 namespace {
 
 using namespace records;
@@ -45,7 +47,7 @@ void clearBlack(tagItemData* node)
 // the measured height stays, so that the compile draws every row.
 void trimContentHeight(tagItemData* node)
 {
-    const QRect r = render::NodeRect(node);
+    const QRect r = sorvane::render::NodeRect(node);
     if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || pictureOf(node).isNull())
         return;
     if (static_cast<std::uint32_t>(pictureOf(node).width()) < node->Item.ContentW
@@ -61,8 +63,8 @@ void paintBorder(tagItemData* node, const DynFrame* frame)
 {
     if (!frame || frame->Width == 0 || pictureOf(node).isNull())
         return;
-    const QRect whole(QPoint(0, 0), render::NodeRect(node).size());
-    render::PaintDynFrame(pictureOf(node), whole, *frame, nullptr, nullptr, nullptr);
+    const QRect whole(QPoint(0, 0), sorvane::render::NodeRect(node).size());
+    sorvane::render::PaintDynFrame(pictureOf(node), whole, *frame, nullptr, nullptr, nullptr);
 }
 
 // Content size, picture grown, cleared.
@@ -137,7 +139,7 @@ int PaintSceneNode(tagItemData* node)
     paintBorder(node, node->Scene.Frame);
     const auto image = SharedFirstFrame(WidePathField(node->Scene.PicturePath, 260));
     node->Scene.PicturePresent = image->count >= 1 ? 1 : 0;
-    const QRect client = render::LocalClientRect(node);
+    const QRect client = sorvane::render::LocalClientRect(node);
     if (node->Scene.PicturePresent && !client.isEmpty())
         ImageEx::DrawPictureInMode(image->frame, pictureOf(node), client, node->Scene.PictureMode);
     return 1;
@@ -156,7 +158,7 @@ int PaintSingleLineItem(tagItemData* node)
     const ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
         return 0;
-    const QRect client = render::LocalClientRect(node);
+    const QRect client = sorvane::render::LocalClientRect(node);
     const QSize size = MeasureSingleLineText(*rec, client);
     node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
@@ -176,7 +178,7 @@ int PaintRichTextItem(tagItemData* node)
     if (!rec)
         return 0;
     QTextDocument doc;
-    const QSize size = layoutRichText(*rec, render::LocalClientRect(node).width(), doc);
+    const QSize size = layoutRichText(*rec, sorvane::render::LocalClientRect(node).width(), doc);
     node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
     UpdateNodeBitmap(node);
@@ -194,7 +196,7 @@ int PaintPictureItem(tagItemData* node)
     const ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
         return 0;
-    const QRect client = render::LocalClientRect(node);
+    const QRect client = sorvane::render::LocalClientRect(node);
     node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, client.width()));
     node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, client.height()));
     UpdateNodeBitmap(node);
@@ -213,7 +215,7 @@ int PaintTableItem(tagItemData* node)
     if (!rec)
         return 0;
     const QByteArray& stream = rec->memFile();
-    const render::TableItemPicture table = render::RenderTableItem(std::span<const std::uint8_t>(
+    const sorvane::render::TableItemPicture table = sorvane::render::RenderTableItem(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
     prepareContent(node, QSize(table.contentWidth, table.contentHeight));
     if (!pictureOf(node).isNull() && !table.image.isNull()) {
@@ -229,9 +231,9 @@ int PaintTextGifItem(tagItemData* node)
     ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
         return 0;
-    const QRect client = render::LocalClientRect(node);
+    const QRect client = sorvane::render::LocalClientRect(node);
     prepareContent(node, client.size());
-    render::TextCartoon cartoon(client.width(), client.height());
+    ::render::TextCartoon cartoon(client.width(), client.height());
     cartoon.SetText(rec->text());
     cartoon.SetEffect(rec->get(textgif::Effect));
     rec->set(textgif::FrameCount, static_cast<std::uint32_t>(cartoon.FrameCount()));
@@ -247,14 +249,14 @@ int PaintAnalogClockItem(tagItemData* node)
     const ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
         return 0;
-    const QRect client = render::LocalClientRect(node);
+    const QRect client = sorvane::render::LocalClientRect(node);
     prepareContent(node, client.size());
     if (!pictureOf(node).isNull() && !client.isEmpty()) {
-        const render::ClockNow now = render::LocalClockNow();
+        const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
         const int w = client.width(), h = client.height();
-        render::DrawAnalogFace(pictureOf(node), *rec, 0, 0, w, h, false, now, CurrentLanguage());
+        sorvane::render::DrawAnalogFace(pictureOf(node), *rec, 0, 0, w, h, false, now, CurrentLanguage());
         QPainter p(&pictureOf(node));
-        render::DrawClockHands(p, *rec, 0, 0, w, h, now);
+        sorvane::render::DrawClockHands(p, *rec, 0, 0, w, h, now);
     }
     trimContentHeight(node);
     return 1;
@@ -270,8 +272,8 @@ int paintTimedText(tagItemData* node, FontField fontField, Measure measure, Draw
     const ItemRecord* rec = node->Item.TypeRecord;
     if (!rec)
         return 0;
-    const QRect client = render::LocalClientRect(node);
-    const render::ClockNow now = render::LocalClockNow();
+    const QRect client = sorvane::render::LocalClientRect(node);
+    const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
     const int lang = CurrentLanguage();
     const QFont font = FontFromLogFont(rec->get(fontField));
     const QSize size = measure(client, *rec, font, now, lang);
@@ -286,10 +288,10 @@ int paintTimedText(tagItemData* node, FontField fontField, Measure measure, Draw
 
 int PaintDigitalClockItem(tagItemData* node)
 {
-    return paintTimedText(node, render::clockdigit::TextFont, render::MeasureDigitalClock,
+    return paintTimedText(node, sorvane::render::clockdigit::TextFont, sorvane::render::MeasureDigitalClock,
                           [](QImage& picture, const QRect&, QSize size, const ItemRecord& rec, const QFont& font,
-                             const render::ClockNow& now, int lang) {
-                              render::DrawDigitalClock(picture, QRect(QPoint(0, 0), size), rec, font, now, lang,
+                             const sorvane::render::ClockNow& now, int lang) {
+                              sorvane::render::DrawDigitalClock(picture, QRect(QPoint(0, 0), size), rec, font, now, lang,
                                                        false);
                           });
 }
@@ -297,15 +299,13 @@ int PaintDigitalClockItem(tagItemData* node)
 int PaintCounterItem(tagItemData* node)
 {
     // The counter is drawn over the whole client area, whatever it measured.
-    return paintTimedText(node, render::counter::TextFont, render::MeasureCounter,
+    return paintTimedText(node, sorvane::render::counter::TextFont, sorvane::render::MeasureCounter,
                           [](QImage& picture, const QRect& client, QSize, const ItemRecord& rec, const QFont& font,
-                             const render::ClockNow& now, int lang) {
-                              render::DrawCounter(picture, QRect(QPoint(0, 0), client.size()), rec, font, now, lang,
+                             const sorvane::render::ClockNow& now, int lang) {
+                              sorvane::render::DrawCounter(picture, QRect(QPoint(0, 0), client.size()), rec, font, now, lang,
                                                   false);
                           });
 }
-
-namespace render {
 
 struct PagedContent::Impl {
     std::uint16_t type = 0;
@@ -372,4 +372,4 @@ void PagedContent::draw(QImage& target, const QRect& window) const
     }
 }
 
-} // namespace render
+} // namespace sorvane::render

@@ -14,6 +14,8 @@ class QPainter;
 class QTextDocument;
 struct tagItemData;
 
+namespace sorvane::render {
+
 int PaintSceneNode(tagItemData* node);
 int PaintSectionNode(tagItemData* node);
 int PaintSingleLineItem(tagItemData* node);
@@ -35,8 +37,6 @@ void DrawSingleLineText(const ItemRecord& record, QPainter& dc, const QRect& rec
 // Every character is kept.
 bool SetRichEditText(const QString& text, QTextDocument& doc);
 
-namespace render {
-
 // A paged item's content (single-line text, rich text, table) drawn as its
 // painter draws it, for content larger than any preview picture: the compile
 // draws it window by window instead of copying pages from the picture.
@@ -57,4 +57,4 @@ private:
     std::unique_ptr<Impl> m;
 };
 
-} // namespace render
+} // namespace sorvane::render

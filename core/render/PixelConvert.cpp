@@ -11,6 +11,8 @@
 #include <cstring>
 #include <utility>
 
+namespace sorvane::render {
+
 namespace {
 
 constexpr int kLines = 32;
@@ -474,3 +476,5 @@ std::vector<std::uint8_t> MaskRunsOfRects(const LedModeParams& p, int height, co
     }
     return MaskRuns(page.data(), p);
 }
+
+} // namespace sorvane::render

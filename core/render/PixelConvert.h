@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace sorvane::render {
+
 // The parameters of one conversion.
 struct LedModeParams {
     std::uint16_t ScanCount = 0;
@@ -63,3 +65,5 @@ std::vector<std::uint8_t> MaskRunsOfRects(const LedModeParams& p, int height, co
 
 // The data-line bit of a colour channel (0 red, 1 green, 2 blue) of line L.
 std::uint32_t LineBit(const LedModeParams& p, int channel, int line);
+
+} // namespace sorvane::render

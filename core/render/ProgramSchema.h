@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace program {
+namespace sorvane::render::program {
 
 // Fixed-width fields, of the same kind as the type records'.
 using records::Field;
@@ -162,10 +162,83 @@ inline constexpr U32 Word(std::size_t i) { return {Words + 4 * i}; }
 } // namespace maskrun
 
 // The analog clock record's own offsets (three tables of 60, then one),
-// moved by where the record lies in the program data.
+// moved by where the record lies in the program data: each hand's pixel
+// lists by second, then where the trailer lies; the lists after them.
 namespace analog {
 inline constexpr std::size_t Offsets = 181;
 inline constexpr U32 Offset(std::size_t i) { return {4 * i}; }
+inline constexpr U32 TrailerAt = Offset(180);
+inline constexpr std::size_t Lists = 4 * Offsets;
 } // namespace analog
 
-} // namespace program
+// Program data: the analog clock's trailer, after its pixel lists; its date
+// record (a digital clock's) follows it.
+namespace analogtrailer {
+inline constexpr std::size_t Size = 52;
+inline constexpr U16 RecordSize{2};       // Size
+inline constexpr U32 SecondColour{4};
+inline constexpr U32 MinuteColour{12};
+inline constexpr U32 HourColour{20};
+} // namespace analogtrailer
+
+// Program data: a digital clock's or a counter's record: the header with
+// one cell per character place (at least room for one), then the glyph table.
+namespace cells {
+inline constexpr std::size_t MinSize = 36;
+inline constexpr U32 GlyphSet{4};
+inline constexpr U32 Target{8};
+inline constexpr U32 Colour{12};
+inline constexpr U32 RoleMask{16};
+inline constexpr U32 GlyphsAt{20};        // where the glyph table lies
+inline constexpr U16 ContentWidth{24};
+inline constexpr U16 CellCount{26};
+inline constexpr std::size_t Cells = 28;  // the cells, one entry each
+inline constexpr std::size_t CellSize = 8;
+inline constexpr U16 CellLeft{0};         // right and bottom exclusive
+inline constexpr U16 CellTop{2};
+inline constexpr U16 CellRight{4};
+inline constexpr U16 CellBottom{6};
+// The glyph table: its head, one entry a glyph, then the bitmaps, placed
+// from the table's start.
+inline constexpr std::size_t GlyphHead = 12;
+inline constexpr U8 GlyphBits{9};         // 8
+inline constexpr U16 GlyphCount{10};
+inline constexpr std::size_t GlyphSize = 8;
+inline constexpr U8 CodeLead{0};          // GB2312 code, or the character's byte
+inline constexpr U8 CodeTrail{1};
+inline constexpr U32 BitmapAt{4};
+inline constexpr std::uint8_t GlyphBitsValue = 8;
+} // namespace cells
+
+// Program data: the border record of a scene or a section ("fram"): its
+// header, the corner table (four corners of width x width entries), then one
+// record per element, each followed by its colours lane by lane.
+namespace border {
+inline constexpr std::size_t Size = 36;   // before the corner table
+inline constexpr Tag Marker{0};           // "fram"
+inline constexpr U16 Version{4};
+inline constexpr U16 ElementsAt{6};       // where the first element lies, in 16 bits
+inline constexpr U16 Left{8};             // the rectangle the border runs round
+inline constexpr U16 Top{10};
+inline constexpr U16 Right{12};
+inline constexpr U16 Bottom{14};
+inline constexpr U16 Width{16};
+inline constexpr U16 ElementCount{20};
+inline constexpr U32 FirstElementAt{24};  // the same, in 32 bits
+inline constexpr std::uint16_t VersionValue = 3;
+inline constexpr std::size_t CornerSize = 8;
+inline constexpr U16 CornerX{0};
+inline constexpr U16 CornerY{2};
+inline constexpr U16 CornerLane{4};
+inline constexpr std::size_t ElementSize = 28;   // before its colours
+inline constexpr U16 ElementVersion{0};
+inline constexpr U16 ElementRecordSize{2};
+inline constexpr U16 Motion{4};
+inline constexpr U16 Speed{6};
+inline constexpr U32 Duration{16};
+inline constexpr U16 Period{20};
+// The corner table of a border `width` LEDs wide.
+inline constexpr std::size_t cornerTableSize(int width) { return 4 * CornerSize * std::size_t(width) * std::size_t(width); }
+} // namespace border
+
+} // namespace sorvane::render::program

@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+namespace sorvane::render {
+
 namespace {
 
 constexpr int kClientWidth = 4096;
@@ -170,3 +172,5 @@ QRect CRichDrawText::GetCharCellRect(int index)
     const int height = int(std::lround(pointSizeOf(own) * kDpi / 72.0));
     return QRect(left, top, advance, height);
 }
+
+} // namespace sorvane::render

@@ -13,6 +13,8 @@
 
 #include <optional>
 
+namespace sorvane::render {
+
 class CRichDrawText {
 public:
     CRichDrawText();
@@ -56,3 +58,5 @@ private:
     QFont m_ownFont;
     std::optional<QFontMetricsF> m_ownMetrics;   // of m_ownFont
 };
+
+} // namespace sorvane::render

@@ -7,7 +7,7 @@
 
 using namespace sorvane::model;
 
-namespace render {
+namespace sorvane::render {
 
 namespace {
 
@@ -75,4 +75,4 @@ TableItemDrawer::~TableItemDrawer() = default;
 
 void TableItemDrawer::draw(QPainter& painter) { grid::RenderData(m->grid, painter); }
 
-} // namespace render
+} // namespace sorvane::render

@@ -9,7 +9,7 @@ class QPainter;
 #include <memory>
 #include <span>
 
-namespace render {
+namespace sorvane::render {
 
 struct TableItemPicture {
     QImage image;   // RGB32, content size, black where no cell draws
@@ -33,4 +33,4 @@ private:
     std::unique_ptr<Impl> m;
 };
 
-} // namespace render
+} // namespace sorvane::render

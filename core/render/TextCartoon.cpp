@@ -13,6 +13,10 @@
 #include <unordered_map>
 #include <iterator>
 
+// The text layout and the font map of the core's painters.
+using sorvane::render::CRichDrawText;
+using platform::FontFromLogFont;
+
 namespace render {
 
 namespace {

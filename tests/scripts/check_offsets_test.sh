@@ -37,6 +37,13 @@ for line in 'put16(p, 52, 42500);' 'bytes::put32(d.data(), 0x0C, at);' 'const au
     echo "$line" > "$tmp/core/render/ContentCompiler.cpp"
     "$check" "$tmp" >/dev/null 2>&1 && fail "not refused in the compiler: $line"
 done
+rm -f "$tmp/core/render/ContentCompiler.cpp"
+# So do the border record and the clock and counter device records.
+for file in FrameRender DeviceRecords; do
+    echo 'bytes::put16(p, 4, 3);' > "$tmp/core/render/$file.cpp"
+    "$check" "$tmp" >/dev/null 2>&1 && fail "not refused in $file.cpp"
+    rm -f "$tmp/core/render/$file.cpp"
+done
 echo 'put(p, program::scene::Signature, program::scene::SignatureValue); bytes::put32(out, 4 * i, page[i]);' \
     > "$tmp/core/render/ContentCompiler.cpp"
 "$check" "$tmp" >/dev/null || fail "a program field or a word index is refused"

@@ -12,7 +12,7 @@ namespace support {
 TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode())
 {
     // Trees built without a core are painted as the core's are.
-    SetPaintHook(&PaintByKindHook);
+    SetPaintHook(&sorvane::render::PaintByKindHook);
 }
 
 TreeBuilder::~TreeBuilder() { DestroyNode(m_header); }

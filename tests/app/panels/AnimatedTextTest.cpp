@@ -15,6 +15,8 @@
 
 #include <QPushButton>
 
+using namespace sorvane::render;
+
 using namespace panels;
 using namespace textpaneltest;
 using paneltest::choose;
@@ -105,7 +107,7 @@ TEST_F(Animated, AnEffectChosenInTheDialogLeavesItsFrameCountInTheRecordAndProgr
     EXPECT_EQ(item->Item.TypeRecord->get(tg::Effect), 13);
     EXPECT_EQ(item->Item.TypeRecord->get(tg::Delay), 60u);
 
-    const QSize area = render::NodeClientRect(item).size();
+    const QSize area = sorvane::render::NodeClientRect(item).size();
     render::TextCartoon engine(area.width(), area.height());
     engine.SetText(item->Item.TypeRecord->text());
     engine.SetEffect(13);

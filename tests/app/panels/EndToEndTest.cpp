@@ -25,6 +25,8 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+using namespace sorvane::render;
+
 using namespace panels;
 using paneltest::choose;
 using paneltest::typeInto;

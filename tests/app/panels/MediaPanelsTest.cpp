@@ -39,6 +39,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+using namespace sorvane::render;
+
 using namespace panels;
 using namespace textpaneltest;
 using paneltest::choose;

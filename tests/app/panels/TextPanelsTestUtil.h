@@ -21,6 +21,8 @@
 
 namespace textpaneltest {
 
+using sorvane::render::CContentCompiler;
+
 template <typename W>
 W* ctl(QWidget* in, int id)
 {

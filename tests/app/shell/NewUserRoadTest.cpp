@@ -60,6 +60,8 @@
 
 #include <cstring>
 
+using namespace sorvane::render;
+
 using namespace shell;
 
 using namespace sorvane::link;

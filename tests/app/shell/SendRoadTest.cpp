@@ -33,6 +33,8 @@
 
 #include <mutex>
 
+using namespace sorvane::render;
+
 using namespace shell;
 
 using namespace sorvane::link;

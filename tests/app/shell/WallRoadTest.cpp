@@ -31,6 +31,8 @@
 #include <functional>
 #include <string>
 
+using namespace sorvane::render;
+
 using namespace shell;
 using namespace sorvane::link;
 using frametest::FrameHarness;

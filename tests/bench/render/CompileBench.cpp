@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 
+using namespace sorvane::render;
+
 using namespace sorvane::model;
 
 namespace {

@@ -66,7 +66,7 @@ void AnalogClockRecord(benchmark::State& state)
     const int s = static_cast<int>(state.range(0));
     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKSIMUL));
     for (auto _ : state)
-        benchmark::DoNotOptimize(render::BuildAnalogClockRecord(*r, s, s, false, {}));
+        benchmark::DoNotOptimize(sorvane::render::BuildAnalogClockRecord(*r, s, s, false, {}));
     state.SetItemsProcessed(state.iterations() * s * s);
 }
 BENCHMARK(AnalogClockRecord)->Arg(32)->Arg(64)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
@@ -78,12 +78,12 @@ void BorderFrame(benchmark::State& state)
     frame.Width = 2;
     DynFrameElement* e = CreateFrameElement(0, u"e", &frame, nullptr);
     e->Motion = 2;
-    const auto colours = render::CollectFrameElementColors(2, e);
+    const auto colours = sorvane::render::CollectFrameElementColors(2, e);
     QImage img(w, w / 4, QImage::Format_RGB32);
-    render::FrameAnimState s = render::InitialFrameState(*e, w, w / 4, 2);
+    sorvane::render::FrameAnimState s = sorvane::render::InitialFrameState(*e, w, w / 4, 2);
     for (auto _ : state) {
         ++s.Phase;
-        render::PaintDynFrame(img, img.rect(), frame, &s, e, &colours);
+        sorvane::render::PaintDynFrame(img, img.rect(), frame, &s, e, &colours);
         benchmark::DoNotOptimize(img.constBits());
     }
     state.SetItemsProcessed(state.iterations() * 2 * (w + w / 4));
@@ -96,15 +96,15 @@ BENCHMARK(BorderFrame)->Arg(128)->Arg(512)->Arg(2048);
 void WideBlinkingBorder(benchmark::State& state)
 {
     DynFrame frame;
-    frame.Width = render::kMaxFrameWidth;
+    frame.Width = sorvane::render::kMaxFrameWidth;
     DynFrameElement* e = CreateFrameElement(0, u"e", &frame, nullptr);
     e->Motion = 1;
     QImage img(4096, 256, QImage::Format_RGB32);
     img.fill(Qt::black);
-    render::FrameAnimState s = render::InitialFrameState(*e, 4096, 256, frame.Width);
+    sorvane::render::FrameAnimState s = sorvane::render::InitialFrameState(*e, 4096, 256, frame.Width);
     for (auto _ : state) {
         ++s.Phase;
-        render::PaintDynFrame(img, img.rect(), frame, &s, nullptr, nullptr);
+        sorvane::render::PaintDynFrame(img, img.rect(), frame, &s, nullptr, nullptr);
         benchmark::DoNotOptimize(img.constBits());
     }
     RemoveFrameElement(&frame, e);

@@ -10,6 +10,8 @@
 #include <QString>
 #include <benchmark/benchmark.h>
 
+using namespace sorvane::render;
+
 using namespace sorvane::model;
 
 namespace {

@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+using namespace sorvane::render;
+
 using namespace sorvane::link;
 using namespace sorvane::model;
 
@@ -81,10 +83,10 @@ TEST(AnimatedPrograms, EveryAnimatedKindReachesTheController)
     records::SetItemText(anim, QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs16 Go!\\par}"));
     anim->Item.TypeRecord->set(records::textgif::Effect, 9);
     tagItemData* clock = core.AddItem(IT_CLOCKDIGIT, u"clock", left, anim);
-    useDejaVu(clock->Item.TypeRecord, render::clockdigit::TextFont);
+    useDejaVu(clock->Item.TypeRecord, sorvane::render::clockdigit::TextFont);
     tagItemData* count = core.AddItem(IT_COUNT, u"count", right, nullptr);
-    useDejaVu(count->Item.TypeRecord, render::counter::TextFont);
-    count->Item.TypeRecord->set(render::counter::Target, 0x7FFFFFFF);
+    useDejaVu(count->Item.TypeRecord, sorvane::render::counter::TextFont);
+    count->Item.TypeRecord->set(sorvane::render::counter::Target, 0x7FFFFFFF);
     tagItemData* analog = core.AddItem(IT_CLOCKSIMUL, u"analog", right, count);
     for (tagItemData* n : {scene, left, right, anim, clock, count, analog})
         ASSERT_EQ(core.Paint(n), 1);

@@ -20,6 +20,8 @@
 
 #include <cstring>
 
+using namespace sorvane::render;
+
 using namespace sorvane::link;
 using sorvane::model::NodePictures;
 using linktest::Bytes;
@@ -184,7 +186,7 @@ TEST_F(OversizedPrograms, ATablePastThePreviewBoundIsDrawnInRowsAndInColumns)
         picture.fill(Qt::black);
         {
             QPainter p(&picture);
-            render::TableItemDrawer(stream).draw(p);
+            sorvane::render::TableItemDrawer(stream).draw(p);
         }
         SetNodePicture(table, picture);
         EXPECT_EQ(drawn, pagesOf(screen, table)) << "effect " << int(effect);

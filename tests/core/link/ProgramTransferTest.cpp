@@ -21,6 +21,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+using namespace sorvane::render;
+
 using namespace sorvane::link;
 using namespace sorvane::model;
 

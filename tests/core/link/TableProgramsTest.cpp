@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+using namespace sorvane::render;
+
 using namespace sorvane::link;
 
 TEST(TablePrograms, ATableItemPaintsAndReachesTheController)
@@ -33,7 +35,7 @@ TEST(TablePrograms, ATableItemPaintsAndReachesTheController)
     ASSERT_EQ(core.Paint(table), 1);
     EXPECT_EQ(table->Item.ContentW, 300u);
     EXPECT_EQ(table->Item.ContentH, 120u);
-    const render::TableItemPicture expected = render::RenderTableItem({});
+    const sorvane::render::TableItemPicture expected = sorvane::render::RenderTableItem({});
     ASSERT_FALSE(GetNodePicture(table).isNull());
     EXPECT_EQ(GetNodePicture(table).copy(0, 0, 300, 120), expected.image.convertToFormat(GetNodePicture(table).format()));
     // Without a record nothing is drawn.

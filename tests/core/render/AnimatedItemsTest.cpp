@@ -23,6 +23,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace sorvane::render;
+
 using namespace sorvane::model;
 
 namespace {
@@ -119,8 +121,8 @@ TEST_F(AnimatedItems, AnimatedTextStoresItsFrameCountAndShowsTheLastFrame)
 TEST_F(AnimatedItems, ClocksAndCountersPaintInTheCoreLanguage)
 {
     tagItemData* clock = addChild(section, IT_CLOCKDIGIT, u"clock");
-    setFont(clock->Item.TypeRecord, render::clockdigit::TextFont, 12);
-    clock->Item.TypeRecord->set(render::clockdigit::ShowFlags, 0x70);
+    setFont(clock->Item.TypeRecord, sorvane::render::clockdigit::TextFont, 12);
+    clock->Item.TypeRecord->set(sorvane::render::clockdigit::ShowFlags, 0x70);
     ASSERT_EQ(PaintItemByKind(clock), 1);
     EXPECT_GT(clock->Item.ContentW, 20u);
     EXPECT_EQ(clock->Item.ContentH, 32u);
@@ -135,7 +137,7 @@ TEST_F(AnimatedItems, ClocksAndCountersPaintInTheCoreLanguage)
     EXPECT_GT(litIn(GetNodePicture(clock), GetNodePicture(clock).rect()), 20);
 
     tagItemData* count = addChild(section, IT_COUNT, u"count");
-    setFont(count->Item.TypeRecord, render::counter::TextFont, 12);
+    setFont(count->Item.TypeRecord, sorvane::render::counter::TextFont, 12);
     ASSERT_EQ(PaintItemByKind(count), 1);
     EXPECT_GT(litIn(GetNodePicture(count), GetNodePicture(count).rect()), 10);
 
@@ -177,7 +179,7 @@ TEST(CoreBorderExports, ColoursAndPaintingThroughTheCore)
     EXPECT_EQ(CCore::GetFrameElementColors(colours, 2, nullptr), 0);
     ASSERT_EQ(CCore::GetFrameElementColors(colours, 2, e), 1);
     ASSERT_NE(colours, nullptr);
-    const auto expected = render::CollectFrameElementColors(2, e);
+    const auto expected = sorvane::render::CollectFrameElementColors(2, e);
     ASSERT_EQ(expected.size(), std::size_t(e->Period) * 2);
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), colours));
     // A second call replaces the array it is given.
@@ -187,10 +189,10 @@ TEST(CoreBorderExports, ColoursAndPaintingThroughTheCore)
     viaCore.fill(Qt::black);
     direct.fill(Qt::black);
     const QRect r(0, 0, 40, 20);
-    render::FrameAnimState s1 = render::InitialFrameState(*e, 40, 20, 2), s2 = s1;
+    sorvane::render::FrameAnimState s1 = sorvane::render::InitialFrameState(*e, 40, 20, 2), s2 = s1;
     s1.Phase = s2.Phase = 3;
     EXPECT_EQ(CCore::PaintDynFrame(&viaCore, &r, &frame, &s1, nullptr, colours), 1);
-    render::PaintDynFrame(direct, r, frame, &s2, nullptr, nullptr);
+    sorvane::render::PaintDynFrame(direct, r, frame, &s2, nullptr, nullptr);
     EXPECT_EQ(viaCore, direct);
     EXPECT_GT(litIn(viaCore, r), 0);
     EXPECT_EQ(CCore::PaintDynFrame(nullptr, &r, &frame, nullptr, nullptr, nullptr), 1);
@@ -217,11 +219,11 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     anim->Item.TypeRecord->set(records::textgif::Effect, 13);
     anim->Item.TypeRecord->set(records::textgif::Repeat, 1);   // played twice
     tagItemData* clock = addChild(section, IT_CLOCKDIGIT, u"clock");
-    setFont(clock->Item.TypeRecord, render::clockdigit::TextFont, 12);
-    clock->Item.TypeRecord->set(render::clockdigit::ShowFlags, 0x70);
+    setFont(clock->Item.TypeRecord, sorvane::render::clockdigit::TextFont, 12);
+    clock->Item.TypeRecord->set(sorvane::render::clockdigit::ShowFlags, 0x70);
     tagItemData* count = addChild(second, IT_COUNT, u"count");
-    setFont(count->Item.TypeRecord, render::counter::TextFont, 12);
-    count->Item.TypeRecord->set(render::counter::Target, 0x7FFFFFFF);
+    setFont(count->Item.TypeRecord, sorvane::render::counter::TextFont, 12);
+    count->Item.TypeRecord->set(sorvane::render::counter::Target, 0x7FFFFFFF);
     tagItemData* analog = addChild(second, IT_CLOCKSIMUL, u"analog");
     for (tagItemData* n : {scene, section, second, anim, clock, count, analog})
         ASSERT_EQ(PaintItemByKind(n), 1);
@@ -258,12 +260,12 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     EXPECT_EQ(clock->Compiled[0].Buffer.size(), P);
     EXPECT_EQ(count->Compiled[0].Buffer.size(), P);
     EXPECT_EQ(analog->Compiled[0].Buffer.size(), P);
-    const QRect clockArea = render::NodeClientRect(clock);
+    const QRect clockArea = sorvane::render::NodeClientRect(clock);
     EXPECT_EQ(clock->Compiled[1].Buffer, BuildClockDeviceRecord(clock, clockArea, false));
     EXPECT_EQ(get32(clock->Compiled[1].Buffer, 4), 1u);   // English glyph set
     EXPECT_EQ(get32(clock->Compiled[1].Buffer, 16),
-              render::ClockRoleMask(*clock->Item.TypeRecord, render::ClockLayout::English));
-    EXPECT_EQ(count->Compiled[1].Buffer, BuildClockDeviceRecord(count, render::NodeClientRect(count), false));
+              sorvane::render::ClockRoleMask(*clock->Item.TypeRecord, sorvane::render::ClockLayout::English));
+    EXPECT_EQ(count->Compiled[1].Buffer, BuildClockDeviceRecord(count, sorvane::render::NodeClientRect(count), false));
     EXPECT_EQ(get32(count->Compiled[1].Buffer, 8), 0x7FFFFFFFu);
 
     // The analog record's offsets count from the start of the program data.
@@ -271,7 +273,7 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     const std::uint32_t at = get32(analog->Compiled[2].Buffer, 16);
     ASSERT_GT(analogRecord.size(), 724u);
     EXPECT_EQ(get32(analogRecord, 0), at + 724);
-    Bytes unplaced = BuildClockDeviceRecord(analog, render::NodeClientRect(analog), false);
+    Bytes unplaced = BuildClockDeviceRecord(analog, sorvane::render::NodeClientRect(analog), false);
     ASSERT_EQ(unplaced.size(), analogRecord.size());
     for (std::size_t i = 0; i < 181; ++i)
         EXPECT_EQ(get32(analogRecord, 4 * i), get32(unplaced, 4 * i) + at) << i;
@@ -279,17 +281,17 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
 
     // Borders: the schedule then the scene's "fram"; the section's "fram".
     const ChannelThresholds t = ThresholdsFor(LookupWorkMode(17).ColourCount, ColourThreshold());
-    render::LedQuantiser leds;
+    sorvane::render::LedQuantiser leds;
     leds.Red = int(t.Red);
     leds.Green = int(t.Green);
     leds.Blue = int(t.Blue);
     const auto& d = scene->Compiled[3].Buffer;
     ASSERT_GT(d.size(), 40u);
     EXPECT_EQ(std::string(d.begin(), d.begin() + 4), "stmr");
-    EXPECT_EQ(Bytes(d.begin() + 36, d.end()), render::BuildFrameRecord(**FrameSlotOf(scene), render::NodeRect(scene), leds));
+    EXPECT_EQ(Bytes(d.begin() + 36, d.end()), sorvane::render::BuildFrameRecord(**FrameSlotOf(scene), sorvane::render::NodeRect(scene), leds));
     EXPECT_EQ(std::string(d.begin() + 36, d.begin() + 40), "fram");
     EXPECT_EQ(section->Compiled[2].Buffer,
-              render::BuildFrameRecord(**FrameSlotOf(section), render::NodeRect(section), leds));
+              sorvane::render::BuildFrameRecord(**FrameSlotOf(section), sorvane::render::NodeRect(section), leds));
     EXPECT_FALSE(section->Compiled[2].Buffer.empty());
 
     // The program data block holds each record where the descriptors say.
@@ -310,7 +312,7 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
 TEST(Galleries, EveryClockLayout)
 {
     const QString dir = outputDir("clocks");
-    const render::ClockNow now{2024, 5, 17, 5, 13, 5, 9};
+    const sorvane::render::ClockNow now{2024, 5, 17, 5, 13, 5, 9};
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     const std::uint32_t shows[] = {0x70, 0x0F, 0x7F, 0xFF};
@@ -321,11 +323,11 @@ TEST(Galleries, EveryClockLayout)
                 sheet.fill(Qt::black);
                 for (int i = 0; i < 4; ++i) {
                     std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKDIGIT));
-                    r->set(render::clockdigit::ShowFlags, shows[i]);
-                    r->set(render::clockdigit::MultiLine, std::uint32_t(multi));
-                    r->set(render::clockdigit::TimeFormat, timeFormat);
-                    r->set(render::clockdigit::Colour, 0x00FFFF);
-                    render::DrawDigitalClock(sheet, QRect(2, 48 * i + 2, 256, 44), *r, font, now, lang, false);
+                    r->set(sorvane::render::clockdigit::ShowFlags, shows[i]);
+                    r->set(sorvane::render::clockdigit::MultiLine, std::uint32_t(multi));
+                    r->set(sorvane::render::clockdigit::TimeFormat, timeFormat);
+                    r->set(sorvane::render::clockdigit::Colour, 0x00FFFF);
+                    sorvane::render::DrawDigitalClock(sheet, QRect(2, 48 * i + 2, 256, 44), *r, font, now, lang, false);
                 }
                 EXPECT_GT(litIn(sheet, sheet.rect()), 100);
                 EXPECT_TRUE(sheet.save(QStringLiteral("%1/digital-%2-%3-%4.png")
@@ -337,20 +339,20 @@ TEST(Galleries, EveryClockLayout)
     counters.fill(Qt::black);
     for (int mode = 0; mode < 2; ++mode) {
         std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_COUNT));
-        r->set(render::counter::CountMode, std::uint32_t(mode));
-        r->set(render::counter::Target, 800000000);
-        render::DrawCounter(counters, QRect(2, 48 * mode + 2, 256, 44), *r, font, now, 9, false);
+        r->set(sorvane::render::counter::CountMode, std::uint32_t(mode));
+        r->set(sorvane::render::counter::Target, 800000000);
+        sorvane::render::DrawCounter(counters, QRect(2, 48 * mode + 2, 256, 44), *r, font, now, 9, false);
     }
     EXPECT_TRUE(counters.save(dir + QStringLiteral("/counters.png")));
     QImage faces(4 * 100, 100, QImage::Format_RGB32);
     faces.fill(Qt::black);
     for (int i = 0; i < 4; ++i) {
         std::unique_ptr<ItemRecord> r(ItemRecord::Create(IT_CLOCKSIMUL));
-        r->set(render::clocksimul::HourMarkStyle, std::uint32_t(i + 1));
-        r->set(render::clocksimul::FaceFlags, std::uint8_t(i));
-        render::DrawAnalogFace(faces, *r, 100 * i, 0, 100, 100, false, now, i % 2 ? 9 : 4);
+        r->set(sorvane::render::clocksimul::HourMarkStyle, std::uint32_t(i + 1));
+        r->set(sorvane::render::clocksimul::FaceFlags, std::uint8_t(i));
+        sorvane::render::DrawAnalogFace(faces, *r, 100 * i, 0, 100, 100, false, now, i % 2 ? 9 : 4);
         QPainter p(&faces);
-        render::DrawClockHands(p, *r, 100 * i, 0, 100, 100, now);
+        sorvane::render::DrawClockHands(p, *r, 100 * i, 0, 100, 100, now);
     }
     EXPECT_GT(litIn(faces, faces.rect()), 200);
     EXPECT_TRUE(faces.save(dir + QStringLiteral("/analog-faces.png")));
@@ -369,7 +371,7 @@ TEST(Galleries, EveryBorderMotion)
                 ASSERT_NE(e, nullptr);
                 e->Motion = motion;
                 const QRect r(0, 0, 48, 24);
-                render::FrameAnimState s = render::InitialFrameState(*e, 48, 24, 3);
+                sorvane::render::FrameAnimState s = sorvane::render::InitialFrameState(*e, 48, 24, 3);
                 QImage canvas(48, 24, QImage::Format_RGB32);
                 canvas.fill(Qt::black);
                 QImage strip(4 * 52, 24, QImage::Format_RGB32);
@@ -377,7 +379,7 @@ TEST(Galleries, EveryBorderMotion)
                 int shot = 0;
                 for (int phase = 0; phase <= 60 && shot < 4; ++phase) {
                     s.Phase = phase;
-                    render::PaintDynFrame(canvas, r, frame, &s, nullptr, nullptr);
+                    sorvane::render::PaintDynFrame(canvas, r, frame, &s, nullptr, nullptr);
                     if (phase % 20 == 0 || phase == 3) {
                         QPainter p(&strip);
                         p.drawImage(52 * shot++, 0, canvas);

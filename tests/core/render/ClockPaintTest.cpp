@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-using namespace render;
+using namespace sorvane::render;
 
 namespace {
 QFont testFont()

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-using namespace render;
+using namespace sorvane::render;
 
 namespace {
 

@@ -21,6 +21,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+using namespace sorvane::render;
+
 namespace {
 
 using namespace reftest;
@@ -168,28 +170,28 @@ protected:
         tagItemData* b = addChild(screen, IT_SCENE, u"B");
         tagItemData* c1 = section(b, 0, 0, 128, 128);
         tagItemData* an = addChild(c1, IT_CLOCKSIMUL, u"an");
-        an->Item.TypeRecord->set(render::clocksimul::FaceFlags, 4);
+        an->Item.TypeRecord->set(sorvane::render::clocksimul::FaceFlags, 4);
         tagItemData* c2 = section(b, 128, 0, 64, 64);
         tagItemData* an2 = addChild(c2, IT_CLOCKSIMUL, u"an2");
         ItemRecord* r2 = an2->Item.TypeRecord;
-        r2->set(render::clocksimul::FaceFlags, 0);
-        r2->set(render::clocksimul::SecondWidth, 3);
-        r2->set(render::clocksimul::MinuteWidth, 7);
-        r2->set(render::clocksimul::HourWidth, 10);
-        r2->set(render::clocksimul::SecondLength, 120);
-        r2->set(render::clocksimul::MinuteLength, 90);
-        r2->set(render::clocksimul::HourLength, 40);
+        r2->set(sorvane::render::clocksimul::FaceFlags, 0);
+        r2->set(sorvane::render::clocksimul::SecondWidth, 3);
+        r2->set(sorvane::render::clocksimul::MinuteWidth, 7);
+        r2->set(sorvane::render::clocksimul::HourWidth, 10);
+        r2->set(sorvane::render::clocksimul::SecondLength, 120);
+        r2->set(sorvane::render::clocksimul::MinuteLength, 90);
+        r2->set(sorvane::render::clocksimul::HourLength, 40);
         tagItemData* c3 = section(b, 128, 64, 128, 32);
         tagItemData* dc = addChild(c3, IT_CLOCKDIGIT, u"dc");
-        setFont(dc->Item.TypeRecord, render::clockdigit::TextFont, 12, u"DejaVu Sans Mono");
-        dc->Item.TypeRecord->set(render::clockdigit::ShowFlags, 0x70);
+        setFont(dc->Item.TypeRecord, sorvane::render::clockdigit::TextFont, 12, u"DejaVu Sans Mono");
+        dc->Item.TypeRecord->set(sorvane::render::clockdigit::ShowFlags, 0x70);
         tagItemData* c4 = section(b, 128, 96, 96, 32);
         tagItemData* cn = addChild(c4, IT_COUNT, u"cn");
-        setFont(cn->Item.TypeRecord, render::counter::TextFont, 12, u"DejaVu Sans Mono");
-        cn->Item.TypeRecord->set(render::counter::Target, 0xFFFFFFFFu);
-        cn->Item.TypeRecord->set(render::counter::Units,
-                                    render::counter::Days | render::counter::Hours | render::counter::Minutes
-                                        | render::counter::Seconds);
+        setFont(cn->Item.TypeRecord, sorvane::render::counter::TextFont, 12, u"DejaVu Sans Mono");
+        cn->Item.TypeRecord->set(sorvane::render::counter::Target, 0xFFFFFFFFu);
+        cn->Item.TypeRecord->set(sorvane::render::counter::Units,
+                                    sorvane::render::counter::Days | sorvane::render::counter::Hours | sorvane::render::counter::Minutes
+                                        | sorvane::render::counter::Seconds);
 
         forEach(screen, [](tagItemData* n) { PaintItemByKind(n); });
     }

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::render;
+
 using namespace sorvane::model;
 
 namespace {

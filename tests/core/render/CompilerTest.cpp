@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::render;
+
 namespace {
 
 using namespace reftest;

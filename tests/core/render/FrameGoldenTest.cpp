@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-using namespace render;
+using namespace sorvane::render;
 using namespace sorvane::model;
 
 namespace {

@@ -10,7 +10,7 @@
 
 using namespace sorvane::model;
 
-using namespace render;
+using namespace sorvane::render;
 
 namespace {
 

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::render;
+
 using namespace sorvane::model;
 
 namespace {

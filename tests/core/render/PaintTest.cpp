@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::render;
+
 namespace {
 
 // Behind the parent's last child.
@@ -162,7 +164,7 @@ TEST_F(PaintTest, RichTextDrawsBackgroundsRaisedTextAndCells)
     for (int y = 0; y < GetNodePicture(ground).height(); ++y)
         blue = blue || (GetNodePicture(ground).pixel(2, y) & 0xFFFFFF) == 0x0000FF;
     EXPECT_TRUE(blue) << "the background is drawn";
-    render::PagedContent page(ground);
+    sorvane::render::PagedContent page(ground);
     QImage compiled(32, 16, QImage::Format_RGB32);
     compiled.fill(Qt::black);
     page.draw(compiled, QRect(0, 0, 32, 16));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sorvane::render;
+
 namespace {
 
 const char* kRtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}}"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-using namespace render;
+using namespace sorvane::render;
 using grid::BorderSpec;
 using grid::CRealGrid;
 
