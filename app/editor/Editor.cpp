@@ -872,10 +872,9 @@ void CEditor::endDrag(QPoint pos)
         insertChildItem(itemOf(plan.parent), dragged, plan.after);
         for (auto it = expanded.begin(); it != expanded.end(); ++it)
             it.key()->setExpanded(it.value());
-        if (node->Level == LEVEL_SECTION) {
-            if (CScreenLed* canvas = m_port ? m_port->FindItemWindow(node) : nullptr)
-                canvas->UpdateItemRect(node);
-        }
+        // A section takes its place in the other scene: the windows showing it follow.
+        if (node->Level == LEVEL_SECTION)
+            spine::notices().changed(node, spine::NodeChange::Geometry, this);
         setCurrentItem(dragged);
     }
     onCurrentChanged(dragged);

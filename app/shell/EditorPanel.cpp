@@ -15,7 +15,6 @@ public:
     explicit EditorTree(editor::CEditor* e) : m_editor(e) {}
     QWidget* widget() override { return m_editor; }
     void InsertItemTree(tagItemData* screen) override { m_editor->InsertItemTree(screen); }
-    void UpdateItemText(tagItemData* node) override { m_editor->UpdateItemText(node); }
     void DeleteItem(tagItemData* node) override { m_editor->DeleteItem(node); }
     void ReleasePrograms(tagItemData* screen) override { m_editor->ReleasePrograms(screen); }
 

@@ -43,11 +43,6 @@ void CEditorTree::InsertItemTree(tagItemData* screen)
     m_editor->InsertItemTree(screen);
 }
 
-void CEditorTree::UpdateItemText(tagItemData* node)
-{
-    m_editor->UpdateItemText(node);
-}
-
 void CEditorTree::DeleteItem(tagItemData* node)
 {
     m_editor->DeleteItem(node);

@@ -21,7 +21,6 @@ public:
 
     QWidget* widget() override;
     void InsertItemTree(tagItemData* screen) override;
-    void UpdateItemText(tagItemData* node) override;
     void DeleteItem(tagItemData* node) override;
     void ReleasePrograms(tagItemData* screen) override;
 

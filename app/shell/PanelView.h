@@ -37,8 +37,6 @@ public:
     virtual QWidget* widget() = 0;
     // Shows the screen with its whole subtree (again, after a load).
     virtual void InsertItemTree(tagItemData* screen) = 0;
-    // The node's label follows its name.
-    virtual void UpdateItemText(tagItemData* node) = 0;
     // Removes the node from the tree and deletes it from the core.
     virtual void DeleteItem(tagItemData* node) = 0;
     // The tree and the screen's window let go of the screen's scenes, which
@@ -161,7 +159,8 @@ public:
     ~ScreenRowsTree() override;
     QWidget* widget() override;
     void InsertItemTree(tagItemData* screen) override;
-    void UpdateItemText(tagItemData* node) override;
+    // The screen's row follows its name (the change notice's rename too).
+    void UpdateItemText(tagItemData* node);
     void DeleteItem(tagItemData* node) override;
     void ReleasePrograms(tagItemData*) override {}
     QTreeWidgetItem* rowOf(tagItemData* screen) const;
