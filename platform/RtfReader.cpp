@@ -219,10 +219,11 @@ public:
         }
         return true;
     }
-    // Text was taken out of the block being filled: it holds `length`
-    // characters and goes on with the paragraph before it or not.
-    void resume(qsizetype length, bool continuing)
+    // `removed` characters were taken out of the block being filled: it
+    // holds `length` and goes on with the paragraph before it or not.
+    void resume(qsizetype removed, qsizetype length, bool continuing)
     {
+        m_count -= removed;
         m_blockLen = length;
         m_continuing = continuing;
     }
@@ -236,11 +237,17 @@ public:
         return true;
     }
 
+    // Characters of a list label that may still be taken out again: they
+    // count against the bound only once they stay (see within()).
+    void allowLabel(qsizetype chars) { m_labelSlack = chars; }
+    // True while the text kept holds no more characters than allowed.
+    bool within() const { return m_options.maxChars < 0 || m_count <= m_options.maxChars; }
+
 private:
     bool charge(qsizetype n)
     {
         m_count += n;
-        return m_options.maxChars < 0 || m_count <= m_options.maxChars;
+        return m_options.maxChars < 0 || m_count - m_labelSlack <= m_options.maxChars;
     }
     // Where to cut a piece of at most `room` characters: after a space near
     // the end when there is one, never inside a surrogate pair.
@@ -260,6 +267,7 @@ private:
     QTextCursor& m_cursor;
     const ReadOptions& m_options;
     qsizetype m_count = 0;
+    qsizetype m_labelSlack = 0;
     qsizetype m_blockLen = 0;
     bool m_continuing = false;
 };
@@ -601,8 +609,15 @@ private:
         const QTextBlockFormat b = blockFormat();
         m_cursor.setBlockFormat(m_sink.current(b));
         const qsizetype at = m_cursor.position();
+        // A label goes again when a bullet list takes its place: until then
+        // the bound does not count it.
+        if (m_st.listText) {
+            const bool labelHere = m_labelStart >= 0 && m_labelEnd == at;
+            m_sink.allowLabel((labelHere ? m_labelEnd - m_labelStart : 0) + m_pendingText.size());
+        }
         if (!m_tooLong)
             insertRuns(m_pendingText, b);
+        m_sink.allowLabel(0);
         if (m_st.listText) {
             if (m_labelStart < 0)
                 m_labelStart = at;
@@ -1071,11 +1086,16 @@ void Parser::makeBullet()
         // is the one that stays.
         const QTextBlock first = m_doc->findBlock(m_labelStart);
         const bool continuing = first.blockFormat().boolProperty(RtfContinues);
+        // What the label was charged: its characters and the marks of its
+        // own paragraphs, not the block ends its pieces were cut at.
+        qsizetype removed = m_labelEnd - m_labelStart;
+        for (QTextBlock b = first.next(); b.isValid() && b.position() <= m_labelEnd; b = b.next())
+            removed -= b.blockFormat().boolProperty(RtfContinues) ? 1 : 0;
         QTextCursor label(m_doc);
         label.setPosition(m_labelStart);
         label.setPosition(m_labelEnd, QTextCursor::KeepAnchor);
         label.removeSelectedText();
-        m_sink.resume(m_cursor.positionInBlock(), continuing);
+        m_sink.resume(removed, m_cursor.positionInBlock(), continuing);
         m_cursor.setBlockFormat(m_sink.current(blockFormat()));
         restartScripts();
     }
@@ -1248,7 +1268,7 @@ ReadResult Parser::run(QString* error)
         }
     }
     beforeStateChange();
-    if (m_tooLong)
+    if (m_tooLong || !m_sink.within())
         return ReadResult::TooLong;
     if (!closed) {
         if (error)

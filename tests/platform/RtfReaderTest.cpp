@@ -605,6 +605,19 @@ TEST(RtfReader, RichEditBulletsBecomeAList)
     QTextDocument joined;
     ASSERT_TRUE(readRtf(writeRtf(pieced), &joined));
     EXPECT_EQ(joined.toPlainText(), doc.toPlainText());
+
+    // The labels taken out count against no bound, even for the moment
+    // they stand in the text.
+    for (const QByteArray text : {QByteArray(rtf), QByteArray("{\\rtf1 first\\par{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt}x\\par}")}) {
+        QTextDocument whole;
+        ASSERT_TRUE(readRtf(text, &whole));
+        ReadOptions bound;
+        bound.maxChars = whole.characterCount() - 1;
+        QTextDocument bounded;
+        EXPECT_EQ(readRtf(text, &bounded, bound), ReadResult::Ok) << text.constData();
+        --bound.maxChars;
+        EXPECT_EQ(readRtf(text, &bounded, bound), ReadResult::TooLong) << text.constData();
+    }
 }
 
 // A style named again and again costs in proportion to the text, however
