@@ -174,47 +174,58 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     EXPECT_EQ(runs, 1);
 }
 
-TEST(SendPrograms, ToEveryControllerTheScreenKeepsItsOwnSetting)
-{
+namespace {
+
+// What each send run is handed: the link, and the screen's own send-through
+// setting while the run goes on.
+struct SendWatch {
+    explicit SendWatch(support::SeamScope& seams)
+    {
+        countRuns(seams.frame(), runs, [this](tagItemData* s, const LinkSettings* link) {
+            during = s->Global.TargetScreen;
+            if (link)
+                seen = *link;
+        });
+    }
     std::optional<LinkSettings> seen;
-    tagItemData* during = reinterpret_cast<tagItemData*>(1);
+    tagItemData* during = nullptr;
     int runs = 0;
-    support::SeamScope seams;
-    countRuns(seams.frame(), runs, [&](tagItemData* s, const LinkSettings* link) {
-        during = s->Global.TargetScreen;
-        if (link)
-            seen = *link;
-    });
-    FrameHarness h("UI_EN.rcc");
+};
+
+// The harness's first screen, given a scene with a text window and a text.
+tagItemData* screenWithText(FrameHarness& h)
+{
     tagItemData* screen = h.core.GetScreen(0);
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
+    return screen;
+}
+
+} // namespace
+
+TEST(SendPrograms, ToEveryControllerTheScreenKeepsItsOwnSetting)
+{
+    support::SeamScope seams;
+    SendWatch watch(seams);
+    watch.during = reinterpret_cast<tagItemData*>(1);
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = screenWithText(h);
     EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
-    EXPECT_EQ(runs, 1);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(seen->Address, 255);
-    EXPECT_EQ(seen->Mode, screen->Global.CommType);
-    EXPECT_EQ(during, nullptr);
+    EXPECT_EQ(watch.runs, 1);
+    ASSERT_TRUE(watch.seen);
+    EXPECT_EQ(watch.seen->Address, 255);
+    EXPECT_EQ(watch.seen->Mode, screen->Global.CommType);
+    EXPECT_EQ(watch.during, nullptr);
     EXPECT_EQ(screen->Global.TargetScreen, nullptr);
 }
 
 TEST(SendPrograms, ThroughAnotherScreenTheScreenKeepsItsOwnSetting)
 {
-    std::optional<LinkSettings> seen;
-    tagItemData* during = nullptr;
-    int runs = 0;
     support::SeamScope seams;
-    countRuns(seams.frame(), runs, [&](tagItemData* s, const LinkSettings* link) {
-        during = s->Global.TargetScreen;
-        if (link)
-            seen = *link;
-    });
+    SendWatch watch(seams);
     FrameHarness h("UI_EN.rcc");
-    tagItemData* screen = h.core.GetScreen(0);
-    tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
-    tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
-    h.core.AddItem(IT_TEXT, u"t", wnd, nullptr);
+    tagItemData* screen = screenWithText(h);
     tagItemData* other = h.core.AddItem(IT_SCREEN, u"Other", nullptr, screen);
     other->Global.CommType = COMM_NETWORK;
     other->Global.ID = 7;
@@ -227,12 +238,12 @@ TEST(SendPrograms, ThroughAnotherScreenTheScreenKeepsItsOwnSetting)
     // The tree's "send through" posts this message.
     platform::postMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
                           reinterpret_cast<platform::LPARAM>(other));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, 2000));
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(seen->Mode, std::uint32_t(COMM_NETWORK));
-    EXPECT_EQ(seen->Address, 7);
-    EXPECT_EQ(seen->HostPort, 4321);
-    EXPECT_EQ(during, TARGET_SCREEN_NONE);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch.runs == 1; }, 2000));
+    ASSERT_TRUE(watch.seen);
+    EXPECT_EQ(watch.seen->Mode, std::uint32_t(COMM_NETWORK));
+    EXPECT_EQ(watch.seen->Address, 7);
+    EXPECT_EQ(watch.seen->HostPort, 4321);
+    EXPECT_EQ(watch.during, TARGET_SCREEN_NONE);
     EXPECT_EQ(screen->Global.TargetScreen, TARGET_SCREEN_NONE);
     EXPECT_EQ(panel->IsScreenModified(screen), 0);
 }
