@@ -61,9 +61,20 @@ public:
             if (r == static_cast<std::size_t>(-1) && errno != E2BIG)
                 return false;
         }
+        flush(out);
         return true;
     }
-    void reset() { iconv(m_cd, nullptr, nullptr, nullptr, nullptr); }
+    // Writes out what the converter holds back: a code page whose letters may
+    // take a combining mark after them (1255, 1258) keeps the last letter
+    // until it sees what follows. Returns to the initial state.
+    void flush(std::string& out)
+    {
+        char buf[64];
+        char* o = buf;
+        std::size_t oLeft = sizeof buf;
+        iconv(m_cd, nullptr, nullptr, &o, &oLeft);
+        out.append(buf, static_cast<std::size_t>(o - buf));
+    }
 
 private:
     iconv_t m_cd;
@@ -97,10 +108,10 @@ std::u16string decodeBytes(std::string_view bytes, int codePage)
     std::size_t left = bytes.size();
     std::string out;
     while (!conv.run(in, left, out)) {
+        conv.flush(out);
         out.append("\xFD\xFF", 2);   // U+FFFD, little-endian
         ++in;
         --left;
-        conv.reset();
     }
     result.reserve(out.size() / 2);
     for (std::size_t i = 0; i + 1 < out.size(); i += 2)
@@ -131,11 +142,11 @@ std::string encodeText(std::u16string_view text, int codePage, bool* exact)
     const char* in = input.data();
     std::size_t left = input.size();
     while (!conv.run(in, left, out)) {
+        conv.flush(out);
         out.push_back('?');
         const std::size_t skip = left >= 2 ? 2 : left;
         in += skip;
         left -= skip;
-        conv.reset();
         if (exact)
             *exact = false;
     }

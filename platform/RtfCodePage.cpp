@@ -73,9 +73,26 @@ bool encodeCodePage(const QString& text, int codePage, QByteArray* out)
 
 QString decodePlainText(const QByteArray& bytes)
 {
-    QByteArray b = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString s = utf8.decode(b);
+    // A byte-order mark names the form; it is no part of the text.
+    static const struct {
+        const char* mark;
+        qsizetype size;
+        QStringDecoder::Encoding encoding;
+    } marks[] = {
+        {"\xFF\xFE\0\0", 4, QStringDecoder::Utf32LE}, // before UTF-16 LE, whose mark starts it
+        {"\0\0\xFE\xFF", 4, QStringDecoder::Utf32BE},
+        {"\xEF\xBB\xBF", 3, QStringDecoder::Utf8},
+        {"\xFF\xFE", 2, QStringDecoder::Utf16LE},
+        {"\xFE\xFF", 2, QStringDecoder::Utf16BE},
+    };
+    for (const auto& m : marks) {
+        if (bytes.startsWith(QByteArrayView(m.mark, m.size))) {
+            QStringDecoder decoder(m.encoding, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            return decoder.decode(QByteArrayView(bytes).sliced(m.size));
+        }
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString s = utf8.decode(bytes);
     if (!utf8.hasError())
         return s;
     return decodeCodePage(bytes, ansiCodePage());

@@ -22,8 +22,9 @@ QString decodeCodePage(const QByteArray& bytes, int codePage);
 // character has no form there.
 bool encodeCodePage(const QString& text, int codePage, QByteArray* out);
 
-// Text of a plain file: UTF-8 when the bytes are valid UTF-8 (a byte-order
-// mark is dropped), else the ANSI code page.
+// Text of a plain file: UTF-8, UTF-16 or UTF-32 as its byte-order mark says
+// (the mark is dropped; what does not decode becomes U+FFFD), else UTF-8 when
+// the bytes are valid UTF-8, else the ANSI code page.
 QString decodePlainText(const QByteArray& bytes);
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QStringEncoder>
 #include <QTextList>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -639,4 +640,36 @@ TEST(RtfReader, ReplayedStylesCostNoMoreThanTheText)
     ASSERT_TRUE(readRtf(small, &doc));
     EXPECT_EQ(doc.blockCount(), 1000);
     EXPECT_EQ(doc.begin().begin().fragment().charFormat().fontWeight(), QFont::Bold);
+}
+
+TEST(RtfCodePage, PlainTextTakesTheFormItsMarkNames)
+{
+    const QString text = QString::fromUtf16(u"Grüße 中文 שלום 😀\r\nend");
+    const auto with = [&](const char* mark, int size, QStringConverter::Encoding e) {
+        return QByteArray(mark, size) + QStringEncoder(e)(text);
+    };
+    EXPECT_EQ(decodePlainText(with("\xEF\xBB\xBF", 3, QStringConverter::Utf8)), text);
+    EXPECT_EQ(decodePlainText(with("\xFF\xFE", 2, QStringConverter::Utf16LE)), text);
+    EXPECT_EQ(decodePlainText(with("\xFE\xFF", 2, QStringConverter::Utf16BE)), text);
+    EXPECT_EQ(decodePlainText(with("\xFF\xFE\0\0", 4, QStringConverter::Utf32LE)), text);
+    EXPECT_EQ(decodePlainText(with("\0\0\xFE\xFF", 4, QStringConverter::Utf32BE)), text);
+    EXPECT_EQ(decodePlainText(QStringEncoder(QStringConverter::Utf8)(text)), text);
+    const CodePageGuard latin(1252);
+    EXPECT_EQ(decodePlainText(QByteArray("caf\xE9")), QString::fromUtf8("café"));
+    // A mark and no more is an empty text; a cut-off last unit is no letter.
+    EXPECT_EQ(decodePlainText(QByteArray("\xFF\xFE")), QString());
+    EXPECT_EQ(decodePlainText(QByteArray("\xFF\xFE" "a\0b", 5)), QString("a") + QChar(QChar::ReplacementCharacter));
+}
+
+TEST(RtfReader, HebrewAndVietnameseRunsKeepTheirLastLetter)
+{
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1\\ansi\\ansicpg1255{\\fonttbl{\\f0\\fcharset177 Arial;}}\\f0 "
+                                   "\\'f9\\'ec\\'e5\\'ed {\\b \\'f2\\'e5\\'ec\\'ed}\\par}"),
+                        &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf16(u"שלום עולם"));
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1\\ansi\\ansicpg1258{\\fonttbl{\\f0\\fcharset163 Arial;}}\\f0 "
+                                   "Ti\\'ea\\'ecng Vi\\'ea\\'f2t\\par}"),
+                        &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf16(u"Tiếng Việt"));
 }
