@@ -69,6 +69,15 @@ std::size_t ReadRealPrefix(std::u16string_view text, double& value)
 bool CellValue(std::u16string_view text, double& value)
 {
     value = 0;
+    // A number too large for a double is no number: the cell is text.
+    if (ReadRealPrefix(text, value) == 0 || !std::isfinite(value))
+        value = 0;
+    return true;
+}
+
+bool FiniteCellValue(std::u16string_view text, double& value)
+{
+    value = 0;
     if (ReadRealPrefix(text, value) == 0)
         value = 0;
     return std::isfinite(value);

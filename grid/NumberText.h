@@ -16,10 +16,12 @@ std::u16string FormatNumber16(double value, int precision);
 // not numbers. Returns the number of UTF-16 units consumed, 0 when the text
 // does not start with a number.
 std::size_t ReadRealPrefix(std::u16string_view text, double& value);
-// The value of a cell text: 0 when it does not start with a number. False
-// when the number it starts with does not fit a double (it reads as an
-// infinity): such a value is a failure to every reader.
+// The value of a cell text: 0 when it does not start with a number, or with
+// one too large for a double (such a text is text, as any other). Always true.
 bool CellValue(std::u16string_view text, double& value);
+// The same, but false when the number does not fit a double: a cell type
+// that shows the value as a number shows such a text as a failure.
+bool FiniteCellValue(std::u16string_view text, double& value);
 // A formula's result as a cell shows it: "%.12g" of a finite value (negative
 // zero shows "0"), "#NUM!" for a value that is not finite.
 std::u16string FormatResult(double value);

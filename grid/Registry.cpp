@@ -20,7 +20,7 @@ const RealBounds kReal0To1{0.0, 1.0};
 std::u16string FormatPercent(const std::u16string& text)
 {
     double v = 0;
-    if (!CellValue(text, v) || !std::isfinite(v * 100.0))
+    if (!FiniteCellValue(text, v) || !std::isfinite(v * 100.0))
         return u"#NUM!";
     return FormatResult(v * 100.0) + u"%";
 }
@@ -28,7 +28,7 @@ std::u16string FormatPercent(const std::u16string& text)
 std::u16string FormatMoney(const std::u16string& text)
 {
     double v = 0;
-    if (!CellValue(text, v))
+    if (!FiniteCellValue(text, v))
         return u"#NUM!";
     return u"￥" + FormatResult(v);
 }

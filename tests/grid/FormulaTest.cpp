@@ -209,7 +209,7 @@ TEST(FormulaEvaluation, ValuesThatAreNotFiniteFail)
     Type(*g, 4, 1, u"=1e400");          // a literal too large for a double
     Type(*g, 5, 1, u"1E200");
     Type(*g, 6, 1, u"=A5*A5");
-    Type(*g, 7, 1, u"1e400");           // a cell text that reads as an infinity
+    Type(*g, 7, 1, u"1e400");           // text: no number fits it
     Type(*g, 8, 1, u"=A7");
     Type(*g, 9, 1, u"=SUM(A5:A7)");
     Type(*g, 10, 1, u"=COUNTIF(A7:A7,\"GE(0)\")");
@@ -218,13 +218,28 @@ TEST(FormulaEvaluation, ValuesThatAreNotFiniteFail)
     Type(*g, 13, 1, u"=0*(-1)");
     Type(*g, 14, 1, u"=-0");
     Type(*g, 15, 1, u"=A1+1");               // a failed cell still reads as 0
-    for (int row : {1, 2, 3, 4, 6, 8, 9, 10, 11, 12})
+    for (int row : {1, 2, 3, 4, 6, 11, 12})
         EXPECT_EQ(Text(*g, row, 1), "#NUM!") << "row " << row;
+    EXPECT_EQ(Text(*g, 8, 1), "0");
+    EXPECT_EQ(Text(*g, 9, 1), "1e+200");
+    EXPECT_EQ(Text(*g, 10, 1), "1");
     EXPECT_EQ(Text(*g, 13, 1), "0");
     EXPECT_EQ(Text(*g, 14, 1), "0");
     EXPECT_EQ(Text(*g, 15, 1), "1");
     EXPECT_EQ(Eval(*g, u"1E308*10-1E308*10"), "#NUM!");
     EXPECT_EQ(Eval(*g, u"1E308+1E308"), "#NUM!");
+
+    // A text of a number too large for a double counts as any text does.
+    Type(*g, 1, 2, u"1e999");
+    Type(*g, 2, 2, u"abc");
+    Type(*g, 3, 2, u"-2");
+    for (const char16_t* f : {u"SUM(B1:B3)", u"MIN(B1:B3)", u"MAX(B1:B3)", u"COUNTIF(B1:B3,\"EQ(0)\")"}) {
+        const std::string withNumberText = Eval(*g, f);
+        Type(*g, 1, 2, u"text");
+        EXPECT_EQ(withNumberText, Eval(*g, f));
+        EXPECT_NE(withNumberText, "#NUM!");
+        Type(*g, 1, 2, u"1e999");
+    }
 
     EXPECT_EQ(FormatForDisplay(FindFormator("Percent"), u"1e307"), u"#NUM!");
     EXPECT_EQ(FormatForDisplay(FindFormator("Percent"), u"-0"), u"0%");

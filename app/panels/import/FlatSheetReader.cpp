@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -681,6 +682,9 @@ QString sheetCellText(const SheetCell& cell)
     case SheetValueKind::Number: {
         char buf[400];
         std::snprintf(buf, sizeof buf, "%0.0f", cell.number);
+        // A value that rounds to zero shows no sign.
+        if (std::strcmp(buf, "-0") == 0)
+            return QStringLiteral("0");
         return QString::fromLatin1(buf);
     }
     case SheetValueKind::Date:

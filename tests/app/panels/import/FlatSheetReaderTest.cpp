@@ -100,8 +100,12 @@ TEST(FlatSheetReader, FormatsValuesAsTheImportShowsThem)
     EXPECT_EQ(sheetCellText(c), u"3");
     c.number = 12;
     EXPECT_EQ(sheetCellText(c), u"12");
-    c.number = -0.4;
-    EXPECT_EQ(sheetCellText(c), u"-0");
+    for (double nearZero : {-0.005, -0.4, -0.5, -0.0}) {
+        c.number = nearZero;
+        EXPECT_EQ(sheetCellText(c), u"0") << nearZero;
+    }
+    c.number = -0.6;
+    EXPECT_EQ(sheetCellText(c), u"-1");
     c.kind = SheetValueKind::Date;
     c.date = QDate(2024, 2, 29);
     EXPECT_EQ(sheetCellText(c), u"2024-02-29");
