@@ -461,7 +461,14 @@ int CRealGrid::SetCellInput(int col, int row, const std::u16string& text)
     while (start < text.size() && IsBlank(text[start]))
         ++start;
     if (start < text.size() && text[start] == u'=') {
-        NodePtr root = ParseFormula(UpperAscii(std::u16string_view(text).substr(start + 1)));
+        // The multi-line editor leaves a line end after a formula ended with
+        // Enter; blanks around the formula do not make it text.
+        std::size_t begin = start + 1, end = text.size();
+        while (begin < end && IsBlank(text[begin]))
+            ++begin;
+        while (end > begin && IsBlank(text[end - 1]))
+            --end;
+        NodePtr root = ParseFormula(UpperAscii(std::u16string_view(text).substr(begin, end - begin)));
         if (root) {
             if (root->RefersTo(row, col)) {
                 c.text = text;

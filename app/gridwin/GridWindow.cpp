@@ -17,18 +17,33 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
+#include <QTextBlock>
 #include <algorithm>
+#include <cmath>
 
 namespace gridwin {
 
 namespace {
+
+// The multi-line cell editor, which can tell the height its lines take.
+class CellEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+    int contentHeight() const
+    {
+        qreal h = 2 * document()->documentMargin();
+        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+            h += blockBoundingRect(b).height();
+        return int(std::ceil(h));
+    }
+};
 
 // The in-place editor of a cell. The model owns a handle; the widget itself
 // goes later, since the model may drop an editor from inside one of the
 // editor's own key events.
 class CellEditorHandle : public grid::CellEditor {
 public:
-    explicit CellEditorHandle(QWidget* parent) : edit_(new QPlainTextEdit(parent))
+    explicit CellEditorHandle(QWidget* parent) : edit_(new CellEdit(parent))
     {
         edit_->setFrameShape(QFrame::NoFrame);
         edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -42,7 +57,7 @@ public:
             edit_->deleteLater();
         }
     }
-    QPlainTextEdit* widget() const { return edit_; }
+    CellEdit* widget() const { return edit_; }
     std::u16string Text() const override { return edit_ ? edit_->toPlainText().toStdU16String() : std::u16string(); }
     void SetText(const std::u16string& text) override
     {
@@ -65,7 +80,7 @@ public:
     }
 
 private:
-    QPointer<QPlainTextEdit> edit_;
+    QPointer<CellEdit> edit_;
 };
 
 class SystemClipboard : public grid::GridClipboard {
@@ -156,14 +171,15 @@ void GridWindow::GridNotify(grid::GridMessage message, bool posted)
 std::unique_ptr<grid::CellEditor> GridWindow::CreateEditor(const grid::EditorRequest& request)
 {
     auto editor = std::make_unique<CellEditorHandle>(this);
-    QPlainTextEdit* w = editor->widget();
+    CellEdit* w = editor->widget();
     if (const grid::FontRecord* f = grid_.FindFont(request.fontId))
         w->setFont(platform::FontFromLogFont(f->font));
     editor->SetText(request.text);
     editor->SetAlignmentStyle(request.style & 3);
     editor->SetControlId(request.controlId);
-    const grid::PixelRect r = grid::GridGeometry(grid_).CellInnerRect(request.column, request.row);
-    w->setGeometry(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
+    placeEditor(w, request.column, request.row);
+    // Enter starts a new line in the editor; the lines typed stay in sight.
+    connect(w, &QPlainTextEdit::textChanged, this, [this, w] { placeEditorOf(w); });
     w->installEventFilter(this);
     w->show();
     w->setFocus();
@@ -363,14 +379,37 @@ void GridWindow::scrollTo(int leftCol, int topRow)
 
 void GridWindow::placeEditors()
 {
-    const grid::GridGeometry geo(grid_);
     for (int r = 0; r < grid_.RowCount(); ++r)
         for (int c = 0; c < grid_.ColumnCount(); ++c)
-            if (auto* h = dynamic_cast<CellEditorHandle*>(grid_.GetCell(c, r).editor.get()); h && h->widget()) {
-                QWidget* w = h->widget();
-                const grid::PixelRect rect = geo.CellInnerRect(c, r);
-                w->setGeometry(rect.left, rect.top, std::max(rect.Width(), 1), std::max(rect.Height(), 1));
-            }
+            if (auto* h = dynamic_cast<CellEditorHandle*>(grid_.GetCell(c, r).editor.get()); h && h->widget())
+                placeEditor(h->widget(), c, r);
+}
+
+// An editor sits on its cell's inner rectangle; when its lines need more
+// height than the cell has, it grows down (within the view) rather than
+// scroll its first lines away.
+void GridWindow::placeEditor(QWidget* editor, int col, int row)
+{
+    const grid::PixelRect inner = grid::GridGeometry(grid_).CellInnerRect(col, row);
+    QRect rect(inner.left, inner.top, std::max(inner.Width(), 1), std::max(inner.Height(), 1));
+    editor->setGeometry(rect);
+    const int needed = static_cast<CellEdit*>(editor)->contentHeight();
+    const int room = viewRect().bottom() + 1 - rect.top();
+    if (needed > rect.height() && room > rect.height()) {
+        rect.setHeight(std::min(needed, room));
+        editor->setGeometry(rect);
+    }
+}
+
+void GridWindow::placeEditorOf(QWidget* editor)
+{
+    const int c = grid_.CurrentCol(), r = grid_.CurrentRow();
+    if (grid_.IsValidCell(c, r))
+        if (auto* h = dynamic_cast<CellEditorHandle*>(grid_.GetCell(c, r).editor.get()); h && h->widget() == editor) {
+            placeEditor(editor, c, r);
+            return;
+        }
+    placeEditors();
 }
 
 bool GridWindow::setRowHeight(int row, int height)

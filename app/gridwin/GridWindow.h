@@ -98,6 +98,8 @@ private:
     void scrollTo(int leftCol, int topRow);
     void scrollIntoView(int col, int row, bool horizontal, bool vertical);
     void placeEditors();
+    void placeEditor(QWidget* editor, int col, int row);
+    void placeEditorOf(QWidget* editor);
     QRect viewRect() const;   // the client area left by the scroll bars
     bool handleKey(QKeyEvent* event, bool inEditor);
     void beginMouseSelection(QPoint pos);

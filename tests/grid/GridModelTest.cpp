@@ -293,6 +293,35 @@ TEST(Formulas, TextsAndFailures)
     EXPECT_EQ(Text(*g, 5, 1), "7");
 }
 
+// A formula ended with Enter in the multi-line editor carries a line end;
+// no blank before or after a formula makes it text.
+TEST(Formulas, BlanksAndLineEndsAroundAFormulaKeepItAFormula)
+{
+    const std::u16string formulas[] = {u"=A1+A2", u"=5+7", u"=SUM(A1:A2)", u"=COUNTIF(A1:A2,\"GE(6)\")", u"=-A1*2"};
+    const std::u16string blanks[] = {u"", u" ", u"\t", u"\n", u"\r\n", u"\n\n", u" \r\n\t", u"\v\f"};
+    for (const std::u16string& f : formulas) {
+        auto plain = DefaultGrid();
+        Type(*plain, 1, 1, u"5");
+        Type(*plain, 2, 1, u"7");
+        Type(*plain, 3, 1, f);
+        ASSERT_NE(plain->GetCell(1, 3).formula, nullptr) << Narrow(f);
+        for (const std::u16string& before : blanks)
+            for (const std::u16string& after : blanks) {
+                // Inside the formula too, after the "=".
+                for (const bool inside : {false, true}) {
+                    const std::u16string typed =
+                        before + (inside ? u"=" + before + f.substr(1) + after : f + after);
+                    auto g = DefaultGrid();
+                    Type(*g, 1, 1, u"5\n");   // a value ended with Enter
+                    Type(*g, 2, 1, u"7");
+                    EXPECT_TRUE(g->SetCellContent(1, 3, typed)) << Narrow(typed);
+                    EXPECT_EQ(Text(*g, 3, 1), Text(*plain, 3, 1)) << Narrow(typed);
+                    EXPECT_EQ(Shown(*g, 3, 1), Shown(*plain, 3, 1)) << Narrow(typed);
+                }
+            }
+    }
+}
+
 TEST(Merging, ToggleSplitAndCoveredCells)
 {
     auto g = DefaultGrid();

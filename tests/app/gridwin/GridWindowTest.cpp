@@ -239,6 +239,38 @@ TEST(GridWindowEditing, AValueEndedWithEnterIsDrawnAsAnyOther)
     EXPECT_NE(typed, shot.copy(61, 97, 58, 22));   // the value is drawn at all
 }
 
+// Enter starts a new line in the editor: the line typed stays in sight
+// instead of scrolling away and leaving an empty white cell.
+TEST(GridWindowEditing, AfterEnterTheEditorStillShowsWhatWasTyped)
+{
+    auto w = Window();
+    QTest::mouseDClick(w.get(), Qt::LeftButton, Qt::NoModifier, {90, 35});   // row 1
+    QPlainTextEdit* edit = OpenEditor(*w);
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClicks(edit, "=A1+A2");
+    // Dark pixels of the editor's first line, where the operator looks.
+    const auto inked = [&] {
+        const QImage shot = edit->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < std::min(shot.height(), 20); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                n += qGray(shot.pixel(x, y)) < 128;
+        return n;
+    };
+    const int typed = inked();
+    ASSERT_GT(typed, 10);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(OpenEditor(*w), edit);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("=A1+A2\n"));
+    EXPECT_GT(inked(), typed / 2);   // the caret has gone to the next line
+    EXPECT_GT(edit->height(), 24);   // a second line for the caret below it
+    EXPECT_LE(edit->geometry().bottom(), w->height());
+    // Ended by a click elsewhere the editor goes and the cell is a cell again.
+    QTest::mouseClick(w.get(), Qt::LeftButton, Qt::NoModifier, {270, 130});
+    EXPECT_EQ(OpenEditor(*w), nullptr);
+}
+
 TEST(GridWindowMenu, InsertAndDeleteWithGreying)
 {
     auto w = Window();
