@@ -148,7 +148,8 @@ int CPropertyText::OnNodeLoad(tagItemData* node)
     c.clearSelection();
     m_edit->setTextCursor(c);
     m_bar->UpdateToolbar();
-    m_edit->setFocus();
+    // The keyboard stays where the operator was (the item tree, the item
+    // list): the text changes only once they click into it.
     return 1;
 }
 

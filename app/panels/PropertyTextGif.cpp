@@ -103,7 +103,8 @@ int CPropertyTextGif::OnNodeLoad(tagItemData* node)
     c.clearSelection();
     m_edit->setTextCursor(c);
     m_bar->UpdateToolbar();
-    m_edit->setFocus();
+    // The keyboard stays where the operator was (the item tree, the item
+    // list): the text changes only once they click into it.
     return 1;
 }
 
