@@ -284,10 +284,31 @@ bool loadLangPack(const QString& rccPath, QString* error)
     return true;
 }
 
+namespace {
+
+// Key names stay as the packs write them (Ctrl+S, Del, Space): Qt's own
+// translations turn some of them, but not the modifiers, into words.
+class LatinKeyNames final : public QTranslator {
+public:
+    QString translate(const char* context, const char* sourceText, const char* disambiguation, int n) const override
+    {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (context && sourceText && qstrcmp(context, "QShortcut") == 0)
+            return QString::fromUtf8(sourceText);
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
 bool installQtTranslations(unsigned language)
 {
     static std::unique_ptr<QTranslator> current;
+    static LatinKeyNames keyNames;
     if (current) {
+        QCoreApplication::removeTranslator(&keyNames);
         QCoreApplication::removeTranslator(current.get());
         current.reset();
     }
@@ -302,6 +323,8 @@ bool installQtTranslations(unsigned language)
     if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     QCoreApplication::installTranslator(translator.get());
+    // Installed last, asked first.
+    QCoreApplication::installTranslator(&keyNames);
     current = std::move(translator);
     return true;
 }

@@ -53,9 +53,9 @@ CPanelBase::LoadScope CPanelBase::beginLoadOf(tagItemData* node, bool (*fits)(ta
     return LoadScope(*this);
 }
 
-bool CPanelBase::latinFaceNames() const
+FaceNames CPanelBase::faceNames() const
 {
-    return core().GetCurLang() == int(platform::kLangEnglish);
+    return faceNamesFor(core().GetCurLang());
 }
 
 bool CPanelBase::chooseRecordFont(records::Font font, records::U32 colour)

@@ -8,6 +8,7 @@
 #include "app/controls/ControlMessages.h"
 #include "app/controls/PropertyPanel.h"
 #include "app/panels/PanelContext.h"
+#include "app/panels/TextControls.h"
 #include "app/spine/NodeNotice.h"
 
 #include "core/api/TypeRecords.h"
@@ -190,7 +191,7 @@ protected:
     void repaint() { changed(spine::NodeChange::Content); }
     CCore& core() const { return m_ctx.core; }
     // Font boxes name Chinese faces by their Latin names for a reader of English.
-    bool latinFaceNames() const;
+    FaceNames faceNames() const;
     // The progress of an import: the pack's text `labelId`, a Cancel button,
     // shown once the import takes a second; 0..maximum, or busy for 0.
     QProgressDialog* makeImportProgress(unsigned labelId, int maximum);

@@ -292,7 +292,7 @@ void CPropertyGrid::refreshToolRow()
     const grid::GridRange sel = g.GetSelectionRect();
     m_merge->SetCheck(!g.IsRangeUnmerged(sel) ? 1 : 0);
     const LOGFONT font = g.GetCurrentCellFont();
-    const QString face = shownFaceName(QString::fromStdU16String(LogFontFaceName(font)), latinFaceNames());
+    const QString face = shownFaceName(QString::fromStdU16String(LogFontFaceName(font)), faceNames());
     if (m_face->currentText() != face)
         selectOrShow(m_face, face);
     const QString size = QString::number(pointsForFontHeight(font.lfHeight, logicalDpiY()));

@@ -24,6 +24,7 @@ constexpr int kButtonIds[4] = {CPropertyProgList::IdAdd, CPropertyProgList::IdDe
                                CPropertyProgList::IdDown};
 constexpr unsigned kButtonIcons[4] = {6208, 6209, 6207, 6210};
 constexpr unsigned kButtonTips[4] = {34600, 34603, 34601, 34602};
+constexpr unsigned kStrSingleLineKind = 41010;   // "Single-line text"
 constexpr unsigned kRowIcons[8] = {6055, 6054, 6056, 6049, 6052, 6103, 6050, 6053};
 
 } // namespace
@@ -235,6 +236,9 @@ tagItemData* CPropertyProgList::AddItemOfType(std::uint16_t itemType)
         return nullptr;
     const QString name = editor::defaultNameFor(item);
     core().ChangeItemName(item, reinterpret_cast<const char16_t*>(name.utf16()));
+    // A new line says what it is in the window's language, not the library's placeholder.
+    if (itemType == IT_SINGLELINE)
+        records::SetItemText(item, platform::langString(kStrSingleLineKind));
     const int row = selected >= 0 ? selected + 1 : 0;
     {
         LoadScope loading(*this);

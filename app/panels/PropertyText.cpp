@@ -66,7 +66,7 @@ bool CPropertyText::OnInitDialog()
     m_bar = new CRichTextBar(this, m_edit,
                              RichBarIds{IdFace, IdSize, IdColour, IdSpacing, IdBold, IdItalic, IdUnderline, IdLeft,
                                         IdCentre, IdRight, IdBullets});
-    m_bar->setLatinFaceNames(latinFaceNames());
+    m_bar->setFaceNames(faceNames());
     m_wrap = makeToggle(this, IdWrap, 6229, 33801);
     m_import = withId(new controls::CIconButton(this), IdImport);
     m_import->AssignIcons(6008);

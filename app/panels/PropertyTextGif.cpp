@@ -38,7 +38,7 @@ bool CPropertyTextGif::OnInitDialog()
     m_bar = new CRichTextBar(this, m_edit,
                              RichBarIds{IdFace, IdSize, IdColour, IdSpacing, IdBold, IdItalic, IdUnderline, IdLeft,
                                         IdCentre, IdRight, IdBullets, IdIndent});
-    m_bar->setLatinFaceNames(latinFaceNames());
+    m_bar->setFaceNames(faceNames());
     m_alignOn = makeToggle(this, IdAlignOn, 6227, 32844);
     m_alignOn->setText(dialogText(IdAlignOn));
     m_alignOn->setFixedSize(m_alignOn->sizeHint().expandedTo(QSize(24, 22)));

@@ -136,7 +136,7 @@ int CPropertyTextSingleLine::OnNodeLoad(tagItemData* node)
     }
     m_text->setText(m_record->text());
     const LOGFONT f = m_record->get(rec::TextFont);
-    showFace(m_face, faceOf(f), latinFaceNames());
+    showFace(m_face, faceOf(f), faceNames());
     selectOrShow(m_size, QString::number(readBinding(bindings(), IdSize)));
     m_colour->SetColour(platform::COLORREF(readBinding(bindings(), IdColour)));
     for (controls::CIconButton* b : {m_bold, m_italic, m_underline})

@@ -228,7 +228,7 @@ void CRichTextBar::UpdateToolbar()
     {
         const QSignalBlocker a(m_face), b(m_size);
         if (!families.isEmpty())
-            showFace(m_face, families.first(), m_latinFaceNames);
+            showFace(m_face, families.first(), m_faceNames);
         if (f.hasProperty(QTextFormat::FontPointSize))
             selectOrShow(m_size, QString::number(int(std::lround(f.fontPointSize()))));
     }

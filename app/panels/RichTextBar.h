@@ -4,6 +4,8 @@
 // underline, alignment, bullets and indent, applied to the edit's selection,
 // and the row following the selection. The panels place the controls and
 // store the edit's text themselves.
+#include "app/panels/TextControls.h"
+
 #include <QObject>
 
 class QHBoxLayout;
@@ -39,7 +41,7 @@ public:
     void UpdateToolbar();
     void setAlignAllowed(bool allowed);
     // The face box names Chinese faces by their Latin names (a reader of English).
-    void setLatinFaceNames(bool latin) { m_latinFaceNames = latin; }
+    void setFaceNames(FaceNames names) { m_faceNames = names; }
     bool alignAllowed() const { return m_alignAllowed; }
 
     // A row of the face, size, colour and spacing controls, the face list widest.
@@ -82,7 +84,7 @@ private:
     controls::CIconButton* m_bullets;
     controls::CIconButton* m_indent = nullptr;
     bool m_alignAllowed = false;
-    bool m_latinFaceNames = false;
+    FaceNames m_faceNames = FaceNames::AsStored;
     bool m_updating = false;
 };
 

@@ -24,23 +24,40 @@ void selectOrShow(QComboBox* combo, const QString& text)
         combo->setEditText(text);
 }
 
-QString shownFaceName(const QString& face, bool latin)
+FaceNames faceNamesFor(int language)
 {
-    static const std::pair<const char16_t*, const char*> kLatin[] = {
-        {u"宋体", "SimSun"},   {u"新宋体", "NSimSun"},         {u"黑体", "SimHei"},      {u"楷体", "KaiTi"},
-        {u"仿宋", "FangSong"}, {u"微软雅黑", "Microsoft YaHei"}, {u"隶书", "LiSu"},        {u"幼圆", "YouYuan"},
-        {u"新細明體", "PMingLiU"}, {u"細明體", "MingLiU"},       {u"標楷體", "DFKai-SB"},
+    if (language == int(platform::kLangEnglish))
+        return FaceNames::Latin;
+    if (language == int(platform::kLangTraditionalChinese))
+        return FaceNames::Traditional;
+    return FaceNames::AsStored;
+}
+
+QString shownFaceName(const QString& face, FaceNames names)
+{
+    struct Name {
+        const char16_t* stored;
+        const char* latin;
+        const char16_t* traditional;
     };
-    if (latin)
-        for (const auto& [chinese, name] : kLatin)
-            if (face == QStringView(chinese))
-                return QString::fromLatin1(name);
+    static const Name kNames[] = {
+        {u"宋体", "SimSun", u"宋體"},     {u"新宋体", "NSimSun", u"新宋體"},
+        {u"黑体", "SimHei", u"黑體"},     {u"楷体", "KaiTi", u"楷體"},
+        {u"仿宋", "FangSong", u"仿宋"},   {u"微软雅黑", "Microsoft YaHei", u"微軟雅黑"},
+        {u"隶书", "LiSu", u"隸書"},       {u"幼圆", "YouYuan", u"幼圓"},
+        {u"新細明體", "PMingLiU", u"新細明體"}, {u"細明體", "MingLiU", u"細明體"},
+        {u"標楷體", "DFKai-SB", u"標楷體"},
+    };
+    if (names != FaceNames::AsStored)
+        for (const Name& n : kNames)
+            if (face == QStringView(n.stored))
+                return names == FaceNames::Latin ? QString::fromLatin1(n.latin) : QString::fromUtf16(n.traditional);
     return face;
 }
 
-void showFace(QComboBox* box, const QString& face, bool latin)
+void showFace(QComboBox* box, const QString& face, FaceNames names)
 {
-    selectOrShow(box, shownFaceName(face, latin));
+    selectOrShow(box, shownFaceName(face, names));
 }
 
 controls::CIconButton* makeToggle(QWidget* parent, int id, unsigned icon, unsigned tip)

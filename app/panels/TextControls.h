@@ -19,12 +19,16 @@ namespace panels {
 // combo's own text when no entry equals it.
 void selectOrShow(QComboBox* combo, const QString& text);
 
-// What a font box shows for a stored face: the face itself, or, for a reader
-// of English, the Latin name of a Chinese face ("SimSun" for "宋体"). The
-// record keeps the face it names.
-QString shownFaceName(const QString& face, bool latin);
+// How a font box names the Chinese faces: as stored, by their Latin names
+// for a reader of English ("SimSun" for "宋体"), or in traditional script
+// ("宋體").
+enum class FaceNames { AsStored, Latin, Traditional };
+FaceNames faceNamesFor(int language);
+
+// What a font box shows for a stored face; the record keeps the face it names.
+QString shownFaceName(const QString& face, FaceNames names);
 // Selects the face in a font box, or shows it as shownFaceName gives it.
-void showFace(QComboBox* box, const QString& face, bool latin);
+void showFace(QComboBox* box, const QString& face, FaceNames names);
 
 // A flat toggle button with an icon and a tooltip from the language pack.
 controls::CIconButton* makeToggle(QWidget* parent, int id, unsigned icon, unsigned tip);

@@ -84,6 +84,7 @@ int CMainApp::InitInstance()
     m_packLoaded = true;
     m_writeConfig = true;
     installQtTranslationsFor(language);
+    useInterfaceFace();
 
     // Raw Ethernet needs CAP_NET_RAW here: offer an elevated restart when a
     // raw-Ethernet link is in use and the right is missing.

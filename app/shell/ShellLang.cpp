@@ -2,7 +2,11 @@
 
 #include "platform/LangPack.h"
 
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
 #include <QHash>
+#include <QStringList>
 
 namespace shell {
 namespace {
@@ -28,6 +32,19 @@ void unloadLanguagePack()
 void installQtTranslationsFor(int language)
 {
     platform::installQtTranslations(static_cast<unsigned>(language));
+}
+
+void useInterfaceFace()
+{
+    const QString face = platform::langString(40000);
+    if (face.isEmpty() || !QFontDatabase::hasFamily(face))
+        return;
+    QFont font = QApplication::font();
+    QStringList families{font.family()};
+    if (!families.contains(face))
+        families << face;
+    font.setFamilies(families);
+    QApplication::setFont(font);
 }
 
 QString packString(unsigned id)

@@ -13,6 +13,11 @@ void unloadLanguagePack();
 // Qt's own dialogs (buttons, file dialogs) in the language (4, 9 or 0x7C04).
 void installQtTranslationsFor(int language);
 
+// Chinese glyphs of the interface come from the pack's face (40000) where it
+// is installed: traditional shapes for Traditional Chinese. Latin ones keep
+// the interface's face.
+void useInterfaceFace();
+
 QString packString(unsigned id);
 QString packDialogText(unsigned templateId, unsigned controlId);
 // Raw picture bytes given in place of the pack's picture of that id (tests,

@@ -22,6 +22,12 @@ QString F(unsigned id, const QString& value)
     return s.isEmpty() ? s : s.arg(value);
 }
 
+QString F(unsigned id, const QString& a, const QString& b)
+{
+    const QString s = S(id);
+    return s.isEmpty() ? s : s.arg(a, b);
+}
+
 QString F(unsigned id, std::uintptr_t value)
 {
     return F(id, QString::number(static_cast<qulonglong>(value)));
@@ -99,7 +105,10 @@ StatusText commStatusText(const spine::CoreEvent& e)
     case CBE_SOCKET_FAILED:
         return at(kPaneLink, S(spine::kStrSocketFailed));
     case CBE_HOST_FAILED:
-        return at(kPaneLink, F(spine::kStrHostFailed, e.text));
+    {
+        const auto [host, port] = spine::hostAndPort(e.text);
+        return at(kPaneLink, F(spine::kStrHostFailed, host, port));
+    }
     default:
         return {};
     }

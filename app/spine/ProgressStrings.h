@@ -2,6 +2,10 @@
 // String ids of what the core reports while it talks to a controller, as
 // both the main frame's status bar and the task dialog show them.
 
+#include <QString>
+
+#include <utility>
+
 namespace spine {
 
 inline constexpr unsigned kStrRetry = 44006;            // %1 the retry count
@@ -12,7 +16,20 @@ inline constexpr unsigned kStrOpenFailed = 44010;       // %1 the port or adapte
 inline constexpr unsigned kStrFirmwareSending = 44011;
 inline constexpr unsigned kStrNoControllerAt = 44016;   // %1 the address probed
 inline constexpr unsigned kStrSocketFailed = 44022;
-inline constexpr unsigned kStrHostFailed = 44023;       // %1 the host
+inline constexpr unsigned kStrHostFailed = 44023;       // %1 the host, %2 the port
 inline constexpr unsigned kStrLinkLost = 44026;
+
+// The host and the port of a "host:port" the core names; the port is empty
+// when the text names none.
+inline std::pair<QString, QString> hostAndPort(const QString& endpoint)
+{
+    const int colon = endpoint.lastIndexOf(u':');
+    bool number = false;
+    if (colon > 0)
+        endpoint.mid(colon + 1).toUShort(&number);
+    if (!number)
+        return {endpoint, QString()};
+    return {endpoint.left(colon), endpoint.mid(colon + 1)};
+}
 
 } // namespace spine

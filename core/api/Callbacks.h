@@ -37,7 +37,7 @@ enum CallbackEvent : unsigned {
     CBE_SEARCH_PHASE = 10,
     CBE_DEVICE_ERROR = 11,
     CBE_SOCKET_FAILED = 12,
-    CBE_HOST_FAILED = 13,     // value: wide host text
+    CBE_HOST_FAILED = 13,     // value: wide "host:port" text
     CBE_LINK_LOST = 14,       // the connection closed or broke in the middle of a transfer
 };
 

@@ -24,7 +24,7 @@ namespace {
 class TcpLink final : public StreamLink {
 public:
     TcpLink(CommSession& session, const LinkTarget& target)
-        : StreamLink(session, target), m_hostText(QString::fromLocal8Bit(target.host))
+        : StreamLink(session, target), m_hostText(QStringLiteral("%1:%2").arg(QString::fromLocal8Bit(target.host)).arg(target.port))
     {
     }
     ~TcpLink() override { close(); }
@@ -194,7 +194,7 @@ private:
 
     int m_fd = -1;
     bool m_lost = false;
-    const QString m_hostText;   // named in the reports
+    const QString m_hostText;   // "host:port", named in the reports
 };
 
 }  // namespace

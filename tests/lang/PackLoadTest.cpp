@@ -1,6 +1,7 @@
 #include "PackTexts.h"
 
 #include <QCoreApplication>
+#include <QKeySequence>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -185,13 +186,21 @@ TEST(LangPacks, LoadingAnotherPackReplacesTheTables)
     EXPECT_EQ(langString(48170), english);
 }
 
-TEST(LangPacks, QtDialogsFollowTheLanguage)
+TEST(LangPacks, QtDialogsFollowTheLanguageAndKeyNamesStayLatin)
 {
     const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    // What a menu shows beside a command.
+    const auto keys = [] {
+        return QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText) + u' ' +
+               QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText) + u' ' +
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S).toString(QKeySequence::NativeText);
+    };
     ASSERT_TRUE(installQtTranslations(kLangSimplifiedChinese));
     EXPECT_EQ(cancel(), QStringLiteral("取消"));
+    EXPECT_EQ(keys(), QStringLiteral("Del Space Ctrl+Shift+S"));
     ASSERT_TRUE(installQtTranslations(kLangTraditionalChinese));
     EXPECT_EQ(cancel(), QStringLiteral("取消"));
+    EXPECT_EQ(keys(), QStringLiteral("Del Space Ctrl+Shift+S"));
     EXPECT_TRUE(installQtTranslations(kLangEnglish));
     EXPECT_EQ(cancel(), QStringLiteral("Cancel"));
 }

@@ -275,8 +275,11 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
         setStatus(a, spine::kStrSocketFailed);
         break;
     case CBE_HOST_FAILED:
-        setStatus(a, format(spine::kStrHostFailed, r.text));
+    {
+        const auto [host, port] = spine::hostAndPort(r.text);
+        setStatus(a, format(spine::kStrHostFailed, host, port));
         break;
+    }
     default:
         break;
     }

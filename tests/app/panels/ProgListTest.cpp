@@ -9,6 +9,7 @@
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
 #include "core/api/Core.h"
+#include "core/api/ItemRecord.h"
 #include "support/LangPackScope.h"
 #include "support/Seams.h"
 #include "support/TreeBuilder.h"
@@ -111,6 +112,17 @@ TEST_F(ListFixture, AddingWithoutASelectionPutsTheItemFirst)
     EXPECT_EQ(QString::fromUtf16(window->FirstChild->NextSibling->Name), "Text2");
     EXPECT_EQ(list->currentRow(), 2);
     EXPECT_EQ(panel->itemAt(2)->Item.TypeCode, IT_IMAGE);
+}
+
+TEST_F(ListFixture, ANewSingleLineSaysWhatItIsInThePacksLanguage)
+{
+    support::LangPackScope pack;
+    pack.setString(41010, QString::fromUtf16(u"单行文字"));
+    select(window);
+    add(0);
+    ASSERT_NE(window->FirstChild, nullptr);
+    ASSERT_EQ(window->FirstChild->Item.TypeCode, IT_SINGLELINE);
+    EXPECT_EQ(window->FirstChild->Item.TypeRecord->text(), QString::fromUtf16(u"单行文字"));
 }
 
 TEST_F(ListFixture, TheAddMenuFollowsTheWindowKind)

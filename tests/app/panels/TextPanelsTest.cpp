@@ -93,7 +93,7 @@ TEST_F(SingleLine, LoadShowsAFaceThatIsNotInstalledAndKeepsIt)
     EXPECT_EQ(faceName(fontOf(item)), "No Such Face Here");
 }
 
-TEST_F(SingleLine, AReaderOfEnglishSeesTheDefaultFaceByItsLatinNameAndTheRecordKeepsIt)
+TEST_F(SingleLine, EachReaderSeesTheDefaultFaceInTheirScriptAndTheRecordKeepsIt)
 {
     ASSERT_EQ(faceName(fontOf(item)), QStringLiteral("宋体"));   // what a new item starts with
     const auto before = paneltest::snapshot(item);
@@ -108,7 +108,11 @@ TEST_F(SingleLine, AReaderOfEnglishSeesTheDefaultFaceByItsLatinNameAndTheRecordK
     core.SetCurLang(4);
     load(panel, item);
     EXPECT_EQ(face->currentText(), QStringLiteral("宋体"));
-    EXPECT_EQ(shownFaceName(QStringLiteral("DejaVu Sans"), true), "DejaVu Sans");
+    core.SetCurLang(0x7C04);
+    load(panel, item);
+    EXPECT_EQ(face->currentText(), QStringLiteral("宋體"));
+    EXPECT_EQ(faceName(fontOf(item)), QStringLiteral("宋体"));
+    EXPECT_EQ(shownFaceName(QStringLiteral("DejaVu Sans"), FaceNames::Latin), "DejaVu Sans");
 }
 
 TEST_F(SingleLine, ALongTextKeepsTheSizeRuleAndAFaceNameStaysTerminated)

@@ -8,6 +8,9 @@
 #include "core/api/Core.h"
 #include "support/HostilePaths.h"
 
+#include "platform/LangPack.h"
+
+#include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -281,4 +284,22 @@ TEST(StartUp, EachOfTheThreePacksLoadsByTheLanguageRule)
         app.ExitInstance();
         EXPECT_TRUE(readFile(dir.filePath("config.ini")).contains("\r\nLanguage=" + QByteArray::number(setting) + "\r\n"));
     }
+}
+
+TEST(StartUp, ChineseGlyphsOfTheInterfaceComeFromThePacksFaceWhereItIsInstalled)
+{
+    const QFont before = QApplication::font();
+    const QString latin = before.family();
+    platform::setLangString(40000, QStringLiteral("DejaVu Serif"));   // installed with the program's fonts
+    useInterfaceFace();
+    EXPECT_EQ(QApplication::font().families(), (QStringList{latin, QStringLiteral("DejaVu Serif")}));
+    // A face that is not installed changes nothing; the next pack's face replaces the last.
+    platform::setLangString(40000, QStringLiteral("No Such Face"));
+    useInterfaceFace();
+    EXPECT_EQ(QApplication::font().families(), (QStringList{latin, QStringLiteral("DejaVu Serif")}));
+    platform::setLangString(40000, QStringLiteral("DejaVu Sans Mono"));
+    useInterfaceFace();
+    EXPECT_EQ(QApplication::font().families(), (QStringList{latin, QStringLiteral("DejaVu Sans Mono")}));
+    QApplication::setFont(before);
+    platform::clearLangPack();
 }

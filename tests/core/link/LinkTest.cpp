@@ -365,7 +365,7 @@ TEST_F(Links, TcpConnectionClosedOrUnreachable)
         EXPECT_EQ(sendBlock(tcpTo(tcp.port(), host), 1, pattern(4), 0), COMM_E_OPEN);
         ASSERT_EQ(Recorder::events().size(), 1u) << host;
         EXPECT_EQ(Recorder::events()[0].event, unsigned(CBE_HOST_FAILED));
-        EXPECT_EQ(Recorder::events()[0].text, QString::fromLatin1(host));
+        EXPECT_EQ(Recorder::events()[0].text, QStringLiteral("%1:%2").arg(QString::fromLatin1(host)).arg(tcp.port()));
     }
     Recorder::clear();
     EXPECT_EQ(sendBlock(tcpTo(tcp.port(), "", 1), 1, pattern(4), 0), COMM_E_OPEN);
@@ -381,7 +381,7 @@ TEST_F(Links, TcpConnectionClosedOrUnreachable)
     EXPECT_EQ(sendBlock(tcpTo(closedPort), 1, pattern(4), 0), COMM_E_OPEN);
     ASSERT_EQ(Recorder::events().size(), 1u);
     EXPECT_EQ(Recorder::events()[0].event, unsigned(CBE_HOST_FAILED));
-    EXPECT_EQ(Recorder::events()[0].text, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(Recorder::events()[0].text, QStringLiteral("127.0.0.1:%1").arg(closedPort));   // the port it tried
 
     // Cancelled between the attempts.
     Recorder::clear();

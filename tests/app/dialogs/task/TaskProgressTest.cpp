@@ -76,6 +76,11 @@ TEST(TaskProgress, EventsShowTheirTexts)
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_DEVICE_ERROR), false, false)), "57357");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_SOCKET_FAILED), false, false)), "44022");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_HOST_FAILED, 0, "ctl.local"), false, false)), "44023:ctl.local");
+    // The core names the port it tried too.
+    pack.scope.setString(44023, QStringLiteral("%1 on %2"));
+    EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_HOST_FAILED, 0, "127.0.0.1:5000"), false, false)),
+              "127.0.0.1 on 5000");
+    pack.scope.setString(44023, QStringLiteral("44023:%1"));
     for (unsigned quiet : {unsigned(CBE_DONE), 8u, unsigned(CBE_CANCELLED), unsigned(CBE_SEARCH_PHASE), 99u}) {
         const ProgressAction a = ProgressFor(report(1, quiet, 50), false, false);
         EXPECT_FALSE(a.status || a.bar || a.resetBar) << quiet;

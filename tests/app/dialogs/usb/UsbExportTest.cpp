@@ -119,7 +119,7 @@ TEST(ModelCatalogue, DescriptionListsLinksAndMemoryWithSeparatorsAndUnknownSizes
         return QString();
     };
     EXPECT_EQ(line(0x0E020D00, "Links"), u"Links:\u00A0Serial port, Ethernet, Wi-Fi");
-    EXPECT_EQ(line(0x0E020D00, "Memory"), u"Memory:\u00A04 KB flash, 4 KB memory");
+    EXPECT_EQ(line(0x0E020D00, "Memory"), u"Memory:\u00A04 KB flash, 4 KB RAM");
     EXPECT_EQ(line(0x0E060700, "Memory"), u"Memory:\u00A0flash size unknown, memory size unknown");
     EXPECT_EQ(line(0x0E020D00, "Panel sizes:"), u"Panel sizes:\u00A0512 x 32");
 }
