@@ -49,13 +49,13 @@ QImage makeThumbnail(const QString& path)
     const QSize size = reader.size();
     // Large pictures decode straight to the thumbnail's size where the format can.
     if (size.isValid() && (size.width() > 2 * kThumbSize || size.height() > 2 * kThumbSize))
-        reader.setScaledSize(QSize(kThumbSize * 2, kThumbSize * 2));
+        reader.setScaledSize(size.scaled(kThumbSize * 2, kThumbSize * 2, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     const QImage image = reader.read();
     if (image.isNull())
         return out;
     QPainter p(&out);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QRect(0, 0, kThumbSize, kThumbSize), image);
+    p.drawImage(fittedRect(image.size(), out.rect()), image);
     return out;
 }
 

@@ -27,8 +27,8 @@ inline constexpr int kThumbSize = 80;
 QStringList pictureSubfolders(const QString& folder);
 // Non-hidden files of a folder, by name.
 QStringList pictureFiles(const QString& folder);
-// The picture scaled to 80 x 80 on opaque white; a white square for a file
-// that is no picture.
+// The picture fitted into 80 x 80 in its proportions, on opaque white; a
+// white square for a file that is no picture.
 QImage makeThumbnail(const QString& path);
 
 // Decodes on its own thread; the dialog talks to it through queued signals.

@@ -73,15 +73,24 @@ void CImageViewer::nextFrame()
     m_timer.start(frameDelay(m_current));
 }
 
+QRect fittedRect(QSize picture, const QRect& area)
+{
+    if (picture.isEmpty() || area.isEmpty())
+        return {};
+    const QSize size = picture.scaled(area.size(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return QRect(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
+                 size.width(), size.height());
+}
+
 void CImageViewer::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_image.isNull()) {
-        p.fillRect(rect(), palette().button());
+    p.fillRect(rect(), palette().button());
+    if (m_image.isNull())
         return;
-    }
+    const QImage& frame = m_image.frames[m_current];
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(rect(), m_image.frames[m_current]);
+    p.drawImage(fittedRect(frame.size(), rect()), frame);
 }
 
 } // namespace editor

@@ -22,6 +22,10 @@ ImageFrames decodeImageFrames(const QString& path);
 
 // Frames shown shorter than this get the common 100 ms instead: files with
 // delay 0 would otherwise spin the timer.
+// Where a picture of `picture` size is drawn in `area`: as large as fits, in
+// its own proportions, centred.
+QRect fittedRect(QSize picture, const QRect& area);
+
 inline constexpr int kMinFrameDelayMs = 20;
 inline constexpr int kShortFrameDelayMs = 100;
 

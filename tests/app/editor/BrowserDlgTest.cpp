@@ -124,6 +124,32 @@ TEST(BrowserDlg, OkNeedsAChosenPictureAndGivesItsPath)
     EXPECT_EQ(dlg.GetPath(), lib.root() + QStringLiteral("/animals/cats/b.png"));
 }
 
+TEST(BrowserDlg, PicturesKeepTheirProportionsInTheThumbnailAndThePreview)
+{
+    Library lib;   // b.png is 40 x 20
+    CBrowserDlg dlg(lib.root());
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.pendingThumbnails() == 0; }, 5000));
+    // Twice as wide as high: the full width, half the height, centred on white.
+    const QImage thumb = dlg.list()->item(1)->icon().pixmap(80, 80).toImage();
+    EXPECT_EQ(QColor(thumb.pixel(40, 40)), QColor(Qt::red));
+    EXPECT_EQ(QColor(thumb.pixel(2, 40)), QColor(Qt::red));
+    EXPECT_EQ(QColor(thumb.pixel(40, 10)), QColor(Qt::white));
+    EXPECT_EQ(QColor(thumb.pixel(40, 70)), QColor(Qt::white));
+
+    QListWidget* list = dlg.list();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.viewer()->hasImage(); }, 5000));
+    const QImage shown = dlg.viewer()->grab().toImage();
+    QRect red;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (QColor(shown.pixel(x, y)) == QColor(Qt::red))
+                red |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(red.isEmpty());
+    EXPECT_NEAR(double(red.width()) / red.height(), 2.0, 0.1) << red.width() << " x " << red.height();
+}
+
 TEST(ImageViewer, PlaysAnAnimationWithItsDelaysAndStopsClean)
 {
     Library lib;
