@@ -324,18 +324,22 @@ TEST_F(TreeEditor, ScreenshotsOfTheTreeWithItsMenu)
         w.tree->AddNewItem(IT_WND_PROGLIST);
         tagItemData* section = w.tree->selectedNode();
         EXPECT_EQ(nameOf(screen), platform::langString(41012) + QStringLiteral("1"));
-        QMenu* menu = w.rightClick(section);
-        ASSERT_NE(menu, nullptr);
-        QTest::qWait(20);
-        QImage shot(560, 420, QImage::Format_RGB32);
-        shot.fill(Qt::white);
-        {
-            QPainter p(&shot);
-            w.tree->render(&p);
-            p.drawPixmap(w.tree->mapFromGlobal(menu->pos()), menu->grab());
+        // The section's popup, and the screen's (where display off and close sit together).
+        for (auto [node, name] : {std::pair{section, "tree_menu"}, std::pair{screen, "tree_screen_menu"}}) {
+            QMenu* menu = w.rightClick(node);
+            ASSERT_NE(menu, nullptr);
+            QTest::qWait(20);
+            QImage shot(560, 420, QImage::Format_RGB32);
+            shot.fill(Qt::white);
+            {
+                QPainter p(&shot);
+                w.tree->render(&p);
+                p.drawPixmap(w.tree->mapFromGlobal(menu->pos()), menu->grab());
+            }
+            menu->close();
+            EXPECT_TRUE(shot.save(outputDir() + QStringLiteral("/%1_%2.png").arg(QLatin1String(name),
+                                                                                 QLatin1String(kPackTags[lang]))));
         }
-        menu->close();
-        EXPECT_TRUE(shot.save(outputDir() + QStringLiteral("/tree_menu_%1.png").arg(QLatin1String(kPackTags[lang]))));
     }
     ASSERT_TRUE(loadPack("UI_EN.rcc"));
 }

@@ -33,7 +33,9 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QHelpEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,6 +45,8 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
+
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -479,4 +483,75 @@ TEST(MainFrame, TabFromThePortFieldKeepsTheSelectedScreen)
         }
     }
     EXPECT_EQ(comm->node(), second);
+}
+
+TEST(MainFrame, ScreenshotsOfTheToolbarTipsAndTheFindDropDown)
+{
+    const char* packs[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
+    const char* names[] = {"en", "cn", "tw"};
+    for (int i = 0; i < 3; ++i) {
+        FrameHarness h(packs[i]);
+        h.frame->resize(1000, 700);
+        h.frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+        QToolBar* bar = h.frame->MainToolBar();
+        // One row per button: the bar with the tip a hover shows under it.
+        QList<QImage> rows;
+        for (unsigned id : {ID_FIND_SCREEN, ID_SEARCH, ID_ADJUST_TIME, ID_DISPLAY_ON, ID_DISPLAY_OFF}) {
+            auto* button = support::findByControlId<QToolButton>(bar, int(id));
+            ASSERT_NE(button, nullptr) << id;
+            const QPoint at = button->rect().center();
+            QHelpEvent hover(QEvent::ToolTip, at, button->mapToGlobal(at));
+            QCoreApplication::sendEvent(button, &hover);
+            ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000)) << id;
+            EXPECT_EQ(QToolTip::text(), S(id).section(u'\n', 0, 0)) << names[i] << " " << id;
+            QWidget* tip = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->inherits("QTipLabel") && w->isVisible())
+                    tip = w;
+            ASSERT_NE(tip, nullptr);
+            QImage row(bar->width(), bar->height() + tip->height() + 8, QImage::Format_RGB32);
+            row.fill(Qt::white);
+            {
+                QPainter p(&row);
+                bar->render(&p);
+                p.drawPixmap(QPoint(std::clamp(bar->mapFromGlobal(tip->pos()).x(), 0, row.width() - tip->width()),
+                                    bar->height() + 4),
+                             tip->grab());
+            }
+            rows << row;
+            QToolTip::hideText();
+        }
+        // The Find button's drop-down.
+        auto* find = support::findByControlId<QToolButton>(bar, ID_FIND_SCREEN);
+        ASSERT_TRUE(find && find->menu());
+        find->menu()->popup(find->mapToGlobal(QPoint(0, find->height())));
+        QTest::qWait(20);
+        EXPECT_EQ(find->menu()->actions().value(0)->text(), S(57348));
+        QImage drop(bar->width(), bar->height() + find->menu()->height() + 8, QImage::Format_RGB32);
+        drop.fill(Qt::white);
+        {
+            QPainter p(&drop);
+            bar->render(&p);
+            p.drawPixmap(find->mapTo(bar, QPoint(0, find->height())), find->menu()->grab());
+        }
+        find->menu()->close();
+        rows << drop;
+        int height = 0;
+        for (const QImage& r : rows)
+            height += r.height();
+        QImage shot(bar->width(), height, QImage::Format_RGB32);
+        shot.fill(Qt::white);
+        {
+            QPainter p(&shot);
+            int y = 0;
+            for (const QImage& r : rows) {
+                p.drawImage(0, y, r);
+                y += r.height();
+            }
+        }
+        const QString dir = QString::fromLocal8Bit(qgetenv("TAVRELO_TEST_OUTPUT")) + QStringLiteral("/shell");
+        QDir().mkpath(dir);
+        EXPECT_TRUE(shot.save(dir + QStringLiteral("/toolbar_tips_%1.png").arg(QLatin1String(names[i]))));
+    }
 }
