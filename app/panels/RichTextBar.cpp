@@ -105,6 +105,9 @@ void CRichTextBar::prepareEdit(controls::CRichEditCtrlEx* edit)
     edit->setCurrentCharFormat(c);
     edit->setAcceptRichText(true);
     controls::RichEditSetLineSpacing(240, edit);
+    // The LED text takes the keyboard only from a click: Tab types a tab
+    // there, so a Tab walk through the pane would end in it and change it.
+    edit->setFocusPolicy(Qt::ClickFocus);
 }
 
 void CRichTextBar::onFace(int index)

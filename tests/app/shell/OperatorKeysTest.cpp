@@ -162,4 +162,15 @@ TEST(ItemTree, AClickOnATextWindowLeavesTheKeysInTheTree)
         EXPECT_EQ(textWindow->Parent->FirstChild, textWindow);
         EXPECT_EQ(record->text(), before);
     }
+    // Tab walks on through the window's controls, past the text, and
+    // types nothing into it.
+    bool reachedText = false;
+    for (int i = 0; i < 60; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        reachedText |= focus == edit;
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    EXPECT_FALSE(reachedText);
+    EXPECT_EQ(record->text(), before);
 }
