@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "platform/Event.h"
 
 #include <atomic>
 #include <thread>
@@ -19,6 +20,12 @@ void Clock::sleep(Millis nominal) const
     const Millis real = realDuration(nominal);
     if (real.count() > 0)
         std::this_thread::sleep_for(real);
+}
+
+bool Clock::sleepUnless(Millis nominal, const AutoResetEvent& stop) const
+{
+    const Millis real = realDuration(nominal);
+    return real.count() <= 0 ? !stop.isSet() : !stop.waitUntilSet(real);
 }
 
 Millis ScaledClock::realDuration(Millis nominal) const

@@ -6,6 +6,8 @@
 
 namespace platform {
 
+class AutoResetEvent;
+
 using Millis = std::chrono::milliseconds;
 using TimePoint = std::chrono::steady_clock::time_point;
 
@@ -17,6 +19,9 @@ public:
     virtual std::chrono::system_clock::time_point wallNow() const;
     // Sleeps for a nominal wait (as the clock measures it).
     virtual void sleep(Millis nominal) const;
+    // Sleeps for a nominal wait unless `stop` is signalled first (the
+    // signal is left set); false when it was.
+    virtual bool sleepUnless(Millis nominal, const AutoResetEvent& stop) const;
     // The real duration of a nominal wait.
     virtual Millis realDuration(Millis nominal) const { return nominal; }
 };

@@ -8,7 +8,7 @@ void AutoResetEvent::set()
         std::lock_guard<std::mutex> lock(m_mutex);
         m_set = true;
     }
-    m_cond.notify_one();
+    m_cond.notify_all();
 }
 
 void AutoResetEvent::reset()
@@ -32,6 +32,12 @@ bool AutoResetEvent::tryWait()
     const bool was = m_set;
     m_set = false;
     return was;
+}
+
+bool AutoResetEvent::waitUntilSet(std::chrono::milliseconds timeout) const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_cond.wait_for(lock, timeout, [this] { return m_set; });
 }
 
 bool AutoResetEvent::isSet() const

@@ -20,10 +20,13 @@ public:
     // Zero-wait poll: true (and reset) when signalled.
     bool tryWait();
     bool isSet() const;
+    // Waits until signalled or the time-out passed, leaving the signal for
+    // whoever consumes it; true when signalled.
+    bool waitUntilSet(std::chrono::milliseconds timeout) const;
 
 private:
     mutable std::mutex m_mutex;
-    std::condition_variable m_cond;
+    mutable std::condition_variable m_cond;
     bool m_set;
 };
 

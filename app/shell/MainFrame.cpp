@@ -695,6 +695,14 @@ QList<editor::CScreenLed*> CMainFrame::canvases() const
     return out;
 }
 
+void CMainFrame::cancelJobForQuit()
+{
+    // The program is asked to end: the running transfer stops first, as its
+    // cancel link would stop it, and the close follows when it has ended.
+    if (dialogs::CTaskDlg* task = dialogs::CTaskDlg::LiveTaskDialog(); task && task->IsBusy() && !task->IsCancelled())
+        task->OnCancelTask();
+}
+
 void CMainFrame::actOnDeferredClose()
 {
     const bool quit = m_quitPending;
@@ -854,6 +862,7 @@ void CMainFrame::closeEvent(QCloseEvent* e)
     // the request and act on it when the job has ended.
     if (JobRunning()) {
         m_closePending = true;
+        cancelJobForQuit();
         e->ignore();
         return;
     }
@@ -896,6 +905,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
     }
     if (e->type() == QEvent::Quit && JobRunning()) {
         m_quitPending = true;
+        cancelJobForQuit();
         return true;
     }
     if (m_tip && watched->isWidgetType())

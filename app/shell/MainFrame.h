@@ -119,6 +119,7 @@ private:
     void setUpLanguageMenu();
     void reopenScreens();
     void actOnDeferredClose();
+    void cancelJobForQuit();
     // A progress report's text into its pane (none for an empty text).
     void showNews(int pane, const shell::PaneNews& news);
     // Runs a modal job; a close or quit asked for meanwhile waits for it

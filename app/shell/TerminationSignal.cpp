@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -29,7 +30,12 @@ void CloseWindowsOnTermination(QObject* owner)
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char c;
         [[maybe_unused]] ssize_t n = ::read(g_pipe[1], &c, 1);
-        QApplication::closeAllWindows();
+        // Every window hears it: one that keeps the close for later (the
+        // task dialog of a running job, which cancels the job) must not stop
+        // the main window from closing, as closeAllWindows would.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                w->close();
     });
     struct sigaction sa = {};
     sa.sa_handler = onSignal;

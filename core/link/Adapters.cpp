@@ -1,6 +1,7 @@
 #include "core/link/Adapters.h"
 
 #include "core/api/Core.h"
+#include "core/link/LinkBase.h"
 #include "platform/ByteIO.h"
 #include "platform/Clock.h"
 
@@ -228,9 +229,10 @@ int NextCapturedFrame(CapturePair& pair, const std::uint8_t** data, int* length,
         }
         if (r < 0)
             return -1;
-        const int left = deadline.remainingMs();
-        if (left <= 0)
+        // Nothing came yet: a cancel of the transfer ends the wait as a time-out.
+        if (CancelPending() || deadline.passed())
             return 0;
+        const int left = CancelSliceMs(deadline);
         if (fd >= 0) {
             pollfd pfd{fd, POLLIN, 0};
             ::poll(&pfd, 1, left);

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -169,6 +170,27 @@ bool CancelRequested()
     return cancel && cancel->tryWait();
 }
 
+bool CancelPending()
+{
+    platform::AutoResetEvent* cancel = CancelEvent();
+    return cancel && cancel->isSet();
+}
+
+int CancelSliceMs(const platform::Deadline& deadline)
+{
+    return std::min(deadline.remainingMs(), kCancelPollMs);
+}
+
+bool PauseUnlessCancelled(int nominalMs)
+{
+    const platform::AutoResetEvent* cancel = CancelEvent();
+    if (!cancel) {
+        platform::sleepFor(nominalMs);
+        return true;
+    }
+    return platform::clock().sleepUnless(platform::Millis(nominalMs < 0 ? 0 : nominalMs), *cancel);
+}
+
 } // namespace sorvane::link
 
 int Link::writeFailed(std::uint32_t flags, const Chunk& c) const
@@ -189,6 +211,26 @@ int Link::writeFailed(std::uint32_t flags, const Chunk& c) const
 
 namespace sorvane::link {
 
+namespace {
+std::atomic<int> g_progressInterval{kProgressIntervalMs};
+}
+
+void SetProgressInterval(int ms)
+{
+    g_progressInterval = ms < 0 ? kProgressIntervalMs : ms;
+}
+
+ProgressPace::ProgressPace() : m_interval(g_progressInterval.load()) {}
+
+bool ProgressPace::due()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_last < m_interval)
+        return false;
+    m_last = now;
+    return true;
+}
+
 int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uint8_t* data, std::uint32_t n,
                 std::uint32_t flags, std::uint32_t timeoutMs)
 {
@@ -204,6 +246,7 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
 
     const LinkKind kind = link.kind();
     std::uint32_t sent = 0;
+    ProgressPace pace;
     for (const Chunk& c : PlanChunks(kind, n)) {
         if (CancelRequested()) {
             link.close();
@@ -234,6 +277,11 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
         }
         if (rc != COMM_OK) {
             link.close();
+            // A wait the cancel cut short ends the block as cancelled.
+            if (CancelRequested()) {
+                s.report(command, CBE_CANCELLED, 0);
+                return COMM_E_CANCELLED;
+            }
             if (rc == COMM_E_DEVICE)
                 s.report(command, CBE_DEVICE_ERROR, 0);
             else if (rc == COMM_E_LINK_LOST)
@@ -248,6 +296,10 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
         }
         link.accepted();
         sent += c.size;
+        // A receiver on another thread wakes for every report: a chunk's
+        // reports go out only when they are due, the last chunk's always.
+        if (!c.last && !pace.due())
+            continue;
         const bool doneEvent = (flags & REPLY_ONE_BYTE) || (!c.last && (flags & REPLY_ACK_EACH))
             || (c.last && (flags & (REPLY_ACK_LAST | REPLY_FRAME)));
         if (doneEvent) {

@@ -21,7 +21,7 @@ namespace sorvane::link {
 namespace {
 
 // How often a waiting caller looks at the cancel event (real ms).
-constexpr int kCancelPollMs = 10;
+constexpr int kLookUpPollMs = 10;
 
 std::atomic<HostResolver> g_resolver{nullptr};
 
@@ -81,7 +81,7 @@ HostLookup LookUpHost(const QByteArray& host, bool byName, const platform::Deadl
         const int left = deadline.remainingMs();
         if (left <= 0)
             return HostLookup::Failed;
-        pending->done.wait_for(lock, std::chrono::milliseconds(std::min(left, kCancelPollMs)));
+        pending->done.wait_for(lock, std::chrono::milliseconds(std::min(left, kLookUpPollMs)));
         if (pending->finished)
             break;
         if (CancelRequested())

@@ -4,6 +4,7 @@
 #include "core/link/CommSession.h"
 #include "core/link/Frame.h"
 
+#include <chrono>
 #include <memory>
 #include <utility>
 
@@ -65,12 +66,44 @@ public:
     virtual int openForStream(std::uint8_t command) { return open(command); }
 };
 
+// Progress of a transfer goes out at most this often (real ms), besides its
+// start, its end and its failures.
+constexpr int kProgressIntervalMs = 25;
+
+// The interval in effect; tests that follow every chunk set 0 (a negative
+// value restores kProgressIntervalMs).
+void SetProgressInterval(int ms);
+
+// When the next progress report of a transfer is due.
+class ProgressPace {
+public:
+    ProgressPace();
+    // True (and the interval starts again) once the interval passed since
+    // the start or the last report that was due.
+    bool due();
+
+private:
+    std::chrono::milliseconds m_interval;
+    std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
+};
+
 // Opens, sends every chunk with its reply check, reports and closes.
 int RunTransfer(CommSession& session, Link& link, std::uint8_t command, const std::uint8_t* data,
                 std::uint32_t length, std::uint32_t flags, std::uint32_t timeoutMs);
 
 // True (and the event consumed) when the cancel event was set.
 bool CancelRequested();
+// True while the cancel event is set; it stays set for the loop that ends
+// the transfer with the cancelled result.
+bool CancelPending();
+// Every wait of a transfer blocks at most this long (real ms) before it
+// asks for the cancel again.
+constexpr int kCancelPollMs = 50;
+// Real ms a wait may block now: the rest of the deadline, at most kCancelPollMs.
+int CancelSliceMs(const platform::Deadline& deadline);
+// A pause of the protocol, cut short by a cancel; false when it was (the
+// event stays set).
+bool PauseUnlessCancelled(int nominalMs);
 
 // The links of a session, each on its own copy of the target; not yet open.
 std::unique_ptr<Link> MakeSerialLink(CommSession& session, const LinkTarget& target);

@@ -95,7 +95,7 @@ int SendProgramBlocks(CommSession& session, tagItemData* node, bool swapRedGreen
         if (i > 0) {
             if (rc < 0)
                 break;
-            platform::sleepFor(kBlockPauseMs);   // the controller's time between blocks
+            PauseUnlessCancelled(kBlockPauseMs);   // the controller's time between blocks; a cancel shows in the next block
         }
         loadBlock(session, screen, BlockOrder[i]);
         // The last block's acknowledgement ends the transfer.

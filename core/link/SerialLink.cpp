@@ -18,6 +18,10 @@ using namespace sorvane::model;
 
 namespace {
 
+// Bytes a pseudo-terminal or a USB adapter may keep beyond the output queue
+// it shows (a pseudo-terminal keeps about 20 KiB and shows none).
+constexpr std::uint64_t kHiddenHoldBytes = 32 * 1024;
+
 class SerialLink final : public StreamLink {
 public:
     using StreamLink::StreamLink;
@@ -69,8 +73,9 @@ public:
         while (m_port.bytesToWrite() > 0) {
             if (m_port.flush())
                 continue;
-            const int left = deadline.remainingMs();
-            if (left <= 0 || !m_port.waitForBytesWritten(left))
+            if (CancelPending() || deadline.passed())
+                return false;
+            if (!m_port.waitForBytesWritten(CancelSliceMs(deadline)) && !timedOut())
                 return false;
         }
         return true;
@@ -79,17 +84,11 @@ public:
     int read(std::uint8_t* buffer, int n, const platform::Deadline& deadline) override
     {
         while (m_port.bytesAvailable() <= 0) {
-            const int left = deadline.remainingMs();
-            if (left <= 0)
+            // Nothing came yet: a cancel ends the wait as silence.
+            if (CancelPending() || deadline.passed())
                 return 0;
-            if (!m_port.waitForReadyRead(left)) {
-                const QSerialPort::SerialPortError e = m_port.error();
-                if (e == QSerialPort::TimeoutError || e == QSerialPort::NoError) {
-                    m_port.clearError();
-                    continue;
-                }
+            if (!m_port.waitForReadyRead(CancelSliceMs(deadline)) && !timedOut())
                 return -1;
-            }
         }
         const qint64 got = m_port.read(reinterpret_cast<char*>(buffer), n);
         if (got > 0)
@@ -99,20 +98,37 @@ public:
 
     std::uint32_t replyAllowance() override
     {
-        // Bytes handed to the driver may still wait in its queue, and an
-        // adapter or a pseudo-terminal may report nothing queued while they
-        // wait further on: allow the line time of all that went out since
-        // the last answer, after waiting for the queue to drain.
-        const std::uint32_t line = SerialLineTimeMs(m_unanswered, m_target.baudRate);
-        const platform::Deadline limit = platform::Deadline::after(static_cast<int>(m_session.timeout + line));
+        // What the driver still holds has to leave before an answer can
+        // come: wait for its output queue to empty, as long as the queue's
+        // line time and the time-out allow. A pseudo-terminal or an adapter
+        // may keep more than its queue shows (a pseudo-terminal shows none):
+        // the line time of what went out since the last answer, up to what
+        // such buffers hold, is given on top of the time-out.
         const int fd = static_cast<int>(m_port.handle());
         int queued = 0;
-        while (fd >= 0 && !limit.passed() && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0)
-            platform::sleepFor(static_cast<int>(std::max<std::uint32_t>(1, SerialLineTimeMs(queued, m_target.baudRate))));
-        return line;
+        if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+            const std::uint32_t line = SerialLineTimeMs(static_cast<std::uint64_t>(queued), m_target.baudRate);
+            const platform::Deadline limit = platform::Deadline::after(static_cast<int>(m_session.timeout + line));
+            while (!CancelPending() && !limit.passed() && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+                const int wait = static_cast<int>(std::max<std::uint32_t>(1, SerialLineTimeMs(queued, m_target.baudRate)));
+                platform::sleepFor(std::min(wait, kCancelPollMs));
+            }
+        }
+        return SerialLineTimeMs(std::min<std::uint64_t>(m_unanswered, kHiddenHoldBytes), m_target.baudRate);
     }
 
 private:
+    // A wait that ended without bytes: its error is cleared and only a
+    // real failure counts.
+    bool timedOut()
+    {
+        const QSerialPort::SerialPortError e = m_port.error();
+        if (e != QSerialPort::TimeoutError && e != QSerialPort::NoError)
+            return false;
+        m_port.clearError();
+        return true;
+    }
+
     void drain()
     {
         m_port.clear(QSerialPort::Input);
@@ -121,7 +137,7 @@ private:
         // been quiet for the drain time.
         const int wait = static_cast<int>(platform::clock().realDuration(platform::Millis(kSerialDrain)).count());
         pollfd p{static_cast<int>(m_port.handle()), POLLIN, 0};
-        while (p.fd >= 0 && ::poll(&p, 1, wait) > 0 && (p.revents & POLLIN)) {
+        while (p.fd >= 0 && !CancelPending() && ::poll(&p, 1, wait) > 0 && (p.revents & POLLIN)) {
             if (!m_port.waitForReadyRead(0) && m_port.bytesAvailable() == 0)
                 break;
             m_port.readAll();

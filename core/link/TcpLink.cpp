@@ -72,20 +72,18 @@ public:
             return hostFailed(command);
         }
         for (int attempt = 0; attempt < attempts; ++attempt) {
-            if (attempt > 0) {
-                if (CancelRequested()) {
-                    close();
-                    m_session.report(command, CBE_CANCELLED, 0);
-                    return COMM_E_CANCELLED;
-                }
+            if (attempt > 0 && !newSocket()) {
                 // A socket whose connect failed cannot be connected again.
-                if (!newSocket()) {
-                    m_session.report(command, CBE_SOCKET_FAILED, 0);
-                    return COMM_E_OPEN;
-                }
+                m_session.report(command, CBE_SOCKET_FAILED, 0);
+                return COMM_E_OPEN;
             }
             if (connectWithTimeout(to))
                 return COMM_OK;
+            if (CancelRequested()) {
+                close();
+                m_session.report(command, CBE_CANCELLED, 0);
+                return COMM_E_CANCELLED;
+            }
         }
         close();
         return hostFailed(command);
@@ -114,11 +112,12 @@ public:
             if (r < 0 && errno == EINTR)
                 continue;
             if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                // The controller takes nothing: not gone, just silent.
+                if (CancelPending() || deadline.passed())
+                    return false;
                 pollfd p{m_fd, POLLOUT, 0};
-                const int left = deadline.remainingMs();
-                if (left > 0 && ::poll(&p, 1, left) > 0)
-                    continue;
-                return false;   // the controller takes nothing: not gone, just silent
+                ::poll(&p, 1, CancelSliceMs(deadline));
+                continue;
             }
             m_lost = true;   // reset or closed by the controller
             return false;
@@ -142,11 +141,11 @@ public:
                 m_lost = true;
                 return -1;
             }
-            const int left = deadline.remainingMs();
-            if (left <= 0)
+            // Nothing came yet: a cancel ends the wait as silence.
+            if (CancelPending() || deadline.passed())
                 return 0;
             pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, left) < 0 && errno != EINTR)
+            if (::poll(&p, 1, CancelSliceMs(deadline)) < 0 && errno != EINTR)
                 return -1;
         }
     }
@@ -169,11 +168,13 @@ private:
             if (errno != EINPROGRESS)
                 return false;
             pollfd p{m_fd, POLLOUT, 0};
-            int r;
-            do {
-                r = ::poll(&p, 1, deadline.remainingMs());
-            } while (r < 0 && errno == EINTR);
-            if (r <= 0)
+            int r = 0;
+            while (r == 0 || (r < 0 && errno == EINTR)) {
+                if (CancelPending() || deadline.passed())
+                    return false;
+                r = ::poll(&p, 1, CancelSliceMs(deadline));
+            }
+            if (r < 0)
                 return false;
             int error = 0;
             socklen_t len = sizeof error;

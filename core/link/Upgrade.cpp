@@ -291,7 +291,7 @@ int CCore::SendUpgrade(tagItemData* screen)
         session.request.assign(request.begin(), request.end());
         if (session.sendRequest(kUpgradeCommand, REPLY_ACK_LAST) < 0)
             return 0;
-        platform::sleepFor(kUpgradePause);
+        PauseUnlessCancelled(kUpgradePause);   // a cancel shows when the stream begins
         return session.transport->stream(image.data(), static_cast<std::uint32_t>(image.size()));
     });
 }

@@ -46,6 +46,11 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
 
     auto fail = [&](int result, int event) {
         channel.close();
+        // An answer the cancel stopped waiting for ends the stream as cancelled.
+        if (CancelRequested()) {
+            report(callback, CBE_CANCELLED, 0);
+            return int(COMM_E_CANCELLED);
+        }
         if (event >= 0)
             report(callback, static_cast<unsigned>(event), 0);
         return result;
@@ -56,8 +61,11 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
     int resends = 0;
     bool resend = false;
     while (index < records.size()) {
-        if (CancelRequested())
-            return fail(-6, CBE_CANCELLED);
+        if (CancelRequested()) {
+            channel.close();
+            report(callback, CBE_CANCELLED, 0);
+            return int(COMM_E_CANCELLED);
+        }
         const FirmwareRecord& record = records[index];
         if (!channel.send(image + record.offset, record.size, resend)) {
             if (channel.lost())
@@ -74,7 +82,7 @@ int RunUpgradeStream(UpgradeChannel& channel, const StreamRules& rules, const st
         case StreamAnswerKind::Lost:
             return fail(COMM_E_LINK_LOST, CBE_LINK_LOST);
         case StreamAnswerKind::Silence:
-            if (resends >= rules.silenceResends)
+            if (resends >= rules.silenceResends || CancelPending())
                 return fail(-3, CBE_NO_REPLY);
             ++resends;
             resend = true;

@@ -25,6 +25,14 @@ public:
         }
         ScaledClock::sleep(nominal);
     }
+    bool sleepUnless(platform::Millis nominal, const platform::AutoResetEvent& stop) const override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_waits.push_back(int(nominal.count()));
+        }
+        return ScaledClock::sleepUnless(nominal, stop);
+    }
     // How many waits of `ms` were asked for.
     int count(int ms) const
     {

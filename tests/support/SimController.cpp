@@ -380,6 +380,12 @@ void TcpPeer::serve()
 
 void TcpPeer::session(int fd)
 {
+    if (m_controller.faults().neverRead) {
+        pollfd wake{m_wakeFd[0], POLLIN, 0};
+        while (!m_stop && ::poll(&wake, 1, 50) == 0) {
+        }
+        return;
+    }
     Bytes buffer;
     Block block;
     auto fill = [&](std::size_t n) {

@@ -40,6 +40,7 @@ struct Faults {
     bool refuseFrames = false;     // reply frames carry no data (a refusal)
     bool closeOnBlock = false;     // TCP: close the connection when a block begins
     bool resetOnBlock = false;     // TCP: reset the connection when a block begins
+    bool neverRead = false;        // TCP: hold every connection open and read nothing from it
     bool garble = false;           // replies are damaged beyond recognition
     Bytes strayBefore;             // sent before every reply
     int lateMs = 0;                // real milliseconds before every reply

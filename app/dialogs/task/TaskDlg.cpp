@@ -243,7 +243,8 @@ void CTaskDlg::RunTask()
     if (kind == TASK_UPGRADE_IMAGE) {
         // The controller restarts with the new image meanwhile.
         std::unique_lock<std::mutex> lock(m_stopMutex);
-        m_stopWake.wait_for(lock, std::chrono::milliseconds(m_settleMs), [this] { return m_stop; });
+        m_stopWake.wait_for(lock, std::chrono::milliseconds(m_settleMs),
+                            [this] { return m_stop || m_cancelled.load(); });
     }
     int done = 0;
     if (nothing && result)
@@ -404,9 +405,13 @@ void CTaskDlg::closeEvent(QCloseEvent* e)
 {
     if (IsBusy()) {
         // The user's close box does nothing while a job runs; a close asked
-        // for by the program is kept and carried out when the job ends.
-        if (!e->spontaneous())
+        // for by the program (it is told to end) cancels the job and is
+        // carried out when the job has ended.
+        if (!e->spontaneous()) {
             m_closePending = true;
+            if (!IsCancelled())
+                OnCancelTask();
+        }
         e->ignore();
         return;
     }

@@ -7,8 +7,9 @@
 // Set the task between construction and the run (SetTask). While the job
 // runs the dialog cannot be closed by the user: Enter never ends it, Escape
 // and the close box do nothing, and the cancel link is the one way to stop
-// it. Success and a cancel end the run by themselves; any other failure
-// leaves the dialog open with its last text and the Close button.
+// it (a close the program asks for, when it is told to end, cancels it too).
+// Success and a cancel end the run by themselves; any other failure leaves
+// the dialog open with its last text and the Close button.
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/spine/CoreRelay.h"
 #include "core/api/Core.h"

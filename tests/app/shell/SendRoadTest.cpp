@@ -8,6 +8,7 @@
 #include "app/dialogs/groups/SettingBulkProgram.h"
 #include "app/dialogs/device/SettingSW.h"
 #include "app/panels/PropertyScreenComm.h"
+#include "app/shell/TerminationSignal.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "core/link/Commands.h"
 #include "core/link/SerialPorts.h"
@@ -20,6 +21,7 @@
 #include "support/SimController.h"
 #include "support/Widgets.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +33,10 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <mutex>
+#include <optional>
 
 using namespace sorvane::render;
 
@@ -406,4 +411,44 @@ TEST(SendRoad, AProgramListReachesAPseudoTerminalAddedByItsPathInTheSoftwareSett
     const std::vector<sim::Bytes> line = peer.received();
     ASSERT_EQ(line.size(), 1u);
     EXPECT_EQ(line[0].size(), onTheLine);
+}
+
+// The program told to end (SIGTERM, as a log-out or a plain kill sends it)
+// while a send waits on a controller that takes nothing: the send is
+// cancelled and the program gone within a second, whether the screens are
+// saved on quitting or not.
+TEST(SendRoad, QuittingDuringAHangingSendCancelsItAndEndsWithinASecond)
+{
+    for (int saveOnQuit : {1, 0}) {
+        sim::SimController controller;
+        sim::Faults deaf;
+        deaf.neverRead = true;
+        controller.setFaults(deaf);
+        sim::TcpPeer peer(controller);
+        FrameHarness h;
+        h.app->Settings().isSaveLED = saveOnQuit;
+        h.frame->show();
+        shell::CloseWindowsOnTermination(h.frame.get());
+        ASSERT_NE(openProgramList(h, peer.port(), 512, 256), nullptr);
+        using Clock = std::chrono::steady_clock;
+        std::optional<Clock::time_point> busySince, quitAt;
+        TaskWatch watch([&](CTaskDlg& d) {
+            if (!d.IsBusy() || quitAt)
+                return;
+            if (!busySince)
+                busySince = Clock::now();
+            else if (Clock::now() - *busySince > std::chrono::milliseconds(700)) {
+                quitAt = Clock::now();
+                ::raise(SIGTERM);
+            }
+        });
+        QTimer tick;   // the watch looks at the dialog while the link is quiet too
+        tick.start(20);
+        clickSend(h);
+        ASSERT_TRUE(quitAt) << saveOnQuit;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 3000)) << saveOnQuit;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *quitAt).count();
+        EXPECT_LT(ms, 1000) << saveOnQuit;
+        EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+    }
 }

@@ -33,7 +33,13 @@ const std::uint32_t kSizes[] = {0, 1, 476, 477, 512, 513, 1200};
 
 class Links : public ::testing::Test {
 protected:
-    void SetUp() override { Recorder::clear(); }
+    // Every chunk's reports, so that their order shows.
+    void SetUp() override
+    {
+        Recorder::clear();
+        SetProgressInterval(0);
+    }
+    void TearDown() override { SetProgressInterval(-1); }
     CCore core;   // owns the cancel event
     platform::ScopedClockScale fast{20};
 };

@@ -4,6 +4,7 @@
 #include "app/spine/Messages.h"
 #include "app/controls/StaticLink.h"
 #include "app/dialogs/task/TaskDlg.h"
+#include "core/link/LinkBase.h"
 #include "core/api/Callbacks.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
@@ -579,6 +580,11 @@ void slowLineCallBack(unsigned cmd, unsigned event, std::uintptr_t value)
 
 TEST(TaskDlgSim, ACancelInTheMiddleClosesWithTheCancelledResult)
 {
+    // Every chunk reports, so that the slow line shows.
+    sorvane::link::SetProgressInterval(0);
+    struct Restore {
+        ~Restore() { sorvane::link::SetProgressInterval(-1); }
+    } restore;
     Texts texts;
     SimScreen sim(1);
     CTaskDlg dlg(sim.core);
