@@ -146,6 +146,12 @@ FileRead copyOperatorFile(const QString& path, qint64 maxBytes, const QString& t
     return read == FileRead::Ok && !written ? FileRead::Unreadable : read;
 }
 
+bool fileHolds(const QString& path, QByteArrayView bytes)
+{
+    QByteArray held;
+    return readOperatorFile(path, bytes.size(), held) == FileRead::Ok && QByteArrayView(held) == bytes;
+}
+
 struct ImageFileSource::Impl {
     QByteArray bytes;
     QBuffer buffer;

@@ -5,6 +5,7 @@
 // on the open descriptor, and read no further than the caller's bound. A
 // device, a pipe or a folder is refused at once, never read.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -33,6 +34,10 @@ FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
 // target is removed. Unreadable also when `target` cannot be written.
 FileRead copyOperatorFile(const QString& path, qint64 maxBytes, const QString& target,
                           const std::function<bool()>& cancelled = {});
+
+// True when the regular file at `path` holds exactly `bytes`: writing them
+// there again would change nothing (and costs a disk sync).
+bool fileHolds(const QString& path, QByteArrayView bytes);
 
 // Pictures and animations: a file larger than this is refused. Qt decodes
 // no single image above 256 MiB either, and no LED screen shows a picture

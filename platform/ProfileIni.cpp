@@ -124,10 +124,12 @@ QByteArray ProfileFile::bytes() const
 
 bool ProfileFile::save(const QString& path) const
 {
+    const QByteArray data = bytes();
+    if (fileHolds(path, data))
+        return true;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray data = bytes();
     if (f.write(data) != data.size())
         return false;
     return f.commit();

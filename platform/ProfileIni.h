@@ -26,7 +26,8 @@ public:
     bool load(const QString& path);
     // The same from the file's bytes (UTF-8, or UTF-16LE after its mark).
     void loadData(QByteArray raw);
-    // Writes through a save file: a failed write leaves the old file whole.
+    // Writes through a save file: a failed write leaves the old file whole. A
+    // file that already holds the text is not written again.
     bool save(const QString& path) const;
 
     bool contains(const QString& section, const QString& key) const;

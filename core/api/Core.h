@@ -332,6 +332,7 @@ public:
     // Fills `size` bytes (never more) with the image of the node's subtree; returns 0.
     unsigned Store(tagItemData* node, unsigned char* buffer, unsigned size);
     // 0 saved; 1 the file could not be written (the old file stays as it was).
+    // A file that already holds the image byte for byte is not written again.
     int SavePL(tagItemData* screen, const char16_t* path);
     // 0 loaded; 1 not opened, 2 not a program list, 3 newer version, 4 truncated.
     // A refused file leaves the screen as it was.

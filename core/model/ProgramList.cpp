@@ -7,6 +7,7 @@
 #include "core/model/NodePictures.h"
 #include "core/model/Tree.h"
 #include "platform/ByteIO.h"
+#include "platform/OperatorFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -718,9 +719,16 @@ int savePL(tagItemData* screen, const char16_t* path, const Report& report)
     }
     const std::uint32_t size = StoreSizeOf(screen);
     const std::vector<std::uint8_t> image = BuildStoreImage(screen, size);
+    // A file that already holds the screen is left alone: quitting with
+    // unchanged screens costs no write and no disk sync.
+    const QString name = QString::fromUtf16(path);
+    if (platform::fileHolds(name, QByteArrayView(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())))) {
+        report(PLE_SAVED, 0);
+        return PL_OK;
+    }
     // Written beside the old file and renamed over it: a failed save leaves
     // the old file as it was.
-    QSaveFile file(QString::fromUtf16(path));
+    QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly)) {
         report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path));
         return PL_OPEN_FAILED;

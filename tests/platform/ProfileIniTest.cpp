@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -152,4 +153,21 @@ TEST(ProfileIni, AnUnreadableFileIsNotReplaced)
     const QString path = dir.filePath("sub");   // a folder where the file should be
     ASSERT_TRUE(QDir().mkpath(path));
     EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", path));
+}
+
+TEST(ProfileIni, AFileThatHoldsTheTextAlreadyIsNotWrittenAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    const auto inode = [&] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    ASSERT_TRUE(WritePrivateProfileString("Config", "Language", "9", path));
+    const ino_t first = inode();
+    ASSERT_TRUE(WritePrivateProfileString("Config", "Language", "9", path));
+    EXPECT_EQ(inode(), first);
+    ASSERT_TRUE(WritePrivateProfileString("Config", "Language", "4", path));
+    EXPECT_NE(inode(), first);
+    EXPECT_EQ(readAll(path), QByteArray("[Config]\r\nLanguage=4\r\n"));
 }

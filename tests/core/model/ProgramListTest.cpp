@@ -347,6 +347,44 @@ TEST_F(ProgramList, ReportsOfSavingAndLoading)
     EXPECT_EQ(g_reports[1].value, reinterpret_cast<std::uintptr_t>(badDir.c_str()));
 }
 
+// A save over a file that holds the image already writes nothing (no new
+// file renamed over it, no disk sync); a file that differs in any way is
+// written whole.
+TEST_F(ProgramList, SavingOverTheSameBytesWritesNothingAndAnyOtherFileIsReplaced)
+{
+    buildRichScreen();
+    const QString file = qpath("same.pl");
+    ASSERT_EQ(core.SavePL(screen, path("same.pl").c_str()), 0);
+    const Bytes image = storeOf(core, screen);
+    const auto inode = [&] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    Bytes flipped = image;
+    flipped[image.size() / 2] ^= 1;
+    Bytes longer = image;
+    longer.push_back(0);
+    const Bytes shorter(image.begin(), image.end() - 1);
+    const struct {
+        const char* what;
+        const Bytes* onDisk;
+    } cases[] = {{"the same bytes", &image}, {"one bit flipped", &flipped}, {"a byte more", &longer},
+                 {"a byte less", &shorter}, {"no file", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(file);
+        if (c.onDisk)
+            writeFile(file, *c.onDisk);
+        const ino_t before = inode();
+        g_reports.clear();
+        ASSERT_EQ(core.SavePL(screen, path("same.pl").c_str()), 0);
+        EXPECT_EQ(readFile(file), image);
+        EXPECT_EQ(inode() == before, c.onDisk == &image);
+        ASSERT_EQ(g_reports.size(), 1u);
+        EXPECT_EQ(g_reports[0].event, 11u);
+    }
+}
+
 TEST_F(ProgramList, RefusedFilesLeaveTheScreenAsItWas)
 {
     buildRichScreen();
