@@ -47,11 +47,13 @@ Table& table()
     return t;
 }
 
-// Draws a pack icon from its SVG at any size; disabled icons are greyed and
-// faded so they read as unavailable on any background.
+// Draws a pack icon from its SVG; disabled icons are greyed and faded so they
+// read as unavailable on any background. The SVG is parsed once and each size
+// and mode drawn once: the tree and the toolbars paint their icons often.
+// Icons live on the interface thread, as pixmaps do.
 class SvgIconEngine final : public QIconEngine {
 public:
-    explicit SvgIconEngine(QByteArray svg) : m_svg(std::move(svg)) {}
+    explicit SvgIconEngine(QByteArray svg) : m_shared(std::make_shared<Shared>(std::move(svg))) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
@@ -62,13 +64,18 @@ public:
     {
         if (size.isEmpty())
             return {};
+        const bool disabled = mode == QIcon::Disabled;
+        const quint64 key = (quint64(quint32(size.width())) << 32) | (quint64(quint16(size.height())) << 1) | disabled;
+        auto& cache = m_shared->drawn;
+        if (const auto it = cache.constFind(key); it != cache.constEnd())
+            return *it;
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         {
             QPainter p(&image);
-            QSvgRenderer(m_svg).render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+            m_shared->renderer().render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
         }
-        if (mode == QIcon::Disabled) {
+        if (disabled) {
             image = image.convertToFormat(QImage::Format_ARGB32);
             for (int y = 0; y < image.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -78,7 +85,10 @@ public:
                 }
             }
         }
-        return QPixmap::fromImage(image);
+        // A few sizes in practice; an odd caller asking for many starts over.
+        if (cache.size() >= kMaxDrawn)
+            cache.clear();
+        return cache.insert(key, QPixmap::fromImage(image)).value();
     }
 
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
@@ -87,10 +97,26 @@ public:
     }
 
     QString key() const override { return QStringLiteral("tavrelo-lang-svg"); }
-    QIconEngine* clone() const override { return new SvgIconEngine(m_svg); }
+    QIconEngine* clone() const override { return new SvgIconEngine(m_shared); }
 
 private:
-    QByteArray m_svg;
+    static constexpr qsizetype kMaxDrawn = 16;
+    struct Shared {
+        explicit Shared(QByteArray bytes) : svg(std::move(bytes)) {}
+        // Parsed on the first drawing: a pack holds many icons never shown.
+        QSvgRenderer& renderer()
+        {
+            if (!parsed)
+                parsed = std::make_unique<QSvgRenderer>(svg);
+            return *parsed;
+        }
+        QByteArray svg;
+        std::unique_ptr<QSvgRenderer> parsed;
+        QHash<quint64, QPixmap> drawn;
+    };
+    explicit SvgIconEngine(std::shared_ptr<Shared> shared) : m_shared(std::move(shared)) {}
+
+    std::shared_ptr<Shared> m_shared;
 };
 
 } // namespace

@@ -123,6 +123,9 @@ TEST(LangPacks, EveryIconAndBitmapDraws)
         }
         const QImage disabled = icon.pixmap(16, QIcon::Disabled).toImage();
         EXPECT_FALSE(disabled.isNull());
+        // Drawn once per size and mode, for every copy of the icon.
+        EXPECT_EQ(langIcon(id).pixmap(16, 16).cacheKey(), icon.pixmap(16, 16).cacheKey()) << id;
+        EXPECT_NE(icon.pixmap(16, QIcon::Disabled).cacheKey(), icon.pixmap(16, 16).cacheKey()) << id;
     }
     for (unsigned id : ids.bitmaps)
         EXPECT_FALSE(langBitmap(id).isNull()) << id;
