@@ -3,6 +3,7 @@
 #include "core/model/CoreAccess.h"
 #include "core/model/Geometry.h"
 #include "core/model/NodePictures.h"
+#include "core/render/ContentCompiler.h"
 
 #include <QColor>
 
@@ -192,6 +193,8 @@ void DestroyNode(tagItemData*& node)
         DestroyNode(child);
     }
     NodePictures::release(node);
+    if (node->Level == LEVEL_ROOT)
+        sorvane::render::CContentCompiler::ForgetCompiled(node);
     switch (node->Level) {
     case LEVEL_SCENE:
         node->Scene.OwnedBlock.clear();

@@ -2,6 +2,7 @@
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/NodePictures.h"
+#include "core/model/ProgramList.h"
 #include "core/model/Tree.h"
 #include "core/model/CoreState.h"
 #include "platform/Event.h"
@@ -20,15 +21,20 @@
 #include "core/api/WorkMode.h"
 #include "platform/ByteIO.h"
 
+#include <QFile>
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <list>
+#include <mutex>
 #include <limits>
 #include <memory>
 #include <new>
 #include <optional>
 #include <unordered_map>
+#include <sys/stat.h>
 
 using namespace sorvane::model;
 
@@ -686,15 +692,194 @@ namespace {
 
 int compileScreen(tagItemData* node, std::optional<bool> swapRedGreen);
 
+// A compile's output is kept after its blocks were read, so that the next
+// send of an unchanged screen takes it instead of compiling again. What it
+// was made from is its key: the screen's stored image (its whole tree and
+// settings), the red-green order, the colour threshold, the language and
+// the files its pictures come from. Clocks and counters draw the time of the
+// compile, so screens holding them are always compiled afresh.
+struct FileStamp {
+    QString path;
+    qint64 size = -1, mtime = 0;
+    quint64 inode = 0, device = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+struct CompileKey {
+    std::vector<std::uint8_t> image;
+    bool swap = false;
+    std::uint32_t threshold = 0;
+    int lang = 0;
+    std::vector<FileStamp> files;
+    std::size_t nodes = 0;
+    bool operator==(const CompileKey&) const = default;
+};
+
+FileStamp stampOf(const QString& path)
+{
+    FileStamp f{path};
+    struct stat st {};
+    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        f.size = st.st_size;
+        f.mtime = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        f.inode = st.st_ino;
+        f.device = st.st_dev;
+    }
+    return f;
+}
+
+bool isTimed(std::uint16_t type)
+{
+    return type == IT_CLOCKDIGIT || type == IT_CLOCKSIMUL || type == IT_COUNT || type == IT_COUNT2;
+}
+
+// Null when the screen's compile cannot be kept (it holds clocks, counters
+// or a picture given by a caller).
+std::optional<CompileKey> keyOf(tagItemData* screen, bool swap)
+{
+    CompileKey k;
+    bool timed = false;
+    ForEachNode(screen, [&](tagItemData* n) {
+        ++k.nodes;
+        if (n->Level == LEVEL_SCENE && n->Scene.PicturePath[0] != 0)
+            k.files.push_back(stampOf(WidePathField(n->Scene.PicturePath, 260)));
+        if (n->Level != LEVEL_PROGRAM)
+            return;
+        // Clocks draw the time; a picture given by a caller is not in the image.
+        timed = timed || isTimed(n->Item.TypeCode) || NodePictures::stateOf(n) == PictureState::Given;
+        if ((n->Item.TypeCode == IT_IMAGE || n->Item.TypeCode == IT_GIF) && n->Item.TypeRecord)
+            k.files.push_back(stampOf(PictureRecordPath(*n->Item.TypeRecord)));
+    });
+    if (timed)
+        return std::nullopt;
+    k.image = BuildStoreImage(screen, StoreSizeOf(screen));
+    k.swap = swap;
+    k.threshold = ColourThreshold();
+    k.lang = CurrentLanguage();
+    return k;
+}
+
+using KeptSlots = std::array<std::vector<std::uint8_t>, 4>;
+
+struct KeptCompile {
+    const tagItemData* screen = nullptr;
+    CompileKey key;
+    std::vector<KeptSlots> saved;   // every node's, in pre-order
+    std::size_t bytes = 0;
+};
+
+// The compiles kept, the latest first, within one budget: the largest
+// screen's program is about 22 MB.
+constexpr std::size_t kKeptBudget = std::size_t(64) << 20;
+
+struct Kept {
+    std::mutex lock;
+    std::list<KeptCompile> compiles;
+    // Compiles whose slots are in their trees now, to be kept when freed.
+    std::list<std::pair<const tagItemData*, CompileKey>> pending;
+    unsigned reused = 0;
+};
+
+Kept& kept()
+{
+    static Kept k;
+    return k;
+}
+
+void dropPending(Kept& k, const tagItemData* screen)
+{
+    k.pending.remove_if([screen](const auto& p) { return p.first == screen; });
+}
+
+// Puts a kept compile of the same key back into the tree's slots.
+bool restore(tagItemData* screen, const CompileKey& key)
+{
+    Kept& k = kept();
+    std::lock_guard g(k.lock);
+    const auto it = std::find_if(k.compiles.begin(), k.compiles.end(),
+                                 [&](const KeptCompile& c) { return c.screen == screen && c.key == key; });
+    if (it == k.compiles.end())
+        return false;
+    std::size_t i = 0;
+    ForEachNode(screen, [&](tagItemData* n) {
+        KeptSlots& from = it->saved[i++];
+        for (int s = 0; s < 4; ++s)
+            n->Compiled[s].Buffer = std::move(from[std::size_t(s)]);
+    });
+    k.compiles.erase(it);
+    dropPending(k, screen);
+    k.pending.emplace_back(screen, key);
+    ++k.reused;
+    return true;
+}
+
 int compile(tagItemData* node, std::optional<bool> swapRedGreen)
 {
+    tagItemData* screen = GetScreenOf(node);
     try {
-        return compileScreen(node, swapRedGreen);
+        if (screen) {
+            std::lock_guard g(kept().lock);
+            dropPending(kept(), screen);
+        }
+        std::optional<CompileKey> key;
+        if (screen) {
+            key = keyOf(screen, swapRedGreen.value_or(screen->Global.SwapRedGreen != 0));
+            if (key) {
+                freeSlots(screen);
+                // A cancel stops a kept compile as it stops one being made.
+                if (cancelled())
+                    return 0;
+                if (restore(screen, *key))
+                    return 1;
+            }
+        }
+        const int done = compileScreen(node, swapRedGreen);
+        if (done && key) {
+            std::lock_guard g(kept().lock);
+            kept().pending.emplace_back(screen, std::move(*key));
+        }
+        return done;
     } catch (...) {
         // Out of memory on a large screen: nothing half-built is left behind.
         CContentCompiler::FreeBuffers(node);
         return 0;
     }
+}
+
+// Moves the slots of a compile that may be kept out of the tree; false
+// (nothing moved) when it is not to be kept.
+bool keep(tagItemData* screen)
+{
+    Kept& k = kept();
+    std::lock_guard g(k.lock);
+    const auto p = std::find_if(k.pending.begin(), k.pending.end(), [screen](const auto& e) { return e.first == screen; });
+    if (p == k.pending.end())
+        return false;
+    KeptCompile c{screen, std::move(p->second), {}, 0};
+    k.pending.erase(p);
+    std::size_t nodes = 0;
+    ForEachNode(screen, [&](tagItemData* n) {
+        ++nodes;
+        for (const auto& s : n->Compiled)
+            c.bytes += s.Buffer.size();
+    });
+    // A tree that changed while its blocks were read is compiled again.
+    if (nodes != c.key.nodes || c.bytes > kKeptBudget)
+        return false;
+    c.saved.reserve(nodes);
+    ForEachNode(screen, [&](tagItemData* n) {
+        KeptSlots& to = c.saved.emplace_back();
+        for (int s = 0; s < 4; ++s)
+            to[std::size_t(s)] = std::move(n->Compiled[s].Buffer);
+    });
+    k.compiles.remove_if([screen](const KeptCompile& e) { return e.screen == screen; });
+    k.compiles.push_front(std::move(c));
+    std::size_t held = 0;
+    for (auto it = k.compiles.begin(); it != k.compiles.end();) {
+        held += it->bytes;
+        it = held > kKeptBudget ? k.compiles.erase(it) : std::next(it);
+    }
+    return true;
 }
 
 } // namespace
@@ -1042,9 +1227,41 @@ tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompile
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {
     if (tagItemData* screen = GetScreenOf(node)) {
+        try {
+            if (keep(screen))
+                return;
+        } catch (...) {
+            // No room to keep it: it is freed as any other.
+        }
         freeSlots(screen);
         ReturnFreedMemory();
     }
+}
+
+void CContentCompiler::ForgetCompiled(const tagItemData* screen)
+{
+    Kept& k = kept();
+    std::list<KeptCompile> gone;
+    {
+        std::lock_guard g(k.lock);
+        dropPending(k, screen);
+        for (auto it = k.compiles.begin(); it != k.compiles.end();) {
+            const auto next = std::next(it);
+            if (!screen || it->screen == screen)
+                gone.splice(gone.end(), k.compiles, it);
+            it = next;
+        }
+    }
+    if (!gone.empty()) {
+        gone.clear();
+        ReturnFreedMemory();
+    }
+}
+
+unsigned CContentCompiler::ReusedCompiles()
+{
+    std::lock_guard g(kept().lock);
+    return kept().reused;
 }
 
 namespace {

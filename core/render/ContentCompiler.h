@@ -32,8 +32,16 @@ public:
     // controller can be told of (page counts or size past the records'
     // 16-bit fields); Compile refuses such a screen. Null when there is none.
     static tagItemData* OversizedItem(tagItemData* node);
-    // Frees every slot of every node of the node's screen.
+    // Frees every slot of every node of the node's screen. The output of a
+    // compile is kept (within a memory budget) for the next Compile of the
+    // same screen: when nothing it was made from has changed, that Compile
+    // puts it back instead of compiling again.
     static void FreeBuffers(tagItemData* node);
+    // Drops what is kept of the screen's compiles (all screens' for null):
+    // the screen is going away.
+    static void ForgetCompiled(const tagItemData* screen);
+    // How many compiles were taken from what was kept, for the tests.
+    static unsigned ReusedCompiles();
 
     // A block of the compiled program (ProgramSchema.h): its size, and its
     // bytes copied into the buffer (as many as fit); the four named below too.

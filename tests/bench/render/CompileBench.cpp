@@ -1,9 +1,12 @@
 // Compiling whole screens of text and pictures: 64 x 32, a full 1024 x 256
 // two-colour screen, 4096 x 512 with one scene and with 16 (analog clocks in
-// all but the first). Reports the time per page and per output byte.
+// all but the first). Reports the time per page and per output byte. And a
+// second send of the largest screen without clocks, unchanged: the compile
+// kept from the first is taken.
 #include "core/model/ItemData.h"
 #include "core/render/ContentCompiler.h"
 #include "core/render/PaintDispatch.h"
+#include "core/render/ProgramSchema.h"
 
 #include <QDir>
 #include <QImage>
@@ -30,7 +33,7 @@ struct Screen {
     tagItemData* screen = nullptr;
     QTemporaryDir dir;
 
-    Screen(int w, int h, int mode, int scan, int scenes = 1)
+    Screen(int w, int h, int mode, int scan, int scenes = 1, bool clocks = true)
     {
         header = CreateHeaderNode();
         screen = CreateNode(nullptr, IT_SCREEN, u"screen", header);
@@ -45,7 +48,7 @@ struct Screen {
         const QString path = dir.filePath("p.png");
         pic.save(path);
         for (int n = 0; n < scenes; ++n)
-            addScene(w, h, path, n > 0);
+            addScene(w, h, path, clocks && n > 0);
     }
 
     // Four quarter sections: two texts, two pictures; later scenes also an
@@ -96,9 +99,9 @@ struct Screen {
     }
 };
 
-void compileScreen(benchmark::State& state, int w, int h, int mode, int scan, int scenes = 1)
+void compileScreen(benchmark::State& state, int w, int h, int mode, int scan, int scenes = 1, bool clocks = true)
 {
-    Screen s(w, h, mode, scan, scenes);
+    Screen s(w, h, mode, scan, scenes, clocks);
     std::int64_t pages = 0;
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -109,6 +112,7 @@ void compileScreen(benchmark::State& state, int w, int h, int mode, int scan, in
             + CContentCompiler::GetProgramMapSize(s.screen) + CContentCompiler::GetPageMapSize(s.screen);
         benchmark::DoNotOptimize(bytes);
         CContentCompiler::FreeBuffers(s.screen);
+        CContentCompiler::ForgetCompiled(s.screen);   // each run compiles
     }
     state.counters["pages"] = double(pages);
     state.counters["out_bytes"] = double(bytes);
@@ -125,9 +129,43 @@ void BM_Compile4096x512(benchmark::State& state) { compileScreen(state, 4096, 51
 // The largest screen the settings accept, with 16 scenes.
 void BM_Compile4096x512Scenes16(benchmark::State& state) { compileScreen(state, 4096, 512, 0, 16, 16); }
 
+// The screen of the next benchmark, compiled each time.
+void BM_Compile4096x512Scenes16NoClocks(benchmark::State& state) { compileScreen(state, 4096, 512, 0, 16, 16, false); }
+
+// The blocks read as a send reads them, after a first send of the same
+// screen: 4096 x 512, 16 scenes of texts and pictures.
+void BM_SendAgainUnchanged4096x512Scenes16(benchmark::State& state)
+{
+    Screen s(4096, 512, 0, 16, 16, false);
+    std::vector<std::uint8_t> out;
+    const auto read = [&] {
+        for (const auto block : program::BlockOrder) {
+            out.resize(CContentCompiler::GetBlockSize(s.screen, block));
+            CContentCompiler::CopyBlock(s.screen, block, out.data(), out.size());
+        }
+    };
+    if (!CContentCompiler::Compile(s.screen))
+        state.SkipWithError("refused");
+    read();
+    CContentCompiler::FreeBuffers(s.screen);
+    const unsigned reused = CContentCompiler::ReusedCompiles();
+    for (auto _ : state) {
+        if (!CContentCompiler::Compile(s.screen))
+            state.SkipWithError("refused");
+        read();
+        benchmark::DoNotOptimize(out.data());
+        CContentCompiler::FreeBuffers(s.screen);
+    }
+    if (CContentCompiler::ReusedCompiles() - reused != state.iterations())
+        state.SkipWithError("a send compiled again");
+    CContentCompiler::ForgetCompiled(s.screen);
+}
+
 BENCHMARK(BM_CompileFull1024x256TwoColour)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compile4096x512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compile4096x512Scenes16)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Compile64x32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Compile4096x512Scenes16NoClocks)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SendAgainUnchanged4096x512Scenes16)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
