@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
+#include <QPointer>
 
 namespace editor {
 
@@ -173,9 +174,15 @@ void CChildFrame::onStateChanged(Qt::WindowStates oldState, Qt::WindowStates new
     if ((newState ^ oldState) & Qt::WindowActive)
         setFocusPolicy(newState & Qt::WindowActive ? Qt::StrongFocus : Qt::ClickFocus);
     if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive)) {
+        // Active again with no other screen window in between (the program
+        // was left for another, or a popup took the keyboard): it selects
+        // nothing, the tree keeps what it had within this screen.
+        static QPointer<CChildFrame> lastActive;
+        const bool back = lastActive == this;
+        lastActive = this;
         if (!m_activationFlag) {
             m_activationFlag = true;
-        } else if (tagItemData* screen = canvas()->boundItem(); screen && m_port) {
+        } else if (tagItemData* screen = canvas()->boundItem(); screen && m_port && !back) {
             spine::NodeSelect::post(m_port->itemTree, screen);
         }
     }

@@ -29,6 +29,7 @@ public:
     bool OpenScreen(tagItemData* screen);
     // The next activation does not echo the screen back to the tree.
     void clearActivationFlag() { m_activationFlag = false; }
+    void setActivationFlag() { m_activationFlag = true; }
     bool activationFlag() const { return m_activationFlag; }
     // Sizes the frame to the view's required size (not when maximised or minimised).
     void relayout();

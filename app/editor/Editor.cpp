@@ -202,8 +202,15 @@ void CEditor::InsertItemTree(tagItemData* screen)
         if (!screen->Name[0])
             giveDefaultName(screen);
         item = makeItem(screen);
-        tagItemData* selected = GetSelectedScreen();
-        insertChildItem(nullptr, item, selected);
+        // The row takes the screen's place in the core's list, so the tree,
+        // the sends and the screen windows keep one order.
+        tagItemData* before = screen->PrevSibling;
+        while (before && !itemOf(before))
+            before = before->PrevSibling;
+        if (before)
+            insertChildItem(nullptr, item, before);
+        else
+            insertTopLevelItem(0, item);
     }
     item->setText(0, nodeName(screen));
     fillSubtree(item, screen);
@@ -301,11 +308,13 @@ tagItemData* CEditor::addSection(int kind, tagItemData* selected)
     }
     const LimitCheck check = checkSectionLimit(selected, sectionLimitOf(selected, m_limitSource));
     if (!check.allowed) {
+        // The counts the add would make: one more in the scene it goes to.
+        const bool intoGlobal = selected->Level != LEVEL_ROOT && isGlobalScene(sceneOf(selected));
         notice(kNoticeSectionLimit, editorString(kStrSectionLimit)
                                         .arg(check.limit)
-                                        .arg(check.total)
-                                        .arg(check.global)
-                                        .arg(check.scene));
+                                        .arg(check.total + 1)
+                                        .arg(check.global + (intoGlobal ? 1 : 0))
+                                        .arg(check.scene + (intoGlobal ? 0 : 1)));
         return nullptr;
     }
     tagItemData* parent = nullptr;
@@ -379,11 +388,18 @@ void CEditor::dropNode(tagItemData* node)
     // let go of it on the notice.
     QTreeWidgetItem* item = itemOf(node);
     forget(item);
+    const bool screen = node->Level == LEVEL_ROOT;
     spine::notices().deleting(node);
     m_core.DeleteItem(node);
     delete item;
     if (topLevelItemCount() == 0 || !currentItem())
         sendToPane(nullptr);
+    if (screen) {
+        // The area activates some window of its own once the closed one is
+        // gone; the one shown is that of the screen the tree now selects.
+        activateWindowOf(selectedNode());
+        QTimer::singleShot(0, this, [this] { activateWindowOf(selectedNode()); });
+    }
 }
 
 void CEditor::ClearPrograms(tagItemData* screen)
@@ -440,20 +456,28 @@ void CEditor::onCurrentChanged(QTreeWidgetItem* current)
     if (!node)
         return;
     CScreenLed* canvas = m_port ? m_port->FindItemWindow(node) : nullptr;
-    if (canvas && m_echo) {
-        if (CChildFrame* frame = CChildFrame::ofCanvas(canvas)) {
-            QMdiArea* area = frame->mdiArea();
-            if (area && area->activeSubWindow() != frame) {
-                frame->clearActivationFlag();
-                area->setActiveSubWindow(frame);
-            }
-        }
-    }
+    if (canvas && m_echo)
+        activateWindowOf(node);
     if (!m_echo)
         m_echo = true;
     else if (canvas)
         spine::NodeSelect::send(canvas, node);
     sendToPane(node);
+}
+
+void CEditor::activateWindowOf(tagItemData* node)
+{
+    CScreenLed* canvas = node && m_port ? m_port->FindItemWindow(node) : nullptr;
+    CChildFrame* frame = canvas ? CChildFrame::ofCanvas(canvas) : nullptr;
+    QMdiArea* area = frame ? frame->mdiArea() : nullptr;
+    if (!area || area->activeSubWindow() == frame)
+        return;
+    frame->clearActivationFlag();
+    area->setActiveSubWindow(frame);
+    // Refused (the area still tearing down a closed window): the flag must
+    // not swallow the operator's own next click on this window.
+    if (area->activeSubWindow() != frame)
+        frame->setActivationFlag();
 }
 
 bool CEditor::knows(const tagItemData* node) const

@@ -104,6 +104,8 @@ private:
     void forget(QTreeWidgetItem* item);
     void giveDefaultName(tagItemData* node);
     void onCurrentChanged(QTreeWidgetItem* current);
+    // Makes the window of `node`'s screen the active one, telling nobody.
+    void activateWindowOf(tagItemData* node);
     void sendToPane(tagItemData* node);
     tagItemData* addSection(int kind, tagItemData* selected);
     // Deletes a node: map entries, the deletion notice, the node, then its row.
