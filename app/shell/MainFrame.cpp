@@ -14,6 +14,7 @@
 #include "app/editor/ScreenLed.h"
 #include "app/panels/PanelProperty.h"
 #include "app/panels/PropertyPages.h"
+#include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertySection.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/FrameDialogs.h"
@@ -456,6 +457,8 @@ void CMainFrame::buildPanes()
     auto* pane = new panels::CPanelProperty(panels::PanelContext{m_core, m_port.get()});
     lay->addWidget(panels::makePaneScroller(pane, m_property));
     m_port->propertyPane = pane;
+    // The tree's "Add ..." commands and its item selections go to the items pane.
+    m_port->itemListPanel = pane->windowPage()->progList();
 
     m_outer->SetPanes(m_inner, m_property);
     m_inner->SetPanes(panelWidget, m_mdi);
