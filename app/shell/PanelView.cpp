@@ -208,6 +208,12 @@ void CPanelView::forgetGoneScreens()
         else
             it = m_files.erase(it);
     }
+    for (auto it = m_madeAs.begin(); it != m_madeAs.end();) {
+        if (alive.contains(it.key()))
+            ++it;
+        else
+            it = m_madeAs.erase(it);
+    }
 }
 
 int CPanelView::LoadScreenFile(tagItemData* screen, const QString& path)
@@ -218,6 +224,7 @@ int CPanelView::LoadScreenFile(tagItemData* screen, const QString& path)
     if (rc != 0)
         return rc;
     m_files.insert(screen, full);
+    m_madeAs.remove(screen);
     NameScreenAfterFile(full, screen);
     m_tree->InsertItemTree(screen);
     // The file brings its own scenes and, with them, perhaps another size or link.
@@ -290,6 +297,7 @@ bool CPanelView::saveScreenFile(tagItemData* screen, const QString& path, bool t
         return false;
     }
     m_files.insert(screen, full);
+    m_madeAs.remove(screen);
     NameScreenAfterFile(full, screen);
     return true;
 }
@@ -348,8 +356,11 @@ int CPanelView::IsScreenModified(tagItemData* screen)
 {
     forgetGoneScreens();
     const QString path = m_files.value(screen);
-    if (path.isEmpty())
-        return 1;
+    if (path.isEmpty()) {
+        // A new screen counts as changed once it differs from how it was made.
+        const auto made = m_madeAs.constFind(screen);
+        return made != m_madeAs.constEnd() && made.value() == storedImage(screen) ? 0 : 1;
+    }
     // A file that cannot be read back (deleted, a folder or a pipe in its
     // place, longer than the screen) no longer holds the screen: closing or
     // replacing it must ask. Read without waiting, never past the screen's size.
@@ -358,9 +369,15 @@ int CPanelView::IsScreenModified(tagItemData* screen)
     if (platform::readOperatorFile(path, size, bytes) != platform::FileRead::Ok
         || bytes.size() != static_cast<qsizetype>(size))
         return 1;
-    std::vector<unsigned char> image(size);
-    m_core.Store(screen, image.data(), size);
-    return std::memcmp(bytes.constData(), image.data(), size) == 0 ? 0 : 1;
+    return bytes == storedImage(screen) ? 0 : 1;
+}
+
+QByteArray CPanelView::storedImage(tagItemData* screen)
+{
+    const unsigned size = m_core.GetStoreSize(screen);
+    QByteArray image(qsizetype(size), '\0');
+    m_core.Store(screen, reinterpret_cast<unsigned char*>(image.data()), size);
+    return image;
 }
 
 int CPanelView::IsFileOpen(const QString& path)
@@ -395,12 +412,14 @@ int CPanelView::CloseScreen(tagItemData* screen)
 void CPanelView::RemoveScreen(tagItemData* screen)
 {
     m_files.remove(screen);
+    m_madeAs.remove(screen);
     m_tree->DeleteItem(screen);
 }
 
 void CPanelView::ForgetScreenFile(tagItemData* screen)
 {
     m_files.insert(screen, QString());
+    m_madeAs.insert(screen, storedImage(screen));
 }
 
 void CPanelView::rememberLink(OpenScreenLists& l, const tagItemData* screen, const QString& path) const
@@ -458,6 +477,7 @@ int CPanelView::CloseAllScreens()
         RemoveScreen(screen);
     }
     m_files.clear();
+    m_madeAs.clear();
     // Files set aside at start-up keep their entries, unless a screen took
     // one of them in meanwhile.
     OpenScreenLists& l = m_settings.screens;

@@ -127,12 +127,16 @@ private:
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     void rememberLink(OpenScreenLists& lists, const tagItemData* screen, const QString& path) const;
     void forgetGoneScreens();
+    // The screen as it would be written to its file.
+    QByteArray storedImage(tagItemData* screen);
 
     CCore& m_core;
     ShellSettings& m_settings;
     QString m_appFolder;
     std::unique_ptr<ScreenTree> m_tree;
     QHash<tagItemData*, QString> m_files;
+    // New screens without a file, as they were made: untouched, they hold nothing to save.
+    QHash<tagItemData*, QByteArray> m_madeAs;
     // Files of the last session that could not be opened, with their reasons,
     // until they are told; those kept for the next start, with their links.
     QList<std::pair<QString, int>> m_untold;

@@ -415,7 +415,7 @@ TEST_F(PanelViewTest, ClosingAllAsksTheQuitQuestionForEachScreen)
     addScreen(u"Two");
     {
         support::ModalRunner runner([](QWidget* modal) {
-            QTest::mouseClick(support::findByControlId<QPushButton>(modal, CQuerySaveDlg::IDC_FIRST), Qt::LeftButton);
+            QTest::mouseClick(support::findByControlId<QPushButton>(modal, CQuerySaveDlg::IDC_LAST), Qt::LeftButton);
         });
         EXPECT_EQ(panel->CloseAllScreens(), 0);
         EXPECT_EQ(runner.answeredClass(), "shell::CQuerySaveDlg");
@@ -448,10 +448,13 @@ TEST_F(PanelViewTest, AFailedExportIsReportedWithTheGeneralFailureText)
     seams.nextAnswer(QMessageBox::Ok);
     ShowFailedMessage(panel.get());
     EXPECT_EQ(controls::MessageBox::lastText(), "not done");
-    // A screen a search made starts with no file: it counts as changed.
+    // A screen a search made starts with no file and nothing to save; once
+    // changed, it counts as changed.
     tagItemData* s = addScreen(u"Found");
     panel->ForgetScreenFile(s);
     EXPECT_TRUE(panel->ScreenFile(s).isEmpty());
+    EXPECT_EQ(panel->IsScreenModified(s), 0);
+    core.AddItem(IT_SCENE, u"scene", s, nullptr);
     EXPECT_EQ(panel->IsScreenModified(s), 1);
 }
 
