@@ -73,6 +73,10 @@ CQuerySaveDlg::CQuerySaveDlg(QWidget* parent) : QDialog(parent)
             b->setDefault(true);
         connect(b, &QPushButton::clicked, this, [this, id] { done(ResultForButton(id)); });
         row->addWidget(b);
+        // The template's seven commands stay, but the operator is shown one
+        // way to quit and one way back; the others end it as Cancel does.
+        if (id != IDC_QUIT && id != IDC_CANCEL)
+            b->hide();
     }
     layout->addLayout(row);
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -12,7 +12,7 @@ namespace shell {
 class CQuerySaveDlg : public QDialog {
     Q_OBJECT
 public:
-    enum { IDD = 6235, IDC_FIRST = 6525, IDC_QUIT = 6529, IDC_LAST = 6531 };
+    enum { IDD = 6235, IDC_FIRST = 6525, IDC_QUIT = 6529, IDC_CANCEL = 6531, IDC_LAST = 6531 };
     enum { RESULT_QUIT = 1105, RESULT_OTHER = 1106, RESULT_CANCEL = 2 };
     explicit CQuerySaveDlg(QWidget* parent = nullptr);
     void retranslate();
