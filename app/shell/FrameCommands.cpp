@@ -527,7 +527,12 @@ void FrameCommands::itemMoved(tagItemData* screen)
 {
     if (!screen)
         return;
-    m_core.ModifyItemPos(screen, nullptr, m_panel.GetSelectedScreen());
+    // Made screens join at the end, where their windows open: the tree keeps
+    // the order of the screen windows.
+    tagItemData* last = nullptr;
+    for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
+        last = s;
+    m_core.ModifyItemPos(screen, nullptr, last);
     nameByTree(screen);
     m_panel.InsertItemTree(screen);
     m_panel.ForgetScreenFile(screen);
