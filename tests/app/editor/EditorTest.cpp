@@ -128,7 +128,7 @@ TEST_F(TreeEditor, BuildsAScreenFromTheContextMenuAndHitsTheSectionLimit)
     EXPECT_EQ(w.tree->AddNewItem(IT_WND_TEXT), nullptr);
     ASSERT_EQ(w.codes.size(), 1);
     EXPECT_EQ(w.codes[0], kNoticeSectionLimit);
-    EXPECT_EQ(w.texts[0], platform::langString(48216).arg(3).arg(3).arg(0).arg(3));
+    EXPECT_EQ(w.texts[0], platform::langString(48216).arg(3).arg(4).arg(0).arg(4));
     EXPECT_EQ(sectionCount(scene), 3);
 
     // A second global scene is refused.
