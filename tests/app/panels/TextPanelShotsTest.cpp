@@ -42,6 +42,8 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
 {
     ASSERT_TRUE(paneltest::loadPack(GetParam()));
     CCore core;
+    const QString pack = QString::fromLatin1(GetParam());
+    core.SetCurLang(pack.contains(QLatin1String("TW")) ? 0x7C04 : pack.contains(QLatin1String("CN")) ? 4 : 9);
     support::TreeBuilder tree;
     tagItemData* screen = tree.screen(support::ScreenSpec{128, 64});
     tagItemData* scene = tree.scene(screen);
@@ -54,6 +56,7 @@ TEST_P(TextPanelShots, EachPanelIsLaidOutAndLabelledInTheLanguage)
     picture->Item.TypeRecord->set(records::picture::Path, QStringLiteral("/srv/pictures/logo.png"));
     gif->Item.TypeRecord->set(records::picture::Path, QStringLiteral("/srv/pictures/flag.gif"));
     gif->PlayTime = 5000;
+    records::SetItemText(line, platform::langString(41010));   // as a line added in the window starts
 
     CPanelProperty pane{PanelContext{core, nullptr}};
     pane.resize(1320, 250);

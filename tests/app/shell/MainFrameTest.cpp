@@ -12,6 +12,7 @@
 #include "app/panels/PropertyScreenComm.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/Thumbnail.h"
+#include "app/shell/ShellLang.h"
 #include "app/tooltips/HtmlToolTip.h"
 #include "core/api/Callbacks.h"
 #include "core/model/Geometry.h"
@@ -354,8 +355,10 @@ TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
 {
     const char* packs[] = {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"};
     const char* names[] = {"en", "cn", "tw"};
+    const QFont interfaceFont = QApplication::font();
     for (int i = 0; i < 3; ++i) {
         FrameHarness h(packs[i], false);
+        useInterfaceFace();   // as the program does at start, with the pack's face where it is installed
         const QString a = h.writeProgramList(QStringLiteral("Lobby"));
         const QString b = h.writeProgramList(QStringLiteral("Window"), 96, 16);
         h.app->Settings().screens.savePath = {a, b};
@@ -383,6 +386,7 @@ TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
         QDir().mkpath(dir);
         EXPECT_TRUE(h.frame->grab().save(dir + QStringLiteral("/mainframe_%1.png").arg(QLatin1String(names[i]))));
     }
+    QApplication::setFont(interfaceFont);
 }
 
 TEST(MainFrame, TheThumbnailKeepsToTheBottomRightCorner)
