@@ -386,19 +386,21 @@ void GridWindow::placeEditors()
 }
 
 // An editor sits on its cell's inner rectangle; when its lines need more
-// height than the cell has, it grows down (within the view) rather than
-// scroll its first lines away.
+// height than the cell has, it grows down (up, at the view's bottom) within
+// the view rather than scroll its first lines away.
 void GridWindow::placeEditor(QWidget* editor, int col, int row)
 {
     const grid::PixelRect inner = grid::GridGeometry(grid_).CellInnerRect(col, row);
     QRect rect(inner.left, inner.top, std::max(inner.Width(), 1), std::max(inner.Height(), 1));
     editor->setGeometry(rect);
     const int needed = static_cast<CellEdit*>(editor)->contentHeight();
-    const int room = viewRect().bottom() + 1 - rect.top();
-    if (needed > rect.height() && room > rect.height()) {
-        rect.setHeight(std::min(needed, room));
-        editor->setGeometry(rect);
-    }
+    const QRect view = viewRect();
+    if (needed <= rect.height() || rect.top() > view.bottom() || rect.bottom() < 0)
+        return;
+    rect.setHeight(std::min(needed, view.height()));
+    if (rect.bottom() > view.bottom())
+        rect.moveBottom(std::max(view.bottom(), rect.height() - 1));
+    editor->setGeometry(rect);
 }
 
 void GridWindow::placeEditorOf(QWidget* editor)

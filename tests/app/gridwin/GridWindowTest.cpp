@@ -269,6 +269,18 @@ TEST(GridWindowEditing, AfterEnterTheEditorStillShowsWhatWasTyped)
     // Ended by a click elsewhere the editor goes and the cell is a cell again.
     QTest::mouseClick(w.get(), Qt::LeftButton, Qt::NoModifier, {270, 130});
     EXPECT_EQ(OpenEditor(*w), nullptr);
+
+    // In the last row shown it grows upwards, staying in the view.
+    auto low = Window(400, 150);
+    QTest::mouseDClick(low.get(), Qt::LeftButton, Qt::NoModifier, {90, 132});   // row 5
+    edit = OpenEditor(*low);
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClicks(edit, "=A1+A2");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_GT(edit->height(), 24);
+    EXPECT_LE(edit->geometry().bottom(), low->height() - 1);
+    EXPECT_GT(inked(), typed / 2);
 }
 
 TEST(GridWindowMenu, InsertAndDeleteWithGreying)
