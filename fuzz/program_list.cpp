@@ -63,14 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Bytes stored = Stored(screen);
         FUZZ_CHECK(CheckProgramList(stored.data(), stored.size()) == PL_OK, "a stored program list checks");
         tagItemData* again = core->AddItem(IT_SCREEN, u"again", nullptr, nullptr);
-        LoadProgramList(again, stored.data(), stored.size());
+        // Whatever was stored opens again.
+        FUZZ_CHECK(LoadProgramList(again, stored.data(), stored.size()) == PL_OK, "a stored program list loads");
         const Bytes storedAgain = Stored(again);
         // Settings of versions 0 to 2 keep a baud rate that the current layout
         // reads as 9600, so those settle on the second store.
         if (input[2] >= 3)
             FUZZ_CHECK(storedAgain == stored, "a stored program list stores again byte-identical");
         tagItemData* third = core->AddItem(IT_SCREEN, u"third", nullptr, nullptr);
-        LoadProgramList(third, storedAgain.data(), storedAgain.size());
+        FUZZ_CHECK(LoadProgramList(third, storedAgain.data(), storedAgain.size()) == PL_OK,
+                   "a program list stored twice loads");
         FUZZ_CHECK(Stored(third) == storedAgain, "a stored program list stores again byte-identical");
         core->DeleteItem(third);
         core->DeleteItem(again);

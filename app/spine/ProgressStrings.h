@@ -18,6 +18,7 @@ inline constexpr unsigned kStrNoControllerAt = 44016;   // %1 the address probed
 inline constexpr unsigned kStrSocketFailed = 44022;
 inline constexpr unsigned kStrHostFailed = 44023;       // %1 the host, %2 the port
 inline constexpr unsigned kStrLinkLost = 44026;
+inline constexpr unsigned kStrAnswerRefused = 44027;
 
 // The host and the port of a "host:port" the core names; the port is empty
 // when the text names none.

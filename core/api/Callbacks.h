@@ -39,6 +39,7 @@ enum CallbackEvent : unsigned {
     CBE_SOCKET_FAILED = 12,
     CBE_HOST_FAILED = 13,     // value: wide "host:port" text
     CBE_LINK_LOST = 14,       // the connection closed or broke in the middle of a transfer
+    CBE_ANSWER_REFUSED = 15,  // the answer holds settings outside their limits; nothing was stored
 };
 
 // Events of the file callback (USB-stick file writer); the same numbers as

@@ -6,6 +6,7 @@
 #include "core/api/Core.h"
 #include "core/api/SettingLimits.h"
 #include "core/api/WorkMode.h"
+#include "core/model/HardwareInfo.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
 #include "platform/ByteIO.h"
@@ -175,10 +176,26 @@ bool HardwareAnswerAllowed(const std::uint8_t* b, std::size_t length)
 {
     if (!b || length < kHardwareAnswerLeast)
         return false;
-    const unsigned type = bytes::get16(b, 14);
-    return ControllerAddressAllowed(b[2]) && PanelSizeAllowed(bytes::get16(b, 8), bytes::get16(b, 10))
-        && WorkModeKnown(int(type)) && ScanFitsWorkMode(int(type), bytes::get16(b, 16))
-        && SwitchTimeAllowed(b[28], b[29]) && SwitchTimeAllowed(b[30], b[31]) && WeekDaysAllowed(b[32]);
+    // Every field ApplyHardwareAnswer stores, asked as a file's settings are.
+    SettingValues v{};
+    v[SET_ADDRESS] = b[2];
+    v[SET_WIDTH] = bytes::get16(b, 8);
+    v[SET_HEIGHT] = bytes::get16(b, 10);
+    v[SET_REFRESH] = bytes::get16(b, 12);
+    v[SET_WORKMODE] = bytes::get16(b, 14);
+    v[SET_SCAN] = bytes::get16(b, 16);
+    v[SET_ROWDECODE] = b[18];
+    v[SET_OPTIONS] = b[19];
+    v[SET_OPTIONS2] = b[20];
+    v[SET_BRIGHTNESS] = bytes::get16(b, 22);
+    v[SET_SETTINGSWORD] = bytes::get32(b, 24);
+    v[SET_ON_HOUR] = b[28];
+    v[SET_ON_MINUTE] = b[29];
+    v[SET_OFF_HOUR] = b[30];
+    v[SET_OFF_MINUTE] = b[31];
+    v[SET_WEEKDAYS] = b[32];
+    v[SET_AUTOSWITCH] = b[33];
+    return SettingsAllowed(v);
 }
 
 bool VersionAnswerAllowed(const std::uint8_t* b, std::size_t length)
@@ -368,15 +385,15 @@ using Apply = void (*)(const std::uint8_t*, std::size_t, tagGlobalInfo&);
 
 // A read stores an answer only when one with data came and it is allowed:
 // every byte the read stores is there and every value is one the settings
-// take. Any other is refused as no usable reply (and reported so), and the
-// screen stays as it was. `taken` is the answer to store, or empty.
+// take. Any other is refused with the no-reply result the callers know, but
+// reported as an answer refused (it did come), and the screen stays as it was. `taken` is the answer to store, or empty.
 int takeAnswer(int rc, CommSession& s, std::uint8_t command, Allowed allowed, std::vector<std::uint8_t>& taken)
 {
     taken.clear();
     if (rc < 0 || !s.replyReceived || s.replyLength == 0)
         return rc;
     if (!allowed(s.work.get(), s.replyLength)) {
-        s.report(command, CBE_NO_REPLY, 0);
+        s.report(command, CBE_ANSWER_REFUSED, 0);
         return COMM_E_NO_REPLY;
     }
     taken.assign(s.work.get(), s.work.get() + s.replyLength);

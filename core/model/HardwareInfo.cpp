@@ -1,5 +1,6 @@
 #include "core/model/HardwareInfo.h"
 #include "core/api/Core.h"
+#include "core/api/WorkMode.h"
 #include "core/model/ItemData.h"
 #include "platform/ByteIO.h"
 
@@ -49,6 +50,46 @@ void InitHardwareInfo(_tagHardwareInfo* info)
     info->ScanMode = 4;
     info->Lum = 100;
     info->RemoteVersion = 0xFFFFFFFFu;
+}
+
+SettingValues SettingValuesOf(const _tagHardwareInfo& h)
+{
+    SettingValues v{};
+    v[SET_ADDRESS] = h.ID;
+    v[SET_WIDTH] = h.Width;
+    v[SET_HEIGHT] = h.Height;
+    v[SET_REFRESH] = h.ReFreq;
+    v[SET_WORKMODE] = h.Type;
+    v[SET_SCAN] = h.ScanMode;
+    v[SET_ROWDECODE] = h.RowDecode;
+    v[SET_OPTIONS] = h.OptionBits;
+    v[SET_OPTIONS2] = h.OptionBits2;
+    v[SET_BRIGHTNESS] = h.Lum;
+    v[SET_SETTINGSWORD] = h.SettingsWord;
+    v[SET_ON_HOUR] = h.HourSU;
+    v[SET_ON_MINUTE] = h.MinSU;
+    v[SET_OFF_HOUR] = h.HourSD;
+    v[SET_OFF_MINUTE] = h.MinSD;
+    v[SET_WEEKDAYS] = h.WeekSD;
+    v[SET_AUTOSWITCH] = h.AutoS;
+    return v;
+}
+
+SettingField FirstSettingOutside(const SettingValues& v)
+{
+    for (const SettingLimit& limit : kSettingLimits)
+        if (!SettingInLimits(limit.field, v[limit.field]))
+            return limit.field;
+    if (!WorkModeKnown(int(v[SET_WORKMODE])))
+        return SET_WORKMODE;
+    if (!ScanFitsWorkMode(int(v[SET_WORKMODE]), unsigned(v[SET_SCAN])))
+        return SET_SCAN;
+    return SET_FIELD_COUNT;
+}
+
+bool SettingsAllowed(const SettingValues& v)
+{
+    return FirstSettingOutside(v) == SET_FIELD_COUNT;
 }
 
 void WriteHardwareInfo(const _tagHardwareInfo& h, std::uint8_t* out)

@@ -19,6 +19,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -84,6 +85,7 @@ void appendNode(tagItemData* node, std::vector<std::uint8_t>& out)
         appendFrame(node->Scene.Frame, out);
         break;
     case LEVEL_SECTION:
+        put8(img, SECTION_BORDER, 0);
         put32(img, SECTION_FRAME, ref);
         appendFrame(node->Section.Frame, out);
         break;
@@ -151,8 +153,9 @@ public:
         return nullptr;
     }
 
-    // Leading decimal digits (with a sign) of the value; the default when the key is missing.
-    int integer(std::string_view key, int fallback) const
+    // Leading decimal digits (with a sign) of the value; the default when the
+    // key is missing; nothing when the number is beyond any field.
+    std::optional<std::int64_t> integer(std::string_view key, std::int64_t fallback) const
     {
         const std::string* v = find(key);
         if (!v)
@@ -161,10 +164,13 @@ public:
         bool negative = false;
         if (i < v->size() && ((*v)[i] == '-' || (*v)[i] == '+'))
             negative = (*v)[i++] == '-';
-        long long n = 0;
-        for (; i < v->size() && std::isdigit(static_cast<unsigned char>((*v)[i])); ++i)
-            n = std::min<long long>(n * 10 + ((*v)[i] - '0'), 0x7FFFFFFF);
-        return static_cast<int>(negative ? -n : n);
+        std::int64_t n = 0;
+        for (; i < v->size() && std::isdigit(static_cast<unsigned char>((*v)[i])); ++i) {
+            n = n * 10 + ((*v)[i] - '0');
+            if (n > 0xFFFFFFFFLL)
+                return std::nullopt;
+        }
+        return negative ? -n : n;
     }
 
 private:
@@ -186,43 +192,67 @@ private:
 };
 
 // Work-mode codes of version-2 files moved up when modes were added.
-std::uint16_t remapLegacyType(int type)
+std::int64_t remapLegacyType(std::int64_t type)
 {
-    if (type >= 14)   // no mode is that high: the word saturates rather than overflow
-        return static_cast<std::uint16_t>(std::min(type, 0xFFFF - 6) + 6);
+    if (type >= 14)
+        return type + 6;
     if (type >= 9)
-        return static_cast<std::uint16_t>(type + 4);
+        return type + 4;
     if (type >= 5)
-        return static_cast<std::uint16_t>(type + 2);
-    return static_cast<std::uint16_t>(std::max(type, 0));
+        return type + 2;
+    return type;
 }
 
-void readConfigSettings(std::string_view text, _tagHardwareInfo& h)
+// The settings of version-2 text. False when a value does not fit its field
+// or its limits: nothing is cast into a field it would wrap in.
+bool readConfigSettings(std::string_view text, _tagHardwareInfo& h)
 {
     const ConfigText ini(text);
-    h.ID = static_cast<std::uint8_t>(ini.integer("ID", 1));
-    h.Width = static_cast<std::uint16_t>(ini.integer("Width", 128));
-    h.Height = static_cast<std::uint16_t>(ini.integer("Height", 64));
-    h.ReFreq = static_cast<std::uint16_t>(ini.integer("ReFreq", 200));
-    h.Type = remapLegacyType(ini.integer("Type", 0));
-    h.ScanMode = static_cast<std::uint16_t>(ini.integer("ScanMode", 4));
-    h.RowDecode = static_cast<std::uint8_t>(ini.integer("RowDecode", 0));
-    h.Lum = static_cast<std::uint16_t>(ini.integer("Lum", 100));
-    h.HourSU = static_cast<std::uint8_t>(ini.integer("HourSU", 8));
-    h.MinSU = static_cast<std::uint8_t>(ini.integer("MinSU", 0));
-    h.HourSD = static_cast<std::uint8_t>(ini.integer("HourSD", 18));
-    h.MinSD = static_cast<std::uint8_t>(ini.integer("MinSD", 0));
-    h.WeekSD = static_cast<std::uint8_t>(ini.integer("WeekSD", 0));
-    h.AutoS = static_cast<std::uint8_t>(ini.integer("AutoS", 0));
-    h.BaudRate = static_cast<std::uint32_t>(ini.integer("BaudRate", 9600));
+    struct Key {
+        SettingField field;
+        std::int64_t fallback;
+    };
+    // The defaults of version-2 files, which differ from a new record's.
+    static constexpr Key kKeys[] = {
+        {SET_ADDRESS, 1}, {SET_WIDTH, 128}, {SET_HEIGHT, 64}, {SET_REFRESH, 200}, {SET_WORKMODE, 0},
+        {SET_SCAN, 4},    {SET_ROWDECODE, 0}, {SET_BRIGHTNESS, 100}, {SET_ON_HOUR, 8}, {SET_ON_MINUTE, 0},
+        {SET_OFF_HOUR, 18}, {SET_OFF_MINUTE, 0}, {SET_WEEKDAYS, 0}, {SET_AUTOSWITCH, 0},
+    };
+    SettingValues v = SettingValuesOf(h);
+    for (const Key& k : kKeys) {
+        const std::optional<std::int64_t> n = ini.integer(LimitOf(k.field).key, k.fallback);
+        if (!n)
+            return false;
+        v[k.field] = k.field == SET_WORKMODE ? remapLegacyType(*n) : *n;
+    }
+    const std::optional<std::int64_t> baud = ini.integer("BaudRate", 9600);
+    if (!baud || *baud < 0 || !SettingsAllowed(v))
+        return false;
+    h.ID = static_cast<std::uint8_t>(v[SET_ADDRESS]);
+    h.Width = static_cast<std::uint16_t>(v[SET_WIDTH]);
+    h.Height = static_cast<std::uint16_t>(v[SET_HEIGHT]);
+    h.ReFreq = static_cast<std::uint16_t>(v[SET_REFRESH]);
+    h.Type = static_cast<std::uint16_t>(v[SET_WORKMODE]);
+    h.ScanMode = static_cast<std::uint16_t>(v[SET_SCAN]);
+    h.RowDecode = static_cast<std::uint8_t>(v[SET_ROWDECODE]);
+    h.Lum = static_cast<std::uint16_t>(v[SET_BRIGHTNESS]);
+    h.HourSU = static_cast<std::uint8_t>(v[SET_ON_HOUR]);
+    h.MinSU = static_cast<std::uint8_t>(v[SET_ON_MINUTE]);
+    h.HourSD = static_cast<std::uint8_t>(v[SET_OFF_HOUR]);
+    h.MinSD = static_cast<std::uint8_t>(v[SET_OFF_MINUTE]);
+    h.WeekSD = static_cast<std::uint8_t>(v[SET_WEEKDAYS]);
+    h.AutoS = static_cast<std::uint8_t>(v[SET_AUTOSWITCH]);
+    h.BaudRate = static_cast<std::uint32_t>(*baud);
     const std::string* mac = ini.find("DstMAC");
     const std::string macText = mac ? *mac : std::string("ffffffffffff");
     const std::u16string wide(macText.begin(), macText.end());
     CCore::ConvertStrToMAC(wide.c_str(), h.DstMAC);
     h.RemoteVersion = 0xFFFFFFFFu;
+    return true;
 }
 
-_tagHardwareInfo readSettings(const std::uint8_t* data, const Header& hd)
+// The settings of the image, or nothing when one is outside its limits.
+std::optional<_tagHardwareInfo> readSettings(const std::uint8_t* data, const Header& hd)
 {
     _tagHardwareInfo h;
     InitHardwareInfo(&h);
@@ -230,15 +260,17 @@ _tagHardwareInfo readSettings(const std::uint8_t* data, const Header& hd)
         const char* text = reinterpret_cast<const char*>(data + hd.settingsOffset);
         std::string_view view(text, hd.settingsSize);
         view = view.substr(0, std::min(view.find('\0'), view.size()));
-        readConfigSettings(view, h);
+        if (!readConfigSettings(view, h))
+            return std::nullopt;
     } else if (hd.version >= 3) {
         ReadHardwareInfo(data + hd.settingsOffset, std::min<std::size_t>(hd.settingsSize, HARDWAREINFO_SIZE), h);
         if (h.BaudRate != 9600 && h.BaudRate != 115200)
             h.BaudRate = 9600;
     }
+    if (!SettingsAllowed(SettingValuesOf(h)))
+        return std::nullopt;
     return h;
 }
-
 // Reads the elements of a stored frame into the node's new frame. False for
 // a damaged frame: an element smaller than its fixed part, one running past
 // the frame's size, or bytes left over that hold no element.
@@ -471,7 +503,12 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
         }
         // No panel is larger: a larger section comes from a damaged file.
         if (node->Section.RectW > MAX_PANEL_WIDTH || node->Section.RectH > MAX_PANEL_HEIGHT)
-            return 0; else if (const std::uint8_t border = get8(in, SECTION_BORDER)) {
+            return 0;
+        // Only files without frames carry a border in this byte; in a current
+        // block it is unassigned and stored as 0.
+        if (framesStored) {
+            node->Section.Raw[SECTION_BORDER - N_BLOCK] = 0;
+        } else if (const std::uint8_t border = get8(in, SECTION_BORDER)) {
             node->Section.Frame->Width = border;
             if (DynFrameElement* e = CreateFrameElement(0, u"line1", node->Section.Frame, nullptr)) {
                 e->Motion = 0;
@@ -568,6 +605,10 @@ bool headerFitsVersion(std::uint8_t headerSize, const Header& hd)
 
 ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy)
 {
+    // A file caught while another process rewrites it can be shorter than
+    // its magic: what there is of it begins like one, so it is incomplete.
+    if (length == 0 || (data && length == 1 && data[0] == (PL_MAGIC & 0xFF)))
+        return PL_TRUNCATED;
     if (!data || length < 2 || get16(data, H_MAGIC) != PL_MAGIC)
         return PL_BAD_MAGIC;
     if (length < 3)
@@ -590,8 +631,7 @@ ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length,
     return PL_OK;
 }
 
-ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length,
-                                  std::int64_t previewCap)
+ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return PL_OPEN_FAILED;
@@ -599,12 +639,12 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
     if (checked != PL_OK)
         return checked;
     const Header hd = headerOf(data);
-    const _tagHardwareInfo settings = readSettings(data, hd);
-    if (!PanelSizeFits(settings.Width, settings.Height)) {
-        qWarning("program list refused: a %ux%u screen is larger than any panel", unsigned(settings.Width),
-                 unsigned(settings.Height));
+    const std::optional<_tagHardwareInfo> read = readSettings(data, hd);
+    if (!read) {
+        qWarning("program list refused: its settings are outside their limits");
         return PL_TRUNCATED;
     }
+    const _tagHardwareInfo& settings = *read;
 
     // Everything loads into a scratch screen with the new settings; the
     // screen takes it over only when the whole file was read.
@@ -625,20 +665,9 @@ ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data,
         const std::uint8_t* area = data + hd.nodeOffset;
         std::size_t left = hd.nodeSize;
         tagItemData* current = scratch;
-        std::int64_t previewPixels = 0;
         while (left > 0) {
             const std::size_t used = loadNodeImage(area, left, hd, current);
             if (used == 0 || used > left) {
-                result = PL_TRUNCATED;
-                break;
-            }
-            // No picture larger than any preview may be is ever made.
-            const QSize preview = PreviewSizeOf(current);
-            const std::int64_t pixels = std::int64_t(preview.width()) * preview.height();
-            previewPixels += pixels <= MAX_PREVIEW_PIXELS ? pixels : 0;
-            if (previewPixels > previewCap) {
-                qWarning("program list refused: its previews would take more than %lld MB",
-                         static_cast<long long>(previewCap * 4 / 1000000));
                 result = PL_TRUNCATED;
                 break;
             }

@@ -28,16 +28,13 @@ std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size);
 
 // Checks an image before anything is changed; PL_OK when it can be loaded.
 ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy = nullptr);
-// All previews of one loaded screen together, were every one made (1 GB of
-// pictures); a file that claims more is damaged.
-constexpr std::int64_t MAX_SCREEN_PREVIEW_PIXELS = std::int64_t(1) << 28;
 // The most a program-list file may announce.
 constexpr std::uint64_t MAX_PROGRAM_LIST_BYTES = std::uint64_t(256) << 20;
 
 // Replaces the screen's settings and content with those of the image, or
-// refuses it (PL_TRUNCATED for a damaged node area, a size beyond the panel
-// or previews beyond their cap) and leaves the screen exactly as it was.
-ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length,
-                                  std::int64_t previewCap = MAX_SCREEN_PREVIEW_PIXELS);
+// refuses it (PL_TRUNCATED for a damaged node area or settings outside their
+// limits) and leaves the screen exactly as it was. Whatever BuildStoreImage
+// made loads: no bound beyond the settings' limits applies here.
+ProgramListResult LoadProgramList(tagItemData* screen, const std::uint8_t* data, std::size_t length);
 
 } // namespace sorvane::model

@@ -66,11 +66,11 @@ void StoreHwValues(const HwSettingsValues& v, int maxScan, tagGlobalInfo& g)
     link = static_cast<std::uint8_t>((link & ~2u) | (v.linkBit1 ? 2u : 0u));
     g.OptionBits2 = link;
     g.AutoS = v.autoSwitch ? 1 : 0;
-    g.HourSU = static_cast<std::uint8_t>(std::clamp(v.onHour, 0, 23));
-    g.MinSU = static_cast<std::uint8_t>(std::clamp(v.onMinute, 0, 59));
-    g.HourSD = static_cast<std::uint8_t>(std::clamp(v.offHour, 0, 23));
-    g.MinSD = static_cast<std::uint8_t>(std::clamp(v.offMinute, 0, 59));
-    g.WeekSD = v.weekDays;
+    g.HourSU = static_cast<std::uint8_t>(std::clamp(v.onHour, 0, kHourMax));
+    g.MinSU = static_cast<std::uint8_t>(std::clamp(v.onMinute, 0, kMinuteMax));
+    g.HourSD = static_cast<std::uint8_t>(std::clamp(v.offHour, 0, kHourMax));
+    g.MinSD = static_cast<std::uint8_t>(std::clamp(v.offMinute, 0, kMinuteMax));
+    g.WeekSD = static_cast<std::uint8_t>(v.weekDays & LimitOf(SET_WEEKDAYS).most);
 }
 
 bool HwNeedsReconnect(const tagGlobalInfo& before, const tagGlobalInfo& after)

@@ -13,11 +13,13 @@ namespace dialogs {
 
 // Ranges of the controls (sizes in spin units of 8 and 4 LEDs), those of
 // the settings themselves.
-inline constexpr int kAddressMin = MIN_CONTROLLER_ADDRESS, kAddressMax = MAX_CONTROLLER_ADDRESS;
-inline constexpr int kWidthUnit = 8, kWidthUnitsMin = 1, kWidthUnitsMax = MAX_PANEL_WIDTH / kWidthUnit;
-inline constexpr int kHeightUnit = 4, kHeightUnitsMin = 1, kHeightUnitsMax = MAX_PANEL_HEIGHT / kHeightUnit;
-inline constexpr int kRefreshMin = 0, kRefreshMax = 400;
-inline constexpr int kLumMin = 0, kLumMax = 990;
+inline constexpr int kAddressMin = int(LimitOf(SET_ADDRESS).least), kAddressMax = int(LimitOf(SET_ADDRESS).most);
+inline constexpr int kWidthUnit = 8, kWidthUnitsMin = 1, kWidthUnitsMax = int(LimitOf(SET_WIDTH).most) / kWidthUnit;
+inline constexpr int kHeightUnit = 4, kHeightUnitsMin = 1,
+                     kHeightUnitsMax = int(LimitOf(SET_HEIGHT).most) / kHeightUnit;
+inline constexpr int kRefreshMin = int(LimitOf(SET_REFRESH).least), kRefreshMax = int(LimitOf(SET_REFRESH).most);
+inline constexpr int kLumMin = int(LimitOf(SET_BRIGHTNESS).least), kLumMax = int(LimitOf(SET_BRIGHTNESS).most);
+inline constexpr int kHourMax = int(LimitOf(SET_ON_HOUR).most), kMinuteMax = int(LimitOf(SET_ON_MINUTE).most);
 inline constexpr int kScanMaxBeforeMode = 2;
 
 struct HwSettingsValues {

@@ -260,6 +260,9 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
     case CBE_LINK_LOST:
         setStatus(a, spine::kStrLinkLost);
         break;
+    case CBE_ANSWER_REFUSED:
+        setStatus(a, spine::kStrAnswerRefused);
+        break;
     case CBE_NO_REPLY:
         // The program data, the last block sent, says so too: nothing after
         // it would replace "Sending..." on a dialog that stays open.

@@ -325,9 +325,9 @@ CWizardHwForm::CWizardHwForm(bool full, int maxWidthUnits, int maxHeightUnits, Q
     form->addRow(label(IDL_ROWDECODE), m_rowDecode);
     if (full) {
         m_refresh = new CUnitSpinEdit(IDC_REFRESH, IDC_REFRESH_SPIN, 1, this);
-        m_refresh->setRange(0, 200);
+        m_refresh->setRange(kRefreshMin, kRefreshMax);
         m_lum = new CUnitSpinEdit(IDC_LUM, IDC_LUM_SPIN, 1, this);
-        m_lum->setRange(0, 990);
+        m_lum->setRange(kLumMin, kLumMax);
         form->addRow(label(IDL_REFRESH), m_refresh);
         form->addRow(label(IDL_LUM), m_lum);
     }

@@ -494,6 +494,10 @@ TEST_F(Commands, AnswersNoControllerCouldGiveChangeNothing)
         {TOS_HWREADCFG, hardwareAnswer({{30, 24}})},
         {TOS_HWREADCFG, hardwareAnswer({{31, 60}})},
         {TOS_HWREADCFG, hardwareAnswer({{32, 0x80}, {33, 1}})},
+        {TOS_HWREADCFG, hardwareAnswer({{12, 401}})},   // beyond what the settings dialog allows
+        {TOS_HWREADCFG, hardwareAnswer({{22, 991}})},
+        {TOS_HWREADCFG, hardwareAnswer({{22, 65535}})},
+        {TOS_HWREADCFG, hardwareAnswer({{33, 7}})},
         {TOS_READVER, Bytes(24, 0xFF)},
         {TOS_READVER, Bytes(version.begin(), version.begin() + 11)},
         {TOS_READVER, withWord(version, 0, 0)},
@@ -528,7 +532,8 @@ TEST_F(Commands, AnswersNoControllerCouldGiveChangeNothing)
         controller.setAnswer(command, answer);
         Recorder::clear();
         EXPECT_EQ(read(command), COMM_E_NO_REPLY);
-        EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_NO_REPLY), std::uintptr_t(0)));
+        // The controller did answer: told apart from no answer, with the same result.
+        EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_ANSWER_REFUSED), std::uintptr_t(0)));
         if (command == TOS_READVER) {   // the hardware read asks for the version first
             EXPECT_EQ(core.RetrieveHardwareInfo(screen), COMM_E_NO_REPLY);
         }

@@ -151,6 +151,11 @@ Bytes header(std::uint8_t version, std::uint32_t nodeSize = 0, std::uint32_t set
     set32(b, 12, 440);
     set32(b, 16, settingsSize);
     set32(b, 20, 56);
+    if (version >= 3) {   // settings as a new record holds them
+        _tagHardwareInfo h;
+        InitHardwareInfo(&h);
+        WriteHardwareInfo(h, b.data() + 56);
+    }
     return b;
 }
 
@@ -411,7 +416,9 @@ TEST_F(ProgramList, RefusedFilesLeaveTheScreenAsItWas)
         {"cut.pl", cut, 4, 4, 0},
         {"short.pl", Bytes(good.begin(), good.begin() + 30), 4, 4, 0},
         {"settings.pl", settingsOut, 4, 4, 0},
-        {"empty.pl", Bytes{}, 2, 2, 0},
+        {"empty.pl", Bytes{}, 4, 4, 0},   // caught while another process rewrites it
+        {"p.pl", Bytes{'P'}, 4, 4, 0},
+        {"x.pl", Bytes{'X'}, 2, 2, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -636,10 +643,81 @@ TEST_F(ProgramList, ScreensAndPreviewsLargerThanAnyPanelAreRefused)
     set16(section, 440 + 928 + 24 + 316 + 10, 600);   // the section's height
     EXPECT_EQ(LoadProgramList(target, section.data(), section.size()), PL_TRUNCATED);
     EXPECT_EQ(target->Global.Width, 4096);
+}
 
-    // The previews of one screen have a total: a scene of 4096 x 512 and its section pass 2^21 pixels.
-    EXPECT_EQ(LoadProgramList(target, largest.data(), largest.size(), std::int64_t(1) << 21), PL_TRUNCATED);
-    EXPECT_EQ(LoadProgramList(target, largest.data(), largest.size(), std::int64_t(1) << 22), PL_OK);
+// Screens the program makes and saves open again, however large their
+// previews would be were every one made.
+TEST_F(ProgramList, SavedScreensOpenAgainWhatEverTheirPreviewsWouldTake)
+{
+    const auto texts = [this](tagItemData* section, int count, const QString& text) {
+        tagItemData* after = nullptr;
+        for (int i = 0; i < count; ++i) {
+            after = core.AddItem(IT_SINGLELINE, u"t", section, after);
+            records::SetItemText(after, text);
+        }
+    };
+    const auto reopens = [this](const char* name) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(core.SavePL(screen, path(name).c_str()), 0);
+        const Bytes saved = readFile(qpath(name));
+        CCore other;
+        tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+        ASSERT_EQ(other.LoadPL(target, path(name).c_str()), 0);
+        EXPECT_EQ(storeOf(other, target), saved);
+    };
+    core.ChangeItemRect(screen, 0, 0, 4096, 512);
+    tagItemData* scene = nullptr;
+    for (int s = 0; s < 16; ++s) {
+        scene = core.AddItem(IT_SCENE, u"s", screen, scene);
+        tagItemData* section = core.AddItem(IT_WND_PROGLIST, u"w", scene, nullptr);
+        core.ChangeItemRect(section, 0, 0, 4096, 512);
+        texts(section, 7, QStringLiteral("text"));
+    }
+    reopens("wide.pl");
+
+    core.ClearPrograms(screen);
+    core.ChangeItemRect(screen, 0, 0, 1024, 128);
+    texts(core.AddItem(IT_WND_PROGLIST, u"w", core.AddItem(IT_SCENE, u"s", screen, nullptr), nullptr), 260,
+          QString(1000, QLatin1Char('x')));
+    reopens("long.pl");
+
+    core.ClearPrograms(screen);
+    core.ChangeItemRect(screen, 0, 0, 64, 16);
+    scene = nullptr;
+    for (int s = 0; s < 129; ++s) {
+        scene = core.AddItem(IT_SCENE, u"s", screen, scene);
+        core.ChangeItemRect(core.AddItem(IT_WND_PROGLIST, u"w", scene, nullptr), 0, 0, 64, 16);
+    }
+    core.ChangeItemRect(screen, 0, 0, 4096, 512);   // as a hardware read makes it
+    reopens("many.pl");
+}
+
+// A current section block keeps no old border in its byte 318: opening and
+// saving again neither grows the file nor widens the border.
+TEST_F(ProgramList, ACurrentSectionBlockStoresNoOldBorder)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"s", screen, nullptr);
+    tagItemData* section = core.AddItem(IT_WND_PROGLIST, u"w", scene, nullptr);
+    core.SetItemFrame(section, 1);
+    core.AddFrameElement(0, u"e", section->Section.Frame, nullptr);
+    Bytes file = storeOf(core, screen);
+    const std::size_t sectionAt = 440 + 928 + 24;
+    ASSERT_EQ(get32(file, sectionAt), 2u);
+    file[sectionAt + 318] = 3;
+    writeFile(qpath("border.pl"), file);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        CCore other;
+        tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+        ASSERT_EQ(other.LoadPL(target, path("border.pl").c_str()), 0);
+        const tagItemData* w = target->FirstChild->FirstChild;
+        EXPECT_EQ(CCore::GetFrameWidth(w), 1);
+        EXPECT_EQ(w->Section.Frame->Count, 1);
+        ASSERT_EQ(other.SavePL(target, path("border.pl").c_str()), 0);
+        const Bytes saved = readFile(qpath("border.pl"));
+        EXPECT_EQ(saved.size(), file.size());
+        EXPECT_EQ(saved[sectionAt + 318], 0);
+    }
 }
 
 TEST_F(ProgramList, TextsBeginningWithByteOrderMarksLoadAsStored)
@@ -704,18 +782,23 @@ TEST_F(ProgramList, VersionTwoSettingsAreIniText)
     }
 }
 
-// Found by fuzzing: a huge work mode in version-2 settings overflowed while
-// being moved up.
-TEST_F(ProgramList, VersionTwoHugeWorkModeSaturates)
+// A version-2 value that does not fit its field is refused, never wrapped
+// into it (found by fuzzing: a huge work mode overflowed while moved up).
+TEST_F(ProgramList, VersionTwoValuesThatDoNotFitAreRefused)
 {
-    const std::string text = "[Config]\nType=2147483647\n";
-    Bytes f = header(2, 0, static_cast<std::uint32_t>(text.size()));
-    f.resize(56);
-    f.insert(f.end(), text.begin(), text.end());
-    set32(f, 12, static_cast<std::uint32_t>(f.size()));
-    writeFile(qpath("huge.pl"), f);
-    ASSERT_EQ(core.LoadPL(screen, path("huge.pl").c_str()), 0);
-    EXPECT_EQ(screen->Global.Type, 0xFFFF);
+    const Bytes before = storeOf(core, screen);
+    for (const char* line : {"Type=2147483647", "Width=65636", "Height=66048", "ID=256", "ID=-1", "Type=99",
+                             "Lum=99999999999", "BaudRate=-1"}) {
+        SCOPED_TRACE(line);
+        const std::string text = std::string("[Config]\n") + line + "\n";
+        Bytes f = header(2, 0, static_cast<std::uint32_t>(text.size()));
+        f.resize(56);
+        f.insert(f.end(), text.begin(), text.end());
+        set32(f, 12, static_cast<std::uint32_t>(f.size()));
+        writeFile(qpath("huge.pl"), f);
+        EXPECT_EQ(core.LoadPL(screen, path("huge.pl").c_str()), 4);
+        EXPECT_EQ(storeOf(core, screen), before);
+    }
 }
 
 TEST_F(ProgramList, VersionsOneAndThreeSettings)

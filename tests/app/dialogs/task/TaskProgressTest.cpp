@@ -29,7 +29,7 @@ struct MarkedPack {
     support::LangPackScope scope{support::LangPackScope::Start::Empty};
     MarkedPack()
     {
-        for (unsigned id = 44000; id <= 44026; ++id)
+        for (unsigned id = 44000; id <= 44027; ++id)
             scope.setString(id, QString::number(id));
         for (unsigned id : {44006u, 44010u, 44016u, 44023u, 48168u, 48273u})
             scope.setString(id, QStringLiteral("%1:%2").arg(id).arg(QStringLiteral("%1")));
@@ -68,6 +68,7 @@ TEST(TaskProgress, EventsShowTheirTexts)
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_RESEND_FAILED), false, false)), "44007");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_REFUSED), false, false)), "44009");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_LINK_LOST), false, false)), "44026");
+    EXPECT_EQ(statusOf(ProgressFor(report(17, CBE_ANSWER_REFUSED), false, false)), "44027");
     EXPECT_EQ(statusOf(ProgressFor(report(16, CBE_NO_REPLY), false, false)), "44008");
     // The program data is the last block: its silence must not leave "Sending..." up.
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_NO_REPLY), false, false)), "44008");
