@@ -7,6 +7,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,8 +21,10 @@ constexpr qint64 kPieceBytes = qint64(1) << 20;
 
 FileRead fromErrno(int error)
 {
-    return error == ENOENT || error == ENOTDIR || error == ELOOP || error == ENAMETOOLONG ? FileRead::Missing
-                                                                                         : FileRead::Unreadable;
+    // A loop of links is there, it only cannot be read: not "no such file".
+    if (error == ELOOP)
+        return FileRead::LinkLoop;
+    return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG ? FileRead::Missing : FileRead::Unreadable;
 }
 
 struct Descriptor {
@@ -133,17 +136,60 @@ FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
     return read;
 }
 
+namespace {
+bool writeAll(int fd, const char* bytes, qint64 n)
+{
+    while (n > 0) {
+        const ssize_t put = ::write(fd, bytes, std::size_t(n));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        bytes += put;
+        n -= put;
+    }
+    return true;
+}
+} // namespace
+
 FileRead copyOperatorFile(const QString& path, qint64 maxBytes, const QString& target,
                           const std::function<bool()>& cancelled)
 {
-    QFile out(target);
-    const FileRead read = readChecked(
-        path, maxBytes, cancelled, [&](qint64) { return out.open(QIODevice::WriteOnly | QIODevice::Truncate); },
-        [&](const char* bytes, qint64 n) { return out.write(bytes, n) == n; });
-    const bool written = read == FileRead::Ok && out.flush();
-    if (!written && out.isOpen())
-        out.remove();
-    return read == FileRead::Ok && !written ? FileRead::Unreadable : read;
+    if (path.isEmpty())
+        return FileRead::Missing;
+    Descriptor in;
+    qint64 size = 0;
+    if (const FileRead opened = openChecked(QFile::encodeName(path), maxBytes, in, size); opened != FileRead::Ok)
+        return opened;
+    // Not emptied at the open: the target may be the source itself (the same
+    // path or a hard link). Not blocking: a pipe there has no end to fill.
+    const QByteArray targetName = QFile::encodeName(target);
+    Descriptor out;
+    out.fd = ::open(targetName.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    if (out.fd < 0)
+        return FileRead::Unreadable;
+    struct stat source {}, made {};
+    if (::fstat(in.fd, &source) != 0 || ::fstat(out.fd, &made) != 0)
+        return FileRead::Unreadable;
+    // Neither the source itself nor anything but a regular file is written
+    // (or removed): it is the operator's.
+    if (!S_ISREG(made.st_mode) || (made.st_dev == source.st_dev && made.st_ino == source.st_ino))
+        return FileRead::Unreadable;
+    const auto fail = [&](FileRead why) {
+        ::close(out.fd);
+        out.fd = -1;
+        ::unlink(targetName.constData());
+        return why;
+    };
+    if (::ftruncate(out.fd, 0) != 0)
+        return fail(FileRead::Unreadable);
+    const FileRead read = readPieces(in.fd, maxBytes, cancelled,
+                                     [&](const char* bytes, qint64 n) { return writeAll(out.fd, bytes, n); });
+    if (read != FileRead::Ok)
+        return fail(read);
+    if (::close(std::exchange(out.fd, -1)) != 0)
+        return fail(FileRead::Unreadable);
+    return FileRead::Ok;
 }
 
 bool fileHolds(const QString& path, QByteArrayView bytes)
@@ -199,6 +245,10 @@ QString operatorFileMessage(FileRead status, const QString& path, qint64 maxByte
     case FileRead::Unreadable:
         id = 48342;
         fallback = QStringLiteral("%1\nThe file cannot be opened.");
+        break;
+    case FileRead::LinkLoop:
+        id = 48347;
+        fallback = QStringLiteral("%1\nThe file cannot be opened: its links lead round in a loop.");
         break;
     }
     QString text = langString(id);

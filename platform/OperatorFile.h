@@ -20,6 +20,7 @@ enum class FileRead {
     NotAFile,     // a folder, a device, a pipe or a socket
     TooLarge,     // more bytes than the caller's bound
     Unreadable,   // no right to read it, or the read failed
+    LinkLoop,     // unreadable: its symbolic links lead round in a loop
     Cancelled,    // the caller's cancel said so between two pieces
 };
 
@@ -31,7 +32,9 @@ FileRead readOperatorFile(const QString& path, qint64 maxBytes, QByteArray& out,
 
 // Copies the file at `path` to `target` (a file of the caller's, made or
 // emptied) in pieces, with the same checks and bound; on any refusal the
-// target is removed. Unreadable also when `target` cannot be written.
+// target is removed. Unreadable also when `target` cannot be written, is
+// no regular file (a pipe is never waited on) or is the source itself (the
+// same path or a hard link), which are then left as they were.
 FileRead copyOperatorFile(const QString& path, qint64 maxBytes, const QString& target,
                           const std::function<bool()>& cancelled = {});
 

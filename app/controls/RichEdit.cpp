@@ -54,7 +54,8 @@ RichTextLoad::Status readImportFile(const QString& path, QByteArray& bytes, cons
     case platform::FileRead::NotAFile: return RichTextLoad::NotAFile;
     case platform::FileRead::TooLarge: return RichTextLoad::FileTooLarge;
     case platform::FileRead::Cancelled: return RichTextLoad::Cancelled;
-    case platform::FileRead::Unreadable: break;
+    case platform::FileRead::Unreadable:
+    case platform::FileRead::LinkLoop: break;
     }
     return RichTextLoad::CannotOpen;
 }

@@ -198,16 +198,44 @@ void exportCallback(unsigned cmd, unsigned event, std::uintptr_t value)
         r->target(cmd, event, value);
 }
 
+// The file a path names once its symbolic links are followed (the link's
+// target need not exist yet); empty for links that lead round in a loop.
+QByteArray followLinks(QByteArray path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        QByteArray to(qsizetype(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(path.constData(), to.data(), std::size_t(to.size()));
+        if (n <= 0 || n >= to.size())
+            return {};
+        to.truncate(qsizetype(n));
+        if (!to.startsWith('/')) {
+            const qsizetype slash = path.lastIndexOf('/');
+            to = (slash >= 0 ? path.left(slash + 1) : QByteArray()) + to;
+        }
+        path = to;
+    }
+    return {};
+}
+
 // The new export is written beside the old file and renamed over it only
 // when every block was written, so a failed or cancelled export leaves the
-// old file as it was.
+// old file as it was. Through a symbolic link it is the linked file that
+// is replaced, as an editor would, and the link stays.
 class StagedExport {
 public:
     StagedExport(const char16_t* path, CoreCallBack callback)
-        : m_target(QFile::encodeName(QString::fromUtf16(path)))
+        : m_target(followLinks(QFile::encodeName(QString::fromUtf16(path))))
     {
         m_reports.target = callback;
         m_reports.path = path;
+        if (m_target.isEmpty()) {
+            m_previous = t_reports;
+            t_reports = &m_reports;
+            return;
+        }
         QByteArray pattern = m_target + ".part-XXXXXX";
         const int fd = ::mkstemp(pattern.data());
         if (fd >= 0) {

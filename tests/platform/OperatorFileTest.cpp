@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using platform::FileRead;
 
@@ -145,4 +146,46 @@ TEST(OperatorFile, ProfilesAndPacksThatAreNoFilesAreRefusedAndLeftAsTheyAre)
     platform::ProfileFile profile;
     EXPECT_FALSE(profile.load(huge));
     EXPECT_EQ(QFileInfo(huge).size(), platform::kMaxProfileBytes + 1);
+}
+
+// A copy never empties its own source (by the same path or a hard link) and
+// never waits on a pipe; a loop of links is unreadable, not missing.
+TEST(OperatorFile, CopiesRefuseTheirOwnSourceAndPipesAndLoopsAreNoMissingFiles)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    writeFile(path, QByteArray("content"));
+    const QString hard = dir.filePath(QStringLiteral("hard.txt"));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(hard).constData()), 0);
+    for (const QString& target : {path, hard}) {
+        SCOPED_TRACE(target.toStdString());
+        EXPECT_EQ(platform::copyOperatorFile(path, 100, target), FileRead::Unreadable);
+        QByteArray held;
+        EXPECT_EQ(platform::readOperatorFile(path, 100, held), FileRead::Ok);
+        EXPECT_EQ(held, QByteArray("content"));
+    }
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    FileRead got = FileRead::Ok;
+    EXPECT_TRUE(support::finishesWithin(
+        support::kRefusalBound, [&] { got = platform::copyOperatorFile(path, 100, fifo); }, [&] {
+            QFile reader(fifo);   // lets a blocked open go on
+            reader.open(QIODevice::ReadOnly);
+        }));
+    EXPECT_EQ(got, FileRead::Unreadable);
+    EXPECT_TRUE(QFileInfo(fifo).exists());
+    const QString copy = dir.filePath(QStringLiteral("copy.txt"));
+    writeFile(copy, QByteArray("a longer old content"));
+    EXPECT_EQ(platform::copyOperatorFile(path, 100, copy), FileRead::Ok);
+    QByteArray copied;
+    EXPECT_EQ(platform::readOperatorFile(copy, 100, copied), FileRead::Ok);
+    EXPECT_EQ(copied, QByteArray("content"));
+
+    const QString loop = dir.filePath(QStringLiteral("loop"));
+    ASSERT_TRUE(QFile::link(loop, loop));
+    QByteArray out;
+    EXPECT_EQ(platform::readOperatorFile(loop, 100, out), FileRead::LinkLoop);
+    EXPECT_EQ(platform::copyOperatorFile(loop, 100, copy), FileRead::LinkLoop);
+    EXPECT_NE(platform::operatorFileMessage(FileRead::LinkLoop, loop, 100),
+              platform::operatorFileMessage(FileRead::Unreadable, loop, 100));
 }

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -18,6 +19,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace sorvane::link;
 
@@ -226,3 +228,31 @@ TEST_F(UsbExport, ACancelledExportStopsAndLeavesTheOldFile)
 }
 
 } // namespace
+
+// Through a symbolic link the linked file gets the export and the link stays
+// (also a relative link and a chain); a loop of links is refused unwritten.
+TEST_F(UsbExport, AnExportThroughALinkWritesTheLinkedFile)
+{
+    QDir().mkpath(dir.filePath("real"));
+    const QString linked = dir.filePath("real/program.dat");
+    putFile(linked, QByteArray("old"));
+    const QString first = dir.filePath("stick/first.dat");
+    ASSERT_EQ(::symlink("../real/program.dat", QFile::encodeName(first).constData()), 0);
+    ASSERT_TRUE(QFile::remove(target));
+    ASSERT_TRUE(QFile::link(first, target));
+    ASSERT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x02, 0), 0);
+    EXPECT_EQ(QFileInfo(target).symLinkTarget(), first);
+    EXPECT_TRUE(QFileInfo(first).isSymLink());
+    const auto f = frames(fileBytes(linked));
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].first, TOS_HWCONFIG);
+    EXPECT_EQ(QDir(dir.filePath("real")).entryList(QDir::Files | QDir::Hidden), QStringList{"program.dat"});
+
+    const QString loop = dir.filePath("stick/loop.dat");
+    ASSERT_TRUE(QFile::link(loop, loop));
+    g_events.clear();
+    EXPECT_EQ(core.SaveAsUSBFile(screen, reinterpret_cast<const char16_t*>(loop.utf16()), 0x02, 0), 1);
+    ASSERT_EQ(g_events.size(), 1u);
+    EXPECT_EQ(g_events[0].second, UFE_OPEN_FAILED);
+    EXPECT_TRUE(QFileInfo(loop).isSymLink());
+}
