@@ -12,7 +12,9 @@
 #include <QTextList>
 #include <QTextOption>
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <span>
 
 namespace platform {
 namespace {
@@ -36,7 +38,8 @@ int twipsIn(int value, int low = -kMaxTwips) { return qBound(low, value, kMaxTwi
 bool isNotText(char16_t c) { return c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1; }
 
 // ListModel: a paragraph's numbering (\pn), read only for a bullet.
-enum class Dest { Text, FontTable, ColourTable, StyleSheet, ListModel, Skip };
+// Shape: a drawing shape, whose text (\shptxt) alone is kept.
+enum class Dest { Text, FontTable, ColourTable, StyleSheet, ListModel, Shape, Skip };
 
 // Which kind of characters the text that follows holds (\loch, \hich,
 // \dbch): it decides which settings the font, size, bold and italic controls
@@ -60,6 +63,7 @@ struct GroupState {
     RunKind kind = RunKind::None;
     bool rtl = false;
     bool underline = false, strike = false, hidden = false;
+    bool caps = false, smallCaps = false;
     qint8 vertical = 0; // 1 \super, 2 \sub
     int raise = 0;      // \up (positive) or \dn (negative) in half points
     int fg = 0, bg = 0;
@@ -140,7 +144,7 @@ bool isStyleWord(const QString& w)
         "f", "fs", "b", "i", "af", "afs", "ab", "ai", "loch", "hich", "dbch", "rtlch", "ltrch", "ulnone",
         "strike", "striked", "cf", "cb", "highlight", "chcbpat", "super", "sub", "nosupersub", "up", "dn", "v",
         "ql", "qc", "qr", "qj", "li", "ri", "fi", "sb", "sa", "sl", "slmult", "tx", "tqr", "tqc", "tqdec",
-        "rtlpar", "ltrpar",
+        "rtlpar", "ltrpar", "caps", "scaps",
     };
     return s.contains(w) || isUnderlineWord(w);
 }
@@ -170,15 +174,59 @@ const QSet<QString>& skippedDestinations()
 {
     static const QSet<QString> s = {
         "info", "pict", "object", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-        "footerr", "footerf", "footnote", "pntxta", "pntxtb", "listtable", "listoverridetable", "revtbl",
+        "footerr", "footerf", "pntxta", "pntxtb", "listtable", "listoverridetable", "revtbl",
         "rsidtbl", "generator",
         "xmlnstbl", "themedata", "colorschememapping", "latentstyles", "datastore", "fldinst",
-        "filetbl", "mmathPr", "bkmkstart", "bkmkend", "nonshppict", "shp", "shppict",
+        "filetbl", "mmathPr", "bkmkstart", "bkmkend", "nonshppict", "shppict",
         "userprops", "docvar", "template", "pgdsctbl", "wgrffmtfilter", "panose", "falt",
         "comment", "author", "title", "subject", "keywords", "operator", "company",
     };
     return s;
 }
+
+// Symbol, Wingdings, or a list's label whose font is not named: a bullet
+// is then the one lists take from either font.
+enum class SymbolFace { Symbol, Wingdings, ListLabel };
+
+// What the private-use characters of the symbol fonts stand for (the
+// characters F020-F0FF draw the fonts' glyph of the low byte): the bullets
+// lists use, and a few signs besides. 0: none.
+char16_t symbolFontCharacter(char16_t c, SymbolFace face)
+{
+    if (c < 0xF020 || c > 0xF0FF)
+        return 0;
+    const unsigned glyph = c & 0xFF;
+    static const std::pair<unsigned, char16_t> symbol[] = {
+        {0x2A, 0x2217}, {0x2D, 0x2212}, {0xA7, 0x2663}, {0xA8, 0x2666}, {0xA9, 0x2665}, {0xAA, 0x2660},
+        {0xAE, 0x2192}, {0xB0, 0x00B0}, {0xB7, 0x2022}, {0xD7, 0x22C5}, {0xE0, 0x25CA},
+    };
+    static const std::pair<unsigned, char16_t> wingdingsGlyphs[] = {
+        {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0x71, 0x2751}, {0x75, 0x25C6}, {0x76, 0x2756},
+        {0x9F, 0x2022}, {0xA1, 0x25CB}, {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xD8, 0x27A2}, {0xE8, 0x2794},
+        {0xFB, 0x2718}, {0xFC, 0x2714}, {0xFE, 0x2611},
+    };
+    using Glyphs = std::span<const std::pair<unsigned, char16_t>>;
+    const auto find = [glyph](Glyphs glyphs) -> char16_t {
+        for (const auto& [g, u] : glyphs)
+            if (g == glyph)
+                return u;
+        return 0;
+    };
+    switch (face) {
+    case SymbolFace::Symbol: return find(symbol);
+    case SymbolFace::Wingdings: return find(wingdingsGlyphs);
+    case SymbolFace::ListLabel: break;
+    }
+    // Symbol's bullet; otherwise the bullets are Wingdings' (Symbol's
+    // glyphs there are letters and signs no list uses).
+    if (glyph == 0xB7)
+        return 0x2022;
+    const char16_t w = find(wingdingsGlyphs);
+    return w ? w : find(symbol);
+}
+
+// The capital a small capital or all capitals show; one unit for one.
+QChar capitalOf(QChar c) { return c.isSurrogate() ? c : c.toUpper(); }
 
 // Puts text into the document through one cursor: counts the characters
 // against the bound and cuts paragraphs longer than the options allow into
@@ -235,6 +283,19 @@ public:
         m_continuing = false;
         m_blockLen = 0;
         return true;
+    }
+
+    // Where the block being filled stands, kept while the text flows into
+    // another document for a while.
+    struct Place {
+        qsizetype blockLen = 0;
+        bool continuing = false;
+    };
+    Place place() const { return {m_blockLen, m_continuing}; }
+    void setPlace(Place p)
+    {
+        m_blockLen = p.blockLen;
+        m_continuing = p.continuing;
     }
 
     // Characters of a list label that may still be taken out again: they
@@ -319,6 +380,9 @@ public:
     ReadResult run(QString* error);
 
 private:
+    ReadResult read(QString* error);
+
+private:
     // input
     const QString& m_src;
     qsizetype m_pos = 0;
@@ -372,6 +436,36 @@ private:
     QList<QTextOption::Tab> m_rowTabs;
     int m_rowGap = 0;
     int m_tabsOwed = 0;
+    // Each cell's right edge and background (\clcbpat before its \cellx),
+    // the cell whose text is read, and each cell's alignment: a cell after
+    // the first stands at a tab of its own alignment.
+    QList<int> m_cellEdges, m_cellBackgrounds;
+    int m_nextCellBackground = 0;
+    int m_cellIndex = 0;
+    QList<Qt::Alignment> m_cellAligns;
+    // Lower-case letters of a small-capitals run are drawn as smaller capitals.
+    bool m_shrink = false;
+
+    // Text boxes and notes: their text flows into a document of its own
+    // for as long as its group lasts; a box's paragraphs then follow the
+    // paragraph that anchors them, the notes end the document.
+    struct Flow {
+        std::unique_ptr<QTextDocument> own;
+        QTextDocument* doc = nullptr;
+        QTextCursor cursor;
+        bool paragraphPending = false;
+        Script lastScript = Script::Weak;
+        QList<LeadingWeak> leadingWeak;
+        QTextList* list = nullptr;
+        bool bullet = false;
+        qsizetype labelStart = -1, labelEnd = -1;
+        int tabsOwed = 0;
+        TextSink::Place place;
+    };
+    Flow m_boxes, m_notes;
+    Flow* m_diverted = nullptr; // the flow whose text the main one holds meanwhile
+    int m_divertDepth = -1;
+    int m_noteCount = 0;
 
     int fontFor(Script script) const
     {
@@ -393,11 +487,31 @@ private:
         return codePageForCharset(charset, m_ansiCodePage);
     }
 
+    // The run's face when it is a symbol font.
+    std::optional<SymbolFace> symbolFont() const
+    {
+        auto it = m_fonts.constFind(m_st.font);
+        if (it == m_fonts.constEnd())
+            return std::nullopt;
+        if (it->name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive))
+            return SymbolFace::Wingdings;
+        if (it->name.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive))
+            return SymbolFace::Symbol;
+        return std::nullopt;
+    }
+
     void flushBytes()
     {
         if (m_pendingBytes.isEmpty())
             return;
         QString s = decodeCodePage(m_pendingBytes, codePage());
+        // A symbol font's bytes are its glyphs: those that stand for a
+        // character become it.
+        if (const auto symbol = symbolFont(); symbol && s.size() == m_pendingBytes.size()) {
+            for (qsizetype i = 0; i < s.size(); ++i)
+                if (const char16_t c = symbolFontCharacter(0xF000 | static_cast<unsigned char>(m_pendingBytes[i]), *symbol))
+                    s[i] = QChar(c);
+        }
         m_pendingBytes.clear();
         if (m_st.dest == Dest::Text)
             m_pendingText += s;
@@ -429,7 +543,7 @@ private:
         const int size = complex && m_st.sizeComplex > 0 ? m_st.sizeComplex : m_st.sizeHalfPoints;
         const bool bold = complex && m_st.boldComplex >= 0 ? m_st.boldComplex != 0 : m_st.bold;
         const bool italic = complex && m_st.italicComplex >= 0 ? m_st.italicComplex != 0 : m_st.italic;
-        f.setFontPointSize(size / 2.0);
+        f.setFontPointSize(m_shrink ? size * 0.4 : size / 2.0);
         f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
         f.setFontItalic(italic);
         f.setFontUnderline(m_st.underline);
@@ -443,15 +557,22 @@ private:
             f.setBaselineOffset(m_st.raise * 100.0 / size);
         if (m_st.fg > 0 && m_st.fg < m_colours.size() && m_colours[m_st.fg])
             f.setForeground(*m_colours[m_st.fg]);
-        if (m_st.bg > 0 && m_st.bg < m_colours.size() && m_colours[m_st.bg])
-            f.setBackground(*m_colours[m_st.bg]);
+        // A shaded table cell shades its text.
+        int bg = m_st.bg;
+        if (bg <= 0 && m_st.inTable && m_cellIndex < m_cellBackgrounds.size())
+            bg = m_cellBackgrounds[m_cellIndex];
+        if (bg > 0 && bg < m_colours.size() && m_colours[bg])
+            f.setBackground(*m_colours[bg]);
         return f;
     }
 
     QTextBlockFormat blockFormat() const
     {
         QTextBlockFormat b;
-        b.setAlignment(m_st.align);
+        // A row of several cells aligns each cell at its tab: the row
+        // itself stays at the left.
+        const bool row = m_st.inTable && m_rowTabs.size() > 1;
+        b.setAlignment(row ? Qt::AlignLeft : m_st.align);
         b.setLayoutDirection(m_st.rtlPar ? Qt::RightToLeft : Qt::LeftToRight);
         if (m_st.li)
             b.setLeftMargin(m_st.li / kTwipsPerPixel);
@@ -474,12 +595,29 @@ private:
                 b.setLineHeight(m_st.sl / kTwipsPerPixel, QTextBlockFormat::MinimumHeight);
         }
         // A table's cells stand at their row's cell edges.
-        const QList<QTextOption::Tab>& tabs = m_st.inTable && !m_rowTabs.isEmpty() ? m_rowTabs : m_st.tabs;
+        const QList<QTextOption::Tab> tabs = m_st.inTable && !m_rowTabs.isEmpty() ? rowTabs() : m_st.tabs;
         if (!tabs.isEmpty())
             b.setTabPositions(tabs);
         if (m_bullet && m_list)
             b.setObjectIndex(m_list->objectIndex());
         return b;
+    }
+
+    // The row's tabs: before each cell after the first, one at its left
+    // edge, at its middle when the cell is centred, at its right edge when
+    // it is aligned right.
+    QList<QTextOption::Tab> rowTabs() const
+    {
+        QList<QTextOption::Tab> tabs = m_rowTabs;
+        for (qsizetype i = 0; i < tabs.size() && i + 1 < m_cellEdges.size(); ++i) {
+            const Qt::Alignment a = i + 1 < m_cellAligns.size() ? m_cellAligns[i + 1] : Qt::AlignLeft;
+            const int left = m_cellEdges[i] + m_rowGap, right = qMax(left, m_cellEdges[i + 1] - m_rowGap);
+            if (a & Qt::AlignHCenter)
+                tabs[i] = QTextOption::Tab(twipsIn((left + right) / 2, 0) / kTwipsPerPixel, QTextOption::CenterTab);
+            else if (a & Qt::AlignRight)
+                tabs[i] = QTextOption::Tab(twipsIn(right, 0) / kTwipsPerPixel, QTextOption::RightTab);
+        }
+        return tabs;
     }
 
     void startParagraphIfPending()
@@ -554,6 +692,32 @@ private:
             insertRun(text.size());
     }
 
+    // Small capitals: lower-case letters become capitals of four fifths the
+    // size, as the office programs draw them.
+    void insertCased(const QString& text, const QTextBlockFormat& b)
+    {
+        if (!m_st.smallCaps || m_st.caps) {
+            insertRuns(text, b);
+            return;
+        }
+        qsizetype start = 0;
+        while (start < text.size() && !m_tooLong) {
+            const bool lower = text[start].isLower();
+            qsizetype end = start + 1;
+            while (end < text.size() && text[end].isLower() == lower)
+                ++end;
+            QString piece = text.mid(start, end - start);
+            if (lower) {
+                for (QChar& c : piece)
+                    c = capitalOf(c);
+            }
+            m_shrink = lower;
+            insertRuns(piece, b);
+            m_shrink = false;
+            start = end;
+        }
+    }
+
     // The first character with a script in a paragraph or cell decides the
     // script of the weak characters before it.
     void settleLeadingWeak(Script s)
@@ -600,6 +764,24 @@ private:
         }
         if (m_pendingText.isEmpty())
             return;
+        // The symbol fonts' private characters: a list's bullet names them
+        // without its font, other text in the font.
+        if (const auto symbol = symbolFont(); symbol || m_st.listText) {
+            const SymbolFace face = symbol.value_or(SymbolFace::ListLabel);
+            for (QChar& c : m_pendingText)
+                if (const char16_t u = symbolFontCharacter(c.unicode(), face))
+                    c = QChar(u);
+        }
+        if (m_st.caps) {
+            for (QChar& c : m_pendingText)
+                c = capitalOf(c);
+        }
+        if (m_st.inTable) {
+            if (m_cellAligns.size() <= m_cellIndex && m_cellIndex < 64)
+                m_cellAligns.resize(m_cellIndex + 1, Qt::AlignLeft);
+            if (m_cellIndex < m_cellAligns.size())
+                m_cellAligns[m_cellIndex] = m_st.align;
+        }
         if (m_tabsOwed > 0) {
             m_pendingText.prepend(QString(m_tabsOwed, u'\t'));
             m_tabsOwed = 0;
@@ -616,7 +798,7 @@ private:
             m_sink.allowLabel((labelHere ? m_labelEnd - m_labelStart : 0) + m_pendingText.size());
         }
         if (!m_tooLong)
-            insertRuns(m_pendingText, b);
+            insertCased(m_pendingText, b);
         m_sink.allowLabel(0);
         if (m_st.listText) {
             if (m_labelStart < 0)
@@ -637,6 +819,8 @@ private:
         m_cursor.setBlockCharFormat(charFormat());
         m_paragraphPending = true;
         m_anyText = true;
+        if (!m_diverted)
+            pourIn(m_boxes);
     }
 
     // A cell's end: its text is done, the next cell's begins after a tab.
@@ -644,6 +828,7 @@ private:
     {
         flushText();
         ++m_tabsOwed;
+        ++m_cellIndex;
         restartScripts();
     }
 
@@ -657,6 +842,78 @@ private:
             flushText();
         }
         endParagraph();
+        m_cellIndex = 0;
+        m_cellAligns.clear();
+    }
+
+    void swapFlow(Flow& f)
+    {
+        std::swap(m_doc, f.doc);
+        std::swap(m_cursor, f.cursor);
+        std::swap(m_paragraphPending, f.paragraphPending);
+        std::swap(m_lastScript, f.lastScript);
+        std::swap(m_leadingWeak, f.leadingWeak);
+        std::swap(m_list, f.list);
+        std::swap(m_bullet, f.bullet);
+        std::swap(m_labelStart, f.labelStart);
+        std::swap(m_labelEnd, f.labelEnd);
+        std::swap(m_tabsOwed, f.tabsOwed);
+        const TextSink::Place here = m_sink.place();
+        m_sink.setPlace(f.place);
+        f.place = here;
+    }
+
+    // The text of the group that begins now flows into `f` until the group
+    // closes; a box or note inside another stays in its text.
+    void divert(Flow& f)
+    {
+        if (m_diverted)
+            return;
+        flushText();
+        if (!f.own) {
+            f.own = std::make_unique<QTextDocument>();
+            f.own->setUndoRedoEnabled(false);
+            f.doc = f.own.get();
+            f.cursor = QTextCursor(f.doc);
+        } else {
+            f.paragraphPending = true; // each box and each note is a paragraph of its own
+        }
+        swapFlow(f);
+        m_diverted = &f;
+        m_divertDepth = m_depth;
+    }
+
+    void endDivert()
+    {
+        if (!m_diverted)
+            return;
+        flushText();
+        swapFlow(*m_diverted);
+        m_diverted = nullptr;
+        m_divertDepth = -1;
+    }
+
+    // The paragraphs gathered in `f` become paragraphs of the document, after
+    // the one that ends now. They were counted against the bound as read.
+    void pourIn(Flow& f)
+    {
+        if (!f.own || f.own->isEmpty())
+            return;
+        for (QTextBlock b = f.own->begin(); b.isValid(); b = b.next()) {
+            QTextBlockFormat bf = b.blockFormat();
+            bf.clearProperty(QTextFormat::ObjectIndex); // its list stays behind
+            if (m_cursor.position() > 0 || !m_doc->isEmpty() || m_paragraphPending)
+                m_cursor.insertBlock(bf, b.charFormat());
+            else
+                m_cursor.setBlockFormat(bf);
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                m_cursor.insertText(it.fragment().text(), it.fragment().charFormat());
+        }
+        m_sink.setPlace({});
+        m_paragraphPending = true;
+        m_labelStart = m_labelEnd = -1;
+        restartScripts();
+        f = Flow{};
     }
 
     void addChar(char16_t c)
@@ -669,6 +926,7 @@ private:
         case Dest::Skip:
         case Dest::StyleSheet:
         case Dest::ListModel:
+        case Dest::Shape:
             return;
         case Dest::ColourTable:
             if (c == u';') {
@@ -903,6 +1161,17 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
     }
     if (m_st.dest == Dest::Skip)
         return;
+    if (m_st.dest == Dest::Shape) {
+        // Of a shape only its text is kept; its properties and the picture
+        // that stands in for it are not.
+        if (w == u"shptxt") {
+            m_st.dest = Dest::Text;
+            divert(m_boxes);
+        } else if (w == u"sp" || w == u"shprslt" || w == u"picprop" || w == u"shppict" || w == u"nonshppict") {
+            m_st.dest = Dest::Skip;
+        }
+        return;
+    }
     if (m_st.dest == Dest::ListModel) {
         if (w == u"pnlvlblt")
             makeBullet();
@@ -938,7 +1207,9 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
     } else if (w == u"stylesheet") {
         m_st.dest = Dest::StyleSheet;
         m_styleSheetDepth = m_depth;
-    } else if (skippedDestinations().contains(w) || (ignorable && w != u"fldrslt" && w != u"pn")) {
+    } else if (w == u"shp" || w == u"shpgrp" || w == u"shpinst") {
+        m_st.dest = Dest::Shape;
+    } else if (skippedDestinations().contains(w) || (ignorable && w != u"fldrslt" && w != u"pn" && w != u"footnote")) {
         m_st.dest = Dest::Skip;
     } else if (m_st.dest == Dest::FontTable) {
         if (w == u"f") {
@@ -981,6 +1252,7 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
         m_st.fontAsian = m_defaultFontAsian;
         m_st.sizeHalfPoints = fresh.sizeHalfPoints;
         m_st.bold = m_st.italic = m_st.underline = m_st.strike = m_st.hidden = false;
+        m_st.caps = m_st.smallCaps = false;
         m_st.fontComplex = m_st.sizeComplex = -1;
         m_st.boldComplex = m_st.italicComplex = -1;
         m_st.kind = RunKind::None;
@@ -1028,13 +1300,26 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
         replayStyle(p, 0);
     } else if (w == u"trowd") {
         m_rowTabs.clear();
+        m_cellEdges.clear();
+        m_cellBackgrounds.clear();
+        m_nextCellBackground = 0;
         m_rowGap = 0;
+    } else if (w == u"clcbpat") {
+        m_nextCellBackground = qMax(0, p);
     } else if (w == u"trgaph") {
         m_rowGap = twipsIn(p, 0);
     } else if (w == u"cellx") {
         // Each cell after the first begins at the edge before it.
-        if (m_rowTabs.size() < 64)
+        if (m_rowTabs.size() < 64) {
             m_rowTabs.append(QTextOption::Tab(twipsIn(p + m_rowGap, 0) / kTwipsPerPixel, QTextOption::LeftTab));
+            m_cellEdges.append(twipsIn(p, 0));
+            m_cellBackgrounds.append(m_nextCellBackground);
+        }
+        m_nextCellBackground = 0;
+    } else if (w == u"caps") {
+        m_st.caps = on;
+    } else if (w == u"scaps") {
+        m_st.smallCaps = on;
     } else if (m_st.dest == Dest::Text) {
         if (w == u"par" || w == u"sect")
             endParagraph();
@@ -1042,6 +1327,12 @@ void Parser::controlWord(const QString& w, bool hasParam, int p)
             endCell();
         else if (w == u"row")
             endRow();
+        else if (w == u"footnote") {
+            // A note's text ends the document; its mark (\chftn) stays.
+            ++m_noteCount;
+            divert(m_notes);
+        } else if (w == u"chftn")
+            m_pendingText += QString::number(m_diverted == &m_notes ? m_noteCount : m_noteCount + 1);
         else if (w == u"line")
             m_pendingText += QChar(QChar::LineSeparator);
         else if (w == u"tab")
@@ -1141,6 +1432,8 @@ void Parser::closeGroup()
 {
     beforeStateChange();
     m_skip = 0;
+    if (m_diverted && m_depth == m_divertDepth)
+        endDivert();
     if (m_st.dest == Dest::StyleSheet && m_depth == m_styleSheetDepth + 1 && m_styleNumber >= 0
         && m_styles.size() < 4096) {
         m_styleOpen.end = m_pos - 1;
@@ -1180,8 +1473,16 @@ private:
 
 ReadResult Parser::run(QString* error)
 {
-    constexpr int kMaxDepth = 4096;
     LoadScope scope(m_doc, m_cursor);
+    const ReadResult r = read(error);
+    // However the text ends, the cursor is the document's own again.
+    endDivert();
+    return r;
+}
+
+ReadResult Parser::read(QString* error)
+{
+    constexpr int kMaxDepth = 4096;
     bool closed = false;
     qsizetype nextReport = 0;
 
@@ -1268,6 +1569,9 @@ ReadResult Parser::run(QString* error)
         }
     }
     beforeStateChange();
+    endDivert();
+    pourIn(m_boxes);
+    pourIn(m_notes);
     if (m_tooLong || !m_sink.within())
         return ReadResult::TooLong;
     if (!closed) {

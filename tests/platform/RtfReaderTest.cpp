@@ -673,3 +673,49 @@ TEST(RtfReader, HebrewAndVietnameseRunsKeepTheirLastLetter)
                         &doc));
     EXPECT_EQ(doc.toPlainText(), QString::fromUtf16(u"Tiếng Việt"));
 }
+
+// What a document shows beyond its running text: shaded cells and each
+// cell's alignment, the symbol fonts' bullets, text boxes, notes, capitals.
+TEST(RtfReader, CellsBulletsBoxesNotesAndCapitalsShowAsTheDocumentShowsThem)
+{
+    QTextDocument doc;
+    const char* rtf =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}}"
+        "{\\colortbl;\\red0\\green0\\blue128;\\red255\\green255\\blue255;}"
+        "\\trowd\\trgaph100\\clcbpat1\\cellx2000\\cellx4000\\cellx6000"
+        "\\pard\\intbl\\cf2 Navy\\cell\\pard\\intbl\\qc mid\\cell\\pard\\intbl\\qr right\\cell\\row"
+        "\\pard{\\listtext\\pard\\plain \\u61623\\'3f\\tab}first\\par"
+        "{\\listtext\\pard\\plain\\f2 \\'a7\\tab}second\\par{\\listtext\\pard\\plain \\u61607?\\tab}third\\par"
+        "{\\listtext\\pard\\plain\\f1 \\u61607?\\tab}fourth\\par"
+        "\\pard Anchor {\\shp{\\*\\shpinst{\\sp{\\sn wzName}{\\sv Box}}{\\shptxt\\pard Box text\\par}}"
+        "{\\shprslt Box text again\\par}} ends\\par "
+        "Note{\\super\\chftn}{\\*\\footnote\\pard{\\super\\chftn} The note.} after\\par"
+        "{\\caps all caps} {\\scaps Small Caps}\\par}";
+    ASSERT_TRUE(readRtf(QByteArray(rtf), &doc));
+    QStringList blocks;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        blocks << b.text();
+    EXPECT_EQ(blocks, (QStringList{"Navy\tmid\tright", QString::fromUtf8("•\tfirst"), QString::fromUtf8("▪\tsecond"),
+                                   QString::fromUtf8("▪\tthird"), QString::fromUtf8("♣\tfourth"),
+                                   "Anchor  ends", "Box text", "Note1 after", "ALL CAPS SMALL CAPS", "1 The note."}));
+
+    const QTextBlock row = doc.begin();
+    EXPECT_EQ(formatAt(doc, 0).background().color().rgb(), qRgb(0, 0, 128));
+    EXPECT_EQ(formatAt(doc, 0).foreground().color().rgb(), qRgb(255, 255, 255));
+    EXPECT_EQ(formatAt(doc, 6).background().style(), Qt::NoBrush); // "mid": no shade of its own
+    EXPECT_EQ(row.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    const QList<QTextOption::Tab> tabs = row.blockFormat().tabPositions();
+    ASSERT_EQ(tabs.size(), 3);
+    EXPECT_EQ(tabs[0].type, QTextOption::CenterTab);
+    EXPECT_DOUBLE_EQ(tabs[0].position, 3000 / kTwipsPerPixel);
+    EXPECT_EQ(tabs[1].type, QTextOption::RightTab);
+    EXPECT_DOUBLE_EQ(tabs[1].position, 5900 / kTwipsPerPixel);
+
+    const QTextBlock caps = doc.findBlockByNumber(8);
+    const auto sizeAt = [&](int i) { return formatAt(doc, caps.position() + i).fontPointSize(); };
+    EXPECT_DOUBLE_EQ(sizeAt(1), 12.0);  // "L" of all caps
+    EXPECT_DOUBLE_EQ(sizeAt(9), 12.0);  // "S" of Small
+    EXPECT_DOUBLE_EQ(sizeAt(10), 9.6);  // "M", a small capital
+    const QTextBlock note = doc.lastBlock();
+    EXPECT_EQ(formatAt(doc, note.position()).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+}
