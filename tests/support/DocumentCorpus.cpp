@@ -6,12 +6,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+#include <cmath>
 
 namespace support {
 namespace {
 
 const char* kHead = R"x(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
 <office:font-face-decls>
 <style:font-face style:name="DejaVu Serif" svg:font-family="'DejaVu Serif'"/>
 <style:font-face style:name="DejaVu Sans" svg:font-family="'DejaVu Sans'"/>
@@ -23,6 +24,7 @@ const char* kHead = R"x(<?xml version="1.0" encoding="UTF-8"?>
 <style:font-face style:name="KaiTi" svg:font-family="KaiTi"/>
 <style:font-face style:name="Microsoft YaHei" svg:font-family="'Microsoft YaHei'"/>
 <style:font-face style:name="WenQuanYi Micro Hei" svg:font-family="'WenQuanYi Micro Hei'"/>
+<style:font-face style:name="Symbol" svg:font-family="Symbol" style:font-charset="x-symbol"/>
 </office:font-face-decls>
 <office:styles>
 <style:default-style style:family="paragraph"><style:text-properties style:font-name="DejaVu Serif" fo:font-size="12pt" style:font-name-asian="SimSun" style:font-size-asian="12pt" style:font-name-complex="DejaVu Sans" style:font-size-complex="12pt"/></style:default-style>
@@ -180,6 +182,42 @@ const FlatPart kParts[] = {
 </table:table>
 <text:h text:style-name="Heading_20_1" text:outline-level="1">总结</text:h>
 <text:p>销售稳步增长。</text:p>)x"},
+
+    {"shaded-table",
+     R"x(<style:style style:name="@Navy" style:family="table-cell"><style:table-cell-properties fo:background-color="#000080"/></style:style>
+<style:style style:name="@Sand" style:family="table-cell"><style:table-cell-properties fo:background-color="#ffcc99"/></style:style>
+<style:style style:name="@PC" style:family="paragraph"><style:paragraph-properties fo:text-align="center"/></style:style>
+<style:style style:name="@PR" style:family="paragraph"><style:paragraph-properties fo:text-align="end"/></style:style>
+<style:style style:name="@W" style:family="text"><style:text-properties fo:color="#ffffff"/></style:style>)x",
+     R"x(<table:table table:name="@Shaded"><table:table-column table:number-columns-repeated="3"/>
+<table:table-row><table:table-cell table:style-name="@Navy"><text:p><text:span text:style-name="@W">White on navy</text:span></text:p></table:table-cell><table:table-cell table:style-name="@Navy"><text:p text:style-name="@PC"><text:span text:style-name="@W">中间</text:span></text:p></table:table-cell><table:table-cell table:style-name="@Navy"><text:p text:style-name="@PR"><text:span text:style-name="@W">Right</text:span></text:p></table:table-cell></table:table-row>
+<table:table-row><table:table-cell><text:p>Plain</text:p></table:table-cell><table:table-cell table:style-name="@Sand"><text:p text:style-name="@PR">120</text:p></table:table-cell><table:table-cell><text:p text:style-name="@PC">居中</text:p></table:table-cell></table:table-row>
+</table:table>
+<text:p>After shading</text:p>)x"},
+
+    // As Word makes a bullet list: the Symbol font's bullet, then Courier's "o".
+    {"word-bullets",
+     R"x(<text:list-style style:name="@WW">
+<text:list-level-style-bullet text:level="1" text:bullet-char=""><style:list-level-properties text:list-level-position-and-space-mode="label-alignment"><style:list-level-label-alignment text:label-followed-by="listtab" text:list-tab-stop-position="0.5in" fo:text-indent="-0.25in" fo:margin-left="0.5in"/></style:list-level-properties><style:text-properties style:font-name="Symbol"/></text:list-level-style-bullet>
+<text:list-level-style-bullet text:level="2" text:bullet-char="o"><style:list-level-properties text:list-level-position-and-space-mode="label-alignment"><style:list-level-label-alignment text:label-followed-by="listtab" text:list-tab-stop-position="1in" fo:text-indent="-0.25in" fo:margin-left="1in"/></style:list-level-properties><style:text-properties style:font-name="Courier New"/></text:list-level-style-bullet>
+</text:list-style>)x",
+     R"x(<text:list text:style-name="@WW"><text:list-item><text:p>Word bullet</text:p></text:list-item><text:list-item><text:p>第二项</text:p><text:list><text:list-item><text:p>Inner item</text:p></text:list-item></text:list></text:list-item></text:list>
+<text:p>After the list</text:p>)x"},
+
+    {"text-box",
+     R"x(<style:style style:name="@fr" style:family="graphic"><style:graphic-properties/></style:style>)x",
+     R"x(<text:p>Anchor <draw:frame draw:style-name="@fr" text:anchor-type="paragraph" svg:width="2in" svg:height="1in" svg:x="0in" svg:y="0in"><draw:text-box><text:p>Text in a box 框中文字</text:p></draw:text-box></draw:frame>of the box.</text:p>
+<text:p>After the box</text:p>)x"},
+
+    {"footnote",
+     "",
+     R"x(<text:p>A claim<text:note text:id="@n1" text:note-class="footnote"><text:note-citation>1</text:note-citation><text:note-body><text:p>Its source.</text:p></text:note-body></text:note> and another<text:note text:id="@n2" text:note-class="footnote"><text:note-citation>2</text:note-citation><text:note-body><text:p>第二个注释</text:p></text:note-body></text:note>.</text:p>
+<text:p>Last paragraph</text:p>)x"},
+
+    {"capitals",
+     R"x(<style:style style:name="@AC" style:family="text"><style:text-properties fo:text-transform="uppercase"/></style:style>
+<style:style style:name="@SC" style:family="text"><style:text-properties fo:font-variant="small-caps"/></style:style>)x",
+     R"x(<text:p><text:span text:style-name="@AC">all capitals</text:span> and <text:span text:style-name="@SC">Small Capitals</text:span> end.</text:p>)x"},
 };
 // clang-format on
 
@@ -221,6 +259,30 @@ const char* kWordStyle =
     "{\\rtlch\\fcs1 \\af37\\afs24 \\ltrch\\fcs0 \\f37\\fs21\\loch\\af37\\hich\\af37\\dbch\\af13 "
     "\\u27491\\'d5\\'fd\\u25991\\'ce\\'c4 text}\\par\r\n}\r\n";
 
+// Hebrew and Vietnamese as a word processor writes them: bytes of their
+// code pages under fonts of their charsets.
+const char* kHebrew =
+    "{\\rtf1\\ansi\\ansicpg1255\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset177 Arial;}}\r\n"
+    "\\pard\\plain\\rtlpar\\qr\\rtlch\\f0\\fs24 \\'f9\\'ec\\'e5\\'ed \\'f2\\'e5\\'ec\\'ed {\\rtlch\\ab \\'e9\\'f9\\'f8\\'e0\\'ec}\\par\r\n"
+    "\\'e1\\'e5\\'f7\\'f8 \\'e8\\'e5\\'e1\\par\r\n}\r\n";
+const char* kVietnamese =
+    "{\\rtf1\\ansi\\ansicpg1258\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset163 Arial;}}\r\n"
+    "\\pard\\plain\\f0\\fs24 Ti\\'ea\\'ecng Vi\\'ea\\'f2t {\\i c\\'f3 d\\'e2\\'ecu}\\par\r\n"
+    "Xin ch\\'e0o th\\'ea\\'ec gi\\'f5\\'eci\\par\r\n}\r\n";
+
+// A text as editors save "Unicode" text: UTF-16 with its byte-order mark.
+QByteArray utf16Text(bool bigEndian)
+{
+    const QString text = QString::fromUtf16(u"Grüße aus Köln\r\n中文的一行\r\nשלום עולם 😀\r\nend");
+    QByteArray out = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    for (QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        out.append(bigEndian ? hi : lo);
+        out.append(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
 } // namespace
 
 QList<CorpusDocument> documentCorpus()
@@ -230,6 +292,10 @@ QList<CorpusDocument> documentCorpus()
         out.append({QString::fromLatin1(p.name), flatOdt({&p}), {}});
     out.append({QStringLiteral("own-rich-edit"), {}, QByteArray(kOwnRichEdit)});
     out.append({QStringLiteral("word-processor"), {}, QByteArray(kWordStyle)});
+    out.append({QStringLiteral("hebrew-1255"), {}, QByteArray(kHebrew)});
+    out.append({QStringLiteral("vietnamese-1258"), {}, QByteArray(kVietnamese)});
+    out.append({QStringLiteral("utf16-le"), {}, {}, utf16Text(false)});
+    out.append({QStringLiteral("utf16-be"), {}, {}, utf16Text(true)});
     return out;
 }
 
@@ -266,6 +332,14 @@ const Expected kExpected[] = {
      [](const ShownDifference& d) { return d.officeAutomatic && d.ours == QColor(255, 0, 0).name(); },
      "the rich-text panel gives imported text of the automatic colour an explicit red, so that it shows on "
      "the LEDs' black"},
+    {"imported", "size",
+     [](const ShownDifference& d) {
+         const double office = d.office.toDouble(), ours = d.ours.toDouble();
+         return std::abs(ours - office) < 0.25 && std::abs(office * 2 - std::round(office * 2)) > 0.01
+             && std::abs(ours * 2 - std::round(ours * 2)) < 0.01;
+     },
+     "small capitals are capitals of four fifths the size; the item stores RTF, whose sizes go by half points, "
+     "so it keeps the nearest half point"},
     {nullptr, "face", [](const ShownDifference& d) { return d.ours.isEmpty() && d.office == u"0"; },
      "the office program's RTF gives its normal style an East Asian face that its font table lacks: it reads "
      "that face as \"0\", we keep no face"},

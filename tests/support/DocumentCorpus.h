@@ -15,7 +15,8 @@ namespace support {
 struct CorpusDocument {
     QString name;
     QByteArray flatOdt; // a flat OpenDocument text, or
-    QByteArray rtf;     // RTF as a rich edit or a word processor writes it
+    QByteArray rtf;     // RTF as a rich edit or a word processor writes it, or
+    QByteArray plain;   // a plain text file: its characters alone are compared
 };
 
 QList<CorpusDocument> documentCorpus();

@@ -8,6 +8,8 @@
 #include <QXmlStreamReader>
 #include <cmath>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace support {
 namespace {
@@ -88,6 +90,7 @@ struct Style {
     QString parent;
     Props text;
     Props para;
+    Props cell;
     QString listStyle;
 };
 
@@ -97,7 +100,20 @@ struct ListLevel {
     QString listFormat; // "%1%.%2%)": the label with its levels' numbers
     QString followedBy = QStringLiteral("listtab");
     int displayLevels = 1;
+    QString font; // the label's face
 };
+
+// What the office program draws for a symbol font's private-use character:
+// the bullets the corpus uses.
+QString symbolBullet(const QString& c, const QString& font)
+{
+    if (c.size() != 1 || c[0].unicode() < 0xF020 || c[0].unicode() > 0xF0FF)
+        return c;
+    const char16_t glyph = c[0].unicode() & 0xFF;
+    if (font.startsWith(u"Wingdings"))
+        return glyph == 0xA7 ? QString(QChar(0x25AA)) : c;
+    return glyph == 0xB7 ? QString(QChar(0x2022)) : c; // Symbol, and a face the office program lost
+}
 
 enum class Script { Latin, EastAsian, Complex, Weak };
 
@@ -152,6 +168,8 @@ public:
                 st.text = t->attrs;
             if (NodePtr p = child(s, "style:paragraph-properties"))
                 st.para = p->attrs;
+            if (NodePtr c = child(s, "style:table-cell-properties"))
+                st.cell = c->attrs;
             m_styles.insert(s->attr("style:family") + u'/' + s->attr("style:name"), st);
         }
         QList<NodePtr> defaults;
@@ -183,6 +201,10 @@ public:
                 if (!alignments.isEmpty() && !alignments.first()->attr("text:label-followed-by").isEmpty())
                     level.followedBy = alignments.first()->attr("text:label-followed-by");
                 level.displayLevels = qMax(1, lv->attr("text:display-levels").toInt());
+                if (NodePtr t = child(lv, "style:text-properties")) {
+                    const QString face = t->attr("style:font-name");
+                    level.font = face.isEmpty() ? t->attr("fo:font-family") : m_faces.value(face, face);
+                }
                 levels.insert(lv->attr("text:level").toInt(), level);
             }
             m_lists.insert(l->attr("style:name"), levels);
@@ -195,6 +217,13 @@ public:
             return false;
         }
         walkBlocks(bodies.first());
+        // Notes end the document, each a paragraph after its mark, as the
+        // mark labels the note where the office program shows it.
+        const QList<std::pair<QString, NodePtr>> notes = m_notes;
+        for (const auto& [citation, body] : notes) {
+            m_noteLabel = citation;
+            walkBlocks(body);
+        }
         out = m_out;
         return true;
     }
@@ -210,8 +239,13 @@ private:
     int m_listLevel = 0;
     QList<int> m_counters;
     bool m_itemLabelDue = false;
-    // tables: a tab owed before a row's next cell
+    // tables: a tab owed before a row's next cell; the cell's shading
     bool m_cellTabDue = false;
+    std::optional<QRgb> m_cellBackground;
+    // notes (mark and body) and the text boxes of the paragraph being read
+    QList<std::pair<QString, NodePtr>> m_notes;
+    QString m_noteLabel;
+    QList<NodePtr> m_boxes;
 
     static double sizeIn(const QString& v, double inherited)
     {
@@ -318,7 +352,7 @@ private:
         const QHash<int, ListLevel> levels = m_lists.value(m_listStyle);
         const ListLevel level = levels.value(m_listLevel);
         if (level.bullet)
-            return level.bulletChar;
+            return symbolBullet(level.bulletChar, level.font);
         if (!level.listFormat.isEmpty()) {
             QString s = level.listFormat;
             for (int l = m_listLevel; l >= 1; --l)
@@ -399,7 +433,14 @@ private:
                     m_cellTabDue = true;
                 first = false;
                 const qsizetype before = m_out.size();
+                m_cellBackground.reset();
+                QString shade;
+                for (const Style* st : chain(QStringLiteral("table-cell"), cell->attr("table:style-name")))
+                    shade = st->cell.value(QStringLiteral("fo:background-color"), shade);
+                if (const QColor bg(shade); bg.isValid() && bg.alpha() > 0)
+                    m_cellBackground = bg.rgb();
                 walkBlocks(cell);
+                m_cellBackground.reset();
                 // A cell's last paragraph mark is the cell's end, not a paragraph.
                 if (m_out.size() > before && m_out.last().ch == 0x2029)
                     m_out.removeLast();
@@ -425,6 +466,10 @@ private:
         const Props para = paragraphProps(style);
         const char align = alignOf(para);
         QList<RawChar> chars;
+        for (QChar c : std::exchange(m_noteLabel, QString()))
+            chars.append(RawChar{c.unicode(), {}, true});
+        if (!chars.isEmpty())
+            chars.append(RawChar{u'\t', {}, true});
         if (m_itemLabelDue) {
             m_itemLabelDue = false;
             if (m_listStyle.isEmpty())
@@ -462,6 +507,10 @@ private:
         end.ch = 0x2029;
         end.align = align;
         m_out.append(end);
+        // A text box's paragraphs follow the paragraph that anchors them.
+        const QList<NodePtr> boxes = std::exchange(m_boxes, {});
+        for (const NodePtr& box : boxes)
+            walkBlocks(box);
     }
 
     void inline_(const NodePtr& n, const Props& props, QList<RawChar>& chars)
@@ -470,7 +519,8 @@ private:
             return;
         for (const NodePtr& c : n->children) {
             if (c->name.isEmpty()) {
-                const QString& t = c->text;
+                // A letter and its combining mark show as the one letter they make.
+                const QString t = c->text.normalized(QString::NormalizationForm_C);
                 for (qsizetype i = 0; i < t.size(); ++i) {
                     char32_t ch = t[i].unicode();
                     if (t[i].isHighSurrogate() && i + 1 < t.size()) {
@@ -499,6 +549,23 @@ private:
                 chars.append(RawChar{0x2028, props});
             } else if (c->name == u"text:soft-hyphen") {
                 chars.append(RawChar{0xAD, props});
+            } else if (c->name == u"text:note") {
+                // The mark stands raised in the text; the note is read at the end.
+                const NodePtr citation = child(c, "text:note-citation");
+                const NodePtr body = child(c, "text:note-body");
+                QString mark;
+                if (citation)
+                    for (const NodePtr& t : citation->children)
+                        mark += t->text;
+                Props raised = props;
+                raised.insert(QStringLiteral("style:text-position"), QStringLiteral("super 58%"));
+                for (QChar ch : mark)
+                    chars.append(RawChar{ch.unicode(), raised});
+                if (body)
+                    m_notes.append({mark, body});
+            } else if (c->name == u"draw:frame") {
+                if (NodePtr box = child(c, "draw:text-box"))
+                    m_boxes.append(box);
             }
         }
     }
@@ -543,6 +610,15 @@ private:
         const QColor bg(p.value(QStringLiteral("fo:background-color")));
         if (bg.isValid())
             c.background = bg.rgb();
+        else if (m_cellBackground)
+            c.background = *m_cellBackground;
+        // Capitals as shown: small capitals are capitals of four fifths the size.
+        if (p.value(QStringLiteral("fo:text-transform")) == u"uppercase") {
+            c.ch = QChar::toUpper(c.ch);
+        } else if (p.value(QStringLiteral("fo:font-variant")) == u"small-caps" && QChar::isLower(c.ch)) {
+            c.ch = QChar::toUpper(c.ch);
+            c.points *= 0.8;
+        }
         return c;
     }
 };
@@ -580,7 +656,12 @@ ShownText shownByDocument(const QTextDocument& doc)
 {
     ShownText out;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        const char align = visualAlign(b.blockFormat());
+        const char blockAlign = visualAlign(b.blockFormat());
+        // Text after a centre or right tab is seen so aligned (a table's
+        // cells stand at such tabs); the paragraph's end takes the last.
+        const QList<QTextOption::Tab> tabs = b.blockFormat().tabPositions();
+        int tabsSeen = 0;
+        char align = blockAlign;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             const QTextCharFormat f = frag.charFormat();
@@ -591,6 +672,10 @@ ShownText shownByDocument(const QTextDocument& doc)
                 if (text[i].isHighSurrogate() && i + 1 < text.size()) {
                     c.ch = QChar::surrogateToUcs4(text[i], text[i + 1]);
                     ++i;
+                }
+                if (c.ch == u'\t' && tabsSeen < tabs.size()) {
+                    const QTextOption::TabType type = tabs[tabsSeen++].type;
+                    align = type == QTextOption::CenterTab ? 'C' : type == QTextOption::RightTab ? 'R' : blockAlign;
                 }
                 c.bold = f.fontWeight() >= QFont::DemiBold;
                 c.italic = f.fontItalic();
