@@ -207,6 +207,15 @@ const char* const kRtf[] = {
     "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}{\\chcbpat1 a}{\\highlight1 b}{\\cb1 c} x{\\super 2}{\\sub 3}"
     "{\\nosupersub 4}{\\up6 5}{\\dn 6} a\\-b{\\v hidden}{\\listtext\\pard\\plain  \\u8226?\\tab}item\\par"
     "{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}bullet\\par\\pard\\rtlpar\\tqr\\tx3000 x\\tab y\\par}",
+    // Hebrew and Vietnamese bytes, symbol fonts' bullets, capitals
+    "{\\rtf1\\ansi\\ansicpg1255{\\fonttbl{\\f0\\fcharset177 Arial;}{\\f1\\fcharset163 Arial;}{\\f2\\fcharset2 Symbol;}"
+    "{\\f3\\fcharset2 Wingdings;}}\\f0 \\'f9\\'ec\\'e5\\'ed\\f1 Vi\\'ea\\'f2t\\par{\\listtext\\pard\\plain \\u61623?\\tab}a\\par"
+    "{\\listtext\\f3 \\'a7\\tab}b\\par\\f2\\'b7 {\\caps caps} {\\scaps Small}\\par}",
+    // shaded cells of their own alignment, a text box, footnotes
+    "{\\rtf1{\\colortbl;\\red0\\green0\\blue128;}\\trowd\\trgaph100\\clcbpat1\\cellx2000\\cellx4000\\cellx6000"
+    "\\pard\\intbl A\\cell\\pard\\intbl\\qc B\\cell\\pard\\intbl\\qr C\\cell\\row\\pard Anchor {\\shp{\\*\\shpinst"
+    "{\\sp{\\sn n}{\\sv v}}{\\shptxt\\pard Box\\par}}{\\shprslt Box\\par}} end\\par Note{\\super\\chftn}"
+    "{\\*\\footnote\\pard{\\super\\chftn} First.}{\\footnote{\\shptxt in note}\\chftn Second.\\par more}\\par}",
 };
 
 void Rtf()

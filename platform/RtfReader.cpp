@@ -12,6 +12,7 @@
 #include <QTextList>
 #include <QTextOption>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <span>
@@ -543,7 +544,8 @@ private:
         const int size = complex && m_st.sizeComplex > 0 ? m_st.sizeComplex : m_st.sizeHalfPoints;
         const bool bold = complex && m_st.boldComplex >= 0 ? m_st.boldComplex != 0 : m_st.bold;
         const bool italic = complex && m_st.italicComplex >= 0 ? m_st.italicComplex != 0 : m_st.italic;
-        f.setFontPointSize(m_shrink ? size * 0.4 : size / 2.0);
+        // RTF sizes go by half points: a small capital takes the nearest.
+        f.setFontPointSize((m_shrink ? std::lround(size * 0.8) : size) / 2.0);
         f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
         f.setFontItalic(italic);
         f.setFontUnderline(m_st.underline);
@@ -692,8 +694,8 @@ private:
             insertRun(text.size());
     }
 
-    // Small capitals: lower-case letters become capitals of four fifths the
-    // size, as the office programs draw them.
+    // Small capitals: lower-case letters become capitals of about four
+    // fifths the size, as the office programs draw them.
     void insertCased(const QString& text, const QTextBlockFormat& b)
     {
         if (!m_st.smallCaps || m_st.caps) {
@@ -765,12 +767,17 @@ private:
         if (m_pendingText.isEmpty())
             return;
         // The symbol fonts' private characters: a list's bullet names them
-        // without its font, other text in the font.
+        // without its font, other text in the font. In a symbol font a
+        // character below 0x100 draws the same glyph as its private one:
+        // both become what the glyph stands for, so that text written again
+        // in the font reads back the same.
         if (const auto symbol = symbolFont(); symbol || m_st.listText) {
             const SymbolFace face = symbol.value_or(SymbolFace::ListLabel);
-            for (QChar& c : m_pendingText)
-                if (const char16_t u = symbolFontCharacter(c.unicode(), face))
+            for (QChar& c : m_pendingText) {
+                const char16_t glyph = symbol && c.unicode() < 0x100 ? 0xF000 | c.unicode() : c.unicode();
+                if (const char16_t u = symbolFontCharacter(glyph, face))
                     c = QChar(u);
+            }
         }
         if (m_st.caps) {
             for (QChar& c : m_pendingText)
@@ -875,7 +882,7 @@ private:
             f.own->setUndoRedoEnabled(false);
             f.doc = f.own.get();
             f.cursor = QTextCursor(f.doc);
-        } else {
+        } else if (!f.own->isEmpty()) {
             f.paragraphPending = true; // each box and each note is a paragraph of its own
         }
         swapFlow(f);
@@ -913,7 +920,14 @@ private:
         m_paragraphPending = true;
         m_labelStart = m_labelEnd = -1;
         restartScripts();
+        // The document stays for the next box: making one costs more than
+        // emptying it.
+        std::unique_ptr<QTextDocument> own = std::move(f.own);
+        own->clear();
         f = Flow{};
+        f.own = std::move(own);
+        f.doc = f.own.get();
+        f.cursor = QTextCursor(f.doc);
     }
 
     void addChar(char16_t c)

@@ -715,7 +715,13 @@ TEST(RtfReader, CellsBulletsBoxesNotesAndCapitalsShowAsTheDocumentShowsThem)
     const auto sizeAt = [&](int i) { return formatAt(doc, caps.position() + i).fontPointSize(); };
     EXPECT_DOUBLE_EQ(sizeAt(1), 12.0);  // "L" of all caps
     EXPECT_DOUBLE_EQ(sizeAt(9), 12.0);  // "S" of Small
-    EXPECT_DOUBLE_EQ(sizeAt(10), 9.6);  // "M", a small capital
+    EXPECT_DOUBLE_EQ(sizeAt(10), 9.5);  // "M", a small capital: 9.6 points to the half point
     const QTextBlock note = doc.lastBlock();
     EXPECT_EQ(formatAt(doc, note.position()).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+
+    // In the font a glyph's letter, byte and private character are one.
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}}"
+                                   "{\\f2 l\\'6c\\u61548?}{\\f1 \\'b7\\u183?\\u61623?}\\par}"),
+                        &doc));
+    EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("●●●•••"));
 }

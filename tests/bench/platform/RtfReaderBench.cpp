@@ -86,8 +86,39 @@ void BM_ReadPlainMegabyte(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * text.size());
 }
 
+// Rows of shaded cells of their own alignment, each with a text box and a
+// footnote, and Hebrew bytes: what a word processor's document holds.
+QByteArray documentRows(int rows)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1255{\\fonttbl{\\f0\\fcharset177 Arial;}}"
+                     "{\\colortbl;\\red0\\green0\\blue128;}\\f0 ";
+    rtf.reserve(rtf.size() + rows * 260);
+    for (int i = 0; i < rows; ++i) {
+        rtf += "\\trowd\\trgaph100\\clcbpat1\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl \\'f9\\'ec\\'e5\\'ed\\cell"
+               "\\pard\\intbl\\qc {\\scaps mid}\\cell\\pard\\intbl\\qr right\\cell\\row"
+               "\\pard Anchor {\\shp{\\*\\shpinst{\\sp{\\sn n}{\\sv v}}{\\shptxt\\pard box\\par}}} note{\\super\\chftn}"
+               "{\\*\\footnote\\pard{\\super\\chftn} The note.}\\par ";
+    }
+    return rtf + "}";
+}
+
+void BM_ReadRtfDocumentRows(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    const QByteArray rtf = documentRows(rows);
+    for (auto _ : state) {
+        QTextDocument doc;
+        if (!platform::readRtf(rtf, &doc))
+            state.SkipWithError("the RTF was not read");
+        benchmark::DoNotOptimize(doc.characterCount());
+    }
+    state.SetComplexityN(rows);
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+
 } // namespace
 
+BENCHMARK(BM_ReadRtfDocumentRows)->Arg(1000)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_ReadRtfMegabyte)->Arg(0)->Arg(70)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPlainMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadRtfRuns)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
