@@ -299,6 +299,9 @@ public:
         m_continuing = p.continuing;
     }
 
+    // Counts paragraph marks put in without the sink; false past the bound.
+    bool chargeMarks(qsizetype n) { return charge(n); }
+
     // Characters of a list label that may still be taken out again: they
     // count against the bound only once they stay (see within()).
     void allowLabel(qsizetype chars) { m_labelSlack = chars; }
@@ -901,7 +904,7 @@ private:
     }
 
     // The paragraphs gathered in `f` become paragraphs of the document, after
-    // the one that ends now. They were counted against the bound as read.
+    // the one that ends now. Their text was counted against the bound as read.
     void pourIn(Flow& f)
     {
         if (!f.own || f.own->isEmpty())
@@ -909,10 +912,15 @@ private:
         for (QTextBlock b = f.own->begin(); b.isValid(); b = b.next()) {
             QTextBlockFormat bf = b.blockFormat();
             bf.clearProperty(QTextFormat::ObjectIndex); // its list stays behind
-            if (m_cursor.position() > 0 || !m_doc->isEmpty() || m_paragraphPending)
+            if (m_cursor.position() > 0 || !m_doc->isEmpty() || m_paragraphPending) {
+                // The box's first paragraph mark is new here; the others
+                // were counted where they were read.
+                if (b == f.own->begin() && !m_sink.chargeMarks(1))
+                    m_tooLong = true;
                 m_cursor.insertBlock(bf, b.charFormat());
-            else
+            } else {
                 m_cursor.setBlockFormat(bf);
+            }
             for (auto it = b.begin(); !it.atEnd(); ++it)
                 m_cursor.insertText(it.fragment().text(), it.fragment().charFormat());
         }
