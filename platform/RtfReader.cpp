@@ -814,6 +814,10 @@ private:
             if (m_labelStart < 0)
                 m_labelStart = at;
             m_labelEnd = m_cursor.position();
+        } else {
+            // Text of the paragraph's own: a label before it is no more the
+            // one a bullet list would take the place of.
+            m_labelStart = m_labelEnd = -1;
         }
         m_pendingText.clear();
         m_anyText = true;

@@ -725,3 +725,14 @@ TEST(RtfReader, CellsBulletsBoxesNotesAndCapitalsShowAsTheDocumentShowsThem)
                         &doc));
     EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("●●●•••"));
 }
+
+// A bullet list takes the place of the label just before its numbering,
+// never of the paragraph's own text between an earlier label and it.
+TEST(RtfReader, ABulletReplacesOnlyTheLabelBeforeIt)
+{
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1{\\listtext 1.\\tab}own{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'B7}}"
+                                   "item\\par}"),
+                        &doc));
+    EXPECT_EQ(doc.toPlainText(), "1.\townitem");
+}
