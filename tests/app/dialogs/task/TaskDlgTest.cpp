@@ -664,6 +664,23 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         EXPECT_EQ(status(lost)->text(), platform::langString(44026));
         EXPECT_TRUE(support::saveScreenshot(lost, "shell", QStringLiteral("task_link_lost_%1").arg(QString::fromLatin1(code))));
         lost.reject();
+        // A port nobody listens on: the text names the host and the port it tried.
+        std::uint16_t closed;
+        {
+            sim::TcpPeer gone(sim.controller);
+            closed = gone.port();
+        }
+        sim.controller.setFaults({});
+        sim.screen->Global.HostPort = closed;
+        CTaskDlg unreachable(sim.core);
+        unreachable.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+        unreachable.open();
+        ASSERT_TRUE(waitForFailureState(unreachable, 8000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(unreachable)->text(), platform::langString(44023).arg(QStringLiteral("127.0.0.1")).arg(closed));
+        EXPECT_TRUE(support::saveScreenshot(unreachable, "shell",
+                                            QStringLiteral("task_host_failed_%1").arg(QString::fromLatin1(code))));
+        unreachable.reject();
     }
 }
 
