@@ -127,8 +127,13 @@ public:
 
     int read(std::uint8_t* buffer, int n, const platform::Deadline& deadline) override
     {
+        // One blocking receive per answer, as the least client does, woken
+        // at least every kCancelPollMs to ask for the cancel.
         for (;;) {
-            const ssize_t r = ::recv(m_fd, buffer, static_cast<std::size_t>(n), MSG_DONTWAIT);
+            const int slice = CancelSliceMs(deadline);
+            if (slice > 0)
+                receiveWait(slice);
+            const ssize_t r = ::recv(m_fd, buffer, static_cast<std::size_t>(n), slice > 0 ? 0 : MSG_DONTWAIT);
             if (r > 0)
                 return static_cast<int>(r);
             if (r == 0) {
@@ -144,17 +149,25 @@ public:
             // Nothing came yet: a cancel ends the wait as silence.
             if (CancelPending() || deadline.passed())
                 return 0;
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, CancelSliceMs(deadline)) < 0 && errno != EINTR)
-                return -1;
         }
     }
 
 private:
+    // How long a blocking receive waits (real ms); set only when it changes.
+    void receiveWait(int ms)
+    {
+        if (ms == m_receiveWait)
+            return;
+        timeval tv{ms / 1000, (ms % 1000) * 1000};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        m_receiveWait = ms;
+    }
+
     bool newSocket()
     {
         close();
         m_lost = false;
+        m_receiveWait = -1;
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         return m_fd >= 0;
     }
@@ -194,6 +207,7 @@ private:
     }
 
     int m_fd = -1;
+    int m_receiveWait = -1;   // SO_RCVTIMEO in effect (ms), -1 none set
     bool m_lost = false;
     const QString m_hostText;   // "host:port", named in the reports
 };
