@@ -362,11 +362,13 @@ void CTaskDlg::setLinkShown(bool shown)
 
 void CTaskDlg::OnCancelTask()
 {
-    CCore::TerminateComm();
+    // Marked before the core hears it: the worker may end at once and must
+    // then see its job as cancelled.
     {
         std::lock_guard<std::mutex> lock(m_stopMutex);
         m_cancelled = 1;
     }
+    CCore::TerminateComm();
     m_stopWake.notify_all();
     setLinkShown(false);
 }
