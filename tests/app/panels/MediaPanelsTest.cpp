@@ -36,6 +36,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -330,6 +331,12 @@ TEST_F(RichText, TxtAndRtfFilesAreImportedByTheirContent)
     EXPECT_TRUE(stored().contains("first line"));
     EXPECT_TRUE(stored().contains("second line"));
     EXPECT_EQ(edit()->textCursor().position(), 0);
+
+    // "Unicode" text as editors save it: UTF-16 behind its byte-order mark.
+    const QString wide = dir.filePath("wide.txt");
+    writeFile(wide, QByteArray("\xFE\xFF") + QStringEncoder(QStringConverter::Utf16BE)(QString::fromUtf8("Grüße 中文")));
+    EXPECT_TRUE(importFile(wide));
+    EXPECT_EQ(edit()->toPlainText(), QString::fromUtf8("Grüße 中文"));
 
     // A ".txt" that holds RTF is read as RTF.
     const QString disguised = dir.filePath("rich.txt");
