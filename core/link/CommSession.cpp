@@ -90,7 +90,7 @@ void DestroyCommSession(CommSession& s)
     s.request.shrink_to_fit();
     s.work.reset();
     s.capacity = 0;
-    DropSessionCapture(s);
+    ReleaseSessionCapture(s);
 }
 
 } // namespace sorvane::link
@@ -98,7 +98,7 @@ void DestroyCommSession(CommSession& s)
 namespace {
 void resetForLink(CommSession& s)
 {
-    DropSessionCapture(s);
+    ReleaseSessionCapture(s);
     s.request.clear();
     if (s.work)
         std::memset(s.work.get(), 0, s.capacity);

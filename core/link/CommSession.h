@@ -8,6 +8,7 @@
 // Sessions live on the stack of the thread that makes the request and are
 // not copyable.
 #include "core/link/Adapters.h"
+#include "core/link/CapturePool.h"
 #include "core/link/Frame.h"
 #include "core/api/Core.h"
 #include "core/api/ItemTypes.h"
@@ -70,10 +71,12 @@ struct CommSession {
     // the last received frame (at most 572 bytes).
     std::array<std::uint8_t, kReceiveAreaSize> receive{};
     std::uint32_t receiveLength = 0;
-    // Raw Ethernet: the capture the session's blocks share, opened by the
-    // first block on `captureAdapter` and closed with the session.
+    // Raw Ethernet: the capture the session's blocks share, taken (or
+    // opened) by the first block on `captureAdapter` and kept for the next
+    // session when this one ends.
     CapturePair capture;
     QByteArray captureAdapter;
+    CapturePlace capturePlace;
     QString filePath;
     QString fileMode = QStringLiteral("wb+");
     // Made by binding the session (BindCommSession) or by CreateFileSession;
@@ -95,7 +98,7 @@ struct CommSession {
 void CreateCommSession(CommSession& session, std::uint8_t address, std::uint32_t timeoutMs, CoreCallBack callback);
 // A USB-stick file session writing to `path`.
 void CreateFileSession(CommSession& session, const QString& path, CoreCallBack callback);
-// Frees the request and work buffers and closes the session's capture.
+// Frees the request and work buffers and gives the session's capture back.
 void DestroyCommSession(CommSession& session);
 
 // The session's capture on `adapter`, opened on first use; frames that
@@ -104,6 +107,8 @@ void DestroyCommSession(CommSession& session);
 CapturePair* SessionCapture(CommSession& session, const QByteArray& adapter);
 // Closes the session's capture (after it failed), so the next block opens anew.
 void DropSessionCapture(CommSession& session);
+// Gives the session's capture back to be kept for the next session.
+void ReleaseSessionCapture(CommSession& session);
 
 // Binds the session to a link on `target`: frees the request, clears the
 // reply and makes the link of the target's mode (none for another mode).

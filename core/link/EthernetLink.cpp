@@ -2,6 +2,7 @@
 // adapter, each behind the 22-byte link header; replies are whole frames
 // from the controller's MAC (or from anyone when sending to every controller).
 #include "core/link/Adapters.h"
+#include "core/link/CapturePool.h"
 #include "core/api/Callbacks.h"
 #include "core/link/EthernetFrame.h"
 #include "core/link/LinkBase.h"
@@ -153,16 +154,31 @@ CapturePair* SessionCapture(CommSession& session, const QByteArray& adapter)
 {
     CapturePair& pair = session.capture;
     const int timeout = static_cast<int>(session.timeout);
-    if (pair.handle && (session.captureAdapter != adapter || pair.timeout != timeout))
-        DropSessionCapture(session);
+    if (pair.handle && session.captureAdapter != adapter)
+        ReleaseSessionCapture(session);
+    const CapturePlace place = CurrentCapturePlace(CaptureDeviceName(adapter.constData()));
     if (!pair.handle) {
-        if (!OpenCapture(pair, adapter.constData(), kCaptureLength, timeout))
-            return nullptr;
+        pair.handle = TakeKeptCapture(place);
+        if (!pair.handle) {
+            // None kept for the adapter as it is now: open one.
+            if (!OpenCapture(pair, adapter.constData(), kCaptureLength, timeout))
+                return nullptr;
+            session.captureAdapter = adapter;
+            session.capturePlace = place;
+            return &pair;
+        }
         session.captureAdapter = adapter;
-        return &pair;
+        session.capturePlace = place;
+    } else if (!(session.capturePlace == place)) {
+        // The adapter went and came back under its name.
+        DropSessionCapture(session);
+        return SessionCapture(session, adapter);
     }
+    // The capture reads in non-blocking mode with our own deadlines; the
+    // read time-out it was opened with does not matter.
+    pair.timeout = timeout;
     // A fresh capture would not hold what came before this block (late
-    // answers to the last one): drop it.
+    // answers to the last one, frames that came while it was kept): drop it.
     const platform::Deadline now = platform::Deadline::after(0);
     const std::uint8_t* data = nullptr;
     int length = 0;
@@ -171,16 +187,30 @@ CapturePair* SessionCapture(CommSession& session, const QByteArray& adapter)
         r = NextCapturedFrame(pair, &data, &length, now);
     if (r < 0) {
         DropSessionCapture(session);
-        return OpenCapture(pair, adapter.constData(), kCaptureLength, timeout) ? &pair : nullptr;
+        if (!OpenCapture(pair, adapter.constData(), kCaptureLength, timeout))
+            return nullptr;
+        session.captureAdapter = adapter;
+        session.capturePlace = place;
     }
     return &pair;
 }
 
 void DropSessionCapture(CommSession& session)
 {
-    CloseCapture(session.capture);
+    DiscardCapture(session.capture.handle);
+    session.capture.handle = nullptr;
     session.capture.timeout = 1000;
     session.captureAdapter.clear();
+    session.capturePlace = {};
+}
+
+void ReleaseSessionCapture(CommSession& session)
+{
+    KeepCapture(session.capturePlace, session.capture.handle);
+    session.capture.handle = nullptr;
+    session.capture.timeout = 1000;
+    session.captureAdapter.clear();
+    session.capturePlace = {};
 }
 
 std::unique_ptr<Link> MakeEthernetLink(CommSession& session, const LinkTarget& target)

@@ -3,8 +3,10 @@
 // the three 200 ms pauses between the blocks plus one round trip per frame
 // (each frame waits for its acknowledgement; the round trip is what each
 // further frame of a 17-frame block adds, fastest of 20).
-// - session: the blocks share one session and so one capture, as a send does;
-// - session_per_block: each block opens and closes its own capture.
+// - session: the blocks share one session, as a send does; sends follow
+//   one another, each a session of its own, and the adapter's capture is
+//   kept from one to the next;
+// - session_per_block: each block is a session of its own.
 #include "core/link/Adapters.h"
 #include "core/link/CommSession.h"
 #include "core/link/Commands.h"
@@ -54,7 +56,7 @@ void BM_ScreenOverRawEthernet(benchmark::State& state)
     const bool oneSession = state.range(0) != 0;
     CCore core;   // the cancel event
     for (auto _ : state) {
-        double took = 0, roundTrip = 0;
+        double took = 0, roundTrip = 0, first = 0;
         bool ok = true;
         const bool ran = sim::RunInNetworkNamespace([&] {
             sim::SimController controller;
@@ -80,20 +82,33 @@ void BM_ScreenOverRawEthernet(benchmark::State& state)
             const double many = fastest(16 * 512);
             roundTrip = std::max(0.0, (many - one) / double(framesOf(16 * 512) - framesOf(16)));
 
-            const auto start = std::chrono::steady_clock::now();
-            CommSession shared;
-            if (oneSession)
-                bind(shared, peer.mac());
-            for (std::size_t i = 0; i < std::size(kBlocks); ++i) {
-                if (i > 0)
-                    platform::sleepFor(kPauseMs);
-                CommSession own;
-                CommSession& s = oneSession ? shared : own;
-                if (!oneSession)
-                    bind(own, peer.mac());
-                ok = sendIn(s, kCommands[i], kBlocks[i]) && ok;
-            }
-            took = since(start);
+            // Sends as the operator makes them, one after another: each a
+            // session of its own, its end included; the median of three after
+            // a first send.
+            const auto sendScreen = [&] {
+                const auto start = std::chrono::steady_clock::now();
+                {
+                    CommSession shared;
+                    if (oneSession)
+                        bind(shared, peer.mac());
+                    for (std::size_t i = 0; i < std::size(kBlocks); ++i) {
+                        if (i > 0)
+                            platform::sleepFor(kPauseMs);
+                        CommSession own;
+                        CommSession& s = oneSession ? shared : own;
+                        if (!oneSession)
+                            bind(own, peer.mac());
+                        ok = sendIn(s, kCommands[i], kBlocks[i]) && ok;
+                    }
+                }
+                return since(start);
+            };
+            first = sendScreen();
+            double times[3];
+            for (double& t : times)
+                t = sendScreen();
+            std::sort(std::begin(times), std::end(times));
+            took = times[1];
         });
         if (!ran) {
             state.SkipWithError("raw Ethernet needs root to build a network namespace");
@@ -111,6 +126,7 @@ void BM_ScreenOverRawEthernet(benchmark::State& state)
         const double bound = pauses + double(frames) * roundTrip;
         state.SetIterationTime(took);
         state.counters["round_trip_us"] = roundTrip * 1e6;
+        state.counters["first_send_ms"] = first * 1e3;
         state.counters["bound_ms"] = bound * 1e3;
         state.counters["ratio"] = bound > 0 ? took / bound : 0;
         state.SetBytesProcessed(static_cast<std::int64_t>(bytes));

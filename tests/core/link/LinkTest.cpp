@@ -14,12 +14,15 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 #include <termios.h>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <net/if.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -177,15 +180,72 @@ TEST_F(Links, RawEthernetKeepsOneCaptureForTheBlocksOfASession)
         controller.setFaults(f);
         EXPECT_EQ(s.sendRequest(1, REPLY_ACK_LAST), COMM_E_NO_REPLY);
 
-        // Another adapter ends the capture; a new session opens its own.
+        // Bound anew, the session gives its capture back and takes it again.
         const int kept = capturesOpened();
         controller.setFaults({});
         SetCommSessionEthernet(s, QByteArray("tvcore"), peer.mac());
         s.request = pattern(600, 2);
         ASSERT_EQ(s.sendRequest(1, REPLY_ACK_LAST), 600);
-        EXPECT_EQ(capturesOpened() - kept, 1);
+        EXPECT_EQ(capturesOpened() - kept, 0);
         DestroyCommSession(s);
         EXPECT_EQ(s.capture.handle, nullptr);
+    });
+    if (!ran)
+        GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
+}
+
+// A capture outlives its session for the next one, so a send opens none;
+// an adapter that went away fails the send cleanly, and one made anew under
+// the same name gets a capture of its own.
+TEST_F(Links, RawEthernetKeepsItsCaptureAcrossSessionsAndNoticesTheAdapterGoing)
+{
+    const bool ran = sim::RunInNetworkNamespace([&] {
+        const auto sendOnce = [](const std::uint8_t* mac) {
+            CommSession s;
+            CreateCommSession(s, 1, kRequestTimeout, &Recorder::callback);
+            SetCommSessionEthernet(s, QByteArray("tvcore"), mac);
+            s.request = pattern(1200, 5);
+            return s.sendRequest(1, REPLY_ACK_LAST);
+        };
+        {
+            sim::SimController controller;
+            sim::EthernetPeer peer(controller, "tvsim");
+            ASSERT_TRUE(peer.ok());
+            ASSERT_EQ(sendOnce(peer.mac()), 1200);
+            const int before = capturesOpened();
+            for (int i = 0; i < 3; ++i)
+                ASSERT_EQ(sendOnce(peer.mac()), 1200) << i;
+            EXPECT_EQ(capturesOpened() - before, 0);
+        }
+        ASSERT_EQ(std::system("ip link del tvcore"), 0);
+        Recorder::clear();
+        const std::uint8_t any[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        EXPECT_EQ(sendOnce(any), COMM_E_OPEN);
+        ASSERT_FALSE(Recorder::events().empty());
+        EXPECT_EQ(Recorder::events().back().event, unsigned(CBE_OPEN_FAILED));
+        EXPECT_EQ(Recorder::events().back().text, QStringLiteral("Adapter"));
+
+        ASSERT_EQ(std::system("ip link add tvcore type veth peer name tvsim && ip link set tvcore up"
+                              " && ip link set tvsim up"), 0);
+        // The carrier, or the first frames are lost.
+        const auto carrier = [] {
+            const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+            ifreq a{}, b{};
+            std::strncpy(a.ifr_name, "tvcore", IFNAMSIZ - 1);
+            std::strncpy(b.ifr_name, "tvsim", IFNAMSIZ - 1);
+            const bool up = ::ioctl(fd, SIOCGIFFLAGS, &a) == 0 && ::ioctl(fd, SIOCGIFFLAGS, &b) == 0
+                && (a.ifr_flags & IFF_RUNNING) && (b.ifr_flags & IFF_RUNNING);
+            ::close(fd);
+            return up;
+        };
+        for (int i = 0; i < 200 && !carrier(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        sim::SimController controller;
+        sim::EthernetPeer peer(controller, "tvsim");
+        ASSERT_TRUE(peer.ok());
+        const int before = capturesOpened();
+        EXPECT_EQ(sendOnce(peer.mac()), 1200);
+        EXPECT_EQ(capturesOpened() - before, 1);
     });
     if (!ran)
         GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
