@@ -12,6 +12,7 @@
 #include "core/model/StoredRecords.h"
 #include "core/api/ItemRecord.h"
 #include "core/model/ProgramList.h"
+#include "fuzz/ScreenScript.h"
 #include "platform/ByteIO.h"
 #include "grid/Archive.h"
 #include "grid/Parser.h"
@@ -591,6 +592,67 @@ void Html()
     Put("html_layout", "sheet", sheet);
 }
 
+// ---- screens built step by step, for the round trip
+
+void ScreenScripts()
+{
+    using namespace screenscript;
+    constexpr unsigned kSingleLine = 0;   // index in kItemKinds
+    const auto fullSection = [](Writer& w, unsigned scene, unsigned width, unsigned height) {
+        w.op(OP_SECTION).u8(scene).u8(0);
+        w.op(OP_RECT).u16(scene).u16(0).u16(0).u16(width).u16(height);
+    };
+    // 4096 x 512, 16 scenes of one full-screen section with 7 single-line texts.
+    Writer wide;
+    wide.op(OP_SIZE).u16(4095).u16(511);
+    for (unsigned s = 0; s < 16; ++s) {
+        wide.op(OP_SCENE).u8(0).u8(255);
+        fullSection(wide, s, 4095, 511);
+        for (unsigned i = 0; i < 7; ++i)
+            wide.op(OP_ITEM).u8(s).u8(kSingleLine);
+    }
+    Put("screen_roundtrip", "wide", wide.bytes());
+    // 1024 x 128, one section of 260 single-line texts of 1,000 characters.
+    Writer texts;
+    texts.op(OP_SIZE).u16(1023).u16(127).op(OP_SCENE).u8(0).u8(255);
+    fullSection(texts, 0, 1023, 127);
+    for (unsigned i = 0; i < 260; ++i)
+        texts.op(OP_ITEM).u8(0).u8(kSingleLine).op(OP_TEXT).u16(i).u16(1000).u8(2 * ('a' - ' '));
+    Put("screen_roundtrip", "long_texts", texts.bytes());
+    // 129 scenes of one 64 x 16 section, then a hardware answer making the screen 4096 x 512.
+    Writer many;
+    many.op(OP_SIZE).u16(63).u16(15);
+    for (unsigned s = 0; s < 129; ++s) {
+        many.op(OP_SCENE).u8(0).u8(255);
+        fullSection(many, s, 63, 15);
+    }
+    std::uint8_t answer[kHardwareBlockSize];
+    tagGlobalInfo g;
+    InitGlobalInfo(g);
+    g.Width = 4096;
+    g.Height = 512;
+    BuildHardwareBlock(g, answer);
+    many.op(OP_ANSWER);
+    for (std::uint8_t b : answer)
+        many.u8(b);
+    Put("screen_roundtrip", "many_scenes", many.bytes());
+    // Every step once: items of every kind, borders, settings, names, tables.
+    Writer all;
+    all.op(OP_SCENE).u8(1).u8(0).op(OP_SCENE).u8(0).u8(0);
+    for (unsigned k = 0; k < 6; ++k)
+        all.op(OP_SECTION).u8(1).u8(k);
+    for (unsigned k = 0; k < std::size(kItemKinds); ++k)
+        all.op(OP_ITEM).u8(k).u8(k);
+    all.op(OP_FRAME).u16(0).u8(2).u8(1).op(OP_FRAME).u16(2).u8(1).u8(255);
+    all.op(OP_RECT).u16(1).u16(3).u16(2).u16(20).u16(10);
+    for (unsigned f = 0; f < SET_FIELD_COUNT; ++f)
+        all.op(OP_SETTING).u8(f).u32(0x12345678u * (f + 1));
+    all.op(OP_TEXT).u16(0).u16(5).u8(1).u16('h').u16(0xFEFF).u16('l').u16('l').u16('o');
+    all.op(OP_NAME).u16(3).u8(2).u16('n').u16('m').op(OP_TABLE).u16(4).u16(3).u8(1).u8(2).u8(3);
+    all.op(OP_DELETE).u16(5).op(OP_SIZE).u16(200).u16(40);
+    Put("screen_roundtrip", "every_step", all.bytes());
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
@@ -613,5 +675,6 @@ int main(int argc, char** argv)
     EthernetFrames();
     Html();
     ItemPaints();
+    ScreenScripts();
     return 0;
 }
