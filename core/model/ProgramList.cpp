@@ -747,6 +747,13 @@ int savePL(tagItemData* screen, const char16_t* path, const Report& report)
         return PL_OPEN_FAILED;
     }
     const std::uint32_t size = StoreSizeOf(screen);
+    // Never a file that would not open again: the old file stays, the
+    // screen is still held, and the operator is told the save failed.
+    if (size > MAX_PROGRAM_LIST_BYTES) {
+        qWarning("program list not saved: %u bytes are more than a program list may hold", unsigned(size));
+        report(PLE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(path));
+        return PL_OPEN_FAILED;
+    }
     const std::vector<std::uint8_t> image = BuildStoreImage(screen, size);
     // A file that already holds the screen is left alone: quitting with
     // unchanged screens costs no write and no disk sync.

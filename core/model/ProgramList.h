@@ -28,7 +28,8 @@ std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size);
 
 // Checks an image before anything is changed; PL_OK when it can be loaded.
 ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy = nullptr);
-// The most a program-list file may announce.
+// The most a program-list file may announce; a screen whose image is larger
+// is not saved (the old file stays).
 constexpr std::uint64_t MAX_PROGRAM_LIST_BYTES = std::uint64_t(256) << 20;
 
 // Replaces the screen's settings and content with those of the image, or
