@@ -12,17 +12,83 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QPointer>
 
 namespace editor {
 
+namespace {
+
+// The title bar without its close button; the other buttons move right into its place.
+class NoCloseBoxStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, QPainter* p,
+                            const QWidget* w) const override
+    {
+        if (cc == CC_TitleBar) {
+            if (const auto* bar = qstyleoption_cast<const QStyleOptionTitleBar*>(opt)) {
+                QStyleOptionTitleBar without = *bar;
+                without.subControls &= ~SC_TitleBarCloseButton;
+                // The other buttons are drawn where subControlRect puts them.
+                QProxyStyle::drawComplexControl(cc, &without, p, w);
+                return;
+            }
+        }
+        QProxyStyle::drawComplexControl(cc, opt, p, w);
+    }
+
+    SubControl hitTestComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, const QPoint& pos,
+                                     const QWidget* w) const override
+    {
+        if (cc == CC_TitleBar) {
+            for (const SubControl sc : {SC_TitleBarMinButton, SC_TitleBarMaxButton, SC_TitleBarNormalButton}) {
+                const QRect r = subControlRect(cc, opt, sc, w);
+                if (!r.isEmpty() && r.contains(pos) && (opt->subControls & sc))
+                    return sc;
+            }
+            const SubControl hit = QProxyStyle::hitTestComplexControl(cc, opt, pos, w);
+            if (hit == SC_TitleBarCloseButton || hit == SC_TitleBarMinButton || hit == SC_TitleBarMaxButton
+                || hit == SC_TitleBarNormalButton)
+                return SC_TitleBarLabel;
+            return hit;
+        }
+        return QProxyStyle::hitTestComplexControl(cc, opt, pos, w);
+    }
+
+    QRect subControlRect(ComplexControl cc, const QStyleOptionComplex* opt, SubControl sc,
+                         const QWidget* w) const override
+    {
+        const QRect r = QProxyStyle::subControlRect(cc, opt, sc, w);
+        if (cc != CC_TitleBar)
+            return r;
+        if (sc == SC_TitleBarCloseButton)
+            return {};
+        if (sc == SC_TitleBarMinButton || sc == SC_TitleBarMaxButton || sc == SC_TitleBarNormalButton) {
+            const QRect close = QProxyStyle::subControlRect(cc, opt, SC_TitleBarCloseButton, w);
+            QRect right = QProxyStyle::subControlRect(cc, opt, SC_TitleBarMaxButton, w);
+            if (right.isEmpty())
+                right = QProxyStyle::subControlRect(cc, opt, SC_TitleBarNormalButton, w);
+            if (!r.isEmpty() && !close.isEmpty() && !right.isEmpty())
+                return r.translated(close.left() - right.left(), 0);
+        }
+        return r;
+    }
+};
+
+} // namespace
+
 CChildFrame::CChildFrame(CCore& core, FramePort* port, QWidget* parent)
     : QMdiSubWindow(parent)
     , m_port(port)
 {
     setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
+    // A screen window does not close from its frame: its title bar shows no
+    // close box (the sub-window always keeps the hint that would draw one).
+    auto* look = new NoCloseBoxStyle;
+    look->setParent(this);
+    setStyle(look);
     m_view = new CLedView(core, port, this);
     m_view->setObjectName(QStringLiteral("59648"));   // the first pane, 0xE900
     setWidget(m_view);

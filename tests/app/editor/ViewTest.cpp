@@ -10,7 +10,11 @@
 #include "support/TreeBuilder.h"
 #include "support/Widgets.h"
 
+#include <QApplication>
+#include <QMenu>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -112,6 +116,33 @@ TEST_F(ScreenWindow, TheFrameFitsItsViewAndIgnoresItsBorder)
     QTest::mouseMove(frame, corner + QPoint(40, 40));
     QTest::mouseRelease(frame, Qt::LeftButton, {}, corner + QPoint(40, 40));
     EXPECT_EQ(frame->size(), before);
+    // The title bar shows no close box: nothing is drawn or hit where the
+    // plain style puts one, and a click there leaves the window open.
+    QStyleOptionTitleBar bar;
+    bar.initFrom(frame);
+    bar.rect = QRect(0, 0, frame->width(), frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, frame));
+    bar.subControls = QStyle::SC_All;
+    bar.titleBarFlags = frame->windowFlags();
+    bar.titleBarState = frame->windowState();
+    QStyle* plain = QApplication::style();
+    const QRect closeBox = plain->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, frame);
+    ASSERT_FALSE(closeBox.isEmpty());
+    EXPECT_TRUE(frame->style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, frame).isEmpty());
+    for (int x = 0; x < bar.rect.width(); ++x)
+        ASSERT_NE(frame->style()->hitTestComplexControl(QStyle::CC_TitleBar, &bar, QPoint(x, closeBox.center().y()), frame),
+                  QStyle::SC_TitleBarCloseButton) << x;
+    // The maximise button takes the close box's place.
+    EXPECT_EQ(frame->style()->hitTestComplexControl(QStyle::CC_TitleBar, &bar, closeBox.center(), frame),
+              QStyle::SC_TitleBarMaxButton);
+    QTest::mouseClick(frame, Qt::LeftButton, {}, closeBox.center());
+    support::flushDeletes();
+    ASSERT_EQ(area.subWindowList().size(), 1);
+    EXPECT_TRUE(frame->isVisible());
+    if (frame->isMaximized())
+        frame->showNormal();
+    // The frame's menu keeps no Close.
+    for (QAction* a : frame->systemMenu()->actions())
+        EXPECT_NE(a->text(), QCoreApplication::translate("QMdiSubWindow", "&Close"));
     // Only the program closes a screen window.
     frame->close();
     EXPECT_TRUE(frame->isVisible());
