@@ -24,6 +24,8 @@
 namespace panels {
 namespace {
 namespace rec = records::picture;
+constexpr unsigned kPictureTitle = 48250;
+constexpr unsigned kAnimationTitle = 41008;   // the kind's own name
 } // namespace
 
 QString CPropertyImg::browserFolder(bool animation)
@@ -36,7 +38,7 @@ CPropertyImg::CPropertyImg(PanelContext ctx, QWidget* parent) : CPanelBase(kTemp
 
 bool CPropertyImg::OnInitDialog()
 {
-    SetTitleFromResource(48250, true);
+    SetTitleFromResource(kPictureTitle, true);
     m_stay = withId(new controls::CRangeEdit(this), IdStay);
     m_stay->setNumeric(true);
     m_stay->SetSuffixFromResource(58100);
@@ -114,6 +116,8 @@ int CPropertyImg::OnNodeLoad(tagItemData* node)
     }
     m_stay->setVisible(isAnimation());
     m_stayLabel->setVisible(isAnimation());
+    // An animation's panel is named after its kind, not "Picture".
+    SetTitleFromResource(m_node->Item.TypeCode == IT_GIF || isAnimation() ? kAnimationTitle : kPictureTitle, true);
     m_path->setText(m_record->get(rec::Path));
     const int mode = int(readBinding(bindings(), IdMode));
     m_mode->setCurrentIndex(mode < m_mode->count() ? mode : 0);

@@ -8,6 +8,7 @@
 #include "app/editor/ScreenLed.h"
 #include "app/editor/TreeRules.h"
 #include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyImg.h"
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/shell/CommandIds.h"
@@ -278,4 +279,31 @@ TEST(SelectionRoad, ANewScreenGoesLastInTheTreeWhereItsWindowOpensWhateverIsSele
     for (QMdiSubWindow* sub : w.h.frame->MdiArea()->subWindowList(QMdiArea::CreationOrder))
         windows << sub->windowTitle();
     EXPECT_EQ(windows, w.treeOrder());
+}
+
+TEST(SelectionRoad, TheAnimationsPanelIsTitledAfterItsKindInEachLanguage)
+{
+    for (const char* pack : {"UI_EN.rcc", "UI_CN.rcc", "UI_TW.rcc"}) {
+        FrameHarness h(pack);
+        h.frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+        tagItemData* screen = h.core.GetScreen(0);
+        tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+        tagItemData* list = h.core.AddItem(IT_WND_PROGLIST, u"list", scene, nullptr);
+        h.core.AddItem(IT_GIF, u"moving", list, nullptr);
+        h.core.AddItem(IT_IMAGE, u"still", list, nullptr);   // at the head: row 0
+        h.frame->Panel()->InsertItemTree(screen);
+        editor::CEditor* tree = h.tree();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->itemOf(list)).center());
+        QCoreApplication::processEvents();
+        auto* rows = h.frame->PropertyPane()->findChild<panels::CPropertyProgList*>()->findChild<QListWidget*>();
+        auto* panel = h.frame->PropertyPane()->findChild<panels::CPropertyImg*>();
+        ASSERT_TRUE(rows && panel);
+        ASSERT_EQ(rows->count(), 2);
+        for (int row : {1, 0, 1}) {
+            QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(rows->item(row)).center());
+            QCoreApplication::processEvents();
+            EXPECT_EQ(panel->title(), S(row == 1 ? 41008 : 48250)) << pack << " row " << row;
+        }
+    }
 }
