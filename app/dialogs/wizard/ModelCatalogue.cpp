@@ -94,10 +94,15 @@ QString ModelDescription(const FirmwareInfo* info)
     if (!info)
         return {};
     using platform::langString;
-    QString text = langString(48252) + sizes(info->sizes2);
-    text += u'\n' + langString(48253) + sizes(info->sizes3);
-    text += u'\n' + langString(48254) + sizes(info->sizes4);
-    text += u'\n' + langString(48256).arg(info->valueA);
+    // A kind of panel the model does not drive gets no line.
+    QStringList lines;
+    const std::pair<unsigned, const CUniqueArray<unsigned>*> panels[3] = {
+        {48252, &info->sizes2}, {48253, &info->sizes3}, {48254, &info->sizes4}};
+    for (const auto& [label, list] : panels)
+        if (list->GetSize() > 0)
+            lines << langString(label) + sizes(*list);
+    QString text = lines.join(u'\n');
+    text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + langString(48256).arg(info->valueA);
     static const unsigned kLinks[5] = {48258, 48259, 48260, 48272, 48271};
     QStringList links;
     for (int bit = 0; bit < 5; ++bit) {

@@ -260,7 +260,16 @@ void CWizardSelComm::storeSerialPort()
 int CWizardSelComm::ShowPage()
 {
     wizard()->SetButtons(true, true, true);
-    m_modes[std::min<std::uint32_t>(screen()->Global.CommType, 2)]->setChecked(true);
+    // Only the links the model has; a model the catalogue does not know offers all.
+    const FirmwareInfo* model = CCore::GetFirmwareInfo(screen()->Global.HardwareId);
+    const int bits = model ? model->featureBits : 0;
+    const bool offered[3] = {!bits || (bits & 0x01) != 0, !bits || (bits & 0x04) != 0, !bits || (bits & 0x18) != 0};
+    int chosen = int(std::min<std::uint32_t>(screen()->Global.CommType, 2));
+    if (!offered[chosen])
+        chosen = int(std::find(std::begin(offered), std::end(offered), true) - std::begin(offered)) % 3;
+    for (int i = 0; i < 3; ++i)
+        m_modes[i]->setEnabled(offered[i]);
+    m_modes[chosen]->setChecked(true);
     fillSerialPorts();
     UpdateHint();
     m_port->setText(QString::number(screen()->Global.HostPort));

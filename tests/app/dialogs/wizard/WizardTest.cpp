@@ -77,6 +77,22 @@ void press(CWizard& w, int id)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
+// Page 1 on the first model with a serial and a network link, so the link
+// page offers each kind; its place in the list.
+int chooseModelWithEveryLink(CWizard& w)
+{
+    auto* model = byId<QComboBox>(w.page(1), CWizardSelModel::IDC_MODEL);
+    for (int i = 0; i < model->count(); ++i) {
+        const FirmwareInfo* info = CCore::GetFirmwareInfo(model->itemData(i).toUInt());
+        if (info && (info->featureBits & 0x01) && (info->featureBits & 0x04) && (info->featureBits & 0x18)) {
+            model->setCurrentIndex(i);
+            return i;
+        }
+    }
+    ADD_FAILURE() << "no model with every link";
+    return 0;
+}
+
 struct Buttons {
     bool back, next, finish;
     bool operator==(const Buttons&) const = default;
@@ -236,9 +252,9 @@ TEST(Wizard, ModelAndLinkPagesStoreWhatWasChosen)
         w.AddStandardPages();
         ASSERT_TRUE(w.InitDialog());
         const std::uint16_t portBefore = w.screen()->Global.HostPort;
-        byId<QComboBox>(w.page(1), CWizardSelModel::IDC_MODEL)->setCurrentIndex(1);
+        const int chosen = chooseModelWithEveryLink(w);
         w.OnNext();
-        EXPECT_EQ(w.screen()->Global.HardwareId, models[1].id);
+        EXPECT_EQ(w.screen()->Global.HardwareId, models[chosen].id);
         devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_SERIAL));
         EXPECT_FALSE(byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT)->isEnabled());
         EXPECT_EQ(byId<QLabel>(w.page(2), CWizardSelComm::IDC_HINT)->text(), platform::langString(48165));
@@ -331,6 +347,7 @@ TEST(WizardSim, AllFivePagesAgainstTheSimulatedController)
     tagItemData* screen = w.screen();
     devicetest::setText(screen->Global.Host, sizeof screen->Global.Host, "127.0.0.1");
 
+    chooseModelWithEveryLink(w);
     press(w, CWizard::IDC_NEXT);
     devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
     byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT)->setText(QString::number(sim.peer.port()));
@@ -410,6 +427,7 @@ TEST(WizardSim, TheLinkPageOffersAPortAddedByItsPathAndTheSearchFindsTheControll
     w.AddStandardPages();
     ASSERT_TRUE(w.InitDialog());
     w.show();
+    chooseModelWithEveryLink(w);
     press(w, CWizard::IDC_NEXT);
     auto* ports = byId<QComboBox>(w.page(2), CWizardSelComm::IDC_SERIAL_PORT);
     ASSERT_NE(ports, nullptr);
@@ -536,4 +554,44 @@ TEST(Wizard, ScreenshotsOfEveryPage)
         devicetest::saveShot(w, QStringLiteral("wizard3fail_") + devicetest::packTag(pack));
     }
     platform::setClock(nullptr);
+}
+
+TEST(Wizard, AModelWithSerialOnlyOffersSerialOnlyAndNamesNoPanelsItLacks)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    RunnerScope search([](QWidget*, CCore&, tagItemData*) { return 2; });
+    CCore core;
+    Frame frame(core);
+    CWizard w(core, &frame);
+    w.AddStandardPages();
+    ASSERT_TRUE(w.InitDialog());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto* model = byId<QComboBox>(w.page(1), CWizardSelModel::IDC_MODEL);
+    const int serialOnly = model->findText(QStringLiteral("VPA-E"));
+    ASSERT_GE(serialOnly, 0);
+    model->setFocus();
+    QTest::keyClick(model, Qt::Key_Home);
+    for (int i = 0; i < serialOnly; ++i)
+        QTest::keyClick(model, Qt::Key_Down);
+    ASSERT_EQ(model->currentIndex(), serialOnly);
+    // No full-colour panels: no line for them, empty or not.
+    const QString text = byId<QTextEdit>(w.page(1), CWizardSelModel::IDC_DESCRIPTION)->toPlainText();
+    EXPECT_TRUE(text.startsWith(platform::langString(48252).trimmed())) << text.toStdString();
+    EXPECT_FALSE(text.contains(platform::langString(48254).trimmed())) << text.toStdString();
+    press(w, CWizard::IDC_NEXT);
+    auto* serial = byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_SERIAL);
+    auto* network = byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK);
+    auto* ethernet = byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_SERIAL + 1);
+    EXPECT_TRUE(serial->isChecked());
+    EXPECT_TRUE(serial->isEnabled());
+    EXPECT_FALSE(network->isEnabled());
+    EXPECT_FALSE(ethernet->isEnabled());
+    QTest::mouseClick(network, Qt::LeftButton);
+    EXPECT_TRUE(serial->isChecked());
+    press(w, CWizard::IDC_FINISH);
+    ASSERT_NE(frame.taken, nullptr);
+    EXPECT_EQ(frame.hardwareAtFinish, model->itemData(serialOnly).toUInt());
+    EXPECT_EQ(frame.taken->Global.CommType, std::uint32_t(COMM_SERIAL));
 }
