@@ -255,6 +255,20 @@ void walkWizard(QWidget* modal, std::uint16_t port, sim::SimController& controll
     ASSERT_NE(w, nullptr);
     using dialogs::CWizard;
     ASSERT_EQ(w->GetCurrentPage(), 1);
+    // A model with a network link, walked to with the keys: the link page
+    // offers only the links the model has.
+    auto* model = control<QComboBox>(w->page(1), dialogs::CWizardSelModel::IDC_MODEL);
+    ASSERT_NE(model, nullptr);
+    int networked = -1;
+    for (int i = 0; i < model->count() && networked < 0; ++i)
+        if (const FirmwareInfo* info = CCore::GetFirmwareInfo(model->itemData(i).toUInt()); info && (info->featureBits & 0x18))
+            networked = i;
+    ASSERT_GE(networked, 0);
+    model->setFocus();
+    QTest::keyClick(model, Qt::Key_Home);
+    for (int i = 0; i < networked; ++i)
+        QTest::keyClick(model, Qt::Key_Down);
+    ASSERT_EQ(model->currentIndex(), networked);
     click(control<QPushButton>(w, CWizard::IDC_NEXT));
     ASSERT_EQ(w->GetCurrentPage(), 2);
     click(control<QRadioButton>(w->page(2), dialogs::CWizardSelComm::IDC_NETWORK));
