@@ -264,13 +264,11 @@ void FrameCommands::readHardwareInfo()
     tagItemData* screen = selectedScreenOrNotice();
     if (!screen)
         return;
-    auto copy = std::make_unique<tagGlobalInfo>();
-    *copy = screen->Global;
-    // A request waits seconds on a silent controller: it runs as a job.
-    if (m_frame.runTask(dialogs::TASK_READ_SCREEN, screen, 0) == 1)
-        screenHwChanged(screen, copy.get());
-    else
-        screen->Global = *copy;   // a failed or cancelled read leaves no half-read screen
+    const tagGlobalInfo before = screen->Global;
+    // A request waits seconds on a silent controller: it runs as a job, whose
+    // dialog stores and announces what was read.
+    if (m_frame.runTask(dialogs::TASK_READ_SCREEN, screen, 0) != 1)
+        screen->Global = before;   // a failed or cancelled read leaves no half-read screen
 }
 
 void FrameCommands::adjustTime()

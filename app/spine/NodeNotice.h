@@ -73,6 +73,18 @@ NodeChanges screenBlockChanges(const tagGlobalInfo& before, const tagGlobalInfo&
 // and sections, as the core does for a screen it resizes.
 void announceScreenBlock(CCore& core, tagItemData* screen, const tagGlobalInfo& before);
 
+// The write road for a screen's block as a whole (a controller's read):
+// runs `write`, then announces what it changed as announceScreenBlock does.
+template <class Write>
+void writeScreenBlock(CCore& core, tagItemData* screen, Write&& write)
+{
+    if (!screen)
+        return;
+    const tagGlobalInfo before = screen->Global;
+    std::forward<Write>(write)();
+    announceScreenBlock(core, screen, before);
+}
+
 } // namespace spine
 
 Q_DECLARE_METATYPE(spine::NodeChanges)

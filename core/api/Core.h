@@ -2,6 +2,7 @@
 // CCore: the one facade object of the core library, and all the program
 // may use of it. Each section of the class names the folder that implements it.
 #include "core/api/Callbacks.h"
+#include "core/api/ControllerAnswer.h"
 #include "core/api/Export.h"
 #include "core/api/ItemTypes.h"
 #include "core/api/LinkSettings.h"
@@ -172,9 +173,18 @@ public:
     int SendIpInfo(tagItemData* screen, int address);
     int SendWifiInfo(tagItemData* screen, int address);
     int RetrieveRemoteVer(tagItemData* screen);
-    int RetrieveHardwareInfo(tagItemData* screen);
+    int RetrieveHardwareInfo(tagItemData* screen);   // the version read first; both stored or neither
     int RetrieveIpInfo(tagItemData* screen);
     int RetrieveWifiInfo(tagItemData* screen);
+    // The same reads over `link`, safe on a worker: they store nothing and
+    // return what was accepted, for the tree's owner to store (StoreAnswer).
+    ControllerAnswer RetrieveRemoteVer(const LinkSettings& link);
+    ControllerAnswer RetrieveHardwareInfo(const LinkSettings& link);
+    ControllerAnswer RetrieveIpInfo(const LinkSettings& link);
+    ControllerAnswer RetrieveWifiInfo(const LinkSettings& link);
+    // Writes the accepted answers into a screen's block as the reads above
+    // by the screen do; an empty answer changes nothing.
+    static void StoreAnswer(const ControllerAnswer& answer, tagGlobalInfo& block);
     // Sends a copy of `length` bytes with any command code.
     int SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length);
     unsigned PCToRemoteTime(const SYSTEMTIME& time) const;

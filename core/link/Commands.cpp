@@ -381,7 +381,6 @@ int CCore::SendWifiInfo(tagItemData* screen, int address)
 
 namespace {
 using Allowed = bool (*)(const std::uint8_t*, std::size_t);
-using Apply = void (*)(const std::uint8_t*, std::size_t, tagGlobalInfo&);
 
 // A read stores an answer only when one with data came and it is allowed:
 // every byte the read stores is there and every value is one the settings
@@ -400,76 +399,115 @@ int takeAnswer(int rc, CommSession& s, std::uint8_t command, Allowed allowed, st
     return rc;
 }
 
-void store(const std::vector<std::uint8_t>& answer, Apply apply, tagGlobalInfo& g)
+void store(const std::vector<std::uint8_t>& answer,
+           void (*apply)(const std::uint8_t*, std::size_t, tagGlobalInfo&), tagGlobalInfo& g)
 {
     if (!answer.empty())
         apply(answer.data(), answer.size(), g);
 }
 
-// One read of one block: the request, then the answer stored when allowed.
-// A reply buffer that cannot be had fails the read like a broken device.
-template <typename Send>
-int readBlock(tagGlobalInfo& g, std::uint8_t command, Allowed allowed, Apply apply, const Send& send)
+// Fails a read whose reply buffer cannot be had like a broken device.
+template <typename Read>
+ControllerAnswer guardedRead(const Read& read)
 {
-    return GuardedResult(COMM_E_DEVICE, [&] {
-        CommSession session;
-        std::vector<std::uint8_t> answer;
-        const int rc = takeAnswer(send(session, command), session, command, allowed, answer);
-        store(answer, apply, g);
-        return rc;
+    return GuardedCall(read, [] {
+        ControllerAnswer failed;
+        failed.result = COMM_E_DEVICE;
+        return failed;
     });
 }
-}  // namespace
 
-int CCore::RetrieveRemoteVer(tagItemData* screen)
+// The by-screen form: the read over the screen's own link, then its answer stored.
+template <typename Read>
+int readInto(tagItemData* screen, const Read& read)
 {
     if (!isScreen(screen))
         return 0;
-    const LinkSettings link = GetOwnLink(screen);
-    return readBlock(screen->Global, TOS_READVER, VersionAnswerAllowed, ApplyVersionAnswer,
-                     [&](CommSession& s, std::uint8_t c) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); });
+    const ControllerAnswer answer = read(CCore::GetOwnLink(screen));
+    CCore::StoreAnswer(answer, screen->Global);
+    return answer.result;
+}
+}  // namespace
+
+void CCore::StoreAnswer(const ControllerAnswer& answer, tagGlobalInfo& block)
+{
+    store(answer.version, ApplyVersionAnswer, block);
+    store(answer.hardware, ApplyHardwareAnswer, block);
+    store(answer.ip, ApplyIpAnswer, block);
+    store(answer.wifi, ApplyWifiAnswer, block);
+}
+
+ControllerAnswer CCore::RetrieveRemoteVer(const LinkSettings& link)
+{
+    return guardedRead([&] {
+        CommSession session;
+        ControllerAnswer a;
+        a.result = takeAnswer(Request(link, TOS_READVER, kZeros, 4, REPLY_FRAME, session), session, TOS_READVER,
+                              VersionAnswerAllowed, a.version);
+        return a;
+    });
+}
+
+ControllerAnswer CCore::RetrieveHardwareInfo(const LinkSettings& link)
+{
+    return guardedRead([&] {
+        // Both reads share one session, so a cancel during the first one stops
+        // the second. The answer holds both blocks, or neither.
+        CommSession session;
+        ControllerAnswer a;
+        a.result = takeAnswer(Request(link, TOS_READVER, kZeros, 4, REPLY_FRAME, session), session, TOS_READVER,
+                              VersionAnswerAllowed, a.version);
+        if (a.result >= 0)
+            a.result = takeAnswer(Request(link, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session), session,
+                                  TOS_HWREADCFG, HardwareAnswerAllowed, a.hardware);
+        if (a.result < 0 || a.hardware.empty()) {
+            a.version.clear();
+            a.hardware.clear();
+        }
+        return a;
+    });
+}
+
+ControllerAnswer CCore::RetrieveIpInfo(const LinkSettings& link)
+{
+    return guardedRead([&] {
+        CommSession session;
+        ControllerAnswer a;
+        a.result = takeAnswer(Request(link, TOS_IPREADCFG, kZeros, 4, REPLY_FRAME, session), session,
+                              TOS_IPREADCFG, IpAnswerAllowed, a.ip);
+        return a;
+    });
+}
+
+ControllerAnswer CCore::RetrieveWifiInfo(const LinkSettings& link)
+{
+    return guardedRead([&] {
+        CommSession session;
+        ControllerAnswer a;
+        a.result = takeAnswer(Request(link, TOS_WIFIREADCFG, kZeros, 4, REPLY_FRAME, session), session,
+                              TOS_WIFIREADCFG, WifiAnswerAllowed, a.wifi);
+        return a;
+    });
+}
+
+int CCore::RetrieveRemoteVer(tagItemData* screen)
+{
+    return readInto(screen, [this](const LinkSettings& l) { return RetrieveRemoteVer(l); });
 }
 
 int CCore::RetrieveHardwareInfo(tagItemData* screen)
 {
-    if (!isScreen(screen))
-        return 0;
-    return GuardedResult(COMM_E_DEVICE, [&] {
-        // Both reads share one session, so a cancel during the first one stops
-        // the second. The screen takes both answers together, or neither.
-        CommSession session;
-        const LinkSettings link = GetOwnLink(screen);
-        std::vector<std::uint8_t> version, hardware;
-        int rc = Request(link, TOS_READVER, kZeros, 4, REPLY_FRAME, session);
-        rc = takeAnswer(rc, session, TOS_READVER, VersionAnswerAllowed, version);
-        if (rc < 0)
-            return rc;
-        rc = Request(link, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session);
-        rc = takeAnswer(rc, session, TOS_HWREADCFG, HardwareAnswerAllowed, hardware);
-        if (rc < 0 || hardware.empty())
-            return rc;
-        store(version, ApplyVersionAnswer, screen->Global);
-        store(hardware, ApplyHardwareAnswer, screen->Global);
-        return rc;
-    });
+    return readInto(screen, [this](const LinkSettings& l) { return RetrieveHardwareInfo(l); });
 }
 
 int CCore::RetrieveIpInfo(tagItemData* screen)
 {
-    if (!isScreen(screen))
-        return 0;
-    const LinkSettings link = GetOwnLink(screen);
-    return readBlock(screen->Global, TOS_IPREADCFG, IpAnswerAllowed, ApplyIpAnswer,
-                     [&](CommSession& s, std::uint8_t c) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); });
+    return readInto(screen, [this](const LinkSettings& l) { return RetrieveIpInfo(l); });
 }
 
 int CCore::RetrieveWifiInfo(tagItemData* screen)
 {
-    if (!isScreen(screen))
-        return 0;
-    const LinkSettings link = GetOwnLink(screen);
-    return readBlock(screen->Global, TOS_WIFIREADCFG, WifiAnswerAllowed, ApplyWifiAnswer,
-                     [&](CommSession& s, std::uint8_t c) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); });
+    return readInto(screen, [this](const LinkSettings& l) { return RetrieveWifiInfo(l); });
 }
 
 int CCore::SendData(tagItemData* screen, unsigned char code, const unsigned char* data, unsigned length)

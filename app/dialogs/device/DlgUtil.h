@@ -62,16 +62,20 @@ inline QLabel* resultLabel(QWidget* parent, int id)
 // or failed read leaves the screen's block as it was. True when the block
 // came and the owner is still there to show it.
 inline bool readFromController(CCore& core, QWidget* owner, QObject* frame, QLabel* result, tagItemData* screen,
-                               int (CCore::*retrieve)(tagItemData*))
+                               ControllerRead retrieve)
 {
     constexpr unsigned IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277;
     spine::StatusIdle::send(frame);
     result->clear();
-    const TaskOutcome out =
-        RunTaskJob(core, owner, ReadJob(screen, [screen, retrieve](CCore& c) { return (c.*retrieve)(screen); }));
+    const TaskOutcome out = RunReadJob(core, owner, screen, retrieve);
     if (!out.reached)
         return false;
     const bool read = !out.cancelled && out.result >= 0;
+    if (read) {
+        // Announced by the read already: the frame takes this block as told.
+        const tagGlobalInfo told = screen->Global;
+        spine::ScreenHwChanged::send(frame, screen, &told);
+    }
     showOutcome(result, platform::langString(read ? IDS_READ_DONE : IDS_READ_FAILED), read);
     return read;
 }

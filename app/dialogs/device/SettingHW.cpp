@@ -292,10 +292,8 @@ void CSettingHW::OnBnClickedRead()
 {
     if (!m_screen)
         return;
-    const tagGlobalInfo before = m_screen->Global;
     if (!readFromController(m_core, this, frameTarget(), m_result, m_screen, &CCore::RetrieveHardwareInfo))
         return;
-    sendHwChanged(frameTarget(), m_screen, before);
     LoadFromScreen();
 }
 
@@ -339,8 +337,7 @@ void CSettingHW::OnBnClickedUpgrade()
 {
     if (!m_screen)
         return;
-    const TaskOutcome version =
-        RunTaskJob(m_core, this, ReadJob(m_screen, [screen = m_screen](CCore& c) { return c.RetrieveRemoteVer(screen); }));
+    const TaskOutcome version = RunReadJob(m_core, this, m_screen, &CCore::RetrieveRemoteVer);
     if (!version.reached || version.cancelled || version.result < 0)
         return;
     ShowVersionInfo();

@@ -1,6 +1,7 @@
 #include "app/dialogs/task/TaskDlg.h"
 
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/StaticLink.h"
 #include "platform/LangPack.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 
 namespace dialogs {
@@ -207,6 +209,15 @@ int CTaskDlg::StartTask()
     if (job && m_up)
         setLinkShown(true);
     waitForWorker();
+    m_reads.clear();
+    m_answers.clear();
+    if (m_kind.load() == TASK_READ_SCREEN) {
+        if (tagItemData* screen = reinterpret_cast<tagItemData*>(m_argument.load()))
+            m_reads.emplace_back(screen, CCore::GetOwnLink(screen));
+    } else if (m_kind.load() == TASK_READ_HARDWARE) {
+        for (tagItemData* s = m_core.GetScreen(unsigned(std::max(int(m_argument.load()), 0))); s; s = s->NextSibling)
+            m_reads.emplace_back(s, CCore::GetOwnLink(s));
+    }
     // Busy from here, so an Escape before the worker's first step is ignored too.
     m_busy = 1;
     m_cancelled = 0;
@@ -228,6 +239,7 @@ void CTaskDlg::RunTask()
     // for one that reached the controller.
     const bool nothing = NothingToSend(m_core, kind, m_argument.load());
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
+                                      : kind == TASK_READ_SCREEN && m_ownReads ? readScreen(0)
                                       : kind == TASK_CALL        ? std::optional<int>(m_job(m_core))
                                       : m_link                   ? RunTaskCallOver(m_core, kind, m_argument.load(), *m_link)
                                       : m_call                   ? m_call(m_core, kind, m_argument.load())
@@ -266,8 +278,11 @@ void CTaskDlg::RunTask()
 int CTaskDlg::RunReadPass()
 {
     ReadPassHooks hooks;
-    hooks.read = [this](tagItemData* screen) {
-        return m_call ? m_call(m_core, TASK_READ_HARDWARE, reinterpret_cast<std::uintptr_t>(screen)) : std::nullopt;
+    hooks.read = [this](int index) -> std::optional<int> {
+        if (m_ownReads)
+            return readScreen(index);
+        const auto screen = reinterpret_cast<std::uintptr_t>(m_reads[std::size_t(index)].first);
+        return m_call ? m_call(m_core, TASK_READ_HARDWARE, screen) : std::nullopt;
     };
     hooks.cancelled = [this] { return m_cancelled.load() != 0; };
     hooks.step = [this](int index, int total) {
@@ -277,12 +292,38 @@ int CTaskDlg::RunReadPass()
         std::unique_lock<std::mutex> lock(m_stopMutex);
         m_stopWake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop || m_cancelled.load(); });
     };
-    const int rc = ReadHardwarePass(m_core, int(m_argument.load()), m_readPauseMs, hooks);
+    const int rc = ReadHardwarePass(int(m_reads.size()), m_readPauseMs, hooks);
     if (rc == 0)
         QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kReadFailed)); },
                                   Qt::QueuedConnection);
     // A failure keeps the dialog open with its text; a cancel ends it.
     return rc > 0 ? 1 : 0;
+}
+
+// On the worker: the read stores nothing, its answer waits for the GUI thread.
+std::optional<int> CTaskDlg::readScreen(int index)
+{
+    if (index < 0 || std::size_t(index) >= m_reads.size())
+        return std::nullopt;
+    const auto& [screen, link] = m_reads[std::size_t(index)];
+    if (CCore::IsRoot(screen) != 1)
+        return 0;
+    ControllerAnswer answer = m_core.RetrieveHardwareInfo(link);
+    const int rc = answer.result;
+    m_answers.emplace_back(screen, std::move(answer));
+    return rc;
+}
+
+// A cancelled read stores nothing, so no screen is left half read.
+void CTaskDlg::storeAnswers()
+{
+    std::vector<std::pair<tagItemData*, ControllerAnswer>> answers;
+    answers.swap(m_answers);
+    if (IsCancelled())
+        return;
+    for (const auto& [screen, answer] : answers)
+        if (!answer.empty())
+            spine::writeScreenBlock(m_core, screen, [&] { CCore::StoreAnswer(answer, screen->Global); });
 }
 
 void CTaskDlg::OnReadStep(int index, int total)
@@ -296,6 +337,7 @@ void CTaskDlg::OnReadStep(int index, int total)
 
 void CTaskDlg::JobEnded(int done)
 {
+    storeAnswers();
     m_passRunning = false;
     // A failed transfer reports no 100 %: the link would stay up with nothing to cancel.
     setLinkShown(false);

@@ -59,7 +59,13 @@ public:
     // A send of the screen's programs over a link of the caller's (the
     // link another screen lends it), made by the core's own call.
     int SetTask(int kind, tagItemData* screen, const LinkSettings& link);
-    void SetCoreCall(CoreCall call) { m_call = std::move(call); }
+    // A call of the test's own also makes the reads (TASK_READ_SCREEN and
+    // TASK_READ_HARDWARE), which then store nothing.
+    void SetCoreCall(CoreCall call)
+    {
+        m_call = std::move(call);
+        m_ownReads = false;
+    }
     // A job of the caller's (TASK_CALL): `call` runs on the worker and must
     // touch no widget; the run starts with the text `startText` (a string id,
     // 0 keeps the dialog's). With `endAlways` the run ends by itself on any
@@ -108,6 +114,8 @@ private:
     void RunTask();
     void JobEnded(int done);
     int RunReadPass();
+    std::optional<int> readScreen(int index);
+    void storeAnswers();
     void OnReadStep(int index, int total);
     void setStatusText(const QString& text);
     void setLinkShown(bool shown);
@@ -136,6 +144,12 @@ private:
     std::optional<LinkSettings> m_link;   // set before the worker starts
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
+    bool m_ownReads = true;
+    // The screens a read kind reads and their links, taken on the GUI thread
+    // before the worker starts; the answers the worker brought, stored into
+    // the screens on the GUI thread once it ended.
+    std::vector<std::pair<tagItemData*, LinkSettings>> m_reads;
+    std::vector<std::pair<tagItemData*, ControllerAnswer>> m_answers;
     Job m_job;
     unsigned m_jobText = 0;
     bool m_jobEndsAlways = false;

@@ -1,9 +1,11 @@
 #include "app/dialogs/task/TaskJob.h"
 
 #include "app/dialogs/task/TaskDlg.h"
+#include "app/spine/NodeNotice.h"
 #include "core/api/Nodes.h"
 
 #include <QPointer>
+#include <memory>
 #include <optional>
 
 namespace dialogs {
@@ -56,6 +58,24 @@ TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job)
         watched->window()->activateWindow();
     if (before && (out.cancelled || (job.restoreOnFailure && out.result < 0)))
         job.keep->Global = *before;
+    return out;
+}
+
+TaskOutcome RunReadJob(CCore& core, QWidget* owner, tagItemData* screen, ControllerRead read)
+{
+    if (CCore::IsRoot(screen) != 1 || !read)
+        return {};
+    // Shared: a worker that outlives a destroyed owner still has somewhere to put it.
+    const auto answer = std::make_shared<ControllerAnswer>();
+    TaskJob job;
+    job.endAlways = true;
+    job.call = [answer, read, link = CCore::GetOwnLink(screen)](CCore& c) {
+        *answer = (c.*read)(link);
+        return answer->result;
+    };
+    const TaskOutcome out = RunTaskJob(core, owner, std::move(job));
+    if (!out.cancelled && out.result >= 0 && !answer->empty())
+        spine::writeScreenBlock(core, screen, [&] { CCore::StoreAnswer(*answer, screen->Global); });
     return out;
 }
 

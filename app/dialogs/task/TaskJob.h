@@ -40,4 +40,11 @@ TaskJob ReadJob(tagItemData* screen, std::function<int(CCore&)> call);
 // Runs the job modally over `owner` (GUI thread) and waits for its end.
 TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job);
 
+// A read of the controller of `screen` over its own link, as a job that
+// ends by itself. The worker only reads; what it accepted is stored into the
+// screen here, on the interface thread, through the write road, unless the
+// job was cancelled or failed.
+using ControllerRead = ControllerAnswer (CCore::*)(const LinkSettings&);
+TaskOutcome RunReadJob(CCore& core, QWidget* owner, tagItemData* screen, ControllerRead read);
+
 } // namespace dialogs

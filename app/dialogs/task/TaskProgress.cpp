@@ -120,29 +120,21 @@ unsigned ReadStepTextId()
     return kReadingHardware;
 }
 
-int ReadHardwarePass(CCore& core, int start, int pauseMs, const ReadPassHooks& hooks)
+int ReadHardwarePass(int total, int pauseMs, const ReadPassHooks& hooks)
 {
-    std::vector<std::pair<tagItemData*, tagGlobalInfo>> before;
-    for (tagItemData* s = core.GetScreen(unsigned(std::max(start, 0))); s; s = s->NextSibling)
-        before.emplace_back(s, s->Global);
-    const int total = int(before.size());
     const auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
     bool failed = false;
     for (int i = 0; i < total && !cancelled(); ++i) {
         if (hooks.step)
             hooks.step(i, total);
-        const std::optional<int> rc = hooks.read ? hooks.read(before[std::size_t(i)].first) : std::nullopt;
+        const std::optional<int> rc = hooks.read ? hooks.read(i) : std::nullopt;
         if (!rc || *rc < 0)
             failed = true;
         if (hooks.pause && !cancelled())
             hooks.pause(pauseMs);
     }
-    if (cancelled()) {
-        // A cancel leaves no screen half read.
-        for (auto& [screen, global] : before)
-            screen->Global = global;
+    if (cancelled())
         return -1;
-    }
     if (hooks.step)
         hooks.step(total, total);
     return failed ? 0 : 1;
@@ -171,9 +163,6 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
         return static_cast<int>(core.RetrieveConnection(SearchReplace(argument), SearchStart(argument), 0));
     case TASK_UPGRADE_IMAGE:
         return screen ? std::optional<int>(core.SendUpgrade2(screen)) : std::nullopt;
-    case TASK_READ_HARDWARE:
-    case TASK_READ_SCREEN:
-        return screen ? std::optional<int>(core.RetrieveHardwareInfo(screen)) : std::nullopt;
     case TASK_ADJUST_TIME:
         return screen ? std::optional<int>(core.SendAdjustTime(screen)) : std::nullopt;
     case TASK_DISPLAY_ON:

@@ -52,7 +52,8 @@ constexpr int SearchReplace(std::uintptr_t argument) { return static_cast<int>(a
 unsigned StartTextId(int kind);
 
 // The core call of a kind, on the calling thread. None when the kind makes
-// no call (unknown kind, or a null screen for the kinds that take one).
+// no call (unknown kind, or a null screen for the kinds that take one). The
+// reads are the dialog's own, which keeps what they return.
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
 // The same with a send of programs over a link of the caller's; the other
 // kinds ignore it.
@@ -72,15 +73,14 @@ inline constexpr int kReadHardwarePauseMs = 350;
 
 // How a read-hardware pass reaches its dialog.
 struct ReadPassHooks {
-    std::function<std::optional<int>(tagItemData* screen)> read;
+    std::function<std::optional<int>(int index)> read;
     std::function<bool()> cancelled;
     std::function<void(int index, int total)> step;   // before each read
     std::function<void(int ms)> pause;                // returns early on a cancel
 };
-// Reads every screen from `start` on, one after another. 1 when all were
-// read, 0 when a read failed (the rest are still read), -1 when cancelled:
-// then every screen of the pass is put back as it was before it.
-int ReadHardwarePass(CCore& core, int start, int pauseMs, const ReadPassHooks& hooks);
+// Reads `total` screens one after another. 1 when all were read, 0 when a
+// read failed (the rest are still read), -1 when cancelled.
+int ReadHardwarePass(int total, int pauseMs, const ReadPassHooks& hooks);
 // String id of the pass's step text ("%1 of %2").
 unsigned ReadStepTextId();
 

@@ -78,20 +78,24 @@ QHBoxLayout* readWriteRow(Owner* owner, int readId, int writeId, void (Owner::*o
     return buttons;
 }
 
-// One request of the wizard as a job over `owner`, which shows no answer of
-// its own. A read (`keep`) leaves the screen as it was when it fails. The
-// call's result; none when it was cancelled or the owner went meanwhile.
-std::optional<int> request(CCore& core, QWidget* owner, std::function<int(CCore&)> call, tagItemData* keep = nullptr)
+// One write of the wizard as a job over `owner`, which shows no answer of
+// its own. The call's result; none when it was cancelled or the owner went
+// meanwhile.
+std::optional<int> request(CCore& core, QWidget* owner, std::function<int(CCore&)> call)
 {
-    const TaskOutcome out = RunTaskJob(core, owner, keep ? ReadJob(keep, std::move(call)) : WriteJob(std::move(call)));
+    const TaskOutcome out = RunTaskJob(core, owner, WriteJob(std::move(call)));
     if (!out.reached || out.cancelled)
         return std::nullopt;
     return out.result;
 }
 
+// A read leaves the screen as it was when it fails.
 std::optional<int> readHardware(CCore& core, QWidget* owner, tagItemData* screen)
 {
-    return request(core, owner, [screen](CCore& c) { return c.RetrieveHardwareInfo(screen); }, screen);
+    const TaskOutcome out = RunReadJob(core, owner, screen, &CCore::RetrieveHardwareInfo);
+    if (!out.reached || out.cancelled)
+        return std::nullopt;
+    return out.result;
 }
 
 // Sends the screen's hardware settings; the display restarts only with

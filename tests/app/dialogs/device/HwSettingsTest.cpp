@@ -4,6 +4,7 @@
 #include "DeviceTestUtil.h"
 
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/controls/ComboBoxes.h"
 #include "app/dialogs/device/HwSettings.h"
 #include "app/dialogs/task/TaskProgress.h"
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -327,10 +329,13 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     dlg.show();
     EXPECT_FALSE(control(&dlg, CSettingHW::IDC_UPGRADE)->isVisible());   // no upgrade right
 
-    const auto before = image(screen->Global);
+    QSignalSpy told(&spine::notices(), &spine::NodeNotices::nodeChanged);
     click(&dlg, CSettingHW::IDC_READ);
+    // The read is stored and announced here; the frame takes the block as told.
+    ASSERT_EQ(told.count(), 1);
+    EXPECT_EQ(told[0][0].value<tagItemData*>(), screen);
     ASSERT_EQ(frame.ids(), (QList<unsigned>{spine::WM_STATUS_IDLE, spine::WM_SCREEN_HWCHANGED}));
-    EXPECT_EQ(support::payloadOf<std::vector<std::uint8_t>>(frame.messages()[1]), before);
+    EXPECT_EQ(support::payloadOf<std::vector<std::uint8_t>>(frame.messages()[1]), image(screen->Global));
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), "96");
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_LUM)->text(), "77");
     EXPECT_EQ(control<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE)->currentData().toInt(), 17);
