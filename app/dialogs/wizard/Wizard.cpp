@@ -204,8 +204,9 @@ void CWizard::OnNext()
 void CWizard::OnFinish()
 {
     const int current = GetCurrentPage();
-    if (current > 0)
-        m_pages[current - 1]->OnFinish();
+    // A page whose settings did not go through stays, with its answer.
+    if (current > 0 && m_pages[current - 1]->OnFinish() < 0)
+        return;
     accept();
 }
 

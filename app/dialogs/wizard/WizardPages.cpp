@@ -78,33 +78,48 @@ QHBoxLayout* readWriteRow(Owner* owner, int readId, int writeId, void (Owner::*o
     return buttons;
 }
 
-// One write of the wizard as a job over `owner`, which shows no answer of
-// its own. The call's result; none when it was cancelled or the owner went
-// meanwhile.
-std::optional<int> request(CCore& core, QWidget* owner, std::function<int(CCore&)> call)
+constexpr unsigned IDS_READ_DONE = 48276, IDS_READ_FAILED = 48277, IDS_WRITE_DONE = 48278,
+                   IDS_WRITE_FAILED = 48279;
+
+// Shows a wizard job's outcome in `result`, as the settings dialogs show
+// theirs. True when the call went through (a write also when the controller
+// took it); false when it failed, was cancelled or the owner went meanwhile.
+bool showJobOutcome(QLabel* result, const TaskOutcome& out, bool read)
 {
-    const TaskOutcome out = RunTaskJob(core, owner, WriteJob(std::move(call)));
-    if (!out.reached || out.cancelled)
-        return std::nullopt;
-    return out.result;
+    if (!out.reached)
+        return false;
+    const bool ok = !out.cancelled && (read ? out.result >= 0 : out.result > 0);
+    const unsigned text = read ? (ok ? IDS_READ_DONE : IDS_READ_FAILED) : (ok ? IDS_WRITE_DONE : IDS_WRITE_FAILED);
+    showOutcome(result, platform::langString(text), ok);
+    return ok;
+}
+
+// One write of the wizard as a job over `owner`.
+bool request(CCore& core, QWidget* owner, QLabel* result, std::function<int(CCore&)> call)
+{
+    result->clear();
+    return showJobOutcome(result, RunTaskJob(core, owner, WriteJob(std::move(call))), false);
 }
 
 // A read leaves the screen as it was when it fails.
-std::optional<int> readHardware(CCore& core, QWidget* owner, tagItemData* screen)
+bool readHardware(CCore& core, QWidget* owner, QLabel* result, tagItemData* screen)
 {
-    const TaskOutcome out = RunReadJob(core, owner, screen, &CCore::RetrieveHardwareInfo);
-    if (!out.reached || out.cancelled)
-        return std::nullopt;
-    return out.result;
+    result->clear();
+    return showJobOutcome(result, RunReadJob(core, owner, screen, &CCore::RetrieveHardwareInfo), true);
+}
+
+bool sendHardware(CCore& core, QWidget* owner, QLabel* result, tagItemData* screen)
+{
+    return request(core, owner, result, [screen](CCore& c) { return c.SendHardwareInfo(screen, 0); });
 }
 
 // Sends the screen's hardware settings; the display restarts only with
 // settings it really took.
-bool sendAndRestart(CCore& core, QWidget* owner, tagItemData* screen)
+bool sendAndRestart(CCore& core, QWidget* owner, QLabel* result, tagItemData* screen)
 {
     if (!screen)
         return false;
-    const std::optional<int> rc = request(core, owner, [screen](CCore& c) {
+    return request(core, owner, result, [screen](CCore& c) {
         const int sent = c.SendHardwareInfo(screen, 0);
         if (sent > 0) {
             c.SendSwitch(screen, 0);
@@ -112,7 +127,6 @@ bool sendAndRestart(CCore& core, QWidget* owner, tagItemData* screen)
         }
         return sent;
     });
-    return rc.value_or(0) > 0;
 }
 
 } // namespace
@@ -443,6 +457,8 @@ CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagIte
     layout->addWidget(m_form);
     layout->addLayout(
         readWriteRow(this, IDC_READ, IDC_WRITE, &CWizardRetrieveSuccess::OnRead, &CWizardRetrieveSuccess::OnWrite));
+    m_result = resultLabel(this, IDC_RESULT);
+    layout->addWidget(m_result);
 }
 
 void CWizardRetrieveSuccess::OnPreset(int id)
@@ -464,14 +480,22 @@ void CWizardRetrieveSuccess::LoadFromScreen(tagItemData* screen)
 bool CWizardRetrieveSuccess::Apply(tagItemData* screen)
 {
     m_form->store(screen->Global, 500);
-    return request(m_core, this, [screen](CCore& c) { return c.SendHardwareInfo(screen, 0); }).value_or(0) > 0;
+    return sendHardware(m_core, this, m_result, screen);
+}
+
+bool CWizardRetrieveSuccess::Read(tagItemData* screen)
+{
+    const QPointer<CWizardRetrieveSuccess> self(this);
+    const bool read = readHardware(m_core, this, m_result, screen);
+    if (read && self)
+        LoadFromScreen(screen);
+    return read;
 }
 
 void CWizardRetrieveSuccess::OnRead()
 {
-    tagItemData* s = m_screen();
-    if (s && readHardware(m_core, this, s).value_or(-1) >= 0)
-        LoadFromScreen(s);
+    if (tagItemData* s = m_screen())
+        Read(s);
 }
 
 bool CWizardRetrieveSuccess::OnWrite()
@@ -480,7 +504,7 @@ bool CWizardRetrieveSuccess::OnWrite()
     if (!s)
         return false;
     m_form->store(s->Global, 500);
-    return sendAndRestart(m_core, this, s);
+    return sendAndRestart(m_core, this, m_result, s);
 }
 
 // ---- page 3 ----
@@ -552,10 +576,11 @@ int CWizardRetrieve::ShowPage()
         m_status->setText(platform::langString(48163));
         makeSuccessColour(m_status);
         m_outcome->setCurrentWidget(m_success);
-        readHardware(core(), this, screen());
+        // What the search found stays on the panel when the read fails.
+        m_success->LoadFromScreen(screen());
+        m_success->Read(screen());
         if (!self)
             return 0;
-        m_success->LoadFromScreen(screen());
     } else {
         m_icon->setPixmap(statusIcon(this, 6105, QStyle::SP_MessageBoxWarning));
         m_status->setText(platform::langString(48164));
@@ -571,10 +596,9 @@ void CWizardRetrieve::OnRetry()
     ShowPage();
 }
 
-void CWizardRetrieve::applyShown()
+bool CWizardRetrieve::applyShown()
 {
-    if (!m_success->isHidden())
-        m_success->Apply(screen());
+    return m_success->isHidden() || m_success->Apply(screen());
 }
 
 int CWizardRetrieve::OnBack()
@@ -585,14 +609,17 @@ int CWizardRetrieve::OnBack()
 
 int CWizardRetrieve::OnNext()
 {
-    applyShown();
+    // Settings the controller did not take keep the page, with its answer.
+    if (!applyShown())
+        return -1;
     m_searched = true;
     return 0;
 }
 
 int CWizardRetrieve::OnFinish()
 {
-    applyShown();
+    if (!applyShown())
+        return -1;
     sendFinish(0);
     return 1;
 }
@@ -611,6 +638,8 @@ bool CWizardHwConfig::Create(CWizard* wizard)
     layout->addWidget(m_form);
     layout->addWidget(note);
     layout->addLayout(readWriteRow(this, IDC_READ, IDC_WRITE, &CWizardHwConfig::OnRead, &CWizardHwConfig::OnWrite));
+    m_result = resultLabel(this, IDC_RESULT);
+    layout->addWidget(m_result);
     layout->addStretch(1);
     return true;
 }
@@ -628,14 +657,15 @@ void CWizardHwConfig::store() { m_form->store(screen()->Global, 0); }
 
 void CWizardHwConfig::OnRead()
 {
-    if (readHardware(core(), this, screen()).value_or(-1) >= 0)
+    const QPointer<CWizardHwConfig> self(this);
+    if (readHardware(core(), this, m_result, screen()) && self)
         m_form->loadFromScreen(screen()->Global);
 }
 
 bool CWizardHwConfig::OnWrite()
 {
     store();
-    return sendAndRestart(core(), this, screen());
+    return sendAndRestart(core(), this, m_result, screen());
 }
 
 int CWizardHwConfig::OnBack()
@@ -651,8 +681,8 @@ int CWizardHwConfig::OnNext()
 {
     m_stored = true;
     store();
-    request(core(), this, [screen = screen()](CCore& c) { return c.SendHardwareInfo(screen, 0); });
-    return 0;
+    // Settings the controller did not take keep the page, with its answer.
+    return sendHardware(core(), this, m_result, screen()) ? 0 : -1;
 }
 
 int CWizardHwConfig::OnFinish()

@@ -99,11 +99,14 @@ class CWizardRetrieveSuccess : public QWidget {
     Q_OBJECT
 public:
     enum { IDD = 6435, IDC_PRESET_COLOUR = 6436, IDC_PRESET_MONO = 6437, IDC_OWN = 6438, IDC_READ = 6188,
-           IDC_WRITE = 6439 };
+           IDC_WRITE = 6439, IDC_RESULT = 6445 };
     CWizardRetrieveSuccess(CCore& core, std::function<tagItemData*()> screen, QWidget* parent);
     void LoadFromScreen(tagItemData* screen);
-    // Writes the panel into the screen and sends it; true when the send went through.
+    // Writes the panel into the screen and sends it; true when the send went
+    // through. Each of these shows its outcome on the panel.
     bool Apply(tagItemData* screen);
+    // Reads the controller's settings into the screen and the panel.
+    bool Read(tagItemData* screen);
     void OnPreset(int id);
     void OnRead();
     // True when the settings were taken and the display restarted.
@@ -114,6 +117,7 @@ private:
     std::function<tagItemData*()> m_screen;
     CWizardHwForm* m_form;
     QRadioButton* m_presets[3];
+    QLabel* m_result = nullptr;
 };
 
 // Page 3: searches for the new screen's controller.
@@ -134,7 +138,7 @@ public:
     QWidget* failurePanel() const { return m_fail; }
 
 private:
-    void applyShown();
+    bool applyShown();
     QLabel* m_status = nullptr;
     QLabel* m_icon = nullptr;
     CWizardRetrieveSuccess* m_success = nullptr;
@@ -148,7 +152,7 @@ private:
 class CWizardHwConfig : public CPage {
     Q_OBJECT
 public:
-    enum { IDD = 6451, IDC_READ = 6225, IDC_WRITE = 6452, IDC_NOTE = 6045 };
+    enum { IDD = 6451, IDC_READ = 6225, IDC_WRITE = 6452, IDC_NOTE = 6045, IDC_RESULT = 6455 };
     bool Create(CWizard* wizard) override;
     int ShowPage() override;
     int OnBack() override;
@@ -161,6 +165,7 @@ public:
 private:
     void store();
     CWizardHwForm* m_form = nullptr;
+    QLabel* m_result = nullptr;
     bool m_stored = false;
 };
 

@@ -528,6 +528,64 @@ TEST(WizardSim, TheDisplayRestartsOnlyAfterATakenHardwareSend)
     EXPECT_TRUE(panel->OnWrite());
 }
 
+TEST(WizardSim, AControllerGoneAfterTheSearchIsSaidOnThePageAndThePageStays)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    SimWizard sim;
+    auto pty = std::make_unique<sim::PtyPeer>(sim.controller);
+    RunnerScope runner([](QWidget*, CCore& core, tagItemData* s) { return core.RetrieveConnection(s) > 0 ? 1 : 2; });
+    CWizard w(sim.core, &sim.frame);
+    w.AddStandardPages();
+    ASSERT_TRUE(w.InitDialog());
+    w.show();
+    devicetest::bindPty(sim.core, w.screen(), pty->slavePath());
+    w.GoToPage(3);
+    auto* search = static_cast<CWizardRetrieve*>(w.page(3));
+    ASSERT_FALSE(search->resultPanel()->isHidden());
+    auto* found = byId<QLabel>(search->resultPanel(), CWizardRetrieveSuccess::IDC_RESULT);
+    EXPECT_EQ(found->text(), platform::langString(48276));
+
+    // Unplugged: its pseudo-terminal is gone.
+    pty.reset();
+    devicetest::bindNoDevice(sim.core, w.screen());
+    const QString readFailed = platform::langString(48277), writeFailed = platform::langString(48279);
+    QTest::mouseClick(byId<QPushButton>(search->resultPanel(), CWizardRetrieveSuccess::IDC_WRITE), Qt::LeftButton);
+    EXPECT_EQ(found->text(), writeFailed);
+    EXPECT_EQ(found->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+    QTest::mouseClick(byId<QPushButton>(search->resultPanel(), CWizardRetrieveSuccess::IDC_READ), Qt::LeftButton);
+    EXPECT_EQ(found->text(), readFailed);
+    found->clear();
+    press(w, CWizard::IDC_NEXT);
+    EXPECT_EQ(w.GetCurrentPage(), 3);
+    EXPECT_EQ(found->text(), writeFailed);
+    devicetest::saveShot(w, QStringLiteral("wizard3_write_failed_en"));
+    press(w, CWizard::IDC_FINISH);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(sim.frame.count(spine::WM_WIZARD_FINISH), 0);
+
+    // The hardware page the same: its answer shown, Next keeps it.
+    w.GoToPage(4);
+    auto* page = w.page(4);
+    auto* answer = byId<QLabel>(page, CWizardHwConfig::IDC_RESULT);
+    QTest::mouseClick(byId<QPushButton>(page, CWizardHwConfig::IDC_READ), Qt::LeftButton);
+    EXPECT_EQ(answer->text(), readFailed);
+    QTest::mouseClick(byId<QPushButton>(page, CWizardHwConfig::IDC_WRITE), Qt::LeftButton);
+    EXPECT_EQ(answer->text(), writeFailed);
+    answer->clear();
+    press(w, CWizard::IDC_NEXT);
+    EXPECT_EQ(w.GetCurrentPage(), 4);
+    EXPECT_EQ(answer->text(), writeFailed);
+    devicetest::saveShot(w, QStringLiteral("wizard4_write_failed_en"));
+    EXPECT_EQ(sim.controller.switchValue(), 0u);
+
+    // Back on the controller: the page goes on.
+    devicetest::bindTcp(w.screen(), sim.peer.port());
+    press(w, CWizard::IDC_NEXT);
+    EXPECT_EQ(w.GetCurrentPage(), 5);
+    EXPECT_EQ(answer->text(), platform::langString(48278));
+}
+
 TEST(Wizard, ScreenshotsOfEveryPage)
 {
     devicetest::PackScope packs;
