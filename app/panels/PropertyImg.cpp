@@ -1,4 +1,5 @@
 #include "app/panels/PropertyImg.h"
+#include "platform/OperatorFile.h"
 
 #include "app/controls/ControlMessages.h"
 #include "app/controls/Edits.h"
@@ -14,6 +15,7 @@
 #include "platform/LangPack.h"
 
 #include <QComboBox>
+#include <QImageReader>
 #include <QDir>
 #include <QGridLayout>
 #include <QLabel>
@@ -139,6 +141,16 @@ bool CPropertyImg::choose(const QString& path)
 {
     if (path.size() > int(rec::Path.MaxLength())) {
         controls::MessageBox::warning(this, title(), platform::langString(48291).arg(rec::Path.MaxLength()));
+        return false;
+    }
+    // A device, a pipe or a file that is no picture would be kept and shown
+    // black: refused, and the old path stays.
+    platform::ImageFileSource source(path);
+    QString refused = platform::operatorFileMessage(source.status(), path, platform::kMaxPictureFileBytes);
+    if (refused.isEmpty() && !source.reader().canRead())
+        refused = platform::operatorFileMessage(platform::FileRead::Unreadable, path, platform::kMaxPictureFileBytes);
+    if (!refused.isEmpty()) {
+        controls::MessageBox::warning(this, title(), refused);
         return false;
     }
     m_path->setText(path);

@@ -13,6 +13,7 @@
 #include "app/panels/RichTextBar.h"
 #include "app/panels/import/DocumentConverter.h"
 #include "support/Heartbeat.h"
+#include "platform/OperatorFile.h"
 #include "support/HostilePaths.h"
 #include "support/ModalRunner.h"
 #include "support/Seams.h"
@@ -166,6 +167,47 @@ TEST_F(Picture, APathTooLongToStoreIsRefusedAndTheOldOneKept)
     auto* path = ctl<QLineEdit>(panel, CPropertyImg::IdPath);
     path->setText(QString(400, u'q'));
     EXPECT_EQ(image->Item.TypeRecord->get(pic::Path), QString(259, u'q'));
+}
+
+TEST_F(Picture, BrowseRefusesWhatIsNoPictureFileWithTheReadersMessageAndKeepsThePath)
+{
+    const QString good = makePicture(dir, "good.png");
+    const QString garbage = dir.filePath("garbage.png");
+    writeFile(garbage, "no picture at all");
+    const QString sparse = dir.filePath("huge.png");
+    {
+        QFile f(sparse);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(20) << 30));
+    }
+    support::HostilePaths hostile(dir.path(), QStringLiteral("chosen.png"));
+    ASSERT_TRUE(hostile.ready());
+    std::vector<std::pair<QString, QString>> refused;   // path, the message it gets
+    for (const auto& c : hostile.cases())
+        refused.emplace_back(c.path, platform::operatorFileMessage(platform::FileRead::NotAFile, c.path,
+                                                                   platform::kMaxPictureFileBytes));
+    refused.emplace_back(sparse, platform::operatorFileMessage(platform::FileRead::TooLarge, sparse,
+                                                               platform::kMaxPictureFileBytes));
+    refused.emplace_back(garbage, platform::operatorFileMessage(platform::FileRead::Unreadable, garbage,
+                                                                platform::kMaxPictureFileBytes));
+    for (tagItemData* item : {image, gif}) {
+        load(panel, item);
+        seams.nextFileName(good);
+        click(ctl<QAbstractButton>(panel, CPropertyImg::IdBrowse));
+        ASSERT_EQ(item->Item.TypeRecord->get(pic::Path), good);
+        for (const auto& [path, message] : refused) {
+            SCOPED_TRACE(path.toStdString());
+            seams.nextAnswer(QMessageBox::Ok);
+            seams.nextFileName(path);
+            QElapsedTimer t;
+            t.start();
+            click(ctl<QAbstractButton>(panel, CPropertyImg::IdBrowse));
+            EXPECT_LT(t.elapsed(), support::kRefusalBound.count());
+            EXPECT_EQ(controls::MessageBox::lastText(), message);
+            EXPECT_EQ(item->Item.TypeRecord->get(pic::Path), good);
+            EXPECT_EQ(ctl<QLineEdit>(panel, CPropertyImg::IdPath)->text(), good);
+        }
+    }
 }
 
 TEST_F(Picture, AnUnreadableFileIsStillStored)
