@@ -47,12 +47,15 @@ bool hasBreak(const QString& s)
 
 } // namespace
 
-bool ProfileFile::load(const QString& path)
+bool ProfileFile::load(const QString& path, FileRead* why)
 {
     m_lines.clear();
     m_utf16 = m_bom = false;
     QByteArray raw;
-    switch (readOperatorFile(path, kMaxProfileBytes, raw)) {
+    const FileRead read = readOperatorFile(path, kMaxProfileBytes, raw);
+    if (why)
+        *why = read == FileRead::Missing ? FileRead::Ok : read;
+    switch (read) {
     case FileRead::Ok:
         loadData(std::move(raw));
         return true;

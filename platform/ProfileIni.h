@@ -5,6 +5,8 @@
 // ordinary text. A write updates the key in place, appends a new key after the
 // last key of its section and a new section at the end, keeps every other line
 // and each line's own ending (CRLF for a new file), and creates the file.
+#include "platform/OperatorFile.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,8 +24,8 @@ public:
     // Reads the file; a missing file reads as empty. False (and empty) when it
     // exists but cannot be read, is no regular file (a folder, a device, a
     // pipe) or is larger than kMaxProfileBytes: a caller then writes nothing
-    // over it.
-    bool load(const QString& path);
+    // over it. `why`, when given, gets the reader's result (Ok when missing).
+    bool load(const QString& path, FileRead* why = nullptr);
     // The same from the file's bytes (UTF-8, or UTF-16LE after its mark).
     void loadData(QByteArray raw);
     // Writes through a save file: a failed write leaves the old file whole. A

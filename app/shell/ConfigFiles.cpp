@@ -24,6 +24,13 @@ int readInt(const ProfileFile& f, const QString& section, const QString& key, in
     return f.contains(section, key) ? ProfileTextToInt(f.value(section, key)) : fallback;
 }
 
+// An option the settings dialog shows as a check: any value but 0 was taken
+// as set, so it stays set.
+int readFlag(const ProfileFile& f, const QString& section, const QString& key, int fallback)
+{
+    return readInt(f, section, key, fallback) != 0 ? 1 : 0;
+}
+
 QList<int> readIntList(const ProfileFile& f, const QString& section, const QString& key)
 {
     QList<int> out;
@@ -73,10 +80,12 @@ QString joinCoreList(CUniqueArray<T>* list, int (*release)(CUniqueArray<T>*))
 
 } // namespace
 
-void LoadConfigIni(CCore& core, ShellSettings& s, const QString& path)
+platform::FileRead LoadConfigIni(CCore& core, ShellSettings& s, const QString& path)
 {
     ProfileFile f;
-    f.load(path);
+    platform::FileRead read = platform::FileRead::Ok;
+    if (!f.load(path, &read))
+        return read;
     core.EnableSerialPort(readInt(f, kConfig, QStringLiteral("SerialPortEnabled"), core.IsSerialPortEnabled()));
     core.EnableLan(readInt(f, kConfig, QStringLiteral("LanEnabled"), core.IsLanEnabled()));
     core.EnableWan(readInt(f, kConfig, QStringLiteral("WanEnabled"), core.IsWanEnabled()));
@@ -122,11 +131,12 @@ void LoadConfigIni(CCore& core, ShellSettings& s, const QString& path)
     l.addr = SplitProfileList(f.value(kCommInfo, QStringLiteral("Addr")));
     l.port = readTypedList<std::uint16_t>(f, QStringLiteral("Port"));
 
-    s.closeByTray = readInt(f, kConfig, QStringLiteral("CloseByTray"), 0);
+    s.closeByTray = readFlag(f, kConfig, QStringLiteral("CloseByTray"), 0);
     s.language = readInt(f, kConfig, QStringLiteral("Language"), 255);
-    s.autoRetrieve = readInt(f, kConfig, QStringLiteral("AutoRetrieve"), 1);
+    s.autoRetrieve = readFlag(f, kConfig, QStringLiteral("AutoRetrieve"), 1);
     const int threshold = readInt(f, kConfig, QStringLiteral("Threshold"), int(CCore::GetColorThreshold()));
     CCore::SetColorThreshold(static_cast<unsigned long>(std::clamp(threshold, 0, 255)));
+    return read;
 }
 
 bool SaveConfigIni(const CCore& core, const ShellSettings& s, const QString& path)
@@ -171,15 +181,18 @@ bool SaveConfigIni(const CCore& core, const ShellSettings& s, const QString& pat
     return f.save(path);
 }
 
-void LoadUsrIni(ShellSettings& s, const QString& path)
+platform::FileRead LoadUsrIni(ShellSettings& s, const QString& path)
 {
     ProfileFile f;
-    f.load(path);
+    platform::FileRead read = platform::FileRead::Ok;
+    if (!f.load(path, &read))
+        return read;
     const QString usr = QStringLiteral("usr");
-    s.ci = readInt(f, usr, QStringLiteral("CI"), 1);
+    s.ci = readFlag(f, usr, QStringLiteral("CI"), 1);
     s.defaultLedSize = std::clamp(readInt(f, usr, QStringLiteral("DefaultLedSize"), 3), 1, 3);
-    s.isQuitNote = readInt(f, usr, QStringLiteral("IsQuitNote"), 0);
-    s.isSaveLED = readInt(f, usr, QStringLiteral("IsSaveLED"), 1);
+    s.isQuitNote = readFlag(f, usr, QStringLiteral("IsQuitNote"), 0);
+    s.isSaveLED = readFlag(f, usr, QStringLiteral("IsSaveLED"), 1);
+    return read;
 }
 
 bool SaveUsrIni(const ShellSettings& s, const QString& path)

@@ -2,6 +2,8 @@
 // "config.ini" and "usr.ini": the program-wide settings, the open-screen lists
 // and the core's search lists and flags. Reading pushes into the core; writing
 // reads back from it, in the order the files are written.
+#include "platform/OperatorFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -44,11 +46,13 @@ struct ShellSettings {
 
 // Reads "config.ini" at `path` into the core and the settings. Missing keys
 // keep the defaults; malformed numbers read as 0. A search list present in the
-// file replaces the core's list (so removed defaults stay removed).
-void LoadConfigIni(CCore& core, ShellSettings& settings, const QString& path);
+// file replaces the core's list (so removed defaults stay removed). Values
+// come in the ranges the settings dialogs allow. The reader's result: Ok also
+// for a missing file; any other leaves everything on its defaults.
+platform::FileRead LoadConfigIni(CCore& core, ShellSettings& settings, const QString& path);
 // False when the file could not be written.
 bool SaveConfigIni(const CCore& core, const ShellSettings& settings, const QString& path);
-void LoadUsrIni(ShellSettings& settings, const QString& path);
+platform::FileRead LoadUsrIni(ShellSettings& settings, const QString& path);
 bool SaveUsrIni(const ShellSettings& settings, const QString& path);
 
 } // namespace shell

@@ -9,6 +9,8 @@
 #include "app/shell/TerminationSignal.h"
 #include "core/api/Core.h"
 #include "platform/CodePage.h"
+#include "platform/OperatorFile.h"
+#include "platform/ProfileIni.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,6 +28,9 @@ namespace {
 
 constexpr unsigned kStringElevate = 57355;
 constexpr unsigned kStringTitle = 128;
+constexpr unsigned kStringConfigUnread = 46040;
+constexpr unsigned kStringSettingsUnwritten = 46041;
+constexpr unsigned kStringUsrUnread = 46042;
 
 } // namespace
 
@@ -70,8 +75,10 @@ int CMainApp::InitInstance()
     }
 
     QDir::setCurrent(m_env.appFolder);
-    LoadConfigIni(m_core, m_settings, ConfigPath());
-    LoadUsrIni(m_settings, UsrPath());
+    const platform::FileRead configRead = LoadConfigIni(m_core, m_settings, ConfigPath());
+    const platform::FileRead usrRead = LoadUsrIni(m_settings, UsrPath());
+    m_configUnread = configRead != platform::FileRead::Ok;
+    m_usrUnread = usrRead != platform::FileRead::Ok;
 
     const int language = ChooseUiLanguage(m_settings.language, m_env.userLangId);
     m_core.SetCurLang(language);
@@ -85,6 +92,19 @@ int CMainApp::InitInstance()
     m_writeConfig = true;
     installQtTranslationsFor(language);
     useInterfaceFace();
+    {
+        // Starting on the defaults without a word would lose the last
+        // session's screens unseen.
+        QStringList unread;
+        if (m_configUnread)
+            unread << platform::operatorFileMessage(configRead, ConfigPath(), platform::kMaxProfileBytes) + u'\n'
+                          + packString(kStringConfigUnread);
+        if (m_usrUnread)
+            unread << platform::operatorFileMessage(usrRead, UsrPath(), platform::kMaxProfileBytes) + u'\n'
+                          + packString(kStringUsrUnread);
+        if (!unread.isEmpty())
+            showMessage(nullptr, unread.join(QStringLiteral("\n\n")), QMessageBox::Warning);
+    }
 
     // Raw Ethernet needs CAP_NET_RAW here: offer an elevated restart when a
     // raw-Ethernet link is in use and the right is missing.
@@ -127,8 +147,14 @@ int CMainApp::InitInstance()
 int CMainApp::ExitInstance(int result)
 {
     if (m_writeConfig) {
-        SaveConfigIni(m_core, m_settings, ConfigPath());
-        SaveUsrIni(m_settings, UsrPath());
+        QStringList unwritten;
+        if (m_configUnread || !SaveConfigIni(m_core, m_settings, ConfigPath()))
+            unwritten << ConfigPath();
+        if (m_usrUnread || !SaveUsrIni(m_settings, UsrPath()))
+            unwritten << UsrPath();
+        if (!unwritten.isEmpty())
+            showMessage(nullptr, packString(kStringSettingsUnwritten).arg(unwritten.join(u'\n')),
+                        QMessageBox::Warning);
     }
     m_mainWnd.reset();
     if (m_packLoaded)

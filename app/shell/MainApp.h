@@ -87,6 +87,9 @@ private:
     bool m_splashShown = false;
     bool m_packLoaded = false;
     bool m_writeConfig = false;
+    // A file that existed but could not be read at start is never written over.
+    bool m_configUnread = false;
+    bool m_usrUnread = false;
     bool m_restart = false;
     bool m_elevate = false;
 };

@@ -114,6 +114,38 @@ TEST_F(ConfigFiles, LedSizeIsClampedAndCrlfFilesRead)
     EXPECT_EQ(s.isSaveLED, 0);
 }
 
+TEST_F(ConfigFiles, ValuesOutsideTheirRangeAreReadIntoItAndWrittenBackSo)
+{
+    ASSERT_TRUE(writeFile(path("usr.ini"), "[usr]\r\nCI=-3\r\nDefaultLedSize=-7\r\nIsQuitNote=99\r\nIsSaveLED=-5\r\n"));
+    ASSERT_TRUE(writeFile(path("config.ini"),
+                          "[Config]\r\nCloseByTray=-2\r\nAutoRetrieve=40\r\nThreshold=-99999999999\r\n"));
+    CCore core;
+    ShellSettings s;
+    EXPECT_EQ(LoadUsrIni(s, path("usr.ini")), platform::FileRead::Ok);
+    EXPECT_EQ(LoadConfigIni(core, s, path("config.ini")), platform::FileRead::Ok);
+    // Checks are on or off, as the dialog shows them: any value but 0 was on.
+    EXPECT_EQ(s.ci, 1);
+    EXPECT_EQ(s.defaultLedSize, 1);
+    EXPECT_EQ(s.isQuitNote, 1);
+    EXPECT_EQ(s.isSaveLED, 1);
+    EXPECT_EQ(s.closeByTray, 1);
+    EXPECT_EQ(s.autoRetrieve, 1);
+    EXPECT_EQ(CCore::GetColorThreshold(), 0u);
+    ASSERT_TRUE(SaveUsrIni(s, path("usr.ini")));
+    ASSERT_TRUE(SaveConfigIni(core, s, path("config.ini")));
+    EXPECT_EQ(readFile(path("usr.ini")), "[usr]\r\nCI=1\r\nDefaultLedSize=1\r\nIsQuitNote=1\r\nIsSaveLED=1\r\n");
+    const QByteArray config = readFile(path("config.ini"));
+    EXPECT_TRUE(config.contains("\r\nCloseByTray=1\r\n"));
+    EXPECT_TRUE(config.contains("\r\nThreshold=0\r\n"));
+
+    // A file that is there but cannot be read says why and changes nothing.
+    ASSERT_TRUE(QDir().mkpath(path("folder.ini")));
+    ShellSettings untouched;
+    EXPECT_EQ(LoadUsrIni(untouched, path("folder.ini")), platform::FileRead::NotAFile);
+    EXPECT_EQ(LoadConfigIni(core, untouched, path("folder.ini")), platform::FileRead::NotAFile);
+    EXPECT_EQ(untouched, ShellSettings{});
+}
+
 TEST_F(ConfigFiles, ValuesLongerThanTheOldReadBufferLoseNoEntry)
 {
     QString paths;

@@ -154,9 +154,20 @@ TEST(StartUp, StartUpFilesThatAreNoFilesAreLeftAloneAndTheProgramStartsAndEnds)
             EXPECT_LT(t.elapsed(), support::kRefusalBound.count());
             std::printf("[ figures ] %s: start and end in %lld ms\n", c.what, static_cast<long long>(t.elapsed()));
         }
-        // Started on the defaults, said nothing, and wrote nothing over them.
+        // Started on the defaults, said so at start and at quit, and wrote
+        // nothing over them.
         EXPECT_EQ(core.GetCurLang(), 9);
-        EXPECT_TRUE(messages.texts.isEmpty());
+        const QString notAFile = QStringLiteral("\nThis is not a file but a folder, a device or a pipe. Nothing was read from it.\n");
+        ASSERT_EQ(messages.texts.size(), 2);
+        EXPECT_EQ(messages.texts[0],
+                  files[0] + notAFile
+                      + "The screens and settings of the last session were not opened from it. The file is left as "
+                        "it is and is not written over.\n\n"
+                      + files[1] + notAFile
+                      + "Tavrelo's options were not read from it and start on their defaults. The file is left "
+                        "as it is and is not written over.");
+        EXPECT_EQ(messages.texts[1], "The settings could not be written to:\n" + files[0] + "\n" + files[1]
+                                         + "\nThe next start will not open this session's screens or know its settings.");
         for (const QString& f : files)
             EXPECT_EQ(QFileInfo(f).symLinkTarget(), c.path) << f.toStdString();
     }
@@ -174,6 +185,44 @@ TEST(StartUp, StartUpFilesThatAreNoFilesAreLeftAloneAndTheProgramStartsAndEnds)
         EXPECT_FALSE(watchdog.fired());
         EXPECT_EQ(messages.texts, QStringList{"Unable to load resource DLL!"});
     }
+}
+
+TEST(StartUp, AConfigTooLargeToReadIsSaidAndKeptAndALaterWriteFailureIsSaidAtQuit)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const QString config = dir.filePath("config.ini");
+    {
+        QFile f(config);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(20) << 30));   // sparse: nothing on the disk
+    }
+    {
+        MessageRecorder messages;
+        CCore core;
+        CMainApp app(core, testEnv(folder, "sparse"));
+        ASSERT_EQ(app.InitInstance(), 1);
+        ASSERT_EQ(messages.texts.size(), 1);
+        EXPECT_TRUE(messages.texts[0].startsWith(config + "\nThe file is larger than 16 MB")) << messages.texts[0].toStdString();
+        app.ExitInstance();
+        ASSERT_EQ(messages.texts.size(), 2);
+        EXPECT_TRUE(messages.texts[1].contains(config));
+        EXPECT_FALSE(messages.texts[1].contains("usr.ini"));
+        EXPECT_EQ(QFileInfo(config).size(), qint64(20) << 30);
+    }
+    // Read at start, but the folder is gone by the quit: said then.
+    QFile::remove(config);
+    MessageRecorder messages;
+    CCore core;
+    CMainApp app(core, testEnv(folder, "gone"));
+    ASSERT_EQ(app.InitInstance(), 1);
+    EXPECT_TRUE(messages.texts.isEmpty());
+    ASSERT_TRUE(QFile::remove(dir.filePath("usr.ini")) || !QFile::exists(dir.filePath("usr.ini")));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("config.ini/x")));   // a folder now stands in its place
+    app.ExitInstance();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(config));
+    EXPECT_FALSE(messages.texts[0].contains("usr.ini"));
 }
 
 TEST(StartUp, ARestartClosesTheSingleInstanceSocketBeforeTheNewCopyStarts)
