@@ -1,4 +1,5 @@
 #include "app/shell/FrameCommands.h"
+#include "app/spine/ProgressStrings.h"
 
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/task/TaskProgress.h"
@@ -388,12 +389,16 @@ int FrameCommands::sendScreenPrograms(tagItemData* screen, const LinkSettings& l
 
 bool FrameCommands::checkItemSizes(tagItemData* screen)
 {
+    // Too large for the controller's records, or a picture that would go out black.
     const tagItemData* item = CCore::GetOversizedItem(screen);
+    const unsigned text = item ? kStrItemTooLarge : spine::kStrUndrawableItem;
+    if (!item)
+        item = CCore::GetUndrawableItem(screen);
     if (!item)
         return true;
     const char16_t* end = std::find(std::begin(item->Name), std::end(item->Name), u'\0');
     const QString name = QString::fromUtf16(item->Name, int(end - item->Name));
-    m_frame.warn(S(kStrItemTooLarge).arg(name));
+    m_frame.warn(S(text).arg(name));
     return false;
 }
 

@@ -81,7 +81,7 @@ StatusText commStatusText(const spine::CoreEvent& e)
     case CBE_START:
         return e.cmd == CBC_UPGRADE_STREAM ? at(kPaneTransfer, S(spine::kStrFirmwareSending)) : StatusText{};
     case CBE_OPEN_FAILED:
-        return at(kPaneLink, F(spine::kStrOpenFailed, e.text));
+        return at(kPaneLink, F(spine::openFailedText(e.cmd), e.text));
     case CBE_PROGRESS:
         return at(kPaneLink, doneText);
     case CBE_DONE:

@@ -1,6 +1,7 @@
 #pragma once
 // String ids of what the core reports while it talks to a controller, as
 // both the main frame's status bar and the task dialog show them.
+#include "core/api/Callbacks.h"
 
 #include <QString>
 
@@ -19,6 +20,14 @@ inline constexpr unsigned kStrSocketFailed = 44022;
 inline constexpr unsigned kStrHostFailed = 44023;       // %1 the host, %2 the port
 inline constexpr unsigned kStrLinkLost = 44026;
 inline constexpr unsigned kStrAnswerRefused = 44027;
+inline constexpr unsigned kStrNoFirmwareImage = 44035;   // %1 where the image is looked for
+inline constexpr unsigned kStrUndrawableItem = 63031;    // %1 the item's name
+
+// What a report that something could not be opened says.
+inline unsigned openFailedText(unsigned cmd)
+{
+    return cmd == CBC_FIRMWARE_IMAGE ? kStrNoFirmwareImage : cmd == CBC_PICTURE_FILE ? kStrUndrawableItem : kStrOpenFailed;
+}
 
 // The host and the port of a "host:port" the core names; the port is empty
 // when the text names none.

@@ -20,6 +20,8 @@ enum CallbackCommand : unsigned {
     CBC_SEARCH_CANDIDATE = 225,
     CBC_SAVE_PL = 226,            // file callback: saving a program list
     CBC_LOAD_PL = 227,            // file callback: loading one
+    CBC_FIRMWARE_IMAGE = 228,     // no image to upgrade with: CBE_OPEN_FAILED with where it is looked for
+    CBC_PICTURE_FILE = 229,       // a picture item whose file cannot be drawn: CBE_OPEN_FAILED with its name
     CBC_SEARCH_PROGRESS = 255,
 };
 

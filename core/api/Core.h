@@ -248,6 +248,10 @@ public:
     // its section); SendPrograms and SaveAsUSBFile refuse such a screen.
     // Null when there is none.
     static tagItemData* GetOversizedItem(tagItemData* node);
+    // A picture or animation item of the node's screen whose file cannot be
+    // drawn (no picture, a device, a pipe, unreadable); SendPrograms and
+    // SaveAsUSBFile refuse such a screen. Null when there is none.
+    static tagItemData* GetUndrawableItem(tagItemData* node);
     // Writes the node's screen's programs and its hardware block to a
     // USB-stick file: 0 when both were written, else 1.
     int SaveAsUSBFile(tagItemData* node, const char16_t* path);

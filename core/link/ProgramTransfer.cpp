@@ -13,6 +13,7 @@
 
 #include "core/link/Upgrade.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -87,6 +88,13 @@ int SendProgramBlocks(CommSession& session, tagItemData* node, bool swapRedGreen
     tagItemData* screen = GetScreenOf(node);
     if (!screen)
         return 0;
+    if (const tagItemData* item = CContentCompiler::UndrawableItem(screen)) {
+        // It would go out black and the send be taken for a success: named.
+        const char16_t* end = std::find(std::begin(item->Name), std::end(item->Name), u'\0');
+        const std::u16string name(std::begin(item->Name), end);
+        session.report(CBC_PICTURE_FILE, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.c_str()));
+        return COMM_E_OPEN;
+    }
     CompiledScope scope{screen};
     if (!CContentCompiler::Compile(screen, swapRedGreen))
         return compileCancelled(session, CBE_CANCELLED) ? int(COMM_E_CANCELLED) : 0;

@@ -254,6 +254,15 @@ int refuseUnreadableImage(const CommSession& session, unsigned cmd, const QStrin
     session.report(cmd, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(name.c_str()));
     return COMM_E_OPEN;
 }
+
+int refuseMissingImage(const CommSession& session)
+{
+    // Without this the upgrade would end as if nothing were wrong: say
+    // where the image is looked for.
+    const std::u16string where = FirmwareOverridePath(FirmwareFolder()).toStdU16String();
+    session.report(CBC_FIRMWARE_IMAGE, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(where.c_str()));
+    return COMM_E_OPEN;
+}
 } // namespace
 
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image)
@@ -278,8 +287,10 @@ int CCore::SendUpgrade(tagItemData* screen)
         FirmwareLoad status = FirmwareLoad::NoImage;
         QString source;
         const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen, &status, &source);
-        if (!session.transport || !session.transport->streams() || status == FirmwareLoad::NoImage)
+        if (!session.transport || !session.transport->streams())
             return 0;
+        if (status == FirmwareLoad::NoImage)
+            return refuseMissingImage(session);
         if (status == FirmwareLoad::Unreadable)
             return refuseUnreadableImage(session, CBC_UPGRADE_STREAM, source);
         if (!wholeFirmwareImage(image)) {
@@ -308,7 +319,7 @@ int CCore::SendUpgrade2(tagItemData* screen)
     QString source;
     session.request = LoadFirmwareImageFor(screen, &status, &source);
     if (status == FirmwareLoad::NoImage)
-        return 0;
+        return refuseMissingImage(session);
     if (status == FirmwareLoad::Unreadable)
         return refuseUnreadableImage(session, kFirmwareCommand, source);
     if (!wholeFirmwareImage(session.request)) {

@@ -983,7 +983,8 @@ bool measureNodes(const Ctx& c)
 // Pixel pages of every scene and item; false when they cannot be held.
 bool drawPages(const Ctx& c)
 {
-    if (CContentCompiler::OversizedItem(c.screen) || plannedPageBytes(c) > kMaxBytes)
+    if (CContentCompiler::OversizedItem(c.screen) || CContentCompiler::UndrawableItem(c.screen)
+        || plannedPageBytes(c) > kMaxBytes)
         return false;
     bool ok = true;
     forEachChild(c.screen, [&](tagItemData* scene) {
@@ -1218,9 +1219,30 @@ tagItemData* CContentCompiler::OversizedItem(tagItemData* node)
     return found;
 }
 
+tagItemData* CContentCompiler::UndrawableItem(tagItemData* node)
+{
+    tagItemData* found = nullptr;
+    forEachChild(GetScreenOf(node), [&](tagItemData* scene) {
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) {
+                if (found || (item->Item.TypeCode != IT_IMAGE && item->Item.TypeCode != IT_GIF)
+                    || !item->Item.TypeRecord)
+                    return;
+                // No path is an empty item, drawn so on purpose.
+                const QString path = PictureRecordPath(*item->Item.TypeRecord);
+                if (!path.isEmpty() && PictureFileFrameCount(path) == 0)
+                    found = item;
+            });
+        });
+    });
+    return found;
+}
+
 } // namespace sorvane::render
 
 using namespace sorvane::render;
+
+tagItemData* CCore::GetUndrawableItem(tagItemData* node) { return CContentCompiler::UndrawableItem(node); }
 
 tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompiler::OversizedItem(node); }
 

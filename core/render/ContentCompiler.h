@@ -32,6 +32,10 @@ public:
     // controller can be told of (page counts or size past the records'
     // 16-bit fields); Compile refuses such a screen. Null when there is none.
     static tagItemData* OversizedItem(tagItemData* node);
+    // The first picture or animation item of the node's screen whose file
+    // names no picture that can be read (a device, a pipe, a file that is
+    // no picture); it would go out black. Null when there is none.
+    static tagItemData* UndrawableItem(tagItemData* node);
     // Frees every slot of every node of the node's screen. The output of a
     // compile is kept (within a memory budget) for the next Compile of the
     // same screen: when nothing it was made from has changed, that Compile

@@ -2,6 +2,7 @@
 
 #include "app/spine/Messages.h"
 #include "app/controls/ComboBoxes.h"
+#include "app/controls/MessageBox.h"
 #include "app/dialogs/access/AccessRights.h"
 #include "app/spine/Seams.h"
 #include "app/dialogs/device/DlgUtil.h"
@@ -29,6 +30,8 @@ namespace {
 constexpr unsigned IDS_TIME_FORMAT = 43002;
 constexpr unsigned IDS_WEEKDAYS = 48268;
 constexpr unsigned IDS_ROW_DECODE = 48269;
+constexpr unsigned kChooseImage = 44036;
+constexpr unsigned kReadFailed = 48277;
 // Labels of the controls, which have no ids of their own.
 constexpr unsigned IDL_ADDRESS = 6050, IDL_WIDTH = 6051, IDL_HEIGHT = 6052, IDL_WORKMODE = 6053, IDL_SCAN = 6054,
                    IDL_ROWDECODE = 6055, IDL_REFRESH = 6056, IDL_LUM = 6057, IDL_TIME_ON = 6058,
@@ -315,8 +318,9 @@ void CSettingHW::OnBnClickedSend()
         m_core, this, m_result, [screen, address = old.ID](CCore& c) { return c.SendHardwareInfo(screen, address); });
     if (!rc)
         return;
-    if (*rc == COMM_E_CANCELLED) {
-        // A cancelled write leaves the screen as it was before it.
+    if (*rc < 0) {
+        // A write the controller did not take (or a cancelled one) leaves the
+        // screen as it was; the dialog keeps the edit for another try.
         const tagGlobalInfo edited = m_screen->Global;
         m_screen->Global = old;
         sendHwChanged(frameTarget(), m_screen, edited);
@@ -330,16 +334,23 @@ void CSettingHW::OnBnClickedReset()
 {
     if (!m_screen)
         return;
-    RunTaskJob(m_core, this, WriteJob([screen = m_screen](CCore& c) { return c.SendReset(screen); }));
+    // Its answer shown like the other requests of this dialog.
+    writeToController(m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendReset(screen); });
 }
 
 void CSettingHW::OnBnClickedUpgrade()
 {
     if (!m_screen)
         return;
+    m_result->clear();
     const TaskOutcome version = RunReadJob(m_core, this, m_screen, &CCore::RetrieveRemoteVer);
-    if (!version.reached || version.cancelled || version.result < 0)
+    if (!version.reached)
         return;
+    if (version.cancelled || version.result < 0) {
+        // No version, no upgrade: said, not left as if nothing was tried.
+        showOutcome(m_result, platform::langString(kReadFailed), false);
+        return;
+    }
     ShowVersionInfo();
     const tagGlobalInfo& g = m_screen->Global;
     if (!UpgradeAllowed(g.RemoteVersion, CCore::GetUpgradeVersion(g.HardwareId), AccessRights::value()))
@@ -349,11 +360,21 @@ void CSettingHW::OnBnClickedUpgrade()
     if (const auto upgrade = spine::seams().firmwareUpgrade) {
         upgrade(m_core, m_screen, kind, this);
     } else {
-        // On the heap: a dialog destroyed meanwhile takes it along.
-        QPointer<CTaskDlg> task = new CTaskDlg(m_core, this);
-        task->SetTask(kind, m_screen);
-        task->exec();
-        delete task.data();
+        for (;;) {
+            // On the heap: a dialog destroyed meanwhile takes it along.
+            QPointer<CTaskDlg> task = new CTaskDlg(m_core, this);
+            task->SetTask(kind, m_screen);
+            task->exec();
+            const bool missed = task && task->MissedFirmwareImage();
+            delete task.data();
+            if (!self || !missed)
+                break;
+            // No image beside the program: the operator may name its file.
+            const QString chosen = controls::FileDialog::getOpenFileName(this, platform::langString(kChooseImage));
+            if (!self || chosen.isEmpty())
+                break;
+            CCore::SetFirmwareImageFile(reinterpret_cast<const char16_t*>(chosen.utf16()));
+        }
     }
     if (self)
         ShowVersionInfo();

@@ -253,8 +253,8 @@ void CSettingWIFI::OnBnClickedWrite()
     }
     const std::optional<int> rc = writeToController(
         m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendWifiInfo(screen, 0); });
-    if (rc == COMM_E_CANCELLED)
-        m_screen->Global = before;   // a cancelled write leaves the screen as it was
+    if (rc && *rc < 0)
+        m_screen->Global = before;   // a write not taken leaves the screen as it was
 }
 
 } // namespace dialogs

@@ -154,8 +154,8 @@ void CSettingWan::OnBnClickedWrite()
         m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendIpInfo(screen, 0); });
     if (!rc)
         return;
-    if (*rc == COMM_E_CANCELLED)
-        m_screen->Global = before;   // a cancelled write leaves the screen as it was
+    if (*rc < 0)
+        m_screen->Global = before;   // a write not taken leaves the screen as it was
     if (*rc < 0)
         return;
     if (ApplyWanReconnect(before, m_screen->Global))

@@ -4,10 +4,12 @@
 #include "app/spine/NodeNotice.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/StaticLink.h"
+#include "core/api/Nodes.h"
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -25,7 +27,8 @@ namespace {
 
 constexpr unsigned kNotDone = 63000;
 constexpr unsigned kReadFailed = 48277;
-constexpr unsigned kNothingToSend = 46009;
+constexpr unsigned kNothingToSend = 46009;   // %1 the screen's name
+constexpr unsigned kTitleWithScreen = 46044;   // %1 the dialog's title, %2 the screen's name
 
 using controls::withId;
 
@@ -94,7 +97,10 @@ CTaskDlg::~CTaskDlg()
 
 void CTaskDlg::retranslate()
 {
-    setWindowTitle(platform::langDialogText(IDD, 0));
+    // A send names its screen: one of a bulk send's dialogs tells which.
+    const QString title = platform::langDialogText(IDD, 0);
+    const QString named = platform::langString(kTitleWithScreen);
+    setWindowTitle(m_screenName.isEmpty() || named.isEmpty() ? title : named.arg(title, m_screenName));
     if (!IsBusy() && m_status->text().isEmpty())
         m_status->setText(platform::langDialogText(IDD, IDC_STATUS));
     m_close->setText(platform::langDialogText(IDD, IDC_CLOSE));
@@ -116,6 +122,13 @@ int CTaskDlg::SetTask(int kind, std::uintptr_t argument)
     m_kind = kind;
     m_argument = argument;
     m_link.reset();
+    m_screenName.clear();
+    if (kind == TASK_SEND_PROGRAMS && argument) {
+        const auto* screen = reinterpret_cast<const tagItemData*>(argument);
+        const char16_t* end = std::find(std::begin(screen->Name), std::end(screen->Name), u'\0');
+        m_screenName = QString::fromUtf16(screen->Name, end - screen->Name);
+    }
+    retranslate();
     return 1;
 }
 
@@ -250,8 +263,9 @@ void CTaskDlg::RunTask()
         QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNotDone)); },
                                   Qt::QueuedConnection);
     else if (nothing && result)
-        QMetaObject::invokeMethod(this, [this] { setStatusText(platform::langString(kNothingToSend)); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { setStatusText(platform::langString(kNothingToSend).arg(m_screenName)); },
+            Qt::QueuedConnection);
     if (kind == TASK_UPGRADE_IMAGE) {
         // The controller restarts with the new image meanwhile.
         std::unique_lock<std::mutex> lock(m_stopMutex);
@@ -362,6 +376,8 @@ void CTaskDlg::applyReports(const std::vector<CommReport>& reports)
     std::optional<QString> status;
     const bool linkBefore = m_linkShown;
     for (const CommReport& r : reports) {
+        if (r.cmd == CBC_FIRMWARE_IMAGE)
+            m_missedImage = true;
         const ProgressAction a = ProgressFor(r, IsCancelled(), m_linkShown);
         if (a.resetBar)
             bar = 0;

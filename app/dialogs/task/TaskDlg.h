@@ -82,6 +82,8 @@ public:
     // What the core call returned (0 before any call).
     int Result() const { return m_result.load(); }
     int Kind() const { return m_kind.load(); }
+    // The upgrade found no firmware image to send (GUI thread).
+    bool MissedFirmwareImage() const { return m_missedImage; }
 
     void retranslate();
 
@@ -140,6 +142,8 @@ private:
     std::atomic<int> m_result{0};
     std::atomic<int> m_cancelled{0};
     std::atomic<bool> m_closePending{false};
+    bool m_missedImage = false;
+    QString m_screenName;   // of a send, for the title and its texts
     std::atomic<std::uintptr_t> m_argument{0};
     std::optional<LinkSettings> m_link;   // set before the worker starts
     std::unique_ptr<QThread> m_thread;

@@ -18,7 +18,8 @@ namespace dialogs {
 namespace {
 
 constexpr unsigned kSending = 44020;
-constexpr unsigned kUpgrading = 44005;
+// Not "Upgrade request accepted.": nothing has been accepted when it starts.
+constexpr unsigned kUpgrading = 44011;
 constexpr unsigned kSearching = 44021;
 constexpr unsigned kReadingHardware = 44031;
 constexpr unsigned kDeviceError = 57357;
@@ -223,7 +224,7 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
             setStatus(a, spine::kStrFirmwareSending);
         break;
     case CBE_OPEN_FAILED:
-        setStatus(a, format(spine::kStrOpenFailed, r.text));
+        setStatus(a, format(spine::openFailedText(r.cmd), r.text));
         break;
     case CBE_PROGRESS: {
         const std::uintptr_t percent = r.number;

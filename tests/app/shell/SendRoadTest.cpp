@@ -10,6 +10,8 @@
 #include "app/panels/PropertyScreenComm.h"
 #include "app/shell/TerminationSignal.h"
 #include "app/dialogs/task/TaskDlg.h"
+#include "core/api/ItemRecord.h"
+#include "core/api/ItemTypes.h"
 #include "core/link/Commands.h"
 #include "core/link/SerialPorts.h"
 #include "core/render/ContentCompiler.h"
@@ -312,7 +314,7 @@ TEST(SendRoad, ASendWithNothingInAnyWindowSaysSoInsteadOfClosingAsSent)
         ASSERT_EQ(window->FirstChild, nullptr);
 
         support::ModalScript script;
-        QString shown;
+        QString shown, title;
         script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [](QWidget* bulk) {
             // Clicked from the dialog's own loop, so the script answers the task dialog the send opens.
             QTimer::singleShot(0, bulk, [bulk] {
@@ -327,6 +329,7 @@ TEST(SendRoad, ASendWithNothingInAnyWindowSaysSoInsteadOfClosingAsSent)
             EXPECT_TRUE(QTest::qWaitFor([&] { return !d->IsBusy() && TaskWatch::close(*d)->isVisible(); }, 3000));
             QCoreApplication::processEvents();
             shown = TaskWatch::status(*d)->text();
+            title = d->windowTitle();
             EXPECT_TRUE(d->isVisible());
             EXPECT_TRUE(support::saveScreenshot(*d, QStringLiteral("shell"),
                                                 QStringLiteral("task_nothing_to_send_") + QString::fromLatin1(pack).mid(3, 2).toLower()));
@@ -334,10 +337,63 @@ TEST(SendRoad, ASendWithNothingInAnyWindowSaysSoInsteadOfClosingAsSent)
         });
         h.frame->OnCommand(shell::ID_BULK_SEND);
         EXPECT_EQ(script.pending(), 0);
-        EXPECT_EQ(shown, S(46009));
-        EXPECT_FALSE(shown.isEmpty());
+        // Which screen it was, in the text and the title.
+        const QString name = QString::fromUtf16(screen->Name);
+        EXPECT_EQ(shown, S(46009).arg(name));
+        EXPECT_TRUE(shown.contains(name));
+        EXPECT_EQ(title, S(46044).arg(platform::langDialogText(CTaskDlg::IDD, 0), name));
         EXPECT_TRUE(controller.blocks().empty());
     }
+}
+
+// A picture item whose file is a device would go out black as a success:
+// the send names the item and sends nothing, alone and in a bulk send.
+TEST(SendRoad, APictureItemThatCannotBeDrawnFromItsFileIsNamedAndNothingIsSent)
+{
+    platform::ScopedClockScale faster(50);
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    FrameHarness h;
+    h.frame->show();
+    tagItemData* start = h.core.GetScreen(0);
+    tagItemData* screen = openProgramList(h, peer.port());
+    ASSERT_NE(screen, nullptr);
+    static_cast<CEditorScreenPanel*>(h.list())->View()->RemoveScreen(start);
+    tagItemData* picture = h.core.AddItem(IT_IMAGE, u"photo", screen->FirstChild->FirstChild, nullptr);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_TRUE(picture->Item.TypeRecord->set(records::picture::Path, QStringLiteral("/dev/zero")));
+    const QString named = S(63031).arg(QStringLiteral("photo"));
+    {
+        support::SeamScope seams;
+        seams.nextAnswer(QMessageBox::Ok);
+        clickSend(h);
+        EXPECT_EQ(controls::MessageBox::lastText(), named);
+    }
+    EXPECT_EQ(CCore::GetUndrawableItem(screen), picture);
+
+    support::ModalScript script;
+    QString shown, title;
+    script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [](QWidget* bulk) {
+        QTimer::singleShot(0, bulk, [bulk] {
+            using Bulk = dialogs::CSettingBulkProgram;
+            QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_SEND), Qt::LeftButton);
+            QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_CLOSE), Qt::LeftButton);
+        });
+    });
+    script.expect(QStringLiteral("dialogs::CTaskDlg"), [&](QWidget* m) {
+        auto* d = qobject_cast<CTaskDlg*>(m);
+        ASSERT_NE(d, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d->IsBusy() && TaskWatch::close(*d)->isVisible(); }, 3000));
+        QCoreApplication::processEvents();
+        shown = TaskWatch::status(*d)->text();
+        title = d->windowTitle();
+        QTest::mouseClick(TaskWatch::close(*d), Qt::LeftButton);
+    });
+    h.frame->OnCommand(shell::ID_BULK_SEND);
+    EXPECT_EQ(script.pending(), 0);
+    EXPECT_EQ(shown, named);
+    EXPECT_TRUE(title.contains(QString::fromUtf16(screen->Name)));
+    EXPECT_TRUE(controller.blocks().empty());
 }
 
 TEST(SendRoad, AProgramListReachesAPseudoTerminalAddedByItsPathInTheSoftwareSettings)

@@ -173,10 +173,27 @@ TEST_F(Upgrade, NoImageOrADamagedImageSendsNothingAtAll)
     std::strcpy(screen->Global.Host, "127.0.0.1");
     screen->Global.HostPort = controller.port();
 
-    // The controller is never put into its loader without an image to load.
-    EXPECT_EQ(core->SendUpgrade(screen), 0);
-    EXPECT_EQ(core->SendUpgrade2(screen), 0);
-    EXPECT_TRUE(controller.blocks().empty());
+    // The controller is never put into its loader without an image to load,
+    // and the upgrade says where the image was looked for; so does an
+    // update.dat that is a link to itself.
+    const QString expected = FirmwareOverridePath(folder.path());
+    for (bool loop : {false, true}) {
+        SCOPED_TRACE(loop);
+        if (loop)
+            ASSERT_TRUE(QFile::link(expected, expected));
+        Recorder::clear();
+        EXPECT_EQ(core->SendUpgrade(screen), COMM_E_OPEN);
+        EXPECT_EQ(core->SendUpgrade2(screen), COMM_E_OPEN);
+        const auto events = Recorder::events();
+        ASSERT_EQ(events.size(), 2u);
+        for (const auto& e : events) {
+            EXPECT_EQ(e.cmd, unsigned(CBC_FIRMWARE_IMAGE));
+            EXPECT_EQ(e.event, unsigned(CBE_OPEN_FAILED));
+            EXPECT_EQ(e.text, expected);
+        }
+        EXPECT_TRUE(controller.blocks().empty());
+    }
+    QFile::remove(expected);
 
     // The second record claims 9 bytes where 2 remain.
     writeImage("0001AA0009BBCC");

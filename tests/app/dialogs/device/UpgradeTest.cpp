@@ -177,3 +177,54 @@ TEST_F(HwUpgradeDialog, AnOlderControllerTakesAnImageMadeHere)
     }
     SetFirmwareFolder(QString());
 }
+
+TEST_F(HwUpgradeDialog, NoImageSaysWhereItIsLookedForAndAChosenFileIsSent)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    SetFirmwareFolder(folder.path());
+    const QString chosen = folder.filePath(QStringLiteral("chosen.hex"));
+    const std::vector<std::uint8_t> image{0x00, 0x03, 0xC1, 0xC2, 0xC3};
+    QFile f(chosen);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(reinterpret_cast<const char*>(image.data()), int(image.size())).toHex());
+    f.close();
+    platform::ScopedClockScale gentler(10);
+    sim::UpgradeController target;
+    ASSERT_TRUE(target.startTcp());
+    devicetest::bindTcp(screen, target.port());
+    target.setVersion(kBoard, 0x01000000, 0);
+
+    // The dialog that stays open is read and closed as the operator would.
+    QStringList shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        CTaskDlg* task = CTaskDlg::LiveTaskDialog();
+        auto* close = task ? support::findByControlId<QPushButton>(task, CTaskDlg::IDC_CLOSE) : nullptr;
+        if (!close || task->IsBusy() || !close->isVisible())
+            return;
+        shown << support::findByControlId<QLabel>(task, CTaskDlg::IDC_STATUS)->text();
+        QTest::mouseClick(close, Qt::LeftButton);
+    });
+    watch.start(5);
+    support::SeamScope seams;
+    seams.nextFileName(chosen);
+    RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
+    CSettingHW dlg(core, screen);
+    dlg.show();
+    {
+        support::ModalScript bound(30000);
+        bound.allow(QStringLiteral("dialogs::CTaskDlg"));
+        clickUpgrade(dlg);
+    }
+    watch.stop();
+    CCore::SetFirmwareImageFile(nullptr);
+    SetFirmwareFolder(QString());
+    // Once, with the place the image is looked for; never the start text.
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], platform::langString(44035).arg(FirmwareOverridePath(folder.path())));
+    EXPECT_NE(shown[0], platform::langString(44005));
+    // Then the chosen file went to the controller.
+    ASSERT_EQ(target.records().size(), 1u);
+    EXPECT_EQ(target.records()[0], image);
+}

@@ -254,7 +254,8 @@ TEST_F(WanDialog, ABadAddressRefusesTheWriteAndNoControllerGivesTheRedFailure)
     click(&dlg, CSettingWan::IDC_WRITE);
     EXPECT_EQ(result(&dlg), platform::langString(48279));
     EXPECT_NE(result(&dlg), platform::langString(48278));
-    EXPECT_EQ(screen->Global.DevicePort, 6000);   // kept, not sent
+    EXPECT_EQ(image(screen->Global), before);   // not taken: as it was
+    EXPECT_EQ(edit(&dlg, CSettingWan::IDC_PORT)->text(), "6000");
     EXPECT_EQ(frame.count(spine::WM_SCREEN_RECONNECT), 0);
 }
 

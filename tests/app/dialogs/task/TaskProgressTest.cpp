@@ -201,8 +201,8 @@ TEST(TaskProgress, ReportTextsAreCopiedBoundedAndAdaptersFallBack)
 TEST(TaskProgress, KindsStartTextsAndSearchArgument)
 {
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_SEND_PROGRAMS), 44020u);
-    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_UPGRADE), 44005u);
-    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_UPGRADE_IMAGE), 44005u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_UPGRADE), 44011u);
+    EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_UPGRADE_IMAGE), 44011u);
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_FIND_SCREEN), 44021u);
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_SEARCH), 44021u);
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_WIZARD_FIND), 0u);
