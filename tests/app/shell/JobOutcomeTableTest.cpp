@@ -95,7 +95,7 @@ struct Row {
 // Texts that say a job went through, and texts that say it did not.
 const std::vector<unsigned> kSuccessIds{44000, 44001, 44002, 44003, 44005, 44012, 44013, 44015, 44017, 44018,
                                         44019, 44024, 44503, 44504, 48163, 48276, 48278};
-const std::vector<unsigned> kFailureIds{44007, 44008, 44009, 44010, 44014, 44016, 44022, 44023, 44026, 44035,
+const std::vector<unsigned> kFailureIds{44007, 44008, 44009, 44010, 44014, 44016, 44022, 44023, 44026, 44027, 44035,
                                         44500, 44501, 44502, 46007, 46008, 46009, 48164, 48277, 48279, 48340,
                                         48341, 48342, 57357, 63000, 63031};
 
