@@ -32,6 +32,15 @@ enum ItemType : std::uint16_t {
     IT_COUNT2 = 0x301,
 };
 
+// Every kind above, in code order: the core's and the program's tables of
+// kinds hold one row for each, in this order, and say so at compile time.
+inline constexpr ItemType kItemTypes[] = {
+    IT_SCREEN,      IT_GLOBALSCENE,   IT_SCENE,           IT_WND_PROGLIST, IT_WND_TEXT,
+    IT_WND_CONTENTLIST, IT_WND_CLOCKSIMUL, IT_WND_CLOCKDIGIT, IT_WND_COUNT,  IT_SINGLELINE,
+    IT_TEXT,        IT_IMAGE,         IT_GIF,             IT_GRID,         IT_TEXTGIF,
+    IT_CLOCKSIMUL,  IT_CLOCKDIGIT,    IT_COUNT,           IT_COUNT2,
+};
+
 enum CommMode : std::uint32_t {
     COMM_SERIAL = 0,
     COMM_ETHERNET = 1,

@@ -2,6 +2,7 @@
 #include "core/api/Core.h"
 #include "core/model/CoreAccess.h"
 #include "core/model/Geometry.h"
+#include "core/model/ItemKinds.h"
 #include "core/model/NodePictures.h"
 #include "core/render/ContentCompiler.h"
 
@@ -10,30 +11,6 @@
 using namespace sorvane::model;
 
 namespace {
-
-struct Effects {
-    std::uint8_t inEffect;
-    std::uint16_t inSpeed;
-    std::uint16_t outSpeed;
-    bool contentSized;   // the item keeps the section's size as its content size
-};
-
-Effects effectsOf(std::uint16_t type)
-{
-    switch (type) {
-    case IT_SINGLELINE:
-    case IT_TEXT:
-    case IT_IMAGE:
-    case IT_GRID: return {0, 20, 20, false};
-    case IT_GIF: return {75, 0, 0, true};
-    case IT_TEXTGIF: return {79, 0, 0, true};
-    case IT_CLOCKSIMUL: return {64, 25, 0, true};
-    case IT_CLOCKDIGIT: return {44, 25, 0, false};
-    case IT_COUNT: return {66, 25, 0, false};
-    case IT_COUNT2: return {76, 25, 0, false};
-    default: return {0, 0, 0, true};
-    }
-}
 
 QSize screenSizeOf(tagItemData* node)
 {
@@ -162,7 +139,7 @@ tagItemData* CreateNodeUnpainted(tagItemData* after, std::uint16_t type, const c
         node->BlockSize = ITEM_BLOCK_SIZE;
         node->Item.TypeCode = type;
         const tagItemData* section = AncestorAtLevel(parent, LEVEL_SECTION);
-        const Effects fx = effectsOf(type);
+        const ItemKind& fx = itemKind(type);
         if (section && fx.contentSized) {
             node->Item.ContentW = section->Section.RectW;
             node->Item.ContentH = section->Section.RectH;
@@ -285,7 +262,7 @@ QSize InitialContentSize(const tagItemData* item)
     if (!item || item->Level != LEVEL_PROGRAM)
         return {0, 0};
     const tagItemData* section = AncestorAtLevel(const_cast<tagItemData*>(item), LEVEL_SECTION);
-    if (!section || !effectsOf(item->Item.TypeCode).contentSized)
+    if (!section || !itemKind(item->Item.TypeCode).contentSized)
         return {0, 0};
     return {section->Section.RectW, section->Section.RectH};
 }

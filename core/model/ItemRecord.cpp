@@ -3,6 +3,7 @@
 #include "platform/ByteIO.h"
 #include "core/api/ItemTypes.h"
 #include "core/model/ItemData.h"
+#include "core/model/ItemKinds.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,30 +16,6 @@ const char16_t DEFAULT_RTF_TEXT[] =
 namespace {
 constexpr std::size_t NO_SLOT = ~std::size_t(0);
 
-struct Shape {
-    std::size_t size;
-    ItemRecord::Owned owned;
-    std::size_t slot;
-};
-
-Shape shapeOf(std::uint16_t type)
-{
-    using namespace records;
-    switch (type) {
-    case IT_SINGLELINE: return {singleline::Size, ItemRecord::Owned::Text, singleline::TextSlot};
-    case IT_TEXT: return {richtext::Size, ItemRecord::Owned::Text, richtext::TextSlot};
-    case IT_IMAGE:
-    case IT_GIF: return {picture::Size, ItemRecord::Owned::None, NO_SLOT};
-    case IT_GRID: return {table::Size, ItemRecord::Owned::MemFile, table::StreamSlot};
-    case IT_TEXTGIF: return {textgif::Size, ItemRecord::Owned::Text, textgif::TextSlot};
-    case IT_CLOCKSIMUL: return {clocksimul::Size, ItemRecord::Owned::None, NO_SLOT};
-    case IT_CLOCKDIGIT: return {clockdigit::Size, ItemRecord::Owned::None, NO_SLOT};
-    case IT_COUNT:
-    case IT_COUNT2: return {counter::Size, ItemRecord::Owned::None, NO_SLOT};
-    default: return {0, ItemRecord::Owned::None, NO_SLOT};
-    }
-}
-
 // Longest owned text whose payload the 32-bit size word can still announce.
 constexpr qsizetype MAX_TEXT_UNITS = (0xFFFFFFFFu - records::richtext::Size) / 2;
 }
@@ -48,75 +25,20 @@ ItemRecord::ItemRecord(std::uint16_t type, std::size_t size, Owned owned, std::s
 {
 }
 
-std::size_t TypeRecordSizeOf(std::uint16_t type) { return shapeOf(type).size; }
+std::size_t TypeRecordSizeOf(std::uint16_t type) { return itemKind(type).recordSize; }
 
 ItemRecord* ItemRecord::Create(std::uint16_t type)
 {
-    using namespace records;
-    const Shape s = shapeOf(type);
-    if (s.size == 0)
+    const ItemKind& k = itemKind(type);
+    if (k.recordSize == 0)
         return nullptr;
-    auto* r = new ItemRecord(type, s.size, s.owned, s.slot);
-    const LOGFONT font = DefaultLogFont();
-    switch (type) {
-    case IT_SINGLELINE:
-        r->set(singleline::SingleRow, 1);
-        r->set(singleline::TextFont, font);
-        r->set(singleline::Colour, 0xFFFF);
-        r->m_text = QStringLiteral("Singleline");
-        break;
-    case IT_TEXT:
-        r->set(richtext::Wrap, 0);
-        r->m_text = QString::fromUtf16(DEFAULT_RTF_TEXT);
-        break;
-    case IT_IMAGE:
-    case IT_GIF:
-        r->set(picture::Animated, type == IT_GIF ? 1 : 0);
-        r->set(picture::Mode, 0);
-        break;
-    case IT_GRID:
+    auto* r = new ItemRecord(type, k.recordSize, k.owned, k.slot);
+    if (k.initRecord)
+        k.initRecord(*r, DefaultLogFont());
+    if (k.defaultText)
+        r->m_text = QString::fromUtf16(k.defaultText);
+    if (k.owned == Owned::MemFile)
         r->m_memFile.reserve(1024);
-        break;
-    case IT_TEXTGIF:
-        r->set(textgif::Effect, 0);
-        r->set(textgif::Repeat, 0);
-        r->set(textgif::FrameCount, 0);
-        r->set(textgif::Delay, 100);
-        r->m_text = QString::fromUtf16(DEFAULT_RTF_TEXT);
-        break;
-    case IT_CLOCKSIMUL: {
-        using namespace clocksimul;
-        static const std::pair<U32, std::uint32_t> words[] = {
-            {SecondColour, 0xFFFFFF},  {MinuteColour, 0xFFFF},    {HourColour, 0x8080},  {HourMarkColour, 0xFFFF},
-            {MinuteMarkColour, 0xFFFFFF}, {TitleColour, 0xFFFF},  {DateColour, 0xFF},    {SpareColour, 0xFF},
-            {NumeralColour, 0xFF},     {HourMarkStyle, 1},        {MinuteMarkStyle, 0},  {HourMarkSize, 4},
-            {MinuteMarkSize, 0},       {PictureMode, LAYOUT_NO_PICTURE}, {SecondLength, 92},    {MinuteLength, 86},
-            {HourLength, 72},          {SecondWidth, 1},          {MinuteWidth, 4},      {HourWidth, 6},
-        };
-        for (const auto& [field, v] : words)
-            r->set(field, v);
-        r->set(TitleFont, font);
-        r->set(DateFont, font);
-        r->set(SpareFont, font);
-        break;
-    }
-    case IT_CLOCKDIGIT:
-        r->set(clockdigit::DateFormat, 0);
-        r->set(clockdigit::ShowFlags, 127);
-        r->set(clockdigit::TextFont, font);
-        r->set(clockdigit::Colour, 0xFFFF);
-        break;
-    case IT_COUNT:
-    case IT_COUNT2:
-        r->set(counter::CountMode, type == IT_COUNT2 ? 1 : 0);
-        r->set(counter::Reserved, 0);
-        r->set(counter::Units, 255);
-        r->set(counter::TextFont, font);
-        r->set(counter::Colour, 0xFFFF);
-        break;
-    default:
-        break;
-    }
     return r;
 }
 
@@ -260,24 +182,24 @@ std::vector<std::uint8_t> WriteTypeRecord(const ItemRecord& r)
 
 ItemRecord* ReadTypeRecord(std::uint16_t type, const std::uint8_t* in, std::size_t length)
 {
-    const Shape s = shapeOf(type);
-    if (s.size == 0 || !in || length < s.size)
+    const ItemKind& s = itemKind(type);
+    if (s.recordSize == 0 || !in || length < s.recordSize)
         return nullptr;
-    const std::size_t rest = length - s.size;
+    const std::size_t rest = length - s.recordSize;
     if (s.owned == ItemRecord::Owned::Text && rest % 2 != 0)
         return nullptr;
-    auto* r = new ItemRecord(type, s.size, s.owned, s.slot);
-    std::memcpy(r->m_bytes.data(), in, s.size);
+    auto* r = new ItemRecord(type, s.recordSize, s.owned, s.slot);
+    std::memcpy(r->m_bytes.data(), in, s.recordSize);
     if (s.slot != NO_SLOT)
         bytes::put32(r->m_bytes.data(), s.slot, 0);
     if (s.owned == ItemRecord::Owned::Text) {
         std::u16string text(rest / 2, u'\0');
-        bytes::getWide(in, s.size, text.data(), text.size());
+        bytes::getWide(in, s.recordSize, text.data(), text.size());
         // Taken unit by unit: a decoder would drop a leading FEFF or replace a
         // lone surrogate, and the record would no longer store at its size.
         r->m_text = QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
     } else if (s.owned == ItemRecord::Owned::MemFile) {
-        r->m_memFile = QByteArray(reinterpret_cast<const char*>(in + s.size), static_cast<qsizetype>(rest));
+        r->m_memFile = QByteArray(reinterpret_cast<const char*>(in + s.recordSize), static_cast<qsizetype>(rest));
     }
     return r;
 }

@@ -4,6 +4,7 @@
 #include "core/api/Core.h"
 #include "core/model/Guard.h"
 #include "core/model/HardwareInfo.h"
+#include "core/model/ItemKinds.h"
 #include "core/model/NodePictures.h"
 #include "core/model/Tree.h"
 #include "platform/ByteIO.h"
@@ -352,41 +353,24 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         records::SetItemText(node, QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size())));
         b.TypeRecordSize = size;   // as stored, also when a last odd byte was dropped
     };
-    switch (b.TypeCode) {
-    case IT_SINGLELINE:
+    const ItemKind& kind = itemKind(b.TypeCode);
+    if (kind.storedExit)
         exitEffect();
-        text(SINGLELINE_RECORD_SIZE, SINGLELINE_RECORD_SIZE + 1);
+    if (kind.loadsAs)
+        b.TypeCode = kind.loadsAs;
+    switch (kind.stored) {
+    case StoredRecord::Text:
+        text(kind.recordSize, kind.textLeast);
         break;
-    case IT_TEXT:
-        exitEffect();
-        // The stored wrap flag stays as it was saved: forcing it on would
-        // wrap every text whose wrap the operator had turned off.
-        text(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
-        break;
-    case IT_IMAGE:
-        exitEffect();
-        if (r)
-            r->assignBytes(payload, size);
-        break;
-    case IT_GRID:
-        exitEffect();
-        if (r && size > GRID_RECORD_SIZE) {
-            r->assignBytes(payload, GRID_RECORD_SIZE);
-            records::SetItemTableStream(node, QByteArray(reinterpret_cast<const char*>(payload + GRID_RECORD_SIZE),
-                                                         static_cast<qsizetype>(size - GRID_RECORD_SIZE)));
+    case StoredRecord::Table:
+        if (r && size > kind.recordSize) {
+            r->assignBytes(payload, kind.recordSize);
+            records::SetItemTableStream(node, QByteArray(reinterpret_cast<const char*>(payload + kind.recordSize),
+                                                         static_cast<qsizetype>(size - kind.recordSize)));
             b.TypeRecordSize = size;
         }
         break;
-    case IT_TEXTGIF:
-        text(TEXTGIF_RECORD_SIZE, TEXTGIF_RECORD_SIZE);
-        break;
-    case IT_COUNT2:
-        // Counters of the second kind load as counters with their record's first word kept.
-        b.TypeCode = IT_COUNT;
-        if (r)
-            r->assignBytes(payload, size);
-        break;
-    default:
+    case StoredRecord::Bytes:
         if (r)
             r->assignBytes(payload, size);
         break;
@@ -415,13 +399,13 @@ bool willShowNothing(const tagItemData* node, std::uint32_t size)
     const auto textless = [size](std::size_t fixed, std::size_t least) {
         return size < least || (size - fixed) / 2 == 0;
     };
-    switch (node->Item.TypeCode) {
-    case IT_SINGLELINE: return textless(SINGLELINE_RECORD_SIZE, SINGLELINE_RECORD_SIZE + 1);
-    case IT_TEXT: return textless(TEXT_RECORD_SIZE, TEXT_RECORD_SIZE + 1);
-    case IT_TEXTGIF: return textless(TEXTGIF_RECORD_SIZE, TEXTGIF_RECORD_SIZE);
-    case IT_GRID: return size > GRID_RECORD_SIZE ? false : r->memFile().isEmpty();
-    default: return hasNothingToShow(node);
+    const ItemKind& kind = itemKind(node->Item.TypeCode);
+    switch (kind.stored) {
+    case StoredRecord::Text: return textless(kind.recordSize, kind.textLeast);
+    case StoredRecord::Table: return size > kind.recordSize ? false : r->memFile().isEmpty();
+    case StoredRecord::Bytes: break;
     }
+    return hasNothingToShow(node);
 }
 
 // Loads one node image behind the current node; returns the bytes it used,

@@ -1,6 +1,7 @@
 #include "core/render/ContentCompiler.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "core/model/ItemKinds.h"
 #include "core/model/NodePictures.h"
 #include "core/model/ProgramList.h"
 #include "core/model/Tree.h"
@@ -163,7 +164,7 @@ private:
     QImage m_work;
 };
 
-bool isPaged(std::uint16_t t) { return t == IT_SINGLELINE || t == IT_TEXT || t == IT_GRID; }
+bool isPaged(std::uint16_t t) { return itemKind(t).pages == PageCount::Paged; }
 
 // Animated text: every frame of the effect, the whole run repeated as the
 // record says.
@@ -322,26 +323,24 @@ std::uint64_t plannedPages(tagItemData* item)
     const std::uint16_t type = item->Item.TypeCode;
     const ItemRecord* rec = item->Item.TypeRecord;
     const unsigned aw = static_cast<unsigned>(area.width()), ah = static_cast<unsigned>(area.height());
-    if (isPaged(type)) {
+    switch (itemKind(type).pages) {
+    case PageCount::Paged: {
         const std::uint64_t across = item->Item.ContentW ? ceilDiv(item->Item.ContentW, aw) : 1;
         const std::uint64_t down = item->Item.ContentH ? ceilDiv(item->Item.ContentH, ah) : 1;
         return across * down;   // an upper bound: single-row items page across only
     }
-    switch (type) {
-    case IT_IMAGE:
-    case IT_CLOCKSIMUL:
+    case PageCount::One:
         return 1;
-    case IT_GIF:
+    case PageCount::PictureFrames:
         return std::max<std::uint32_t>(1, PictureFileFrameCount(rec ? PictureRecordPath(*rec) : QString()));
-    case IT_TEXTGIF:
+    case PageCount::TextGifFrames:
         return rec ? std::uint64_t(rec->get(records::textgif::FrameCount)) * (std::uint64_t(rec->get(records::textgif::Repeat)) + 1) : 0;
-    case IT_CLOCKDIGIT:
-    case IT_COUNT:
-    case IT_COUNT2:
+    case PageCount::Across:
         return std::max<std::uint32_t>(1, ceilDiv(std::max<std::uint32_t>(1, item->Item.ContentW), aw));
-    default:
-        return 0;
+    case PageCount::None:
+        break;
     }
+    return 0;
 }
 
 // The bytes pass 1 will make for the whole screen, so that a screen too
@@ -376,15 +375,15 @@ bool itemPages(const Ctx& c, tagItemData* item)
         return true;
     const std::uint16_t type = item->Item.TypeCode;
     const ItemRecord* rec = item->Item.TypeRecord;
-    if (!isPaged(type) && type != IT_IMAGE && type != IT_GIF && type != IT_TEXTGIF && type != IT_CLOCKSIMUL
-        && type != IT_CLOCKDIGIT && type != IT_COUNT && type != IT_COUNT2)
+    const DeviceHeader kind = itemKind(type).header;
+    if (kind == DeviceHeader::None)
         return true;
     PageWriter w(c, static_cast<unsigned>(area.width()));
     if (!w.ok())
         return w.pageLength() == 0;
     const unsigned aw = static_cast<unsigned>(area.width()), ah = static_cast<unsigned>(area.height());
 
-    if (isPaged(type)) {
+    if (kind == DeviceHeader::Paged) {
         const unsigned across = item->Item.ContentW ? ceilDiv(item->Item.ContentW, aw) : 1;
         bool singleRow = false;
         if (rec && type == IT_SINGLELINE)
@@ -407,19 +406,19 @@ bool itemPages(const Ctx& c, tagItemData* item)
                 return false;
             w.appendWindow(out, *picture, from, area.top());
         }
-    } else if (type == IT_IMAGE) {
+    } else if (kind == DeviceHeader::Picture) {
         w.appendWindow(out, GetNodePicture(item), QRect(0, 0, int(aw), int(ah)), area.top());
-    } else if (type == IT_TEXTGIF) {
+    } else if (kind == DeviceHeader::TextGif) {
         return textGifPages(item, w, area, out);
-    } else if (type == IT_CLOCKSIMUL) {
+    } else if (kind == DeviceHeader::AnalogClock) {
         w.work().fill(Qt::black);
         if (rec)
             sorvane::render::DrawAnalogFace(w.work(), *rec, 0, area.top(), int(aw), int(ah), true, sorvane::render::LocalClockNow(),
                                    CurrentLanguage());
         w.append(out);
-    } else if (type == IT_CLOCKDIGIT || type == IT_COUNT || type == IT_COUNT2) {
+    } else if (kind == DeviceHeader::DigitalClock || kind == DeviceHeader::Counter) {
         return clockPages(item, w, area, out);
-    } else {   // GIF
+    } else {   // an animation: DeviceHeader::FrameDelay
         // The file says how many frames there are; a stored count may be stale or damaged.
         const QString path = rec ? PictureRecordPath(*rec) : QString();
         const std::uint32_t frames = std::max<std::uint32_t>(1, PictureFileFrameCount(path));
@@ -617,15 +616,14 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
         };
     };
     const std::uint16_t contentW = static_cast<std::uint16_t>(std::min<std::uint32_t>(item->Item.ContentW, 0xFFFF));
-    switch (item->Item.TypeCode) {
-    case IT_CLOCKDIGIT: {
+    switch (itemKind(item->Item.TypeCode).header) {
+    case DeviceHeader::DigitalClock: {
         const LOGFONT lf = rec->get(sorvane::render::clockdigit::TextFont);
         const auto cells = sorvane::render::CollectClockCells(client, *rec, FontFromLogFont(lf), now, lang);
         return sorvane::render::BuildDigitalClockRecord(*rec, sorvane::render::ClockLayoutFor(lang), cells, 0, contentW, swap,
                                                glyphsOf(lf));
     }
-    case IT_COUNT:
-    case IT_COUNT2: {
+    case DeviceHeader::Counter: {
         const LOGFONT lf = rec->get(sorvane::render::counter::TextFont);
         const auto cells = sorvane::render::CollectCounterCells(client, *rec, FontFromLogFont(lf), now, lang);
         const std::int64_t span =
@@ -635,7 +633,7 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
             sorvane::render::CounterCellMask(units, sorvane::render::CounterDigitCounts(sorvane::render::CounterCellSpan(*rec, span), units));
         return sorvane::render::BuildCounterRecord(*rec, cells, mask, contentW, swap, glyphsOf(lf));
     }
-    case IT_CLOCKSIMUL: {
+    case DeviceHeader::AnalogClock: {
         std::vector<std::uint8_t> date;
         const sorvane::render::ClockLayout layout = sorvane::render::ClockLayoutFor(lang);
         if (layout != sorvane::render::ClockLayout::None) {
@@ -730,7 +728,8 @@ FileStamp stampOf(const QString& path)
 
 bool isTimed(std::uint16_t type)
 {
-    return type == IT_CLOCKDIGIT || type == IT_CLOCKSIMUL || type == IT_COUNT || type == IT_COUNT2;
+    const DeviceHeader h = itemKind(type).header;
+    return h == DeviceHeader::AnalogClock || h == DeviceHeader::DigitalClock || h == DeviceHeader::Counter;
 }
 
 // Null when the screen's compile cannot be kept (it holds clocks, counters
@@ -1003,25 +1002,23 @@ std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
     const std::uint32_t pageLen =
         static_cast<std::uint32_t>(PageLength(params(c, static_cast<unsigned>(area.width()), false)));
     const std::uint32_t pagesLen = static_cast<std::uint32_t>(len(item, slot::ItemPages));
-    switch (item->Item.TypeCode) {
-    case IT_SINGLELINE:
-    case IT_TEXT:
-    case IT_GRID:
+    switch (itemKind(item->Item.TypeCode).header) {
+    case DeviceHeader::Paged:
         return BuildPagedHeader(item, unsigned(area.width()), unsigned(area.height()), pageLen);
-    case IT_IMAGE:
+    case DeviceHeader::Picture:
         return BuildPictureHeader(item, pageLen);
-    case IT_GIF:
+    case DeviceHeader::FrameDelay:
         return BuildFrameDelayHeader(item, pagesLen, pageLen);
-    case IT_TEXTGIF:
+    case DeviceHeader::TextGif:
         return BuildTextGifHeader(item, pagesLen, pageLen);
-    case IT_CLOCKSIMUL:
-    case IT_CLOCKDIGIT:
-    case IT_COUNT:
-    case IT_COUNT2:
+    case DeviceHeader::AnalogClock:
+    case DeviceHeader::DigitalClock:
+    case DeviceHeader::Counter:
         return BuildClockDeviceRecord(item, area, c.swap);
-    default:
-        return std::vector<std::uint8_t>(4, 0);
+    case DeviceHeader::None:
+        break;
     }
+    return std::vector<std::uint8_t>(4, 0);
 }
 
 // Schedules, borders and item headers.

@@ -1,6 +1,7 @@
 #include "core/render/PaintDispatch.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "core/model/ItemKinds.h"
 #include "core/render/Painters.h"
 
 using namespace sorvane::model;
@@ -15,29 +16,10 @@ int dispatch(tagItemData* node)
         return PaintSceneNode(node);
     case LEVEL_SECTION:
         return PaintSectionNode(node);
-    case LEVEL_PROGRAM:
-        switch (node->Item.TypeCode) {
-        case IT_SINGLELINE:
-            return PaintSingleLineItem(node);
-        case IT_TEXT:
-            return PaintRichTextItem(node);
-        case IT_IMAGE:
-        case IT_GIF:
-            return PaintPictureItem(node);
-        case IT_GRID:
-            return PaintTableItem(node);
-        case IT_TEXTGIF:
-            return PaintTextGifItem(node);
-        case IT_CLOCKSIMUL:
-            return PaintAnalogClockItem(node);
-        case IT_CLOCKDIGIT:
-            return PaintDigitalClockItem(node);
-        case IT_COUNT:
-        case IT_COUNT2:
-            return PaintCounterItem(node);
-        default:
-            return 0;
-        }
+    case LEVEL_PROGRAM: {
+        const auto paint = itemKind(node->Item.TypeCode).paint;
+        return paint ? paint(node) : 0;
+    }
     default:
         return 0;
     }

@@ -1,6 +1,7 @@
 #include "core/render/Painters.h"
 #include "core/render/TableItem.h"
 #include "core/model/ItemData.h"
+#include "core/model/ItemKinds.h"
 #include "core/model/NodePictures.h"
 #include "core/model/CoreState.h"
 #include "core/model/Utilities.h"
@@ -308,7 +309,7 @@ int PaintCounterItem(tagItemData* node)
 }
 
 struct PagedContent::Impl {
-    std::uint16_t type = 0;
+    sorvane::model::PagedDraw draw = sorvane::model::PagedDraw::None;
     const ItemRecord* rec = nullptr;
     QSize size;
     std::unique_ptr<QTextDocument> doc;
@@ -317,17 +318,17 @@ struct PagedContent::Impl {
 
 PagedContent::PagedContent(const tagItemData* item) : m(std::make_unique<Impl>())
 {
-    m->type = item->Item.TypeCode;
+    m->draw = sorvane::model::itemKind(item->Item.TypeCode).paged;
     m->rec = item->Item.TypeRecord;
     m->size = QSize(static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 0x7FFFFFFF)),
                     static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 0x7FFFFFFF)));
     if (!m->rec)
         return;
-    if (m->type == IT_TEXT) {
+    if (m->draw == sorvane::model::PagedDraw::RichText) {
         m->doc = std::make_unique<QTextDocument>();
         // Laid out again as the painter did; the painter's measure stands.
         layoutRichText(*m->rec, LocalClientRect(item).width(), *m->doc);
-    } else if (m->type == IT_GRID) {
+    } else if (m->draw == sorvane::model::PagedDraw::Table) {
         const QByteArray& stream = m->rec->memFile();
         m->table = std::make_unique<TableItemDrawer>(std::span<const std::uint8_t>(
             reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
@@ -338,16 +339,17 @@ PagedContent::~PagedContent() = default;
 
 bool PagedContent::ok() const
 {
-    switch (m->type) {
-    case IT_SINGLELINE:
+    switch (m->draw) {
+    case sorvane::model::PagedDraw::SingleLine:
         return m->rec != nullptr;
-    case IT_TEXT:
+    case sorvane::model::PagedDraw::RichText:
         return m->doc != nullptr;
-    case IT_GRID:
+    case sorvane::model::PagedDraw::Table:
         return m->table != nullptr;
-    default:
-        return false;
+    case sorvane::model::PagedDraw::None:
+        break;
     }
+    return false;
 }
 
 void PagedContent::draw(QImage& target, const QRect& window) const
@@ -357,17 +359,17 @@ void PagedContent::draw(QImage& target, const QRect& window) const
     QPainter p(&target);
     p.setClipRect(QRect(QPoint(0, 0), window.size()));
     p.translate(-window.x(), -window.y());
-    switch (m->type) {
-    case IT_SINGLELINE:
+    switch (m->draw) {
+    case sorvane::model::PagedDraw::SingleLine:
         DrawSingleLineText(*m->rec, p, QRect(QPoint(0, 0), m->size));
         break;
-    case IT_TEXT:
+    case sorvane::model::PagedDraw::RichText:
         drawRichText(*m->doc, p, m->size, window);
         break;
-    case IT_GRID:
+    case sorvane::model::PagedDraw::Table:
         m->table->draw(p);
         break;
-    default:
+    case sorvane::model::PagedDraw::None:
         break;
     }
 }
