@@ -6,6 +6,7 @@
 #include "app/editor/ChildFrame.h"
 #include "app/editor/FramePort.h"
 #include "app/editor/EditorStrings.h"
+#include "app/editor/KindTable.h"
 #include "app/editor/ScreenLed.h"
 
 #include "core/api/Core.h"
@@ -135,7 +136,7 @@ QTreeWidgetItem* CEditor::makeItem(tagItemData* node)
     auto* item = new QTreeWidgetItem;
     item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
     item->setText(0, nodeName(node));
-    item->setIcon(0, platform::langIcon(treeIconIds()[treeImageIndex(kindCodeOf(node))]));
+    item->setIcon(0, platform::langIcon(treeIconOf(kindCodeOf(node))));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
     m_map.insert(node, item);
     return item;
@@ -246,8 +247,10 @@ tagItemData* CEditor::GetSelectedScreen() const
 tagItemData* CEditor::AddNewItem(int kind)
 {
     tagItemData* selected = selectedNode();
-    switch (kind) {
-    case IT_SCREEN: {
+    if (kind < 0 || kind > 0xFFFF)
+        return nullptr;
+    switch (LevelOfType(static_cast<std::uint16_t>(kind))) {
+    case LEVEL_ROOT: {
         tagItemData* after = GetSelectedScreen();
         tagItemData* screen = m_core.AddItem(IT_SCREEN, nullptr, nullptr, after);
         if (!screen)
@@ -258,44 +261,45 @@ tagItemData* CEditor::AddNewItem(int kind)
         setCurrentItem(item);
         return screen;
     }
-    case IT_GLOBALSCENE: {
-        tagItemData* screen = GetSelectedScreen();
-        if (!screen) {
-            notice(kNoticeAddNoScreen);
-            return nullptr;
+    case LEVEL_SCENE:
+        if (kind == IT_GLOBALSCENE) {
+            tagItemData* screen = GetSelectedScreen();
+            if (!screen) {
+                notice(kNoticeAddNoScreen);
+                return nullptr;
+            }
+            if (isGlobalScene(screen->FirstChild)) {
+                notice(kNoticeGlobalSceneExists);
+                return nullptr;
+            }
+            tagItemData* scene = m_core.AddItem(IT_GLOBALSCENE, nullptr, screen, nullptr);
+            if (!scene)
+                return nullptr;
+            giveDefaultName(scene);
+            QTreeWidgetItem* item = makeItem(scene);
+            itemOf(screen)->insertChild(0, item);
+            setCurrentItem(item);
+            return scene;
         }
-        if (isGlobalScene(screen->FirstChild)) {
-            notice(kNoticeGlobalSceneExists);
-            return nullptr;
+        {
+            if (!selected) {
+                notice(kNoticeAddNoScreen);
+                return nullptr;
+            }
+            tagItemData* screen = screenOf(selected);
+            tagItemData* after = selected->Level == LEVEL_ROOT ? lastChildOf(screen) : sceneOf(selected);
+            tagItemData* scene = m_core.AddItem(IT_SCENE, nullptr, screen, after);
+            if (!scene)
+                return nullptr;
+            giveDefaultName(scene);
+            QTreeWidgetItem* item = makeItem(scene);
+            insertChildItem(itemOf(screen), item, after);
+            setCurrentItem(item);
+            return scene;
         }
-        tagItemData* scene = m_core.AddItem(IT_GLOBALSCENE, nullptr, screen, nullptr);
-        if (!scene)
-            return nullptr;
-        giveDefaultName(scene);
-        QTreeWidgetItem* item = makeItem(scene);
-        itemOf(screen)->insertChild(0, item);
-        setCurrentItem(item);
-        return scene;
-    }
-    case IT_SCENE: {
-        if (!selected) {
-            notice(kNoticeAddNoScreen);
-            return nullptr;
-        }
-        tagItemData* screen = screenOf(selected);
-        tagItemData* after = selected->Level == LEVEL_ROOT ? lastChildOf(screen) : sceneOf(selected);
-        tagItemData* scene = m_core.AddItem(IT_SCENE, nullptr, screen, after);
-        if (!scene)
-            return nullptr;
-        giveDefaultName(scene);
-        QTreeWidgetItem* item = makeItem(scene);
-        insertChildItem(itemOf(screen), item, after);
-        setCurrentItem(item);
-        return scene;
-    }
+    case LEVEL_SECTION:
+        return addSection(kind, selected);
     default:
-        if (kind >= IT_WND_PROGLIST && kind <= IT_WND_COUNT)
-            return addSection(kind, selected);
         return nullptr;
     }
 }
@@ -340,14 +344,7 @@ tagItemData* CEditor::addSection(int kind, tagItemData* selected)
     if (!section)
         return nullptr;
     giveDefaultName(section);
-    unsigned short first = IT_TEXT;
-    if (kind == IT_WND_CLOCKSIMUL)
-        first = IT_CLOCKSIMUL;
-    else if (kind == IT_WND_CLOCKDIGIT)
-        first = IT_CLOCKDIGIT;
-    else if (kind == IT_WND_COUNT)
-        first = IT_COUNT;
-    if (tagItemData* item = m_core.AddItem(first, nullptr, section, nullptr))
+    if (tagItemData* item = m_core.AddItem(kindRow(unsigned(kind)).firstItem, nullptr, section, nullptr))
         giveDefaultName(item);
     QTreeWidgetItem* item = makeItem(section);
     insertChildItem(itemOf(parent), item, after);
@@ -662,22 +659,7 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
         }
         return;
     }
-    auto itemKind = [](unsigned cmd) -> int {
-        switch (cmd) {
-        case 32935: return IT_SINGLELINE;
-        case 32936: return IT_TEXT;
-        case 32937: return IT_IMAGE;
-        case 32938: return IT_CLOCKSIMUL;
-        case 32939: return IT_CLOCKDIGIT;
-        case 32942: return IT_GIF;
-        case 32943: return IT_GRID;
-        case 32946: return IT_COUNT;
-        default: return -1;
-        }
-    };
     switch (command) {
-    case 32882: AddNewItem(IT_GLOBALSCENE); return;
-    case 32883: AddNewItem(IT_SCENE); return;
     case 32885:
     case 32891:
     case 32894:
@@ -706,8 +688,12 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
     case 32967: sendThrough(screen, nullptr, resetController); return;
     case 32968: sendThrough(screen, TARGET_SCREEN_NONE, resetController); return;
     default:
-        if (const int kind = itemKind(command); kind >= 0 && m_port)
-            spine::ItemCreate::post(m_port->itemListPanel, node, kind);
+        if (const KindRow* kind = kindByCommand(command)) {
+            if (LevelOfType(kind->type) != LEVEL_PROGRAM)
+                AddNewItem(kind->type);
+            else if (m_port)
+                spine::ItemCreate::post(m_port->itemListPanel, node, kind->type);
+        }
         return;
     }
 }

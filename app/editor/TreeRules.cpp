@@ -1,6 +1,7 @@
 #include "app/editor/TreeRules.h"
 
 #include "app/editor/EditorStrings.h"
+#include "app/editor/KindTable.h"
 #include "app/editor/ScreenLed.h"
 
 #include "core/api/Records.h"
@@ -23,60 +24,9 @@ unsigned kindCodeOf(const tagItemData* node)
     }
 }
 
-int treeImageIndex(unsigned kind)
-{
-    switch (kind) {
-    case IT_GLOBALSCENE:
-    case IT_SCENE: return 1;
-    case IT_WND_PROGLIST: return 2;
-    case IT_WND_CONTENTLIST:
-    case IT_IMAGE: return 3;
-    case IT_WND_TEXT:
-    case IT_SINGLELINE:
-    case IT_TEXT: return 4;
-    case IT_WND_CLOCKSIMUL:
-    case IT_CLOCKSIMUL: return 5;
-    case IT_WND_CLOCKDIGIT:
-    case IT_CLOCKDIGIT: return 6;
-    case IT_WND_COUNT:
-    case IT_COUNT: return 7;
-    case IT_COUNT2: return 8;
-    case IT_GIF: return 9;
-    case IT_GRID: return 10;
-    default: return 0;
-    }
-}
+unsigned treeIconOf(unsigned kind) { return kindRow(kind).treeIcon; }
 
-const unsigned* treeIconIds()
-{
-    static const unsigned ids[11] = {6238, 6062, 6060, 6054, 6055, 6056, 6049, 6052, 6103, 6050, 6053};
-    return ids;
-}
-
-unsigned kindStringId(unsigned kind)
-{
-    switch (kind) {
-    case IT_SCREEN: return 41012;
-    case IT_GLOBALSCENE: return 41000;
-    case IT_SCENE: return 41001;
-    case IT_WND_PROGLIST: return 41002;
-    case IT_WND_TEXT: return 41015;
-    case IT_WND_CONTENTLIST: return 41013;
-    case IT_WND_CLOCKSIMUL:
-    case IT_CLOCKSIMUL: return 41005;
-    case IT_WND_CLOCKDIGIT:
-    case IT_CLOCKDIGIT: return 41006;
-    case IT_WND_COUNT: return 41014;
-    case IT_SINGLELINE: return 41010;
-    case IT_IMAGE: return 41004;
-    case IT_GIF: return 41008;
-    case IT_GRID: return 41009;
-    case IT_TEXTGIF: return 41041;
-    case IT_COUNT: return 41007;
-    case IT_COUNT2: return 41011;
-    default: return 41003;
-    }
-}
+unsigned kindStringId(unsigned kind) { return kindRow(kind).stringId; }
 
 QString numberedName(const QString& kindText, const QStringList& taken, const NameTaken& alsoTaken)
 {

@@ -13,10 +13,8 @@ namespace editor {
 // The kind code of a node: 0 for a screen, the scene type, the window kind of
 // a section, the item type.
 unsigned kindCodeOf(const tagItemData* node);
-// Index into the tree's 11 icons.
-int treeImageIndex(unsigned kind);
-// The icon ids of the tree's images, in index order.
-const unsigned* treeIconIds();
+// The icon id of a kind's tree rows.
+unsigned treeIconOf(unsigned kind);
 // The string id of a kind's default name.
 unsigned kindStringId(unsigned kind);
 

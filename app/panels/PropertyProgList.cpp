@@ -6,6 +6,7 @@
 #include "app/controls/MessageBox.h"
 #include "app/controls/PopupMenu.h"
 #include "app/editor/FramePort.h"
+#include "app/editor/KindTable.h"
 #include "app/editor/ScreenLed.h"
 #include "app/editor/TreeRules.h"
 #include "core/api/Core.h"
@@ -24,35 +25,20 @@ constexpr int kButtonIds[4] = {CPropertyProgList::IdAdd, CPropertyProgList::IdDe
                                CPropertyProgList::IdDown};
 constexpr unsigned kButtonIcons[4] = {6208, 6209, 6207, 6210};
 constexpr unsigned kButtonTips[4] = {34600, 34603, 34601, 34602};
-constexpr unsigned kStrSingleLineKind = 41010;   // "Single-line text"
-constexpr unsigned kRowIcons[8] = {6055, 6054, 6056, 6049, 6052, 6103, 6050, 6053};
 
 } // namespace
 
 std::vector<AddMenuEntry> addMenuEntries(int windowKind)
 {
-    if (windowKind == IT_WND_PROGLIST)
-        return {{1, 41010, IT_SINGLELINE}, {2, 41003, IT_TEXT},        {3, 41041, IT_TEXTGIF},
-                {4, 41004, IT_IMAGE},      {5, 41005, IT_CLOCKSIMUL},  {6, 41006, IT_CLOCKDIGIT},
-                {7, 41007, IT_COUNT},      {9, 41008, IT_GIF},         {10, 41009, IT_GRID}};
-    // A content list holds texts, pictures, animations and tables.
-    if (windowKind == IT_WND_CONTENTLIST)
-        return {{1, 41010, IT_SINGLELINE}, {2, 41003, IT_TEXT}, {3, 41041, IT_TEXTGIF},
-                {4, 41004, IT_IMAGE},      {5, 41008, IT_GIF},  {6, 41009, IT_GRID}};
-    return {};
-}
-
-int itemIconIndex(std::uint16_t itemType)
-{
-    switch (itemType) {
-    case IT_IMAGE: return 1;
-    case IT_CLOCKSIMUL: return 2;
-    case IT_CLOCKDIGIT: return 3;
-    case IT_COUNT: return 4;
-    case IT_GIF: return 6;
-    case IT_GRID: return 7;
-    default: return 0;
-    }
+    std::vector<AddMenuEntry> entries;
+    const editor::AddMenu menu = editor::kindRowAt(LEVEL_SECTION, unsigned(windowKind)).addMenu;
+    if (menu == editor::AddMenu::None)
+        return entries;
+    for (const editor::KindRow& k : editor::kindRows())
+        if (const int command = k.addMenuRow[std::size_t(menu)])
+            entries.push_back({command, k.stringId, k.type});
+    std::sort(entries.begin(), entries.end(), [](const AddMenuEntry& a, const AddMenuEntry& b) { return a.command < b.command; });
+    return entries;
 }
 
 CPropertyProgList::CPropertyProgList(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent)
@@ -106,7 +92,7 @@ tagItemData* CPropertyProgList::itemAt(int row) const
 
 void CPropertyProgList::insertRow(int row, tagItemData* item)
 {
-    auto* it = new QListWidgetItem(platform::langIcon(kRowIcons[itemIconIndex(item->Item.TypeCode)]), editor::nodeName(item));
+    auto* it = new QListWidgetItem(platform::langIcon(editor::kindRow(item->Item.TypeCode).listIcon), editor::nodeName(item));
     it->setData(Qt::UserRole, QVariant::fromValue<void*>(item));
     m_list->insertItem(row, it);
 }
@@ -238,7 +224,7 @@ tagItemData* CPropertyProgList::AddItemOfType(std::uint16_t itemType)
     core().ChangeItemName(item, reinterpret_cast<const char16_t*>(name.utf16()));
     // A new line says what it is in the window's language, not the library's placeholder.
     if (itemType == IT_SINGLELINE)
-        records::SetItemText(item, platform::langString(kStrSingleLineKind));
+        records::SetItemText(item, platform::langString(editor::kindRow(IT_SINGLELINE).stringId));
     const int row = selected >= 0 ? selected + 1 : 0;
     {
         LoadScope loading(*this);

@@ -25,8 +25,6 @@ struct AddMenuEntry {
 
 // The add menu of a window kind (empty for kinds without one).
 std::vector<AddMenuEntry> addMenuEntries(int windowKind);
-// The icon index of a row by item type.
-int itemIconIndex(std::uint16_t itemType);
 
 class CPropertyProgList : public CPanelBase {
     Q_OBJECT

@@ -11,50 +11,27 @@ PanelChoice choosePanels(tagItemData* node)
         return c;
     if (node->Level == LEVEL_SECTION) {
         c.loadSection = true;
-        switch (node->Section.WndKind) {
-        case IT_WND_PROGLIST:
-        case IT_WND_CONTENTLIST:
+        const editor::KindRow& kind = editor::kindRowAt(LEVEL_SECTION, node->Section.WndKind);
+        if (kind.listWindow) {
             c.listWindow = true;
             c.list = 1;
             return c;
-        case IT_WND_TEXT:
-            c.list = 0;
-            c.effect = EffectSlot::Effect;
-            c.main = MainSlot::RichText;
-            break;
-        case IT_WND_CLOCKSIMUL:
-            c.list = 0;
-            c.main = MainSlot::ClockSimul;
-            break;
-        case IT_WND_CLOCKDIGIT:
-            c.list = 0;
-            c.main = MainSlot::ClockDigit;
-            break;
-        case IT_WND_COUNT:
-            c.list = 0;
-            c.main = MainSlot::Count;
-            break;
-        default:
-            return c;
         }
+        if (kind.main == MainSlot::None)
+            return c;
+        c.list = 0;
+        c.effect = kind.effect;
+        c.main = kind.main;
         c.load = node->FirstChild;
         return c;
     }
     if (node->Level == LEVEL_PROGRAM) {
+        const editor::KindRow& kind = editor::kindRowAt(LEVEL_PROGRAM, node->Item.TypeCode);
+        if (kind.main == MainSlot::None)
+            return c;
         c.load = node;
-        switch (node->Item.TypeCode) {
-        case IT_SINGLELINE: c.effect = EffectSlot::Effect; c.main = MainSlot::SingleLine; break;
-        case IT_TEXT: c.effect = EffectSlot::Effect; c.main = MainSlot::RichText; break;
-        case IT_IMAGE: c.effect = EffectSlot::Effect; c.main = MainSlot::Img; break;
-        case IT_GIF: c.main = MainSlot::Img; break;
-        case IT_GRID: c.effect = EffectSlot::Effect; c.main = MainSlot::Grid; break;
-        case IT_TEXTGIF: c.effect = EffectSlot::CoolText; c.main = MainSlot::TextGif; break;
-        case IT_CLOCKSIMUL: c.main = MainSlot::ClockSimul; break;
-        case IT_CLOCKDIGIT: c.main = MainSlot::ClockDigit; break;
-        case IT_COUNT:
-        case IT_COUNT2: c.main = MainSlot::Count; break;
-        default: c.load = nullptr; break;
-        }
+        c.effect = kind.effect;
+        c.main = kind.main;
     }
     return c;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The window page's choices apart from its widgets: which effect and main
 // panel a section or item gets, and where the columns go.
+#include "app/editor/KindTable.h"
+
 #include <QRect>
 #include <cstdint>
 
@@ -8,9 +10,9 @@ struct tagItemData;
 
 namespace panels {
 
-enum class EffectSlot { None = -1, Effect = 0, CoolText = 1 };
-enum class MainSlot { None = -1, RichText = 0, SingleLine, ClockSimul, ClockDigit, Count, Img, Grid, TextGif };
-inline constexpr int kMainSlots = 8;
+using editor::EffectSlot;
+using editor::kMainSlots;
+using editor::MainSlot;
 
 struct PanelChoice {
     // A list window: the list is loaded and the effect and main columns are left as they are.

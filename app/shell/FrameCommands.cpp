@@ -4,6 +4,7 @@
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/dialogs/usb/UsbExport.h"
+#include "app/editor/KindTable.h"
 #include "app/editor/ScreenLed.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/CommandIds.h"
@@ -337,12 +338,10 @@ void FrameCommands::preview()
 
 void FrameCommands::itemKindButton(unsigned id)
 {
-    static const int kKinds[] = {IT_GLOBALSCENE, IT_SCENE, IT_WND_PROGLIST, IT_WND_TEXT, IT_WND_CONTENTLIST,
-                                 IT_WND_CLOCKSIMUL, IT_WND_CLOCKDIGIT, IT_WND_COUNT};
     if (id == ID_KIND_DELETE)
         m_panel.DeleteSelectedItem();
-    else if (id >= ID_KIND_FIRST && id < ID_KIND_DELETE)
-        m_panel.AddNewItem(kKinds[id - ID_KIND_FIRST]);
+    else if (const editor::KindRow* kind = editor::kindByButton(id))
+        m_panel.AddNewItem(kind->type);
 }
 
 QString FrameCommands::updaterParameter(unsigned id) const

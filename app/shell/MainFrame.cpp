@@ -1,5 +1,6 @@
 #include "app/shell/MainFrame.h"
 
+#include "app/editor/KindTable.h"
 #include "app/spine/Messages.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
@@ -65,7 +66,6 @@ constexpr unsigned kStrTransferIdle = 59151;
 constexpr unsigned kIconScreen = 6238;
 
 const QList<unsigned> kMainToolBarIcons = {6007, 6008, 6009, 6040, 6032, 6059, 6004, 6012, 6011, 6104, 6096};
-const QList<unsigned> kItemKindIcons = {6062, 6061, 6060, 6055, 6054, 6056, 6049, 6052, 6205};
 
 // The part of a command's string a toolbar button shows: after the first line feed.
 QString buttonText(unsigned id)
@@ -388,7 +388,8 @@ void CMainFrame::buildItemKindBar()
         auto* b = new controls::CIconButton(m_kindBar);
         b->setObjectName(QString::number(id));
         controls::setControlId(b, int(id));
-        b->AssignIcons(kItemKindIcons[i]);
+        const editor::KindRow* kind = editor::kindByButton(id);
+        b->AssignIcons(kind ? kind->buttonIcon : 6205u);   // the last button deletes
         b->SetFlat(true);
         b->setText(buttonText(id));
         b->setToolTip(promptText(id));

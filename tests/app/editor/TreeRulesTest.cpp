@@ -44,12 +44,12 @@ TEST(TreeRules, DefaultNameTakesTheSmallestFreeNumber)
 
 TEST(TreeRules, ImagesAndKindTextsFollowTheKindCode)
 {
-    EXPECT_EQ(treeImageIndex(IT_SCREEN), 0);
-    EXPECT_EQ(treeImageIndex(IT_GLOBALSCENE), 1);
-    EXPECT_EQ(treeImageIndex(IT_WND_CONTENTLIST), 3);
-    EXPECT_EQ(treeImageIndex(IT_WND_CLOCKDIGIT), 6);
-    EXPECT_EQ(treeImageIndex(IT_COUNT2), 8);
-    EXPECT_EQ(treeImageIndex(0x7777), 0);
+    EXPECT_EQ(treeIconOf(IT_SCREEN), 6238u);
+    EXPECT_EQ(treeIconOf(IT_GLOBALSCENE), 6062u);
+    EXPECT_EQ(treeIconOf(IT_WND_CONTENTLIST), 6054u);
+    EXPECT_EQ(treeIconOf(IT_WND_CLOCKDIGIT), 6049u);
+    EXPECT_EQ(treeIconOf(IT_COUNT2), 6103u);
+    EXPECT_EQ(treeIconOf(0x7777), 6238u);
     EXPECT_EQ(kindStringId(IT_WND_TEXT), 41015u);
     EXPECT_EQ(kindStringId(IT_CLOCKSIMUL), 41005u);
     EXPECT_EQ(kindStringId(0x7777), 41003u);

@@ -15,9 +15,11 @@
 #include "app/shell/CommandIds.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/MainFrame.h"
+#include "core/api/Core.h"
 #include "core/api/ItemRecord.h"
 #include "core/model/ItemData.h"
 #include "grid/GridGeometry.h"
+#include "support/Seams.h"
 #include "support/Widgets.h"
 
 #include <QApplication>
@@ -28,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -67,6 +70,38 @@ inline bool clickInTree(shell::CMainFrame& frame, tagItemData* node)
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
     QCoreApplication::processEvents();
     return tree->selectedNode() == node;
+}
+
+// Shows the main window at a size that holds every panel, active; false
+// when it is not shown.
+inline bool showFrame(shell::CMainFrame& frame)
+{
+    frame.resize(1500, 900);
+    frame.show();
+    if (!QTest::qWaitForWindowExposed(&frame))
+        return false;
+    QApplication::setActiveWindow(&frame);
+    return true;
+}
+
+inline void toolButton(shell::CMainFrame& frame, unsigned id)
+{
+    support::click(findByControlId<QToolButton>(frame.MainToolBar(), int(id)));
+    QCoreApplication::processEvents();
+}
+
+// Opens `file` into the frame's first screen with Open, as the operator
+// does; the untouched screen there is not kept. The screen, or null.
+inline tagItemData* openIntoFirstScreen(shell::CMainFrame& frame, CCore& core, const support::SeamScope& seams,
+                                        const QString& file)
+{
+    tagItemData* screen = core.GetScreen(0);
+    if (!clickInTree(frame, screen))
+        return nullptr;
+    seams.nextFileName(file);
+    seams.nextAnswer(QMessageBox::No);
+    toolButton(frame, shell::ID_OPEN_FILE);
+    return screen;
 }
 
 inline void kindButton(shell::CMainFrame& frame, unsigned id)

@@ -28,12 +28,6 @@ using shelltest::readFile;
 
 namespace {
 
-void toolButton(CMainFrame& frame, unsigned id)
-{
-    support::click(findByControlId<QToolButton>(frame.MainToolBar(), int(id)));
-    QCoreApplication::processEvents();
-}
-
 void typeLine(QLineEdit* edit, const QString& text)
 {
     ASSERT_NE(edit, nullptr);
@@ -90,10 +84,7 @@ TEST(OperatorWalk, NewScreenTextTableFormulaMoveSaveAndReopen)
         FrameHarness h;
         support::SeamScope seams;
         support::ModalScript script;
-        h.frame->resize(1500, 900);
-        h.frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
-        QApplication::setActiveWindow(h.frame.get());
+        ASSERT_TRUE(showFrame(*h.frame));
 
         // 1. A new screen of 256 x 128 from the New-screen dialog.
         tagItemData* const first = h.core.GetScreen(0);
@@ -209,15 +200,9 @@ TEST(OperatorWalk, NewScreenTextTableFormulaMoveSaveAndReopen)
     FrameHarness h;
     support::SeamScope seams;
     support::ModalScript script;
-    h.frame->resize(1500, 900);
-    h.frame->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
-    QApplication::setActiveWindow(h.frame.get());
-    tagItemData* screen = h.core.GetScreen(0);
-    ASSERT_TRUE(clickInTree(*h.frame, screen));
-    seams.nextFileName(file);
-    seams.nextAnswer(QMessageBox::No);   // should the untouched screen be kept, it is not
-    toolButton(*h.frame, ID_OPEN_FILE);
+    ASSERT_TRUE(showFrame(*h.frame));
+    tagItemData* screen = openIntoFirstScreen(*h.frame, h.core, seams, file);
+    ASSERT_NE(screen, nullptr);
     EXPECT_EQ(QString::fromUtf16(screen->Name), QStringLiteral("Walk"));
     ASSERT_EQ(screen->Global.Width, 256);
     tagItemData* scene = child(screen, 0);
