@@ -57,6 +57,10 @@ MessageBox::Button MessageBox::question(QWidget* parent, const QString& title, c
 
 QString MessageBox::lastText() { return spine::seams().lastMessage; }
 
+const QString FileDialog::kPictureFilter = QStringLiteral("Picture File (*.bmp *.jpg *.png *.jpeg *.gif);;All File (*)");
+const QString FileDialog::kGifFilter = QStringLiteral("Gif File (*.gif)");
+const QString FileDialog::kFirmwareFilter = QStringLiteral("update.dat (*.dat);;All File (*)");
+
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter)
 {

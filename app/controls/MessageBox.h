@@ -30,6 +30,10 @@ public:
 
 class FileDialog {
 public:
+    // What the open dialogs offer: pictures, animations, a controller's firmware.
+    static const QString kPictureFilter;
+    static const QString kGifFilter;
+    static const QString kFirmwareFilter;
     static QString getOpenFileName(QWidget* parent, const QString& caption = QString(),
                                    const QString& dir = QString(), const QString& filter = QString());
     static QStringList getOpenFileNames(QWidget* parent, const QString& caption = QString(),

@@ -40,8 +40,6 @@ constexpr struct {
     {6, 41023, 41101},   {2, 41019, 0},      {255, 41018, 0},
 };
 
-const QString kPictureFilter = QStringLiteral("Picture File (*.bmp *jpg *.png *jpeg *gif);;All File (*)");
-
 DynFrame* frameOf(tagItemData* node)
 {
     return node->Level == LEVEL_SCENE ? node->Scene.Frame : node->Section.Frame;
@@ -472,7 +470,8 @@ void CPropertyBorder::onBrowse()
 {
     if (!canEdit() || !selectedElement())
         return;
-    const QString path = controls::FileDialog::getOpenFileName(this, QString(), QString(), kPictureFilter);
+    const QString path = controls::FileDialog::getOpenFileName(this, QString(), QString(),
+                                                               controls::FileDialog::kPictureFilter);
     if (!path.isEmpty())
         m_path->setText(path.left(kMaxPath));
 }

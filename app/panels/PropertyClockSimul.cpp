@@ -48,21 +48,6 @@ constexpr C::NumberField number(int controlId, int initial, unsigned suffix)
 }
 constexpr int kNumberLabels[8] = {6309, 6310, 6313, 6314, 6315, 6316, 6317, 6318};
 
-const QString kPictureFilter = QStringLiteral(
-    "Picture File(*.bmp;*jpg;*.png;*jpeg;*gif)|*.bmp;*jpg;*.png;*jpeg;*gif|All File(*.*)|*;*|");
-
-// The filter in the file dialog's own form: "Name (patterns);;Name (patterns)".
-QString qtFilter(const QString& pairs)
-{
-    const QStringList parts = pairs.split(u'|', Qt::SkipEmptyParts);
-    QStringList out;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(u';', u' ');
-        out << parts[i].section(u'(', 0, 0) + QStringLiteral(" (") + patterns + u')';
-    }
-    return out.join(QStringLiteral(";;"));
-}
 } // namespace
 
 const std::array<CPropertyClockSimul::NumberField, 8>& CPropertyClockSimul::numberFields()
@@ -284,7 +269,8 @@ void CPropertyClockSimul::onBrowse()
     if (!canWrite())
         return;
     const QString path =
-        controls::FileDialog::getOpenFileName(this, QString(), m_picture->text(), qtFilter(kPictureFilter));
+        controls::FileDialog::getOpenFileName(this, QString(), m_picture->text(),
+                                                controls::FileDialog::kPictureFilter);
     if (!path.isEmpty())
         m_picture->setText(path.left(qsizetype(rec::Picture.MaxLength())));
 }

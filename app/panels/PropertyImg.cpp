@@ -161,9 +161,7 @@ void CPropertyImg::onBrowse()
 {
     if (!canWrite())
         return;
-    const QString filter = isAnimation()
-                               ? QStringLiteral("Gif File(*.gif)")
-                               : QStringLiteral("Picture File(*.bmp *.jpg *.png *.jpeg *.gif);;All File(*)");
+    const QString& filter = isAnimation() ? controls::FileDialog::kGifFilter : controls::FileDialog::kPictureFilter;
     const QString path = controls::FileDialog::getOpenFileName(this, QString(), QString(), filter);
     if (!path.isEmpty())
         choose(path);

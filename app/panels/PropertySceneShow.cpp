@@ -99,8 +99,7 @@ void CPropertySceneShow::onPath()
 void CPropertySceneShow::onBrowse()
 {
     const QString path = controls::FileDialog::getOpenFileName(
-        this, QString(), QString(),
-        QStringLiteral("Picture File(*.bmp *.jpg *.png *.jpeg *.gif);;All File(*)"));
+        this, QString(), QString(), controls::FileDialog::kPictureFilter);
     if (!path.isEmpty())
         m_path->setText(path);
 }

@@ -7,9 +7,11 @@
 #include "app/dialogs/device/SettingWIFI.h"
 #include "app/dialogs/device/SettingWan.h"
 #include "app/dialogs/groups/SettingBulkProgram.h"
+#include "app/dialogs/task/TaskProgress.h"
 #include "app/dialogs/usb/UFileConfigDlg.h"
 #include "app/dialogs/wizard/NewScreenDlg.h"
 #include "app/dialogs/wizard/Wizard.h"
+#include "app/editor/FramePort.h"
 #include "app/preview/PreView.h"
 #include "app/shell/FramePorts.h"
 #include "app/shell/MainApp.h"
@@ -49,7 +51,8 @@ int runScreenSettings(CCore& core, QObject* frame, QWidget* owner, tagItemData* 
 
 } // namespace
 
-spine::FrameDialogs ownFrameDialogs(CCore& core, CMainApp& app, QObject* frame, QWidget* propertyPane)
+spine::FrameDialogs ownFrameDialogs(CCore& core, CMainApp& app, QObject* frame, QWidget* propertyPane,
+                                    editor::FramePort* port)
 {
     CCore* c = &core;
     CMainApp* a = &app;
@@ -96,8 +99,14 @@ spine::FrameDialogs ownFrameDialogs(CCore& core, CMainApp& app, QObject* frame, 
         dlg.AddStandardPages();
         return dlg.exec();
     };
-    s.bulkSend = [c, a](QWidget* owner) {
-        dialogs::CSettingBulkProgram dlg(*c, owner, a->AppFolder() + QStringLiteral("groupinfo.ini"));
+    s.bulkSend = [c, a, port](QWidget* owner) {
+        // Each transfer is one of the frame's jobs, so a close or quit asked
+        // for meanwhile waits for it and no later transfer starts.
+        dialogs::CSettingBulkProgram dlg(*c, owner, a->AppFolder() + QStringLiteral("groupinfo.ini"),
+                                         [port](QWidget*, tagItemData* screen, const LinkSettings& link) {
+                                             port->runTask(dialogs::TASK_SEND_PROGRAMS, screen,
+                                                           dialogs::SendLinkArgument(link));
+                                         });
         return dlg.exec();
     };
     s.usbExport = [](QWidget* owner, tagItemData* screen, spine::UsbExportChoice& choice) {

@@ -7,12 +7,18 @@ class CCore;
 class QObject;
 class QWidget;
 
+namespace editor {
+class FramePort;
+}
+
 namespace shell {
 
 class CMainApp;
 
 // `frame` receives the dialogs' messages; the software settings add the
-// ports they find to the screen-link panel in `propertyPane`.
-spine::FrameDialogs ownFrameDialogs(CCore& core, CMainApp& app, QObject* frame, QWidget* propertyPane);
+// ports they find to the screen-link panel in `propertyPane`; a bulk send
+// runs each transfer as a job of `port`, the frame's.
+spine::FrameDialogs ownFrameDialogs(CCore& core, CMainApp& app, QObject* frame, QWidget* propertyPane,
+                                    editor::FramePort* port);
 
 } // namespace shell

@@ -473,7 +473,7 @@ void CMainFrame::buildPanes()
     m_property->show();
 
     m_cmds = std::make_unique<FrameCommands>(m_core, *m_panel, *m_port,
-                                                    ownFrameDialogs(m_core, m_app, this, m_property),
+                                                    ownFrameDialogs(m_core, m_app, this, m_property, m_port.get()),
                                                     m_app.AppFolder());
 }
 
@@ -865,13 +865,14 @@ void CMainFrame::closeEvent(QCloseEvent* e)
     // Closing now would pull the screens from under the running job: keep
     // the request and act on it when the job has ended.
     if (JobRunning()) {
-        m_closePending = true;
+        m_closePending = m_ending = true;
         cancelJobForQuit();
         e->ignore();
         return;
     }
     if (!m_panel || m_panel->CloseAllScreens() == 0) {
         m_app.m_closeAccepted = 0;
+        m_ending = false;   // the operator kept the program
         e->ignore();
         return;
     }
@@ -908,7 +909,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
         return false;
     }
     if (e->type() == QEvent::Quit && JobRunning()) {
-        m_quitPending = true;
+        m_quitPending = m_ending = true;
         cancelJobForQuit();
         return true;
     }

@@ -123,10 +123,13 @@ private:
     // A progress report's text into its pane (none for an empty text).
     void showNews(int pane, const shell::PaneNews& news);
     // Runs a modal job; a close or quit asked for meanwhile waits for it
-    // (closeEvent) and is carried out after the last job.
+    // (closeEvent) and is carried out after the last job. Once the program
+    // is ending no job starts, so a walk of jobs (a bulk send) ends at once.
     template <class Run>
     auto countedJob(Run run)
     {
+        if (m_ending)
+            return decltype(run()){};
         ++m_jobDepth;
         auto result = run();
         if (--m_jobDepth == 0)
@@ -172,6 +175,7 @@ private:
     int m_jobDepth = 0;
     bool m_closePending = false;
     bool m_quitPending = false;
+    bool m_ending = false;   // a close or quit waits for a job, or is being carried out
     bool m_setAsideTold = false;
 };
 

@@ -370,7 +370,8 @@ void CSettingHW::OnBnClickedUpgrade()
             if (!self || !missed)
                 break;
             // No image beside the program: the operator may name its file.
-            const QString chosen = controls::FileDialog::getOpenFileName(this, platform::langString(kChooseImage));
+            const QString chosen = controls::FileDialog::getOpenFileName(this, platform::langString(kChooseImage), QString(),
+                                                                         controls::FileDialog::kFirmwareFilter);
             if (!self || chosen.isEmpty())
                 break;
             CCore::SetFirmwareImageFile(reinterpret_cast<const char16_t*>(chosen.utf16()));

@@ -508,3 +508,51 @@ TEST(SendRoad, QuittingDuringAHangingSendCancelsItAndEndsWithinASecond)
         EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
     }
 }
+
+// A quit during a bulk send ends the walk: no screen after the one being
+// sent starts a send of its own, so the program ends within a second.
+TEST(SendRoad, QuittingDuringABulkSendEndsTheWalkWithinASecond)
+{
+    sim::SimController controller;
+    sim::Faults deaf;
+    deaf.neverRead = true;
+    controller.setFaults(deaf);
+    sim::TcpPeer peer(controller);
+    FrameHarness h;
+    h.app->Settings().isSaveLED = 0;
+    h.frame->show();
+    shell::CloseWindowsOnTermination(h.frame.get());
+    tagItemData* second = h.core.GetScreen(0);   // the new screen of the first start
+    ASSERT_NE(openProgramList(h, peer.port(), 512, 256), nullptr);
+    frametest::bindTcp(second, peer.port());
+
+    support::ModalScript script(10000);
+    script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [](QWidget* bulk) {
+        QTimer::singleShot(0, bulk, [bulk] {
+            using Bulk = dialogs::CSettingBulkProgram;
+            QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_SEND), Qt::LeftButton);
+        });
+    });
+    script.allow(QStringLiteral("dialogs::CTaskDlg"));
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> busySince, quitAt;
+    QTimer tick;
+    tick.start(20);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        CTaskDlg* d = CTaskDlg::LiveTaskDialog();
+        if (quitAt || !d || !d->IsBusy())
+            return;
+        if (!busySince)
+            busySince = Clock::now();
+        else if (Clock::now() - *busySince > std::chrono::milliseconds(500)) {
+            quitAt = Clock::now();
+            ::raise(SIGTERM);
+        }
+    });
+    h.frame->OnCommand(shell::ID_BULK_SEND);
+    ASSERT_TRUE(quitAt);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !h.frame->isVisible(); }, 3000));
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *quitAt).count(), 1000);
+    EXPECT_EQ(script.seen().count(QStringLiteral("dialogs::CTaskDlg")), 1) << script.seen().join(u' ').toStdString();
+    EXPECT_EQ(CTaskDlg::LiveTaskDialog(), nullptr);
+}
