@@ -4,6 +4,7 @@
 #include "core/api/Callbacks.h"
 #include "core/api/ControllerAnswer.h"
 #include "core/api/Export.h"
+#include "core/api/FoundControllers.h"
 #include "core/api/ItemTypes.h"
 #include "core/api/LinkSettings.h"
 #include "core/api/Nodes.h"
@@ -201,6 +202,17 @@ public:
     // Finds the controller of one screen again and updates its link: 1 or the
     // probe's byte count when found, 0 when not, -6 when cancelled.
     int RetrieveConnection(tagItemData* screen);
+    // The same searches, safe on a worker: they write no screen and return
+    // what they found, for the tree's owner to store. The first takes the
+    // no-nodes flag; the second the screen's own link (GetOwnLink).
+    FoundControllers SearchConnections(int noNodes);
+    FoundConnection SearchConnection(const LinkSettings& own);
+    // Writes what a search found as RetrieveConnection does: the screens
+    // from `start` on (`replace`), or new screens inserted after the screen
+    // at `start`. The screens written, in order.
+    std::vector<tagItemData*> StoreConnections(const FoundControllers& found, int replace, int start);
+    // Writes a found link into a screen's block; a link not found changes nothing.
+    static void StoreConnection(const FoundConnection& found, tagGlobalInfo& block);
     // Upgrade request (command 20) then the record stream; 0 when there is no
     // screen, the request is not taken or there is no image.
     int SendUpgrade(tagItemData* screen);

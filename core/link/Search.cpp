@@ -146,8 +146,8 @@ int ControllerSearch::probeLoop(std::size_t count, bool pause, const std::functi
 }
 
 // A controller that answered a serial or adapter pass: the single-screen
-// search ends with it, a scope pass makes its screen at once, a broadcast
-// pass keeps it for later. 1 when the pass ends.
+// search ends with it, a scope pass takes it at once, a broadcast pass keeps
+// it for later. 1 when the pass ends.
 int ControllerSearch::answered(std::uint32_t mode, const ProbeLink& link, std::uint8_t address, bool scopeMode)
 {
     if (m_single) {
@@ -156,7 +156,7 @@ int ControllerSearch::answered(std::uint32_t mode, const ProbeLink& link, std::u
         return 1;
     }
     if (scopeMode)
-        makeScreen(link, address, true);
+        found(link, address, true);
     else
         m_answered.push_back({mode, link, address});
     return 0;
@@ -210,55 +210,101 @@ ProbeLink ControllerSearch::adapterLink(const CCore::AdapterInfo& info) const
     return link;
 }
 
-tagItemData* ControllerSearch::placeScreen()
+LinkSettings ControllerSearch::foundLink(const ProbeLink& link, std::uint8_t address) const
 {
-    tagItemData* screen = nullptr;
-    if (m_replace && m_nextReuse) {
-        screen = m_nextReuse;
-        m_nextReuse = m_nextReuse->NextSibling;
-    } else {
-        screen = CreateNode(m_insertAfter, IT_SCREEN, nullptr, CoreAccess::root(m_core));
-    }
-    if (screen)
-        m_insertAfter = screen;
-    return screen;
-}
-
-void ControllerSearch::writeScreen(tagItemData* screen, const ProbeLink& link, std::uint8_t address)
-{
-    tagGlobalInfo& g = screen->Global;
-    g.ID = address;
-    g.CommType = link.mode;
+    LinkSettings f;
+    f.Address = address;
+    f.Mode = link.mode;
     switch (link.mode) {
     case COMM_SERIAL:
-        g.BaudRate = link.baudRate;
-        g.SerialPort = serialPortNumber(link.portName);
+        f.BaudRate = link.baudRate;
+        f.SerialPort = serialPortNumber(link.portName);
         break;
     case COMM_ETHERNET:
-        g.AdapterIndex = link.adapterIndex;
-        std::memcpy(g.DstMAC, link.mac, 6);
+        f.AdapterIndex = link.adapterIndex;
+        std::memcpy(f.DstMAC, link.mac, 6);
         break;
     default:
-        g.HostKind = 0;
-        std::memset(g.Host, 0, sizeof g.Host);
-        std::memcpy(g.Host, link.host.constData(), std::min<std::size_t>(link.host.size(), sizeof g.Host - 1));
-        g.HostPort = link.port;
+        f.HostKind = 0;
+        std::memcpy(f.Host, link.host.constData(), std::min<std::size_t>(link.host.size(), sizeof f.Host - 1));
+        f.HostPort = link.port;
         break;
     }
+    return f;
 }
 
-void ControllerSearch::makeScreen(const ProbeLink& link, std::uint8_t address, bool reportFound)
+void ControllerSearch::found(const ProbeLink& link, std::uint8_t address, bool reportFound)
 {
     ++m_count;
     if (m_noNodes)
         return;
-    tagItemData* screen = placeScreen();
-    if (!screen)
-        return;
-    writeScreen(screen, link, address);
+    m_made.push_back(foundLink(link, address));
     if (reportFound)
         report(CBC_PROBE, CBE_DONE, address);
 }
+
+namespace sorvane::link {
+
+void WriteFoundLink(const LinkSettings& link, tagGlobalInfo& g)
+{
+    g.ID = link.Address;
+    g.CommType = link.Mode;
+    switch (link.Mode) {
+    case COMM_SERIAL:
+        g.BaudRate = link.BaudRate;
+        g.SerialPort = link.SerialPort;
+        break;
+    case COMM_ETHERNET:
+        g.AdapterIndex = link.AdapterIndex;
+        std::memcpy(g.DstMAC, link.DstMAC, 6);
+        break;
+    default:
+        g.HostKind = link.HostKind;
+        static_assert(sizeof g.Host == sizeof link.Host);
+        std::memcpy(g.Host, link.Host, sizeof g.Host);
+        g.HostPort = link.HostPort;
+        break;
+    }
+}
+
+void PlaceFoundScreens(CCore& core, const FoundControllers& found, int replace, int start,
+                       std::vector<tagItemData*>& written)
+{
+    if (found.links.empty())
+        return;
+    tagItemData* root = CoreAccess::root(core);
+    // Insertion point: the screen at the start index (clamped to the last);
+    // replacing begins with that screen itself.
+    std::vector<tagItemData*> screens;
+    for (tagItemData* s = root ? root->FirstChild : nullptr; s; s = s->NextSibling)
+        screens.push_back(s);
+    tagItemData* insertAfter = nullptr;
+    tagItemData* nextReuse = nullptr;
+    if (!screens.empty()) {
+        const std::size_t at = start < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(start), screens.size() - 1);
+        insertAfter = screens[at];
+        if (replace) {
+            nextReuse = screens[at];
+            insertAfter = screens[at]->PrevSibling;
+        }
+    }
+    for (const LinkSettings& link : found.links) {
+        tagItemData* screen = nullptr;
+        if (replace && nextReuse) {
+            screen = nextReuse;
+            nextReuse = nextReuse->NextSibling;
+        } else {
+            screen = CreateNode(insertAfter, IT_SCREEN, nullptr, root);
+        }
+        if (!screen)
+            continue;
+        insertAfter = screen;
+        WriteFoundLink(link, screen->Global);
+        written.push_back(screen);
+    }
+}
+
+} // namespace sorvane::link
 
 namespace {
 
@@ -419,7 +465,7 @@ int ControllerSearch::networkPass(int scopeAddress)
             // A scope pass takes the controllers of its own address, so
             // one answer does not become a screen per scope address.
             if (scopeAddress >= 0 && address == scopeAddress)
-                makeScreen(link, address, true);
+                found(link, address, true);
             else if (scopeAddress < 0)
                 m_answered.push_back({COMM_NETWORK, link, address});
             return true;
@@ -457,7 +503,7 @@ int ControllerSearch::rememberedPhase()
         if (reply.result == -6)
             return -6;
         if (reply.result > 0)
-            makeScreen(link, address, reportFound);
+            found(link, address, reportFound);
         return 0;
     };
 
@@ -483,30 +529,21 @@ int ControllerSearch::rememberedPhase()
     return 0;
 }
 
-unsigned ControllerSearch::run(int replace, int start, int noNodes)
+FoundControllers ControllerSearch::run(int noNodes)
 {
     m_single = m_core.IsSingleScreen() != 0;
-    m_replace = replace != 0;
     m_noNodes = false;
     m_count = 0;
     m_haveFound = false;
     m_answered.clear();
-
-    // Insertion point: the screen at the start index (clamped to the last);
-    // replacing begins with that screen itself.
-    std::vector<tagItemData*> screens;
-    for (tagItemData* s = CoreAccess::root(m_core) ? CoreAccess::root(m_core)->FirstChild : nullptr; s; s = s->NextSibling)
-        screens.push_back(s);
-    m_insertAfter = nullptr;
-    m_nextReuse = nullptr;
-    if (!screens.empty()) {
-        const std::size_t at = start < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(start), screens.size() - 1);
-        m_insertAfter = screens[at];
-        if (m_replace) {
-            m_nextReuse = screens[at];
-            m_insertAfter = screens[at]->PrevSibling;
-        }
-    }
+    m_made.clear();
+    const auto result = [this](unsigned count) {
+        FoundControllers out;
+        out.count = count;
+        out.links = std::move(m_made);
+        m_made.clear();
+        return out;
+    };
 
     const bool serialOn = m_core.IsSerialPortEnabled() != 0;
     const bool lanOn = m_core.IsLanEnabled() != 0;
@@ -527,21 +564,22 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
             // keeps the screens it made.
             if (!m_single)
                 for (const Found& f : m_answered)
-                    makeScreen(f.link, f.address, f.mode != COMM_NETWORK);
-            return m_count;
+                    found(f.link, f.address, f.mode != COMM_NETWORK);
+            return result(m_count);
         }
         if (m_single) {
             if (m_haveFound)
-                makeScreen(m_found.link, m_found.address, true);
-            return m_count;
+                found(m_found.link, m_found.address, true);
+            return result(m_count);
         }
         if (m_noNodes) {
             // Counted, not made.
-            return static_cast<unsigned>(CoreAccess::serialRecords(m_core).GetSize() + CoreAccess::adapterRecords(m_core).GetSize()
-                                         + CoreAccess::wanRecords(m_core).GetSize());
+            return result(static_cast<unsigned>(CoreAccess::serialRecords(m_core).GetSize()
+                                                + CoreAccess::adapterRecords(m_core).GetSize()
+                                                + CoreAccess::wanRecords(m_core).GetSize()));
         }
         rememberedPhase();
-        return m_count;
+        return result(m_count);
     }
 
     CUniqueArray<int> scope;
@@ -556,56 +594,63 @@ unsigned ControllerSearch::run(int replace, int start, int noNodes)
         if (r == -6)
             break;
     }
-    return m_count;
+    return result(m_count);
 }
 
-int ControllerSearch::runForScreen(tagItemData* screen)
+FoundConnection ControllerSearch::runForScreen(const LinkSettings& own)
 {
-    if (!screen || screen->Level != LEVEL_ROOT)
-        return 0;
-    tagGlobalInfo& g = screen->Global;
-    ProbeLink own;
-    own.mode = g.CommType;
-    switch (g.CommType) {
+    FoundConnection out;
+    out.link = own;
+    LinkSettings& f = out.link;
+    ProbeLink probe;
+    probe.mode = own.Mode;
+    switch (own.Mode) {
     case COMM_SERIAL:
-        own.portName = m_core.GetSerialPortName(static_cast<int>(g.SerialPort));
-        own.baudRate = g.BaudRate;
+        probe.portName = m_core.GetSerialPortName(static_cast<int>(own.SerialPort));
+        probe.baudRate = own.BaudRate;
         break;
     case COMM_ETHERNET:
-        own.adapterIndex = g.AdapterIndex;
-        own.deviceName = m_core.GetAdapterName(static_cast<int>(g.AdapterIndex));
-        std::memcpy(own.mac, g.DstMAC, 6);
+        probe.adapterIndex = own.AdapterIndex;
+        probe.deviceName = m_core.GetAdapterName(static_cast<int>(own.AdapterIndex));
+        std::memcpy(probe.mac, own.DstMAC, 6);
         break;
     default:
-        own.host = QByteArray(g.Host, static_cast<int>(strnlen(g.Host, sizeof g.Host)));
-        own.hostIsName = g.HostKind != 0;
-        own.port = g.HostPort;
+        probe.host = QByteArray(own.Host, static_cast<int>(strnlen(own.Host, sizeof own.Host)));
+        probe.hostIsName = own.HostKind != 0;
+        probe.port = own.HostPort;
         break;
     }
 
     report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, 0);
-    const ProbeReply reply = m_links.probe(own, g.ID, true);
+    const ProbeReply reply = m_links.probe(probe, own.Address, true);
     if (reply.result > 0) {
         report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, 100);
-        report(CBC_PROBE, CBE_DONE, g.ID);
-        if (own.mode == COMM_ETHERNET && IsBroadcastMac(g.DstMAC))
-            std::memcpy(g.DstMAC, reply.mac, 6);
-        return reply.result;
+        report(CBC_PROBE, CBE_DONE, own.Address);
+        if (own.Mode == COMM_ETHERNET && IsBroadcastMac(own.DstMAC))
+            std::memcpy(f.DstMAC, reply.mac, 6);
+        out.result = reply.result;
+        return out;
     }
-    if (reply.result == -6)
-        return -6;
-    switch (g.CommType) {
+    if (reply.result == -6) {
+        out.result = -6;
+        return out;
+    }
+    switch (own.Mode) {
     case COMM_SERIAL:
-        return serialScreenSearch(screen);
+        out.result = serialScreenSearch(f);
+        break;
     case COMM_ETHERNET:
-        return adapterScreenSearch(screen);
+        out.result = adapterScreenSearch(f);
+        break;
     default:
-        return networkScreenSearch(screen);
+        out.result = networkScreenSearch(f);
+        break;
     }
+    return out;
 }
 
 template <typename Info, typename Store>
-int ControllerSearch::probeForScreen(const CUniqueArray<Info>& listed, std::uint32_t phase, tagGlobalInfo& g,
+int ControllerSearch::probeForScreen(const CUniqueArray<Info>& listed, std::uint32_t phase, LinkSettings& f,
                                      Store store)
 {
     report(CBC_PROBE, CBE_SEARCH_PHASE, phase);
@@ -613,24 +658,23 @@ int ControllerSearch::probeForScreen(const CUniqueArray<Info>& listed, std::uint
     ProbeLink link;
     ProbeReply reply;
     const auto probe = [&](std::size_t k) {
-        reply = probeRecord(listed[static_cast<int>(count - 1 - k)], g.ID, true, link);
+        reply = probeRecord(listed[static_cast<int>(count - 1 - k)], f.Address, true, link);
         return Probed{reply.result};
     };
     const auto take = [&](std::size_t, int result) {
         if (result <= 0)
             return 0;
-        g.ID = reply.address;
+        f.Address = reply.address;
         store(link, reply);
         return 1;
     };
     return probeLoop(count, false, probe, take);
 }
 
-int ControllerSearch::serialScreenSearch(tagItemData* screen)
+int ControllerSearch::serialScreenSearch(LinkSettings& f)
 {
-    tagGlobalInfo& g = screen->Global;
     CUniqueArray<CCore::SerialInfo> listed;
-    listed.Add(MakeSerialInfo(m_core.GetSerialPortName(static_cast<int>(g.SerialPort)), g.BaudRate));
+    listed.Add(MakeSerialInfo(m_core.GetSerialPortName(static_cast<int>(f.SerialPort)), f.BaudRate));
     CUniqueArray<QString> ports;
     CoreAccess::serialPorts(m_core, &ports);
     for (int i = ports.GetSize() - 1; i >= 0; --i) {
@@ -638,35 +682,33 @@ int ControllerSearch::serialScreenSearch(tagItemData* screen)
         listed.Add(MakeSerialInfo(ports[i], kFastBaud));
     }
 
-    return probeForScreen(listed, 0, g, [&](const ProbeLink& link, const ProbeReply&) {
-        g.BaudRate = link.baudRate;
-        g.SerialPort = serialPortNumber(link.portName);
+    return probeForScreen(listed, 0, f, [&](const ProbeLink& link, const ProbeReply&) {
+        f.BaudRate = link.baudRate;
+        f.SerialPort = serialPortNumber(link.portName);
     });
 }
 
-int ControllerSearch::adapterScreenSearch(tagItemData* screen)
+int ControllerSearch::adapterScreenSearch(LinkSettings& f)
 {
-    tagGlobalInfo& g = screen->Global;
     CUniqueArray<CCore::AdapterInfo> listed;
-    listed.Add(MakeAdapterInfo(g.AdapterIndex, kBroadcastMac, 0xFFFF));
+    listed.Add(MakeAdapterInfo(f.AdapterIndex, kBroadcastMac, 0xFFFF));
     CUniqueArray<pcapdevinfo> adapters;
     CoreAccess::adapters(m_core, &adapters);
     for (int i = adapters.GetSize() - 1; i >= 0; --i)
         listed.Add(MakeAdapterInfo(static_cast<std::uint32_t>(i), kBroadcastMac, 0xFFFF));
 
-    return probeForScreen(listed, 1, g, [&](const ProbeLink& link, const ProbeReply& reply) {
-        g.AdapterIndex = link.adapterIndex;
-        std::memcpy(g.DstMAC, reply.mac, 6);
+    return probeForScreen(listed, 1, f, [&](const ProbeLink& link, const ProbeReply& reply) {
+        f.AdapterIndex = link.adapterIndex;
+        std::memcpy(f.DstMAC, reply.mac, 6);
     });
 }
 
-int ControllerSearch::networkScreenSearch(tagItemData* screen)
+int ControllerSearch::networkScreenSearch(LinkSettings& f)
 {
-    tagGlobalInfo& g = screen->Global;
     bool answered = false;
     std::uint8_t address = 0;
     std::uint32_t ip = 0;
-    const int result = m_links.discover(g.HostPort, [&](std::uint8_t a, std::uint32_t from) {
+    const int result = m_links.discover(f.HostPort, [&](std::uint8_t a, std::uint32_t from) {
         answered = true;
         address = a;
         ip = from;
@@ -676,15 +718,15 @@ int ControllerSearch::networkScreenSearch(tagItemData* screen)
         return -6;
     SearchCandidate candidate;
     candidate.Form = 2;
-    candidate.Port = g.HostPort;
+    candidate.Port = f.HostPort;
     ReportSearchCandidate(m_callback, &candidate, answered ? 0 : -3);
     report(CBC_SEARCH_PROGRESS, CBE_PROGRESS, 100);
     if (!answered)
         return 0;
-    g.ID = address;
-    g.HostKind = 0;
+    f.Address = address;
+    f.HostKind = 0;
     const QByteArray host = DottedAddress(ip);
-    std::memset(g.Host, 0, sizeof g.Host);
-    std::memcpy(g.Host, host.constData(), std::min<std::size_t>(host.size(), sizeof g.Host - 1));
+    std::memset(f.Host, 0, sizeof f.Host);
+    std::memcpy(f.Host, host.constData(), std::min<std::size_t>(host.size(), sizeof f.Host - 1));
     return 1;
 }

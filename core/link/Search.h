@@ -1,7 +1,10 @@
 #pragma once
 // The controller search: finds controllers over serial ports, adapters
-// (raw Ethernet) and the network (UDP), remembers the links that answered
-// in the core object and makes or updates screens for them.
+// (raw Ethernet) and the network (UDP) and remembers the links that answered
+// in the core object. It returns what it found and writes no screen: the
+// tree's owner makes or updates the screens from it (PlaceFoundScreens,
+// WriteFoundLink), so the search may run on a worker.
+#include "core/api/FoundControllers.h"
 #include "core/link/SearchRecords.h"
 
 #include <QByteArray>
@@ -61,16 +64,25 @@ QByteArray DottedAddress(std::uint32_t ip);
 // cancel event ends it with -6.
 int DiscoverOverUdp(std::uint16_t port, int timeoutMs, const DiscoveryAnswer& answer);
 
+// Screens for the controllers found: from the screen at `start` on when
+// `replace`, new ones after it otherwise (CCore::StoreConnections). Each
+// screen written is added to `written` as it is.
+void PlaceFoundScreens(CCore& core, const FoundControllers& found, int replace, int start,
+                       std::vector<tagItemData*>& written);
+// A found link into a screen's block: its address, link mode and the fields
+// of that mode.
+void WriteFoundLink(const LinkSettings& link, tagGlobalInfo& g);
+
 class ControllerSearch {
 public:
     ControllerSearch(CCore& core, SearchLinks& links);
     ControllerSearch(const ControllerSearch&) = delete;
     ControllerSearch& operator=(const ControllerSearch&) = delete;
 
-    // Number of controllers found; see CCore::RetrieveConnection.
-    unsigned run(int replace, int start, int noNodes);
-    // 1 or the probe's byte count when found, 0 when not, -6 when cancelled.
-    int runForScreen(tagItemData* screen);
+    // The controllers found; see CCore::RetrieveConnection.
+    FoundControllers run(int noNodes);
+    // The controller of the screen whose own link is `own`, found again.
+    FoundConnection runForScreen(const LinkSettings& own);
 
 private:
     struct Found {
@@ -97,9 +109,8 @@ private:
     int adapterPass(std::uint8_t address, bool replyFrame, bool scopeMode);
     int networkPass(int scopeAddress);
     int rememberedPhase();
-    tagItemData* placeScreen();
-    void writeScreen(tagItemData* screen, const ProbeLink& link, std::uint8_t address);
-    void makeScreen(const ProbeLink& link, std::uint8_t address, bool reportFound);
+    LinkSettings foundLink(const ProbeLink& link, std::uint8_t address) const;
+    void found(const ProbeLink& link, std::uint8_t address, bool reportFound);
     QString serialInfoPort(const CCore::SerialInfo& info) const;
     ProbeLink serialLink(const CCore::SerialInfo& info) const;
     std::uint32_t serialPortNumber(const QString& portName) const;
@@ -109,17 +120,17 @@ private:
     ProbeReply probeRecord(const CCore::SerialInfo& info, std::uint8_t address, bool replyFrame, ProbeLink& link);
     ProbeReply probeRecord(const CCore::AdapterInfo& info, std::uint8_t address, bool replyFrame, ProbeLink& link);
     // Probes the records from the list's end; the first that answers gives
-    // the screen its address and, through `store`, its link.
+    // the found link its address and, through `store`, the rest.
     template <typename Info, typename Store>
-    int probeForScreen(const CUniqueArray<Info>& listed, std::uint32_t phase, tagGlobalInfo& g, Store store);
+    int probeForScreen(const CUniqueArray<Info>& listed, std::uint32_t phase, LinkSettings& f, Store store);
     // A pass over candidate records: one that answers is remembered (through
     // `remember`) and taken, a remembered one that does not is forgotten.
     template <typename Probes, typename Info, typename Remember>
     int probePass(const Probes& probes, CUniqueArray<Info>& remembered, std::uint32_t phase, std::uint32_t mode,
                   std::uint8_t address, bool replyFrame, bool scopeMode, Remember remember);
-    int serialScreenSearch(tagItemData* screen);
-    int adapterScreenSearch(tagItemData* screen);
-    int networkScreenSearch(tagItemData* screen);
+    int serialScreenSearch(LinkSettings& f);
+    int adapterScreenSearch(LinkSettings& f);
+    int networkScreenSearch(LinkSettings& f);
 
     CCore& m_core;
     SearchLinks& m_links;
@@ -127,15 +138,13 @@ private:
     bool m_single = true;
     bool m_stop = false;
     bool m_noNodes = false;
-    bool m_replace = false;
     bool m_haveFound = false;
     Found m_found;
-    // Broadcast mode: what answered in the passes, made into screens when
+    // Broadcast mode: what answered in the passes, found when
     // the search is cancelled before the remembered links are probed again.
     std::vector<Found> m_answered;
     unsigned m_count = 0;
-    tagItemData* m_insertAfter = nullptr;
-    tagItemData* m_nextReuse = nullptr;
+    std::vector<LinkSettings> m_made;
 };
 
 } // namespace sorvane::link

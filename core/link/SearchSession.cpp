@@ -69,21 +69,55 @@ public:
 
 } // namespace
 
-unsigned CCore::RetrieveConnection(int replace, int start, int noNodes)
+FoundControllers CCore::SearchConnections(int noNodes)
 {
-    // Screens made for controllers found before a failure stay.
-    return GuardedResult(0u, [&] {
+    return GuardedResult(FoundControllers{}, [&] {
         SessionSearchLinks links;
         ControllerSearch search(*this, links);
-        return search.run(replace, start, noNodes);
+        return search.run(noNodes);
     });
+}
+
+FoundConnection CCore::SearchConnection(const LinkSettings& own)
+{
+    return GuardedResult(FoundConnection{}, [&] {
+        SessionSearchLinks links;
+        ControllerSearch search(*this, links);
+        return search.runForScreen(own);
+    });
+}
+
+std::vector<tagItemData*> CCore::StoreConnections(const FoundControllers& found, int replace, int start)
+{
+    // Screens made before a failure stay.
+    std::vector<tagItemData*> written;
+    GuardedCall(
+        [&] {
+            written.reserve(found.links.size());
+            PlaceFoundScreens(*this, found, replace, start, written);
+        },
+        [] {});
+    return written;
+}
+
+void CCore::StoreConnection(const FoundConnection& found, tagGlobalInfo& block)
+{
+    if (found.result > 0)
+        WriteFoundLink(found.link, block);
+}
+
+unsigned CCore::RetrieveConnection(int replace, int start, int noNodes)
+{
+    const FoundControllers found = SearchConnections(noNodes);
+    StoreConnections(found, replace, start);
+    return found.count;
 }
 
 int CCore::RetrieveConnection(tagItemData* screen)
 {
-    return GuardedResult(0, [&] {
-        SessionSearchLinks links;
-        ControllerSearch search(*this, links);
-        return search.runForScreen(screen);
-    });
+    if (!screen || screen->Level != LEVEL_ROOT)
+        return 0;
+    const FoundConnection found = SearchConnection(GetOwnLink(screen));
+    StoreConnection(found, screen->Global);
+    return found.result;
 }

@@ -274,7 +274,8 @@ TEST_F(AllocationFailure, LinksSearchesAndListsReportFailure)
     EXPECT_EQ(rc, 0);
     unsigned found = 1;
     const int screens = countNodes(screen->Parent);
-    EXPECT_GT(withFailingAllocations(0, [&] { found = core.RetrieveConnection(0, 0, 0); }), 0);
+    // With no link to search the search asks for no memory; it finds nothing either way.
+    withFailingAllocations(0, [&] { found = core.RetrieveConnection(0, 0, 0); });
     EXPECT_EQ(found, 0u);
     EXPECT_EQ(countNodes(screen->Parent), screens);
 

@@ -224,7 +224,16 @@ int CTaskDlg::StartTask()
     waitForWorker();
     m_reads.clear();
     m_answers.clear();
-    if (m_kind.load() == TASK_READ_SCREEN) {
+    m_findScreen = nullptr;
+    m_foundAgain.reset();
+    m_found.reset();
+    if (m_kind.load() == TASK_FIND_SCREEN || m_kind.load() == TASK_WIZARD_FIND) {
+        auto* screen = reinterpret_cast<tagItemData*>(m_argument.load());
+        if (CCore::IsRoot(screen) == 1) {
+            m_findScreen = screen;
+            m_findOwn = CCore::GetOwnLink(screen);
+        }
+    } else if (m_kind.load() == TASK_READ_SCREEN) {
         if (tagItemData* screen = reinterpret_cast<tagItemData*>(m_argument.load()))
             m_reads.emplace_back(screen, CCore::GetOwnLink(screen));
     } else if (m_kind.load() == TASK_READ_HARDWARE) {
@@ -251,8 +260,11 @@ void CTaskDlg::RunTask()
     // The core counts such a send as done; the operator must not take it
     // for one that reached the controller.
     const bool nothing = NothingToSend(m_core, kind, m_argument.load());
+    const bool finds = kind == TASK_FIND_SCREEN || kind == TASK_WIZARD_FIND;
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
                                       : kind == TASK_READ_SCREEN && m_ownReads ? readScreen(0)
+                                      : kind == TASK_SEARCH && m_ownReads      ? search()
+                                      : finds && m_ownReads                    ? findAgain()
                                       : kind == TASK_CALL        ? std::optional<int>(m_job(m_core))
                                       : m_link                   ? RunTaskCallOver(m_core, kind, m_argument.load(), *m_link)
                                       : m_call                   ? m_call(m_core, kind, m_argument.load())
@@ -340,6 +352,43 @@ void CTaskDlg::storeAnswers()
             spine::writeScreenBlock(m_core, screen, [&] { CCore::StoreAnswer(answer, screen->Global); });
 }
 
+// On the worker: the search writes no screen; what it found waits for the GUI thread.
+std::optional<int> CTaskDlg::search()
+{
+    FoundControllers found = m_core.SearchConnections(0);
+    const int rc = static_cast<int>(found.count);
+    m_found = std::move(found);
+    return rc;
+}
+
+std::optional<int> CTaskDlg::findAgain()
+{
+    if (!m_argument.load())
+        return std::nullopt;
+    if (!m_findScreen)
+        return 0;
+    FoundConnection found = m_core.SearchConnection(m_findOwn);
+    const int rc = found.result;
+    m_foundAgain = std::move(found);
+    return rc;
+}
+
+// Screens for what a search found, also when it was cancelled: what was
+// found before the cancel is kept. The command that started the search
+// names them and puts them in the tree; one found again is announced by its
+// command too (the wizard's screen is no screen of the tree yet).
+void CTaskDlg::storeFound()
+{
+    if (m_found) {
+        const std::uintptr_t argument = m_argument.load();
+        m_core.StoreConnections(*m_found, SearchReplace(argument), SearchStart(argument));
+        m_found.reset();
+    }
+    if (m_foundAgain && m_findScreen)
+        CCore::StoreConnection(*m_foundAgain, m_findScreen->Global);
+    m_foundAgain.reset();
+}
+
 void CTaskDlg::OnReadStep(int index, int total)
 {
     m_passRunning = index < total;
@@ -352,6 +401,7 @@ void CTaskDlg::OnReadStep(int index, int total)
 void CTaskDlg::JobEnded(int done)
 {
     storeAnswers();
+    storeFound();
     m_passRunning = false;
     // A failed transfer reports no 100 %: the link would stay up with nothing to cancel.
     setLinkShown(false);

@@ -60,7 +60,8 @@ public:
     // link another screen lends it), made by the core's own call.
     int SetTask(int kind, tagItemData* screen, const LinkSettings& link);
     // A call of the test's own also makes the reads (TASK_READ_SCREEN and
-    // TASK_READ_HARDWARE), which then store nothing.
+    // TASK_READ_HARDWARE) and the searches (TASK_SEARCH, TASK_FIND_SCREEN,
+    // TASK_WIZARD_FIND), which then store nothing.
     void SetCoreCall(CoreCall call)
     {
         m_call = std::move(call);
@@ -118,6 +119,9 @@ private:
     int RunReadPass();
     std::optional<int> readScreen(int index);
     void storeAnswers();
+    std::optional<int> search();
+    std::optional<int> findAgain();
+    void storeFound();
     void OnReadStep(int index, int total);
     void setStatusText(const QString& text);
     void setLinkShown(bool shown);
@@ -154,6 +158,13 @@ private:
     // the screens on the GUI thread once it ended.
     std::vector<std::pair<tagItemData*, LinkSettings>> m_reads;
     std::vector<std::pair<tagItemData*, ControllerAnswer>> m_answers;
+    // The same for the searches: the screen found again and its own link,
+    // taken before the worker starts; what the worker found, stored into
+    // the tree on the GUI thread once it ended.
+    tagItemData* m_findScreen = nullptr;
+    LinkSettings m_findOwn;
+    std::optional<FoundConnection> m_foundAgain;
+    std::optional<FoundControllers> m_found;
     Job m_job;
     unsigned m_jobText = 0;
     bool m_jobEndsAlways = false;

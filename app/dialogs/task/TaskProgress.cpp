@@ -157,11 +157,6 @@ std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
         return screen ? std::optional<int>(core.SendPrograms(screen)) : std::nullopt;
     case TASK_UPGRADE:
         return screen ? std::optional<int>(core.SendUpgrade(screen)) : std::nullopt;
-    case TASK_FIND_SCREEN:
-    case TASK_WIZARD_FIND:
-        return screen ? std::optional<int>(core.RetrieveConnection(screen)) : std::nullopt;
-    case TASK_SEARCH:
-        return static_cast<int>(core.RetrieveConnection(SearchReplace(argument), SearchStart(argument), 0));
     case TASK_UPGRADE_IMAGE:
         return screen ? std::optional<int>(core.SendUpgrade2(screen)) : std::nullopt;
     case TASK_ADJUST_TIME:

@@ -53,7 +53,7 @@ unsigned StartTextId(int kind);
 
 // The core call of a kind, on the calling thread. None when the kind makes
 // no call (unknown kind, or a null screen for the kinds that take one). The
-// reads are the dialog's own, which keeps what they return.
+// reads and the searches are the dialog's own, which keeps what they return.
 std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
 // The same with a send of programs over a link of the caller's; the other
 // kinds ignore it.

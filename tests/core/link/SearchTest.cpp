@@ -168,10 +168,23 @@ protected:
             out.push_back(s);
         return out;
     }
+    // The search finds, the tree's owner places what it found.
     unsigned run(int replace = 0, int start = 0, int noNodes = 0)
     {
         ControllerSearch search(*core, links);
-        return search.run(replace, start, noNodes);
+        const FoundControllers found = search.run(noNodes);
+        std::vector<tagItemData*> written;
+        PlaceFoundScreens(*core, found, replace, start, written);
+        EXPECT_EQ(written.size(), found.links.size());
+        return found.count;
+    }
+    int findAgain(ControllerSearch& search, tagItemData* screen)
+    {
+        if (!screen)
+            return 0;
+        const FoundConnection found = search.runForScreen(CCore::GetOwnLink(screen));
+        CCore::StoreConnection(found, screen->Global);
+        return found.result;
     }
     std::unique_ptr<CCore> core;
     FakeLinks links;
@@ -374,7 +387,7 @@ TEST_F(Search, AScreenWhoseControllerMovedIsFoundAgainOnItsKindOfLink)
     links.serial[QStringLiteral("COM3")] = {115200, {4}};
 
     ControllerSearch search(*core, links);
-    EXPECT_EQ(search.runForScreen(screen), 1);
+    EXPECT_EQ(findAgain(search, screen), 1);
     EXPECT_EQ(screen->Global.BaudRate, 115200u);
     EXPECT_EQ(screen->Global.SerialPort, 3u);
     EXPECT_EQ(links.probes, (std::vector<std::string>{"S COM3 9600 @4 frame", "S COM1 115200 @4 frame",
@@ -384,12 +397,12 @@ TEST_F(Search, AScreenWhoseControllerMovedIsFoundAgainOnItsKindOfLink)
 
     // Found on its own link at once.
     g_reports.clear();
-    EXPECT_EQ(search.runForScreen(screen), 4);
+    EXPECT_EQ(findAgain(search, screen), 4);
     EXPECT_EQ(plainReports(), (std::vector<std::array<unsigned, 3>>{{255, 2, 0}, {255, 2, 100}, {21, 3, 4}}));
-    EXPECT_EQ(search.runForScreen(nullptr), 0);
+    EXPECT_EQ(findAgain(search, nullptr), 0);
     links.cancelAtProbe = static_cast<int>(links.probes.size());
     links.serial.clear();
-    EXPECT_EQ(search.runForScreen(screen), -6);
+    EXPECT_EQ(findAgain(search, screen), -6);
 }
 
 TEST_F(Search, AScreenOnTheNetworkTakesTheAddressOfTheFirstUdpAnswer)
@@ -402,7 +415,7 @@ TEST_F(Search, AScreenOnTheNetworkTakesTheAddressOfTheFirstUdpAnswer)
     std::strcpy(screen->Global.Host, "controller.invalid");
     screen->Global.HostPort = udp.port();
     ControllerSearch search(*core, links);
-    EXPECT_EQ(search.runForScreen(screen), 1);
+    EXPECT_EQ(findAgain(search, screen), 1);
     EXPECT_STREQ(screen->Global.Host, "127.0.0.5");
     EXPECT_EQ(screen->Global.HostKind, 0);
     EXPECT_EQ(screen->Global.ID, 12);
