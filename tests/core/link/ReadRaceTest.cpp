@@ -5,9 +5,12 @@
 #include "LinkTestUtil.h"
 
 #include "core/api/Core.h"
+#include "support/SimControllerSearch.h"
 
 #include <atomic>
 #include <cstring>
+#include <set>
+#include <string>
 #include <thread>
 
 using namespace linktest;
@@ -75,4 +78,52 @@ TEST(ReadsOnAWorker, ReturnTheirAnswersAndLeaveTheScreenToItsOwnThread)
     EXPECT_EQ(g.HardwareId, 0x5150u);
     EXPECT_EQ(g.DevicePort, 6001);
     EXPECT_STREQ(g.WifiSsid, "stage-net");
+}
+
+// A search on a worker while the interface thread walks the screens as the
+// tree and the canvases do: the search makes no screen and links no node in;
+// the screens are made from what it returns, on the tree's own thread.
+TEST(SearchOnAWorker, ReturnsWhatItFoundAndLeavesTheTreeToItsOwnThread)
+{
+    FastClock fast;
+    sim::UdpControllers udp;
+    ASSERT_TRUE(udp.start({{"127.0.0.2", 1}, {"127.0.0.3", 2}}));
+    CCore core;
+    ASSERT_NE(core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr), nullptr);
+    core.SetSingleScreen(0);
+    core.EnableSerialPort(0);
+    core.EnableWan(1);
+    core.AddPort(udp.port());
+
+    std::atomic<bool> done{false};
+    std::atomic<long> walks{0};
+    FoundControllers found;
+    std::thread worker([&] {
+        while (walks.load() == 0)
+            std::this_thread::yield();
+        found = core.SearchConnections(0);
+        done = true;
+    });
+    long screens = 0;
+    volatile long widths = 0;   // what a canvas reads, read
+    while (!done.load()) {
+        screens = 0;
+        for (unsigned n = 0; tagItemData* s = core.GetScreen(n); ++n) {
+            ++screens;
+            widths = widths + s->Global.Width + s->Global.ID + s->Global.Host[0];
+        }
+        ++walks;
+    }
+    worker.join();
+
+    EXPECT_GT(walks.load(), 1);
+    EXPECT_EQ(screens, 1);
+    ASSERT_EQ(found.count, 2u);
+    const std::vector<tagItemData*> made = core.StoreConnections(found, 0, 0);
+    ASSERT_EQ(made.size(), 2u);
+    std::set<std::string> seen;
+    for (tagItemData* s : made)
+        seen.insert(std::string(s->Global.Host) + "=" + std::to_string(s->Global.ID));
+    EXPECT_EQ(seen, (std::set<std::string>{"127.0.0.2=1", "127.0.0.3=2"}));
+    EXPECT_NE(core.GetScreen(2), nullptr);
 }
