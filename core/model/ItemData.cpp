@@ -237,22 +237,6 @@ bool UpdateNodeBitmap(tagItemData* node)
     return ResizeNodeBitmap(node);
 }
 
-bool UpdateNodeBitmap(tagItemData* node, QSize content)
-{
-    if (!node || node->Level != LEVEL_PROGRAM)
-        return UpdateNodeBitmap(node);
-    const tagItemData* section = AncestorAtLevel(node, LEVEL_SECTION);
-    if (!section)
-        return false;
-    const QSize size(widened(section->Section.RectW, std::uint32_t(std::max(0, content.width()))),
-                     widened(section->Section.RectH, std::uint32_t(std::max(0, content.height()))));
-    const auto lock = NodePictures::hold();
-    const QImage& picture = NodePictures::peek(node);
-    if (picture.width() >= size.width() && picture.height() >= size.height())
-        return false;
-    return CreateNodeBitmap(node, size.width(), size.height());
-}
-
 bool CreateNodeBitmap(tagItemData* node, int w, int h)
 {
     if (!node || w <= 0 || h <= 0)

@@ -50,9 +50,6 @@ void SetNodeName(tagItemData* node, const char16_t* name);
 // claim any size for each of its many nodes.
 bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
-// The same for an item's content of `content` rather than the one it holds:
-// a painter stores the size it measured only once it has drawn.
-bool UpdateNodeBitmap(tagItemData* node, QSize content);
 bool CreateNodeBitmap(tagItemData* node, int w, int h);
 
 // The content size a new item takes from its section (0 x 0 for the kinds

@@ -164,15 +164,6 @@ private:
     QImage m_work;
 };
 
-// The item's picture as the compile's own copy, taken under the pictures'
-// lock: a canvas that drops the node's picture meanwhile frees nothing the
-// compile still reads.
-QImage ownPicture(tagItemData* item)
-{
-    const auto lock = NodePictures::hold();
-    return GetNodePicture(item).copy();
-}
-
 bool isPaged(std::uint16_t t) { return itemKind(t).pages == PageCount::Paged; }
 
 // Animated text: every frame of the effect, the whole run repeated as the
@@ -261,7 +252,7 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
 class PageSource {
 public:
     PageSource(tagItemData* item, unsigned aw, unsigned ah, unsigned across, unsigned down, bool byColumns)
-        : m_picture(ownPicture(item)), m_aw(aw), m_ah(ah)
+        : m_picture(GetNodePicture(item)), m_aw(aw), m_ah(ah)
     {
         const QImage& p = m_picture;
         m_fromPreview = std::uint32_t(p.width()) >= item->Item.ContentW && std::uint32_t(p.height()) >= item->Item.ContentH;
@@ -416,7 +407,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
             w.appendWindow(out, *picture, from, area.top());
         }
     } else if (kind == DeviceHeader::Picture) {
-        w.appendWindow(out, ownPicture(item), QRect(0, 0, int(aw), int(ah)), area.top());
+        w.appendWindow(out, GetNodePicture(item), QRect(0, 0, int(aw), int(ah)), area.top());
     } else if (kind == DeviceHeader::TextGif) {
         return textGifPages(item, w, area, out);
     } else if (kind == DeviceHeader::AnalogClock) {
@@ -976,10 +967,7 @@ bool makeContext(tagItemData* node, std::optional<bool> swapRedGreen, Ctx& c)
 
 // What painting sets (content sizes, an animated text's frame count,
 // whether a scene's picture loads) is read from here on: a node not painted
-// since it was loaded is painted first. On a send's worker such a paint,
-// like that of a picture dropped meanwhile, writes the pixels under the
-// pictures' lock and a field only where its value changes. False when
-// cancelled.
+// since it was loaded is painted first. False when cancelled.
 bool measureNodes(const Ctx& c)
 {
     bool ok = true;

@@ -43,39 +43,20 @@ void clearBlack(tagItemData* node)
         pictureOf(node).fill(Qt::black);
 }
 
-// What painting sets is written only where it changes: a picture dropped
-// and made again (a canvas reading it while a send on its worker reads the
-// same node) writes its pixels and nothing else.
-template <class T, class V>
-void store(T& field, V value)
-{
-    if (field != static_cast<T>(value))
-        field = static_cast<T>(value);
-}
-
 // A content taller than the item is cut to its last lit row. A picture too
 // small for the content (past the preview bound) cannot tell where that is:
 // the measured height stays, so that the compile draws every row.
-std::uint32_t trimmedHeight(tagItemData* node, std::uint32_t w, std::uint32_t h)
+void trimContentHeight(tagItemData* node)
 {
     const QRect r = sorvane::render::NodeRect(node);
-    const QImage& picture = pictureOf(node);
-    if (static_cast<std::uint32_t>(r.height()) >= h || picture.isNull())
-        return h;
-    if (static_cast<std::uint32_t>(picture.width()) < w || static_cast<std::uint32_t>(picture.height()) < h)
-        return h;
-    const int used = GetBitmapUsedHeight(picture);
-    return used > 0 ? static_cast<std::uint32_t>(used) : h;
-}
-
-// The content size measured, once the content is drawn; cut to its lit rows
-// unless `trim` is off.
-void storeContent(tagItemData* node, QSize size, bool trim = true)
-{
-    const auto w = static_cast<std::uint32_t>(std::max(0, size.width()));
-    const auto h = static_cast<std::uint32_t>(std::max(0, size.height()));
-    store(node->Item.ContentW, w);
-    store(node->Item.ContentH, trim ? trimmedHeight(node, w, h) : h);
+    if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || pictureOf(node).isNull())
+        return;
+    if (static_cast<std::uint32_t>(pictureOf(node).width()) < node->Item.ContentW
+        || static_cast<std::uint32_t>(pictureOf(node).height()) < node->Item.ContentH)
+        return;
+    const int used = GetBitmapUsedHeight(pictureOf(node));
+    if (used > 0)
+        node->Item.ContentH = static_cast<std::uint32_t>(used);
 }
 
 // A scene's or section's border over its own picture, first frame.
@@ -87,11 +68,12 @@ void paintBorder(tagItemData* node, const DynFrame* frame)
     sorvane::render::PaintDynFrame(pictureOf(node), whole, *frame, nullptr, nullptr, nullptr);
 }
 
-// The picture grown for content of `size`, cleared; the size is stored
-// when the content is drawn (storeContent).
+// Content size, picture grown, cleared.
 void prepareContent(tagItemData* node, QSize size)
 {
-    UpdateNodeBitmap(node, size);
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
+    UpdateNodeBitmap(node);
     clearBlack(node);
 }
 
@@ -123,13 +105,6 @@ void drawRichText(QTextDocument& doc, QPainter& p, QSize size, const QRect& wind
 }
 
 } // namespace
-
-void DrawPictureItem(const ItemRecord& record, QImage& target, QSize size)
-{
-    // The preview shows frame 0 only.
-    const auto image = SharedFirstFrame(PictureRecordPath(record));
-    ImageEx::DrawPictureInMode(image->frame, target, QRect(QPoint(0, 0), size), record.get(picture::Mode));
-}
 
 QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect)
 {
@@ -164,7 +139,7 @@ int PaintSceneNode(tagItemData* node)
     clearBlack(node);
     paintBorder(node, node->Scene.Frame);
     const auto image = SharedFirstFrame(WidePathField(node->Scene.PicturePath, 260));
-    store(node->Scene.PicturePresent, image->count >= 1 ? 1 : 0);
+    node->Scene.PicturePresent = image->count >= 1 ? 1 : 0;
     const QRect client = sorvane::render::LocalClientRect(node);
     if (node->Scene.PicturePresent && !client.isEmpty())
         ImageEx::DrawPictureInMode(image->frame, pictureOf(node), client, node->Scene.PictureMode);
@@ -186,12 +161,15 @@ int PaintSingleLineItem(tagItemData* node)
         return 0;
     const QRect client = sorvane::render::LocalClientRect(node);
     const QSize size = MeasureSingleLineText(*rec, client);
-    prepareContent(node, size);
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
+    UpdateNodeBitmap(node);
+    clearBlack(node);
     if (!pictureOf(node).isNull()) {
         QPainter p(&pictureOf(node));
         DrawSingleLineText(*rec, p, QRect(0, 0, size.width(), size.height()));
     }
-    storeContent(node, size);
+    trimContentHeight(node);
     return 1;
 }
 
@@ -202,12 +180,15 @@ int PaintRichTextItem(tagItemData* node)
         return 0;
     QTextDocument doc;
     const QSize size = layoutRichText(*rec, sorvane::render::LocalClientRect(node).width(), doc);
-    prepareContent(node, size);
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
+    UpdateNodeBitmap(node);
+    clearBlack(node);
     if (!pictureOf(node).isNull()) {
         QPainter p(&pictureOf(node));
         drawRichText(doc, p, size, QRect(QPoint(0, 0), size));
     }
-    storeContent(node, size);
+    trimContentHeight(node);
     return 1;
 }
 
@@ -217,9 +198,15 @@ int PaintPictureItem(tagItemData* node)
     if (!rec)
         return 0;
     const QRect client = sorvane::render::LocalClientRect(node);
-    prepareContent(node, client.size());
-    DrawPictureItem(*rec, pictureOf(node), client.size());
-    storeContent(node, client.size());
+    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, client.width()));
+    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, client.height()));
+    UpdateNodeBitmap(node);
+    clearBlack(node);
+    // The preview shows frame 0 only.
+    const auto image = SharedFirstFrame(PictureRecordPath(*rec));
+    ImageEx::DrawPictureInMode(image->frame, pictureOf(node), QRect(0, 0, client.width(), client.height()),
+                               rec->get(picture::Mode));
+    trimContentHeight(node);
     return 1;
 }
 
@@ -231,14 +218,12 @@ int PaintTableItem(tagItemData* node)
     const QByteArray& stream = rec->memFile();
     const sorvane::render::TableItemPicture table = sorvane::render::RenderTableItem(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
-    const QSize size(table.contentWidth, table.contentHeight);
-    prepareContent(node, size);
+    prepareContent(node, QSize(table.contentWidth, table.contentHeight));
     if (!pictureOf(node).isNull() && !table.image.isNull()) {
         QPainter p(&pictureOf(node));
         p.drawImage(0, 0, table.image);
     }
     // A table keeps its whole height: no trim.
-    storeContent(node, size, false);
     return 1;
 }
 
@@ -252,13 +237,11 @@ int PaintTextGifItem(tagItemData* node)
     ::render::TextCartoon cartoon(client.width(), client.height());
     cartoon.SetText(rec->text());
     cartoon.SetEffect(rec->get(textgif::Effect));
-    const auto frames = static_cast<std::uint32_t>(cartoon.FrameCount());
-    if (rec->get(textgif::FrameCount) != frames)
-        rec->set(textgif::FrameCount, frames);
+    rec->set(textgif::FrameCount, static_cast<std::uint32_t>(cartoon.FrameCount()));
     // The preview shows where the effect ends.
     if (!pictureOf(node).isNull())
         cartoon.DrawFrame(pictureOf(node), cartoon.FrameCount());
-    storeContent(node, client.size());
+    trimContentHeight(node);
     return 1;
 }
 
@@ -276,7 +259,7 @@ int PaintAnalogClockItem(tagItemData* node)
         QPainter p(&pictureOf(node));
         sorvane::render::DrawClockHands(p, *rec, 0, 0, w, h, now);
     }
-    storeContent(node, client.size());
+    trimContentHeight(node);
     return 1;
 }
 
@@ -298,7 +281,7 @@ int paintTimedText(tagItemData* node, FontField fontField, Measure measure, Draw
     prepareContent(node, size);
     if (!pictureOf(node).isNull())
         draw(pictureOf(node), client, size, *rec, font, now, lang);
-    storeContent(node, size);
+    trimContentHeight(node);
     return 1;
 }
 

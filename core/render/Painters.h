@@ -27,9 +27,6 @@ int PaintAnalogClockItem(tagItemData* node);
 int PaintDigitalClockItem(tagItemData* node);
 int PaintCounterItem(tagItemData* node);
 
-// A picture item's first frame in its mode over `size` at the target's origin.
-void DrawPictureItem(const ItemRecord& record, QImage& target, QSize size);
-
 // Width of the record's text on one line in its font, by the rectangle's height.
 QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect);
 // One line, left-aligned and vertically centred, in the record's font and colour.

@@ -6,7 +6,6 @@
 // blocks do not depend on when the test runs.
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
-#include "core/model/Tree.h"
 #include "core/model/DynFrame.h"
 #include "core/model/NodePictures.h"
 #include "core/model/ProgramList.h"
@@ -262,53 +261,6 @@ TEST_P(CompileGolden, ALoadedCopyDrawnOnDemandKeepsTheRecordedBytes)
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(blocks[i].size(), g.len[i]) << "block " << i;
         EXPECT_EQ(fnv1a(blocks[i]), g.sum[i]) << "block " << i;
-    }
-    CContentCompiler::FreeBuffers(copy);
-}
-
-// The pictures made once and, with room for less than one scene's
-// picture, most dropped again: the compile makes them again with the same
-// sizes, so it changes no field of a node, and keeps the recorded bytes.
-struct Painted {
-    std::uint32_t w, h, present, frames;
-};
-Painted paintedOf(const tagItemData* n)
-{
-    const ItemRecord* r = n->Item.TypeRecord;
-    return {n->Item.ContentW, n->Item.ContentH, n->Scene.PicturePresent,
-            r && n->Item.TypeCode == IT_TEXTGIF ? r->get(records::textgif::FrameCount) : 0u};
-}
-
-TEST_P(CompileGolden, PicturesDroppedAndMadeAgainChangeNoFieldAndKeepTheRecordedBytes)
-{
-    const Golden& g = GetParam();
-    const std::vector<std::uint8_t> image = BuildStoreImage(screen, StoreSizeOf(screen));
-    tagItemData* copy = CreateNode(screen, IT_SCREEN, u"copy", header);
-    copy->Global.SwapRedGreen = screen->Global.SwapRedGreen;
-    ASSERT_EQ(LoadProgramList(copy, image.data(), image.size()), PL_OK);
-    const std::int64_t budget = NodePictures::setBudget(64 * 1024);
-    ForEachNode(copy, [](tagItemData* n) { NodePictures::measure(n); });
-    std::vector<Painted> before;
-    ForEachNode(copy, [&](tagItemData* n) {
-        EXPECT_NE(NodePictures::stateOf(n), PictureState::Stale);
-        before.push_back(paintedOf(n));
-    });
-    const int compiled = CContentCompiler::Compile(copy);
-    NodePictures::setBudget(budget);
-    ASSERT_EQ(compiled, 1);
-    std::size_t i = 0;
-    ForEachNode(copy, [&](tagItemData* n) {
-        const Painted now = paintedOf(n), was = before[i++];
-        EXPECT_TRUE(now.w == was.w && now.h == was.h && now.present == was.present && now.frames == was.frames);
-    });
-    const Bytes blocks[4] = {
-        block(copy, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData),
-        block(copy, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
-        block(copy, CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap),
-        block(copy, CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap)};
-    for (int b = 0; b < 4; ++b) {
-        EXPECT_EQ(blocks[b].size(), g.len[b]) << "block " << b;
-        EXPECT_EQ(fnv1a(blocks[b]), g.sum[b]) << "block " << b;
     }
     CContentCompiler::FreeBuffers(copy);
 }
