@@ -174,6 +174,20 @@ void clickSend(FrameHarness& h)
     QTest::mouseClick(support::findByControlId<QToolButton>(h.frame->MainToolBar(), ID_SEND_PROGRAMS), Qt::LeftButton);
 }
 
+// The bulk dialog comes next: Send is clicked (and then Close) from the
+// dialog's own loop, so the script answers the task dialogs the send opens.
+void expectBulkSend(support::ModalScript& script, bool thenClose)
+{
+    script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [thenClose](QWidget* bulk) {
+        QTimer::singleShot(0, bulk, [bulk, thenClose] {
+            using Bulk = dialogs::CSettingBulkProgram;
+            QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_SEND), Qt::LeftButton);
+            if (thenClose)
+                QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_CLOSE), Qt::LeftButton);
+        });
+    });
+}
+
 // Clicks Close once the job has ended in a failure.
 TaskWatch::Action closeAfterFailure(QString& finalText)
 {
@@ -315,14 +329,7 @@ TEST(SendRoad, ASendWithNothingInAnyWindowSaysSoInsteadOfClosingAsSent)
 
         support::ModalScript script;
         QString shown, title;
-        script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [](QWidget* bulk) {
-            // Clicked from the dialog's own loop, so the script answers the task dialog the send opens.
-            QTimer::singleShot(0, bulk, [bulk] {
-                using Bulk = dialogs::CSettingBulkProgram;
-                QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_SEND), Qt::LeftButton);
-                QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_CLOSE), Qt::LeftButton);
-            });
-        });
+        expectBulkSend(script, true);
         script.expect(QStringLiteral("dialogs::CTaskDlg"), [&](QWidget* m) {
             auto* d = qobject_cast<CTaskDlg*>(m);
             ASSERT_NE(d, nullptr);
@@ -373,13 +380,7 @@ TEST(SendRoad, APictureItemThatCannotBeDrawnFromItsFileIsNamedAndNothingIsSent)
 
     support::ModalScript script;
     QString shown, title;
-    script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [](QWidget* bulk) {
-        QTimer::singleShot(0, bulk, [bulk] {
-            using Bulk = dialogs::CSettingBulkProgram;
-            QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_SEND), Qt::LeftButton);
-            QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_CLOSE), Qt::LeftButton);
-        });
-    });
+    expectBulkSend(script, true);
     script.expect(QStringLiteral("dialogs::CTaskDlg"), [&](QWidget* m) {
         auto* d = qobject_cast<CTaskDlg*>(m);
         ASSERT_NE(d, nullptr);
@@ -527,12 +528,7 @@ TEST(SendRoad, QuittingDuringABulkSendEndsTheWalkWithinASecond)
     frametest::bindTcp(second, peer.port());
 
     support::ModalScript script(10000);
-    script.expect(QStringLiteral("dialogs::CSettingBulkProgram"), [](QWidget* bulk) {
-        QTimer::singleShot(0, bulk, [bulk] {
-            using Bulk = dialogs::CSettingBulkProgram;
-            QTest::mouseClick(support::findByControlId<QPushButton>(bulk, Bulk::IDC_SEND), Qt::LeftButton);
-        });
-    });
+    expectBulkSend(script, false);
     script.allow(QStringLiteral("dialogs::CTaskDlg"));
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> busySince, quitAt;
