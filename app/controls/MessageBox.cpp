@@ -2,6 +2,7 @@
 
 #include "app/spine/Seams.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <optional>
 
@@ -15,6 +16,12 @@ std::optional<QStringList> takeNames()
 }
 
 } // namespace
+
+MessageBox::Button MessageBox::notice(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                                      Buttons buttons)
+{
+    return show(icon, parent, QCoreApplication::applicationName(), text, buttons);
+}
 
 MessageBox::Button MessageBox::show(QMessageBox::Icon icon, QWidget* parent, const QString& title,
                                     const QString& text, Buttons buttons, Button defaultButton)

@@ -24,6 +24,9 @@ public:
                            Button defaultButton = QMessageBox::NoButton);
     static Button show(QMessageBox::Icon icon, QWidget* parent, const QString& title, const QString& text,
                        Buttons buttons, Button defaultButton = QMessageBox::NoButton);
+    // A box titled with the program's name.
+    static Button notice(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Information,
+                         Buttons buttons = QMessageBox::Ok);
     // The text of the last box the program asked for, shown or answered.
     static QString lastText();
 };

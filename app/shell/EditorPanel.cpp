@@ -41,7 +41,12 @@ CEditorScreenPanel::CEditorScreenPanel(CCore& core, ShellSettings& settings, con
     });
 }
 
-CEditorScreenPanel::~CEditorScreenPanel() = default;
+CEditorScreenPanel::~CEditorScreenPanel()
+{
+    // Not yet placed in a window: nobody else frees it.
+    if (m_view && !m_view->parentWidget())
+        delete m_view.data();
+}
 
 QWidget* CEditorScreenPanel::widget()
 {

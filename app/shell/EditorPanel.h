@@ -3,8 +3,8 @@
 // files (CPanelView) around the item tree editor (CEditor).
 #include "app/editor/Editor.h"
 #include "app/editor/FramePort.h"
-#include "app/shell/FramePorts.h"
 #include "app/shell/PanelView.h"
+#include "app/shell/ScreenPanelPort.h"
 
 #include <QPointer>
 

@@ -13,7 +13,7 @@
 #include "app/dialogs/wizard/Wizard.h"
 #include "app/editor/FramePort.h"
 #include "app/preview/PreView.h"
-#include "app/shell/FramePorts.h"
+#include "app/shell/ScreenPanelPort.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/UiHelpers.h"
 #include "core/api/Core.h"

@@ -1,9 +1,9 @@
 #include "app/shell/MainApp.h"
 
+#include "app/controls/MessageBox.h"
 #include "app/shell/AboutDlg.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/InstanceChecker.h"
-#include "app/shell/MessageBox.h"
 #include "app/shell/ShellLang.h"
 #include "app/shell/SplashWnd.h"
 #include "app/shell/TerminationSignal.h"
@@ -68,8 +68,8 @@ int CMainApp::InitInstance()
     // this copy cannot overwrite the first one's settings on its way out.
     m_checker = std::make_unique<CInstanceChecker>(m_env.instanceName);
     if (m_checker->PreviousInstanceRunning()) {
-        showMessage(nullptr, QStringLiteral("Previous version detected, will now restore it"),
-                           QMessageBox::Information);
+        controls::MessageBox::notice(nullptr, QStringLiteral("Previous version detected, will now restore it"),
+                                            QMessageBox::Information);
         m_checker->ActivatePreviousInstance();
         return 0;
     }
@@ -85,7 +85,7 @@ int CMainApp::InitInstance()
     platform::setAnsiCodePage(platform::codePageForLanguage(language));
     QString error;
     if (!loadLanguagePack(m_env.appFolder + LanguagePackFileName(language), &error)) {
-        showMessage(nullptr, QStringLiteral("Unable to load resource DLL!"), QMessageBox::Warning);
+        controls::MessageBox::notice(nullptr, QStringLiteral("Unable to load resource DLL!"), QMessageBox::Warning);
         return 0;
     }
     m_packLoaded = true;
@@ -103,14 +103,14 @@ int CMainApp::InitInstance()
             unread << platform::operatorFileMessage(usrRead, UsrPath(), platform::kMaxProfileBytes) + u'\n'
                           + packString(kStringUsrUnread);
         if (!unread.isEmpty())
-            showMessage(nullptr, unread.join(QStringLiteral("\n\n")), QMessageBox::Warning);
+            controls::MessageBox::notice(nullptr, unread.join(QStringLiteral("\n\n")), QMessageBox::Warning);
     }
 
     // Raw Ethernet needs CAP_NET_RAW here: offer an elevated restart when a
     // raw-Ethernet link is in use and the right is missing.
     if (needsRawEthernet() && !m_env.hasRawCapability() && !m_env.isUserAdmin()) {
-        if (showMessage(nullptr, packString(kStringElevate), QMessageBox::Warning,
-                               QMessageBox::Ok | QMessageBox::Cancel)
+        if (controls::MessageBox::notice(nullptr, packString(kStringElevate), QMessageBox::Warning,
+                                                QMessageBox::Ok | QMessageBox::Cancel)
             == QMessageBox::Ok) {
             SetRestart(true, true);
             return 0;
@@ -153,8 +153,8 @@ int CMainApp::ExitInstance(int result)
         if (m_usrUnread || !SaveUsrIni(m_settings, UsrPath()))
             unwritten << UsrPath();
         if (!unwritten.isEmpty())
-            showMessage(nullptr, packString(kStringSettingsUnwritten).arg(unwritten.join(u'\n')),
-                        QMessageBox::Warning);
+            controls::MessageBox::notice(nullptr, packString(kStringSettingsUnwritten).arg(unwritten.join(u'\n')),
+                                         QMessageBox::Warning);
     }
     m_mainWnd.reset();
     if (m_packLoaded)

@@ -7,8 +7,8 @@
 // to the commands (FrameCommands.h).
 #include "app/dialogs/task/TaskJob.h"
 #include "app/spine/CoreRelay.h"
-#include "app/shell/FramePorts.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/ScreenPanelPort.h"
+#include "app/shell/CommandTables.h"
 #include "app/shell/FrameCommands.h"
 #include "app/shell/StatusTexts.h"
 #include "platform/LangPack.h"

@@ -21,10 +21,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QPointer>
 #include <QSet>
-#include <QTreeWidget>
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -133,8 +131,6 @@ CPanelView::CPanelView(CCore& core, ShellSettings& settings, const QString& appF
     if (!m_appFolder.isEmpty() && !m_appFolder.endsWith(u'/'))
         m_appFolder += u'/';
     m_files.reserve(128);
-    if (!m_tree)
-        m_tree = std::make_unique<ScreenRowsTree>(core);
     QWidget* w = m_tree->widget();
     w->setParent(this);
     controls::setControlId(w, IDC_TREE);
@@ -606,104 +602,6 @@ QString FileFilterFromPack(const QString& packFilter)
         filters << label;
     }
     return filters.join(QStringLiteral(";;"));
-}
-
-// ---- ScreenRowsTree ----
-
-ScreenRowsTree::ScreenRowsTree(CCore& core) : m_core(core), m_view(new QTreeWidget)
-{
-    m_view->setHeaderHidden(true);
-    m_view->setRootIsDecorated(false);
-    m_view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    QObject::connect(m_view, &QTreeWidget::itemChanged, m_view, [this](QTreeWidgetItem* item) { onEdited(item); });
-    m_renames = QObject::connect(&spine::notices(), &spine::NodeNotices::nodeChanged, m_view,
-                     [this](tagItemData* node, spine::NodeChanges what) {
-                         if (what & spine::NodeChange::Name)
-                             UpdateItemText(node);
-                     });
-}
-
-ScreenRowsTree::~ScreenRowsTree()
-{
-    QObject::disconnect(m_renames);
-    // The panel owns the widget once it took it.
-    if (m_view && !m_view->parent())
-        delete m_view;
-}
-
-QWidget* ScreenRowsTree::widget()
-{
-    return m_view;
-}
-
-QTreeWidgetItem* ScreenRowsTree::rowOf(tagItemData* screen) const
-{
-    for (int i = 0; i < m_view->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = m_view->topLevelItem(i);
-        if (item->data(0, Qt::UserRole).value<quintptr>() == reinterpret_cast<quintptr>(screen))
-            return item;
-    }
-    return nullptr;
-}
-
-void ScreenRowsTree::InsertItemTree(tagItemData* screen)
-{
-    if (!screen)
-        return;
-    m_filling = true;
-    QTreeWidgetItem* item = rowOf(screen);
-    if (!item) {
-        item = new QTreeWidgetItem;
-        item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(screen)));
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-        // Rows follow the screens' order in the core.
-        int at = 0;
-        for (unsigned n = 0; tagItemData* s = m_core.GetScreen(n); ++n) {
-            if (s == screen)
-                break;
-            if (rowOf(s))
-                ++at;
-        }
-        m_view->insertTopLevelItem(at, item);
-    }
-    item->setText(0, nameOf(screen));
-    m_filling = false;
-}
-
-void ScreenRowsTree::UpdateItemText(tagItemData* node)
-{
-    if (QTreeWidgetItem* item = rowOf(node)) {
-        m_filling = true;
-        item->setText(0, nameOf(node));
-        m_filling = false;
-    }
-}
-
-void ScreenRowsTree::DeleteItem(tagItemData* node)
-{
-    delete rowOf(node);
-    m_core.DeleteItem(node);
-}
-
-void ScreenRowsTree::onEdited(QTreeWidgetItem* item)
-{
-    if (m_filling)
-        return;
-    auto* screen = reinterpret_cast<tagItemData*>(item->data(0, Qt::UserRole).value<quintptr>());
-    if (!screen)
-        return;
-    const QString before = nameOf(screen);
-    const QString typed = item->text(0).trimmed().left(127);
-    if (typed.isEmpty() || typed == before) {
-        UpdateItemText(screen);
-        return;
-    }
-    m_core.ChangeItemName(screen, wide(typed));
-    // The panel moves the screen's file; a refusal brings the old name back.
-    if (spine::ItemRename::send(m_view->parentWidget(), screen) == -1)
-        m_core.ChangeItemName(screen, wide(before));
-    UpdateItemText(screen);
-    spine::notices().changed(screen, spine::NodeChange::Name);
 }
 
 } // namespace shell

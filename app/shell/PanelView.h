@@ -18,8 +18,6 @@
 
 class CCore;
 struct tagItemData;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace shell {
 
@@ -51,9 +49,9 @@ public:
     enum { RESULT_QUIT = 1105 };
 
     // `settings` holds the quit options and receives the open-screen lists;
-    // `appFolder` ends with "/". A null tree gives the panel its own rows.
-    CPanelView(CCore& core, ShellSettings& settings, const QString& appFolder,
-               std::unique_ptr<ScreenTree> tree = nullptr, QWidget* parent = nullptr);
+    // `appFolder` ends with "/"; `tree` is the tree editor's adapter (not null).
+    CPanelView(CCore& core, ShellSettings& settings, const QString& appFolder, std::unique_ptr<ScreenTree> tree,
+               QWidget* parent = nullptr);
     ~CPanelView() override;
 
     ScreenTree& Tree() { return *m_tree; }
@@ -155,26 +153,5 @@ QString OpenFailureReason(const QString& path, int code);
 // A filter of the pack ("Text (*.x)|*.x|All (*.*)|*.*||") as Qt's file
 // dialogs take it ("Text (*.x);;All (*.*)").
 QString FileFilterFromPack(const QString& packFilter);
-
-// The screen tree until the tree editor comes: one editable row per screen.
-class ScreenRowsTree : public ScreenTree {
-public:
-    explicit ScreenRowsTree(CCore& core);
-    ~ScreenRowsTree() override;
-    QWidget* widget() override;
-    void InsertItemTree(tagItemData* screen) override;
-    // The screen's row follows its name (the change notice's rename too).
-    void UpdateItemText(tagItemData* node);
-    void DeleteItem(tagItemData* node) override;
-    void ReleasePrograms(tagItemData*) override {}
-    QTreeWidgetItem* rowOf(tagItemData* screen) const;
-
-private:
-    void onEdited(QTreeWidgetItem* item);
-    CCore& m_core;
-    QTreeWidget* m_view;
-    QMetaObject::Connection m_renames;
-    bool m_filling = false;
-};
 
 } // namespace shell

@@ -1,7 +1,7 @@
 #include "app/shell/SmallDialogs.h"
 
 #include "app/controls/ControlMessages.h"
-#include "app/shell/MessageBox.h"
+#include "app/controls/MessageBox.h"
 #include "app/shell/ShellLang.h"
 
 #include <QButtonGroup>
@@ -187,7 +187,7 @@ void CTestDialogBase::accept()
             QString text = packString(kStringNotInteger);
             if (text.isEmpty())
                 text = QStringLiteral("Please enter an integer.");
-            showMessage(this, text, QMessageBox::Warning);
+            controls::MessageBox::notice(this, text, QMessageBox::Warning);
             e->setFocus();
             e->selectAll();
             return;

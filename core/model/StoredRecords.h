@@ -1,7 +1,7 @@
 #pragma once
 // Stored images of type records, for the loader, the store and the readers.
 #include "core/api/ItemRecord.h"
-#include "core/model/LogFont.h"
+#include "core/model/DefaultFont.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // Small shared routines of the core: controller time, unit texts, 8-bit
 // text in the program's code page, glyph bitmaps, picture frames, files.
 #include "core/api/Records.h"
-#include "core/model/LogFont.h"
+#include "core/model/DefaultFont.h"
 
 #include <QImage>
 #include <QString>

@@ -207,7 +207,7 @@ int DialNumeralHour(int k)
 
 #include "core/render/ClockPaint.h"
 #include "core/render/DeviceRecords.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/ImageEx.h"
 
 #include <QFontMetrics>
@@ -225,7 +225,7 @@ QFont numeralFont(int style)
     lf.lfWeight = 400;
     lf.lfCharSet = 1;
     SetLogFontFaceName(lf, style == 3 ? u"Times New Roman" : u"Batang");
-    return FontFromLogFont(lf);
+    return platform::FontFromLogFont(lf);
 }
 
 QString numeralText(int style, int hour)
@@ -292,7 +292,7 @@ void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, in
 
     const std::unique_ptr<ItemRecord> band = MakeDateBandRecord(r);
     const QRect bandRect(QPoint(x, y + H * 17 / 32), QPoint(x + W - 1, y + H * 30 / 32 - 1));
-    DrawDigitalClock(target, bandRect, *band, FontFromLogFont(band->get(clockdigit::TextFont)), now, lang, device);
+    DrawDigitalClock(target, bandRect, *band, platform::FontFromLogFont(band->get(clockdigit::TextFont)), now, lang, device);
 
     QPainter p(&target);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -300,7 +300,7 @@ void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, in
     if (!title.isEmpty()) {
         const int top = W < H ? y + W / 6 + (H - W) / 2 : y + H / 6;
         const int bottom = W < H ? y + W / 3 + (H - W) / 2 : y + H / 3;
-        p.setFont(FontFromLogFont(r.get(clocksimul::TitleFont)));
+        p.setFont(platform::FontFromLogFont(r.get(clocksimul::TitleFont)));
         p.setPen(platform::toQColor(r.get(clocksimul::TitleColour)));
         p.drawText(QRect(QPoint(x, top), QPoint(x + W - 1, bottom - 1)),
                    Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, title);
@@ -322,7 +322,7 @@ void DrawAnalogFace(QImage& target, const ItemRecord& r, int x, int y, int W, in
     marks(false, minuteSize, static_cast<int>(r.get(clocksimul::MinuteMarkStyle)), r.get(clocksimul::MinuteMarkColour));
 
     if (r.get(clocksimul::FaceFlags) & 4) {
-        const QFont f = FontFromLogFont(r.get(clocksimul::NumeralFont));
+        const QFont f = platform::FontFromLogFont(r.get(clocksimul::NumeralFont));
         const QFontMetrics fm(f);
         p.setFont(f);
         p.setPen(platform::toQColor(r.get(clocksimul::NumeralColour)));

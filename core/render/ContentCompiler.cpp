@@ -11,7 +11,7 @@
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockPaint.h"
 #include "core/render/DeviceRecords.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/FrameRender.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
@@ -225,7 +225,7 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
     const unsigned pages = across ? ceilDiv(std::uint32_t(cw), std::uint32_t(aw)) : 1;
     if (std::uint64_t(pages) * w.pageLength() > kMaxBytes)
         return false;
-    const QFont font = rec ? FontFromLogFont(rec->get(clock ? sorvane::render::clockdigit::TextFont : sorvane::render::counter::TextFont)) : QFont();
+    const QFont font = rec ? platform::FontFromLogFont(rec->get(clock ? sorvane::render::clockdigit::TextFont : sorvane::render::counter::TextFont)) : QFont();
     const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
     const int lang = CurrentLanguage();
     const int left = centred ? (aw - cw) / 2 : 0;
@@ -619,13 +619,13 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
     switch (itemKind(item->Item.TypeCode).header) {
     case DeviceHeader::DigitalClock: {
         const LOGFONT lf = rec->get(sorvane::render::clockdigit::TextFont);
-        const auto cells = sorvane::render::CollectClockCells(client, *rec, FontFromLogFont(lf), now, lang);
+        const auto cells = sorvane::render::CollectClockCells(client, *rec, platform::FontFromLogFont(lf), now, lang);
         return sorvane::render::BuildDigitalClockRecord(*rec, sorvane::render::ClockLayoutFor(lang), cells, 0, contentW, swap,
                                                glyphsOf(lf));
     }
     case DeviceHeader::Counter: {
         const LOGFONT lf = rec->get(sorvane::render::counter::TextFont);
-        const auto cells = sorvane::render::CollectCounterCells(client, *rec, FontFromLogFont(lf), now, lang);
+        const auto cells = sorvane::render::CollectCounterCells(client, *rec, platform::FontFromLogFont(lf), now, lang);
         const std::int64_t span =
             sorvane::render::CounterSpanSeconds(rec->get(sorvane::render::counter::Target), rec->get(sorvane::render::counter::CountMode), now);
         const std::uint32_t units = rec->get(sorvane::render::counter::Units);
@@ -641,7 +641,7 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
             const LOGFONT lf = band->get(sorvane::render::clockdigit::TextFont);
             const int h = client.height();
             const QRect bandRect(client.left(), client.top() + h * 17 / 32, client.width(), h * 30 / 32 - h * 17 / 32);
-            const auto cells = sorvane::render::CollectClockCells(bandRect, *band, FontFromLogFont(lf), now, lang);
+            const auto cells = sorvane::render::CollectClockCells(bandRect, *band, platform::FontFromLogFont(lf), now, lang);
             date = sorvane::render::BuildDigitalClockRecord(*band, layout, cells, bandRect.top() - client.top(), 0, false,
                                                    glyphsOf(lf));
         }

@@ -9,7 +9,7 @@
 #include "core/render/ClockPaint.h"
 #include "core/render/FrameRender.h"
 #include "core/api/TextCartoon.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/NodeArea.h"
 #include "platform/Colour.h"
@@ -83,7 +83,7 @@ QSize layoutRichText(const ItemRecord& rec, int clientWidth, QTextDocument& doc)
 {
     const bool wrap = rec.get(richtext::Wrap) != 0;
     doc.setDocumentMargin(0);
-    doc.setDefaultFont(FontFromLogFont(LOGFONT{-12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 16, {}}));
+    doc.setDefaultFont(platform::FontFromLogFont(LOGFONT{-12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 16, {}}));
     SetRichEditText(rec.text(), doc);
     QTextOption option = doc.defaultTextOption();
     option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
@@ -108,14 +108,14 @@ void drawRichText(QTextDocument& doc, QPainter& p, QSize size, const QRect& wind
 
 QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect)
 {
-    const QFontMetrics fm(FontFromLogFont(record.get(singleline::TextFont)));
+    const QFontMetrics fm(platform::FontFromLogFont(record.get(singleline::TextFont)));
     return {fm.horizontalAdvance(record.text()), rect.height()};
 }
 
 void DrawSingleLineText(const ItemRecord& record, QPainter& dc, const QRect& rect)
 {
     dc.save();
-    dc.setFont(FontFromLogFont(record.get(singleline::TextFont)));
+    dc.setFont(platform::FontFromLogFont(record.get(singleline::TextFont)));
     dc.setPen(platform::toQColor(record.get(singleline::Colour)));
     dc.setBackgroundMode(Qt::TransparentMode);
     dc.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, record.text());
@@ -124,7 +124,7 @@ void DrawSingleLineText(const ItemRecord& record, QPainter& dc, const QRect& rec
 
 bool SetRichEditText(const QString& text, QTextDocument& doc)
 {
-    EnsureFontSubstitutions();
+    platform::EnsureFontSubstitutions();
     if (text.size() > 5 && platform::looksLikeRtf(text)) {
         if (platform::readRtf(text, &doc))
             return true;
@@ -276,7 +276,7 @@ int paintTimedText(tagItemData* node, FontField fontField, Measure measure, Draw
     const QRect client = sorvane::render::LocalClientRect(node);
     const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
     const int lang = CurrentLanguage();
-    const QFont font = FontFromLogFont(rec->get(fontField));
+    const QFont font = platform::FontFromLogFont(rec->get(fontField));
     const QSize size = measure(client, *rec, font, now, lang);
     prepareContent(node, size);
     if (!pictureOf(node).isNull())

@@ -1,5 +1,5 @@
 #include "core/render/RichDrawText.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/Painters.h"
 #include "platform/RtfReader.h"
 
@@ -32,7 +32,7 @@ QFont fontAt(const QTextDocument& doc, int index)
     QFont f = c.charFormat().font();
     // Stored faces stand for installed families.
     if (!f.families().isEmpty())
-        f.setFamilies(QStringList{SubstituteFace(f.families().front())});
+        f.setFamilies(QStringList{platform::SubstituteFace(f.families().front())});
     return f;
 }
 
@@ -40,10 +40,10 @@ QFont fontAt(const QTextDocument& doc, int index)
 
 CRichDrawText::CRichDrawText()
 {
-    EnsureFontSubstitutions();
+    platform::EnsureFontSubstitutions();
     m_doc.setDocumentMargin(0);
     // The default character format: a 9-point message font in the window text colour.
-    QFont base(SubstituteFace(QStringLiteral("Tahoma")));
+    QFont base(platform::SubstituteFace(QStringLiteral("Tahoma")));
     base.setPointSizeF(9);
     m_doc.setDefaultFont(base);
     m_doc.setTextWidth(kClientWidth);

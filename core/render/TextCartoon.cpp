@@ -1,6 +1,6 @@
 #include "core/api/TextCartoon.h"
 
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/RichDrawText.h"
 #include "platform/Colour.h"
 
@@ -513,7 +513,7 @@ bool TextCartoon::SetText(const QString& text)
         lc.Char = QChar(c);
         if (!haveFont || !(lf == lastRecord)) {
             lastRecord = lf;
-            lastFont = FontFromLogFont(lf);
+            lastFont = platform::FontFromLogFont(lf);
             haveFont = true;
         }
         lc.Font = lastFont;

@@ -21,7 +21,7 @@
 #include "app/panels/PropertyScreenInfo.h"
 #include "app/panels/PropertySection.h"
 #include "app/panels/PropertyTextSingleLine.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/CommandTables.h"
 #include "app/shell/Thumbnail.h"
 #include "app/spine/NodeNotice.h"
 #include "app/spine/WorkModeCaptions.h"

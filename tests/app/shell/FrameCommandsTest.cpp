@@ -4,7 +4,7 @@
 #include "app/spine/CommandIds.h"
 
 #include "app/dialogs/task/TaskProgress.h"
-#include "app/shell/FramePorts.h"
+#include "app/shell/ScreenPanelPort.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "support/Seams.h"

@@ -28,7 +28,7 @@
 #include "app/shell/EditorPanel.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/CommandTables.h"
 #include "core/api/Core.h"
 #include "core/api/ItemRecord.h"
 #include "core/api/TypeRecords.h"

@@ -12,7 +12,7 @@
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertySection.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/CommandTables.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/MainFrame.h"
 #include "core/api/Core.h"

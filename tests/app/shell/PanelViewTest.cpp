@@ -2,7 +2,9 @@
 // comparing, opening, renaming, closing, and the open-screen lists written
 // at shut-down.
 #include "app/controls/MessageBox.h"
+#include "app/editor/FramePort.h"
 #include "app/shell/ConfigFiles.h"
+#include "app/shell/EditorPanel.h"
 #include "app/shell/PanelView.h"
 #include "app/shell/SmallDialogs.h"
 #include "app/spine/NodeNotice.h"
@@ -85,7 +87,8 @@ protected:
         texts.setString(46008, QStringLiteral("%1 not opened"));
         texts.setString(44501, QStringLiteral("not a program list"));
         texts.setString(46006, QStringLiteral("Program lists (*.pl)|*.pl|All files (*.*)|*.*||"));
-        panel = std::make_unique<CPanelView>(core, settings, app());
+        screens = std::make_unique<CEditorScreenPanel>(core, settings, app(), port);
+        panel = screens->View();
         panel->resize(200, 300);
     }
     QString app() const { return dir.path() + u'/'; }
@@ -112,7 +115,7 @@ protected:
         core.Store(s, reinterpret_cast<unsigned char*>(b.data()), static_cast<unsigned>(b.size()));
         return b;
     }
-    QTreeWidget* rows() { return support::findByControlId<QTreeWidget>(panel.get(), CPanelView::IDC_TREE); }
+    QTreeWidget* rows() { return support::findByControlId<QTreeWidget>(panel, CPanelView::IDC_TREE); }
 
     QTemporaryDir dir;
     CCore core;
@@ -120,7 +123,9 @@ protected:
     Host host;
     support::LangPackScope texts;
     support::SeamScope seams;
-    std::unique_ptr<CPanelView> panel;
+    editor::FramePort port;
+    std::unique_ptr<CEditorScreenPanel> screens;
+    CPanelView* panel = nullptr;
 };
 
 } // namespace
@@ -280,17 +285,30 @@ TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
 
     // Edited in the tree with the keyboard, as the operator does.
     panel->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     QTreeWidget* tree = rows();
     QTreeWidgetItem* row = tree->topLevelItem(0);
     tree->setFocus();
-    tree->setCurrentItem(row);
-    QTest::keyClick(tree->viewport(), Qt::Key_F2);
-    auto* editor = tree->findChild<QLineEdit*>();
-    ASSERT_NE(editor, nullptr);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("Lobby"));
-    QTest::keyClick(editor, Qt::Key_Return);
+    // F2 opens the row's editor unless a refused name left it open.
+    auto typeName = [&](const QString& name) {
+        auto openEditor = [&]() -> QLineEdit* {
+            for (QLineEdit* line : tree->findChildren<QLineEdit*>())
+                if (line->isVisible())
+                    return line;
+            return nullptr;
+        };
+        if (!openEditor()) {
+            tree->setCurrentItem(row);
+            QTest::keyClick(tree->viewport(), Qt::Key_F2);
+        }
+        QLineEdit* line = openEditor();
+        ASSERT_NE(line, nullptr);
+        line->selectAll();
+        QTest::keyClicks(line, name);
+        QTest::keyClick(line, Qt::Key_Return);
+        QTest::qWait(20);   // the tree takes the name once its editor has closed
+    };
+    typeName(QStringLiteral("Lobby"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return row->text(0) == QStringLiteral("Lobby"); }, 2000));   // committed queued
     EXPECT_TRUE(support::saveScreenshot(*panel, "shell", "panel_renamed"));
     EXPECT_EQ(nameOf(s), "Lobby");
@@ -301,12 +319,12 @@ TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
 
     // The target exists: the move fails and the old name comes back.
     ASSERT_TRUE(writeAll(userdata(QStringLiteral("Taken.pl")), "someone else's"));
-    row->setText(0, QStringLiteral("Taken"));
+    typeName(QStringLiteral("Taken"));
     EXPECT_EQ(nameOf(s), "Lobby");
     EXPECT_EQ(row->text(0), "Lobby");
     EXPECT_EQ(readAll(userdata(QStringLiteral("Taken.pl"))), "someone else's");
     // A name that would lead into another folder is refused too.
-    row->setText(0, QStringLiteral("../Away"));
+    typeName(QStringLiteral("../Away"));
     EXPECT_EQ(nameOf(s), "Lobby");
     EXPECT_FALSE(QFile::exists(app() + QStringLiteral("Away.pl")));
     EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Lobby.pl")));
@@ -446,7 +464,7 @@ TEST_F(PanelViewTest, AFailedExportIsReportedWithTheGeneralFailureText)
 {
     texts.setString(63000, QStringLiteral("not done"));
     seams.nextAnswer(QMessageBox::Ok);
-    ShowFailedMessage(panel.get());
+    ShowFailedMessage(panel);
     EXPECT_EQ(controls::MessageBox::lastText(), "not done");
     // A screen a search made starts with no file and nothing to save; once
     // changed, it counts as changed.

@@ -11,7 +11,7 @@
 #include "app/panels/PropertyImg.h"
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/CommandTables.h"
 #include "app/spine/Messages.h"
 #include "app/dialogs/wizard/NewScreenDlg.h"
 #include "support/ModalRunner.h"

@@ -8,7 +8,7 @@
 
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/preview/PreView.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/CommandTables.h"
 #include "core/link/Commands.h"
 #include "core/model/NodePictures.h"
 #include "core/render/ContentCompiler.h"

@@ -1,6 +1,8 @@
 // Comparing a screen with its program-list file: the store image against
 // the file, byte for byte. Asked before every close and open of a screen.
+#include "app/editor/FramePort.h"
 #include "app/shell/ConfigFiles.h"
+#include "app/shell/EditorPanel.h"
 #include "app/shell/PanelView.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
@@ -18,7 +20,9 @@ void BM_PanelIsScreenModified(benchmark::State& state)
     QTemporaryDir dir;
     CCore core;
     ShellSettings settings;
-    CPanelView panel(core, settings, dir.path() + u'/');
+    editor::FramePort port;
+    CEditorScreenPanel screens(core, settings, dir.path() + u'/', port);
+    CPanelView& panel = *screens.View();
     tagItemData* screen = core.AddItem(IT_SCREEN, u"bench", nullptr, nullptr);
     screen->Global.Width = 64;
     screen->Global.Height = 32;

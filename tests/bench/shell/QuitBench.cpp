@@ -2,7 +2,9 @@
 // screen saved on the way out ("Save the screens when quitting" on), the
 // screens closed, then config.ini and usr.ini written, as shut-down does.
 // The screens are opened again between the runs, outside the time taken.
+#include "app/editor/FramePort.h"
 #include "app/shell/ConfigFiles.h"
+#include "app/shell/EditorPanel.h"
 #include "app/shell/PanelView.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
@@ -40,7 +42,9 @@ void quitWith(benchmark::State& state, int screens)
     ShellSettings settings;
     settings.isSaveLED = 1;
     const QString folder = dir.path() + u'/';
-    CPanelView panel(core, settings, folder);
+    editor::FramePort port;
+    CEditorScreenPanel screenPanel(core, settings, folder, port);
+    CPanelView& panel = *screenPanel.View();
     const QString config = folder + QStringLiteral("config.ini");
     const QString usr = folder + QStringLiteral("usr.ini");
     std::vector<QString> files;

@@ -6,7 +6,7 @@
 #include "../../app/shell/FrameTestUtil.h"
 
 #include "app/preview/PreView.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/CommandTables.h"
 #include "support/ModalScript.h"
 #include "support/Seams.h"
 #include "support/TreeBuilder.h"

@@ -9,7 +9,7 @@
 #include "core/model/ItemData.h"
 #include "core/model/NodePictures.h"
 #include "core/render/ContentCompiler.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/TableItem.h"
 #include "grid/RealGrid.h"
 #include "platform/LogFont.h"

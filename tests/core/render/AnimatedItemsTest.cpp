@@ -7,7 +7,7 @@
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockPaint.h"
 #include "core/render/ContentCompiler.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/FrameRender.h"
 #include "core/render/NodeArea.h"
 #include "core/render/PaintDispatch.h"

@@ -12,7 +12,7 @@
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockText.h"
 #include "core/render/ContentCompiler.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/PaintDispatch.h"
 
 #include <QFile>

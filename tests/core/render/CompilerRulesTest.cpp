@@ -3,7 +3,7 @@
 #include "RenderTestUtil.h"
 #include "core/model/ProgramList.h"
 #include "core/render/ContentCompiler.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/PaintDispatch.h"
 #include "core/render/PixelConvert.h"
 
@@ -95,7 +95,7 @@ TEST_F(RulesTest, TextPagesFollowTheFontAndTheEntryEffect)
     lf.lfHeight = -12;
     rec->set(records::singleline::TextFont, lf);
     ASSERT_EQ(PaintItemByKind(line), 1);
-    const int width = QFontMetrics(FontFromLogFont(lf)).horizontalAdvance(rec->text());
+    const int width = QFontMetrics(platform::FontFromLogFont(lf)).horizontalAdvance(rec->text());
     ASSERT_EQ(line->Item.ContentW, std::uint32_t(width));
     const unsigned across = unsigned((width + 23) / 24);
     ASSERT_GE(across, 3u);

@@ -3,7 +3,7 @@
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
 #include "core/model/NodePictures.h"
-#include "core/render/FontMap.h"
+#include "platform/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/PaintDispatch.h"
 #include "core/render/Painters.h"
@@ -80,7 +80,7 @@ TEST_F(PaintTest, SingleLineWiderThanItsSectionGrowsInSectionWidths)
     rec->set(records::singleline::TextFont, lf);
     rec->set(records::singleline::Colour, 0x0000FF);   // red
     ASSERT_EQ(PaintItemByKind(line), 1);
-    const QFontMetrics fm(FontFromLogFont(lf));
+    const QFontMetrics fm(platform::FontFromLogFont(lf));
     const int width = fm.horizontalAdvance(rec->text());
     EXPECT_GT(width, 32);
     EXPECT_EQ(line->Item.ContentW, std::uint32_t(width));

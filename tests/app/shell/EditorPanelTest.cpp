@@ -1,11 +1,10 @@
 // The screen panel with the item tree editor as its tree: screens with their
 // scenes and sections, renames answered by the panel, and the tree's save and
 // close commands carried out by the panel.
-#include "app/shell/EditorTree.h"
-
 #include "app/editor/Editor.h"
 #include "app/editor/FramePort.h"
 #include "app/shell/ConfigFiles.h"
+#include "app/shell/EditorPanel.h"
 #include "app/shell/PanelView.h"
 
 #include "core/api/Core.h"
@@ -20,7 +19,7 @@
 
 using namespace shell;
 
-TEST(EditorTree, ThePanelShowsScreensInTheTreeEditorAndAnswersItsCommands)
+TEST(EditorPanel, ThePanelShowsScreensInTheTreeEditorAndAnswersItsCommands)
 {
     ASSERT_TRUE(platform::loadLangPack(QStringLiteral(TAVRELO_SHELL_PACK_DIR "/UI_EN.rcc")));
     QTemporaryDir dir;
@@ -29,9 +28,8 @@ TEST(EditorTree, ThePanelShowsScreensInTheTreeEditorAndAnswersItsCommands)
     ShellSettings settings;
     editor::FramePort port;
     support::SeamScope seams;
-    auto owned = std::make_unique<CEditorTree>(core, &port);
-    CEditorTree* tree = owned.get();
-    CPanelView panel(core, settings, dir.path() + u'/', std::move(owned));
+    CEditorScreenPanel screens(core, settings, dir.path() + u'/', port);
+    CPanelView& panel = *screens.View();
     panel.resize(240, 300);
     panel.show();
 
@@ -40,7 +38,7 @@ TEST(EditorTree, ThePanelShowsScreensInTheTreeEditorAndAnswersItsCommands)
     tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* section = core.AddItem(IT_WND_TEXT, u"section", scene, nullptr);
     panel.Tree().InsertItemTree(screen);
-    editor::CEditor* e = tree->editor();
+    editor::CEditor* e = screens.Editor();
     EXPECT_EQ(e->parentWidget(), &panel);
     ASSERT_NE(e->itemOf(section), nullptr);
     EXPECT_EQ(e->mappedCount(), 3);

@@ -1,4 +1,4 @@
-#include "core/model/LogFont.h"
+#include "core/model/DefaultFont.h"
 
 using namespace sorvane::model;
 
