@@ -7,6 +7,7 @@
 set -u
 root="$1"
 listed="$2"
+[[ "$listed" = /* ]] || listed="$PWD/$listed"
 cd "$root" || { echo "check-sources: no tree at $root" >&2; exit 2; }
 [ -r "$listed" ] || { echo "check-sources: cannot read $listed" >&2; exit 2; }
 
