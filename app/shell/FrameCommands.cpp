@@ -266,11 +266,10 @@ void FrameCommands::readHardwareInfo()
     tagItemData* screen = selectedScreenOrNotice();
     if (!screen)
         return;
-    const tagGlobalInfo before = screen->Global;
-    // A request waits seconds on a silent controller: it runs as a job, whose
-    // dialog stores and announces what was read.
-    if (m_frame.runTask({dialogs::TASK_READ_SCREEN, screen, {}}) != 1)
-        screen->Global = before;   // a failed or cancelled read leaves no half-read screen
+    // A request waits seconds on a silent controller: it runs as a job. Its
+    // worker writes nothing; the dialog stores and announces what was read,
+    // and only a read that came, so a failed one leaves the screen as it was.
+    m_frame.runTask({dialogs::TASK_READ_SCREEN, screen, {}});
 }
 
 void FrameCommands::adjustTime()

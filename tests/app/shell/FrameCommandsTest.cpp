@@ -72,8 +72,9 @@ public:
     int runTask(const spine::TaskRequest& request) override
     {
         tasks.push_back(request.kind);
-        if (request.kind == dialogs::TASK_READ_SCREEN && request.screen)
-            request.screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
+        // What the dialog stores of a read that came; one that failed stores nothing.
+        if (request.kind == dialogs::TASK_READ_SCREEN && request.screen && taskResult == 1)
+            request.screen->Global.RemoteVersion = 0x7777;
         return taskResult;
     }
     dialogs::TaskOutcome runJob(std::function<int(CCore&)>) override

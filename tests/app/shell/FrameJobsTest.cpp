@@ -220,8 +220,9 @@ TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
     int result = 1;
     s.frame().runTask = [&](QWidget*, const spine::TaskRequest& request) {
         kinds.push_back(request.kind);
-        if (request.kind == dialogs::TASK_READ_SCREEN)
-            request.screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
+        // What the dialog stores of a read that came; one that failed stores nothing.
+        if (request.kind == dialogs::TASK_READ_SCREEN && result == 1)
+            request.screen->Global.RemoteVersion = 0x7777;
         return result;
     };
     FrameHarness h("UI_EN.rcc");
