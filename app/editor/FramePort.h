@@ -7,6 +7,7 @@
 // window must learn about a node comes from the change notice
 // (app/spine/NodeNotice.h), not from here.
 #include "app/spine/JobOutcome.h"
+#include "app/spine/TaskRequest.h"
 
 #include <QObject>
 #include <QPointer>
@@ -56,7 +57,7 @@ public:
 
     // ---- jobs
     // A task of the task dialog, modally: 1 success, 2 otherwise.
-    virtual int runTask(int /*task*/, tagItemData* /*screen*/, std::intptr_t /*arg*/) { return 2; }
+    virtual int runTask(const spine::TaskRequest& /*request*/) { return 2; }
     // One controller request off the interface thread, with progress and
     // cancel, waited for; a failure stays open with its text. The call runs
     // on the worker: it touches no widget.

@@ -266,25 +266,24 @@ void FrameCommands::readHardwareInfo()
     tagItemData* screen = selectedScreenOrNotice();
     if (!screen)
         return;
-    const tagGlobalInfo before = screen->Global;
-    // A request waits seconds on a silent controller: it runs as a job, whose
-    // dialog stores and announces what was read.
-    if (m_frame.runTask(dialogs::TASK_READ_SCREEN, screen, 0) != 1)
-        screen->Global = before;   // a failed or cancelled read leaves no half-read screen
+    // A request waits seconds on a silent controller: it runs as a job. Its
+    // worker writes nothing; the dialog stores and announces what was read,
+    // and only a read that came, so a failed one leaves the screen as it was.
+    m_frame.runTask({dialogs::TASK_READ_SCREEN, screen, {}});
 }
 
 void FrameCommands::adjustTime()
 {
     m_frame.resetStatus();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_frame.runTask(dialogs::TASK_ADJUST_TIME, screen, 0);
+        m_frame.runTask({dialogs::TASK_ADJUST_TIME, screen, {}});
 }
 
 void FrameCommands::displaySwitch(bool on)
 {
     m_frame.resetStatus();
     if (tagItemData* screen = selectedScreenOrNotice())
-        m_frame.runTask(on ? dialogs::TASK_DISPLAY_ON : dialogs::TASK_DISPLAY_OFF, screen, 0);
+        m_frame.runTask({on ? dialogs::TASK_DISPLAY_ON : dialogs::TASK_DISPLAY_OFF, screen, {}});
 }
 
 void FrameCommands::settingsDialog(unsigned id)
@@ -383,7 +382,7 @@ int FrameCommands::sendScreenPrograms(tagItemData* screen, const LinkSettings& l
     }
     if (!checkScreenOverlap(screen) || !checkItemSizes(screen))
         return 0;
-    return m_frame.runTask(dialogs::TASK_SEND_PROGRAMS, screen, dialogs::SendLinkArgument(link));
+    return m_frame.runTask(spine::TaskRequest::send(screen, link));
 }
 
 bool FrameCommands::checkItemSizes(tagItemData* screen)
@@ -450,7 +449,7 @@ int FrameCommands::reconnectScreen(tagItemData* screen)
     if (CCore::IsRoot(screen) != 1)
         return 0;
     const tagGlobalInfo before = screen->Global;
-    const int found = m_frame.runTask(dialogs::TASK_FIND_SCREEN, screen, 0);
+    const int found = m_frame.runTask({dialogs::TASK_FIND_SCREEN, screen, {}});
     // What the worker found is told once its job has ended.
     spine::announceScreenBlock(m_core, screen, before);
     if (found != 1)
@@ -472,12 +471,12 @@ void FrameCommands::searchScreens(int replace, int readHardware)
         for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
             ++start;
     }
-    if (m_frame.runTask(dialogs::TASK_SEARCH, nullptr, (std::intptr_t(start) << 16) | (replace & 0xFFFF)) != 1)
+    if (m_frame.runTask(spine::TaskRequest::search(start, replace)) != 1)
         return;
     // The found screens are read on the task dialog's worker; a failure or a
     // cancel is told there, and the screens are taken in either way.
     if (readHardware)
-        m_frame.runTask(dialogs::TASK_READ_HARDWARE, nullptr, start);
+        m_frame.runTask(spine::TaskRequest::readHardwareFrom(start));
     int counts[3] = {0, 0, 0};
     int total = 0;
     for (tagItemData* s = m_core.GetScreen(unsigned(start)); s; s = s->NextSibling) {

@@ -104,8 +104,7 @@ spine::FrameDialogs ownFrameDialogs(CCore& core, CMainApp& app, QObject* frame, 
         // for meanwhile waits for it and no later transfer starts.
         dialogs::CSettingBulkProgram dlg(*c, owner, a->AppFolder() + QStringLiteral("groupinfo.ini"),
                                          [port](QWidget*, tagItemData* screen, const LinkSettings& link) {
-                                             port->runTask(dialogs::TASK_SEND_PROGRAMS, screen,
-                                                           dialogs::SendLinkArgument(link));
+                                             port->runTask(spine::TaskRequest::send(screen, link));
                                          });
         return dlg.exec();
     };

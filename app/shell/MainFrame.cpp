@@ -170,7 +170,7 @@ public:
             label->setText(text);
     }
 
-    int runTask(int task, tagItemData* screen, std::intptr_t arg) override { return m_frame.runTask(task, screen, arg); }
+    int runTask(const spine::TaskRequest& request) override { return m_frame.runTask(request); }
     spine::JobOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.runJob(std::move(call)); }
 
     bool thumbnailShown() override { return m_thumbnail && m_thumbnail->isVisible(); }
@@ -719,13 +719,10 @@ void CMainFrame::actOnDeferredClose()
         }, Qt::QueuedConnection);
 }
 
-int CMainFrame::RunTask(int task, tagItemData* screen, std::intptr_t arg)
+int CMainFrame::RunTask(const spine::TaskRequest& request)
 {
     dialogs::CTaskDlg dlg(m_core, this);
-    if (task == dialogs::TASK_SEND_PROGRAMS && screen && arg)
-        dlg.SetTask(task, screen, *dialogs::SendLinkOf(arg));
-    else
-        dlg.SetTask(task, screen ? reinterpret_cast<std::uintptr_t>(screen) : static_cast<std::uintptr_t>(arg));
+    dlg.SetTask(request);
     return countedJob([&dlg] { return dlg.exec(); });
 }
 
@@ -737,11 +734,11 @@ dialogs::TaskOutcome CMainFrame::runJob(std::function<int(CCore&)> call)
     return countedJob([&] { return dialogs::RunTaskJob(m_core, this, std::move(job)); });
 }
 
-int CMainFrame::runTask(int task, tagItemData* screen, std::intptr_t arg)
+int CMainFrame::runTask(const spine::TaskRequest& request)
 {
     if (const auto& run = spine::seams().frame.runTask)
-        return run(this, task, screen, arg);
-    return RunTask(task, screen, arg);
+        return run(this, request);
+    return RunTask(request);
 }
 
 // ---- commands ----

@@ -84,7 +84,7 @@ public:
     int OpenScreenWindow(tagItemData* screen);
     editor::CScreenLed* FindItemWindow(tagItemData* node);
     // Runs a job in the communication task dialog, modally: 1 success, 2 otherwise.
-    int RunTask(int task, tagItemData* screen, std::intptr_t arg);
+    int RunTask(const spine::TaskRequest& request);
 
     // Routes a command of the menu, the toolbars or the item-kind bar: the
     // frame's own (language, toolbars, about, exit) here, the others to the
@@ -140,7 +140,7 @@ private:
     QList<editor::CScreenLed*> canvases() const;
     bool deleteKeyRelayed(QObject* watched, QEvent* e);
     // A test's task run from the registry, else the frame's own.
-    int runTask(int task, tagItemData* screen, std::intptr_t arg);
+    int runTask(const spine::TaskRequest& request);
     // One controller request as a job of the task dialog; a failure stays open with its text.
     dialogs::TaskOutcome runJob(std::function<int(CCore&)> call);
 

@@ -3,6 +3,7 @@
 // test must not run for real (a modal dialog or box, a file choice, a popup
 // menu, the clock, an outside program). An empty slot means the real thing,
 // and the registry starts empty. GUI thread only: no slot is called off it.
+#include "app/spine/TaskRequest.h"
 #include "platform/Colour.h"
 #include "platform/LogFont.h"
 
@@ -53,7 +54,7 @@ struct UsbExportChoice {
 // result (1 OK).
 struct FrameDialogs {
     // Runs a task modally over `owner`: 1 success, 2 otherwise.
-    std::function<int(QWidget* owner, int task, tagItemData* screen, std::intptr_t arg)> runTask;
+    std::function<int(QWidget* owner, const TaskRequest& request)> runTask;
     std::function<int(QWidget* owner)> newScreen;     // 1023 asks for the search next
     std::function<int(QWidget* owner)> searchScope;   // posts WM_SEARCH_SCREENS itself
     // The rights check of a command that needs them: true to go on.

@@ -28,7 +28,7 @@ CSettingBulkProgram::CSettingBulkProgram(CCore& core, QWidget* parent, QString i
     if (!m_runner) {
         m_runner = [this](QWidget* owner, tagItemData* screen, const LinkSettings& link) {
             CTaskDlg task(m_core, owner);
-            task.SetTask(TASK_SEND_PROGRAMS, screen, link);
+            task.SetTask(TaskRequest::send(screen, link));
             task.exec();
         };
     }

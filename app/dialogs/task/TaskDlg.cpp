@@ -115,28 +115,19 @@ CTaskDlg* CTaskDlg::LiveTaskDialog()
     return nullptr;
 }
 
-int CTaskDlg::SetTask(int kind, std::uintptr_t argument)
+int CTaskDlg::SetTask(const TaskRequest& request)
 {
     if (IsBusy())
         return 0;
-    m_kind = kind;
-    m_argument = argument;
-    m_link.reset();
+    m_kind = request.kind;
+    m_request = request;
     m_screenName.clear();
-    if (kind == TASK_SEND_PROGRAMS && argument) {
-        const auto* screen = reinterpret_cast<const tagItemData*>(argument);
+    if (request.kind == TASK_SEND_PROGRAMS && request.screen) {
+        const tagItemData* screen = request.screen;
         const char16_t* end = std::find(std::begin(screen->Name), std::end(screen->Name), u'\0');
         m_screenName = QString::fromUtf16(screen->Name, end - screen->Name);
     }
     retranslate();
-    return 1;
-}
-
-int CTaskDlg::SetTask(int kind, tagItemData* screen, const LinkSettings& link)
-{
-    if (!SetTask(kind, screen))
-        return 0;
-    m_link = link;
     return 1;
 }
 
@@ -147,7 +138,7 @@ int CTaskDlg::SetJob(Job call, unsigned startText, bool endAlways)
     m_job = std::move(call);
     m_jobText = startText;
     m_jobEndsAlways = endAlways;
-    return SetTask(TASK_CALL, std::uintptr_t(0));
+    return SetTask(TaskRequest{TASK_CALL, nullptr, {}});
 }
 
 void CTaskDlg::showEvent(QShowEvent* e)
@@ -227,18 +218,26 @@ int CTaskDlg::StartTask()
     m_findScreen = nullptr;
     m_foundAgain.reset();
     m_found.reset();
-    if (m_kind.load() == TASK_FIND_SCREEN || m_kind.load() == TASK_WIZARD_FIND) {
-        auto* screen = reinterpret_cast<tagItemData*>(m_argument.load());
+    // What the worker reads of the tree is taken here, as values.
+    const int kind = m_kind.load();
+    tagItemData* screen = m_request.screen;
+    if (kind == TASK_FIND_SCREEN || kind == TASK_WIZARD_FIND) {
         if (CCore::IsRoot(screen) == 1) {
             m_findScreen = screen;
             m_findOwn = CCore::GetOwnLink(screen);
         }
-    } else if (m_kind.load() == TASK_READ_SCREEN) {
-        if (tagItemData* screen = reinterpret_cast<tagItemData*>(m_argument.load()))
+    } else if (kind == TASK_READ_SCREEN) {
+        if (screen)
             m_reads.emplace_back(screen, CCore::GetOwnLink(screen));
-    } else if (m_kind.load() == TASK_READ_HARDWARE) {
-        for (tagItemData* s = m_core.GetScreen(unsigned(std::max(int(m_argument.load()), 0))); s; s = s->NextSibling)
+    } else if (kind == TASK_READ_HARDWARE) {
+        for (tagItemData* s = m_core.GetScreen(unsigned(std::max(m_request.firstScreen(), 0))); s; s = s->NextSibling)
             m_reads.emplace_back(s, CCore::GetOwnLink(s));
+    } else if (kind == TASK_SEARCH) {
+        m_foundInto = m_request.range();
+    } else if ((kind == TASK_SEND_PROGRAMS || kind == TASK_ADJUST_TIME || kind == TASK_DISPLAY_ON
+                || kind == TASK_DISPLAY_OFF)
+               && !m_request.link() && CCore::IsRoot(screen) == 1) {
+        m_request.with = m_core.GetSendLink(screen);
     }
     // Busy from here, so an Escape before the worker's first step is ignored too.
     m_busy = 1;
@@ -259,15 +258,14 @@ void CTaskDlg::RunTask()
     const int kind = m_kind.load();
     // The core counts such a send as done; the operator must not take it
     // for one that reached the controller.
-    const bool nothing = NothingToSend(m_core, kind, m_argument.load());
+    const bool nothing = NothingToSend(m_core, m_request);
     const bool finds = kind == TASK_FIND_SCREEN || kind == TASK_WIZARD_FIND;
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
                                       : kind == TASK_READ_SCREEN && m_ownReads ? readScreen(0)
                                       : kind == TASK_SEARCH && m_ownReads      ? search()
                                       : finds && m_ownReads                    ? findAgain()
                                       : kind == TASK_CALL        ? std::optional<int>(m_job(m_core))
-                                      : m_link                   ? RunTaskCallOver(m_core, kind, m_argument.load(), *m_link)
-                                      : m_call                   ? m_call(m_core, kind, m_argument.load())
+                                      : m_call                   ? m_call(m_core, m_request)
                                                                  : std::nullopt;
     if (result)
         m_result = *result;
@@ -307,8 +305,8 @@ int CTaskDlg::RunReadPass()
     hooks.read = [this](int index) -> std::optional<int> {
         if (m_ownReads)
             return readScreen(index);
-        const auto screen = reinterpret_cast<std::uintptr_t>(m_reads[std::size_t(index)].first);
-        return m_call ? m_call(m_core, TASK_READ_HARDWARE, screen) : std::nullopt;
+        const TaskRequest one{TASK_READ_HARDWARE, m_reads[std::size_t(index)].first, {}};
+        return m_call ? m_call(m_core, one) : std::nullopt;
     };
     hooks.cancelled = [this] { return m_cancelled.load() != 0; };
     hooks.step = [this](int index, int total) {
@@ -363,7 +361,7 @@ std::optional<int> CTaskDlg::search()
 
 std::optional<int> CTaskDlg::findAgain()
 {
-    if (!m_argument.load())
+    if (!m_request.screen)
         return std::nullopt;
     if (!m_findScreen)
         return 0;
@@ -380,8 +378,7 @@ std::optional<int> CTaskDlg::findAgain()
 void CTaskDlg::storeFound()
 {
     if (m_found) {
-        const std::uintptr_t argument = m_argument.load();
-        m_core.StoreConnections(*m_found, SearchReplace(argument), SearchStart(argument));
+        m_core.StoreConnections(*m_found, m_foundInto.replace, m_foundInto.start);
         m_found.reset();
     }
     if (m_foundAgain && m_findScreen)

@@ -45,20 +45,17 @@ public:
         IDC_CANCEL_TASK = 6163,
         IDC_CLOSE = 2,
     };
-    // The call the worker makes for a kind; none when it makes none. Tests
-    // give their own; the default is the core's (RunTaskCall).
-    using CoreCall = std::function<std::optional<int>(CCore&, int kind, std::uintptr_t argument)>;
+    // The call the worker makes for a request; none when it makes none.
+    // Tests give their own; the default is the core's (RunTaskCall).
+    using CoreCall = std::function<std::optional<int>(CCore&, const TaskRequest& request)>;
 
     explicit CTaskDlg(CCore& core, QWidget* parent = nullptr);
     // Waits for a worker that still runs.
     ~CTaskDlg() override;
 
     // Stores the task; 0 (and nothing changed) while a job runs.
-    int SetTask(int kind, std::uintptr_t argument);
-    int SetTask(int kind, tagItemData* screen) { return SetTask(kind, reinterpret_cast<std::uintptr_t>(screen)); }
-    // A send of the screen's programs over a link of the caller's (the
-    // link another screen lends it), made by the core's own call.
-    int SetTask(int kind, tagItemData* screen, const LinkSettings& link);
+    int SetTask(const TaskRequest& request);
+    int SetTask(int kind, tagItemData* screen) { return SetTask(TaskRequest{kind, screen, {}}); }
     // A call of the test's own also makes the reads (TASK_READ_SCREEN and
     // TASK_READ_HARDWARE) and the searches (TASK_SEARCH, TASK_FIND_SCREEN,
     // TASK_WIZARD_FIND), which then store nothing.
@@ -148,8 +145,8 @@ private:
     std::atomic<bool> m_closePending{false};
     bool m_missedImage = false;
     QString m_screenName;   // of a send, for the title and its texts
-    std::atomic<std::uintptr_t> m_argument{0};
-    std::optional<LinkSettings> m_link;   // set before the worker starts
+    // Written on the GUI thread only while no job runs; the worker reads it.
+    TaskRequest m_request;
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
     bool m_ownReads = true;
@@ -165,6 +162,7 @@ private:
     LinkSettings m_findOwn;
     std::optional<FoundConnection> m_foundAgain;
     std::optional<FoundControllers> m_found;
+    spine::SearchRange m_foundInto;
     Job m_job;
     unsigned m_jobText = 0;
     bool m_jobEndsAlways = false;

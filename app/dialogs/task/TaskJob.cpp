@@ -6,7 +6,6 @@
 
 #include <QPointer>
 #include <memory>
-#include <optional>
 
 namespace dialogs {
 
@@ -19,24 +18,11 @@ TaskJob WriteJob(std::function<int(CCore&)> call)
     return job;
 }
 
-TaskJob ReadJob(tagItemData* screen, std::function<int(CCore&)> call)
-{
-    TaskJob job;
-    job.call = std::move(call);
-    job.endAlways = true;
-    job.keep = screen;
-    job.restoreOnFailure = true;
-    return job;
-}
-
 TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job)
 {
     TaskOutcome out;
     if (!job.call)
         return out;
-    std::optional<tagGlobalInfo> before;
-    if (job.keep)
-        before = job.keep->Global;
     const QPointer<QWidget> watched(owner);
     const bool shown = owner && owner->isVisible();
     const bool active = owner && owner->isActiveWindow();
@@ -56,8 +42,6 @@ TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job)
     // The operator goes on where the job was started.
     if (out.reached && active)
         watched->window()->activateWindow();
-    if (before && (out.cancelled || (job.restoreOnFailure && out.result < 0)))
-        job.keep->Global = *before;
     return out;
 }
 

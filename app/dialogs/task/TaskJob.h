@@ -20,10 +20,6 @@ struct TaskJob {
     // Ends by itself on any outcome, for an owner that shows the answer in
     // its own label; otherwise a failure stays open with its text.
     bool endAlways = false;
-    // A screen whose block comes back as it was before the job when the job
-    // is cancelled (and, with restoreOnFailure, when the call fails).
-    tagItemData* keep = nullptr;
-    bool restoreOnFailure = false;
 };
 
 using TaskOutcome = spine::JobOutcome;
@@ -31,13 +27,12 @@ using TaskOutcome = spine::JobOutcome;
 // String id of "Sending...", the start text of a write.
 inline constexpr unsigned kSendingText = 44020;
 
-// Jobs for an owner that shows the answer in a label of its own, so the
-// dialog ends by itself on any outcome. A read puts `screen` back when it
-// fails or is cancelled.
+// A job for an owner that shows the answer in a label of its own, so the
+// dialog ends by itself on any outcome.
 TaskJob WriteJob(std::function<int(CCore&)> call);
-TaskJob ReadJob(tagItemData* screen, std::function<int(CCore&)> call);
 
-// Runs the job modally over `owner` (GUI thread) and waits for its end.
+// Runs the job modally over `owner` (GUI thread) and waits for its end. The
+// call writes no node: what it brings back is stored by the caller, here.
 TaskOutcome RunTaskJob(CCore& core, QWidget* owner, TaskJob job);
 
 // A read of the controller of `screen` over its own link, as a job that

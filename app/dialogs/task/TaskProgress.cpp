@@ -29,11 +29,6 @@ constexpr unsigned kUnknownAdapter = 48169;
 constexpr unsigned kNetworkSilent = 48273;
 constexpr int kMaxWide = 260;
 
-tagItemData* screenOf(std::uintptr_t argument)
-{
-    return reinterpret_cast<tagItemData*>(argument);
-}
-
 QString copyNarrow(const char* text, std::size_t limit)
 {
     if (!text)
@@ -141,38 +136,35 @@ int ReadHardwarePass(int total, int pauseMs, const ReadPassHooks& hooks)
     return failed ? 0 : 1;
 }
 
-std::optional<int> RunTaskCallOver(CCore& core, int kind, std::uintptr_t argument, const LinkSettings& link)
+std::optional<int> RunTaskCall(CCore& core, const TaskRequest& request)
 {
-    tagItemData* screen = screenOf(argument);
-    if (kind == TASK_SEND_PROGRAMS && screen)
-        return core.SendPrograms(screen, link);
-    return RunTaskCall(core, kind, argument);
-}
-
-std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument)
-{
-    tagItemData* screen = screenOf(argument);
-    switch (kind) {
+    tagItemData* screen = request.screen;
+    if (!screen)
+        return std::nullopt;
+    const LinkSettings* link = request.link();
+    switch (request.kind) {
     case TASK_SEND_PROGRAMS:
-        return screen ? std::optional<int>(core.SendPrograms(screen)) : std::nullopt;
+        return link ? core.SendPrograms(screen, *link) : core.SendPrograms(screen);
     case TASK_UPGRADE:
-        return screen ? std::optional<int>(core.SendUpgrade(screen)) : std::nullopt;
+        return core.SendUpgrade(screen);
     case TASK_UPGRADE_IMAGE:
-        return screen ? std::optional<int>(core.SendUpgrade2(screen)) : std::nullopt;
+        return core.SendUpgrade2(screen);
     case TASK_ADJUST_TIME:
-        return screen ? std::optional<int>(core.SendAdjustTime(screen)) : std::nullopt;
+        return link ? core.SendAdjustTime(screen, *link) : core.SendAdjustTime(screen);
     case TASK_DISPLAY_ON:
-    case TASK_DISPLAY_OFF:
-        return screen ? std::optional<int>(core.SendSwitch(screen, kind == TASK_DISPLAY_ON ? 1 : 0)) : std::nullopt;
+    case TASK_DISPLAY_OFF: {
+        const unsigned on = request.kind == TASK_DISPLAY_ON ? 1 : 0;
+        return link ? core.SendSwitch(screen, on, *link) : core.SendSwitch(screen, on);
+    }
     default:
         return std::nullopt;
     }
 }
 
-bool NothingToSend(CCore& core, int kind, std::uintptr_t argument)
+bool NothingToSend(CCore& core, const TaskRequest& request)
 {
-    tagItemData* screen = screenOf(argument);
-    return kind == TASK_SEND_PROGRAMS && screen && CCore::IsRoot(screen) == 1 && core.GetValidChildNum(screen) == 0;
+    return request.kind == TASK_SEND_PROGRAMS && request.screen && CCore::IsRoot(request.screen) == 1
+        && core.GetValidChildNum(request.screen) == 0;
 }
 
 CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core)

@@ -5,6 +5,7 @@
 // reports on the thread that made the core call; they become changes on the
 // GUI thread.
 #include "app/spine/CoreRelay.h"
+#include "app/spine/TaskRequest.h"
 
 #include <QString>
 #include <cstdint>
@@ -12,61 +13,22 @@
 #include <optional>
 
 class CCore;
-struct LinkSettings;
-struct tagItemData;
 
 namespace dialogs {
 
-// The job of a task-dialog run.
-enum TaskKind : int {
-    TASK_NONE = 0,
-    TASK_SEND_PROGRAMS = 1,
-    TASK_UPGRADE = 2,
-    TASK_FIND_SCREEN = 3,
-    TASK_WIZARD_FIND = 5,
-    TASK_SEARCH = 6,
-    TASK_UPGRADE_IMAGE = 7,
-    // Reads the hardware information of every screen from an index on (the
-    // argument); its core call reads one screen (the argument of the call).
-    TASK_READ_HARDWARE = 8,
-    // One screen's requests of the frame's commands.
-    TASK_READ_SCREEN = 9,
-    TASK_ADJUST_TIME = 10,
-    TASK_DISPLAY_ON = 11,
-    TASK_DISPLAY_OFF = 12,
-    // A core call the caller gives (CTaskDlg::SetJob).
-    TASK_CALL = 13,
-};
-
-// The argument of a search: where new screens begin (high 16 bits) and
-// whether the open screens are replaced (low 16 bits).
-constexpr std::uintptr_t PackSearchArgument(int start, int replace)
-{
-    return (static_cast<std::uintptr_t>(static_cast<unsigned>(start) & 0xFFFFu) << 16) |
-           (static_cast<unsigned>(replace) & 0xFFFFu);
-}
-constexpr int SearchStart(std::uintptr_t argument) { return static_cast<int>((argument >> 16) & 0xFFFFu); }
-constexpr int SearchReplace(std::uintptr_t argument) { return static_cast<int>(argument & 0xFFFFu); }
+using spine::TaskRequest;
+using TaskKind = spine::TaskKind;
+using enum spine::TaskKind;
 
 // String id of the status text a kind starts with; 0 keeps the text there is.
 unsigned StartTextId(int kind);
 
-// The core call of a kind, on the calling thread. None when the kind makes
-// no call (unknown kind, or a null screen for the kinds that take one). The
-// reads and the searches are the dialog's own, which keeps what they return.
-std::optional<int> RunTaskCall(CCore& core, int kind, std::uintptr_t argument);
-// The same with a send of programs over a link of the caller's; the other
-// kinds ignore it.
-std::optional<int> RunTaskCallOver(CCore& core, int kind, std::uintptr_t argument, const LinkSettings& link);
-
-// The third argument of a send of programs (FramePort::runTask) that goes
-// over a link of the caller's, who holds it until the modal run ends; 0
-// sends over the screen's own send link.
-inline std::intptr_t SendLinkArgument(const LinkSettings& link) { return reinterpret_cast<std::intptr_t>(&link); }
-inline const LinkSettings* SendLinkOf(std::intptr_t argument)
-{
-    return reinterpret_cast<const LinkSettings*>(argument);
-}
+// The core call of a request, on the calling thread. None when it makes no
+// call (unknown kind, or a null screen for the kinds that take one). A send
+// or a one-screen request goes over the request's link, or over the
+// screen's send link when it has none. The reads and the searches are the
+// dialog's own, which keeps what they return.
+std::optional<int> RunTaskCall(CCore& core, const TaskRequest& request);
 
 // The pause after each screen's read, for the controller to settle.
 inline constexpr int kReadHardwarePauseMs = 350;
@@ -101,7 +63,7 @@ struct CommReport {
 
 // A send of programs that reaches nothing: no window of the screen holds an
 // item, so the core sends nothing and still answers 1.
-bool NothingToSend(CCore& core, int kind, std::uintptr_t argument);
+bool NothingToSend(CCore& core, const TaskRequest& request);
 
 // The report of a relayed comm event (GUI thread). `core` gives the adapter
 // list for candidates on raw Ethernet; null leaves their description unknown.

@@ -69,7 +69,7 @@ TEST(Seams, AScopePutsBackEverySlotItFound)
             s.wizardSearch = [](QWidget*, CCore&, tagItemData*) { return 1; };
             s.firmwareUpgrade = [](CCore&, tagItemData*, int, QWidget*) {};
             spine::FrameDialogs& f = inner.frame();
-            f.runTask = [](QWidget*, int, tagItemData*, std::intptr_t) { return 1; };
+            f.runTask = [](QWidget*, const spine::TaskRequest&) { return 1; };
             const auto owner = [](QWidget*) { return 1; };
             const auto onScreen = [](QWidget*, tagItemData*) { return 1; };
             f.newScreen = f.searchScope = f.softwareSettings = f.wizard = f.bulkSend = owner;

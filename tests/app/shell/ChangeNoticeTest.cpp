@@ -227,8 +227,8 @@ TEST_F(Shown, ALinkADialogMovedReachesTheLinkPanel)
     OnController sim(screen);
     sim::TcpPeer& peer = sim.peer;
     seams.frame().accessGate = [](int, QWidget*) { return true; };
-    seams.frame().runTask = [](QWidget*, int task, tagItemData*, std::intptr_t) {
-        return task == dialogs::TASK_FIND_SCREEN ? 1 : 2;   // the controller is found at its new port
+    seams.frame().runTask = [](QWidget*, const spine::TaskRequest& request) {
+        return request.kind == dialogs::TASK_FIND_SCREEN ? 1 : 2;   // the controller is found at its new port
     };
     ASSERT_TRUE(h.list()->SelectNode(screen));
     auto* comm = pane()->screenPage()->comm();

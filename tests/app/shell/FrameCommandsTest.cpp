@@ -69,11 +69,12 @@ public:
     void notice(const QString& text) override { notices.push_back(text); }
     void resetStatus() override {}
     void setStatus(int, const QString&) override {}
-    int runTask(int task, tagItemData* screen, std::intptr_t) override
+    int runTask(const spine::TaskRequest& request) override
     {
-        tasks.push_back(task);
-        if (task == dialogs::TASK_READ_SCREEN && screen)
-            screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
+        tasks.push_back(request.kind);
+        // What the dialog stores of a read that came; one that failed stores nothing.
+        if (request.kind == dialogs::TASK_READ_SCREEN && request.screen && taskResult == 1)
+            request.screen->Global.RemoteVersion = 0x7777;
         return taskResult;
     }
     dialogs::TaskOutcome runJob(std::function<int(CCore&)>) override

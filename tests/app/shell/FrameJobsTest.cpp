@@ -161,11 +161,11 @@ TEST(MainFrame, AQuitAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
 TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
 {
     support::SeamScope s;
-    std::intptr_t argument = -1;
+    spine::SearchRange range{-1, -1};
     CCore* core = nullptr;
-    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
-        EXPECT_EQ(task, dialogs::TASK_SEARCH);
-        argument = arg;
+    s.frame().runTask = [&](QWidget*, const spine::TaskRequest& request) {
+        EXPECT_EQ(request.kind, dialogs::TASK_SEARCH);
+        range = request.range();
         // What a search finds: screens added after the open ones.
         tagItemData* last = core->GetScreen(0);
         const std::uint32_t links[] = {COMM_SERIAL, COMM_NETWORK, COMM_NETWORK};
@@ -179,7 +179,7 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
     platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 0);
-    EXPECT_EQ(argument, std::intptr_t(1) << 16);
+    EXPECT_EQ(range, (spine::SearchRange{1, 0}));
     EXPECT_EQ(h.screenCount(), 4);
     EXPECT_EQ(h.frame->StatusText(2), S(48225).arg(3).arg(1).arg(0).arg(2));
     for (tagItemData* n = h.core.GetScreen(1); n; n = n->NextSibling) {
@@ -193,20 +193,20 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
 TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
 {
     support::SeamScope s;
-    std::vector<std::pair<int, std::intptr_t>> tasks;
+    std::vector<std::pair<int, int>> tasks;
     CCore* core = nullptr;
-    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t arg) {
-        tasks.emplace_back(task, arg);
-        if (task == dialogs::TASK_SEARCH)
+    s.frame().runTask = [&](QWidget*, const spine::TaskRequest& request) {
+        tasks.emplace_back(request.kind, request.firstScreen());
+        if (request.kind == dialogs::TASK_SEARCH)
             core->AddItem(IT_SCREEN, nullptr, nullptr, core->GetScreen(0))->Global.CommType = COMM_NETWORK;
-        return task == dialogs::TASK_SEARCH ? 1 : 2;   // the read is cancelled
+        return request.kind == dialogs::TASK_SEARCH ? 1 : 2;   // the read is cancelled
     };
     FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
     platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 1);
     ASSERT_EQ(tasks.size(), 2u);
-    EXPECT_EQ(tasks[1], std::make_pair(int(dialogs::TASK_READ_HARDWARE), std::intptr_t(1)));
+    EXPECT_EQ(tasks[1], std::make_pair(int(dialogs::TASK_READ_HARDWARE), 1));
     EXPECT_EQ(h.screenCount(), 2);
     EXPECT_NE(h.frame->FindItemWindow(h.core.GetScreen(1)), nullptr);
 }
@@ -218,10 +218,11 @@ TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
     support::SeamScope s;
     std::vector<int> kinds;
     int result = 1;
-    s.frame().runTask = [&](QWidget*, int task, tagItemData* screen, std::intptr_t) {
-        kinds.push_back(task);
-        if (task == dialogs::TASK_READ_SCREEN)
-            screen->Global.RemoteVersion = 0x7777;   // what a read that went half way leaves
+    s.frame().runTask = [&](QWidget*, const spine::TaskRequest& request) {
+        kinds.push_back(request.kind);
+        // What the dialog stores of a read that came; one that failed stores nothing.
+        if (request.kind == dialogs::TASK_READ_SCREEN && result == 1)
+            request.screen->Global.RemoteVersion = 0x7777;
         return result;
     };
     FrameHarness h("UI_EN.rcc");
@@ -278,8 +279,8 @@ TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen
 {
     int result = 1;
     support::SeamScope s;
-    s.frame().runTask = [&](QWidget*, int task, tagItemData*, std::intptr_t) {
-        EXPECT_EQ(task, dialogs::TASK_FIND_SCREEN);
+    s.frame().runTask = [&](QWidget*, const spine::TaskRequest& request) {
+        EXPECT_EQ(request.kind, dialogs::TASK_FIND_SCREEN);
         return result;
     };
     FrameHarness h("UI_EN.rcc");

@@ -248,6 +248,35 @@ TEST(SendPrograms, ThroughAnotherScreenTheScreenKeepsItsOwnSetting)
     EXPECT_EQ(panel->IsScreenModified(screen), 0);
 }
 
+// A runner that keeps its requests (a queue, a log) still holds each lent
+// link after the command that lent it has returned and the next one ran.
+TEST(SendPrograms, AKeptRequestHoldsItsLinkAfterTheCommandReturned)
+{
+    support::SeamScope seams;
+    std::vector<spine::TaskRequest> kept;
+    seams.frame().runTask = [&kept](QWidget*, const spine::TaskRequest& request) {
+        kept.push_back(request);
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = screenWithText(h);
+    screen->Global.ID = 3;
+    tagItemData* other = h.core.AddItem(IT_SCREEN, u"Other", nullptr, screen);
+    other->Global.CommType = COMM_NETWORK;
+    other->Global.ID = 7;
+    other->Global.HostPort = 4321;
+    h.frame->Commands().sendProgramsThrough(screen, other);
+    h.frame->Commands().sendProgramsThrough(screen, nullptr);
+    ASSERT_EQ(kept.size(), 2u);
+    ASSERT_NE(kept[0].link(), nullptr);
+    ASSERT_NE(kept[1].link(), nullptr);
+    EXPECT_EQ(kept[0].screen, screen);
+    EXPECT_EQ(kept[0].link()->Address, 7);
+    EXPECT_EQ(kept[0].link()->HostPort, 4321);
+    EXPECT_EQ(kept[1].link()->Address, 3);
+    EXPECT_EQ(kept[1].link()->Mode, screen->Global.CommType);
+}
+
 TEST(MainFrame, TheWizardsStarterProgramSplitsTheScreenIntoTwoTextWindows)
 {
     FrameHarness h;

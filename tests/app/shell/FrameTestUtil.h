@@ -121,10 +121,10 @@ inline QString tipText(CMainFrame& f)
 inline void countRuns(spine::FrameDialogs& frame, int& runs,
                       std::function<void(tagItemData*, const LinkSettings*)> onRun = {})
 {
-    frame.runTask = [&runs, onRun](QWidget*, int task, tagItemData* screen, std::intptr_t arg) {
+    frame.runTask = [&runs, onRun](QWidget*, const spine::TaskRequest& request) {
         ++runs;
         if (onRun)
-            onRun(screen, task == dialogs::TASK_SEND_PROGRAMS ? dialogs::SendLinkOf(arg) : nullptr);
+            onRun(request.screen, request.kind == dialogs::TASK_SEND_PROGRAMS ? request.link() : nullptr);
         return 1;
     };
 }

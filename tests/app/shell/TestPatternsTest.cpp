@@ -76,7 +76,8 @@ class PatternHarness {
 public:
     PatternHarness()
     {
-        seams.frame().runTask = [this](QWidget*, int task, tagItemData* screen, std::intptr_t arg) {
+        seams.frame().runTask = [this](QWidget*, const spine::TaskRequest& request) {
+            tagItemData* screen = request.screen;
             ++runs;
             scratchParentIsHeader = screen->Parent && screen->Parent->Level == LEVEL_HEADER;
             tagItemData* section = screen->FirstChild->FirstChild;
@@ -85,7 +86,7 @@ public:
                                 section->Section.RectH);
             for (tagItemData* p = section->FirstChild; p; p = p->NextSibling)
                 sent.push_back({GetNodePicture(p).copy(), p->PlayTime, p->InEffect, p->InSpeed});
-            const int r = h->frame->RunTask(task, screen, arg);
+            const int r = h->frame->RunTask(request);
             probe.mark(screen->Parent);
             return r;
         };

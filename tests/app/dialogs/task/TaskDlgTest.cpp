@@ -48,18 +48,21 @@ struct ScriptedCall {
     bool block = false;
     std::atomic<int> calls{0};
     std::atomic<int> kindSeen{-1};
-    std::atomic<std::uintptr_t> argSeen{0};
     std::atomic<bool> waiting{false};
     std::mutex m;
     std::condition_variable cv;
     bool released = false;
+    TaskRequest seen;   // under m
 
     CTaskDlg::CoreCall call()
     {
-        return [this](CCore& core, int kind, std::uintptr_t arg) -> std::optional<int> {
+        return [this](CCore& core, const TaskRequest& request) -> std::optional<int> {
             ++calls;
-            kindSeen = kind;
-            argSeen = arg;
+            kindSeen = request.kind;
+            {
+                std::lock_guard<std::mutex> lock(m);
+                seen = request;
+            }
             for (const auto& [cmd, event, value] : events)
                 if (CoreCallBack cb = core.GetCommCallBack())
                     cb(cmd, event, value);
@@ -70,6 +73,11 @@ struct ScriptedCall {
             }
             return result;
         };
+    }
+    TaskRequest lastSeen()
+    {
+        std::lock_guard<std::mutex> lock(m);
+        return seen;
     }
     void release()
     {
@@ -151,7 +159,7 @@ TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
         EXPECT_EQ(openAndWaitForEnd(dlg), 1);
         EXPECT_EQ(job.calls.load(), 1);
         EXPECT_EQ(job.kindSeen.load(), TASK_SEND_PROGRAMS);
-        EXPECT_EQ(job.argSeen.load(), reinterpret_cast<std::uintptr_t>(screen));
+        EXPECT_EQ(job.lastSeen().screen, screen);
         EXPECT_EQ(dlg.Result(), 1234);
         EXPECT_EQ(status(dlg)->text(), "s44000");
         EXPECT_EQ(bar(dlg)->value(), 100);
@@ -174,13 +182,13 @@ TEST(TaskDlg, TheModalRunReturns1ThroughExec)
     job.block = true;
     CTaskDlg dlg(core);
     dlg.SetCoreCall(job.call());
-    dlg.SetTask(TASK_SEARCH, dialogs::PackSearchArgument(2, 1));
+    dlg.SetTask(TaskRequest::search(2, 1));
     support::ModalRunner runner([&](QWidget* modal) {
         EXPECT_EQ(modal, &dlg);
         job.release();
     });
     EXPECT_EQ(dlg.exec(), 1);
-    EXPECT_EQ(job.argSeen.load(), (2u << 16) | 1u);
+    EXPECT_EQ(job.lastSeen().range(), (spine::SearchRange{2, 1}));
 }
 
 TEST(TaskDlg, AFailureStaysOpenWithItsTextAndOnlyCloseEscapeOrTheCloseBoxEndIt)
@@ -404,7 +412,7 @@ TEST(TaskDlg, ACallersJobCancelsFromItsStartAndEndsAsAsked)
     ScriptedCall job;
     job.block = true;
     job.result = 4;
-    const auto asJob = [&job] { return [c = job.call()](CCore& core) { return c(core, TASK_CALL, 0).value_or(0); }; };
+    const auto asJob = [&job] { return [c = job.call()](CCore& core) { return c(core, TaskRequest{TASK_CALL, nullptr, {}}).value_or(0); }; };
     {
         CTaskDlg dlg(core);
         ASSERT_EQ(dlg.SetJob(asJob(), 44020, true), 1);
@@ -588,9 +596,9 @@ TEST(TaskDlgSim, ACancelInTheMiddleClosesWithTheCancelledResult)
     Texts texts;
     SimScreen sim(1);
     CTaskDlg dlg(sim.core);
-    dlg.SetCoreCall([](CCore& core, int kind, std::uintptr_t arg) {
+    dlg.SetCoreCall([](CCore& core, const TaskRequest& request) {
         core.SetCommCallBack(slowLineCallBack);
-        return dialogs::RunTaskCall(core, kind, arg);
+        return dialogs::RunTaskCall(core, request);
     });
     dlg.SetTask(TASK_SEND_PROGRAMS, sim.screen);
     dlg.open();
@@ -645,7 +653,7 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
         reading.result = 4;
         CTaskDlg pass(sim.core);
         pass.SetCoreCall(reading.call());
-        pass.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
+        pass.SetTask(TaskRequest::readHardwareFrom(0));
         pass.open();
         ASSERT_TRUE(QTest::qWaitFor([&] { return cancelLink(pass)->isVisible() && reading.waiting; }, 3000));
         EXPECT_EQ(status(pass)->text(), platform::langString(44031).arg(1).arg(1));
@@ -714,7 +722,7 @@ TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels
 
     {
         CTaskDlg dlg(sim.core);
-        dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(0));
+        dlg.SetTask(TaskRequest::readHardwareFrom(0));
         // No gap may pass 100 ms, the longest a window may take to answer.
         support::Heartbeat heartbeat;
         dlg.open();
@@ -732,7 +740,7 @@ TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels
     {
         CTaskDlg dlg(sim.core);
         dlg.SetReadPauseMs(20);
-        dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(1));   // from the second screen on
+        dlg.SetTask(TaskRequest::readHardwareFrom(1));   // from the second screen on
         EXPECT_EQ(openAndWaitForEnd(dlg, 8000), 1);
         EXPECT_EQ(bar(dlg)->value(), 100);
         EXPECT_EQ(versionsRead(), 2);
@@ -744,7 +752,7 @@ TEST(TaskDlgSim, AReadHardwarePassKeepsTheWindowAnsweringShowsItsStepsAndCancels
     screens[2]->Global.HardwareId = 0;
     CTaskDlg dlg(sim.core);
     dlg.SetReadPauseMs(0);
-    dlg.SetTask(TASK_READ_HARDWARE, std::uintptr_t(1));
+    dlg.SetTask(TaskRequest::readHardwareFrom(1));
     dlg.open();
     ASSERT_TRUE(waitForFailureState(dlg, 8000));
     QCoreApplication::processEvents();

@@ -198,7 +198,7 @@ TEST(TaskProgress, ReportTextsAreCopiedBoundedAndAdaptersFallBack)
     EXPECT_EQ(dialogs::AnsiToWideOrDefault(std::string(400, 'a').c_str(), "x").size(), 260);
 }
 
-TEST(TaskProgress, KindsStartTextsAndSearchArgument)
+TEST(TaskProgress, KindsStartTextsAndCallsWithoutAScreen)
 {
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_SEND_PROGRAMS), 44020u);
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_UPGRADE), 44011u);
@@ -206,13 +206,11 @@ TEST(TaskProgress, KindsStartTextsAndSearchArgument)
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_FIND_SCREEN), 44021u);
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_SEARCH), 44021u);
     EXPECT_EQ(dialogs::StartTextId(dialogs::TASK_WIZARD_FIND), 0u);
-    const std::uintptr_t arg = dialogs::PackSearchArgument(3, 1);
-    EXPECT_EQ(arg, (3u << 16) | 1u);
-    EXPECT_EQ(dialogs::SearchStart(arg), 3);
-    EXPECT_EQ(dialogs::SearchReplace(arg), 1);
-    // Kinds that take a screen make no call without one.
+    // Kinds that take a screen make no call without one, a link given or not.
     CCore core;
-    for (int kind : {1, 2, 3, 5, 7})
-        EXPECT_FALSE(dialogs::RunTaskCall(core, kind, 0).has_value()) << kind;
-    EXPECT_FALSE(dialogs::RunTaskCall(core, 4, 0).has_value());
+    for (int kind : {1, 2, 3, 5, 7, 10, 11, 12}) {
+        EXPECT_FALSE(dialogs::RunTaskCall(core, {kind, nullptr, {}}).has_value()) << kind;
+        EXPECT_FALSE(dialogs::RunTaskCall(core, {kind, nullptr, LinkSettings{}}).has_value()) << kind;
+    }
+    EXPECT_FALSE(dialogs::RunTaskCall(core, {4, nullptr, {}}).has_value());
 }
