@@ -18,6 +18,7 @@
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 #include "core/api/Records.h"
+#include "core/api/UsbFile.h"
 #include "platform/LangPack.h"
 
 #include <QCoreApplication>
@@ -237,12 +238,9 @@ void FrameCommands::exportUsbFile()
     if ((choice.options & 1) && !checkItemSizes(screen))
         return;
     const QString path = folder + QStringLiteral("program.dat");
-    const std::uint32_t oldModel = screen->Global.HardwareId;
-    if (choice.options & 0x20)
-        screen->Global.HardwareId = choice.model;
-    const int r = m_core.SaveAsUSBFile(screen, wide(path), choice.options, stamp);
-    screen->Global.HardwareId = oldModel;
-    if (r != 0)
+    // A firmware image is for the model chosen in the dialog; the screen keeps its own.
+    const std::uint32_t model = (choice.options & 0x20) ? choice.model : screen->Global.HardwareId;
+    if (SaveAsUSBFileFor(m_core, screen, wide(path), choice.options, stamp, model) != 0)
         m_frame.warn(S(kStrUsbFailed));
 }
 

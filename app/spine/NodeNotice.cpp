@@ -2,6 +2,7 @@
 
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
+#include "core/api/OwnerThread.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -46,8 +47,11 @@ NodeNotices& notices()
     return *n;
 }
 
+// The write roads end here: a write made off the interface thread stops a
+// debug or sanitizer build before it is told.
 void announce(CCore& core, tagItemData* node, NodeChanges what, const QObject* origin)
 {
+    SORVANE_ASSERT_OWNER(core);
     if (!node || !what)
         return;
     if (what & NodeChange::Content)
@@ -81,6 +85,7 @@ NodeChanges screenBlockChanges(const tagGlobalInfo& before, const tagGlobalInfo&
 
 void announceScreenBlock(CCore& core, tagItemData* screen, const tagGlobalInfo& before)
 {
+    SORVANE_ASSERT_OWNER(core);
     if (CCore::IsRoot(screen) != 1)
         return;
     const NodeChanges what = screenBlockChanges(before, screen->Global);

@@ -1,4 +1,5 @@
 #include "core/link/Commands.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/Guard.h"
 
 #include "core/api/Callbacks.h"
@@ -492,21 +493,25 @@ ControllerAnswer CCore::RetrieveWifiInfo(const LinkSettings& link)
 
 int CCore::RetrieveRemoteVer(tagItemData* screen)
 {
+    SORVANE_ASSERT_OWNER(*this);
     return readInto(screen, [this](const LinkSettings& l) { return RetrieveRemoteVer(l); });
 }
 
 int CCore::RetrieveHardwareInfo(tagItemData* screen)
 {
+    SORVANE_ASSERT_OWNER(*this);
     return readInto(screen, [this](const LinkSettings& l) { return RetrieveHardwareInfo(l); });
 }
 
 int CCore::RetrieveIpInfo(tagItemData* screen)
 {
+    SORVANE_ASSERT_OWNER(*this);
     return readInto(screen, [this](const LinkSettings& l) { return RetrieveIpInfo(l); });
 }
 
 int CCore::RetrieveWifiInfo(tagItemData* screen)
 {
+    SORVANE_ASSERT_OWNER(*this);
     return readInto(screen, [this](const LinkSettings& l) { return RetrieveWifiInfo(l); });
 }
 

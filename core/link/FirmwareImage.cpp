@@ -229,6 +229,11 @@ QString ChosenFirmwareFile()
 
 std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status, QString* source)
 {
+    return LoadFirmwareImageFor(screen ? &screen->Global : nullptr, status, source);
+}
+
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagGlobalInfo* board, FirmwareLoad* status, QString* source)
+{
     FirmwareLoad unused;
     FirmwareLoad& got = status ? *status : unused;
     got = FirmwareLoad::NoImage;
@@ -247,9 +252,9 @@ std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, Firmwa
             qWarning("firmware image %s cannot be read", qUtf8Printable(path));
         return image;
     }
-    if (!screen)
+    if (!board)
         return image;
-    const unsigned id = FirmwareResourceId(screen->Global.HardwareId, screen->Global.RemoteVersion);
+    const unsigned id = FirmwareResourceId(board->HardwareId, board->RemoteVersion);
     if (id == 0)
         return image;
     // The library's own images would live here; none are shipped.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+struct tagGlobalInfo;
 struct tagItemData;
 
 namespace sorvane::link {
@@ -94,6 +95,10 @@ QString ChosenFirmwareFile();
 // which: no image at all, or one that could not be read; `source` the file
 // that was read (empty for the library's image).
 std::vector<std::uint8_t> LoadFirmwareImageFor(const tagItemData* screen, FirmwareLoad* status = nullptr,
+                                               QString* source = nullptr);
+// The same for the board a screen block names (its model and version),
+// which may be one the screen does not hold.
+std::vector<std::uint8_t> LoadFirmwareImageFor(const tagGlobalInfo* board, FirmwareLoad* status = nullptr,
                                                QString* source = nullptr);
 
 } // namespace sorvane::link

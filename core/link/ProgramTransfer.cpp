@@ -4,6 +4,7 @@
 #include "core/link/LinkBase.h"
 #include "core/link/ProgramTransfer.h"
 #include "core/api/Core.h"
+#include "core/model/CoreAccess.h"
 #include "core/model/ItemData.h"
 #include "core/model/Tree.h"
 #include "core/render/ContentCompiler.h"
@@ -148,10 +149,10 @@ int writeWord(CommSession& session, std::uint8_t command, std::uint32_t value)
     return session.sendRequest(command, 0);
 }
 
-int writeHardware(CommSession& session, const tagItemData* screen)
+int writeHardware(CommSession& session, const tagGlobalInfo& board)
 {
     session.request.assign(kHardwareBlockSize, 0);
-    BuildHardwareBlock(screen->Global, session.request.data());
+    BuildHardwareBlock(board, session.request.data());
     return session.sendRequest(TOS_HWCONFIG, 0);
 }
 
@@ -338,7 +339,7 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path)
             return 1;
         session.fileMode = QStringLiteral("ab+");
         // The hardware block is the screen's, whichever node of it was given.
-        if (writeHardware(session, screen) != 0)
+        if (writeHardware(session, screen->Global) != 0)
             return 1;
         return staged.commit() == 0 ? 0 : 1;
     } catch (...) {
@@ -347,13 +348,19 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path)
     }
 }
 
-int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags, unsigned value)
+namespace {
+
+int saveUsbFile(CoreCallBack fileCallBack, tagItemData* node, const char16_t* path, unsigned flags, unsigned value,
+                std::uint32_t hardwareId)
 {
     tagItemData* screen = GetScreenOf(node);
     if (!screen || !path)
         return 1;
+    // The controller the file is for: the screen's block with its model.
+    tagGlobalInfo board = screen->Global;
+    board.HardwareId = hardwareId;
     try {
-        StagedExport staged(path, m_fileCallBack);
+        StagedExport staged(path, fileCallBack);
         if (!staged.ok())
             return (flags & 0x3F) ? staged.openFailed(0) : 0;
         CommSession session;
@@ -372,7 +379,7 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags
             next(WriteProgramBlocks(session, screen));
         if ((flags & USB_HARDWARE) && !cancelled) {
             mode();
-            next(writeHardware(session, screen));
+            next(writeHardware(session, board));
         }
         if ((flags & USB_CLOCK) && !cancelled) {
             mode();
@@ -389,7 +396,7 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags
         // The image an upgrade would send; nothing when there is none.
         FirmwareLoad image = FirmwareLoad::NoImage;
         if ((flags & USB_FIRMWARE) && !cancelled
-            && (LoadFirmwareImage(session, screen, &image) > 0 || image != FirmwareLoad::NoImage)) {
+            && (LoadFirmwareImage(session, &board, &image) > 0 || image != FirmwareLoad::NoImage)) {
             mode();
             if (wholeFirmwareImage(session.request)) {
                 next(session.sendRequest(TOS_FIRMWARE, 0));
@@ -408,4 +415,18 @@ int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags
         CContentCompiler::FreeBuffers(screen);
         return 1;
     }
+}
+
+} // namespace
+
+int CCore::SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags, unsigned value)
+{
+    const tagItemData* screen = GetScreenOf(node);
+    return saveUsbFile(m_fileCallBack, node, path, flags, value, screen ? screen->Global.HardwareId : 0);
+}
+
+int SaveAsUSBFileFor(CCore& core, tagItemData* node, const char16_t* path, unsigned flags, unsigned value,
+                     std::uint32_t hardwareId)
+{
+    return saveUsbFile(CoreAccess::fileCallBack(core), node, path, flags, value, hardwareId);
 }

@@ -1,6 +1,7 @@
 // The search over real links: probes are transport sessions of 750 ms with
 // no callback; discovery is UDP.
 #include "core/api/Callbacks.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/Guard.h"
 #include "core/link/CommSession.h"
 #include "core/link/LinkBase.h"
@@ -89,6 +90,7 @@ FoundConnection CCore::SearchConnection(const LinkSettings& own)
 
 std::vector<tagItemData*> CCore::StoreConnections(const FoundControllers& found, int replace, int start)
 {
+    SORVANE_ASSERT_OWNER(*this);
     // Screens made before a failure stay.
     std::vector<tagItemData*> written;
     GuardedCall(
@@ -115,6 +117,7 @@ unsigned CCore::RetrieveConnection(int replace, int start, int noNodes)
 
 int CCore::RetrieveConnection(tagItemData* screen)
 {
+    SORVANE_ASSERT_OWNER(*this);
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
     const FoundConnection found = SearchConnection(GetOwnLink(screen));

@@ -208,10 +208,10 @@ std::uint32_t UpgradeRequestPackets()
     return static_cast<std::uint32_t>(PlanChunks(LinkKind::Ethernet, 4).size());
 }
 
-std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen, FirmwareLoad* status)
+std::uint32_t LoadFirmwareImage(CommSession& session, const tagGlobalInfo* board, FirmwareLoad* status)
 {
     session.request.clear();
-    session.request = LoadFirmwareImageFor(screen, status);
+    session.request = LoadFirmwareImageFor(board, status);
     return static_cast<std::uint32_t>(session.request.size());
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+struct tagGlobalInfo;
 struct tagItemData;
 
 namespace sorvane::link {
@@ -16,9 +17,10 @@ struct CommSession;
 struct LinkTarget;
 class StreamLink;
 
-// Fills the session's request buffer with the screen's firmware image;
-// the byte count, 0 when there is none or it could not be read (`status` says which).
-std::uint32_t LoadFirmwareImage(CommSession& session, const tagItemData* screen, FirmwareLoad* status = nullptr);
+// Fills the session's request buffer with the firmware image of the board
+// a screen block names; the byte count, 0 when there is none or it could
+// not be read (`status` says which).
+std::uint32_t LoadFirmwareImage(CommSession& session, const tagGlobalInfo* board, FirmwareLoad* status = nullptr);
 // True when the records of the image tile it and one carries data (only such images are sent or exported).
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image);
 

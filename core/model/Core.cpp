@@ -1,4 +1,5 @@
 #include "core/api/Core.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/CoreState.h"
 #include "core/model/Geometry.h"
 #include "core/model/ItemData.h"
@@ -71,16 +72,19 @@ tagItemData* CCore::CreateItemHeader()
 DynFrameElement* CCore::AddFrameElement(unsigned short type, const char16_t* name, DynFrame* frame,
                                         DynFrameElement* after)
 {
+    SORVANE_ASSERT_OWNER(*this);
     return CreateFrameElement(type, name, frame, after);
 }
 
 int CCore::DeleteFrameElement(DynFrame* frame, DynFrameElement* element)
 {
+    SORVANE_ASSERT_OWNER(*this);
     return RemoveFrameElement(frame, element);
 }
 
 int CCore::ModifyFrameElmentPos(DynFrameElement* element, DynFrame* frame, DynFrameElement* after)
 {
+    SORVANE_ASSERT_OWNER(*this);
     return MoveFrameElement(element, frame, after);
 }
 
@@ -102,6 +106,7 @@ int CCore::HasMotiveBorder(const tagItemData* node) const
 
 int CCore::SetCommMode(tagItemData* screen, unsigned mode)
 {
+    SORVANE_ASSERT_OWNER(*this);
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
     const auto previous = static_cast<int>(screen->Global.CommType);

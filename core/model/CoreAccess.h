@@ -8,6 +8,7 @@ namespace sorvane::model {
 
 struct CoreAccess {
     static tagItemData* root(CCore& core) { return core.m_root; }
+    static CoreCallBack fileCallBack(const CCore& core) { return core.m_fileCallBack; }
     static CUniqueArray<unsigned short>& ports(CCore& core) { return core.m_ports; }
     static CUniqueArray<int>& scope(CCore& core) { return core.m_screenScope; }
     static CUniqueArray<CCore::SerialInfo>& serialRecords(CCore& core) { return core.m_serialRecords; }

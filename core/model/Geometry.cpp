@@ -1,5 +1,6 @@
 // Node rectangles, borders, fitting sections into the screen, and the overlap check.
 #include "core/model/Geometry.h"
+#include "core/api/OwnerThread.h"
 #include "core/api/Core.h"
 #include "core/model/Tree.h"
 
@@ -356,12 +357,14 @@ int CCore::GetClientRect(tagItemData* node, RECT* rect)
 
 int CCore::ChangeItemRect(tagItemData* node, int x, int y, int w, int h)
 {
+    SORVANE_ASSERT_OWNER(*this);
     ChangeRectRecursive(node, x, y, w, h);
     return 1;
 }
 
 int CCore::SetItemFrame(tagItemData* node, int width)
 {
+    SORVANE_ASSERT_OWNER(*this);
     SetFrameWidth(node, width);
     return 1;
 }

@@ -1,4 +1,5 @@
 #include "core/model/HardwareInfo.h"
+#include "core/api/OwnerThread.h"
 #include "core/api/Core.h"
 #include "core/api/WorkMode.h"
 #include "core/model/ItemData.h"
@@ -233,6 +234,7 @@ int CCore::GetCommInfo(tagItemData* screen, CommInfo* info)
 
 int CCore::SetCommInfo(tagItemData* screen, const CommInfo* info)
 {
+    SORVANE_ASSERT_OWNER(*this);
     if (!isScreen(screen) || !info)
         return 0;
     tagGlobalInfo& g = screen->Global;
@@ -326,6 +328,7 @@ LinkSettings CCore::GetSendLink(tagItemData* screen, tagItemData* linkScreen)
 
 int CCore::SetSwapRedGreen(tagItemData* screen, int value)
 {
+    SORVANE_ASSERT_OWNER(*this);
     if (!isScreen(screen))
         return 0;
     const int previous = screen->Global.SwapRedGreen;

@@ -1,4 +1,5 @@
 #include "core/api/ItemRecord.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/StoredRecords.h"
 #include "platform/ByteIO.h"
 #include "core/api/ItemTypes.h"
@@ -129,6 +130,7 @@ std::size_t ItemRecord::assignBytes(const std::uint8_t* in, std::size_t n)
 
 bool records::SetItemText(tagItemData* item, const QString& text)
 {
+    SORVANE_ASSERT_NODE_OWNER(item);
     if (!item || item->Level != LEVEL_PROGRAM || !item->Item.TypeRecord)
         return false;
     ItemRecord& r = *item->Item.TypeRecord;
@@ -141,6 +143,7 @@ bool records::SetItemText(tagItemData* item, const QString& text)
 
 bool records::SetItemTableStream(tagItemData* item, const QByteArray& stream)
 {
+    SORVANE_ASSERT_NODE_OWNER(item);
     if (!item || item->Level != LEVEL_PROGRAM || !item->Item.TypeRecord)
         return false;
     ItemRecord& r = *item->Item.TypeRecord;

@@ -1,5 +1,6 @@
 // Program-list images: building them, checking them and loading them into a screen.
 #include "core/model/ProgramList.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/StoredRecords.h"
 #include "core/api/Core.h"
 #include "core/model/Guard.h"
@@ -790,6 +791,7 @@ struct FileCloser {
 
 int CCore::LoadPL(tagItemData* screen, const char16_t* path)
 {
+    SORVANE_ASSERT_OWNER(*this);
     const auto report = [this](unsigned event, std::uintptr_t value) {
         if (m_fileCallBack)
             m_fileCallBack(CBC_LOAD_PL, event, value);

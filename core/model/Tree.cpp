@@ -1,5 +1,6 @@
 // Navigation, copying and moving of nodes, and CCore's tree exports.
 #include "core/model/Tree.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/NodePictures.h"
 #include "core/api/Core.h"
 #include "core/model/Geometry.h"
@@ -292,6 +293,7 @@ tagItemData* dropHalfMade(tagItemData* parent, tagItemData* after, tagItemData* 
 
 tagItemData* CCore::AddItem(unsigned short type, const char16_t* name, tagItemData* parent, tagItemData* after)
 {
+    SORVANE_ASSERT_OWNER(*this);
     parent = parentFor(parent, after);
     if (type == IT_SCREEN && !parent)
         parent = m_root;
@@ -302,6 +304,7 @@ tagItemData* CCore::AddItem(unsigned short type, const char16_t* name, tagItemDa
 
 int CCore::DeleteItem(tagItemData*& node)
 {
+    SORVANE_ASSERT_OWNER(*this);
     // The core's own root stays: deleting it would leave the core without a tree.
     if (!node || node == m_root)
         return 0;
@@ -316,6 +319,7 @@ int CCore::DeleteItem(tagItemData*& node)
 
 void CCore::ClearPrograms(tagItemData* node)
 {
+    SORVANE_ASSERT_OWNER(*this);
     if (!node)
         return;
     while (tagItemData* child = node->FirstChild) {
@@ -346,6 +350,7 @@ void CCore::ForgetTargets(const tagItemData* removed)
 
 tagItemData* CCore::CopyItem(tagItemData* source, tagItemData* parent, tagItemData* after)
 {
+    SORVANE_ASSERT_OWNER(*this);
     parent = parentFor(parent, after);
     if (source && source->Level == LEVEL_ROOT && !parent)
         parent = m_root;
@@ -356,6 +361,7 @@ tagItemData* CCore::CopyItem(tagItemData* source, tagItemData* parent, tagItemDa
 
 tagItemData* CCore::CopyBranch(tagItemData* source, tagItemData* parent, tagItemData* after)
 {
+    SORVANE_ASSERT_OWNER(*this);
     parent = parentFor(parent, after);
     if (source && source->Level == LEVEL_ROOT && !parent)
         parent = m_root;
@@ -366,6 +372,7 @@ tagItemData* CCore::CopyBranch(tagItemData* source, tagItemData* parent, tagItem
 
 int CCore::ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* after)
 {
+    SORVANE_ASSERT_OWNER(*this);
     parent = parentFor(parent, after);
     if (node && node->Level == LEVEL_ROOT && !parent)
         parent = m_root;
@@ -374,6 +381,7 @@ int CCore::ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* af
 
 int CCore::ChangeItemName(tagItemData* node, const char16_t* name)
 {
+    SORVANE_ASSERT_OWNER(*this);
     if (!node)
         return 0;
     SetNodeName(node, name);

@@ -1,4 +1,5 @@
 #include "core/render/ImageEx.h"
+#include "core/api/OwnerThread.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/Utilities.h"
@@ -298,6 +299,7 @@ void CCore::ReadImageToDCEx(QImage* dc, const QRect& rect, const char16_t* path,
 
 int CCore::ReadGifImageFile(const char16_t* /*path*/, tagItemData* node)
 {
+    SORVANE_ASSERT_NODE_OWNER(node);
     // The node's own record names the file.
     if (!node || node->Level != LEVEL_PROGRAM || node->Item.TypeCode != IT_GIF || !node->Item.TypeRecord)
         return 0;

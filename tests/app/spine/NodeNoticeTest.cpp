@@ -4,11 +4,14 @@
 #include "app/spine/NodeNotice.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
+#include "core/api/OwnerThread.h"
 #include "support/NoticeSpy.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 using spine::NodeChange;
 using spine::NodeChanges;
@@ -52,6 +55,35 @@ TEST(NodeNotice, ANoticeAskedForOnAWorkerThreadIsRefused)
     delete worker;
     EXPECT_TRUE(spy.changes().empty());
     EXPECT_TRUE(spy.deleted().empty());
+}
+
+// The write road is the interface thread's: a worker that takes it would
+// race the windows that read the node. Compiled out of release builds.
+TEST(NodeNotice, TheWriteRoadTakenOnAWorkerThreadStops)
+{
+#if !SORVANE_THREAD_CHECKS
+    GTEST_SKIP() << "the owner-thread check is compiled out of release builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Each road, and the step that stops it.
+    const struct {
+        const char* stop;
+        std::function<void(CCore&, tagItemData*)> take;
+    } roads[] = {
+        {"announce", [](CCore& c, tagItemData* s) { spine::writeNode(c, s, NodeChange::Name, [s] { s->Name[0] = u'x'; }); }},
+        {"announce", [](CCore& c, tagItemData* s) { spine::writeNode(c, s, {}, [s] { s->PlayTime = 3; }); }},
+        {"announce", [](CCore& c, tagItemData* s) { spine::announce(c, s, NodeChange::Name); }},
+        {"announceScreenBlock", [](CCore& c, tagItemData* s) { spine::writeScreenBlock(c, s, [s] { s->Global.Lum = 3; }); }},
+        {"announceScreenBlock", [](CCore& c, tagItemData* s) { spine::announceScreenBlock(c, s, s->Global); }},
+    };
+    for (const auto& r : roads) {
+        CCore core;
+        tagItemData* screen = core.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+        r.take(core, screen);   // the owner takes it freely
+        EXPECT_DEATH(std::thread([&] { r.take(core, screen); }).join(),
+                     std::string(r.stop) + " wrote the tree off its owner thread");
+    }
+#endif
 }
 
 TEST(NodeNotice, EachPartOfAScreenBlockIsToldAsItsKind)

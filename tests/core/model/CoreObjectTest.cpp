@@ -1,11 +1,15 @@
 #include "core/model/CoreAccess.h"
 #include "core/api/Core.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/CoreState.h"
 #include "core/model/ItemData.h"
 #include "core/model/NodePictures.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
 
 using namespace sorvane::model;
 
@@ -181,4 +185,103 @@ TEST(CoreObject, SetCommModeOnScreensOnly)
     WriteNodeImage(*screen, image);
     EXPECT_EQ(image[712], 1);
     EXPECT_EQ(image[713], 0);
+}
+
+namespace {
+
+// A tree of one screen down to a single line, and every writer of it that
+// only the owner thread may call.
+struct OwnedTree {
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
+    tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+    tagItemData* section = core.AddItem(IT_WND_PROGLIST, u"section", scene, nullptr);
+    tagItemData* item = core.AddItem(IT_SINGLELINE, u"item", section, nullptr);
+    tagItemData* grid = core.AddItem(IT_GRID, u"grid", section, item);
+};
+
+struct TreeWriter {
+    const char* name;
+    std::function<void(OwnedTree&)> write;
+};
+
+const TreeWriter kTreeWriters[] = {
+    {"AddItem", [](OwnedTree& t) { t.core.AddItem(IT_SCREEN, u"s", nullptr, nullptr); }},
+    {"DeleteItem", [](OwnedTree& t) { t.core.DeleteItem(t.item); }},
+    {"ClearPrograms", [](OwnedTree& t) { t.core.ClearPrograms(t.section); }},
+    {"CopyItem", [](OwnedTree& t) { t.core.CopyItem(t.item, t.section, nullptr); }},
+    {"CopyBranch", [](OwnedTree& t) { t.core.CopyBranch(t.scene, t.screen, nullptr); }},
+    {"ModifyItemPos", [](OwnedTree& t) { t.core.ModifyItemPos(t.grid, t.section, nullptr); }},
+    {"ChangeItemName", [](OwnedTree& t) { t.core.ChangeItemName(t.item, u"x"); }},
+    {"ChangeItemRect", [](OwnedTree& t) { t.core.ChangeItemRect(t.section, 0, 0, 8, 8); }},
+    {"SetItemFrame", [](OwnedTree& t) { t.core.SetItemFrame(t.section, 1); }},
+    {"SetCommMode", [](OwnedTree& t) { t.core.SetCommMode(t.screen, COMM_NETWORK); }},
+    {"SetCommInfo", [](OwnedTree& t) { CCore::CommInfo i{}; t.core.SetCommInfo(t.screen, &i); }},
+    {"SetSwapRedGreen", [](OwnedTree& t) { t.core.SetSwapRedGreen(t.screen, 1); }},
+    {"AddFrameElement", [](OwnedTree& t) { t.core.AddFrameElement(0, u"e", nullptr, nullptr); }},
+    {"DeleteFrameElement", [](OwnedTree& t) { t.core.DeleteFrameElement(nullptr, nullptr); }},
+    {"ModifyFrameElmentPos", [](OwnedTree& t) { t.core.ModifyFrameElmentPos(nullptr, nullptr, nullptr); }},
+    {"LoadPL", [](OwnedTree& t) { t.core.LoadPL(t.screen, u"/nonexistent/screen.pl"); }},
+    {"StoreConnections", [](OwnedTree& t) { t.core.StoreConnections(FoundControllers{}, 0, 0); }},
+    {"RetrieveConnection", [](OwnedTree& t) { t.core.RetrieveConnection(t.screen); }},
+    {"RetrieveHardwareInfo", [](OwnedTree& t) { t.core.RetrieveHardwareInfo(t.screen); }},
+    {"SetItemText", [](OwnedTree& t) { records::SetItemText(t.item, QStringLiteral("x")); }},
+    {"SetItemTableStream", [](OwnedTree& t) { records::SetItemTableStream(t.grid, QByteArray("x")); }},
+    {"ReadGifImageFile", [](OwnedTree& t) { CCore::ReadGifImageFile(nullptr, t.item); }},
+};
+
+void onAnotherThread(const std::function<void()>& f)
+{
+    std::thread worker(f);
+    worker.join();
+}
+
+} // namespace
+
+// A write off the owner thread would race the interface thread's readers:
+// each writer stops there, naming itself. Compiled out of release builds.
+TEST(OwnerThread, EveryTreeWriterStopsOffTheOwnerThread)
+{
+#if !SORVANE_THREAD_CHECKS
+    GTEST_SKIP() << "the owner-thread check is compiled out of release builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    {
+        const OwnedTree probe;
+        ASSERT_TRUE(probe.item && probe.grid);
+    }
+    for (const TreeWriter& w : kTreeWriters) {
+        SCOPED_TRACE(w.name);
+        OwnedTree t;
+        EXPECT_DEATH(onAnotherThread([&] { w.write(t); }), std::string(w.name) + " wrote the tree off its owner thread");
+    }
+#endif
+}
+
+// The thread that made the core writes; a core handed on to a worker is
+// the worker's, and no longer the maker's.
+TEST(OwnerThread, TheOwnerWritesAndMayHandTheTreeOn)
+{
+#if !SORVANE_THREAD_CHECKS
+    GTEST_SKIP() << "the owner-thread check is compiled out of release builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    OwnedTree t;
+    EXPECT_NE(t.core.CopyBranch(t.scene, t.screen, nullptr), nullptr);
+    EXPECT_TRUE(records::SetItemText(t.item, QStringLiteral("owner's")));
+    tagItemData* made = nullptr;
+    onAnotherThread([&] {
+        sorvane::SetOwnerThread(t.core);
+        made = t.core.AddItem(IT_SCREEN, u"worker's", nullptr, nullptr);
+        records::SetItemText(t.item, QStringLiteral("worker's"));
+    });
+    EXPECT_NE(made, nullptr);
+    EXPECT_DEATH(t.core.ChangeItemName(t.item, u"x"), "ChangeItemName wrote the tree off its owner thread");
+    sorvane::SetOwnerThread(t.core);
+    // A core made on a worker is that worker's.
+    onAnotherThread([] {
+        CCore own;
+        EXPECT_NE(own.AddItem(IT_SCREEN, u"s", nullptr, nullptr), nullptr);
+    });
+#endif
 }
