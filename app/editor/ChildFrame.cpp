@@ -107,8 +107,8 @@ CChildFrame::CChildFrame(CCore& core, FramePort* port, QWidget* parent)
     // A click still takes the focus, and activates the window on purpose.
     setFocusPolicy(Qt::ClickFocus);
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onStateChanged);
-    // After the canvas, which connected as it was made: it has taken a new
-    // size before the frame fits itself to it.
+    // A new size reaches the frame from its canvas (the view's relayout
+    // message), once the canvas has taken it: not from the notice here.
     spine::NodeNotices& n = spine::notices();
     connect(&n, &spine::NodeNotices::nodeChanged, this,
             [this](tagItemData* node, spine::NodeChanges what) { OnNodeChanged(node, what); });
@@ -124,8 +124,6 @@ void CChildFrame::OnNodeChanged(tagItemData* node, spine::NodeChanges what)
         return;
     if (what & spine::NodeChange::Name)
         setWindowTitle(nodeName(node));
-    if (what & (spine::NodeChange::Geometry | spine::NodeChange::Programs))
-        relayout();
 }
 
 // The base still reports state changes while it is torn down, after this part is gone.

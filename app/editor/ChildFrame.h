@@ -41,8 +41,8 @@ public:
     // Closes the window for the program (the screen panel, the file-close
     // command); the title bar's close button alone does not.
     void closeFrame();
-    // The change notice: the title follows the screen's name, the frame its
-    // size; the window closes when its screen goes.
+    // The change notice: the title follows the screen's name; the window
+    // closes when its screen goes. (The frame's size follows its canvas.)
     void OnNodeChanged(tagItemData* node, spine::NodeChanges what);
 
     // The screen window that holds a canvas, or null.

@@ -216,12 +216,10 @@ void CEditor::InsertItemTree(tagItemData* screen)
     item->setText(0, nodeName(screen));
     fillSubtree(item, screen);
 
-    if (CScreenLed* canvas = m_port ? m_port->FindItemWindow(screen) : nullptr) {
-        canvas->DetachItem();
-        canvas->AttachItem(screen);
-    } else if (m_port) {
+    // A window already open learns what the screen now holds from the
+    // change notice its caller sends.
+    if (m_port && !m_port->FindItemWindow(screen))
         m_port->OpenScreenWindow(screen);
-    }
     item->setExpanded(true);
     std::function<void(QTreeWidgetItem*)> expandAll = [&](QTreeWidgetItem* i) {
         for (int k = 0; k < i->childCount(); ++k) {

@@ -107,7 +107,7 @@ bool CPanelBase::writeBinding(const FieldBinding& b, qint64 value)
     return true;
 }
 
-void CPanelBase::changed(spine::NodeChanges what)
+void CPanelBase::announce(spine::NodeChanges what)
 {
     spine::announce(core(), m_node, what, this);
 }

@@ -21,6 +21,7 @@
 #include <initializer_list>
 #include <span>
 #include <type_traits>
+#include <utility>
 
 class QComboBox;
 class QProgressDialog;
@@ -185,10 +186,22 @@ protected:
     {
         return bindingOf(table, controlId).read(*m_node);
     }
-    // Announces a change of the node this panel made (a content change has
-    // the node's picture made again and the canvases show it).
-    void changed(spine::NodeChanges what = spine::NodeChange::Content);
-    void repaint() { changed(spine::NodeChange::Content); }
+    // The write road for the node this panel shows: runs `write`, then
+    // announces `what` as this panel's change (a content change has the
+    // node's picture made again and the canvases show it).
+    template <class Write>
+    void writeNode(spine::NodeChanges what, Write&& write)
+    {
+        spine::writeNode(core(), m_node, what, std::forward<Write>(write), this);
+    }
+    template <class Write>
+    void writeContent(Write&& write)
+    {
+        writeNode(spine::NodeChange::Content, std::forward<Write>(write));
+    }
+    // Announces a change this panel made to its node by another road (a
+    // dialog or the core wrote it).
+    void announce(spine::NodeChanges what = spine::NodeChange::Content);
     CCore& core() const { return m_ctx.core; }
     // Font boxes name Chinese faces by their Latin names for a reader of English.
     FaceNames faceNames() const;

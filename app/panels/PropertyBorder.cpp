@@ -329,7 +329,7 @@ void CPropertyBorder::onWidth(int index)
     showControls();
     placeWidthRow();
     // A scene's border moves and fits its sections: their rectangles change too.
-    changed(spine::NodeChange::Geometry | spine::NodeChange::Content);
+    announce(spine::NodeChange::Geometry | spine::NodeChange::Content);
 }
 
 void CPropertyBorder::onRowSelected()
@@ -337,8 +337,10 @@ void CPropertyBorder::onRowSelected()
     DynFrameElement* e = selectedElement();
     if (!m_node || !e)
         return;
-    if (!isLoading())
-        m_border->DefaultIndex = std::uint16_t(m_list->row(m_list->selectedItems().value(0)));
+    writeContent([&] {
+        if (!isLoading())
+            m_border->DefaultIndex = std::uint16_t(m_list->row(m_list->selectedItems().value(0)));
+    });
     {
         LoadScope loading(*this);
         const auto read = [e](int id) { return int(bindingOf(elementBindings(), id).read(*e)); };
@@ -349,7 +351,6 @@ void CPropertyBorder::onRowSelected()
         m_pictureRow->setVisible(custom && m_border->Width != 0);
         m_path->setText(custom ? CCore::GetFrameElementPicture(e) : QString());
     }
-    repaint();
 }
 
 void CPropertyBorder::addElement(int type)
@@ -406,7 +407,7 @@ void CPropertyBorder::onDelete()
     }
     if (m_list->count() == 0) {
         showControls();
-        repaint();
+        announce();
     } else {
         m_list->clearSelection();
         m_list->setCurrentRow(m_list->count() - 1);
@@ -438,7 +439,7 @@ void CPropertyBorder::onMove(bool up)
     }
     if (last)
         m_list->setCurrentItem(last);
-    repaint();
+    announce();
 }
 
 void CPropertyBorder::onValue(int controlId)
@@ -451,9 +452,8 @@ void CPropertyBorder::onValue(int controlId)
         if (controls::controlId(edit) == controlId)
             value = edit->GetValue();
     const ElementBinding& b = bindingOf(elementBindings(), controlId);
-    b.write(*e, value);
-    if (b.repaint)
-        repaint();
+    writeNode(b.repaint ? spine::NodeChanges(spine::NodeChange::Content) : spine::NodeChanges(),
+              [&] { b.write(*e, value); });
 }
 
 void CPropertyBorder::onPath(const QString& text)
@@ -462,8 +462,7 @@ void CPropertyBorder::onPath(const QString& text)
     if (!canEdit() || !e)
         return;
     const QString path = text.left(kMaxPath);
-    CCore::SetFrameElementPicture(e, reinterpret_cast<const char16_t*>(path.utf16()));
-    repaint();
+    writeContent([&] { CCore::SetFrameElementPicture(e, reinterpret_cast<const char16_t*>(path.utf16())); });
 }
 
 void CPropertyBorder::onBrowse()

@@ -148,10 +148,8 @@ bool CPropertyClockDigit::OnInitDialog()
     });
     connect(m_font, &QPushButton::clicked, this, &CPropertyClockDigit::onFont);
     connect(m_text, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (canWrite()) {
-            setBoundedText(*m_record, rec::Title, t);
-            repaint();
-        }
+        if (canWrite())
+            writeContent([&] { setBoundedText(*m_record, rec::Title, t); });
     });
     connect(m_speed, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdSpeed, m_speed->GetValue()); });
     connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdStay, m_stay->GetValue()); });
@@ -194,17 +192,18 @@ void CPropertyClockDigit::onEffect(std::uint8_t code)
 {
     if (!canEdit())
         return;
-    m_node->InEffect = code;
-    if (m_record)
-        m_record->set(rec::MultiLine, code == kMultiLine ? 1u : 0u);
+    writeContent([&] {
+        m_node->InEffect = code;
+        if (m_record)
+            m_record->set(rec::MultiLine, code == kMultiLine ? 1u : 0u);
+    });
     setSpeedEnabled(code == kScroll);
-    repaint();
 }
 
 void CPropertyClockDigit::onFont()
 {
     if (chooseRecordFont(rec::TextFont, rec::Colour))
-        repaint();
+        announce();
 }
 
 } // namespace panels

@@ -187,22 +187,24 @@ bool CPropertyClockSimul::OnInitDialog()
     connect(m_minuteStyle, &QComboBox::activated, this, [this](int i) { onCombo(IdMinuteMarkStyle, i); });
     connect(m_pictureMode, &QComboBox::activated, this, [this](int i) { onCombo(IdPictureMode, i); });
     connect(m_text, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (canWrite()) {
-            setBoundedText(*m_record, rec::Title, t);
-            repaint();
-        }
+        if (canWrite())
+            writeContent([&] { setBoundedText(*m_record, rec::Title, t); });
     });
     connect(m_picture, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (canWrite()) {
+        if (!canWrite())
+            return;
+        bool stretched = false;
+        writeContent([&] {
             setBoundedText(*m_record, rec::Picture, t);
             // A chosen picture always shows: "no picture" gives way to stretching.
             const qint64 mode = m_record->get(rec::PictureMode);
             if (!t.isEmpty() && modeForChosenPicture(mode) != mode) {
                 m_record->set(rec::PictureMode, std::uint32_t(modeForChosenPicture(mode)));
-                m_pictureMode->setCurrentIndex(pictureModeIndex(m_record->get(rec::PictureMode)));
+                stretched = true;
             }
-            repaint();
-        }
+        });
+        if (stretched)
+            m_pictureMode->setCurrentIndex(pictureModeIndex(m_record->get(rec::PictureMode)));
     });
     connect(m_browse, &QPushButton::clicked, this, &CPropertyClockSimul::onBrowse);
     connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdStay, m_stay->GetValue()); });
@@ -244,10 +246,11 @@ void CPropertyClockSimul::onColour(platform::COLORREF colour, int controlId)
 {
     if (!canWrite())
         return;
-    for (const ColourField& c : kColours)
-        if (c.controlId == controlId)
-            m_record->set(c.field, colour);
-    repaint();
+    writeContent([&] {
+        for (const ColourField& c : kColours)
+            if (c.controlId == controlId)
+                m_record->set(c.field, colour);
+    });
 }
 
 void CPropertyClockSimul::onFont(records::Font font, records::U32 colour)
@@ -255,7 +258,7 @@ void CPropertyClockSimul::onFont(records::Font font, records::U32 colour)
     if (!canWrite())
         return;
     chooseRecordFont(font, colour);
-    repaint();
+    announce();
 }
 
 void CPropertyClockSimul::onCombo(int controlId, int index)

@@ -150,10 +150,8 @@ bool CPropertyCount::OnInitDialog()
     connect(m_time, &QTimeEdit::timeChanged, this, &CPropertyCount::onPicker);
     connect(m_font, &QPushButton::clicked, this, &CPropertyCount::onFont);
     connect(m_text, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (canWrite()) {
-            setBoundedText(*m_record, rec::Title, t);
-            repaint();
-        }
+        if (canWrite())
+            writeContent([&] { setBoundedText(*m_record, rec::Title, t); });
     });
     connect(m_speed, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdSpeed, m_speed->GetValue()); });
     connect(m_stay, &QLineEdit::textChanged, this, [this] { writeBinding(bindings(), IdStay, m_stay->GetValue()); });
@@ -216,13 +214,18 @@ void CPropertyCount::refreshMoment()
         m_dateLabel->setText(dateLabel);
         m_timeLabel->setText(platform::langString(direction ? 32865 : 32867));
     }
-    const std::uint32_t stored = m_record->get(rec::Target);
-    const QDateTime moment =
-        stored ? fromSystemTime(core().RemoteToPCTime(stored)) : defaultMoment(direction, now());
-    const std::uint32_t remote = core().PCToRemoteTime(toSystemTime(moment));
-    if (remote != stored)
-        m_record->set(rec::Target, remote);
+    const std::uint32_t remote = momentToStore();
+    if (remote != m_record->get(rec::Target))
+        writeContent([&] { m_record->set(rec::Target, remote); });
     showMoment(fromSystemTime(core().RemoteToPCTime(remote)));
+}
+
+std::uint32_t CPropertyCount::momentToStore() const
+{
+    const std::uint32_t stored = m_record->get(rec::Target);
+    const QDateTime moment = stored ? fromSystemTime(core().RemoteToPCTime(stored))
+                                    : defaultMoment(m_record->get(rec::CountMode), now());
+    return core().PCToRemoteTime(toSystemTime(moment));
 }
 
 void CPropertyCount::showMoment(const QDateTime& t)
@@ -237,24 +240,27 @@ void CPropertyCount::onEffect(int position)
 {
     if (!canWrite())
         return;
-    m_node->InEffect = effectCode(m_record->get(rec::CountMode), position);
-    m_record->set(rec::MultiLine, position == 2 ? 1u : 0u);
+    writeContent([&] {
+        m_node->InEffect = effectCode(m_record->get(rec::CountMode), position);
+        m_record->set(rec::MultiLine, position == 2 ? 1u : 0u);
+    });
     setSpeedEnabled(position == 1);
-    repaint();
 }
 
 void CPropertyCount::onDirection(std::uint32_t direction)
 {
     if (!canWrite())
         return;
-    m_record->set(rec::Target, 0u);
-    m_record->set(rec::CountMode, direction);
-    const std::uint8_t moved = otherFamily(m_node->InEffect);
-    // Only a code of the other family moves; one already in this family stays.
-    if ((direction == 1 && moved > m_node->InEffect) || (direction == 0 && moved < m_node->InEffect))
-        m_node->InEffect = moved;
+    writeContent([&] {
+        m_record->set(rec::Target, 0u);
+        m_record->set(rec::CountMode, direction);
+        const std::uint8_t moved = otherFamily(m_node->InEffect);
+        // Only a code of the other family moves; one already in this family stays.
+        if ((direction == 1 && moved > m_node->InEffect) || (direction == 0 && moved < m_node->InEffect))
+            m_node->InEffect = moved;
+        m_record->set(rec::Target, momentToStore());
+    });
     refreshMoment();
-    repaint();
 }
 
 void CPropertyCount::onPicker()
@@ -263,15 +269,16 @@ void CPropertyCount::onPicker()
         return;
     const QDateTime moment(m_date->date(), m_time->time());
     const std::uint32_t remote = core().PCToRemoteTime(toSystemTime(moment));
-    if (remote != m_record->get(rec::Target))
-        m_record->set(rec::Target, remote);
-    repaint();
+    writeContent([&] {
+        if (remote != m_record->get(rec::Target))
+            m_record->set(rec::Target, remote);
+    });
 }
 
 void CPropertyCount::onFont()
 {
     if (chooseRecordFont(rec::TextFont, rec::Colour))
-        repaint();
+        announce();
 }
 
 } // namespace panels

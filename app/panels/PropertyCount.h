@@ -68,6 +68,11 @@ private:
     void onDirection(std::uint32_t direction);
     void onPicker();
     void onFont();
+    // The moment as the record is to hold it: its own, or the default for
+    // its direction when it holds none, in controller time.
+    std::uint32_t momentToStore() const;
+    // Stores that moment (a new counter's default, announced like any other
+    // write, even during a load) and shows it with the direction's labels.
     void refreshMoment();
     void showMoment(const QDateTime& t);
     void setSpeedEnabled(bool on);

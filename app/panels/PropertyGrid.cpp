@@ -260,7 +260,7 @@ void CPropertyGrid::save()
         qWarning("table item: the grid stream does not fit the record");
         return;
     }
-    repaint();
+    announce();
 }
 
 void CPropertyGrid::onDimChanged()

@@ -134,7 +134,7 @@ void CPropertyImg::onPath()
         return;
     const QString path = m_record->get(rec::Path);
     CCore::ReadGifImageFile(reinterpret_cast<const char16_t*>(path.utf16()), m_node);
-    repaint();
+    announce();
 }
 
 bool CPropertyImg::choose(const QString& path)
@@ -182,7 +182,7 @@ void CPropertyImg::onDropDown()
     if (dlg.exec() != QDialog::Accepted || dlg.GetPath().isEmpty())
         return;
     if (choose(dlg.GetPath()))
-        repaint();
+        announce();
 }
 
 } // namespace panels

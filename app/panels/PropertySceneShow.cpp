@@ -85,15 +85,19 @@ void CPropertySceneShow::onPath()
         return;
     SceneBlock& s = m_node->Scene;
     const QString text = m_path->text().left(kPathChars - 1);
-    std::fill(std::begin(s.PicturePath), std::end(s.PicturePath), u'\0');
-    std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), text.size(), s.PicturePath);
-    s.PicturePresent = 0;
-    // A chosen picture always shows: "no picture" gives way to stretching.
-    if (!text.isEmpty() && modeForChosenPicture(s.PictureMode) != s.PictureMode) {
-        s.PictureMode = std::uint8_t(modeForChosenPicture(s.PictureMode));
+    bool stretched = false;
+    writeContent([&] {
+        std::fill(std::begin(s.PicturePath), std::end(s.PicturePath), u'\0');
+        std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), text.size(), s.PicturePath);
+        s.PicturePresent = 0;
+        // A chosen picture always shows: "no picture" gives way to stretching.
+        if (!text.isEmpty() && modeForChosenPicture(s.PictureMode) != s.PictureMode) {
+            s.PictureMode = std::uint8_t(modeForChosenPicture(s.PictureMode));
+            stretched = true;
+        }
+    });
+    if (stretched)
         m_mode->setCurrentIndex(pictureModeIndex(s.PictureMode));
-    }
-    repaint();
 }
 
 void CPropertySceneShow::onBrowse()

@@ -68,11 +68,6 @@ void CPropertySection::setQuietly(QSpinBox* spin, int value)
     spin->setValue(value);
 }
 
-void CPropertySection::tellCanvas()
-{
-    changed(spine::NodeChange::Geometry);
-}
-
 void CPropertySection::onPosition(bool isX)
 {
     if (!canEdit())
@@ -81,11 +76,11 @@ void CPropertySection::onPosition(bool isX)
     const int v = m_spins[isX ? 0 : 1]->value();
     if (v == (isX ? s.RectX : s.RectY))
         return;
-    core().ChangeItemRect(m_node, isX ? v : s.RectX, isX ? s.RectY : v, s.RectW, s.RectH);
+    writeNode(spine::NodeChange::Geometry,
+              [&] { core().ChangeItemRect(m_node, isX ? v : s.RectX, isX ? s.RectY : v, s.RectW, s.RectH); });
     // What the core kept goes back into both position edits.
     setQuietly(m_spins[0], s.RectX);
     setQuietly(m_spins[1], s.RectY);
-    tellCanvas();
 }
 
 void CPropertySection::onSize(bool isWidth)
@@ -98,14 +93,15 @@ void CPropertySection::onSize(bool isWidth)
         const int typed = edit->value();
         const int v = std::max(roundUpEven(typed), editor::kMinSectionLeds);
         if (v != (isWidth ? s.RectW : s.RectH)) {
-            core().ChangeItemRect(m_node, s.RectX, s.RectY, isWidth ? v : s.RectW, isWidth ? s.RectH : v);
+            writeNode(spine::NodeChange::Geometry, [&] {
+                core().ChangeItemRect(m_node, s.RectX, s.RectY, isWidth ? v : s.RectW, isWidth ? s.RectH : v);
+            });
             setQuietly(m_spins[0], s.RectX);
             setQuietly(m_spins[1], s.RectY);
             // Only a size the core cut shows back; a typed odd size stays as typed.
             const int kept = isWidth ? s.RectW : s.RectH;
             if (kept < typed)
                 setQuietly(edit, kept);
-            tellCanvas();
         }
     }
     // A rich-text item of the window wraps again at the new width.

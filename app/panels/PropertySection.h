@@ -29,7 +29,6 @@ private:
     void onPosition(bool isX);
     void onSize(bool isWidth);
     void setQuietly(QSpinBox* spin, int value);
-    void tellCanvas();
 
     QSpinBox* m_spins[4] = {};
 };

@@ -157,8 +157,7 @@ void CPropertyText::storeText()
 {
     if (!canWrite())
         return;
-    records::SetItemText(m_node, controls::RichEditGetRtf(m_edit));
-    repaint();
+    writeContent([&] { records::SetItemText(m_node, controls::RichEditGetRtf(m_edit)); });
 }
 
 void CPropertyText::onEditChanged()

@@ -122,8 +122,7 @@ void CPropertyTextGif::OnTimer()
     m_stored = m_pending;
     if (!m_record || !m_node || isLoading())
         return;
-    records::SetItemText(m_node, m_stored);
-    changed(spine::NodeChange::Content);
+    writeContent([&] { records::SetItemText(m_node, m_stored); });
     QWidget* target = m_notify ? m_notify.data() : parentWidget();
     if (target)
         spine::GifTextChanged::send(target);

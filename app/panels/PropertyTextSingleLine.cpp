@@ -148,8 +148,7 @@ void CPropertyTextSingleLine::onText()
 {
     if (!canWrite())
         return;
-    records::SetItemText(m_node, m_text->text());
-    repaint();
+    writeContent([&] { records::SetItemText(m_node, m_text->text()); });
 }
 
 void CPropertyTextSingleLine::onFace(int index)
@@ -158,8 +157,7 @@ void CPropertyTextSingleLine::onFace(int index)
         return;
     LOGFONT f = m_record->get(rec::TextFont);
     setFace(f, m_face->itemText(index));
-    m_record->set(rec::TextFont, f);
-    repaint();
+    writeContent([&] { m_record->set(rec::TextFont, f); });
 }
 
 void CPropertyTextSingleLine::onColour(int code)

@@ -137,6 +137,12 @@ CPanelView::CPanelView(CCore& core, ShellSettings& settings, const QString& appF
     w->setObjectName(QString::number(IDC_TREE));
     w->setGeometry(rect());
     w->show();
+    // A screen deleted elsewhere (the tree's delete) lets go of its file at
+    // once: a new screen made at the same address must not take it over.
+    connect(&spine::notices(), &spine::NodeNotices::nodeDeleting, this, [this](tagItemData* node) {
+        m_files.remove(node);
+        m_madeAs.remove(node);
+    });
 }
 
 CPanelView::~CPanelView() = default;
@@ -168,7 +174,6 @@ void CPanelView::OpenScreen(tagItemData* screen)
 {
     if (CCore::IsRoot(screen) != 1)
         return;
-    forgetGoneScreens();
     const QString path = absolute(
         controls::FileDialog::getOpenFileName(this, platform::langString(kOpenCaption), DefaultFolder(), packFilter()));
     if (path.isEmpty())
@@ -189,27 +194,6 @@ void CPanelView::OpenScreen(tagItemData* screen)
     m_tree->InsertItemTree(screen);
     spine::notices().changed(screen, spine::NodeChange::Programs);
     ShowOpenFailedMessage(this, path, rc);
-}
-
-void CPanelView::forgetGoneScreens()
-{
-    // A screen deleted elsewhere must not leave its file behind: a new screen
-    // at the same address would take it over and overwrite it.
-    QSet<tagItemData*> alive;
-    for (unsigned n = 0; tagItemData* s = m_core.GetScreen(n); ++n)
-        alive.insert(s);
-    for (auto it = m_files.begin(); it != m_files.end();) {
-        if (alive.contains(it.key()))
-            ++it;
-        else
-            it = m_files.erase(it);
-    }
-    for (auto it = m_madeAs.begin(); it != m_madeAs.end();) {
-        if (alive.contains(it.key()))
-            ++it;
-        else
-            it = m_madeAs.erase(it);
-    }
 }
 
 int CPanelView::LoadScreenFile(tagItemData* screen, const QString& path)
@@ -244,7 +228,6 @@ bool CPanelView::saveScreen(tagItemData* screen, bool useDefaultName, bool tellF
 {
     if (CCore::IsRoot(screen) != 1)
         return false;
-    forgetGoneScreens();
     QString path = m_files.value(screen);
     if (path.isEmpty()) {
         if (useDefaultName) {
@@ -300,7 +283,6 @@ bool CPanelView::saveScreenFile(tagItemData* screen, const QString& path, bool t
 
 bool CPanelView::heldByOther(const QString& path, tagItemData* screen)
 {
-    forgetGoneScreens();
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
         if (it.key() != screen && sameFile(it.value(), path))
             return true;
@@ -350,7 +332,6 @@ void CPanelView::NameScreenAfterFile(const QString& path, tagItemData* screen)
 
 int CPanelView::IsScreenModified(tagItemData* screen)
 {
-    forgetGoneScreens();
     const QString path = m_files.value(screen);
     if (path.isEmpty()) {
         // A new screen counts as changed once it differs from how it was made.
@@ -547,7 +528,6 @@ int CPanelView::OnItemRename(tagItemData* screen)
 {
     if (!screen)
         return 0;
-    forgetGoneScreens();
     const QString oldPath = m_files.value(screen);
     if (!oldPath.isEmpty()) {
         const QString name = nameOf(screen);

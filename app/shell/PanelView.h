@@ -96,11 +96,7 @@ public:
     int OnItemRename(tagItemData* screen);
 
     // The recorded file of a screen; empty when it has none.
-    QString ScreenFile(tagItemData* screen)
-    {
-        forgetGoneScreens();
-        return m_files.value(screen);
-    }
+    QString ScreenFile(tagItemData* screen) const { return m_files.value(screen); }
     // Where program lists live by default: "userdata/" in the program's folder.
     QString DefaultFolder() const;
     // The default file of a screen: its name (made safe as a file name) and ".pl".
@@ -124,7 +120,6 @@ private:
     bool heldByOther(const QString& path, tagItemData* screen);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     void rememberLink(OpenScreenLists& lists, const tagItemData* screen, const QString& path) const;
-    void forgetGoneScreens();
     // The screen as it would be written to its file.
     QByteArray storedImage(tagItemData* screen);
 

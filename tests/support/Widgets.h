@@ -1,5 +1,6 @@
 #pragma once
-// Finding controls by their id, and letting deferred deletes run.
+// Finding controls by their id, counting the events a widget gets, and
+// letting deferred deletes run.
 #include "app/controls/ControlMessages.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,24 @@ inline void click(QWidget* w)
     const bool indicator = w->inherits("QCheckBox") || w->inherits("QRadioButton");
     QTest::mouseClick(w, Qt::LeftButton, {}, indicator ? QPoint(6, w->height() / 2) : w->rect().center());
 }
+
+// Counts the events of one type that reach `watched` while it lives.
+class EventCount : public QObject {
+public:
+    EventCount(QObject* watched, QEvent::Type type) : m_type(type) { watched->installEventFilter(this); }
+    int count() const { return m_count; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        m_count += e->type() == m_type ? 1 : 0;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int m_count = 0;
+};
 
 inline void flushDeletes()
 {

@@ -159,6 +159,42 @@ TEST_F(ScreenWindow, TheFrameFitsItsViewAndIgnoresItsBorder)
     EXPECT_LT(frame->size().height(), before.height());
 }
 
+// A screen's new size reaches its window by one road: the canvas takes it
+// from the change notice, then has the frame fit itself to it once (a
+// maximised frame keeps its size and lays its view out again).
+TEST_F(ScreenWindow, ANewScreenSizeFitsTheWindowOnce)
+{
+    struct Case {
+        QSize from, to;
+        bool maximised;
+    };
+    for (const Case& c : {Case{{64, 32}, {128, 48}, false}, Case{{128, 48}, {32, 16}, false},
+                          Case{{64, 32}, {400, 300}, true}, Case{{400, 300}, {64, 32}, true}}) {
+        SCOPED_TRACE(testing::Message() << c.to.width() << "x" << c.to.height() << (c.maximised ? " maximised" : ""));
+        tagItemData* screen = w.screen(c.from.width(), c.from.height());
+        CChildFrame* frame = w.open(area, screen);
+        if (c.maximised)
+            frame->showMaximized();
+        QTest::qWait(10);
+        const QSize before = frame->size();
+        support::EventCount relayouts(frame, QEvent::Type(spine::WM_VIEW_RELAYOUT));
+        spine::writeNode(w.core, screen, spine::NodeChange::Geometry,
+                         [&] { w.core.ChangeItemRect(screen, 0, 0, c.to.width(), c.to.height()); });
+        EXPECT_EQ(frame->canvas()->contentSize(), c.to);
+        QTest::qWait(10);
+        EXPECT_EQ(relayouts.count(), c.maximised ? 0 : 1);
+        if (c.maximised) {
+            EXPECT_EQ(frame->size(), before);
+            EXPECT_EQ(frame->view()->isClipped(), c.to.width() > c.from.width());
+        } else {
+            EXPECT_EQ(frame->view()->size(), frame->view()->GetRequiredSize());
+            EXPECT_EQ(frame->size().width() > before.width(), c.to.width() > c.from.width());
+        }
+        EXPECT_TRUE(frame->OnCommand(kCmdFileClose));
+        support::flushDeletes();
+    }
+}
+
 TEST_F(ScreenWindow, ZoomKeepsTheLedPositionAndStopsAtOneAndThree)
 {
     tagItemData* screen = w.screen(400, 400);

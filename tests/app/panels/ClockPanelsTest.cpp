@@ -260,6 +260,13 @@ TEST_F(ClockPanels, CounterCountsDownToATypedMomentAndSwitchesDirection)
     SYSTEMTIME april;
     april.wYear = 2026, april.wMonth = 4, april.wDay = 9;
     EXPECT_EQ(r.get(records::counter::Target), core.PCToRemoteTime(april));
+    // The moment the load stored is told, as any write; loaded again, the
+    // counter writes and tells nothing.
+    EXPECT_EQ(repaintsOf(n), 1u);
+    host.clear();
+    load(p, n);
+    EXPECT_EQ(repaintsOf(n), 0u);
+    EXPECT_EQ(r.get(records::counter::Target), core.PCToRemoteTime(april));
     EXPECT_EQ(n->InEffect, 20);   // an unknown code stays
     EXPECT_EQ(ctl<QLabel>(p, CPropertyCount::IdDateLabel)->text(), platform::langString(32866));
 

@@ -187,7 +187,9 @@ TEST(MainFrame, OpeningAFileIntoAScreenRetitlesItsWindowAndFitsItToTheNewSize)
     ASSERT_TRUE(h.list()->SelectNode(second));
     auto* child = editor::CChildFrame::ofCanvas(h.frame->FindItemWindow(second));
     ASSERT_NE(child, nullptr);
+    QTest::qWait(10);
     const QSize before = child->size();
+    support::EventCount relayouts(child, QEvent::Type(spine::WM_VIEW_RELAYOUT));
 
     seams.nextFileName(path);
     seams.nextAnswer(QMessageBox::No);   // the new screen was never saved
@@ -195,5 +197,9 @@ TEST(MainFrame, OpeningAFileIntoAScreenRetitlesItsWindowAndFitsItToTheNewSize)
     ASSERT_EQ(QString::fromUtf16(second->Name), QStringLiteral("Lobby"));
     EXPECT_EQ(child->windowTitle(), QStringLiteral("Lobby"));
     EXPECT_NE(editor::CChildFrame::ofCanvas(h.frame->FindItemWindow(first))->windowTitle(), QStringLiteral("Lobby"));
-    EXPECT_NE(child->size(), before);
+    EXPECT_EQ(h.frame->FindItemWindow(second)->contentSize(), QSize(128, 16));
+    // The window is laid out once, from the change notice the load sends.
+    QTRY_VERIFY(child->size() != before);
+    QTest::qWait(10);
+    EXPECT_EQ(relayouts.count(), 1);
 }

@@ -392,6 +392,44 @@ TEST(OverwriteRoad, TwoScreensNeverHoldOneFile)
     EXPECT_EQ(config.count("Shop.pl"), 1) << config.toStdString();
 }
 
+// A screen the tree deleted lets go of its file: no screen made after it,
+// at whatever address (the freed one among them, as a rule), takes the file
+// over, and the quit that saves the new screens leaves the file as it was.
+TEST(OverwriteRoad, AScreenMadeAfterADeletionDoesNotTakeTheDeletedScreensFile)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Shop.pl"), programList(2)},
+                                                {QStringLiteral("Hall.pl"), programList(1)}});
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")),
+                          "[File]\r\nSavePath=userdata/Shop.pl;userdata/Hall.pl;\r\n"));
+    Program p(folder);
+    ASSERT_TRUE(p.started);
+    tagItemData* shop = p.core.GetScreen(0);
+    ASSERT_NE(shop, nullptr);
+    const auto freed = reinterpret_cast<quintptr>(shop);
+    const QString shopFile = folder + QStringLiteral("userdata/Shop.pl");
+    ScreenPanelPort* panel = p.frame->Panel();
+    ASSERT_EQ(panel->ScreenFile(shop), shopFile);
+    ASSERT_TRUE(p.clickInTree(shop));
+    // The tree deletes the screen itself, not through the screen panel.
+    p.tree()->DeleteItem(shop);
+    ASSERT_EQ(p.screenNames(), QStringList{QStringLiteral("Hall")});
+    EXPECT_FALSE(panel->IsFileOpen(shopFile));
+    bool atFreedAddress = false;
+    for (int i = 0; i < 8 && !atFreedAddress; ++i) {
+        tagItemData* made = panel->AddNewItem(IT_SCREEN);
+        ASSERT_NE(made, nullptr);
+        atFreedAddress = reinterpret_cast<quintptr>(made) == freed;
+        panel->InsertItemTree(made);
+        EXPECT_TRUE(panel->ScreenFile(made).isEmpty()) << i;
+        EXPECT_FALSE(panel->IsFileOpen(shopFile)) << i;
+    }
+    RecordProperty("madeAtTheFreedAddress", atFreedAddress ? 1 : 0);
+    EXPECT_TRUE(p.quit());
+    expectUnchanged(folder, files);
+}
+
 // Opening a screen of default items, selecting each node (its panel loads
 // it) and quitting with nothing edited leaves the file as it was.
 TEST(OverwriteRoad, OpeningSelectingAndQuittingWithoutEditsLeavesTheFileAsItWas)
