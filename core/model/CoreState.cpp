@@ -1,5 +1,6 @@
 #include "core/model/CoreState.h"
 #include "core/api/Core.h"
+#include "platform/Languages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -26,7 +27,7 @@ CCore* CurrentCore() { return g_current.load(); }
 int CurrentLanguage()
 {
     const CCore* core = g_current.load();
-    return core ? core->GetCurLang() : 4;
+    return core ? core->GetCurLang() : platform::startLanguage().id;
 }
 
 platform::AutoResetEvent* CancelEvent() { return g_cancelEventPtr.load(); }
