@@ -1,4 +1,5 @@
 #include "platform/CodePage.h"
+#include "platform/Languages.h"
 
 #include <atomic>
 #include <cerrno>
@@ -86,14 +87,7 @@ int ansiCodePage() { return g_ansiCodePage.load(); }
 
 void setAnsiCodePage(int codePage) { g_ansiCodePage.store(codePage > 0 ? codePage : 1252); }
 
-int codePageForLanguage(int languageId)
-{
-    if (languageId == 4)
-        return 936;
-    if (languageId == 0x7C04)
-        return 950;
-    return 1252;
-}
+int codePageForLanguage(int languageId) { return language(languageId).codePage; }
 
 std::u16string decodeBytes(std::string_view bytes, int codePage)
 {

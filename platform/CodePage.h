@@ -9,7 +9,7 @@ namespace platform {
 
 int ansiCodePage();
 void setAnsiCodePage(int codePage);          // 0 or less means 1252
-int codePageForLanguage(int languageId);     // 4 -> 936, 0x7C04 -> 950, else 1252
+int codePageForLanguage(int languageId);     // the language row's (platform/Languages.h)
 
 // Bytes the code page cannot decode become U+FFFD, one per byte.
 std::u16string decodeBytes(std::string_view bytes, int codePage);

@@ -1,6 +1,7 @@
 #include "platform/LangPack.h"
 
 #include "platform/LangPackReader.h"
+#include "platform/Languages.h"
 #include "platform/OperatorFile.h"
 
 #include <QCoreApplication>
@@ -338,15 +339,12 @@ bool installQtTranslations(unsigned language)
         QCoreApplication::removeTranslator(current.get());
         current.reset();
     }
-    QString name;
-    if (language == kLangSimplifiedChinese)
-        name = QStringLiteral("qtbase_zh_CN");
-    else if (language == kLangTraditionalChinese)
-        name = QStringLiteral("qtbase_zh_TW");
-    else
+    const char* locale = platform::language(int(language)).locale;
+    if (!locale)
         return true; // Qt speaks English by itself
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (!translator->load(QStringLiteral("qtbase_") + QLatin1String(locale),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     QCoreApplication::installTranslator(translator.get());
     // Installed last, asked first.

@@ -61,15 +61,10 @@ bool loadLangPack(const QString& rccPath, QString* error = nullptr);
 // Same, from the bundle's bytes (tests, fuzzing).
 bool loadLangPackData(const QByteArray& rcc, QString* error = nullptr);
 
-// The languages of the packs (the language setting's values).
-inline constexpr unsigned kLangEnglish = 9;
-inline constexpr unsigned kLangSimplifiedChinese = 4;
-inline constexpr unsigned kLangTraditionalChinese = 0x7C04;
-
-// Makes Qt's own dialogs speak the language: installs qtbase's translation
-// for Simplified or Traditional Chinese from Qt's translations folder, none
-// for English (removing one installed before). False when the translation
-// file is missing; Qt's dialogs then stay English.
+// Makes Qt's own dialogs speak the language (platform/Languages.h):
+// installs its qtbase translation from Qt's translations folder, none for
+// English (removing one installed before). False when the translation file
+// is missing; Qt's dialogs then stay English.
 bool installQtTranslations(unsigned language);
 
 } // namespace platform

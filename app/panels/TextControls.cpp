@@ -24,14 +24,7 @@ void selectOrShow(QComboBox* combo, const QString& text)
         combo->setEditText(text);
 }
 
-FaceNames faceNamesFor(int language)
-{
-    if (language == int(platform::kLangEnglish))
-        return FaceNames::Latin;
-    if (language == int(platform::kLangTraditionalChinese))
-        return FaceNames::Traditional;
-    return FaceNames::AsStored;
-}
+FaceNames faceNamesFor(int language) { return platform::language(language).faceNames; }
 
 QString shownFaceName(const QString& face, FaceNames names)
 {

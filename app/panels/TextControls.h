@@ -2,6 +2,8 @@
 // Controls the text panels share: the face and size lists that show a value
 // which is not among their entries as their text, and the toggle buttons of
 // the formatting rows.
+#include "platform/Languages.h"
+
 #include <QString>
 
 class QComboBox;
@@ -19,10 +21,8 @@ namespace panels {
 // combo's own text when no entry equals it.
 void selectOrShow(QComboBox* combo, const QString& text);
 
-// How a font box names the Chinese faces: as stored, by their Latin names
-// for a reader of English ("SimSun" for "宋体"), or in traditional script
-// ("宋體").
-enum class FaceNames { AsStored, Latin, Traditional };
+// How a font box names the Chinese faces in a language.
+using platform::FaceNames;
 FaceNames faceNamesFor(int language);
 
 // What a font box shows for a stored face; the record keeps the face it names.

@@ -1,5 +1,7 @@
 #include "app/shell/AppHelpers.h"
 
+#include "platform/Languages.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -77,11 +79,7 @@ int UserDefaultLangId()
 
 int ChooseUiLanguage(int setting, int userLangId)
 {
-    if (setting > 255)
-        return setting == 0x7C04 ? 0x7C04 : 9;
-    if (setting < 255)
-        return setting == 4 || setting == 9 ? setting : 9;
-    return (userLangId & 0x3FF) == 4 ? 4 : 9;
+    return platform::chosenLanguage(setting, userLangId).id;
 }
 
 int ChooseUiLanguage(int setting)
@@ -91,11 +89,7 @@ int ChooseUiLanguage(int setting)
 
 QString LanguagePackFileName(int language)
 {
-    if (language == 4)
-        return QStringLiteral("UI_CN.rcc");
-    if (language == 0x7C04)
-        return QStringLiteral("UI_TW.rcc");
-    return QStringLiteral("UI_EN.rcc");
+    return QString::fromLatin1(platform::language(language).packFile);
 }
 
 bool HasRawEthernetCapability()

@@ -27,11 +27,12 @@ int IsUserAdmin();
 // The user's default language as a Windows language identifier (primary
 // language in the low 10 bits): 0x0804, 0x0404, 0x0C04, 0x0409, ...
 int UserDefaultLangId();
-// The language actually used for a stored setting (9, 4 or 0x7C04); 255 is
-// automatic and follows the user's language, never giving Traditional Chinese.
+// The language actually used for a stored setting (platform/Languages.h):
+// the automatic setting follows the user's language, never giving
+// Traditional Chinese.
 int ChooseUiLanguage(int setting, int userLangId);
 int ChooseUiLanguage(int setting);
-// "UI_CN.rcc" for 4, "UI_TW.rcc" for 0x7C04, "UI_EN.rcc" otherwise.
+// The language's pack file ("UI_EN.rcc").
 QString LanguagePackFileName(int language);
 
 // Whether this process may open raw Ethernet captures (CAP_NET_RAW).

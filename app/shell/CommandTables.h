@@ -31,16 +31,4 @@ private:
     QHash<unsigned, QHash<unsigned, QAction*>> m_tables;
 };
 
-// The language code each language entry carries (-1: not a language entry).
-constexpr int languageOfCommand(unsigned id)
-{
-    switch (id) {
-    case ID_LANG_AUTO: return 255;
-    case ID_LANG_CN: return 4;
-    case ID_LANG_TW: return 0x7C04;
-    case ID_LANG_EN: return 9;
-    default: return -1;
-    }
-}
-
 } // namespace shell

@@ -132,7 +132,7 @@ platform::FileRead LoadConfigIni(CCore& core, ShellSettings& s, const QString& p
     l.port = readTypedList<std::uint16_t>(f, QStringLiteral("Port"));
 
     s.closeByTray = readFlag(f, kConfig, QStringLiteral("CloseByTray"), 0);
-    s.language = readInt(f, kConfig, QStringLiteral("Language"), 255);
+    s.language = readInt(f, kConfig, QStringLiteral("Language"), platform::kLangAutomatic);
     s.autoRetrieve = readFlag(f, kConfig, QStringLiteral("AutoRetrieve"), 1);
     const int threshold = readInt(f, kConfig, QStringLiteral("Threshold"), int(CCore::GetColorThreshold()));
     CCore::SetColorThreshold(static_cast<unsigned long>(std::clamp(threshold, 0, 255)));

@@ -2,6 +2,7 @@
 // "config.ini" and "usr.ini": the program-wide settings, the open-screen lists
 // and the core's search lists and flags. Reading pushes into the core; writing
 // reads back from it, in the order the files are written.
+#include "platform/Languages.h"
 #include "platform/OperatorFile.h"
 
 #include <QString>
@@ -31,7 +32,7 @@ struct OpenScreenLists {
 
 struct ShellSettings {
     // config.ini [Config]
-    int language = 255;
+    int language = platform::kLangAutomatic;
     int closeByTray = 0;
     int autoRetrieve = 1;
     // usr.ini [usr]

@@ -26,6 +26,7 @@
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 #include "platform/LangPack.h"
+#include "platform/Languages.h"
 
 #include <QAbstractSpinBox>
 #include <QActionGroup>
@@ -66,6 +67,15 @@ constexpr unsigned kStrTransferIdle = 59151;
 constexpr unsigned kIconScreen = 6238;
 
 const QList<unsigned> kMainToolBarIcons = {6007, 6008, 6009, 6040, 6032, 6059, 6004, 6012, 6011, 6104, 6096};
+
+// The Language menu's entries: automatic, then one per language.
+QList<unsigned> languageCommands()
+{
+    QList<unsigned> ids{platform::kLangAutomaticCommand};
+    for (const platform::Language& l : platform::languages())
+        ids << l.menuCommand;
+    return ids;
+}
 
 // The part of a command's string a toolbar button shows: after the first line feed.
 QString buttonText(unsigned id)
@@ -308,15 +318,17 @@ void CMainFrame::buildMenus()
         }
     }
     // Every command of the frame has an action, in a menu or not.
-    for (unsigned id : {ID_NEW_SCREEN, ID_OPEN_FILE, ID_SAVE_FILE, ID_SAVE_FILE_AS,
+    QList<unsigned> ids{ID_NEW_SCREEN, ID_OPEN_FILE, ID_SAVE_FILE, ID_SAVE_FILE_AS,
                         ID_EXPORT_USB, ID_EXPORT_USB2, ID_FIND_SCREEN, ID_SEARCH,
                         ID_READ_HARDWARE, ID_SEND_PROGRAMS, ID_ADJUST_TIME, ID_DISPLAY_ON,
                         ID_DISPLAY_OFF, ID_HARDWARE_SETTINGS, ID_NETWORK_SETTINGS,
                         ID_WIFI_SETTINGS, ID_SOFTWARE_SETTINGS, ID_WIZARD, ID_BULK_SEND,
-                        ID_PREVIEW, ID_LANG_AUTO, ID_LANG_CN, ID_LANG_TW, ID_LANG_EN,
-                        ID_TEST_SCAN, ID_TEST_GRID, ID_TEST_BLACK, ID_TEST_RED,
-                        ID_TEST_GREEN, ID_TEST_YELLOW, ID_CHECK_UPDATE, ID_UPDATE,
-                        ID_VIEW_TOOLBAR, ID_APP_ABOUT, ID_APP_EXIT}) {
+                        ID_PREVIEW};
+    ids << languageCommands();
+    ids << QList<unsigned>{ID_TEST_SCAN, ID_TEST_GRID, ID_TEST_BLACK, ID_TEST_RED,
+                           ID_TEST_GREEN, ID_TEST_YELLOW, ID_CHECK_UPDATE, ID_UPDATE,
+                           ID_VIEW_TOOLBAR, ID_APP_ABOUT, ID_APP_EXIT};
+    for (unsigned id : ids) {
         QAction* a = commandAction(id);
         if (a->text().isEmpty())
             a->setText(buttonText(id));
@@ -516,13 +528,14 @@ void CMainFrame::setUpLanguageMenu()
 {
     m_langGroup = new QActionGroup(this);
     m_langGroup->setExclusive(true);
-    for (unsigned id : {ID_LANG_AUTO, ID_LANG_CN, ID_LANG_TW, ID_LANG_EN}) {
+    for (unsigned id : languageCommands()) {
         QAction* a = commandAction(id);
+        const int code = platform::languageSettingOfCommand(id);
         a->setCheckable(true);
         a->setChecked(false);
-        a->setData(languageOfCommand(id));
+        a->setData(code);
         m_langGroup->addAction(a);
-        if (languageOfCommand(id) == m_app.Settings().language)
+        if (code == m_app.Settings().language)
             a->setChecked(true);
     }
 }
@@ -745,11 +758,11 @@ int CMainFrame::runTask(const spine::TaskRequest& request)
 
 bool CMainFrame::OnCommand(unsigned id)
 {
+    if (platform::languageSettingOfCommand(id) >= 0) {
+        OnLanguage(id);
+        return true;
+    }
     switch (id) {
-    case ID_LANG_AUTO:
-    case ID_LANG_CN:
-    case ID_LANG_TW:
-    case ID_LANG_EN: OnLanguage(id); return true;
     case ID_VIEW_TOOLBAR: OnViewToolbar(); return true;
     case ID_APP_ABOUT: m_app.OnAppAbout(); return true;
     case ID_APP_EXIT: close(); return true;
@@ -759,7 +772,7 @@ bool CMainFrame::OnCommand(unsigned id)
 
 void CMainFrame::OnLanguage(unsigned id)
 {
-    const int code = languageOfCommand(id);
+    const int code = platform::languageSettingOfCommand(id);
     ShellSettings& settings = m_app.Settings();
     const int old = settings.language;
     if (code < 0 || code == old)

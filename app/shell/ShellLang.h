@@ -10,7 +10,7 @@ namespace shell {
 // Registers the pack file; false with a reason when it cannot be loaded.
 bool loadLanguagePack(const QString& path, QString* error);
 void unloadLanguagePack();
-// Qt's own dialogs (buttons, file dialogs) in the language (4, 9 or 0x7C04).
+// Qt's own dialogs (buttons, file dialogs) in the language.
 void installQtTranslationsFor(int language);
 
 // Chinese glyphs of the interface come from the pack's face (40000) where it

@@ -3,6 +3,7 @@
 #include "core/model/CoreState.h"
 #include "core/model/Geometry.h"
 #include "core/model/ItemData.h"
+#include "platform/Languages.h"
 
 using namespace sorvane::model;
 
@@ -13,7 +14,7 @@ CCore::CCore()
     m_root = CreateHeaderNode();
     m_commCallBack = nullptr;
     m_fileCallBack = nullptr;
-    m_curLang = 4;
+    m_curLang = platform::startLanguage().id;
     m_singleScreen = 1;
     m_serialEnabled = 1;
     m_lanEnabled = 0;

@@ -2,6 +2,7 @@
 #include "core/api/Core.h"
 #include "core/api/OwnerThread.h"
 #include "core/model/CoreAccess.h"
+#include "platform/Languages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -36,7 +37,7 @@ CCore* CurrentCore() { return g_current.load(); }
 int CurrentLanguage()
 {
     const CCore* core = g_current.load();
-    return core ? core->GetCurLang() : 4;
+    return core ? core->GetCurLang() : platform::startLanguage().id;
 }
 
 platform::AutoResetEvent* CancelEvent() { return g_cancelEventPtr.load(); }

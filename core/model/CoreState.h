@@ -9,7 +9,7 @@ namespace sorvane::model {
 
 // The current core object; null when none is alive.
 CCore* CurrentCore();
-// Its language index (4 when no core is alive).
+// Its language index (the start language when no core is alive).
 int CurrentLanguage();
 // The cancel event of the transfers; null when no core is alive.
 platform::AutoResetEvent* CancelEvent();

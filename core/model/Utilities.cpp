@@ -3,6 +3,7 @@
 #include "core/api/ItemRecord.h"
 #include "platform/CodePage.h"
 #include "platform/FontMap.h"
+#include "platform/Languages.h"
 #include "platform/OperatorFile.h"
 
 #include <QFile>
@@ -106,7 +107,10 @@ QString GetLangText(int index, int lang)
     static const char16_t* const chinese[] = {u"天", u"时", u"分", u"秒"};
     static const char16_t* const traditional[] = {u"天", u"時", u"分", u"秒"};
     static const char16_t* const english[] = {u"days", u"hours", u"minutes", u"seconds"};
-    const char16_t* const* texts = lang == 4 ? chinese : lang == 0x7C04 ? traditional : english;
+    const platform::ClockTexts set = platform::language(lang).clockTexts;
+    const char16_t* const* texts = set == platform::ClockTexts::Simplified    ? chinese
+                                   : set == platform::ClockTexts::Traditional ? traditional
+                                                                              : english;
     return QString::fromUtf16(texts[index]);
 }
 

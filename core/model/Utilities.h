@@ -25,8 +25,7 @@ int DayOfWeek(int year, int month, int day);
 // Unit texts of counters in the current core's language: 0 days, 1 hours,
 // 2 minutes, 3 seconds; empty for any other index.
 QString GetLangText(int index);
-// The same in a given language (4 simplified, 0x7C04 traditional Chinese,
-// English for any other).
+// The same in a given language, by its row's clock texts.
 QString GetLangText(int index, int lang);
 
 // 8-bit text in the program's code page.

@@ -2,6 +2,7 @@
 
 #include "core/api/ItemRecord.h"
 #include "core/model/Utilities.h"
+#include "platform/Languages.h"
 
 #include <QDateTime>
 
@@ -54,10 +55,12 @@ ClockNow LocalClockNow()
 
 ClockLayout ClockLayoutFor(int lang)
 {
-    if (lang == 4 || lang == 0x7C04)
-        return ClockLayout::Chinese;
-    if (lang == 9)
-        return ClockLayout::English;
+    switch (platform::language(lang).clockTexts) {
+    case platform::ClockTexts::Simplified:
+    case platform::ClockTexts::Traditional: return ClockLayout::Chinese;
+    case platform::ClockTexts::English: return ClockLayout::English;
+    case platform::ClockTexts::None: break;
+    }
     return ClockLayout::None;
 }
 

@@ -32,7 +32,8 @@ struct ClockNow {
 ClockNow LocalClockNow();
 
 enum class ClockLayout { None, Chinese, English };
-// Chinese for languages 4 and 0x7C04, English for 9, none otherwise.
+// By the language row's clock texts: Chinese for either script, English for
+// English, none for a language without a row.
 ClockLayout ClockLayoutFor(int lang);
 
 // The clock and counter records (core/api/TypeRecords.h).

@@ -1,4 +1,5 @@
 #include "PackTexts.h"
+#include "platform/Languages.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>

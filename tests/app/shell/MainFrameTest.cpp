@@ -100,11 +100,11 @@ TEST(MainFrame, StartsAt876By618WithFixedPanesToolbarsAndLanguageEntries)
 
     // Language entries carry their codes; the setting's is checked.
     const int codes[] = {255, 4, 0x7C04, 9};
-    for (unsigned id = ID_LANG_AUTO; id <= ID_LANG_EN; ++id) {
+    for (unsigned id = shelltest::kAutoLanguageCommand; id <= shelltest::kEnglishCommand; ++id) {
         QAction* a = f.CommandAction(id);
         ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->data().toInt(), codes[id - ID_LANG_AUTO]);
-        EXPECT_EQ(a->isChecked(), id == ID_LANG_EN);
+        EXPECT_EQ(a->data().toInt(), codes[id - shelltest::kAutoLanguageCommand]);
+        EXPECT_EQ(a->isChecked(), id == shelltest::kEnglishCommand);
     }
     // A status prompt lands in pane 0, the others keep their texts.
     QStatusTipEvent tip(QStringLiteral("prompt"));
@@ -301,12 +301,12 @@ TEST(MainFrame, LanguageChangeRestartsOnlyWhenThePackChangesAndARefusedCloseKeep
         FrameHarness h("UI_EN.rcc", true, 0x0804);
         h.app->Settings().language = 4;
         h.frame->show();
-        h.frame->OnCommand(ID_LANG_AUTO);   // automatic is Simplified Chinese here too
+        h.frame->OnCommand(shelltest::kAutoLanguageCommand);   // automatic is Simplified Chinese here too
         EXPECT_EQ(h.app->Settings().language, 255);
         EXPECT_FALSE(h.app->Restart());
         EXPECT_TRUE(h.frame->isVisible());
 
-        h.frame->OnCommand(ID_LANG_EN);
+        h.frame->OnCommand(shelltest::kEnglishCommand);
         EXPECT_EQ(h.app->Settings().language, 9);
         EXPECT_TRUE(h.app->Restart());
         EXPECT_FALSE(h.frame->isVisible());
@@ -317,12 +317,12 @@ TEST(MainFrame, LanguageChangeRestartsOnlyWhenThePackChangesAndARefusedCloseKeep
         // The operator keeps the screens open when asked.
         h.app->Settings().isQuitNote = 1;
         support::ModalRunner keep([](QWidget* m) { static_cast<QDialog*>(m)->reject(); });
-        h.frame->OnCommand(ID_LANG_CN);
+        h.frame->OnCommand(shelltest::kSimplifiedCommand);
         EXPECT_TRUE(keep.answered());
         EXPECT_EQ(h.app->Settings().language, 9);
         EXPECT_FALSE(h.app->Restart());
         EXPECT_TRUE(h.frame->isVisible());
-        EXPECT_TRUE(h.frame->CommandAction(ID_LANG_EN)->isChecked());
+        EXPECT_TRUE(h.frame->CommandAction(shelltest::kEnglishCommand)->isChecked());
     }
 }
 

@@ -22,6 +22,7 @@
 #include "grid/RealGrid.h"
 #include "platform/Clock.h"
 #include "platform/LangPack.h"
+#include "platform/Languages.h"
 #include "support/ModalScript.h"
 #include "support/Screenshots.h"
 #include "support/Seams.h"
@@ -703,7 +704,7 @@ TEST_P(LanguageRoad, ALanguageChangeWithSavingOffAsksBeforeDroppingChanges)
     EXPECT_FALSE(p.app->Restart());
     EXPECT_EQ(p.app->Settings().language, language);
     EXPECT_EQ(sceneRows(p, shop), 4);
-    EXPECT_TRUE(p.frame->CommandAction(GetParam().command)->isChecked() == (languageOfCommand(GetParam().command) == language));
+    EXPECT_TRUE(p.frame->CommandAction(GetParam().command)->isChecked() == (platform::languageSettingOfCommand(GetParam().command) == language));
     {
         support::ModalScript script;
         script.expect(QStringLiteral("QMessageBox"), askedAbout(QStringLiteral("Shop"), QMessageBox::No));
@@ -718,9 +719,9 @@ TEST_P(LanguageRoad, ALanguageChangeWithSavingOffAsksBeforeDroppingChanges)
 }
 
 INSTANTIATE_TEST_SUITE_P(EachLanguage, LanguageRoad,
-                         ::testing::Values(LanguageSwitch{{"en", 0x0409, 0}, shell::ID_LANG_CN},
-                                           LanguageSwitch{{"cn", 0x0804, 0}, shell::ID_LANG_EN},
-                                           LanguageSwitch{{"tw", 0x0409, 0x7C04}, shell::ID_LANG_EN}),
+                         ::testing::Values(LanguageSwitch{{"en", 0x0409, 0}, kSimplifiedCommand},
+                                           LanguageSwitch{{"cn", 0x0804, 0}, kEnglishCommand},
+                                           LanguageSwitch{{"tw", 0x0409, 0x7C04}, kEnglishCommand}),
                          [](const ::testing::TestParamInfo<LanguageSwitch>& info) {
                              return std::string(info.param.from.tag);
                          });

@@ -23,6 +23,12 @@ inline bool writeFile(const QString& path, const QByteArray& data)
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
+// The Language menu's commands (menu 128).
+inline constexpr unsigned kAutoLanguageCommand = 32848;
+inline constexpr unsigned kSimplifiedCommand = 32849;
+inline constexpr unsigned kTraditionalCommand = 32850;
+inline constexpr unsigned kEnglishCommand = 32851;
+
 inline QString builtPack(const char* name)
 {
     return QStringLiteral(TAVRELO_SHELL_PACK_DIR "/") + QString::fromLatin1(name);
