@@ -256,10 +256,11 @@ TEST_P(CompileGolden, ALoadedCopyDrawnOnDemandKeepsTheRecordedBytes)
     ASSERT_EQ(CContentCompiler::Compile(copy), 1);
     NodePictures::setBudget(budget);
     EXPECT_EQ(BuildStoreImage(copy, StoreSizeOf(copy)), loaded);
-    ForEachNode(copy, [](tagItemData* n) {
-        EXPECT_EQ(NodePictures::stateOf(n), PictureState::Stale);
-        EXPECT_TRUE(NodePictures::peek(n).isNull());
-    });
+    for (tagItemData* scene = copy->FirstChild; scene; scene = scene->NextSibling)
+        ForEachNode(scene, [](tagItemData* n) {
+            EXPECT_EQ(NodePictures::stateOf(n), PictureState::Stale);
+            EXPECT_TRUE(NodePictures::peek(n).isNull());
+        });
     const Bytes blocks[4] = {
         block(copy, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData),
         block(copy, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
