@@ -1,4 +1,5 @@
 #include "core/model/ItemData.h"
+#include "core/api/TypeRecords.h"
 #include "core/api/Core.h"
 #include "core/model/CoreAccess.h"
 #include "core/model/Geometry.h"
@@ -195,6 +196,13 @@ void DestroyNode(tagItemData*& node)
 
 QSize PreviewSizeOf(const tagItemData* node)
 {
+    return node ? PreviewSizeFor(node, PaintedValuesOf(node)) : QSize(0, 0);
+}
+
+namespace sorvane::model {
+
+QSize PreviewSizeFor(const tagItemData* node, const PaintedValues& values)
+{
     if (!node)
         return {0, 0};
     auto* n = const_cast<tagItemData*>(node);
@@ -207,15 +215,52 @@ QSize PreviewSizeOf(const tagItemData* node)
         const tagItemData* section = AncestorAtLevel(n, LEVEL_SECTION);
         if (!section)
             return {0, 0};
-        return {widened(section->Section.RectW, node->Item.ContentW),
-                widened(section->Section.RectH, node->Item.ContentH)};
+        return {widened(section->Section.RectW, values.contentW), widened(section->Section.RectH, values.contentH)};
     }
     default:
         return {0, 0};
     }
 }
 
-namespace sorvane::model {
+PaintedValues PaintedValuesOf(const tagItemData* node)
+{
+    PaintedValues v;
+    if (!node)
+        return v;
+    if (node->Level == LEVEL_SCENE)
+        v.picturePresent = node->Scene.PicturePresent;
+    if (node->Level == LEVEL_PROGRAM) {
+        v.contentW = node->Item.ContentW;
+        v.contentH = node->Item.ContentH;
+        if (node->Item.TypeCode == IT_TEXTGIF && node->Item.TypeRecord)
+            v.frameCount = node->Item.TypeRecord->get(records::textgif::FrameCount);
+    }
+    return v;
+}
+
+namespace {
+template <class T, class V>
+void store(T& field, V value)
+{
+    if (field != static_cast<T>(value))
+        field = static_cast<T>(value);
+}
+} // namespace
+
+void StorePaintedValues(tagItemData* node, const PaintedValues& values)
+{
+    if (!node)
+        return;
+    if (node->Level == LEVEL_SCENE)
+        store(node->Scene.PicturePresent, values.picturePresent);
+    if (node->Level != LEVEL_PROGRAM)
+        return;
+    store(node->Item.ContentW, values.contentW);
+    store(node->Item.ContentH, values.contentH);
+    ItemRecord* rec = node->Item.TypeRecord;
+    if (node->Item.TypeCode == IT_TEXTGIF && rec && rec->get(records::textgif::FrameCount) != values.frameCount)
+        rec->set(records::textgif::FrameCount, values.frameCount);
+}
 
 bool ResizeNodeBitmap(tagItemData* node)
 {
@@ -242,8 +287,18 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
     if (!node || w <= 0 || h <= 0)
         return false;
     const auto lock = NodePictures::hold();
-    const QImage& old = NodePictures::peek(node);
-    if (!old.isNull() && old.width() >= w && old.height() >= h)
+    QImage picture = NodePictures::peek(node);
+    if (!GrowPicture(picture, w, h))
+        return false;
+    NodePictures::swap(node, std::move(picture));
+    return true;
+}
+
+bool GrowPicture(QImage& picture, int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return false;
+    if (!picture.isNull() && picture.width() >= w && picture.height() >= h)
         return false;
     // A size no screen has (a damaged file, say) makes no picture rather
     // than gigabytes of one.
@@ -253,7 +308,7 @@ bool CreateNodeBitmap(tagItemData* node, int w, int h)
     if (image.isNull())
         return false;   // too large to allocate: keep the old picture
     image.fill(Qt::black);
-    NodePictures::swap(node, std::move(image));
+    picture = std::move(image);
     return true;
 }
 

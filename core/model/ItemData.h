@@ -32,10 +32,34 @@ void DestroyNode(tagItemData*& node);
 // Paints a node's preview now through the paint hook; 1 when it drew.
 // Pictures are otherwise made when read (GetNodePicture, NodePictures.h).
 int PaintNode(tagItemData* node);
+
+// What painting sets on a node beside its pixels.
+struct PaintedValues {
+    std::uint32_t contentW = 0, contentH = 0;   // an item's content as measured
+    std::uint16_t picturePresent = 0;           // a scene's picture loads
+    std::uint32_t frameCount = 0;               // an animated text's frames
+    bool operator==(const PaintedValues&) const = default;
+};
+// As the node holds them now.
+PaintedValues PaintedValuesOf(const tagItemData* node);
+// Writes them into the node, each only where it changed: a node painted
+// again to the same result writes nothing but its pixels.
+void StorePaintedValues(tagItemData* node, const PaintedValues& values);
+
+// One painting of a node: the painter reads the node and the record, draws
+// into the picture (growing it, never shrinking it) and sets the values. It
+// writes nothing into the node, so a compile on a worker paints into
+// pictures of its own while the interface thread shows the same nodes.
+struct Painting {
+    const tagItemData* node = nullptr;
+    const ItemRecord* record = nullptr;   // the node's, or a new item's
+    QImage picture;
+    PaintedValues values;
+};
 // The painters live above the model (core/render) and reach it through this
 // hook, which CCore's constructor installs; without one no node is painted.
 // Returns the previous hook.
-using PaintHook = int (*)(tagItemData* node);
+using PaintHook = int (*)(Painting& painting);
 PaintHook SetPaintHook(PaintHook hook);
 // Paints with the given painter instead of the hook.
 int PaintNodeWith(tagItemData* node, PaintHook hook);
@@ -51,6 +75,11 @@ void SetNodeName(tagItemData* node, const char16_t* name);
 bool ResizeNodeBitmap(tagItemData* node);
 bool UpdateNodeBitmap(tagItemData* node);
 bool CreateNodeBitmap(tagItemData* node, int w, int h);
+// The same for a picture of the caller's: grown to w x h when smaller,
+// black; false when it stays as it was.
+bool GrowPicture(QImage& picture, int w, int h);
+// PreviewSizeOf for an item whose content is as `values` say.
+QSize PreviewSizeFor(const tagItemData* node, const PaintedValues& values);
 
 // The content size a new item takes from its section (0 x 0 for the kinds
 // that measure their content).

@@ -13,6 +13,8 @@ struct tagItemData;
 
 namespace sorvane::model {
 
+struct Painting;
+
 // How a stored type record is read over the new one a load makes.
 enum class StoredRecord : std::uint8_t {
     Bytes,   // the fixed record as stored
@@ -52,7 +54,7 @@ struct ItemKind {
     std::size_t textLeast = 0;
     std::uint16_t loadsAs = 0;
     // Painting and compiling.
-    int (*paint)(tagItemData* node) = nullptr;
+    int (*paint)(Painting& painting) = nullptr;
     PagedDraw paged = PagedDraw::None;
     PageCount pages = PageCount::None;
     DeviceHeader header = DeviceHeader::None;

@@ -145,11 +145,6 @@ const QImage& NodePictures::peek(const tagItemData* node)
     return node->Preview.m_image;
 }
 
-QImage& NodePictures::target(tagItemData* node)
-{
-    return node->Preview.m_image;
-}
-
 std::unique_lock<std::recursive_mutex> NodePictures::hold()
 {
     return std::unique_lock(g_lock);
@@ -163,6 +158,55 @@ QImage NodePictures::swap(tagItemData* node, QImage picture)
     return old;
 }
 
+namespace {
+
+const ItemRecord* recordOf(const tagItemData* node)
+{
+    return node->Level == LEVEL_PROGRAM ? node->Item.TypeRecord : nullptr;
+}
+
+// What the load of a text or table with nothing in it shows: the picture
+// of a new item of its kind, made before the stored record was read, then
+// sized for the stored content. The stored content size stands; a record
+// too short to hold its fields keeps the new record's frame count.
+int paintAsNew(Painting& p, PaintHook hook)
+{
+    const tagItemData* node = p.node;
+    std::unique_ptr<ItemRecord> fresh(ItemRecord::Create(node->Item.TypeCode));
+    const QSize initial = InitialContentSize(node);
+    Painting asNew{node, fresh.get(), QImage(), p.values};
+    asNew.values.contentW = std::uint32_t(initial.width());
+    asNew.values.contentH = std::uint32_t(initial.height());
+    if (fresh && node->Item.TypeCode == IT_TEXTGIF)
+        asNew.values.frameCount = fresh->get(records::textgif::FrameCount);
+    const QSize first = PreviewSizeFor(node, asNew.values);
+    GrowPicture(asNew.picture, first.width(), first.height());
+    const int result = hook ? hook(asNew) : 0;
+    p.picture = std::move(asNew.picture);
+    const QSize stored = PreviewSizeFor(node, p.values);
+    GrowPicture(p.picture, stored.width(), stored.height());
+    if (p.record && fresh && node->Item.TypeCode == IT_TEXTGIF && node->Item.TypeRecordSize < records::textgif::Size)
+        p.values.frameCount = asNew.values.frameCount;
+    return result;
+}
+
+// Paints a node whose picture was in `state`, sized as it stood before:
+// the painters only ever grow a picture. What the painter returned.
+int paintInto(Painting& p, PaintHook hook, PictureState state, QSize dropped, bool asNew)
+{
+    if (asNew)
+        return paintAsNew(p, hook);
+    if (state == PictureState::Stale) {
+        const QSize size = PreviewSizeFor(p.node, p.values);
+        GrowPicture(p.picture, size.width(), size.height());
+    } else if (state == PictureState::Dropped && p.picture.isNull() && dropped.isValid()) {
+        GrowPicture(p.picture, dropped.width(), dropped.height());
+    }
+    return hook ? hook(p) : 0;
+}
+
+} // namespace
+
 int NodePictures::paintLocked(tagItemData* node, PaintHook hook, bool onRead, std::vector<QImage>& released)
 {
     if (!node)
@@ -170,21 +214,18 @@ int NodePictures::paintLocked(tagItemData* node, PaintHook hook, bool onRead, st
     if (g_paintObserver)
         g_paintObserver(node);
     NodePictureSlot& s = node->Preview;
-    int result = 0;
-    if (onRead && s.m_asNew) {
-        // Made from nothing each time, as the load made it.
-        released.push_back(std::exchange(s.m_image, QImage()));
-        account(node);
-        result = paintAsNew(node, hook);
-    } else {
-        // Sized as it stood before: the painters only ever grow a picture.
-        if (PictureState(s.m_state) == PictureState::Stale)
-            ResizeNodeBitmap(node);
-        else if (PictureState(s.m_state) == PictureState::Dropped && s.m_image.isNull() && s.m_droppedSize.isValid())
-            CreateNodeBitmap(node, s.m_droppedSize.width(), s.m_droppedSize.height());
-        result = hook ? hook(node) : 0;
+    const bool asNew = onRead && s.m_asNew;
+    Painting p{node, recordOf(node), std::exchange(s.m_image, QImage()), PaintedValuesOf(node)};
+    // A new item's picture is made from nothing each time, as the load made it.
+    if (asNew)
+        released.push_back(std::exchange(p.picture, QImage()));
+    const int result = paintInto(p, hook, PictureState(s.m_state), s.m_droppedSize, asNew);
+    s.m_image = std::move(p.picture);
+    // A painter that drew nothing set nothing.
+    if (result || asNew)
+        StorePaintedValues(node, p.values);
+    if (!asNew)
         s.m_asNew = false;
-    }
     s.m_state = std::uint8_t(PictureState::Current);
     s.m_droppedSize = QSize();
     account(node);
@@ -193,29 +234,38 @@ int NodePictures::paintLocked(tagItemData* node, PaintHook hook, bool onRead, st
     return result;
 }
 
-// What the load of a text or table with nothing in it shows: the picture
-// of a new item of its kind, made before the stored record was read, then
-// sized for the stored content.
-int NodePictures::paintAsNew(tagItemData* node, PaintHook hook)
+Painting NodePictures::look(const tagItemData* node, bool withPicture)
 {
-    ItemBlock& item = node->Item;
-    const std::uint32_t storedW = item.ContentW, storedH = item.ContentH;
-    const QSize initial = InitialContentSize(node);
-    item.ContentW = std::uint32_t(initial.width());
-    item.ContentH = std::uint32_t(initial.height());
-    std::unique_ptr<ItemRecord> fresh(ItemRecord::Create(item.TypeCode));
-    ItemRecord* own = std::exchange(item.TypeRecord, fresh.get());
-    ResizeNodeBitmap(node);
-    const int result = hook ? hook(node) : 0;
-    item.TypeRecord = own;
-    // A record too short to hold its fields kept the new record's, with the
-    // frame count its painting wrote.
-    if (own && fresh && item.TypeCode == IT_TEXTGIF && item.TypeRecordSize < records::textgif::Size)
-        own->set(records::textgif::FrameCount, fresh->get(records::textgif::FrameCount));
-    item.ContentW = storedW;
-    item.ContentH = storedH;
-    ResizeNodeBitmap(node);
-    return result;
+    Painting p;
+    if (!node)
+        return p;
+    PictureState state;
+    QSize dropped;
+    bool asNew;
+    PaintHook hook;
+    {
+        const std::lock_guard lock(g_lock);
+        const NodePictureSlot& s = node->Preview;
+        state = PictureState(s.m_state);
+        dropped = s.m_droppedSize;
+        asNew = s.m_asNew;
+        hook = g_paintHook;
+        p = Painting{node, recordOf(node), QImage(), PaintedValuesOf(node)};
+        if (state == PictureState::Current || state == PictureState::Given) {
+            if (withPicture)
+                p.picture = s.m_image;
+            return p;
+        }
+    }
+    if (state == PictureState::Dropped && !withPicture)
+        return p;
+    // Never painted, or its pixels gone: painted here, into our own picture.
+    Painting own = p;
+    const int result = paintInto(own, hook, state, dropped, asNew);
+    p.picture = std::move(own.picture);
+    if (state == PictureState::Stale && (result || asNew))
+        p.values = own.values;
+    return p;
 }
 
 void NodePictures::account(tagItemData* node)

@@ -2,9 +2,10 @@
 // The process's node pictures (NodePictureSlot, core/api/Nodes.h): made by
 // the painters when something first reads them, kept while their bytes fit
 // one budget, the least recently read dropped first and made again when
-// read. One lock guards every slot, so the interface thread, the preview's
-// players and a job's worker may ask for the same node at once; a node is
-// painted under it. The tree itself has no lock.
+// read. One lock guards every slot and what painting sets on a node, so the
+// interface thread, the preview's players and a job's worker may ask for
+// the same node at once; a node is painted under it. The tree itself has no
+// lock.
 #include "core/api/Nodes.h"
 #include "core/model/ItemData.h"
 
@@ -48,11 +49,17 @@ public:
     // Frees the node's picture and forgets it (the node is being destroyed).
     static void release(tagItemData* node);
 
+    // The node as a compile on any thread sees it, writing nothing into it:
+    // what painting set and, with `withPicture`, its picture. A node never
+    // painted is painted into a picture of the caller's own, and so is one
+    // whose picture was dropped when the picture is asked for. What the
+    // node holds is read under the lock: a canvas painting it meanwhile is
+    // seen before or after, never halfway.
+    static Painting look(const tagItemData* node, bool withPicture);
+
     // The picture as it stands, not made: for the painter that is drawing
     // the node and for tests.
     static const QImage& peek(const tagItemData* node);
-    // What the painter of the node draws into, while it paints.
-    static QImage& target(tagItemData* node);
     // Puts a new picture in place (CreateNodeBitmap); returns the old one.
     static QImage swap(tagItemData* node, QImage picture);
     // The lock, for a look at a picture followed by a change of it.
@@ -60,7 +67,6 @@ public:
 
 private:
     static int paintLocked(tagItemData* node, PaintHook hook, bool onRead, std::vector<QImage>& released);
-    static int paintAsNew(tagItemData* node, PaintHook hook);
     static void account(tagItemData* node);
     static void unlist(tagItemData* node);
     static void touch(tagItemData* node);

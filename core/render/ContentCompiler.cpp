@@ -109,13 +109,28 @@ bool cancelled()
     return e && e->isSet();
 }
 
+// A node as the compile sees it: what painting set, taken once, and for the
+// items whose pages come from their pictures the picture when the compile
+// painted it itself and had room to keep it.
+struct Seen {
+    PaintedValues values;
+    QImage picture;
+};
+
 struct Ctx {
     tagItemData* screen = nullptr;
     int screenH = 0;
     std::uint16_t mode = 0, scan = 0;
     bool swap = false;
     tagItemData* global = nullptr;   // the first scene when it is the global scene
+    // Every node's, filled before any page is drawn; a kept picture is
+    // taken out when its pages are made.
+    mutable std::unordered_map<const tagItemData*, Seen> seen;
+
+    const PaintedValues& painted(const tagItemData* n) const { return seen.at(n).values; }
 };
+
+QImage pictureOf(const Ctx& c, const tagItemData* item);
 
 LedModeParams params(const Ctx& c, unsigned width, bool positive)
 {
@@ -168,18 +183,19 @@ bool isPaged(std::uint16_t t) { return itemKind(t).pages == PageCount::Paged; }
 
 // Animated text: every frame of the effect, the whole run repeated as the
 // record says.
-bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector<std::uint8_t>& out)
+bool textGifPages(tagItemData* item, const PaintedValues& painted, PageWriter& w, const QRect& area,
+                  std::vector<std::uint8_t>& out)
 {
     const ItemRecord* rec = item->Item.TypeRecord;
     if (!rec)
         return true;
-    const int cw = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 0x7FFF)));
-    const int ch = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 0x7FFF)));
+    const int cw = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(painted.contentW, 0x7FFF)));
+    const int ch = std::max<int>(1, static_cast<int>(std::min<std::uint32_t>(painted.contentH, 0x7FFF)));
     ::render::TextCartoon cartoon(cw, ch);
     cartoon.SetText(rec->text());
     cartoon.SetEffect(rec->get(records::textgif::Effect));
     // An item never painted has no count yet: the effect's own count stands in.
-    std::uint32_t frames = rec->get(records::textgif::FrameCount);
+    std::uint32_t frames = painted.frameCount;
     if (frames == 0)
         frames = static_cast<std::uint32_t>(cartoon.FrameCount());
     const std::uint64_t runs = std::uint64_t(rec->get(records::textgif::Repeat)) + 1;
@@ -211,7 +227,8 @@ bool textGifPages(tagItemData* item, PageWriter& w, const QRect& area, std::vect
 
 // Digital clocks and counters in device mode: only the characters that never
 // change, the controller draws the digits. Wide texts page across the area.
-bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector<std::uint8_t>& out)
+bool clockPages(tagItemData* item, const PaintedValues& painted, PageWriter& w, const QRect& area,
+                std::vector<std::uint8_t>& out)
 {
     const ItemRecord* rec = item->Item.TypeRecord;
     const std::uint16_t type = item->Item.TypeCode;
@@ -220,8 +237,8 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
     const bool across = clock ? fx == 45 : fx == 67 || fx == 77;
     const bool centred = clock ? fx == 46 : fx == 68 || fx == 78;
     const int aw = area.width();
-    const int cw = static_cast<int>(std::clamp<std::uint32_t>(item->Item.ContentW, 1, 0x7FFF));
-    const int ch = static_cast<int>(std::clamp<std::uint32_t>(item->Item.ContentH, 1, 0x7FFF));
+    const int cw = static_cast<int>(std::clamp<std::uint32_t>(painted.contentW, 1, 0x7FFF));
+    const int ch = static_cast<int>(std::clamp<std::uint32_t>(painted.contentH, 1, 0x7FFF));
     const unsigned pages = across ? ceilDiv(std::uint32_t(cw), std::uint32_t(aw)) : 1;
     if (std::uint64_t(pages) * w.pageLength() > kMaxBytes)
         return false;
@@ -251,14 +268,15 @@ bool clockPages(tagItemData* item, PageWriter& w, const QRect& area, std::vector
 // is drawn once.
 class PageSource {
 public:
-    PageSource(tagItemData* item, unsigned aw, unsigned ah, unsigned across, unsigned down, bool byColumns)
-        : m_picture(GetNodePicture(item)), m_aw(aw), m_ah(ah)
+    PageSource(tagItemData* item, QImage picture, const PaintedValues& painted, unsigned aw, unsigned ah,
+               unsigned across, unsigned down, bool byColumns)
+        : m_picture(std::move(picture)), m_aw(aw), m_ah(ah)
     {
         const QImage& p = m_picture;
-        m_fromPreview = std::uint32_t(p.width()) >= item->Item.ContentW && std::uint32_t(p.height()) >= item->Item.ContentH;
+        m_fromPreview = std::uint32_t(p.width()) >= painted.contentW && std::uint32_t(p.height()) >= painted.contentH;
         if (m_fromPreview)
             return;
-        m_content = std::make_unique<sorvane::render::PagedContent>(item);
+        m_content = std::make_unique<sorvane::render::PagedContent>(item, painted);
         if (!m_content->ok()) {
             m_fromPreview = true;   // no record: nothing to draw, as the painter drew nothing
             return;
@@ -303,19 +321,36 @@ private:
 // A paged item's page counts and content size go out in 16-bit fields:
 // content that needs more than they hold cannot be described to a
 // controller.
-bool fitsPagedHeader(const tagItemData* item)
+bool fitsPagedHeader(const tagItemData* item, const PaintedValues& painted)
 {
     if (!isPaged(item->Item.TypeCode))
         return true;
     const QRect area = sorvane::render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0)
         return true;
-    return std::uint64_t(area.width()) + item->Item.ContentW - 1 <= 0xFFFF
-        && std::uint64_t(area.height()) + item->Item.ContentH - 1 <= 0xFFFF;
+    return std::uint64_t(area.width()) + painted.contentW - 1 <= 0xFFFF
+        && std::uint64_t(area.height()) + painted.contentH - 1 <= 0xFFFF;
+}
+
+// The first item of the screen whose content is larger than a controller
+// can be told of, its content as `painted` says.
+template <class Painted>
+tagItemData* firstOversized(tagItemData* screen, Painted painted)
+{
+    tagItemData* found = nullptr;
+    forEachChild(screen, [&](tagItemData* scene) {
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) {
+                if (!found && !fitsPagedHeader(item, painted(item)))
+                    found = item;
+            });
+        });
+    });
+    return found;
 }
 
 // Pages an item's pass 1 will make, counted before anything is rendered.
-std::uint64_t plannedPages(tagItemData* item)
+std::uint64_t plannedPages(tagItemData* item, const PaintedValues& painted)
 {
     const QRect area = sorvane::render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0)
@@ -325,8 +360,8 @@ std::uint64_t plannedPages(tagItemData* item)
     const unsigned aw = static_cast<unsigned>(area.width()), ah = static_cast<unsigned>(area.height());
     switch (itemKind(type).pages) {
     case PageCount::Paged: {
-        const std::uint64_t across = item->Item.ContentW ? ceilDiv(item->Item.ContentW, aw) : 1;
-        const std::uint64_t down = item->Item.ContentH ? ceilDiv(item->Item.ContentH, ah) : 1;
+        const std::uint64_t across = painted.contentW ? ceilDiv(painted.contentW, aw) : 1;
+        const std::uint64_t down = painted.contentH ? ceilDiv(painted.contentH, ah) : 1;
         return across * down;   // an upper bound: single-row items page across only
     }
     case PageCount::One:
@@ -334,9 +369,9 @@ std::uint64_t plannedPages(tagItemData* item)
     case PageCount::PictureFrames:
         return std::max<std::uint32_t>(1, PictureFileFrameCount(rec ? PictureRecordPath(*rec) : QString()));
     case PageCount::TextGifFrames:
-        return rec ? std::uint64_t(rec->get(records::textgif::FrameCount)) * (std::uint64_t(rec->get(records::textgif::Repeat)) + 1) : 0;
+        return rec ? std::uint64_t(painted.frameCount) * (std::uint64_t(rec->get(records::textgif::Repeat)) + 1) : 0;
     case PageCount::Across:
-        return std::max<std::uint32_t>(1, ceilDiv(std::max<std::uint32_t>(1, item->Item.ContentW), aw));
+        return std::max<std::uint32_t>(1, ceilDiv(std::max<std::uint32_t>(1, painted.contentW), aw));
     case PageCount::None:
         break;
     }
@@ -349,7 +384,7 @@ std::uint64_t plannedPageBytes(const Ctx& c)
 {
     std::uint64_t total = 0;
     forEachChild(c.screen, [&](tagItemData* scene) {
-        if (scene->Scene.PicturePresent != 0)
+        if (c.painted(scene).picturePresent != 0)
             total += PageLength(params(c, static_cast<unsigned>(std::max(0, sorvane::render::ScreenSize(scene).width())), false));
         forEachChild(scene, [&](tagItemData* section) {
             forEachChild(section, [&](tagItemData* item) {
@@ -357,7 +392,7 @@ std::uint64_t plannedPageBytes(const Ctx& c)
                 if (area.width() <= 0)
                     return;
                 const std::uint64_t page = PageLength(params(c, static_cast<unsigned>(area.width()), false));
-                const std::uint64_t pages = plannedPages(item);
+                const std::uint64_t pages = plannedPages(item, c.painted(item));
                 total = pages > (kMaxBytes + 1) / std::max<std::uint64_t>(page, 1) ? kMaxBytes + 1
                                                                                      : std::min(kMaxBytes + 1, total + pages * page);
             });
@@ -382,20 +417,21 @@ bool itemPages(const Ctx& c, tagItemData* item)
     if (!w.ok())
         return w.pageLength() == 0;
     const unsigned aw = static_cast<unsigned>(area.width()), ah = static_cast<unsigned>(area.height());
+    const PaintedValues& painted = c.painted(item);
 
     if (kind == DeviceHeader::Paged) {
-        const unsigned across = item->Item.ContentW ? ceilDiv(item->Item.ContentW, aw) : 1;
+        const unsigned across = painted.contentW ? ceilDiv(painted.contentW, aw) : 1;
         bool singleRow = false;
         if (rec && type == IT_SINGLELINE)
             singleRow = rec->get(records::singleline::SingleRow) != 0;
         else if (rec && type == IT_TEXT)
             singleRow = rec->get(records::richtext::SingleRow) != 0;
-        const unsigned down = singleRow || item->Item.ContentH == 0 ? 1 : ceilDiv(item->Item.ContentH, ah);
+        const unsigned down = singleRow || painted.contentH == 0 ? 1 : ceilDiv(painted.contentH, ah);
         const std::uint64_t pages = std::uint64_t(across) * down;
         if (pages * w.pageLength() > kMaxBytes)
             return false;
         const bool byColumns = item->InEffect == 3 || item->InEffect == 4;
-        PageSource source(item, aw, ah, across, down, byColumns);
+        PageSource source(item, pictureOf(c, item), painted, aw, ah, across, down, byColumns);
         w.reserve(out, pages);
         for (const auto& [px, py] : PageOrder(across, down, item->InEffect)) {
             if (cancelled())
@@ -407,9 +443,9 @@ bool itemPages(const Ctx& c, tagItemData* item)
             w.appendWindow(out, *picture, from, area.top());
         }
     } else if (kind == DeviceHeader::Picture) {
-        w.appendWindow(out, GetNodePicture(item), QRect(0, 0, int(aw), int(ah)), area.top());
+        w.appendWindow(out, pictureOf(c, item), QRect(0, 0, int(aw), int(ah)), area.top());
     } else if (kind == DeviceHeader::TextGif) {
-        return textGifPages(item, w, area, out);
+        return textGifPages(item, painted, w, area, out);
     } else if (kind == DeviceHeader::AnalogClock) {
         w.work().fill(Qt::black);
         if (rec)
@@ -417,7 +453,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
                                    CurrentLanguage());
         w.append(out);
     } else if (kind == DeviceHeader::DigitalClock || kind == DeviceHeader::Counter) {
-        return clockPages(item, w, area, out);
+        return clockPages(item, painted, w, area, out);
     } else {   // an animation: DeviceHeader::FrameDelay
         // The file says how many frames there are; a stored count may be stale or damaged.
         const QString path = rec ? PictureRecordPath(*rec) : QString();
@@ -448,7 +484,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
 bool scenePages(const Ctx& c, tagItemData* scene)
 {
     auto& out = slotOf(scene, slot::ScenePages);
-    if (scene->Scene.PicturePresent == 0)
+    if (c.painted(scene).picturePresent == 0)
         return true;
     const QSize screen = sorvane::render::ScreenSize(scene);
     if (screen.width() <= 0 || c.screenH <= 0)
@@ -547,11 +583,17 @@ std::vector<std::uint8_t> BuildScheduleRecord(const tagItemData* scene)
 std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned areaW, unsigned areaH,
                                            std::uint32_t pageLength)
 {
+    return BuildPagedHeader(item, PaintedValuesOf(item), areaW, areaH, pageLength);
+}
+
+std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, const PaintedValues& painted, unsigned areaW,
+                                           unsigned areaH, std::uint32_t pageLength)
+{
     namespace f = program::paged;
     std::vector<std::uint8_t> r(f::Size, 0);
     std::uint8_t* p = r.data();
-    const std::uint32_t cw = item->Item.ContentW ? item->Item.ContentW : 1;
-    const std::uint32_t ch = item->Item.ContentH ? item->Item.ContentH : 1;
+    const std::uint32_t cw = painted.contentW ? painted.contentW : 1;
+    const std::uint32_t ch = painted.contentH ? painted.contentH : 1;
     // The two page counts are 16-bit fields computed in 16 bits, as controllers expect.
     const std::uint16_t across = static_cast<std::uint16_t>(((areaW + cw - 1) & 0xFFFFu) / areaW);
     const std::uint16_t down = static_cast<std::uint16_t>(((areaH + ch - 1) & 0xFFFFu) / areaH);
@@ -565,8 +607,8 @@ std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned are
     put(p, f::OutEffect, item->Item.OutEffect);
     put(p, f::OutSpeed, item->Item.OutSpeed);
     put(p, f::Position, "posn");
-    put(p, f::ContentWidth, static_cast<std::uint16_t>(item->Item.ContentW));
-    put(p, f::ContentHeight, static_cast<std::uint16_t>(item->Item.ContentH));
+    put(p, f::ContentWidth, static_cast<std::uint16_t>(painted.contentW));
+    put(p, f::ContentHeight, static_cast<std::uint16_t>(painted.contentH));
     return r;
 }
 
@@ -603,6 +645,12 @@ std::vector<std::uint8_t> BuildTextGifHeader(const tagItemData* item, std::uint3
 // for a digital clock in a language without a layout.
 std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const QRect& client, bool swap)
 {
+    return BuildClockDeviceRecord(item, PaintedValuesOf(item), client, swap);
+}
+
+std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const PaintedValues& painted,
+                                                 const QRect& client, bool swap)
+{
     const ItemRecord* rec = item->Item.TypeRecord;
     if (!rec)
         return {};
@@ -615,7 +663,7 @@ std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const 
             return bits;
         };
     };
-    const std::uint16_t contentW = static_cast<std::uint16_t>(std::min<std::uint32_t>(item->Item.ContentW, 0xFFFF));
+    const std::uint16_t contentW = static_cast<std::uint16_t>(std::min<std::uint32_t>(painted.contentW, 0xFFFF));
     switch (itemKind(item->Item.TypeCode).header) {
     case DeviceHeader::DigitalClock: {
         const LOGFONT lf = rec->get(sorvane::render::clockdigit::TextFont);
@@ -751,7 +799,11 @@ std::optional<CompileKey> keyOf(tagItemData* screen, bool swap)
     });
     if (timed)
         return std::nullopt;
-    k.image = BuildStoreImage(screen, StoreSizeOf(screen));
+    {
+        // The image holds what painting sets, which a canvas may be writing.
+        const auto lock = NodePictures::hold();
+        k.image = BuildStoreImage(screen, StoreSizeOf(screen));
+    }
     k.swap = swap;
     k.threshold = ColourThreshold();
     k.lang = CurrentLanguage();
@@ -965,24 +1017,60 @@ bool makeContext(tagItemData* node, std::optional<bool> swapRedGreen, Ctx& c)
     return true;
 }
 
+// Whether an item's pages are read from its picture.
+bool pagesFromPicture(const tagItemData* n)
+{
+    if (n->Level != LEVEL_PROGRAM)
+        return false;
+    const DeviceHeader h = itemKind(n->Item.TypeCode).header;
+    return h == DeviceHeader::Paged || h == DeviceHeader::Picture;
+}
+
 // What painting sets (content sizes, an animated text's frame count,
-// whether a scene's picture loads) is read from here on: a node not painted
-// since it was loaded is painted first. False when cancelled.
-bool measureNodes(const Ctx& c)
+// whether a scene's picture loads) is read from here on, from c.seen: a
+// node not painted since it was loaded is painted into a picture of the
+// compile's own, and nothing is written into a node. Such a picture is
+// kept for the item's pages while the pictures kept fit one budget. False
+// when cancelled.
+bool measureNodes(Ctx& c)
 {
     bool ok = true;
-    ForEachNode(c.screen, [&ok](tagItemData* n) {
+    std::int64_t kept = 0;
+    ForEachNode(c.screen, [&](tagItemData* n) {
         ok = ok && !cancelled();
-        if (ok)
-            NodePictures::measure(n);
+        if (!ok)
+            return;
+        // A section's painting sets nothing the compile reads.
+        if (n->Level == LEVEL_SECTION) {
+            c.seen[n] = Seen{PaintedValuesOf(n), QImage()};
+            return;
+        }
+        Painting p = NodePictures::look(n, false);
+        Seen& s = c.seen[n];
+        s.values = p.values;
+        if (pagesFromPicture(n) && !p.picture.isNull() && kept + p.picture.sizeInBytes() <= DEFAULT_PICTURE_BUDGET) {
+            kept += p.picture.sizeInBytes();
+            s.picture = std::move(p.picture);
+        }
     });
     return ok;
+}
+
+// The item's picture for its pages: the one measureNodes kept, else the
+// node's own as it stands, else one painted for the compile.
+QImage pictureOf(const Ctx& c, const tagItemData* item)
+{
+    QImage& kept = c.seen.at(item).picture;
+    if (!kept.isNull())
+        return std::exchange(kept, QImage());
+    return NodePictures::look(item, true).picture;
 }
 
 // Pixel pages of every scene and item; false when they cannot be held.
 bool drawPages(const Ctx& c)
 {
-    if (CContentCompiler::OversizedItem(c.screen) || CContentCompiler::UndrawableItem(c.screen)
+    const auto painted = [&c](const tagItemData* item) -> const PaintedValues& { return c.painted(item); };
+    if (firstOversized(c.screen, painted) || CContentCompiler::UndrawableItem(c.screen)
         || plannedPageBytes(c) > kMaxBytes)
         return false;
     bool ok = true;
@@ -1004,7 +1092,7 @@ std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
     const std::uint32_t pagesLen = static_cast<std::uint32_t>(len(item, slot::ItemPages));
     switch (itemKind(item->Item.TypeCode).header) {
     case DeviceHeader::Paged:
-        return BuildPagedHeader(item, unsigned(area.width()), unsigned(area.height()), pageLen);
+        return BuildPagedHeader(item, c.painted(item), unsigned(area.width()), unsigned(area.height()), pageLen);
     case DeviceHeader::Picture:
         return BuildPictureHeader(item, pageLen);
     case DeviceHeader::FrameDelay:
@@ -1014,7 +1102,7 @@ std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
     case DeviceHeader::AnalogClock:
     case DeviceHeader::DigitalClock:
     case DeviceHeader::Counter:
-        return BuildClockDeviceRecord(item, area, c.swap);
+        return BuildClockDeviceRecord(item, c.painted(item), area, c.swap);
     case DeviceHeader::None:
         break;
     }
@@ -1148,7 +1236,7 @@ void writeSceneRecords(const Ctx& c, const BlockLayout& data, const BlockLayout&
         if (isGlobal || scene->Scene.TypeCode == IT_SCENE) {
             // A normal scene without a background of its own shows the global scene's.
             const tagItemData* shown = scene;
-            if (!isGlobal && len(scene, slot::ScenePages) == 0 && c.global && c.global->Scene.PicturePresent != 0)
+            if (!isGlobal && len(scene, slot::ScenePages) == 0 && c.global && c.painted(c.global).picturePresent != 0)
                 shown = c.global;
             put(p, f::BackgroundAt, data.at(shown, slot::ScenePages));
             put(p, f::BackgroundLength, static_cast<std::uint32_t>(len(shown, slot::ScenePages)));
@@ -1204,16 +1292,7 @@ int compileScreen(tagItemData* node, std::optional<bool> swapRedGreen)
 
 tagItemData* CContentCompiler::OversizedItem(tagItemData* node)
 {
-    tagItemData* found = nullptr;
-    forEachChild(GetScreenOf(node), [&](tagItemData* scene) {
-        forEachChild(scene, [&](tagItemData* section) {
-            forEachChild(section, [&](tagItemData* item) {
-                if (!found && !fitsPagedHeader(item))
-                    found = item;
-            });
-        });
-    });
-    return found;
+    return firstOversized(GetScreenOf(node), PaintedValuesOf);
 }
 
 tagItemData* CContentCompiler::UndrawableItem(tagItemData* node)

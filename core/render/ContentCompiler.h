@@ -12,6 +12,10 @@
 
 struct tagItemData;
 
+namespace sorvane::model {
+struct PaintedValues;
+}
+
 namespace sorvane::render {
 
 namespace program {
@@ -66,6 +70,10 @@ public:
 std::vector<std::uint8_t> BuildScheduleRecord(const tagItemData* scene);
 std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, unsigned areaW, unsigned areaH,
                                            std::uint32_t pageLength);
+// The same for the content as painting measured it rather than as the node
+// holds it: the compile's own measure.
+std::vector<std::uint8_t> BuildPagedHeader(const tagItemData* item, const sorvane::model::PaintedValues& painted,
+                                           unsigned areaW, unsigned areaH, std::uint32_t pageLength);
 std::vector<std::uint8_t> BuildPictureHeader(const tagItemData* item, std::uint32_t pageLength);
 std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::uint32_t pagesLength,
                                                 std::uint32_t pageLength);
@@ -75,6 +83,8 @@ std::vector<std::uint8_t> BuildTextGifHeader(const tagItemData* item, std::uint3
 // Device record of a clock or counter item over its client rectangle
 // (screen coordinates), in the core's current language.
 std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const QRect& client, bool swapRedGreen);
+std::vector<std::uint8_t> BuildClockDeviceRecord(const tagItemData* item, const sorvane::model::PaintedValues& painted,
+                                                 const QRect& client, bool swapRedGreen);
 // Adds the record's position in the program data to the analog record's
 // own offsets.
 void RelocateAnalogRecord(std::vector<std::uint8_t>& record, std::uint32_t at);

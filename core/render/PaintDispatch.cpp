@@ -9,16 +9,16 @@ using namespace sorvane::model;
 namespace sorvane::render {
 
 namespace {
-int dispatch(tagItemData* node)
+int dispatch(Painting& p)
 {
-    switch (node->Level) {
+    switch (p.node->Level) {
     case LEVEL_SCENE:
-        return PaintSceneNode(node);
+        return PaintSceneNode(p);
     case LEVEL_SECTION:
-        return PaintSectionNode(node);
+        return PaintSectionNode(p);
     case LEVEL_PROGRAM: {
-        const auto paint = itemKind(node->Item.TypeCode).paint;
-        return paint ? paint(node) : 0;
+        const auto paint = itemKind(p.node->Item.TypeCode).paint;
+        return paint ? paint(p) : 0;
     }
     default:
         return 0;
@@ -26,12 +26,12 @@ int dispatch(tagItemData* node)
 }
 } // namespace
 
-int PaintByKindHook(tagItemData* node)
+int PaintByKindHook(Painting& p)
 {
-    if (!node)
+    if (!p.node)
         return 0;
     try {
-        return dispatch(node);
+        return dispatch(p);
     } catch (...) {
         return 0;   // out of memory: the picture stays as it was
     }

@@ -31,50 +31,53 @@ namespace {
 
 using namespace records;
 
-// What a painter draws into: the node's own picture, locked for it.
-QImage& pictureOf(tagItemData* node)
+// A painter draws into the painting's own picture and sets its values; the
+// node is only read.
+void clearBlack(Painting& p)
 {
-    return NodePictures::target(node);
+    if (!p.picture.isNull())
+        p.picture.fill(Qt::black);
 }
 
-void clearBlack(tagItemData* node)
+// The picture grown for the node as its values now say.
+void grow(Painting& p)
 {
-    if (!pictureOf(node).isNull())
-        pictureOf(node).fill(Qt::black);
+    const QSize size = PreviewSizeFor(p.node, p.values);
+    GrowPicture(p.picture, size.width(), size.height());
 }
 
 // A content taller than the item is cut to its last lit row. A picture too
 // small for the content (past the preview bound) cannot tell where that is:
 // the measured height stays, so that the compile draws every row.
-void trimContentHeight(tagItemData* node)
+void trimContentHeight(Painting& p)
 {
-    const QRect r = sorvane::render::NodeRect(node);
-    if (static_cast<std::uint32_t>(r.height()) >= node->Item.ContentH || pictureOf(node).isNull())
+    const QRect r = sorvane::render::NodeRect(p.node);
+    if (static_cast<std::uint32_t>(r.height()) >= p.values.contentH || p.picture.isNull())
         return;
-    if (static_cast<std::uint32_t>(pictureOf(node).width()) < node->Item.ContentW
-        || static_cast<std::uint32_t>(pictureOf(node).height()) < node->Item.ContentH)
+    if (static_cast<std::uint32_t>(p.picture.width()) < p.values.contentW
+        || static_cast<std::uint32_t>(p.picture.height()) < p.values.contentH)
         return;
-    const int used = GetBitmapUsedHeight(pictureOf(node));
+    const int used = GetBitmapUsedHeight(p.picture);
     if (used > 0)
-        node->Item.ContentH = static_cast<std::uint32_t>(used);
+        p.values.contentH = static_cast<std::uint32_t>(used);
 }
 
 // A scene's or section's border over its own picture, first frame.
-void paintBorder(tagItemData* node, const DynFrame* frame)
+void paintBorder(Painting& p, const DynFrame* frame)
 {
-    if (!frame || frame->Width == 0 || pictureOf(node).isNull())
+    if (!frame || frame->Width == 0 || p.picture.isNull())
         return;
-    const QRect whole(QPoint(0, 0), sorvane::render::NodeRect(node).size());
-    sorvane::render::PaintDynFrame(pictureOf(node), whole, *frame, nullptr, nullptr, nullptr);
+    const QRect whole(QPoint(0, 0), sorvane::render::NodeRect(p.node).size());
+    sorvane::render::PaintDynFrame(p.picture, whole, *frame, nullptr, nullptr, nullptr);
 }
 
 // Content size, picture grown, cleared.
-void prepareContent(tagItemData* node, QSize size)
+void prepareContent(Painting& p, QSize size)
 {
-    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
-    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
-    UpdateNodeBitmap(node);
-    clearBlack(node);
+    p.values.contentW = static_cast<std::uint32_t>(std::max(0, size.width()));
+    p.values.contentH = static_cast<std::uint32_t>(std::max(0, size.height()));
+    grow(p);
+    clearBlack(p);
 }
 
 // The rich text laid out as its painter lays it out: wrapped at the client
@@ -133,133 +136,124 @@ bool SetRichEditText(const QString& text, QTextDocument& doc)
     return true;
 }
 
-int PaintSceneNode(tagItemData* node)
+int PaintSceneNode(Painting& p)
 {
-    UpdateNodeBitmap(node);
-    clearBlack(node);
-    paintBorder(node, node->Scene.Frame);
-    const auto image = SharedFirstFrame(WidePathField(node->Scene.PicturePath, 260));
-    node->Scene.PicturePresent = image->count >= 1 ? 1 : 0;
-    const QRect client = sorvane::render::LocalClientRect(node);
-    if (node->Scene.PicturePresent && !client.isEmpty())
-        ImageEx::DrawPictureInMode(image->frame, pictureOf(node), client, node->Scene.PictureMode);
+    grow(p);
+    clearBlack(p);
+    paintBorder(p, p.node->Scene.Frame);
+    const auto image = SharedFirstFrame(WidePathField(p.node->Scene.PicturePath, 260));
+    p.values.picturePresent = image->count >= 1 ? 1 : 0;
+    const QRect client = sorvane::render::LocalClientRect(p.node);
+    if (p.values.picturePresent && !client.isEmpty())
+        ImageEx::DrawPictureInMode(image->frame, p.picture, client, p.node->Scene.PictureMode);
     return 1;
 }
 
-int PaintSectionNode(tagItemData* node)
+int PaintSectionNode(Painting& p)
 {
-    UpdateNodeBitmap(node);
-    clearBlack(node);
-    paintBorder(node, node->Section.Frame);
+    grow(p);
+    clearBlack(p);
+    paintBorder(p, p.node->Section.Frame);
     return 1;
 }
 
-int PaintSingleLineItem(tagItemData* node)
+int PaintSingleLineItem(Painting& p)
 {
-    const ItemRecord* rec = node->Item.TypeRecord;
+    const ItemRecord* rec = p.record;
     if (!rec)
         return 0;
-    const QRect client = sorvane::render::LocalClientRect(node);
+    const QRect client = sorvane::render::LocalClientRect(p.node);
     const QSize size = MeasureSingleLineText(*rec, client);
-    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
-    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
-    UpdateNodeBitmap(node);
-    clearBlack(node);
-    if (!pictureOf(node).isNull()) {
-        QPainter p(&pictureOf(node));
-        DrawSingleLineText(*rec, p, QRect(0, 0, size.width(), size.height()));
+    prepareContent(p, size);
+    if (!p.picture.isNull()) {
+        QPainter dc(&p.picture);
+        DrawSingleLineText(*rec, dc, QRect(0, 0, size.width(), size.height()));
     }
-    trimContentHeight(node);
+    trimContentHeight(p);
     return 1;
 }
 
-int PaintRichTextItem(tagItemData* node)
+int PaintRichTextItem(Painting& p)
 {
-    const ItemRecord* rec = node->Item.TypeRecord;
+    const ItemRecord* rec = p.record;
     if (!rec)
         return 0;
     QTextDocument doc;
-    const QSize size = layoutRichText(*rec, sorvane::render::LocalClientRect(node).width(), doc);
-    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, size.width()));
-    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, size.height()));
-    UpdateNodeBitmap(node);
-    clearBlack(node);
-    if (!pictureOf(node).isNull()) {
-        QPainter p(&pictureOf(node));
-        drawRichText(doc, p, size, QRect(QPoint(0, 0), size));
+    const QSize size = layoutRichText(*rec, sorvane::render::LocalClientRect(p.node).width(), doc);
+    prepareContent(p, size);
+    if (!p.picture.isNull()) {
+        QPainter dc(&p.picture);
+        drawRichText(doc, dc, size, QRect(QPoint(0, 0), size));
     }
-    trimContentHeight(node);
+    trimContentHeight(p);
     return 1;
 }
 
-int PaintPictureItem(tagItemData* node)
+int PaintPictureItem(Painting& p)
 {
-    const ItemRecord* rec = node->Item.TypeRecord;
+    const ItemRecord* rec = p.record;
     if (!rec)
         return 0;
-    const QRect client = sorvane::render::LocalClientRect(node);
-    node->Item.ContentW = static_cast<std::uint32_t>(std::max(0, client.width()));
-    node->Item.ContentH = static_cast<std::uint32_t>(std::max(0, client.height()));
-    UpdateNodeBitmap(node);
-    clearBlack(node);
+    const QRect client = sorvane::render::LocalClientRect(p.node);
+    prepareContent(p, client.size());
     // The preview shows frame 0 only.
     const auto image = SharedFirstFrame(PictureRecordPath(*rec));
-    ImageEx::DrawPictureInMode(image->frame, pictureOf(node), QRect(0, 0, client.width(), client.height()),
+    ImageEx::DrawPictureInMode(image->frame, p.picture, QRect(0, 0, client.width(), client.height()),
                                rec->get(picture::Mode));
-    trimContentHeight(node);
+    trimContentHeight(p);
     return 1;
 }
 
-int PaintTableItem(tagItemData* node)
+int PaintTableItem(Painting& p)
 {
-    const ItemRecord* rec = node->Item.TypeRecord;
+    const ItemRecord* rec = p.record;
     if (!rec)
         return 0;
     const QByteArray& stream = rec->memFile();
     const sorvane::render::TableItemPicture table = sorvane::render::RenderTableItem(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(stream.constData()), static_cast<std::size_t>(stream.size())));
-    prepareContent(node, QSize(table.contentWidth, table.contentHeight));
-    if (!pictureOf(node).isNull() && !table.image.isNull()) {
-        QPainter p(&pictureOf(node));
-        p.drawImage(0, 0, table.image);
+    prepareContent(p, QSize(table.contentWidth, table.contentHeight));
+    if (!p.picture.isNull() && !table.image.isNull()) {
+        QPainter dc(&p.picture);
+        dc.drawImage(0, 0, table.image);
     }
     // A table keeps its whole height: no trim.
     return 1;
 }
 
-int PaintTextGifItem(tagItemData* node)
+int PaintTextGifItem(Painting& p)
 {
-    ItemRecord* rec = node->Item.TypeRecord;
+    const ItemRecord* rec = p.record;
     if (!rec)
         return 0;
-    const QRect client = sorvane::render::LocalClientRect(node);
-    prepareContent(node, client.size());
+    const QRect client = sorvane::render::LocalClientRect(p.node);
+    prepareContent(p, client.size());
     ::render::TextCartoon cartoon(client.width(), client.height());
     cartoon.SetText(rec->text());
     cartoon.SetEffect(rec->get(textgif::Effect));
-    rec->set(textgif::FrameCount, static_cast<std::uint32_t>(cartoon.FrameCount()));
+    p.values.frameCount = static_cast<std::uint32_t>(cartoon.FrameCount());
     // The preview shows where the effect ends.
-    if (!pictureOf(node).isNull())
-        cartoon.DrawFrame(pictureOf(node), cartoon.FrameCount());
-    trimContentHeight(node);
+    if (!p.picture.isNull())
+        cartoon.DrawFrame(p.picture, cartoon.FrameCount());
+    trimContentHeight(p);
     return 1;
 }
 
-int PaintAnalogClockItem(tagItemData* node)
+int PaintAnalogClockItem(Painting& p)
 {
-    const ItemRecord* rec = node->Item.TypeRecord;
+    const ItemRecord* rec = p.record;
     if (!rec)
         return 0;
-    const QRect client = sorvane::render::LocalClientRect(node);
-    prepareContent(node, client.size());
-    if (!pictureOf(node).isNull() && !client.isEmpty()) {
+    const QRect client = sorvane::render::LocalClientRect(p.node);
+    prepareContent(p, client.size());
+    if (!p.picture.isNull() && !client.isEmpty()) {
         const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
         const int w = client.width(), h = client.height();
-        sorvane::render::DrawAnalogFace(pictureOf(node), *rec, 0, 0, w, h, false, now, CurrentLanguage());
-        QPainter p(&pictureOf(node));
-        sorvane::render::DrawClockHands(p, *rec, 0, 0, w, h, now);
+        sorvane::render::DrawAnalogFace(p.picture, *rec, 0, 0, w, h, false, now, CurrentLanguage());
+        QPainter dc(&p.picture);
+        sorvane::render::DrawClockHands(dc, *rec, 0, 0, w, h, now);
     }
-    trimContentHeight(node);
+    trimContentHeight(p);
     return 1;
 }
 
@@ -268,28 +262,28 @@ namespace {
 // What the digital clock and the counter share: the text measured at the
 // current time in the record's font, drawn into the content picture.
 template <typename FontField, typename Measure, typename Draw>
-int paintTimedText(tagItemData* node, FontField fontField, Measure measure, Draw draw)
+int paintTimedText(Painting& p, FontField fontField, Measure measure, Draw draw)
 {
-    const ItemRecord* rec = node->Item.TypeRecord;
+    const ItemRecord* rec = p.record;
     if (!rec)
         return 0;
-    const QRect client = sorvane::render::LocalClientRect(node);
+    const QRect client = sorvane::render::LocalClientRect(p.node);
     const sorvane::render::ClockNow now = sorvane::render::LocalClockNow();
     const int lang = CurrentLanguage();
     const QFont font = platform::FontFromLogFont(rec->get(fontField));
     const QSize size = measure(client, *rec, font, now, lang);
-    prepareContent(node, size);
-    if (!pictureOf(node).isNull())
-        draw(pictureOf(node), client, size, *rec, font, now, lang);
-    trimContentHeight(node);
+    prepareContent(p, size);
+    if (!p.picture.isNull())
+        draw(p.picture, client, size, *rec, font, now, lang);
+    trimContentHeight(p);
     return 1;
 }
 
 } // namespace
 
-int PaintDigitalClockItem(tagItemData* node)
+int PaintDigitalClockItem(Painting& p)
 {
-    return paintTimedText(node, sorvane::render::clockdigit::TextFont, sorvane::render::MeasureDigitalClock,
+    return paintTimedText(p, sorvane::render::clockdigit::TextFont, sorvane::render::MeasureDigitalClock,
                           [](QImage& picture, const QRect&, QSize size, const ItemRecord& rec, const QFont& font,
                              const sorvane::render::ClockNow& now, int lang) {
                               sorvane::render::DrawDigitalClock(picture, QRect(QPoint(0, 0), size), rec, font, now, lang,
@@ -297,10 +291,10 @@ int PaintDigitalClockItem(tagItemData* node)
                           });
 }
 
-int PaintCounterItem(tagItemData* node)
+int PaintCounterItem(Painting& p)
 {
     // The counter is drawn over the whole client area, whatever it measured.
-    return paintTimedText(node, sorvane::render::counter::TextFont, sorvane::render::MeasureCounter,
+    return paintTimedText(p, sorvane::render::counter::TextFont, sorvane::render::MeasureCounter,
                           [](QImage& picture, const QRect& client, QSize, const ItemRecord& rec, const QFont& font,
                              const sorvane::render::ClockNow& now, int lang) {
                               sorvane::render::DrawCounter(picture, QRect(QPoint(0, 0), client.size()), rec, font, now, lang,
@@ -316,12 +310,14 @@ struct PagedContent::Impl {
     std::unique_ptr<TableItemDrawer> table;
 };
 
-PagedContent::PagedContent(const tagItemData* item) : m(std::make_unique<Impl>())
+PagedContent::PagedContent(const tagItemData* item) : PagedContent(item, PaintedValuesOf(item)) {}
+
+PagedContent::PagedContent(const tagItemData* item, const PaintedValues& painted) : m(std::make_unique<Impl>())
 {
     m->draw = sorvane::model::itemKind(item->Item.TypeCode).paged;
     m->rec = item->Item.TypeRecord;
-    m->size = QSize(static_cast<int>(std::min<std::uint32_t>(item->Item.ContentW, 0x7FFFFFFF)),
-                    static_cast<int>(std::min<std::uint32_t>(item->Item.ContentH, 0x7FFFFFFF)));
+    m->size = QSize(static_cast<int>(std::min<std::uint32_t>(painted.contentW, 0x7FFFFFFF)),
+                    static_cast<int>(std::min<std::uint32_t>(painted.contentH, 0x7FFFFFFF)));
     if (!m->rec)
         return;
     if (m->draw == sorvane::model::PagedDraw::RichText) {

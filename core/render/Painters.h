@@ -1,7 +1,8 @@
 #pragma once
-// The painters behind PaintItemByKind: each sizes a node's content, grows
-// its preview picture, clears it to black and draws the content in its own
-// colours. Each returns 1 when it drew, 0 when there was nothing to draw.
+// The painters behind PaintItemByKind: each measures a node's content, grows
+// the painting's picture, clears it to black and draws the content in its
+// own colours, reading the node and writing nothing into it. Each returns 1
+// when it drew, 0 when there was nothing to draw.
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -14,18 +15,23 @@ class QPainter;
 class QTextDocument;
 struct tagItemData;
 
+namespace sorvane::model {
+struct Painting;
+struct PaintedValues;
+}
+
 namespace sorvane::render {
 
-int PaintSceneNode(tagItemData* node);
-int PaintSectionNode(tagItemData* node);
-int PaintSingleLineItem(tagItemData* node);
-int PaintRichTextItem(tagItemData* node);
-int PaintPictureItem(tagItemData* node);
-int PaintTableItem(tagItemData* node);
-int PaintTextGifItem(tagItemData* node);
-int PaintAnalogClockItem(tagItemData* node);
-int PaintDigitalClockItem(tagItemData* node);
-int PaintCounterItem(tagItemData* node);
+int PaintSceneNode(sorvane::model::Painting& p);
+int PaintSectionNode(sorvane::model::Painting& p);
+int PaintSingleLineItem(sorvane::model::Painting& p);
+int PaintRichTextItem(sorvane::model::Painting& p);
+int PaintPictureItem(sorvane::model::Painting& p);
+int PaintTableItem(sorvane::model::Painting& p);
+int PaintTextGifItem(sorvane::model::Painting& p);
+int PaintAnalogClockItem(sorvane::model::Painting& p);
+int PaintDigitalClockItem(sorvane::model::Painting& p);
+int PaintCounterItem(sorvane::model::Painting& p);
 
 // Width of the record's text on one line in its font, by the rectangle's height.
 QSize MeasureSingleLineText(const ItemRecord& record, const QRect& rect);
@@ -43,6 +49,8 @@ bool SetRichEditText(const QString& text, QTextDocument& doc);
 class PagedContent {
 public:
     explicit PagedContent(const tagItemData* item);
+    // With the content as painting measured it.
+    PagedContent(const tagItemData* item, const sorvane::model::PaintedValues& painted);
     ~PagedContent();
     PagedContent(const PagedContent&) = delete;
     PagedContent& operator=(const PagedContent&) = delete;

@@ -6,6 +6,7 @@
 // blocks do not depend on when the test runs.
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
+#include "core/model/Tree.h"
 #include "core/model/DynFrame.h"
 #include "core/model/NodePictures.h"
 #include "core/model/ProgramList.h"
@@ -240,9 +241,9 @@ TEST_P(CompileGolden, BlocksKeepTheirRecordedBytes)
 }
 
 // The screen stored and loaded again: the load paints nothing, the compile
-// makes each picture when it needs it and, with room for less than one
-// scene's picture, drops and makes them again on its way. The bytes stay
-// the recorded ones.
+// paints what it needs into pictures of its own, with room in the nodes'
+// for less than one scene's picture. The bytes stay the recorded ones, and
+// the copy is as loaded: no node painted, no stored byte changed.
 TEST_P(CompileGolden, ALoadedCopyDrawnOnDemandKeepsTheRecordedBytes)
 {
     const Golden& g = GetParam();
@@ -250,9 +251,16 @@ TEST_P(CompileGolden, ALoadedCopyDrawnOnDemandKeepsTheRecordedBytes)
     tagItemData* copy = CreateNode(screen, IT_SCREEN, u"copy", header);
     copy->Global.SwapRedGreen = screen->Global.SwapRedGreen;
     ASSERT_EQ(LoadProgramList(copy, image.data(), image.size()), PL_OK);
+    const std::vector<std::uint8_t> loaded = BuildStoreImage(copy, StoreSizeOf(copy));
     const std::int64_t budget = NodePictures::setBudget(64 * 1024);
     ASSERT_EQ(CContentCompiler::Compile(copy), 1);
     NodePictures::setBudget(budget);
+    EXPECT_EQ(BuildStoreImage(copy, StoreSizeOf(copy)), loaded);
+    for (tagItemData* scene = copy->FirstChild; scene; scene = scene->NextSibling)
+        ForEachNode(scene, [](tagItemData* n) {
+            EXPECT_EQ(NodePictures::stateOf(n), PictureState::Stale);
+            EXPECT_TRUE(NodePictures::peek(n).isNull());
+        });
     const Bytes blocks[4] = {
         block(copy, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData),
         block(copy, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
@@ -261,6 +269,53 @@ TEST_P(CompileGolden, ALoadedCopyDrawnOnDemandKeepsTheRecordedBytes)
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(blocks[i].size(), g.len[i]) << "block " << i;
         EXPECT_EQ(fnv1a(blocks[i]), g.sum[i]) << "block " << i;
+    }
+    CContentCompiler::FreeBuffers(copy);
+}
+
+// The pictures made once and, with room for less than one scene's
+// picture, most dropped again: the compile makes them again with the same
+// sizes, so it changes no field of a node, and keeps the recorded bytes.
+struct Painted {
+    std::uint32_t w, h, present, frames;
+};
+Painted paintedOf(const tagItemData* n)
+{
+    const ItemRecord* r = n->Item.TypeRecord;
+    return {n->Item.ContentW, n->Item.ContentH, n->Scene.PicturePresent,
+            r && n->Item.TypeCode == IT_TEXTGIF ? r->get(records::textgif::FrameCount) : 0u};
+}
+
+TEST_P(CompileGolden, PicturesDroppedAndMadeAgainChangeNoFieldAndKeepTheRecordedBytes)
+{
+    const Golden& g = GetParam();
+    const std::vector<std::uint8_t> image = BuildStoreImage(screen, StoreSizeOf(screen));
+    tagItemData* copy = CreateNode(screen, IT_SCREEN, u"copy", header);
+    copy->Global.SwapRedGreen = screen->Global.SwapRedGreen;
+    ASSERT_EQ(LoadProgramList(copy, image.data(), image.size()), PL_OK);
+    const std::int64_t budget = NodePictures::setBudget(64 * 1024);
+    ForEachNode(copy, [](tagItemData* n) { NodePictures::measure(n); });
+    std::vector<Painted> before;
+    ForEachNode(copy, [&](tagItemData* n) {
+        EXPECT_NE(NodePictures::stateOf(n), PictureState::Stale);
+        before.push_back(paintedOf(n));
+    });
+    const int compiled = CContentCompiler::Compile(copy);
+    NodePictures::setBudget(budget);
+    ASSERT_EQ(compiled, 1);
+    std::size_t i = 0;
+    ForEachNode(copy, [&](tagItemData* n) {
+        const Painted now = paintedOf(n), was = before[i++];
+        EXPECT_TRUE(now.w == was.w && now.h == was.h && now.present == was.present && now.frames == was.frames);
+    });
+    const Bytes blocks[4] = {
+        block(copy, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData),
+        block(copy, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
+        block(copy, CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap),
+        block(copy, CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap)};
+    for (int b = 0; b < 4; ++b) {
+        EXPECT_EQ(blocks[b].size(), g.len[b]) << "block " << b;
+        EXPECT_EQ(fnv1a(blocks[b]), g.sum[b]) << "block " << b;
     }
     CContentCompiler::FreeBuffers(copy);
 }

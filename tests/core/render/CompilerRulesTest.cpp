@@ -239,8 +239,9 @@ TEST(CompilerLinks, OnlyAGlobalSceneLinksToItself)
 } // namespace
 
 // A stored program list says what painting found when it was saved; the
-// load paints nothing, so the compile paints what it reads first. A scene
-// picture gone since then, and a text that grew, count as they are now.
+// load paints nothing, so the compile paints what it reads first, for
+// itself: the node still says what was stored. A scene picture gone since
+// then, and a text that grew, count as they are now.
 TEST_F(RulesTest, WhatTheLoadLeftUnpaintedIsMeasuredBeforeTheCompileReadsIt)
 {
     QTemporaryDir dir;
@@ -263,7 +264,7 @@ TEST_F(RulesTest, WhatTheLoadLeftUnpaintedIsMeasuredBeforeTheCompileReadsIt)
     tagItemData* copiedLine = copy->FirstChild->FirstChild->FirstChild;
     records::SetItemText(copiedLine, QStringLiteral("a text that runs on past its window"));
     ASSERT_EQ(CContentCompiler::Compile(copy), 1);
-    EXPECT_EQ(copy->FirstChild->Scene.PicturePresent, 0);
+    EXPECT_EQ(copy->FirstChild->Scene.PicturePresent, 1);
     EXPECT_TRUE(copy->FirstChild->Compiled[0].Buffer.empty());
     const std::size_t pages = copiedLine->Compiled[0].Buffer.size();
     CContentCompiler::FreeBuffers(copy);

@@ -61,7 +61,9 @@ TEST_F(PaintTest, DispatchResultsByLevelAndKind)
     tagItemData* line = addChild(section, IT_SINGLELINE, u"line");
     EXPECT_EQ(PaintItemByKind(line), 1);
     // Without a record nothing is drawn and the picture stays as it was.
-    sorvane::model::NodePictures::target(line).fill(qRgb(1, 2, 3));
+    QImage marked = sorvane::model::NodePictures::peek(line).copy();
+    marked.fill(qRgb(1, 2, 3));
+    sorvane::model::NodePictures::swap(line, marked);
     delete line->Item.TypeRecord;
     line->Item.TypeRecord = nullptr;
     EXPECT_EQ(PaintItemByKind(line), 0);
