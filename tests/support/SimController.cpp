@@ -1,6 +1,8 @@
 #include "support/SimController.h"
 
+#include "core/api/OwnerThread.h"
 #include "core/api/WorkMode.h"
+#include "core/model/CoreState.h"
 #include "platform/Clock.h"
 
 #include "platform/ByteIO.h"
@@ -702,9 +704,14 @@ bool RunInNetworkNamespace(const std::function<void()>& body)
         }
         ::close(fd);
         ran = true;
+        // The body writes the test's core from here: this thread owns it meanwhile.
+        if (CCore* core = sorvane::model::CurrentCore())
+            sorvane::SetOwnerThread(*core);
         body();
     });
     t.join();
+    if (CCore* core = sorvane::model::CurrentCore())
+        sorvane::SetOwnerThread(*core);
     return ran;
 }
 

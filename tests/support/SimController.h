@@ -204,7 +204,8 @@ private:
 
 // Runs `body` on a thread inside a new network namespace holding a veth pair
 // "tvcore" / "tvsim", both up. False when namespaces cannot be made (not
-// root); the body then does not run.
+// root); the body then does not run. The most recently made core belongs to
+// the body's thread while it runs (it writes that core's tree).
 bool RunInNetworkNamespace(const std::function<void()>& body);
 
 } // namespace sim
