@@ -64,7 +64,6 @@ TEST(NodeNotice, TheWriteRoadTakenOnAWorkerThreadStops)
 #if !SORVANE_THREAD_CHECKS
     GTEST_SKIP() << "the owner-thread check is compiled out of release builds";
 #else
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     // Each road, and the step that stops it.
     const struct {
         const char* stop;

@@ -245,7 +245,6 @@ TEST(OwnerThread, EveryTreeWriterStopsOffTheOwnerThread)
 #if !SORVANE_THREAD_CHECKS
     GTEST_SKIP() << "the owner-thread check is compiled out of release builds";
 #else
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     {
         const OwnedTree probe;
         ASSERT_TRUE(probe.item && probe.grid);
@@ -265,7 +264,6 @@ TEST(OwnerThread, TheOwnerWritesAndMayHandTheTreeOn)
 #if !SORVANE_THREAD_CHECKS
     GTEST_SKIP() << "the owner-thread check is compiled out of release builds";
 #else
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     OwnedTree t;
     EXPECT_NE(t.core.CopyBranch(t.scene, t.screen, nullptr), nullptr);
     EXPECT_TRUE(records::SetItemText(t.item, QStringLiteral("owner's")));
