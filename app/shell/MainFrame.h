@@ -6,11 +6,11 @@
 // "config.ini" and routes its menu's commands and other windows' requests
 // to the commands (FrameCommands.h).
 #include "app/dialogs/task/TaskJob.h"
-#include "app/spine/CoreRelay.h"
-#include "app/shell/ScreenPanelPort.h"
 #include "app/shell/CommandTables.h"
 #include "app/shell/FrameCommands.h"
+#include "app/shell/ScreenPanelPort.h"
 #include "app/shell/StatusTexts.h"
+#include "app/spine/CoreRelay.h"
 #include "platform/LangPack.h"
 
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #include "core/model/Utilities.h"
-#include "core/model/CoreState.h"
 #include "core/api/ItemRecord.h"
+#include "core/model/CoreState.h"
 #include "platform/CodePage.h"
 #include "platform/FontMap.h"
 #include "platform/Languages.h"

@@ -207,8 +207,8 @@ int DialNumeralHour(int k)
 
 #include "core/render/ClockPaint.h"
 #include "core/render/DeviceRecords.h"
-#include "platform/FontMap.h"
 #include "core/render/ImageEx.h"
+#include "platform/FontMap.h"
 
 #include <QFontMetrics>
 

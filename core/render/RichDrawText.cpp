@@ -1,6 +1,6 @@
 #include "core/render/RichDrawText.h"
-#include "platform/FontMap.h"
 #include "core/render/Painters.h"
+#include "platform/FontMap.h"
 #include "platform/RtfReader.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -1,8 +1,8 @@
 #include "core/api/TextCartoon.h"
 
-#include "platform/FontMap.h"
 #include "core/render/RichDrawText.h"
 #include "platform/Colour.h"
+#include "platform/FontMap.h"
 
 #include <QFontMetrics>
 #include <QPainter>

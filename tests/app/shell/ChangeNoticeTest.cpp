@@ -5,6 +5,7 @@
 #include "FrameTestUtil.h"
 
 #include "app/controls/MessageBox.h"
+#include "app/controls/ToolBarCtrlEx.h"
 #include "app/dialogs/access/AccessRights.h"
 #include "app/dialogs/device/SettingHW.h"
 #include "app/dialogs/device/SettingWan.h"
@@ -25,7 +26,6 @@
 #include "app/shell/Thumbnail.h"
 #include "app/spine/NodeNotice.h"
 #include "app/spine/WorkModeCaptions.h"
-#include "app/controls/ToolBarCtrlEx.h"
 #include "core/api/ItemRecord.h"
 #include "core/api/TypeRecords.h"
 #include "core/link/Commands.h"

@@ -4,6 +4,7 @@
 // made screens go in the tree.
 #include "FrameTestUtil.h"
 
+#include "app/dialogs/wizard/NewScreenDlg.h"
 #include "app/editor/ChildFrame.h"
 #include "app/editor/ScreenLed.h"
 #include "app/editor/TreeRules.h"
@@ -13,7 +14,6 @@
 #include "app/panels/PropertyProgList.h"
 #include "app/shell/CommandTables.h"
 #include "app/spine/Messages.h"
-#include "app/dialogs/wizard/NewScreenDlg.h"
 #include "support/ModalRunner.h"
 #include "support/Seams.h"
 #include "support/Widgets.h"

@@ -3,15 +3,15 @@
 // page of the text, not black ones.
 #include "LinkTestUtil.h"
 
+#include "core/api/Core.h"
 #include "core/link/Commands.h"
 #include "core/link/Frame.h"
-#include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "core/model/NodePictures.h"
 #include "core/render/ContentCompiler.h"
-#include "platform/FontMap.h"
 #include "core/render/TableItem.h"
 #include "grid/RealGrid.h"
+#include "platform/FontMap.h"
 #include "platform/LogFont.h"
 
 #include <QFile>

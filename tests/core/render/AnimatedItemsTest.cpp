@@ -3,17 +3,17 @@
 // and border motion for a reviewer.
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
+#include "core/api/TextCartoon.h"
+#include "core/api/WorkMode.h"
 #include "core/model/DynFrame.h"
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockPaint.h"
 #include "core/render/ContentCompiler.h"
-#include "platform/FontMap.h"
+#include "core/render/DeviceRecords.h"
 #include "core/render/FrameRender.h"
 #include "core/render/NodeArea.h"
 #include "core/render/PaintDispatch.h"
-#include "core/api/TextCartoon.h"
-#include "core/render/DeviceRecords.h"
-#include "core/api/WorkMode.h"
+#include "platform/FontMap.h"
 #include "platform/LogFont.h"
 
 #include <QDir>

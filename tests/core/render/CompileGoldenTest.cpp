@@ -6,15 +6,15 @@
 // blocks do not depend on when the test runs.
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
-#include "core/model/Tree.h"
 #include "core/model/DynFrame.h"
 #include "core/model/NodePictures.h"
 #include "core/model/ProgramList.h"
+#include "core/model/Tree.h"
 #include "core/render/AnalogClock.h"
 #include "core/render/ClockText.h"
 #include "core/render/ContentCompiler.h"
-#include "platform/FontMap.h"
 #include "core/render/PaintDispatch.h"
+#include "platform/FontMap.h"
 
 #include <QFile>
 #include <QTemporaryDir>

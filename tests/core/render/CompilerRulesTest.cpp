@@ -3,9 +3,9 @@
 #include "RenderTestUtil.h"
 #include "core/model/ProgramList.h"
 #include "core/render/ContentCompiler.h"
-#include "platform/FontMap.h"
 #include "core/render/PaintDispatch.h"
 #include "core/render/PixelConvert.h"
+#include "platform/FontMap.h"
 
 #include <QFile>
 #include <QFontMetrics>

@@ -3,10 +3,10 @@
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
 #include "core/model/NodePictures.h"
-#include "platform/FontMap.h"
 #include "core/render/ImageEx.h"
 #include "core/render/PaintDispatch.h"
 #include "core/render/Painters.h"
+#include "platform/FontMap.h"
 
 #include <QFile>
 #include <QFontMetrics>
