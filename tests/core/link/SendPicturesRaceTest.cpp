@@ -28,7 +28,6 @@ using sorvane::render::CContentCompiler;
 
 TEST(SendOfUnmadePictures, WritesNoFieldOfANodeAndSendsWhatTheScreenShows)
 {
-    FastClock fast;
     sim::SimController controller;
     sim::TcpPeer peer(controller);
     QTemporaryDir dir;
