@@ -252,8 +252,9 @@ Painting NodePictures::look(const tagItemData* node, bool withPicture)
         hook = g_paintHook;
         p = Painting{node, recordOf(node), QImage(), PaintedValuesOf(node)};
         if (state == PictureState::Current || state == PictureState::Given) {
+            // A copy of our own: no pixels shared with a canvas's thread.
             if (withPicture)
-                p.picture = s.m_image;
+                p.picture = s.m_image.copy();
             return p;
         }
     }

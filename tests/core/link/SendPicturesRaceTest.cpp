@@ -28,7 +28,6 @@ using sorvane::render::CContentCompiler;
 
 TEST(SendOfUnmadePictures, WritesNoFieldOfANodeAndSendsWhatTheScreenShows)
 {
-    FastClock fast;
     sim::SimController controller;
     sim::TcpPeer peer(controller);
     QTemporaryDir dir;
@@ -102,7 +101,7 @@ TEST(SendOfUnmadePictures, WritesNoFieldOfANodeAndSendsWhatTheScreenShows)
 
     EXPECT_GT(reads, 1);
     EXPECT_GT(shown, 0u);
-    ASSERT_TRUE(controller.waitForBlocks(std::size(sorvane::render::program::BlockOrder)));
+    ASSERT_TRUE(controller.waitForBlocks(std::size(sorvane::render::program::BlockOrder))) << "send returned " << programs;
     // What went out is what the screen's thread compiles with every picture kept.
     CContentCompiler::ForgetCompiled(screen);
     ForEachNode(screen, [](tagItemData* n) { GetNodePicture(n); });
