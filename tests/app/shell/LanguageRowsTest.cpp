@@ -1,7 +1,7 @@
 #include "FrameTestUtil.h"
 
 #include "app/shell/AppHelpers.h"
-#include "app/shell/CommandIds.h"
+#include "app/shell/CommandTables.h"
 #include "core/model/Utilities.h"
 #include "core/render/ClockText.h"
 #include "platform/CodePage.h"
