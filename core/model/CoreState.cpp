@@ -84,9 +84,8 @@ void releaseCancelEvent()
 
 } // namespace sorvane::model
 
-namespace sorvane {
-
-void SetOwnerThread(const CCore& core)
+// The owner-thread check, exported at global scope like the core's interface.
+void SorvaneSetOwnerThread(const CCore& core)
 {
     std::lock_guard<std::mutex> lock(g_liveMutex);
     for (LiveCore& l : g_live)
@@ -94,7 +93,7 @@ void SetOwnerThread(const CCore& core)
             l.owner = std::this_thread::get_id();
 }
 
-void AssertOwnerThread(const CCore* core, const tagItemData* node, const char* writer)
+void SorvaneAssertOwnerThread(const CCore* core, const tagItemData* node, const char* writer)
 {
     // A node's core is the one whose root it hangs under.
     const tagItemData* top = node;
@@ -104,7 +103,7 @@ void AssertOwnerThread(const CCore* core, const tagItemData* node, const char* w
     {
         std::lock_guard<std::mutex> lock(g_liveMutex);
         for (const LiveCore& l : g_live) {
-            const bool ours = core ? l.core == core : top && model::CoreAccess::root(*l.core) == top;
+            const bool ours = core ? l.core == core : top && sorvane::model::CoreAccess::root(*l.core) == top;
             if (ours) {
                 foreign = l.owner != std::this_thread::get_id();
                 break;
@@ -120,4 +119,4 @@ void AssertOwnerThread(const CCore* core, const tagItemData* node, const char* w
     std::abort();
 }
 
-} // namespace sorvane
+

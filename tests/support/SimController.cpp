@@ -706,12 +706,12 @@ bool RunInNetworkNamespace(const std::function<void()>& body)
         ran = true;
         // The body writes the test's core from here: this thread owns it meanwhile.
         if (CCore* core = sorvane::model::CurrentCore())
-            sorvane::SetOwnerThread(*core);
+            SorvaneSetOwnerThread(*core);
         body();
     });
     t.join();
     if (CCore* core = sorvane::model::CurrentCore())
-        sorvane::SetOwnerThread(*core);
+        SorvaneSetOwnerThread(*core);
     return ran;
 }
 

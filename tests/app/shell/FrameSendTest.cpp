@@ -177,49 +177,6 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
 
 // The file is for the model chosen in the export dialog when its firmware
 // is asked for, else for the screen's own; the screen keeps its model.
-TEST(UsbExport, TheFileIsForTheChosenModelAndTheScreenKeepsItsOwn)
-{
-    QTemporaryDir dir;
-    support::SeamScope seams;
-    unsigned options = 0;
-    seams.frame().usbExport = [&](QWidget*, tagItemData*, spine::UsbExportChoice& choice) {
-        choice.folder = dir.path();
-        choice.options = options;
-        choice.model = 0x5150;
-        return 1;
-    };
-    FrameHarness h("UI_EN.rcc");
-    tagItemData* screen = h.core.GetScreen(0);
-    screen->Global.HardwareId = 0x3120;
-    h.list()->SelectNode(screen);
-    const QString file = dir.filePath(QStringLiteral("program.dat"));
-    // What the core writes for a screen that holds the model itself.
-    const auto exportedAs = [&](std::uint32_t model) {
-        const QString ref = dir.filePath(QStringLiteral("reference.dat"));
-        const std::uint32_t own = screen->Global.HardwareId;
-        screen->Global.HardwareId = model;
-        EXPECT_EQ(h.core.SaveAsUSBFile(screen, reinterpret_cast<const char16_t*>(ref.utf16()), USB_HARDWARE, 0), 0);
-        screen->Global.HardwareId = own;
-        QFile f(ref);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    ASSERT_NE(exportedAs(0x5150), exportedAs(0x3120));
-    const struct {
-        unsigned options;
-        std::uint32_t model;
-    } cases[] = {{USB_HARDWARE, 0x3120}, {USB_HARDWARE | USB_FIRMWARE, 0x5150}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.options);
-        options = c.options;
-        QFile::remove(file);
-        h.frame->OnCommand(ID_EXPORT_USB2);
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), exportedAs(c.model));
-        EXPECT_EQ(screen->Global.HardwareId, 0x3120u);
-    }
-}
-
 namespace {
 
 // What each send run is handed: the link, and the screen's own send-through

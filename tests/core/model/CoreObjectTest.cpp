@@ -269,13 +269,13 @@ TEST(OwnerThread, TheOwnerWritesAndMayHandTheTreeOn)
     EXPECT_TRUE(records::SetItemText(t.item, QStringLiteral("owner's")));
     tagItemData* made = nullptr;
     onAnotherThread([&] {
-        sorvane::SetOwnerThread(t.core);
+        SorvaneSetOwnerThread(t.core);
         made = t.core.AddItem(IT_SCREEN, u"worker's", nullptr, nullptr);
         records::SetItemText(t.item, QStringLiteral("worker's"));
     });
     EXPECT_NE(made, nullptr);
     EXPECT_DEATH(t.core.ChangeItemName(t.item, u"x"), "ChangeItemName wrote the tree off its owner thread");
-    sorvane::SetOwnerThread(t.core);
+    SorvaneSetOwnerThread(t.core);
     // A core made on a worker is that worker's.
     onAnotherThread([] {
         CCore own;
