@@ -2,6 +2,7 @@
 // dialog's worker, what they leave in the status bar and the tree, and a
 // close or quit asked for while one runs.
 #include "FrameTestUtil.h"
+#include "OperatorRoad.h"
 
 #include "app/spine/Messages.h"
 #include "app/spine/NodeNotice.h"
@@ -226,18 +227,19 @@ TEST(MainFrame, ScreenRequestsRunAsJobsAndAFailedReadChangesNothing)
         return result;
     };
     FrameHarness h("UI_EN.rcc");
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
     tagItemData* screen = h.core.GetScreen(0);
-    h.list()->SelectNode(screen);
+    ASSERT_TRUE(operatorroad::clickInTree(*h.frame, screen));
     for (unsigned id : {ID_ADJUST_TIME, ID_DISPLAY_ON, ID_DISPLAY_OFF})
-        h.frame->OnCommand(id);
+        ASSERT_TRUE(operatorroad::toolButton(*h.frame, id)) << id;
     EXPECT_EQ(kinds, (std::vector<int>{dialogs::TASK_ADJUST_TIME, dialogs::TASK_DISPLAY_ON, dialogs::TASK_DISPLAY_OFF}));
     screen->Global.RemoteVersion = 5;
     result = 2;
-    h.frame->OnCommand(ID_READ_HARDWARE);
+    ASSERT_TRUE(operatorroad::toolButton(*h.frame, ID_READ_HARDWARE));
     EXPECT_EQ(kinds.back(), dialogs::TASK_READ_SCREEN);
     EXPECT_EQ(screen->Global.RemoteVersion, 5u);
     result = 1;
-    h.frame->OnCommand(ID_READ_HARDWARE);
+    ASSERT_TRUE(operatorroad::toolButton(*h.frame, ID_READ_HARDWARE));
     EXPECT_EQ(screen->Global.RemoteVersion, 0x7777u);
 }
 
@@ -252,9 +254,11 @@ TEST(MainFrame, ATreeCommandThroughAnotherScreensLinkRunsAsAJob)
     other.setFaults(late);
     sim::TcpPeer ownPeer(own), otherPeer(other);
     FrameHarness h;
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
     tagItemData* screen = h.core.GetScreen(0);
     ASSERT_NE(screen, nullptr);
     tagItemData* relay = h.core.AddItem(IT_SCREEN, u"Relay", nullptr, screen);
+    h.list()->InsertItemTree(relay);
     frametest::bindTcp(screen, ownPeer.port());
     frametest::bindTcp(relay, otherPeer.port());
     screen->Global.ID = own.address();
@@ -264,8 +268,12 @@ TEST(MainFrame, ATreeCommandThroughAnotherScreensLinkRunsAsAJob)
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] { upDuringJob = upDuringJob || dialogs::CTaskDlg::LiveTaskDialog(); });
     watch.start(5);
+    // Reset, through the relay: the screen's context menu, its reset submenu.
+    QMenu* menu = operatorroad::treeMenu(*h.frame, screen);
+    QAction* throughRelay = operatorroad::linkEntry(menu, 2, QStringLiteral("Relay"));
+    ASSERT_NE(throughRelay, nullptr);
     support::Heartbeat heartbeat;
-    h.tree()->OnMenuCommand(32967, screen, relay, 2);   // reset, through the relay
+    ASSERT_TRUE(operatorroad::clickInMenu(menu, throughRelay));
     heartbeat.stop();
     EXPECT_TRUE(upDuringJob);
     EXPECT_ANSWERED(heartbeat);
@@ -321,24 +329,28 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         tagItemData* screen = h.core.GetScreen(0);
         frametest::bindTcp(screen, peer.port());
         spine::notices().changed(screen, spine::NodeChange::Link);   // as a command changing the link would
-        ASSERT_TRUE(h.list()->SelectNode(screen));
+        h.frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+        QApplication::setActiveWindow(h.frame.get());
+        ASSERT_TRUE(operatorroad::clickInTree(*h.frame, screen));
         const auto shows = [&](int pane, const QString& text) {
             return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
         };
         for (unsigned id : {ID_DISPLAY_ON, ID_DISPLAY_OFF, ID_ADJUST_TIME}) {
             platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
-            h.frame->OnCommand(id);
+            ASSERT_TRUE(operatorroad::toolButton(*h.frame, id)) << id;
             EXPECT_TRUE(shows(1, S(id == ID_ADJUST_TIME ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
         }
-        h.frame->show();
         QCoreApplication::processEvents();
         const QString tag = QString::fromLatin1(pack).mid(3, 2).toLower();
         EXPECT_TRUE(support::saveScreenshot(*h.frame, QStringLiteral("shell"), QStringLiteral("status_after_job_") + tag));
 
         int previews = 0;
         seams.frame().preview = [&previews](QWidget*, tagItemData*, int, int) { return ++previews; };
-        seams.nextAnswer(QMessageBox::Ok);
-        h.frame->OnCommand(ID_PREVIEW);
+        {
+            support::ModalRunner box(operatorroad::press(QMessageBox::Ok));
+            ASSERT_TRUE(operatorroad::toolButton(*h.frame, ID_PREVIEW));
+        }
         EXPECT_EQ(controls::MessageBox::lastText(), S(48303));
         EXPECT_FALSE(S(48303).isEmpty());
         EXPECT_EQ(previews, 0);

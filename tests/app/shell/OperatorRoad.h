@@ -1,7 +1,8 @@
 #pragma once
 // What an operator does in the main window, as QTest key and mouse events:
 // clicks in the item tree and on the item-kind bar, typing into the section
-// panel, choosing from a popup menu, and typing into a table item's cells.
+// panel, choosing from a popup menu, the menu bar or the tree's context
+// menu, the toolbars' buttons, and typing into a table item's cells.
 #include "app/controls/IconButton.h"
 #include "app/editor/Editor.h"
 #include "app/editor/ScreenLed.h"
@@ -25,6 +26,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTest>
@@ -36,6 +39,7 @@
 
 #include <set>
 #include <span>
+#include <vector>
 
 namespace operatorroad {
 
@@ -84,10 +88,18 @@ inline bool showFrame(shell::CMainFrame& frame)
     return true;
 }
 
-inline void toolButton(shell::CMainFrame& frame, unsigned id)
+// Clicks the button of command `id` on the frame's toolbars; false when none shows it.
+inline bool toolButton(shell::CMainFrame& frame, unsigned id)
 {
-    support::click(findByControlId<QToolButton>(frame.MainToolBar(), int(id)));
-    QCoreApplication::processEvents();
+    for (QToolBar* bar : frame.findChildren<QToolBar*>()) {
+        auto* button = findByControlId<QToolButton>(bar, int(id));
+        if (!button || !button->isVisible())
+            continue;
+        support::click(button);
+        QCoreApplication::processEvents();
+        return true;
+    }
+    return false;
 }
 
 // Opens `file` into the frame's first screen with Open, as the operator
@@ -165,6 +177,107 @@ inline bool chooseInMenu(const std::function<void()>& open, int data)
     open();
     timer.stop();
     return chosen;
+}
+
+// The menus from `menu` down to the one holding `target`; empty when none does.
+inline std::vector<QMenu*> menuPath(QMenu* menu, QAction* target)
+{
+    if (menu->actions().contains(target))
+        return {menu};
+    for (QAction* a : menu->actions()) {
+        if (QMenu* sub = a->menu()) {
+            std::vector<QMenu*> below = menuPath(sub, target);
+            if (!below.empty()) {
+                below.insert(below.begin(), menu);
+                return below;
+            }
+        }
+    }
+    return {};
+}
+
+// Clicks `target` in the open popup `menu`, opening each submenu on the way
+// from its entry as the mouse does. False when the entry is not there or a
+// submenu does not open.
+inline bool clickInMenu(QMenu* menu, QAction* target)
+{
+    if (!menu || !target)
+        return false;
+    const std::vector<QMenu*> path = menuPath(menu, target);
+    if (path.empty())
+        return false;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        QMenu* from = path[i - 1];
+        QTest::mouseClick(from, Qt::LeftButton, {}, from->actionGeometry(path[i]->menuAction()).center());
+        if (!QTest::qWaitFor([&] { return path[i]->isVisible(); }, 2000))
+            return false;
+    }
+    QTest::mouseClick(path.back(), Qt::LeftButton, {}, path.back()->actionGeometry(target).center());
+    return true;
+}
+
+// Chooses the frame's command `id` from the menu bar: its menu's title, the
+// submenus on the way, then the entry. False when no menu holds it.
+inline bool chooseFromMenuBar(shell::CMainFrame& frame, unsigned id)
+{
+    QAction* target = frame.CommandAction(id);
+    QMenuBar* bar = frame.menuBar();
+    for (QAction* title : bar->actions()) {
+        QMenu* top = title->menu();
+        if (!top || menuPath(top, target).empty())
+            continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+        if (!QTest::qWaitFor([top] { return top->isVisible(); }, 2000))
+            return false;
+        return clickInMenu(top, target);
+    }
+    return false;
+}
+
+// Right-clicks the node's row in the item tree; the context menu it opens, or null.
+inline QMenu* treeMenu(shell::CMainFrame& frame, const tagItemData* node)
+{
+    editor::CEditor* tree = treeOf(frame);
+    QTreeWidgetItem* item = tree->itemOf(node);
+    if (!item)
+        return nullptr;
+    tree->scrollToItem(item);
+    const QRect row = tree->visualItemRect(item);
+    const QPoint at(std::min(row.left() + 24, tree->viewport()->width() - 2), row.center().y());
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at);
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// In a context menu: the entry of `command`, or with `other` the entry
+// naming that screen in the `index`-th submenu (the screen's link submenus).
+inline QAction* menuEntry(QMenu* menu, unsigned command)
+{
+    return menu ? menu->findChild<QAction*>(QString::number(command)) : nullptr;
+}
+inline QAction* linkEntry(QMenu* menu, int index, const QString& other)
+{
+    int n = 0;
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>()) {
+        if (!a->menu() || n++ != index)
+            continue;
+        for (QAction* e : a->menu()->actions())
+            if (e->text() == other)
+                return e;
+    }
+    return nullptr;
+}
+
+// An answer for a modal runner that clicks the message box's `button`.
+inline std::function<void(QWidget*)> press(QMessageBox::StandardButton button)
+{
+    return [button](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QAbstractButton* b = box ? box->button(button) : nullptr;
+        if (!b)
+            ADD_FAILURE() << "the message box has no such button";
+        else
+            QTest::mouseClick(b, Qt::LeftButton);
+    };
 }
 
 // Adds an item of `type` to the selected list window with the Items pane's
