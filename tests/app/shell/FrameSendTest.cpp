@@ -2,6 +2,7 @@
 // nothing to send, an item too large), the link a send goes over, and the
 // wizard's starter program sent at once.
 #include "FrameTestUtil.h"
+#include "OperatorRoad.h"
 
 #include "app/spine/Messages.h"
 #include "app/spine/NodeNotice.h"
@@ -19,6 +20,7 @@
 #include "app/dialogs/task/TaskDlg.h"
 #include "support/Heartbeat.h"
 #include "support/ModalRunner.h"
+#include "support/ModalScript.h"
 #include "support/Screenshots.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
@@ -54,6 +56,37 @@ using frametest::countRuns;
 using frametest::FrameHarness;
 using frametest::S;
 using frametest::tipText;
+using operatorroad::press;
+
+namespace {
+
+// Clicks Send with the screen selected in the tree, the message box it
+// brings answered by `answer`; none may come without one.
+void clickSend(FrameHarness& h, tagItemData* screen, std::function<void(QWidget*)> answer = {})
+{
+    ASSERT_TRUE(operatorroad::clickInTree(*h.frame, screen));
+    if (answer) {
+        support::ModalRunner box(std::move(answer));
+        ASSERT_TRUE(operatorroad::toolButton(*h.frame, ID_SEND_PROGRAMS));
+    } else {
+        support::ModalScript none;
+        ASSERT_TRUE(operatorroad::toolButton(*h.frame, ID_SEND_PROGRAMS));
+    }
+}
+
+// Chooses the screen's context-menu entry of `command`, or with `other` the
+// entry naming that screen in the `index`-th link submenu.
+void chooseInTree(FrameHarness& h, tagItemData* screen, unsigned command, const tagItemData* other = nullptr,
+                  int index = 0)
+{
+    QMenu* menu = operatorroad::treeMenu(*h.frame, screen);
+    QAction* entry = other ? operatorroad::linkEntry(menu, index, QString::fromUtf16(other->Name))
+                           : operatorroad::menuEntry(menu, command);
+    ASSERT_NE(entry, nullptr) << command;
+    ASSERT_TRUE(operatorroad::clickInMenu(menu, entry));
+}
+
+} // namespace
 
 TEST(SendPrograms, TheOverlapQuestionListsAtMostTheTablesRowsAndNamesBothCounts)
 {
@@ -92,19 +125,17 @@ TEST(SendPrograms, OverlappingSectionsAskAndCancelStopsWhileOkGoesOn)
     h.core.ChangeItemRect(s2, 8, 8, 32, 16);
     h.core.AddItem(IT_TEXT, u"t", s1, nullptr);
     h.frame->Panel()->InsertItemTree(screen);
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
 
-    seams.nextAnswer(QMessageBox::Cancel);
-    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 0);
+    clickSend(h, screen, press(QMessageBox::Cancel));
     EXPECT_TRUE(controls::MessageBox::lastText().startsWith(S(32854)));
     EXPECT_EQ(runs, 0);
-    seams.nextAnswer(QMessageBox::Ok);
-    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 1);
+    clickSend(h, screen, press(QMessageBox::Ok));
     EXPECT_EQ(runs, 1);
     // Without overlap no question is asked.
     h.core.ChangeItemRect(s2, 40, 0, 16, 16);
-    seams.nextAnswer(QMessageBox::Cancel);
-    EXPECT_EQ(h.frame->Commands().checkScreenOverlap(screen), 1);
-    seams->nextAnswer.reset();
+    clickSend(h, screen);
+    EXPECT_EQ(runs, 2);
 }
 
 TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
@@ -117,16 +148,14 @@ TEST(SendPrograms, AScreenWithoutProgramsAsksToClearAndNoSendsNothing)
     sim::TcpPeer peer(controller);
     tagItemData* screen = h.core.GetScreen(0);
     frametest::bindTcp(screen, peer.port());
-    h.list()->SelectNode(screen);
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
 
-    seams.nextAnswer(QMessageBox::No);
-    h.frame->OnCommand(ID_SEND_PROGRAMS);
+    clickSend(h, screen, press(QMessageBox::No));
     EXPECT_EQ(controls::MessageBox::lastText(), S(57356));
     QTest::qWait(50);
     EXPECT_TRUE(peer.received().empty());
 
-    seams.nextAnswer(QMessageBox::Yes);
-    h.frame->OnCommand(ID_SEND_PROGRAMS);
+    clickSend(h, screen, press(QMessageBox::Yes));
     ASSERT_TRUE(controller.waitForBlocks(1));
     EXPECT_EQ(controller.clears(), 1);
     EXPECT_EQ(runs, 0);
@@ -155,15 +184,16 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     records::SetItemText(ticker, QString(12000, u'W'));
     h.core.Paint(ticker);
     h.frame->Panel()->InsertItemTree(screen);
-    h.list()->SelectNode(screen);
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
 
-    seams.nextAnswer(QMessageBox::Ok);
-    h.frame->OnCommand(ID_SEND_PROGRAMS);
+    clickSend(h, screen, press(QMessageBox::Ok));
     EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
     EXPECT_EQ(runs, 0);
 
-    seams.nextAnswer(QMessageBox::Ok);
-    h.frame->OnCommand(ID_EXPORT_USB2);
+    {
+        support::ModalRunner box(press(QMessageBox::Ok));
+        ASSERT_TRUE(operatorroad::chooseFromMenuBar(*h.frame, ID_EXPORT_USB2));
+    }
     EXPECT_EQ(exports, 1);
     EXPECT_EQ(controls::MessageBox::lastText(), S(63030).arg(QStringLiteral("Long ticker")));
     EXPECT_FALSE(QFile::exists(dir.filePath("program.dat")));
@@ -171,7 +201,7 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     // Once it fits, the send goes on.
     records::SetItemText(ticker, QStringLiteral("short"));
     h.core.Paint(ticker);
-    EXPECT_EQ(h.frame->Commands().sendScreenPrograms(screen), 1);
+    clickSend(h, screen);
     EXPECT_EQ(runs, 1);
 }
 
@@ -214,7 +244,9 @@ TEST(SendPrograms, ToEveryControllerTheScreenKeepsItsOwnSetting)
     watch.during = reinterpret_cast<tagItemData*>(1);
     FrameHarness h("UI_EN.rcc");
     tagItemData* screen = screenWithText(h);
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen), -1), 0);
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
+    chooseInTree(h, screen, 32954);   // send scenes, to all
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watch.runs == 1; }, 2000));
     EXPECT_EQ(watch.runs, 1);
     ASSERT_TRUE(watch.seen);
     EXPECT_EQ(watch.seen->Address, 255);
@@ -233,14 +265,14 @@ TEST(SendPrograms, ThroughAnotherScreenTheScreenKeepsItsOwnSetting)
     other->Global.CommType = COMM_NETWORK;
     other->Global.ID = 7;
     other->Global.HostPort = 4321;
+    h.list()->InsertItemTree(other);
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
     // Stored with broadcast, and saved so.
     screen->Global.TargetScreen = TARGET_SCREEN_NONE;
     CPanelView* panel = static_cast<CEditorScreenPanel*>(h.list())->View();
     ASSERT_TRUE(panel->SaveScreen(screen, true));
     ASSERT_EQ(panel->IsScreenModified(screen), 0);
-    // The tree's "send through" posts this message.
-    platform::postMessage(h.frame.get(), spine::WM_SEND_PROGRAMS, reinterpret_cast<platform::WPARAM>(screen),
-                          reinterpret_cast<platform::LPARAM>(other));
+    chooseInTree(h, screen, 0, other);   // send scenes, through the other screen
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.runs == 1; }, 2000));
     ASSERT_TRUE(watch.seen);
     EXPECT_EQ(watch.seen->Mode, std::uint32_t(COMM_NETWORK));
@@ -268,8 +300,12 @@ TEST(SendPrograms, AKeptRequestHoldsItsLinkAfterTheCommandReturned)
     other->Global.CommType = COMM_NETWORK;
     other->Global.ID = 7;
     other->Global.HostPort = 4321;
-    h.frame->Commands().sendProgramsThrough(screen, other);
-    h.frame->Commands().sendProgramsThrough(screen, nullptr);
+    h.list()->InsertItemTree(other);
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
+    chooseInTree(h, screen, 0, other);   // send scenes, through the other screen
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kept.size() == 1; }, 2000));
+    chooseInTree(h, screen, 32953);   // then through its own link
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kept.size() == 2; }, 2000));
     ASSERT_EQ(kept.size(), 2u);
     ASSERT_NE(kept[0].link(), nullptr);
     ASSERT_NE(kept[1].link(), nullptr);

@@ -1,16 +1,21 @@
 // The test patterns: their pictures, what reaches the simulated controller,
 // and that the scratch tree they are built in leaves nothing behind.
 #include "FrameTestUtil.h"
+#include "OperatorRoad.h"
 
 #include "app/shell/SmallDialogs.h"
 #include "app/shell/TestPatterns.h"
 #include "platform/Clock.h"
 #include "support/ModalRunner.h"
+#include "support/ModalScript.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
 #include "support/TreeBuilder.h"
 
 #include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -95,7 +100,8 @@ public:
         screen->Global.Width = 64;
         screen->Global.Height = 32;
         frametest::bindTcp(screen, peer.port());
-        h->list()->SelectNode(screen);
+        EXPECT_TRUE(operatorroad::showFrame(*h->frame));
+        EXPECT_TRUE(operatorroad::clickInTree(*h->frame, screen));
     }
 
     // The controller's blocks for the same pictures sent from a tree built apart.
@@ -157,9 +163,41 @@ public:
     QRect sectionRect;
 };
 
-void accept(QWidget* modal)
+// Fills a pattern dialog in as the operator does: the radio buttons
+// `radios` clicked, `number` typed over the number field `field`; then OK
+// clicked, or Enter pressed in the field.
+enum class Close { Ok, Enter };
+support::ModalRunner::Answer fillIn(std::vector<int> radios, int field, int number, Close close)
 {
-    static_cast<QDialog*>(modal)->accept();
+    return [=](QWidget* dialog) {
+        for (int id : radios) {
+            auto* radio = support::findByControlId<QRadioButton>(dialog, id);
+            if (!radio) {
+                ADD_FAILURE() << "no radio button " << id;
+                return;
+            }
+            support::click(radio);
+            EXPECT_TRUE(radio->isChecked()) << id;
+        }
+        auto* edit = support::findByControlId<QLineEdit>(dialog, field);
+        auto* ok = support::findByControlId<QPushButton>(dialog, 1);
+        if (!edit || !ok) {
+            ADD_FAILURE() << "no number field or OK";
+            return;
+        }
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, QString::number(number));
+        if (close == Close::Enter)
+            QTest::keyClick(edit, Qt::Key_Return);
+        else
+            support::click(ok);
+    };
+}
+
+void choose(PatternHarness& t, unsigned id)
+{
+    ASSERT_TRUE(operatorroad::chooseFromMenuBar(*t.h->frame, id)) << id;
 }
 
 } // namespace
@@ -200,9 +238,9 @@ TEST(TestPatterns, GridPicturesMoveDownRowByRowAndTheOddOnesShowTheSecondColour)
 TEST(TestPatterns, TheScanTestSendsTwoPicturesAndLeavesNoScratchNode)
 {
     PatternHarness t;
-    TestScanSettings() = TestScanValues{1, 0, 77};
-    support::ModalRunner runner(accept);
-    t.h->frame->OnCommand(ID_TEST_SCAN);
+    support::ModalRunner runner(fillIn({CTestScan::IDC_COLOUR + 1, CTestScan::IDC_DIRECTION}, CTestScan::IDC_SPEED,
+                                       77, Close::Ok));
+    choose(t, ID_TEST_SCAN);
     EXPECT_TRUE(runner.answered());
     ASSERT_EQ(t.runs, 1);
     EXPECT_TRUE(t.scratchParentIsHeader);
@@ -223,9 +261,9 @@ TEST(TestPatterns, TheScanTestSendsTwoPicturesAndLeavesNoScratchNode)
 TEST(TestPatterns, DiagonalScansEnterFromTheSide)
 {
     PatternHarness t;
-    TestScanSettings() = TestScanValues{2, 3, 120};
-    support::ModalRunner runner(accept);
-    t.h->frame->OnCommand(ID_TEST_SCAN);
+    support::ModalRunner runner(fillIn({CTestScan::IDC_COLOUR + 2, CTestScan::IDC_DIRECTION + 3},
+                                       CTestScan::IDC_SPEED, 120, Close::Enter));
+    choose(t, ID_TEST_SCAN);
     ASSERT_EQ(t.sent.size(), 2u);
     EXPECT_EQ(countDiffering(t.sent[0].image,
                              expected(64, 32, [](int x, int y) { return x % 8 + y % 8 == 7 ? kYellow : kBlack; })),
@@ -237,9 +275,8 @@ TEST(TestPatterns, DiagonalScansEnterFromTheSide)
 TEST(TestPatterns, TheGridTestSendsEightPicturesWithTheStayTime)
 {
     PatternHarness t;
-    TestGridSettings() = TestGridValues{2, 450};
-    support::ModalRunner runner(accept);
-    t.h->frame->OnCommand(ID_TEST_GRID);
+    support::ModalRunner runner(fillIn({CTestGrid::IDC_COLOUR + 2}, CTestGrid::IDC_STAY, 450, Close::Enter));
+    choose(t, ID_TEST_GRID);
     ASSERT_EQ(t.sent.size(), 8u);
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(countDiffering(t.sent[std::size_t(i)].image, expected(64, 32, gridShifted(i, i % 2 ? kGreen : kRed))), 0)
@@ -253,9 +290,10 @@ TEST(TestPatterns, TheGridTestSendsEightPicturesWithTheStayTime)
 TEST(TestPatterns, ColourFillsAskFirstAndNoSendsNothing)
 {
     PatternHarness t;
-    support::SeamScope seams;
-    seams.nextAnswer(QMessageBox::No);
-    t.h->frame->OnCommand(ID_TEST_RED);
+    {
+        support::ModalRunner box(operatorroad::press(QMessageBox::No));
+        choose(t, ID_TEST_RED);
+    }
     EXPECT_EQ(controls::MessageBox::lastText(), platform::langString(57360));
     EXPECT_EQ(t.runs, 0);
     EXPECT_TRUE(t.peer.received().empty());
@@ -266,8 +304,10 @@ TEST(TestPatterns, ColourFillsAskFirstAndNoSendsNothing)
     for (int i = 0; i < 4; ++i) {
         t.sent.clear();
         t.controller.clearRecords();
-        seams.nextAnswer(QMessageBox::Yes);
-        t.h->frame->OnCommand(ids[i]);
+        {
+            support::ModalRunner box(operatorroad::press(QMessageBox::Yes));
+            choose(t, ids[i]);
+        }
         ASSERT_EQ(t.sent.size(), 1u) << ids[i];
         EXPECT_EQ(countDiffering(t.sent[0].image, expected(64, 32, [&](int, int) { return colours[i]; })), 0);
         t.expectSentAsBuilt();
@@ -278,11 +318,16 @@ TEST(TestPatterns, ColourFillsAskFirstAndNoSendsNothing)
 TEST(TestPatterns, CancellingTheDialogOrHavingNoScreenSendsNothing)
 {
     PatternHarness t;
-    support::ModalRunner runner([](QWidget* m) { static_cast<QDialog*>(m)->reject(); });
-    t.h->frame->OnCommand(ID_TEST_GRID);
+    {
+        support::ModalRunner runner([](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); });
+        choose(t, ID_TEST_GRID);
+    }
     EXPECT_EQ(t.runs, 0);
     t.h->list()->SelectNode(nullptr);
-    t.h->frame->OnCommand(ID_TEST_GREEN);
+    {
+        support::ModalScript none;
+        choose(t, ID_TEST_GREEN);
+    }
     EXPECT_EQ(t.runs, 0);
     EXPECT_EQ(t.h->screenCount(), 1);
 }
