@@ -16,9 +16,11 @@
 #include "app/tooltips/HtmlToolTip.h"
 #include "core/api/Callbacks.h"
 #include "core/model/Geometry.h"
+#include "app/dialogs/device/SettingRetrieveDlg.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "support/Heartbeat.h"
 #include "support/ModalRunner.h"
+#include "support/ModalScript.h"
 #include "support/Screenshots.h"
 #include "support/Seams.h"
 #include "support/SimController.h"
@@ -54,6 +56,33 @@ using frametest::countRuns;
 using frametest::FrameHarness;
 using frametest::S;
 using frametest::tipText;
+
+namespace {
+
+// The toolbar's Search, and in its dialog "replace the open screens"
+// unticked, "read the hardware" ticked as `readHw`, then Search.
+void searchKeepingTheOpenScreens(FrameHarness& h, bool readHw)
+{
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
+    support::ModalScript script;
+    script.expect(QStringLiteral("dialogs::CSettingRetrieveDlg"), [readHw](QWidget* m) {
+        using Dlg = dialogs::CSettingRetrieveDlg;
+        auto* replace = support::findByControlId<QCheckBox>(m, Dlg::IDC_REPLACE);
+        auto* read = support::findByControlId<QCheckBox>(m, Dlg::IDC_READ_HW);
+        ASSERT_TRUE(replace && read);
+        if (replace->isChecked())
+            support::click(replace);
+        if (read->isChecked() != readHw)
+            support::click(read);
+        EXPECT_FALSE(replace->isChecked());
+        EXPECT_EQ(read->isChecked(), readHw);
+        QTest::mouseClick(support::findByControlId<QAbstractButton>(m, Dlg::IDC_SEARCH), Qt::LeftButton);
+    });
+    ASSERT_TRUE(operatorroad::toolButton(*h.frame, ID_SEARCH));
+    EXPECT_EQ(script.pending(), 0);
+}
+
+} // namespace
 
 TEST(MainFrame, ACloseAskedForWhileAJobRunsIsKeptAndDoneWhenTheJobEnds)
 {
@@ -179,7 +208,9 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
     FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
-    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 0);
+    searchKeepingTheOpenScreens(h, false);
+    // The search runs from the message the dialog posted.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.screenCount() == 4; }, 2000));
     EXPECT_EQ(range, (spine::SearchRange{1, 0}));
     EXPECT_EQ(h.screenCount(), 4);
     EXPECT_EQ(h.frame->StatusText(2), S(48225).arg(3).arg(1).arg(0).arg(2));
@@ -205,7 +236,8 @@ TEST(MainFrame, ASearchReadsTheFoundScreensHardwareAsAJob)
     FrameHarness h("UI_EN.rcc", false);
     core = &h.core;
     ASSERT_TRUE(h.frame->OnCreate());
-    platform::sendMessage(h.frame.get(), spine::WM_SEARCH_SCREENS, 0, 1);
+    searchKeepingTheOpenScreens(h, true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tasks.size() == 2; }, 2000));
     ASSERT_EQ(tasks.size(), 2u);
     EXPECT_EQ(tasks[1], std::make_pair(int(dialogs::TASK_READ_HARDWARE), 1));
     EXPECT_EQ(h.screenCount(), 2);
