@@ -12,6 +12,7 @@
 #include "support/SimControllerUpgrade.h"
 #include "support/Seams.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -196,14 +197,31 @@ TEST_F(HwUpgradeDialog, NoImageSaysWhereItIsLookedForAndAChosenFileIsSent)
     target.setVersion(kBoard, 0x01000000, 0);
 
     // The dialog that stays open is read and closed as the operator would.
+    // One that ended well shows its Close for the moment before it closes
+    // itself: only a dialog still waiting after a while is one that stays.
     QStringList shown;
     QTimer watch;
+    QPointer<CTaskDlg> waiting;
+    QString waitingText;
+    QElapsedTimer waited;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         CTaskDlg* task = CTaskDlg::LiveTaskDialog();
         auto* close = task ? support::findByControlId<QPushButton>(task, CTaskDlg::IDC_CLOSE) : nullptr;
-        if (!close || task->IsBusy() || !close->isVisible())
+        if (!close || task->IsBusy() || !close->isVisible()) {
+            waiting = nullptr;
             return;
-        shown << support::findByControlId<QLabel>(task, CTaskDlg::IDC_STATUS)->text();
+        }
+        const QString text = support::findByControlId<QLabel>(task, CTaskDlg::IDC_STATUS)->text();
+        if (waiting != task || waitingText != text) {
+            waiting = task;
+            waitingText = text;
+            waited.start();
+            return;
+        }
+        if (waited.elapsed() < 300)
+            return;
+        waiting = nullptr;
+        shown << text;
         QTest::mouseClick(close, Qt::LeftButton);
     });
     watch.start(5);
@@ -221,7 +239,7 @@ TEST_F(HwUpgradeDialog, NoImageSaysWhereItIsLookedForAndAChosenFileIsSent)
     CCore::SetFirmwareImageFile(nullptr);
     SetFirmwareFolder(QString());
     // Once, with the place the image is looked for; never the start text.
-    ASSERT_EQ(shown.size(), 1);
+    ASSERT_EQ(shown.size(), 1) << shown.join(QStringLiteral(" | ")).toStdString();
     EXPECT_EQ(shown[0], platform::langString(44035).arg(FirmwareOverridePath(folder.path())));
     EXPECT_NE(shown[0], platform::langString(44005));
     // Then the chosen file went to the controller.
