@@ -37,6 +37,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <span>
 #include <vector>
@@ -60,18 +61,26 @@ inline panels::CPanelProperty* paneOf(shell::CMainFrame& frame)
     return frame.PropertyPane()->findChild<panels::CPanelProperty*>();
 }
 
+// Where a person clicks the node's row, scrolled into sight: on its icon and
+// label, wherever the row's rectangle ends. Null when the tree has no row for it.
+inline std::optional<QPoint> rowPoint(editor::CEditor* tree, const tagItemData* node)
+{
+    QTreeWidgetItem* item = tree->itemOf(node);
+    if (!item)
+        return std::nullopt;
+    tree->scrollToItem(item);
+    const QRect row = tree->visualItemRect(item);
+    return QPoint(std::min(row.left() + 24, tree->viewport()->width() - 2), row.center().y());
+}
+
 // Clicks the node's row in the item tree; true when it is selected then.
 inline bool clickInTree(shell::CMainFrame& frame, tagItemData* node)
 {
     editor::CEditor* tree = treeOf(frame);
-    QTreeWidgetItem* item = tree->itemOf(node);
-    if (!item)
+    const std::optional<QPoint> at = rowPoint(tree, node);
+    if (!at)
         return false;
-    tree->scrollToItem(item);
-    // On the row's icon and label, wherever the row's rectangle ends.
-    const QRect row = tree->visualItemRect(item);
-    const QPoint at(std::min(row.left() + 24, tree->viewport()->width() - 2), row.center().y());
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, *at);
     QCoreApplication::processEvents();
     return tree->selectedNode() == node;
 }
@@ -238,13 +247,10 @@ inline bool chooseFromMenuBar(shell::CMainFrame& frame, unsigned id)
 inline QMenu* treeMenu(shell::CMainFrame& frame, const tagItemData* node)
 {
     editor::CEditor* tree = treeOf(frame);
-    QTreeWidgetItem* item = tree->itemOf(node);
-    if (!item)
+    const std::optional<QPoint> at = rowPoint(tree, node);
+    if (!at)
         return nullptr;
-    tree->scrollToItem(item);
-    const QRect row = tree->visualItemRect(item);
-    const QPoint at(std::min(row.left() + 24, tree->viewport()->width() - 2), row.center().y());
-    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at);
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, *at);
     return qobject_cast<QMenu*>(QApplication::activePopupWidget());
 }
 
