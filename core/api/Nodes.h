@@ -220,11 +220,6 @@ struct ItemBlock {
     std::array<std::uint8_t, ITEM_BLOCK_SIZE> Raw{};
 };
 
-// One slot of compiled controller data; filled by the compiler.
-struct CompiledSlot {
-    std::vector<std::uint8_t> Buffer;
-};
-
 // A node's preview picture and its place among the pictures the process
 // keeps. Pictures are made when something first reads them and may be
 // dropped again when nothing has read them for a while; only the core
@@ -271,7 +266,6 @@ struct tagItemData {
     SceneBlock Scene;                  // level 1
     SectionBlock Section;              // level 2
     ItemBlock Item;                    // level 3
-    CompiledSlot Compiled[4];          // slots A to D
     // The stored image as last read: bytes no field models are written back from here.
     std::array<std::uint8_t, ITEMDATA_SIZE> Raw{};
 };

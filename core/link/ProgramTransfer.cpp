@@ -68,7 +68,8 @@ bool compileCancelled(const CommSession& session, unsigned event)
     return true;
 }
 
-// Frees the compiled buffers of the screen however the sequence ends.
+// Ends the screen's compile (kept for the next send or freed) however the
+// sequence ends.
 struct CompiledScope {
     tagItemData* screen;
     ~CompiledScope() { CContentCompiler::FreeBuffers(screen); }

@@ -150,10 +150,10 @@ void WriteNodeImage(const tagItemData& node, std::uint8_t* out)
     put8(out, OFF_INEFFECT, node.InEffect);
     put16(out, OFF_INSPEED, node.InSpeed);
     put16(out, OFF_BLOCKSIZE, node.BlockSize);
-    for (int i = 0; i < 4; ++i) {
-        put32(out, COMPILED_OFFSET + 8 * i, 0);
-        put32(out, COMPILED_OFFSET + 8 * i + 4, static_cast<std::uint32_t>(node.Compiled[i].Buffer.size()));
-    }
+    // The four compiled slots' pointers and lengths: a compile's buffers are
+    // not the node's, so an image never depends on a send running.
+    for (int i = 0; i < 8; ++i)
+        put32(out, COMPILED_OFFSET + 4 * i, 0);
 }
 
 bool ReadNodeImage(const std::uint8_t* in, std::size_t length, tagItemData& node)

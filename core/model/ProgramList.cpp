@@ -78,8 +78,6 @@ void appendNode(tagItemData* node, std::vector<std::uint8_t>& out)
     out.resize(at + ITEMDATA_SIZE, 0);
     std::uint8_t* img = out.data() + at;
     WriteNodeImage(*node, img);
-    // Compiled buffers are not part of the content.
-    std::memset(img + COMPILED_OFFSET, 0, 4 * 8);
     const std::uint32_t ref = payload ? static_cast<std::uint32_t>(ITEMDATA_SIZE) : 0;
     switch (node->Level) {
     case LEVEL_SCENE:

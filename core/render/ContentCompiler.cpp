@@ -34,6 +34,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <unordered_map>
 #include <sys/stat.h>
 
@@ -51,16 +52,35 @@ namespace slot = program::slot;
 // Largest slot and block we build: offsets in the records are 32-bit.
 constexpr std::uint64_t kMaxBytes = 0x7FFFFFFFu;
 
-std::vector<std::uint8_t>& slotOf(tagItemData* n, int s) { return n->Compiled[s].Buffer; }
-std::size_t len(const tagItemData* n, int s) { return n->Compiled[s].Buffer.size(); }
+using Slots = std::array<std::vector<std::uint8_t>, 4>;
 
-void freeSlots(tagItemData* node)
-{
-    ForEachNode(node, [](tagItemData* n) {
-        for (auto& s : n->Compiled)
-            std::vector<std::uint8_t>().swap(s.Buffer);
-    });
-}
+// One screen's compile, held by the compile and not by its nodes (a send
+// compiles on a worker, and only the interface thread writes the tree):
+// each node's four slots by the node's number in the tree's pre-order, and
+// each block as the slots it is made of, in block order.
+struct Result {
+    std::unordered_map<const tagItemData*, std::uint32_t> number;
+    std::vector<Slots> perNode;
+    std::array<std::vector<std::uint32_t>, 4> parts;   // number * 4 + slot
+    std::array<std::size_t, 4> sizes{};
+
+    std::uint32_t numberOf(const tagItemData* n) const { return number.at(n); }
+    std::vector<std::uint8_t>& of(const tagItemData* n, int s) { return perNode[numberOf(n)][std::size_t(s)]; }
+    const std::vector<std::uint8_t>* find(const tagItemData* n, int s) const
+    {
+        const auto it = number.find(n);
+        return it == number.end() || s < 0 || s > 3 ? nullptr : &perNode[it->second][std::size_t(s)];
+    }
+    const std::vector<std::uint8_t>& part(std::uint32_t p) const { return perNode[p / 4][p % 4]; }
+    std::size_t bytes() const
+    {
+        std::size_t n = 0;
+        for (const Slots& s : perNode)
+            for (const auto& b : s)
+                n += b.size();
+        return n;
+    }
+};
 
 template <class F>
 void forEachChild(tagItemData* n, F f)
@@ -123,12 +143,16 @@ struct Ctx {
     std::uint16_t mode = 0, scan = 0;
     bool swap = false;
     tagItemData* global = nullptr;   // the first scene when it is the global scene
-    // Every node's, filled before any page is drawn; a kept picture is
-    // taken out when its pages are made.
-    mutable std::unordered_map<const tagItemData*, Seen> seen;
+    Result* out = nullptr;   // what the compile makes; every node numbered
+    // Every node's by its number, filled before any page is drawn; a kept
+    // picture is taken out when its pages are made.
+    mutable std::vector<Seen> seen;
 
-    const PaintedValues& painted(const tagItemData* n) const { return seen.at(n).values; }
+    const PaintedValues& painted(const tagItemData* n) const { return seen[out->numberOf(n)].values; }
 };
+
+std::vector<std::uint8_t>& slotOf(const Ctx& c, const tagItemData* n, int s) { return c.out->of(n, s); }
+std::size_t len(const Ctx& c, const tagItemData* n, int s) { return c.out->of(n, s).size(); }
 
 QImage pictureOf(const Ctx& c, const tagItemData* item);
 
@@ -404,7 +428,7 @@ std::uint64_t plannedPageBytes(const Ctx& c)
 // Pass 1 for an item. False when its pages could not be held.
 bool itemPages(const Ctx& c, tagItemData* item)
 {
-    auto& out = slotOf(item, slot::ItemPages);
+    auto& out = slotOf(c, item, slot::ItemPages);
     const QRect area = sorvane::render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0 || c.screenH <= 0)
         return true;
@@ -483,7 +507,7 @@ bool itemPages(const Ctx& c, tagItemData* item)
 
 bool scenePages(const Ctx& c, tagItemData* scene)
 {
-    auto& out = slotOf(scene, slot::ScenePages);
+    auto& out = slotOf(c, scene, slot::ScenePages);
     if (c.painted(scene).picturePresent == 0)
         return true;
     const QSize screen = sorvane::render::ScreenSize(scene);
@@ -736,8 +760,6 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
 
 namespace {
 
-int compileScreen(tagItemData* node, std::optional<bool> swapRedGreen);
-
 // A compile's output is kept after its blocks were read, so that the next
 // send of an unchanged screen takes it instead of compiling again. What it
 // was made from is its key: the screen's stored image (its whole tree and
@@ -810,12 +832,19 @@ std::optional<CompileKey> keyOf(tagItemData* screen, bool swap)
     return k;
 }
 
-using KeptSlots = std::array<std::vector<std::uint8_t>, 4>;
+using ResultPtr = std::shared_ptr<const Result>;
+
+// A compile whose blocks are being read, from Compile to FreeBuffers.
+struct LiveCompile {
+    const tagItemData* screen = nullptr;
+    ResultPtr result;
+    std::optional<CompileKey> key;   // set when it may be kept
+};
 
 struct KeptCompile {
     const tagItemData* screen = nullptr;
     CompileKey key;
-    std::vector<KeptSlots> saved;   // every node's, in pre-order
+    ResultPtr result;
     std::size_t bytes = 0;
 };
 
@@ -823,11 +852,13 @@ struct KeptCompile {
 // screen's program is about 22 MB.
 constexpr std::size_t kKeptBudget = std::size_t(64) << 20;
 
+// Reached from the send's worker and, for ForgetCompiled, from the
+// interface thread: everything here is under the lock. A result is not
+// changed once it is in here, so a reader holding one reads it unlocked.
 struct Kept {
     std::mutex lock;
+    std::list<LiveCompile> live;
     std::list<KeptCompile> compiles;
-    // Compiles whose slots are in their trees now, to be kept when freed.
-    std::list<std::pair<const tagItemData*, CompileKey>> pending;
     unsigned reused = 0;
 };
 
@@ -837,13 +868,49 @@ Kept& kept()
     return k;
 }
 
-void dropPending(Kept& k, const tagItemData* screen)
+std::list<LiveCompile>::iterator liveOf(Kept& k, const tagItemData* screen)
 {
-    k.pending.remove_if([screen](const auto& p) { return p.first == screen; });
+    return std::find_if(k.live.begin(), k.live.end(), [screen](const LiveCompile& l) { return l.screen == screen; });
 }
 
-// Puts a kept compile of the same key back into the tree's slots.
-bool restore(tagItemData* screen, const CompileKey& key)
+// The screen's compile being read, or null.
+ResultPtr readResult(const tagItemData* node)
+{
+    const tagItemData* screen = GetScreenOf(node);
+    if (!screen)
+        return nullptr;
+    Kept& k = kept();
+    std::lock_guard g(k.lock);
+    const auto it = liveOf(k, screen);
+    return it == k.live.end() ? nullptr : it->result;
+}
+
+// Ends the screen's compile being read; the caller frees what it returns,
+// outside the lock.
+ResultPtr takeLive(Kept& k, const tagItemData* screen, std::optional<CompileKey>* key = nullptr)
+{
+    const auto it = liveOf(k, screen);
+    if (it == k.live.end())
+        return nullptr;
+    ResultPtr r = std::move(it->result);
+    if (key)
+        *key = std::move(it->key);
+    k.live.erase(it);
+    return r;
+}
+
+void publish(const tagItemData* screen, ResultPtr result, std::optional<CompileKey> key)
+{
+    LiveCompile l{screen, std::move(result), std::move(key)};
+    Kept& k = kept();
+    ResultPtr old;
+    std::lock_guard g(k.lock);
+    old = takeLive(k, screen);
+    k.live.push_back(std::move(l));
+}
+
+// Takes a kept compile of the same key as the screen's compile being read.
+bool restore(const tagItemData* screen, const CompileKey& key)
 {
     Kept& k = kept();
     std::lock_guard g(k.lock);
@@ -851,86 +918,89 @@ bool restore(tagItemData* screen, const CompileKey& key)
                                  [&](const KeptCompile& c) { return c.screen == screen && c.key == key; });
     if (it == k.compiles.end())
         return false;
-    std::size_t i = 0;
-    ForEachNode(screen, [&](tagItemData* n) {
-        KeptSlots& from = it->saved[i++];
-        for (int s = 0; s < 4; ++s)
-            n->Compiled[s].Buffer = std::move(from[std::size_t(s)]);
-    });
+    k.live.push_back(LiveCompile{screen, std::move(it->result), std::move(it->key)});
     k.compiles.erase(it);
-    dropPending(k, screen);
-    k.pending.emplace_back(screen, key);
     ++k.reused;
     return true;
 }
 
+ResultPtr compileScreen(tagItemData* node, std::optional<bool> swapRedGreen);
+
 int compile(tagItemData* node, std::optional<bool> swapRedGreen)
 {
     tagItemData* screen = GetScreenOf(node);
+    if (!screen)
+        return 0;
     try {
-        if (screen) {
+        {
+            // The screen's last compile is over; freed outside the lock.
+            ResultPtr old;
             std::lock_guard g(kept().lock);
-            dropPending(kept(), screen);
+            old = takeLive(kept(), screen);
         }
-        std::optional<CompileKey> key;
-        if (screen) {
-            key = keyOf(screen, swapRedGreen.value_or(screen->Global.SwapRedGreen != 0));
-            if (key) {
-                freeSlots(screen);
-                // A cancel stops a kept compile as it stops one being made.
-                if (cancelled())
-                    return 0;
-                if (restore(screen, *key))
-                    return 1;
-            }
+        std::optional<CompileKey> key = keyOf(screen, swapRedGreen.value_or(screen->Global.SwapRedGreen != 0));
+        if (key) {
+            // A cancel stops a kept compile as it stops one being made.
+            if (cancelled())
+                return 0;
+            if (restore(screen, *key))
+                return 1;
         }
-        const int done = compileScreen(node, swapRedGreen);
-        if (done && key) {
-            std::lock_guard g(kept().lock);
-            kept().pending.emplace_back(screen, std::move(*key));
-        }
-        return done;
+        ResultPtr done = compileScreen(node, swapRedGreen);
+        if (!done)
+            return 0;
+        publish(screen, std::move(done), std::move(key));
+        return 1;
     } catch (...) {
         // Out of memory on a large screen: nothing half-built is left behind.
-        CContentCompiler::FreeBuffers(node);
         return 0;
     }
 }
 
-// Moves the slots of a compile that may be kept out of the tree; false
-// (nothing moved) when it is not to be kept.
-bool keep(tagItemData* screen)
+// Keeps the screen's compile being read when it may be kept; frees it
+// otherwise.
+void endCompile(const tagItemData* screen)
 {
     Kept& k = kept();
-    std::lock_guard g(k.lock);
-    const auto p = std::find_if(k.pending.begin(), k.pending.end(), [screen](const auto& e) { return e.first == screen; });
-    if (p == k.pending.end())
-        return false;
-    KeptCompile c{screen, std::move(p->second), {}, 0};
-    k.pending.erase(p);
-    std::size_t nodes = 0;
-    ForEachNode(screen, [&](tagItemData* n) {
-        ++nodes;
-        for (const auto& s : n->Compiled)
-            c.bytes += s.Buffer.size();
-    });
-    // A tree that changed while its blocks were read is compiled again.
-    if (nodes != c.key.nodes || c.bytes > kKeptBudget)
-        return false;
-    c.saved.reserve(nodes);
-    ForEachNode(screen, [&](tagItemData* n) {
-        KeptSlots& to = c.saved.emplace_back();
-        for (int s = 0; s < 4; ++s)
-            to[std::size_t(s)] = std::move(n->Compiled[s].Buffer);
-    });
-    k.compiles.remove_if([screen](const KeptCompile& e) { return e.screen == screen; });
-    k.compiles.push_front(std::move(c));
-    std::size_t held = 0;
-    for (auto it = k.compiles.begin(); it != k.compiles.end();) {
-        held += it->bytes;
-        it = held > kKeptBudget ? k.compiles.erase(it) : std::next(it);
+    ResultPtr gone;
+    std::list<KeptCompile> dropped;
+    {
+        std::lock_guard g(k.lock);
+        std::optional<CompileKey> key;
+        gone = takeLive(k, screen, &key);
+        if (!gone)
+            return;
+        const std::size_t bytes = gone->bytes();
+        // A tree that changed while it was compiled is compiled again.
+        if (key && key->nodes == gone->perNode.size() && bytes <= kKeptBudget) {
+            try {
+                KeptCompile c{screen, std::move(*key), gone, bytes};
+                for (auto it = k.compiles.begin(); it != k.compiles.end();) {
+                    const auto next = std::next(it);
+                    if (it->screen == screen)
+                        dropped.splice(dropped.end(), k.compiles, it);
+                    it = next;
+                }
+                k.compiles.push_front(std::move(c));
+                gone.reset();
+            } catch (...) {
+                // No room to keep it: it is freed as any other.
+            }
+            std::size_t held = 0;
+            for (auto it = k.compiles.begin(); it != k.compiles.end();) {
+                held += it->bytes;
+                const auto next = std::next(it);
+                if (held > kKeptBudget)
+                    dropped.splice(dropped.end(), k.compiles, it);
+                it = next;
+            }
+        }
     }
-    return true;
+    if (gone || !dropped.empty()) {
+        gone.reset();
+        dropped.clear();
+        ReturnFreedMemory();
+    }
 }
 
 } // namespace
@@ -941,7 +1011,8 @@ int CContentCompiler::Compile(tagItemData* node, bool swapRedGreen) { return com
 
 namespace {
 
-// Visits the slots of one block in the order the block holds them.
+// Visits the slots of one block, as (node, slot), in the order the block
+// holds them.
 template <class F>
 void walkBlock(tagItemData* screen, program::Block block, F f)
 {
@@ -954,24 +1025,24 @@ void walkBlock(tagItemData* screen, program::Block block, F f)
     };
     switch (block) {
     case Block::PageMap:
-        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[slot::SceneRecord].Buffer); });
+        forEachChild(screen, [&](tagItemData* s) { f(s, slot::SceneRecord); });
         break;
     case Block::ProgramMap:
-        eachItem([&](tagItemData* it) { f(it->Compiled[slot::ItemDescriptor].Buffer); });
+        eachItem([&](tagItemData* it) { f(it, slot::ItemDescriptor); });
         break;
     case Block::ProgramMask:
-        forEachChild(screen, [&](tagItemData* s) { f(s->Compiled[slot::SceneMask].Buffer); });
-        eachSection([&](tagItemData* sec) { f(sec->Compiled[slot::SectionMask].Buffer); });
+        forEachChild(screen, [&](tagItemData* s) { f(s, slot::SceneMask); });
+        eachSection([&](tagItemData* sec) { f(sec, slot::SectionMask); });
         break;
     case Block::ProgramData:
         forEachChild(screen, [&](tagItemData* s) {
-            f(s->Compiled[slot::ScenePages].Buffer);
-            f(s->Compiled[slot::SceneDevices].Buffer);
+            f(s, slot::ScenePages);
+            f(s, slot::SceneDevices);
         });
-        eachSection([&](tagItemData* sec) { f(sec->Compiled[slot::SectionBorder].Buffer); });
+        eachSection([&](tagItemData* sec) { f(sec, slot::SectionBorder); });
         eachItem([&](tagItemData* it) {
-            f(it->Compiled[slot::ItemPages].Buffer);
-            f(it->Compiled[slot::ItemHeader].Buffer);
+            f(it, slot::ItemPages);
+            f(it, slot::ItemHeader);
         });
         break;
     }
@@ -981,21 +1052,28 @@ void walkBlock(tagItemData* screen, program::Block block, F f)
 // records' offsets come from here, so they follow the block order.
 class BlockLayout {
 public:
-    BlockLayout(tagItemData* screen, program::Block block)
+    BlockLayout(const Result& r, tagItemData* screen, program::Block block)
+        : m_r(r), m_at(r.perNode.size() * 4, kNone)
     {
-        walkBlock(screen, block, [&](const std::vector<std::uint8_t>& b) {
-            m_at[&b] = m_size;
-            m_size += b.size();
+        walkBlock(screen, block, [&](const tagItemData* n, int s) {
+            const std::uint32_t p = r.numberOf(n) * 4 + std::uint32_t(s);
+            m_at[p] = m_size;
+            m_size += r.part(p).size();
         });
     }
     std::uint64_t size() const { return m_size; }
     std::uint32_t at(const tagItemData* node, int s) const
     {
-        return static_cast<std::uint32_t>(m_at.at(&node->Compiled[s].Buffer));
+        const std::uint64_t a = m_at[m_r.numberOf(node) * 4 + std::size_t(s)];
+        if (a == kNone)
+            throw std::out_of_range("slot not in block");
+        return static_cast<std::uint32_t>(a);
     }
 
 private:
-    std::unordered_map<const std::vector<std::uint8_t>*, std::uint64_t> m_at;
+    static constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
+    const Result& m_r;
+    std::vector<std::uint64_t> m_at;   // by number * 4 + slot
     std::uint64_t m_size = 0;
 };
 
@@ -1014,6 +1092,10 @@ bool makeContext(tagItemData* node, std::optional<bool> swapRedGreen, Ctx& c)
     c.screenH = g.Height;
     if (IsGlobalSceneNode(c.screen->FirstChild))
         c.global = c.screen->FirstChild;
+    std::uint32_t next = 0;
+    ForEachNode(c.screen, [&](tagItemData* n) { c.out->number.emplace(n, next++); });
+    c.out->perNode.resize(next);
+    c.seen.resize(next);
     return true;
 }
 
@@ -1040,13 +1122,13 @@ bool measureNodes(Ctx& c)
         ok = ok && !cancelled();
         if (!ok)
             return;
+        Seen& s = c.seen[c.out->numberOf(n)];
         // A section's painting sets nothing the compile reads.
         if (n->Level == LEVEL_SECTION) {
-            c.seen[n] = Seen{PaintedValuesOf(n), QImage()};
+            s = Seen{PaintedValuesOf(n), QImage()};
             return;
         }
         Painting p = NodePictures::look(n, false);
-        Seen& s = c.seen[n];
         s.values = p.values;
         if (pagesFromPicture(n) && !p.picture.isNull() && kept + p.picture.sizeInBytes() <= DEFAULT_PICTURE_BUDGET) {
             kept += p.picture.sizeInBytes();
@@ -1060,7 +1142,7 @@ bool measureNodes(Ctx& c)
 // node's own as it stands, else one painted for the compile.
 QImage pictureOf(const Ctx& c, const tagItemData* item)
 {
-    QImage& kept = c.seen.at(item).picture;
+    QImage& kept = c.seen[c.out->numberOf(item)].picture;
     if (!kept.isNull())
         return std::exchange(kept, QImage());
     return NodePictures::look(item, true).picture;
@@ -1089,7 +1171,7 @@ std::vector<std::uint8_t> itemHeader(const Ctx& c, tagItemData* item)
     const QRect area = sorvane::render::NodeClientRect(item);
     const std::uint32_t pageLen =
         static_cast<std::uint32_t>(PageLength(params(c, static_cast<unsigned>(area.width()), false)));
-    const std::uint32_t pagesLen = static_cast<std::uint32_t>(len(item, slot::ItemPages));
+    const std::uint32_t pagesLen = static_cast<std::uint32_t>(len(c, item, slot::ItemPages));
     switch (itemKind(item->Item.TypeCode).header) {
     case DeviceHeader::Paged:
         return BuildPagedHeader(item, c.painted(item), unsigned(area.width()), unsigned(area.height()), pageLen);
@@ -1114,17 +1196,17 @@ void buildDeviceRecords(const Ctx& c)
 {
     const sorvane::render::LedQuantiser leds = ledQuantiser(c.screen, c.swap);
     forEachChild(c.screen, [&](tagItemData* scene) {
-        auto& devices = slotOf(scene, slot::SceneDevices);
+        auto& devices = slotOf(c, scene, slot::SceneDevices);
         if (scene->Scene.Schedule != 0)
             devices = BuildScheduleRecord(scene);
         const auto border = borderRecord(scene, leds);
         devices.insert(devices.end(), border.begin(), border.end());
         forEachChild(scene, [&](tagItemData* section) {
-            slotOf(section, slot::SectionBorder) = borderRecord(section, leds);
+            slotOf(c, section, slot::SectionBorder) = borderRecord(section, leds);
             forEachChild(section, [&](tagItemData* item) {
                 const QRect area = sorvane::render::NodeClientRect(item);
                 if (area.width() > 0 && area.height() > 0)
-                    slotOf(item, slot::ItemHeader) = itemHeader(c, item);
+                    slotOf(c, item, slot::ItemHeader) = itemHeader(c, item);
             });
         });
     });
@@ -1139,7 +1221,7 @@ void buildMasks(const Ctx& c)
             if (s->FirstChild)
                 covers.push_back(sorvane::render::NodeRect(s));
         });
-        slotOf(scene, slot::SceneMask) = maskOf(c, sorvane::render::NodeRect(scene), covers, 0);
+        slotOf(c, scene, slot::SceneMask) = maskOf(c, sorvane::render::NodeRect(scene), covers, 0);
         forEachChild(scene, [&](tagItemData* section) {
             if (!section->FirstChild)
                 return;
@@ -1149,7 +1231,7 @@ void buildMasks(const Ctx& c)
                     over.push_back(sorvane::render::NodeRect(t));
             // Mask column 0 is the client area's left edge, where the descriptor places the section.
             const QRect client = sorvane::render::NodeClientRect(section);
-            slotOf(section, slot::SectionMask) = maskOf(c, client, over, client.left());
+            slotOf(c, section, slot::SectionMask) = maskOf(c, client, over, client.left());
         });
     });
 }
@@ -1161,18 +1243,18 @@ void writeItemDescriptors(const Ctx& c, const BlockLayout& data)
     forEachChild(c.screen, [&](tagItemData* scene) {
         forEachChild(scene, [&](tagItemData* section) {
             forEachChild(section, [&](tagItemData* item) {
-                auto& d = slotOf(item, slot::ItemDescriptor);
+                auto& d = slotOf(c, item, slot::ItemDescriptor);
                 d.assign(f::Size, 0);
                 std::uint8_t* p = d.data();
                 put(p, f::PlayTime, static_cast<std::uint32_t>(item->PlayTime));
                 put(p, f::InEffect, item->InEffect == 79 ? 75 : item->InEffect);
                 put(p, f::InSpeed, item->InSpeed);
                 put(p, f::PagesAt, data.at(item, slot::ItemPages));
-                put(p, f::PagesLength, static_cast<std::uint32_t>(len(item, slot::ItemPages)));
+                put(p, f::PagesLength, static_cast<std::uint32_t>(len(c, item, slot::ItemPages)));
                 put(p, f::HeaderAt, data.at(item, slot::ItemHeader));
-                put(p, f::HeaderLength, static_cast<std::uint32_t>(len(item, slot::ItemHeader)));
+                put(p, f::HeaderLength, static_cast<std::uint32_t>(len(c, item, slot::ItemHeader)));
                 if (item->Item.TypeCode == IT_CLOCKSIMUL)
-                    RelocateAnalogRecord(slotOf(item, slot::ItemHeader), data.at(item, slot::ItemHeader));
+                    RelocateAnalogRecord(slotOf(c, item, slot::ItemHeader), data.at(item, slot::ItemHeader));
             });
         });
     });
@@ -1189,7 +1271,7 @@ void writeSectionDescriptors(const Ctx& c, const BlockLayout& data, const BlockL
                 return;
             unsigned items = 0;
             forEachChild(section, [&](tagItemData*) { ++items; });
-            auto& d = slotOf(section, slot::SectionDescriptor);
+            auto& d = slotOf(c, section, slot::SectionDescriptor);
             d.assign(f::Size, 0);
             std::uint8_t* p = d.data();
             const QRect client = sorvane::render::NodeClientRect(section);
@@ -1199,9 +1281,9 @@ void writeSectionDescriptors(const Ctx& c, const BlockLayout& data, const BlockL
             put(p, f::Width, static_cast<std::uint16_t>(client.width()));
             put(p, f::Height, static_cast<std::uint16_t>(client.height()));
             put(p, f::BorderAt, data.at(section, slot::SectionBorder));
-            put(p, f::BorderLength, static_cast<std::uint32_t>(len(section, slot::SectionBorder)));
+            put(p, f::BorderLength, static_cast<std::uint32_t>(len(c, section, slot::SectionBorder)));
             put(p, f::MaskAt, masks.at(section, slot::SectionMask));
-            put(p, f::MaskLength, static_cast<std::uint32_t>(len(section, slot::SectionMask)));
+            put(p, f::MaskLength, static_cast<std::uint32_t>(len(c, section, slot::SectionMask)));
             put(p, f::FirstItemAt, map.at(section->FirstChild, slot::ItemDescriptor));
             put(p, f::ItemCount, static_cast<std::uint8_t>(items));
             put(p, f::Options, hasBorder(section) ? f::HasBorder : 0);
@@ -1220,14 +1302,14 @@ void writeSceneRecords(const Ctx& c, const BlockLayout& data, const BlockLayout&
     std::vector<tagItemData*> scenes;
     forEachChild(c.screen, [&](tagItemData* s) {
         scenes.push_back(s);
-        slotOf(s, slot::SceneRecord).assign(f::Entries + program::section::Size * std::size_t(std::max(1, CountValidItems(s))), 0);
+        slotOf(c, s, slot::SceneRecord).assign(f::Entries + program::section::Size * std::size_t(std::max(1, CountValidItems(s))), 0);
     });
-    const BlockLayout pages(c.screen, program::Block::PageMap);
+    const BlockLayout pages(*c.out, c.screen, program::Block::PageMap);
     const std::size_t firstNormal = c.global && scenes.size() > 1 ? 1 : 0;
     for (std::size_t i = 0; i < scenes.size(); ++i) {
         tagItemData* scene = scenes[i];
         const int own = CountValidItems(scene);
-        std::uint8_t* p = slotOf(scene, slot::SceneRecord).data();
+        std::uint8_t* p = slotOf(c, scene, slot::SceneRecord).data();
         put(p, f::PlayTime, static_cast<std::uint32_t>(scene->PlayTime));
         put(p, f::ScreenWidth, c.screen->Global.Width);
         put(p, f::ScreenHeight, c.screen->Global.Height);
@@ -1236,15 +1318,15 @@ void writeSceneRecords(const Ctx& c, const BlockLayout& data, const BlockLayout&
         if (isGlobal || scene->Scene.TypeCode == IT_SCENE) {
             // A normal scene without a background of its own shows the global scene's.
             const tagItemData* shown = scene;
-            if (!isGlobal && len(scene, slot::ScenePages) == 0 && c.global && c.painted(c.global).picturePresent != 0)
+            if (!isGlobal && len(c, scene, slot::ScenePages) == 0 && c.global && c.painted(c.global).picturePresent != 0)
                 shown = c.global;
             put(p, f::BackgroundAt, data.at(shown, slot::ScenePages));
-            put(p, f::BackgroundLength, static_cast<std::uint32_t>(len(shown, slot::ScenePages)));
+            put(p, f::BackgroundLength, static_cast<std::uint32_t>(len(c, shown, slot::ScenePages)));
             put(p, f::DevicesAt, data.at(scene, slot::SceneDevices));
-            put(p, f::DevicesLength, static_cast<std::uint32_t>(len(scene, slot::SceneDevices)));
+            put(p, f::DevicesLength, static_cast<std::uint32_t>(len(c, scene, slot::SceneDevices)));
         }
         put(p, f::MaskAt, masks.at(scene, slot::SceneMask));
-        put(p, f::MaskLength, static_cast<std::uint32_t>(len(scene, slot::SceneMask)));
+        put(p, f::MaskLength, static_cast<std::uint32_t>(len(c, scene, slot::SceneMask)));
         put(p, f::IsGlobal, isGlobal ? 1 : 0);
         put(p, f::Options, static_cast<std::uint8_t>(scene->Scene.DisplayOption | (hasBorder(scene) ? f::HasBorder : 0)
                                                      | (scene->Scene.Schedule ? f::HasSchedule : 0)));
@@ -1254,38 +1336,40 @@ void writeSceneRecords(const Ctx& c, const BlockLayout& data, const BlockLayout&
         put(p, f::EntrySize, static_cast<std::uint16_t>(program::section::Size));
         std::size_t e = 0;
         forEachChild(scene, [&](tagItemData* section) {
-            const auto& d = section->Compiled[slot::SectionDescriptor].Buffer;
+            const auto& d = slotOf(c, section, slot::SectionDescriptor);
             if (section->FirstChild && d.size() == program::section::Size)
                 std::memcpy(p + f::Entries + program::section::Size * e++, d.data(), d.size());
         });
     }
 }
 
-int compileScreen(tagItemData* node, std::optional<bool> swapRedGreen)
+ResultPtr compileScreen(tagItemData* node, std::optional<bool> swapRedGreen)
 {
+    auto result = std::make_shared<Result>();
     Ctx c;
-    const bool accepted = makeContext(node, swapRedGreen, c);
-    if (c.screen)
-        freeSlots(c.screen);
-    if (!accepted)
-        return 0;
-    if (!measureNodes(c) || !drawPages(c)) {
-        freeSlots(c.screen);
-        return 0;
-    }
+    c.out = result.get();
+    if (!makeContext(node, swapRedGreen, c) || !measureNodes(c) || !drawPages(c))
+        return nullptr;
     buildDeviceRecords(c);
     buildMasks(c);
     // Every offset must fit the records' 32-bit fields.
-    const BlockLayout data(c.screen, program::Block::ProgramData);
-    const BlockLayout masks(c.screen, program::Block::ProgramMask);
-    if (data.size() > kMaxBytes || masks.size() > kMaxBytes) {
-        freeSlots(c.screen);
-        return 0;
-    }
+    const BlockLayout data(*c.out, c.screen, program::Block::ProgramData);
+    const BlockLayout masks(*c.out, c.screen, program::Block::ProgramMask);
+    if (data.size() > kMaxBytes || masks.size() > kMaxBytes)
+        return nullptr;
     writeItemDescriptors(c, data);
-    writeSectionDescriptors(c, data, masks, BlockLayout(c.screen, program::Block::ProgramMap));
+    writeSectionDescriptors(c, data, masks, BlockLayout(*c.out, c.screen, program::Block::ProgramMap));
     writeSceneRecords(c, data, masks);
-    return 1;
+    // The blocks are read from the result alone, not from the tree.
+    for (const program::Block block : program::BlockOrder) {
+        const std::size_t b = static_cast<std::size_t>(block);
+        walkBlock(c.screen, block, [&](const tagItemData* n, int s) {
+            const std::uint32_t p = result->numberOf(n) * 4 + std::uint32_t(s);
+            result->parts[b].push_back(p);
+            result->sizes[b] += result->part(p).size();
+        });
+    }
+    return result;
 }
 
 } // namespace
@@ -1324,16 +1408,8 @@ tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompile
 
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {
-    if (tagItemData* screen = GetScreenOf(node)) {
-        try {
-            if (keep(screen))
-                return;
-        } catch (...) {
-            // No room to keep it: it is freed as any other.
-        }
-        freeSlots(screen);
-        ReturnFreedMemory();
-    }
+    if (const tagItemData* screen = GetScreenOf(node))
+        endCompile(screen);
 }
 
 void CContentCompiler::ForgetCompiled(const tagItemData* screen)
@@ -1342,7 +1418,10 @@ void CContentCompiler::ForgetCompiled(const tagItemData* screen)
     std::list<KeptCompile> gone;
     {
         std::lock_guard g(k.lock);
-        dropPending(k, screen);
+        // One being read is still read to its end, but not kept.
+        for (LiveCompile& l : k.live)
+            if (!screen || l.screen == screen)
+                l.key.reset();
         for (auto it = k.compiles.begin(); it != k.compiles.end();) {
             const auto next = std::next(it);
             if (!screen || it->screen == screen)
@@ -1362,29 +1441,50 @@ unsigned CContentCompiler::ReusedCompiles()
     return kept().reused;
 }
 
+std::vector<std::uint8_t> CContentCompiler::CompiledSlot(const tagItemData* node, int slot)
+{
+    try {
+        const ResultPtr r = readResult(node);
+        const std::vector<std::uint8_t>* b = r ? r->find(node, slot) : nullptr;
+        return b ? *b : std::vector<std::uint8_t>();
+    } catch (...) {
+        return {};
+    }
+}
+
+std::size_t CContentCompiler::CompiledSlotSize(const tagItemData* node, int slot)
+{
+    try {
+        const ResultPtr r = readResult(node);
+        const std::vector<std::uint8_t>* b = r ? r->find(node, slot) : nullptr;
+        return b ? b->size() : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
 namespace {
 
 std::size_t blockSize(tagItemData* node, program::Block block)
 {
-    std::size_t n = 0;
-    if (tagItemData* screen = GetScreenOf(node))
-        walkBlock(screen, block, [&](const std::vector<std::uint8_t>& b) { n += b.size(); });
-    return n;
+    const ResultPtr r = readResult(node);
+    return r ? r->sizes[static_cast<std::size_t>(block)] : 0;
 }
 
 std::size_t copyBlock(tagItemData* node, program::Block block, std::uint8_t* buffer, std::size_t length)
 {
     std::size_t n = 0;
-    tagItemData* screen = GetScreenOf(node);
-    if (!buffer || !screen)
+    const ResultPtr r = buffer ? readResult(node) : nullptr;
+    if (!r)
         return 0;
-    walkBlock(screen, block, [&](const std::vector<std::uint8_t>& b) {
+    for (const std::uint32_t p : r->parts[static_cast<std::size_t>(block)]) {
+        const std::vector<std::uint8_t>& b = r->part(p);
         const std::size_t take = std::min(b.size(), length - n);
         if (take) {
             std::memcpy(buffer + n, b.data(), take);
             n += take;
         }
-    });
+    }
     return n;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // Turns one screen's content tree into the controller's program data: pixel
-// pages, masks, descriptors and records in the nodes' compiled slots, read
-// out afterwards as four blocks (page map, program map, program mask,
-// program data). Their layout is core/render/ProgramSchema.h.
-// Compilations must not run at the same time.
+// pages, masks, descriptors and records in four slots per node, read out
+// afterwards as four blocks (page map, program map, program mask, program
+// data). Their layout is core/render/ProgramSchema.h. The slots are the
+// compile's own, held for the screen until FreeBuffers; the tree is only
+// read. Compilations must not run at the same time.
 #include <QRect>
 
 #include <cstddef>
@@ -40,7 +41,7 @@ public:
     // names no picture that can be read (a device, a pipe, a file that is
     // no picture); it would go out black. Null when there is none.
     static tagItemData* UndrawableItem(tagItemData* node);
-    // Frees every slot of every node of the node's screen. The output of a
+    // Ends the screen's compile: its slots are freed. The output of a
     // compile is kept (within a memory budget) for the next Compile of the
     // same screen: when nothing it was made from has changed, that Compile
     // puts it back instead of compiling again.
@@ -50,6 +51,10 @@ public:
     static void ForgetCompiled(const tagItemData* screen);
     // How many compiles were taken from what was kept, for the tests.
     static unsigned ReusedCompiles();
+    // A copy of one of the node's slots (ProgramSchema.h program::slot) in
+    // its screen's compile, for the tests; empty when there is none.
+    static std::vector<std::uint8_t> CompiledSlot(const tagItemData* node, int slot);
+    static std::size_t CompiledSlotSize(const tagItemData* node, int slot);
 
     // A block of the compiled program (ProgramSchema.h): its size, and its
     // bytes copied into the buffer (as many as fit); the four named below too.

@@ -118,7 +118,7 @@ TEST_F(Animated, AnEffectChosenInTheDialogLeavesItsFrameCountInTheRecordAndProgr
 
     core.Paint(item);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
-    const auto& header = item->Compiled[1].Buffer;
+    const auto& header = CContentCompiler::CompiledSlot(item, 1);
     ASSERT_GE(header.size(), 20u);
     const auto u32 = [&](std::size_t at) {
         return header[at] | header[at + 1] << 8 | header[at + 2] << 16 | std::uint32_t(header[at + 3]) << 24;

@@ -131,7 +131,7 @@ TEST_F(EndToEnd, AScheduleSetInThePanelIsCompiledIntoTheScenesRecord)
     ctl<QTimeEdit>(timer, CPropertySceneTimer::IdEnd)->setTime(QTime(18, 30));
 
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
-    const std::vector<std::uint8_t>& d = scene->Compiled[3].Buffer;
+    const std::vector<std::uint8_t>& d = CContentCompiler::CompiledSlot(scene, 3);
     ASSERT_GE(d.size(), 36u);
     SYSTEMTIME day;
     day.wYear = 2031;
@@ -168,12 +168,12 @@ TEST_F(EndToEnd, EffectsChosenInThePanelAreCompiledIntoTheItem)
     typeInto(ctl<QLineEdit>(effect, CPropertyEffectText::IdStay), "3000");
 
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
-    const std::vector<std::uint8_t>& desc = text->Compiled[2].Buffer;
+    const std::vector<std::uint8_t>& desc = CContentCompiler::CompiledSlot(text, 2);
     ASSERT_EQ(desc.size(), 24u);
     EXPECT_EQ(u32(desc, 0), 3000u);
     EXPECT_EQ(desc[4], 5);
     EXPECT_EQ(u16(desc, 6), 30);
-    const std::vector<std::uint8_t>& header = text->Compiled[1].Buffer;
+    const std::vector<std::uint8_t>& header = CContentCompiler::CompiledSlot(text, 1);
     ASSERT_GE(header.size(), 52u);
     EXPECT_EQ(std::memcmp(header.data() + 16, "cler", 4), 0);
     EXPECT_EQ(header[20], 7);

@@ -146,7 +146,7 @@ TEST_F(Picture, AGifChosenFromTheProgramsAnimationsGetsItsFramesAndStayTime)
     EXPECT_FALSE(host.repainted.empty());
     core.Paint(gif);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
-    const auto& header = gif->Compiled[1].Buffer;
+    const auto& header = CContentCompiler::CompiledSlot(gif, 1);
     ASSERT_GE(header.size(), 24u);
     EXPECT_EQ(header[0], 2);   // two frames, each with its delay
 }
@@ -331,7 +331,7 @@ TEST_F(RichText, TypedTextMadeBoldAndColouredIsStoredAsRtfAndCompiled)
     ASSERT_TRUE(records::SetItemText(plainTwin, plain));
     core.Paint(plainTwin);
     ASSERT_EQ(CContentCompiler::Compile(twinScreen), 1);
-    EXPECT_NE(item->Compiled[0].Buffer, plainTwin->Compiled[0].Buffer);
+    EXPECT_NE(CContentCompiler::CompiledSlot(item, 0), CContentCompiler::CompiledSlot(plainTwin, 0));
 }
 
 TEST_F(RichText, SizeSetsLineSpacingAndWrapEnablesAlignment)

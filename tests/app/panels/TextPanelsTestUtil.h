@@ -113,11 +113,11 @@ struct TextItems : ::testing::Test {
         core.Paint(twin);
         ASSERT_EQ(CContentCompiler::Compile(screen), 1);
         ASSERT_EQ(CContentCompiler::Compile(twinScreen), 1);
-        const auto& pages = item->Compiled[0].Buffer;
+        const auto& pages = CContentCompiler::CompiledSlot(item, 0);
         ASSERT_FALSE(pages.empty());
         EXPECT_TRUE(std::any_of(pages.begin(), pages.end(), [](std::uint8_t b) { return b != 0; }));
-        EXPECT_EQ(pages, twin->Compiled[0].Buffer);
-        EXPECT_EQ(item->Compiled[1].Buffer, twin->Compiled[1].Buffer);
+        EXPECT_EQ(pages, CContentCompiler::CompiledSlot(twin, 0));
+        EXPECT_EQ(CContentCompiler::CompiledSlot(item, 1), CContentCompiler::CompiledSlot(twin, 1));
     }
 };
 

@@ -618,8 +618,8 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
         // Each item's pixels and records are in the program data.
         for (tagItemData* item : {text, picture, clockWindow->FirstChild}) {
             std::size_t compiled = 0;
-            for (const CompiledSlot& slot : item->Compiled)
-                compiled += slot.Buffer.size();
+            for (int slot = 0; slot < 4; ++slot)
+                compiled += CContentCompiler::CompiledSlotSize(item, slot);
             EXPECT_GT(compiled, 0u);
         }
         CContentCompiler::FreeBuffers(screen);

@@ -90,10 +90,10 @@ struct Screen {
         for (tagItemData* sc = screen->FirstChild; sc; sc = sc->NextSibling)
             for (tagItemData* s = sc->FirstChild; s; s = s->NextSibling)
                 for (tagItemData* it = s->FirstChild; it; it = it->NextSibling) {
-                    const auto& h = it->Compiled[1].Buffer;
+                    const auto& h = CContentCompiler::CompiledSlot(it, 1);
                     const std::uint32_t pageLen = h.size() >= 8 ? (h[4] | (h[5] << 8) | (h[6] << 16) | (std::uint32_t(h[7]) << 24)) : 0;
                     if (pageLen)
-                        n += std::int64_t(it->Compiled[0].Buffer.size() / pageLen);
+                        n += std::int64_t(CContentCompiler::CompiledSlotSize(it, 0) / pageLen);
                 }
         return n;
     }

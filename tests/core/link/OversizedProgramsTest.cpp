@@ -66,7 +66,7 @@ protected:
     static Bytes pagesOf(tagItemData* screen, tagItemData* item)
     {
         EXPECT_EQ(CContentCompiler::Compile(screen), 1);
-        Bytes out = item->Compiled[0].Buffer;
+        Bytes out = CContentCompiler::CompiledSlot(item, 0);
         CContentCompiler::FreeBuffers(screen);
         return out;
     }
@@ -209,7 +209,7 @@ TEST_F(OversizedPrograms, TheControllerAndTheStickGetWhatTheCompilerGives)
         block(screen, CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap),
         block(screen, CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
         block(screen, CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData)};
-    const Bytes pages = t->Compiled[0].Buffer;
+    const Bytes pages = CContentCompiler::CompiledSlot(t, 0);
     CContentCompiler::FreeBuffers(screen);
     ASSERT_EQ(blackPages(pages, 4 * 16 * 256), 0u);
     // The item's pages lie in the program data whole.
@@ -261,7 +261,7 @@ TEST_F(OversizedPrograms, ATextWiderThanTheRecordsCanTellIsRefusedByName)
     ASSERT_GT(t->Item.ContentW + 255, 0xFFFFu);
     EXPECT_EQ(CContentCompiler::OversizedItem(screen), t);
     EXPECT_EQ(CContentCompiler::Compile(screen), 0);
-    EXPECT_EQ(t->Compiled[0].Buffer.size(), 0u);
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(t, 0), 0u);
 
     sim::SimController controller;
     sim::TcpPeer peer(controller);

@@ -134,8 +134,8 @@ protected:
     {
         bool free = true;
         ForEachNode(screen, [&](tagItemData* n) {
-            for (const auto& s : n->Compiled)
-                free = free && s.Buffer.empty();
+            for (int s = 0; s < 4; ++s)
+                free = free && CContentCompiler::CompiledSlotSize(n, s) == 0;
         });
         return free;
     }

@@ -337,7 +337,6 @@ TEST_F(TreeTest, DestroyingFreesTheSubtreeAndClearsThePointer)
         CreateNode(nullptr, t, u"i", section);
         CreateNode(nullptr, t, u"j", s2);
     }
-    section->Compiled[0].Buffer.assign(100, 1);
     tagItemData* victim = scene;
     screen->FirstChild = nullptr;   // detach, as deleting from the tree does
     DestroyNode(victim);

@@ -230,7 +230,6 @@ TEST_F(ProgramList, StoredImagesOfNodesAndPayloads)
     tagItemData* section = core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     tagItemData* line = core.AddItem(IT_SINGLELINE, u"l", section, nullptr);
     records::SetItemText(line, QStringLiteral("ab"));
-    section->Compiled[1].Buffer.assign(10, 1);
     const Bytes img = storeOf(core, screen);
     ASSERT_EQ(img.size(), 440u + (928 + 24 + 314) + (928 + 24) + (928 + 116));
     EXPECT_EQ(get32(img, 4), img.size() - 440);

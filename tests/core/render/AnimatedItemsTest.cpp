@@ -235,7 +235,7 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     // Animated text: every frame of the effect, the whole run twice.
     const std::uint32_t frames = anim->Item.TypeRecord->get(records::textgif::FrameCount);
     ASSERT_GT(frames, 1u);
-    const auto& pages = anim->Compiled[0].Buffer;
+    const auto& pages = CContentCompiler::CompiledSlot(anim, 0);
     ASSERT_EQ(pages.size(), 2 * frames * P);
     EXPECT_TRUE(std::equal(pages.begin(), pages.begin() + std::ptrdiff_t(frames * P), pages.begin() + std::ptrdiff_t(frames * P)));
     // The section's border leaves the items 62 × 30 at row 1.
@@ -249,7 +249,7 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     work.fill(Qt::black);
     QPainter(&work).drawImage(0, 1, content);
     EXPECT_EQ(Bytes(pages.begin(), pages.begin() + std::ptrdiff_t(P)), page(work, mode, false));
-    const auto& header = anim->Compiled[1].Buffer;
+    const auto& header = CContentCompiler::CompiledSlot(anim, 1);
     ASSERT_EQ(header.size(), 16 + 4 * 2 * std::size_t(frames));
     EXPECT_EQ(get32(header, 0), 2 * frames);
     EXPECT_EQ(get32(header, 4), P);
@@ -257,20 +257,20 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
         EXPECT_EQ(get32(header, 16 + 4 * i), 100u) << i;
 
     // Clocks and counters: one page each and their device records.
-    EXPECT_EQ(clock->Compiled[0].Buffer.size(), P);
-    EXPECT_EQ(count->Compiled[0].Buffer.size(), P);
-    EXPECT_EQ(analog->Compiled[0].Buffer.size(), P);
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(clock, 0), P);
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(count, 0), P);
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(analog, 0), P);
     const QRect clockArea = sorvane::render::NodeClientRect(clock);
-    EXPECT_EQ(clock->Compiled[1].Buffer, BuildClockDeviceRecord(clock, clockArea, false));
-    EXPECT_EQ(get32(clock->Compiled[1].Buffer, 4), 1u);   // English glyph set
-    EXPECT_EQ(get32(clock->Compiled[1].Buffer, 16),
+    EXPECT_EQ(CContentCompiler::CompiledSlot(clock, 1), BuildClockDeviceRecord(clock, clockArea, false));
+    EXPECT_EQ(get32(CContentCompiler::CompiledSlot(clock, 1), 4), 1u);   // English glyph set
+    EXPECT_EQ(get32(CContentCompiler::CompiledSlot(clock, 1), 16),
               sorvane::render::ClockRoleMask(*clock->Item.TypeRecord, sorvane::render::ClockLayout::English));
-    EXPECT_EQ(count->Compiled[1].Buffer, BuildClockDeviceRecord(count, sorvane::render::NodeClientRect(count), false));
-    EXPECT_EQ(get32(count->Compiled[1].Buffer, 8), 0x7FFFFFFFu);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(count, 1), BuildClockDeviceRecord(count, sorvane::render::NodeClientRect(count), false));
+    EXPECT_EQ(get32(CContentCompiler::CompiledSlot(count, 1), 8), 0x7FFFFFFFu);
 
     // The analog record's offsets count from the start of the program data.
-    const auto& analogRecord = analog->Compiled[1].Buffer;
-    const std::uint32_t at = get32(analog->Compiled[2].Buffer, 16);
+    const auto& analogRecord = CContentCompiler::CompiledSlot(analog, 1);
+    const std::uint32_t at = get32(CContentCompiler::CompiledSlot(analog, 2), 16);
     ASSERT_GT(analogRecord.size(), 724u);
     EXPECT_EQ(get32(analogRecord, 0), at + 724);
     Bytes unplaced = BuildClockDeviceRecord(analog, sorvane::render::NodeClientRect(analog), false);
@@ -285,21 +285,21 @@ TEST_F(AnimatedItems, EveryKindCompilesIntoTheBlocksWithItsRecords)
     leds.Red = int(t.Red);
     leds.Green = int(t.Green);
     leds.Blue = int(t.Blue);
-    const auto& d = scene->Compiled[3].Buffer;
+    const auto& d = CContentCompiler::CompiledSlot(scene, 3);
     ASSERT_GT(d.size(), 40u);
     EXPECT_EQ(std::string(d.begin(), d.begin() + 4), "stmr");
     EXPECT_EQ(Bytes(d.begin() + 36, d.end()), sorvane::render::BuildFrameRecord(**FrameSlotOf(scene), sorvane::render::NodeRect(scene), leds));
     EXPECT_EQ(std::string(d.begin() + 36, d.begin() + 40), "fram");
-    EXPECT_EQ(section->Compiled[2].Buffer,
+    EXPECT_EQ(CContentCompiler::CompiledSlot(section, 2),
               sorvane::render::BuildFrameRecord(**FrameSlotOf(section), sorvane::render::NodeRect(section), leds));
-    EXPECT_FALSE(section->Compiled[2].Buffer.empty());
+    EXPECT_FALSE(CContentCompiler::CompiledSlot(section, 2).empty());
 
     // The program data block holds each record where the descriptors say.
     Bytes data(CContentCompiler::GetProgramDataSize(screen));
     ASSERT_EQ(CContentCompiler::CopyProgramData(screen, data.data(), data.size()), data.size());
     for (tagItemData* item : {anim, clock, count, analog}) {
-        const auto& desc = item->Compiled[2].Buffer;
-        const auto& rec = item->Compiled[1].Buffer;
+        const auto& desc = CContentCompiler::CompiledSlot(item, 2);
+        const auto& rec = CContentCompiler::CompiledSlot(item, 1);
         ASSERT_EQ(get32(desc, 20), rec.size());
         EXPECT_TRUE(std::equal(rec.begin(), rec.end(), data.begin() + get32(desc, 16)));
     }
@@ -402,7 +402,7 @@ TEST_F(AnimatedItems, AnimatedTextWithoutAStoredCountCompilesEveryFrameOfItsEffe
     ref.SetText(kRtf);
     ref.SetEffect(13);
     const std::size_t P = 4 * 4 * 4 * 64;
-    EXPECT_EQ(anim->Compiled[0].Buffer.size(), std::size_t(ref.FrameCount()) * P);
-    EXPECT_EQ(get32(anim->Compiled[1].Buffer, 0), std::uint32_t(ref.FrameCount()));
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(anim, 0), std::size_t(ref.FrameCount()) * P);
+    EXPECT_EQ(get32(CContentCompiler::CompiledSlot(anim, 1), 0), std::uint32_t(ref.FrameCount()));
     CContentCompiler::FreeBuffers(screen);
 }

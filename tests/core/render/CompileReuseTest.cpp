@@ -183,4 +183,47 @@ TEST_F(CompileReuse, ClocksAndRefusedCompilesAreNeverKept)
     EXPECT_EQ(CContentCompiler::ReusedCompiles(), before);
 }
 
+// The compile's slots are its own: the tree reads the same (every node's
+// stored image) before a compile, while its blocks are read and after.
+TEST_F(CompileReuse, ACompileWritesNothingIntoTheTree)
+{
+    const auto images = [&] {
+        std::vector<Bytes> out;
+        ForEachNode(screen, [&](tagItemData* n) {
+            Bytes b(ITEMDATA_SIZE);
+            WriteNodeImage(*n, b.data());
+            out.push_back(std::move(b));
+        });
+        return out;
+    };
+    const std::vector<Bytes> before = images();
+    for (int pass = 0; pass < 2; ++pass) {   // compiled, then taken from what was kept
+        SCOPED_TRACE(pass);
+        ASSERT_EQ(CContentCompiler::Compile(screen), 1);
+        EXPECT_GT(CContentCompiler::CompiledSlotSize(text, program::slot::ItemPages), 0u);
+        EXPECT_EQ(images(), before);
+        CContentCompiler::FreeBuffers(screen);
+        EXPECT_EQ(CContentCompiler::CompiledSlotSize(text, program::slot::ItemPages), 0u);
+        EXPECT_EQ(images(), before);
+    }
+}
+
+// A screen forgotten while its blocks are read is read to the end, and its
+// compile is not kept.
+TEST_F(CompileReuse, ForgottenWhileReadItIsReadToTheEndAndNotKept)
+{
+    const Blocks want = fresh();
+    ASSERT_EQ(CContentCompiler::Compile(screen), 1);
+    CContentCompiler::ForgetCompiled(screen);
+    for (std::size_t i = 0; i < 4; ++i) {
+        Bytes b(CContentCompiler::GetBlockSize(screen, program::BlockOrder[i]));
+        CContentCompiler::CopyBlock(screen, program::BlockOrder[i], b.data(), b.size());
+        EXPECT_EQ(b, want[i]) << "block " << i;
+    }
+    CContentCompiler::FreeBuffers(screen);
+    const unsigned before = CContentCompiler::ReusedCompiles();
+    EXPECT_EQ(send(screen).blocks, want);
+    EXPECT_EQ(CContentCompiler::ReusedCompiles(), before);
+}
+
 } // namespace

@@ -65,10 +65,10 @@ TEST_F(RulesTest, ADamagedStoredFrameCountIsNotTrusted)
     gif->Item.TypeRecord->set(records::picture::FrameCount, 0xFFFFFFF0u);   // a damaged frame count
     // The file decides: with no file there is one black page.
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
-    const Bytes& h = gif->Compiled[1].Buffer;
+    const Bytes& h = CContentCompiler::CompiledSlot(gif, 1);
     ASSERT_GE(h.size(), 16u);
     EXPECT_EQ(get32(h, 0), 1u);
-    EXPECT_EQ(gif->Compiled[0].Buffer.size(), get32(h, 4));
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(gif, 0), get32(h, 4));
     CContentCompiler::FreeBuffers(screen);
 }
 
@@ -104,7 +104,7 @@ TEST_F(RulesTest, TextPagesFollowTheFontAndTheEntryEffect)
     for (int effect : {1, 2, 0}) {
         line->InEffect = std::uint8_t(effect);
         ASSERT_EQ(CContentCompiler::Compile(screen), 1);
-        const Bytes& pages = line->Compiled[0].Buffer;
+        const Bytes& pages = CContentCompiler::CompiledSlot(line, 0);
         ASSERT_EQ(pages.size(), across * P) << effect;
         const Mode m{17, 4, false, 128};
         for (unsigned k = 0; k < across; ++k) {
@@ -122,7 +122,7 @@ TEST_F(RulesTest, TextPagesFollowTheFontAndTheEntryEffect)
                 << "effect " << effect << " page " << k;
         }
         // Paged header: counts, page length, scroll extent, content size.
-        const Bytes& h = line->Compiled[1].Buffer;
+        const Bytes& h = CContentCompiler::CompiledSlot(line, 1);
         ASSERT_EQ(h.size(), 52u);
         EXPECT_EQ(get32(h, 0), effect ? across : 1u);
         EXPECT_EQ(get32(h, 4), P);
@@ -142,7 +142,7 @@ TEST_F(RulesTest, TextPagesFollowTheFontAndTheEntryEffect)
                 lit = lit.united(QRect(x, y, 1, 1));
     ASSERT_FALSE(lit.isEmpty());
     EXPECT_TRUE(QRect(0, 0, width, 16).contains(lit));
-    const Bytes& pages = line->Compiled[0].Buffer;
+    const Bytes& pages = CContentCompiler::CompiledSlot(line, 0);
     EXPECT_NE(std::count_if(pages.begin(), pages.end(), [](std::uint8_t v) { return v != 0xFF; }), 0);
 }
 
@@ -174,8 +174,8 @@ TEST_F(RulesTest, GifWithoutFramesAndBeyondTheDelayTable)
     gif->Item.TypeRecord->set(records::picture::FrameCount, 0);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     const std::size_t P = 4 * 4 * 4 * 32;
-    EXPECT_EQ(gif->Compiled[0].Buffer.size(), P);
-    const Bytes& h = gif->Compiled[1].Buffer;
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(gif, 0), P);
+    const Bytes& h = CContentCompiler::CompiledSlot(gif, 1);
     ASSERT_EQ(h.size(), 20u);
     EXPECT_EQ(get32(h, 0), 1u);
 
@@ -200,14 +200,14 @@ TEST_F(RulesTest, GlobalLinksAndBorderedSectionMask)
     section->Section.RectX = 4;
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     const std::uint32_t gRec = 120, aRec = 120;
-    EXPECT_EQ(get32(g->Compiled[2].Buffer, 8), gRec);
-    EXPECT_EQ(get32(scene->Compiled[2].Buffer, 8), gRec + aRec);
-    EXPECT_EQ(get32(b->Compiled[2].Buffer, 8), gRec);
-    EXPECT_EQ(b->Compiled[2].Buffer[31], 0);
+    EXPECT_EQ(get32(CContentCompiler::CompiledSlot(g, 2), 8), gRec);
+    EXPECT_EQ(get32(CContentCompiler::CompiledSlot(scene, 2), 8), gRec + aRec);
+    EXPECT_EQ(get32(CContentCompiler::CompiledSlot(b, 2), 8), gRec);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(b, 2)[31], 0);
     // A frame without elements does not count as a border.
-    EXPECT_EQ(section->Compiled[1].Buffer[34], 0);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(section, 1)[34], 0);
     // The section descriptor and its mask start at the client area: (6, 10) 20 x 12.
-    const Bytes& d = section->Compiled[1].Buffer;
+    const Bytes& d = CContentCompiler::CompiledSlot(section, 1);
     EXPECT_EQ(get16(d, 4), 6);
     EXPECT_EQ(get16(d, 6), 10);
     EXPECT_EQ(get16(d, 8), 20);
@@ -218,7 +218,7 @@ TEST_F(RulesTest, GlobalLinksAndBorderedSectionMask)
     for (int y = 10; y < 22; ++y)
         for (int x = 0; x < 20; ++x)
             work.setPixel(x, y, qRgb(255, 255, 255));
-    EXPECT_EQ(section->Compiled[0].Buffer, maskRuns(page(work, m, true), 32, m));
+    EXPECT_EQ(CContentCompiler::CompiledSlot(section, 0), maskRuns(page(work, m, true), 32, m));
 }
 
 } // namespace
@@ -232,8 +232,8 @@ TEST(CompilerLinks, OnlyAGlobalSceneLinksToItself)
     tagItemData* g = tree.scene(screen, u"G", IT_GLOBALSCENE);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     // No normal scene to return to: the record points at itself, not past the block.
-    EXPECT_EQ(reftest::get32(g->Compiled[2].Buffer, 8), 0u);
-    EXPECT_EQ(g->Compiled[2].Buffer[28], 1);
+    EXPECT_EQ(reftest::get32(CContentCompiler::CompiledSlot(g, 2), 8), 0u);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(g, 2)[28], 1);
 }
 
 } // namespace
@@ -265,8 +265,8 @@ TEST_F(RulesTest, WhatTheLoadLeftUnpaintedIsMeasuredBeforeTheCompileReadsIt)
     records::SetItemText(copiedLine, QStringLiteral("a text that runs on past its window"));
     ASSERT_EQ(CContentCompiler::Compile(copy), 1);
     EXPECT_EQ(copy->FirstChild->Scene.PicturePresent, 1);
-    EXPECT_TRUE(copy->FirstChild->Compiled[0].Buffer.empty());
-    const std::size_t pages = copiedLine->Compiled[0].Buffer.size();
+    EXPECT_TRUE(CContentCompiler::CompiledSlot(copy->FirstChild, 0).empty());
+    const std::size_t pages = CContentCompiler::CompiledSlotSize(copiedLine, 0);
     CContentCompiler::FreeBuffers(copy);
 
     // The same as the screen it was made from, painted now.
@@ -274,7 +274,7 @@ TEST_F(RulesTest, WhatTheLoadLeftUnpaintedIsMeasuredBeforeTheCompileReadsIt)
     PaintItemByKind(scene);
     PaintItemByKind(line);
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
-    EXPECT_TRUE(scene->Compiled[0].Buffer.empty());
-    EXPECT_EQ(line->Compiled[0].Buffer.size(), pages);
+    EXPECT_TRUE(CContentCompiler::CompiledSlot(scene, 0).empty());
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(line, 0), pages);
     CContentCompiler::FreeBuffers(screen);
 }

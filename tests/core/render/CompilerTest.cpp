@@ -197,18 +197,18 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
     // Pass 1: pages.
     const Bytes gA = placed(gPic, 64, 0, 0, m);
     const Bytes bA = placed(bPic, 64, (64 - 30) / 2, (32 - 14) / 2, m);
-    EXPECT_EQ(g->Compiled[0].Buffer, gA);
-    EXPECT_TRUE(a->Compiled[0].Buffer.empty());
-    EXPECT_EQ(b->Compiled[0].Buffer, bA);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(g, 0), gA);
+    EXPECT_TRUE(CContentCompiler::CompiledSlot(a, 0).empty());
+    EXPECT_EQ(CContentCompiler::CompiledSlot(b, 0), bA);
     const Bytes pgA = placed(pgPic, 16, 0, 0, m);
     const Bytes paA = placed(paPic, 32, 0, 8, m);
     Bytes gaA = placed(gifFrames[0], 32, 0, 16, m);
     append(gaA, placed(gifFrames[1], 32, 0, 16, m));
     const Bytes pbA = blackPage(32, m);
-    EXPECT_EQ(pg->Compiled[0].Buffer, pgA);
-    EXPECT_EQ(pa->Compiled[0].Buffer, paA);
-    EXPECT_EQ(ga->Compiled[0].Buffer, gaA);
-    EXPECT_EQ(pb->Compiled[0].Buffer, pbA);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pg, 0), pgA);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pa, 0), paA);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(ga, 0), gaA);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pb, 0), pbA);
 
     // Pass 2: records.
     Bytes stmr(36, 0);
@@ -222,8 +222,8 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
     stmr[21] = 0x08;
     stmr[22] = 0x2D;
     stmr[23] = 0x11;
-    EXPECT_TRUE(g->Compiled[3].Buffer.empty());
-    EXPECT_EQ(a->Compiled[3].Buffer, stmr);
+    EXPECT_TRUE(CContentCompiler::CompiledSlot(g, 3).empty());
+    EXPECT_EQ(CContentCompiler::CompiledSlot(a, 3), stmr);
     auto pictureHeader = [&](std::uint32_t pageLen, int outFx, int outSpeed) {
         Bytes h(52, 0);
         put32(h, 0, 1);
@@ -241,10 +241,10 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
     put32(gaB, 12, 1);
     put32(gaB, 16, 100);
     put32(gaB, 20, 200);
-    EXPECT_EQ(pg->Compiled[1].Buffer, pgB);
-    EXPECT_EQ(pa->Compiled[1].Buffer, paB);
-    EXPECT_EQ(ga->Compiled[1].Buffer, gaB);
-    EXPECT_EQ(pb->Compiled[1].Buffer, pbB);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pg, 1), pgB);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pa, 1), paB);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(ga, 1), gaB);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pb, 1), pbB);
 
     // Pass 3: masks. Sections of the global scene lie on top of every scene.
     const QRect rg1(0, 0, 16, 8), ra1(8, 8, 32, 16), ra2(16, 16, 32, 16), rb1(40, 0, 24, 32);
@@ -255,14 +255,14 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
     const Bytes sa1A = mask(ra1, {ra2, rg1}, 8, m);
     const Bytes sa2A = mask(ra2, {rg1}, 16, m);
     const Bytes sb1A = mask(rb1, {rg1}, 40, m);
-    EXPECT_EQ(g->Compiled[1].Buffer, gB);
-    EXPECT_EQ(a->Compiled[1].Buffer, aB);
-    EXPECT_EQ(b->Compiled[1].Buffer, bB);
-    EXPECT_EQ(sg1->Compiled[0].Buffer, sg1A);
-    EXPECT_EQ(sa1->Compiled[0].Buffer, sa1A);
-    EXPECT_EQ(sa2->Compiled[0].Buffer, sa2A);
-    EXPECT_TRUE(sa3->Compiled[0].Buffer.empty());   // no items, no mask
-    EXPECT_EQ(sb1->Compiled[0].Buffer, sb1A);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(g, 1), gB);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(a, 1), aB);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(b, 1), bB);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sg1, 0), sg1A);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sa1, 0), sa1A);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sa2, 0), sa2A);
+    EXPECT_TRUE(CContentCompiler::CompiledSlot(sa3, 0).empty());   // no items, no mask
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sb1, 0), sb1A);
 
     // Offsets: data = scenes (pages, schedule), section borders (none yet), items (pages, header).
     const std::uint32_t gAt = 0, aDAt = std::uint32_t(gA.size()), bAt = aDAt + 36;
@@ -280,10 +280,10 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
         put32(d, 20, std::uint32_t(hdr));
         return d;
     };
-    EXPECT_EQ(pg->Compiled[2].Buffer, itemDesc(2000, 0, 20, pgAt, pgA.size(), 52));
-    EXPECT_EQ(pa->Compiled[2].Buffer, itemDesc(2000, 75, 20, paAt, paA.size(), 52));   // 79 goes out as 75
-    EXPECT_EQ(ga->Compiled[2].Buffer, itemDesc(2000, 75, 0, gaAt, gaA.size(), 24));
-    EXPECT_EQ(pb->Compiled[2].Buffer, itemDesc(2000, 0, 20, pbAt, pbA.size(), 52));
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pg, 2), itemDesc(2000, 0, 20, pgAt, pgA.size(), 52));
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pa, 2), itemDesc(2000, 75, 20, paAt, paA.size(), 52));   // 79 goes out as 75
+    EXPECT_EQ(CContentCompiler::CompiledSlot(ga, 2), itemDesc(2000, 75, 0, gaAt, gaA.size(), 24));
+    EXPECT_EQ(CContentCompiler::CompiledSlot(pb, 2), itemDesc(2000, 0, 20, pbAt, pbA.size(), 52));
 
     const std::uint32_t masksAt = std::uint32_t(gB.size() + aB.size() + bB.size());
     auto sectionDesc = [&](const QRect& r, std::uint32_t border, std::uint32_t maskAt, std::size_t maskLen,
@@ -308,11 +308,11 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
         sectionDesc(ra2, sectionBorders, masksAt + std::uint32_t(sg1A.size() + sa1A.size()), sa2A.size(), 48, 1);
     const Bytes sb1B = sectionDesc(rb1, sectionBorders,
                                    masksAt + std::uint32_t(sg1A.size() + sa1A.size() + sa2A.size()), sb1A.size(), 72, 1);
-    EXPECT_EQ(sg1->Compiled[1].Buffer, sg1B);
-    EXPECT_EQ(sa1->Compiled[1].Buffer, sa1B);
-    EXPECT_EQ(sa2->Compiled[1].Buffer, sa2B);
-    EXPECT_TRUE(sa3->Compiled[1].Buffer.empty());
-    EXPECT_EQ(sb1->Compiled[1].Buffer, sb1B);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sg1, 1), sg1B);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sa1, 1), sa1B);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sa2, 1), sa2B);
+    EXPECT_TRUE(CContentCompiler::CompiledSlot(sa3, 1).empty());
+    EXPECT_EQ(CContentCompiler::CompiledSlot(sb1, 1), sb1B);
 
     // Scene records: G (1 entry), A (2 entries), B (1 entry); B links back to A.
     const std::uint32_t aRec = 56 + 64, bRec = aRec + 56 + 128;
@@ -347,18 +347,18 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
                               {sa1B, sa2B});
     const Bytes bC = sceneRec(b, aRec, bAt, bA.size(), std::uint32_t(gB.size() + aB.size()), bB.size(), 0, 0, 2,
                               bAt + std::uint32_t(bA.size()), 0, {sb1B});
-    EXPECT_EQ(g->Compiled[2].Buffer, gC);
-    EXPECT_EQ(a->Compiled[2].Buffer, aC);
-    EXPECT_EQ(b->Compiled[2].Buffer, bC);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(g, 2), gC);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(a, 2), aC);
+    EXPECT_EQ(CContentCompiler::CompiledSlot(b, 2), bC);
 
     // The four blocks.
     Bytes pageMap = gC;
     append(pageMap, aC);
     append(pageMap, bC);
-    Bytes programMap = pg->Compiled[2].Buffer;
-    append(programMap, pa->Compiled[2].Buffer);
-    append(programMap, ga->Compiled[2].Buffer);
-    append(programMap, pb->Compiled[2].Buffer);
+    Bytes programMap = CContentCompiler::CompiledSlot(pg, 2);
+    append(programMap, CContentCompiler::CompiledSlot(pa, 2));
+    append(programMap, CContentCompiler::CompiledSlot(ga, 2));
+    append(programMap, CContentCompiler::CompiledSlot(pb, 2));
     Bytes programMask = gB;
     for (const Bytes* x : std::initializer_list<const Bytes*>{&aB, &bB, &sg1A, &sa1A, &sa2A, &sb1A})
         append(programMask, *x);
@@ -377,8 +377,8 @@ TEST_P(CompilerTest, SlotsAndBlocksEqualTheRules)
 
     CContentCompiler::FreeBuffers(pg);
     for (tagItemData* n : {screen, g, sg1, pg, a, sa1, pa, sa2, ga, sa3, b, sb1, pb})
-        for (const auto& s : n->Compiled)
-            EXPECT_TRUE(s.Buffer.empty());
+        for (int s = 0; s < 4; ++s)
+            EXPECT_EQ(CContentCompiler::CompiledSlotSize(n, s), 0u);
     EXPECT_EQ(CContentCompiler::GetProgramDataSize(screen), 0u);
 }
 

@@ -82,11 +82,11 @@ TEST_F(GifFrames, CompileTakesTheFrameCountFromTheFile)
     t.start();
     ASSERT_EQ(CContentCompiler::Compile(screen), 1);
     EXPECT_LT(t.elapsed(), 2000);
-    const Bytes& h = g->Compiled[1].Buffer;
+    const Bytes& h = CContentCompiler::CompiledSlot(g, 1);
     ASSERT_GE(h.size(), 16u);
     const std::size_t page = get32(h, 4);
     ASSERT_GT(page, 0u);
-    EXPECT_EQ(g->Compiled[0].Buffer.size(), 3 * page);
+    EXPECT_EQ(CContentCompiler::CompiledSlotSize(g, 0), 3 * page);
     EXPECT_EQ(get32(h, 0), 3u);
     EXPECT_EQ(h.size(), 16u + 4 * 3);
     CContentCompiler::FreeBuffers(screen);
@@ -108,7 +108,7 @@ TEST_F(GifFrames, AScreenTooLargeToHoldIsRefusedBeforeItsPagesAreBuilt)
     EXPECT_EQ(CContentCompiler::Compile(screen), 0);
     EXPECT_LT(t.elapsed(), 3000) << "pages were rendered before the total was checked";
     for (tagItemData* s = scene->FirstChild; s; s = s->NextSibling)
-        EXPECT_TRUE(s->FirstChild->Compiled[0].Buffer.empty());
+        EXPECT_TRUE(CContentCompiler::CompiledSlot(s->FirstChild, 0).empty());
 }
 
 TEST_F(GifFrames, ACancelledTransferStopsTheCompileAndKeepsTheCancel)
@@ -119,7 +119,7 @@ TEST_F(GifFrames, ACancelledTransferStopsTheCompileAndKeepsTheCancel)
     ASSERT_NE(CancelEvent(), nullptr);
     CancelEvent()->set();
     EXPECT_EQ(CContentCompiler::Compile(screen), 0);
-    EXPECT_TRUE(g->Compiled[0].Buffer.empty());
+    EXPECT_TRUE(CContentCompiler::CompiledSlot(g, 0).empty());
     // The transfer still sees the cancel and reports it.
     EXPECT_TRUE(CancelEvent()->isSet());
     CancelEvent()->reset();
