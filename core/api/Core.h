@@ -11,6 +11,7 @@
 #include "core/api/Records.h"
 #include "core/api/TypeRecords.h"
 #include "core/api/UniqueArray.h"
+#include "platform/Languages.h"
 
 #include <QRect>
 #include <QString>
@@ -370,7 +371,7 @@ private:
     tagItemData* m_root = nullptr;
     CoreCallBack m_commCallBack = nullptr;
     CoreCallBack m_fileCallBack = nullptr;
-    int m_curLang = 4;
+    int m_curLang = platform::kLangSimplifiedChinese;   // startLanguage()'s, until the program sets one
     int m_singleScreen = 1;
     int m_serialEnabled = 1;
     int m_lanEnabled = 0;
