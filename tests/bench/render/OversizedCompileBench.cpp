@@ -70,7 +70,7 @@ void compileTicker(benchmark::State& state, int w, int h, int fontHeight)
     for (auto _ : state) {
         if (!CContentCompiler::Compile(t.screen))
             state.SkipWithError("refused");
-        pages = t.CContentCompiler::CompiledSlotSize(item, 0);
+        pages = CContentCompiler::CompiledSlotSize(t.item, 0);
         CContentCompiler::FreeBuffers(t.screen);
     }
     state.counters["chars"] = double(t.item->Item.TypeRecord->text().size());
