@@ -22,10 +22,10 @@ namespace platform {
 namespace {
 
 // A registered bundle: its bytes must outlive the registration.
-struct Bundle {
+struct RegisteredBundle {
     QByteArray bytes;
     QString root;
-    ~Bundle()
+    ~RegisteredBundle()
     {
         QResource::unregisterResource(reinterpret_cast<const uchar*>(bytes.constData()), root);
     }
@@ -39,7 +39,7 @@ struct Table {
     QHash<unsigned, LangToolBar> toolbars;
     QHash<unsigned, LangMenu> menus;
     QHash<quint32, QString> dialogTexts;
-    std::shared_ptr<Bundle> bundle;
+    std::shared_ptr<RegisteredBundle> bundle;
 };
 
 Table& table()
@@ -218,7 +218,7 @@ void setLangDialogText(unsigned templateId, unsigned controlId, const QString& t
 
 void clearLangPack()
 {
-    std::shared_ptr<Bundle> old;
+    std::shared_ptr<RegisteredBundle> old;
     {
         auto& t = table();
         std::lock_guard g(t.lock);
@@ -238,7 +238,7 @@ bool loadLangPackData(const QByteArray& rcc, QString* error)
         return false;
 
     static std::atomic<unsigned> serial{0};
-    auto bundle = std::make_shared<Bundle>();
+    auto bundle = std::make_shared<RegisteredBundle>();
     bundle->bytes = rcc;
     bundle->bytes.detach(); // the registration keeps pointing at these bytes
     bundle->root = QStringLiteral("/tavrelo-lang-%1").arg(++serial);
@@ -266,7 +266,7 @@ bool loadLangPackData(const QByteArray& rcc, QString* error)
     for (auto it = content->icons.cbegin(); it != content->icons.cend(); ++it)
         icons.insert(it.key(), QIcon(new SvgIconEngine(it.value())));
 
-    std::shared_ptr<Bundle> old;
+    std::shared_ptr<RegisteredBundle> old;
     {
         auto& t = table();
         std::lock_guard g(t.lock);

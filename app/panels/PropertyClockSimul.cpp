@@ -40,9 +40,8 @@ constexpr ColourField kColours[5] = {
     {CPropertyClockSimul::IdColour4, rec::HourMarkColour, 6304},
     {CPropertyClockSimul::IdColour5, rec::MinuteMarkColour, 6305},
 };
-using C = CPropertyClockSimul;
 template <auto F, int Lo, int Hi>
-constexpr C::NumberField number(int controlId, int initial, unsigned suffix)
+constexpr CPropertyClockSimul::NumberField number(int controlId, int initial, unsigned suffix)
 {
     return {recordField<F, Lo, Hi>(controlId, true), Lo, Hi, initial, suffix};
 }

@@ -15,7 +15,7 @@ namespace panels {
 namespace {
 constexpr int kEditIds[4] = {CPropertySection::IdX, CPropertySection::IdY, CPropertySection::IdWidth,
                              CPropertySection::IdHeight};
-constexpr int kLabelIds[4] = {6088, 6089, 6090, 6091};
+constexpr int kSectionLabelIds[4] = {6088, 6089, 6090, 6091};
 } // namespace
 
 CPropertySection::CPropertySection(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent) {}
@@ -26,7 +26,7 @@ bool CPropertySection::OnInitDialog()
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 28, 10, 8);
     for (int i = 0; i < 4; ++i) {
-        grid->addWidget(makeLabel(kLabelIds[i]), i, 0);
+        grid->addWidget(makeLabel(kSectionLabelIds[i]), i, 0);
         m_spins[i] = withId(new QSpinBox(this), kEditIds[i]);
         // Positions run 0 to 4096; sizes 0 to 4096 in steps of two.
         m_spins[i]->setRange(0, 4096);

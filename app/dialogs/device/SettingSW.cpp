@@ -20,7 +20,7 @@
 namespace dialogs {
 
 namespace {
-constexpr unsigned IDL_PORTS = 6320, IDL_THRESHOLD = 6321, IDL_OPTIONS = 6322;
+constexpr unsigned IDL_SW_PORTS = 6320, IDL_SW_THRESHOLD = 6321, IDL_SW_OPTIONS = 6322;
 // The settings-changed kinds: the user's serial ports, the colour threshold.
 constexpr platform::WPARAM kSerialPortsChanged = 2;
 constexpr platform::WPARAM kThresholdChanged = 8;
@@ -66,7 +66,7 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
         return b;
     };
 
-    auto* optionsBox = new QGroupBox(dlgText(IDD, IDL_OPTIONS), this);
+    auto* optionsBox = new QGroupBox(dlgText(IDD, IDL_SW_OPTIONS), this);
     auto* ov = new QVBoxLayout(optionsBox);
     m_closeByTray = check(IDC_CLOSE_BY_TRAY);
     m_autoRetrieve = check(IDC_AUTO_RETRIEVE);
@@ -77,11 +77,11 @@ CSettingSW::CSettingSW(CCore& core, const SoftwareOptions& options, QWidget* par
     m_threshold = withId(new QSpinBox(this), IDC_THRESHOLD);
     m_threshold->setRange(0, 255);
     auto* thresholdRow = new QFormLayout;
-    thresholdRow->addRow(new QLabel(dlgText(IDD, IDL_THRESHOLD), this), m_threshold);
+    thresholdRow->addRow(new QLabel(dlgText(IDD, IDL_SW_THRESHOLD), this), m_threshold);
     ov->addLayout(thresholdRow);
     ov->addStretch(1);
 
-    auto* portsBox = new QGroupBox(dlgText(IDD, IDL_PORTS), this);
+    auto* portsBox = new QGroupBox(dlgText(IDD, IDL_SW_PORTS), this);
     auto* pg = new QGridLayout(portsBox);
     m_portEdit = withId(new controls::CPostFixEdit(this), IDC_PORT_EDIT);
     m_portEdit->setMaxLength(kMaxPortText);

@@ -22,7 +22,7 @@ namespace dialogs {
 
 namespace {
 constexpr unsigned IDL_LOCAL = 6320, IDL_IP = 6321, IDL_MASK = 6322, IDL_GATEWAY = 6323, IDL_ADDRESS4 = 6324,
-                   IDL_ADDRESS5 = 6325, IDL_PORT = 6326, IDL_CONTROLLER = 6327;
+                   IDL_ADDRESS5 = 6325, IDL_WAN_PORT = 6326, IDL_WAN_CONTROLLER = 6327;
 constexpr int kAddressIds[5] = {CSettingWan::IDC_IP, CSettingWan::IDC_MASK, CSettingWan::IDC_GATEWAY,
                                 CSettingWan::IDC_ADDRESS4, CSettingWan::IDC_ADDRESS5};
 constexpr unsigned kAddressLabels[5] = {IDL_IP, IDL_MASK, IDL_GATEWAY, IDL_ADDRESS4, IDL_ADDRESS5};
@@ -40,7 +40,7 @@ CSettingWan::CSettingWan(CCore& core, tagItemData* screen, QWidget* parent)
     auto* top = new QFormLayout;
     top->addRow(label(IDL_LOCAL), m_local);
 
-    auto* group = new QGroupBox(dlgText(IDD, IDL_CONTROLLER), this);
+    auto* group = new QGroupBox(dlgText(IDD, IDL_WAN_CONTROLLER), this);
     auto* form = new QFormLayout(group);
     m_dhcp = withId(new QRadioButton(dlgText(IDD, IDC_DHCP), this), IDC_DHCP);
     m_fixed = withId(new QRadioButton(dlgText(IDD, IDC_FIXED), this), IDC_FIXED);
@@ -54,7 +54,7 @@ CSettingWan::CSettingWan(CCore& core, tagItemData* screen, QWidget* parent)
     m_port = new CUnitSpinEdit(IDC_PORT, IDC_PORT_SPIN, 1, this);
     m_port->setRange(kDevicePortMin, kDevicePortMax);
     m_port->setValue(kDevicePortDefault);
-    form->addRow(label(IDL_PORT), m_port);
+    form->addRow(label(IDL_WAN_PORT), m_port);
 
     m_result = resultLabel(this, IDC_RESULT);
 
