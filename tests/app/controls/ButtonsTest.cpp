@@ -6,7 +6,7 @@
 #include "app/controls/ShadeButton.h"
 #include "app/controls/ShadeSplitButton.h"
 #include "app/controls/UrlOpener.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QAction>
 #include <QDialog>

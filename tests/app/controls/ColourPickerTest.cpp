@@ -4,7 +4,7 @@
 #include "app/controls/ColourPopup.h"
 #include "app/controls/PopupPlace.h"
 #include "platform/LangPack.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QColorDialog>
 #include <QElapsedTimer>

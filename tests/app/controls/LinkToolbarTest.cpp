@@ -5,7 +5,7 @@
 #include "app/controls/ToolBarCtrlEx.h"
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QAction>
 #include <QEnterEvent>

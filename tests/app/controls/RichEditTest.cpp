@@ -1,7 +1,7 @@
 #include "app/controls/RichEdit.h"
 #include "platform/RtfReader.h"
 #include "support/HostilePaths.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "support/FailDevice.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/Widgets.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 
 #include "app/editor/Editor.h"
 
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 

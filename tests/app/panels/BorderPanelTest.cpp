@@ -9,7 +9,7 @@
 #include "app/panels/PropertyPages.h"
 #include "core/api/Core.h"
 #include "platform/LangPack.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/TreeBuilder.h"
 
 #include <QLabel>

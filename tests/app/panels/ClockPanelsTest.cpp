@@ -17,7 +17,7 @@
 #include "core/api/ItemRecord.h"
 #include "platform/LangPack.h"
 #include "platform/MessageEvent.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/TreeBuilder.h"
 
 #include <QCheckBox>

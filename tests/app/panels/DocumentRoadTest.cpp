@@ -6,7 +6,7 @@
 #include "app/panels/PropertyText.h"
 #include "platform/RtfReader.h"
 #include "support/DocumentCorpus.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/ShownText.h"
 
 #include <QFile>

@@ -27,7 +27,7 @@
 #include "platform/LogFont.h"
 #include "platform/MessageEvent.h"
 #include "support/ModalRunner.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/TreeBuilder.h"
 
 #include <QDir>

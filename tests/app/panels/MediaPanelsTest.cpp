@@ -16,7 +16,7 @@
 #include "platform/OperatorFile.h"
 #include "support/HostilePaths.h"
 #include "support/ModalRunner.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include "platform/RtfReader.h"
 

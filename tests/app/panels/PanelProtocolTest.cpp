@@ -33,7 +33,7 @@
 #include "core/api/TypeRecords.h"
 #include "core/model/Utilities.h"
 #include "support/TreeBuilder.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

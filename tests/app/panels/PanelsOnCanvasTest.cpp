@@ -12,7 +12,7 @@
 #include "app/panels/PropertyProgList.h"
 #include "app/panels/PropertySection.h"
 #include "core/api/Core.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -11,7 +11,7 @@
 #include "core/api/Core.h"
 #include "core/api/ItemRecord.h"
 #include "support/LangPackScope.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/TreeBuilder.h"
 
 #include <QListWidget>

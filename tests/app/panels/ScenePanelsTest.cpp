@@ -9,7 +9,7 @@
 #include "core/api/Core.h"
 #include "core/model/Utilities.h"
 #include "platform/LangPack.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/TreeBuilder.h"
 
 #include <QCheckBox>

@@ -32,7 +32,7 @@
 #include "platform/Clock.h"
 #include "support/ModalRunner.h"
 #include "support/NoticeSpy.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 

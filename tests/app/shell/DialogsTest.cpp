@@ -9,7 +9,7 @@
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
 #include "support/Widgets.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <memory>
 #include <vector>

@@ -11,7 +11,7 @@
 #include "platform/MessageEvent.h"
 #include "support/DocumentCorpus.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/Widgets.h"
 
 #include <QAbstractButton>

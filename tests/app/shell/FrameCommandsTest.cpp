@@ -7,7 +7,7 @@
 #include "app/shell/ScreenPanelPort.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

@@ -19,7 +19,7 @@
 #include "support/Heartbeat.h"
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 

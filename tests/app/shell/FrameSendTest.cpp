@@ -22,7 +22,7 @@
 #include "support/ModalRunner.h"
 #include "support/ModalScript.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 

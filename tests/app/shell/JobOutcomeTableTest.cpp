@@ -23,7 +23,7 @@
 #include "core/model/ProgramList.h"
 #include "platform/Clock.h"
 #include "support/ModalText.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 

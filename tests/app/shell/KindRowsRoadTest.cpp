@@ -11,7 +11,7 @@
 #include "core/api/Core.h"
 #include "platform/LangPack.h"
 #include "support/ModalScript.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QListWidget>
 #include <map>

@@ -20,7 +20,7 @@
 #include "support/Heartbeat.h"
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 

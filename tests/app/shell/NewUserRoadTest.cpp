@@ -37,7 +37,7 @@
 #include "platform/Clock.h"
 #include "support/ModalScript.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/Widgets.h"
 

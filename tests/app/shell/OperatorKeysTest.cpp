@@ -12,7 +12,7 @@
 #include "core/api/ItemRecord.h"
 #include "grid/RealGrid.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QApplication>
 #include <QTextEdit>

@@ -20,7 +20,7 @@
 #include "core/api/ItemRecord.h"
 #include "core/model/ItemData.h"
 #include "grid/GridGeometry.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/Widgets.h"
 
 #include <QApplication>

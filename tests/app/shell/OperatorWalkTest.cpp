@@ -12,7 +12,7 @@
 #include "core/api/Core.h"
 #include "grid/RealGrid.h"
 #include "support/ModalScript.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -25,7 +25,7 @@
 #include "platform/Languages.h"
 #include "support/ModalScript.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimControllerSearch.h"
 #include "support/StoredNodes.h"
 #include "support/Widgets.h"

@@ -14,7 +14,7 @@
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
 #include "support/Screenshots.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/Widgets.h"
 
 #include <QFile>

@@ -15,7 +15,7 @@
 #include "app/shell/CommandTables.h"
 #include "app/spine/Messages.h"
 #include "support/ModalRunner.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/Widgets.h"
 
 #include <QApplication>

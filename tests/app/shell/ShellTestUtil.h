@@ -1,7 +1,7 @@
 #pragma once
 // Small local helpers of the shell tests (folders, files, answered message
 // boxes); named so they can give way to the shared test support later.
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QCoreApplication>
 #include <QDir>

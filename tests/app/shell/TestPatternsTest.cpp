@@ -8,7 +8,7 @@
 #include "platform/Clock.h"
 #include "support/ModalRunner.h"
 #include "support/ModalScript.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/TreeBuilder.h"
 

@@ -14,7 +14,7 @@
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
 #include "platform/LangPack.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QDir>
 #include <QMdiArea>

@@ -15,7 +15,7 @@
 #include "platform/Clock.h"
 #include "support/Heartbeat.h"
 #include "support/ModalScript.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 #include "support/TreeBuilder.h"
 #include "support/Widgets.h"

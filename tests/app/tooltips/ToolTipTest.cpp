@@ -3,7 +3,7 @@
 
 #include "app/controls/UrlOpener.h"
 #include "platform/LangPack.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QDir>
 #include <QKeyEvent>

@@ -8,7 +8,7 @@
 #include "app/preview/PreView.h"
 #include "app/shell/CommandTables.h"
 #include "support/ModalScript.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/TreeBuilder.h"
 #include "support/Widgets.h"
 

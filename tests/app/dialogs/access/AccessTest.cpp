@@ -6,7 +6,7 @@
 #include "app/dialogs/access/AccessRights.h"
 #include "app/dialogs/access/AuthorityDlg.h"
 #include "support/ModalRunner.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -10,7 +10,7 @@
 #include "core/link/SerialPorts.h"
 #include "support/MessageSpy.h"
 #include "support/ModalScript.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimControllerSearch.h"
 
 #include <QApplication>

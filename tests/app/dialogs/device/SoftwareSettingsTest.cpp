@@ -7,7 +7,7 @@
 #include "app/controls/MessageBox.h"
 #include "app/dialogs/device/SettingSW.h"
 #include "support/MessageSpy.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -10,7 +10,7 @@
 #include "support/ModalScript.h"
 #include "support/SimController.h"
 #include "support/SimControllerUpgrade.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QElapsedTimer>
 #include <QFile>

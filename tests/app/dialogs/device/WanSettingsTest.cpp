@@ -8,7 +8,7 @@
 #include "app/dialogs/device/WanSettings.h"
 #include "core/link/Commands.h"
 #include "support/MessageSpy.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 
 #include <QLabel>

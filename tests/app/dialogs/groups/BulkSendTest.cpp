@@ -10,7 +10,7 @@
 #include "platform/Clock.h"
 #include "app/dialogs/groups/AddGroupDlg.h"
 #include "support/ModalRunner.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 #include "support/SimController.h"
 
 #include <QCheckBox>

@@ -7,7 +7,7 @@
 #include "app/dialogs/groups/GroupInfo.h"
 #include "app/dialogs/groups/ScreenList.h"
 #include "platform/ProfileIni.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -9,7 +9,7 @@
 #include "app/dialogs/usb/UsbExport.h"
 #include "app/dialogs/wizard/ModelCatalogue.h"
 #include "core/api/Core.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -13,7 +13,7 @@
 #include "support/ModalScript.h"
 #include "support/MessageSpy.h"
 #include "support/SimController.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,7 +9,7 @@
 #include "grid/RealGrid.h"
 #include "support/HostilePaths.h"
 #include "support/LangPackScope.h"
-#include "support/Seams.h"
+#include "support/SeamScope.h"
 
 #include <QDir>
 #include <QElapsedTimer>
