@@ -131,6 +131,8 @@ void CLed::SetWorkMode(int workMode, bool redraw)
 
 void CLed::SetThresholds(const Thresholds& t, bool redraw)
 {
+    if (t == m_thresholds)
+        return;
     m_thresholds = t;
     if (m_retained)
         renderDots(m_content, m_display, m_content.rect(), 0, m_geometry, m_thresholds);

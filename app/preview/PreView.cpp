@@ -256,10 +256,12 @@ void CPreView::init()
     if (QScreen* s = QGuiApplication::primaryScreen())
         available = s->availableSize();
     m_led->SetDot(previewDotFor(w, h, available));
-    m_led->ResizeContent(w, h);
-    // The LEDs show what the controller shows: the screen's work mode.
+    // The LEDs show what the controller shows: the screen's work mode. Set
+    // while the picture is still one LED, so that the full size's dots are
+    // drawn once.
     if (screen)
         m_led->ApplyWorkMode(screen->Global.Type);
+    m_led->ResizeContent(w, h);
     const QSize client = m_led->DisplaySize();
     resize(client);
     m_bar->Button(IDC_PREVIEW_PAUSE)->setEnabled(true);

@@ -23,10 +23,10 @@ void PreviewCanvas::updateRect(const QRect& rect, int ring)
         m_request();
 }
 
-QImage PreviewCanvas::contentCopy()
+QImage PreviewCanvas::contentCopy(const QRect& part)
 {
     std::lock_guard lock(m_mutex);
-    return backBuffer().copy();
+    return backBuffer().copy(part);
 }
 
 void PreviewCanvas::setRepaintRequest(std::function<void()> request)

@@ -30,8 +30,8 @@ public:
     // Renders `rect` (or only its ring of `ring` LEDs) and marks it for repaint.
     void updateRect(const QRect& rect, int ring = 0);
 
-    // These take the lock.
-    QImage contentCopy();
+    // These take the lock. A null part is the whole picture.
+    QImage contentCopy(const QRect& part = QRect());
     // Called when a repaint is due (set before any player runs). Several
     // updates before one repaint coalesce.
     void setRepaintRequest(std::function<void()> request);

@@ -6,6 +6,7 @@
 // modal dialog on the way is answered by a script with a time-out; a
 // question nobody expected fails the road.
 #include "ShellTestUtil.h"
+#include "PreviewProbe.h"
 
 #include "app/controls/IconButton.h"
 #include "app/dialogs/access/AccessRights.h"
@@ -566,15 +567,7 @@ TEST_P(NewUserRoad, FromTheFirstStartToTheSecond)
         script.expect(QStringLiteral("preview::CPreView"), [](QWidget* m) {
             auto* view = qobject_cast<preview::CPreView*>(m);
             ASSERT_NE(view, nullptr);
-            const auto lit = [view] {
-                const QImage shown = view->Canvas().DisplayCopy();
-                for (int y = 0; y < shown.height(); y += 2)
-                    for (int x = 0; x < shown.width(); x += 2)
-                        if (qRed(shown.pixel(x, y)) > 96)
-                            return true;
-                return false;
-            };
-            EXPECT_TRUE(QTest::qWaitFor(lit, 3000));
+            EXPECT_TRUE(frametest::waitUntilPreviewLit(view, 3000, 1));
             // Frames advance: the text moves in, stays, and comes again.
             QList<QImage> frames{view->Canvas().DisplayCopy()};
             EXPECT_TRUE(QTest::qWaitFor(

@@ -5,6 +5,7 @@
 // bytes the compiler makes of the screen as it was built; opening and
 // closing it ten times leaves the memory where it was.
 #include "FrameTestUtil.h"
+#include "PreviewProbe.h"
 
 #include "app/dialogs/task/TaskDlg.h"
 #include "app/preview/PreView.h"
@@ -158,15 +159,7 @@ TEST(WallRoad, TheLargestScreenAnswersAtEveryStepAndSendsWhatTheCompilerMakes)
     script.expect(QStringLiteral("preview::CPreView"), [](QWidget* m) {
         auto* view = qobject_cast<preview::CPreView*>(m);
         ASSERT_NE(view, nullptr);
-        const auto lit = [view] {
-            const QImage shown = view->Canvas().DisplayCopy();
-            for (int y = 0; y < shown.height(); y += 3)
-                for (int x = 0; x < shown.width(); x += 3)
-                    if (qRed(shown.pixel(x, y)) > 96)
-                        return true;
-            return false;
-        };
-        EXPECT_TRUE(QTest::qWaitFor(lit, 5000));
+        EXPECT_TRUE(frametest::waitUntilPreviewLit(view, 5000));
         QTest::qWait(300);
         QTest::keyClick(view, Qt::Key_Escape);
     });
@@ -218,7 +211,7 @@ TEST(WallRoad, TheLargestScreenAnswersAtEveryStepAndSendsWhatTheCompilerMakes)
     // Quit with the wall open, saving it as the default setting does.
     wall = openWall(h, path);
     ASSERT_NE(wall, nullptr);
-    h.list()->SelectNode(wall->FirstChild->FirstChild);
+    answers("reopen_select", [&] { h.list()->SelectNode(wall->FirstChild->FirstChild); });
     answers("quit", [&] { h.frame->close(); });
     EXPECT_FALSE(h.frame->isVisible());
     EXPECT_EQ(h.core.GetScreen(0), nullptr);

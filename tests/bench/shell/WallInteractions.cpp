@@ -4,6 +4,7 @@
 // selecting sections of a shown scene, and the preview's start until its
 // first frame is on show. Counters: min and median of each.
 #include "../../app/shell/FrameTestUtil.h"
+#include "../../app/shell/PreviewProbe.h"
 
 #include "app/preview/PreView.h"
 #include "app/shell/CommandTables.h"
@@ -110,15 +111,7 @@ void BM_LargestWallInTheWindow(benchmark::State& state)
             support::ModalScript script(60000);
             script.expect(QStringLiteral("preview::CPreView"), [&](QWidget* m) {
                 auto* view = qobject_cast<preview::CPreView*>(m);
-                const auto lit = [view] {
-                    const QImage shown = view->Canvas().DisplayCopy();
-                    for (int y = 0; y < shown.height(); y += 3)
-                        for (int x = 0; x < shown.width(); x += 3)
-                            if (qRed(shown.pixel(x, y)) > 96)
-                                return true;
-                    return false;
-                };
-                while (!lit() && clock.elapsed() < 10000)
+                while (!frametest::previewLit(view) && clock.elapsed() < 10000)
                     QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
                 previews.push_back(ms(clock));
                 QTest::keyClick(view, Qt::Key_Escape);
