@@ -244,14 +244,18 @@ inline bool chooseFromMenuBar(shell::CMainFrame& frame, unsigned id)
 }
 
 // Right-clicks the node's row in the item tree; the context menu it opens, or null.
-inline QMenu* treeMenu(shell::CMainFrame& frame, const tagItemData* node)
+inline QMenu* treeMenu(editor::CEditor* tree, const tagItemData* node)
 {
-    editor::CEditor* tree = treeOf(frame);
     const std::optional<QPoint> at = rowPoint(tree, node);
     if (!at)
         return nullptr;
     QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, *at);
     return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+inline QMenu* treeMenu(shell::CMainFrame& frame, const tagItemData* node)
+{
+    return treeMenu(treeOf(frame), node);
 }
 
 // In a context menu: the entry of `command`, or with `other` the entry
