@@ -92,7 +92,10 @@ int codePageForLanguage(int languageId) { return language(languageId).codePage; 
 std::u16string decodeBytes(std::string_view bytes, int codePage)
 {
     std::u16string result;
-    Converter conv("UTF-16LE", iconvName(codePage));
+    // 936 reads as GB18030, its superset: its four-byte characters are text
+    // too. GB18030 lacks GBK's one-byte euro sign, which is kept below.
+    const bool chinese = codePage == 936;
+    Converter conv("UTF-16LE", chinese ? "GB18030" : iconvName(codePage));
     if (!conv.ok()) {
         for (unsigned char c : bytes)
             result.push_back(c < 0x80 ? char16_t(c) : char16_t(0xFFFD));
@@ -103,7 +106,10 @@ std::u16string decodeBytes(std::string_view bytes, int codePage)
     std::string out;
     while (!conv.run(in, left, out)) {
         conv.flush(out);
-        out.append("\xFD\xFF", 2);   // U+FFFD, little-endian
+        if (chinese && static_cast<unsigned char>(*in) == 0x80)
+            out.append("\xAC\x20", 2); // U+20AC
+        else
+            out.append("\xFD\xFF", 2); // U+FFFD, little-endian
         ++in;
         --left;
     }

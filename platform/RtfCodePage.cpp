@@ -3,13 +3,14 @@
 #include "platform/CodePage.h"
 
 #include <QStringDecoder>
+#include <optional>
 
 namespace platform {
 
 int codePageForCharset(int charset, int ansiCodePage)
 {
     switch (charset) {
-    case 0:
+    case 0: return 1252; // ANSI is Western, whatever the document's own page
     case 1: return ansiCodePage > 0 ? ansiCodePage : platform::ansiCodePage();
     case 2: return 1252; // symbol fonts: bytes are glyph indexes
     case 77: return 10000;
@@ -71,6 +72,31 @@ bool encodeCodePage(const QString& text, int codePage, QByteArray* out)
     return true;
 }
 
+namespace {
+
+// UTF-16 saved without its mark: text of mostly Latin letters has a NUL in
+// every other byte, in the high half of each unit and almost never in the
+// low one. Other texts hold no NULs of that pattern.
+std::optional<QStringDecoder::Encoding> unmarkedUtf16(const QByteArray& bytes)
+{
+    const qsizetype units = bytes.size() / 2;
+    if (units == 0 || bytes.size() % 2 != 0)
+        return std::nullopt;
+    qsizetype evenNuls = 0, oddNuls = 0;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+        evenNuls += bytes[i] == 0;
+        oddNuls += bytes[i + 1] == 0;
+    }
+    const auto pattern = [units](qsizetype high, qsizetype low) { return high * 5 >= units * 2 && low * 20 <= units; };
+    if (pattern(oddNuls, evenNuls))
+        return QStringDecoder::Utf16LE;
+    if (pattern(evenNuls, oddNuls))
+        return QStringDecoder::Utf16BE;
+    return std::nullopt;
+}
+
+} // namespace
+
 QString decodePlainText(const QByteArray& bytes)
 {
     // A byte-order mark names the form; it is no part of the text.
@@ -90,6 +116,12 @@ QString decodePlainText(const QByteArray& bytes)
             QStringDecoder decoder(m.encoding, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
             return decoder.decode(QByteArrayView(bytes).sliced(m.size));
         }
+    }
+    if (const auto form = unmarkedUtf16(bytes)) {
+        QStringDecoder decoder(*form, QStringDecoder::Flag::Stateless);
+        QString text = decoder.decode(bytes);
+        if (!decoder.hasError())
+            return text;
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString s = utf8.decode(bytes);

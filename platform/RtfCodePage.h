@@ -7,9 +7,9 @@
 
 namespace platform {
 
-// The Windows code page of an RTF \fcharset value; charsets 0 and 1 (ANSI,
-// default) take the document's \ansicpg, or the program's code page when the
-// document names none (ansiCodePage 0).
+// The Windows code page of an RTF \fcharset value: charset 0 (ANSI) is 1252;
+// charset 1 (default), and one not known, take the document's \ansicpg, or
+// the program's code page when the document names none (ansiCodePage 0).
 int codePageForCharset(int charset, int ansiCodePage);
 
 // The \fcharset that stands for a code page (0 for 1252 and unknown pages).
@@ -23,8 +23,9 @@ QString decodeCodePage(const QByteArray& bytes, int codePage);
 bool encodeCodePage(const QString& text, int codePage, QByteArray* out);
 
 // Text of a plain file: UTF-8, UTF-16 or UTF-32 as its byte-order mark says
-// (the mark is dropped; what does not decode becomes U+FFFD), else UTF-8 when
-// the bytes are valid UTF-8, else the ANSI code page.
+// (the mark is dropped; what does not decode becomes U+FFFD), else UTF-16 LE
+// or BE when the bytes show its pattern of NULs (mostly Latin text without a
+// mark), else UTF-8 when the bytes are valid UTF-8, else the ANSI code page.
 QString decodePlainText(const QByteArray& bytes);
 
 } // namespace platform

@@ -64,6 +64,8 @@ struct GroupState {
     RunKind kind = RunKind::None;
     bool rtl = false;
     bool underline = false, strike = false, hidden = false;
+    bool deleted = false;       // a tracked deletion
+    bool uprBytesAhead = false; // \upr: its next group is the form for byte readers
     bool caps = false, smallCaps = false;
     qint8 vertical = 0; // 1 \super, 2 \sub
     int raise = 0;      // \up (positive) or \dn (negative) in half points
@@ -129,27 +131,6 @@ Script scriptOf(char32_t c)
     }
 }
 
-bool isUnderlineWord(const QString& w)
-{
-    static const QSet<QString> s = {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulth", "ulw",
-                                    "ulwave", "ulhwave", "ululdbwave", "ulthd", "ulthdash", "ulthdashd",
-                                    "ulthdashdd", "ulldash", "ulthldash"};
-    return s.contains(w);
-}
-
-// Control words a style's definition may carry that change character or
-// paragraph settings; nothing else of a style is replayed.
-bool isStyleWord(const QString& w)
-{
-    static const QSet<QString> s = {
-        "f", "fs", "b", "i", "af", "afs", "ab", "ai", "loch", "hich", "dbch", "rtlch", "ltrch", "ulnone",
-        "strike", "striked", "cf", "cb", "highlight", "chcbpat", "super", "sub", "nosupersub", "up", "dn", "v",
-        "ql", "qc", "qr", "qj", "li", "ri", "fi", "sb", "sa", "sl", "slmult", "tx", "tqr", "tqc", "tqdec",
-        "rtlpar", "ltrpar", "caps", "scaps",
-    };
-    return s.contains(w) || isUnderlineWord(w);
-}
-
 // One control word read from the source: its name and its parameter.
 struct ControlWord {
     QString word;
@@ -168,7 +149,7 @@ struct StyleEntry {
 
 struct FontEntry {
     QString name;
-    int charset = 0;
+    int charset = -1; // -1: not named, the document's code page
 };
 
 const QSet<QString>& skippedDestinations()
@@ -487,7 +468,7 @@ private:
     {
         const Script face = m_st.kind == RunKind::Dbch ? Script::EastAsian : m_st.rtl ? Script::Complex : Script::Latin;
         auto it = m_fonts.constFind(fontFor(face));
-        int charset = it != m_fonts.constEnd() ? it->charset : 0;
+        const int charset = it != m_fonts.constEnd() ? it->charset : -1;
         return codePageForCharset(charset, m_ansiCodePage);
     }
 
@@ -541,7 +522,7 @@ private:
         name = name.trimmed();
         if (!name.isEmpty()) {
             f.setFontFamilies(QStringList{name});
-            f.setProperty(RtfFontCharset, it->charset);
+            f.setProperty(RtfFontCharset, qMax(0, it->charset));
         }
         const bool complex = script == Script::Complex;
         const int size = complex && m_st.sizeComplex > 0 ? m_st.sizeComplex : m_st.sizeHalfPoints;
@@ -758,7 +739,7 @@ private:
         });
         // Hidden text is not shown; a bullet list draws its own bullets; a
         // label of white space alone is an empty number, which shows nothing.
-        if (m_st.hidden || (m_st.listText && m_bullet))
+        if (m_st.hidden || m_st.deleted || (m_st.listText && m_bullet))
             m_pendingText.clear();
         if (m_st.listText && !m_listTextBegun) {
             if (std::all_of(m_pendingText.begin(), m_pendingText.end(),
@@ -1027,8 +1008,22 @@ private:
     void openGroup();
     void closeGroup();
     void replayStyle(int number, int depth);
-    bool characterWord(const QString& w, bool on, bool hasParam, int p);
-    bool paragraphWord(const QString& w, int p);
+    // One control word as read: its name, its parameter, and whether it
+    // turns a setting on (no parameter, or one other than 0).
+    struct Word {
+        QStringView w;
+        bool hasParam = false;
+        int p = 0;
+        bool on = true;
+    };
+    struct Control;
+    static const Control* findControl(const QString& w);
+    static bool isStyleWord(const QString& w);
+    void characterWord(const Word& a);
+    void plain();
+    void pard();
+    void tabStop(int twips);
+    void cellEdge(int twips);
     void controlWord(const QString& word, bool hasParam, int param);
 };
 
@@ -1037,13 +1032,14 @@ private:
 // say): in a right-to-left run the complex set, in a double-byte run the East
 // Asian face (size, bold and italic are shared with Latin text), and an
 // associated control in a high-ANSI run the complex set.
-bool Parser::characterWord(const QString& w, bool on, bool hasParam, int p)
+void Parser::characterWord(const Word& a)
 {
+    const QStringView w = a.w;
+    const bool on = a.on;
+    const int p = a.p;
     const bool associated = w == u"af" || w == u"afs" || w == u"ab" || w == u"ai";
     const QStringView base = associated ? QStringView(w).mid(1) : QStringView(w);
-    if (base != u"f" && base != u"fs" && base != u"b" && base != u"i")
-        return false;
-    const int size = hasParam && p > 0 ? qMin(p, kMaxHalfPoints) : 24;
+    const int size = a.hasParam && p > 0 ? qMin(p, kMaxHalfPoints) : 24;
     const bool complex = m_st.rtl || (associated && m_st.kind == RunKind::Hich && base != u"f");
     if (complex) {
         if (base == u"f")
@@ -1054,7 +1050,7 @@ bool Parser::characterWord(const QString& w, bool on, bool hasParam, int p)
             m_st.boldComplex = on ? 1 : 0;
         else
             m_st.italicComplex = on ? 1 : 0;
-        return true;
+        return;
     }
     if (base == u"f") {
         if (m_st.kind == RunKind::Dbch)
@@ -1068,66 +1064,6 @@ bool Parser::characterWord(const QString& w, bool on, bool hasParam, int p)
     } else {
         m_st.italic = on;
     }
-    return true;
-}
-
-bool Parser::paragraphWord(const QString& w, int p)
-{
-    if (w == u"pard") {
-        const GroupState fresh;
-        m_st.align = fresh.align;
-        m_st.sl = m_st.slmult = m_st.li = m_st.ri = m_st.fi = m_st.sb = m_st.sa = 0;
-        m_st.rtlPar = m_st.inTable = false;
-        m_bullet = false;
-        m_list = nullptr;
-        m_st.tabs.clear();
-        m_st.nextTab = QTextOption::LeftTab;
-    } else if (w == u"ql") {
-        m_st.align = Qt::AlignLeft;
-    } else if (w == u"qc") {
-        m_st.align = Qt::AlignHCenter;
-    } else if (w == u"qr") {
-        m_st.align = Qt::AlignRight;
-    } else if (w == u"qj") {
-        m_st.align = Qt::AlignJustify;
-    } else if (w == u"sl") {
-        m_st.sl = twipsIn(p);
-    } else if (w == u"slmult") {
-        m_st.slmult = p != 0 ? 1 : 0;
-    } else if (w == u"li") {
-        m_st.li = twipsIn(p);
-    } else if (w == u"ri") {
-        m_st.ri = twipsIn(p);
-    } else if (w == u"fi") {
-        m_st.fi = twipsIn(p);
-    } else if (w == u"sb") {
-        m_st.sb = twipsIn(p, 0);
-    } else if (w == u"sa") {
-        m_st.sa = twipsIn(p, 0);
-    } else if (w == u"rtlpar") {
-        m_st.rtlPar = true;
-    } else if (w == u"ltrpar") {
-        m_st.rtlPar = false;
-    } else if (w == u"intbl") {
-        m_st.inTable = true;
-    } else if (w == u"tqr") {
-        m_st.nextTab = QTextOption::RightTab;
-    } else if (w == u"tqc") {
-        m_st.nextTab = QTextOption::CenterTab;
-    } else if (w == u"tqdec") {
-        m_st.nextTab = QTextOption::DelimiterTab;
-    } else if (w == u"tx") {
-        // A paragraph keeps a sane number of stops.
-        if (m_st.tabs.size() < 64) {
-            QTextOption::Tab tab(twipsIn(p, 0) / kTwipsPerPixel, m_st.nextTab,
-                                 m_st.nextTab == QTextOption::DelimiterTab ? QChar(u'.') : QChar());
-            m_st.tabs.append(tab);
-        }
-        m_st.nextTab = QTextOption::LeftTab;
-    } else {
-        return false;
-    }
-    return true;
 }
 
 // Applies a paragraph style's settings: the style it is based on first, then
@@ -1176,222 +1112,280 @@ void Parser::replayStyle(int number, int depth)
     --m_replaying;
 }
 
-void Parser::controlWord(const QString& w, bool hasParam, int p)
+// What a control word does, and where: the words of each destination, the
+// ones a style's definition replays, and the few that keep the text run.
+struct Parser::Control {
+    enum Where : quint8 {
+        InText = 1,
+        InFontTable = 2,
+        InColourTable = 4,
+        InStyleSheet = 8,
+        InShape = 16,
+        InListModel = 32,
+        Anywhere = 64,    // even in a skipped group (\bin)
+        Destination = 128 // opens a destination wherever it stands
+    };
+    enum Flag : quint8 {
+        Styled = 1,       // a style's definition carries it
+        KeepsRun = 2,     // reads before the text run ends (\u, \uc)
+        KeptIgnorable = 4 // "\*\word" is read, not skipped
+    };
+    quint8 where = 0;
+    quint8 flags = 0;
+    void (*act)(Parser&, const Word&) = nullptr;
+};
+
+const Parser::Control* Parser::findControl(const QString& w)
 {
-    const bool ignorable = m_ignorableNext;
-    m_ignorableNext = false;
-    if (w == u"bin") {
-        // Binary data: skipped whole.
-        m_pos = qMin(m_src.size(), m_pos + qMax(0, p));
-        return;
-    }
-    if (m_st.dest == Dest::Skip)
-        return;
-    if (m_st.dest == Dest::Shape) {
+    using C = Control;
+    struct Row {
+        const char* words; // one or more, space separated
+        quint8 where, flags;
+        void (*act)(Parser&, const Word&);
+    };
+    constexpr quint8 text = C::InText, styled = C::Styled;
+    const auto special = [](Parser& r, const Word& a) {
+        static const std::pair<const char16_t*, char16_t> chars[] = {
+            {u"emdash", 0x2014}, {u"endash", 0x2013}, {u"emspace", 0x2003}, {u"enspace", 0x2002},
+            {u"qmspace", 0x2005}, {u"bullet", 0x2022}, {u"lquote", 0x2018}, {u"rquote", 0x2019},
+            {u"ldblquote", 0x201C}, {u"rdblquote", 0x201D}, {u"zwj", 0x200D}, {u"zwnj", 0x200C},
+            {u"ltrmark", 0x200E}, {u"rtlmark", 0x200F}, {u"tab", u'\t'}, {u"line", QChar::LineSeparator},
+        };
+        for (const auto& [name, c] : chars)
+            if (a.w == name)
+                r.m_pendingText += QChar(c);
+    };
+    // clang-format off
+    static const Row rows[] = {
+        {"bin", C::Anywhere, 0, [](Parser& r, const Word& a) {
+            // Binary data: skipped whole.
+            r.m_pos = qMin(r.m_src.size(), r.m_pos + qMax(0, a.p)); }},
+        {"u", text | C::InFontTable | C::InColourTable | C::InStyleSheet, C::KeepsRun,
+         [](Parser& r, const Word& a) { r.addUnicode(a.p); }},
+        // \uc sits between the two halves of a character beyond the BMP.
+        {"uc", text | C::InFontTable | C::InColourTable | C::InStyleSheet, C::KeepsRun,
+         [](Parser& r, const Word& a) { r.m_st.uc = qMax(0, a.p); }},
         // Of a shape only its text is kept; its properties and the picture
         // that stands in for it are not.
-        if (w == u"shptxt") {
-            m_st.dest = Dest::Text;
-            divert(m_boxes);
-        } else if (w == u"sp" || w == u"shprslt" || w == u"picprop" || w == u"shppict" || w == u"nonshppict") {
-            m_st.dest = Dest::Skip;
-        }
+        {"shptxt", C::InShape, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Text; r.divert(r.m_boxes); }},
+        {"sp shprslt picprop shppict nonshppict", C::InShape, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Skip; }},
+        {"pnlvlblt", C::InListModel, 0, [](Parser& r, const Word&) { r.makeBullet(); }},
+        {"pntxta pntxtb", C::InListModel, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Skip; }},
+        // destinations
+        {"fonttbl", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::FontTable; }},
+        {"colortbl", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::ColourTable; }},
+        {"pn", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::ListModel; }},
+        {"listtext pntext", C::Destination, 0, [](Parser& r, const Word&) {
+            r.m_st.listText = true;
+            r.m_listTextBegun = false; }},
+        {"stylesheet", C::Destination, 0, [](Parser& r, const Word&) {
+            r.m_st.dest = Dest::StyleSheet;
+            r.m_styleSheetDepth = r.m_depth; }},
+        {"shp shpgrp shpinst", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Shape; }},
+        // A field's result is what it shows.
+        {"fldrslt", text, C::KeptIgnorable, [](Parser&, const Word&) {}},
+        // font, colour and style tables
+        {"f", text | C::InFontTable, styled, [](Parser& r, const Word& a) {
+            if (r.m_st.dest == Dest::FontTable) {
+                r.m_fontEntry = a.p;
+                r.m_fonts[a.p] = FontEntry{};
+            } else {
+                r.characterWord(a);
+            } }},
+        {"fcharset", C::InFontTable, 0, [](Parser& r, const Word& a) {
+            if (r.m_fontEntry >= 0)
+                r.m_fonts[r.m_fontEntry].charset = qMax(0, a.p); }},
+        {"red", C::InColourTable, 0, [](Parser& r, const Word& a) { r.m_red = a.p; }},
+        {"green", C::InColourTable, 0, [](Parser& r, const Word& a) { r.m_green = a.p; }},
+        {"blue", C::InColourTable, 0, [](Parser& r, const Word& a) { r.m_blue = a.p; }},
+        {"s", text | C::InStyleSheet, 0, [](Parser& r, const Word& a) {
+            if (r.m_st.dest == Dest::StyleSheet)
+                r.m_styleNumber = a.p;
+            else
+                r.replayStyle(a.p, 0); }},
+        // character, section and table styles are not kept
+        {"cs ds ts tsrowd", C::InStyleSheet, 0, [](Parser& r, const Word&) { r.m_styleNumber = -1; }},
+        {"sbasedon", C::InStyleSheet, 0, [](Parser& r, const Word& a) { r.m_styleOpen.basedOn = a.p; }},
+        // the document
+        {"ansi", text, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 0; }},
+        {"mac", text, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 10000; }},
+        {"pc", text, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 437; }},
+        {"ansicpg", text, 0, [](Parser& r, const Word& a) { r.m_ansiCodePage = qMax(0, a.p); }},
+        {"deff", text, 0, [](Parser& r, const Word& a) { r.m_defaultFont = r.m_st.font = a.p; }},
+        {"stshfdbch", text, 0, [](Parser& r, const Word& a) { r.m_defaultFontAsian = r.m_st.fontAsian = a.p; }},
+        // characters
+        {"plain", text, 0, [](Parser& r, const Word&) { r.plain(); }},
+        {"fs b i af afs ab ai", text, styled, [](Parser& r, const Word& a) { r.characterWord(a); }},
+        {"loch", text, styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Loch; }},
+        {"hich", text, styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Hich; }},
+        {"dbch", text, styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Dbch; }},
+        {"rtlch", text, styled, [](Parser& r, const Word&) { r.m_st.rtl = true; }},
+        {"ltrch", text, styled, [](Parser& r, const Word&) { r.m_st.rtl = false; }},
+        {"ul uld uldash uldashd uldashdd uldb ulth ulw ulwave ulhwave ululdbwave ulthd ulthdash ulthdashd "
+         "ulthdashdd ulldash ulthldash", text, styled, [](Parser& r, const Word& a) { r.m_st.underline = a.on; }},
+        {"ulnone", text, styled, [](Parser& r, const Word&) { r.m_st.underline = false; }},
+        {"strike striked", text, styled, [](Parser& r, const Word& a) { r.m_st.strike = a.on; }},
+        {"v", text, styled, [](Parser& r, const Word& a) { r.m_st.hidden = a.on; }},
+        // A tracked deletion: the author's last view no longer has it.
+        {"deleted", text, 0, [](Parser& r, const Word& a) { r.m_st.deleted = a.on; }},
+        // A character written twice, for readers of bytes and of Unicode:
+        // the first group is the former, \ud the latter.
+        {"upr", text, 0, [](Parser& r, const Word&) { r.m_st.uprBytesAhead = true; }},
+        {"ud", text, C::KeptIgnorable, [](Parser&, const Word&) {}},
+        {"super", text, styled, [](Parser& r, const Word& a) { r.m_st.vertical = a.on ? 1 : 0; }},
+        {"sub", text, styled, [](Parser& r, const Word& a) { r.m_st.vertical = a.on ? 2 : 0; }},
+        {"nosupersub", text, styled, [](Parser& r, const Word&) { r.m_st.vertical = 0; }},
+        {"up dn", text, styled, [](Parser& r, const Word& a) {
+            // Half points, 6 when not given, within the largest size.
+            const int by = qBound(0, a.hasParam ? a.p : 6, kMaxHalfPoints);
+            r.m_st.raise = a.w == u"up" ? by : -by; }},
+        {"cf", text, styled, [](Parser& r, const Word& a) { r.m_st.fg = a.p; }},
+        {"highlight cb chcbpat", text, styled, [](Parser& r, const Word& a) { r.m_st.bg = a.p; }},
+        {"caps", text, styled, [](Parser& r, const Word& a) { r.m_st.caps = a.on; }},
+        {"scaps", text, styled, [](Parser& r, const Word& a) { r.m_st.smallCaps = a.on; }},
+        // paragraphs
+        {"pard", text, 0, [](Parser& r, const Word&) { r.pard(); }},
+        {"ql", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignLeft; }},
+        {"qc", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignHCenter; }},
+        {"qr", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignRight; }},
+        {"qj", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignJustify; }},
+        {"sl", text, styled, [](Parser& r, const Word& a) { r.m_st.sl = twipsIn(a.p); }},
+        {"slmult", text, styled, [](Parser& r, const Word& a) { r.m_st.slmult = a.p != 0 ? 1 : 0; }},
+        {"li", text, styled, [](Parser& r, const Word& a) { r.m_st.li = twipsIn(a.p); }},
+        {"ri", text, styled, [](Parser& r, const Word& a) { r.m_st.ri = twipsIn(a.p); }},
+        {"fi", text, styled, [](Parser& r, const Word& a) { r.m_st.fi = twipsIn(a.p); }},
+        {"sb", text, styled, [](Parser& r, const Word& a) { r.m_st.sb = twipsIn(a.p, 0); }},
+        {"sa", text, styled, [](Parser& r, const Word& a) { r.m_st.sa = twipsIn(a.p, 0); }},
+        {"rtlpar", text, styled, [](Parser& r, const Word&) { r.m_st.rtlPar = true; }},
+        {"ltrpar", text, styled, [](Parser& r, const Word&) { r.m_st.rtlPar = false; }},
+        {"intbl", text, 0, [](Parser& r, const Word&) { r.m_st.inTable = true; }},
+        {"tqr", text, styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::RightTab; }},
+        {"tqc", text, styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::CenterTab; }},
+        {"tqdec", text, styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::DelimiterTab; }},
+        {"tx", text, styled, [](Parser& r, const Word& a) { r.tabStop(a.p); }},
+        // tables
+        {"trowd", text, 0, [](Parser& r, const Word&) {
+            r.m_rowTabs.clear();
+            r.m_cellEdges.clear();
+            r.m_cellBackgrounds.clear();
+            r.m_nextCellBackground = 0;
+            r.m_rowGap = 0; }},
+        {"clcbpat", text, 0, [](Parser& r, const Word& a) { r.m_nextCellBackground = qMax(0, a.p); }},
+        {"trgaph", text, 0, [](Parser& r, const Word& a) { r.m_rowGap = twipsIn(a.p, 0); }},
+        {"cellx", text, 0, [](Parser& r, const Word& a) { r.cellEdge(a.p); }},
+        // text
+        {"par sect", text, 0, [](Parser& r, const Word&) { r.endParagraph(); }},
+        {"cell nestcell", text, 0, [](Parser& r, const Word&) { r.endCell(); }},
+        {"row", text, 0, [](Parser& r, const Word&) { r.endRow(); }},
+        // A note's text ends the document; its mark (\chftn) stays.
+        {"footnote", text, C::KeptIgnorable, [](Parser& r, const Word&) {
+            ++r.m_noteCount;
+            r.divert(r.m_notes); }},
+        {"chftn", text, 0, [](Parser& r, const Word&) {
+            r.m_pendingText += QString::number(r.m_diverted == &r.m_notes ? r.m_noteCount : r.m_noteCount + 1); }},
+        {"line tab emdash endash emspace enspace qmspace bullet lquote rquote ldblquote rdblquote zwj zwnj "
+         "ltrmark rtlmark", text, 0, special},
+    };
+    // clang-format on
+    static const QHash<QString, Control> table = [] {
+        QHash<QString, Control> t;
+        for (const Row& row : rows)
+            for (const QString& w : QString::fromLatin1(row.words).split(u' ', Qt::SkipEmptyParts))
+                t.insert(w, Control{row.where, row.flags, row.act});
+        return t;
+    }();
+    const auto it = table.constFind(w);
+    return it == table.constEnd() ? nullptr : &*it;
+}
+
+bool Parser::isStyleWord(const QString& w)
+{
+    const Control* c = findControl(w);
+    return c && (c->flags & Control::Styled);
+}
+
+void Parser::controlWord(const QString& w, bool hasParam, int p)
+{
+    const bool ignorable = std::exchange(m_ignorableNext, false);
+    const Control* c = findControl(w);
+    const Word a{w, hasParam, p, !hasParam || p != 0};
+    if (c && (c->where & Control::Anywhere)) {
+        c->act(*this, a);
         return;
     }
-    if (m_st.dest == Dest::ListModel) {
-        if (w == u"pnlvlblt")
-            makeBullet();
-        else if (w == u"pntxta" || w == u"pntxtb")
-            m_st.dest = Dest::Skip;
-        return;
-    }
-    if (w == u"u") {
-        if (m_skip > 0)
-            m_skip = 0;
-        addUnicode(p);
+    static constexpr quint8 kWhere[] = {Control::InText,       Control::InFontTable, Control::InColourTable,
+                                        Control::InStyleSheet, Control::InListModel, Control::InShape, 0};
+    const quint8 here = kWhere[static_cast<int>(m_st.dest)];
+    if (m_st.dest == Dest::Skip || m_st.dest == Dest::Shape || m_st.dest == Dest::ListModel) {
+        if (c && (c->where & here))
+            c->act(*this, a);
         return;
     }
     m_skip = 0;
-    // Only what changes a format ends the text run: \uc sits between the two
-    // halves of a character beyond the BMP.
-    if (w == u"uc") {
-        m_st.uc = qMax(0, p);
+    // Only what changes a format ends the text run.
+    if (c && (c->flags & Control::KeepsRun)) {
+        if (c->where & here)
+            c->act(*this, a);
         return;
     }
     beforeStateChange();
-
-    const bool on = !hasParam || p != 0;
-    if (w == u"fonttbl") {
-        m_st.dest = Dest::FontTable;
-    } else if (w == u"colortbl") {
-        m_st.dest = Dest::ColourTable;
-    } else if (w == u"pn") {
-        m_st.dest = Dest::ListModel;
-    } else if (w == u"listtext" || w == u"pntext") {
-        m_st.listText = true;
-        m_listTextBegun = false;
-    } else if (w == u"stylesheet") {
-        m_st.dest = Dest::StyleSheet;
-        m_styleSheetDepth = m_depth;
-    } else if (w == u"shp" || w == u"shpgrp" || w == u"shpinst") {
-        m_st.dest = Dest::Shape;
-    } else if (skippedDestinations().contains(w) || (ignorable && w != u"fldrslt" && w != u"pn" && w != u"footnote")) {
+    if (c && (c->where & Control::Destination))
+        c->act(*this, a);
+    else if (skippedDestinations().contains(w) || (ignorable && !(c && (c->flags & Control::KeptIgnorable))))
         m_st.dest = Dest::Skip;
-    } else if (m_st.dest == Dest::FontTable) {
-        if (w == u"f") {
-            m_fontEntry = p;
-            m_fonts[p] = FontEntry{};
-        } else if (w == u"fcharset" && m_fontEntry >= 0) {
-            m_fonts[m_fontEntry].charset = p;
-        }
-    } else if (m_st.dest == Dest::ColourTable) {
-        if (w == u"red")
-            m_red = p;
-        else if (w == u"green")
-            m_green = p;
-        else if (w == u"blue")
-            m_blue = p;
-    } else if (m_st.dest == Dest::StyleSheet) {
-        if (w == u"s")
-            m_styleNumber = p;
-        else if (w == u"cs" || w == u"ds" || w == u"ts" || w == u"tsrowd")
-            m_styleNumber = -1; // character, section and table styles are not kept
-        else if (w == u"sbasedon")
-            m_styleOpen.basedOn = p;
-    } else if (w == u"ansi") {
-        m_ansiCodePage = 0;
-    } else if (w == u"mac") {
-        m_ansiCodePage = 10000;
-    } else if (w == u"pc") {
-        m_ansiCodePage = 437;
-    } else if (w == u"ansicpg") {
-        m_ansiCodePage = qMax(0, p);
-    } else if (w == u"deff") {
-        m_defaultFont = p;
-        m_st.font = p;
-    } else if (w == u"stshfdbch") {
-        m_defaultFontAsian = p;
-        m_st.fontAsian = p;
-    } else if (w == u"plain") {
-        const GroupState fresh;
-        m_st.font = m_defaultFont;
-        m_st.fontAsian = m_defaultFontAsian;
-        m_st.sizeHalfPoints = fresh.sizeHalfPoints;
-        m_st.bold = m_st.italic = m_st.underline = m_st.strike = m_st.hidden = false;
-        m_st.caps = m_st.smallCaps = false;
-        m_st.fontComplex = m_st.sizeComplex = -1;
-        m_st.boldComplex = m_st.italicComplex = -1;
-        m_st.kind = RunKind::None;
-        m_st.rtl = false;
-        m_st.vertical = 0;
-        m_st.raise = 0;
-        m_st.fg = m_st.bg = 0;
-    } else if (characterWord(w, on, hasParam, p)) {
-    } else if (w == u"loch") {
-        m_st.kind = RunKind::Loch;
-    } else if (w == u"hich") {
-        m_st.kind = RunKind::Hich;
-    } else if (w == u"dbch") {
-        m_st.kind = RunKind::Dbch;
-    } else if (w == u"rtlch") {
-        m_st.rtl = true;
-    } else if (w == u"ltrch") {
-        m_st.rtl = false;
-    } else if (isUnderlineWord(w)) {
-        m_st.underline = on;
-    } else if (w == u"ulnone") {
-        m_st.underline = false;
-    } else if (w == u"strike" || w == u"striked") {
-        m_st.strike = on;
-    } else if (w == u"v") {
-        m_st.hidden = on;
-    } else if (w == u"super") {
-        m_st.vertical = on ? 1 : 0;
-    } else if (w == u"sub") {
-        m_st.vertical = on ? 2 : 0;
-    } else if (w == u"nosupersub") {
-        m_st.vertical = 0;
-    } else if (w == u"up" || w == u"dn") {
-        // Half points, 6 when not given, within the largest size.
-        const int by = qBound(0, hasParam ? p : 6, kMaxHalfPoints);
-        m_st.raise = w == u"up" ? by : -by;
-    } else if (w == u"cf") {
-        m_st.fg = p;
-    } else if (w == u"highlight" || w == u"cb" || w == u"chcbpat") {
-        m_st.bg = p;
-    } else if (paragraphWord(w, p)) {
-    } else if (m_replaying > 0) {
-        // A style's definition carries no text.
-    } else if (w == u"s") {
-        replayStyle(p, 0);
-    } else if (w == u"trowd") {
-        m_rowTabs.clear();
-        m_cellEdges.clear();
-        m_cellBackgrounds.clear();
-        m_nextCellBackground = 0;
-        m_rowGap = 0;
-    } else if (w == u"clcbpat") {
-        m_nextCellBackground = qMax(0, p);
-    } else if (w == u"trgaph") {
-        m_rowGap = twipsIn(p, 0);
-    } else if (w == u"cellx") {
-        // Each cell after the first begins at the edge before it.
-        if (m_rowTabs.size() < 64) {
-            m_rowTabs.append(QTextOption::Tab(twipsIn(p + m_rowGap, 0) / kTwipsPerPixel, QTextOption::LeftTab));
-            m_cellEdges.append(twipsIn(p, 0));
-            m_cellBackgrounds.append(m_nextCellBackground);
-        }
-        m_nextCellBackground = 0;
-    } else if (w == u"caps") {
-        m_st.caps = on;
-    } else if (w == u"scaps") {
-        m_st.smallCaps = on;
-    } else if (m_st.dest == Dest::Text) {
-        if (w == u"par" || w == u"sect")
-            endParagraph();
-        else if (w == u"cell" || w == u"nestcell")
-            endCell();
-        else if (w == u"row")
-            endRow();
-        else if (w == u"footnote") {
-            // A note's text ends the document; its mark (\chftn) stays.
-            ++m_noteCount;
-            divert(m_notes);
-        } else if (w == u"chftn")
-            m_pendingText += QString::number(m_diverted == &m_notes ? m_noteCount : m_noteCount + 1);
-        else if (w == u"line")
-            m_pendingText += QChar(QChar::LineSeparator);
-        else if (w == u"tab")
-            m_pendingText += u'\t';
-        else if (w == u"emdash")
-            m_pendingText += QChar(0x2014);
-        else if (w == u"endash")
-            m_pendingText += QChar(0x2013);
-        else if (w == u"emspace")
-            m_pendingText += QChar(0x2003);
-        else if (w == u"enspace")
-            m_pendingText += QChar(0x2002);
-        else if (w == u"qmspace")
-            m_pendingText += QChar(0x2005);
-        else if (w == u"bullet")
-            m_pendingText += QChar(0x2022);
-        else if (w == u"lquote")
-            m_pendingText += QChar(0x2018);
-        else if (w == u"rquote")
-            m_pendingText += QChar(0x2019);
-        else if (w == u"ldblquote")
-            m_pendingText += QChar(0x201C);
-        else if (w == u"rdblquote")
-            m_pendingText += QChar(0x201D);
-        else if (w == u"zwj")
-            m_pendingText += QChar(0x200D);
-        else if (w == u"zwnj")
-            m_pendingText += QChar(0x200C);
-        else if (w == u"ltrmark")
-            m_pendingText += QChar(0x200E);
-        else if (w == u"rtlmark")
-            m_pendingText += QChar(0x200F);
+    else if (c && (c->where & here))
+        c->act(*this, a);
+}
+
+void Parser::plain()
+{
+    const GroupState fresh;
+    m_st.font = m_defaultFont;
+    m_st.fontAsian = m_defaultFontAsian;
+    m_st.sizeHalfPoints = fresh.sizeHalfPoints;
+    m_st.bold = m_st.italic = m_st.underline = m_st.strike = m_st.hidden = m_st.deleted = false;
+    m_st.caps = m_st.smallCaps = false;
+    m_st.fontComplex = m_st.sizeComplex = -1;
+    m_st.boldComplex = m_st.italicComplex = -1;
+    m_st.kind = RunKind::None;
+    m_st.rtl = false;
+    m_st.vertical = 0;
+    m_st.raise = 0;
+    m_st.fg = m_st.bg = 0;
+}
+
+void Parser::pard()
+{
+    const GroupState fresh;
+    m_st.align = fresh.align;
+    m_st.sl = m_st.slmult = m_st.li = m_st.ri = m_st.fi = m_st.sb = m_st.sa = 0;
+    m_st.rtlPar = m_st.inTable = false;
+    m_bullet = false;
+    m_list = nullptr;
+    m_st.tabs.clear();
+    m_st.nextTab = QTextOption::LeftTab;
+}
+
+void Parser::tabStop(int twips)
+{
+    // A paragraph keeps a sane number of stops.
+    if (m_st.tabs.size() < 64) {
+        QTextOption::Tab tab(twipsIn(twips, 0) / kTwipsPerPixel, m_st.nextTab,
+                             m_st.nextTab == QTextOption::DelimiterTab ? QChar(u'.') : QChar());
+        m_st.tabs.append(tab);
     }
+    m_st.nextTab = QTextOption::LeftTab;
+}
+
+// Each cell after the first begins at the edge before it.
+void Parser::cellEdge(int twips)
+{
+    if (m_rowTabs.size() < 64) {
+        m_rowTabs.append(QTextOption::Tab(twipsIn(twips + m_rowGap, 0) / kTwipsPerPixel, QTextOption::LeftTab));
+        m_cellEdges.append(twipsIn(twips, 0));
+        m_cellBackgrounds.append(m_nextCellBackground);
+    }
+    m_nextCellBackground = 0;
 }
 
 void Parser::makeBullet()
@@ -1452,6 +1446,12 @@ void Parser::openGroup()
     m_stack.append(m_st);
     ++m_depth;
     m_skip = 0;
+    // \upr's first group is the text for readers without Unicode: its
+    // \ud group that follows is shown instead.
+    if (m_st.uprBytesAhead) {
+        m_stack.last().uprBytesAhead = m_st.uprBytesAhead = false;
+        m_st.dest = Dest::Skip;
+    }
 }
 
 void Parser::closeGroup()

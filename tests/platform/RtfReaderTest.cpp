@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <ctime>
+#include <iconv.h>
 
 using namespace platform;
 
@@ -220,7 +221,8 @@ TEST(RtfCodePage, CharsetsAndConversions)
 {
     EXPECT_EQ(codePageForCharset(134, 1252), 936);
     EXPECT_EQ(codePageForCharset(136, 1252), 950);
-    EXPECT_EQ(codePageForCharset(0, 1251), 1251);
+    EXPECT_EQ(codePageForCharset(1, 1251), 1251);
+    EXPECT_EQ(codePageForCharset(0, 1251), 1252); // ANSI is Western under any \ansicpg
     EXPECT_EQ(charsetForCodePage(936), 134);
     QByteArray b;
     ASSERT_TRUE(encodeCodePage(QString::fromUtf8("宋体"), 936, &b));
@@ -321,7 +323,7 @@ TEST(RtfReader, DefaultCharsetsFollowTheProgramCodePage)
 {
     CodePageGuard chinese(936);
     for (const char* rtf : {"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset1 X;}}\\f0 \\'cb\\'ce\\par}",
-                            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 X;}}\\f0 \\'cb\\'ce\\par}",
+                            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil X;}}\\f0 \\'cb\\'ce\\par}",
                             "{\\rtf1 \\'cb\\'ce\\par}"}) {
         QTextDocument doc;
         ASSERT_TRUE(readRtf(QByteArray(rtf), &doc)) << rtf;
@@ -735,4 +737,64 @@ TEST(RtfReader, ABulletReplacesOnlyTheLabelBeforeIt)
                                    "item\\par}"),
                         &doc));
     EXPECT_EQ(doc.toPlainText(), "1.\townitem");
+}
+
+TEST(RtfReader, ShowsWhatTheAuthorLastSaw)
+{
+    const auto text = [](const char* rtf) {
+        QTextDocument doc;
+        EXPECT_TRUE(readRtf(QByteArray(rtf), &doc)) << rtf;
+        return doc.toPlainText();
+    };
+    // A tracked deletion is gone, an insertion stays, a comment is not shown.
+    EXPECT_EQ(text("{\\rtf1\\ansi{\\*\\revtbl{Unknown;}{A;}}Kept {\\revised\\revauth1 inserted }and "
+                   "{\\deleted\\revauthdel1 removed }end{\\*\\atnid A}{\\*\\atnauthor A}\\chatn"
+                   "{\\*\\annotation\\pard a note}.\\par}"),
+              "Kept inserted and end.");
+    EXPECT_EQ(text("{\\rtf1 a\\deleted b\\deleted0 c\\deleted d\\plain e}"), "ace");
+    // ANSI faces are Western under any document code page; the default one takes it.
+    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset1 B;}}"
+                   "\\f0 caf\\'e9 \\f1 \\'e9}"),
+              QString::fromUtf8("café й"));
+    // \upr: the Unicode form is the one shown, the bytes' form is not.
+    EXPECT_EQ(text("{\\rtf1 A{\\upr{?}{\\*\\ud{\\u54620 ?}}}B}"), QString::fromUtf8("A한B"));
+    EXPECT_EQ(text("{\\rtf1 A{\\upr{\\'3f}{\\*\\ud{C}}}{D}}"), "ACD");
+}
+
+TEST(RtfCodePage, UnmarkedUtf16AndGb18030ReadAsTheirForms)
+{
+    const QString text = QString::fromUtf16(u"Grüße aus Köln\r\n中文\r\nend 😀");
+    EXPECT_EQ(decodePlainText(QStringEncoder(QStringConverter::Utf16LE)(text)), text);
+    EXPECT_EQ(decodePlainText(QStringEncoder(QStringConverter::Utf16BE)(text)), text);
+    // Chinese alone in UTF-8, and bytes whose NULs have no pattern, stay as they were.
+    const QString chinese = QString::fromUtf8("中文的一行");
+    EXPECT_EQ(decodePlainText(chinese.toUtf8()), chinese);
+    EXPECT_EQ(decodePlainText(QByteArray("a\0\0b", 4)), QString::fromUtf16(u"a\0\0b", 4));
+    // 936's four-byte characters, and nothing of GBK changed: every one- and
+    // two-byte sequence reads as GBK reads it.
+    EXPECT_EQ(decodeCodePage(QByteArray("\x81\x39\xEE\x39\x82\x35\x87\x38\x94\x39\xFC\x36\xD6\xD0"), 936),
+              QString::fromUtf8("㐀䶵😀中"));
+    QByteArray all;
+    std::u16string gbk;
+    iconv_t cd = iconv_open("UTF-16LE", "GBK");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    for (int lead = 0x80; lead <= 0xFE; ++lead) {
+        for (int trail = 0x3F; trail <= 0xFE; ++trail) {
+            // 0x3F stands for the lead byte alone
+            char in[2] = {char(lead), char(trail)};
+            char16_t out[4] = {};
+            char *ip = in, *op = reinterpret_cast<char*>(out);
+            std::size_t il = trail == 0x3F ? 1 : 2, ol = sizeof out;
+            const std::size_t size = il;
+            const bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1) && il == 0;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (!ok)
+                continue;
+            all += QByteArray(in, qsizetype(size)) + ' ';
+            gbk += std::u16string(out, (sizeof out - ol) / 2) + u' ';
+        }
+    }
+    iconv_close(cd);
+    EXPECT_GT(gbk.size(), 40000u);
+    EXPECT_EQ(decodeCodePage(all, 936), QString::fromStdU16String(gbk));
 }
