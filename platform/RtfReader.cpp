@@ -428,6 +428,9 @@ private:
     int m_nextCellBackground = 0;
     int m_cellIndex = 0;
     QList<Qt::Alignment> m_cellAligns;
+    // A row's first cell, centred or aligned right, stands at a tab of its
+    // own too: decided when its text begins.
+    bool m_rowLead = false, m_rowLeadDecided = false;
     // Lower-case letters of a small-capitals run are drawn as smaller capitals.
     bool m_shrink = false;
 
@@ -591,17 +594,25 @@ private:
 
     // The row's tabs: before each cell after the first, one at its left
     // edge, at its middle when the cell is centred, at its right edge when
-    // it is aligned right.
+    // it is aligned right; before the first one at its middle or right edge
+    // when it is so aligned.
     QList<QTextOption::Tab> rowTabs() const
     {
         QList<QTextOption::Tab> tabs = m_rowTabs;
-        for (qsizetype i = 0; i < tabs.size() && i + 1 < m_cellEdges.size(); ++i) {
-            const Qt::Alignment a = i + 1 < m_cellAligns.size() ? m_cellAligns[i + 1] : Qt::AlignLeft;
-            const int left = m_cellEdges[i] + m_rowGap, right = qMax(left, m_cellEdges[i + 1] - m_rowGap);
+        const auto place = [this](QTextOption::Tab& tab, int cell, int left, int right) {
+            const Qt::Alignment a = cell < m_cellAligns.size() ? m_cellAligns[cell] : Qt::AlignLeft;
+            right = qMax(left, right);
             if (a & Qt::AlignHCenter)
-                tabs[i] = QTextOption::Tab(twipsIn((left + right) / 2, 0) / kTwipsPerPixel, QTextOption::CenterTab);
+                tab = QTextOption::Tab(twipsIn((left + right) / 2, 0) / kTwipsPerPixel, QTextOption::CenterTab);
             else if (a & Qt::AlignRight)
-                tabs[i] = QTextOption::Tab(twipsIn(right, 0) / kTwipsPerPixel, QTextOption::RightTab);
+                tab = QTextOption::Tab(twipsIn(right, 0) / kTwipsPerPixel, QTextOption::RightTab);
+        };
+        for (qsizetype i = 0; i < tabs.size() && i + 1 < m_cellEdges.size(); ++i)
+            place(tabs[i], int(i) + 1, m_cellEdges[i] + m_rowGap, m_cellEdges[i + 1] - m_rowGap);
+        if (m_rowLead && !m_cellEdges.isEmpty()) {
+            QTextOption::Tab lead;
+            place(lead, 0, m_rowGap, m_cellEdges[0] - m_rowGap);
+            tabs.prepend(lead);
         }
         return tabs;
     }
@@ -772,6 +783,12 @@ private:
                 m_cellAligns.resize(m_cellIndex + 1, Qt::AlignLeft);
             if (m_cellIndex < m_cellAligns.size())
                 m_cellAligns[m_cellIndex] = m_st.align;
+            if (m_cellIndex == 0 && !m_rowLeadDecided) {
+                m_rowLeadDecided = true;
+                m_rowLead = m_rowTabs.size() > 1 && (m_st.align & (Qt::AlignHCenter | Qt::AlignRight));
+                if (m_rowLead)
+                    m_pendingText.prepend(u'\t');
+            }
         }
         if (m_tabsOwed > 0) {
             m_pendingText.prepend(QString(m_tabsOwed, u'\t'));
@@ -839,6 +856,7 @@ private:
         endParagraph();
         m_cellIndex = 0;
         m_cellAligns.clear();
+        m_rowLead = m_rowLeadDecided = false;
     }
 
     void swapFlow(Flow& f)

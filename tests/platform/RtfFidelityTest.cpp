@@ -55,12 +55,20 @@ TEST(RtfFidelity, EachDocumentReadsAsTheOfficeProgramReadsIt)
     if (!dir.autoRemove())
         std::printf("the documents stay in %s\n", qPrintable(dir.path()));
     const QDir work(dir.path());
-    for (const char* sub : {"source", "rtf", "plain", "back"})
+    for (const char* sub : {"source", "doc", "rtf", "plain", "back"})
         ASSERT_TRUE(work.mkpath(QString::fromLatin1(sub)));
 
     const QList<CorpusDocument> corpus = documentCorpus();
-    QStringList sources, rtfs;
+    QStringList sources, rtfs, docSources, docs;
     for (const CorpusDocument& d : corpus) {
+        if (d.viaDoc) {
+            // The office program reads the Word file; we read the RTF it makes of it.
+            const QString src = work.filePath(QStringLiteral("source/") + d.name + QStringLiteral(".fodt"));
+            ASSERT_TRUE(writeFile(src, d.flatOdt));
+            docSources << src;
+            docs << work.filePath(QStringLiteral("doc/") + d.name + QStringLiteral(".doc"));
+            continue;
+        }
         if (!d.plain.isEmpty()) {
             const QString txt = work.filePath(QStringLiteral("plain/") + d.name + QStringLiteral(".txt"));
             ASSERT_TRUE(writeFile(txt, d.plain));
@@ -77,11 +85,14 @@ TEST(RtfFidelity, EachDocumentReadsAsTheOfficeProgramReadsIt)
         }
         rtfs << rtf;
     }
-    // One run writes every RTF, one more reads every RTF back.
+    // One run writes the Word files, one every RTF, one more reads every RTF
+    // and Word file back.
     QString log;
-    ASSERT_TRUE(convertWithOffice(dir.path(), sources, QStringLiteral("rtf"), work.filePath("rtf"), &log))
+    ASSERT_TRUE(convertWithOffice(dir.path(), docSources, QStringLiteral("doc:MS Word 97"), work.filePath("doc"), &log))
         << log.toStdString();
-    ASSERT_TRUE(convertWithOffice(dir.path(), rtfs, QStringLiteral("fodt"), work.filePath("back"), &log))
+    ASSERT_TRUE(convertWithOffice(dir.path(), sources + docs, QStringLiteral("rtf"), work.filePath("rtf"), &log))
+        << log.toStdString();
+    ASSERT_TRUE(convertWithOffice(dir.path(), rtfs + docs, QStringLiteral("fodt"), work.filePath("back"), &log))
         << log.toStdString();
 
     int faithful = 0, explained = 0;

@@ -12,7 +12,7 @@ namespace support {
 namespace {
 
 const char* kHead = R"x(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:dc="http://purl.org/dc/elements/1.1/" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
 <office:font-face-decls>
 <style:font-face style:name="DejaVu Serif" svg:font-family="'DejaVu Serif'"/>
 <style:font-face style:name="DejaVu Sans" svg:font-family="'DejaVu Sans'"/>
@@ -46,6 +46,9 @@ struct FlatPart {
     const char* name;
     const char* styles; // automatic styles; "@" stands for the document's prefix
     const char* body;
+    // Tracked changes stand first in the document's text: such a part
+    // stands alone.
+    bool alone = false;
 };
 
 // clang-format off
@@ -218,6 +221,37 @@ const FlatPart kParts[] = {
      R"x(<style:style style:name="@AC" style:family="text"><style:text-properties fo:text-transform="uppercase"/></style:style>
 <style:style style:name="@SC" style:family="text"><style:text-properties fo:font-variant="small-caps"/></style:style>)x",
      R"x(<text:p><text:span text:style-name="@AC">all capitals</text:span> and <text:span text:style-name="@SC">Small Capitals</text:span> end.</text:p>)x"},
+
+    // A deletion and an insertion tracked, and a comment.
+    {"tracked-changes",
+     "",
+     R"x(<text:tracked-changes text:track-changes="false">
+<text:changed-region xml:id="@ct1" text:id="@ct1"><text:insertion><office:change-info><dc:creator>Author</dc:creator><dc:date>2026-01-05T10:00:00</dc:date></office:change-info></text:insertion></text:changed-region>
+<text:changed-region xml:id="@ct2" text:id="@ct2"><text:deletion><office:change-info><dc:creator>Author</dc:creator><dc:date>2026-01-05T10:01:00</dc:date></office:change-info><text:p>removed </text:p></text:deletion></text:changed-region>
+<text:changed-region xml:id="@ct3" text:id="@ct3"><text:deletion><office:change-info><dc:creator>Author</dc:creator><dc:date>2026-01-05T10:02:00</dc:date></office:change-info><text:p>删除的字</text:p></text:deletion></text:changed-region>
+</text:tracked-changes>
+<text:p>Kept <text:change-start text:change-id="@ct1"/>inserted <text:change-end text:change-id="@ct1"/>and <text:change text:change-id="@ct2"/>end.</text:p>
+<text:p>保留<text:change text:change-id="@ct3"/>的文字<office:annotation><dc:creator>Author</dc:creator><dc:date>2026-01-05T10:03:00</dc:date><text:p>A comment</text:p></office:annotation> and more.</text:p>)x",
+     true},
+
+    {"cell-alignment",
+     R"x(<style:style style:name="@PL" style:family="paragraph"><style:paragraph-properties fo:text-align="start"/></style:style>
+<style:style style:name="@PC" style:family="paragraph"><style:paragraph-properties fo:text-align="center"/></style:style>
+<style:style style:name="@PR" style:family="paragraph"><style:paragraph-properties fo:text-align="end"/></style:style>)x",
+     R"x(<table:table table:name="@Cells"><table:table-column table:number-columns-repeated="3"/>
+<table:table-row><table:table-cell><text:p text:style-name="@PL">Left</text:p></table:table-cell><table:table-cell><text:p text:style-name="@PC">Centre 中</text:p></table:table-cell><table:table-cell><text:p text:style-name="@PR">Right 右</text:p></table:table-cell></table:table-row>
+<table:table-row><table:table-cell><text:p text:style-name="@PR">12.50</text:p></table:table-cell><table:table-cell><text:p text:style-name="@PL">left</text:p></table:table-cell><table:table-cell><text:p text:style-name="@PC">centre</text:p></table:table-cell></table:table-row>
+</table:table>
+<text:p>After the cells</text:p>)x"},
+
+    {"centred-header",
+     R"x(<style:style style:name="@PC" style:family="paragraph"><style:paragraph-properties fo:text-align="center"/></style:style>
+<style:style style:name="@B" style:family="text"><style:text-properties fo:font-weight="bold" style:font-weight-asian="bold"/></style:style>)x",
+     R"x(<table:table table:name="@Head"><table:table-column table:number-columns-repeated="3"/>
+<table:table-header-rows><table:table-row><table:table-cell><text:p text:style-name="@PC"><text:span text:style-name="@B">Name</text:span></text:p></table:table-cell><table:table-cell><text:p text:style-name="@PC"><text:span text:style-name="@B">数量</text:span></text:p></table:table-cell><table:table-cell><text:p text:style-name="@PC"><text:span text:style-name="@B">Price</text:span></text:p></table:table-cell></table:table-row></table:table-header-rows>
+<table:table-row><table:table-cell><text:p>Apples</text:p></table:table-cell><table:table-cell><text:p>3</text:p></table:table-cell><table:table-cell><text:p>1.20</text:p></table:table-cell></table:table-row>
+</table:table>
+<text:p>After the header</text:p>)x"},
 };
 // clang-format on
 
@@ -270,11 +304,41 @@ const char* kVietnamese =
     "\\pard\\plain\\f0\\fs24 Ti\\'ea\\'ecng Vi\\'ea\\'f2t {\\i c\\'f3 d\\'e2\\'ecu}\\par\r\n"
     "Xin ch\\'e0o th\\'ea\\'ec gi\\'f5\\'eci\\par\r\n}\r\n";
 
-// A text as editors save "Unicode" text: UTF-16 with its byte-order mark.
-QByteArray utf16Text(bool bigEndian)
+// Tracked changes as a word processor writes them, with a comment.
+const char* kTrackedRtf =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}}"
+    "{\\*\\revtbl{Unknown;}{Author;}}\r\n"
+    "\\pard\\plain\\f0\\fs24 Kept {\\revised\\revauth1\\revdttm1 inserted }and "
+    "{\\deleted\\revauthdel1\\revdttmdel1 removed }end.\\par\r\n"
+    "Second{\\deleted\\revauthdel1  gone} line{\\*\\atnid A}{\\*\\atnauthor Author}\\chatn"
+    "{\\*\\annotation{\\*\\atndate 0}\\pard\\plain\\f0 A comment\\par} ends.\\par\r\n}\r\n";
+
+// Latin bytes under an ANSI face in a Cyrillic document, and Cyrillic ones
+// under a Cyrillic face.
+const char* kCharset0Under1251 =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
+    "{\\f1\\fswiss\\fcharset204 Times New Roman;}}\r\n"
+    "\\pard\\plain\\f0\\fs24 caf\\'e9 na\\'efve Gr\\'fc\\'dfe\\par\r\n"
+    "\\f1 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par\r\n}\r\n";
+
+// A character written for readers of bytes and, in \ud, of Unicode.
+const char* kUprUd =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
+    "\\pard\\plain\\f0\\fs24 A{\\upr{?}{\\*\\ud{\\u54620 ?}}}B and "
+    "{\\upr{\\'3f\\'3f}{\\*\\ud{\\u20013 ?\\u25991 ?}}} end\\par\r\n}\r\n";
+
+// GB18030's four-byte characters under a Chinese face: 㐀 䶵 😀, then 中文.
+const char* kGb18030 =
+    "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}\r\n"
+    "\\pard\\plain\\f0\\fs24 \\'81\\'39\\'ee\\'39 \\'82\\'35\\'87\\'38 \\'94\\'39\\'fc\\'36 "
+    "\\'d6\\'d0\\'ce\\'c4\\par\r\n}\r\n";
+
+// A text as editors save "Unicode" text: UTF-16 with its byte-order mark,
+// or without one.
+QByteArray utf16Text(bool bigEndian, bool marked = true)
 {
     const QString text = QString::fromUtf16(u"Grüße aus Köln\r\n中文的一行\r\nשלום עולם 😀\r\nend");
-    QByteArray out = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    QByteArray out = !marked ? QByteArray() : bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
     for (QChar c : text) {
         const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
         out.append(bigEndian ? hi : lo);
@@ -296,6 +360,15 @@ QList<CorpusDocument> documentCorpus()
     out.append({QStringLiteral("vietnamese-1258"), {}, QByteArray(kVietnamese)});
     out.append({QStringLiteral("utf16-le"), {}, {}, utf16Text(false)});
     out.append({QStringLiteral("utf16-be"), {}, {}, utf16Text(true)});
+    out.append({QStringLiteral("tracked-rtf"), {}, QByteArray(kTrackedRtf)});
+    out.append({QStringLiteral("charset0-under-1251"), {}, QByteArray(kCharset0Under1251)});
+    out.append({QStringLiteral("upr-ud"), {}, QByteArray(kUprUd)});
+    out.append({QStringLiteral("gb18030-four-byte"), {}, QByteArray(kGb18030)});
+    out.append({QStringLiteral("utf16-le-unmarked"), {}, {}, utf16Text(false, false)});
+    out.append({QStringLiteral("utf16-be-unmarked"), {}, {}, utf16Text(true, false)});
+    for (const FlatPart& p : kParts)
+        if (QByteArray(p.name) == "tracked-changes")
+            out.append({QStringLiteral("tracked-changes-doc"), flatOdt({&p}), {}, {}, true});
     return out;
 }
 
@@ -303,7 +376,8 @@ QByteArray combinedFlatOdt()
 {
     QList<const FlatPart*> parts;
     for (const FlatPart& p : kParts)
-        parts.append(&p);
+        if (!p.alone)
+            parts.append(&p);
     return flatOdt(parts);
 }
 
@@ -340,6 +414,12 @@ const Expected kExpected[] = {
      },
      "small capitals are capitals of four fifths the size; RTF sizes go by half points, so we keep the "
      "nearest half point"},
+    {"upr-ud", "text", [](const ShownDifference&) { return true; },
+     "the office program shows \\upr's form for readers of bytes as well as its \\ud form; a reader of Unicode "
+     "shows the latter alone"},
+    {"gb18030-four-byte", "text", [](const ShownDifference& d) { return d.office.contains(QChar(0xFFFD)); },
+     "the office program reads code page 936 as GBK, whose four-byte characters it cannot read; we read 936 as "
+     "GB18030, its superset"},
     {nullptr, "face", [](const ShownDifference& d) { return d.ours.isEmpty() && d.office == u"0"; },
      "the office program's RTF gives its normal style an East Asian face that its font table lacks: it reads "
      "that face as \"0\", we keep no face"},

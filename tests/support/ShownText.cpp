@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
@@ -216,6 +217,13 @@ public:
                 *error = QStringLiteral("no text body");
             return false;
         }
+        // Tracked deletions: the document as its author last saw it has
+        // none of their text.
+        QList<NodePtr> regions;
+        collect(bodies.first(), QStringLiteral("text:changed-region"), regions);
+        for (const NodePtr& r : regions)
+            if (child(r, "text:deletion"))
+                m_deletions.insert(r->attr("text:id"));
         walkBlocks(bodies.first());
         // Notes end the document, each a paragraph after its mark, as the
         // mark labels the note where the office program shows it.
@@ -246,6 +254,9 @@ private:
     QList<std::pair<QString, NodePtr>> m_notes;
     QString m_noteLabel;
     QList<NodePtr> m_boxes;
+    // tracked deletions, and how many are open where the text is read
+    QSet<QString> m_deletions;
+    int m_deleting = 0;
 
     static double sizeIn(const QString& v, double inherited)
     {
@@ -426,9 +437,21 @@ private:
         }
         for (const NodePtr& row : rows) {
             bool first = true;
+            qsizetype cells = 0;
+            for (const NodePtr& cell : row->children)
+                cells += cell->name == u"table:table-cell" || cell->name == u"table:covered-table-cell";
             for (const NodePtr& cell : row->children) {
                 if (cell->name != u"table:table-cell" && cell->name != u"table:covered-table-cell")
                     continue;
+                // Cells are laid out at tabs: a row's first cell, centred or
+                // aligned right, stands at a tab of its own as the others do.
+                bool lead = false;
+                if (first && cells > 1) {
+                    const NodePtr p = child(cell, "text:p");
+                    const char a = p ? alignOf(paragraphProps(p->attr("text:style-name"))) : 'L';
+                    lead = a == 'C' || a == 'R';
+                    m_cellTabDue = m_cellTabDue || lead;
+                }
                 if (!first)
                     m_cellTabDue = true;
                 first = false;
@@ -444,6 +467,8 @@ private:
                 // A cell's last paragraph mark is the cell's end, not a paragraph.
                 if (m_out.size() > before && m_out.last().ch == 0x2029)
                     m_out.removeLast();
+                if (lead)
+                    m_cellTabDue = false; // an empty first cell has no tab before it
                 if (m_cellTabDue) {
                     // An empty cell still has its tab.
                     ShownChar tab;
@@ -518,7 +543,12 @@ private:
         if (props.value(QStringLiteral("text:display")) == u"none")
             return;
         for (const NodePtr& c : n->children) {
-            if (c->name.isEmpty()) {
+            if (c->name == u"text:change-start" || c->name == u"text:change-end") {
+                if (m_deletions.contains(c->attr("text:change-id")))
+                    m_deleting = qMax(0, m_deleting + (c->name == u"text:change-start" ? 1 : -1));
+            } else if (m_deleting > 0) {
+                // deleted text: not shown
+            } else if (c->name.isEmpty()) {
                 // A letter and its combining mark show as the one letter they make.
                 const QString t = c->text.normalized(QString::NormalizationForm_C);
                 for (qsizetype i = 0; i < t.size(); ++i) {
