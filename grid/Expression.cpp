@@ -289,7 +289,9 @@ bool PreExp::Evaluate(double& value, const CellTextSource& cells) const
     double b = 0;
     if (!call->args[0]->Evaluate(b, cells))
         return false;
-    value = Compare(call->index, tested, b);
+    // A value always equals itself: sixteen digits do not hold every double
+    // (123456789.123456789 needs seventeen), so an exact match compares as one.
+    value = Compare(call->index, value == b ? b : tested, b);
     return true;
 }
 

@@ -327,6 +327,14 @@ TEST(BuiltInFunctions, CriterionTestsTheValueAsSixteenDigitText)
     g->SetCellText(1, 1, u"0.30000000000000004", false);
     EXPECT_EQ(Eval(*g, u"COUNTIF(A1:A1,\"EQ(0.3)\")"), "1");
     EXPECT_EQ(Eval(*g, u"EQ(A1,0.3)"), "0");
+    // A value of seventeen digits still equals itself, and is neither above
+    // nor below it.
+    g->SetCellText(1, 2, u"123456789.123456789", false);
+    for (const auto& [criterion, count] : {std::pair{u"EQ", "1"}, {u"LE", "1"}, {u"GE", "1"}, {u"NE", "0"},
+                                           {u"LT", "0"}, {u"GT", "0"}}) {
+        const std::u16string formula = u"COUNTIF(A2:A2,\"" + std::u16string(criterion) + u"(A2)\")";
+        EXPECT_EQ(Eval(*g, formula.c_str()), count) << char(criterion[0]) << char(criterion[1]);
+    }
 }
 
 // Number text must not follow the user's locale.
