@@ -121,16 +121,26 @@ private:
 
     // Every routine reports the depth of the tree it built; trees deeper than
     // kMaxNodeDepth are refused so that walking them cannot exhaust the stack.
-    static bool Deeper(int& depth, int child)
+    bool Deeper(int& depth, int child)
     {
         depth = std::max(depth, child + 1);
-        return depth <= kMaxNodeDepth;
+        return depth <= kMaxNodeDepth || Refuse(FormulaRefusal::TooDeep);
+    }
+
+    // Keeps the first reason a parse fails for; always false.
+    bool Refuse(FormulaRefusal why)
+    {
+        if (why_ == FormulaRefusal::NotAFormula)
+            why_ = why;
+        return false;
     }
 
     NodePtr Formula(int& depth)
     {
-        if (++nesting_ > kMaxNodeDepth)
+        if (++nesting_ > kMaxNodeDepth) {
+            Refuse(FormulaRefusal::TooDeep);
             return nullptr;
+        }
         NodePtr node;
         depth = 0;
         if (tok_.Is(u'+') || tok_.Is(u'-')) {
@@ -266,7 +276,11 @@ private:
     {
         // COUNTIF evaluates its criterion once per cell: criteria inside
         // criteria would multiply that without bound.
-        if (inCriterion_ || !Advance() || tok_.kind != Token::Function || tok_.fn > FnGE)
+        if (inCriterion_) {
+            Refuse(FormulaRefusal::CriterionInCriterion);
+            return nullptr;
+        }
+        if (!Advance() || tok_.kind != Token::Function || tok_.fn > FnGE)
             return nullptr;
         const int cmp = tok_.fn;
         if (!Advance() || !tok_.Is(u'(') || !Advance())
@@ -278,8 +292,10 @@ private:
         if (!operand || operand->Code() == RangeCode || !tok_.Is(u')'))
             return nullptr;
         depth = d + 2;   // the criterion and its comparison call
-        if (depth > kMaxNodeDepth)
+        if (depth > kMaxNodeDepth) {
+            Refuse(FormulaRefusal::TooDeep);
             return nullptr;
+        }
         if (!Advance() || !tok_.Is(u'"') || !Advance())
             return nullptr;
         NodeList one;
@@ -293,6 +309,9 @@ private:
     Token tok_;
     int nesting_ = 0;
     bool inCriterion_ = false;
+
+public:
+    FormulaRefusal why_ = FormulaRefusal::NotAFormula;
 };
 
 }   // namespace
@@ -324,9 +343,13 @@ bool ParseCellReference(std::u16string_view w, int& row, int& column)
     return true;
 }
 
-NodePtr ParseFormula(std::u16string_view text)
+NodePtr ParseFormula(std::u16string_view text, FormulaRefusal* why)
 {
-    return Parser(text).Parse();
+    Parser parser(text);
+    NodePtr root = parser.Parse();
+    if (!root && why)
+        *why = parser.why_;
+    return root;
 }
 
 }   // namespace grid

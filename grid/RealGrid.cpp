@@ -10,8 +10,15 @@ namespace grid {
 
 namespace {
 
+// Why a typed formula stays text, as the cell's message stores it.
+const std::pair<FormulaMessage, const char16_t*> kFormulaMessages[] = {
+    {FormulaMessage::Cycle, u"单元格公式存在依赖环。"},
+    {FormulaMessage::SelfReference, u"单元格公式引用了其所在的单元格。"},
+    {FormulaMessage::CriterionInCriterion, u"条件中不能再含条件。"},
+    {FormulaMessage::TooDeep, u"公式嵌套太深。"},
+};
+
 const std::u16string kEmpty;
-const char16_t kCycleMessage[] = u"单元格公式存在依赖环。";
 
 std::uint32_t EditAlignBits(std::uint32_t alignment)
 {
@@ -50,6 +57,22 @@ CellAttributes DataColumnAttributes()
 }
 
 }   // namespace
+
+std::u16string FormulaMessageText(FormulaMessage m)
+{
+    for (const auto& [kind, text] : kFormulaMessages)
+        if (kind == m)
+            return text;
+    return {};
+}
+
+FormulaMessage FormulaMessageOf(std::u16string_view message)
+{
+    for (const auto& [kind, text] : kFormulaMessages)
+        if (message == text)
+            return kind;
+    return FormulaMessage::None;
+}
 
 CRealGrid::CRealGrid() = default;
 
@@ -468,10 +491,17 @@ int CRealGrid::SetCellInput(int col, int row, const std::u16string& text)
             ++begin;
         while (end > begin && IsBlank(text[end - 1]))
             --end;
-        NodePtr root = ParseFormula(UpperAscii(std::u16string_view(text).substr(begin, end - begin)));
+        FormulaRefusal why = FormulaRefusal::NotAFormula;
+        NodePtr root = ParseFormula(UpperAscii(std::u16string_view(text).substr(begin, end - begin)), &why);
+        // A formula kept as text says why, where the parser knows a reason
+        // beyond "it does not parse".
+        if (!root && why != FormulaRefusal::NotAFormula)
+            c.message = FormulaMessageText(why == FormulaRefusal::TooDeep ? FormulaMessage::TooDeep
+                                                                           : FormulaMessage::CriterionInCriterion);
         if (root) {
             if (root->RefersTo(row, col)) {
                 c.text = text;
+                c.message = FormulaMessageText(FormulaMessage::SelfReference);
                 return 0;
             }
             CellFormula* f = formulas_.AddFormula(std::make_unique<CellFormula>(col, row, std::move(root)));
@@ -480,7 +510,7 @@ int CRealGrid::SetCellInput(int col, int row, const std::u16string& text)
                 return 1;
             }
             c.text = text;
-            c.message = kCycleMessage;
+            c.message = FormulaMessageText(FormulaMessage::Cycle);
             return 0;
         }
     }

@@ -17,6 +17,14 @@
 
 namespace grid {
 
+// Why a typed formula is kept as text: its cell's message says so (a cycle
+// it would close, a reference to its own cell, a criterion inside a
+// criterion, nesting deeper than the parser takes). The message is stored
+// as its text; windows show it in their language by its kind.
+enum class FormulaMessage { None, Cycle, SelfReference, CriterionInCriterion, TooDeep };
+std::u16string FormulaMessageText(FormulaMessage m);
+FormulaMessage FormulaMessageOf(std::u16string_view message);
+
 class ArchiveReader;
 class ArchiveWriter;
 

@@ -110,6 +110,24 @@ QCursor RegionCursor(grid::GridRegion region)
                                               : Qt::CrossCursor;
 }
 
+// A cell's message in the window's language where it is one of the grid's
+// own (why a formula stays text); any other as it stands.
+QString CellMessageText(const std::u16string& message)
+{
+    static const std::pair<grid::FormulaMessage, unsigned> ids[] = {
+        {grid::FormulaMessage::Cycle, 63240},
+        {grid::FormulaMessage::SelfReference, 63241},
+        {grid::FormulaMessage::CriterionInCriterion, 63242},
+        {grid::FormulaMessage::TooDeep, 63243},
+    };
+    const grid::FormulaMessage kind = grid::FormulaMessageOf(message);
+    for (const auto& [k, id] : ids)
+        if (k == kind)
+            if (const QString s = platform::langString(id); !s.isEmpty())
+                return s;
+    return QString::fromStdU16String(message);
+}
+
 QString MenuText(unsigned id, const char* fallback)
 {
     const QString s = platform::langString(id);
@@ -817,7 +835,7 @@ bool GridWindow::event(QEvent* event)
         const grid::GridGeometry geo(grid_);
         if (geo.HitTestCell(help->pos().x(), help->pos().y(), c, r) && !grid_.GetCell(c, r).message.empty()) {
             const grid::PixelRect cell = geo.CellRect(c, r, true);
-            QToolTip::showText(help->globalPos(), QString::fromStdU16String(grid_.GetCell(c, r).message), this,
+            QToolTip::showText(help->globalPos(), CellMessageText(grid_.GetCell(c, r).message), this,
                                QRect(cell.left, cell.top, cell.Width(), cell.Height()));
         } else {
             QToolTip::hideText();

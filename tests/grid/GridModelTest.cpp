@@ -255,7 +255,26 @@ TEST(Formulas, LongerCyclesAndSelfReferences)
     Type(*g, 2, 1, u"=SUM(A1:A3)");   // A2 reads itself through the range
     EXPECT_EQ(g->GetCell(1, 2).formula, nullptr);
     EXPECT_EQ(Text(*g, 2, 1), "=SUM(A1:A3)");
-    EXPECT_EQ(g->GetCell(1, 2).message, u"");
+    EXPECT_EQ(FormulaMessageOf(g->GetCell(1, 2).message), FormulaMessage::SelfReference);
+}
+
+TEST(Formulas, AFormulaKeptAsTextSaysWhy)
+{
+    auto g = DefaultGrid();
+    const auto why = [&](const std::u16string& text) {
+        Type(*g, 2, 2, text);
+        EXPECT_EQ(g->GetCell(2, 2).formula, nullptr);
+        EXPECT_EQ(g->GetCellText(2, 2), text);
+        return FormulaMessageOf(g->GetCell(2, 2).message);
+    };
+    EXPECT_EQ(why(u"=B2+1"), FormulaMessage::SelfReference);
+    EXPECT_EQ(why(u"=COUNTIF(A1:A3,\"EQ(COUNTIF(A1:A3,\"EQ(1)\"))\")"), FormulaMessage::CriterionInCriterion);
+    EXPECT_EQ(why(u"=" + std::u16string(5000, u'(') + u"1" + std::u16string(5000, u')')), FormulaMessage::TooDeep);
+    // What does not parse stays text without a message, as before.
+    EXPECT_EQ(why(u"=1+"), FormulaMessage::None);
+    EXPECT_EQ(g->GetCell(2, 2).message, u"");
+    // Each reason has a text of its own.
+    EXPECT_NE(FormulaMessageText(FormulaMessage::SelfReference), FormulaMessageText(FormulaMessage::TooDeep));
 }
 
 TEST(Formulas, DependencyOrderAndRecalculation)

@@ -10,6 +10,9 @@
 #include <QTest>
 #include <QToolTip>
 #include <QHelpEvent>
+#include <QPainter>
+#include "platform/LangPack.h"
+#include "support/LangPackScope.h"
 #include <gtest/gtest.h>
 #include <type_traits>
 
@@ -358,6 +361,58 @@ TEST(GridWindowTips, AMessageShowsAsATooltipAndGoesOnAKey)
     QHelpEvent plain(QEvent::ToolTip, {210, 60}, w->mapToGlobal(QPoint(210, 60)));
     QApplication::sendEvent(w.get(), &plain);
     EXPECT_FALSE(QToolTip::isVisible());
+}
+
+// Formulas typed and kept as text say why in the window's language.
+TEST(GridWindowTips, AFormulaKeptAsTextSaysWhyInEachLanguage)
+{
+    support::LangPackScope restore(support::LangPackScope::Start::Empty);
+    for (const char* code : {"EN", "CN", "TW"}) {
+        QString error;
+        ASSERT_TRUE(platform::loadLangPack(QStringLiteral(TAVRELO_SHELL_PACK_DIR "/UI_%1.rcc").arg(code), &error))
+            << error.toStdString();
+        auto w = Window(420, 200);
+        const auto type = [&](QPoint cell, const char* text) {
+            QTest::mouseDClick(w.get(), Qt::LeftButton, Qt::NoModifier, cell);
+            QPlainTextEdit* ed = OpenEditor(*w);
+            ASSERT_NE(ed, nullptr);
+            QTest::keyClicks(ed, text);
+            QTest::keyClick(ed, Qt::Key_Tab);
+        };
+        type({150, 60}, "=B2+1");                                      // B2 reads itself
+        type({90, 84}, "=COUNTIF(A1:A2,\"EQ(COUNTIF(A1:A2,\"EQ(1)\"))\")"); // A3
+        ASSERT_EQ(w->grid().GetCellText(2, 2), u"=B2+1");
+        const QStringList expected = {platform::langString(63241), platform::langString(63242)};
+        ASSERT_FALSE(expected[0].isEmpty());
+        int shown = 0;
+        for (const QPoint at : {QPoint(150, 60), QPoint(90, 84)}) {
+            QTest::mouseMove(w.get(), at);
+            QHelpEvent over(QEvent::ToolTip, at, w->mapToGlobal(at));
+            QApplication::sendEvent(w.get(), &over);
+            ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
+            EXPECT_EQ(QToolTip::text(), expected[shown]) << code;
+            // The window with its tip, as the operator sees it.
+            QWidget* tip = nullptr;
+            for (QWidget* t : QApplication::topLevelWidgets())
+                if (t->inherits("QTipLabel") && t->isVisible())
+                    tip = t;
+            ASSERT_NE(tip, nullptr);
+            const QPoint offset = tip->mapToGlobal(QPoint()) - w->mapToGlobal(QPoint());
+            QImage shot(QSize(qMax(w->width(), offset.x() + tip->width()), qMax(w->height(), offset.y() + tip->height())),
+                        QImage::Format_RGB32);
+            shot.fill(Qt::white);
+            QPainter p(&shot);
+            p.drawImage(0, 0, w->grab().toImage());
+            p.drawImage(offset, tip->grab().toImage());
+            p.end();
+            const QString dir = qEnvironmentVariable("TAVRELO_TEST_OUTPUT") + QStringLiteral("/gridwin");
+            QDir().mkpath(dir);
+            EXPECT_TRUE(shot.save(dir + QStringLiteral("/formula_kept_as_text_%1_%2.png").arg(shown).arg(code)));
+            ++shown;
+            QToolTip::hideText();
+            ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        }
+    }
 }
 
 TEST(GridWindowKeys, MovesScrollTheCurrentCellIntoView)
