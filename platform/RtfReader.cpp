@@ -1,8 +1,12 @@
 #include "platform/RtfReader.h"
+#include "platform/FontMap.h"
 #include "platform/RtfCodePage.h"
 
 #include <QColor>
+#include <QFont>
+#include <QGuiApplication>
 #include <QHash>
+#include <QRawFont>
 #include <QList>
 #include <QSet>
 #include <QTextBlockFormat>
@@ -12,6 +16,7 @@
 #include <QTextList>
 #include <QTextOption>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -433,6 +438,11 @@ private:
     bool m_rowLead = false, m_rowLeadDecided = false;
     // Lower-case letters of a small-capitals run are drawn as smaller capitals.
     bool m_shrink = false;
+    // The face a run takes instead of its own, for a while (see insertDrawable).
+    static constexpr int kNoOverride = -1, kNoFace = INT_MIN;
+    int m_fontOverride = kNoOverride;
+    QHash<std::pair<int, char16_t>, bool> m_faceDraws;
+    QHash<char16_t, int> m_drawingFaces;
 
     // Text boxes and notes: their text flows into a document of its own
     // for as long as its group lasts; a box's paragraphs then follow the
@@ -457,6 +467,8 @@ private:
 
     int fontFor(Script script) const
     {
+        if (m_fontOverride != kNoOverride)
+            return m_fontOverride;
         if (script == Script::EastAsian && m_st.fontAsian >= 0)
             return m_st.fontAsian;
         if (script == Script::Complex && m_st.fontComplex >= 0)
@@ -715,6 +727,75 @@ private:
         }
     }
 
+    // Whether the face of a font-table entry has a glyph for the character.
+    bool faceDraws(int font, char16_t c)
+    {
+        const auto key = std::pair{font, c};
+        if (const auto it = m_faceDraws.constFind(key); it != m_faceDraws.constEnd())
+            return *it;
+        bool draws = false;
+        const auto entry = m_fonts.constFind(font);
+        if (entry != m_fonts.constEnd() && m_options.faceDraws) {
+            draws = m_options.faceDraws(entry->name.trimmed(), c);
+        } else if (entry != m_fonts.constEnd() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+            EnsureFontSubstitutions();
+            QFont face(SubstituteFace(entry->name.trimmed()));
+            face.setStyleStrategy(QFont::NoFontMerging);
+            draws = QRawFont::fromFont(face).supportsCharacter(c);
+        }
+        if (m_faceDraws.size() < 65536)
+            m_faceDraws.insert(key, draws);
+        return draws;
+    }
+
+    // A symbol font's glyph that became a Unicode character (a bullet) is
+    // drawn in the paragraph's face, or one of the document's that has it,
+    // when the symbol face itself has no such character: the LEDs show a
+    // bullet, not a gap. The font's own glyphs (below 0x100) stay in it.
+    void insertDrawable(const QTextBlockFormat& b)
+    {
+        if (!symbolFont()) {
+            insertCased(m_pendingText, b);
+            return;
+        }
+        const int own = m_st.font;
+        const auto lacking = [&](QChar c) { return c.unicode() >= 0x100 && !faceDraws(own, c.unicode()); };
+        qsizetype start = 0;
+        while (start < m_pendingText.size() && !m_tooLong) {
+            const bool lacks = lacking(m_pendingText[start]);
+            qsizetype end = start + 1;
+            while (end < m_pendingText.size() && lacking(m_pendingText[end]) == lacks)
+                ++end;
+            if (lacks)
+                m_fontOverride = drawingFace(m_pendingText[start].unicode());
+            insertCased(m_pendingText.mid(start, end - start), b);
+            m_fontOverride = kNoOverride;
+            start = end;
+        }
+    }
+
+    // The paragraph's face (the document's default) when it has the
+    // character, else the first face of the table that has it, else none.
+    int drawingFace(char16_t c)
+    {
+        if (const auto it = m_drawingFaces.constFind(c); it != m_drawingFaces.constEnd())
+            return *it;
+        int face = kNoFace;
+        QList<int> fonts = m_fonts.keys();
+        std::sort(fonts.begin(), fonts.end());
+        fonts.prepend(m_defaultFont);
+        for (int f : std::as_const(fonts)) {
+            const QString name = m_fonts.value(f).name;
+            if (!name.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive)
+                && !name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive) && faceDraws(f, c)) {
+                face = f;
+                break;
+            }
+        }
+        m_drawingFaces.insert(c, face);
+        return face;
+    }
+
     // The first character with a script in a paragraph or cell decides the
     // script of the weak characters before it.
     void settleLeadingWeak(Script s)
@@ -806,7 +887,7 @@ private:
             m_sink.allowLabel((labelHere ? m_labelEnd - m_labelStart : 0) + m_pendingText.size());
         }
         if (!m_tooLong)
-            insertCased(m_pendingText, b);
+            insertDrawable(b);
         m_sink.allowLabel(0);
         if (m_st.listText) {
             if (m_labelStart < 0)

@@ -54,6 +54,9 @@ struct ReadOptions {
     qsizetype blockChars = 0;
     // Called now and then with the input read so far; false cancels.
     std::function<bool(qsizetype done, qsizetype total)> progress;
+    // Whether a face has a glyph for a character; when not given, the
+    // installed fonts say (and without a GUI application none has).
+    std::function<bool(const QString& face, char16_t c)> faceDraws;
 };
 
 // As readRtf above, with a bound, pieces and progress. After TooLong or

@@ -1,8 +1,10 @@
 #include "platform/CodePage.h"
+#include "platform/FontMap.h"
 #include "platform/RtfCodePage.h"
 #include "platform/RtfReader.h"
 #include "platform/RtfWriter.h"
 
+#include <QRawFont>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -797,4 +799,36 @@ TEST(RtfCodePage, UnmarkedUtf16AndGb18030ReadAsTheirForms)
     iconv_close(cd);
     EXPECT_GT(gbk.size(), 40000u);
     EXPECT_EQ(decodeCodePage(all, 936), QString::fromStdU16String(gbk));
+}
+
+TEST(RtfReader, AMappedBulletTakesAFaceThatDrawsIt)
+{
+    const QByteArray rtf("{\\rtf1\\deff0{\\fonttbl{\\f0\\fswiss DejaVu Sans;}{\\f1\\fcharset2 Symbol;}"
+                         "{\\f2 Arial;}}{\\listtext\\f1 \\'b7\\tab}Item {\\f1 a}\\par}");
+    const auto faces = [&](const std::function<bool(const QString&, char16_t)>& draws) {
+        QTextDocument doc;
+        ReadOptions options;
+        options.faceDraws = draws;
+        EXPECT_EQ(readRtf(rtf, &doc, options), ReadResult::Ok);
+        EXPECT_EQ(doc.toPlainText(), QString::fromUtf8("•\tItem a"));
+        QStringList out;
+        for (int at : {0, 1, 7}) {
+            QTextCursor c(&doc);
+            c.setPosition(at + 1);
+            out << c.charFormat().fontFamilies().toStringList().value(0);
+        }
+        return out;
+    };
+    // The symbol face's stand-in has no U+2022: the paragraph's face draws it;
+    // the font's own glyphs (the tab, its "a") stay in it.
+    const auto symbolLacksBullet = [](const QString& face, char16_t c) { return face != u"Symbol" || c != 0x2022; };
+    EXPECT_EQ(faces(symbolLacksBullet), QStringList({"DejaVu Sans", "Symbol", "Symbol"}));
+    // Not the paragraph's either: the first face of the document that has it.
+    EXPECT_EQ(faces([](const QString& face, char16_t c) { return face == u"Arial" || c != 0x2022; }),
+              QStringList({"Arial", "Symbol", "Symbol"}));
+    // A stand-in that has it keeps the bullet in its face.
+    EXPECT_EQ(faces([](const QString&, char16_t) { return true; }), QStringList({"Symbol", "Symbol", "Symbol"}));
+    // Without a probe the installed fonts answer: whichever face is taken draws it.
+    const QString installed = faces({}).value(0);
+    EXPECT_TRUE(QRawFont::fromFont(QFont(SubstituteFace(installed))).supportsCharacter(QChar(0x2022))) << installed.toStdString();
 }
