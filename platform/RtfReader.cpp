@@ -859,18 +859,8 @@ private:
             for (QChar& c : m_pendingText)
                 c = capitalOf(c);
         }
-        if (m_st.inTable) {
-            if (m_cellAligns.size() <= m_cellIndex && m_cellIndex < 64)
-                m_cellAligns.resize(m_cellIndex + 1, Qt::AlignLeft);
-            if (m_cellIndex < m_cellAligns.size())
-                m_cellAligns[m_cellIndex] = m_st.align;
-            if (m_cellIndex == 0 && !m_rowLeadDecided) {
-                m_rowLeadDecided = true;
-                m_rowLead = m_rowTabs.size() > 1 && (m_st.align & (Qt::AlignHCenter | Qt::AlignRight));
-                if (m_rowLead)
-                    m_pendingText.prepend(u'\t');
-            }
-        }
+        if (m_st.inTable)
+            cellText();
         if (m_tabsOwed > 0) {
             m_pendingText.prepend(QString(m_tabsOwed, u'\t'));
             m_tabsOwed = 0;
@@ -900,6 +890,22 @@ private:
         }
         m_pendingText.clear();
         m_anyText = true;
+    }
+
+    // Text of a table cell: the cell keeps its alignment, and a row's first
+    // cell, centred or aligned right, owes a tab of its own.
+    void cellText()
+    {
+        if (m_cellAligns.size() <= m_cellIndex && m_cellIndex < 64)
+            m_cellAligns.resize(m_cellIndex + 1, Qt::AlignLeft);
+        if (m_cellIndex < m_cellAligns.size())
+            m_cellAligns[m_cellIndex] = m_st.align;
+        if (m_cellIndex == 0 && !m_rowLeadDecided) {
+            m_rowLeadDecided = true;
+            m_rowLead = m_rowTabs.size() > 1 && (m_st.align & (Qt::AlignHCenter | Qt::AlignRight));
+            if (m_rowLead)
+                m_pendingText.prepend(u'\t');
+        }
     }
 
     void endParagraph()
@@ -1115,7 +1121,36 @@ private:
         int p = 0;
         bool on = true;
     };
-    struct Control;
+    // What a control word does, and where: the words of each destination, the
+    // ones a style's definition replays, and the few that keep the text run.
+    struct Control {
+        enum Where : quint8 {
+            InText = 1,
+            InFontTable = 2,
+            InColourTable = 4,
+            InStyleSheet = 8,
+            InShape = 16,
+            InListModel = 32,
+            Anywhere = 64,    // even in a skipped group (\bin)
+            Destination = 128 // opens a destination wherever it stands
+        };
+        enum Flag : quint8 {
+            Styled = 1,       // a style's definition carries it
+            KeepsRun = 2,     // reads before the text run ends (\u, \uc)
+            KeptIgnorable = 4 // "\*\word" is read, not skipped
+        };
+        quint8 where = 0;
+        quint8 flags = 0;
+        void (*act)(Parser&, const Word&) = nullptr;
+    };
+    // A row of the table: one or more words (space separated) alike.
+    struct ControlRow {
+        const char* words;
+        quint8 where, flags;
+        void (*act)(Parser&, const Word&);
+    };
+    static const ControlRow kControls[];
+    static void insertSpecial(Parser& r, const Word& a);
     static const Control* findControl(const QString& w);
     static bool isStyleWord(const QString& w);
     void characterWord(const Word& a);
@@ -1211,184 +1246,158 @@ void Parser::replayStyle(int number, int depth)
     --m_replaying;
 }
 
-// What a control word does, and where: the words of each destination, the
-// ones a style's definition replays, and the few that keep the text run.
-struct Parser::Control {
-    enum Where : quint8 {
-        InText = 1,
-        InFontTable = 2,
-        InColourTable = 4,
-        InStyleSheet = 8,
-        InShape = 16,
-        InListModel = 32,
-        Anywhere = 64,    // even in a skipped group (\bin)
-        Destination = 128 // opens a destination wherever it stands
+// The characters some control words stand for.
+void Parser::insertSpecial(Parser& r, const Word& a)
+{
+    static const std::pair<const char16_t*, char16_t> chars[] = {
+        {u"emdash", 0x2014}, {u"endash", 0x2013}, {u"emspace", 0x2003}, {u"enspace", 0x2002},
+        {u"qmspace", 0x2005}, {u"bullet", 0x2022}, {u"lquote", 0x2018}, {u"rquote", 0x2019},
+        {u"ldblquote", 0x201C}, {u"rdblquote", 0x201D}, {u"zwj", 0x200D}, {u"zwnj", 0x200C},
+        {u"ltrmark", 0x200E}, {u"rtlmark", 0x200F}, {u"tab", u'\t'}, {u"line", QChar::LineSeparator},
     };
-    enum Flag : quint8 {
-        Styled = 1,       // a style's definition carries it
-        KeepsRun = 2,     // reads before the text run ends (\u, \uc)
-        KeptIgnorable = 4 // "\*\word" is read, not skipped
-    };
-    quint8 where = 0;
-    quint8 flags = 0;
-    void (*act)(Parser&, const Word&) = nullptr;
+    for (const auto& [name, c] : chars)
+        if (a.w == name)
+            r.m_pendingText += QChar(c);
+}
+
+// clang-format off
+const Parser::ControlRow Parser::kControls[] = {
+    {"bin", Control::Anywhere, 0, [](Parser& r, const Word& a) {
+        // Binary data: skipped whole.
+        r.m_pos = qMin(r.m_src.size(), r.m_pos + qMax(0, a.p)); }},
+    {"u", Control::InText | Control::InFontTable | Control::InColourTable | Control::InStyleSheet, Control::KeepsRun,
+     [](Parser& r, const Word& a) { r.addUnicode(a.p); }},
+    // \uc sits between the two halves of a character beyond the BMP.
+    {"uc", Control::InText | Control::InFontTable | Control::InColourTable | Control::InStyleSheet, Control::KeepsRun,
+     [](Parser& r, const Word& a) { r.m_st.uc = qMax(0, a.p); }},
+    // Of a shape only its text is kept; its properties and the picture
+    // that stands in for it are not.
+    {"shptxt", Control::InShape, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Text; r.divert(r.m_boxes); }},
+    {"sp shprslt picprop shppict nonshppict", Control::InShape, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Skip; }},
+    {"pnlvlblt", Control::InListModel, 0, [](Parser& r, const Word&) { r.makeBullet(); }},
+    {"pntxta pntxtb", Control::InListModel, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Skip; }},
+    // destinations
+    {"fonttbl", Control::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::FontTable; }},
+    {"colortbl", Control::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::ColourTable; }},
+    {"pn", Control::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::ListModel; }},
+    {"listtext pntext", Control::Destination, 0, [](Parser& r, const Word&) {
+        r.m_st.listText = true;
+        r.m_listTextBegun = false; }},
+    {"stylesheet", Control::Destination, 0, [](Parser& r, const Word&) {
+        r.m_st.dest = Dest::StyleSheet;
+        r.m_styleSheetDepth = r.m_depth; }},
+    {"shp shpgrp shpinst", Control::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Shape; }},
+    // A field's result is what it shows.
+    {"fldrslt", Control::InText, Control::KeptIgnorable, [](Parser&, const Word&) {}},
+    // font, colour and style tables
+    {"f", Control::InText | Control::InFontTable, Control::Styled, [](Parser& r, const Word& a) {
+        if (r.m_st.dest == Dest::FontTable) {
+            r.m_fontEntry = a.p;
+            r.m_fonts[a.p] = FontEntry{};
+        } else {
+            r.characterWord(a);
+        } }},
+    {"fcharset", Control::InFontTable, 0, [](Parser& r, const Word& a) {
+        if (r.m_fontEntry >= 0)
+            r.m_fonts[r.m_fontEntry].charset = qMax(0, a.p); }},
+    {"red", Control::InColourTable, 0, [](Parser& r, const Word& a) { r.m_red = a.p; }},
+    {"green", Control::InColourTable, 0, [](Parser& r, const Word& a) { r.m_green = a.p; }},
+    {"blue", Control::InColourTable, 0, [](Parser& r, const Word& a) { r.m_blue = a.p; }},
+    {"s", Control::InText | Control::InStyleSheet, 0, [](Parser& r, const Word& a) {
+        if (r.m_st.dest == Dest::StyleSheet)
+            r.m_styleNumber = a.p;
+        else
+            r.replayStyle(a.p, 0); }},
+    // character, section and table styles are not kept
+    {"cs ds ts tsrowd", Control::InStyleSheet, 0, [](Parser& r, const Word&) { r.m_styleNumber = -1; }},
+    {"sbasedon", Control::InStyleSheet, 0, [](Parser& r, const Word& a) { r.m_styleOpen.basedOn = a.p; }},
+    // the document
+    {"ansi", Control::InText, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 0; }},
+    {"mac", Control::InText, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 10000; }},
+    {"pc", Control::InText, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 437; }},
+    {"ansicpg", Control::InText, 0, [](Parser& r, const Word& a) { r.m_ansiCodePage = qMax(0, a.p); }},
+    {"deff", Control::InText, 0, [](Parser& r, const Word& a) { r.m_defaultFont = r.m_st.font = a.p; }},
+    {"stshfdbch", Control::InText, 0, [](Parser& r, const Word& a) { r.m_defaultFontAsian = r.m_st.fontAsian = a.p; }},
+    // characters
+    {"plain", Control::InText, 0, [](Parser& r, const Word&) { r.plain(); }},
+    {"fs b i af afs ab ai", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.characterWord(a); }},
+    {"loch", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Loch; }},
+    {"hich", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Hich; }},
+    {"dbch", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Dbch; }},
+    {"rtlch", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.rtl = true; }},
+    {"ltrch", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.rtl = false; }},
+    {"ul uld uldash uldashd uldashdd uldb ulth ulw ulwave ulhwave ululdbwave ulthd ulthdash ulthdashd "
+     "ulthdashdd ulldash ulthldash", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.underline = a.on; }},
+    {"ulnone", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.underline = false; }},
+    {"strike striked", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.strike = a.on; }},
+    {"v", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.hidden = a.on; }},
+    // A tracked deletion: the author's last view no longer has it.
+    {"deleted", Control::InText, 0, [](Parser& r, const Word& a) { r.m_st.deleted = a.on; }},
+    // A character written twice, for readers of bytes and of Unicode:
+    // the first group is the former, \ud the latter.
+    {"upr", Control::InText, 0, [](Parser& r, const Word&) { r.m_st.uprBytesAhead = true; }},
+    {"ud", Control::InText, Control::KeptIgnorable, [](Parser&, const Word&) {}},
+    {"super", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.vertical = a.on ? 1 : 0; }},
+    {"sub", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.vertical = a.on ? 2 : 0; }},
+    {"nosupersub", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.vertical = 0; }},
+    {"up dn", Control::InText, Control::Styled, [](Parser& r, const Word& a) {
+        // Half points, 6 when not given, within the largest size.
+        const int by = qBound(0, a.hasParam ? a.p : 6, kMaxHalfPoints);
+        r.m_st.raise = a.w == u"up" ? by : -by; }},
+    {"cf", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.fg = a.p; }},
+    {"highlight cb chcbpat", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.bg = a.p; }},
+    {"caps", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.caps = a.on; }},
+    {"scaps", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.smallCaps = a.on; }},
+    // paragraphs
+    {"pard", Control::InText, 0, [](Parser& r, const Word&) { r.pard(); }},
+    {"ql", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignLeft; }},
+    {"qc", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignHCenter; }},
+    {"qr", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignRight; }},
+    {"qj", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignJustify; }},
+    {"sl", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.sl = twipsIn(a.p); }},
+    {"slmult", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.slmult = a.p != 0 ? 1 : 0; }},
+    {"li", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.li = twipsIn(a.p); }},
+    {"ri", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.ri = twipsIn(a.p); }},
+    {"fi", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.fi = twipsIn(a.p); }},
+    {"sb", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.sb = twipsIn(a.p, 0); }},
+    {"sa", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.m_st.sa = twipsIn(a.p, 0); }},
+    {"rtlpar", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.rtlPar = true; }},
+    {"ltrpar", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.rtlPar = false; }},
+    {"intbl", Control::InText, 0, [](Parser& r, const Word&) { r.m_st.inTable = true; }},
+    {"tqr", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::RightTab; }},
+    {"tqc", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::CenterTab; }},
+    {"tqdec", Control::InText, Control::Styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::DelimiterTab; }},
+    {"tx", Control::InText, Control::Styled, [](Parser& r, const Word& a) { r.tabStop(a.p); }},
+    // tables
+    {"trowd", Control::InText, 0, [](Parser& r, const Word&) {
+        r.m_rowTabs.clear();
+        r.m_cellEdges.clear();
+        r.m_cellBackgrounds.clear();
+        r.m_nextCellBackground = 0;
+        r.m_rowGap = 0; }},
+    {"clcbpat", Control::InText, 0, [](Parser& r, const Word& a) { r.m_nextCellBackground = qMax(0, a.p); }},
+    {"trgaph", Control::InText, 0, [](Parser& r, const Word& a) { r.m_rowGap = twipsIn(a.p, 0); }},
+    {"cellx", Control::InText, 0, [](Parser& r, const Word& a) { r.cellEdge(a.p); }},
+    // text
+    {"par sect", Control::InText, 0, [](Parser& r, const Word&) { r.endParagraph(); }},
+    {"cell nestcell", Control::InText, 0, [](Parser& r, const Word&) { r.endCell(); }},
+    {"row", Control::InText, 0, [](Parser& r, const Word&) { r.endRow(); }},
+    // A note's text ends the document; its mark (\chftn) stays.
+    {"footnote", Control::InText, Control::KeptIgnorable, [](Parser& r, const Word&) {
+        ++r.m_noteCount;
+        r.divert(r.m_notes); }},
+    {"chftn", Control::InText, 0, [](Parser& r, const Word&) {
+        r.m_pendingText += QString::number(r.m_diverted == &r.m_notes ? r.m_noteCount : r.m_noteCount + 1); }},
+    {"line tab emdash endash emspace enspace qmspace bullet lquote rquote ldblquote rdblquote zwj zwnj "
+     "ltrmark rtlmark", Control::InText, 0, &Parser::insertSpecial},
 };
+// clang-format on
 
 const Parser::Control* Parser::findControl(const QString& w)
 {
-    using C = Control;
-    struct Row {
-        const char* words; // one or more, space separated
-        quint8 where, flags;
-        void (*act)(Parser&, const Word&);
-    };
-    constexpr quint8 text = C::InText, styled = C::Styled;
-    const auto special = [](Parser& r, const Word& a) {
-        static const std::pair<const char16_t*, char16_t> chars[] = {
-            {u"emdash", 0x2014}, {u"endash", 0x2013}, {u"emspace", 0x2003}, {u"enspace", 0x2002},
-            {u"qmspace", 0x2005}, {u"bullet", 0x2022}, {u"lquote", 0x2018}, {u"rquote", 0x2019},
-            {u"ldblquote", 0x201C}, {u"rdblquote", 0x201D}, {u"zwj", 0x200D}, {u"zwnj", 0x200C},
-            {u"ltrmark", 0x200E}, {u"rtlmark", 0x200F}, {u"tab", u'\t'}, {u"line", QChar::LineSeparator},
-        };
-        for (const auto& [name, c] : chars)
-            if (a.w == name)
-                r.m_pendingText += QChar(c);
-    };
-    // clang-format off
-    static const Row rows[] = {
-        {"bin", C::Anywhere, 0, [](Parser& r, const Word& a) {
-            // Binary data: skipped whole.
-            r.m_pos = qMin(r.m_src.size(), r.m_pos + qMax(0, a.p)); }},
-        {"u", text | C::InFontTable | C::InColourTable | C::InStyleSheet, C::KeepsRun,
-         [](Parser& r, const Word& a) { r.addUnicode(a.p); }},
-        // \uc sits between the two halves of a character beyond the BMP.
-        {"uc", text | C::InFontTable | C::InColourTable | C::InStyleSheet, C::KeepsRun,
-         [](Parser& r, const Word& a) { r.m_st.uc = qMax(0, a.p); }},
-        // Of a shape only its text is kept; its properties and the picture
-        // that stands in for it are not.
-        {"shptxt", C::InShape, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Text; r.divert(r.m_boxes); }},
-        {"sp shprslt picprop shppict nonshppict", C::InShape, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Skip; }},
-        {"pnlvlblt", C::InListModel, 0, [](Parser& r, const Word&) { r.makeBullet(); }},
-        {"pntxta pntxtb", C::InListModel, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Skip; }},
-        // destinations
-        {"fonttbl", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::FontTable; }},
-        {"colortbl", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::ColourTable; }},
-        {"pn", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::ListModel; }},
-        {"listtext pntext", C::Destination, 0, [](Parser& r, const Word&) {
-            r.m_st.listText = true;
-            r.m_listTextBegun = false; }},
-        {"stylesheet", C::Destination, 0, [](Parser& r, const Word&) {
-            r.m_st.dest = Dest::StyleSheet;
-            r.m_styleSheetDepth = r.m_depth; }},
-        {"shp shpgrp shpinst", C::Destination, 0, [](Parser& r, const Word&) { r.m_st.dest = Dest::Shape; }},
-        // A field's result is what it shows.
-        {"fldrslt", text, C::KeptIgnorable, [](Parser&, const Word&) {}},
-        // font, colour and style tables
-        {"f", text | C::InFontTable, styled, [](Parser& r, const Word& a) {
-            if (r.m_st.dest == Dest::FontTable) {
-                r.m_fontEntry = a.p;
-                r.m_fonts[a.p] = FontEntry{};
-            } else {
-                r.characterWord(a);
-            } }},
-        {"fcharset", C::InFontTable, 0, [](Parser& r, const Word& a) {
-            if (r.m_fontEntry >= 0)
-                r.m_fonts[r.m_fontEntry].charset = qMax(0, a.p); }},
-        {"red", C::InColourTable, 0, [](Parser& r, const Word& a) { r.m_red = a.p; }},
-        {"green", C::InColourTable, 0, [](Parser& r, const Word& a) { r.m_green = a.p; }},
-        {"blue", C::InColourTable, 0, [](Parser& r, const Word& a) { r.m_blue = a.p; }},
-        {"s", text | C::InStyleSheet, 0, [](Parser& r, const Word& a) {
-            if (r.m_st.dest == Dest::StyleSheet)
-                r.m_styleNumber = a.p;
-            else
-                r.replayStyle(a.p, 0); }},
-        // character, section and table styles are not kept
-        {"cs ds ts tsrowd", C::InStyleSheet, 0, [](Parser& r, const Word&) { r.m_styleNumber = -1; }},
-        {"sbasedon", C::InStyleSheet, 0, [](Parser& r, const Word& a) { r.m_styleOpen.basedOn = a.p; }},
-        // the document
-        {"ansi", text, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 0; }},
-        {"mac", text, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 10000; }},
-        {"pc", text, 0, [](Parser& r, const Word&) { r.m_ansiCodePage = 437; }},
-        {"ansicpg", text, 0, [](Parser& r, const Word& a) { r.m_ansiCodePage = qMax(0, a.p); }},
-        {"deff", text, 0, [](Parser& r, const Word& a) { r.m_defaultFont = r.m_st.font = a.p; }},
-        {"stshfdbch", text, 0, [](Parser& r, const Word& a) { r.m_defaultFontAsian = r.m_st.fontAsian = a.p; }},
-        // characters
-        {"plain", text, 0, [](Parser& r, const Word&) { r.plain(); }},
-        {"fs b i af afs ab ai", text, styled, [](Parser& r, const Word& a) { r.characterWord(a); }},
-        {"loch", text, styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Loch; }},
-        {"hich", text, styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Hich; }},
-        {"dbch", text, styled, [](Parser& r, const Word&) { r.m_st.kind = RunKind::Dbch; }},
-        {"rtlch", text, styled, [](Parser& r, const Word&) { r.m_st.rtl = true; }},
-        {"ltrch", text, styled, [](Parser& r, const Word&) { r.m_st.rtl = false; }},
-        {"ul uld uldash uldashd uldashdd uldb ulth ulw ulwave ulhwave ululdbwave ulthd ulthdash ulthdashd "
-         "ulthdashdd ulldash ulthldash", text, styled, [](Parser& r, const Word& a) { r.m_st.underline = a.on; }},
-        {"ulnone", text, styled, [](Parser& r, const Word&) { r.m_st.underline = false; }},
-        {"strike striked", text, styled, [](Parser& r, const Word& a) { r.m_st.strike = a.on; }},
-        {"v", text, styled, [](Parser& r, const Word& a) { r.m_st.hidden = a.on; }},
-        // A tracked deletion: the author's last view no longer has it.
-        {"deleted", text, 0, [](Parser& r, const Word& a) { r.m_st.deleted = a.on; }},
-        // A character written twice, for readers of bytes and of Unicode:
-        // the first group is the former, \ud the latter.
-        {"upr", text, 0, [](Parser& r, const Word&) { r.m_st.uprBytesAhead = true; }},
-        {"ud", text, C::KeptIgnorable, [](Parser&, const Word&) {}},
-        {"super", text, styled, [](Parser& r, const Word& a) { r.m_st.vertical = a.on ? 1 : 0; }},
-        {"sub", text, styled, [](Parser& r, const Word& a) { r.m_st.vertical = a.on ? 2 : 0; }},
-        {"nosupersub", text, styled, [](Parser& r, const Word&) { r.m_st.vertical = 0; }},
-        {"up dn", text, styled, [](Parser& r, const Word& a) {
-            // Half points, 6 when not given, within the largest size.
-            const int by = qBound(0, a.hasParam ? a.p : 6, kMaxHalfPoints);
-            r.m_st.raise = a.w == u"up" ? by : -by; }},
-        {"cf", text, styled, [](Parser& r, const Word& a) { r.m_st.fg = a.p; }},
-        {"highlight cb chcbpat", text, styled, [](Parser& r, const Word& a) { r.m_st.bg = a.p; }},
-        {"caps", text, styled, [](Parser& r, const Word& a) { r.m_st.caps = a.on; }},
-        {"scaps", text, styled, [](Parser& r, const Word& a) { r.m_st.smallCaps = a.on; }},
-        // paragraphs
-        {"pard", text, 0, [](Parser& r, const Word&) { r.pard(); }},
-        {"ql", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignLeft; }},
-        {"qc", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignHCenter; }},
-        {"qr", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignRight; }},
-        {"qj", text, styled, [](Parser& r, const Word&) { r.m_st.align = Qt::AlignJustify; }},
-        {"sl", text, styled, [](Parser& r, const Word& a) { r.m_st.sl = twipsIn(a.p); }},
-        {"slmult", text, styled, [](Parser& r, const Word& a) { r.m_st.slmult = a.p != 0 ? 1 : 0; }},
-        {"li", text, styled, [](Parser& r, const Word& a) { r.m_st.li = twipsIn(a.p); }},
-        {"ri", text, styled, [](Parser& r, const Word& a) { r.m_st.ri = twipsIn(a.p); }},
-        {"fi", text, styled, [](Parser& r, const Word& a) { r.m_st.fi = twipsIn(a.p); }},
-        {"sb", text, styled, [](Parser& r, const Word& a) { r.m_st.sb = twipsIn(a.p, 0); }},
-        {"sa", text, styled, [](Parser& r, const Word& a) { r.m_st.sa = twipsIn(a.p, 0); }},
-        {"rtlpar", text, styled, [](Parser& r, const Word&) { r.m_st.rtlPar = true; }},
-        {"ltrpar", text, styled, [](Parser& r, const Word&) { r.m_st.rtlPar = false; }},
-        {"intbl", text, 0, [](Parser& r, const Word&) { r.m_st.inTable = true; }},
-        {"tqr", text, styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::RightTab; }},
-        {"tqc", text, styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::CenterTab; }},
-        {"tqdec", text, styled, [](Parser& r, const Word&) { r.m_st.nextTab = QTextOption::DelimiterTab; }},
-        {"tx", text, styled, [](Parser& r, const Word& a) { r.tabStop(a.p); }},
-        // tables
-        {"trowd", text, 0, [](Parser& r, const Word&) {
-            r.m_rowTabs.clear();
-            r.m_cellEdges.clear();
-            r.m_cellBackgrounds.clear();
-            r.m_nextCellBackground = 0;
-            r.m_rowGap = 0; }},
-        {"clcbpat", text, 0, [](Parser& r, const Word& a) { r.m_nextCellBackground = qMax(0, a.p); }},
-        {"trgaph", text, 0, [](Parser& r, const Word& a) { r.m_rowGap = twipsIn(a.p, 0); }},
-        {"cellx", text, 0, [](Parser& r, const Word& a) { r.cellEdge(a.p); }},
-        // text
-        {"par sect", text, 0, [](Parser& r, const Word&) { r.endParagraph(); }},
-        {"cell nestcell", text, 0, [](Parser& r, const Word&) { r.endCell(); }},
-        {"row", text, 0, [](Parser& r, const Word&) { r.endRow(); }},
-        // A note's text ends the document; its mark (\chftn) stays.
-        {"footnote", text, C::KeptIgnorable, [](Parser& r, const Word&) {
-            ++r.m_noteCount;
-            r.divert(r.m_notes); }},
-        {"chftn", text, 0, [](Parser& r, const Word&) {
-            r.m_pendingText += QString::number(r.m_diverted == &r.m_notes ? r.m_noteCount : r.m_noteCount + 1); }},
-        {"line tab emdash endash emspace enspace qmspace bullet lquote rquote ldblquote rdblquote zwj zwnj "
-         "ltrmark rtlmark", text, 0, special},
-    };
-    // clang-format on
     static const QHash<QString, Control> table = [] {
         QHash<QString, Control> t;
-        for (const Row& row : rows)
+        for (const ControlRow& row : kControls)
             for (const QString& w : QString::fromLatin1(row.words).split(u' ', Qt::SkipEmptyParts))
                 t.insert(w, Control{row.where, row.flags, row.act});
         return t;
