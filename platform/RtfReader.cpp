@@ -212,6 +212,14 @@ char16_t symbolFontCharacter(char16_t c, SymbolFace face)
     return w ? w : find(symbol);
 }
 
+// A face's name as the document shows it: without control characters, and
+// trimmed (a name whose entry has no ';' is not trimmed yet).
+QString shownName(QString name)
+{
+    name.removeIf([](QChar c) { return isNotText(c.unicode()); });
+    return name.trimmed();
+}
+
 // The capital a small capital or all capitals show; one unit for one.
 QChar capitalOf(QChar c) { return c.isSurrogate() ? c : c.toUpper(); }
 
@@ -493,9 +501,11 @@ private:
         auto it = m_fonts.constFind(m_st.font);
         if (it == m_fonts.constEnd())
             return std::nullopt;
-        if (it->name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive))
+        // The name as it is shown and written.
+        const QString name = shownName(it->name);
+        if (name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive))
             return SymbolFace::Wingdings;
-        if (it->name.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive))
+        if (name.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive))
             return SymbolFace::Symbol;
         return std::nullopt;
     }
@@ -531,10 +541,7 @@ private:
         QTextCharFormat f;
         const int font = fontFor(script);
         auto it = m_fonts.constFind(font);
-        // A name whose entry has no ';' is not trimmed yet.
-        QString name = it != m_fonts.constEnd() ? it->name : QString();
-        name.removeIf([](QChar c) { return isNotText(c.unicode()); });
-        name = name.trimmed();
+        const QString name = it != m_fonts.constEnd() ? shownName(it->name) : QString();
         if (!name.isEmpty()) {
             f.setFontFamilies(QStringList{name});
             f.setProperty(RtfFontCharset, qMax(0, it->charset));
@@ -736,10 +743,10 @@ private:
         bool draws = false;
         const auto entry = m_fonts.constFind(font);
         if (entry != m_fonts.constEnd() && m_options.faceDraws) {
-            draws = m_options.faceDraws(entry->name.trimmed(), c);
+            draws = m_options.faceDraws(shownName(entry->name), c);
         } else if (entry != m_fonts.constEnd() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
             EnsureFontSubstitutions();
-            QFont face(SubstituteFace(entry->name.trimmed()));
+            QFont face(SubstituteFace(shownName(entry->name)));
             face.setStyleStrategy(QFont::NoFontMerging);
             draws = QRawFont::fromFont(face).supportsCharacter(c);
         }
@@ -785,7 +792,7 @@ private:
         std::sort(fonts.begin(), fonts.end());
         fonts.prepend(m_defaultFont);
         for (int f : std::as_const(fonts)) {
-            const QString name = m_fonts.value(f).name;
+            const QString name = shownName(m_fonts.value(f).name);
             if (!name.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive)
                 && !name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive) && faceDraws(f, c)) {
                 face = f;

@@ -828,6 +828,10 @@ TEST(RtfReader, AMappedBulletTakesAFaceThatDrawsIt)
               QStringList({"Arial", "Symbol", "Symbol"}));
     // A stand-in that has it keeps the bullet in its face.
     EXPECT_EQ(faces([](const QString&, char16_t) { return true; }), QStringList({"Symbol", "Symbol", "Symbol"}));
+    // A face is a symbol font by the name it shows and is written with.
+    QTextDocument named;
+    ASSERT_TRUE(readRtf(QByteArray("{\\rtf1{\\fonttbl{\\f0 Wing\x01" "dings;}}\\f0 \\'a7}"), &named));
+    EXPECT_EQ(named.toPlainText(), QString::fromUtf8("▪"));
     // Without a probe the installed fonts answer: whichever face is taken draws it.
     const QString installed = faces({}).value(0);
     EXPECT_TRUE(QRawFont::fromFont(QFont(SubstituteFace(installed))).supportsCharacter(QChar(0x2022))) << installed.toStdString();
