@@ -446,7 +446,7 @@ private:
     bool m_rowLead = false, m_rowLeadDecided = false;
     // Lower-case letters of a small-capitals run are drawn as smaller capitals.
     bool m_shrink = false;
-    // The face a run takes instead of its own, for a while (see insertDrawable).
+    // The face a run takes instead of its own, for a while (see insertInFace).
     static constexpr int kNoOverride = -1, kNoFace = INT_MIN;
     int m_fontOverride = kNoOverride;
     QHash<std::pair<int, char16_t>, bool> m_faceDraws;
@@ -496,9 +496,10 @@ private:
     }
 
     // The run's face when it is a symbol font.
-    std::optional<SymbolFace> symbolFont() const
+    std::optional<SymbolFace> symbolFont() const { return symbolFace(m_st.font); }
+    std::optional<SymbolFace> symbolFace(int font) const
     {
-        auto it = m_fonts.constFind(m_st.font);
+        auto it = m_fonts.constFind(font);
         if (it == m_fonts.constEnd())
             return std::nullopt;
         // The name as it is shown and written.
@@ -658,8 +659,7 @@ private:
         bool aheadKnown = false;
         const auto insertRun = [&](qsizetype end) {
             const qsizetype at = m_cursor.position();
-            if (!m_sink.insert(QStringView(text).mid(runStart, end - runStart), charFormat(runScript), b))
-                m_tooLong = true;
+            insertInFace(QStringView(text).mid(runStart, end - runStart), runScript, b);
             // Weak characters before any that has a script: they follow
             // whatever script comes first, perhaps in a later run.
             if (runLeading)
@@ -755,27 +755,30 @@ private:
         return draws;
     }
 
-    // A symbol font's glyph that became a Unicode character (a bullet) is
-    // drawn in the paragraph's face, or one of the document's that has it,
-    // when the symbol face itself has no such character: the LEDs show a
-    // bullet, not a gap. The font's own glyphs (below 0x100) stay in it.
-    void insertDrawable(const QTextBlockFormat& b)
+    // Text of one script in the face that script takes. A symbol font's
+    // glyph that became a Unicode character (a bullet) is drawn in the
+    // paragraph's face, or one of the document's that has it, when the
+    // symbol face itself has no such character: the LEDs show a bullet, not
+    // a gap. The font's own glyphs (below 0x100) stay in it.
+    void insertInFace(QStringView text, Script script, const QTextBlockFormat& b)
     {
-        if (!symbolFont()) {
-            insertCased(m_pendingText, b);
+        const int own = fontFor(script);
+        if (!symbolFace(own)) {
+            if (!m_sink.insert(text, charFormat(script), b))
+                m_tooLong = true;
             return;
         }
-        const int own = m_st.font;
         const auto lacking = [&](QChar c) { return c.unicode() >= 0x100 && !faceDraws(own, c.unicode()); };
         qsizetype start = 0;
-        while (start < m_pendingText.size() && !m_tooLong) {
-            const bool lacks = lacking(m_pendingText[start]);
+        while (start < text.size() && !m_tooLong) {
+            const bool lacks = lacking(text[start]);
             qsizetype end = start + 1;
-            while (end < m_pendingText.size() && lacking(m_pendingText[end]) == lacks)
+            while (end < text.size() && lacking(text[end]) == lacks)
                 ++end;
             if (lacks)
-                m_fontOverride = drawingFace(m_pendingText[start].unicode());
-            insertCased(m_pendingText.mid(start, end - start), b);
+                m_fontOverride = drawingFace(text[start].unicode());
+            if (!m_sink.insert(text.mid(start, end - start), charFormat(script), b))
+                m_tooLong = true;
             m_fontOverride = kNoOverride;
             start = end;
         }
@@ -884,7 +887,7 @@ private:
             m_sink.allowLabel((labelHere ? m_labelEnd - m_labelStart : 0) + m_pendingText.size());
         }
         if (!m_tooLong)
-            insertDrawable(b);
+            insertCased(m_pendingText, b);
         m_sink.allowLabel(0);
         if (m_st.listText) {
             if (m_labelStart < 0)
