@@ -399,6 +399,7 @@ private:
     struct LeadingWeak {
         qsizetype start, end;
         QTextCharFormat asian, complex;
+        int asianFont, complexFont;
     };
     QList<LeadingWeak> m_leadingWeak;
     // state
@@ -664,7 +665,8 @@ private:
             // whatever script comes first, perhaps in a later run.
             if (runLeading)
                 m_leadingWeak.append({at, m_cursor.position(), charFormat(Script::EastAsian),
-                                      charFormat(Script::Complex)});
+                                      charFormat(Script::Complex), fontFor(Script::EastAsian),
+                                      fontFor(Script::Complex)});
         };
         for (qsizetype i = 0; i < text.size() && !m_tooLong;) {
             char32_t c = text[i].unicode();
@@ -763,11 +765,19 @@ private:
     void insertInFace(QStringView text, Script script, const QTextBlockFormat& b)
     {
         const int own = fontFor(script);
-        if (!symbolFace(own)) {
+        const std::optional<SymbolFace> symbol = symbolFace(own);
+        if (!symbol) {
             if (!m_sink.insert(text, charFormat(script), b))
                 m_tooLong = true;
             return;
         }
+        // In a symbol font a character below 0x100 draws the same glyph as
+        // its private one: both become what the glyph stands for, so that
+        // text written again in the font reads back the same.
+        QString mapped = text.toString();
+        for (QChar& c : mapped)
+            c = symbolMapped(c, *symbol);
+        text = mapped;
         const auto lacking = [&](QChar c) { return c.unicode() >= 0x100 && !faceDraws(own, c.unicode()); };
         qsizetype start = 0;
         while (start < text.size() && !m_tooLong) {
@@ -781,6 +791,48 @@ private:
                 m_tooLong = true;
             m_fontOverride = kNoOverride;
             start = end;
+        }
+    }
+
+    static QChar symbolMapped(QChar c, SymbolFace face)
+    {
+        const char16_t glyph = c.unicode() < 0x100 ? 0xF000 | c.unicode() : c.unicode();
+        const char16_t u = symbolFontCharacter(glyph, face);
+        return u ? QChar(u) : c;
+    }
+
+    // Characters already in the document that now take a symbol face (weak
+    // ones before a paragraph's first script): mapped and drawn as
+    // insertInFace would have.
+    void inSymbolFace(qsizetype start, qsizetype end, int font)
+    {
+        const std::optional<SymbolFace> symbol = symbolFace(font);
+        if (!symbol)
+            return;
+        for (qsizetype at = start; at < end; ++at) {
+            QTextCursor c(m_doc);
+            c.setPosition(at);
+            c.setPosition(at + 1, QTextCursor::KeepAnchor);
+            const QString was = c.selectedText();
+            if (was.size() != 1)
+                continue;
+            const QChar now = symbolMapped(was[0], *symbol);
+            QTextCharFormat f = c.charFormat();
+            if (now.unicode() >= 0x100 && !faceDraws(font, now.unicode())) {
+                const int face = drawingFace(now.unicode());
+                const QString name = face == kNoFace ? QString() : shownName(m_fonts.value(face).name);
+                if (name.isEmpty()) {
+                    f.clearProperty(QTextFormat::FontFamilies);
+                    f.clearProperty(RtfFontCharset);
+                } else {
+                    f.setFontFamilies(QStringList{name});
+                    f.setProperty(RtfFontCharset, qMax(0, m_fonts.value(face).charset));
+                }
+            }
+            if (now != was[0])
+                c.insertText(QString(now), f);
+            else
+                c.setCharFormat(f);
         }
     }
 
@@ -816,6 +868,7 @@ private:
                 c.setPosition(w.start);
                 c.setPosition(w.end, QTextCursor::KeepAnchor);
                 c.setCharFormat(s == Script::EastAsian ? w.asian : w.complex);
+                inSymbolFace(w.start, w.end, s == Script::EastAsian ? w.asianFont : w.complexFont);
             }
         }
         m_leadingWeak.clear();
@@ -852,18 +905,13 @@ private:
         }
         if (m_pendingText.isEmpty())
             return;
-        // The symbol fonts' private characters: a list's bullet names them
-        // without its font, other text in the font. In a symbol font a
-        // character below 0x100 draws the same glyph as its private one:
-        // both become what the glyph stands for, so that text written again
-        // in the font reads back the same.
-        if (const auto symbol = symbolFont(); symbol || m_st.listText) {
-            const SymbolFace face = symbol.value_or(SymbolFace::ListLabel);
-            for (QChar& c : m_pendingText) {
-                const char16_t glyph = symbol && c.unicode() < 0x100 ? 0xF000 | c.unicode() : c.unicode();
-                if (const char16_t u = symbolFontCharacter(glyph, face))
+        // The symbol fonts' private characters: a list's bullet may name
+        // them without its font. (Text in a symbol face is mapped where its
+        // face is known, in insertInFace.)
+        if (m_st.listText && !symbolFont()) {
+            for (QChar& c : m_pendingText)
+                if (const char16_t u = symbolFontCharacter(c.unicode(), SymbolFace::ListLabel))
                     c = QChar(u);
-            }
         }
         if (m_st.caps) {
             for (QChar& c : m_pendingText)
