@@ -62,7 +62,7 @@ TEST(RtfFidelity, EachDocumentReadsAsTheOfficeProgramReadsIt)
     QStringList sources, rtfs, docSources, docs;
     for (const CorpusDocument& d : corpus) {
         if (d.viaDoc) {
-            // The office program reads the Word file; we read the RTF it makes of it.
+            // The office program reads the .doc file; we read the RTF it makes of it.
             const QString src = work.filePath(QStringLiteral("source/") + d.name + QStringLiteral(".fodt"));
             ASSERT_TRUE(writeFile(src, d.flatOdt));
             docSources << src;
@@ -85,8 +85,8 @@ TEST(RtfFidelity, EachDocumentReadsAsTheOfficeProgramReadsIt)
         }
         rtfs << rtf;
     }
-    // One run writes the Word files, one every RTF, one more reads every RTF
-    // and Word file back.
+    // One run writes the .doc files, one every RTF, one more reads every RTF
+    // and .doc file back.
     QString log;
     ASSERT_TRUE(convertWithOffice(dir.path(), docSources, QStringLiteral("doc:MS Word 97"), work.filePath("doc"), &log))
         << log.toStdString();

@@ -17,7 +17,7 @@ struct CorpusDocument {
     QByteArray flatOdt; // a flat OpenDocument text, or
     QByteArray rtf;     // RTF as a rich edit or a word processor writes it, or
     QByteArray plain;   // a plain text file: its characters alone are compared
-    // The flat text goes to the office program's binary Word form first;
+    // The flat text goes to the office program's .doc form first;
     // both readers then read that file (ours through its RTF).
     bool viaDoc = false;
 };
