@@ -423,6 +423,7 @@ private:
     bool m_bullet = false;
     QTextList* m_list = nullptr;
     qsizetype m_labelStart = -1, m_labelEnd = -1;
+    qsizetype m_labelSlack = 0;
     // paragraph styles
     QHash<int, StyleEntry> m_styles;
     int m_styleSheetDepth = -1;
@@ -466,6 +467,7 @@ private:
         QTextList* list = nullptr;
         bool bullet = false;
         qsizetype labelStart = -1, labelEnd = -1;
+        qsizetype labelSlack = 0;
         int tabsOwed = 0;
         TextSink::Place place;
     };
@@ -644,7 +646,7 @@ private:
             if (!m_sink.newParagraph(blockFormat(), charFormat()))
                 m_tooLong = true;
             m_paragraphPending = false;
-            m_labelStart = m_labelEnd = -1;
+            forgetLabel();
             restartScripts();
         }
     }
@@ -932,19 +934,24 @@ private:
         // the bound does not count it.
         if (m_st.listText) {
             const bool labelHere = m_labelStart >= 0 && m_labelEnd == at;
-            m_sink.allowLabel((labelHere ? m_labelEnd - m_labelStart : 0) + m_pendingText.size());
+            m_labelSlack = (labelHere ? m_labelEnd - m_labelStart : 0) + m_pendingText.size();
+        } else {
+            m_labelSlack = 0;
         }
+        updateSlack();
         if (!m_tooLong)
             insertCased(m_pendingText, b);
-        m_sink.allowLabel(0);
         if (m_st.listText) {
             if (m_labelStart < 0)
                 m_labelStart = at;
             m_labelEnd = m_cursor.position();
+            // Until it stays, even while text flows elsewhere (a box in it).
+            m_labelSlack = m_labelEnd - m_labelStart;
+            updateSlack();
         } else {
             // Text of the paragraph's own: a label before it is no more the
             // one a bullet list would take the place of.
-            m_labelStart = m_labelEnd = -1;
+            forgetLabel();
         }
         m_pendingText.clear();
         m_anyText = true;
@@ -1015,6 +1022,7 @@ private:
         std::swap(m_bullet, f.bullet);
         std::swap(m_labelStart, f.labelStart);
         std::swap(m_labelEnd, f.labelEnd);
+        std::swap(m_labelSlack, f.labelSlack);
         std::swap(m_tabsOwed, f.tabsOwed);
         const TextSink::Place here = m_sink.place();
         m_sink.setPlace(f.place);
@@ -1039,6 +1047,18 @@ private:
         swapFlow(f);
         m_diverted = &f;
         m_divertDepth = m_depth;
+        updateSlack();
+    }
+
+    // The label characters that may still be taken out (this flow's, and
+    // the one's whose text this flow holds meanwhile) do not count against
+    // the bound yet; the count at the end is exact.
+    void updateSlack() { m_sink.allowLabel(m_labelSlack + (m_diverted ? m_diverted->labelSlack : 0)); }
+    void forgetLabel()
+    {
+        m_labelStart = m_labelEnd = -1;
+        m_labelSlack = 0;
+        updateSlack();
     }
 
     void endDivert()
@@ -1047,8 +1067,10 @@ private:
             return;
         flushText();
         swapFlow(*m_diverted);
+        m_diverted->labelSlack = 0; // the flow's label is no more taken out
         m_diverted = nullptr;
         m_divertDepth = -1;
+        updateSlack();
     }
 
     // The paragraphs gathered in `f` become paragraphs of the document, after
@@ -1074,7 +1096,7 @@ private:
         }
         m_sink.setPlace({});
         m_paragraphPending = true;
-        m_labelStart = m_labelEnd = -1;
+        forgetLabel();
         restartScripts();
         // The document stays for the next box: making one costs more than
         // emptying it.
@@ -1576,7 +1598,7 @@ void Parser::makeBullet()
         m_cursor.setBlockFormat(m_sink.current(blockFormat()));
         restartScripts();
     }
-    m_labelStart = m_labelEnd = -1;
+    forgetLabel();
     m_bullet = true;
     if (!m_paragraphPending) {
         joinList();
