@@ -613,7 +613,9 @@ TEST(RtfReader, RichEditBulletsBecomeAList)
 
     // The labels taken out count against no bound, even for the moment
     // they stand in the text.
-    for (const QByteArray text : {QByteArray(rtf), QByteArray("{\\rtf1 first\\par{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt}x\\par}")}) {
+    for (const QByteArray text : {QByteArray(rtf), QByteArray("{\\rtf1 first\\par{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt}x\\par}"),
+                                 // a box in the label's group: its text flows elsewhere meanwhile
+                                 QByteArray("{\\rtf1 {\\pntext 1234567890\\shp{\\shptxt B}}\\pn\\pnlvlblt x}")}) {
         QTextDocument whole;
         ASSERT_TRUE(readRtf(text, &whole));
         ReadOptions bound;
