@@ -651,6 +651,16 @@ void ScreenScripts()
     all.op(OP_NAME).u16(3).u8(2).u16('n').u16('m').op(OP_TABLE).u16(4).u16(3).u8(1).u8(2).u8(3);
     all.op(OP_DELETE).u16(5).op(OP_SIZE).u16(200).u16(40);
     Put("screen_roundtrip", "every_step", all.bytes());
+    // Texts of every kind emptied, each with a font, colour or layout of its own.
+    Writer empty;
+    empty.op(OP_SCENE).u8(0).u8(0).op(OP_SECTION).u8(0).u8(1);
+    const unsigned textKinds[] = {kSingleLine, 1, 5};   // single line, rich text, animated text
+    for (unsigned i = 0; i < std::size(textKinds); ++i)
+        empty.op(OP_ITEM).u8(0).u8(textKinds[i]).op(OP_TEXT).u16(i).u16(0).u8(0);
+    empty.op(OP_RECORD).u16(0).u16(8).u8(0xE9).op(OP_RECORD).u16(0).u16(100).u8(0x1F);   // font height, colour
+    empty.op(OP_RECORD).u16(1).u16(9).u8(0).op(OP_RECORD).u16(1).u16(8).u8(1);         // no wrap, one row
+    empty.op(OP_RECORD).u16(2).u16(8).u8(90);                                          // frame delay
+    Put("screen_roundtrip", "empty_texts", empty.bytes());
 }
 
 }   // namespace

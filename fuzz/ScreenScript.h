@@ -21,6 +21,7 @@ enum Op : std::uint8_t {
     OP_TEXT,       // u16 item, u16 length, u8 fill (odd: the characters follow)
     OP_NAME,       // u16 node, u8 length, the characters
     OP_TABLE,      // u16 item, u16 length, the stream
+    OP_RECORD,     // u16 item, u16 offset, u8 value: a byte of a text item's record (its slot excepted)
     OP_COUNT
 };
 

@@ -1,6 +1,7 @@
 // The round trip of a screen the operator builds: from the input, scenes,
 // sections and items of every kind are added and deleted, moved and sized
-// as the dialogs allow, given borders, texts, tables and names, settings
+// as the dialogs allow, given borders, texts (empty ones too), text records
+// of their own, tables and names, settings
 // within their limits and accepted controller answers, and the screen is
 // resized. Whatever the core then holds it saves; what it saved loads into
 // a fresh screen, and saving that gives the same bytes.
@@ -112,6 +113,17 @@ void setSetting(CCore& core, tagItemData* screen, SettingField field, std::uint3
     }
 }
 
+// The offset of the text's pointer slot in a text item's record.
+std::size_t textSlotOf(std::uint16_t type)
+{
+    switch (type) {
+    case IT_SINGLELINE: return records::singleline::TextSlot;
+    case IT_TEXT: return records::richtext::TextSlot;
+    case IT_TEXTGIF: return records::textgif::TextSlot;
+    default: return ~std::size_t(0);
+    }
+}
+
 QString textOf(Input& in, unsigned length, unsigned fill)
 {
     QString text(qsizetype(length), QChar(u' ' + (fill >> 1) % 0x5F));
@@ -218,6 +230,19 @@ void run(CCore& core, tagItemData* screen, Input& in, bool& secondKindCounters)
                 c = char16_t(std::max(1u, in.u16()));
             if (node)
                 core.ChangeItemName(node, name.c_str());
+            break;
+        }
+        case OP_RECORD: {
+            tagItemData* item = pick(nodesOf(screen, LEVEL_PROGRAM), in.u16());
+            const unsigned at = in.u16();
+            const unsigned value = in.u8();
+            ItemRecord* r = item ? item->Item.TypeRecord : nullptr;
+            if (r && r->owned() == ItemRecord::Owned::Text) {
+                const std::size_t offset = at % r->size();
+                const std::size_t slot = textSlotOf(item->Item.TypeCode);
+                if (offset < slot || offset >= slot + 4)
+                    r->set(records::U8{offset}, std::uint8_t(value));
+            }
             break;
         }
         case OP_TABLE: {

@@ -195,6 +195,14 @@ QStringList ProfileFile::keys(const QString& section) const
     return out;
 }
 
+int ProfileFile::sectionCount() const
+{
+    int n = 0;
+    for (const Line& line : m_lines)
+        n += headerName(line.text).isNull() ? 0 : 1;
+    return n;
+}
+
 bool ProfileFile::removeKey(const QString& section, const QString& key)
 {
     bool removed = false;

@@ -40,6 +40,9 @@ public:
     bool setValue(const QString& section, const QString& key, const QString& value);
     // The section's key names in file order (empty when it is missing).
     QStringList keys(const QString& section) const;
+    // How many section headers the file holds: what a count read from it
+    // can number at most when each counted thing has a section of its own.
+    int sectionCount() const;
     // Deletes the key's line (every duplicate too); false when there was none.
     bool removeKey(const QString& section, const QString& key);
     // Deletes the section's header and every line up to the next section.

@@ -18,7 +18,7 @@ struct Painting;
 // How a stored type record is read over the new one a load makes.
 enum class StoredRecord : std::uint8_t {
     Bytes,   // the fixed record as stored
-    Text,    // the fixed record, then UTF-16 text; below textLeast bytes the text is emptied
+    Text,    // the fixed record, then UTF-16 text; a shorter record keeps its defaults
     Table,   // the fixed record, then the grid stream
 };
 
@@ -48,10 +48,9 @@ struct ItemKind {
     void (*initRecord)(ItemRecord& r, const LOGFONT& font) = nullptr;
     const char16_t* defaultText = nullptr;
     // Loading: whether the stored exit effect is kept, how the record
-    // reads, the least size that keeps a text, and the kind it loads as.
+    // reads, and the kind it loads as.
     bool storedExit = false;
     StoredRecord stored = StoredRecord::Bytes;
-    std::size_t textLeast = 0;
     std::uint16_t loadsAs = 0;
     // Painting and compiling.
     int (*paint)(Painting& painting) = nullptr;

@@ -334,12 +334,13 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         b.OutEffect = get8(image, ITEM_OUTEFFECT);
         b.OutSpeed = get16(image, ITEM_OUTSPEED);
     };
-    // The fixed record, then the text that follows it; below `least` bytes
-    // the record keeps its defaults and the text is emptied.
-    const auto text = [&](std::size_t fixed, std::size_t least) {
+    // The fixed record, then the text that follows it. A record stored
+    // without text is still the item's font, colour and layout; only one
+    // shorter than the fixed part keeps the defaults, with the text emptied.
+    const auto text = [&](std::size_t fixed) {
         if (!r)
             return;
-        if (size < least) {
+        if (size < fixed) {
             records::SetItemText(node, QString());
             b.TypeRecordSize = size;
             return;
@@ -359,7 +360,7 @@ void readItem(tagItemData* node, const std::uint8_t* image, const std::uint8_t* 
         b.TypeCode = kind.loadsAs;
     switch (kind.stored) {
     case StoredRecord::Text:
-        text(kind.recordSize, kind.textLeast);
+        text(kind.recordSize);
         break;
     case StoredRecord::Table:
         if (r && size > kind.recordSize) {
@@ -395,12 +396,10 @@ bool willShowNothing(const tagItemData* node, std::uint32_t size)
     const ItemRecord* r = node->Item.TypeRecord;
     if (!r)
         return false;
-    const auto textless = [size](std::size_t fixed, std::size_t least) {
-        return size < least || (size - fixed) / 2 == 0;
-    };
+    const auto textless = [size](std::size_t fixed) { return size < fixed || (size - fixed) / 2 == 0; };
     const ItemKind& kind = itemKind(node->Item.TypeCode);
     switch (kind.stored) {
-    case StoredRecord::Text: return textless(kind.recordSize, kind.textLeast);
+    case StoredRecord::Text: return textless(kind.recordSize);
     case StoredRecord::Table: return size > kind.recordSize ? false : r->memFile().isEmpty();
     case StoredRecord::Bytes: break;
     }

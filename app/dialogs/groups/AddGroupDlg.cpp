@@ -107,6 +107,9 @@ void CAddGroupDlg::report(GroupInfoFile::Result r)
     case GroupInfoFile::WriteFailed:
         id = 63000;
         break;
+    case GroupInfoFile::Damaged:
+        controls::MessageBox::warning(this, platform::langString(63015), m_file.problem());
+        return;
     }
     controls::MessageBox::warning(this, platform::langString(63015), platform::langString(id));
 }

@@ -19,18 +19,37 @@ const QString kInfo = QStringLiteral("GroupInfo");
 QString section(int k) { return QStringLiteral("Group") + QString::number(k); }
 QString groupNameKey(int k) { return QStringLiteral("GroupName") + QString::number(k); }
 
-platform::ProfileFile load(const QString& path)
-{
+// The file as read, and whether it can be used: a file that cannot be read,
+// or whose count numbers more groups than it has sections, is damaged and
+// neither looped over nor written.
+struct Groups {
     platform::ProfileFile f;
-    f.load(path);
-    return f;
+    platform::FileRead read = platform::FileRead::Ok;
+    bool readable = true;
+    bool countDamaged = false;
+    bool usable() const { return readable && !countDamaged; }
+};
+
+Groups load(const QString& path)
+{
+    Groups g;
+    g.readable = g.f.load(path, &g.read);
+    if (g.readable && g.f.contains(kInfo, QStringLiteral("num"))) {
+        const int n = platform::ProfileTextToInt(g.f.value(kInfo, QStringLiteral("num")));
+        // Every group has a section of its own beside "GroupInfo".
+        g.countDamaged = n < 0 || n > g.f.sectionCount() - 1;
+    }
+    return g;
 }
 
-int num(const platform::ProfileFile& f, int fallback)
+// "num" of a usable file, or `fallback` when missing.
+int num(const Groups& g, int fallback)
 {
-    if (!f.contains(kInfo, QStringLiteral("num")))
+    if (!g.usable())
+        return 0;
+    if (!g.f.contains(kInfo, QStringLiteral("num")))
         return fallback;
-    return platform::ProfileTextToInt(f.value(kInfo, QStringLiteral("num")));
+    return platform::ProfileTextToInt(g.f.value(kInfo, QStringLiteral("num")));
 }
 
 // Member number of an "id"/"name" key, or 0 for any other key.
@@ -90,11 +109,22 @@ QString DefaultGroupInfoPath()
 
 int GroupInfoFile::count(int fallback) const { return num(load(m_path), fallback); }
 
+QString GroupInfoFile::problem() const
+{
+    const Groups g = load(m_path);
+    if (!g.readable)
+        return platform::operatorFileMessage(g.read, m_path, platform::kMaxProfileBytes);
+    if (g.countDamaged)
+        return platform::langString(63022).arg(m_path);
+    return {};
+}
+
 QStringList GroupInfoFile::listedNames() const
 {
-    const platform::ProfileFile f = load(m_path);
+    const Groups g = load(m_path);
+    const platform::ProfileFile& f = g.f;
     QStringList out;
-    const int n = num(f, 0);
+    const int n = num(g, 0);
     for (int k = 1; k <= n; ++k) {
         const QString name = f.value(section(k), groupNameKey(k));
         if (name.isEmpty())
@@ -106,9 +136,10 @@ QStringList GroupInfoFile::listedNames() const
 
 QStringList GroupInfoFile::allNames() const
 {
-    const platform::ProfileFile f = load(m_path);
+    const Groups g = load(m_path);
+    const platform::ProfileFile& f = g.f;
     QStringList out;
-    const int n = num(f, -1);
+    const int n = num(g, -1);
     for (int k = 1; k <= n; ++k) {
         const QString name = f.value(section(k), groupNameKey(k));
         if (!name.isEmpty())
@@ -119,9 +150,10 @@ QStringList GroupInfoFile::allNames() const
 
 QList<int> GroupInfoFile::membersNamed(const QString& name, int screenCount) const
 {
-    const platform::ProfileFile f = load(m_path);
+    const Groups g = load(m_path);
+    const platform::ProfileFile& f = g.f;
     QList<int> out;
-    const int n = num(f, -1);
+    const int n = num(g, -1);
     for (int k = 1; k <= n; ++k) {
         if (f.value(section(k), groupNameKey(k)) != name)
             continue;
@@ -165,9 +197,12 @@ GroupInfoFile::Result GroupInfoFile::change(int k, const QString& name, const QL
 GroupInfoFile::Result GroupInfoFile::write(const QString& name, int k, const QList<int>& ticked,
                                            const QStringList& screenNames, bool dropRest)
 {
-    platform::ProfileFile f = load(m_path);
+    Groups g = load(m_path);
+    if (!g.usable())
+        return Damaged;
+    platform::ProfileFile& f = g.f;
     if (k == 0) {
-        k = num(f, 0) + 1;
+        k = num(g, 0) + 1;
         f.setValue(kInfo, QStringLiteral("num"), QString::number(k));
     }
     const QString sec = section(k);
@@ -191,8 +226,11 @@ GroupInfoFile::Result GroupInfoFile::write(const QString& name, int k, const QLi
 
 GroupInfoFile::Result GroupInfoFile::remove(int k)
 {
-    platform::ProfileFile f = load(m_path);
-    const int n = num(f, 0);
+    Groups g = load(m_path);
+    if (!g.usable())
+        return Damaged;
+    platform::ProfileFile& f = g.f;
+    const int n = num(g, 0);
     if (k < 1 || k > n)
         return NoSelection;
     f.removeSection(section(k));

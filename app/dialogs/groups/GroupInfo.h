@@ -22,13 +22,17 @@ QString DefaultGroupInfoPath();
 
 class GroupInfoFile {
 public:
-    enum Result { Ok, EmptyName, NoScreen, NameTaken, NoSelection, WriteFailed };
+    enum Result { Ok, EmptyName, NoScreen, NameTaken, NoSelection, WriteFailed, Damaged };
 
     explicit GroupInfoFile(QString path) : m_path(std::move(path)) {}
     const QString& path() const { return m_path; }
 
-    // "num", or `fallback` when missing.
+    // "num", or `fallback` when missing; 0 when the file cannot be used.
     int count(int fallback) const;
+    // The path and why the file cannot be used (it cannot be read, or it
+    // counts more groups than it holds), empty when it can. An unusable file
+    // reads as no groups and every change to it is refused (Damaged).
+    QString problem() const;
     // Names of groups 1..num, stopping at the first empty one (the group dialog's list).
     QStringList listedNames() const;
     // Every non-empty name of groups 1..num (the bulk dialog's choice).

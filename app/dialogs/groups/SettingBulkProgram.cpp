@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -102,6 +103,21 @@ void CSettingBulkProgram::resizeEvent(QResizeEvent* e)
     QDialog::resizeEvent(e);
     SizeScreenColumns(m_targets);
     SizeScreenColumns(m_sources);
+}
+
+void CSettingBulkProgram::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (m_problemTold)
+        return;
+    m_problemTold = true;
+    // Once the window is up: a file that cannot be used is named, and the
+    // window works on without groups.
+    QTimer::singleShot(0, this, [this] {
+        const QString problem = GroupInfoFile(m_iniPath).problem();
+        if (!problem.isEmpty())
+            controls::MessageBox::warning(this, platform::langString(63015), problem);
+    });
 }
 
 void CSettingBulkProgram::reloadGroups()

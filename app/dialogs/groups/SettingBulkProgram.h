@@ -51,8 +51,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
+    bool m_problemTold = false;
     CCore& m_core;
     QString m_iniPath;
     TaskRunner m_runner;

@@ -879,6 +879,8 @@ TEST_F(ProgramList, OlderFilesKeepBordersAsPackedCodes)
     EXPECT_EQ(i->Item.TypeRecordSize, 116u);
 }
 
+// A record shorter than its fixed part keeps the defaults; one that covers
+// it is the item's own, with no text after it.
 TEST_F(ProgramList, ShortTextRecordsKeepTheirDefaultsWithoutText)
 {
     Bytes file = header(4);
@@ -888,10 +890,12 @@ TEST_F(ProgramList, ShortTextRecordsKeepTheirDefaultsWithoutText)
     append(file, nodeImage(2, IT_WND_TEXT, u"w"));
     set32(file, file.size() - 928 + 332, 24);
     file.resize(file.size() + 24, 0);
-    Bytes line = nodeImage(3, IT_SINGLELINE, u"l");
-    set32(line, 328, 112);
-    append(file, line);
-    file.resize(file.size() + 112, 0xAB);
+    for (std::uint32_t size : {111u, 112u}) {
+        Bytes line = nodeImage(3, IT_SINGLELINE, u"l");
+        set32(line, 328, size);
+        append(file, line);
+        file.resize(file.size() + size, 0xAB);
+    }
     Bytes cool = nodeImage(3, IT_TEXTGIF, u"c");
     set32(cool, 328, 20);
     append(file, cool);
@@ -901,14 +905,54 @@ TEST_F(ProgramList, ShortTextRecordsKeepTheirDefaultsWithoutText)
     set32(file, 4, static_cast<std::uint32_t>(file.size() - 440));
     writeFile(qpath("short.pl"), file);
     ASSERT_EQ(core.LoadPL(screen, path("short.pl").c_str()), 0);
-    tagItemData* l = GetItemOf(screen);
-    ASSERT_NE(l, nullptr);
-    EXPECT_TRUE(l->Item.TypeRecord->text().isEmpty());
-    EXPECT_EQ(l->Item.TypeRecord->get(records::singleline::Colour), 0xFFFFu);   // default colour kept
-    tagItemData* c = l->NextSibling;
+    tagItemData* shorter = GetSectionOf(GetItemOf(screen))->FirstChild;
+    ASSERT_NE(shorter, nullptr);
+    EXPECT_TRUE(shorter->Item.TypeRecord->text().isEmpty());
+    EXPECT_EQ(shorter->Item.TypeRecord->get(records::singleline::Colour), 0xFFFFu);   // default colour kept
+    tagItemData* fixed = shorter->NextSibling;
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_TRUE(fixed->Item.TypeRecord->text().isEmpty());
+    EXPECT_EQ(fixed->Item.TypeRecord->get(records::singleline::Colour), 0xABABABABu);   // the stored colour
+    tagItemData* c = fixed->NextSibling;
     ASSERT_NE(c, nullptr);
     EXPECT_TRUE(c->Item.TypeRecord->text().isEmpty());
     EXPECT_EQ(c->Item.TypeRecord->get(records::textgif::Delay), 55u);
+}
+
+// Texts emptied by the operator keep their font, colour and layout.
+TEST_F(ProgramList, EmptyTextsWithSettingsOfTheirOwnOpenAgainByteIdentical)
+{
+    tagItemData* scene = core.AddItem(IT_SCENE, u"s", screen, nullptr);
+    tagItemData* texts = core.AddItem(IT_WND_TEXT, u"texts", scene, nullptr);
+    tagItemData* line = core.AddItem(IT_SINGLELINE, u"line", texts, nullptr);
+    tagItemData* rich = core.AddItem(IT_TEXT, u"rich", texts, line);
+    tagItemData* cool = core.AddItem(IT_TEXTGIF, u"cool", texts, rich);
+    LOGFONT font = line->Item.TypeRecord->get(records::singleline::TextFont);
+    font.lfHeight = -23;
+    font.lfWeight = 700;
+    font.lfItalic = 1;
+    line->Item.TypeRecord->set(records::singleline::TextFont, font);
+    line->Item.TypeRecord->set(records::singleline::Colour, 0x00FF00u);
+    rich->Item.TypeRecord->set(records::richtext::Wrap, 0);
+    rich->Item.TypeRecord->set(records::richtext::SingleRow, 1);
+    cool->Item.TypeRecord->set(records::textgif::Delay, 70u);
+    for (tagItemData* item : {line, rich, cool})
+        records::SetItemText(item, QString());
+
+    const Bytes first = storeOf(core, screen);
+    ASSERT_EQ(core.SavePL(screen, path("empty.pl").c_str()), 0);
+    CCore other;
+    tagItemData* target = other.AddItem(IT_SCREEN, u"t", nullptr, nullptr);
+    ASSERT_EQ(other.LoadPL(target, path("empty.pl").c_str()), 0);
+    const Bytes again = storeOf(other, target);
+    EXPECT_TRUE(again == first) << support::describeStoredDifferences(first, again);
+    tagItemData* l = GetItemOf(target);
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(l->Item.TypeRecord->get(records::singleline::TextFont).lfHeight, -23);
+    EXPECT_EQ(l->Item.TypeRecord->get(records::singleline::Colour), 0x00FF00u);
+    ASSERT_NE(l->NextSibling, nullptr);
+    EXPECT_EQ(l->NextSibling->Item.TypeRecord->get(records::richtext::Wrap), 0);
+    EXPECT_EQ(l->NextSibling->Item.TypeRecord->get(records::richtext::SingleRow), 1);
 }
 
 TEST_F(ProgramList, EveryDamagedByteLoadsSafely)

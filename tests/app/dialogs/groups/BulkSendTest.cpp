@@ -14,6 +14,8 @@
 #include "support/SimController.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QMessageBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -264,4 +266,48 @@ TEST(SettingBulkProgram, AGroupTicksItsRowsAndTheGroupDialogReloadsTheNames)
     QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, CSettingBulkProgram::IDC_GROUPS), Qt::LeftButton);
     EXPECT_TRUE(answer.answered());
     EXPECT_EQ(support::findByControlId<QComboBox>(&dlg, CSettingBulkProgram::IDC_GROUP)->count(), 2);
+}
+
+// A group count no file can hold: the window opens at once, names the file
+// as damaged, shows no group and leaves the file as it was.
+TEST(SettingBulkProgram, AnImpossibleGroupCountIsNamedAndNotLoopedOver)
+{
+    devicetest::PackScope packs;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("groupinfo.ini");
+    const QByteArray damaged = "[GroupInfo]\r\nnum=2147483647\r\n[Group1]\r\nGroupName1=Ends\r\nid1=0\r\n";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(damaged);
+    }
+    CCore core;
+    for (const char16_t* n : {u"a", u"b"})
+        wiztest::addScreen(core, n);
+    for (const char* pack : devicetest::kPacks) {
+        ASSERT_TRUE(devicetest::loadPack(pack));
+        QElapsedTimer clock;
+        clock.start();
+        QString told;
+        qint64 toldAfter = -1;
+        CSettingBulkProgram dlg(core, nullptr, path, [](QWidget*, tagItemData*, const LinkSettings&) {});
+        support::ModalRunner answer([&](QWidget* modal) {
+            toldAfter = clock.elapsed();
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            told = box->text();
+            devicetest::saveShot(*box, "bulksend_damaged_groups_" + devicetest::packTag(pack));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), 5000);
+        EXPECT_LT(toldAfter, 1000);
+        EXPECT_TRUE(told.contains(path)) << told.toStdString();
+        EXPECT_TRUE(told.contains(platform::langString(63022).section(u'\n', 1))) << told.toStdString();
+        EXPECT_EQ(support::findByControlId<QComboBox>(&dlg, CSettingBulkProgram::IDC_GROUP)->count(), 0);
+        // The group dialog refuses to change it.
+        EXPECT_EQ(GroupInfoFile(path).add("New", {1}, {"a", "b"}, {}), GroupInfoFile::Damaged);
+        EXPECT_EQ(GroupInfoFile(path).remove(1), GroupInfoFile::Damaged);
+        EXPECT_EQ(wiztest::fileBytes(path), damaged);
+    }
 }
