@@ -258,4 +258,48 @@ QString operatorFileMessage(FileRead status, const QString& path, qint64 maxByte
     return status == FileRead::TooLarge ? text.arg(path, QString::number(maxBytes >> 20)) : text.arg(path);
 }
 
+FileRead operatorWriteTarget(const QString& path, QByteArray& target)
+{
+    QByteArray name = QFile::encodeName(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(name.constData(), &st) != 0) {
+            target = name;   // not there yet: made by the write
+            return FileRead::Ok;
+        }
+        if (S_ISREG(st.st_mode)) {
+            target = name;
+            return FileRead::Ok;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return FileRead::NotAFile;
+        QByteArray to(qsizetype(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(name.constData(), to.data(), std::size_t(to.size()));
+        if (n <= 0 || n >= to.size())
+            return FileRead::Unreadable;
+        to.truncate(qsizetype(n));
+        if (!to.startsWith('/')) {
+            const qsizetype slash = name.lastIndexOf('/');
+            to = (slash >= 0 ? name.left(slash + 1) : QByteArray()) + to;
+        }
+        name = to;
+    }
+    return FileRead::LinkLoop;
+}
+
+QString operatorWriteMessage(FileRead status, const QString& path)
+{
+    switch (status) {
+    case FileRead::Ok:
+    case FileRead::Cancelled:
+        return {};
+    case FileRead::NotAFile: {
+        const QString text = langString(48348);
+        return (text.isEmpty() ? QStringLiteral("%1\nThis is not a file: nothing was written to it.") : text).arg(path);
+    }
+    default:
+        return operatorFileMessage(status, path, 0);
+    }
+}
+
 } // namespace platform

@@ -68,6 +68,17 @@ private:
     FileRead m_status;
 };
 
+// Where a file written for the operator at `path` lands once its symbolic
+// links are followed (`target`). Ok when that is a regular file or a name
+// not there yet; NotAFile for a folder, a device, a pipe or a socket, which
+// is never written over; LinkLoop when the links lead round. Only looks:
+// nothing is opened, so nothing blocks.
+FileRead operatorWriteTarget(const QString& path, QByteArray& target);
+
+// What to tell the operator about a file that was not written over.
+// Empty for Ok and Cancelled.
+QString operatorWriteMessage(FileRead status, const QString& path);
+
 // What to tell the operator about a refused file, in the pack's language:
 // "%1 is not a file", "%1 is larger than %2", or that it cannot be opened.
 // Empty for Ok and Cancelled.

@@ -20,6 +20,7 @@
 #include "core/api/Records.h"
 #include "core/api/UsbFile.h"
 #include "platform/LangPack.h"
+#include "platform/OperatorFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -240,8 +241,12 @@ void FrameCommands::exportUsbFile()
     const QString path = folder + QStringLiteral("program.dat");
     // A firmware image is for the model chosen in the dialog; the screen keeps its own.
     const std::uint32_t model = (choice.options & 0x20) ? choice.model : screen->Global.HardwareId;
-    if (SaveAsUSBFileFor(m_core, screen, wide(path), choice.options, stamp, model) != 0)
-        m_frame.warn(S(kStrUsbFailed));
+    if (SaveAsUSBFileFor(m_core, screen, wide(path), choice.options, stamp, model) != 0) {
+        // A pipe, a device or a folder there is refused untouched: say so.
+        QByteArray lands;
+        const QString refused = platform::operatorWriteMessage(platform::operatorWriteTarget(path, lands), path);
+        m_frame.warn(refused.isEmpty() ? S(kStrUsbFailed) : refused);
+    }
 }
 
 void FrameCommands::findScreen()

@@ -11,6 +11,7 @@
 #include "core/render/ProgramSchema.h"
 #include "platform/ByteIO.h"
 #include "platform/Clock.h"
+#include "platform/OperatorFile.h"
 
 #include "core/link/Upgrade.h"
 
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -208,57 +210,58 @@ void exportCallback(unsigned cmd, unsigned event, std::uintptr_t value)
         r->target(cmd, event, value);
 }
 
-// The file a path names once its symbolic links are followed (the link's
-// target need not exist yet); empty for links that lead round in a loop.
-QByteArray followLinks(QByteArray path)
+// Part files of exports of ours that ended before they were put in place
+// (the program was killed): a live export holds a lock on its own.
+void removeStaleParts(const QByteArray& target)
 {
-    for (int hops = 0; hops < 40; ++hops) {
+    const QFileInfo info(QFile::decodeName(target));
+    const QString prefix = info.fileName() + QStringLiteral(".part-");
+    const QDir folder = info.absoluteDir();
+    for (const QString& name : folder.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+        const QByteArray part = QFile::encodeName(folder.filePath(name));
+        const int fd = ::open(part.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
         struct stat st {};
-        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return path;
-        QByteArray to(qsizetype(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
-        const ssize_t n = ::readlink(path.constData(), to.data(), std::size_t(to.size()));
-        if (n <= 0 || n >= to.size())
-            return {};
-        to.truncate(qsizetype(n));
-        if (!to.startsWith('/')) {
-            const qsizetype slash = path.lastIndexOf('/');
-            to = (slash >= 0 ? path.left(slash + 1) : QByteArray()) + to;
-        }
-        path = to;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(part.constData());
+        ::close(fd);
     }
-    return {};
 }
 
 // The new export is written beside the old file and renamed over it only
 // when every block was written, so a failed or cancelled export leaves the
 // old file as it was. Through a symbolic link it is the linked file that
-// is replaced, as an editor would, and the link stays.
+// is replaced, as an editor would, and the link stays. Only a regular file
+// or a name not there yet is written: a device, a pipe or a folder, named
+// or linked to, is refused and left as it is.
 class StagedExport {
 public:
     StagedExport(const char16_t* path, CoreCallBack callback)
-        : m_target(followLinks(QFile::encodeName(QString::fromUtf16(path))))
     {
         m_reports.target = callback;
         m_reports.path = path;
-        if (m_target.isEmpty()) {
-            m_previous = t_reports;
-            t_reports = &m_reports;
-            return;
-        }
-        QByteArray pattern = m_target + ".part-XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        if (fd >= 0) {
-            ::close(fd);
-            m_temp = pattern;
-        }
         m_previous = t_reports;
         t_reports = &m_reports;
+        if (platform::operatorWriteTarget(QString::fromUtf16(path), m_target) != platform::FileRead::Ok)
+            return;
+        removeStaleParts(m_target);
+        QByteArray pattern = m_target + ".part-XXXXXX";
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0)
+            return;
+        // Held until the part is renamed or removed: the next export sees it is ours and alive.
+        ::flock(fd, LOCK_EX);
+        m_lock = fd;
+        m_temp = pattern;
     }
     ~StagedExport()
     {
         if (!m_temp.isEmpty())
             ::unlink(m_temp.constData());
+        if (m_lock >= 0)
+            ::close(m_lock);
         t_reports = m_previous;
     }
     StagedExport(const StagedExport&) = delete;
@@ -288,6 +291,11 @@ public:
             done = ::fsync(fd) == 0;
             done = ::close(fd) == 0 && done;
         }
+        // Looked at again just before: what the path names may have changed meanwhile.
+        QByteArray now;
+        if (done)
+            done = platform::operatorWriteTarget(QString::fromUtf16(m_reports.path), now) == platform::FileRead::Ok
+                   && now == m_target;
         if (done)
             done = ::rename(m_temp.constData(), m_target.constData()) == 0;
         if (!done) {
@@ -319,6 +327,7 @@ private:
 
     QByteArray m_target;
     QByteArray m_temp;
+    int m_lock = -1;
     ExportReports m_reports;
     ExportReports* m_previous = nullptr;
 };

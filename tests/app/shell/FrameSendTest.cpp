@@ -39,6 +39,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -203,6 +204,33 @@ TEST(SendPrograms, AnItemTooLargeForAControllerIsNamedAndNothingGoesOut)
     h.core.Paint(ticker);
     clickSend(h, screen);
     EXPECT_EQ(runs, 1);
+}
+
+// A pipe where the USB-stick file goes is refused, named and left as it is.
+TEST(SendPrograms, AUsbFileOverAPipeIsRefusedWithItsReason)
+{
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("program.dat");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    support::SeamScope seams;
+    seams.frame().usbExport = [&](QWidget*, tagItemData*, spine::UsbExportChoice& choice) {
+        choice.folder = dir.path();
+        choice.options = 2;
+        return 1;
+    };
+    FrameHarness h("UI_EN.rcc");
+    tagItemData* screen = h.core.GetScreen(0);
+    h.frame->Panel()->InsertItemTree(screen);
+    ASSERT_TRUE(operatorroad::showFrame(*h.frame));
+    {
+        support::ModalRunner box(press(QMessageBox::Ok));
+        ASSERT_TRUE(operatorroad::chooseFromMenuBar(*h.frame, ID_EXPORT_USB2));
+        EXPECT_TRUE(box.answered());
+    }
+    EXPECT_EQ(controls::MessageBox::lastText(), S(48348).arg(pipe));
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(pipe).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 // The file is for the model chosen in the export dialog when its firmware

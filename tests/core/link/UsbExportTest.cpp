@@ -8,6 +8,7 @@
 #include "core/link/Frame.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "platform/OperatorFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -255,4 +259,99 @@ TEST_F(UsbExport, AnExportThroughALinkWritesTheLinkedFile)
     ASSERT_EQ(g_events.size(), 1u);
     EXPECT_EQ(g_events[0].second, UFE_OPEN_FAILED);
     EXPECT_TRUE(QFileInfo(loop).isSymLink());
+}
+
+namespace {
+
+struct NodeKind {
+    mode_t type;
+    dev_t rdev;
+    bool operator==(const NodeKind&) const = default;
+};
+NodeKind kindOf(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return {mode_t(st.st_mode & S_IFMT), st.st_rdev};
+}
+
+} // namespace
+
+// A pipe or a device, named straight or through a link, is no file to
+// replace: both forms refuse it and leave it, and the link, as they were.
+TEST_F(UsbExport, APipeOrADeviceIsRefusedAndLeftAsItWas)
+{
+    QStringList refused;
+    const QString fifo = dir.filePath("stick/pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    refused << fifo;
+    const QString device = dir.filePath("stick/null");
+    if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        refused << device;
+    else
+        std::printf("[  NOTE    ] mknod not permitted here: the device node case is left out\n");
+    refused << dir.filePath("stick");   // a folder
+    for (const QString& what : QStringList(refused)) {
+        const QString link = what + QStringLiteral(".link");
+        ASSERT_TRUE(QFile::link(what, link));
+        refused << link;
+    }
+    for (const QString& path : refused) {
+        QFileInfo info(path);
+        const QString named = info.isSymLink() ? info.symLinkTarget() : path;
+        const NodeKind before = kindOf(named);
+        const auto* wide = reinterpret_cast<const char16_t*>(path.utf16());
+        g_events.clear();
+        EXPECT_EQ(core.SaveAsUSBFile(screen, wide), 1) << path.toStdString();
+        EXPECT_EQ(core.SaveAsUSBFile(screen, wide, 0x03, 0), 1) << path.toStdString();
+        EXPECT_EQ(g_events, (std::vector<std::pair<unsigned, unsigned>>{{TOS_PAGEMAP, UFE_OPEN_FAILED},
+                                                                         {0, UFE_OPEN_FAILED}}))
+            << path.toStdString();
+        EXPECT_TRUE(kindOf(named) == before) << path.toStdString();
+        EXPECT_EQ(QFileInfo(path).isSymLink(), info.isSymLink());
+        QByteArray target;
+        EXPECT_EQ(platform::operatorWriteTarget(path, target), platform::FileRead::NotAFile);
+    }
+    EXPECT_EQ(fileBytes(target), old);
+    const QStringList parts = QDir(dir.filePath("stick")).entryList({"*.part-*"}, QDir::AllEntries | QDir::Hidden);
+    EXPECT_TRUE(parts.isEmpty()) << parts.join(' ').toStdString();
+}
+
+// An export killed half-way leaves its part file; the next export takes away
+// what ours left there, and no other file.
+TEST_F(UsbExport, TheNextExportRemovesThePartsOfAKilledOne)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit none{0, 0};
+        ::setrlimit(RLIMIT_CORE, &none);
+        std::signal(SIGXFSZ, SIG_DFL);   // a write past the limit kills, half-way through the file
+        rlimit small{200, 200};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        core.SaveAsUSBFile(screen, wpath(), 0x03, 0);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    QStringList left = QDir(dir.filePath("stick")).entryList({"program.dat.part-*"}, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(fileBytes(target), old);
+
+    // A part another export is writing now (it holds its lock), and files not ours by name.
+    const QString live = dir.filePath("stick/program.dat.part-Live01");
+    putFile(live, "being written");
+    const int liveFd = ::open(QFile::encodeName(live).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(liveFd, 0);
+    ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
+    putFile(dir.filePath("stick/other.dat.part-abcdef"), "x");
+    putFile(dir.filePath("stick/program.dat.part-notours"), "x");
+    ASSERT_EQ(core.SaveAsUSBFile(screen, wpath(), 0x03, 0), 0);
+    ::close(liveFd);
+    QStringList after = stickFiles();
+    after.sort();
+    EXPECT_EQ(after, (QStringList{"other.dat.part-abcdef", "program.dat", "program.dat.part-Live01",
+                                  "program.dat.part-notours"}));
+    EXPECT_EQ(frames(fileBytes(target)).size(), 5u);
 }
