@@ -94,6 +94,8 @@ StatusText commStatusText(const spine::CoreEvent& e)
         return at(kPaneLink, S(spine::kStrRefused));
     case CBE_LINK_LOST:
         return at(kPaneLink, S(spine::kStrLinkLost));
+    case CBE_PORT_LOST:
+        return at(kPaneLink, F(spine::kStrPortLost, e.text));
     case CBE_ANSWER_REFUSED:
         return at(kPaneLink, S(spine::kStrAnswerRefused));
     case CBE_NO_REPLY:

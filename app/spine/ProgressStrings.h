@@ -19,6 +19,7 @@ inline constexpr unsigned kStrNoControllerAt = 44016;   // %1 the address probed
 inline constexpr unsigned kStrSocketFailed = 44022;
 inline constexpr unsigned kStrHostFailed = 44023;       // %1 the host, %2 the port
 inline constexpr unsigned kStrLinkLost = 44026;
+inline constexpr unsigned kStrPortLost = 44028;   // %1 the serial port
 inline constexpr unsigned kStrAnswerRefused = 44027;
 inline constexpr unsigned kStrNoFirmwareImage = 44035;   // %1 where the image is looked for
 inline constexpr unsigned kStrUndrawableItem = 63031;    // %1 the item's name

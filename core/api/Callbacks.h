@@ -42,6 +42,7 @@ enum CallbackEvent : unsigned {
     CBE_HOST_FAILED = 13,     // value: wide "host:port" text
     CBE_LINK_LOST = 14,       // the connection closed or broke in the middle of a transfer
     CBE_ANSWER_REFUSED = 15,  // the answer holds settings outside their limits; nothing was stored
+    CBE_PORT_LOST = 16,       // value: wide port name; the serial port went away in the middle of a transfer
 };
 
 // Events of the file callback (USB-stick file writer); the same numbers as

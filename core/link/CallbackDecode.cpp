@@ -29,7 +29,8 @@ CallbackPayload DecodeCallback(CallbackSource source, unsigned cmd, unsigned eve
         return out;
     }
     // The file callback's other events carry numbers (13 there is a close failure).
-    const bool text = source == CallbackSource::Comm ? (event == CBE_OPEN_FAILED || event == CBE_HOST_FAILED)
+    const bool text = source == CallbackSource::Comm ? (event == CBE_OPEN_FAILED || event == CBE_HOST_FAILED
+                                                        || event == CBE_PORT_LOST)
                                                      : event == UFE_OPEN_FAILED;
     if (text) {
         out.kind = CallbackPayload::Kind::Text;

@@ -193,6 +193,8 @@ bool PauseUnlessCancelled(int nominalMs)
 
 } // namespace sorvane::link
 
+void Link::reportLost(std::uint8_t command) { m_session.report(command, CBE_LINK_LOST, 0); }
+
 int Link::writeFailed(std::uint32_t flags, const Chunk& c) const
 {
     // The controller never saw the chunk, so it stays silent: give what the
@@ -285,7 +287,7 @@ int RunTransfer(CommSession& s, Link& link, std::uint8_t command, const std::uin
             if (rc == COMM_E_DEVICE)
                 s.report(command, CBE_DEVICE_ERROR, 0);
             else if (rc == COMM_E_LINK_LOST)
-                s.report(command, CBE_LINK_LOST, 0);
+                link.reportLost(command);
             else if (rc == COMM_E_REFUSED)
                 s.report(command, CBE_REFUSED, 0);
             else {

@@ -46,6 +46,8 @@ public:
     virtual void accepted() {}
     // True once the connection closed or broke (a write or read found it gone).
     virtual bool lost() const { return false; }
+    // Tells that the link went away under a block (the default: "link lost").
+    virtual void reportLost(std::uint8_t command);
     // The sequence number of the block under way: replies carry it back.
     void setSequence(std::uint32_t sequence) { m_sequence = sequence; }
 

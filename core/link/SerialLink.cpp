@@ -37,6 +37,7 @@ public:
     int open(std::uint8_t command) override
     {
         m_unanswered = 0;
+        m_lost = false;
         m_port.setPortName(SerialDevicePath(m_target.portName));
         const bool ok = m_port.open(QIODevice::ReadWrite)
             && m_port.setBaudRate(static_cast<qint32>(m_target.baudRate))
@@ -63,11 +64,21 @@ public:
             m_port.close();
     }
 
+    bool lost() const override { return m_lost; }
+
+    // The port went away (an adapter pulled): the report names it.
+    void reportLost(std::uint8_t command) override
+    {
+        m_session.report(command, CBE_PORT_LOST, reinterpret_cast<std::uintptr_t>(m_target.portName.utf16()));
+    }
+
     bool write(const std::uint8_t* data, std::size_t length) override
     {
         drain();
-        if (m_port.write(reinterpret_cast<const char*>(data), static_cast<qint64>(length)) != qint64(length))
+        if (m_port.write(reinterpret_cast<const char*>(data), static_cast<qint64>(length)) != qint64(length)) {
+            m_lost = portGone();
             return false;
+        }
         m_unanswered += length;
         const platform::Deadline deadline = platform::Deadline::after(static_cast<int>(m_session.timeout));
         while (m_port.bytesToWrite() > 0) {
@@ -75,8 +86,10 @@ public:
                 continue;
             if (CancelPending() || deadline.passed())
                 return false;
-            if (!m_port.waitForBytesWritten(CancelSliceMs(deadline)) && !timedOut())
+            if (!m_port.waitForBytesWritten(CancelSliceMs(deadline)) && !timedOut()) {
+                m_lost = portGone();
                 return false;
+            }
         }
         return true;
     }
@@ -87,12 +100,16 @@ public:
             // Nothing came yet: a cancel ends the wait as silence.
             if (CancelPending() || deadline.passed())
                 return 0;
-            if (!m_port.waitForReadyRead(CancelSliceMs(deadline)) && !timedOut())
+            if (!m_port.waitForReadyRead(CancelSliceMs(deadline)) && !timedOut()) {
+                m_lost = true;
                 return -1;
+            }
         }
         const qint64 got = m_port.read(reinterpret_cast<char*>(buffer), n);
         if (got > 0)
             m_unanswered = 0;
+        if (got < 0)
+            m_lost = true;
         return got < 0 ? -1 : static_cast<int>(got);
     }
 
@@ -118,6 +135,13 @@ public:
     }
 
 private:
+    // A failed write's cause was the port itself, not a time-out or a cancel.
+    bool portGone() const
+    {
+        const QSerialPort::SerialPortError e = m_port.error();
+        return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
+    }
+
     // A wait that ended without bytes: its error is cleared and only a
     // real failure counts.
     bool timedOut()
@@ -147,6 +171,7 @@ private:
 
     QSerialPort m_port;
     std::uint64_t m_unanswered = 0;   // bytes written since the last byte read
+    bool m_lost = false;
 };
 
 }  // namespace

@@ -535,6 +535,12 @@ void PtyPeer::serve()
         }
         const Bytes got(tmp, tmp + r);
         record(got, true);
+        m_came += std::size_t(r);
+        if (const std::size_t pull = m_controller.faults().pullAfter; pull && m_came >= pull) {
+            ::close(m_master);
+            m_master = -1;
+            return;
+        }
         termios t{};
         if (::tcgetattr(m_slave, &t) == 0 && cfgetospeed(&t) != B0)
             m_speed = static_cast<unsigned>(cfgetospeed(&t));

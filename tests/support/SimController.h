@@ -40,6 +40,7 @@ struct Faults {
     bool refuseFrames = false;     // reply frames carry no data (a refusal)
     bool closeOnBlock = false;     // TCP: close the connection when a block begins
     bool resetOnBlock = false;     // TCP: reset the connection when a block begins
+    std::size_t pullAfter = 0;     // serial: the adapter goes (the pseudo-terminal closes) once this many bytes came
     bool neverRead = false;        // TCP: hold every connection open and read nothing from it
     bool garble = false;           // replies are damaged beyond recognition
     Bytes strayBefore;             // sent before every reply
@@ -184,6 +185,7 @@ private:
     std::string m_slavePath;
     std::atomic<unsigned> m_speed{0};
     std::atomic<unsigned> m_lineRate{0};
+    std::size_t m_came = 0;   // bytes of the stream so far
 };
 
 // The controller on a network interface, speaking raw Ethernet frames.

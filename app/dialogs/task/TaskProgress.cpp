@@ -186,7 +186,7 @@ CommReport ReportFrom(const spine::CoreEvent& e, const CCore* core)
         r.networkPort = c.port;
         return r;
     }
-    if (e.event == CBE_OPEN_FAILED || e.event == CBE_HOST_FAILED)
+    if (e.event == CBE_OPEN_FAILED || e.event == CBE_HOST_FAILED || e.event == CBE_PORT_LOST)
         r.text = e.text.left(kMaxWide);
     else
         r.number = e.value;
@@ -236,6 +236,9 @@ ProgressAction ProgressFor(const CommReport& r, bool cancelled, bool linkShown)
         break;
     case CBE_LINK_LOST:
         setStatus(a, spine::kStrLinkLost);
+        break;
+    case CBE_PORT_LOST:
+        setStatus(a, format(spine::kStrPortLost, r.text));
         break;
     case CBE_ANSWER_REFUSED:
         setStatus(a, spine::kStrAnswerRefused);

@@ -23,7 +23,7 @@ public:
                             44013u, 44014u, 44017u, 44018u, 44019u, 44022u, 44026u, 44027u, 44501u, 44502u, 44503u, 44504u,
                             44506u})
             platform::setLangString(id, QString::number(id));
-        for (unsigned id : {44006u, 44010u, 44015u, 44016u, 44023u, 44500u})
+        for (unsigned id : {44006u, 44010u, 44015u, 44016u, 44023u, 44028u, 44500u})
             platform::setLangString(id, QString::number(id) + QStringLiteral(":%1"));
     }
     ~NumberedStrings() { platform::clearLangPack(); }
@@ -80,6 +80,7 @@ TEST(StatusTexts, CommunicationProgressFollowsTheTableRowByRow)
         {1, CBE_RESEND_FAILED, 0, {}, 1, "44007"},
         {1, CBE_REFUSED, 0, {}, 1, "44009"},
         {1, CBE_LINK_LOST, 0, {}, 1, "44026"},
+        {1, CBE_PORT_LOST, 0, QStringLiteral("/dev/ttyUSB0"), 1, "44028:/dev/ttyUSB0"},
         {17, CBE_ANSWER_REFUSED, 0, {}, 1, "44027"},
         {16, CBE_NO_REPLY, 0, {}, 1, "44008"},
         {1, CBE_NO_REPLY, 0, {}, 0, ""},

@@ -13,7 +13,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
+#include <fcntl.h>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -407,6 +409,40 @@ TEST_F(Links, FailuresEndWithTheirResultAndEventOnSerialAndTcp)
     EXPECT_EQ(sendBlock(serialTo(pty.slavePath()), 19, Bytes(4, 0), REPLY_FRAME), COMM_E_NO_REPLY);
     EXPECT_EQ(sendBlock(tcpTo(tcp.port()), 19, Bytes(4, 0), REPLY_FRAME), COMM_E_NO_REPLY);
     EXPECT_EQ(Recorder::pairs().back(), std::make_pair(unsigned(CBE_NO_REPLY), std::uintptr_t(0)));
+}
+
+// A serial port that goes away under a block (an adapter pulled): the send
+// ends within seconds, as a lost port named, not as a refusal.
+TEST_F(Links, ASerialPortLostInTheMiddleOfABlockIsNamed)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string path = ::ptsname(master);
+    std::atomic<std::size_t> seen{0};
+    std::thread pull([&] {
+        char buffer[512];
+        // The adapter goes once a few chunks have come.
+        while (seen < 2048) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            seen += std::size_t(n);
+        }
+        ::close(master);
+    });
+    Recorder::clear();
+    const auto started = std::chrono::steady_clock::now();
+    const int rc = sendBlock(serialTo(path), 1, pattern(256 * 1024), REPLY_ACK_LAST);
+    const auto took = std::chrono::steady_clock::now() - started;
+    pull.join();
+    EXPECT_GE(seen.load(), 2048u);
+    EXPECT_EQ(rc, COMM_E_LINK_LOST);
+    EXPECT_LT(took, std::chrono::seconds(5));
+    ASSERT_FALSE(Recorder::events().empty());
+    EXPECT_EQ(Recorder::events().back().event, unsigned(CBE_PORT_LOST));
+    EXPECT_EQ(Recorder::events().back().text, QString::fromStdString(path));
 }
 
 TEST_F(Links, TcpConnectionClosedOrUnreachable)

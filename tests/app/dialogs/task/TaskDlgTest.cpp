@@ -692,6 +692,39 @@ TEST(TaskDlgSim, ScreenshotsRunningAndAfterAFailureInEachLanguage)
     }
 }
 
+// A serial adapter pulled in the middle of a send: the window says the port
+// went away and names it, in each language.
+TEST(TaskDlgSim, ASerialPortPulledMidSendIsNamedAsLost)
+{
+    support::LangPackScope restore(support::LangPackScope::Start::Empty);
+    for (const char* code : kPacks) {
+        QString error;
+        ASSERT_TRUE(platform::loadLangPack(packPath(code), &error)) << error.toStdString();
+        SimScreen sim;
+        sim::PtyPeer pty(sim.controller);
+        const QString port = QString::fromStdString(pty.slavePath());
+        sim.core.AddUserSerialPort(reinterpret_cast<const char16_t*>(port.utf16()));
+        sim.screen->Global.CommType = COMM_SERIAL;
+        sim.screen->Global.SerialPort = static_cast<std::uint32_t>(sim.core.GetSerialPortNumber(port));
+        sim.screen->Global.BaudRate = 115200;
+        sim.core.ChangeItemRect(sim.screen, 0, 0, 1024, 256);
+        sim.core.ChangeItemRect(sim.screen->FirstChild->FirstChild, 0, 0, 1024, 256);
+        sim::Faults pulled;
+        pulled.pullAfter = 16 * 1024;   // inside the program data, which fills more than the line holds
+        sim.controller.setFaults(pulled);
+        CTaskDlg lost(sim.core);
+        lost.SetTask(TASK_SEND_PROGRAMS, sim.screen);
+        lost.open();
+        ASSERT_TRUE(waitForFailureState(lost, 8000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(status(lost)->text(), platform::langString(44028).arg(port));
+        EXPECT_TRUE(closeButton(lost)->isVisible());
+        EXPECT_TRUE(support::saveScreenshot(lost, "shell", QStringLiteral("task_port_lost_%1").arg(QString::fromLatin1(code))));
+        QTest::keyClick(&lost, Qt::Key_Escape);
+        EXPECT_FALSE(lost.isVisible());
+    }
+}
+
 // The read-hardware pass after a search: three screens on a slow controller,
 // each read followed by the settling pause, all on the worker. The window
 // keeps answering, the steps show, a cancel stops the pass and puts every

@@ -31,7 +31,7 @@ struct MarkedPack {
     {
         for (unsigned id = 44000; id <= 44027; ++id)
             scope.setString(id, QString::number(id));
-        for (unsigned id : {44006u, 44010u, 44016u, 44023u, 48168u, 48273u})
+        for (unsigned id : {44006u, 44010u, 44016u, 44023u, 44028u, 48168u, 48273u})
             scope.setString(id, QStringLiteral("%1:%2").arg(id).arg(QStringLiteral("%1")));
         scope.setString(48167, QStringLiteral("48167:%1@%2"));
         for (unsigned id : {48169u, 57357u, 63000u})
@@ -68,6 +68,7 @@ TEST(TaskProgress, EventsShowTheirTexts)
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_RESEND_FAILED), false, false)), "44007");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_REFUSED), false, false)), "44009");
     EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_LINK_LOST), false, false)), "44026");
+    EXPECT_EQ(statusOf(ProgressFor(report(1, CBE_PORT_LOST, 0, "/dev/ttyUSB0"), false, false)), "44028:/dev/ttyUSB0");
     EXPECT_EQ(statusOf(ProgressFor(report(17, CBE_ANSWER_REFUSED), false, false)), "44027");
     EXPECT_EQ(statusOf(ProgressFor(report(16, CBE_NO_REPLY), false, false)), "44008");
     // The program data is the last block: its silence must not leave "Sending..." up.
