@@ -248,7 +248,7 @@ QString operatorFileMessage(FileRead status, const QString& path, qint64 maxByte
         break;
     case FileRead::LinkLoop:
         id = 48347;
-        fallback = QStringLiteral("%1\nThe file cannot be opened: its links lead round in a loop.");
+        fallback = QStringLiteral("%1\nThe file cannot be opened: its symbolic links form a loop.");
         break;
     }
     QString text = langString(id);

@@ -1,6 +1,7 @@
 #include "app/controls/MessageBox.h"
 
 #include "app/spine/Seams.h"
+#include "platform/LangPack.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -64,9 +65,29 @@ MessageBox::Button MessageBox::question(QWidget* parent, const QString& title, c
 
 QString MessageBox::lastText() { return spine::seams().lastMessage; }
 
-const QString FileDialog::kPictureFilter = QStringLiteral("Picture File (*.bmp *.jpg *.png *.jpeg *.gif);;All File (*)");
-const QString FileDialog::kGifFilter = QStringLiteral("Gif File (*.gif)");
-const QString FileDialog::kFirmwareFilter = QStringLiteral("update.dat (*.dat);;All File (*)");
+QString FileDialog::filterFromPack(const QString& packFilter)
+{
+    const QStringList parts = packFilter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        // The label usually shows the patterns already; Qt reads them from it.
+        QString label = parts[i];
+        const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
+        if (!label.contains(u'('))
+            label += QStringLiteral(" (") + patterns + u')';
+        filters << label;
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString FileDialog::pictureFilter() { return filterFromPack(platform::langString(48350)); }
+QString FileDialog::gifFilter() { return filterFromPack(platform::langString(48351)); }
+QString FileDialog::firmwareFilter() { return filterFromPack(platform::langString(48352)); }
+QString FileDialog::workbookFilter() { return filterFromPack(platform::langString(48353)); }
+QString FileDialog::textFilter() { return filterFromPack(platform::langString(48354)); }
+QString FileDialog::usbFileFilter() { return filterFromPack(platform::langString(48355)); }
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter)

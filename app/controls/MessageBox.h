@@ -33,10 +33,18 @@ public:
 
 class FileDialog {
 public:
-    // What the open dialogs offer: pictures, animations, a controller's firmware.
-    static const QString kPictureFilter;
-    static const QString kGifFilter;
-    static const QString kFirmwareFilter;
+    // What the open dialogs offer, in the pack's language: pictures,
+    // animations, a controller's firmware, workbooks, text documents and
+    // USB-stick files.
+    static QString pictureFilter();
+    static QString gifFilter();
+    static QString firmwareFilter();
+    static QString workbookFilter();
+    static QString textFilter();
+    static QString usbFileFilter();
+    // A filter as the packs write it ("Text (*.x)|*.x|All files (*)|*||")
+    // as Qt's file dialogs take it ("Text (*.x);;All files (*)").
+    static QString filterFromPack(const QString& packFilter);
     static QString getOpenFileName(QWidget* parent, const QString& caption = QString(),
                                    const QString& dir = QString(), const QString& filter = QString());
     static QStringList getOpenFileNames(QWidget* parent, const QString& caption = QString(),

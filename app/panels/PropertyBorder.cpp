@@ -470,7 +470,7 @@ void CPropertyBorder::onBrowse()
     if (!canEdit() || !selectedElement())
         return;
     const QString path = controls::FileDialog::getOpenFileName(this, QString(), QString(),
-                                                               controls::FileDialog::kPictureFilter);
+                                                               controls::FileDialog::pictureFilter());
     if (!path.isEmpty())
         m_path->setText(path.left(kMaxPath));
 }

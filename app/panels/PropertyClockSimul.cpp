@@ -272,7 +272,7 @@ void CPropertyClockSimul::onBrowse()
         return;
     const QString path =
         controls::FileDialog::getOpenFileName(this, QString(), m_picture->text(),
-                                                controls::FileDialog::kPictureFilter);
+                                                controls::FileDialog::pictureFilter());
     if (!path.isEmpty())
         m_picture->setText(path.left(qsizetype(rec::Picture.MaxLength())));
 }

@@ -408,7 +408,7 @@ void CPropertyGrid::onImport()
     if (importFolder().isEmpty())
         importFolder() = QDir::currentPath();
     const QString path = controls::FileDialog::getOpenFileName(this, QString(), importFolder(),
-                                                               QStringLiteral("Excel-Files (*.xls)"));
+                                                               controls::FileDialog::workbookFilter());
     if (path.isEmpty())
         return;
     importFile(path);

@@ -161,7 +161,7 @@ void CPropertyImg::onBrowse()
 {
     if (!canWrite())
         return;
-    const QString& filter = isAnimation() ? controls::FileDialog::kGifFilter : controls::FileDialog::kPictureFilter;
+    const QString filter = isAnimation() ? controls::FileDialog::gifFilter() : controls::FileDialog::pictureFilter();
     const QString path = controls::FileDialog::getOpenFileName(this, QString(), QString(), filter);
     if (!path.isEmpty())
         choose(path);

@@ -103,7 +103,7 @@ void CPropertySceneShow::onPath()
 void CPropertySceneShow::onBrowse()
 {
     const QString path = controls::FileDialog::getOpenFileName(
-        this, QString(), QString(), controls::FileDialog::kPictureFilter);
+        this, QString(), QString(), controls::FileDialog::pictureFilter());
     if (!path.isEmpty())
         m_path->setText(path);
 }

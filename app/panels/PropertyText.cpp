@@ -198,7 +198,7 @@ void CPropertyText::onImport()
         importFolder() = QDir::currentPath();
     const QString path = controls::FileDialog::getOpenFileName(
         this, QString(), importFolder(),
-        QStringLiteral("TXT-Files (*.txt);;RTF-Files (*.rtf);;WORD-Files (*.doc);;All files (*)"));
+        controls::FileDialog::textFilter());
     if (path.isEmpty())
         return;
     importFolder() = QFileInfo(path).absolutePath();

@@ -569,19 +569,7 @@ void ShowOpenFailedMessage(QWidget* parent, const QString& path, int code)
 
 QString FileFilterFromPack(const QString& packFilter)
 {
-    const QStringList parts = packFilter.split(u'|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
-        // The label usually shows the patterns already; Qt reads them from it.
-        QString label = parts[i];
-        const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
-        if (!label.contains(u'('))
-            label += QStringLiteral(" (") + patterns + u')';
-        filters << label;
-    }
-    return filters.join(QStringLiteral(";;"));
+    return controls::FileDialog::filterFromPack(packFilter);
 }
 
 } // namespace shell

@@ -371,7 +371,7 @@ void CSettingHW::OnBnClickedUpgrade()
                 break;
             // No image beside the program: the operator may name its file.
             const QString chosen = controls::FileDialog::getOpenFileName(this, platform::langString(kChooseImage), QString(),
-                                                                         controls::FileDialog::kFirmwareFilter);
+                                                                         controls::FileDialog::firmwareFilter());
             if (!self || chosen.isEmpty())
                 break;
             CCore::SetFirmwareImageFile(reinterpret_cast<const char16_t*>(chosen.utf16()));

@@ -176,7 +176,7 @@ void CUFileConfigDlg::OnDestinationChosen(int index)
         return;
     }
     const QString path = controls::FileDialog::getSaveFileName(this, QString(), QStringLiteral("program.dat"),
-                                                               QStringLiteral("*.dat (*.dat)"));
+                                                               controls::FileDialog::usbFileFilter());
     const int at = path.isEmpty() ? -1 : m_list.addPickedFile(path);
     if (at < 0) {
         // A cancelled pick keeps what was chosen before.

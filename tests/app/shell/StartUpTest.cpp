@@ -164,10 +164,10 @@ TEST(StartUp, StartUpFilesThatAreNoFilesAreLeftAloneAndTheProgramStartsAndEnds)
                       + "The screens and settings of the last session were not opened from it. The file is left as "
                         "it is and is not written over.\n\n"
                       + files[1] + notAFile
-                      + "Tavrelo's options were not read from it and start on their defaults. The file is left "
+                      + "Tavrelo's options could not be read from it; the defaults are used. The file is left "
                         "as it is and is not written over.");
         EXPECT_EQ(messages.texts[1], "The settings could not be written to:\n" + files[0] + "\n" + files[1]
-                                         + "\nThe next start will not open this session's screens or know its settings.");
+                                         + "\nAt the next start this session's screens will not open again and its settings will be lost.");
         for (const QString& f : files)
             EXPECT_EQ(QFileInfo(f).symLinkTarget(), c.path) << f.toStdString();
     }

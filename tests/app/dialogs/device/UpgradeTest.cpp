@@ -7,12 +7,15 @@
 #include "app/dialogs/device/SettingHW.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "core/link/FirmwareImage.h"
+#include "app/controls/MessageBox.h"
 #include "support/ModalScript.h"
 #include "support/SimController.h"
 #include "support/SimControllerUpgrade.h"
 #include "support/SeamScope.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -245,4 +248,55 @@ TEST_F(HwUpgradeDialog, NoImageSaysWhereItIsLookedForAndAChosenFileIsSent)
     // Then the chosen file went to the controller.
     ASSERT_EQ(target.records().size(), 1u);
     EXPECT_EQ(target.records()[0], image);
+}
+
+// The window that asks for the firmware image: titled and filtered in the
+// pack's language, whichever language it is.
+TEST_F(HwUpgradeDialog, TheFirmwareFileWindowSpeaksThePacksLanguage)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    SetFirmwareFolder(folder.path());
+    platform::ScopedClockScale gentler(10);
+    sim::UpgradeController target;
+    ASSERT_TRUE(target.startTcp());
+    devicetest::bindTcp(screen, target.port());
+    target.setVersion(kBoard, 0x01000000, 0);
+    RightsScope rights(RIGHT_DEVICE_SETTINGS | RIGHT_UPGRADE);
+    for (const char* pack : devicetest::kPacks) {
+        ASSERT_TRUE(devicetest::loadPack(pack));
+        QString title;
+        QStringList filters;
+        // The task window that stays open is closed; the file window is looked at and cancelled.
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                title = files->windowTitle();
+                filters = files->nameFilters();
+                devicetest::saveShot(*files, "firmware_file_" + devicetest::packTag(pack));
+                QTest::keyClick(files, Qt::Key_Escape);
+                return;
+            }
+            CTaskDlg* task = CTaskDlg::LiveTaskDialog();
+            auto* close = task ? support::findByControlId<QPushButton>(task, CTaskDlg::IDC_CLOSE) : nullptr;
+            if (close && !task->IsBusy() && close->isVisible())
+                QTest::mouseClick(close, Qt::LeftButton);
+        });
+        watch.start(20);
+        CSettingHW dlg(core, screen);
+        dlg.show();
+        {
+            support::ModalScript bound(30000);
+            bound.allow(QStringLiteral("dialogs::CTaskDlg"));
+            bound.allow(QStringLiteral("QFileDialog"));
+            clickUpgrade(dlg);
+        }
+        watch.stop();
+        EXPECT_EQ(title, platform::langString(44036)) << pack;
+        EXPECT_EQ(filters.join(";;"), controls::FileDialog::firmwareFilter()) << pack;
+        ASSERT_EQ(filters.size(), 2) << pack;
+        EXPECT_TRUE(filters[0].endsWith("(*.dat)")) << pack;
+        EXPECT_TRUE(filters[1].endsWith("(*)")) << pack;
+    }
+    SetFirmwareFolder(QString());
 }
