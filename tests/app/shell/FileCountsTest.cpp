@@ -63,6 +63,12 @@ TEST(FileCounts, NoCountReadFromAFileNumbersMoreThanExists)
                     + QByteArray::number(k) + "\r\nid1=" + id + "\r\n";
         EXPECT_TRUE(writeFile(groups, text));
     };
+    // config.ini holding one [Config] line, read into `c`.
+    const auto loadConfig = [&](CCore& c, const QByteArray& line) {
+        EXPECT_TRUE(writeFile(config, "[Config]\r\n" + line + "\r\n"));
+        shell::ShellSettings s;
+        shell::LoadConfigIni(c, s, config);
+    };
     CCore core;
     std::size_t itemPayload = 0;
     const Bytes screen = storedScreen(core, itemPayload);
@@ -106,10 +112,8 @@ TEST(FileCounts, NoCountReadFromAFileNumbersMoreThanExists)
          3},
         {"config.ini Threshold", 255,
          [&](std::int64_t v) {
-             EXPECT_TRUE(writeFile(config, "[Config]\r\nThreshold=" + QByteArray::number(v) + "\r\n"));
              CCore c;
-             shell::ShellSettings s;
-             shell::LoadConfigIni(c, s, config);
+             loadConfig(c, "Threshold=" + QByteArray::number(v));
              const auto t = std::int64_t(CCore::GetColorThreshold());
              CCore::SetColorThreshold(128);
              return t;
@@ -117,10 +121,8 @@ TEST(FileCounts, NoCountReadFromAFileNumbersMoreThanExists)
          255},
         {"config.ini RetrievePort", 0xFFFF,
          [&](std::int64_t v) {
-             EXPECT_TRUE(writeFile(config, "[Config]\r\nRetrievePort=" + QByteArray::number(v) + ";\r\n"));
              CCore c;
-             shell::ShellSettings s;
-             shell::LoadConfigIni(c, s, config);
+             loadConfig(c, "RetrievePort=" + QByteArray::number(v) + ";");
              CUniqueArray<unsigned short>* ports = c.GetPortList();
              const std::int64_t got = ports && ports->GetSize() == 1 ? (*ports)[0] : -1;
              CCore::ReleasePortList(ports);
