@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QList>
 
+#include <cstdint>
+#include <optional>
+
 class CCore;
 struct tagItemData;
 class QPushButton;
@@ -75,6 +78,12 @@ public:
     CCore& core() const { return m_core; }
     QObject* frame() const { return m_frame; }
 
+    // The model chosen on the first page; none while the one read from the
+    // controller is to be kept. A read of the controller brings its own
+    // model, and the chosen one is put back over it.
+    std::optional<std::uint32_t> chosenModel() const { return m_chosenModel; }
+    void setChosenModel(std::optional<std::uint32_t> id) { m_chosenModel = id; }
+
 private:
     CCore& m_core;
     QObject* m_frame;
@@ -82,6 +91,7 @@ private:
     tagItemData* m_header = nullptr;
     tagItemData* m_screen = nullptr;
     bool m_ready = false;
+    std::optional<std::uint32_t> m_chosenModel;
     QWidget* m_area;
     QGridLayout* m_areaLayout;
     QPushButton* m_back;

@@ -101,11 +101,17 @@ bool request(CCore& core, QWidget* owner, QLabel* result, std::function<int(CCor
     return showJobOutcome(result, RunTaskJob(core, owner, WriteJob(std::move(call))), false);
 }
 
-// A read leaves the screen as it was when it fails.
-bool readHardware(CCore& core, QWidget* owner, QLabel* result, tagItemData* screen)
+// A read leaves the screen as it was when it fails. The controller answers
+// with its own model; the one the operator chose stands over it unless none
+// was (the read one is to be kept).
+bool readHardware(CCore& core, QWidget* owner, QLabel* result, tagItemData* screen,
+                  std::optional<std::uint32_t> model)
 {
     result->clear();
-    return showJobOutcome(result, RunReadJob(core, owner, screen, &CCore::RetrieveHardwareInfo), true);
+    const bool read = showJobOutcome(result, RunReadJob(core, owner, screen, &CCore::RetrieveHardwareInfo), true);
+    if (read && model)
+        screen->Global.HardwareId = *model;   // the wizard's own screen, in no tree yet
+    return read;
 }
 
 bool sendHardware(CCore& core, QWidget* owner, QLabel* result, tagItemData* screen)
@@ -182,8 +188,12 @@ void CWizardSelModel::OnKeep()
 
 void CWizardSelModel::store()
 {
-    if (!m_keep->isChecked() && m_model->currentIndex() >= 0)
+    if (!m_keep->isChecked() && m_model->currentIndex() >= 0) {
         screen()->Global.HardwareId = std::uint32_t(m_model->currentData().toULongLong());
+        wizard()->setChosenModel(screen()->Global.HardwareId);
+    } else {
+        wizard()->setChosenModel(std::nullopt);
+    }
 }
 
 int CWizardSelModel::OnNext()
@@ -439,8 +449,9 @@ void CWizardHwForm::store(tagGlobalInfo& g, int lum) const
 
 // ---- search result panel ----
 
-CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagItemData*()> screen, QWidget* parent)
-    : QWidget(parent), m_core(core), m_screen(std::move(screen))
+CWizardRetrieveSuccess::CWizardRetrieveSuccess(CCore& core, std::function<tagItemData*()> screen,
+                                               std::function<std::optional<std::uint32_t>()> model, QWidget* parent)
+    : QWidget(parent), m_core(core), m_screen(std::move(screen)), m_model(std::move(model))
 {
     withId(this, IDD);
     auto* layout = new QVBoxLayout(this);
@@ -486,7 +497,7 @@ bool CWizardRetrieveSuccess::Apply(tagItemData* screen)
 bool CWizardRetrieveSuccess::Read(tagItemData* screen)
 {
     const QPointer<CWizardRetrieveSuccess> self(this);
-    const bool read = readHardware(m_core, this, m_result, screen);
+    const bool read = readHardware(m_core, this, m_result, screen, m_model ? m_model() : std::nullopt);
     if (read && self)
         LoadFromScreen(screen);
     return read;
@@ -519,7 +530,8 @@ bool CWizardRetrieve::Create(CWizard* wizard)
     // Its first icon and text from the start, so the frame has the room for them.
     m_icon->setPixmap(statusIcon(this, 6215, QStyle::SP_BrowserReload));
     m_status->setText(platform::langString(48162));
-    m_success = new CWizardRetrieveSuccess(wizard->core(), [wizard] { return wizard->screen(); }, this);
+    m_success = new CWizardRetrieveSuccess(
+        wizard->core(), [wizard] { return wizard->screen(); }, [wizard] { return wizard->chosenModel(); }, this);
     m_fail = withId(new QWidget(this), FAIL_IDD);
     auto* retry = withId(new QPushButton(dlgText(FAIL_IDD, IDC_RETRY), m_fail), IDC_RETRY);
     retry->setAutoDefault(false);
@@ -658,7 +670,7 @@ void CWizardHwConfig::store() { m_form->store(screen()->Global, 0); }
 void CWizardHwConfig::OnRead()
 {
     const QPointer<CWizardHwConfig> self(this);
-    if (readHardware(core(), this, m_result, screen()) && self)
+    if (readHardware(core(), this, m_result, screen(), wizard()->chosenModel()) && self)
         m_form->loadFromScreen(screen()->Global);
 }
 

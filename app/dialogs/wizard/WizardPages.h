@@ -2,7 +2,9 @@
 // The five pages of the set-up wizard.
 #include "app/dialogs/wizard/Wizard.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -100,7 +102,9 @@ class CWizardRetrieveSuccess : public QWidget {
 public:
     enum { IDD = 6435, IDC_PRESET_COLOUR = 6436, IDC_PRESET_MONO = 6437, IDC_OWN = 6438, IDC_READ = 6188,
            IDC_WRITE = 6439, IDC_RESULT = 6445 };
-    CWizardRetrieveSuccess(CCore& core, std::function<tagItemData*()> screen, QWidget* parent);
+    // `model`: the model the operator chose, which a read keeps (none: the read one stands).
+    CWizardRetrieveSuccess(CCore& core, std::function<tagItemData*()> screen,
+                           std::function<std::optional<std::uint32_t>()> model, QWidget* parent);
     void LoadFromScreen(tagItemData* screen);
     // Writes the panel into the screen and sends it; true when the send went
     // through. Each of these shows its outcome on the panel.
@@ -115,6 +119,7 @@ public:
 private:
     CCore& m_core;
     std::function<tagItemData*()> m_screen;
+    std::function<std::optional<std::uint32_t>()> m_model;
     CWizardHwForm* m_form;
     QRadioButton* m_presets[3];
     QLabel* m_result = nullptr;

@@ -653,3 +653,50 @@ TEST(Wizard, AModelWithSerialOnlyOffersSerialOnlyAndNamesNoPanelsItLacks)
     EXPECT_EQ(frame.hardwareAtFinish, model->itemData(serialOnly).toUInt());
     EXPECT_EQ(frame.taken->Global.CommType, std::uint32_t(COMM_SERIAL));
 }
+
+// Over the network, a model unlike the controller's: the searches and reads
+// of pages 3 and 4 bring the controller's model back, and the chosen one
+// stands unless "Keep the model read from the controller" is ticked.
+TEST(WizardSim, TheChosenModelStandsOverTheNetworkUnlessTheReadOneIsKept)
+{
+    devicetest::PackScope packs;
+    ASSERT_TRUE(devicetest::loadPack("UI_EN.rcc"));
+    for (const bool keep : {false, true}) {
+        SimWizard sim;
+        CWizard w(sim.core, &sim.frame);
+        w.AddStandardPages();
+        ASSERT_TRUE(w.InitDialog());
+        w.show();
+        devicetest::setText(w.screen()->Global.Host, sizeof w.screen()->Global.Host, "127.0.0.1");
+        auto* model = byId<QComboBox>(w.page(1), CWizardSelModel::IDC_MODEL);
+        const int chosen = model->findText(QStringLiteral("VQ-6N"));
+        const int other = model->findText(QStringLiteral("VPC-B"));
+        ASSERT_GE(chosen, 0);
+        ASSERT_GE(other, 0);
+        const std::uint32_t controllers = model->itemData(other).toUInt();
+        sim.controller.setVersion(controllers, 0x01000000, 0);
+        model->setFocus();
+        QTest::keyClick(model, Qt::Key_Home);
+        for (int i = 0; i < chosen; ++i)
+            QTest::keyClick(model, Qt::Key_Down);
+        ASSERT_EQ(model->currentIndex(), chosen);
+        if (keep)
+            devicetest::click(byId<QCheckBox>(w.page(1), CWizardSelModel::IDC_KEEP));
+        press(w, CWizard::IDC_NEXT);
+        devicetest::click(byId<QRadioButton>(w.page(2), CWizardSelComm::IDC_NETWORK));
+        auto* port = byId<QLineEdit>(w.page(2), CWizardSelComm::IDC_PORT);
+        port->selectAll();
+        QTest::keyClicks(port, QString::number(sim.peer.port()));
+        press(w, CWizard::IDC_NEXT);   // searches, then reads
+        ASSERT_EQ(w.GetCurrentPage(), 3);
+        auto* search = static_cast<CWizardRetrieve*>(w.page(3));
+        ASSERT_FALSE(search->resultPanel()->isHidden());
+        QTest::mouseClick(byId<QPushButton>(search->resultPanel(), CWizardRetrieveSuccess::IDC_READ), Qt::LeftButton);
+        press(w, CWizard::IDC_NEXT);
+        ASSERT_EQ(w.GetCurrentPage(), 4);
+        QTest::mouseClick(byId<QPushButton>(w.page(4), CWizardHwConfig::IDC_READ), Qt::LeftButton);
+        press(w, CWizard::IDC_FINISH);
+        ASSERT_NE(sim.frame.taken, nullptr) << keep;
+        EXPECT_EQ(sim.frame.hardwareAtFinish, keep ? controllers : model->itemData(chosen).toUInt()) << keep;
+    }
+}
