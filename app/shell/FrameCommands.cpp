@@ -32,6 +32,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <unordered_map>
 #include <memory>
 #include <utility>
 
@@ -156,12 +157,19 @@ int FrameCommands::runDialog(OwnerDialog spine::FrameDialogs::*slot)
 
 int FrameCommands::tellingBlocks(const std::function<int()>& run)
 {
-    ScreenBlocks before;
+    std::unordered_map<tagItemData*, tagGlobalInfo> before;
     for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
         before.emplace(s, s->Global);
-    ScreenBlocks* const outer = std::exchange(m_blocks, &before);
+    // A block the dialog wrote by the write road is told already: the notice
+    // moves its mark, and only what was written past the road is told here.
+    const QMetaObject::Connection told = QObject::connect(
+        &spine::notices(), &spine::NodeNotices::nodeChanged, &spine::notices(),
+        [&before](tagItemData* node, spine::NodeChanges, const QObject*) {
+            if (const auto it = before.find(node); it != before.end())
+                it->second = node->Global;
+        });
     const int result = run();
-    m_blocks = outer;
+    QObject::disconnect(told);
     // A screen the dialog closed is no longer among them.
     for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)
         if (const auto it = before.find(s); it != before.end())
@@ -540,20 +548,6 @@ void FrameCommands::itemMoved(tagItemData* screen)
     nameByTree(screen);
     m_panel.InsertItemTree(screen);
     m_panel.ForgetScreenFile(screen);
-}
-
-void FrameCommands::screenHwChanged(tagItemData* screen, const tagGlobalInfo* old)
-{
-    if (CCore::IsRoot(screen) != 1)
-        return;
-    if (old)
-        spine::announceScreenBlock(m_core, screen, *old);
-    else
-        spine::notices().changed(screen, spine::NodeChange::Hardware | spine::NodeChange::Geometry);
-    // Told now: the dialog that sent it does not tell it again when it closes.
-    if (m_blocks)
-        if (const auto it = m_blocks->find(screen); it != m_blocks->end())
-            it->second = screen->Global;
 }
 
 void FrameCommands::screenChanged(tagItemData* node)

@@ -14,7 +14,6 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <unordered_map>
 
 class CCore;
 class QWidget;
@@ -77,7 +76,6 @@ public:
     int reconnectScreen(tagItemData* screen);
     void searchScreens(int replace, int readHardware);
     void wizardFinish(tagItemData* screen, std::intptr_t flags);
-    void screenHwChanged(tagItemData* screen, const tagGlobalInfo* old);
     void screenChanged(tagItemData* node);
     void itemMoved(tagItemData* screen);
 
@@ -92,7 +90,7 @@ private:
     // Runs one of the dialogs over the window: its result, or -1 (said) when there is none.
     int runDialog(OwnerDialog spine::FrameDialogs::*slot);
     // Runs a dialog of the frame; what it wrote into the open screens' blocks
-    // (in place, as the settings dialogs do) is told when it closes.
+    // past the write road is told when it closes.
     int tellingBlocks(const std::function<int()>& run);
     tagItemData* selectedScreenOrNotice();
     void notAvailable();
@@ -103,9 +101,6 @@ private:
     editor::FramePort& m_frame;
     spine::FrameDialogs m_own;
     QString m_appFolder;
-    // The open screens' blocks as a running dialog found them.
-    using ScreenBlocks = std::unordered_map<tagItemData*, tagGlobalInfo>;
-    ScreenBlocks* m_blocks = nullptr;
 };
 
 } // namespace shell

@@ -835,8 +835,7 @@ bool CMainFrame::event(QEvent* e)
     // The other windows' requests go to the commands, once there are any.
     if (m_cmds) {
         FrameCommands& c = *m_cmds;
-        if (ScreenHwChanged::dispatch(e, [&c](tagItemData* s, const tagGlobalInfo* old) { c.screenHwChanged(s, old); })
-            || ScreenChanged::dispatch(e, [&c](tagItemData* s) { c.screenChanged(s); })
+        if (ScreenChanged::dispatch(e, [&c](tagItemData* s) { c.screenChanged(s); })
             || SearchScreens::dispatch(e, [&c](int replace, int readHw) { c.searchScreens(replace, readHw); })
             || SendPrograms::dispatch(e, [&c](tagItemData* s, tagItemData* link) { c.sendProgramsThrough(s, link); })
             || WizardFinish::dispatch(e, [&c](tagItemData* s, std::intptr_t flags) { c.wizardFinish(s, flags); })

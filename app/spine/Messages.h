@@ -185,10 +185,6 @@ inline constexpr unsigned WM_NODE_LOAD = 0x5FF;
 using NodeLoad = Message<WM_NODE_LOAD, tagItemData*>;
 inline constexpr unsigned WM_STATUS_IDLE = 0x607;
 using StatusIdle = Message<WM_STATUS_IDLE>;
-// The screen, and a copy of its screen block as it was before the change; the
-// sender owns the copy and frees it after the call.
-inline constexpr unsigned WM_SCREEN_HWCHANGED = 0x608;
-using ScreenHwChanged = Message<WM_SCREEN_HWCHANGED, tagItemData*, const tagGlobalInfo*>;
 inline constexpr unsigned WM_SCREEN_CHANGED = 0x609;
 using ScreenChanged = Message<WM_SCREEN_CHANGED, tagItemData*>;
 inline constexpr unsigned WM_WIZARD_RETRIEVED = 0x60E;

@@ -98,4 +98,9 @@ void announceScreenBlock(CCore& core, tagItemData* screen, const tagGlobalInfo& 
     notices().changed(screen, what);
 }
 
+void restoreScreenBlock(CCore& core, tagItemData* screen, const tagGlobalInfo& block)
+{
+    writeScreenBlock(core, screen, [&] { screen->Global = block; });
+}
+
 } // namespace spine

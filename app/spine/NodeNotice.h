@@ -73,8 +73,9 @@ NodeChanges screenBlockChanges(const tagGlobalInfo& before, const tagGlobalInfo&
 // and sections, as the core does for a screen it resizes.
 void announceScreenBlock(CCore& core, tagItemData* screen, const tagGlobalInfo& before);
 
-// The write road for a screen's block as a whole (a controller's read):
-// runs `write`, then announces what it changed as announceScreenBlock does.
+// The one write road for a screen's block (a controller's read, a settings
+// dialog's write and its undo): runs `write`, then announces what it
+// changed as announceScreenBlock does.
 template <class Write>
 void writeScreenBlock(CCore& core, tagItemData* screen, Write&& write)
 {
@@ -84,6 +85,10 @@ void writeScreenBlock(CCore& core, tagItemData* screen, Write&& write)
     std::forward<Write>(write)();
     announceScreenBlock(core, screen, before);
 }
+
+// Puts a screen's block back as it was (a write the controller did not
+// take, a dialog cancelled), by the write road.
+void restoreScreenBlock(CCore& core, tagItemData* screen, const tagGlobalInfo& block);
 
 } // namespace spine
 

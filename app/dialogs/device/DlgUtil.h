@@ -59,8 +59,9 @@ inline QLabel* resultLabel(QWidget* parent, int id)
 
 // Reads one block of settings from the controller as a job over `owner`
 // (the main frame told first) and shows the outcome in `result`; a cancelled
-// or failed read leaves the screen's block as it was. True when the block
-// came and the owner is still there to show it.
+// or failed read leaves the screen's block as it was. What was read is
+// stored and announced by the write road. True when the block came and the
+// owner is still there to show it.
 inline bool readFromController(CCore& core, QWidget* owner, QObject* frame, QLabel* result, tagItemData* screen,
                                ControllerRead retrieve)
 {
@@ -71,11 +72,6 @@ inline bool readFromController(CCore& core, QWidget* owner, QObject* frame, QLab
     if (!out.reached)
         return false;
     const bool read = !out.cancelled && out.result >= 0;
-    if (read) {
-        // Announced by the read already: the frame takes this block as told.
-        const tagGlobalInfo told = screen->Global;
-        spine::ScreenHwChanged::send(frame, screen, &told);
-    }
     showOutcome(result, platform::langString(read ? IDS_READ_DONE : IDS_READ_FAILED), read);
     return read;
 }

@@ -37,18 +37,10 @@ constexpr unsigned IDL_ADDRESS = 6050, IDL_WIDTH = 6051, IDL_HEIGHT = 6052, IDL_
                    IDL_ROWDECODE = 6055, IDL_REFRESH = 6056, IDL_LUM = 6057, IDL_TIME_ON = 6058,
                    IDL_TIME_OFF = 6059, IDL_WEEKDAYS = 6060, IDL_VERSION = 6061, IDL_HARDWARE_ID = 6062,
                    IDL_VERSION_WORD = 6063, IDL_OPTIONS = 6064, IDL_DISPLAY = 6065, IDL_CONTROLLER = 6066;
-
-// The main frame compares the screen block with this copy of it as it was;
-// the copy is freed when the sent message returns.
-void sendHwChanged(QObject* frame, tagItemData* screen, const tagGlobalInfo& before)
-{
-    const auto copy = std::make_unique<tagGlobalInfo>(before);
-    spine::ScreenHwChanged::send(frame, screen, copy.get());
-}
 } // namespace
 
 CSettingHW::CSettingHW(CCore& core, tagItemData* screen, QWidget* parent)
-    : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent)
+    : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent), m_kept(core, screen)
 {
     withId(this, IDD);
     buildLayout();
@@ -310,8 +302,7 @@ void CSettingHW::OnBnClickedSend()
     if (!m_screen)
         return;
     const tagGlobalInfo old = m_screen->Global;
-    StoreHwValues(values(), m_scan->maximum(), m_screen->Global);
-    sendHwChanged(frameTarget(), m_screen, old);
+    spine::writeScreenBlock(m_core, m_screen, [&] { StoreHwValues(values(), m_scan->maximum(), m_screen->Global); });
     // The controller still answers at the address it had before the change.
     tagItemData* screen = m_screen;
     const std::optional<int> rc = writeToController(
@@ -321,13 +312,19 @@ void CSettingHW::OnBnClickedSend()
     if (*rc < 0) {
         // A write the controller did not take (or a cancelled one) leaves the
         // screen as it was; the dialog keeps the edit for another try.
-        const tagGlobalInfo edited = m_screen->Global;
-        m_screen->Global = old;
-        sendHwChanged(frameTarget(), m_screen, edited);
+        spine::restoreScreenBlock(m_core, m_screen, old);
         return;
     }
-    if (*rc >= 0 && HwNeedsReconnect(old, m_screen->Global))
+    if (HwNeedsReconnect(old, m_screen->Global))
         spine::ScreenReconnect::send(frameTarget(), m_screen);
+    // After the reconnect: the link it found is the controller's too.
+    m_kept.taken();
+}
+
+void CSettingHW::reject()
+{
+    m_kept.putBack();
+    QDialog::reject();
 }
 
 void CSettingHW::OnBnClickedReset()

@@ -5,6 +5,8 @@
 // by Send. Messages go to the main frame (the parent unless set).
 #include "app/dialogs/device/HwSettings.h"
 
+#include "app/dialogs/device/KeptScreenBlock.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <functional>
@@ -49,7 +51,7 @@ public:
 
     CSettingHW(CCore& core, tagItemData* screen, QWidget* parent = nullptr);
 
-    // Where WM_STATUS_IDLE, WM_SCREEN_HWCHANGED and WM_SCREEN_RECONNECT go.
+    // Where WM_STATUS_IDLE and WM_SCREEN_RECONNECT go.
     void setMainFrame(QObject* frame) { m_frame = frame; }
 
     void LoadFromScreen();
@@ -60,6 +62,9 @@ public:
     void OnBnClickedUpgrade();
     void OnBnClickedAutoSwitch();
     void OnCbnSelchangeWorkMode();
+
+    // Puts back what a read or an edit changed and the controller did not take.
+    void reject() override;
 
     // What the controls hold now.
     HwSettingsValues values() const;
@@ -74,6 +79,7 @@ private:
     CCore& m_core;
     tagItemData* m_screen;
     QPointer<QObject> m_frame;
+    KeptScreenBlock m_kept;
     CUnitSpinEdit* m_address;
     CUnitSpinEdit* m_width;
     CUnitSpinEdit* m_height;

@@ -29,7 +29,7 @@ constexpr unsigned IDL_NETWORK = 6320, IDL_JOIN_KEY = 6321, IDL_OWN_NAME = 6322,
 } // namespace
 
 CSettingWIFI::CSettingWIFI(CCore& core, tagItemData* screen, QWidget* parent, WifiScanner* scanner)
-    : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent),
+    : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent), m_kept(core, screen),
       m_scanner(scanner ? scanner : new NetworkManagerWifiScanner())
 {
     withId(this, IDD);
@@ -233,8 +233,8 @@ void CSettingWIFI::OnBnClickedWrite()
     if (!m_screen)
         return;
     spine::StatusIdle::send(m_frame.data());
-    tagGlobalInfo& g = m_screen->Global;
-    const tagGlobalInfo before = g;
+    const tagGlobalInfo before = m_screen->Global;
+    tagGlobalInfo g = before;
     const QByteArray storedSsid = StoredSsid(g);
     const QByteArray storedKey = StoredWifiKey(g);
     if (joinMode()) {
@@ -251,10 +251,21 @@ void CSettingWIFI::OnBnClickedWrite()
         StoreWifiOwn(g, bytesFor(m_ownName->text(), storedSsid), encryption, security,
                      bytesFor(m_ownKey->text(), storedKey));
     }
+    spine::writeScreenBlock(m_core, m_screen, [&] { m_screen->Global = g; });
     const std::optional<int> rc = writeToController(
         m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendWifiInfo(screen, 0); });
-    if (rc && *rc < 0)
-        m_screen->Global = before;   // a write not taken leaves the screen as it was
+    if (!rc)
+        return;
+    if (*rc < 0)
+        spine::restoreScreenBlock(m_core, m_screen, before);   // a write not taken leaves the screen as it was
+    else
+        m_kept.taken();
+}
+
+void CSettingWIFI::reject()
+{
+    m_kept.putBack();
+    QDialog::reject();
 }
 
 } // namespace dialogs

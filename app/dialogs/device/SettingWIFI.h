@@ -4,6 +4,8 @@
 // controller's own. Read and write show their results in red. Without a
 // screen the dialog closes itself.
 #include <QByteArray>
+#include "app/dialogs/device/KeptScreenBlock.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <memory>
@@ -47,6 +49,8 @@ public:
     void OnBnClickedRead();
     void OnBnClickedWrite();
     QString resultText() const;
+    // Puts back what a read changed and the controller did not take.
+    void reject() override;
 
 private:
     bool joinMode() const;
@@ -58,6 +62,7 @@ private:
     CCore& m_core;
     tagItemData* m_screen;
     QPointer<QObject> m_frame;
+    KeptScreenBlock m_kept;
     std::unique_ptr<WifiScanner> m_scanner;
     QRadioButton* m_join;
     QRadioButton* m_own;

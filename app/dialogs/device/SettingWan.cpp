@@ -29,7 +29,7 @@ constexpr unsigned kAddressLabels[5] = {IDL_IP, IDL_MASK, IDL_GATEWAY, IDL_ADDRE
 } // namespace
 
 CSettingWan::CSettingWan(CCore& core, tagItemData* screen, QWidget* parent)
-    : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent)
+    : QDialog(parent), m_core(core), m_screen(screen), m_frame(parent), m_kept(core, screen)
 {
     withId(this, IDD);
     setWindowTitle(dlgText(IDD, 0));
@@ -141,7 +141,8 @@ void CSettingWan::OnBnClickedWrite()
     const tagGlobalInfo before = m_screen->Global;
     m_result->clear();
     int bad = 0;
-    if (!StoreWanValues(v, m_screen->Global, &bad)) {
+    tagGlobalInfo edited = before;
+    if (!StoreWanValues(v, edited, &bad)) {
         // A text that is not an address would reach the controller as 255.255.255.255.
         controls::MessageBox::warning(this, windowTitle(),
                                       platform::langString(IDS_NOT_AN_ADDRESS).arg(v.address[bad]));
@@ -149,17 +150,25 @@ void CSettingWan::OnBnClickedWrite()
         m_address[bad]->selectAll();
         return;
     }
+    spine::writeScreenBlock(m_core, m_screen, [&] { m_screen->Global = edited; });
     m_port->setValue(m_screen->Global.DevicePort);
     const std::optional<int> rc = writeToController(
         m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendIpInfo(screen, 0); });
     if (!rc)
         return;
-    if (*rc < 0)
-        m_screen->Global = before;   // a write not taken leaves the screen as it was
-    if (*rc < 0)
+    if (*rc < 0) {
+        spine::restoreScreenBlock(m_core, m_screen, before);   // a write not taken leaves the screen as it was
         return;
+    }
     if (ApplyWanReconnect(before, m_screen->Global))
         spine::ScreenReconnect::send(m_frame.data(), m_screen);
+    m_kept.taken();
+}
+
+void CSettingWan::reject()
+{
+    m_kept.putBack();
+    QDialog::reject();
 }
 
 } // namespace dialogs

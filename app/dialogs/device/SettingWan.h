@@ -3,6 +3,8 @@
 // addresses and the controller's port, read from and written to the
 // controller. Results show in red; a fixed address that is not a dotted
 // IPv4 address refuses the write.
+#include "app/dialogs/device/KeptScreenBlock.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -36,6 +38,8 @@ public:
     void OnBnClickedRead();
     void OnBnClickedWrite();
     QString resultText() const;
+    // Puts back what a read changed and the controller did not take.
+    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -46,6 +50,7 @@ private:
     CCore& m_core;
     tagItemData* m_screen;
     QPointer<QObject> m_frame;
+    KeptScreenBlock m_kept;
     QLineEdit* m_local;
     QRadioButton* m_dhcp;
     QRadioButton* m_fixed;

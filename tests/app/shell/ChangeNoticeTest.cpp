@@ -15,6 +15,7 @@
 #include "app/editor/Editor.h"
 #include "app/editor/LedView.h"
 #include "app/panels/PanelProperty.h"
+#include "app/panels/PropertyBorder.h"
 #include "app/panels/PropertyCoolText.h"
 #include "app/panels/PropertyPages.h"
 #include "app/panels/PropertyProgList.h"
@@ -417,4 +418,129 @@ TEST_F(Shown, ADeletedSectionLeavesThePaneTheCanvasTheTreeAndTheThumbnail)
         for (int x = 0; x < 128; ++x)
             lit = lit || (after.pixel(x, y) & 0xFFFFFF) != 0;
     EXPECT_FALSE(lit);
+}
+
+namespace {
+
+// A 104 x 32 two-colour screen whose one section has a border 2 LEDs wide.
+QString writeBorderedScreen(const QString& folder)
+{
+    CCore scratch;
+    tagItemData* screen = scratch.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    scratch.ChangeItemRect(screen, 0, 0, 104, 32);
+    screen->Global.Type = 1;
+    tagItemData* scene = scratch.AddItem(IT_SCENE, u"Morning", screen, nullptr);
+    tagItemData* text = scratch.AddItem(IT_WND_TEXT, u"Notes", scene, nullptr);
+    scratch.ChangeItemRect(text, 0, 0, 104, 32);
+    scratch.SetItemFrame(text, 2);
+    scratch.AddFrameElement(0, u"bar", text->Section.Frame, nullptr);
+    const QString path = folder + QStringLiteral("userdata/Framed.pl");
+    scratch.SavePL(screen, reinterpret_cast<const char16_t*>(path.utf16()));
+    return path;
+}
+
+} // namespace
+
+// Read in the hardware settings turns the screen into the controller's
+// 128 x 32 one-colour one at once; Cancel puts it back, and the canvas (the
+// section's border among it) and the pane follow. OK keeps what was read.
+TEST(HardwareDialogCancel, PutsBackWhatAReadChangedAndEveryViewFollows)
+{
+    for (const bool cancel : {true, false}) {
+        FrameHarness h{"UI_EN.rcc", false};
+        support::SeamScope seams;
+        seams.frame().accessGate = [](int, QWidget*) { return true; };
+        h.app->Settings().screens.savePath = {writeBorderedScreen(h.folder)};
+        ASSERT_TRUE(h.frame->OnCreate());
+        tagItemData* screen = h.core.GetScreen(0);
+        ASSERT_NE(screen, nullptr);
+        tagItemData* section = screen->FirstChild->FirstChild;
+        h.frame->resize(1000, 700);
+        h.frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
+        ASSERT_EQ(h.frame->OpenScreenWindow(screen), 1);
+        editor::CScreenLed* canvas = h.frame->FindItemWindow(screen);
+        ASSERT_NE(canvas, nullptr);
+        OnController sim(screen);
+        tagGlobalInfo g = screen->Global;
+        g.Width = 128;
+        g.Height = 32;
+        g.Type = 13;   // one colour
+        std::vector<std::uint8_t> block(kHardwareBlockSize);
+        BuildHardwareBlock(g, block.data());
+        sim.controller.setAnswer(TOS_HWREADCFG, block);
+        sim.controller.setVersion(0x0E010100, 0x01000000, 0);
+
+        auto* pane = static_cast<panels::CPanelProperty*>(h.frame->Port().propertyPane.data());
+        ASSERT_TRUE(h.list()->SelectNode(section));
+        QCoreApplication::processEvents();
+        auto* border = pane->windowPage()->border();
+        auto* bandWidth = support::findByControlId<QComboBox>(border, panels::CPropertyBorder::IdWidth);
+        ASSERT_NE(bandWidth, nullptr);
+        auto* info = pane->screenPage()->info();
+        auto* width = support::findByControlId<QLabel>(info, panels::CPropertyScreenInfo::IdWidth);
+        auto* mode = support::findByControlId<QLabel>(info, panels::CPropertyScreenInfo::IdWorkMode);
+        ASSERT_TRUE(width && mode);
+        const auto blockBefore = [&] {
+            std::array<std::uint8_t, GLOBALINFO_SIZE> b{};
+            WriteGlobalInfo(screen->Global, b.data());
+            return b;
+        };
+        const auto before = blockBefore();
+        const QImage shown = canvas->sectionCanvas(section)->display();
+        const QString widthText = width->text(), modeText = mode->text(), band = bandWidth->currentText();
+        ASSERT_FALSE(shown.isNull());
+        // The border lights the section's edge; its inside is empty.
+        const auto borderDrawn = [&] {
+            const QImage c = canvas->sectionCanvas(section)->content();
+            const QRgb inside = c.pixel(c.width() / 2, c.height() / 2);
+            int top = 0, left = 0;
+            for (int x = 0; x < c.width(); ++x)
+                top += c.pixel(x, 0) != inside;
+            for (int y = 0; y < c.height(); ++y)
+                left += c.pixel(1, y) != inside;
+            return top > 0 && left > 0;
+        };
+        ASSERT_TRUE(borderDrawn());
+
+        bool read = false;
+        support::ModalRunner runner([&](QWidget* modal) {
+            auto* dlg = qobject_cast<dialogs::CSettingHW*>(modal);
+            ASSERT_NE(dlg, nullptr);
+            QTest::mouseClick(support::findByControlId<QPushButton>(dlg, dialogs::CSettingHW::IDC_READ),
+                              Qt::LeftButton);
+            read = dlg->resultText() == platform::langString(dialogs::CSettingHW::IDS_READ_DONE);
+            // Shown at once, while the dialog is up.
+            EXPECT_EQ(screen->Global.Width, 128);
+            EXPECT_EQ(width->text(), QStringLiteral("128"));
+            QTest::mouseClick(support::findByControlId<QPushButton>(dlg, cancel ? 2 : 1), Qt::LeftButton);
+        }, 20000);
+        h.frame->OnCommand(ID_HARDWARE_SETTINGS);
+        ASSERT_TRUE(runner.answered()) << runner.failure().toStdString();
+        ASSERT_TRUE(read);
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        if (cancel) {
+            EXPECT_EQ(blockBefore(), before);
+            EXPECT_EQ(section->Section.RectW, 104);
+            EXPECT_EQ(canvas->sectionCanvas(section)->display(), shown);
+            EXPECT_EQ(width->text(), widthText);
+            EXPECT_EQ(mode->text(), modeText);
+        } else {
+            EXPECT_EQ(screen->Global.Width, 128);
+            EXPECT_EQ(screen->Global.Type, 13);
+            EXPECT_EQ(width->text(), QStringLiteral("128"));
+            EXPECT_EQ(mode->text(), spine::workModeCaption(13));
+        }
+        // Whichever button closed it, the canvas draws the border the pane names.
+        EXPECT_EQ(bandWidth->currentText(), band);
+        const QImage now = canvas->sectionCanvas(section)->display();
+        const QImage fresh = [&] {
+            h.core.Paint(section);
+            canvas->RefreshItem(section);
+            return canvas->sectionCanvas(section)->display();
+        }();
+        EXPECT_EQ(now, fresh) << "cancel " << cancel;
+        EXPECT_TRUE(borderDrawn()) << "cancel " << cancel;
+    }
 }

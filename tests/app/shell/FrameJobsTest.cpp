@@ -332,19 +332,16 @@ TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen
     platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
     EXPECT_EQ(h.frame->StatusText(1), S(59150));
 
-    // The settings dialog wrote a new size into the block; the old copy comes along.
+    // A settings dialog writes a new size by the write road: the sections fit it.
     screen->Global.Width = 64;
     screen->Global.Height = 32;
     tagItemData* scene = h.core.AddItem(IT_SCENE, u"scene", screen, nullptr);
     tagItemData* wnd = h.core.AddItem(IT_WND_TEXT, u"w", scene, nullptr);
     h.core.ChangeItemRect(wnd, 0, 0, 64, 32);
-    auto old = std::make_unique<tagGlobalInfo>();
-    *old = screen->Global;
-    screen->Global.Width = 32;
-    screen->Global.Height = 16;
-    EXPECT_EQ(platform::sendMessage(h.frame.get(), spine::WM_SCREEN_HWCHANGED, reinterpret_cast<platform::WPARAM>(screen),
-                                    reinterpret_cast<platform::LPARAM>(old.get())),
-              0);
+    spine::writeScreenBlock(h.core, screen, [screen] {
+        screen->Global.Width = 32;
+        screen->Global.Height = 16;
+    });
     EXPECT_EQ(screen->Global.Width, 32);
     EXPECT_EQ(screen->Global.Height, 16);
     EXPECT_LE(wnd->Section.RectX + wnd->Section.RectW, 32);

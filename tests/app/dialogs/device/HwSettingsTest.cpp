@@ -17,6 +17,7 @@
 #include "support/Heartbeat.h"
 #include "support/MessageSpy.h"
 #include "support/ModalRunner.h"
+#include "support/NoticeSpy.h"
 #include "support/Screenshots.h"
 #include "support/SimController.h"
 
@@ -259,13 +260,7 @@ protected:
             pty = std::make_unique<sim::PtyPeer>(controller);
             devicetest::bindPty(core, screen, pty->slavePath());
         }
-        frame.watch(spine::WM_STATUS_IDLE)
-            .watch(spine::WM_SCREEN_HWCHANGED,
-                   [](const platform::MessageEvent& m) {
-                       // The screen block as it was, copied while the message lives.
-                       return std::any(image(*reinterpret_cast<const tagGlobalInfo*>(m.lParam())));
-                   })
-            .watch(spine::WM_SCREEN_RECONNECT);
+        frame.watch(spine::WM_STATUS_IDLE).watch(spine::WM_SCREEN_RECONNECT);
     }
 
     // What the controller answers a read with: a known block.
@@ -334,8 +329,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     // The read is stored and announced here; the frame takes the block as told.
     ASSERT_EQ(told.count(), 1);
     EXPECT_EQ(told[0][0].value<tagItemData*>(), screen);
-    ASSERT_EQ(frame.ids(), (QList<unsigned>{spine::WM_STATUS_IDLE, spine::WM_SCREEN_HWCHANGED}));
-    EXPECT_EQ(support::payloadOf<std::vector<std::uint8_t>>(frame.messages()[1]), image(screen->Global));
+    ASSERT_EQ(frame.ids(), (QList<unsigned>{spine::WM_STATUS_IDLE}));
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_WIDTH)->text(), "96");
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_LUM)->text(), "77");
     EXPECT_EQ(control<QComboBox>(&dlg, CSettingHW::IDC_WORKMODE)->currentData().toInt(), 17);
@@ -359,6 +353,7 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     click(&dlg, CSettingHW::IDC_AUTOSWITCH);   // off
     EXPECT_FALSE(control(&dlg, CSettingHW::IDC_TIME_ON)->isEnabled());
     const std::size_t blocksBefore = controller.blocks().size();
+    support::NoticeSpy sendTold;
     click(&dlg, CSettingHW::IDC_SEND);
 
     unsigned short maxScan = 0, defaultScan = 0;
@@ -381,14 +376,16 @@ TEST_P(HwDialog, ReadChangeAndSendReachTheControllerByteForByte)
     BuildHardwareBlock(expected, want.data());
     EXPECT_EQ(sent.data, want);
     EXPECT_EQ(controller.hardware(), want);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_HWCHANGED, spine::WM_SCREEN_RECONNECT}));
+    // Written and told by the write road, then the controller found again.
+    EXPECT_TRUE(sendTold.told(screen) & spine::NodeChange::Geometry);
+    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_RECONNECT}));
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_DONE));
     EXPECT_EQ(resultColour(&dlg), kSuccessColour);
 
     // Sent again unchanged: no reconnect.
     frame.clear();
     click(&dlg, CSettingHW::IDC_SEND);
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_HWCHANGED}));
+    EXPECT_TRUE(frame.ids().isEmpty());
 
     click(&dlg, CSettingHW::IDC_RESET);
     EXPECT_EQ(controller.resets(), 1);
@@ -451,10 +448,12 @@ TEST_P(HwDialog, ASilentControllerChangesNothingAndAsksForNoReconnect)
     }
     const auto unsent = image(screen->Global);
     type(&dlg, CSettingHW::IDC_ADDRESS, "5");
+    support::NoticeSpy told;
     click(&dlg, CSettingHW::IDC_SEND);
-    // Not taken: the screen goes back to what it was (the frame told both
-    // ways); the dialog keeps the edit for another try.
-    EXPECT_EQ(frame.ids(), (QList<unsigned>{spine::WM_SCREEN_HWCHANGED, spine::WM_SCREEN_HWCHANGED}));
+    // Not taken: the screen goes back to what it was (told both ways by the
+    // write road); the dialog keeps the edit for another try.
+    EXPECT_EQ(told.count(spine::NodeChange::Hardware, screen), 2);
+    EXPECT_TRUE(frame.ids().isEmpty());
     EXPECT_EQ(image(screen->Global), unsent);
     EXPECT_EQ(control<QLineEdit>(&dlg, CSettingHW::IDC_ADDRESS)->text(), "5");
     EXPECT_EQ(dlg.resultText(), platform::langString(CSettingHW::IDS_WRITE_FAILED));
