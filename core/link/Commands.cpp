@@ -386,36 +386,55 @@ using Allowed = bool (*)(const std::uint8_t*, std::size_t);
 // A read stores an answer only when one with data came and it is allowed:
 // every byte the read stores is there and every value is one the settings
 // take. Any other is refused with the no-reply result the callers know, but
-// reported as an answer refused (it did come), and the screen stays as it was. `taken` is the answer to store, or empty.
-int takeAnswer(int rc, CommSession& s, std::uint8_t command, Allowed allowed, std::vector<std::uint8_t>& taken)
+// reported as an answer refused (it did come), and the screen stays as it
+// was. The block taken goes into `blocks`; none is taken on a failure.
+int takeAnswer(int rc, CommSession& s, std::uint8_t command, AnswerKind kind, Allowed allowed,
+               std::vector<AnswerBlock>& blocks)
 {
-    taken.clear();
-    if (rc < 0 || !s.replyReceived || s.replyLength == 0)
+    if (rc < 0)
         return rc;
-    if (!allowed(s.work.get(), s.replyLength)) {
+    // Nothing to store is no answer, and is said as the failure it is.
+    if (!s.replyReceived) {
+        s.report(command, CBE_NO_REPLY, 0);
+        return COMM_E_NO_REPLY;
+    }
+    if (s.replyLength == 0 || !allowed(s.work.get(), s.replyLength)) {
         s.report(command, CBE_ANSWER_REFUSED, 0);
         return COMM_E_NO_REPLY;
     }
-    taken.assign(s.work.get(), s.work.get() + s.replyLength);
+    blocks.push_back({kind, std::vector<std::uint8_t>(s.work.get(), s.work.get() + s.replyLength)});
     return rc;
 }
 
-void store(const std::vector<std::uint8_t>& answer,
-           void (*apply)(const std::uint8_t*, std::size_t, tagGlobalInfo&), tagGlobalInfo& g)
+using Apply = void (*)(const std::uint8_t*, std::size_t, tagGlobalInfo&);
+
+// Each kind of block is stored by its own writer.
+Apply applyOf(AnswerKind kind)
 {
-    if (!answer.empty())
-        apply(answer.data(), answer.size(), g);
+    switch (kind) {
+    case AnswerKind::Version: return ApplyVersionAnswer;
+    case AnswerKind::Hardware: return ApplyHardwareAnswer;
+    case AnswerKind::Ip: return ApplyIpAnswer;
+    case AnswerKind::Wifi: return ApplyWifiAnswer;
+    }
+    return nullptr;
+}
+
+// One request (`send` makes it in the session given) and its one block, as a whole answer.
+template <typename Send>
+ControllerAnswer readOne(const Send& send, std::uint8_t command, AnswerKind kind, Allowed allowed)
+{
+    CommSession session;
+    std::vector<AnswerBlock> blocks;
+    const int rc = takeAnswer(send(command, session), session, command, kind, allowed, blocks);
+    return ControllerAnswer::taken(rc, std::move(blocks));
 }
 
 // Fails a read whose reply buffer cannot be had like a broken device.
 template <typename Read>
 ControllerAnswer guardedRead(const Read& read)
 {
-    return GuardedCall(read, [] {
-        ControllerAnswer failed;
-        failed.result = COMM_E_DEVICE;
-        return failed;
-    });
+    return GuardedCall(read, [] { return ControllerAnswer::failed(COMM_E_DEVICE); });
 }
 
 // The by-screen form: the read over the screen's own link, then its answer stored.
@@ -426,69 +445,51 @@ int readInto(tagItemData* screen, const Read& read)
         return 0;
     const ControllerAnswer answer = read(CCore::GetOwnLink(screen));
     CCore::StoreAnswer(answer, screen->Global);
-    return answer.result;
+    return answer.result();
 }
 }  // namespace
 
 void CCore::StoreAnswer(const ControllerAnswer& answer, tagGlobalInfo& block)
 {
-    store(answer.version, ApplyVersionAnswer, block);
-    store(answer.hardware, ApplyHardwareAnswer, block);
-    store(answer.ip, ApplyIpAnswer, block);
-    store(answer.wifi, ApplyWifiAnswer, block);
+    if (!answer.ok())
+        return;
+    for (const AnswerBlock& b : answer.blocks())
+        if (const Apply apply = applyOf(b.kind); apply && !b.bytes.empty())
+            apply(b.bytes.data(), b.bytes.size(), block);
 }
 
 ControllerAnswer CCore::RetrieveRemoteVer(const LinkSettings& link)
 {
-    return guardedRead([&] {
-        CommSession session;
-        ControllerAnswer a;
-        a.result = takeAnswer(Request(link, TOS_READVER, kZeros, 4, REPLY_FRAME, session), session, TOS_READVER,
-                              VersionAnswerAllowed, a.version);
-        return a;
-    });
+    const auto ask = [&](std::uint8_t c, CommSession& s) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); };
+    return guardedRead([&] { return readOne(ask, TOS_READVER, AnswerKind::Version, VersionAnswerAllowed); });
 }
 
 ControllerAnswer CCore::RetrieveHardwareInfo(const LinkSettings& link)
 {
     return guardedRead([&] {
         // Both reads share one session, so a cancel during the first one stops
-        // the second. The answer holds both blocks, or neither.
+        // the second. The answer holds both blocks, or is a failure.
         CommSession session;
-        ControllerAnswer a;
-        a.result = takeAnswer(Request(link, TOS_READVER, kZeros, 4, REPLY_FRAME, session), session, TOS_READVER,
-                              VersionAnswerAllowed, a.version);
-        if (a.result >= 0)
-            a.result = takeAnswer(Request(link, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session), session,
-                                  TOS_HWREADCFG, HardwareAnswerAllowed, a.hardware);
-        if (a.result < 0 || a.hardware.empty()) {
-            a.version.clear();
-            a.hardware.clear();
-        }
-        return a;
+        std::vector<AnswerBlock> blocks;
+        int rc = takeAnswer(Request(link, TOS_READVER, kZeros, 4, REPLY_FRAME, session), session, TOS_READVER,
+                            AnswerKind::Version, VersionAnswerAllowed, blocks);
+        if (rc >= 0)
+            rc = takeAnswer(Request(link, TOS_HWREADCFG, kZeros, 4, REPLY_FRAME, session), session, TOS_HWREADCFG,
+                            AnswerKind::Hardware, HardwareAnswerAllowed, blocks);
+        return rc < 0 ? ControllerAnswer::failed(rc) : ControllerAnswer::taken(rc, std::move(blocks));
     });
 }
 
 ControllerAnswer CCore::RetrieveIpInfo(const LinkSettings& link)
 {
-    return guardedRead([&] {
-        CommSession session;
-        ControllerAnswer a;
-        a.result = takeAnswer(Request(link, TOS_IPREADCFG, kZeros, 4, REPLY_FRAME, session), session,
-                              TOS_IPREADCFG, IpAnswerAllowed, a.ip);
-        return a;
-    });
+    const auto ask = [&](std::uint8_t c, CommSession& s) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); };
+    return guardedRead([&] { return readOne(ask, TOS_IPREADCFG, AnswerKind::Ip, IpAnswerAllowed); });
 }
 
 ControllerAnswer CCore::RetrieveWifiInfo(const LinkSettings& link)
 {
-    return guardedRead([&] {
-        CommSession session;
-        ControllerAnswer a;
-        a.result = takeAnswer(Request(link, TOS_WIFIREADCFG, kZeros, 4, REPLY_FRAME, session), session,
-                              TOS_WIFIREADCFG, WifiAnswerAllowed, a.wifi);
-        return a;
-    });
+    const auto ask = [&](std::uint8_t c, CommSession& s) { return Request(link, c, kZeros, 4, REPLY_FRAME, s); };
+    return guardedRead([&] { return readOne(ask, TOS_WIFIREADCFG, AnswerKind::Wifi, WifiAnswerAllowed); });
 }
 
 int CCore::RetrieveRemoteVer(tagItemData* screen)

@@ -333,7 +333,7 @@ std::optional<int> CTaskDlg::readScreen(int index)
     if (CCore::IsRoot(screen) != 1)
         return 0;
     ControllerAnswer answer = m_core.RetrieveHardwareInfo(link);
-    const int rc = answer.result;
+    const int rc = answer.result();
     m_answers.emplace_back(screen, std::move(answer));
     return rc;
 }
@@ -346,7 +346,7 @@ void CTaskDlg::storeAnswers()
     if (IsCancelled())
         return;
     for (const auto& [screen, answer] : answers)
-        if (!answer.empty())
+        if (answer.ok())
             spine::writeScreenBlock(m_core, screen, [&] { CCore::StoreAnswer(answer, screen->Global); });
 }
 

@@ -55,10 +55,10 @@ TaskOutcome RunReadJob(CCore& core, QWidget* owner, tagItemData* screen, Control
     job.endAlways = true;
     job.call = [answer, read, link = CCore::GetOwnLink(screen)](CCore& c) {
         *answer = (c.*read)(link);
-        return answer->result;
+        return answer->result();
     };
     const TaskOutcome out = RunTaskJob(core, owner, std::move(job));
-    if (!out.cancelled && out.result >= 0 && !answer->empty())
+    if (!out.cancelled && answer->ok())
         spine::writeScreenBlock(core, screen, [&] { CCore::StoreAnswer(*answer, screen->Global); });
     return out;
 }

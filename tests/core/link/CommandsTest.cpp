@@ -733,3 +733,24 @@ TEST(SerialPortNames, NumbersNameTheSameDeviceAgain)
     EXPECT_EQ(core.GetSerialPortNumber(QStringLiteral("ttyUSB3")), 1003);
     EXPECT_EQ(core.GetSerialPortNumber(QStringLiteral("/dev/pts/9")), -1);
 }
+
+// An answer that went through holds a block to store; one built with none,
+// or from a failed transfer, is a failure whatever its byte count says.
+TEST(ControllerAnswers, NothingToStoreIsNeverASuccess)
+{
+    const std::vector<AnswerBlock> one = {{AnswerKind::Ip, Bytes(60, 0)}};
+    const std::vector<std::pair<ControllerAnswer, bool>> cases = {
+        {ControllerAnswer(), false},
+        {ControllerAnswer::taken(4, {}), false},
+        {ControllerAnswer::taken(COMM_E_CANCELLED, one), false},
+        {ControllerAnswer::failed(0), false},
+        {ControllerAnswer::failed(4), false},
+        {ControllerAnswer::taken(4, one), true},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& [a, ok] = cases[i];
+        EXPECT_EQ(a.ok(), ok) << i;
+        EXPECT_EQ(a.result() >= 0, ok) << i;
+        EXPECT_EQ(a.blocks().empty(), !ok) << i;
+    }
+}

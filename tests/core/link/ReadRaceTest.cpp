@@ -69,8 +69,8 @@ TEST(ReadsOnAWorker, ReturnTheirAnswersAndLeaveTheScreenToItsOwnThread)
     EXPECT_GT(reads.load(), 1);
     EXPECT_EQ(drifted, 0);
     for (const ControllerAnswer* a : {&hardware, &version, &ip, &wifi}) {
-        EXPECT_EQ(a->result, 4);
-        EXPECT_FALSE(a->empty());
+        EXPECT_EQ(a->result(), 4);
+        EXPECT_FALSE(a->blocks().empty());
         CCore::StoreAnswer(*a, g);
     }
     EXPECT_EQ(g.Width, 96);
