@@ -8,6 +8,7 @@
 #include "app/dialogs/device/WanSettings.h"
 #include "core/link/Commands.h"
 #include "support/MessageSpy.h"
+#include "support/NoticeSpy.h"
 #include "support/SeamScope.h"
 #include "support/SimController.h"
 
@@ -302,4 +303,35 @@ TEST(WanDialogSerial, ReadAndWriteOverAPseudoTerminalWithThePortRule)
     BuildIpBlock(screen->Global, block.data());
     ASSERT_TRUE(controller.waitForBlocks(2));
     EXPECT_EQ(controller.ipSettings(), block);
+}
+
+// Cancel puts back what a read changed, by the write road, and keeps what
+// the controller took.
+TEST_F(WanDialog, CancelPutsBackWhatAReadChangedAndKeepsAWriteTaken)
+{
+    tagGlobalInfo g = screen->Global;
+    g.DhcpFlag = 0;
+    g.IpAddr = Ipv4(192, 168, 1, 50);
+    g.SubnetMask = Ipv4(255, 255, 255, 0);
+    g.DevicePort = tcp->port();
+    seed(g);
+    const auto opened = devicetest::image(screen->Global);
+    {
+        CSettingWan dlg(core, screen, &frame);
+        dlg.show();
+        click(&dlg, CSettingWan::IDC_READ);
+        ASSERT_EQ(screen->Global.IpAddr, Ipv4(192, 168, 1, 50));
+        support::NoticeSpy told;
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        EXPECT_EQ(devicetest::image(screen->Global), opened);
+        EXPECT_TRUE(told.told(screen) & spine::NodeChange::Hardware);
+    }
+    CSettingWan dlg(core, screen, &frame);
+    dlg.show();
+    click(&dlg, CSettingWan::IDC_READ);
+    click(&dlg, CSettingWan::IDC_WRITE);
+    ASSERT_EQ(result(&dlg), platform::langString(48278));
+    const auto written = devicetest::image(screen->Global);
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    EXPECT_EQ(devicetest::image(screen->Global), written);
 }
