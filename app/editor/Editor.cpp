@@ -70,6 +70,26 @@ public:
         });
     }
 
+protected:
+    // Tab in the label editor ends the edit and leaves the tree, as Tab does
+    // in the tree itself: the view's own road would select the next row and
+    // open its editor, so the pane and the commands would follow another node.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers());
+                QCoreApplication::sendEvent(m_tree, &again);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
 private:
     CEditor* m_tree;
 };

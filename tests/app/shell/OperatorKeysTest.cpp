@@ -15,6 +15,7 @@
 #include "support/SeamScope.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
@@ -173,4 +174,65 @@ TEST(ItemTree, AClickOnATextWindowLeavesTheKeysInTheTree)
     }
     EXPECT_FALSE(reachedText);
     EXPECT_EQ(record->text(), before);
+}
+
+TEST(ItemTree, TabLeavesTheTreeAndTheArrowsMoveTheSelection)
+{
+    FrameHarness h;
+    support::SeamScope seams;
+    tagItemData* first = openWideScreen(h);
+    ASSERT_NE(first, nullptr);
+    kindButton(*h.frame, ID_KIND_FIRST + 1);   // a scene under the first screen
+    kindButton(*h.frame, ID_KIND_FIRST + 3);   // and a text window in it
+    tagItemData* second = h.core.AddItem(IT_SCREEN, u"Second", nullptr, first);
+    h.frame->Panel()->InsertItemTree(second);
+    h.frame->OpenScreenWindow(second);
+    QCoreApplication::processEvents();
+    editor::CEditor* tree = treeOf(*h.frame);
+    tree->expandAll();
+    const auto labelEditor = [tree]() -> QLineEdit* {
+        for (QLineEdit* e : tree->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                return e;
+        return nullptr;
+    };
+    const auto modifiers = [](Qt::Key key) { return key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier; };
+    // Tab from the tree, and from the label editor a second click into the
+    // selected row opens: the focus goes on, the selection stays.
+    for (bool fromLabel : {false, true})
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            SCOPED_TRACE(std::string(key == Qt::Key_Tab ? "Tab" : "Shift+Tab") + (fromLabel ? " from the label" : ""));
+            ASSERT_TRUE(clickInTree(*h.frame, first->FirstChild));
+            ASSERT_TRUE(clickInTree(*h.frame, first));
+            ASSERT_EQ(QApplication::focusWidget(), tree);
+            QWidget* at = tree;
+            if (fromLabel) {
+                QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, *rowPoint(tree, first));
+                ASSERT_TRUE(QTest::qWaitFor([&] { return labelEditor() != nullptr; }, 3000));
+                at = labelEditor();
+            }
+            QTest::keyClick(at, key, modifiers(key));
+            QCoreApplication::processEvents();
+            EXPECT_EQ(tree->selectedNode(), first);
+            EXPECT_EQ(labelEditor(), nullptr);
+            EXPECT_FALSE(QApplication::focusWidget() == tree || tree->isAncestorOf(QApplication::focusWidget()));
+            EXPECT_EQ(QString::fromUtf16(first->Name), QStringLiteral("Keys"));
+            // On through the window's controls: the selection stays where it was.
+            for (int i = 0; i < 20; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), key, modifiers(key));
+                QCoreApplication::processEvents();
+                ASSERT_EQ(tree->selectedNode(), first) << "after " << i + 2 << " presses";
+            }
+        }
+    // The arrows walk the rows: the screen, its scene, the next screen.
+    ASSERT_TRUE(clickInTree(*h.frame, first->FirstChild));
+    ASSERT_TRUE(clickInTree(*h.frame, first));
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(tree->selectedNode(), first->FirstChild);
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(tree->selectedNode(), first->FirstChild->FirstChild);
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(tree->selectedNode(), second);
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(tree->selectedNode(), first->FirstChild->FirstChild);
 }
