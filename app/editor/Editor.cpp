@@ -658,6 +658,8 @@ void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* ot
 {
     if (!node)
         return;
+    // Save, close and send read the screen: what a panel holds back goes in first.
+    spine::notices().flushPendingEdits();
     if (QTreeWidgetItem* item = itemOf(node); item && currentItem() != item)
         setCurrentItem(item);
     tagItemData* screen = screenOf(node);

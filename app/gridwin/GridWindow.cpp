@@ -485,6 +485,19 @@ void GridWindow::endEdit()
     }
 }
 
+bool GridWindow::commitEdit()
+{
+    const int c = grid_.CurrentCol(), r = grid_.CurrentRow();
+    if (!grid_.IsValidCell(c, r) || !grid_.GetCell(c, r).editor)
+        return false;
+    const std::u16string text = grid_.GetCellText(c, r), shown = grid_.GetDisplayText(c, r);
+    grid_.CommitEditorText(c, r);
+    if (grid_.GetCellText(c, r) == text && grid_.GetDisplayText(c, r) == shown)
+        return false;
+    update();
+    return true;
+}
+
 bool GridWindow::beginEdit(int col, int row)
 {
     if (!grid_.IsValidCell(col, row))

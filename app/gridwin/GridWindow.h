@@ -62,6 +62,9 @@ public:
     // Opens the cell's editor when it is an editable cell.
     bool beginEdit(int col, int row);
     void endEdit();
+    // Takes what the open cell editor holds into its cell, the editor staying
+    // open; true when the cell changed.
+    bool commitEdit();
 
     // The context menu for a point in window coordinates; the caller shows it.
     QMenu* buildContextMenu(QPoint pos);

@@ -22,6 +22,13 @@ CPanelBase::CPanelBase(unsigned templateId, PanelContext ctx, QWidget* parent)
     setParent(parent);
     // The main frame finds a panel by its template id.
     setObjectName(QString::number(templateId));
+    connect(&spine::notices(), &spine::NodeNotices::pendingEditsFlushed, this, [this] { flushPendingEdit(); });
+}
+
+void CPanelBase::hideEvent(QHideEvent* e)
+{
+    flushPendingEdit();
+    controls::CPropertyPanel::hideEvent(e);
 }
 
 void CPanelBase::OnNodeDeleting(tagItemData* node)
@@ -73,7 +80,10 @@ bool CPanelBase::chooseRecordFont(records::Font font, records::U32 colour)
 
 bool CPanelBase::event(QEvent* e)
 {
-    if (spine::NodeLoad::dispatch(e, [this](tagItemData* node) { return OnNodeLoad(node); }))
+    if (spine::NodeLoad::dispatch(e, [this](tagItemData* node) {
+            flushPendingEdit();   // an edit held for the node shown so far goes to that node
+            return OnNodeLoad(node);
+        }))
         return true;
     const bool done = controls::CPropertyPanel::event(e);
     // Controls shown or hidden change the panel's minimum: the pages have no

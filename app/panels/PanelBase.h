@@ -165,9 +165,14 @@ public:
     // The node (with its subtree) is about to be freed: a panel holding it,
     // or a node under it, lets go of it.
     virtual void OnNodeDeleting(tagItemData* node);
+    // Writes an edit the panel holds back (typing stored a moment later) at
+    // once: before another node is loaded, when the panel is hidden, and
+    // whenever the tree is about to be read (spine::NodeNotices::flushPendingEdits).
+    virtual void flushPendingEdit() {}
 
 protected:
     bool event(QEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     bool canEdit() const { return m_node && !m_loading; }
     // canEdit() with a type record of this panel's kind.
     bool canWrite() const { return canEdit() && m_record; }

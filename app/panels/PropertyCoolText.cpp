@@ -56,6 +56,8 @@ void runAnimationDialog(const PanelContext& ctx, tagItemData* item, QWidget* par
 {
     if (!item || item->Item.TypeCode != IT_TEXTGIF || !item->Item.TypeRecord)
         return;
+    // The dialog shows the item as the pane's panels have it, typing included.
+    spine::notices().flushPendingEdits();
     {
         editor::CCustomGif dlg(item, parent);
         auto* text = new CPropertyTextGif(ctx, nullptr);

@@ -250,6 +250,14 @@ std::vector<std::uint8_t> CPropertyGrid::currentStream()
     return out;
 }
 
+void CPropertyGrid::flushPendingEdit()
+{
+    if (m_grid && canWrite() && m_grid->commitEdit()) {
+        m_keepDamaged = false;
+        save();
+    }
+}
+
 void CPropertyGrid::save()
 {
     if (!canWrite() || m_keepDamaged)

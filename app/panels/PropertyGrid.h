@@ -58,6 +58,8 @@ public:
     CPropertyGrid(PanelContext ctx, QWidget* parent = nullptr);
     ~CPropertyGrid() override;
     int OnNodeLoad(tagItemData* node) override;
+    // A cell's editor still open holds typing the item has not got yet.
+    void flushPendingEdit() override;
     void OnNodeDeleting(tagItemData* node) override;
 
     gridwin::GridWindow* gridWindow() const { return m_grid; }

@@ -25,6 +25,7 @@ namespace panels {
 CPropertyTextGif::CPropertyTextGif(PanelContext ctx, QWidget* parent) : CPanelBase(kTemplate, ctx, parent)
 {
     m_timer.setInterval(kStoreDelayMs);
+    m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &CPropertyTextGif::OnTimer);
 }
 
@@ -112,11 +113,25 @@ void CPropertyTextGif::onEditChanged()
 {
     // Also while loading: the editor's form of a loaded text is stored on the next tick.
     m_pending = controls::RichEditGetRtf(m_edit);
+    m_typed = m_typed || !isLoading();
     m_timer.start();
+}
+
+void CPropertyTextGif::flushPendingEdit()
+{
+    if (!m_timer.isActive())
+        return;
+    m_timer.stop();
+    // Only what the operator changed is written early; the editor's own form
+    // of a text just loaded is no edit and waits for the next one.
+    if (m_typed)
+        OnTimer();
 }
 
 void CPropertyTextGif::OnTimer()
 {
+    m_timer.stop();
+    m_typed = false;
     if (m_pending == m_stored)
         return;
     m_stored = m_pending;
@@ -132,6 +147,7 @@ void CPropertyTextGif::onAlignOn()
 {
     m_edit->setLineWrapMode(QTextEdit::NoWrap);
     m_pending = controls::RichEditGetRtf(m_edit);
+    m_typed = true;
     m_timer.start();
     m_bar->setAlignAllowed(m_alignOn->GetCheck() != 0);
     m_edit->setFocus();

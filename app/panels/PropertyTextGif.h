@@ -2,7 +2,9 @@
 // The main panel of animated-text items: the item's rich text with the same
 // editor and formatting row as the rich-text panel, stored lazily: a change
 // arms a two-second timer, whose tick stores the text when it differs from
-// what was stored last, repaints and tells the owner. The same panel sits in
+// what was stored last, repaints and tells the owner; a text typed is
+// written at once when anything else is about to read the item
+// (flushPendingEdit). The same panel sits in
 // the animation-effect dialog, without the button that opens that dialog.
 #include "app/panels/PanelBase.h"
 
@@ -44,6 +46,7 @@ public:
 
     CPropertyTextGif(PanelContext ctx, QWidget* parent = nullptr);
     int OnNodeLoad(tagItemData* node) override;
+    void flushPendingEdit() override;
 
     // Set before Create: the panel inside the animation-effect dialog has no
     // button to open it again, and tells the dialog of stored text.
@@ -72,6 +75,8 @@ private:
     QWidget* m_effectButton = nullptr;
     QString m_pending;
     QString m_stored;
+    // The text pending was changed by the operator, not by a load.
+    bool m_typed = false;
     bool m_showEffectButton = true;
     QPointer<QWidget> m_notify;
     QTimer m_timer;

@@ -2,6 +2,7 @@
 
 #include "app/editor/KindTable.h"
 #include "app/spine/Messages.h"
+#include "app/spine/NodeNotice.h"
 #include "app/controls/ControlMessages.h"
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
@@ -758,6 +759,9 @@ int CMainFrame::runTask(const spine::TaskRequest& request)
 
 bool CMainFrame::OnCommand(unsigned id)
 {
+    // Every command may read the tree (save, send, preview, quit): typing a
+    // panel still holds back goes into it first.
+    spine::notices().flushPendingEdits();
     if (platform::languageSettingOfCommand(id) >= 0) {
         OnLanguage(id);
         return true;
@@ -837,7 +841,10 @@ bool CMainFrame::event(QEvent* e)
         FrameCommands& c = *m_cmds;
         if (ScreenChanged::dispatch(e, [&c](tagItemData* s) { c.screenChanged(s); })
             || SearchScreens::dispatch(e, [&c](int replace, int readHw) { c.searchScreens(replace, readHw); })
-            || SendPrograms::dispatch(e, [&c](tagItemData* s, tagItemData* link) { c.sendProgramsThrough(s, link); })
+            || SendPrograms::dispatch(e, [&c](tagItemData* s, tagItemData* link) {
+                   notices().flushPendingEdits();
+                   c.sendProgramsThrough(s, link);
+               })
             || WizardFinish::dispatch(e, [&c](tagItemData* s, std::intptr_t flags) { c.wizardFinish(s, flags); })
             || ScreenReconnect::dispatch(e, [this, &c](tagItemData* s) {
                    ResetStatusTexts();
@@ -871,6 +878,7 @@ void CMainFrame::showEvent(QShowEvent* e)
 
 void CMainFrame::closeEvent(QCloseEvent* e)
 {
+    spine::notices().flushPendingEdits();
     // Closing now would pull the screens from under the running job: keep
     // the request and act on it when the job has ended.
     if (JobRunning()) {

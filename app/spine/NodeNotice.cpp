@@ -34,6 +34,12 @@ void NodeNotices::deleting(tagItemData* node)
         emit nodeDeleting(node);
 }
 
+void NodeNotices::flushPendingEdits()
+{
+    if (onOwnThread())
+        emit pendingEditsFlushed();
+}
+
 NodeNotices& notices()
 {
     static NodeNotices* n = [] {

@@ -39,10 +39,15 @@ public:
     void changed(tagItemData* node, NodeChanges what, const QObject* origin = nullptr);
     // Before the core frees the node and everything below it.
     void deleting(tagItemData* node);
+    // Before anything reads or replaces the tree as a whole (a command, a
+    // save, a send, a preview, closing, quitting): a window that holds an
+    // edit back to keep typing cheap writes it now.
+    void flushPendingEdits();
 
 signals:
     void nodeChanged(tagItemData* node, spine::NodeChanges what, const QObject* origin);
     void nodeDeleting(tagItemData* node);
+    void pendingEditsFlushed();
 
 private:
     bool onOwnThread() const;
