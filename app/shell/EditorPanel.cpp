@@ -115,11 +115,6 @@ void CEditorScreenPanel::TellSetAsideFiles()
         m_view->TellSetAsideFiles();
 }
 
-bool CEditorScreenPanel::AskBeforeClosingAll()
-{
-    return !m_view || m_view->AskBeforeClosingAll();
-}
-
 int CEditorScreenPanel::LoadScreenFile(tagItemData* screen, const QString& path)
 {
     return m_view ? m_view->LoadScreenFile(screen, path) : 1;

@@ -33,7 +33,6 @@ public:
     int CloseAllScreens() override;
     void SetAsideScreen(tagItemData* screen, const QString& path, int code) override;
     void TellSetAsideFiles() override;
-    bool AskBeforeClosingAll() override;
     int LoadScreenFile(tagItemData* screen, const QString& path) override;
     void RemoveScreen(tagItemData* screen) override;
     void ForgetScreenFile(tagItemData* screen) override;

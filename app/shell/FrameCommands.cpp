@@ -474,9 +474,9 @@ void FrameCommands::searchScreens(int replace, int readHardware)
     m_frame.resetStatus();
     int start = 0;
     if (replace == 1) {
-        // Replacing is not quitting: unsaved changes the exit save would not
-        // keep are asked about first.
-        if (!m_panel.AskBeforeClosingAll() || m_panel.CloseAllScreens() == 0)
+        // Unsaved changes the exit save would not keep are asked about on
+        // the way, as on quitting.
+        if (m_panel.CloseAllScreens() == 0)
             return;
     } else {
         for (tagItemData* s = m_core.GetScreen(0); s; s = s->NextSibling)

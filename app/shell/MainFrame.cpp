@@ -786,13 +786,8 @@ void CMainFrame::OnLanguage(unsigned id)
         settings.language = code;
         return;
     }
-    // The restart closes every screen: with the exit save off, changes that
-    // would go with them are asked about first, as closing a screen does.
-    if (!m_panel || !m_panel->AskBeforeClosingAll()) {
-        for (QAction* a : m_langGroup->actions())
-            a->setChecked(a->data().toInt() == old);
-        return;
-    }
+    // The restart closes every screen by the quitting road: what would be
+    // lost is asked about there, and a Cancel keeps the language.
     settings.language = code;
     m_app.SetRestart(true, false);
     m_app.m_closeAccepted = 1;

@@ -23,6 +23,8 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSet>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -142,6 +144,7 @@ CPanelView::CPanelView(CCore& core, ShellSettings& settings, const QString& appF
     connect(&spine::notices(), &spine::NodeNotices::nodeDeleting, this, [this](tagItemData* node) {
         m_files.remove(node);
         m_madeAs.remove(node);
+        m_saved.remove(node);
     });
 }
 
@@ -209,6 +212,7 @@ int CPanelView::LoadScreenFile(tagItemData* screen, const QString& path)
     m_tree->InsertItemTree(screen);
     // The file brings its own scenes and, with them, perhaps another size or link.
     spine::notices().changed(screen, spine::NodeChange::Programs | spine::screenBlockChanges(before, screen->Global));
+    noteSaved(screen);
     return 0;
 }
 
@@ -278,6 +282,7 @@ bool CPanelView::saveScreenFile(tagItemData* screen, const QString& path, bool t
     m_files.insert(screen, full);
     m_madeAs.remove(screen);
     NameScreenAfterFile(full, screen);
+    noteSaved(screen);
     return true;
 }
 
@@ -328,6 +333,39 @@ void CPanelView::NameScreenAfterFile(const QString& path, tagItemData* screen)
     if (title.isEmpty() || title == nameOf(screen))
         return;
     spine::writeNode(m_core, screen, spine::NodeChange::Name, [&] { m_core.ChangeItemName(screen, wide(title)); });
+}
+
+CPanelView::FileStamp CPanelView::stampOf(const QString& path)
+{
+    FileStamp s;
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return s;
+    s.size = qint64(st.st_size);
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    s.device = quint64(st.st_dev);
+    s.inode = quint64(st.st_ino);
+    return s;
+}
+
+void CPanelView::noteSaved(tagItemData* screen)
+{
+    const FileStamp stamp = stampOf(m_files.value(screen));
+    if (stamp.size < 0)
+        m_saved.remove(screen);
+    else
+        m_saved.insert(screen, SavedAs{screen->Revision, stamp});
+}
+
+bool CPanelView::changedSinceSave(tagItemData* screen) const
+{
+    const auto it = m_saved.constFind(screen);
+    if (it == m_saved.constEnd() || it->revision != screen->Revision)
+        return true;
+    // Only the file's stamp is looked at, not its bytes: one written by
+    // someone else since has another size, time or inode.
+    return !(stampOf(m_files.value(screen)) == it->stamp);
 }
 
 int CPanelView::IsScreenModified(tagItemData* screen)
@@ -390,6 +428,7 @@ void CPanelView::RemoveScreen(tagItemData* screen)
 {
     m_files.remove(screen);
     m_madeAs.remove(screen);
+    m_saved.remove(screen);
     m_tree->DeleteItem(screen);
 }
 
@@ -397,6 +436,7 @@ void CPanelView::ForgetScreenFile(tagItemData* screen)
 {
     m_files.insert(screen, QString());
     m_madeAs.insert(screen, storedImage(screen));
+    m_saved.remove(screen);
 }
 
 void CPanelView::rememberLink(OpenScreenLists& l, const tagItemData* screen, const QString& path) const
@@ -422,39 +462,30 @@ void CPanelView::rememberLink(OpenScreenLists& l, const tagItemData* screen, con
 
 int CPanelView::CloseAllScreens()
 {
-    m_settings.screens = OpenScreenLists{};
     // Tree order, so the screens come back in the order they had; every
     // screen, so one never saved is not left out of the save on quitting.
     std::vector<tagItemData*> screens;
     for (unsigned n = 0; tagItemData* s = m_core.GetScreen(n); ++n)
         screens.push_back(s);
+    // Asked once, before anything is closed: an answer but Quit keeps every
+    // screen, its changes and the lists as they were.
+    if (m_settings.isQuitNote) {
+        CQuerySaveDlg ask(this);
+        if (ask.exec() != RESULT_QUIT)
+            return 0;
+    }
+    if (!settleChanges(screens))
+        return 0;
+    m_settings.screens = OpenScreenLists{};
     QStringList closed;
     for (tagItemData* screen : screens) {
-        if (m_settings.isQuitNote) {
-            CQuerySaveDlg ask(this);
-            if (ask.exec() != RESULT_QUIT)
-                return 0;
-        }
-        // A screen that cannot be written is not dropped without a word.
-        if (m_settings.isSaveLED && !saveScreen(screen, true, false)) {
-            QString where = m_files.value(screen);
-            if (where.isEmpty())
-                where = FreeDefaultPath(screen);
-            if (where.isEmpty())
-                where = DefaultPath(screen);
-            const auto answer = controls::MessageBox::warning(
-                this, platform::langString(kCloseCaption),
-                platform::langString(kSaveOnQuitFailed).arg(nameOf(screen), QDir::toNativeSeparators(where)),
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-            if (answer != QMessageBox::Yes)
-                return 0;
-        }
         closed << m_files.value(screen);
         rememberLink(m_settings.screens, screen, m_files.value(screen));
         RemoveScreen(screen);
     }
     m_files.clear();
     m_madeAs.clear();
+    m_saved.clear();
     // Files set aside at start-up keep their entries, unless a screen took
     // one of them in meanwhile.
     OpenScreenLists& l = m_settings.screens;
@@ -506,12 +537,29 @@ void CPanelView::TellSetAsideFiles()
     controls::MessageBox::warning(this, caption(), text);
 }
 
-bool CPanelView::AskBeforeClosingAll()
+bool CPanelView::settleChanges(const std::vector<tagItemData*>& screens)
 {
-    if (m_settings.isSaveLED)
-        return true;   // each is saved on the way
-    for (unsigned n = 0; tagItemData* screen = m_core.GetScreen(n); ++n) {
-        if (!IsScreenModified(screen))
+    for (tagItemData* screen : screens) {
+        if (m_settings.isSaveLED) {
+            // A screen that cannot be written is not dropped without a word.
+            if (!changedSinceSave(screen) || saveScreen(screen, true, false))
+                continue;
+            QString where = m_files.value(screen);
+            if (where.isEmpty())
+                where = FreeDefaultPath(screen);
+            if (where.isEmpty())
+                where = DefaultPath(screen);
+            const auto answer = controls::MessageBox::warning(
+                this, platform::langString(kCloseCaption),
+                platform::langString(kSaveOnQuitFailed).arg(nameOf(screen), QDir::toNativeSeparators(where)),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes)
+                return false;
+            continue;
+        }
+        // Saving on the way out is off: that means not without asking, never
+        // dropping changes unasked.
+        if (!changedSinceSave(screen) || !IsScreenModified(screen))
             continue;
         const auto answer = controls::MessageBox::question(
             this, platform::langString(kCloseCaption), platform::langString(kAskSaveBeforeClosing).arg(nameOf(screen)),

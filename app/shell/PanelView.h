@@ -15,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 class CCore;
 struct tagItemData;
@@ -84,13 +85,11 @@ public:
     // Says once, in a message, which files were set aside and why.
     void TellSetAsideFiles();
     void ForgetScreenFile(tagItemData* screen);
-    // 1 when every screen was closed, 0 when the user stopped it.
+    // Quitting, a language change, a search that replaces the screens: with
+    // "Ask before quitting" on, asks once; then saves each changed screen
+    // (the exit save on) or asks about it (off). 1 when every screen was
+    // closed; 0 when the operator stopped it: nothing is closed then.
     int CloseAllScreens();
-    // Before the screens are closed for something else than quitting (a
-    // language change, a search that replaces them): with the exit save off,
-    // asks for each changed screen whether to save it first. False when the
-    // operator cancelled or a save did not happen; nothing is closed then.
-    bool AskBeforeClosingAll();
     // After the tree gave a screen a new name: 0 accepts it, -1 refuses it
     // (the tree then shows the old name again).
     int OnItemRename(tagItemData* screen);
@@ -119,6 +118,13 @@ private:
     // Another open screen than `screen` (null: any) holds the file.
     bool heldByOther(const QString& path, tagItemData* screen);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
+    // Saves or asks about each changed screen before any is closed; false
+    // when the operator stopped it.
+    bool settleChanges(const std::vector<tagItemData*>& screens);
+    // False only when the screen is known to be as its file holds it: no
+    // write since it was saved or opened, and the file not touched since.
+    bool changedSinceSave(tagItemData* screen) const;
+    void noteSaved(tagItemData* screen);
     void rememberLink(OpenScreenLists& lists, const tagItemData* screen, const QString& path) const;
     // The screen as it would be written to its file.
     QByteArray storedImage(tagItemData* screen);
@@ -130,6 +136,20 @@ private:
     QHash<tagItemData*, QString> m_files;
     // New screens without a file, as they were made: untouched, they hold nothing to save.
     QHash<tagItemData*, QByteArray> m_madeAs;
+    // Screens as last saved or opened: their write count and their file's
+    // stamp then. Unwritten since, with the file untouched, a screen costs
+    // nothing on the way out.
+    struct FileStamp {
+        qint64 size = -1, mtimeNs = 0, ctimeNs = 0;
+        quint64 device = 0, inode = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    struct SavedAs {
+        std::uint64_t revision = 0;
+        FileStamp stamp;
+    };
+    QHash<tagItemData*, SavedAs> m_saved;
+    static FileStamp stampOf(const QString& path);
     // Files of the last session that could not be opened, with their reasons,
     // until they are told; those kept for the next start, with their links.
     QList<std::pair<QString, int>> m_untold;

@@ -30,10 +30,9 @@ public:
     virtual void SetNoticeCallback(std::function<void(int code, const QString& text)> callback) = 0;
 
     // Screens and their files.
-    virtual int CloseAllScreens() = 0;        // 0: refused, the screens stay
-    // Asked before CloseAllScreens when the operator is not quitting; false:
-    // cancelled, the screens stay.
-    virtual bool AskBeforeClosingAll() = 0;
+    // Asks, saves or leaves out what changed, then closes every screen;
+    // 0: refused, the screens stay as they were.
+    virtual int CloseAllScreens() = 0;
     virtual int LoadScreenFile(tagItemData* screen, const QString& path) = 0;   // 0 loaded
     virtual void RemoveScreen(tagItemData* screen) = 0;
     // A screen of the last session whose file did not load (`code`, 1 to 4)

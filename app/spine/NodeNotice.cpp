@@ -24,8 +24,10 @@ bool NodeNotices::onOwnThread() const
 
 void NodeNotices::changed(tagItemData* node, NodeChanges what, const QObject* origin)
 {
-    if (node && what && onOwnThread())
+    if (node && what && onOwnThread()) {
+        CCore::NoteWritten(node);
         emit nodeChanged(node, what, origin);
+    }
 }
 
 void NodeNotices::deleting(tagItemData* node)
@@ -58,6 +60,8 @@ NodeNotices& notices()
 void announce(CCore& core, tagItemData* node, NodeChanges what, const QObject* origin)
 {
     SORVANE_ASSERT_OWNER(core);
+    // Also a write no other window shows (a stay time) is one to save.
+    CCore::NoteWritten(node);
     if (!node || !what)
         return;
     if (what & NodeChange::Content)
@@ -95,6 +99,8 @@ void announceScreenBlock(CCore& core, tagItemData* screen, const tagGlobalInfo& 
     if (CCore::IsRoot(screen) != 1)
         return;
     const NodeChanges what = screenBlockChanges(before, screen->Global);
+    if (what)
+        CCore::NoteWritten(screen);
     if (what & NodeChange::Geometry) {
         // The block holds the new size already: each scene fits its sections to it.
         const int w = screen->Global.Width, h = screen->Global.Height;

@@ -343,6 +343,10 @@ public:
     static tagItemData* GetCurProgram(tagItemData* node);
     static tagItemData* GetGlobalScene(tagItemData* node);
     static int IsRoot(tagItemData* node);       // -1 for null
+    // Counts a write to the node in its screen's Revision. The core's own
+    // writes count themselves; a field written by hand is told through this
+    // (the program's write road does).
+    static void NoteWritten(tagItemData* node);
     static int IsSection(tagItemData* node);
     static int IsProgram(tagItemData* node);
     static int IsGlobalScene(tagItemData* node);

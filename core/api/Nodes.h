@@ -268,6 +268,9 @@ struct tagItemData {
     ItemBlock Item;                    // level 3
     // The stored image as last read: bytes no field models are written back from here.
     std::array<std::uint8_t, ITEMDATA_SIZE> Raw{};
+    // A screen's count of writes to it or below it (CCore::NoteWritten);
+    // never stored. Equal counts mean nothing was written in between.
+    std::uint64_t Revision = 0;
 };
 
 // ---- what the program does with nodes beside CCore ----

@@ -112,5 +112,6 @@ int CCore::SetCommMode(tagItemData* screen, unsigned mode)
         return 0;
     const auto previous = static_cast<int>(screen->Global.CommType);
     screen->Global.CommType = mode;
+    NoteWritten(screen);
     return previous;
 }

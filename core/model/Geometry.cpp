@@ -359,6 +359,7 @@ int CCore::ChangeItemRect(tagItemData* node, int x, int y, int w, int h)
 {
     SORVANE_ASSERT_OWNER(*this);
     ChangeRectRecursive(node, x, y, w, h);
+    NoteWritten(node);
     return 1;
 }
 
@@ -366,6 +367,7 @@ int CCore::SetItemFrame(tagItemData* node, int width)
 {
     SORVANE_ASSERT_OWNER(*this);
     SetFrameWidth(node, width);
+    NoteWritten(node);
     return 1;
 }
 

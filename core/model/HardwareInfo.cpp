@@ -238,6 +238,7 @@ int CCore::SetCommInfo(tagItemData* screen, const CommInfo* info)
     if (!isScreen(screen) || !info)
         return 0;
     tagGlobalInfo& g = screen->Global;
+    NoteWritten(screen);
     g.ID = static_cast<std::uint8_t>(info->Address);
     g.SwapRedGreen = static_cast<std::uint8_t>(info->SwapRedGreen);
     g.CommType = info->Mode;
@@ -333,5 +334,6 @@ int CCore::SetSwapRedGreen(tagItemData* screen, int value)
         return 0;
     const int previous = screen->Global.SwapRedGreen;
     screen->Global.SwapRedGreen = static_cast<std::uint8_t>(value);
+    NoteWritten(screen);
     return previous;
 }

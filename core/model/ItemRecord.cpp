@@ -138,6 +138,7 @@ bool records::SetItemText(tagItemData* item, const QString& text)
         return false;
     r.m_text = text;
     item->Item.TypeRecordSize = TypeRecordPayloadSize(r);
+    CCore::NoteWritten(item);
     return true;
 }
 
@@ -152,6 +153,7 @@ bool records::SetItemTableStream(tagItemData* item, const QByteArray& stream)
         return false;
     r.m_memFile = stream;
     item->Item.TypeRecordSize = TypeRecordPayloadSize(r);
+    CCore::NoteWritten(item);
     return true;
 }
 

@@ -298,6 +298,7 @@ tagItemData* CCore::AddItem(unsigned short type, const char16_t* name, tagItemDa
     if (type == IT_SCREEN && !parent)
         parent = m_root;
     tagItemData* const before = slotAfter(parent, after);
+    NoteWritten(parent);
     return GuardedCall([&] { return CreateNode(after, type, name, parent); },
                        [&] { return dropHalfMade(parent, after, before); });
 }
@@ -308,6 +309,7 @@ int CCore::DeleteItem(tagItemData*& node)
     // The core's own root stays: deleting it would leave the core without a tree.
     if (!node || node == m_root)
         return 0;
+    NoteWritten(node->Parent);
     UnlinkNode(node);
     ForgetTargets(node);
     const bool large = node->Level == LEVEL_HEADER || node->Level <= LEVEL_SCENE;
@@ -322,6 +324,7 @@ void CCore::ClearPrograms(tagItemData* node)
     SORVANE_ASSERT_OWNER(*this);
     if (!node)
         return;
+    NoteWritten(node);
     while (tagItemData* child = node->FirstChild) {
         UnlinkNode(child);
         ForgetTargets(child);
@@ -344,8 +347,10 @@ void CCore::ForgetTargets(const tagItemData* removed)
     });
     for (tagItemData* s = m_root->FirstChild; s; s = s->NextSibling)
         for (const tagItemData* g : gone)
-            if (s->Global.TargetScreen == g)
+            if (s->Global.TargetScreen == g) {
                 s->Global.TargetScreen = nullptr;
+                NoteWritten(s);
+            }
 }
 
 tagItemData* CCore::CopyItem(tagItemData* source, tagItemData* parent, tagItemData* after)
@@ -355,6 +360,7 @@ tagItemData* CCore::CopyItem(tagItemData* source, tagItemData* parent, tagItemDa
     if (source && source->Level == LEVEL_ROOT && !parent)
         parent = m_root;
     tagItemData* const before = slotAfter(parent, after);
+    NoteWritten(parent);
     return GuardedCall([&] { return CopyNode(parent, source, after); },
                        [&] { return dropHalfMade(parent, after, before); });
 }
@@ -366,6 +372,7 @@ tagItemData* CCore::CopyBranch(tagItemData* source, tagItemData* parent, tagItem
     if (source && source->Level == LEVEL_ROOT && !parent)
         parent = m_root;
     tagItemData* const before = slotAfter(parent, after);
+    NoteWritten(parent);
     return GuardedCall([&] { return CopyBranchRecursive(source, parent, after); },
                        [&] { return dropHalfMade(parent, after, before); });
 }
@@ -376,6 +383,10 @@ int CCore::ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* af
     parent = parentFor(parent, after);
     if (node && node->Level == LEVEL_ROOT && !parent)
         parent = m_root;
+    // Both screens, the one it leaves and the one it joins.
+    if (node)
+        NoteWritten(node->Parent);
+    NoteWritten(parent);
     return MoveNode(node, after, parent) ? 1 : 0;
 }
 
@@ -385,6 +396,7 @@ int CCore::ChangeItemName(tagItemData* node, const char16_t* name)
     if (!node)
         return 0;
     SetNodeName(node, name);
+    NoteWritten(node);
     return 1;
 }
 
@@ -405,6 +417,12 @@ tagItemData* CCore::GetCurProgram(tagItemData* node) { return GetItemOf(node); }
 tagItemData* CCore::GetGlobalScene(tagItemData* node) { return GetGlobalSceneOf(node); }
 
 int CCore::IsRoot(tagItemData* node) { return node ? (node->Level == LEVEL_ROOT ? 1 : 0) : -1; }
+
+void CCore::NoteWritten(tagItemData* node)
+{
+    if (tagItemData* screen = AncestorAtLevel(node, LEVEL_ROOT))
+        ++screen->Revision;
+}
 int CCore::IsSection(tagItemData* node) { return node ? (node->Level == LEVEL_SECTION ? 1 : 0) : -1; }
 int CCore::IsProgram(tagItemData* node) { return node ? (node->Level == LEVEL_PROGRAM ? 1 : 0) : -1; }
 int CCore::IsGlobalScene(tagItemData* node) { return node ? (IsGlobalSceneNode(node) ? 1 : 0) : -1; }

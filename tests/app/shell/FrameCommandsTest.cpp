@@ -31,7 +31,6 @@ public:
     QString DefaultItemName(tagItemData*) override { return QString(); }
     void SetNoticeCallback(std::function<void(int, const QString&)>) override {}
     int CloseAllScreens() override { return 1; }
-    bool AskBeforeClosingAll() override { return true; }
     int LoadScreenFile(tagItemData*, const QString&) override { return 1; }
     void RemoveScreen(tagItemData*) override {}
     void SetAsideScreen(tagItemData*, const QString&, int) override {}

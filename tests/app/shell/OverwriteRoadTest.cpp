@@ -4,6 +4,7 @@
 // file, and quitting. Each ends with the operator's files as they were,
 // byte for byte. Every modal dialog on the way is answered by a script.
 #include "ShellTestUtil.h"
+#include "OperatorRoad.h"
 
 #include "app/dialogs/device/SettingRetrieveDlg.h"
 #include "app/editor/Editor.h"
@@ -17,6 +18,7 @@
 #include "app/shell/EditorPanel.h"
 #include "app/shell/MainApp.h"
 #include "app/shell/MainFrame.h"
+#include "app/shell/SmallDialogs.h"
 #include "core/api/Core.h"
 #include "core/api/TypeRecords.h"
 #include "grid/RealGrid.h"
@@ -38,6 +40,11 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <QPushButton>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <functional>
 #include <map>
@@ -841,3 +848,177 @@ INSTANTIATE_TEST_SUITE_P(EachLanguage, StartUpRoad,
                          ::testing::Values(Language{"en", 0x0409, 0}, Language{"cn", 0x0804, 0},
                                            Language{"tw", 0x0409, 0x7C04}),
                          [](const ::testing::TestParamInfo<Language>& info) { return std::string(info.param.tag); });
+
+namespace {
+
+// What was done in a folder while it was watched: every open, read, write,
+// creation and move into it (a look at a file's stamp is none of these).
+class FolderWatch {
+public:
+    explicit FolderWatch(const QString& folder) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        EXPECT_GE(m_fd, 0);
+        const auto what = IN_OPEN | IN_ACCESS | IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_ATTRIB;
+        EXPECT_GE(inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), what), 0);
+    }
+    ~FolderWatch() { ::close(m_fd); }
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+    QStringList events()
+    {
+        QStringList out;
+        alignas(inotify_event) char buffer[8192];
+        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(at);
+                out << QStringLiteral("%1 %2").arg(e->mask, 0, 16).arg(QString::fromLocal8Bit(e->len ? e->name : ""));
+                at += sizeof(inotify_event) + e->len;
+            }
+        return out;
+    }
+
+private:
+    int m_fd;
+};
+
+class QuitRoad : public ::testing::TestWithParam<Language> {};
+
+} // namespace
+
+// "Ask before quitting" on, saving on quitting off, three screens of which
+// two are changed: the quit question comes once, and Cancel there or at a
+// changed screen's question keeps every screen, its changes and the lists;
+// the quit that goes through asks about each changed screen, keeps what was
+// saved and leaves out what the operator left out.
+TEST_P(QuitRoad, QuittingAsksOnceThenAboutEachChangedScreenAndCancelKeepsEverything)
+{
+    const Language lang = GetParam();
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    const Files files = writeUserFiles(folder, {{QStringLiteral("Aa.pl"), programList(2)},
+                                                {QStringLiteral("Bb.pl"), programList(2, 96)},
+                                                {QStringLiteral("Cc.pl"), programList(2, 128)}});
+    QByteArray config = "[File]\r\nSavePath=userdata/Aa.pl;userdata/Bb.pl;userdata/Cc.pl;\r\n";
+    if (lang.setting)
+        config += "[Config]\r\nLanguage=" + QByteArray::number(lang.setting) + "\r\n";
+    const QString configPath = dir.filePath(QStringLiteral("config.ini"));
+    const QString usrPath = dir.filePath(QStringLiteral("usr.ini"));
+    ASSERT_TRUE(writeFile(configPath, config));
+    ASSERT_TRUE(writeFile(usrPath, "[usr]\r\nIsQuitNote=1\r\nIsSaveLED=0\r\n"));
+    Program p(folder, lang.userLangId);
+    ASSERT_TRUE(p.started);
+    ASSERT_TRUE(operatorroad::showFrame(*p.frame));
+    ASSERT_EQ(p.screenNames(), (QStringList{QStringLiteral("Aa"), QStringLiteral("Bb"), QStringLiteral("Cc")}));
+    tagItemData* a = p.core.GetScreen(0);
+    tagItemData* c = p.core.GetScreen(2);
+    for (tagItemData* screen : {a, c}) {
+        ASSERT_TRUE(p.clickInTree(screen));
+        operatorroad::kindButton(*p.frame, shell::ID_KIND_FIRST + 1);   // a new scene
+        ASSERT_EQ(sceneRows(p, screen), 3);
+    }
+    const OpenScreenLists lists = p.app->Settings().screens;
+    const QByteArray configBefore = readFile(configPath), usrBefore = readFile(usrPath);
+    const auto kept = [&] {
+        EXPECT_TRUE(p.frame->isVisible());
+        EXPECT_EQ(p.screenNames(), (QStringList{QStringLiteral("Aa"), QStringLiteral("Bb"), QStringLiteral("Cc")}));
+        EXPECT_EQ(sceneRows(p, p.core.GetScreen(2)), 3);
+        EXPECT_EQ(p.app->Settings().screens, lists);
+        EXPECT_EQ(readFile(configPath), configBefore);
+        EXPECT_EQ(readFile(usrPath), usrBefore);
+    };
+    const QString tag = QString::fromLatin1(lang.tag);
+    const auto quitAsked = [&](int button, bool shoot) {
+        return [&, button, shoot](QWidget* m) {
+            if (shoot) {
+                QTest::qWait(50);
+                EXPECT_TRUE(support::saveScreenshot(*m, QStringLiteral("shell"), QStringLiteral("quit_question_") + tag));
+            }
+            QTest::mouseClick(support::findByControlId<QPushButton>(m, button), Qt::LeftButton);
+        };
+    };
+    QStringList asked;
+    const auto screenAsked = [&](QMessageBox::StandardButton answer, bool shoot) {
+        return [&, answer, shoot](QWidget* m) {
+            asked << qobject_cast<QMessageBox*>(m)->text();
+            if (shoot) {
+                QTest::qWait(50);
+                EXPECT_TRUE(support::saveScreenshot(*m, QStringLiteral("shell"), QStringLiteral("quit_changed_screen_") + tag));
+            }
+            clickButton(m, answer);
+        };
+    };
+    const QString dialog = QStringLiteral("shell::CQuerySaveDlg");
+    {
+        // Cancel at the quit question.
+        support::ModalScript script;
+        script.expect(dialog, quitAsked(CQuerySaveDlg::IDC_CANCEL, true));
+        ASSERT_TRUE(operatorroad::chooseFromMenuBar(*p.frame, shell::ID_APP_EXIT));
+        EXPECT_EQ(script.pending(), 0);
+        EXPECT_EQ(script.seen(), QStringList{dialog});   // once, not once per screen
+        kept();
+    }
+    {
+        // Quit, Aa saved, Cancel at Cc.
+        support::ModalScript script;
+        script.expect(dialog, quitAsked(CQuerySaveDlg::IDC_QUIT, false));
+        script.expect(QStringLiteral("QMessageBox"), screenAsked(QMessageBox::Yes, true));
+        script.expect(QStringLiteral("QMessageBox"), screenAsked(QMessageBox::Cancel, false));
+        ASSERT_TRUE(operatorroad::chooseFromMenuBar(*p.frame, shell::ID_APP_EXIT));
+        EXPECT_EQ(script.pending(), 0);
+        kept();
+        EXPECT_EQ(asked, (QStringList{platform::langString(46020).arg(QStringLiteral("Aa")),
+                                      platform::langString(46020).arg(QStringLiteral("Cc"))}));
+    }
+    // The close box takes the same road: Aa is saved now, Cc is left out.
+    asked.clear();
+    {
+        support::ModalScript script;
+        script.expect(dialog, quitAsked(CQuerySaveDlg::IDC_QUIT, false));
+        script.expect(QStringLiteral("QMessageBox"), screenAsked(QMessageBox::No, false));
+        p.frame->close();
+        EXPECT_EQ(script.pending(), 0);
+    }
+    EXPECT_EQ(asked, QStringList{platform::langString(46020).arg(QStringLiteral("Cc"))});
+    EXPECT_FALSE(p.frame->isVisible());
+    p.app->ExitInstance();
+    EXPECT_EQ(p.app->Settings().screens.savePath,
+              (QStringList{QStringLiteral("userdata/Aa.pl"), QStringLiteral("userdata/Bb.pl"), QStringLiteral("userdata/Cc.pl")}));
+    EXPECT_TRUE(readFile(configPath).contains("SavePath=userdata/Aa.pl;userdata/Bb.pl;userdata/Cc.pl;"));
+    CCore back;
+    tagItemData* saved = back.AddItem(IT_SCREEN, u"s", nullptr, nullptr);
+    ASSERT_EQ(back.LoadPL(saved, reinterpret_cast<const char16_t*>((folder + QStringLiteral("userdata/Aa.pl")).utf16())), 0);
+    EXPECT_EQ(back.GetChildNum(saved), 3);
+    expectUnchanged(folder, {*files.find(QStringLiteral("Bb.pl")), *files.find(QStringLiteral("Cc.pl"))});
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLanguage, QuitRoad,
+                         ::testing::Values(Language{"en", 0x0409, 0}, Language{"cn", 0x0804, 0},
+                                           Language{"tw", 0x0409, 0x7C04}),
+                         [](const ::testing::TestParamInfo<Language>& info) { return std::string(info.param.tag); });
+
+// Twenty screens opened and left as they were: quitting with the exit save
+// on opens, reads and writes none of their files.
+TEST(OverwriteRoad, QuittingWithUnchangedScreensReadsAndWritesNoProgramList)
+{
+    QTemporaryDir dir;
+    const QString folder = folderWithPacks(dir);
+    Files files;
+    QByteArray config = "[File]\r\nSavePath=";
+    for (int n = 0; n < 20; ++n) {
+        const QString name = QStringLiteral("Mid%1.pl").arg(n);
+        files[name] = programList(2, 64 + n);
+        config += "userdata/" + name.toUtf8() + ';';
+    }
+    writeUserFiles(folder, files);
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("config.ini")), config + "\r\n"));
+    Program p(folder);
+    ASSERT_TRUE(p.started);
+    ASSERT_EQ(p.screenNames().size(), 20);
+    ASSERT_TRUE(p.clickInTree(p.core.GetScreen(5)));   // looked at, not changed
+    QCoreApplication::processEvents();
+    FolderWatch watch(folder + QStringLiteral("userdata"));
+    EXPECT_TRUE(p.quit());
+    EXPECT_EQ(watch.events(), QStringList{});
+    EXPECT_EQ(p.app->Settings().screens.savePath.size(), 20);
+    expectUnchanged(folder, files);
+}
