@@ -156,6 +156,16 @@ int CMainApp::ExitInstance(int result)
             controls::MessageBox::notice(nullptr, packString(kStringSettingsUnwritten).arg(unwritten.join(u'\n')),
                                          QMessageBox::Warning);
     }
+    if (m_env.endProcess && m_writeConfig) {
+        // Everything of the operator's is on disk now (the files are written
+        // whole and renamed); taking down every widget of a large session one
+        // by one would only keep the operator waiting.
+        if (m_restart)
+            restartProgram();
+        else if (m_checker)
+            m_checker->Close();
+        m_env.endProcess(result);
+    }
     m_mainWnd.reset();
     if (m_packLoaded)
         unloadLanguagePack();

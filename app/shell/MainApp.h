@@ -30,6 +30,9 @@ public:
         std::function<int()> isUserAdmin;         // empty: IsUserAdmin
         // Starts a program detached; empty: QProcess::startDetached.
         std::function<bool(const QString&, const QStringList&)> startProcess;
+        // Ends the process with the code once the screens and settings are
+        // written; empty: the windows are taken down one by one as usual.
+        std::function<void(int)> endProcess;
     };
     // Builds the main window once start-up has got that far; null ends start-up.
     using MainFrameFactory = std::function<QMainWindow*(CMainApp&)>;

@@ -691,9 +691,11 @@ editor::CScreenLed* CMainFrame::FindItemWindow(tagItemData* node)
     if (!node || !m_mdi)
         return nullptr;
     tagItemData* root = CCore::GetCurRoot(node);
-    for (editor::CScreenLed* canvas : canvases())
-        if (canvas->boundItem() == root)
-            return canvas;
+    // One look at each window: this runs for every screen a start opens.
+    for (QMdiSubWindow* w : m_mdi->subWindowList())
+        if (auto* child = qobject_cast<editor::CChildFrame*>(w); child && child->canvas()
+            && child->canvas()->boundItem() == root)
+            return child->canvas();
     return nullptr;
 }
 
@@ -701,10 +703,11 @@ QList<editor::CScreenLed*> CMainFrame::canvases() const
 {
     // The active window first, then the others.
     QList<QMdiSubWindow*> order;
-    if (QMdiSubWindow* active = m_mdi->activeSubWindow())
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    if (active)
         order << active;
     for (QMdiSubWindow* w : m_mdi->subWindowList())
-        if (!order.contains(w))
+        if (w != active)
             order << w;
     QList<editor::CScreenLed*> out;
     for (QMdiSubWindow* w : order)

@@ -143,6 +143,7 @@ CPanelView::CPanelView(CCore& core, ShellSettings& settings, const QString& appF
     // once: a new screen made at the same address must not take it over.
     connect(&spine::notices(), &spine::NodeNotices::nodeDeleting, this, [this](tagItemData* node) {
         m_files.remove(node);
+        m_canonical.remove(node);
         m_madeAs.remove(node);
         m_saved.remove(node);
     });
@@ -206,7 +207,7 @@ int CPanelView::LoadScreenFile(tagItemData* screen, const QString& path)
     const int rc = m_core.LoadPL(screen, wide(full));
     if (rc != 0)
         return rc;
-    m_files.insert(screen, full);
+    recordFile(screen, full);
     m_madeAs.remove(screen);
     NameScreenAfterFile(full, screen);
     m_tree->InsertItemTree(screen);
@@ -279,7 +280,7 @@ bool CPanelView::saveScreenFile(tagItemData* screen, const QString& path, bool t
                 this, caption(), platform::langString(kNotSaved).arg(nameOf(screen), QDir::toNativeSeparators(full)));
         return false;
     }
-    m_files.insert(screen, full);
+    recordFile(screen, full);
     m_madeAs.remove(screen);
     NameScreenAfterFile(full, screen);
     noteSaved(screen);
@@ -288,10 +289,29 @@ bool CPanelView::saveScreenFile(tagItemData* screen, const QString& path, bool t
 
 bool CPanelView::heldByOther(const QString& path, tagItemData* screen)
 {
-    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
-        if (it.key() != screen && sameFile(it.value(), path))
+    if (path.isEmpty())
+        return false;
+    // The path's real name is looked up once, the recorded files' when they
+    // were recorded: a start with many screens asks this for each of them.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
+        if (it.key() == screen || it.value().isEmpty())
+            continue;
+        if (it.value() == path)
             return true;
+        if (!canonical.isEmpty() && m_canonical.value(it.key()) == canonical)
+            return true;
+    }
     return false;
+}
+
+void CPanelView::recordFile(tagItemData* screen, const QString& path)
+{
+    m_files.insert(screen, path);
+    if (path.isEmpty())
+        m_canonical.remove(screen);
+    else
+        m_canonical.insert(screen, QFileInfo(path).canonicalFilePath());
 }
 
 bool CPanelView::FileNameTaken(const QString& name)
@@ -427,6 +447,7 @@ int CPanelView::CloseScreen(tagItemData* screen)
 void CPanelView::RemoveScreen(tagItemData* screen)
 {
     m_files.remove(screen);
+    m_canonical.remove(screen);
     m_madeAs.remove(screen);
     m_saved.remove(screen);
     m_tree->DeleteItem(screen);
@@ -434,7 +455,7 @@ void CPanelView::RemoveScreen(tagItemData* screen)
 
 void CPanelView::ForgetScreenFile(tagItemData* screen)
 {
-    m_files.insert(screen, QString());
+    recordFile(screen, QString());
     m_madeAs.insert(screen, storedImage(screen));
     m_saved.remove(screen);
 }
@@ -484,6 +505,7 @@ int CPanelView::CloseAllScreens()
         RemoveScreen(screen);
     }
     m_files.clear();
+    m_canonical.clear();
     m_madeAs.clear();
     m_saved.clear();
     // Files set aside at start-up keep their entries, unless a screen took
@@ -588,7 +610,7 @@ int CPanelView::OnItemRename(tagItemData* screen)
                 return -1;
             if (!QFile::rename(oldPath, newPath))
                 return -1;
-            m_files.insert(screen, newPath);
+            recordFile(screen, newPath);
         }
     }
     return 0;

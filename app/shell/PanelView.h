@@ -117,6 +117,7 @@ private:
     bool saveScreenFile(tagItemData* screen, const QString& path, bool tellFailure);
     // Another open screen than `screen` (null: any) holds the file.
     bool heldByOther(const QString& path, tagItemData* screen);
+    void recordFile(tagItemData* screen, const QString& path);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     // Saves or asks about each changed screen before any is closed; false
     // when the operator stopped it.
@@ -134,6 +135,8 @@ private:
     QString m_appFolder;
     std::unique_ptr<ScreenTree> m_tree;
     QHash<tagItemData*, QString> m_files;
+    // Each recorded file's real name (links and ".." resolved) when recorded.
+    QHash<tagItemData*, QString> m_canonical;
     // New screens without a file, as they were made: untouched, they hold nothing to save.
     QHash<tagItemData*, QByteArray> m_madeAs;
     // Screens as last saved or opened: their write count and their file's

@@ -5,6 +5,9 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
+
 #ifdef TAVRELO_LEAK_SUPPRESSIONS
 #include "LeakSuppressions.h"
 // The suppressions name frames inside libraries built without frame pointers
@@ -19,7 +22,15 @@ int main(int argc, char** argv)
     CCore core;
     int result = 0;
     {
-        shell::CMainApp theApp(core);
+        shell::CMainApp::Environment env;
+#ifndef TAVRELO_LEAK_SUPPRESSIONS
+        // The leak check runs at a normal exit only.
+        env.endProcess = [](int code) {
+            std::fflush(nullptr);
+            std::_Exit(code);
+        };
+#endif
+        shell::CMainApp theApp(core, std::move(env));
         theApp.SetMainFrameFactory(&shell::CreateMainFrame);
         if (theApp.InitInstance())
             result = app.exec();
