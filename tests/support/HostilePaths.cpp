@@ -95,6 +95,17 @@ int processThreadCount()
     return int(tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
+bool threadsFallTo(int count, std::chrono::milliseconds bound)
+{
+    const auto end = std::chrono::steady_clock::now() + bound;
+    while (processThreadCount() > count) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 struct ReleaseAfter::State {
     std::mutex mutex;
     std::condition_variable wake;

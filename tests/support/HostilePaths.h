@@ -50,6 +50,10 @@ private:
 // Threads of this process now.
 int processThreadCount();
 
+// Whether the thread count falls to `count` within `bound`: a joined thread
+// can stay listed for a moment while the kernel finishes its exit.
+bool threadsFallTo(int count, std::chrono::milliseconds bound = std::chrono::seconds(1));
+
 // For reads that must run on the calling thread (the interface's): calls
 // `release` if still armed after `bound`, so that a blocked read returns
 // and the test fails instead of hanging. `fired` tells whether it had to.
