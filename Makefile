@@ -18,7 +18,11 @@ FUZZ_TARGETS ?=
 JOBS       ?= $(shell nproc)
 GEN        := -G Ninja
 
-.PHONY: run run-build run-folder test build deps test-plain test-asan tsan clean fuzz fuzz-build fuzz-smoke fuzz-seeds
+# make bench-window : the window as the operator meets it (tests/bench/window/),
+#             BENCH_RUNS passes on a virtual display of its own
+BENCH_RUNS ?= 5
+
+.PHONY: bench-window run run-build run-folder test build deps test-plain test-asan tsan clean fuzz fuzz-build fuzz-smoke fuzz-seeds
 
 deps:
 	@bash scripts/setup.sh
@@ -41,6 +45,11 @@ run-folder: run-build
 
 run: run-folder
 	cd $(RUN_DIR) && ./Tavrelo
+
+bench-window: run-build
+	cmake --build $(BUILD) -j $(JOBS) --target bench_window
+	cmake --install $(BUILD) --prefix $(BUILD)/bench-window/install --component run
+	$(BUILD)/tests/bench_window --install $(BUILD)/bench-window/install --runs $(BENCH_RUNS)
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
