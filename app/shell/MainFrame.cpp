@@ -7,7 +7,6 @@
 #include "app/controls/IconButton.h"
 #include "app/controls/MessageBox.h"
 #include "app/controls/StaticSplitter.h"
-#include "app/dialogs/task/TaskDlg.h"
 #include "app/shell/AppHelpers.h"
 #include "app/shell/MainApp.h"
 #include "app/editor/ChildFrame.h"
@@ -20,6 +19,8 @@
 #include "app/panels/PropertySection.h"
 #include "app/shell/EditorPanel.h"
 #include "app/shell/FrameDialogs.h"
+#include "app/shell/FrameJobs.h"
+#include "app/shell/FrameStatus.h"
 #include "app/shell/StatusTexts.h"
 #include "app/shell/Thumbnail.h"
 #include "app/shell/UiHelpers.h"
@@ -34,7 +35,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -43,7 +43,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
@@ -51,10 +50,7 @@
 #include <QStatusTipEvent>
 #include <QTextEdit>
 #include <QThread>
-#include <QStyle>
 #include <QTimer>
-#include <QToolTip>
-#include <QHelpEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -63,8 +59,6 @@ namespace shell {
 
 namespace {
 
-constexpr unsigned kStrLinkIdle = 59150;
-constexpr unsigned kStrTransferIdle = 59151;
 constexpr unsigned kIconScreen = 6238;
 
 const QList<unsigned> kMainToolBarIcons = {6007, 6008, 6009, 6040, 6032, 6059, 6004, 6012, 6011, 6104, 6096};
@@ -103,49 +97,6 @@ bool isTextInput(const QWidget* w)
     return false;
 }
 
-// A status pane whose text does not fit the room the bar can give it ends
-// the text in an ellipsis and shows it whole as its tooltip.
-class ElidingPane : public QLabel {
-public:
-    using QLabel::QLabel;
-    // Where QLabel puts its text.
-    QRect TextRect() const
-    {
-        QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-        int in = indent();
-        if (in < 0 && frameWidth() > 0)
-            in = fontMetrics().horizontalAdvance(u'x') / 2;
-        return in > 0 ? r.adjusted(in, 0, 0, 0) : r;
-    }
-    bool Elided() const { return fontMetrics().horizontalAdvance(text()) > TextRect().width(); }
-
-protected:
-    void paintEvent(QPaintEvent* e) override
-    {
-        if (!Elided()) {
-            QLabel::paintEvent(e);
-            return;
-        }
-        QPainter p(this);
-        drawFrame(&p);
-        const QRect r = TextRect();
-        style()->drawItemText(&p, r, int(QStyle::visualAlignment(layoutDirection(), alignment())), palette(),
-                              isEnabled(), fontMetrics().elidedText(text(), Qt::ElideRight, r.width()),
-                              foregroundRole());
-    }
-    bool event(QEvent* e) override
-    {
-        if (e->type() == QEvent::ToolTip) {
-            if (Elided())
-                QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text(), this);
-            else
-                QToolTip::hideText();
-            return true;
-        }
-        return QLabel::event(e);
-    }
-};
-
 } // namespace
 
 // The frame's port: what the tree, the canvases, the panels and the commands
@@ -158,7 +109,7 @@ public:
     bool OpenScreenWindow(tagItemData* screen) override { return m_frame.OpenScreenWindow(screen) == 1; }
 
     QWidget* owner() override { return &m_frame; }
-    void notice(const QString& text) override { m_frame.ShowTip(text); }
+    void notice(const QString& text) override { m_frame.Status().ShowTip(text); }
     void inform(const QString& text) override
     {
         controls::MessageBox::information(&m_frame, m_frame.windowTitle(), text);
@@ -174,15 +125,15 @@ public:
                                               QMessageBox::Ok)
             != QMessageBox::Cancel;
     }
-    void resetStatus() override { m_frame.ResetStatusTexts(); }
+    void resetStatus() override { m_frame.Status().Reset(); }
     void setStatus(int pane, const QString& text) override
     {
-        if (QLabel* label = m_frame.StatusPane(pane))
+        if (QLabel* label = m_frame.Status().Pane(pane))
             label->setText(text);
     }
 
-    int runTask(const spine::TaskRequest& request) override { return m_frame.runTask(request); }
-    spine::JobOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.runJob(std::move(call)); }
+    int runTask(const spine::TaskRequest& request) override { return m_frame.Jobs().runTask(request); }
+    spine::JobOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.Jobs().runJob(std::move(call)); }
 
     bool thumbnailShown() override { return m_thumbnail && m_thumbnail->isVisible(); }
     void showThumbnail(int w, int h, editor::CLed* canvas) override
@@ -238,8 +189,7 @@ CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
     m_relay.reset();
-    if (m_tip)
-        m_tip->DestroyWindow();
+    m_status.destroyTip();
     // The tree, the screen windows and the panels hold the port: they go
     // before it. The thumbnail goes with the screen area, so the canvases
     // lose it first.
@@ -253,18 +203,18 @@ bool CMainFrame::OnCreate()
     buildMenus();
     buildToolBars();
     buildItemKindBar();
-    buildStatusBar();
+    m_status.buildBar();
     buildPanes();
-    setUpToolTip();
+    m_status.buildTip();
     setUpLanguageMenu();
 
     m_relay = std::make_unique<spine::CoreSubscription>(
         m_core, this, [this](const std::vector<spine::CoreReport>& reports) {
             for (const spine::CoreReport& r : reports) {
                 if (r.channel == spine::CoreChannel::Comm)
-                    OnCommProgress(r.event);
+                    m_status.OnCommProgress(r.event);
                 else
-                    OnFileProgress(r.event);
+                    m_status.OnFileProgress(r.event);
             }
         });
     qApp->installEventFilter(this);
@@ -417,24 +367,6 @@ void CMainFrame::buildItemKindBar()
     addToolBar(Qt::TopToolBarArea, m_kindBar);
 }
 
-void CMainFrame::buildStatusBar()
-{
-    QStatusBar* bar = statusBar();
-    for (int i = 0; i < 3; ++i) {
-        m_panes[i] = new ElidingPane(bar);
-        m_panes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
-        m_panes[i]->setFrameShape(QFrame::Panel);
-        m_panes[i]->setFrameShadow(QFrame::Sunken);
-    }
-    // At least their set widths; a longer text widens its pane instead of being cut.
-    m_panes[0]->setMinimumWidth(120);
-    m_panes[1]->setMinimumWidth(125);
-    bar->addWidget(m_panes[0]);
-    bar->addWidget(m_panes[1]);
-    bar->addWidget(m_panes[2], 1);
-    ResetStatusTexts();
-}
-
 void CMainFrame::buildPanes()
 {
     m_outer = new controls::CStaticSplitterWnd(this, false);
@@ -458,7 +390,7 @@ void CMainFrame::buildPanes()
         m_port->itemTree = panel->Editor();
         m_panel = std::move(panel);
     }
-    m_panel->SetNoticeCallback([this](int code, const QString& text) { OnEditorNotice(code, text); });
+    m_panel->SetNoticeCallback([this](int code, const QString& text) { m_status.OnEditorNotice(code, text); });
     QWidget* panelWidget = m_panel->widget();
     panelWidget->setParent(m_inner);
     panelWidget->resize(kPanelWidth, 300);
@@ -507,22 +439,6 @@ void CMainFrame::PlaceThumbnail()
     const QRect area = m_mdi->viewport()->rect();
     m_thumbnail->move(area.bottomRight() - QPoint(m_thumbnail->width() - 1, m_thumbnail->height() - 1));
     m_thumbnail->raise();
-}
-
-void CMainFrame::setUpToolTip()
-{
-    m_tip = std::make_unique<tooltips::CHtmlToolTip>();
-    m_tip->Create(this);
-    m_tip->SetColours(0xFFFF00, 0x00FFFF, 0x00FF00);
-    m_tip->SetBorder(0x00FF00);
-    m_tip->SetEffect(13, 5);
-    m_tip->SetTransparency(30);
-    m_tip->SetDelayTime(0, 3000);
-    m_tip->SetDelayTime(1, 100);
-    m_tip->SetDelayTime(2, 70);
-    m_tip->SetDelayTime(3, 70);
-    m_tip->SetDelayTime(4, 100);
-    m_tip->SetDefaultShadow();
 }
 
 void CMainFrame::setUpLanguageMenu()
@@ -593,78 +509,6 @@ void CMainFrame::reopenScreens()
     }
 }
 
-// ---- status bar and notices ----
-
-QString CMainFrame::StatusText(int pane) const
-{
-    const QLabel* l = StatusPane(pane);
-    return l ? l->text() : QString();
-}
-
-void CMainFrame::ResetStatusTexts()
-{
-    if (m_panes[1])
-        m_panes[1]->setText(platform::langString(kStrLinkIdle));
-    if (m_panes[2])
-        m_panes[2]->setText(platform::langString(kStrTransferIdle));
-}
-
-void CMainFrame::ShowTip(const QString& text)
-{
-    if (text.isEmpty())
-        return;
-    m_lastTip = text;
-    if (!m_tip)
-        return;
-    // At the cursor when it is over the window; a command given by key
-    // leaves the cursor anywhere, and the notice then shows over the window.
-    QPoint at = QCursor::pos();
-    if (!frameGeometry().contains(at))
-        at = mapToGlobal(rect().center());
-    m_tip->SetToolText(text, at);
-}
-
-void CMainFrame::OnEditorNotice(int code, const QString& text)
-{
-    static const unsigned kNotice[] = {0, 48218, 48219, 48220, 48221, 0, 48222, 48223, 48224};
-    QString notice;
-    if (code == 5)
-        notice = text;
-    else if (code >= 1 && code <= 8)
-        notice = platform::langString(kNotice[code]);
-    ShowTip(notice);
-}
-
-void CMainFrame::OnCommProgress(const spine::CoreEvent& e)
-{
-    if (beginsTransfer(e))
-        ++m_transfers;
-    const shell::StatusText t = commStatusText(e);
-    showNews(t.pane, {t.text, true, m_transfers});
-}
-
-void CMainFrame::OnFileProgress(const spine::CoreEvent& e)
-{
-    const shell::StatusText t = fileStatusText(e);
-    showNews(t.pane, {t.text, false, 0});
-}
-
-void CMainFrame::showNews(int pane, const shell::PaneNews& news)
-{
-    if (pane == kPaneNone || !m_panes[pane] || news.text.isEmpty())
-        return;
-    // Each job's outcome replaces the last one's: the other pane keeps only
-    // news of the same job.
-    const int other = pane == kPaneLink ? kPaneTransfer : kPaneLink;
-    const shell::PaneNews& shown = m_news[other];
-    if (m_panes[other] && !(m_panes[other]->text() == shown.text && sameJob(shown, news))) {
-        m_panes[other]->setText(platform::langString(other == kPaneLink ? kStrLinkIdle : kStrTransferIdle));
-        m_news[other] = {};
-    }
-    m_panes[pane]->setText(news.text);
-    m_news[pane] = news;
-}
-
 // ---- screen windows ----
 
 int CMainFrame::OpenScreenWindow(tagItemData* screen)
@@ -714,48 +558,6 @@ QList<editor::CScreenLed*> CMainFrame::canvases() const
         if (auto* child = qobject_cast<editor::CChildFrame*>(w); child && child->canvas())
             out << child->canvas();
     return out;
-}
-
-void CMainFrame::cancelJobForQuit()
-{
-    // The program is asked to end: the running transfer stops first, as its
-    // cancel link would stop it, and the close follows when it has ended.
-    if (dialogs::CTaskDlg* task = dialogs::CTaskDlg::LiveTaskDialog(); task && task->IsBusy() && !task->IsCancelled())
-        task->OnCancelTask();
-}
-
-void CMainFrame::actOnDeferredClose()
-{
-    const bool quit = m_quitPending;
-    const bool closeIt = m_closePending;
-    m_quitPending = m_closePending = false;
-    if (closeIt || quit)
-        QMetaObject::invokeMethod(this, [this, quit] {
-            if (close() && quit)
-                QCoreApplication::quit();
-        }, Qt::QueuedConnection);
-}
-
-int CMainFrame::RunTask(const spine::TaskRequest& request)
-{
-    dialogs::CTaskDlg dlg(m_core, this);
-    dlg.SetTask(request);
-    return countedJob([&dlg] { return dlg.exec(); });
-}
-
-dialogs::TaskOutcome CMainFrame::runJob(std::function<int(CCore&)> call)
-{
-    dialogs::TaskJob job;
-    job.call = std::move(call);
-    job.startText = dialogs::kSendingText;
-    return countedJob([&] { return dialogs::RunTaskJob(m_core, this, std::move(job)); });
-}
-
-int CMainFrame::runTask(const spine::TaskRequest& request)
-{
-    if (const auto& run = spine::seams().frame.runTask)
-        return run(this, request);
-    return RunTask(request);
 }
 
 // ---- commands ----
@@ -826,12 +628,12 @@ bool CMainFrame::event(QEvent* e)
 {
     using namespace spine;
     if (e->type() == QEvent::StatusTip) {
-        if (m_panes[0])
-            m_panes[0]->setText(static_cast<QStatusTipEvent*>(e)->tip());
+        if (QLabel* prompt = m_status.Pane(0))
+            prompt->setText(static_cast<QStatusTipEvent*>(e)->tip());
         return true;
     }
     if (Command::dispatch(e, [this](CommandWord c, QObject*) { OnCommand(unsigned(c.id)); })
-        || StatusIdle::dispatch(e, [this] { ResetStatusTexts(); })
+        || StatusIdle::dispatch(e, [this] { m_status.Reset(); })
         || SettingsChanged::dispatch(e, [this](std::uintptr_t what, std::intptr_t) { OnSettingsChanged(what); }))
         return true;
     // The other windows' requests go to the commands, once there are any.
@@ -845,7 +647,7 @@ bool CMainFrame::event(QEvent* e)
                })
             || WizardFinish::dispatch(e, [&c](tagItemData* s, std::intptr_t flags) { c.wizardFinish(s, flags); })
             || ScreenReconnect::dispatch(e, [this, &c](tagItemData* s) {
-                   ResetStatusTexts();
+                   m_status.Reset();
                    c.reconnectScreen(s);
                })
             || ItemMoved::dispatch(e, [&c](tagItemData* s) { c.itemMoved(s); }))
@@ -879,15 +681,14 @@ void CMainFrame::closeEvent(QCloseEvent* e)
     spine::notices().flushPendingEdits();
     // Closing now would pull the screens from under the running job: keep
     // the request and act on it when the job has ended.
-    if (JobRunning()) {
-        m_closePending = m_ending = true;
-        cancelJobForQuit();
+    if (m_jobs.running()) {
+        m_jobs.deferClose(false);
         e->ignore();
         return;
     }
     if (!m_panel || m_panel->CloseAllScreens() == 0) {
         m_app.m_closeAccepted = 0;
-        m_ending = false;   // the operator kept the program
+        m_jobs.closeRefused();
         e->ignore();
         return;
     }
@@ -923,13 +724,11 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
         PlaceThumbnail();
         return false;
     }
-    if (e->type() == QEvent::Quit && JobRunning()) {
-        m_quitPending = m_ending = true;
-        cancelJobForQuit();
+    if (e->type() == QEvent::Quit && m_jobs.running()) {
+        m_jobs.deferClose(true);
         return true;
     }
-    if (m_tip && watched->isWidgetType())
-        m_tip->RelayEvent(watched, e);
+    m_status.relay(watched, e);
     return deleteKeyRelayed(watched, e);
 }
 

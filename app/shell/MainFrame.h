@@ -8,8 +8,9 @@
 #include "app/dialogs/task/TaskJob.h"
 #include "app/shell/CommandTables.h"
 #include "app/shell/FrameCommands.h"
+#include "app/shell/FrameJobs.h"
+#include "app/shell/FrameStatus.h"
 #include "app/shell/ScreenPanelPort.h"
-#include "app/shell/StatusTexts.h"
 #include "app/spine/CoreRelay.h"
 #include "platform/LangPack.h"
 
@@ -27,7 +28,6 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 namespace controls { class CStaticSplitterWnd; }
-namespace tooltips { class CHtmlToolTip; }
 
 namespace shell {
 
@@ -54,7 +54,6 @@ public:
 
     CCore& Core() { return m_core; }
     ScreenPanelPort* Panel() const { return m_panel.get(); }
-    tooltips::CHtmlToolTip* ToolTip() const { return m_tip.get(); }
     QMdiArea* MdiArea() const { return m_mdi; }
     controls::CStaticSplitterWnd* OuterSplitter() const { return m_outer; }
     controls::CStaticSplitterWnd* InnerSplitter() const { return m_inner; }
@@ -63,28 +62,20 @@ public:
     QToolBar* SecondToolBar() const { return m_secondBar; }
     QToolBar* ItemKindBar() const { return m_kindBar; }
     QAction* CommandAction(unsigned id) const { return m_actions.find(kFrameMenu, id); }
-    QLabel* StatusPane(int pane) const { return pane >= 0 && pane < 3 ? m_panes[pane] : nullptr; }
-    QString StatusText(int pane) const;
 
     // The thumbnail in the screen area's corner.
     void SetThumbnail(QWidget* thumbnail);
     // What the tree, the canvases, the panels and the commands ask of the frame.
     editor::FramePort& Port();
 
-    // Status bar and notices.
-    void ResetStatusTexts();
-    void ShowTip(const QString& text);
-    // The last notice shown (tests, and a reader of the status line).
-    QString LastTip() const { return m_lastTip; }
-    void OnEditorNotice(int code, const QString& text);
-    void OnCommProgress(const spine::CoreEvent& e);
-    void OnFileProgress(const spine::CoreEvent& e);
+    // The status bar and the notices' tooltip.
+    FrameStatus& Status() { return m_status; }
 
     // Screen windows.
     int OpenScreenWindow(tagItemData* screen);
     editor::CScreenLed* FindItemWindow(tagItemData* node);
-    // Runs a job in the communication task dialog, modally: 1 success, 2 otherwise.
-    int RunTask(const spine::TaskRequest& request);
+    // The modal jobs in the communication task dialog.
+    FrameJobs& Jobs() { return m_jobs; }
 
     // Routes a command of the menu, the toolbars or the item-kind bar: the
     // frame's own (language, toolbars, about, exit) here, the others to the
@@ -106,52 +97,25 @@ private:
     // The screens' work mode changed: every canvas shows it, the active one first.
     void OnSettingsChanged(std::uintptr_t what);
     void PlaceThumbnail();
-    bool JobRunning() const { return m_jobDepth > 0; }
     void buildMenus();
     void addMenuItems(QMenu* menu, const QList<platform::LangMenuItem>& items);
     QAction* commandAction(unsigned id);
     void buildToolBars();
     QToolBar* buildToolBar(unsigned templateId, const QList<unsigned>& icons);
     void buildItemKindBar();
-    void buildStatusBar();
     void buildPanes();
-    void setUpToolTip();
     void setUpLanguageMenu();
     void reopenScreens();
-    void actOnDeferredClose();
-    void cancelJobForQuit();
-    // A progress report's text into its pane (none for an empty text).
-    void showNews(int pane, const shell::PaneNews& news);
-    // Runs a modal job; a close or quit asked for meanwhile waits for it
-    // (closeEvent) and is carried out after the last job. Once the program
-    // is ending no job starts, so a walk of jobs (a bulk send) ends at once.
-    template <class Run>
-    auto countedJob(Run run)
-    {
-        if (m_ending)
-            return decltype(run()){};
-        ++m_jobDepth;
-        auto result = run();
-        if (--m_jobDepth == 0)
-            actOnDeferredClose();
-        return result;
-    }
     // The screens' canvases, the active window's first.
     QList<editor::CScreenLed*> canvases() const;
     bool deleteKeyRelayed(QObject* watched, QEvent* e);
-    // A test's task run from the registry, else the frame's own.
-    int runTask(const spine::TaskRequest& request);
-    // One controller request as a job of the task dialog; a failure stays open with its text.
-    dialogs::TaskOutcome runJob(std::function<int(CCore&)> call);
 
     CMainApp& m_app;
     CCore& m_core;
     // Before every window that holds it, so that it goes after them.
     std::unique_ptr<FrameServices> m_port;
-    std::unique_ptr<tooltips::CHtmlToolTip> m_tip;
-    QLabel* m_panes[3] = {};
-    shell::PaneNews m_news[3];   // what the progress reports last wrote in each pane
-    unsigned m_transfers = 0;    // transfers begun, as the reports tell
+    FrameStatus m_status{*this};
+    FrameJobs m_jobs{m_core, *this};
     QToolBar* m_mainBar = nullptr;
     QToolBar* m_secondBar = nullptr;
     QToolBar* m_kindBar = nullptr;
@@ -167,15 +131,10 @@ private:
     std::unique_ptr<ScreenPanelPort> m_panel;
     QWidget* m_property = nullptr;
     int m_layoutReady = 0;   // 1 panes wired, 2 splitters placed at the shown size
-    QString m_lastTip;
     CommandTables m_actions;
     std::unique_ptr<FrameCommands> m_cmds;
     QActionGroup* m_langGroup = nullptr;
     std::unique_ptr<spine::CoreSubscription> m_relay;
-    int m_jobDepth = 0;
-    bool m_closePending = false;
-    bool m_quitPending = false;
-    bool m_ending = false;   // a close or quit waits for a job, or is being carried out
     bool m_setAsideTold = false;
 };
 

@@ -164,7 +164,7 @@ TEST(MainFrame, TheWizardNewScreenBulkSendAndUsbCommandsOpenTheirDialogs)
                  {ID_EXPORT_USB, "dialogs::CUFileConfigDlg"},
                  {ID_EXPORT_USB2, "dialogs::CUFileConfigDlg"}};
     for (const auto& c : cases) {
-        h.frame->ShowTip(QStringLiteral("-"));
+        h.frame->Status().ShowTip(QStringLiteral("-"));
         support::ModalRunner runner([](QWidget* m) { m->close(); });
         EXPECT_TRUE(h.frame->OnCommand(c.command));
         EXPECT_TRUE(runner.answered()) << c.command;

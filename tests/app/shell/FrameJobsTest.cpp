@@ -120,18 +120,18 @@ TEST(MainFrame, CommProgressFromAWorkerReachesTheStatusBar)
     }));
     worker->start();
     ASSERT_TRUE(worker->wait(2000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(2) == S(44015).arg(12); }, 2000));
-    EXPECT_EQ(h.frame->StatusText(2), S(44015).arg(12));
-    EXPECT_EQ(h.frame->StatusText(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->Status().Text(2) == S(44015).arg(12); }, 2000));
+    EXPECT_EQ(h.frame->Status().Text(2), S(44015).arg(12));
+    EXPECT_EQ(h.frame->Status().Text(1), S(44010).arg(QStringLiteral("/dev/ttyS9")));
     platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
-    EXPECT_EQ(h.frame->StatusText(1), S(59150));
+    EXPECT_EQ(h.frame->Status().Text(1), S(59150));
 }
 
 TEST(MainFrame, EachJobsOutcomeReplacesTheLastOnesInTheStatusBar)
 {
     FrameHarness h;
     const CoreCallBack comm = h.core.GetCommCallBack();
-    const auto panes = [&h] { return std::pair(h.frame->StatusText(1), h.frame->StatusText(2)); };
+    const auto panes = [&h] { return std::pair(h.frame->Status().Text(1), h.frame->Status().Text(2)); };
     // A send's last block, reported as a transfer reports: its result and
     // its word stand side by side.
     comm(1, CBE_PROGRESS, 0);
@@ -213,7 +213,7 @@ TEST(MainFrame, SearchResultsJoinTheTreeNamedAndCountedByLink)
     EXPECT_TRUE(QTest::qWaitFor([&] { return h.screenCount() == 4; }, 2000));
     EXPECT_EQ(range, (spine::SearchRange{1, 0}));
     EXPECT_EQ(h.screenCount(), 4);
-    EXPECT_EQ(h.frame->StatusText(2), S(48225).arg(3).arg(1).arg(0).arg(2));
+    EXPECT_EQ(h.frame->Status().Text(2), S(48225).arg(3).arg(1).arg(0).arg(2));
     for (tagItemData* n = h.core.GetScreen(1); n; n = n->NextSibling) {
         EXPECT_FALSE(QString::fromUtf16(n->Name).isEmpty());
         EXPECT_NE(h.frame->FindItemWindow(n), nullptr);
@@ -327,10 +327,10 @@ TEST(MainFrame, AFoundControllerNamesItsAddressAndAHardwareChangeRefitsTheScreen
     tagItemData* screen = h.core.GetScreen(0);
     screen->Global.ID = 17;
     platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
-    EXPECT_EQ(h.frame->StatusText(1), S(44015).arg(17));
+    EXPECT_EQ(h.frame->Status().Text(1), S(44015).arg(17));
     result = 2;
     platform::sendMessage(h.frame.get(), spine::WM_SCREEN_RECONNECT, reinterpret_cast<platform::WPARAM>(screen));
-    EXPECT_EQ(h.frame->StatusText(1), S(59150));
+    EXPECT_EQ(h.frame->Status().Text(1), S(59150));
 
     // A settings dialog writes a new size by the write road: the sections fit it.
     screen->Global.Width = 64;
@@ -363,12 +363,12 @@ TEST(MainFrame, ShortRequestsEndWithTheirWordInTheStatusBarAndAPreviewWithoutSce
         QApplication::setActiveWindow(h.frame.get());
         ASSERT_TRUE(operatorroad::clickInTree(*h.frame, screen));
         const auto shows = [&](int pane, const QString& text) {
-            return QTest::qWaitFor([&] { return h.frame->StatusText(pane) == text; }, 3000);
+            return QTest::qWaitFor([&] { return h.frame->Status().Text(pane) == text; }, 3000);
         };
         for (unsigned id : {ID_DISPLAY_ON, ID_DISPLAY_OFF, ID_ADJUST_TIME}) {
             platform::sendMessage(h.frame.get(), spine::WM_STATUS_IDLE);
             ASSERT_TRUE(operatorroad::toolButton(*h.frame, id)) << id;
-            EXPECT_TRUE(shows(1, S(id == ID_ADJUST_TIME ? 44002 : 44018))) << id << ": " << h.frame->StatusText(1).toStdString();
+            EXPECT_TRUE(shows(1, S(id == ID_ADJUST_TIME ? 44002 : 44018))) << id << ": " << h.frame->Status().Text(1).toStdString();
         }
         QCoreApplication::processEvents();
         const QString tag = QString::fromLatin1(pack).mid(3, 2).toLower();

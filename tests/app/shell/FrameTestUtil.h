@@ -114,7 +114,7 @@ inline QString S(unsigned id)
 
 inline QString tipText(CMainFrame& f)
 {
-    return f.LastTip();
+    return f.Status().LastTip();
 }
 
 // Counts task runs instead of opening the task dialog; a send shows the link it goes over.

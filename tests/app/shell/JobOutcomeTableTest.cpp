@@ -302,12 +302,12 @@ struct PairRun {
     {
         statusBefore.clear();
         for (int pane = 0; pane < 3; ++pane)
-            statusBefore << h.frame->StatusText(pane);
+            statusBefore << h.frame->Status().Text(pane);
     }
     void keepStatus()
     {
         for (int pane = 0; pane < 3; ++pane)
-            if (const QString t = h.frame->StatusText(pane); t != statusBefore.value(pane) && !t.isEmpty())
+            if (const QString t = h.frame->Status().Text(pane); t != statusBefore.value(pane) && !t.isEmpty())
                 shown << t;
     }
     void keepLabel(QWidget* owner, int id)

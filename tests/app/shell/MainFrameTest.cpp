@@ -68,11 +68,11 @@ TEST(MainFrame, StartsAt876By618WithFixedPanesToolbarsAndLanguageEntries)
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
 
-    EXPECT_EQ(f.StatusPane(0)->width(), 120);
-    EXPECT_EQ(f.StatusPane(1)->width(), 125);
-    EXPECT_GT(f.StatusPane(2)->width(), 300);
-    EXPECT_EQ(f.StatusText(1), S(59150));
-    EXPECT_EQ(f.StatusText(2), S(59151));
+    EXPECT_EQ(f.Status().Pane(0)->width(), 120);
+    EXPECT_EQ(f.Status().Pane(1)->width(), 125);
+    EXPECT_GT(f.Status().Pane(2)->width(), 300);
+    EXPECT_EQ(f.Status().Text(1), S(59150));
+    EXPECT_EQ(f.Status().Text(2), S(59151));
 
     // Fixed panes: the screen panel's width and the property pane's height.
     EXPECT_EQ(f.InnerSplitter()->paneRect(0).width(), CMainFrame::kPanelWidth);
@@ -109,14 +109,14 @@ TEST(MainFrame, StartsAt876By618WithFixedPanesToolbarsAndLanguageEntries)
     // A status prompt lands in pane 0, the others keep their texts.
     QStatusTipEvent tip(QStringLiteral("prompt"));
     QCoreApplication::sendEvent(&f, &tip);
-    EXPECT_EQ(f.StatusText(0), QStringLiteral("prompt"));
-    EXPECT_EQ(f.StatusText(2), S(59151));
+    EXPECT_EQ(f.Status().Text(0), QStringLiteral("prompt"));
+    EXPECT_EQ(f.Status().Text(2), S(59151));
     // A link text longer than its pane widens the pane rather than being cut.
-    QLabel* link = f.StatusPane(1);
+    QLabel* link = f.Status().Pane(1);
     link->setText(S(44010).arg(QStringLiteral("/dev/serial/by-id/usb-controller-port0")));
     EXPECT_TRUE(QTest::qWaitFor([link] { return link->width() >= link->sizeHint().width(); }, 1000));
     EXPECT_GT(link->width(), 125);
-    EXPECT_GT(f.StatusPane(2)->width(), 100);
+    EXPECT_GT(f.Status().Pane(2)->width(), 100);
 }
 
 TEST(MainFrame, WithoutRememberedScreensItStartsWithOneNewScreenWithoutAFile)
@@ -155,7 +155,7 @@ TEST(MainFrame, RemembersScreensSkipsAFileThatNoLongerLoadsAndPlacesTheNextAfter
     EXPECT_NE(second->Global.HostPort, 8123);
     EXPECT_EQ(h.list()->ScreenFile(first), a);
     // The failed file named its path in the transfer pane.
-    EXPECT_TRUE(h.frame->StatusText(2).contains(S(44501)) || h.frame->StatusText(2) == S(44503));
+    EXPECT_TRUE(h.frame->Status().Text(2).contains(S(44501)) || h.frame->Status().Text(2) == S(44503));
 }
 
 TEST(AppHelpers, AScreenFileIsStoredRelativeOnlyInsideTheProgramFolder)
@@ -195,13 +195,13 @@ TEST(MainFrame, NoticesAreTipsAtTheCursorAndCommandsWithoutAScreenSayNoScreen)
     h.list()->SelectNode(nullptr);
     for (unsigned id : {ID_EXPORT_USB, ID_EXPORT_USB2, ID_SAVE_FILE, ID_SAVE_FILE_AS, ID_SEND_PROGRAMS, ID_ADJUST_TIME,
                         ID_DISPLAY_ON, ID_DISPLAY_OFF, ID_READ_HARDWARE, ID_HARDWARE_SETTINGS}) {
-        h.frame->ShowTip(QStringLiteral("-"));
+        h.frame->Status().ShowTip(QStringLiteral("-"));
         EXPECT_TRUE(h.frame->OnCommand(id));
         EXPECT_EQ(tipText(*h.frame), S(48170)) << id;
     }
     const unsigned notices[] = {0, 48218, 48219, 48220, 48221, 0, 48222, 48223, 48224};
     for (int code = 1; code <= 8; ++code) {
-        h.frame->OnEditorNotice(code, QStringLiteral("given"));
+        h.frame->Status().OnEditorNotice(code, QStringLiteral("given"));
         EXPECT_EQ(tipText(*h.frame), code == 5 ? QStringLiteral("given") : S(notices[code])) << code;
     }
     EXPECT_FALSE(h.frame->OnCommand(12345));
@@ -219,7 +219,7 @@ TEST(MainFrame, ANoticeGivenWhileTheCursorIsAwayShowsOverTheWindow)
             GTEST_SKIP() << "the platform cannot move the cursor";
         h.frame->OnCommand(ID_CHECK_UPDATE);   // no updater beside the test: a notice
         ASSERT_EQ(tipText(*h.frame), S(48290));
-        QWidget* tip = h.frame->ToolTip();
+        QWidget* tip = h.frame->Status().ToolTip();
         ASSERT_TRUE(QTest::qWaitFor([tip] { return tip->isVisible(); }, 2000));
         EXPECT_TRUE(frame.intersects(tip->geometry())) << cursor.x() << "," << cursor.y();
         tip->hide();
@@ -380,7 +380,7 @@ TEST(MainFrame, ScreenshotsWithTwoScreensOpenInEachLanguage)
         ASSERT_NE(send, nullptr);
         EXPECT_EQ(send->text(), S(ID_SEND_PROGRAMS).section(u'\n', 1));
         EXPECT_FALSE(send->text().isEmpty());
-        EXPECT_EQ(h.frame->StatusText(1), S(59150)) << names[i];
+        EXPECT_EQ(h.frame->Status().Text(1), S(59150)) << names[i];
         EXPECT_EQ(h.frame->MdiArea()->subWindowList().size(), 2);
         const QString dir = QString::fromLocal8Bit(qgetenv("TAVRELO_TEST_OUTPUT")) + QStringLiteral("/shell");
         QDir().mkpath(dir);
@@ -425,7 +425,7 @@ TEST(MainFrame, AStatusTextLongerThanItsPaneEndsInAnEllipsisAndShowsWholeAsATip)
     FrameHarness h;
     h.frame->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(h.frame.get()));
-    QLabel* pane = h.frame->StatusPane(1);
+    QLabel* pane = h.frame->Status().Pane(1);
     ASSERT_NE(pane, nullptr);
     // Longer than the whole bar: the pane widens as far as the bar allows,
     // and what still does not fit ends in an ellipsis.
@@ -434,7 +434,7 @@ TEST(MainFrame, AStatusTextLongerThanItsPaneEndsInAnEllipsisAndShowsWholeAsATip)
     QCoreApplication::processEvents();
     EXPECT_GE(pane->width(), 125);
     EXPECT_LE(pane->geometry().right(), h.frame->statusBar()->width());
-    EXPECT_EQ(h.frame->StatusText(1), whole);
+    EXPECT_EQ(h.frame->Status().Text(1), whole);
     const auto tipOver = [pane] {
         QHelpEvent tip(QEvent::ToolTip, pane->rect().center(), pane->mapToGlobal(pane->rect().center()));
         QCoreApplication::sendEvent(pane, &tip);

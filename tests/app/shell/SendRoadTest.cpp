@@ -210,7 +210,7 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     h.frame->show();
     tagItemData* screen = openProgramList(h, peer.port());
     ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(h.frame->StatusText(2), S(44503));
+    EXPECT_EQ(h.frame->Status().Text(2), S(44503));
 
     TaskWatch watch;
     clickSend(h);   // returns once the dialog has closed itself
@@ -230,8 +230,8 @@ TEST(SendRoad, AnOpenedProgramListReachesTheControllerInFourBlocksAndTheDialogCl
     EXPECT_EQ(h.core.GetCommCallBack(), &spine::CoreRelay::commTrampoline);
     EXPECT_TRUE(h.frame->isVisible());
     // The dialog is gone; the status bar still says how it went.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->StatusText(1) == S(44000); }, 2000)) << h.frame->StatusText(1).toStdString();
-    EXPECT_NE(h.frame->StatusText(2), S(59151));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.frame->Status().Text(1) == S(44000); }, 2000)) << h.frame->Status().Text(1).toStdString();
+    EXPECT_NE(h.frame->Status().Text(2), S(59151));
 }
 
 TEST(SendRoad, AControllerThatHangsUpLeavesTheDialogOpenSayingTheLinkWasLost)

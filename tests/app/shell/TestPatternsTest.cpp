@@ -91,7 +91,7 @@ public:
                                 section->Section.RectH);
             for (tagItemData* p = section->FirstChild; p; p = p->NextSibling)
                 sent.push_back({GetNodePicture(p).copy(), p->PlayTime, p->InEffect, p->InSpeed});
-            const int r = h->frame->RunTask(request);
+            const int r = h->frame->Jobs().RunTask(request);
             probe.mark(screen->Parent);
             return r;
         };
