@@ -55,6 +55,15 @@ public:
         }
     }
 
+    // A refused name comes back into the editor as it was typed.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        if (auto* edit = qobject_cast<QLineEdit*>(editor))
+            edit->setText(m_tree->editorText(m_tree->itemFromIndex(index)));
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
     {
         auto* edit = qobject_cast<QLineEdit*>(editor);
@@ -546,21 +555,29 @@ void CEditor::endLabelEdit(QTreeWidgetItem* item, const QString& text)
         return;
     if (siblingNames(node).contains(text, Qt::CaseSensitive)) {
         notice(kNoticeNameTaken);
-        editItem(item);
+        editAgain(item, text);
         return;
     }
-    const QString old = item->text(0);
-    m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(text.utf16()));
-    if (node->Level == LEVEL_ROOT) {
-        const auto refused = spine::ItemRename::send(parentWidget(), node);
-        if (refused) {
-            m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(old.utf16()));
-            editItem(item);
-            return;
-        }
+    // A screen's file is renamed first; the name is written once, when the
+    // panel has taken it, so nothing ever sees a name it refused.
+    if (node->Level == LEVEL_ROOT && spine::ItemRename::send(parentWidget(), node, &text)) {
+        editAgain(item, text);
+        return;
     }
-    item->setText(0, nodeName(node));
-    spine::notices().changed(node, spine::NodeChange::Name, this);
+    spine::writeNode(m_core, node, spine::NodeChange::Name,
+                     [&] { m_core.ChangeItemName(node, reinterpret_cast<const char16_t*>(text.utf16())); });
+}
+
+void CEditor::editAgain(QTreeWidgetItem* item, const QString& typed)
+{
+    m_retyped = {item, typed};
+    editItem(item);
+    m_retyped = {};
+}
+
+QString CEditor::editorText(const QTreeWidgetItem* item) const
+{
+    return item && item == m_retyped.item ? m_retyped.text : item ? item->text(0) : QString();
 }
 
 // ---- context menu ----

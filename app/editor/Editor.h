@@ -87,6 +87,8 @@ public:
     QTreeWidgetItem* dropTarget() const { return m_dropTarget; }
     // Renaming as the label editor commits it.
     void endLabelEdit(QTreeWidgetItem* item, const QString& text);
+    // What the row's label editor opens with: a refused name as typed, else the label.
+    QString editorText(const QTreeWidgetItem* item) const;
 
 protected:
     bool event(QEvent* e) override;
@@ -103,6 +105,8 @@ private:
     void fillSubtree(QTreeWidgetItem* screenItem, tagItemData* screen);
     void forget(QTreeWidgetItem* item);
     void giveDefaultName(tagItemData* node);
+    // Opens the row's label editor again holding `typed`.
+    void editAgain(QTreeWidgetItem* item, const QString& typed);
     void onCurrentChanged(QTreeWidgetItem* current);
     // Makes the window of `node`'s screen the active one, telling nobody.
     void activateWindowOf(tagItemData* node);
@@ -126,6 +130,10 @@ private:
     SectionLimitSource m_limitSource;
     NameTaken m_screenNameTaken;
     bool m_echo = true;
+    struct Retyped {
+        const QTreeWidgetItem* item = nullptr;
+        QString text;
+    } m_retyped;
 
     // Dragging.
     QElapsedTimer m_clock;

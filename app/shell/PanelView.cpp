@@ -46,6 +46,11 @@ constexpr unsigned kNotOpenedAtStart = 46021;
 constexpr unsigned kNotThere = 46022;
 constexpr unsigned kNotReadable = 46023;
 constexpr unsigned kLeftWhereTheyAre = 46024;
+constexpr unsigned kNameTooLong = 46025;
+constexpr unsigned kNameNotAFileName = 46026;
+constexpr unsigned kFileNotRenamed = 46027;
+// A file name's bytes in UTF-8, ".pl" included, as the file systems hold them.
+constexpr qsizetype kFileNameBytes = 255;
 constexpr unsigned kAlreadyOpen = 48217;
 constexpr unsigned kNotDone = 63000;
 constexpr unsigned kProgramTitle = 128;
@@ -159,7 +164,9 @@ void CPanelView::resizeEvent(QResizeEvent* e)
 
 bool CPanelView::event(QEvent* e)
 {
-    if (spine::ItemRename::dispatch(e, [this](tagItemData* screen) { return OnItemRename(screen); }))
+    if (spine::ItemRename::dispatch(e, [this](tagItemData* screen, const QString* name) {
+            return name ? OnItemRename(screen, *name) : -1;
+        }))
         return true;
     return CPanel::event(e);
 }
@@ -594,26 +601,35 @@ bool CPanelView::settleChanges(const std::vector<tagItemData*>& screens)
     return true;
 }
 
-int CPanelView::OnItemRename(tagItemData* screen)
+int CPanelView::OnItemRename(tagItemData* screen, const QString& name)
 {
     if (!screen)
         return 0;
+    const QString refusal = renameRefusal(screen, name);
+    if (refusal.isEmpty())
+        return 0;
+    controls::MessageBox::warning(this, caption(), refusal);
+    return -1;
+}
+
+QString CPanelView::renameRefusal(tagItemData* screen, const QString& name)
+{
+    // The name becomes the screen's file name when it is saved, if not now.
+    if (name.toUtf8().size() + 3 > kFileNameBytes)
+        return platform::langString(kNameTooLong);
     const QString oldPath = m_files.value(screen);
-    if (!oldPath.isEmpty()) {
-        const QString name = nameOf(screen);
-        // The name becomes a file name: it must not lead to another folder.
-        if (!isSafeFileName(name))
-            return -1;
-        const QString newPath = QFileInfo(oldPath).absolutePath() + u'/' + name + QStringLiteral(".pl");
-        if (newPath != oldPath) {
-            if (heldByOther(newPath, screen))
-                return -1;
-            if (!QFile::rename(oldPath, newPath))
-                return -1;
-            recordFile(screen, newPath);
-        }
-    }
-    return 0;
+    if (oldPath.isEmpty())
+        return {};
+    // The name must not lead to another folder.
+    if (!isSafeFileName(name))
+        return platform::langString(kNameNotAFileName);
+    const QString newPath = QFileInfo(oldPath).absolutePath() + u'/' + name + QStringLiteral(".pl");
+    if (newPath == oldPath)
+        return {};
+    if (heldByOther(newPath, screen) || !QFile::rename(oldPath, newPath))
+        return platform::langString(kFileNotRenamed).arg(QDir::toNativeSeparators(newPath));
+    recordFile(screen, newPath);
+    return {};
 }
 
 void ShowFailedMessage(QWidget* parent)

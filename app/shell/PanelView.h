@@ -90,9 +90,10 @@ public:
     // (the exit save on) or asks about it (off). 1 when every screen was
     // closed; 0 when the operator stopped it: nothing is closed then.
     int CloseAllScreens();
-    // After the tree gave a screen a new name: 0 accepts it, -1 refuses it
-    // (the tree then shows the old name again).
-    int OnItemRename(tagItemData* screen);
+    // Before the tree writes a screen's new name: a saved screen's file is
+    // moved to it first. 0 accepts the name; -1 refuses it after a message
+    // saying why (the tree keeps the old name and the typed one in its editor).
+    int OnItemRename(tagItemData* screen, const QString& name);
 
     // The recorded file of a screen; empty when it has none.
     QString ScreenFile(tagItemData* screen) const { return m_files.value(screen); }
@@ -117,6 +118,9 @@ private:
     bool saveScreenFile(tagItemData* screen, const QString& path, bool tellFailure);
     // Another open screen than `screen` (null: any) holds the file.
     bool heldByOther(const QString& path, tagItemData* screen);
+    // Why the screen may not take `name` (empty: it may; a saved screen's
+    // file has then been moved to it).
+    QString renameRefusal(tagItemData* screen, const QString& name);
     void recordFile(tagItemData* screen, const QString& path);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     // Saves or asks about each changed screen before any is closed; false

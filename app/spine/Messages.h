@@ -222,9 +222,10 @@ using SendPrograms = Message<WM_SEND_PROGRAMS, tagItemData*, tagItemData*>;
 // The new item and where it went.
 inline constexpr unsigned WM_ITEM_CREATE = 0x665;
 using ItemCreate = Message<WM_ITEM_CREATE, tagItemData*, int>;
-// The node renamed; a non-zero answer refuses the name.
+// The screen to be renamed and the name proposed, not yet written: a
+// non-zero answer refuses it (the receiver has said why).
 inline constexpr unsigned WM_ITEM_RENAME = 0x666;
-using ItemRename = Message<WM_ITEM_RENAME, tagItemData*>;
+using ItemRename = Message<WM_ITEM_RENAME, tagItemData*, const QString*>;
 inline constexpr unsigned WM_SCREEN_RECONNECT = 0x667;
 using ScreenReconnect = Message<WM_SCREEN_RECONNECT, tagItemData*>;
 // Animation-effect dialog: a navigator command (control id) and its value,

@@ -33,7 +33,12 @@ struct TreeWorld : World {
 
     TreeWorld()
     {
-        host.watch(spine::WM_ITEM_RENAME);
+        // The screen's name as it stood when the panel was asked, and the name proposed.
+        host.watch(spine::WM_ITEM_RENAME, [](const platform::MessageEvent& m) {
+            const auto* node = reinterpret_cast<const tagItemData*>(m.wParam());
+            const auto* name = reinterpret_cast<const QString*>(m.lParam());
+            return std::any(QStringList{QString::fromUtf16(node->Name), name ? *name : QString()});
+        });
         host.resize(260, 420);
         tree = new CEditor(core, &port, &host);
         tree->setGeometry(0, 0, 260, 420);
@@ -170,14 +175,27 @@ TEST_F(TreeEditor, RenamesThroughTheLabelEditorAndRefusesASiblingsName)
     QTRY_VERIFY(w.tree->findChild<QLineEdit*>() && w.tree->findChild<QLineEdit*>()->isVisible());   // the edit opens again
     QTest::keyClick(w.tree->findChild<QLineEdit*>(), Qt::Key_Escape);
 
-    // The screen panel refuses a screen's new name: the old one comes back.
+    // The screen panel is asked before the name is written; a refusal keeps
+    // the old name and the typed one in the editor.
     w.host.setAnswer(spine::WM_ITEM_RENAME, 1);
-    w.tree->endLabelEdit(w.tree->itemOf(screen), QStringLiteral("Other"));
+    w.click(screen);
+    QTest::keyClick(w.tree, Qt::Key_F2);
+    edit = w.tree->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("Other"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTRY_COMPARE(w.host.count(spine::WM_ITEM_RENAME), 1);
+    EXPECT_EQ(support::payloadOf<QStringList>(w.host.messages().last()), (QStringList{"Main", "Other"}));
     EXPECT_EQ(nameOf(screen), QStringLiteral("Main"));
-    EXPECT_EQ(w.host.count(spine::WM_ITEM_RENAME), 1);
+    QTRY_VERIFY(w.tree->findChild<QLineEdit*>() && w.tree->findChild<QLineEdit*>()->isVisible());
+    EXPECT_EQ(w.tree->findChild<QLineEdit*>()->text(), QStringLiteral("Other"));
+    EXPECT_EQ(w.tree->itemOf(screen)->text(0), QStringLiteral("Main"));
     w.host.setAnswer(spine::WM_ITEM_RENAME, 0);
-    w.tree->endLabelEdit(w.tree->itemOf(screen), QStringLiteral("Other"));
-    EXPECT_EQ(nameOf(screen), QStringLiteral("Other"));
+    QTest::keyClick(w.tree->findChild<QLineEdit*>(), Qt::Key_Return);
+    QTRY_COMPARE(nameOf(screen), QStringLiteral("Other"));
+    EXPECT_EQ(w.tree->itemOf(screen)->text(0), QStringLiteral("Other"));
+    EXPECT_EQ(w.host.count(spine::WM_ITEM_RENAME), 2);
 }
 
 TEST_F(TreeEditor, DragsASectionIntoAnotherSceneWithTheMouse)

@@ -10,6 +10,8 @@
 #include "app/spine/NodeNotice.h"
 #include "core/api/Core.h"
 #include "core/model/ItemData.h"
+#include "ShellTestUtil.h"
+#include "platform/LangPack.h"
 #include "support/HostilePaths.h"
 #include "support/LangPackScope.h"
 #include "support/ModalRunner.h"
@@ -18,6 +20,7 @@
 #include "support/Widgets.h"
 
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -83,6 +86,8 @@ protected:
         texts.setString(46003, QStringLiteral("close"));
         texts.setString(46000, QStringLiteral("open"));
         texts.setString(48217, QStringLiteral("already open"));
+        texts.setString(46026, QStringLiteral("not a file name"));
+        texts.setString(46027, QStringLiteral("%1 not renamed"));
         texts.setString(46007, QStringLiteral("%1 not saved to %2"));
         texts.setString(46008, QStringLiteral("%1 not opened"));
         texts.setString(44501, QStringLiteral("not a program list"));
@@ -304,7 +309,10 @@ TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
         QLineEdit* line = openEditor();
         ASSERT_NE(line, nullptr);
         line->selectAll();
-        QTest::keyClicks(line, name);
+        // CJK text arrives from the input method as a committed string.
+        QInputMethodEvent typed;
+        typed.setCommitString(name);
+        QApplication::sendEvent(line, &typed);
         QTest::keyClick(line, Qt::Key_Return);
         QTest::qWait(20);   // the tree takes the name once its editor has closed
     };
@@ -317,23 +325,110 @@ TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
     EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Lobby.pl")));
     EXPECT_EQ(host.titles.last(), "Lobby");
 
-    // The target exists: the move fails and the old name comes back.
+    // The target exists: the move fails, a box says so and the name stays.
     ASSERT_TRUE(writeAll(userdata(QStringLiteral("Taken.pl")), "someone else's"));
+    seams.nextAnswer(QMessageBox::Ok);
     typeName(QStringLiteral("Taken"));
+    EXPECT_EQ(controls::MessageBox::lastText(), QDir::toNativeSeparators(userdata(QStringLiteral("Taken.pl"))) +
+                                                    QStringLiteral(" not renamed"));
     EXPECT_EQ(nameOf(s), "Lobby");
     EXPECT_EQ(row->text(0), "Lobby");
     EXPECT_EQ(readAll(userdata(QStringLiteral("Taken.pl"))), "someone else's");
     // A name that would lead into another folder is refused too.
+    seams.nextAnswer(QMessageBox::Ok);
     typeName(QStringLiteral("../Away"));
+    EXPECT_EQ(controls::MessageBox::lastText(), "not a file name");
     EXPECT_EQ(nameOf(s), "Lobby");
     EXPECT_FALSE(QFile::exists(app() + QStringLiteral("Away.pl")));
     EXPECT_EQ(panel->ScreenFile(s), userdata(QStringLiteral("Lobby.pl")));
 
     // A screen without a file just takes its name.
     tagItemData* t = addScreen(u"New");
-    core.ChangeItemName(t, u"Other");
-    EXPECT_EQ(panel->OnItemRename(t), 0);
-    EXPECT_EQ(panel->OnItemRename(nullptr), 0);
+    EXPECT_EQ(panel->OnItemRename(t, QStringLiteral("Other")), 0);
+    EXPECT_EQ(panel->OnItemRename(nullptr, QStringLiteral("x")), 0);
+}
+
+// A file name holds 255 bytes of UTF-8 with ".pl": 84 CJK characters fit,
+// 85 do not. The refusal is said in the window's language before anything
+// is written, and the typed name stays in the editor.
+TEST_F(PanelViewTest, ANameTooLongForAFileIsSaidAndStaysInTheEditor)
+{
+    tagItemData* s = addScreen(u"Front");
+    ASSERT_TRUE(panel->SaveScreen(s, true));
+    const QString file = userdata(QStringLiteral("Front.pl"));
+    const QByteArray saved = readAll(file);
+    panel->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    QTreeWidget* tree = rows();
+    QTreeWidgetItem* row = tree->topLevelItem(0);
+    tree->setFocus();
+    auto openEditor = [&]() -> QLineEdit* {
+        for (QLineEdit* line : tree->findChildren<QLineEdit*>())
+            if (line->isVisible())
+                return line;
+        return nullptr;
+    };
+    auto typeName = [&](const QString& name) {
+        if (!openEditor())
+            QTest::keyClick(tree->viewport(), Qt::Key_F2);
+        QLineEdit* line = openEditor();
+        ASSERT_NE(line, nullptr);
+        line->selectAll();
+        // CJK text arrives from the input method as a committed string.
+        QInputMethodEvent typed;
+        typed.setCommitString(name);
+        QApplication::sendEvent(line, &typed);
+        QTest::keyClick(line, Qt::Key_Return);
+    };
+    QString lang;
+    QStringList shown;
+    QStringList namesAtBox;
+    seams->messageBox = [&](const spine::MessageRequest& r) {
+        shown << r.text;
+        namesAtBox << nameOf(s);
+        QMessageBox box(r.icon, r.title, r.text, r.buttons, r.parent);
+        box.show();
+        if (QTest::qWaitForWindowExposed(&box))
+            support::saveScreenshot(box, "shell", QStringLiteral("rename_too_long_") + lang);
+        return QMessageBox::Ok;
+    };
+    const qsizetype titles = host.titles.size();
+    const QString tooLong(85, QChar(0x5B57));
+    const struct {
+        const char* tag;
+        const char* pack;
+    } packs[] = {{"en", "UI_EN.rcc"}, {"cn", "UI_CN.rcc"}, {"tw", "UI_TW.rcc"}};
+    for (const auto& p : packs) {
+        SCOPED_TRACE(p.tag);
+        lang = QString::fromLatin1(p.tag);
+        QString error;
+        ASSERT_TRUE(platform::loadLangPack(shelltest::builtPack(p.pack), &error)) << error.toStdString();
+        shown.clear();
+        typeName(tooLong);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.isEmpty(); }, 2000));
+        EXPECT_EQ(shown, QStringList{platform::langString(46025)});
+        EXPECT_FALSE(shown.first().isEmpty());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return openEditor() != nullptr; }, 2000));
+        EXPECT_EQ(openEditor()->text(), tooLong);
+        EXPECT_EQ(nameOf(s), "Front");
+        EXPECT_EQ(row->text(0), "Front");
+        EXPECT_EQ(readAll(file), saved);
+        EXPECT_EQ(panel->ScreenFile(s), file);
+    }
+    EXPECT_EQ(namesAtBox, QStringList(3, QStringLiteral("Front")));   // asked before anything was written
+    EXPECT_EQ(host.titles.size(), titles);
+
+    // At the bound the file moves and the name is written once.
+    const QString longest(84, QChar(0x5B57));
+    typeName(longest);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row->text(0) == longest; }, 2000));
+    EXPECT_EQ(nameOf(s), longest);
+    EXPECT_EQ(readAll(userdata(longest + QStringLiteral(".pl"))), saved);
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(panel->ScreenFile(s), userdata(longest + QStringLiteral(".pl")));
+    EXPECT_EQ(host.titles.mid(titles), QStringList{longest});
+    EXPECT_EQ(shown.size(), 1);
+    platform::clearLangPack();
 }
 
 TEST_F(PanelViewTest, ClosingAsksOnlyWhenChanged)
@@ -559,8 +654,9 @@ TEST_F(PanelViewTest, AFileAnotherScreenHoldsIsNotTakenBySaveAsOrByARename)
     }
     // B's file gone from the disk is still B's: A is not renamed onto it.
     ASSERT_TRUE(QFile::remove(bFile));
-    core.ChangeItemName(a, u"B");
-    EXPECT_EQ(panel->OnItemRename(a), -1);
+    seams.nextAnswer(QMessageBox::Ok);
+    EXPECT_EQ(panel->OnItemRename(a, QStringLiteral("B")), -1);
+    EXPECT_EQ(controls::MessageBox::lastText(), QDir::toNativeSeparators(bFile) + QStringLiteral(" not renamed"));
     EXPECT_TRUE(QFile::exists(userdata(QStringLiteral("A.pl"))));
     EXPECT_EQ(panel->ScreenFile(a), userdata(QStringLiteral("A.pl")));
 }
