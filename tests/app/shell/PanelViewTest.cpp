@@ -309,10 +309,7 @@ TEST_F(PanelViewTest, RenamingASavedScreenMovesItsFileOrIsRefused)
         QLineEdit* line = openEditor();
         ASSERT_NE(line, nullptr);
         line->selectAll();
-        // CJK text arrives from the input method as a committed string.
-        QInputMethodEvent typed;
-        typed.setCommitString(name);
-        QApplication::sendEvent(line, &typed);
+        QTest::keyClicks(line, name);
         QTest::keyClick(line, Qt::Key_Return);
         QTest::qWait(20);   // the tree takes the name once its editor has closed
     };
