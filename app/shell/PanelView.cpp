@@ -505,12 +505,17 @@ int CPanelView::CloseAllScreens()
     if (!settleChanges(screens))
         return 0;
     m_settings.screens = OpenScreenLists{};
-    QStringList closed;
+    // The closed files by the names they were recorded with and their real
+    // names, looked up then: each file set aside is compared with them below.
+    QSet<QString> closed;
     for (tagItemData* screen : screens) {
-        closed << m_files.value(screen);
-        rememberLink(m_settings.screens, screen, m_files.value(screen));
-        RemoveScreen(screen);
+        const QString file = m_files.value(screen);
+        if (!file.isEmpty())
+            closed << file << m_canonical.value(screen);
+        rememberLink(m_settings.screens, screen, file);
     }
+    closed.remove(QString());
+    m_tree->DeleteScreens(screens);
     m_files.clear();
     m_canonical.clear();
     m_madeAs.clear();
@@ -520,7 +525,8 @@ int CPanelView::CloseAllScreens()
     OpenScreenLists& l = m_settings.screens;
     const OpenScreenLists& a = m_setAside;
     for (qsizetype i = 0; i < m_setAsidePaths.size(); ++i) {
-        if (std::any_of(closed.cbegin(), closed.cend(), [&](const QString& c) { return sameFile(c, m_setAsidePaths[i]); }))
+        const QString& path = m_setAsidePaths[i];
+        if (closed.contains(path) || closed.contains(QFileInfo(path).canonicalFilePath()))
             continue;
         const auto at = std::size_t(i);
         l.savePath << a.savePath[i];

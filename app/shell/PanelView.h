@@ -38,6 +38,12 @@ public:
     virtual void InsertItemTree(tagItemData* screen) = 0;
     // Removes the node from the tree and deletes it from the core.
     virtual void DeleteItem(tagItemData* node) = 0;
+    // As DeleteItem on each screen, in one go.
+    virtual void DeleteScreens(const std::vector<tagItemData*>& screens)
+    {
+        for (tagItemData* s : screens)
+            DeleteItem(s);
+    }
     // The tree and the screen's window let go of the screen's scenes, which
     // the core keeps: a load then replaces them or leaves them as they were.
     virtual void ReleasePrograms(tagItemData* screen) = 0;
