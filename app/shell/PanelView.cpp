@@ -86,17 +86,6 @@ QString absolute(const QString& path)
     return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-// One file under two spellings (a link, a folder reached twice) is still one file.
-bool sameFile(const QString& a, const QString& b)
-{
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    if (a == b)
-        return true;
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
 // Something is there already: a file, a folder, or a link to nothing.
 bool pathTaken(const QString& path)
 {
@@ -548,12 +537,16 @@ void CPanelView::SetAsideScreen(tagItemData* screen, const QString& path, int co
     const QString full = absolute(path);
     if (!full.isEmpty()) {
         m_untold.append({full, code});
-        const bool known = std::any_of(m_setAsidePaths.cbegin(), m_setAsidePaths.cend(),
-                                       [&](const QString& p) { return sameFile(p, full); });
+        // Looked up by name: a start may set many aside.
+        const QString real = QFileInfo(full).canonicalFilePath();
+        const bool known = m_setAsideNames.contains(full) || (!real.isEmpty() && m_setAsideNames.contains(real));
         // Dropping the entry would lose where the screen went; with nothing
         // left at the path there is nothing to lose.
         if (pathTaken(full) && !known) {
             m_setAsidePaths << full;
+            m_setAsideNames << full;
+            if (!real.isEmpty())
+                m_setAsideNames << real;
             rememberLink(m_setAside, screen, full);
         }
     }

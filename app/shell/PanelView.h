@@ -12,6 +12,7 @@
 #include "app/shell/ConfigFiles.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -167,6 +168,7 @@ private:
     // until they are told; those kept for the next start, with their links.
     QList<std::pair<QString, int>> m_untold;
     QStringList m_setAsidePaths;
+    QSet<QString> m_setAsideNames;   // the paths above and their real names
     OpenScreenLists m_setAside;
 };
 
