@@ -108,12 +108,14 @@ void BM_BulkSendOfTwentyMidScreensGivesItsMemoryBack(benchmark::State& state)
             sorvane::render::CContentCompiler::ForgetCompiled(screen);
         };
     double before = 0, peak = 0, after = 0;
+    bool peakKnown = false;   // the kernel started the peak again
     for (auto _ : state) {
         dialogs::CSettingBulkProgram dlg(core, nullptr, folder + QStringLiteral("/groupinfo.ini"), runner);
         dlg.show();
         settle();
         before = statusMb("VmRSS:");
         resetPeak();
+        peakKnown = statusMb("VmHWM:") < before + 4;
         QTest::mouseClick(support::findByControlId<QPushButton>(&dlg, dialogs::CSettingBulkProgram::IDC_SEND),
                           Qt::LeftButton);
         settle();
@@ -134,7 +136,7 @@ void BM_BulkSendOfTwentyMidScreensGivesItsMemoryBack(benchmark::State& state)
     state.counters["held_after_MB"] = after - before;
     // With each compile let go of, nothing else of a send may stay: not the
     // task dialog's, the progress road's or a copy of the screen.
-    if (state.range(0) == 1 && (after - before > 10 || peak - before > 60))
+    if (state.range(0) == 1 && (after - before > 10 || (peakKnown && peak - before > 60)))
         state.SkipWithError("a send keeps memory after it has ended");
     std::fprintf(stderr,
                  "bulk send of 20 mid screens (%d): %.1f MB before, peak %.1f, after %.1f; pictures %.1f MB;"
