@@ -136,8 +136,7 @@ CPanelView::CPanelView(CCore& core, ShellSettings& settings, const QString& appF
     // A screen deleted elsewhere (the tree's delete) lets go of its file at
     // once: a new screen made at the same address must not take it over.
     connect(&spine::notices(), &spine::NodeNotices::nodeDeleting, this, [this](tagItemData* node) {
-        m_files.remove(node);
-        m_canonical.remove(node);
+        dropFile(node);
         m_madeAs.remove(node);
         m_saved.remove(node);
     });
@@ -290,24 +289,37 @@ bool CPanelView::heldByOther(const QString& path, tagItemData* screen)
     // The path's real name is looked up once, the recorded files' when they
     // were recorded: a start with many screens asks this for each of them.
     const QString canonical = QFileInfo(path).canonicalFilePath();
-    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
-        if (it.key() == screen || it.value().isEmpty())
+    for (const QString& name : {path, canonical}) {
+        if (name.isEmpty())
             continue;
-        if (it.value() == path)
-            return true;
-        if (!canonical.isEmpty() && m_canonical.value(it.key()) == canonical)
-            return true;
+        const auto [first, last] = m_holders.equal_range(name);
+        for (auto it = first; it != last; ++it)
+            if (it.value() != screen)
+                return true;
     }
     return false;
 }
 
 void CPanelView::recordFile(tagItemData* screen, const QString& path)
 {
+    dropFile(screen);
     m_files.insert(screen, path);
     if (path.isEmpty())
-        m_canonical.remove(screen);
-    else
-        m_canonical.insert(screen, QFileInfo(path).canonicalFilePath());
+        return;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    m_canonical.insert(screen, canonical);
+    m_holders.insert(path, screen);
+    if (!canonical.isEmpty() && canonical != path)
+        m_holders.insert(canonical, screen);
+}
+
+void CPanelView::dropFile(tagItemData* screen)
+{
+    for (const QString& name : {m_files.value(screen), m_canonical.value(screen)})
+        if (!name.isEmpty())
+            m_holders.remove(name, screen);
+    m_files.remove(screen);
+    m_canonical.remove(screen);
 }
 
 bool CPanelView::FileNameTaken(const QString& name)
@@ -442,8 +454,7 @@ int CPanelView::CloseScreen(tagItemData* screen)
 
 void CPanelView::RemoveScreen(tagItemData* screen)
 {
-    m_files.remove(screen);
-    m_canonical.remove(screen);
+    dropFile(screen);
     m_madeAs.remove(screen);
     m_saved.remove(screen);
     m_tree->DeleteItem(screen);
@@ -507,6 +518,7 @@ int CPanelView::CloseAllScreens()
     m_tree->DeleteScreens(screens);
     m_files.clear();
     m_canonical.clear();
+    m_holders.clear();
     m_madeAs.clear();
     m_saved.clear();
     // Files set aside at start-up keep their entries, unless a screen took

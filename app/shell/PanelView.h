@@ -129,6 +129,7 @@ private:
     // file has then been moved to it).
     QString renameRefusal(tagItemData* screen, const QString& name);
     void recordFile(tagItemData* screen, const QString& path);
+    void dropFile(tagItemData* screen);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     // Saves or asks about each changed screen before any is closed; false
     // when the operator stopped it.
@@ -148,6 +149,8 @@ private:
     QHash<tagItemData*, QString> m_files;
     // Each recorded file's real name (links and ".." resolved) when recorded.
     QHash<tagItemData*, QString> m_canonical;
+    // Both names above, each to the screens recorded with it.
+    QMultiHash<QString, tagItemData*> m_holders;
     // New screens without a file, as they were made: untouched, they hold nothing to save.
     QHash<tagItemData*, QByteArray> m_madeAs;
     // Screens as last saved or opened: their write count and their file's
