@@ -470,6 +470,7 @@ void CMainFrame::reopenScreens()
         return;
     }
     tagItemData* last = nullptr;
+    m_panel->HoldSelection(true);
     for (int i = 0; i < lists.savePath.size(); ++i) {
         const QString path = ResolveScreenPath(lists.savePath[i], m_app.AppFolder());
         // A file named twice gets one screen: two would each save over the other.
@@ -507,6 +508,7 @@ void CMainFrame::reopenScreens()
         else
             last = screen;
     }
+    m_panel->HoldSelection(false);
 }
 
 // ---- screen windows ----
@@ -518,6 +520,8 @@ int CMainFrame::OpenScreenWindow(tagItemData* screen)
     if (FindItemWindow(screen))
         return 1;
     auto* child = new editor::CChildFrame(m_core, m_port.get());
+    if (!m_mdi->isVisible())
+        child->quietFirstShow();
     m_mdi->addSubWindow(child);
     if (!child->OpenScreen(screen)) {
         delete child;
