@@ -3,9 +3,9 @@
 # headers (core/api/), when a core folder includes one above it (api, then
 # model, render, link, lib: the public headers stand alone, the model paints
 # and compiles nothing, render sends nothing), or when an app folder includes
-# a folder above it. The program reaches the core
-# through libSorvane.so, which exports only what core/api declares. Tests, the
-# windows' too, may reach the internals they simulate.
+# a folder above it. The program reaches the core through libSorvane.so,
+# which exports only what core/api declares. Tests, the windows' too, may
+# reach the internals they simulate.
 # The app folders' order, top to bottom: shell, dialogs, panels, preview,
 # editor, then controls, tooltips and gridwin side by side (tooltips and
 # gridwin may include controls), then spine, which includes no app folder
