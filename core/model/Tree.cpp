@@ -56,8 +56,13 @@ void copyFrame(const DynFrame* source, DynFrame* target)
     }
 }
 
-// Fills in the parent from "after" when only that is given.
-tagItemData* parentFor(tagItemData* parent, tagItemData* after) { return parent ? parent : (after ? after->Parent : nullptr); }
+// Fills in the parent from "after" when only that is given; a node given
+// neither goes under `root` (the core's, for a screen).
+tagItemData* parentFor(tagItemData* parent, tagItemData* after, tagItemData* root = nullptr)
+{
+    tagItemData* given = parent ? parent : after ? after->Parent : nullptr;
+    return given ? given : root;
+}
 
 } // namespace
 
@@ -289,18 +294,23 @@ tagItemData* dropHalfMade(tagItemData* parent, tagItemData* after, tagItemData* 
     }
     return nullptr;
 }
+
+// Links what `make` makes behind `after` in `parent`; a make that fails half
+// way leaves the tree as it was.
+template <class Make>
+tagItemData* makeGuarded(tagItemData* parent, tagItemData* after, Make make)
+{
+    tagItemData* const before = slotAfter(parent, after);
+    CCore::NoteWritten(parent);
+    return GuardedCall(make, [&] { return dropHalfMade(parent, after, before); });
+}
 } // namespace
 
 tagItemData* CCore::AddItem(unsigned short type, const char16_t* name, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (type == IT_SCREEN && !parent)
-        parent = m_root;
-    tagItemData* const before = slotAfter(parent, after);
-    NoteWritten(parent);
-    return GuardedCall([&] { return CreateNode(after, type, name, parent); },
-                       [&] { return dropHalfMade(parent, after, before); });
+    parent = parentFor(parent, after, type == IT_SCREEN ? m_root : nullptr);
+    return makeGuarded(parent, after, [&] { return CreateNode(after, type, name, parent); });
 }
 
 int CCore::DeleteItem(tagItemData*& node)
@@ -367,33 +377,21 @@ void CCore::ForgetTargets(const tagItemData* removed)
 tagItemData* CCore::CopyItem(tagItemData* source, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (source && source->Level == LEVEL_ROOT && !parent)
-        parent = m_root;
-    tagItemData* const before = slotAfter(parent, after);
-    NoteWritten(parent);
-    return GuardedCall([&] { return CopyNode(parent, source, after); },
-                       [&] { return dropHalfMade(parent, after, before); });
+    parent = parentFor(parent, after, source && source->Level == LEVEL_ROOT ? m_root : nullptr);
+    return makeGuarded(parent, after, [&] { return CopyNode(parent, source, after); });
 }
 
 tagItemData* CCore::CopyBranch(tagItemData* source, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (source && source->Level == LEVEL_ROOT && !parent)
-        parent = m_root;
-    tagItemData* const before = slotAfter(parent, after);
-    NoteWritten(parent);
-    return GuardedCall([&] { return CopyBranchRecursive(source, parent, after); },
-                       [&] { return dropHalfMade(parent, after, before); });
+    parent = parentFor(parent, after, source && source->Level == LEVEL_ROOT ? m_root : nullptr);
+    return makeGuarded(parent, after, [&] { return CopyBranchRecursive(source, parent, after); });
 }
 
 int CCore::ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (node && node->Level == LEVEL_ROOT && !parent)
-        parent = m_root;
+    parent = parentFor(parent, after, node && node->Level == LEVEL_ROOT ? m_root : nullptr);
     // Both screens, the one it leaves and the one it joins.
     if (node)
         NoteWritten(node->Parent);
