@@ -134,6 +134,10 @@ public:
 
     int runTask(const spine::TaskRequest& request) override { return m_frame.Jobs().runTask(request); }
     spine::JobOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.Jobs().runJob(std::move(call)); }
+    spine::JobOutcome runFileJob(std::function<int(CCore&)> call) override
+    {
+        return m_frame.Jobs().runJob(std::move(call), true);
+    }
 
     bool thumbnailShown() override { return m_thumbnail && m_thumbnail->isVisible(); }
     void showThumbnail(int w, int h, editor::CLed* canvas) override
