@@ -46,12 +46,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Two scenes of text, an animated text, a picture and a table.
+// Six scenes of texts, an animated text, a picture and a table.
 void buildScreen(CCore& core, tagItemData* screen, const QString& picture)
 {
     screen->Global.Width = 64;
     screen->Global.Height = 32;
-    for (int n = 0; n < 2; ++n) {
+    for (int n = 0; n < 6; ++n) {
         tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
         core.SetItemFrame(scene, 1);
         core.AddFrameElement(2, u"band", scene->Scene.Frame, nullptr);
@@ -61,7 +61,11 @@ void buildScreen(CCore& core, tagItemData* screen, const QString& picture)
         core.ChangeItemRect(right, 32, 1, 31, 30);
         tagItemData* line = core.AddItem(IT_SINGLELINE, u"line", left, nullptr);
         records::SetItemText(line, QStringLiteral("Scene %1 line").arg(n));
-        core.AddItem(IT_TEXTGIF, u"animated", left, line);
+        tagItemData* after = core.AddItem(IT_TEXTGIF, u"animated", left, line);
+        for (int more = 0; more < 4; ++more) {
+            after = core.AddItem(IT_SINGLELINE, u"more", left, after);
+            records::SetItemText(after, QStringLiteral("Line %1 of scene %2").arg(more).arg(n));
+        }
         tagItemData* photo = core.AddItem(IT_IMAGE, u"photo", right, nullptr);
         photo->Item.TypeRecord->set(records::picture::Path, picture);
         core.Paint(photo);
@@ -98,7 +102,7 @@ public:
     {
         m_read.setInterval(2);
         QObject::connect(&m_read, &QTimer::timeout, [this] { readAll(); });
-        m_write.setInterval(7);
+        m_write.setInterval(1);
         QObject::connect(&m_write, &QTimer::timeout, [this] { writeItem(); });
         m_read.start();
         m_write.start();
