@@ -1,10 +1,10 @@
 // The copy a job or a player takes of the largest screen (4096 x 512, 16
 // scenes of 16 sections: texts, rich texts, pictures and clocks), painted as
-// the canvas leaves it. Counters: the time and the memory of making the copy;
-// a send's compile of the screen made from a copy against one of the live
-// screen (copy_percent: what the copy adds); and the preview's start, its
-// first scene painted from a copy (the copy included) against from the live
-// screen.
+// the canvas leaves it. Counters: the time and the memory of making the
+// copy; a send's compile made from a copy against one of the live screen
+// (copy_percent: the copy against the compile); and the preview's start,
+// its first scene painted from a copy (the copy included) against from the
+// live screen.
 #include "core/api/Core.h"
 #include "core/api/ScreenCopy.h"
 #include "core/model/ItemData.h"
@@ -127,20 +127,21 @@ void BM_SendWallFromACopy(benchmark::State& state)
     state.counters["live_compile_ms"] = liveNs / n / 1e6;
     state.counters["copy_ms"] = copyNs / n / 1e6;
     state.counters["copied_compile_ms"] = copySendNs / n / 1e6;
-    state.counters["copy_percent"] = 100.0 * (copySendNs - liveNs) / liveNs;
+    // The copied screen's compile is the live one's work: what a send pays
+    // more is the copy, against the compile alone (the transfer comes on top).
+    state.counters["copy_percent"] = 100.0 * copyNs / liveNs;
 }
 
-// What the players paint when the preview starts: the first scene and each
-// section's first item.
+// What the players draw when the preview starts: the scene painted again,
+// each section's first item read (made when it is not current).
 void paintFirstScene(CCore& core, tagItemData* screen)
 {
     tagItemData* scene = screen->FirstChild;
     core.Paint(scene);
+    benchmark::DoNotOptimize(GetNodePicture(scene).constBits());
     for (tagItemData* s = scene->FirstChild; s; s = s->NextSibling)
-        if (s->FirstChild) {
-            core.Paint(s->FirstChild);
+        if (s->FirstChild)
             benchmark::DoNotOptimize(GetNodePicture(s->FirstChild).constBits());
-        }
 }
 
 void BM_PreviewStartWall(benchmark::State& state)
@@ -150,26 +151,30 @@ void BM_PreviewStartWall(benchmark::State& state)
         state.SkipWithError("no wall");
         return;
     }
-    double liveNs = 0, copyNs = 0;
+    double liveNs = 0, copyNs = 0, madeNs = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
         paintFirstScene(w.core, w.screen);
         liveNs += double(clock.nsecsElapsed());
         clock.restart();
-        {
-            CScreenCopy copy(w.screen);
-            paintFirstScene(w.core, copy.screen());
-            copyNs += double(clock.nsecsElapsed());
-        }
+        auto copy = std::make_unique<CScreenCopy>(w.screen);
+        madeNs += double(clock.nsecsElapsed());
+        paintFirstScene(w.core, copy->screen());
+        copyNs += double(clock.nsecsElapsed());
+        // The preview frees its copy when it closes, not when it starts.
+        state.PauseTiming();
+        copy.reset();
+        state.ResumeTiming();
     }
     const double n = double(state.iterations());
     state.counters["live_ms"] = liveNs / n / 1e6;
     state.counters["from_copy_ms"] = copyNs / n / 1e6;
+    state.counters["of_which_copy_ms"] = madeNs / n / 1e6;
 }
 
 BENCHMARK(BM_CopyWall)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SendWallFromACopy)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SendWallFromACopy)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_PreviewStartWall)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
