@@ -474,6 +474,7 @@ void CMainFrame::reopenScreens()
         return;
     }
     tagItemData* last = nullptr;
+    m_panel->HoldSelection(true);
     for (int i = 0; i < lists.savePath.size(); ++i) {
         const QString path = ResolveScreenPath(lists.savePath[i], m_app.AppFolder());
         // A file named twice gets one screen: two would each save over the other.
@@ -511,6 +512,7 @@ void CMainFrame::reopenScreens()
         else
             last = screen;
     }
+    m_panel->HoldSelection(false);
 }
 
 // ---- screen windows ----
@@ -522,6 +524,8 @@ int CMainFrame::OpenScreenWindow(tagItemData* screen)
     if (FindItemWindow(screen))
         return 1;
     auto* child = new editor::CChildFrame(m_core, m_port.get());
+    if (!m_mdi->isVisible())
+        child->quietFirstShow();
     m_mdi->addSubWindow(child);
     if (!child->OpenScreen(screen)) {
         delete child;

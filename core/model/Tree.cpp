@@ -312,9 +312,20 @@ int CCore::DeleteItem(tagItemData*& node)
     NoteWritten(node->Parent);
     UnlinkNode(node);
     ForgetTargets(node);
-    const bool large = node->Level == LEVEL_HEADER || node->Level <= LEVEL_SCENE;
+    // A trim walks the whole heap: worth it for a screen or scene of many
+    // pieces or pictures, not for each of many small screens closed in a row.
+    constexpr int kManyNodes = 64;
+    constexpr std::int64_t kManyBytes = std::int64_t(1) << 20;
+    bool large = node->Level == LEVEL_HEADER;
+    const bool big = large || node->Level <= LEVEL_SCENE;
+    if (big && !large) {
+        int nodes = 0;
+        ForEachNode(node, [&nodes](tagItemData*) { ++nodes; });
+        large = nodes >= kManyNodes;
+    }
+    const std::int64_t pictures = big ? NodePictures::bytesHeld() : 0;
     DestroyNode(node);
-    if (large)
+    if (large || (big && pictures - NodePictures::bytesHeld() >= kManyBytes))
         ReturnFreedMemory();
     return 1;
 }
