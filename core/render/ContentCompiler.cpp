@@ -1160,9 +1160,9 @@ void endCompile(const tagItemData* screen)
     Kept& k = kept();
     ResultPtr gone;
     std::list<KeptEntry> dropped;
+    bool keep = false;
     {
         std::lock_guard g(k.lock);
-        bool keep = false;
         gone = takeLive(k, screen, &keep);
         if (!gone)
             return;
@@ -1175,8 +1175,12 @@ void endCompile(const tagItemData* screen)
         }
     }
     gone.reset();
-    dropped.clear();
-    ReturnFreedMemory();
+    // What a kept compile leaves (records, clocks) serves the next compile;
+    // what is dropped goes back to the system.
+    if (!keep || !dropped.empty()) {
+        dropped.clear();
+        ReturnFreedMemory();
+    }
 }
 
 } // namespace
