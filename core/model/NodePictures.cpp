@@ -133,6 +133,23 @@ void NodePictures::markAsNew(tagItemData* node)
         node->Preview.m_asNew = true;
 }
 
+void NodePictures::carry(const tagItemData* from, tagItemData* to)
+{
+    if (!from || !to)
+        return;
+    QImage old;
+    const std::lock_guard lock(g_lock);
+    const NodePictureSlot& f = from->Preview;
+    NodePictureSlot& s = to->Preview;
+    old = std::exchange(s.m_image, f.m_image);
+    s.m_droppedSize = f.m_droppedSize;
+    s.m_state = f.m_state;
+    s.m_asNew = f.m_asNew;
+    unlist(to);
+    g_bytes -= s.m_bytes;
+    s.m_bytes = 0;
+}
+
 void NodePictures::release(tagItemData* node)
 {
     if (!node)

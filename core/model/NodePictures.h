@@ -48,6 +48,10 @@ public:
     // The node shows what a new item of its kind shows until it is painted
     // (a loaded text or table with nothing in it).
     static void markAsNew(tagItemData* node);
+    // Gives `to`, a copy's node, the picture of `from` as it stands, with
+    // its state: shared pixels, not counted against the budget (the live
+    // node counts them) until the copy paints its own.
+    static void carry(const tagItemData* from, tagItemData* to);
     // Frees the node's picture and forgets it (the node is being destroyed).
     static void release(tagItemData* node);
 

@@ -25,8 +25,15 @@ std::uint16_t creationCode(const tagItemData* node)
     }
 }
 
+// Fills in the parent from "after" when only that is given.
+tagItemData* parentFor(tagItemData* parent, tagItemData* after) { return parent ? parent : (after ? after->Parent : nullptr); }
+
+} // namespace
+
+namespace sorvane::model {
+
 // Gives the target frame the source's header values and a copy of each element, in order.
-void copyFrame(const DynFrame* source, DynFrame* target)
+void CopyFrame(const DynFrame* source, DynFrame* target)
 {
     if (!source || !target)
         return;
@@ -55,13 +62,6 @@ void copyFrame(const DynFrame* source, DynFrame* target)
         last = c;
     }
 }
-
-// Fills in the parent from "after" when only that is given.
-tagItemData* parentFor(tagItemData* parent, tagItemData* after) { return parent ? parent : (after ? after->Parent : nullptr); }
-
-} // namespace
-
-namespace sorvane::model {
 
 tagItemData* GetScreenOf(const tagItemData* node)
 {
@@ -214,12 +214,12 @@ tagItemData* CopyNode(tagItemData* parent, const tagItemData* source, tagItemDat
         WriteSceneBlock(*source, block);
         ReadSceneBlock(block, *copy);
         copy->Scene.OwnedBlock = source->Scene.OwnedBlock;
-        copyFrame(source->Scene.Frame, copy->Scene.Frame);
+        CopyFrame(source->Scene.Frame, copy->Scene.Frame);
         break;
     case LEVEL_SECTION:
         WriteSectionBlock(*source, block);
         ReadSectionBlock(block, *copy);
-        copyFrame(source->Section.Frame, copy->Section.Frame);
+        CopyFrame(source->Section.Frame, copy->Section.Frame);
         break;
     default: {
         copy->Item.TypeRecordSize = source->Item.TypeRecordSize;

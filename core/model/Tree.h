@@ -41,6 +41,9 @@ tagItemData* CopyNode(tagItemData* parent, const tagItemData* source, tagItemDat
 // The source with its whole subtree, children in the same order. Null also
 // when the parent lies inside the source's subtree.
 tagItemData* CopyBranchRecursive(const tagItemData* source, tagItemData* parent, tagItemData* after);
+// Gives the target frame the source's header values and a copy of each
+// element, in order; the target is a new frame without elements.
+void CopyFrame(const DynFrame* source, DynFrame* target);
 // Moves the node behind "after" or to the head of the parent's children; a
 // section is then fitted into its new scene. False (nothing moved) for a
 // null node or parent, "after" being the node itself or not a child of the

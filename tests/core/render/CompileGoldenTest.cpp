@@ -6,6 +6,7 @@
 // blocks do not depend on when the test runs.
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
+#include "core/api/ScreenCopy.h"
 #include "core/model/DynFrame.h"
 #include "core/model/NodePictures.h"
 #include "core/model/ProgramList.h"
@@ -271,6 +272,39 @@ TEST_P(CompileGolden, ALoadedCopyDrawnOnDemandKeepsTheRecordedBytes)
         EXPECT_EQ(fnv1a(blocks[i]), g.sum[i]) << "block " << i;
     }
     CContentCompiler::FreeBuffers(copy);
+}
+
+// A job's copy of the painted screen: the same stored image, the live
+// pictures shared rather than painted again, and the recorded bytes; the
+// live screen is left as it was.
+TEST_P(CompileGolden, AScreenCopyIsTheScreenAndKeepsTheRecordedBytes)
+{
+    const Golden& g = GetParam();
+    const std::vector<std::uint8_t> image = BuildStoreImage(screen, StoreSizeOf(screen));
+    std::vector<qint64> keys;
+    ForEachNode(screen, [&](tagItemData* n) { keys.push_back(NodePictures::peek(n).cacheKey()); });
+    CScreenCopy copy(screen);
+    ASSERT_TRUE(copy.ok());
+    EXPECT_EQ(CScreenCopy::OriginOf(copy.screen()), CScreenCopy::OriginOf(screen));
+    EXPECT_EQ(BuildStoreImage(copy.screen(), StoreSizeOf(copy.screen())), image);
+    std::size_t i = 0;
+    ForEachNode(copy.screen(), [&](tagItemData* n) {
+        EXPECT_EQ(NodePictures::peek(n).cacheKey(), keys[i++]);
+    });
+    ASSERT_EQ(CContentCompiler::Compile(copy.screen()), 1);
+    const Bytes blocks[4] = {
+        block(copy.screen(), CContentCompiler::GetProgramDataSize, CContentCompiler::CopyProgramData),
+        block(copy.screen(), CContentCompiler::GetProgramMaskSize, CContentCompiler::CopyProgramMask),
+        block(copy.screen(), CContentCompiler::GetProgramMapSize, CContentCompiler::CopyProgramMap),
+        block(copy.screen(), CContentCompiler::GetPageMapSize, CContentCompiler::CopyPageMap)};
+    for (int b = 0; b < 4; ++b) {
+        EXPECT_EQ(blocks[b].size(), g.len[b]) << "block " << b;
+        EXPECT_EQ(fnv1a(blocks[b]), g.sum[b]) << "block " << b;
+    }
+    CContentCompiler::FreeBuffers(copy.screen());
+    EXPECT_EQ(BuildStoreImage(screen, StoreSizeOf(screen)), image);
+    i = 0;
+    ForEachNode(screen, [&](tagItemData* n) { EXPECT_EQ(NodePictures::peek(n).cacheKey(), keys[i++]); });
 }
 
 // The pictures made once and, with room for less than one scene's
