@@ -1,5 +1,6 @@
 #include "core/render/ContentCompiler.h"
 #include "core/api/Core.h"
+#include "core/api/ScreenCopy.h"
 #include "core/api/TextCartoon.h"
 #include "core/api/WorkMode.h"
 #include "core/model/CoreState.h"
@@ -982,8 +983,9 @@ Kept& kept()
 }
 
 // Whose kept parts these are, for dropping them with the screen and when
-// the screen no longer holds them.
-std::uintptr_t ownerOf(const tagItemData* screen) { return reinterpret_cast<std::uintptr_t>(screen); }
+// the screen no longer holds them: the live screen's, for a copy a job
+// compiles too, so that one copy's send keeps what the next one takes.
+std::uintptr_t ownerOf(const tagItemData* screen) { return CScreenCopy::OriginOf(screen); }
 
 std::list<LiveCompile>::iterator liveOf(Kept& k, const tagItemData* screen)
 {
@@ -1619,9 +1621,11 @@ void CContentCompiler::ForgetCompiled(const tagItemData* screen)
         for (LiveCompile& l : k.live)
             if (!screen || l.screen == screen)
                 l.keep = false;
+        // Parts are owned by live screens: a copy going away drops none.
+        const auto id = reinterpret_cast<std::uintptr_t>(screen);
         for (auto it = k.parts.begin(); it != k.parts.end();) {
             const auto next = std::next(it);
-            if (!screen || it->owner == ownerOf(screen))
+            if (!screen || it->owner == id)
                 k.drop(it, gone);
             it = next;
         }

@@ -5,6 +5,7 @@
 // way the blocks are those of a fresh compile.
 #include "RenderTestUtil.h"
 #include "core/api/Core.h"
+#include "core/api/ScreenCopy.h"
 #include "core/api/WorkMode.h"
 #include "core/model/DynFrame.h"
 #include "core/model/ItemData.h"
@@ -487,6 +488,39 @@ TEST(CompileReuseProperty, AnotherScreenOfTheSameContentTakesWhatWasKept)
     const Parts gone;
     send(v.screen);
     EXPECT_EQ(gone.since().taken, 0u);
+    CContentCompiler::ForgetCompiled(nullptr);
+}
+
+// A job compiles a copy of the screen, made for it and gone after it: what
+// one copy's send keeps, the next copy's send takes, and the screen going
+// away drops it.
+TEST(CompileReuseProperty, EachSendOfACopyTakesWhatTheLastCopyKept)
+{
+    CCore core;
+    core.SetCurLang(9);
+    CContentCompiler::ForgetCompiled(nullptr);
+    Varied v;
+    Sent first;
+    {
+        CScreenCopy copy(v.screen);
+        ASSERT_TRUE(copy.ok());
+        first = send(copy.screen());
+        ASSERT_EQ(first.compiled, 1);
+    }
+    const Parts count;
+    {
+        CScreenCopy copy(v.screen);
+        EXPECT_EQ(send(copy.screen()).blocks, first.blocks);
+    }
+    EXPECT_EQ(count.since().taken, 12u);
+    EXPECT_EQ(count.since().drawn, 3u);   // two clocks and the counter
+    CContentCompiler::ForgetCompiled(v.screen);
+    const Parts forgotten;
+    {
+        CScreenCopy copy(v.screen);
+        send(copy.screen());
+    }
+    EXPECT_EQ(forgotten.since().taken, 0u);
     CContentCompiler::ForgetCompiled(nullptr);
 }
 
