@@ -891,8 +891,9 @@ Bytes commonKey(const Ctx& c)
     return k;
 }
 
-// The key of a scene's or item's output; empty when it is drawn afresh
-// every time. Called under the pictures' lock: what painting sets is read.
+// The key of a scene's or item's output, but for its picture file; empty
+// when it is drawn afresh every time. Called under the pictures' lock: what
+// painting sets is read.
 Bytes partKey(const tagItemData* n, const Bytes& common)
 {
     if (NodePictures::stateOf(n) == PictureState::Given)
@@ -901,15 +902,12 @@ Bytes partKey(const tagItemData* n, const Bytes& common)
     k.insert(k.end(), common.begin(), common.end());
     appendNode(k, n);
     appendRect(k, sorvane::render::NodeClientRect(n));
-    if (n->Level == LEVEL_SCENE) {
-        appendFile(k, n->Scene.PicturePath[0] != 0 ? WidePathField(n->Scene.PicturePath, 260) : QString());
+    if (n->Level == LEVEL_SCENE)
         return k;
-    }
     const std::uint16_t type = n->Item.TypeCode;
     if (isTimed(type))
         return {};
-    const ItemRecord* rec = n->Item.TypeRecord;
-    if (rec) {
+    if (const ItemRecord* rec = n->Item.TypeRecord) {
         const Bytes r = WriteTypeRecord(*rec);
         appendValue<std::uint32_t>(k, std::uint32_t(r.size()) + 1);
         append(k, r.data(), r.size());
@@ -919,9 +917,16 @@ Bytes partKey(const tagItemData* n, const Bytes& common)
     if (n->Parent)
         appendNode(k, n->Parent);
     appendValue<std::uint8_t>(k, NodePictures::showsAsNew(n) ? 1 : 0);
-    if ((type == IT_IMAGE || type == IT_GIF) && rec)
-        appendFile(k, PictureRecordPath(*rec));
     return k;
+}
+
+// The file a scene's or item's pages are drawn from; empty for none.
+QString pictureFileOf(const tagItemData* n)
+{
+    if (n->Level == LEVEL_SCENE)
+        return n->Scene.PicturePath[0] != 0 ? WidePathField(n->Scene.PicturePath, 260) : QString();
+    const std::uint16_t type = n->Item.TypeCode;
+    return (type == IT_IMAGE || type == IT_GIF) && n->Item.TypeRecord ? PictureRecordPath(*n->Item.TypeRecord) : QString();
 }
 
 // The slot of a part that is kept: a scene's background, an item's pages;
@@ -1036,6 +1041,7 @@ void publish(const tagItemData* screen, ResultPtr result)
 void takeKept(Ctx& c)
 {
     Result& r = *c.out;
+    std::vector<QString> files;
     {
         const auto lock = NodePictures::hold();
         c.common = commonKey(c);
@@ -1043,12 +1049,17 @@ void takeKept(Ctx& c)
             if (n->Level != LEVEL_SCENE && n->Level != LEVEL_PROGRAM)
                 return;
             Bytes key = partKey(n, c.common);
-            if (!key.empty())
-                r.keep.push_back(KeptPart{r.numberOf(n), kPagesSlot,
-                                          n->Level == LEVEL_PROGRAM ? KeptPart::Item : KeptPart::Scene, std::move(key),
-                                          {}, 0});
+            if (key.empty())
+                return;
+            r.keep.push_back(KeptPart{r.numberOf(n), kPagesSlot,
+                                      n->Level == LEVEL_PROGRAM ? KeptPart::Item : KeptPart::Scene, std::move(key), {}, 0});
+            files.push_back(pictureFileOf(n));
         });
     }
+    // Files are looked at outside the lock: a canvas goes on painting.
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (r.keep[i].kind == KeptPart::Scene || !files[i].isEmpty())
+            appendFile(r.keep[i].key, files[i]);
     Kept& k = kept();
     std::lock_guard g(k.lock);
     for (const KeptPart& p : r.keep) {

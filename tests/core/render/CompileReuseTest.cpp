@@ -9,7 +9,6 @@
 #include "core/api/WorkMode.h"
 #include "core/model/DynFrame.h"
 #include "core/model/ItemData.h"
-#include "core/model/NodePictures.h"
 #include "core/model/ProgramList.h"
 #include "core/model/Tree.h"
 #include "core/render/AnalogClock.h"
@@ -19,7 +18,6 @@
 #include "core/render/ProgramSchema.h"
 
 #include <QFile>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -205,7 +203,7 @@ TEST_F(CompileReuse, ClocksAreDrawnOnEverySendAndRefusedCompilesKeepNothing)
     EXPECT_EQ(count.since().taken, 3u);
     EXPECT_EQ(count.since().drawn, 2u);
 
-    // A screen of clocks alone takes nothing.
+    // Of a screen of clocks alone its scene is taken.
     tagItemData* gone = image->Parent;
     UnlinkNode(gone);
     DestroyNode(gone);
