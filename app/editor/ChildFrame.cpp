@@ -17,6 +17,8 @@
 #include <QStyleOptionTitleBar>
 #include <QPointer>
 
+#include <utility>
+
 namespace editor {
 
 namespace {
@@ -200,6 +202,24 @@ bool CChildFrame::event(QEvent* e)
     if (e->type() == QEvent::Show || e->type() == QEvent::LayoutRequest)
         relayout();
     return r;
+}
+
+// The base class activates the window when its widget is shown, and again
+// when it is; the widget's showing comes first.
+bool CChildFrame::eventFilter(QObject* object, QEvent* e)
+{
+    if (m_quietFirstShow && object == widget() && e->type() == QEvent::Show)
+        return QWidget::eventFilter(object, e);
+    return QMdiSubWindow::eventFilter(object, e);
+}
+
+void CChildFrame::showEvent(QShowEvent* e)
+{
+    if (std::exchange(m_quietFirstShow, false) && mdiArea()) {
+        QWidget::showEvent(e);
+        return;
+    }
+    QMdiSubWindow::showEvent(e);
 }
 
 bool CChildFrame::OnCommand(int id)

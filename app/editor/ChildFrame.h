@@ -31,6 +31,12 @@ public:
     void clearActivationFlag() { m_activationFlag = false; }
     void setActivationFlag() { m_activationFlag = true; }
     bool activationFlag() const { return m_activationFlag; }
+    // Made before the screen area shows: its first showing, along with the
+    // area's, does not activate it. Each window shown would otherwise take
+    // the activation in turn, and every activation visits every window; the
+    // area keeps the one the tree's selection activated.
+    void quietFirstShow() { m_quietFirstShow = true; }
+    bool eventFilter(QObject* object, QEvent* e) override;
     // Sizes the frame to the view's required size (not when maximised or minimised).
     void relayout();
     // Maximised as the operator left it. The screen area drops the state for
@@ -53,6 +59,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -65,6 +72,7 @@ private:
     bool m_activationFlag = true;
     bool m_maximized = false;
     bool m_closing = false;
+    bool m_quietFirstShow = false;
 };
 
 } // namespace editor

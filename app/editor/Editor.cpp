@@ -27,6 +27,7 @@
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
 
 namespace editor {
 
@@ -259,10 +260,30 @@ void CEditor::InsertItemTree(tagItemData* screen)
     expandAll(item);
     for (int k = indexOfTopLevelItem(item) + 1; k < topLevelItemCount(); ++k)
         topLevelItem(k)->setExpanded(true);
+    if (m_holdSelection) {
+        m_heldSelection = screen;
+        return;
+    }
+    selectScreenRow(item, screen);
+}
+
+void CEditor::selectScreenRow(QTreeWidgetItem* item, tagItemData* screen)
+{
     if (currentItem() != item)
         setCurrentItem(item);
     else
         sendToPane(screen);
+}
+
+void CEditor::HoldSelection(bool hold)
+{
+    m_holdSelection = hold;
+    tagItemData* held = std::exchange(m_heldSelection, nullptr);
+    if (hold)
+        return;
+    // A screen dropped meanwhile has left the map with its row.
+    if (QTreeWidgetItem* item = m_map.value(held))
+        selectScreenRow(item, held);
 }
 
 tagItemData* CEditor::GetSelectedScreen() const
@@ -403,6 +424,39 @@ void CEditor::DeleteItem(tagItemData* node)
 {
     if (node)
         dropNode(node);
+}
+
+void CEditor::DeleteScreens(const std::vector<tagItemData*>& screens)
+{
+    // One by one, each row's removal walks every row still expanded, and
+    // each row made current in turn shows its screen and activates its window.
+    QTreeWidgetItem* was = currentItem();
+    std::vector<QTreeWidgetItem*> rows;
+    {
+        const QSignalBlocker quiet(this);
+        for (tagItemData* screen : screens) {
+            if (!screen || screen->Level != LEVEL_ROOT)
+                continue;
+            QTreeWidgetItem* item = itemOf(screen);
+            forget(item);
+            if (item == was)
+                was = nullptr;
+            spine::notices().deleting(screen);
+            m_core.DeleteItem(screen);
+            if (item)
+                rows.push_back(item);
+        }
+        if (std::size_t(topLevelItemCount()) == rows.size()) {
+            clear();
+        } else {
+            for (QTreeWidgetItem* item : rows)
+                delete item;
+        }
+    }
+    if (topLevelItemCount() == 0 || !currentItem())
+        sendToPane(nullptr);
+    else if (currentItem() != was)
+        onCurrentChanged(currentItem());
 }
 
 void CEditor::dropNode(tagItemData* node)

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
+#include <vector>
 
 struct LinkSettings;
 
@@ -57,9 +58,16 @@ public:
     QString defaultName(const tagItemData* node) const;
 
     void InsertItemTree(tagItemData* screen);
+    // While held, InsertItemTree leaves the selection where it is and only
+    // the last screen inserted is selected at the release: a start with many
+    // screens would otherwise select, show and activate each one in turn.
+    void HoldSelection(bool hold);
     tagItemData* AddNewItem(int kind);
     int DeleteSelectedItem();
     void DeleteItem(tagItemData* node);
+    // Screens closed together (every screen, on quitting): as DeleteItem on
+    // each, but the rows go at once and the selection moves once.
+    void DeleteScreens(const std::vector<tagItemData*>& screens);
     void ClearPrograms(tagItemData* screen);
     // The tree rows and the canvas windows of the screen's scenes go, and the
     // panels let go of them; the core keeps the scenes (a load replaces them
@@ -99,6 +107,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void selectScreenRow(QTreeWidgetItem* item, tagItemData* screen);
     void notice(int code, const QString& text = {});
     QTreeWidgetItem* makeItem(tagItemData* node);
     void insertChildItem(QTreeWidgetItem* parent, QTreeWidgetItem* item, tagItemData* afterNode);
@@ -130,6 +139,8 @@ private:
     SectionLimitSource m_limitSource;
     NameTaken m_screenNameTaken;
     bool m_echo = true;
+    bool m_holdSelection = false;
+    tagItemData* m_heldSelection = nullptr;   // looked up, never read, at the release
     struct Retyped {
         const QTreeWidgetItem* item = nullptr;
         QString text;

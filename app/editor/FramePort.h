@@ -62,6 +62,9 @@ public:
     // cancel, waited for; a failure stays open with its text. The call runs
     // on the worker: it touches no widget.
     virtual spine::JobOutcome runJob(std::function<int(CCore&)>) { return {}; }
+    // A file written off the interface thread in the same dialog, which ends
+    // by itself on any outcome: the caller shows what came of it.
+    virtual spine::JobOutcome runFileJob(std::function<int(CCore&)>) { return {}; }
 
     // ---- the thumbnail
     virtual bool thumbnailShown() { return false; }

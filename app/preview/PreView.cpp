@@ -5,6 +5,7 @@
 #include "app/preview/RandomSource.h"
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
+#include "core/api/ScreenCopy.h"
 #include "platform/LangPack.h"
 
 #include <QCursor>
@@ -219,13 +220,21 @@ void CPreViewBar::leaveEvent(QEvent* e)
 }
 
 // ---- window ----
+namespace {
+std::unique_ptr<CScreenCopy> copyOfScreen(tagItemData* node)
+{
+    auto copy = std::make_unique<CScreenCopy>(CCore::GetCurRoot(node));
+    return copy->ok() ? std::move(copy) : nullptr;
+}
+} // namespace
+
 CPreView::CPreView(CCore& core, tagItemData* node, QWidget* parent)
     : CPreView(core, node, threadHost(), RandomSource::shared(), parent)
 {
 }
 
 CPreView::CPreView(CCore& core, tagItemData* node, PlayHost& host, RandomSource& random, QWidget* parent)
-    : QDialog(parent), m_core(core), m_node(node)
+    : QDialog(parent), m_core(core), m_copy(copyOfScreen(node)), m_node(m_copy ? m_copy->NodeFor(node) : nullptr)
 {
     setObjectName(QString::number(IDD_PREVIEW));
     setModal(true);
@@ -243,7 +252,13 @@ CPreView::CPreView(CCore& core, tagItemData* node, PlayHost& host, RandomSource&
     init();
 }
 
-CPreView::~CPreView() { stopPlaying(); }
+CPreView::~CPreView()
+{
+    stopPlaying();
+    // The players hold nodes of the copy: they go before it does.
+    delete m_led;
+    m_led = nullptr;
+}
 
 void CPreView::init()
 {

@@ -10,8 +10,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 class CCore;
+class CScreenCopy;
 struct tagItemData;
 
 namespace controls {
@@ -109,7 +111,9 @@ private:
 class CPreView : public QDialog {
     Q_OBJECT
 public:
-    // `node` is any node of the screen to preview; the window starts playing when shown.
+    // `node` is any node of the screen to preview; the window starts playing
+    // when shown. It plays a copy of the screen taken here: the players
+    // paint the copy's nodes on their threads, never a node of the tree.
     CPreView(CCore& core, tagItemData* node, QWidget* parent = nullptr);
     CPreView(CCore& core, tagItemData* node, PlayHost& host, RandomSource& random, QWidget* parent = nullptr);
     ~CPreView() override;
@@ -136,7 +140,8 @@ private:
     void stopPlaying();
 
     CCore& m_core;
-    tagItemData* m_node;
+    std::unique_ptr<CScreenCopy> m_copy;
+    tagItemData* m_node;   // the copy's node standing for the one asked for
     CPreViewBar* m_bar = nullptr;
     CPreviewLed* m_led = nullptr;
     bool m_started = false;

@@ -16,6 +16,7 @@ public:
     QWidget* widget() override { return m_editor; }
     void InsertItemTree(tagItemData* screen) override { m_editor->InsertItemTree(screen); }
     void DeleteItem(tagItemData* node) override { m_editor->DeleteItem(node); }
+    void DeleteScreens(const std::vector<tagItemData*>& screens) override { m_editor->DeleteScreens(screens); }
     void ReleasePrograms(tagItemData* screen) override { m_editor->ReleasePrograms(screen); }
 
 private:
@@ -80,6 +81,12 @@ bool CEditorScreenPanel::SelectNode(tagItemData* node)
 tagItemData* CEditorScreenPanel::AddNewItem(int kind)
 {
     return m_editor ? m_editor->AddNewItem(kind) : nullptr;
+}
+
+void CEditorScreenPanel::HoldSelection(bool hold)
+{
+    if (m_editor)
+        m_editor->HoldSelection(hold);
 }
 
 void CEditorScreenPanel::InsertItemTree(tagItemData* screen)

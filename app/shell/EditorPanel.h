@@ -28,6 +28,7 @@ public:
     bool SelectNode(tagItemData* node) override;
     tagItemData* AddNewItem(int kind) override;
     void InsertItemTree(tagItemData* screen) override;
+    void HoldSelection(bool hold) override;
     int DeleteSelectedItem() override;
     QString DefaultItemName(tagItemData* node) override;
     int CloseAllScreens() override;

@@ -18,6 +18,7 @@
 #include "core/api/Core.h"
 #include "core/api/Nodes.h"
 #include "core/api/Records.h"
+#include "core/api/ScreenCopy.h"
 #include "core/api/UsbFile.h"
 #include "platform/LangPack.h"
 #include "platform/OperatorFile.h"
@@ -249,7 +250,19 @@ void FrameCommands::exportUsbFile()
     const QString path = folder + QStringLiteral("program.dat");
     // A firmware image is for the model chosen in the dialog; the screen keeps its own.
     const std::uint32_t model = (choice.options & 0x20) ? choice.model : screen->Global.HardwareId;
-    if (SaveAsUSBFileFor(m_core, screen, wide(path), choice.options, stamp, model) != 0) {
+    // Written on a job's worker from a copy of the screen: a large screen
+    // compiles for seconds, and the window answers meanwhile.
+    auto copy = std::make_shared<CScreenCopy>(screen);
+    const std::u16string target = path.toStdU16String();
+    const spine::JobOutcome written =
+        m_frame.runFileJob([copy, target, options = choice.options, stamp, model](CCore& core) {
+            if (!copy->ok())
+                return -1;
+            return SaveAsUSBFileFor(core, copy->screen(), target.c_str(), options, stamp, model) == 0 ? 1 : -1;
+        });
+    if (!written.reached || written.cancelled)
+        return;
+    if (written.result <= 0) {
         // A pipe, a device or a folder there is refused untouched: say so.
         QByteArray lands;
         const QString refused = platform::operatorWriteMessage(platform::operatorWriteTarget(path, lands), path);

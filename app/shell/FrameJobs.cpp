@@ -21,11 +21,12 @@ int FrameJobs::runTask(const spine::TaskRequest& request)
     return RunTask(request);
 }
 
-dialogs::TaskOutcome FrameJobs::runJob(std::function<int(CCore&)> call)
+dialogs::TaskOutcome FrameJobs::runJob(std::function<int(CCore&)> call, bool endsAlways)
 {
     dialogs::TaskJob job;
     job.call = std::move(call);
     job.startText = dialogs::kSendingText;
+    job.endAlways = endsAlways;
     return counted([&] { return dialogs::RunTaskJob(m_core, &m_frame, std::move(job)); });
 }
 

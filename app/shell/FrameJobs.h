@@ -21,8 +21,9 @@ public:
     int RunTask(const spine::TaskRequest& request);
     // A test's task run from the registry, else RunTask.
     int runTask(const spine::TaskRequest& request);
-    // One controller request as a job of the task dialog; a failure stays open with its text.
-    dialogs::TaskOutcome runJob(std::function<int(CCore&)> call);
+    // One controller request as a job of the task dialog; a failure stays
+    // open with its text, unless the dialog `endsAlways`.
+    dialogs::TaskOutcome runJob(std::function<int(CCore&)> call, bool endsAlways = false);
 
     bool running() const { return m_depth > 0; }
     // A close (or, with `quit`, the program's end) asked for during a job:

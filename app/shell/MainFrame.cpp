@@ -134,6 +134,10 @@ public:
 
     int runTask(const spine::TaskRequest& request) override { return m_frame.Jobs().runTask(request); }
     spine::JobOutcome runJob(std::function<int(CCore&)> call) override { return m_frame.Jobs().runJob(std::move(call)); }
+    spine::JobOutcome runFileJob(std::function<int(CCore&)> call) override
+    {
+        return m_frame.Jobs().runJob(std::move(call), true);
+    }
 
     bool thumbnailShown() override { return m_thumbnail && m_thumbnail->isVisible(); }
     void showThumbnail(int w, int h, editor::CLed* canvas) override
@@ -470,6 +474,7 @@ void CMainFrame::reopenScreens()
         return;
     }
     tagItemData* last = nullptr;
+    m_panel->HoldSelection(true);
     for (int i = 0; i < lists.savePath.size(); ++i) {
         const QString path = ResolveScreenPath(lists.savePath[i], m_app.AppFolder());
         // A file named twice gets one screen: two would each save over the other.
@@ -507,6 +512,7 @@ void CMainFrame::reopenScreens()
         else
             last = screen;
     }
+    m_panel->HoldSelection(false);
 }
 
 // ---- screen windows ----
@@ -518,6 +524,8 @@ int CMainFrame::OpenScreenWindow(tagItemData* screen)
     if (FindItemWindow(screen))
         return 1;
     auto* child = new editor::CChildFrame(m_core, m_port.get());
+    if (!m_mdi->isVisible())
+        child->quietFirstShow();
     m_mdi->addSubWindow(child);
     if (!child->OpenScreen(screen)) {
         delete child;

@@ -86,17 +86,6 @@ QString absolute(const QString& path)
     return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-// One file under two spellings (a link, a folder reached twice) is still one file.
-bool sameFile(const QString& a, const QString& b)
-{
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    if (a == b)
-        return true;
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
 // Something is there already: a file, a folder, or a link to nothing.
 bool pathTaken(const QString& path)
 {
@@ -147,8 +136,7 @@ CPanelView::CPanelView(CCore& core, ShellSettings& settings, const QString& appF
     // A screen deleted elsewhere (the tree's delete) lets go of its file at
     // once: a new screen made at the same address must not take it over.
     connect(&spine::notices(), &spine::NodeNotices::nodeDeleting, this, [this](tagItemData* node) {
-        m_files.remove(node);
-        m_canonical.remove(node);
+        dropFile(node);
         m_madeAs.remove(node);
         m_saved.remove(node);
     });
@@ -301,24 +289,37 @@ bool CPanelView::heldByOther(const QString& path, tagItemData* screen)
     // The path's real name is looked up once, the recorded files' when they
     // were recorded: a start with many screens asks this for each of them.
     const QString canonical = QFileInfo(path).canonicalFilePath();
-    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
-        if (it.key() == screen || it.value().isEmpty())
+    for (const QString& name : {path, canonical}) {
+        if (name.isEmpty())
             continue;
-        if (it.value() == path)
-            return true;
-        if (!canonical.isEmpty() && m_canonical.value(it.key()) == canonical)
-            return true;
+        const auto [first, last] = m_holders.equal_range(name);
+        for (auto it = first; it != last; ++it)
+            if (it.value() != screen)
+                return true;
     }
     return false;
 }
 
 void CPanelView::recordFile(tagItemData* screen, const QString& path)
 {
+    dropFile(screen);
     m_files.insert(screen, path);
     if (path.isEmpty())
-        m_canonical.remove(screen);
-    else
-        m_canonical.insert(screen, QFileInfo(path).canonicalFilePath());
+        return;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    m_canonical.insert(screen, canonical);
+    m_holders.insert(path, screen);
+    if (!canonical.isEmpty() && canonical != path)
+        m_holders.insert(canonical, screen);
+}
+
+void CPanelView::dropFile(tagItemData* screen)
+{
+    for (const QString& name : {m_files.value(screen), m_canonical.value(screen)})
+        if (!name.isEmpty())
+            m_holders.remove(name, screen);
+    m_files.remove(screen);
+    m_canonical.remove(screen);
 }
 
 bool CPanelView::FileNameTaken(const QString& name)
@@ -453,8 +454,7 @@ int CPanelView::CloseScreen(tagItemData* screen)
 
 void CPanelView::RemoveScreen(tagItemData* screen)
 {
-    m_files.remove(screen);
-    m_canonical.remove(screen);
+    dropFile(screen);
     m_madeAs.remove(screen);
     m_saved.remove(screen);
     m_tree->DeleteItem(screen);
@@ -505,14 +505,20 @@ int CPanelView::CloseAllScreens()
     if (!settleChanges(screens))
         return 0;
     m_settings.screens = OpenScreenLists{};
-    QStringList closed;
+    // The closed files by the names they were recorded with and their real
+    // names, looked up then: each file set aside is compared with them below.
+    QSet<QString> closed;
     for (tagItemData* screen : screens) {
-        closed << m_files.value(screen);
-        rememberLink(m_settings.screens, screen, m_files.value(screen));
-        RemoveScreen(screen);
+        const QString file = m_files.value(screen);
+        if (!file.isEmpty())
+            closed << file << m_canonical.value(screen);
+        rememberLink(m_settings.screens, screen, file);
     }
+    closed.remove(QString());
+    m_tree->DeleteScreens(screens);
     m_files.clear();
     m_canonical.clear();
+    m_holders.clear();
     m_madeAs.clear();
     m_saved.clear();
     // Files set aside at start-up keep their entries, unless a screen took
@@ -520,7 +526,8 @@ int CPanelView::CloseAllScreens()
     OpenScreenLists& l = m_settings.screens;
     const OpenScreenLists& a = m_setAside;
     for (qsizetype i = 0; i < m_setAsidePaths.size(); ++i) {
-        if (std::any_of(closed.cbegin(), closed.cend(), [&](const QString& c) { return sameFile(c, m_setAsidePaths[i]); }))
+        const QString& path = m_setAsidePaths[i];
+        if (closed.contains(path) || closed.contains(QFileInfo(path).canonicalFilePath()))
             continue;
         const auto at = std::size_t(i);
         l.savePath << a.savePath[i];
@@ -542,12 +549,16 @@ void CPanelView::SetAsideScreen(tagItemData* screen, const QString& path, int co
     const QString full = absolute(path);
     if (!full.isEmpty()) {
         m_untold.append({full, code});
-        const bool known = std::any_of(m_setAsidePaths.cbegin(), m_setAsidePaths.cend(),
-                                       [&](const QString& p) { return sameFile(p, full); });
+        // Looked up by name: a start may set many aside.
+        const QString real = QFileInfo(full).canonicalFilePath();
+        const bool known = m_setAsideNames.contains(full) || (!real.isEmpty() && m_setAsideNames.contains(real));
         // Dropping the entry would lose where the screen went; with nothing
         // left at the path there is nothing to lose.
         if (pathTaken(full) && !known) {
             m_setAsidePaths << full;
+            m_setAsideNames << full;
+            if (!real.isEmpty())
+                m_setAsideNames << real;
             rememberLink(m_setAside, screen, full);
         }
     }

@@ -12,6 +12,7 @@
 #include "app/shell/ConfigFiles.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -38,6 +39,12 @@ public:
     virtual void InsertItemTree(tagItemData* screen) = 0;
     // Removes the node from the tree and deletes it from the core.
     virtual void DeleteItem(tagItemData* node) = 0;
+    // As DeleteItem on each screen, in one go.
+    virtual void DeleteScreens(const std::vector<tagItemData*>& screens)
+    {
+        for (tagItemData* s : screens)
+            DeleteItem(s);
+    }
     // The tree and the screen's window let go of the screen's scenes, which
     // the core keeps: a load then replaces them or leaves them as they were.
     virtual void ReleasePrograms(tagItemData* screen) = 0;
@@ -122,6 +129,7 @@ private:
     // file has then been moved to it).
     QString renameRefusal(tagItemData* screen, const QString& name);
     void recordFile(tagItemData* screen, const QString& path);
+    void dropFile(tagItemData* screen);
     bool askAndSaveIfChanged(tagItemData* screen, unsigned captionId);
     // Saves or asks about each changed screen before any is closed; false
     // when the operator stopped it.
@@ -141,6 +149,8 @@ private:
     QHash<tagItemData*, QString> m_files;
     // Each recorded file's real name (links and ".." resolved) when recorded.
     QHash<tagItemData*, QString> m_canonical;
+    // Both names above, each to the screens recorded with it.
+    QMultiHash<QString, tagItemData*> m_holders;
     // New screens without a file, as they were made: untouched, they hold nothing to save.
     QHash<tagItemData*, QByteArray> m_madeAs;
     // Screens as last saved or opened: their write count and their file's
@@ -161,6 +171,7 @@ private:
     // until they are told; those kept for the next start, with their links.
     QList<std::pair<QString, int>> m_untold;
     QStringList m_setAsidePaths;
+    QSet<QString> m_setAsideNames;   // the paths above and their real names
     OpenScreenLists m_setAside;
 };
 

@@ -23,6 +23,9 @@ public:
     virtual bool SelectNode(tagItemData* node) = 0;
     virtual tagItemData* AddNewItem(int kind) = 0;
     virtual void InsertItemTree(tagItemData* screen) = 0;
+    // While held, screens put in the tree are not selected one by one; the
+    // last is, at the release.
+    virtual void HoldSelection(bool) {}
     virtual int DeleteSelectedItem() = 0;
     // The name the tree gives the node by default (empty when none).
     virtual QString DefaultItemName(tagItemData* node) = 0;

@@ -74,6 +74,28 @@ QRect visiblePart(QPainter& p, const QRect& r)
 
 inline int ch(QRgb c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
 
+// Mixes s into what the painter shows at (x, y), each pixel weighing what
+// `weight` gives for it, out of `scale`.
+template <class Weight>
+void mixOver(const QImage& s, QPainter& dst, int x, int y, int width, int height, int scale, Weight weight)
+{
+    QImage d = readBack(dst, QRect(x, y, width, height));
+    if (d.isNull())
+        return;
+    for (int j = 0; j < height; ++j) {
+        const QRgb* sp = reinterpret_cast<const QRgb*>(s.constScanLine(j));
+        QRgb* dp = reinterpret_cast<QRgb*>(d.scanLine(j));
+        for (int i = 0; i < width; ++i) {
+            const int w = weight(sp[i]);
+            QRgb o = 0xFF000000u;
+            for (int sh : {0, 8, 16})
+                o |= static_cast<QRgb>((ch(sp[i], sh) * w + ch(dp[i], sh) * (scale - w)) / scale) << sh;
+            dp[i] = o;
+        }
+    }
+    writeBack(dst, x, y, d);
+}
+
 } // namespace
 
 void CDrawHelper::AlphaBitBlt(const QImage& src, QPainter& dst, int x, int y, int width, int height, int percent)
@@ -87,42 +109,15 @@ void CDrawHelper::AlphaBitBlt(const QImage& src, QPainter& dst, int x, int y, in
     }
     if (percent <= 0)
         return;
-    QImage d = readBack(dst, QRect(x, y, width, height));
-    if (d.isNull())
-        return;
-    for (int j = 0; j < height; ++j) {
-        const QRgb* sp = reinterpret_cast<const QRgb*>(s.constScanLine(j));
-        QRgb* dp = reinterpret_cast<QRgb*>(d.scanLine(j));
-        for (int i = 0; i < width; ++i) {
-            QRgb o = 0xFF000000u;
-            for (int sh : {0, 8, 16})
-                o |= static_cast<QRgb>((ch(sp[i], sh) * percent + ch(dp[i], sh) * (100 - percent)) / 100) << sh;
-            dp[i] = o;
-        }
-    }
-    writeBack(dst, x, y, d);
+    mixOver(s, dst, x, y, width, height, 100, [percent](QRgb) { return percent; });
 }
 
 void CDrawHelper::AlphaChannelBitBlt(const QImage& src, QPainter& dst, int x, int y, int width, int height)
 {
     if (width <= 0 || height <= 0 || src.isNull())
         return;
-    QImage s = src.copy(0, 0, width, height).convertToFormat(QImage::Format_ARGB32);
-    QImage d = readBack(dst, QRect(x, y, width, height));
-    if (d.isNull())
-        return;
-    for (int j = 0; j < height; ++j) {
-        const QRgb* sp = reinterpret_cast<const QRgb*>(s.constScanLine(j));
-        QRgb* dp = reinterpret_cast<QRgb*>(d.scanLine(j));
-        for (int i = 0; i < width; ++i) {
-            int a = ch(sp[i], 24);
-            QRgb o = 0xFF000000u;
-            for (int sh : {0, 8, 16})
-                o |= static_cast<QRgb>((ch(sp[i], sh) * a + ch(dp[i], sh) * (255 - a)) / 255) << sh;
-            dp[i] = o;
-        }
-    }
-    writeBack(dst, x, y, d);
+    const QImage s = src.copy(0, 0, width, height).convertToFormat(QImage::Format_ARGB32);
+    mixOver(s, dst, x, y, width, height, 255, [](QRgb p) { return ch(p, 24); });
 }
 
 QImage CDrawHelper::CreateImageVariant(const QImage& bitmap, int width, int height, unsigned flags,

@@ -19,11 +19,56 @@ int skipToName(const QString& t, int pos)
     return pos;
 }
 
+// The next name from pos on, up to a space or `stop`, and pos behind it;
+// empty when no name is left.
+QString nextName(const QString& t, int& pos, QChar stop)
+{
+    pos = skipToName(t, pos);
+    const int start = pos;
+    while (pos < t.size() && t[pos] != u' ' && t[pos] != stop)
+        ++pos;
+    return t.mid(start, pos - start);
+}
+
 int skipSpaces(const QString& t, int pos)
 {
     while (pos < t.size() && t[pos] == u' ')
         ++pos;
     return pos;
+}
+
+// The value at pos, and pos behind it: quoted (by " or, where `apostrophe`,
+// by ') up to its closing quote or the end, else up to a space or `stop`.
+QString nextValue(const QString& t, int& pos, bool apostrophe, QChar stop)
+{
+    if (pos < t.size() && (t[pos] == u'"' || (apostrophe && t[pos] == u'\''))) {
+        int q = t.indexOf(t[pos], pos + 1);
+        if (q < 0)
+            q = t.size();
+        QString value = t.mid(pos + 1, q - pos - 1);
+        pos = q + 1;
+        return value;
+    }
+    const int start = pos;
+    while (pos < t.size() && t[pos] != u' ' && t[pos] != stop)
+        ++pos;
+    return t.mid(start, pos - start);
+}
+
+// The next `name sep value` from pos on, and pos behind it; a name without
+// `sep` has an empty value. False when no name is left.
+bool nextPair(const QString& t, int& pos, QChar sep, bool apostrophe, QChar stop, QString& name, QString& value)
+{
+    name = nextName(t, pos, sep);
+    if (name.isEmpty())
+        return false;
+    pos = skipSpaces(t, pos);
+    value.clear();
+    if (pos < t.size() && t[pos] == sep) {
+        pos = skipSpaces(t, pos + 1);
+        value = nextValue(t, pos, apostrophe, stop);
+    }
+    return true;
 }
 
 // The leading decimal number, a sign in front ignored.
@@ -234,14 +279,10 @@ void CHtmlDrawer::SetStyleSheet(const QString& text)
     m_sheetSource = text;
     int pos = 0;
     while (pos < text.size()) {
-        pos = skipToName(text, pos);
-        if (pos >= text.size())
+        const QString selector = nextName(text, pos, u'{').toLower();
+        if (selector.isEmpty())
             break;
-        int end = pos;
-        while (end < text.size() && text[end] != u' ' && text[end] != u'{')
-            ++end;
-        const QString selector = text.mid(pos, end - pos).toLower();
-        int open = text.indexOf(u'{', end);
+        int open = text.indexOf(u'{', pos);
         int close = open < 0 ? -1 : text.indexOf(u'}', open + 1);
         if (open < 0 || close < 0)
             break;
@@ -269,36 +310,11 @@ void CHtmlDrawer::applyDeclarations(const QString& source, HtmlStyle& s)
 {
     const QString t = source.toLower();
     int pos = 0;
-    while (pos < t.size()) {
-        pos = skipToName(t, pos);
-        if (pos >= t.size())
-            break;
-        int end = pos;
-        while (end < t.size() && t[end] != u' ' && t[end] != u':')
-            ++end;
-        const QString name = t.mid(pos, end - pos);
-        pos = skipSpaces(t, end);
-        QString value;
-        if (pos < t.size() && t[pos] == u':') {
-            pos = skipSpaces(t, pos + 1);
-            if (pos < t.size() && t[pos] == u'"') {
-                int q = t.indexOf(u'"', pos + 1);
-                if (q < 0)
-                    q = t.size();
-                value = t.mid(pos + 1, q - pos - 1);
-                pos = q + 1;
-            } else {
-                int e = pos;
-                while (e < t.size() && t[e] != u';' && t[e] != u' ')
-                    ++e;
-                value = t.mid(pos, e - pos);
-                pos = e;
-            }
-        }
-
+    QString name;
+    QString value;
+    while (nextPair(t, pos, u':', false, u';', name, value))
         if (const Property* p = findProperty(name))
             p->apply({*this, m_coloursEnabled, value}, s);
-    }
 }
 
 int CHtmlDrawer::length(const QString& source, int current, bool fontSize)
@@ -350,34 +366,10 @@ std::vector<std::pair<QString, QString>> CHtmlDrawer::readAttributes(const QStri
 {
     std::vector<std::pair<QString, QString>> out;
     int pos = 0;
-    while (pos < t.size()) {
-        pos = skipToName(t, pos);
-        if (pos >= t.size())
-            break;
-        int end = pos;
-        while (end < t.size() && t[end] != u' ' && t[end] != u'=')
-            ++end;
-        QString name = t.mid(pos, end - pos);
-        pos = skipSpaces(t, end);
-        QString value;
-        if (pos < t.size() && t[pos] == u'=') {
-            pos = skipSpaces(t, pos + 1);
-            if (pos < t.size() && (t[pos] == u'"' || t[pos] == u'\'')) {
-                int q = t.indexOf(t[pos], pos + 1);
-                if (q < 0)
-                    q = t.size();
-                value = t.mid(pos + 1, q - pos - 1);
-                pos = q + 1;
-            } else {
-                int e = pos;
-                while (e < t.size() && t[e] != u' ')
-                    ++e;
-                value = t.mid(pos, e - pos);
-                pos = e;
-            }
-        }
-        out.emplace_back(std::move(name), std::move(value));
-    }
+    QString name;
+    QString value;
+    while (nextPair(t, pos, u'=', true, u' ', name, value))
+        out.emplace_back(name, value);
     return out;
 }
 

@@ -263,6 +263,35 @@ int refuseMissingImage(const CommSession& session)
     session.report(CBC_FIRMWARE_IMAGE, CBE_OPEN_FAILED, reinterpret_cast<std::uintptr_t>(where.c_str()));
     return COMM_E_OPEN;
 }
+
+// The screen's firmware image, how its load went and the file it came from.
+struct ImageLoad {
+    FirmwareLoad status = FirmwareLoad::NoImage;
+    QString source;
+    std::vector<std::uint8_t> image;
+};
+
+ImageLoad loadImageFor(const tagItemData* screen)
+{
+    ImageLoad load;
+    load.image = LoadFirmwareImageFor(screen, &load.status, &load.source);
+    return load;
+}
+
+// A missing, unreadable or partial image refused, reported under `cmd`;
+// 0 when the image may go.
+int refuseBadImage(const CommSession& session, const ImageLoad& load, unsigned cmd)
+{
+    if (load.status == FirmwareLoad::NoImage)
+        return refuseMissingImage(session);
+    if (load.status == FirmwareLoad::Unreadable)
+        return refuseUnreadableImage(session, cmd, load.source);
+    if (!wholeFirmwareImage(load.image)) {
+        session.report(cmd, CBE_REFUSED, 0);
+        return COMM_E_REFUSED;
+    }
+    return 0;
+}
 } // namespace
 
 bool wholeFirmwareImage(const std::vector<std::uint8_t>& image)
@@ -284,19 +313,12 @@ int CCore::SendUpgrade(tagItemData* screen)
         session.replyReceived = 0;
         // The image is checked before the controller is put into its loader,
         // so a missing or damaged one leaves the controller as it was.
-        FirmwareLoad status = FirmwareLoad::NoImage;
-        QString source;
-        const std::vector<std::uint8_t> image = LoadFirmwareImageFor(screen, &status, &source);
+        const ImageLoad load = loadImageFor(screen);
+        const std::vector<std::uint8_t>& image = load.image;
         if (!session.transport || !session.transport->streams())
             return 0;
-        if (status == FirmwareLoad::NoImage)
-            return refuseMissingImage(session);
-        if (status == FirmwareLoad::Unreadable)
-            return refuseUnreadableImage(session, CBC_UPGRADE_STREAM, source);
-        if (!wholeFirmwareImage(image)) {
-            session.report(CBC_UPGRADE_STREAM, CBE_REFUSED, 0);
-            return COMM_E_REFUSED;
-        }
+        if (const int refused = refuseBadImage(session, load, CBC_UPGRADE_STREAM))
+            return refused;
         // The serial line's speed; the other links ask for the loader's own.
         const auto request = UpgradeRequestData(link.Mode == COMM_SERIAL ? link.BaudRate : kLoaderBaudRate);
         session.request.assign(request.begin(), request.end());
@@ -311,21 +333,14 @@ int CCore::SendUpgrade2(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
-    const LinkSettings link = GetOwnLink(screen);
-    CommSession session;
-    OpenSession(link, session);
-    session.replyReceived = 0;
-    FirmwareLoad status = FirmwareLoad::NoImage;
-    QString source;
-    session.request = LoadFirmwareImageFor(screen, &status, &source);
-    if (status == FirmwareLoad::NoImage)
-        return refuseMissingImage(session);
-    if (status == FirmwareLoad::Unreadable)
-        return refuseUnreadableImage(session, kFirmwareCommand, source);
-    if (!wholeFirmwareImage(session.request)) {
-        session.request.clear();
-        session.report(kFirmwareCommand, CBE_REFUSED, 0);
-        return COMM_E_REFUSED;
-    }
-    return session.sendRequest(kFirmwareCommand, REPLY_ACK_EACH | REPLY_ACK_LAST);
+    return GuardedResult(0, [&]() -> int {
+        CommSession session;
+        OpenSession(GetOwnLink(screen), session);
+        session.replyReceived = 0;
+        ImageLoad load = loadImageFor(screen);
+        if (const int refused = refuseBadImage(session, load, kFirmwareCommand))
+            return refused;
+        session.request = std::move(load.image);
+        return session.sendRequest(kFirmwareCommand, REPLY_ACK_EACH | REPLY_ACK_LAST);
+    });
 }

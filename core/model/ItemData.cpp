@@ -5,9 +5,10 @@
 #include "core/model/Geometry.h"
 #include "core/model/ItemKinds.h"
 #include "core/model/NodePictures.h"
-#include "core/render/ContentCompiler.h"
 
 #include <QColor>
+
+#include <atomic>
 
 using namespace sorvane::model;
 
@@ -159,6 +160,13 @@ tagItemData* CreateNodeUnpainted(tagItemData* after, std::uint16_t type, const c
     return node;
 }
 
+namespace {
+// Screens are destroyed on workers too (their scratch copies).
+std::atomic<ScreenGoneHook> g_screenGone{nullptr};
+} // namespace
+
+ScreenGoneHook SetScreenGoneHook(ScreenGoneHook hook) { return g_screenGone.exchange(hook); }
+
 void DestroyNode(tagItemData*& node)
 {
     if (!node)
@@ -172,7 +180,8 @@ void DestroyNode(tagItemData*& node)
     }
     NodePictures::release(node);
     if (node->Level == LEVEL_ROOT)
-        sorvane::render::CContentCompiler::ForgetCompiled(node);
+        if (const ScreenGoneHook gone = g_screenGone.load())
+            gone(node);
     switch (node->Level) {
     case LEVEL_SCENE:
         node->Scene.OwnedBlock.clear();

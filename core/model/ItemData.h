@@ -63,6 +63,11 @@ using PaintHook = int (*)(Painting& painting);
 PaintHook SetPaintHook(PaintHook hook);
 // Paints with the given painter instead of the hook.
 int PaintNodeWith(tagItemData* node, PaintHook hook);
+// What render keeps of a screen (its compiles) is dropped when the screen's
+// node is destroyed, through this hook, which render installs with the
+// painter. Returns the previous hook.
+using ScreenGoneHook = void (*)(const tagItemData* screen);
+ScreenGoneHook SetScreenGoneHook(ScreenGoneHook hook);
 
 // Copies a name into a node's name field, cut to 127 characters.
 void SetNodeName(tagItemData* node, const char16_t* name);

@@ -1,7 +1,6 @@
 #include "core/model/ItemKinds.h"
 #include "core/api/Nodes.h"
 #include "core/api/TypeRecords.h"
-#include "core/render/Painters.h"
 
 #include <algorithm>
 #include <iterator>
@@ -10,14 +9,6 @@ namespace sorvane::model {
 namespace {
 
 using namespace records;
-using sorvane::render::PaintAnalogClockItem;
-using sorvane::render::PaintCounterItem;
-using sorvane::render::PaintDigitalClockItem;
-using sorvane::render::PaintPictureItem;
-using sorvane::render::PaintRichTextItem;
-using sorvane::render::PaintSingleLineItem;
-using sorvane::render::PaintTableItem;
-using sorvane::render::PaintTextGifItem;
 
 void initSingleLine(ItemRecord& r, const LOGFONT& font)
 {
@@ -101,41 +92,41 @@ constexpr ItemKind kKinds[] = {
     {.type = IT_SINGLELINE, .level = LEVEL_PROGRAM, .inSpeed = 20, .outSpeed = 20, .contentSized = false,
      .recordSize = singleline::Size, .owned = O::Text, .slot = singleline::TextSlot, .initRecord = initSingleLine,
      .defaultText = u"Singleline", .storedExit = true, .stored = S::Text,
-     .paint = PaintSingleLineItem, .paged = PagedDraw::SingleLine, .pages = PageCount::Paged,
+     .paged = PagedDraw::SingleLine, .pages = PageCount::Paged,
      .header = DeviceHeader::Paged},
     // The stored wrap flag stays as it was saved: forcing it on would wrap
     // every text whose wrap the operator had turned off.
     {.type = IT_TEXT, .level = LEVEL_PROGRAM, .inSpeed = 20, .outSpeed = 20, .contentSized = false,
      .recordSize = richtext::Size, .owned = O::Text, .slot = richtext::TextSlot, .initRecord = initRichText,
      .defaultText = DEFAULT_RTF_TEXT, .storedExit = true, .stored = S::Text,
-     .paint = PaintRichTextItem, .paged = PagedDraw::RichText, .pages = PageCount::Paged,
+     .paged = PagedDraw::RichText, .pages = PageCount::Paged,
      .header = DeviceHeader::Paged},
     {.type = IT_IMAGE, .level = LEVEL_PROGRAM, .inSpeed = 20, .outSpeed = 20, .contentSized = false,
-     .recordSize = picture::Size, .initRecord = initPicture, .storedExit = true, .paint = PaintPictureItem,
+     .recordSize = picture::Size, .initRecord = initPicture, .storedExit = true,
      .pages = PageCount::One, .header = DeviceHeader::Picture},
     {.type = IT_GIF, .level = LEVEL_PROGRAM, .inEffect = 75, .recordSize = picture::Size,
-     .initRecord = initAnimation, .paint = PaintPictureItem, .pages = PageCount::PictureFrames,
+     .initRecord = initAnimation, .pages = PageCount::PictureFrames,
      .header = DeviceHeader::FrameDelay},
     {.type = IT_GRID, .level = LEVEL_PROGRAM, .inSpeed = 20, .outSpeed = 20, .contentSized = false,
      .recordSize = table::Size, .owned = O::MemFile, .slot = table::StreamSlot, .storedExit = true,
-     .stored = S::Table, .paint = PaintTableItem, .paged = PagedDraw::Table, .pages = PageCount::Paged,
+     .stored = S::Table, .paged = PagedDraw::Table, .pages = PageCount::Paged,
      .header = DeviceHeader::Paged},
     {.type = IT_TEXTGIF, .level = LEVEL_PROGRAM, .inEffect = 79, .recordSize = textgif::Size, .owned = O::Text,
      .slot = textgif::TextSlot, .initRecord = initTextGif, .defaultText = DEFAULT_RTF_TEXT, .stored = S::Text,
-     .paint = PaintTextGifItem, .pages = PageCount::TextGifFrames,
+     .pages = PageCount::TextGifFrames,
      .header = DeviceHeader::TextGif},
     {.type = IT_CLOCKSIMUL, .level = LEVEL_PROGRAM, .inEffect = 64, .inSpeed = 25, .recordSize = clocksimul::Size,
-     .initRecord = initAnalogClock, .paint = PaintAnalogClockItem, .pages = PageCount::One,
+     .initRecord = initAnalogClock, .pages = PageCount::One,
      .header = DeviceHeader::AnalogClock},
     {.type = IT_CLOCKDIGIT, .level = LEVEL_PROGRAM, .inEffect = 44, .inSpeed = 25, .contentSized = false,
-     .recordSize = clockdigit::Size, .initRecord = initDigitalClock, .paint = PaintDigitalClockItem,
+     .recordSize = clockdigit::Size, .initRecord = initDigitalClock,
      .pages = PageCount::Across, .header = DeviceHeader::DigitalClock},
     {.type = IT_COUNT, .level = LEVEL_PROGRAM, .inEffect = 66, .inSpeed = 25, .contentSized = false,
-     .recordSize = counter::Size, .initRecord = initCounter<0>, .paint = PaintCounterItem,
+     .recordSize = counter::Size, .initRecord = initCounter<0>,
      .pages = PageCount::Across, .header = DeviceHeader::Counter},
     // Counters of the second kind load as counters with their record's first word kept.
     {.type = IT_COUNT2, .level = LEVEL_PROGRAM, .inEffect = 76, .inSpeed = 25, .contentSized = false,
-     .recordSize = counter::Size, .initRecord = initCounter<1>, .loadsAs = IT_COUNT, .paint = PaintCounterItem,
+     .recordSize = counter::Size, .initRecord = initCounter<1>, .loadsAs = IT_COUNT,
      .pages = PageCount::Across, .header = DeviceHeader::Counter},
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 // One row per item kind (kItemTypes, core/api/ItemTypes.h): what the core
-// decides by kind when it makes, paints, loads and compiles a node. A kind
-// without a row fails the build (ItemKinds.cpp).
+// decides by kind when it makes, loads and compiles a node. A kind without a
+// row fails the build (ItemKinds.cpp). The painters lie above the model: their
+// column of the table is render's (core/render/PaintDispatch.cpp).
 #include "core/api/ItemRecord.h"
 #include "core/api/ItemTypes.h"
 
@@ -12,8 +13,6 @@
 struct tagItemData;
 
 namespace sorvane::model {
-
-struct Painting;
 
 // How a stored type record is read over the new one a load makes.
 enum class StoredRecord : std::uint8_t {
@@ -52,15 +51,14 @@ struct ItemKind {
     bool storedExit = false;
     StoredRecord stored = StoredRecord::Bytes;
     std::uint16_t loadsAs = 0;
-    // Painting and compiling.
-    int (*paint)(Painting& painting) = nullptr;
+    // Drawing and compiling.
     PagedDraw paged = PagedDraw::None;
     PageCount pages = PageCount::None;
     DeviceHeader header = DeviceHeader::None;
 };
 
 // The row of a kind; a kind the table does not know (a damaged file's) gets
-// a row that makes, paints and compiles nothing.
+// a row that makes and compiles nothing (render paints nothing of it).
 const ItemKind& itemKind(std::uint16_t type);
 // Whether the type has a row of its own.
 bool knownItemKind(std::uint16_t type);

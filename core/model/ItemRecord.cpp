@@ -1,4 +1,5 @@
 #include "core/api/ItemRecord.h"
+#include "core/api/Core.h"
 #include "core/api/OwnerThread.h"
 #include "core/model/StoredRecords.h"
 #include "platform/ByteIO.h"

@@ -25,8 +25,13 @@ std::uint16_t creationCode(const tagItemData* node)
     }
 }
 
-// Fills in the parent from "after" when only that is given.
-tagItemData* parentFor(tagItemData* parent, tagItemData* after) { return parent ? parent : (after ? after->Parent : nullptr); }
+// Fills in the parent from "after" when only that is given; a node given
+// neither goes under `root` (the core's, for a screen).
+tagItemData* parentFor(tagItemData* parent, tagItemData* after, tagItemData* root = nullptr)
+{
+    tagItemData* given = parent ? parent : after ? after->Parent : nullptr;
+    return given ? given : root;
+}
 
 } // namespace
 
@@ -289,18 +294,23 @@ tagItemData* dropHalfMade(tagItemData* parent, tagItemData* after, tagItemData* 
     }
     return nullptr;
 }
+
+// Links what `make` makes behind `after` in `parent`; a make that fails half
+// way leaves the tree as it was.
+template <class Make>
+tagItemData* makeGuarded(tagItemData* parent, tagItemData* after, Make make)
+{
+    tagItemData* const before = slotAfter(parent, after);
+    CCore::NoteWritten(parent);
+    return GuardedCall(make, [&] { return dropHalfMade(parent, after, before); });
+}
 } // namespace
 
 tagItemData* CCore::AddItem(unsigned short type, const char16_t* name, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (type == IT_SCREEN && !parent)
-        parent = m_root;
-    tagItemData* const before = slotAfter(parent, after);
-    NoteWritten(parent);
-    return GuardedCall([&] { return CreateNode(after, type, name, parent); },
-                       [&] { return dropHalfMade(parent, after, before); });
+    parent = parentFor(parent, after, type == IT_SCREEN ? m_root : nullptr);
+    return makeGuarded(parent, after, [&] { return CreateNode(after, type, name, parent); });
 }
 
 int CCore::DeleteItem(tagItemData*& node)
@@ -312,9 +322,20 @@ int CCore::DeleteItem(tagItemData*& node)
     NoteWritten(node->Parent);
     UnlinkNode(node);
     ForgetTargets(node);
-    const bool large = node->Level == LEVEL_HEADER || node->Level <= LEVEL_SCENE;
+    // A trim walks the whole heap: worth it for a screen or scene of many
+    // pieces or pictures, not for each of many small screens closed in a row.
+    constexpr int kManyNodes = 64;
+    constexpr std::int64_t kManyBytes = std::int64_t(1) << 20;
+    bool large = node->Level == LEVEL_HEADER;
+    const bool big = large || node->Level <= LEVEL_SCENE;
+    if (big && !large) {
+        int nodes = 0;
+        ForEachNode(node, [&nodes](tagItemData*) { ++nodes; });
+        large = nodes >= kManyNodes;
+    }
+    const std::int64_t pictures = big ? NodePictures::bytesHeld() : 0;
     DestroyNode(node);
-    if (large)
+    if (large || (big && pictures - NodePictures::bytesHeld() >= kManyBytes))
         ReturnFreedMemory();
     return 1;
 }
@@ -356,33 +377,21 @@ void CCore::ForgetTargets(const tagItemData* removed)
 tagItemData* CCore::CopyItem(tagItemData* source, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (source && source->Level == LEVEL_ROOT && !parent)
-        parent = m_root;
-    tagItemData* const before = slotAfter(parent, after);
-    NoteWritten(parent);
-    return GuardedCall([&] { return CopyNode(parent, source, after); },
-                       [&] { return dropHalfMade(parent, after, before); });
+    parent = parentFor(parent, after, source && source->Level == LEVEL_ROOT ? m_root : nullptr);
+    return makeGuarded(parent, after, [&] { return CopyNode(parent, source, after); });
 }
 
 tagItemData* CCore::CopyBranch(tagItemData* source, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (source && source->Level == LEVEL_ROOT && !parent)
-        parent = m_root;
-    tagItemData* const before = slotAfter(parent, after);
-    NoteWritten(parent);
-    return GuardedCall([&] { return CopyBranchRecursive(source, parent, after); },
-                       [&] { return dropHalfMade(parent, after, before); });
+    parent = parentFor(parent, after, source && source->Level == LEVEL_ROOT ? m_root : nullptr);
+    return makeGuarded(parent, after, [&] { return CopyBranchRecursive(source, parent, after); });
 }
 
 int CCore::ModifyItemPos(tagItemData* node, tagItemData* parent, tagItemData* after)
 {
     SORVANE_ASSERT_OWNER(*this);
-    parent = parentFor(parent, after);
-    if (node && node->Level == LEVEL_ROOT && !parent)
-        parent = m_root;
+    parent = parentFor(parent, after, node && node->Level == LEVEL_ROOT ? m_root : nullptr);
     // Both screens, the one it leaves and the one it joins.
     if (node)
         NoteWritten(node->Parent);

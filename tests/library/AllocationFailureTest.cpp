@@ -270,6 +270,9 @@ TEST_F(AllocationFailure, LinksSearchesAndListsReportFailure)
     EXPECT_GT(withFailingAllocations(0, [&] { rc = core.SendUpgrade(screen); }), 0);
     EXPECT_EQ(rc, 0);
     rc = -1;
+    EXPECT_GT(withFailingAllocations(0, [&] { rc = core.SendUpgrade2(screen); }), 0);
+    EXPECT_EQ(rc, 0);
+    rc = -1;
     EXPECT_GT(withFailingAllocations(0, [&] { rc = core.RetrieveConnection(screen); }), 0);
     EXPECT_EQ(rc, 0);
     unsigned found = 1;

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The include check passes on the tree, refuses every include of a core
 # internal from the program or from a public header and passes the public
-# headers, and refuses an app folder including one above or beside it while
+# headers, refuses a core folder including one above it (api < model <
+# render < link < lib) while passing each including those below, and refuses an app folder including one above or beside it while
 # passing the real order, and a spine that names a window folder's class, in
 # a small tree of its own.
 set -u
@@ -13,11 +14,18 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp/core/api" "$tmp/tests/app/panels" "$tmp/tests/core"
+mkdir -p "$tmp/core/api" "$tmp/core/model" "$tmp/core/render" "$tmp/core/link" "$tmp/core/lib" "$tmp/tests/app/panels" "$tmp/tests/core"
 for d in shell dialogs panels preview editor controls tooltips gridwin spine; do mkdir -p "$tmp/app/$d"; done
 clean() {
     rm -f "$tmp/app/panels/Panel.h"
     printf '#pragma once\n#include "core/api/Records.h"\n#include <QString>\n' > "$tmp/core/api/Core.h"
+    # Each core folder includes itself and the folders below it.
+    printf '#include "core/model/Tree.h"\n#include "core/api/Core.h"\n#include "platform/LangPack.h"\n' > "$tmp/core/model/Tree.cpp"
+    printf '#include "core/render/Painters.h"\n#include "../model/Tree.h"\n#include "core/api/Core.h"\n#include "grid/GridPainter.h"\n' \
+        > "$tmp/core/render/Painters.cpp"
+    printf '#include "core/link/Frame.h"\n#include "core/render/Painters.h"\n#include <core/model/Tree.h>\n' > "$tmp/core/link/Frame.cpp"
+    printf '#include "core/link/Frame.h"\n#include "core/render/Painters.h"\n#include "core/model/Tree.h"\n#include "core/api/Core.h"\n' \
+        > "$tmp/core/lib/Sorvane.cpp"
     printf '#include "core/api/Core.h"\n#include "grid/RealGrid.h"\n#include "platform/LangPack.h"\n#include <QWidget>\n' \
         > "$tmp/app/panels/Panel.cpp"
     # Tests may reach what they simulate.
@@ -54,6 +62,14 @@ expect_refused app/panels/Panel.h '#include "core/lib/Sorvane.h"'
 expect_refused core/api/Core.h '#include "core/model/ItemData.h"'
 expect_refused core/api/Core.h '#include "core/link/CommSession.h"'
 expect_refused core/api/Core.h ' # include <core/render/WorkMode.h>'
+expect_refused core/api/Core.h '#include "../model/Tree.h"'
+# A core folder including one above it.
+expect_refused core/model/Tree.cpp '#include "core/render/Painters.h"'
+expect_refused core/model/Tree.cpp ' #  include <core/link/Frame.h>'
+expect_refused core/model/Tree.cpp '#include "../render/ContentCompiler.h"'
+expect_refused core/render/Painters.cpp '#include "core/link/CommSession.h"'
+expect_refused core/render/Painters.cpp '#include "../../core/link/Frame.h"'
+expect_refused core/link/Frame.cpp '#include "core/lib/Sorvane.h"'
 # An app folder including one above it, or one beside it that it may not.
 expect_refused app/panels/Panel.cpp '#include "app/dialogs/task/TaskDlg.h"'
 expect_refused app/panels/Panel.cpp '#include "../shell/MainFrame.h"'

@@ -21,6 +21,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -101,6 +102,16 @@ bool runnableHardware(const Bytes& b)
     return WorkModeKnown(mode) && ScanFitsWorkMode(mode, bytes::get16(b.data(), 16));
 }
 
+// Bytes at the front of `b` that cannot start a frame: up to the first
+// magic, or all but the last three (a magic may be coming) when none is there.
+std::size_t notAFrameStart(const Bytes& b)
+{
+    for (std::size_t at = 0; at + 4 <= b.size(); ++at)
+        if (bytes::get32(b.data(), at) == kFrameMagic)
+            return at;
+    return b.size() >= 4 ? b.size() - 3 : 0;
+}
+
 // A frame header with a correct check value at the start of these bytes.
 bool startsBlock(const std::uint8_t* p, std::size_t n)
 {
@@ -156,8 +167,13 @@ SIM_GETTER(std::uint32_t, time, m_time)
 SIM_GETTER(std::uint32_t, switchValue, m_switch)
 SIM_GETTER(int, resets, m_resets)
 SIM_GETTER(int, clears, m_clears)
-SIM_GETTER(std::vector<Block>, blocks, m_blocks)
 #undef SIM_GETTER
+
+std::vector<Block> SimController::blocks() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return {m_blocks.begin(), m_blocks.end()};
+}
 
 void SimController::setVersion(std::uint32_t hardwareId, std::uint32_t firmware, std::uint32_t word)
 {
@@ -177,24 +193,42 @@ void SimController::setHardware(const Bytes& block)
 bool SimController::waitForBlocks(std::size_t n, int timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_blocks.size() >= n; });
+    return m_arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_taken >= n; });
 }
 
 void SimController::clearRecords()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_blocks.clear();
+    m_blockBytes = 0;
+    m_taken = 0;
+}
+
+void SimController::onBlock(std::function<void(const Block&)> seen)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_seen = std::move(seen);
 }
 
 Reply SimController::receive(const Block& block)
 {
     Reply reply;
+    std::function<void(const Block&)> seen;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_blocks.push_back(block);
+        m_blockBytes += block.data.size();
+        ++m_taken;
+        while (m_blocks.size() > 1 && m_blockBytes > kKeptBytes) {
+            m_blockBytes -= m_blocks.front().data.size();
+            m_blocks.pop_front();
+        }
         reply = answer(block);
+        seen = m_seen;
     }
     m_arrived.notify_all();
+    if (seen)
+        seen(block);
     return reply;
 }
 
@@ -277,13 +311,14 @@ void Peer::stop()
 std::vector<Bytes> Peer::received() const
 {
     std::lock_guard<std::mutex> lock(m_recordMutex);
-    return m_received;
+    return {m_received.begin(), m_received.end()};
 }
 
 void Peer::clearReceived()
 {
     std::lock_guard<std::mutex> lock(m_recordMutex);
     m_received.clear();
+    m_receivedBytes = 0;
 }
 
 void Peer::record(const Bytes& bytes, bool append)
@@ -293,6 +328,17 @@ void Peer::record(const Bytes& bytes, bool append)
         m_received.back().insert(m_received.back().end(), bytes.begin(), bytes.end());
     else
         m_received.push_back(bytes);
+    m_receivedBytes += bytes.size();
+    while (m_received.size() > 1 && m_receivedBytes > kKeptBytes) {
+        m_receivedBytes -= m_received.front().size();
+        m_received.pop_front();
+    }
+    // One stream (serial) loses its older half at a time, so dropping costs
+    // a byte no more than once.
+    if (Bytes& stream = m_received.back(); m_received.size() == 1 && stream.size() > 2 * kKeptBytes) {
+        stream.erase(stream.begin(), stream.end() - std::ptrdiff_t(kKeptBytes));
+        m_receivedBytes = stream.size();
+    }
 }
 
 Bytes Peer::streamReply(const Block& block, const Reply& reply) const
@@ -407,7 +453,9 @@ void TcpPeer::session(int fd)
             return;
         FrameHeader h;
         if (!ReadFrameHeader(buffer.data(), h)) {
-            buffer.erase(buffer.begin());   // not a frame start: look further
+            // Not a frame start: look further, all skipped bytes at once.
+            const std::size_t skip = std::max<std::size_t>(1, notAFrameStart(buffer));
+            buffer.erase(buffer.begin(), buffer.begin() + std::ptrdiff_t(skip));
             continue;
         }
         if (!fill(kFrameHeaderSize + h.length))
@@ -550,8 +598,7 @@ void PtyPeer::serve()
         buffer.insert(buffer.end(), got.begin(), got.end());
         for (;;) {
             // Drop what cannot start a frame.
-            while (buffer.size() >= 4 && bytes::get32(buffer.data(), 0) != kFrameMagic)
-                buffer.erase(buffer.begin());
+            buffer.erase(buffer.begin(), buffer.begin() + std::ptrdiff_t(notAFrameStart(buffer)));
             if (buffer.size() < kFrameHeaderSize)
                 break;
             FrameHeader h;

@@ -5,10 +5,15 @@
 // the master side of a pseudo-terminal, and an AF_PACKET socket on a
 // network interface. Every peer records what it received so tests compare
 // bytes. Each peer serves on its own thread until destroyed.
+//
+// What the controller and its peers keep of what came is bounded (the
+// newest kKeptBytes, the oldest dropped first), so that a long run by hand
+// neither grows nor slows with each program it takes.
 #include "core/link/Frame.h"
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <cstdint>
 #include <map>
@@ -20,6 +25,11 @@
 namespace sim {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The most bytes of blocks the controller keeps, and of records each peer
+// keeps; the newest block or record is kept whole whatever its size. Three
+// programs of the largest screen fit.
+constexpr std::size_t kKeptBytes = std::size_t(64) << 20;
 
 // One block as the controller put it together from its chunks.
 struct Block {
@@ -79,11 +89,16 @@ public:
     // The settings it keeps, as a hardware block (52 bytes).
     void setHardware(const Bytes& block);
 
-    // Every block received, in order.
+    // The blocks received since clearRecords(), in order, as far as
+    // kKeptBytes holds them (else the newest).
     std::vector<Block> blocks() const;
-    // Waits (real time) until at least n blocks arrived.
+    // Waits (real time) until at least n blocks arrived since clearRecords(),
+    // kept or not.
     bool waitForBlocks(std::size_t n, int timeoutMs = 3000) const;
     void clearRecords();
+    // Called after each block is taken, on the peer's thread, outside the
+    // controller's lock; set it before a peer starts.
+    void onBlock(std::function<void(const Block&)> seen);
 
     // Called by the peers.
     Reply receive(const Block& block);
@@ -104,7 +119,10 @@ private:
     Bytes m_hardware, m_ip, m_wifi, m_version;
     std::uint32_t m_time = 0, m_switch = 0;
     int m_resets = 0, m_clears = 0;
-    std::vector<Block> m_blocks;
+    std::deque<Block> m_blocks;
+    std::size_t m_blockBytes = 0;   // data of m_blocks
+    std::size_t m_taken = 0;        // blocks since clearRecords()
+    std::function<void(const Block&)> m_seen;
 };
 
 // A peer serving on its own thread.
@@ -116,7 +134,8 @@ public:
     Peer& operator=(const Peer&) = delete;
 
     // Everything received, as it came: TCP frames and Ethernet packets one
-    // entry each; the serial byte stream as one entry.
+    // entry each; the serial byte stream as one entry. The newest kKeptBytes
+    // are kept (a stream longer than twice that loses its older half).
     std::vector<Bytes> received() const;
     void clearReceived();
 
@@ -135,7 +154,8 @@ protected:
 private:
     std::thread m_thread;
     mutable std::mutex m_recordMutex;
-    std::vector<Bytes> m_received;
+    std::deque<Bytes> m_received;
+    std::size_t m_receivedBytes = 0;
 };
 
 class TcpPeer : public Peer {

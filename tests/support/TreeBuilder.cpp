@@ -11,8 +11,9 @@ namespace support {
 
 TreeBuilder::TreeBuilder() : m_header(CreateHeaderNode())
 {
-    // Trees built without a core are painted as the core's are.
-    SetPaintHook(&sorvane::render::PaintByKindHook);
+    // Trees built without a core are painted, and their compiles forgotten,
+    // as the core's are.
+    sorvane::render::InstallModelHooks();
 }
 
 TreeBuilder::~TreeBuilder() { DestroyNode(m_header); }

@@ -239,6 +239,15 @@ int CTaskDlg::StartTask()
                && !m_request.link() && CCore::IsRoot(screen) == 1) {
         m_request.with = m_core.GetSendLink(screen);
     }
+    // A send compiles a copy of its own, so that no timer, paint or store on
+    // this thread can race the worker; the live tree is not reached from it.
+    m_copy.reset();
+    m_work = m_request;
+    m_nothingToSend = NothingToSend(m_core, m_request);
+    if (kind == TASK_SEND_PROGRAMS && CCore::IsRoot(screen) == 1) {
+        m_copy = std::make_unique<CScreenCopy>(screen);
+        m_work.screen = m_copy->ok() ? m_copy->screen() : nullptr;
+    }
     // Busy from here, so an Escape before the worker's first step is ignored too.
     m_busy = 1;
     m_cancelled = 0;
@@ -258,14 +267,17 @@ void CTaskDlg::RunTask()
     const int kind = m_kind.load();
     // The core counts such a send as done; the operator must not take it
     // for one that reached the controller.
-    const bool nothing = NothingToSend(m_core, m_request);
+    const bool nothing = m_nothingToSend;
+    // No room for the copy: the send is not done.
+    const bool noCopy = kind == TASK_SEND_PROGRAMS && m_request.screen && !m_work.screen;
     const bool finds = kind == TASK_FIND_SCREEN || kind == TASK_WIZARD_FIND;
     const std::optional<int> result = kind == TASK_READ_HARDWARE ? std::optional<int>(RunReadPass())
                                       : kind == TASK_READ_SCREEN && m_ownReads ? readScreen(0)
                                       : kind == TASK_SEARCH && m_ownReads      ? search()
                                       : finds && m_ownReads                    ? findAgain()
                                       : kind == TASK_CALL        ? std::optional<int>(m_job(m_core))
-                                      : m_call                   ? m_call(m_core, m_request)
+                                      : noCopy                   ? std::optional<int>(0)
+                                      : m_call                   ? m_call(m_core, m_work)
                                                                  : std::nullopt;
     if (result)
         m_result = *result;
@@ -397,6 +409,9 @@ void CTaskDlg::OnReadStep(int index, int total)
 
 void CTaskDlg::JobEnded(int done)
 {
+    // The worker is past its last read of the copy: it goes with the thread.
+    waitForWorker();
+    m_copy.reset();
     storeAnswers();
     storeFound();
     m_passRunning = false;

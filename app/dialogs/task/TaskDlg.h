@@ -13,6 +13,7 @@
 #include "app/dialogs/task/TaskProgress.h"
 #include "app/spine/CoreRelay.h"
 #include "core/api/Core.h"
+#include "core/api/ScreenCopy.h"
 
 #include <QDialog>
 #include <atomic>
@@ -147,6 +148,12 @@ private:
     QString m_screenName;   // of a send, for the title and its texts
     // Written on the GUI thread only while no job runs; the worker reads it.
     TaskRequest m_request;
+    // What the worker is given: the request with, for a send, the screen's
+    // copy in place of the live screen. The copy is made when the job starts
+    // and freed when it ended, both on the GUI thread.
+    TaskRequest m_work;
+    std::unique_ptr<CScreenCopy> m_copy;
+    bool m_nothingToSend = false;
     std::unique_ptr<QThread> m_thread;
     CoreCall m_call;
     bool m_ownReads = true;

@@ -13,7 +13,11 @@ struct tagItemData;
 namespace dialogs {
 
 struct TaskJob {
-    // Runs on the worker: it may touch the core and its nodes, no widget.
+    // Runs on the worker and touches no widget. It writes no node: what it
+    // brings back is stored by the caller on the interface thread. It reads
+    // no live screen's programs either (a send compiles a CScreenCopy the
+    // task dialog made for it); what it needs of a screen it is given as
+    // values (a link), or, for the settings writes, the screen's block.
     std::function<int(CCore&)> call;
     // String id of the text the dialog starts with; 0: "Please wait...".
     unsigned startText = 0;

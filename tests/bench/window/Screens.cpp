@@ -114,4 +114,32 @@ bool writeMidScreens(const QString& runFolder, int count)
     return panel.CloseAllScreens() == 1 && shell::SaveConfigIni(core, settings, folder + QStringLiteral("config.ini"));
 }
 
+bool writeSmallScreens(const QString& runFolder, int count)
+{
+    const QString folder = runFolder + u'/';
+    if (!QDir().mkpath(folder + QStringLiteral("userdata")))
+        return false;
+    CCore core;
+    shell::ShellSettings settings;
+    editor::FramePort port;
+    shell::CEditorScreenPanel screenPanel(core, settings, folder, port);
+    shell::CPanelView& panel = *screenPanel.View();
+    for (int n = 0; n < count; ++n) {
+        const std::u16string name = QStringLiteral("Small%1").arg(n, 4, 10, QChar(u'0')).toStdU16String();
+        tagItemData* screen = core.AddItem(IT_SCREEN, name.c_str(), nullptr, nullptr);
+        if (!screen)
+            return false;
+        core.ChangeItemRect(screen, 0, 0, 128, 32);
+        tagItemData* scene = core.AddItem(IT_SCENE, u"scene", screen, nullptr);
+        tagItemData* section = core.AddItem(IT_WND_TEXT, u"window", scene, nullptr);
+        core.ChangeItemRect(section, 0, 0, 128, 32);
+        tagItemData* text = core.AddItem(IT_SINGLELINE, u"text", section, nullptr);
+        records::SetItemText(text, QStringLiteral("Gate %1").arg(n));
+        core.Paint(text);
+        if (!panel.SaveScreen(screen, true))
+            return false;
+    }
+    return panel.CloseAllScreens() == 1 && shell::SaveConfigIni(core, settings, folder + QStringLiteral("config.ini"));
+}
+
 } // namespace windowbench

@@ -14,4 +14,8 @@ bool writeLargestScreen(const QString& path);
 // folder's userdata/ by the screen panel and listed in its config.ini.
 bool writeMidScreens(const QString& runFolder, int count);
 
+// `count` small screens (128 x 32, one scene of one single-line text), saved
+// and listed the same way: a start with many screens.
+bool writeSmallScreens(const QString& runFolder, int count);
+
 } // namespace windowbench

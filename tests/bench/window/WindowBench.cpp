@@ -7,6 +7,7 @@
 // the machine's load; exits non-zero when a step did not happen.
 //
 //   bench_window --install DIR [--work DIR] [--runs N] [--quick] [--shots DIR]
+//                [--only large|mid|many]
 //
 // Steps are functions of a Run below; a further figure (a send, say) is one
 // more function called from main() that records into the same table.
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -37,8 +39,10 @@ struct Options {
     QString install;
     QString work;
     QString shots;
+    QString only;   // large, mid or many: that part alone
     int runs = 5;
     bool quick = false;
+    bool runs_(const char* part) const { return only.isEmpty() || only == QLatin1String(part); }
 };
 
 // Figure name → one value per run, in the order first recorded.
@@ -118,12 +122,13 @@ public:
         program = std::make_unique<Program>(folder, QStringLiteral(":0"), folder + QStringLiteral("/.bench"));
         return program->started();
     }
-    bool startOn(const QString& display, const QString& folder)
+    // With a figure, the time from the start to the frame at rest is recorded.
+    bool startOn(const QString& display, const QString& folder, const char* figure = nullptr)
     {
+        const auto t0 = Clock::now();
         program = std::make_unique<Program>(folder, display, folder + QStringLiteral("/.bench"));
         if (!program->started())
             return false;
-        const auto t0 = Clock::now();
         // The splash comes first; the frame is the wide window of that title.
         while (!frame && Screen::msSince(t0, Clock::now()) < 60000) {
             for (const TopWindow& w : s.topWindows())
@@ -135,7 +140,10 @@ public:
             return false;
         s.place(frame->id, QRect(0, 0, kWidth, kHeight));
         s.focus(frame->id);
-        s.settle(Clock::now(), 1000, 30000);
+        const auto placed = Clock::now();
+        const Settled r = s.settle(placed, 1000, 30000);
+        if (figure)
+            table.add(figure, Screen::msSince(t0, placed) + r.lastMs.value_or(0));
         return true;
     }
 
@@ -302,8 +310,10 @@ int main(int argc, char** argv)
         else if (a == QStringLiteral("--shots")) opt.shots = next, ++i;
         else if (a == QStringLiteral("--runs")) opt.runs = std::max(1, next.toInt()), ++i;
         else if (a == QStringLiteral("--quick")) opt.quick = true;
+        else if (a == QStringLiteral("--only")) opt.only = next, ++i;
         else {
-            std::fprintf(stderr, "usage: bench_window --install DIR [--work DIR] [--runs N] [--quick] [--shots DIR]\n");
+            std::fprintf(stderr, "usage: bench_window --install DIR [--work DIR] [--runs N] [--quick] [--shots DIR]\n"
+                         "                    [--only large|mid|many]\n");
             return 2;
         }
     }
@@ -311,7 +321,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "window bench: no installed program in '%s'\n", qPrintable(opt.install));
         return 2;
     }
-    if (opt.work.isEmpty())
+    // A work folder given is left for a look (or a profile) afterwards.
+    const bool ownWork = opt.work.isEmpty();
+    if (ownWork)
         opt.work = QDir::tempPath() + QStringLiteral("/bench-window-%1").arg(getpid());
     if (!opt.shots.isEmpty())
         QDir().mkpath(opt.shots);
@@ -321,9 +333,13 @@ int main(int argc, char** argv)
     // The screens, once: the largest alone, and 20 mid screens open at start.
     const QString largeScreens = opt.work + QStringLiteral("/screens-large");
     const QString midScreens = opt.work + QStringLiteral("/screens-mid");
+    const QString manyScreens = opt.work + QStringLiteral("/screens-many");
+    const int many = opt.quick ? 20 : 1000;
+    for (const QString& f : {largeScreens, midScreens, manyScreens})
+        QDir(f).removeRecursively();
     QDir().mkpath(largeScreens + QStringLiteral("/userdata"));
     if (!writeLargestScreen(largeScreens + QStringLiteral("/userdata/Largest.pl"))
-        || !writeMidScreens(midScreens, opt.quick ? 2 : 20)) {
+        || !writeMidScreens(midScreens, opt.quick ? 2 : 20) || !writeSmallScreens(manyScreens, many)) {
         std::fprintf(stderr, "window bench: the screens were not written\n");
         return 1;
     }
@@ -341,9 +357,11 @@ int main(int argc, char** argv)
     Table table;
     const QString loadBefore = load();
     const QString folder = opt.work + QStringLiteral("/run");
+    const std::string manyStart = "start: " + std::to_string(many) + " small screens, at rest (ms)";
+    const std::string manyQuit = "quit: " + std::to_string(many) + " small screens (ms)";
     for (int n = 0; n < opt.runs && !failed; ++n) {
         // The largest screen: open, scenes, sections, preview, quit.
-        {
+        if (opt.runs_("large")) {
             Run run(screen, opt, table);
             if (!makeRunFolder(opt.install, largeScreens, folder) || !run.startOn(display.name(), folder)) {
                 fail("the program did not start");
@@ -359,10 +377,8 @@ int main(int argc, char** argv)
             run.shot("changed");
             run.quit("quit: changed screen (ms)");
         }
-        if (opt.quick)
-            break;
         // Quit just after the open.
-        {
+        if (!opt.quick && opt.runs_("large")) {
             Run run(screen, opt, table);
             if (!makeRunFolder(opt.install, largeScreens, folder) || !run.startOn(display.name(), folder)) {
                 fail("the program did not start");
@@ -373,7 +389,7 @@ int main(int argc, char** argv)
             run.quit("quit: just opened (ms)");
         }
         // 20 unchanged mid screens open at start.
-        {
+        if (!opt.quick && opt.runs_("mid")) {
             Run run(screen, opt, table);
             if (!makeRunFolder(opt.install, midScreens, folder) || !run.startOn(display.name(), folder)) {
                 fail("the program did not start");
@@ -382,11 +398,23 @@ int main(int argc, char** argv)
             run.shot("mid-screens");
             run.quit("quit: 20 unchanged mid screens (ms)");
         }
+        // Many small screens open at start.
+        if (opt.runs_("many")) {
+            Run run(screen, opt, table);
+            if (!makeRunFolder(opt.install, manyScreens, folder)
+                || !run.startOn(display.name(), folder, manyStart.c_str())) {
+                fail("the program did not start");
+                break;
+            }
+            run.shot("many-screens");
+            run.quit(manyQuit.c_str());
+        }
     }
     std::printf("load (1, 5, 15 min) before: %s, after: %s\n", qPrintable(loadBefore), qPrintable(load()));
     table.print();
     if (!opt.shots.isEmpty())
         std::printf("pictures: %s\n", qPrintable(opt.shots));
-    QDir(opt.work).removeRecursively();
+    if (ownWork)
+        QDir(opt.work).removeRecursively();
     return failed ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 #include <X11/XKBlib.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -65,8 +66,22 @@ VirtualDisplay::~VirtualDisplay()
     }
 }
 
+namespace {
+
+// A window may go between the tree's listing and the look at it (the splash
+// does at start): that is no reason to end the bench, as Xlib's default does.
+int ignoreGoneWindow(Display*, XErrorEvent* e)
+{
+    if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
+        std::fprintf(stderr, "window bench: X error %d (request %d)\n", e->error_code, e->request_code);
+    return 0;
+}
+
+} // namespace
+
 Screen::Screen(const QString& display)
 {
+    XSetErrorHandler(ignoreGoneWindow);
     m_dpy = XOpenDisplay(display.toLocal8Bit().constData());
     if (!m_dpy)
         return;

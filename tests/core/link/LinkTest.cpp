@@ -5,6 +5,7 @@
 #include "LinkTestUtil.h"
 
 #include "core/link/Adapters.h"
+#include "core/link/Commands.h"
 #include "core/api/Callbacks.h"
 #include "core/link/LinkBase.h"
 #include "core/api/Core.h"
@@ -651,4 +652,39 @@ TEST_F(Links, RawEthernetFailuresEndWithTheirResultAndEvent)
     });
     if (!ran)
         GTEST_SKIP() << "raw Ethernet needs root to build a network namespace";
+}
+
+// The simulated controller keeps the newest blocks within its bound, each
+// whole, and still counts every block it took, so tests that wait for blocks
+// and read them keep working however long it runs.
+TEST(SimControllerKeeps, TheNewestBlocksWithinItsBoundAndCountsEveryOne)
+{
+    sim::SimController controller;
+    const std::size_t third = sim::kKeptBytes / 3 + 1;
+    for (std::uint8_t i = 0; i < 4; ++i) {
+        sim::Block b;
+        b.header.command = TOS_PROGDATA;
+        b.header.sequence = i;
+        b.data.assign(third, i);
+        controller.receive(b);
+    }
+    EXPECT_TRUE(controller.waitForBlocks(4, 0));
+    std::vector<sim::Block> kept = controller.blocks();
+    ASSERT_EQ(kept.size(), 2u);
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        EXPECT_EQ(kept[k].header.sequence, k + 2);
+        EXPECT_EQ(kept[k].data, Bytes(third, std::uint8_t(k + 2)));
+    }
+    // A block larger than the bound is kept whole, alone.
+    sim::Block big;
+    big.data.assign(sim::kKeptBytes + 1, 0x5A);
+    controller.receive(big);
+    kept = controller.blocks();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].data.size(), sim::kKeptBytes + 1);
+    EXPECT_TRUE(controller.waitForBlocks(5, 0));
+    EXPECT_FALSE(controller.waitForBlocks(6, 0));
+    controller.clearRecords();
+    EXPECT_TRUE(controller.blocks().empty());
+    EXPECT_FALSE(controller.waitForBlocks(1, 0));
 }

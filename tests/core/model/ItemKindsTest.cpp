@@ -61,7 +61,7 @@ TEST(ItemKinds, EveryKindAddsPaintsCompilesSavesAndLoads)
             EXPECT_EQ(node->InSpeed, k.inSpeed);
             EXPECT_EQ(node->Item.OutSpeed, k.outSpeed);
             EXPECT_EQ(InitialContentSize(node).isEmpty(), !k.contentSized);
-            EXPECT_NE(k.paint, nullptr);
+            EXPECT_NE(sorvane::render::PainterOfKind(k.type), nullptr);
             EXPECT_NE(k.header, DeviceHeader::None);
             EXPECT_NE(k.pages, PageCount::None);
             EXPECT_EQ(sorvane::render::PaintItemByKind(node), 1);
@@ -92,7 +92,7 @@ TEST(ItemKinds, AKindWithoutARowMakesAnItemThatHoldsNothing)
     const std::uint16_t stray = 0x105;
     EXPECT_FALSE(knownItemKind(stray));
     EXPECT_EQ(itemKind(stray).recordSize, 0u);
-    EXPECT_EQ(itemKind(stray).paint, nullptr);
+    EXPECT_EQ(sorvane::render::PainterOfKind(stray), nullptr);
     CCore core;
     tagItemData* screen = core.AddItem(IT_SCREEN, u"screen", nullptr, nullptr);
     tagItemData* item = addKind(core, screen, stray);

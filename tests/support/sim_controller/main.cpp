@@ -67,6 +67,11 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     sim::SimController controller;
+    // One line per block taken, so whoever tries the program sees a send arrive.
+    controller.onBlock([](const sim::Block& block) {
+        std::printf("block %u, %zu bytes\n", unsigned(block.header.command), block.data.size());
+        std::fflush(stdout);
+    });
     // A board the firmware catalogue knows and settings it can run with (a
     // scan its work mode takes), so what the program reads from it is what
     // it keeps and sends back.
@@ -106,14 +111,7 @@ int main(int argc, char** argv)
         std::printf("pty %s\n", ptyPeer->slavePath().c_str());
     }
     std::fflush(stdout);
-    // One line per block taken, so whoever tries the program sees a send arrive.
-    std::size_t shown = 0;
-    while (!g_stop) {
+    while (!g_stop)
         ::usleep(100 * 1000);
-        const std::vector<sim::Block> blocks = controller.blocks();
-        for (; shown < blocks.size(); ++shown)
-            std::printf("block %u, %zu bytes\n", unsigned(blocks[shown].header.command), blocks[shown].data.size());
-        std::fflush(stdout);
-    }
     return 0;
 }

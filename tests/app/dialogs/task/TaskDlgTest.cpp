@@ -7,6 +7,7 @@
 #include "core/link/LinkBase.h"
 #include "core/api/Callbacks.h"
 #include "core/api/Core.h"
+#include "core/api/ScreenCopy.h"
 #include "core/model/ItemData.h"
 #include "platform/Clock.h"
 #include "platform/LangPack.h"
@@ -53,6 +54,7 @@ struct ScriptedCall {
     std::condition_variable cv;
     bool released = false;
     TaskRequest seen;   // under m
+    std::uintptr_t originSeen = 0;   // under m: the live screen the call's screen stands for
 
     CTaskDlg::CoreCall call()
     {
@@ -62,6 +64,7 @@ struct ScriptedCall {
             {
                 std::lock_guard<std::mutex> lock(m);
                 seen = request;
+                originSeen = CScreenCopy::OriginOf(request.screen);
             }
             for (const auto& [cmd, event, value] : events)
                 if (CoreCallBack cb = core.GetCommCallBack())
@@ -159,7 +162,9 @@ TEST(TaskDlg, ASucceedingJobEndsTheRunWith1AndRestoresTheCallback)
         EXPECT_EQ(openAndWaitForEnd(dlg), 1);
         EXPECT_EQ(job.calls.load(), 1);
         EXPECT_EQ(job.kindSeen.load(), TASK_SEND_PROGRAMS);
-        EXPECT_EQ(job.lastSeen().screen, screen);
+        // The worker sent a copy of the screen, never the live one.
+        EXPECT_NE(job.lastSeen().screen, screen);
+        EXPECT_EQ(job.originSeen, CScreenCopy::OriginOf(screen));
         EXPECT_EQ(dlg.Result(), 1234);
         EXPECT_EQ(status(dlg)->text(), "s44000");
         EXPECT_EQ(bar(dlg)->value(), 100);
