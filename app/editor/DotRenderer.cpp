@@ -137,16 +137,32 @@ void renderDots(const QImage& content, QImage& display, QRect rect, int ring, co
 
 QImage renderDisplayArea(const QImage& content, const QRect& area, const DotGeometry& g, const Thresholds& t)
 {
-    if (area.isEmpty())
+    QImage out;
+    if (!renderDisplayAreaInto(content, area, g, t, out))
         return {};
-    QImage out(area.size(), QImage::Format_RGB32);
-    if (out.isNull())
-        return out;
-    out.fill(0xFF000000u);
+    return out;
+}
+
+bool renderDisplayAreaInto(const QImage& content, const QRect& area, const DotGeometry& g, const Thresholds& t,
+                           QImage& out)
+{
+    if (area.isEmpty())
+        return false;
+    if (out.width() < area.width() || out.height() < area.height() || out.format() != QImage::Format_RGB32) {
+        QImage grown(area.size().expandedTo(out.size()), QImage::Format_RGB32);
+        if (grown.isNull())
+            return false;
+        out = std::move(grown);
+    }
+    const int outW = area.width();
+    // Black where no dot is drawn: one row filled, the others copied from it.
+    QRgb* first = reinterpret_cast<QRgb*>(out.scanLine(0));
+    std::fill_n(first, std::size_t(outW), 0xFF000000u);
+    for (int y = 1; y < area.height(); ++y)
+        std::memcpy(out.scanLine(y), first, sizeof(QRgb) * std::size_t(outW));
     if (content.isNull())
-        return out;
+        return true;
     const int cw = content.width(), ch = content.height();
-    const int outW = out.width();
 
     if (g.dotW == 1 && g.dotH == 1) {
         // One pixel per LED: the content as it is.
@@ -156,12 +172,12 @@ QImage renderDisplayArea(const QImage& content, const QRect& area, const DotGeom
             QRgb* dst = reinterpret_cast<QRgb*>(out.scanLine(y - area.top()));
             std::memcpy(dst + (left - area.left()), src + left, sizeof(QRgb) * std::size_t(right - left + 1));
         }
-        return out;
+        return true;
     }
     const int blockW = g.dotW - g.gapLeft - g.gapRight;
     const int blockH = g.dotH - g.gapTop - g.gapBottom;
     if (blockW <= 0 || blockH <= 0)
-        return out;
+        return true;
 
     // LED columns that reach into the area.
     const int firstLed = std::max(area.left(), 0) / g.dotW;
@@ -192,7 +208,7 @@ QImage renderDisplayArea(const QImage& content, const QRect& area, const DotGeom
         renderedRow = ledY;
         renderedLine = dst;
     }
-    return out;
+    return true;
 }
 
 int clampScrollAxis(int target, int displayExtent, int clientExtent, int dot)

@@ -52,6 +52,11 @@ void renderDots(const QImage& content, QImage& display, QRect rect, int ring, co
 // renderDots (a black picture with every dot drawn); what lies past the last
 // dot is black. Costs what the area holds, not what the content holds.
 QImage renderDisplayArea(const QImage& content, const QRect& area, const DotGeometry& g, const Thresholds& t);
+// The same into the top left of `out`, grown to the area when smaller and
+// kept otherwise, so that a canvas painting again reuses its memory. False
+// when no picture could be made.
+bool renderDisplayAreaInto(const QImage& content, const QRect& area, const DotGeometry& g, const Thresholds& t,
+                           QImage& out);
 
 // Clamps a scroll origin on one axis (display pixels): below 0 becomes 0; a
 // picture larger than its client stops at its excess, reached from the last

@@ -11,6 +11,10 @@ namespace editor {
 
 namespace {
 int g_defaultDot = 3;
+// What the canvases paint goes through one picture, kept between paints:
+// showing a scene paints many canvases, each a fresh picture of megabytes
+// otherwise. Canvases paint on the interface thread only.
+QImage g_paintArea;
 }
 
 void CLed::setDefaultDotSize(int dot)
@@ -72,8 +76,8 @@ void CLed::Draw(QPainter& p, const QRect& clip)
             p.drawImage(src.topLeft() - m_origin, m_display, src);
         return;
     }
-    const QImage part = renderDisplayArea(m_content, src, m_geometry, m_thresholds);
-    p.drawImage(src.topLeft() - m_origin, part);
+    if (renderDisplayAreaInto(m_content, src, m_geometry, m_thresholds, g_paintArea))
+        p.drawImage(src.topLeft() - m_origin, g_paintArea, QRect(QPoint(0, 0), src.size()));
 }
 
 void CLed::paintEvent(QPaintEvent* e)

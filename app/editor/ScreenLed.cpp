@@ -303,13 +303,12 @@ void CScreenLed::paintBackground()
 {
     tagItemData* scene = m_sel ? sceneOf(m_sel) : nullptr;
     const QImage picture = GetNodePicture(scene);
-    if (!picture.isNull()) {
+    const QRect r = picture.isNull() ? QRect() : nodeRect(m_core, scene);
+    // A scene picture that covers the whole content leaves nothing to clear.
+    if (!r.contains(QRect(QPoint(0, 0), contentSize())) || picture.width() < r.width() || picture.height() < r.height())
         ClearContent(false);
-        const QRect r = nodeRect(m_core, scene);
+    if (!r.isEmpty())
         BlitToContent(picture, {0, 0}, r, false);
-    } else {
-        ClearContent(false);
-    }
     update();
 }
 

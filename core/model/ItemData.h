@@ -55,6 +55,9 @@ struct Painting {
     const ItemRecord* record = nullptr;   // the node's, or a new item's
     QImage picture;
     PaintedValues values;
+    // The picture was just made for this painting and is black throughout:
+    // a painter that starts by clearing it need not clear it again.
+    bool blank = false;
 };
 // The painters live above the model (core/render) and reach it through this
 // hook, which CCore's constructor installs; without one no node is painted.

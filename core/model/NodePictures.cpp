@@ -221,7 +221,7 @@ int paintInto(Painting& p, PaintHook hook, PictureState state, QSize dropped, bo
         return paintAsNew(p, hook);
     if (state == PictureState::Stale) {
         const QSize size = PreviewSizeFor(p.node, p.values);
-        GrowPicture(p.picture, size.width(), size.height());
+        p.blank = GrowPicture(p.picture, size.width(), size.height());
     } else if (state == PictureState::Dropped && p.picture.isNull() && dropped.isValid()) {
         GrowPicture(p.picture, dropped.width(), dropped.height());
     }

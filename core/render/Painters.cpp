@@ -35,15 +35,17 @@ using namespace records;
 // node is only read.
 void clearBlack(Painting& p)
 {
-    if (!p.picture.isNull())
+    if (!p.picture.isNull() && !p.blank)
         p.picture.fill(Qt::black);
+    p.blank = false;
 }
 
 // The picture grown for the node as its values now say.
 void grow(Painting& p)
 {
     const QSize size = PreviewSizeFor(p.node, p.values);
-    GrowPicture(p.picture, size.width(), size.height());
+    if (GrowPicture(p.picture, size.width(), size.height()))
+        p.blank = true;
 }
 
 // A content taller than the item is cut to its last lit row. A picture too

@@ -1,13 +1,18 @@
 // Opening the largest screen a file may hold (4096 x 512, 16 scenes of 16
 // sections) in its window at dot 3: the canvas is made, bound, a section is
 // selected and the visible part is painted once. The counter gives what the
-// open canvas adds to the resident memory.
+// open canvas adds to the resident memory. The first showing of a scene of
+// that screen just loaded: its pictures and its sections' are made and the
+// visible part is painted.
 #include "app/editor/ScreenLed.h"
 
 #include "core/api/Core.h"
+#include "core/api/TypeRecords.h"
 #include "core/model/ItemData.h"
 
+#include <QDir>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <fstream>
 #include <memory>
@@ -91,5 +96,56 @@ void BM_ScrollLargeScreenCanvas(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ScrollLargeScreenCanvas)->Unit(benchmark::kMillisecond);
+
+// The largest screen with a text in each section, as the window bench makes it.
+void writeLargeScreenWithTexts(const QString& path)
+{
+    CCore core;
+    tagItemData* screen = core.AddItem(IT_SCREEN, u"large", nullptr, nullptr);
+    core.ChangeItemRect(screen, 0, 0, 4096, 512);
+    tagItemData* scene = nullptr;
+    for (int s = 0; s < 16; ++s) {
+        scene = core.AddItem(IT_SCENE, u"scene", screen, scene);
+        tagItemData* section = nullptr;
+        for (int i = 0; i < 16; ++i) {
+            section = core.AddItem(IT_WND_TEXT, u"section", scene, section);
+            core.ChangeItemRect(section, (i % 4) * 1024, (i / 4) * 128, 1024, 128);
+            const bool single = i % 2 == 0;
+            tagItemData* text = core.AddItem(single ? IT_SINGLELINE : IT_TEXT, u"text", section, nullptr);
+            records::SetItemText(text, single ? QStringLiteral("Scene %1, window %2: platform 4 now boarding").arg(s).arg(i)
+                                              : QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil DejaVu Sans;}}"
+                                                               "\\pard\\f0\\fs24 Scene %1 window %2\\par}").arg(s).arg(i));
+            core.Paint(text);
+        }
+    }
+    core.SavePL(screen, reinterpret_cast<const char16_t*>(path.utf16()));
+}
+
+void BM_FirstShowingOfScene(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.pl"));
+    writeLargeScreenWithTexts(path);
+    editor::CLed::setDefaultDotSize(3);
+    QImage target(QSize(1800, 900), QImage::Format_RGB32);
+    for (auto _ : state) {
+        state.PauseTiming();
+        CCore core;
+        tagItemData* screen = core.AddItem(IT_SCREEN, u"large", nullptr, nullptr);
+        core.LoadPL(screen, reinterpret_cast<const char16_t*>(path.utf16()));
+        auto canvas = std::make_unique<editor::CScreenLed>(core, nullptr);
+        canvas->AttachItem(screen);
+        canvas->resize(target.size());
+        state.ResumeTiming();
+        canvas->SelectItem(screen->FirstChild, false);
+        canvas->render(&target);
+        benchmark::DoNotOptimize(target.constBits());
+        state.PauseTiming();
+        canvas.reset();
+        core.DeleteItem(screen);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstShowingOfScene)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace

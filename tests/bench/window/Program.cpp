@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace windowbench {
@@ -36,7 +37,17 @@ Program::Program(const QString& runFolder, const QString& display, const QString
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         setenv("TMPDIR", runtime.c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
-        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        // BENCH_WINDOW_WRAP="perf record -g -o FILE --" runs the program under a profiler.
+        std::vector<std::string> words;
+        if (const char* wrap = getenv("BENCH_WINDOW_WRAP"))
+            for (const QString& w : QString::fromLocal8Bit(wrap).split(u' ', Qt::SkipEmptyParts))
+                words.push_back(w.toStdString());
+        words.push_back(exe);
+        std::vector<char*> argv;
+        for (std::string& w : words)
+            argv.push_back(w.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
 }

@@ -218,6 +218,11 @@ public:
                 return;
             }
             table.add(n == 0 ? "first showing of scene 1 (ms)" : "first showing of scenes 2-16 (ms)", *r->lastMs);
+            // A scene of more sections than the canvas has windows brings a
+            // notice that fades in by its own timer: the canvas apart from it.
+            if (const std::optional<double> canvas = r->lastOutside(noticeWindows()))
+                table.add(n == 0 ? "  scene 1, the notice's fade aside (ms)" : "  scenes 2-16, the notice's fade aside (ms)",
+                          *canvas);
             if (n + 1 < scenes)
                 untimedKey("Left");
         }
@@ -232,6 +237,16 @@ public:
             table.add("select a section, at rest (ms)", *r->lastMs);
         }
         shot("section-selected");
+    }
+
+    // What is shown over the frame without being it: a tip, a notice.
+    std::vector<QRect> noticeWindows()
+    {
+        std::vector<QRect> rects;
+        for (const TopWindow& w : s.topWindows())
+            if (w.id != frame->id)
+                rects.push_back(w.rect);
+        return rects;
     }
 
     // F6 opens the preview; Escape closes it again.

@@ -1,5 +1,7 @@
 #include "XDisplay.h"
 
+#include <algorithm>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -289,7 +291,7 @@ void Screen::rebase()
             std::memcpy(&m_shown[std::size_t(y) * std::size_t(m_width)], now.constScanLine(y), std::size_t(m_width) * 4);
 }
 
-bool Screen::drain(int waitMs, const QRect& ignore, bool* outside)
+bool Screen::drain(int waitMs, const QRect& ignore, bool* outside, std::vector<QRect>* where)
 {
     pollfd p{ConnectionNumber(m_dpy), POLLIN, 0};
     if (!XPending(m_dpy) && poll(&p, 1, waitMs) <= 0)
@@ -327,11 +329,22 @@ bool Screen::drain(int waitMs, const QRect& ignore, bool* outside)
         XDestroyImage(img);
         if (here) {
             changed = true;
+            if (where)
+                where->push_back(r);
             if (outside && !ignore.contains(r))
                 *outside = true;
         }
     }
     return changed;
+}
+
+std::optional<double> Settled::lastOutside(const std::vector<QRect>& aside) const
+{
+    std::optional<double> last;
+    for (const auto& [ms, r] : changes)
+        if (std::none_of(aside.begin(), aside.end(), [&](const QRect& a) { return a.contains(r); }))
+            last = ms;
+    return last;
 }
 
 Settled Screen::settle(Clock::time_point start, int quietMs, int boundMs, QRect ignoreFirst)
@@ -350,9 +363,12 @@ Settled Screen::settle(Clock::time_point start, int quietMs, int boundMs, QRect 
         }
         const int wait = std::max(1, int(std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count()));
         bool outside = false;
-        if (drain(wait, ignoreFirst, &outside)) {
+        std::vector<QRect> where;
+        if (drain(wait, ignoreFirst, &outside, &where)) {
             lastChange = Clock::now();
             s.lastMs = msSince(start, lastChange);
+            for (const QRect& r : where)
+                s.changes.emplace_back(*s.lastMs, r);
             if (!s.firstMs && (outside || ignoreFirst.isNull()))
                 s.firstMs = s.lastMs;
         }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <chrono>
 #include <optional>
+#include <utility>
 #include <vector>
 
 typedef struct _XDisplay Display;
@@ -44,6 +45,11 @@ struct Settled {
     std::optional<double> firstMs;
     std::optional<double> lastMs;
     bool atRest = false;   // false: still changing when the bound ran out
+    // Each change: when (ms after the event) and where.
+    std::vector<std::pair<double, QRect>> changes;
+    // The last change that does not lie inside one of `aside` (a notice's
+    // own window, say); empty when every change did.
+    std::optional<double> lastOutside(const std::vector<QRect>& aside) const;
 };
 
 class Screen {
@@ -89,7 +95,7 @@ public:
 private:
     // Reads the damaged areas reported so far; true when pixels changed,
     // `outside` when some changed area lies outside `ignore`.
-    bool drain(int waitMs, const QRect& ignore, bool* outside);
+    bool drain(int waitMs, const QRect& ignore, bool* outside, std::vector<QRect>* where = nullptr);
 
     Display* m_dpy = nullptr;
     unsigned long m_root = 0;
