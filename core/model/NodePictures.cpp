@@ -76,6 +76,12 @@ PictureState NodePictures::stateOf(const tagItemData* node)
     return node ? PictureState(node->Preview.m_state) : PictureState::Stale;
 }
 
+bool NodePictures::showsAsNew(const tagItemData* node)
+{
+    const std::lock_guard lock(g_lock);
+    return node && node->Preview.m_asNew;
+}
+
 int NodePictures::paint(tagItemData* node, PaintHook hook)
 {
     // Declared first, so the pictures let go are freed after the lock.
