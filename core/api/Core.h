@@ -272,6 +272,9 @@ public:
     // clock "value", 0x08 reset, 0x10 clear, 0x20 firmware) in that order:
     // the OR of the writer's results, 0 when all were written.
     int SaveAsUSBFile(tagItemData* node, const char16_t* path, unsigned flags, unsigned value);
+    // Drops what the core keeps of the screen's compiles for later sends, so
+    // a bulk send gives its memory back as each screen's send ends.
+    static void ForgetCompiled(const tagItemData* screen);
     // ---- end of core/render block ----
 
 protected:

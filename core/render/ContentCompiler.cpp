@@ -1616,6 +1616,13 @@ tagItemData* CCore::GetUndrawableItem(tagItemData* node) { return CContentCompil
 
 tagItemData* CCore::GetOversizedItem(tagItemData* node) { return CContentCompiler::OversizedItem(node); }
 
+void CCore::ForgetCompiled(const tagItemData* screen)
+{
+    // Null would drop every screen's: the program names one.
+    if (screen)
+        CContentCompiler::ForgetCompiled(screen);
+}
+
 void CContentCompiler::FreeBuffers(tagItemData* node)
 {
     if (const tagItemData* screen = GetScreenOf(node))

@@ -13,6 +13,9 @@ BulkResult RunBulkSend(CCore& core, const QList<tagItemData*>& screens, const QL
             if (!ticked.contains(i))
                 continue;
             transfer(screens[i], core.GetSendLink(screens[i]));
+            // Each screen's compile goes with its send: twenty screens
+            // kept would hold the memory the bulk send took.
+            CCore::ForgetCompiled(screens[i]);
             r.sent = true;
         }
         return r;
@@ -29,6 +32,7 @@ BulkResult RunBulkSend(CCore& core, const QList<tagItemData*>& screens, const QL
         r.sent = true;
         if (c->Global.Width != s->Global.Width || c->Global.Height != s->Global.Height) {
             r.mismatch = c;
+            CCore::ForgetCompiled(s);
             return r;
         }
         // Where C's own send goes; a C that sends through the source goes
@@ -36,6 +40,8 @@ BulkResult RunBulkSend(CCore& core, const QList<tagItemData*>& screens, const QL
         tagItemData* through = c->Global.TargetScreen == s ? nullptr : c->Global.TargetScreen;
         transfer(s, core.GetSendLink(c, through));
     }
+    // The source's compile served every target; it goes with the last.
+    CCore::ForgetCompiled(s);
     return r;
 }
 

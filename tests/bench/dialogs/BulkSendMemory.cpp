@@ -3,9 +3,8 @@
 // files as the program opens them and sent from the bulk-send window through
 // the task dialog to the simulated controller, run as a program of its own so
 // what it keeps is not counted here. Counters: the growth of the peak over
-// the level before the send, and what is still held after it, in MB, with
-// the kept compiles as they are (0) and with each screen's let go of once
-// its send has ended (1), where nothing else may stay.
+// the level before the send, and what is still held after it, in MB: each
+// screen's compile goes with its send, so nothing may stay.
 #include "app/dialogs/groups/SettingBulkProgram.h"
 #include "app/dialogs/task/TaskDlg.h"
 #include "core/api/Core.h"
@@ -97,20 +96,10 @@ void BM_BulkSendOfTwentyMidScreensGivesItsMemoryBack(benchmark::State& state)
         state.SkipWithError("not 20 screens");
         return;
     }
-    // 1: each send as the window runs it, and then its screen's compile let
-    // go of: what the send would cost if nothing of it were kept.
-    dialogs::CSettingBulkProgram::TaskRunner runner;
-    if (state.range(0) == 1)
-        runner = [&core](QWidget* owner, tagItemData* screen, const LinkSettings& link) {
-            dialogs::CTaskDlg task(core, owner);
-            task.SetTask(dialogs::TaskRequest::send(screen, link));
-            task.exec();
-            sorvane::render::CContentCompiler::ForgetCompiled(screen);
-        };
     double before = 0, peak = 0, after = 0;
     bool peakKnown = false;   // the kernel started the peak again
     for (auto _ : state) {
-        dialogs::CSettingBulkProgram dlg(core, nullptr, folder + QStringLiteral("/groupinfo.ini"), runner);
+        dialogs::CSettingBulkProgram dlg(core, nullptr, folder + QStringLiteral("/groupinfo.ini"));
         dlg.show();
         settle();
         before = statusMb("VmRSS:");
@@ -134,15 +123,15 @@ void BM_BulkSendOfTwentyMidScreensGivesItsMemoryBack(benchmark::State& state)
     state.counters["before_MB"] = before;
     state.counters["peak_growth_MB"] = peak - before;
     state.counters["held_after_MB"] = after - before;
-    // With each compile let go of, nothing else of a send may stay: not the
-    // task dialog's, the progress road's or a copy of the screen.
-    if (state.range(0) == 1 && (after - before > 10 || (peakKnown && peak - before > 60)))
+    // Each screen's compile goes with its send, and nothing else of a send
+    // may stay: not the task dialog's, the progress road's or a copy.
+    if (after - before > 10 || (peakKnown && peak - before > 60))
         state.SkipWithError("a send keeps memory after it has ended");
     std::fprintf(stderr,
-                 "bulk send of 20 mid screens (%d): %.1f MB before, peak %.1f, after %.1f; pictures %.1f MB;"
+                 "bulk send of 20 mid screens: %.1f MB before, peak %.1f, after %.1f; pictures %.1f MB;"
                  " without kept compiles %.1f, trimmed %.1f\n",
-                 int(state.range(0)), before, peak, after, pictures, withoutKept, trimmed);
+                 before, peak, after, pictures, withoutKept, trimmed);
 }
-BENCHMARK(BM_BulkSendOfTwentyMidScreensGivesItsMemoryBack)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_BulkSendOfTwentyMidScreensGivesItsMemoryBack)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
