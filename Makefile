@@ -62,16 +62,18 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE bench
 
-# The preview's players and a send through another screen's link under
-# ThreadSanitizer: only those tests, so it stays quick.
+# The preview's players, a send through another screen's link and the jobs
+# beside the window's readers under ThreadSanitizer: only those tests, so it
+# stays quick.
 $(TSAN_BUILD)/build.ninja: | deps
 	cmake -S . -B $(TSAN_BUILD) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELO_BUILD_APP=ON -DTAVRELO_TSAN=ON
 
 tsan: export TSAN_OPTIONS = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
 tsan: deps $(TSAN_BUILD)/build.ninja
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target preview_tests link_race_tests race_canary
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target preview_tests link_race_tests job_race_tests race_canary
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ./tests/preview_tests
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ./tests/link_race_tests
+	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ./tests/job_race_tests
 	tests/race/expect_race.sh $(TSAN_BUILD)/tests/race_canary $(CURDIR)/tests/tsan.supp
 
 $(FUZZ_BUILD)/build.ninja: | deps

@@ -26,9 +26,12 @@ constexpr std::size_t DYNFRAME_SIZE = 24;
 constexpr std::size_t DYNFRAME_ELEMENT_SIZE = 312;
 
 struct DynFrameElement;
-// The core's one writer of an element's owned data.
+struct DynFrame;
+// The core's one writer of an element's owned data, and the links that keep
+// the owning node's frame size word equal to its border's stored size.
 namespace sorvane::model {
 bool SetFrameElementData(DynFrameElement*, std::vector<std::uint8_t>);
+struct FrameLinks;
 }
 
 // Elements and frames own what they point to: they are never copied.
@@ -61,7 +64,9 @@ struct DynFrameElement {
 
 private:
     friend bool sorvane::model::SetFrameElementData(DynFrameElement*, std::vector<std::uint8_t>);
+    friend struct sorvane::model::FrameLinks;
     std::vector<std::uint8_t> m_data;
+    DynFrame* m_frame = nullptr;   // the frame whose list holds it
 };
 
 // Longest owned data the 16-bit size word can announce.
@@ -80,6 +85,10 @@ struct DynFrame {
     std::uint16_t DefaultIndex = 0;   // element painted when none is named
     DynFrameElement* First = nullptr;
     std::array<std::uint8_t, DYNFRAME_SIZE> Raw{};
+
+private:
+    friend struct sorvane::model::FrameLinks;
+    tagItemData* m_node = nullptr;   // the scene or section it is the border of
 };
 
 // ---- screen block ----

@@ -62,6 +62,8 @@ CoreCallBack CCore::SetFileCallBack(CoreCallBack cb)
 
 int CCore::Paint(tagItemData* node)
 {
+    // Painting stores what it measured into the node.
+    SORVANE_ASSERT_NODE_OWNER(node);
     return PaintNode(node);
 }
 

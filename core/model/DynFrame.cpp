@@ -15,6 +15,7 @@ static_assert(ElementSize == DYNFRAME_ELEMENT_SIZE && FrameSize == DYNFRAME_SIZE
 
 void unlink(DynFrame* frame, DynFrameElement* e)
 {
+    FrameLinks::join(e, nullptr);
     if (e->Next)
         e->Next->Prev = e->Prev;
     if (e->Prev)
@@ -26,6 +27,7 @@ void unlink(DynFrame* frame, DynFrameElement* e)
 
 void linkBehind(DynFrame* frame, DynFrameElement* e, DynFrameElement* after)
 {
+    FrameLinks::join(e, frame);
     if (after) {
         e->Next = after->Next;
         if (after->Next)
@@ -84,6 +86,18 @@ DynFrame** FrameSlotOf(tagItemData* node)
 
 namespace sorvane::model {
 
+tagItemData* FrameLinks::nodeOf(const DynFrameElement* element)
+{
+    return element && element->m_frame ? element->m_frame->m_node : nullptr;
+}
+
+void FrameLinks::resized(const DynFrame* frame)
+{
+    if (frame && frame->m_node)
+        if (std::uint32_t* slot = FrameSizeSlotOf(frame->m_node))
+            *slot = GetPayloadSize(frame->m_node);
+}
+
 std::uint32_t* FrameSizeSlotOf(tagItemData* node)
 {
     if (!node)
@@ -103,7 +117,8 @@ void CreateFrame(tagItemData* node)
     if (*slot)
         DestroyFrame(node);
     *slot = new DynFrame;
-    *FrameSizeSlotOf(node) = GetPayloadSize(node);
+    FrameLinks::adopt(*slot, node);
+    FrameLinks::resized(*slot);
 }
 
 int DestroyFrame(tagItemData* node)
@@ -154,6 +169,7 @@ DynFrameElement* CreateFrameElement(std::uint16_t type, const char16_t* name, Dy
     e->MarginRight = g.MarginRight;
     e->MarginBottom = 0;
     ++frame->Count;
+    FrameLinks::resized(frame);
     return e;
 }
 
@@ -165,6 +181,7 @@ int RemoveFrameElement(DynFrame* frame, DynFrameElement* element)
     delete element;
     if (frame->Count > 0)
         --frame->Count;
+    FrameLinks::resized(frame);
     return 1;
 }
 
@@ -186,6 +203,7 @@ bool SetFrameElementData(DynFrameElement* element, std::vector<std::uint8_t> dat
     if (!element || data.size() > DYNFRAME_ELEMENT_MAX_DATA)
         return false;
     element->m_data = std::move(data);
+    FrameLinks::resized(element->m_frame);
     return true;
 }
 

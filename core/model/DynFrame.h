@@ -19,6 +19,19 @@ FramePatternGeometry FramePatternDefaults(std::uint16_t type, std::uint16_t fram
 // FrameSlotOf: core/api/Nodes.h.
 std::uint32_t* FrameSizeSlotOf(tagItemData* node);
 
+// What a border's elements know of where they are. Every change of an
+// element list or of an element's data sets the owning node's frame size
+// word, so that the word is the stored size without a store writing it.
+struct FrameLinks {
+    // The scene or section whose border holds the element; null for an
+    // element of no node's border.
+    static tagItemData* nodeOf(const DynFrameElement* element);
+    static void adopt(DynFrame* frame, tagItemData* node) { frame->m_node = node; }
+    static void join(DynFrameElement* element, DynFrame* frame) { element->m_frame = frame; }
+    // Sets the owning node's size word from the frame's elements.
+    static void resized(const DynFrame* frame);
+};
+
 // Gives a scene or section a new empty frame (an old one is freed first).
 void CreateFrame(tagItemData* node);
 // Frees the frame of a scene or section with all its elements: 0 for other

@@ -1,12 +1,14 @@
 // The custom picture path of a border element, set and read by callers
 // outside the library, so that the element's owned data never changes hands.
 #include "core/api/Core.h"
+#include "core/api/OwnerThread.h"
 #include "core/model/DynFrame.h"
 
 using namespace sorvane::model;
 
 int CCore::SetFrameElementPicture(DynFrameElement* element, const char16_t* path)
 {
+    SORVANE_ASSERT_NODE_OWNER(FrameLinks::nodeOf(element));
     if (!element)
         return 0;
     std::vector<std::uint8_t> data;

@@ -1,4 +1,5 @@
 #include "core/model/NodePictures.h"
+#include "core/api/OwnerThread.h"
 #include "core/api/TypeRecords.h"
 #include "core/model/CoreAccess.h"
 
@@ -73,6 +74,12 @@ PictureState NodePictures::stateOf(const tagItemData* node)
 {
     const std::lock_guard lock(g_lock);
     return node ? PictureState(node->Preview.m_state) : PictureState::Stale;
+}
+
+bool NodePictures::showsAsNew(const tagItemData* node)
+{
+    const std::lock_guard lock(g_lock);
+    return node && node->Preview.m_asNew;
 }
 
 int NodePictures::paint(tagItemData* node, PaintHook hook)
@@ -350,6 +357,12 @@ void ReturnFreedMemory()
 
 QImage GetNodePicture(tagItemData* node)
 {
+#if SORVANE_THREAD_CHECKS
+    // A picture that is there is only read; making one paints the node.
+    if (const PictureState state = NodePictures::stateOf(node);
+        node && (state == PictureState::Stale || state == PictureState::Dropped))
+        SORVANE_ASSERT_NODE_OWNER(node);
+#endif
     try {
         return NodePictures::read(node);
     } catch (...) {
@@ -359,5 +372,6 @@ QImage GetNodePicture(tagItemData* node)
 
 void SetNodePicture(tagItemData* node, QImage picture)
 {
+    SORVANE_ASSERT_NODE_OWNER(node);
     NodePictures::give(node, std::move(picture));
 }

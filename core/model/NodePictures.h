@@ -33,6 +33,8 @@ public:
     static std::int64_t setBudget(std::int64_t bytes);
     static std::int64_t bytesHeld();
     static PictureState stateOf(const tagItemData* node);
+    // Whether the node paints as a new item of its kind (markAsNew).
+    static bool showsAsNew(const tagItemData* node);
 
     // Paints the node now (CCore::Paint, a tree operation) with `hook`, or
     // with the installed paint hook when it is null.

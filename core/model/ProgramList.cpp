@@ -3,6 +3,7 @@
 #include "core/api/OwnerThread.h"
 #include "core/model/StoredRecords.h"
 #include "core/api/Core.h"
+#include "core/model/DynFrame.h"
 #include "core/model/Guard.h"
 #include "core/model/HardwareInfo.h"
 #include "core/model/ItemKinds.h"
@@ -65,15 +66,13 @@ void appendFrame(const DynFrame* frame, std::vector<std::uint8_t>& out)
     }
 }
 
-void appendNode(tagItemData* node, std::vector<std::uint8_t>& out)
+// The node's image and its payload. The size word is the payload's as
+// written here: the node is only read, from whichever thread stores it.
+void appendNode(const tagItemData* node, std::vector<std::uint8_t>& out)
 {
+    if (node->Level < LEVEL_SCENE || node->Level > LEVEL_PROGRAM)
+        return;
     const std::uint32_t payload = GetPayloadSize(node);
-    switch (node->Level) {
-    case LEVEL_SCENE: node->Scene.FrameSize = payload; break;
-    case LEVEL_SECTION: node->Section.FrameSize = payload; break;
-    case LEVEL_PROGRAM: node->Item.TypeRecordSize = payload; break;
-    default: return;
-    }
     const std::size_t at = out.size();
     out.resize(at + ITEMDATA_SIZE, 0);
     std::uint8_t* img = out.data() + at;
@@ -82,15 +81,18 @@ void appendNode(tagItemData* node, std::vector<std::uint8_t>& out)
     switch (node->Level) {
     case LEVEL_SCENE:
         put32(img, SCENE_FRAME, ref);
+        put32(img, SCENE_FRAMESIZE, payload);
         appendFrame(node->Scene.Frame, out);
         break;
     case LEVEL_SECTION:
         put8(img, SECTION_BORDER, 0);
         put32(img, SECTION_FRAME, ref);
+        put32(img, SECTION_FRAMESIZE, payload);
         appendFrame(node->Section.Frame, out);
         break;
     default:
         put32(img, ITEM_RECORD, ref);
+        put32(img, ITEM_RECORDSIZE, payload);
         if (node->Item.TypeRecord) {
             const std::vector<std::uint8_t> record = WriteTypeRecord(*node->Item.TypeRecord);
             out.insert(out.end(), record.begin(), record.end());
@@ -503,6 +505,10 @@ std::size_t loadNodeImage(const std::uint8_t* image, std::size_t available, cons
         readItem(node, in, data, payload);
         break;
     }
+    // The size word read (or an old file's border code in it) gives way to
+    // the size of the border as loaded.
+    if (DynFrame** frame = FrameSlotOf(node))
+        FrameLinks::resized(*frame);
     return recordSize + payload;
 }
 
@@ -521,7 +527,7 @@ std::uint32_t StoreSizeOf(const tagItemData* node)
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, 0xFFFFFFFFu));
 }
 
-std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size)
+std::vector<std::uint8_t> BuildStoreImage(const tagItemData* node, std::size_t size)
 {
     std::vector<std::uint8_t> out;
     out.reserve(size > PL_NODES_OFFSET ? StoreSizeOf(node) : PL_NODES_OFFSET);
@@ -542,7 +548,7 @@ std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size)
     WriteHardwareInfo(settings, h + PL_SETTINGS_OFFSET);
     if (size > PL_NODES_OFFSET && node)
         for (tagItemData* c = node->FirstChild; c; c = c->NextSibling)
-            ForEachNode(c, [&out](tagItemData* n) { appendNode(n, out); });
+            ForEachNode(c, [&out](const tagItemData* n) { appendNode(n, out); });
     return out;
 }
 

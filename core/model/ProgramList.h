@@ -22,9 +22,9 @@ constexpr std::size_t PL_NODES_OFFSET = 440;
 
 // 440 + for every scene, section and item in the node's subtree: 928 + its payload.
 std::uint32_t StoreSizeOf(const tagItemData* node);
-// The image of the node's subtree with a header claiming `size` bytes. Brings
-// the live FrameSize and TypeRecordSize words up to date.
-std::vector<std::uint8_t> BuildStoreImage(tagItemData* node, std::size_t size);
+// The image of the node's subtree with a header claiming `size` bytes. Reads
+// the tree only: the size words stored are those of the payloads written.
+std::vector<std::uint8_t> BuildStoreImage(const tagItemData* node, std::size_t size);
 
 // Checks an image before anything is changed; PL_OK when it can be loaded.
 ProgramListResult CheckProgramList(const std::uint8_t* data, std::size_t length, unsigned* newerBy = nullptr);

@@ -1,6 +1,7 @@
 // Copies of a screen for jobs and players (core/api/ScreenCopy.h).
 #include "core/api/ScreenCopy.h"
 #include "core/api/ItemRecord.h"
+#include "core/model/DynFrame.h"
 #include "core/model/ItemData.h"
 #include "core/model/NodePictures.h"
 #include "core/model/Tree.h"
@@ -102,10 +103,14 @@ tagItemData* copyOne(const tagItemData& s, tagItemData* parent, tagItemData* aft
     case LEVEL_SCENE:
         copyScene(s.Scene, n->Scene);
         n->Scene.Frame = copyOfFrame(s.Scene.Frame);
+        if (n->Scene.Frame)
+            FrameLinks::adopt(n->Scene.Frame, n);
         break;
     case LEVEL_SECTION:
         copySection(s.Section, n->Section);
         n->Section.Frame = copyOfFrame(s.Section.Frame);
+        if (n->Section.Frame)
+            FrameLinks::adopt(n->Section.Frame, n);
         break;
     case LEVEL_PROGRAM:
         copyItem(s.Item, n->Item);

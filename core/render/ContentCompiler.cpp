@@ -1,5 +1,6 @@
 #include "core/render/ContentCompiler.h"
 #include "core/api/Core.h"
+#include "core/api/ScreenCopy.h"
 #include "core/api/TextCartoon.h"
 #include "core/api/WorkMode.h"
 #include "core/model/CoreState.h"
@@ -35,6 +36,8 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <sys/stat.h>
 
@@ -52,33 +55,51 @@ namespace slot = program::slot;
 // Largest slot and block we build: offsets in the records are 32-bit.
 constexpr std::uint64_t kMaxBytes = 0x7FFFFFFFu;
 
-using Slots = std::array<std::vector<std::uint8_t>, 4>;
+using Bytes = std::vector<std::uint8_t>;
+using SharedBytes = std::shared_ptr<const Bytes>;
+using Slots = std::array<Bytes, 4>;
+
+// A scene's background, an item's pages and header or a mask that may be
+// kept for later compiles: the key of what it is made of, and for scenes
+// and items what the compile measured for them.
+struct KeptPart {
+    enum Kind : std::uint8_t { Scene, Item, Mask };
+    std::uint32_t number = 0;
+    int slot = 0;   // the slot kept: pages or a mask; an item's header too
+    Kind kind = Scene;
+    Bytes key;
+    PaintedValues values;
+    std::uint64_t planned = 0;   // the page bytes the refusal rule counts for it
+};
 
 // One screen's compile, held by the compile and not by its nodes (a send
 // compiles on a worker, and only the interface thread writes the tree):
 // each node's four slots by the node's number in the tree's pre-order, and
-// each block as the slots it is made of, in block order.
+// each block as the slots it is made of, in block order. A slot taken from
+// what was kept, or given to it, is shared rather than the node's own.
 struct Result {
     std::unordered_map<const tagItemData*, std::uint32_t> number;
     std::vector<Slots> perNode;
+    std::vector<SharedBytes> shared;   // number * 4 + slot
     std::array<std::vector<std::uint32_t>, 4> parts;   // number * 4 + slot
     std::array<std::size_t, 4> sizes{};
+    std::vector<KeptPart> keep;   // what may be kept when the compile ends
+    unsigned taken = 0, drawn = 0;   // scenes and items taken from what was kept, and made afresh
 
     std::uint32_t numberOf(const tagItemData* n) const { return number.at(n); }
-    std::vector<std::uint8_t>& of(const tagItemData* n, int s) { return perNode[numberOf(n)][std::size_t(s)]; }
-    const std::vector<std::uint8_t>* find(const tagItemData* n, int s) const
+    // A slot the compile makes itself.
+    Bytes& of(const tagItemData* n, int s) { return perNode[numberOf(n)][std::size_t(s)]; }
+    const Bytes& part(std::uint32_t p) const { return shared[p] ? *shared[p] : perNode[p / 4][p % 4]; }
+    const Bytes* find(const tagItemData* n, int s) const
     {
         const auto it = number.find(n);
-        return it == number.end() || s < 0 || s > 3 ? nullptr : &perNode[it->second][std::size_t(s)];
+        return it == number.end() || s < 0 || s > 3 ? nullptr : &part(it->second * 4 + std::uint32_t(s));
     }
-    const std::vector<std::uint8_t>& part(std::uint32_t p) const { return perNode[p / 4][p % 4]; }
-    std::size_t bytes() const
+    // Moves a slot the compile made into shared bytes, to be kept.
+    void share(std::uint32_t p)
     {
-        std::size_t n = 0;
-        for (const Slots& s : perNode)
-            for (const auto& b : s)
-                n += b.size();
-        return n;
+        if (!shared[p])
+            shared[p] = std::make_shared<const Bytes>(std::move(perNode[p / 4][p % 4]));
     }
 };
 
@@ -135,6 +156,8 @@ bool cancelled()
 struct Seen {
     PaintedValues values;
     QImage picture;
+    bool taken = false;   // its output comes from what was kept
+    std::optional<std::uint64_t> planned;
 };
 
 struct Ctx {
@@ -147,12 +170,14 @@ struct Ctx {
     // Every node's by its number, filled before any page is drawn; a kept
     // picture is taken out when its pages are made.
     mutable std::vector<Seen> seen;
+    std::vector<std::uint8_t> common;   // what every kept part of the compile is keyed with
 
     const PaintedValues& painted(const tagItemData* n) const { return seen[out->numberOf(n)].values; }
 };
 
 std::vector<std::uint8_t>& slotOf(const Ctx& c, const tagItemData* n, int s) { return c.out->of(n, s); }
-std::size_t len(const Ctx& c, const tagItemData* n, int s) { return c.out->of(n, s).size(); }
+std::size_t len(const Ctx& c, const tagItemData* n, int s) { return c.out->part(c.out->numberOf(n) * 4 + std::uint32_t(s)).size(); }
+bool taken(const Ctx& c, const tagItemData* n) { return c.seen[c.out->numberOf(n)].taken; }
 
 QImage pictureOf(const Ctx& c, const tagItemData* item);
 
@@ -373,6 +398,28 @@ tagItemData* firstOversized(tagItemData* screen, Painted painted)
     return found;
 }
 
+// The first picture or animation item of the screen whose file names no
+// picture that can be read; the items `skip` picks are passed over.
+template <class Skip>
+tagItemData* firstUndrawable(tagItemData* screen, Skip skip)
+{
+    tagItemData* found = nullptr;
+    forEachChild(screen, [&](tagItemData* scene) {
+        forEachChild(scene, [&](tagItemData* section) {
+            forEachChild(section, [&](tagItemData* item) {
+                if (found || (item->Item.TypeCode != IT_IMAGE && item->Item.TypeCode != IT_GIF)
+                    || !item->Item.TypeRecord || skip(item))
+                    return;
+                // No path is an empty item, drawn so on purpose.
+                const QString path = PictureRecordPath(*item->Item.TypeRecord);
+                if (!path.isEmpty() && PictureFileFrameCount(path) == 0)
+                    found = item;
+            });
+        });
+    });
+    return found;
+}
+
 // Pages an item's pass 1 will make, counted before anything is rendered.
 std::uint64_t plannedPages(tagItemData* item, const PaintedValues& painted)
 {
@@ -412,13 +459,19 @@ std::uint64_t plannedPageBytes(const Ctx& c)
             total += PageLength(params(c, static_cast<unsigned>(std::max(0, sorvane::render::ScreenSize(scene).width())), false));
         forEachChild(scene, [&](tagItemData* section) {
             forEachChild(section, [&](tagItemData* item) {
-                const QRect area = sorvane::render::NodeClientRect(item);
-                if (area.width() <= 0)
-                    return;
-                const std::uint64_t page = PageLength(params(c, static_cast<unsigned>(area.width()), false));
-                const std::uint64_t pages = plannedPages(item, c.painted(item));
-                total = pages > (kMaxBytes + 1) / std::max<std::uint64_t>(page, 1) ? kMaxBytes + 1
-                                                                                     : std::min(kMaxBytes + 1, total + pages * page);
+                // An item taken from what was kept counts as it did when it was made.
+                std::optional<std::uint64_t>& planned = c.seen[c.out->numberOf(item)].planned;
+                if (!planned) {
+                    const QRect area = sorvane::render::NodeClientRect(item);
+                    if (area.width() <= 0) {
+                        planned = 0;
+                    } else {
+                        const std::uint64_t page = PageLength(params(c, static_cast<unsigned>(area.width()), false));
+                        const std::uint64_t pages = plannedPages(item, c.painted(item));
+                        planned = pages > (kMaxBytes + 1) / std::max<std::uint64_t>(page, 1) ? kMaxBytes + 1 : pages * page;
+                    }
+                }
+                total = std::min(kMaxBytes + 1, total + *planned);
             });
         });
     });
@@ -428,6 +481,8 @@ std::uint64_t plannedPageBytes(const Ctx& c)
 // Pass 1 for an item. False when its pages could not be held.
 bool itemPages(const Ctx& c, tagItemData* item)
 {
+    if (taken(c, item))
+        return true;
     auto& out = slotOf(c, item, slot::ItemPages);
     const QRect area = sorvane::render::NodeClientRect(item);
     if (area.width() <= 0 || area.height() <= 0 || c.screenH <= 0)
@@ -507,6 +562,8 @@ bool itemPages(const Ctx& c, tagItemData* item)
 
 bool scenePages(const Ctx& c, tagItemData* scene)
 {
+    if (taken(c, scene))
+        return true;
     auto& out = slotOf(c, scene, slot::ScenePages);
     if (c.painted(scene).picturePresent == 0)
         return true;
@@ -760,40 +817,58 @@ std::vector<std::uint8_t> BuildFrameDelayHeader(const tagItemData* item, std::ui
 
 namespace {
 
-// A compile's output is kept after its blocks were read, so that the next
-// send of an unchanged screen takes it instead of compiling again. What it
-// was made from is its key: the screen's stored image (its whole tree and
-// settings), the red-green order, the colour threshold, the language and
-// the files its pictures come from. Clocks and counters draw the time of the
-// compile, so screens holding them are always compiled afresh.
-struct FileStamp {
-    QString path;
-    qint64 size = -1, mtime = 0;
-    quint64 inode = 0, device = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-struct CompileKey {
-    std::vector<std::uint8_t> image;
-    bool swap = false;
-    std::uint32_t threshold = 0;
-    int lang = 0;
-    std::vector<FileStamp> files;
-    std::size_t nodes = 0;
-    bool operator==(const CompileKey&) const = default;
-};
-
-FileStamp stampOf(const QString& path)
+// What a compile made of each scene's background and each item is kept
+// after its blocks were read, so that a later compile of a screen holding
+// the same scene or item, unchanged, takes it instead of drawing it again.
+// What a part is made of is its key: the node's stored image and record,
+// its section's, the rectangle it is drawn in, the screen's work mode, scan
+// and size, the red-green order, the colour threshold, the language and the
+// file its picture comes from. Clocks and counters draw the time of the
+// compile and a picture given by a caller is not in the image: those are
+// drawn afresh every time. Masks are made of rectangles alone and are kept
+// by them; the records laid over the parts (borders, descriptors, scene
+// records) are cheap and are made again.
+void append(Bytes& out, const void* data, std::size_t n)
 {
-    FileStamp f{path};
+    const auto* b = static_cast<const std::uint8_t*>(data);
+    out.insert(out.end(), b, b + n);
+}
+
+template <class T>
+void appendValue(Bytes& out, T v)
+{
+    static_assert(std::is_integral_v<T>);
+    append(out, &v, sizeof v);
+}
+
+void appendRect(Bytes& out, const QRect& r)
+{
+    for (const int v : {r.x(), r.y(), r.width(), r.height()})
+        appendValue<std::int32_t>(out, v);
+}
+
+void appendNode(Bytes& out, const tagItemData* n)
+{
+    const std::size_t at = out.size();
+    out.resize(at + ITEMDATA_SIZE);
+    WriteNodeImage(*n, out.data() + at);
+}
+
+// The file by its name and its stamp: a file rewritten, touched or replaced
+// is another.
+void appendFile(Bytes& out, const QString& path)
+{
     struct stat st {};
-    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        f.size = st.st_size;
-        f.mtime = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        f.inode = st.st_ino;
-        f.device = st.st_dev;
-    }
-    return f;
+    const bool found = !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    appendValue<std::uint32_t>(out, std::uint32_t(path.size()));
+    append(out, path.utf16(), std::size_t(path.size()) * 2);
+    appendValue<std::int64_t>(out, found ? std::int64_t(st.st_size) : -1);
+    appendValue<std::int64_t>(out, found ? std::int64_t(st.st_mtim.tv_sec) : 0);
+    appendValue<std::int64_t>(out, found ? std::int64_t(st.st_mtim.tv_nsec) : 0);
+    appendValue<std::int64_t>(out, found ? std::int64_t(st.st_ctim.tv_sec) : 0);
+    appendValue<std::int64_t>(out, found ? std::int64_t(st.st_ctim.tv_nsec) : 0);
+    appendValue<std::uint64_t>(out, found ? std::uint64_t(st.st_ino) : 0);
+    appendValue<std::uint64_t>(out, found ? std::uint64_t(st.st_dev) : 0);
 }
 
 bool isTimed(std::uint16_t type)
@@ -802,35 +877,74 @@ bool isTimed(std::uint16_t type)
     return h == DeviceHeader::AnalogClock || h == DeviceHeader::DigitalClock || h == DeviceHeader::Counter;
 }
 
-// Null when the screen's compile cannot be kept (it holds clocks, counters
-// or a picture given by a caller).
-std::optional<CompileKey> keyOf(tagItemData* screen, bool swap)
+// What every part of the compile is drawn with.
+Bytes commonKey(const Ctx& c)
 {
-    CompileKey k;
-    bool timed = false;
-    ForEachNode(screen, [&](tagItemData* n) {
-        ++k.nodes;
-        if (n->Level == LEVEL_SCENE && n->Scene.PicturePath[0] != 0)
-            k.files.push_back(stampOf(WidePathField(n->Scene.PicturePath, 260)));
-        if (n->Level != LEVEL_PROGRAM)
-            return;
-        // Clocks draw the time; a picture given by a caller is not in the image.
-        timed = timed || isTimed(n->Item.TypeCode) || NodePictures::stateOf(n) == PictureState::Given;
-        if ((n->Item.TypeCode == IT_IMAGE || n->Item.TypeCode == IT_GIF) && n->Item.TypeRecord)
-            k.files.push_back(stampOf(PictureRecordPath(*n->Item.TypeRecord)));
-    });
-    if (timed)
-        return std::nullopt;
-    {
-        // The image holds what painting sets, which a canvas may be writing.
-        const auto lock = NodePictures::hold();
-        k.image = BuildStoreImage(screen, StoreSizeOf(screen));
-    }
-    k.swap = swap;
-    k.threshold = ColourThreshold();
-    k.lang = CurrentLanguage();
+    Bytes k;
+    appendValue<std::uint16_t>(k, c.mode);
+    appendValue<std::uint16_t>(k, c.scan);
+    appendValue<std::uint16_t>(k, c.screen->Global.Width);
+    appendValue<std::uint16_t>(k, c.screen->Global.Height);
+    appendValue<std::uint8_t>(k, c.swap ? 1 : 0);
+    appendValue<std::uint32_t>(k, ColourThreshold());
+    appendValue<std::int32_t>(k, CurrentLanguage());
     return k;
 }
+
+// The key of a scene's or item's output, but for its picture file; empty
+// when it is drawn afresh every time. Called under the pictures' lock: what
+// painting sets is read.
+Bytes partKey(const tagItemData* n, const Bytes& common)
+{
+    if (NodePictures::stateOf(n) == PictureState::Given)
+        return {};
+    Bytes k{'N'};
+    k.insert(k.end(), common.begin(), common.end());
+    appendNode(k, n);
+    appendRect(k, sorvane::render::NodeClientRect(n));
+    if (n->Level == LEVEL_SCENE)
+        return k;
+    const std::uint16_t type = n->Item.TypeCode;
+    if (isTimed(type))
+        return {};
+    if (const ItemRecord* rec = n->Item.TypeRecord) {
+        const Bytes r = WriteTypeRecord(*rec);
+        appendValue<std::uint32_t>(k, std::uint32_t(r.size()) + 1);
+        append(k, r.data(), r.size());
+    } else {
+        appendValue<std::uint32_t>(k, 0);
+    }
+    if (n->Parent)
+        appendNode(k, n->Parent);
+    appendValue<std::uint8_t>(k, NodePictures::showsAsNew(n) ? 1 : 0);
+    return k;
+}
+
+// The file a scene's or item's pages are drawn from; empty for none.
+QString pictureFileOf(const tagItemData* n)
+{
+    if (n->Level == LEVEL_SCENE)
+        return n->Scene.PicturePath[0] != 0 ? WidePathField(n->Scene.PicturePath, 260) : QString();
+    const std::uint16_t type = n->Item.TypeCode;
+    return (type == IT_IMAGE || type == IT_GIF) && n->Item.TypeRecord ? PictureRecordPath(*n->Item.TypeRecord) : QString();
+}
+
+// The slot of a part that is kept: a scene's background, an item's pages;
+// an item's header too.
+constexpr int kPagesSlot = 0;
+static_assert(slot::ScenePages == kPagesSlot && slot::ItemPages == kPagesSlot);
+
+std::string_view viewOf(const Bytes& b) { return {reinterpret_cast<const char*>(b.data()), b.size()}; }
+
+struct KeptEntry {
+    Bytes key;
+    PaintedValues values;
+    std::uint64_t planned = 0;
+    SharedBytes pages, header;   // header for items only
+    std::uintptr_t owner = 0;    // the screen that used it last
+    std::uint64_t round = 0;     // and its compile
+    std::size_t bytes() const { return key.size() + (pages ? pages->size() : 0) + (header ? header->size() : 0); }
+};
 
 using ResultPtr = std::shared_ptr<const Result>;
 
@@ -838,28 +952,33 @@ using ResultPtr = std::shared_ptr<const Result>;
 struct LiveCompile {
     const tagItemData* screen = nullptr;
     ResultPtr result;
-    std::optional<CompileKey> key;   // set when it may be kept
+    bool keep = true;   // false once the screen was forgotten
 };
 
-struct KeptCompile {
-    const tagItemData* screen = nullptr;
-    CompileKey key;
-    ResultPtr result;
-    std::size_t bytes = 0;
-};
-
-// The compiles kept, the latest first, within one budget: the largest
+// What is kept, the latest used first, within one budget: the largest
 // screen's program is about 22 MB.
 constexpr std::size_t kKeptBudget = std::size_t(64) << 20;
 
 // Reached from the send's worker and, for ForgetCompiled, from the
-// interface thread: everything here is under the lock. A result is not
-// changed once it is in here, so a reader holding one reads it unlocked.
+// interface thread: everything here is under the lock. Kept bytes are not
+// changed once they are in here, so a compile holding them reads them
+// unlocked.
 struct Kept {
     std::mutex lock;
     std::list<LiveCompile> live;
-    std::list<KeptCompile> compiles;
-    unsigned reused = 0;
+    std::list<KeptEntry> parts;
+    std::unordered_map<std::string_view, std::list<KeptEntry>::iterator> byKey;   // viewing each entry's key
+    std::size_t held = 0;
+    std::uint64_t rounds = 0;
+    unsigned reused = 0, reusedParts = 0, compiledParts = 0;
+
+    // Moves the entry out to `dropped`, freed by the caller outside the lock.
+    void drop(std::list<KeptEntry>::iterator it, std::list<KeptEntry>& dropped)
+    {
+        byKey.erase(viewOf(it->key));
+        held -= it->bytes();
+        dropped.splice(dropped.end(), parts, it);
+    }
 };
 
 Kept& kept()
@@ -867,6 +986,11 @@ Kept& kept()
     static Kept k;
     return k;
 }
+
+// Whose kept parts these are, for dropping them with the screen and when
+// the screen no longer holds them: the live screen's, for a copy a job
+// compiles too, so that one copy's send keeps what the next one takes.
+std::uintptr_t ownerOf(const tagItemData* screen) { return CScreenCopy::OriginOf(screen); }
 
 std::list<LiveCompile>::iterator liveOf(Kept& k, const tagItemData* screen)
 {
@@ -887,41 +1011,135 @@ ResultPtr readResult(const tagItemData* node)
 
 // Ends the screen's compile being read; the caller frees what it returns,
 // outside the lock.
-ResultPtr takeLive(Kept& k, const tagItemData* screen, std::optional<CompileKey>* key = nullptr)
+ResultPtr takeLive(Kept& k, const tagItemData* screen, bool* keep = nullptr)
 {
     const auto it = liveOf(k, screen);
     if (it == k.live.end())
         return nullptr;
     ResultPtr r = std::move(it->result);
-    if (key)
-        *key = std::move(it->key);
+    if (keep)
+        *keep = it->keep;
     k.live.erase(it);
     return r;
 }
 
-void publish(const tagItemData* screen, ResultPtr result, std::optional<CompileKey> key)
+void publish(const tagItemData* screen, ResultPtr result)
 {
-    LiveCompile l{screen, std::move(result), std::move(key)};
     Kept& k = kept();
     ResultPtr old;
     std::lock_guard g(k.lock);
     old = takeLive(k, screen);
-    k.live.push_back(std::move(l));
+    k.reusedParts += result->taken;
+    k.compiledParts += result->drawn;
+    if (result->taken)
+        ++k.reused;
+    k.live.push_back(LiveCompile{screen, std::move(result)});
 }
 
-// Takes a kept compile of the same key as the screen's compile being read.
-bool restore(const tagItemData* screen, const CompileKey& key)
+// Keys every scene and item that may be kept, and takes what is kept of
+// them.
+void takeKept(Ctx& c)
+{
+    Result& r = *c.out;
+    std::vector<QString> files;
+    {
+        const auto lock = NodePictures::hold();
+        c.common = commonKey(c);
+        ForEachNode(c.screen, [&](tagItemData* n) {
+            if (n->Level != LEVEL_SCENE && n->Level != LEVEL_PROGRAM)
+                return;
+            Bytes key = partKey(n, c.common);
+            if (key.empty())
+                return;
+            r.keep.push_back(KeptPart{r.numberOf(n), kPagesSlot,
+                                      n->Level == LEVEL_PROGRAM ? KeptPart::Item : KeptPart::Scene, std::move(key), {}, 0});
+            files.push_back(pictureFileOf(n));
+        });
+    }
+    // Files are looked at outside the lock: a canvas goes on painting.
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (r.keep[i].kind == KeptPart::Scene || !files[i].isEmpty())
+            appendFile(r.keep[i].key, files[i]);
+    Kept& k = kept();
+    std::lock_guard g(k.lock);
+    for (const KeptPart& p : r.keep) {
+        const auto it = k.byKey.find(viewOf(p.key));
+        if (it == k.byKey.end())
+            continue;
+        const KeptEntry& e = *it->second;
+        Seen& s = c.seen[p.number];
+        s.taken = true;
+        s.values = e.values;
+        s.planned = e.planned;
+        r.shared[p.number * 4 + kPagesSlot] = e.pages;
+        if (e.header)
+            r.shared[p.number * 4 + slot::ItemHeader] = e.header;
+        ++r.taken;
+        --r.drawn;
+    }
+}
+
+// The bytes kept under the key, or null.
+SharedBytes keptBytes(const Bytes& key)
 {
     Kept& k = kept();
     std::lock_guard g(k.lock);
-    const auto it = std::find_if(k.compiles.begin(), k.compiles.end(),
-                                 [&](const KeptCompile& c) { return c.screen == screen && c.key == key; });
-    if (it == k.compiles.end())
-        return false;
-    k.live.push_back(LiveCompile{screen, std::move(it->result), std::move(it->key)});
-    k.compiles.erase(it);
-    ++k.reused;
-    return true;
+    const auto it = k.byKey.find(viewOf(key));
+    return it == k.byKey.end() ? nullptr : it->second->pages;
+}
+
+// After a compile: what it made of the parts that may be kept is shared,
+// to be kept when its blocks were read.
+void shareKept(const Ctx& c)
+{
+    Result& r = *c.out;
+    for (KeptPart& p : r.keep) {
+        r.share(p.number * 4 + std::uint32_t(p.slot));
+        if (p.kind == KeptPart::Mask)
+            continue;
+        const Seen& s = c.seen[p.number];
+        p.values = s.values;
+        p.planned = s.planned.value_or(0);
+        if (p.kind == KeptPart::Item)
+            r.share(p.number * 4 + slot::ItemHeader);
+    }
+}
+
+// Keeps the parts of an ended compile, the latest used first; what the
+// screen kept before and no longer holds goes, and so does whatever is
+// past the budget, the least recently used first.
+void keepParts(Kept& k, const Result& r, std::uintptr_t owner, std::list<KeptEntry>& dropped)
+{
+    const std::uint64_t round = ++k.rounds;
+    for (const KeptPart& p : r.keep) {
+        const auto it = k.byKey.find(viewOf(p.key));
+        if (it != k.byKey.end()) {
+            k.parts.splice(k.parts.begin(), k.parts, it->second);
+        } else {
+            KeptEntry e{p.key, p.values, p.planned, r.shared[p.number * 4 + std::uint32_t(p.slot)],
+                        p.kind == KeptPart::Item ? r.shared[p.number * 4 + slot::ItemHeader] : nullptr};
+            if (!e.pages || e.bytes() > kKeptBudget)
+                continue;
+            k.parts.push_front(std::move(e));
+            try {
+                k.byKey.emplace(viewOf(k.parts.front().key), k.parts.begin());
+            } catch (...) {
+                k.parts.pop_front();
+                throw;
+            }
+            k.held += k.parts.front().bytes();
+        }
+        k.parts.front().owner = owner;
+        k.parts.front().round = round;
+    }
+    for (auto it = k.parts.begin(); it != k.parts.end();) {
+        const auto next = std::next(it);
+        if (it->owner == owner && it->round != round)
+            k.drop(it, dropped);
+        it = next;
+    }
+    while (k.held > kKeptBudget && !k.parts.empty())
+        k.drop(std::prev(k.parts.end()), dropped);
 }
 
 ResultPtr compileScreen(tagItemData* node, std::optional<bool> swapRedGreen);
@@ -938,18 +1156,10 @@ int compile(tagItemData* node, std::optional<bool> swapRedGreen)
             std::lock_guard g(kept().lock);
             old = takeLive(kept(), screen);
         }
-        std::optional<CompileKey> key = keyOf(screen, swapRedGreen.value_or(screen->Global.SwapRedGreen != 0));
-        if (key) {
-            // A cancel stops a kept compile as it stops one being made.
-            if (cancelled())
-                return 0;
-            if (restore(screen, *key))
-                return 1;
-        }
         ResultPtr done = compileScreen(node, swapRedGreen);
         if (!done)
             return 0;
-        publish(screen, std::move(done), std::move(key));
+        publish(screen, std::move(done));
         return 1;
     } catch (...) {
         // Out of memory on a large screen: nothing half-built is left behind.
@@ -957,47 +1167,30 @@ int compile(tagItemData* node, std::optional<bool> swapRedGreen)
     }
 }
 
-// Keeps the screen's compile being read when it may be kept; frees it
-// otherwise.
+// Ends the screen's compile being read, keeping what may be kept of it.
 void endCompile(const tagItemData* screen)
 {
     Kept& k = kept();
     ResultPtr gone;
-    std::list<KeptCompile> dropped;
+    std::list<KeptEntry> dropped;
+    bool keep = false;
     {
         std::lock_guard g(k.lock);
-        std::optional<CompileKey> key;
-        gone = takeLive(k, screen, &key);
+        gone = takeLive(k, screen, &keep);
         if (!gone)
             return;
-        const std::size_t bytes = gone->bytes();
-        // A tree that changed while it was compiled is compiled again.
-        if (key && key->nodes == gone->perNode.size() && bytes <= kKeptBudget) {
+        if (keep) {
             try {
-                KeptCompile c{screen, std::move(*key), gone, bytes};
-                for (auto it = k.compiles.begin(); it != k.compiles.end();) {
-                    const auto next = std::next(it);
-                    if (it->screen == screen)
-                        dropped.splice(dropped.end(), k.compiles, it);
-                    it = next;
-                }
-                k.compiles.push_front(std::move(c));
-                gone.reset();
+                keepParts(k, *gone, ownerOf(screen), dropped);
             } catch (...) {
-                // No room to keep it: it is freed as any other.
-            }
-            std::size_t held = 0;
-            for (auto it = k.compiles.begin(); it != k.compiles.end();) {
-                held += it->bytes;
-                const auto next = std::next(it);
-                if (held > kKeptBudget)
-                    dropped.splice(dropped.end(), k.compiles, it);
-                it = next;
+                // No room to keep more: the rest is freed as any other.
             }
         }
     }
-    if (gone || !dropped.empty()) {
-        gone.reset();
+    gone.reset();
+    // What a kept compile leaves (records, clocks) serves the next compile;
+    // what is dropped goes back to the system.
+    if (!keep || !dropped.empty()) {
         dropped.clear();
         ReturnFreedMemory();
     }
@@ -1095,7 +1288,12 @@ bool makeContext(tagItemData* node, std::optional<bool> swapRedGreen, Ctx& c)
     std::uint32_t next = 0;
     ForEachNode(c.screen, [&](tagItemData* n) { c.out->number.emplace(n, next++); });
     c.out->perNode.resize(next);
+    c.out->shared.resize(std::size_t(next) * 4);
     c.seen.resize(next);
+    ForEachNode(c.screen, [&](tagItemData* n) {
+        if (n->Level == LEVEL_SCENE || n->Level == LEVEL_PROGRAM)
+            ++c.out->drawn;
+    });
     return true;
 }
 
@@ -1123,9 +1321,11 @@ bool measureNodes(Ctx& c)
         if (!ok)
             return;
         Seen& s = c.seen[c.out->numberOf(n)];
+        if (s.taken)
+            return;   // measured when it was made
         // A section's painting sets nothing the compile reads.
         if (n->Level == LEVEL_SECTION) {
-            s = Seen{PaintedValuesOf(n), QImage()};
+            s.values = PaintedValuesOf(n);
             return;
         }
         Painting p = NodePictures::look(n, false);
@@ -1152,7 +1352,8 @@ QImage pictureOf(const Ctx& c, const tagItemData* item)
 bool drawPages(const Ctx& c)
 {
     const auto painted = [&c](const tagItemData* item) -> const PaintedValues& { return c.painted(item); };
-    if (firstOversized(c.screen, painted) || CContentCompiler::UndrawableItem(c.screen)
+    // A part taken from what was kept was drawable, its file unchanged.
+    if (firstOversized(c.screen, painted) || firstUndrawable(c.screen, [&c](const tagItemData* n) { return taken(c, n); })
         || plannedPageBytes(c) > kMaxBytes)
         return false;
     bool ok = true;
@@ -1205,11 +1406,30 @@ void buildDeviceRecords(const Ctx& c)
             slotOf(c, section, slot::SectionBorder) = borderRecord(section, leds);
             forEachChild(section, [&](tagItemData* item) {
                 const QRect area = sorvane::render::NodeClientRect(item);
-                if (area.width() > 0 && area.height() > 0)
+                if (area.width() > 0 && area.height() > 0 && !taken(c, item))
                     slotOf(c, item, slot::ItemHeader) = itemHeader(c, item);
             });
         });
     });
+}
+
+// A mask is made of rectangles alone: one of the same rectangles on a
+// screen of the same work mode is taken from what was kept.
+void setMask(const Ctx& c, const tagItemData* node, int s, const QRect& area, const std::vector<QRect>& covers,
+             int origin)
+{
+    Bytes key{'M'};
+    key.insert(key.end(), c.common.begin(), c.common.end());
+    appendValue<std::int32_t>(key, origin);
+    appendRect(key, area);
+    for (const QRect& r : covers)
+        appendRect(key, r);
+    const std::uint32_t number = c.out->numberOf(node);
+    if (SharedBytes mask = keptBytes(key))
+        c.out->shared[number * 4 + std::uint32_t(s)] = std::move(mask);
+    else
+        slotOf(c, node, s) = maskOf(c, area, covers, origin);
+    c.out->keep.push_back(KeptPart{number, s, KeptPart::Mask, std::move(key), {}, 0});
 }
 
 // Scene and section masks: what lies on top of each is cut out of it.
@@ -1221,7 +1441,7 @@ void buildMasks(const Ctx& c)
             if (s->FirstChild)
                 covers.push_back(sorvane::render::NodeRect(s));
         });
-        slotOf(c, scene, slot::SceneMask) = maskOf(c, sorvane::render::NodeRect(scene), covers, 0);
+        setMask(c, scene, slot::SceneMask, sorvane::render::NodeRect(scene), covers, 0);
         forEachChild(scene, [&](tagItemData* section) {
             if (!section->FirstChild)
                 return;
@@ -1231,7 +1451,7 @@ void buildMasks(const Ctx& c)
                     over.push_back(sorvane::render::NodeRect(t));
             // Mask column 0 is the client area's left edge, where the descriptor places the section.
             const QRect client = sorvane::render::NodeClientRect(section);
-            slotOf(c, section, slot::SectionMask) = maskOf(c, client, over, client.left());
+            setMask(c, section, slot::SectionMask, client, over, client.left());
         });
     });
 }
@@ -1348,7 +1568,10 @@ ResultPtr compileScreen(tagItemData* node, std::optional<bool> swapRedGreen)
     auto result = std::make_shared<Result>();
     Ctx c;
     c.out = result.get();
-    if (!makeContext(node, swapRedGreen, c) || !measureNodes(c) || !drawPages(c))
+    if (!makeContext(node, swapRedGreen, c))
+        return nullptr;
+    takeKept(c);
+    if (!measureNodes(c) || !drawPages(c))
         return nullptr;
     buildDeviceRecords(c);
     buildMasks(c);
@@ -1360,6 +1583,7 @@ ResultPtr compileScreen(tagItemData* node, std::optional<bool> swapRedGreen)
     writeItemDescriptors(c, data);
     writeSectionDescriptors(c, data, masks, BlockLayout(*c.out, c.screen, program::Block::ProgramMap));
     writeSceneRecords(c, data, masks);
+    shareKept(c);
     // The blocks are read from the result alone, not from the tree.
     for (const program::Block block : program::BlockOrder) {
         const std::size_t b = static_cast<std::size_t>(block);
@@ -1381,21 +1605,7 @@ tagItemData* CContentCompiler::OversizedItem(tagItemData* node)
 
 tagItemData* CContentCompiler::UndrawableItem(tagItemData* node)
 {
-    tagItemData* found = nullptr;
-    forEachChild(GetScreenOf(node), [&](tagItemData* scene) {
-        forEachChild(scene, [&](tagItemData* section) {
-            forEachChild(section, [&](tagItemData* item) {
-                if (found || (item->Item.TypeCode != IT_IMAGE && item->Item.TypeCode != IT_GIF)
-                    || !item->Item.TypeRecord)
-                    return;
-                // No path is an empty item, drawn so on purpose.
-                const QString path = PictureRecordPath(*item->Item.TypeRecord);
-                if (!path.isEmpty() && PictureFileFrameCount(path) == 0)
-                    found = item;
-            });
-        });
-    });
-    return found;
+    return firstUndrawable(GetScreenOf(node), [](const tagItemData*) { return false; });
 }
 
 } // namespace sorvane::render
@@ -1415,17 +1625,19 @@ void CContentCompiler::FreeBuffers(tagItemData* node)
 void CContentCompiler::ForgetCompiled(const tagItemData* screen)
 {
     Kept& k = kept();
-    std::list<KeptCompile> gone;
+    std::list<KeptEntry> gone;
     {
         std::lock_guard g(k.lock);
         // One being read is still read to its end, but not kept.
         for (LiveCompile& l : k.live)
             if (!screen || l.screen == screen)
-                l.key.reset();
-        for (auto it = k.compiles.begin(); it != k.compiles.end();) {
+                l.keep = false;
+        // Parts are owned by live screens: a copy going away drops none.
+        const auto id = reinterpret_cast<std::uintptr_t>(screen);
+        for (auto it = k.parts.begin(); it != k.parts.end();) {
             const auto next = std::next(it);
-            if (!screen || it->screen == screen)
-                gone.splice(gone.end(), k.compiles, it);
+            if (!screen || it->owner == id)
+                k.drop(it, gone);
             it = next;
         }
     }
@@ -1439,6 +1651,18 @@ unsigned CContentCompiler::ReusedCompiles()
 {
     std::lock_guard g(kept().lock);
     return kept().reused;
+}
+
+unsigned CContentCompiler::ReusedParts()
+{
+    std::lock_guard g(kept().lock);
+    return kept().reusedParts;
+}
+
+unsigned CContentCompiler::CompiledParts()
+{
+    std::lock_guard g(kept().lock);
+    return kept().compiledParts;
 }
 
 std::vector<std::uint8_t> CContentCompiler::CompiledSlot(const tagItemData* node, int slot)

@@ -41,16 +41,21 @@ public:
     // names no picture that can be read (a device, a pipe, a file that is
     // no picture); it would go out black. Null when there is none.
     static tagItemData* UndrawableItem(tagItemData* node);
-    // Ends the screen's compile: its slots are freed. The output of a
-    // compile is kept (within a memory budget) for the next Compile of the
-    // same screen: when nothing it was made from has changed, that Compile
-    // puts it back instead of compiling again.
+    // Ends the screen's compile: its slots are freed. What it made of each
+    // scene's background and each item that does not draw the time is kept
+    // (within a memory budget) for later compiles: one of any screen that
+    // holds the same scene or item, unchanged, takes it instead of drawing
+    // it again. Clocks and counters are drawn on every compile.
     static void FreeBuffers(tagItemData* node);
-    // Drops what is kept of the screen's compiles (all screens' for null):
-    // the screen is going away.
+    // Drops what the screen's compiles kept and no other screen used since
+    // (all that is kept for null): the screen is going away.
     static void ForgetCompiled(const tagItemData* screen);
-    // How many compiles were taken from what was kept, for the tests.
+    // For the tests and benchmarks: compiles that took anything kept, and
+    // the scenes and items taken from what was kept and drawn afresh, of
+    // every compile so far.
     static unsigned ReusedCompiles();
+    static unsigned ReusedParts();
+    static unsigned CompiledParts();
     // A copy of one of the node's slots (ProgramSchema.h program::slot) in
     // its screen's compile, for the tests; empty when there is none.
     static std::vector<std::uint8_t> CompiledSlot(const tagItemData* node, int slot);

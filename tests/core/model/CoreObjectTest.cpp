@@ -198,6 +198,10 @@ struct OwnedTree {
     tagItemData* section = core.AddItem(IT_WND_PROGLIST, u"section", scene, nullptr);
     tagItemData* item = core.AddItem(IT_SINGLELINE, u"item", section, nullptr);
     tagItemData* grid = core.AddItem(IT_GRID, u"grid", section, item);
+    DynFrameElement* border = [this] {
+        core.SetItemFrame(section, 1);
+        return core.AddFrameElement(0, u"e", section->Section.Frame, nullptr);
+    }();
 };
 
 struct TreeWriter {
@@ -228,6 +232,16 @@ const TreeWriter kTreeWriters[] = {
     {"SetItemText", [](OwnedTree& t) { records::SetItemText(t.item, QStringLiteral("x")); }},
     {"SetItemTableStream", [](OwnedTree& t) { records::SetItemTableStream(t.grid, QByteArray("x")); }},
     {"ReadGifImageFile", [](OwnedTree& t) { CCore::ReadGifImageFile(nullptr, t.item); }},
+    // Painting stores the content size it measured into the node.
+    {"Paint", [](OwnedTree& t) { t.core.Paint(t.item); }},
+    {"GetNodePicture", [](OwnedTree& t) {
+         NodePictures::setBudget(0);   // the picture is dropped: reading makes it again
+         GetNodePicture(t.item);
+     }},
+    {"SetNodePicture", [](OwnedTree& t) { SetNodePicture(t.scene, QImage(8, 8, QImage::Format_RGB32)); }},
+    {"SetFrameElementPicture", [](OwnedTree& t) {
+         CCore::SetFrameElementPicture(t.border, u"/pictures/border.png");
+     }},
 };
 
 void onAnotherThread(const std::function<void()>& f)
@@ -247,7 +261,7 @@ TEST(OwnerThread, EveryTreeWriterStopsOffTheOwnerThread)
 #else
     {
         const OwnedTree probe;
-        ASSERT_TRUE(probe.item && probe.grid);
+        ASSERT_TRUE(probe.item && probe.grid && probe.border);
     }
     for (const TreeWriter& w : kTreeWriters) {
         SCOPED_TRACE(w.name);
@@ -265,6 +279,8 @@ TEST(OwnerThread, TheOwnerWritesAndMayHandTheTreeOn)
     GTEST_SKIP() << "the owner-thread check is compiled out of release builds";
 #else
     OwnedTree t;
+    // A picture that is there is only read: any thread may take it.
+    onAnotherThread([&] { EXPECT_FALSE(GetNodePicture(t.item).isNull()); });
     EXPECT_NE(t.core.CopyBranch(t.scene, t.screen, nullptr), nullptr);
     EXPECT_TRUE(records::SetItemText(t.item, QStringLiteral("owner's")));
     tagItemData* made = nullptr;

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -307,6 +308,69 @@ TEST_F(ProgramList, SaveLoadAndStoreAgainAreByteIdentical)
     EXPECT_EQ(line->InEffect, 12);
     EXPECT_EQ(line->NextSibling->Item.TypeRecord->get(records::richtext::Wrap), 1);   // rich text marked loaded
     EXPECT_EQ(CountChildren(texts), 6);
+}
+
+namespace {
+// Every scene, section and item of the subtree, each with its node image.
+std::vector<std::pair<tagItemData*, Bytes>> nodeImagesOf(tagItemData* screen)
+{
+    std::vector<std::pair<tagItemData*, Bytes>> out;
+    for (tagItemData* c = screen->FirstChild; c; c = c->NextSibling)
+        ForEachNode(c, [&out](tagItemData* n) {
+            Bytes b(ITEMDATA_SIZE);
+            WriteNodeImage(*n, b.data());
+            out.emplace_back(n, std::move(b));
+        });
+    return out;
+}
+} // namespace
+
+// Storing only reads the tree (a send's cache key stores the screen on its
+// worker); the size words it stores are the node's own, which every writer
+// of a border or a record keeps equal to what the payload holds.
+TEST_F(ProgramList, StoringWritesNoNodeAndEveryWriterKeepsTheSizeWords)
+{
+    buildRichScreen();
+    tagItemData* scene = screen->FirstChild->NextSibling;
+    tagItemData* texts = scene->FirstChild;
+    const std::pair<const char*, std::function<tagItemData*()>> writers[] = {
+        {"as built", [&] { return screen; }},
+        {"AddFrameElement", [&] { core.AddFrameElement(3, u"more", texts->Section.Frame, nullptr); return screen; }},
+        {"DeleteFrameElement", [&] { core.DeleteFrameElement(scene->Scene.Frame, scene->Scene.Frame->First); return screen; }},
+        {"SetFrameElementPicture",
+         [&] { CCore::SetFrameElementPicture(scene->Scene.Frame->First, u"/a/longer/path.png"); return screen; }},
+        {"SetItemFrame", [&] { core.SetItemFrame(texts, 0); return screen; }},
+        {"SetItemText", [&] { records::SetItemText(texts->FirstChild, QStringLiteral("longer text")); return screen; }},
+        {"SetItemTableStream",
+         [&] { records::SetItemTableStream(texts->FirstChild->NextSibling->NextSibling->NextSibling->NextSibling,
+                                           QByteArray(70, 'g')); return screen; }},
+        {"CopyBranch", [&] { core.CopyBranch(scene, screen, nullptr); return screen; }},
+        {"LoadPL", [&] {
+             EXPECT_EQ(core.SavePL(screen, path("sizes.pl").c_str()), 0);
+             tagItemData* target = core.AddItem(IT_SCREEN, u"loaded", nullptr, nullptr);
+             EXPECT_EQ(core.LoadPL(target, path("sizes.pl").c_str()), 0);
+             return target;
+         }},
+    };
+    for (const auto& [name, write] : writers) {
+        SCOPED_TRACE(name);
+        tagItemData* s = write();
+        const auto before = nodeImagesOf(s);
+        const Bytes image = storeOf(core, s);
+        std::size_t at = PL_NODES_OFFSET;
+        for (const auto& [node, bytes] : before) {
+            SCOPED_TRACE(QString::fromUtf16(node->Name).toStdString());
+            Bytes now(ITEMDATA_SIZE);
+            WriteNodeImage(*node, now.data());
+            EXPECT_EQ(diffOffsets(now, bytes), std::vector<std::size_t>{});
+            const std::size_t word = node->Level == LEVEL_SCENE ? 860 : node->Level == LEVEL_SECTION ? 332 : 328;
+            ASSERT_LE(at + ITEMDATA_SIZE, image.size());
+            EXPECT_EQ(get32(image, at + word), get32(bytes, word)) << "level " << node->Level;
+            EXPECT_EQ(get32(bytes, word), GetPayloadSize(node));
+            at += ITEMDATA_SIZE + GetPayloadSize(node);
+        }
+        EXPECT_EQ(at, image.size());
+    }
 }
 
 TEST_F(ProgramList, SecondKindCountersComeBackAsCounters)
