@@ -707,22 +707,20 @@ void CEditor::contextMenuEvent(QContextMenuEvent* e)
     e->accept();
 }
 
-void CEditor::sendThrough(tagItemData* screen, tagItemData* link,
-                          int (*call)(CCore&, tagItemData*, const LinkSettings&))
+void CEditor::sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, const LinkSettings&))
 {
-    if (!m_port)
+    if (!m_port || CCore::IsRoot(screen) != 1)
         return;
-    // The link is taken here, for the one call: the screen keeps its own.
-    m_port->runJob([screen, over = m_core.GetSendLink(screen, link), call](CCore& core) {
-        return call(core, screen, over);
-    });
+    // The link is taken here, for the one call: the screen keeps its own,
+    // and the worker reaches no node.
+    m_port->runJob([over = m_core.GetSendLink(screen, link), call](CCore& core) { return call(core, over); });
 }
 
 namespace {
-int adjustTime(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendAdjustTime(screen, link); }
-int resetController(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendReset(screen, link); }
-int displayOn(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendSwitch(screen, 1, link); }
-int displayOff(CCore& core, tagItemData* screen, const LinkSettings& link) { return core.SendSwitch(screen, 0, link); }
+int adjustTime(CCore& core, const LinkSettings& link) { return core.SendAdjustTime(link); }
+int resetController(CCore& core, const LinkSettings& link) { return core.SendReset(link); }
+int displayOn(CCore& core, const LinkSettings& link) { return core.SendSwitch(1, link); }
+int displayOff(CCore& core, const LinkSettings& link) { return core.SendSwitch(0, link); }
 } // namespace
 
 void CEditor::OnMenuCommand(unsigned command, tagItemData* node, tagItemData* other, int offset)

@@ -123,7 +123,7 @@ private:
     tagItemData* addSection(int kind, tagItemData* selected);
     // Deletes a node: map entries, the deletion notice, the node, then its row.
     void dropNode(tagItemData* node);
-    void sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, tagItemData*, const LinkSettings&));
+    void sendThrough(tagItemData* screen, tagItemData* link, int (*call)(CCore&, const LinkSettings&));
 
     void beginDrag(QTreeWidgetItem* item);
     void endDrag(QPoint pos);

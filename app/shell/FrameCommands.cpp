@@ -401,7 +401,7 @@ int FrameCommands::sendScreenPrograms(tagItemData* screen, const LinkSettings& l
         return 0;
     if (m_core.GetValidChildNum(screen) == 0) {
         if (m_frame.ask(m_frame.owner()->windowTitle(), S(kStrClearPrograms)))
-            m_frame.runJob([screen, link](CCore& core) { return core.SendClearProg(screen, link); });
+            m_frame.runJob([link](CCore& core) { return core.SendClearProg(link); });
         return 0;
     }
     if (!checkScreenOverlap(screen) || !checkItemSizes(screen))
@@ -539,10 +539,12 @@ void FrameCommands::wizardFinish(tagItemData* screen, std::intptr_t flags)
         }
     }
     itemMoved(screen);
-    if ((flags >> 16) & 0xFFFF) {
+    if (((flags >> 16) & 0xFFFF) && CCore::IsRoot(screen) == 1) {
         // A write that failed stays open with its text: no send after it.
-        const dialogs::TaskOutcome written =
-            m_frame.runJob([screen](CCore& core) { return core.SendHardwareInfo(screen, 0); });
+        const dialogs::TaskOutcome written = m_frame.runJob(
+            [block = screen->Global, link = CCore::GetOwnLink(screen)](CCore& core) {
+                return core.SendHardwareInfo(block, link);
+            });
         if (!written.cancelled && written.result > 0)
             sendScreenPrograms(screen);
     }

@@ -4,6 +4,7 @@
 // the screen's, so a runner or a test that keeps it cannot be left holding
 // the caller's stack.
 #include "core/api/LinkSettings.h"
+#include "core/api/Nodes.h"
 
 #include <variant>
 
@@ -45,12 +46,20 @@ struct ScreenIndex {
     bool operator==(const ScreenIndex&) const = default;
 };
 
+// An upgrade: the screen's block and own link, taken by the tree's owner so
+// the worker reaches no node.
+struct ScreenValues {
+    tagGlobalInfo block{};
+    LinkSettings link{};
+};
+
 struct TaskRequest {
     int kind = TASK_NONE;
     tagItemData* screen = nullptr;
     // A send or a one-screen request: the link it goes over (none: the
-    // screen's send link). A search: its range. A read-hardware pass: its start.
-    std::variant<std::monostate, LinkSettings, SearchRange, ScreenIndex> with;
+    // screen's send link). A search: its range. A read-hardware pass: its
+    // start. An upgrade: the screen's values.
+    std::variant<std::monostate, LinkSettings, SearchRange, ScreenIndex, ScreenValues> with;
 
     static TaskRequest send(tagItemData* screen, const LinkSettings& link)
     {
@@ -60,6 +69,7 @@ struct TaskRequest {
     static TaskRequest readHardwareFrom(int index) { return {TASK_READ_HARDWARE, nullptr, ScreenIndex{index}}; }
 
     const LinkSettings* link() const { return std::get_if<LinkSettings>(&with); }
+    const ScreenValues* values() const { return std::get_if<ScreenValues>(&with); }
     SearchRange range() const
     {
         const SearchRange* r = std::get_if<SearchRange>(&with);

@@ -174,6 +174,16 @@ public:
     int SendHardwareInfo(tagItemData* screen, int address);   // address 0: the screen's
     int SendIpInfo(tagItemData* screen, int address);
     int SendWifiInfo(tagItemData* screen, int address);
+    // The same writes by value, safe on a worker: the settings block and the
+    // link (GetSendLink, GetOwnLink) taken by the tree's owner beforehand.
+    int SendReset(const LinkSettings& link);
+    int SendClearProg(const LinkSettings& link);
+    int SendSwitch(unsigned value, const LinkSettings& link);
+    int SendAdjustTime(const LinkSettings& link);   // the local time now, plus one second
+    int SendAdjustTime(unsigned time, const LinkSettings& link);
+    int SendHardwareInfo(const tagGlobalInfo& block, const LinkSettings& link);
+    int SendIpInfo(const tagGlobalInfo& block, const LinkSettings& link);
+    int SendWifiInfo(const tagGlobalInfo& block, const LinkSettings& link);
     int RetrieveRemoteVer(tagItemData* screen);
     int RetrieveHardwareInfo(tagItemData* screen);   // the version read first; both stored or neither
     int RetrieveIpInfo(tagItemData* screen);
@@ -219,6 +229,10 @@ public:
     int SendUpgrade(tagItemData* screen);
     // The whole image as one block (command 24); 0 when there is none.
     int SendUpgrade2(tagItemData* screen);
+    // The same by value, safe on a worker: the screen's block (its firmware
+    // image is chosen by the board) and its own link (GetOwnLink).
+    int SendUpgrade(const tagGlobalInfo& block, const LinkSettings& link);
+    int SendUpgrade2(const tagGlobalInfo& block, const LinkSettings& link);
     // The image to use when there is no "update.dat" beside the program
     // (the library ships none of its own); null or empty forgets it.
     static int SetFirmwareImageFile(const char16_t* path);
@@ -317,6 +331,8 @@ public:
     int GetSecondaryCommInfo(tagItemData* screen, CommInfo* info);
     // The screen's own link and address (the settings reads and writes go over).
     static LinkSettings GetOwnLink(const tagItemData* screen);
+    // The same to `address` when it is not 0 (the settings writes' link).
+    static LinkSettings GetOwnLinkTo(const tagItemData* screen, int address);
     // The link the screen's sends take: the link, address and colour order
     // of the screen it sends through, or every controller (address 255, raw
     // Ethernet to every MAC) on its own link. The second form as if it sent

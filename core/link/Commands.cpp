@@ -298,86 +298,113 @@ std::array<std::uint8_t, 4> word(std::uint32_t v)
     bytes::put32(w.data(), 0, v);
     return w;
 }
-// The screen's own link, to `address` when it is not 0.
-LinkSettings ownLinkTo(const tagItemData* screen, int address)
+}  // namespace
+
+LinkSettings CCore::GetOwnLinkTo(const tagItemData* screen, int address)
 {
-    LinkSettings link = CCore::GetOwnLink(screen);
+    LinkSettings link = GetOwnLink(screen);
     if (address != 0)
         link.Address = static_cast<std::uint8_t>(address);
     return link;
 }
-}  // namespace
 
+int CCore::SendReset(const LinkSettings& link) { return RequestOver(link, TOS_RESET, kZeros, 4, REPLY_FRAME); }
+
+int CCore::SendClearProg(const LinkSettings& link) { return RequestOver(link, TOS_CLEARPROG, kZeros, 4, 0); }
+
+int CCore::SendSwitch(unsigned value, const LinkSettings& link)
+{
+    return RequestOver(link, TOS_SWITCH, word(value).data(), 4, 0);
+}
+
+int CCore::SendAdjustTime(const LinkSettings& link) { return SendAdjustTime(ControllerTimeNow(), link); }
+
+int CCore::SendAdjustTime(unsigned time, const LinkSettings& link)
+{
+    return RequestOver(link, TOS_SETTIME, word(time).data(), 4, 0);
+}
+
+int CCore::SendHardwareInfo(const tagGlobalInfo& g, const LinkSettings& link)
+{
+    std::uint8_t block[kHardwareBlockSize];
+    BuildHardwareBlock(g, block);
+    return RequestOver(link, TOS_HWCONFIG, block, sizeof block, 0);
+}
+
+int CCore::SendIpInfo(const tagGlobalInfo& g, const LinkSettings& link)
+{
+    std::uint8_t block[kIpBlockSize];
+    BuildIpBlock(g, block);
+    return RequestOver(link, TOS_IPCONFIG, block, sizeof block, 0);
+}
+
+int CCore::SendWifiInfo(const tagGlobalInfo& g, const LinkSettings& link)
+{
+    std::uint8_t block[kWifiBlockSize];
+    BuildWifiBlock(g, block);
+    return RequestOver(link, TOS_WIFICONFIG, block, sizeof block, 0);
+}
+
+// The screen forms: 0 for a node that is not a screen, else the value form
+// over the screen's link.
 int CCore::SendReset(tagItemData* screen)
 {
-    return isScreen(screen) ? SendReset(screen, GetSendLink(screen)) : 0;
+    return isScreen(screen) ? SendReset(GetSendLink(screen)) : 0;
 }
 
 int CCore::SendReset(tagItemData* screen, const LinkSettings& link)
 {
-    return isScreen(screen) ? RequestOver(link, TOS_RESET, kZeros, 4, REPLY_FRAME) : 0;
+    return isScreen(screen) ? SendReset(link) : 0;
 }
 
 int CCore::SendClearProg(tagItemData* screen)
 {
-    return isScreen(screen) ? SendClearProg(screen, GetSendLink(screen)) : 0;
+    return isScreen(screen) ? SendClearProg(GetSendLink(screen)) : 0;
 }
 
 int CCore::SendClearProg(tagItemData* screen, const LinkSettings& link)
 {
-    return isScreen(screen) ? RequestOver(link, TOS_CLEARPROG, kZeros, 4, 0) : 0;
+    return isScreen(screen) ? SendClearProg(link) : 0;
 }
 
 int CCore::SendSwitch(tagItemData* screen, unsigned value)
 {
-    return isScreen(screen) ? SendSwitch(screen, value, GetSendLink(screen)) : 0;
+    return isScreen(screen) ? SendSwitch(value, GetSendLink(screen)) : 0;
 }
 
 int CCore::SendSwitch(tagItemData* screen, unsigned value, const LinkSettings& link)
 {
-    return isScreen(screen) ? RequestOver(link, TOS_SWITCH, word(value).data(), 4, 0) : 0;
+    return isScreen(screen) ? SendSwitch(value, link) : 0;
 }
 
 int CCore::SendAdjustTime(tagItemData* screen)
 {
-    return isScreen(screen) ? SendAdjustTime(screen, ControllerTimeNow()) : 0;
+    return isScreen(screen) ? SendAdjustTime(GetSendLink(screen)) : 0;
 }
 
 int CCore::SendAdjustTime(tagItemData* screen, const LinkSettings& link)
 {
-    return isScreen(screen) ? RequestOver(link, TOS_SETTIME, word(ControllerTimeNow()).data(), 4, 0) : 0;
+    return isScreen(screen) ? SendAdjustTime(link) : 0;
 }
 
 int CCore::SendAdjustTime(tagItemData* screen, unsigned time)
 {
-    return isScreen(screen) ? RequestOver(GetSendLink(screen), TOS_SETTIME, word(time).data(), 4, 0) : 0;
+    return isScreen(screen) ? SendAdjustTime(time, GetSendLink(screen)) : 0;
 }
 
 int CCore::SendHardwareInfo(tagItemData* screen, int address)
 {
-    if (!isScreen(screen))
-        return 0;
-    std::uint8_t block[kHardwareBlockSize];
-    BuildHardwareBlock(screen->Global, block);
-    return RequestOver(ownLinkTo(screen, address), TOS_HWCONFIG, block, sizeof block, 0);
+    return isScreen(screen) ? SendHardwareInfo(screen->Global, GetOwnLinkTo(screen, address)) : 0;
 }
 
 int CCore::SendIpInfo(tagItemData* screen, int address)
 {
-    if (!isScreen(screen))
-        return 0;
-    std::uint8_t block[kIpBlockSize];
-    BuildIpBlock(screen->Global, block);
-    return RequestOver(ownLinkTo(screen, address), TOS_IPCONFIG, block, sizeof block, 0);
+    return isScreen(screen) ? SendIpInfo(screen->Global, GetOwnLinkTo(screen, address)) : 0;
 }
 
 int CCore::SendWifiInfo(tagItemData* screen, int address)
 {
-    if (!isScreen(screen))
-        return 0;
-    std::uint8_t block[kWifiBlockSize];
-    BuildWifiBlock(screen->Global, block);
-    return RequestOver(ownLinkTo(screen, address), TOS_WIFICONFIG, block, sizeof block, 0);
+    return isScreen(screen) ? SendWifiInfo(screen->Global, GetOwnLinkTo(screen, address)) : 0;
 }
 
 namespace {

@@ -264,17 +264,17 @@ int refuseMissingImage(const CommSession& session)
     return COMM_E_OPEN;
 }
 
-// The screen's firmware image, how its load went and the file it came from.
+// The board's firmware image, how its load went and the file it came from.
 struct ImageLoad {
     FirmwareLoad status = FirmwareLoad::NoImage;
     QString source;
     std::vector<std::uint8_t> image;
 };
 
-ImageLoad loadImageFor(const tagItemData* screen)
+ImageLoad loadImageFor(const tagGlobalInfo& board)
 {
     ImageLoad load;
-    load.image = LoadFirmwareImageFor(screen, &load.status, &load.source);
+    load.image = LoadFirmwareImageFor(&board, &load.status, &load.source);
     return load;
 }
 
@@ -306,14 +306,18 @@ int CCore::SendUpgrade(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
+    return SendUpgrade(screen->Global, GetOwnLink(screen));
+}
+
+int CCore::SendUpgrade(const tagGlobalInfo& block, const LinkSettings& link)
+{
     return GuardedResult(0, [&]() -> int {
-        const LinkSettings link = GetOwnLink(screen);
         CommSession session;
         OpenSession(link, session);
         session.replyReceived = 0;
         // The image is checked before the controller is put into its loader,
         // so a missing or damaged one leaves the controller as it was.
-        const ImageLoad load = loadImageFor(screen);
+        const ImageLoad load = loadImageFor(block);
         const std::vector<std::uint8_t>& image = load.image;
         if (!session.transport || !session.transport->streams())
             return 0;
@@ -333,11 +337,16 @@ int CCore::SendUpgrade2(tagItemData* screen)
 {
     if (!screen || screen->Level != LEVEL_ROOT)
         return 0;
+    return SendUpgrade2(screen->Global, GetOwnLink(screen));
+}
+
+int CCore::SendUpgrade2(const tagGlobalInfo& block, const LinkSettings& link)
+{
     return GuardedResult(0, [&]() -> int {
         CommSession session;
-        OpenSession(GetOwnLink(screen), session);
+        OpenSession(link, session);
         session.replyReceived = 0;
-        ImageLoad load = loadImageFor(screen);
+        ImageLoad load = loadImageFor(block);
         if (const int refused = refuseBadImage(session, load, kFirmwareCommand))
             return refused;
         session.request = std::move(load.image);

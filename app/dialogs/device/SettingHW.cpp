@@ -304,9 +304,12 @@ void CSettingHW::OnBnClickedSend()
     const tagGlobalInfo old = m_screen->Global;
     spine::writeScreenBlock(m_core, m_screen, [&] { StoreHwValues(values(), m_scan->maximum(), m_screen->Global); });
     // The controller still answers at the address it had before the change.
-    tagItemData* screen = m_screen;
+    // The worker gets the block and link as values: it reaches no screen.
     const std::optional<int> rc = writeToController(
-        m_core, this, m_result, [screen, address = old.ID](CCore& c) { return c.SendHardwareInfo(screen, address); });
+        m_core, this, m_result,
+        [block = m_screen->Global, link = CCore::GetOwnLinkTo(m_screen, old.ID)](CCore& c) {
+            return c.SendHardwareInfo(block, link);
+        });
     if (!rc)
         return;
     if (*rc < 0) {
@@ -332,7 +335,8 @@ void CSettingHW::OnBnClickedReset()
     if (!m_screen)
         return;
     // Its answer shown like the other requests of this dialog.
-    writeToController(m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendReset(screen); });
+    writeToController(m_core, this, m_result,
+                      [link = m_core.GetSendLink(m_screen)](CCore& c) { return c.SendReset(link); });
 }
 
 void CSettingHW::OnBnClickedUpgrade()

@@ -253,7 +253,10 @@ void CSettingWIFI::OnBnClickedWrite()
     }
     spine::writeScreenBlock(m_core, m_screen, [&] { m_screen->Global = g; });
     const std::optional<int> rc = writeToController(
-        m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendWifiInfo(screen, 0); });
+        m_core, this, m_result,
+        [block = m_screen->Global, link = CCore::GetOwnLink(m_screen)](CCore& c) {
+            return c.SendWifiInfo(block, link);
+        });
     if (!rc)
         return;
     if (*rc < 0)

@@ -153,7 +153,8 @@ void CSettingWan::OnBnClickedWrite()
     spine::writeScreenBlock(m_core, m_screen, [&] { m_screen->Global = edited; });
     m_port->setValue(m_screen->Global.DevicePort);
     const std::optional<int> rc = writeToController(
-        m_core, this, m_result, [screen = m_screen](CCore& c) { return c.SendIpInfo(screen, 0); });
+        m_core, this, m_result,
+        [block = m_screen->Global, link = CCore::GetOwnLink(m_screen)](CCore& c) { return c.SendIpInfo(block, link); });
     if (!rc)
         return;
     if (*rc < 0) {

@@ -238,6 +238,8 @@ int CTaskDlg::StartTask()
                 || kind == TASK_DISPLAY_OFF)
                && !m_request.link() && CCore::IsRoot(screen) == 1) {
         m_request.with = m_core.GetSendLink(screen);
+    } else if ((kind == TASK_UPGRADE || kind == TASK_UPGRADE_IMAGE) && CCore::IsRoot(screen) == 1) {
+        m_request.with = ScreenValues{screen->Global, CCore::GetOwnLink(screen)};
     }
     // A send compiles a copy of its own, so that no timer, paint or store on
     // this thread can race the worker; the live tree is not reached from it.

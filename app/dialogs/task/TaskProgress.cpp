@@ -142,19 +142,22 @@ std::optional<int> RunTaskCall(CCore& core, const TaskRequest& request)
     if (!screen)
         return std::nullopt;
     const LinkSettings* link = request.link();
+    const ScreenValues* values = request.values();
     switch (request.kind) {
     case TASK_SEND_PROGRAMS:
         return link ? core.SendPrograms(screen, *link) : core.SendPrograms(screen);
+    // The requests below go by the values the dialog took from a screen; a
+    // node that is not one has none and sends nothing.
     case TASK_UPGRADE:
-        return core.SendUpgrade(screen);
+        return values ? core.SendUpgrade(values->block, values->link) : 0;
     case TASK_UPGRADE_IMAGE:
-        return core.SendUpgrade2(screen);
+        return values ? core.SendUpgrade2(values->block, values->link) : 0;
     case TASK_ADJUST_TIME:
-        return link ? core.SendAdjustTime(screen, *link) : core.SendAdjustTime(screen);
+        return link ? core.SendAdjustTime(*link) : 0;
     case TASK_DISPLAY_ON:
     case TASK_DISPLAY_OFF: {
         const unsigned on = request.kind == TASK_DISPLAY_ON ? 1 : 0;
-        return link ? core.SendSwitch(screen, on, *link) : core.SendSwitch(screen, on);
+        return link ? core.SendSwitch(on, *link) : 0;
     }
     default:
         return std::nullopt;

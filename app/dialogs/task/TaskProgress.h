@@ -16,6 +16,7 @@ class CCore;
 
 namespace dialogs {
 
+using spine::ScreenValues;
 using spine::TaskRequest;
 using TaskKind = spine::TaskKind;
 using enum spine::TaskKind;

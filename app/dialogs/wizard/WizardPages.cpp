@@ -116,7 +116,11 @@ bool readHardware(CCore& core, QWidget* owner, QLabel* result, tagItemData* scre
 
 bool sendHardware(CCore& core, QWidget* owner, QLabel* result, tagItemData* screen)
 {
-    return request(core, owner, result, [screen](CCore& c) { return c.SendHardwareInfo(screen, 0); });
+    if (CCore::IsRoot(screen) != 1)
+        return request(core, owner, result, [](CCore&) { return 0; });
+    return request(core, owner, result, [block = screen->Global, link = CCore::GetOwnLink(screen)](CCore& c) {
+        return c.SendHardwareInfo(block, link);
+    });
 }
 
 // Sends the screen's hardware settings; the display restarts only with
@@ -125,14 +129,19 @@ bool sendAndRestart(CCore& core, QWidget* owner, QLabel* result, tagItemData* sc
 {
     if (!screen)
         return false;
-    return request(core, owner, result, [screen](CCore& c) {
-        const int sent = c.SendHardwareInfo(screen, 0);
-        if (sent > 0) {
-            c.SendSwitch(screen, 0);
-            c.SendSwitch(screen, 1);
-        }
-        return sent;
-    });
+    if (CCore::IsRoot(screen) != 1)
+        return request(core, owner, result, [](CCore&) { return 0; });
+    // The values taken here: the worker reaches no node.
+    return request(core, owner, result,
+                   [block = screen->Global, own = CCore::GetOwnLink(screen), over = core.GetSendLink(screen)](
+                       CCore& c) {
+                       const int sent = c.SendHardwareInfo(block, own);
+                       if (sent > 0) {
+                           c.SendSwitch(0, over);
+                           c.SendSwitch(1, over);
+                       }
+                       return sent;
+                   });
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <QTemporaryDir>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <tuple>
 #include <ctime>
@@ -306,6 +307,63 @@ TEST_F(Commands, SendsThroughTheLinkScreenAndKeepsItsOwnLink)
     controller.setFaults(silent);
     EXPECT_EQ(core.SendReset(screen), COMM_E_NO_REPLY);
     EXPECT_EQ(globalImage(screen), own2);
+}
+
+// The value forms a worker calls send what the screen forms send: the same
+// command, address and bytes, over the link the owner took beforehand.
+TEST_F(Commands, ValueFormsSendWhatTheScreenFormsSend)
+{
+    sim::SimController controller;
+    sim::TcpPeer peer(controller);
+    bindTcp(screen, peer.port());
+    tagGlobalInfo& g = screen->Global;
+    g.ID = 4;
+    g.Width = 96;
+    g.Lum = 77;
+    g.AutoS = 1;
+    g.WeekSD = 0x3E;
+    setText(g.DeviceName, sizeof g.DeviceName, "hall-left");
+    g.IpAddr = Ipv4(10, 1, 2, 3);
+    setText(g.WifiSsid, sizeof g.WifiSsid, "stage-net");
+    setText(g.WifiKey, sizeof g.WifiKey, "correct horse");
+    // The sends go through another screen, the settings over the screen's own link.
+    tagItemData* other = core.AddItem(IT_SCREEN, u"other", nullptr, nullptr);
+    bindTcp(other, peer.port());
+    other->Global.ID = 9;
+    g.TargetScreen = other;
+    const LinkSettings over = core.GetSendLink(screen);
+    const LinkSettings own = CCore::GetOwnLink(screen);
+    ASSERT_NE(over.Address, own.Address);
+
+    using Call = std::function<int(CCore&)>;
+    tagItemData* s = screen;
+    const std::tuple<const char*, Call, Call> rows[] = {
+        {"reset", [s](CCore& c) { return c.SendReset(s); }, [over](CCore& c) { return c.SendReset(over); }},
+        {"clear", [s](CCore& c) { return c.SendClearProg(s); }, [over](CCore& c) { return c.SendClearProg(over); }},
+        {"switch", [s](CCore& c) { return c.SendSwitch(s, 1); }, [over](CCore& c) { return c.SendSwitch(1, over); }},
+        {"time", [s](CCore& c) { return c.SendAdjustTime(s, 0x12345678u); },
+         [over](CCore& c) { return c.SendAdjustTime(0x12345678u, over); }},
+        {"hardware", [s](CCore& c) { return c.SendHardwareInfo(s, 0); },
+         [g, own](CCore& c) { return c.SendHardwareInfo(g, own); }},
+        {"hardware to 7", [s](CCore& c) { return c.SendHardwareInfo(s, 7); },
+         [g, to = CCore::GetOwnLinkTo(screen, 7)](CCore& c) { return c.SendHardwareInfo(g, to); }},
+        {"ip", [s](CCore& c) { return c.SendIpInfo(s, 0); }, [g, own](CCore& c) { return c.SendIpInfo(g, own); }},
+        {"wifi", [s](CCore& c) { return c.SendWifiInfo(s, 0); },
+         [g, own](CCore& c) { return c.SendWifiInfo(g, own); }},
+    };
+    for (const auto& [name, byScreen, byValue] : rows) {
+        controller.clearRecords();
+        const int first = byScreen(core);
+        const int second = byValue(core);
+        EXPECT_GT(first, 0) << name;
+        EXPECT_EQ(second, first) << name;
+        ASSERT_TRUE(controller.waitForBlocks(2)) << name;
+        const std::vector<sim::Block> blocks = controller.blocks();
+        EXPECT_EQ(blocks[1].header.command, blocks[0].header.command) << name;
+        EXPECT_EQ(blocks[1].header.address, blocks[0].header.address) << name;
+        EXPECT_EQ(blocks[1].data, blocks[0].data) << name;
+    }
+    EXPECT_EQ(CCore::GetOwnLinkTo(screen, 0).Address, own.Address);
 }
 
 TEST_F(Commands, FailedReadsLeaveTheScreenAlone)

@@ -165,6 +165,35 @@ TEST_F(Upgrade, TcpStreamReportsTheStartTwiceAndRefusesUnknownAnswersWithoutAnEv
     EXPECT_EQ(controller.blocks().back().second, img);
 }
 
+// The value forms a worker calls send what the screen forms send.
+TEST_F(Upgrade, ValueFormsSendWhatTheScreenFormsSend)
+{
+    sim::UpgradeController controller;
+    ASSERT_TRUE(controller.startTcp());
+    screen->Global.CommType = COMM_NETWORK;
+    std::strcpy(screen->Global.Host, "127.0.0.1");
+    screen->Global.HostPort = controller.port();
+    const Bytes img = image();
+    writeImage(hexText(img));
+    const tagGlobalInfo block = screen->Global;
+    const LinkSettings link = CCore::GetOwnLink(screen);
+
+    ASSERT_EQ(core->SendUpgrade(screen), static_cast<int>(img.size()));
+    ASSERT_EQ(core->SendUpgrade(block, link), static_cast<int>(img.size()));
+    ASSERT_EQ(controller.blocks().size(), 2u);
+    EXPECT_EQ(controller.blocks()[1], controller.blocks()[0]);
+    const std::vector<Bytes> records = controller.records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[2], records[0]);
+    EXPECT_EQ(records[3], records[1]);
+
+    ASSERT_EQ(core->SendUpgrade2(screen), static_cast<int>(img.size()));
+    ASSERT_EQ(core->SendUpgrade2(block, link), static_cast<int>(img.size()));
+    ASSERT_EQ(controller.blocks().size(), 4u);
+    EXPECT_EQ(controller.blocks()[3], controller.blocks()[2]);
+    EXPECT_EQ(controller.blocks()[3].second, img);
+}
+
 TEST_F(Upgrade, NoImageOrADamagedImageSendsNothingAtAll)
 {
     sim::UpgradeController controller;
