@@ -983,7 +983,9 @@ struct Kept {
 
 Kept& kept()
 {
-    static Kept k;
+    // Never destroyed: a screen freed by a static's destructor at exit
+    // still forgets its compiles here.
+    static Kept& k = *new Kept;
     return k;
 }
 
