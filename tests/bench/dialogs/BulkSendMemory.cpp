@@ -62,12 +62,7 @@ void BM_BulkSendOfTwentyMidScreensGivesItsMemoryBack(benchmark::State& state)
         return;
     }
     QProcess sim;
-    sim.start(QStringLiteral(TAVRELO_SIM_CONTROLLER), {QStringLiteral("--tcp"), QStringLiteral("0")});
-    quint16 port = 0;
-    while (!port && sim.waitForReadyRead(5000))
-        for (const QByteArray& line : sim.readAll().split('\n'))
-            if (line.startsWith("tcp 127.0.0.1:"))
-                port = quint16(line.mid(14).toUInt());
+    const quint16 port = windowbench::startSimController(sim, QStringLiteral(TAVRELO_SIM_CONTROLLER));
     if (!port) {
         state.SkipWithError("the simulated controller did not listen");
         return;

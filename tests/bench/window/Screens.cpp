@@ -12,6 +12,7 @@
 #include "support/TreeBuilder.h"
 
 #include <QDir>
+#include <QProcess>
 #include <vector>
 
 namespace windowbench {
@@ -140,6 +141,17 @@ bool writeSmallScreens(const QString& runFolder, int count)
             return false;
     }
     return panel.CloseAllScreens() == 1 && shell::SaveConfigIni(core, settings, folder + QStringLiteral("config.ini"));
+}
+
+quint16 startSimController(QProcess& sim, const QString& program)
+{
+    sim.start(program, {QStringLiteral("--tcp"), QStringLiteral("0")});
+    quint16 port = 0;
+    while (!port && sim.waitForReadyRead(5000))
+        for (const QByteArray& line : sim.readAll().split('\n'))
+            if (line.startsWith("tcp 127.0.0.1:"))
+                port = quint16(line.mid(14).toUInt());
+    return port;
 }
 
 } // namespace windowbench

@@ -3,6 +3,8 @@
 // program-list files in userdata/ and, for screens open at start, config.ini.
 #include <QString>
 
+class QProcess;
+
 namespace windowbench {
 
 // The largest screen a file may hold: 4096 x 512, 16 scenes of 16 text
@@ -17,5 +19,9 @@ bool writeMidScreens(const QString& runFolder, int count);
 // `count` small screens (128 x 32, one scene of one single-line text), saved
 // and listed the same way: a start with many screens.
 bool writeSmallScreens(const QString& runFolder, int count);
+
+// Starts the simulated controller `program` on a TCP port of its own: the
+// port it listens on, 0 when it did not start listening within 5 s.
+quint16 startSimController(QProcess& sim, const QString& program);
 
 } // namespace windowbench
