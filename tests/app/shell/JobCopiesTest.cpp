@@ -19,6 +19,7 @@
 #include "support/SeamScope.h"
 #include "support/SimController.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -148,7 +149,12 @@ protected:
 struct JobRoads : JobCopies {
     static void send(JobRoads& t)
     {
-        EXPECT_EQ(t.h.frame->Jobs().RunTask(spine::TaskRequest::send(t.screen, t.h.core.GetSendLink(t.screen))), 1);
+        // The screen clicked in the tree, then F5: returns once the task
+        // dialog has closed itself.
+        ASSERT_TRUE(operatorroad::clickInTree(*t.h.frame, t.screen));
+        QWidget* keys = QApplication::focusWidget() ? QApplication::focusWidget() : t.h.frame.get();
+        QTest::keyClick(keys, Qt::Key_F5);
+        EXPECT_EQ(dialogs::CTaskDlg::LiveTaskDialog(), nullptr);
         EXPECT_TRUE(t.controller.waitForBlocks(4));
     }
     static void bulk(JobRoads& t)
